@@ -1,0 +1,41 @@
+# libjpeg-turbo, cross-built once per build tree from Debian's source package.
+# It is compiled with -fexceptions so that the error manager may throw through its C frames.
+
+set(KS_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/_deps" CACHE PATH "Where third-party sources are unpacked")
+set(jpeg_prefix "${CMAKE_BINARY_DIR}/_deps/libjpeg-turbo")
+
+if(NOT EXISTS "${jpeg_prefix}-build/libjpeg.a" OR NOT EXISTS "${jpeg_prefix}/include/jpeglib.h")
+  file(MAKE_DIRECTORY "${KS_DEPS_DIR}")
+  file(GLOB jpeg_source LIST_DIRECTORIES true "${KS_DEPS_DIR}/libjpeg-turbo-*")
+  list(FILTER jpeg_source EXCLUDE REGEX "\\.(dsc|tar\\..*|debian.*)$")
+  if(NOT jpeg_source)
+    message(STATUS "Fetching libjpeg-turbo sources with apt-get source")
+    execute_process(COMMAND apt-get source -q libjpeg-turbo
+      WORKING_DIRECTORY "${KS_DEPS_DIR}" RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "apt-get source libjpeg-turbo failed: a deb-src entry and dpkg-dev are needed (./project installs them)")
+    endif()
+    file(GLOB jpeg_source LIST_DIRECTORIES true "${KS_DEPS_DIR}/libjpeg-turbo-*")
+    list(FILTER jpeg_source EXCLUDE REGEX "\\.(dsc|tar\\..*|debian.*)$")
+  endif()
+  list(GET jpeg_source 0 jpeg_source)
+  message(STATUS "Building libjpeg-turbo from ${jpeg_source}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -S "${jpeg_source}" -B "${jpeg_prefix}-build" -G Ninja
+      -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+      -DCMAKE_INSTALL_PREFIX=${jpeg_prefix}
+      -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
+      "-DCMAKE_C_FLAGS=-fexceptions"
+    RESULT_VARIABLE rc OUTPUT_QUIET)
+  if(rc EQUAL 0)
+    execute_process(COMMAND ${CMAKE_COMMAND} --build "${jpeg_prefix}-build" --target install
+      RESULT_VARIABLE rc OUTPUT_QUIET)
+  endif()
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "Building libjpeg-turbo failed")
+  endif()
+endif()
+
+add_library(ks_jpeg STATIC IMPORTED GLOBAL)
+set_target_properties(ks_jpeg PROPERTIES
+  IMPORTED_LOCATION "${jpeg_prefix}-build/libjpeg.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${jpeg_prefix}/include")
