@@ -16,6 +16,11 @@ else()
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
   endif()
+  option(KS_FUZZ "Build libFuzzer targets (needs clang)" OFF)
+  if(KS_FUZZ)
+    # Coverage feedback from the whole library, not only from each target's own file.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
 endif()
 
 function(ks_project_target target)

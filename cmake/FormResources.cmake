@@ -1,0 +1,42 @@
+# Form resources: each form's text file is compiled by the host tool `formc` into the binary
+# stream the form reader takes, and embedded as RCDATA named after the form's class in upper
+# case ("TFORM1"), as the forms look themselves up at creation.
+
+set(KS_HOST_TOOLS_DIR "" CACHE PATH "Build folder of the host tools (build/host/tools)")
+
+function(ks_host_tool out name)
+  if(NOT KS_HOST_TOOLS_DIR)
+    message(FATAL_ERROR "KS_HOST_TOOLS_DIR is not set: build the host tree first (./project build does)")
+  endif()
+  set(${out} "${KS_HOST_TOOLS_DIR}/${name}/${name}" PARENT_SCOPE)
+endfunction()
+
+# ks_add_form_resources(<target> <form text file>...)
+function(ks_add_form_resources target)
+  ks_host_tool(formc formc)
+  set(rc_text "")
+  set(bins)
+  foreach(form ${ARGN})
+    get_filename_component(src ${form} ABSOLUTE)
+    get_filename_component(stem ${form} NAME_WE)
+    file(STRINGS ${src} header REGEX "^object[ \t]" LIMIT_COUNT 1)
+    string(REGEX REPLACE "^object[ \t]+[A-Za-z0-9_]+[ \t]*:[ \t]*([A-Za-z0-9_]+).*" "\\1" class "${header}")
+    if(class STREQUAL header OR class STREQUAL "")
+      message(FATAL_ERROR "${form}: the first line must be 'object Name: TClass'")
+    endif()
+    string(TOUPPER ${class} resource)
+    set(bin ${CMAKE_CURRENT_BINARY_DIR}/forms/${stem}.bin)
+    add_custom_command(OUTPUT ${bin}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/forms
+      COMMAND ${formc} ${src} ${bin}
+      DEPENDS ${src} ${formc}
+      COMMENT "Compiling form ${stem}"
+      VERBATIM)
+    list(APPEND bins ${bin})
+    string(APPEND rc_text "${resource} RCDATA \"${bin}\"\n")
+  endforeach()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms.rc)
+  file(GENERATE OUTPUT ${rc} CONTENT "${rc_text}")
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${bins}")
+  target_sources(${target} PRIVATE ${rc} ${bins})
+endfunction()
