@@ -1,0 +1,96 @@
+// Writes the seed corpus of formresource_fuzz: form texts like the tests' (argv[1] = folder),
+// each as a compiled stream to read (mode byte 0), to print (1) and as text to compile (2).
+#include "vcl/FormText.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const Forms[] = {
+    R"(object Form1: TFuzzForm
+  Caption = 'Ключ '#9'tab'
+  object Panel: TFuzzControl
+    Left = 10
+    Width = 65535
+    Caption = 'It''s '#55357#56832
+    Section = 'EDIT'
+    Visible = False
+    Align = faClient
+    Anchors = [faTop, faClient]
+    Ratio = 0.25
+    Big = 8589934592
+    Accel = '&'
+    Font.Name = 'Tahoma'
+    Lines.Strings = (
+      'one'
+      '')
+    Items = <
+      item
+        Link = Later
+        Data = {}
+      end
+      item
+        Value = 7
+        Data = {00FF}
+      end>
+    Buddy = Later
+    OnClick = Click
+    Blob = {0102030405}
+    object Inner: TFuzzControl
+      Tag = 5
+      Left = 1
+    end
+  end
+  object Later: TFuzzControl
+    Left = 2
+  end
+end
+)",
+    R"(object Form1: TFuzzForm
+  object A: TFuzzControl
+    Left = $FF000007
+    Ratio = 6
+    Lines = ('a' + 'b')
+    Buddy = a
+    Buddy = nil
+    Items = <item Link = A end>
+    Items = <>
+  end
+end
+)",
+    "object Form1: TFuzzForm\n  object A: TFuzzControl\n    object B: TFuzzControl\n      object C: TFuzzControl\n"
+    "      end\n    end\n  end\nend\n",
+    "object TFuzzForm\nend\n",
+};
+
+void Write(const std::filesystem::path& file, const std::vector<uint8_t>& bytes, uint8_t mode)
+{
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.put(static_cast<char>(mode));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: formresource_fuzz_seeds FOLDER\n";
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+    int n = 0;
+    for (const char* text : Forms) {
+        const std::vector<uint8_t> bytes = CompileFormText(text);
+        Write(folder / ("read" + std::to_string(n)), bytes, 0);
+        Write(folder / ("print" + std::to_string(n)), bytes, 1);
+        Write(folder / ("text" + std::to_string(n)), std::vector<uint8_t>(text, text + std::char_traits<char>::length(text)), 2);
+        ++n;
+    }
+    return 0;
+}

@@ -1,0 +1,218 @@
+#include "vcl/IniFiles.h"
+
+#include "host/support/TempDir.h"
+#include "vcl/Streams.h"
+#include "vcl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using V = std::vector<std::string>;
+
+V Lines(const TStrings& list)
+{
+    V out;
+    for (int i = 0; i < list.Count(); ++i)
+        out.push_back(list.Strings(i));
+    return out;
+}
+
+V Sections(const TMemIniFile& ini)
+{
+    TStringList names;
+    ini.ReadSections(names);
+    return Lines(names);
+}
+
+V Keys(const TMemIniFile& ini, const char* section)
+{
+    TStringList keys;
+    ini.ReadSection(section, keys);
+    return Lines(keys);
+}
+
+const char* const kOptions =
+    "; written by hand\r\n"
+    "orphan=before any section\r\n"
+    "[GLOBALINFO]\r\n"
+    "  VERSION = 6.4  \r\n"
+    "Author=\tMe\r\n"
+    "\r\n"
+    "[Edit]\n"
+    "FontColor=32768\n"
+    "FONTCOLOR=1\n"
+    " no equals sign \n"
+    "=blank key\n"
+    "[Broken\n"
+    "Gradient= 1;2;3 \r"
+    "[edit]\r"
+    "Color=5\r"
+    "[ Spaced ]\n"
+    "[]\n"
+    "k=in the nameless section";
+
+TEST(TMemIniFile, SectionsAreListedInTextOrderWithRepeats)
+{
+    TMemIniFile ini;
+    ini.SetText(kOptions);
+    EXPECT_EQ(Sections(ini), (V{"GLOBALINFO", "Edit", "edit", "Spaced", ""}));
+    EXPECT_TRUE(ini.SectionExists("globalinfo"));
+    EXPECT_TRUE(ini.SectionExists(""));
+    EXPECT_FALSE(ini.SectionExists("Broken"));
+}
+
+TEST(TMemIniFile, EntriesAreTrimmedAndKeptInOrder)
+{
+    TMemIniFile ini;
+    ini.SetText(kOptions);
+    EXPECT_EQ(ini.ReadString("GLOBALINFO", "version", "?"), "6.4");
+    EXPECT_EQ(ini.ReadString("GLOBALINFO", "AUTHOR", "?"), "Me");
+    // A header without "]" is an ordinary line: here an entry without "=".
+    EXPECT_EQ(Keys(ini, "EDIT"), (V{"FontColor", "FONTCOLOR", "", "", "", "Gradient"}));
+    EXPECT_EQ(ini.ReadString("Edit", "Gradient", "?"), "1;2;3");
+    EXPECT_EQ(ini.ReadString("", "k", "?"), "in the nameless section");
+    EXPECT_FALSE(ini.ValueExists("GLOBALINFO", "orphan"));
+
+    TStringList values;
+    ini.ReadSectionValues("Edit", values);
+    EXPECT_EQ(Lines(values), (V{"FontColor=32768", "FONTCOLOR=1", "=", "=blank key", "=", "Gradient=1;2;3"}));
+}
+
+TEST(TMemIniFile, FirstOfDuplicateSectionsAndKeysWins)
+{
+    TMemIniFile ini;
+    ini.SetText(kOptions);
+    EXPECT_EQ(ini.ReadString("edit", "fontcolor", "?"), "32768");
+    // The second [edit] is listed but never found: its keys stay out of reach.
+    EXPECT_FALSE(ini.ValueExists("EDIT", "Color"));
+    EXPECT_EQ(ini.ReadInteger("edit", "Color", -1), -1);
+    // Blank keys: the line without "=" comes first, so its empty value wins.
+    EXPECT_TRUE(ini.ValueExists("Edit", ""));
+    EXPECT_EQ(ini.ReadString("Edit", "", "?"), "");
+}
+
+TEST(TMemIniFile, AbsentSectionsAndKeysGiveTheDefault)
+{
+    TMemIniFile ini;
+    ini.SetText(kOptions);
+    EXPECT_EQ(ini.ReadString("NOPE", "VERSION", "dflt"), "dflt");
+    EXPECT_EQ(ini.ReadString("GLOBALINFO", "NOPE", "dflt"), "dflt");
+    EXPECT_EQ(ini.ReadInteger("NOPE", "x", 7), 7);
+    EXPECT_EQ(ini.ReadFloat("NOPE", "x", 1.5), 1.5);
+    TStringList keys;
+    keys.Add("stale");
+    ini.ReadSection("NOPE", keys);
+    EXPECT_EQ(keys.Count(), 0);
+}
+
+TEST(TMemIniFile, NumbersAreReadLeniently)
+{
+    TMemIniFile ini;
+    ini.SetText("[N]\nhex=0x1F\nHEX2=0X1f\ndollar=$FF\ndec=-12\nbad=12a\nempty=\nbig=99999999999\n"
+                "version=6.4\ncomma=6,4\nsysColor=-16777201\n");
+    const struct {
+        const char* key;
+        int expected;
+    } cases[] = {
+        {"hex", 31}, {"hex2", 31}, {"dollar", 255}, {"dec", -12}, {"bad", -1},
+        {"empty", -1}, {"big", -1}, {"sysColor", -16777201},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(ini.ReadInteger("n", c.key, -1), c.expected);
+    }
+    EXPECT_EQ(ini.ReadFloat("N", "version", 0), 6.4);
+    EXPECT_EQ(ini.ReadFloat("N", "comma", 0), 0);
+}
+
+TEST(TMemIniFile, ReadsStringListsAndFilesAlike)
+{
+    TStringList lines;
+    lines.Add("[MYPANEL]");
+    lines.Add("PARENTCLASS=panel");
+    TMemIniFile ini(L"1.tmp");
+    ini.SetStrings(lines);
+    EXPECT_EQ(ini.FileName(), L"1.tmp");
+    EXPECT_EQ(ini.ReadString("mypanel", "parentclass", ""), "panel");
+
+    ks::test::TempDir dir;
+    {
+        TFileStream f(dir.File(L"Options.dat"), fmCreate);
+        const std::string text = "[GLOBALINFO]\r\nSHADOW1BLUR=10\r\n";
+        f.WriteBuffer(text.data(), text.size());
+    }
+    ini.LoadFromFile(dir.File(L"Options.dat"));
+    EXPECT_EQ(ini.ReadInteger("GLOBALINFO", "SHADOW1BLUR", 0), 10);
+    EXPECT_FALSE(ini.SectionExists("MYPANEL"));
+    EXPECT_THROW(ini.LoadFromFile(dir.File(L"missing.dat")), EFOpenError);
+    EXPECT_EQ(ini.ReadInteger("GLOBALINFO", "SHADOW1BLUR", 0), 10);
+}
+
+TEST(TMemIniFile, InputBeyondALimitIsRefusedAndChangesNothing)
+{
+    ks::IniLimits limits;
+    limits.MaxTextBytes = 200;
+    limits.MaxLineBytes = 20;
+    limits.MaxSections = 3;
+    limits.MaxEntries = 4;
+    const struct {
+        const char* name;
+        std::string text;
+        ks::IniReason reason;
+    } cases[] = {
+        {"LongLine", "[A]\nk=" + std::string(19, 'v'), ks::IniReason::LineTooLong},
+        {"LongComment", ";" + std::string(25, 'c') + "\n[A]", ks::IniReason::LineTooLong},
+        {"TooManySections", "[A]\n[B]\n[C]\n[D]", ks::IniReason::TooManySections},
+        {"TooManyEntries", "[A]\na\nb\n[B]\nc\nd\ne", ks::IniReason::TooManyEntries},
+        {"TooLarge", std::string(201, '\n'), ks::IniReason::TooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemIniFile ini(L"", limits);
+        ini.SetText("[Kept]\nk=1");
+        try {
+            ini.SetText(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(e.Reason(), static_cast<int>(c.reason));
+        }
+        EXPECT_EQ(ini.ReadInteger("Kept", "k", 0), 1);
+    }
+
+    TMemIniFile ini(L"", limits);
+    TStringList many;
+    for (int i = 0; i < 30; ++i)
+        many.Add(";" + std::to_string(i) + std::string(10, 'x'));
+    EXPECT_THROW(ini.SetStrings(many), EIniFileException);
+
+    ks::test::TempDir dir;
+    {
+        TFileStream f(dir.File(L"big.dat"), fmCreate);
+        std::string text(201, ';');
+        f.WriteBuffer(text.data(), text.size());
+    }
+    try {
+        ini.LoadFromFile(dir.File(L"big.dat"));
+        ADD_FAILURE() << "accepted";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.Reason(), static_cast<int>(ks::IniReason::TooLarge));
+    }
+}
+
+TEST(TMemIniFile, BinaryInputParsesWithoutHarm)
+{
+    const char raw[] = "[\0]\n\xFF\xFE=\0\x01\n[\x80\x81]\n=\n";
+    std::string junk(raw, sizeof raw - 1);
+    TMemIniFile ini;
+    ini.SetText(junk);
+    // NUL and other control characters are trimmed like blanks; bytes above 127 are text.
+    EXPECT_EQ(Sections(ini), (V{"", "\x80\x81"}));
+    EXPECT_TRUE(ini.ValueExists("", "\xFF\xFE"));
+    EXPECT_EQ(ini.ReadString("", "\xFF\xFE", "?"), "");
+}
+
+} // namespace
