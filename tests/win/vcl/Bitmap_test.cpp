@@ -1,0 +1,323 @@
+#include "vcl/Bitmap.h"
+
+#include "host/support/ImageBuilders.h"
+#include "vcl/Streams.h"
+#include "vcl/SysUtils.h"
+#include "win/vcl/GdiFlat.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using BitmapTest = GdiFlat;
+
+// The bytes of pixel (x, y) in the bitmap's own memory, low byte first (BGRA / BGR), or the index.
+uint32_t Px(TBitmap& b, int x, int y)
+{
+    const uint8_t* row = b.ScanLine(y);
+    switch (b.View().bpp) {
+    case 32: return row[4 * x] | row[4 * x + 1] << 8 | row[4 * x + 2] << 16 | uint32_t{row[4 * x + 3]} << 24;
+    case 24: return row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
+    case 16: return row[2 * x] | row[2 * x + 1] << 8;
+    case 8: return row[x];
+    case 4: return (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4;
+    default: return (row[x / 8] >> (7 - x % 8)) & 1;
+    }
+}
+
+void SetPx32(TBitmap& b, int x, int y, uint32_t bgra)
+{
+    uint8_t* p = b.ScanLine(y) + 4 * x;
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(bgra >> (8 * i));
+}
+
+void SetPx24(TBitmap& b, int x, int y, uint32_t bgr)
+{
+    uint8_t* p = b.ScanLine(y) + 3 * x;
+    for (int i = 0; i < 3; ++i)
+        p[i] = static_cast<uint8_t>(bgr >> (8 * i));
+}
+
+TEST_F(BitmapTest, NewPixelsAreWhiteInEveryFormat)
+{
+    struct Case {
+        const char* name;
+        TPixelFormat format;
+        uint32_t white;
+    } cases[] = {
+        {"Unset", pfUnset, 0x00FFFFFF}, {"Device", pfDevice, 0x00FFFFFF}, {"OneBit", pf1bit, 1},
+        {"FourBit", pf4bit, 15},        {"EightBit", pf8bit, 255},        {"Fifteen", pf15bit, 0x7FFF},
+        {"Sixteen", pf16bit, 0xFFFF},   {"TwentyFour", pf24bit, 0xFFFFFF}, {"ThirtyTwo", pf32bit, 0x00FFFFFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBitmap b;
+        if (c.format != pfUnset)
+            b.SetPixelFormat(c.format);
+        b.SetSize(9, 2);
+        EXPECT_EQ(b.PixelFormat(), c.format);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 9; ++x)
+                ASSERT_EQ(Px(b, x, y), c.white) << x << "," << y;
+    }
+}
+
+TEST_F(BitmapTest, ResizeKeepsOverlapAndWhitensTheRest)
+{
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(2, 2);
+    SetPx32(b, 0, 0, 0x11223344);
+    SetPx32(b, 1, 1, 0x55667788);
+    b.SetWidth(3);
+    b.SetHeight(3);
+    EXPECT_EQ(Px(b, 0, 0), 0x11223344u);
+    EXPECT_EQ(Px(b, 1, 1), 0x55667788u);
+    EXPECT_EQ(Px(b, 2, 0), 0x00FFFFFFu);
+    EXPECT_EQ(Px(b, 0, 2), 0x00FFFFFFu);
+    b.SetSize(1, 1);
+    EXPECT_EQ(Px(b, 0, 0), 0x11223344u);
+
+    TBitmap four; // sub-byte pixels are moved one by one
+    four.SetPixelFormat(pf4bit);
+    four.SetSize(3, 1);
+    four.ScanLine(0)[0] = 0x12;
+    four.ScanLine(0)[1] = 0x30;
+    four.SetSize(2, 2);
+    EXPECT_EQ(Px(four, 0, 0), 1u);
+    EXPECT_EQ(Px(four, 1, 0), 2u);
+    EXPECT_EQ(Px(four, 0, 1), 15u);
+    EXPECT_THROW(four.SetSize(-1, 2), EInvalidGraphicOperation);
+}
+
+TEST_F(BitmapTest, FormatConversions)
+{
+    {
+        SCOPED_TRACE("24 to 32 gives alpha 0");
+        TBitmap b;
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(2, 1);
+        SetPx24(b, 0, 0, 0x102030);
+        b.SetPixelFormat(pf32bit);
+        EXPECT_EQ(Px(b, 0, 0), 0x00102030u);
+        EXPECT_EQ(Px(b, 1, 0), 0x00FFFFFFu);
+    }
+    {
+        SCOPED_TRACE("32 to 24 drops alpha");
+        TBitmap b;
+        b.SetPixelFormat(pf32bit);
+        b.SetSize(1, 1);
+        SetPx32(b, 0, 0, 0x80102030);
+        b.SetPixelFormat(pf24bit);
+        EXPECT_EQ(Px(b, 0, 0), 0x102030u);
+    }
+    {
+        SCOPED_TRACE("8-bit bytes survive 8 -> device -> 8");
+        TBitmap b;
+        b.SetPixelFormat(pf8bit);
+        b.SetSize(256, 1);
+        for (int x = 0; x < 256; ++x)
+            b.ScanLine(0)[x] = static_cast<uint8_t>(x);
+        b.SetPixelFormat(pfDevice);
+        EXPECT_EQ(Px(b, 200, 0) & 0xFFFFFF, 0xC8C8C8u);
+        b.SetPixelFormat(pf8bit);
+        for (int x = 0; x < 256; ++x)
+            ASSERT_EQ(Px(b, x, 0), static_cast<uint32_t>(x)) << x;
+    }
+    {
+        SCOPED_TRACE("indexed expands through its colour table");
+        TBitmap b;
+        b.SetPixelFormat(pf4bit);
+        b.SetSize(2, 1);
+        std::vector<ks::Bgra> table(3);
+        table[2] = {0x33, 0x22, 0x11, 0};
+        b.SetColorTable(table);
+        b.ScanLine(0)[0] = 0x2F; // pixel 0: entry 2; pixel 1: entry 15, left black
+        b.SetPixelFormat(pf24bit);
+        EXPECT_EQ(Px(b, 0, 0), 0x112233u);
+        EXPECT_EQ(Px(b, 1, 0), 0u);
+    }
+    {
+        SCOPED_TRACE("truecolour maps to the nearest entry");
+        TBitmap b;
+        b.SetPixelFormat(pf24bit);
+        b.SetSize(2, 1);
+        SetPx24(b, 0, 0, 0x101010);
+        b.SetPixelFormat(pf1bit);
+        EXPECT_EQ(Px(b, 0, 0), 0u);
+        EXPECT_EQ(Px(b, 1, 0), 1u);
+    }
+    TBitmap b;
+    EXPECT_THROW(b.SetPixelFormat(pfCustom), EInvalidGraphic);
+}
+
+TEST_F(BitmapTest, ScanLinesAreBottomUpAndRangeChecked)
+{
+    TBitmap b;
+    b.SetPixelFormat(pf24bit);
+    b.SetSize(5, 3);
+    EXPECT_EQ(b.Stride(), -16);
+    EXPECT_EQ(b.Scan0(), b.ScanLine(0));
+    EXPECT_EQ(b.ScanLine(2), b.Scan0() + 2 * b.Stride());
+    ks::PixelView v = b.View();
+    EXPECT_EQ(v.Row(1), b.ScanLine(1));
+    EXPECT_EQ(v.bpp, 24);
+    EXPECT_THROW(b.ScanLine(-1), EInvalidGraphicOperation);
+    EXPECT_THROW(b.ScanLine(3), EInvalidGraphicOperation);
+    TBitmap empty;
+    EXPECT_THROW(empty.ScanLine(0), EInvalidGraphicOperation);
+    EXPECT_EQ(empty.Scan0(), nullptr);
+}
+
+TEST_F(BitmapTest, CanvasDrawsIntoTheDibAndKeepsItsDC)
+{
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(4, 4);
+    HDC dc = b.Canvas().Handle();
+    b.SetSize(6, 6);
+    b.SetPixelFormat(pf24bit);
+    EXPECT_EQ(b.Canvas().Handle(), dc);
+    b.Canvas().Brush().SetColor(0x123456);
+    b.Canvas().FillRect(Rect(4, 4, 6, 6));
+    EXPECT_EQ(Px(b, 5, 5), 0x563412u); // 0x00BBGGRR lands as the bytes B 0x12, G 0x34, R 0x56
+    EXPECT_EQ(Px(b, 3, 3), 0xFFFFFFu);
+}
+
+std::vector<uint8_t> Save(const TBitmap& b)
+{
+    TMemoryStream s;
+    b.SaveToStream(s);
+    return {s.Memory(), s.Memory() + s.Size()};
+}
+
+void Load(TBitmap& b, const std::vector<uint8_t>& bytes)
+{
+    TMemoryStream s;
+    s.WriteBuffer(bytes.data(), bytes.size());
+    s.SetPosition(0);
+    b.LoadFromStream(s);
+}
+
+TEST_F(BitmapTest, BmpRoundTripsKeepFormatPixelsAndAlpha)
+{
+    for (TPixelFormat f : {pf8bit, pf24bit, pf32bit}) {
+        SCOPED_TRACE(static_cast<int>(f));
+        TBitmap b;
+        b.SetPixelFormat(f);
+        b.SetSize(3, 2);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < (f == pf8bit ? 3 : f == pf24bit ? 9 : 12); ++x)
+                b.ScanLine(y)[x] = static_cast<uint8_t>(x * 20 + y);
+        TBitmap c;
+        Load(c, Save(b));
+        ASSERT_EQ(c.PixelFormat(), f);
+        ASSERT_EQ(c.Width(), 3);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(Px(c, x, y), Px(b, x, y)) << x << "," << y;
+        EXPECT_EQ(c.ColorTable(), b.ColorTable());
+    }
+}
+
+TEST_F(BitmapTest, SixteenColourFileLoadsAsFourBit)
+{
+    ks::test::BmpBuilder f;
+    f.bpp = 4;
+    f.width = 2;
+    f.height = 1;
+    for (uint32_t i = 0; i < 16; ++i)
+        f.palette.push_back(i * 0x100000);
+    f.pixels = {0x3A, 0, 0, 0};
+    TBitmap b;
+    Load(b, f.Build());
+    EXPECT_EQ(b.PixelFormat(), pf4bit);
+    EXPECT_EQ(Px(b, 0, 0), 3u);
+    EXPECT_EQ(Px(b, 1, 0), 10u);
+    EXPECT_EQ(b.ColorTable()[3], (ks::Bgra{0, 0, 0x30, 0}));
+}
+
+TEST_F(BitmapTest, CorruptFileLeavesTheBitmapAsItWas)
+{
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(2, 2);
+    SetPx32(b, 1, 1, 0xAABBCCDD);
+    std::vector<uint8_t> bad = Save(b);
+    bad.resize(bad.size() - 1);
+    EXPECT_THROW(Load(b, bad), EInvalidGraphic);
+    EXPECT_EQ(b.Width(), 2);
+    EXPECT_EQ(Px(b, 1, 1), 0xAABBCCDDu);
+}
+
+TEST_F(BitmapTest, AssignCopiesDeeply)
+{
+    TBitmap a;
+    a.SetPixelFormat(pf32bit);
+    a.SetSize(2, 2);
+    SetPx32(a, 0, 1, 0x7F010203);
+    a.SetTransparentColor(clFuchsia);
+    TBitmap b;
+    b.Assign(&a);
+    SetPx32(a, 0, 1, 0);
+    EXPECT_EQ(b.PixelFormat(), pf32bit);
+    EXPECT_EQ(Px(b, 0, 1), 0x7F010203u);
+    EXPECT_EQ(b.TransparentColor(), clFuchsia);
+    EXPECT_NE(b.Handle(), a.Handle());
+    b.Assign(nullptr);
+    EXPECT_TRUE(b.Empty());
+}
+
+TEST_F(BitmapTest, HandlesPassOwnership)
+{
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 3, -2, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(dib, nullptr);
+    static_cast<uint32_t*>(bits)[0] = 0x01020304; // top-left of a top-down DIB
+    TBitmap b;
+    b.SetHandle(dib);
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(b.Height(), 2);
+    EXPECT_EQ(b.PixelFormat(), pf32bit);
+    EXPECT_EQ(Px(b, 0, 0), 0x01020304u);
+    EXPECT_GT(b.Stride(), 0);
+
+    HBITMAP back = b.ReleaseHandle();
+    EXPECT_EQ(back, dib);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(GetObjectType(back), static_cast<DWORD>(OBJ_BITMAP));
+    DeleteObject(back);
+
+    HDC screen = GetDC(nullptr);
+    HBITMAP ddb = CreateCompatibleBitmap(screen, 4, 3);
+    ReleaseDC(nullptr, screen);
+    b.SetHandle(ddb);
+    EXPECT_EQ(b.PixelFormat(), pfDevice);
+    EXPECT_EQ(b.Width(), 4);
+    EXPECT_EQ(GetObjectType(ddb), 0u) << "the device bitmap is deleted once copied";
+}
+
+TEST_F(BitmapTest, TransparentDrawKeepsTheKeyColourOut)
+{
+    TBitmap glyph;
+    glyph.SetPixelFormat(pf24bit);
+    glyph.SetSize(2, 1);
+    SetPx24(glyph, 0, 0, 0xFF00FF); // the bottom-left pixel: the automatic key
+    SetPx24(glyph, 1, 0, 0x0000FF);
+    EXPECT_EQ(glyph.TransparentColor(), clFuchsia);
+    glyph.SetTransparent(true);
+
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(2, 1);
+    target.Canvas().Draw(0, 0, glyph);
+    EXPECT_EQ(Px(target, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(Px(target, 1, 0), 0x0000FFu);
+}
+
+} // namespace

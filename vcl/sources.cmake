@@ -1,0 +1,39 @@
+# The class library. Portable units build for every target; Windows units need <windows.h>;
+# host units stand in for a Windows unit on the host.
+list(APPEND KS_PORTABLE_SOURCES
+  vcl/SysUtils.cpp
+  vcl/ByteReader.cpp
+  vcl/Classes.cpp
+  vcl/Streams.cpp
+  vcl/Strings.cpp
+  vcl/IniFiles.cpp
+  vcl/ZLib.cpp
+  vcl/Random.cpp
+  vcl/Collections.cpp
+  vcl/TypInfo.cpp
+  vcl/FormCodec.cpp
+  vcl/FormStreaming.cpp
+  vcl/FormText.cpp
+  vcl/GraphicsTypes.cpp
+  vcl/BmpReader.cpp
+  vcl/IcoReader.cpp
+  vcl/JpegDecoder.cpp
+)
+list(APPEND KS_WIN_SOURCES
+  vcl/GdiHandles.cpp
+  vcl/Graphics.cpp
+  vcl/Bitmap.cpp
+  vcl/Icon.cpp
+  vcl/Jpeg.cpp
+  vcl/ResourceStream.cpp
+)
+list(APPEND KS_HOST_SOURCES
+  vcl/SysUtilsHost.cpp
+  vcl/StreamsHost.cpp
+  vcl/RandomHost.cpp
+)
+# The runtime's system layer (files, command line, random sources) is called by portable units,
+# so on Windows it belongs to the portable library, as its host counterpart does on the host.
+if(KS_WINDOWS)
+  list(APPEND KS_PORTABLE_SOURCES vcl/SysUtilsWin.cpp vcl/StreamsWin.cpp vcl/RandomWin.cpp)
+endif()
