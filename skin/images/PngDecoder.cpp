@@ -1,0 +1,827 @@
+#include "skin/images/PngDecoder.h"
+
+#include "vcl/ByteReader.h"
+#include "vcl/SysUtils.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+namespace ks {
+
+namespace {
+
+constexpr const char* kInvalidFormatText = "Cannot load image. Invalid or unexpected %s image format.";
+constexpr const char* kNotSupportedText = "Cannot load image. %s not supported for %s files.";
+constexpr const char* kCompressionSchemeText = "The compression scheme is";
+constexpr const char* kCrcText = "Cannot load image. CRC error found in %s file.";
+constexpr const char* kPaletteText = "Cannot load image. Palette in %s file is invalid.";
+constexpr const char* kCriticalChunkText = "Cannot load PNG image. Unexpected but critical chunk detected.";
+constexpr const char* kColorFormatText = "Invalid color format in %s file.";
+constexpr const char* kExtraDataText = "Cannot load image. Extra compressed data found in %s file.";
+constexpr const char* kInflateText = "Cannot load image. Compression error found in %s file.";
+constexpr const char* kInflateSetupText = "LZ77 decompression error.";
+constexpr const char* kReadErrorText = "Stream read error";
+constexpr const char* kPreparingText = "Preparing...";
+constexpr const char* kTransferingText = "Transfering...";
+constexpr const char* kPng = "PNG";
+
+constexpr std::array<uint8_t, 8> kSignature{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr uint32_t kMaxChunkLength = 0x7FFFFFFF;
+constexpr uint32_t kMaxDimension = 0x7FFFFFFF;
+
+[[noreturn]] void Fail(PngError reason)
+{
+    switch (reason) {
+    case PngError::Compression: throw EInvalidGraphic(Format(kNotSupportedText, {kCompressionSchemeText, kPng}), reason);
+    case PngError::ColorFormat: throw EInvalidGraphic(Format(kColorFormatText, {kPng}), reason);
+    case PngError::Crc: throw EInvalidGraphic(Format(kCrcText, {kPng}), reason);
+    case PngError::PaletteLength: throw EInvalidGraphic(Format(kPaletteText, {kPng}), reason);
+    case PngError::CriticalChunk: throw EInvalidGraphic(kCriticalChunkText, reason);
+    case PngError::ExtraData: throw EInvalidGraphic(Format(kExtraDataText, {kPng}), reason);
+    case PngError::Inflate: throw EInvalidGraphic(Format(kInflateText, {kPng}), reason);
+    case PngError::InflateSetup: throw EGraphicCompression(kInflateSetupText, reason);
+    case PngError::ChunkBeyondStream:
+    case PngError::ShortRead: throw EReadError(kReadErrorText, reason);
+    default: throw EInvalidGraphic(Format(kInvalidFormatText, {kPng}), reason);
+    }
+}
+
+[[noreturn]] void OnShortRead()
+{
+    Fail(PngError::ShortRead);
+}
+
+constexpr uint32_t ChunkCode(const char (&code)[5]) noexcept
+{
+    return (static_cast<uint32_t>(static_cast<uint8_t>(code[0])) << 24) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(code[1])) << 16) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 8) | static_cast<uint8_t>(code[3]);
+}
+
+constexpr uint32_t kIHDR = ChunkCode("IHDR");
+constexpr uint32_t kPLTE = ChunkCode("PLTE");
+constexpr uint32_t kIDAT = ChunkCode("IDAT");
+constexpr uint32_t kIEND = ChunkCode("IEND");
+constexpr uint32_t kGAMA = ChunkCode("gAMA");
+constexpr uint32_t kBKGD = ChunkCode("bKGD");
+constexpr uint32_t kTRNS = ChunkCode("tRNS");
+
+struct Adam7Pass {
+    unsigned firstRow, firstColumn, rowStep, columnStep;
+    uint8_t mask;
+};
+
+constexpr std::array<Adam7Pass, 7> kAdam7{{
+    {0, 0, 8, 8, 0x80},
+    {0, 4, 8, 8, 0x08},
+    {4, 0, 8, 4, 0x88},
+    {0, 2, 4, 4, 0x22},
+    {2, 0, 4, 2, 0xAA},
+    {0, 1, 2, 2, 0x55},
+    {1, 0, 2, 1, 0xFF},
+}};
+
+constexpr TColor MakeColor(uint8_t red, uint8_t green, uint8_t blue) noexcept
+{
+    return static_cast<TColor>(red | (green << 8) | (blue << 16));
+}
+
+constexpr TColor ToColor(const PaletteEntry& e) noexcept
+{
+    return MakeColor(e.red, e.green, e.blue);
+}
+
+size_t DibStride(uint32_t width, int bpp) noexcept
+{
+    return ((static_cast<size_t>(width) * static_cast<size_t>(bpp) + 31) / 32) * 4;
+}
+
+// "Round to nearest" of the progress percentage, ties to even, in integers.
+int RoundedPercent(uint64_t row, uint64_t height) noexcept
+{
+    const uint64_t scaled = row * 100;
+    uint64_t q = scaled / height;
+    const uint64_t r2 = (scaled % height) * 2;
+    if (r2 > height || (r2 == height && (q & 1)))
+        ++q;
+    return static_cast<int>(q);
+}
+
+// The zlib stream of one load. Ends itself when a load is abandoned by an exception.
+class TLZ77Decoder {
+public:
+    explicit TLZ77Decoder(int flushMode) : FFlushMode(flushMode) {}
+    TLZ77Decoder(const TLZ77Decoder&) = delete;
+    TLZ77Decoder& operator=(const TLZ77Decoder&) = delete;
+    ~TLZ77Decoder()
+    {
+        // Only an abandoned load gets here with the stream open, and inflateEnd fails only for
+        // a stream that was never initialised: there is nothing to report.
+        if (FStarted)
+            inflateEnd(&FStream);
+    }
+
+    void BeginInflate()
+    {
+        if (inflateInit(&FStream) < 0)
+            Fail(PngError::InflateSetup);
+        FStarted = true;
+    }
+
+    void EndInflate()
+    {
+        FStarted = false;
+        if (inflateEnd(&FStream) < 0)
+            Fail(PngError::InflateSetup);
+    }
+
+    // Inflates from source into destination and advances both. Once the stream has ended or
+    // failed, nothing more is inflated and the status stays.
+    void Decode(const uint8_t*& source, uint8_t*& destination, uInt packedSize, uInt unpackedSize)
+    {
+        if (FStatus != Z_OK)
+            return;
+        FStream.next_in = const_cast<Bytef*>(source);
+        FStream.avail_in = packedSize;
+        FStream.next_out = destination;
+        FStream.avail_out = unpackedSize;
+        FStatus = inflate(&FStream, FFlushMode);
+        source = FStream.next_in;
+        destination = FStream.next_out;
+    }
+
+    int Status() const noexcept { return FStatus; }
+
+private:
+    z_stream FStream{};
+    int FStatus = Z_OK;
+    int FFlushMode;
+    bool FStarted = false;
+};
+
+// Raw sample values of bKGD or tRNS, resolved once the image's format and gamma are final.
+struct ChunkSamples {
+    std::array<uint16_t, 3> values{};
+};
+
+class PngReader {
+public:
+    PngReader(std::span<const uint8_t> data, TColorManager& manager, RasterSink& sink, const PngLimits& limits,
+              const PngProgressHandler& progress)
+        : FReader(data, OnShortRead), FManager(manager), FSink(sink), FLimits(limits), FProgress(progress)
+    {
+    }
+
+    PngLoadResult Load();
+
+private:
+    void ReadPngHeader();
+    void ReadChunkHeader();
+    std::span<const uint8_t> ReadChunkBody();
+    void SkipChunk();
+    bool ChunkTypeIs(uint32_t code) const noexcept { return ((FChunkType ^ code) & 0xDFDFDFDF) == 0; }
+    bool ChunkIsCritical() const noexcept { return ((FChunkType >> 24) & 0x20) == 0; }
+
+    void ReadChunks();
+    void ReadPalette();
+    void ReadGamma();
+    void ReadBkgdChunk();
+    void ReadTrnsChunk();
+    void InflateImageData();
+    void PrepareRaster(size_t rowBytes);
+    [[nodiscard]] bool ReadFilteredRow(std::vector<uint8_t>& buffer, size_t count);
+    void NextRowProgress(uint32_t y);
+
+    void ChooseFormat();
+    uint8_t GreyIndex(uint16_t level) const noexcept;
+    TColor ResolveBkgd() const noexcept;
+    TColor ResolveTrns() const noexcept;
+    uint8_t FillIndex(TColor color) const noexcept;
+    void Notify(TProgressStage stage, int percent, bool redraw, std::string_view message);
+
+    ByteReader FReader;
+    TColorManager& FManager;
+    RasterSink& FSink;
+    const PngLimits& FLimits;
+    const PngProgressHandler& FProgress;
+
+    PngHeaderInfo FHeader;
+    uint8_t FColorType = 0;
+    uint8_t FInterlaceMethod = 0;
+    TRect FProgressRect;
+    std::optional<TLZ77Decoder> FDecoder;
+    const uint8_t* FCurrentSource = nullptr;
+    const uint8_t* FSourceEnd = nullptr;
+    uint32_t FChunkLength = 0;
+    uint32_t FChunkType = 0;
+    uint32_t FCurrentCRC = 0;
+    bool FFormatChosen = false;
+    bool FImageRead = false;
+    int FSourceBPP = 0;
+    TPixelFormat FPixelFormat = pfUnset;
+    std::vector<PaletteEntry> FPalette;
+    std::optional<ChunkSamples> FBkgd;
+    std::optional<ChunkSamples> FTrns;
+    TColor FTrnsColor = clNone;
+    TColor FBkgdColor = clWhite;
+};
+
+void PngReader::Notify(TProgressStage stage, int percent, bool redraw, std::string_view message)
+{
+    if (FProgress)
+        FProgress(PngProgress{stage, percent, redraw, FProgressRect, message});
+}
+
+void PngReader::ReadChunkHeader()
+{
+    FChunkLength = FReader.U32BE();
+    const auto type = FReader.Bytes(4);
+    FChunkType = (static_cast<uint32_t>(type[0]) << 24) | (static_cast<uint32_t>(type[1]) << 16) |
+                 (static_cast<uint32_t>(type[2]) << 8) | type[3];
+    if (FChunkLength > kMaxChunkLength)
+        Fail(PngError::ChunkLength);
+    // The data and its CRC must be there before any handler looks at the chunk.
+    if (static_cast<uint64_t>(FChunkLength) + 4 > FReader.Remaining())
+        Fail(PngError::ChunkBeyondStream);
+    FCurrentCRC = CRC32Update(0, type);
+}
+
+std::span<const uint8_t> PngReader::ReadChunkBody()
+{
+    const auto body = FReader.Bytes(FChunkLength);
+    FCurrentCRC = CRC32Update(FCurrentCRC, body);
+    if (FReader.U32BE() != FCurrentCRC)
+        Fail(PngError::Crc);
+    return body;
+}
+
+void PngReader::SkipChunk()
+{
+    FReader.Skip(static_cast<size_t>(FChunkLength) + 4);
+}
+
+void PngReader::ReadPngHeader()
+{
+    FHeader = PngHeaderInfo{};
+    const auto data = FReader.Remaining() >= kSignature.size() ? FReader.Bytes(kSignature.size())
+                                                               : std::span<const uint8_t>{};
+    if (data.size() != kSignature.size() || !std::equal(data.begin(), data.end(), kSignature.begin()))
+        Fail(PngError::Signature);
+    ReadChunkHeader();
+    if (!ChunkTypeIs(kIHDR))
+        Fail(PngError::MissingHeader);
+    FHeader.Flags = 1;
+    if (FChunkLength != 13)
+        Fail(PngError::HeaderLength);
+    ByteReader ihdr(ReadChunkBody(), OnShortRead);
+    FHeader.Width = ihdr.U32BE();
+    FHeader.Height = ihdr.U32BE();
+    if (FHeader.Width == 0 || FHeader.Height == 0 || FHeader.Width > kMaxDimension || FHeader.Height > kMaxDimension)
+        Fail(PngError::Dimensions);
+    const uint8_t depth = ihdr.U8();
+    FColorType = ihdr.U8();
+    const uint8_t compression = ihdr.U8();
+    FHeader.FilterMethod = ihdr.U8();
+    FInterlaceMethod = ihdr.U8();
+
+    switch (FColorType) {
+    case 0: FHeader.ColorScheme = csG; break;
+    case 2: FHeader.ColorScheme = csRGB; break;
+    case 3: FHeader.ColorScheme = csIndexed; break;
+    case 4: FHeader.ColorScheme = csGA; break;
+    case 6: FHeader.ColorScheme = csRGBA; break;
+    default: FHeader.ColorScheme = csNone; break;
+    }
+    FHeader.BitsPerSample = depth;
+    switch (FHeader.ColorScheme) {
+    case csRGB: FHeader.SamplesPerPixel = 3; break;
+    case csRGBA: FHeader.SamplesPerPixel = 4; break;
+    case csGA: FHeader.SamplesPerPixel = 2; break;
+    default: FHeader.SamplesPerPixel = 1; break;
+    }
+    FHeader.BitsPerPixel = static_cast<uint8_t>(FHeader.SamplesPerPixel * depth);
+    FHeader.Compression = compression == 0 ? 2 : 0;
+    FHeader.Interlaced = FInterlaceMethod != 0;
+    FHeader.HasAlpha = FHeader.ColorScheme == csGA || FHeader.ColorScheme == csRGBA;
+
+    // Look ahead for the file's gamma; everything else is passed over unchecked.
+    for (;;) {
+        ReadChunkHeader();
+        if (ChunkTypeIs(kGAMA) && FChunkLength >= 4) {
+            FHeader.FileGamma = static_cast<float>(ByteReader(ReadChunkBody()).U32BE() / 100000.0);
+            break;
+        }
+        SkipChunk();
+        if (ChunkTypeIs(kIEND))
+            break;
+    }
+}
+
+PngLoadResult PngReader::Load()
+{
+    ReadPngHeader();
+    FReader.Seek(kSignature.size());
+    FProgressRect = Rect(0, 0, static_cast<int32_t>(FHeader.Width), 1);
+    Notify(psStarting, 0, false, kPreparingText);
+    try {
+        ReadChunks();
+    } catch (...) {
+        FDecoder.reset();
+        Notify(psEnding, 0, false, {});
+        throw;
+    }
+    Notify(psEnding, 0, false, {});
+    return PngLoadResult{FHeader, FTrnsColor, FBkgdColor, FReader.Position()};
+}
+
+void PngReader::ReadChunks()
+{
+    // Nothing of an earlier load may reach this one: 16-bit samples are big-endian, gamma is
+    // applied only when this file asks for it, and the table maps 8-bit values to 8-bit values.
+    FManager.SetSourceOptions({coNeedByteSwap});
+    FManager.SetTargetOptions({});
+    FManager.SetSourceBitsPerSample(8);
+    FManager.SetTargetBitsPerSample(8);
+    FManager.SetGammaTable(1.0f, 2.2f);
+
+    ReadChunkHeader();
+    ReadChunkBody(); // IHDR again, checked by the pre-scan
+    if (FHeader.Compression != 2)
+        Fail(PngError::Compression);
+    FDecoder.emplace(Z_PARTIAL_FLUSH);
+    FDecoder->BeginInflate();
+
+    for (;;) {
+        ReadChunkHeader();
+        if (!FImageRead) {
+            if (ChunkTypeIs(kIDAT)) {
+                Notify(psEnding, 0, false, {});
+                InflateImageData();
+                FImageRead = true;
+                // Falls through with the chunk that follows the image data.
+            } else if (ChunkTypeIs(kPLTE)) {
+                ReadPalette();
+                continue;
+            } else if (ChunkTypeIs(kGAMA)) {
+                ReadGamma();
+                continue;
+            } else if (ChunkTypeIs(kBKGD)) {
+                ReadBkgdChunk();
+                continue;
+            } else if (ChunkTypeIs(kTRNS)) {
+                ReadTrnsChunk();
+                continue;
+            }
+        }
+        // A second run of image data would decode over the finished image.
+        if (FImageRead && ChunkTypeIs(kIDAT))
+            Fail(PngError::ExtraData);
+        const bool end = ChunkTypeIs(kIEND);
+        SkipChunk();
+        if (end)
+            break;
+        if (ChunkIsCritical())
+            Fail(PngError::CriticalChunk);
+    }
+    if (!FImageRead)
+        Fail(PngError::MissingImageData);
+    FDecoder->EndInflate();
+    FDecoder.reset();
+}
+
+void PngReader::ReadPalette()
+{
+    if (FChunkLength % 3 != 0)
+        Fail(PngError::PaletteLength);
+    const auto body = ReadChunkBody();
+    if (FColorType != 3)
+        return;
+    ChooseFormat();
+    const uint8_t* entries[] = {body.data()};
+    FPalette = FManager.BuildColorPalette(entries, 0, FChunkLength / 3, false);
+}
+
+void PngReader::ReadGamma()
+{
+    const auto body = ReadChunkBody();
+    if (body.size() < 4)
+        return;
+    const float gamma = static_cast<float>(ByteReader(body).U32BE() / 100000.0);
+    FManager.SetGammaTable(gamma, 2.2f);
+    TConvertOptions options = FManager.TargetOptions();
+    options.Include(coApplyGamma);
+    FManager.SetTargetOptions(options);
+    FHeader.Flags |= 2;
+}
+
+void PngReader::ReadBkgdChunk()
+{
+    ByteReader body(ReadChunkBody(), OnShortRead);
+    ChunkSamples samples;
+    switch (FColorType) {
+    case 0:
+    case 4:
+        if (body.Size() < 2)
+            return;
+        samples.values[0] = body.U16BE();
+        break;
+    case 2:
+    case 6:
+        if (body.Size() < 6)
+            return;
+        for (uint16_t& v : samples.values)
+            v = body.U16BE();
+        break;
+    case 3:
+        if (body.Size() < 1)
+            return;
+        samples.values[0] = body.U8();
+        break;
+    default: return;
+    }
+    FBkgd = samples;
+}
+
+void PngReader::ReadTrnsChunk()
+{
+    ByteReader body(ReadChunkBody(), OnShortRead);
+    ChunkSamples samples;
+    switch (FColorType) {
+    case 0:
+        if (body.Size() < 2)
+            return;
+        samples.values[0] = body.U16BE();
+        break;
+    case 2:
+        if (body.Size() < 6)
+            return;
+        for (uint16_t& v : samples.values)
+            v = body.U16BE();
+        break;
+    default: return; // palette alphas and own alpha channels give no colour key
+    }
+    FTrns = samples;
+}
+
+void PngReader::ChooseFormat()
+{
+    PngPixelFormat chosen = ChoosePixelFormat(FManager, FColorType, FHeader.BitsPerSample);
+    FSourceBPP = chosen.sourceBPP;
+    FPixelFormat = chosen.format;
+    FPalette = std::move(chosen.palette);
+    FFormatChosen = true;
+}
+
+// The palette index a grey level of the file is written as.
+uint8_t PngReader::GreyIndex(uint16_t level) const noexcept
+{
+    const unsigned depth = FHeader.BitsPerSample;
+    if (depth == 16)
+        return static_cast<uint8_t>(level * 255u / 65535u);
+    const unsigned sourceMax = (1u << depth) - 1;
+    const unsigned targetMax = (1u << FManager.TargetBitsPerSample()) - 1;
+    return static_cast<uint8_t>((level & sourceMax) * targetMax / sourceMax);
+}
+
+TColor PngReader::ResolveBkgd() const noexcept
+{
+    if (!FBkgd)
+        return clWhite;
+    const auto& v = FBkgd->values;
+    const auto sample = [this](uint16_t s) {
+        return static_cast<uint8_t>(FHeader.BitsPerSample == 16 ? s * 255u / 65535u : s & 0xFF);
+    };
+    switch (FColorType) {
+    case 2:
+    case 6: return MakeColor(sample(v[0]), sample(v[1]), sample(v[2]));
+    case 0:
+    case 4: return ToColor(FPalette[GreyIndex(v[0])]);
+    default: return v[0] < FPalette.size() ? ToColor(FPalette[v[0]]) : clBlack;
+    }
+}
+
+TColor PngReader::ResolveTrns() const noexcept
+{
+    if (!FTrns)
+        return clNone;
+    const auto& v = FTrns->values;
+    if (FColorType == 0)
+        return ToColor(FPalette[GreyIndex(v[0])]);
+    const bool applyGamma = FManager.TargetOptions().Contains(coApplyGamma);
+    const auto sample = [&](uint16_t s) {
+        const auto byte = static_cast<uint8_t>(FHeader.BitsPerSample == 16 ? s * 255u / 65535u : s & 0xFF);
+        return applyGamma ? FManager.GammaTable()[byte] : byte;
+    };
+    return MakeColor(sample(v[0]), sample(v[1]), sample(v[2]));
+}
+
+// GDI fills a palette bitmap with the nearest entry of its colour table.
+uint8_t PngReader::FillIndex(TColor color) const noexcept
+{
+    const int red = color & 0xFF;
+    const int green = (color >> 8) & 0xFF;
+    const int blue = (color >> 16) & 0xFF;
+    size_t best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < FPalette.size(); ++i) {
+        const int dr = FPalette[i].red - red;
+        const int dg = FPalette[i].green - green;
+        const int db = FPalette[i].blue - blue;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return static_cast<uint8_t>(best);
+}
+
+void PngReader::PrepareRaster(size_t rowBytes)
+{
+    const int bpp = BitsPerPixelOf(FPixelFormat);
+    // The bitmap's colour table always has 2^bpp entries: a missing PLTE, or a short one, leaves
+    // black; a longer one is cut.
+    if (bpp <= 8)
+        FPalette.resize(size_t{1} << bpp);
+    else
+        FPalette.clear();
+
+    uint64_t rasterBytes = 0;
+    uint64_t total = 0;
+    if (!CheckedMul(DibStride(FHeader.Width, bpp), FHeader.Height, rasterBytes) ||
+        !CheckedAdd(rasterBytes, 2 * static_cast<uint64_t>(rowBytes), total) || total > FLimits.maxImageBytes ||
+        rowBytes > std::numeric_limits<uInt>::max())
+        Fail(PngError::TooLarge);
+
+    FBkgdColor = ResolveBkgd();
+    FTrnsColor = ResolveTrns();
+    const int width = static_cast<int>(FHeader.Width);
+    const int height = static_cast<int>(FHeader.Height);
+    FSink.Allocate(FPixelFormat, width, height, FPalette);
+
+    // The background shows wherever the image data ends early. 32-bit pixels get alpha 0, as a
+    // GDI fill leaves them.
+    const size_t rowLength = (static_cast<size_t>(width) * bpp + 7) / 8;
+    const uint8_t red = FBkgdColor & 0xFF;
+    const uint8_t green = (FBkgdColor >> 8) & 0xFF;
+    const uint8_t blue = (FBkgdColor >> 16) & 0xFF;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = FSink.ScanLine(y);
+        if (bpp == 24 || bpp == 32) {
+            const size_t step = static_cast<size_t>(bpp / 8);
+            for (size_t x = 0; x < rowLength; x += step) {
+                row[x] = blue;
+                row[x + 1] = green;
+                row[x + 2] = red;
+                if (step == 4)
+                    row[x + 3] = 0;
+            }
+        } else {
+            uint8_t index = FillIndex(FBkgdColor);
+            for (int bits = bpp; bits < 8; bits *= 2)
+                index = static_cast<uint8_t>(index | (index << bits));
+            std::memset(row, index, rowLength);
+        }
+    }
+}
+
+void PngReader::NextRowProgress(uint32_t y)
+{
+    Notify(psRunning, RoundedPercent(y, FHeader.Height), true, {});
+    ++FProgressRect.Top;
+    ++FProgressRect.Bottom;
+}
+
+void PngReader::InflateImageData()
+{
+    Notify(psStarting, 0, false, kTransferingText);
+    if (!FFormatChosen)
+        ChooseFormat();
+    const unsigned depth = FHeader.BitsPerSample;
+    const unsigned samples = static_cast<unsigned>(depth == 16 ? FSourceBPP / 2 : FSourceBPP);
+    const uint64_t width = FHeader.Width;
+    const size_t rowBytes = static_cast<size_t>(((width * depth + 7) / 8) * samples + 1);
+    PrepareRaster(rowBytes);
+
+    std::vector<uint8_t> current(rowBytes, 0);
+    std::vector<uint8_t> previous(rowBytes, 0);
+    const auto convert = [&](uint32_t y, uint8_t mask) {
+        const uint8_t* rows[] = {current.data() + 1};
+        FManager.ConvertRow(rows, FSink.ScanLine(static_cast<int>(y)), FHeader.Width, mask);
+    };
+    const auto unfilter = [&](size_t length) {
+        UnfilterRow(current[0], current.data() + 1, previous.data() + 1, static_cast<unsigned>(FSourceBPP),
+                    length - 1);
+    };
+
+    if (FInterlaceMethod == 1) {
+        bool dataLeft = true;
+        for (size_t p = 0; p < kAdam7.size() && dataLeft; ++p) {
+            const Adam7Pass& pass = kAdam7[p];
+            if (width <= pass.firstColumn)
+                continue;
+            const uint64_t columns = (width + pass.columnStep - 1 - pass.firstColumn) / pass.columnStep;
+            const size_t length = static_cast<size_t>(((columns * depth + 7) / 8) * samples + 1);
+            std::fill(previous.begin(), previous.end(), 0);
+            for (uint64_t y = pass.firstRow; y < FHeader.Height; y += pass.rowStep) {
+                if (!ReadFilteredRow(current, length)) {
+                    dataLeft = false;
+                    break;
+                }
+                unfilter(length);
+                convert(static_cast<uint32_t>(y), pass.mask);
+                std::swap(current, previous);
+                if (p == kAdam7.size() - 1)
+                    NextRowProgress(static_cast<uint32_t>(y));
+            }
+        }
+    } else {
+        for (uint32_t y = 0; y < FHeader.Height; ++y) {
+            if (!ReadFilteredRow(current, rowBytes))
+                break;
+            unfilter(rowBytes);
+            convert(y, 0xFF);
+            std::swap(current, previous);
+            NextRowProgress(y);
+        }
+    }
+
+    while (ChunkTypeIs(kIDAT)) {
+        ReadChunkBody();
+        ReadChunkHeader();
+    }
+}
+
+// Fills count bytes of buffer from the zlib stream. False when the image data ends first: the
+// row is then not used.
+bool PngReader::ReadFilteredRow(std::vector<uint8_t>& buffer, size_t count)
+{
+    uint8_t* destination = buffer.data();
+    uint8_t* const end = buffer.data() + count;
+    while (destination != end) {
+        // Zero-length IDAT chunks carry nothing and are passed over.
+        while (FCurrentSource == FSourceEnd) {
+            if (!ChunkTypeIs(kIDAT))
+                return false;
+            const auto body = ReadChunkBody();
+            FCurrentSource = body.data();
+            FSourceEnd = body.data() + body.size();
+            ReadChunkHeader();
+        }
+        FDecoder->Decode(FCurrentSource, destination, static_cast<uInt>(FSourceEnd - FCurrentSource),
+                         static_cast<uInt>(end - destination));
+        if (FDecoder->Status() == Z_STREAM_END) {
+            if (destination != end || FCurrentSource != FSourceEnd)
+                Fail(PngError::ExtraData);
+            return true;
+        }
+        if (FDecoder->Status() != Z_OK)
+            Fail(PngError::Inflate);
+    }
+    return true;
+}
+
+} // namespace
+
+void MemoryRaster::Allocate(TPixelFormat format, int width, int height, std::span<const PaletteEntry> palette)
+{
+    FFormat = format;
+    FWidth = width;
+    FHeight = height;
+    FBitsPerPixel = BitsPerPixelOf(format);
+    FStride = DibStride(static_cast<uint32_t>(width), FBitsPerPixel);
+    FPalette.assign(palette.begin(), palette.end());
+    FPixels.assign(FStride * static_cast<size_t>(height), 0);
+}
+
+int BitsPerPixelOf(TPixelFormat format) noexcept
+{
+    switch (format) {
+    case pf1bit: return 1;
+    case pf4bit: return 4;
+    case pf8bit: return 8;
+    case pf15bit:
+    case pf16bit: return 16;
+    case pf24bit: return 24;
+    case pf32bit: return 32;
+    default: return 0;
+    }
+}
+
+PngLoadResult LoadPng(std::span<const uint8_t> data, TColorManager& colorManager, RasterSink& sink,
+                      const PngLimits& limits, const PngProgressHandler& progress)
+{
+    return PngReader(data, colorManager, sink, limits, progress).Load();
+}
+
+PngPixelFormat ChoosePixelFormat(TColorManager& colorManager, uint8_t colorType, uint8_t bitDepth)
+{
+    const auto is = [bitDepth](std::initializer_list<uint8_t> depths) {
+        return std::find(depths.begin(), depths.end(), bitDepth) != depths.end();
+    };
+    const auto configure = [&](TColorScheme source, uint8_t sourceSamples, TColorScheme target,
+                               uint8_t targetSamples, uint8_t targetDepth) {
+        colorManager.SetSourceColorScheme(source);
+        colorManager.SetSourceSamplesPerPixel(sourceSamples);
+        colorManager.SetSourceBitsPerSample(bitDepth);
+        colorManager.SetTargetColorScheme(target);
+        colorManager.SetTargetSamplesPerPixel(targetSamples);
+        colorManager.SetTargetBitsPerSample(targetDepth);
+    };
+    PngPixelFormat result;
+    switch (colorType) {
+    case 0:
+        if (!is({1, 2, 4, 8, 16}))
+            break;
+        configure(csG, 1, csG, 1, bitDepth == 2 ? 4 : (bitDepth == 16 ? 8 : bitDepth));
+        result.format = colorManager.GetPixelFormat(ColorSide::Target);
+        result.palette = colorManager.BuildGrayPalette(false);
+        result.sourceBPP = (bitDepth + 7) / 8;
+        return result;
+    case 2:
+        if (!is({8, 16}))
+            break;
+        configure(csRGB, 3, csBGR, 3, 8);
+        result.format = pf24bit;
+        result.sourceBPP = 3 * bitDepth / 8;
+        return result;
+    case 3:
+        if (!is({1, 2, 4, 8}))
+            break;
+        configure(csIndexed, 1, csIndexed, 1, bitDepth == 2 ? 4 : bitDepth);
+        result.format = colorManager.GetPixelFormat(ColorSide::Target);
+        result.sourceBPP = 1;
+        return result;
+    case 4:
+        if (!is({8, 16}))
+            break;
+        configure(csGA, 2, csIndexed, 1, 8);
+        result.format = pf8bit;
+        result.palette = colorManager.BuildGrayPalette(false);
+        result.sourceBPP = 2 * bitDepth / 8;
+        return result;
+    case 6:
+        if (!is({8, 16}))
+            break;
+        configure(csRGBA, 4, csBGRA, 4, 8);
+        result.format = pf32bit;
+        result.sourceBPP = 4 * bitDepth / 8;
+        return result;
+    default: break;
+    }
+    Fail(PngError::ColorFormat);
+}
+
+uint32_t CRC32Update(uint32_t crc, std::span<const uint8_t> bytes) noexcept
+{
+    // zlib's crc32 is the same checksum (same polynomial, preset and complement), table-driven.
+    if (bytes.empty())
+        return crc;
+    return static_cast<uint32_t>(crc32(crc, bytes.data(), static_cast<uInt>(bytes.size())));
+}
+
+uint8_t PaethPredictor(uint8_t a, uint8_t b, uint8_t c) noexcept
+{
+    const int p = a + b - c;
+    const int pa = std::abs(p - a);
+    const int pb = std::abs(p - b);
+    const int pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc)
+        return a;
+    return pb <= pc ? b : c;
+}
+
+void UnfilterRow(uint8_t filterType, uint8_t* line, const uint8_t* previous, unsigned bpp, size_t count) noexcept
+{
+    const size_t lead = std::min<size_t>(bpp, count);
+    switch (filterType) {
+    case 1:
+        for (size_t i = lead; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + line[i - bpp]);
+        break;
+    case 2:
+        for (size_t i = 0; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + previous[i]);
+        break;
+    case 3:
+        for (size_t i = 0; i < lead; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + previous[i] / 2);
+        for (size_t i = lead; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + (line[i - bpp] + previous[i]) / 2);
+        break;
+    case 4:
+        for (size_t i = 0; i < lead; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + previous[i]);
+        for (size_t i = lead; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + PaethPredictor(line[i - bpp], previous[i], previous[i - bpp]));
+        break;
+    default: break; // None, and the undefined types 5 to 255, which stored files carry unchanged
+    }
+}
+
+} // namespace ks

@@ -1,0 +1,361 @@
+#include "skin/images/ColorManager.h"
+
+#include "vcl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Layout {
+    TColorScheme scheme;
+    uint8_t samples;
+    uint8_t bits;
+};
+
+void Configure(TColorManager& m, Layout source, Layout target)
+{
+    m.SetSourceColorScheme(source.scheme);
+    m.SetSourceSamplesPerPixel(source.samples);
+    m.SetSourceBitsPerSample(source.bits);
+    m.SetTargetColorScheme(target.scheme);
+    m.SetTargetSamplesPerPixel(target.samples);
+    m.SetTargetBitsPerSample(target.bits);
+}
+
+std::vector<uint8_t> Convert(TColorManager& m, const std::vector<uint8_t>& source, unsigned count, size_t targetBytes,
+                             uint8_t mask = 0xFF, uint8_t fill = 0)
+{
+    std::vector<uint8_t> target(targetBytes, fill);
+    const uint8_t* rows[] = {source.data()};
+    m.ConvertRow(rows, target.data(), count, mask);
+    return target;
+}
+
+int ReasonOf(TColorManager& m, const std::vector<uint8_t>& source, unsigned count)
+{
+    std::vector<uint8_t> target(64);
+    const uint8_t* rows[] = {source.data()};
+    try {
+        m.ConvertRow(rows, target.data(), count, 0xFF);
+    } catch (const EColorConversionError& e) {
+        return e.Reason();
+    }
+    return 0;
+}
+
+TEST(TColorManager, FreshManagerSwapsRgbToBgrWithoutGamma)
+{
+    TColorManager m;
+    EXPECT_EQ(Convert(m, {10, 20, 30}, 1, 3), (std::vector<uint8_t>{30, 20, 10}));
+}
+
+TEST(TColorManager, GammaValuesNotAboveZeroFallBackToDefaults)
+{
+    TColorManager m;
+    m.SetGammaTable(0, 0);
+    EXPECT_FLOAT_EQ(m.MainGamma(), 1.0f);
+    EXPECT_FLOAT_EQ(m.DisplayGamma(), 2.2f);
+    // (128 / 255)^(1 / 2.2) * 255 = 186.4
+    EXPECT_EQ(m.GammaTable()[128], 186);
+    EXPECT_EQ(m.GammaTable()[0], 0);
+    EXPECT_EQ(m.GammaTable()[255], 255);
+}
+
+TEST(TColorManager, GammaTableFollowsDepthsInForce)
+{
+    TColorManager m;
+    Configure(m, {csG, 1, 2}, {csG, 1, 4});
+    m.SetGammaTable(1.0f, 1.0f);
+    // Source values 0..3 map onto 0..15; the rest of the table is unused.
+    EXPECT_EQ(m.GammaTable()[1], 5);
+    EXPECT_EQ(m.GammaTable()[3], 15);
+    EXPECT_EQ(m.GammaTable()[4], 0);
+}
+
+TEST(TColorManager, AppliesGammaOnlyWhenTargetAsksForIt)
+{
+    TColorManager m;
+    m.SetGammaTable(1.0f, 2.2f);
+    TConvertOptions options = m.TargetOptions();
+    options.Include(coApplyGamma);
+    m.SetTargetOptions(options);
+    EXPECT_EQ(Convert(m, {128, 0, 255}, 1, 3), (std::vector<uint8_t>{255, 0, 186}));
+}
+
+TEST(TColorManager, PackedRowsRescaleGreyAndKeepIndexes)
+{
+    struct Case {
+        const char* name;
+        TColorScheme scheme;
+        uint8_t sourceBits, targetBits;
+        std::vector<uint8_t> source;
+        unsigned count;
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {
+        {"Grey2To4", csG, 2, 4, {0x1B}, 4, {0x05, 0xAF}},
+        {"Index2To4", csIndexed, 2, 4, {0x1B}, 4, {0x01, 0x23}},
+        {"Grey1To8", csG, 1, 8, {0xA0}, 3, {255, 0, 255}},
+        {"Grey4To1", csG, 4, 1, {0xF7, 0x00}, 3, {0x80}},
+        {"Index8To4Masked", csIndexed, 8, 4, {0x1F, 0x03}, 2, {0xF3}},
+        {"Grey8Copied", csG, 8, 8, {1, 2, 3}, 3, {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TColorManager m;
+        Configure(m, {c.scheme, 1, c.sourceBits}, {c.scheme, 1, c.targetBits});
+        EXPECT_EQ(Convert(m, c.source, c.count, c.expected.size()), c.expected);
+    }
+}
+
+TEST(TColorManager, MaskWritesOnlySelectedColumnsFromConsecutiveSamples)
+{
+    TColorManager m;
+    Configure(m, {csG, 1, 8}, {csG, 1, 8});
+    EXPECT_EQ(Convert(m, {10, 11, 12, 13}, 8, 8, 0x55, 0xEE),
+              (std::vector<uint8_t>{0xEE, 10, 0xEE, 11, 0xEE, 12, 0xEE, 13}));
+
+    // Sub-byte targets keep the bits of the columns left out.
+    Configure(m, {csG, 1, 1}, {csG, 1, 1});
+    EXPECT_EQ(Convert(m, {0xC0}, 8, 1, 0x22, 0x00), (std::vector<uint8_t>{0x22}));
+}
+
+TEST(TColorManager, SixteenBitRgbaIsSwappedAndScaled)
+{
+    TColorManager m;
+    Configure(m, {csRGBA, 4, 16}, {csBGRA, 4, 8});
+    m.SetSourceOptions({coNeedByteSwap});
+    EXPECT_EQ(Convert(m, {0xFF, 0xFF, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00}, 1, 4),
+              (std::vector<uint8_t>{127, 0, 255, 127}));
+}
+
+TEST(TColorManager, RgbFamilyOrdersAlphaAndWidths)
+{
+    struct Case {
+        const char* name;
+        Layout source, target;
+        std::vector<uint8_t> in;
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {
+        {"BgrToRgb", {csBGR, 3, 8}, {csRGB, 3, 8}, {1, 2, 3}, {3, 2, 1}},
+        {"RgbToRgbaLeavesAlpha", {csRGB, 3, 8}, {csRGBA, 4, 8}, {1, 2, 3}, {1, 2, 3, 0xEE}},
+        {"RgbaToBgrDropsAlpha", {csRGBA, 4, 8}, {csBGR, 3, 8}, {1, 2, 3, 4}, {3, 2, 1}},
+        // 8-bit samples widen by 65535 / 255 = 257, then are swapped as the source option asks.
+        {"RgbTo16", {csRGB, 3, 8}, {csBGR, 3, 16}, {1, 2, 0xFF}, {0xFF, 0xFF, 0x02, 0x02, 0x01, 0x01}},
+        {"Rgb16To16", {csRGB, 3, 16}, {csRGB, 3, 16}, {1, 2, 3, 4, 5, 6}, {2, 1, 4, 3, 6, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TColorManager m;
+        Configure(m, c.source, c.target);
+        m.SetSourceOptions({coNeedByteSwap});
+        EXPECT_EQ(Convert(m, c.in, 1, c.expected.size(), 0xFF, 0xEE), c.expected);
+    }
+}
+
+TEST(TColorManager, PlanarSourcesAdvanceOneSamplePerPixel)
+{
+    TColorManager m;
+    const std::vector<uint8_t> red{1, 4}, green{2, 5}, blue{3, 6};
+    const uint8_t* planes[] = {red.data(), green.data(), blue.data()};
+    std::vector<uint8_t> target(6);
+    m.ConvertRow(planes, target.data(), 2, 0xFF);
+    EXPECT_EQ(target, (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
+}
+
+TEST(TColorManager, GreyRowsSkipAlphaAndRescaleWords)
+{
+    TColorManager m;
+    Configure(m, {csGA, 2, 16}, {csIndexed, 1, 8});
+    m.SetSourceOptions({coNeedByteSwap});
+    EXPECT_EQ(Convert(m, {0x80, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0}, 2, 2), (std::vector<uint8_t>{127, 255}));
+
+    Configure(m, {csG, 1, 8}, {csG, 1, 16});
+    EXPECT_EQ(Convert(m, {1}, 1, 2), (std::vector<uint8_t>{0x01, 0x01}));
+}
+
+TEST(TColorManager, IndexedWordConverters)
+{
+    TColorManager m;
+    m.SetSourceOptions({coNeedByteSwap});
+    Configure(m, {csIndexed, 1, 16}, {csIndexed, 1, 16});
+    EXPECT_EQ(Convert(m, {0x12, 0x34}, 1, 2), (std::vector<uint8_t>{0x34, 0x12}));
+    Configure(m, {csIndexed, 1, 16}, {csIndexed, 1, 4});
+    EXPECT_EQ(Convert(m, {0xFF, 0xFF, 0x00, 0x00}, 2, 1), (std::vector<uint8_t>{0xF0}));
+    Configure(m, {csIndexed, 1, 2}, {csIndexed, 1, 16});
+    EXPECT_EQ(Convert(m, {0xC0}, 1, 2), (std::vector<uint8_t>{0xFF, 0xFF}));
+}
+
+TEST(TColorManager, OtherColourModelsReachRgb)
+{
+    struct Case {
+        const char* name;
+        Layout source;
+        TConvertOptions options;
+        std::vector<uint8_t> in;
+        std::vector<uint8_t> bgr;
+    };
+    const Case cases[] = {
+        {"CmykWhite", {csCMYK, 4, 8}, {}, {0, 0, 0, 0}, {255, 255, 255}},
+        {"CmykCyan", {csCMYK, 4, 8}, {}, {255, 0, 0, 0}, {255, 255, 0}},
+        {"CmykBlack", {csCMYK, 4, 8}, {}, {0, 0, 0, 255}, {0, 0, 0}},
+        {"YCbCrGrey", {csYCbCr, 3, 8}, {}, {100, 128, 128}, {100, 100, 100}},
+        {"YCbCrRed", {csYCbCr, 3, 8}, {}, {76, 85, 255}, {0, 0, 254}},
+        {"PhotoYCCNeutral", {csPhotoYCC, 3, 8}, {}, {90, 156, 137}, {90, 90, 90}},
+        {"LabWhite", {csCIELab, 3, 8}, {coLabByteRange, coLabChromaOffset}, {255, 128, 128}, {255, 255, 255}},
+        {"LabBlack", {csCIELab, 3, 8}, {}, {0, 0, 0}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TColorManager m;
+        Configure(m, c.source, {csBGR, 3, 8});
+        m.SetSourceOptions(c.options);
+        const std::vector<uint8_t> out = Convert(m, c.in, 1, 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(out[i], c.bgr[i], 1) << "channel " << i;
+    }
+}
+
+TEST(TColorManager, GreyPalettesSpreadLevels)
+{
+    TColorManager m;
+    Configure(m, {csG, 1, 1}, {csG, 1, 1});
+    const auto one = m.BuildGrayPalette(false);
+    ASSERT_EQ(one.size(), 2u);
+    EXPECT_EQ(one[0], (ks::PaletteEntry{0, 0, 0}));
+    EXPECT_EQ(one[1], (ks::PaletteEntry{255, 255, 255}));
+
+    m.SetTargetBitsPerSample(4);
+    const auto four = m.BuildGrayPalette(false);
+    ASSERT_EQ(four.size(), 16u);
+    for (unsigned i = 0; i < 16; ++i)
+        EXPECT_EQ(four[i].green, i * 17) << i;
+    EXPECT_EQ(m.BuildGrayPalette(true)[0].red, 255);
+
+    m.SetSourceBitsPerSample(8);
+    m.SetTargetBitsPerSample(8);
+    m.SetGammaTable(1.0f, 2.2f);
+    m.SetTargetOptions({coApplyGamma});
+    EXPECT_EQ(m.BuildGrayPalette(false)[128].blue, 186);
+}
+
+TEST(TColorManager, ColourPalettesReadEveryDataFormat)
+{
+    TColorManager m;
+    const std::vector<uint8_t> triples{1, 2, 3, 4, 5, 6};
+    const uint8_t* interleaved[] = {triples.data()};
+    EXPECT_EQ(m.BuildColorPalette(interleaved, 0, 2, false),
+              (std::vector<ks::PaletteEntry>{{1, 2, 3}, {4, 5, 6}}));
+    EXPECT_EQ(m.BuildColorPalette(interleaved, 0, 1, true), (std::vector<ks::PaletteEntry>{{3, 2, 1}}));
+
+    const std::vector<uint8_t> quads{1, 2, 3, 99, 4, 5, 6, 99};
+    const uint8_t* quadRows[] = {quads.data()};
+    EXPECT_EQ(m.BuildColorPalette(quadRows, 1, 2, false), (std::vector<ks::PaletteEntry>{{1, 2, 3}, {4, 5, 6}}));
+
+    const std::vector<uint8_t> words{0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00};
+    const uint8_t* wordRows[] = {words.data()};
+    m.SetSourceOptions({coNeedByteSwap});
+    EXPECT_EQ(m.BuildColorPalette(wordRows, 4, 1, false), (std::vector<ks::PaletteEntry>{{255, 127, 0}}));
+
+    const std::vector<uint8_t> r{7}, g{8}, b{9};
+    const uint8_t* planes[] = {r.data(), g.data(), b.data()};
+    EXPECT_EQ(m.BuildColorPalette(planes, 2, 1, false), (std::vector<ks::PaletteEntry>{{7, 8, 9}}));
+
+    EXPECT_EQ(m.BuildColorPalette(interleaved, 9, 2, false), (std::vector<ks::PaletteEntry>(2)));
+    std::vector<uint8_t> big(300 * 3, 1);
+    const uint8_t* bigRows[] = {big.data()};
+    EXPECT_EQ(m.BuildColorPalette(bigRows, 0, 300, false).size(), 256u);
+}
+
+TEST(TColorManager, PixelFormatFollowsSamplesAndBits)
+{
+    struct Case {
+        uint8_t samples, bits;
+        TPixelFormat expected;
+    };
+    const Case cases[] = {
+        {1, 1, pf1bit}, {1, 2, pf4bit}, {1, 4, pf4bit}, {1, 8, pf8bit}, {1, 16, pf8bit}, {1, 5, pfCustom},
+        {3, 5, pf15bit}, {3, 8, pf24bit}, {4, 8, pf32bit}, {4, 4, pfCustom}, {2, 8, pfCustom},
+    };
+    for (const Case& c : cases) {
+        TColorManager m;
+        m.SetTargetSamplesPerPixel(c.samples);
+        m.SetTargetBitsPerSample(c.bits);
+        EXPECT_EQ(m.GetPixelFormat(ks::ColorSide::Target), c.expected) << int(c.samples) << "x" << int(c.bits);
+    }
+}
+
+TEST(TColorManager, RefusesSettingsNoConverterServes)
+{
+    struct Case {
+        const char* name;
+        Layout source, target;
+        ks::ColorError reason;
+    };
+    const Case cases[] = {
+        {"RgbToGrey", {csRGB, 3, 8}, {csG, 1, 8}, ks::ColorError::IndexedMismatch},
+        {"GreyToBgr", {csG, 1, 8}, {csBGR, 3, 8}, ks::ColorError::IndexedMismatch},
+        {"ReservedScheme", {csReserved, 3, 8}, {csBGR, 3, 8}, ks::ColorError::NoConverter},
+        {"GreyAlphaBelow8", {csGA, 2, 4}, {csG, 1, 4}, ks::ColorError::NoConverter},
+        {"Grey16To4", {csG, 1, 16}, {csG, 1, 4}, ks::ColorError::NoConverter},
+        {"Rgb4", {csRGB, 3, 4}, {csBGR, 3, 8}, ks::ColorError::NoConverter},
+        // Depths no byte layout serves once put a division by zero or a split pixel in the loop.
+        {"GreyDepth9", {csG, 1, 9}, {csG, 1, 8}, ks::ColorError::NoConverter},
+        {"IndexDepth3", {csIndexed, 1, 3}, {csIndexed, 1, 8}, ks::ColorError::NoConverter},
+        // A one-sample row stepped through as RGB would be read three times past its end.
+        {"RgbWithOneSample", {csRGB, 1, 8}, {csBGR, 3, 8}, ks::ColorError::SampleCount},
+        {"BgraTargetWithThree", {csRGBA, 4, 8}, {csBGRA, 3, 8}, ks::ColorError::SampleCount},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TColorManager m;
+        Configure(m, c.source, c.target);
+        EXPECT_EQ(ReasonOf(m, std::vector<uint8_t>(64), 4), static_cast<int>(c.reason));
+        // A failed choice is not remembered as a success.
+        EXPECT_EQ(ReasonOf(m, std::vector<uint8_t>(64), 4), static_cast<int>(c.reason));
+    }
+}
+
+TEST(TColorManager, SettersRefuseOutOfRangeValuesAndKeepTheOld)
+{
+    TColorManager m;
+    try {
+        m.SetSourceBitsPerSample(17);
+        FAIL() << "no exception";
+    } catch (const EColorConversionError& e) {
+        EXPECT_EQ(e.Message(), "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.");
+    }
+    EXPECT_THROW(m.SetTargetBitsPerSample(0), EColorConversionError);
+    EXPECT_EQ(m.SourceBitsPerSample(), 8);
+    try {
+        m.SetTargetSamplesPerPixel(5);
+        FAIL() << "no exception";
+    } catch (const EColorConversionError& e) {
+        EXPECT_EQ(e.Message(), "Sample count per pixel does not correspond to the given color scheme.");
+    }
+    EXPECT_EQ(m.TargetSamplesPerPixel(), 3);
+    EXPECT_EQ(Convert(m, {10, 20, 30}, 1, 3), (std::vector<uint8_t>{30, 20, 10}));
+}
+
+TEST(TColorManager, ChangedSettingsChooseAConverterAgain)
+{
+    TColorManager m;
+    EXPECT_EQ(Convert(m, {10, 20, 30}, 1, 3), (std::vector<uint8_t>{30, 20, 10}));
+    m.SetTargetColorScheme(csRGB);
+    EXPECT_EQ(Convert(m, {10, 20, 30}, 1, 3), (std::vector<uint8_t>{10, 20, 30}));
+
+    // Rewriting the option sets drops the alpha flag the choice made; the next row must not run
+    // the old converter without it.
+    Configure(m, {csRGBA, 4, 8}, {csBGRA, 4, 8});
+    EXPECT_EQ(Convert(m, {1, 2, 3, 4}, 1, 4), (std::vector<uint8_t>{3, 2, 1, 4}));
+    m.SetSourceOptions({});
+    m.SetTargetOptions({});
+    EXPECT_EQ(Convert(m, {1, 2, 3, 4}, 1, 4), (std::vector<uint8_t>{3, 2, 1, 4}));
+}
+
+} // namespace

@@ -1,0 +1,653 @@
+#include "skin/images/PngDecoder.h"
+
+#include "host/support/PngBuilder.h"
+#include "vcl/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ks::PngError;
+using ks::test::BuildPng;
+using ks::test::MakePngImage;
+using ks::test::PngBuilder;
+using ks::test::PngImage;
+using ks::test::PngLayout;
+
+struct Loaded {
+    ks::MemoryRaster raster;
+    ks::PngLoadResult result;
+};
+
+Loaded Load(const std::vector<uint8_t>& file, TColorManager* manager = nullptr, const ks::PngLimits& limits = {})
+{
+    TColorManager own;
+    Loaded out;
+    out.result = ks::LoadPng(file, manager ? *manager : own, out.raster, limits);
+    return out;
+}
+
+// The reason of the exception a load raises, 0 when it loads.
+int ReasonOf(const std::vector<uint8_t>& file, const ks::PngLimits& limits = {})
+{
+    try {
+        Load(file, nullptr, limits);
+    } catch (const Exception& e) {
+        return e.Reason();
+    }
+    return 0;
+}
+
+std::string MessageOf(const std::vector<uint8_t>& file)
+{
+    try {
+        Load(file);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+// One pixel of the raster: the index for palette formats, 0xAARRGGBB read from blue-green-red(-alpha).
+uint32_t Pixel(const ks::MemoryRaster& r, int x, int y)
+{
+    const uint8_t* row = r.Row(y);
+    const int bpp = r.BitsPerPixel();
+    if (bpp <= 8) {
+        const size_t bit = static_cast<size_t>(x) * bpp;
+        return (row[bit / 8] >> (8 - bpp - bit % 8)) & ((1u << bpp) - 1);
+    }
+    const uint8_t* p = row + static_cast<size_t>(x) * (bpp / 8);
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (bpp == 32 ? static_cast<uint32_t>(p[3]) << 24 : 0u);
+}
+
+uint32_t Reduce(const PngImage& image, uint16_t v)
+{
+    return image.bitDepth == 16 ? v * 255u / 65535u : v;
+}
+
+// What the bitmap holds for a file sample, read off the format table: grey and palette levels
+// as indexes (2-bit grey widened to 4 bits), colour as blue-green-red(-alpha), 16 bits reduced
+// by 255 / 65535, the alpha of grey images dropped.
+uint32_t ExpectedPixel(const PngImage& image, uint32_t x, uint32_t y)
+{
+    const auto s = [&](unsigned c) { return Reduce(image, image.Sample(x, y, c)); };
+    switch (image.colorType) {
+    case 0: return image.bitDepth == 2 ? s(0) * 5 : s(0);
+    case 2: return s(2) | (s(1) << 8) | (s(0) << 16);
+    case 6: return s(2) | (s(1) << 8) | (s(0) << 16) | (s(3) << 24);
+    default: return s(0);
+    }
+}
+
+TPixelFormat ExpectedFormat(const PngImage& image)
+{
+    switch (image.colorType) {
+    case 2: return pf24bit;
+    case 6: return pf32bit;
+    case 4: return pf8bit;
+    default: return image.bitDepth == 1 ? pf1bit : (image.bitDepth <= 4 ? pf4bit : pf8bit);
+    }
+}
+
+void ExpectImage(const ks::MemoryRaster& raster, const PngImage& image)
+{
+    ASSERT_EQ(raster.Width(), static_cast<int>(image.width));
+    ASSERT_EQ(raster.Height(), static_cast<int>(image.height));
+    ASSERT_EQ(raster.Format(), ExpectedFormat(image));
+    int mismatches = 0;
+    for (uint32_t y = 0; y < image.height && mismatches < 5; ++y)
+        for (uint32_t x = 0; x < image.width && mismatches < 5; ++x)
+            if (Pixel(raster, x, y) != ExpectedPixel(image, x, y)) {
+                ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << Pixel(raster, x, y) << " expected "
+                              << ExpectedPixel(image, x, y);
+                ++mismatches;
+            }
+}
+
+TEST(PngDecoder, Crc32IsTheStandardChecksum)
+{
+    const std::string text = "123456789";
+    const std::vector<uint8_t> bytes(text.begin(), text.end());
+    EXPECT_EQ(ks::CRC32Update(0, bytes), 0xCBF43926u);
+    EXPECT_EQ(ks::CRC32Update(0x1234, {}), 0x1234u);
+    // Continuing over the second half gives the checksum of the whole.
+    const std::span<const uint8_t> all(bytes);
+    EXPECT_EQ(ks::CRC32Update(ks::CRC32Update(0, all.first(4)), all.subspan(4)), 0xCBF43926u);
+}
+
+TEST(PngDecoder, PaethPicksTheNearestNeighbour)
+{
+    struct Case {
+        uint8_t a, b, c, expected;
+    };
+    const Case cases[] = {{10, 20, 10, 20}, {20, 10, 10, 20}, {10, 20, 20, 10}, {100, 100, 100, 100},
+                          {0, 255, 255, 0}, {5, 9, 7, 7}, {255, 0, 128, 128}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ks::PaethPredictor(c.a, c.b, c.c), c.expected) << int(c.a) << "," << int(c.b) << "," << int(c.c);
+}
+
+TEST(PngDecoder, UnfilterUndoesEveryFilterAndLeavesUndefinedOnes)
+{
+    const PngImage image = MakePngImage(7, 3, 8, 2, 42);
+    for (uint8_t filter = 0; filter <= 7; ++filter) {
+        SCOPED_TRACE(int(filter));
+        const std::vector<uint8_t> rows = ks::test::FilterRows(image, false, {filter});
+        const size_t length = 7 * 3 + 1;
+        std::vector<uint8_t> previous(length - 1, 0);
+        for (uint32_t y = 0; y < 3; ++y) {
+            std::vector<uint8_t> line(rows.begin() + y * length + 1, rows.begin() + (y + 1) * length);
+            ks::UnfilterRow(rows[y * length], line.data(), previous.data(), 3, line.size());
+            for (uint32_t i = 0; i < line.size(); ++i)
+                ASSERT_EQ(line[i], image.Sample(i / 3, y, i % 3)) << "row " << y << " byte " << i;
+            previous = line;
+        }
+    }
+}
+
+#if __has_include(<png.h>)
+
+struct MatrixCase {
+    uint8_t colorType;
+    uint8_t depth;
+};
+
+constexpr MatrixCase kEveryLegalPair[] = {
+    {0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 2},
+    {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16},
+};
+
+struct Size {
+    uint32_t width, height;
+};
+
+constexpr Size kSizes[] = {{1, 1}, {1, 9}, {9, 1}, {3, 5}, {4, 4}, {7, 13}, {13, 7}, {33, 17}};
+
+// Every colour type and depth, interlaced and not, at sizes that leave Adam7 passes empty or
+// rows ending inside a byte, each with its own filter mix and IDAT split: the samples libpng reads
+// from the file must come out in the bitmap as the format table says.
+TEST(PngDecoder, MatchesLibpngOverEveryLegalFormat)
+{
+    const std::vector<std::vector<uint8_t>> filterMixes{{0}, {1}, {2}, {3}, {4}, {0, 1, 2, 3, 4}, {4, 2, 3}};
+    uint32_t seed = 1;
+    for (const MatrixCase& m : kEveryLegalPair) {
+        for (const Size& size : kSizes) {
+            for (bool interlaced : {false, true}) {
+                ++seed;
+                const PngImage image = MakePngImage(size.width, size.height, m.depth, m.colorType, seed);
+                PngLayout layout;
+                layout.interlaced = interlaced;
+                layout.filters = filterMixes[seed % filterMixes.size()];
+                layout.idatPiece = seed % 3 == 0 ? 7 : 0;
+                layout.level = static_cast<int>(seed % 10);
+                const std::vector<uint8_t> file = BuildPng(image, layout).Build();
+                SCOPED_TRACE("type " + std::to_string(m.colorType) + " depth " + std::to_string(m.depth) + " " +
+                             std::to_string(size.width) + "x" + std::to_string(size.height) +
+                             (interlaced ? " Adam7" : "") + " seed " + std::to_string(seed));
+
+                const auto oracle = ks::test::LibpngDecode(file);
+                ASSERT_TRUE(oracle.has_value());
+                ASSERT_EQ(oracle->samples, image.samples) << "the builder wrote a file libpng reads otherwise";
+                const Loaded loaded = Load(file);
+                ExpectImage(loaded.raster, *oracle);
+                EXPECT_EQ(loaded.result.bytesRead, file.size());
+            }
+        }
+    }
+}
+
+TEST(PngDecoder, PaletteImagesCarryTheirPaletteAndGreyImagesALadder)
+{
+    const PngImage palImage = MakePngImage(5, 2, 2, 3, 7);
+    PngLayout layout;
+    layout.palette = ks::test::MakePalette(3, 99); // shorter than the 2-bit range: the rest is black
+    const Loaded pal = Load(BuildPng(palImage, layout).Build());
+    ASSERT_EQ(pal.raster.Palette().size(), 16u);
+    for (unsigned i = 0; i < 3; ++i)
+        EXPECT_EQ(pal.raster.Palette()[i],
+                  (ks::PaletteEntry{(*layout.palette)[3 * i], (*layout.palette)[3 * i + 1], (*layout.palette)[3 * i + 2]}));
+    EXPECT_EQ(pal.raster.Palette()[3], (ks::PaletteEntry{0, 0, 0}));
+
+    const Loaded grey = Load(BuildPng(MakePngImage(3, 3, 16, 0, 3)).Build());
+    ASSERT_EQ(grey.raster.Palette().size(), 256u);
+    EXPECT_EQ(grey.raster.Palette()[200], (ks::PaletteEntry{200, 200, 200}));
+    const Loaded greyAlpha = Load(BuildPng(MakePngImage(3, 3, 8, 4, 3)).Build());
+    EXPECT_EQ(greyAlpha.raster.Palette()[77], (ks::PaletteEntry{77, 77, 77}));
+}
+
+// libpng computes its gamma tables in its own fixed-point arithmetic and rounding; one level of
+// difference is allowed. The exponent is the same: 1 / (file gamma * 2.2).
+TEST(PngDecoder, GammaMatchesLibpngWithinOneLevel)
+{
+    struct Case {
+        const char* name;
+        uint8_t colorType;
+        uint32_t gamma;
+    };
+    const Case cases[] = {
+        {"Rgb045455", 2, 45455}, {"Rgba035", 6, 35000}, {"Rgb100", 2, 100000},
+        {"Rgb250", 2, 250000},   {"Palette055", 3, 55000}, {"Grey045455", 0, 45455},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PngImage image = MakePngImage(16, 16, 8, c.colorType, 5);
+        if (c.colorType == 0)
+            for (size_t i = 0; i < image.samples.size(); ++i)
+                image.samples[i] = static_cast<uint16_t>(i);
+        PngLayout layout;
+        layout.before.push_back({"gAMA", ks::test::BigEndian32(c.gamma), {}, {}});
+        const std::vector<uint8_t> file = BuildPng(image, layout).Build();
+        const auto oracle = ks::test::LibpngDecode(file, {2.2});
+        ASSERT_TRUE(oracle.has_value());
+        const Loaded loaded = Load(file);
+        EXPECT_EQ(loaded.result.header.Flags & 2, 2);
+        const auto& palette = loaded.raster.Palette();
+        for (uint32_t y = 0; y < 16; ++y) {
+            for (uint32_t x = 0; x < 16; ++x) {
+                const uint32_t got = Pixel(loaded.raster, x, y);
+                if (c.colorType == 2 || c.colorType == 6) {
+                    for (unsigned ch = 0; ch < 3; ++ch) {
+                        ASSERT_NEAR(static_cast<int>((got >> (16 - 8 * ch)) & 0xFF), oracle->Sample(x, y, ch), 1)
+                            << x << "," << y << " channel " << ch;
+                    }
+                    if (c.colorType == 6) {
+                        ASSERT_EQ(got >> 24, oracle->Sample(x, y, 3));
+                    }
+                } else if (c.colorType == 0) {
+                    ASSERT_NEAR(palette[got].red, oracle->Sample(x, y, 0), 1) << x << "," << y;
+                } else {
+                    // libpng keeps palette indexes and corrects the palette, as the bitmap does.
+                    ASSERT_EQ(got, oracle->Sample(x, y, 0));
+                }
+            }
+        }
+        if (c.colorType == 3) {
+            const std::vector<uint8_t> plte = BuildPng(image, layout).Find("PLTE").data;
+            PngImage plteImage{static_cast<uint32_t>(plte.size() / 3), 1, 8, 2, {plte.begin(), plte.end()}};
+            const auto corrected = ks::test::LibpngDecode(
+                BuildPng(plteImage, {.before = {{"gAMA", ks::test::BigEndian32(c.gamma), {}, {}}}}).Build(), {2.2});
+            ASSERT_TRUE(corrected.has_value());
+            for (size_t i = 0; i < plte.size() / 3; ++i)
+                EXPECT_NEAR(palette[i].green, corrected->Sample(static_cast<uint32_t>(i), 0, 1), 1) << i;
+        }
+    }
+}
+
+#endif
+
+// The decoder's own image, independent of libpng: two rows of known RGB.
+PngImage TwoByTwo()
+{
+    return PngImage{2, 2, 8, 2, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}};
+}
+
+TEST(PngDecoder, ChunkOrderAndAncillaryHandling)
+{
+    const PngImage image = TwoByTwo();
+    struct Case {
+        const char* name;
+        PngLayout layout;
+    };
+    const Case cases[] = {
+        {"TextBetweenImageDataAndEnd", {.after = {{"tEXt", {'a', 0, 'b'}, {}, {}}}}},
+        {"LowerCaseUnknownBeforeHeaderData", {.before = {{"zzZz", {1, 2, 3}, {}, {}}}}},
+        {"LowerCaseUnknownBetweenChunks", {.between = {{"prVt", {}, {}, {}}}}},
+        {"AncillaryWithBadCrcIsSkipped", {.before = {{"tIME", {1, 2, 3, 4, 5, 6, 7}, {}, 0xDEADBEEF}}}},
+        {"OneByteImageDataChunks", {.idatPiece = 1}},
+        {"StoredBlocks", {.level = 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Loaded loaded = Load(BuildPng(image, c.layout).Build());
+        ExpectImage(loaded.raster, image);
+    }
+}
+
+TEST(PngDecoder, ImageDataAfterTheStreamEndIsReadButNotInflated)
+{
+    PngBuilder b = BuildPng(TwoByTwo());
+    b.chunks.insert(b.chunks.begin() + 2, {"IDAT", {1, 2, 3}, {}, {}});
+    ExpectImage(Load(b.Build()).raster, TwoByTwo());
+    b.chunks[2].crc = 0;
+    EXPECT_EQ(ReasonOf(b.Build()), static_cast<int>(PngError::Crc));
+}
+
+TEST(PngDecoder, ZeroLengthImageDataChunksArePassedOver)
+{
+    PngBuilder b = BuildPng(TwoByTwo(), {.idatPiece = 5});
+    b.chunks.insert(b.chunks.begin() + static_cast<ptrdiff_t>(b.IndexOf("IDAT")) + 1, {"IDAT", {}, {}, {}});
+    b.chunks.insert(b.chunks.begin() + static_cast<ptrdiff_t>(b.IndexOf("IDAT")), {"IDAT", {}, {}, {}});
+    ExpectImage(Load(b.Build()).raster, TwoByTwo());
+}
+
+TEST(PngDecoder, ChunkRightAfterImageDataIsNeverInterpreted)
+{
+    const PngImage image{2, 1, 8, 2, {1, 2, 3, 4, 5, 6}};
+    const Loaded loaded = Load(BuildPng(image, {.after = {{"tRNS", ks::test::BigEndian16({1, 2, 3}), {}, {}}}}).Build());
+    EXPECT_EQ(loaded.result.trnsColor, clNone);
+    // Nor a gamma after it, nor one further on: the image was written before they came.
+    const Loaded gamma = Load(BuildPng(image, {.after = {{"tEXt", {'a', 0}, {}, {}},
+                                                         {"gAMA", ks::test::BigEndian32(100000), {}, {}}}})
+                                  .Build());
+    ExpectImage(gamma.raster, image);
+}
+
+TEST(PngDecoder, InterlacedNarrowImagesFillEveryPixel)
+{
+    for (uint32_t width = 1; width <= 5; ++width) {
+        SCOPED_TRACE(width);
+        // Filter Up on every row, so the first row of each pass must read against zeros.
+        const PngImage image = MakePngImage(width, 11, 8, 2, width);
+        ExpectImage(Load(BuildPng(image, {.interlaced = true, .filters = {2}}).Build()).raster, image);
+    }
+}
+
+TEST(PngDecoder, UndefinedFilterTypesLeaveRowsAsStored)
+{
+    const PngImage image{3, 2, 8, 0, {1, 2, 3, 4, 5, 6}};
+    ExpectImage(Load(BuildPng(image, {.filters = {7, 5}}).Build()).raster, image);
+}
+
+TEST(PngDecoder, ReportsProgressRowByRow)
+{
+    const PngImage image = MakePngImage(3, 10, 8, 0, 1);
+    std::vector<std::string> events;
+    TColorManager manager;
+    ks::MemoryRaster raster;
+    ks::LoadPng(BuildPng(image).Build(), manager, raster, {}, [&](const ks::PngProgress& p) {
+        events.push_back(std::to_string(p.stage) + ":" + std::to_string(p.percentDone) + ":" +
+                         (p.redrawNow ? "r" : "-") + ":" + std::to_string(p.rect.Top) + ":" + std::string(p.message));
+    });
+    std::vector<std::string> expected{"0:0:-:0:Preparing...", "2:0:-:0:", "0:0:-:0:Transfering..."};
+    for (int row = 0; row < 10; ++row)
+        expected.push_back("1:" + std::to_string(row * 10) + ":r:" + std::to_string(row) + ":");
+    expected.push_back("2:0:-:10:");
+    EXPECT_EQ(events, expected);
+}
+
+TEST(PngDecoder, HeaderInfoDescribesTheFile)
+{
+    const PngImage image = MakePngImage(5, 3, 16, 6, 1);
+    const Loaded loaded =
+        Load(BuildPng(image, {.interlaced = true, .before = {{"gAMA", ks::test::BigEndian32(45455), {}, {}}}}).Build());
+    const ks::PngHeaderInfo& h = loaded.result.header;
+    EXPECT_EQ(h.Flags, 3);
+    EXPECT_EQ(h.Width, 5u);
+    EXPECT_EQ(h.Height, 3u);
+    EXPECT_EQ(h.ColorScheme, csRGBA);
+    EXPECT_EQ(h.BitsPerSample, 16);
+    EXPECT_EQ(h.SamplesPerPixel, 4);
+    EXPECT_EQ(h.BitsPerPixel, 64);
+    EXPECT_EQ(h.Compression, 2);
+    EXPECT_FLOAT_EQ(h.FileGamma, 0.45455f);
+    EXPECT_TRUE(h.Interlaced);
+    EXPECT_TRUE(h.HasAlpha);
+}
+
+TEST(PngDecoder, TransparentColourMatchesTheWrittenPixels)
+{
+    struct Case {
+        const char* name;
+        PngImage image;
+        std::vector<uint8_t> trns;
+        std::optional<uint32_t> gamma;
+    };
+    const Case cases[] = {
+        {"Rgb8", {2, 1, 8, 2, {1, 2, 3, 9, 9, 9}}, ks::test::BigEndian16({1, 2, 3}), {}},
+        {"Rgb16", {2, 1, 16, 2, {0x8000, 0xFFFF, 0, 1, 1, 1}}, ks::test::BigEndian16({0x8000, 0xFFFF, 0}), {}},
+        {"Grey8", {2, 1, 8, 0, {77, 5}}, ks::test::BigEndian16({77}), {}},
+        {"Grey2", {2, 1, 2, 0, {2, 1}}, ks::test::BigEndian16({2}), {}},
+        {"Grey1", {2, 1, 1, 0, {1, 0}}, ks::test::BigEndian16({1}), {}},
+        {"Grey4", {2, 1, 4, 0, {9, 0}}, ks::test::BigEndian16({9}), {}},
+        // With gamma the rows are corrected; the key must be corrected the same way or never match.
+        {"RgbWithGamma", {2, 1, 8, 2, {100, 150, 200, 9, 9, 9}}, ks::test::BigEndian16({100, 150, 200}), 45000},
+        {"GreyWithGamma", {2, 1, 8, 0, {100, 5}}, ks::test::BigEndian16({100}), 45000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PngLayout layout;
+        layout.between.push_back({"tRNS", c.trns, {}, {}});
+        if (c.gamma)
+            layout.before.push_back({"gAMA", ks::test::BigEndian32(*c.gamma), {}, {}});
+        const Loaded loaded = Load(BuildPng(c.image, layout).Build());
+        const uint32_t keyed = Pixel(loaded.raster, 0, 0);
+        const uint32_t other = Pixel(loaded.raster, 1, 0);
+        const auto colourOf = [&](uint32_t pixel) -> TColor {
+            if (loaded.raster.BitsPerPixel() <= 8) {
+                const ks::PaletteEntry e = loaded.raster.Palette()[pixel];
+                return e.red | (e.green << 8) | (e.blue << 16);
+            }
+            return static_cast<TColor>(((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16));
+        };
+        EXPECT_EQ(loaded.result.trnsColor, colourOf(keyed));
+        EXPECT_NE(loaded.result.trnsColor, colourOf(other));
+    }
+}
+
+TEST(PngDecoder, PaletteAndOwnAlphaGiveNoColourKey)
+{
+    const Loaded pal = Load(BuildPng(MakePngImage(2, 2, 8, 3, 1), {.between = {{"tRNS", {0, 128, 255}, {}, {}}}}).Build());
+    EXPECT_EQ(pal.result.trnsColor, clNone);
+    const Loaded rgba = Load(BuildPng(MakePngImage(2, 2, 8, 6, 1), {.between = {{"tRNS", {}, {}, {}}}}).Build());
+    EXPECT_EQ(rgba.result.trnsColor, clNone);
+}
+
+TEST(PngDecoder, ShortAncillaryChunksCountAsAbsent)
+{
+    const PngImage image{2, 1, 8, 2, {1, 2, 3, 4, 5, 6}};
+    const Loaded loaded = Load(BuildPng(image, {.before = {{"gAMA", {0, 1}, {}, {}}},
+                                                .between = {{"tRNS", {0, 1, 0, 2}, {}, {}}, {"bKGD", {0}, {}, {}}}})
+                                   .Build());
+    ExpectImage(loaded.raster, image);
+    EXPECT_EQ(loaded.result.header.Flags & 2, 0);
+    EXPECT_EQ(loaded.result.trnsColor, clNone);
+    EXPECT_EQ(loaded.result.bkgdColor, clWhite);
+}
+
+TEST(PngDecoder, ImageDataEndingEarlyLeavesTheBackground)
+{
+    struct Case {
+        const char* name;
+        PngImage image;
+        std::vector<uint8_t> bkgd;
+        uint32_t expectedFill; // as Pixel() reads it
+    };
+    const Case cases[] = {
+        {"RgbaAlphaZero", MakePngImage(4, 6, 8, 6, 3), {}, 0x00FFFFFF},
+        {"RgbWithBackground", MakePngImage(4, 6, 8, 2, 3), ks::test::BigEndian16({0x10, 0x20, 0x30}), 0x102030},
+        // The fill of a palette bitmap is the palette entry of the background level.
+        {"GreyWithBackground", MakePngImage(4, 6, 4, 0, 3), ks::test::BigEndian16({6}), 6},
+        {"GreyWhiteByDefault", MakePngImage(4, 6, 2, 0, 3), {}, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Only the first rows' worth of data: the zlib stream is cut and no further IDAT follows.
+        const std::vector<uint8_t> rows = ks::test::FilterRows(c.image, false);
+        std::vector<uint8_t> zlib = ks::test::ZlibCompress(rows, 0);
+        zlib.resize(zlib.size() / 2);
+        PngBuilder b;
+        b.Add("IHDR", ks::test::IhdrData(c.image.width, c.image.height, c.image.bitDepth, c.image.colorType));
+        if (!c.bkgd.empty())
+            b.Add("bKGD", c.bkgd);
+        b.AddImageData(zlib).Add("IEND", {});
+        const Loaded loaded = Load(b.Build());
+        EXPECT_EQ(Pixel(loaded.raster, 0, 0), ExpectedPixel(c.image, 0, 0));
+        EXPECT_EQ(Pixel(loaded.raster, 3, 5), c.expectedFill);
+    }
+}
+
+TEST(PngDecoder, PaletteDefectsDrawBlack)
+{
+    // No PLTE at all, and indexes beyond a two-entry PLTE.
+    const PngImage image{4, 1, 8, 3, {0, 1, 2, 255}};
+    PngBuilder noPalette;
+    noPalette.Add("IHDR", ks::test::IhdrData(4, 1, 8, 3));
+    noPalette.AddImageData(ks::test::ZlibCompress(ks::test::FilterRows(image, false))).Add("IEND", {});
+    const Loaded none = Load(noPalette.Build());
+    EXPECT_EQ(none.raster.Palette(), std::vector<ks::PaletteEntry>(256));
+    ExpectImage(none.raster, image);
+
+    const Loaded shortPal = Load(BuildPng(image, {.palette = std::vector<uint8_t>{9, 9, 9, 8, 8, 8}}).Build());
+    EXPECT_EQ(shortPal.raster.Palette()[1], (ks::PaletteEntry{8, 8, 8}));
+    EXPECT_EQ(shortPal.raster.Palette()[255], (ks::PaletteEntry{0, 0, 0}));
+
+    // A 1-bit image with a full 256-entry palette keeps the first two entries.
+    const Loaded longPal = Load(BuildPng(PngImage{3, 1, 1, 3, {0, 1, 1}}, {.palette = ks::test::MakePalette(256, 4)}).Build());
+    EXPECT_EQ(longPal.raster.Palette().size(), 2u);
+}
+
+TEST(PngDecoder, NothingOfAnEarlierLoadCarriesOver)
+{
+    const PngImage image = MakePngImage(3, 2, 8, 2, 8);
+    TColorManager manager;
+    const Loaded withGamma =
+        Load(BuildPng(image, {.before = {{"gAMA", ks::test::BigEndian32(25000), {}, {}}}}).Build(), &manager);
+    ASSERT_NE(Pixel(withGamma.raster, 0, 0), ExpectedPixel(image, 0, 0));
+    // A 1-bit image between them leaves the manager with 1-bit depths.
+    Load(BuildPng(MakePngImage(9, 2, 1, 0, 1)).Build(), &manager);
+    ExpectImage(Load(BuildPng(image).Build(), &manager).raster, image);
+    ExpectImage(Load(BuildPng(image, {.before = {{"gAMA", ks::test::BigEndian32(100000 * 10 / 22), {}, {}}}}).Build(),
+                     &manager)
+                    .raster,
+                image);
+    // The same RGBA file twice: the second load must still copy alpha.
+    const PngImage rgba = MakePngImage(3, 2, 8, 6, 8);
+    Load(BuildPng(rgba).Build(), &manager);
+    ExpectImage(Load(BuildPng(rgba).Build(), &manager).raster, rgba);
+}
+
+TEST(PngDecoder, FixedTextsOfTheFailures)
+{
+    PngBuilder compression = BuildPng(TwoByTwo());
+    compression.chunks[0].data[10] = 1;
+    EXPECT_EQ(MessageOf(compression.Build()), "Cannot load image. The compression scheme is not supported for PNG files.");
+    EXPECT_EQ(MessageOf({1, 2, 3, 4, 5, 6, 7, 8, 9}), "Cannot load image. Invalid or unexpected PNG image format.");
+    PngBuilder crc = BuildPng(TwoByTwo());
+    crc.chunks[0].crc = 0;
+    EXPECT_EQ(MessageOf(crc.Build()), "Cannot load image. CRC error found in PNG file.");
+    PngBuilder critical = BuildPng(TwoByTwo(), {.before = {{"ABCD", {}, {}, {}}}});
+    EXPECT_EQ(MessageOf(critical.Build()), "Cannot load PNG image. Unexpected but critical chunk detected.");
+    EXPECT_EQ(MessageOf(BuildPng(TwoByTwo(), {.palette = std::vector<uint8_t>(10)}).Build()),
+              "Cannot load image. Palette in PNG file is invalid.");
+    PngBuilder colour = BuildPng(TwoByTwo());
+    colour.chunks[0].data[8] = 4;
+    EXPECT_EQ(MessageOf(colour.Build()), "Invalid color format in PNG file.");
+}
+
+std::vector<uint8_t> WithChunk(PngBuilder b, const char* type, size_t at, std::vector<uint8_t> data)
+{
+    b.chunks.insert(b.chunks.begin() + static_cast<ptrdiff_t>(at), {type, std::move(data), {}, {}});
+    return b.Build();
+}
+
+std::vector<uint8_t> Truncated(std::vector<uint8_t> file, size_t keep)
+{
+    file.resize(keep);
+    return file;
+}
+
+std::vector<uint8_t> WithImageData(std::vector<uint8_t> zlib)
+{
+    PngBuilder b;
+    b.Add("IHDR", ks::test::IhdrData(2, 2, 8, 2)).AddImageData(zlib).Add("IEND", {});
+    return b.Build();
+}
+
+std::vector<uint8_t> Header(uint32_t width, uint32_t height, uint8_t depth, uint8_t type)
+{
+    PngBuilder b;
+    b.Add("IHDR", ks::test::IhdrData(width, height, depth, type));
+    b.AddImageData(ks::test::ZlibCompress(std::vector<uint8_t>(64))).Add("IEND", {});
+    return b.Build();
+}
+
+TEST(PngDecoder, RefusesMalformedFiles)
+{
+    const PngBuilder good = BuildPng(TwoByTwo());
+    const std::vector<uint8_t> goodFile = good.Build();
+    const std::vector<uint8_t> rows = ks::test::FilterRows(TwoByTwo(), false);
+    const std::vector<uint8_t> zlib = ks::test::ZlibCompress(rows);
+    const auto edit = [&](auto change) {
+        PngBuilder b = good;
+        change(b);
+        return b.Build();
+    };
+    std::vector<uint8_t> trailing = zlib;
+    trailing.push_back(0);
+    std::vector<uint8_t> corrupt = zlib;
+    corrupt[2] ^= 0xFF;
+    const uint8_t dictionary[] = {1, 2, 3};
+    const auto badCrc = [&](const char* type, std::vector<uint8_t> data) {
+        PngBuilder b = good;
+        b.chunks.insert(b.chunks.begin() + 1, {type, std::move(data), {}, 0});
+        return b.Build();
+    };
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        PngError reason;
+    };
+    const Case cases[] = {
+        {"SignatureByte0", edit([](PngBuilder& b) { b.signature[0] = 0x88; }), PngError::Signature},
+        {"SignatureByte7", edit([](PngBuilder& b) { b.signature[7] = 0x0B; }), PngError::Signature},
+        {"ShorterThanSignature", {0x89, 0x50, 0x4E}, PngError::Signature},
+        {"FirstChunkNotHeader", edit([](PngBuilder& b) { std::swap(b.chunks[0], b.chunks[1]); }), PngError::MissingHeader},
+        {"HeaderLength12", edit([](PngBuilder& b) { b.chunks[0].data.pop_back(); }), PngError::HeaderLength},
+        {"HeaderLength14", edit([](PngBuilder& b) { b.chunks[0].data.push_back(0); }), PngError::HeaderLength},
+        {"ZeroWidth", Header(0, 2, 8, 2), PngError::Dimensions},
+        {"ZeroHeight", Header(2, 0, 8, 2), PngError::Dimensions},
+        {"Width2p31", Header(0x80000000u, 1, 8, 2), PngError::Dimensions},
+        {"HeightFFFFFFFF", Header(1, 0xFFFFFFFFu, 8, 2), PngError::Dimensions},
+        {"HugeButLegalDimensions", Header(0x7FFFFFFF, 0x7FFFFFFF, 1, 0), PngError::TooLarge},
+        {"OneRowTooWide", Header(0x7FFFFFFF, 1, 16, 6), PngError::TooLarge},
+        {"HeaderCrc", edit([](PngBuilder& b) { b.chunks[0].crc = 1; }), PngError::Crc},
+        {"ImageDataCrc", edit([](PngBuilder& b) { b.Find("IDAT").crc = 5; }), PngError::Crc},
+        {"GammaCrc", badCrc("gAMA", {0, 0, 0xB1, 0x8F}), PngError::Crc},
+        {"PaletteCrc", badCrc("PLTE", {1, 2, 3}), PngError::Crc},
+        {"BackgroundCrc", badCrc("bKGD", ks::test::BigEndian16({1, 2, 3})), PngError::Crc},
+        {"TransparencyCrc", badCrc("tRNS", ks::test::BigEndian16({1, 2, 3})), PngError::Crc},
+        {"ChunkLengthFFFFFFFF", edit([](PngBuilder& b) { b.Find("IDAT").length = 0xFFFFFFFF; }), PngError::ChunkLength},
+        {"ChunkLengthBeyondStream", edit([](PngBuilder& b) { b.Find("IDAT").length = 1000; }), PngError::ChunkBeyondStream},
+        {"TruncatedInLength", Truncated(goodFile, 33 + 2), PngError::ShortRead},
+        {"TruncatedInType", Truncated(goodFile, 33 + 6), PngError::ShortRead},
+        {"TruncatedInData", Truncated(goodFile, 33 + 8 + 3), PngError::ChunkBeyondStream},
+        {"TruncatedInCrc", Truncated(goodFile, goodFile.size() - 2), PngError::ChunkBeyondStream},
+        {"MissingEnd", Truncated(goodFile, goodFile.size() - 12), PngError::ShortRead},
+        {"MissingImageData", edit([](PngBuilder& b) { b.chunks.erase(b.chunks.begin() + 1); }), PngError::MissingImageData},
+        {"SecondHeader", WithChunk(good, "IHDR", 1, ks::test::IhdrData(2, 2, 8, 2)), PngError::CriticalChunk},
+        {"UnknownCriticalAfterImage", WithChunk(good, "QUUX", 2, {}), PngError::CriticalChunk},
+        {"PaletteAfterImage", WithChunk(good, "PLTE", 2, {1, 2, 3}), PngError::CriticalChunk},
+        {"ImageDataAfterOtherChunk",
+         edit([&](PngBuilder& b) {
+             b.chunks.insert(b.chunks.begin() + 2, {"tEXt", {'a', 0}, {}, {}});
+             b.chunks.insert(b.chunks.begin() + 3, {"IDAT", zlib, {}, {}});
+         }),
+         PngError::ExtraData},
+        // Refused before its CRC is read: the CRC is wrong too.
+        {"PaletteLength10", badCrc("PLTE", std::vector<uint8_t>(10)), PngError::PaletteLength},
+        {"GreyDepth3", Header(2, 2, 3, 0), PngError::ColorFormat},
+        {"RgbDepth4", Header(2, 2, 4, 2), PngError::ColorFormat},
+        {"PaletteDepth16", Header(2, 2, 16, 3), PngError::ColorFormat},
+        {"GreyAlphaDepth4", Header(2, 2, 4, 4), PngError::ColorFormat},
+        {"RgbaDepth1", Header(2, 2, 1, 6), PngError::ColorFormat},
+        {"ColourType1", Header(2, 2, 8, 1), PngError::ColorFormat},
+        {"ColourType5", Header(2, 2, 8, 5), PngError::ColorFormat},
+        {"ColourType7", Header(2, 2, 8, 7), PngError::ColorFormat},
+        {"CompressionMethod1", edit([](PngBuilder& b) { b.chunks[0].data[10] = 1; }), PngError::Compression},
+        {"TrailingBytesAfterStreamEnd", WithImageData(trailing), PngError::ExtraData},
+        {"StreamEndsBeforeImage", WithImageData(ks::test::ZlibCompress(std::span(rows).first(5))), PngError::ExtraData},
+        {"CorruptDeflate", WithImageData(corrupt), PngError::Inflate},
+        {"PresetDictionary", WithImageData(ks::test::ZlibCompress(rows, 6, dictionary)), PngError::Inflate},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReasonOf(c.file), static_cast<int>(c.reason));
+    }
+}
+
+} // namespace
