@@ -1,0 +1,36 @@
+#pragma once
+// The password rule: the four character pools in the order of their check boxes, and a password
+// drawn from their concatenation by position, so a character that occurs twice in the set is
+// twice as likely (the digits pool holds every digit twice).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ks {
+
+class RandomSource;
+
+// The pools, as the main window's check boxes name them; the order of the characters is part of
+// the rule because a character is picked by its position.
+inline constexpr std::string_view DigitsPool = "19283746504378192560";
+inline constexpr std::string_view LowerCasePool = "abcdefghijklmnopqrstuvwxyz";
+inline constexpr std::string_view CapitalsPool = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+inline constexpr std::string_view SpecialsPool = "!@#$%^&*()_+|\\=-<>.,/?'; :\"][}{";
+
+struct CharacterClasses {
+    bool Digits = false;
+    bool LowerCase = false;
+    bool Capitals = false;
+    bool Specials = false;
+};
+
+// The ticked pools, concatenated in check-box order; empty when none is ticked.
+std::string CharacterSet(const CharacterClasses& classes);
+
+// length characters, each picked uniformly by position from set. The result is reserved whole
+// before drawing, so a length that cannot be held raises std::bad_alloc before any work is done;
+// an empty set or a length of 0 gives an empty password.
+std::string GeneratePassword(std::string_view set, uint32_t length, RandomSource& random);
+
+} // namespace ks
