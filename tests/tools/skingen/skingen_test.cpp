@@ -1,0 +1,579 @@
+#include "tools/skingen/ArtFile.h"
+#include "tools/skingen/ImageWriters.h"
+#include "tools/skingen/SkinGenerator.h"
+
+#include "Terminal4bitManifest.h"
+#include "skin/core/sSkinOptions.h"
+#include "vcl/BmpReader.h"
+#include "vcl/IcoReader.h"
+#include "vcl/IniFiles.h"
+#include "vcl/SysUtils.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+using namespace ks::skingen;
+namespace manifest = ks::terminal4bit;
+
+namespace {
+
+const std::filesystem::path kOutput = KS_SKINGEN_OUTPUT;
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << path;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadText(const std::filesystem::path& path)
+{
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// An image value read back by its character positions (1-based), as the engine reads it.
+struct ParsedValue {
+    char Form = 0;
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int ImageCount = 0, MaskType = 0, StretchMode = 0, BorderWidth = 0;
+    int WL = 0, WT = 0, WR = 0, WB = 0, TypeCode = 0;
+    std::string File;
+};
+
+int Field(const std::string& v, int from, int to)
+{
+    const std::string digits = v.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from + 1));
+    EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << v << " at " << from;
+    return std::stoi(digits);
+}
+
+ParsedValue ParseValue(const std::string& v)
+{
+    ParsedValue p;
+    p.Form = v[0];
+    if (p.Form == '!') {
+        std::vector<std::string> words;
+        std::string word;
+        for (char c : v.substr(1) + "!")
+            if (c != '!')
+                word += c;
+            else if (!word.empty())
+                words.push_back(std::exchange(word, {}));
+        EXPECT_TRUE(words.size() == 4 || words.size() == 8) << v;
+        p.File = words[0];
+        p.ImageCount = std::stoi(words[1]);
+        p.MaskType = std::stoi(words[2]);
+        p.TypeCode = std::stoi(words[3]);
+        if (words.size() == 8) {
+            p.WL = std::stoi(words[4]);
+            p.WT = std::stoi(words[5]);
+            p.WR = std::stoi(words[6]);
+            p.WB = std::stoi(words[7]);
+        }
+        return p;
+    }
+    p.Left = Field(v, 2, 5);
+    p.Top = Field(v, 7, 10);
+    p.Right = Field(v, 12, 15);
+    p.Bottom = Field(v, 17, 20);
+    if (p.Form == '@') {
+        EXPECT_EQ(v.size(), 24u) << v;
+        p.ImageCount = Field(v, 22, 22);
+        p.MaskType = Field(v, 24, 24);
+    } else if (p.Form == '~') {
+        EXPECT_EQ(v.size(), 25u) << v;
+        p.ImageCount = 1;
+        p.StretchMode = Field(v, 22, 23);
+        p.MaskType = Field(v, 25, 25);
+    } else {
+        EXPECT_EQ(v.size(), 48u) << v;
+        p.WL = Field(v, 22, 25);
+        p.WT = Field(v, 27, 30);
+        p.WR = Field(v, 32, 35);
+        p.WB = Field(v, 37, 40);
+        p.ImageCount = Field(v, 42, 42);
+        p.MaskType = Field(v, 44, 44);
+        p.StretchMode = Field(v, 46, 46);
+        p.BorderWidth = Field(v, 48, 48);
+    }
+    return p;
+}
+
+// Image values of an options text in text order, with their sections and keys.
+struct TextValue {
+    std::string Section, Key, Value;
+};
+
+std::vector<TextValue> ImageValuesOf(const std::string& text)
+{
+    std::vector<TextValue> values;
+    std::istringstream in(text);
+    std::string section;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.size() > 2 && line.front() == '[')
+            section = line.substr(1, line.size() - 2);
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos && eq + 1 < line.size() &&
+            std::string_view("@^~!").find(line[eq + 1]) != std::string_view::npos)
+            values.push_back({section, line.substr(0, eq), line.substr(eq + 1)});
+    }
+    return values;
+}
+
+const manifest::SheetEntry& SheetNamed(std::string_view name)
+{
+    for (const auto& s : manifest::Sheets)
+        if (UpperCaseAscii(s.Name) == UpperCaseAscii(name))
+            return s;
+    throw std::runtime_error("no sheet " + std::string(name));
+}
+
+std::optional<RgbaImage> DecodePng(const std::vector<uint8_t>& bytes)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return std::nullopt;
+    image.format = PNG_FORMAT_RGBA;
+    RgbaImage out(static_cast<int>(image.width), static_cast<int>(image.height));
+    if (!png_image_finish_read(&image, nullptr, out.Pixels.data(), 0, nullptr))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The generated internal skin, as this build wrote it.
+
+TEST(Terminal4bit, OptionsBeginWithGlobalInfoAndCarryTheGlobalValues)
+{
+    const std::string text = ReadText(kOutput / "Terminal4bit" / "Options.dat");
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), "[GLOBALINFO]");
+
+    TMemIniFile ini;
+    ini.SetText(text);
+    const double version = ini.ReadFloat("GLOBALINFO", "VERSION", 0);
+    EXPECT_GE(version, 6.0);
+    EXPECT_LE(version, 6.99);
+    TsSkinData data;
+    ReadSkinGlobals(ini, data);
+    EXPECT_DOUBLE_EQ(data.Version, 6.4);
+    EXPECT_EQ(data.Shadow1Blur, 10);
+    EXPECT_EQ(data.BILeft, 2);
+    EXPECT_EQ(data.TitleHeight, 30);
+    EXPECT_EQ(data.MaxHeight, 30);
+    EXPECT_EQ(data.BorderWidth, 4);
+    EXPECT_EQ(data.FormOffset, 8);
+    EXPECT_EQ(ini.ReadString("GLOBALINFO", "MASTERBITMAP", ""), "MASTER.BMP");
+}
+
+TEST(Terminal4bit, EveryImageValueReadsBackAsItsManifestRecord)
+{
+    const std::vector<TextValue> values = ImageValuesOf(ReadText(kOutput / "Terminal4bit" / "Options.dat"));
+    ASSERT_EQ(values.size(), std::size(manifest::Images));
+    int counts[4] = {0, 0, 0, 0};
+    for (size_t i = 0; i < values.size(); ++i) {
+        const manifest::ImageEntry& m = manifest::Images[i];
+        SCOPED_TRACE(values[i].Section + "." + values[i].Key + "=" + values[i].Value);
+        EXPECT_EQ(values[i].Section, m.Section);
+        EXPECT_EQ(values[i].Key, m.Key);
+        const ParsedValue p = ParseValue(values[i].Value);
+        ASSERT_EQ(p.Form, m.Form);
+        ++counts[std::string_view("@^~!").find(p.Form)];
+        EXPECT_EQ(p.ImageCount, m.ImageCount);
+        EXPECT_EQ(p.MaskType, m.MaskType);
+        EXPECT_EQ(p.StretchMode, p.Form == '!' ? 0 : m.StretchMode);
+        EXPECT_EQ(p.BorderWidth, m.BorderWidth);
+        EXPECT_EQ((std::array{p.WL, p.WT, p.WR, p.WB}), (std::array{m.WL, m.WT, m.WR, m.WB}));
+        if (p.Form == '!') {
+            const manifest::SheetEntry& sheet = SheetNamed(p.File);
+            EXPECT_EQ(p.File, UpperCaseAscii(sheet.Name)) << "archive names match upper-cased";
+            EXPECT_EQ((std::array{m.Right, m.Bottom}), (std::array{sheet.Width, sheet.Height}));
+            EXPECT_EQ(p.TypeCode, m.TypeCode);
+        } else {
+            EXPECT_EQ((std::array{p.Left, p.Top, p.Right, p.Bottom}), (std::array{m.Left, m.Top, m.Right, m.Bottom}));
+        }
+    }
+    EXPECT_EQ(counts[0], manifest::GlyphCount);
+    EXPECT_EQ(counts[1], manifest::BorderCount);
+    EXPECT_EQ(counts[2], manifest::TextureCount);
+    EXPECT_EQ(counts[3], manifest::OwnImageCount);
+
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(values[0].Section + "." + values[0].Key, "GLOBALINFO.BOXCHECKED");
+    EXPECT_EQ(values[0].Value, "@0054@0048@0102@0065@3@0");
+}
+
+TEST(Terminal4bit, EveryImageLiesInsideItsBitmapAndDividesIntoWholeCells)
+{
+    const manifest::SheetEntry& master = SheetNamed("MASTER.BMP");
+    for (const manifest::ImageEntry& m : manifest::Images) {
+        SCOPED_TRACE(std::string(m.Section) + "." + m.Key);
+        const std::string value = m.Value;
+        const manifest::SheetEntry& sheet = m.Form == '!' ? SheetNamed(value.substr(1, value.find('!', 1) - 1)) : master;
+        EXPECT_GE(m.Left, 0);
+        EXPECT_GE(m.Top, 0);
+        EXPECT_LE(m.Right, sheet.Width);
+        EXPECT_LE(m.Bottom, sheet.Height);
+        const int w = m.Right - m.Left, h = m.Bottom - m.Top;
+        ASSERT_GT(m.ImageCount, 0) << "a zero cell count divides by zero in the painters";
+        EXPECT_EQ(w % m.ImageCount, 0);
+        EXPECT_EQ(h % (m.MaskType + 1), 0);
+        if (m.Form == '^') {
+            EXPECT_LE(m.WL + m.WR, w / m.ImageCount);
+            EXPECT_LE(m.WT + m.WB, h / (m.MaskType + 1));
+        }
+    }
+}
+
+TEST(Terminal4bit, BitmapsAreUncompressed8BitWithAFullColourTable)
+{
+    // 54 header bytes, 256 colour-table entries, one byte per pixel in rows of a multiple of 4.
+    const struct Case {
+        const char* name;
+        int width, height;
+        size_t size;
+    } cases[] = {{"Master.bmp", 168, 135, 23758}, {"ButtonHuge.bmp", 288, 192, 56374}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> bytes = ReadBytes(kOutput / "Terminal4bit" / c.name);
+        EXPECT_EQ(bytes.size(), c.size);
+        const ks::BmpImage image = ks::ReadBmp(bytes);
+        EXPECT_EQ(image.width, c.width);
+        EXPECT_EQ(image.height, c.height);
+        EXPECT_EQ(image.bpp, 8);
+        EXPECT_EQ(SheetNamed(c.name).Width, c.width);
+    }
+}
+
+TEST(Terminal4bit, MaskRowsAreGreyLevels)
+{
+    // A mask pixel gives the background's share per channel; a coloured one would tint.
+    const ks::BmpImage master = ks::ReadBmp(ReadBytes(kOutput / "Terminal4bit" / "Master.bmp"));
+    const ks::BmpImage huge = ks::ReadBmp(ReadBytes(kOutput / "Terminal4bit" / "ButtonHuge.bmp"));
+    int checked = 0;
+    for (const manifest::ImageEntry& m : manifest::Images) {
+        if (m.MaskType < 1)
+            continue;
+        SCOPED_TRACE(std::string(m.Section) + "." + m.Key);
+        const ks::BmpImage& image = m.Form == '!' ? huge : master;
+        const int rowHeight = (m.Bottom - m.Top) / (m.MaskType + 1);
+        for (int y = m.Top + rowHeight; y < m.Bottom; ++y)
+            for (int x = m.Left; x < m.Right; ++x) {
+                const ks::Bgra c = image.palette[image.pixels[static_cast<size_t>(y) * image.Stride() + x]];
+                ASSERT_TRUE(c.r == c.g && c.g == c.b) << x << "," << y;
+                ++checked;
+            }
+    }
+    EXPECT_GT(checked, 0);
+}
+
+TEST(Terminal4bit, HoldsEverySectionTheEngineLooksUp)
+{
+    TMemIniFile ini;
+    ini.SetText(ReadText(kOutput / "Terminal4bit" / "Options.dat"));
+    for (const char* name : {"GLOBALINFO", "EDIT", "COMBOBOX", "COMBOBTN", "BUTTON", "SPEEDBUTTON",
+             "SPEEDBUTTON_SMALL", "SPLITTER", "CHECKBOX", "RADIOBUTTON", "GROUPBOX", "PANEL", "PANEL_LOW",
+             "TOOLBAR", "STATUSBAR", "BAR", "BARTITLE", "DRAGBAR", "TABSHEET", "FORM", "FORMTITLE", "DIALOG",
+             "CAPTION", "MENUITEM", "MAINMENU", "ICOLINE", "MENULINE", "HINT", "SCROLLBAR1H", "SCROLLBAR1V",
+             "SCROLLBAR2H", "SCROLLBAR2V", "SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT",
+             "SCROLLBTNRIGHT", "SCROLLSLIDERV", "SCROLLSLIDERH", "PAGECONTROL", "TABTOP", "TABBOTTOM",
+             "TABLEFT", "TABRIGHT", "GAUGE", "TRACKBAR", "TOOLBUTTON", "UPDOWNBTN", "MDIAREA"})
+        EXPECT_TRUE(ini.SectionExists(name)) << name;
+
+    // Every parent named is a section of the skin, so no chain ends early by accident.
+    TStringList sections;
+    ini.ReadSections(sections);
+    ASSERT_EQ(sections.Count(), static_cast<int>(std::size(manifest::Sections)));
+    for (int i = 0; i < sections.Count(); ++i) {
+        EXPECT_EQ(sections.Strings(i), manifest::Sections[i]);
+        const std::string parent = ini.ReadString(sections.Strings(i), "PARENTCLASS", "");
+        EXPECT_TRUE(parent.empty() || ini.SectionExists(parent)) << sections.Strings(i) << " -> " << parent;
+    }
+}
+
+TEST(Terminal4bit, SectionsInheritThroughTheirParents)
+{
+    TMemIniFile ini;
+    ini.SetText(ReadText(kOutput / "Terminal4bit" / "Options.dat"));
+    TsGeneralDataArray table;
+    ReadSectionTable(ini, table, [](int) -> TColor { return 0; });
+    auto section = [&](std::string_view name) -> const TsGeneralData& {
+        for (const TsGeneralData& d : table)
+            if (d.SectionName == name)
+                return d;
+        throw std::runtime_error("no section " + std::string(name));
+    };
+    EXPECT_EQ(table.front().SectionName, "GLOBALINFO");
+    EXPECT_EQ(table.front().Color, 0);
+    EXPECT_EQ(table.front().FontColor[0], 32768);
+    EXPECT_EQ(table.front().FontColor[1], 0);
+    EXPECT_EQ(section("SPLITTER").Color, 128769);
+    EXPECT_EQ(section("SPLITTER").FadingIterations, 20);
+    EXPECT_EQ(section("COMBOBOX").FontColor[0], 32768);
+    EXPECT_TRUE(section("BUTTON").FadingEnabled);
+    EXPECT_EQ(section("BUTTON").FadingIterations, 5);
+    EXPECT_EQ(section("RADIOBUTTON").Transparency, 100);
+    EXPECT_EQ(section("MENUITEM").HotColor, 32768);
+    EXPECT_EQ(section("MENUITEM").HotFontColor[0], 0);
+    EXPECT_EQ(section("HINT").GradientArray.size(), 1u);
+}
+
+TEST(Terminal4bit, SkinFolderHoldsExactlyTheManifestFiles)
+{
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(kOutput / "Terminal4bit"))
+        found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> expected;
+    for (const manifest::FileEntry& f : manifest::SkinFiles) {
+        expected.push_back(f.Name);
+        EXPECT_EQ(std::filesystem::file_size(kOutput / "Terminal4bit" / f.Name), f.Size) << f.Name;
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"ButtonHuge.bmp", "Master.bmp", "Options.dat"}));
+    EXPECT_EQ(found, expected);
+}
+
+TEST(Terminal4bit, EmbeddedGlyphsAreThreeStateStripsForTheGlyphList)
+{
+    for (const char* name : {"SF.png", "SR.png", "SD.png", "SE.png", "SC.png"}) {
+        SCOPED_TRACE(name);
+        const std::optional<RgbaImage> image = DecodePng(ReadBytes(kOutput / name));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->Width, 48);
+        EXPECT_EQ(image->Height, 16);
+        // Each 16-pixel cell draws something and leaves its corner transparent.
+        for (int cell = 0; cell < 3; ++cell) {
+            int opaque = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    opaque += image->At(cell * 16 + x, y)[3] == 255;
+            EXPECT_GT(opaque, 0) << "cell " << cell;
+            EXPECT_EQ(image->At(cell * 16, 0)[3], 0) << "cell " << cell;
+        }
+    }
+}
+
+TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
+{
+    for (const char* name : {"acSHDA.png", "acSHDI.png"}) {
+        SCOPED_TRACE(name);
+        const std::optional<RgbaImage> image = DecodePng(ReadBytes(kOutput / name));
+        ASSERT_TRUE(image);
+        const int w = image->Width, h = image->Height;
+        // The engine's margins 11, 7, 11, 11 plus its form offset of 8 must fit as corners.
+        EXPECT_GE(w, 2 * (11 + 8));
+        EXPECT_GE(h, 7 + 8 + 11 + 8);
+        EXPECT_EQ(image->At(w / 2, h / 2)[3], 0);
+        EXPECT_EQ(image->At(0, 0)[3], 0);
+        // Along the middle row, opacity rises towards the window's left edge.
+        for (int x = 1; x < 11; ++x)
+            EXPECT_LE(image->At(x - 1, h / 2)[3], image->At(x, h / 2)[3]) << x;
+        EXPECT_GT(image->At(10, h / 2)[3], 0);
+        EXPECT_GT(image->At(w / 2, h - 11)[3], 0);
+    }
+}
+
+TEST(Terminal4bit, IconHoldsThreeSizesAtThreeDepths)
+{
+    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"));
+    std::vector<std::pair<int, int>> found;
+    for (const ks::IcoEntry& e : entries) {
+        EXPECT_EQ(e.width, e.height);
+        EXPECT_FALSE(e.png);
+        found.push_back({e.width, e.bpp});
+    }
+    EXPECT_EQ(found, (std::vector<std::pair<int, int>>{
+        {16, 32}, {16, 8}, {16, 4}, {32, 32}, {32, 8}, {32, 4}, {48, 32}, {48, 8}, {48, 4}}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The generator's pieces, on small inputs.
+
+namespace {
+
+const char* kPalette = "colour . #000000\ncolour G #00FF00\ncolour m #FF00FF\n";
+
+std::string Layout(const std::string& body)
+{
+    return std::string(kPalette) + "sheet Master.bmp 32 16 .\nsheet Big.bmp 8 8 .\n" + body;
+}
+
+const char* kTemplate = "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[EDIT]\nCOLOR=0\n";
+
+} // namespace
+
+TEST(SkinGenerator, FormatsValuesAsTheEngineReadsThem)
+{
+    const ArtFile layout = ParseArtFile(std::string(kPalette) + "colour 0 #000000\ncolour 9 #FFFFFF\n" +
+            "sheet Master.bmp 32 16 .\nsheet Big.bmp 8 8 .\n" + R"(
+sprite glyph Master.bmp 2 3
+value @ cells 2
+use GLOBALINFO CHECK
+art
+  GG mm
+  GG mm
+end
+sprite border Master.bmp 10 0
+value ^ cells 3 masktype 1 stretch 5 border 1 sides 1 0 1 0
+use EDIT BORDERSMASK
+art
+  G.G G.G G.G
+  090 090 090
+end
+sprite texture Master.bmp 20 10
+value ~ stretch 10
+use EDIT PATTERN
+art
+  G.
+end
+sprite own Big.bmp 0 0 scale 4
+value ! cells 2 masktype 1 type 4
+use EDIT GLYPHMASK
+use GLOBALINFO EXTRA
+art
+  GG
+  99
+end
+)",
+        "layout.txt");
+    std::vector<std::string> sections;
+    std::vector<ImageRecord> images;
+    const std::string text = BuildOptionsText("; dropped\n" + std::string(kTemplate), layout, &sections, &images);
+    EXPECT_EQ(text,
+        "[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\n"
+        "CHECK=@0002@0003@0006@0005@2@0\r\nEXTRA=!BIG.BMP!2!1!4\r\n\r\n"
+        "[EDIT]\r\nCOLOR=0\r\n"
+        "BORDERSMASK=^0010^0000^0019^0002^0001^0000^0001^0000^3^1^5^1\r\n"
+        "PATTERN=~0020~0010~0022~0011~10~0\r\n"
+        "GLYPHMASK=!BIG.BMP!2!1!4\r\n");
+    EXPECT_EQ(sections, (std::vector<std::string>{"GLOBALINFO", "EDIT"}));
+    ASSERT_EQ(images.size(), 5u);
+    EXPECT_EQ(images[1].Key, "EXTRA");
+    EXPECT_EQ((std::array{images[1].Right, images[1].Bottom}), (std::array{8, 8}));
+}
+
+TEST(SkinGenerator, RefusesFaultySources)
+{
+    const std::string sprite = "sprite a Master.bmp 0 0\nvalue @ cells 1\nuse EDIT GLYPHMASK\nart\n  GG\nend\n";
+    const struct Case {
+        const char* name;
+        std::string layout;
+        std::string templ;
+        const char* message;
+    } cases[] = {
+        {"UnknownDirective", Layout("paint it\n"), kTemplate, "unknown directive"},
+        {"UnknownColour", Layout("sprite a Master.bmp 0 0\nart\n  Gx\nend\n"), kTemplate, "unknown colour 'x'"},
+        {"RaggedArt", Layout("sprite a Master.bmp 0 0\nart\n  GG\n  G\nend\n"), kTemplate, "art row of 1"},
+        {"NoEnd", Layout("sprite a Master.bmp 0 0\nart\n  GG\n"), kTemplate, "has no end"},
+        {"OutsideSheet", Layout("sprite a Master.bmp 31 0\nart\n  GG\nend\n"), kTemplate, "passes the edge"},
+        {"Overlap", Layout(sprite + "sprite b Master.bmp 1 0\nart\n  GG\nend\n"), kTemplate, "overlaps sprite 'a'"},
+        {"CellsDoNotDivide",
+            Layout("sprite a Master.bmp 0 0\nvalue @ cells 2\nuse EDIT GLYPHMASK\nart\n  GGG\nend\n"), kTemplate,
+            "does not divide"},
+        {"ZeroCells", Layout("sprite a Master.bmp 0 0\nvalue @ cells 0\nuse EDIT GLYPHMASK\nart\n  G\nend\n"),
+            kTemplate, "not within 1..9"},
+        {"TwoDigitBorderWidth",
+            Layout("sprite a Master.bmp 0 0\nvalue ^ border 10\nuse EDIT BORDERSMASK\nart\n  G\nend\n"), kTemplate,
+            "not within 0..9"},
+        {"SidesWiderThanCell",
+            Layout("sprite a Master.bmp 0 0\nvalue ^ sides 1 0 1 0\nuse EDIT BORDERSMASK\nart\n  G\nend\n"),
+            kTemplate, "sides wider"},
+        {"ValueWithoutKey", Layout("sprite a Master.bmp 0 0\nvalue @\nart\n  G\nend\n"), kTemplate, "needs both"},
+        {"SectionMissing", Layout("sprite a Master.bmp 0 0\nvalue @\nuse FORM GLYPHMASK\nart\n  G\nend\n"),
+            kTemplate, "which the template lacks"},
+        {"KeyTwice", Layout("sprite a Master.bmp 0 0\nvalue @\nuse EDIT COLOR\nart\n  G\nend\n"), kTemplate,
+            "gives the key COLOR twice"},
+        {"LowerCaseKey", Layout(sprite), "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[EDIT]\nColor=0\n",
+            "is not upper case"},
+        {"LowerCaseImageKey", Layout("sprite a Master.bmp 0 0\nvalue @\nuse EDIT Glyph\nart\n  G\nend\n"),
+            kTemplate, "the key 'Glyph' is not upper case"},
+        {"GlobalInfoNotFirst", Layout(sprite), "[EDIT]\n[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n",
+            "must be [GLOBALINFO]"},
+        {"MasterNamedInLowerCase", Layout(sprite), "[GLOBALINFO]\nMASTERBITMAP=Master.bmp\n[EDIT]\n",
+            "MASTERBITMAP is 'Master.bmp'"},
+        {"OwnImageNotWholeSheet",
+            Layout("sprite a Big.bmp 0 0\nvalue ! cells 1\nuse EDIT BORDERSMASK\nart\n  G\nend\n"), kTemplate,
+            "covers its whole sheet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            BuildOptionsText(c.templ, ParseArtFile(c.layout, "layout.txt"));
+            ADD_FAILURE() << "accepted";
+        } catch (const Exception& e) {
+            EXPECT_NE(e.Message().find(c.message), std::string::npos) << e.Message();
+        }
+    }
+}
+
+TEST(ImageWriters, PngReadsBackThroughLibpng)
+{
+    RgbaImage image(5, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            uint8_t* p = image.At(x, y);
+            p[0] = static_cast<uint8_t>(40 * x);
+            p[1] = static_cast<uint8_t>(100 * y);
+            p[2] = static_cast<uint8_t>(x * y);
+            p[3] = static_cast<uint8_t>(255 - 50 * x);
+        }
+    const std::optional<RgbaImage> decoded = DecodePng(WritePng(image));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->Width, 5);
+    EXPECT_EQ(decoded->Height, 3);
+    EXPECT_EQ(decoded->Pixels, image.Pixels);
+}
+
+TEST(ImageWriters, IconImagesCarryTheirDepthAndTransparency)
+{
+    RgbaImage image(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 8; x < 16; ++x) {
+            uint8_t* p = image.At(x, y);
+            p[1] = 255;
+            p[3] = 255;
+        }
+    const std::vector<IconImage> icons{{image, 32}, {image, 8}, {image, 4}};
+    const std::vector<uint8_t> file = WriteIco(icons);
+    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(file);
+    ASSERT_EQ(entries.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(icons[i].Bpp);
+        EXPECT_EQ(entries[i].bpp, icons[i].Bpp);
+        // The AND mask is the last 16 rows of 4 bytes; each row's first byte covers the
+        // transparent left half, the second the opaque right half.
+        const uint8_t* mask = file.data() + entries[i].offset + entries[i].size - 16 * 4;
+        for (int row = 0; row < 16; ++row) {
+            EXPECT_EQ(mask[row * 4], 0xFF);
+            EXPECT_EQ(mask[row * 4 + 1], 0x00);
+        }
+    }
+    // The 4-bit image maps bright green to the standard palette's entry 10.
+    const uint8_t* dib4 = file.data() + entries[2].offset;
+    const uint8_t* pixels = dib4 + 40 + 16 * 4;
+    EXPECT_EQ(pixels[7], 0xAA);
+    EXPECT_EQ(pixels[0], 0x00);
+}
+
+TEST(SkinGenerator, ShadowIsOpaqueAtTheWindowEdgeOnly)
+{
+    const ArtColour green{0, 0, 255, 0, 100};
+    const RgbaImage shadow = DrawShadow(40, 30, {10, 5, 10, 10}, green);
+    EXPECT_EQ(shadow.At(20, 10)[3], 0);              // inside the window
+    EXPECT_EQ(shadow.At(0, 15)[3], 0);               // at the picture's edge
+    EXPECT_GT(shadow.At(9, 15)[3], shadow.At(5, 15)[3]);
+    EXPECT_NEAR(shadow.At(9, 15)[3], 100 * 0.95 * 0.95, 1); // half a pixel outside the window
+    EXPECT_EQ(shadow.At(9, 15)[1], 255);
+}
