@@ -186,14 +186,21 @@ bool IsTopDown(HBITMAP bitmap, uint8_t* bits, const DIBSECTION& ds)
         return false;
     ks::MemoryDC dc = ks::MemoryDC::Compatible(nullptr);
     ks::SelectGuard select(dc.get(), bitmap);
+    // Pixel (0, 0) is at the start of the bits (top-down) or of the last row (bottom-up):
+    // both places are kept and put back, whichever the probe changes.
     const size_t bytes = (ds.dsBmih.biBitCount + 7u) / 8;
-    uint8_t saved[4];
-    std::memcpy(saved, bits, bytes);
+    const size_t stride = (static_cast<size_t>(ds.dsBm.bmWidth) * ds.dsBmih.biBitCount + 31) / 32 * 4;
+    uint8_t* lastRow = bits + stride * static_cast<size_t>(ds.dsBm.bmHeight - 1);
+    uint8_t savedFirst[4];
+    uint8_t savedLast[4];
+    std::memcpy(savedFirst, bits, bytes);
+    std::memcpy(savedLast, lastRow, bytes);
     const COLORREF c = GetPixel(dc.get(), 0, 0);
     SetPixelV(dc.get(), 0, 0, c ^ 0xFFFFFF);
     GdiFlush();
-    const bool changed = std::memcmp(saved, bits, bytes) != 0;
-    std::memcpy(bits, saved, bytes);
+    const bool changed = std::memcmp(savedFirst, bits, bytes) != 0;
+    std::memcpy(bits, savedFirst, bytes);
+    std::memcpy(lastRow, savedLast, bytes);
     return changed;
 }
 

@@ -302,6 +302,32 @@ TEST_F(BitmapTest, HandlesPassOwnership)
     EXPECT_EQ(GetObjectType(ddb), 0u) << "the device bitmap is deleted once copied";
 }
 
+// Finding the row order of a foreign DIB probes pixel (0, 0); every pixel, the probed one
+// included, must come through unchanged whichever way the rows run.
+TEST_F(BitmapTest, TakingADibHandleKeepsEveryPixel)
+{
+    for (LONG height : {3, -3}) {
+        SCOPED_TRACE(height > 0 ? "bottom-up" : "top-down");
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        ASSERT_NE(dib, nullptr);
+        auto* px = static_cast<uint32_t*>(bits);
+        for (uint32_t i = 0; i < 6; ++i)
+            px[i] = 0x80000000u | (i + 1) * 0x010101u;
+        TBitmap b;
+        b.SetHandle(dib);
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 2; ++x) {
+                const int row = height > 0 ? 2 - y : y; // memory row of screen row y
+                const uint32_t written = 0x80000000u | static_cast<uint32_t>(row * 2 + x + 1) * 0x010101u;
+                EXPECT_EQ(Px(b, x, y), written) << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST_F(BitmapTest, TransparentDrawKeepsTheKeyColourOut)
 {
     TBitmap glyph;
