@@ -3,6 +3,17 @@
 // (components -> binary stream), the reader's limits and its failure reasons. The text form
 // that build tools compile into these streams is in vcl/FormText.h.
 //
+// A form fills itself from its resource once constructed, e.g. in its AfterConstruction():
+//   ReadRootComponent(resourceBytes, *this);
+// Its components' classes must be registered (RegisterClasses<...>, vcl/TypInfo.h) and its
+// handlers listed in its ClassInfo. A class with data of its own format declares it as a
+// binary property:
+//   void TsStoredSkin::DefineProperties(TFiler& filer)
+//   {
+//       filer.DefineBinaryProperty("Data", [this](TStream& s) { FData->LoadFromStream(s); },
+//                                  [this](TStream& s) { FData->SaveToStream(s); }, true);
+//   }
+//
 // Binary stream (little-endian):
 //   Stream    = "KSF1" Object
 //   Object    = Ident(class) Ident(name, may be empty) Property* 0x00 Object* 0x00

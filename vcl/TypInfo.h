@@ -22,7 +22,12 @@
 //       ks::Prop<&TMy::Font>("Font"),
 //       ks::Prop<&TMy::Caption, &TMy::SetCaption>("Caption").StoredIf<&TMy::IsCaptionStored>(),
 //   };
-//   const ks::ClassInfo TMy::StaticClassInfo{"TMy", &TComponent::StaticClassInfo, MyProps};
+//   const ks::ClassInfo TMy::StaticClassInfo{"TMy", &TComponent::StaticClassInfo, MyProps, {}};
+// with, in the class, "static const ks::ClassInfo StaticClassInfo;" and an override of
+// ClassInfo() returning it; RegisterClasses<TMy>() lets the form reader create it.
+// A form names the handlers its streamed events may bind to in its own table:
+//   const ks::MethodInfo Form1Methods[] = {ks::Handler<&TForm1::sButton1Click>("sButton1Click")};
+//   const ks::ClassInfo TForm1::StaticClassInfo{"TForm1", &TForm::StaticClassInfo, Form1Props, Form1Methods};
 //
 // Names are matched ASCII case-insensitively, as the platform does.
 
