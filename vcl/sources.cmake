@@ -26,6 +26,15 @@ list(APPEND KS_WIN_SOURCES
   vcl/Icon.cpp
   vcl/Jpeg.cpp
   vcl/ResourceStream.cpp
+  vcl/PlatformSeams.cpp
+  vcl/Controls.cpp
+  vcl/WinControl.cpp
+  vcl/WindowProc.cpp
+  vcl/Forms.cpp
+  vcl/Application.cpp
+  vcl/ExtCtrls.cpp
+  vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp
+  vcl/ImgList.cpp
 )
 list(APPEND KS_HOST_SOURCES
   vcl/SysUtilsHost.cpp

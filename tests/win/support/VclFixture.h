@@ -1,0 +1,27 @@
+#pragma once
+// Fixture of the Windows tests of the class library: every test starts with the real system
+// functions except the message box, which records instead of blocking; the seams are put back
+// afterwards and each kind of GDI handle the library counts must be where it was.
+
+#include "vcl/GdiHandles.h"
+#include "vcl/PlatformSeams.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+class VclFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Texts the message-box seam was asked to show since the test began.
+    static std::vector<std::wstring>& Shown();
+    // Runs every message queued now.
+    static void Pump();
+
+private:
+    std::array<long, static_cast<size_t>(ks::GdiKind::Count)> FLive{};
+};

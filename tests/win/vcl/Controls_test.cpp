@@ -1,0 +1,518 @@
+#include "vcl/Controls.h"
+
+#include "vcl/Forms.h"
+#include "vcl/SysUtils.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using ControlsTest = VclFixture;
+
+// Sees every message of a control through its WindowProc and passes it on.
+struct Recorder {
+    TControl* control = nullptr;
+    TWndMethod previous;
+    std::vector<TMessage> messages;
+
+    void Attach(TControl* c)
+    {
+        control = c;
+        previous = c->WindowProc();
+        c->SetWindowProc(TWndMethod(this, &Recorder::Proc));
+    }
+    void Proc(TMessage& m)
+    {
+        messages.push_back(m);
+        previous(m);
+    }
+    int Count(UINT msg) const
+    {
+        return static_cast<int>(std::count_if(messages.begin(), messages.end(), [&](const TMessage& m) { return m.Msg == msg; }));
+    }
+    std::vector<UINT> Only(std::initializer_list<UINT> wanted) const
+    {
+        std::vector<UINT> out;
+        for (const TMessage& m : messages)
+            if (std::find(wanted.begin(), wanted.end(), m.Msg) != wanted.end())
+                out.push_back(m.Msg);
+        return out;
+    }
+};
+
+class TCtlGraphic : public TGraphicControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TGraphicControl::TGraphicControl;
+
+protected:
+    // Paints far beyond its bounds: the parent's clip must keep it inside.
+    void Paint() override
+    {
+        Canvas().Brush().SetColor(Color());
+        Canvas().FillRect(Rect(-100, -100, 1000, 1000));
+    }
+};
+const ks::ClassInfo TCtlGraphic::StaticClassInfo{"TCtlGraphic", &TGraphicControl::StaticClassInfo, {}, {}};
+
+class TCtlPanel : public TCustomControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    explicit TCtlPanel(TComponent* owner) : TCustomControl(owner) { SetTabStop(true); }
+
+protected:
+    void Paint() override
+    {
+        Canvas().Brush().SetColor(Color());
+        Canvas().FillRect(ClientRect());
+    }
+};
+const ks::ClassInfo TCtlPanel::StaticClassInfo{"TCtlPanel", &TCustomControl::StaticClassInfo, {}, {}};
+
+// A superclass of the system check box.
+class TCtlCheck : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TWinControl::TWinControl;
+
+    std::vector<TMessage> reflected;
+
+    void Dispatch(TMessage& m) override
+    {
+        if (m.Msg >= CN_BASE && m.Msg < CN_BASE + 0x400) {
+            reflected.push_back(m);
+            m.Result = 0x5151;
+            return;
+        }
+        TWinControl::Dispatch(m);
+    }
+
+protected:
+    void CreateParams(TCreateParams& p) override
+    {
+        TWinControl::CreateParams(p);
+        CreateSubClass(p, L"BUTTON");
+        p.Style |= BS_AUTOCHECKBOX;
+    }
+};
+const ks::ClassInfo TCtlCheck::StaticClassInfo{"TCtlCheck", &TWinControl::StaticClassInfo, {}, {}};
+
+// A borderless form at a known place; freed at the end of the scope.
+struct HostForm {
+    TForm* form = CreateNew<TForm>(nullptr);
+    HostForm()
+    {
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(40, 40, 200, 120);
+    }
+    ~HostForm() { form->Free(); }
+    template <class T>
+    T* Add(int left, int top, int width, int height)
+    {
+        T* c = Create<T>(form);
+        c->SetBounds(left, top, width, height);
+        c->SetParent(form);
+        return c;
+    }
+};
+
+TEST_F(ControlsTest, SettersSendTheirComponentMessagesOnlyOnChange)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TControl&)> change;
+        UINT msg;
+    } cases[] = {
+        {"Visible", [](TControl& c) { c.SetVisible(false); }, CM_VISIBLECHANGED},
+        {"Enabled", [](TControl& c) { c.SetEnabled(false); }, CM_ENABLEDCHANGED},
+        {"Color", [](TControl& c) { c.SetColor(clRed); }, CM_COLORCHANGED},
+        {"Font", [](TControl& c) { c.Font()->SetHeight(-23); }, CM_FONTCHANGED},
+        {"Text", [](TControl& c) { c.SetText(L"Пароль"); }, CM_TEXTCHANGED},
+        {"Cursor", [](TControl& c) { c.SetCursor(crHandPoint); }, CM_CURSORCHANGED},
+        {"ShowHint", [](TControl& c) { c.SetShowHint(true); }, CM_SHOWHINTCHANGED},
+    };
+    HostForm host;
+    host.form->Show();
+    for (const Case& c : cases) {
+        for (bool windowed : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (windowed ? " windowed" : " windowless"));
+            TControl* control = windowed ? static_cast<TControl*>(host.Add<TCtlPanel>(5, 5, 30, 20))
+                                         : static_cast<TControl*>(host.Add<TCtlGraphic>(5, 5, 30, 20));
+            Recorder r;
+            r.Attach(control);
+            c.change(*control);
+            EXPECT_EQ(r.Count(c.msg), 1);
+            c.change(*control);
+            EXPECT_EQ(r.Count(c.msg), 1) << "a setter given the value it has sends nothing";
+            if (c.msg == CM_VISIBLECHANGED) {
+                ASSERT_EQ(r.messages.front().Msg, CM_VISIBLECHANGED);
+                EXPECT_EQ(r.messages.front().WParam, 0u);
+            }
+            control->Free();
+        }
+    }
+}
+
+TEST_F(ControlsTest, ChildrenFollowTheirParentsFontAndColourUntilGivenTheirOwn)
+{
+    HostForm host;
+    TCtlGraphic* follower = host.Add<TCtlGraphic>(0, 0, 10, 10);
+    TCtlGraphic* own = host.Add<TCtlGraphic>(0, 0, 10, 10);
+    own->SetColor(clYellow);
+    own->Font()->SetHeight(-9);
+
+    host.form->SetColor(clNavy);
+    host.form->Font()->SetHeight(-19);
+
+    EXPECT_EQ(follower->Color(), clNavy);
+    EXPECT_EQ(follower->Font()->Height(), -19);
+    EXPECT_TRUE(follower->ParentColor());
+    EXPECT_TRUE(follower->ParentFont());
+    EXPECT_EQ(own->Color(), clYellow);
+    EXPECT_EQ(own->Font()->Height(), -9);
+    EXPECT_FALSE(own->ParentFont());
+}
+
+TEST_F(ControlsTest, WindowProcIsReplacedAndRestoredExactly)
+{
+    HostForm host;
+    TCtlPanel* panel = host.Add<TCtlPanel>(0, 0, 10, 10);
+    const TWndMethod original = panel->WindowProc();
+
+    Recorder r;
+    r.Attach(panel);
+    EXPECT_FALSE(panel->WindowProc() == original);
+    SendMessageW(panel->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"через окно"));
+    EXPECT_EQ(r.Count(WM_SETTEXT), 1) << "window messages flow through WindowProc";
+    EXPECT_EQ(r.Count(CM_TEXTCHANGED), 1);
+    EXPECT_EQ(panel->Text(), L"через окно");
+
+    panel->SetWindowProc(r.previous);
+    EXPECT_TRUE(panel->WindowProc() == original);
+    panel->SetWindowProc(TWndMethod(&r, &Recorder::Proc));
+    panel->SetWindowProc(nullptr);
+    EXPECT_TRUE(panel->WindowProc() == original) << "an unassigned method puts back the control's own";
+}
+
+TEST_F(ControlsTest, PerformDrivesWindowlessControls)
+{
+    HostForm host;
+    TCtlGraphic* g = host.Add<TCtlGraphic>(20, 10, 40, 30);
+    int clicks = 0;
+    struct Counter {
+        int* n;
+        void Click(TObject*) { ++*n; }
+    } counter{&clicks};
+    g->SetOnClick(TNotifyEvent(&counter, &Counter::Click));
+
+    EXPECT_EQ(g->Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"метка")), TRUE);
+    wchar_t buffer[16] = {};
+    EXPECT_EQ(g->Perform(WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buffer)), 5);
+    EXPECT_STREQ(buffer, L"метка");
+
+    struct Case {
+        const char* name;
+        int upX, upY;
+        int expectedClicks;
+    } cases[] = {{"ReleasedInside", 5, 5, 1}, {"ReleasedOutside", 60, 5, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clicks = 0;
+        g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(5, 5));
+        EXPECT_TRUE(g->MouseCapture());
+        g->Perform(WM_LBUTTONUP, 0, TWMMouse::MakePos(c.upX, c.upY));
+        EXPECT_FALSE(g->MouseCapture());
+        EXPECT_EQ(clicks, c.expectedClicks);
+    }
+
+    // Through the parent's window: the child hears the press in its own coordinates.
+    struct Where {
+        TPoint p{-1, -1};
+        void Down(TObject*, TMouseButton, TShiftState, int x, int y) { p = {x, y}; }
+    } where;
+    g->SetOnMouseDown(TMouseEvent(&where, &Where::Down));
+    clicks = 0;
+    HWND wnd = host.form->Handle();
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(25, 17));
+    SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(25, 17));
+    EXPECT_EQ(where.p, (TPoint{5, 7}));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ControlsTest, ParentNotificationsAreReflectedToTheChildObject)
+{
+    HostForm host;
+    TCtlCheck* check = host.Add<TCtlCheck>(10, 10, 80, 20);
+    HWND parent = host.form->Handle();
+    HWND child = check->Handle();
+
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    EXPECT_STREQ(className, L"TCtlCheck") << "windowed controls register under their class name";
+
+    // Unhandled messages end in the system button's own procedure.
+    check->Perform(BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(SendMessageW(child, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    HDC dc = GetDC(child);
+    struct Case {
+        const char* name;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {"Command", WM_COMMAND, MAKEWPARAM(7, BN_CLICKED), reinterpret_cast<LPARAM>(child)},
+        {"CtlColorStatic", WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)},
+        {"CtlColorBtn", WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)},
+        {"HScroll", WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(child)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        check->reflected.clear();
+        EXPECT_EQ(SendMessageW(parent, c.msg, c.wParam, c.lParam), 0x5151);
+        ASSERT_EQ(check->reflected.size(), 1u);
+        EXPECT_EQ(check->reflected[0].Msg, CN_BASE + c.msg);
+        EXPECT_EQ(check->reflected[0].WParam, c.wParam);
+        EXPECT_EQ(check->reflected[0].LParam, c.lParam);
+    }
+    ReleaseDC(child, dc);
+
+    NMHDR header{child, 7, static_cast<UINT>(-2)}; // NM_CLICK
+    check->reflected.clear();
+    SendMessageW(parent, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+    ASSERT_EQ(check->reflected.size(), 1u);
+    EXPECT_EQ(check->reflected[0].Msg, CN_NOTIFY);
+
+    check->reflected.clear();
+    SendMessageW(parent, WM_COMMAND, 100, 0);
+    EXPECT_TRUE(check->reflected.empty()) << "menu commands (no child window) are not reflected";
+}
+
+TEST_F(ControlsTest, UnreflectedColourRequestIsAnsweredWithFontAndBrush)
+{
+    HostForm host;
+    TCtlPanel* panel = host.Add<TCtlPanel>(0, 0, 20, 20);
+    panel->SetColor(clLime);
+    panel->Font()->SetColor(clRed);
+    HDC dc = CreateCompatibleDC(nullptr);
+    LRESULT brush = panel->Perform(CN_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0);
+    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(panel->Brush().Handle()));
+    EXPECT_EQ(GetTextColor(dc), static_cast<COLORREF>(clRed));
+    EXPECT_EQ(GetBkColor(dc), static_cast<COLORREF>(clLime));
+    DeleteDC(dc);
+}
+
+TEST_F(ControlsTest, MouseEnterAndLeaveGoOnlyToTheControlUnderTheMouse)
+{
+    HostForm host;
+    TCtlGraphic* a = host.Add<TCtlGraphic>(10, 10, 30, 30);
+    TCtlGraphic* b = host.Add<TCtlGraphic>(60, 10, 30, 30);
+    TCtlPanel* p = host.Add<TCtlPanel>(110, 10, 30, 30);
+    host.form->Show();
+    Recorder ra, rb, rp, rf;
+    ra.Attach(a);
+    rb.Attach(b);
+    rp.Attach(p);
+    rf.Attach(host.form);
+
+    HWND form = host.form->Handle();
+    SendMessageW(form, WM_MOUSEMOVE, 0, TWMMouse::MakePos(15, 15));
+    SendMessageW(form, WM_MOUSEMOVE, 0, TWMMouse::MakePos(20, 20));
+    SendMessageW(form, WM_MOUSEMOVE, 0, TWMMouse::MakePos(65, 15));
+    SendMessageW(p->Handle(), WM_MOUSEMOVE, 0, TWMMouse::MakePos(3, 3));
+    SendMessageW(form, WM_MOUSEMOVE, 0, TWMMouse::MakePos(100, 100));
+
+    EXPECT_EQ(ra.Only({CM_MOUSEENTER, CM_MOUSELEAVE}), (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+    EXPECT_EQ(rb.Only({CM_MOUSEENTER, CM_MOUSELEAVE}), (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+    EXPECT_EQ(rp.Only({CM_MOUSEENTER, CM_MOUSELEAVE}), (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+    EXPECT_EQ(rf.Only({CM_MOUSEENTER, CM_MOUSELEAVE}), (std::vector<UINT>{CM_MOUSEENTER}))
+        << "the form hears only of its own area, never of its children's";
+    for (const TMessage& m : ra.messages) {
+        if (m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) {
+            EXPECT_EQ(m.LParam, TCMControl::ToLParam(a));
+        }
+    }
+
+    // The window's leave notice takes the mouse from the form.
+    SendMessageW(form, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(rf.Only({CM_MOUSEENTER, CM_MOUSELEAVE}), (std::vector<UINT>{CM_MOUSEENTER, CM_MOUSELEAVE}));
+    EXPECT_EQ(ks::MouseControl(), nullptr);
+}
+
+TEST_F(ControlsTest, TabOrderDecidesWhereTheFocusGoesNext)
+{
+    HostForm host;
+    TCtlPanel* a = host.Add<TCtlPanel>(0, 0, 20, 20);
+    TCtlPanel* b = host.Add<TCtlPanel>(30, 0, 20, 20);
+    TCtlPanel* c = host.Add<TCtlPanel>(60, 0, 20, 20);
+    TCtlPanel* hidden = host.Add<TCtlPanel>(90, 0, 20, 20);
+    hidden->SetVisible(false);
+    c->SetTabOrder(0); // c, a, b, hidden
+    EXPECT_EQ(c->TabOrder(), 0);
+    EXPECT_EQ(a->TabOrder(), 1);
+    EXPECT_EQ(hidden->TabOrder(), 3);
+
+    host.form->Show();
+    Pump();
+    host.form->FocusControl(c);
+    Recorder rc, ra;
+    rc.Attach(c);
+    ra.Attach(a);
+    EXPECT_TRUE(c->Focused());
+    EXPECT_EQ(host.form->ActiveControl(), c);
+
+    // Tab through the message loop: the key reaches the focused control as CN_KEYDOWN and the
+    // form moves the focus on.
+    PostMessageW(c->Handle(), WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    EXPECT_TRUE(a->Focused());
+    EXPECT_EQ(rc.Only({CN_KEYDOWN, CM_EXIT}), (std::vector<UINT>{CN_KEYDOWN, CM_EXIT}));
+    EXPECT_EQ(ra.Only({CM_ENTER}), (std::vector<UINT>{CM_ENTER}));
+
+    host.form->SelectNext(a, true, true);
+    EXPECT_TRUE(b->Focused());
+    host.form->SelectNext(b, true, true);
+    EXPECT_TRUE(c->Focused()) << "the invisible control is passed over and the order wraps";
+    host.form->SelectNext(c, false, true);
+    EXPECT_TRUE(b->Focused());
+
+    b->SetEnabled(false);
+    EXPECT_FALSE(b->CanFocus());
+    EXPECT_EQ(host.form->ActiveControl(), nullptr) << "a disabled control gives the focus up";
+    EXPECT_THROW(b->SetFocus(), EInvalidOperation);
+}
+
+TEST_F(ControlsTest, PaintToDrawsChildrenInTheirPlacesClippedToTheirBounds)
+{
+    HostForm host;
+    host.form->SetBounds(0, 0, 100, 60);
+    host.form->SetColor(clGreen);
+    TCtlPanel* panel = host.Add<TCtlPanel>(10, 10, 40, 30);
+    panel->SetColor(clBlue);
+    TCtlGraphic* g = host.Add<TCtlGraphic>(70, 10, 20, 20);
+    g->SetColor(clRed);
+    host.form->Handle();
+
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 100, -60, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    host.form->PaintTo(dc, 0, 0);
+    GdiFlush();
+    auto at = [&](int x, int y) {
+        const uint8_t* p = static_cast<const uint8_t*>(bits) + (y * 100 + x) * 4;
+        return static_cast<TColor>(p[2] | p[1] << 8 | p[0] << 16);
+    };
+    struct Case {
+        const char* name;
+        int x, y;
+        TColor expected;
+    } cases[] = {
+        {"FormBackground", 5, 5, clGreen},   {"Panel", 20, 20, clBlue},
+        {"GraphicChild", 75, 15, clRed},     {"RightOfGraphic", 95, 15, clGreen},
+        {"BelowGraphic", 75, 35, clGreen},   {"LeftOfGraphic", 65, 15, clGreen},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(at(c.x, c.y), c.expected);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+}
+
+TEST_F(ControlsTest, RecreateWndKeepsTheTextAndCanBeRefused)
+{
+    HostForm host;
+    TCtlPanel* panel = host.Add<TCtlPanel>(0, 0, 20, 20);
+    host.form->Show();
+    panel->SetText(L"Ключ");
+    HWND first = panel->Handle();
+    panel->RecreateWnd();
+    EXPECT_FALSE(IsWindow(first));
+    ASSERT_TRUE(panel->HandleAllocated());
+    wchar_t text[16] = {};
+    GetWindowTextW(panel->HandleIfAllocated(), text, 16);
+    EXPECT_STREQ(text, L"Ключ");
+
+    struct Refuser {
+        TWndMethod previous;
+        void Proc(TMessage& m)
+        {
+            if (m.Msg != CM_RECREATEWND)
+                previous(m);
+        }
+    } refuser{panel->WindowProc()};
+    panel->SetWindowProc(TWndMethod(&refuser, &Refuser::Proc));
+    HWND second = panel->Handle();
+    panel->RecreateWnd();
+    EXPECT_EQ(panel->Handle(), second) << "an adapter that swallows CM_RECREATEWND keeps the window";
+    panel->SetWindowProc(refuser.previous);
+}
+
+TEST_F(ControlsTest, ExceptionsInHandlersAreReportedNotPropagated)
+{
+    HostForm host;
+    TCtlPanel* panel = host.Add<TCtlPanel>(0, 0, 20, 20);
+    struct Thrower {
+        void Click(TObject*) { throw EConvertError("'x' is not a valid integer value"); }
+    } thrower;
+    panel->SetOnClick(TNotifyEvent(&thrower, &Thrower::Click));
+    HWND wnd = panel->Handle();
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(2, 2));
+    SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(2, 2));
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0], L"'x' is not a valid integer value");
+}
+
+TEST_F(ControlsTest, AControlFreedInsideItsOwnMessageIsLeftAlone)
+{
+    HostForm host;
+    TCtlPanel* panel = host.Add<TCtlPanel>(0, 0, 20, 20);
+    struct Freer {
+        TCtlPanel* panel;
+        void Up(TObject*, TMouseButton, TShiftState, int, int) { panel->Free(); }
+    } freer{panel};
+    panel->SetOnMouseUp(TMouseEvent(&freer, &Freer::Up));
+    HWND wnd = panel->Handle();
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(2, 2));
+    SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(2, 2));
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_EQ(host.form->ControlCount(), 0);
+    EXPECT_EQ(host.form->ComponentCount(), 0);
+}
+
+TEST_F(ControlsTest, UtilityWindowsHandEveryMessageToTheirMethod)
+{
+    struct Sink {
+        std::vector<UINT> seen;
+        HWND wnd = nullptr;
+        void Proc(TMessage& m)
+        {
+            seen.push_back(m.Msg);
+            m.Result = m.Msg == WM_USER + 5 ? 77 : DefWindowProcW(wnd, m.Msg, m.WParam, m.LParam);
+        }
+    } sink;
+    HWND wnd = AllocateHWnd(TWndMethod(&sink, &Sink::Proc));
+    sink.wnd = wnd;
+    wchar_t className[32] = {};
+    GetClassNameW(wnd, className, 32);
+    EXPECT_STREQ(className, L"TPUtilWindow");
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    EXPECT_EQ(SendMessageW(wnd, WM_USER + 5, 0, 0), 77);
+    DeallocateHWnd(wnd);
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_EQ(sink.seen.back(), static_cast<UINT>(WM_NCDESTROY));
+}
+
+} // namespace

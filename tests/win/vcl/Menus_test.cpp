@@ -1,0 +1,289 @@
+#include "vcl/Menus.h"
+
+#include "vcl/FormStreaming.h"
+#include "vcl/FormText.h"
+#include "vcl/Forms.h"
+#include "win/vcl/GdiFlat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(ShortCuts, TextOfKeysAndModifiers)
+{
+    struct Case {
+        const char* name;
+        TShortCut shortCut;
+        const wchar_t* text;
+    } cases[] = {
+        {"AltF4", 0x8073, L"Alt+F4"},
+        {"CtrlC", scCtrl | 'C', L"Ctrl+C"},
+        {"ShiftCtrlAltDel", scShift | scCtrl | scAlt | VK_DELETE, L"Shift+Ctrl+Alt+Del"},
+        {"Digit", '7', L"7"},
+        {"F24", VK_F24, L"F24"},
+        {"Enter", VK_RETURN, L"Enter"},
+        {"None", scNone, L""},
+        {"UnnamedKey", scCtrl | VK_LWIN, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ShortCutToText(c.shortCut), c.text);
+        if (*c.text) {
+            EXPECT_EQ(TextToShortCut(c.text), c.shortCut);
+        }
+    }
+    EXPECT_EQ(TextToShortCut(L"ctrl+alt+f4"), scCtrl | scAlt | VK_F4);
+    EXPECT_EQ(TextToShortCut(L"Ctrl+"), scNone);
+    EXPECT_EQ(TextToShortCut(L"Hyper+X"), scNone);
+}
+
+TEST(ShortCuts, StripHotkeyRemovesMarksOnly)
+{
+    EXPECT_EQ(StripHotkey(L"&Копировать"), L"Копировать");
+    EXPECT_EQ(StripHotkey(L"Save && &Exit"), L"Save & Exit");
+    EXPECT_EQ(StripHotkey(L"trailing&"), L"trailing");
+    EXPECT_EQ(StripHotkey(L""), L"");
+}
+
+class MenusTest : public GdiFlat {
+protected:
+    void SetUp() override
+    {
+        GdiFlat::SetUp();
+        RegisterMenuClasses();
+        FOwner = Create<TComponent>(nullptr);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(FOwner);
+        GdiFlat::TearDown();
+    }
+    TMenuItem* NewItem(TMenuItem* parent, const std::wstring& caption)
+    {
+        auto* item = Create<TMenuItem>(FOwner);
+        item->SetCaption(caption);
+        parent->Add(item);
+        return item;
+    }
+    static std::wstring EntryText(HMENU menu, UINT position)
+    {
+        wchar_t buffer[128] = {};
+        GetMenuStringW(menu, position, buffer, 128, MF_BYPOSITION);
+        return buffer;
+    }
+
+    TComponent* FOwner = nullptr;
+};
+
+TEST_F(MenusTest, BuildsEntriesFromTheItems)
+{
+    auto* menu = Create<TPopupMenu>(FOwner);
+    TMenuItem* show = NewItem(menu->Items(), L"&Показать");
+    show->SetDefault(true);
+    NewItem(menu->Items(), L"-");
+    TMenuItem* hidden = NewItem(menu->Items(), L"Hidden");
+    hidden->SetVisible(false);
+    TMenuItem* exit = NewItem(menu->Items(), L"&Выход");
+    exit->SetShortCut(0x8073);
+    exit->SetChecked(true);
+    exit->SetEnabled(false);
+    TMenuItem* sub = NewItem(menu->Items(), L"More");
+    NewItem(sub, L"Inner");
+
+    HMENU h = menu->Handle();
+    ASSERT_EQ(GetMenuItemCount(h), 4); // the hidden item has no entry
+    EXPECT_EQ(EntryText(h, 0), L"&Показать");
+    EXPECT_EQ(GetMenuState(h, 0, MF_BYPOSITION) & MF_DEFAULT, static_cast<UINT>(MF_DEFAULT));
+    EXPECT_NE(GetMenuState(h, 1, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+    EXPECT_EQ(EntryText(h, 2), L"&Выход\tAlt+F4");
+    UINT state = GetMenuState(h, 2, MF_BYPOSITION);
+    EXPECT_NE(state & MF_CHECKED, 0u);
+    EXPECT_NE(state & MF_GRAYED, 0u);
+    EXPECT_EQ(GetSubMenu(h, 3), sub->Handle());
+    EXPECT_EQ(GetMenuItemID(h, 2), exit->Command());
+
+    // Changes after the Win32 menu exists reach it.
+    hidden->SetVisible(true);
+    show->SetCaption(L"Show");
+    EXPECT_EQ(GetMenuItemCount(h), 5);
+    EXPECT_EQ(EntryText(h, 0), L"Show");
+    exit->Free();
+    EXPECT_EQ(GetMenuItemCount(h), 4);
+    EXPECT_EQ(menu->FindItem(sub->Command(), fkCommand), sub);
+    EXPECT_EQ(menu->FindItem(reinterpret_cast<UINT_PTR>(sub->Handle()), fkHandle), sub);
+}
+
+TEST_F(MenusTest, TreeRefusesCyclesAndBadIndexes)
+{
+    auto* menu = Create<TPopupMenu>(FOwner);
+    TMenuItem* a = NewItem(menu->Items(), L"a");
+    TMenuItem* b = NewItem(a, L"b");
+    EXPECT_THROW(b->Add(a), EMenuError);
+    EXPECT_THROW(a->Add(a), EMenuError);
+    EXPECT_THROW(a->Insert(5, Create<TMenuItem>(FOwner)), EMenuError);
+    EXPECT_THROW(a->Items(1), EMenuError);
+    // Moving an item takes it from its old parent.
+    menu->Items()->Add(b);
+    EXPECT_EQ(a->Count(), 0);
+    EXPECT_EQ(b->Parent(), menu->Items());
+    EXPECT_EQ(b->MenuIndex(), 1);
+    EXPECT_EQ(b->GetParentMenu(), menu);
+}
+
+TEST_F(MenusTest, CommandsAreUniqueAndReused)
+{
+    auto* menu = Create<TPopupMenu>(FOwner);
+    TMenuItem* a = NewItem(menu->Items(), L"a");
+    TMenuItem* b = NewItem(menu->Items(), L"b");
+    EXPECT_NE(a->Command(), b->Command());
+    EXPECT_NE(a->Command(), 0u);
+    UINT freed = a->Command();
+    a->Free();
+    TMenuItem* c = NewItem(menu->Items(), L"c");
+    EXPECT_EQ(c->Command(), freed);
+}
+
+// Ends any menu still tracking, so no test can hang in the menu loop.
+struct MenuDriver {
+    static inline int Ticks = 0;
+    static inline bool Choose = false;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ++Ticks;
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        if (Choose && Ticks == 2 && popup) {
+            // Keys reach the menu loop from the thread's queue, whatever the target window.
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+        } else if (Ticks >= 5) {
+            EndMenu();
+        }
+    }
+};
+
+struct Recorder {
+    int clicks = 0;
+    int measured = 0;
+    int drawn = 0;
+    TObject* clickedBy = nullptr;
+    void Click(TObject* sender)
+    {
+        ++clicks;
+        clickedBy = sender;
+    }
+    void Measure(TObject*, TCanvas*, int& width, int& height)
+    {
+        ++measured;
+        width = 120;
+        height = 30;
+    }
+    void Draw(TObject*, TCanvas* canvas, const TRect& rect, TOwnerDrawState)
+    {
+        ++drawn;
+        canvas->Brush().SetColor(clLime);
+        canvas->FillRect(rect);
+    }
+};
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+TEST_F(MenusTest, OwnerDrawnPopupIsMeasuredDrawnAndClicked)
+{
+    Recorder recorder;
+    auto* menu = Create<TPopupMenu>(FOwner);
+    menu->SetOwnerDraw(true);
+    TMenuItem* copy = NewItem(menu->Items(), L"&Копировать");
+    copy->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
+    copy->SetOnMeasureItem(TMenuMeasureItemEvent(&recorder, &Recorder::Measure));
+    copy->SetOnAdvancedDrawItem(TAdvancedMenuDrawItemEvent(&recorder, &Recorder::Draw));
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    ASSERT_TRUE(GetMenuItemInfoW(menu->Handle(), 0, TRUE, &info));
+    EXPECT_NE(info.fType & MFT_OWNERDRAW, 0u);
+
+    MenuDriver::Ticks = 0;
+    MenuDriver::Choose = true;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &MenuDriver::Tick);
+    SetForegroundWindow(menu->WindowHandle());
+    menu->Popup(100, 100);
+    KillTimer(nullptr, timer);
+    PumpMessages();
+
+    EXPECT_GE(recorder.measured, 1);
+    EXPECT_GE(recorder.drawn, 1);
+    EXPECT_EQ(recorder.clicks, 1);
+    EXPECT_EQ(recorder.clickedBy, copy);
+}
+
+TEST_F(MenusTest, PopupListRoutesCommandsToTheirItem)
+{
+    Recorder recorder;
+    auto* first = Create<TPopupMenu>(FOwner);
+    auto* second = Create<TPopupMenu>(FOwner);
+    NewItem(first->Items(), L"one");
+    TMenuItem* two = NewItem(second->Items(), L"two");
+    two->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
+    HWND list = PopupList().Window();
+    EXPECT_EQ(first->WindowHandle(), list);
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(two->Command(), 0), 0);
+    EXPECT_EQ(recorder.clickedBy, two);
+    // A control's notification with the same number is not a menu command.
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(two->Command(), BN_CLICKED), reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(recorder.clicks, 1);
+}
+
+TEST_F(MenusTest, PopupComponentIsForgottenWhenFreed)
+{
+    auto* menu = Create<TPopupMenu>(FOwner);
+    auto* other = Create<TComponent>(nullptr);
+    menu->SetPopupComponent(other);
+    EXPECT_EQ(menu->PopupComponent(), other);
+    other->Free();
+    EXPECT_EQ(menu->PopupComponent(), nullptr);
+}
+
+TEST_F(MenusTest, MenusStreamWithTheirItems)
+{
+    std::vector<uint8_t> data = CompileFormText(
+        "object Root: TComponent\n"
+        "  object TrayMenu: TPopupMenu\n"
+        "    object N2: TMenuItem\n"
+        "      Caption = '&Показать'\n"
+        "      Default = True\n"
+        "    end\n"
+        "    object N4: TMenuItem\n"
+        "      Caption = '-'\n"
+        "    end\n"
+        "    object N3: TMenuItem\n"
+        "      Caption = '&Выход'\n"
+        "      ShortCut = 32883\n"
+        "    end\n"
+        "  end\n"
+        "end\n");
+    TComponent* root = Create<TComponent>(nullptr);
+    ReadRootComponent(data, *root);
+    auto* menu = dynamic_cast<TPopupMenu*>(root->FindComponent("TrayMenu"));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->Items()->Count(), 3);
+    EXPECT_EQ(menu->Items()->Items(0)->Caption(), L"&Показать");
+    EXPECT_TRUE(menu->Items()->Items(0)->Default());
+    EXPECT_TRUE(menu->Items()->Items(1)->IsLine());
+    EXPECT_EQ(menu->Items()->Items(2)->ShortCut(), 0x8073);
+    EXPECT_EQ(root->FindComponent("N3"), menu->Items()->Items(2));
+    // Written back, the tree is the same stream.
+    EXPECT_EQ(WriteRootComponent(*root), data);
+    root->Free();
+}
+
+} // namespace

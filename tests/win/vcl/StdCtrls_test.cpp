@@ -1,0 +1,252 @@
+#include "vcl/StdCtrls.h"
+
+#include "vcl/Forms.h"
+#include "vcl/FormStreaming.h"
+#include "vcl/FormText.h"
+#include "vcl/Menus.h"
+#include "win/vcl/GdiFlat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class StdCtrlsTest : public GdiFlat {
+protected:
+    void SetUp() override
+    {
+        GdiFlat::SetUp();
+        RegisterStdControls();
+        RegisterMenuClasses();
+        FForm = CreateNew<TForm>(nullptr);
+        FForm->SetBounds(0, 0, 400, 300);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(FForm);
+        GdiFlat::TearDown();
+    }
+    template <class T>
+    T* Add()
+    {
+        auto* control = Create<T>(FForm);
+        control->SetParent(FForm);
+        return control;
+    }
+
+    TForm* FForm = nullptr;
+};
+
+void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    EndMenu();
+}
+
+struct Events {
+    int changes = 0;
+    int clicks = 0;
+    void Change(TObject*) { ++changes; }
+    void Click(TObject*) { ++clicks; }
+};
+
+TEST_F(StdCtrlsTest, EditTextSelectionAndChange)
+{
+    Events events;
+    auto* edit = Add<TEdit>();
+    edit->SetOnChange(TNotifyEvent(&events, &Events::Change));
+    edit->SetMaxLength(9);
+    HWND wnd = edit->Handle();
+    wchar_t cls[32] = {};
+    GetClassNameW(wnd, cls, 32);
+    EXPECT_STREQ(cls, L"TEdit");
+    EXPECT_EQ(SendMessageW(wnd, EM_GETLIMITTEXT, 0, 0), 9);
+
+    edit->SetText(L"Пароль123");
+    EXPECT_EQ(edit->Text(), L"Пароль123");
+    EXPECT_EQ(events.changes, 1); // EN_CHANGE, reflected as CN_COMMAND
+    edit->SetSelStart(2);
+    edit->SetSelLength(3);
+    EXPECT_EQ(edit->SelStart(), 2);
+    EXPECT_EQ(edit->SelLength(), 3);
+    edit->SelectAll();
+    EXPECT_EQ(edit->SelStart(), 0);
+    EXPECT_EQ(edit->SelLength(), 9);
+    edit->SetReadOnly(true);
+    EXPECT_NE(GetWindowLongW(wnd, GWL_STYLE) & ES_READONLY, 0);
+}
+
+TEST_F(StdCtrlsTest, EditColoursAnsweredOnReflectedCtlColor)
+{
+    auto* edit = Add<TEdit>();
+    edit->SetColor(clBlack);
+    edit->Font()->SetColor(clGreen);
+    struct Case {
+        const char* name;
+        UINT msg;
+    } cases[] = {{"Edit", WM_CTLCOLOREDIT}, {"Static", WM_CTLCOLORSTATIC}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ks::WindowDC dc(edit->Handle());
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(FForm->Handle(), c.msg, reinterpret_cast<WPARAM>(dc.get()),
+                                                           reinterpret_cast<LPARAM>(edit->Handle())));
+        ASSERT_NE(brush, nullptr);
+        LOGBRUSH lb{};
+        GetObjectW(brush, sizeof lb, &lb);
+        EXPECT_EQ(lb.lbColor, static_cast<COLORREF>(clBlack));
+        EXPECT_EQ(GetTextColor(dc.get()), static_cast<COLORREF>(clGreen));
+        EXPECT_EQ(GetBkColor(dc.get()), static_cast<COLORREF>(clBlack));
+    }
+    // System colours are resolved, never handed over as codes.
+    edit->SetColor(clWindow);
+    ks::WindowDC dc(edit->Handle());
+    SendMessageW(FForm->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(edit->Handle()));
+    EXPECT_EQ(GetBkColor(dc.get()), GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(StdCtrlsTest, EditContextMenuShowsItsPopupMenu)
+{
+    auto* edit = Add<TEdit>();
+    auto* menu = Create<TPopupMenu>(FForm);
+    auto* item = Create<TMenuItem>(FForm);
+    item->SetCaption(L"&Копировать");
+    menu->Items()->Add(item);
+    edit->SetPopupMenu(menu);
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, &EndMenuTimer);
+    LRESULT r = SendMessageW(edit->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit->Handle()), -1);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(menu->PopupComponent(), edit);
+}
+
+TEST_F(StdCtrlsTest, MemoLinesAreLogicalLinesInUnicode)
+{
+    auto* memo = Add<TMemo>();
+    memo->SetScrollBars(ssVertical);
+    memo->SetWidth(60);
+    memo->Lines().Add(L"Программа для генерации сложных паролей написанная в среде");
+    memo->Lines().Add(L"");
+    memo->Lines().Add(L"Интересно знать");
+    HWND wnd = memo->Handle();
+    LONG style = GetWindowLongW(wnd, GWL_STYLE);
+    EXPECT_NE(style & ES_MULTILINE, 0);
+    EXPECT_NE(style & WS_VSCROLL, 0);
+    EXPECT_EQ(style & ES_AUTOHSCROLL, 0); // word wrap
+    // The long first line wraps on screen but stays one line.
+    EXPECT_GT(SendMessageW(wnd, EM_GETLINECOUNT, 0, 0), 3);
+    ASSERT_EQ(memo->Lines().Count(), 3);
+    EXPECT_EQ(memo->Lines().Strings(1), L"");
+    EXPECT_EQ(memo->Lines().Strings(2), L"Интересно знать");
+    memo->Lines().Delete(0);
+    EXPECT_EQ(memo->LinesList(), (std::vector<std::wstring>{L"", L"Интересно знать"}));
+    // Lines survive a new window.
+    memo->SetWordWrap(false);
+    EXPECT_NE(GetWindowLongW(memo->Handle(), GWL_STYLE) & ES_AUTOHSCROLL, 0);
+    EXPECT_EQ(memo->Lines().Count(), 2);
+}
+
+TEST_F(StdCtrlsTest, ButtonClicksThroughReflectedCommand)
+{
+    Events events;
+    auto* button = Add<TButton>();
+    EXPECT_STREQ(button->ClassName(), "TButton");
+    button->SetOnClick(TNotifyEvent(&events, &Events::Click));
+    button->SetModalResult(mrOk);
+    button->SetDefault(true);
+    HWND wnd = button->Handle();
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)) & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    SendMessageW(FForm->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), BN_CLICKED), reinterpret_cast<LPARAM>(wnd));
+    EXPECT_EQ(events.clicks, 1);
+    EXPECT_EQ(FForm->ModalResult(), mrOk);
+    button->SetDefault(false);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)) & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
+}
+
+TEST_F(StdCtrlsTest, CheckBoxTogglesThroughItsStates)
+{
+    Events events;
+    auto* box = Add<TCheckBox>();
+    box->SetOnClick(TNotifyEvent(&events, &Events::Click));
+    HWND wnd = box->Handle();
+    struct Step {
+        bool allowGrayed;
+        TCheckBoxState from;
+        TCheckBoxState to;
+    } steps[] = {
+        {false, cbUnchecked, cbChecked}, {false, cbChecked, cbUnchecked},
+        {true, cbUnchecked, cbGrayed},   {true, cbGrayed, cbChecked},
+    };
+    for (const Step& s : steps) {
+        box->SetClicksDisabled(true);
+        box->SetState(s.from);
+        box->SetClicksDisabled(false);
+        box->SetAllowGrayed(s.allowGrayed);
+        int clicks = events.clicks;
+        // A click on the window arrives as BN_CLICKED at the form, reflected to the box.
+        SendMessageW(FForm->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), BN_CLICKED), reinterpret_cast<LPARAM>(wnd));
+        EXPECT_EQ(box->State(), s.to);
+        EXPECT_EQ(SendMessageW(wnd, BM_GETCHECK, 0, 0), static_cast<LRESULT>(s.to));
+        EXPECT_EQ(events.clicks, clicks + 1);
+    }
+}
+
+TEST_F(StdCtrlsTest, CheckBoxStreamsStateWithoutClicking)
+{
+    std::vector<uint8_t> data = CompileFormText(
+        "object Root: TForm\n"
+        "  object sCheckBox1: TCheckBox\n"
+        "    Caption = 'Цифры [ 0-9 ]'\n"
+        "    State = cbChecked\n"
+        "  end\n"
+        "end\n");
+    auto* root = CreateNew<TForm>(nullptr);
+    ReadRootComponent(data, *root);
+    auto* box = dynamic_cast<TCheckBox*>(root->FindComponent("sCheckBox1"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->Checked());
+    std::vector<uint8_t> written = WriteRootComponent(*root);
+    std::string text = FormBinaryToText(written);
+    EXPECT_NE(text.find("State = cbChecked"), std::string::npos);
+    EXPECT_EQ(text.find("Checked ="), std::string::npos);
+    root->Free();
+}
+
+TEST_F(StdCtrlsTest, LabelSizesItselfToItsText)
+{
+    auto* label = Add<TLabel>();
+    label->Font()->SetName(L"Tahoma");
+    label->Font()->SetHeight(-11);
+    label->SetCaption(L"Длина пароля:");
+    // The expected size, measured independently in the same font.
+    ks::WindowDC screen(nullptr);
+    LOGFONTW lf = label->Font()->LogFont();
+    ks::GdiFont font(CreateFontIndirectW(&lf));
+    ks::SelectGuard select(screen.get(), font.get());
+    RECT r{0, 0, 0, 0};
+    DrawTextW(screen.get(), L"Длина пароля:", -1, &r, DT_CALCRECT | DT_EXPANDTABS);
+    EXPECT_EQ(label->Width(), r.right);
+    EXPECT_EQ(label->Height(), r.bottom);
+
+    // Word wrap breaks the text at the width and grows the height by a line.
+    label->SetWidth(r.right - 1);
+    label->SetWordWrap(true);
+    EXPECT_LE(label->Width(), r.right - 1);
+    EXPECT_EQ(label->Height(), 2 * r.bottom);
+
+    int width = label->Width();
+    label->SetAutoSize(false);
+    label->SetCaption(L"x");
+    EXPECT_EQ(label->Width(), width);
+}
+
+TEST_F(StdCtrlsTest, GroupBoxHoldsChildrenBelowItsCaption)
+{
+    auto* group = Add<TGroupBox>();
+    group->SetCaption(L"Опции");
+    auto* box = Create<TCheckBox>(FForm);
+    box->SetParent(group);
+    EXPECT_TRUE(group->ControlStyle().Contains(csAcceptsControls));
+    EXPECT_EQ(GetParent(box->Handle()), group->Handle());
+}
+
+} // namespace

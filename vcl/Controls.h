@@ -1,0 +1,647 @@
+#pragma once
+// The visual core: TControl (geometry, state, appearance, message dispatch through an
+// assignable WindowProc), TGraphicControl (windowless, painted by its parent), TWinControl (a
+// window of its own, children, focus and tab order) and TCustomControl (a window with a canvas
+// and Paint). Every control's messages flow WindowProc -> WndProc -> Dispatch ->
+// DefaultHandler; Perform runs that chain synchronously and is the only path for windowless
+// controls. The window procedure that feeds windowed controls, and the hidden utility windows
+// of AllocateHWnd, are in WindowProc.cpp; message numbers in Messages.h.
+
+#include "vcl/Classes.h"
+#include "vcl/Graphics.h"
+#include "vcl/Messages.h"
+#include "vcl/TypInfo.h"
+#include "vcl/Win.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TWinControl;
+class TCustomForm;
+class TPopupMenu;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+// Forms use all of it; edits and panels use bsNone and bsSingle.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
+
+template <>
+struct ks::EnumTraits<TAlign> {
+    static constexpr const char* Names[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
+};
+template <>
+struct ks::EnumTraits<TFormBorderStyle> {
+    static constexpr const char* Names[] = {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"};
+};
+
+enum TControlStyleItem {
+    csAcceptsControls, csCaptureMouse, csClickEvents, csFramed, csSetCaption, csOpaque,
+    csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
+    csParentBackground
+};
+using TControlStyle = ks::Set<TControlStyleItem>;
+
+// csClicked is bit 0x40: button adapters test that bit.
+enum TControlStateItem {
+    csLButtonDown, csFocusing, csReadingState, csAlignmentNeeded, csPalette, csCustomPaint,
+    csClicked, csCreating, csPaintCopy, csDestroyingHandle, csRecreating, csAligning
+};
+using TControlState = ks::Set<TControlStateItem>;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = ks::Set<TShiftStateItem>;
+// The shift state of a mouse message's key flags (MK_*), Alt read from the keyboard.
+TShiftState KeysToShiftState(UINT keys) noexcept;
+// The shift state of a key message's key data (Alt from bit 29), the rest from the keyboard.
+TShiftState KeyDataToShiftState(LPARAM keyData) noexcept;
+
+// Cursor identifiers as form resources name them ("crHandPoint"); TScreen maps them to
+// system cursors.
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+using TWndMethod = TDelegate<void(TMessage&)>;
+using TMouseEvent = TDelegate<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = TDelegate<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = TDelegate<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = TDelegate<void(TObject* sender, wchar_t& key)>;
+
+namespace ks {
+// Lets the Integer property Cursor stream as cursor names ("crHandPoint").
+void RegisterCursorIdents();
+} // namespace ks
+
+// ---------------------------------------------------------------------------------------------
+class TControl : public TComponent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+    void BeforeDestruction() override;
+
+    // ---- tree
+    TWinControl* Parent() const noexcept { return FParent; }
+    // Moves the control into parent's child list (nullptr: out of any); parent may not be
+    // this control or one of its children (EInvalidOperation).
+    virtual void SetParent(TWinControl* parent);
+    TComponent* GetParentComponent() const override;
+    bool HasParent() const override { return true; }
+    void SetParentComponent(TComponent* parent) override;
+
+    // ---- geometry (parent client coordinates)
+    int Left() const noexcept { return FLeft; }
+    int Top() const noexcept { return FTop; }
+    int Width() const noexcept { return FWidth; }
+    int Height() const noexcept { return FHeight; }
+    void SetLeft(int value) { SetBounds(value, FTop, FWidth, FHeight); }
+    void SetTop(int value) { SetBounds(FLeft, value, FWidth, FHeight); }
+    void SetWidth(int value) { SetBounds(FLeft, FTop, value, FHeight); }
+    void SetHeight(int value) { SetBounds(FLeft, FTop, FWidth, value); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    TRect BoundsRect() const noexcept { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+    void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
+    // The client area in client coordinates (its origin is 0, 0).
+    virtual TRect ClientRect() const;
+    int ClientWidth() const { return ClientRect().Right; }
+    int ClientHeight() const { return ClientRect().Bottom; }
+    virtual void SetClientWidth(int value);
+    virtual void SetClientHeight(int value);
+    // Screen position of the client area's origin.
+    virtual TPoint ClientOrigin() const;
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+    TAlign Align() const noexcept { return FAlign; }
+    void SetAlign(TAlign align);
+
+    // ---- state
+    // The stored flag, not IsWindowVisible: WM_SETREDRAW(FALSE) clears WS_VISIBLE.
+    bool Visible() const noexcept { return FVisible; }
+    virtual void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const noexcept { return FEnabled; }
+    virtual void SetEnabled(bool value);
+    TControlStyle ControlStyle() const noexcept { return FControlStyle; }
+    void SetControlStyle(TControlStyle style) noexcept { FControlStyle = style; }
+    TControlState ControlState() const noexcept { return FControlState; }
+    void SetControlState(TControlState state) noexcept { FControlState = state; }
+
+    // ---- appearance
+    std::wstring Caption() const { return GetText(); }
+    void SetCaption(const std::wstring& value) { SetText(value); }
+    std::wstring Text() const { return GetText(); }
+    // Goes through WM_SETTEXT, which ends in CM_TEXTCHANGED.
+    void SetText(const std::wstring& value);
+    TFont* Font() const noexcept { return FFont.get(); }
+    void SetFont(TFont* font) { FFont->Assign(font); }
+    bool ParentFont() const noexcept { return FParentFont; }
+    void SetParentFont(bool value);
+    TColor Color() const noexcept { return FColor; }
+    void SetColor(TColor value);
+    bool ParentColor() const noexcept { return FParentColor; }
+    void SetParentColor(bool value);
+    TCursor Cursor() const noexcept { return FCursor; }
+    void SetCursor(TCursor value);
+
+    // ---- hints and menus (the hint machinery reads these)
+    const std::wstring& Hint() const noexcept { return FHint; }
+    void SetHint(const std::wstring& value) { FHint = value; }
+    bool ShowHint() const noexcept { return FShowHint; }
+    void SetShowHint(bool value);
+    bool ParentShowHint() const noexcept { return FParentShowHint; }
+    void SetParentShowHint(bool value);
+    // The menu is held as a component reference and forgotten when it is freed. The template
+    // defers the conversion to the caller, who has the menu class complete.
+    template <class M = TPopupMenu>
+    M* PopupMenu() const noexcept { return static_cast<M*>(FPopupMenu); }
+    template <class M = TPopupMenu>
+    void SetPopupMenu(M* menu) { SetPopupMenuComponent(menu); }
+    // nullptr or a component of a class registered as (or derived from) "TPopupMenu";
+    // anything else raises EInvalidOperation.
+    TComponent* PopupMenuComponent() const noexcept { return FPopupMenu; }
+    void SetPopupMenuComponent(TComponent* menu);
+
+    // ---- messages
+    TWndMethod WindowProc() const noexcept { return FWindowProc; }
+    // An unassigned method puts back the control's own WndProc.
+    void SetWindowProc(TWndMethod method);
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    virtual void WndProc(TMessage& message);
+    // The class's message switch; what it does not handle goes to DefaultHandler.
+    virtual void Dispatch(TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
+
+    // ---- painting
+    virtual void Invalidate();
+    virtual void Update();
+    void Repaint();
+    void Refresh() { Repaint(); }
+    void BringToFront() { SetZOrder(true); }
+    void SendToBack() { SetZOrder(false); }
+
+    // ---- events
+    TNotifyEvent OnClick() const noexcept { return FOnClick; }
+    void SetOnClick(TNotifyEvent handler) noexcept { FOnClick = handler; }
+    TNotifyEvent OnDblClick() const noexcept { return FOnDblClick; }
+    void SetOnDblClick(TNotifyEvent handler) noexcept { FOnDblClick = handler; }
+    TMouseEvent OnMouseDown() const noexcept { return FOnMouseDown; }
+    void SetOnMouseDown(TMouseEvent handler) noexcept { FOnMouseDown = handler; }
+    TMouseEvent OnMouseUp() const noexcept { return FOnMouseUp; }
+    void SetOnMouseUp(TMouseEvent handler) noexcept { FOnMouseUp = handler; }
+    TMouseMoveEvent OnMouseMove() const noexcept { return FOnMouseMove; }
+    void SetOnMouseMove(TMouseMoveEvent handler) noexcept { FOnMouseMove = handler; }
+    TNotifyEvent OnMouseEnter() const noexcept { return FOnMouseEnter; }
+    void SetOnMouseEnter(TNotifyEvent handler) noexcept { FOnMouseEnter = handler; }
+    TNotifyEvent OnMouseLeave() const noexcept { return FOnMouseLeave; }
+    void SetOnMouseLeave(TNotifyEvent handler) noexcept { FOnMouseLeave = handler; }
+
+    virtual void Click();
+    virtual void DblClick();
+    // The control's own wheel handling; true when it used the turn. pos is in screen
+    // coordinates.
+    virtual bool DoMouseWheel(TShiftState, int /*wheelDelta*/, TPoint /*pos*/) { return false; }
+
+    // Windowless controls that take the mouse (csCaptureMouse) hold it through their parent.
+    bool MouseCapture() const noexcept;
+    void SetMouseCapture(bool value);
+
+    // Stored predicates of the property table: values that follow the parent are not stored.
+    bool IsColorStored() const noexcept;
+    bool IsFontStored() const noexcept;
+    bool IsShowHintStored() const noexcept;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
+
+    virtual std::wstring GetText() const { return FText; }
+    virtual void SetZOrder(bool topMost);
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    // Invalidates the control's rectangle on its parent (windowless controls).
+    void InvalidateControl(bool isVisible, bool isOpaque);
+    // Asks the parent to lay out its aligned children again.
+    void RequestAlign();
+    // Sends msg to the control with the parent's font, colour or hint flag when it follows it.
+    void ParentChanged(UINT msg);
+    // Sets the stored visibility without any message (for constructors).
+    void InitVisible(bool value) noexcept { FVisible = value; }
+
+    // ---- message handlers
+    void WMSetText(TWMSetText& m);
+    void WMGetText(TMessage& m);
+    void WMGetTextLength(TMessage& m);
+    void WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool dblClick);
+    void WMMouseMove(TWMMouse& m);
+    void CMEnabledChanged(TMessage& m);
+    void CMVisibleChanged(TMessage& m);
+    void CMParentFontChanged(TMessage& m);
+    void CMParentColorChanged(TMessage& m);
+    void CMParentShowHintChanged(TMessage& m);
+    void CMMouseEnter(TCMControl& m);
+    void CMMouseLeave(TCMControl& m);
+
+    // Geometry fields are written only through SetBounds.
+    int FLeft = 0;
+    int FTop = 0;
+    int FWidth = 0;
+    int FHeight = 0;
+    std::wstring FText;
+    TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    TControlState FControlState;
+
+private:
+    friend class TWinControl;
+
+    void FontChanged(TObject* sender);
+    void SetParentInternal(TWinControl* parent) noexcept { FParent = parent; }
+
+    TWinControl* FParent = nullptr;
+    TAlign FAlign = alNone;
+    bool FVisible = true;
+    bool FEnabled = true;
+    std::unique_ptr<TFont> FFont;
+    bool FParentFont = true;
+    TColor FColor = clWindow;
+    bool FParentColor = true;
+    TCursor FCursor = crDefault;
+    std::wstring FHint;
+    bool FShowHint = false;
+    bool FParentShowHint = true;
+    TComponent* FPopupMenu = nullptr;
+    TWndMethod FWindowProc;
+    TNotifyEvent FOnClick;
+    TNotifyEvent FOnDblClick;
+    TMouseEvent FOnMouseDown;
+    TMouseEvent FOnMouseUp;
+    TMouseMoveEvent FOnMouseMove;
+    TNotifyEvent FOnMouseEnter;
+    TNotifyEvent FOnMouseLeave;
+};
+
+// The form a control sits on (nullptr when it is not on one).
+TCustomForm* GetParentForm(const TControl* control) noexcept;
+
+namespace ks {
+// The control under the mouse, as CM_MOUSEENTER and CM_MOUSELEAVE last told it. Changing it
+// sends CM_MOUSELEAVE to the old control and CM_MOUSEENTER to the new one, each with the
+// control itself in LParam and to no one else.
+TControl* MouseControl() noexcept;
+void SetMouseControl(TControl* control);
+// The windowless control holding the mouse through its parent's capture, or nullptr.
+TControl* CaptureControl() noexcept;
+// The system cursor for a cursor identifier (the arrow for unknown ones).
+HCURSOR CursorHandle(TCursor cursor) noexcept;
+} // namespace ks
+
+// ---------------------------------------------------------------------------------------------
+// A canvas on a control: for a windowed control its window's DC, for a windowless one its
+// parent's DC with the origin moved to the control and the drawing clipped to it. The DC is
+// taken on first use and given back by FreeHandle (the owning control does so when its window
+// or its parent's window goes).
+class TControlCanvas : public TCanvas {
+public:
+    explicit TControlCanvas(TControl& control) noexcept : FControl(control) {}
+    ~TControlCanvas() override;
+    void FreeHandle() noexcept;
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TControl& FControl;
+    HWND FWindow = nullptr;
+    HDC FWindowDC = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+class TGraphicControl : public TControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TGraphicControl(TComponent* owner);
+    ~TGraphicControl() override;
+
+    // Outside WM_PAINT it draws on the parent's window; inside, on the DC being painted.
+    TCanvas& Canvas() noexcept { return *FCanvas; }
+    void Dispatch(TMessage& message) override;
+
+protected:
+    virtual void Paint() {}
+    // Paints through WindowProc with the DC in WParam, origin at the control, clipped to it.
+    void WMPaint(TWMPaint& m);
+
+private:
+    friend class TWinControl;
+    std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+// ---------------------------------------------------------------------------------------------
+// What CreateParams fills in: the window's styles, place, owner and class.
+struct TCreateParams {
+    std::wstring Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    HWND WndParent = nullptr;
+    // lpfnWndProc is the class's own procedure (DefWindowProcW, or the system class's for a
+    // superclass); the library registers the class with its trampoline and ends unhandled
+    // messages in this procedure.
+    WNDCLASSEXW WindowClass{};
+    std::wstring WinClassName;
+};
+
+namespace ks {
+class DispatchFrame;
+
+// What the window procedure needs of an object that owns a window.
+class WindowOwner {
+public:
+    // Every message of the bound window; may throw (the window procedure catches).
+    virtual void WindowMessage(TMessage& message) = 0;
+    // Called after WM_NCDESTROY has been handled: the window is gone.
+    virtual void WindowDestroyed() noexcept = 0;
+
+    // The window procedure binds the window at its first message, before anything else runs.
+    virtual void WindowBound(HWND wnd) noexcept = 0;
+    // Messages of this owner's window being handled right now (nested sends count).
+    int DispatchDepth() const noexcept { return FDispatchDepth; }
+
+protected:
+    WindowOwner() = default;
+    WindowOwner(const WindowOwner&) = delete;
+    WindowOwner& operator=(const WindowOwner&) = delete;
+    // An owner freed while one of its messages is being handled is forgotten by that
+    // handling, which then touches nothing of it.
+    ~WindowOwner();
+
+private:
+    friend class DispatchFrame;
+    int FDispatchDepth = 0;
+};
+
+// The one window procedure, used by every class the library registers.
+LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+// Creates a window bound to owner from its first message on. Raises EOSError when the system
+// refuses. The class must have been registered with StdWndProc.
+HWND CreateBoundWindow(WindowOwner& owner, const TCreateParams& params);
+// The owner bound to a window of this library, or nullptr.
+WindowOwner* FindWindowOwner(HWND wnd) noexcept;
+// Ends the binding early, for a window whose owner goes before it; no message of the window
+// reaches the owner afterwards.
+void UnbindWindow(HWND wnd) noexcept;
+// Registers (once per name) a class whose procedure is StdWndProc; returns the procedure
+// unhandled messages end in.
+WNDPROC RegisterWindowClass(const WNDCLASSEXW& windowClass, const std::wstring& name);
+// The application's module.
+HINSTANCE Instance() noexcept;
+} // namespace ks
+
+class TWinControl : public TControl, public ks::WindowOwner {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+    void BeforeDestruction() override;
+
+    // ---- the window
+    // Reading it creates the window (and its parent's) when there is none yet.
+    HWND Handle();
+    HWND HandleIfAllocated() const noexcept { return FHandle; }
+    bool HandleAllocated() const noexcept { return FHandle != nullptr; }
+    void HandleNeeded();
+    // A top-level control's owner window (no Parent); its window is created as a child of it.
+    HWND ParentWindow() const noexcept { return FParentWindow; }
+    void SetParentWindow(HWND wnd);
+    // Destroys the window and makes a new one (once it is showing), keeping the text and an
+    // edit's selection. It goes through CM_RECREATEWND, so an adapter may refuse it; it is safe
+    // inside the window's own message.
+    void RecreateWnd();
+    // Visible with every parent visible and a window to show.
+    bool Showing() const noexcept { return FShowing; }
+
+    // ---- children (windowless first, then windowed, each in z-order bottom to top)
+    int ControlCount() const noexcept { return static_cast<int>(FControls.size() + FWinControls.size()); }
+    // Raises EListError outside 0 .. ControlCount()-1.
+    TControl* Controls(int index) const;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    bool ContainsControl(const TControl* control) const noexcept;
+    // The topmost visible child at p (client coordinates).
+    TControl* ControlAtPos(TPoint p, bool allowDisabled, bool allowWinControls = false) const;
+    // Sends message to every child through its WindowProc.
+    void Broadcast(TMessage& message);
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    // Moves a child to position index of the z-order among its kind and restacks its window.
+    void SetChildOrder(TControl* child, int order);
+
+    // ---- focus and tab order
+    int TabOrder() const;
+    void SetTabOrder(int value);
+    bool TabStop() const noexcept { return FTabStop; }
+    void SetTabStop(bool value);
+    virtual bool CanFocus() const;
+    bool Focused() const noexcept;
+    // Raises EInvalidOperation "Cannot focus a disabled or invisible window".
+    virtual void SetFocus();
+    // Windowed descendants in tab order, depth first.
+    void GetTabOrderList(std::vector<TWinControl*>& list) const;
+    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
+    void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+
+    // ---- painting
+    void Invalidate() override;
+    void Update() override;
+    // Paints the control and its children into dc with its top-left corner at (x, y).
+    void PaintTo(HDC dc, int x, int y);
+    TBrush& Brush() noexcept { return FBrush; }
+
+    // ---- geometry
+    void SetBounds(int left, int top, int width, int height) override;
+    TRect ClientRect() const override;
+    TPoint ClientOrigin() const override;
+    // Lays the aligned children out in the client area.
+    void Realign();
+
+    // ---- keys
+    TKeyEvent OnKeyDown() const noexcept { return FOnKeyDown; }
+    void SetOnKeyDown(TKeyEvent handler) noexcept { FOnKeyDown = handler; }
+    TKeyEvent OnKeyUp() const noexcept { return FOnKeyUp; }
+    void SetOnKeyUp(TKeyEvent handler) noexcept { FOnKeyUp = handler; }
+    TKeyPressEvent OnKeyPress() const noexcept { return FOnKeyPress; }
+    void SetOnKeyPress(TKeyPressEvent handler) noexcept { FOnKeyPress = handler; }
+    TNotifyEvent OnEnter() const noexcept { return FOnEnter; }
+    void SetOnEnter(TNotifyEvent handler) noexcept { FOnEnter = handler; }
+    TNotifyEvent OnExit() const noexcept { return FOnExit; }
+    void SetOnExit(TNotifyEvent handler) noexcept { FOnExit = handler; }
+
+    void WndProc(TMessage& message) override;
+    void Dispatch(TMessage& message) override;
+    // Ends in the window class's own procedure (DefWindowProcW, or the system class's).
+    void DefaultHandler(TMessage& message) override;
+
+protected:
+    void Loaded() override;
+    void SetZOrder(bool topMost) override;
+    std::wstring GetText() const override;
+
+    virtual void CreateParams(TCreateParams& params);
+    // Makes the class a superclass of the system class className (EDIT, BUTTON, STATIC ...):
+    // its procedure becomes the one unhandled messages end in.
+    void CreateSubClass(TCreateParams& params, const wchar_t* className);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& params);
+    virtual void DestroyWnd();
+    void DestroyHandle();
+    // Creates the window, then the windows of the children.
+    virtual void CreateHandle();
+    // Paints the window's own content into dc (the system class's painting by default).
+    virtual void PaintWindow(HDC dc);
+    // Paints the windowless children (from first onward) into dc.
+    void PaintControls(HDC dc, TControl* first);
+    void PaintHandler(TWMPaint& m);
+    virtual void AlignControls(TControl* control, TRect& rect);
+    virtual void AdjustClientRect(TRect& rect) const { rect = ClientRect(); }
+    // Shows or hides the window and its children's as Visible says.
+    void UpdateShowing();
+    void UpdateControlState();
+    // Keys the focused control may take before its window sees them (CN_KEYDOWN ...).
+    virtual bool DoKeyDown(TWMKey& m);
+    virtual bool DoKeyUp(TWMKey& m);
+    virtual bool DoKeyPress(TWMKey& m);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(wchar_t& key);
+    void NotifyControls(UINT msg);
+    // Moves this control to place value of its parent's tab order (clamped to the list).
+    void UpdateTabOrder(int value);
+
+    // ---- message handlers
+    void WMPaint(TWMPaint& m);
+    void WMEraseBkgnd(TWMEraseBkgnd& m);
+    void WMSetText(TWMSetText& m);
+    void WMGetTextFromWindow(TMessage& m);
+    void WMSize(TWMSize& m);
+    void WMWindowPosChanged(TWMWindowPosMsg& m);
+    void WMSetFocus(TWMSetFocus& m);
+    void WMSetCursor(TWMSetCursor& m);
+    void WMMouseLeave(TMessage& m);
+    void WMMouseWheel(TCMMouseWheel& m);
+    // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM ...: reflected to the child, else the default.
+    void ParentNotification(TMessage& m);
+    void CMEnabledChanged(TMessage& m);
+    void CMVisibleChanged(TMessage& m);
+    void CMShowingChanged(TMessage& m);
+    void CMColorChanged(TMessage& m);
+    void CMFontChanged(TMessage& m);
+    void CMInvalidate(TMessage& m);
+    void CMRecreateWnd(TMessage& m);
+    void CMEnter(TMessage& m);
+    void CMExit(TMessage& m);
+    void CMFocusChanged(TMessage& m);
+    void CNKeyDown(TWMKey& m);
+    void CNKeyUp(TWMKey& m);
+    void CNChar(TWMKey& m);
+    void CNCtlColor(TWMCtlColor& m);
+    void CMMouseWheel(TCMMouseWheel& m);
+
+    TBrush FBrush;
+
+private:
+    friend class TControl;
+    friend class TCustomForm;
+
+    void WindowMessage(TMessage& message) override;
+    void WindowDestroyed() noexcept override;
+    void WindowBound(HWND wnd) noexcept override { FHandle = wnd; }
+    // Sends a parent notification to the child object it concerns as CN_BASE + msg; false
+    // when no child of this library sent it.
+    bool ReflectNotification(TMessage& message);
+    // Routes a client mouse message to the windowless child under it (or holding the mouse).
+    bool RouteControlMouse(TMessage& message);
+    // Keeps CM_MOUSEENTER / CM_MOUSELEAVE with the control under the mouse.
+    void TrackMouse(TMessage& message);
+    // Takes the window's place and size into Left, Top, Width and Height.
+    void UpdateBounds();
+    // The window class is the library's own, not a superclass of a system class.
+    bool OwnClass() const noexcept;
+    void FixupTabList();
+
+    HWND FHandle = nullptr;
+    HWND FParentWindow = nullptr;
+    WNDPROC FDefWndProc = nullptr;
+    bool FShowing = false;
+    bool FTabStop = false;
+    bool FTrackingLeave = false;
+    int FTabOrderRead = -1; // the stored TabOrder while the form is read
+    std::vector<TControl*> FControls;
+    std::vector<TWinControl*> FWinControls;
+    std::vector<TWinControl*> FTabList;
+    TKeyEvent FOnKeyDown;
+    TKeyEvent FOnKeyUp;
+    TKeyPressEvent FOnKeyPress;
+    TNotifyEvent FOnEnter;
+    TNotifyEvent FOnExit;
+};
+
+// The control of this library whose window is wnd, or nullptr.
+TWinControl* FindControl(HWND wnd) noexcept;
+
+// ---------------------------------------------------------------------------------------------
+class TCustomControl : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+
+    TCanvas& Canvas() noexcept { return *FCanvas; }
+    void Dispatch(TMessage& message) override;
+
+protected:
+    virtual void Paint() {}
+    // Binds the canvas to dc for the length of Paint.
+    void PaintWindow(HDC dc) override;
+    void DestroyWnd() override;
+    void WMCustomPaint(TMessage& m);
+
+private:
+    std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Hidden utility windows of class "TPUtilWindow" that hand every message to method (timers,
+// the notification-area icon, popup lists). Unhandled messages should go to DefWindowProcW:
+// the method sets Result itself. Raises EOSError when the system refuses.
+HWND AllocateHWnd(TWndMethod method);
+// Destroys a window made by AllocateHWnd; harmless for nullptr.
+void DeallocateHWnd(HWND wnd) noexcept;

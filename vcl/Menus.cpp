@@ -1,0 +1,805 @@
+#include "vcl/Menus.h"
+
+#include "vcl/Controls.h"
+#include "vcl/Forms.h"
+#include "vcl/SysUtils.h"
+#include "vcl/TypInfo.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <utility>
+
+template <>
+struct ks::EnumTraits<TMenuBreak> {
+    static constexpr const char* Names[] = {"mbNone", "mbBreak", "mbBarBreak"};
+};
+template <>
+struct ks::EnumTraits<TMenuAnimations> {
+    static constexpr const char* Names[] = {"maLeftToRight", "maRightToLeft", "maTopToBottom", "maBottomToTop", "maNone"};
+};
+
+namespace {
+
+// ---- short cuts -----------------------------------------------------------------------------
+struct KeyName {
+    WORD key;
+    const wchar_t* name;
+};
+
+constexpr KeyName kKeyNames[] = {
+    {VK_BACK, L"BkSp"}, {VK_TAB, L"Tab"}, {VK_ESCAPE, L"Esc"}, {VK_RETURN, L"Enter"},
+    {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"}, {VK_NEXT, L"PgDn"}, {VK_END, L"End"},
+    {VK_HOME, L"Home"}, {VK_LEFT, L"Left"}, {VK_UP, L"Up"}, {VK_RIGHT, L"Right"},
+    {VK_DOWN, L"Down"}, {VK_INSERT, L"Ins"}, {VK_DELETE, L"Del"},
+};
+
+struct Modifier {
+    TShortCut bit;
+    const wchar_t* prefix;
+};
+
+constexpr Modifier kModifiers[] = {{scShift, L"Shift+"}, {scCtrl, L"Ctrl+"}, {scAlt, L"Alt+"}};
+
+std::wstring KeyToText(WORD key)
+{
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        return std::wstring(1, static_cast<wchar_t>(key));
+    if (key >= VK_F1 && key <= VK_F24)
+        return L"F" + std::to_wstring(key - VK_F1 + 1);
+    for (const KeyName& k : kKeyNames)
+        if (k.key == key)
+            return k.name;
+    return {};
+}
+
+bool StartsWithAscii(std::wstring_view text, std::wstring_view prefix)
+{
+    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
+}
+
+// ---- command numbers ------------------------------------------------------------------------
+// WM_COMMAND carries 16 bits; 0 is never handed out, so "no command" stays recognisable.
+class CommandPool {
+public:
+    UINT Allocate()
+    {
+        auto free = std::find(FUsed.begin() + 1, FUsed.end(), false);
+        if (free == FUsed.end())
+            throw EMenuError("Too many menu items");
+        *free = true;
+        return static_cast<UINT>(free - FUsed.begin());
+    }
+    void Release(UINT command) noexcept
+    {
+        if (command > 0 && command < FUsed.size())
+            FUsed[command] = false;
+    }
+
+private:
+    std::vector<bool> FUsed = std::vector<bool>(0x10000, false);
+};
+
+CommandPool& Commands()
+{
+    static CommandPool pool;
+    return pool;
+}
+
+// Gap between the check-mark column, the caption, the short cut and the edges of an entry.
+constexpr int kTextGap = 6;
+constexpr int kLineHeight = 8;
+
+} // namespace
+
+std::wstring ShortCutToText(TShortCut shortCut)
+{
+    std::wstring key = KeyToText(static_cast<WORD>(shortCut & 0xFF));
+    if (key.empty())
+        return {};
+    std::wstring text;
+    for (const Modifier& m : kModifiers)
+        if (shortCut & m.bit)
+            text += m.prefix;
+    return text + key;
+}
+
+TShortCut TextToShortCut(std::wstring_view text)
+{
+    TShortCut shift = 0;
+    for (bool found = true; found;) {
+        found = false;
+        for (const Modifier& m : kModifiers) {
+            if (StartsWithAscii(text, m.prefix)) {
+                shift |= m.bit;
+                text.remove_prefix(std::wcslen(m.prefix));
+                found = true;
+            }
+        }
+    }
+    if (text.empty())
+        return scNone;
+    for (WORD key = 1; key <= 0xFF; ++key) {
+        std::wstring name = KeyToText(key);
+        if (!name.empty() && SameTextAscii(std::wstring_view(name), text))
+            return static_cast<TShortCut>(shift | key);
+    }
+    return scNone;
+}
+
+std::wstring StripHotkey(std::wstring_view caption)
+{
+    std::wstring result;
+    result.reserve(caption.size());
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&') {
+            if (i + 1 < caption.size())
+                result += caption[++i];
+        } else {
+            result += caption[i];
+        }
+    }
+    return result;
+}
+
+void ks::UniqueMenu::reset(HMENU menu) noexcept
+{
+    if (FMenu) {
+        while (GetMenuItemCount(FMenu) > 0)
+            if (!RemoveMenu(FMenu, 0, MF_BYPOSITION))
+                break;
+        DestroyMenu(FMenu);
+    }
+    FMenu = menu;
+}
+
+// ---------------------------------------------------------------------------------------------
+namespace {
+const ks::PropertyInfo kMenuItemProps[] = {
+    ks::Prop<&TMenuItem::Break, &TMenuItem::SetBreak>("Break").DefaultIs(mbNone),
+    ks::Prop<&TMenuItem::Caption, &TMenuItem::SetCaption>("Caption"),
+    ks::Prop<&TMenuItem::Checked, &TMenuItem::SetChecked>("Checked").DefaultIs(false),
+    ks::Prop<&TMenuItem::Default, &TMenuItem::SetDefault>("Default").DefaultIs(false),
+    ks::Prop<&TMenuItem::Enabled, &TMenuItem::SetEnabled>("Enabled").DefaultIs(true),
+    ks::Prop<&TMenuItem::RadioItem, &TMenuItem::SetRadioItem>("RadioItem").DefaultIs(false),
+    ks::Prop<&TMenuItem::ShortCut, &TMenuItem::SetShortCut>("ShortCut").DefaultIs(0),
+    ks::Prop<&TMenuItem::Visible, &TMenuItem::SetVisible>("Visible").DefaultIs(true),
+    ks::Prop<&TMenuItem::OnClick, &TMenuItem::SetOnClick>("OnClick"),
+    ks::Prop<&TMenuItem::OnDrawItem, &TMenuItem::SetOnDrawItem>("OnDrawItem"),
+    ks::Prop<&TMenuItem::OnAdvancedDrawItem, &TMenuItem::SetOnAdvancedDrawItem>("OnAdvancedDrawItem"),
+    ks::Prop<&TMenuItem::OnMeasureItem, &TMenuItem::SetOnMeasureItem>("OnMeasureItem"),
+};
+const ks::PropertyInfo kMenuProps[] = {
+    ks::Prop<&TMenu::OwnerDraw, &TMenu::SetOwnerDraw>("OwnerDraw").DefaultIs(false),
+};
+const ks::PropertyInfo kPopupMenuProps[] = {
+    ks::Prop<&TPopupMenu::MenuAnimation, &TPopupMenu::SetMenuAnimation>("MenuAnimation").DefaultIs(TMenuAnimation{}),
+};
+} // namespace
+
+const ks::ClassInfo TMenuItem::StaticClassInfo{"TMenuItem", &TComponent::StaticClassInfo, kMenuItemProps, {}};
+const ks::ClassInfo TMenu::StaticClassInfo{"TMenu", &TComponent::StaticClassInfo, kMenuProps, {}};
+const ks::ClassInfo TMainMenu::StaticClassInfo{"TMainMenu", &TMenu::StaticClassInfo, {}, {}};
+const ks::ClassInfo TPopupMenu::StaticClassInfo{"TPopupMenu", &TMenu::StaticClassInfo, kPopupMenuProps, {}};
+const ks::ClassInfo& TMenuItem::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TMenu::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TMainMenu::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TPopupMenu::ClassInfo() const noexcept { return StaticClassInfo; }
+
+void RegisterMenuClasses()
+{
+    RegisterClasses<TMenuItem, TMainMenu, TPopupMenu>();
+}
+
+// ---------------------------------------------------------------------------------------------
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), FCommand(Commands().Allocate())
+{
+}
+
+TMenuItem::~TMenuItem()
+{
+    Commands().Release(FCommand);
+}
+
+void TMenuItem::BeforeDestruction()
+{
+    Clear();
+    if (FParent)
+        FParent->Remove(this);
+    FHandle.reset();
+    TComponent::BeforeDestruction();
+}
+
+TMenuItem* TMenuItem::Items(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw EMenuError(Format("Menu index out of range (%s)", {std::to_string(index)}));
+    return FItems[static_cast<size_t>(index)];
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const noexcept
+{
+    auto it = std::find(FItems.begin(), FItems.end(), item);
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+int TMenuItem::MenuIndex() const noexcept
+{
+    return FParent ? FParent->IndexOf(this) : -1;
+}
+
+void TMenuItem::SetMenuIndex(int index)
+{
+    if (!FParent)
+        return;
+    TMenuItem* parent = FParent;
+    index = std::clamp(index, 0, parent->Count() - 1);
+    if (index == MenuIndex())
+        return;
+    parent->FItems.erase(parent->FItems.begin() + MenuIndex());
+    parent->FItems.insert(parent->FItems.begin() + index, this);
+    parent->ItemsChanged();
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item)
+{
+    if (!item)
+        throw EMenuError("Cannot insert a missing menu item");
+    for (const TMenuItem* p = this; p; p = p->FParent)
+        if (p == item)
+            throw EMenuError("A menu item cannot hold itself");
+    if (item->FMenu)
+        throw EMenuError("A menu's root cannot be inserted");
+    if (item->FParent == this && index == Count())
+        index = Count() - 1;
+    if (item->FParent)
+        item->FParent->Remove(item);
+    if (index < 0 || index > Count())
+        throw EMenuError(Format("Menu index out of range (%s)", {std::to_string(index)}));
+    FItems.insert(FItems.begin() + index, item);
+    item->FParent = this;
+    ItemsChanged();
+}
+
+void TMenuItem::Remove(TMenuItem* item)
+{
+    int index = IndexOf(item);
+    if (index < 0)
+        return;
+    FItems.erase(FItems.begin() + index);
+    item->FParent = nullptr;
+    ItemsChanged();
+}
+
+void TMenuItem::Delete(int index)
+{
+    Items(index)->Free();
+}
+
+void TMenuItem::Clear()
+{
+    while (!FItems.empty())
+        FItems.back()->Free();
+}
+
+TMenu* TMenuItem::GetParentMenu() const noexcept
+{
+    const TMenuItem* item = this;
+    while (item->FParent)
+        item = item->FParent;
+    return item->FMenu;
+}
+
+// Every setter stores, then lets the menu that shows the item rebuild its entry.
+void TMenuItem::SetCaption(const std::wstring& value)
+{
+    if (value == FCaption)
+        return;
+    FCaption = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetChecked(bool value)
+{
+    if (value == FChecked)
+        return;
+    FChecked = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetDefault(bool value)
+{
+    if (value == FDefault)
+        return;
+    // A menu has one default entry: the system keeps only the last one marked.
+    if (value && FParent)
+        for (TMenuItem* sibling : FParent->FItems)
+            if (sibling != this)
+                sibling->FDefault = false;
+    FDefault = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetEnabled(bool value)
+{
+    if (value == FEnabled)
+        return;
+    FEnabled = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetVisible(bool value)
+{
+    if (value == FVisible)
+        return;
+    FVisible = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetRadioItem(bool value)
+{
+    if (value == FRadioItem)
+        return;
+    FRadioItem = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetBreak(TMenuBreak value)
+{
+    if (value == FBreak)
+        return;
+    FBreak = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetShortCut(TShortCut value)
+{
+    if (value == FShortCut)
+        return;
+    FShortCut = value;
+    MenuChanged(false);
+}
+
+HMENU TMenuItem::Handle()
+{
+    if (!FHandle) {
+        HMENU menu = FMenu ? FMenu->CreateMenuHandle() : CreatePopupMenu();
+        if (!menu)
+            throw EMenuError("The system refused to create a menu");
+        FHandle.reset(menu);
+        RebuildHandle();
+    }
+    return FHandle.get();
+}
+
+void TMenuItem::MenuChanged(bool rebuild)
+{
+    if (FParent && FParent->FHandle)
+        FParent->RebuildHandle();
+    if (rebuild && FHandle)
+        RebuildHandle();
+    TMenu* menu = GetParentMenu();
+    if (menu && menu->Items()->HandleAllocated())
+        menu->MenuChanged();
+}
+
+void TMenuItem::ItemsChanged()
+{
+    // The parent's entry changes too when this item gains its first or loses its last item:
+    // the entry gets or loses its submenu.
+    MenuChanged(true);
+}
+
+void TMenuItem::RebuildHandle()
+{
+    HMENU menu = FHandle.get();
+    while (GetMenuItemCount(menu) > 0)
+        if (!RemoveMenu(menu, 0, MF_BYPOSITION))
+            break;
+    TMenu* owner = GetParentMenu();
+    bool ownerDraw = owner && owner->OwnerDraw();
+    for (TMenuItem* item : FItems)
+        item->AppendTo(menu, ownerDraw);
+}
+
+std::wstring TMenuItem::EntryText() const
+{
+    std::wstring text = FCaption;
+    std::wstring shortCut = ShortCutToText(FShortCut);
+    if (!shortCut.empty())
+        text += L"\t" + shortCut;
+    return text;
+}
+
+void TMenuItem::AppendTo(HMENU menu, bool ownerDraw)
+{
+    if (!FVisible)
+        return;
+    std::wstring text = EntryText();
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU;
+    info.wID = FCommand;
+    if (IsLine()) {
+        info.fType = MFT_SEPARATOR;
+    } else {
+        // The text is kept even for owner-drawn entries: keyboard mnemonics and painters read it.
+        info.fMask |= MIIM_STRING;
+        info.dwTypeData = text.data();
+    }
+    if (ownerDraw)
+        info.fType |= MFT_OWNERDRAW;
+    if (FRadioItem)
+        info.fType |= MFT_RADIOCHECK;
+    if (FBreak == mbBreak)
+        info.fType |= MFT_MENUBREAK;
+    else if (FBreak == mbBarBreak)
+        info.fType |= MFT_MENUBARBREAK;
+    info.fState = (FChecked ? MFS_CHECKED : 0u) | (FDefault ? MFS_DEFAULT : 0u) | (FEnabled ? 0u : MFS_DISABLED);
+    info.hSubMenu = FItems.empty() ? nullptr : Handle();
+    if (!InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info))
+        throw EMenuError("The system refused a menu entry");
+}
+
+void TMenuItem::Click()
+{
+    if (FOnClick)
+        FOnClick(this);
+}
+
+void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height)
+{
+    if (IsLine()) {
+        width = kTextGap;
+        height = kLineHeight;
+    } else {
+        TSize caption = canvas.TextExtent(StripHotkey(FCaption));
+        std::wstring shortCut = ShortCutToText(FShortCut);
+        width = GetSystemMetrics(SM_CXMENUCHECK) + kTextGap + caption.cx + kTextGap;
+        if (!shortCut.empty())
+            width += canvas.TextWidth(shortCut) + 3 * kTextGap;
+        height = std::max<int>(caption.cy + 4, GetSystemMetrics(SM_CYMENUCHECK));
+    }
+    if (FOnMeasureItem)
+        FOnMeasureItem(this, &canvas, width, height);
+}
+
+void TMenuItem::AdvancedDrawItem(TCanvas& canvas, const TRect& rect, TOwnerDrawState state, bool topLevel)
+{
+    if (FOnAdvancedDrawItem)
+        FOnAdvancedDrawItem(this, &canvas, rect, state);
+    else if (FOnDrawItem)
+        FOnDrawItem(this, &canvas, rect, state.Contains(odSelected));
+    else
+        DrawDefault(canvas, rect, state, topLevel);
+}
+
+void TMenuItem::DrawDefault(TCanvas& canvas, const TRect& rect, TOwnerDrawState state, bool topLevel)
+{
+    bool selected = state.Contains(odSelected) && !IsLine();
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(selected ? clHighlight : clMenu);
+    canvas.FillRect(rect);
+    HDC dc = canvas.Handle();
+    if (IsLine()) {
+        RECT line{rect.Left + 1, rect.Top + rect.Height() / 2 - 1, rect.Right - 1, rect.Top + rect.Height() / 2 + 1};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+        return;
+    }
+    TColor textColor = !FEnabled ? clGrayText : selected ? clHighlightText : clMenuText;
+    canvas.Font().SetColor(textColor);
+    if (FDefault)
+        canvas.Font().SetStyle(canvas.Font().Style() | TFontStyles{fsBold});
+    int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
+    TRect text = rect;
+    text.Left += topLevel ? kTextGap : checkWidth + kTextGap;
+    text.Right -= kTextGap;
+    if (FChecked && !topLevel) {
+        // A tick in the text colour, centred in the check-mark column.
+        canvas.Pen().SetColor(textColor);
+        int x = rect.Left + (checkWidth - 8) / 2 + 2;
+        int y = rect.Top + rect.Height() / 2;
+        for (int dy = 0; dy < 2; ++dy) {
+            TPoint tick[] = {{x, y - 1 + dy}, {x + 2, y + 1 + dy}, {x + 7, y - 4 + dy}};
+            Polyline(canvas.Handle(), reinterpret_cast<const POINT*>(tick), 3);
+        }
+    }
+    SetBkMode(canvas.Handle(), TRANSPARENT);
+    UINT flags = DT_SINGLELINE | DT_VCENTER | (state.Contains(odNoAccel) ? DT_HIDEPREFIX : 0u);
+    canvas.DrawText(FCaption, text, flags | DT_LEFT);
+    std::wstring shortCut = ShortCutToText(FShortCut);
+    if (!shortCut.empty())
+        canvas.DrawText(shortCut, text, flags | DT_RIGHT | DT_NOPREFIX);
+}
+
+TComponent* TMenuItem::GetParentComponent() const
+{
+    if (FParent && FParent->FMenu)
+        return FParent->FMenu;
+    return FParent;
+}
+
+void TMenuItem::SetParentComponent(TComponent* parent)
+{
+    if (auto* menu = dynamic_cast<TMenu*>(parent))
+        menu->Items()->Add(this);
+    else if (auto* item = dynamic_cast<TMenuItem*>(parent))
+        item->Add(this);
+    else
+        throw EMenuError("A menu item must lie inside a menu or another menu item");
+}
+
+void TMenuItem::GetChildren(const TGetChildProc& proc, TComponent*)
+{
+    for (TMenuItem* item : FItems)
+        proc(item);
+}
+
+TMenuItem* TMenuItem::Find(UINT_PTR value, TFindItemKind kind)
+{
+    bool match = false;
+    switch (kind) {
+    case fkCommand:
+        match = FCommand == value;
+        break;
+    case fkHandle:
+        match = FHandle && reinterpret_cast<UINT_PTR>(FHandle.get()) == value;
+        break;
+    case fkShortCut:
+        match = FShortCut != scNone && FShortCut == value;
+        break;
+    }
+    if (match)
+        return this;
+    for (TMenuItem* item : FItems)
+        if (TMenuItem* found = item->Find(value, kind))
+            return found;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+TMenu::TMenu(TComponent* owner) : TComponent(owner)
+{
+    FItems = Create<TMenuItem>(this);
+    FItems->FMenu = this;
+}
+
+TMenu::~TMenu() = default;
+
+void TMenu::SetOwnerDraw(bool value)
+{
+    if (value == FOwnerDraw)
+        return;
+    FOwnerDraw = value;
+    if (!FItems->HandleAllocated())
+        return;
+    // Every submenu carries the flag in its entries.
+    struct Rebuild {
+        static void Tree(TMenuItem* item)
+        {
+            if (item->HandleAllocated())
+                item->RebuildHandle();
+            for (int i = 0; i < item->Count(); ++i)
+                Tree(item->Items(i));
+        }
+    };
+    Rebuild::Tree(FItems);
+    MenuChanged();
+}
+
+bool TMenu::DispatchCommand(UINT command)
+{
+    TMenuItem* item = FindItem(command, fkCommand);
+    if (!item || item == FItems)
+        return false;
+    item->Click();
+    return true;
+}
+
+bool TMenu::DispatchPopup(HMENU submenu)
+{
+    TMenuItem* item = FindItem(reinterpret_cast<UINT_PTR>(submenu), fkHandle);
+    if (!item)
+        return false;
+    item->Click();
+    return true;
+}
+
+bool TMenu::HandleMenuMessage(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_COMMAND:
+        // Menus send notification code 0 and no control window.
+        if (HIWORD(message.WParam) != 0 || message.LParam != 0)
+            return false;
+        return DispatchCommand(LOWORD(message.WParam));
+    case WM_INITMENUPOPUP:
+        if (HIWORD(message.LParam) != 0) // the window menu
+            return false;
+        return DispatchPopup(reinterpret_cast<HMENU>(message.WParam));
+    case WM_MEASUREITEM: {
+        auto& mis = *reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
+        if (mis.CtlType != ODT_MENU || !FindItem(mis.itemID, fkCommand))
+            return false;
+        MeasureItem(mis);
+        message.Result = TRUE;
+        return true;
+    }
+    case WM_DRAWITEM: {
+        const auto& dis = *reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+        if (dis.CtlType != ODT_MENU || !FindItem(dis.itemID, fkCommand))
+            return false;
+        DrawItem(dis);
+        message.Result = TRUE;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TMenu::MeasureItem(MEASUREITEMSTRUCT& mis)
+{
+    TMenuItem* item = FindItem(mis.itemID, fkCommand);
+    ks::WindowDC screen(nullptr);
+    TCanvas canvas;
+    canvas.SetHandle(screen.get());
+    canvas.Font().Assign(Screen->MenuFont());
+    int width = 0;
+    int height = 0;
+    item->MeasureItem(canvas, width, height);
+    canvas.SetHandle(nullptr);
+    mis.itemWidth = static_cast<UINT>(std::max(width, 0));
+    mis.itemHeight = static_cast<UINT>(std::max(height, 0));
+}
+
+void TMenu::DrawItem(const DRAWITEMSTRUCT& dis)
+{
+    TMenuItem* item = FindItem(dis.itemID, fkCommand);
+    ks::SavedDC saved(dis.hDC);
+    TCanvas canvas;
+    canvas.SetHandle(dis.hDC);
+    canvas.Font().Assign(Screen->MenuFont());
+    TRect rect{dis.rcItem.left, dis.rcItem.top, dis.rcItem.right, dis.rcItem.bottom};
+    bool topLevel = dynamic_cast<TMainMenu*>(this) && item->Parent() == FItems;
+    item->AdvancedDrawItem(canvas, rect, TOwnerDrawState::FromBits(dis.itemState), topLevel);
+    canvas.SetHandle(nullptr);
+}
+
+void TMenu::GetChildren(const TGetChildProc& proc, TComponent* root)
+{
+    FItems->GetChildren(proc, root);
+}
+
+// ---------------------------------------------------------------------------------------------
+HMENU TMainMenu::CreateMenuHandle()
+{
+    return CreateMenu();
+}
+
+void TMainMenu::SetWindowHandle(HWND wnd)
+{
+    if (FWindowHandle && FWindowHandle != wnd && IsWindow(FWindowHandle))
+        SetMenu(FWindowHandle, nullptr);
+    FWindowHandle = wnd;
+    if (wnd)
+        SetMenu(wnd, Handle());
+}
+
+void TMainMenu::MenuChanged()
+{
+    if (FWindowHandle)
+        DrawMenuBar(FWindowHandle);
+}
+
+// ---------------------------------------------------------------------------------------------
+TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner)
+{
+    PopupList().Add(this);
+}
+
+TPopupMenu::~TPopupMenu()
+{
+    PopupList().Remove(this);
+}
+
+HWND TPopupMenu::WindowHandle()
+{
+    return PopupList().Window();
+}
+
+HMENU TPopupMenu::CreateMenuHandle()
+{
+    return CreatePopupMenu();
+}
+
+void TPopupMenu::SetPopupComponent(TComponent* component)
+{
+    if (component == FPopupComponent)
+        return;
+    if (FPopupComponent)
+        FPopupComponent->RemoveFreeNotification(this);
+    FPopupComponent = component;
+    if (component)
+        component->FreeNotification(this);
+}
+
+void TPopupMenu::Notification(TComponent* component, TOperation operation)
+{
+    TMenu::Notification(component, operation);
+    if (operation == opRemove && component == FPopupComponent)
+        FPopupComponent = nullptr;
+}
+
+void TPopupMenu::Popup(int x, int y)
+{
+    UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON;
+    if (FMenuAnimation.Contains(maNone))
+        flags |= TPM_NOANIMATION;
+    TrackPopupMenu(Handle(), flags, x, y, 0, WindowHandle(), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+TPopupList& PopupList()
+{
+    static TPopupList list;
+    return list;
+}
+
+HWND TPopupList::Window()
+{
+    if (!FWindow)
+        FWindow = AllocateHWnd(TWndMethod(this, &TPopupList::WndProc));
+    return FWindow;
+}
+
+void TPopupList::Add(TPopupMenu* menu)
+{
+    if (std::find(FMenus.begin(), FMenus.end(), menu) == FMenus.end())
+        FMenus.push_back(menu);
+}
+
+void TPopupList::Remove(TPopupMenu* menu)
+{
+    std::erase(FMenus, menu);
+    ReleaseWindowIfUnused();
+}
+
+void TPopupList::ReleaseWindowIfUnused() noexcept
+{
+    // Never under the window's own message: the last menu may be freed by its own click.
+    if (FMenus.empty() && FDispatchDepth == 0 && FWindow)
+        DeallocateHWnd(std::exchange(FWindow, nullptr));
+}
+
+void TPopupList::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_COMMAND:
+    case WM_INITMENUPOPUP:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+        ++FDispatchDepth;
+        struct Leave {
+            TPopupList& list;
+            ~Leave()
+            {
+                --list.FDispatchDepth;
+                list.ReleaseWindowIfUnused();
+            }
+        } leave{*this};
+        // A copy, because a click may free menus.
+        std::vector<TPopupMenu*> menus = FMenus;
+        for (TPopupMenu* menu : menus)
+            if (std::find(FMenus.begin(), FMenus.end(), menu) != FMenus.end() && menu->HandleMenuMessage(message))
+                return;
+        break;
+    }
+    default:
+        break;
+    }
+    // Messages of the window's creation arrive before its handle is known here.
+    if (FWindow)
+        message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam);
+    else
+        message.Result = message.Msg == WM_NCCREATE;
+}

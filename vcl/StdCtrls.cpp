@@ -1,0 +1,832 @@
+#include "vcl/StdCtrls.h"
+
+#include "vcl/Forms.h"
+#include "vcl/Menus.h"
+#include "vcl/TypInfo.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+template <>
+struct ks::EnumTraits<TAlignment> {
+    static constexpr const char* Names[] = {"taLeftJustify", "taRightJustify", "taCenter"};
+};
+template <>
+struct ks::EnumTraits<TTextLayout> {
+    static constexpr const char* Names[] = {"tlTop", "tlCenter", "tlBottom"};
+};
+template <>
+struct ks::EnumTraits<TScrollStyle> {
+    static constexpr const char* Names[] = {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"};
+};
+template <>
+struct ks::EnumTraits<TCheckBoxState> {
+    static constexpr const char* Names[] = {"cbUnchecked", "cbChecked", "cbGrayed"};
+};
+
+namespace {
+
+const ks::PropertyInfo kEditProps[] = {
+    ks::Prop<&TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle>("BorderStyle").DefaultIs(bsSingle),
+    ks::Prop<&TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength>("MaxLength").DefaultIs(0),
+    ks::Prop<&TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar>("PasswordChar").DefaultIs(0),
+    ks::Prop<&TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly>("ReadOnly").DefaultIs(false),
+    ks::Prop<&TCustomEdit::TabOrder, &TCustomEdit::SetTabOrder>("TabOrder"),
+    ks::Prop<&TCustomEdit::TabStop, &TCustomEdit::SetTabStop>("TabStop").DefaultIs(true),
+    ks::Prop<&TCustomEdit::OnChange, &TCustomEdit::SetOnChange>("OnChange"),
+};
+const ks::PropertyInfo kMemoProps[] = {
+    ks::Prop<&TCustomMemo::LinesList, &TCustomMemo::SetLinesList>("Lines"),
+    ks::Prop<&TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars>("ScrollBars").DefaultIs(ssNone),
+    ks::Prop<&TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns>("WantReturns").DefaultIs(true),
+    ks::Prop<&TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap>("WordWrap").DefaultIs(true),
+};
+const ks::PropertyInfo kButtonControlProps[] = {
+    ks::Prop<&TButtonControl::TabOrder, &TButtonControl::SetTabOrder>("TabOrder"),
+    ks::Prop<&TButtonControl::TabStop, &TButtonControl::SetTabStop>("TabStop").DefaultIs(true),
+    ks::Prop<&TButtonControl::WordWrap, &TButtonControl::SetWordWrap>("WordWrap").DefaultIs(false),
+};
+const ks::PropertyInfo kButtonProps[] = {
+    ks::Prop<&TButton::Cancel, &TButton::SetCancel>("Cancel").DefaultIs(false),
+    ks::Prop<&TButton::Default, &TButton::SetDefault>("Default").DefaultIs(false),
+    ks::Prop<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult").DefaultIs(0),
+};
+// State is streamed, not Checked: a skinned check box ignores Checked while it is read.
+const ks::PropertyInfo kCheckBoxProps[] = {
+    ks::Prop<&TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed>("AllowGrayed").DefaultIs(false),
+    ks::Prop<&TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked>("Checked").NotStored(),
+    ks::Prop<&TCustomCheckBox::State, &TCustomCheckBox::SetState>("State").DefaultIs(cbUnchecked),
+};
+const ks::PropertyInfo kGroupBoxProps[] = {
+    ks::Prop<&TCustomGroupBox::TabOrder, &TCustomGroupBox::SetTabOrder>("TabOrder"),
+};
+const ks::PropertyInfo kLabelProps[] = {
+    ks::Prop<&TCustomLabel::Alignment, &TCustomLabel::SetAlignment>("Alignment").DefaultIs(taLeftJustify),
+    ks::Prop<&TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize>("AutoSize").DefaultIs(true),
+    ks::Prop<&TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl>("FocusControl"),
+    ks::Prop<&TCustomLabel::Layout, &TCustomLabel::SetLayout>("Layout").DefaultIs(tlTop),
+    ks::Prop<&TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar>("ShowAccelChar").DefaultIs(true),
+    ks::Prop<&TCustomLabel::Transparent, &TCustomLabel::SetTransparent>("Transparent").DefaultIs(false),
+    ks::Prop<&TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap>("WordWrap").DefaultIs(false),
+};
+
+bool IsLoading(const TComponent& c) noexcept
+{
+    return c.ComponentState().Contains(csLoading);
+}
+
+// Lines in the memo's text: every line ends with CR LF, as the platform's memo lines do, so
+// lines written and read back are the same lines (a trailing empty one included).
+std::wstring JoinLines(const std::vector<std::wstring>& lines)
+{
+    std::wstring text;
+    for (const std::wstring& line : lines)
+        text += line + L"\r\n";
+    return text;
+}
+
+} // namespace
+
+const ks::ClassInfo TCustomEdit::StaticClassInfo{"TCustomEdit", &TWinControl::StaticClassInfo, kEditProps, {}};
+const ks::ClassInfo TEdit::StaticClassInfo{"TEdit", &TCustomEdit::StaticClassInfo, {}, {}};
+const ks::ClassInfo TCustomMemo::StaticClassInfo{"TCustomMemo", &TCustomEdit::StaticClassInfo, kMemoProps, {}};
+const ks::ClassInfo TMemo::StaticClassInfo{"TMemo", &TCustomMemo::StaticClassInfo, {}, {}};
+const ks::ClassInfo TButtonControl::StaticClassInfo{"TButtonControl", &TWinControl::StaticClassInfo, kButtonControlProps, {}};
+const ks::ClassInfo TButton::StaticClassInfo{"TButton", &TButtonControl::StaticClassInfo, kButtonProps, {}};
+const ks::ClassInfo TCustomCheckBox::StaticClassInfo{"TCustomCheckBox", &TButtonControl::StaticClassInfo, kCheckBoxProps, {}};
+const ks::ClassInfo TCheckBox::StaticClassInfo{"TCheckBox", &TCustomCheckBox::StaticClassInfo, {}, {}};
+const ks::ClassInfo TCustomGroupBox::StaticClassInfo{"TCustomGroupBox", &TCustomControl::StaticClassInfo, kGroupBoxProps, {}};
+const ks::ClassInfo TGroupBox::StaticClassInfo{"TGroupBox", &TCustomGroupBox::StaticClassInfo, {}, {}};
+const ks::ClassInfo TCustomLabel::StaticClassInfo{"TCustomLabel", &TGraphicControl::StaticClassInfo, kLabelProps, {}};
+const ks::ClassInfo TLabel::StaticClassInfo{"TLabel", &TCustomLabel::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TCustomEdit::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TEdit::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TCustomMemo::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TMemo::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TButtonControl::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TButton::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TCustomCheckBox::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TCheckBox::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TCustomGroupBox::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TGroupBox::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TCustomLabel::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TLabel::ClassInfo() const noexcept { return StaticClassInfo; }
+
+void RegisterStdControls()
+{
+    RegisterClasses<TEdit, TMemo, TButton, TCheckBox, TGroupBox, TLabel>();
+}
+
+bool ShowControlPopupMenu(TControl& control, TMessage& message)
+{
+    auto* menu = control.PopupMenu<TPopupMenu>();
+    if (!menu)
+        return false;
+    TPoint at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+    if (message.LParam == -1)
+        at = control.ClientToScreen({0, 0});
+    menu->SetPopupComponent(&control);
+    menu->Popup(at.X, at.Y);
+    message.Result = 1;
+    return true;
+}
+
+// ---- edit -----------------------------------------------------------------------------------
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 121, 21);
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+    FControlStyle = {csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight};
+}
+
+void TCustomEdit::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"EDIT");
+    params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+    if (FReadOnly)
+        params.Style |= ES_READONLY;
+    if (FBorderStyle == bsSingle)
+        params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::CreateWnd()
+{
+    FCreating = true;
+    try {
+        TWinControl::CreateWnd();
+    } catch (...) {
+        FCreating = false;
+        throw;
+    }
+    FCreating = false;
+    HWND wnd = HandleIfAllocated();
+    SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+    if (FPasswordChar != L'\0')
+        SendMessageW(wnd, EM_SETPASSWORDCHAR, FPasswordChar, 0);
+}
+
+void TCustomEdit::SetMaxLength(int value)
+{
+    FMaxLength = std::max(value, 0);
+    if (HandleAllocated())
+        SendMessageW(HandleIfAllocated(), EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+}
+
+void TCustomEdit::SetReadOnly(bool value)
+{
+    FReadOnly = value;
+    if (HandleAllocated())
+        SendMessageW(HandleIfAllocated(), EM_SETREADONLY, value, 0);
+}
+
+void TCustomEdit::SetPasswordChar(wchar_t value)
+{
+    if (value == FPasswordChar)
+        return;
+    FPasswordChar = value;
+    if (HandleAllocated()) {
+        SendMessageW(HandleIfAllocated(), EM_SETPASSWORDCHAR, value, 0);
+        Invalidate();
+    }
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle value)
+{
+    if (value != bsNone && value != bsSingle)
+        throw EInvalidOperation("An edit's border is bsNone or bsSingle");
+    if (value == FBorderStyle)
+        return;
+    FBorderStyle = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+int TCustomEdit::SelStart()
+{
+    DWORD start = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    return static_cast<int>(start);
+}
+
+void TCustomEdit::SetSelStart(int value)
+{
+    SendMessageW(Handle(), EM_SETSEL, static_cast<WPARAM>(value), value);
+}
+
+int TCustomEdit::SelLength()
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void TCustomEdit::SetSelLength(int value)
+{
+    int start = SelStart();
+    SendMessageW(Handle(), EM_SETSEL, static_cast<WPARAM>(start), start + value);
+}
+
+void TCustomEdit::SelectAll()
+{
+    SendMessageW(Handle(), EM_SETSEL, 0, -1);
+}
+
+void TCustomEdit::Change()
+{
+    Perform(CM_CHANGED, 0, 0);
+    if (FOnChange)
+        FOnChange(this);
+}
+
+void TCustomEdit::CNCtlColor(TWMCtlColor& m)
+{
+    SetTextColor(m.ChildDC(), static_cast<COLORREF>(ColorToRGB(Font()->Color())));
+    SetBkColor(m.ChildDC(), static_cast<COLORREF>(ColorToRGB(Color())));
+    m.SetBrush(Brush().Handle());
+}
+
+void TCustomEdit::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == EN_CHANGE && !FCreating)
+            Change();
+        break;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC: {
+        TWMCtlColor v(m);
+        CNCtlColor(v);
+        break;
+    }
+    case WM_CONTEXTMENU:
+        if (!ShowControlPopupMenu(*this, m))
+            TWinControl::Dispatch(m);
+        break;
+    case CM_TEXTCHANGED:
+        TWinControl::Dispatch(m);
+        // A single-line edit tells of its own changes with EN_CHANGE; a multi-line one does
+        // not for WM_SETTEXT, and neither exists without a window.
+        if (!HandleAllocated() || (GetWindowLongW(HandleIfAllocated(), GWL_STYLE) & ES_MULTILINE))
+            Change();
+        break;
+    default:
+        TWinControl::Dispatch(m);
+        break;
+    }
+}
+
+// ---- memo -----------------------------------------------------------------------------------
+std::vector<TMemoStrings::String> TMemoStrings::Read() const
+{
+    TWideStringList list;
+    list.SetText(FMemo.Text());
+    std::vector<String> lines;
+    lines.reserve(static_cast<size_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i)
+        lines.push_back(list.Strings(i));
+    return lines;
+}
+
+void TMemoStrings::Write(const std::vector<String>& lines)
+{
+    FMemo.SetText(JoinLines(lines));
+}
+
+int TMemoStrings::Count() const
+{
+    return static_cast<int>(Read().size());
+}
+
+TMemoStrings::String TMemoStrings::Strings(int index) const
+{
+    std::vector<String> lines = Read();
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    return lines[static_cast<size_t>(index)];
+}
+
+void TMemoStrings::SetStrings(int index, StringView s)
+{
+    std::vector<String> lines = Read();
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    lines[static_cast<size_t>(index)] = String(s);
+    Write(lines);
+}
+
+TObject* TMemoStrings::Objects(int) const
+{
+    return nullptr;
+}
+
+void TMemoStrings::SetObjects(int, TObject*)
+{
+}
+
+void TMemoStrings::InsertObject(int index, StringView s, TObject*)
+{
+    std::vector<String> lines = Read();
+    if (index < 0 || index > static_cast<int>(lines.size()))
+        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    lines.insert(lines.begin() + index, String(s));
+    Write(lines);
+}
+
+void TMemoStrings::Delete(int index)
+{
+    std::vector<String> lines = Read();
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    lines.erase(lines.begin() + index);
+    Write(lines);
+}
+
+void TMemoStrings::Clear()
+{
+    FMemo.SetText(L"");
+}
+
+TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner)
+{
+    SetBounds(0, 0, 185, 89);
+    FControlStyle.Exclude(csFixedHeight);
+}
+
+std::vector<std::wstring> TCustomMemo::LinesList() const
+{
+    TWideStringList list;
+    list.SetText(Text());
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < list.Count(); ++i)
+        lines.push_back(list.Strings(i));
+    return lines;
+}
+
+void TCustomMemo::SetLinesList(std::vector<std::wstring> lines)
+{
+    SetText(JoinLines(lines));
+}
+
+void TCustomMemo::CreateParams(TCreateParams& params)
+{
+    TCustomEdit::CreateParams(params);
+    params.Style |= ES_MULTILINE;
+    if (FWantReturns)
+        params.Style |= ES_WANTRETURN;
+    if (FWordWrap)
+        params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+    if (FScrollBars == ssVertical || FScrollBars == ssBoth)
+        params.Style |= WS_VSCROLL;
+    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
+        params.Style |= WS_HSCROLL;
+}
+
+void TCustomMemo::SetScrollBars(TScrollStyle value)
+{
+    if (value == FScrollBars)
+        return;
+    FScrollBars = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomMemo::SetWordWrap(bool value)
+{
+    if (value == FWordWrap)
+        return;
+    FWordWrap = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomMemo::SetWantReturns(bool value)
+{
+    if (value == FWantReturns)
+        return;
+    FWantReturns = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+// ---- buttons --------------------------------------------------------------------------------
+TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner)
+{
+    SetTabStop(true);
+}
+
+void TButtonControl::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+    if (FWordWrap)
+        params.Style |= BS_MULTILINE;
+    params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TButtonControl::SetWordWrap(bool value)
+{
+    if (value == FWordWrap)
+        return;
+    FWordWrap = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+TButton::TButton(TComponent* owner) : TButtonControl(owner)
+{
+    SetBounds(0, 0, 75, 25);
+    FControlStyle = {csSetCaption, csDoubleClicks};
+}
+
+void TButton::CreateParams(TCreateParams& params)
+{
+    TButtonControl::CreateParams(params);
+    params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    FActive = FDefault;
+}
+
+void TButton::SetDefault(bool value)
+{
+    if (value == FDefault)
+        return;
+    FDefault = value;
+    if (!HandleAllocated())
+        return;
+    // Enter presses the focused button, if any; otherwise the default one.
+    HWND focus = GetFocus();
+    bool otherButtonFocused = focus && focus != HandleIfAllocated() &&
+                              (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
+    FActive = value && !otherButtonFocused;
+    SetButtonStyle(FActive);
+}
+
+void TButton::SetButtonStyle(bool isDefault)
+{
+    if (!HandleAllocated())
+        return;
+    HWND wnd = HandleIfAllocated();
+    DWORD style = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)) & BS_TYPEMASK) != style)
+        SendMessageW(wnd, BM_SETSTYLE, style, TRUE);
+}
+
+void TButton::Click()
+{
+    if (TCustomForm* form = GetParentForm(this))
+        form->SetModalResult(FModalResult);
+    TButtonControl::Click();
+}
+
+void TButton::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == BN_CLICKED)
+            Click();
+        break;
+    case CM_FOCUSCHANGED: {
+        TCMControl v(m);
+        TControl* focused = v.LParamControl();
+        FActive = dynamic_cast<TButton*>(focused) ? focused == this : FDefault;
+        SetButtonStyle(FActive);
+        TButtonControl::Dispatch(m);
+        break;
+    }
+    case CM_DIALOGKEY: {
+        TWMKey key(m);
+        bool pressed = (key.CharCode() == VK_RETURN && FActive) || (key.CharCode() == VK_ESCAPE && FCancel);
+        if (pressed && KeyDataToShiftState(key.KeyData()).Empty() && CanFocus()) {
+            Click();
+            m.Result = 1;
+        } else {
+            TButtonControl::Dispatch(m);
+        }
+        break;
+    }
+    default:
+        TButtonControl::Dispatch(m);
+        break;
+    }
+}
+
+TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner)
+{
+    SetBounds(0, 0, 97, 17);
+    FControlStyle = {csSetCaption, csDoubleClicks};
+}
+
+void TCustomCheckBox::CreateParams(TCreateParams& params)
+{
+    TButtonControl::CreateParams(params);
+    // The check box keeps its own state; the system's automatic toggling would skip grayed.
+    params.Style |= BS_3STATE;
+}
+
+void TCustomCheckBox::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    SendMessageW(HandleIfAllocated(), BM_SETCHECK, static_cast<WPARAM>(FState), 0);
+}
+
+void TCustomCheckBox::SetState(TCheckBoxState value)
+{
+    if (value == FState)
+        return;
+    FState = value;
+    if (HandleAllocated())
+        SendMessageW(HandleIfAllocated(), BM_SETCHECK, static_cast<WPARAM>(value), 0);
+    // Reading a form sets the stored state; that is no click.
+    if (!ClicksDisabled() && !IsLoading(*this)) {
+        Perform(CM_CHANGED, 0, 0);
+        Click();
+    }
+}
+
+void TCustomCheckBox::Toggle()
+{
+    switch (FState) {
+    case cbUnchecked:
+        SetState(FAllowGrayed ? cbGrayed : cbChecked);
+        break;
+    case cbChecked:
+        SetState(cbUnchecked);
+        break;
+    case cbGrayed:
+        SetState(cbChecked);
+        break;
+    }
+}
+
+void TCustomCheckBox::Dispatch(TMessage& m)
+{
+    if (m.Msg == CN_COMMAND) {
+        if (HIWORD(m.WParam) == BN_CLICKED)
+            Toggle();
+        return;
+    }
+    TButtonControl::Dispatch(m);
+}
+
+// ---- group box ------------------------------------------------------------------------------
+TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner)
+{
+    SetBounds(0, 0, 185, 105);
+    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csReplicatable};
+}
+
+void TCustomGroupBox::AdjustClientRect(TRect& rect) const
+{
+    TWinControl::AdjustClientRect(rect);
+    ks::WindowDC screen(nullptr);
+    ks::SelectGuard font(screen.get(), Font()->Handle());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen.get(), &metrics);
+    rect.Top += metrics.tmHeight;
+    rect.Left += 2;
+    rect.Top += 2;
+    rect.Right -= 2;
+    rect.Bottom -= 2;
+}
+
+void TCustomGroupBox::Paint()
+{
+    TCanvas& canvas = Canvas();
+    canvas.Font().Assign(Font());
+    int textHeight = canvas.TextHeight(L"0");
+    TRect frame{0, textHeight / 2 - 1, Width(), Height()};
+    canvas.Brush().SetStyle(bsSolid);
+    RECT r{frame.Left, frame.Top, frame.Right, frame.Bottom};
+    DrawEdge(canvas.Handle(), &r, EDGE_ETCHED, BF_RECT);
+    std::wstring text = Caption();
+    if (text.empty())
+        return;
+    TRect caption{8, 0, 8, textHeight};
+    canvas.DrawText(text, caption, DT_SINGLELINE | DT_LEFT | DT_CALCRECT);
+    canvas.Brush().SetColor(Color());
+    SetBkMode(canvas.Handle(), OPAQUE);
+    SetBkColor(canvas.Handle(), static_cast<COLORREF>(ColorToRGB(Color())));
+    canvas.DrawText(text, caption, DT_SINGLELINE | DT_LEFT);
+}
+
+void TCustomGroupBox::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case CM_TEXTCHANGED:
+    case CM_FONTCHANGED:
+        TCustomControl::Dispatch(m);
+        Invalidate();
+        break;
+    default:
+        TCustomControl::Dispatch(m);
+        break;
+    }
+}
+
+// ---- label ----------------------------------------------------------------------------------
+TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner)
+{
+    FControlStyle.Include(csOpaque);
+    FControlStyle.Include(csReplicatable);
+    SetBounds(0, 0, 65, 17);
+}
+
+UINT TCustomLabel::TextFlags() const noexcept
+{
+    UINT flags = DT_EXPANDTABS;
+    if (FWordWrap)
+        flags |= DT_WORDBREAK;
+    if (!FShowAccelChar)
+        flags |= DT_NOPREFIX;
+    if (FAlignment == taRightJustify)
+        flags |= DT_RIGHT;
+    else if (FAlignment == taCenter)
+        flags |= DT_CENTER;
+    return flags;
+}
+
+void TCustomLabel::DoDrawText(TRect& rect, UINT flags)
+{
+    std::wstring text = GetLabelText();
+    // An empty caption still measures one line high.
+    if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&")))
+        text += L' ';
+    TCanvas& canvas = Canvas();
+    canvas.Font().Assign(Font());
+    if (!Enabled())
+        canvas.Font().SetColor(clGrayText);
+    SetBkMode(canvas.Handle(), TRANSPARENT);
+    canvas.DrawText(text, rect, flags);
+}
+
+void TCustomLabel::Paint()
+{
+    TCanvas& canvas = Canvas();
+    TRect client = ClientRect();
+    if (!FTransparent) {
+        canvas.Brush().SetStyle(bsSolid);
+        canvas.Brush().SetColor(Color());
+        canvas.FillRect(client);
+    }
+    canvas.Brush().SetStyle(bsClear);
+    TRect text = client;
+    if (FLayout != tlTop) {
+        TRect measured = client;
+        DoDrawText(measured, TextFlags() | DT_CALCRECT);
+        int spare = client.Height() - measured.Height();
+        text.Top += FLayout == tlBottom ? spare : spare / 2;
+    }
+    DoDrawText(text, TextFlags());
+}
+
+void TCustomLabel::AdjustBounds()
+{
+    if (!FAutoSize || IsLoading(*this))
+        return;
+    // Measured on the screen: the label need not have a parent window yet.
+    ks::WindowDC screen(nullptr);
+    auto& canvas = static_cast<TControlCanvas&>(Canvas());
+    canvas.FreeHandle();
+    canvas.SetHandle(screen.get());
+    TRect r = ClientRect();
+    if (!FWordWrap)
+        r.Right = r.Left;
+    try {
+        DoDrawText(r, TextFlags() | DT_CALCRECT);
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
+    }
+    canvas.SetHandle(nullptr);
+    int left = Left();
+    if (FAlignment == taRightJustify && !FWordWrap)
+        left += Width() - r.Width();
+    SetBounds(left, Top(), r.Width(), r.Height());
+}
+
+void TCustomLabel::Loaded()
+{
+    TGraphicControl::Loaded();
+    AdjustBounds();
+}
+
+void TCustomLabel::Notification(TComponent* component, TOperation operation)
+{
+    TGraphicControl::Notification(component, operation);
+    if (operation == opRemove && component == FFocusControl)
+        FFocusControl = nullptr;
+}
+
+void TCustomLabel::SetAutoSize(bool value)
+{
+    if (value == FAutoSize)
+        return;
+    FAutoSize = value;
+    AdjustBounds();
+}
+
+void TCustomLabel::SetWordWrap(bool value)
+{
+    if (value == FWordWrap)
+        return;
+    FWordWrap = value;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomLabel::SetTransparent(bool value)
+{
+    if (value == FTransparent)
+        return;
+    FTransparent = value;
+    if (value)
+        FControlStyle.Exclude(csOpaque);
+    else
+        FControlStyle.Include(csOpaque);
+    Invalidate();
+}
+
+void TCustomLabel::SetAlignment(TAlignment value)
+{
+    if (value == FAlignment)
+        return;
+    FAlignment = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetLayout(TTextLayout value)
+{
+    if (value == FLayout)
+        return;
+    FLayout = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetShowAccelChar(bool value)
+{
+    if (value == FShowAccelChar)
+        return;
+    FShowAccelChar = value;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomLabel::SetFocusControl(TWinControl* value)
+{
+    if (value == FFocusControl)
+        return;
+    if (FFocusControl)
+        FFocusControl->RemoveFreeNotification(this);
+    FFocusControl = value;
+    if (value)
+        value->FreeNotification(this);
+}
+
+void TCustomLabel::CMDialogChar(TWMKey& m)
+{
+    if (!FFocusControl || !Enabled() || !FShowAccelChar || !FFocusControl->CanFocus())
+        return;
+    std::wstring caption = GetLabelText();
+    auto amp = caption.find(L'&');
+    while (amp != std::wstring::npos && amp + 1 < caption.size() && caption[amp + 1] == L'&')
+        amp = caption.find(L'&', amp + 2);
+    if (amp == std::wstring::npos || amp + 1 >= caption.size())
+        return;
+    wchar_t pair[] = {caption[amp + 1], static_cast<wchar_t>(m.CharCode())};
+    CharUpperBuffW(pair, 2);
+    if (pair[0] == pair[1]) {
+        FFocusControl->SetFocus();
+        m.SetResult(1);
+    }
+}
+
+void TCustomLabel::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case CM_TEXTCHANGED:
+    case CM_FONTCHANGED:
+        TGraphicControl::Dispatch(m);
+        AdjustBounds();
+        Invalidate();
+        break;
+    case CM_DIALOGCHAR: {
+        TWMKey v(m);
+        CMDialogChar(v);
+        if (!m.Result)
+            TGraphicControl::Dispatch(m);
+        break;
+    }
+    default:
+        TGraphicControl::Dispatch(m);
+        break;
+    }
+}

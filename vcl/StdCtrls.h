@@ -1,0 +1,314 @@
+#pragma once
+// The standard controls: edit, memo, push button, check box, group box and label. The edit,
+// memo and buttons are superclasses of the system's EDIT and BUTTON windows, registered under
+// their own class names ("TEdit", "TButton" ...); they hear of their own notifications as CN_
+// messages reflected by their parent (CN_COMMAND for clicks and changes, CN_CTLCOLOR* for
+// their colours). The group box paints itself; the label is windowless.
+
+#include "vcl/Controls.h"
+#include "vcl/Strings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// Shows control's popup menu for a WM_CONTEXTMENU (lParam -1: from the keyboard, at the
+// control's top-left corner) and answers it, so the system's own menu stays away. False when
+// the control has no popup menu.
+bool ShowControlPopupMenu(TControl& control, TMessage& message);
+
+// ---------------------------------------------------------------------------------------------
+class TCustomEdit : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomEdit(TComponent* owner);
+
+    // Characters the user may type; 0 is the system's limit.
+    int MaxLength() const noexcept { return FMaxLength; }
+    void SetMaxLength(int value);
+    bool ReadOnly() const noexcept { return FReadOnly; }
+    void SetReadOnly(bool value);
+    // Shown instead of each character when not L'\0'.
+    wchar_t PasswordChar() const noexcept { return FPasswordChar; }
+    void SetPasswordChar(wchar_t value);
+    TBorderStyle BorderStyle() const noexcept { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+
+    // The selection in UTF-16 units; reading or writing it creates the window.
+    int SelStart();
+    void SetSelStart(int value);
+    int SelLength();
+    void SetSelLength(int value);
+    void SelectAll();
+
+    TNotifyEvent OnChange() const noexcept { return FOnChange; }
+    void SetOnChange(TNotifyEvent handler) noexcept { FOnChange = handler; }
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    virtual void Change();
+    // Answers CN_CTLCOLOREDIT / CN_CTLCOLORSTATIC with Font.Color on a brush of Color.
+    void CNCtlColor(TWMCtlColor& m);
+
+private:
+    int FMaxLength = 0;
+    bool FReadOnly = false;
+    wchar_t FPasswordChar = L'\0';
+    TBorderStyle FBorderStyle = bsSingle;
+    bool FCreating = false;
+    TNotifyEvent FOnChange;
+};
+
+class TEdit : public TCustomEdit {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomEdit::TCustomEdit;
+};
+
+// ---------------------------------------------------------------------------------------------
+class TCustomMemo;
+
+// The memo's lines: its text split at line breaks, read from and written to the window (or the
+// stored text while there is none). Soft breaks of word wrapping do not make lines.
+class TMemoStrings final : public TWideStrings {
+public:
+    explicit TMemoStrings(TCustomMemo& memo) noexcept : FMemo(memo) {}
+
+    int Count() const override;
+    String Strings(int index) const override;
+    void SetStrings(int index, StringView s) override;
+    // A memo keeps no objects beside its lines.
+    TObject* Objects(int index) const override;
+    void SetObjects(int index, TObject* object) override;
+    void InsertObject(int index, StringView s, TObject* object) override;
+    void Delete(int index) override;
+    void Clear() override;
+
+private:
+    std::vector<String> Read() const;
+    void Write(const std::vector<String>& lines);
+
+    TCustomMemo& FMemo;
+};
+
+class TCustomMemo : public TCustomEdit {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomMemo(TComponent* owner);
+
+    TWideStrings& Lines() noexcept { return FLines; }
+    // The lines as the form streams them.
+    std::vector<std::wstring> LinesList() const;
+    void SetLinesList(std::vector<std::wstring> lines);
+    TScrollStyle ScrollBars() const noexcept { return FScrollBars; }
+    void SetScrollBars(TScrollStyle value);
+    bool WordWrap() const noexcept { return FWordWrap; }
+    void SetWordWrap(bool value);
+    bool WantReturns() const noexcept { return FWantReturns; }
+    void SetWantReturns(bool value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    TMemoStrings FLines{*this};
+    TScrollStyle FScrollBars = ssNone;
+    bool FWordWrap = true;
+    bool FWantReturns = true;
+};
+
+class TMemo : public TCustomMemo {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomMemo::TCustomMemo;
+};
+
+// ---------------------------------------------------------------------------------------------
+class TButtonControl : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TButtonControl(TComponent* owner);
+
+    // While set, state changes made by code do not click.
+    bool ClicksDisabled() const noexcept { return FClicksDisabled; }
+    void SetClicksDisabled(bool value) noexcept { FClicksDisabled = value; }
+    bool WordWrap() const noexcept { return FWordWrap; }
+    void SetWordWrap(bool value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    bool FClicksDisabled = false;
+    bool FWordWrap = false;
+};
+
+class TButton : public TButtonControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TButton(TComponent* owner);
+
+    // The button Enter presses when no other button has the focus; it keeps BS_DEFPUSHBUTTON
+    // in its window style while it is the one Enter would press.
+    bool Default() const noexcept { return FDefault; }
+    void SetDefault(bool value);
+    // The button Escape presses.
+    bool Cancel() const noexcept { return FCancel; }
+    void SetCancel(bool value) noexcept { FCancel = value; }
+    // Given to the form on a click; a non-zero value ends a modal form.
+    int ModalResult() const noexcept { return FModalResult; }
+    void SetModalResult(int value) noexcept { FModalResult = value; }
+
+    void Click() override;
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    virtual void SetButtonStyle(bool isDefault);
+
+private:
+    bool FDefault = false;
+    bool FCancel = false;
+    bool FActive = false;
+    int FModalResult = 0;
+};
+
+class TCustomCheckBox : public TButtonControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomCheckBox(TComponent* owner);
+
+    TCheckBoxState State() const noexcept { return FState; }
+    // A change clicks (unless clicks are disabled or the form is being read) and announces
+    // CM_CHANGED.
+    void SetState(TCheckBoxState value);
+    bool Checked() const noexcept { return FState == cbChecked; }
+    void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
+    bool AllowGrayed() const noexcept { return FAllowGrayed; }
+    void SetAllowGrayed(bool value) noexcept { FAllowGrayed = value; }
+    // Unchecked -> (grayed when allowed) -> checked -> unchecked, as a click does.
+    virtual void Toggle();
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+
+private:
+    TCheckBoxState FState = cbUnchecked;
+    bool FAllowGrayed = false;
+};
+
+class TCheckBox : public TCustomCheckBox {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomCheckBox::TCustomCheckBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+class TCustomGroupBox : public TCustomControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomGroupBox(TComponent* owner);
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void Paint() override;
+    // Children lie below the caption and inside the frame.
+    void AdjustClientRect(TRect& rect) const override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomGroupBox::TCustomGroupBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+class TCustomLabel : public TGraphicControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomLabel(TComponent* owner);
+
+    // The size follows the text: with WordWrap only the height, else both (the right edge
+    // stays put for right-justified text).
+    bool AutoSize() const noexcept { return FAutoSize; }
+    void SetAutoSize(bool value);
+    bool WordWrap() const noexcept { return FWordWrap; }
+    void SetWordWrap(bool value);
+    bool Transparent() const noexcept { return FTransparent; }
+    void SetTransparent(bool value);
+    TAlignment Alignment() const noexcept { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    TTextLayout Layout() const noexcept { return FLayout; }
+    void SetLayout(TTextLayout value);
+    // "&" marks the accelerator while set; shown as it is otherwise.
+    bool ShowAccelChar() const noexcept { return FShowAccelChar; }
+    void SetShowAccelChar(bool value);
+    // The control the accelerator focuses.
+    TWinControl* FocusControl() const noexcept { return FFocusControl; }
+    void SetFocusControl(TWinControl* value);
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void Paint() override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    virtual std::wstring GetLabelText() const { return Caption(); }
+    // Draws (or, with DT_CALCRECT, measures) the text into rect on the label's canvas.
+    virtual void DoDrawText(TRect& rect, UINT flags);
+    // Resizes the label to its text when AutoSize is set.
+    virtual void AdjustBounds();
+
+private:
+    UINT TextFlags() const noexcept;
+    void CMDialogChar(TWMKey& m);
+
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    bool FTransparent = false;
+    TAlignment FAlignment = taLeftJustify;
+    TTextLayout FLayout = tlTop;
+    bool FShowAccelChar = true;
+    TWinControl* FFocusControl = nullptr;
+};
+
+class TLabel : public TCustomLabel {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomLabel::TCustomLabel;
+};
+
+// Makes the standard control classes known to the form reader.
+void RegisterStdControls();
