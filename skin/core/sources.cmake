@@ -7,8 +7,28 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/sSkinOptions.cpp
   skin/core/NumberRoutines.cpp
   skin/core/TextRoutines.cpp
+  skin/core/PropertyRoutines.cpp
+  skin/core/PixelCore.cpp
+  skin/core/SkinImageValues.cpp
+  skin/core/SkinLookups.cpp
+  skin/core/SkinSelection.cpp
 )
 list(APPEND KS_WIN_SOURCES
+  skin/core/sGradientPaint.cpp
+  skin/core/WinRoutines.cpp
+  skin/core/MessageBoxes.cpp
+  skin/core/CacheBitmaps.cpp
+  skin/core/acFastPixels.cpp
+  skin/core/ColorRoutines.cpp
+  skin/core/PixelEffects.cpp
+  skin/core/BitmapResampling.cpp
+  skin/core/sStoredSkins.cpp
+  skin/core/sMessages.cpp
+  skin/core/sSkinManager.cpp
+  skin/core/sSkinManagerLoad.cpp
+  skin/core/sSkinManagerLookups.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
+# The blend loops must vectorise at -O2; GCC's default cost model there refuses loops of unknown length.
+set_source_files_properties(skin/core/PixelCore.cpp PROPERTIES COMPILE_OPTIONS $<$<CXX_COMPILER_ID:GNU>:-fvect-cost-model=cheap>)

@@ -1,0 +1,124 @@
+// The portable half of loading a skin: unpack a packed archive, read its options text, turn
+// every image value into a record, read the globals and the section table, resolve the
+// sections' images and the common indexes; against the yardstick of only inflating the same
+// archive. The skin is generated here, about the size of a real one (60 sections, 4 images each,
+// a 168 x 135 master and a 288 x 192 own image).
+
+#include "skin/core/SkinImageValues.h"
+#include "skin/core/SkinLookups.h"
+#include "skin/core/acSkinPack.h"
+#include "skin/core/sSkinOptions.h"
+#include "vcl/IniFiles.h"
+#include "vcl/Streams.h"
+#include "win/skin/core/SkinTestFiles.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Field(int v)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04d", v % 10000);
+    return text;
+}
+
+std::string OptionsText()
+{
+    std::string t = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=0\r\nFONTCOLOR=32768\r\n"
+                    "BOXCHECKED=@0054@0048@0102@0065@3@0\r\n";
+    for (int s = 0; s < 60; ++s) {
+        t += "[SECTION" + std::to_string(s) + "]\r\n";
+        if (s % 3)
+            t += "PARENTCLASS=SECTION" + std::to_string(s - 1) + "\r\n";
+        t += "COLOR=" + std::to_string(s * 1000) + "\r\nFADINGITERATIONS=5\r\nGRADIENTDATA=0;32768;100;0;0\r\n";
+        t += "BORDERSMASK=^" + Field(s) + "^0050^" + Field(s + 9) + "^0059^0003^0003^0003^0003^1^0^5^1\r\n";
+        t += "GLYPHMASK=@" + Field(s) + "@0000@" + Field(s + 12) + "@0004@3@0\r\n";
+        t += "PATTERN=~0001~0052~0005~0057~00~0\r\n";
+        t += "GROUP=#A (10,20,40,26) (3,1,2)\r\n";
+    }
+    t += "[BUTTON_HUGE]\r\nBORDERSMASK=!BUTTONHUGE.BMP!3!1!0\r\n";
+    return t;
+}
+
+std::vector<uint8_t> Bitmap8(int width, int height)
+{
+    std::vector<uint8_t> v(54 + 1024 + static_cast<size_t>(width) * height, 0);
+    v[0] = 'B';
+    v[1] = 'M';
+    for (size_t i = 54 + 1024; i < v.size(); ++i)
+        v[i] = static_cast<uint8_t>((i * 7) % 5);
+    return v;
+}
+
+const std::vector<uint8_t>& Archive()
+{
+    static const std::vector<uint8_t> bytes = ks::test::PackArchive({
+        {"Options.dat", ks::test::BytesOf(OptionsText())},
+        {"ButtonHuge.bmp", Bitmap8(288, 192)},
+        {"Master.bmp", Bitmap8(168, 135)},
+    });
+    return bytes;
+}
+
+TColor NoSystemColour(int index)
+{
+    return index;
+}
+
+void Unpack(TacSkinConvertor& conv, TMemoryStream& packed)
+{
+    conv.SetPackedData(&packed);
+    conv.ExtractPackedEntries();
+    conv.SetPackedData(nullptr);
+}
+
+void BM_InflateArchive(benchmark::State& state)
+{
+    TMemoryStream packed;
+    packed.WriteBuffer(Archive().data(), Archive().size());
+    for (auto _ : state) {
+        TacSkinConvertor conv;
+        Unpack(conv, packed);
+        benchmark::DoNotOptimize(conv.Options());
+    }
+}
+BENCHMARK(BM_InflateArchive)->Name("InflateArchive/asz/60sections");
+
+void BM_LoadSkinTables(benchmark::State& state)
+{
+    TMemoryStream packed;
+    packed.WriteBuffer(Archive().data(), Archive().size());
+    for (auto _ : state) {
+        TacSkinConvertor conv;
+        Unpack(conv, packed);
+        TMemIniFile ini;
+        const auto text = conv.Options()->Bytes();
+        ini.SetText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+        TsMaskArray masks;
+        TStringList sections, lines;
+        ini.ReadSections(sections);
+        for (int s = 0; s < sections.Count(); ++s) {
+            ini.ReadSectionValues(sections.Strings(s), lines);
+            for (int k = 0; k < lines.Count(); ++k) {
+                const std::string line = lines.Strings(k);
+                const size_t eq = line.find('=');
+                const TsImageValue v = ParseImageValue(line.substr(eq + 1));
+                if (v.Form != TsImageForm::None && v.Form != TsImageForm::OwnImage && v.Form != TsImageForm::BitmapFile)
+                    masks.push_back(MaskFromImageValue(v, sections.Strings(s), line.substr(0, eq)));
+            }
+        }
+        TsSkinData data;
+        ReadSkinGlobals(ini, data);
+        TsGeneralDataArray table;
+        ReadSectionTable(ini, table, &NoSystemColour);
+        ResolveSectionImages(table, masks);
+        benchmark::DoNotOptimize(ComputeCommonIndexes(table, masks));
+    }
+}
+BENCHMARK(BM_LoadSkinTables)->Name("LoadSkinTables/asz/60sections");
+
+} // namespace

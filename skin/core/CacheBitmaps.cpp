@@ -1,0 +1,340 @@
+#include "skin/core/CacheBitmaps.h"
+
+#include "skin/core/NumberRoutines.h"
+#include "skin/core/PixelCore.h"
+#include "skin/core/sSkinManager.h"
+#include "vcl/GdiHandles.h"
+#include "vcl/Jpeg.h"
+#include "vcl/SysUtils.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+std::unique_ptr<TBitmap> NewBitmap(TPixelFormat format, int width, int height)
+{
+    auto b = std::make_unique<TBitmap>();
+    if (format != pfUnset && format != pfCustom)
+        b->SetPixelFormat(format);
+    b->SetSize(std::max(width, 0), std::max(height, 0));
+    return b;
+}
+
+constexpr TRect kNothingLeft{-1, -1, -1, -1};
+
+// The picture a mask record's rectangle lies in: its own bitmap (textures made from small
+// pattern pictures) or its manager's master bitmap.
+TBitmap* MaskImage(const TsMaskData& mask) noexcept
+{
+    if (mask.Bmp)
+        return mask.Bmp.get();
+    return mask.Manager ? mask.Manager->MasterBitmap.get() : nullptr;
+}
+
+// Walks r in pieces of w x h from its top-left corner: whole pieces while x < limitX and
+// y < limitY, then the cut piece at the end of each column, then the last column (cut to
+// r.Right) with its corner. Pieces of no area are skipped. w and h must be positive, so every
+// loop ends; positions are 64-bit so that no edge of r can overflow.
+template <class Copy>
+void TileWalk(const TRect& r, int w, int h, int64_t limitX, int64_t limitY, Copy copy)
+{
+    auto put = [&](int64_t x, int64_t y, int64_t cw, int64_t ch) {
+        if (cw > 0 && ch > 0)
+            copy(static_cast<int>(x), static_cast<int>(y), static_cast<int>(cw), static_cast<int>(ch));
+    };
+    int64_t x = r.Left;
+    int64_t y = r.Top;
+    for (; x < limitX; x += w) {
+        for (y = r.Top; y < limitY; y += h)
+            put(x, y, w, h);
+        put(x, y, w, r.Bottom - y);
+    }
+    for (y = r.Top; y < limitY; y += h)
+        put(x, y, r.Right - x, h);
+    put(x, y, r.Right - x, r.Bottom - y);
+}
+
+uint8_t BlendChannel(uint8_t a, uint8_t b, double percent) noexcept
+{
+    double v = a * percent + (1 - percent) * b;
+    if (!(v >= 0)) // also NaN
+        v = 0;
+    return ClampByte(RoundHalfEven(std::min(v, 255.0)));
+}
+
+} // namespace
+
+std::unique_ptr<TBitmap> NewBitmap24(int width, int height)
+{
+    return NewBitmap(pf24bit, width, height);
+}
+
+std::unique_ptr<TBitmap> NewBitmap32(int width, int height)
+{
+    return NewBitmap(pf32bit, width, height);
+}
+
+std::unique_ptr<TBitmap> NewBitmapLike(const TBitmap& source)
+{
+    // Format before size: the new pixels are white either way, and nothing is converted.
+    return NewBitmap(source.PixelFormat(), source.Width(), source.Height());
+}
+
+TColor BlendColors(TColor color1, TColor color2, double percent) noexcept
+{
+    const TColor rgb = ks::RgbColor(BlendChannel(ks::RedOf(color1), ks::RedOf(color2), percent),
+                                    BlendChannel(ks::GreenOf(color1), ks::GreenOf(color2), percent),
+                                    BlendChannel(ks::BlueOf(color1), ks::BlueOf(color2), percent));
+    return static_cast<TColor>((static_cast<uint32_t>(color1) & 0xFF000000u) | static_cast<uint32_t>(rgb));
+}
+
+void DrawFrameLines(HDC dc, TRect& r, TColor topLeftColor, TColor bottomRightColor, int& width)
+{
+    // Both colours are resolved: a system colour reaching GDI as a COLORREF paints purple.
+    ks::GdiPen first(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(ColorToRGB(topLeftColor))));
+    ks::GdiPen second(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(ColorToRGB(bottomRightColor))));
+    ks::SavedDC saved(dc);
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    --r.Right;
+    --r.Bottom;
+    while (width > 0) {
+        --width;
+        const POINT topLeft[3] = {{r.Left, r.Bottom}, {r.Left, r.Top}, {r.Right, r.Top}};
+        const POINT bottomRight[3] = {{r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left - 1, r.Bottom}};
+        SelectObject(dc, first.get());
+        Polyline(dc, topLeft, 3);
+        SelectObject(dc, second.get());
+        Polyline(dc, bottomRight, 3);
+        r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+    }
+    ++r.Right;
+    ++r.Bottom;
+}
+
+void TileGraphic(TCanvas& canvas, const TRect& r, TGraphic* graphic)
+{
+    if (graphic == nullptr || graphic->Width() <= 0 || graphic->Height() <= 0)
+        return;
+    const int w = graphic->Width(), h = graphic->Height();
+    if (auto* bmp = dynamic_cast<TBitmap*>(graphic)) {
+        HDC dst = canvas.Handle();
+        HDC src = bmp->Canvas().Handle();
+        TileWalk(r, w, h, int64_t{r.Right} - w, int64_t{r.Bottom} - h,
+                 [&](int x, int y, int cw, int ch) { BitBlt(dst, x, y, cw, ch, src, 0, 0, SRCCOPY); });
+    } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) {
+        if (RectWidth(r) < 0 || RectHeight(r) < 0)
+            return;
+        HDC dc = canvas.Handle();
+        ks::SavedDC saved(dc);
+        IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+        for (int64_t i = 0; i <= RectWidth(r) / w; ++i)
+            for (int64_t j = 0; j <= RectHeight(r) / h; ++j)
+                canvas.Draw(static_cast<int>(r.Left + i * w), static_cast<int>(r.Top + j * h), *jpeg);
+    }
+}
+
+void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t drawMode, const TsMaskData& mask)
+{
+    if (graphic != nullptr && !graphic->Empty()) {
+        TileGraphic(canvas, r, graphic);
+        r = kNothingLeft;
+        return;
+    }
+    if (mask.Manager == nullptr)
+        return;
+    TBitmap* image = MaskImage(mask);
+    const int w = RectWidth(mask.R), h = RectHeight(mask.R);
+    // An element of no area would step the tiling loops by nothing.
+    if (image == nullptr || image->Empty() || w <= 0 || h <= 0)
+        return;
+    HDC dst = canvas.Handle();
+    HDC src = image->Canvas().Handle();
+    const int sx = mask.R.Left, sy = mask.R.Top;
+    auto stretch = [&](int x, int y, int cw, int ch) { StretchBlt(dst, x, y, cw, ch, src, sx, sy, w, h, SRCCOPY); };
+    // No piece is larger than the element: a strip one element high or wide ends there, and the
+    // master bitmap's pixels beside the element stay out of it.
+    auto copy = [&](int x, int y, int cw, int ch) {
+        BitBlt(dst, x, y, std::min(cw, w), std::min(ch, h), src, sx, sy, SRCCOPY);
+    };
+    const int64_t right = r.Right, bottom = r.Bottom;
+    switch (drawMode) {
+    case 1:
+        stretch(r.Left, r.Top, RectWidth(r), RectHeight(r));
+        r = kNothingLeft;
+        break;
+    case 4:
+        stretch(r.Left, r.Top, RectWidth(r), h);
+        r.Top += h;
+        break;
+    case 5:
+        stretch(r.Left, r.Top, w, RectHeight(r));
+        r.Left += w;
+        break;
+    case 10: {
+        int64_t x = r.Left;
+        for (; x < right - w; x += w)
+            for (int64_t y = r.Top; y < bottom - h; y += h)
+                copy(static_cast<int>(x), static_cast<int>(y), w, h);
+        for (int64_t y = r.Top; y < bottom - h; y += h)
+            if (right - x > 0)
+                copy(static_cast<int>(x), static_cast<int>(y), static_cast<int>(right - x), h);
+        r = kNothingLeft;
+        break;
+    }
+    case 0:
+        TileWalk(r, w, h, right - w, bottom - h, copy);
+        r = kNothingLeft;
+        break;
+    case 2:
+        TileWalk(r, w, h, right - w, r.Top, copy);
+        r.Top += h;
+        break;
+    case 3:
+        TileWalk(r, w, h, r.Left, bottom - h, copy);
+        r.Left += w;
+        break;
+    case 6: {
+        const int top = r.Top;
+        r.Top = r.Bottom - h;
+        TileWalk(r, w, h, right - w, r.Top, copy);
+        r.Top = top;
+        r.Bottom -= h;
+        break;
+    }
+    case 7:
+    default: {
+        const int left = r.Left;
+        r.Left = r.Right - w;
+        TileWalk(r, w, h, r.Left, bottom - h, copy);
+        if (drawMode == 7) {
+            r.Left = left;
+            r.Right -= w;
+        }
+        break;
+    }
+    }
+}
+
+void LayoutGlyphAndText(const TRect& client, const TPoint& glyphSize, const TPoint& textSize, uint8_t layout,
+                        uint8_t alignment, int margin, int spacing, TPoint& glyphPos, TRect& textBounds,
+                        uint32_t textFlags)
+{
+    if (layout > 3)
+        layout = 0;
+    if (alignment > 2)
+        alignment = 0;
+    if ((textFlags & 2) != 0 && layout <= 1)
+        layout ^= 1;
+    const TPoint clientSize{client.Right - client.Left, client.Bottom - client.Top};
+    textBounds = {0, 0, textSize.X, textSize.Y};
+    TPoint textPos;
+    const bool horizontal = layout <= 1;
+    if (horizontal) {
+        glyphPos.Y = (clientSize.Y - glyphSize.Y + 1) / 2;
+        textPos.Y = (clientSize.Y - textSize.Y + 1) / 2;
+    } else {
+        glyphPos.X = (clientSize.X - glyphSize.X + 1) / 2;
+        textPos.X = (clientSize.X - textSize.X + 1) / 2;
+    }
+    if (textSize.X == 0 || glyphSize.X == 0)
+        spacing = 0;
+
+    // The main axis: X for layouts 0 and 1, Y for 2 and 3.
+    const int cs = horizontal ? clientSize.X : clientSize.Y;
+    const int gs = horizontal ? glyphSize.X : glyphSize.Y;
+    const int ts = horizontal ? textSize.X : textSize.Y;
+    if (margin == -1) {
+        if (spacing >= 0)
+            margin = alignment == 2 ? (cs - (gs + spacing + ts) + 1) / 2 : 2;
+        else {
+            margin = (cs - (gs + ts)) / 3;
+            spacing = margin;
+        }
+    }
+    if (margin >= 0 && spacing < 0)
+        spacing = ((cs - (margin + gs)) - ts) / 2;
+
+    int g = 0, t = 0;
+    switch (layout) {
+    case 0:
+        if (alignment == 0) {
+            g = margin;
+            t = margin + gs + spacing;
+        } else if (alignment == 1) {
+            t = cs - margin - ts;
+            g = t - spacing - gs;
+        } else {
+            g = (cs - ts - spacing - gs) / 2;
+            t = g + spacing + gs;
+        }
+        break;
+    case 1:
+        if (alignment == 0) {
+            g = margin + ts + spacing;
+            t = margin;
+        } else if (alignment == 1) {
+            g = cs - margin - gs;
+            t = g - spacing - ts;
+        } else {
+            t = (cs - ts - spacing - gs) / 2;
+            g = t + spacing + ts;
+        }
+        break;
+    default: {
+        const int free = (cs - gs - spacing - ts) / 2;
+        if (layout == 2) {
+            g = free;
+            t = free + gs + spacing;
+        } else {
+            g = cs - gs - free;
+            t = g - spacing - ts;
+        }
+        break;
+    }
+    }
+    if (horizontal) {
+        glyphPos.X = g;
+        textPos.X = t;
+    } else {
+        glyphPos.Y = g;
+        textPos.Y = t;
+    }
+    glyphPos = {glyphPos.X + client.Left, glyphPos.Y + client.Top};
+    textBounds = {textBounds.Left + client.Left + textPos.X, textBounds.Top + client.Top + textPos.Y,
+                  textBounds.Right + client.Left + textPos.X, textBounds.Bottom + client.Top + textPos.Y};
+}
+
+TSize TextSizeOfFont(HFONT font, std::wstring_view text) noexcept
+{
+    try {
+        ks::WindowDC screen(nullptr);
+        ks::SelectGuard selected(screen.get(), font);
+        SIZE size{};
+        const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+        if (GetTextExtentPoint32W(screen.get(), text.data(), length, &size))
+            return {size.cx, size.cy};
+    } catch (const Exception&) {
+        // No screen DC: the size stays unknown.
+    }
+    return {};
+}
+
+void DrawFocusDots(TCanvas& canvas, const TRect& r)
+{
+    const int nx = RectWidth(r) / 3, ny = RectHeight(r) / 3;
+    for (int i = 0; i <= nx; ++i) {
+        const int x = r.Left + 3 * i;
+        canvas.SetPixels(x, r.Top, clBlack);
+        canvas.SetPixels(x, r.Bottom, clBlack);
+        canvas.SetPixels(x - 1, r.Top - 1, clWhite);
+        canvas.SetPixels(x - 1, r.Bottom - 1, clWhite);
+    }
+    for (int j = 0; j <= ny; ++j) {
+        const int y = r.Top + 3 * j;
+        canvas.SetPixels(r.Left, y, clBlack);
+        canvas.SetPixels(r.Right, y, clBlack);
+        canvas.SetPixels(r.Left - 1, y - 1, clWhite);
+        canvas.SetPixels(r.Right - 1, y - 1, clWhite);
+    }
+}

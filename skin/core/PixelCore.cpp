@@ -1,0 +1,220 @@
+#include "skin/core/PixelCore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ks {
+namespace {
+
+constexpr bool Empty(const PixelView& v) noexcept
+{
+    return v.scan0 == nullptr || v.width <= 0 || v.height <= 0;
+}
+
+constexpr bool Is24Or32(const PixelView& v) noexcept
+{
+    return !Empty(v) && (v.bpp == 24 || v.bpp == 32);
+}
+
+constexpr bool Is32(const PixelView& v) noexcept
+{
+    return !Empty(v) && v.bpp == 32;
+}
+
+bool Inside(const PixelView& v, int x, int y) noexcept
+{
+    return !Empty(v) && x >= 0 && y >= 0 && x < v.width && y < v.height;
+}
+
+// Rows and columns in 64 bits, so that hostile rectangles and offsets cannot overflow while
+// they are clipped.
+struct Span {
+    int64_t x0, y0, x1, y1;
+    bool Empty() const noexcept { return x1 <= x0 || y1 <= y0; }
+};
+
+Span Clip(const PixelView& v, const TRect& r) noexcept
+{
+    return {std::max<int64_t>(r.Left, 0), std::max<int64_t>(r.Top, 0), std::min<int64_t>(r.Right, v.width),
+            std::min<int64_t>(r.Bottom, v.height)};
+}
+
+// The lowest and one past the highest address of a rectangle of rows.
+struct Extent {
+    uintptr_t first, last;
+};
+
+Extent ExtentOf(const PixelView& v, const Span& s, int bytes) noexcept
+{
+    const uint8_t* top = v.Row(static_cast<int>(s.y0));
+    const uint8_t* bottom = v.Row(static_cast<int>(s.y1 - 1));
+    const uint8_t* low = std::min(top, bottom) + s.x0 * bytes;
+    const uint8_t* high = std::max(top, bottom) + s.x1 * bytes;
+    return {reinterpret_cast<uintptr_t>(low), reinterpret_cast<uintptr_t>(high)};
+}
+
+// Every byte of the row, the hot loop of fades and transparent sections. Kept to 16-bit lanes
+// (the largest sum is 255 * 255 + 127) so that the compiler can vectorise it.
+void BlendRow(uint8_t* __restrict d, const uint8_t* __restrict s, size_t n, uint8_t dstWeight) noexcept
+{
+    const uint16_t w = dstWeight;
+    const uint16_t b = static_cast<uint16_t>(255 - dstWeight);
+    for (size_t i = 0; i < n; ++i)
+        d[i] = static_cast<uint8_t>(static_cast<uint16_t>(s[i] * b + d[i] * w + 127) >> 8);
+}
+
+} // namespace
+
+TRect ClipToView(const PixelView& v, const TRect& r) noexcept
+{
+    if (Empty(v))
+        return {};
+    const Span s = Clip(v, r);
+    if (s.Empty())
+        return {};
+    return {static_cast<int32_t>(s.x0), static_cast<int32_t>(s.y0), static_cast<int32_t>(s.x1),
+            static_cast<int32_t>(s.y1)};
+}
+
+void BlendFixed(const PixelView& dst, const TRect& dstRect, const PixelView& src, int srcLeft, int srcBottom,
+                uint8_t dstWeight) noexcept
+{
+    if (!Is24Or32(dst) || !Is24Or32(src) || dst.bpp != src.bpp)
+        return;
+    const int bytes = dst.bpp / 8;
+    const int64_t ox = int64_t{srcLeft} - dstRect.Left;
+    const int64_t oy = int64_t{srcBottom} - dstRect.Bottom;
+    Span d = Clip(dst, dstRect);
+    d.x0 = std::max(d.x0, -ox);
+    d.y0 = std::max(d.y0, -oy);
+    d.x1 = std::min(d.x1, src.width - ox);
+    d.y1 = std::min(d.y1, src.height - oy);
+    if (d.Empty())
+        return;
+    const Span s{d.x0 + ox, d.y0 + oy, d.x1 + ox, d.y1 + oy};
+    const size_t n = static_cast<size_t>((d.x1 - d.x0) * bytes);
+    const int rows = static_cast<int>(d.y1 - d.y0);
+
+    const Extent de = ExtentOf(dst, d, bytes);
+    const Extent se = ExtentOf(src, s, bytes);
+    if (de.first < se.last && se.first < de.last) {
+        uint8_t* drow = dst.Row(static_cast<int>(d.y1 - 1)) + d.x0 * bytes;
+        const uint8_t* srow = src.Row(static_cast<int>(s.y1 - 1)) + s.x0 * bytes;
+        for (int y = 0; y < rows; ++y, drow -= dst.stride, srow -= src.stride)
+            for (size_t i = n; i-- > 0;)
+                drow[i] = BlendFixedByte(srow[i], drow[i], dstWeight);
+        return;
+    }
+    uint8_t* drow = dst.Row(static_cast<int>(d.y0)) + d.x0 * bytes;
+    const uint8_t* srow = src.Row(static_cast<int>(s.y0)) + s.x0 * bytes;
+    for (int y = 0; y < rows; ++y, drow += dst.stride, srow += src.stride)
+        BlendRow(drow, srow, n, dstWeight);
+}
+
+void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept
+{
+    if (!Is32(v))
+        return;
+    const Span s = Clip(v, r);
+    if (s.Empty())
+        return;
+    uint8_t bytes[4];
+    std::memcpy(bytes, &word, 4);
+    const int n = static_cast<int>(s.x1 - s.x0);
+    uint8_t* row = v.Row(static_cast<int>(s.y0)) + s.x0 * 4;
+    for (int64_t y = s.y0; y < s.y1; ++y, row += v.stride)
+        for (int x = 0; x < n; ++x)
+            std::memcpy(row + 4 * x, bytes, 4);
+}
+
+void SetAlpha32(const PixelView& v, const TRect& r, uint8_t alpha) noexcept
+{
+    if (!Is32(v))
+        return;
+    const Span s = Clip(v, r);
+    if (s.Empty())
+        return;
+    const int n = static_cast<int>(s.x1 - s.x0);
+    uint8_t* row = v.Row(static_cast<int>(s.y0)) + s.x0 * 4 + 3;
+    for (int64_t y = s.y0; y < s.y1; ++y, row += v.stride)
+        for (int x = 0; x < n; ++x)
+            row[4 * x] = alpha;
+}
+
+TColor GetPixel24(const PixelView& v, int x, int y) noexcept
+{
+    if (v.bpp != 24 || !Inside(v, x, y))
+        return 0;
+    const uint8_t* p = v.Row(y) + 3 * x;
+    return RgbColor(p[2], p[1], p[0]);
+}
+
+void SetPixel24(const PixelView& v, int x, int y, TColor color) noexcept
+{
+    if (v.bpp != 24 || !Inside(v, x, y))
+        return;
+    uint8_t* p = v.Row(y) + 3 * x;
+    p[0] = BlueOf(color);
+    p[1] = GreenOf(color);
+    p[2] = RedOf(color);
+}
+
+uint32_t GetPixel32(const PixelView& v, int x, int y) noexcept
+{
+    if (v.bpp != 32 || !Inside(v, x, y))
+        return 0;
+    const uint8_t* p = v.Row(y) + 4 * x;
+    return p[2] | p[1] << 8 | p[0] << 16 | uint32_t{p[3]} << 24;
+}
+
+void SetPixel32(const PixelView& v, int x, int y, uint32_t value) noexcept
+{
+    if (v.bpp != 32 || !Inside(v, x, y))
+        return;
+    uint8_t* p = v.Row(y) + 4 * x;
+    p[0] = static_cast<uint8_t>(value >> 16);
+    p[1] = static_cast<uint8_t>(value >> 8);
+    p[2] = static_cast<uint8_t>(value);
+    p[3] = static_cast<uint8_t>(value >> 24);
+}
+
+void AppendKeyRuns(std::vector<TRect>& list, const PixelView& v, const TRect& area, TColor key, TPoint at)
+{
+    if (!Is24Or32(v))
+        return;
+    const Span s = Clip(v, area);
+    if (s.Empty())
+        return;
+    const int bytes = v.bpp / 8;
+    const uint8_t kb = BlueOf(key), kg = GreenOf(key), kr = RedOf(key);
+    const int64_t dx = int64_t{at.X} - area.Left;
+    const int64_t dy = int64_t{at.Y} - area.Top;
+    auto put = [&](int64_t x0, int64_t x1, int64_t y) {
+        list.push_back({static_cast<int32_t>(x0 + dx), static_cast<int32_t>(y + dy), static_cast<int32_t>(x1 + dx),
+                        static_cast<int32_t>(y + dy + 1)});
+    };
+    const uint8_t* row = v.Row(static_cast<int>(s.y0));
+    for (int64_t y = s.y0; y < s.y1; ++y, row += v.stride) {
+        int64_t start = -1;
+        for (int64_t x = s.x0; x < s.x1; ++x) {
+            const uint8_t* p = row + x * bytes;
+            const bool isKey = p[0] == kb && p[1] == kg && p[2] == kr;
+            if (isKey && start < 0)
+                start = x;
+            else if (!isKey && start >= 0) {
+                put(start, x, y);
+                start = -1;
+            }
+        }
+        if (start >= 0)
+            put(start, s.x1, y);
+    }
+}
+
+} // namespace ks
+
+void FillDWords(uint32_t* dest, int count, uint32_t value) noexcept
+{
+    if (count > 0)
+        std::fill_n(dest, count, value);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The pixel core: the loops the skin engine's painters run on 24- and 32-bit rasters, written
+// against ks::PixelView so that they build, and are tested, without a window system. The
+// accessor classes over bitmaps (acFastPixels.h) and the colour routines sit on top of it.
+//
+// Pixels: a 24-bit pixel is the bytes blue, green, red; a 32-bit pixel blue, green, red, alpha.
+// A colour value (TColor) is 0x00BBGGRR; a 32-bit pixel handed out as a value is 0xAABBGGRR;
+// a 32-bit pixel stored as a raw little-endian word is 0xAARRGGBB.
+//
+// Rounding, for every pixel routine of the engine:
+// - Fixed-weight blends are integer only: d' = (s * (255 - w) + d * w + 127) >> 8, w being the
+//   weight of the destination's own byte. The divisor is 256, not 255, so a weight of 0 turns a
+//   source byte of 255 into 254 and a weight of 255 darkens the destination by up to one step:
+//   the skins' transparency and fade steps were tuned with exactly this formula.
+// - A value computed in floating point is rounded to the nearest integer with halves to the
+//   even neighbour (RoundHalfEven), then limited to 0..255.
+// - Integer division truncates toward zero.
+//
+// Clipping: every routine clips its rectangles once on entry against the views it touches, so
+// no rectangle, offset or coordinate can make it read or write outside them. Rectangles are
+// right- and bottom-exclusive. Views of unsupported depths, or of two different depths where
+// they must match, are left alone. Nothing here raises, apart from the run list growing.
+
+#include "vcl/GraphicsTypes.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace ks {
+
+// The one fixed-weight blend of a byte; the result always fits a byte.
+constexpr uint8_t BlendFixedByte(uint8_t src, uint8_t dst, uint8_t dstWeight) noexcept
+{
+    return static_cast<uint8_t>((src * (255 - dstWeight) + dst * dstWeight + 127) >> 8);
+}
+
+constexpr uint8_t RedOf(TColor c) noexcept { return static_cast<uint8_t>(c); }
+constexpr uint8_t GreenOf(TColor c) noexcept { return static_cast<uint8_t>(c >> 8); }
+constexpr uint8_t BlueOf(TColor c) noexcept { return static_cast<uint8_t>(c >> 16); }
+constexpr TColor RgbColor(uint8_t r, uint8_t g, uint8_t b) noexcept
+{
+    return static_cast<TColor>(r | g << 8 | b << 16);
+}
+
+// r limited to the view's pixels; empty (Right <= Left or Bottom <= Top) when they share none.
+TRect ClipToView(const PixelView& v, const TRect& r) noexcept;
+
+// Blends a source rectangle of the size of dstRect into dstRect: every byte of the destination
+// pixel (x, y) becomes BlendFixedByte(the same byte of the source pixel, its own, dstWeight).
+// The source rectangle is given by its left and its (exclusive) bottom edge: the two rectangles
+// are aligned at their left and bottom edges. The alpha byte of 32-bit pixels is blended like
+// the colour bytes. Both views must be 24-bit or both 32-bit. Pixels whose source or
+// destination lies outside its view are left alone. When the two regions share memory, rows
+// run bottom to top and bytes right to left, so that a blend of a bitmap with itself gives the
+// same result on every build.
+void BlendFixed(const PixelView& dst, const TRect& dstRect, const PixelView& src, int srcLeft, int srcBottom,
+                uint8_t dstWeight) noexcept;
+
+// Stores the raw word into every pixel of r of a 32-bit view.
+void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept;
+// Writes alpha into the fourth byte of every pixel of r of a 32-bit view.
+void SetAlpha32(const PixelView& v, const TRect& r, uint8_t alpha) noexcept;
+
+// Single pixels of 24-bit views (as colour values) and 32-bit views (as 0xAABBGGRR). A read
+// outside the view gives 0 and a write outside it does nothing.
+TColor GetPixel24(const PixelView& v, int x, int y) noexcept;
+void SetPixel24(const PixelView& v, int x, int y, TColor color) noexcept;
+uint32_t GetPixel32(const PixelView& v, int x, int y) noexcept;
+void SetPixel32(const PixelView& v, int x, int y, uint32_t value) noexcept;
+
+// Appends the runs of key-coloured pixels inside area of a 24- or 32-bit view (alpha is not
+// compared) as rectangles one pixel high, row by row from the top, left to right; a run ends
+// at a pixel of another colour and at the end of each row. A pixel (x, y) of area lands at
+// (at.X + x - area.Left, at.Y + y - area.Top).
+void AppendKeyRuns(std::vector<TRect>& list, const PixelView& v, const TRect& area, TColor key, TPoint at);
+
+} // namespace ks
+
+// Stores value into count consecutive 32-bit words; a count of 0 or less stores nothing.
+void FillDWords(uint32_t* dest, int count, uint32_t value) noexcept;
+
+// The opaque 32-bit pixel of a colour, as the raw word 0xFFRRGGBB.
+constexpr uint32_t ColorToPixel32(TColor color) noexcept
+{
+    return 0xFF000000u | uint32_t{ks::RedOf(color)} << 16 | uint32_t{ks::GreenOf(color)} << 8 |
+           uint32_t{ks::BlueOf(color)};
+}

@@ -1,0 +1,74 @@
+#include "skin/core/acFastPixels.h"
+
+#include "vcl/Bitmap.h"
+
+#include <algorithm>
+
+namespace {
+
+// The view of a bitmap of the given depth at least 2 x 2 pixels (the accessors' stride needs two
+// scan lines), or an empty view. View() flushes GDI first, so pixels drawn through the canvas
+// are in memory before the loops read them.
+ks::PixelView AttachableView(TBitmap* bitmap, int bpp)
+{
+    if (bitmap == nullptr || bitmap->Width() < 2 || bitmap->Height() < 2)
+        return {};
+    ks::PixelView v = bitmap->View();
+    return v.bpp == bpp ? v : ks::PixelView{};
+}
+
+bool AttachOne(TBitmap* bitmap, int bpp, TBitmap*& field, ks::PixelView& view)
+{
+    view = AttachableView(bitmap, bpp);
+    field = view.scan0 ? bitmap : nullptr;
+    return view.scan0 != nullptr;
+}
+
+} // namespace
+
+TacFast24 Fast24;
+TacFastSum24 FastSum24;
+TacFast32 Fast32;
+
+bool TacFast24::Attach(TBitmap* bitmap)
+{
+    return AttachOne(bitmap, 24, FBitmap, FView);
+}
+
+bool TacFast32::Attach(TBitmap* bitmap)
+{
+    return AttachOne(bitmap, 32, FBitmap, FView);
+}
+
+template <int Bpp>
+bool TacFastSumT<Bpp>::Attach(TBitmap* src, TBitmap* dst)
+{
+    const ks::PixelView s = AttachableView(src, Bpp);
+    const ks::PixelView d = AttachableView(dst, Bpp);
+    if (!s.scan0 || !d.scan0)
+        return false;
+    FSrcBitmap = src;
+    FDstBitmap = dst;
+    FSrc = s;
+    FDst = d;
+    FWidth = std::min(s.width, d.width);
+    FHeight = std::min(s.height, d.height);
+    return true;
+}
+
+template class TacFastSumT<24>;
+template class TacFastSumT<32>;
+
+void FillRectOpaque32(TBitmap* bitmap, const TRect& r, TColor color) noexcept
+{
+    // A local accessor: callers may be in the middle of a loop over the shared Fast32.
+    TacFast32 fast;
+    if (fast.Attach(bitmap))
+        fast.FillRect(r, ColorToPixel32(color));
+}
+
+void SetRectAlpha32(TBitmap* bitmap, const TRect& r, uint8_t alpha) noexcept
+{
+    if (bitmap != nullptr && !bitmap->Empty())
+        ks::SetAlpha32(bitmap->View(), r, alpha);
+}

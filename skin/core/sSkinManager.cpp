@@ -1,0 +1,445 @@
+#include "skin/core/sSkinManager.h"
+
+#include "skin/core/SkinSelection.h"
+#include "skin/core/TextRoutines.h"
+#include "skin/core/sMessages.h"
+#include "vcl/Dialogs.h"
+#include "vcl/Forms.h"
+#include "vcl/PlatformSeams.h"
+#include "vcl/SysUtils.h"
+#include "vcl/TypInfo.h"
+
+TsSkinManager* DefaultSkinManager = nullptr;
+bool SkinLoadInProgress = false;
+
+template <>
+struct ks::EnumTraits<TacSkinningRule> {
+    static constexpr const char* Names[] = {"srStdForms", "srStdDialogs", "srThirdParty"};
+};
+
+namespace {
+
+constexpr std::wstring_view kDefaultSkinDirectory = L"c:\\Skins";
+constexpr std::wstring_view kVersionText = L"Skin Engine v6.50";
+
+std::unique_ptr<TPNGGraphic> ShadowActivePicture;
+std::unique_ptr<TPNGGraphic> ShadowInactivePicture;
+
+using M = TsSkinManager;
+const ks::PropertyInfo kManagerProps[] = {
+    ks::Prop<&M::ExtendedBorders, &M::SetExtendedBorders>("ExtendedBorders").DefaultIs(false),
+    ks::Prop<&M::SkinnedPopups, &M::SetSkinnedPopups>("SkinnedPopups").DefaultIs(true),
+    ks::Prop<&M::AllowGlowing, &M::SetAllowGlowing>("AllowGlowing").DefaultIs(true),
+    ks::Prop<&M::AnimEffects>("AnimEffects"),
+    ks::Prop<&M::IsDefault, &M::SetIsDefault>("IsDefault").DefaultIs(true),
+    ks::Prop<&M::Active, &M::SetActive>("Active").DefaultIs(true),
+    ks::Prop<&M::CommonSectionLines, &M::SetCommonSectionLines>("CommonSections"),
+    ks::Prop<&M::Saturation, &M::SetSaturation>("Saturation").DefaultIs(0),
+    ks::Prop<&M::HueOffset, &M::SetHueOffset>("HueOffset").DefaultIs(0),
+    ks::Prop<&M::InternalSkins>("InternalSkins"),
+    ks::Prop<&M::MenuSupport>("MenuSupport"),
+    ks::Prop<&M::SkinDirectory, &M::SetSkinDirectory>("SkinDirectory"),
+    ks::Prop<&M::SkinName, &M::SetSkinName>("SkinName"),
+    ks::Prop<&M::SkinInfo, &M::SetSkinInfo>("SkinInfo"),
+    ks::Prop<&M::SkinningRules, &M::SetSkinningRules>("SkinningRules")
+        .DefaultIs(TacSkinningRules{srStdForms, srStdDialogs, srThirdParty}),
+    ks::Prop<&M::ThirdParty>("ThirdParty"),
+    ks::Prop<&M::Version, &M::SetVersion>("Version").NotStored(),
+    ks::Prop<&M::OnAfterChange, &M::SetOnAfterChange>("OnAfterChange"),
+    ks::Prop<&M::OnBeforeChange, &M::SetOnBeforeChange>("OnBeforeChange"),
+};
+
+bool HasLayeredWindows()
+{
+    return ks::Sys().UpdateLayeredWindowPtr != nullptr;
+}
+
+// Runs its action when the scope ends, however it ends.
+template <class F>
+struct ScopeExit {
+    F Action;
+    ~ScopeExit() { Action(); }
+};
+template <class F>
+ScopeExit(F) -> ScopeExit<F>;
+
+} // namespace
+
+const ks::ClassInfo TsSkinManager::StaticClassInfo{"TsSkinManager", &TComponent::StaticClassInfo, kManagerProps, {}};
+const ks::ClassInfo& TsSkinManager::ClassInfo() const noexcept { return StaticClassInfo; }
+
+// ---- Life cycle -----------------------------------------------------------------------------------
+
+TsSkinManager::TsSkinManager(TComponent* owner)
+    : TComponent(owner),
+      FInternalSkins(std::make_unique<TsStoredSkins>(this)),
+      FMenuSupport(std::make_unique<TacMenuSupport>()),
+      FAnimEffects(std::make_unique<TacAnimEffects>(this)),
+      FThirdParty(std::make_unique<ThirdPartyList>())
+{
+    FIsDefault = DefaultSkinManager == nullptr;
+    if (!DefaultSkinManager) {
+        DefaultSkinManager = this;
+        if (Application && ks::Sys().IsNtFamily()) {
+            Application->HookMainWindow(TWindowHook(this, &TsSkinManager::MainWindowHook));
+            FMainWindowHooked = true;
+        }
+    }
+}
+
+TsSkinManager::~TsSkinManager() = default;
+
+void TsSkinManager::AfterConstruction()
+{
+    TComponent::AfterConstruction();
+    CopyForeignClassLists(*FThirdParty, ThirdLists, false);
+    if (FSkinDirectory.empty())
+        SetSkinDirectory(std::wstring(kDefaultSkinDirectory));
+}
+
+void TsSkinManager::BeforeDestruction()
+{
+    SetActive(false);
+    FExtendedBorders = false;
+    ClearSkin();
+    ShadowActive.reset();
+    ShadowInactive.reset();
+    if (DefaultSkinManager == this)
+        DefaultSkinManager = nullptr;
+    // Taken off whether or not this manager is still the default: a hook left behind would call
+    // into a freed manager.
+    if (FMainWindowHooked && Application)
+        Application->UnhookMainWindow(TWindowHook(this, &TsSkinManager::MainWindowHook));
+    FMainWindowHooked = false;
+    StoreForeignClassLists(*FThirdParty, ThirdLists);
+    TComponent::BeforeDestruction();
+}
+
+void TsSkinManager::Loaded()
+{
+    TComponent::Loaded();
+    if (FSkinDirectory.empty())
+        SetSkinDirectory(std::wstring(kDefaultSkinDirectory));
+    if (FMenuSupport->IcoLineSkin().empty())
+        FMenuSupport->SetIcoLineSkin("ICOLINE");
+    CopyForeignClassLists(*FThirdParty, ThirdLists, false);
+    if (FActive && !FSkinName.empty())
+        BroadcastNewSkin(false);
+}
+
+// ---- Properties -----------------------------------------------------------------------------------
+
+bool TsSkinManager::ExtendedBorders() const noexcept
+{
+    return FExtendedBorders && HasLayeredWindows();
+}
+
+bool TsSkinManager::AllowGlowing() const noexcept
+{
+    return FAllowGlowing && HasLayeredWindows();
+}
+
+void TsSkinManager::SetExtendedBorders(bool value)
+{
+    if (FExtendedBorders == value)
+        return;
+    FExtendedBorders = value;
+    if (SkinData.SkinActive)
+        ReloadForColourChange();
+}
+
+void TsSkinManager::SetIsDefault(bool value)
+{
+    if (value || !DefaultSkinManager) {
+        FIsDefault = true;
+        DefaultSkinManager = this;
+        if (FActive) {
+            BroadcastNewSkin(true);
+            RefreshAllForms();
+        } else {
+            BroadcastSkinRemoval();
+        }
+        return;
+    }
+    // The process never goes without a default manager.
+    FIsDefault = DefaultSkinManager == this;
+}
+
+void TsSkinManager::SetActive(bool value)
+{
+    if (FActive == value)
+        return;
+    if (!value) {
+        FActive = false;
+        if (!Loading())
+            BroadcastSkinRemoval();
+        RecomputeCommonIndexes();
+        return;
+    }
+    FActive = true;
+    SetSkinName(FSkinName);
+}
+
+std::vector<std::wstring> TsSkinManager::CommonSectionLines() const
+{
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < FCommonSections.Count(); ++i)
+        lines.push_back(UTF8ToWide(FCommonSections.Strings(i)));
+    return lines;
+}
+
+void TsSkinManager::SetCommonSectionLines(const std::vector<std::wstring>& lines)
+{
+    TStringList list;
+    for (const std::wstring& line : lines)
+        list.Add(WideToUTF8(line));
+    SetCommonSections(list);
+}
+
+void TsSkinManager::SetCommonSections(const TStrings& lines)
+{
+    FCommonSections.Assign(&lines);
+    for (int i = 0; i < FCommonSections.Count(); ++i) {
+        const std::string line = FCommonSections.Strings(i);
+        if (!line.empty() && line[0] != ';')
+            FCommonSections.SetStrings(i, RemoveChars(line, ' '));
+    }
+    SetSkinName(FSkinName);
+}
+
+void TsSkinManager::SetSaturation(int value)
+{
+    if (FSaturation == value)
+        return;
+    FSaturation = value;
+    if (SkinData.SkinActive)
+        ReloadForColourChange();
+}
+
+void TsSkinManager::SetHueOffset(int value)
+{
+    if (FHueOffset == value)
+        return;
+    FHueOffset = value;
+    if (SkinData.SkinActive)
+        ReloadForColourChange();
+}
+
+void TsSkinManager::SetSkinDirectory(const std::wstring& value)
+{
+    if (FSkinDirectory == value)
+        return;
+    FSkinDirectory = value;
+    SkinData.SkinPath = ResolveSkinDirectory();
+}
+
+std::string TsSkinManager::SkinInfo() const
+{
+    return SkinData.SkinActive ? FloatToStrDot(SkinData.Version) : std::string("N/A");
+}
+
+std::wstring TsSkinManager::ResolveSkinDirectory() const
+{
+    return ::ResolveSkinDirectory(FSkinDirectory, ApplicationDir());
+}
+
+std::wstring TsSkinManager::ListSkinNames(TWideStrings& list, int kind) const
+{
+    std::vector<std::wstring> internal;
+    for (int i = 0; i < FInternalSkins->Count(); ++i)
+        internal.push_back(FInternalSkins->Items(i)->Name());
+    const auto listKind = kind == 0 ? TsSkinListKind::Folders : kind == 1 ? TsSkinListKind::Packed : TsSkinListKind::Both;
+    return ::ListSkinNames(internal, ResolveSkinDirectory(), listKind, list);
+}
+
+// ---- Loading ---------------------------------------------------------------------------------------
+
+void TsSkinManager::SetSkinName(const std::wstring& value)
+{
+    FSkinName = value;
+    // A name assigned from a change event or from a message handled during a load is only
+    // stored: the load in progress must not be replaced under itself.
+    if (!FActive || FInLoad)
+        return;
+    LoadSkin();
+}
+
+void TsSkinManager::LoadSkin()
+{
+    FInLoad = true;
+    const bool wasActive = SkinData.SkinActive;
+    bool done = false;
+    ScopeExit reset{[&] {
+        FInLoad = false;
+        SkinLoadInProgress = false;
+        // The previous skin is still in place when the load failed, and so still active.
+        if (!done)
+            SkinData.SkinActive = wasActive;
+    }};
+    if (FOnBeforeChange)
+        FOnBeforeChange(this);
+    SkinLoadInProgress = true;
+    SkinData.SkinActive = false;
+
+    LoadedSkin skin;
+    skin.Name = FSkinName;
+    skin.Data = SkinData;
+    if (ReadSkinWithStartupFallback(skin)) {
+        CommitSkin(std::move(skin));
+        BroadcastNewSkin(true);
+    } else {
+        FActive = false;
+        BroadcastSkinRemoval();
+        RecomputeCommonIndexes();
+    }
+    done = true;
+    SkinLoadInProgress = false;
+    if (FOnAfterChange)
+        FOnAfterChange(this);
+}
+
+void TsSkinManager::ReloadForColourChange()
+{
+    FInLoad = true;
+    ScopeExit reset{[&] { FInLoad = false; }};
+    LoadedSkin skin;
+    skin.Name = FSkinName;
+    skin.Data = SkinData;
+    if (!ReadSkin(skin, true))
+        return;
+    const bool active = SkinData.SkinActive;
+    CommitSkin(std::move(skin));
+    SkinData.SkinActive = active;
+    if (!Loading())
+        RefreshAllForms();
+}
+
+void TsSkinManager::CommitSkin(LoadedSkin&& skin)
+{
+    const bool active = SkinData.SkinActive;
+    FSkinName = std::move(skin.Name);
+    SkinData = std::move(skin.Data);
+    SkinData.SkinActive = active;
+    GeneralDataArray = std::move(skin.Sections);
+    MaskArray = std::move(skin.Masks);
+    PatternArray = std::move(skin.Patterns);
+    MasterBitmap = std::move(skin.Master);
+    FFromArchive = skin.FromArchive;
+    RecomputeCommonIndexes();
+}
+
+void TsSkinManager::ClearSkin() noexcept
+{
+    // Last first, as the images were made.
+    while (!MaskArray.empty())
+        MaskArray.pop_back();
+    MasterBitmap.reset();
+    while (!PatternArray.empty())
+        PatternArray.pop_back();
+    GeneralDataArray.clear();
+}
+
+// ---- Telling the windows ----------------------------------------------------------------------------
+
+void TsSkinManager::BroadcastNewSkin(bool repaint)
+{
+    if (Loading())
+        return;
+    SkinData.SkinActive = false;
+    RecomputeCommonIndexes();
+    TMessage message = SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this));
+    BroadcastToAllForms(message);
+    SkinData.SkinActive = true;
+    if (repaint)
+        RefreshAllForms();
+}
+
+void TsSkinManager::BroadcastSkinRemoval()
+{
+    SkinData.SkinActive = false;
+    TMessage message = SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this));
+    BroadcastToAllForms(message);
+    ClearSkin();
+}
+
+void TsSkinManager::RefreshAllForms()
+{
+    TMessage stop = SkinCommand(SKC_STOP_FADE, 0);
+    BroadcastToAllForms(stop);
+    TMessage refresh = SkinCommand(SKC_REFRESH, reinterpret_cast<LPARAM>(this));
+    BroadcastToAllForms(refresh);
+}
+
+bool TsSkinManager::MainWindowHook(TMessage& message)
+{
+    if (!FSkinnedPopups)
+        return false;
+    switch (message.Msg) {
+    case WM_THEMECHANGED:
+        return true;
+    case CM_ACTIVATE:
+        for (int i = Screen ? Screen->FormCount() - 1 : -1; i >= 0; --i) {
+            TCustomForm* form = Screen->Forms(i);
+            if (form->HandleAllocated())
+                SendMessageW(form->Handle(), SM_SKINCMD, MAKELONG(0, SKC_REPAINT_NOW), 0);
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+// ---- Unit start-up ----------------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<TPNGGraphic> EmbeddedPicture(const wchar_t* name)
+{
+    try {
+        return LoadPngResource(name);
+    } catch (const Exception&) {
+        // A program built without the shadow pictures draws extended borders without shadows.
+        return nullptr;
+    }
+}
+
+bool IsVersionSwitch(const std::wstring& argument)
+{
+    if (argument.size() != 6)
+        return false;
+    std::wstring lower = argument;
+    for (wchar_t& c : lower)
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c + 32);
+    return lower == L"/acver";
+}
+
+} // namespace
+
+void InitializeSkinManagerUnit()
+{
+    RegisterClasses<TsSkinManager>();
+    ShadowActivePicture = EmbeddedPicture(L"acSHDA");
+    ShadowInactivePicture = EmbeddedPicture(L"acSHDI");
+    for (int i = 1; i <= ParamCount(); ++i)
+        if (IsVersionSwitch(ParamStr(i))) {
+            ShowMessage(std::wstring(kVersionText));
+            break;
+        }
+}
+
+void FinalizeSkinManagerUnit()
+{
+    ShadowActivePicture.reset();
+    ShadowInactivePicture.reset();
+}
+
+TPNGGraphic* ShadowActiveImage()
+{
+    return ShadowActivePicture.get();
+}
+
+TPNGGraphic* ShadowInactiveImage()
+{
+    return ShadowInactivePicture.get();
+}

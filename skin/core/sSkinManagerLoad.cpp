@@ -1,0 +1,677 @@
+// Reading a skin into the manager: choosing its source, the image masks, the texture patterns
+// and the section table, each read into a LoadedSkin that replaces the manager's tables only
+// when the whole skin has been read.
+
+#include "skin/core/sSkinManager.h"
+
+#include "skin/core/ColorRoutines.h"
+#include "skin/core/SkinImageValues.h"
+#include "skin/core/SkinSelection.h"
+#include "skin/core/TextRoutines.h"
+#include "skin/core/acSkinPack.h"
+#include "skin/core/sSkinOptions.h"
+#include "vcl/Dialogs.h"
+#include "vcl/Forms.h"
+#include "vcl/Graphics.h"
+#include "vcl/IniFiles.h"
+#include "vcl/Jpeg.h"
+#include "vcl/SysUtils.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kGlobalInfo = "GLOBALINFO";
+// A picture below this many pixels is painted like a texture cut from the master bitmap.
+constexpr int64_t kPatternMinPixels = 90000;
+constexpr std::string_view kOldVersion =
+    "This version of the skin have not complete support by used skin engine package release.\r\n"
+    "Components must be updated up to latest version for using this skin.";
+
+TColor SystemColor(int index)
+{
+    return ColorToRGB(static_cast<TColor>(0xFF000000u | static_cast<uint32_t>(index & 0xFF)));
+}
+
+std::wstring WideOf(std::string_view bytes)
+{
+    return UTF8ToWide(bytes);
+}
+
+// Where the pictures of one load come from: the archive's items, or files beside the options.
+class ImageSource {
+public:
+    ImageSource(const TacSkinConvertor* archive, std::wstring skinPath)
+        : FArchive(archive), FSkinPath(std::move(skinPath)) {}
+
+    // The item whose upper-cased name is name exactly, rewound; nullptr when there is none.
+    TMemoryStream* Item(std::string_view name) const
+    {
+        if (!FArchive)
+            return nullptr;
+        for (const TacImageItem& item : FArchive->Items())
+            if (UpperCaseAscii(item.Name) == name) {
+                item.Stream->SetPosition(0);
+                return item.Stream.get();
+            }
+        return nullptr;
+    }
+
+    // The file named by name beside the options (name alone when it holds a drive), when it
+    // exists; empty otherwise.
+    std::wstring File(std::string_view name) const
+    {
+        if (name.empty())
+            return {};
+        const std::wstring wide = WideOf(name);
+        const std::wstring path = wide.find(L':') != std::wstring::npos ? wide : FSkinPath + wide;
+        return FileExists(path) ? path : std::wstring();
+    }
+
+    bool FromArchive() const noexcept { return FArchive != nullptr; }
+
+    // Loads the picture named name into graphic from the archive or, without one, from a file.
+    // False when there is no such picture.
+    bool Load(std::string_view name, TGraphic& graphic) const
+    {
+        if (FromArchive()) {
+            TMemoryStream* item = Item(name);
+            if (!item)
+                return false;
+            graphic.LoadFromStream(*item);
+            return true;
+        }
+        const std::wstring path = File(name);
+        if (path.empty())
+            return false;
+        graphic.LoadFromFile(path);
+        return true;
+    }
+
+private:
+    const TacSkinConvertor* FArchive;
+    std::wstring FSkinPath;
+};
+
+std::unique_ptr<TBitmap> To24Bit(std::unique_ptr<TBitmap> bmp)
+{
+    bmp->SetPixelFormat(pf24bit);
+    return bmp;
+}
+
+// Each (section, key, value) of the text in text order.
+template <class Visit>
+void ForEachValue(const TMemIniFile& ini, Visit visit)
+{
+    TStringList sections;
+    ini.ReadSections(sections);
+    TStringList lines;
+    for (int s = 0; s < sections.Count(); ++s) {
+        const std::string section = sections.Strings(s);
+        ini.ReadSectionValues(section, lines);
+        for (int k = 0; k < lines.Count(); ++k) {
+            const std::string line = lines.Strings(k);
+            const size_t eq = line.find('=');
+            const std::string key = line.substr(0, eq);
+            visit(section, key, eq == std::string::npos ? std::string() : line.substr(eq + 1));
+        }
+    }
+}
+
+// ---- Image masks ----------------------------------------------------------------------------------
+
+void AddOwnImage(TsMaskArray& masks, const ImageSource& source, const TsImageValue& v, TsMaskData&& record)
+{
+    std::unique_ptr<TBitmap> bmp;
+    if (v.IsPng) {
+        TPNGGraphic png;
+        if (!source.Load(v.FileName, png))
+            return;
+        bmp = std::make_unique<TBitmap>();
+        bmp->Assign(&png);
+        ClearWhiteTransparentPixels(*bmp);
+    } else {
+        bmp = std::make_unique<TBitmap>();
+        if (!source.Load(v.FileName, *bmp))
+            return;
+    }
+    if (bmp->Width() == 0)
+        return;
+    ApplyOwnImageLayout(record, v, bmp->Width(), bmp->Height());
+    if (!v.IsPng && record.ImgType != itisaTexture)
+        bmp->SetPixelFormat(pf24bit);
+    record.Bmp = OwnGraphic(bmp.release());
+    masks.push_back(std::move(record));
+}
+
+void AddBitmapFile(TsMaskArray& masks, const ImageSource& source, const TsImageValue& v, TsMaskData&& record)
+{
+    auto bmp = std::make_unique<TBitmap>();
+    if (!source.Load(v.FileName, *bmp) || bmp->Width() < 1)
+        return;
+    ApplyBitmapFileLayout(record, bmp->Width(), bmp->Height());
+    record.SectionName = UpperCaseAscii(record.SectionName);
+    record.PropertyName = UpperCaseAscii(record.PropertyName);
+    record.Bmp = OwnGraphic(To24Bit(std::move(bmp)).release());
+    masks.push_back(std::move(record));
+}
+
+void ReadImagesFromText(const TMemIniFile& ini, const ImageSource& source, TsSkinManager* manager,
+                        TsMaskArray& masks, std::unique_ptr<TBitmap>& master)
+{
+    master = std::make_unique<TBitmap>();
+    const std::string masterName = ini.ReadString(kGlobalInfo, "MASTERBITMAP", "");
+    if (source.FromArchive()) {
+        if (TMemoryStream* item = source.Item(masterName))
+            master->LoadFromStream(*item);
+    } else if (const std::wstring file = source.File(masterName); !file.empty()) {
+        master->LoadFromFile(file);
+    }
+    master->SetPixelFormat(pf24bit);
+    master->SetTransparent(true);
+    master->SetTransparentColor(TransparentKeyColor);
+
+    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+        if (value.empty() || (UpperCaseAscii(section) == kGlobalInfo && UpperCaseAscii(key) == "MASTERBITMAP"))
+            return;
+        const TsImageValue v = ParseImageValue(value);
+        if (v.Form == TsImageForm::None)
+            return;
+        const bool upperNames = v.Form == TsImageForm::Grouped;
+        TsMaskData record;
+        if (v.Form == TsImageForm::OwnImage || v.Form == TsImageForm::BitmapFile) {
+            record.SectionName = section;
+            record.PropertyName = key;
+        } else {
+            record = MaskFromImageValue(v, upperNames ? UpperCaseAscii(section) : section,
+                                        upperNames ? UpperCaseAscii(key) : key);
+        }
+        record.Manager = manager;
+        if (v.Form == TsImageForm::OwnImage)
+            AddOwnImage(masks, source, v, std::move(record));
+        else if (v.Form == TsImageForm::BitmapFile)
+            AddBitmapFile(masks, source, v, std::move(record));
+        else
+            masks.push_back(std::move(record));
+    });
+}
+
+void ReadImagesFromStoredSkin(const TsStoredSkin& stored, TsSkinManager* manager, TsMaskArray& masks,
+                              std::unique_ptr<TBitmap>& master)
+{
+    if (!stored.MasterBitmap()->Empty()) {
+        master = std::make_unique<TBitmap>();
+        master->Assign(stored.MasterBitmap());
+        master->SetTransparent(true);
+        master->SetTransparentColor(TransparentKeyColor);
+        master->SetPixelFormat(pf24bit);
+    }
+    for (int i = 0; i < stored.Images()->Count(); ++i) {
+        const TsSkinImage& item = *stored.Images()->Items(i);
+        TsMaskData m;
+        if (!item.Image()->Empty() && !item.Name().empty()) {
+            auto bmp = std::make_unique<TBitmap>();
+            bmp->Assign(item.Image());
+            m.R = Rect(0, 0, bmp->Width(), bmp->Height());
+            m.Bmp = OwnGraphic(To24Bit(std::move(bmp)).release());
+        } else {
+            m.R = Rect(item.Left(), item.Top(), item.Right(), item.Bottom());
+        }
+        m.PropertyName = UpperCaseAscii(item.PropertyName());
+        m.SectionName = UpperCaseAscii(item.SectionName());
+        m.ImageCount = static_cast<int16_t>(item.ImageCount());
+        m.MaskType = static_cast<int16_t>(item.MaskType());
+        if (item.ImageCount() == 0) {
+            m.MaskType = 1;
+            m.ImageCount = 3;
+        }
+        m.BorderWidth = static_cast<int16_t>(item.BorderWidth());
+        m.StretchMode = static_cast<int16_t>(item.StretchMode());
+        m.ImgType = item.ImgType();
+        m.WL = static_cast<int16_t>(item.WL());
+        m.WT = static_cast<int16_t>(item.WT());
+        m.WR = static_cast<int16_t>(item.WR());
+        m.WB = static_cast<int16_t>(item.WB());
+        m.Manager = manager;
+        ApplySideRule(m);
+        masks.push_back(std::move(m));
+    }
+}
+
+// Images named in the manager's common sections: grouped rectangles of the master bitmap, and
+// bitmap files from the skin's folder (never from an archive).
+void ReadCommonImages(const TStrings& common, const ImageSource& disk, TsSkinManager* manager, TsMaskArray& masks,
+                      bool hasMaster)
+{
+    TMemIniFile ini(L"1.tmp");
+    ini.SetStrings(common);
+    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+        if (UpperCaseAscii(section) == kGlobalInfo)
+            return;
+        const std::string v = value.empty() ? std::string("-") : value;
+        if (hasMaster && v != "#" && v.find('#') != std::string::npos) {
+            const TsImageValue parsed = ParseImageValue(v);
+            if (parsed.Form == TsImageForm::Grouped) {
+                TsMaskData m = MaskFromImageValue(parsed, UpperCaseAscii(section), UpperCaseAscii(key));
+                m.Manager = manager;
+                masks.push_back(std::move(m));
+            }
+            return;
+        }
+        if (UpperCaseAscii(v).find(".BMP") == std::string::npos)
+            return;
+        const std::wstring file = disk.File(v);
+        if (file.empty())
+            return;
+        auto bmp = std::make_unique<TBitmap>();
+        bmp->LoadFromFile(file);
+        if (bmp->Width() < 1)
+            return;
+        TsMaskData m;
+        m.SectionName = UpperCaseAscii(section);
+        m.PropertyName = UpperCaseAscii(key);
+        m.Manager = manager;
+        m.Bmp = OwnGraphic(To24Bit(std::move(bmp)).release());
+        masks.push_back(std::move(m));
+    });
+}
+
+// ---- Texture patterns -------------------------------------------------------------------------------
+
+bool NamesPicture(std::string_view upper)
+{
+    return upper.find(".JPG") != std::string_view::npos || upper.find(".JPEG") != std::string_view::npos;
+}
+
+void ReadPatternsFromText(const TMemIniFile& ini, const ImageSource& source, TsSkinManager* manager,
+                          TsMaskArray& masks, TsPatternArray& patterns)
+{
+    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+        const std::string v = UpperCaseAscii(value.empty() ? std::string("-") : value);
+        if (!NamesPicture(v))
+            return;
+        auto jpeg = std::make_unique<TJPEGImage>();
+        if (!source.Load(v, *jpeg) || jpeg->Width() == 0)
+            return;
+        if (int64_t{jpeg->Width()} * jpeg->Height() < kPatternMinPixels) {
+            TsMaskData m;
+            auto bmp = std::make_unique<TBitmap>();
+            bmp->Assign(&jpeg->Bitmap());
+            // Painters find a texture's pixels through R, as they do for own images.
+            m.R = Rect(0, 0, bmp->Width(), bmp->Height());
+            m.Bmp = OwnGraphic(bmp.release());
+            m.PropertyName = UpperCaseAscii(key);
+            m.SectionName = UpperCaseAscii(section);
+            m.ImgType = itisaTexture;
+            m.ImageCount = 1;
+            m.Manager = manager;
+            masks.push_back(std::move(m));
+            return;
+        }
+        TsPatternData p;
+        p.Img = OwnGraphic(jpeg.release());
+        p.SectionName = UpperCaseAscii(section);
+        p.PropertyName = UpperCaseAscii(key);
+        patterns.push_back(std::move(p));
+    });
+}
+
+void ReadPatternsFromStoredSkin(const TsStoredSkin& stored, TsPatternArray& patterns)
+{
+    const TsSkinPatterns& items = *stored.Patterns();
+    for (int i = 0; i < items.Count(); ++i) {
+        const TsSkinPattern& item = *items.Items(i);
+        const TJPEGImage* image = item.Image();
+        if (image->Empty()) {
+            image = nullptr;
+            for (int j = 0; j < items.Count() && !image; ++j)
+                if (items.Items(j)->Name() == item.Name() && !items.Items(j)->Image()->Empty())
+                    image = items.Items(j)->Image();
+        }
+        TsPatternData p;
+        auto jpeg = std::make_unique<TJPEGImage>();
+        if (image)
+            jpeg->Assign(image);
+        p.Img = OwnGraphic(jpeg.release());
+        p.SectionName = UpperCaseAscii(item.SectionName());
+        p.PropertyName = UpperCaseAscii(item.PropertyName());
+        patterns.push_back(std::move(p));
+    }
+}
+
+void ReadCommonPatterns(const TStrings& common, const ImageSource& disk, TsPatternArray& patterns)
+{
+    TMemIniFile ini(L"2.tmp");
+    ini.SetStrings(common);
+    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+        const std::string v = UpperCaseAscii(value.empty() ? std::string("-") : value);
+        if (!NamesPicture(v))
+            return;
+        const std::wstring file = disk.File(v);
+        if (file.empty())
+            return;
+        auto jpeg = std::make_unique<TJPEGImage>();
+        jpeg->LoadFromFile(file);
+        if (jpeg->Width() < 1)
+            return;
+        TsPatternData p;
+        p.Img = OwnGraphic(jpeg.release());
+        p.SectionName = UpperCaseAscii(section);
+        p.PropertyName = UpperCaseAscii(key);
+        patterns.push_back(std::move(p));
+    });
+}
+
+// ---- Sections ---------------------------------------------------------------------------------------
+
+void CheckVersion(double version)
+{
+    if (version > 6.99)
+        ShowMessage(WideOf(kOldVersion));
+}
+
+void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, TsGeneralDataArray& table)
+{
+    data.Version = stored.Version();
+    data.Author = stored.Author();
+    data.Description = stored.Description();
+    data.Shadow1Color = stored.Shadow1Color();
+    data.Shadow1Offset = static_cast<int16_t>(stored.Shadow1Offset());
+    data.Shadow1Blur = static_cast<int16_t>(stored.Shadow1Blur());
+    data.Shadow1Transparency = static_cast<int16_t>(stored.Shadow1Transparency());
+    data.BorderColor = stored.BorderColor();
+    CheckVersion(data.Version);
+    for (int i = 0; i < stored.GeneralData()->Count(); ++i) {
+        const TsSkinGeneral& g = *stored.GeneralData()->Items(i);
+        TsGeneralData d;
+        d.SectionName = g.SectionName();
+        d.ParentClass = g.ParentClass();
+        d.Color = g.Color();
+        d.ReservedBoolean = g.ReservedBoolean();
+        d.GiveOwnFont = g.GiveOwnFont();
+        d.GlowCount = g.GlowCount();
+        d.GlowMargin = g.GlowMargin();
+        d.Transparency = g.Transparency();
+        d.GradientPercent = g.GradientPercent();
+        d.ImagePercent = g.ImagePercent();
+        d.GradientData = g.GradientData();
+        d.GradientArray = ParseGradient(d.GradientData);
+        d.ShowFocus = g.ShowFocus();
+        d.FadingEnabled = g.FadingEnabled();
+        d.FadingIterations = g.FadingIterations();
+        d.HotColor = g.HotColor();
+        d.HotTransparency = g.HotTransparency();
+        d.HotGradientPercent = g.HotGradientPercent();
+        d.HotGradientData = g.HotGradientData();
+        d.HotGradientArray = ParseGradient(d.HotGradientData);
+        d.HotImagePercent = g.HotImagePercent();
+        d.FontColor = StoredFontColors(g.FontColor());
+        d.HotFontColor = StoredFontColors(g.HotFontColor());
+        d.BorderIndex = d.ImgTopLeft = d.ImgTopRight = d.ImgBottomLeft = d.ImgBottomRight = 0;
+        table.push_back(std::move(d));
+    }
+}
+
+// ---- Hue and saturation --------------------------------------------------------------------------
+
+using ColourChange = TColor (*)(TColor c, int amount);
+
+TColor RotateBy(TColor c, int offset)
+{
+    return RotateHueColor(offset, c);
+}
+
+TColor DesaturateBy(TColor c, int percent)
+{
+    return DesaturateColor(c, percent);
+}
+
+// Changes every pixel of a 24- or 32-bit bitmap except the key colour and greys; alpha stays.
+void RecolourPixels(TBitmap& bmp, ColourChange change, int amount)
+{
+    const int bpp = bmp.PixelFormat() == pf32bit ? 4 : bmp.PixelFormat() == pf24bit ? 3 : 0;
+    if (bpp == 0 || bmp.Empty())
+        return;
+    for (int y = 0; y < bmp.Height(); ++y) {
+        uint8_t* p = bmp.ScanLine(y);
+        for (int x = 0; x < bmp.Width(); ++x, p += bpp) {
+            const uint8_t b = p[0], g = p[1], r = p[2];
+            const TColor c = r | (g << 8) | (b << 16);
+            if (c == TransparentKeyColor || (r == g && g == b))
+                continue;
+            const TColor n = change(c, amount);
+            p[0] = static_cast<uint8_t>(n >> 16);
+            p[1] = static_cast<uint8_t>(n >> 8);
+            p[2] = static_cast<uint8_t>(n);
+        }
+    }
+}
+
+void RecolourBitmap(TBitmap& bmp, ColourChange change, int amount)
+{
+    if (bmp.PixelFormat() != pf32bit)
+        bmp.SetPixelFormat(pf24bit);
+    RecolourPixels(bmp, change, amount);
+}
+
+void RecolourValues(TsGeneralDataArray& sections, TsSkinData& data, ColourChange change, int amount)
+{
+    static const TSysCharSet semicolon = CharSetOf(";");
+    auto colour = [&](TColor& c) { c = change(c, amount); };
+    for (TsGeneralData& d : sections) {
+        colour(d.Color);
+        colour(d.HotColor);
+        for (size_t i = 0; i < d.FontColor.size(); ++i) {
+            if (d.FontColor[i] != -1)
+                colour(d.FontColor[i]);
+            if (d.HotFontColor[i] != -1)
+                colour(d.HotFontColor[i]);
+        }
+        const size_t stops = std::min(d.GradientArray.size(), static_cast<size_t>(CountWords(d.GradientData, semicolon) / 5));
+        for (size_t i = 0; i < stops; ++i) {
+            colour(d.GradientArray[i].Color1);
+            colour(d.GradientArray[i].Color2);
+        }
+        for (TsGradStop& stop : d.HotGradientArray) {
+            colour(stop.Color1);
+            colour(stop.Color2);
+        }
+    }
+    colour(data.Shadow1Color);
+    colour(data.BorderColor);
+}
+
+// A copy of a rectangle of the master bitmap, clipped to it, to be put back after the master
+// has been recoloured.
+struct SavedRect {
+    TRect R;
+    std::unique_ptr<TBitmap> Pixels = std::make_unique<TBitmap>();
+};
+
+SavedRect SaveRect(TBitmap& master, const TRect& r)
+{
+    SavedRect saved;
+    saved.R = Rect(std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, master.Width()),
+                   std::min(r.Bottom, master.Height()));
+    if (saved.R.Width() <= 0 || saved.R.Height() <= 0)
+        return saved;
+    saved.Pixels->SetPixelFormat(pf24bit);
+    saved.Pixels->SetSize(saved.R.Width(), saved.R.Height());
+    for (int y = 0; y < saved.R.Height(); ++y)
+        std::memcpy(saved.Pixels->ScanLine(y), master.ScanLine(saved.R.Top + y) + 3 * saved.R.Left,
+                    3 * static_cast<size_t>(saved.R.Width()));
+    return saved;
+}
+
+void RestoreRect(TBitmap& master, SavedRect& saved)
+{
+    for (int y = 0; y < saved.Pixels->Height(); ++y)
+        std::memcpy(master.ScanLine(saved.R.Top + y) + 3 * saved.R.Left, saved.Pixels->ScanLine(y),
+                    3 * static_cast<size_t>(saved.Pixels->Width()));
+}
+
+void ApplyHueOffset(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray& masks, TBitmap* master, int offset)
+{
+    static constexpr std::string_view kClose[] = {"BICONCLOSE", "SICONCLOSE"};
+    static constexpr std::string_view kOthers[] = {"BICONMAX", "BICONMIN", "BICONNORM", "BICONHELP",
+                                                   "SICONMAX", "SICONMIN", "SICONNORM"};
+    std::vector<std::string_view> kept;
+    if (data.BIKeepHue != 0)
+        kept.assign(std::begin(kClose), std::end(kClose));
+    if (data.BIKeepHue == 1)
+        kept.insert(kept.end(), std::begin(kOthers), std::end(kOthers));
+
+    std::vector<int> skip;
+    std::vector<SavedRect> saved;
+    for (std::string_view icon : kept) {
+        const int index = FindMaskOwnOnlyIn(masks, kGlobalInfo, icon);
+        if (index >= 0 && !masks[static_cast<size_t>(index)].Bmp && master)
+            saved.push_back(SaveRect(*master, masks[static_cast<size_t>(index)].R));
+        else if (index >= 0)
+            skip.push_back(index);
+        const int glow = FindMaskOwnOnlyIn(masks, kGlobalInfo, std::string(icon) + "GLOW0");
+        if (glow >= 0 && masks[static_cast<size_t>(glow)].Bmp)
+            skip.push_back(glow);
+    }
+    if (master)
+        RecolourPixels(*master, &RotateBy, offset);
+    for (SavedRect& s : saved)
+        RestoreRect(*master, s);
+    for (size_t i = 0; i < masks.size(); ++i)
+        if (masks[i].Bmp && std::find(skip.begin(), skip.end(), static_cast<int>(i)) == skip.end())
+            RecolourBitmap(*masks[i].Bmp, &RotateBy, offset);
+    RecolourValues(sections, data, &RotateBy, offset);
+}
+
+void ApplySaturation(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray& masks, TBitmap* master, int saturation)
+{
+    // In -100 .. 100 with the sign of -saturation.
+    const int percent = static_cast<int>(-int64_t{saturation} % 101);
+    if (master)
+        RecolourPixels(*master, &DesaturateBy, percent);
+    for (TsMaskData& m : masks)
+        if (m.Bmp)
+            RecolourBitmap(*m.Bmp, &DesaturateBy, percent);
+    RecolourValues(sections, data, &DesaturateBy, percent);
+}
+
+} // namespace
+
+// ---- Choosing the source and reading -------------------------------------------------------------
+
+bool TsSkinManager::ReadSkin(LoadedSkin& skin, bool fromDisk)
+{
+    const std::wstring resolved = ResolveSkinDirectory();
+    std::unique_ptr<TacSkinConvertor> archive;
+    std::unique_ptr<TMemIniFile> ini;
+    const TsStoredSkin* stored = nullptr;
+
+    auto optionsOf = [&](TacSkinConvertor& conv) {
+        auto options = std::make_unique<TMemIniFile>();
+        const auto bytes = conv.Options()->Bytes();
+        options->SetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        return options;
+    };
+
+    const std::wstring packed = PackedSkinFileName(resolved, skin.Name);
+    const std::wstring folderOptions = SkinFolderOptionsFile(resolved, skin.Name);
+    if (fromDisk && FileExists(packed)) {
+        UnpackSkinFile(packed, archive, true);
+        ini = optionsOf(*archive);
+        skin.Data.SkinPath = NormalizeDirPath(resolved);
+        skin.FromArchive = true;
+    } else if (fromDisk && FileExists(folderOptions)) {
+        ini = std::make_unique<TMemIniFile>();
+        ini->LoadFromFile(folderOptions);
+        skin.Data.SkinPath = SkinFolderPath(resolved, skin.Name);
+        skin.FromArchive = false;
+    } else {
+        skin.Data.SkinPath.clear();
+        int index = FInternalSkins->IndexOf(skin.Name);
+        if (index < 0) {
+            if (FInternalSkins->Count() == 0)
+                return false;
+            index = 0;
+            skin.Name = FInternalSkins->Items(0)->Name();
+        }
+        TsStoredSkin& item = *FInternalSkins->Items(index);
+        if (item.Data().Size() > 0) {
+            archive = std::make_unique<TacSkinConvertor>();
+            archive->SetPackedData(&item.Data());
+            struct GiveBack {
+                TacSkinConvertor& conv;
+                ~GiveBack() { conv.SetPackedData(nullptr); }
+            } giveBack{*archive};
+            archive->ExtractPackedEntries();
+            ini = optionsOf(*archive);
+            skin.FromArchive = true;
+        } else {
+            stored = &item;
+            skin.FromArchive = false;
+        }
+    }
+
+    const ImageSource source(skin.FromArchive ? archive.get() : nullptr, skin.Data.SkinPath);
+    const ImageSource disk(nullptr, skin.Data.SkinPath);
+    const bool common = FCommonSections.Count() > 0;
+
+    if (ini)
+        ReadImagesFromText(*ini, source, this, skin.Masks, skin.Master);
+    else
+        ReadImagesFromStoredSkin(*stored, this, skin.Masks, skin.Master);
+    if (common)
+        ReadCommonImages(FCommonSections, disk, this, skin.Masks, skin.Master != nullptr);
+
+    if (ini)
+        ReadPatternsFromText(*ini, source, this, skin.Masks, skin.Patterns);
+    else
+        ReadPatternsFromStoredSkin(*stored, skin.Patterns);
+    if (common)
+        ReadCommonPatterns(FCommonSections, disk, skin.Patterns);
+
+    if (ini) {
+        ReadSkinGlobals(*ini, skin.Data);
+        CheckVersion(skin.Data.Version);
+        ReadSectionTable(*ini, skin.Sections, &SystemColor);
+    } else {
+        ReadSectionsFromStoredSkin(*stored, skin.Data, skin.Sections);
+    }
+    if (common)
+        MergeCommonSections(FCommonSections, skin.Sections);
+    ResolveSectionImages(skin.Sections, skin.Masks);
+    ApplyColourChanges(skin);
+    return true;
+}
+
+bool TsSkinManager::ReadSkinWithStartupFallback(LoadedSkin& skin)
+{
+    if (!Loading())
+        return ReadSkin(skin, true);
+    // While the form streams, an exception would stop the program from starting: a skin on
+    // disk that cannot be read is reported and the internal skin taken instead, and an internal
+    // skin that cannot be read leaves the program unskinned.
+    const std::wstring name = skin.Name;
+    const TsSkinData data = skin.Data;
+    for (bool fromDisk : {true, false}) {
+        try {
+            return ReadSkin(skin, fromDisk);
+        } catch (const Exception& e) {
+            if (Application)
+                Application->ShowException(e.Message());
+        }
+        skin = LoadedSkin{};
+        skin.Name = name;
+        skin.Data = data;
+    }
+    return false;
+}
+
+void TsSkinManager::ApplyColourChanges(LoadedSkin& skin) const
+{
+    if (FHueOffset != 0)
+        ApplyHueOffset(skin.Data, skin.Sections, skin.Masks, skin.Master.get(), FHueOffset);
+    if (FSaturation != 0)
+        ApplySaturation(skin.Data, skin.Sections, skin.Masks, skin.Master.get(), FSaturation);
+}

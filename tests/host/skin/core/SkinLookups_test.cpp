@@ -1,0 +1,164 @@
+#include "skin/core/SkinLookups.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TsGeneralData Section(std::string name, std::string parent = {})
+{
+    TsGeneralData d;
+    d.SectionName = std::move(name);
+    d.ParentClass = std::move(parent);
+    return d;
+}
+
+TsMaskData Mask(std::string section, std::string key, TacImgType type = itisaBorder)
+{
+    TsMaskData m;
+    m.SectionName = std::move(section);
+    m.PropertyName = std::move(key);
+    m.ImgType = type;
+    return m;
+}
+
+// Sections: 0 GLOBALINFO, 1 EDIT, 2 COMBOBOX -> EDIT, 3 SELF -> SELF, 4 A -> B, 5 B -> A,
+// 6 LOWER -> edit (no such section), 7 COMBOBTN, 8 DEEP -> COMBOBOX.
+struct Tables {
+    TsGeneralDataArray sections;
+    TsMaskArray masks;
+    TsPatternArray patterns;
+
+    Tables()
+    {
+        sections.push_back(Section("GLOBALINFO"));
+        sections.push_back(Section("EDIT"));
+        sections.push_back(Section("COMBOBOX", "EDIT"));
+        sections.push_back(Section("SELF", "SELF"));
+        sections.push_back(Section("A", "B"));
+        sections.push_back(Section("B", "A"));
+        sections.push_back(Section("LOWER", "edit"));
+        sections.push_back(Section("COMBOBTN"));
+        sections.push_back(Section("DEEP", "COMBOBOX"));
+        masks.push_back(Mask("GLOBALINFO", "BOXCHECKED", itisaGlyph));       // 0
+        masks.push_back(Mask("EDIT", "BORDERSMASK"));                         // 1
+        masks.push_back(Mask("EDIT", "PATTERN"));                             // 2: not a texture
+        masks.push_back(Mask("EDIT", "PATTERN", itisaTexture));               // 3
+        masks.push_back(Mask("EDIT", "BORDERSMASK"));                         // 4: a second one
+        masks.push_back(Mask("COMBOBTN", "BORDERSMASK"));                     // 5
+        masks.push_back(Mask("GLOBALINFO", "EXBORDER"));                      // 6
+        masks.push_back(Mask("EDIT", "IMGTOPLEFT"));                          // 7
+        TsPatternData p;
+        p.SectionName = "EDIT";
+        p.PropertyName = "HOTPATTERN";
+        patterns.push_back(std::move(p));
+    }
+};
+
+TEST(SkinLookups, MasksFallBackAlongParentsAndStopAtLoops)
+{
+    const Tables t;
+    struct Case {
+        const char* name;
+        int skinIndex;
+        const char* section;
+        const char* key;
+        int expected;
+    } const cases[] = {
+        {"Own", 1, "EDIT", "BORDERSMASK", 1},
+        {"FromParent", 2, "COMBOBOX", "BORDERSMASK", 1},
+        {"FromGrandParent", 8, "DEEP", "BORDERSMASK", 1},
+        {"SelfParent", 3, "SELF", "BORDERSMASK", -1},
+        {"TwoSectionLoop", 4, "A", "BORDERSMASK", -1},
+        {"ParentNamedInOtherCase", 6, "LOWER", "BORDERSMASK", -1},
+        {"NegativeIndex", -1, "EDIT", "BORDERSMASK", -1},
+        {"EmptySection", 1, "", "BORDERSMASK", -1},
+        {"IndexBeyondTheTable", 99, "NOPE", "BORDERSMASK", -1},
+        {"OwnMatchEvenWithABadIndex", 99, "EDIT", "BORDERSMASK", 1},
+        {"CaseSensitiveKey", 1, "EDIT", "bordersmask", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FindMaskIn(t.sections, t.masks, c.skinIndex, c.section, c.key), c.expected);
+    }
+    EXPECT_EQ(FindMaskOwnOnlyIn(t.masks, "COMBOBOX", "BORDERSMASK"), -1);
+    EXPECT_EQ(FindMaskOwnOnlyIn(t.masks, "EDIT", "BORDERSMASK"), 1);
+}
+
+TEST(SkinLookups, TexturesAndPatternsFollowTheSameFallback)
+{
+    const Tables t;
+    EXPECT_EQ(FindTextureIn(t.sections, t.masks, 1, "EDIT", "PATTERN"), 3);
+    EXPECT_EQ(FindTextureIn(t.sections, t.masks, 2, "COMBOBOX", "PATTERN"), 3);
+    EXPECT_EQ(FindTextureIn(t.sections, t.masks, 1, "EDIT", "BORDERSMASK"), -1);
+    EXPECT_EQ(FindTextureIn(t.sections, t.masks, 4, "A", "PATTERN"), -1);
+    EXPECT_EQ(FindPatternIn(t.sections, t.patterns, 8, "DEEP", "HOTPATTERN"), 0);
+    EXPECT_EQ(FindPatternIn(t.sections, t.patterns, 5, "B", "HOTPATTERN"), -1);
+    EXPECT_EQ(FindPatternIn(t.sections, {}, 1, "EDIT", "HOTPATTERN"), -1);
+}
+
+TEST(SkinLookups, BorderWidthsPreferOwnSidesThenBorderWidthThenACell)
+{
+    TsMaskData m;
+    m.R = Rect(0, 0, 30, 20);
+    m.ImageCount = 3;
+    m.MaskType = 1;
+    EXPECT_EQ(MaskBorderLeftOf(m), 10);
+    EXPECT_EQ(MaskBorderTopOf(m), 10);
+    m.BorderWidth = 4;
+    EXPECT_EQ(MaskBorderRightOf(m), 4);
+    m.WB = 2;
+    EXPECT_EQ(MaskBorderBottomOf(m), 2);
+
+    TsMaskData none;
+    none.R = Rect(5, 0, 47, 9);
+    EXPECT_EQ(MaskBorderLeftOf(none), 42);
+    EXPECT_EQ(none.ImageCount, 1);
+}
+
+TEST(SkinLookups, CommonIndexesOfASmallSkin)
+{
+    Tables t;
+    t.sections.push_back(Section("TABTOP"));
+    t.sections.push_back(Section("SCROLLSLIDERH", "TABTOP"));
+    t.masks.push_back(Mask("TABTOP", "BORDERSMASK"));                // 8
+    t.masks.push_back(Mask("COMBOBTN", "HOTPATTERN", itisaTexture)); // 9
+    t.masks.push_back(Mask("COMBOBOX", "GLYPHMASK"));                // 10
+    const TsCommonIndexes c = ComputeCommonIndexes(t.sections, t.masks);
+    EXPECT_EQ(c.GlobalInfoIndex, 0);
+    EXPECT_EQ(c.CheckGlyph[0], 0);
+    EXPECT_EQ(c.CheckGlyph[1], -1);
+    EXPECT_EQ(c.ExBorderMask, 6);
+    EXPECT_EQ(c.ComboBtnIndex, 7);
+    EXPECT_EQ(c.ComboBtnBorderMask, 5);
+    EXPECT_EQ(c.ComboBtnTexture, -1);
+    EXPECT_EQ(c.ComboBtnHotTexture, 9);
+    EXPECT_EQ(c.ComboBoxGlyphMask, 10);
+    EXPECT_EQ(c.TabIndex[0], 9);
+    EXPECT_EQ(c.TabIndex[1], -1);
+    EXPECT_EQ(c.TabBorderMask[0], 8);
+    EXPECT_EQ(c.SliderIndex[1], 10);
+    EXPECT_EQ(c.SliderBorderMask[1], 8);
+    EXPECT_EQ(c.SliderBorderMask[0], -1);
+    EXPECT_EQ(c.ScrollBarIndex[3], -1);
+
+    const TsCommonIndexes empty = ComputeCommonIndexes({}, {});
+    EXPECT_EQ(empty.GlobalInfoIndex, -1);
+    EXPECT_EQ(empty.CheckGlyph[8], -1);
+    EXPECT_EQ(empty.ExBorderMask, -1);
+}
+
+TEST(SkinLookups, SectionImagesAreResolvedForEverySectionButGlobalInfo)
+{
+    Tables t;
+    t.masks.push_back(Mask("GLOBALINFO", "BORDERSMASK"));
+    ResolveSectionImages(t.sections, t.masks);
+    EXPECT_EQ(t.sections[0].BorderIndex, -1);
+    EXPECT_EQ(t.sections[1].BorderIndex, 1);
+    EXPECT_EQ(t.sections[1].ImgTopLeft, 7);
+    EXPECT_EQ(t.sections[1].ImgTopRight, -1);
+    EXPECT_EQ(t.sections[2].BorderIndex, 1);
+    EXPECT_EQ(t.sections[2].ImgTopLeft, 7);
+    EXPECT_EQ(t.sections[4].BorderIndex, -1);
+}
+
+} // namespace

@@ -1,0 +1,371 @@
+#include "skin/core/CacheBitmaps.h"
+
+#include "host/support/ImageBuilders.h"
+#include "skin/core/sSkinManager.h"
+#include "vcl/Jpeg.h"
+#include "win/vcl/GdiFlat.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <algorithm>
+
+namespace {
+
+using CacheBitmapsTest = GdiFlat;
+
+uint32_t Get24(TBitmap& b, int x, int y)
+{
+    uint32_t v = 0;
+    std::memcpy(&v, b.ScanLine(y) + 3 * x, 3);
+    return v;
+}
+
+void Set24(TBitmap& b, int x, int y, uint32_t bgr)
+{
+    std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
+}
+
+void Fill24(TBitmap& b, uint32_t bgr)
+{
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            Set24(b, x, y, bgr);
+}
+
+// Every pixel of b against the expectation; the first mismatch names its position.
+void ExpectPixels(TBitmap& b, const std::function<uint32_t(int, int)>& expected)
+{
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            ASSERT_EQ(Get24(b, x, y), expected(x, y)) << "pixel " << x << "," << y;
+}
+
+constexpr uint32_t kBack = 0x404040;
+
+TEST_F(CacheBitmapsTest, FactoriesMakeWhiteBitmapsOfTheirFormat)
+{
+    auto empty = NewBitmap24(0, 0);
+    EXPECT_TRUE(empty->Empty());
+    EXPECT_EQ(empty->PixelFormat(), pf24bit);
+    EXPECT_TRUE(NewBitmap32(-4, 3)->Empty()) << "negative sizes count as 0";
+
+    auto b32 = NewBitmap32(7, 3);
+    auto like = NewBitmapLike(*b32);
+    EXPECT_EQ(like->PixelFormat(), pf32bit);
+    EXPECT_EQ(like->Width(), 7);
+    EXPECT_EQ(like->Height(), 3);
+    uint32_t px;
+    std::memcpy(&px, like->ScanLine(2) + 4 * 6, 4);
+    EXPECT_EQ(px, 0x00FFFFFFu);
+
+    TBitmap unset;
+    unset.SetSize(2, 2);
+    auto likeUnset = NewBitmapLike(unset);
+    EXPECT_EQ(likeUnset->Width(), 2) << "a bitmap whose format was never set is copied without raising";
+    auto b24 = NewBitmap24(2, 2);
+    EXPECT_EQ(Get24(*b24, 1, 1), 0xFFFFFFu);
+}
+
+TEST(CacheBitmaps, BlendColorsRoundsHalvesToEven)
+{
+    struct Case {
+        const char* name;
+        TColor c1, c2;
+        double percent;
+        TColor expected;
+    } cases[] = {
+        {"AllFirst", 0x123456, 0xABCDEF, 1.0, 0x123456},
+        {"AllSecond", 0x123456, 0xABCDEF, 0.0, 0xABCDEF},
+        {"OneAndTwoGiveTwo", 0x010101, 0x020202, 0.5, 0x020202},
+        {"ThreeAndFourGiveFour", 0x030303, 0x040404, 0.5, 0x040404},
+        {"TopByteOfFirst", static_cast<TColor>(0xFF000000), 0x000000, 0.5, static_cast<TColor>(0xFF000000)},
+        {"QuarterWeight", 0x0000C8, 0x000064, 0.25, 0x00007D}, // 50 + 75 = 125
+        {"WeightAboveOneLimited", 0x0000C8, 0x000064, 2.0, 0x0000FF}, // 400 - 100 = 300
+        {"NegativeWeightLimited", 0x0000C8, 0x000000, -1.0, 0x000000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(BlendColors(c.c1, c.c2, c.percent), c.expected);
+    }
+    EXPECT_EQ(IdentityColor(clBtnFace), clBtnFace);
+}
+
+TEST_F(CacheBitmapsTest, DrawFrameLinesPaintsRingsAndShrinksTheRectangle)
+{
+    auto b = NewBitmap24(6, 5);
+    Fill24(*b, kBack);
+    HDC dc = b->Canvas().Handle();
+    HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
+
+    TRect r{0, 0, 6, 5};
+    int width = 0;
+    DrawFrameLines(dc, r, 0x0000FF, 0x00FF00, width);
+    EXPECT_EQ(r, (TRect{0, 0, 6, 5}));
+    ExpectPixels(*b, [](int, int) { return kBack; });
+
+    width = 2;
+    DrawFrameLines(dc, r, 0x0000FF, 0x00FF00, width);
+    EXPECT_EQ(r, (TRect{2, 2, 4, 3}));
+    EXPECT_EQ(width, 0);
+    GdiFlush();
+    // Ring k is the inclusive box (k, k) .. (5 - k, 4 - k): its top row and left column in the
+    // first colour up to the far corners, the right column and bottom row in the second.
+    ExpectPixels(*b, [](int x, int y) -> uint32_t {
+        for (int k = 0; k < 2; ++k) {
+            const int l = k, t = k, rr = 5 - k, bb = 4 - k;
+            if (x < l || x > rr || y < t || y > bb)
+                continue;
+            if ((y == t && x < rr) || (x == l && y < bb))
+                return 0xFF0000; // red, as blue-green-red bytes
+            if (x == rr || y == bb)
+                return 0x00FF00;
+        }
+        return kBack;
+    });
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
+}
+
+// A 4 x 3 picture of distinct pixels tiled from R's top-left corner.
+TEST_F(CacheBitmapsTest, TileGraphicRepeatsBitmapsFromTheCorner)
+{
+    auto pic = NewBitmap24(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            Set24(*pic, x, y, 0x101010u * (4 * y + x + 1));
+    struct Case {
+        const char* name;
+        TRect r;
+    } cases[] = {{"SeveralTiles", {1, 1, 11, 8}}, {"SmallerThanPicture", {2, 3, 4, 5}}, {"Empty", {5, 5, 5, 9}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = NewBitmap24(12, 10);
+        Fill24(*b, kBack);
+        TileGraphic(b->Canvas(), c.r, pic.get());
+        GdiFlush();
+        ExpectPixels(*b, [&](int x, int y) {
+            const bool in = x >= c.r.Left && x < c.r.Right && y >= c.r.Top && y < c.r.Bottom;
+            return in ? 0x101010u * (4 * ((y - c.r.Top) % 3) + (x - c.r.Left) % 4 + 1) : kBack;
+        });
+    }
+    auto b = NewBitmap24(4, 4);
+    Fill24(*b, kBack);
+    TileGraphic(b->Canvas(), {0, 0, 4, 4}, nullptr);
+    TBitmap emptyPicture;
+    TileGraphic(b->Canvas(), {0, 0, 4, 4}, &emptyPicture);
+    GdiFlush();
+    ExpectPixels(*b, [](int, int) { return kBack; });
+}
+
+TEST_F(CacheBitmapsTest, TileGraphicClipsJpegPicturesToTheRectangle)
+{
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(ks::test::MakeJpeg(3, 2, 0x000000));
+    auto b = NewBitmap24(10, 8);
+    Fill24(*b, kBack);
+    const TRect r{1, 1, 8, 6};
+    TileGraphic(b->Canvas(), r, &jpeg);
+    GdiFlush();
+    ExpectPixels(*b, [&](int x, int y) {
+        return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom ? 0u : kBack;
+    });
+}
+
+// The element (2, 1, 5, 3) of a 12 x 8 master bitmap: 3 x 2 pixels of distinct colours, with a
+// different colour all around it, so a copy that reaches past the element shows.
+class TileOrStretchTest : public GdiFlat {
+protected:
+    void SetUp() override
+    {
+        GdiFlat::SetUp();
+        FManager = Create<TsSkinManager>(nullptr);
+        FManager->MasterBitmap = NewBitmap24(12, 8);
+        Fill24(*FManager->MasterBitmap, kOutside);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                Set24(*FManager->MasterBitmap, 2 + x, 1 + y, Element(x, y));
+        FMask.Manager = FManager;
+        FMask.R = {2, 1, 5, 3};
+        FMask.ImageCount = 1;
+    }
+    void TearDown() override
+    {
+        FManager->Free();
+        GdiFlat::TearDown();
+    }
+    static uint32_t Element(int x, int y) { return 0x202020u * (3 * y + x + 1); }
+
+    static constexpr uint32_t kOutside = 0x0000FF;
+    TsSkinManager* FManager = nullptr;
+    TsMaskData FMask;
+};
+
+TEST_F(TileOrStretchTest, TilingModesPaintTheirStripAndReturnTheRest)
+{
+    const TRect r{1, 1, 11, 8}; // 10 x 7 on a 12 x 10 target
+    struct Case {
+        const char* name;
+        uint8_t mode;
+        TRect painted; // the pixels painted, tiled from painted's top-left corner
+        TRect left;    // R afterwards
+    } cases[] = {
+        {"Mode0TilesAll", 0, r, {-1, -1, -1, -1}},
+        {"Mode10WholeRowsOnly", 10, {1, 1, 11, 7}, {-1, -1, -1, -1}},
+        {"Mode2TopRowOnlyElementHigh", 2, {1, 1, 11, 3}, {1, 3, 11, 8}},
+        {"Mode3LeftColumnOnlyElementWide", 3, {1, 1, 4, 8}, {4, 1, 11, 8}},
+        {"Mode6BottomRow", 6, {1, 6, 11, 8}, {1, 1, 11, 6}},
+        {"Mode7RightColumn", 7, {8, 1, 11, 8}, {1, 1, 8, 8}},
+        {"UnknownModeAsRightColumn", 13, {8, 1, 11, 8}, {8, 1, 11, 8}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = NewBitmap24(12, 10);
+        Fill24(*b, kBack);
+        TRect rr = r;
+        TileOrStretchImage(b->Canvas(), rr, nullptr, c.mode, FMask);
+        GdiFlush();
+        EXPECT_EQ(rr, c.left);
+        const TRect p = c.painted;
+        ExpectPixels(*b, [&](int x, int y) {
+            const bool in = x >= p.Left && x < p.Right && y >= p.Top && y < p.Bottom;
+            return in ? Element((x - p.Left) % 3, (y - p.Top) % 2) : kBack;
+        });
+    }
+}
+
+TEST_F(TileOrStretchTest, StretchModesCoverTheirStrip)
+{
+    struct Case {
+        const char* name;
+        uint8_t mode;
+        TRect r, left;
+    } cases[] = {
+        {"Mode1All", 1, {0, 0, 6, 4}, {-1, -1, -1, -1}},
+        {"Mode4TopStripOfElementHeight", 4, {0, 0, 40, 100}, {0, 2, 40, 100}},
+        {"Mode5LeftStripOfElementWidth", 5, {0, 0, 40, 100}, {3, 0, 40, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = NewBitmap24(40, 100);
+        Fill24(*b, kBack);
+        TRect rr = c.r;
+        TileOrStretchImage(b->Canvas(), rr, nullptr, c.mode, FMask);
+        GdiFlush();
+        EXPECT_EQ(rr, c.left);
+        EXPECT_EQ(Get24(*b, c.r.Left, c.r.Top), Element(0, 0));
+        EXPECT_EQ(Get24(*b, c.r.Right - 1, c.r.Bottom - 1), c.mode == 1 ? Element(2, 1) : kBack);
+    }
+}
+
+TEST_F(TileOrStretchTest, NothingToDrawWithLeavesTheRectangle)
+{
+    struct Case {
+        const char* name;
+        TRect element;
+        bool manager;
+    } cases[] = {
+        {"EmptyElementWouldNeverEnd", {2, 1, 2, 3}, true},
+        {"FlatElementWouldNeverEnd", {2, 1, 5, 1}, true},
+        {"NoManager", {2, 1, 5, 3}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (uint8_t mode : {0, 2, 3, 6, 7, 10, 13}) {
+            auto b = NewBitmap24(8, 8);
+            Fill24(*b, kBack);
+            FMask.R = c.element;
+            FMask.Manager = c.manager ? FManager : nullptr;
+            TRect r{0, 0, 8, 8};
+            TileOrStretchImage(b->Canvas(), r, nullptr, mode, FMask);
+            GdiFlush();
+            EXPECT_EQ(r, (TRect{0, 0, 8, 8})) << int(mode);
+            ExpectPixels(*b, [](int, int) { return kBack; });
+        }
+    }
+}
+
+TEST_F(TileOrStretchTest, AGivenPictureIsTiledOverAll)
+{
+    auto pic = NewBitmap24(2, 2);
+    Fill24(*pic, 0x00FF00);
+    auto b = NewBitmap24(6, 5);
+    Fill24(*b, kBack);
+    TRect r{1, 1, 6, 5};
+    TileOrStretchImage(b->Canvas(), r, pic.get(), 4, FMask);
+    GdiFlush();
+    EXPECT_EQ(r, (TRect{-1, -1, -1, -1}));
+    ExpectPixels(*b, [](int x, int y) { return x >= 1 && y >= 1 ? 0x00FF00u : kBack; });
+}
+
+TEST(CacheBitmaps, LayoutGlyphAndTextPlacesBothParts)
+{
+    // Client 100 x 30 at (10, 20); glyph 16 x 16, text 40 x 10 unless stated.
+    const TRect client{10, 20, 110, 50};
+    struct Case {
+        const char* name;
+        uint8_t layout, alignment;
+        int margin, spacing;
+        TPoint text;
+        uint32_t flags;
+        TPoint glyph;
+        TRect bounds;
+    } cases[] = {
+        {"LeftGlyphLeftAligned", 0, 0, 4, 3, {40, 10}, 0, {14, 27}, {33, 30, 73, 40}},
+        {"ThirdsOfFreeSpace", 0, 0, -1, -1, {40, 10}, 0, {24, 27}, {54, 30, 94, 40}},
+        {"NoTextNoSpacing", 0, 0, 2, 5, {0, 10}, 0, {12, 27}, {28, 30, 28, 40}},
+        {"RightGlyphRightAligned", 1, 1, 4, 3, {40, 10}, 0, {90, 27}, {47, 30, 87, 40}},
+        {"RightToLeftSwapsSides", 0, 0, 4, 3, {40, 10}, 2, {57, 27}, {14, 30, 54, 40}},
+        {"GlyphAbove", 2, 0, 0, 2, {40, 10}, 0, {52, 21}, {40, 39, 80, 49}},
+        {"GlyphBelow", 3, 0, 0, 2, {40, 10}, 0, {52, 33}, {40, 21, 80, 31}},
+        {"CentredWithComputedMargin", 0, 2, -1, 4, {40, 10}, 0, {30, 27}, {50, 30, 90, 40}},
+        {"SpacingFromMargin", 0, 0, 5, -1, {40, 10}, 0, {15, 27}, {50, 30, 90, 40}},
+        {"UnknownAlignmentIsLeft", 0, 7, 4, 3, {40, 10}, 0, {14, 27}, {33, 30, 73, 40}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPoint glyph{-9, -9};
+        TRect bounds{-9, -9, -9, -9};
+        LayoutGlyphAndText(client, {16, 16}, c.text, c.layout, c.alignment, c.margin, c.spacing, glyph, bounds,
+                           c.flags);
+        EXPECT_EQ(glyph, c.glyph);
+        EXPECT_EQ(bounds, c.bounds);
+    }
+    // Divisions truncate toward zero: (21 - 40 - 0 - 16) / 2 = -17, not -18.
+    TPoint glyph;
+    TRect bounds;
+    LayoutGlyphAndText({0, 0, 21, 30}, {16, 16}, {40, 10}, 0, 2, 0, 0, glyph, bounds, 0);
+    EXPECT_EQ(glyph.X, -17);
+    EXPECT_EQ(bounds.Left, -1);
+}
+
+TEST_F(CacheBitmapsTest, TextSizeOfFontMeasuresOnTheScreen)
+{
+    ks::GdiFont font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    const TSize one = TextSizeOfFont(font.get(), L"a");
+    const TSize many = TextSizeOfFont(font.get(), L"aaaa");
+    EXPECT_GT(one.cx, 0);
+    EXPECT_GT(many.cx, one.cx);
+    EXPECT_EQ(many.cy, one.cy);
+}
+
+TEST_F(CacheBitmapsTest, DrawFocusDotsEveryThirdPixel)
+{
+    auto b = NewBitmap24(12, 10);
+    Fill24(*b, kBack);
+    DrawFocusDots(b->Canvas(), {2, 2, 8, 7});
+    GdiFlush();
+    const std::vector<TPoint> black{{2, 2}, {5, 2}, {8, 2}, {2, 7}, {5, 7}, {8, 7}, {2, 5}, {8, 5}};
+    const std::vector<TPoint> white{{1, 1}, {4, 1}, {7, 1}, {1, 6}, {4, 6}, {7, 6}, {1, 4}, {7, 4}};
+    ExpectPixels(*b, [&](int x, int y) {
+        const TPoint p{x, y};
+        if (std::find(black.begin(), black.end(), p) != black.end())
+            return 0u;
+        if (std::find(white.begin(), white.end(), p) != white.end())
+            return 0xFFFFFFu;
+        return kBack;
+    });
+}
+
+} // namespace

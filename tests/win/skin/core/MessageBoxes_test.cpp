@@ -1,0 +1,156 @@
+#include "skin/core/MessageBoxes.h"
+
+#include "vcl/Forms.h"
+#include "vcl/PlatformSeams.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// What the message-box seam saw, and the state of the world while the box was up.
+struct BoxCall {
+    int calls = 0;
+    HWND owner = nullptr;
+    std::wstring text;
+    std::wstring caption;
+    UINT flags = 0;
+    int posX = 0;
+    int posY = 0;
+    int modalLevel = 0;
+    int answer = IDOK;
+    bool fail = false;
+};
+BoxCall box;
+
+int WINAPI RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags)
+{
+    ++box.calls;
+    box.owner = owner;
+    box.text = text;
+    box.caption = caption;
+    box.flags = flags;
+    box.posX = DialogPosX;
+    box.posY = DialogPosY;
+    box.modalLevel = Application->ModalLevel();
+    if (box.fail)
+        throw std::runtime_error("the box could not be shown");
+    return box.answer;
+}
+
+class MessageBoxesTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        box = {};
+        ks::Sys().MessageBoxW = &RecordBox;
+    }
+};
+
+constexpr UINT OnTop = MB_TOPMOST | MB_SETFOREGROUND; // 0x50000
+
+TEST_F(MessageBoxesTest, KindAndButtonsChooseCaptionIconAndButtonSet)
+{
+    struct Case {
+        const char* name;
+        std::wstring caption;
+        TMsgDlgType kind;
+        TMsgDlgButtons buttons;
+        std::wstring expectedCaption;
+        UINT expectedFlags;
+    } const cases[] = {
+        {"WarningOk", L"", mtWarning, {mbOK}, L"Warning", 0x30 | OnTop | 0},
+        {"ErrorOkCancel", L"", mtError, {mbOK, mbCancel}, L"Error", 0x10 | OnTop | 1},
+        {"OkWinsOverYes", L"", mtError, {mbYes, mbOK}, L"Error", 0x10 | OnTop | 0},
+        {"InformationAbort", L"", mtInformation, {mbAbort}, L"Information", 0x40 | OnTop | 2},
+        {"IgnoreRetry", L"", mtInformation, {mbIgnore, mbRetry}, L"Information", 0x40 | OnTop | 2},
+        {"AbortWinsOverYes", L"", mtInformation, {mbYes, mbAbort}, L"Information", 0x40 | OnTop | 2},
+        {"ConfirmYesNoCancel", L"", mtConfirmation, {mbYes, mbNo, mbCancel}, L"Confirm", 0x20 | OnTop | 3},
+        {"ConfirmNo", L"", mtConfirmation, {mbNo}, L"Confirm", 0x20 | OnTop | 4},
+        {"CustomRetry", L"", mtCustom, {mbRetry, mbCancel}, L"", OnTop | 5},
+        {"CancelAlone", L"", mtCustom, {mbCancel}, L"", OnTop | 0},
+        {"NoButtons", L"", mtWarning, {}, L"Warning", 0x30 | OnTop | 0},
+        {"HelpAndOwnCaption", L"Своя", mtWarning, {mbOK, mbHelp}, L"Своя", 0x30 | OnTop | 0 | 0x4000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        box = {};
+        box.answer = IDRETRY;
+        EXPECT_EQ(MessageBoxByKindEx(c.caption, L"Пароль скопирован", c.kind, -1, -1, c.buttons), IDRETRY);
+        EXPECT_EQ(box.calls, 1);
+        EXPECT_EQ(box.text, L"Пароль скопирован");
+        EXPECT_EQ(box.caption, c.expectedCaption);
+        EXPECT_EQ(box.flags, c.expectedFlags);
+    }
+}
+
+TEST_F(MessageBoxesTest, ShortcutsShowWarningsAndErrorsWithOk)
+{
+    struct Case {
+        const char* name;
+        void (*show)();
+        std::wstring text;
+        std::wstring caption;
+        UINT flags;
+    } const cases[] = {
+        {"ShowWarning", [] { ShowWarning(L"Отметьте хотя бы один набор"); }, L"Отметьте хотя бы один набор", L"Warning",
+         0x30 | OnTop},
+        {"Alert", [] { Alert(); }, L"Alert", L"Warning", 0x30 | OnTop},
+        {"ShowError", [] { ShowError(L"GDI error (out of resources)"); }, L"GDI error (out of resources)", L"Error",
+         0x10 | OnTop},
+        {"ByKind", [] { MessageBoxByKind(L"Saved", mtInformation, {mbOK}); }, L"Saved", L"Information", 0x40 | OnTop},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        box = {};
+        c.show();
+        EXPECT_EQ(box.calls, 1);
+        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.caption, c.caption);
+        EXPECT_EQ(box.flags, c.flags);
+        EXPECT_EQ(box.posX, -1);
+        EXPECT_EQ(box.posY, -1);
+    }
+}
+
+TEST_F(MessageBoxesTest, PositionAndModalStateLastAsLongAsTheBox)
+{
+    const int level = Application->ModalLevel();
+    MessageBoxByKindEx(L"", L"Here", mtInformation, 120, 45, {mbOK});
+    EXPECT_EQ(box.posX, 120);
+    EXPECT_EQ(box.posY, 45);
+    EXPECT_EQ(box.modalLevel, level + 1);
+    EXPECT_EQ(DialogPosX, -1);
+    EXPECT_EQ(DialogPosY, -1);
+    EXPECT_EQ(Application->ModalLevel(), level);
+
+    box.fail = true;
+    EXPECT_THROW(MessageBoxByKindEx(L"", L"Fails", mtError, 7, 8, {mbOK}), std::runtime_error);
+    EXPECT_EQ(box.posX, 7);
+    EXPECT_EQ(DialogPosX, -1);
+    EXPECT_EQ(DialogPosY, -1);
+    EXPECT_EQ(Application->ModalLevel(), level);
+}
+
+TEST_F(MessageBoxesTest, OwnedByTheActiveWindowOrElseTheApplication)
+{
+    HWND wnd = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 80, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(wnd, nullptr);
+    SetActiveWindow(wnd);
+    ASSERT_EQ(GetActiveWindow(), wnd);
+    ShowWarning(L"owned");
+    EXPECT_EQ(box.owner, wnd);
+
+    DestroyWindow(wnd);
+    Application->ProcessMessages();
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    ShowWarning(L"unowned");
+    EXPECT_EQ(box.owner, Application->Handle());
+}
+
+} // namespace

@@ -1,0 +1,451 @@
+#include "skin/core/sSkinManager.h"
+
+#include "skin/core/sStoredSkins.h"
+#include "vcl/FormStreaming.h"
+#include "vcl/FormText.h"
+#include "vcl/Forms.h"
+#include "vcl/PlatformSeams.h"
+#include "vcl/SysUtils.h"
+#include "vcl/TypInfo.h"
+#include "win/skin/core/SkinTestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ks::test::BytesOf;
+using ks::test::PackArchive;
+using ks::test::TempFolder;
+
+constexpr TColor kRed = 0x0000FF;
+constexpr TColor kGrey = 0x808080;
+
+// Master: red in x 0..7, grey in 8..15, the key colour in 16..23.
+std::vector<uint8_t> Master()
+{
+    return ks::test::Bmp24(24, 8, [](int x, int) { return x < 8 ? kRed : x < 16 ? kGrey : TransparentKeyColor; });
+}
+
+constexpr std::string_view kOptions =
+    "[GLOBALINFO]\r\n"
+    "VERSION=6.4\r\n"
+    "MASTERBITMAP=MASTER.BMP\r\n"
+    "COLOR=0\r\n"
+    "FONTCOLOR=32768\r\n"
+    "BOXCHECKED=@0000@0000@0012@0004@3@0\r\n"
+    "[EDIT]\r\n"
+    "COLOR=255\r\n"
+    "HOTFONTCOLOR=65280\r\n"
+    "BORDERSMASK=^0000^0004^0012^0008^0000^0000^0000^0000^3^1^0^0\r\n"
+    "[COMBOBOX]\r\n"
+    "PARENTCLASS=EDIT\r\n"
+    "[BUTTON_HUGE]\r\n"
+    "BORDERSMASK=!BTN.BMP!3!1!0\r\n"
+    "[MENUITEM]\r\n"
+    "HOTCOLOR=32768\r\n"
+    "HOTFONTCOLOR=255\r\n";
+
+std::vector<uint8_t> Archive(std::string_view options = kOptions)
+{
+    return PackArchive({{"Options.dat", BytesOf(options)},
+                        {"Btn.bmp", ks::test::Bmp24(18, 12, [](int, int) { return kGrey; })},
+                        {"Master.bmp", Master()}});
+}
+
+// A folder skin whose EDIT section has another colour and no images besides the master's.
+constexpr std::string_view kFolderOptions =
+    "[GLOBALINFO]\r\n"
+    "VERSION=6.3\r\n"
+    "MASTERBITMAP=MASTER.BMP\r\n"
+    "[EDIT]\r\n"
+    "COLOR=65535\r\n";
+
+int gMessages = 0;
+int WINAPI CountMessageBox(HWND, const wchar_t*, const wchar_t*, UINT)
+{
+    ++gMessages;
+    return IDOK;
+}
+int CountDialog(TCustomForm&)
+{
+    ++gMessages;
+    return mrOk;
+}
+
+class SkinManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gMessages = 0;
+        ks::Sys().MessageBoxW = &CountMessageBox;
+        ks::Sys().ShowModalDialog = &CountDialog;
+        Manager = Create<TsSkinManager>(nullptr);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Manager);
+        ks::ResetSys();
+    }
+
+    void Load(const std::wstring& name)
+    {
+        Manager->SetSkinDirectory(Dir.Path());
+        Manager->SetSkinName(name);
+    }
+
+    const TsGeneralData& Section(std::string_view name) const
+    {
+        const int i = Manager->FindSection(name);
+        EXPECT_GE(i, 0) << name;
+        return Manager->GeneralDataArray.at(static_cast<size_t>(i));
+    }
+
+    TColor MasterPixel(int x, int y) const
+    {
+        const uint8_t* p = Manager->MasterBitmap->ScanLine(y) + 3 * x;
+        return p[2] | (p[1] << 8) | (p[0] << 16);
+    }
+
+    TempFolder Dir;
+    TsSkinManager* Manager = nullptr;
+};
+
+TEST_F(SkinManagerTest, APackedSkinFillsTheTablesAndTheCommonIndexes)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Load(L"Test");
+
+    EXPECT_TRUE(Manager->Active());
+    EXPECT_TRUE(Manager->FFromArchive);
+    EXPECT_TRUE(Manager->SkinData.SkinActive);
+    EXPECT_FALSE(SkinLoadInProgress);
+    EXPECT_EQ(Manager->SkinInfo(), "6.4");
+    EXPECT_EQ(Manager->SkinData.SkinPath, Dir.Path() + L"\\");
+    ASSERT_EQ(Manager->GeneralDataArray.size(), 5u);
+    ASSERT_EQ(Manager->MaskArray.size(), 3u);
+    EXPECT_EQ(Manager->MasterBitmap->Width(), 24);
+    EXPECT_EQ(Manager->MasterBitmap->PixelFormat(), pf24bit);
+
+    const TsMaskData& glyph = Manager->MaskArray[0];
+    EXPECT_EQ(glyph.SectionName, "GLOBALINFO");
+    EXPECT_EQ(glyph.PropertyName, "BOXCHECKED");
+    EXPECT_EQ(glyph.Manager, Manager);
+    const TsMaskData& own = Manager->MaskArray[2];
+    ASSERT_TRUE(own.Bmp);
+    EXPECT_EQ(own.Bmp->PixelFormat(), pf24bit);
+    EXPECT_EQ(own.R, Rect(0, 0, 18, 12));
+    EXPECT_EQ(own.WL, 2);
+    EXPECT_EQ(own.WT, 2);
+
+    EXPECT_EQ(Manager->CommonIndexes.GlobalInfoIndex, 0);
+    EXPECT_EQ(Manager->CommonIndexes.CheckGlyph[0], 0);
+    EXPECT_EQ(Manager->CommonIndexes.CheckGlyph[1], -1);
+    EXPECT_EQ(Section("EDIT").BorderIndex, 1);
+    EXPECT_EQ(Section("COMBOBOX").BorderIndex, 1);
+    EXPECT_EQ(Manager->FindMask(Manager->FindSection("COMBOBOX"), "COMBOBOX", "BORDERSMASK"), 1);
+    EXPECT_EQ(Manager->MaskCellSize(2).cx, 6);
+    EXPECT_EQ(Manager->MaskCellSize(99).cx, 0);
+
+    EXPECT_EQ(Manager->GlobalSectionFontColor(), 32768);
+    EXPECT_EQ(Manager->GlobalSectionColor(), 0);
+    EXPECT_EQ(Manager->FocusedEditFontColor(), 65280);
+    EXPECT_EQ(Manager->HighlightColorOf(), 32768);
+    EXPECT_EQ(Manager->HighlightFontColorOf(), 255);
+}
+
+TEST_F(SkinManagerTest, WithoutASkinTheColourQueriesFallBack)
+{
+    EXPECT_EQ(Manager->SkinInfo(), "N/A");
+    EXPECT_EQ(Manager->GlobalSectionColor(), ColorToRGB(clBtnFace));
+    EXPECT_EQ(Manager->GlobalSectionFontColor(), TransparentKeyColor);
+    EXPECT_EQ(Manager->FocusedEditColor(), ColorToRGB(clWindow));
+    EXPECT_EQ(Manager->HighlightColorOf(), clHighlight);
+    EXPECT_EQ(Manager->HighlightFontColorOf(), clHighlightText);
+    EXPECT_EQ(Manager->Version(), "6.50");
+    Manager->SetVersion("1.0");
+    EXPECT_EQ(Manager->Version(), "6.50");
+}
+
+TEST_F(SkinManagerTest, APackedFileBeatsAFolderAndAFolderSkinLeavesNothingOfThePackedOne)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Dir.Write(L"Test/Options.dat", BytesOf(kFolderOptions));
+    Dir.Write(L"Test/MASTER.BMP", Master());
+    Load(L"Test");
+    EXPECT_EQ(Section("EDIT").Color, 255);
+
+    std::filesystem::remove(std::filesystem::path(Dir.Path()) / L"Test.asz");
+    Manager->SetSkinName(L"Test");
+    EXPECT_FALSE(Manager->FFromArchive);
+    EXPECT_EQ(Manager->SkinData.SkinPath, Dir.Path() + L"\\Test\\");
+    EXPECT_EQ(Manager->SkinInfo(), "6.3");
+    EXPECT_EQ(Section("EDIT").Color, 65535);
+    EXPECT_EQ(Section("EDIT").BorderIndex, -1);
+    EXPECT_TRUE(Manager->MaskArray.empty());
+    EXPECT_EQ(Manager->FindSection("MENUITEM"), -1);
+    EXPECT_EQ(Manager->CommonIndexes.CheckGlyph[0], -1);
+    EXPECT_EQ(Manager->MasterBitmap->Width(), 24);
+}
+
+TEST_F(SkinManagerTest, ARelativeSkinDirectoryIsTheProgramFolder)
+{
+    const std::wstring name = L"ks-relative-" + std::to_wstring(GetTickCount());
+    const std::filesystem::path folder = std::filesystem::path(ApplicationDir()) / name;
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / L"Rel.asz", std::ios::binary)
+        .write(reinterpret_cast<const char*>(Archive().data()), static_cast<std::streamsize>(Archive().size()));
+    Manager->SetSkinDirectory(name);
+    Manager->SetSkinName(L"Rel");
+    EXPECT_TRUE(Manager->FFromArchive);
+    EXPECT_EQ(Manager->SkinData.SkinPath, ApplicationDir() + name + L"\\");
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+TEST_F(SkinManagerTest, TheFirstInternalSkinIsTakenUnderItsOwnName)
+{
+    auto* second = static_cast<TsStoredSkin*>(Manager->InternalSkins()->Add());
+    second->SetName(L"Packed (internal)");
+    const std::vector<uint8_t> bytes = Archive();
+    second->Data().WriteBuffer(bytes.data(), bytes.size());
+    EXPECT_EQ(Manager->InternalSkins()->IndexOf(L"Packed"), -1);
+    EXPECT_EQ(Manager->InternalSkins()->IndexOf(L"Packed (internal)"), 0);
+
+    Load(L"Terminal4bit");
+    EXPECT_EQ(Manager->SkinName(), L"Packed (internal)");
+    EXPECT_TRUE(Manager->FFromArchive);
+    EXPECT_EQ(Manager->SkinData.SkinPath, L"");
+    EXPECT_EQ(Manager->MaskArray.size(), 3u);
+    // The stored data is lent to the reader, not consumed.
+    EXPECT_EQ(second->Data().Size(), static_cast<int64_t>(bytes.size()));
+}
+
+TEST_F(SkinManagerTest, NoSkinAnywhereLeavesTheManagerInactiveAndEmpty)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Load(L"Test");
+    Manager->SetSkinName(L"Missing");
+    EXPECT_FALSE(Manager->Active());
+    EXPECT_FALSE(Manager->SkinData.SkinActive);
+    EXPECT_TRUE(Manager->MaskArray.empty());
+    EXPECT_TRUE(Manager->GeneralDataArray.empty());
+    EXPECT_EQ(Manager->CommonIndexes.GlobalInfoIndex, -1);
+
+    // While inactive a name is only stored; activating loads it.
+    Manager->SetSkinName(L"Test");
+    EXPECT_TRUE(Manager->GeneralDataArray.empty());
+    Manager->SetActive(true);
+    EXPECT_EQ(Manager->GeneralDataArray.size(), 5u);
+}
+
+TEST_F(SkinManagerTest, HueAndSaturationLeaveGreyAndKeyPixelsAlone)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Load(L"Test");
+    Manager->SetHueOffset(120);
+    EXPECT_EQ(MasterPixel(0, 0), 0x00FF00);
+    EXPECT_EQ(MasterPixel(8, 0), kGrey);
+    EXPECT_EQ(MasterPixel(16, 0), TransparentKeyColor);
+    EXPECT_EQ(Section("EDIT").Color, 0x00FF00);
+    EXPECT_EQ(Section("GLOBALINFO").Color, 0);
+
+    Manager->SetHueOffset(0);
+    Manager->SetSaturation(-100);
+    EXPECT_EQ(MasterPixel(0, 0), 0x555555);
+    EXPECT_EQ(MasterPixel(8, 0), kGrey);
+    EXPECT_EQ(MasterPixel(16, 0), TransparentKeyColor);
+
+    Manager->SetSaturation(0);
+    EXPECT_EQ(MasterPixel(0, 0), kRed);
+    EXPECT_EQ(Section("EDIT").Color, kRed);
+}
+
+TEST_F(SkinManagerTest, ABrokenSkinFailsWithAMessageAndKeepsThePreviousOne)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Load(L"Test");
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> archive;
+    } const cases[] = {
+        {"NotAnArchive", BytesOf("ASzf\x01\x00\x00\x00garbage")},
+        {"WrongMagic", BytesOf("PK\x03\x04")},
+        {"ZeroCellsInABorder", Archive("[EDIT]\r\nBORDERSMASK=^0000^0000^0030^0018^0000^0000^0000^0000^0^0^0^0\r\n")},
+        {"LetterInAGlyphField", Archive("[GLOBALINFO]\r\nBOXCHECKED=@00x0@0000@0012@0004@3@0\r\n")},
+        {"StrictGlobalKey", Archive("[GLOBALINFO]\r\nSHADOW1OFFSET=abc\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Dir.Write(L"Bad.asz", c.archive);
+        EXPECT_THROW(Manager->SetSkinName(L"Bad"), Exception);
+        EXPECT_FALSE(SkinLoadInProgress);
+        EXPECT_TRUE(Manager->SkinData.SkinActive);
+        EXPECT_EQ(Manager->MaskArray.size(), 3u);
+        EXPECT_EQ(Manager->GeneralDataArray.size(), 5u);
+        EXPECT_EQ(Manager->SkinInfo(), "6.4");
+    }
+}
+
+TEST_F(SkinManagerTest, MissingAndOutOfRangeImagesAreNoReasonToFail)
+{
+    Dir.Write(L"Odd.asz", PackArchive({{"Options.dat", BytesOf("[GLOBALINFO]\r\n"
+                                                               "MASTERBITMAP=NONE.BMP\r\n"
+                                                               "EXBORDER=@0100@0100@0300@0200@2@0\r\n"
+                                                               "[A]\r\nPARENTCLASS=B\r\nBORDERSMASK=!GONE.BMP!3!1!0\r\n"
+                                                               "[B]\r\nPARENTCLASS=A\r\n")}}));
+    Manager->SetExtendedBorders(true);
+    Load(L"Odd");
+    ASSERT_EQ(Manager->MaskArray.size(), 1u);
+    EXPECT_TRUE(Manager->MasterBitmap->Empty());
+    EXPECT_EQ(Manager->FindMask(Manager->FindSection("B"), "B", "GLYPHMASK"), -1);
+    if (Manager->ExtendedBorders()) {
+        EXPECT_EQ(Manager->ShadowMargins, Rect(0, 0, 0, 0));
+        ASSERT_TRUE(Manager->ShadowActive);
+        EXPECT_EQ(Manager->ShadowActive->Width(), 100);
+    }
+}
+
+TEST_F(SkinManagerTest, CommonSectionsLoseTheirBlanksExceptInCommentsAndReloadTheSkin)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Load(L"Test");
+    TStringList lines;
+    lines.Add("[MYPANEL]");
+    lines.Add("COLOR = 255");
+    lines.Add("; keep  this");
+    Manager->SetCommonSections(lines);
+    EXPECT_EQ(Manager->CommonSections().Strings(1), "COLOR=255");
+    EXPECT_EQ(Manager->CommonSections().Strings(2), "; keep  this");
+    EXPECT_EQ(Section("MYPANEL").Color, 255);
+}
+
+TEST_F(SkinManagerTest, OnlyTheFirstManagerIsTheDefault)
+{
+    EXPECT_EQ(DefaultSkinManager, Manager);
+    TsSkinManager* second = Create<TsSkinManager>(nullptr);
+    EXPECT_FALSE(second->IsDefault());
+    second->SetIsDefault(false);
+    EXPECT_EQ(DefaultSkinManager, Manager);
+    second->Free();
+    EXPECT_EQ(DefaultSkinManager, Manager);
+}
+
+TEST_F(SkinManagerTest, TheVersionSwitchShowsTheBoxOnceInAnyCase)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> args;
+        int boxes;
+    } const cases[] = {
+        {"Lower", {L"/acver"}, 1},
+        {"Mixed", {L"x", L"/AcVeR", L"/ACVER"}, 1},
+        {"Contained", {L"/acverx", L"x/acver"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gMessages = 0;
+        ks::SetParamsForTesting(c.args);
+        InitializeSkinManagerUnit();
+        FinalizeSkinManagerUnit();
+        EXPECT_EQ(gMessages, c.boxes);
+    }
+    ks::ResetParamsForTesting();
+}
+
+// ---- Option objects and streaming --------------------------------------------------------------
+
+TEST(sStoredSkins, NewOptionObjectsHoldTheirDefaults)
+{
+    TacAnimEffects effects(nullptr);
+    EXPECT_EQ(effects.SkinChanging()->Time(), 100);
+    EXPECT_EQ(effects.SkinChanging()->Mode(), atFading);
+    EXPECT_EQ(effects.FormShow()->Mode(), atAero);
+    EXPECT_EQ(effects.DialogShow()->Time(), 0);
+    EXPECT_TRUE(effects.PageChange()->Active());
+    EXPECT_EQ(effects.Buttons()->Events(), (TacBtnEvents{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp}));
+}
+
+TEST(sStoredSkins, ForeignClassTextsKeepABlankAndFillEmptyOnes)
+{
+    ThirdPartyList texts;
+    TacThirdLists lists;
+    texts.SetTextOf(tkButton, " ");
+    texts.SetTextOf(tkEdit, "TMyEdit\r\nTOtherEdit");
+    CopyForeignClassLists(texts, lists, false);
+    ASSERT_EQ(lists[tkButton].Count(), 1);
+    EXPECT_EQ(lists[tkButton].Strings(0), " ");
+    EXPECT_EQ(lists[tkEdit].Count(), 2);
+    EXPECT_EQ(lists[tkEdit].Strings(1), "TOtherEdit");
+    EXPECT_EQ(texts.TextOf(tkPanel), " ");
+
+    CopyForeignClassLists(texts, lists, true);
+    EXPECT_EQ(lists[tkButton].Strings(0), "TButton");
+    EXPECT_EQ(lists[tkEdit].Strings(0), " ");
+}
+
+class TSkinTestRoot : public TComponent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TComponent::TComponent;
+};
+const ks::ClassInfo TSkinTestRoot::StaticClassInfo{"TSkinTestRoot", &TComponent::StaticClassInfo, {}, {}};
+
+std::string Hex(const std::vector<uint8_t>& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+TEST_F(SkinManagerTest, AManagerStreamsFromAFormAndABrokenDiskSkinDoesNotStopIt)
+{
+    RegisterClasses<TsSkinManager>();
+    Dir.Write(L"Test.asz", BytesOf("ASzf broken"));
+    const std::vector<uint8_t> bytes = Archive();
+    const std::string text = "object Root: TSkinTestRoot\n"
+                             "  object sSkinManager1: TsSkinManager\n"
+                             "    InternalSkins = <\n"
+                             "      item\n"
+                             "        Name = 'Test (internal)'\n"
+                             "        Shadow1Color = clBlack\n"
+                             "        Data = {" + Hex(bytes) + "}\n"
+                             "      end>\n"
+                             "    SkinDirectory = '" + WideToUTF8(Dir.Path()) + "'\n"
+                             "    SkinName = 'Test'\n"
+                             "    ThirdParty.ThirdEdits = ' '\n"
+                             "    ThirdParty.ThirdButtons = 'TButton'\n"
+                             "  end\n"
+                             "end\n";
+    TSkinTestRoot* root = Create<TSkinTestRoot>(nullptr);
+    ReadRootComponent(CompileFormText(text), *root);
+    auto* read = dynamic_cast<TsSkinManager*>(root->FindComponent("sSkinManager1"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_FALSE(read->IsDefault());
+    EXPECT_EQ(gMessages, 1);
+    EXPECT_TRUE(read->Active());
+    EXPECT_EQ(read->SkinName(), L"Test (internal)");
+    EXPECT_TRUE(read->SkinData.SkinActive);
+    EXPECT_EQ(read->MaskArray.size(), 3u);
+    EXPECT_EQ(read->InternalSkins()->Items(0)->Shadow1Color(), clBlack);
+    EXPECT_EQ(read->ThirdLists[tkButton].Strings(0), "TButton");
+    EXPECT_EQ(read->ThirdLists[tkEdit].Strings(0), " ");
+    EXPECT_EQ(read->MenuSupport()->IcoLineSkin(), "ICOLINE");
+
+    // What it writes reads back the same.
+    const std::vector<uint8_t> written = WriteRootComponent(*root);
+    root->Free();
+    TSkinTestRoot* again = Create<TSkinTestRoot>(nullptr);
+    ReadRootComponent(written, *again);
+    auto* copy = dynamic_cast<TsSkinManager*>(again->FindComponent("sSkinManager1"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->InternalSkins()->Items(0)->Data().Size(), static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(copy->SkinName(), L"Test (internal)");
+    again->Free();
+}
+
+} // namespace
