@@ -18,16 +18,16 @@ std::string CharacterSet(const CharacterClasses& classes)
     return set;
 }
 
-std::string GeneratePassword(std::string_view set, uint32_t length, RandomSource& random)
+std::wstring GeneratePassword(std::string_view set, uint32_t length, RandomSource& random)
 {
-    std::string password;
+    std::wstring password;
     if (set.empty())
         return password;
     password.reserve(length);
     random.Reseed();
     const auto size = static_cast<uint32_t>(set.size());
     for (uint32_t i = 0; i < length; ++i)
-        password += set[random.Below(size)];
+        password += static_cast<wchar_t>(static_cast<unsigned char>(set[random.Below(size)]));
     return password;
 }
 

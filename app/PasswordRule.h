@@ -28,9 +28,9 @@ struct CharacterClasses {
 // The ticked pools, concatenated in check-box order; empty when none is ticked.
 std::string CharacterSet(const CharacterClasses& classes);
 
-// length characters, each picked uniformly by position from set. The result is reserved whole
-// before drawing, so a length that cannot be held raises std::bad_alloc before any work is done;
-// an empty set or a length of 0 gives an empty password.
-std::string GeneratePassword(std::string_view set, uint32_t length, RandomSource& random);
+// length characters, each picked uniformly by position from set, as the text the password field
+// shows. The result is reserved whole before drawing, so a length that cannot be held raises
+// std::bad_alloc before any work is done; an empty set or a length of 0 gives an empty password.
+std::wstring GeneratePassword(std::string_view set, uint32_t length, RandomSource& random);
 
 } // namespace ks

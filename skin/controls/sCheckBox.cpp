@@ -1,0 +1,9 @@
+#include "skin/controls/sCheckBox.h"
+
+const ks::ClassInfo TsCheckBox::StaticClassInfo{"TsCheckBox", &TCheckBox::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TsCheckBox::ClassInfo() const noexcept { return StaticClassInfo; }
+
+void InitializeSCheckBoxUnit()
+{
+    RegisterClasses<TsCheckBox>();
+}

@@ -1,0 +1,93 @@
+#include "skin/controls/sSpinEdit.h"
+
+#include "vcl/Clipbrd.h"
+#include "vcl/SysUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr wchar_t CtrlA = 0x01;
+constexpr wchar_t CtrlC = 0x03;
+constexpr wchar_t CtrlV = 0x16;
+constexpr wchar_t CtrlX = 0x18;
+constexpr wchar_t CtrlZ = 0x1A;
+
+bool IsDigitChar(wchar_t c) noexcept { return c >= L'0' && c <= L'9'; }
+
+const ks::PropertyInfo kSpinEditProps[] = {
+    ks::Prop<&TsSpinEdit::MinValue, &TsSpinEdit::SetMinValue>("MinValue").DefaultIs(0),
+    ks::Prop<&TsSpinEdit::MaxValue, &TsSpinEdit::SetMaxValue>("MaxValue").DefaultIs(0),
+    ks::Prop<&TsSpinEdit::Value, &TsSpinEdit::SetValue>("Value"),
+};
+
+} // namespace
+
+const ks::ClassInfo TsSpinEdit::StaticClassInfo{"TsSpinEdit", &TsEdit::StaticClassInfo, kSpinEditProps, {}};
+const ks::ClassInfo& TsSpinEdit::ClassInfo() const noexcept { return StaticClassInfo; }
+
+int TsSpinEdit::Value() const
+{
+    return StrToIntDef(Text(), FMinValue);
+}
+
+void TsSpinEdit::SetValue(int value)
+{
+    SetText(IntToStrW(value));
+}
+
+void TsSpinEdit::KeyPress(wchar_t& key)
+{
+    TsEdit::KeyPress(key);
+    switch (key) {
+    case 0:
+    case VK_BACK:
+    case CtrlA:
+    case CtrlC:
+    case CtrlX:
+    case CtrlZ:
+        return;
+    case CtrlV:
+        // The edit would paste the clipboard as it is; the digits alone go in instead.
+        PasteDigits();
+        key = 0;
+        return;
+    default:
+        if (!IsDigitChar(key))
+            key = 0;
+    }
+}
+
+void TsSpinEdit::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_PASTE: PasteDigits(); break;
+    case CM_EXIT: ClampValue(); TsEdit::Dispatch(message); break;
+    default: TsEdit::Dispatch(message); break;
+    }
+}
+
+void TsSpinEdit::PasteDigits()
+{
+    if (ReadOnly())
+        return;
+    std::wstring digits = Clipboard().AsText();
+    std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
+    // EM_REPLACESEL keeps to the edit's MaxLength, and can be undone like a typed paste.
+    Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()));
+}
+
+void TsSpinEdit::ClampValue()
+{
+    if (FMinValue == FMaxValue)
+        return;
+    const int clamped = std::clamp(Value(), std::min(FMinValue, FMaxValue), std::max(FMinValue, FMaxValue));
+    const std::wstring text = IntToStrW(clamped);
+    if (Text() != text)
+        SetText(text);
+}
+
+void InitializeSSpinEditUnit()
+{
+    RegisterClasses<TsSpinEdit>();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The skinned spin edit: an edit that holds a whole number. It takes only digits, typed or
+// pasted, reads its value from its text, and puts the value back into MinValue..MaxValue when it
+// loses the focus. Until the skin engine paints controls it has no spin buttons of its own.
+
+#include "skin/controls/sEdit.h"
+
+class TsSpinEdit : public TsEdit {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TsEdit::TsEdit;
+
+    int MinValue() const noexcept { return FMinValue; }
+    void SetMinValue(int value) noexcept { FMinValue = value; }
+    int MaxValue() const noexcept { return FMaxValue; }
+    void SetMaxValue(int value) noexcept { FMaxValue = value; }
+    // The text read as a decimal number; MinValue when the text is empty or not a number. It
+    // is not clamped on reading.
+    int Value() const;
+    void SetValue(int value);
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    // Digits and the editing control characters pass; anything else (letters, Ctrl+Enter's
+    // line feed, Tab, Enter) is dropped, so the text never holds a non-digit.
+    void KeyPress(wchar_t& key) override;
+
+private:
+    // Pastes the digits of the clipboard's text over the selection.
+    void PasteDigits();
+    // The value put back into MinValue..MaxValue, unless the two are equal.
+    void ClampValue();
+
+    int FMinValue = 0;
+    int FMaxValue = 0;
+};
+
+// Makes TsSpinEdit known to the form reader.
+void InitializeSSpinEditUnit();
