@@ -1,6 +1,10 @@
 # Form resources: each form's text file is compiled by the host tool `formc` into the binary
 # stream the form reader takes, and embedded as RCDATA named after the form's class in upper
 # case ("TFORM1"), as the forms look themselves up at creation.
+#
+# A form text named *.form.in is a template: binary values the build makes (the internal skin's
+# archive) stand in it as {@NAME@} and are filled in, as hexadecimal, from the files that
+# KS_FORM_BINARIES names ("NAME=path" entries) before the form is compiled.
 
 set(KS_HOST_TOOLS_DIR "" CACHE PATH "Build folder of the host tools (build/host/tools)")
 
@@ -25,11 +29,27 @@ function(ks_add_form_resources target)
       message(FATAL_ERROR "${form}: the first line must be 'object Name: TClass'")
     endif()
     string(TOUPPER ${class} resource)
+    if(src MATCHES "\\.in$")
+      set(text ${CMAKE_CURRENT_BINARY_DIR}/forms/${stem}.form)
+      set(binaries)
+      foreach(entry ${KS_FORM_BINARIES})
+        string(REGEX REPLACE "^[^=]*=" "" path "${entry}")
+        list(APPEND binaries ${path})
+      endforeach()
+      add_custom_command(OUTPUT ${text}
+        COMMAND ${CMAKE_COMMAND} "-DIN=${src}" "-DOUT=${text}" "-DBINARIES=${KS_FORM_BINARIES}"
+                -P ${CMAKE_SOURCE_DIR}/cmake/EmbedBinary.cmake
+        DEPENDS ${src} ${binaries} ${CMAKE_SOURCE_DIR}/cmake/EmbedBinary.cmake
+        COMMENT "Filling in form ${stem}"
+        VERBATIM)
+    else()
+      set(text ${src})
+    endif()
     set(bin ${CMAKE_CURRENT_BINARY_DIR}/forms/${stem}.bin)
     add_custom_command(OUTPUT ${bin}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/forms
-      COMMAND ${formc} ${src} ${bin}
-      DEPENDS ${src} ${formc}
+      COMMAND ${formc} ${text} ${bin}
+      DEPENDS ${text} ${formc}
       COMMENT "Compiling form ${stem}"
       VERBATIM)
     list(APPEND bins ${bin})

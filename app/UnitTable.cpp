@@ -1,0 +1,32 @@
+#include "app/UnitTable.h"
+
+#include "skin/controls/sButton.h"
+#include "skin/controls/sCheckBox.h"
+#include "skin/controls/sEdit.h"
+#include "skin/controls/sGroupBox.h"
+#include "skin/controls/sLabel.h"
+#include "skin/controls/sMemo.h"
+#include "skin/controls/sSpinEdit.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/images/acAlphaImageList.h"
+#include "skin/images/acPNG.h"
+
+void InitializeUnits()
+{
+    InitializeAcPNG();
+    InitializeAcAlphaImageList();
+    InitializeSkinManagerUnit();
+    InitializeSLabelUnit();
+    InitializeSEditUnit();
+    InitializeSButtonUnit();
+    InitializeSCheckBoxUnit();
+    InitializeSGroupBoxUnit();
+    InitializeSMemoUnit();
+    InitializeSSpinEditUnit();
+}
+
+void FinalizeUnits()
+{
+    FinalizeSkinManagerUnit();
+    FinalizeAcPNG();
+}
