@@ -1,9 +1,9 @@
 // Writes the BMP fuzz target's seed corpus from the tests' builder: one file per header kind,
 // depth and compression the reader accepts.
+#include "fuzz/SeedCorpus.h"
 #include "host/support/ImageBuilders.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 using ks::test::BmpBuilder;
@@ -12,9 +12,7 @@ namespace {
 
 void Save(const std::filesystem::path& dir, const std::string& name, const BmpBuilder& b)
 {
-    std::vector<uint8_t> bytes = b.Build();
-    std::ofstream(dir / (name + ".bmp"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ks::fuzz::WriteSeed(dir / (name + ".bmp"), b.Build());
 }
 
 BmpBuilder Make(uint32_t headerSize, uint16_t bpp, uint32_t compression, int32_t w, int32_t h)
@@ -38,10 +36,7 @@ BmpBuilder Make(uint32_t headerSize, uint16_t bpp, uint32_t compression, int32_t
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
     Save(dir, "rgb24", Make(40, 24, 0, 5, 3));
     Save(dir, "rgb24_topdown", Make(40, 24, 0, 3, -2));
     Save(dir, "rgb32_v5", Make(124, 32, 0, 4, 4));

@@ -1,10 +1,9 @@
 // Writes the seed corpus of formresource_fuzz: form texts like the tests' (argv[1] = folder),
 // each as a compiled stream to read (mode byte 0), to print (1) and as text to compile (2).
+#include "fuzz/SeedCorpus.h"
 #include "vcl/FormText.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -67,23 +66,18 @@ end
     "object TFuzzForm\nend\n",
 };
 
-void Write(const std::filesystem::path& file, const std::vector<uint8_t>& bytes, uint8_t mode)
+// The target reads its mode from the last byte.
+void Write(const std::filesystem::path& file, std::vector<uint8_t> bytes, uint8_t mode)
 {
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.put(static_cast<char>(mode));
+    bytes.push_back(mode);
+    ks::fuzz::WriteSeed(file, bytes);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: formresource_fuzz_seeds FOLDER\n";
-        return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path folder = ks::fuzz::SeedFolder(argc, argv);
     int n = 0;
     for (const char* text : Forms) {
         const std::vector<uint8_t> bytes = CompileFormText(text);

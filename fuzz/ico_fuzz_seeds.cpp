@@ -1,8 +1,8 @@
 // Writes the icon fuzz target's seed corpus from the tests' builder.
+#include "fuzz/SeedCorpus.h"
 #include "host/support/ImageBuilders.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 using ks::test::IcoBuilder;
@@ -22,19 +22,14 @@ void Save(const std::filesystem::path& dir, const std::string& name, std::vector
 {
     IcoBuilder b;
     b.images = std::move(images);
-    std::vector<uint8_t> bytes = b.Build();
-    std::ofstream(dir / (name + ".ico"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ks::fuzz::WriteSeed(dir / (name + ".ico"), b.Build());
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
     Save(dir, "one32", {Dib(16, 32)});
     Save(dir, "depths", {Dib(16, 1), Dib(16, 4), Dib(16, 8), Dib(16, 24)});
     Save(dir, "sizes", {Dib(16, 32), Dib(32, 32), Dib(48, 8)});

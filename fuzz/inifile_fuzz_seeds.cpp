@@ -1,8 +1,8 @@
 // Writes the seed corpus of the TMemIniFile fuzz target into the folder argv[1]: options texts
 // in the shapes the skin readers meet, each once per input path (the last byte).
-#include <cstdio>
+#include "fuzz/SeedCorpus.h"
+
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -23,19 +23,11 @@ const char* const kTexts[] = {
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
-        return 2;
-    }
-    std::filesystem::path dir(argv[1]);
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
     int n = 0;
     for (const char* text : kTexts) {
         for (char mode : {'\0', '\1'}) {
-            std::ofstream out(dir / ("seed-" + std::to_string(n++)), std::ios::binary);
-            out << text << mode;
-            if (!out)
-                return 1;
+            ks::fuzz::WriteSeed(dir / ("seed-" + std::to_string(n++)), std::string(text) + mode);
         }
     }
     return 0;

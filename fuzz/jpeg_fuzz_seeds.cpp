@@ -1,26 +1,22 @@
 // Writes the JPEG fuzz target's seed corpus with libjpeg's compressor (through the tests' builder).
+#include "fuzz/SeedCorpus.h"
 #include "host/support/ImageBuilders.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
 
 void Save(const std::filesystem::path& dir, const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(dir / (name + ".jpg"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ks::fuzz::WriteSeed(dir / (name + ".jpg"), bytes);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
     Save(dir, "baseline", ks::test::MakeJpeg(17, 9, 0xE0A030));
     Save(dir, "grey", ks::test::MakeJpeg(8, 8, 0x808080, 1));
     Save(dir, "progressive", ks::test::MakeJpeg(24, 16, 0x102030, 3, true));

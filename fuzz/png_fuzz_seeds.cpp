@@ -1,10 +1,10 @@
 // Writes the PNG fuzz target's seed corpus from the tests' builder: every colour type and depth,
 // interlaced and not, with the ancillary chunks the decoder reads. Each seed ends in the mode
 // byte the target reads (CRC fix-up and the second load on).
+#include "fuzz/SeedCorpus.h"
 #include "host/support/PngBuilder.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 using ks::test::BuildPng;
@@ -16,18 +16,14 @@ namespace {
 void Save(const std::filesystem::path& dir, const std::string& name, std::vector<uint8_t> bytes)
 {
     bytes.push_back(0x07);
-    std::ofstream(dir / (name + ".png"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ks::fuzz::WriteSeed(dir / (name + ".png"), bytes);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
 
     const struct {
         uint8_t type, depth;

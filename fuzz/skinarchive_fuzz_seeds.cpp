@@ -1,8 +1,8 @@
 // Writes the packed skin archive fuzz target's seed corpus from the tests' archive builder.
+#include "fuzz/SeedCorpus.h"
 #include "host/support/ArchiveBuilder.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 using ks::test::ArchiveBuilder;
@@ -11,19 +11,14 @@ namespace {
 
 void Save(const std::filesystem::path& dir, const std::string& name, const ArchiveBuilder& b)
 {
-    std::vector<uint8_t> bytes = b.Build();
-    std::ofstream(dir / (name + ".asz"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ks::fuzz::WriteSeed(dir / (name + ".asz"), b.Build());
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
 
     Save(dir, "small", ks::test::SmallSkinArchive());
 

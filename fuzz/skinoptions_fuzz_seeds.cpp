@@ -1,7 +1,8 @@
 // Writes the skin options fuzz target's seed corpus: options texts of the shapes the tests
 // read, each with every mode byte.
+#include "fuzz/SeedCorpus.h"
+
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -22,15 +23,12 @@ const char* const kTexts[] = {
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
     int n = 0;
     for (const std::string text : kTexts) {
         for (char mode = 0; mode < 4; ++mode) {
-            std::ofstream(dir / ("options-" + std::to_string(n) + "-" + std::to_string(mode) + ".ini"),
-                std::ios::binary) << text << mode;
+            ks::fuzz::WriteSeed(dir / ("options-" + std::to_string(n) + "-" + std::to_string(mode) + ".ini"),
+                text + mode);
         }
         ++n;
     }
