@@ -27,14 +27,47 @@
 #include "vcl/Strings.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace ks {
 
 enum class IniReason { None, TooLarge, LineTooLong, TooManySections, TooManyEntries };
+
+// FNV-1a over the bytes with ASCII letters upper-cased, so names that differ only in letter case
+// hash alike. TMemIniFile orders its lookups by it.
+constexpr uint64_t IniNameHash(std::string_view name) noexcept
+{
+    uint64_t h = 14695981039346656037ull;
+    for (char c : name) {
+        const unsigned b = static_cast<unsigned char>(c);
+        h ^= b - (b - 'a' < 26u ? 'a' - 'A' : 0u);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// A key with its hash worked out once, for readers that look the same keys up in many sections
+// (the skin options reader keeps its key tables in these).
+struct IniKey {
+    constexpr IniKey(std::string_view name) noexcept : Name(name), Hash(IniNameHash(name)) {}
+    constexpr IniKey(const char* name) noexcept : IniKey(std::string_view(name)) {}
+    std::string_view Name;
+    uint64_t Hash;
+};
+
+// One line of a section. The views live until the content is replaced.
+struct IniEntry {
+    std::string_view Key;
+    std::string_view Value;
+    // IniNameHash(Key), kept so that readers with key tables match entries without hashing.
+    uint64_t KeyHash = 0;
+};
 
 struct IniLimits {
     size_t MaxTextBytes = 16u << 20;
@@ -76,27 +109,46 @@ public:
     // "." as decimal separator whatever the locale; an unparsable value gives def.
     double ReadFloat(std::string_view section, std::string_view key, double def) const;
 
+    // For readers that look up many keys of one section, by its position in ReadSections'
+    // order. IndexOfSection gives the position of the first section of that name, -1 when there
+    // is none; FindValue the value of the first entry of key in the section at that position,
+    // none when it has no such key; EntriesAt all its entries in text order. Views live until
+    // the content is replaced.
+    int SectionCount() const noexcept { return static_cast<int>(FContent.Sections.size()); }
+    int IndexOfSection(std::string_view section) const;
+    std::optional<std::string_view> FindValue(int sectionIndex, const ks::IniKey& key) const;
+    std::span<const ks::IniEntry> EntriesAt(int sectionIndex) const;
+
 private:
-    struct Entry {
-        std::string Key;
-        std::string Value;
-    };
+    // Names, keys and values are views into Content::Text, so a text of many short lines costs
+    // a few allocations rather than several per line. Each carries the hash of its case-folded
+    // bytes, by which the lookup orders below are sorted.
+    using Entry = ks::IniEntry;
     struct Section {
-        std::string Name;
-        std::vector<Entry> Entries;
-        // Upper-cased key -> index of its first entry.
-        std::unordered_map<std::string, size_t> FirstEntry;
+        std::string_view Name;
+        uint64_t Hash = 0;
+        // Its entries are Content::Entries[FirstEntry, FirstEntry + EntryCount).
+        size_t FirstEntry = 0;
+        size_t EntryCount = 0;
     };
     struct Content {
+        // Every byte the views point into. A vector, not a string, so that moving the content
+        // never moves its bytes (a short string would).
+        std::vector<char> Text;
         std::vector<Section> Sections;
-        // Upper-cased name -> index of the first section of that name.
-        std::unordered_map<std::string, size_t> FirstSection;
-        size_t Entries = 0;
+        std::vector<Entry> Entries;
+        // (name hash, position) of every section, sorted, so that a binary search finds the
+        // first section of a name.
+        std::vector<std::pair<uint64_t, size_t>> SectionOrder;
+        // (key hash, position) of every entry, sorted within each section's range; the search
+        // of a large section uses it.
+        std::vector<std::pair<uint64_t, size_t>> KeyOrder;
     };
     class Parser;
 
     const Section* FindSection(std::string_view name) const;
-    const Entry* FindEntry(std::string_view section, std::string_view key) const;
+    const Entry* FindEntry(int sectionIndex, const ks::IniKey& key) const;
+    std::span<const Entry> EntriesOf(const Section& section) const;
 
     std::wstring FLabel;
     Limits FLimits;

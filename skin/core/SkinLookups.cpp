@@ -1,38 +1,104 @@
 #include "skin/core/SkinLookups.h"
 
+#include <algorithm>
+#include <functional>
 #include <string>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr std::string_view kGlobalInfo = "GLOBALINFO";
 
-// The first image of each (section, key), for the once-per-load resolutions, which would
-// otherwise scan the whole image table for every section and key.
-class FirstMaskIndex {
+// The once-per-load resolutions walk parent chains for hundreds of (section, key) pairs. This
+// index finds every section's parent and every image's section once, so that each step of a
+// walk is one search: images are keyed by the position of the first section of their name, and
+// a walk from a position follows the same rules as WithParentFallback below. The searches run
+// over (hash, position) pairs sorted once, which keep the first of equal names first.
+class TableIndex {
 public:
-    explicit FirstMaskIndex(const TsMaskArray& masks)
+    TableIndex(const TsGeneralDataArray& sections, const TsMaskArray& masks)
+        : FSections(sections), FMasks(masks), FFirstOf(sections.size()), FParent(sections.size(), -1),
+          FMaskSection(masks.size(), -1)
     {
-        FFirst.reserve(masks.size());
-        for (size_t i = 0; i < masks.size(); ++i)
-            FFirst.try_emplace(Key(masks[i].SectionName, masks[i].PropertyName), static_cast<int>(i));
+        FSectionOrder.reserve(sections.size());
+        for (size_t i = 0; i < sections.size(); ++i)
+            FSectionOrder.emplace_back(NameHash(sections[i].SectionName), static_cast<int>(i));
+        std::sort(FSectionOrder.begin(), FSectionOrder.end());
+        for (size_t i = 0; i < sections.size(); ++i) {
+            FFirstOf[i] = Section(sections[i].SectionName);
+            const std::string& parent = sections[i].ParentClass;
+            if (!parent.empty() && parent != sections[i].SectionName)
+                FParent[i] = Section(parent);
+        }
+        FMaskOrder.reserve(masks.size());
+        for (size_t i = 0; i < masks.size(); ++i) {
+            // An image of an unnamed section is never found, as in FindMaskOwnOnlyIn.
+            if (!masks[i].SectionName.empty())
+                FMaskSection[i] = Section(masks[i].SectionName);
+            if (FMaskSection[i] >= 0)
+                FMaskOrder.emplace_back(SlotHash(FMaskSection[i], NameHash(masks[i].PropertyName)), static_cast<int>(i));
+        }
+        std::sort(FMaskOrder.begin(), FMaskOrder.end());
     }
-    int Find(std::string_view section, std::string_view key) const
+
+    // The first section of that name, -1 when there is none.
+    int Section(std::string_view name) const
     {
-        const auto it = FFirst.find(Key(section, key));
-        return it == FFirst.end() ? -1 : it->second;
+        return First(FSectionOrder, NameHash(name),
+                     [&](int p) { return FSections[static_cast<size_t>(p)].SectionName == name; });
+    }
+
+    // FindMaskIn for a section of this table under its own name.
+    int Mask(int skinIndex, std::string_view key) const
+    {
+        if (skinIndex < 0 || static_cast<size_t>(skinIndex) >= FSections.size() ||
+            FSections[static_cast<size_t>(skinIndex)].SectionName.empty())
+            return -1;
+        const size_t keyHash = NameHash(key);
+        int at = skinIndex;
+        for (size_t step = 0; step <= FSections.size() && at >= 0; ++step) {
+            const int section = FFirstOf[static_cast<size_t>(at)];
+            const int found = First(FMaskOrder, SlotHash(section, keyHash), [&](int m) {
+                return FMaskSection[static_cast<size_t>(m)] == section && FMasks[static_cast<size_t>(m)].PropertyName == key;
+            });
+            if (found >= 0)
+                return found;
+            at = FParent[static_cast<size_t>(at)];
+        }
+        return -1;
     }
 
 private:
-    static std::string Key(std::string_view section, std::string_view key)
+    using Order = std::vector<std::pair<size_t, int>>;
+
+    static size_t NameHash(std::string_view name) noexcept { return std::hash<std::string_view>()(name); }
+    static size_t SlotHash(int section, size_t keyHash) noexcept
     {
-        std::string k;
-        k.reserve(section.size() + key.size() + 1);
-        k.append(section).push_back('\0');
-        k.append(key);
-        return k;
+        return keyHash ^ (static_cast<size_t>(section) * 0x9E3779B9u);
     }
-    std::unordered_map<std::string, int> FFirst;
+    // The first position of the run of hash h that matches, -1 when none does.
+    template <class Match>
+    static int First(const Order& order, size_t h, Match match)
+    {
+        for (auto it = std::lower_bound(order.begin(), order.end(), std::pair<size_t, int>(h, -1));
+             it != order.end() && it->first == h; ++it)
+            if (match(it->second))
+                return it->second;
+        return -1;
+    }
+
+    const TsGeneralDataArray& FSections;
+    const TsMaskArray& FMasks;
+    Order FSectionOrder;
+    // The first position of each section's name, and the position a walk goes on to (-1 where
+    // it ends).
+    std::vector<int> FFirstOf;
+    std::vector<int> FParent;
+    // The first position of each image's section name (-1 for none), and the images by
+    // (section, key) hash.
+    std::vector<int> FMaskSection;
+    Order FMaskOrder;
 };
 
 bool ValidSection(const TsGeneralDataArray& sections, int index) noexcept
@@ -160,17 +226,16 @@ TsCommonIndexes ComputeCommonIndexes(const TsGeneralDataArray& sections, const T
     static constexpr std::string_view kScrollBars[4] = {"SCROLLBAR1H", "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V"};
 
     TsCommonIndexes c;
-    const FirstMaskIndex first(masks);
-    auto section = [&](std::string_view name) { return FindSectionIn(sections, name); };
-    auto mask = [&](int index, std::string_view name, std::string_view key) {
-        return WithParentFallback(sections, index, name, [&](std::string_view s) { return first.Find(s, key); });
-    };
+    const TableIndex index(sections, masks);
+    auto section = [&](std::string_view name) { return index.Section(name); };
+    // Every position below comes from section(name), so the walk starts from it.
+    auto mask = [&](int at, std::string_view key) { return index.Mask(at, key); };
 
     c.GlobalInfoIndex = section(kGlobalInfo);
     if (c.GlobalInfoIndex >= 0) {
         for (size_t i = 0; i < 9; ++i)
-            c.CheckGlyph[i] = mask(c.GlobalInfoIndex, kGlobalInfo, kCheckGlyphs[i]);
-        c.ExBorderMask = mask(c.GlobalInfoIndex, kGlobalInfo, "EXBORDER");
+            c.CheckGlyph[i] = mask(c.GlobalInfoIndex, kCheckGlyphs[i]);
+        c.ExBorderMask = mask(c.GlobalInfoIndex, "EXBORDER");
     }
 
     c.ComboBtnIndex = section("COMBOBTN");
@@ -182,46 +247,44 @@ TsCommonIndexes ComputeCommonIndexes(const TsGeneralDataArray& sections, const T
     for (size_t i = 0; i < 4; ++i)
         c.TabIndex[i] = section(kTabs[i]);
     for (size_t i = 0; i < 4; ++i)
-        c.TabBorderMask[i] = mask(c.TabIndex[i], kTabs[i], "BORDERSMASK");
+        c.TabBorderMask[i] = mask(c.TabIndex[i], "BORDERSMASK");
 
     for (size_t i = 0; i < 4; ++i)
         c.ScrollBtnIndex[i] = section(kScrollBtns[i]);
     for (size_t i = 0; i < 2; ++i)
         c.SliderIndex[i] = section(kSliders[i]);
     for (size_t i = 0; i < 4; ++i) {
-        c.ScrollBtnBorderMask[i] = mask(c.ScrollBtnIndex[i], kScrollBtns[i], "BORDERSMASK");
-        c.ScrollBtnGlyph[i] = mask(c.ScrollBtnIndex[i], kScrollBtns[i], "GLYPHMASK");
-        c.ScrollBtnPattern[i] = mask(c.ScrollBtnIndex[i], kScrollBtns[i], "PATTERN");
-        c.ScrollBtnHotPattern[i] = mask(c.ScrollBtnIndex[i], kScrollBtns[i], "HOTPATTERN");
+        c.ScrollBtnBorderMask[i] = mask(c.ScrollBtnIndex[i], "BORDERSMASK");
+        c.ScrollBtnGlyph[i] = mask(c.ScrollBtnIndex[i], "GLYPHMASK");
+        c.ScrollBtnPattern[i] = mask(c.ScrollBtnIndex[i], "PATTERN");
+        c.ScrollBtnHotPattern[i] = mask(c.ScrollBtnIndex[i], "HOTPATTERN");
     }
     for (size_t i = 0; i < 2; ++i) {
-        c.SliderBorderMask[i] = mask(c.SliderIndex[i], kSliders[i], "BORDERSMASK");
-        c.SliderGlyph[i] = mask(c.SliderIndex[i], kSliders[i], "GLYPHMASK");
+        c.SliderBorderMask[i] = mask(c.SliderIndex[i], "BORDERSMASK");
+        c.SliderGlyph[i] = mask(c.SliderIndex[i], "GLYPHMASK");
     }
-    c.SliderVPattern = mask(c.SliderIndex[0], kSliders[0], "PATTERN");
-    c.SliderVHotPattern = mask(c.SliderIndex[0], kSliders[0], "HOTPATTERN");
-    c.SliderHPattern = mask(c.SliderIndex[1], kSliders[1], "PATTERN");
-    c.SliderHHotPattern = mask(c.SliderIndex[1], kSliders[1], "HOTPATTERN");
+    c.SliderVPattern = mask(c.SliderIndex[0], "PATTERN");
+    c.SliderVHotPattern = mask(c.SliderIndex[0], "HOTPATTERN");
+    c.SliderHPattern = mask(c.SliderIndex[1], "PATTERN");
+    c.SliderHHotPattern = mask(c.SliderIndex[1], "HOTPATTERN");
 
     for (size_t i = 0; i < 4; ++i) {
         c.ScrollBarIndex[i] = section(kScrollBars[i]);
-        c.ScrollBarBorderMask[i] = mask(c.ScrollBarIndex[i], kScrollBars[i], "BORDERSMASK");
-        c.ScrollBarPattern[i] = mask(c.ScrollBarIndex[i], kScrollBars[i], "PATTERN");
-        c.ScrollBarHotPattern[i] = mask(c.ScrollBarIndex[i], kScrollBars[i], "HOTPATTERN");
+        c.ScrollBarBorderMask[i] = mask(c.ScrollBarIndex[i], "BORDERSMASK");
+        c.ScrollBarPattern[i] = mask(c.ScrollBarIndex[i], "PATTERN");
+        c.ScrollBarHotPattern[i] = mask(c.ScrollBarIndex[i], "HOTPATTERN");
     }
     return c;
 }
 
 void ResolveSectionImages(TsGeneralDataArray& sections, const TsMaskArray& masks)
 {
-    const FirstMaskIndex first(masks);
+    const TableIndex index(sections, masks);
     for (size_t i = 0; i < sections.size(); ++i) {
         if (sections[i].SectionName == kGlobalInfo)
             continue;
-        const std::string name = sections[i].SectionName;
-        auto find = [&](std::string_view key) {
-            return WithParentFallback(sections, static_cast<int>(i), name, [&](std::string_view s) { return first.Find(s, key); });
-        };
+        // Only the index fields are written, so the names the index views stay valid.
+        auto find = [&](std::string_view key) { return index.Mask(static_cast<int>(i), key); };
         TsGeneralData& d = sections[i];
         d.BorderIndex = find("BORDERSMASK");
         d.ImgTopLeft = find("IMGTOPLEFT");

@@ -5,12 +5,17 @@
 #include "vcl/Strings.h"
 #include "vcl/SysUtils.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr std::string_view kGlobalSection = "GLOBALINFO";
-constexpr std::string_view kParentKey = "PARENTCLASS";
+constexpr ks::IniKey kParentKey = "PARENTCLASS";
 constexpr std::string_view kAbsentText = "?";
 constexpr int kAbsentInteger = -1;
 
@@ -56,14 +61,14 @@ const GlobalKey kGlobalKeys[] = {
 // ---- Section records ------------------------------------------------------------------------
 
 struct IntegerKey {
-    std::string_view Key;
+    ks::IniKey Key;
     int& (*Field)(TsGeneralData&);
     int Default;
     // In a common section an absent key gives 0 at once; only a written -1 takes the parent's.
     bool AbsentIsZeroWhenMerged = false;
 };
 
-const IntegerKey kIntegerKeys[] = {
+constexpr IntegerKey kIntegerKeys[] = {
     {"COLOR", [](TsGeneralData& d) -> int& { return d.Color; }, clWhite},
     {"GLOW", [](TsGeneralData& d) -> int& { return d.GlowCount; }, 0, true},
     {"GLOWMARGIN", [](TsGeneralData& d) -> int& { return d.GlowMargin; }, 0, true},
@@ -88,11 +93,11 @@ const IntegerKey kIntegerKeys[] = {
 };
 
 struct FlagKey {
-    std::string_view Key;
+    ks::IniKey Key;
     bool TsGeneralData::*Field;
 };
 
-const FlagKey kFlagKeys[] = {
+constexpr FlagKey kFlagKeys[] = {
     {"RESERVEDBOOLEAN", &TsGeneralData::ReservedBoolean},
     {"GIVEOWNFONT", &TsGeneralData::GiveOwnFont},
     {"SHOWFOCUS", &TsGeneralData::ShowFocus},
@@ -100,19 +105,19 @@ const FlagKey kFlagKeys[] = {
 };
 
 struct TextKey {
-    std::string_view Key;
+    ks::IniKey Key;
     std::string TsGeneralData::*Field;
     std::string_view Default;
 };
 
-const TextKey kTextKeys[] = {
+constexpr TextKey kTextKeys[] = {
     {"GRADIENTDATA", &TsGeneralData::GradientData, " "},
     {"HOTGRADIENTDATA", &TsGeneralData::HotGradientData, ""},
 };
 
 bool IsTrue(std::string_view text)
 {
-    return UpperCaseAscii(text) == "TRUE";
+    return SameTextAscii(text, "TRUE");
 }
 
 void ParseGradients(TsGeneralData& d)
@@ -121,29 +126,135 @@ void ParseGradients(TsGeneralData& d)
     d.HotGradientArray = ParseGradient(d.HotGradientData);
 }
 
-// The next section of an inheritance chain, or none where the chain ends.
-std::optional<std::string> ParentOf(const TMemIniFile& ini, std::string_view section)
-{
-    std::string parent = ini.ReadString(section, kParentKey, kAbsentText);
-    if (parent.empty() || parent == kAbsentText || parent == section)
+// The sections an inherited lookup visits, in order, as positions in the text: the section, its
+// parent, the parent's parent ... Each section is listed once: a chain that comes back to a
+// section it has seen would only ask the same sections again. Found once per section and shared
+// by every key read from it, so a record costs one walk up its chain rather than one per key.
+class ParentChain {
+public:
+    ParentChain(const TMemIniFile& ini, std::string_view section, const TsSkinOptionsLimits& limits)
+    {
+        std::string_view current = section;
+        for (int depth = 0; depth <= limits.MaxParentDepth; ++depth) {
+            const int index = ini.IndexOfSection(current);
+            // An absent section holds no key and names no parent.
+            if (index < 0 || std::find(FSections.begin(), FSections.end(), index) != FSections.end())
+                break;
+            FSections.push_back(index);
+            const std::optional<std::string_view> parent = ini.FindValue(index, kParentKey);
+            if (!parent || parent->empty() || *parent == kAbsentText || *parent == current)
+                break;
+            current = *parent;
+        }
+    }
+
+    // The position of the section itself, -1 when the text has no such section.
+    int Own() const noexcept { return FSections.empty() ? -1 : FSections.front(); }
+
+    // The first value along the chain that is not the absent marker "?"; valueOf(position)
+    // gives a section's own value.
+    template <class ValueOf>
+    std::optional<std::string_view> Text(ValueOf valueOf) const
+    {
+        for (int index : FSections)
+            if (const std::optional<std::string_view> v = valueOf(index); v && *v != kAbsentText)
+                return v;
         return std::nullopt;
-    return parent;
+    }
+
+    // The first integer along the chain that is not -1, the absent marker (which an unparsable
+    // value reads as too).
+    template <class ValueOf>
+    int Integer(ValueOf valueOf, int def) const
+    {
+        for (int index : FSections)
+            if (const std::optional<std::string_view> v = valueOf(index)) {
+                const int value = IniInt(*v, kAbsentInteger);
+                if (value != kAbsentInteger)
+                    return value;
+            }
+        return def;
+    }
+
+private:
+    std::vector<int> FSections;
+};
+
+// The keys a record reads, as the slots of a SectionRows row: the integer keys, then the flags,
+// then the texts.
+constexpr size_t kFlagSlot = std::size(kIntegerKeys);
+constexpr size_t kTextSlot = kFlagSlot + std::size(kFlagKeys);
+constexpr size_t kSlotCount = kTextSlot + std::size(kTextKeys);
+
+constexpr ks::IniKey SlotKey(size_t slot)
+{
+    if (slot < kFlagSlot)
+        return kIntegerKeys[slot].Key;
+    if (slot < kTextSlot)
+        return kFlagKeys[slot - kFlagSlot].Key;
+    return kTextKeys[slot - kTextSlot].Key;
 }
 
-TsGeneralData ReadSectionRecord(const TMemIniFile& ini, const std::string& section,
+template <size_t... Slot>
+constexpr std::array<ks::IniKey, sizeof...(Slot)> SlotKeys(std::index_sequence<Slot...>)
+{
+    return {SlotKey(Slot)...};
+}
+
+constexpr auto kSlotKeys = SlotKeys(std::make_index_sequence<kSlotCount>());
+
+// What each section's own entries say for each record key: the value of the key's first entry
+// in that section, or none. Filled in one pass over the text's entries, so that a record reads
+// the rows of its chain instead of searching each of its sections for each key.
+class SectionRows {
+public:
+    explicit SectionRows(const TMemIniFile& ini) : FEntries(static_cast<size_t>(ini.SectionCount()) * kSlotCount)
+    {
+        for (int section = 0; section < ini.SectionCount(); ++section)
+            for (const ks::IniEntry& e : ini.EntriesAt(section))
+                if (const size_t slot = SlotOf(e); slot < kSlotCount && !At(section, slot))
+                    At(section, slot) = &e;
+    }
+
+    std::optional<std::string_view> Value(int section, size_t slot) const
+    {
+        const ks::IniEntry* e = FEntries[static_cast<size_t>(section) * kSlotCount + slot];
+        return e ? std::optional<std::string_view>(e->Value) : std::nullopt;
+    }
+
+private:
+    static size_t SlotOf(const ks::IniEntry& e)
+    {
+        for (size_t slot = 0; slot < kSlotCount; ++slot)
+            if (kSlotKeys[slot].Hash == e.KeyHash && SameTextAscii(kSlotKeys[slot].Name, e.Key))
+                return slot;
+        return kSlotCount;
+    }
+    const ks::IniEntry*& At(int section, size_t slot)
+    {
+        return FEntries[static_cast<size_t>(section) * kSlotCount + slot];
+    }
+
+    // The first entry of each slot's key in each section, or nullptr; they live in the text.
+    std::vector<const ks::IniEntry*> FEntries;
+};
+
+TsGeneralData ReadSectionRecord(const TMemIniFile& ini, const SectionRows& rows, const std::string& section,
     TsSystemColorFunc systemColor, const TsSkinOptionsLimits& limits)
 {
+    const ParentChain chain(ini, section, limits);
+    auto slot = [&](size_t i) { return [&rows, i](int index) { return rows.Value(index, i); }; };
     TsGeneralData d;
     d.SectionName = section;
-    d.ParentClass = ini.ReadString(section, kParentKey, "");
-    for (const IntegerKey& k : kIntegerKeys)
-        k.Field(d) = ReadInheritedInteger(ini, section, k.Key, k.Default, limits);
+    d.ParentClass = ini.FindValue(chain.Own(), kParentKey).value_or("");
+    for (size_t i = 0; i < std::size(kIntegerKeys); ++i)
+        kIntegerKeys[i].Field(d) = chain.Integer(slot(i), kIntegerKeys[i].Default);
     if (d.Color < 0)
         d.Color = systemColor(d.Color & 0xFF);
-    for (const FlagKey& k : kFlagKeys)
-        d.*k.Field = IsTrue(ReadInheritedString(ini, section, k.Key, "FALSE", limits));
-    for (const TextKey& k : kTextKeys)
-        d.*k.Field = ReadInheritedString(ini, section, k.Key, k.Default, limits);
+    for (size_t i = 0; i < std::size(kFlagKeys); ++i)
+        d.*kFlagKeys[i].Field = IsTrue(chain.Text(slot(kFlagSlot + i)).value_or("FALSE"));
+    for (size_t i = 0; i < std::size(kTextKeys); ++i)
+        d.*kTextKeys[i].Field = chain.Text(slot(kTextSlot + i)).value_or(kTextKeys[i].Default);
     ParseGradients(d);
     return d;
 }
@@ -152,19 +263,19 @@ TsGeneralData MergedRecord(const TacIniSections& common, const std::string& sect
 {
     TsGeneralData d;
     d.SectionName = section;
-    d.ParentClass = UpperCaseAscii(ReadSectionListString(common, section, kParentKey, "-1"));
+    d.ParentClass = UpperCaseAscii(ReadSectionListString(common, section, kParentKey.Name, "-1"));
     for (const IntegerKey& k : kIntegerKeys) {
-        int v = ReadSectionListInteger(common, section, k.Key, k.AbsentIsZeroWhenMerged ? 0 : kAbsentInteger);
+        int v = ReadSectionListInteger(common, section, k.Key.Name, k.AbsentIsZeroWhenMerged ? 0 : kAbsentInteger);
         if (v == kAbsentInteger)
             v = parent ? k.Field(*parent) : k.Default;
         k.Field(d) = v;
     }
     for (const FlagKey& k : kFlagKeys) {
-        std::string v = ReadSectionListString(common, section, k.Key, kAbsentText);
+        std::string v = ReadSectionListString(common, section, k.Key.Name, kAbsentText);
         d.*k.Field = v == kAbsentText ? parent && parent->*k.Field : IsTrue(v);
     }
     for (const TextKey& k : kTextKeys) {
-        std::string v = ReadSectionListString(common, section, k.Key, kAbsentText);
+        std::string v = ReadSectionListString(common, section, k.Key.Name, kAbsentText);
         d.*k.Field = v != kAbsentText ? v : parent ? parent->*k.Field : std::string(k.Default);
     }
     ParseGradients(d);
@@ -176,33 +287,17 @@ TsGeneralData MergedRecord(const TacIniSections& common, const std::string& sect
 std::string ReadInheritedString(const TMemIniFile& ini, std::string_view section,
     std::string_view key, std::string_view def, const TsSkinOptionsLimits& limits)
 {
-    std::string current(section);
-    for (int depth = 0; depth <= limits.MaxParentDepth; ++depth) {
-        std::string v = ini.ReadString(current, key, kAbsentText);
-        if (v != kAbsentText)
-            return v;
-        std::optional<std::string> parent = ParentOf(ini, current);
-        if (!parent)
-            break;
-        current = std::move(*parent);
-    }
-    return std::string(def);
+    const ks::IniKey k(key);
+    const ParentChain chain(ini, section, limits);
+    return std::string(chain.Text([&](int index) { return ini.FindValue(index, k); }).value_or(def));
 }
 
 int ReadInheritedInteger(const TMemIniFile& ini, std::string_view section, std::string_view key,
     int def, const TsSkinOptionsLimits& limits)
 {
-    std::string current(section);
-    for (int depth = 0; depth <= limits.MaxParentDepth; ++depth) {
-        int v = ini.ReadInteger(current, key, kAbsentInteger);
-        if (v != kAbsentInteger)
-            return v;
-        std::optional<std::string> parent = ParentOf(ini, current);
-        if (!parent)
-            break;
-        current = std::move(*parent);
-    }
-    return def;
+    const ks::IniKey k(key);
+    const ParentChain chain(ini, section, limits);
+    return chain.Integer([&](int index) { return ini.FindValue(index, k); }, def);
 }
 
 void ReadSkinGlobals(const TMemIniFile& ini, TsSkinData& data)
@@ -231,10 +326,11 @@ void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, TsSyste
     table.clear();
     TStringList names;
     ini.ReadSections(names);
+    const SectionRows rows(ini);
     TsGeneralDataArray records;
     records.reserve(static_cast<size_t>(names.Count()));
     for (int i = 0; i < names.Count(); ++i)
-        records.push_back(ReadSectionRecord(ini, names.Strings(i), systemColor, limits));
+        records.push_back(ReadSectionRecord(ini, rows, names.Strings(i), systemColor, limits));
     table = std::move(records);
 }
 
@@ -253,7 +349,7 @@ void MergeCommonSections(const TStrings& commonSections, TsGeneralDataArray& tab
         };
         if (named([&](const TsGeneralData& d) { return d.SectionName == section.Name; }) >= 0)
             continue;
-        const std::string parentName = UpperCaseAscii(ReadSectionListString(common, section.Name, kParentKey, "-1"));
+        const std::string parentName = UpperCaseAscii(ReadSectionListString(common, section.Name, kParentKey.Name, "-1"));
         const int parent = named([&](const TsGeneralData& d) { return UpperCaseAscii(d.SectionName) == parentName; });
         merged.push_back(MergedRecord(common, section.Name, parent >= 0 ? &merged[static_cast<size_t>(parent)] : nullptr));
     }

@@ -95,6 +95,47 @@ TEST(TMemIniFile, FirstOfDuplicateSectionsAndKeysWins)
     EXPECT_EQ(ini.ReadString("Edit", "", "?"), "");
 }
 
+// Small sections are searched in text order, large ones through a sorted index: both must find
+// the first of keys that differ only in letter case, and never a key of a later section of the
+// same name.
+TEST(TMemIniFile, FirstOfFoldedKeysWinsInSmallAndLargeSections)
+{
+    for (int filler : {2, 200}) {
+        SCOPED_TRACE("filler keys: " + std::to_string(filler));
+        std::string text = "[Big]\n";
+        for (int i = 0; i < filler; ++i)
+            text += "K" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+        text += "Dup=first\nDUP=second\ndup=third\n[BIG]\nDup=other section\nOnlyLater=x\n";
+        TMemIniFile ini;
+        ini.SetText(text);
+        EXPECT_EQ(ini.ReadString("big", "dUP", "?"), "first");
+        EXPECT_EQ(ini.ReadString("BIG", "k1", "?"), "1");
+        EXPECT_FALSE(ini.ValueExists("Big", "OnlyLater"));
+        EXPECT_FALSE(ini.ValueExists("Big", "Du"));
+        EXPECT_EQ(Keys(ini, "big").size(), static_cast<size_t>(filler) + 3);
+    }
+}
+
+TEST(TMemIniFile, SectionsAreReachableByPosition)
+{
+    TMemIniFile ini;
+    ini.SetText(kOptions);
+    EXPECT_EQ(ini.SectionCount(), 5);
+    EXPECT_EQ(ini.IndexOfSection("EDIT"), 1);
+    EXPECT_EQ(ini.IndexOfSection("spaced"), 3);
+    EXPECT_EQ(ini.IndexOfSection("Broken"), -1);
+    // The repeated [edit] keeps its own entries at its own position.
+    EXPECT_EQ(ini.FindValue(2, "color").value_or("?"), "5");
+    EXPECT_FALSE(ini.FindValue(1, "Color"));
+    EXPECT_EQ(ini.FindValue(1, "fontcolor").value_or("?"), "32768");
+    EXPECT_FALSE(ini.FindValue(-1, "Color"));
+    EXPECT_FALSE(ini.FindValue(5, "k"));
+    ASSERT_EQ(ini.EntriesAt(0).size(), 2u);
+    EXPECT_EQ(ini.EntriesAt(0)[1].Key, "Author");
+    EXPECT_EQ(ini.EntriesAt(0)[1].Value, "Me");
+    EXPECT_TRUE(ini.EntriesAt(7).empty());
+}
+
 TEST(TMemIniFile, AbsentSectionsAndKeysGiveTheDefault)
 {
     TMemIniFile ini;

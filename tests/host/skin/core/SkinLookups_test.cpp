@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace {
 
 TsGeneralData Section(std::string name, std::string parent = {})
@@ -159,6 +162,57 @@ TEST(SkinLookups, SectionImagesAreResolvedForEverySectionButGlobalInfo)
     EXPECT_EQ(t.sections[2].BorderIndex, 1);
     EXPECT_EQ(t.sections[2].ImgTopLeft, 7);
     EXPECT_EQ(t.sections[4].BorderIndex, -1);
+}
+
+// The once-per-load resolutions index the tables; FindMaskIn, the plain walk painters use, is
+// their oracle over every awkward shape: a repeated name whose record has a parent of its own,
+// loops, a self parent, a parent in another case or absent, an unnamed section.
+TEST(SkinLookups, ResolvedImagesAgreeWithThePlainLookup)
+{
+    TsGeneralDataArray sections;
+    const std::pair<const char*, const char*> shapes[] = {
+        {"GLOBALINFO", ""}, {"EDIT", ""}, {"BTN", "EDIT"}, {"EDIT", "BTN"}, {"A", "B"}, {"B", "A"},
+        {"SELF", "SELF"}, {"LOW", "btn"}, {"", "EDIT"}, {"ORPHAN", "NOWHERE"}, {"C", "A"},
+        {"TABTOP", "BTN"}, {"SCROLLSLIDERV", "TABTOP"},
+    };
+    for (const auto& [name, parent] : shapes)
+        sections.push_back(Section(name, parent));
+    TsMaskArray masks;
+    masks.push_back(Mask("BTN", "BORDERSMASK"));         // 0
+    masks.push_back(Mask("EDIT", "IMGTOPLEFT"));         // 1
+    masks.push_back(Mask("EDIT", "IMGTOPLEFT"));         // 2: never the first
+    masks.push_back(Mask("B", "IMGBTMRIGHT"));           // 3
+    masks.push_back(Mask("", "BORDERSMASK"));            // 4: of no section
+    masks.push_back(Mask("NOWHERE", "BORDERSMASK"));     // 5
+    masks.push_back(Mask("A", "IMGTOPRIGHT"));           // 6
+    masks.push_back(Mask("SCROLLSLIDERV", "GLYPHMASK")); // 7
+    masks.push_back(Mask("TABTOP", "PATTERN"));          // 8
+
+    TsGeneralDataArray resolved = sections;
+    ResolveSectionImages(resolved, masks);
+    for (size_t i = 1; i < resolved.size(); ++i) {
+        SCOPED_TRACE("section " + std::to_string(i));
+        const std::string& name = sections[i].SectionName;
+        auto plain = [&](const char* key) { return FindMaskIn(sections, masks, static_cast<int>(i), name, key); };
+        EXPECT_EQ(resolved[i].BorderIndex, plain("BORDERSMASK"));
+        EXPECT_EQ(resolved[i].ImgTopLeft, plain("IMGTOPLEFT"));
+        EXPECT_EQ(resolved[i].ImgTopRight, plain("IMGTOPRIGHT"));
+        EXPECT_EQ(resolved[i].ImgBottomLeft, plain("IMGBTMLEFT"));
+        EXPECT_EQ(resolved[i].ImgBottomRight, plain("IMGBTMRIGHT"));
+    }
+    // The second EDIT walks to its own parent; the first has none.
+    EXPECT_EQ(resolved[3].BorderIndex, 0);
+    EXPECT_EQ(resolved[1].BorderIndex, -1);
+    EXPECT_EQ(resolved[3].ImgTopLeft, 1);
+    EXPECT_EQ(resolved[10].ImgBottomRight, 3);
+    EXPECT_EQ(resolved[8].BorderIndex, -1);
+
+    const TsCommonIndexes c = ComputeCommonIndexes(sections, masks);
+    EXPECT_EQ(c.TabBorderMask[0], FindMaskIn(sections, masks, c.TabIndex[0], "TABTOP", "BORDERSMASK"));
+    EXPECT_EQ(c.TabBorderMask[0], 0);
+    EXPECT_EQ(c.SliderGlyph[0], 7);
+    EXPECT_EQ(c.SliderVPattern, 8);
+    EXPECT_EQ(c.SliderBorderMask[0], 0);
 }
 
 } // namespace

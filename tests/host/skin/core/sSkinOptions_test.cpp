@@ -208,6 +208,34 @@ TEST(sSkinOptions, ChainsEndAtTheDepthBound)
     EXPECT_EQ(ReadInheritedInteger(*ini, "S0", "GLOW", 0), 0);
     EXPECT_EQ(ReadInheritedInteger(*ini, "S8", "GLOW", 0), 7);
     EXPECT_EQ(ReadInheritedInteger(*ini, "S0", "GLOW", 0, TsSkinOptionsLimits{40}), 7);
+
+    // The section table walks the same chains.
+    TsGeneralDataArray table;
+    ReadSectionTable(*ini, table, FakeSystemColor);
+    EXPECT_EQ(table[0].GlowCount, 0);
+    EXPECT_EQ(table[8].GlowCount, 7);
+}
+
+// Within a section the first entry of a key decides, also when it is an absence marker: the
+// lookup then goes on to the parent, never to a later entry of the same key. The section table
+// and the single lookups must agree on that, and on keys written in any case.
+TEST(sSkinOptions, TheFirstEntryOfAKeyDecidesInTheTableAsInSingleLookups)
+{
+    const auto ini = Ini(
+        "[BASE]\nTCLEFT=5\nGRADIENTDATA=0;255;100;0;0\nshowfocus=TRUE\n"
+        "[CHILD]\nparentclass=BASE\ntcleft=-1\nTCLEFT=7\nGradientData=?\nGRADIENTDATA=1;2;3;0;0\n"
+        "color=$10\nShowFocus=?\nSHOWFOCUS=FALSE\n");
+    TsGeneralDataArray table;
+    ReadSectionTable(*ini, table, FakeSystemColor);
+    const TsGeneralData& child = Find(table, "CHILD");
+    EXPECT_EQ(child.ParentClass, "BASE");
+    EXPECT_EQ(child.FontColor[1], 5);
+    EXPECT_EQ(child.GradientData, "0;255;100;0;0");
+    EXPECT_TRUE(child.ShowFocus);
+    EXPECT_EQ(child.Color, 16);
+    EXPECT_EQ(ReadInheritedInteger(*ini, "CHILD", "TCLEFT", 0), child.FontColor[1]);
+    EXPECT_EQ(ReadInheritedString(*ini, "CHILD", "GRADIENTDATA", ""), child.GradientData);
+    EXPECT_EQ(ReadInheritedString(*ini, "CHILD", "SHOWFOCUS", ""), "TRUE");
 }
 
 TEST(sSkinOptions, SystemColoursResolveOnlyForTheNormalState)
