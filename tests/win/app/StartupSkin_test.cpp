@@ -1,0 +1,97 @@
+// The main form loads its skin while it streams: the internal skin when the stored skin
+// directory holds none of that name, and a skin folder placed there when it does.
+#include "app/UnitTable.h"
+#include "app/Unit2.h"
+#include "app/passwords.h"
+#include "skin/core/acSkinPack.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sStoredSkins.h"
+#include "vcl/Streams.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// The folder the main form's resource names as the skin directory.
+const std::filesystem::path kStoredSkinDirectory = L"C:\\Program Files\\Brevik 2007\\SkinPack\\Skins";
+
+class StartupSkinTest : public VclFixture {
+protected:
+    static void SetUpTestSuite() { InitializeUnits(); }
+    static void TearDownTestSuite() { FinalizeUnits(); }
+
+    void TearDown() override
+    {
+        FreeForm();
+        std::error_code ignored; // a test that failed half-way may have left nothing to remove
+        std::filesystem::remove_all(kStoredSkinDirectory / L"Terminal4bit", ignored);
+        VclFixture::TearDown();
+    }
+
+    TsSkinManager& CreateMainForm()
+    {
+        Application->CreateForm(Form1);
+        auto* manager = Form1 ? dynamic_cast<TsSkinManager*>(Form1->FindComponent("sSkinManager1")) : nullptr;
+        if (!manager)
+            throw Exception("the main form has no skin manager");
+        return *manager;
+    }
+
+    static void FreeForm()
+    {
+        if (Form1)
+            Form1->Free();
+        Form1 = nullptr;
+    }
+};
+
+TEST_F(StartupSkinTest, InternalSkinIsLoadedWhileTheFormStreams)
+{
+    TsSkinManager& manager = CreateMainForm();
+    EXPECT_TRUE(manager.Active());
+    EXPECT_TRUE(manager.SkinData.SkinActive);
+    EXPECT_EQ(manager.SkinName(), L"Terminal4bit (internal)");
+    EXPECT_DOUBLE_EQ(manager.SkinData.Version, 6.4);
+    for (const char* section : {"EDIT", "BUTTON", "CHECKBOX", "GROUPBOX", "FORM", "HINT", "MENUITEM"})
+        EXPECT_GE(manager.FindSection(section), 0) << section;
+    EXPECT_GE(manager.FindMask(manager.FindSection("BUTTON"), "BUTTON", "BORDERSMASK"), 0);
+}
+
+TEST_F(StartupSkinTest, SkinFolderInTheStoredDirectoryIsTakenInstead)
+{
+    // The folder skin is the internal one unpacked, with a description of its own, so the test
+    // can tell which of the two was loaded.
+    std::filesystem::path folder = kStoredSkinDirectory / L"Terminal4bit";
+    {
+        TsSkinManager& manager = CreateMainForm();
+        TacSkinConvertor convertor;
+        convertor.SetPackedData(&manager.InternalSkins()->Items(0)->Data());
+        convertor.ExtractPackedEntries();
+        std::filesystem::create_directories(folder);
+        for (const TacImageItem& item : convertor.Items()) {
+            std::ofstream out(folder / item.Name, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(item.Stream->Memory()), static_cast<std::streamsize>(item.Stream->Size()));
+        }
+        std::string options(reinterpret_cast<const char*>(convertor.Options()->Memory()),
+                            static_cast<size_t>(convertor.Options()->Size()));
+        const size_t at = options.find("DESCRIPTION=");
+        ASSERT_NE(at, std::string::npos);
+        options.insert(at + 12, "From the skin folder. ");
+        std::ofstream(folder / "Options.dat", std::ios::binary) << options;
+        convertor.SetPackedData(nullptr);
+        FreeForm();
+    }
+
+    TsSkinManager& manager = CreateMainForm();
+    EXPECT_EQ(manager.SkinName(), L"Terminal4bit");
+    EXPECT_TRUE(manager.SkinData.SkinActive);
+    EXPECT_EQ(manager.SkinData.Description.rfind("From the skin folder. ", 0), 0u) << manager.SkinData.Description;
+    EXPECT_GE(manager.FindSection("EDIT"), 0);
+}
+
+} // namespace
