@@ -3,9 +3,15 @@
 
 #include "vcl/Forms.h"
 
+#include "vcl/Dialogs.h"
 #include "vcl/ExtCtrls.h"
+#include "vcl/ImgList.h"
+#include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/Shapes.h"
+#include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
+#include "vcl/TrayIcon.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
@@ -61,7 +67,8 @@ const ks::ClassInfo& TApplication::ClassInfo() const noexcept
 }
 
 TApplication::TApplication(TComponent* owner)
-    : TComponent(owner), FWindow(std::make_unique<Window>(*this)), FIcon(std::make_unique<TIcon>())
+    : TComponent(owner), FWindow(std::make_unique<Window>(*this)), FIcon(std::make_unique<TIcon>()),
+      FHints(std::make_unique<THintController>())
 {
     // The program's icon, when its resources carry one under the usual name.
     if (HANDLE icon = LoadImageW(ks::Instance(), L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
@@ -74,6 +81,8 @@ void TApplication::BeforeDestruction()
 {
     if (!ComponentState().Contains(csDestroying))
         Destroying();
+    // The hint machinery keeps its window to the end, but forgets the forms' controls now.
+    FHints->CancelHint();
     DestroyComponents();
     if (HWND wnd = FWindow->Handle())
         DestroyWindow(wnd);
@@ -85,9 +94,20 @@ void TApplication::Initialize()
     if (FInitialized)
         return;
     FInitialized = true;
-    ks::RegisterFormsClasses();
-    ks::RegisterExtCtrlsClasses();
+    ks::RegisterLibraryClasses();
     Handle();
+}
+
+void ks::RegisterLibraryClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    RegisterColorIdents();
+    RegisterCursorIdents();
+    RegisterClasses<TForm, TMessageForm, TTimer, TEdit, TMemo, TButton, TCheckBox, TGroupBox, TLabel, TShape, TImage,
+                    TMenuItem, TMainMenu, TPopupMenu, TTrayIcon, THintWindow, TImageList>();
 }
 
 void TApplication::FormCreated(TCustomForm* form, bool mainCandidate)
@@ -147,6 +167,12 @@ bool TApplication::ProcessMessage(MSG& msg)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    // The hints follow what the message did: the control under the mouse, a click, a key.
+    try {
+        FHints->MessageHandled(msg);
+    } catch (...) {
+        HandleException(this, std::current_exception());
+    }
     return true;
 }
 
@@ -167,7 +193,12 @@ bool TApplication::IsKeyMsg(const MSG& msg)
 
 void TApplication::Idle()
 {
-    DoMouseIdle();
+    try {
+        DoMouseIdle();
+        FHints->MouseMoved(ks::MouseControl());
+    } catch (...) {
+        HandleException(this, std::current_exception());
+    }
     WaitMessage();
 }
 

@@ -92,6 +92,9 @@ public:
     // 1-, 4-, 8-, 24- and 32-bit bitmaps are written as they are; 15- and 16-bit ones as 24-bit.
     // An empty bitmap writes nothing.
     void SaveToStream(TStream& stream) const override;
+    // Form resources keep the BMP file behind its byte count.
+    void ReadData(TStream& stream) override { ReadSizedData(stream); }
+    void WriteData(TStream& stream) const override { WriteSizedData(stream); }
 
     // Replaces the image with a copy of view's pixels in the given format (which must match
     // view.bpp; indexed formats take palette as their colour table).

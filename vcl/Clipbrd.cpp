@@ -44,14 +44,7 @@ public:
 
 private:
     struct Sink {
-        void WndProc(TMessage& m)
-        {
-            // Messages of the window's creation arrive before its handle is known here.
-            if (Window)
-                m.Result = DefWindowProcW(Window, m.Msg, m.WParam, m.LParam);
-            else
-                m.Result = m.Msg == WM_NCCREATE;
-        }
+        void WndProc(TMessage& m) { m.Result = DefWindowProcW(Window, m.Msg, m.WParam, m.LParam); }
         HWND Window = nullptr;
     };
 

@@ -10,11 +10,6 @@
 const ks::ClassInfo TMessageForm::StaticClassInfo{"TMessageForm", &TForm::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TMessageForm::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void RegisterDialogClasses()
-{
-    RegisterClasses<TMessageForm>();
-}
-
 namespace {
 
 struct ButtonKind {

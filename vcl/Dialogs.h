@@ -30,6 +30,3 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
 int MessageDlg(const std::wstring& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
 // A dialog with the text, the application's title as caption and one OK button.
 void ShowMessage(const std::wstring& text);
-
-// Makes TMessageForm known to the form reader (its skin hooks look it up by name).
-void RegisterDialogClasses();

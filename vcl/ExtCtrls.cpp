@@ -26,15 +26,6 @@ const ks::ClassInfo& TTimer::ClassInfo() const noexcept
     return StaticClassInfo;
 }
 
-void ks::RegisterExtCtrlsClasses()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    RegisterClasses<TTimer>();
-}
-
 TTimer::TTimer(TComponent* owner) : TComponent(owner)
 {
     FWindowHandle = AllocateHWnd(TWndMethod(this, &TTimer::WndProc));

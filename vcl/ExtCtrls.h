@@ -47,8 +47,3 @@ private:
     // Set while OnTimer runs; the destructor raises it so the tick knows the timer is gone.
     bool* FGone = nullptr;
 };
-
-namespace ks {
-// Makes TTimer known to the form reader; calling it again does nothing.
-void RegisterExtCtrlsClasses();
-} // namespace ks

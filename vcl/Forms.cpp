@@ -81,6 +81,7 @@ constexpr ks::PropertyInfo FormProps[] = {
     ks::Prop<&TCustomForm::StreamClientWidth, &TCustomForm::SetClientWidth>("ClientWidth"),
     ks::Prop<&TCustomForm::FormStyle, &TCustomForm::SetFormStyle>("FormStyle").DefaultIs(fsNormal),
     ks::Prop<&TCustomForm::Icon>("Icon"),
+    ks::Prop<&TCustomForm::Menu, &TCustomForm::SetMenu>("Menu"),
     ks::Prop<&TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch>("PixelsPerInch").NotStored(),
     ks::Prop<&TCustomForm::Position, &TCustomForm::SetPosition>("Position").DefaultIs(poDesigned),
     ks::Prop<&TCustomForm::TextHeight, &TCustomForm::SetTextHeight>("TextHeight").NotStored(),
@@ -116,17 +117,6 @@ const ks::ClassInfo& TForm::ClassInfo() const noexcept
 void ks::SetNextFormCreation(FormCreation creation)
 {
     tNextCreation = std::move(creation);
-}
-
-void ks::RegisterFormsClasses()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    RegisterColorIdents();
-    RegisterCursorIdents();
-    RegisterClasses<TForm>();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -271,6 +261,46 @@ void TCustomForm::CreateWnd()
     HICON icon = FIcon->Empty() ? (Application ? Application->Icon()->Handle() : nullptr) : FIcon->Handle();
     if (icon)
         SendMessageW(HandleIfAllocated(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    if (FMenu && !Parent())
+        FMenu->SetWindowHandle(HandleIfAllocated());
+}
+
+void TCustomForm::DestroyWnd()
+{
+    // DestroyWindow would destroy the attached bar too, which belongs to its menu.
+    if (FMenu && FMenu->WindowHandle() == HandleIfAllocated())
+        FMenu->SetWindowHandle(nullptr);
+    TScrollingWinControl::DestroyWnd();
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu)
+{
+    if (menu == FMenu)
+        return;
+    if (FMenu) {
+        FMenu->RemoveFreeNotification(this);
+        if (FMenu->WindowHandle() && FMenu->WindowHandle() == HandleIfAllocated())
+            FMenu->SetWindowHandle(nullptr);
+    }
+    FMenu = menu;
+    if (!FMenu)
+        return;
+    FMenu->FreeNotification(this);
+    if (HandleAllocated() && !Parent())
+        FMenu->SetWindowHandle(HandleIfAllocated());
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation)
+{
+    TScrollingWinControl::Notification(component, operation);
+    if (operation == opRemove && component == FMenu)
+        SetMenu(nullptr);
+}
+
+void TCustomForm::WMMenuMessage(TMessage& m)
+{
+    if (!FMenu || !FMenu->HandleMenuMessage(m))
+        TScrollingWinControl::Dispatch(m);
 }
 
 TRect TCustomForm::ClientRect() const
@@ -281,7 +311,7 @@ TRect TCustomForm::ClientRect() const
     DWORD exStyle = 0;
     FrameStyles(style, exStyle);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    AdjustWindowRectEx(&frame, style, FMenu != nullptr, exStyle);
     return {0, 0, std::max(0, static_cast<int>(Width() - (frame.right - frame.left))),
             std::max(0, static_cast<int>(Height() - (frame.bottom - frame.top)))};
 }
@@ -693,25 +723,31 @@ void TCustomForm::DefocusControl(TWinControl* control, bool removing)
 void TCustomForm::CMDialogKey(TWMKey& m)
 {
     const TShiftState shift = KeyDataToShiftState(m.KeyData());
+    const bool navigation = !shift.Contains(ssAlt);
     switch (m.CharCode()) {
     case VK_TAB:
-        if (shift.Contains(ssCtrl) || shift.Contains(ssAlt))
+        if (navigation && !shift.Contains(ssCtrl)) {
+            SelectNext(FActiveControl, !shift.Contains(ssShift), true);
+            m.SetResult(1);
             return;
-        SelectNext(FActiveControl, !shift.Contains(ssShift), true);
-        m.SetResult(1);
-        return;
+        }
+        break;
     case VK_LEFT:
     case VK_RIGHT:
     case VK_UP:
     case VK_DOWN:
+        if (!navigation)
+            break;
         if (FActiveControl && FActiveControl->Parent()) {
             FActiveControl->Parent()->SelectNext(FActiveControl, m.CharCode() == VK_RIGHT || m.CharCode() == VK_DOWN, false);
             m.SetResult(1);
         }
         return;
     default:
-        return;
+        break;
     }
+    // Enter, Escape and the rest go to the controls, so the default or cancel button can click.
+    TScrollingWinControl::CMDialogKey(m);
 }
 
 // ---- events ---------------------------------------------------------------------------------
@@ -766,6 +802,10 @@ void TCustomForm::Dispatch(TMessage& m)
     case CM_SHOWINGCHANGED: CMShowingChanged(m); break;
     case CM_RELEASE: CMRelease(m); break;
     case CM_DIALOGKEY: { TWMKey v(m); CMDialogKey(v); break; }
+    case WM_COMMAND: WMMenuMessage(m); break;
+    case WM_INITMENUPOPUP: WMMenuMessage(m); break;
+    case WM_MEASUREITEM: WMMenuMessage(m); break;
+    case WM_DRAWITEM: WMMenuMessage(m); break;
     default: TScrollingWinControl::Dispatch(m); break;
     }
 }

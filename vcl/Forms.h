@@ -6,7 +6,9 @@
 // with its global Screen.
 
 #include "vcl/Controls.h"
+#include "vcl/Hints.h"
 #include "vcl/Icon.h"
+#include "vcl/Menus.h"
 
 #include <exception>
 #include <functional>
@@ -119,6 +121,10 @@ public:
     void SetAlphaBlendValue(uint8_t value);
     TIcon* Icon() const noexcept { return FIcon.get(); }
     void SetIcon(TIcon* icon) { FIcon->Assign(icon); }
+    // The menu bar: attached to the window whenever there is one, handed the window's menu
+    // messages, and forgotten when it is freed. nullptr takes the bar away.
+    TMainMenu* Menu() const noexcept { return FMenu; }
+    void SetMenu(TMainMenu* menu);
     TCanvas& Canvas() noexcept { return *FCanvas; }
     // Streams of other tools carry these; they are read and ignored.
     int PixelsPerInch() const noexcept { return 96; }
@@ -179,8 +185,10 @@ public:
 
 protected:
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    void DestroyWnd() override;
     void PaintWindow(HDC dc) override;
     virtual void DoCreate();
     virtual void DoDestroy();
@@ -196,6 +204,8 @@ protected:
     void CMShowingChanged(TMessage& m);
     void CMRelease(TMessage& m);
     void CMDialogKey(TWMKey& m);
+    // WM_COMMAND, WM_INITMENUPOPUP, WM_MEASUREITEM and WM_DRAWITEM: the menu bar's first.
+    void WMMenuMessage(TMessage& m);
 
 private:
     // The window styles of BorderStyle, BorderIcons and FormStyle.
@@ -218,6 +228,7 @@ private:
     bool FAlphaBlend = false;
     uint8_t FAlphaBlendValue = 255;
     std::unique_ptr<TIcon> FIcon;
+    TMainMenu* FMenu = nullptr;
     std::unique_ptr<TControlCanvas> FCanvas;
     bool FActive = false;
     TWinControl* FActiveControl = nullptr;
@@ -320,9 +331,24 @@ public:
     TNotifyEvent OnModalEnd() const noexcept { return FOnModalEnd; }
     void SetOnModalEnd(TNotifyEvent handler) noexcept { FOnModalEnd = handler; }
 
-    // Whether controls show hints at all (read by the hint machinery).
-    bool ShowHint() const noexcept { return FShowHint; }
-    void SetShowHint(bool value) noexcept { FShowHint = value; }
+    // ---- hints: the values live in the application's hint machinery, which the message loop
+    // feeds; the pauses are in milliseconds.
+    THintController& Hints() noexcept { return *FHints; }
+    // Whether controls show hints at all; switching it off hides the hint shown.
+    bool ShowHint() const noexcept { return FHints->ShowHint(); }
+    void SetShowHint(bool value) { FHints->SetShowHint(value); }
+    int HintPause() const noexcept { return FHints->HintPause(); }
+    void SetHintPause(int value) noexcept { FHints->SetHintPause(value); }
+    int HintShortPause() const noexcept { return FHints->HintShortPause(); }
+    void SetHintShortPause(int value) noexcept { FHints->SetHintShortPause(value); }
+    int HintHidePause() const noexcept { return FHints->HintHidePause(); }
+    void SetHintHidePause(int value) noexcept { FHints->SetHintHidePause(value); }
+    TShowHintEvent OnShowHint() const noexcept { return FHints->OnShowHint(); }
+    void SetOnShowHint(TShowHintEvent handler) noexcept { FHints->SetOnShowHint(handler); }
+    THintWindowClass HintWindowClass() const noexcept { return FHints->HintWindowClass(); }
+    // nullptr puts back THintWindow.
+    void SetHintWindowClass(THintWindowClass value) { FHints->SetHintWindowClass(value); }
+    void CancelHint() { FHints->CancelHint(); }
 
 private:
     class Window;
@@ -346,10 +372,10 @@ private:
     bool FTerminated = false;
     bool FMainFormOnTaskbar = false;
     bool FShowMainForm = true;
-    bool FShowHint = true;
     bool FInitialized = false;
     std::wstring FTitle;
     std::unique_ptr<TIcon> FIcon;
+    std::unique_ptr<THintController> FHints;
     std::vector<TWindowHook> FHooks;
     int FModalLevel = 0;
     TNotifyEvent FOnModalBegin;
@@ -418,7 +444,10 @@ extern TApplication* Application;
 extern TScreen* Screen;
 
 namespace ks {
-// The library's classes the form reader creates by name (TForm), the colour and cursor
-// identifiers. TApplication::Initialize calls it; calling it again does nothing.
-void RegisterFormsClasses();
+// Makes every streamable class of the library (forms, timers, standard controls, shapes,
+// menus, the tray icon, hint windows, message forms, image lists) and the colour and cursor
+// identifiers known to the form reader, so that a form resource may use them without the
+// program registering each one. TApplication::Initialize calls it; calling it again does
+// nothing.
+void RegisterLibraryClasses();
 } // namespace ks

@@ -1,6 +1,7 @@
 #include "vcl/Graphics.h"
 
 #include "vcl/Bitmap.h"
+#include "vcl/FormStreaming.h"
 #include "vcl/Icon.h"
 #include "vcl/Jpeg.h"
 #include "vcl/Streams.h"
@@ -21,6 +22,9 @@ constexpr const char* kNoBrush = "Cannot create a brush";
 constexpr const char* kNoPen = "Cannot create a pen";
 constexpr const char* kTooLarge = "Picture data is too large";
 constexpr const char* kUnknownExtension = "Unknown picture file extension (.%s)";
+constexpr const char* kDataTruncated = "Picture data ends early";
+constexpr const char* kDataTrailing = "Picture data is followed by other bytes";
+constexpr const char* kUnknownGraphicClass = "Unknown picture class %s";
 
 // The default face of the forms; under Wine fonts-wine provides it.
 constexpr const wchar_t* kDefaultFontName = L"Tahoma";
@@ -670,6 +674,43 @@ std::vector<uint8_t> TGraphic::ReadRest(TStream& stream)
     return bytes;
 }
 
+void TGraphic::DefineProperties(TFiler& filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, !Empty());
+}
+
+void TGraphic::ReadSizedData(TStream& stream)
+{
+    uint8_t count[4];
+    if (stream.Remaining() < sizeof count)
+        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+    stream.ReadBuffer(count, sizeof count);
+    const uint64_t size = uint64_t{count[0]} | uint64_t{count[1]} << 8 | uint64_t{count[2]} << 16 |
+                          uint64_t{count[3]} << 24;
+    const uint64_t remaining = stream.Remaining();
+    if (size > remaining)
+        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+    if (size < remaining)
+        throw EReadError(kDataTrailing, ks::FormError::TrailingData);
+    LoadFromStream(stream);
+}
+
+void TGraphic::WriteSizedData(TStream& stream) const
+{
+    TMemoryStream bytes;
+    SaveToStream(bytes);
+    const std::span<const uint8_t> data = bytes.Bytes();
+    if (data.size() > UINT32_MAX)
+        throw EInvalidGraphic(kTooLarge);
+    const auto size = static_cast<uint32_t>(data.size());
+    const uint8_t count[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                              static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+    stream.WriteBuffer(count, sizeof count);
+    stream.WriteBuffer(data.data(), data.size());
+}
+
 void TGraphic::LoadFromFile(const std::wstring& fileName)
 {
     TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
@@ -733,6 +774,51 @@ TGraphicFactory TPicture::FileFormat(std::wstring_view extension)
         if (f.extension == ext)
             return f.factory;
     return nullptr;
+}
+
+void TPicture::DefineProperties(TFiler& filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); },
+        FGraphic && !FGraphic->Empty());
+}
+
+void TPicture::ReadData(TStream& stream)
+{
+    uint8_t length = 0;
+    if (stream.Remaining() < 1)
+        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+    stream.ReadBuffer(&length, 1);
+    if (stream.Remaining() < length)
+        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+    std::string name(length, '\0');
+    stream.ReadBuffer(name.data(), name.size());
+    if (name.empty()) {
+        Replace(nullptr);
+        return;
+    }
+    // The formats are few: one picture of each is made until one answers to the name.
+    std::unique_ptr<TGraphic> graphic;
+    for (const FormatEntry& f : FileFormats()) {
+        graphic = f.factory();
+        if (graphic->ClassName() == name)
+            break;
+        graphic.reset();
+    }
+    if (!graphic)
+        throw EReadError(Format(kUnknownGraphicClass, {name}), ks::FormError::UnknownClass);
+    graphic->ReadData(stream);
+    Replace(std::move(graphic));
+}
+
+void TPicture::WriteData(TStream& stream) const
+{
+    const std::string name = FGraphic->ClassName();
+    const auto length = static_cast<uint8_t>(std::min<size_t>(name.size(), 255));
+    stream.WriteBuffer(&length, 1);
+    stream.WriteBuffer(name.data(), length);
+    FGraphic->WriteData(stream);
 }
 
 void TPicture::Changed()

@@ -274,6 +274,13 @@ public:
     virtual void SaveToStream(TStream& stream) const = 0;
     void LoadFromFile(const std::wstring& fileName);
 
+    // The picture as form resources store it (the "Data" binary property): the file bytes,
+    // except where a class adds a frame of its own. ReadData takes the whole stream.
+    virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
+    virtual void WriteData(TStream& stream) const { SaveToStream(stream); }
+    // "Data", written for a picture that is not empty.
+    void DefineProperties(TFiler& filer) override;
+
     TNotifyEvent OnChange() const noexcept { return FOnChange; }
     void SetOnChange(TNotifyEvent handler) noexcept { FOnChange = handler; }
     TProgressEvent OnProgress() const noexcept { return FOnProgress; }
@@ -281,6 +288,11 @@ public:
 
 protected:
     virtual void Changed();
+    // The frame bitmaps and JPEG pictures put around their file bytes in form resources: a
+    // 32-bit little-endian byte count, then exactly that many bytes. A count that disagrees
+    // with the bytes present raises EReadError.
+    void ReadSizedData(TStream& stream);
+    void WriteSizedData(TStream& stream) const;
     void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
                   const TRect& r, const std::wstring& msg);
     // The rest of the stream, refused with EInvalidGraphic beyond kMaxGraphicBytes.
@@ -333,7 +345,14 @@ public:
     // The factory for an extension, or nullptr.
     static TGraphicFactory FileFormat(std::wstring_view extension);
 
+    // "Data": the picture's class name as a length byte and ASCII, then the picture's own
+    // data; written while the picture is not empty. A name of no registered format raises
+    // EReadError; a length of 0 empties the picture.
+    void DefineProperties(TFiler& filer) override;
+
 private:
+    void ReadData(TStream& stream);
+    void WriteData(TStream& stream) const;
     void Replace(std::unique_ptr<TGraphic> graphic);
     void Changed();
 

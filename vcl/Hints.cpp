@@ -10,11 +10,6 @@
 const ks::ClassInfo THintWindow::StaticClassInfo{"THintWindow", &TCustomControl::StaticClassInfo, {}, {}};
 const ks::ClassInfo& THintWindow::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void RegisterHintClasses()
-{
-    RegisterClasses<THintWindow>();
-}
-
 namespace {
 
 // The text of a hint is what comes before the first "|"; the rest is the long hint a status
@@ -113,10 +108,7 @@ void THintWindow::Paint()
 }
 
 // ---------------------------------------------------------------------------------------------
-THintController::THintController()
-{
-    FTimerWindow = AllocateHWnd(TWndMethod(this, &THintController::TimerMessage));
-}
+THintController::THintController() = default;
 
 THintController::~THintController()
 {
@@ -128,23 +120,25 @@ THintController::~THintController()
 
 void THintController::TimerMessage(TMessage& message)
 {
-    if (message.Msg == WM_TIMER && FTimerWindow) {
-        if (message.WParam == ShowTimer) {
-            StopTimer(ShowTimer);
-            ActivateHint();
-        } else if (message.WParam == HideTimer) {
-            HideHint();
-        }
+    if (message.Msg != WM_TIMER) {
+        message.Result = DefWindowProcW(FTimerWindow, message.Msg, message.WParam, message.LParam);
         return;
     }
-    // Messages of the window's creation arrive before its handle is known here.
-    message.Result = FTimerWindow ? DefWindowProcW(FTimerWindow, message.Msg, message.WParam, message.LParam)
-                                  : message.Msg == WM_NCCREATE;
+    if (message.WParam == ShowTimer) {
+        StopTimer(ShowTimer);
+        ActivateHint();
+    } else if (message.WParam == HideTimer) {
+        HideHint();
+    }
 }
 
 void THintController::StartTimer(UINT_PTR id, int ms)
 {
     StopTimer(id);
+    // The application makes its controller before any window may exist: the timer window
+    // comes with the first hint pause.
+    if (!FTimerWindow)
+        FTimerWindow = AllocateHWnd(TWndMethod(this, &THintController::TimerMessage));
     ks::Sys().SetTimer(FTimerWindow, id, static_cast<UINT>(std::max(ms, 1)), nullptr);
 }
 

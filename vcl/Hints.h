@@ -101,6 +101,7 @@ public:
 
     // The current hint window, or nullptr before the first hint.
     THintWindow* HintWindow() const noexcept { return FHintWindow; }
+    // The window the pause timers run on; nullptr until the first pause starts.
     HWND TimerWindow() const noexcept { return FTimerWindow; }
 
     // The application calls this after dispatching each message of its loop: mouse moves and
@@ -134,6 +135,3 @@ private:
     bool FHintActive = false;
     HWND FTimerWindow = nullptr;
 };
-
-// Makes THintWindow known to the form reader.
-void RegisterHintClasses();

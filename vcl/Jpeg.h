@@ -33,6 +33,9 @@ public:
     void LoadFromBytes(std::span<const uint8_t> bytes, const ks::JpegLimits& limits = {});
     // Writes the bytes the picture was loaded from; an empty picture writes nothing.
     void SaveToStream(TStream& stream) const override;
+    // Form resources keep the JPEG file behind its byte count.
+    void ReadData(TStream& stream) override { ReadSizedData(stream); }
+    void WriteData(TStream& stream) const override { WriteSizedData(stream); }
 
 private:
     std::vector<uint8_t> FData;

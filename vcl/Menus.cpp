@@ -185,11 +185,6 @@ const ks::ClassInfo& TMenu::ClassInfo() const noexcept { return StaticClassInfo;
 const ks::ClassInfo& TMainMenu::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TPopupMenu::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void RegisterMenuClasses()
-{
-    RegisterClasses<TMenuItem, TMainMenu, TPopupMenu>();
-}
-
 // ---------------------------------------------------------------------------------------------
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), FCommand(Commands().Allocate())
 {
@@ -797,9 +792,5 @@ void TPopupList::WndProc(TMessage& message)
     default:
         break;
     }
-    // Messages of the window's creation arrive before its handle is known here.
-    if (FWindow)
-        message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam);
-    else
-        message.Result = message.Msg == WM_NCCREATE;
+    message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam);
 }

@@ -322,6 +322,3 @@ class EMenuError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// Makes the menu classes known to the form reader.
-void RegisterMenuClasses();

@@ -28,11 +28,6 @@ const ks::ClassInfo TImage::StaticClassInfo{"TImage", &TGraphicControl::StaticCl
 const ks::ClassInfo& TShape::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TImage::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void RegisterShapeClasses()
-{
-    RegisterClasses<TShape, TImage>();
-}
-
 // ---------------------------------------------------------------------------------------------
 TShape::TShape(TComponent* owner)
     : TGraphicControl(owner), FBrush(std::make_unique<TBrush>()), FPen(std::make_unique<TPen>())

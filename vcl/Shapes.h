@@ -65,6 +65,3 @@ private:
     bool FCenter = false;
     bool FTransparent = false;
 };
-
-// Makes TShape and TImage known to the form reader.
-void RegisterShapeClasses();

@@ -113,11 +113,6 @@ const ks::ClassInfo& TGroupBox::ClassInfo() const noexcept { return StaticClassI
 const ks::ClassInfo& TCustomLabel::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TLabel::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void RegisterStdControls()
-{
-    RegisterClasses<TEdit, TMemo, TButton, TCheckBox, TGroupBox, TLabel>();
-}
-
 bool ShowControlPopupMenu(TControl& control, TMessage& message)
 {
     auto* menu = control.PopupMenu<TPopupMenu>();
@@ -490,32 +485,36 @@ void TButton::Click()
 void TButton::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
-    case CN_COMMAND:
-        if (HIWORD(m.WParam) == BN_CLICKED)
-            Click();
-        break;
-    case CM_FOCUSCHANGED: {
-        TCMControl v(m);
-        TControl* focused = v.LParamControl();
-        FActive = dynamic_cast<TButton*>(focused) ? focused == this : FDefault;
-        SetButtonStyle(FActive);
-        TButtonControl::Dispatch(m);
-        break;
+    case CN_COMMAND: { TWMCommand v(m); CNCommand(v); break; }
+    case CM_FOCUSCHANGED: { TCMControl v(m); CMFocusChanged(v); break; }
+    case CM_DIALOGKEY: { TWMKey v(m); CMDialogKey(v); break; }
+    default: TButtonControl::Dispatch(m); break;
     }
-    case CM_DIALOGKEY: {
-        TWMKey key(m);
-        bool pressed = (key.CharCode() == VK_RETURN && FActive) || (key.CharCode() == VK_ESCAPE && FCancel);
-        if (pressed && KeyDataToShiftState(key.KeyData()).Empty() && CanFocus()) {
-            Click();
-            m.Result = 1;
-        } else {
-            TButtonControl::Dispatch(m);
-        }
-        break;
-    }
-    default:
-        TButtonControl::Dispatch(m);
-        break;
+}
+
+void TButton::CNCommand(TWMCommand& m)
+{
+    if (m.NotifyCode() == BN_CLICKED)
+        Click();
+}
+
+void TButton::CMFocusChanged(TCMControl& m)
+{
+    // Enter presses the focused button; with the focus elsewhere, the default one.
+    TControl* focused = m.LParamControl();
+    FActive = dynamic_cast<TButton*>(focused) ? focused == this : FDefault;
+    SetButtonStyle(FActive);
+    TButtonControl::Dispatch(m.Message());
+}
+
+void TButton::CMDialogKey(TWMKey& m)
+{
+    const bool pressed = (m.CharCode() == VK_RETURN && FActive) || (m.CharCode() == VK_ESCAPE && FCancel);
+    if (pressed && KeyDataToShiftState(m.KeyData()).Empty() && CanFocus()) {
+        Click();
+        m.SetResult(1);
+    } else {
+        TButtonControl::Dispatch(m.Message());
     }
 }
 

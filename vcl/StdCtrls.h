@@ -184,6 +184,10 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     virtual void SetButtonStyle(bool isDefault);
+    void CNCommand(TWMCommand& m);
+    void CMFocusChanged(TCMControl& m);
+    // Enter clicks the button Enter would press, Escape the cancel button.
+    void CMDialogKey(TWMKey& m);
 
 private:
     bool FDefault = false;
@@ -309,6 +313,3 @@ public:
     const ks::ClassInfo& ClassInfo() const noexcept override;
     using TCustomLabel::TCustomLabel;
 };
-
-// Makes the standard control classes known to the form reader.
-void RegisterStdControls();

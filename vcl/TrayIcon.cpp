@@ -26,11 +26,6 @@ constexpr UINT kIconId = 1;
 const ks::ClassInfo TTrayIcon::StaticClassInfo{"TTrayIcon", &TComponent::StaticClassInfo, kTrayIconProps, {}};
 const ks::ClassInfo& TTrayIcon::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void RegisterTrayIconClass()
-{
-    RegisterClasses<TTrayIcon>();
-}
-
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner), FIcon(std::make_unique<TIcon>())
 {
     FTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -150,7 +145,7 @@ void TTrayIcon::ShowPopupMenu()
 
 void TTrayIcon::WndProc(TMessage& message)
 {
-    if (message.Msg == CallbackMessage && FWindow) {
+    if (message.Msg == CallbackMessage) {
         switch (message.LParam) {
         case WM_LBUTTONUP:
             Click();
@@ -164,13 +159,11 @@ void TTrayIcon::WndProc(TMessage& message)
         }
         return;
     }
-    if (message.Msg == FTaskbarCreated && FWindow) {
+    if (message.Msg == FTaskbarCreated) {
         // The shell came back empty: a visible icon goes in again.
         if (FAdded)
             FAdded = Notify(NIM_ADD);
         return;
     }
-    // Messages of the window's creation arrive before its handle is known here.
-    message.Result = FWindow ? DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam)
-                             : message.Msg == WM_NCCREATE;
+    message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam);
 }

@@ -65,6 +65,3 @@ private:
     TPopupMenu* FPopupMenu = nullptr;
     TNotifyEvent FOnClick;
 };
-
-// Makes TTrayIcon known to the form reader.
-void RegisterTrayIconClass();

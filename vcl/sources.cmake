@@ -29,6 +29,7 @@ list(APPEND KS_WIN_SOURCES
   vcl/PlatformSeams.cpp
   vcl/Controls.cpp
   vcl/WinControl.cpp
+  vcl/WinControlInput.cpp
   vcl/WindowProc.cpp
   vcl/Forms.cpp
   vcl/Application.cpp

@@ -503,7 +503,10 @@ TEST_F(ControlsTest, UtilityWindowsHandEveryMessageToTheirMethod)
             m.Result = m.Msg == WM_USER + 5 ? 77 : DefWindowProcW(wnd, m.Msg, m.WParam, m.LParam);
         }
     } sink;
+    // The sink cannot answer the creation messages: it does not know its window yet.
     HWND wnd = AllocateHWnd(TWndMethod(&sink, &Sink::Proc));
+    ASSERT_NE(wnd, nullptr);
+    EXPECT_TRUE(sink.seen.empty()) << "creation messages go to the default procedure";
     sink.wnd = wnd;
     wchar_t className[32] = {};
     GetClassNameW(wnd, className, 32);

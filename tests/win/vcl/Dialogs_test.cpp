@@ -2,6 +2,7 @@
 
 #include "vcl/PlatformSeams.h"
 #include "vcl/Shapes.h"
+#include "win/support/ThreadWindows.h"
 #include "win/vcl/GdiFlat.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +108,7 @@ HWND gDialogButton = nullptr;
 void CALLBACK PressOkLater(HWND, UINT, UINT_PTR, DWORD)
 {
     // Finds the shown dialog by its caption and presses its button as a user would.
-    HWND dialog = FindWindowW(nullptr, L"Warning");
+    HWND dialog = ks::test::FindThreadWindow(nullptr, L"Warning");
     HWND button = dialog ? FindWindowExW(dialog, nullptr, L"TButton", nullptr) : nullptr;
     if (button) {
         gDialogButton = button;

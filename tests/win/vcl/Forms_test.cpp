@@ -1,13 +1,19 @@
 #include "vcl/Forms.h"
 
+#include "host/support/ImageBuilders.h"
+#include "vcl/Bitmap.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/FormStreaming.h"
+#include "vcl/Jpeg.h"
+#include "vcl/Shapes.h"
+#include "vcl/Streams.h"
 #include "vcl/FormText.h"
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <vector>
@@ -428,6 +434,295 @@ TEST_F(FormsTest, TheFirstFormCreatedIsTheMainFormAndAnchorsOthers)
     main->Free();
     EXPECT_EQ(Application->MainForm(), nullptr);
     Application->SetMainFormOnTaskbar(false);
+}
+
+class TFrmAll : public TForm {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TForm::TForm;
+
+    std::vector<std::string> clicked;
+    int measured = 0;
+    void ItemClick(TObject* sender) { clicked.push_back(static_cast<TComponent*>(sender)->Name()); }
+    void ItemMeasure(TObject*, TCanvas*, int& width, int& height)
+    {
+        ++measured;
+        width = 111;
+        height = 22;
+    }
+};
+constexpr ks::MethodInfo AllMethods[] = {
+    ks::Handler<&TFrmAll::ItemClick>("ItemClick"),
+    ks::Handler<&TFrmAll::ItemMeasure>("ItemMeasure"),
+};
+const ks::ClassInfo TFrmAll::StaticClassInfo{"TFrmAll", &TForm::StaticClassInfo, {}, AllMethods};
+
+// Every streamable class of the library, none registered by the test; the menu reference
+// comes before the menu.
+constexpr const char* AllText = R"(object FrmAll: TFrmAll
+  BorderStyle = bsSingle
+  ClientHeight = 120
+  ClientWidth = 240
+  Menu = MainMenu1
+  object Button1: TButton
+    Caption = 'Ещё'
+  end
+  object Edit1: TEdit
+  end
+  object Memo1: TMemo
+  end
+  object CheckBox1: TCheckBox
+  end
+  object GroupBox1: TGroupBox
+    object Label1: TLabel
+    end
+  end
+  object Shape1: TShape
+  end
+  object Image1: TImage
+  end
+  object Timer1: TTimer
+    Enabled = False
+  end
+  object TrayIcon1: TTrayIcon
+  end
+  object ImageList1: TImageList
+  end
+  object PopupMenu1: TPopupMenu
+  end
+  object MainMenu1: TMainMenu
+    object FileItem: TMenuItem
+      Caption = '&Файл'
+      OnClick = ItemClick
+      object OpenItem: TMenuItem
+        Caption = '&Открыть'
+        OnClick = ItemClick
+        OnMeasureItem = ItemMeasure
+      end
+    end
+  end
+end
+)";
+
+TEST_F(FormsTest, InitializeRegistersEveryStreamableClass)
+{
+    AddResource(L"TFRMALL", CompileFormText(AllText));
+    TFrmAll* form = Create<TFrmAll>(nullptr);
+    FreeLater guard{form};
+    const char* expected[][2] = {
+        {"Button1", "TButton"},     {"Edit1", "TEdit"},         {"Memo1", "TMemo"},
+        {"CheckBox1", "TCheckBox"}, {"GroupBox1", "TGroupBox"}, {"Label1", "TLabel"},
+        {"Shape1", "TShape"},       {"Image1", "TImage"},       {"Timer1", "TTimer"},
+        {"TrayIcon1", "TTrayIcon"}, {"ImageList1", "TImageList"}, {"PopupMenu1", "TPopupMenu"},
+        {"MainMenu1", "TMainMenu"}, {"OpenItem", "TMenuItem"},
+    };
+    for (const auto& [name, className] : expected) {
+        SCOPED_TRACE(name);
+        TComponent* c = form->FindComponent(name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(std::string(c->ClassName()), className);
+    }
+    // Classes no form carries as a child, but the skin looks up by name.
+    EXPECT_NE(GetClass("THintWindow"), nullptr);
+    EXPECT_NE(GetClass("TMessageForm"), nullptr);
+}
+
+TEST_F(FormsTest, TheMenuBarFollowsTheWindowAndGetsItsMessages)
+{
+    AddResource(L"TFRMALL", CompileFormText(AllText));
+    TFrmAll* form = Create<TFrmAll>(nullptr);
+    FreeLater guard{form};
+    auto* menu = dynamic_cast<TMainMenu*>(form->FindComponent("MainMenu1"));
+    auto* fileItem = dynamic_cast<TMenuItem*>(form->FindComponent("FileItem"));
+    auto* openItem = dynamic_cast<TMenuItem*>(form->FindComponent("OpenItem"));
+    ASSERT_TRUE(menu && fileItem && openItem);
+    ASSERT_EQ(form->Menu(), menu);
+
+    HWND wnd = form->Handle();
+    EXPECT_EQ(GetMenu(wnd), menu->Handle());
+    RECT client;
+    GetClientRect(wnd, &client);
+    EXPECT_EQ(client.bottom, 120) << "the stored client height leaves room for the bar";
+
+    SendMessageW(wnd, WM_COMMAND, MAKEWPARAM(openItem->Command(), 0), 0);
+    SendMessageW(wnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(fileItem->Handle()), 0);
+    EXPECT_EQ(form->clicked, (std::vector<std::string>{"OpenItem", "FileItem"}));
+    menu->SetOwnerDraw(true);
+    MEASUREITEMSTRUCT mis{};
+    mis.CtlType = ODT_MENU;
+    mis.itemID = openItem->Command();
+    EXPECT_EQ(SendMessageW(wnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis)), TRUE);
+    EXPECT_EQ(form->measured, 1);
+    EXPECT_EQ(mis.itemWidth, 111u);
+
+    // A new window gets the same bar, which outlived the old window.
+    const HMENU bar = menu->Handle();
+    form->RecreateWnd();
+    HWND recreated = form->Handle();
+    EXPECT_TRUE(IsMenu(bar));
+    EXPECT_EQ(GetMenu(recreated), bar);
+
+    form->SetMenu(nullptr);
+    EXPECT_EQ(GetMenu(recreated), nullptr);
+    form->SetMenu(menu);
+    EXPECT_EQ(GetMenu(recreated), bar);
+    menu->Free();
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(GetMenu(recreated), nullptr);
+}
+
+class TFrmPicture : public TForm {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TForm::TForm;
+};
+const ks::ClassInfo TFrmPicture::StaticClassInfo{"TFrmPicture", &TForm::StaticClassInfo, {}, {}};
+
+std::string Hex(const std::vector<uint8_t>& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    for (uint8_t b : bytes) {
+        s += digits[b >> 4];
+        s += digits[b & 15];
+    }
+    return s;
+}
+
+// A picture's Data as the platform stores it: the class name as a length byte and ASCII,
+// then the picture's own data, behind a 32-bit byte count where the class frames it.
+std::vector<uint8_t> PictureData(const std::string& className, std::vector<uint8_t> bytes, bool counted)
+{
+    std::vector<uint8_t> v{static_cast<uint8_t>(className.size())};
+    for (char ch : className)
+        v.push_back(static_cast<uint8_t>(ch));
+    if (counted)
+        ks::test::PutU32(v, static_cast<uint32_t>(bytes.size()));
+    v.insert(v.end(), bytes.begin(), bytes.end());
+    return v;
+}
+
+std::string PictureFormText(const std::vector<uint8_t>& pictureData, const std::vector<uint8_t>& iconData)
+{
+    return "object FrmPicture: TFrmPicture\n  Icon.Data = {" + Hex(iconData) +
+           "}\n  object Image1: TImage\n    Width = 32\n    Height = 32\n    Picture.Data = {" +
+           Hex(pictureData) + "}\n  end\nend\n";
+}
+
+std::vector<uint8_t> SmallBmp()
+{
+    ks::test::BmpBuilder b;
+    b.width = 2;
+    b.height = 2;
+    // Bottom row blue, red; top row green, white; rows padded to 8 bytes.
+    b.pixels = {0xFF, 0, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0, 0};
+    return b.Build();
+}
+
+std::vector<uint8_t> SmallIco()
+{
+    ks::test::IcoBuilder b;
+    ks::test::IcoImage image;
+    image.width = image.height = 16;
+    image.pixel = 0xFF0000FF;
+    b.images = {image};
+    return b.Build();
+}
+
+TEST_F(FormsTest, PictureAndIconDataRoundTripThroughTheFormStream)
+{
+    const std::vector<uint8_t> ico = SmallIco();
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> picture;
+        const char* className;
+    } cases[] = {
+        {"Bitmap", PictureData("TBitmap", SmallBmp(), true), "TBitmap"},
+        {"Icon", PictureData("TIcon", ico, false), "TIcon"},
+        {"Jpeg", PictureData("TJPEGImage", ks::test::MakeJpeg(8, 4, 0x336699), true), "TJPEGImage"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Resources().clear();
+        const std::vector<uint8_t> stored = CompileFormText(PictureFormText(c.picture, ico));
+        AddResource(L"TFRMPICTURE", stored);
+        TFrmPicture* form = Create<TFrmPicture>(nullptr);
+        FreeLater guard{form};
+        auto* image = dynamic_cast<TImage*>(form->FindComponent("Image1"));
+        ASSERT_NE(image, nullptr);
+        ASSERT_NE(image->Picture()->Graphic(), nullptr);
+        EXPECT_EQ(std::string(image->Picture()->Graphic()->ClassName()), c.className);
+        EXPECT_FALSE(image->Picture()->Graphic()->Empty());
+        EXPECT_FALSE(form->Icon()->Empty());
+        EXPECT_EQ(form->Icon()->Width(), 16);
+        if (auto* bitmap = dynamic_cast<TBitmap*>(image->Picture()->Graphic())) {
+            EXPECT_EQ(bitmap->Width(), 2);
+            const uint8_t* top = bitmap->ScanLine(0);
+            EXPECT_EQ(top[1], 0xFF) << "the top-left pixel is green";
+        }
+        // Written and read again, the form carries the same pictures.
+        const std::vector<uint8_t> written = WriteRootComponent(*form);
+        Resources().clear();
+        AddResource(L"TFRMPICTURE", written);
+        TFrmPicture* again = Create<TFrmPicture>(nullptr);
+        FreeLater againGuard{again};
+        auto* image2 = dynamic_cast<TImage*>(again->FindComponent("Image1"));
+        ASSERT_TRUE(image2 && image2->Picture()->Graphic());
+        TMemoryStream first, second, icon;
+        image->Picture()->Graphic()->SaveToStream(first);
+        image2->Picture()->Graphic()->SaveToStream(second);
+        again->Icon()->SaveToStream(icon);
+        EXPECT_TRUE(std::ranges::equal(first.Bytes(), second.Bytes()));
+        EXPECT_TRUE(std::ranges::equal(icon.Bytes(), ico));
+        EXPECT_EQ(WriteRootComponent(*again), written);
+    }
+}
+
+TEST_F(FormsTest, CorruptPictureOrIconDataLeavesNoForm)
+{
+    const std::vector<uint8_t> ico = SmallIco();
+    const std::vector<uint8_t> goodPicture = PictureData("TBitmap", SmallBmp(), true);
+    std::vector<uint8_t> countBeyondData = goodPicture;
+    countBeyondData.resize(countBeyondData.size() - 10);
+    std::vector<uint8_t> countShort = goodPicture;
+    countShort.push_back(0);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> picture;
+        std::vector<uint8_t> icon;
+        bool readError;
+        int reason;
+    } cases[] = {
+        {"UnknownPictureClass", PictureData("TMetafile", SmallBmp(), true), ico, true,
+         static_cast<int>(ks::FormError::UnknownClass)},
+        {"ClassNameBeyondData", {40, 'T', 'B'}, ico, true, static_cast<int>(ks::FormError::Truncated)},
+        {"CountBeyondData", countBeyondData, ico, true, static_cast<int>(ks::FormError::Truncated)},
+        {"CountShortOfData", countShort, ico, true, static_cast<int>(ks::FormError::TrailingData)},
+        {"BitmapNotABitmap", PictureData("TBitmap", {1, 2, 3, 4, 5, 6}, true), ico, false, 0},
+        {"IconNotAnIcon", goodPicture, {0, 0, 1, 0, 9, 9}, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Resources().clear();
+        AddResource(L"TFRMPICTURE", CompileFormText(PictureFormText(c.picture, c.icon)));
+        const int forms = Screen->FormCount();
+        const int owned = Application->ComponentCount();
+        TFrmPicture* reference = nullptr;
+        try {
+            Application->CreateForm(reference);
+            ADD_FAILURE() << "no exception";
+        } catch (const EReadError& e) {
+            EXPECT_TRUE(c.readError) << e.Message();
+            EXPECT_EQ(e.Reason(), c.reason);
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_FALSE(c.readError) << "the picture's own reader names the defect: " << e.Message();
+        }
+        EXPECT_EQ(reference, nullptr);
+        EXPECT_EQ(Screen->FormCount(), forms);
+        EXPECT_EQ(Application->ComponentCount(), owned);
+    }
 }
 
 TEST_F(FormsTest, HooksSeeTheApplicationWindowsActivation)

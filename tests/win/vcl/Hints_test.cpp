@@ -196,3 +196,100 @@ TEST_F(HintsTest, NoHintWithoutShowHintOrText)
 }
 
 } // namespace
+
+// The application's own machinery: its loop hands every dispatched message to it.
+class ApplicationHintsTest : public HintsTest {
+protected:
+    void SetUp() override
+    {
+        HintsTest::SetUp();
+        FForm->SetBorderStyle(bsNone);
+        FForm->SetBounds(10, 10, 200, 100);
+        FEdit->SetBounds(20, 20, 120, 24);
+        FForm->Show();
+        Application->ProcessMessages();
+        gTimers.clear();
+    }
+    void TearDown() override
+    {
+        Application->CancelHint();
+        ks::SetMouseControl(nullptr);
+        // A window of another class replaces the hint window, so its GDI objects go too.
+        Application->SetHintWindowClass(&NewHintWindow<TOtherHintWindow>);
+        Application->SetHintWindowClass(nullptr);
+        HintsTest::TearDown();
+    }
+    // A mouse move over control, posted as the system would and handled by the loop.
+    void MouseOver(TWinControl* control)
+    {
+        const TPoint screen = control->ClientToScreen({5, 5});
+        gCursor = {screen.X, screen.Y};
+        PostMessageW(control->Handle(), WM_MOUSEMOVE, 0, TWMMouse::MakePos(5, 5));
+        Application->ProcessMessages();
+    }
+    void FireThroughLoop(UINT_PTR id)
+    {
+        ASSERT_TRUE(gTimers.count(id)) << "timer " << id << " not running";
+        PostMessageW(Application->Hints().TimerWindow(), WM_TIMER, id, 0);
+        Application->ProcessMessages();
+    }
+    bool AppHintShown()
+    {
+        THintWindow* w = Application->Hints().HintWindow();
+        return w && w->HandleAllocated() && IsWindowVisible(w->HandleIfAllocated());
+    }
+};
+
+TEST_F(ApplicationHintsTest, AppearsOverAControlThroughTheMessageLoop)
+{
+    Application->SetHintPause(300);
+    Application->SetHintHidePause(4000);
+    MouseOver(FEdit);
+    ASSERT_EQ(ks::MouseControl(), FEdit);
+    EXPECT_EQ(gTimers[THintController::ShowTimer], 300u);
+    EXPECT_FALSE(AppHintShown());
+
+    FireThroughLoop(THintController::ShowTimer);
+    ASSERT_TRUE(AppHintShown());
+    EXPECT_EQ(Application->Hints().HintWindow()->Caption(), L"Уникальный сгенерированный пароль");
+    EXPECT_EQ(gTimers[THintController::HideTimer], 4000u);
+
+    // A key typed anywhere in the program hides it.
+    PostMessageW(FEdit->Handle(), WM_KEYDOWN, VK_SHIFT, 0);
+    Application->ProcessMessages();
+    EXPECT_FALSE(AppHintShown());
+}
+
+TEST_F(ApplicationHintsTest, TheApplicationsSwitchesDecide)
+{
+    struct Case {
+        const char* name;
+        bool appShowHint;
+        bool editShowHint;
+        bool formShowHint;
+        bool editParentShowHint;
+        bool expectHint;
+    } cases[] = {
+        {"EditAsks", true, true, false, false, true},
+        {"ApplicationSaysNo", false, true, false, false, false},
+        {"EditDeclinesFormAsksNot", true, false, false, false, false},
+        {"EditFollowsFormThatAsks", true, false, true, true, true},
+        {"EditFollowsFormThatDeclines", true, true, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Application->SetShowHint(c.appShowHint);
+        FForm->SetShowHint(c.formShowHint);
+        FEdit->SetShowHint(c.editShowHint);
+        if (c.editParentShowHint)
+            FEdit->SetParentShowHint(true);
+        MouseOver(FEdit);
+        if (gTimers.count(THintController::ShowTimer))
+            FireThroughLoop(THintController::ShowTimer);
+        EXPECT_EQ(AppHintShown(), c.expectHint);
+        Application->CancelHint();
+        ks::SetMouseControl(nullptr);
+        gTimers.clear();
+    }
+    Application->SetShowHint(true);
+}

@@ -3,6 +3,7 @@
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "vcl/Forms.h"
+#include "win/support/ThreadWindows.h"
 #include "win/vcl/GdiFlat.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +54,6 @@ protected:
     void SetUp() override
     {
         GdiFlat::SetUp();
-        RegisterMenuClasses();
         FOwner = Create<TComponent>(nullptr);
     }
     void TearDown() override
@@ -153,7 +153,7 @@ struct MenuDriver {
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
         ++Ticks;
-        HWND popup = FindWindowW(L"#32768", nullptr);
+        HWND popup = ks::test::FindThreadWindow(L"#32768", nullptr);
         if (Choose && Ticks == 2 && popup) {
             // Keys reach the menu loop from the thread's queue, whatever the target window.
             PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);

@@ -17,8 +17,6 @@ protected:
     void SetUp() override
     {
         GdiFlat::SetUp();
-        RegisterStdControls();
-        RegisterMenuClasses();
         FForm = CreateNew<TForm>(nullptr);
         FForm->SetBounds(0, 0, 400, 300);
     }
@@ -160,6 +158,46 @@ TEST_F(StdCtrlsTest, ButtonClicksThroughReflectedCommand)
     EXPECT_EQ(FForm->ModalResult(), mrOk);
     button->SetDefault(false);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)) & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
+}
+
+TEST_F(StdCtrlsTest, EnterAndEscapeClickTheDialogsButtons)
+{
+    FForm->SetBorderStyle(bsDialog);
+    auto* group = Add<TGroupBox>();
+    group->SetBounds(5, 5, 200, 60);
+    auto* edit = Create<TEdit>(FForm);
+    edit->SetParent(group);
+    edit->SetBounds(10, 20, 100, 21);
+    auto* ok = Add<TButton>();
+    ok->SetBounds(10, 100, 75, 25);
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    auto* cancel = Add<TButton>();
+    cancel->SetBounds(100, 100, 75, 25);
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    auto* other = Add<TButton>();
+    other->SetBounds(200, 100, 75, 25);
+    other->SetModalResult(mrRetry);
+
+    struct Case {
+        const char* name;
+        TWinControl* focus;
+        WPARAM key;
+        TModalResult expected;
+    } cases[] = {
+        {"EnterInAnEditClicksTheDefault", edit, VK_RETURN, mrOk},
+        {"EscapeInAnEditClicksTheCancel", edit, VK_ESCAPE, mrCancel},
+        {"EnterOnAnotherButtonClicksThatOne", other, VK_RETURN, mrRetry},
+        {"EscapeOnAnotherButtonStillCancels", other, VK_ESCAPE, mrCancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FForm->SetActiveControl(c.focus);
+        // Typed once the dialog runs, to the control that has the focus then.
+        PostMessageW(c.focus->Handle(), WM_KEYDOWN, c.key, 1);
+        EXPECT_EQ(FForm->ShowModal(), c.expected);
+    }
 }
 
 TEST_F(StdCtrlsTest, CheckBoxTogglesThroughItsStates)
