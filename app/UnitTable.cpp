@@ -8,6 +8,7 @@
 #include "skin/controls/sMemo.h"
 #include "skin/controls/sSpinEdit.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
 
@@ -16,6 +17,7 @@ void InitializeUnits()
     InitializeAcPNG();
     InitializeAcAlphaImageList();
     InitializeSkinManagerUnit();
+    InitializeStyleSimplyUnit();
     InitializeSLabelUnit();
     InitializeSEditUnit();
     InitializeSButtonUnit();
@@ -27,6 +29,7 @@ void InitializeUnits()
 
 void FinalizeUnits()
 {
+    FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();
     FinalizeAcPNG();
 }

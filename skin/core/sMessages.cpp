@@ -1,32 +1,54 @@
 #include "skin/core/sMessages.h"
 
-#include "vcl/Forms.h"
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
-BOOL CALLBACK SendToChild(HWND child, LPARAM data)
-{
-    auto* message = reinterpret_cast<TMessage*>(data);
-    SendMessageW(child, message->Msg, message->WParam, message->LParam);
-    return TRUE;
-}
+// The pointer commands this thread is sending right now, innermost last. A receiver on
+// another thread, or a posted copy, can never find a pointer here unless this thread is at
+// that moment sending that very pointer for that very command. InSendMessageEx is no help
+// here: a direct dispatch made while handling a message from another thread would read as
+// foreign although its pointer is this thread's own.
+thread_local std::vector<std::pair<WORD, LPARAM>> PointersInFlight;
 
 } // namespace
 
-void BroadcastToAllForms(TMessage& message)
+namespace ks {
+
+PointerSendScope::PointerSendScope(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (!Screen)
+    const WORD command = HIWORD(wParam);
+    if (msg != SM_SKINCMD || !CarriesPointer(command) || lParam == 0)
         return;
-    // Receivers may close forms while they are told, so the count is read again at each step.
-    for (int i = Screen->FormCount() - 1; i >= 0; --i) {
-        if (i >= Screen->FormCount())
-            continue;
-        TCustomForm* form = Screen->Forms(i);
-        const TComponentState state = form->ComponentState();
-        if (state.Contains(csDestroying) || state.Contains(csLoading))
-            continue;
-        HWND window = form->Handle();
-        message.Result = SendMessageW(window, message.Msg, message.WParam, message.LParam);
-        EnumChildWindows(window, &SendToChild, reinterpret_cast<LPARAM>(&message));
-    }
+    PointersInFlight.emplace_back(command, lParam);
+    FMarked = true;
 }
+
+PointerSendScope::~PointerSendScope()
+{
+    if (FMarked)
+        PointersInFlight.pop_back();
+}
+
+bool SkinCommandView::ConcernsManager(const TsSkinManager* manager) const noexcept
+{
+    const WORD command = Command();
+    if (command < SKC_NEW_SKIN || command > SKC_REFRESH)
+        return true;
+    return M.LParam == reinterpret_cast<LPARAM>(manager);
+}
+
+void* SkinCommandView::TrustedPointer() const noexcept
+{
+    const WORD command = Command();
+    if (M.Msg != SM_SKINCMD || !CarriesPointer(command) || M.LParam == 0)
+        return nullptr;
+    const std::pair<WORD, LPARAM> entry{command, M.LParam};
+    if (std::find(PointersInFlight.begin(), PointersInFlight.end(), entry) == PointersInFlight.end())
+        return nullptr;
+    return reinterpret_cast<void*>(M.LParam);
+}
+
+} // namespace ks

@@ -1,16 +1,25 @@
 #include "skin/core/sSkinManager.h"
 
+#include "skin/adapters/acSBUtils.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/SkinSelection.h"
+#include "skin/core/SkinSenders.h"
 #include "skin/core/TextRoutines.h"
 #include "skin/core/sMessages.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/forms/acDials.h"
 #include "vcl/Dialogs.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
+#include <optional>
+#include <vector>
+
 TsSkinManager* DefaultSkinManager = nullptr;
 bool SkinLoadInProgress = false;
+bool SkinRemovalInProgress = false;
 
 template <>
 struct ks::EnumTraits<TacSkinningRule> {
@@ -63,6 +72,23 @@ struct ScopeExit {
 template <class F>
 ScopeExit(F) -> ScopeExit<F>;
 
+// SKC_REPAINT_NOW to every form that has a window, last first. A form freed by an earlier
+// receiver is passed over.
+void RepaintAllForms()
+{
+    if (!Screen)
+        return;
+    ks::ComponentWatch watch;
+    std::vector<TCustomForm*> forms;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        forms.push_back(Screen->Forms(i));
+        watch.Watch(forms.back());
+    }
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it)
+        if (watch.Alive(*it) && (*it)->HandleAllocated())
+            SendCommandWnd((*it)->HandleIfAllocated(), SKC_REPAINT_NOW, 0);
+}
+
 } // namespace
 
 const ks::ClassInfo TsSkinManager::StaticClassInfo{"TsSkinManager", &TComponent::StaticClassInfo, kManagerProps, {}};
@@ -100,6 +126,8 @@ void TsSkinManager::AfterConstruction()
 void TsSkinManager::BeforeDestruction()
 {
     SetActive(false);
+    // The hook goes with its manager even when no skin was active to remove.
+    UninstallHook();
     FExtendedBorders = false;
     ClearSkin();
     ShadowActive.reset();
@@ -345,29 +373,85 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
 {
     if (Loading())
         return;
+    // The lock is ended by the refresh below; the scope ends it should anything raise first.
+    std::optional<ks::FormsUpdateScope> lock;
+    if (repaint)
+        lock.emplace(this);
     SkinData.SkinActive = false;
     RecomputeCommonIndexes();
-    TMessage message = SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this));
-    BroadcastToAllForms(message);
+    BroadcastToAllForms(SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this)));
     SkinData.SkinActive = true;
+    if (IsDefault() && !FHooksInstalled)
+        InstallHook();
     if (repaint)
         RefreshAllForms();
 }
 
 void TsSkinManager::BroadcastSkinRemoval()
 {
+    SkinRemovalInProgress = true;
+    ScopeExit done{[] { SkinRemovalInProgress = false; }};
+    UninstallHook();
     SkinData.SkinActive = false;
-    TMessage message = SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this));
-    BroadcastToAllForms(message);
+    BroadcastToAllForms(SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this)));
     ClearSkin();
 }
 
 void TsSkinManager::RefreshAllForms()
 {
-    TMessage stop = SkinCommand(SKC_STOP_FADE, 0);
-    BroadcastToAllForms(stop);
-    TMessage refresh = SkinCommand(SKC_REFRESH, reinterpret_cast<LPARAM>(this));
-    BroadcastToAllForms(refresh);
+    const auto self = reinterpret_cast<LPARAM>(this);
+    BroadcastToAllForms(SkinCommand(SKC_STOP_FADE, self));
+    {
+        std::optional<ks::FormsUpdateScope> lock;
+        if (!Loading())
+            lock.emplace(this);
+        BroadcastToAllForms(SkinCommand(SKC_REFRESH, self));
+    }
+    for (HWND wnd : HookedAdaptedWindows())
+        if (GetScrollHandler(wnd) && IsWindowVisible(wnd))
+            RedrawWindow(wnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+}
+
+void TsSkinManager::SetActiveControl(HWND wnd)
+{
+    if (wnd == ActiveControl)
+        return;
+    const HWND previous = ActiveControl;
+    ActiveControl = wnd;
+    const auto self = reinterpret_cast<LPARAM>(this);
+    if (previous)
+        SendCommandWnd(previous, SKC_HOT_LEAVE, self);
+    if (wnd)
+        SendCommandWnd(wnd, SKC_HOT_ENTER, self);
+}
+
+void TsSkinManager::InstallHook()
+{
+    // One hook per process: a manager made default later leaves the hook of the first in place.
+    if (!IsDefault() || FHooksInstalled || HookHandle)
+        return;
+    FHooksInstalled = true;
+    if (!HookedWindows)
+        HookedWindows = std::make_unique<std::vector<TacProvider*>>();
+    // Without the hook (the system refused it) new windows simply stay unskinned.
+    HookHandle = SetWindowsHookExW(WH_CBT, &CreationHookProc, nullptr, GetCurrentThreadId());
+}
+
+void TsSkinManager::UninstallHook() noexcept
+{
+    if (!FHooksInstalled)
+        return;
+    if (HookHandle)
+        UnhookWindowsHookEx(HookHandle);
+    HookHandle = nullptr;
+    FHooksInstalled = false;
+    // The list is detached first, so records that leave their slot as they go find no list.
+    std::unique_ptr<std::vector<TacProvider*>> hooked = std::move(HookedWindows);
+    if (hooked)
+        for (TacProvider* provider : *hooked)
+            if (provider)
+                provider->Free();
 }
 
 bool TsSkinManager::MainWindowHook(TMessage& message)
@@ -378,11 +462,7 @@ bool TsSkinManager::MainWindowHook(TMessage& message)
     case WM_THEMECHANGED:
         return true;
     case CM_ACTIVATE:
-        for (int i = Screen ? Screen->FormCount() - 1 : -1; i >= 0; --i) {
-            TCustomForm* form = Screen->Forms(i);
-            if (form->HandleAllocated())
-                SendMessageW(form->Handle(), SM_SKINCMD, MAKELONG(0, SKC_REPAINT_NOW), 0);
-        }
+        RepaintAllForms();
         return false;
     default:
         return false;

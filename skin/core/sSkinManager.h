@@ -41,6 +41,9 @@ class TMemIniFile;
 extern TsSkinManager* DefaultSkinManager;
 // True from the start of a load until its broadcast is done; controls suppress fades meanwhile.
 extern bool SkinLoadInProgress;
+// True while a manager tells every window that its skin goes; adapters read it as they are
+// destroyed.
+extern bool SkinRemovalInProgress;
 
 class TsSkinManager : public TComponent {
 public:
@@ -114,6 +117,9 @@ public:
     TacThirdLists ThirdLists;
     // The manager's current hot window, 0 for none.
     HWND ActiveControl = nullptr;
+    // Makes wnd the hot window: SKC_HOT_LEAVE to the previous one, then SKC_HOT_ENTER to wnd,
+    // each with this manager in LParam; nothing when wnd is already the hot window.
+    void SetActiveControl(HWND wnd);
 
     // ---- lookups (never raise)
     int FindSection(std::string_view name) const noexcept;
@@ -176,9 +182,15 @@ private:
     void CommitSkin(LoadedSkin&& skin);
     void ClearSkin() noexcept;
     void ReloadForColourChange();
+    // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint
+    // a refresh), removal (the hook goes first), and refresh inside the forms' redraw lock.
     void BroadcastNewSkin(bool repaint);
     void BroadcastSkinRemoval();
     void RefreshAllForms();
+    // The thread's window-creation hook; only the default manager installs it, and only one
+    // hook exists in the process.
+    void InstallHook();
+    void UninstallHook() noexcept;
     bool MainWindowHook(TMessage& message);
 
     std::wstring FSkinName;
@@ -200,6 +212,7 @@ private:
     int FSaturation = 0;
     // This manager hooked the application's main window (it was the default when created).
     bool FMainWindowHooked = false;
+    bool FHooksInstalled = false;
     bool FInLoad = false;
 };
 

@@ -12,6 +12,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinImageValues.cpp
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
+  skin/core/ComponentWatch.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp
@@ -24,6 +25,8 @@ list(APPEND KS_WIN_SOURCES
   skin/core/BitmapResampling.cpp
   skin/core/sStoredSkins.cpp
   skin/core/sMessages.cpp
+  skin/core/SkinSenders.cpp
+  skin/core/sStyleSimply.cpp
   skin/core/sSkinManager.cpp
   skin/core/sSkinManagerLoad.cpp
   skin/core/sSkinManagerLookups.cpp

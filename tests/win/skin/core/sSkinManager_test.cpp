@@ -1,12 +1,15 @@
 #include "skin/core/sSkinManager.h"
 
 #include "skin/core/sStoredSkins.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/forms/acDials.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
+#include "win/skin/core/SkinCommandRecorders.h"
 #include "win/skin/core/SkinTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -446,6 +449,115 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormAndABrokenDiskSkinDoesNotStopIt)
     EXPECT_EQ(copy->InternalSkins()->Items(0)->Data().Size(), static_cast<int64_t>(bytes.size()));
     EXPECT_EQ(copy->SkinName(), L"Test (internal)");
     again->Free();
+}
+
+// ---- broadcasts and the creation hook ---------------------------------------------------------------
+
+using namespace ks::test;
+using Log = std::vector<std::string>;
+
+class SkinManagerBroadcastTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ks::Sys().MessageBoxW = &CountMessageBox;
+        CommandLog().clear();
+        Dir.Write(L"Test.asz", Archive());
+        Host = MakeForm("Host");
+        Other = MakeForm("Other");
+        Child = MakeReceiver<TRecGraphic>(Other, Other, "Child");
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Other);
+        FreeAndNil(Host);
+        ks::ResetSys();
+    }
+    // A manager that loads the test skin; the receivers belong to the first one made.
+    TsSkinManager* Manager(TComponent* owner = nullptr)
+    {
+        auto* manager = Create<TsSkinManager>(owner);
+        manager->SetSkinDirectory(Dir.Path());
+        if (!Host->R.Manager)
+            Host->R.Manager = Other->R.Manager = Child->R.Manager = manager;
+        return manager;
+    }
+
+    TempFolder Dir;
+    TRecForm* Host = nullptr;
+    TRecForm* Other = nullptr;
+    TRecGraphic* Child = nullptr;
+};
+
+TEST_F(SkinManagerBroadcastTest, AManagerOnAFormTellsEveryFormAndTakesItsHookAlong)
+{
+    TsSkinManager* manager = Manager(Host);
+    std::vector<bool> locked;
+    Child->R.OnCommand = [&](TMessage&) { locked.push_back(PaintLock); };
+    manager->SetSkinName(L"Test");
+    // New skin, stop fades, refresh: forms last created first, each before its children, all
+    // while painting is held.
+    EXPECT_EQ(CommandLog(), (Log{"Other:1", "Child:1", "Host:1", "Other:16", "Child:16", "Host:16", "Other:3",
+                                 "Child:3", "Host:3"}));
+    EXPECT_EQ(locked, (std::vector<bool>{true, true, true}));
+    EXPECT_FALSE(PaintLock);
+    Child->R.OnCommand = nullptr;
+    const HHOOK hook = HookHandle;
+    ASSERT_NE(hook, nullptr);
+    manager->SetSkinName(L"Test");
+    EXPECT_EQ(HookHandle, hook) << "a second new skin keeps the one hook";
+    manager->SetActive(false);
+    EXPECT_EQ(HookHandle, nullptr);
+    manager->SetActive(true);
+    EXPECT_NE(HookHandle, nullptr) << "a new skin after a removal hooks again";
+
+    CommandLog().clear();
+    const HHOOK last = HookHandle;
+    manager->Free();
+    EXPECT_EQ(CommandLog(), (Log{"Other:2", "Child:2", "Host:2"}));
+    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_FALSE(HookedWindows);
+    EXPECT_FALSE(UnhookWindowsHookEx(last)) << "the hook is gone from the system";
+}
+
+TEST_F(SkinManagerBroadcastTest, ReceiversIgnoreTheSkinChangesOfAnotherManager)
+{
+    TsSkinManager* first = Manager();
+    TsSkinManager* second = Manager();
+    second->SetSkinName(L"Test");
+    EXPECT_EQ(CommandLog(), (Log{"Other:16", "Child:16", "Host:16"}));
+    EXPECT_EQ(HookHandle, nullptr) << "only the default manager hooks";
+    second->Free();
+    first->Free();
+}
+
+TEST_F(SkinManagerBroadcastTest, ARaisingReceiverLeavesNothingLocked)
+{
+    TsSkinManager* manager = Manager();
+    Child->R.OnCommand = [](TMessage& m) {
+        if (ks::SkinCommandView(m).Command() == SKC_REFRESH)
+            throw Exception("receiver failed");
+    };
+    EXPECT_THROW(manager->SetSkinName(L"Test"), Exception);
+    EXPECT_FALSE(PaintLock);
+    manager->Free();
+}
+
+TEST_F(SkinManagerBroadcastTest, TheHotWindowHearsLeaveAndEnterOnlyOnAChange)
+{
+    TsSkinManager* manager = Manager();
+    auto* a = MakeReceiver<TRecPanel>(Host, Host, "A");
+    auto* b = MakeReceiver<TRecPanel>(Host, Host, "B");
+    const struct {
+        HWND wnd;
+        Log expected;
+    } steps[] = {{a->Handle(), {"A:29"}}, {a->Handle(), {}}, {b->Handle(), {"A:30", "B:29"}}, {nullptr, {"B:30"}}};
+    for (const auto& step : steps) {
+        CommandLog().clear();
+        manager->SetActiveControl(step.wnd);
+        EXPECT_EQ(CommandLog(), step.expected);
+    }
+    manager->Free();
 }
 
 } // namespace

@@ -1,0 +1,58 @@
+#include "skin/core/ComponentWatch.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ks {
+
+// Free notification is the component's own way of telling others that it goes; the listener
+// has no owner, so every watched component links to it whatever its family.
+class ComponentWatch::Listener : public TComponent {
+public:
+    explicit Listener(TComponent* owner) : TComponent(owner) {}
+
+    void Watch(TComponent* component)
+    {
+        if (!component || component->ComponentState().Contains(csDestroying) || Alive(component))
+            return;
+        FAlive.push_back(component);
+        FreeNotification(component);
+    }
+    bool Alive(const TComponent* component) const noexcept
+    {
+        return std::find(FAlive.begin(), FAlive.end(), component) != FAlive.end();
+    }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        if (operation == opRemove)
+            std::erase(FAlive, component);
+        TComponent::Notification(component, operation);
+    }
+
+private:
+    std::vector<const TComponent*> FAlive;
+};
+
+ComponentWatch::ComponentWatch() : FListener(Create<Listener>(nullptr))
+{
+}
+
+ComponentWatch::~ComponentWatch()
+{
+    // Freeing the listener undoes every link, so the watched components forget it.
+    FListener->Free();
+}
+
+void ComponentWatch::Watch(TComponent* component)
+{
+    FListener->Watch(component);
+}
+
+bool ComponentWatch::Alive(const TComponent* component) const noexcept
+{
+    return FListener->Alive(component);
+}
+
+} // namespace ks
