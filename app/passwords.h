@@ -38,8 +38,8 @@ public:
     void sButton6Click(TObject* sender);
 
     // Where passwords are drawn from: the system's cryptographic source unless a test sets
-    // another (not owned).
-    void SetRandomSource(ks::RandomSource* source) noexcept { FRandom = source; }
+    // another (not owned); nullptr puts the system's source back.
+    void SetRandomSource(ks::RandomSource* source) noexcept { FRandom = source ? source : FCryptoRandom.get(); }
 
 protected:
     void Loaded() override;

@@ -1,0 +1,543 @@
+#include "app/passwords.h"
+
+#include "app/PasswordRule.h"
+#include "app/Unit2.h"
+#include "app/UnitTable.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sCheckBox.h"
+#include "skin/controls/sEdit.h"
+#include "skin/controls/sGroupBox.h"
+#include "skin/controls/sLabel.h"
+#include "skin/controls/sSpinEdit.h"
+#include "vcl/Clipbrd.h"
+#include "vcl/Dialogs.h"
+#include "vcl/Menus.h"
+#include "vcl/Random.h"
+#include "vcl/Shapes.h"
+#include "vcl/TrayIcon.h"
+#include "win/support/VclFixture.h"
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::wstring kNoClasses = L"Выберите символы, которые вы хотите использовать!";
+
+// A message dialog as the modal seam met it, answered with its default button.
+struct Dialog {
+    std::string className;
+    std::wstring caption;
+    std::wstring text;
+};
+std::vector<Dialog> gDialogs;
+
+int AnswerDialog(TCustomForm& form)
+{
+    Dialog seen{form.ClassName(), form.Caption(), {}};
+    if (auto* label = dynamic_cast<TLabel*>(form.FindComponent("Message")))
+        seen.text = label->Caption();
+    gDialogs.push_back(seen);
+    return mrOk;
+}
+
+// The password field's text at the moment the main window is first shown.
+std::optional<std::wstring> gTextWhenShown;
+HHOOK gShowHook = nullptr;
+
+LRESULT CALLBACK WatchShow(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && cwp->message == WM_SHOWWINDOW && cwp->wParam && !gTextWhenShown && Form1 &&
+        cwp->hwnd == Form1->HandleIfAllocated())
+        if (auto* edit = dynamic_cast<TsEdit*>(Form1->FindComponent("sEdit1")))
+            gTextWhenShown = edit->Text();
+    return CallNextHookEx(gShowHook, code, wParam, lParam);
+}
+
+// Replays positions in a loop and records what the generator asked for.
+class ScriptedRandom : public ks::RandomSource {
+public:
+    explicit ScriptedRandom(std::vector<uint32_t> picks = {}) : FPicks(std::move(picks)) {}
+    void Reseed() override {}
+    uint32_t Below(uint32_t n) override
+    {
+        Ranges.insert(n);
+        // Without a script every position in turn, so a password as long as the set spells it.
+        const uint32_t v = FPicks.empty() ? Draws % n : FPicks[Draws % FPicks.size()];
+        ++Draws;
+        return v;
+    }
+    uint32_t Draws = 0;
+    std::set<uint32_t> Ranges;
+
+private:
+    std::vector<uint32_t> FPicks;
+};
+
+class OutOfMemory : public ks::RandomSource {
+public:
+    void Reseed() override {}
+    uint32_t Below(uint32_t) override { throw std::bad_alloc(); }
+};
+
+template <class T>
+T* Get(const char* name)
+{
+    auto* found = dynamic_cast<T*>(Form1->FindComponent(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+class PasswordsTest : public VclFixture {
+protected:
+    static void SetUpTestSuite() { InitializeUnits(); }
+    static void TearDownTestSuite() { FinalizeUnits(); }
+
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        ks::Sys().ShowModalDialog = &AnswerDialog;
+        gDialogs.clear();
+        gTextWhenShown.reset();
+        gShowHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchShow, nullptr, GetCurrentThreadId());
+        Application->SetMainFormOnTaskbar(true);
+        Application->CreateForm(Form1);
+        Application->CreateForm(Form2);
+        UnhookWindowsHookEx(gShowHook);
+        ASSERT_NE(Form1, nullptr);
+        ASSERT_NE(Form2, nullptr);
+        edit = Get<TsEdit>("sEdit1");
+        length = Get<TsSpinEdit>("sSpinEdit1");
+        tray = Get<TTrayIcon>("TrayIcon1");
+        trayMenu = Get<TPopupMenu>("TrayMenu");
+        boxes = {Get<TsCheckBox>("sCheckBox1"), Get<TsCheckBox>("sCheckBox2"), Get<TsCheckBox>("sCheckBox3"),
+                 Get<TsCheckBox>("sCheckBox4")};
+    }
+
+    void TearDown() override
+    {
+        if (Form2)
+            Form2->Free();
+        Form2 = nullptr;
+        if (Form1)
+            Form1->Free();
+        Form1 = nullptr;
+        Application->SetMainFormOnTaskbar(false);
+        VclFixture::TearDown();
+    }
+
+    void Tick(bool digits, bool lower, bool capitals, bool specials)
+    {
+        const bool ticks[] = {digits, lower, capitals, specials};
+        for (int i = 0; i < 4; ++i)
+            boxes[i]->SetChecked(ticks[i]);
+    }
+    void Generate() { Get<TsButton>("sButton1")->Click(); }
+    void ClickTrayItem(const char* name) { trayMenu->DispatchCommand(Get<TMenuItem>(name)->Command()); }
+    // Takes the quit message that closing the main form posts, so the rest of the run keeps its
+    // message loop; true when there was one.
+    static bool TakeQuit()
+    {
+        MSG msg;
+        return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    }
+
+    TsEdit* edit = nullptr;
+    TsSpinEdit* length = nullptr;
+    TTrayIcon* tray = nullptr;
+    TPopupMenu* trayMenu = nullptr;
+    std::vector<TsCheckBox*> boxes;
+};
+
+TEST_F(PasswordsTest, StreamsEveryControlWhereTheResourcePutsIt)
+{
+    struct Row {
+        const char* name;
+        const char* cls;
+        const char* parent;
+        int left, top, width, height;  // width -1: sized by its text
+        const wchar_t* text;
+        const wchar_t* hint;           // nullptr: none
+        int tabOrder;                  // -1: not a windowed control
+    };
+    const Row rows[] = {
+        {"Shape1", "TShape", "Form1", 0, 0, 420, 303, L"", nullptr, -1},
+        {"Shape2", "TShape", "Form1", 0, 0, 420, 33, L"", nullptr, -1},
+        {"sLabel1", "TsLabel", "Form1", 38, 61, -1, -1, L"Пароль", nullptr, -1},
+        {"sLabel2", "TsLabel", "Form1", 8, 9, -1, -1, L"Keysmith 1.0", nullptr, -1},
+        {"sEdit1", "TsEdit", "Form1", 38, 80, 265, 29, nullptr, L"Уникальный сгенерированный пароль", 0},
+        {"sButton1", "TsButton", "Form1", 309, 80, 66, 30, L"Ещё", L"Сгенерировать новый пароль", 1},
+        {"sButton2", "TsButton", "Form1", 300, 239, 75, 25, L"Выход", L"Закрыть приложение", 2},
+        {"sButton3", "TsButton", "Form1", 398, 8, 15, 17, L"X", L"Закрыть", 3},
+        {"sButton4", "TsButton", "Form1", 382, 8, 15, 17, L"-", L"Свернуть", 4},
+        {"sGroupBox1", "TsGroupBox", "Form1", 38, 111, 337, 122, L"Опции", nullptr, 5},
+        {"sLabel3", "TsLabel", "sGroupBox1", 225, 38, -1, -1, L"Длина пароля:", nullptr, -1},
+        {"sCheckBox1", "TsCheckBox", "sGroupBox1", 19, 30, -1, -1, L"Цифры [ 0-9 ]",
+         L"Использовать в пароле арабские цифры.", 0},
+        {"sCheckBox2", "TsCheckBox", "sGroupBox1", 19, 47, -1, -1, L"Строчные буквы [ a-z ]",
+         L"Использовать в пароле латинские строчные буквы.", 1},
+        {"sCheckBox3", "TsCheckBox", "sGroupBox1", 19, 63, -1, -1, L"Прописные буквы [ A-Z ]",
+         L"Использовать в пароле прописные латинские буквы.", 2},
+        {"sCheckBox4", "TsCheckBox", "sGroupBox1", 19, 80, -1, -1, L"Спецсимволы [ !@#$%^&* ]",
+         L"Использовать в пароле спецсимволы.", 3},
+        {"sSpinEdit1", "TsSpinEdit", "sGroupBox1", 222, 57, 80, 21, L"10", L"Количество символов в пароле", 4},
+        {"sButton5", "TsButton", "Form1", 38, 239, 105, 25, L"Копировать", L"Копировать пароль в буфер обмена", 6},
+        {"sButton6", "TsButton", "Form1", 366, 8, 15, 17, L"?", L"Справка", 7},
+    };
+    EXPECT_EQ(Form1->Name(), "Form1");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto* control = dynamic_cast<TControl*>(Form1->FindComponent(r.name));
+        ASSERT_NE(control, nullptr);
+        EXPECT_STREQ(control->ClassName(), r.cls);
+        ASSERT_NE(control->Parent(), nullptr);
+        EXPECT_EQ(control->Parent()->Name(), r.parent);
+        EXPECT_EQ(control->Left(), r.left);
+        EXPECT_EQ(control->Top(), r.top);
+        if (r.width >= 0) {
+            EXPECT_EQ(control->Width(), r.width);
+            EXPECT_EQ(control->Height(), r.height);
+        }
+        if (r.text) {
+            EXPECT_EQ(control->Text(), r.text);
+        }
+        EXPECT_EQ(control->Hint(), r.hint ? r.hint : L"");
+        // Every hint is shown but the length's.
+        if (r.hint) {
+            EXPECT_EQ(control->ShowHint(), std::string_view(r.name) != "sSpinEdit1");
+        }
+        if (r.tabOrder >= 0) {
+            EXPECT_EQ(dynamic_cast<TWinControl*>(control)->TabOrder(), r.tabOrder);
+        }
+    }
+
+    // The components stream in this order, menu items after their menus.
+    const std::vector<std::string> order = {
+        "Shape1", "Shape2", "sLabel1", "sLabel2", "sEdit1", "sButton1", "sButton2", "sButton3", "sButton4",
+        "sGroupBox1", "sLabel3", "sCheckBox1", "sCheckBox2", "sCheckBox3", "sCheckBox4", "sSpinEdit1",
+        "sButton5", "sButton6", "sSkinManager1", "TrayIcon1", "PopupMenu1", "N1", "TrayMenu", "N2", "N4", "N5",
+        "N3"};
+    std::vector<std::string> streamed;
+    for (int i = 0; i < Form1->ComponentCount(); ++i)
+        streamed.push_back(Form1->Components(i)->Name());
+    EXPECT_EQ(streamed, order);
+    EXPECT_STREQ(Form1->FindComponent("sSkinManager1")->ClassName(), "TsSkinManager");
+
+    auto* outline = Get<TShape>("Shape1");
+    EXPECT_EQ(outline->Align(), alClient);
+    EXPECT_EQ(outline->Brush()->Color(), clBlack);
+    EXPECT_EQ(outline->Pen()->Color(), clGreen);
+    auto* strip = Get<TShape>("Shape2");
+    EXPECT_EQ(strip->Brush()->Color(), clMenuText);
+    EXPECT_EQ(strip->Brush()->Style(), bsCross);
+    EXPECT_EQ(strip->Pen()->Color(), clGreen);
+
+    EXPECT_EQ(edit->Font()->Name(), L"Courier New");
+    EXPECT_EQ(edit->Font()->Height(), -19);
+    EXPECT_EQ(edit->Font()->Charset(), 204);
+    EXPECT_EQ(edit->Font()->Color(), clGreen);
+    EXPECT_EQ(edit->Color(), clBlack);
+    EXPECT_TRUE(Get<TsLabel>("sLabel2")->Font()->Style().Contains(fsBold));
+    EXPECT_EQ(Get<TsLabel>("sLabel1")->Font()->Color(), clGreen);
+    for (TsCheckBox* box : boxes)
+        EXPECT_TRUE(box->Checked()) << box->Name();
+    EXPECT_EQ(length->MinValue(), 1);
+    EXPECT_EQ(length->MaxValue(), 999999999);
+    EXPECT_EQ(length->Value(), 10);
+    EXPECT_EQ(length->MaxLength(), 9);
+}
+
+TEST_F(PasswordsTest, MenusAndHandlersAreWiredAsTheResourceSays)
+{
+    auto* popup = Get<TPopupMenu>("PopupMenu1");
+    EXPECT_EQ(edit->PopupMenu(), popup);
+    ASSERT_EQ(popup->Items()->Count(), 1);
+    EXPECT_EQ(popup->Items()->Items(0)->Name(), "N1");
+    EXPECT_EQ(popup->Items()->Items(0)->Caption(), L"&Копировать");
+
+    EXPECT_EQ(tray->PopupMenu(), trayMenu);
+    EXPECT_FALSE(tray->Visible());
+    const std::pair<const char*, const wchar_t*> items[] = {
+        {"N2", L"&Показать"}, {"N4", L"-"}, {"N5", L"&О программе..."}, {"N3", L"&Выход"}};
+    ASSERT_EQ(trayMenu->Items()->Count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(trayMenu->Items()->Items(i)->Name(), items[i].first);
+        EXPECT_EQ(trayMenu->Items()->Items(i)->Caption(), items[i].second);
+    }
+
+    using Handler = void (TForm1::*)(TObject*);
+    const struct {
+        const char* name;
+        Handler handler;
+    } wiring[] = {
+        {"sButton1", &TForm1::sButton1Click}, {"sButton2", &TForm1::sButton2Click},
+        {"sButton3", &TForm1::sButton2Click}, {"sButton4", &TForm1::sButton4Click},
+        {"sButton5", &TForm1::N1Click},       {"sButton6", &TForm1::sButton6Click},
+        {"N1", &TForm1::N1Click},             {"N2", &TForm1::TrayIcon1Click},
+        {"N5", &TForm1::sButton6Click},       {"N3", &TForm1::sButton2Click},
+    };
+    for (const auto& w : wiring) {
+        SCOPED_TRACE(w.name);
+        TComponent* component = Form1->FindComponent(w.name);
+        TNotifyEvent onClick;
+        if (auto* control = dynamic_cast<TControl*>(component))
+            onClick = control->OnClick();
+        else if (auto* item = dynamic_cast<TMenuItem*>(component))
+            onClick = item->OnClick();
+        EXPECT_TRUE(onClick == TNotifyEvent(Form1, w.handler));
+    }
+    EXPECT_TRUE(tray->OnClick() == TNotifyEvent(Form1, &TForm1::TrayIcon1Click));
+    EXPECT_TRUE(Form1->OnCreate() == TNotifyEvent(Form1, &TForm1::sButton1Click));
+}
+
+TEST_F(PasswordsTest, OpensBorderlessOnTopTranslucentAndCentredWithAPasswordAlready)
+{
+    ASSERT_TRUE(gTextWhenShown.has_value()) << "the main window was never shown";
+    EXPECT_EQ(gTextWhenShown->size(), 10u) << "the first password comes before the window shows";
+
+    HWND wnd = Form1->Handle();
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_EXSTYLE));
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
+    ASSERT_TRUE(exStyle & WS_EX_LAYERED);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(wnd, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 220);
+    EXPECT_TRUE(flags & LWA_ALPHA);
+
+    RECT client, window;
+    GetClientRect(wnd, &client);
+    GetWindowRect(wnd, &window);
+    EXPECT_EQ(client.right, 420);
+    EXPECT_EQ(client.bottom, 303);
+    EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - 420) / 2);
+    EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - 303) / 2);
+    EXPECT_EQ(Form1->Color(), clBlack);
+}
+
+// Picking position 0, 1, 2 ... spells the set the ticked boxes make, in check-box order.
+TEST_F(PasswordsTest, TickedClassesMakeTheSetInCheckBoxOrder)
+{
+    const std::string digits(ks::DigitsPool), lower(ks::LowerCasePool), caps(ks::CapitalsPool),
+        specials(ks::SpecialsPool);
+    struct Case {
+        const char* name;
+        bool d, l, c, s;
+        std::string set;
+    };
+    const Case cases[] = {
+        {"All", true, true, true, true, digits + lower + caps + specials},
+        {"Digits", true, false, false, false, digits},
+        {"LowerCase", false, true, false, false, lower},
+        {"Capitals", false, false, true, false, caps},
+        {"Specials", false, false, false, true, specials},
+        {"DigitsAndSpecials", true, false, false, true, digits + specials},
+    };
+    ASSERT_EQ(cases[0].set.size(), 103u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRandom random;
+        Form1->SetRandomSource(&random);
+        Tick(c.d, c.l, c.c, c.s);
+        length->SetText(std::to_wstring(c.set.size()));
+        Generate();
+        EXPECT_EQ(edit->Text(), std::wstring(c.set.begin(), c.set.end()));
+        EXPECT_EQ(random.Ranges, std::set<uint32_t>{static_cast<uint32_t>(c.set.size())});
+        Form1->SetRandomSource(nullptr);
+    }
+}
+
+// The system's source: only characters of the ticked classes, as many as the length says.
+TEST_F(PasswordsTest, CryptographicPasswordsHoldOnlyTheTickedCharacters)
+{
+    const std::string all = ks::CharacterSet({true, true, true, true});
+    struct Case {
+        const char* name;
+        bool d, l, c, s;
+        const wchar_t* length;
+        size_t expected;
+        std::string_view pool;
+    };
+    const Case cases[] = {
+        {"AllTen", true, true, true, true, L"10", 10, all},
+        {"AllOne", true, true, true, true, L"1", 1, all},
+        {"DigitsOnly", true, false, false, false, L"500", 500, ks::DigitsPool},
+        {"LowerCaseOnly", false, true, false, false, L"500", 500, ks::LowerCasePool},
+        {"CapitalsOnly", false, false, true, false, L"500", 500, ks::CapitalsPool},
+        {"SpecialsOnly", false, false, false, true, L"500", 500, ks::SpecialsPool},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tick(c.d, c.l, c.c, c.s);
+        length->SetText(c.length);
+        Generate();
+        const std::wstring password = edit->Text();
+        ASSERT_EQ(password.size(), c.expected);
+        for (wchar_t ch : password)
+            ASSERT_NE(c.pool.find(static_cast<char>(ch)), std::string_view::npos) << static_cast<int>(ch);
+    }
+}
+
+// The length field can hold anything while it has the focus (a program may set it, a value is
+// read as it stands): the generator still makes at least one character and ends.
+TEST_F(PasswordsTest, LengthBelowOneStillGivesOneCharacter)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        uint32_t draws;
+    };
+    const Case cases[] = {
+        {"Zero", L"0", 1}, {"Negative", L"-5", 1}, {"Empty", L"", 1}, {"NotANumber", L"abc", 1}, {"Three", L"3", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRandom random({102});
+        Form1->SetRandomSource(&random);
+        length->SetText(c.text);
+        Generate();
+        EXPECT_EQ(edit->Text(), std::wstring(c.draws, L'{'));
+        EXPECT_EQ(random.Draws, c.draws);
+        Form1->SetRandomSource(nullptr);
+    }
+}
+
+TEST_F(PasswordsTest, NoClassTickedWarnsAndEmptiesTheField)
+{
+    ASSERT_FALSE(edit->Text().empty());
+    Tick(false, false, false, false);
+    Generate();
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(gDialogs[0].className, "TMessageForm");
+    EXPECT_EQ(gDialogs[0].caption, L"Warning");
+    EXPECT_EQ(gDialogs[0].text, kNoClasses);
+    EXPECT_EQ(edit->Text(), L"");
+
+    // Ticking a box again makes passwords again.
+    Tick(true, false, false, false);
+    Generate();
+    EXPECT_EQ(gDialogs.size(), 1u);
+    const std::wstring password = edit->Text();
+    EXPECT_EQ(password.size(), 10u);
+    EXPECT_EQ(password.find_first_not_of(L"0123456789"), std::wstring::npos);
+}
+
+// A password too long for memory is reported, and the field keeps the password it had.
+TEST_F(PasswordsTest, PasswordThatCannotBeHeldKeepsTheFieldsText)
+{
+    const std::wstring before = edit->Text();
+    ASSERT_FALSE(before.empty());
+    OutOfMemory random;
+    Form1->SetRandomSource(&random);
+    Generate();
+    Form1->SetRandomSource(nullptr);
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(gDialogs[0].className, "TMessageForm");
+    EXPECT_EQ(gDialogs[0].caption, L"Error");
+    EXPECT_FALSE(gDialogs[0].text.empty());
+    EXPECT_EQ(edit->Text(), before);
+}
+
+TEST_F(PasswordsTest, CopyPutsTheFieldsTextOnTheClipboard)
+{
+    auto* popup = Get<TPopupMenu>("PopupMenu1");
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Button", [&] { Get<TsButton>("sButton5")->Click(); }},
+        {"MenuItem", [&] { popup->DispatchCommand(Get<TMenuItem>("N1")->Command()); }},
+    };
+    for (const auto& [name, copy] : ways) {
+        SCOPED_TRACE(name);
+        Generate();
+        Clipboard().SetAsText(L"stale");
+        copy();
+        EXPECT_EQ(Clipboard().AsText(), edit->Text());
+        EXPECT_EQ(Clipboard().AsText().size(), 10u);
+
+        // An empty field replaces what the clipboard held with an empty text.
+        edit->SetText(L"");
+        Clipboard().SetAsText(L"stale");
+        copy();
+        EXPECT_TRUE(Clipboard().HasFormat(CF_UNICODETEXT));
+        EXPECT_EQ(Clipboard().AsText(), L"");
+    }
+}
+
+TEST_F(PasswordsTest, HidesToTheTrayAndComesBackByIconOrMenu)
+{
+    HWND wnd = Form1->Handle();
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"IconClick", [&] { SendMessageW(tray->WindowHandle(), TTrayIcon::CallbackMessage, 1, WM_LBUTTONUP); }},
+        {"ShowItem", [&] { ClickTrayItem("N2"); }},
+    };
+    for (const auto& [name, showAgain] : ways) {
+        SCOPED_TRACE(name);
+        Get<TsButton>("sButton4")->Click();
+        EXPECT_FALSE(Form1->Visible());
+        EXPECT_FALSE(IsWindowVisible(wnd));
+        EXPECT_TRUE(tray->Visible());
+        showAgain();
+        EXPECT_TRUE(Form1->Visible());
+        EXPECT_TRUE(IsWindowVisible(wnd));
+        EXPECT_FALSE(tray->Visible());
+    }
+    EXPECT_TRUE(gDialogs.empty());
+}
+
+// While the shell refuses the icon the window stays up, so the program never becomes
+// unreachable. The shell refuses a second icon of the same window and id.
+TEST_F(PasswordsTest, RefusedTrayIconLeavesTheWindowShown)
+{
+    NOTIFYICONDATAW taken{};
+    taken.cbSize = sizeof taken;
+    taken.hWnd = tray->WindowHandle();
+    taken.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &taken));
+    Get<TsButton>("sButton4")->Click();
+    Shell_NotifyIconW(NIM_DELETE, &taken);
+
+    EXPECT_TRUE(Form1->Visible());
+    EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
+    EXPECT_FALSE(tray->Visible());
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(gDialogs[0].caption, L"Error");
+    EXPECT_FALSE(gDialogs[0].text.empty());
+}
+
+// Every way out closes the main form, which tells the application to end: its message loop
+// gets the quit message. The test takes that message so the run goes on.
+TEST_F(PasswordsTest, ExitButtonsAndTheTrayItemEndTheProgram)
+{
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"ExitButton", [&] { Get<TsButton>("sButton2")->Click(); }},
+        {"CloseTitleButton", [&] { Get<TsButton>("sButton3")->Click(); }},
+        {"TrayItemWhileHidden",
+         [&] {
+             Get<TsButton>("sButton4")->Click();
+             ASSERT_FALSE(Form1->Visible());
+             ClickTrayItem("N3");
+         }},
+    };
+    ASSERT_FALSE(TakeQuit());
+    for (const auto& [name, exit] : ways) {
+        SCOPED_TRACE(name);
+        exit();
+        EXPECT_TRUE(TakeQuit());
+        EXPECT_FALSE(Application->Terminated());
+    }
+}
+
+} // namespace

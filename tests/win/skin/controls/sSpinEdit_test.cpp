@@ -1,0 +1,186 @@
+#include "skin/controls/sSpinEdit.h"
+
+#include "vcl/Clipbrd.h"
+#include "vcl/Forms.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr wchar_t CtrlV = 0x16;
+
+// The length field as the main window has it: 1 .. 999999999, nine characters at most, on a
+// shown form beside another control to move the focus to.
+class sSpinEditTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        form = CreateNew<TForm>(nullptr);
+        form->SetBounds(100, 100, 300, 120);
+        spin = Create<TsSpinEdit>(form);
+        spin->SetParent(form);
+        spin->SetBounds(10, 10, 80, 21);
+        spin->SetMinValue(1);
+        spin->SetMaxValue(999999999);
+        spin->SetMaxLength(9);
+        other = Create<TEdit>(form);
+        other->SetParent(form);
+        other->SetBounds(10, 40, 80, 21);
+        form->Show();
+        spin->SetFocus();
+        Pump();
+    }
+    void TearDown() override
+    {
+        form->Free();
+        VclFixture::TearDown();
+    }
+
+    // Types as the keyboard does: the characters arrive through the message queue.
+    void Type(const std::wstring& keys)
+    {
+        for (wchar_t key : keys)
+            PostMessageW(spin->Handle(), WM_CHAR, key, 1);
+        Pump();
+    }
+    // Puts text into the field with the caret after it, as a program may.
+    void Put(const std::wstring& text)
+    {
+        spin->SetText(text);
+        spin->SetSelStart(static_cast<int>(text.size()));
+    }
+
+    TForm* form = nullptr;
+    TsSpinEdit* spin = nullptr;
+    TEdit* other = nullptr;
+};
+
+TEST_F(sSpinEditTest, OnlyDigitsAndEditingKeysAreTaken)
+{
+    struct Case {
+        const char* name;
+        wchar_t key;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"Digit", L'7', true},         {"Zero", L'0', true},          {"Letter", L'a', false},
+        {"Capital", L'Z', false},      {"Minus", L'-', false},        {"Blank", L' ', false},
+        {"Cyrillic", L'я', false},     {"CtrlEnter", 0x0A, false},    {"Enter", 0x0D, false},
+        {"Tab", 0x09, false},          {"Backspace", VK_BACK, true},  {"CtrlA", 0x01, true},
+        {"CtrlC", 0x03, true},         {"CtrlX", 0x18, true},         {"CtrlZ", 0x1A, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The key goes on to the edit (0) or is swallowed (1).
+        EXPECT_EQ(spin->Perform(CN_CHAR, c.key, 1), c.taken ? 0 : 1);
+    }
+
+    Put(L"");
+    Type(L"4x\n2\r.-5 \t");
+    EXPECT_EQ(spin->Text(), L"425");
+    Type(std::wstring(1, VK_BACK));
+    EXPECT_EQ(spin->Text(), L"42");
+}
+
+// Pasting, by message or by Ctrl+V, puts in the clipboard's digits alone, over the selection and
+// within MaxLength.
+TEST_F(sSpinEditTest, PastingKeepsOnlyTheClipboardsDigits)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* before;
+        bool selectAll;
+        const wchar_t* clipboard;
+        const wchar_t* after;
+    };
+    const Case cases[] = {
+        {"Mixed", L"", false, L"a1b2-3 4\r\n5", L"12345"},
+        {"AfterTheText", L"12", false, L"x3", L"123"},
+        {"OverTheSelection", L"999", true, L"7a7", L"77"},
+        {"NoDigits", L"55", false, L"abc -", L"55"},
+        {"UpToMaxLength", L"1234567", false, L"x3x4x5", L"123456734"},
+    };
+    for (bool ctrlV : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (ctrlV ? " by Ctrl+V" : " by WM_PASTE"));
+            Put(c.before);
+            if (c.selectAll)
+                spin->SelectAll();
+            Clipboard().SetAsText(c.clipboard);
+            if (ctrlV)
+                Type(std::wstring(1, CtrlV));
+            else
+                SendMessageW(spin->Handle(), WM_PASTE, 0, 0);
+            EXPECT_EQ(spin->Text(), c.after);
+        }
+    }
+
+    Put(L"12");
+    spin->SetReadOnly(true);
+    Clipboard().SetAsText(L"3");
+    SendMessageW(spin->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(spin->Text(), L"12") << "a read-only field takes nothing";
+}
+
+// The value is the text as it stands; only leaving the field brings it into range.
+TEST_F(sSpinEditTest, ValueIsTheTextOrMinValueUnclamped)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        int minValue;
+        int value;
+    };
+    const Case cases[] = {
+        {"Number", L"10", 1, 10},
+        {"Empty", L"", 1, 1},
+        {"EmptyOtherMinimum", L"", 7, 7},
+        {"NotANumber", L"abc", 1, 1},
+        {"BelowMinimum", L"0", 1, 0},
+        {"Negative", L"-5", 1, -5},
+        {"AboveMaximum", L"1000000000", 1, 1000000000},
+        {"BeyondInteger", L"99999999999", 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spin->SetMinValue(c.minValue);
+        spin->SetText(c.text);
+        EXPECT_EQ(spin->Value(), c.value);
+        EXPECT_EQ(spin->Text(), c.text);
+    }
+}
+
+TEST_F(sSpinEditTest, LeavingTheFieldPutsTheValueInRange)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        int minValue, maxValue;
+        const wchar_t* after;
+    };
+    const Case cases[] = {
+        {"InRange", L"500", 1, 999999999, L"500"},
+        {"Zero", L"0", 1, 999999999, L"1"},
+        {"Negative", L"-5", 1, 999999999, L"1"},
+        {"AboveMaximum", L"1000000000", 1, 999999999, L"999999999"},
+        {"Empty", L"", 1, 999999999, L"1"},
+        {"NotANumber", L"abc", 1, 999999999, L"1"},
+        {"EqualBoundsClampNothing", L"-5", 0, 0, L"-5"},
+        {"EqualBoundsKeepText", L"abc", 5, 5, L"abc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spin->SetMinValue(c.minValue);
+        spin->SetMaxValue(c.maxValue);
+        spin->SetFocus();
+        spin->SetText(c.text);
+        other->SetFocus();
+        EXPECT_EQ(spin->Text(), c.after);
+    }
+}
+
+} // namespace
