@@ -36,8 +36,10 @@ function(ks_add_form_resources target)
         string(REGEX REPLACE "^[^=]*=" "" path "${entry}")
         list(APPEND binaries ${path})
       endforeach()
+      # A list would split into several arguments on the command line; "|" keeps it one.
+      string(REPLACE ";" "|" binaryArgument "${KS_FORM_BINARIES}")
       add_custom_command(OUTPUT ${text}
-        COMMAND ${CMAKE_COMMAND} "-DIN=${src}" "-DOUT=${text}" "-DBINARIES=${KS_FORM_BINARIES}"
+        COMMAND ${CMAKE_COMMAND} "-DIN=${src}" "-DOUT=${text}" "-DBINARIES=${binaryArgument}"
                 -P ${CMAKE_SOURCE_DIR}/cmake/EmbedBinary.cmake
         DEPENDS ${src} ${binaries} ${CMAKE_SOURCE_DIR}/cmake/EmbedBinary.cmake
         COMMENT "Filling in form ${stem}"
