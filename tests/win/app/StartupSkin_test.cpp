@@ -4,21 +4,37 @@
 #include "app/Unit2.h"
 #include "app/passwords.h"
 #include "skin/core/acSkinPack.h"
+#include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStoredSkins.h"
+#include "skin/forms/acDials.h"
 #include "vcl/Streams.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 // The folder the main form's resource names as the skin directory.
 const std::filesystem::path kStoredSkinDirectory = L"C:\\Program Files\\Brevik 2007\\SkinPack\\Skins";
+
+// Windows that heard the removal command, recorded by a hook on the thread's sent messages.
+std::vector<HWND> gRemovalHeard;
+HHOOK gRemovalHook = nullptr;
+
+LRESULT CALLBACK RecordRemoval(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && cwp->message == SM_SKINCMD && HIWORD(cwp->wParam) == SKC_REMOVE_SKIN)
+        gRemovalHeard.push_back(cwp->hwnd);
+    return CallNextHookEx(gRemovalHook, code, wParam, lParam);
+}
 
 class StartupSkinTest : public VclFixture {
 protected:
@@ -92,6 +108,23 @@ TEST_F(StartupSkinTest, SkinFolderInTheStoredDirectoryIsTakenInstead)
     EXPECT_TRUE(manager.SkinData.SkinActive);
     EXPECT_EQ(manager.SkinData.Description.rfind("From the skin folder. ", 0), 0u) << manager.SkinData.Description;
     EXPECT_GE(manager.FindSection("EDIT"), 0);
+}
+
+TEST_F(StartupSkinTest, ShutDownRemovesTheSkinAndTheCreationHook)
+{
+    CreateMainForm();
+    ASSERT_NE(HookHandle, nullptr) << "the manager's load completion installs the creation hook";
+    // A form that outlives the main form, as the about box would if it were still there.
+    TForm* witness = CreateNew<TForm>(Application);
+    const HWND window = witness->Handle();
+    gRemovalHeard.clear();
+    gRemovalHook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordRemoval, nullptr, GetCurrentThreadId());
+    FreeForm();
+    UnhookWindowsHookEx(gRemovalHook);
+    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_NE(std::find(gRemovalHeard.begin(), gRemovalHeard.end(), window), gRemovalHeard.end())
+        << "the forms still there hear that the skin is removed";
+    witness->Free();
 }
 
 } // namespace
