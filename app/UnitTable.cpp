@@ -16,6 +16,7 @@ void InitializeUnits()
 {
     InitializeAcPNG();
     InitializeAcAlphaImageList();
+    LoadEngineGlyphList();
     InitializeSkinManagerUnit();
     InitializeStyleSimplyUnit();
     InitializeSLabelUnit();
@@ -31,5 +32,6 @@ void FinalizeUnits()
 {
     FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();
+    FreeEngineGlyphList();
     FinalizeAcPNG();
 }

@@ -512,6 +512,28 @@ TsAlphaImageList* LoadEngineGlyphs(TComponent* owner)
     return list;
 }
 
+namespace {
+TsAlphaImageList* gEngineGlyphs = nullptr;
+} // namespace
+
+TsAlphaImageList* EngineGlyphs() noexcept
+{
+    return gEngineGlyphs;
+}
+
+void LoadEngineGlyphList()
+{
+    FreeEngineGlyphList();
+    gEngineGlyphs = LoadEngineGlyphs(nullptr);
+}
+
+void FreeEngineGlyphList() noexcept
+{
+    if (gEngineGlyphs)
+        gEngineGlyphs->Free();
+    gEngineGlyphs = nullptr;
+}
+
 void InitializeAcAlphaImageList()
 {
     RegisterClasses<TsAlphaImageList>();

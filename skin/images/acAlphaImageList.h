@@ -134,5 +134,12 @@ int ColorDepth();
 // "SC" in this order, as a 48 x 16 image list owned by owner. Raises as LoadPngResource does.
 TsAlphaImageList* LoadEngineGlyphs(TComponent* owner);
 
+// The engine's glyph list as the program's start-up loads it (LoadEngineGlyphList, from the unit
+// table) until FreeEngineGlyphList; nullptr outside that time.
+TsAlphaImageList* EngineGlyphs() noexcept;
+// Raises as LoadEngineGlyphs does, leaving no list behind.
+void LoadEngineGlyphList();
+void FreeEngineGlyphList() noexcept;
+
 // Registers TsAlphaImageList with the form reader. Calls nest.
 void InitializeAcAlphaImageList();

@@ -8,6 +8,8 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/forms/acDials.h"
+#include "skin/images/acAlphaImageList.h"
+#include "skin/images/acPNG.h"
 #include "vcl/Streams.h"
 #include "win/support/VclFixture.h"
 
@@ -65,6 +67,21 @@ protected:
         Form1 = nullptr;
     }
 };
+
+// The unit table's start-up loads the engine's embedded pictures from the program's resources.
+TEST_F(StartupSkinTest, EmbeddedGlyphsAndShadowsAreLoaded)
+{
+    TsAlphaImageList* glyphs = EngineGlyphs();
+    ASSERT_NE(glyphs, nullptr);
+    EXPECT_EQ(glyphs->Width(), 48);
+    EXPECT_EQ(glyphs->Height(), 16);
+    EXPECT_EQ(glyphs->Count(), 5);
+    for (TPNGGraphic* shadow : {ShadowActiveImage(), ShadowInactiveImage()}) {
+        ASSERT_NE(shadow, nullptr);
+        EXPECT_GT(shadow->Width(), 22) << "room for the margins on both sides";
+        EXPECT_GT(shadow->Height(), 18);
+    }
+}
 
 TEST_F(StartupSkinTest, InternalSkinIsLoadedWhileTheFormStreams)
 {
