@@ -56,6 +56,7 @@ const ks::PropertyInfo kManagerProps[] = {
     ks::Prop<&M::Version, &M::SetVersion>("Version").NotStored(),
     ks::Prop<&M::OnAfterChange, &M::SetOnAfterChange>("OnAfterChange"),
     ks::Prop<&M::OnBeforeChange, &M::SetOnBeforeChange>("OnBeforeChange"),
+    ks::Prop<&M::OnGetMenuExtraLineData, &M::SetOnGetMenuExtraLineData>("OnGetMenuExtraLineData"),
 };
 
 bool HasLayeredWindows()
@@ -89,6 +90,42 @@ void RepaintAllForms()
             SendCommandWnd((*it)->HandleIfAllocated(), SKC_REPAINT_NOW, 0);
 }
 
+// Posted to the application window by the menu painters when they meet a popup whose window
+// they could not name; LParam is the item being painted, or the popup window.
+constexpr UINT CM_POPUP_ITEM_SHOWN = 0xBCB3;
+constexpr UINT CM_POPUP_WINDOW_SHOWN = 0xBCB4;
+
+bool IsPopupMenuWindow(HWND wnd)
+{
+    wchar_t name[16] = {};
+    return wnd && GetClassNameW(wnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
+}
+
+// Anyone can post these messages, so the item is only compared with the cached popups' items
+// and the window under the popup's first entry is taken only when it is a popup menu window.
+void HookPopupOfItem(TsSkinableMenus& menus, const TMenuItem* item)
+{
+    const PopupCacheRec rec = MenuItemInfoOf(item, nullptr);
+    if (!rec.Bitmap)
+        return;
+    TMenuItem* parent = rec.FirstItem->Parent();
+    if (!parent->HandleAllocated())
+        return;
+    RECT r{};
+    if (!GetMenuItemRect(nullptr, parent->Handle(), 0, &r) && !GetMenuItemRect(PopupList().Window(), parent->Handle(), 0, &r))
+        return;
+    const HWND wnd = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    if (IsPopupMenuWindow(wnd))
+        menus.HookPopupWnd(wnd, rec.Bitmap.get());
+}
+
+void HookPopupWindow(TsSkinableMenus& menus, HWND wnd)
+{
+    const PopupCacheRec rec = MenuItemInfoOf(nullptr, wnd);
+    if (rec.Bitmap)
+        menus.HookPopupWnd(wnd, rec.Bitmap.get());
+}
+
 } // namespace
 
 const ks::ClassInfo TsSkinManager::StaticClassInfo{"TsSkinManager", &TComponent::StaticClassInfo, kManagerProps, {}};
@@ -111,6 +148,7 @@ TsSkinManager::TsSkinManager(TComponent* owner)
             FMainWindowHooked = true;
         }
     }
+    FSkinnableMenus = std::make_unique<TsSkinableMenus>(this);
 }
 
 TsSkinManager::~TsSkinManager() = default;
@@ -174,6 +212,15 @@ void TsSkinManager::SetExtendedBorders(bool value)
     FExtendedBorders = value;
     if (SkinData.SkinActive)
         ReloadForColourChange();
+}
+
+void TsSkinManager::SetSkinnedPopups(bool value)
+{
+    if (value == FSkinnedPopups)
+        return;
+    FSkinnedPopups = value;
+    if (value && IsDefault())
+        FSkinnableMenus->UpdateMenus();
 }
 
 void TsSkinManager::SetIsDefault(bool value)
@@ -378,6 +425,8 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
     if (repaint)
         lock.emplace(this);
     SkinData.SkinActive = false;
+    // The menus' frame width belongs to the skin that goes.
+    FSkinnableMenus->SetSkinBorderWidth(-1);
     RecomputeCommonIndexes();
     BroadcastToAllForms(SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this)));
     SkinData.SkinActive = true;
@@ -464,6 +513,16 @@ bool TsSkinManager::MainWindowHook(TMessage& message)
     case CM_ACTIVATE:
         RepaintAllForms();
         return false;
+    case CM_POPUP_ITEM_SHOWN:
+        if (message.LParam)
+            HookPopupOfItem(*FSkinnableMenus, reinterpret_cast<const TMenuItem*>(message.LParam));
+        message.Result = 1;
+        return true;
+    case CM_POPUP_WINDOW_SHOWN:
+        if (message.LParam)
+            HookPopupWindow(*FSkinnableMenus, reinterpret_cast<HWND>(message.LParam));
+        message.Result = 1;
+        return true;
     default:
         return false;
     }

@@ -21,6 +21,7 @@
 #include "skin/core/sMaskData.h"
 #include "skin/core/sSkinOptions.h"
 #include "skin/core/sStoredSkins.h"
+#include "skin/forms/sSkinMenus.h"
 #include "skin/images/acPNG.h"
 #include "vcl/Classes.h"
 #include "vcl/Messages.h"
@@ -61,7 +62,8 @@ public:
     bool ExtendedBorders() const noexcept;
     void SetExtendedBorders(bool value);
     bool SkinnedPopups() const noexcept { return FSkinnedPopups; }
-    void SetSkinnedPopups(bool value) noexcept { FSkinnedPopups = value; }
+    // Turning it on sets the application's menus up again (default manager only).
+    void SetSkinnedPopups(bool value);
     // Glow effects; reads False where the system has no layered windows.
     bool AllowGlowing() const noexcept;
     void SetAllowGlowing(bool value) noexcept { FAllowGlowing = value; }
@@ -99,6 +101,12 @@ public:
     void SetOnAfterChange(TNotifyEvent handler) noexcept { FOnAfterChange = handler; }
     TNotifyEvent OnBeforeChange() const noexcept { return FOnBeforeChange; }
     void SetOnBeforeChange(TNotifyEvent handler) noexcept { FOnBeforeChange = handler; }
+    // Read by the menus when they prepare a popup.
+    TacGetExtraLineData OnGetMenuExtraLineData() const noexcept { return FOnGetMenuExtraLineData; }
+    void SetOnGetMenuExtraLineData(TacGetExtraLineData handler) noexcept { FOnGetMenuExtraLineData = handler; }
+
+    // The owner-drawn menu engine; lives as long as the manager.
+    TsSkinableMenus* SkinnableMenus() const noexcept { return FSkinnableMenus.get(); }
 
     // ---- the loaded skin
     TsSkinData SkinData;
@@ -199,6 +207,7 @@ private:
     std::unique_ptr<TsStoredSkins> FInternalSkins;
     TNotifyEvent FOnAfterChange;
     TNotifyEvent FOnBeforeChange;
+    TacGetExtraLineData FOnGetMenuExtraLineData;
     bool FSkinnedPopups = true;
     TStringList FCommonSections;
     bool FIsDefault = false;
@@ -214,6 +223,7 @@ private:
     bool FMainWindowHooked = false;
     bool FHooksInstalled = false;
     bool FInLoad = false;
+    std::unique_ptr<TsSkinableMenus> FSkinnableMenus;
 };
 
 // Unit start-up: the embedded shadow pictures, and the version box when the command line holds

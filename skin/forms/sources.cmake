@@ -1,4 +1,5 @@
 # Form, dialog and menu skinning: the creation hook, providers, dialog adapters and menus.
 list(APPEND KS_WIN_SOURCES
   skin/forms/acDials.cpp
+  skin/forms/sSkinMenus.cpp
 )
