@@ -95,7 +95,8 @@ public:
         AddEntry(entry);
     }
 
-    // The lookup orders are sorted last, over the final tables.
+    // The lookup orders are sorted last, over the final tables. Small sections are searched in
+    // text order, so only the large ones need an order of their keys.
     Content Take()
     {
         Content& c = FContent;
@@ -103,11 +104,13 @@ public:
         for (size_t p = 0; p < c.Sections.size(); ++p)
             c.SectionOrder.emplace_back(c.Sections[p].Hash, p);
         std::sort(c.SectionOrder.begin(), c.SectionOrder.end());
-        c.KeyOrder.reserve(c.Entries.size());
-        for (size_t p = 0; p < c.Entries.size(); ++p)
-            c.KeyOrder.emplace_back(c.Entries[p].KeyHash, p);
         for (const Section& section : c.Sections) {
+            if (section.EntryCount <= kScanLimit)
+                continue;
+            c.KeyOrder.resize(c.Entries.size());
             const auto first = c.KeyOrder.begin() + static_cast<ptrdiff_t>(section.FirstEntry);
+            for (size_t p = section.FirstEntry; p < section.FirstEntry + section.EntryCount; ++p)
+                c.KeyOrder[p] = {c.Entries[p].KeyHash, p};
             std::sort(first, first + static_cast<ptrdiff_t>(section.EntryCount));
         }
         return std::move(FContent);
@@ -166,12 +169,17 @@ void TMemIniFile::SetText(std::string_view input)
     std::vector<char>& buffer = parser.Text();
     buffer.assign(input.begin(), input.end());
     const std::string_view text(buffer.data(), buffer.size());
+    // The next LF and the next CR at or after start. Each is sought with memchr, and again only
+    // once start has passed it, so that a text of many lone CRs still costs a single pass.
+    auto next = [&](char c, size_t from) { return std::min(text.find(c, from), text.size()); };
+    size_t lf = next('\n', 0), cr = next('\r', 0);
     size_t start = 0;
     while (start < text.size()) {
-        // A plain loop: find_first_of tests each byte against the set with a call of its own.
-        size_t end = start;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
-            ++end;
+        if (lf < start)
+            lf = next('\n', start);
+        if (cr < start)
+            cr = next('\r', start);
+        size_t end = std::min(lf, cr);
         parser.AddLine(text.substr(start, end - start));
         if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
             ++end;
@@ -221,6 +229,13 @@ auto TMemIniFile::FindEntry(int sectionIndex, const ks::IniKey& key) const -> co
 auto TMemIniFile::EntriesOf(const Section& section) const -> std::span<const Entry>
 {
     return std::span<const Entry>(FContent.Entries).subspan(section.FirstEntry, section.EntryCount);
+}
+
+std::string_view TMemIniFile::SectionAt(int sectionIndex) const noexcept
+{
+    if (sectionIndex < 0 || static_cast<size_t>(sectionIndex) >= FContent.Sections.size())
+        return {};
+    return FContent.Sections[static_cast<size_t>(sectionIndex)].Name;
 }
 
 std::span<const ks::IniEntry> TMemIniFile::EntriesAt(int sectionIndex) const

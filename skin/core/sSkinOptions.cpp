@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -24,7 +25,7 @@ constexpr int kAbsentInteger = -1;
 enum class GlobalKind { Integer, Strict, Colour };
 
 struct GlobalKey {
-    std::string_view Key;
+    ks::IniKey Key;
     GlobalKind Kind;
     // The default as text, because strict keys convert their default like a value.
     std::string_view Default;
@@ -33,7 +34,7 @@ struct GlobalKey {
 };
 
 // In the order they are read: a strict key that raises leaves the keys before it stored.
-const GlobalKey kGlobalKeys[] = {
+constexpr GlobalKey kGlobalKeys[] = {
     {"BORDERWIDTH", GlobalKind::Integer, "4", &TsSkinData::BorderWidth},
     {"TITLEHEIGHT", GlobalKind::Integer, "30", &TsSkinData::TitleHeight},
     {"MAXHEIGHT", GlobalKind::Integer, "0", &TsSkinData::MaxHeight},
@@ -115,6 +116,19 @@ constexpr TextKey kTextKeys[] = {
     {"HOTGRADIENTDATA", &TsGeneralData::HotGradientData, ""},
 };
 
+// IniInt, with the plain decimal numbers that make up nearly every value read straight off by
+// from_chars; anything else (hexadecimal, blanks, "+", junk) takes the general way.
+int OptionInteger(std::string_view text, int def)
+{
+    if (!text.empty() && (text[0] == '-' || (text[0] >= '0' && text[0] <= '9'))) {
+        int value = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec == std::errc() && end == text.data() + text.size())
+            return value;
+    }
+    return IniInt(text, def);
+}
+
 bool IsTrue(std::string_view text)
 {
     return SameTextAscii(text, "TRUE");
@@ -126,25 +140,30 @@ void ParseGradients(TsGeneralData& d)
     d.HotGradientArray = ParseGradient(d.HotGradientData);
 }
 
+// The position in the text of the section a PARENTCLASS value names; -1 when it names none or
+// one the text does not hold.
+int ParentIndex(const TMemIniFile& ini, std::optional<std::string_view> parent)
+{
+    return !parent || parent->empty() || *parent == kAbsentText ? -1 : ini.IndexOfSection(*parent);
+}
+
 // The sections an inherited lookup visits, in order, as positions in the text: the section, its
 // parent, the parent's parent ... Each section is listed once: a chain that comes back to a
 // section it has seen would only ask the same sections again. Found once per section and shared
 // by every key read from it, so a record costs one walk up its chain rather than one per key.
 class ParentChain {
 public:
-    ParentChain(const TMemIniFile& ini, std::string_view section, const TsSkinOptionsLimits& limits)
+    // parentOf(position) gives the position of a section's parent, -1 for none.
+    template <class ParentOf>
+    void Walk(int start, ParentOf parentOf, const TsSkinOptionsLimits& limits)
     {
-        std::string_view current = section;
-        for (int depth = 0; depth <= limits.MaxParentDepth; ++depth) {
-            const int index = ini.IndexOfSection(current);
+        FSections.clear();
+        for (int depth = 0, index = start; depth <= limits.MaxParentDepth; ++depth) {
             // An absent section holds no key and names no parent.
             if (index < 0 || std::find(FSections.begin(), FSections.end(), index) != FSections.end())
                 break;
             FSections.push_back(index);
-            const std::optional<std::string_view> parent = ini.FindValue(index, kParentKey);
-            if (!parent || parent->empty() || *parent == kAbsentText || *parent == current)
-                break;
-            current = *parent;
+            index = parentOf(index);
         }
     }
 
@@ -163,16 +182,13 @@ public:
     }
 
     // The first integer along the chain that is not -1, the absent marker (which an unparsable
-    // value reads as too).
-    template <class ValueOf>
-    int Integer(ValueOf valueOf, int def) const
+    // value reads as too); integerOf(position) gives a section's own value, -1 for none.
+    template <class IntegerOf>
+    int Integer(IntegerOf integerOf, int def) const
     {
         for (int index : FSections)
-            if (const std::optional<std::string_view> v = valueOf(index)) {
-                const int value = IniInt(*v, kAbsentInteger);
-                if (value != kAbsentInteger)
-                    return value;
-            }
+            if (const int value = integerOf(index); value != kAbsentInteger)
+                return value;
         return def;
     }
 
@@ -180,11 +196,21 @@ private:
     std::vector<int> FSections;
 };
 
+// The chain of a section named in a single lookup, found by searching the text as it goes.
+ParentChain ChainOf(const TMemIniFile& ini, std::string_view section, const TsSkinOptionsLimits& limits)
+{
+    ParentChain chain;
+    auto parentOf = [&](int index) { return ParentIndex(ini, ini.FindValue(index, kParentKey)); };
+    chain.Walk(ini.IndexOfSection(section), parentOf, limits);
+    return chain;
+}
+
 // The keys a record reads, as the slots of a SectionRows row: the integer keys, then the flags,
-// then the texts.
+// then the texts, then PARENTCLASS.
 constexpr size_t kFlagSlot = std::size(kIntegerKeys);
 constexpr size_t kTextSlot = kFlagSlot + std::size(kFlagKeys);
-constexpr size_t kSlotCount = kTextSlot + std::size(kTextKeys);
+constexpr size_t kParentSlot = kTextSlot + std::size(kTextKeys);
+constexpr size_t kSlotCount = kParentSlot + 1;
 
 constexpr ks::IniKey SlotKey(size_t slot)
 {
@@ -192,7 +218,9 @@ constexpr ks::IniKey SlotKey(size_t slot)
         return kIntegerKeys[slot].Key;
     if (slot < kTextSlot)
         return kFlagKeys[slot - kFlagSlot].Key;
-    return kTextKeys[slot - kTextSlot].Key;
+    if (slot < kParentSlot)
+        return kTextKeys[slot - kTextSlot].Key;
+    return kParentKey;
 }
 
 template <size_t... Slot>
@@ -203,17 +231,51 @@ constexpr std::array<ks::IniKey, sizeof...(Slot)> SlotKeys(std::index_sequence<S
 
 constexpr auto kSlotKeys = SlotKeys(std::make_index_sequence<kSlotCount>());
 
+// An open-addressed table from a key's hash to its slot, so that matching an entry costs one or
+// two probes rather than a comparison with every key. Its size is a power of two well above
+// kSlotCount, which keeps probe runs short.
+constexpr size_t kSlotTableSize = 128;
+static_assert(kSlotCount < kSlotTableSize / 2);
+
+constexpr size_t SlotHome(uint64_t hash)
+{
+    // The top bits, which the hash's final multiply mixes best.
+    return static_cast<size_t>(hash >> 57) & (kSlotTableSize - 1);
+}
+
+constexpr std::array<uint8_t, kSlotTableSize> SlotTable()
+{
+    std::array<uint8_t, kSlotTableSize> table{};
+    for (size_t slot = 0; slot < kSlotCount; ++slot) {
+        size_t i = SlotHome(kSlotKeys[slot].Hash);
+        while (table[i] != 0)
+            i = (i + 1) & (kSlotTableSize - 1);
+        // 0 marks an empty place.
+        table[i] = static_cast<uint8_t>(slot + 1);
+    }
+    return table;
+}
+
+constexpr auto kSlotTable = SlotTable();
+
 // What each section's own entries say for each record key: the value of the key's first entry
-// in that section, or none. Filled in one pass over the text's entries, so that a record reads
-// the rows of its chain instead of searching each of its sections for each key.
+// in that section, or none, and for the integer keys that value read as an integer. Filled in
+// one pass over the text's entries, so that a record reads the rows of its chain instead of
+// searching each of its sections for each key, and a value inherited by many records is
+// converted once.
 class SectionRows {
 public:
-    explicit SectionRows(const TMemIniFile& ini) : FEntries(static_cast<size_t>(ini.SectionCount()) * kSlotCount)
+    explicit SectionRows(const TMemIniFile& ini)
+        : FEntries(static_cast<size_t>(ini.SectionCount()) * kSlotCount),
+          FIntegers(static_cast<size_t>(ini.SectionCount()) * kFlagSlot, kAbsentInteger)
     {
         for (int section = 0; section < ini.SectionCount(); ++section)
             for (const ks::IniEntry& e : ini.EntriesAt(section))
-                if (const size_t slot = SlotOf(e); slot < kSlotCount && !At(section, slot))
+                if (const size_t slot = SlotOf(e); slot < kSlotCount && !At(section, slot)) {
                     At(section, slot) = &e;
+                    if (slot < kFlagSlot)
+                        IntegerAt(section, slot) = OptionInteger(e.Value, kAbsentInteger);
+                }
     }
 
     std::optional<std::string_view> Value(int section, size_t slot) const
@@ -222,40 +284,75 @@ public:
         return e ? std::optional<std::string_view>(e->Value) : std::nullopt;
     }
 
+    // The integer key's value, -1 when the section has none.
+    int Integer(int section, size_t slot) const
+    {
+        return FIntegers[static_cast<size_t>(section) * kFlagSlot + slot];
+    }
+
 private:
     static size_t SlotOf(const ks::IniEntry& e)
     {
-        for (size_t slot = 0; slot < kSlotCount; ++slot)
-            if (kSlotKeys[slot].Hash == e.KeyHash && SameTextAscii(kSlotKeys[slot].Name, e.Key))
+        for (size_t i = SlotHome(e.KeyHash); kSlotTable[i] != 0; i = (i + 1) & (kSlotTableSize - 1)) {
+            const size_t slot = kSlotTable[i] - 1u;
+            const std::string_view name = kSlotKeys[slot].Name;
+            if (kSlotKeys[slot].Hash == e.KeyHash && (name == e.Key || SameTextAscii(name, e.Key)))
                 return slot;
+        }
         return kSlotCount;
     }
     const ks::IniEntry*& At(int section, size_t slot)
     {
         return FEntries[static_cast<size_t>(section) * kSlotCount + slot];
     }
+    int& IntegerAt(int section, size_t slot)
+    {
+        return FIntegers[static_cast<size_t>(section) * kFlagSlot + slot];
+    }
 
     // The first entry of each slot's key in each section, or nullptr; they live in the text.
     std::vector<const ks::IniEntry*> FEntries;
+    std::vector<int> FIntegers;
 };
 
-TsGeneralData ReadSectionRecord(const TMemIniFile& ini, const SectionRows& rows, const std::string& section,
-    TsSystemColorFunc systemColor, const TsSkinOptionsLimits& limits)
+// The gradient texts most records leave at their defaults; each default is parsed once a table.
+struct DefaultGradients {
+    std::array<TsGradArray, std::size(kTextKeys)> Arrays;
+    DefaultGradients()
+    {
+        for (size_t i = 0; i < std::size(kTextKeys); ++i)
+            Arrays[i] = ParseGradient(kTextKeys[i].Default);
+    }
+};
+
+void ParseGradients(TsGeneralData& d, const DefaultGradients& defaults)
 {
-    const ParentChain chain(ini, section, limits);
+    auto parse = [&](const std::string& text, size_t key) {
+        return text == kTextKeys[key].Default ? defaults.Arrays[key] : ParseGradient(text);
+    };
+    d.GradientArray = parse(d.GradientData, 0);
+    d.HotGradientArray = parse(d.HotGradientData, 1);
+}
+
+TsGeneralData ReadSectionRecord(const SectionRows& rows, const ParentChain& chain, std::string_view section,
+    TsSystemColorFunc systemColor, const DefaultGradients& gradients)
+{
     auto slot = [&](size_t i) { return [&rows, i](int index) { return rows.Value(index, i); }; };
     TsGeneralData d;
     d.SectionName = section;
-    d.ParentClass = ini.FindValue(chain.Own(), kParentKey).value_or("");
-    for (size_t i = 0; i < std::size(kIntegerKeys); ++i)
-        kIntegerKeys[i].Field(d) = chain.Integer(slot(i), kIntegerKeys[i].Default);
+    if (chain.Own() >= 0)
+        d.ParentClass = rows.Value(chain.Own(), kParentSlot).value_or("");
+    for (size_t i = 0; i < std::size(kIntegerKeys); ++i) {
+        auto integerOf = [&rows, i](int index) { return rows.Integer(index, i); };
+        kIntegerKeys[i].Field(d) = chain.Integer(integerOf, kIntegerKeys[i].Default);
+    }
     if (d.Color < 0)
         d.Color = systemColor(d.Color & 0xFF);
     for (size_t i = 0; i < std::size(kFlagKeys); ++i)
         d.*kFlagKeys[i].Field = IsTrue(chain.Text(slot(kFlagSlot + i)).value_or("FALSE"));
     for (size_t i = 0; i < std::size(kTextKeys); ++i)
         d.*kTextKeys[i].Field = chain.Text(slot(kTextSlot + i)).value_or(kTextKeys[i].Default);
-    ParseGradients(d);
+    ParseGradients(d, gradients);
     return d;
 }
 
@@ -288,7 +385,7 @@ std::string ReadInheritedString(const TMemIniFile& ini, std::string_view section
     std::string_view key, std::string_view def, const TsSkinOptionsLimits& limits)
 {
     const ks::IniKey k(key);
-    const ParentChain chain(ini, section, limits);
+    const ParentChain chain = ChainOf(ini, section, limits);
     return std::string(chain.Text([&](int index) { return ini.FindValue(index, k); }).value_or(def));
 }
 
@@ -296,21 +393,31 @@ int ReadInheritedInteger(const TMemIniFile& ini, std::string_view section, std::
     int def, const TsSkinOptionsLimits& limits)
 {
     const ks::IniKey k(key);
-    const ParentChain chain(ini, section, limits);
-    return chain.Integer([&](int index) { return ini.FindValue(index, k); }, def);
+    const ParentChain chain = ChainOf(ini, section, limits);
+    auto integerOf = [&](int index) {
+        const std::optional<std::string_view> v = ini.FindValue(index, k);
+        return v ? OptionInteger(*v, kAbsentInteger) : kAbsentInteger;
+    };
+    return chain.Integer(integerOf, def);
 }
 
 void ReadSkinGlobals(const TMemIniFile& ini, TsSkinData& data)
 {
-    data.Version = ini.ReadFloat(kGlobalSection, "VERSION", 0);
-    data.Author = ini.ReadString(kGlobalSection, "AUTHOR", "");
-    data.Description = ini.ReadString(kGlobalSection, "DESCRIPTION", "");
+    const int section = ini.IndexOfSection(kGlobalSection);
+    double version = 0;
+    const std::optional<std::string_view> versionText = ini.FindValue(section, "VERSION");
+    if (versionText && !TryStrToFloatDot(*versionText, version))
+        version = 0;
+    data.Version = version;
+    data.Author = ini.FindValue(section, "AUTHOR").value_or("");
+    data.Description = ini.FindValue(section, "DESCRIPTION").value_or("");
     for (const GlobalKey& k : kGlobalKeys) {
+        const std::optional<std::string_view> v = ini.FindValue(section, k.Key);
         int value;
         if (k.Kind == GlobalKind::Strict)
-            value = StrToInt(ini.ReadString(kGlobalSection, k.Key, k.Default));
+            value = StrToInt(v.value_or(k.Default));
         else
-            value = ini.ReadInteger(kGlobalSection, k.Key, StrToInt(k.Default));
+            value = v ? OptionInteger(*v, StrToInt(k.Default)) : StrToInt(k.Default);
         if (k.Colour)
             data.*k.Colour = value;
         else
@@ -324,13 +431,22 @@ void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, TsSyste
     const TsSkinOptionsLimits& limits)
 {
     table.clear();
-    TStringList names;
-    ini.ReadSections(names);
+    const int count = ini.SectionCount();
     const SectionRows rows(ini);
+    // Every section's parent, found once for all the chains that pass through it.
+    std::vector<int> parents(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        parents[static_cast<size_t>(i)] = ParentIndex(ini, rows.Value(i, kParentSlot));
+    const DefaultGradients gradients;
+    ParentChain chain;
     TsGeneralDataArray records;
-    records.reserve(static_cast<size_t>(names.Count()));
-    for (int i = 0; i < names.Count(); ++i)
-        records.push_back(ReadSectionRecord(ini, rows, names.Strings(i), systemColor, limits));
+    records.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const std::string_view name = ini.SectionAt(i);
+        // A repeated header reads the first section of its name, as every lookup by name does.
+        chain.Walk(ini.IndexOfSection(name), [&](int index) { return parents[static_cast<size_t>(index)]; }, limits);
+        records.push_back(ReadSectionRecord(rows, chain, name, systemColor, gradients));
+    }
     table = std::move(records);
 }
 

@@ -134,6 +134,59 @@ TEST(TMemIniFile, SectionsAreReachableByPosition)
     EXPECT_EQ(ini.EntriesAt(0)[1].Key, "Author");
     EXPECT_EQ(ini.EntriesAt(0)[1].Value, "Me");
     EXPECT_TRUE(ini.EntriesAt(7).empty());
+    EXPECT_EQ(ini.SectionAt(2), "edit");
+    EXPECT_EQ(ini.SectionAt(3), "Spaced");
+    EXPECT_EQ(ini.SectionAt(5), "");
+    EXPECT_EQ(ini.SectionAt(-1), "");
+}
+
+// The hash folds letters eight bytes at a time and takes the name's tail bytes one by one, and
+// compile-time keys hash without memcpy: names must hash alike exactly when they fold alike,
+// whatever the byte and wherever it lies, or lookups would miss.
+TEST(TMemIniFile, NamesHashAlikeExactlyWhenTheyFoldAlike)
+{
+    constexpr ks::IniKey kKey = "ParentClass_Of_A_Long_Name";
+    EXPECT_EQ(kKey.Hash, ks::IniNameHash(std::string("PARENTCLASS_of_a_long_NAME")));
+    EXPECT_NE(ks::IniNameHash("A"), ks::IniNameHash(std::string_view("A\0", 2)));
+    for (size_t length : {1u, 7u, 8u, 9u, 16u, 17u}) {
+        for (size_t pos : {size_t{0}, length / 2, length - 1}) {
+            for (int b = 0; b < 256; ++b) {
+                std::string name(length, 'k');
+                name[pos] = static_cast<char>(b);
+                std::string folded = name;
+                if (b >= 'a' && b <= 'z')
+                    folded[pos] = static_cast<char>(b - 'a' + 'A');
+                SCOPED_TRACE("length " + std::to_string(length) + ", byte " + std::to_string(b) + " at " + std::to_string(pos));
+                EXPECT_EQ(ks::IniNameHash(name), ks::IniNameHash(folded));
+                // Bytes next to the letters, and those 0x20 apart above 127, are not letters.
+                if (b != 'k' && b != 'K' && (b < 'a' || b > 'z') && (b < 'A' || b > 'Z')) {
+                    std::string other = name;
+                    other[pos] = static_cast<char>(b ^ 0x20);
+                    EXPECT_NE(ks::IniNameHash(name), ks::IniNameHash(other));
+                }
+            }
+        }
+    }
+}
+
+// LF, CR LF and a lone CR all end a line, in any mix; CR LF is one line end, LF CR two.
+TEST(TMemIniFile, LineEndsMixFreely)
+{
+    TMemIniFile ini;
+    ini.SetText("[A]\ra=1\r\r\nb=2\n\rc=3\r\n\n[B]\rd=4\r");
+    EXPECT_EQ(Sections(ini), (V{"A", "B"}));
+    EXPECT_EQ(Keys(ini, "A"), (V{"a", "b", "c"}));
+    EXPECT_EQ(ini.ReadString("B", "d", "?"), "4");
+
+    // Many lone CRs ahead of a far LF: each one still ends its own line.
+    std::string text = "[C]";
+    for (int i = 0; i < 1000; ++i)
+        text += "\rk" + std::to_string(i) + "=" + std::to_string(i);
+    text += "\n[D]\nlast=1";
+    ini.SetText(text);
+    EXPECT_EQ(Keys(ini, "C").size(), 1000u);
+    EXPECT_EQ(ini.ReadInteger("C", "k999", -1), 999);
+    EXPECT_EQ(ini.ReadInteger("D", "last", -1), 1);
 }
 
 TEST(TMemIniFile, AbsentSectionsAndKeysGiveTheDefault)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -236,6 +237,51 @@ TEST(sSkinOptions, TheFirstEntryOfAKeyDecidesInTheTableAsInSingleLookups)
     EXPECT_EQ(ReadInheritedInteger(*ini, "CHILD", "TCLEFT", 0), child.FontColor[1]);
     EXPECT_EQ(ReadInheritedString(*ini, "CHILD", "GRADIENTDATA", ""), child.GradientData);
     EXPECT_EQ(ReadInheritedString(*ini, "CHILD", "SHOWFOCUS", ""), "TRUE");
+}
+
+// Every key of a record, written in lower case, lands in its own field.
+TEST(sSkinOptions, EveryRecordKeyIsRead)
+{
+    TsGeneralDataArray table;
+    ReadSectionTable(*Ini("[ALL]\ncolor=1\nglow=2\nglowmargin=3\nfontcolor=4\ntcleft=5\ntctop=6\ntcright=7\n"
+                          "tcbottom=8\nhotfontcolor=9\nhottcleft=10\nhottctop=11\nhottcright=12\nhottcbottom=13\n"
+                          "transparency=14\ngradientpercent=15\nimagepercent=16\nfadingiterations=17\nhotcolor=18\n"
+                          "hottransparency=19\nhotgradientpercent=20\nhotimagepercent=21\nreservedboolean=true\n"
+                          "giveownfont=true\nshowfocus=true\nfadingenabled=true\ngradientdata=0;1;100;0;0\n"
+                          "hotgradientdata=0;2;100;0;0\nparentclass=NONE\n"),
+        table, FakeSystemColor);
+    const TsGeneralData& d = table.at(0);
+    const int integers[] = {d.Color, d.GlowCount, d.GlowMargin, d.FontColor[0], d.FontColor[1], d.FontColor[2],
+        d.FontColor[3], d.FontColor[4], d.HotFontColor[0], d.HotFontColor[1], d.HotFontColor[2], d.HotFontColor[3],
+        d.HotFontColor[4], d.Transparency, d.GradientPercent, d.ImagePercent, d.FadingIterations, d.HotColor,
+        d.HotTransparency, d.HotGradientPercent, d.HotImagePercent};
+    for (int i = 0; i < static_cast<int>(std::size(integers)); ++i)
+        EXPECT_EQ(integers[i], i + 1) << "integer key " << i;
+    EXPECT_TRUE(d.ReservedBoolean && d.GiveOwnFont && d.ShowFocus && d.FadingEnabled);
+    EXPECT_EQ(d.GradientData, "0;1;100;0;0");
+    EXPECT_EQ(d.HotGradientData, "0;2;100;0;0");
+    EXPECT_EQ(d.ParentClass, "NONE");
+}
+
+// Plain decimal values take a quicker road than the rest; both must read every text alike, in
+// the table, in single lookups and in the globals.
+TEST(sSkinOptions, IntegerTextsReadAlikeOnEveryPath)
+{
+    const char* const texts[] = {"007", "-0", "-12", "2147483647", "2147483648", "-2147483648", "-2147483649",
+        "99999999999", "12a", "-", "--1", "+5", "0x1F", "0X1f", "-$10", "$FF", "1.5", "1e3", "-0x10"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        const int lenient = IniInt(text, -1);
+        const auto ini = Ini(std::string("[GLOBALINFO]\nGLOW=") + text + "\nBORDERWIDTH=" + text + "\n");
+        TsGeneralDataArray table;
+        ReadSectionTable(*ini, table, FakeSystemColor);
+        // -1, written or unparsable, is absent: the default 0 follows.
+        EXPECT_EQ(table.at(0).GlowCount, lenient == -1 ? 0 : lenient);
+        EXPECT_EQ(ReadInheritedInteger(*ini, "GLOBALINFO", "GLOW", 0), lenient == -1 ? 0 : lenient);
+        TsSkinData data;
+        ReadSkinGlobals(*ini, data);
+        EXPECT_EQ(data.BorderWidth, static_cast<int16_t>(IniInt(text, 4)));
+    }
 }
 
 TEST(sSkinOptions, SystemColoursResolveOnlyForTheNormalState)
