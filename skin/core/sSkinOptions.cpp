@@ -334,6 +334,14 @@ void ParseGradients(TsGeneralData& d, const DefaultGradients& defaults)
     d.HotGradientArray = parse(d.HotGradientData, 1);
 }
 
+// Transparency is a percentage: a skin's value outside 0..100 would make the painters blend
+// with weights beyond the colours' range.
+void ClampTransparency(TsGeneralData& d)
+{
+    d.Transparency = std::clamp(d.Transparency, 0, 100);
+    d.HotTransparency = std::clamp(d.HotTransparency, 0, 100);
+}
+
 TsGeneralData ReadSectionRecord(const SectionRows& rows, const ParentChain& chain, std::string_view section,
     TsSystemColorFunc systemColor, const DefaultGradients& gradients)
 {
@@ -346,6 +354,7 @@ TsGeneralData ReadSectionRecord(const SectionRows& rows, const ParentChain& chai
         auto integerOf = [&rows, i](int index) { return rows.Integer(index, i); };
         kIntegerKeys[i].Field(d) = chain.Integer(integerOf, kIntegerKeys[i].Default);
     }
+    ClampTransparency(d);
     if (d.Color < 0)
         d.Color = systemColor(d.Color & 0xFF);
     for (size_t i = 0; i < std::size(kFlagKeys); ++i)
@@ -367,6 +376,7 @@ TsGeneralData MergedRecord(const TacIniSections& common, const std::string& sect
             v = parent ? k.Field(*parent) : k.Default;
         k.Field(d) = v;
     }
+    ClampTransparency(d);
     for (const FlagKey& k : kFlagKeys) {
         std::string v = ReadSectionListString(common, section, k.Key.Name, kAbsentText);
         d.*k.Field = v == kAbsentText ? parent && parent->*k.Field : IsTrue(v);

@@ -293,6 +293,18 @@ TEST(sSkinOptions, SystemColoursResolveOnlyForTheNormalState)
     EXPECT_EQ(table[1].Color, 0x0A0B05);
 }
 
+TEST(sSkinOptions, TransparencyIsHeldToAPercentage)
+{
+    TsGeneralDataArray table;
+    ReadSectionTable(*Ini("[A]\nTRANSPARENCY=150\nHOTTRANSPARENCY=-20\n[B]\nPARENTCLASS=A\n[C]\nTRANSPARENCY=40\n"),
+                     table, FakeSystemColor);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0].Transparency, 100);
+    EXPECT_EQ(table[0].HotTransparency, 0);
+    EXPECT_EQ(table[1].Transparency, 100) << "inherited values are held too";
+    EXPECT_EQ(table[2].Transparency, 40);
+}
+
 TEST(sSkinOptions, RepeatedHeadersGiveRecordsThatReadTheFirst)
 {
     TsGeneralDataArray table;
