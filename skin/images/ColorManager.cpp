@@ -134,6 +134,54 @@ constexpr ChannelOrder OrderOf(TColorScheme scheme) noexcept
     return scheme == csBGR || scheme == csBGRA ? ChannelOrder{2, 1, 0} : ChannelOrder{0, 1, 2};
 }
 
+// 8-bit colour pixels of SourceStep bytes into TargetStep bytes through map, the three colours
+// reversed when the two sides' orders differ. Alpha is copied only when both sides carry it; a
+// target alpha without a source one is left as it was.
+template <size_t SourceStep, size_t TargetStep, bool Reverse, class Map>
+void CopyRGB8(const uint8_t* source, uint8_t* target, unsigned count, Map map) noexcept
+{
+    for (unsigned i = 0; i < count; ++i, source += SourceStep, target += TargetStep) {
+        const uint8_t first = map(source[0]);
+        const uint8_t second = map(source[1]);
+        const uint8_t third = map(source[2]);
+        target[0] = Reverse ? third : first;
+        target[1] = second;
+        target[2] = Reverse ? first : third;
+        if constexpr (SourceStep == 4 && TargetStep == 4)
+            target[3] = source[3];
+    }
+}
+
+// RGBA to BGRA and back without gamma: the swap as word operations, which the compiler can
+// do several pixels at a time.
+void SwapRedBlue32(const uint8_t* source, uint8_t* target, unsigned count) noexcept
+{
+    for (unsigned i = 0; i < count; ++i, source += 4, target += 4) {
+        uint32_t v;
+        std::memcpy(&v, source, sizeof v);
+        v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+        std::memcpy(target, &v, sizeof v);
+    }
+}
+
+template <size_t SourceStep, size_t TargetStep>
+void CopyRGB8(const uint8_t* source, uint8_t* target, bool reverse, const uint8_t* table, unsigned count) noexcept
+{
+    const auto same = [](uint8_t v) { return v; };
+    const auto mapped = [table](uint8_t v) { return table[v]; };
+    const bool gamma = table != kIdentityTable.data();
+    if (SourceStep == 4 && TargetStep == 4 && reverse && !gamma)
+        SwapRedBlue32(source, target, count);
+    else if (reverse && gamma)
+        CopyRGB8<SourceStep, TargetStep, true>(source, target, count, mapped);
+    else if (reverse)
+        CopyRGB8<SourceStep, TargetStep, true>(source, target, count, same);
+    else if (gamma)
+        CopyRGB8<SourceStep, TargetStep, false>(source, target, count, mapped);
+    else
+        CopyRGB8<SourceStep, TargetStep, false>(source, target, count, same);
+}
+
 } // namespace
 
 TColorManager::TColorManager()
@@ -482,6 +530,19 @@ void TColorManager::RowConvertRGBFamily(std::span<const uint8_t* const> sources,
         const uint16_t w = LoadWord(p);
         return swap ? Swap16(w) : w;
     };
+
+    // Whole rows of interleaved bytes are what nearly every image is made of: they get loops
+    // with the strides fixed, free of the per-pixel tests below.
+    if (sd == 8 && td == 8 && mask == 0xFF && sources.size() == 1) {
+        const bool reverse = in.red != out.red;
+        if (layout.step == 4 && targetStep == 4)
+            return CopyRGB8<4, 4>(sources[0], target, reverse, f, count);
+        if (layout.step == 3 && targetStep == 3)
+            return CopyRGB8<3, 3>(sources[0], target, reverse, f, count);
+        if (layout.step == 4)
+            return CopyRGB8<4, 3>(sources[0], target, reverse, f, count);
+        return CopyRGB8<3, 4>(sources[0], target, reverse, f, count);
+    }
 
     size_t pos = 0;
     uint8_t* t = target;

@@ -33,6 +33,7 @@ constexpr const char* kPng = "PNG";
 constexpr std::array<uint8_t, 8> kSignature{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr uint32_t kMaxChunkLength = 0x7FFFFFFF;
 constexpr uint32_t kMaxDimension = 0x7FFFFFFF;
+constexpr uint64_t kInflateBlock = 64 * 1024;
 
 [[noreturn]] void Fail(PngError reason)
 {
@@ -110,6 +111,78 @@ int RoundedPercent(uint64_t row, uint64_t height) noexcept
     if (r2 > height || (r2 == height && (q & 1)))
         ++q;
     return static_cast<int>(q);
+}
+
+// The Paeth choice without branches: the same predictor, in a form the compiler turns into
+// selects, which matters because the choice is unpredictable on photographs.
+inline uint8_t Paeth(int a, int b, int c) noexcept
+{
+    const int pa = std::abs(b - c);
+    const int pb = std::abs(a - c);
+    const int pc = std::abs(a + b - 2 * c);
+    const int bc = pb <= pc ? b : c;
+    return static_cast<uint8_t>(pa <= pb && pa <= pc ? a : bc);
+}
+
+void UnfilterAny(uint8_t filterType, uint8_t* line, const uint8_t* previous, unsigned bpp, size_t count) noexcept
+{
+    const size_t lead = std::min<size_t>(bpp, count);
+    switch (filterType) {
+    case 1:
+        for (size_t i = lead; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + line[i - bpp]);
+        break;
+    case 2:
+        for (size_t i = 0; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + previous[i]);
+        break;
+    case 3:
+        for (size_t i = 0; i < lead; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + previous[i] / 2);
+        for (size_t i = lead; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + (line[i - bpp] + previous[i]) / 2);
+        break;
+    case 4:
+        for (size_t i = 0; i < lead; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + previous[i]);
+        for (size_t i = lead; i < count; ++i)
+            line[i] = static_cast<uint8_t>(line[i] + Paeth(line[i - bpp], previous[i], previous[i - bpp]));
+        break;
+    default: break; // None, and the undefined types 5 to 255, which stored files carry unchanged
+    }
+}
+
+// The filters of Bpp-byte pixels, with the samples to the left held in registers: each sample
+// of a pixel is its own chain of dependent steps, so the samples of one pixel proceed side by
+// side. The first pixel needs no case of its own: with zero to its left, Sub adds nothing,
+// Average halves the byte above and Paeth picks it.
+template <unsigned Bpp, class Predict>
+void UnfilterSamples(uint8_t* line, const uint8_t* previous, size_t count, Predict predict) noexcept
+{
+    uint8_t left[Bpp]{};
+    uint8_t upLeft[Bpp]{};
+    for (size_t i = 0; i < count; i += Bpp)
+        for (unsigned k = 0; k < Bpp; ++k) {
+            const uint8_t up = previous[i + k];
+            line[i + k] = left[k] = static_cast<uint8_t>(line[i + k] + predict(left[k], up, upLeft[k]));
+            upLeft[k] = up;
+        }
+}
+
+template <unsigned Bpp>
+void UnfilterFixed(uint8_t filterType, uint8_t* line, const uint8_t* previous, size_t count) noexcept
+{
+    switch (count % Bpp != 0 ? 0 : filterType) {
+    case 1:
+        return UnfilterSamples<Bpp>(line, previous, count, [](uint8_t a, uint8_t, uint8_t) { return a; });
+    case 3:
+        return UnfilterSamples<Bpp>(line, previous, count,
+                                    [](uint8_t a, uint8_t b, uint8_t) { return static_cast<uint8_t>((a + b) / 2); });
+    case 4:
+        return UnfilterSamples<Bpp>(line, previous, count,
+                                    [](uint8_t a, uint8_t b, uint8_t c) { return Paeth(a, b, c); });
+    default: return UnfilterAny(filterType, line, previous, Bpp, count);
+    }
 }
 
 // The zlib stream of one load. Ends itself when a load is abandoned by an exception.
@@ -194,7 +267,9 @@ private:
     void ReadTrnsChunk();
     void InflateImageData();
     void PrepareRaster(size_t rowBytes);
+    void FillRows(uint32_t first);
     [[nodiscard]] bool ReadFilteredRow(std::vector<uint8_t>& buffer, size_t count);
+    bool InflateMore();
     void NextRowProgress(uint32_t y);
 
     void ChooseFormat();
@@ -217,6 +292,13 @@ private:
     std::optional<TLZ77Decoder> FDecoder;
     const uint8_t* FCurrentSource = nullptr;
     const uint8_t* FSourceEnd = nullptr;
+    // Image data is inflated ahead of the rows in blocks: zlib's fast loop runs only while the
+    // output has room for a whole match, which a row at a time denies it for much of each row.
+    // Never more than the rows need is inflated, so data after the image is not decoded.
+    std::vector<uint8_t> FInflated;
+    size_t FInflatedPos = 0;
+    size_t FInflatedEnd = 0;
+    uint64_t FImageDataLeft = 0; // filtered bytes of the rows not yet inflated
     uint32_t FChunkLength = 0;
     uint32_t FChunkType = 0;
     uint32_t FCurrentCRC = 0;
@@ -229,6 +311,7 @@ private:
     std::optional<ChunkSamples> FTrns;
     TColor FTrnsColor = clNone;
     TColor FBkgdColor = clWhite;
+    std::vector<uint8_t> FFillRow; // one row of the background, in the raster's format
 };
 
 void PngReader::Notify(TProgressStage stage, int percent, bool redraw, std::string_view message)
@@ -561,33 +644,31 @@ void PngReader::PrepareRaster(size_t rowBytes)
     FBkgdColor = ResolveBkgd();
     FTrnsColor = ResolveTrns();
     const int width = static_cast<int>(FHeader.Width);
-    const int height = static_cast<int>(FHeader.Height);
-    FSink.Allocate(FPixelFormat, width, height, FPalette);
+    FSink.Allocate(FPixelFormat, width, static_cast<int>(FHeader.Height), FPalette);
 
     // The background shows wherever the image data ends early. 32-bit pixels get alpha 0, as a
     // GDI fill leaves them.
-    const size_t rowLength = (static_cast<size_t>(width) * bpp + 7) / 8;
-    const uint8_t red = FBkgdColor & 0xFF;
-    const uint8_t green = (FBkgdColor >> 8) & 0xFF;
-    const uint8_t blue = (FBkgdColor >> 16) & 0xFF;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = FSink.ScanLine(y);
-        if (bpp == 24 || bpp == 32) {
-            const size_t step = static_cast<size_t>(bpp / 8);
-            for (size_t x = 0; x < rowLength; x += step) {
-                row[x] = blue;
-                row[x + 1] = green;
-                row[x + 2] = red;
-                if (step == 4)
-                    row[x + 3] = 0;
-            }
-        } else {
-            uint8_t index = FillIndex(FBkgdColor);
-            for (int bits = bpp; bits < 8; bits *= 2)
-                index = static_cast<uint8_t>(index | (index << bits));
-            std::memset(row, index, rowLength);
+    FFillRow.assign((static_cast<size_t>(width) * bpp + 7) / 8, 0);
+    if (bpp == 24 || bpp == 32) {
+        const size_t step = static_cast<size_t>(bpp / 8);
+        for (size_t x = 0; x < FFillRow.size(); x += step) {
+            FFillRow[x] = (FBkgdColor >> 16) & 0xFF;
+            FFillRow[x + 1] = (FBkgdColor >> 8) & 0xFF;
+            FFillRow[x + 2] = FBkgdColor & 0xFF;
         }
+    } else {
+        uint8_t index = FillIndex(FBkgdColor);
+        for (int bits = bpp; bits < 8; bits *= 2)
+            index = static_cast<uint8_t>(index | (index << bits));
+        std::fill(FFillRow.begin(), FFillRow.end(), index);
     }
+}
+
+// Fills the rows from first to the bottom with the background.
+void PngReader::FillRows(uint32_t first)
+{
+    for (uint32_t y = first; y < FHeader.Height; ++y)
+        std::memcpy(FSink.ScanLine(static_cast<int>(y)), FFillRow.data(), FFillRow.size());
 }
 
 void PngReader::NextRowProgress(uint32_t y)
@@ -619,14 +700,35 @@ void PngReader::InflateImageData()
                     length - 1);
     };
 
+    const auto passRowBytes = [&](const Adam7Pass& pass) -> size_t {
+        if (width <= pass.firstColumn)
+            return 0;
+        const uint64_t columns = (width + pass.columnStep - 1 - pass.firstColumn) / pass.columnStep;
+        return static_cast<size_t>(((columns * depth + 7) / 8) * samples + 1);
+    };
+    if (FInterlaceMethod == 1) {
+        for (const Adam7Pass& pass : kAdam7)
+            if (FHeader.Height > pass.firstRow) {
+                const uint64_t rows = (FHeader.Height - pass.firstRow + pass.rowStep - 1) / pass.rowStep;
+                FImageDataLeft += passRowBytes(pass) * rows;
+            }
+    } else {
+        FImageDataLeft = static_cast<uint64_t>(rowBytes) * FHeader.Height;
+    }
+    FInflated.resize(static_cast<size_t>(std::min<uint64_t>(FImageDataLeft, kInflateBlock)));
+
+    // A row is whole once written only where every pixel owns its bytes: packed pixels keep the
+    // background in the bits past the last one, and Adam7 passes leave gaps until the last.
+    const bool rowsWhole = FInterlaceMethod != 1 && BitsPerPixelOf(FPixelFormat) >= 8;
+    if (!rowsWhole)
+        FillRows(0);
     if (FInterlaceMethod == 1) {
         bool dataLeft = true;
         for (size_t p = 0; p < kAdam7.size() && dataLeft; ++p) {
             const Adam7Pass& pass = kAdam7[p];
-            if (width <= pass.firstColumn)
+            const size_t length = passRowBytes(pass);
+            if (length == 0)
                 continue;
-            const uint64_t columns = (width + pass.columnStep - 1 - pass.firstColumn) / pass.columnStep;
-            const size_t length = static_cast<size_t>(((columns * depth + 7) / 8) * samples + 1);
             std::fill(previous.begin(), previous.end(), 0);
             for (uint64_t y = pass.firstRow; y < FHeader.Height; y += pass.rowStep) {
                 if (!ReadFilteredRow(current, length)) {
@@ -641,7 +743,10 @@ void PngReader::InflateImageData()
             }
         }
     } else {
-        for (uint32_t y = 0; y < FHeader.Height; ++y) {
+        // The sink is not shown before the load ends, so whole rows get the background only
+        // where the data does not reach.
+        uint32_t y = 0;
+        for (; y < FHeader.Height; ++y) {
             if (!ReadFilteredRow(current, rowBytes))
                 break;
             unfilter(rowBytes);
@@ -649,6 +754,8 @@ void PngReader::InflateImageData()
             std::swap(current, previous);
             NextRowProgress(y);
         }
+        if (rowsWhole)
+            FillRows(y);
     }
 
     while (ChunkTypeIs(kIDAT)) {
@@ -657,33 +764,54 @@ void PngReader::InflateImageData()
     }
 }
 
-// Fills count bytes of buffer from the zlib stream. False when the image data ends first: the
-// row is then not used.
+// Fills count bytes of buffer from the inflated image data. False when the image data ends
+// first: the row is then not used.
 bool PngReader::ReadFilteredRow(std::vector<uint8_t>& buffer, size_t count)
 {
     uint8_t* destination = buffer.data();
     uint8_t* const end = buffer.data() + count;
     while (destination != end) {
+        if (FInflatedPos == FInflatedEnd && !InflateMore())
+            return false;
+        const size_t n = std::min(static_cast<size_t>(end - destination), FInflatedEnd - FInflatedPos);
+        std::memcpy(destination, FInflated.data() + FInflatedPos, n);
+        destination += n;
+        FInflatedPos += n;
+    }
+    return true;
+}
+
+// Inflates the next block of image data, as far as the IDAT chunks reach. False when nothing
+// more comes.
+bool PngReader::InflateMore()
+{
+    uint8_t* const start = FInflated.data();
+    uint8_t* destination = start;
+    uint8_t* const end = start + static_cast<size_t>(std::min<uint64_t>(FInflated.size(), FImageDataLeft));
+    while (destination != end) {
         // Zero-length IDAT chunks carry nothing and are passed over.
-        while (FCurrentSource == FSourceEnd) {
-            if (!ChunkTypeIs(kIDAT))
-                return false;
+        while (FCurrentSource == FSourceEnd && ChunkTypeIs(kIDAT)) {
             const auto body = ReadChunkBody();
             FCurrentSource = body.data();
             FSourceEnd = body.data() + body.size();
             ReadChunkHeader();
         }
+        if (FCurrentSource == FSourceEnd)
+            break;
         FDecoder->Decode(FCurrentSource, destination, static_cast<uInt>(FSourceEnd - FCurrentSource),
                          static_cast<uInt>(end - destination));
         if (FDecoder->Status() == Z_STREAM_END) {
             if (destination != end || FCurrentSource != FSourceEnd)
                 Fail(PngError::ExtraData);
-            return true;
+            break;
         }
         if (FDecoder->Status() != Z_OK)
             Fail(PngError::Inflate);
     }
-    return true;
+    FInflatedPos = 0;
+    FInflatedEnd = static_cast<size_t>(destination - start);
+    FImageDataLeft -= FInflatedEnd;
+    return FInflatedEnd != 0;
 }
 
 } // namespace
@@ -787,40 +915,19 @@ uint32_t CRC32Update(uint32_t crc, std::span<const uint8_t> bytes) noexcept
 
 uint8_t PaethPredictor(uint8_t a, uint8_t b, uint8_t c) noexcept
 {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a);
-    const int pb = std::abs(p - b);
-    const int pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc)
-        return a;
-    return pb <= pc ? b : c;
+    return Paeth(a, b, c);
 }
 
 void UnfilterRow(uint8_t filterType, uint8_t* line, const uint8_t* previous, unsigned bpp, size_t count) noexcept
 {
-    const size_t lead = std::min<size_t>(bpp, count);
-    switch (filterType) {
-    case 1:
-        for (size_t i = lead; i < count; ++i)
-            line[i] = static_cast<uint8_t>(line[i] + line[i - bpp]);
-        break;
-    case 2:
-        for (size_t i = 0; i < count; ++i)
-            line[i] = static_cast<uint8_t>(line[i] + previous[i]);
-        break;
-    case 3:
-        for (size_t i = 0; i < lead; ++i)
-            line[i] = static_cast<uint8_t>(line[i] + previous[i] / 2);
-        for (size_t i = lead; i < count; ++i)
-            line[i] = static_cast<uint8_t>(line[i] + (line[i - bpp] + previous[i]) / 2);
-        break;
-    case 4:
-        for (size_t i = 0; i < lead; ++i)
-            line[i] = static_cast<uint8_t>(line[i] + previous[i]);
-        for (size_t i = lead; i < count; ++i)
-            line[i] = static_cast<uint8_t>(line[i] + PaethPredictor(line[i - bpp], previous[i], previous[i - bpp]));
-        break;
-    default: break; // None, and the undefined types 5 to 255, which stored files carry unchanged
+    // Pixels of up to four bytes get their stride as a constant, so each pixel's samples are
+    // computed side by side; the wider 16-bit ones take the general loops.
+    switch (bpp) {
+    case 1: return UnfilterFixed<1>(filterType, line, previous, count);
+    case 2: return UnfilterFixed<2>(filterType, line, previous, count);
+    case 3: return UnfilterFixed<3>(filterType, line, previous, count);
+    case 4: return UnfilterFixed<4>(filterType, line, previous, count);
+    default: return UnfilterAny(filterType, line, previous, bpp, count);
     }
 }
 

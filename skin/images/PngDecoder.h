@@ -7,6 +7,7 @@
 //
 // Limits (PngLimits):
 // - maxImageBytes, default 512 MiB: the raster (DWORD-aligned rows) plus the two row buffers.
+//   The image data is inflated through a further buffer of at most 64 KiB, whatever the size.
 //   It admits an 11585 x 11585 32-bit image, far beyond any skin, and still fits the address
 //   space of the 32-bit program. Width and height above 2^31 - 1 are refused as the format asks.
 // Chunk data is never copied: a chunk is read in place, so a declared length only has to fit in

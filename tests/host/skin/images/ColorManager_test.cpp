@@ -358,4 +358,39 @@ TEST(TColorManager, ChangedSettingsChooseAConverterAgain)
     EXPECT_EQ(Convert(m, {1, 2, 3, 4}, 1, 4), (std::vector<uint8_t>{3, 2, 1, 4}));
 }
 
+// Whole rows of 8-bit colour take loops of their own: every pairing of three and four samples,
+// both channel orders and gamma on and off must write what the rule for one pixel says, over
+// rows long enough for the compiler to do several pixels at a time.
+TEST(TColorManager, WholeByteRowsFollowThePixelRule)
+{
+    const TColorScheme schemes[] = {csRGB, csBGR, csRGBA, csBGRA};
+    const auto samples = [](TColorScheme s) -> uint8_t { return s == csRGBA || s == csBGRA ? 4 : 3; };
+    const auto redAt = [](TColorScheme s) { return s == csBGR || s == csBGRA ? 2u : 0u; };
+    const unsigned count = 37;
+    for (TColorScheme from : schemes)
+        for (TColorScheme to : schemes)
+            for (bool gamma : {false, true}) {
+                SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to) + (gamma ? " gamma" : ""));
+                TColorManager m;
+                Configure(m, {from, samples(from), 8}, {to, samples(to), 8});
+                m.SetGammaTable(1.7f, 2.2f);
+                m.SetTargetOptions(gamma ? TConvertOptions{coApplyGamma} : TConvertOptions{});
+                std::vector<uint8_t> in(count * samples(from));
+                for (size_t i = 0; i < in.size(); ++i)
+                    in[i] = static_cast<uint8_t>(i * 37 + 11);
+                const auto map = [&](uint8_t v) { return gamma ? m.GammaTable()[v] : v; };
+                std::vector<uint8_t> expected(count * samples(to), 0xEE);
+                for (unsigned i = 0; i < count; ++i) {
+                    const uint8_t* s = &in[i * samples(from)];
+                    uint8_t* t = &expected[i * samples(to)];
+                    t[redAt(to)] = map(s[redAt(from)]);
+                    t[1] = map(s[1]);
+                    t[2 - redAt(to)] = map(s[2 - redAt(from)]);
+                    if (samples(from) == 4 && samples(to) == 4)
+                        t[3] = s[3];
+                }
+                EXPECT_EQ(Convert(m, in, count, expected.size(), 0xFF, 0xEE), expected);
+            }
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -648,6 +649,94 @@ TEST(PngDecoder, RefusesMalformedFiles)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ReasonOf(c.file), static_cast<int>(c.reason));
     }
+}
+
+// The filters as defined, a byte at a time, beside the decoder's loops for every pixel width of
+// the format, with lengths that end inside a pixel.
+TEST(PngDecoder, UnfilterMatchesTheDefinitionForEveryPixelWidth)
+{
+    uint32_t noise = 7;
+    const auto next = [&noise] { return static_cast<uint8_t>((noise = noise * 1103515245u + 12345u) >> 23); };
+    for (unsigned bpp = 1; bpp <= 8; ++bpp)
+        for (size_t count : {size_t{1}, size_t{bpp}, size_t{5} * bpp + 1, size_t{64} * bpp})
+            for (uint8_t filter = 0; filter <= 5; ++filter) {
+                SCOPED_TRACE("bpp " + std::to_string(bpp) + " count " + std::to_string(count) + " filter " +
+                             std::to_string(filter));
+                std::vector<uint8_t> previous(count);
+                std::vector<uint8_t> line(count);
+                for (uint8_t& b : previous)
+                    b = next();
+                for (uint8_t& b : line)
+                    b = next();
+                std::vector<uint8_t> expected = line;
+                for (size_t i = 0; i < count; ++i) {
+                    const int a = i >= bpp ? expected[i - bpp] : 0;
+                    const int b = previous[i];
+                    const int c = i >= bpp ? previous[i - bpp] : 0;
+                    const int p = a + b - c;
+                    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                    const int paeth = pa <= pb && pa <= pc ? a : (pb <= pc ? b : c);
+                    const int predictor[] = {0, a, b, (a + b) / 2, paeth, 0};
+                    expected[i] = static_cast<uint8_t>(expected[i] + predictor[filter]);
+                }
+                ks::UnfilterRow(filter, line.data(), previous.data(), bpp, count);
+                ASSERT_EQ(line, expected);
+            }
+}
+
+// Image data is inflated ahead of the rows in blocks: rows across block borders, rows longer than
+// a block, and Adam7 passes over many blocks must come out as the file says.
+TEST(PngDecoder, RowsAcrossInflateBlocksDecodeWhole)
+{
+    struct Case {
+        const char* name;
+        uint32_t width, height;
+        uint8_t depth, colorType;
+        bool interlaced;
+    };
+    const Case cases[] = {
+        {"RgbaManyBlocks", 181, 150, 8, 6, false},
+        {"RgbRowLongerThanABlock", 23000, 3, 8, 2, false},
+        {"Rgb16Adam7", 97, 101, 16, 2, true},
+        {"PaletteManyBlocks", 509, 300, 8, 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PngImage image = MakePngImage(c.width, c.height, c.depth, c.colorType, 5);
+        PngLayout layout;
+        layout.interlaced = c.interlaced;
+        layout.filters = {0, 1, 2, 3, 4};
+        layout.idatPiece = 8192;
+        const Loaded loaded = Load(BuildPng(image, layout).Build());
+        ExpectImage(loaded.raster, image);
+    }
+}
+
+// A stream cut well past the first block: the rows before the cut are decoded, every row from the
+// one it falls in is background, none half of each.
+TEST(PngDecoder, DataEndingInALaterBlockKeepsTheRowsBeforeIt)
+{
+    const PngImage image = MakePngImage(300, 400, 8, 2, 9);
+    std::vector<uint8_t> zlib = ks::test::ZlibCompress(ks::test::FilterRows(image, false, {0, 1, 2, 3, 4}), 0);
+    zlib.resize(zlib.size() * 3 / 4);
+    PngBuilder b;
+    b.Add("IHDR", ks::test::IhdrData(image.width, image.height, image.bitDepth, image.colorType));
+    b.AddImageData(zlib, 8192).Add("IEND", {});
+    const Loaded loaded = Load(b.Build());
+
+    const auto rowIs = [&](uint32_t y, auto expected) {
+        for (uint32_t x = 0; x < image.width; ++x)
+            if (Pixel(loaded.raster, static_cast<int>(x), static_cast<int>(y)) != expected(x))
+                return false;
+        return true;
+    };
+    uint32_t decoded = 0;
+    while (decoded < image.height && rowIs(decoded, [&](uint32_t x) { return ExpectedPixel(image, x, decoded); }))
+        ++decoded;
+    EXPECT_GT(decoded, 250u);
+    EXPECT_LT(decoded, 350u);
+    for (uint32_t y = decoded; y < image.height; ++y)
+        ASSERT_TRUE(rowIs(y, [](uint32_t) { return 0xFFFFFFu; })) << "row " << y;
 }
 
 } // namespace
