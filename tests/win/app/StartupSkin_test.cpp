@@ -1,8 +1,5 @@
 // The main form loads its skin while it streams: the internal skin when the stored skin
 // directory holds none of that name, and a skin folder placed there when it does.
-#include "app/UnitTable.h"
-#include "app/Unit2.h"
-#include "app/passwords.h"
 #include "skin/core/acSkinPack.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
@@ -11,7 +8,7 @@
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
 #include "vcl/Streams.h"
-#include "win/support/VclFixture.h"
+#include "win/app/AppFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -38,33 +35,23 @@ LRESULT CALLBACK RecordRemoval(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(gRemovalHook, code, wParam, lParam);
 }
 
-class StartupSkinTest : public VclFixture {
+class StartupSkinTest : public AppFixture {
 protected:
-    static void SetUpTestSuite() { InitializeUnits(); }
-    static void TearDownTestSuite() { FinalizeUnits(); }
-
     void TearDown() override
     {
-        FreeForm();
+        FreeForms();
         std::error_code ignored; // a test that failed half-way may have left nothing to remove
         std::filesystem::remove_all(kStoredSkinDirectory / L"Terminal4bit", ignored);
-        VclFixture::TearDown();
+        AppFixture::TearDown();
     }
 
     TsSkinManager& CreateMainForm()
     {
-        Application->CreateForm(Form1);
+        CreateForms(false);
         auto* manager = Form1 ? dynamic_cast<TsSkinManager*>(Form1->FindComponent("sSkinManager1")) : nullptr;
         if (!manager)
             throw Exception("the main form has no skin manager");
         return *manager;
-    }
-
-    static void FreeForm()
-    {
-        if (Form1)
-            Form1->Free();
-        Form1 = nullptr;
     }
 };
 
@@ -117,7 +104,7 @@ TEST_F(StartupSkinTest, SkinFolderInTheStoredDirectoryIsTakenInstead)
         options.insert(at + 12, "From the skin folder. ");
         std::ofstream(folder / "Options.dat", std::ios::binary) << options;
         convertor.SetPackedData(nullptr);
-        FreeForm();
+        FreeForms();
     }
 
     TsSkinManager& manager = CreateMainForm();
@@ -136,7 +123,7 @@ TEST_F(StartupSkinTest, ShutDownRemovesTheSkinAndTheCreationHook)
     const HWND window = witness->Handle();
     gRemovalHeard.clear();
     gRemovalHook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordRemoval, nullptr, GetCurrentThreadId());
-    FreeForm();
+    FreeForms();
     UnhookWindowsHookEx(gRemovalHook);
     EXPECT_EQ(HookHandle, nullptr);
     EXPECT_NE(std::find(gRemovalHeard.begin(), gRemovalHeard.end(), window), gRemovalHeard.end())

@@ -1,12 +1,11 @@
 #include "app/Unit2.h"
 
-#include "app/UnitTable.h"
 #include "app/passwords.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sMemo.h"
 #include "vcl/Menus.h"
-#include "win/support/VclFixture.h"
+#include "win/app/AppFixture.h"
 
 #include <shellapi.h>
 
@@ -60,14 +59,6 @@ void CALLBACK RunWhileShown(HWND, UINT, UINT_PTR id, DWORD)
         Form2->SetModalResult(mrAbort);
 }
 
-template <class T>
-T* Get(TComponent* form, const char* name)
-{
-    auto* found = dynamic_cast<T*>(form->FindComponent(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
 RECT WindowRect(TWinControl* control)
 {
     RECT r{};
@@ -75,35 +66,18 @@ RECT WindowRect(TWinControl* control)
     return r;
 }
 
-class Unit2Test : public VclFixture {
+class Unit2Test : public AppFixture {
 protected:
-    static void SetUpTestSuite() { InitializeUnits(); }
-    static void TearDownTestSuite() { FinalizeUnits(); }
-
     void SetUp() override
     {
-        VclFixture::SetUp();
+        AppFixture::SetUp();
         ks::Sys().ShowModalDialog = &CountDialog;
         ks::Sys().ShellExecuteW = &RecordShell;
         gDialogs = 0;
         gShellCalls.clear();
-        Application->SetMainFormOnTaskbar(true);
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
+        CreateForms();
         ASSERT_NE(Form1, nullptr);
         ASSERT_NE(Form2, nullptr);
-    }
-
-    void TearDown() override
-    {
-        if (Form2)
-            Form2->Free();
-        Form2 = nullptr;
-        if (Form1)
-            Form1->Free();
-        Form1 = nullptr;
-        Application->SetMainFormOnTaskbar(false);
-        VclFixture::TearDown();
     }
 
     // Opens the about box through open and runs step while it shows; returns once it is closed.

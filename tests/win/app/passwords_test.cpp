@@ -2,7 +2,6 @@
 
 #include "app/PasswordRule.h"
 #include "app/Unit2.h"
-#include "app/UnitTable.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sCheckBox.h"
 #include "skin/controls/sEdit.h"
@@ -15,7 +14,7 @@
 #include "vcl/Random.h"
 #include "vcl/Shapes.h"
 #include "vcl/TrayIcon.h"
-#include "win/support/VclFixture.h"
+#include "win/app/AppFixture.h"
 
 #include <shellapi.h>
 
@@ -89,29 +88,22 @@ public:
     uint32_t Below(uint32_t) override { throw std::bad_alloc(); }
 };
 
-template <class T>
-T* Get(const char* name)
-{
-    auto* found = dynamic_cast<T*>(Form1->FindComponent(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-class PasswordsTest : public VclFixture {
+class PasswordsTest : public AppFixture {
 protected:
-    static void SetUpTestSuite() { InitializeUnits(); }
-    static void TearDownTestSuite() { FinalizeUnits(); }
+    template <class T>
+    static T* Get(const char* name)
+    {
+        return AppFixture::Get<T>(Form1, name);
+    }
 
     void SetUp() override
     {
-        VclFixture::SetUp();
+        AppFixture::SetUp();
         ks::Sys().ShowModalDialog = &AnswerDialog;
         gDialogs.clear();
         gTextWhenShown.reset();
         gShowHook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchShow, nullptr, GetCurrentThreadId());
-        Application->SetMainFormOnTaskbar(true);
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
+        CreateForms();
         UnhookWindowsHookEx(gShowHook);
         ASSERT_NE(Form1, nullptr);
         ASSERT_NE(Form2, nullptr);
@@ -121,18 +113,6 @@ protected:
         trayMenu = Get<TPopupMenu>("TrayMenu");
         boxes = {Get<TsCheckBox>("sCheckBox1"), Get<TsCheckBox>("sCheckBox2"), Get<TsCheckBox>("sCheckBox3"),
                  Get<TsCheckBox>("sCheckBox4")};
-    }
-
-    void TearDown() override
-    {
-        if (Form2)
-            Form2->Free();
-        Form2 = nullptr;
-        if (Form1)
-            Form1->Free();
-        Form1 = nullptr;
-        Application->SetMainFormOnTaskbar(false);
-        VclFixture::TearDown();
     }
 
     void Tick(bool digits, bool lower, bool capitals, bool specials)
