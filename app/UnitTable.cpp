@@ -1,5 +1,6 @@
 #include "app/UnitTable.h"
 
+#include "skin/adapters/acSBUtils.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sCheckBox.h"
 #include "skin/controls/sEdit.h"
@@ -9,6 +10,8 @@
 #include "skin/controls/sSpinEdit.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/forms/acDials.h"
+#include "skin/forms/sSkinMenus.h"
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
 
@@ -26,6 +29,9 @@ void InitializeUnits()
     InitializeSGroupBoxUnit();
     InitializeSMemoUnit();
     InitializeSSpinEditUnit();
+    InitializeAcSBUtilsUnit();
+    InitializeAcDialsUnit();
+    InitializeSkinMenusUnit();
 }
 
 void FinalizeUnits()

@@ -13,6 +13,7 @@
 #include "vcl/SysUtils.h"
 #include "vcl/TrayIcon.h"
 #include "vcl/TypInfo.h"
+#include "vcl/WindowSubclass.h"
 
 #include <algorithm>
 
@@ -22,6 +23,12 @@ TScreen* Screen = nullptr;
 namespace {
 
 constexpr const char* UnknownExceptionText = "An unknown error occurred";
+
+void ReportToApplication(std::exception_ptr error) noexcept
+{
+    if (Application)
+        Application->HandleException(nullptr, error);
+}
 
 // Application and Screen exist for the whole run of the program, main included.
 struct Globals {
@@ -70,6 +77,8 @@ TApplication::TApplication(TComponent* owner)
     : TComponent(owner), FWindow(std::make_unique<Window>(*this)), FIcon(std::make_unique<TIcon>()),
       FHints(std::make_unique<THintController>())
 {
+    // What a callback of the platform's throws is shown by the application.
+    ks::SetExceptionReporter(&ReportToApplication);
     // The program's icon, when its resources carry one under the usual name.
     if (HANDLE icon = LoadImageW(ks::Instance(), L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
         FIcon->SetHandle(static_cast<HICON>(icon));

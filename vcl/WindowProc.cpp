@@ -7,8 +7,8 @@
 
 #include "vcl/Controls.h"
 
-#include "vcl/Forms.h"
 #include "vcl/SysUtils.h"
+#include "vcl/WindowSubclass.h"
 
 #include <map>
 #include <utility>
@@ -106,13 +106,7 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) no
 
     TMessage m{msg, wParam, lParam, 0};
     DispatchFrame frame(*owner);
-    try {
-        owner->WindowMessage(m);
-    } catch (...) {
-        // Nothing may unwind into the system's frames.
-        if (Application)
-            Application->HandleException(nullptr, std::current_exception());
-    }
+    Guarded([&] { owner->WindowMessage(m); });
     if (msg == WM_NCDESTROY) {
         RemovePropW(wnd, OwnerProperty);
         if (WindowOwner* alive = frame.Owner())

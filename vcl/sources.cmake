@@ -31,6 +31,7 @@ list(APPEND KS_WIN_SOURCES
   vcl/WinControl.cpp
   vcl/WinControlInput.cpp
   vcl/WindowProc.cpp
+  vcl/WindowSubclass.cpp
   vcl/Forms.cpp
   vcl/Application.cpp
   vcl/ExtCtrls.cpp
@@ -42,8 +43,6 @@ list(APPEND KS_HOST_SOURCES
   vcl/StreamsHost.cpp
   vcl/RandomHost.cpp
 )
-# The runtime's system layer (files, command line, random sources) is called by portable units,
-# so on Windows it belongs to the portable library, as its host counterpart does on the host.
-if(KS_WINDOWS)
-  list(APPEND KS_PORTABLE_SOURCES vcl/SysUtilsWin.cpp vcl/StreamsWin.cpp vcl/RandomWin.cpp)
-endif()
+# The Windows side of the runtime's system layer (files, command line, random sources), which
+# the portable units call as they call its host counterpart on the host.
+list(APPEND KS_WIN_SOURCES vcl/SysUtilsWin.cpp vcl/StreamsWin.cpp vcl/RandomWin.cpp)

@@ -12,3 +12,6 @@ inline constexpr wchar_t AdapterProperty[] = L"ACSBSC";
 
 // The adapter holding wnd; nullptr when none does (and for 0).
 TacMainWnd* GetScrollHandler(HWND wnd) noexcept;
+
+// Unit start-up: gives the skin core the adapter lookup (skin/core/SkinServices.h).
+void InitializeAcSBUtilsUnit();

@@ -4,6 +4,7 @@
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -160,5 +161,18 @@ void DrawAlphaImage(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TB
             for (int m = 0; m < 3; ++m)
                 dp[m] = AlphaBlend(c[m], dp[m], a);
         }
+    }
+}
+
+void ClearWhiteTransparentPixels(TBitmap& bitmap)
+{
+    if (bitmap.PixelFormat() != pf32bit || bitmap.Width() < 2 || bitmap.Height() < 2)
+        return;
+    const ks::PixelView v = bitmap.View();
+    for (int y = 0; y < v.height; ++y) {
+        uint8_t* p = v.Row(y);
+        for (int x = 0; x < v.width; ++x, p += 4)
+            if (Word32(p) == 0x00FFFFFF)
+                std::memset(p, 0, 4);
     }
 }

@@ -24,3 +24,8 @@
 void DrawAlphaImage(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap* src,
                     const CacheInfo& background, bool useBackground, TColor blendColor, int transparency,
                     bool reflected);
+
+// In a 32-bit bitmap at least 2 x 2, turns every pixel that is pure white with alpha 0 into 0 in
+// all four bytes, so that stretching and blending do not pull white into the edges of skin
+// images. Other bitmaps are left as they are.
+void ClearWhiteTransparentPixels(TBitmap& bitmap);

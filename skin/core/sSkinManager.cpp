@@ -1,16 +1,16 @@
 #include "skin/core/sSkinManager.h"
 
-#include "skin/adapters/acSBUtils.h"
 #include "skin/core/ComponentWatch.h"
 #include "skin/core/SkinSelection.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/TextRoutines.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
-#include "skin/forms/acDials.h"
 #include "vcl/Dialogs.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
@@ -31,8 +31,8 @@ namespace {
 constexpr std::wstring_view kDefaultSkinDirectory = L"c:\\Skins";
 constexpr std::wstring_view kVersionText = L"Skin Engine v6.50";
 
-std::unique_ptr<TPNGGraphic> ShadowActivePicture;
-std::unique_ptr<TPNGGraphic> ShadowInactivePicture;
+std::unique_ptr<TBitmap> ShadowActivePicture;
+std::unique_ptr<TBitmap> ShadowInactivePicture;
 
 using M = TsSkinManager;
 const ks::PropertyInfo kManagerProps[] = {
@@ -58,11 +58,6 @@ const ks::PropertyInfo kManagerProps[] = {
     ks::Prop<&M::OnBeforeChange, &M::SetOnBeforeChange>("OnBeforeChange"),
     ks::Prop<&M::OnGetMenuExtraLineData, &M::SetOnGetMenuExtraLineData>("OnGetMenuExtraLineData"),
 };
-
-bool HasLayeredWindows()
-{
-    return ks::Sys().UpdateLayeredWindowPtr != nullptr;
-}
 
 // Runs its action when the scope ends, however it ends.
 template <class F>
@@ -95,38 +90,14 @@ void RepaintAllForms()
 constexpr UINT CM_POPUP_ITEM_SHOWN = 0xBCB3;
 constexpr UINT CM_POPUP_WINDOW_SHOWN = 0xBCB4;
 
-bool IsPopupMenuWindow(HWND wnd)
-{
-    wchar_t name[16] = {};
-    return wnd && GetClassNameW(wnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
-}
-
-// Anyone can post these messages, so the item is only compared with the cached popups' items
-// and the window under the popup's first entry is taken only when it is a popup menu window.
-void HookPopupOfItem(TsSkinableMenus& menus, const TMenuItem* item)
-{
-    const PopupCacheRec rec = MenuItemInfoOf(item, nullptr);
-    if (!rec.Bitmap)
-        return;
-    TMenuItem* parent = rec.FirstItem->Parent();
-    if (!parent->HandleAllocated())
-        return;
-    RECT r{};
-    if (!GetMenuItemRect(nullptr, parent->Handle(), 0, &r) && !GetMenuItemRect(PopupList().Window(), parent->Handle(), 0, &r))
-        return;
-    const HWND wnd = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    if (IsPopupMenuWindow(wnd))
-        menus.HookPopupWnd(wnd, rec.Bitmap.get());
-}
-
-void HookPopupWindow(TsSkinableMenus& menus, HWND wnd)
-{
-    const PopupCacheRec rec = MenuItemInfoOf(nullptr, wnd);
-    if (rec.Bitmap)
-        menus.HookPopupWnd(wnd, rec.Bitmap.get());
-}
-
 } // namespace
+
+// Either message seen as what it carries.
+struct TsSkinManager::PopupShownMessage {
+    TMessage& Message;
+    const TMenuItem* Item() const noexcept { return reinterpret_cast<const TMenuItem*>(Message.LParam); }
+    HWND Window() const noexcept { return reinterpret_cast<HWND>(Message.LParam); }
+};
 
 const ks::ClassInfo TsSkinManager::StaticClassInfo{"TsSkinManager", &TComponent::StaticClassInfo, kManagerProps, {}};
 const ks::ClassInfo& TsSkinManager::ClassInfo() const noexcept { return StaticClassInfo; }
@@ -148,10 +119,15 @@ TsSkinManager::TsSkinManager(TComponent* owner)
             FMainWindowHooked = true;
         }
     }
-    FSkinnableMenus = std::make_unique<TsSkinableMenus>(this);
+    if (const auto create = ks::Services().CreateMenus)
+        FSkinnableMenus = create(this);
 }
 
-TsSkinManager::~TsSkinManager() = default;
+TsSkinManager::~TsSkinManager()
+{
+    if (FSkinnableMenus)
+        ks::Services().FreeMenus(FSkinnableMenus);
+}
 
 void TsSkinManager::AfterConstruction()
 {
@@ -197,12 +173,12 @@ void TsSkinManager::Loaded()
 
 bool TsSkinManager::ExtendedBorders() const noexcept
 {
-    return FExtendedBorders && HasLayeredWindows();
+    return FExtendedBorders && ks::Sys().LayeredWindowsAvailable();
 }
 
 bool TsSkinManager::AllowGlowing() const noexcept
 {
-    return FAllowGlowing && HasLayeredWindows();
+    return FAllowGlowing && ks::Sys().LayeredWindowsAvailable();
 }
 
 void TsSkinManager::SetExtendedBorders(bool value)
@@ -219,8 +195,8 @@ void TsSkinManager::SetSkinnedPopups(bool value)
     if (value == FSkinnedPopups)
         return;
     FSkinnedPopups = value;
-    if (value && IsDefault())
-        FSkinnableMenus->UpdateMenus();
+    if (value && IsDefault() && FSkinnableMenus)
+        ks::Services().UpdateMenus(*FSkinnableMenus);
 }
 
 void TsSkinManager::SetIsDefault(bool value)
@@ -426,7 +402,8 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
         lock.emplace(this);
     SkinData.SkinActive = false;
     // The menus' frame width belongs to the skin that goes.
-    FSkinnableMenus->SetSkinBorderWidth(-1);
+    if (FSkinnableMenus)
+        ks::Services().ForgetMenuBorderWidth(*FSkinnableMenus);
     RecomputeCommonIndexes();
     BroadcastToAllForms(SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this)));
     SkinData.SkinActive = true;
@@ -456,8 +433,8 @@ void TsSkinManager::RefreshAllForms()
             lock.emplace(this);
         BroadcastToAllForms(SkinCommand(SKC_REFRESH, self));
     }
-    for (HWND wnd : HookedAdaptedWindows())
-        if (GetScrollHandler(wnd) && IsWindowVisible(wnd))
+    for (HWND wnd : ks::HookedAdaptedWindows())
+        if (ks::AdaptedAndVisible(wnd))
             RedrawWindow(wnd, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
 }
@@ -478,29 +455,19 @@ void TsSkinManager::SetActiveControl(HWND wnd)
 void TsSkinManager::InstallHook()
 {
     // One hook per process: a manager made default later leaves the hook of the first in place.
-    if (!IsDefault() || FHooksInstalled || HookHandle)
+    const ks::SkinServices& services = ks::Services();
+    if (!IsDefault() || FHooksInstalled || !services.InstallCreationHook || services.CreationHookInstalled())
         return;
     FHooksInstalled = true;
-    if (!HookedWindows)
-        HookedWindows = std::make_unique<std::vector<TacProvider*>>();
-    // Without the hook (the system refused it) new windows simply stay unskinned.
-    HookHandle = SetWindowsHookExW(WH_CBT, &CreationHookProc, nullptr, GetCurrentThreadId());
+    services.InstallCreationHook();
 }
 
 void TsSkinManager::UninstallHook() noexcept
 {
     if (!FHooksInstalled)
         return;
-    if (HookHandle)
-        UnhookWindowsHookEx(HookHandle);
-    HookHandle = nullptr;
     FHooksInstalled = false;
-    // The list is detached first, so records that leave their slot as they go find no list.
-    std::unique_ptr<std::vector<TacProvider*>> hooked = std::move(HookedWindows);
-    if (hooked)
-        for (TacProvider* provider : *hooked)
-            if (provider)
-                provider->Free();
+    ks::Services().RemoveCreationHook();
 }
 
 bool TsSkinManager::MainWindowHook(TMessage& message)
@@ -508,38 +475,54 @@ bool TsSkinManager::MainWindowHook(TMessage& message)
     if (!FSkinnedPopups)
         return false;
     switch (message.Msg) {
-    case WM_THEMECHANGED:
-        return true;
-    case CM_ACTIVATE:
-        RepaintAllForms();
-        return false;
-    case CM_POPUP_ITEM_SHOWN:
-        if (message.LParam)
-            HookPopupOfItem(*FSkinnableMenus, reinterpret_cast<const TMenuItem*>(message.LParam));
-        message.Result = 1;
-        return true;
-    case CM_POPUP_WINDOW_SHOWN:
-        if (message.LParam)
-            HookPopupWindow(*FSkinnableMenus, reinterpret_cast<HWND>(message.LParam));
-        message.Result = 1;
-        return true;
-    default:
-        return false;
+    case WM_THEMECHANGED: return true;
+    case CM_ACTIVATE: RepaintAllForms(); return false;
+    case CM_POPUP_ITEM_SHOWN: return PopupItemShown(PopupShownMessage{message});
+    case CM_POPUP_WINDOW_SHOWN: return PopupWindowShown(PopupShownMessage{message});
+    default: return false;
     }
+}
+
+// Both are answered 1, also for a message without an item or window.
+bool TsSkinManager::PopupItemShown(const PopupShownMessage& m)
+{
+    const ks::SkinServices& services = ks::Services();
+    if (m.Item() && FSkinnableMenus)
+        services.PopupItemShown(*FSkinnableMenus, m.Item());
+    m.Message.Result = 1;
+    return true;
+}
+
+bool TsSkinManager::PopupWindowShown(const PopupShownMessage& m)
+{
+    const ks::SkinServices& services = ks::Services();
+    if (m.Window() && FSkinnableMenus)
+        services.PopupWindowShown(*FSkinnableMenus, m.Window());
+    m.Message.Result = 1;
+    return true;
 }
 
 // ---- Unit start-up ----------------------------------------------------------------------------------
 
 namespace {
 
-std::unique_ptr<TPNGGraphic> EmbeddedPicture(const wchar_t* name)
+// A program built without the shadow pictures, or without the PNG picture, draws extended
+// borders without shadows.
+std::unique_ptr<TBitmap> EmbeddedPicture(const wchar_t* name)
 {
+    const std::span<const uint8_t> bytes = ks::Sys().FindFormResource(name);
+    std::unique_ptr<TBitmap> picture = NewRegisteredPicture(L"png");
+    if (!picture || bytes.empty())
+        return nullptr;
     try {
-        return LoadPngResource(name);
+        TMemoryStream stream;
+        stream.Write(bytes.data(), bytes.size());
+        stream.SetPosition(0);
+        picture->LoadFromStream(stream);
     } catch (const Exception&) {
-        // A program built without the shadow pictures draws extended borders without shadows.
         return nullptr;
     }
+    return picture;
 }
 
 bool IsVersionSwitch(const std::wstring& argument)
@@ -554,6 +537,19 @@ bool IsVersionSwitch(const std::wstring& argument)
 }
 
 } // namespace
+
+std::unique_ptr<TBitmap> NewRegisteredPicture(std::wstring_view extension)
+{
+    const TGraphicFactory factory = TPicture::FileFormat(extension);
+    if (!factory)
+        return nullptr;
+    std::unique_ptr<TGraphic> graphic = factory();
+    auto* picture = dynamic_cast<TBitmap*>(graphic.get());
+    if (!picture)
+        return nullptr;
+    graphic.release();
+    return std::unique_ptr<TBitmap>(picture);
+}
 
 void InitializeSkinManagerUnit()
 {
@@ -573,12 +569,12 @@ void FinalizeSkinManagerUnit()
     ShadowInactivePicture.reset();
 }
 
-TPNGGraphic* ShadowActiveImage()
+TBitmap* ShadowActiveImage()
 {
     return ShadowActivePicture.get();
 }
 
-TPNGGraphic* ShadowInactiveImage()
+TBitmap* ShadowInactiveImage()
 {
     return ShadowInactivePicture.get();
 }

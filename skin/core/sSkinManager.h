@@ -21,8 +21,7 @@
 #include "skin/core/sMaskData.h"
 #include "skin/core/sSkinOptions.h"
 #include "skin/core/sStoredSkins.h"
-#include "skin/forms/sSkinMenus.h"
-#include "skin/images/acPNG.h"
+#include "vcl/Bitmap.h"
 #include "vcl/Classes.h"
 #include "vcl/Messages.h"
 #include "vcl/Strings.h"
@@ -35,8 +34,15 @@ enum TacSkinningRule { srStdForms, srStdDialogs, srThirdParty };
 using TacSkinningRules = ks::Set<TacSkinningRule>;
 
 class TsSkinManager;
+class TsSkinableMenus;
 class TacSkinConvertor;
 class TMemIniFile;
+class TMenuItem;
+
+// The skin manager's OnGetMenuExtraLineData: lets the application fill in the vertical band of
+// the popup whose first item is firstItem. glyph is freed by the menus once drawn.
+using TacGetExtraLineData = TDelegate<void(TMenuItem* firstItem, std::string& skinSection, std::wstring& caption,
+                                           TBitmap*& glyph, bool& lineVisible)>;
 
 // The first manager created; nullptr when none exists.
 extern TsSkinManager* DefaultSkinManager;
@@ -105,8 +111,9 @@ public:
     TacGetExtraLineData OnGetMenuExtraLineData() const noexcept { return FOnGetMenuExtraLineData; }
     void SetOnGetMenuExtraLineData(TacGetExtraLineData handler) noexcept { FOnGetMenuExtraLineData = handler; }
 
-    // The owner-drawn menu engine; lives as long as the manager.
-    TsSkinableMenus* SkinnableMenus() const noexcept { return FSkinnableMenus.get(); }
+    // The owner-drawn menu engine; lives as long as the manager. nullptr in a program without
+    // the menus (skin/core/SkinServices.h).
+    TsSkinableMenus* SkinnableMenus() const noexcept { return FSkinnableMenus; }
 
     // ---- the loaded skin
     TsSkinData SkinData;
@@ -117,8 +124,9 @@ public:
     std::unique_ptr<TBitmap> MasterBitmap;
     // The loaded skin came from a packed archive (a file or an internal skin's data).
     bool FFromArchive = false;
-    std::unique_ptr<TPNGGraphic> ShadowActive;
-    std::unique_ptr<TPNGGraphic> ShadowInactive;
+    // Pictures of the class library's "png" format (TPicture::FileFormat), 32-bit with alpha.
+    std::unique_ptr<TBitmap> ShadowActive;
+    std::unique_ptr<TBitmap> ShadowInactive;
     // Widths of the shadow around a form; all 0 without extended borders.
     TRect ShadowMargins;
     // The foreign-control class lists parsed from ThirdParty, by kind index.
@@ -200,6 +208,9 @@ private:
     void InstallHook();
     void UninstallHook() noexcept;
     bool MainWindowHook(TMessage& message);
+    struct PopupShownMessage;
+    bool PopupItemShown(const PopupShownMessage& m);
+    bool PopupWindowShown(const PopupShownMessage& m);
 
     std::wstring FSkinName;
     std::wstring FSkinDirectory;
@@ -223,14 +234,20 @@ private:
     bool FMainWindowHooked = false;
     bool FHooksInstalled = false;
     bool FInLoad = false;
-    std::unique_ptr<TsSkinableMenus> FSkinnableMenus;
+    // Made and freed through the registry of the later parts' services.
+    TsSkinableMenus* FSkinnableMenus = nullptr;
 };
 
-// Unit start-up: the embedded shadow pictures, and the version box when the command line holds
+// Unit start-up (after the PNG picture registered itself): the embedded shadow pictures, and the version box when the command line holds
 // "/acver" in any letter case. The program entry calls it once before the first form; the
 // finalization frees the pictures.
 void InitializeSkinManagerUnit();
 void FinalizeSkinManagerUnit();
-// The embedded shadow pictures for extended borders; nullptr when the program has none.
-TPNGGraphic* ShadowActiveImage();
-TPNGGraphic* ShadowInactiveImage();
+// A new, empty picture of the class library's format registered for extension ("png" for the
+// engine's PNG picture, which registers itself at its unit start-up); nullptr when no format
+// is registered for it or the format is not a bitmap.
+std::unique_ptr<TBitmap> NewRegisteredPicture(std::wstring_view extension);
+// The embedded shadow pictures for extended borders, read through the picture format registered
+// for "png"; nullptr when the program has none or no such format is registered.
+TBitmap* ShadowActiveImage();
+TBitmap* ShadowInactiveImage();

@@ -5,6 +5,7 @@
 #include "skin/core/sSkinManager.h"
 
 #include "skin/core/ColorRoutines.h"
+#include "skin/core/PixelEffects.h"
 #include "skin/core/SkinImageValues.h"
 #include "skin/core/SkinSelection.h"
 #include "skin/core/TextRoutines.h"
@@ -126,11 +127,11 @@ void AddOwnImage(TsMaskArray& masks, const ImageSource& source, const TsImageVal
 {
     std::unique_ptr<TBitmap> bmp;
     if (v.IsPng) {
-        TPNGGraphic png;
-        if (!source.Load(v.FileName, png))
+        std::unique_ptr<TBitmap> png = NewRegisteredPicture(L"png");
+        if (!png || !source.Load(v.FileName, *png))
             return;
         bmp = std::make_unique<TBitmap>();
-        bmp->Assign(&png);
+        bmp->Assign(png.get());
         ClearWhiteTransparentPixels(*bmp);
     } else {
         bmp = std::make_unique<TBitmap>();

@@ -3,6 +3,7 @@
 
 #include "skin/core/sSkinManager.h"
 
+#include "skin/core/PixelEffects.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
 
@@ -16,10 +17,18 @@ bool IsNoColour(TColor c) noexcept
     return c == -1 || c == TransparentKeyColor || c == clWhite;
 }
 
-// A 32-bit picture of the w x h cell at (x, y) of source, the part outside source left at 0.
-std::unique_ptr<TPNGGraphic> CellPicture(const TBitmap& source, int x, int y, int w, int h)
+// A shadow picture: the registered PNG picture, which blends by its alpha when drawn; a plain
+// bitmap in a program without it.
+std::unique_ptr<TBitmap> NewShadowPicture()
 {
-    auto picture = std::make_unique<TPNGGraphic>();
+    std::unique_ptr<TBitmap> picture = NewRegisteredPicture(L"png");
+    return picture ? std::move(picture) : std::make_unique<TBitmap>();
+}
+
+// A 32-bit picture of the w x h cell at (x, y) of source, the part outside source left at 0.
+std::unique_ptr<TBitmap> CellPicture(const TBitmap& source, int x, int y, int w, int h)
+{
+    std::unique_ptr<TBitmap> picture = NewShadowPicture();
     picture->SetPixelFormat(pf32bit);
     picture->SetSize(std::max(w, 0), std::max(h, 0));
     TBitmap src;
@@ -33,9 +42,9 @@ std::unique_ptr<TPNGGraphic> CellPicture(const TBitmap& source, int x, int y, in
     return picture;
 }
 
-std::unique_ptr<TPNGGraphic> CopyPicture(const TPNGGraphic& source)
+std::unique_ptr<TBitmap> CopyPicture(const TBitmap& source)
 {
-    auto picture = std::make_unique<TPNGGraphic>();
+    std::unique_ptr<TBitmap> picture = NewShadowPicture();
     picture->Assign(&source);
     return picture;
 }
@@ -168,8 +177,8 @@ void TsSkinManager::PrepareShadows()
     ShadowMargins = {};
     if (!FActive || !ExtendedBorders())
         return;
-    ShadowActive = std::make_unique<TPNGGraphic>();
-    ShadowInactive = std::make_unique<TPNGGraphic>();
+    ShadowActive = NewShadowPicture();
+    ShadowInactive = NewShadowPicture();
     const int ex = CommonIndexes.ExBorderMask;
     if (MaskIndexValid(ex)) {
         const TsMaskData& m = MaskArray[static_cast<size_t>(ex)];

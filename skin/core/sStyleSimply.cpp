@@ -1,12 +1,11 @@
 #include "skin/core/sStyleSimply.h"
 
-#include "skin/adapters/acSBUtils.h"
 #include "skin/core/ComponentWatch.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/WinRoutines.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
-#include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "vcl/Icon.h"
 #include "vcl/PlatformSeams.h"
@@ -239,8 +238,8 @@ void SendToHooked(const TMessage& message)
         if (form && !form->ComponentState().Contains(csDestroying))
             DeliverToForm(form, message);
     }
-    for (HWND wnd : HookedAdaptedWindows())
-        if (GetScrollHandler(wnd) && IsWindowVisible(wnd))
+    for (HWND wnd : ks::HookedAdaptedWindows())
+        if (ks::AdaptedAndVisible(wnd))
             ks::SendSkinMessage(wnd, message.Msg, message.WParam, message.LParam);
 }
 

@@ -30,6 +30,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sSkinManager.cpp
   skin/core/sSkinManagerLoad.cpp
   skin/core/sSkinManagerLookups.cpp
+  skin/core/SkinServices.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )

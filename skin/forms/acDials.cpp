@@ -1,6 +1,7 @@
 #include "skin/forms/acDials.h"
 
 #include "skin/adapters/acSBUtils.h"
+#include "skin/core/SkinServices.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
@@ -38,4 +39,37 @@ std::vector<HWND> HookedAdaptedWindows()
 LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
     return CallNextHookEx(HookHandle, code, wParam, lParam);
+}
+
+namespace {
+
+void InstallCreationHook()
+{
+    if (!HookedWindows)
+        HookedWindows = std::make_unique<std::vector<TacProvider*>>();
+    HookHandle = SetWindowsHookExW(WH_CBT, &CreationHookProc, nullptr, GetCurrentThreadId());
+}
+
+void RemoveCreationHook() noexcept
+{
+    if (HookHandle)
+        UnhookWindowsHookEx(HookHandle);
+    HookHandle = nullptr;
+    // The list is detached first, so records that leave their slot as they go find no list.
+    std::unique_ptr<std::vector<TacProvider*>> hooked = std::move(HookedWindows);
+    if (hooked)
+        for (TacProvider* provider : *hooked)
+            if (provider)
+                provider->Free();
+}
+
+} // namespace
+
+void InitializeAcDialsUnit()
+{
+    ks::SkinServices& services = ks::Services();
+    services.CreationHookInstalled = []() noexcept { return HookHandle != nullptr; };
+    services.InstallCreationHook = &InstallCreationHook;
+    services.RemoveCreationHook = &RemoveCreationHook;
+    services.HookedAdaptedWindows = &HookedAdaptedWindows;
 }

@@ -39,3 +39,7 @@ std::vector<HWND> HookedAdaptedWindows();
 
 // The hook procedure; it never keeps a window from being created or activated.
 LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
+
+// Unit start-up: gives the skin core the creation hook and its records
+// (skin/core/SkinServices.h). The program entry calls it before the first skin manager is made.
+void InitializeAcDialsUnit();

@@ -1,11 +1,13 @@
 #include "skin/forms/sSkinMenus.h"
 
 #include "skin/core/SkinSenders.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/WindowSubclass.h"
 
 #include <algorithm>
 
@@ -13,32 +15,81 @@ std::vector<PopupCacheRec> PopupCache;
 
 namespace {
 
-// The procedure a popup window had before HookPopupWnd took it over.
-constexpr wchar_t PopupProcProperty[] = L"KsPopupMenuProc";
+constexpr wchar_t PopupMenuProperty[] = L"KsPopupMenu";
+using PopupMenuKind = ks::SubclassKindOf<PopupMenuProperty>;
 
-LRESULT CALLBACK PopupWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
-{
-    const auto previous = reinterpret_cast<WNDPROC>(GetPropW(wnd, PopupProcProperty));
-    switch (msg) {
+// The take-over of one popup menu window; it lives exactly as long as the window.
+class PopupMenuWindow final : public ks::WindowSubclass {
+public:
+    PopupMenuWindow() noexcept : WindowSubclass(PopupMenuKind::Kind()) {}
+
+protected:
+    void WindowMessage(TMessage& m) override
+    {
+        switch (m.Msg) {
+        case WM_ERASEBKGND: SkinPaintsAll(m); break;
+        case WM_NCPAINT: SkinPaintsAll(m); break;
+        case WM_DESTROY: WMDestroy(m); break;
+        default: CallPrevious(m); break;
+        }
+    }
+    void WindowDestroyed() noexcept override { delete this; }
+
+private:
     // The skin paints the whole window; letting the system erase or frame it first flickers.
-    case WM_ERASEBKGND:
-    case WM_NCPAINT:
-        return 1;
-    case WM_DESTROY:
+    static void SkinPaintsAll(TMessage& m) noexcept { m.Result = 1; }
+    void WMDestroy(TMessage& m)
+    {
         // The records name items of the popup tree that is closing now.
         ClearMenuCache();
-        break;
-    case WM_NCDESTROY:
-        RemovePropW(wnd, PopupProcProperty);
-        // Someone who subclassed after us keeps our procedure as theirs; it then passes
-        // everything on to the default procedure.
-        if (previous && GetWindowLongPtrW(wnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&PopupWndProc))
-            SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        break;
-    default:
-        break;
+        CallPrevious(m);
     }
-    return previous ? CallWindowProcW(previous, wnd, msg, wParam, lParam) : DefWindowProcW(wnd, msg, wParam, lParam);
+};
+
+// Takes wnd over unless it is already ours; false when the system refuses (a window of
+// another process), which then stays as it is.
+bool SubclassPopupWindow(HWND wnd)
+{
+    if (ks::WindowSubclass::Find(wnd, PopupMenuKind::Kind()))
+        return true;
+    auto subclass = std::make_unique<PopupMenuWindow>();
+    if (!subclass->Subclass(wnd))
+        return false;
+    // Owned by the window from here on: it frees itself after the window's last message.
+    subclass.release();
+    return true;
+}
+
+bool IsPopupMenuWindow(HWND wnd)
+{
+    wchar_t name[16] = {};
+    return wnd && GetClassNameW(wnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
+}
+
+// Anyone can post the manager the messages that lead here, so the item is only compared with
+// the cached popups' items and the window under the popup's first entry is taken only when it
+// is a popup menu window.
+void HookPopupOfItem(TsSkinableMenus& menus, const TMenuItem* item)
+{
+    const PopupCacheRec rec = MenuItemInfoOf(item, nullptr);
+    if (!rec.Bitmap)
+        return;
+    TMenuItem* parent = rec.FirstItem->Parent();
+    if (!parent->HandleAllocated())
+        return;
+    RECT r{};
+    if (!GetMenuItemRect(nullptr, parent->Handle(), 0, &r) && !GetMenuItemRect(PopupList().Window(), parent->Handle(), 0, &r))
+        return;
+    const HWND wnd = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    if (IsPopupMenuWindow(wnd))
+        menus.HookPopupWnd(wnd, rec.Bitmap.get());
+}
+
+void HookPopupWindow(TsSkinableMenus& menus, HWND wnd)
+{
+    const PopupCacheRec rec = MenuItemInfoOf(nullptr, wnd);
+    if (rec.Bitmap)
+        menus.HookPopupWnd(wnd, rec.Bitmap.get());
 }
 
 // Draws an item through its own default path, as it would be drawn without the engine's
@@ -188,16 +239,8 @@ void TsSkinableMenus::HookPopupWnd(HWND wnd, const TBitmap* bitmap)
 {
     if (HookBusy || !IsWindow(wnd))
         return;
-    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC));
-    if (current != &PopupWndProc) {
-        if (!SetPropW(wnd, PopupProcProperty, reinterpret_cast<HANDLE>(current)))
-            return;
-        // Fails for a window of another process, which then stays as it is.
-        if (!SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PopupWndProc))) {
-            RemovePropW(wnd, PopupProcProperty);
-            return;
-        }
-    }
+    if (!SubclassPopupWindow(wnd))
+        return;
     // A popup window that already shows its skin answers the update query with 1.
     if (bitmap && ks::Sys().IsNtFamily() && SendCommandWnd(wnd, SKC_SET_UPDATING, 0) == 0) {
         SendCommandWnd(wnd, SKC_MENU_SHOWN, 0);
@@ -231,4 +274,17 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
 void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect& rect, TOwnerDrawState state)
 {
     DrawAsPlatform(sender, canvas, rect, state, true);
+}
+
+// ---- Unit start-up ----------------------------------------------------------------------------------
+
+void InitializeSkinMenusUnit()
+{
+    ks::SkinServices& services = ks::Services();
+    services.CreateMenus = [](TsSkinManager* manager) { return new TsSkinableMenus(manager); };
+    services.FreeMenus = [](TsSkinableMenus* menus) noexcept { delete menus; };
+    services.UpdateMenus = [](TsSkinableMenus& menus) { menus.UpdateMenus(); };
+    services.ForgetMenuBorderWidth = [](TsSkinableMenus& menus) noexcept { menus.SetSkinBorderWidth(-1); };
+    services.PopupItemShown = &HookPopupOfItem;
+    services.PopupWindowShown = &HookPopupWindow;
 }

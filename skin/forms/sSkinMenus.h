@@ -17,11 +17,6 @@
 
 class TsSkinManager;
 
-// The skin manager's OnGetMenuExtraLineData: lets the application fill in the vertical band of
-// the popup whose first item is firstItem. glyph is freed by the menus once drawn.
-using TacGetExtraLineData = TDelegate<void(TMenuItem* firstItem, std::string& skinSection, std::wstring& caption,
-                                           TBitmap*& glyph, bool& lineVisible)>;
-
 // One open popup menu. FirstItem (item 0 of the popup's parent item) names the popup; Wnd is 0
 // until its window is known. The bitmap is shared so that a painter still holding it survives
 // the cache being cleared under it.
@@ -90,3 +85,7 @@ private:
 
     int FSkinBorderWidth = -1;
 };
+
+// Unit start-up: gives the skin core the menu painter (skin/core/SkinServices.h). The program
+// entry calls it before the first skin manager is made.
+void InitializeSkinMenusUnit();

@@ -221,19 +221,6 @@ ks::UniqueIcon PngToIcon(TBitmap& picture, bool keyMask)
     return ks::UniqueIcon(CreateIconIndirect(&info));
 }
 
-void ClearWhiteTransparentPixels(TBitmap& bitmap)
-{
-    if (bitmap.PixelFormat() != pf32bit || bitmap.Width() < 2 || bitmap.Height() < 2)
-        return;
-    const ks::PixelView v = bitmap.View();
-    for (int y = 0; y < v.height; ++y) {
-        uint8_t* p = v.Row(y);
-        for (int x = 0; x < v.width; ++x, p += 4)
-            if (Pixel32(p) == 0x00FFFFFF)
-                std::memset(p, 0, 4);
-    }
-}
-
 std::span<const uint8_t> ProgramResourceBytes(const wchar_t* name)
 {
     const std::span<const uint8_t> bytes = ks::Sys().FindFormResource(name);

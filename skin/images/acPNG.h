@@ -2,9 +2,9 @@
 // TPNGGraphic: the skin engine's picture class for PNG images, a bitmap that loads itself from
 // PNG data (skin/images/PngDecoder.h) and draws 32-bit images with per-pixel alpha over whatever
 // lies on the canvas, optionally with a fading reflection below. Registered with TPicture for
-// the extension "png". Beside it: PngToIcon for image lists, ClearWhiteTransparentPixels for
-// skin images, and LoadPngResource for the engine's embedded images.
+// the extension "png". Beside it: PngToIcon for image lists and LoadPngResource for the engine's embedded images.
 
+#include "skin/core/PixelEffects.h"
 #include "skin/images/ColorManager.h"
 #include "skin/images/PngDecoder.h"
 #include "vcl/Bitmap.h"
@@ -54,11 +54,6 @@ private:
 // icon's image, so the icon is transparent there however it is drawn). Otherwise the picture's
 // own alpha decides. Pictures smaller than 2 x 2 are not masked.
 ks::UniqueIcon PngToIcon(TBitmap& picture, bool keyMask);
-
-// In a 32-bit bitmap at least 2 x 2, turns every pixel that is pure white with alpha 0 into 0 in
-// all four bytes, so that stretching and blending do not pull white into the edges of skin
-// images. Other bitmaps are left as they are.
-void ClearWhiteTransparentPixels(TBitmap& bitmap);
 
 // The bytes of the program's RCDATA resource name (the engine's embedded images), which live as
 // long as the program. Raises EResNotFound "Resource %s not found" when there is none.

@@ -63,7 +63,7 @@ TEST_F(StartupSkinTest, EmbeddedGlyphsAndShadowsAreLoaded)
     EXPECT_EQ(glyphs->Width(), 48);
     EXPECT_EQ(glyphs->Height(), 16);
     EXPECT_EQ(glyphs->Count(), 5);
-    for (TPNGGraphic* shadow : {ShadowActiveImage(), ShadowInactiveImage()}) {
+    for (TBitmap* shadow : {ShadowActiveImage(), ShadowInactiveImage()}) {
         ASSERT_NE(shadow, nullptr);
         EXPECT_GT(shadow->Width(), 22) << "room for the margins on both sides";
         EXPECT_GT(shadow->Height(), 18);

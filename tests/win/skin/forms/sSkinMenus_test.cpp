@@ -1,6 +1,8 @@
 #include "skin/forms/sSkinMenus.h"
 
+#include "skin/adapters/acSBUtils.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "win/skin/core/SkinTestFiles.h"
 #include "win/support/VclFixture.h"
@@ -15,7 +17,7 @@ using ks::test::TempFolder;
 
 constexpr UINT kItemShown = 0xBCB3;
 constexpr UINT kWindowShown = 0xBCB4;
-constexpr wchar_t kProcProperty[] = L"KsPopupMenuProc";
+constexpr wchar_t kProcProperty[] = L"KsPopupMenu";
 
 // A skin whose "MAINMENU" frame mask gives the border width `mainMenuBorder` (its last field);
 // without a value the skin has no "MAINMENU" section.
@@ -34,6 +36,19 @@ struct AppHandlers {
     void Draw(TObject*, TCanvas*, const TRect&, TOwnerDrawState) {}
     void Measure(TObject*, TCanvas*, int&, int&) {}
 };
+
+// The later units of the engine give the skin core their services at start-up, as the program
+// entry runs them, before any test of this executable makes a skin manager.
+class EngineUnits : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        InitializeAcSBUtilsUnit();
+        InitializeAcDialsUnit();
+        InitializeSkinMenusUnit();
+    }
+};
+[[maybe_unused]] testing::Environment* const gEngineUnits = testing::AddGlobalTestEnvironment(new EngineUnits);
 
 WNDPROC gStaticProc = nullptr;
 bool gRestoredAtNcDestroy = false;
