@@ -325,8 +325,8 @@ void TApplication::WndProc(TMessage& m)
     switch (m.Msg) {
     case WM_ACTIVATEAPP: WMActivateApp(m); break;
     case WM_CLOSE: WMClose(m); break;
-    case WM_SYSCOMMAND: { TWMSysCommand v(m); WMSysCommand(v); break; }
-    case WM_GETICON: m.Result = reinterpret_cast<LRESULT>(FIcon->Handle()); break;
+    case WM_SYSCOMMAND: WMSysCommand(TWMSysCommand(m)); break;
+    case WM_GETICON: WMGetIcon(m); break;
     case CM_ACTIVATE: break;
     case CM_DEACTIVATE: break;
     default: DefaultHandler(m); break;
@@ -350,7 +350,12 @@ void TApplication::WMClose(TMessage&)
         FMainForm->Close();
 }
 
-void TApplication::WMSysCommand(TWMSysCommand& m)
+void TApplication::WMGetIcon(TMessage& m)
+{
+    m.Result = reinterpret_cast<LRESULT>(FIcon->Handle());
+}
+
+void TApplication::WMSysCommand(TWMSysCommand m)
 {
     switch (m.CmdType()) {
     case SC_MINIMIZE: Minimize(); break;

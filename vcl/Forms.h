@@ -358,7 +358,8 @@ private:
     void DefaultHandler(TMessage& message);
     void WMActivateApp(TMessage& m);
     void WMClose(TMessage& m);
-    void WMSysCommand(TWMSysCommand& m);
+    void WMSysCommand(TWMSysCommand m);
+    void WMGetIcon(TMessage& m);
     bool ProcessMessage(MSG& msg);
     // Key messages go to the focused control as CN_ messages first; true when it took them.
     bool IsKeyMsg(const MSG& msg);

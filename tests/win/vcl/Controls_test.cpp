@@ -312,12 +312,13 @@ TEST_F(ControlsTest, UnreflectedColourRequestIsAnsweredWithFontAndBrush)
 
 TEST_F(ControlsTest, MouseEnterAndLeaveGoOnlyToTheControlUnderTheMouse)
 {
+    // The recorders outlive the form, whose controls still call them while it is freed.
+    Recorder ra, rb, rp, rf;
     HostForm host;
     TCtlGraphic* a = host.Add<TCtlGraphic>(10, 10, 30, 30);
     TCtlGraphic* b = host.Add<TCtlGraphic>(60, 10, 30, 30);
     TCtlPanel* p = host.Add<TCtlPanel>(110, 10, 30, 30);
     host.form->Show();
-    Recorder ra, rb, rp, rf;
     ra.Attach(a);
     rb.Attach(b);
     rp.Attach(p);
@@ -349,6 +350,7 @@ TEST_F(ControlsTest, MouseEnterAndLeaveGoOnlyToTheControlUnderTheMouse)
 
 TEST_F(ControlsTest, TabOrderDecidesWhereTheFocusGoesNext)
 {
+    Recorder rc, ra; // outlive the form, whose controls call them while it is freed
     HostForm host;
     TCtlPanel* a = host.Add<TCtlPanel>(0, 0, 20, 20);
     TCtlPanel* b = host.Add<TCtlPanel>(30, 0, 20, 20);
@@ -363,7 +365,6 @@ TEST_F(ControlsTest, TabOrderDecidesWhereTheFocusGoesNext)
     host.form->Show();
     Pump();
     host.form->FocusControl(c);
-    Recorder rc, ra;
     rc.Attach(c);
     ra.Attach(a);
     EXPECT_TRUE(c->Focused());
