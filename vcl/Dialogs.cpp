@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 
+bool UseLatestCommonDialogs = true;
+
 const ks::ClassInfo TMessageForm::StaticClassInfo{"TMessageForm", &TForm::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TMessageForm::ClassInfo() const noexcept { return StaticClassInfo; }
 

@@ -25,6 +25,11 @@ public:
 // The button answering Enter is the OK button (else Yes); Escape answers Cancel (else No, else
 // OK). A dialog without buttons gets an OK button, so it can always be closed.
 TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TMsgDlgButtons buttons);
+// Whether dialogs may use the system's newest dialog styles (default true). The skin manager
+// turns it off while it skins standard dialogs, so that they come as ordinary windows its
+// creation hook can take over; this library's message dialogs are such forms either way.
+extern bool UseLatestCommonDialogs;
+
 // Shows the dialog modally and returns the modal result of the button pressed (mrCancel when
 // it is closed otherwise). helpContext is accepted for callers' sake; there is no help system.
 int MessageDlg(const std::wstring& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);

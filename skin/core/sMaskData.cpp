@@ -19,3 +19,9 @@ int MaskCellHeight(const TsMaskData& mask) noexcept
 const std::array<std::string_view, ThirdKindCount> DefaultThirdLists{
     " ", "TButton", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ", " ",
 };
+
+const std::array<std::string_view, ThirdKindCount> ThirdKindNames{
+    "Edit",     "Button",      "BitBtn",      "CheckBox",    "ComboBox",   "Grid",
+    "GroupBox", "ListView",    "Panel",       "TreeView",    "wwEdit",     "GridEh",
+    "VirtualTree", "PageControl", "TabControl", "ToolBar",   "StatusBar",  "SpeedButton",
+};

@@ -124,3 +124,5 @@ int MaskCellHeight(const TsMaskData& mask) noexcept;
 // matches no class name, so only the platform's push button is taken over by default.
 inline constexpr int ThirdKindCount = 18;
 extern const std::array<std::string_view, ThirdKindCount> DefaultThirdLists;
+// The name of each kind of foreign control, by the same index ("Edit", "Button" ...).
+extern const std::array<std::string_view, ThirdKindCount> ThirdKindNames;

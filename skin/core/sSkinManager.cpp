@@ -167,6 +167,7 @@ void TsSkinManager::Loaded()
     CopyForeignClassLists(*FThirdParty, ThirdLists, false);
     if (FActive && !FSkinName.empty())
         BroadcastNewSkin(false);
+    UpdateCommonDialogsFlag();
 }
 
 // ---- Properties -----------------------------------------------------------------------------------
@@ -225,6 +226,7 @@ void TsSkinManager::SetActive(bool value)
         if (!Loading())
             BroadcastSkinRemoval();
         RecomputeCommonIndexes();
+        UpdateCommonDialogsFlag();
         return;
     }
     FActive = true;
@@ -310,9 +312,21 @@ void TsSkinManager::SetSkinName(const std::wstring& value)
     FSkinName = value;
     // A name assigned from a change event or from a message handled during a load is only
     // stored: the load in progress must not be replaced under itself.
-    if (!FActive || FInLoad)
-        return;
-    LoadSkin();
+    if (FActive && !FInLoad)
+        LoadSkin();
+    UpdateCommonDialogsFlag();
+}
+
+void TsSkinManager::SetSkinningRules(TacSkinningRules value)
+{
+    FSkinningRules = value;
+    UpdateCommonDialogsFlag();
+}
+
+void TsSkinManager::UpdateCommonDialogsFlag() const noexcept
+{
+    if (IsDefault())
+        UseLatestCommonDialogs = !(FSkinningRules.Contains(srStdDialogs) && FActive);
 }
 
 void TsSkinManager::LoadSkin()

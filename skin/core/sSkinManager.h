@@ -98,7 +98,7 @@ public:
     std::string SkinInfo() const;
     void SetSkinInfo(const std::string&) noexcept {}
     TacSkinningRules SkinningRules() const noexcept { return FSkinningRules; }
-    void SetSkinningRules(TacSkinningRules value) noexcept { FSkinningRules = value; }
+    void SetSkinningRules(TacSkinningRules value);
     ThirdPartyList* ThirdParty() const noexcept { return FThirdParty.get(); }
     // Always "6.50".
     std::string Version() const { return "6.50"; }
@@ -158,6 +158,11 @@ public:
     TColor FocusedEditFontColor() const noexcept;
     TColor HighlightColorOf() const noexcept;
     TColor HighlightFontColorOf() const noexcept;
+
+    // The default manager lets dialogs use the system's newest styles (UseLatestCommonDialogs)
+    // only while it does not skin standard dialogs: not (srStdDialogs in SkinningRules and
+    // Active). Other managers leave the switch alone.
+    void UpdateCommonDialogsFlag() const noexcept;
 
     // The common indexes and the shadows of the current tables.
     void RecomputeCommonIndexes();

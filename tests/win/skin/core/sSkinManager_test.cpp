@@ -3,6 +3,7 @@
 #include "skin/core/sStoredSkins.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/forms/acDials.h"
+#include "vcl/Dialogs.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "vcl/Forms.h"
@@ -331,6 +332,47 @@ TEST_F(SkinManagerTest, OnlyTheFirstManagerIsTheDefault)
     EXPECT_EQ(DefaultSkinManager, Manager);
     second->Free();
     EXPECT_EQ(DefaultSkinManager, Manager);
+}
+
+TEST_F(SkinManagerTest, TheDefaultManagerTurnsTheNewestDialogStylesOffWhileItSkinsStandardDialogs)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Load(L"Test");
+    EXPECT_FALSE(UseLatestCommonDialogs) << "a load with all rules";
+    struct Case {
+        const char* name;
+        TacSkinningRules rules;
+        bool active;
+        bool latest;
+    };
+    // Active changes in every case, from the loaded skin on.
+    const Case cases[] = {
+        {"all rules, inactive", {srStdForms, srStdDialogs, srThirdParty}, false, true},
+        {"no dialogs, active", {srStdForms, srThirdParty}, true, true},
+        {"forms only, inactive", {srStdForms}, false, true},
+        {"dialogs only, active", {srStdDialogs}, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The rules are set while Active is still the previous case's.
+        const bool latestBefore = !(c.rules.Contains(srStdDialogs) && Manager->Active());
+        UseLatestCommonDialogs = !latestBefore;
+        Manager->SetSkinningRules(c.rules);
+        EXPECT_EQ(UseLatestCommonDialogs, latestBefore) << "after the rules";
+        UseLatestCommonDialogs = !c.latest;
+        Manager->SetActive(c.active);
+        EXPECT_EQ(Manager->Active(), c.active);
+        EXPECT_EQ(UseLatestCommonDialogs, c.latest) << "after the change of Active";
+        UseLatestCommonDialogs = !c.latest;
+        Manager->SetSkinName(Manager->SkinName());
+        EXPECT_EQ(UseLatestCommonDialogs, c.latest) << "after a load";
+    }
+
+    TsSkinManager* second = Create<TsSkinManager>(nullptr);
+    second->SetSkinningRules({});
+    EXPECT_FALSE(UseLatestCommonDialogs) << "only the default manager sets the switch";
+    second->Free();
+    UseLatestCommonDialogs = true;
 }
 
 TEST_F(SkinManagerTest, TheVersionSwitchShowsTheBoxOnceInAnyCase)
