@@ -385,7 +385,7 @@ TEST_F(FormStreaming, RoundTripGivesTheSameBytes)
     EXPECT_EQ(CompileFormText(FormBinaryToText(compiled)), compiled);
 }
 
-TEST_F(FormStreaming, ReadsEveryKindOfValue)
+TEST_F(FormStreaming, ReadsEveryKindOfValueIntoComponentsOwnedByTheRoot)
 {
     Read(CanonicalForm);
     TTestControl* panel = Control("Panel");
@@ -424,11 +424,12 @@ TEST_F(FormStreaming, ReadsEveryKindOfValue)
     EXPECT_EQ(later->Width(), 0);
     EXPECT_TRUE(later->Enabled());
     EXPECT_EQ(later->Options(), ks::Set<TTestOption>{toA});
-}
-
-TEST_F(FormStreaming, ComponentsAreOwnedByTheRootAndParentedByTheEnclosingObject)
-{
-    Read(CanonicalForm);
+    // Events bind to the root's handlers.
+    EXPECT_EQ(Form->OnCreate(), TNotifyEvent(Form, &TTestForm::ButtonClick));
+    ASSERT_TRUE(panel->OnClick().Assigned());
+    panel->OnClick()(panel);
+    EXPECT_EQ(Form->Clicks, std::vector<TObject*>{panel});
+    // The root owns every component; each is parented by the object that encloses it.
     ASSERT_EQ(Form->ComponentCount(), 3);
     EXPECT_EQ(Form->Components(0)->Name(), "Panel");
     EXPECT_EQ(Form->Components(1)->Name(), "Inner");
@@ -438,7 +439,7 @@ TEST_F(FormStreaming, ComponentsAreOwnedByTheRootAndParentedByTheEnclosingObject
     EXPECT_EQ(Control("Later")->ParentSeen, Form);
 }
 
-TEST_F(FormStreaming, PropertiesApplyInStreamOrderAndReferencesAtTheEnd)
+TEST_F(FormStreaming, PropertiesApplyInStreamOrderThenReferencesThenLoadedChildrenFirst)
 {
     Read(R"(object Form1: TTestForm
   Caption = 'early'
@@ -447,24 +448,6 @@ TEST_F(FormStreaming, PropertiesApplyInStreamOrderAndReferencesAtTheEnd)
     Width = 3
     Left = 1
     Caption = 'x'
-  end
-  object B: TTestControl
-    Top = 2
-    Left = 4
-  end
-end
-)");
-    const std::vector<std::string> expected{"Form.Caption", "A.Width", "A.Left", "A.Caption", "B.Top", "B.Left",
-                                            "A.Buddy", "A.Loaded", "B.Loaded", "Form.Loaded"};
-    EXPECT_EQ(Log, expected);
-    EXPECT_EQ(Control("A")->Buddy(), Control("B"));
-}
-
-TEST_F(FormStreaming, LoadedRunsChildrenFirstWithStatesAsTheyShouldBe)
-{
-    Read(R"(object Form1: TTestForm
-  object A: TTestControl
-    Left = 1
     object A1: TTestControl
       Left = 1
     end
@@ -473,15 +456,16 @@ TEST_F(FormStreaming, LoadedRunsChildrenFirstWithStatesAsTheyShouldBe)
     end
   end
   object B: TTestControl
-    Left = 1
+    Top = 2
+    Left = 4
   end
 end
 )");
-    std::vector<std::string> loaded;
-    for (const std::string& s : Log)
-        if (s.ends_with(".Loaded"))
-            loaded.push_back(s);
-    EXPECT_EQ(loaded, (std::vector<std::string>{"A1.Loaded", "A2.Loaded", "A.Loaded", "B.Loaded", "Form.Loaded"}));
+    const std::vector<std::string> expected{"Form.Caption", "A.Width",  "A.Left",    "A.Caption", "A1.Left",
+                                            "A2.Left",      "B.Top",    "B.Left",    "A.Buddy",   "A1.Loaded",
+                                            "A2.Loaded",    "A.Loaded", "B.Loaded", "Form.Loaded"};
+    EXPECT_EQ(Log, expected);
+    EXPECT_EQ(Control("A")->Buddy(), Control("B"));
     for (const char* name : {"A", "A1", "A2", "B"}) {
         SCOPED_TRACE(name);
         TTestControl* c = Control(name);
@@ -495,17 +479,7 @@ end
     EXPECT_FALSE(Form->ComponentState().Contains(csReading));
 }
 
-TEST_F(FormStreaming, EventsBindToTheRootsHandlers)
-{
-    Read(CanonicalForm);
-    EXPECT_EQ(Form->OnCreate(), TNotifyEvent(Form, &TTestForm::ButtonClick));
-    TTestControl* panel = Control("Panel");
-    ASSERT_TRUE(panel->OnClick().Assigned());
-    panel->OnClick()(panel);
-    EXPECT_EQ(Form->Clicks, std::vector<TObject*>{panel});
-}
-
-TEST_F(FormStreaming, LenientForms)
+TEST_F(FormStreaming, LenientFormsAndNilClearing)
 {
     Read(R"(object Form1: TTestForm
   object A: TTestControl
@@ -515,6 +489,12 @@ TEST_F(FormStreaming, LenientForms)
     BUDDY = a
     onclick = buttonclick
   end
+  object B: TTestControl
+    Buddy = A
+    OnClick = ButtonClick
+    Buddy = nil
+    OnClick = nil
+  end
 end
 )");
     TTestControl* a = Control("A");
@@ -523,6 +503,8 @@ end
     EXPECT_EQ(a->Lines(), std::vector<std::wstring>{L"ab"});
     EXPECT_EQ(a->Buddy(), a);
     EXPECT_TRUE(a->OnClick().Assigned());
+    EXPECT_EQ(Control("B")->Buddy(), nullptr);
+    EXPECT_FALSE(Control("B")->OnClick().Assigned());
 }
 
 TEST_F(FormStreaming, WriterLeavesOutDefaultsAndUnstoredProperties)
@@ -536,21 +518,6 @@ TEST_F(FormStreaming, WriterLeavesOutDefaultsAndUnstoredProperties)
     const std::string text = FormBinaryToText(WriteRootComponent(*Form));
     EXPECT_EQ(text, "object TTestForm\n  object C: TTestControl\n    Left = 0\n  end\nend\n");
     c->Buddy()->Free();
-}
-
-TEST_F(FormStreaming, NilClearsReferencesAndEvents)
-{
-    Read(R"(object Form1: TTestForm
-  object A: TTestControl
-    Buddy = A
-    OnClick = ButtonClick
-    Buddy = nil
-    OnClick = nil
-  end
-end
-)");
-    EXPECT_EQ(Control("A")->Buddy(), nullptr);
-    EXPECT_FALSE(Control("A")->OnClick().Assigned());
 }
 
 TEST_F(FormStreaming, ReferenceInACollectionReadTwiceIsNotFollowedToFreedItems)
