@@ -98,7 +98,7 @@ constexpr ks::PropertyInfo DerivedProps[] = {
 constexpr ks::MethodInfo DerivedMethods[] = {ks::Handler<&TBase::Pong>("Pong"), ks::Handler<&TDerived::Pang>("Pang")};
 const ks::ClassInfo TDerived::StaticClassInfo{"TDerived", &TBase::StaticClassInfo, DerivedProps, DerivedMethods};
 
-TEST(TypInfo, KindsFollowTheGettersTypes)
+TEST(TypInfo, KindsFollowTheGettersTypesInPublishedOrder)
 {
     struct Case {
         const char* name;
@@ -117,10 +117,8 @@ TEST(TypInfo, KindsFollowTheGettersTypes)
     }
     EXPECT_EQ(ks::FindProperty(TDerived::StaticClassInfo, "shades"), &BaseProps[2]);
     EXPECT_EQ(ks::FindProperty(TBase::StaticClassInfo, "Caption"), nullptr);
-}
 
-TEST(TypInfo, PublishedOrderPutsAncestorsFirstAndRedeclarationsInPlace)
-{
+    // Published order puts ancestors first and redeclarations in place.
     std::vector<std::string> names;
     for (const ks::PropertyInfo* p : ks::PublishedProperties(TDerived::StaticClassInfo))
         names.push_back(p->Name);
