@@ -19,7 +19,6 @@
 #include <iterator>
 #include <optional>
 #include <set>
-#include <sstream>
 
 using namespace ks::skingen;
 namespace manifest = ks::terminal4bit;
@@ -48,19 +47,13 @@ struct TextValue {
 
 std::vector<TextValue> ImageValuesOf(const std::string& text)
 {
+    TMemIniFile ini;
+    ini.SetText(text);
     std::vector<TextValue> values;
-    std::istringstream in(text);
-    std::string section;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.size() > 2 && line.front() == '[')
-            section = line.substr(1, line.size() - 2);
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos && eq + 1 < line.size() &&
-            std::string_view("@^~!").find(line[eq + 1]) != std::string_view::npos)
-            values.push_back({section, line.substr(0, eq), line.substr(eq + 1)});
-    }
+    for (int s = 0; s < ini.SectionCount(); ++s)
+        for (const ks::IniEntry& e : ini.EntriesAt(s))
+            if (!e.Value.empty() && std::string_view("@^~!").find(e.Value[0]) != std::string_view::npos)
+                values.push_back({std::string(ini.SectionAt(s)), std::string(e.Key), std::string(e.Value)});
     return values;
 }
 
