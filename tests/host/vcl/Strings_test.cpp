@@ -63,11 +63,9 @@ TEST(TStringList, NameValueLines)
     EXPECT_EQ(list.IndexOfName("noeq"), -1);
     EXPECT_EQ(list.IndexOfName("K2"), 2);
 
-    list.SetValues("Key", "x");
-    EXPECT_EQ(list.Strings(0), "Key=x");
-    list.SetValues("new", "1");
-    EXPECT_EQ(list.Strings(4), "new=1");
-    list.SetValues("k2", "");
+    list.SetValues("Key", "x");  // replaces the first match in place
+    list.SetValues("new", "1");  // appends
+    list.SetValues("k2", "");    // deletes
     EXPECT_EQ(Lines(list), (V{"Key=x", "noeq", "key=second", "new=1"}));
     list.SetValues("absent", "");
     EXPECT_EQ(list.Count(), 4);
