@@ -282,18 +282,17 @@ TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
     }
 }
 
-// Square images stored as bitmaps, with a full-colour one at each of the three sizes.
-TEST(Terminal4bit, IconHoldsSquareImagesAtTheShellsSizes)
+// Square images, with a full-colour one at each of the three sizes the shell shows.
+TEST(Terminal4bit, IconHoldsSquareImagesWithFullColourAtTheShellsSizes)
 {
-    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"));
     std::set<int> fullColour;
-    for (const ks::IcoEntry& e : entries) {
+    for (const ks::IcoEntry& e : ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"))) {
         EXPECT_EQ(e.width, e.height);
-        EXPECT_FALSE(e.png);
         if (e.bpp == 32)
             fullColour.insert(e.width);
     }
-    EXPECT_EQ(fullColour, (std::set<int>{16, 32, 48}));
+    for (int size : {16, 32, 48})
+        EXPECT_TRUE(fullColour.count(size)) << size;
 }
 
 // ---------------------------------------------------------------------------------------------
