@@ -17,6 +17,7 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <tuple>
 
 using namespace ks::skingen;
 namespace manifest = ks::terminal4bit;
@@ -385,17 +386,18 @@ TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
     }
 }
 
-TEST(Terminal4bit, IconHoldsThreeSizesAtThreeDepths)
+// Ten images: three sizes at three depths, and the large one the platform keeps as PNG.
+TEST(Terminal4bit, IconHoldsTenImages)
 {
     const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"));
-    std::vector<std::pair<int, int>> found;
+    std::vector<std::tuple<int, int, bool>> found;
     for (const ks::IcoEntry& e : entries) {
         EXPECT_EQ(e.width, e.height);
-        EXPECT_FALSE(e.png);
-        found.push_back({e.width, e.bpp});
+        found.push_back({e.width, e.bpp, e.png});
     }
-    EXPECT_EQ(found, (std::vector<std::pair<int, int>>{
-        {16, 32}, {16, 8}, {16, 4}, {32, 32}, {32, 8}, {32, 4}, {48, 32}, {48, 8}, {48, 4}}));
+    EXPECT_EQ(found, (std::vector<std::tuple<int, int, bool>>{{16, 32, false}, {16, 8, false}, {16, 4, false},
+        {32, 32, false}, {32, 8, false}, {32, 4, false}, {48, 32, false}, {48, 8, false}, {48, 4, false},
+        {256, 32, true}}));
 }
 
 // ---------------------------------------------------------------------------------------------
