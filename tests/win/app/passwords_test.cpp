@@ -338,13 +338,12 @@ TEST_F(PasswordsTest, FontsFitTheCaptionsAndKeepThePasswordMonospaced)
 {
     const auto measure = [](TWinControl* control, const std::wstring& text, std::wstring* face) {
         ks::WindowDC dc(control->Handle());
-        HGDIOBJ old = SelectObject(dc.get(), control->Font()->Handle());
+        ks::SelectGuard select(dc.get(), control->Font()->Handle());
         wchar_t name[LF_FACESIZE] = {};
         GetTextFaceW(dc.get(), LF_FACESIZE, name);
         *face = name;
         SIZE size{};
         GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(dc.get(), old);
         return static_cast<int>(size.cx);
     };
     std::wstring face;
