@@ -18,7 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <set>
+#include <tuple>
 
 using namespace ks::skingen;
 namespace manifest = ks::terminal4bit;
@@ -282,17 +282,18 @@ TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
     }
 }
 
-// Square images, with a full-colour one at each of the three sizes the shell shows.
-TEST(Terminal4bit, IconHoldsSquareImagesWithFullColourAtTheShellsSizes)
+// Ten images: three sizes at three depths, and the large one the platform keeps as PNG.
+TEST(Terminal4bit, IconHoldsTenImages)
 {
-    std::set<int> fullColour;
-    for (const ks::IcoEntry& e : ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"))) {
+    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"));
+    std::vector<std::tuple<int, int, bool>> found;
+    for (const ks::IcoEntry& e : entries) {
         EXPECT_EQ(e.width, e.height);
-        if (e.bpp == 32)
-            fullColour.insert(e.width);
+        found.push_back({e.width, e.bpp, e.png});
     }
-    for (int size : {16, 32, 48})
-        EXPECT_TRUE(fullColour.count(size)) << size;
+    EXPECT_EQ(found, (std::vector<std::tuple<int, int, bool>>{{16, 32, false}, {16, 8, false}, {16, 4, false},
+        {32, 32, false}, {32, 8, false}, {32, 4, false}, {48, 32, false}, {48, 8, false}, {48, 4, false},
+        {256, 32, true}}));
 }
 
 // ---------------------------------------------------------------------------------------------
