@@ -28,7 +28,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/SkinSenders.cpp
   skin/core/sStyleSimply.cpp
   skin/core/sSkinManager.cpp
-  skin/core/sSkinManagerLoad.cpp
+  skin/core/SkinLoader.cpp
   skin/core/sSkinManagerLookups.cpp
 )
 list(APPEND KS_HOST_SOURCES
