@@ -2,6 +2,7 @@
 
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/SkinLoader.h"
 #include "skin/core/SkinSelection.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/TextRoutines.h"
@@ -356,7 +357,7 @@ void TsSkinManager::LoadSkin()
     SkinLoadInProgress = true;
     SkinData.SkinActive = false;
 
-    LoadedSkin skin;
+    TsLoadedSkin skin;
     skin.Name = FSkinName;
     skin.Data = SkinData;
     if (ReadSkinWithStartupFallback(skin)) {
@@ -377,7 +378,7 @@ void TsSkinManager::ReloadForColourChange()
 {
     FInLoad = true;
     ScopeExit reset{[&] { FInLoad = false; }};
-    LoadedSkin skin;
+    TsLoadedSkin skin;
     skin.Name = FSkinName;
     skin.Data = SkinData;
     if (!ReadSkin(skin, true))
@@ -389,7 +390,36 @@ void TsSkinManager::ReloadForColourChange()
         RefreshAllForms();
 }
 
-void TsSkinManager::CommitSkin(LoadedSkin&& skin)
+bool TsSkinManager::ReadSkin(TsLoadedSkin& skin, bool fromDisk)
+{
+    const TsSkinSettings settings{&FCommonSections, this, FHueOffset, FSaturation};
+    return ::ReadSkin(ResolveSkinDirectory(), fromDisk, *FInternalSkins, settings, skin);
+}
+
+bool TsSkinManager::ReadSkinWithStartupFallback(TsLoadedSkin& skin)
+{
+    if (!Loading())
+        return ReadSkin(skin, true);
+    // While the form streams, an exception would stop the program from starting: a skin on
+    // disk that cannot be read is reported and the internal skin taken instead, and an internal
+    // skin that cannot be read leaves the program unskinned.
+    const std::wstring name = skin.Name;
+    const TsSkinData data = skin.Data;
+    for (bool fromDisk : {true, false}) {
+        try {
+            return ReadSkin(skin, fromDisk);
+        } catch (const Exception& e) {
+            if (Application)
+                Application->ShowException(e.Message());
+        }
+        skin = TsLoadedSkin{};
+        skin.Name = name;
+        skin.Data = data;
+    }
+    return false;
+}
+
+void TsSkinManager::CommitSkin(TsLoadedSkin&& skin)
 {
     const bool active = SkinData.SkinActive;
     FSkinName = std::move(skin.Name);
@@ -405,12 +435,8 @@ void TsSkinManager::CommitSkin(LoadedSkin&& skin)
 
 void TsSkinManager::ClearSkin() noexcept
 {
-    // Last first, as the images were made.
-    while (!MaskArray.empty())
-        MaskArray.pop_back();
-    MasterBitmap.reset();
-    while (!PatternArray.empty())
-        PatternArray.pop_back();
+    ClearMasks(MaskArray, MasterBitmap);
+    ClearPatterns(PatternArray);
     GeneralDataArray.clear();
 }
 

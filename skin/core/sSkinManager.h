@@ -35,8 +35,7 @@ enum TacSkinningRule { srStdForms, srStdDialogs, srThirdParty };
 using TacSkinningRules = ks::Set<TacSkinningRule>;
 
 class TsSkinManager;
-class TacSkinConvertor;
-class TMemIniFile;
+struct TsLoadedSkin;
 
 // The first manager created; nullptr when none exists.
 extern TsSkinManager* DefaultSkinManager;
@@ -169,25 +168,12 @@ protected:
     void Loaded() override;
 
 private:
-    // A skin being read; it replaces the manager's tables only once it is complete.
-    struct LoadedSkin {
-        std::wstring Name;
-        TsSkinData Data;
-        TsGeneralDataArray Sections;
-        TsMaskArray Masks;
-        TsPatternArray Patterns;
-        std::unique_ptr<TBitmap> Master;
-        bool FromArchive = false;
-    };
-
     bool Loading() const noexcept { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
     void LoadSkin();
     // Reads the named skin from its source into a new set of tables; false when there is none.
-    bool ReadSkin(LoadedSkin& skin, bool fromDisk);
-    bool ReadSkinWithStartupFallback(LoadedSkin& skin);
-    // HueOffset, then Saturation, applied to a freshly read skin.
-    void ApplyColourChanges(LoadedSkin& skin) const;
-    void CommitSkin(LoadedSkin&& skin);
+    bool ReadSkin(TsLoadedSkin& skin, bool fromDisk);
+    bool ReadSkinWithStartupFallback(TsLoadedSkin& skin);
+    void CommitSkin(TsLoadedSkin&& skin);
     void ClearSkin() noexcept;
     void ReloadForColourChange();
     // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint
