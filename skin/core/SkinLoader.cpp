@@ -70,17 +70,22 @@ public:
     }
 
     // Loads the picture named name into graphic from the archive or, without one, from a file.
-    // False when there is no such picture.
+    // False when there is no such picture or its decoder refuses it: the skin then goes without
+    // that image, as it does without a missing one, and keeps the rest.
     bool Load(std::string_view name, TGraphic& graphic) const
     {
         TMemoryStream* item = FArchive ? Item(name) : nullptr;
         const std::wstring path = FArchive ? std::wstring() : File(name);
         if (!item && path.empty())
             return false;
-        if (item)
-            graphic.LoadFromStream(*item);
-        else
-            graphic.LoadFromFile(path);
+        try {
+            if (item)
+                graphic.LoadFromStream(*item);
+            else
+                graphic.LoadFromFile(path);
+        } catch (const Exception&) {
+            return false;
+        }
         return true;
     }
 
@@ -362,6 +367,9 @@ void CheckVersion(double version)
 
 void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, TsGeneralDataArray& table)
 {
+    // A stored skin holds only some of the global values; the others are the defaults an options
+    // text without them gives, never what the previous skin left.
+    ReadSkinGlobals(TMemIniFile(), data);
     data.Version = stored.Version();
     data.Author = stored.Author();
     data.Description = stored.Description();
@@ -397,6 +405,7 @@ void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, Ts
         d.HotImagePercent = g.HotImagePercent();
         d.FontColor = StoredFontColors(g.FontColor());
         d.HotFontColor = StoredFontColors(g.HotFontColor());
+        ClampTransparency(d);
         d.BorderIndex = d.ImgTopLeft = d.ImgTopRight = d.ImgBottomLeft = d.ImgBottomRight = 0;
         table.push_back(std::move(d));
     }
@@ -426,7 +435,8 @@ TColor RotateBy(TColor c, int offset)
 
 TColor DesaturateBy(TColor c, int percent)
 {
-    return DesaturateColor(c, percent);
+    // A section's colours may still be system colours, whose index is no colour to change.
+    return DesaturateColor(ColorToRGB(c), percent);
 }
 
 void RecolourValues(TsGeneralDataArray& sections, TsSkinData& data, const ColourChange& change)

@@ -6,9 +6,9 @@
 // as it was and a new skin keeps nothing of the previous one.
 //
 // Pictures are archive items (upper-cased name equal to the name the options text gives) or
-// files beside the options text. A picture that is not there or has no width is skipped. A
-// malformed number in an image value, a picture its decoder refuses, or a strict global value
-// that is not a number stops the load with the error raised.
+// files beside the options text. A picture that is not there, has no width, or is refused by
+// its decoder is skipped and the skin loses only that image. A malformed number in an image
+// value, or a strict global value that is not a number, stops the load with EConvertError.
 
 #include "skin/core/SkinLookups.h"
 #include "skin/core/sMaskData.h"
