@@ -16,6 +16,7 @@
 #include "vcl/TypInfo.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 TsSkinManager* DefaultSkinManager = nullptr;
@@ -184,6 +185,10 @@ void TsSkinManager::BeforeDestruction()
 
 void TsSkinManager::Loaded()
 {
+    // A reload asked for while the form streamed waited for every property to be read; it runs
+    // while the component still counts as loading, so its broadcast is the one below.
+    if (std::exchange(FReloadPending, false) && FActive)
+        SetSkinName(FSkinName);
     TComponent::Loaded();
     if (FSkinDirectory.empty())
         SetSkinDirectory(std::wstring(kDefaultSkinDirectory));
@@ -227,6 +232,12 @@ void TsSkinManager::SetSkinnedPopups(bool value)
 void TsSkinManager::SetIsDefault(bool value)
 {
     if (value || !DefaultSkinManager) {
+        // The creation hook serves the default manager: the previous default's hook passes to
+        // this one, so that the previous default can no longer take it away.
+        if (DefaultSkinManager && DefaultSkinManager != this && DefaultSkinManager->FHooksInstalled) {
+            DefaultSkinManager->FHooksInstalled = false;
+            FHooksInstalled = true;
+        }
         FIsDefault = true;
         DefaultSkinManager = this;
         if (FActive) {
@@ -253,7 +264,16 @@ void TsSkinManager::SetActive(bool value)
         return;
     }
     FActive = true;
-    SetSkinName(FSkinName);
+    Reload();
+}
+
+void TsSkinManager::Reload()
+{
+    // While the form streams, the skin's name and internal skins may not be read yet.
+    if (Loading())
+        FReloadPending = true;
+    else
+        SetSkinName(FSkinName);
 }
 
 std::vector<std::wstring> TsSkinManager::CommonSectionLines() const
@@ -280,7 +300,7 @@ void TsSkinManager::SetCommonSections(const TStrings& lines)
         if (!line.empty() && line[0] != ';')
             FCommonSections.SetStrings(i, RemoveChars(line, ' '));
     }
-    SetSkinName(FSkinName);
+    Reload();
 }
 
 void TsSkinManager::SetSaturation(int value)
@@ -343,6 +363,7 @@ void TsSkinManager::SetSkinName(const std::wstring& value)
 void TsSkinManager::LoadSkin()
 {
     FInLoad = true;
+    FReloadPending = false;
     const bool wasActive = SkinData.SkinActive;
     bool done = false;
     ScopeExit reset{[&] {
@@ -584,6 +605,7 @@ bool IsVersionSwitch(const std::wstring& argument)
 void InitializeSkinManagerUnit()
 {
     RegisterClasses<TsSkinManager>();
+    HScrollHeight = GetSystemMetrics(SM_CXHSCROLL);
     ShadowActivePicture = EmbeddedPicture(L"acSHDA");
     ShadowInactivePicture = EmbeddedPicture(L"acSHDI");
     for (int i = 1; i <= ParamCount(); ++i)

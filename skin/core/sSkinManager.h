@@ -73,7 +73,8 @@ public:
     void SetActive(bool value);
     // Extra sections merged into every skin, one INI line per entry.
     const TStringList& CommonSections() const noexcept { return FCommonSections; }
-    // Blanks are taken out of every line that is not a comment; then the skin loads again.
+    // Blanks are taken out of every line that is not a comment; then the skin loads again, or,
+    // while the form streams, once the form has been read (Loaded).
     void SetCommonSections(const TStrings& lines);
     int Saturation() const noexcept { return FSaturation; }
     void SetSaturation(int value);
@@ -170,6 +171,8 @@ protected:
 private:
     bool Loading() const noexcept { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
     void LoadSkin();
+    // Loads the skin again under its name; while the component loads, Loaded does it once.
+    void Reload();
     // Reads the named skin from its source into a new set of tables; false when there is none.
     bool ReadSkin(TsLoadedSkin& skin, bool fromDisk);
     bool ReadSkinWithStartupFallback(TsLoadedSkin& skin);
@@ -209,12 +212,13 @@ private:
     bool FMainWindowHooked = false;
     bool FHooksInstalled = false;
     bool FInLoad = false;
+    bool FReloadPending = false;
     std::unique_ptr<TsSkinableMenus> FSkinnableMenus;
 };
 
-// Unit start-up: the embedded shadow pictures, and the version box when the command line holds
-// "/acver" in any letter case. The program entry calls it once before the first form; the
-// finalization frees the pictures.
+// Unit start-up: the scroll-bar metric (HScrollHeight), the embedded shadow pictures, and the
+// version box when the command line holds "/acver" in any letter case. The program entry calls
+// it once before the first form; the finalization frees the pictures.
 void InitializeSkinManagerUnit();
 void FinalizeSkinManagerUnit();
 // The embedded shadow pictures for extended borders; nullptr when the program has none.
