@@ -45,6 +45,27 @@ public:
     ImageSource(const TacSkinConvertor* archive, std::wstring skinPath)
         : FArchive(archive), FSkinPath(std::move(skinPath)) {}
 
+    // Loads the picture named name into graphic from the archive or, without one, from a file.
+    // False when there is no such picture or its decoder refuses it: the skin then goes without
+    // that image, as it does without a missing one, and keeps the rest.
+    bool Load(std::string_view name, TGraphic& graphic) const
+    {
+        TMemoryStream* item = FArchive ? Item(name) : nullptr;
+        const std::wstring path = FArchive ? std::wstring() : File(name);
+        if (!item && path.empty())
+            return false;
+        try {
+            if (item)
+                graphic.LoadFromStream(*item);
+            else
+                graphic.LoadFromFile(path);
+        } catch (const Exception&) {
+            return false;
+        }
+        return true;
+    }
+
+private:
     // The item whose upper-cased name is name exactly, rewound; nullptr when there is none.
     TMemoryStream* Item(std::string_view name) const
     {
@@ -69,27 +90,6 @@ public:
         return FileExists(path) ? path : std::wstring();
     }
 
-    // Loads the picture named name into graphic from the archive or, without one, from a file.
-    // False when there is no such picture or its decoder refuses it: the skin then goes without
-    // that image, as it does without a missing one, and keeps the rest.
-    bool Load(std::string_view name, TGraphic& graphic) const
-    {
-        TMemoryStream* item = FArchive ? Item(name) : nullptr;
-        const std::wstring path = FArchive ? std::wstring() : File(name);
-        if (!item && path.empty())
-            return false;
-        try {
-            if (item)
-                graphic.LoadFromStream(*item);
-            else
-                graphic.LoadFromFile(path);
-        } catch (const Exception&) {
-            return false;
-        }
-        return true;
-    }
-
-private:
     const TacSkinConvertor* FArchive;
     std::wstring FSkinPath;
 };
