@@ -4,6 +4,7 @@
 #include "skin/core/PixelColour.h"
 #include "skin/core/PixelCore.h"
 #include "skin/core/SkinImageValues.h"
+#include "skin/core/SkinLookups.h"
 #include "skin/core/SkinSelection.h"
 #include "skin/core/TextRoutines.h"
 #include "skin/core/acSkinPack.h"
@@ -17,7 +18,6 @@
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace {

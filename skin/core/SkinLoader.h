@@ -10,7 +10,6 @@
 // its decoder is skipped and the skin loses only that image. A malformed number in an image
 // value, or a strict global value that is not a number, stops the load with EConvertError.
 
-#include "skin/core/SkinLookups.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sSkinOptions.h"
 

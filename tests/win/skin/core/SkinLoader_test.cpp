@@ -2,6 +2,7 @@
 
 #include "host/support/ImageBuilders.h"
 #include "host/support/SmallPng.h"
+#include "skin/core/SkinLookups.h"
 #include "skin/core/acSkinPack.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/images/acPNG.h"
