@@ -35,8 +35,7 @@ enum TacSkinningRule { srStdForms, srStdDialogs, srThirdParty };
 using TacSkinningRules = ks::Set<TacSkinningRule>;
 
 class TsSkinManager;
-class TacSkinConvertor;
-class TMemIniFile;
+struct TsLoadedSkin;
 
 // The first manager created; nullptr when none exists.
 extern TsSkinManager* DefaultSkinManager;
@@ -74,7 +73,8 @@ public:
     void SetActive(bool value);
     // Extra sections merged into every skin, one INI line per entry.
     const TStringList& CommonSections() const noexcept { return FCommonSections; }
-    // Blanks are taken out of every line that is not a comment; then the skin loads again.
+    // Blanks are taken out of every line that is not a comment; then the skin loads again, or,
+    // while the form streams, once the form has been read (Loaded).
     void SetCommonSections(const TStrings& lines);
     int Saturation() const noexcept { return FSaturation; }
     void SetSaturation(int value);
@@ -169,25 +169,14 @@ protected:
     void Loaded() override;
 
 private:
-    // A skin being read; it replaces the manager's tables only once it is complete.
-    struct LoadedSkin {
-        std::wstring Name;
-        TsSkinData Data;
-        TsGeneralDataArray Sections;
-        TsMaskArray Masks;
-        TsPatternArray Patterns;
-        std::unique_ptr<TBitmap> Master;
-        bool FromArchive = false;
-    };
-
     bool Loading() const noexcept { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
     void LoadSkin();
+    // Loads the skin again under its name; while the component loads, Loaded does it once.
+    void Reload();
     // Reads the named skin from its source into a new set of tables; false when there is none.
-    bool ReadSkin(LoadedSkin& skin, bool fromDisk);
-    bool ReadSkinWithStartupFallback(LoadedSkin& skin);
-    // HueOffset, then Saturation, applied to a freshly read skin.
-    void ApplyColourChanges(LoadedSkin& skin) const;
-    void CommitSkin(LoadedSkin&& skin);
+    bool ReadSkin(TsLoadedSkin& skin, bool fromDisk);
+    bool ReadSkinWithStartupFallback(TsLoadedSkin& skin);
+    void CommitSkin(TsLoadedSkin&& skin);
     void ClearSkin() noexcept;
     void ReloadForColourChange();
     // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint
@@ -223,12 +212,13 @@ private:
     bool FMainWindowHooked = false;
     bool FHooksInstalled = false;
     bool FInLoad = false;
+    bool FReloadPending = false;
     std::unique_ptr<TsSkinableMenus> FSkinnableMenus;
 };
 
-// Unit start-up: the embedded shadow pictures, and the version box when the command line holds
-// "/acver" in any letter case. The program entry calls it once before the first form; the
-// finalization frees the pictures.
+// Unit start-up: the scroll-bar metric (HScrollHeight), the embedded shadow pictures, and the
+// version box when the command line holds "/acver" in any letter case. The program entry calls
+// it once before the first form; the finalization frees the pictures.
 void InitializeSkinManagerUnit();
 void FinalizeSkinManagerUnit();
 // The embedded shadow pictures for extended borders; nullptr when the program has none.
