@@ -117,33 +117,37 @@ TEST(Terminal4bit, EveryImageValueReadsBackInsideItsBitmapInWholeCells)
         ASSERT_EQ(values[i].Value[0], m.Form);
         ++counts[std::string_view("@^~!").find(m.Form)];
         const TsImageValue v = ParseImageValue(values[i].Value);
-        EXPECT_EQ((std::array{v.ImageCount, v.MaskType, v.BorderWidth}), (std::array{m.ImageCount, m.MaskType, m.BorderWidth}));
-        EXPECT_EQ((std::array{v.WL, v.WT, v.WR, v.WB}), (std::array{m.WL, m.WT, m.WR, m.WB}));
+        TsMaskData mask = MaskFromImageValue(v, m.Section, m.Key);
         int width = 0, height = 0;
         if (m.Form == '!') {
             ASSERT_EQ(v.Form, TsImageForm::OwnImage);
             const manifest::SheetEntry& sheet = SheetNamed(v.FileName);
             EXPECT_EQ(v.FileName, UpperCaseAscii(sheet.Name)) << "archive names match upper-cased";
-            EXPECT_EQ(static_cast<int>(v.ImgType), m.TypeCode);
             width = sheet.Width;
             height = sheet.Height;
+            // An own image's numbers are read once its picture is found.
+            ApplyOwnImageLayout(mask, v, width, height);
+            EXPECT_EQ(static_cast<int>(mask.ImgType), m.TypeCode);
         } else {
-            EXPECT_EQ(v.StretchMode, m.StretchMode);
-            EXPECT_EQ(v.R, Rect(m.Left, m.Top, m.Right, m.Bottom));
+            EXPECT_EQ(mask.StretchMode, m.StretchMode);
+            EXPECT_EQ((std::array{int{mask.WL}, int{mask.WT}, int{mask.WR}, int{mask.WB}}), (std::array{m.WL, m.WT, m.WR, m.WB}));
+            EXPECT_EQ(mask.R, Rect(m.Left, m.Top, m.Right, m.Bottom));
             const manifest::SheetEntry& master = SheetNamed("MASTER.BMP");
-            EXPECT_GE(v.R.Left, 0);
-            EXPECT_GE(v.R.Top, 0);
-            EXPECT_LE(v.R.Right, master.Width);
-            EXPECT_LE(v.R.Bottom, master.Height);
-            width = v.R.Width();
-            height = v.R.Height();
+            EXPECT_GE(mask.R.Left, 0);
+            EXPECT_GE(mask.R.Top, 0);
+            EXPECT_LE(mask.R.Right, master.Width);
+            EXPECT_LE(mask.R.Bottom, master.Height);
+            width = mask.R.Width();
+            height = mask.R.Height();
         }
-        ASSERT_GT(v.ImageCount, 0) << "a zero cell count divides by zero in the painters";
-        EXPECT_EQ(width % v.ImageCount, 0);
-        EXPECT_EQ(height % (v.MaskType + 1), 0);
+        const int cells = mask.ImageCount, rows = mask.MaskType + 1;
+        EXPECT_EQ((std::array{cells, int{mask.MaskType}, int{mask.BorderWidth}}), (std::array{m.ImageCount, m.MaskType, m.BorderWidth}));
+        ASSERT_GT(cells, 0) << "a zero cell count divides by zero in the painters";
+        EXPECT_EQ(width % cells, 0);
+        EXPECT_EQ(height % rows, 0);
         if (m.Form == '^') {
-            EXPECT_LE(v.WL + v.WR, width / v.ImageCount);
-            EXPECT_LE(v.WT + v.WB, height / (v.MaskType + 1));
+            EXPECT_LE(mask.WL + mask.WR, width / cells);
+            EXPECT_LE(mask.WT + mask.WB, height / rows);
         }
     }
     EXPECT_EQ((std::array{counts[0], counts[1], counts[2], counts[3]}), (std::array{27, 37, 5, 1}));
