@@ -124,56 +124,6 @@ TEST(PixelCore, BlendFixedWithItselfFollowsBackwardOrder)
     }
 }
 
-TEST(PixelCore, FillRect32StoresTheRawWordInsideTheViewOnly)
-{
-    struct Case {
-        const char* name;
-        TRect r;
-        TRect filled; // what must change, already clipped
-    } cases[] = {
-        {"Inside", {1, 1, 3, 2}, {1, 1, 3, 2}},
-        {"Empty", {2, 1, 2, 3}, {}},
-        {"Inverted", {3, 2, 1, 1}, {}},
-        {"BeyondEveryEdge", {-5, -5, 50, 50}, {0, 0, 5, 3}},
-        {"WhollyOutside", {6, 0, 9, 3}, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (bool bottomUp : {false, true}) {
-            Image img(5, 3, 32, bottomUp);
-            ks::FillRect32(img.View(), c.r, 0x44332211);
-            for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < 5; ++x) {
-                    const bool in = x >= c.filled.Left && x < c.filled.Right && y >= c.filled.Top && y < c.filled.Bottom;
-                    const uint8_t* p = img.At(x, y);
-                    const uint8_t expected[4] = {uint8_t(in ? 0x11 : 0), uint8_t(in ? 0x22 : 0),
-                                                 uint8_t(in ? 0x33 : 0), uint8_t(in ? 0x44 : 0)};
-                    ASSERT_EQ(0, std::memcmp(p, expected, 4)) << x << "," << y;
-                }
-            EXPECT_TRUE(img.FencesIntact());
-        }
-    }
-}
-
-TEST(PixelCore, SetAlpha32WritesOnlyTheFourthByte)
-{
-    Image img(4, 3, 32, true);
-    std::mt19937 rng(3);
-    img.Randomise(rng);
-    const Image before = img;
-    ks::SetAlpha32(img.View(), {1, -1, 9, 2}, 0x7F);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) {
-            const bool in = x >= 1 && y < 2;
-            EXPECT_EQ(0, std::memcmp(img.At(x, y), before.At(x, y), 3));
-            EXPECT_EQ(img.At(x, y)[3], in ? 0x7F : before.At(x, y)[3]) << x << "," << y;
-        }
-    EXPECT_TRUE(img.FencesIntact());
-    Image img24(4, 3, 24, false);
-    ks::SetAlpha32(img24.View(), {0, 0, 4, 3}, 1);
-    EXPECT_EQ(img24.Pixels(), std::vector<uint8_t>(36, 0)) << "24-bit views have no alpha";
-}
-
 TEST(PixelCore, PixelsOutsideTheViewReadZeroAndIgnoreWrites)
 {
     struct Case {
@@ -296,26 +246,34 @@ Image KeyedImage(std::mt19937& rng, int w, int h, bool bottomUp, uint32_t key)
 
 // Each routine on random images of both row orders, against a per-pixel reference applied to a
 // copy; the fences catch strays beyond the width or into the padding.
-TEST(PixelCore, KeyAndAlphaRoutinesMatchPerPixelReferences)
+TEST(PixelCore, WholeViewRoutinesMatchPerPixelReferences)
 {
     constexpr uint32_t key = 0x12FF00FF; // alpha 0x12 over the key colour's bytes
     struct Case {
         const char* name;
-        void (*run)(const ks::PixelView&, uint32_t);
-        void (*reference)(uint8_t* p, uint32_t key);
+        void (*run)(const ks::PixelView&);
+        void (*reference)(int x, int y, uint8_t* p);
     } const cases[] = {
-        {"KeyAlpha32Clears", [](const ks::PixelView& v, uint32_t k) { ks::KeyAlpha32(v, k & 0xFFFFFF, true); },
-         [](uint8_t* p, uint32_t k) { p[3] = (Word(p) & 0xFFFFFF) == (k & 0xFFFFFF) ? 0 : 255; }},
-        {"KeyAlpha32Keeps", [](const ks::PixelView& v, uint32_t k) { ks::KeyAlpha32(v, k & 0xFFFFFF, false); },
-         [](uint8_t* p, uint32_t k) {
-             if ((Word(p) & 0xFFFFFF) != (k & 0xFFFFFF))
-                 p[3] = 255;
-         }},
-        {"ReplaceWord32", [](const ks::PixelView& v, uint32_t k) { ks::ReplaceWord32(v, k, 0x01020304); },
-         [](uint8_t* p, uint32_t k) {
-             if (Word(p) == k)
+        {"KeyAlpha32Clears", [](const ks::PixelView& v) { ks::KeyAlpha32(v, key & 0xFFFFFF, true); },
+         [](int, int, uint8_t* p) { p[3] = (Word(p) & 0xFFFFFF) == (key & 0xFFFFFF) ? 0 : 255; }},
+        {"KeyAlpha32Keeps", [](const ks::PixelView& v) { ks::KeyAlpha32(v, key & 0xFFFFFF, false); },
+         [](int, int, uint8_t* p) { p[3] = (Word(p) & 0xFFFFFF) == (key & 0xFFFFFF) ? p[3] : 255; }},
+        {"ReplaceWord32", [](const ks::PixelView& v) { ks::ReplaceWord32(v, key, 0x01020304); },
+         [](int, int, uint8_t* p) {
+             if (Word(p) == key)
                  std::memcpy(p, "\x04\x03\x02\x01", 4);
          }},
+        {"FillRect32BeyondEveryEdge", [](const ks::PixelView& v) { ks::FillRect32(v, {-5, -5, 50, 50}, 0x44332211); },
+         [](int, int, uint8_t* p) { std::memcpy(p, "\x11\x22\x33\x44", 4); }},
+        {"FillRect32Inside", [](const ks::PixelView& v) { ks::FillRect32(v, {1, 1, 3, 2}, 0x44332211); },
+         [](int x, int y, uint8_t* p) {
+             if (x >= 1 && x < 3 && y == 1)
+                 std::memcpy(p, "\x11\x22\x33\x44", 4);
+         }},
+        {"FillRect32Inverted", [](const ks::PixelView& v) { ks::FillRect32(v, {3, 2, 1, 1}, 0x44332211); },
+         [](int, int, uint8_t*) {}},
+        {"SetAlpha32", [](const ks::PixelView& v) { ks::SetAlpha32(v, {1, -1, 9, 2}, 0x7F); },
+         [](int x, int y, uint8_t* p) { p[3] = x >= 1 && y < 2 ? 0x7F : p[3]; }},
     };
     for (const Case& c : cases)
         for (bool bottomUp : {false, true}) {
@@ -327,11 +285,15 @@ TEST(PixelCore, KeyAndAlphaRoutinesMatchPerPixelReferences)
             Image want = img;
             for (int y = 0; y < 5; ++y)
                 for (int x = 0; x < 7; ++x)
-                    c.reference(want.At(x, y), key);
-            c.run(img.View(), key);
+                    c.reference(x, y, want.At(x, y));
+            c.run(img.View());
             EXPECT_EQ(img.Pixels(), want.Pixels());
             EXPECT_TRUE(img.FencesIntact());
         }
+    Image img24(4, 3, 24, false);
+    ks::SetAlpha32(img24.View(), {0, 0, 4, 3}, 1);
+    ks::FillRect32(img24.View(), {0, 0, 4, 3}, 1);
+    EXPECT_EQ(img24.Pixels(), std::vector<uint8_t>(36, 0)) << "24-bit views are left alone";
 }
 
 TEST(PixelCore, MaskKey32ClearsKeyPixelsAndSetsTheirMaskBits)
