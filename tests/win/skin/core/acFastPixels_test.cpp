@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -35,34 +36,26 @@ void FillBytes(TBitmap& b, uint32_t v)
 
 TEST_F(FastPixelsTest, AttachRefusesThinWrongOrMissingBitmaps)
 {
+    auto b24 = NewBitmap24(3, 3), b32 = NewBitmap32(3, 3);
     struct Case {
         const char* name;
-        int width, height;
-        TPixelFormat format;
+        std::unique_ptr<TBitmap> bmp;
+        bool is24;
     } cases[] = {
-        {"OnePixelHigh", 5, 1, pf24bit}, {"OnePixelWide", 1, 5, pf24bit},
-        {"OnePixelHigh32", 5, 1, pf32bit}, {"Empty", 0, 0, pf24bit},
+        {"OnePixelHigh", NewBitmap24(5, 1), true}, {"OnePixelWide", NewBitmap24(1, 5), true},
+        {"OnePixelHigh32", NewBitmap32(5, 1), false}, {"Empty", NewBitmap24(0, 0), true},
+        {"ThirtyTwoFor24", NewBitmap32(3, 3), true}, {"TwentyFourFor32", NewBitmap24(3, 3), false},
+        {"None", nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const bool is24 = c.format == pf24bit;
-        auto good = is24 ? NewBitmap24(4, 4) : NewBitmap32(4, 4);
-        auto bmp = is24 ? NewBitmap24(c.width, c.height) : NewBitmap32(c.width, c.height);
         TacFast24 f24;
         TacFast32 f32;
-        ASSERT_TRUE(is24 ? f24.Attach(good.get()) : f32.Attach(good.get()));
-        EXPECT_FALSE(is24 ? f24.Attach(bmp.get()) : f32.Attach(bmp.get()));
-        EXPECT_EQ(is24 ? f24.Width() : f32.Width(), 0);
+        ASSERT_TRUE(c.is24 ? f24.Attach(b24.get()) : f32.Attach(b32.get()));
+        EXPECT_FALSE(c.is24 ? f24.Attach(c.bmp.get()) : f32.Attach(c.bmp.get()));
+        EXPECT_EQ(c.is24 ? f24.Width() : f32.Width(), 0) << "a failed attach leaves nothing to run past";
     }
-    auto b24 = NewBitmap24(3, 3);
-    auto b32 = NewBitmap32(3, 3);
-    TacFast24 f24;
     TacFast32 f32;
-    EXPECT_FALSE(f24.Attach(nullptr));
-    EXPECT_FALSE(f24.Attach(b32.get())) << "a 24-bit accessor on 32-bit rows runs past them";
-    EXPECT_FALSE(f32.Attach(b24.get()));
-    EXPECT_EQ(f24.Width(), 0);
-    EXPECT_EQ(f32.Width(), 0);
     ASSERT_TRUE(f32.Attach(b32.get()));
     EXPECT_EQ(f32.Width(), 3);
     EXPECT_EQ(f32.Stride(), b32->Stride());

@@ -6,41 +6,25 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-// A copy of a bitmap's pixels as 0xAARRGGBB (alpha 0 for 24-bit), row 0 at the top.
-struct Image {
-    int width = 0;
-    int height = 0;
+// The pixels of a bitmap as 0xAARRGGBB (alpha 0 for 24-bit), row 0 first.
+std::vector<uint32_t> Read(TBitmap& b)
+{
+    const int bytes = b.View().bpp / 8;
     std::vector<uint32_t> px;
-
-    uint32_t& At(int x, int y) { return px[static_cast<size_t>(y) * width + x]; }
-};
-
-int BytesOf(TBitmap& b)
-{
-    return b.PixelFormat() == pf32bit ? 4 : b.PixelFormat() == pf24bit ? 3 : 2;
-}
-
-Image Read(TBitmap& b)
-{
-    Image img{b.Width(), b.Height(), {}};
-    const int bytes = BytesOf(b);
-    for (int y = 0; y < b.Height(); ++y) {
-        const uint8_t* row = b.ScanLine(y);
+    for (int y = 0; y < b.Height(); ++y)
         for (int x = 0; x < b.Width(); ++x) {
             uint32_t v = 0;
-            for (int i = 0; i < bytes; ++i)
-                v |= uint32_t{row[x * bytes + i]} << (8 * i);
-            img.px.push_back(v);
+            std::memcpy(&v, b.ScanLine(y) + x * bytes, static_cast<size_t>(bytes));
+            px.push_back(v);
         }
-    }
-    return img;
+    return px;
 }
 
 // A bitmap whose every byte differs from its neighbours, so any stray write shows.
@@ -48,7 +32,7 @@ TBitmap& Patterned(TBitmap& b, TPixelFormat format, int width, int height)
 {
     b.SetPixelFormat(format);
     b.SetSize(width, height);
-    const int bytes = BytesOf(b);
+    const int bytes = b.View().bpp / 8;
     for (int y = 0; y < height; ++y) {
         uint8_t* row = b.ScanLine(y);
         for (int i = 0; i < width * bytes; ++i)
@@ -71,10 +55,10 @@ TEST_F(PaintGradientTest, PaintsTwentyFourAndThirtyTwoBitBitmapsOnly)
         SCOPED_TRACE(c.name);
         TBitmap b;
         Patterned(b, c.format, 4, 3);
-        const Image before = Read(b);
+        const std::vector<uint32_t> before = Read(b);
         PaintGradient(b, Rect(0, 0, 4, 3), ParseGradient("255;255;100;0;0"));
         const uint32_t red = c.format == pf32bit ? 0xFFFF0000u : 0xFF0000u;
-        EXPECT_EQ(Read(b).At(2, 1), c.painted ? red : before.px[6]);
+        EXPECT_EQ(Read(b)[6], c.painted ? red : before[6]);
     }
 }
 
@@ -155,25 +139,26 @@ TEST_F(PaintGradientTest, TrianglesPaintThroughTheSystemAndNothingWithoutIt)
     TBitmap b;
     Patterned(b, pf24bit, 41, 41);
     PaintGradient(b, Rect(0, 0, 41, 41), d);
-    Image img = Read(b);
+    const std::vector<uint32_t> px = Read(b);
+    auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * 41 + x]; };
     auto similar = [](uint32_t px, uint32_t rgb) {
         for (int c = 0; c < 3; ++c)
             if (std::abs(int((px >> (8 * c)) & 0xFF) - int((rgb >> (8 * c)) & 0xFF)) > 16)
                 return false;
         return true;
     };
-    EXPECT_TRUE(similar(img.At(0, 0), 0xFF0000)) << std::hex << img.At(0, 0);
-    EXPECT_TRUE(similar(img.At(20, 20), 0x00FF00)) << std::hex << img.At(20, 20);
-    EXPECT_TRUE(similar(img.At(40, 0), 0x0000FF)) << std::hex << img.At(40, 0);
-    EXPECT_TRUE(similar(img.At(40, 40), 0xFFFFFF)) << std::hex << img.At(40, 40);
-    EXPECT_TRUE(similar(img.At(0, 40), 0x000000)) << std::hex << img.At(0, 40);
+    EXPECT_TRUE(similar(at(0, 0), 0xFF0000)) << std::hex << at(0, 0);
+    EXPECT_TRUE(similar(at(20, 20), 0x00FF00)) << std::hex << at(20, 20);
+    EXPECT_TRUE(similar(at(40, 0), 0x0000FF)) << std::hex << at(40, 0);
+    EXPECT_TRUE(similar(at(40, 40), 0xFFFFFF)) << std::hex << at(40, 40);
+    EXPECT_TRUE(similar(at(0, 40), 0x000000)) << std::hex << at(0, 40);
 
     ks::Sys().GradientFillPtr = nullptr;
     TBitmap without;
     Patterned(without, pf24bit, 41, 41);
-    const Image before = Read(without);
+    const std::vector<uint32_t> before = Read(without);
     PaintGradient(without, Rect(0, 0, 41, 41), d);
-    EXPECT_EQ(Read(without).px, before.px);
+    EXPECT_EQ(Read(without), before);
 }
 
 } // namespace
