@@ -10,6 +10,9 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/PropertyRoutines.cpp
   skin/core/PixelCore.cpp
   skin/core/PixelColour.cpp
+  skin/core/AlphaImage.cpp
+  skin/core/Resampler.cpp
+  skin/core/GradientPixels.cpp
   skin/core/SkinImageValues.cpp
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
