@@ -98,37 +98,4 @@ void DesaturatePixels(const PixelView& v, int percent) noexcept
     ChangePixels(v, [percent](TColor c) { return DesaturateRgb(c, percent); });
 }
 
-void CopyPixels(const PixelView& dst, TPoint at, const PixelView& src, const TRect& srcRect) noexcept
-{
-    if (dst.bpp != src.bpp || (src.bpp != 24 && src.bpp != 32) || !dst.scan0 || !src.scan0)
-        return;
-    // Source coordinates that lie inside the source and land inside the destination; 64 bits,
-    // so that no offset wraps.
-    const int64_t dx = int64_t{at.X} - srcRect.Left;
-    const int64_t dy = int64_t{at.Y} - srcRect.Top;
-    const int64_t left = std::max<int64_t>({srcRect.Left, 0, -dx});
-    const int64_t top = std::max<int64_t>({srcRect.Top, 0, -dy});
-    const int64_t right = std::min<int64_t>({srcRect.Right, src.width, dst.width - dx});
-    const int64_t bottom = std::min<int64_t>({srcRect.Bottom, src.height, dst.height - dy});
-    if (right <= left || bottom <= top)
-        return;
-    const int bytes = src.bpp / 8;
-    const size_t rowBytes = static_cast<size_t>(right - left) * bytes;
-    for (int64_t y = top; y < bottom; ++y)
-        std::memcpy(dst.Row(static_cast<int>(y + dy)) + (left + dx) * bytes,
-                    src.Row(static_cast<int>(y)) + left * bytes, rowBytes);
-}
-
-void ClearWhiteTransparent(const PixelView& v) noexcept
-{
-    if (v.bpp != 32 || !v.scan0)
-        return;
-    for (int y = 0; y < v.height; ++y) {
-        uint8_t* p = v.Row(y);
-        for (int x = 0; x < v.width; ++x, p += 4)
-            if (p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF && p[3] == 0)
-                std::memset(p, 0, 4);
-    }
-}
-
 } // namespace ks

@@ -1,7 +1,6 @@
 #pragma once
 // The colour changes with which a skin is recoloured as it loads: the hue rotation and the
-// saturation change of one colour, the same over every pixel of a raster, and the plain copy
-// that keeps a rectangle out of such a change. Portable, on ks::PixelView; rounding as stated
+// saturation change of one colour, and the same over every pixel of a raster. Portable, on ks::PixelView; rounding as stated
 // in PixelCore.h.
 
 #include "vcl/GraphicsTypes.h"
@@ -21,13 +20,5 @@ TColor DesaturateRgb(TColor rgb, int percent) noexcept;
 // alone.
 void RotateHuePixels(const PixelView& v, int offset) noexcept;
 void DesaturatePixels(const PixelView& v, int percent) noexcept;
-
-// Copies srcRect of src to dst with its top left at at; both views of the same depth (24 or
-// 32 bits), else nothing is copied. Clipped against both views, which must not share memory.
-void CopyPixels(const PixelView& dst, TPoint at, const PixelView& src, const TRect& srcRect) noexcept;
-
-// In a 32-bit view, every pure-white pixel with alpha 0 becomes all zero, so that it adds
-// nothing when blended or stretched. Other depths are left alone.
-void ClearWhiteTransparent(const PixelView& v) noexcept;
 
 } // namespace ks

@@ -137,7 +137,7 @@ void AddOwnImage(TsMaskArray& masks, const ImageSource& source, const TsImageVal
         // Fully transparent white would show as a white seam where the image is stretched. The
         // pixel accessors leave pictures below 2 x 2 alone, and so does this.
         if (bmp->Width() >= 2 && bmp->Height() >= 2)
-            ks::ClearWhiteTransparent(bmp->View());
+            ks::ReplaceWord32(bmp->View(), 0x00FFFFFF, 0);
     } else {
         bmp = std::make_unique<TBitmap>();
         if (!source.Load(v.FileName, *bmp))
@@ -482,13 +482,13 @@ SavedRect SaveRect(TBitmap& master, const TRect& r)
     saved.At = Point(clipped.Left, clipped.Top);
     saved.Pixels->SetPixelFormat(master.PixelFormat());
     saved.Pixels->SetSize(clipped.Width(), clipped.Height());
-    ks::CopyPixels(saved.Pixels->View(), Point(0, 0), master.View(), clipped);
+    ks::CopyRect(saved.Pixels->View(), Point(0, 0), master.View(), clipped);
     return saved;
 }
 
 void RestoreRect(TBitmap& master, SavedRect& saved)
 {
-    ks::CopyPixels(master.View(), saved.At, saved.Pixels->View(),
+    ks::CopyRect(master.View(), saved.At, saved.Pixels->View(),
                    Rect(0, 0, saved.Pixels->Width(), saved.Pixels->Height()));
 }
 
