@@ -169,9 +169,7 @@ void LoadSkin(const TMemIniFile& ini, const Source& source)
     TsMaskArray masks;
     if (const std::optional<Size> master = Decode(source, ini.ReadString("GLOBALINFO", "MASTERBITMAP", ""), false))
         Check(Within(*master));
-    int values = 0;
     ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
-        ++values;
         if (value.empty() || (UpperCaseAscii(section) == "GLOBALINFO" && UpperCaseAscii(key) == "MASTERBITMAP"))
             return;
         const TsImageValue v = ParseImageValue(value);
@@ -192,18 +190,13 @@ void LoadSkin(const TMemIniFile& ini, const Source& source)
             masks.push_back(MaskFromImageValue(v, section, key));
         }
     });
-    Check(masks.size() <= static_cast<size_t>(values));
-    size_t patterns = 0;
     ForEachValue(ini, [&](const std::string&, const std::string&, const std::string& value) {
         const std::string upper = UpperCaseAscii(value);
         if (upper.find(".JPG") == std::string::npos && upper.find(".JPEG") == std::string::npos)
             return;
-        if (const std::optional<Size> size = DecodeJpeg(source, upper)) {
+        if (const std::optional<Size> size = DecodeJpeg(source, upper))
             Check(Within(*size));
-            ++patterns;
-        }
     });
-    Check(patterns <= static_cast<size_t>(values));
 
     TsSkinData data;
     ReadSkinGlobals(ini, data);
