@@ -18,17 +18,6 @@
 #include <algorithm>
 #include <vector>
 
-template <>
-struct ks::EnumTraits<TsImageFormat> {
-    static constexpr const char* Names[] = {"ifPNG", "ifICO"};
-};
-template <>
-struct ks::EnumTraits<TPixelFormat> {
-    // Ordinals from pfDevice; pfUnset is never streamed.
-    static constexpr const char* Names[] = {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit",
-                                            "pf16bit", "pf24bit", "pf32bit", "pfCustom"};
-};
-
 namespace {
 
 constexpr uint8_t kGlyphFilter = 6;
@@ -110,63 +99,18 @@ IconImages ImagesOf(HIMAGELIST list, int index, UINT style)
 
 } // namespace
 
-// ---- TsImgListItem ----------------------------------------------------------------------------
+// ---- TsAlphaImageList -------------------------------------------------------------------------
 
 namespace {
 
-const ks::PropertyInfo kItemProps[] = {
-    ks::Prop<&TsImgListItem::ImageFormat, &TsImgListItem::SetImageFormat>("ImageFormat").DefaultIs(ifPNG),
-    ks::Prop<&TsImgListItem::PixelFormat, &TsImgListItem::SetPixelFormat>("PixelFormat").DefaultIs(pf32bit),
-};
 const ks::PropertyInfo kListProps[] = {
     ks::Prop<&TsAlphaImageList::Items, &TsAlphaImageList::SetItems>("Items"),
 };
 
 } // namespace
 
-const ks::ClassInfo TsImgListItem::StaticClassInfo{"TsImgListItem", &TCollectionItem::StaticClassInfo, kItemProps, {}};
-const ks::ClassInfo& TsImgListItem::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TsImgListItems::StaticClassInfo{"TsImgListItems", &TOwnedCollection::StaticClassInfo, {}, {}};
-const ks::ClassInfo& TsImgListItems::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TsAlphaImageList::StaticClassInfo{"TsAlphaImageList", &TImageList::StaticClassInfo, kListProps, {}};
 const ks::ClassInfo& TsAlphaImageList::ClassInfo() const noexcept { return StaticClassInfo; }
-
-TsImgListItem::TsImgListItem() : FImgData(std::make_unique<TMemoryStream>()) {}
-
-TsImgListItem::~TsImgListItem() = default;
-
-void TsImgListItem::SetPixelFormat(TPixelFormat format) noexcept
-{
-    if (format >= pfDevice && format <= pfCustom)
-        FPixelFormat = format;
-}
-
-void TsImgListItem::Assign(const TPersistent* source)
-{
-    if (auto* item = dynamic_cast<const TsImgListItem*>(source)) {
-        if (item == this)
-            return;
-        FImageFormat = item->FImageFormat;
-        FPixelFormat = item->FPixelFormat;
-        TMemoryStream copy;
-        copy.WriteBuffer(item->FImgData->Memory(), static_cast<size_t>(item->FImgData->Size()));
-        FImgData->LoadFromStream(copy);
-        return;
-    }
-    TCollectionItem::Assign(source);
-}
-
-void TsImgListItem::DefineProperties(TFiler& filer)
-{
-    TCollectionItem::DefineProperties(filer);
-    filer.DefineBinaryProperty(
-        "ImgData", [this](TStream& s) { FImgData->LoadFromStream(s); },
-        [this](TStream& s) { FImgData->SaveToStream(s); }, true);
-}
-
-TsImgListItems::TsImgListItems(TsAlphaImageList* owner) : TOwnedCollection(owner, &NewCollectionItem<TsImgListItem>) {}
-
-// ---- TsAlphaImageList -------------------------------------------------------------------------
 
 TsAlphaImageList::TsAlphaImageList(TComponent* owner)
     : TImageList(owner), FItems(std::make_unique<TsImgListItems>(this))
