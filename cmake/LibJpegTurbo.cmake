@@ -1,4 +1,7 @@
-# libjpeg-turbo, cross-built once per build tree from Debian's source package.
+# libjpeg-turbo, built once per build tree from Debian's source package: cross-built for the
+# Windows targets, and for the fuzz tree built with clang and libFuzzer's coverage and
+# AddressSanitizer instrumentation, so that mutations are guided through the decoder and its
+# memory errors are caught where they happen. (The plain host tree uses Debian's binary package.)
 # It is compiled with -fexceptions so that the error manager may throw through its C frames.
 
 set(KS_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/_deps" CACHE PATH "Where third-party sources are unpacked")
@@ -20,11 +23,17 @@ if(NOT EXISTS "${jpeg_prefix}-build/libjpeg.a" OR NOT EXISTS "${jpeg_prefix}/inc
   endif()
   list(GET jpeg_source 0 jpeg_source)
   message(STATUS "Building libjpeg-turbo from ${jpeg_source}")
+  if(KS_WINDOWS)
+    set(jpeg_target -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+      "-DCMAKE_C_FLAGS=-fexceptions")
+  else()
+    # Without SIMD the decoder is all C, so every path it takes is instrumented.
+    set(jpeg_target -DCMAKE_C_COMPILER=${CMAKE_C_COMPILER} -DCMAKE_BUILD_TYPE=Release
+      "-DCMAKE_C_FLAGS_RELEASE=-O1 -g" "-DCMAKE_C_FLAGS=-fexceptions -fsanitize=fuzzer-no-link,address")
+  endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -S "${jpeg_source}" -B "${jpeg_prefix}-build" -G Ninja
-      -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
-      -DCMAKE_INSTALL_PREFIX=${jpeg_prefix}
+      ${jpeg_target} -DCMAKE_INSTALL_PREFIX=${jpeg_prefix}
       -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
-      "-DCMAKE_C_FLAGS=-fexceptions"
     RESULT_VARIABLE rc OUTPUT_QUIET)
   if(rc EQUAL 0)
     execute_process(COMMAND ${CMAKE_COMMAND} --build "${jpeg_prefix}-build" --target install

@@ -18,8 +18,9 @@ else()
   endif()
   option(KS_FUZZ "Build libFuzzer targets (needs clang)" OFF)
   if(KS_FUZZ)
-    # Coverage feedback from the whole library, not only from each target's own file.
-    add_compile_options(-fsanitize=fuzzer-no-link)
+    # Coverage feedback from the whole library, not only from each target's own file. Optimised,
+    # whatever the build type: at -O0 the targets run three to six times slower.
+    add_compile_options(-fsanitize=fuzzer-no-link -O1 -g)
   endif()
 endif()
 

@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ks::BmpLimits limits;
-    limits.maxPixels = 1u << 20;
+    limits.MaxPixels = 1u << 20;
     ks::BmpImage img;
     try {
         img = ks::ReadBmp({data, size}, limits);
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     const uint64_t pixels = static_cast<uint64_t>(img.width) * static_cast<uint64_t>(img.height);
-    if (img.width <= 0 || img.height <= 0 || pixels > limits.maxPixels ||
+    if (img.width <= 0 || img.height <= 0 || pixels > limits.MaxPixels ||
         img.pixels.size() != img.Stride() * static_cast<size_t>(img.height) ||
         img.palette.size() != (img.bpp <= 8 ? size_t{1} << img.bpp : 0))
         std::abort();

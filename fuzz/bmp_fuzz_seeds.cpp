@@ -58,5 +58,8 @@ int main(int argc, char** argv)
     BmpBuilder rle4 = Make(40, 4, 2, 5, 2);
     rle4.pixels = {5, 0x12, 0, 0, 0, 3, 0x45, 0x60, 0, 1};
     Save(dir, "rle4", rle4);
+    // At and past the target's limit of 2^20 pixels.
+    Save(dir, "limit", Make(40, 1, 0, 1024, 1024));
+    Save(dir, "past-limit", Make(40, 1, 0, 1025, 1024));
     return 0;
 }

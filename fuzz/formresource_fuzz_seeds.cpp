@@ -61,8 +61,8 @@ end
   end
 end
 )",
-    "object Form1: TFuzzForm\n  object A: TFuzzControl\n    object B: TFuzzControl\n      object C: TFuzzControl\n"
-    "      end\n    end\n  end\nend\n",
+    ("object Form1: TFuzzForm\n  object A: TFuzzControl\n    object B: TFuzzControl\n      object C: TFuzzControl\n"
+     "      end\n    end\n  end\nend\n"),
     "object TFuzzForm\nend\n",
 };
 
@@ -75,15 +75,48 @@ void Write(const std::filesystem::path& file, std::vector<uint8_t> bytes, uint8_
 
 } // namespace
 
+// Forms at and past the target's limits: 64 components, nesting 8 deep, 64 collection items,
+// property paths of 4 names.
+std::vector<std::string> LimitForms()
+{
+    std::vector<std::string> forms;
+    for (int count : {63, 64}) {
+        std::string text = "object Form1: TFuzzForm\n";
+        for (int i = 0; i < count; ++i)
+            text += "  object C" + std::to_string(i) + ": TFuzzControl\n  end\n";
+        forms.push_back(text + "end\n");
+    }
+    for (int depth : {7, 8}) {
+        std::string text = "object Form1: TFuzzForm\n";
+        for (int i = 0; i < depth; ++i)
+            text += "object C" + std::to_string(i) + ": TFuzzControl\n";
+        for (int i = 0; i <= depth; ++i)
+            text += "end\n";
+        forms.push_back(text);
+    }
+    for (int count : {64, 65}) {
+        std::string text = "object Form1: TFuzzForm\n  object A: TFuzzControl\n    Items = <";
+        for (int i = 0; i < count; ++i)
+            text += " item Value = " + std::to_string(i) + " end";
+        forms.push_back(text + ">\n  end\nend\n");
+    }
+    forms.push_back("object Form1: TFuzzForm\n  object A: TFuzzControl\n    Font.Name = 'a'\n    A.B.C.D = 1\n  end\nend\n");
+    forms.push_back("object Form1: TFuzzForm\n  object A: TFuzzControl\n    A.B.C.D.E = 1\n  end\nend\n");
+    return forms;
+}
+
 int main(int argc, char** argv)
 {
     const std::filesystem::path folder = ks::fuzz::SeedFolder(argc, argv);
     int n = 0;
-    for (const char* text : Forms) {
+    std::vector<std::string> texts(std::begin(Forms), std::end(Forms));
+    for (const std::string& text : LimitForms())
+        texts.push_back(text);
+    for (const std::string& text : texts) {
         const std::vector<uint8_t> bytes = CompileFormText(text);
         Write(folder / ("read" + std::to_string(n)), bytes, 0);
         Write(folder / ("print" + std::to_string(n)), bytes, 1);
-        Write(folder / ("text" + std::to_string(n)), std::vector<uint8_t>(text, text + std::char_traits<char>::length(text)), 2);
+        Write(folder / ("text" + std::to_string(n)), std::vector<uint8_t>(text.begin(), text.end()), 2);
         ++n;
     }
     return 0;

@@ -30,24 +30,29 @@ void Check(bool condition)
 }
 
 // Everything a reader can observe, written back as text. A repeated section is written empty:
-// lookups reach only the first of its name, and so the rewrite never outgrows the input.
+// lookups reach only the first of its name. Each written line is at most its trimmed input line,
+// and lines are joined by a bare LF without a final one, so the rewrite never outgrows the input,
+// whichever line ends the input used.
 std::string Rewrite(const TMemIniFile& ini)
 {
     TStringList sections;
     ini.ReadSections(sections);
-    TStringList lines;
+    std::string text;
+    const auto addLine = [&text](const std::string& line) {
+        if (!text.empty())
+            text += '\n';
+        text += line;
+    };
     std::set<std::string> written;
     for (int i = 0; i < sections.Count(); ++i) {
-        lines.Add("[" + sections.Strings(i) + "]");
+        addLine("[" + sections.Strings(i) + "]");
         if (!written.insert(UpperCaseAscii(sections.Strings(i))).second)
             continue;
         TStringList values;
         ini.ReadSectionValues(sections.Strings(i), values);
-        lines.AddStrings(values);
+        for (int k = 0; k < values.Count(); ++k)
+            addLine(values.Strings(k));
     }
-    std::string text = lines.Text();
-    if (!text.empty())
-        text.resize(text.size() - 2); // no final line break: never longer than the input
     return text;
 }
 

@@ -8,8 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ks::JpegLimits limits;
-    limits.maxPixels = 1u << 20;
-    limits.maxScans = 32;
+    limits.MaxPixels = 1u << 20;
+    limits.MaxScans = 32;
     ks::JpegImage img;
     try {
         img = ks::DecodeJpeg({data, size}, limits);
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     if (img.width <= 0 || img.height <= 0 ||
-        static_cast<uint64_t>(img.width) * static_cast<uint64_t>(img.height) > limits.maxPixels ||
+        static_cast<uint64_t>(img.width) * static_cast<uint64_t>(img.height) > limits.MaxPixels ||
         img.pixels.size() != img.Stride() * static_cast<size_t>(img.height))
         std::abort();
     return 0;

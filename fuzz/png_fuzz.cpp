@@ -1,8 +1,11 @@
 // Fuzz target for the PNG decoder: any input either loads within the limits, with a raster that
-// matches its header, or is refused with the project's exception.
+// matches its header, or is refused with the project's exception. Where libpng reads the file
+// too, every pixel must be the sample libpng reads, as the bitmap format stores it (the same
+// mapping as the decoder's tests); files with a gamma the decoder applies are not compared.
 // The last input byte chooses the mode: bit 0 rewrites every chunk CRC first, so mutations get
 // past the checksum; bit 1 loads a second time through the same colour manager, which must give
 // the same raster; bit 2 watches the progress notifications.
+#include "host/support/PngBuilder.h"
 #include "skin/images/PngDecoder.h"
 #include "vcl/SysUtils.h"
 
@@ -10,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -44,6 +48,49 @@ bool SameRaster(const ks::MemoryRaster& a, const ks::MemoryRaster& b)
     return true;
 }
 
+// What the raster holds for libpng's sample at (x, y): grey and palette levels as indexes (2-bit
+// grey widened to 4 bits), colour as blue-green-red(-alpha), 16 bits reduced by 255 / 65535, the
+// alpha of grey images dropped.
+uint32_t ExpectedPixel(const ks::test::PngImage& image, uint32_t x, uint32_t y)
+{
+    const auto s = [&](unsigned c) {
+        const uint32_t v = image.Sample(x, y, c);
+        return image.bitDepth == 16 ? v * 255u / 65535u : v;
+    };
+    switch (image.colorType) {
+    case 0: return image.bitDepth == 2 ? s(0) * 5 : s(0);
+    case 2: return s(2) | (s(1) << 8) | (s(0) << 16);
+    case 6: return s(2) | (s(1) << 8) | (s(0) << 16) | (s(3) << 24);
+    default: return s(0);
+    }
+}
+
+uint32_t RasterPixel(const ks::MemoryRaster& r, uint32_t x, uint32_t y)
+{
+    const uint8_t* row = r.Row(static_cast<int>(y));
+    const int bpp = r.BitsPerPixel();
+    if (bpp <= 8) {
+        const size_t bit = static_cast<size_t>(x) * bpp;
+        return (row[bit / 8] >> (8 - bpp - bit % 8)) & ((1u << bpp) - 1);
+    }
+    const uint8_t* p = row + static_cast<size_t>(x) * (bpp / 8);
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (bpp == 32 ? static_cast<uint32_t>(p[3]) << 24 : 0u);
+}
+
+bool MatchesLibpng(const std::vector<uint8_t>& file, const ks::MemoryRaster& raster)
+{
+    const std::optional<ks::test::PngImage> oracle = ks::test::LibpngDecode(file);
+    if (!oracle)
+        return true;
+    if (oracle->width != static_cast<uint32_t>(raster.Width()) || oracle->height != static_cast<uint32_t>(raster.Height()))
+        return false;
+    for (uint32_t y = 0; y < oracle->height; ++y)
+        for (uint32_t x = 0; x < oracle->width; ++x)
+            if (RasterPixel(raster, x, y) != ExpectedPixel(*oracle, x, y))
+                return false;
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -56,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FixCrcs(file);
 
     ks::PngLimits limits;
-    limits.maxImageBytes = 1u << 20;
+    limits.MaxImageBytes = 1u << 20;
     int lastPercent = 0;
     ks::PngProgressHandler progress;
     if (mode & 4)
@@ -79,7 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (raster.Width() != static_cast<int>(h.Width) || raster.Height() != static_cast<int>(h.Height) ||
         (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) ||
         raster.Palette().size() != (bpp <= 8 ? size_t{1} << bpp : 0) ||
-        raster.Stride() * static_cast<uint64_t>(raster.Height()) > limits.maxImageBytes || result.bytesRead > file.size())
+        raster.Stride() * static_cast<uint64_t>(raster.Height()) > limits.MaxImageBytes || result.bytesRead > file.size())
+        std::abort();
+
+    if ((h.Flags & 2) == 0 && !MatchesLibpng(file, raster))
         std::abort();
 
     if (mode & 2) {

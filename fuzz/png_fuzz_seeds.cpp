@@ -54,5 +54,11 @@ int main(int argc, char** argv)
     PngLayout palette;
     palette.between = {{"tRNS", {0, 128}, {}, {}}, {"bKGD", {1}, {}, {}}};
     Save(dir, "palette_ancillary", BuildPng(MakePngImage(5, 5, 4, 3, 5), palette).Build());
+
+    // At and past the target's limit of 1 MiB for the raster and the two row buffers.
+    for (const uint32_t side : {511u, 512u}) {
+        const ks::test::PngImage blank{side, side, 8, 6, std::vector<uint16_t>(size_t{side} * side * 4, 0)};
+        Save(dir, "rgba" + std::to_string(side), BuildPng(blank).Build());
+    }
     return 0;
 }

@@ -1,11 +1,14 @@
 // Fuzz target for the skin options reader: the input is an options text read into the global
 // values and the section table, then merged with itself as the manager's common sections. The
 // last byte chooses what runs: bit 0 the global values, bit 1 the merge. Either the reading
-// succeeds with one record per section, or it stops with the project's exception.
+// succeeds with one record per section, each record equal to what the plain inherited lookups
+// give for its section (the table is built from an index of the text instead), or it stops with
+// the project's exception.
 #include "skin/core/sSkinOptions.h"
 #include "vcl/IniFiles.h"
 #include "vcl/SysUtils.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
@@ -14,6 +17,58 @@ namespace {
 TColor SystemColor(int index)
 {
     return index;
+}
+
+struct IntegerField {
+    const char* key;
+    int def;
+    int (*get)(const TsGeneralData&);
+};
+
+constexpr IntegerField kIntegerFields[] = {
+    {"GLOW", 0, [](const TsGeneralData& d) { return d.GlowCount; }},
+    {"GLOWMARGIN", 0, [](const TsGeneralData& d) { return d.GlowMargin; }},
+    {"FONTCOLOR", 0, [](const TsGeneralData& d) { return d.FontColor[0]; }},
+    {"TCLEFT", -1, [](const TsGeneralData& d) { return d.FontColor[1]; }},
+    {"TCTOP", -1, [](const TsGeneralData& d) { return d.FontColor[2]; }},
+    {"TCRIGHT", -1, [](const TsGeneralData& d) { return d.FontColor[3]; }},
+    {"TCBOTTOM", -1, [](const TsGeneralData& d) { return d.FontColor[4]; }},
+    {"HOTFONTCOLOR", 0, [](const TsGeneralData& d) { return d.HotFontColor[0]; }},
+    {"HOTTCLEFT", -1, [](const TsGeneralData& d) { return d.HotFontColor[1]; }},
+    {"HOTTCTOP", -1, [](const TsGeneralData& d) { return d.HotFontColor[2]; }},
+    {"HOTTCRIGHT", -1, [](const TsGeneralData& d) { return d.HotFontColor[3]; }},
+    {"HOTTCBOTTOM", -1, [](const TsGeneralData& d) { return d.HotFontColor[4]; }},
+    {"GRADIENTPERCENT", 0, [](const TsGeneralData& d) { return d.GradientPercent; }},
+    {"IMAGEPERCENT", 0, [](const TsGeneralData& d) { return d.ImagePercent; }},
+    {"FADINGITERATIONS", 5, [](const TsGeneralData& d) { return d.FadingIterations; }},
+    {"HOTCOLOR", clWhite, [](const TsGeneralData& d) { return d.HotColor; }},
+    {"HOTGRADIENTPERCENT", 0, [](const TsGeneralData& d) { return d.HotGradientPercent; }},
+    {"HOTIMAGEPERCENT", 0, [](const TsGeneralData& d) { return d.HotImagePercent; }},
+};
+
+bool IsTrue(const std::string& text)
+{
+    return UpperCaseAscii(text) == "TRUE";
+}
+
+// The record as the plain lookups read it, one key at a time along the parent chain.
+bool MatchesPlainLookups(const TMemIniFile& ini, const TsGeneralData& d, const TsSkinOptionsLimits& limits)
+{
+    const std::string& name = d.SectionName;
+    const auto integer = [&](const char* key, int def) { return ReadInheritedInteger(ini, name, key, def, limits); };
+    const auto text = [&](const char* key, const char* def) { return ReadInheritedString(ini, name, key, def, limits); };
+    for (const IntegerField& f : kIntegerFields)
+        if (f.get(d) != integer(f.key, f.def))
+            return false;
+    int color = integer("COLOR", clWhite);
+    if (color < 0)
+        color = SystemColor(color & 0xFF);
+    return d.Color == color && d.Transparency == std::clamp(integer("TRANSPARENCY", 0), 0, 100) &&
+           d.HotTransparency == std::clamp(integer("HOTTRANSPARENCY", 0), 0, 100) &&
+           d.GradientData == text("GRADIENTDATA", " ") && d.HotGradientData == text("HOTGRADIENTDATA", "") &&
+           d.ShowFocus == IsTrue(text("SHOWFOCUS", "FALSE")) && d.FadingEnabled == IsTrue(text("FADINGENABLED", "FALSE")) &&
+           d.GiveOwnFont == IsTrue(text("GIVEOWNFONT", "FALSE")) &&
+           d.ParentClass == ini.ReadString(name, "PARENTCLASS", "");
 }
 
 } // namespace
@@ -49,6 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ini.ReadSections(sections);
     if (table.size() != static_cast<size_t>(sections.Count()))
         std::abort();
+    for (const TsGeneralData& d : table)
+        if (!MatchesPlainLookups(ini, d, limits))
+            std::abort();
 
     if (mode & 2) {
         TStringList common;

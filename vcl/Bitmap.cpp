@@ -1,5 +1,6 @@
 #include "vcl/Bitmap.h"
 
+#include "vcl/PixelFormats.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
@@ -18,162 +19,10 @@ constexpr const char* kBadFormat = "Invalid pixel format";
 constexpr const char* kScanLine = "Scan line index out of range";
 constexpr const char* kViewFormat = "Pixel view does not match the pixel format";
 
-int BppOf(TPixelFormat f) noexcept
-{
-    switch (f) {
-    case pf1bit: return 1;
-    case pf4bit: return 4;
-    case pf8bit: return 8;
-    case pf15bit: case pf16bit: return 16;
-    case pf24bit: return 24;
-    default: return 32; // pf32bit, and pfDevice/pfUnset stored like the screen (see the header)
-    }
-}
-
-bool Indexed(TPixelFormat f) noexcept
-{
-    return f == pf1bit || f == pf4bit || f == pf8bit;
-}
-
-std::vector<ks::Bgra> DefaultColors(TPixelFormat f)
-{
-    std::vector<ks::Bgra> colors;
-    switch (f) {
-    case pf1bit:
-        colors = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-        break;
-    case pf4bit: {
-        static constexpr uint32_t kVga[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
-                                              0x008080, 0x808080, 0xC0C0C0, 0xFF0000, 0x00FF00, 0xFFFF00,
-                                              0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF}; // 0xRRGGBB
-        for (uint32_t c : kVga)
-            colors.push_back({static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c >> 16), 0});
-        break;
-    }
-    case pf8bit:
-        for (int i = 0; i < 256; ++i)
-            colors.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0});
-        break;
-    default:
-        break;
-    }
-    return colors;
-}
-
-// The index of the brightest entry: what "white" means in an indexed bitmap.
-uint8_t WhiteIndex(std::span<const ks::Bgra> colors) noexcept
-{
-    size_t best = 0;
-    for (size_t i = 1; i < colors.size(); ++i)
-        if (colors[i].r + colors[i].g + colors[i].b > colors[best].r + colors[best].g + colors[best].b)
-            best = i;
-    return static_cast<uint8_t>(best);
-}
-
-uint8_t IndexAt(const uint8_t* row, int x, int bpp) noexcept
-{
-    if (bpp == 8)
-        return row[x];
-    if (bpp == 4)
-        return (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4;
-    return (row[x / 8] >> (7 - x % 8)) & 1;
-}
-
-void SetIndexAt(uint8_t* row, int x, int bpp, uint8_t v) noexcept
-{
-    if (bpp == 4) {
-        uint8_t& b = row[x / 2];
-        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | v) : static_cast<uint8_t>((b & 0x0F) | (v << 4));
-    } else {
-        uint8_t& b = row[x / 8];
-        const uint8_t bit = static_cast<uint8_t>(0x80 >> (x % 8));
-        b = v ? (b | bit) : (b & ~bit);
-    }
-}
-
 COLORREF Resolve(TColor c) noexcept
 {
     return static_cast<COLORREF>(ColorToRGB(c));
 }
-
-// Reads and writes single pixels of any stored format, for format conversions. GDI is not used
-// for them: Wine: BitBlt into an 8-bit DIB maps colours through a coarse lookup (black became
-// entry 4 of a grey table), so bytes would not survive 8 -> 32 -> 8; Windows matches exactly.
-class PixelCodec {
-public:
-    PixelCodec(TPixelFormat format, std::span<const ks::Bgra> colors)
-        : FBpp(BppOf(format)), F565(format == pf16bit), FColors(colors)
-    {
-    }
-
-    // Entries beyond the table read as black.
-    ks::Bgra Read(const uint8_t* row, int x) const noexcept
-    {
-        switch (FBpp) {
-        case 32: return {row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
-        case 24: return {row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
-        case 16: {
-            const unsigned px = row[2 * x] | row[2 * x + 1] << 8;
-            const unsigned r = F565 ? px >> 11 : (px >> 10) & 0x1F;
-            const unsigned g = F565 ? (px >> 5) & 0x3F : (px >> 5) & 0x1F;
-            const unsigned b = px & 0x1F;
-            return {Widen5(b), F565 ? static_cast<uint8_t>(g << 2 | g >> 4) : Widen5(g), Widen5(r), 0};
-        }
-        default: {
-            const uint8_t i = IndexAt(row, x, FBpp);
-            return i < FColors.size() ? FColors[i] : ks::Bgra{};
-        }
-        }
-    }
-
-    // Truecolour targets get alpha 0, as a GDI copy would give them.
-    void Write(uint8_t* row, int x, ks::Bgra c)
-    {
-        switch (FBpp) {
-        case 32: row[4 * x] = c.b; row[4 * x + 1] = c.g; row[4 * x + 2] = c.r; row[4 * x + 3] = 0; break;
-        case 24: row[3 * x] = c.b; row[3 * x + 1] = c.g; row[3 * x + 2] = c.r; break;
-        case 16: {
-            const unsigned px = F565 ? (c.r >> 3) << 11 | (c.g >> 2) << 5 | c.b >> 3
-                                     : (c.r >> 3) << 10 | (c.g >> 3) << 5 | c.b >> 3;
-            row[2 * x] = static_cast<uint8_t>(px);
-            row[2 * x + 1] = static_cast<uint8_t>(px >> 8);
-            break;
-        }
-        case 8: row[x] = Nearest(c); break;
-        default: SetIndexAt(row, x, FBpp, Nearest(c)); break;
-        }
-    }
-
-private:
-    static uint8_t Widen5(unsigned v) noexcept { return static_cast<uint8_t>(v << 3 | v >> 2); }
-
-    // The entry at the smallest squared distance, the first of equals.
-    uint8_t Nearest(ks::Bgra c)
-    {
-        const uint32_t key = c.b | c.g << 8 | c.r << 16;
-        if (key == FLastKey)
-            return FLastIndex;
-        size_t best = 0;
-        int bestD = INT32_MAX;
-        for (size_t i = 0; i < FColors.size() && bestD != 0; ++i) {
-            const int db = FColors[i].b - c.b, dg = FColors[i].g - c.g, dr = FColors[i].r - c.r;
-            const int d = db * db + dg * dg + dr * dr;
-            if (d < bestD) {
-                bestD = d;
-                best = i;
-            }
-        }
-        FLastKey = key;
-        FLastIndex = static_cast<uint8_t>(best);
-        return FLastIndex;
-    }
-
-    int FBpp;
-    bool F565;
-    std::span<const ks::Bgra> FColors;
-    uint32_t FLastKey = UINT32_MAX;
-    uint8_t FLastIndex = 0;
-};
 
 // Windows keeps the sign of biHeight in a DIB section's header. Wine: GetObject reports it
 // positive for top-down sections too, so the row order is found by letting GDI change the
@@ -264,7 +113,7 @@ TBitmap::Dib TBitmap::CreateDib(int width, int height, TPixelFormat format, std:
         BITMAPINFOHEADER header;
         RGBQUAD colors[256];
     } info{};
-    d.bpp = BppOf(format);
+    d.bpp = ks::BitsPerPixel(format);
     info.header.biSize = sizeof(BITMAPINFOHEADER);
     info.header.biWidth = width;
     info.header.biHeight = height; // bottom-up, as the platform's bitmaps are
@@ -287,32 +136,16 @@ TBitmap::Dib TBitmap::CreateDib(int width, int height, TPixelFormat format, std:
     d.height = height;
     d.stride = (static_cast<size_t>(width) * static_cast<size_t>(d.bpp) + 31) / 32 * 4;
 
-    // White, as a new platform bitmap is; 32-bit white has alpha 0 like every GDI write.
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = d.bits + static_cast<size_t>(y) * d.stride;
-        switch (d.bpp) {
-        case 32:
-            for (int x = 0; x < width; ++x)
-                std::memcpy(row + 4 * x, "\xFF\xFF\xFF\x00", 4);
-            break;
-        case 16:
-            for (int x = 0; x < width; ++x) {
-                row[2 * x] = 0xFF;
-                row[2 * x + 1] = format == pf16bit ? 0xFF : 0x7F;
-            }
-            break;
-        case 24:
-            std::memset(row, 0xFF, d.stride);
-            break;
-        default: {
-            const uint8_t w = WhiteIndex(colors.first(std::min<size_t>(colors.size(), size_t{1} << d.bpp)));
-            const uint8_t fill = d.bpp == 8 ? w : d.bpp == 4 ? static_cast<uint8_t>(w << 4 | w) : (w ? 0xFF : 0);
-            std::memset(row, fill, d.stride);
-            break;
-        }
-        }
-    }
+    ks::FillWhite(d.View(), format, colors);
     return d;
+}
+
+ks::PixelView TBitmap::Dib::View() const noexcept
+{
+    if (!bits)
+        return {};
+    const auto s = static_cast<ptrdiff_t>(stride);
+    return {topDown ? bits : bits + s * (height - 1), topDown ? s : -s, width, height, bpp};
 }
 
 uint8_t* TBitmap::Row(int y) const noexcept
@@ -352,17 +185,7 @@ void TBitmap::SetSize(int width, int height)
     Dib d = CreateDib(width, height, FPixelFormat, FColors);
     if (d.bits && FDib.bits) {
         GdiFlush();
-        const int w = std::min(width, FDib.width);
-        const int h = std::min(height, FDib.height);
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* src = Row(y);
-            uint8_t* dst = d.bits + static_cast<size_t>(d.height - 1 - y) * d.stride;
-            if (d.bpp >= 8)
-                std::memcpy(dst, src, static_cast<size_t>(w) * (d.bpp / 8));
-            else
-                for (int x = 0; x < w; ++x)
-                    SetIndexAt(dst, x, d.bpp, IndexAt(src, x, d.bpp));
-        }
+        ks::CopyPixels(d.View(), FDib.View());
     }
     Replace(std::move(d), FPixelFormat, FColors);
 }
@@ -373,8 +196,9 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
         throw EInvalidGraphic(kBadFormat);
     if (format == FPixelFormat)
         return;
-    const bool sameStorage = BppOf(format) == BppOf(FPixelFormat) && !Indexed(format) && BppOf(format) != 16;
-    std::vector<ks::Bgra> colors = DefaultColors(format);
+    const int bpp = ks::BitsPerPixel(format);
+    const bool sameStorage = bpp == ks::BitsPerPixel(FPixelFormat) && !ks::IsIndexed(format) && bpp != 16;
+    std::vector<ks::Bgra> colors = ks::DefaultColors(format);
     if (Empty() || sameStorage) {
         FPixelFormat = format;
         if (!sameStorage)
@@ -383,15 +207,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
         return;
     }
     Dib d = CreateDib(FDib.width, FDib.height, format, colors);
-    const PixelCodec from(FPixelFormat, FColors);
-    PixelCodec to(format, colors);
     GdiFlush();
-    for (int y = 0; y < d.height; ++y) {
-        const uint8_t* src = Row(y);
-        uint8_t* dst = d.bits + static_cast<size_t>(d.height - 1 - y) * d.stride;
-        for (int x = 0; x < d.width; ++x)
-            to.Write(dst, x, from.Read(src, x));
-    }
+    ks::ConvertPixels(d.View(), format, colors, FDib.View(), FPixelFormat, FColors);
     Replace(std::move(d), format, std::move(colors));
 }
 
@@ -402,9 +219,9 @@ std::vector<ks::Bgra> TBitmap::ColorTable() const
 
 void TBitmap::SetColorTable(std::span<const ks::Bgra> colors)
 {
-    if (!Indexed(FPixelFormat))
+    if (!ks::IsIndexed(FPixelFormat))
         return;
-    std::vector<ks::Bgra> table(size_t{1} << BppOf(FPixelFormat));
+    std::vector<ks::Bgra> table(size_t{1} << ks::BitsPerPixel(FPixelFormat));
     std::copy_n(colors.begin(), std::min(colors.size(), table.size()), table.begin());
     if (FDib.handle)
         SetDIBColorTable(CanvasObject().DC(), 0, static_cast<UINT>(table.size()),
@@ -466,7 +283,7 @@ void TBitmap::SetHandle(HBITMAP bitmap)
         case 32: format = pf32bit; break;
         default: throw EInvalidGraphic(kBadFormat);
         }
-        if (Indexed(format)) {
+        if (ks::IsIndexed(format)) {
             colors.resize(size_t{1} << d.bpp);
             ks::MemoryDC dc = ks::MemoryDC::Compatible(nullptr);
             ks::SelectGuard select(dc.get(), bitmap);
@@ -506,7 +323,7 @@ TColor TBitmap::TransparentColor() const
     if (Empty())
         return clDefault;
     GdiFlush();
-    const ks::Bgra c = PixelCodec(FPixelFormat, FColors).Read(Row(FDib.height - 1), 0);
+    const ks::Bgra c = ks::ReadPixel(FDib.View(), FPixelFormat, FColors, 0, FDib.height - 1);
     return c.r | c.g << 8 | c.b << 16;
 }
 
@@ -539,8 +356,7 @@ void TBitmap::Assign(const TPersistent* source)
         Dib d = CreateDib(b->FDib.width, b->FDib.height, b->FPixelFormat, b->FColors);
         if (d.bits) {
             GdiFlush();
-            for (int y = 0; y < d.height; ++y)
-                std::memcpy(d.bits + static_cast<size_t>(d.height - 1 - y) * d.stride, b->Row(y), d.stride);
+            ks::CopyRowBytes(d.View(), b->FDib.View(), d.stride);
         }
         FTransparentMode = b->FTransparentMode;
         FTransparentColor = b->FTransparentColor;
@@ -597,17 +413,16 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes, const ks::BmpLimits&
 
 void TBitmap::LoadFromView(const ks::PixelView& view, TPixelFormat format, std::span<const ks::Bgra> palette)
 {
-    if (format == pfCustom || format == pfUnset || view.bpp != BppOf(format))
+    if (format == pfCustom || format == pfUnset || view.bpp != ks::BitsPerPixel(format))
         throw EInvalidGraphicOperation(kViewFormat);
     std::vector<ks::Bgra> colors;
-    if (Indexed(format)) {
+    if (ks::IsIndexed(format)) {
         colors.resize(size_t{1} << view.bpp);
         std::copy_n(palette.begin(), std::min(palette.size(), colors.size()), colors.begin());
     }
     Dib d = CreateDib(view.width, view.height, format, colors);
     const size_t used = (static_cast<size_t>(view.width) * static_cast<size_t>(view.bpp) + 7) / 8;
-    for (int y = 0; y < d.height; ++y)
-        std::memcpy(d.bits + static_cast<size_t>(d.height - 1 - y) * d.stride, view.Row(y), used);
+    ks::CopyRowBytes(d.View(), view, used);
     Replace(std::move(d), format, std::move(colors));
 }
 
@@ -623,7 +438,6 @@ void TBitmap::SaveToStream(TStream& stream) const
         return;
     }
     GdiFlush();
-    const ks::PixelView view{Row(0), Stride(), FDib.width, FDib.height, FDib.bpp};
-    const std::vector<uint8_t> bytes = ks::WriteBmp(view, FColors);
+    const std::vector<uint8_t> bytes = ks::WriteBmp(FDib.View(), FColors);
     stream.WriteBuffer(bytes.data(), bytes.size());
 }

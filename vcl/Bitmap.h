@@ -109,6 +109,9 @@ private:
         int bpp = 0;
         size_t stride = 0;
         bool topDown = false;
+
+        // The raster as it is in memory; callers flush GDI first where it may have drawn.
+        ks::PixelView View() const noexcept;
     };
 
     static Dib CreateDib(int width, int height, TPixelFormat format, std::span<const ks::Bgra> colors);

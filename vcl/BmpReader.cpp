@@ -152,7 +152,7 @@ void CheckHeader(const Header& h, const BmpLimits& limits)
         Fail(BmpError::Dimensions);
     uint64_t pixels = 0;
     const uint64_t rows = static_cast<uint64_t>(h.height < 0 ? -h.height : h.height);
-    if (!CheckedMul(static_cast<uint64_t>(h.width), rows, pixels) || pixels > limits.maxPixels)
+    if (!CheckedMul(static_cast<uint64_t>(h.width), rows, pixels) || pixels > limits.MaxPixels)
         Fail(BmpError::TooLarge);
 }
 

@@ -8,7 +8,7 @@
 // anything is allocated.
 //
 // Limits (BmpLimits):
-// - maxPixels, default 16M (4096 x 4096): four times the largest master bitmap a skin carries,
+// - MaxPixels, default 16M (4096 x 4096): four times the largest master bitmap a skin carries,
 //   and at 32 bits per pixel still only 64 MB.
 //
 // Tolerated, because common writers produce it and the pixels are still well defined:
@@ -34,7 +34,7 @@ enum class BmpError {
     Signature,          // no "BM"
     HeaderSize,         // an info header size no reader accepts
     Dimensions,         // zero or negative width, zero height, top-down RLE
-    TooLarge,           // more pixels than BmpLimits::maxPixels
+    TooLarge,           // more pixels than BmpLimits::MaxPixels
     Planes,             // planes other than 1
     BitCount,           // a depth the header kind or the compression does not allow
     Compression,        // unknown compression, or one that does not suit the depth
@@ -44,7 +44,7 @@ enum class BmpError {
 };
 
 struct BmpLimits {
-    uint64_t maxPixels = uint64_t{1} << 24;
+    uint64_t MaxPixels = uint64_t{1} << 24;
 };
 
 // One colour-table entry in file order (an RGBQUAD).

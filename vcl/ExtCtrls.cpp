@@ -88,10 +88,14 @@ void TTimer::Timer()
 
 void TTimer::WndProc(TMessage& m)
 {
-    if (m.Msg != WM_TIMER) {
-        m.Result = DefWindowProcW(FWindowHandle, m.Msg, m.WParam, m.LParam);
-        return;
+    switch (m.Msg) {
+    case WM_TIMER: WMTimer(); break;
+    default: m.Result = DefWindowProcW(FWindowHandle, m.Msg, m.WParam, m.LParam); break;
     }
+}
+
+void TTimer::WMTimer()
+{
     // A tick already queued when the timer was stopped is dropped.
     if (!FEnabled || FInTimer)
         return;

@@ -37,6 +37,7 @@ protected:
 private:
     void UpdateTimer();
     void WndProc(TMessage& message);
+    void WMTimer();
 
     HWND FWindowHandle = nullptr;
     unsigned FInterval = 1000;

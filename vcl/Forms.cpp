@@ -726,7 +726,7 @@ void TCustomForm::CMDialogKey(TWMKey& m)
     const bool navigation = !shift.Contains(ssAlt);
     switch (m.CharCode()) {
     case VK_TAB:
-        if (navigation && !shift.Contains(ssCtrl)) {
+        if (navigation) {
             SelectNext(FActiveControl, !shift.Contains(ssShift), true);
             m.SetResult(1);
             return;

@@ -120,14 +120,18 @@ THintController::~THintController()
 
 void THintController::TimerMessage(TMessage& message)
 {
-    if (message.Msg != WM_TIMER) {
-        message.Result = DefWindowProcW(FTimerWindow, message.Msg, message.WParam, message.LParam);
-        return;
+    switch (message.Msg) {
+    case WM_TIMER: { TWMTimer v(message); WMTimer(v); break; }
+    default: message.Result = DefWindowProcW(FTimerWindow, message.Msg, message.WParam, message.LParam); break;
     }
-    if (message.WParam == ShowTimer) {
+}
+
+void THintController::WMTimer(TWMTimer& m)
+{
+    if (m.TimerID() == ShowTimer) {
         StopTimer(ShowTimer);
         ActivateHint();
-    } else if (message.WParam == HideTimer) {
+    } else if (m.TimerID() == HideTimer) {
         HideHint();
     }
 }
@@ -174,26 +178,21 @@ void THintController::FreeHintWindow()
 void THintController::MessageHandled(const MSG& msg)
 {
     switch (msg.message) {
-    case WM_MOUSEMOVE:
-    case WM_NCMOUSEMOVE:
-    case WM_MOUSELEAVE:
-    case WM_NCMOUSELEAVE:
-        MouseMoved(ks::MouseControl());
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCMBUTTONDOWN:
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSEWHEEL:
-    case WM_ACTIVATEAPP:
-        CancelHint();
-        break;
-    default:
-        break;
+    case WM_MOUSEMOVE: MouseMoved(ks::MouseControl()); break;
+    case WM_NCMOUSEMOVE: MouseMoved(ks::MouseControl()); break;
+    case WM_MOUSELEAVE: MouseMoved(ks::MouseControl()); break;
+    case WM_NCMOUSELEAVE: MouseMoved(ks::MouseControl()); break;
+    case WM_LBUTTONDOWN: CancelHint(); break;
+    case WM_RBUTTONDOWN: CancelHint(); break;
+    case WM_MBUTTONDOWN: CancelHint(); break;
+    case WM_NCLBUTTONDOWN: CancelHint(); break;
+    case WM_NCRBUTTONDOWN: CancelHint(); break;
+    case WM_NCMBUTTONDOWN: CancelHint(); break;
+    case WM_KEYDOWN: CancelHint(); break;
+    case WM_SYSKEYDOWN: CancelHint(); break;
+    case WM_MOUSEWHEEL: CancelHint(); break;
+    case WM_ACTIVATEAPP: CancelHint(); break;
+    default: break;
     }
 }
 

@@ -116,6 +116,7 @@ public:
 
 private:
     void TimerMessage(TMessage& message);
+    void WMTimer(TWMTimer& m);
     void StartTimer(UINT_PTR id, int ms);
     void StopTimer(UINT_PTR id);
     void ActivateHint();

@@ -45,7 +45,7 @@ void CheckPixels(uint64_t width, uint64_t height, const IcoLimits& limits)
     if (width == 0 || height == 0)
         Fail(IcoError::ImageHeader);
     uint64_t pixels = 0;
-    if (!CheckedMul(width, height, pixels) || pixels > limits.maxPixels)
+    if (!CheckedMul(width, height, pixels) || pixels > limits.MaxPixels)
         Fail(IcoError::TooLarge);
 }
 
@@ -111,7 +111,7 @@ std::vector<IcoEntry> ReadIcoDirectory(std::span<const uint8_t> data, const IcoL
     const uint16_t count = r.U16LE();
     if (reserved != 0 || type != 1)
         Fail(IcoError::Header);
-    if (count == 0 || count > limits.maxEntries)
+    if (count == 0 || count > limits.MaxEntries)
         Fail(IcoError::Count);
     ByteReader dir = r.Sub(count * kDirEntrySize);
     const size_t dirEnd = kDirHeaderSize + count * kDirEntrySize;

@@ -3,9 +3,9 @@
 // system's icon creation is only ever handed bytes that hold what their headers declare.
 //
 // Limits (IcoLimits):
-// - maxEntries, default 256: icon files carry a handful of sizes and depths; 256 is far above
+// - MaxEntries, default 256: icon files carry a handful of sizes and depths; 256 is far above
 //   any real one and keeps a forged count from costing time.
-// - maxPixels, default 1M (1024 x 1024) per image: four times the largest icon size Windows
+// - MaxPixels, default 1M (1024 x 1024) per image: four times the largest icon size Windows
 //   uses, so even PNG-compressed entries stay small when the system decodes them.
 //
 // Tolerated: directory width, height and depth fields that disagree with the image (writers fill
@@ -22,15 +22,15 @@ namespace ks {
 enum class IcoError {
     ShortRead = 1, // the directory passes the end of the data
     Header,        // reserved word not 0, or not an icon (type 1)
-    Count,         // no images, or more than IcoLimits::maxEntries
+    Count,         // no images, or more than IcoLimits::MaxEntries
     EntryBounds,   // an image that begins inside the directory or passes the end of the data
     ImageHeader,   // an image whose header is malformed or declares more bytes than it has
-    TooLarge,      // an image of more pixels than IcoLimits::maxPixels
+    TooLarge,      // an image of more pixels than IcoLimits::MaxPixels
 };
 
 struct IcoLimits {
-    uint32_t maxEntries = 256;
-    uint64_t maxPixels = uint64_t{1} << 20;
+    uint32_t MaxEntries = 256;
+    uint64_t MaxPixels = uint64_t{1} << 20;
 };
 
 // One image of the file, as its own header describes it.

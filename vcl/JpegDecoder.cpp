@@ -133,7 +133,7 @@ JpegImage DecodeJpeg(std::span<const uint8_t> data, const JpegLimits& limits)
         throw EJPEG(kTooLarge, JpegError::TooLarge);
 
     Session s{};
-    s.maxScans = limits.maxScans;
+    s.maxScans = limits.MaxScans;
     jpeg_decompress_struct cinfo{};
     cinfo.err = jpeg_std_error(&s.err);
     s.err.error_exit = OnError;
@@ -148,7 +148,7 @@ JpegImage DecodeJpeg(std::span<const uint8_t> data, const JpegLimits& limits)
     if (cinfo.num_components != 1 && cinfo.num_components != 3)
         throw EJPEG(kUnsupported, JpegError::Unsupported);
     const uint64_t pixels = uint64_t{cinfo.image_width} * cinfo.image_height;
-    if (pixels > limits.maxPixels || cinfo.image_width > 0x7FFFFFFF || cinfo.image_height > 0x7FFFFFFF)
+    if (pixels > limits.MaxPixels || cinfo.image_width > 0x7FFFFFFF || cinfo.image_height > 0x7FFFFFFF)
         throw EJPEG(kTooLarge, JpegError::TooLarge);
     if (!Start(&cinfo, &s))
         Throw(s);

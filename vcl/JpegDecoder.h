@@ -8,9 +8,9 @@
 // throws. jpeg_destroy_decompress runs on every path.
 //
 // Limits (JpegLimits):
-// - maxPixels, default 16M (4096 x 4096), checked before any pixel memory is reserved: the
+// - MaxPixels, default 16M (4096 x 4096), checked before any pixel memory is reserved: the
 //   largest texture a skin carries is a fraction of it.
-// - maxScans, default 256: a progressive file may declare thousands of tiny scans, each of which
+// - MaxScans, default 256: a progressive file may declare thousands of tiny scans, each of which
 //   costs a pass over the whole coefficient buffer; real encoders write about ten.
 //
 // Only one- and three-component images are decoded (grey, YCbCr, RGB), which also bounds
@@ -29,14 +29,14 @@ namespace ks {
 
 enum class JpegError {
     Corrupt = 1, // libjpeg refused the data or warned about it; the text is libjpeg's
-    TooLarge,    // more pixels than JpegLimits::maxPixels, or more data than libjpeg can address
+    TooLarge,    // more pixels than JpegLimits::MaxPixels, or more data than libjpeg can address
     TooManyScans,
     Unsupported, // a component count other than 1 or 3 (CMYK and the like)
 };
 
 struct JpegLimits {
-    uint64_t maxPixels = uint64_t{1} << 24;
-    int maxScans = 256;
+    uint64_t MaxPixels = uint64_t{1} << 24;
+    int MaxScans = 256;
 };
 
 // Rows top-down, each Stride() bytes (a multiple of 4), pixels blue, green, red: the layout of a

@@ -602,34 +602,45 @@ bool TMenu::DispatchPopup(HMENU submenu)
 bool TMenu::HandleMenuMessage(TMessage& message)
 {
     switch (message.Msg) {
-    case WM_COMMAND:
-        // Menus send notification code 0 and no control window.
-        if (HIWORD(message.WParam) != 0 || message.LParam != 0)
-            return false;
-        return DispatchCommand(LOWORD(message.WParam));
-    case WM_INITMENUPOPUP:
-        if (HIWORD(message.LParam) != 0) // the window menu
-            return false;
-        return DispatchPopup(reinterpret_cast<HMENU>(message.WParam));
-    case WM_MEASUREITEM: {
-        auto& mis = *reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
-        if (mis.CtlType != ODT_MENU || !FindItem(mis.itemID, fkCommand))
-            return false;
-        MeasureItem(mis);
-        message.Result = TRUE;
-        return true;
+    case WM_COMMAND: { TWMCommand v(message); return WMCommand(v); }
+    case WM_INITMENUPOPUP: { TWMInitMenuPopup v(message); return WMInitMenuPopup(v); }
+    case WM_MEASUREITEM: { TWMMeasureItem v(message); return WMMeasureItem(v); }
+    case WM_DRAWITEM: { TWMDrawItem v(message); return WMDrawItem(v); }
+    default: return false;
     }
-    case WM_DRAWITEM: {
-        const auto& dis = *reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
-        if (dis.CtlType != ODT_MENU || !FindItem(dis.itemID, fkCommand))
-            return false;
-        DrawItem(dis);
-        message.Result = TRUE;
-        return true;
-    }
-    default:
+}
+
+bool TMenu::WMCommand(TWMCommand& m)
+{
+    // Menus send notification code 0 and no control window.
+    if (m.NotifyCode() != 0 || m.Ctl())
         return false;
-    }
+    return DispatchCommand(m.ItemID());
+}
+
+bool TMenu::WMInitMenuPopup(TWMInitMenuPopup& m)
+{
+    return !m.SystemMenu() && DispatchPopup(m.MenuPopup());
+}
+
+bool TMenu::WMMeasureItem(TWMMeasureItem& m)
+{
+    MEASUREITEMSTRUCT& mis = m.MeasureItemStruct();
+    if (mis.CtlType != ODT_MENU || !FindItem(mis.itemID, fkCommand))
+        return false;
+    MeasureItem(mis);
+    m.SetResult(TRUE);
+    return true;
+}
+
+bool TMenu::WMDrawItem(TWMDrawItem& m)
+{
+    const DRAWITEMSTRUCT& dis = m.DrawItemStruct();
+    if (dis.CtlType != ODT_MENU || !FindItem(dis.itemID, fkCommand))
+        return false;
+    DrawItem(dis);
+    m.SetResult(TRUE);
+    return true;
 }
 
 void TMenu::MeasureItem(MEASUREITEMSTRUCT& mis)
@@ -769,28 +780,34 @@ void TPopupList::ReleaseWindowIfUnused() noexcept
 void TPopupList::WndProc(TMessage& message)
 {
     switch (message.Msg) {
-    case WM_COMMAND:
-    case WM_INITMENUPOPUP:
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM: {
-        ++FDispatchDepth;
-        struct Leave {
-            TPopupList& list;
-            ~Leave()
-            {
-                --list.FDispatchDepth;
-                list.ReleaseWindowIfUnused();
-            }
-        } leave{*this};
-        // A copy, because a click may free menus.
-        std::vector<TPopupMenu*> menus = FMenus;
-        for (TPopupMenu* menu : menus)
-            if (std::find(FMenus.begin(), FMenus.end(), menu) != FMenus.end() && menu->HandleMenuMessage(message))
-                return;
-        break;
+    case WM_COMMAND: MenuMessage(message); break;
+    case WM_INITMENUPOPUP: MenuMessage(message); break;
+    case WM_MEASUREITEM: MenuMessage(message); break;
+    case WM_DRAWITEM: MenuMessage(message); break;
+    default: DefaultHandler(message); break;
     }
-    default:
-        break;
-    }
+}
+
+void TPopupList::MenuMessage(TMessage& message)
+{
+    ++FDispatchDepth;
+    struct Leave {
+        TPopupList& list;
+        ~Leave()
+        {
+            --list.FDispatchDepth;
+            list.ReleaseWindowIfUnused();
+        }
+    } leave{*this};
+    // A copy, because a click may free menus.
+    std::vector<TPopupMenu*> menus = FMenus;
+    for (TPopupMenu* menu : menus)
+        if (std::find(FMenus.begin(), FMenus.end(), menu) != FMenus.end() && menu->HandleMenuMessage(message))
+            return;
+    DefaultHandler(message);
+}
+
+void TPopupList::DefaultHandler(TMessage& message)
+{
     message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam);
 }

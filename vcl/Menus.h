@@ -239,6 +239,10 @@ protected:
     virtual void MenuChanged() {}
 
 private:
+    bool WMCommand(TWMCommand& m);
+    bool WMInitMenuPopup(TWMInitMenuPopup& m);
+    bool WMMeasureItem(TWMMeasureItem& m);
+    bool WMDrawItem(TWMDrawItem& m);
     void MeasureItem(MEASUREITEMSTRUCT& mis);
     void DrawItem(const DRAWITEMSTRUCT& dis);
 
@@ -309,6 +313,9 @@ public:
 
 private:
     void WndProc(TMessage& message);
+    // Offers a menu message to every popup menu until one takes it.
+    void MenuMessage(TMessage& message);
+    void DefaultHandler(TMessage& message);
     void ReleaseWindowIfUnused() noexcept;
 
     std::vector<TPopupMenu*> FMenus;

@@ -264,6 +264,49 @@ public:
     MEASUREITEMSTRUCT& MeasureItemStruct() const noexcept { return *reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam); }
 };
 
+// WM_COMPAREITEM / CN_COMPAREITEM.
+class TWMCompareItem : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    COMPAREITEMSTRUCT& CompareItemStruct() const noexcept { return *reinterpret_cast<COMPAREITEMSTRUCT*>(M.LParam); }
+};
+
+// WM_DELETEITEM / CN_DELETEITEM.
+class TWMDeleteItem : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    DELETEITEMSTRUCT& DeleteItemStruct() const noexcept { return *reinterpret_cast<DELETEITEMSTRUCT*>(M.LParam); }
+};
+
+// Notifications whose LParam is the child window that sends them (WM_COMMAND, WM_CTLCOLOR*,
+// WM_H/VSCROLL, WM_CHARTOITEM, WM_VKEYTOITEM); nullptr for menus, accelerators and a window's
+// own scroll bars.
+class TWMChildNotify : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    HWND Child() const noexcept { return reinterpret_cast<HWND>(M.LParam); }
+};
+
+class TWMInitMenuPopup : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    HMENU MenuPopup() const noexcept { return reinterpret_cast<HMENU>(M.WParam); }
+    bool SystemMenu() const noexcept { return HIWORD(M.LParam) != 0; }
+};
+
+class TWMTimer : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    UINT_PTR TimerID() const noexcept { return static_cast<UINT_PTR>(M.WParam); }
+};
+
+// The notification-area icon's callback message: LParam is the mouse message that happened.
+class TWMNotifyIcon : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    UINT MouseMsg() const noexcept { return static_cast<UINT>(M.LParam); }
+};
+
 // WM_CTLCOLOR* / CN_CTLCOLOR*: Result is the brush to paint with.
 class TWMCtlColor : public TMessageView {
 public:

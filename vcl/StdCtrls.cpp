@@ -28,6 +28,7 @@ struct ks::EnumTraits<TCheckBoxState> {
 namespace {
 
 const ks::PropertyInfo kEditProps[] = {
+    ks::Prop<&TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect>("AutoSelect").DefaultIs(true),
     ks::Prop<&TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle>("BorderStyle").DefaultIs(bsSingle),
     ks::Prop<&TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength>("MaxLength").DefaultIs(0),
     ks::Prop<&TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar>("PasswordChar").DefaultIs(0),
@@ -40,6 +41,7 @@ const ks::PropertyInfo kMemoProps[] = {
     ks::Prop<&TCustomMemo::LinesList, &TCustomMemo::SetLinesList>("Lines"),
     ks::Prop<&TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars>("ScrollBars").DefaultIs(ssNone),
     ks::Prop<&TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns>("WantReturns").DefaultIs(true),
+    ks::Prop<&TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs>("WantTabs").DefaultIs(false),
     ks::Prop<&TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap>("WordWrap").DefaultIs(true),
 };
 const ks::PropertyInfo kButtonControlProps[] = {
@@ -248,31 +250,44 @@ void TCustomEdit::CNCtlColor(TWMCtlColor& m)
 void TCustomEdit::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
-    case CN_COMMAND:
-        if (HIWORD(m.WParam) == EN_CHANGE && !FCreating)
-            Change();
-        break;
-    case CN_CTLCOLOREDIT:
-    case CN_CTLCOLORSTATIC: {
-        TWMCtlColor v(m);
-        CNCtlColor(v);
-        break;
+    case CN_COMMAND: { TWMCommand v(m); CNCommand(v); break; }
+    case CN_CTLCOLOREDIT: { TWMCtlColor v(m); CNCtlColor(v); break; }
+    case CN_CTLCOLORSTATIC: { TWMCtlColor v(m); CNCtlColor(v); break; }
+    case WM_CONTEXTMENU: WMContextMenu(m); break;
+    case CM_TEXTCHANGED: CMTextChanged(m); break;
+    case CM_ENTER: CMEnter(m); break;
+    default: TWinControl::Dispatch(m); break;
     }
-    case WM_CONTEXTMENU:
-        if (!ShowControlPopupMenu(*this, m))
-            TWinControl::Dispatch(m);
-        break;
-    case CM_TEXTCHANGED:
+}
+
+void TCustomEdit::CNCommand(TWMCommand& m)
+{
+    if (m.NotifyCode() == EN_CHANGE && !FCreating)
+        Change();
+}
+
+void TCustomEdit::WMContextMenu(TMessage& m)
+{
+    if (!ShowControlPopupMenu(*this, m))
         TWinControl::Dispatch(m);
-        // A single-line edit tells of its own changes with EN_CHANGE; a multi-line one does
-        // not for WM_SETTEXT, and neither exists without a window.
-        if (!HandleAllocated() || (GetWindowLongW(HandleIfAllocated(), GWL_STYLE) & ES_MULTILINE))
-            Change();
-        break;
-    default:
-        TWinControl::Dispatch(m);
-        break;
-    }
+}
+
+void TCustomEdit::CMTextChanged(TMessage& m)
+{
+    TWinControl::Dispatch(m);
+    // A single-line edit tells of its own changes with EN_CHANGE; a multi-line one does not for
+    // WM_SETTEXT, and neither exists without a window.
+    if (!HandleAllocated() || (GetWindowLongW(HandleIfAllocated(), GWL_STYLE) & ES_MULTILINE))
+        Change();
+}
+
+void TCustomEdit::CMEnter(TMessage& m)
+{
+    // A click places the caret where it falls; only the keyboard (or code) selects the text.
+    const bool byMouse = ControlState().Contains(csLButtonDown) || GetKeyState(VK_LBUTTON) < 0;
+    if (FAutoSelect && !byMouse && HandleAllocated() && !(GetWindowLongW(HandleIfAllocated(), GWL_STYLE) & ES_MULTILINE))
+        SelectAll();
+    TWinControl::Dispatch(m);
 }
 
 // ---- memo -----------------------------------------------------------------------------------
@@ -379,6 +394,23 @@ void TCustomMemo::CreateParams(TCreateParams& params)
         params.Style |= WS_VSCROLL;
     if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
         params.Style |= WS_HSCROLL;
+}
+
+void TCustomMemo::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_GETDLGCODE: WMGetDlgCode(m); break;
+    default: TCustomEdit::Dispatch(m); break;
+    }
+}
+
+void TCustomMemo::WMGetDlgCode(TMessage& m)
+{
+    TCustomEdit::Dispatch(m);
+    if (FWantTabs)
+        m.Result |= DLGC_WANTTAB;
+    else
+        m.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
 }
 
 void TCustomMemo::SetScrollBars(TScrollStyle value)
@@ -568,12 +600,16 @@ void TCustomCheckBox::Toggle()
 
 void TCustomCheckBox::Dispatch(TMessage& m)
 {
-    if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == BN_CLICKED)
-            Toggle();
-        return;
+    switch (m.Msg) {
+    case CN_COMMAND: { TWMCommand v(m); CNCommand(v); break; }
+    default: TButtonControl::Dispatch(m); break;
     }
-    TButtonControl::Dispatch(m);
+}
+
+void TCustomCheckBox::CNCommand(TWMCommand& m)
+{
+    if (m.NotifyCode() == BN_CLICKED)
+        Toggle();
 }
 
 // ---- group box ------------------------------------------------------------------------------
@@ -620,15 +656,16 @@ void TCustomGroupBox::Paint()
 void TCustomGroupBox::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
-    case CM_TEXTCHANGED:
-    case CM_FONTCHANGED:
-        TCustomControl::Dispatch(m);
-        Invalidate();
-        break;
-    default:
-        TCustomControl::Dispatch(m);
-        break;
+    case CM_TEXTCHANGED: CMCaptionChanged(m); break;
+    case CM_FONTCHANGED: CMCaptionChanged(m); break;
+    default: TCustomControl::Dispatch(m); break;
     }
+}
+
+void TCustomGroupBox::CMCaptionChanged(TMessage& m)
+{
+    TCustomControl::Dispatch(m);
+    Invalidate();
 }
 
 // ---- label ----------------------------------------------------------------------------------
@@ -792,40 +829,43 @@ void TCustomLabel::SetFocusControl(TWinControl* value)
 
 void TCustomLabel::CMDialogChar(TWMKey& m)
 {
+    if (FocusAccelerator(m.CharCode()))
+        m.SetResult(1);
+    else
+        TGraphicControl::Dispatch(m.Message());
+}
+
+bool TCustomLabel::FocusAccelerator(WORD charCode)
+{
     if (!FFocusControl || !Enabled() || !FShowAccelChar || !FFocusControl->CanFocus())
-        return;
+        return false;
     std::wstring caption = GetLabelText();
     auto amp = caption.find(L'&');
     while (amp != std::wstring::npos && amp + 1 < caption.size() && caption[amp + 1] == L'&')
         amp = caption.find(L'&', amp + 2);
     if (amp == std::wstring::npos || amp + 1 >= caption.size())
-        return;
-    wchar_t pair[] = {caption[amp + 1], static_cast<wchar_t>(m.CharCode())};
+        return false;
+    wchar_t pair[] = {caption[amp + 1], static_cast<wchar_t>(charCode)};
     CharUpperBuffW(pair, 2);
-    if (pair[0] == pair[1]) {
-        FFocusControl->SetFocus();
-        m.SetResult(1);
-    }
+    if (pair[0] != pair[1])
+        return false;
+    FFocusControl->SetFocus();
+    return true;
 }
 
 void TCustomLabel::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
-    case CM_TEXTCHANGED:
-    case CM_FONTCHANGED:
-        TGraphicControl::Dispatch(m);
-        AdjustBounds();
-        Invalidate();
-        break;
-    case CM_DIALOGCHAR: {
-        TWMKey v(m);
-        CMDialogChar(v);
-        if (!m.Result)
-            TGraphicControl::Dispatch(m);
-        break;
+    case CM_TEXTCHANGED: CMCaptionChanged(m); break;
+    case CM_FONTCHANGED: CMCaptionChanged(m); break;
+    case CM_DIALOGCHAR: { TWMKey v(m); CMDialogChar(v); break; }
+    default: TGraphicControl::Dispatch(m); break;
     }
-    default:
-        TGraphicControl::Dispatch(m);
-        break;
-    }
+}
+
+void TCustomLabel::CMCaptionChanged(TMessage& m)
+{
+    TGraphicControl::Dispatch(m);
+    AdjustBounds();
+    Invalidate();
 }

@@ -40,6 +40,10 @@ public:
     void SetPasswordChar(wchar_t value);
     TBorderStyle BorderStyle() const noexcept { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
+    // A single-line edit the keyboard moves the focus into selects its whole text, so what is
+    // typed next replaces it.
+    bool AutoSelect() const noexcept { return FAutoSelect; }
+    void SetAutoSelect(bool value) noexcept { FAutoSelect = value; }
 
     // The selection in UTF-16 units; reading or writing it creates the window.
     int SelStart();
@@ -57,10 +61,15 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     virtual void Change();
+    void CNCommand(TWMCommand& m);
     // Answers CN_CTLCOLOREDIT / CN_CTLCOLORSTATIC with Font.Color on a brush of Color.
     void CNCtlColor(TWMCtlColor& m);
+    void WMContextMenu(TMessage& m);
+    void CMTextChanged(TMessage& m);
+    void CMEnter(TMessage& m);
 
 private:
+    bool FAutoSelect = true;
     int FMaxLength = 0;
     bool FReadOnly = false;
     wchar_t FPasswordChar = L'\0';
@@ -119,15 +128,25 @@ public:
     void SetWordWrap(bool value);
     bool WantReturns() const noexcept { return FWantReturns; }
     void SetWantReturns(bool value);
+    // Tab types a tab character only while set; otherwise Tab and Shift+Tab move the focus, as
+    // Ctrl+Tab always does.
+    bool WantTabs() const noexcept { return FWantTabs; }
+    void SetWantTabs(bool value) noexcept { FWantTabs = value; }
+
+    void Dispatch(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    // The memo asks for Tab only with WantTabs: the platform's DLGC_WANTALLKEYS covers Enter
+    // and Escape, never Tab.
+    void WMGetDlgCode(TMessage& m);
 
 private:
     TMemoStrings FLines{*this};
     TScrollStyle FScrollBars = ssNone;
     bool FWordWrap = true;
     bool FWantReturns = true;
+    bool FWantTabs = false;
 };
 
 class TMemo : public TCustomMemo {
@@ -219,6 +238,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    void CNCommand(TWMCommand& m);
 
 private:
     TCheckBoxState FState = cbUnchecked;
@@ -246,6 +266,8 @@ protected:
     void Paint() override;
     // Children lie below the caption and inside the frame.
     void AdjustClientRect(TRect& rect) const override;
+    // CM_TEXTCHANGED and CM_FONTCHANGED: the caption is painted anew.
+    void CMCaptionChanged(TMessage& m);
 };
 
 class TGroupBox : public TCustomGroupBox {
@@ -296,7 +318,11 @@ protected:
 
 private:
     UINT TextFlags() const noexcept;
+    // CM_TEXTCHANGED and CM_FONTCHANGED: the label takes its text's size and is painted anew.
+    void CMCaptionChanged(TMessage& m);
     void CMDialogChar(TWMKey& m);
+    // Focuses FocusControl when charCode is the caption's accelerator; false otherwise.
+    bool FocusAccelerator(WORD charCode);
 
     bool FAutoSize = true;
     bool FWordWrap = false;

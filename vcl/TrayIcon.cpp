@@ -133,6 +133,8 @@ void TTrayIcon::Click()
 
 void TTrayIcon::ShowPopupMenu()
 {
+    if (!FPopupMenu)
+        return;
     POINT at{};
     ks::Sys().GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks elsewhere, and
@@ -145,25 +147,29 @@ void TTrayIcon::ShowPopupMenu()
 
 void TTrayIcon::WndProc(TMessage& message)
 {
-    if (message.Msg == CallbackMessage) {
-        switch (message.LParam) {
-        case WM_LBUTTONUP:
-            Click();
-            break;
-        case WM_RBUTTONUP:
-            if (FPopupMenu)
-                ShowPopupMenu();
-            break;
-        default:
-            break;
-        }
-        return;
-    }
+    // The shell's message is numbered at run time, so it cannot be a switch case.
     if (message.Msg == FTaskbarCreated) {
-        // The shell came back empty: a visible icon goes in again.
-        if (FAdded)
-            FAdded = Notify(NIM_ADD);
+        WMTaskbarCreated();
         return;
     }
-    message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam);
+    switch (message.Msg) {
+    case CallbackMessage: { TWMNotifyIcon v(message); WMNotifyIcon(v); break; }
+    default: message.Result = DefWindowProcW(FWindow, message.Msg, message.WParam, message.LParam); break;
+    }
+}
+
+void TTrayIcon::WMNotifyIcon(TWMNotifyIcon& m)
+{
+    switch (m.MouseMsg()) {
+    case WM_LBUTTONUP: Click(); break;
+    case WM_RBUTTONUP: ShowPopupMenu(); break;
+    default: break;
+    }
+}
+
+void TTrayIcon::WMTaskbarCreated()
+{
+    // The shell came back empty: a visible icon goes in again.
+    if (FAdded)
+        FAdded = Notify(NIM_ADD);
 }

@@ -50,6 +50,8 @@ protected:
 
 private:
     void WndProc(TMessage& message);
+    void WMNotifyIcon(TWMNotifyIcon& m);
+    void WMTaskbarCreated();
     // One Shell_NotifyIconW call with everything the icon shows.
     bool Notify(DWORD action);
     HICON IconHandle() const;

@@ -783,39 +783,38 @@ void TWinControl::ParentNotification(TMessage& m)
 
 bool TWinControl::ReflectNotification(TMessage& m)
 {
-    HWND child = nullptr;
-    switch (m.Msg) {
-    case WM_NOTIFY:
-        child = TWMNotify(m).NMHdr().hwndFrom;
-        break;
-    case WM_DRAWITEM: {
-        const DRAWITEMSTRUCT& s = TWMDrawItem(m).DrawItemStruct();
-        child = s.CtlType == ODT_MENU ? nullptr : s.hwndItem;
-        break;
-    }
-    case WM_MEASUREITEM: {
-        TWMMeasureItem v(m);
-        if (v.MeasureItemStruct().CtlType != ODT_MENU && FHandle)
-            child = GetDlgItem(FHandle, static_cast<int>(v.IDCtl()));
-        break;
-    }
-    case WM_COMPAREITEM:
-        child = reinterpret_cast<COMPAREITEMSTRUCT*>(m.LParam)->hwndItem;
-        break;
-    case WM_DELETEITEM:
-        child = reinterpret_cast<DELETEITEMSTRUCT*>(m.LParam)->hwndItem;
-        break;
-    default:
-        // WM_COMMAND, WM_CTLCOLOR*, WM_H/VSCROLL, WM_CHARTOITEM, WM_VKEYTOITEM: the child in
-        // LParam (0 for menus, accelerators and the window's own scroll bars).
-        child = reinterpret_cast<HWND>(m.LParam);
-        break;
-    }
+    HWND child = NotifyingChild(m);
     TWinControl* control = child ? FindControl(child) : nullptr;
     if (!control || control == this)
         return false;
     m.Result = control->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
     return true;
+}
+
+HWND TWinControl::NotifyingChild(TMessage& m) const
+{
+    switch (m.Msg) {
+    case WM_NOTIFY: return TWMNotify(m).NMHdr().hwndFrom;
+    case WM_DRAWITEM: return DrawItemChild(TWMDrawItem(m));
+    case WM_MEASUREITEM: return MeasureItemChild(TWMMeasureItem(m));
+    case WM_COMPAREITEM: return TWMCompareItem(m).CompareItemStruct().hwndItem;
+    case WM_DELETEITEM: return TWMDeleteItem(m).DeleteItemStruct().hwndItem;
+    default: return TWMChildNotify(m).Child();
+    }
+}
+
+HWND TWinControl::DrawItemChild(const TWMDrawItem& m)
+{
+    const DRAWITEMSTRUCT& s = m.DrawItemStruct();
+    return s.CtlType == ODT_MENU ? nullptr : s.hwndItem;
+}
+
+HWND TWinControl::MeasureItemChild(const TWMMeasureItem& m) const
+{
+    // WM_MEASUREITEM carries no window, only the control's id.
+    if (m.MeasureItemStruct().CtlType == ODT_MENU || !FHandle)
+        return nullptr;
+    return GetDlgItem(FHandle, static_cast<int>(m.IDCtl()));
 }
 
 void TWinControl::WMSetText(TWMSetText& m)

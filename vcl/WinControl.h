@@ -237,6 +237,10 @@ private:
     // Sends a parent notification to the child object it concerns as CN_BASE + msg; false
     // when no child of this library sent it.
     bool ReflectNotification(TMessage& message);
+    // The child window a notification comes from, nullptr when none.
+    HWND NotifyingChild(TMessage& message) const;
+    static HWND DrawItemChild(const TWMDrawItem& m);
+    HWND MeasureItemChild(const TWMMeasureItem& m) const;
     // Routes a client mouse message to the windowless child under it (or holding the mouse).
     bool RouteControlMouse(TMessage& message);
     // Keeps CM_MOUSEENTER / CM_MOUSELEAVE with the control under the mouse.

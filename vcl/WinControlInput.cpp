@@ -233,7 +233,10 @@ void TWinControl::CNKeyDown(TWMKey& m)
     case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: wanted = DLGC_WANTALLKEYS; break;
     default: break;
     }
-    if (wanted && (Perform(WM_GETDLGCODE) & (wanted | DLGC_WANTALLKEYS)) == 0)
+    // DLGC_WANTALLKEYS asks for Enter and Escape, not for Tab or the arrows; Ctrl+Tab leaves
+    // even a control that takes Tab.
+    const bool ctrlTab = m.CharCode() == VK_TAB && GetKeyState(VK_CONTROL) < 0;
+    if (wanted && (ctrlTab || (Perform(WM_GETDLGCODE) & wanted) == 0))
         if (TCustomForm* form = GetParentForm(this); form && form->Perform(CM_DIALOGKEY, m.CharCode(), m.KeyData()) != 0)
             return;
     m.SetResult(0);

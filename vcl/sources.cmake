@@ -15,6 +15,7 @@ list(APPEND KS_PORTABLE_SOURCES
   vcl/FormStreaming.cpp
   vcl/FormText.cpp
   vcl/GraphicsTypes.cpp
+  vcl/PixelFormats.cpp
   vcl/BmpReader.cpp
   vcl/IcoReader.cpp
   vcl/JpegDecoder.cpp

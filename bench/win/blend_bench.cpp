@@ -1,5 +1,5 @@
 // Blending against its platform yardsticks, on Windows or under Wine (Google Benchmark is not
-// built for the Windows targets, so this is a plain timing program, run outside CI):
+// built for the Windows targets, so this is a plain timing program, run by ./project bench):
 // TacFastSum24/32 over 2048 x 2048 and 256 x 256 bitmaps against memcpy of the same bytes and
 // against GDI AlphaBlend with a constant alpha. It reports, it never passes or fails.
 #include "skin/core/acFastPixels.h"
@@ -60,8 +60,12 @@ void Measure(TPixelFormat format, int bpp, int size, int calls)
     const double gdi = Best(calls, [&] { AlphaBlend(dstDC, 0, 0, size, size, srcDC, 0, 0, size, size, function); });
 
     const double mb = static_cast<double>(bytes) / 1e6;
-    std::printf("Blend/%d/%dx%d  blend %8.1f MB/s  memcpy %8.1f MB/s (%3.0f%%)  AlphaBlend %8.1f MB/s (x%.2f)\n",
-                bpp, size, size, mb / blend, mb / copy, 100.0 * copy / blend, mb / gdi, gdi / blend);
+    // Targets: faster than AlphaBlend at every size; at 2048 x 2048, where memory bounds both, at
+    // least half of memcpy's rate.
+    std::printf("Blend/%d/%dx%d  blend %8.1f MB/s  memcpy %8.1f MB/s (%3.0f%%%s)  AlphaBlend %8.1f MB/s "
+                "(x%.2f, target above 1)\n",
+                bpp, size, size, mb / blend, mb / copy, 100.0 * copy / blend, size >= 2048 ? ", target 50%" : "",
+                mb / gdi, gdi / blend);
 }
 
 } // namespace

@@ -58,13 +58,50 @@ void TsSpinEdit::KeyPress(wchar_t& key)
     }
 }
 
+void TsSpinEdit::KeyDown(WORD& key, TShiftState shift)
+{
+    TsEdit::KeyDown(key, shift);
+    if (key == VK_INSERT && shift == TShiftState{ssShift}) {
+        PasteDigits();
+        key = 0;
+    }
+}
+
 void TsSpinEdit::Dispatch(TMessage& message)
 {
     switch (message.Msg) {
     case WM_PASTE: PasteDigits(); break;
-    case CM_EXIT: ClampValue(); TsEdit::Dispatch(message); break;
+    case WM_SETTEXT: WMSetText(message); break;
+    case CN_COMMAND: { TWMCommand v(message); CNCommand(v); break; }
+    case CM_EXIT: CMExit(message); break;
     default: TsEdit::Dispatch(message); break;
     }
+}
+
+void TsSpinEdit::WMSetText(TMessage& m)
+{
+    FSettingText = true;
+    try {
+        TsEdit::Dispatch(m);
+    } catch (...) {
+        FSettingText = false;
+        throw;
+    }
+    FSettingText = false;
+}
+
+void TsSpinEdit::CNCommand(TWMCommand& m)
+{
+    // The change that took the non-digits out is told instead of the one that brought them.
+    if (m.NotifyCode() == EN_CHANGE && !FSettingText && DropNonDigits())
+        return;
+    TsEdit::Dispatch(m.Message());
+}
+
+void TsSpinEdit::CMExit(TMessage& m)
+{
+    ClampValue();
+    TsEdit::Dispatch(m);
 }
 
 void TsSpinEdit::PasteDigits()
@@ -75,6 +112,23 @@ void TsSpinEdit::PasteDigits()
     std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
     // EM_REPLACESEL keeps to the edit's MaxLength, and can be undone like a typed paste.
     Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()));
+}
+
+bool TsSpinEdit::DropNonDigits()
+{
+    const std::wstring text = Text();
+    if (std::all_of(text.begin(), text.end(), IsDigitChar))
+        return false;
+    const size_t caret = std::min(static_cast<size_t>(std::max(SelStart(), 0)), text.size());
+    const auto dropped = std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(caret),
+                                       [](wchar_t c) { return !IsDigitChar(c); });
+    std::wstring digits = text;
+    std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
+    // Not WM_SETTEXT: the digits are the user's change, which the nested EN_CHANGE tells.
+    Perform(EM_SETSEL, 0, -1);
+    Perform(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(digits.c_str()));
+    SetSelStart(static_cast<int>(caret) - static_cast<int>(dropped));
+    return true;
 }
 
 void TsSpinEdit::ClampValue()

@@ -1,6 +1,7 @@
 #include "skin/core/ColorRoutines.h"
 
 #include "skin/core/NumberRoutines.h"
+#include "skin/core/PixelColour.h"
 #include "skin/core/PixelCore.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Bitmap.h"
@@ -35,55 +36,12 @@ bool LayeredWindowsAvailable() noexcept
 
 TColor DesaturateColor(TColor c, int percent) noexcept
 {
-    if (percent == 0)
-        return c;
-    const int r = ks::RedOf(c), g = ks::GreenOf(c), b = ks::BlueOf(c);
-    const double average = (r + g + b) / 3.0;
-    auto move = [&](int x) { return ClampByte(RoundHalfEven(percent * (average - x) / 100.0 + x)); };
-    return ks::RgbColor(move(r), move(g), move(b));
+    return percent == 0 ? c : ks::DesaturateRgb(c, percent);
 }
 
 TColor RotateHueColor(int offset, TColor c) noexcept
 {
-    const TColor rgb = ColorToRGB(c);
-    const double r = ks::RedOf(rgb), g = ks::GreenOf(rgb), b = ks::BlueOf(rgb);
-    const double max = std::max({r, g, b});
-    const double d = max - std::min({r, g, b});
-    const double v = max;
-    const double s = max != 0 ? d / max : 0;
-    if (s == 0)
-        return rgb;
-
-    const double k = 60 / d;
-    double h;
-    if (max == r)
-        h = (g - b) * k;
-    else if (max == g)
-        h = 120 + (b - r) * k;
-    else
-        h = 240 + (r - g) * k;
-    if (h < 0)
-        h += 360;
-
-    int turned = RoundHalfEven(offset + h) % 360;
-    if (turned < 0)
-        turned += 360;
-    const int sector = turned / 60;
-    const double f = turned / 60.0 - sector;
-    const double p = std::clamp((1 - s) * v, 0.0, 255.0);
-    const double q = std::clamp((1 - s * f) * v, 0.0, 255.0);
-    const double t = std::clamp((1 - (1 - f) * s) * v, 0.0, 255.0);
-
-    double rr, gg, bb;
-    switch (sector) {
-    case 0: rr = v, gg = t, bb = p; break;
-    case 1: rr = q, gg = v, bb = p; break;
-    case 2: rr = p, gg = v, bb = t; break;
-    case 3: rr = p, gg = q, bb = v; break;
-    case 4: rr = t, gg = p, bb = v; break;
-    default: rr = v, gg = p, bb = q; break;
-    }
-    return ks::RgbColor(ClampByte(RoundHalfEven(rr)), ClampByte(RoundHalfEven(gg)), ClampByte(RoundHalfEven(bb)));
+    return ks::RotateHueRgb(ColorToRGB(c), offset);
 }
 
 void KeyRunsOfBitmap(std::vector<TRect>& list, TBitmap* bmp, TColor key)

@@ -178,6 +178,123 @@ void SetPixel32(const PixelView& v, int x, int y, uint32_t value) noexcept
     p[3] = static_cast<uint8_t>(value >> 24);
 }
 
+void CopyRect(const PixelView& dst, TPoint at, const PixelView& src, const TRect& srcRect) noexcept
+{
+    if (Empty(dst) || Empty(src) || dst.bpp != src.bpp || dst.bpp % 8 != 0)
+        return;
+    const int bytes = dst.bpp / 8;
+    const int64_t ox = int64_t{at.X} - srcRect.Left;
+    const int64_t oy = int64_t{at.Y} - srcRect.Top;
+    Span s = Clip(src, srcRect);
+    s.x0 = std::max(s.x0, -ox);
+    s.y0 = std::max(s.y0, -oy);
+    s.x1 = std::min(s.x1, dst.width - ox);
+    s.y1 = std::min(s.y1, dst.height - oy);
+    if (s.Empty())
+        return;
+    const size_t n = static_cast<size_t>((s.x1 - s.x0) * bytes);
+    const uint8_t* srow = src.Row(static_cast<int>(s.y0)) + s.x0 * bytes;
+    uint8_t* drow = dst.Row(static_cast<int>(s.y0 + oy)) + (s.x0 + ox) * bytes;
+    for (int64_t y = s.y0; y < s.y1; ++y, srow += src.stride, drow += dst.stride)
+        std::memmove(drow, srow, n);
+}
+
+void ZeroPixels(const PixelView& v) noexcept
+{
+    if (Empty(v))
+        return;
+    const size_t n = (static_cast<size_t>(v.width) * static_cast<size_t>(v.bpp) + 7) / 8;
+    uint8_t* row = v.Row(0);
+    for (int y = 0; y < v.height; ++y, row += v.stride)
+        std::memset(row, 0, n);
+}
+
+bool AnyAlpha32(const PixelView& v) noexcept
+{
+    if (!Is32(v))
+        return false;
+    const uint8_t* row = v.Row(0);
+    for (int y = 0; y < v.height; ++y, row += v.stride)
+        for (int x = 0; x < v.width; ++x)
+            if (row[4 * x + 3] != 0)
+                return true;
+    return false;
+}
+
+void KeyAlpha32(const PixelView& v, uint32_t keyBgr, bool clearKey) noexcept
+{
+    if (!Is32(v))
+        return;
+    uint8_t* row = v.Row(0);
+    for (int y = 0; y < v.height; ++y, row += v.stride)
+        for (uint8_t* p = row; p < row + 4 * v.width; p += 4) {
+            const uint32_t bgr = p[0] | p[1] << 8 | uint32_t{p[2]} << 16;
+            if (bgr != keyBgr)
+                p[3] = 255;
+            else if (clearKey)
+                p[3] = 0;
+        }
+}
+
+void ReplaceWord32(const PixelView& v, uint32_t from, uint32_t to) noexcept
+{
+    if (!Is32(v))
+        return;
+    uint8_t* row = v.Row(0);
+    for (int y = 0; y < v.height; ++y, row += v.stride)
+        for (uint8_t* p = row; p < row + 4 * v.width; p += 4) {
+            uint32_t word;
+            std::memcpy(&word, p, 4);
+            if (word == from)
+                std::memcpy(p, &to, 4);
+        }
+}
+
+void MaskKey32(const PixelView& image, const PixelView& mask, uint32_t key) noexcept
+{
+    if (!Is32(image) || Empty(mask) || mask.bpp != 1)
+        return;
+    const int w = std::min(image.width, mask.width);
+    const int h = std::min(image.height, mask.height);
+    uint8_t* row = image.Row(0);
+    uint8_t* bits = mask.Row(0);
+    for (int y = 0; y < h; ++y, row += image.stride, bits += mask.stride)
+        for (int x = 0; x < w; ++x) {
+            uint32_t word;
+            std::memcpy(&word, row + 4 * x, 4);
+            if (word == key) {
+                bits[x / 8] = static_cast<uint8_t>(bits[x / 8] | (0x80 >> (x % 8)));
+                std::memset(row + 4 * x, 0, 4);
+            }
+        }
+}
+
+void AlphaToGrey(const PixelView& grey24, const PixelView& src32) noexcept
+{
+    if (Empty(grey24) || grey24.bpp != 24 || !Is32(src32))
+        return;
+    const int w = std::min(grey24.width, src32.width);
+    const int h = std::min(grey24.height, src32.height);
+    const uint8_t* srow = src32.Row(0);
+    uint8_t* drow = grey24.Row(0);
+    for (int y = 0; y < h; ++y, srow += src32.stride, drow += grey24.stride)
+        for (int x = 0; x < w; ++x)
+            drow[3 * x] = drow[3 * x + 1] = drow[3 * x + 2] = srow[4 * x + 3];
+}
+
+void GreyToAlpha(const PixelView& dst32, const PixelView& grey24) noexcept
+{
+    if (Empty(grey24) || grey24.bpp != 24 || !Is32(dst32))
+        return;
+    const int w = std::min(grey24.width, dst32.width);
+    const int h = std::min(grey24.height, dst32.height);
+    const uint8_t* srow = grey24.Row(0);
+    uint8_t* drow = dst32.Row(0);
+    for (int y = 0; y < h; ++y, srow += grey24.stride, drow += dst32.stride)
+        for (int x = 0; x < w; ++x)
+            drow[4 * x + 3] = srow[3 * x + 1];
+}
+
 void AppendKeyRuns(std::vector<TRect>& list, const PixelView& v, const TRect& area, TColor key, TPoint at)
 {
     if (!Is24Or32(v))

@@ -1,7 +1,9 @@
 #pragma once
 // The pixel core: the loops the skin engine's painters run on 24- and 32-bit rasters, written
 // against ks::PixelView so that they build, and are tested, without a window system. The
-// accessor classes over bitmaps (acFastPixels.h) and the colour routines sit on top of it.
+// accessor classes over bitmaps (acFastPixels.h) and the colour routines sit on top of it, as
+// do the engine's other portable pixel units (AlphaImage.h, Resampler.h, GradientPixels.h),
+// which follow the rules written here.
 //
 // Pixels: a 24-bit pixel is the bytes blue, green, red; a 32-bit pixel blue, green, red, alpha.
 // A colour value (TColor) is 0x00BBGGRR; a 32-bit pixel handed out as a value is 0xAABBGGRR;
@@ -12,6 +14,10 @@
 //   weight of the destination's own byte. The divisor is 256, not 255, so a weight of 0 turns a
 //   source byte of 255 into 254 and a weight of 255 darkens the destination by up to one step:
 //   the skins' transparency and fade steps were tuned with exactly this formula.
+// - Alpha blends (images with an alpha channel drawn over a raster) are integer only:
+//   d' = ((s - d) * a + d * 256) >> 8, a being the source's alpha or one derived from it (the
+//   sum is never negative). An alpha of 0 leaves d; 255 gives s or one step below it, which the
+//   stored images were drawn with (AlphaBlendByte).
 // - A value computed in floating point is rounded to the nearest integer with halves to the
 //   even neighbour (RoundHalfEven), then limited to 0..255.
 // - Integer division truncates toward zero.
@@ -32,6 +38,12 @@ namespace ks {
 constexpr uint8_t BlendFixedByte(uint8_t src, uint8_t dst, uint8_t dstWeight) noexcept
 {
     return static_cast<uint8_t>((src * (255 - dstWeight) + dst * dstWeight + 127) >> 8);
+}
+
+// The one alpha blend of a byte; alpha 0..255, the result always fits a byte.
+constexpr uint8_t AlphaBlendByte(uint8_t src, uint8_t dst, int alpha) noexcept
+{
+    return static_cast<uint8_t>(((src - dst) * alpha + dst * 256) >> 8);
 }
 
 constexpr uint8_t RedOf(TColor c) noexcept { return static_cast<uint8_t>(c); }
@@ -67,6 +79,30 @@ TColor GetPixel24(const PixelView& v, int x, int y) noexcept;
 void SetPixel24(const PixelView& v, int x, int y, TColor color) noexcept;
 uint32_t GetPixel32(const PixelView& v, int x, int y) noexcept;
 void SetPixel32(const PixelView& v, int x, int y, uint32_t value) noexcept;
+
+// Copies srcRect of src to dst with its top-left corner at at; both views of the same depth of
+// whole bytes per pixel. Only pixels inside both views are copied.
+void CopyRect(const PixelView& dst, TPoint at, const PixelView& src, const TRect& srcRect) noexcept;
+// Sets every byte of every pixel of v to 0 (row padding is left alone); any depth.
+void ZeroPixels(const PixelView& v) noexcept;
+
+// True when any pixel of a 32-bit view has an alpha other than 0.
+bool AnyAlpha32(const PixelView& v) noexcept;
+// Pixels of a 32-bit view whose blue, green and red bytes are not keyBgr (0x00RRGGBB read as a
+// little-endian word, as TransparentKeyColor's bytes are) become opaque; key pixels become
+// fully transparent when clearKey is set and keep their alpha otherwise.
+void KeyAlpha32(const PixelView& v, uint32_t keyBgr, bool clearKey) noexcept;
+// Pixels of a 32-bit view whose raw word is from become to.
+void ReplaceWord32(const PixelView& v, uint32_t from, uint32_t to) noexcept;
+// Clears the pixels of a 32-bit image whose raw word equals key and sets their bits in a 1-bit
+// mask of the same size (bit 7 of a byte is the leftmost pixel); other bits stay as they are.
+void MaskKey32(const PixelView& image, const PixelView& mask, uint32_t key) noexcept;
+
+// The alpha channel of a 32-bit view as the grey of a 24-bit view (every byte the alpha), and
+// back: the green byte of a 24-bit view into the alpha of a 32-bit one. Both work on the
+// pixels the two views share.
+void AlphaToGrey(const PixelView& grey24, const PixelView& src32) noexcept;
+void GreyToAlpha(const PixelView& dst32, const PixelView& grey24) noexcept;
 
 // Appends the runs of key-coloured pixels inside area of a 24- or 32-bit view (alpha is not
 // compared) as rectangles one pixel high, row by row from the top, left to right; a run ends

@@ -51,22 +51,18 @@ TsImageValue ParseOwnImage(std::string_view v)
     const bool png = file.find(".PNG") != std::string_view::npos;
     if (!bmp && !png)
         return r;
-    auto word = [&](size_t i) { return StrToInt(i < words.size() ? words[i] : std::string_view()); };
     r.Form = TsImageForm::OwnImage;
     r.FileName = std::string(file);
     r.IsPng = !bmp;
-    r.ImageCount = word(1);
-    r.MaskType = word(2);
-    r.ImgType = ImgTypeOf(word(3));
-    r.StretchMode = 4;
-    if (words.size() > 4) {
-        r.HasSides = true;
-        r.WL = word(4);
-        r.WT = word(5);
-        r.WR = word(6);
-        r.WB = word(7);
-    }
+    for (size_t i = 1; i < words.size(); ++i)
+        r.OwnWords.emplace_back(words[i]);
     return r;
+}
+
+// A number of a grouped value; false when it is absent or not a number.
+bool GroupNumber(const std::vector<std::string_view>& list, size_t i, int& value)
+{
+    return i < list.size() && TryStrToInt(list[i], value);
 }
 
 TsImageValue ParseGrouped(std::string_view v)
@@ -74,20 +70,20 @@ TsImageValue ParseGrouped(std::string_view v)
     static const TSysCharSet groups = CharSetOf(" ()");
     static const TSysCharSet numbers = CharSetOf(" ,");
     const std::vector<std::string_view> words = SplitWords(v, groups);
-    const std::string_view coords = words.size() > 1 ? words[1] : std::string_view();
-    const std::string_view counts = words.size() > 2 ? words[2] : std::string_view();
-    const std::vector<std::string_view> c = SplitWords(coords, numbers);
-    const std::vector<std::string_view> n = SplitWords(counts, numbers);
-    auto at = [](const std::vector<std::string_view>& list, size_t i) {
-        return StrToInt(i < list.size() ? list[i] : std::string_view());
-    };
+    const std::vector<std::string_view> c = SplitWords(words.size() > 1 ? words[1] : std::string_view(), numbers);
+    const std::vector<std::string_view> n = SplitWords(words.size() > 2 ? words[2] : std::string_view(), numbers);
     TsImageValue r;
+    int left = 0, top = 0, right = 0, bottom = 0, cells = 0, rows = 0, border = 0, stretch = 1;
+    if (!GroupNumber(c, 0, left) || !GroupNumber(c, 1, top) || !GroupNumber(c, 2, right) ||
+        !GroupNumber(c, 3, bottom) || !GroupNumber(n, 0, cells) || !GroupNumber(n, 1, rows) ||
+        (n.size() > 2 && !GroupNumber(n, 2, border)) || (n.size() > 3 && !GroupNumber(n, 3, stretch)))
+        return r;
     r.Form = TsImageForm::Grouped;
-    r.R = Rect(at(c, 0), at(c, 1), at(c, 2), at(c, 3));
-    r.ImageCount = std::max(at(n, 0), 1);
-    r.MaskType = std::max(at(n, 1), 0);
-    r.BorderWidth = n.size() > 2 ? std::max(at(n, 2), 0) : 0;
-    r.StretchMode = n.size() > 3 ? at(n, 3) : 1;
+    r.R = Rect(left, top, right, bottom);
+    r.ImageCount = std::max(cells, 1);
+    r.MaskType = std::max(rows, 0);
+    r.BorderWidth = std::max(border, 0);
+    r.StretchMode = stretch;
     r.ImgType = itisaBorder;
     return r;
 }
@@ -167,17 +163,19 @@ TsMaskData MaskFromImageValue(const TsImageValue& value, std::string section, st
 
 void ApplyOwnImageLayout(TsMaskData& mask, const TsImageValue& value, int width, int height)
 {
-    mask.ImgType = value.ImgType;
-    mask.ImageCount = static_cast<int16_t>(value.ImageCount);
-    mask.MaskType = static_cast<int16_t>(value.MaskType);
+    const std::vector<std::string>& words = value.OwnWords;
+    auto word = [&](size_t i) { return StrToInt(i < words.size() ? std::string_view(words[i]) : std::string_view()); };
+    mask.ImageCount = static_cast<int16_t>(word(0));
+    mask.MaskType = static_cast<int16_t>(word(1));
+    mask.ImgType = ImgTypeOf(word(2));
     mask.StretchMode = 4;
     mask.BorderWidth = 0;
     mask.R = Rect(0, 0, width, height);
-    if (value.HasSides) {
-        mask.WL = static_cast<int16_t>(value.WL);
-        mask.WT = static_cast<int16_t>(value.WT);
-        mask.WR = static_cast<int16_t>(value.WR);
-        mask.WB = static_cast<int16_t>(value.WB);
+    if (words.size() > 3) {
+        mask.WL = static_cast<int16_t>(word(3));
+        mask.WT = static_cast<int16_t>(word(4));
+        mask.WR = static_cast<int16_t>(word(5));
+        mask.WB = static_cast<int16_t>(word(6));
         return;
     }
     // The side rule's division, but over the whole picture and without the border width.

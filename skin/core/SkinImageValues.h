@@ -16,12 +16,16 @@
 //   ".BMP" file  any other value whose upper-cased text contains ".BMP"
 // Number fields are strict integers: a field that is not a number, a short value that cuts a
 // field off, or a missing word raises EConvertError "'%s' is not a valid integer value". The
-// characters between fixed-width fields are not examined, as stored skins rely on.
+// characters between fixed-width fields are not examined, as stored skins rely on. Two forms are
+// read more gently, because skins carry such values without meaning an image: the numbers of an
+// own image are read only once its picture is found (ApplyOwnImageLayout), and a text with "#"
+// whose numbers do not read as a grouped image ("Skin #2") is no image at all.
 
 #include "skin/core/sMaskData.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class TsImageForm { None, Glyph, Border, Texture, OwnImage, Grouped, BitmapFile };
 
@@ -31,8 +35,8 @@ struct TsImageValue {
     std::string FileName;
     // The own image's file name holds ".PNG" rather than ".BMP".
     bool IsPng = false;
-    // The own image's value gives its four side widths.
-    bool HasSides = false;
+    // The own image's words after the file name, read by ApplyOwnImageLayout.
+    std::vector<std::string> OwnWords;
     TRect R;
     int ImageCount = 0;
     int MaskType = 0;
@@ -45,9 +49,10 @@ struct TsImageValue {
     int WB = 0;
 };
 
-// Reads one value. Values of no form (numbers, gradients, JPEG names, "", "#") give
-// TsImageForm::None; an own image whose file name holds neither ".BMP" nor ".PNG" in upper case
-// does too. Raises EConvertError for a malformed number field.
+// Reads one value. Values of no form (numbers, gradients, JPEG names, "", "#", a "#" text that
+// is no grouped image) give TsImageForm::None; an own image whose file name holds neither ".BMP"
+// nor ".PNG" in upper case does too. Raises EConvertError for a malformed number field of the
+// fixed-width forms.
 TsImageValue ParseImageValue(std::string_view value);
 
 // A record for the value's layout, names and fields set, Bmp none; the side rule is applied
@@ -55,7 +60,9 @@ TsImageValue ParseImageValue(std::string_view value);
 // picture (see ApplyOwnImageLayout and ApplyBitmapFileLayout).
 TsMaskData MaskFromImageValue(const TsImageValue& value, std::string section, std::string key);
 
-// The fields of an own image of width x height taken from its value.
+// The fields of an own image of width x height taken from its value: cells, mask rows, type code
+// (above the last kind counts as the last, a negative one as a border), optional four sides.
+// Raises EConvertError for fewer than three numbers or one that is not a number.
 void ApplyOwnImageLayout(TsMaskData& mask, const TsImageValue& value, int width, int height);
 // The fixed layout of a bitmap file value: three cells over a picture and a mask row.
 void ApplyBitmapFileLayout(TsMaskData& mask, int width, int height);

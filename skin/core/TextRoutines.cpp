@@ -92,6 +92,16 @@ int NthWordPos(int n, std::string_view text, const TSysCharSet& delimiters) noex
     return start == std::string_view::npos ? 0 : static_cast<int>(start) + 1;
 }
 
+int CountWordsBySet(std::string_view text, TSysCharSet delimiters) noexcept
+{
+    return CountWords(text, delimiters);
+}
+
+int NthWordPosRef(int n, std::string_view text, const TSysCharSet& delimiters) noexcept
+{
+    return NthWordPos(n, text, delimiters);
+}
+
 std::string NthWord(int n, std::string_view text, const TSysCharSet& delimiters)
 {
     if (n <= 0)
@@ -168,4 +178,19 @@ std::wstring NormalizeDirPath(std::wstring_view path)
     else
         out += L'\\';
     return out;
+}
+
+int FindFirstEntry(const std::wstring& path, int attr, TSearchRec& rec)
+{
+    return FindFirst(path, attr, rec);
+}
+
+int FindNextEntry(TSearchRec& rec)
+{
+    return FindNext(rec);
+}
+
+void FindCloseEntry(TSearchRec& rec) noexcept
+{
+    FindClose(rec);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // Text routines the skin engine shares: characters and words split by a delimiter set,
-// hexadecimal numbers, INI text split into section lists, and directory paths. Option text is
-// bytes (std::string); paths are wide.
+// hexadecimal numbers, INI text split into section lists, directory paths and the folder search
+// under the engine's names. Option text is bytes (std::string); paths are wide.
 
 #include "vcl/Strings.h"
+#include "vcl/SysUtils.h"
 
 #include <bitset>
 #include <cstdint>
@@ -37,6 +38,10 @@ int CountWords(std::string_view text, const TSysCharSet& delimiters) noexcept;
 // 1-based position of the first character of word n (1-based); 0 when n is 0 or there are
 // fewer than n words.
 int NthWordPos(int n, std::string_view text, const TSysCharSet& delimiters) noexcept;
+// The same two routines again, the set taken by value and by reference, as the engine's callers
+// name them; the results are those of CountWords and NthWordPos.
+int CountWordsBySet(std::string_view text, TSysCharSet delimiters) noexcept;
+int NthWordPosRef(int n, std::string_view text, const TSysCharSet& delimiters) noexcept;
 // Word n, or an empty text when there is none.
 std::string NthWord(int n, std::string_view text, const TSysCharSet& delimiters);
 // All words in order, in one pass; views into text.
@@ -64,3 +69,8 @@ int ReadSectionListInteger(const TacIniSections& sections, std::string_view sect
 // A folder path ready to have a file name appended: "\" is appended unless the path is empty
 // or ends in "\"; a final "/" becomes "\"; a single character is a drive letter and gets ":\".
 std::wstring NormalizeDirPath(std::wstring_view path);
+
+// The runtime's folder search (FindFirst, FindNext, FindClose in SysUtils.h), as is.
+int FindFirstEntry(const std::wstring& path, int attr, TSearchRec& rec);
+int FindNextEntry(TSearchRec& rec);
+void FindCloseEntry(TSearchRec& rec) noexcept;

@@ -62,8 +62,9 @@ constexpr CacheInfo CacheInfoFromBitmap(TBitmap* bmp, int x, int y) noexcept
     return {bmp, x, y, TransparentKeyColor, true};
 }
 
-// Width of the arrow button of a horizontal scroll bar. The Windows start-up replaces this
-// value with the system metric; 21 is what the engine was laid out for.
+// Width of the arrow button of a horizontal scroll bar: the system metric, read by the skin
+// manager's unit start-up (InitializeSkinManagerUnit); 21 until then, what the engine was laid
+// out for.
 extern int HScrollHeight;
 
 // ---- Control kinds --------------------------------------------------------------------------

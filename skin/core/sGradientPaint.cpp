@@ -1,135 +1,14 @@
 #include "skin/core/sGradientPaint.h"
 
-#include "skin/core/NumberRoutines.h"
+#include "skin/core/GradientPixels.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 namespace {
-
-struct Bgr {
-    uint8_t b, g, r;
-};
-
-// The colours of one stop, k steps into a span of n: Color1 at 0, Color2 at n. Each channel
-// is Color1 + k * (Color2 - Color1) / n; multiplying before dividing keeps exact halves exact,
-// so they go to the even neighbour whatever the span.
-class Ramp {
-public:
-    Ramp(const TsGradStop& stop, int64_t span) noexcept : FSpan(static_cast<double>(span))
-    {
-        for (int c = 0; c < 3; ++c) {
-            FFrom[c] = Channel(stop.Color1, c);
-            FDelta[c] = Channel(stop.Color2, c) - FFrom[c];
-        }
-    }
-
-    Bgr At(int64_t k) const noexcept
-    {
-        uint8_t v[3];
-        for (int c = 0; c < 3; ++c)
-            v[c] = ClampByte(RoundHalfEven(FFrom[c] + static_cast<double>(k * FDelta[c]) / FSpan));
-        return {v[2], v[1], v[0]};
-    }
-
-private:
-    // Channel 0 is red: colour values keep red in the low byte.
-    static int Channel(TColor color, int c) noexcept
-    {
-        return static_cast<int>((static_cast<uint32_t>(color) >> (8 * c)) & 0xFF);
-    }
-    double FSpan;
-    int FFrom[3] = {};
-    int64_t FDelta[3] = {};
-};
-
-template <int Bytes>
-void Put(uint8_t* p, Bgr c) noexcept
-{
-    p[0] = c.b;
-    p[1] = c.g;
-    p[2] = c.r;
-    if constexpr (Bytes == 4)
-        p[3] = 255;
-}
-
-template <int Bytes>
-void FillRun(uint8_t* row, int left, int right, Bgr c) noexcept
-{
-    for (uint8_t* p = row + left * Bytes; p < row + right * Bytes; p += Bytes)
-        Put<Bytes>(p, c);
-}
-
-// Colour changes from top to bottom. Every stop claims Percent of (height + offset) rows from
-// where the previous one ended, sharing its boundary row with the next stop, which paints it;
-// the last stop always runs to the bottom.
-template <int Bytes>
-void PaintVertical(const ks::PixelView& view, const TRect& r, const TsGradArray& data, int offset) noexcept
-{
-    const int64_t lastRow = r.Bottom - 1;
-    const int64_t length = int64_t{r.Height()} + offset;
-    int64_t y = int64_t{r.Top} + offset;
-    for (size_t i = 0; i < data.size(); ++i) {
-        const int64_t start = y;
-        y = i + 1 == data.size() ? lastRow : std::min(start + length * data[i].Percent / 100, lastRow);
-        const int64_t span = y - start;
-        // A stop squeezed to no rows at all ends the gradient; one that lies wholly below the
-        // rectangle (a large offset) paints nothing but leaves the next its chance.
-        if (span == 0)
-            return;
-        if (span < 0)
-            continue;
-        const Ramp ramp(data[i], span);
-        // An offset may start the gradient above the rectangle: those rows keep their colour
-        // step but are not written.
-        for (int64_t row = std::max(start, int64_t{r.Top}); row <= y; ++row)
-            FillRun<Bytes>(view.Row(static_cast<int>(row)), r.Left, r.Right, ramp.At(row - start));
-    }
-}
-
-// Colour changes from left to right. Every row is the same, so the first is painted and copied.
-template <int Bytes>
-void PaintHorizontal(const ks::PixelView& view, const TRect& r, const TsGradArray& data) noexcept
-{
-    const int lastColumn = r.Right - 1;
-    const double unit = r.Width() / 100.0;
-    uint8_t* first = view.Row(r.Top);
-    bool painted = false;
-    int x = r.Left;
-    for (size_t i = 0; i < data.size(); ++i) {
-        const int start = x;
-        x = i + 1 == data.size() ? lastColumn : std::min(RoundHalfEven(start + data[i].Percent * unit), lastColumn);
-        if (x - start <= 0)
-            continue;
-        const Ramp ramp(data[i], x - start);
-        for (int k = 0; k <= x - start; ++k)
-            Put<Bytes>(first + (start + k) * Bytes, ramp.At(k));
-        painted = true;
-    }
-    // Stops only move right and the last one ends at the right edge, so anything painted
-    // covers the whole row.
-    if (!painted)
-        return;
-    const size_t bytes = static_cast<size_t>(r.Width()) * Bytes;
-    for (int row = r.Top + 1; row < r.Bottom; ++row)
-        std::memcpy(view.Row(row) + r.Left * Bytes, first + r.Left * Bytes, bytes);
-}
-
-template <int Bytes>
-void PaintPixels(TBitmap& bmp, const TRect& r, const TsGradArray& data, int offset) noexcept
-{
-    const ks::PixelView view = bmp.View();
-    if (view.bpp != 8 * Bytes)
-        return;
-    if (data[0].Mode == gmVertical)
-        PaintVertical<Bytes>(view, r, data, offset);
-    else
-        PaintHorizontal<Bytes>(view, r, data);
-}
 
 // Four triangles meeting in the centre of r: top-left, centre, top-right, bottom-right and
 // bottom-left take Color1 of stops 0 to 4; a vertex without a stop repeats the one before.
@@ -178,10 +57,8 @@ void PaintGradient(TBitmap& bmp, TRect r, const TsGradArray& data, int offset) n
     switch (data[0].Mode) {
     case gmVertical:
     case gmHorizontal:
-        if (bmp.PixelFormat() == pf24bit)
-            PaintPixels<3>(bmp, r, data, offset);
-        else if (bmp.PixelFormat() == pf32bit)
-            PaintPixels<4>(bmp, r, data, offset);
+        if (bmp.PixelFormat() == pf24bit || bmp.PixelFormat() == pf32bit)
+            ks::PaintGradientRows(bmp.View(), r, data, offset);
         break;
     case gmTriangles:
         PaintTriangles(bmp, r, data);

@@ -1,7 +1,7 @@
 #pragma once
-// Painting of parsed gradients (sGradient.h) into bitmaps: vertical and horizontal stops written
-// straight into the scan lines, and the four-triangle pattern drawn by the system's optional
-// GradientFill (ks::Sys().GradientFillPtr, bound from msimg32 at start-up).
+// Painting of parsed gradients (sGradient.h) into bitmaps: vertical and horizontal stops through
+// the portable row painter (GradientPixels.h), and the four-triangle pattern drawn by the
+// system's optional GradientFill (ks::Sys().GradientFillPtr, bound from msimg32 at start-up).
 
 #include "skin/core/sGradient.h"
 #include "vcl/GraphicsTypes.h"

@@ -1,6 +1,7 @@
 #include "skin/core/sSkinManager.h"
 
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/SkinLoader.h"
 #include "skin/core/SkinSelection.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
@@ -15,6 +16,7 @@
 #include "vcl/TypInfo.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 TsSkinManager* DefaultSkinManager = nullptr;
@@ -159,6 +161,10 @@ void TsSkinManager::BeforeDestruction()
 
 void TsSkinManager::Loaded()
 {
+    // A reload asked for while the form streamed waited for every property to be read; it runs
+    // while the component still counts as loading, so its broadcast is the one below.
+    if (std::exchange(FReloadPending, false) && FActive)
+        SetSkinName(FSkinName);
     TComponent::Loaded();
     if (FSkinDirectory.empty())
         SetSkinDirectory(std::wstring(kDefaultSkinDirectory));
@@ -203,6 +209,12 @@ void TsSkinManager::SetSkinnedPopups(bool value)
 void TsSkinManager::SetIsDefault(bool value)
 {
     if (value || !DefaultSkinManager) {
+        // The creation hook serves the default manager: the previous default's hook passes to
+        // this one, so that the previous default can no longer take it away.
+        if (DefaultSkinManager && DefaultSkinManager != this && DefaultSkinManager->FHooksInstalled) {
+            DefaultSkinManager->FHooksInstalled = false;
+            FHooksInstalled = true;
+        }
         FIsDefault = true;
         DefaultSkinManager = this;
         if (FActive) {
@@ -230,7 +242,16 @@ void TsSkinManager::SetActive(bool value)
         return;
     }
     FActive = true;
-    SetSkinName(FSkinName);
+    Reload();
+}
+
+void TsSkinManager::Reload()
+{
+    // While the form streams, the skin's name and internal skins may not be read yet.
+    if (Loading())
+        FReloadPending = true;
+    else
+        SetSkinName(FSkinName);
 }
 
 std::vector<std::wstring> TsSkinManager::CommonSectionLines() const
@@ -257,7 +278,7 @@ void TsSkinManager::SetCommonSections(const TStrings& lines)
         if (!line.empty() && line[0] != ';')
             FCommonSections.SetStrings(i, RemoveChars(line, ' '));
     }
-    SetSkinName(FSkinName);
+    Reload();
 }
 
 void TsSkinManager::SetSaturation(int value)
@@ -332,6 +353,7 @@ void TsSkinManager::UpdateCommonDialogsFlag() const noexcept
 void TsSkinManager::LoadSkin()
 {
     FInLoad = true;
+    FReloadPending = false;
     const bool wasActive = SkinData.SkinActive;
     bool done = false;
     ScopeExit reset{[&] {
@@ -346,7 +368,7 @@ void TsSkinManager::LoadSkin()
     SkinLoadInProgress = true;
     SkinData.SkinActive = false;
 
-    LoadedSkin skin;
+    TsLoadedSkin skin;
     skin.Name = FSkinName;
     skin.Data = SkinData;
     if (ReadSkinWithStartupFallback(skin)) {
@@ -367,7 +389,7 @@ void TsSkinManager::ReloadForColourChange()
 {
     FInLoad = true;
     ScopeExit reset{[&] { FInLoad = false; }};
-    LoadedSkin skin;
+    TsLoadedSkin skin;
     skin.Name = FSkinName;
     skin.Data = SkinData;
     if (!ReadSkin(skin, true))
@@ -379,7 +401,36 @@ void TsSkinManager::ReloadForColourChange()
         RefreshAllForms();
 }
 
-void TsSkinManager::CommitSkin(LoadedSkin&& skin)
+bool TsSkinManager::ReadSkin(TsLoadedSkin& skin, bool fromDisk)
+{
+    const TsSkinSettings settings{&FCommonSections, this, FHueOffset, FSaturation};
+    return ::ReadSkin(ResolveSkinDirectory(), fromDisk, *FInternalSkins, settings, skin);
+}
+
+bool TsSkinManager::ReadSkinWithStartupFallback(TsLoadedSkin& skin)
+{
+    if (!Loading())
+        return ReadSkin(skin, true);
+    // While the form streams, an exception would stop the program from starting: a skin on
+    // disk that cannot be read is reported and the internal skin taken instead, and an internal
+    // skin that cannot be read leaves the program unskinned.
+    const std::wstring name = skin.Name;
+    const TsSkinData data = skin.Data;
+    for (bool fromDisk : {true, false}) {
+        try {
+            return ReadSkin(skin, fromDisk);
+        } catch (const Exception& e) {
+            if (Application)
+                Application->ShowException(e.Message());
+        }
+        skin = TsLoadedSkin{};
+        skin.Name = name;
+        skin.Data = data;
+    }
+    return false;
+}
+
+void TsSkinManager::CommitSkin(TsLoadedSkin&& skin)
 {
     const bool active = SkinData.SkinActive;
     FSkinName = std::move(skin.Name);
@@ -395,12 +446,8 @@ void TsSkinManager::CommitSkin(LoadedSkin&& skin)
 
 void TsSkinManager::ClearSkin() noexcept
 {
-    // Last first, as the images were made.
-    while (!MaskArray.empty())
-        MaskArray.pop_back();
-    MasterBitmap.reset();
-    while (!PatternArray.empty())
-        PatternArray.pop_back();
+    ClearMasks(MaskArray, MasterBitmap);
+    ClearPatterns(PatternArray);
     GeneralDataArray.clear();
 }
 
@@ -568,6 +615,7 @@ std::unique_ptr<TBitmap> NewRegisteredPicture(std::wstring_view extension)
 void InitializeSkinManagerUnit()
 {
     RegisterClasses<TsSkinManager>();
+    HScrollHeight = GetSystemMetrics(SM_CXHSCROLL);
     ShadowActivePicture = EmbeddedPicture(L"acSHDA");
     ShadowInactivePicture = EmbeddedPicture(L"acSHDI");
     for (int i = 1; i <= ParamCount(); ++i)

@@ -35,9 +35,8 @@ using TacSkinningRules = ks::Set<TacSkinningRule>;
 
 class TsSkinManager;
 class TsSkinableMenus;
-class TacSkinConvertor;
-class TMemIniFile;
 class TMenuItem;
+struct TsLoadedSkin;
 
 // The skin manager's OnGetMenuExtraLineData: lets the application fill in the vertical band of
 // the popup whose first item is firstItem. glyph is freed by the menus once drawn.
@@ -80,7 +79,8 @@ public:
     void SetActive(bool value);
     // Extra sections merged into every skin, one INI line per entry.
     const TStringList& CommonSections() const noexcept { return FCommonSections; }
-    // Blanks are taken out of every line that is not a comment; then the skin loads again.
+    // Blanks are taken out of every line that is not a comment; then the skin loads again, or,
+    // while the form streams, once the form has been read (Loaded).
     void SetCommonSections(const TStrings& lines);
     int Saturation() const noexcept { return FSaturation; }
     void SetSaturation(int value);
@@ -182,25 +182,14 @@ protected:
     void Loaded() override;
 
 private:
-    // A skin being read; it replaces the manager's tables only once it is complete.
-    struct LoadedSkin {
-        std::wstring Name;
-        TsSkinData Data;
-        TsGeneralDataArray Sections;
-        TsMaskArray Masks;
-        TsPatternArray Patterns;
-        std::unique_ptr<TBitmap> Master;
-        bool FromArchive = false;
-    };
-
     bool Loading() const noexcept { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
     void LoadSkin();
+    // Loads the skin again under its name; while the component loads, Loaded does it once.
+    void Reload();
     // Reads the named skin from its source into a new set of tables; false when there is none.
-    bool ReadSkin(LoadedSkin& skin, bool fromDisk);
-    bool ReadSkinWithStartupFallback(LoadedSkin& skin);
-    // HueOffset, then Saturation, applied to a freshly read skin.
-    void ApplyColourChanges(LoadedSkin& skin) const;
-    void CommitSkin(LoadedSkin&& skin);
+    bool ReadSkin(TsLoadedSkin& skin, bool fromDisk);
+    bool ReadSkinWithStartupFallback(TsLoadedSkin& skin);
+    void CommitSkin(TsLoadedSkin&& skin);
     void ClearSkin() noexcept;
     void ReloadForColourChange();
     // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint
@@ -239,11 +228,13 @@ private:
     bool FMainWindowHooked = false;
     bool FHooksInstalled = false;
     bool FInLoad = false;
+    bool FReloadPending = false;
     // Made and freed through the registry of the later parts' services.
     TsSkinableMenus* FSkinnableMenus = nullptr;
 };
 
-// Unit start-up (after the PNG picture registered itself): the embedded shadow pictures, and the version box when the command line holds
+// Unit start-up (after the PNG picture registered itself): the scroll-bar metric
+// (HScrollHeight), the embedded shadow pictures, and the version box when the command line holds
 // "/acver" in any letter case. The program entry calls it once before the first form; the
 // finalization frees the pictures.
 void InitializeSkinManagerUnit();

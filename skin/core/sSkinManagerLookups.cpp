@@ -3,12 +3,12 @@
 
 #include "skin/core/sSkinManager.h"
 
+#include "skin/core/PixelCore.h"
 #include "skin/core/PixelEffects.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -34,11 +34,7 @@ std::unique_ptr<TBitmap> CellPicture(const TBitmap& source, int x, int y, int w,
     TBitmap src;
     src.Assign(&source);
     src.SetPixelFormat(pf32bit);
-    const int left = std::max(x, 0);
-    const int right = std::min(x + w, src.Width());
-    for (int row = std::max(y, 0); row < std::min(y + h, src.Height()) && left < right; ++row)
-        std::memcpy(picture->ScanLine(row - y) + 4 * (left - x), src.ScanLine(row) + 4 * left,
-                    4 * static_cast<size_t>(right - left));
+    ks::CopyRect(picture->View(), {0, 0}, src.View(), {x, y, x + w, y + h});
     return picture;
 }
 

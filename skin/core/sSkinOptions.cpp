@@ -334,14 +334,6 @@ void ParseGradients(TsGeneralData& d, const DefaultGradients& defaults)
     d.HotGradientArray = parse(d.HotGradientData, 1);
 }
 
-// Transparency is a percentage: a skin's value outside 0..100 would make the painters blend
-// with weights beyond the colours' range.
-void ClampTransparency(TsGeneralData& d)
-{
-    d.Transparency = std::clamp(d.Transparency, 0, 100);
-    d.HotTransparency = std::clamp(d.HotTransparency, 0, 100);
-}
-
 TsGeneralData ReadSectionRecord(const SectionRows& rows, const ParentChain& chain, std::string_view section,
     TsSystemColorFunc systemColor, const DefaultGradients& gradients)
 {
@@ -492,4 +484,10 @@ TsFontColors StoredFontColors(std::string_view text)
     for (size_t i = 0; i < 5; ++i)
         colors[i] = StrToInt(words[i]);
     return colors;
+}
+
+void ClampTransparency(TsGeneralData& d) noexcept
+{
+    d.Transparency = std::clamp(d.Transparency, 0, 100);
+    d.HotTransparency = std::clamp(d.HotTransparency, 0, 100);
 }

@@ -99,3 +99,8 @@ void MergeCommonSections(const TStrings& commonSections, TsGeneralDataArray& tab
 // integer; any other text gives (0, -1, -1, -1, -1). A word that is not a number raises
 // EConvertError.
 TsFontColors StoredFontColors(std::string_view text);
+
+// Holds both transparencies of a section to 0..100: they are percentages, and a value outside
+// would make the painters blend with weights beyond the colours' range. Every way a section is
+// read ends with it.
+void ClampTransparency(TsGeneralData& d) noexcept;

@@ -9,6 +9,10 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/TextRoutines.cpp
   skin/core/PropertyRoutines.cpp
   skin/core/PixelCore.cpp
+  skin/core/PixelColour.cpp
+  skin/core/AlphaImage.cpp
+  skin/core/Resampler.cpp
+  skin/core/GradientPixels.cpp
   skin/core/SkinImageValues.cpp
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
@@ -28,7 +32,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/SkinSenders.cpp
   skin/core/sStyleSimply.cpp
   skin/core/sSkinManager.cpp
-  skin/core/sSkinManagerLoad.cpp
+  skin/core/SkinLoader.cpp
   skin/core/sSkinManagerLookups.cpp
   skin/core/SkinServices.cpp
 )

@@ -73,6 +73,26 @@ constexpr bool IsColorTarget(TColorScheme scheme) noexcept
     return scheme >= csRGB && scheme <= csBGRA;
 }
 
+// Source schemes as a set: bit n for scheme n.
+constexpr uint32_t SchemeBits(std::initializer_list<TColorScheme> schemes) noexcept
+{
+    uint32_t bits = 0;
+    for (TColorScheme s : schemes)
+        bits |= 1u << s;
+    return bits;
+}
+
+constexpr uint32_t kColourSchemes =
+    SchemeBits({csRGB, csRGBA, csBGR, csBGRA, csCMYK, csCIELab, csYCbCr, csPhotoYCC});
+
+// The depth rules of the converter table (source depth sd, target depth td).
+constexpr bool Served(unsigned sd, unsigned td) noexcept { return IsServedDepth(sd) && IsServedDepth(td); }
+constexpr bool ServedWords(unsigned sd, unsigned td) noexcept { return Served(sd, td) && sd == 16 && td == 16; }
+constexpr bool ServedFromWord(unsigned sd, unsigned td) noexcept { return Served(sd, td) && sd == 16; }
+constexpr bool ServedToWord(unsigned sd, unsigned td) noexcept { return Served(sd, td) && td == 16; }
+constexpr bool ServedPacked(unsigned sd, unsigned td) noexcept { return Served(sd, td) && sd != 16 && td != 16; }
+constexpr bool BytesOrWords(unsigned sd, unsigned td) noexcept { return IsByteOrWord(sd) && IsByteOrWord(td); }
+
 // Callers keep v * m / d within 16 bits; the product itself needs 32 (65535 * 65535).
 constexpr uint16_t ScaleWord(uint32_t v, uint32_t m, uint32_t d) noexcept
 {
@@ -306,60 +326,38 @@ void TColorManager::ChooseRowConverter()
     HasAlpha(FSourceScheme) ? FSourceOptions.Include(coAlpha) : FSourceOptions.Exclude(coAlpha);
     HasAlpha(FTargetScheme) ? FTargetOptions.Include(coAlpha) : FTargetOptions.Exclude(coAlpha);
 
+    // The converters by source scheme and depths: the first row that serves the settings wins,
+    // and a new converter is a new row. Rows of colour schemes also need a colour target.
+    struct Row {
+        uint32_t schemes;
+        bool (*serves)(unsigned sd, unsigned td);
+        RowConverterFn converter;
+    };
+    static constexpr Row kRows[] = {
+        {SchemeBits({csIndexed}), ServedWords, &TColorManager::RowConvertIndexed16To16},
+        {SchemeBits({csIndexed}), ServedFromWord, &TColorManager::RowConvertIndexed16ToPacked},
+        {SchemeBits({csIndexed}), ServedToWord, &TColorManager::RowConvertPackedToIndexed16},
+        {SchemeBits({csIndexed}), Served, &TColorManager::RowConvertPacked},
+        {SchemeBits({csG}), ServedPacked, &TColorManager::RowConvertPacked},
+        {SchemeBits({csG, csGA}), BytesOrWords, &TColorManager::RowConvertGray},
+        {SchemeBits({csRGB, csRGBA, csBGR, csBGRA}), BytesOrWords, &TColorManager::RowConvertRGBFamily},
+        {SchemeBits({csCMYK}), BytesOrWords, &TColorManager::RowConvertCMYK},
+        {SchemeBits({csCIELab}), BytesOrWords, &TColorManager::RowConvertCIELab},
+        {SchemeBits({csYCbCr, csPhotoYCC}), BytesOrWords, &TColorManager::RowConvertYCC},
+    };
     const unsigned sd = FSourceBitsPerSample;
     const unsigned td = FTargetBitsPerSample;
-    const bool served = IsServedDepth(sd) && IsServedDepth(td);
-    const bool colour = IsColorTarget(FTargetScheme) && IsByteOrWord(sd) && IsByteOrWord(td);
-    switch (FSourceScheme) {
-    case csIndexed:
-        if (!served)
+    const uint32_t source = FSourceScheme < 32 ? 1u << FSourceScheme : 0;
+    for (const Row& row : kRows) {
+        if (!(row.schemes & source) || !row.serves(sd, td))
+            continue;
+        if ((row.schemes & kColourSchemes) && !IsColorTarget(FTargetScheme))
             break;
-        if (sd == 16 && td == 16)
-            FRowConverter = &TColorManager::RowConvertIndexed16To16;
-        else if (sd == 16)
-            FRowConverter = &TColorManager::RowConvertIndexed16ToPacked;
-        else if (td == 16)
-            FRowConverter = &TColorManager::RowConvertPackedToIndexed16;
-        else
-            FRowConverter = &TColorManager::RowConvertPacked;
+        FRowConverter = row.converter;
         break;
-    case csG:
-        if (served && sd != 16 && td != 16)
-            FRowConverter = &TColorManager::RowConvertPacked;
-        else if (IsByteOrWord(sd) && IsByteOrWord(td))
-            FRowConverter = &TColorManager::RowConvertGray;
-        break;
-    case csGA:
-        if (IsByteOrWord(sd) && IsByteOrWord(td))
-            FRowConverter = &TColorManager::RowConvertGray;
-        break;
-    case csRGB:
-    case csRGBA:
-    case csBGR:
-    case csBGRA:
-        if (colour)
-            FRowConverter = &TColorManager::RowConvertRGBFamily;
-        break;
-    case csCMYK:
-        if (colour)
-            FRowConverter = &TColorManager::RowConvertCMYK;
-        break;
-    case csCIELab:
-        if (colour)
-            FRowConverter = &TColorManager::RowConvertCIELab;
-        break;
-    case csYCbCr:
-    case csPhotoYCC:
-        if (colour) {
-            if (FSourceScheme == csYCbCr)
-                BuildYCbCrTables(128, 128);
-            else
-                BuildYCbCrTables(137, 156);
-            FRowConverter = &TColorManager::RowConvertYCC;
-        }
-        break;
-    default: break;
     }
+    if (FRowConverter == &TColorManager::RowConvertYCC)
+        FSourceScheme == csYCbCr ? BuildYCbCrTables(128, 128) : BuildYCbCrTables(137, 156);
     FChanged = false;
 }
 

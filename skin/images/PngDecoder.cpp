@@ -237,6 +237,12 @@ private:
     bool FStarted = false;
 };
 
+// gAMA holds the file's gamma times 100000.
+float GammaOf(std::span<const uint8_t> body)
+{
+    return static_cast<float>(ByteReader(body, OnShortRead).U32BE() / 100000.0);
+}
+
 // Raw sample values of bKGD or tRNS, resolved once the image's format and gamma are final.
 struct ChunkSamples {
     std::array<uint16_t, 3> values{};
@@ -256,6 +262,7 @@ private:
     void ReadPngHeader();
     void ReadChunkHeader();
     std::span<const uint8_t> ReadChunkBody();
+    std::span<const uint8_t> ReadAncillaryBody(uint32_t layoutBytes);
     void SkipChunk();
     bool ChunkTypeIs(uint32_t code) const noexcept { return ((FChunkType ^ code) & 0xDFDFDFDF) == 0; }
     bool ChunkIsCritical() const noexcept { return ((FChunkType >> 24) & 0x20) == 0; }
@@ -299,6 +306,7 @@ private:
     size_t FInflatedPos = 0;
     size_t FInflatedEnd = 0;
     uint64_t FImageDataLeft = 0; // filtered bytes of the rows not yet inflated
+    bool FStreamEnded = false;   // the zlib stream has reached its end
     uint32_t FChunkLength = 0;
     uint32_t FChunkType = 0;
     uint32_t FCurrentCRC = 0;
@@ -341,6 +349,15 @@ std::span<const uint8_t> PngReader::ReadChunkBody()
     if (FReader.U32BE() != FCurrentCRC)
         Fail(PngError::Crc);
     return body;
+}
+
+// A chunk shorter than the layout its type and the colour type give is refused, before its CRC
+// is read, as a short palette is: its missing fields have no value to stand for.
+std::span<const uint8_t> PngReader::ReadAncillaryBody(uint32_t layoutBytes)
+{
+    if (FChunkLength < layoutBytes)
+        Fail(PngError::AncillaryLength);
+    return ReadChunkBody();
 }
 
 void PngReader::SkipChunk()
@@ -395,8 +412,8 @@ void PngReader::ReadPngHeader()
     // Look ahead for the file's gamma; everything else is passed over unchecked.
     for (;;) {
         ReadChunkHeader();
-        if (ChunkTypeIs(kGAMA) && FChunkLength >= 4) {
-            FHeader.FileGamma = static_cast<float>(ByteReader(ReadChunkBody()).U32BE() / 100000.0);
+        if (ChunkTypeIs(kGAMA)) {
+            FHeader.FileGamma = GammaOf(ReadAncillaryBody(4));
             break;
         }
         SkipChunk();
@@ -491,10 +508,7 @@ void PngReader::ReadPalette()
 
 void PngReader::ReadGamma()
 {
-    const auto body = ReadChunkBody();
-    if (body.size() < 4)
-        return;
-    const float gamma = static_cast<float>(ByteReader(body).U32BE() / 100000.0);
+    const float gamma = GammaOf(ReadAncillaryBody(4));
     FManager.SetGammaTable(gamma, 2.2f);
     TConvertOptions options = FManager.TargetOptions();
     options.Include(coApplyGamma);
@@ -504,49 +518,35 @@ void PngReader::ReadGamma()
 
 void PngReader::ReadBkgdChunk()
 {
-    ByteReader body(ReadChunkBody(), OnShortRead);
     ChunkSamples samples;
     switch (FColorType) {
     case 0:
-    case 4:
-        if (body.Size() < 2)
-            return;
-        samples.values[0] = body.U16BE();
-        break;
+    case 4: samples.values[0] = ByteReader(ReadAncillaryBody(2), OnShortRead).U16BE(); break;
     case 2:
-    case 6:
-        if (body.Size() < 6)
-            return;
+    case 6: {
+        ByteReader body(ReadAncillaryBody(6), OnShortRead);
         for (uint16_t& v : samples.values)
             v = body.U16BE();
         break;
-    case 3:
-        if (body.Size() < 1)
-            return;
-        samples.values[0] = body.U8();
-        break;
-    default: return;
+    }
+    case 3: samples.values[0] = ReadAncillaryBody(1)[0]; break;
+    default: ReadChunkBody(); return; // the colour type is refused with the image data
     }
     FBkgd = samples;
 }
 
 void PngReader::ReadTrnsChunk()
 {
-    ByteReader body(ReadChunkBody(), OnShortRead);
     ChunkSamples samples;
     switch (FColorType) {
-    case 0:
-        if (body.Size() < 2)
-            return;
-        samples.values[0] = body.U16BE();
-        break;
-    case 2:
-        if (body.Size() < 6)
-            return;
+    case 0: samples.values[0] = ByteReader(ReadAncillaryBody(2), OnShortRead).U16BE(); break;
+    case 2: {
+        ByteReader body(ReadAncillaryBody(6), OnShortRead);
         for (uint16_t& v : samples.values)
             v = body.U16BE();
         break;
-    default: return; // palette alphas and own alpha channels give no colour key
+    }
+    default: ReadChunkBody(); return; // palette alphas and own alpha channels give no colour key
     }
     FTrns = samples;
 }
@@ -637,7 +637,7 @@ void PngReader::PrepareRaster(size_t rowBytes)
     uint64_t rasterBytes = 0;
     uint64_t total = 0;
     if (!CheckedMul(DibStride(FHeader.Width, bpp), FHeader.Height, rasterBytes) ||
-        !CheckedAdd(rasterBytes, 2 * static_cast<uint64_t>(rowBytes), total) || total > FLimits.maxImageBytes ||
+        !CheckedAdd(rasterBytes, 2 * static_cast<uint64_t>(rowBytes), total) || total > FLimits.MaxImageBytes ||
         rowBytes > std::numeric_limits<uInt>::max())
         Fail(PngError::TooLarge);
 
@@ -771,8 +771,13 @@ bool PngReader::ReadFilteredRow(std::vector<uint8_t>& buffer, size_t count)
     uint8_t* destination = buffer.data();
     uint8_t* const end = buffer.data() + count;
     while (destination != end) {
-        if (FInflatedPos == FInflatedEnd && !InflateMore())
+        if (FInflatedPos == FInflatedEnd && !InflateMore()) {
+            // A stream that ends inside a row is damaged; one that ends between rows, or image
+            // data that simply stops, leaves the rows not reached to the background.
+            if (FStreamEnded && destination != buffer.data())
+                Fail(PngError::ExtraData);
             return false;
+        }
         const size_t n = std::min(static_cast<size_t>(end - destination), FInflatedEnd - FInflatedPos);
         std::memcpy(destination, FInflated.data() + FInflatedPos, n);
         destination += n;
@@ -798,12 +803,18 @@ bool PngReader::InflateMore()
         }
         if (FCurrentSource == FSourceEnd)
             break;
+        // Image data after the end of the zlib stream.
+        if (FStreamEnded)
+            Fail(PngError::ExtraData);
         FDecoder->Decode(FCurrentSource, destination, static_cast<uInt>(FSourceEnd - FCurrentSource),
                          static_cast<uInt>(end - destination));
         if (FDecoder->Status() == Z_STREAM_END) {
-            if (destination != end || FCurrentSource != FSourceEnd)
+            // The block is inflated ahead of the rows, so the stream may end before it is full:
+            // whether that cuts a row is for the row's reader to tell.
+            if (FCurrentSource != FSourceEnd)
                 Fail(PngError::ExtraData);
-            break;
+            FStreamEnded = true;
+            continue;
         }
         if (FDecoder->Status() != Z_OK)
             Fail(PngError::Inflate);

@@ -6,7 +6,7 @@
 // blue-green-red(-alpha), alpha not premultiplied).
 //
 // Limits (PngLimits):
-// - maxImageBytes, default 512 MiB: the raster (DWORD-aligned rows) plus the two row buffers.
+// - MaxImageBytes, default 512 MiB: the raster (DWORD-aligned rows) plus the two row buffers.
 //   The image data is inflated through a further buffer of at most 64 KiB, whatever the size.
 //   It admits an 11585 x 11585 32-bit image, far beyond any skin, and still fits the address
 //   space of the 32-bit program. Width and height above 2^31 - 1 are refused as the format asks.
@@ -18,16 +18,19 @@
 // - CRCs of skipped ancillary chunks, and of the chunk after the image data, are not checked;
 // - filter types 5 to 255 leave a row as it is; interlace methods above 1 read as non-interlaced;
 //   the IHDR filter method is not examined;
-// - image data that ends before the last row: the rows not reached keep the background fill;
+// - image data that ends before the last row, because the IDAT chunks stop or because the zlib
+//   stream ends between two rows: the rows not reached keep the background fill (a stream that
+//   ends inside a row is refused);
 // - colour type 3 without PLTE (all indexes black), indexes beyond the palette (black), palettes
 //   longer than the bitmap's colour table (clipped);
-// - gAMA, bKGD and tRNS shorter than their layout are ignored as if absent;
 // - tRNS alphas of palette images and the alpha of grey-with-alpha images are dropped;
 // - IEND with data, and anything after IEND, which is not read (bytesRead says where the file
 //   ended).
-// Refused: everything else that is malformed, each with a PngError reason. Once the image data
-// has been read, later chunks are never interpreted: a palette, gamma or transparency there
-// cannot change the decoded image.
+// Refused: everything else that is malformed, each with a PngError reason. gAMA, bKGD and tRNS
+// shorter than the layout of their colour type are among it: missing bytes are not read as zero,
+// which would turn a damaged gamma into an extreme one. Once the image data has been read, later
+// chunks are never interpreted: a palette, gamma or transparency there cannot change the
+// decoded image.
 
 #include "skin/images/ColorManager.h"
 #include "vcl/GraphicsTypes.h"
@@ -46,7 +49,7 @@ enum class PngError {
     MissingHeader,     // the first chunk is not IHDR
     HeaderLength,      // IHDR not 13 bytes long
     Dimensions,        // width or height 0, or above 2^31 - 1
-    TooLarge,          // more than PngLimits::maxImageBytes
+    TooLarge,          // more than PngLimits::MaxImageBytes
     Compression,       // compression method other than 0
     ColorFormat,       // colour type and bit depth no decoder path serves
     Crc,               // stored CRC differs from the computed one
@@ -59,10 +62,11 @@ enum class PngError {
     ExtraData,         // zlib stream ended before the image, or data after its end
     Inflate,           // any other inflate failure
     InflateSetup,      // zlib refused to start or end (EGraphicCompression)
+    AncillaryLength,   // gAMA, bKGD or tRNS shorter than its layout
 };
 
 struct PngLimits {
-    uint64_t maxImageBytes = uint64_t{512} << 20;
+    uint64_t MaxImageBytes = uint64_t{512} << 20;
 };
 
 // The summary of IHDR (and of the first gAMA) that the picture keeps after a load.

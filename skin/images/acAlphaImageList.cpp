@@ -2,30 +2,21 @@
 
 #include "skin/core/BitmapResampling.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/PixelCore.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/core/Resampler.h"
 #include "skin/core/sConst.h"
 #include "skin/images/acPNG.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Icon.h"
+#include "vcl/PixelFormats.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
-
-template <>
-struct ks::EnumTraits<TsImageFormat> {
-    static constexpr const char* Names[] = {"ifPNG", "ifICO"};
-};
-template <>
-struct ks::EnumTraits<TPixelFormat> {
-    // Ordinals from pfDevice; pfUnset is never streamed.
-    static constexpr const char* Names[] = {"pfDevice", "pf1bit", "pf4bit", "pf8bit", "pf15bit",
-                                            "pf16bit", "pf24bit", "pf32bit", "pfCustom"};
-};
 
 namespace {
 
@@ -66,21 +57,8 @@ std::unique_ptr<TBitmap> Bitmap32Of(HBITMAP bitmap)
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h)
         return nullptr;
     std::unique_ptr<TBitmap> out = NewBitmap32(w, h);
-    const ks::PixelView v = out->View();
-    for (int y = 0; y < h; ++y)
-        std::memcpy(v.Row(y), pixels.data() + static_cast<size_t>(y) * w * 4, static_cast<size_t>(w) * 4);
+    ks::CopyPixels(out->View(), {pixels.data(), static_cast<ptrdiff_t>(w) * 4, w, h, 32});
     return out;
-}
-
-bool HasAlpha(const ks::PixelView& v) noexcept
-{
-    for (int y = 0; y < v.height; ++y) {
-        const uint8_t* p = v.Row(y);
-        for (int x = 0; x < v.width; ++x)
-            if (p[4 * x + 3] != 0)
-                return true;
-    }
-    return false;
 }
 
 uint32_t Bgr(const uint8_t* p) noexcept
@@ -95,15 +73,7 @@ void StretchByCopying(TBitmap& src, TBitmap& dst)
     const TPixelFormat format = src.PixelFormat() == pf32bit ? pf32bit : pf24bit;
     src.SetPixelFormat(format);
     dst.SetPixelFormat(format);
-    const int bytes = format == pf32bit ? 4 : 3;
-    const ks::PixelView s = src.View();
-    const ks::PixelView d = dst.View();
-    for (int y = 0; y < d.height; ++y) {
-        const uint8_t* row = s.Row(static_cast<int>(static_cast<int64_t>(y) * s.height / d.height));
-        uint8_t* out = d.Row(y);
-        for (int x = 0; x < d.width; ++x)
-            std::memcpy(out + bytes * x, row + bytes * (static_cast<int64_t>(x) * s.width / d.width), bytes);
-    }
+    ks::StretchNearest(dst.View(), src.View());
 }
 
 // The icon's colour image as a 32-bit bitmap, and its mask; empty when the list has no such
@@ -129,63 +99,18 @@ IconImages ImagesOf(HIMAGELIST list, int index, UINT style)
 
 } // namespace
 
-// ---- TsImgListItem ----------------------------------------------------------------------------
+// ---- TsAlphaImageList -------------------------------------------------------------------------
 
 namespace {
 
-const ks::PropertyInfo kItemProps[] = {
-    ks::Prop<&TsImgListItem::ImageFormat, &TsImgListItem::SetImageFormat>("ImageFormat").DefaultIs(ifPNG),
-    ks::Prop<&TsImgListItem::PixelFormat, &TsImgListItem::SetPixelFormat>("PixelFormat").DefaultIs(pf32bit),
-};
 const ks::PropertyInfo kListProps[] = {
     ks::Prop<&TsAlphaImageList::Items, &TsAlphaImageList::SetItems>("Items"),
 };
 
 } // namespace
 
-const ks::ClassInfo TsImgListItem::StaticClassInfo{"TsImgListItem", &TCollectionItem::StaticClassInfo, kItemProps, {}};
-const ks::ClassInfo& TsImgListItem::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TsImgListItems::StaticClassInfo{"TsImgListItems", &TOwnedCollection::StaticClassInfo, {}, {}};
-const ks::ClassInfo& TsImgListItems::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TsAlphaImageList::StaticClassInfo{"TsAlphaImageList", &TImageList::StaticClassInfo, kListProps, {}};
 const ks::ClassInfo& TsAlphaImageList::ClassInfo() const noexcept { return StaticClassInfo; }
-
-TsImgListItem::TsImgListItem() : FImgData(std::make_unique<TMemoryStream>()) {}
-
-TsImgListItem::~TsImgListItem() = default;
-
-void TsImgListItem::SetPixelFormat(TPixelFormat format) noexcept
-{
-    if (format >= pfDevice && format <= pfCustom)
-        FPixelFormat = format;
-}
-
-void TsImgListItem::Assign(const TPersistent* source)
-{
-    if (auto* item = dynamic_cast<const TsImgListItem*>(source)) {
-        if (item == this)
-            return;
-        FImageFormat = item->FImageFormat;
-        FPixelFormat = item->FPixelFormat;
-        TMemoryStream copy;
-        copy.WriteBuffer(item->FImgData->Memory(), static_cast<size_t>(item->FImgData->Size()));
-        FImgData->LoadFromStream(copy);
-        return;
-    }
-    TCollectionItem::Assign(source);
-}
-
-void TsImgListItem::DefineProperties(TFiler& filer)
-{
-    TCollectionItem::DefineProperties(filer);
-    filer.DefineBinaryProperty(
-        "ImgData", [this](TStream& s) { FImgData->LoadFromStream(s); },
-        [this](TStream& s) { FImgData->SaveToStream(s); }, true);
-}
-
-TsImgListItems::TsImgListItems(TsAlphaImageList* owner) : TOwnedCollection(owner, &NewCollectionItem<TsImgListItem>) {}
-
-// ---- TsAlphaImageList -------------------------------------------------------------------------
 
 TsAlphaImageList::TsAlphaImageList(TComponent* owner)
     : TImageList(owner), FItems(std::make_unique<TsImgListItems>(this))
@@ -300,13 +225,9 @@ void TsAlphaImageList::RepairAlpha()
         if (!images.color)
             continue;
         const ks::PixelView v = images.color->View();
-        if (HasAlpha(v))
+        if (ks::AnyAlpha32(v))
             continue;
-        for (int y = 0; y < v.height; ++y) {
-            uint8_t* p = v.Row(y);
-            for (int x = 0; x < v.width; ++x, p += 4)
-                p[3] = Bgr(p) == kKeyColorBgr ? 0 : 255;
-        }
+        ks::KeyAlpha32(v, kKeyColorBgr, true);
         ICONINFO info{};
         info.fIcon = TRUE;
         info.hbmMask = images.mask.get();
@@ -430,15 +351,8 @@ void RepairAlphaByCorner(TBitmap& bmp)
     if (bmp.PixelFormat() != pf32bit || bmp.Width() < 2 || bmp.Height() < 2)
         return;
     const ks::PixelView v = bmp.View();
-    if (HasAlpha(v))
-        return;
-    const uint32_t key = Bgr(v.Row(v.height - 1));
-    for (int y = 0; y < v.height; ++y) {
-        uint8_t* p = v.Row(y);
-        for (int x = 0; x < v.width; ++x, p += 4)
-            if (Bgr(p) != key)
-                p[3] = 255;
-    }
+    if (!ks::AnyAlpha32(v))
+        ks::KeyAlpha32(v, Bgr(v.Row(v.height - 1)), false);
 }
 
 TSize DrawAlphaImgList(TCustomImageList* list, TBitmap& dst, int x, int y, int imageIndex, int transparency,

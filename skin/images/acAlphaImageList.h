@@ -1,59 +1,15 @@
 #pragma once
 // TsAlphaImageList: an image list for glyphs with per-pixel alpha. It keeps the bytes of every
-// image file (PNG or icon) in Items, which stream with the form as "ImgData", and builds a
+// image file (PNG or icon) in Items (ImageListItems.h), which stream with the form, and builds a
 // 32-bit masked system list from them. DrawAlphaImgList and DrawAlphaImgListDC draw one glyph
 // cell of any image list, alpha-blended for this class. The unit also repairs the alpha of
 // images that come without it, and loads the engine's embedded glyphs.
 
+#include "skin/images/ImageListItems.h"
 #include "vcl/Bitmap.h"
-#include "vcl/Collections.h"
 #include "vcl/ImgList.h"
-#include "vcl/Streams.h"
 
 #include <memory>
-
-enum TsImageFormat { ifPNG, ifICO };
-
-class TsAlphaImageList;
-
-class TsImgListItem : public TCollectionItem {
-public:
-    static const ks::ClassInfo StaticClassInfo;
-    const ks::ClassInfo& ClassInfo() const noexcept override;
-
-    TsImgListItem();
-    ~TsImgListItem() override;
-
-    TsImageFormat ImageFormat() const noexcept { return FImageFormat; }
-    void SetImageFormat(TsImageFormat format) noexcept { FImageFormat = format; }
-    // Kept, copied and streamed; the list builds its images whatever it says.
-    TPixelFormat PixelFormat() const noexcept { return FPixelFormat; }
-    void SetPixelFormat(TPixelFormat format) noexcept;
-    // The bytes of the image file.
-    TMemoryStream& ImgData() noexcept { return *FImgData; }
-
-    // From another item: format, pixel format and a copy of the bytes.
-    void Assign(const TPersistent* source) override;
-
-protected:
-    void DefineProperties(TFiler& filer) override;
-
-private:
-    TsImageFormat FImageFormat = ifPNG;
-    TPixelFormat FPixelFormat = pf32bit;
-    std::unique_ptr<TMemoryStream> FImgData;
-};
-
-class TsImgListItems : public TOwnedCollection {
-public:
-    static const ks::ClassInfo StaticClassInfo;
-    const ks::ClassInfo& ClassInfo() const noexcept override;
-
-    explicit TsImgListItems(TsAlphaImageList* owner);
-
-    TsImgListItem* Items(int index) const { return static_cast<TsImgListItem*>(TCollection::Items(index)); }
-    TsImgListItem* Add() { return static_cast<TsImgListItem*>(TCollection::Add()); }
-};
 
 class TsAlphaImageList : public TImageList {
 public:

@@ -196,7 +196,7 @@ std::vector<uint8_t> WriteIco(std::span<const IconImage> images)
     for (const IconImage& icon : images) {
         if (icon.Image.Width > 256 || icon.Image.Height > 256)
             throw Exception(kIconTooLarge);
-        dibs.push_back(IconDib(icon));
+        dibs.push_back(icon.Png ? WritePng(icon.Image) : IconDib(icon));
     }
 
     std::vector<uint8_t> out;
@@ -209,10 +209,11 @@ std::vector<uint8_t> WriteIco(std::span<const IconImage> images)
         // A directory byte of 0 stands for 256.
         out.push_back(static_cast<uint8_t>(icon.Image.Width));
         out.push_back(static_cast<uint8_t>(icon.Image.Height));
-        out.push_back(icon.Bpp == 4 ? 16 : 0);
+        const int bpp = icon.Png ? 32 : icon.Bpp;
+        out.push_back(bpp == 4 ? 16 : 0);
         out.push_back(0);
         PutU16(out, 1);
-        PutU16(out, static_cast<uint32_t>(icon.Bpp));
+        PutU16(out, static_cast<uint32_t>(bpp));
         PutU32(out, static_cast<uint32_t>(dibs[i].size()));
         PutU32(out, static_cast<uint32_t>(offset));
         offset += dibs[i].size();

@@ -29,13 +29,15 @@ std::vector<uint8_t> WritePng(const RgbaImage& image);
 
 // One image of an icon file and the depth it is stored at: 32 (BGRA with alpha), 8 (a table of
 // the image's own colours, at most 256) or 4 (the 16 standard VGA colours, nearest match).
-// Pixels with alpha below 128 are transparent in the AND mask at every depth.
+// Pixels with alpha below 128 are transparent in the AND mask at every depth. A Png image is
+// stored as a PNG file at 32 bits instead, as the platform expects its 256-pixel images.
 struct IconImage {
     RgbaImage Image;
     int Bpp = 32;
+    bool Png = false;
 };
 
-// An icon file whose images are uncompressed DIBs with an AND mask, in the order given.
+// An icon file of the images in the order given: uncompressed DIBs with an AND mask, or PNG.
 // Raises Exception for sizes above 256, an unknown depth or an 8-bit image of too many colours.
 std::vector<uint8_t> WriteIco(std::span<const IconImage> images);
 

@@ -210,9 +210,14 @@ std::vector<OutputFile> DrawShadows(std::string_view text)
 std::vector<uint8_t> DrawIcon(const ArtFile& art)
 {
     std::vector<IconImage> images;
-    for (const Sheet& sheet : art.Sheets)
+    for (const Sheet& sheet : art.Sheets) {
+        if (sheet.Width >= 256) {
+            images.push_back({RenderRgba(art, sheet), 32, true});
+            continue;
+        }
         for (int bpp : {32, 8, 4})
             images.push_back({RenderRgba(art, sheet), bpp});
+    }
     return WriteIco(images);
 }
 

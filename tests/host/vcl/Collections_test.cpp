@@ -65,7 +65,7 @@ TNamedItem* AddNamed(TCollection& c, const char* text)
     return item;
 }
 
-TEST(TCollection, ItemsKnowTheirIndexAndLeaveWhenFreed)
+TEST(TCollection, ItemsKnowTheirIndexAndLeaveWhenFreedOrMoved)
 {
     TCollection c(&NewCollectionItem<TNamedItem>);
     TNamedItem* a = AddNamed(c, "a");
@@ -82,6 +82,14 @@ TEST(TCollection, ItemsKnowTheirIndexAndLeaveWhenFreed)
     EXPECT_EQ(c.Items(0), x);
     EXPECT_THROW(c.Items(1), EListError);
     EXPECT_THROW(x->SetIndex(3), EListError);
+
+    TCollection other(&NewCollectionItem<TNamedItem>);
+    x->SetCollection(&other);
+    EXPECT_EQ(c.Count(), 0);
+    EXPECT_EQ(other.Items(0), x);
+    x->SetCollection(nullptr);
+    EXPECT_EQ(other.Count(), 0);
+    delete x;
 }
 
 TEST(TCollection, UpdatesAreReportedOnceOutsideBeginEndUpdate)
@@ -136,19 +144,6 @@ TEST(TCollection, AssignCopiesItemByItem)
     THolder* holder = Create<THolder>(nullptr);
     EXPECT_THROW(dest.Assign(holder), EConvertError);
     holder->Free();
-}
-
-TEST(TCollection, AnItemMovesBetweenCollections)
-{
-    TCollection first(&NewCollectionItem<TNamedItem>);
-    TCollection second(&NewCollectionItem<TNamedItem>);
-    TNamedItem* item = AddNamed(first, "m");
-    item->SetCollection(&second);
-    EXPECT_EQ(first.Count(), 0);
-    EXPECT_EQ(second.Items(0), item);
-    item->SetCollection(nullptr);
-    EXPECT_EQ(second.Count(), 0);
-    delete item;
 }
 
 TEST(TList, KeepsPointersInOrder)

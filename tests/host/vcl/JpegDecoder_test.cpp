@@ -80,9 +80,9 @@ TEST(JpegDecoder, DamagedDataRaisesAndTheProcessGoesOn)
     badSegmentLength[4] = 0xFF; // the first segment's length now runs past the data
 
     ks::JpegLimits tiny;
-    tiny.maxPixels = 64 * 64 - 1;
+    tiny.MaxPixels = 64 * 64 - 1;
     ks::JpegLimits fewScans;
-    fewScans.maxScans = 2;
+    fewScans.MaxScans = 2;
 
     struct Case {
         const char* name;

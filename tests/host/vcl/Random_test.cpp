@@ -44,28 +44,23 @@ TEST(Random, DegenerateRangesGiveZeroAndStillAdvance)
     EXPECT_NE(RandSeed, 0xF7F77BFCu);
 }
 
-TEST(Random, CryptoSourceStaysInRange)
+// With n = 3 * 2^30, taking raw 32-bit values modulo n would put half of all results below 2^30
+// instead of a third. 20000 draws put the two apart by more than 25 standard deviations.
+TEST(Random, CryptoSourceStaysInRangeWithoutModuloBias)
 {
     ks::CryptoRandom source;
     EXPECT_EQ(source.Below(0), 0u);
-    for (int i = 0; i < 1000; ++i) {
+    const uint32_t n = 0xC0000000u;
+    const int draws = 20000;
+    int low = 0;
+    for (int i = 0; i < draws; ++i) {
         EXPECT_EQ(source.Below(1), 0u);
         EXPECT_LT(source.Below(103), 103u);
-        EXPECT_LT(source.Below(0x80000001u), 0x80000001u);
+        const uint32_t v = source.Below(n);
+        EXPECT_LT(v, n);
+        low += v < 0x40000000u;
     }
-}
-
-TEST(Random, CryptoSourceHasNoModuloBias)
-{
-    // With n = 3 * 2^30, taking raw 32-bit values modulo n would put half of all results below
-    // 2^30 instead of a third. 20000 draws put the two apart by more than 25 standard deviations.
-    ks::CryptoRandom source;
-    const uint32_t n = 0xC0000000u;
-    int low = 0;
-    const int draws = 20000;
-    for (int i = 0; i < draws; ++i)
-        low += source.Below(n) < 0x40000000u;
-    double share = double(low) / draws;
+    const double share = double(low) / draws;
     EXPECT_GT(share, 0.30);
     EXPECT_LT(share, 0.37);
 }

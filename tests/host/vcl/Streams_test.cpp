@@ -103,6 +103,15 @@ TEST(TMemoryStream, ShortTransfersRaise)
     EXPECT_EQ(std::string(buf, 3), "xyz");
     EXPECT_THROW(trickle.ReadBuffer(buf, 1), EReadError);
     EXPECT_THROW(trickle.WriteBuffer("a", 1), EWriteError);
+
+    // The byte-source view reads exactly too.
+    s.SetPosition(1);
+    ks::ByteSource& source = s;
+    EXPECT_EQ(source.Remaining(), 2u);
+    uint8_t two[2];
+    source.ReadExact(two);
+    EXPECT_EQ(two[1], 'c');
+    EXPECT_THROW(source.ReadExact(two), EReadError);
 }
 
 TEST(TMemoryStream, CopyFromCopiesExactlyTheCount)
@@ -141,20 +150,6 @@ TEST(TMemoryStream, FailedLoadKeepsTheOldContent)
     EXPECT_EQ(s.Position(), 0);
 }
 
-TEST(TMemoryStream, ByteSourceReadsExactly)
-{
-    TMemoryStream s;
-    s.WriteBuffer("abcd", 4);
-    s.SetPosition(1);
-    ks::ByteSource& source = s;
-    EXPECT_EQ(source.Remaining(), 3u);
-    uint8_t two[2];
-    source.ReadExact(two);
-    EXPECT_EQ(two[1], 'c');
-    uint8_t three[3];
-    EXPECT_THROW(source.ReadExact(three), EReadError);
-}
-
 TEST(TFileStream, WritesAndReadsFilesWithUnicodeNames)
 {
     ks::test::TempDir dir;
@@ -162,7 +157,6 @@ TEST(TFileStream, WritesAndReadsFilesWithUnicodeNames)
     {
         TFileStream out(name, fmCreate);
         out.WriteBuffer("0123456789", 10);
-        EXPECT_EQ(out.FileName(), name);
     }
     TFileStream in(name, fmOpenRead | fmShareDenyWrite);
     EXPECT_EQ(in.Size(), 10);

@@ -12,7 +12,9 @@
 #include "vcl/Dialogs.h"
 #include "vcl/Menus.h"
 #include "vcl/Random.h"
+#include "vcl/IcoReader.h"
 #include "vcl/Shapes.h"
+#include "vcl/Streams.h"
 #include "vcl/TrayIcon.h"
 #include "win/app/AppFixture.h"
 
@@ -24,6 +26,7 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -307,6 +310,52 @@ TEST_F(PasswordsTest, OpensBorderlessOnTopTranslucentAndCentredWithAPasswordAlre
     EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - 420) / 2);
     EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - 303) / 2);
     EXPECT_EQ(Form1->Color(), clBlack);
+}
+
+// Ten images, in the form's icon as in the program's own: three sizes at three depths and the
+// large one.
+TEST_F(PasswordsTest, IconHoldsTenImages)
+{
+    TMemoryStream stream;
+    Form1->Icon()->SaveToStream(stream);
+    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(stream.Bytes());
+    std::multiset<std::pair<int, int>> found;
+    for (const ks::IcoEntry& e : entries)
+        found.insert({e.width, e.bpp});
+    EXPECT_EQ(found, (std::multiset<std::pair<int, int>>{{16, 4}, {16, 8}, {16, 32}, {32, 4}, {32, 8}, {32, 32},
+        {48, 4}, {48, 8}, {48, 32}, {256, 32}}));
+
+    HRSRC group = FindResourceW(nullptr, L"MAINICON", RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* header = static_cast<const WORD*>(LockResource(LoadResource(nullptr, group)));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header[2], 10) << "images in the program's icon";
+}
+
+// The faces the form asks for are there (under Wine, metric-compatible ones stand in): each
+// check box's caption fits beside its box, and the password's characters are all one width.
+TEST_F(PasswordsTest, FontsFitTheCaptionsAndKeepThePasswordMonospaced)
+{
+    const auto measure = [](TWinControl* control, const std::wstring& text, std::wstring* face) {
+        ks::WindowDC dc(control->Handle());
+        ks::SelectGuard select(dc.get(), control->Font()->Handle());
+        wchar_t name[LF_FACESIZE] = {};
+        GetTextFaceW(dc.get(), LF_FACESIZE, name);
+        *face = name;
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::wstring face;
+    for (TsCheckBox* box : boxes) {
+        SCOPED_TRACE(box->Name());
+        const int width = measure(box, box->Caption(), &face);
+        EXPECT_EQ(face, L"Tahoma");
+        // The platform's check box draws a 13-pixel box and a gap before the caption.
+        EXPECT_LE(13 + 6 + width, box->Width()) << "the caption loses its end";
+    }
+    EXPECT_EQ(measure(edit, L"iiiii", &face), measure(edit, L"WWWWW", &face));
+    EXPECT_EQ(face, L"Courier New");
 }
 
 // Picking position 0, 1, 2 ... spells the set the ticked boxes make, in check-box order.

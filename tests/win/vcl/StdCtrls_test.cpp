@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -141,6 +143,121 @@ TEST_F(StdCtrlsTest, MemoLinesAreLogicalLinesInUnicode)
     memo->SetWordWrap(false);
     EXPECT_NE(GetWindowLongW(memo->Handle(), GWL_STYLE) & ES_AUTOHSCROLL, 0);
     EXPECT_EQ(memo->Lines().Count(), 2);
+}
+
+// Holds a key (VK_SHIFT, VK_CONTROL, VK_LBUTTON) down in the thread's keyboard state while it
+// lives; 0 holds nothing.
+class HeldKey {
+public:
+    explicit HeldKey(BYTE key)
+    {
+        GetKeyboardState(FSaved);
+        BYTE held[256];
+        std::copy(std::begin(FSaved), std::end(FSaved), held);
+        if (key)
+            held[key] = 0x80;
+        SetKeyboardState(held);
+    }
+    ~HeldKey() { SetKeyboardState(FSaved); }
+
+private:
+    BYTE FSaved[256] = {};
+};
+
+// Presses key in wnd as the keyboard does, through the application's loop.
+void PressKey(HWND wnd, WORD key, BYTE modifier = 0)
+{
+    HeldKey held(modifier);
+    PostMessageW(wnd, WM_KEYDOWN, key, 1);
+    Application->ProcessMessages();
+}
+
+// A memo asks for Tab only with WantTabs, as the platform's dialogs give it; Ctrl+Tab always
+// leaves.
+TEST_F(StdCtrlsTest, TabLeavesAMemoUnlessItWantsTabs)
+{
+    auto* before = Add<TEdit>();
+    before->SetBounds(10, 10, 100, 21);
+    auto* memo = Add<TMemo>();
+    memo->SetBounds(10, 40, 100, 60);
+    auto* after = Add<TEdit>();
+    after->SetBounds(10, 110, 100, 21);
+    FForm->Show();
+
+    struct Case {
+        const char* name;
+        bool wantTabs;
+        BYTE modifier;
+        TWinControl* focus;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {"Tab", false, 0, after, L"memo"},
+        {"ShiftTab", false, VK_SHIFT, before, L"memo"},
+        {"CtrlTab", false, VK_CONTROL, after, L"memo"},
+        {"TabWanted", true, 0, memo, L"\tmemo"},
+        {"CtrlTabLeavesEvenSo", true, VK_CONTROL, after, L"memo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        memo->SetWantTabs(c.wantTabs);
+        memo->SetText(L"memo");
+        memo->SetFocus();
+        memo->SetSelStart(0);
+        PressKey(memo->Handle(), VK_TAB, c.modifier);
+        EXPECT_EQ(GetFocus(), c.focus->Handle());
+        EXPECT_EQ(memo->Text(), c.text);
+    }
+}
+
+// Tabbing into a single-line edit selects its text, so typing replaces it; a memo, an edit
+// without AutoSelect and an edit clicked into keep the caret.
+TEST_F(StdCtrlsTest, KeyboardFocusSelectsAnEditsText)
+{
+    auto* first = Add<TEdit>();
+    first->SetBounds(10, 10, 100, 21);
+    auto* edit = Add<TEdit>();
+    edit->SetBounds(10, 40, 100, 21);
+    auto* memo = Add<TMemo>();
+    memo->SetBounds(10, 70, 100, 60);
+    FForm->Show();
+
+    struct Case {
+        const char* name;
+        TCustomEdit* target;
+        bool autoSelect;
+        bool byMouse;
+        int selLength;
+    };
+    const Case cases[] = {
+        {"Edit", edit, true, false, 2},
+        {"EditWithoutAutoSelect", edit, false, false, 0},
+        {"EditClicked", edit, true, true, 0},
+        {"Memo", memo, true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.target->SetAutoSelect(c.autoSelect);
+        c.target->SetText(L"10");
+        c.target->SetSelStart(0);
+        if (c.byMouse) {
+            FForm->SetActiveControl(first);
+            HeldKey button(VK_LBUTTON);
+            c.target->SetFocus();
+        } else {
+            FForm->SetActiveControl(c.target == edit ? first : edit);
+            PressKey(GetFocus(), VK_TAB);
+        }
+        ASSERT_EQ(GetFocus(), c.target->Handle());
+        EXPECT_EQ(c.target->SelStart(), 0);
+        EXPECT_EQ(c.target->SelLength(), c.selLength);
+    }
+    edit->SetAutoSelect(true);
+    FForm->SetActiveControl(first);
+    PressKey(first->Handle(), VK_TAB);
+    PostMessageW(edit->Handle(), WM_CHAR, L'7', 1);
+    Application->ProcessMessages();
+    EXPECT_EQ(edit->Text(), L"7") << "a new length replaces the old one";
 }
 
 TEST_F(StdCtrlsTest, ButtonClicksThroughReflectedCommand)

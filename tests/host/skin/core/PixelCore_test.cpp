@@ -1,5 +1,7 @@
 #include "skin/core/PixelCore.h"
 
+#include "host/support/PixelImage.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,67 +12,7 @@
 
 namespace {
 
-constexpr uint8_t kFence = 0xA5;
-
-// A raster in its own memory with padded rows, stored top-down or bottom-up; the padding and a
-// fence before and after hold kFence, so a loop that ignores the stride or the width shows.
-class Image {
-public:
-    Image(int width, int height, int bpp, bool bottomUp, int padding = 5)
-        : FRowBytes(static_cast<ptrdiff_t>(width) * bpp / 8 + padding),
-          FMem(static_cast<size_t>(FRowBytes * height + 2 * kGuard), kFence)
-    {
-        uint8_t* base = FMem.data() + kGuard;
-        FView = {bottomUp ? base + FRowBytes * (height - 1) : base, bottomUp ? -FRowBytes : FRowBytes, width, height, bpp};
-        for (int y = 0; y < height; ++y)
-            std::memset(FView.Row(y), 0, static_cast<size_t>(width) * bpp / 8);
-    }
-
-    // A copy views its own memory.
-    Image(const Image& other) : FRowBytes(other.FRowBytes), FMem(other.FMem), FView(other.FView)
-    {
-        FView.scan0 = FMem.data() + (other.FView.scan0 - other.FMem.data());
-    }
-    Image& operator=(const Image&) = delete;
-
-    const ks::PixelView& View() const { return FView; }
-    uint8_t* At(int x, int y) const { return FView.Row(y) + x * FView.bpp / 8; }
-    int Bytes() const { return FView.bpp / 8; }
-
-    void Randomise(std::mt19937& rng)
-    {
-        for (int y = 0; y < FView.height; ++y)
-            for (int i = 0; i < FView.width * Bytes(); ++i)
-                FView.Row(y)[i] = static_cast<uint8_t>(rng());
-    }
-
-    // Every byte outside the pixels still holds the fence.
-    bool FencesIntact() const
-    {
-        std::vector<bool> pixel(FMem.size());
-        for (int y = 0; y < FView.height; ++y)
-            for (int i = 0; i < FView.width * Bytes(); ++i)
-                pixel[static_cast<size_t>(FView.Row(y) + i - FMem.data())] = true;
-        for (size_t i = 0; i < FMem.size(); ++i)
-            if (!pixel[i] && FMem[i] != kFence)
-                return false;
-        return true;
-    }
-
-    std::vector<uint8_t> Pixels() const
-    {
-        std::vector<uint8_t> out;
-        for (int y = 0; y < FView.height; ++y)
-            out.insert(out.end(), FView.Row(y), FView.Row(y) + FView.width * Bytes());
-        return out;
-    }
-
-private:
-    static constexpr ptrdiff_t kGuard = 64;
-    ptrdiff_t FRowBytes;
-    std::vector<uint8_t> FMem;
-    ks::PixelView FView;
-};
+using Image = ks::test::PixelImage;
 
 // The blend as the formula reads, in double precision: the floor of (s(255 - w) + dw + 127) / 256.
 uint8_t ReferenceBlend(uint8_t s, uint8_t d, int w)
@@ -182,56 +124,6 @@ TEST(PixelCore, BlendFixedWithItselfFollowsBackwardOrder)
     }
 }
 
-TEST(PixelCore, FillRect32StoresTheRawWordInsideTheViewOnly)
-{
-    struct Case {
-        const char* name;
-        TRect r;
-        TRect filled; // what must change, already clipped
-    } cases[] = {
-        {"Inside", {1, 1, 3, 2}, {1, 1, 3, 2}},
-        {"Empty", {2, 1, 2, 3}, {}},
-        {"Inverted", {3, 2, 1, 1}, {}},
-        {"BeyondEveryEdge", {-5, -5, 50, 50}, {0, 0, 5, 3}},
-        {"WhollyOutside", {6, 0, 9, 3}, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (bool bottomUp : {false, true}) {
-            Image img(5, 3, 32, bottomUp);
-            ks::FillRect32(img.View(), c.r, 0x44332211);
-            for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < 5; ++x) {
-                    const bool in = x >= c.filled.Left && x < c.filled.Right && y >= c.filled.Top && y < c.filled.Bottom;
-                    const uint8_t* p = img.At(x, y);
-                    const uint8_t expected[4] = {uint8_t(in ? 0x11 : 0), uint8_t(in ? 0x22 : 0),
-                                                 uint8_t(in ? 0x33 : 0), uint8_t(in ? 0x44 : 0)};
-                    ASSERT_EQ(0, std::memcmp(p, expected, 4)) << x << "," << y;
-                }
-            EXPECT_TRUE(img.FencesIntact());
-        }
-    }
-}
-
-TEST(PixelCore, SetAlpha32WritesOnlyTheFourthByte)
-{
-    Image img(4, 3, 32, true);
-    std::mt19937 rng(3);
-    img.Randomise(rng);
-    const Image before = img;
-    ks::SetAlpha32(img.View(), {1, -1, 9, 2}, 0x7F);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) {
-            const bool in = x >= 1 && y < 2;
-            EXPECT_EQ(0, std::memcmp(img.At(x, y), before.At(x, y), 3));
-            EXPECT_EQ(img.At(x, y)[3], in ? 0x7F : before.At(x, y)[3]) << x << "," << y;
-        }
-    EXPECT_TRUE(img.FencesIntact());
-    Image img24(4, 3, 24, false);
-    ks::SetAlpha32(img24.View(), {0, 0, 4, 3}, 1);
-    EXPECT_EQ(img24.Pixels(), std::vector<uint8_t>(36, 0)) << "24-bit views have no alpha";
-}
-
 TEST(PixelCore, PixelsOutsideTheViewReadZeroAndIgnoreWrites)
 {
     struct Case {
@@ -328,3 +220,182 @@ TEST(PixelCore, KeyRunsAppendAndSkipOtherDepths)
 }
 
 } // namespace
+
+namespace {
+
+uint32_t Word(const uint8_t* p)
+{
+    uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+}
+
+// A random 32-bit image in which about every third pixel is the raw word key.
+Image KeyedImage(std::mt19937& rng, int w, int h, bool bottomUp, uint32_t key)
+{
+    Image img(w, h, 32, bottomUp);
+    img.Randomise(rng);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (rng() % 3 == 0)
+                std::memcpy(img.At(x, y), &key, 4);
+    return img;
+}
+
+} // namespace
+
+// Each routine on random images of both row orders, against a per-pixel reference applied to a
+// copy; the fences catch strays beyond the width or into the padding.
+TEST(PixelCore, WholeViewRoutinesMatchPerPixelReferences)
+{
+    constexpr uint32_t key = 0x12FF00FF; // alpha 0x12 over the key colour's bytes
+    struct Case {
+        const char* name;
+        void (*run)(const ks::PixelView&);
+        void (*reference)(int x, int y, uint8_t* p);
+    } const cases[] = {
+        {"KeyAlpha32Clears", [](const ks::PixelView& v) { ks::KeyAlpha32(v, key & 0xFFFFFF, true); },
+         [](int, int, uint8_t* p) { p[3] = (Word(p) & 0xFFFFFF) == (key & 0xFFFFFF) ? 0 : 255; }},
+        {"KeyAlpha32Keeps", [](const ks::PixelView& v) { ks::KeyAlpha32(v, key & 0xFFFFFF, false); },
+         [](int, int, uint8_t* p) { p[3] = (Word(p) & 0xFFFFFF) == (key & 0xFFFFFF) ? p[3] : 255; }},
+        {"ReplaceWord32", [](const ks::PixelView& v) { ks::ReplaceWord32(v, key, 0x01020304); },
+         [](int, int, uint8_t* p) {
+             if (Word(p) == key)
+                 std::memcpy(p, "\x04\x03\x02\x01", 4);
+         }},
+        {"FillRect32BeyondEveryEdge", [](const ks::PixelView& v) { ks::FillRect32(v, {-5, -5, 50, 50}, 0x44332211); },
+         [](int, int, uint8_t* p) { std::memcpy(p, "\x11\x22\x33\x44", 4); }},
+        {"FillRect32Inside", [](const ks::PixelView& v) { ks::FillRect32(v, {1, 1, 3, 2}, 0x44332211); },
+         [](int x, int y, uint8_t* p) {
+             if (x >= 1 && x < 3 && y == 1)
+                 std::memcpy(p, "\x11\x22\x33\x44", 4);
+         }},
+        {"FillRect32Inverted", [](const ks::PixelView& v) { ks::FillRect32(v, {3, 2, 1, 1}, 0x44332211); },
+         [](int, int, uint8_t*) {}},
+        {"SetAlpha32", [](const ks::PixelView& v) { ks::SetAlpha32(v, {1, -1, 9, 2}, 0x7F); },
+         [](int x, int y, uint8_t* p) { p[3] = x >= 1 && y < 2 ? 0x7F : p[3]; }},
+    };
+    for (const Case& c : cases)
+        for (bool bottomUp : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (bottomUp ? " bottom-up" : " top-down"));
+            std::mt19937 rng(bottomUp ? 3 : 4);
+            Image img = KeyedImage(rng, 7, 5, bottomUp, key);
+            // A pixel of the key colour with another alpha counts for KeyAlpha32, not for ReplaceWord32.
+            std::memcpy(img.At(6, 4), "\xFF\x00\xFF\x80", 4);
+            Image want = img;
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 7; ++x)
+                    c.reference(x, y, want.At(x, y));
+            c.run(img.View());
+            EXPECT_EQ(img.Pixels(), want.Pixels());
+            EXPECT_TRUE(img.FencesIntact());
+        }
+    Image img24(4, 3, 24, false);
+    ks::SetAlpha32(img24.View(), {0, 0, 4, 3}, 1);
+    ks::FillRect32(img24.View(), {0, 0, 4, 3}, 1);
+    EXPECT_EQ(img24.Pixels(), std::vector<uint8_t>(36, 0)) << "24-bit views are left alone";
+}
+
+TEST(PixelCore, MaskKey32ClearsKeyPixelsAndSetsTheirMaskBits)
+{
+    for (bool bottomUp : {false, true}) {
+        SCOPED_TRACE(bottomUp ? "bottom-up" : "top-down");
+        std::mt19937 rng(21);
+        const uint32_t key = 0xFF336699;
+        Image img = KeyedImage(rng, 11, 4, bottomUp, key); // 11 columns: the mask's second byte is partial
+        Image mask(11, 4, 1, !bottomUp, 3);
+        mask.Randomise(rng);
+        Image wantImg = img, wantMask = mask;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 11; ++x)
+                if (Word(img.At(x, y)) == key) {
+                    std::memset(wantImg.At(x, y), 0, 4);
+                    wantMask.View().Row(y)[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+                }
+        ks::MaskKey32(img.View(), mask.View(), key);
+        EXPECT_EQ(img.Pixels(), wantImg.Pixels());
+        EXPECT_EQ(mask.Pixels(), wantMask.Pixels());
+        EXPECT_TRUE(img.FencesIntact());
+        EXPECT_TRUE(mask.FencesIntact());
+    }
+}
+
+TEST(PixelCore, AlphaTravelsAsGreyAndBackOverTheSharedPixels)
+{
+    for (bool bottomUp : {false, true}) {
+        SCOPED_TRACE(bottomUp ? "bottom-up" : "top-down");
+        std::mt19937 rng(5);
+        Image rgba(6, 5, 32, bottomUp), grey(4, 7, 24, !bottomUp);
+        rgba.Randomise(rng);
+        grey.Randomise(rng);
+        Image wantGrey = grey;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 4; ++x)
+                std::memset(wantGrey.At(x, y), rgba.At(x, y)[3], 3);
+        ks::AlphaToGrey(grey.View(), rgba.View());
+        EXPECT_EQ(grey.Pixels(), wantGrey.Pixels());
+
+        grey.Randomise(rng);
+        Image wantRgba = rgba;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 4; ++x)
+                wantRgba.At(x, y)[3] = grey.At(x, y)[1];
+        ks::GreyToAlpha(rgba.View(), grey.View());
+        EXPECT_EQ(rgba.Pixels(), wantRgba.Pixels());
+        EXPECT_TRUE(rgba.FencesIntact());
+        EXPECT_TRUE(grey.FencesIntact());
+    }
+}
+
+TEST(PixelCore, AnyAlpha32LooksAtEveryAlphaByteOnly)
+{
+    Image img(5, 3, 32, true);
+    std::memset(img.At(0, 0), 0xFF, 3);
+    EXPECT_FALSE(ks::AnyAlpha32(img.View())) << "colour bytes are not alpha";
+    img.At(4, 2)[3] = 1;
+    EXPECT_TRUE(ks::AnyAlpha32(img.View())) << "the last pixel counts";
+    EXPECT_FALSE(ks::AnyAlpha32(Image(5, 3, 24, true).View()));
+}
+
+// Random rectangles and positions, many partly outside either view.
+TEST(PixelCore, CopyRectCopiesThePixelsInsideBothViews)
+{
+    for (int bpp : {24, 32}) {
+        for (int round = 0; round < 40; ++round) {
+            const unsigned seed = static_cast<unsigned>(bpp * 100 + round);
+            SCOPED_TRACE("bpp " + std::to_string(bpp) + " seed " + std::to_string(seed));
+            std::mt19937 rng(seed);
+            auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+            Image dst(between(1, 12), between(1, 9), bpp, round % 2 == 0);
+            Image src(between(1, 12), between(1, 9), bpp, round % 3 == 0, 2);
+            dst.Randomise(rng);
+            src.Randomise(rng);
+            const TRect r{between(-5, 12), between(-5, 9), between(-5, 16), between(-5, 12)};
+            const TPoint at{between(-6, 12), between(-6, 10)};
+            Image want = dst;
+            for (int y = r.Top; y < r.Bottom; ++y)
+                for (int x = r.Left; x < r.Right; ++x) {
+                    const int dx = at.X + x - r.Left, dy = at.Y + y - r.Top;
+                    if (x >= 0 && y >= 0 && x < src.View().width && y < src.View().height && dx >= 0 && dy >= 0 &&
+                        dx < dst.View().width && dy < dst.View().height)
+                        std::memcpy(want.At(dx, dy), src.At(x, y), static_cast<size_t>(dst.Bytes()));
+                }
+            ks::CopyRect(dst.View(), at, src.View(), r);
+            EXPECT_EQ(dst.Pixels(), want.Pixels());
+            EXPECT_TRUE(dst.FencesIntact());
+        }
+    }
+}
+
+TEST(PixelCore, ZeroPixelsClearsPixelsButNotPadding)
+{
+    for (int bpp : {1, 24}) {
+        SCOPED_TRACE(bpp);
+        std::mt19937 rng(9);
+        Image img(13, 3, bpp, bpp == 1);
+        img.Randomise(rng);
+        ks::ZeroPixels(img.View());
+        EXPECT_EQ(img.Pixels(), std::vector<uint8_t>(img.RowBytes() * 3, 0));
+        EXPECT_TRUE(img.FencesIntact());
+    }
+}

@@ -60,9 +60,13 @@ TEST(SkinImageValues, MasterBitmapFormsGiveTheirLayouts)
     }
 }
 
+// "#" in a text that is no grouped image (a description, a caption) makes no record and stops
+// nothing.
 TEST(SkinImageValues, ValuesOfNoFormMakeNoRecord)
 {
-    for (const char* value : {"", "#", "12", "0;32768;100;0;0", "TILE.JPG", "!ButtonHuge.bmp!3!1!0", "!NOEXT!3!1!0"}) {
+    for (const char* value : {"", "#", "12", "0;32768;100;0;0", "TILE.JPG", "!ButtonHuge.bmp!3!1!0", "!NOEXT!3!1!0",
+                              "Skin #2", "#A (10,20,40,26)", "#A (10,20,40) (1,1)", "#A (1,2,3,4) (1,x)",
+                              "#A (1,2,3,4) (1,1,2,z)"}) {
         SCOPED_TRACE(value);
         EXPECT_EQ(ParseImageValue(value).Form, TsImageForm::None);
     }
@@ -70,22 +74,31 @@ TEST(SkinImageValues, ValuesOfNoFormMakeNoRecord)
 
 TEST(SkinImageValues, OwnImagesTakeTheirLayoutFromThePicture)
 {
-    TsImageValue v = ParseImageValue("!BUTTONHUGE.BMP!3!1!0");
-    ASSERT_EQ(v.Form, TsImageForm::OwnImage);
-    EXPECT_EQ(v.FileName, "BUTTONHUGE.BMP");
-    EXPECT_FALSE(v.IsPng);
-    TsMaskData m;
-    ApplyOwnImageLayout(m, v, 288, 192);
-    ExpectLayout(m, {Rect(0, 0, 288, 192), 3, 1, 0, 4, itisaBorder, 32, 32, 32, 32});
-
-    v = ParseImageValue("!!GLYPH.PNG!!2!0!9!1!2!3!4");
-    ASSERT_EQ(v.Form, TsImageForm::OwnImage);
-    EXPECT_TRUE(v.IsPng);
-    ApplyOwnImageLayout(m, v, 20, 10);
-    ExpectLayout(m, {Rect(0, 0, 20, 10), 2, 0, 0, 4, itisaPngGlyph, 1, 2, 3, 4});
-
-    v = ParseImageValue("!X.BMP!1!0!-3");
-    EXPECT_EQ(v.ImgType, itisaBorder);
+    struct Case {
+        const char* value;
+        const char* file;
+        bool png;
+        int width, height;
+        Layout layout;
+    } const cases[] = {
+        {"!BUTTONHUGE.BMP!3!1!0", "BUTTONHUGE.BMP", false, 288, 192,
+         {Rect(0, 0, 288, 192), 3, 1, 0, 4, itisaBorder, 32, 32, 32, 32}},
+        {"!!GLYPH.PNG!!2!0!9!1!2!3!4", "GLYPH.PNG", true, 20, 10,
+         {Rect(0, 0, 20, 10), 2, 0, 0, 4, itisaPngGlyph, 1, 2, 3, 4}},
+        {"!X.BMP!1!0!-3", "X.BMP", false, 30, 30, {Rect(0, 0, 30, 30), 1, 0, 0, 4, itisaBorder, 10, 10, 10, 10}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        const TsImageValue v = ParseImageValue(c.value);
+        ASSERT_EQ(v.Form, TsImageForm::OwnImage);
+        EXPECT_EQ(v.FileName, c.file);
+        EXPECT_EQ(v.IsPng, c.png);
+        TsMaskData m;
+        ApplyOwnImageLayout(m, v, c.width, c.height);
+        ExpectLayout(m, c.layout);
+    }
+    // The numbers wait for the picture, which a skin may not have.
+    EXPECT_EQ(ParseImageValue("!GONE.BMP!x!1").Form, TsImageForm::OwnImage);
 }
 
 TEST(SkinImageValues, BitmapFileValuesAreNamedUpperCased)
@@ -107,13 +120,16 @@ TEST(SkinImageValues, MalformedNumberFieldsRaiseTheConversionError)
         {"LetterInLeft", "@00A4@0048@0102@0065@3@0"},
         {"CutOffBeforeCells", "@0054@0048@0102@0065"},
         {"OwnImageWithFewerThanFourWords", "!A.BMP!3!1"},
-        {"GroupedWithoutCounts", "#A (10,20,40,26)"},
-        {"GroupedWithThreeCoordinates", "#A (10,20,40) (1,1)"},
+        {"OwnImageWithALetter", "!A.BMP!x!1!0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            (void)ParseImageValue(c.value);
+            // An own image's numbers are read only once its picture is there: one the skin does
+            // not have is no reason to stop the load.
+            const TsImageValue v = ParseImageValue(c.value);
+            TsMaskData m;
+            ApplyOwnImageLayout(m, v, 30, 30);
             ADD_FAILURE() << "no error";
         } catch (const EConvertError& e) {
             EXPECT_NE(e.Message().find("is not a valid integer value"), std::string::npos) << e.Message();

@@ -150,20 +150,6 @@ TEST(SkinLookups, CommonIndexesOfASmallSkin)
     EXPECT_EQ(empty.ExBorderMask, -1);
 }
 
-TEST(SkinLookups, SectionImagesAreResolvedForEverySectionButGlobalInfo)
-{
-    Tables t;
-    t.masks.push_back(Mask("GLOBALINFO", "BORDERSMASK"));
-    ResolveSectionImages(t.sections, t.masks);
-    EXPECT_EQ(t.sections[0].BorderIndex, -1);
-    EXPECT_EQ(t.sections[1].BorderIndex, 1);
-    EXPECT_EQ(t.sections[1].ImgTopLeft, 7);
-    EXPECT_EQ(t.sections[1].ImgTopRight, -1);
-    EXPECT_EQ(t.sections[2].BorderIndex, 1);
-    EXPECT_EQ(t.sections[2].ImgTopLeft, 7);
-    EXPECT_EQ(t.sections[4].BorderIndex, -1);
-}
-
 // The once-per-load resolutions index the tables; FindMaskIn, the plain walk painters use, is
 // their oracle over every awkward shape: a repeated name whose record has a parent of its own,
 // loops, a self parent, a parent in another case or absent, an unnamed section.
@@ -187,6 +173,7 @@ TEST(SkinLookups, ResolvedImagesAgreeWithThePlainLookup)
     masks.push_back(Mask("A", "IMGTOPRIGHT"));           // 6
     masks.push_back(Mask("SCROLLSLIDERV", "GLYPHMASK")); // 7
     masks.push_back(Mask("TABTOP", "PATTERN"));          // 8
+    masks.push_back(Mask("GLOBALINFO", "BORDERSMASK"));  // 9: GLOBALINFO takes no images
 
     TsGeneralDataArray resolved = sections;
     ResolveSectionImages(resolved, masks);
@@ -206,6 +193,7 @@ TEST(SkinLookups, ResolvedImagesAgreeWithThePlainLookup)
     EXPECT_EQ(resolved[3].ImgTopLeft, 1);
     EXPECT_EQ(resolved[10].ImgBottomRight, 3);
     EXPECT_EQ(resolved[8].BorderIndex, -1);
+    EXPECT_EQ(resolved[0].BorderIndex, -1);
 
     const TsCommonIndexes c = ComputeCommonIndexes(sections, masks);
     EXPECT_EQ(c.TabBorderMask[0], FindMaskIn(sections, masks, c.TabIndex[0], "TABTOP", "BORDERSMASK"));

@@ -1,6 +1,12 @@
 #include "skin/core/TextRoutines.h"
 
+#include "host/support/TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 namespace {
 
@@ -45,7 +51,9 @@ TEST(TextRoutines, WordsAreRunsOutsideTheDelimiters)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " #" + std::to_string(c.n));
         EXPECT_EQ(CountWords(c.text, c.delims), c.count);
+        EXPECT_EQ(CountWordsBySet(c.text, c.delims), c.count);
         EXPECT_EQ(NthWordPos(c.n, c.text, c.delims), c.pos);
+        EXPECT_EQ(NthWordPosRef(c.n, c.text, c.delims), c.pos);
         EXPECT_EQ(NthWord(c.n, c.text, c.delims), c.word);
         EXPECT_EQ(SplitWords(c.text, c.delims).size(), static_cast<size_t>(c.count));
     }
@@ -81,6 +89,22 @@ TEST(TextRoutines, SectionListsReadLikeTheCommonSections)
     EXPECT_EQ(ReadSectionListInteger(sections, "ONE", "ZERO", -1), 0);
     EXPECT_EQ(ReadSectionListInteger(sections, "ONE", "BAD", -1), -1);
     EXPECT_EQ(ReadSectionListInteger(sections, "NONE", "A", -7), -7);
+}
+
+TEST(TextRoutines, EntrySearchWalksAFolderUntilClosed)
+{
+    ks::test::TempDir dir;
+    for (const wchar_t* name : {L"a.asz", L"b.asz", L"c.txt"})
+        std::ofstream(std::filesystem::path(dir.Path()) / name) << "x";
+    std::set<std::wstring> found;
+    TSearchRec rec;
+    for (int r = FindFirstEntry(dir.File(L"*.asz"), faAnyFile, rec); r == 0; r = FindNextEntry(rec))
+        found.insert(rec.Name);
+    EXPECT_EQ(found, (std::set<std::wstring>{L"a.asz", L"b.asz"}));
+
+    ASSERT_EQ(FindFirstEntry(dir.File(L"*.*"), 0, rec), 0);
+    FindCloseEntry(rec);
+    EXPECT_NE(FindNextEntry(rec), 0);
 }
 
 TEST(TextRoutines, NormalizeDirPath)

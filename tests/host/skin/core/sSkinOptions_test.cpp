@@ -284,34 +284,32 @@ TEST(sSkinOptions, IntegerTextsReadAlikeOnEveryPath)
     }
 }
 
-TEST(sSkinOptions, SystemColoursResolveOnlyForTheNormalState)
+// One field of one record, each from a text of its own.
+TEST(sSkinOptions, SectionFieldsFromSmallTexts)
 {
-    TsGeneralDataArray table;
-    ReadSectionTable(*Ini("[A]\nCOLOR=-16777201\nHOTCOLOR=-16777201\n[B]\nCOLOR=$80000005\n"), table, FakeSystemColor);
-    EXPECT_EQ(table[0].Color, 0x0A0B0F);
-    EXPECT_EQ(table[0].HotColor, static_cast<TColor>(0xFF00000F));
-    EXPECT_EQ(table[1].Color, 0x0A0B05);
-}
-
-TEST(sSkinOptions, TransparencyIsHeldToAPercentage)
-{
-    TsGeneralDataArray table;
-    ReadSectionTable(*Ini("[A]\nTRANSPARENCY=150\nHOTTRANSPARENCY=-20\n[B]\nPARENTCLASS=A\n[C]\nTRANSPARENCY=40\n"),
-                     table, FakeSystemColor);
-    ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[0].Transparency, 100);
-    EXPECT_EQ(table[0].HotTransparency, 0);
-    EXPECT_EQ(table[1].Transparency, 100) << "inherited values are held too";
-    EXPECT_EQ(table[2].Transparency, 40);
-}
-
-TEST(sSkinOptions, RepeatedHeadersGiveRecordsThatReadTheFirst)
-{
-    TsGeneralDataArray table;
-    ReadSectionTable(*Ini("[X]\nGLOW=1\n[Y]\n[X]\nGLOW=2\n"), table, FakeSystemColor);
-    ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[2].SectionName, "X");
-    EXPECT_EQ(table[2].GlowCount, 1);
+    struct Case {
+        const char* name;
+        const char* text;
+        size_t record;
+        int TsGeneralData::*field;
+        int expected;
+    } const cases[] = {
+        {"SystemColourResolved", "[A]\nCOLOR=-16777201", 0, &TsGeneralData::Color, 0x0A0B0F},
+        {"DollarSystemColourResolved", "[A]\nCOLOR=$80000005", 0, &TsGeneralData::Color, 0x0A0B05},
+        {"HotSystemColourKept", "[A]\nHOTCOLOR=-16777201", 0, &TsGeneralData::HotColor, static_cast<int>(0xFF00000F)},
+        {"TransparencyAbove100", "[A]\nTRANSPARENCY=150", 0, &TsGeneralData::Transparency, 100},
+        {"HotTransparencyBelow0", "[A]\nHOTTRANSPARENCY=-20", 0, &TsGeneralData::HotTransparency, 0},
+        {"InheritedTransparencyHeldToo", "[A]\nTRANSPARENCY=150\n[B]\nPARENTCLASS=A", 1, &TsGeneralData::Transparency, 100},
+        {"TransparencyInRange", "[A]\nTRANSPARENCY=40", 0, &TsGeneralData::Transparency, 40},
+        {"RepeatedHeaderReadsTheFirst", "[X]\nGLOW=1\n[Y]\n[X]\nGLOW=2", 2, &TsGeneralData::GlowCount, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TsGeneralDataArray table;
+        ReadSectionTable(*Ini(c.text), table, FakeSystemColor);
+        ASSERT_GT(table.size(), c.record);
+        EXPECT_EQ(table[c.record].*c.field, c.expected);
+    }
 }
 
 TEST(sSkinOptions, GradientsAreParsedAndABadOneLeavesTheTableEmpty)

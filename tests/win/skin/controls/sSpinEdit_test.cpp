@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -46,6 +50,19 @@ protected:
         for (wchar_t key : keys)
             PostMessageW(spin->Handle(), WM_CHAR, key, 1);
         Pump();
+    }
+    // Presses key with Shift held, as the keyboard does.
+    void PressWithShift(WORD key)
+    {
+        BYTE saved[256] = {};
+        GetKeyboardState(saved);
+        BYTE held[256];
+        std::copy(std::begin(saved), std::end(saved), held);
+        held[VK_SHIFT] = 0x80;
+        SetKeyboardState(held);
+        PostMessageW(spin->Handle(), WM_KEYDOWN, key, 1);
+        Pump();
+        SetKeyboardState(saved);
     }
     // Puts text into the field with the caret after it, as a program may.
     void Put(const std::wstring& text)
@@ -104,17 +121,20 @@ TEST_F(sSpinEditTest, PastingKeepsOnlyTheClipboardsDigits)
         {"NoDigits", L"55", false, L"abc -", L"55"},
         {"UpToMaxLength", L"1234567", false, L"x3x4x5", L"123456734"},
     };
-    for (bool ctrlV : {false, true}) {
+    // The platform's edit pastes Shift+Insert without WM_PASTE.
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"WM_PASTE", [&] { SendMessageW(spin->Handle(), WM_PASTE, 0, 0); }},
+        {"Ctrl+V", [&] { Type(std::wstring(1, CtrlV)); }},
+        {"Shift+Insert", [&] { PressWithShift(VK_INSERT); }},
+    };
+    for (const auto& [way, paste] : ways) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + (ctrlV ? " by Ctrl+V" : " by WM_PASTE"));
+            SCOPED_TRACE(std::string(c.name) + " by " + way);
             Put(c.before);
             if (c.selectAll)
                 spin->SelectAll();
             Clipboard().SetAsText(c.clipboard);
-            if (ctrlV)
-                Type(std::wstring(1, CtrlV));
-            else
-                SendMessageW(spin->Handle(), WM_PASTE, 0, 0);
+            paste();
             EXPECT_EQ(spin->Text(), c.after);
         }
     }
@@ -124,6 +144,37 @@ TEST_F(sSpinEditTest, PastingKeepsOnlyTheClipboardsDigits)
     Clipboard().SetAsText(L"3");
     SendMessageW(spin->Handle(), WM_PASTE, 0, 0);
     EXPECT_EQ(spin->Text(), L"12") << "a read-only field takes nothing";
+}
+
+// Whatever way the keys and pastes do not see (the edit's own menu, a replaced selection) still
+// leaves only digits, with the caret behind the same digit; text the program sets is its own.
+TEST_F(sSpinEditTest, NonDigitsThatSlipInAreTakenOut)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* before;
+        int caret;
+        const wchar_t* replacement;
+        const wchar_t* after;
+        int caretAfter;
+    };
+    const Case cases[] = {
+        {"Mixed", L"", 0, L"a1b2", L"12", 2},
+        {"InTheMiddle", L"1234", 2, L"x9y", L"12934", 3},
+        {"NothingButLetters", L"55", 1, L"abc", L"55", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spin->SetText(c.before);
+        spin->SetSelStart(c.caret);
+        SendMessageW(spin->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(c.replacement));
+        EXPECT_EQ(spin->Text(), c.after);
+        EXPECT_EQ(spin->SelStart(), c.caretAfter);
+        EXPECT_EQ(spin->SelLength(), 0);
+    }
+    spin->SetValue(-5);
+    EXPECT_EQ(spin->Text(), L"-5");
+    EXPECT_EQ(spin->Value(), -5);
 }
 
 // The value is the text as it stands; only leaving the field brings it into range.

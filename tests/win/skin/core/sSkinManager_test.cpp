@@ -1,5 +1,6 @@
 #include "skin/core/sSkinManager.h"
 
+#include "skin/core/sConst.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/forms/acDials.h"
@@ -290,18 +291,17 @@ TEST_F(SkinManagerTest, ABrokenSkinFailsWithAMessageAndKeepsThePreviousOne)
     }
 }
 
-TEST_F(SkinManagerTest, MissingAndOutOfRangeImagesAreNoReasonToFail)
+// The shadows of extended borders are cut from the master; one that is missing gives empty
+// shadows and no margins.
+TEST_F(SkinManagerTest, AnExtendedBorderOutsideAMissingMasterCostsNothing)
 {
     Dir.Write(L"Odd.asz", PackArchive({{"Options.dat", BytesOf("[GLOBALINFO]\r\n"
                                                                "MASTERBITMAP=NONE.BMP\r\n"
-                                                               "EXBORDER=@0100@0100@0300@0200@2@0\r\n"
-                                                               "[A]\r\nPARENTCLASS=B\r\nBORDERSMASK=!GONE.BMP!3!1!0\r\n"
-                                                               "[B]\r\nPARENTCLASS=A\r\n")}}));
+                                                               "EXBORDER=@0100@0100@0300@0200@2@0\r\n")}}));
     Manager->SetExtendedBorders(true);
     Load(L"Odd");
     ASSERT_EQ(Manager->MaskArray.size(), 1u);
     EXPECT_TRUE(Manager->MasterBitmap->Empty());
-    EXPECT_EQ(Manager->FindMask(Manager->FindSection("B"), "B", "GLYPHMASK"), -1);
     if (Manager->ExtendedBorders()) {
         EXPECT_EQ(Manager->ShadowMargins, Rect(0, 0, 0, 0));
         ASSERT_TRUE(Manager->ShadowActive);
@@ -321,17 +321,6 @@ TEST_F(SkinManagerTest, CommonSectionsLoseTheirBlanksExceptInCommentsAndReloadTh
     EXPECT_EQ(Manager->CommonSections().Strings(1), "COLOR=255");
     EXPECT_EQ(Manager->CommonSections().Strings(2), "; keep  this");
     EXPECT_EQ(Section("MYPANEL").Color, 255);
-}
-
-TEST_F(SkinManagerTest, OnlyTheFirstManagerIsTheDefault)
-{
-    EXPECT_EQ(DefaultSkinManager, Manager);
-    TsSkinManager* second = Create<TsSkinManager>(nullptr);
-    EXPECT_FALSE(second->IsDefault());
-    second->SetIsDefault(false);
-    EXPECT_EQ(DefaultSkinManager, Manager);
-    second->Free();
-    EXPECT_EQ(DefaultSkinManager, Manager);
 }
 
 TEST_F(SkinManagerTest, TheDefaultManagerTurnsTheNewestDialogStylesOffWhileItSkinsStandardDialogs)
@@ -375,7 +364,7 @@ TEST_F(SkinManagerTest, TheDefaultManagerTurnsTheNewestDialogStylesOffWhileItSki
     UseLatestCommonDialogs = true;
 }
 
-TEST_F(SkinManagerTest, TheVersionSwitchShowsTheBoxOnceInAnyCase)
+TEST_F(SkinManagerTest, StartUpReadsTheScrollBarMetricAndTheVersionSwitchInAnyCase)
 {
     struct Case {
         const char* name;
@@ -389,10 +378,12 @@ TEST_F(SkinManagerTest, TheVersionSwitchShowsTheBoxOnceInAnyCase)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         gMessages = 0;
+        HScrollHeight = -1;
         ks::SetParamsForTesting(c.args);
         InitializeSkinManagerUnit();
         FinalizeSkinManagerUnit();
         EXPECT_EQ(gMessages, c.boxes);
+        EXPECT_EQ(HScrollHeight, GetSystemMetrics(SM_CXHSCROLL));
     }
     ks::ResetParamsForTesting();
 }
@@ -447,13 +438,18 @@ std::string Hex(const std::vector<uint8_t>& bytes)
     return text;
 }
 
-TEST_F(SkinManagerTest, AManagerStreamsFromAFormAndABrokenDiskSkinDoesNotStopIt)
+// The common sections stream before the internal skins and the skin's name: they are merged
+// into the skin the name loads, and a broken skin on disk still leaves the internal one.
+TEST_F(SkinManagerTest, AManagerStreamsFromAFormWithItsCommonSectionsPastABrokenDiskSkin)
 {
     RegisterClasses<TsSkinManager>();
     Dir.Write(L"Test.asz", BytesOf("ASzf broken"));
     const std::vector<uint8_t> bytes = Archive();
     const std::string text = "object Root: TSkinTestRoot\n"
                              "  object sSkinManager1: TsSkinManager\n"
+                             "    CommonSections.Strings = (\n"
+                             "      '[MYPANEL]'\n"
+                             "      'COLOR = 255')\n"
                              "    InternalSkins = <\n"
                              "      item\n"
                              "        Name = 'Test (internal)'\n"
@@ -480,6 +476,9 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormAndABrokenDiskSkinDoesNotStopIt)
     EXPECT_EQ(read->ThirdLists[tkButton].Strings(0), "TButton");
     EXPECT_EQ(read->ThirdLists[tkEdit].Strings(0), " ");
     EXPECT_EQ(read->MenuSupport()->IcoLineSkin(), "ICOLINE");
+    const int panel = read->FindSection("MYPANEL");
+    ASSERT_GE(panel, 0);
+    EXPECT_EQ(read->GeneralDataArray[static_cast<size_t>(panel)].Color, 255);
 
     // What it writes reads back the same.
     const std::vector<uint8_t> written = WriteRootComponent(*root);
@@ -490,6 +489,7 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormAndABrokenDiskSkinDoesNotStopIt)
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->InternalSkins()->Items(0)->Data().Size(), static_cast<int64_t>(bytes.size()));
     EXPECT_EQ(copy->SkinName(), L"Test (internal)");
+    EXPECT_GE(copy->FindSection("MYPANEL"), 0);
     again->Free();
 }
 
@@ -571,6 +571,34 @@ TEST_F(SkinManagerBroadcastTest, ReceiversIgnoreTheSkinChangesOfAnotherManager)
     EXPECT_EQ(HookHandle, nullptr) << "only the default manager hooks";
     second->Free();
     first->Free();
+}
+
+// The creation hook serves whichever manager is the default: the one it passed from cannot
+// remove it, and the process never goes without a default.
+TEST_F(SkinManagerBroadcastTest, ANewDefaultKeepsTheCreationHook)
+{
+    TsSkinManager* first = Manager();
+    first->SetSkinName(L"Test");
+    const HHOOK hook = HookHandle;
+    ASSERT_NE(hook, nullptr);
+    TsSkinManager* second = Manager();
+    second->SetSkinName(L"Test");
+    EXPECT_FALSE(second->IsDefault());
+    second->SetIsDefault(false);
+    EXPECT_EQ(DefaultSkinManager, first);
+
+    second->SetIsDefault(true);
+    EXPECT_EQ(DefaultSkinManager, second);
+    first->SetIsDefault(false);
+    EXPECT_EQ(DefaultSkinManager, second);
+    first->SetActive(false);
+    EXPECT_EQ(HookHandle, hook);
+    first->Free();
+    EXPECT_EQ(HookHandle, hook);
+    EXPECT_EQ(DefaultSkinManager, second);
+    second->Free();
+    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(DefaultSkinManager, nullptr);
 }
 
 TEST_F(SkinManagerBroadcastTest, ARaisingReceiverLeavesNothingLocked)

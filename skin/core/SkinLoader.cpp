@@ -1,25 +1,23 @@
-// Reading a skin into the manager: choosing its source, the image masks, the texture patterns
-// and the section table, each read into a LoadedSkin that replaces the manager's tables only
-// when the whole skin has been read.
-
-#include "skin/core/sSkinManager.h"
+#include "skin/core/SkinLoader.h"
 
 #include "skin/core/ColorRoutines.h"
-#include "skin/core/PixelEffects.h"
+#include "skin/core/PixelColour.h"
+#include "skin/core/PixelCore.h"
 #include "skin/core/SkinImageValues.h"
+#include "skin/core/SkinLookups.h"
 #include "skin/core/SkinSelection.h"
 #include "skin/core/TextRoutines.h"
 #include "skin/core/acSkinPack.h"
 #include "skin/core/sSkinOptions.h"
+#include "skin/core/sStoredSkins.h"
+#include "vcl/Bitmap.h"
 #include "vcl/Dialogs.h"
-#include "vcl/Forms.h"
 #include "vcl/Graphics.h"
 #include "vcl/IniFiles.h"
 #include "vcl/Jpeg.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -47,6 +45,27 @@ public:
     ImageSource(const TacSkinConvertor* archive, std::wstring skinPath)
         : FArchive(archive), FSkinPath(std::move(skinPath)) {}
 
+    // Loads the picture named name into graphic from the archive or, without one, from a file.
+    // False when there is no such picture or its decoder refuses it: the skin then goes without
+    // that image, as it does without a missing one, and keeps the rest.
+    bool Load(std::string_view name, TGraphic& graphic) const
+    {
+        TMemoryStream* item = FArchive ? Item(name) : nullptr;
+        const std::wstring path = FArchive ? std::wstring() : File(name);
+        if (!item && path.empty())
+            return false;
+        try {
+            if (item)
+                graphic.LoadFromStream(*item);
+            else
+                graphic.LoadFromFile(path);
+        } catch (const Exception&) {
+            return false;
+        }
+        return true;
+    }
+
+private:
     // The item whose upper-cased name is name exactly, rewound; nullptr when there is none.
     TMemoryStream* Item(std::string_view name) const
     {
@@ -71,27 +90,6 @@ public:
         return FileExists(path) ? path : std::wstring();
     }
 
-    bool FromArchive() const noexcept { return FArchive != nullptr; }
-
-    // Loads the picture named name into graphic from the archive or, without one, from a file.
-    // False when there is no such picture.
-    bool Load(std::string_view name, TGraphic& graphic) const
-    {
-        if (FromArchive()) {
-            TMemoryStream* item = Item(name);
-            if (!item)
-                return false;
-            graphic.LoadFromStream(*item);
-            return true;
-        }
-        const std::wstring path = File(name);
-        if (path.empty())
-            return false;
-        graphic.LoadFromFile(path);
-        return true;
-    }
-
-private:
     const TacSkinConvertor* FArchive;
     std::wstring FSkinPath;
 };
@@ -127,12 +125,19 @@ void AddOwnImage(TsMaskArray& masks, const ImageSource& source, const TsImageVal
 {
     std::unique_ptr<TBitmap> bmp;
     if (v.IsPng) {
-        std::unique_ptr<TBitmap> png = NewRegisteredPicture(L"png");
-        if (!png || !source.Load(v.FileName, *png))
+        // The PNG class registers itself with the picture registry at its unit's start-up.
+        const TGraphicFactory makePng = TPicture::FileFormat(L"png");
+        if (!makePng)
+            return;
+        const std::unique_ptr<TGraphic> png = makePng();
+        if (!source.Load(v.FileName, *png))
             return;
         bmp = std::make_unique<TBitmap>();
         bmp->Assign(png.get());
-        ClearWhiteTransparentPixels(*bmp);
+        // Fully transparent white would show as a white seam where the image is stretched. The
+        // pixel accessors leave pictures below 2 x 2 alone, and so does this.
+        if (bmp->Width() >= 2 && bmp->Height() >= 2)
+            ks::ReplaceWord32(bmp->View(), 0x00FFFFFF, 0);
     } else {
         bmp = std::make_unique<TBitmap>();
         if (!source.Load(v.FileName, *bmp))
@@ -163,13 +168,8 @@ void ReadImagesFromText(const TMemIniFile& ini, const ImageSource& source, TsSki
                         TsMaskArray& masks, std::unique_ptr<TBitmap>& master)
 {
     master = std::make_unique<TBitmap>();
-    const std::string masterName = ini.ReadString(kGlobalInfo, "MASTERBITMAP", "");
-    if (source.FromArchive()) {
-        if (TMemoryStream* item = source.Item(masterName))
-            master->LoadFromStream(*item);
-    } else if (const std::wstring file = source.File(masterName); !file.empty()) {
-        master->LoadFromFile(file);
-    }
+    // Without its master picture a skin still reads; its rectangles then show nothing.
+    source.Load(ini.ReadString(kGlobalInfo, "MASTERBITMAP", ""), *master);
     master->SetPixelFormat(pf24bit);
     master->SetTransparent(true);
     master->SetTransparentColor(TransparentKeyColor);
@@ -263,12 +263,8 @@ void ReadCommonImages(const TStrings& common, const ImageSource& disk, TsSkinMan
         }
         if (UpperCaseAscii(v).find(".BMP") == std::string::npos)
             return;
-        const std::wstring file = disk.File(v);
-        if (file.empty())
-            return;
         auto bmp = std::make_unique<TBitmap>();
-        bmp->LoadFromFile(file);
-        if (bmp->Width() < 1)
+        if (!disk.Load(v, *bmp) || bmp->Width() < 1)
             return;
         TsMaskData m;
         m.SectionName = UpperCaseAscii(section);
@@ -350,12 +346,8 @@ void ReadCommonPatterns(const TStrings& common, const ImageSource& disk, TsPatte
         const std::string v = UpperCaseAscii(value.empty() ? std::string("-") : value);
         if (!NamesPicture(v))
             return;
-        const std::wstring file = disk.File(v);
-        if (file.empty())
-            return;
         auto jpeg = std::make_unique<TJPEGImage>();
-        jpeg->LoadFromFile(file);
-        if (jpeg->Width() < 1)
+        if (!disk.Load(v, *jpeg) || jpeg->Width() < 1)
             return;
         TsPatternData p;
         p.Img = OwnGraphic(jpeg.release());
@@ -375,6 +367,9 @@ void CheckVersion(double version)
 
 void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, TsGeneralDataArray& table)
 {
+    // A stored skin holds only some of the global values; the others are the defaults an options
+    // text without them gives, never what the previous skin left.
+    ReadSkinGlobals(TMemIniFile(), data);
     data.Version = stored.Version();
     data.Author = stored.Author();
     data.Description = stored.Description();
@@ -410,6 +405,7 @@ void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, Ts
         d.HotImagePercent = g.HotImagePercent();
         d.FontColor = StoredFontColors(g.FontColor());
         d.HotFontColor = StoredFontColors(g.HotFontColor());
+        ClampTransparency(d);
         d.BorderIndex = d.ImgTopLeft = d.ImgTopRight = d.ImgBottomLeft = d.ImgBottomRight = 0;
         table.push_back(std::move(d));
     }
@@ -417,7 +413,20 @@ void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, Ts
 
 // ---- Hue and saturation --------------------------------------------------------------------------
 
-using ColourChange = TColor (*)(TColor c, int amount);
+// One of the two colour changes: for values, which may still be system colours, and for the
+// pixels of a bitmap.
+struct ColourChange {
+    TColor (*Value)(TColor c, int amount);
+    void (*Pixels)(const ks::PixelView& v, int amount) noexcept;
+    int Amount;
+
+    void Bitmap(TBitmap& bmp) const
+    {
+        if (bmp.PixelFormat() != pf32bit)
+            bmp.SetPixelFormat(pf24bit);
+        Pixels(bmp.View(), Amount);
+    }
+};
 
 TColor RotateBy(TColor c, int offset)
 {
@@ -426,41 +435,14 @@ TColor RotateBy(TColor c, int offset)
 
 TColor DesaturateBy(TColor c, int percent)
 {
-    return DesaturateColor(c, percent);
+    // A section's colours may still be system colours, whose index is no colour to change.
+    return DesaturateColor(ColorToRGB(c), percent);
 }
 
-// Changes every pixel of a 24- or 32-bit bitmap except the key colour and greys; alpha stays.
-void RecolourPixels(TBitmap& bmp, ColourChange change, int amount)
-{
-    const int bpp = bmp.PixelFormat() == pf32bit ? 4 : bmp.PixelFormat() == pf24bit ? 3 : 0;
-    if (bpp == 0 || bmp.Empty())
-        return;
-    for (int y = 0; y < bmp.Height(); ++y) {
-        uint8_t* p = bmp.ScanLine(y);
-        for (int x = 0; x < bmp.Width(); ++x, p += bpp) {
-            const uint8_t b = p[0], g = p[1], r = p[2];
-            const TColor c = r | (g << 8) | (b << 16);
-            if (c == TransparentKeyColor || (r == g && g == b))
-                continue;
-            const TColor n = change(c, amount);
-            p[0] = static_cast<uint8_t>(n >> 16);
-            p[1] = static_cast<uint8_t>(n >> 8);
-            p[2] = static_cast<uint8_t>(n);
-        }
-    }
-}
-
-void RecolourBitmap(TBitmap& bmp, ColourChange change, int amount)
-{
-    if (bmp.PixelFormat() != pf32bit)
-        bmp.SetPixelFormat(pf24bit);
-    RecolourPixels(bmp, change, amount);
-}
-
-void RecolourValues(TsGeneralDataArray& sections, TsSkinData& data, ColourChange change, int amount)
+void RecolourValues(TsGeneralDataArray& sections, TsSkinData& data, const ColourChange& change)
 {
     static const TSysCharSet semicolon = CharSetOf(";");
-    auto colour = [&](TColor& c) { c = change(c, amount); };
+    auto colour = [&](TColor& c) { c = change.Value(c, change.Amount); };
     for (TsGeneralData& d : sections) {
         colour(d.Color);
         colour(d.HotColor);
@@ -487,30 +469,27 @@ void RecolourValues(TsGeneralDataArray& sections, TsSkinData& data, ColourChange
 // A copy of a rectangle of the master bitmap, clipped to it, to be put back after the master
 // has been recoloured.
 struct SavedRect {
-    TRect R;
+    TPoint At;
     std::unique_ptr<TBitmap> Pixels = std::make_unique<TBitmap>();
 };
 
 SavedRect SaveRect(TBitmap& master, const TRect& r)
 {
     SavedRect saved;
-    saved.R = Rect(std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, master.Width()),
-                   std::min(r.Bottom, master.Height()));
-    if (saved.R.Width() <= 0 || saved.R.Height() <= 0)
+    const TRect clipped = ks::ClipToView(master.View(), r);
+    if (clipped.Width() <= 0 || clipped.Height() <= 0)
         return saved;
-    saved.Pixels->SetPixelFormat(pf24bit);
-    saved.Pixels->SetSize(saved.R.Width(), saved.R.Height());
-    for (int y = 0; y < saved.R.Height(); ++y)
-        std::memcpy(saved.Pixels->ScanLine(y), master.ScanLine(saved.R.Top + y) + 3 * saved.R.Left,
-                    3 * static_cast<size_t>(saved.R.Width()));
+    saved.At = Point(clipped.Left, clipped.Top);
+    saved.Pixels->SetPixelFormat(master.PixelFormat());
+    saved.Pixels->SetSize(clipped.Width(), clipped.Height());
+    ks::CopyRect(saved.Pixels->View(), Point(0, 0), master.View(), clipped);
     return saved;
 }
 
 void RestoreRect(TBitmap& master, SavedRect& saved)
 {
-    for (int y = 0; y < saved.Pixels->Height(); ++y)
-        std::memcpy(master.ScanLine(saved.R.Top + y) + 3 * saved.R.Left, saved.Pixels->ScanLine(y),
-                    3 * static_cast<size_t>(saved.Pixels->Width()));
+    ks::CopyRect(master.View(), saved.At, saved.Pixels->View(),
+                   Rect(0, 0, saved.Pixels->Width(), saved.Pixels->Height()));
 }
 
 void ApplyHueOffset(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray& masks, TBitmap* master, int offset)
@@ -518,6 +497,7 @@ void ApplyHueOffset(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray&
     static constexpr std::string_view kClose[] = {"BICONCLOSE", "SICONCLOSE"};
     static constexpr std::string_view kOthers[] = {"BICONMAX", "BICONMIN", "BICONNORM", "BICONHELP",
                                                    "SICONMAX", "SICONMIN", "SICONNORM"};
+    const ColourChange change{&RotateBy, &ks::RotateHuePixels, offset};
     std::vector<std::string_view> kept;
     if (data.BIKeepHue != 0)
         kept.assign(std::begin(kClose), std::end(kClose));
@@ -537,37 +517,109 @@ void ApplyHueOffset(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray&
             skip.push_back(glow);
     }
     if (master)
-        RecolourPixels(*master, &RotateBy, offset);
+        ks::RotateHuePixels(master->View(), offset);
     for (SavedRect& s : saved)
         RestoreRect(*master, s);
     for (size_t i = 0; i < masks.size(); ++i)
         if (masks[i].Bmp && std::find(skip.begin(), skip.end(), static_cast<int>(i)) == skip.end())
-            RecolourBitmap(*masks[i].Bmp, &RotateBy, offset);
-    RecolourValues(sections, data, &RotateBy, offset);
+            change.Bitmap(*masks[i].Bmp);
+    RecolourValues(sections, data, change);
 }
 
 void ApplySaturation(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray& masks, TBitmap* master, int saturation)
 {
     // In -100 .. 100 with the sign of -saturation.
     const int percent = static_cast<int>(-int64_t{saturation} % 101);
+    const ColourChange change{&DesaturateBy, &ks::DesaturatePixels, percent};
     if (master)
-        RecolourPixels(*master, &DesaturateBy, percent);
+        ks::DesaturatePixels(master->View(), percent);
     for (TsMaskData& m : masks)
         if (m.Bmp)
-            RecolourBitmap(*m.Bmp, &DesaturateBy, percent);
-    RecolourValues(sections, data, &DesaturateBy, percent);
+            change.Bitmap(*m.Bmp);
+    RecolourValues(sections, data, change);
 }
 
 } // namespace
 
-// ---- Choosing the source and reading -------------------------------------------------------------
+// ---- The readers ------------------------------------------------------------------------------------
 
-bool TsSkinManager::ReadSkin(LoadedSkin& skin, bool fromDisk)
+TsLoadedSkin::TsLoadedSkin() = default;
+TsLoadedSkin::~TsLoadedSkin() = default;
+TsLoadedSkin::TsLoadedSkin(TsLoadedSkin&&) noexcept = default;
+TsLoadedSkin& TsLoadedSkin::operator=(TsLoadedSkin&&) noexcept = default;
+
+void ClearMasks(TsMaskArray& masks, std::unique_ptr<TBitmap>& master) noexcept
 {
-    const std::wstring resolved = ResolveSkinDirectory();
+    // Last first, as the images were made.
+    while (!masks.empty())
+        masks.pop_back();
+    master.reset();
+}
+
+void ClearPatterns(TsPatternArray& patterns) noexcept
+{
+    while (!patterns.empty())
+        patterns.pop_back();
+}
+
+void ReadSkinImages(const TsSkinSource& source, const TsSkinSettings& settings, TsLoadedSkin& skin)
+{
+    ClearMasks(skin.Masks, skin.Master);
+    const ImageSource pictures(source.Archive, skin.Data.SkinPath);
+    if (source.Options)
+        ReadImagesFromText(*source.Options, pictures, settings.Manager, skin.Masks, skin.Master);
+    else if (source.Stored)
+        ReadImagesFromStoredSkin(*source.Stored, settings.Manager, skin.Masks, skin.Master);
+    else
+        return;
+    if (settings.CommonSections && settings.CommonSections->Count() > 0)
+        ReadCommonImages(*settings.CommonSections, ImageSource(nullptr, skin.Data.SkinPath), settings.Manager,
+                         skin.Masks, skin.Master != nullptr);
+}
+
+void ReadSkinPatterns(const TsSkinSource& source, const TsSkinSettings& settings, TsLoadedSkin& skin)
+{
+    ClearPatterns(skin.Patterns);
+    const ImageSource pictures(source.Archive, skin.Data.SkinPath);
+    if (source.Options)
+        ReadPatternsFromText(*source.Options, pictures, settings.Manager, skin.Masks, skin.Patterns);
+    else if (source.Stored)
+        ReadPatternsFromStoredSkin(*source.Stored, skin.Patterns);
+    else
+        return;
+    if (settings.CommonSections && settings.CommonSections->Count() > 0)
+        ReadCommonPatterns(*settings.CommonSections, ImageSource(nullptr, skin.Data.SkinPath), skin.Patterns);
+}
+
+void ReadSectionData(const TsSkinSource& source, const TsSkinSettings& settings, TsLoadedSkin& skin)
+{
+    if (source.Options) {
+        ReadSkinGlobals(*source.Options, skin.Data);
+        CheckVersion(skin.Data.Version);
+        ReadSectionTable(*source.Options, skin.Sections, &SystemColor);
+    } else if (source.Stored) {
+        skin.Sections.clear();
+        ReadSectionsFromStoredSkin(*source.Stored, skin.Data, skin.Sections);
+    } else {
+        return;
+    }
+    if (settings.CommonSections && settings.CommonSections->Count() > 0)
+        MergeCommonSections(*settings.CommonSections, skin.Sections);
+    ResolveSectionImages(skin.Sections, skin.Masks);
+    if (settings.HueOffset != 0)
+        ApplyHueOffset(skin.Data, skin.Sections, skin.Masks, skin.Master.get(), settings.HueOffset);
+    if (settings.Saturation != 0)
+        ApplySaturation(skin.Data, skin.Sections, skin.Masks, skin.Master.get(), settings.Saturation);
+}
+
+// ---- Finding the source -----------------------------------------------------------------------------
+
+bool ReadSkin(const std::wstring& directory, bool fromDisk, const TsStoredSkins& internalSkins,
+              const TsSkinSettings& settings, TsLoadedSkin& skin)
+{
     std::unique_ptr<TacSkinConvertor> archive;
     std::unique_ptr<TMemIniFile> ini;
-    const TsStoredSkin* stored = nullptr;
+    TsSkinSource source;
 
     auto optionsOf = [&](TacSkinConvertor& conv) {
         auto options = std::make_unique<TMemIniFile>();
@@ -576,28 +628,28 @@ bool TsSkinManager::ReadSkin(LoadedSkin& skin, bool fromDisk)
         return options;
     };
 
-    const std::wstring packed = PackedSkinFileName(resolved, skin.Name);
-    const std::wstring folderOptions = SkinFolderOptionsFile(resolved, skin.Name);
+    const std::wstring packed = PackedSkinFileName(directory, skin.Name);
+    const std::wstring folderOptions = SkinFolderOptionsFile(directory, skin.Name);
     if (fromDisk && FileExists(packed)) {
         UnpackSkinFile(packed, archive, true);
         ini = optionsOf(*archive);
-        skin.Data.SkinPath = NormalizeDirPath(resolved);
+        skin.Data.SkinPath = NormalizeDirPath(directory);
         skin.FromArchive = true;
     } else if (fromDisk && FileExists(folderOptions)) {
         ini = std::make_unique<TMemIniFile>();
         ini->LoadFromFile(folderOptions);
-        skin.Data.SkinPath = SkinFolderPath(resolved, skin.Name);
+        skin.Data.SkinPath = SkinFolderPath(directory, skin.Name);
         skin.FromArchive = false;
     } else {
         skin.Data.SkinPath.clear();
-        int index = FInternalSkins->IndexOf(skin.Name);
+        int index = internalSkins.IndexOf(skin.Name);
         if (index < 0) {
-            if (FInternalSkins->Count() == 0)
+            if (internalSkins.Count() == 0)
                 return false;
             index = 0;
-            skin.Name = FInternalSkins->Items(0)->Name();
+            skin.Name = internalSkins.Items(0)->Name();
         }
-        TsStoredSkin& item = *FInternalSkins->Items(index);
+        TsStoredSkin& item = *internalSkins.Items(index);
         if (item.Data().Size() > 0) {
             archive = std::make_unique<TacSkinConvertor>();
             archive->SetPackedData(&item.Data());
@@ -609,70 +661,15 @@ bool TsSkinManager::ReadSkin(LoadedSkin& skin, bool fromDisk)
             ini = optionsOf(*archive);
             skin.FromArchive = true;
         } else {
-            stored = &item;
+            source.Stored = &item;
             skin.FromArchive = false;
         }
     }
+    source.Options = ini.get();
+    source.Archive = skin.FromArchive ? archive.get() : nullptr;
 
-    const ImageSource source(skin.FromArchive ? archive.get() : nullptr, skin.Data.SkinPath);
-    const ImageSource disk(nullptr, skin.Data.SkinPath);
-    const bool common = FCommonSections.Count() > 0;
-
-    if (ini)
-        ReadImagesFromText(*ini, source, this, skin.Masks, skin.Master);
-    else
-        ReadImagesFromStoredSkin(*stored, this, skin.Masks, skin.Master);
-    if (common)
-        ReadCommonImages(FCommonSections, disk, this, skin.Masks, skin.Master != nullptr);
-
-    if (ini)
-        ReadPatternsFromText(*ini, source, this, skin.Masks, skin.Patterns);
-    else
-        ReadPatternsFromStoredSkin(*stored, skin.Patterns);
-    if (common)
-        ReadCommonPatterns(FCommonSections, disk, skin.Patterns);
-
-    if (ini) {
-        ReadSkinGlobals(*ini, skin.Data);
-        CheckVersion(skin.Data.Version);
-        ReadSectionTable(*ini, skin.Sections, &SystemColor);
-    } else {
-        ReadSectionsFromStoredSkin(*stored, skin.Data, skin.Sections);
-    }
-    if (common)
-        MergeCommonSections(FCommonSections, skin.Sections);
-    ResolveSectionImages(skin.Sections, skin.Masks);
-    ApplyColourChanges(skin);
+    ReadSkinImages(source, settings, skin);
+    ReadSkinPatterns(source, settings, skin);
+    ReadSectionData(source, settings, skin);
     return true;
-}
-
-bool TsSkinManager::ReadSkinWithStartupFallback(LoadedSkin& skin)
-{
-    if (!Loading())
-        return ReadSkin(skin, true);
-    // While the form streams, an exception would stop the program from starting: a skin on
-    // disk that cannot be read is reported and the internal skin taken instead, and an internal
-    // skin that cannot be read leaves the program unskinned.
-    const std::wstring name = skin.Name;
-    const TsSkinData data = skin.Data;
-    for (bool fromDisk : {true, false}) {
-        try {
-            return ReadSkin(skin, fromDisk);
-        } catch (const Exception& e) {
-            if (Application)
-                Application->ShowException(e.Message());
-        }
-        skin = LoadedSkin{};
-        skin.Name = name;
-        skin.Data = data;
-    }
-    return false;
-}
-
-void TsSkinManager::ApplyColourChanges(LoadedSkin& skin) const
-{
-    if (FHueOffset != 0)
-        ApplyHueOffset(skin.Data, skin.Sections, skin.Masks, skin.Master.get(), FHueOffset);
-    if (FSaturation != 0)
-        ApplySaturation(skin.Data, skin.Sections, skin.Masks, skin.Master.get(), FSaturation);
 }
