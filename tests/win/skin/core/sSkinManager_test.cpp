@@ -1,6 +1,7 @@
 #include "skin/core/sSkinManager.h"
 
 #include "skin/core/sConst.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/forms/acDials.h"
@@ -560,6 +561,24 @@ TEST_F(SkinManagerBroadcastTest, AManagerOnAFormTellsEveryFormAndTakesItsHookAlo
     EXPECT_EQ(HookHandle, nullptr);
     EXPECT_FALSE(HookedWindows);
     EXPECT_FALSE(UnhookWindowsHookEx(last)) << "the hook is gone from the system";
+}
+
+// A program without the engine's later units: the core goes without their services.
+TEST_F(SkinManagerBroadcastTest, WithoutTheLaterUnitsTheManagerWorksWithoutHookAndMenus)
+{
+    const ks::SkinServices saved = ks::Services();
+    ks::Services() = {};
+    TsSkinManager* manager = Manager();
+    manager->SetSkinName(L"Test");
+    EXPECT_TRUE(manager->SkinData.SkinActive);
+    EXPECT_EQ(manager->SkinnableMenus(), nullptr);
+    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(SendMessageW(Application->Handle(), 0xBCB3, 0, 0x1234), 1) << "the popup messages are still answered";
+    manager->SetSkinnedPopups(false);
+    manager->SetSkinnedPopups(true);
+    manager->SetActive(false);
+    manager->Free();
+    ks::Services() = saved;
 }
 
 TEST_F(SkinManagerBroadcastTest, ReceiversIgnoreTheSkinChangesOfAnotherManager)
