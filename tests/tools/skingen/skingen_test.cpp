@@ -36,8 +36,8 @@ std::vector<uint8_t> ReadBytes(const std::filesystem::path& path)
 
 std::string ReadText(const std::filesystem::path& path)
 {
-    const std::vector<uint8_t> bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Image values of an options text in text order, with their sections and keys.
@@ -79,9 +79,6 @@ std::optional<RgbaImage> DecodePng(const std::vector<uint8_t>& bytes)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------------
-// The generated internal skin, as this build wrote it.
 
 TEST(Terminal4bit, OptionsBeginWithGlobalInfoAndCarryTheGlobalValues)
 {
@@ -219,24 +216,6 @@ TEST(Terminal4bit, HoldsEverySectionTheEngineLooksUp)
     }
 }
 
-TEST(Terminal4bit, SectionsInheritThroughTheirParents)
-{
-    TMemIniFile ini;
-    ini.SetText(ReadText(kOutput / "Terminal4bit" / "Options.dat"));
-    TsGeneralDataArray table;
-    ReadSectionTable(ini, table, [](int) -> TColor { return 0; });
-    // SPLITTER names only its parent; its values come from that parent's parent.
-    const auto splitter =
-        std::find_if(table.begin(), table.end(), [](const TsGeneralData& d) { return d.SectionName == "SPLITTER"; });
-    ASSERT_NE(splitter, table.end());
-    EXPECT_EQ(table.front().SectionName, "GLOBALINFO");
-    EXPECT_EQ(table.front().Color, 0);
-    EXPECT_EQ(table.front().FontColor[0], 32768);
-    EXPECT_EQ(table.front().FontColor[1], 0);
-    EXPECT_EQ(splitter->Color, 128769);
-    EXPECT_EQ(splitter->FadingIterations, 20);
-}
-
 TEST(Terminal4bit, SkinFolderHoldsExactlyTheThreeArchiveEntries)
 {
     std::vector<std::string> found;
@@ -299,9 +278,6 @@ TEST(Terminal4bit, IconHoldsTenImages)
         {32, 32, false}, {32, 8, false}, {32, 4, false}, {48, 32, false}, {48, 8, false}, {48, 4, false},
         {256, 32, true}}));
 }
-
-// ---------------------------------------------------------------------------------------------
-// The generator's pieces, on small inputs.
 
 namespace {
 
