@@ -92,10 +92,6 @@ TEST(Terminal4bit, OptionsBeginWithGlobalInfoAndCarryTheGlobalValues)
     EXPECT_DOUBLE_EQ(data.Version, 6.4);
     EXPECT_EQ(data.Shadow1Blur, 10);
     EXPECT_EQ(data.BILeft, 2);
-    EXPECT_EQ(data.TitleHeight, 30);
-    EXPECT_EQ(data.MaxHeight, 30);
-    EXPECT_EQ(data.BorderWidth, 4);
-    EXPECT_EQ(data.FormOffset, 8);
     EXPECT_EQ(ini.ReadString("GLOBALINFO", "MASTERBITMAP", ""), "MASTER.BMP");
 }
 
