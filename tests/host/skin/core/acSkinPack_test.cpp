@@ -1,12 +1,12 @@
 #include "skin/core/acSkinPack.h"
 
 #include "host/support/ArchiveBuilder.h"
+#include "host/support/TempDir.h"
 #include "vcl/SysUtils.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <memory>
 
 namespace {
 
@@ -207,45 +207,34 @@ TEST(acSkinPack, EntriesBeforeADamagedOneStayUntilCleared)
     EXPECT_EQ(r.convertor.Options(), nullptr);
 }
 
-class UnpackSkinFileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-            ("acSkinPack_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    std::wstring Write(const char* name, const std::vector<uint8_t>& bytes)
-    {
-        std::filesystem::path p = dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-        return p.wstring();
-    }
-
-    std::filesystem::path dir;
-};
-
-TEST_F(UnpackSkinFileTest, MissingFileChangesNothing)
+std::wstring WriteFile(const ks::test::TempDir& dir, const wchar_t* name, const std::vector<uint8_t>& bytes)
 {
+    TMemoryStream s;
+    s.WriteBuffer(bytes.data(), bytes.size());
+    s.SaveToFile(dir.File(name));
+    return dir.File(name);
+}
+
+TEST(UnpackSkinFile, MissingFileChangesNothing)
+{
+    ks::test::TempDir dir;
     std::unique_ptr<TacSkinConvertor> none;
-    UnpackSkinFile((dir / "absent.asz").wstring(), none, true);
+    UnpackSkinFile(dir.File(L"absent.asz"), none, true);
     EXPECT_EQ(none, nullptr);
 
     auto kept = std::make_unique<TacSkinConvertor>();
     Reader r(ks::test::SmallSkinArchive().Build());
     kept->SetPackedData(&r.data);
     kept->ExtractPackedEntries();
-    UnpackSkinFile((dir / "absent.asz").wstring(), kept, true);
+    UnpackSkinFile(dir.File(L"absent.asz"), kept, true);
     EXPECT_EQ(kept->Items().size(), 2u);
 }
 
-TEST_F(UnpackSkinFileTest, ReadsTheFileAndKeepsOrReleasesItsBytes)
+TEST(UnpackSkinFile, ReadsTheFileAndKeepsOrReleasesItsBytes)
 {
+    ks::test::TempDir dir;
     const std::vector<uint8_t> bytes = ks::test::SmallSkinArchive().Build();
-    const std::wstring name = Write("Small.asz", bytes);
+    const std::wstring name = WriteFile(dir, L"Small.asz", bytes);
 
     std::unique_ptr<TacSkinConvertor> c;
     UnpackSkinFile(name, c, false);
@@ -260,9 +249,10 @@ TEST_F(UnpackSkinFileTest, ReadsTheFileAndKeepsOrReleasesItsBytes)
     EXPECT_NE(c->Options(), nullptr);
 }
 
-TEST_F(UnpackSkinFileTest, RefusesAFileAboveTheLimitBeforeReadingIt)
+TEST(UnpackSkinFile, RefusesAFileAboveTheLimitBeforeReadingIt)
 {
-    const std::wstring name = Write("Small.asz", ks::test::SmallSkinArchive().Build());
+    ks::test::TempDir dir;
+    const std::wstring name = WriteFile(dir, L"Small.asz", ks::test::SmallSkinArchive().Build());
     std::unique_ptr<TacSkinConvertor> c;
     TacSkinConvertor::Limits limits;
     limits.MaxArchiveBytes = 100;
