@@ -66,8 +66,6 @@ public:
 
     std::wstring Name() const { return FName; }
     void SetName(const std::wstring& v) { Log.push_back("Font.Name"); FName = v; }
-    int Height() const { return FHeight; }
-    void SetHeight(int v) { Log.push_back("Font.Height"); FHeight = v; }
     std::vector<uint8_t> Data;
 
 protected:
@@ -80,7 +78,6 @@ protected:
 
 private:
     std::wstring FName;
-    int FHeight = 0;
 };
 
 class TTestControl;
@@ -258,7 +255,6 @@ private:
 
 constexpr ks::PropertyInfo FontProps[] = {
     ks::Prop<&TTestFont::Name, &TTestFont::SetName>("Name"),
-    ks::Prop<&TTestFont::Height, &TTestFont::SetHeight>("Height").DefaultIs(0),
 };
 const ks::ClassInfo TTestFont::StaticClassInfo{"TTestFont", &TPersistent::StaticClassInfo, FontProps, {}};
 
@@ -346,7 +342,6 @@ constexpr const char* CanonicalForm = R"(object Form1: TTestForm
     Big = 8589934592
     Accel = '&'
     Font.Name = 'Tahoma'
-    Font.Height = -11
     Font.Data = {CAFE}
     Lines.Strings = (
       'one'
@@ -404,7 +399,6 @@ TEST_F(FormStreaming, ReadsEveryKindOfValueIntoComponentsOwnedByTheRoot)
     EXPECT_EQ(panel->Big(), int64_t{1} << 33);
     EXPECT_EQ(panel->Accel(), L'&');
     EXPECT_EQ(panel->Font()->Name(), L"Tahoma");
-    EXPECT_EQ(panel->Font()->Height(), -11);
     EXPECT_EQ(panel->Font()->Data, (std::vector<uint8_t>{0xCA, 0xFE}));
     EXPECT_EQ(panel->Lines(), (std::vector<std::wstring>{L"one", L""}));
     EXPECT_EQ(panel->Blob, (std::vector<uint8_t>{1, 2, 3, 4, 5}));
@@ -421,7 +415,6 @@ TEST_F(FormStreaming, ReadsEveryKindOfValueIntoComponentsOwnedByTheRoot)
     EXPECT_EQ(later->Width(), 0);
     EXPECT_TRUE(later->Enabled());
     EXPECT_EQ(later->Options(), ks::Set<TTestOption>{toA});
-    // Events bind to the root's handlers.
     EXPECT_EQ(Form->OnCreate(), TNotifyEvent(Form, &TTestForm::ButtonClick));
     ASSERT_TRUE(panel->OnClick().Assigned());
     panel->OnClick()(panel);
