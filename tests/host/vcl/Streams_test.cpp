@@ -104,7 +104,6 @@ TEST(TMemoryStream, ShortTransfersRaise)
     EXPECT_THROW(trickle.ReadBuffer(buf, 1), EReadError);
     EXPECT_THROW(trickle.WriteBuffer("a", 1), EWriteError);
 
-    // The byte-source view reads exactly too.
     s.SetPosition(1);
     ks::ByteSource& source = s;
     EXPECT_EQ(source.Remaining(), 2u);

@@ -118,7 +118,6 @@ TEST(TypInfo, KindsFollowTheGettersTypesInPublishedOrder)
     EXPECT_EQ(ks::FindProperty(TDerived::StaticClassInfo, "shades"), &BaseProps[2]);
     EXPECT_EQ(ks::FindProperty(TBase::StaticClassInfo, "Caption"), nullptr);
 
-    // Published order puts ancestors first and redeclarations in place.
     std::vector<std::string> names;
     for (const ks::PropertyInfo* p : ks::PublishedProperties(TDerived::StaticClassInfo))
         names.push_back(p->Name);

@@ -40,7 +40,6 @@ std::string ReadText(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Image values of an options text in text order, with their sections and keys.
 struct TextValue {
     std::string Section, Key, Value;
 };
@@ -229,7 +228,6 @@ TEST(Terminal4bit, EmbeddedGlyphsAreThreeStateStripsForTheGlyphList)
         ASSERT_TRUE(image);
         EXPECT_EQ(image->Width, 48);
         EXPECT_EQ(image->Height, 16);
-        // Each 16-pixel cell draws something and leaves its corner transparent.
         for (int cell = 0; cell < 3; ++cell) {
             int opaque = 0;
             for (int y = 0; y < 16; ++y)
@@ -253,7 +251,6 @@ TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
         EXPECT_GE(h, 7 + 8 + 11 + 8);
         EXPECT_EQ(image->At(w / 2, h / 2)[3], 0);
         EXPECT_EQ(image->At(0, 0)[3], 0);
-        // Along the middle row, opacity rises towards the window's left edge.
         for (int x = 1; x < 11; ++x)
             EXPECT_LE(image->At(x - 1, h / 2)[3], image->At(x, h / 2)[3]) << x;
         EXPECT_GT(image->At(10, h / 2)[3], 0);

@@ -121,8 +121,6 @@ TEST(SkinImageValues, MalformedNumberFieldsRaiseTheConversionError)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         try {
-            // An own image's numbers are read only once its picture is there: one the skin does
-            // not have is no reason to stop the load.
             const TsImageValue v = ParseImageValue(c.value);
             TsMaskData m;
             ApplyOwnImageLayout(m, v, 30, 30);
