@@ -21,11 +21,13 @@ std::vector<uint8_t> Content(const TMemoryStream& s)
 
 // Runs the reader over a lent copy of the bytes, as the loader of an internal skin does.
 struct Reader {
-    explicit Reader(const std::vector<uint8_t>& bytes, TacSkinConvertor::Limits limits = {})
+    explicit Reader(const std::vector<uint8_t>& bytes, TacSkinConvertor::Limits limits = {}, bool extract = true)
         : convertor(limits)
     {
         data.WriteBuffer(bytes.data(), bytes.size());
         convertor.SetPackedData(&data);
+        if (extract)
+            convertor.ExtractPackedEntries();
     }
     TMemoryStream data;
     TacSkinConvertor convertor;
@@ -35,7 +37,6 @@ TEST(acSkinPack, ExtractsOptionsAndItemsByteForByte)
 {
     ArchiveBuilder b = ks::test::SmallSkinArchive();
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
 
     ASSERT_NE(r.convertor.Options(), nullptr);
     EXPECT_EQ(Content(*r.convertor.Options()), b.entries[0].data);
@@ -65,7 +66,6 @@ TEST(acSkinPack, BitmapFlagFollowsTheLastExtension)
         ArchiveBuilder b;
         b.Add("Options.dat", "[A]").Add(c.name, "x");
         Reader r(b.Build());
-        r.convertor.ExtractPackedEntries();
         ASSERT_EQ(r.convertor.Items().size(), 1u);
         EXPECT_EQ(r.convertor.Items()[0].IsBitmap, c.isBitmap);
     }
@@ -76,7 +76,6 @@ TEST(acSkinPack, OptionsEntryMatchesInAnyCaseAndTheLastOneWins)
     ArchiveBuilder b;
     b.Add("oPTIONS.dAT", "first").Add("Image.bmp", "img").Add("OPTIONS.DAT", "second");
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
     EXPECT_EQ(Content(*r.convertor.Options()), Bytes("second"));
     ASSERT_EQ(r.convertor.Items().size(), 1u);
     EXPECT_EQ(r.convertor.ImageCount(), 1);
@@ -93,7 +92,6 @@ TEST(acSkinPack, ToleratesWhatStoredArchivesCarry)
     b.Add("After.png", "after the big one");
     b.trailer = Bytes("trailing bytes are ignored");
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
 
     const TacImageItems& items = r.convertor.Items();
     ASSERT_EQ(items.size(), 5u);
@@ -109,7 +107,6 @@ TEST(acSkinPack, FewerDeclaredEntriesLeaveTheRestUnread)
     ArchiveBuilder b = ks::test::SmallSkinArchive();
     b.fileCount = 2;
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
     ASSERT_EQ(r.convertor.Items().size(), 1u);
     EXPECT_EQ(r.convertor.Items()[0].Name, "Master.bmp");
 }
@@ -164,7 +161,7 @@ TEST(acSkinPack, RejectsDamagedArchivesWithTheirReason)
         std::vector<uint8_t> bytes = b.Build();
         if (c.cut)
             c.cut(bytes);
-        Reader r(bytes, limits);
+        Reader r(bytes, limits, false);
         try {
             r.convertor.ExtractPackedEntries();
             ADD_FAILURE() << "no exception";
@@ -178,7 +175,6 @@ TEST(acSkinPack, WrongMagicClearsTheConvertorWithTheFixedText)
 {
     ArchiveBuilder good = ks::test::SmallSkinArchive();
     Reader r(good.Build());
-    r.convertor.ExtractPackedEntries();
 
     TMemoryStream bad;
     bad.WriteBuffer("ASZF\0\0\0\0", 8);
@@ -198,7 +194,7 @@ TEST(acSkinPack, EntriesBeforeADamagedOneStayUntilCleared)
 {
     ArchiveBuilder b = ks::test::SmallSkinArchive();
     b.entries[2].size = 501;
-    Reader r(b.Build());
+    Reader r(b.Build(), {}, false);
     EXPECT_THROW(r.convertor.ExtractPackedEntries(), EZLibError);
     ASSERT_EQ(r.convertor.Items().size(), 1u);
     EXPECT_NE(r.convertor.Options(), nullptr);
@@ -223,7 +219,7 @@ TEST(UnpackSkinFile, MissingFileChangesNothing)
     EXPECT_EQ(none, nullptr);
 
     auto kept = std::make_unique<TacSkinConvertor>();
-    Reader r(ks::test::SmallSkinArchive().Build());
+    Reader r(ks::test::SmallSkinArchive().Build(), {}, false);
     kept->SetPackedData(&r.data);
     kept->ExtractPackedEntries();
     UnpackSkinFile(dir.File(L"absent.asz"), kept, true);
