@@ -93,7 +93,6 @@ TEST(sSkinOptions, GlobalTextsNumbersAndColours)
     ReadSkinGlobals(*Ini("[GLOBALINFO]\nVERSION=6.4\nAUTHOR=Keysmith\nSHADOW1COLOR=-16777201\nBORDERCOLOR=$FF00\n"), data);
     EXPECT_DOUBLE_EQ(data.Version, 6.4);
     EXPECT_EQ(data.Author, "Keysmith");
-    EXPECT_EQ(data.Description, "");
     EXPECT_EQ(data.Shadow1Color, static_cast<TColor>(0xFF00000F));
     EXPECT_EQ(data.BorderColor, 0xFF00);
 
