@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -104,7 +102,6 @@ TEST(TMemoryStream, ShortTransfersRaise)
     EXPECT_THROW(trickle.ReadBuffer(buf, 1), EReadError);
     EXPECT_THROW(trickle.WriteBuffer("a", 1), EWriteError);
 
-    // The byte-source view reads exactly too.
     s.SetPosition(1);
     ks::ByteSource& source = s;
     EXPECT_EQ(source.Remaining(), 2u);

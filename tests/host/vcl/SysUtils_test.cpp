@@ -5,14 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
-#include <vector>
 
 namespace {
 

@@ -118,7 +118,6 @@ TEST(TypInfo, KindsFollowTheGettersTypesInPublishedOrder)
     EXPECT_EQ(ks::FindProperty(TDerived::StaticClassInfo, "shades"), &BaseProps[2]);
     EXPECT_EQ(ks::FindProperty(TBase::StaticClassInfo, "Caption"), nullptr);
 
-    // Published order puts ancestors first and redeclarations in place.
     std::vector<std::string> names;
     for (const ks::PropertyInfo* p : ks::PublishedProperties(TDerived::StaticClassInfo))
         names.push_back(p->Name);
@@ -165,12 +164,9 @@ TEST(TypInfo, ThirtyTwoBitPropertiesTakeHexPatterns)
 {
     TBase* b = Create<TBase>(nullptr);
     const ks::ClassInfo& info = b->ClassInfo();
-    ks::FindProperty(info, "Tag")->Set(*b, int64_t{0xFF000007});
-    EXPECT_EQ(b->Tag(), static_cast<int>(0xFF000007u));
     ks::FindProperty(info, "Mask")->Set(*b, int64_t{0xFF000007});
     EXPECT_EQ(b->Mask(), 0xFF000007u);
     EXPECT_EQ(std::get<int64_t>(ks::FindProperty(info, "Mask")->Get(*b)), int64_t{0xFF000007});
-    EXPECT_THROW(ks::FindProperty(info, "Tag")->Set(*b, int64_t{0x100000000}), EPropertyError);
     EXPECT_THROW(ks::FindProperty(info, "Mask")->Set(*b, int64_t{-1}), EPropertyError);
     b->Free();
 }

@@ -81,10 +81,9 @@ TEST(ZLib, MalformedStreamsAreRefusedWithTheirReason)
     }
 }
 
+// One byte per Feed splits the four-byte check value across four calls.
 TEST(ZLib, FedInPiecesTheStreamEndsAtItsCheckValue)
 {
-    // One byte per Feed splits the four-byte check value across four calls; what follows the
-    // stream (the next archive entry) must not be consumed.
     const auto data = Sample(20000);
     auto packed = ks::Deflate(data);
     const size_t streamSize = packed.size();

@@ -163,7 +163,6 @@ TEST(AlphaImage, DrawsOnlyThirtyTwoBitsIntoTwentyFour)
     }
 }
 
-// The cases worked by hand: the reference above must agree with them too.
 TEST(AlphaImage, WorkedExamples)
 {
     Image dst(2, 1, 24, true), src(2, 1, 32, false);

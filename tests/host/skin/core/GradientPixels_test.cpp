@@ -12,7 +12,6 @@
 
 namespace {
 
-// A raster of random bytes in either row order, so any stray write shows.
 using Image = ks::test::PixelImage;
 
 Image Patterned(int bpp, int width, int height, bool bottomUp)
@@ -22,8 +21,6 @@ Image Patterned(int bpp, int width, int height, bool bottomUp)
     img.Randomise(rng);
     return img;
 }
-
-// ---- the slow model: whole numbers only, one pixel at a time
 
 // Color1 + k * (Color2 - Color1) / n per channel, the nearest integer with halves to even.
 uint32_t Lerp(TColor from, TColor to, int64_t k, int64_t n)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <string>
 #include <utility>
 
@@ -127,22 +129,12 @@ TEST(SkinLookups, CommonIndexesOfASmallSkin)
     t.masks.push_back(Mask("COMBOBTN", "HOTPATTERN", itisaTexture)); // 9
     t.masks.push_back(Mask("COMBOBOX", "GLYPHMASK"));                // 10
     const TsCommonIndexes c = ComputeCommonIndexes(t.sections, t.masks);
-    EXPECT_EQ(c.GlobalInfoIndex, 0);
-    EXPECT_EQ(c.CheckGlyph[0], 0);
-    EXPECT_EQ(c.CheckGlyph[1], -1);
-    EXPECT_EQ(c.ExBorderMask, 6);
-    EXPECT_EQ(c.ComboBtnIndex, 7);
-    EXPECT_EQ(c.ComboBtnBorderMask, 5);
-    EXPECT_EQ(c.ComboBtnTexture, -1);
-    EXPECT_EQ(c.ComboBtnHotTexture, 9);
-    EXPECT_EQ(c.ComboBoxGlyphMask, 10);
-    EXPECT_EQ(c.TabIndex[0], 9);
-    EXPECT_EQ(c.TabIndex[1], -1);
-    EXPECT_EQ(c.TabBorderMask[0], 8);
-    EXPECT_EQ(c.SliderIndex[1], 10);
-    EXPECT_EQ(c.SliderBorderMask[1], 8);
-    EXPECT_EQ(c.SliderBorderMask[0], -1);
-    EXPECT_EQ(c.ScrollBarIndex[3], -1);
+    EXPECT_EQ((std::array{c.GlobalInfoIndex, c.CheckGlyph[0], c.CheckGlyph[1], c.ExBorderMask}), (std::array{0, 0, -1, 6}));
+    EXPECT_EQ((std::array{c.ComboBtnIndex, c.ComboBtnBorderMask, c.ComboBtnTexture, c.ComboBtnHotTexture, c.ComboBoxGlyphMask}),
+              (std::array{7, 5, -1, 9, 10}));
+    EXPECT_EQ((std::array{c.TabIndex[0], c.TabIndex[1], c.TabBorderMask[0]}), (std::array{9, -1, 8}));
+    EXPECT_EQ((std::array{c.SliderIndex[1], c.SliderBorderMask[1], c.SliderBorderMask[0], c.ScrollBarIndex[3]}),
+              (std::array{10, 8, -1, -1}));
 
     const TsCommonIndexes empty = ComputeCommonIndexes({}, {});
     EXPECT_EQ(empty.GlobalInfoIndex, -1);

@@ -1,12 +1,12 @@
 #include "skin/core/acSkinPack.h"
 
 #include "host/support/ArchiveBuilder.h"
+#include "host/support/TempDir.h"
 #include "vcl/SysUtils.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <memory>
 
 namespace {
 
@@ -21,11 +21,13 @@ std::vector<uint8_t> Content(const TMemoryStream& s)
 
 // Runs the reader over a lent copy of the bytes, as the loader of an internal skin does.
 struct Reader {
-    explicit Reader(const std::vector<uint8_t>& bytes, TacSkinConvertor::Limits limits = {})
+    explicit Reader(const std::vector<uint8_t>& bytes, TacSkinConvertor::Limits limits = {}, bool extract = true)
         : convertor(limits)
     {
         data.WriteBuffer(bytes.data(), bytes.size());
         convertor.SetPackedData(&data);
+        if (extract)
+            convertor.ExtractPackedEntries();
     }
     TMemoryStream data;
     TacSkinConvertor convertor;
@@ -35,7 +37,6 @@ TEST(acSkinPack, ExtractsOptionsAndItemsByteForByte)
 {
     ArchiveBuilder b = ks::test::SmallSkinArchive();
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
 
     ASSERT_NE(r.convertor.Options(), nullptr);
     EXPECT_EQ(Content(*r.convertor.Options()), b.entries[0].data);
@@ -65,7 +66,6 @@ TEST(acSkinPack, BitmapFlagFollowsTheLastExtension)
         ArchiveBuilder b;
         b.Add("Options.dat", "[A]").Add(c.name, "x");
         Reader r(b.Build());
-        r.convertor.ExtractPackedEntries();
         ASSERT_EQ(r.convertor.Items().size(), 1u);
         EXPECT_EQ(r.convertor.Items()[0].IsBitmap, c.isBitmap);
     }
@@ -76,7 +76,6 @@ TEST(acSkinPack, OptionsEntryMatchesInAnyCaseAndTheLastOneWins)
     ArchiveBuilder b;
     b.Add("oPTIONS.dAT", "first").Add("Image.bmp", "img").Add("OPTIONS.DAT", "second");
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
     EXPECT_EQ(Content(*r.convertor.Options()), Bytes("second"));
     ASSERT_EQ(r.convertor.Items().size(), 1u);
     EXPECT_EQ(r.convertor.ImageCount(), 1);
@@ -93,7 +92,6 @@ TEST(acSkinPack, ToleratesWhatStoredArchivesCarry)
     b.Add("After.png", "after the big one");
     b.trailer = Bytes("trailing bytes are ignored");
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
 
     const TacImageItems& items = r.convertor.Items();
     ASSERT_EQ(items.size(), 5u);
@@ -109,7 +107,6 @@ TEST(acSkinPack, FewerDeclaredEntriesLeaveTheRestUnread)
     ArchiveBuilder b = ks::test::SmallSkinArchive();
     b.fileCount = 2;
     Reader r(b.Build());
-    r.convertor.ExtractPackedEntries();
     ASSERT_EQ(r.convertor.Items().size(), 1u);
     EXPECT_EQ(r.convertor.Items()[0].Name, "Master.bmp");
 }
@@ -164,7 +161,7 @@ TEST(acSkinPack, RejectsDamagedArchivesWithTheirReason)
         std::vector<uint8_t> bytes = b.Build();
         if (c.cut)
             c.cut(bytes);
-        Reader r(bytes, limits);
+        Reader r(bytes, limits, false);
         try {
             r.convertor.ExtractPackedEntries();
             ADD_FAILURE() << "no exception";
@@ -178,7 +175,6 @@ TEST(acSkinPack, WrongMagicClearsTheConvertorWithTheFixedText)
 {
     ArchiveBuilder good = ks::test::SmallSkinArchive();
     Reader r(good.Build());
-    r.convertor.ExtractPackedEntries();
 
     TMemoryStream bad;
     bad.WriteBuffer("ASZF\0\0\0\0", 8);
@@ -198,7 +194,7 @@ TEST(acSkinPack, EntriesBeforeADamagedOneStayUntilCleared)
 {
     ArchiveBuilder b = ks::test::SmallSkinArchive();
     b.entries[2].size = 501;
-    Reader r(b.Build());
+    Reader r(b.Build(), {}, false);
     EXPECT_THROW(r.convertor.ExtractPackedEntries(), EZLibError);
     ASSERT_EQ(r.convertor.Items().size(), 1u);
     EXPECT_NE(r.convertor.Options(), nullptr);
@@ -207,45 +203,34 @@ TEST(acSkinPack, EntriesBeforeADamagedOneStayUntilCleared)
     EXPECT_EQ(r.convertor.Options(), nullptr);
 }
 
-class UnpackSkinFileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-            ("acSkinPack_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    std::wstring Write(const char* name, const std::vector<uint8_t>& bytes)
-    {
-        std::filesystem::path p = dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-        return p.wstring();
-    }
-
-    std::filesystem::path dir;
-};
-
-TEST_F(UnpackSkinFileTest, MissingFileChangesNothing)
+std::wstring WriteFile(const ks::test::TempDir& dir, const wchar_t* name, const std::vector<uint8_t>& bytes)
 {
+    TMemoryStream s;
+    s.WriteBuffer(bytes.data(), bytes.size());
+    s.SaveToFile(dir.File(name));
+    return dir.File(name);
+}
+
+TEST(UnpackSkinFile, MissingFileChangesNothing)
+{
+    ks::test::TempDir dir;
     std::unique_ptr<TacSkinConvertor> none;
-    UnpackSkinFile((dir / "absent.asz").wstring(), none, true);
+    UnpackSkinFile(dir.File(L"absent.asz"), none, true);
     EXPECT_EQ(none, nullptr);
 
     auto kept = std::make_unique<TacSkinConvertor>();
-    Reader r(ks::test::SmallSkinArchive().Build());
+    Reader r(ks::test::SmallSkinArchive().Build(), {}, false);
     kept->SetPackedData(&r.data);
     kept->ExtractPackedEntries();
-    UnpackSkinFile((dir / "absent.asz").wstring(), kept, true);
+    UnpackSkinFile(dir.File(L"absent.asz"), kept, true);
     EXPECT_EQ(kept->Items().size(), 2u);
 }
 
-TEST_F(UnpackSkinFileTest, ReadsTheFileAndKeepsOrReleasesItsBytes)
+TEST(UnpackSkinFile, ReadsTheFileAndKeepsOrReleasesItsBytes)
 {
+    ks::test::TempDir dir;
     const std::vector<uint8_t> bytes = ks::test::SmallSkinArchive().Build();
-    const std::wstring name = Write("Small.asz", bytes);
+    const std::wstring name = WriteFile(dir, L"Small.asz", bytes);
 
     std::unique_ptr<TacSkinConvertor> c;
     UnpackSkinFile(name, c, false);
@@ -260,9 +245,10 @@ TEST_F(UnpackSkinFileTest, ReadsTheFileAndKeepsOrReleasesItsBytes)
     EXPECT_NE(c->Options(), nullptr);
 }
 
-TEST_F(UnpackSkinFileTest, RefusesAFileAboveTheLimitBeforeReadingIt)
+TEST(UnpackSkinFile, RefusesAFileAboveTheLimitBeforeReadingIt)
 {
-    const std::wstring name = Write("Small.asz", ks::test::SmallSkinArchive().Build());
+    ks::test::TempDir dir;
+    const std::wstring name = WriteFile(dir, L"Small.asz", ks::test::SmallSkinArchive().Build());
     std::unique_ptr<TacSkinConvertor> c;
     TacSkinConvertor::Limits limits;
     limits.MaxArchiveBytes = 100;

@@ -9,6 +9,7 @@ namespace {
 struct Stop {
     TColor c1, c2;
     int percent, mode;
+    bool operator==(const Stop&) const = default;
 };
 
 TEST(sGradient, ParsesFiveWordsPerStop)
@@ -29,14 +30,10 @@ TEST(sGradient, ParsesFiveWordsPerStop)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        TsGradArray data = ParseGradient(c.text);
-        ASSERT_EQ(data.size(), c.expected.size());
-        for (size_t i = 0; i < data.size(); ++i) {
-            EXPECT_EQ(data[i].Color1, c.expected[i].c1);
-            EXPECT_EQ(data[i].Color2, c.expected[i].c2);
-            EXPECT_EQ(data[i].Percent, c.expected[i].percent);
-            EXPECT_EQ(data[i].Mode, c.expected[i].mode);
-        }
+        std::vector<Stop> got;
+        for (const TsGradStop& s : ParseGradient(c.text))
+            got.push_back({s.Color1, s.Color2, s.Percent, s.Mode});
+        EXPECT_EQ(got, c.expected);
     }
 }
 

@@ -32,12 +32,4 @@ TEST(sMaskData, CellSizesDivideTheRectangleAsPaintersExpect)
     }
 }
 
-TEST(sMaskData, OnlyThePushButtonListHasAClassByDefault)
-{
-    for (int i = 0; i < ThirdKindCount; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(DefaultThirdLists[static_cast<size_t>(i)], i == 1 ? "TButton" : " ");
-    }
-}
-
 } // namespace
