@@ -146,4 +146,18 @@ LRESULT WindowSubclass::Dispatch(const SubclassKind& kind, HWND wnd, UINT msg, W
     return m.Result;
 }
 
+bool ThreadHook::Install(int kind, HOOKPROC proc) noexcept
+{
+    if (FHandle)
+        return false;
+    FHandle = SetWindowsHookExW(kind, proc, nullptr, GetCurrentThreadId());
+    return FHandle != nullptr;
+}
+
+void ThreadHook::Remove() noexcept
+{
+    if (HHOOK hook = std::exchange(FHandle, nullptr))
+        UnhookWindowsHookEx(hook);
+}
+
 } // namespace ks

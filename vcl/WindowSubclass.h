@@ -1,6 +1,6 @@
 #pragma once
-// The one guard around callbacks the platform calls, and the one way to take over the window
-// procedure of a window the class library did not create.
+// The one guard around callbacks the platform calls, the one way to take over the window
+// procedure of a window the class library did not create, and the one owner of a thread hook.
 //
 // Guarded runs a window procedure's, hook's or timer's work and reports whatever it throws to
 // the reporter the application object sets, so that no exception unwinds into the system's
@@ -10,7 +10,9 @@
 // The window is given back exactly once, and only while our procedure is still the window's:
 // whoever subclassed on top of us keeps a working chain, ours passing everything on until the
 // window goes. A window destroyed first is given back as its last message (WM_NCDESTROY)
-// arrives, before that message travels down the chain.
+// arrives, before that message travels down the chain. ThreadHook holds a hook of the calling
+// thread and takes it off exactly once; its procedure passes every call on (CallNext), so the
+// hook never blocks what it watches, and runs its own work under Guarded.
 
 #include "vcl/Messages.h"
 #include "vcl/Win.h"
@@ -105,6 +107,33 @@ private:
     {
         return WindowSubclass::Dispatch(Kind(), wnd, msg, wParam, lParam);
     }
+};
+
+// ---- a hook of the calling thread -------------------------------------------------------------
+
+class ThreadHook {
+public:
+    ThreadHook() noexcept = default;
+    // Takes the hook off (Remove).
+    ~ThreadHook() { Remove(); }
+    ThreadHook(const ThreadHook&) = delete;
+    ThreadHook& operator=(const ThreadHook&) = delete;
+
+    // Hooks the calling thread (SetWindowsHookExW with kind and proc). False when this object
+    // holds a hook already or the system refuses.
+    bool Install(int kind, HOOKPROC proc) noexcept;
+    // Takes the hook off; later calls do nothing.
+    void Remove() noexcept;
+    // nullptr while no hook is held.
+    HHOOK Handle() const noexcept { return FHandle; }
+    // The next hook's answer, which the procedure returns.
+    LRESULT CallNext(int code, WPARAM wParam, LPARAM lParam) const noexcept
+    {
+        return CallNextHookEx(FHandle, code, wParam, lParam);
+    }
+
+private:
+    HHOOK FHandle = nullptr;
 };
 
 } // namespace ks

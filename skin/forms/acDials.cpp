@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-HHOOK HookHandle = nullptr;
+ks::ThreadHook CreationHook;
 std::unique_ptr<std::vector<TacProvider*>> HookedWindows;
 
 const ks::ClassInfo TacProvider::StaticClassInfo{"TacProvider", &TComponent::StaticClassInfo, {}, {}};
@@ -38,7 +38,7 @@ std::vector<HWND> HookedAdaptedWindows()
 
 LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
-    return CallNextHookEx(HookHandle, code, wParam, lParam);
+    return CreationHook.CallNext(code, wParam, lParam);
 }
 
 namespace {
@@ -47,14 +47,12 @@ void InstallCreationHook()
 {
     if (!HookedWindows)
         HookedWindows = std::make_unique<std::vector<TacProvider*>>();
-    HookHandle = SetWindowsHookExW(WH_CBT, &CreationHookProc, nullptr, GetCurrentThreadId());
+    CreationHook.Install(WH_CBT, &CreationHookProc);
 }
 
 void RemoveCreationHook() noexcept
 {
-    if (HookHandle)
-        UnhookWindowsHookEx(HookHandle);
-    HookHandle = nullptr;
+    CreationHook.Remove();
     // The list is detached first, so records that leave their slot as they go find no list.
     std::unique_ptr<std::vector<TacProvider*>> hooked = std::move(HookedWindows);
     if (hooked)
@@ -68,7 +66,7 @@ void RemoveCreationHook() noexcept
 void InitializeAcDialsUnit()
 {
     ks::SkinServices& services = ks::Services();
-    services.CreationHookInstalled = []() noexcept { return HookHandle != nullptr; };
+    services.CreationHookInstalled = []() noexcept { return CreationHook.Handle() != nullptr; };
     services.InstallCreationHook = &InstallCreationHook;
     services.RemoveCreationHook = &RemoveCreationHook;
     services.HookedAdaptedWindows = &HookedAdaptedWindows;

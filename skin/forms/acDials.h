@@ -5,6 +5,7 @@
 
 #include "vcl/Classes.h"
 #include "vcl/Win.h"
+#include "vcl/WindowSubclass.h"
 
 #include <memory>
 #include <vector>
@@ -27,8 +28,8 @@ public:
     HWND AdaptedWindow() const noexcept;
 };
 
-// The installed WH_CBT hook; nullptr when none.
-extern HHOOK HookHandle;
+// The WH_CBT hook of the user-interface thread; its Handle is nullptr while none is installed.
+extern ks::ThreadHook CreationHook;
 // Every record the hook made, in order; a slot holds nullptr after its record went. nullptr
 // while no hook is installed.
 extern std::unique_ptr<std::vector<TacProvider*>> HookedWindows;

@@ -117,7 +117,7 @@ TEST_F(StartupSkinTest, SkinFolderInTheStoredDirectoryIsTakenInstead)
 TEST_F(StartupSkinTest, ShutDownRemovesTheSkinAndTheCreationHook)
 {
     CreateMainForm();
-    ASSERT_NE(HookHandle, nullptr) << "the manager's load completion installs the creation hook";
+    ASSERT_NE(CreationHook.Handle(), nullptr) << "the manager's load completion installs the creation hook";
     // A form that outlives the main form, as the about box would if it were still there.
     TForm* witness = CreateNew<TForm>(Application);
     const HWND window = witness->Handle();
@@ -125,7 +125,7 @@ TEST_F(StartupSkinTest, ShutDownRemovesTheSkinAndTheCreationHook)
     gRemovalHook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordRemoval, nullptr, GetCurrentThreadId());
     FreeForms();
     UnhookWindowsHookEx(gRemovalHook);
-    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(CreationHook.Handle(), nullptr);
     EXPECT_NE(std::find(gRemovalHeard.begin(), gRemovalHeard.end(), window), gRemovalHeard.end())
         << "the forms still there hear that the skin is removed";
     witness->Free();

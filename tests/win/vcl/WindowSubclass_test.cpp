@@ -184,4 +184,42 @@ TEST_F(WindowSubclassTest, ASubclasserFreedInsideItsOwnMessageLeavesAWorkingWind
     EXPECT_EQ(SendMessageW(Wnd, WM_USER, 0, 0), 7);
 }
 
+ks::ThreadHook gHook;
+int gCreations = 0;
+LRESULT CALLBACK CountCreations(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (code == HCBT_CREATEWND)
+        ++gCreations;
+    return gHook.CallNext(code, wParam, lParam);
+}
+
+TEST_F(WindowSubclassTest, AThreadHookWatchesItsThreadAndIsTakenOffOnce)
+{
+    auto makeWindow = [] {
+        HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 4, 4, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_NE(w, nullptr) << "the hook lets the creation through";
+        DestroyWindow(w);
+    };
+    gCreations = 0;
+    ASSERT_TRUE(gHook.Install(WH_CBT, &CountCreations));
+    EXPECT_FALSE(gHook.Install(WH_CBT, &CountCreations)) << "one hook per holder";
+    makeWindow();
+    EXPECT_EQ(gCreations, 1);
+    const HHOOK handle = gHook.Handle();
+    gHook.Remove();
+    gHook.Remove();
+    EXPECT_EQ(gHook.Handle(), nullptr);
+    EXPECT_FALSE(UnhookWindowsHookEx(handle)) << "the hook is gone from the system";
+    makeWindow();
+    EXPECT_EQ(gCreations, 1);
+
+    HHOOK scoped = nullptr;
+    {
+        ks::ThreadHook hook;
+        ASSERT_TRUE(hook.Install(WH_CBT, &CountCreations));
+        scoped = hook.Handle();
+    }
+    EXPECT_FALSE(UnhookWindowsHookEx(scoped)) << "the holder takes its hook along";
+}
+
 } // namespace

@@ -545,20 +545,20 @@ TEST_F(SkinManagerBroadcastTest, AManagerOnAFormTellsEveryFormAndTakesItsHookAlo
     EXPECT_EQ(locked, (std::vector<bool>{true, true, true}));
     EXPECT_FALSE(PaintLock);
     Child->R.OnCommand = nullptr;
-    const HHOOK hook = HookHandle;
+    const HHOOK hook = CreationHook.Handle();
     ASSERT_NE(hook, nullptr);
     manager->SetSkinName(L"Test");
-    EXPECT_EQ(HookHandle, hook) << "a second new skin keeps the one hook";
+    EXPECT_EQ(CreationHook.Handle(), hook) << "a second new skin keeps the one hook";
     manager->SetActive(false);
-    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(CreationHook.Handle(), nullptr);
     manager->SetActive(true);
-    EXPECT_NE(HookHandle, nullptr) << "a new skin after a removal hooks again";
+    EXPECT_NE(CreationHook.Handle(), nullptr) << "a new skin after a removal hooks again";
 
     CommandLog().clear();
-    const HHOOK last = HookHandle;
+    const HHOOK last = CreationHook.Handle();
     manager->Free();
     EXPECT_EQ(CommandLog(), (Log{"Other:2", "Child:2", "Host:2"}));
-    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(CreationHook.Handle(), nullptr);
     EXPECT_FALSE(HookedWindows);
     EXPECT_FALSE(UnhookWindowsHookEx(last)) << "the hook is gone from the system";
 }
@@ -572,7 +572,7 @@ TEST_F(SkinManagerBroadcastTest, WithoutTheLaterUnitsTheManagerWorksWithoutHookA
     manager->SetSkinName(L"Test");
     EXPECT_TRUE(manager->SkinData.SkinActive);
     EXPECT_EQ(manager->SkinnableMenus(), nullptr);
-    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(CreationHook.Handle(), nullptr);
     EXPECT_EQ(SendMessageW(Application->Handle(), 0xBCB3, 0, 0x1234), 1) << "the popup messages are still answered";
     manager->SetSkinnedPopups(false);
     manager->SetSkinnedPopups(true);
@@ -587,7 +587,7 @@ TEST_F(SkinManagerBroadcastTest, ReceiversIgnoreTheSkinChangesOfAnotherManager)
     TsSkinManager* second = Manager();
     second->SetSkinName(L"Test");
     EXPECT_EQ(CommandLog(), (Log{"Other:16", "Child:16", "Host:16"}));
-    EXPECT_EQ(HookHandle, nullptr) << "only the default manager hooks";
+    EXPECT_EQ(CreationHook.Handle(), nullptr) << "only the default manager hooks";
     second->Free();
     first->Free();
 }
@@ -598,7 +598,7 @@ TEST_F(SkinManagerBroadcastTest, ANewDefaultKeepsTheCreationHook)
 {
     TsSkinManager* first = Manager();
     first->SetSkinName(L"Test");
-    const HHOOK hook = HookHandle;
+    const HHOOK hook = CreationHook.Handle();
     ASSERT_NE(hook, nullptr);
     TsSkinManager* second = Manager();
     second->SetSkinName(L"Test");
@@ -611,12 +611,12 @@ TEST_F(SkinManagerBroadcastTest, ANewDefaultKeepsTheCreationHook)
     first->SetIsDefault(false);
     EXPECT_EQ(DefaultSkinManager, second);
     first->SetActive(false);
-    EXPECT_EQ(HookHandle, hook);
+    EXPECT_EQ(CreationHook.Handle(), hook);
     first->Free();
-    EXPECT_EQ(HookHandle, hook);
+    EXPECT_EQ(CreationHook.Handle(), hook);
     EXPECT_EQ(DefaultSkinManager, second);
     second->Free();
-    EXPECT_EQ(HookHandle, nullptr);
+    EXPECT_EQ(CreationHook.Handle(), nullptr);
     EXPECT_EQ(DefaultSkinManager, nullptr);
 }
 
