@@ -27,11 +27,18 @@ void Set24(TBitmap& b, int x, int y, uint32_t bgr)
     std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
 }
 
-void Fill24(TBitmap& b, uint32_t bgr)
+std::unique_ptr<TBitmap> Filled(int w, int h, uint32_t bgr)
 {
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            Set24(b, x, y, bgr);
+    auto b = NewBitmap24(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            Set24(*b, x, y, bgr);
+    return b;
+}
+
+bool Inside(const TRect& r, int x, int y)
+{
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
 }
 
 // Every pixel of b against the expectation; the first mismatch names its position.
@@ -80,8 +87,7 @@ TEST(CacheBitmaps, BlendColorsRoundsHalvesToEven)
 
 TEST_F(CacheBitmapsTest, DrawFrameLinesPaintsRingsAndShrinksTheRectangle)
 {
-    auto b = NewBitmap24(6, 5);
-    Fill24(*b, kBack);
+    auto b = Filled(6, 5, kBack);
     HDC dc = b->Canvas().Handle();
     HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
 
@@ -127,17 +133,14 @@ TEST_F(CacheBitmapsTest, TileGraphicRepeatsBitmapsFromTheCorner)
     } cases[] = {{"SeveralTiles", {1, 1, 11, 8}}, {"SmallerThanPicture", {2, 3, 4, 5}}, {"Empty", {5, 5, 5, 9}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto b = NewBitmap24(12, 10);
-        Fill24(*b, kBack);
+        auto b = Filled(12, 10, kBack);
         TileGraphic(b->Canvas(), c.r, pic.get());
         GdiFlush();
         ExpectPixels(*b, [&](int x, int y) {
-            const bool in = x >= c.r.Left && x < c.r.Right && y >= c.r.Top && y < c.r.Bottom;
-            return in ? 0x101010u * (4 * ((y - c.r.Top) % 3) + (x - c.r.Left) % 4 + 1) : kBack;
+            return Inside(c.r, x, y) ? 0x101010u * (4 * ((y - c.r.Top) % 3) + (x - c.r.Left) % 4 + 1) : kBack;
         });
     }
-    auto b = NewBitmap24(4, 4);
-    Fill24(*b, kBack);
+    auto b = Filled(4, 4, kBack);
     TileGraphic(b->Canvas(), {0, 0, 4, 4}, nullptr);
     TBitmap emptyPicture;
     TileGraphic(b->Canvas(), {0, 0, 4, 4}, &emptyPicture);
@@ -149,13 +152,12 @@ TEST_F(CacheBitmapsTest, TileGraphicClipsJpegPicturesToTheRectangle)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(ks::test::MakeJpeg(3, 2, 0x000000));
-    auto b = NewBitmap24(10, 8);
-    Fill24(*b, kBack);
+    auto b = Filled(10, 8, kBack);
     const TRect r{1, 1, 8, 6};
     TileGraphic(b->Canvas(), r, &jpeg);
     GdiFlush();
     ExpectPixels(*b, [&](int x, int y) {
-        return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom ? 0u : kBack;
+        return Inside(r, x, y) ? 0u : kBack;
     });
 }
 
@@ -167,8 +169,7 @@ protected:
     {
         GdiFlat::SetUp();
         FManager = Create<TsSkinManager>(nullptr);
-        FManager->MasterBitmap = NewBitmap24(12, 8);
-        Fill24(*FManager->MasterBitmap, kOutside);
+        FManager->MasterBitmap = Filled(12, 8, kOutside);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
                 Set24(*FManager->MasterBitmap, 2 + x, 1 + y, Element(x, y));
@@ -207,16 +208,14 @@ TEST_F(TileOrStretchTest, TilingModesPaintTheirStripAndReturnTheRest)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto b = NewBitmap24(12, 10);
-        Fill24(*b, kBack);
+        auto b = Filled(12, 10, kBack);
         TRect rr = r;
         TileOrStretchImage(b->Canvas(), rr, nullptr, c.mode, FMask);
         GdiFlush();
         EXPECT_EQ(rr, c.left);
         const TRect p = c.painted;
         ExpectPixels(*b, [&](int x, int y) {
-            const bool in = x >= p.Left && x < p.Right && y >= p.Top && y < p.Bottom;
-            return in ? Element((x - p.Left) % 3, (y - p.Top) % 2) : kBack;
+            return Inside(p, x, y) ? Element((x - p.Left) % 3, (y - p.Top) % 2) : kBack;
         });
     }
 }
@@ -234,8 +233,7 @@ TEST_F(TileOrStretchTest, StretchModesCoverTheirStrip)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto b = NewBitmap24(40, 100);
-        Fill24(*b, kBack);
+        auto b = Filled(40, 100, kBack);
         TRect rr = c.r;
         TileOrStretchImage(b->Canvas(), rr, nullptr, c.mode, FMask);
         GdiFlush();
@@ -259,8 +257,7 @@ TEST_F(TileOrStretchTest, NothingToDrawWithLeavesTheRectangle)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (uint8_t mode : {0, 2, 3, 6, 7, 10, 13}) {
-            auto b = NewBitmap24(8, 8);
-            Fill24(*b, kBack);
+            auto b = Filled(8, 8, kBack);
             FMask.R = c.element;
             FMask.Manager = c.manager ? FManager : nullptr;
             TRect r{0, 0, 8, 8};
@@ -274,10 +271,8 @@ TEST_F(TileOrStretchTest, NothingToDrawWithLeavesTheRectangle)
 
 TEST_F(TileOrStretchTest, AGivenPictureIsTiledOverAll)
 {
-    auto pic = NewBitmap24(2, 2);
-    Fill24(*pic, 0x00FF00);
-    auto b = NewBitmap24(6, 5);
-    Fill24(*b, kBack);
+    auto pic = Filled(2, 2, 0x00FF00);
+    auto b = Filled(6, 5, kBack);
     TRect r{1, 1, 6, 5};
     TileOrStretchImage(b->Canvas(), r, pic.get(), 4, FMask);
     GdiFlush();
@@ -338,8 +333,7 @@ TEST_F(CacheBitmapsTest, TextSizeOfFontMeasuresOnTheScreen)
 
 TEST_F(CacheBitmapsTest, DrawFocusDotsEveryThirdPixel)
 {
-    auto b = NewBitmap24(12, 10);
-    Fill24(*b, kBack);
+    auto b = Filled(12, 10, kBack);
     DrawFocusDots(b->Canvas(), {2, 2, 8, 7});
     GdiFlush();
     const std::vector<TPoint> black{{2, 2}, {5, 2}, {8, 2}, {2, 7}, {5, 7}, {8, 7}, {2, 5}, {8, 5}};
