@@ -364,27 +364,23 @@ TEST_F(AlphaImageListTest, AssignCopiesSettingsItemsAndBackground)
     EXPECT_FALSE(list->HandleAllocated());
 }
 
+// Every glyph resource, or every one but "SC".
+bool withoutSC = false;
 std::span<const uint8_t> GlyphResource(const wchar_t* name)
 {
     static const std::vector<uint8_t> file = ThreeCells();
-    return std::wstring_view(name) == L"SC" ? std::span<const uint8_t>{} : std::span<const uint8_t>(file);
-}
-
-std::span<const uint8_t> AllGlyphResources(const wchar_t*)
-{
-    static const std::vector<uint8_t> file = ThreeCells();
-    return file;
+    return withoutSC && std::wstring_view(name) == L"SC" ? std::span<const uint8_t>{} : std::span<const uint8_t>(file);
 }
 
 TEST_F(AlphaImageListTest, EngineGlyphsLoadFromProgramResources)
 {
-    ks::Sys().FindFormResource = &AllGlyphResources;
+    ks::Sys().FindFormResource = &GlyphResource;
+    withoutSC = false;
     ListPtr glyphs(LoadEngineGlyphs(nullptr));
     EXPECT_EQ(glyphs->Width(), 48);
     EXPECT_EQ(glyphs->Height(), 16);
     EXPECT_EQ(glyphs->Count(), 5);
-
-    ks::Sys().FindFormResource = &GlyphResource;
+    withoutSC = true;
     EXPECT_THROW(LoadEngineGlyphs(nullptr), EResNotFound);
 }
 
