@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -59,6 +57,15 @@ void AddItem(TsAlphaImageList& list, const std::vector<uint8_t>& bytes, TsImageF
     TsImgListItem* item = list.Items()->Add();
     item->SetImageFormat(format);
     item->ImgData().WriteBuffer(bytes.data(), bytes.size());
+}
+
+// A list of one PNG item, its system list built.
+ListPtr ListWith(int w, int h, const std::vector<uint8_t>& png)
+{
+    ListPtr list = NewList(w, h);
+    AddItem(*list, png);
+    list->GenerateStdList();
+    return list;
 }
 
 std::vector<uint8_t> Bytes(TsImgListItem& item)
@@ -125,9 +132,7 @@ std::vector<uint8_t> ThreeCells()
 TEST_F(AlphaImageListTest, PngItemOfTheListsSizeGivesItsOwnPixelsAndAlpha)
 {
     const std::vector<uint8_t> samples = PatternSamples();
-    ListPtr list = NewList(16, 16);
-    AddItem(*list, MakeSmallPng(16, 16, 6, samples));
-    list->GenerateStdList();
+    ListPtr list = ListWith(16, 16, MakeSmallPng(16, 16, 6, samples));
     EXPECT_EQ(list->Count(), 1);
     TBitmap bmp;
     ASSERT_TRUE(list->GetBitmap32(0, &bmp));
@@ -149,9 +154,7 @@ TEST_F(AlphaImageListTest, PngOfAnotherSizeIsScaledToTheBitmap)
 {
     for (const TSize size : {TSize{8, 8}, TSize{1, 8}}) {
         SCOPED_TRACE(size.cx);
-        ListPtr list = NewList(16, 16);
-        AddItem(*list, MakeUniformPng(size.cx, size.cy, 40, 150, 220, 255));
-        list->GenerateStdList();
+        ListPtr list = ListWith(16, 16, MakeUniformPng(size.cx, size.cy, 40, 150, 220, 255));
         TBitmap bmp;
         bmp.SetSize(16, 16);
         ASSERT_TRUE(list->GetBitmap32(0, &bmp));
@@ -169,9 +172,7 @@ TEST_F(AlphaImageListTest, RgbItemGetsAlphaFromItsBottomLeftColour)
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
             s.insert(s.end(), {0, static_cast<uint8_t>(x < 4 ? 255 : 0), static_cast<uint8_t>(x < 4 ? 0 : 255)});
-    ListPtr list = NewList(16, 16);
-    AddItem(*list, MakeSmallPng(16, 16, 2, s));
-    list->GenerateStdList();
+    ListPtr list = ListWith(16, 16, MakeSmallPng(16, 16, 2, s));
     TBitmap bmp;
     ASSERT_TRUE(list->GetBitmap32(0, &bmp));
     EXPECT_EQ(AlphaAt(bmp, 3, 0), 0);
@@ -198,9 +199,7 @@ TEST_F(AlphaImageListTest, IconItemsAddTheirImages)
 
 TEST_F(AlphaImageListTest, ImagesAddedDirectlyGetAlphaOnlyWhenTheyHaveNone)
 {
-    ListPtr list = NewList(16, 16);
-    AddItem(*list, MakeUniformPng(16, 16, 1, 2, 3, 255));
-    list->GenerateStdList();
+    ListPtr list = ListWith(16, 16, MakeUniformPng(16, 16, 1, 2, 3, 255));
     TBitmap keyed;
     Fill(keyed, pf24bit, 16, 16, 0x008000);
     for (int x = 0; x < 16; ++x) // a magenta row in the middle
@@ -225,9 +224,7 @@ TEST_F(AlphaImageListTest, DrawsOneGlyphCellBlendedIntoABitmap)
 {
     const uint32_t ground = 0x5A5A5A;
     const uint32_t cells[3] = {0xC80000, 0x00C800, 0x0000C8};
-    ListPtr list = NewList(48, 16);
-    AddItem(*list, ThreeCells());
-    list->GenerateStdList();
+    ListPtr list = ListWith(48, 16, ThreeCells());
     struct Case {
         const char* name;
         int current, count, transparency;
@@ -257,9 +254,7 @@ TEST_F(AlphaImageListTest, DrawsOneGlyphCellBlendedIntoABitmap)
 TEST_F(AlphaImageListTest, DrawsOntoADeviceContextWithReflectionInsideHalfTheHeight)
 {
     const uint32_t ground = 0x5A5A5A, blue = 0x0000FA;
-    ListPtr list = NewList(16, 16);
-    AddItem(*list, MakeUniformPng(16, 16, 0, 0, 250, 255));
-    list->GenerateStdList();
+    ListPtr list = ListWith(16, 16, MakeUniformPng(16, 16, 0, 0, 250, 255));
     TBitmap dst;
     Fill(dst, pf24bit, 20, 40, ground);
     DrawAlphaImgListDC(list.get(), dst.Canvas().Handle(), 2, 1, 0, 0, clNone, 0, 1, true);
@@ -286,9 +281,7 @@ TEST_F(AlphaImageListTest, OtherImageListsDrawThemselves)
 
 TEST_F(AlphaImageListTest, CorruptItemRaisesAndLeavesTheListAsItWas)
 {
-    ListPtr list = NewList(16, 16);
-    AddItem(*list, MakeUniformPng(16, 16, 1, 2, 3, 255));
-    list->GenerateStdList();
+    ListPtr list = ListWith(16, 16, MakeUniformPng(16, 16, 1, 2, 3, 255));
     std::vector<uint8_t> bad = MakeUniformPng(16, 16, 1, 2, 3, 255);
     bad[20] ^= 1; // inside IHDR: its CRC no longer matches
     AddItem(*list, bad);
@@ -345,9 +338,7 @@ TEST_F(AlphaImageListTest, AssignCopiesSettingsItemsAndBackground)
         source->SetBkColor(bk);
         source->SetDrawingStyle(dsTransparent);
 
-        ListPtr target = NewList(16, 16);
-        AddItem(*target, MakeUniformPng(16, 16, 9, 9, 9, 255));
-        target->GenerateStdList();
+        ListPtr target = ListWith(16, 16, MakeUniformPng(16, 16, 9, 9, 9, 255));
         target->Assign(source.get());
         EXPECT_EQ(target->Width(), 48);
         EXPECT_EQ(target->BkColor(), bk);
