@@ -103,8 +103,9 @@ TEST_F(SkinLoaderTest, PatternsBelowTheThresholdBecomeTextureImages)
         const int texture = FindMaskOwnOnlyIn(skin.Masks, c.section, "PATTERN");
         ASSERT_EQ(pattern >= 0, c.pattern);
         ASSERT_EQ(texture >= 0, c.texture);
-        if (c.pattern)
+        if (c.pattern) {
             EXPECT_EQ(skin.Patterns[static_cast<size_t>(pattern)].Img->Width(), c.width);
+        }
         if (c.texture) {
             const TsMaskData& m = skin.Masks[static_cast<size_t>(texture)];
             EXPECT_EQ(m.ImgType, itisaTexture);
