@@ -88,24 +88,21 @@ TEST_F(MessageBoxesTest, KindAndButtonsChooseCaptionIconAndButtonSet)
     }
 }
 
+// The shortcuts show "Text" (Alert its own) with OK at no given position.
 TEST_F(MessageBoxesTest, ShortcutsShowWarningsAndErrorsWithOk)
 {
     struct Case {
-        const char* name;
         void (*show)();
-        std::wstring text;
-        std::wstring caption;
+        std::wstring text, caption;
         UINT flags;
     } const cases[] = {
-        {"ShowWarning", [] { ShowWarning(L"Отметьте хотя бы один набор"); }, L"Отметьте хотя бы один набор", L"Warning",
-         0x30 | OnTop},
-        {"Alert", [] { Alert(); }, L"Alert", L"Warning", 0x30 | OnTop},
-        {"ShowError", [] { ShowError(L"GDI error (out of resources)"); }, L"GDI error (out of resources)", L"Error",
-         0x10 | OnTop},
-        {"ByKind", [] { MessageBoxByKind(L"Saved", mtInformation, {mbOK}); }, L"Saved", L"Information", 0x40 | OnTop},
+        {[] { ShowWarning(L"Text"); }, L"Text", L"Warning", 0x30 | OnTop},
+        {[] { Alert(); }, L"Alert", L"Warning", 0x30 | OnTop},
+        {[] { ShowError(L"Text"); }, L"Text", L"Error", 0x10 | OnTop},
+        {[] { MessageBoxByKind(L"Text", mtInformation, {mbOK}); }, L"Text", L"Information", 0x40 | OnTop},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.caption + L" " + c.text);
         box = {};
         c.show();
         EXPECT_EQ(box.calls, 1);

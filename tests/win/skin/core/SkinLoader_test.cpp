@@ -66,17 +66,6 @@ int PatternIndex(const TsLoadedSkin& skin, std::string_view section, std::string
     return -1;
 }
 
-std::unique_ptr<TJPEGImage> Jpeg(int width, int height)
-{
-    const std::vector<uint8_t> bytes = ks::test::MakeJpeg(width, height, 0x336699);
-    TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    auto jpeg = std::make_unique<TJPEGImage>();
-    jpeg->LoadFromStream(stream);
-    return jpeg;
-}
-
 class SkinLoaderTest : public VclFixture {};
 
 // A picture of fewer than 90000 pixels is painted as a texture image; from 90000 on it stays a
@@ -156,13 +145,7 @@ TEST_F(SkinLoaderTest, AStoredSkinIsReadFromItsCollections)
     stored->SetVersion(6.5);
     stored->SetShadow1Blur(3);
     stored->SetBorderColor(0x123456);
-    {
-        TMemoryStream master;
-        const std::vector<uint8_t> bytes = Grey(24, 8);
-        master.WriteBuffer(bytes.data(), bytes.size());
-        master.SetPosition(0);
-        stored->MasterBitmap()->LoadFromStream(master);
-    }
+    stored->MasterBitmap()->LoadFromBytes(Grey(24, 8));
     auto* edit = static_cast<TsSkinGeneral*>(stored->GeneralData()->Add());
     edit->SetSectionName("EDIT");
     edit->SetColor(255);
@@ -172,15 +155,9 @@ TEST_F(SkinLoaderTest, AStoredSkinIsReadFromItsCollections)
     edit->SetHotTransparency(-5);
     edit->SetGradientData("");
     auto* own = static_cast<TsSkinImage*>(stored->Images()->Add());
-    {
-        TBitmap picture;
-        TMemoryStream bytes;
-        const std::vector<uint8_t> bmp = Grey(30, 18);
-        bytes.WriteBuffer(bmp.data(), bmp.size());
-        bytes.SetPosition(0);
-        picture.LoadFromStream(bytes);
-        own->SetImage(&picture);
-    }
+    TBitmap picture;
+    picture.LoadFromBytes(Grey(30, 18));
+    own->SetImage(&picture);
     own->SetName("IMG");
     own->SetSectionName("edit");
     own->SetPropertyName("bordersmask");
@@ -193,7 +170,8 @@ TEST_F(SkinLoaderTest, AStoredSkinIsReadFromItsCollections)
     rect->SetBottom(10);
     rect->SetImageCount(2);
     rect->SetBorderWidth(5);
-    const std::unique_ptr<TJPEGImage> wood = Jpeg(10, 10);
+    TJPEGImage wood;
+    wood.LoadFromBytes(ks::test::MakeJpeg(10, 10, 0x336699));
     const struct {
         const char* name;
         const char* section;
@@ -205,7 +183,7 @@ TEST_F(SkinLoaderTest, AStoredSkinIsReadFromItsCollections)
         item->SetSectionName(p.section);
         item->SetPropertyName("pattern");
         if (p.image)
-            item->SetImage(wood.get());
+            item->SetImage(&wood);
     }
 
     TsLoadedSkin skin;

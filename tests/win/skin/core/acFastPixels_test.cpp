@@ -55,6 +55,12 @@ TEST_F(FastPixelsTest, AttachRefusesThinWrongOrMissingBitmaps)
         EXPECT_FALSE(c.is24 ? f24.Attach(c.bmp.get()) : f32.Attach(c.bmp.get()));
         EXPECT_EQ(c.is24 ? f24.Width() : f32.Width(), 0) << "a failed attach leaves nothing to run past";
     }
+    // The blender needs two bitmaps of its depth, at least 2 x 2.
+    auto thin = NewBitmap24(3, 1);
+    EXPECT_FALSE(TacFastSum24().Attach(b24.get(), b32.get()));
+    EXPECT_FALSE(TacFastSum24().Attach(b24.get(), thin.get()));
+    EXPECT_FALSE(TacFastSum24().Attach(nullptr, b24.get()));
+    EXPECT_FALSE(TacFastSum32().Attach(b24.get(), b24.get()));
     TacFast32 f32;
     ASSERT_TRUE(f32.Attach(b32.get()));
     EXPECT_EQ(f32.Width(), 3);
@@ -118,18 +124,6 @@ TEST_F(FastPixelsTest, BlendRectAlignsBottomEdgesOfTheBitmaps)
     FastSum24.BlendRect();
     EXPECT_EQ(Bytes(*dst, 2, 2), 0x959595u) << "(200 * 127 + 100 * 128 + 127) >> 8 = 149";
     EXPECT_EQ(Bytes(*dst, 2, 3), 0x646464u) << "below DstRect";
-}
-
-TEST_F(FastPixelsTest, BlendRectAttachNeedsTwoBitmapsOfItsDepth)
-{
-    auto a24 = NewBitmap24(4, 4), b24 = NewBitmap24(4, 4), a32 = NewBitmap32(4, 4), thin = NewBitmap24(4, 1);
-    TacFastSum24 s;
-    EXPECT_FALSE(s.Attach(a24.get(), a32.get()));
-    EXPECT_FALSE(s.Attach(a24.get(), thin.get()));
-    EXPECT_FALSE(s.Attach(nullptr, b24.get()));
-    EXPECT_TRUE(s.Attach(a24.get(), b24.get()));
-    TacFastSum32 s32;
-    EXPECT_FALSE(s32.Attach(a24.get(), b24.get()));
 }
 
 } // namespace
