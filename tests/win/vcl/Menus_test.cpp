@@ -15,11 +15,7 @@ namespace {
 
 TEST(ShortCuts, TextOfKeysAndModifiers)
 {
-    struct Case {
-        const char* name;
-        TShortCut shortCut;
-        const wchar_t* text;
-    } cases[] = {
+    struct Case { const char* name; TShortCut shortCut; const wchar_t* text; } cases[] = {
         {"AltF4", 0x8073, L"Alt+F4"},
         {"CtrlC", scCtrl | 'C', L"Ctrl+C"},
         {"ShiftCtrlAltDel", scShift | scCtrl | scAlt | VK_DELETE, L"Shift+Ctrl+Alt+Del"},
