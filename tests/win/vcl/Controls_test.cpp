@@ -292,12 +292,12 @@ TEST_F(ControlsTest, UnreflectedColourRequestIsAnsweredWithFontAndBrush)
 
 TEST_F(ControlsTest, MouseEnterAndLeaveGoOnlyToTheControlUnderTheMouse)
 {
+    Recorder ra, rb, rp, rf; // outlive the form, which still sends them messages as it goes
     HostForm host;
     TCtlGraphic* a = host.Add<TCtlGraphic>(10, 10, 30, 30);
     TCtlGraphic* b = host.Add<TCtlGraphic>(60, 10, 30, 30);
     TCtlPanel* p = host.Add<TCtlPanel>(110, 10, 30, 30);
     host.form->Show();
-    Recorder ra, rb, rp, rf;
     for (auto [r, c] : {std::pair<Recorder*, TControl*>{&ra, a}, {&rb, b}, {&rp, p}, {&rf, host.form}})
         r->Attach(c);
 
@@ -325,6 +325,7 @@ TEST_F(ControlsTest, MouseEnterAndLeaveGoOnlyToTheControlUnderTheMouse)
 
 TEST_F(ControlsTest, TabOrderDecidesWhereTheFocusGoesNext)
 {
+    Recorder rc, ra; // outlive the form, which still sends them messages as it goes
     HostForm host;
     TCtlPanel* a = host.Add<TCtlPanel>(0, 0, 20, 20);
     TCtlPanel* b = host.Add<TCtlPanel>(30, 0, 20, 20);
@@ -338,7 +339,6 @@ TEST_F(ControlsTest, TabOrderDecidesWhereTheFocusGoesNext)
     host.form->Show();
     Pump();
     host.form->FocusControl(c);
-    Recorder rc, ra;
     rc.Attach(c);
     ra.Attach(a);
     EXPECT_TRUE(c->Focused());
