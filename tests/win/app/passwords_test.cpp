@@ -166,8 +166,9 @@ TEST_F(PasswordsTest, StreamsTheTextsHintsAndMenus)
             EXPECT_EQ(control->Text(), r.text);
         }
         EXPECT_EQ(control->Hint(), r.hint);
-        // Every hint is shown but the length's.
-        EXPECT_EQ(control->ShowHint(), *r.hint && std::string_view(r.name) != "sSpinEdit1");
+        if (*r.hint) {
+            EXPECT_EQ(control->ShowHint(), std::string_view(r.name) != "sSpinEdit1") << "every hint but the length's";
+        }
     }
     std::vector<std::string> streamed;
     for (int i = 0; i < Form1->ComponentCount(); ++i)
@@ -220,7 +221,6 @@ TEST_F(PasswordsTest, OpensBorderlessOnTopTranslucentAndCentredWithAPasswordAlre
     EXPECT_EQ(client.bottom, 303);
     EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - 420) / 2);
     EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - 303) / 2);
-    EXPECT_EQ(Form1->Color(), clBlack);
 }
 
 // Ten images, in the form's icon as in the program's own: three sizes at three depths and the
