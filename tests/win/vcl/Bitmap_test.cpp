@@ -27,18 +27,12 @@ uint32_t Px(TBitmap& b, int x, int y)
     }
 }
 
-void SetPx32(TBitmap& b, int x, int y, uint32_t bgra)
+// Writes value, low byte first, as pixel (x, y) of a 24- or 32-bit bitmap.
+void SetPx(TBitmap& b, int x, int y, uint32_t value)
 {
-    uint8_t* p = b.ScanLine(y) + 4 * x;
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(bgra >> (8 * i));
-}
-
-void SetPx24(TBitmap& b, int x, int y, uint32_t bgr)
-{
-    uint8_t* p = b.ScanLine(y) + 3 * x;
-    for (int i = 0; i < 3; ++i)
-        p[i] = static_cast<uint8_t>(bgr >> (8 * i));
+    const int bytes = b.View().bpp / 8;
+    for (int i = 0; i < bytes; ++i)
+        b.ScanLine(y)[bytes * x + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 // The pixel values of each format are the pixel layer's; here the bitmap picks the right ones.
@@ -60,7 +54,7 @@ TEST_F(BitmapTest, ResizeKeepsOverlapAndWhitensTheRest)
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(2, 2);
-    SetPx32(b, 1, 1, 0x55667788);
+    SetPx(b, 1, 1, 0x55667788);
     b.SetWidth(3);
     b.SetHeight(3);
     EXPECT_EQ(Px(b, 1, 1), 0x55667788u);
@@ -74,7 +68,7 @@ TEST_F(BitmapTest, FormatConversionsKeepPixelsAndTakeTheNewTable)
     TBitmap b;
     b.SetPixelFormat(pf24bit);
     b.SetSize(2, 1);
-    SetPx24(b, 0, 0, 0x101010);
+    SetPx(b, 0, 0, 0x101010);
     b.SetPixelFormat(pf1bit);
     EXPECT_EQ(b.ColorTable().size(), 2u);
     EXPECT_EQ(Px(b, 0, 0), 0u);
@@ -159,7 +153,7 @@ TEST_F(BitmapTest, CorruptFileLeavesTheBitmapAsItWas)
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(2, 2);
-    SetPx32(b, 1, 1, 0xAABBCCDD);
+    SetPx(b, 1, 1, 0xAABBCCDD);
     std::vector<uint8_t> bad = Save(b);
     bad.resize(bad.size() - 1);
     EXPECT_THROW(Load(b, bad), EInvalidGraphic);
@@ -172,11 +166,11 @@ TEST_F(BitmapTest, AssignCopiesDeeply)
     TBitmap a;
     a.SetPixelFormat(pf32bit);
     a.SetSize(2, 2);
-    SetPx32(a, 0, 1, 0x7F010203);
+    SetPx(a, 0, 1, 0x7F010203);
     a.SetTransparentColor(clFuchsia);
     TBitmap b;
     b.Assign(&a);
-    SetPx32(a, 0, 1, 0);
+    SetPx(a, 0, 1, 0);
     EXPECT_EQ(b.PixelFormat(), pf32bit);
     EXPECT_EQ(Px(b, 0, 1), 0x7F010203u);
     EXPECT_EQ(b.TransparentColor(), clFuchsia);
@@ -247,8 +241,8 @@ TEST_F(BitmapTest, TransparentDrawKeepsTheKeyColourOut)
     TBitmap glyph;
     glyph.SetPixelFormat(pf24bit);
     glyph.SetSize(2, 1);
-    SetPx24(glyph, 0, 0, 0xFF00FF); // the bottom-left pixel: the automatic key
-    SetPx24(glyph, 1, 0, 0x0000FF);
+    SetPx(glyph, 0, 0, 0xFF00FF); // the bottom-left pixel: the automatic key
+    SetPx(glyph, 1, 0, 0x0000FF);
     EXPECT_EQ(glyph.TransparentColor(), clFuchsia);
     glyph.SetTransparent(true);
 
