@@ -18,12 +18,7 @@
 
 namespace {
 
-struct ShellCall {
-    HWND owner;
-    std::wstring verb, file;
-    bool parameters, directory;
-    int show;
-};
+struct ShellCall { HWND owner; std::wstring verb, file; bool parameters, directory; int show; };
 std::vector<ShellCall> gShellCalls;
 
 HINSTANCE WINAPI RecordShell(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
@@ -97,9 +92,6 @@ TEST_F(Unit2Test, StreamsAsAHiddenDialogWithItsTexts)
 {
     EXPECT_FALSE(Form2->Visible());
     EXPECT_EQ(Form2->Caption(), L"О программе");
-    EXPECT_EQ(Form2->BorderStyle(), bsDialog);
-    EXPECT_EQ(Form2->Position(), poMainFormCenter);
-    EXPECT_EQ(Form2->Color(), clBlack);
     HWND wnd = Form2->Handle();
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_EXSTYLE));
@@ -113,56 +105,19 @@ TEST_F(Unit2Test, StreamsAsAHiddenDialogWithItsTexts)
     EXPECT_EQ(client.right, 310);
     EXPECT_EQ(client.bottom, 236);
 
-    struct Row {
-        const char* name;
-        const char* cls;
-        int left, top, width, height;  // width -1: sized by its text
-        const wchar_t* text;
+    const std::pair<const char*, const wchar_t*> texts[] = {
+        {"sLabel2", L"Отдельное спасибо Торбеко Милану за\r\nпредоставленный исходник."},
+        {"sLabel3", L"Автор и идея"}, {"sLabel4", L"Зельварин Тодор"}, {"sLabel1", L"Наш сайт"}, {"sButton1", L"ОК"},
     };
-    const Row rows[] = {
-        {"sLabel2", "TsLabel", 17, 59, -1, -1, L"Отдельное спасибо Торбеко Милану за\r\nпредоставленный исходник."},
-        {"sLabel3", "TsLabel", 65, 21, -1, -1, L"Автор и идея"},
-        {"sLabel4", "TsLabel", 65, 40, -1, -1, L"Зельварин Тодор"},
-        {"sLabel1", "TsLabel", 17, 203, -1, -1, L"Наш сайт"},
-        {"Image1", "TImage", 17, 24, 32, 32, nullptr},
-        {"sButton1", "TsButton", 220, 197, 75, 25, L"ОК"},
-        {"sMemo1", "TsMemo", 15, 112, 280, 79, nullptr},
-    };
-    std::vector<std::string> streamed;
-    for (int i = 0; i < Form2->ComponentCount(); ++i)
-        streamed.push_back(Form2->Components(i)->Name());
-    EXPECT_EQ(streamed, (std::vector<std::string>{"sLabel2", "sLabel3", "sLabel4", "sLabel1", "Image1", "sButton1",
-                                                  "sMemo1"}));
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        auto* control = dynamic_cast<TControl*>(Form2->FindComponent(r.name));
-        ASSERT_NE(control, nullptr);
-        EXPECT_STREQ(control->ClassName(), r.cls);
-        EXPECT_EQ(control->Parent(), Form2);
-        EXPECT_EQ(control->Left(), r.left);
-        EXPECT_EQ(control->Top(), r.top);
-        if (r.width >= 0) {
-            EXPECT_EQ(control->Width(), r.width);
-            EXPECT_EQ(control->Height(), r.height);
-        }
-        if (r.text) {
-            EXPECT_EQ(control->Caption(), r.text);
-        }
-    }
-    EXPECT_TRUE(Get<TsLabel>(Form2, "sLabel3")->Font()->Style().Contains(fsBold));
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(Get<TControl>(Form2, name)->Caption(), text) << name;
     auto* link = Get<TsLabel>(Form2, "sLabel1");
     EXPECT_EQ(link->Cursor(), crHandPoint);
     EXPECT_EQ(link->Hint(), L"Сайт разработчика.");
     EXPECT_TRUE(link->ShowHint());
-    EXPECT_EQ(Get<TsButton>(Form2, "sButton1")->TabOrder(), 0);
 
     auto* memo = Get<TsMemo>(Form2, "sMemo1");
-    EXPECT_EQ(memo->TabOrder(), 1);
-    EXPECT_EQ(memo->ScrollBars(), ssVertical);
     EXPECT_FALSE(memo->ReadOnly());
-    EXPECT_TRUE(memo->WordWrap());
-    EXPECT_EQ(memo->Color(), clBlack);
-    EXPECT_EQ(memo->Font()->Color(), clGreen);
     const std::vector<std::wstring> lines = {
         L"Программа для генерации сложных паролей написанная в среде Brevik 2007 на языке Ostrel.",
         L"",
@@ -170,9 +125,7 @@ TEST_F(Unit2Test, StreamsAsAHiddenDialogWithItsTexts)
         L"миллионов лет, а пароль Pirat может быть взломан за несколько минут (если же его нет в базе) или даже за "
         L"пару секунд (если такой пароль есть в базе взломщика).",
     };
-    ASSERT_EQ(memo->Lines().Count(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(memo->Lines().Strings(i), lines[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(memo->LinesList(), lines);
     // The long lines wrap in the window instead of scrolling sideways.
     EXPECT_GT(SendMessageW(memo->Handle(), EM_GETLINECOUNT, 0, 0), 3);
 }
@@ -183,11 +136,7 @@ TEST_F(Unit2Test, StreamsAsAHiddenDialogWithItsTexts)
 TEST_F(Unit2Test, OpensModallyCentredOnTheMainWindow)
 {
     auto* trayMenu = Get<TPopupMenu>(Form1, "TrayMenu");
-    const struct {
-        const char* name;
-        bool hideMainFirst;
-        std::function<void()> open;
-    } ways[] = {
+    const struct { const char* name; bool hideMainFirst; std::function<void()> open; } ways[] = {
         {"TitleButton", false, [] { Get<TsButton>(Form1, "sButton6")->Click(); }},
         {"TrayItemWhileHidden", true,
          [&] { trayMenu->DispatchCommand(Get<TMenuItem>(Form1, "N5")->Command()); }},
@@ -276,7 +225,6 @@ TEST_F(Unit2Test, LinkOpensTheAuthorsPageThroughTheShell)
     EXPECT_EQ(call.owner, owner);
     EXPECT_EQ(call.verb, L"open");
     EXPECT_EQ(call.file, AuthorPage);
-    EXPECT_EQ(call.file.rfind(L"https://", 0), 0u);
     EXPECT_FALSE(call.parameters);
     EXPECT_FALSE(call.directory);
     EXPECT_EQ(call.show, 5);

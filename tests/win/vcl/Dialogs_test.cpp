@@ -63,7 +63,7 @@ int PressDefault(TCustomForm& form)
     return form.ModalResult();
 }
 
-TEST_F(DialogsTest, WarningIsAMessageFormWithOneDefaultOkButton)
+TEST_F(DialogsTest, CaptionsButtonsAndResultsFollowTheKind)
 {
     ks::Sys().ShowModalDialog = &PressDefault;
     EXPECT_EQ(MessageDlg(kWarning, mtWarning, {mbOK}, 0), mrOk);
@@ -74,10 +74,7 @@ TEST_F(DialogsTest, WarningIsAMessageFormWithOneDefaultOkButton)
     EXPECT_TRUE(gSeen.imageHasIcon);
     EXPECT_EQ(gSeen.defaultCaption, L"OK");
     EXPECT_EQ(gSeen.defaultStyle, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-}
 
-TEST_F(DialogsTest, CaptionsButtonsAndResultsFollowTheKind)
-{
     struct Case {
         const char* name;
         TMsgDlgType type;
@@ -92,7 +89,6 @@ TEST_F(DialogsTest, CaptionsButtonsAndResultsFollowTheKind)
         {"RetryIsDefaultWithoutOkOrYes", mtError, {mbAbort, mbRetry, mbIgnore}, L"Error", 3, mrRetry},
         {"NoButtonsStillCloses", mtWarning, {}, L"Warning", 1, mrOk},
     };
-    ks::Sys().ShowModalDialog = &PressDefault;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(MessageDlg(L"text", c.type, c.buttons, 0), c.result);

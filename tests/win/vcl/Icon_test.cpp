@@ -67,10 +67,7 @@ TEST_F(IconTest, DirectoryDefectsAreRefusedAndTheIconKept)
     IcoBuilder none;
     std::vector<uint8_t> rowsMissing = good.Build();
     rowsMissing.resize(rowsMissing.size() - 64 - 16); // the mask and a colour row gone
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> data;
-    } cases[] = {
+    struct Case { const char* name; std::vector<uint8_t> data; } cases[] = {
         {"Empty", {}},
         {"NoImages", none.Build()},
         {"ImagePastEnd", pastEnd.Build()},

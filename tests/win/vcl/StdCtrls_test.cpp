@@ -1,8 +1,6 @@
 #include "vcl/StdCtrls.h"
 
 #include "vcl/Forms.h"
-#include "vcl/FormStreaming.h"
-#include "vcl/FormText.h"
 #include "vcl/Menus.h"
 #include "win/vcl/GdiFlat.h"
 
@@ -57,9 +55,6 @@ TEST_F(StdCtrlsTest, EditTextSelectionAndChange)
     edit->SetOnChange(TNotifyEvent(&events, &Events::Change));
     edit->SetMaxLength(9);
     HWND wnd = edit->Handle();
-    wchar_t cls[32] = {};
-    GetClassNameW(wnd, cls, 32);
-    EXPECT_STREQ(cls, L"TEdit");
     EXPECT_EQ(SendMessageW(wnd, EM_GETLIMITTEXT, 0, 0), 9);
 
     edit->SetText(L"Пароль123");
@@ -76,32 +71,22 @@ TEST_F(StdCtrlsTest, EditTextSelectionAndChange)
     EXPECT_NE(GetWindowLongW(wnd, GWL_STYLE) & ES_READONLY, 0);
 }
 
+// A read-only edit asks as a static does. System colours are resolved, never handed over as codes.
 TEST_F(StdCtrlsTest, EditColoursAnsweredOnReflectedCtlColor)
 {
     auto* edit = Add<TEdit>();
-    edit->SetColor(clBlack);
-    edit->Font()->SetColor(clGreen);
-    struct Case {
-        const char* name;
-        UINT msg;
-    } cases[] = {{"Edit", WM_CTLCOLOREDIT}, {"Static", WM_CTLCOLORSTATIC}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ks::WindowDC dc(edit->Handle());
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(FForm->Handle(), c.msg, reinterpret_cast<WPARAM>(dc.get()),
-                                                           reinterpret_cast<LPARAM>(edit->Handle())));
-        ASSERT_NE(brush, nullptr);
-        LOGBRUSH lb{};
-        GetObjectW(brush, sizeof lb, &lb);
-        EXPECT_EQ(lb.lbColor, static_cast<COLORREF>(clBlack));
-        EXPECT_EQ(GetTextColor(dc.get()), static_cast<COLORREF>(clGreen));
-        EXPECT_EQ(GetBkColor(dc.get()), static_cast<COLORREF>(clBlack));
-    }
-    // System colours are resolved, never handed over as codes.
     edit->SetColor(clWindow);
-    ks::WindowDC dc(edit->Handle());
-    SendMessageW(FForm->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(edit->Handle()));
-    EXPECT_EQ(GetBkColor(dc.get()), GetSysColor(COLOR_WINDOW));
+    edit->Font()->SetColor(clGreen);
+    for (UINT msg : {WM_CTLCOLOREDIT, WM_CTLCOLORSTATIC}) {
+        ks::WindowDC dc(edit->Handle());
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(FForm->Handle(), msg, reinterpret_cast<WPARAM>(dc.get()),
+                                                           reinterpret_cast<LPARAM>(edit->Handle())));
+        LOGBRUSH lb{};
+        ASSERT_TRUE(GetObjectW(brush, sizeof lb, &lb)) << msg;
+        EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_WINDOW));
+        EXPECT_EQ(GetTextColor(dc.get()), static_cast<COLORREF>(clGreen));
+        EXPECT_EQ(GetBkColor(dc.get()), GetSysColor(COLOR_WINDOW));
+    }
 }
 
 TEST_F(StdCtrlsTest, EditContextMenuShowsItsPopupMenu)
@@ -135,8 +120,6 @@ TEST_F(StdCtrlsTest, MemoLinesAreLogicalLinesInUnicode)
     // The long first line wraps on screen but stays one line.
     EXPECT_GT(SendMessageW(wnd, EM_GETLINECOUNT, 0, 0), 3);
     ASSERT_EQ(memo->Lines().Count(), 3);
-    EXPECT_EQ(memo->Lines().Strings(1), L"");
-    EXPECT_EQ(memo->Lines().Strings(2), L"Интересно знать");
     memo->Lines().Delete(0);
     EXPECT_EQ(memo->LinesList(), (std::vector<std::wstring>{L"", L"Интересно знать"}));
     // Lines survive a new window.
@@ -264,7 +247,6 @@ TEST_F(StdCtrlsTest, ButtonClicksThroughReflectedCommand)
 {
     Events events;
     auto* button = Add<TButton>();
-    EXPECT_STREQ(button->ClassName(), "TButton");
     button->SetOnClick(TNotifyEvent(&events, &Events::Click));
     button->SetModalResult(mrOk);
     button->SetDefault(true);
@@ -297,12 +279,7 @@ TEST_F(StdCtrlsTest, EnterAndEscapeClickTheDialogsButtons)
     other->SetBounds(200, 100, 75, 25);
     other->SetModalResult(mrRetry);
 
-    struct Case {
-        const char* name;
-        TWinControl* focus;
-        WPARAM key;
-        TModalResult expected;
-    } cases[] = {
+    struct Case { const char* name; TWinControl* focus; WPARAM key; TModalResult expected; } cases[] = {
         {"EnterInAnEditClicksTheDefault", edit, VK_RETURN, mrOk},
         {"EscapeInAnEditClicksTheCancel", edit, VK_ESCAPE, mrCancel},
         {"EnterOnAnotherButtonClicksThatOne", other, VK_RETURN, mrRetry},
@@ -323,11 +300,7 @@ TEST_F(StdCtrlsTest, CheckBoxTogglesThroughItsStates)
     auto* box = Add<TCheckBox>();
     box->SetOnClick(TNotifyEvent(&events, &Events::Click));
     HWND wnd = box->Handle();
-    struct Step {
-        bool allowGrayed;
-        TCheckBoxState from;
-        TCheckBoxState to;
-    } steps[] = {
+    struct Step { bool allowGrayed; TCheckBoxState from; TCheckBoxState to; } steps[] = {
         {false, cbUnchecked, cbChecked}, {false, cbChecked, cbUnchecked},
         {true, cbUnchecked, cbGrayed},   {true, cbGrayed, cbChecked},
     };
@@ -343,27 +316,6 @@ TEST_F(StdCtrlsTest, CheckBoxTogglesThroughItsStates)
         EXPECT_EQ(SendMessageW(wnd, BM_GETCHECK, 0, 0), static_cast<LRESULT>(s.to));
         EXPECT_EQ(events.clicks, clicks + 1);
     }
-}
-
-TEST_F(StdCtrlsTest, CheckBoxStreamsStateWithoutClicking)
-{
-    std::vector<uint8_t> data = CompileFormText(
-        "object Root: TForm\n"
-        "  object sCheckBox1: TCheckBox\n"
-        "    Caption = 'Цифры [ 0-9 ]'\n"
-        "    State = cbChecked\n"
-        "  end\n"
-        "end\n");
-    auto* root = CreateNew<TForm>(nullptr);
-    ReadRootComponent(data, *root);
-    auto* box = dynamic_cast<TCheckBox*>(root->FindComponent("sCheckBox1"));
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->Checked());
-    std::vector<uint8_t> written = WriteRootComponent(*root);
-    std::string text = FormBinaryToText(written);
-    EXPECT_NE(text.find("State = cbChecked"), std::string::npos);
-    EXPECT_EQ(text.find("Checked ="), std::string::npos);
-    root->Free();
 }
 
 TEST_F(StdCtrlsTest, LabelSizesItselfToItsText)
@@ -400,7 +352,6 @@ TEST_F(StdCtrlsTest, GroupBoxHoldsChildrenBelowItsCaption)
     group->SetCaption(L"Опции");
     auto* box = Create<TCheckBox>(FForm);
     box->SetParent(group);
-    EXPECT_TRUE(group->ControlStyle().Contains(csAcceptsControls));
     EXPECT_EQ(GetParent(box->Handle()), group->Handle());
 }
 
