@@ -93,9 +93,11 @@ bool RealThemesActive()
     return active && active();
 }
 
+// Both halves of layered windows: the constant alpha of translucent forms and the per-pixel
+// alpha that shadows, glows and animations hand over; a system has both or neither.
 bool RealLayeredWindowsAvailable()
 {
-    return Sys().SetLayeredWindowAttributesPtr != nullptr;
+    return Sys().SetLayeredWindowAttributesPtr != nullptr && Sys().UpdateLayeredWindowPtr != nullptr;
 }
 
 bool RealIsWindowsXPOrLater()

@@ -31,7 +31,7 @@ ks::PixelView ScannableView(TBitmap* bmp)
 
 bool LayeredWindowsAvailable() noexcept
 {
-    return ks::Sys().UpdateLayeredWindowPtr != nullptr;
+    return ks::Sys().LayeredWindowsAvailable();
 }
 
 TColor DesaturateColor(TColor c, int percent) noexcept

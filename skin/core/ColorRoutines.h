@@ -12,7 +12,7 @@
 
 class TBitmap;
 
-// True when the system offers UpdateLayeredWindow (bound at start-up in ks::Sys()).
+// True when the system offers layered windows: the class library's one check (ks::Sys()).
 bool LayeredWindowsAvailable() noexcept;
 
 // Exchanges the low and the third byte; the top byte ends up in the low byte, so callers pass

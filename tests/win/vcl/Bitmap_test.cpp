@@ -3,7 +3,7 @@
 #include "host/support/ImageBuilders.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-using BitmapTest = GdiFlat;
+using BitmapTest = VclFixture;
 
 // The bytes of pixel (x, y) in the bitmap's own memory, low byte first (BGRA / BGR), or the index.
 uint32_t Px(TBitmap& b, int x, int y)

@@ -1,11 +1,16 @@
 #include "vcl/Clipbrd.h"
 
+#include "win/support/VclFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 namespace {
+
+using TClipboardTest = VclFixture;
+
 
 // Reads CF_UNICODETEXT straight from the system, outside the class under test.
 std::wstring SystemClipboardText()
@@ -23,7 +28,7 @@ std::wstring SystemClipboardText()
     return text;
 }
 
-TEST(TClipboard, TextRoundTripsAsUnicode)
+TEST_F(TClipboardTest, TextRoundTripsAsUnicode)
 {
     const std::wstring cases[] = {
         L"Выберите символы",                  // Cyrillic must survive any ANSI code page
@@ -38,7 +43,7 @@ TEST(TClipboard, TextRoundTripsAsUnicode)
     }
 }
 
-TEST(TClipboard, AssigningTextReplacesWhateverItHeld)
+TEST_F(TClipboardTest, AssigningTextReplacesWhateverItHeld)
 {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
@@ -55,7 +60,7 @@ TEST(TClipboard, AssigningTextReplacesWhateverItHeld)
     EXPECT_EQ(Clipboard().AsText(), L"пароль");
 }
 
-TEST(TClipboard, ClearLeavesNoText)
+TEST_F(TClipboardTest, ClearLeavesNoText)
 {
     Clipboard().SetAsText(L"x");
     Clipboard().Clear();

@@ -314,8 +314,9 @@ TEST_F(ControlsTest, MouseEnterAndLeaveGoOnlyToTheControlUnderTheMouse)
     EXPECT_EQ(rf.Only({CM_MOUSEENTER, CM_MOUSELEAVE}), (std::vector<UINT>{CM_MOUSEENTER}))
         << "the form hears only of its own area, never of its children's";
     for (const TMessage& m : ra.messages) {
-        if (m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE)
+        if (m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) {
             EXPECT_EQ(m.LParam, TCMControl::ToLParam(a));
+        }
     }
 
     // The window's leave notice takes the mouse from the form.

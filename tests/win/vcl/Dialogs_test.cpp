@@ -3,7 +3,7 @@
 #include "vcl/PlatformSeams.h"
 #include "vcl/Shapes.h"
 #include "win/support/ThreadWindows.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@ namespace {
 
 const std::wstring kWarning = L"Выберите символы, которые вы хотите использовать!";
 
-class DialogsTest : public GdiFlat {
+class DialogsTest : public VclFixture {
 protected:
     void TearDown() override
     {
         ks::ResetSys();
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
 };
 

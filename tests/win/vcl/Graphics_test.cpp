@@ -6,7 +6,7 @@
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-using GraphicsTest = GdiFlat;
+using GraphicsTest = VclFixture;
 
 // A 24-bit DIB selected into a memory DC of its own, outside the class library.
 struct RawSurface {

@@ -3,7 +3,7 @@
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/StdCtrls.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +45,11 @@ BOOL WINAPI FixedCursor(POINT* p)
     return TRUE;
 }
 
-class HintsTest : public GdiFlat {
+class HintsTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         gTimers.clear();
         ks::Sys().SetTimer = &RecordTimer;
         ks::Sys().KillTimer = &ForgetTimer;
@@ -67,7 +67,7 @@ protected:
         FHints.reset();
         FreeAndNil(FForm);
         ks::ResetSys();
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
     void Fire(UINT_PTR id)
     {

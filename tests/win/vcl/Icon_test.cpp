@@ -4,7 +4,7 @@
 #include "vcl/Bitmap.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-using IconTest = GdiFlat;
+using IconTest = VclFixture;
 using ks::test::IcoBuilder;
 using ks::test::IcoImage;
 

@@ -3,7 +3,7 @@
 #include "host/support/ImageBuilders.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-using JpegTest = GdiFlat;
+using JpegTest = VclFixture;
 
 void Load(TJPEGImage& jpeg, const std::vector<uint8_t>& bytes)
 {

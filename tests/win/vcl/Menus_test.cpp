@@ -4,7 +4,7 @@
 #include "vcl/FormText.h"
 #include "vcl/Forms.h"
 #include "win/support/ThreadWindows.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -45,17 +45,17 @@ TEST(ShortCuts, StripHotkeyRemovesMarksOnly)
     EXPECT_EQ(StripHotkey(L""), L"");
 }
 
-class MenusTest : public GdiFlat {
+class MenusTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FOwner = Create<TComponent>(nullptr);
     }
     void TearDown() override
     {
         FreeAndNil(FOwner);
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
     TMenuItem* NewItem(TMenuItem* parent, const std::wstring& caption)
     {

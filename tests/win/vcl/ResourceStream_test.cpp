@@ -2,11 +2,16 @@
 
 #include "vcl/SysUtils.h"
 
+#include "win/support/VclFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
+
+using TResourceStreamTest = VclFixture;
+
 
 // A module that carries one RCDATA resource: a copy of this test program with the resource
 // added, loaded as data. The test binary has no resources of its own to read.
@@ -44,7 +49,7 @@ private:
     HMODULE FModule = nullptr;
 };
 
-TEST(TResourceStream, ReadsTheResourceBytes)
+TEST_F(TResourceStreamTest, ReadsTheResourceBytes)
 {
     const std::string bytes("form\0data\xFF", 10);
     ModuleWithResource module(L"TFORM1", bytes);
@@ -63,7 +68,7 @@ TEST(TResourceStream, ReadsTheResourceBytes)
     EXPECT_EQ(c, '\0');
 }
 
-TEST(TResourceStream, AbsentResourceRaisesEResNotFound)
+TEST_F(TResourceStreamTest, AbsentResourceRaisesEResNotFound)
 {
     try {
         TResourceStream stream(GetModuleHandleW(nullptr), L"ACSHDA", RT_RCDATA);

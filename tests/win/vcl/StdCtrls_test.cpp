@@ -2,7 +2,7 @@
 
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +12,18 @@
 
 namespace {
 
-class StdCtrlsTest : public GdiFlat {
+class StdCtrlsTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FForm = CreateNew<TForm>(nullptr);
         FForm->SetBounds(0, 0, 400, 300);
     }
     void TearDown() override
     {
         FreeAndNil(FForm);
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
     template <class T>
     T* Add()

@@ -3,7 +3,7 @@
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +19,18 @@ void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR, DWORD)
     EndMenu();
 }
 
-class TrayIconTest : public GdiFlat {
+class TrayIconTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FOwner = Create<TComponent>(nullptr);
     }
     void TearDown() override
     {
         FreeAndNil(FOwner);
         ks::ResetSys();
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
     TComponent* FOwner = nullptr;
 };

@@ -2,7 +2,7 @@
 
 #include "skin/core/CacheBitmaps.h"
 #include "vcl/SysUtils.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-using ResampleTest = GdiFlat;
+using ResampleTest = VclFixture;
 
 void Paint(TBitmap& b, uint8_t (*value)(int x, int y))
 {

@@ -3,7 +3,7 @@
 #include "host/support/ImageBuilders.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Jpeg.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using CacheBitmapsTest = GdiFlat;
+using CacheBitmapsTest = VclFixture;
 
 uint32_t Get24(TBitmap& b, int x, int y)
 {
@@ -163,11 +163,11 @@ TEST_F(CacheBitmapsTest, TileGraphicClipsJpegPicturesToTheRectangle)
 
 // The element (2, 1, 5, 3) of a 12 x 8 master bitmap: 3 x 2 pixels of distinct colours, with a
 // different colour all around it, so a copy that reaches past the element shows.
-class TileOrStretchTest : public GdiFlat {
+class TileOrStretchTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FManager = Create<TsSkinManager>(nullptr);
         FManager->MasterBitmap = Filled(12, 8, kOutside);
         for (int y = 0; y < 2; ++y)
@@ -180,7 +180,7 @@ protected:
     void TearDown() override
     {
         FManager->Free();
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
     static uint32_t Element(int x, int y) { return 0x202020u * (3 * y + x + 1); }
 

@@ -5,7 +5,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using ColorRoutinesTest = GdiFlat;
+using ColorRoutinesTest = VclFixture;
 using ks::RgbColor;
 
 void PaintKey(TBitmap& b, int x, int y)
@@ -74,11 +74,11 @@ TEST_F(ColorRoutinesTest, KeyRunsBecomeHolesOfTheRegion)
 }
 
 // A border image of two cells 6 x 4 (a picture row and a mask row), sides 1 pixel wide.
-class MaskCornerTest : public GdiFlat {
+class MaskCornerTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FManager = Create<TsSkinManager>(nullptr);
         FMask.Manager = FManager;
         FMask.R = {0, 0, 12, 8};
@@ -90,7 +90,7 @@ protected:
     {
         FMask.Bmp.reset();
         FManager->Free();
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
     TBitmap& OwnImage(int width, int height)
     {

@@ -1,7 +1,7 @@
 #include "skin/core/PixelEffects.h"
 
 #include "skin/core/CacheBitmaps.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using PixelEffectsTest = GdiFlat;
+using PixelEffectsTest = VclFixture;
 
 void Set32(TBitmap& b, int x, int y, uint32_t bgra)
 {

@@ -1,7 +1,7 @@
 #include "skin/core/acFastPixels.h"
 
 #include "skin/core/CacheBitmaps.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-using FastPixelsTest = GdiFlat;
+using FastPixelsTest = VclFixture;
 
 // The pixel's bytes in the bitmap's memory, low byte first.
 uint32_t Bytes(TBitmap& b, int x, int y)

@@ -15,6 +15,8 @@
 #include "win/skin/core/SkinCommandRecorders.h"
 #include "win/skin/core/SkinTestFiles.h"
 
+#include "win/support/VclFixture.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,10 +80,11 @@ int CountDialog(TCustomForm&)
     return mrOk;
 }
 
-class SkinManagerTest : public ::testing::Test {
+class SkinManagerTest : public VclFixture {
 protected:
     void SetUp() override
     {
+        VclFixture::SetUp();
         gMessages = 0;
         ks::Sys().MessageBoxW = &CountMessageBox;
         ks::Sys().ShowModalDialog = &CountDialog;
@@ -90,7 +93,7 @@ protected:
     void TearDown() override
     {
         FreeAndNil(Manager);
-        ks::ResetSys();
+        VclFixture::TearDown();
     }
 
     void Load(const std::wstring& name)
@@ -499,10 +502,11 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormWithItsCommonSectionsPastABroken
 using namespace ks::test;
 using Log = std::vector<std::string>;
 
-class SkinManagerBroadcastTest : public ::testing::Test {
+class SkinManagerBroadcastTest : public VclFixture {
 protected:
     void SetUp() override
     {
+        VclFixture::SetUp();
         ks::Sys().MessageBoxW = &CountMessageBox;
         CommandLog().clear();
         Dir.Write(L"Test.asz", Archive());
@@ -514,7 +518,7 @@ protected:
     {
         FreeAndNil(Other);
         FreeAndNil(Host);
-        ks::ResetSys();
+        VclFixture::TearDown();
     }
     // A manager that loads the test skin; the receivers belong to the first one made.
     TsSkinManager* Manager(TComponent* owner = nullptr)

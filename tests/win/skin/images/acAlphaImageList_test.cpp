@@ -6,7 +6,7 @@
 #include "vcl/FormStreaming.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ using ks::test::MakeSmallPng;
 using ks::test::MakeUniformPng;
 
 // Every test also leaves the count of system image lists where it found it.
-class AlphaImageListTest : public GdiFlat {
+class AlphaImageListTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FLists = ks::UniqueImageList::Live();
         InitializeAcAlphaImageList();
     }
@@ -32,7 +32,7 @@ protected:
     {
         ks::ResetSys();
         EXPECT_EQ(ks::UniqueImageList::Live(), FLists);
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
 
 private:

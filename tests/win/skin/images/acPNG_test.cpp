@@ -4,7 +4,7 @@
 #include "vcl/PlatformSeams.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-using PngGraphicTest = GdiFlat;
+using PngGraphicTest = VclFixture;
 using ks::test::MakeSmallPng;
 using ks::test::MakeUniformPng;
 
