@@ -750,15 +750,11 @@ void TGraphicControl::WMPaint(TWMPaint& m)
     FCanvas->FreeHandle();
     FCanvas->Lock();
     FCanvas->SetHandle(m.DC());
-    try {
-        Paint();
-    } catch (...) {
+    ks::ScopeExit unbind{[this] {
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    }};
+    Paint();
 }
 
 bool TControl::IsColorStored() const noexcept

@@ -523,18 +523,13 @@ void TWriter::Impl::Path(const std::string& path)
 void TWriter::Impl::WriteComponent(TComponent& c)
 {
     c.FComponentState.Include(csWriting);
-    try {
-        Path(c.ClassName());
-        Path(c.Name());
-        WriteProperties(c, {});
-        Out.U8(ks::form::EndMarker);
-        c.GetChildren([this](TComponent* child) { WriteComponent(*child); }, Root);
-        Out.U8(ks::form::EndMarker);
-    } catch (...) {
-        c.FComponentState.Exclude(csWriting);
-        throw;
-    }
-    c.FComponentState.Exclude(csWriting);
+    ks::ScopeExit written{[&c] { c.FComponentState.Exclude(csWriting); }};
+    Path(c.ClassName());
+    Path(c.Name());
+    WriteProperties(c, {});
+    Out.U8(ks::form::EndMarker);
+    c.GetChildren([this](TComponent* child) { WriteComponent(*child); }, Root);
+    Out.U8(ks::form::EndMarker);
 }
 
 void TWriter::Impl::WriteProperties(TPersistent& object, const std::string& prefix)

@@ -673,37 +673,34 @@ bool TCustomForm::SetFocusedControl(TWinControl* control)
     if (control->ControlState().Contains(csFocusing))
         return false;
     control->SetControlState(control->ControlState() | TControlState{csFocusing});
-    try {
-        if (Screen && Screen->FFocusedForm != this) {
-            if (TCustomForm* previous = Screen->FFocusedForm) {
-                Screen->FFocusedForm = nullptr;
-                previous->Perform(CM_DEACTIVATE);
-            }
-            Screen->FFocusedForm = this;
-            Perform(CM_ACTIVATE);
-        }
-        if (!FFocusedControl)
-            FFocusedControl = this;
-        if (FFocusedControl != control) {
-            while (FFocusedControl && !FFocusedControl->ContainsControl(control)) {
-                TWinControl* leaving = FFocusedControl;
-                FFocusedControl = leaving->Parent();
-                leaving->Perform(CM_EXIT);
-            }
-            while (FFocusedControl != control) {
-                TWinControl* entering = control;
-                while (entering->Parent() != FFocusedControl)
-                    entering = entering->Parent();
-                FFocusedControl = entering;
-                entering->Perform(CM_ENTER);
-            }
-            Perform(CM_FOCUSCHANGED, 0, TCMControl::ToLParam(control));
-        }
-    } catch (...) {
+    ks::ScopeExit focused{[control] {
         control->SetControlState(control->ControlState() - TControlState{csFocusing});
-        throw;
+    }};
+    if (Screen && Screen->FFocusedForm != this) {
+        if (TCustomForm* previous = Screen->FFocusedForm) {
+            Screen->FFocusedForm = nullptr;
+            previous->Perform(CM_DEACTIVATE);
+        }
+        Screen->FFocusedForm = this;
+        Perform(CM_ACTIVATE);
     }
-    control->SetControlState(control->ControlState() - TControlState{csFocusing});
+    if (!FFocusedControl)
+        FFocusedControl = this;
+    if (FFocusedControl != control) {
+        while (FFocusedControl && !FFocusedControl->ContainsControl(control)) {
+            TWinControl* leaving = FFocusedControl;
+            FFocusedControl = leaving->Parent();
+            leaving->Perform(CM_EXIT);
+        }
+        while (FFocusedControl != control) {
+            TWinControl* entering = control;
+            while (entering->Parent() != FFocusedControl)
+                entering = entering->Parent();
+            FFocusedControl = entering;
+            entering->Perform(CM_ENTER);
+        }
+        Perform(CM_FOCUSCHANGED, 0, TCMControl::ToLParam(control));
+    }
     return true;
 }
 

@@ -791,14 +791,10 @@ void TPopupList::WndProc(TMessage& message)
 void TPopupList::MenuMessage(TMessage& message)
 {
     ++FDispatchDepth;
-    struct Leave {
-        TPopupList& list;
-        ~Leave()
-        {
-            --list.FDispatchDepth;
-            list.ReleaseWindowIfUnused();
-        }
-    } leave{*this};
+    ks::ScopeExit leave{[this] {
+        --FDispatchDepth;
+        ReleaseWindowIfUnused();
+    }};
     // A copy, because a click may free menus.
     std::vector<TPopupMenu*> menus = FMenus;
     for (TPopupMenu* menu : menus)

@@ -2,6 +2,7 @@
 
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
+#include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
 #include <windowsx.h>
@@ -152,14 +153,11 @@ void TCustomEdit::CreateParams(TCreateParams& params)
 
 void TCustomEdit::CreateWnd()
 {
-    FCreating = true;
-    try {
+    {
+        FCreating = true;
+        ks::ScopeExit created{[this] { FCreating = false; }};
         TWinControl::CreateWnd();
-    } catch (...) {
-        FCreating = false;
-        throw;
     }
-    FCreating = false;
     HWND wnd = HandleIfAllocated();
     SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     if (FPasswordChar != L'\0')
@@ -736,13 +734,10 @@ void TCustomLabel::AdjustBounds()
     TRect r = ClientRect();
     if (!FWordWrap)
         r.Right = r.Left;
-    try {
+    {
+        ks::ScopeExit unbind{[&canvas] { canvas.SetHandle(nullptr); }};
         DoDrawText(r, TextFlags() | DT_CALCRECT);
-    } catch (...) {
-        canvas.SetHandle(nullptr);
-        throw;
     }
-    canvas.SetHandle(nullptr);
     int left = Left();
     if (FAlignment == taRightJustify && !FWordWrap)
         left += Width() - r.Width();

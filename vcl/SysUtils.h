@@ -1,6 +1,7 @@
 #pragma once
 // Runtime basics: the exception hierarchy every unit reports failures with, number and text
-// conversions, file names, files and the command line.
+// conversions, file names, files, the command line, and the guard that undoes a change when a
+// scope ends.
 // Messages are UTF-8; the texts the platform and the engine fix are used as they stand.
 //
 // Strings: text a user reads is std::wstring (UTF-16 on Windows; on the Linux host wchar_t is
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Base of every exception the project raises. A reader attaches a reason code of its own
@@ -186,6 +188,26 @@ std::wstring ParamStr(int index);
 std::wstring ApplicationDir();
 
 namespace ks {
+
+// Runs its action when the scope ends, however it ends: by return, by break or by an exception
+// passing. The actions put back a flag, a state bit, a handler or a borrowed handle: plain
+// assignments and calls that do not throw. The destructor is noexcept, so an action that threw
+// would end the program (during unwinding it would anyway); an undo that can fail (one that
+// notifies, frees or calls an event) stays in a catch block of its own.
+template <class F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F action) noexcept : FAction(std::move(action)) {}
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    ~ScopeExit() noexcept { FAction(); }
+
+private:
+    F FAction;
+};
+template <class F>
+ScopeExit(F) -> ScopeExit<F>;
+
 // Replaces the arguments that ParamCount and ParamStr report (the program name excluded), so
 // tests can run command-line paths; resetting goes back to the real command line.
 void SetParamsForTesting(std::vector<std::wstring> args);

@@ -177,14 +177,11 @@ void TWinControl::CreateHandle()
 {
     if (FHandle)
         return;
-    FControlState.Include(csCreating);
-    try {
+    {
+        FControlState.Include(csCreating);
+        ks::ScopeExit created{[this] { FControlState.Exclude(csCreating); }};
         CreateWnd();
-    } catch (...) {
-        FControlState.Exclude(csCreating);
-        throw;
     }
-    FControlState.Exclude(csCreating);
     if (Parent()) {
         // Below the next windowed sibling that already has a window, as the list orders them.
         HWND above = HWND_TOP;
@@ -251,15 +248,12 @@ void TWinControl::CMRecreateWnd(TMessage&)
     std::optional<LRESULT> selection;
     if (FHandle && FDefWndProc == EditProcedure())
         selection = CallWindowProcW(FDefWndProc, FHandle, EM_GETSEL, 0, 0);
-    FControlState.Include(csRecreating);
-    try {
+    {
+        FControlState.Include(csRecreating);
+        ks::ScopeExit recreated{[this] { FControlState.Exclude(csRecreating); }};
         DestroyHandle();
         UpdateControlState();
-    } catch (...) {
-        FControlState.Exclude(csRecreating);
-        throw;
     }
-    FControlState.Exclude(csRecreating);
     if (selection && FHandle)
         Perform(EM_SETSEL, LOWORD(*selection), HIWORD(*selection));
     if (wasFocused && FHandle)
@@ -539,13 +533,8 @@ void TWinControl::Realign()
     TRect r;
     AdjustClientRect(r);
     FControlState.Include(csAligning);
-    try {
-        AlignControls(nullptr, r);
-    } catch (...) {
-        FControlState.Exclude(csAligning);
-        throw;
-    }
-    FControlState.Exclude(csAligning);
+    ks::ScopeExit aligned{[this] { FControlState.Exclude(csAligning); }};
+    AlignControls(nullptr, r);
 }
 
 void TWinControl::AlignControls(TControl*, TRect& r)
@@ -931,13 +920,8 @@ void TCustomControl::WMCustomPaint(TMessage& m)
 {
     FControlState.Include(csCustomPaint);
     TWMPaint v(m);
-    try {
-        WMPaint(v);
-    } catch (...) {
-        FControlState.Exclude(csCustomPaint);
-        throw;
-    }
-    FControlState.Exclude(csCustomPaint);
+    ks::ScopeExit painted{[this] { FControlState.Exclude(csCustomPaint); }};
+    WMPaint(v);
 }
 
 void TCustomControl::PaintWindow(HDC dc)
@@ -945,15 +929,11 @@ void TCustomControl::PaintWindow(HDC dc)
     FCanvas->FreeHandle();
     FCanvas->Lock();
     FCanvas->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
+    ks::ScopeExit unbind{[this] {
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    }};
+    Paint();
 }
 
 void TCustomControl::DestroyWnd()

@@ -81,13 +81,8 @@ void TsSpinEdit::Dispatch(TMessage& message)
 void TsSpinEdit::WMSetText(TMessage& m)
 {
     FSettingText = true;
-    try {
-        TsEdit::Dispatch(m);
-    } catch (...) {
-        FSettingText = false;
-        throw;
-    }
-    FSettingText = false;
+    ks::ScopeExit reset{[this] { FSettingText = false; }};
+    TsEdit::Dispatch(m);
 }
 
 void TsSpinEdit::CNCommand(TWMCommand& m)

@@ -653,10 +653,7 @@ bool ReadSkin(const std::wstring& directory, bool fromDisk, const TsStoredSkins&
         if (item.Data().Size() > 0) {
             archive = std::make_unique<TacSkinConvertor>();
             archive->SetPackedData(&item.Data());
-            struct GiveBack {
-                TacSkinConvertor& conv;
-                ~GiveBack() { conv.SetPackedData(nullptr); }
-            } giveBack{*archive};
+            ks::ScopeExit giveBack{[&conv = *archive] { conv.SetPackedData(nullptr); }};
             archive->ExtractPackedEntries();
             ini = optionsOf(*archive);
             skin.FromArchive = true;

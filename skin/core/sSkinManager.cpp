@@ -61,15 +61,6 @@ const ks::PropertyInfo kManagerProps[] = {
     ks::Prop<&M::OnGetMenuExtraLineData, &M::SetOnGetMenuExtraLineData>("OnGetMenuExtraLineData"),
 };
 
-// Runs its action when the scope ends, however it ends.
-template <class F>
-struct ScopeExit {
-    F Action;
-    ~ScopeExit() { Action(); }
-};
-template <class F>
-ScopeExit(F) -> ScopeExit<F>;
-
 // SKC_REPAINT_NOW to every form that has a window, last first. A form freed by an earlier
 // receiver is passed over.
 void RepaintAllForms()
@@ -356,7 +347,7 @@ void TsSkinManager::LoadSkin()
     FReloadPending = false;
     const bool wasActive = SkinData.SkinActive;
     bool done = false;
-    ScopeExit reset{[&] {
+    ks::ScopeExit reset{[&] {
         FInLoad = false;
         SkinLoadInProgress = false;
         // The previous skin is still in place when the load failed, and so still active.
@@ -388,7 +379,7 @@ void TsSkinManager::LoadSkin()
 void TsSkinManager::ReloadForColourChange()
 {
     FInLoad = true;
-    ScopeExit reset{[&] { FInLoad = false; }};
+    ks::ScopeExit reset{[&] { FInLoad = false; }};
     TsLoadedSkin skin;
     skin.Name = FSkinName;
     skin.Data = SkinData;
@@ -477,7 +468,7 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
 void TsSkinManager::BroadcastSkinRemoval()
 {
     SkinRemovalInProgress = true;
-    ScopeExit done{[] { SkinRemovalInProgress = false; }};
+    ks::ScopeExit done{[] { SkinRemovalInProgress = false; }};
     UninstallHook();
     SkinData.SkinActive = false;
     BroadcastToAllForms(SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this)));

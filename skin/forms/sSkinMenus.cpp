@@ -7,6 +7,7 @@
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/SysUtils.h"
 #include "vcl/WindowSubclass.h"
 
 #include <algorithm>
@@ -99,12 +100,9 @@ void DrawAsPlatform(TObject* sender, TCanvas* canvas, const TRect& rect, TOwnerD
     auto* item = dynamic_cast<TMenuItem*>(sender);
     if (!item || !canvas)
         return;
-    struct Restore {
-        TMenuItem* Item;
-        TAdvancedMenuDrawItemEvent Handler;
-        ~Restore() { Item->SetOnAdvancedDrawItem(Handler); }
-    } restore{item, item->OnAdvancedDrawItem()};
+    const TAdvancedMenuDrawItemEvent handler = item->OnAdvancedDrawItem();
     item->SetOnAdvancedDrawItem(nullptr);
+    ks::ScopeExit restore{[item, handler] { item->SetOnAdvancedDrawItem(handler); }};
     item->AdvancedDrawItem(*canvas, rect, state, topLevel);
 }
 

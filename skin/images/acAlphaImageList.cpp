@@ -16,25 +16,13 @@
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr uint8_t kGlyphFilter = 6;
 constexpr uint32_t kKeyColorBgr = 0xFF00FF; // TransparentKeyColor read as blue, green, red bytes
-
-// Sets a flag for a scope and puts back what it was, also when an exception passes.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) noexcept : FFlag(flag), FOld(flag) { flag = true; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-    ~FlagGuard() { FFlag = FOld; }
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
 
 // A copy of a bitmap's pixels as a 32-bit DIB, alpha included. GetDIBits copies the bytes as
 // they are; the bitmap stays its owner's.
@@ -169,7 +157,8 @@ void TsAlphaImageList::GenerateStdList()
 {
     if (!HandleAllocated())
         return;
-    FlagGuard lock(FChangeLock);
+    const bool wasLocked = std::exchange(FChangeLock, true);
+    ks::ScopeExit unlock{[this, wasLocked] { FChangeLock = wasLocked; }};
     // Every item is decoded before the system list changes, so a bad item leaves it whole.
     std::vector<ks::UniqueIcon> icons;
     for (int i = 0; i < FItems->Count(); ++i) {
@@ -267,7 +256,8 @@ void TsAlphaImageList::Assign(const TPersistent* source)
     // The source's system list is drawn from with CLR_NONE as its background, as the copies
     // must not carry its background colour.
     auto& from = const_cast<TsAlphaImageList&>(*other);
-    FlagGuard lock(FChangeLock);
+    const bool wasLocked = std::exchange(FChangeLock, true);
+    ks::ScopeExit unlock{[this, wasLocked] { FChangeLock = wasLocked; }};
     if (HandleAllocated())
         ImageList_Remove(Handle(), -1);
     SetMasked(from.Masked());

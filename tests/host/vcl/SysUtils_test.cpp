@@ -323,4 +323,20 @@ TEST(SysUtils, ParamStrReportsTheProgramAndItsArguments)
     EXPECT_NE(ParamStr(1), L"/ACVER");
 }
 
+TEST(SysUtils, ScopeExitRunsOnceHoweverTheScopeEnds)
+{
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "exception" : "normal end");
+        int runs = 0;
+        try {
+            ks::ScopeExit count{[&runs] { ++runs; }};
+            EXPECT_EQ(runs, 0);
+            if (fails)
+                throw Exception("unwinding");
+        } catch (const Exception&) {
+        }
+        EXPECT_EQ(runs, 1);
+    }
+}
+
 } // namespace
