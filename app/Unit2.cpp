@@ -8,14 +8,14 @@ const std::wstring AuthorPage = L"https://keysmith.example.org/";
 
 namespace {
 
-constexpr ks::MethodInfo kForm2Methods[] = {
+constexpr ks::MethodInfo Form2Methods[] = {
     ks::Handler<&TForm2::sButton1Click>("sButton1Click"),
     ks::Handler<&TForm2::sLabel1Click>("sLabel1Click"),
 };
 
 } // namespace
 
-const ks::ClassInfo TForm2::StaticClassInfo{"TForm2", &TForm::StaticClassInfo, {}, kForm2Methods};
+const ks::ClassInfo TForm2::StaticClassInfo{"TForm2", &TForm::StaticClassInfo, {}, Form2Methods};
 const ks::ClassInfo& TForm2::ClassInfo() const noexcept { return StaticClassInfo; }
 
 void TForm2::sButton1Click(TObject*)

@@ -26,7 +26,7 @@ constexpr const wchar_t* NoTrayIconText = L"Не удалось показать
 constexpr int MinLength = 1;
 constexpr int MaxLength = 999999999;
 
-constexpr ks::MethodInfo kForm1Methods[] = {
+constexpr ks::MethodInfo Form1MethodTable[] = {
     ks::Handler<&TForm1::sButton1Click>("sButton1Click"),
     ks::Handler<&TForm1::N1Click>("N1Click"),
     ks::Handler<&TForm1::sButton2Click>("sButton2Click"),
@@ -46,7 +46,7 @@ T* Find(const TComponent& form, std::string_view name)
 
 } // namespace
 
-const ks::ClassInfo TForm1::StaticClassInfo{"TForm1", &TForm::StaticClassInfo, {}, kForm1Methods};
+const ks::ClassInfo TForm1::StaticClassInfo{"TForm1", &TForm::StaticClassInfo, {}, Form1MethodTable};
 const ks::ClassInfo& TForm1::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TForm1::TForm1(TComponent* owner)

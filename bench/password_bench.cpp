@@ -54,7 +54,7 @@ void operator delete[](void* p, size_t) noexcept { Uncount(p); }
 
 namespace {
 
-const std::string kAllClasses = ks::CharacterSet({true, true, true, true});
+const std::string AllClasses = ks::CharacterSet({true, true, true, true});
 
 size_t gDrawn = 0;
 
@@ -68,7 +68,7 @@ void CountingFill(std::span<uint8_t> out)
 size_t BytesDrawn(uint32_t length)
 {
     gDrawn = 0;
-    benchmark::DoNotOptimize(ks::GeneratePasswordFromBytes(kAllClasses, length, &CountingFill));
+    benchmark::DoNotOptimize(ks::GeneratePasswordFromBytes(AllClasses, length, &CountingFill));
     return gDrawn;
 }
 
@@ -91,7 +91,7 @@ double TimeGeneration(benchmark::State& state, ks::RandomSource& random)
     double total = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        std::wstring password = ks::GeneratePassword(kAllClasses, length, random);
+        std::wstring password = ks::GeneratePassword(AllClasses, length, random);
         const auto stop = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(password.data());
         const double seconds = std::chrono::duration<double>(stop - start).count();
@@ -125,7 +125,7 @@ void GeneratePassword(benchmark::State& state)
     const auto length = static_cast<uint32_t>(state.range(0));
     const size_t before = gLive.load();
     gPeak = before;
-    const std::wstring password = ks::GeneratePassword(kAllClasses, length, random);
+    const std::wstring password = ks::GeneratePassword(AllClasses, length, random);
     const double peak = static_cast<double>(gPeak.load() - before);
     const double own = static_cast<double>(password.capacity() + 1) * sizeof(wchar_t);
     state.counters["peak_bytes_per_char"] = peak / length;

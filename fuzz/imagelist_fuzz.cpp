@@ -35,15 +35,15 @@ private:
     std::unique_ptr<TsImgListItems> FItems = std::make_unique<TsImgListItems>(this);
 };
 
-constexpr ks::PropertyInfo kListProps[] = {
+constexpr ks::PropertyInfo ListProps[] = {
     ks::Prop<&TFuzzImageList::Width, &TFuzzImageList::SetWidth>("Width").DefaultIs(16),
     ks::Prop<&TFuzzImageList::Height, &TFuzzImageList::SetHeight>("Height").DefaultIs(16),
     ks::Prop<&TFuzzImageList::Items, &TFuzzImageList::SetItems>("Items"),
 };
-const ks::ClassInfo TFuzzImageList::StaticClassInfo{"TFuzzImageList", &TComponent::StaticClassInfo, kListProps, {}};
+const ks::ClassInfo TFuzzImageList::StaticClassInfo{"TFuzzImageList", &TComponent::StaticClassInfo, ListProps, {}};
 
-constexpr ks::FormLimits kLimits{.MaxComponents = 8, .MaxDepth = 4, .MaxCollectionItems = 16, .MaxPathNames = 4};
-constexpr uint64_t kMaxPixels = 1u << 16;
+constexpr ks::FormLimits FuzzLimits{.MaxComponents = 8, .MaxDepth = 4, .MaxCollectionItems = 16, .MaxPathNames = 4};
+constexpr uint64_t PixelLimit = 1u << 16;
 
 void Check(bool condition)
 {
@@ -74,11 +74,11 @@ void Decode(TsImgListItem& item)
         if (item.ImageFormat() == ifPNG) {
             TColorManager manager;
             ks::MemoryRaster raster;
-            ks::LoadPng(bytes, manager, raster, {.MaxImageBytes = 4 * kMaxPixels});
+            ks::LoadPng(bytes, manager, raster, {.MaxImageBytes = 4 * PixelLimit});
             return;
         }
-        const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(bytes, {.MaxEntries = 16, .MaxPixels = kMaxPixels});
-        ks::fuzz::DecodeIconImages(bytes, entries, kMaxPixels);
+        const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(bytes, {.MaxEntries = 16, .MaxPixels = PixelLimit});
+        ks::fuzz::DecodeIconImages(bytes, entries, PixelLimit);
     } catch (const Exception&) {
     }
 }
@@ -89,13 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TFuzzImageList* list = Create<TFuzzImageList>(nullptr);
     try {
-        ReadRootComponent({data, size}, *list, kLimits);
+        ReadRootComponent({data, size}, *list, FuzzLimits);
     } catch (const Exception&) {
         list->Free();
         return 0;
     }
     TFuzzImageList* again = Create<TFuzzImageList>(nullptr);
-    ReadRootComponent(WriteRootComponent(*list), *again, kLimits);
+    ReadRootComponent(WriteRootComponent(*list), *again, FuzzLimits);
     Check(SameItems(*list->Items(), *again->Items()));
     again->Free();
     for (int i = 0; i < list->Items()->Count(); ++i)

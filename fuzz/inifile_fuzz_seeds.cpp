@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const kTexts[] = {
+const char* const SeedTexts[] = {
     "[GLOBALINFO]\r\nVERSION=6.4\r\nAUTHOR=Keysmith\r\nSHADOW1BLUR=10\r\nBILEFT=2\r\n"
     "MASTERBITMAP=MASTER.BMP\r\nBOXCHECKED=@0054@0048@0102@0065@3@0\r\n",
     "[SPEEDBUTTON]\r\nCOLOR=128769\r\nFADINGITERATIONS=20\r\n[SPEEDBUTTON_SMALL]\r\n"
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         for (char mode : {'\0', '\1'})
             ks::fuzz::WriteSeed(dir / ("seed-" + std::to_string(n++)), text + mode);
     };
-    for (const char* text : kTexts)
+    for (const char* text : SeedTexts)
         save(text);
     // Just under 64 KiB with bare LF line ends: a rewrite that joins lines with CR LF outgrows it.
     save(Lines(1, 255, 255, "\n"));

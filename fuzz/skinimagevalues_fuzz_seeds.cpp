@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const kValues[] = {
+const char* const SeedValues[] = {
     "@0054@0048@0102@0065@3@0",
     "@-001@0000@$FFF@0004@9@1",
     "^0018^0050^0027^0059^0003^0003^0003^0003^1^0^5^1",
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
 {
     const std::filesystem::path dir = ks::fuzz::SeedFolder(argc, argv);
     int n = 0;
-    for (const std::string value : kValues)
+    for (const std::string value : SeedValues)
         for (const char size : {'\x00', '\x35', '\xFF'})
             ks::fuzz::WriteSeed(dir / ("value-" + std::to_string(n++)), value + size);
     return 0;

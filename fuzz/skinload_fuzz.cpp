@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr uint64_t kMaxPixels = 1u << 18;
+constexpr uint64_t PixelLimit = 1u << 18;
 
 TacSkinConvertor::Limits ArchiveLimits()
 {
@@ -107,10 +107,10 @@ std::optional<Size> Decode(const Source& source, const std::string& name, bool p
         if (png) {
             TColorManager manager;
             ks::MemoryRaster raster;
-            ks::LoadPng(*bytes, manager, raster, {.MaxImageBytes = 4 * kMaxPixels});
+            ks::LoadPng(*bytes, manager, raster, {.MaxImageBytes = 4 * PixelLimit});
             return Size{raster.Width(), raster.Height()};
         }
-        const ks::BmpImage bmp = ks::ReadBmp(*bytes, {.MaxPixels = kMaxPixels});
+        const ks::BmpImage bmp = ks::ReadBmp(*bytes, {.MaxPixels = PixelLimit});
         return Size{bmp.width, bmp.height};
     } catch (const Exception&) {
         return std::nullopt;
@@ -123,7 +123,7 @@ std::optional<Size> DecodeJpeg(const Source& source, const std::string& name)
     if (!bytes)
         return std::nullopt;
     try {
-        const ks::JpegImage jpeg = ks::DecodeJpeg(*bytes, {.MaxPixels = kMaxPixels, .MaxScans = 32});
+        const ks::JpegImage jpeg = ks::DecodeJpeg(*bytes, {.MaxPixels = PixelLimit, .MaxScans = 32});
         return Size{jpeg.width, jpeg.height};
     } catch (const Exception&) {
         return std::nullopt;
@@ -150,7 +150,7 @@ void ForEachValue(const TMemIniFile& ini, Visit visit)
 
 bool Within(const Size& s)
 {
-    return s.width > 0 && s.height > 0 && static_cast<uint64_t>(s.width) * static_cast<uint64_t>(s.height) <= kMaxPixels;
+    return s.width > 0 && s.height > 0 && static_cast<uint64_t>(s.width) * static_cast<uint64_t>(s.height) <= PixelLimit;
 }
 
 void Check(bool condition)

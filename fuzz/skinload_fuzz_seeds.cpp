@@ -26,7 +26,7 @@ std::vector<uint8_t> Bitmap(int width, int height, uint16_t bpp)
     return b.Build();
 }
 
-const char* const kOptions =
+const char* const OptionsText =
     "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nBORDERWIDTH=4\r\nTITLEHEIGHT=22\r\n"
     "BOXCHECKED=@0054@0048@0102@0065@3@0\r\nRADIOCHECKED=@0000@0000@0012@0012@2@1\r\n"
     "[EDIT]\r\nCOLOR=0\r\nFONTCOLOR=32768\r\nBORDERSMASK=^0018^0050^0027^0059^0003^0003^0003^0003^1^0^5^1\r\n"
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     };
 
     ArchiveBuilder full;
-    full.Add("Options.dat", kOptions);
+    full.Add("Options.dat", OptionsText);
     full.Add("Master.bmp", Bitmap(120, 70, 24));
     full.Add("Arrow.png", ks::test::MakeUniformPng(27, 9, 10, 20, 30, 200));
     full.Add("BUTTON.BMP", Bitmap(30, 20, 8));

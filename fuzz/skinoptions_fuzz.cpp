@@ -25,7 +25,7 @@ struct IntegerField {
     int (*get)(const TsGeneralData&);
 };
 
-constexpr IntegerField kIntegerFields[] = {
+constexpr IntegerField IntegerFields[] = {
     {"GLOW", 0, [](const TsGeneralData& d) { return d.GlowCount; }},
     {"GLOWMARGIN", 0, [](const TsGeneralData& d) { return d.GlowMargin; }},
     {"FONTCOLOR", 0, [](const TsGeneralData& d) { return d.FontColor[0]; }},
@@ -57,7 +57,7 @@ bool MatchesPlainLookups(const TMemIniFile& ini, const TsGeneralData& d, const T
     const std::string& name = d.SectionName;
     const auto integer = [&](const char* key, int def) { return ReadInheritedInteger(ini, name, key, def, limits); };
     const auto text = [&](const char* key, const char* def) { return ReadInheritedString(ini, name, key, def, limits); };
-    for (const IntegerField& f : kIntegerFields)
+    for (const IntegerField& f : IntegerFields)
         if (f.get(d) != integer(f.key, f.def))
             return false;
     int color = integer("COLOR", clWhite);

@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const kTexts[] = {
+const char* const SeedTexts[] = {
     "[GLOBALINFO]\r\nVERSION=6.4\r\nAUTHOR=Keysmith\r\nCOLOR=0\r\nFONTCOLOR=32768\r\nTCLEFT=0\r\n"
     "SHADOW1BLUR=10\r\nBILEFT=2\r\nBORDERWIDTH=0x10\r\nSHADOW1COLOR=-16777201\r\n"
     "[EDIT]\r\nCOLOR=0\r\nFONTCOLOR=32768\r\nHOTFONTCOLOR=65280\r\n[COMBOBOX]\r\nPARENTCLASS=EDIT\r\n"
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
                 text + mode);
         ++n;
     };
-    for (const std::string text : kTexts)
+    for (const std::string text : SeedTexts)
         save(text);
     // At and just past each limit of the target: parent depth 8, 256 sections, 4096 entries,
     // lines of 4 KiB and 64 KiB of text.

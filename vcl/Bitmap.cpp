@@ -13,11 +13,11 @@ static_assert(sizeof(ks::Bgra) == sizeof(RGBQUAD));
 
 namespace {
 
-constexpr const char* kNoBitmap = "Cannot create a bitmap";
-constexpr const char* kBadSize = "Invalid bitmap size";
-constexpr const char* kBadFormat = "Invalid pixel format";
-constexpr const char* kScanLine = "Scan line index out of range";
-constexpr const char* kViewFormat = "Pixel view does not match the pixel format";
+constexpr const char* NoBitmap = "Cannot create a bitmap";
+constexpr const char* BadSize = "Invalid bitmap size";
+constexpr const char* BadFormat = "Invalid pixel format";
+constexpr const char* ScanLineText = "Scan line index out of range";
+constexpr const char* ViewFormat = "Pixel view does not match the pixel format";
 
 COLORREF Resolve(TColor c) noexcept
 {
@@ -130,7 +130,7 @@ TBitmap::Dib TBitmap::CreateDib(int width, int height, TPixelFormat format, std:
     void* bits = nullptr;
     d.handle.reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!d.handle || !bits)
-        throw EOutOfResources(kNoBitmap);
+        throw EOutOfResources(NoBitmap);
     d.bits = static_cast<uint8_t*>(bits);
     d.width = width;
     d.height = height;
@@ -179,7 +179,7 @@ void TBitmap::Replace(Dib dib, TPixelFormat format, std::vector<ks::Bgra> colors
 void TBitmap::SetSize(int width, int height)
 {
     if (width < 0 || height < 0)
-        throw EInvalidGraphicOperation(kBadSize);
+        throw EInvalidGraphicOperation(BadSize);
     if (width == FDib.width && height == FDib.height)
         return;
     Dib d = CreateDib(width, height, FPixelFormat, FColors);
@@ -193,7 +193,7 @@ void TBitmap::SetSize(int width, int height)
 void TBitmap::SetPixelFormat(TPixelFormat format)
 {
     if (format == pfCustom || format == pfUnset)
-        throw EInvalidGraphic(kBadFormat);
+        throw EInvalidGraphic(BadFormat);
     if (format == FPixelFormat)
         return;
     const int bpp = ks::BitsPerPixel(format);
@@ -233,7 +233,7 @@ void TBitmap::SetColorTable(std::span<const ks::Bgra> colors)
 uint8_t* TBitmap::ScanLine(int y)
 {
     if (y < 0 || y >= FDib.height || !FDib.bits)
-        throw EInvalidGraphicOperation(kScanLine);
+        throw EInvalidGraphicOperation(ScanLineText);
     GdiFlush(); // GDI may still be drawing into the bits (Wine draws at once; Windows batches)
     return Row(y);
 }
@@ -281,7 +281,7 @@ void TBitmap::SetHandle(HBITMAP bitmap)
         case 16: format = ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBitfields[1] == 0x07E0 ? pf16bit : pf15bit; break;
         case 24: format = pf24bit; break;
         case 32: format = pf32bit; break;
-        default: throw EInvalidGraphic(kBadFormat);
+        default: throw EInvalidGraphic(BadFormat);
         }
         if (ks::IsIndexed(format)) {
             colors.resize(size_t{1} << d.bpp);
@@ -293,7 +293,7 @@ void TBitmap::SetHandle(HBITMAP bitmap)
     } else {
         BITMAP bm{};
         if (!GetObjectW(bitmap, sizeof bm, &bm))
-            throw EInvalidGraphic(kBadFormat);
+            throw EInvalidGraphic(BadFormat);
         d = CreateDib(bm.bmWidth, bm.bmHeight, pfDevice, {});
         ks::MemoryDC src = ks::MemoryDC::Compatible(nullptr);
         ks::MemoryDC dst = ks::MemoryDC::Compatible(nullptr);
@@ -414,7 +414,7 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes, const ks::BmpLimits&
 void TBitmap::LoadFromView(const ks::PixelView& view, TPixelFormat format, std::span<const ks::Bgra> palette)
 {
     if (format == pfCustom || format == pfUnset || view.bpp != ks::BitsPerPixel(format))
-        throw EInvalidGraphicOperation(kViewFormat);
+        throw EInvalidGraphicOperation(ViewFormat);
     std::vector<ks::Bgra> colors;
     if (ks::IsIndexed(format)) {
         colors.resize(size_t{1} << view.bpp);

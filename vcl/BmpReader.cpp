@@ -13,42 +13,42 @@ namespace ks {
 
 namespace {
 
-constexpr const char* kShortRead = "Bitmap data ends early";
-constexpr const char* kSignature = "Not a bitmap file";
-constexpr const char* kHeaderSize = "Unsupported bitmap header";
-constexpr const char* kDimensions = "Invalid bitmap dimensions";
-constexpr const char* kTooLarge = "Bitmap is too large";
-constexpr const char* kPlanes = "Invalid bitmap plane count";
-constexpr const char* kBitCount = "Unsupported bitmap colour depth";
-constexpr const char* kCompression = "Unsupported bitmap compression";
-constexpr const char* kMasks = "Invalid bitmap colour masks";
-constexpr const char* kPixelOffset = "Invalid bitmap pixel data offset";
-constexpr const char* kRle = "Corrupt RLE bitmap data";
+constexpr const char* ShortReadText = "Bitmap data ends early";
+constexpr const char* SignatureText = "Not a bitmap file";
+constexpr const char* HeaderSizeText = "Unsupported bitmap header";
+constexpr const char* DimensionsText = "Invalid bitmap dimensions";
+constexpr const char* TooLargeText = "Bitmap is too large";
+constexpr const char* PlanesText = "Invalid bitmap plane count";
+constexpr const char* BitCountText = "Unsupported bitmap colour depth";
+constexpr const char* CompressionText = "Unsupported bitmap compression";
+constexpr const char* MasksText = "Invalid bitmap colour masks";
+constexpr const char* PixelOffsetText = "Invalid bitmap pixel data offset";
+constexpr const char* RleText = "Corrupt RLE bitmap data";
 
 constexpr uint32_t BI_RGB_ = 0;
 constexpr uint32_t BI_RLE8_ = 1;
 constexpr uint32_t BI_RLE4_ = 2;
 constexpr uint32_t BI_BITFIELDS_ = 3;
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
+constexpr size_t FileHeaderSize = 14;
+constexpr uint32_t CoreHeaderSize = 12;
+constexpr uint32_t InfoHeaderSize = 40;
 
 [[noreturn]] void Fail(BmpError reason)
 {
-    const char* text = kShortRead;
+    const char* text = ShortReadText;
     switch (reason) {
-    case BmpError::ShortRead: text = kShortRead; break;
-    case BmpError::Signature: text = kSignature; break;
-    case BmpError::HeaderSize: text = kHeaderSize; break;
-    case BmpError::Dimensions: text = kDimensions; break;
-    case BmpError::TooLarge: text = kTooLarge; break;
-    case BmpError::Planes: text = kPlanes; break;
-    case BmpError::BitCount: text = kBitCount; break;
-    case BmpError::Compression: text = kCompression; break;
-    case BmpError::Masks: text = kMasks; break;
-    case BmpError::PixelOffset: text = kPixelOffset; break;
-    case BmpError::Rle: text = kRle; break;
+    case BmpError::ShortRead: text = ShortReadText; break;
+    case BmpError::Signature: text = SignatureText; break;
+    case BmpError::HeaderSize: text = HeaderSizeText; break;
+    case BmpError::Dimensions: text = DimensionsText; break;
+    case BmpError::TooLarge: text = TooLargeText; break;
+    case BmpError::Planes: text = PlanesText; break;
+    case BmpError::BitCount: text = BitCountText; break;
+    case BmpError::Compression: text = CompressionText; break;
+    case BmpError::Masks: text = MasksText; break;
+    case BmpError::PixelOffset: text = PixelOffsetText; break;
+    case BmpError::Rle: text = RleText; break;
     }
     throw EInvalidGraphic(text, reason);
 }
@@ -78,11 +78,11 @@ Header ParseHeader(ByteReader& r)
     h.offBits = r.U32LE();
     h.size = r.U32LE();
     switch (h.size) {
-    case kCoreHeaderSize: case kInfoHeaderSize: case 52: case 56: case 108: case 124: break;
+    case CoreHeaderSize: case InfoHeaderSize: case 52: case 56: case 108: case 124: break;
     default: Fail(BmpError::HeaderSize);
     }
     ByteReader info = r.Sub(h.size - 4);
-    if (h.size == kCoreHeaderSize) {
+    if (h.size == CoreHeaderSize) {
         h.width = info.U16LE();
         h.height = info.U16LE();
         h.planes = info.U16LE();
@@ -132,7 +132,7 @@ void CheckHeader(const Header& h, const BmpLimits& limits)
 {
     if (h.planes != 1)
         Fail(BmpError::Planes);
-    const bool core = h.size == kCoreHeaderSize;
+    const bool core = h.size == CoreHeaderSize;
     switch (h.bpp) {
     case 1: case 4: case 8: case 24: break;
     case 16: case 32: if (core) Fail(BmpError::BitCount); break;
@@ -273,7 +273,7 @@ BmpImage ReadBmp(std::span<const uint8_t> data, const BmpLimits& limits)
     Header h = ParseHeader(r);
     CheckHeader(h, limits);
 
-    const bool core = h.size == kCoreHeaderSize;
+    const bool core = h.size == CoreHeaderSize;
     if (h.compression == BI_BITFIELDS_ && !h.masksInHeader) {
         for (int i = 0; i < 3; ++i)
             h.masks[i] = r.U32LE();
@@ -352,7 +352,7 @@ std::vector<uint8_t> WriteBmp(const PixelView& view, std::span<const Bgra> palet
         throw EInvalidGraphic("Bitmap colour table is incomplete");
     const size_t stride = BmpImage::DibStride(view.width, view.bpp);
     const size_t used = (static_cast<size_t>(view.width) * view.bpp + 7) / 8;
-    const size_t offBits = kFileHeaderSize + kInfoHeaderSize + entries * 4;
+    const size_t offBits = FileHeaderSize + InfoHeaderSize + entries * 4;
     const size_t fileSize = offBits + stride * static_cast<size_t>(view.height);
 
     std::vector<uint8_t> out;
@@ -362,7 +362,7 @@ std::vector<uint8_t> WriteBmp(const PixelView& view, std::span<const Bgra> palet
     PutU32(out, static_cast<uint32_t>(fileSize));
     PutU32(out, 0);
     PutU32(out, static_cast<uint32_t>(offBits));
-    PutU32(out, kInfoHeaderSize);
+    PutU32(out, InfoHeaderSize);
     PutU32(out, static_cast<uint32_t>(view.width));
     PutU32(out, static_cast<uint32_t>(view.height));
     PutU16(out, 1);

@@ -11,8 +11,8 @@ namespace {
 
 // Another program may hold the clipboard for a moment (clipboard managers do on every change),
 // so opening is tried a few times before giving up.
-constexpr int kOpenAttempts = 5;
-constexpr DWORD kOpenRetryMs = 20;
+constexpr int OpenAttempts = 5;
+constexpr DWORD OpenRetryMs = 20;
 
 // Opens the clipboard for the length of a scope. The clipboard is opened for a window of our
 // own: with no owner, EmptyClipboard leaves the clipboard without one and Windows then refuses
@@ -23,12 +23,12 @@ public:
     {
         FWindow = AllocateHWnd(TWndMethod(&FSink, &Sink::WndProc));
         FSink.Window = FWindow;
-        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        for (int attempt = 0; attempt < OpenAttempts; ++attempt) {
             if (OpenClipboard(FWindow)) {
                 FOpen = true;
                 return;
             }
-            ks::Sys().Sleep(kOpenRetryMs);
+            ks::Sys().Sleep(OpenRetryMs);
         }
         DeallocateHWnd(std::exchange(FWindow, nullptr));
         throw EClipboardException("Cannot open clipboard");

@@ -22,7 +22,7 @@ struct ButtonKind {
 };
 
 // In the order the buttons appear, left to right.
-constexpr ButtonKind kButtons[] = {
+constexpr ButtonKind ButtonKinds[] = {
     {mbYes, "Yes", L"&Yes", mrYes},          {mbNo, "No", L"&No", mrNo},
     {mbOK, "OK", L"OK", mrOk},               {mbCancel, "Cancel", L"Cancel", mrCancel},
     {mbAbort, "Abort", L"&Abort", mrAbort},  {mbRetry, "Retry", L"&Retry", mrRetry},
@@ -55,12 +55,12 @@ const wchar_t* IconId(TMsgDlgType type)
 
 // Distances in dialog units, as dialog templates measure them: horizontal units are a quarter
 // of the font's average character width, vertical ones an eighth of its height.
-constexpr int kMargin = 8;
-constexpr int kSpacing = 10;
-constexpr int kButtonWidth = 50;
-constexpr int kButtonHeight = 14;
-constexpr int kButtonGap = 4;
-constexpr int kIconSize = 32;
+constexpr int Margin = 8;
+constexpr int Spacing = 10;
+constexpr int ButtonWidth = 50;
+constexpr int ButtonHeight = 14;
+constexpr int ButtonGap = 4;
+constexpr int IconSize = 32;
 
 struct DialogUnits {
     int x;
@@ -100,22 +100,22 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
     canvas.SetHandle(nullptr);
 
     const wchar_t* iconId = IconId(type);
-    int margin = du.Horz(kMargin);
-    int vMargin = du.Vert(kMargin);
-    int spacing = du.Horz(kSpacing);
-    int vSpacing = du.Vert(kSpacing);
-    int buttonWidth = du.Horz(kButtonWidth);
-    int buttonHeight = du.Vert(kButtonHeight);
-    int buttonGap = du.Horz(kButtonGap);
+    int margin = du.Horz(Margin);
+    int vMargin = du.Vert(Margin);
+    int spacing = du.Horz(Spacing);
+    int vSpacing = du.Vert(Spacing);
+    int buttonWidth = du.Horz(ButtonWidth);
+    int buttonHeight = du.Vert(ButtonHeight);
+    int buttonGap = du.Horz(ButtonGap);
 
     int iconTextWidth = textRect.Width();
     int iconTextHeight = textRect.Height();
     if (iconId) {
-        iconTextWidth += kIconSize + spacing;
-        iconTextHeight = std::max(iconTextHeight, kIconSize);
+        iconTextWidth += IconSize + spacing;
+        iconTextHeight = std::max(iconTextHeight, IconSize);
     }
     int count = 0;
-    for (const ButtonKind& b : kButtons)
+    for (const ButtonKind& b : ButtonKinds)
         if (buttons.Contains(b.button))
             ++count;
     int groupWidth = count * buttonWidth + (count - 1) * buttonGap;
@@ -128,7 +128,7 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
         image->SetParent(form);
         // A copy: the shared system icon must never be destroyed by the picture.
         image->Picture()->Icon().SetHandle(CopyIcon(LoadIconW(nullptr, iconId)));
-        image->SetBounds(margin, vMargin, kIconSize, kIconSize);
+        image->SetBounds(margin, vMargin, IconSize, IconSize);
     }
     auto* label = Create<TLabel>(form);
     label->SetName("Message");
@@ -142,7 +142,7 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
     TMsgDlgBtn cancelButton = buttons.Contains(mbCancel) ? mbCancel : buttons.Contains(mbNo) ? mbNo : mbOK;
     int x = (form->ClientWidth() - groupWidth) / 2;
     int y = iconTextHeight + vMargin + vSpacing;
-    for (const ButtonKind& b : kButtons) {
+    for (const ButtonKind& b : ButtonKinds) {
         if (!buttons.Contains(b.button))
             continue;
         auto* button = Create<TButton>(form);

@@ -8,7 +8,7 @@ namespace ks {
 
 namespace {
 
-constexpr const char* kNoDC = "Cannot create a device context";
+constexpr const char* NoDC = "Cannot create a device context";
 
 // One UI thread creates and deletes every handle, so plain counters do.
 std::array<GdiTally, static_cast<size_t>(GdiKind::Count)> gTallies;
@@ -30,7 +30,7 @@ MemoryDC MemoryDC::Compatible(HDC dc)
     MemoryDC m;
     m.FDC = CreateCompatibleDC(dc);
     if (!m.FDC)
-        throw EOutOfResources(kNoDC);
+        throw EOutOfResources(NoDC);
     detail::Count(GdiKind::MemoryDC, &GdiTally::created);
     return m;
 }
@@ -55,7 +55,7 @@ void MemoryDC::reset() noexcept
 WindowDC::WindowDC(HWND wnd) : FWnd(wnd), FDC(GetDC(wnd))
 {
     if (!FDC)
-        throw EOutOfResources(kNoDC);
+        throw EOutOfResources(NoDC);
     detail::Count(GdiKind::WindowDC, &GdiTally::created);
 }
 

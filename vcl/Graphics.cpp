@@ -17,18 +17,18 @@ static_assert(sizeof(TSize) == sizeof(SIZE) && offsetof(TSize, cy) == offsetof(S
 
 namespace {
 
-constexpr const char* kNoFont = "Cannot create a font";
-constexpr const char* kNoBrush = "Cannot create a brush";
-constexpr const char* kNoPen = "Cannot create a pen";
-constexpr const char* kTooLarge = "Picture data is too large";
-constexpr const char* kUnknownExtension = "Unknown picture file extension (.%s)";
-constexpr const char* kDataTruncated = "Picture data ends early";
-constexpr const char* kDataTrailing = "Picture data is followed by other bytes";
-constexpr const char* kUnknownGraphicClass = "Unknown picture class %s";
+constexpr const char* NoFont = "Cannot create a font";
+constexpr const char* NoBrush = "Cannot create a brush";
+constexpr const char* NoPen = "Cannot create a pen";
+constexpr const char* TooLargeText = "Picture data is too large";
+constexpr const char* UnknownExtension = "Unknown picture file extension (.%s)";
+constexpr const char* DataTruncated = "Picture data ends early";
+constexpr const char* DataTrailing = "Picture data is followed by other bytes";
+constexpr const char* UnknownGraphicClass = "Unknown picture class %s";
 
 // The default face of the forms; under Wine fonts-wine provides it.
-constexpr const wchar_t* kDefaultFontName = L"Tahoma";
-constexpr int kDefaultFontHeight = -11; // 8 points at 96 dpi
+constexpr const wchar_t* DefaultFontName = L"Tahoma";
+constexpr int DefaultFontHeight = -11; // 8 points at 96 dpi
 
 uint8_t gFontQuality = DEFAULT_QUALITY;
 
@@ -99,18 +99,18 @@ struct ks::EnumTraits<TPenStyle> {
 
 namespace {
 
-const ks::PropertyInfo kFontProps[] = {
+const ks::PropertyInfo FontProperties[] = {
     ks::Prop<&TFont::Charset, &TFont::SetCharset>("Charset").DefaultIs(DEFAULT_CHARSET),
     ks::Prop<&TFont::Color, &TFont::SetColor>("Color").Idents("TColor").DefaultIs(clWindowText),
     ks::Prop<&TFont::Height, &TFont::SetHeight>("Height"),
     ks::Prop<&TFont::Name, &TFont::SetName>("Name"),
     ks::Prop<&TFont::Style, &TFont::SetStyle>("Style").DefaultIs(TFontStyles{}),
 };
-const ks::PropertyInfo kBrushProps[] = {
+const ks::PropertyInfo BrushProps[] = {
     ks::Prop<&TBrush::Color, &TBrush::SetColor>("Color").Idents("TColor").DefaultIs(clWhite),
     ks::Prop<&TBrush::Style, &TBrush::SetStyle>("Style").DefaultIs(bsSolid),
 };
-const ks::PropertyInfo kPenProps[] = {
+const ks::PropertyInfo PenProps[] = {
     ks::Prop<&TPen::Color, &TPen::SetColor>("Color").Idents("TColor").DefaultIs(clBlack),
     ks::Prop<&TPen::Style, &TPen::SetStyle>("Style").DefaultIs(psSolid),
     ks::Prop<&TPen::Width, &TPen::SetWidth>("Width").DefaultIs(1),
@@ -119,9 +119,9 @@ const ks::PropertyInfo kPenProps[] = {
 } // namespace
 
 const ks::ClassInfo TGraphicsObject::StaticClassInfo{"TGraphicsObject", &TPersistent::StaticClassInfo, {}, {}};
-const ks::ClassInfo TFont::StaticClassInfo{"TFont", &TGraphicsObject::StaticClassInfo, kFontProps, {}};
-const ks::ClassInfo TBrush::StaticClassInfo{"TBrush", &TGraphicsObject::StaticClassInfo, kBrushProps, {}};
-const ks::ClassInfo TPen::StaticClassInfo{"TPen", &TGraphicsObject::StaticClassInfo, kPenProps, {}};
+const ks::ClassInfo TFont::StaticClassInfo{"TFont", &TGraphicsObject::StaticClassInfo, FontProperties, {}};
+const ks::ClassInfo TBrush::StaticClassInfo{"TBrush", &TGraphicsObject::StaticClassInfo, BrushProps, {}};
+const ks::ClassInfo TPen::StaticClassInfo{"TPen", &TGraphicsObject::StaticClassInfo, PenProps, {}};
 const ks::ClassInfo TCanvas::StaticClassInfo{"TCanvas", &TPersistent::StaticClassInfo, {}, {}};
 const ks::ClassInfo TGraphic::StaticClassInfo{"TGraphic", &TPersistent::StaticClassInfo, {}, {}};
 const ks::ClassInfo TPicture::StaticClassInfo{"TPicture", &TPersistent::StaticClassInfo, {}, {}};
@@ -143,7 +143,7 @@ void TGraphicsObject::Changed()
 }
 
 TFont::TFont()
-    : FName(kDefaultFontName), FHeight(kDefaultFontHeight), FColor(clWindowText), FCharset(DEFAULT_CHARSET)
+    : FName(DefaultFontName), FHeight(DefaultFontHeight), FColor(clWindowText), FCharset(DEFAULT_CHARSET)
 {
 }
 
@@ -249,7 +249,7 @@ HFONT TFont::Handle()
         LOGFONTW lf = LogFont();
         FHandle.reset(CreateFontIndirectW(&lf));
         if (!FHandle)
-            throw EOutOfResources(kNoFont);
+            throw EOutOfResources(NoFont);
     }
     return FHandle.get();
 }
@@ -318,7 +318,7 @@ HBRUSH TBrush::Handle()
         LOGBRUSH lb = LogBrush();
         FHandle.reset(CreateBrushIndirect(&lb));
         if (!FHandle)
-            throw EOutOfResources(kNoBrush);
+            throw EOutOfResources(NoBrush);
     }
     return FHandle.get();
 }
@@ -368,9 +368,9 @@ void TPen::SetWidth(int width)
 
 LOGPEN TPen::LogPen() const noexcept
 {
-    static constexpr UINT kStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+    static constexpr UINT StyleValues[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
     LOGPEN lp{};
-    lp.lopnStyle = kStyles[FStyle];
+    lp.lopnStyle = StyleValues[FStyle];
     lp.lopnWidth.x = FWidth;
     lp.lopnColor = Resolve(FColor);
     return lp;
@@ -382,7 +382,7 @@ HPEN TPen::Handle()
         LOGPEN lp = LogPen();
         FHandle.reset(CreatePenIndirect(&lp));
         if (!FHandle)
-            throw EOutOfResources(kNoPen);
+            throw EOutOfResources(NoPen);
     }
     return FHandle.get();
 }
@@ -408,7 +408,7 @@ namespace {
 // Beyond this many distinct objects of one kind in one binding, objects that are not selected
 // are let go, so a painter that walks through colours cannot exhaust the process's GDI handles.
 // Only a raw SaveDC held across that many changes could then restore a deleted object.
-constexpr size_t kMaxCachedPerKind = 64;
+constexpr size_t MaxCachedPerKind = 64;
 
 bool SameKey(const LOGFONTW& a, const LOGFONTW& b) noexcept { return std::memcmp(&a, &b, sizeof a) == 0; }
 bool SameKey(const LOGBRUSH& a, const LOGBRUSH& b) noexcept
@@ -427,7 +427,7 @@ auto Realise(Cache& cache, const Key& key, HDC dc, UINT objType, Make make, cons
     for (auto& c : cache)
         if (SameKey(c.key, key))
             return c.object.get();
-    if (cache.size() >= kMaxCachedPerKind) {
+    if (cache.size() >= MaxCachedPerKind) {
         HGDIOBJ current = GetCurrentObject(dc, objType);
         std::erase_if(cache, [&](auto& c) { return c.object.get() != current; });
     }
@@ -491,7 +491,7 @@ HDC TCanvas::Handle()
 void TCanvas::SelectFont()
 {
     const LOGFONTW lf = FFont.LogFont();
-    HFONT f = Realise(FFonts, lf, FDC, OBJ_FONT, [](const LOGFONTW* k) { return CreateFontIndirectW(k); }, kNoFont);
+    HFONT f = Realise(FFonts, lf, FDC, OBJ_FONT, [](const LOGFONTW* k) { return CreateFontIndirectW(k); }, NoFont);
     SelectObject(FDC, f);
     SetTextColor(FDC, Resolve(FFont.Color()));
 }
@@ -501,7 +501,7 @@ void TCanvas::SelectBrush()
     const LOGBRUSH lb = FBrush.LogBrush();
     HBRUSH b = FBrush.Style() == bsClear
                    ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
-                   : Realise(FBrushes, lb, FDC, OBJ_BRUSH, [](const LOGBRUSH* k) { return CreateBrushIndirect(k); }, kNoBrush);
+                   : Realise(FBrushes, lb, FDC, OBJ_BRUSH, [](const LOGBRUSH* k) { return CreateBrushIndirect(k); }, NoBrush);
     SelectObject(FDC, b);
     SetBkColor(FDC, lb.lbColor);
     SetBkMode(FDC, FBrush.Style() == bsSolid ? OPAQUE : TRANSPARENT);
@@ -510,7 +510,7 @@ void TCanvas::SelectBrush()
 void TCanvas::SelectPen()
 {
     const LOGPEN lp = FPen.LogPen();
-    HPEN p = Realise(FPens, lp, FDC, OBJ_PEN, [](const LOGPEN* k) { return CreatePenIndirect(k); }, kNoPen);
+    HPEN p = Realise(FPens, lp, FDC, OBJ_PEN, [](const LOGPEN* k) { return CreatePenIndirect(k); }, NoPen);
     SelectObject(FDC, p);
 }
 
@@ -667,8 +667,8 @@ void TGraphic::Progress(TObject* sender, TProgressStage stage, uint8_t percentDo
 std::vector<uint8_t> TGraphic::ReadRest(TStream& stream)
 {
     const uint64_t remaining = stream.Remaining();
-    if (remaining > kMaxGraphicBytes)
-        throw EInvalidGraphic(kTooLarge);
+    if (remaining > MaxGraphicBytes)
+        throw EInvalidGraphic(TooLargeText);
     std::vector<uint8_t> bytes(static_cast<size_t>(remaining));
     stream.ReadBuffer(bytes.data(), bytes.size());
     return bytes;
@@ -685,15 +685,15 @@ void TGraphic::ReadSizedData(TStream& stream)
 {
     uint8_t count[4];
     if (stream.Remaining() < sizeof count)
-        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+        throw EReadError(DataTruncated, ks::FormError::Truncated);
     stream.ReadBuffer(count, sizeof count);
     const uint64_t size = uint64_t{count[0]} | uint64_t{count[1]} << 8 | uint64_t{count[2]} << 16 |
                           uint64_t{count[3]} << 24;
     const uint64_t remaining = stream.Remaining();
     if (size > remaining)
-        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+        throw EReadError(DataTruncated, ks::FormError::Truncated);
     if (size < remaining)
-        throw EReadError(kDataTrailing, ks::FormError::TrailingData);
+        throw EReadError(DataTrailing, ks::FormError::TrailingData);
     LoadFromStream(stream);
 }
 
@@ -703,7 +703,7 @@ void TGraphic::WriteSizedData(TStream& stream) const
     SaveToStream(bytes);
     const std::span<const uint8_t> data = bytes.Bytes();
     if (data.size() > UINT32_MAX)
-        throw EInvalidGraphic(kTooLarge);
+        throw EInvalidGraphic(TooLargeText);
     const auto size = static_cast<uint32_t>(data.size());
     const uint8_t count[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
                               static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
@@ -788,10 +788,10 @@ void TPicture::ReadData(TStream& stream)
 {
     uint8_t length = 0;
     if (stream.Remaining() < 1)
-        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+        throw EReadError(DataTruncated, ks::FormError::Truncated);
     stream.ReadBuffer(&length, 1);
     if (stream.Remaining() < length)
-        throw EReadError(kDataTruncated, ks::FormError::Truncated);
+        throw EReadError(DataTruncated, ks::FormError::Truncated);
     std::string name(length, '\0');
     stream.ReadBuffer(name.data(), name.size());
     if (name.empty()) {
@@ -807,7 +807,7 @@ void TPicture::ReadData(TStream& stream)
         graphic.reset();
     }
     if (!graphic)
-        throw EReadError(Format(kUnknownGraphicClass, {name}), ks::FormError::UnknownClass);
+        throw EReadError(Format(UnknownGraphicClass, {name}), ks::FormError::UnknownClass);
     graphic->ReadData(stream);
     Replace(std::move(graphic));
 }
@@ -876,7 +876,7 @@ void TPicture::LoadFromFile(const std::wstring& fileName)
     const std::wstring ext = dot != std::wstring::npos && fileName[dot] == L'.' ? fileName.substr(dot + 1) : L"";
     TGraphicFactory factory = FileFormat(ext);
     if (!factory)
-        throw EInvalidGraphic(Format(kUnknownExtension, {Narrow(ext)}));
+        throw EInvalidGraphic(Format(UnknownExtension, {Narrow(ext)}));
     std::unique_ptr<TGraphic> graphic = factory();
     graphic->LoadFromFile(fileName);
     Replace(std::move(graphic));

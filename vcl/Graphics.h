@@ -295,7 +295,7 @@ protected:
     void WriteSizedData(TStream& stream) const;
     void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
                   const TRect& r, const std::wstring& msg);
-    // The rest of the stream, refused with EInvalidGraphic beyond kMaxGraphicBytes.
+    // The rest of the stream, refused with EInvalidGraphic beyond MaxGraphicBytes.
     static std::vector<uint8_t> ReadRest(TStream& stream);
 
 private:
@@ -305,7 +305,7 @@ private:
 };
 
 // No picture file the program reads comes near this; a larger one is refused before it is read.
-inline constexpr uint64_t kMaxGraphicBytes = uint64_t{256} << 20;
+inline constexpr uint64_t MaxGraphicBytes = uint64_t{256} << 20;
 
 using TGraphicFactory = std::unique_ptr<TGraphic> (*)();
 

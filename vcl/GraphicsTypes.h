@@ -80,7 +80,7 @@ struct ColorIdent {
     TColor value;
 };
 
-inline constexpr ColorIdent kColorIdents[] = {
+inline constexpr ColorIdent ColorIdentTable[] = {
     {"clBlack", clBlack}, {"clMaroon", clMaroon}, {"clGreen", clGreen}, {"clOlive", clOlive},
     {"clNavy", clNavy}, {"clPurple", clPurple}, {"clTeal", clTeal}, {"clGray", clGray},
     {"clSilver", clSilver}, {"clRed", clRed}, {"clLime", clLime}, {"clYellow", clYellow},
@@ -117,7 +117,7 @@ constexpr bool SameIdent(std::string_view a, std::string_view b) noexcept
 
 constexpr std::optional<TColor> IdentToColor(std::string_view name) noexcept
 {
-    for (const ColorIdent& c : kColorIdents)
+    for (const ColorIdent& c : ColorIdentTable)
         if (SameIdent(c.name, name))
             return c.value;
     return std::nullopt;
@@ -126,7 +126,7 @@ constexpr std::optional<TColor> IdentToColor(std::string_view name) noexcept
 // Empty when the value has no name; the writer then stores the number.
 constexpr std::string_view ColorToIdent(TColor value) noexcept
 {
-    for (const ColorIdent& c : kColorIdents)
+    for (const ColorIdent& c : ColorIdentTable)
         if (c.value == value)
             return c.name;
     return {};

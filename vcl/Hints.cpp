@@ -28,7 +28,7 @@ TRect Desktop() noexcept
 }
 
 // Text is inset this far from the window's left and top edges.
-constexpr int kTextInset = 2;
+constexpr int TextInset = 2;
 
 } // namespace
 
@@ -71,8 +71,8 @@ TRect THintWindow::CalcHintRect(int maxWidth, const std::wstring& hint, void*)
     canvas.Font().Assign(Font());
     canvas.DrawText(hint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     // Room for the inset text and the one-pixel border on each side.
-    r.Right += 2 * kTextInset + 2;
-    r.Bottom += kTextInset;
+    r.Right += 2 * TextInset + 2;
+    r.Bottom += TextInset;
     return r;
 }
 
@@ -100,8 +100,8 @@ void THintWindow::Paint()
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(Color());
     canvas.FillRect(r);
-    r.Left += kTextInset;
-    r.Top += kTextInset;
+    r.Left += TextInset;
+    r.Top += TextInset;
     canvas.Font().Assign(Font());
     SetBkMode(canvas.Handle(), TRANSPARENT);
     canvas.DrawText(Caption(), r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);

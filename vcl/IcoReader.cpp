@@ -10,28 +10,28 @@ namespace ks {
 
 namespace {
 
-constexpr const char* kShortRead = "Icon data ends early";
-constexpr const char* kHeader = "Not an icon file";
-constexpr const char* kCount = "Invalid icon image count";
-constexpr const char* kEntryBounds = "Icon image lies outside the file";
-constexpr const char* kImageHeader = "Invalid icon image";
-constexpr const char* kTooLarge = "Icon image is too large";
+constexpr const char* ShortReadText = "Icon data ends early";
+constexpr const char* HeaderText = "Not an icon file";
+constexpr const char* CountText = "Invalid icon image count";
+constexpr const char* EntryBoundsText = "Icon image lies outside the file";
+constexpr const char* ImageHeaderText = "Invalid icon image";
+constexpr const char* TooLargeText = "Icon image is too large";
 
-constexpr size_t kDirHeaderSize = 6;
-constexpr size_t kDirEntrySize = 16;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr size_t DirHeaderSize = 6;
+constexpr size_t DirEntrySize = 16;
+constexpr uint32_t InfoHeaderSize = 40;
+constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 [[noreturn]] void Fail(IcoError reason)
 {
-    const char* text = kShortRead;
+    const char* text = ShortReadText;
     switch (reason) {
-    case IcoError::ShortRead: text = kShortRead; break;
-    case IcoError::Header: text = kHeader; break;
-    case IcoError::Count: text = kCount; break;
-    case IcoError::EntryBounds: text = kEntryBounds; break;
-    case IcoError::ImageHeader: text = kImageHeader; break;
-    case IcoError::TooLarge: text = kTooLarge; break;
+    case IcoError::ShortRead: text = ShortReadText; break;
+    case IcoError::Header: text = HeaderText; break;
+    case IcoError::Count: text = CountText; break;
+    case IcoError::EntryBounds: text = EntryBoundsText; break;
+    case IcoError::ImageHeader: text = ImageHeaderText; break;
+    case IcoError::TooLarge: text = TooLargeText; break;
     }
     throw EInvalidGraphic(text, reason);
 }
@@ -53,7 +53,7 @@ void CheckPixels(uint64_t width, uint64_t height, const IcoLimits& limits)
 // entry holds.
 void ReadPngImage(ByteReader r, IcoEntry& e, const IcoLimits& limits)
 {
-    r.Skip(sizeof kPngSignature);
+    r.Skip(sizeof PngSignature);
     if (r.U32BE() != 13 || r.U32BE() != 0x49484452) // an IHDR chunk must come first
         Fail(IcoError::ImageHeader);
     const uint32_t w = r.U32BE();
@@ -71,7 +71,7 @@ void ReadPngImage(ByteReader r, IcoEntry& e, const IcoLimits& limits)
 void ReadDibImage(ByteReader r, IcoEntry& e, const IcoLimits& limits)
 {
     const uint32_t headerSize = r.U32LE();
-    if (headerSize < kInfoHeaderSize)
+    if (headerSize < InfoHeaderSize)
         Fail(IcoError::ImageHeader);
     const int32_t width = r.I32LE();
     const int32_t doubleHeight = r.I32LE(); // colour rows and mask rows together
@@ -113,8 +113,8 @@ std::vector<IcoEntry> ReadIcoDirectory(std::span<const uint8_t> data, const IcoL
         Fail(IcoError::Header);
     if (count == 0 || count > limits.MaxEntries)
         Fail(IcoError::Count);
-    ByteReader dir = r.Sub(count * kDirEntrySize);
-    const size_t dirEnd = kDirHeaderSize + count * kDirEntrySize;
+    ByteReader dir = r.Sub(count * DirEntrySize);
+    const size_t dirEnd = DirHeaderSize + count * DirEntrySize;
 
     std::vector<IcoEntry> entries(count);
     for (IcoEntry& e : entries) {
@@ -127,8 +127,8 @@ std::vector<IcoEntry> ReadIcoDirectory(std::span<const uint8_t> data, const IcoL
         e.offset = offset;
         e.size = size;
         ByteReader image(data.subspan(offset, size), OnImageShortRead);
-        if (size >= sizeof kPngSignature &&
-            std::equal(std::begin(kPngSignature), std::end(kPngSignature), data.begin() + offset))
+        if (size >= sizeof PngSignature &&
+            std::equal(std::begin(PngSignature), std::end(PngSignature), data.begin() + offset))
             ReadPngImage(image, e, limits);
         else
             ReadDibImage(image, e, limits);

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr const char* kNoIcon = "Cannot create an icon from the image";
-constexpr const char* kNoData = "An icon made from a handle cannot be saved";
-constexpr DWORD kIconFormatVersion = 0x00030000; // what CreateIconFromResourceEx expects of .ico images
+constexpr const char* NoIcon = "Cannot create an icon from the image";
+constexpr const char* NoData = "An icon made from a handle cannot be saved";
+constexpr DWORD IconFormatVersion = 0x00030000; // what CreateIconFromResourceEx expects of .ico images
 
 } // namespace
 
@@ -63,7 +63,7 @@ void TIcon::Assign(const TPersistent* source)
             return;
         ks::UniqueIcon copy(icon->FHandle ? CopyIcon(icon->FHandle.get()) : nullptr);
         if (icon->FHandle && !copy)
-            throw EOutOfResources(kNoIcon);
+            throw EOutOfResources(NoIcon);
         Install(std::move(copy), icon->FData);
         return;
     }
@@ -90,15 +90,15 @@ void TIcon::LoadFromBytes(std::span<const uint8_t> bytes, const ks::IcoLimits& l
     // The system reads exactly e.size bytes, which the directory check has shown to be present.
     std::vector<uint8_t> data(bytes.begin(), bytes.end());
     ks::UniqueIcon icon(CreateIconFromResourceEx(data.data() + e.offset, static_cast<DWORD>(e.size), TRUE,
-                                                 kIconFormatVersion, e.width, e.height, LR_DEFAULTCOLOR));
+                                                 IconFormatVersion, e.width, e.height, LR_DEFAULTCOLOR));
     if (!icon)
-        throw EInvalidGraphic(kNoIcon);
+        throw EInvalidGraphic(NoIcon);
     Install(std::move(icon), std::move(data));
 }
 
 void TIcon::SaveToStream(TStream& stream) const
 {
     if (FData.empty())
-        throw EInvalidGraphicOperation(kNoData);
+        throw EInvalidGraphicOperation(NoData);
     stream.WriteBuffer(FData.data(), FData.size());
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char* kNoImageList = "Cannot create an image list";
+constexpr const char* NoImageList = "Cannot create an image list";
 
 std::atomic<long> LiveImageLists{0};
 
@@ -68,7 +68,7 @@ long ks::UniqueImageList::Live() noexcept
 
 namespace {
 
-const ks::PropertyInfo kImageListProps[] = {
+const ks::PropertyInfo ImageListProps[] = {
     ks::Prop<&TCustomImageList::BlendColor, &TCustomImageList::SetBlendColor>("BlendColor").Idents("TColor").DefaultIs(clNone),
     ks::Prop<&TCustomImageList::BkColor, &TCustomImageList::SetBkColor>("BkColor").Idents("TColor").DefaultIs(clNone),
     ks::Prop<&TCustomImageList::AllocBy, &TCustomImageList::SetAllocBy>("AllocBy").DefaultIs(4),
@@ -83,7 +83,7 @@ const ks::PropertyInfo kImageListProps[] = {
 
 } // namespace
 
-const ks::ClassInfo TCustomImageList::StaticClassInfo{"TCustomImageList", &TComponent::StaticClassInfo, kImageListProps, {}};
+const ks::ClassInfo TCustomImageList::StaticClassInfo{"TCustomImageList", &TComponent::StaticClassInfo, ImageListProps, {}};
 const ks::ClassInfo& TCustomImageList::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TImageList::StaticClassInfo{"TImageList", &TCustomImageList::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TImageList::ClassInfo() const noexcept { return StaticClassInfo; }
@@ -113,7 +113,7 @@ void TCustomImageList::CreateHandle()
 {
     ks::UniqueImageList list(ImageList_Create(FWidth, FHeight, CreationFlags(), FAllocBy, FAllocBy));
     if (!list)
-        throw EOutOfResources(kNoImageList);
+        throw EOutOfResources(NoImageList);
     ImageList_SetBkColor(list.get(), ToColorRef(FBkColor));
     FHandle = std::move(list);
 }
@@ -183,8 +183,8 @@ int TCustomImageList::Add(TBitmap& image, TBitmap* mask)
 
 UINT TCustomImageList::DrawStyle() const noexcept
 {
-    static constexpr UINT kStyles[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
-    return kStyles[FDrawingStyle] | (FImageType == itMask ? ILD_MASK : 0);
+    static constexpr UINT StyleValues[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
+    return StyleValues[FDrawingStyle] | (FImageType == itMask ? ILD_MASK : 0);
 }
 
 void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled)

@@ -9,13 +9,13 @@
 
 namespace {
 
-constexpr const char* kTooLarge = "Options text is too large";
-constexpr const char* kLineTooLong = "Options text has a line that is too long";
-constexpr const char* kTooManySections = "Options text has too many sections";
-constexpr const char* kTooManyEntries = "Options text has too many entries";
+constexpr const char* TooLargeText = "Options text is too large";
+constexpr const char* LineTooLongText = "Options text has a line that is too long";
+constexpr const char* TooManySectionsText = "Options text has too many sections";
+constexpr const char* TooManyEntriesText = "Options text has too many entries";
 
 // Sections of up to this many entries are searched in text order rather than in KeyOrder.
-constexpr size_t kScanLimit = 32;
+constexpr size_t ScanLimit = 32;
 
 // Blanks and control characters, as Trim removes them, without making a copy.
 std::string_view TrimView(std::string_view s)
@@ -62,13 +62,13 @@ public:
     {
         FBytes += n;
         if (FBytes > FLimits.MaxTextBytes)
-            throw EIniFileException(kTooLarge, ks::IniReason::TooLarge);
+            throw EIniFileException(TooLargeText, ks::IniReason::TooLarge);
     }
 
     void CheckLine(std::string_view raw) const
     {
         if (raw.size() > FLimits.MaxLineBytes)
-            throw EIniFileException(kLineTooLong, ks::IniReason::LineTooLong);
+            throw EIniFileException(LineTooLongText, ks::IniReason::LineTooLong);
     }
 
     std::vector<char>& Text() noexcept { return FContent.Text; }
@@ -105,7 +105,7 @@ public:
             c.SectionOrder.emplace_back(c.Sections[p].Hash, p);
         std::sort(c.SectionOrder.begin(), c.SectionOrder.end());
         for (const Section& section : c.Sections) {
-            if (section.EntryCount <= kScanLimit)
+            if (section.EntryCount <= ScanLimit)
                 continue;
             c.KeyOrder.resize(c.Entries.size());
             const auto first = c.KeyOrder.begin() + static_cast<ptrdiff_t>(section.FirstEntry);
@@ -120,14 +120,14 @@ private:
     void OpenSection(std::string_view name)
     {
         if (FContent.Sections.size() >= FLimits.MaxSections)
-            throw EIniFileException(kTooManySections, ks::IniReason::TooManySections);
+            throw EIniFileException(TooManySectionsText, ks::IniReason::TooManySections);
         FContent.Sections.push_back(Section{name, ks::IniNameHash(name), FContent.Entries.size(), 0});
     }
 
     void AddEntry(const Entry& entry)
     {
         if (FContent.Entries.size() >= FLimits.MaxEntries)
-            throw EIniFileException(kTooManyEntries, ks::IniReason::TooManyEntries);
+            throw EIniFileException(TooManyEntriesText, ks::IniReason::TooManyEntries);
         FContent.Entries.push_back(entry);
         ++FContent.Sections.back().EntryCount;
     }
@@ -194,7 +194,7 @@ void TMemIniFile::LoadFromFile(const std::wstring& name)
     // The size is checked before anything is read, so a huge file costs no memory.
     uint64_t size = file.Remaining();
     if (size > FLimits.MaxTextBytes)
-        throw EIniFileException(kTooLarge, ks::IniReason::TooLarge);
+        throw EIniFileException(TooLargeText, ks::IniReason::TooLarge);
     std::string text(static_cast<size_t>(size), '\0');
     file.ReadBuffer(text.data(), text.size());
     SetText(text);
@@ -214,7 +214,7 @@ auto TMemIniFile::FindEntry(int sectionIndex, const ks::IniKey& key) const -> co
     // The sections of real skins hold a few dozen keys at most, where walking them in text
     // order is quicker than a search; the sorted order keeps a huge section from costing time
     // in proportion to its size on every lookup.
-    if (s.EntryCount <= kScanLimit) {
+    if (s.EntryCount <= ScanLimit) {
         for (const Entry& e : EntriesOf(s))
             if (e.KeyHash == key.Hash && SameName(e.Key, key.Name))
                 return &e;

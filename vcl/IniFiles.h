@@ -47,7 +47,7 @@ enum class IniReason { None, TooLarge, LineTooLong, TooManySections, TooManyEntr
 // that a name costs one multiply per word rather than a chain of one per byte.
 namespace detail {
 
-constexpr uint64_t kIniHashMultiplier = 0x9E3779B97F4A7C15ull;
+constexpr uint64_t IniHashMultiplier = 0x9E3779B97F4A7C15ull;
 
 // Up to eight bytes of s from pos, the first in the low byte, missing ones zero.
 constexpr uint64_t IniHashWord(std::string_view s, size_t pos) noexcept
@@ -70,12 +70,12 @@ constexpr uint64_t IniHashWord(std::string_view s, size_t pos) noexcept
 // 'z'; no sum carries into the next byte.
 constexpr uint64_t IniFoldWord(uint64_t w) noexcept
 {
-    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    const uint64_t low = w & kLow7;
+    constexpr uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr uint64_t High = 0x8080808080808080ull;
+    const uint64_t low = w & Low7;
     const uint64_t fromA = low + 0x1F1F1F1F1F1F1F1Full;   // 0x80 - 'a'
     const uint64_t pastZ = low + 0x0505050505050505ull;   // 0x80 - 'z' - 1
-    const uint64_t lower = fromA & ~pastZ & ~w & kHigh;
+    const uint64_t lower = fromA & ~pastZ & ~w & High;
     return w ^ (lower >> 2);
 }
 
@@ -83,13 +83,13 @@ constexpr uint64_t IniFoldWord(uint64_t w) noexcept
 
 constexpr uint64_t IniNameHash(std::string_view name) noexcept
 {
-    uint64_t h = name.size() * detail::kIniHashMultiplier;
+    uint64_t h = name.size() * detail::IniHashMultiplier;
     for (size_t pos = 0; pos < name.size(); pos += 8) {
-        h = (h ^ detail::IniFoldWord(detail::IniHashWord(name, pos))) * detail::kIniHashMultiplier;
+        h = (h ^ detail::IniFoldWord(detail::IniHashWord(name, pos))) * detail::IniHashMultiplier;
         h ^= h >> 32;
     }
     // The skin reader's key table is indexed by the top bits: spread every byte into them.
-    h *= detail::kIniHashMultiplier;
+    h *= detail::IniHashMultiplier;
     return h ^ (h >> 29);
 }
 

@@ -13,10 +13,10 @@ namespace ks {
 
 namespace {
 
-constexpr const char* kTooLarge = "JPEG image is too large";
-constexpr const char* kTooManyScans = "JPEG image has too many scans";
-constexpr const char* kUnsupported = "Unsupported JPEG colour format";
-constexpr const char* kPrefix = "JPEG error: ";
+constexpr const char* TooLargeText = "JPEG image is too large";
+constexpr const char* TooManyScansText = "JPEG image has too many scans";
+constexpr const char* UnsupportedText = "Unsupported JPEG colour format";
+constexpr const char* ErrorPrefix = "JPEG error: ";
 
 // Everything the callbacks reach. Plain data only: a long jump passes over it.
 struct Session {
@@ -117,12 +117,12 @@ private:
 [[noreturn]] void Throw(const Session& s)
 {
     switch (s.reason) {
-    case JpegError::TooLarge: throw EJPEG(kTooLarge, s.reason);
-    case JpegError::TooManyScans: throw EJPEG(kTooManyScans, s.reason);
-    case JpegError::Unsupported: throw EJPEG(kUnsupported, s.reason);
+    case JpegError::TooLarge: throw EJPEG(TooLargeText, s.reason);
+    case JpegError::TooManyScans: throw EJPEG(TooManyScansText, s.reason);
+    case JpegError::Unsupported: throw EJPEG(UnsupportedText, s.reason);
     case JpegError::Corrupt: break;
     }
-    throw EJPEG(std::string(kPrefix) + s.message, s.reason);
+    throw EJPEG(std::string(ErrorPrefix) + s.message, s.reason);
 }
 
 } // namespace
@@ -130,7 +130,7 @@ private:
 JpegImage DecodeJpeg(std::span<const uint8_t> data, const JpegLimits& limits)
 {
     if (data.size() > std::numeric_limits<unsigned long>::max())
-        throw EJPEG(kTooLarge, JpegError::TooLarge);
+        throw EJPEG(TooLargeText, JpegError::TooLarge);
 
     Session s{};
     s.maxScans = limits.MaxScans;
@@ -146,10 +146,10 @@ JpegImage DecodeJpeg(std::span<const uint8_t> data, const JpegLimits& limits)
     if (!ReadHeader(&cinfo, &s, data.data(), static_cast<unsigned long>(data.size())))
         Throw(s);
     if (cinfo.num_components != 1 && cinfo.num_components != 3)
-        throw EJPEG(kUnsupported, JpegError::Unsupported);
+        throw EJPEG(UnsupportedText, JpegError::Unsupported);
     const uint64_t pixels = uint64_t{cinfo.image_width} * cinfo.image_height;
     if (pixels > limits.MaxPixels || cinfo.image_width > 0x7FFFFFFF || cinfo.image_height > 0x7FFFFFFF)
-        throw EJPEG(kTooLarge, JpegError::TooLarge);
+        throw EJPEG(TooLargeText, JpegError::TooLarge);
     if (!Start(&cinfo, &s))
         Throw(s);
 

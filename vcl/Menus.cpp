@@ -26,7 +26,7 @@ struct KeyName {
     const wchar_t* name;
 };
 
-constexpr KeyName kKeyNames[] = {
+constexpr KeyName KeyNames[] = {
     {VK_BACK, L"BkSp"}, {VK_TAB, L"Tab"}, {VK_ESCAPE, L"Esc"}, {VK_RETURN, L"Enter"},
     {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"}, {VK_NEXT, L"PgDn"}, {VK_END, L"End"},
     {VK_HOME, L"Home"}, {VK_LEFT, L"Left"}, {VK_UP, L"Up"}, {VK_RIGHT, L"Right"},
@@ -38,7 +38,7 @@ struct Modifier {
     const wchar_t* prefix;
 };
 
-constexpr Modifier kModifiers[] = {{scShift, L"Shift+"}, {scCtrl, L"Ctrl+"}, {scAlt, L"Alt+"}};
+constexpr Modifier Modifiers[] = {{scShift, L"Shift+"}, {scCtrl, L"Ctrl+"}, {scAlt, L"Alt+"}};
 
 std::wstring KeyToText(WORD key)
 {
@@ -46,7 +46,7 @@ std::wstring KeyToText(WORD key)
         return std::wstring(1, static_cast<wchar_t>(key));
     if (key >= VK_F1 && key <= VK_F24)
         return L"F" + std::to_wstring(key - VK_F1 + 1);
-    for (const KeyName& k : kKeyNames)
+    for (const KeyName& k : KeyNames)
         if (k.key == key)
             return k.name;
     return {};
@@ -86,8 +86,8 @@ CommandPool& Commands()
 }
 
 // Gap between the check-mark column, the caption, the short cut and the edges of an entry.
-constexpr int kTextGap = 6;
-constexpr int kLineHeight = 8;
+constexpr int TextGap = 6;
+constexpr int LineHeight = 8;
 
 } // namespace
 
@@ -97,7 +97,7 @@ std::wstring ShortCutToText(TShortCut shortCut)
     if (key.empty())
         return {};
     std::wstring text;
-    for (const Modifier& m : kModifiers)
+    for (const Modifier& m : Modifiers)
         if (shortCut & m.bit)
             text += m.prefix;
     return text + key;
@@ -108,7 +108,7 @@ TShortCut TextToShortCut(std::wstring_view text)
     TShortCut shift = 0;
     for (bool found = true; found;) {
         found = false;
-        for (const Modifier& m : kModifiers) {
+        for (const Modifier& m : Modifiers) {
             if (StartsWithAscii(text, m.prefix)) {
                 shift |= m.bit;
                 text.remove_prefix(std::wcslen(m.prefix));
@@ -154,7 +154,7 @@ void ks::UniqueMenu::reset(HMENU menu) noexcept
 
 // ---------------------------------------------------------------------------------------------
 namespace {
-const ks::PropertyInfo kMenuItemProps[] = {
+const ks::PropertyInfo MenuItemProps[] = {
     ks::Prop<&TMenuItem::Break, &TMenuItem::SetBreak>("Break").DefaultIs(mbNone),
     ks::Prop<&TMenuItem::Caption, &TMenuItem::SetCaption>("Caption"),
     ks::Prop<&TMenuItem::Checked, &TMenuItem::SetChecked>("Checked").DefaultIs(false),
@@ -168,18 +168,18 @@ const ks::PropertyInfo kMenuItemProps[] = {
     ks::Prop<&TMenuItem::OnAdvancedDrawItem, &TMenuItem::SetOnAdvancedDrawItem>("OnAdvancedDrawItem"),
     ks::Prop<&TMenuItem::OnMeasureItem, &TMenuItem::SetOnMeasureItem>("OnMeasureItem"),
 };
-const ks::PropertyInfo kMenuProps[] = {
+const ks::PropertyInfo MenuProps[] = {
     ks::Prop<&TMenu::OwnerDraw, &TMenu::SetOwnerDraw>("OwnerDraw").DefaultIs(false),
 };
-const ks::PropertyInfo kPopupMenuProps[] = {
+const ks::PropertyInfo PopupMenuProps[] = {
     ks::Prop<&TPopupMenu::MenuAnimation, &TPopupMenu::SetMenuAnimation>("MenuAnimation").DefaultIs(TMenuAnimation{}),
 };
 } // namespace
 
-const ks::ClassInfo TMenuItem::StaticClassInfo{"TMenuItem", &TComponent::StaticClassInfo, kMenuItemProps, {}};
-const ks::ClassInfo TMenu::StaticClassInfo{"TMenu", &TComponent::StaticClassInfo, kMenuProps, {}};
+const ks::ClassInfo TMenuItem::StaticClassInfo{"TMenuItem", &TComponent::StaticClassInfo, MenuItemProps, {}};
+const ks::ClassInfo TMenu::StaticClassInfo{"TMenu", &TComponent::StaticClassInfo, MenuProps, {}};
 const ks::ClassInfo TMainMenu::StaticClassInfo{"TMainMenu", &TMenu::StaticClassInfo, {}, {}};
-const ks::ClassInfo TPopupMenu::StaticClassInfo{"TPopupMenu", &TMenu::StaticClassInfo, kPopupMenuProps, {}};
+const ks::ClassInfo TPopupMenu::StaticClassInfo{"TPopupMenu", &TMenu::StaticClassInfo, PopupMenuProps, {}};
 const ks::ClassInfo& TMenuItem::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TMenu::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TMainMenu::ClassInfo() const noexcept { return StaticClassInfo; }
@@ -444,14 +444,14 @@ void TMenuItem::Click()
 void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height)
 {
     if (IsLine()) {
-        width = kTextGap;
-        height = kLineHeight;
+        width = TextGap;
+        height = LineHeight;
     } else {
         TSize caption = canvas.TextExtent(StripHotkey(FCaption));
         std::wstring shortCut = ShortCutToText(FShortCut);
-        width = GetSystemMetrics(SM_CXMENUCHECK) + kTextGap + caption.cx + kTextGap;
+        width = GetSystemMetrics(SM_CXMENUCHECK) + TextGap + caption.cx + TextGap;
         if (!shortCut.empty())
-            width += canvas.TextWidth(shortCut) + 3 * kTextGap;
+            width += canvas.TextWidth(shortCut) + 3 * TextGap;
         height = std::max<int>(caption.cy + 4, GetSystemMetrics(SM_CYMENUCHECK));
     }
     if (FOnMeasureItem)
@@ -486,8 +486,8 @@ void TMenuItem::DrawDefault(TCanvas& canvas, const TRect& rect, TOwnerDrawState 
         canvas.Font().SetStyle(canvas.Font().Style() | TFontStyles{fsBold});
     int checkWidth = GetSystemMetrics(SM_CXMENUCHECK);
     TRect text = rect;
-    text.Left += topLevel ? kTextGap : checkWidth + kTextGap;
-    text.Right -= kTextGap;
+    text.Left += topLevel ? TextGap : checkWidth + TextGap;
+    text.Right -= TextGap;
     if (FChecked && !topLevel) {
         // A tick in the text colour, centred in the check-mark column.
         canvas.Pen().SetColor(textColor);

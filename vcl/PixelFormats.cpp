@@ -142,10 +142,10 @@ std::vector<Bgra> DefaultColors(TPixelFormat format)
         colors = {{0, 0, 0, 0}, {255, 255, 255, 0}};
         break;
     case pf4bit: {
-        static constexpr uint32_t kVga[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+        static constexpr uint32_t Vga[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
                                               0x008080, 0x808080, 0xC0C0C0, 0xFF0000, 0x00FF00, 0xFFFF00,
                                               0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF}; // 0xRRGGBB
-        for (uint32_t c : kVga)
+        for (uint32_t c : Vga)
             colors.push_back({static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c >> 16), 0});
         break;
     }

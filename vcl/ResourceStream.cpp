@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr const char* kNotFound = "Resource %s not found";
-constexpr const char* kReadOnly = "Can't write to a read-only resource stream";
+constexpr const char* NotFound = "Resource %s not found";
+constexpr const char* ReadOnlyText = "Can't write to a read-only resource stream";
 
 std::string ResourceName(const wchar_t* name)
 {
@@ -23,11 +23,11 @@ TResourceStream::TResourceStream(HINSTANCE instance, const wchar_t* name, const 
     // Windows: a loaded resource lives as long as its module and is never freed by hand.
     const void* data = handle ? LockResource(handle) : nullptr;
     if (!data)
-        throw EResNotFound(Format(kNotFound, {ResourceName(name)}));
+        throw EResNotFound(Format(NotFound, {ResourceName(name)}));
     SetPointer(std::span(static_cast<const uint8_t*>(data), SizeofResource(instance, info)));
 }
 
 size_t TResourceStream::Write(const void*, size_t)
 {
-    throw EStreamError(kReadOnly);
+    throw EStreamError(ReadOnlyText);
 }

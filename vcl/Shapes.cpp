@@ -10,12 +10,12 @@ struct ks::EnumTraits<TShapeType> {
 };
 
 namespace {
-const ks::PropertyInfo kShapeProps[] = {
+const ks::PropertyInfo ShapeProps[] = {
     ks::Prop<&TShape::Brush>("Brush"),
     ks::Prop<&TShape::Pen>("Pen"),
     ks::Prop<&TShape::Shape, &TShape::SetShape>("Shape").DefaultIs(stRectangle),
 };
-const ks::PropertyInfo kImageProps[] = {
+const ks::PropertyInfo ImageProps[] = {
     ks::Prop<&TImage::Center, &TImage::SetCenter>("Center").DefaultIs(false),
     ks::Prop<&TImage::Picture>("Picture"),
     ks::Prop<&TImage::Stretch, &TImage::SetStretch>("Stretch").DefaultIs(false),
@@ -23,8 +23,8 @@ const ks::PropertyInfo kImageProps[] = {
 };
 } // namespace
 
-const ks::ClassInfo TShape::StaticClassInfo{"TShape", &TGraphicControl::StaticClassInfo, kShapeProps, {}};
-const ks::ClassInfo TImage::StaticClassInfo{"TImage", &TGraphicControl::StaticClassInfo, kImageProps, {}};
+const ks::ClassInfo TShape::StaticClassInfo{"TShape", &TGraphicControl::StaticClassInfo, ShapeProps, {}};
+const ks::ClassInfo TImage::StaticClassInfo{"TImage", &TGraphicControl::StaticClassInfo, ImageProps, {}};
 const ks::ClassInfo& TShape::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TImage::ClassInfo() const noexcept { return StaticClassInfo; }
 

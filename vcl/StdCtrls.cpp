@@ -28,7 +28,7 @@ struct ks::EnumTraits<TCheckBoxState> {
 
 namespace {
 
-const ks::PropertyInfo kEditProps[] = {
+const ks::PropertyInfo EditProps[] = {
     ks::Prop<&TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect>("AutoSelect").DefaultIs(true),
     ks::Prop<&TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle>("BorderStyle").DefaultIs(bsSingle),
     ks::Prop<&TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength>("MaxLength").DefaultIs(0),
@@ -38,33 +38,33 @@ const ks::PropertyInfo kEditProps[] = {
     ks::Prop<&TCustomEdit::TabStop, &TCustomEdit::SetTabStop>("TabStop").DefaultIs(true),
     ks::Prop<&TCustomEdit::OnChange, &TCustomEdit::SetOnChange>("OnChange"),
 };
-const ks::PropertyInfo kMemoProps[] = {
+const ks::PropertyInfo MemoProps[] = {
     ks::Prop<&TCustomMemo::LinesList, &TCustomMemo::SetLinesList>("Lines"),
     ks::Prop<&TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars>("ScrollBars").DefaultIs(ssNone),
     ks::Prop<&TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns>("WantReturns").DefaultIs(true),
     ks::Prop<&TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs>("WantTabs").DefaultIs(false),
     ks::Prop<&TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap>("WordWrap").DefaultIs(true),
 };
-const ks::PropertyInfo kButtonControlProps[] = {
+const ks::PropertyInfo ButtonControlProps[] = {
     ks::Prop<&TButtonControl::TabOrder, &TButtonControl::SetTabOrder>("TabOrder"),
     ks::Prop<&TButtonControl::TabStop, &TButtonControl::SetTabStop>("TabStop").DefaultIs(true),
     ks::Prop<&TButtonControl::WordWrap, &TButtonControl::SetWordWrap>("WordWrap").DefaultIs(false),
 };
-const ks::PropertyInfo kButtonProps[] = {
+const ks::PropertyInfo ButtonProps[] = {
     ks::Prop<&TButton::Cancel, &TButton::SetCancel>("Cancel").DefaultIs(false),
     ks::Prop<&TButton::Default, &TButton::SetDefault>("Default").DefaultIs(false),
     ks::Prop<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult").DefaultIs(0),
 };
 // State is streamed, not Checked: a skinned check box ignores Checked while it is read.
-const ks::PropertyInfo kCheckBoxProps[] = {
+const ks::PropertyInfo CheckBoxProps[] = {
     ks::Prop<&TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed>("AllowGrayed").DefaultIs(false),
     ks::Prop<&TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked>("Checked").NotStored(),
     ks::Prop<&TCustomCheckBox::State, &TCustomCheckBox::SetState>("State").DefaultIs(cbUnchecked),
 };
-const ks::PropertyInfo kGroupBoxProps[] = {
+const ks::PropertyInfo GroupBoxProps[] = {
     ks::Prop<&TCustomGroupBox::TabOrder, &TCustomGroupBox::SetTabOrder>("TabOrder"),
 };
-const ks::PropertyInfo kLabelProps[] = {
+const ks::PropertyInfo LabelProps[] = {
     ks::Prop<&TCustomLabel::Alignment, &TCustomLabel::SetAlignment>("Alignment").DefaultIs(taLeftJustify),
     ks::Prop<&TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize>("AutoSize").DefaultIs(true),
     ks::Prop<&TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl>("FocusControl"),
@@ -91,17 +91,17 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines)
 
 } // namespace
 
-const ks::ClassInfo TCustomEdit::StaticClassInfo{"TCustomEdit", &TWinControl::StaticClassInfo, kEditProps, {}};
+const ks::ClassInfo TCustomEdit::StaticClassInfo{"TCustomEdit", &TWinControl::StaticClassInfo, EditProps, {}};
 const ks::ClassInfo TEdit::StaticClassInfo{"TEdit", &TCustomEdit::StaticClassInfo, {}, {}};
-const ks::ClassInfo TCustomMemo::StaticClassInfo{"TCustomMemo", &TCustomEdit::StaticClassInfo, kMemoProps, {}};
+const ks::ClassInfo TCustomMemo::StaticClassInfo{"TCustomMemo", &TCustomEdit::StaticClassInfo, MemoProps, {}};
 const ks::ClassInfo TMemo::StaticClassInfo{"TMemo", &TCustomMemo::StaticClassInfo, {}, {}};
-const ks::ClassInfo TButtonControl::StaticClassInfo{"TButtonControl", &TWinControl::StaticClassInfo, kButtonControlProps, {}};
-const ks::ClassInfo TButton::StaticClassInfo{"TButton", &TButtonControl::StaticClassInfo, kButtonProps, {}};
-const ks::ClassInfo TCustomCheckBox::StaticClassInfo{"TCustomCheckBox", &TButtonControl::StaticClassInfo, kCheckBoxProps, {}};
+const ks::ClassInfo TButtonControl::StaticClassInfo{"TButtonControl", &TWinControl::StaticClassInfo, ButtonControlProps, {}};
+const ks::ClassInfo TButton::StaticClassInfo{"TButton", &TButtonControl::StaticClassInfo, ButtonProps, {}};
+const ks::ClassInfo TCustomCheckBox::StaticClassInfo{"TCustomCheckBox", &TButtonControl::StaticClassInfo, CheckBoxProps, {}};
 const ks::ClassInfo TCheckBox::StaticClassInfo{"TCheckBox", &TCustomCheckBox::StaticClassInfo, {}, {}};
-const ks::ClassInfo TCustomGroupBox::StaticClassInfo{"TCustomGroupBox", &TCustomControl::StaticClassInfo, kGroupBoxProps, {}};
+const ks::ClassInfo TCustomGroupBox::StaticClassInfo{"TCustomGroupBox", &TCustomControl::StaticClassInfo, GroupBoxProps, {}};
 const ks::ClassInfo TGroupBox::StaticClassInfo{"TGroupBox", &TCustomGroupBox::StaticClassInfo, {}, {}};
-const ks::ClassInfo TCustomLabel::StaticClassInfo{"TCustomLabel", &TGraphicControl::StaticClassInfo, kLabelProps, {}};
+const ks::ClassInfo TCustomLabel::StaticClassInfo{"TCustomLabel", &TGraphicControl::StaticClassInfo, LabelProps, {}};
 const ks::ClassInfo TLabel::StaticClassInfo{"TLabel", &TCustomLabel::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TCustomEdit::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TEdit::ClassInfo() const noexcept { return StaticClassInfo; }

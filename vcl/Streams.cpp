@@ -8,15 +8,15 @@
 
 namespace {
 
-constexpr const char* kReadError = "Stream read error";
-constexpr const char* kWriteError = "Stream write error";
-constexpr const char* kBadPosition = "Invalid stream position";
-constexpr const char* kTooLarge = "Stream size exceeds the address space";
+constexpr const char* ReadError = "Stream read error";
+constexpr const char* WriteError = "Stream write error";
+constexpr const char* BadPosition = "Invalid stream position";
+constexpr const char* TooLargeText = "Stream size exceeds the address space";
 
 size_t CheckedSize(int64_t size)
 {
     if (size < 0 || static_cast<uint64_t>(size) > std::numeric_limits<size_t>::max() / 2)
-        throw EStreamError(kTooLarge);
+        throw EStreamError(TooLargeText);
     return static_cast<size_t>(size);
 }
 
@@ -28,7 +28,7 @@ void ks::ByteSource::ReadExact(std::span<uint8_t> dest)
     while (done < dest.size()) {
         size_t n = ReadSome(dest.subspan(done));
         if (n == 0)
-            throw EReadError(kReadError);
+            throw EReadError(ReadError);
         done += n;
     }
 }
@@ -57,7 +57,7 @@ void TStream::ReadBuffer(void* buffer, size_t count)
     while (done < count) {
         size_t n = Read(p + done, count - done);
         if (n == 0)
-            throw EReadError(kReadError);
+            throw EReadError(ReadError);
         done += n;
     }
 }
@@ -69,15 +69,15 @@ void TStream::WriteBuffer(const void* buffer, size_t count)
     while (done < count) {
         size_t n = Write(p + done, count - done);
         if (n == 0)
-            throw EWriteError(kWriteError);
+            throw EWriteError(WriteError);
         done += n;
     }
 }
 
 uint64_t TStream::CopyFrom(TStream& source, uint64_t count)
 {
-    constexpr size_t kChunk = 64 * 1024;
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(count, kChunk)));
+    constexpr size_t ChunkSize = 64 * 1024;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(count, ChunkSize)));
     uint64_t left = count;
     while (left > 0) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(left, buffer.size()));
@@ -103,7 +103,7 @@ int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
 {
     int64_t base = origin == soFromBeginning ? 0 : origin == soFromCurrent ? FPosition : Size();
     if ((offset > 0 && base > std::numeric_limits<int64_t>::max() - offset) || base + offset < 0)
-        throw EStreamError(kBadPosition);
+        throw EStreamError(BadPosition);
     FPosition = base + offset;
     return FPosition;
 }
@@ -131,7 +131,7 @@ size_t TMemoryStream::Write(const void* buffer, size_t count)
         return 0;
     size_t pos = CheckedSize(FPosition);
     if (count > std::numeric_limits<size_t>::max() / 2 - pos)
-        throw EWriteError(kWriteError);
+        throw EWriteError(WriteError);
     if (pos + count > FData.size()) {
         FData.resize(pos + count);
         SetPointer(FData);

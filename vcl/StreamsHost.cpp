@@ -11,11 +11,11 @@
 
 namespace {
 
-constexpr const char* kOpenError = "Cannot open file \"%s\"";
-constexpr const char* kCreateError = "Cannot create file \"%s\"";
-constexpr const char* kReadError = "Stream read error";
-constexpr const char* kWriteError = "Stream write error";
-constexpr const char* kBadPosition = "Invalid stream position";
+constexpr const char* OpenError = "Cannot open file \"%s\"";
+constexpr const char* CreateError = "Cannot create file \"%s\"";
+constexpr const char* ReadError = "Stream read error";
+constexpr const char* WriteError = "Stream write error";
+constexpr const char* BadPosition = "Invalid stream position";
 
 } // namespace
 
@@ -28,8 +28,8 @@ TFileStream::TFileStream(const std::wstring& name, uint16_t mode) : FFileName(na
     if (fd < 0) {
         std::string shown = WideToUTF8(name);
         if (mode == fmCreate)
-            throw EFCreateError(Format(kCreateError, {shown}));
-        throw EFOpenError(Format(kOpenError, {shown}));
+            throw EFCreateError(Format(CreateError, {shown}));
+        throw EFOpenError(Format(OpenError, {shown}));
     }
     FHandle = fd;
 }
@@ -46,7 +46,7 @@ size_t TFileStream::Read(void* buffer, size_t count)
         if (n >= 0)
             return static_cast<size_t>(n);
         if (errno != EINTR)
-            throw EReadError(kReadError);
+            throw EReadError(ReadError);
     }
 }
 
@@ -57,7 +57,7 @@ size_t TFileStream::Write(const void* buffer, size_t count)
         if (n >= 0)
             return static_cast<size_t>(n);
         if (errno != EINTR)
-            throw EWriteError(kWriteError);
+            throw EWriteError(WriteError);
     }
 }
 
@@ -66,6 +66,6 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
     int whence = origin == soFromBeginning ? SEEK_SET : origin == soFromCurrent ? SEEK_CUR : SEEK_END;
     off_t pos = ::lseek(static_cast<int>(FHandle), static_cast<off_t>(offset), whence);
     if (pos < 0)
-        throw EStreamError(kBadPosition);
+        throw EStreamError(BadPosition);
     return static_cast<int64_t>(pos);
 }

@@ -8,14 +8,14 @@
 
 namespace {
 
-constexpr const char* kOpenError = "Cannot open file \"%s\"";
-constexpr const char* kCreateError = "Cannot create file \"%s\"";
-constexpr const char* kReadError = "Stream read error";
-constexpr const char* kWriteError = "Stream write error";
-constexpr const char* kBadPosition = "Invalid stream position";
+constexpr const char* OpenError = "Cannot open file \"%s\"";
+constexpr const char* CreateError = "Cannot create file \"%s\"";
+constexpr const char* ReadError = "Stream read error";
+constexpr const char* WriteError = "Stream write error";
+constexpr const char* BadPosition = "Invalid stream position";
 
 // ReadFile and WriteFile take 32-bit counts.
-constexpr size_t kMaxTransfer = 0x40000000;
+constexpr size_t MaxTransfer = 0x40000000;
 
 HANDLE AsHandle(intptr_t h)
 {
@@ -32,8 +32,8 @@ TFileStream::TFileStream(const std::wstring& name, uint16_t mode) : FFileName(na
     if (h == INVALID_HANDLE_VALUE) {
         std::string shown = WideToUTF8(name);
         if (mode == fmCreate)
-            throw EFCreateError(Format(kCreateError, {shown}));
-        throw EFOpenError(Format(kOpenError, {shown}));
+            throw EFCreateError(Format(CreateError, {shown}));
+        throw EFOpenError(Format(OpenError, {shown}));
     }
     FHandle = reinterpret_cast<intptr_t>(h);
 }
@@ -46,16 +46,16 @@ TFileStream::~TFileStream()
 size_t TFileStream::Read(void* buffer, size_t count)
 {
     DWORD done = 0;
-    if (!ReadFile(AsHandle(FHandle), buffer, static_cast<DWORD>(std::min(count, kMaxTransfer)), &done, nullptr))
-        throw EReadError(kReadError);
+    if (!ReadFile(AsHandle(FHandle), buffer, static_cast<DWORD>(std::min(count, MaxTransfer)), &done, nullptr))
+        throw EReadError(ReadError);
     return done;
 }
 
 size_t TFileStream::Write(const void* buffer, size_t count)
 {
     DWORD done = 0;
-    if (!WriteFile(AsHandle(FHandle), buffer, static_cast<DWORD>(std::min(count, kMaxTransfer)), &done, nullptr))
-        throw EWriteError(kWriteError);
+    if (!WriteFile(AsHandle(FHandle), buffer, static_cast<DWORD>(std::min(count, MaxTransfer)), &done, nullptr))
+        throw EWriteError(WriteError);
     return done;
 }
 
@@ -66,6 +66,6 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
     distance.QuadPart = offset;
     LARGE_INTEGER pos;
     if (!SetFilePointerEx(AsHandle(FHandle), distance, &pos, method))
-        throw EStreamError(kBadPosition);
+        throw EStreamError(BadPosition);
     return pos.QuadPart;
 }

@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr const char* kIndexOutOfBounds = "List index out of bounds (%s)";
+constexpr const char* IndexOutOfBounds = "List index out of bounds (%s)";
 
 [[noreturn]] void IndexError(int index)
 {
-    throw EStringListError(Format(kIndexOutOfBounds, {IntToStr(index)}));
+    throw EStringListError(Format(IndexOutOfBounds, {IntToStr(index)}));
 }
 
 template <class Char>

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr const char* kNotAnInteger = "'%s' is not a valid integer value";
-constexpr const char* kNotAFloat = "'%s' is not a valid floating point value";
+constexpr const char* NotAnInteger = "'%s' is not a valid integer value";
+constexpr const char* NotAFloatText = "'%s' is not a valid floating point value";
 
 template <class Char>
 char AsciiByte(Char c) noexcept
@@ -37,10 +37,10 @@ bool ParseInt(std::basic_string_view<Char> s, int& value) noexcept
     }
     // Narrow the digits first: from_chars reads bytes, and a wide digit string must not be
     // truncated into one that happens to parse.
-    constexpr size_t kMaxDigits = 64;
-    if (i == s.size() || s.size() - i > kMaxDigits)
+    constexpr size_t MaxDigits = 64;
+    if (i == s.size() || s.size() - i > MaxDigits)
         return false;
-    char digits[kMaxDigits];
+    char digits[MaxDigits];
     size_t n = 0;
     for (; i < s.size(); ++i)
         digits[n++] = AsciiByte(s[i]);
@@ -145,7 +145,7 @@ std::basic_string<Char> ExtensionOf(std::basic_string_view<Char> name)
     return dot ? std::basic_string<Char>(name.substr(*dot)) : std::basic_string<Char>();
 }
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t Replacement = 0xFFFD;
 
 // Decodes one UTF-8 sequence at s[i], advancing i past it. An ill-formed sequence consumes
 // its maximal valid prefix (at least one byte) and yields U+FFFD, as Unicode recommends.
@@ -176,14 +176,14 @@ char32_t DecodeUtf8(std::string_view s, size_t& i) noexcept
         else if (b0 == 0xF4)
             hi = 0x8F; // above U+10FFFF
     } else {
-        return kReplacement;
+        return Replacement;
     }
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size())
-            return kReplacement;
+            return Replacement;
         unsigned char b = byte(i);
         if (b < lo || b > hi)
-            return kReplacement;
+            return Replacement;
         lo = 0x80;
         hi = 0xBF;
         cp = (cp << 6) | (b & 0x3F);
@@ -263,7 +263,7 @@ int StrToInt(std::string_view s)
 {
     int value = 0;
     if (!ParseInt(s, value))
-        throw EConvertError(Format(kNotAnInteger, {s}));
+        throw EConvertError(Format(NotAnInteger, {s}));
     return value;
 }
 
@@ -271,7 +271,7 @@ int StrToInt(std::wstring_view s)
 {
     int value = 0;
     if (!ParseInt(s, value))
-        throw EConvertError(Format(kNotAnInteger, {WideToUTF8(s)}));
+        throw EConvertError(Format(NotAnInteger, {WideToUTF8(s)}));
     return value;
 }
 
@@ -303,10 +303,10 @@ std::wstring IntToStrW(int64_t value)
 int IniInt(std::string_view s, int def) noexcept
 {
     if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        constexpr size_t kMax = 66;
-        if (s.size() > kMax)
+        constexpr size_t MaxChars = 66;
+        if (s.size() > MaxChars)
             return def;
-        char buf[kMax];
+        char buf[MaxChars];
         buf[0] = '$';
         s.substr(2).copy(buf + 1, s.size() - 2);
         return StrToIntDef(std::string_view(buf, s.size() - 1), def);
@@ -331,7 +331,7 @@ double StrToFloatDot(std::string_view s)
 {
     double value = 0;
     if (!TryStrToFloatDot(s, value))
-        throw EConvertError(Format(kNotAFloat, {s}));
+        throw EConvertError(Format(NotAFloatText, {s}));
     return value;
 }
 
@@ -412,7 +412,7 @@ std::string WideToUTF8(std::wstring_view s)
             }
         }
         if (IsSurrogate(cp) || cp > 0x10FFFF)
-            cp = kReplacement;
+            cp = Replacement;
         AppendUtf8(out, cp);
     }
     return out;

@@ -31,7 +31,7 @@ int AttributesOf(const std::string& folder, const std::string& name, int64_t& si
     return attr;
 }
 
-constexpr int kNoMoreFiles = 18;
+constexpr int NoMoreFiles = 18;
 
 } // namespace
 
@@ -69,7 +69,7 @@ int FindNext(TSearchRec& rec)
 {
     TSearchState* state = rec.FindHandle.get();
     if (!state)
-        return kNoMoreFiles;
+        return NoMoreFiles;
     while (dirent* entry = ::readdir(state->Dir)) {
         std::string name = entry->d_name;
         if (::fnmatch(state->Mask.c_str(), name.c_str(), 0) != 0)
@@ -83,7 +83,7 @@ int FindNext(TSearchRec& rec)
         rec.Size = size;
         return 0;
     }
-    return kNoMoreFiles;
+    return NoMoreFiles;
 }
 
 int FindFirst(const std::wstring& path, int attr, TSearchRec& rec)
@@ -100,7 +100,7 @@ int FindFirst(const std::wstring& path, int attr, TSearchRec& rec)
     state->ExcludeAttr = ~attr & (faHidden | faSysFile | faDirectory);
     state->Dir = ::opendir(state->Folder.c_str());
     if (!state->Dir)
-        return errno != 0 ? errno : kNoMoreFiles;
+        return errno != 0 ? errno : NoMoreFiles;
     rec.FindHandle = std::move(state);
     int result = FindNext(rec);
     if (result != 0)

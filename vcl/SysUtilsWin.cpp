@@ -13,7 +13,7 @@ DWORD AttributesOf(const std::wstring& name)
     return name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(name.c_str());
 }
 
-constexpr int kReportedAttributes = faReadOnly | faHidden | faSysFile | faDirectory | faArchive;
+constexpr int ReportedAttributes = faReadOnly | faHidden | faSysFile | faDirectory | faArchive;
 
 } // namespace
 
@@ -56,7 +56,7 @@ int Accept(TSearchRec& rec, WIN32_FIND_DATAW& data)
             return static_cast<int>(GetLastError());
     }
     rec.Name = data.cFileName;
-    rec.Attr = static_cast<int>(data.dwFileAttributes) & kReportedAttributes;
+    rec.Attr = static_cast<int>(data.dwFileAttributes) & ReportedAttributes;
     rec.Size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     return 0;
 }

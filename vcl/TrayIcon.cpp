@@ -12,7 +12,7 @@
 #include <utility>
 
 namespace {
-const ks::PropertyInfo kTrayIconProps[] = {
+const ks::PropertyInfo TrayIconProps[] = {
     ks::Prop<&TTrayIcon::Hint, &TTrayIcon::SetHint>("Hint"),
     ks::Prop<&TTrayIcon::Icon>("Icon"),
     ks::Prop<&TTrayIcon::PopupMenu, &TTrayIcon::SetPopupMenu>("PopupMenu"),
@@ -20,10 +20,10 @@ const ks::PropertyInfo kTrayIconProps[] = {
     ks::Prop<&TTrayIcon::OnClick, &TTrayIcon::SetOnClick>("OnClick"),
 };
 
-constexpr UINT kIconId = 1;
+constexpr UINT TrayIconId = 1;
 } // namespace
 
-const ks::ClassInfo TTrayIcon::StaticClassInfo{"TTrayIcon", &TComponent::StaticClassInfo, kTrayIconProps, {}};
+const ks::ClassInfo TTrayIcon::StaticClassInfo{"TTrayIcon", &TComponent::StaticClassInfo, TrayIconProps, {}};
 const ks::ClassInfo& TTrayIcon::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner), FIcon(std::make_unique<TIcon>())
@@ -51,7 +51,7 @@ bool TTrayIcon::Notify(DWORD action)
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = FWindow;
-    data.uID = kIconId;
+    data.uID = TrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = CallbackMessage;
     data.hIcon = IconHandle();

@@ -15,7 +15,7 @@ constexpr wchar_t CtrlZ = 0x1A;
 
 bool IsDigitChar(wchar_t c) noexcept { return c >= L'0' && c <= L'9'; }
 
-const ks::PropertyInfo kSpinEditProps[] = {
+const ks::PropertyInfo SpinEditProps[] = {
     ks::Prop<&TsSpinEdit::MinValue, &TsSpinEdit::SetMinValue>("MinValue").DefaultIs(0),
     ks::Prop<&TsSpinEdit::MaxValue, &TsSpinEdit::SetMaxValue>("MaxValue").DefaultIs(0),
     ks::Prop<&TsSpinEdit::Value, &TsSpinEdit::SetValue>("Value"),
@@ -23,7 +23,7 @@ const ks::PropertyInfo kSpinEditProps[] = {
 
 } // namespace
 
-const ks::ClassInfo TsSpinEdit::StaticClassInfo{"TsSpinEdit", &TsEdit::StaticClassInfo, kSpinEditProps, {}};
+const ks::ClassInfo TsSpinEdit::StaticClassInfo{"TsSpinEdit", &TsEdit::StaticClassInfo, SpinEditProps, {}};
 const ks::ClassInfo& TsSpinEdit::ClassInfo() const noexcept { return StaticClassInfo; }
 
 int TsSpinEdit::Value() const

@@ -9,7 +9,7 @@
 namespace ks {
 namespace {
 
-constexpr uint32_t kKeyPixel32 = 0x00FF00FF; // TransparentKeyColor with alpha 0, as a BGRA word
+constexpr uint32_t KeyPixel32 = 0x00FF00FF; // TransparentKeyColor with alpha 0, as a BGRA word
 
 uint32_t Word32(const uint8_t* p) noexcept
 {
@@ -112,7 +112,7 @@ void DrawAlphaImage32(const PixelView& dst, const TRect& dstRect, const PixelVie
         const uint8_t* sp = srow;
         uint8_t* dp = drow;
         for (int j = 0; j < cols; ++j, sp += 4, dp += 3) {
-            if (backdrop.ready && Word32(sp) == kKeyPixel32) {
+            if (backdrop.ready && Word32(sp) == KeyPixel32) {
                 if (backdrop.use)
                     if (const uint8_t* under = BackdropPixel(backdrop, dx + j, dy + i))
                         std::copy_n(under, 3, dp);
@@ -139,7 +139,7 @@ void DrawAlphaImage32(const PixelView& dst, const TRect& dstRect, const PixelVie
         const uint8_t* sp = src.Row(sourceRow) + 4 * sx;
         uint8_t* dp = dst.Row(row) + 3 * dx;
         for (int j = 0; j < cols; ++j, sp += 4, dp += 3) {
-            if (Word32(sp) == kKeyPixel32)
+            if (Word32(sp) == KeyPixel32)
                 continue;
             const int base = transparency > 0 ? sp[3] * (100 - transparency) / 300 : sp[3] / 3;
             const int a = base * fade / 255;

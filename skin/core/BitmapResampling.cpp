@@ -5,14 +5,14 @@
 
 namespace {
 
-constexpr const char* kTooSmall = "Source bitmap is too small";
+constexpr const char* TooSmall = "Source bitmap is too small";
 
 } // namespace
 
 void ResampleBitmap(TBitmap& src, TBitmap& dst, int newWidth, int newHeight, uint8_t filter)
 {
     if (src.Width() < 2 || src.Height() < 2)
-        throw Exception(kTooSmall);
+        throw Exception(TooSmall);
     if (newWidth <= 0 || newHeight <= 0) {
         dst.SetSize(0, 0);
         return;

@@ -21,7 +21,7 @@ std::unique_ptr<TBitmap> NewBitmap(TPixelFormat format, int width, int height)
     return b;
 }
 
-constexpr TRect kNothingLeft{-1, -1, -1, -1};
+constexpr TRect NothingLeft{-1, -1, -1, -1};
 
 // The picture a mask record's rectangle lies in: its own bitmap (textures made from small
 // pattern pictures) or its manager's master bitmap.
@@ -138,7 +138,7 @@ void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t dr
 {
     if (graphic != nullptr && !graphic->Empty()) {
         TileGraphic(canvas, r, graphic);
-        r = kNothingLeft;
+        r = NothingLeft;
         return;
     }
     if (mask.Manager == nullptr)
@@ -161,7 +161,7 @@ void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t dr
     switch (drawMode) {
     case 1:
         stretch(r.Left, r.Top, RectWidth(r), RectHeight(r));
-        r = kNothingLeft;
+        r = NothingLeft;
         break;
     case 4:
         stretch(r.Left, r.Top, RectWidth(r), h);
@@ -179,12 +179,12 @@ void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t dr
         for (int64_t y = r.Top; y < bottom - h; y += h)
             if (right - x > 0)
                 copy(static_cast<int>(x), static_cast<int>(y), static_cast<int>(right - x), h);
-        r = kNothingLeft;
+        r = NothingLeft;
         break;
     }
     case 0:
         TileWalk(r, w, h, right - w, bottom - h, copy);
-        r = kNothingLeft;
+        r = NothingLeft;
         break;
     case 2:
         TileWalk(r, w, h, right - w, r.Top, copy);

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr TColor kKeyColour = 0xFF00FF;
+constexpr TColor KeyColour = 0xFF00FF;
 
 // The one loop over the colours of a view: change is inlined, never called through a pointer.
 template <class Change>
@@ -23,7 +23,7 @@ void ChangePixels(const ks::PixelView& v, Change change) noexcept
         uint8_t* p = v.Row(y);
         for (int x = 0; x < v.width; ++x, p += bpp) {
             const uint8_t b = p[0], g = p[1], r = p[2];
-            if ((r == g && g == b) || ks::RgbColor(r, g, b) == kKeyColour)
+            if ((r == g && g == b) || ks::RgbColor(r, g, b) == KeyColour)
                 continue;
             const TColor n = change(ks::RgbColor(r, g, b));
             p[0] = ks::BlueOf(n);

@@ -11,7 +11,7 @@
 namespace ks {
 namespace {
 
-constexpr float kRadius[LastResampleFilter + 1] = {0.51f, 1.0f, 1.0f, 1.5f, 2.0f, 3.0f, 2.0f};
+constexpr float Radius[LastResampleFilter + 1] = {0.51f, 1.0f, 1.0f, 1.5f, 2.0f, 3.0f, 2.0f};
 
 // The kernel at distance x (already scaled, 0 <= x < the filter's radius). The box filter
 // needs the signed distance: it takes (-0.5, 0.5].
@@ -47,7 +47,7 @@ struct ContributorList {
 ContributorList BuildContributors(int dstSize, int srcSize, uint8_t filter, ptrdiff_t step)
 {
     const float scale = srcSize > dstSize ? static_cast<float>(dstSize) / static_cast<float>(srcSize) : 1.0f;
-    const float radius = kRadius[filter] / scale;
+    const float radius = Radius[filter] / scale;
     ContributorList list;
     // One more than the support can hold either way round, whatever the rounding of its ends.
     list.capacity = static_cast<size_t>(std::ceil(2.0f * radius)) + 2;
@@ -62,7 +62,7 @@ ContributorList BuildContributors(int dstSize, int srcSize, uint8_t filter, ptrd
         for (int j = first; j <= last && static_cast<size_t>(count) < list.capacity; ++j) {
             const double signedDistance = (center - j) * scale;
             const double x = std::fabs(signedDistance);
-            if (x >= kRadius[filter])
+            if (x >= Radius[filter])
                 continue;
             const double w = Kernel(filter, x, signedDistance);
             if (w == 0.0)

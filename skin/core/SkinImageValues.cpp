@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::string_view kNoCells = "Skin image %s of section %s has no cell to take its borders from";
+constexpr std::string_view NoCellsText = "Skin image %s of section %s has no cell to take its borders from";
 
 // The characters at 1-based positions pos .. pos + count - 1, clipped to the value, so that a
 // short value gives a short (or empty) field and the conversion error rather than a read past
@@ -206,7 +206,7 @@ void ApplySideRule(TsMaskData& mask)
     const int64_t across = int64_t{mask.ImageCount} * 3;
     const int64_t down = (int64_t{mask.MaskType} + 1) * 3;
     if (across == 0 || down == 0)
-        throw EConvertError(Format(kNoCells, {mask.PropertyName, mask.SectionName}));
+        throw EConvertError(Format(NoCellsText, {mask.PropertyName, mask.SectionName}));
     mask.WL = mask.WR = static_cast<int16_t>((int64_t{mask.R.Right} - mask.R.Left) / across);
     mask.WT = mask.WB = static_cast<int16_t>((int64_t{mask.R.Bottom} - mask.R.Top) / down);
 }

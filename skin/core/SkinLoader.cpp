@@ -22,10 +22,10 @@
 
 namespace {
 
-constexpr std::string_view kGlobalInfo = "GLOBALINFO";
+constexpr std::string_view GlobalInfo = "GLOBALINFO";
 // A picture below this many pixels is painted like a texture cut from the master bitmap.
-constexpr int64_t kPatternMinPixels = 90000;
-constexpr std::string_view kOldVersion =
+constexpr int64_t PatternMinPixels = 90000;
+constexpr std::string_view OldVersion =
     "This version of the skin have not complete support by used skin engine package release.\r\n"
     "Components must be updated up to latest version for using this skin.";
 
@@ -169,13 +169,13 @@ void ReadImagesFromText(const TMemIniFile& ini, const ImageSource& source, TsSki
 {
     master = std::make_unique<TBitmap>();
     // Without its master picture a skin still reads; its rectangles then show nothing.
-    source.Load(ini.ReadString(kGlobalInfo, "MASTERBITMAP", ""), *master);
+    source.Load(ini.ReadString(GlobalInfo, "MASTERBITMAP", ""), *master);
     master->SetPixelFormat(pf24bit);
     master->SetTransparent(true);
     master->SetTransparentColor(TransparentKeyColor);
 
     ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
-        if (value.empty() || (UpperCaseAscii(section) == kGlobalInfo && UpperCaseAscii(key) == "MASTERBITMAP"))
+        if (value.empty() || (UpperCaseAscii(section) == GlobalInfo && UpperCaseAscii(key) == "MASTERBITMAP"))
             return;
         const TsImageValue v = ParseImageValue(value);
         if (v.Form == TsImageForm::None)
@@ -249,7 +249,7 @@ void ReadCommonImages(const TStrings& common, const ImageSource& disk, TsSkinMan
     TMemIniFile ini(L"1.tmp");
     ini.SetStrings(common);
     ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
-        if (UpperCaseAscii(section) == kGlobalInfo)
+        if (UpperCaseAscii(section) == GlobalInfo)
             return;
         const std::string v = value.empty() ? std::string("-") : value;
         if (hasMaster && v != "#" && v.find('#') != std::string::npos) {
@@ -292,7 +292,7 @@ void ReadPatternsFromText(const TMemIniFile& ini, const ImageSource& source, TsS
         auto jpeg = std::make_unique<TJPEGImage>();
         if (!source.Load(v, *jpeg) || jpeg->Width() == 0)
             return;
-        if (int64_t{jpeg->Width()} * jpeg->Height() < kPatternMinPixels) {
+        if (int64_t{jpeg->Width()} * jpeg->Height() < PatternMinPixels) {
             TsMaskData m;
             auto bmp = std::make_unique<TBitmap>();
             bmp->Assign(&jpeg->Bitmap());
@@ -362,7 +362,7 @@ void ReadCommonPatterns(const TStrings& common, const ImageSource& disk, TsPatte
 void CheckVersion(double version)
 {
     if (version > 6.99)
-        ShowMessage(WideOf(kOldVersion));
+        ShowMessage(WideOf(OldVersion));
 }
 
 void ReadSectionsFromStoredSkin(const TsStoredSkin& stored, TsSkinData& data, TsGeneralDataArray& table)
@@ -494,25 +494,25 @@ void RestoreRect(TBitmap& master, SavedRect& saved)
 
 void ApplyHueOffset(TsSkinData& data, TsGeneralDataArray& sections, TsMaskArray& masks, TBitmap* master, int offset)
 {
-    static constexpr std::string_view kClose[] = {"BICONCLOSE", "SICONCLOSE"};
-    static constexpr std::string_view kOthers[] = {"BICONMAX", "BICONMIN", "BICONNORM", "BICONHELP",
+    static constexpr std::string_view CloseKeys[] = {"BICONCLOSE", "SICONCLOSE"};
+    static constexpr std::string_view Others[] = {"BICONMAX", "BICONMIN", "BICONNORM", "BICONHELP",
                                                    "SICONMAX", "SICONMIN", "SICONNORM"};
     const ColourChange change{&RotateBy, &ks::RotateHuePixels, offset};
     std::vector<std::string_view> kept;
     if (data.BIKeepHue != 0)
-        kept.assign(std::begin(kClose), std::end(kClose));
+        kept.assign(std::begin(CloseKeys), std::end(CloseKeys));
     if (data.BIKeepHue == 1)
-        kept.insert(kept.end(), std::begin(kOthers), std::end(kOthers));
+        kept.insert(kept.end(), std::begin(Others), std::end(Others));
 
     std::vector<int> skip;
     std::vector<SavedRect> saved;
     for (std::string_view icon : kept) {
-        const int index = FindMaskOwnOnlyIn(masks, kGlobalInfo, icon);
+        const int index = FindMaskOwnOnlyIn(masks, GlobalInfo, icon);
         if (index >= 0 && !masks[static_cast<size_t>(index)].Bmp && master)
             saved.push_back(SaveRect(*master, masks[static_cast<size_t>(index)].R));
         else if (index >= 0)
             skip.push_back(index);
-        const int glow = FindMaskOwnOnlyIn(masks, kGlobalInfo, std::string(icon) + "GLOW0");
+        const int glow = FindMaskOwnOnlyIn(masks, GlobalInfo, std::string(icon) + "GLOW0");
         if (glow >= 0 && masks[static_cast<size_t>(glow)].Bmp)
             skip.push_back(glow);
     }

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::string_view kGlobalInfo = "GLOBALINFO";
+constexpr std::string_view GlobalInfo = "GLOBALINFO";
 
 // The once-per-load resolutions walk parent chains for hundreds of (section, key) pairs. This
 // index finds every section's parent and every image's section once, so that each step of a
@@ -217,13 +217,13 @@ int MaskBorderBottomOf(const TsMaskData& mask) noexcept
 
 TsCommonIndexes ComputeCommonIndexes(const TsGeneralDataArray& sections, const TsMaskArray& masks)
 {
-    static constexpr std::string_view kCheckGlyphs[9] = {
+    static constexpr std::string_view CheckGlyphs[9] = {
         "BOXCHECKED", "BOXUNCHECKED", "BOXGRAYED", "RADIOCHECKED", "RADIOUNCHECKED",
         "RADIOGRAYED", "SMALLCHECKED", "SMALLUNCHECKED", "SMALLGRAYED"};
-    static constexpr std::string_view kTabs[4] = {"TABTOP", "TABBOTTOM", "TABLEFT", "TABRIGHT"};
-    static constexpr std::string_view kScrollBtns[4] = {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"};
-    static constexpr std::string_view kSliders[2] = {"SCROLLSLIDERV", "SCROLLSLIDERH"};
-    static constexpr std::string_view kScrollBars[4] = {"SCROLLBAR1H", "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V"};
+    static constexpr std::string_view Tabs[4] = {"TABTOP", "TABBOTTOM", "TABLEFT", "TABRIGHT"};
+    static constexpr std::string_view ScrollBtns[4] = {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"};
+    static constexpr std::string_view Sliders[2] = {"SCROLLSLIDERV", "SCROLLSLIDERH"};
+    static constexpr std::string_view ScrollBarSections[4] = {"SCROLLBAR1H", "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V"};
 
     TsCommonIndexes c;
     const TableIndex index(sections, masks);
@@ -231,10 +231,10 @@ TsCommonIndexes ComputeCommonIndexes(const TsGeneralDataArray& sections, const T
     // Every position below comes from section(name), so the walk starts from it.
     auto mask = [&](int at, std::string_view key) { return index.Mask(at, key); };
 
-    c.GlobalInfoIndex = section(kGlobalInfo);
+    c.GlobalInfoIndex = section(GlobalInfo);
     if (c.GlobalInfoIndex >= 0) {
         for (size_t i = 0; i < 9; ++i)
-            c.CheckGlyph[i] = mask(c.GlobalInfoIndex, kCheckGlyphs[i]);
+            c.CheckGlyph[i] = mask(c.GlobalInfoIndex, CheckGlyphs[i]);
         c.ExBorderMask = mask(c.GlobalInfoIndex, "EXBORDER");
     }
 
@@ -245,14 +245,14 @@ TsCommonIndexes ComputeCommonIndexes(const TsGeneralDataArray& sections, const T
     c.ComboBoxGlyphMask = FindMaskOwnOnlyIn(masks, "COMBOBOX", "GLYPHMASK");
 
     for (size_t i = 0; i < 4; ++i)
-        c.TabIndex[i] = section(kTabs[i]);
+        c.TabIndex[i] = section(Tabs[i]);
     for (size_t i = 0; i < 4; ++i)
         c.TabBorderMask[i] = mask(c.TabIndex[i], "BORDERSMASK");
 
     for (size_t i = 0; i < 4; ++i)
-        c.ScrollBtnIndex[i] = section(kScrollBtns[i]);
+        c.ScrollBtnIndex[i] = section(ScrollBtns[i]);
     for (size_t i = 0; i < 2; ++i)
-        c.SliderIndex[i] = section(kSliders[i]);
+        c.SliderIndex[i] = section(Sliders[i]);
     for (size_t i = 0; i < 4; ++i) {
         c.ScrollBtnBorderMask[i] = mask(c.ScrollBtnIndex[i], "BORDERSMASK");
         c.ScrollBtnGlyph[i] = mask(c.ScrollBtnIndex[i], "GLYPHMASK");
@@ -269,7 +269,7 @@ TsCommonIndexes ComputeCommonIndexes(const TsGeneralDataArray& sections, const T
     c.SliderHHotPattern = mask(c.SliderIndex[1], "HOTPATTERN");
 
     for (size_t i = 0; i < 4; ++i) {
-        c.ScrollBarIndex[i] = section(kScrollBars[i]);
+        c.ScrollBarIndex[i] = section(ScrollBarSections[i]);
         c.ScrollBarBorderMask[i] = mask(c.ScrollBarIndex[i], "BORDERSMASK");
         c.ScrollBarPattern[i] = mask(c.ScrollBarIndex[i], "PATTERN");
         c.ScrollBarHotPattern[i] = mask(c.ScrollBarIndex[i], "HOTPATTERN");
@@ -281,7 +281,7 @@ void ResolveSectionImages(TsGeneralDataArray& sections, const TsMaskArray& masks
 {
     const TableIndex index(sections, masks);
     for (size_t i = 0; i < sections.size(); ++i) {
-        if (sections[i].SectionName == kGlobalInfo)
+        if (sections[i].SectionName == GlobalInfo)
             continue;
         // Only the index fields are written, so the names the index views stay valid.
         auto find = [&](std::string_view key) { return index.Mask(static_cast<int>(i), key); };

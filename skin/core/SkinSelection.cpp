@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr std::wstring_view kOptionsFile = L"Options.dat";
-constexpr std::wstring_view kPackedExt = L".asz";
+constexpr std::wstring_view OptionsFile = L"Options.dat";
+constexpr std::wstring_view PackedExt = L".asz";
 
 bool IsDelimiter(wchar_t c)
 {
@@ -43,7 +43,7 @@ std::wstring ResolveSkinDirectory(std::wstring_view directory, std::wstring_view
 
 std::wstring PackedSkinFileName(std::wstring_view resolvedDirectory, std::wstring_view skinName)
 {
-    return NormalizeDirPath(resolvedDirectory) + std::wstring(skinName) + std::wstring(kPackedExt);
+    return NormalizeDirPath(resolvedDirectory) + std::wstring(skinName) + std::wstring(PackedExt);
 }
 
 std::wstring SkinFolderPath(std::wstring_view resolvedDirectory, std::wstring_view skinName)
@@ -53,7 +53,7 @@ std::wstring SkinFolderPath(std::wstring_view resolvedDirectory, std::wstring_vi
 
 std::wstring SkinFolderOptionsFile(std::wstring_view resolvedDirectory, std::wstring_view skinName)
 {
-    return SkinFolderPath(resolvedDirectory, skinName) + std::wstring(kOptionsFile);
+    return SkinFolderPath(resolvedDirectory, skinName) + std::wstring(OptionsFile);
 }
 
 std::wstring ListSkinNames(const std::vector<std::wstring>& internalNames, const std::wstring& resolvedDirectory,
@@ -80,13 +80,13 @@ std::wstring ListSkinNames(const std::vector<std::wstring>& internalNames, const
                 continue;
             const bool isFolder = (rec.Attr & faDirectory) != 0;
             if (isFolder && kind != TsSkinListKind::Packed) {
-                if (FileExists(folder + rec.Name + L"\\" + std::wstring(kOptionsFile)))
+                if (FileExists(folder + rec.Name + L"\\" + std::wstring(OptionsFile)))
                     add(rec.Name);
             } else if (!isFolder && kind != TsSkinListKind::Folders) {
                 // Exactly as written: a skin of any other spelling is not offered, because the
                 // loader asks for the lower-case extension.
-                if (ExtractFileExt(rec.Name) == kPackedExt)
-                    add(rec.Name.substr(0, rec.Name.size() - kPackedExt.size()));
+                if (ExtractFileExt(rec.Name) == PackedExt)
+                    add(rec.Name.substr(0, rec.Name.size() - PackedExt.size()));
             }
         }
         FindClose(rec);

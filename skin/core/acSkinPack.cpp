@@ -7,31 +7,31 @@
 
 namespace {
 
-constexpr const char* kNotPacked = "Loaded data is not packed skin file";
-constexpr const char* kTruncated = "Packed skin file is truncated";
-constexpr const char* kBadFileCount = "Packed skin file declares more entries than it holds";
-constexpr const char* kTooManyEntries = "Packed skin file has too many entries";
-constexpr const char* kBadNameLength = "Packed skin file has an entry name of invalid length";
-constexpr const char* kBadEntrySize = "Packed skin entry '%s' declares an invalid size";
-constexpr const char* kEntryTooLarge = "Packed skin entry '%s' is too large";
-constexpr const char* kTotalTooLarge = "Packed skin file unpacks to too many bytes";
-constexpr const char* kCorruptEntry = "Packed skin entry '%s' is damaged: %s";
-constexpr const char* kNoOptions = "Packed skin file has no Options.dat";
-constexpr const char* kFileTooLarge = "Packed skin file is too large";
+constexpr const char* NotPackedText = "Loaded data is not packed skin file";
+constexpr const char* TruncatedText = "Packed skin file is truncated";
+constexpr const char* BadFileCountText = "Packed skin file declares more entries than it holds";
+constexpr const char* TooManyEntriesText = "Packed skin file has too many entries";
+constexpr const char* BadNameLengthText = "Packed skin file has an entry name of invalid length";
+constexpr const char* BadEntrySizeText = "Packed skin entry '%s' declares an invalid size";
+constexpr const char* EntryTooLargeText = "Packed skin entry '%s' is too large";
+constexpr const char* TotalTooLargeText = "Packed skin file unpacks to too many bytes";
+constexpr const char* CorruptEntryText = "Packed skin entry '%s' is damaged: %s";
+constexpr const char* NoOptionsText = "Packed skin file has no Options.dat";
+constexpr const char* FileTooLargeText = "Packed skin file is too large";
 
-constexpr char kMagic[4] = {'A', 'S', 'z', 'f'};
-constexpr std::string_view kOptionsName = "OPTIONS.DAT";
+constexpr char Magic[4] = {'A', 'S', 'z', 'f'};
+constexpr std::string_view OptionsName = "OPTIONS.DAT";
 
 // n, S, and the smallest zlib stream (2-byte header, 2 bytes of empty final block, 4-byte
 // check value).
-constexpr uint64_t kMinEntryBytes = 4 + 4 + 8;
+constexpr uint64_t MinEntryBytes = 4 + 4 + 8;
 // Deflate cannot expand better than 1032:1 (a 258-byte match in two bits), so a size beyond
 // that is a lie that would otherwise cost an allocation before the stream proves it wrong.
-constexpr uint64_t kMaxInflateRatio = 1032;
+constexpr uint64_t MaxInflateRatio = 1032;
 
 [[noreturn]] void ThrowTruncated()
 {
-    throw EReadError(kTruncated, SkinArchiveError::Truncated);
+    throw EReadError(TruncatedText, SkinArchiveError::Truncated);
 }
 
 } // namespace
@@ -61,42 +61,42 @@ void TacSkinConvertor::ExtractPackedEntries()
     std::span<const uint8_t> data;
     if (FPackedData)
         data = FPackedData->Bytes();
-    if (data.size() < sizeof kMagic || std::memcmp(data.data(), kMagic, sizeof kMagic) != 0) {
+    if (data.size() < sizeof Magic || std::memcmp(data.data(), Magic, sizeof Magic) != 0) {
         Clear();
-        throw EReadError(kNotPacked, SkinArchiveError::NotPacked);
+        throw EReadError(NotPackedText, SkinArchiveError::NotPacked);
     }
-    ks::ByteReader in(data.subspan(sizeof kMagic), ThrowTruncated);
+    ks::ByteReader in(data.subspan(sizeof Magic), ThrowTruncated);
 
     const int32_t fileCount = in.I32LE();
-    if (fileCount < 0 || static_cast<uint64_t>(fileCount) > in.Remaining() / kMinEntryBytes)
-        throw EReadError(kBadFileCount, SkinArchiveError::BadFileCount);
+    if (fileCount < 0 || static_cast<uint64_t>(fileCount) > in.Remaining() / MinEntryBytes)
+        throw EReadError(BadFileCountText, SkinArchiveError::BadFileCount);
     if (static_cast<uint64_t>(fileCount) > FLimits.MaxEntries)
-        throw EReadError(kTooManyEntries, SkinArchiveError::TooManyEntries);
+        throw EReadError(TooManyEntriesText, SkinArchiveError::TooManyEntries);
 
     uint64_t total = 0;
     bool sawOptions = false;
     for (int32_t i = 0; i < fileCount; ++i)
         ExtractEntry(in, total, sawOptions);
     if (!sawOptions)
-        throw EReadError(kNoOptions, SkinArchiveError::NoOptions);
+        throw EReadError(NoOptionsText, SkinArchiveError::NoOptions);
 }
 
 void TacSkinConvertor::ExtractEntry(ks::ByteReader& in, uint64_t& total, bool& sawOptions)
 {
     const int32_t nameLength = in.I32LE();
     if (nameLength < 0 || static_cast<uint64_t>(nameLength) > FLimits.MaxNameLength)
-        throw EReadError(kBadNameLength, SkinArchiveError::BadNameLength);
+        throw EReadError(BadNameLengthText, SkinArchiveError::BadNameLength);
     std::span<const uint8_t> nameBytes = in.Bytes(static_cast<size_t>(nameLength));
     std::string name(nameBytes.begin(), nameBytes.end());
 
     const int32_t declared = in.I32LE();
-    if (declared < 0 || static_cast<uint64_t>(declared) > in.Remaining() * kMaxInflateRatio)
-        throw EReadError(Format(kBadEntrySize, {name}), SkinArchiveError::BadEntrySize);
+    if (declared < 0 || static_cast<uint64_t>(declared) > in.Remaining() * MaxInflateRatio)
+        throw EReadError(Format(BadEntrySizeText, {name}), SkinArchiveError::BadEntrySize);
     const uint64_t size = static_cast<uint64_t>(declared);
     if (size > FLimits.MaxEntryBytes)
-        throw EReadError(Format(kEntryTooLarge, {name}), SkinArchiveError::EntryTooLarge);
+        throw EReadError(Format(EntryTooLargeText, {name}), SkinArchiveError::EntryTooLarge);
     if (size > FLimits.MaxTotalBytes - total)
-        throw EReadError(kTotalTooLarge, SkinArchiveError::TotalTooLarge);
+        throw EReadError(TotalTooLargeText, SkinArchiveError::TotalTooLarge);
     total += size;
 
     auto stream = std::make_unique<TMemoryStream>();
@@ -106,13 +106,13 @@ void TacSkinConvertor::ExtractEntry(ks::ByteReader& in, uint64_t& total, bool& s
     try {
         used = ks::InflateExact(packed, {stream->Memory(), static_cast<size_t>(size)});
     } catch (const EZLibError& e) {
-        throw EZLibError(Format(kCorruptEntry, {name, e.Message()}), SkinArchiveError::CorruptEntry);
+        throw EZLibError(Format(CorruptEntryText, {name, e.Message()}), SkinArchiveError::CorruptEntry);
     }
     // The cursor was moved to the end to borrow the rest; step back to just after the stream.
     in.Seek(in.Position() - packed.size() + used);
     stream->Seek(0, soFromEnd);
 
-    if (UpperCaseAscii(name) == kOptionsName) {
+    if (UpperCaseAscii(name) == OptionsName) {
         FOptions = std::move(stream);
         sawOptions = true;
         return;
@@ -138,7 +138,7 @@ void UnpackSkinFile(const std::wstring& fileName, std::unique_ptr<TacSkinConvert
     {
         TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
         if (static_cast<uint64_t>(file.Size()) > convertor->FLimits.MaxArchiveBytes)
-            throw EReadError(kFileTooLarge, SkinArchiveError::FileTooLarge);
+            throw EReadError(FileTooLargeText, SkinArchiveError::FileTooLarge);
         packed->LoadFromStream(file);
     }
     convertor->FOwnedPackedData = std::move(packed);

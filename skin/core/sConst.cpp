@@ -12,7 +12,7 @@ struct KindSection {
     std::string_view Section;
 };
 
-constexpr KindSection kDefaultSections[] = {
+constexpr KindSection DefaultSections[] = {
     {2, 8, "EDIT"}, {10, 10, "EDIT"}, {41, 41, "EDIT"}, {76, 76, "EDIT"}, {78, 78, "EDIT"},
     {83, 84, "EDIT"}, {96, 97, "EDIT"}, {131, 131, "EDIT"}, {140, 140, "EDIT"}, {227, 227, "EDIT"},
     {11, 18, "COMBOBOX"}, {81, 82, "COMBOBOX"},
@@ -40,7 +40,7 @@ constexpr KindSection kDefaultSections[] = {
 
 std::string DefaultSectionOfKind(int kind, std::string_view ownerClassName)
 {
-    for (const KindSection& k : kDefaultSections)
+    for (const KindSection& k : DefaultSections)
         if (kind >= k.First && kind <= k.Last)
             return std::string(k.Section);
     return UpperCaseAscii(ownerClassName);

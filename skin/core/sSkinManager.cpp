@@ -30,14 +30,14 @@ struct ks::EnumTraits<TacSkinningRule> {
 
 namespace {
 
-constexpr std::wstring_view kDefaultSkinDirectory = L"c:\\Skins";
-constexpr std::wstring_view kVersionText = L"Skin Engine v6.50";
+constexpr std::wstring_view DefaultSkinDirectory = L"c:\\Skins";
+constexpr std::wstring_view VersionText = L"Skin Engine v6.50";
 
 std::unique_ptr<TBitmap> ShadowActivePicture;
 std::unique_ptr<TBitmap> ShadowInactivePicture;
 
 using M = TsSkinManager;
-const ks::PropertyInfo kManagerProps[] = {
+const ks::PropertyInfo ManagerProps[] = {
     ks::Prop<&M::ExtendedBorders, &M::SetExtendedBorders>("ExtendedBorders").DefaultIs(false),
     ks::Prop<&M::SkinnedPopups, &M::SetSkinnedPopups>("SkinnedPopups").DefaultIs(true),
     ks::Prop<&M::AllowGlowing, &M::SetAllowGlowing>("AllowGlowing").DefaultIs(true),
@@ -92,7 +92,7 @@ struct TsSkinManager::PopupShownMessage {
     HWND Window() const noexcept { return reinterpret_cast<HWND>(Message.LParam); }
 };
 
-const ks::ClassInfo TsSkinManager::StaticClassInfo{"TsSkinManager", &TComponent::StaticClassInfo, kManagerProps, {}};
+const ks::ClassInfo TsSkinManager::StaticClassInfo{"TsSkinManager", &TComponent::StaticClassInfo, ManagerProps, {}};
 const ks::ClassInfo& TsSkinManager::ClassInfo() const noexcept { return StaticClassInfo; }
 
 // ---- Life cycle -----------------------------------------------------------------------------------
@@ -127,7 +127,7 @@ void TsSkinManager::AfterConstruction()
     TComponent::AfterConstruction();
     CopyForeignClassLists(*FThirdParty, ThirdLists, false);
     if (FSkinDirectory.empty())
-        SetSkinDirectory(std::wstring(kDefaultSkinDirectory));
+        SetSkinDirectory(std::wstring(DefaultSkinDirectory));
 }
 
 void TsSkinManager::BeforeDestruction()
@@ -158,7 +158,7 @@ void TsSkinManager::Loaded()
         SetSkinName(FSkinName);
     TComponent::Loaded();
     if (FSkinDirectory.empty())
-        SetSkinDirectory(std::wstring(kDefaultSkinDirectory));
+        SetSkinDirectory(std::wstring(DefaultSkinDirectory));
     if (FMenuSupport->IcoLineSkin().empty())
         FMenuSupport->SetIcoLineSkin("ICOLINE");
     CopyForeignClassLists(*FThirdParty, ThirdLists, false);
@@ -611,7 +611,7 @@ void InitializeSkinManagerUnit()
     ShadowInactivePicture = EmbeddedPicture(L"acSHDI");
     for (int i = 1; i <= ParamCount(); ++i)
         if (IsVersionSwitch(ParamStr(i))) {
-            ShowMessage(std::wstring(kVersionText));
+            ShowMessage(std::wstring(VersionText));
             break;
         }
 }

@@ -15,10 +15,10 @@
 
 namespace {
 
-constexpr std::string_view kGlobalSection = "GLOBALINFO";
-constexpr ks::IniKey kParentKey = "PARENTCLASS";
-constexpr std::string_view kAbsentText = "?";
-constexpr int kAbsentInteger = -1;
+constexpr std::string_view GlobalSection = "GLOBALINFO";
+constexpr ks::IniKey ParentKey = "PARENTCLASS";
+constexpr std::string_view AbsentText = "?";
+constexpr int AbsentInteger = -1;
 
 // ---- Global values --------------------------------------------------------------------------
 
@@ -34,7 +34,7 @@ struct GlobalKey {
 };
 
 // In the order they are read: a strict key that raises leaves the keys before it stored.
-constexpr GlobalKey kGlobalKeys[] = {
+constexpr GlobalKey GlobalKeys[] = {
     {"BORDERWIDTH", GlobalKind::Integer, "4", &TsSkinData::BorderWidth},
     {"TITLEHEIGHT", GlobalKind::Integer, "30", &TsSkinData::TitleHeight},
     {"MAXHEIGHT", GlobalKind::Integer, "0", &TsSkinData::MaxHeight},
@@ -69,7 +69,7 @@ struct IntegerKey {
     bool AbsentIsZeroWhenMerged = false;
 };
 
-constexpr IntegerKey kIntegerKeys[] = {
+constexpr IntegerKey IntegerKeys[] = {
     {"COLOR", [](TsGeneralData& d) -> int& { return d.Color; }, clWhite},
     {"GLOW", [](TsGeneralData& d) -> int& { return d.GlowCount; }, 0, true},
     {"GLOWMARGIN", [](TsGeneralData& d) -> int& { return d.GlowMargin; }, 0, true},
@@ -98,7 +98,7 @@ struct FlagKey {
     bool TsGeneralData::*Field;
 };
 
-constexpr FlagKey kFlagKeys[] = {
+constexpr FlagKey FlagKeys[] = {
     {"RESERVEDBOOLEAN", &TsGeneralData::ReservedBoolean},
     {"GIVEOWNFONT", &TsGeneralData::GiveOwnFont},
     {"SHOWFOCUS", &TsGeneralData::ShowFocus},
@@ -111,7 +111,7 @@ struct TextKey {
     std::string_view Default;
 };
 
-constexpr TextKey kTextKeys[] = {
+constexpr TextKey TextKeys[] = {
     {"GRADIENTDATA", &TsGeneralData::GradientData, " "},
     {"HOTGRADIENTDATA", &TsGeneralData::HotGradientData, ""},
 };
@@ -144,7 +144,7 @@ void ParseGradients(TsGeneralData& d)
 // one the text does not hold.
 int ParentIndex(const TMemIniFile& ini, std::optional<std::string_view> parent)
 {
-    return !parent || parent->empty() || *parent == kAbsentText ? -1 : ini.IndexOfSection(*parent);
+    return !parent || parent->empty() || *parent == AbsentText ? -1 : ini.IndexOfSection(*parent);
 }
 
 // The sections an inherited lookup visits, in order, as positions in the text: the section, its
@@ -176,7 +176,7 @@ public:
     std::optional<std::string_view> Text(ValueOf valueOf) const
     {
         for (int index : FSections)
-            if (const std::optional<std::string_view> v = valueOf(index); v && *v != kAbsentText)
+            if (const std::optional<std::string_view> v = valueOf(index); v && *v != AbsentText)
                 return v;
         return std::nullopt;
     }
@@ -187,7 +187,7 @@ public:
     int Integer(IntegerOf integerOf, int def) const
     {
         for (int index : FSections)
-            if (const int value = integerOf(index); value != kAbsentInteger)
+            if (const int value = integerOf(index); value != AbsentInteger)
                 return value;
         return def;
     }
@@ -200,27 +200,27 @@ private:
 ParentChain ChainOf(const TMemIniFile& ini, std::string_view section, const TsSkinOptionsLimits& limits)
 {
     ParentChain chain;
-    auto parentOf = [&](int index) { return ParentIndex(ini, ini.FindValue(index, kParentKey)); };
+    auto parentOf = [&](int index) { return ParentIndex(ini, ini.FindValue(index, ParentKey)); };
     chain.Walk(ini.IndexOfSection(section), parentOf, limits);
     return chain;
 }
 
 // The keys a record reads, as the slots of a SectionRows row: the integer keys, then the flags,
 // then the texts, then PARENTCLASS.
-constexpr size_t kFlagSlot = std::size(kIntegerKeys);
-constexpr size_t kTextSlot = kFlagSlot + std::size(kFlagKeys);
-constexpr size_t kParentSlot = kTextSlot + std::size(kTextKeys);
-constexpr size_t kSlotCount = kParentSlot + 1;
+constexpr size_t FlagSlot = std::size(IntegerKeys);
+constexpr size_t TextSlot = FlagSlot + std::size(FlagKeys);
+constexpr size_t ParentSlot = TextSlot + std::size(TextKeys);
+constexpr size_t SlotCount = ParentSlot + 1;
 
 constexpr ks::IniKey SlotKey(size_t slot)
 {
-    if (slot < kFlagSlot)
-        return kIntegerKeys[slot].Key;
-    if (slot < kTextSlot)
-        return kFlagKeys[slot - kFlagSlot].Key;
-    if (slot < kParentSlot)
-        return kTextKeys[slot - kTextSlot].Key;
-    return kParentKey;
+    if (slot < FlagSlot)
+        return IntegerKeys[slot].Key;
+    if (slot < TextSlot)
+        return FlagKeys[slot - FlagSlot].Key;
+    if (slot < ParentSlot)
+        return TextKeys[slot - TextSlot].Key;
+    return ParentKey;
 }
 
 template <size_t... Slot>
@@ -229,34 +229,34 @@ constexpr std::array<ks::IniKey, sizeof...(Slot)> SlotKeys(std::index_sequence<S
     return {SlotKey(Slot)...};
 }
 
-constexpr auto kSlotKeys = SlotKeys(std::make_index_sequence<kSlotCount>());
+constexpr auto SlotKeyList = SlotKeys(std::make_index_sequence<SlotCount>());
 
 // An open-addressed table from a key's hash to its slot, so that matching an entry costs one or
 // two probes rather than a comparison with every key. Its size is a power of two well above
-// kSlotCount, which keeps probe runs short.
-constexpr size_t kSlotTableSize = 128;
-static_assert(kSlotCount < kSlotTableSize / 2);
+// SlotCount, which keeps probe runs short.
+constexpr size_t SlotTableSize = 128;
+static_assert(SlotCount < SlotTableSize / 2);
 
 constexpr size_t SlotHome(uint64_t hash)
 {
     // The top bits, which the hash's final multiply mixes best.
-    return static_cast<size_t>(hash >> 57) & (kSlotTableSize - 1);
+    return static_cast<size_t>(hash >> 57) & (SlotTableSize - 1);
 }
 
-constexpr std::array<uint8_t, kSlotTableSize> SlotTable()
+constexpr std::array<uint8_t, SlotTableSize> SlotTable()
 {
-    std::array<uint8_t, kSlotTableSize> table{};
-    for (size_t slot = 0; slot < kSlotCount; ++slot) {
-        size_t i = SlotHome(kSlotKeys[slot].Hash);
+    std::array<uint8_t, SlotTableSize> table{};
+    for (size_t slot = 0; slot < SlotCount; ++slot) {
+        size_t i = SlotHome(SlotKeyList[slot].Hash);
         while (table[i] != 0)
-            i = (i + 1) & (kSlotTableSize - 1);
+            i = (i + 1) & (SlotTableSize - 1);
         // 0 marks an empty place.
         table[i] = static_cast<uint8_t>(slot + 1);
     }
     return table;
 }
 
-constexpr auto kSlotTable = SlotTable();
+constexpr auto SlotList = SlotTable();
 
 // What each section's own entries say for each record key: the value of the key's first entry
 // in that section, or none, and for the integer keys that value read as an integer. Filled in
@@ -266,48 +266,48 @@ constexpr auto kSlotTable = SlotTable();
 class SectionRows {
 public:
     explicit SectionRows(const TMemIniFile& ini)
-        : FEntries(static_cast<size_t>(ini.SectionCount()) * kSlotCount),
-          FIntegers(static_cast<size_t>(ini.SectionCount()) * kFlagSlot, kAbsentInteger)
+        : FEntries(static_cast<size_t>(ini.SectionCount()) * SlotCount),
+          FIntegers(static_cast<size_t>(ini.SectionCount()) * FlagSlot, AbsentInteger)
     {
         for (int section = 0; section < ini.SectionCount(); ++section)
             for (const ks::IniEntry& e : ini.EntriesAt(section))
-                if (const size_t slot = SlotOf(e); slot < kSlotCount && !At(section, slot)) {
+                if (const size_t slot = SlotOf(e); slot < SlotCount && !At(section, slot)) {
                     At(section, slot) = &e;
-                    if (slot < kFlagSlot)
-                        IntegerAt(section, slot) = OptionInteger(e.Value, kAbsentInteger);
+                    if (slot < FlagSlot)
+                        IntegerAt(section, slot) = OptionInteger(e.Value, AbsentInteger);
                 }
     }
 
     std::optional<std::string_view> Value(int section, size_t slot) const
     {
-        const ks::IniEntry* e = FEntries[static_cast<size_t>(section) * kSlotCount + slot];
+        const ks::IniEntry* e = FEntries[static_cast<size_t>(section) * SlotCount + slot];
         return e ? std::optional<std::string_view>(e->Value) : std::nullopt;
     }
 
     // The integer key's value, -1 when the section has none.
     int Integer(int section, size_t slot) const
     {
-        return FIntegers[static_cast<size_t>(section) * kFlagSlot + slot];
+        return FIntegers[static_cast<size_t>(section) * FlagSlot + slot];
     }
 
 private:
     static size_t SlotOf(const ks::IniEntry& e)
     {
-        for (size_t i = SlotHome(e.KeyHash); kSlotTable[i] != 0; i = (i + 1) & (kSlotTableSize - 1)) {
-            const size_t slot = kSlotTable[i] - 1u;
-            const std::string_view name = kSlotKeys[slot].Name;
-            if (kSlotKeys[slot].Hash == e.KeyHash && (name == e.Key || SameTextAscii(name, e.Key)))
+        for (size_t i = SlotHome(e.KeyHash); SlotList[i] != 0; i = (i + 1) & (SlotTableSize - 1)) {
+            const size_t slot = SlotList[i] - 1u;
+            const std::string_view name = SlotKeyList[slot].Name;
+            if (SlotKeyList[slot].Hash == e.KeyHash && (name == e.Key || SameTextAscii(name, e.Key)))
                 return slot;
         }
-        return kSlotCount;
+        return SlotCount;
     }
     const ks::IniEntry*& At(int section, size_t slot)
     {
-        return FEntries[static_cast<size_t>(section) * kSlotCount + slot];
+        return FEntries[static_cast<size_t>(section) * SlotCount + slot];
     }
     int& IntegerAt(int section, size_t slot)
     {
-        return FIntegers[static_cast<size_t>(section) * kFlagSlot + slot];
+        return FIntegers[static_cast<size_t>(section) * FlagSlot + slot];
     }
 
     // The first entry of each slot's key in each section, or nullptr; they live in the text.
@@ -317,18 +317,18 @@ private:
 
 // The gradient texts most records leave at their defaults; each default is parsed once a table.
 struct DefaultGradients {
-    std::array<TsGradArray, std::size(kTextKeys)> Arrays;
+    std::array<TsGradArray, std::size(TextKeys)> Arrays;
     DefaultGradients()
     {
-        for (size_t i = 0; i < std::size(kTextKeys); ++i)
-            Arrays[i] = ParseGradient(kTextKeys[i].Default);
+        for (size_t i = 0; i < std::size(TextKeys); ++i)
+            Arrays[i] = ParseGradient(TextKeys[i].Default);
     }
 };
 
 void ParseGradients(TsGeneralData& d, const DefaultGradients& defaults)
 {
     auto parse = [&](const std::string& text, size_t key) {
-        return text == kTextKeys[key].Default ? defaults.Arrays[key] : ParseGradient(text);
+        return text == TextKeys[key].Default ? defaults.Arrays[key] : ParseGradient(text);
     };
     d.GradientArray = parse(d.GradientData, 0);
     d.HotGradientArray = parse(d.HotGradientData, 1);
@@ -341,18 +341,18 @@ TsGeneralData ReadSectionRecord(const SectionRows& rows, const ParentChain& chai
     TsGeneralData d;
     d.SectionName = section;
     if (chain.Own() >= 0)
-        d.ParentClass = rows.Value(chain.Own(), kParentSlot).value_or("");
-    for (size_t i = 0; i < std::size(kIntegerKeys); ++i) {
+        d.ParentClass = rows.Value(chain.Own(), ParentSlot).value_or("");
+    for (size_t i = 0; i < std::size(IntegerKeys); ++i) {
         auto integerOf = [&rows, i](int index) { return rows.Integer(index, i); };
-        kIntegerKeys[i].Field(d) = chain.Integer(integerOf, kIntegerKeys[i].Default);
+        IntegerKeys[i].Field(d) = chain.Integer(integerOf, IntegerKeys[i].Default);
     }
     ClampTransparency(d);
     if (d.Color < 0)
         d.Color = systemColor(d.Color & 0xFF);
-    for (size_t i = 0; i < std::size(kFlagKeys); ++i)
-        d.*kFlagKeys[i].Field = IsTrue(chain.Text(slot(kFlagSlot + i)).value_or("FALSE"));
-    for (size_t i = 0; i < std::size(kTextKeys); ++i)
-        d.*kTextKeys[i].Field = chain.Text(slot(kTextSlot + i)).value_or(kTextKeys[i].Default);
+    for (size_t i = 0; i < std::size(FlagKeys); ++i)
+        d.*FlagKeys[i].Field = IsTrue(chain.Text(slot(FlagSlot + i)).value_or("FALSE"));
+    for (size_t i = 0; i < std::size(TextKeys); ++i)
+        d.*TextKeys[i].Field = chain.Text(slot(TextSlot + i)).value_or(TextKeys[i].Default);
     ParseGradients(d, gradients);
     return d;
 }
@@ -361,21 +361,21 @@ TsGeneralData MergedRecord(const TacIniSections& common, const std::string& sect
 {
     TsGeneralData d;
     d.SectionName = section;
-    d.ParentClass = UpperCaseAscii(ReadSectionListString(common, section, kParentKey.Name, "-1"));
-    for (const IntegerKey& k : kIntegerKeys) {
-        int v = ReadSectionListInteger(common, section, k.Key.Name, k.AbsentIsZeroWhenMerged ? 0 : kAbsentInteger);
-        if (v == kAbsentInteger)
+    d.ParentClass = UpperCaseAscii(ReadSectionListString(common, section, ParentKey.Name, "-1"));
+    for (const IntegerKey& k : IntegerKeys) {
+        int v = ReadSectionListInteger(common, section, k.Key.Name, k.AbsentIsZeroWhenMerged ? 0 : AbsentInteger);
+        if (v == AbsentInteger)
             v = parent ? k.Field(*parent) : k.Default;
         k.Field(d) = v;
     }
     ClampTransparency(d);
-    for (const FlagKey& k : kFlagKeys) {
-        std::string v = ReadSectionListString(common, section, k.Key.Name, kAbsentText);
-        d.*k.Field = v == kAbsentText ? parent && parent->*k.Field : IsTrue(v);
+    for (const FlagKey& k : FlagKeys) {
+        std::string v = ReadSectionListString(common, section, k.Key.Name, AbsentText);
+        d.*k.Field = v == AbsentText ? parent && parent->*k.Field : IsTrue(v);
     }
-    for (const TextKey& k : kTextKeys) {
-        std::string v = ReadSectionListString(common, section, k.Key.Name, kAbsentText);
-        d.*k.Field = v != kAbsentText ? v : parent ? parent->*k.Field : std::string(k.Default);
+    for (const TextKey& k : TextKeys) {
+        std::string v = ReadSectionListString(common, section, k.Key.Name, AbsentText);
+        d.*k.Field = v != AbsentText ? v : parent ? parent->*k.Field : std::string(k.Default);
     }
     ParseGradients(d);
     return d;
@@ -398,14 +398,14 @@ int ReadInheritedInteger(const TMemIniFile& ini, std::string_view section, std::
     const ParentChain chain = ChainOf(ini, section, limits);
     auto integerOf = [&](int index) {
         const std::optional<std::string_view> v = ini.FindValue(index, k);
-        return v ? OptionInteger(*v, kAbsentInteger) : kAbsentInteger;
+        return v ? OptionInteger(*v, AbsentInteger) : AbsentInteger;
     };
     return chain.Integer(integerOf, def);
 }
 
 void ReadSkinGlobals(const TMemIniFile& ini, TsSkinData& data)
 {
-    const int section = ini.IndexOfSection(kGlobalSection);
+    const int section = ini.IndexOfSection(GlobalSection);
     double version = 0;
     const std::optional<std::string_view> versionText = ini.FindValue(section, "VERSION");
     if (versionText && !TryStrToFloatDot(*versionText, version))
@@ -413,7 +413,7 @@ void ReadSkinGlobals(const TMemIniFile& ini, TsSkinData& data)
     data.Version = version;
     data.Author = ini.FindValue(section, "AUTHOR").value_or("");
     data.Description = ini.FindValue(section, "DESCRIPTION").value_or("");
-    for (const GlobalKey& k : kGlobalKeys) {
+    for (const GlobalKey& k : GlobalKeys) {
         const std::optional<std::string_view> v = ini.FindValue(section, k.Key);
         int value;
         if (k.Kind == GlobalKind::Strict)
@@ -438,7 +438,7 @@ void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, TsSyste
     // Every section's parent, found once for all the chains that pass through it.
     std::vector<int> parents(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
-        parents[static_cast<size_t>(i)] = ParentIndex(ini, rows.Value(i, kParentSlot));
+        parents[static_cast<size_t>(i)] = ParentIndex(ini, rows.Value(i, ParentSlot));
     const DefaultGradients gradients;
     ParentChain chain;
     TsGeneralDataArray records;
@@ -467,7 +467,7 @@ void MergeCommonSections(const TStrings& commonSections, TsGeneralDataArray& tab
         };
         if (named([&](const TsGeneralData& d) { return d.SectionName == section.Name; }) >= 0)
             continue;
-        const std::string parentName = UpperCaseAscii(ReadSectionListString(common, section.Name, kParentKey.Name, "-1"));
+        const std::string parentName = UpperCaseAscii(ReadSectionListString(common, section.Name, ParentKey.Name, "-1"));
         const int parent = named([&](const TsGeneralData& d) { return UpperCaseAscii(d.SectionName) == parentName; });
         merged.push_back(MergedRecord(common, section.Name, parent >= 0 ? &merged[static_cast<size_t>(parent)] : nullptr));
     }

@@ -19,7 +19,7 @@ struct ks::EnumTraits<TacImgType> {
 namespace {
 
 using G = TsSkinGeneral;
-const ks::PropertyInfo kGeneralProps[] = {
+const ks::PropertyInfo GeneralProps[] = {
     ks::Prop<&G::SectionName, &G::SetSectionName>("SectionName"),
     ks::Prop<&G::ParentClass, &G::SetParentClass>("ParentClass"),
     ks::Prop<&G::Color, &G::SetColor>("Color").Idents("TColor"),
@@ -45,7 +45,7 @@ const ks::PropertyInfo kGeneralProps[] = {
 };
 
 using I = TsSkinImage;
-const ks::PropertyInfo kImageProps[] = {
+const ks::PropertyInfo ImageProps[] = {
     ks::Prop<&I::SectionName, &I::SetSectionName>("SectionName"),
     ks::Prop<&I::Image>("Image"),
     ks::Prop<&I::Name, &I::SetName>("Name"),
@@ -66,7 +66,7 @@ const ks::PropertyInfo kImageProps[] = {
 };
 
 using P = TsSkinPattern;
-const ks::PropertyInfo kPatternProps[] = {
+const ks::PropertyInfo PatternProps[] = {
     ks::Prop<&P::SectionName, &P::SetSectionName>("SectionName"),
     ks::Prop<&P::Image>("Image"),
     ks::Prop<&P::Name, &P::SetName>("Name"),
@@ -74,7 +74,7 @@ const ks::PropertyInfo kPatternProps[] = {
 };
 
 using S = TsStoredSkin;
-const ks::PropertyInfo kStoredSkinProps[] = {
+const ks::PropertyInfo StoredSkinProps[] = {
     ks::Prop<&S::Name, &S::SetName>("Name"),
     ks::Prop<&S::GeneralData>("GeneralData"),
     ks::Prop<&S::Images>("Images"),
@@ -90,30 +90,30 @@ const ks::PropertyInfo kStoredSkinProps[] = {
     ks::Prop<&S::Description, &S::SetDescription>("Description"),
 };
 
-const ks::PropertyInfo kBtnEffectsProps[] = {
+const ks::PropertyInfo BtnEffectsProps[] = {
     ks::Prop<&TacBtnEffects::Events, &TacBtnEffects::SetEvents>("Events")
         .DefaultIs(TacBtnEvents{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp}),
 };
 
 using A = TacFormAnimation;
-const ks::PropertyInfo kFormAnimationProps[] = {
+const ks::PropertyInfo FormAnimationProps[] = {
     ks::Prop<&A::Active, &A::SetActive>("Active").DefaultIs(true),
     ks::Prop<&A::Time, &A::SetTime>("Time").DefaultIs(0),
 };
-const ks::PropertyInfo kFormShowProps[] = {
+const ks::PropertyInfo FormShowProps[] = {
     ks::Prop<&A::Mode, &A::SetMode>("Mode").DefaultIs(atAero),
 };
-const ks::PropertyInfo kDialogShowProps[] = {
+const ks::PropertyInfo DialogShowProps[] = {
     ks::Prop<&A::Time, &A::SetTime>("Time").DefaultIs(0),
     ks::Prop<&A::Mode, &A::SetMode>("Mode").DefaultIs(atAero),
 };
-const ks::PropertyInfo kSkinChangingProps[] = {
+const ks::PropertyInfo SkinChangingProps[] = {
     ks::Prop<&A::Time, &A::SetTime>("Time").DefaultIs(100),
     ks::Prop<&A::Mode, &A::SetMode>("Mode").DefaultIs(atFading),
 };
 
 using E = TacAnimEffects;
-const ks::PropertyInfo kAnimEffectsProps[] = {
+const ks::PropertyInfo AnimEffectsProps[] = {
     ks::Prop<&E::Buttons>("Buttons"),
     ks::Prop<&E::DialogShow>("DialogShow"),
     ks::Prop<&E::FormShow>("FormShow"),
@@ -122,7 +122,7 @@ const ks::PropertyInfo kAnimEffectsProps[] = {
 };
 
 using M = TacMenuSupport;
-const ks::PropertyInfo kMenuSupportProps[] = {
+const ks::PropertyInfo MenuSupportProps[] = {
     ks::Prop<&M::IcoLineSkin, &M::SetIcoLineSkin>("IcoLineSkin"),
     ks::Prop<&M::UseExtraLine, &M::SetUseExtraLine>("UseExtraLine").DefaultIs(false),
     ks::Prop<&M::ExtraLineWidth, &M::SetExtraLineWidth>("ExtraLineWidth").DefaultIs(32),
@@ -131,7 +131,7 @@ const ks::PropertyInfo kMenuSupportProps[] = {
 
 // Published in the order stored forms list them, which is not the order of the kind indexes.
 using T = ThirdPartyList;
-const ks::PropertyInfo kThirdPartyProps[] = {
+const ks::PropertyInfo ThirdPartyProps[] = {
     ks::Prop<&T::Text<tkEdit>, &T::SetText<tkEdit>>("ThirdEdits"),
     ks::Prop<&T::Text<tkButton>, &T::SetText<tkButton>>("ThirdButtons"),
     ks::Prop<&T::Text<tkBitBtn>, &T::SetText<tkBitBtn>>("ThirdBitBtns"),
@@ -154,11 +154,11 @@ const ks::PropertyInfo kThirdPartyProps[] = {
 
 } // namespace
 
-const ks::ClassInfo TsSkinGeneral::StaticClassInfo{"TsSkinGeneral", &TCollectionItem::StaticClassInfo, kGeneralProps, {}};
+const ks::ClassInfo TsSkinGeneral::StaticClassInfo{"TsSkinGeneral", &TCollectionItem::StaticClassInfo, GeneralProps, {}};
 const ks::ClassInfo& TsSkinGeneral::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TsSkinImage::StaticClassInfo{"TsSkinImage", &TCollectionItem::StaticClassInfo, kImageProps, {}};
+const ks::ClassInfo TsSkinImage::StaticClassInfo{"TsSkinImage", &TCollectionItem::StaticClassInfo, ImageProps, {}};
 const ks::ClassInfo& TsSkinImage::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TsSkinPattern::StaticClassInfo{"TsSkinPattern", &TCollectionItem::StaticClassInfo, kPatternProps, {}};
+const ks::ClassInfo TsSkinPattern::StaticClassInfo{"TsSkinPattern", &TCollectionItem::StaticClassInfo, PatternProps, {}};
 const ks::ClassInfo& TsSkinPattern::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TsSkinGenerals::StaticClassInfo{"TsSkinGenerals", &TOwnedCollection::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TsSkinGenerals::ClassInfo() const noexcept { return StaticClassInfo; }
@@ -166,27 +166,27 @@ const ks::ClassInfo TsSkinImages::StaticClassInfo{"TsSkinImages", &TOwnedCollect
 const ks::ClassInfo& TsSkinImages::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TsSkinPatterns::StaticClassInfo{"TsSkinPatterns", &TOwnedCollection::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TsSkinPatterns::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TsStoredSkin::StaticClassInfo{"TsStoredSkin", &TCollectionItem::StaticClassInfo, kStoredSkinProps, {}};
+const ks::ClassInfo TsStoredSkin::StaticClassInfo{"TsStoredSkin", &TCollectionItem::StaticClassInfo, StoredSkinProps, {}};
 const ks::ClassInfo& TsStoredSkin::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TsStoredSkins::StaticClassInfo{"TsStoredSkins", &TOwnedCollection::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TsStoredSkins::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacBtnEffects::StaticClassInfo{"TacBtnEffects", &TPersistent::StaticClassInfo, kBtnEffectsProps, {}};
+const ks::ClassInfo TacBtnEffects::StaticClassInfo{"TacBtnEffects", &TPersistent::StaticClassInfo, BtnEffectsProps, {}};
 const ks::ClassInfo& TacBtnEffects::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacFormAnimation::StaticClassInfo{"TacFormAnimation", &TPersistent::StaticClassInfo, kFormAnimationProps, {}};
+const ks::ClassInfo TacFormAnimation::StaticClassInfo{"TacFormAnimation", &TPersistent::StaticClassInfo, FormAnimationProps, {}};
 const ks::ClassInfo& TacFormAnimation::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacFormShow::StaticClassInfo{"TacFormShow", &TacFormAnimation::StaticClassInfo, kFormShowProps, {}};
+const ks::ClassInfo TacFormShow::StaticClassInfo{"TacFormShow", &TacFormAnimation::StaticClassInfo, FormShowProps, {}};
 const ks::ClassInfo& TacFormShow::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TacPageChange::StaticClassInfo{"TacPageChange", &TacFormAnimation::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TacPageChange::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacDialogShow::StaticClassInfo{"TacDialogShow", &TacFormAnimation::StaticClassInfo, kDialogShowProps, {}};
+const ks::ClassInfo TacDialogShow::StaticClassInfo{"TacDialogShow", &TacFormAnimation::StaticClassInfo, DialogShowProps, {}};
 const ks::ClassInfo& TacDialogShow::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacSkinChanging::StaticClassInfo{"TacSkinChanging", &TacFormAnimation::StaticClassInfo, kSkinChangingProps, {}};
+const ks::ClassInfo TacSkinChanging::StaticClassInfo{"TacSkinChanging", &TacFormAnimation::StaticClassInfo, SkinChangingProps, {}};
 const ks::ClassInfo& TacSkinChanging::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacAnimEffects::StaticClassInfo{"TacAnimEffects", &TPersistent::StaticClassInfo, kAnimEffectsProps, {}};
+const ks::ClassInfo TacAnimEffects::StaticClassInfo{"TacAnimEffects", &TPersistent::StaticClassInfo, AnimEffectsProps, {}};
 const ks::ClassInfo& TacAnimEffects::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo TacMenuSupport::StaticClassInfo{"TacMenuSupport", &TPersistent::StaticClassInfo, kMenuSupportProps, {}};
+const ks::ClassInfo TacMenuSupport::StaticClassInfo{"TacMenuSupport", &TPersistent::StaticClassInfo, MenuSupportProps, {}};
 const ks::ClassInfo& TacMenuSupport::ClassInfo() const noexcept { return StaticClassInfo; }
-const ks::ClassInfo ThirdPartyList::StaticClassInfo{"ThirdPartyList", &TPersistent::StaticClassInfo, kThirdPartyProps, {}};
+const ks::ClassInfo ThirdPartyList::StaticClassInfo{"ThirdPartyList", &TPersistent::StaticClassInfo, ThirdPartyProps, {}};
 const ks::ClassInfo& ThirdPartyList::ClassInfo() const noexcept { return StaticClassInfo; }
 
 // ---- Items --------------------------------------------------------------------------------------

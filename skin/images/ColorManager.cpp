@@ -9,25 +9,25 @@
 
 namespace {
 
-constexpr const char* kBitsPerSampleText = "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
-constexpr const char* kSampleCountText = "Sample count per pixel does not correspond to the given color scheme.";
-constexpr const char* kIndexedMismatchText =
+constexpr const char* BitsPerSampleText = "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
+constexpr const char* SampleCountText = "Sample count per pixel does not correspond to the given color scheme.";
+constexpr const char* IndexedMismatchText =
     "Conversion between indexed and non-indexed pixel formats is not supported.";
-constexpr const char* kNoConverterText = "Color conversion failed. Could not find a proper method.";
+constexpr const char* NoConverterText = "Color conversion failed. Could not find a proper method.";
 
 [[noreturn]] void Fail(ks::ColorError reason)
 {
-    const char* text = kNoConverterText;
+    const char* text = NoConverterText;
     switch (reason) {
-    case ks::ColorError::BitsPerSample: text = kBitsPerSampleText; break;
-    case ks::ColorError::SampleCount: text = kSampleCountText; break;
-    case ks::ColorError::IndexedMismatch: text = kIndexedMismatchText; break;
-    case ks::ColorError::NoConverter: text = kNoConverterText; break;
+    case ks::ColorError::BitsPerSample: text = BitsPerSampleText; break;
+    case ks::ColorError::SampleCount: text = SampleCountText; break;
+    case ks::ColorError::IndexedMismatch: text = IndexedMismatchText; break;
+    case ks::ColorError::NoConverter: text = NoConverterText; break;
     }
     throw EColorConversionError(text, reason);
 }
 
-constexpr std::array<uint8_t, 256> kIdentityTable = [] {
+constexpr std::array<uint8_t, 256> IdentityTable = [] {
     std::array<uint8_t, 256> t{};
     for (unsigned i = 0; i < 256; ++i)
         t[i] = static_cast<uint8_t>(i);
@@ -82,7 +82,7 @@ constexpr uint32_t SchemeBits(std::initializer_list<TColorScheme> schemes) noexc
     return bits;
 }
 
-constexpr uint32_t kColourSchemes =
+constexpr uint32_t ColourSchemes =
     SchemeBits({csRGB, csRGBA, csBGR, csBGRA, csCMYK, csCIELab, csYCbCr, csPhotoYCC});
 
 // The depth rules of the converter table (source depth sd, target depth td).
@@ -189,7 +189,7 @@ void CopyRGB8(const uint8_t* source, uint8_t* target, bool reverse, const uint8_
 {
     const auto same = [](uint8_t v) { return v; };
     const auto mapped = [table](uint8_t v) { return table[v]; };
-    const bool gamma = table != kIdentityTable.data();
+    const bool gamma = table != IdentityTable.data();
     if (SourceStep == 4 && TargetStep == 4 && reverse && !gamma)
         SwapRedBlue32(source, target, count);
     else if (reverse && gamma)
@@ -333,7 +333,7 @@ void TColorManager::ChooseRowConverter()
         bool (*serves)(unsigned sd, unsigned td);
         RowConverterFn converter;
     };
-    static constexpr Row kRows[] = {
+    static constexpr Row ConverterRows[] = {
         {SchemeBits({csIndexed}), ServedWords, &TColorManager::RowConvertIndexed16To16},
         {SchemeBits({csIndexed}), ServedFromWord, &TColorManager::RowConvertIndexed16ToPacked},
         {SchemeBits({csIndexed}), ServedToWord, &TColorManager::RowConvertPackedToIndexed16},
@@ -348,10 +348,10 @@ void TColorManager::ChooseRowConverter()
     const unsigned sd = FSourceBitsPerSample;
     const unsigned td = FTargetBitsPerSample;
     const uint32_t source = FSourceScheme < 32 ? 1u << FSourceScheme : 0;
-    for (const Row& row : kRows) {
+    for (const Row& row : ConverterRows) {
         if (!(row.schemes & source) || !row.serves(sd, td))
             continue;
-        if ((row.schemes & kColourSchemes) && !IsColorTarget(FTargetScheme))
+        if ((row.schemes & ColourSchemes) && !IsColorTarget(FTargetScheme))
             break;
         FRowConverter = row.converter;
         break;
@@ -513,7 +513,7 @@ void TColorManager::RowConvertRGBFamily(std::span<const uint8_t* const> sources,
     const uint8_t* green = layout.base[in.green];
     const uint8_t* blue = layout.base[in.blue];
     const uint8_t* alpha = layout.base[3];
-    const uint8_t* f = FTargetOptions.Contains(coApplyGamma) ? FGammaTable.data() : kIdentityTable.data();
+    const uint8_t* f = FTargetOptions.Contains(coApplyGamma) ? FGammaTable.data() : IdentityTable.data();
     const bool swap = FSourceOptions.Contains(coNeedByteSwap);
     const size_t targetStep = (targetAlpha ? 4 : 3) * (td / 8);
     const auto reduce = [swap](const uint8_t* p) {
@@ -588,7 +588,7 @@ void TColorManager::ConvertToColor(std::span<const uint8_t* const> sources, uint
     const unsigned samples = SchemeSamples(FSourceScheme);
     const SampleLayout layout(sources, samples, sd / 8);
     const ChannelOrder out = OrderOf(FTargetScheme);
-    const uint8_t* f = FTargetOptions.Contains(coApplyGamma) ? FGammaTable.data() : kIdentityTable.data();
+    const uint8_t* f = FTargetOptions.Contains(coApplyGamma) ? FGammaTable.data() : IdentityTable.data();
     const bool swap = FSourceOptions.Contains(coNeedByteSwap);
     const size_t targetStep = (FTargetOptions.Contains(coAlpha) ? 4 : 3) * (td / 8);
 
@@ -696,7 +696,7 @@ std::vector<ks::PaletteEntry> TColorManager::BuildColorPalette(std::span<const u
     const bool planar = format == 2 || format == 3 || format == 6 || format == 7;
     if (format < 0 || format > 7 || data.empty() || (planar && data.size() < 3))
         return palette;
-    const uint8_t* f = FTargetOptions.Contains(coApplyGamma) ? FGammaTable.data() : kIdentityTable.data();
+    const uint8_t* f = FTargetOptions.Contains(coApplyGamma) ? FGammaTable.data() : IdentityTable.data();
     const bool swap = FSourceOptions.Contains(coNeedByteSwap);
     const unsigned sampleBytes = wide ? 2 : 1;
     const unsigned entryBytes = (format == 1 || format == 5 ? 4 : 3) * sampleBytes;

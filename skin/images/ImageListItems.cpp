@@ -16,14 +16,14 @@ struct ks::EnumTraits<TPixelFormat> {
 
 namespace {
 
-const ks::PropertyInfo kItemProps[] = {
+const ks::PropertyInfo ItemProperties[] = {
     ks::Prop<&TsImgListItem::ImageFormat, &TsImgListItem::SetImageFormat>("ImageFormat").DefaultIs(ifPNG),
     ks::Prop<&TsImgListItem::PixelFormat, &TsImgListItem::SetPixelFormat>("PixelFormat").DefaultIs(pf32bit),
 };
 
 } // namespace
 
-const ks::ClassInfo TsImgListItem::StaticClassInfo{"TsImgListItem", &TCollectionItem::StaticClassInfo, kItemProps, {}};
+const ks::ClassInfo TsImgListItem::StaticClassInfo{"TsImgListItem", &TCollectionItem::StaticClassInfo, ItemProperties, {}};
 const ks::ClassInfo& TsImgListItem::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo TsImgListItems::StaticClassInfo{"TsImgListItems", &TOwnedCollection::StaticClassInfo, {}, {}};
 const ks::ClassInfo& TsImgListItems::ClassInfo() const noexcept { return StaticClassInfo; }

@@ -15,40 +15,40 @@ namespace ks {
 
 namespace {
 
-constexpr const char* kInvalidFormatText = "Cannot load image. Invalid or unexpected %s image format.";
-constexpr const char* kNotSupportedText = "Cannot load image. %s not supported for %s files.";
-constexpr const char* kCompressionSchemeText = "The compression scheme is";
-constexpr const char* kCrcText = "Cannot load image. CRC error found in %s file.";
-constexpr const char* kPaletteText = "Cannot load image. Palette in %s file is invalid.";
-constexpr const char* kCriticalChunkText = "Cannot load PNG image. Unexpected but critical chunk detected.";
-constexpr const char* kColorFormatText = "Invalid color format in %s file.";
-constexpr const char* kExtraDataText = "Cannot load image. Extra compressed data found in %s file.";
-constexpr const char* kInflateText = "Cannot load image. Compression error found in %s file.";
-constexpr const char* kInflateSetupText = "LZ77 decompression error.";
-constexpr const char* kReadErrorText = "Stream read error";
-constexpr const char* kPreparingText = "Preparing...";
-constexpr const char* kTransferingText = "Transfering...";
-constexpr const char* kPng = "PNG";
+constexpr const char* InvalidFormatText = "Cannot load image. Invalid or unexpected %s image format.";
+constexpr const char* NotSupportedText = "Cannot load image. %s not supported for %s files.";
+constexpr const char* CompressionSchemeText = "The compression scheme is";
+constexpr const char* CrcText = "Cannot load image. CRC error found in %s file.";
+constexpr const char* PaletteText = "Cannot load image. Palette in %s file is invalid.";
+constexpr const char* CriticalChunkText = "Cannot load PNG image. Unexpected but critical chunk detected.";
+constexpr const char* ColorFormatText = "Invalid color format in %s file.";
+constexpr const char* ExtraDataText = "Cannot load image. Extra compressed data found in %s file.";
+constexpr const char* InflateText = "Cannot load image. Compression error found in %s file.";
+constexpr const char* InflateSetupText = "LZ77 decompression error.";
+constexpr const char* ReadErrorText = "Stream read error";
+constexpr const char* PreparingText = "Preparing...";
+constexpr const char* TransferingText = "Transfering...";
+constexpr const char* PngFormatName = "PNG";
 
-constexpr std::array<uint8_t, 8> kSignature{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
-constexpr uint32_t kMaxChunkLength = 0x7FFFFFFF;
-constexpr uint32_t kMaxDimension = 0x7FFFFFFF;
-constexpr uint64_t kInflateBlock = 64 * 1024;
+constexpr std::array<uint8_t, 8> PngSignature{0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr uint32_t MaxChunkLength = 0x7FFFFFFF;
+constexpr uint32_t MaxDimension = 0x7FFFFFFF;
+constexpr uint64_t InflateBlock = 64 * 1024;
 
 [[noreturn]] void Fail(PngError reason)
 {
     switch (reason) {
-    case PngError::Compression: throw EInvalidGraphic(Format(kNotSupportedText, {kCompressionSchemeText, kPng}), reason);
-    case PngError::ColorFormat: throw EInvalidGraphic(Format(kColorFormatText, {kPng}), reason);
-    case PngError::Crc: throw EInvalidGraphic(Format(kCrcText, {kPng}), reason);
-    case PngError::PaletteLength: throw EInvalidGraphic(Format(kPaletteText, {kPng}), reason);
-    case PngError::CriticalChunk: throw EInvalidGraphic(kCriticalChunkText, reason);
-    case PngError::ExtraData: throw EInvalidGraphic(Format(kExtraDataText, {kPng}), reason);
-    case PngError::Inflate: throw EInvalidGraphic(Format(kInflateText, {kPng}), reason);
-    case PngError::InflateSetup: throw EGraphicCompression(kInflateSetupText, reason);
+    case PngError::Compression: throw EInvalidGraphic(Format(NotSupportedText, {CompressionSchemeText, PngFormatName}), reason);
+    case PngError::ColorFormat: throw EInvalidGraphic(Format(ColorFormatText, {PngFormatName}), reason);
+    case PngError::Crc: throw EInvalidGraphic(Format(CrcText, {PngFormatName}), reason);
+    case PngError::PaletteLength: throw EInvalidGraphic(Format(PaletteText, {PngFormatName}), reason);
+    case PngError::CriticalChunk: throw EInvalidGraphic(CriticalChunkText, reason);
+    case PngError::ExtraData: throw EInvalidGraphic(Format(ExtraDataText, {PngFormatName}), reason);
+    case PngError::Inflate: throw EInvalidGraphic(Format(InflateText, {PngFormatName}), reason);
+    case PngError::InflateSetup: throw EGraphicCompression(InflateSetupText, reason);
     case PngError::ChunkBeyondStream:
-    case PngError::ShortRead: throw EReadError(kReadErrorText, reason);
-    default: throw EInvalidGraphic(Format(kInvalidFormatText, {kPng}), reason);
+    case PngError::ShortRead: throw EReadError(ReadErrorText, reason);
+    default: throw EInvalidGraphic(Format(InvalidFormatText, {PngFormatName}), reason);
     }
 }
 
@@ -64,20 +64,20 @@ constexpr uint32_t ChunkCode(const char (&code)[5]) noexcept
            (static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 8) | static_cast<uint8_t>(code[3]);
 }
 
-constexpr uint32_t kIHDR = ChunkCode("IHDR");
-constexpr uint32_t kPLTE = ChunkCode("PLTE");
-constexpr uint32_t kIDAT = ChunkCode("IDAT");
-constexpr uint32_t kIEND = ChunkCode("IEND");
-constexpr uint32_t kGAMA = ChunkCode("gAMA");
-constexpr uint32_t kBKGD = ChunkCode("bKGD");
-constexpr uint32_t kTRNS = ChunkCode("tRNS");
+constexpr uint32_t ChunkIHDR = ChunkCode("IHDR");
+constexpr uint32_t ChunkPLTE = ChunkCode("PLTE");
+constexpr uint32_t ChunkIDAT = ChunkCode("IDAT");
+constexpr uint32_t ChunkIEND = ChunkCode("IEND");
+constexpr uint32_t GAMA = ChunkCode("gAMA");
+constexpr uint32_t BKGD = ChunkCode("bKGD");
+constexpr uint32_t TRNS = ChunkCode("tRNS");
 
 struct Adam7Pass {
     unsigned firstRow, firstColumn, rowStep, columnStep;
     uint8_t mask;
 };
 
-constexpr std::array<Adam7Pass, 7> kAdam7{{
+constexpr std::array<Adam7Pass, 7> Adam7Passes{{
     {0, 0, 8, 8, 0x80},
     {0, 4, 8, 8, 0x08},
     {4, 0, 8, 4, 0x88},
@@ -334,7 +334,7 @@ void PngReader::ReadChunkHeader()
     const auto type = FReader.Bytes(4);
     FChunkType = (static_cast<uint32_t>(type[0]) << 24) | (static_cast<uint32_t>(type[1]) << 16) |
                  (static_cast<uint32_t>(type[2]) << 8) | type[3];
-    if (FChunkLength > kMaxChunkLength)
+    if (FChunkLength > MaxChunkLength)
         Fail(PngError::ChunkLength);
     // The data and its CRC must be there before any handler looks at the chunk.
     if (static_cast<uint64_t>(FChunkLength) + 4 > FReader.Remaining())
@@ -368,12 +368,12 @@ void PngReader::SkipChunk()
 void PngReader::ReadPngHeader()
 {
     FHeader = PngHeaderInfo{};
-    const auto data = FReader.Remaining() >= kSignature.size() ? FReader.Bytes(kSignature.size())
+    const auto data = FReader.Remaining() >= PngSignature.size() ? FReader.Bytes(PngSignature.size())
                                                                : std::span<const uint8_t>{};
-    if (data.size() != kSignature.size() || !std::equal(data.begin(), data.end(), kSignature.begin()))
+    if (data.size() != PngSignature.size() || !std::equal(data.begin(), data.end(), PngSignature.begin()))
         Fail(PngError::Signature);
     ReadChunkHeader();
-    if (!ChunkTypeIs(kIHDR))
+    if (!ChunkTypeIs(ChunkIHDR))
         Fail(PngError::MissingHeader);
     FHeader.Flags = 1;
     if (FChunkLength != 13)
@@ -381,7 +381,7 @@ void PngReader::ReadPngHeader()
     ByteReader ihdr(ReadChunkBody(), OnShortRead);
     FHeader.Width = ihdr.U32BE();
     FHeader.Height = ihdr.U32BE();
-    if (FHeader.Width == 0 || FHeader.Height == 0 || FHeader.Width > kMaxDimension || FHeader.Height > kMaxDimension)
+    if (FHeader.Width == 0 || FHeader.Height == 0 || FHeader.Width > MaxDimension || FHeader.Height > MaxDimension)
         Fail(PngError::Dimensions);
     const uint8_t depth = ihdr.U8();
     FColorType = ihdr.U8();
@@ -412,12 +412,12 @@ void PngReader::ReadPngHeader()
     // Look ahead for the file's gamma; everything else is passed over unchecked.
     for (;;) {
         ReadChunkHeader();
-        if (ChunkTypeIs(kGAMA)) {
+        if (ChunkTypeIs(GAMA)) {
             FHeader.FileGamma = GammaOf(ReadAncillaryBody(4));
             break;
         }
         SkipChunk();
-        if (ChunkTypeIs(kIEND))
+        if (ChunkTypeIs(ChunkIEND))
             break;
     }
 }
@@ -425,9 +425,9 @@ void PngReader::ReadPngHeader()
 PngLoadResult PngReader::Load()
 {
     ReadPngHeader();
-    FReader.Seek(kSignature.size());
+    FReader.Seek(PngSignature.size());
     FProgressRect = Rect(0, 0, static_cast<int32_t>(FHeader.Width), 1);
-    Notify(psStarting, 0, false, kPreparingText);
+    Notify(psStarting, 0, false, PreparingText);
     try {
         ReadChunks();
     } catch (...) {
@@ -459,29 +459,29 @@ void PngReader::ReadChunks()
     for (;;) {
         ReadChunkHeader();
         if (!FImageRead) {
-            if (ChunkTypeIs(kIDAT)) {
+            if (ChunkTypeIs(ChunkIDAT)) {
                 Notify(psEnding, 0, false, {});
                 InflateImageData();
                 FImageRead = true;
                 // Falls through with the chunk that follows the image data.
-            } else if (ChunkTypeIs(kPLTE)) {
+            } else if (ChunkTypeIs(ChunkPLTE)) {
                 ReadPalette();
                 continue;
-            } else if (ChunkTypeIs(kGAMA)) {
+            } else if (ChunkTypeIs(GAMA)) {
                 ReadGamma();
                 continue;
-            } else if (ChunkTypeIs(kBKGD)) {
+            } else if (ChunkTypeIs(BKGD)) {
                 ReadBkgdChunk();
                 continue;
-            } else if (ChunkTypeIs(kTRNS)) {
+            } else if (ChunkTypeIs(TRNS)) {
                 ReadTrnsChunk();
                 continue;
             }
         }
         // A second run of image data would decode over the finished image.
-        if (FImageRead && ChunkTypeIs(kIDAT))
+        if (FImageRead && ChunkTypeIs(ChunkIDAT))
             Fail(PngError::ExtraData);
-        const bool end = ChunkTypeIs(kIEND);
+        const bool end = ChunkTypeIs(ChunkIEND);
         SkipChunk();
         if (end)
             break;
@@ -680,7 +680,7 @@ void PngReader::NextRowProgress(uint32_t y)
 
 void PngReader::InflateImageData()
 {
-    Notify(psStarting, 0, false, kTransferingText);
+    Notify(psStarting, 0, false, TransferingText);
     if (!FFormatChosen)
         ChooseFormat();
     const unsigned depth = FHeader.BitsPerSample;
@@ -707,7 +707,7 @@ void PngReader::InflateImageData()
         return static_cast<size_t>(((columns * depth + 7) / 8) * samples + 1);
     };
     if (FInterlaceMethod == 1) {
-        for (const Adam7Pass& pass : kAdam7)
+        for (const Adam7Pass& pass : Adam7Passes)
             if (FHeader.Height > pass.firstRow) {
                 const uint64_t rows = (FHeader.Height - pass.firstRow + pass.rowStep - 1) / pass.rowStep;
                 FImageDataLeft += passRowBytes(pass) * rows;
@@ -715,7 +715,7 @@ void PngReader::InflateImageData()
     } else {
         FImageDataLeft = static_cast<uint64_t>(rowBytes) * FHeader.Height;
     }
-    FInflated.resize(static_cast<size_t>(std::min<uint64_t>(FImageDataLeft, kInflateBlock)));
+    FInflated.resize(static_cast<size_t>(std::min<uint64_t>(FImageDataLeft, InflateBlock)));
 
     // A row is whole once written only where every pixel owns its bytes: packed pixels keep the
     // background in the bits past the last one, and Adam7 passes leave gaps until the last.
@@ -724,8 +724,8 @@ void PngReader::InflateImageData()
         FillRows(0);
     if (FInterlaceMethod == 1) {
         bool dataLeft = true;
-        for (size_t p = 0; p < kAdam7.size() && dataLeft; ++p) {
-            const Adam7Pass& pass = kAdam7[p];
+        for (size_t p = 0; p < Adam7Passes.size() && dataLeft; ++p) {
+            const Adam7Pass& pass = Adam7Passes[p];
             const size_t length = passRowBytes(pass);
             if (length == 0)
                 continue;
@@ -738,7 +738,7 @@ void PngReader::InflateImageData()
                 unfilter(length);
                 convert(static_cast<uint32_t>(y), pass.mask);
                 std::swap(current, previous);
-                if (p == kAdam7.size() - 1)
+                if (p == Adam7Passes.size() - 1)
                     NextRowProgress(static_cast<uint32_t>(y));
             }
         }
@@ -758,7 +758,7 @@ void PngReader::InflateImageData()
             FillRows(y);
     }
 
-    while (ChunkTypeIs(kIDAT)) {
+    while (ChunkTypeIs(ChunkIDAT)) {
         ReadChunkBody();
         ReadChunkHeader();
     }
@@ -795,7 +795,7 @@ bool PngReader::InflateMore()
     uint8_t* const end = start + static_cast<size_t>(std::min<uint64_t>(FInflated.size(), FImageDataLeft));
     while (destination != end) {
         // Zero-length IDAT chunks carry nothing and are passed over.
-        while (FCurrentSource == FSourceEnd && ChunkTypeIs(kIDAT)) {
+        while (FCurrentSource == FSourceEnd && ChunkTypeIs(ChunkIDAT)) {
             const auto body = ReadChunkBody();
             FCurrentSource = body.data();
             FSourceEnd = body.data() + body.size();

@@ -21,8 +21,8 @@
 
 namespace {
 
-constexpr uint8_t kGlyphFilter = 6;
-constexpr uint32_t kKeyColorBgr = 0xFF00FF; // TransparentKeyColor read as blue, green, red bytes
+constexpr uint8_t GlyphFilter = 6;
+constexpr uint32_t KeyColorBgr = 0xFF00FF; // TransparentKeyColor read as blue, green, red bytes
 
 // A copy of a bitmap's pixels as a 32-bit DIB, alpha included. GetDIBits copies the bytes as
 // they are; the bitmap stays its owner's.
@@ -91,13 +91,13 @@ IconImages ImagesOf(HIMAGELIST list, int index, UINT style)
 
 namespace {
 
-const ks::PropertyInfo kListProps[] = {
+const ks::PropertyInfo ListProps[] = {
     ks::Prop<&TsAlphaImageList::Items, &TsAlphaImageList::SetItems>("Items"),
 };
 
 } // namespace
 
-const ks::ClassInfo TsAlphaImageList::StaticClassInfo{"TsAlphaImageList", &TImageList::StaticClassInfo, kListProps, {}};
+const ks::ClassInfo TsAlphaImageList::StaticClassInfo{"TsAlphaImageList", &TImageList::StaticClassInfo, ListProps, {}};
 const ks::ClassInfo& TsAlphaImageList::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TsAlphaImageList::TsAlphaImageList(TComponent* owner)
@@ -216,7 +216,7 @@ void TsAlphaImageList::RepairAlpha()
         const ks::PixelView v = images.color->View();
         if (ks::AnyAlpha32(v))
             continue;
-        ks::KeyAlpha32(v, kKeyColorBgr, true);
+        ks::KeyAlpha32(v, KeyColorBgr, true);
         ICONINFO info{};
         info.fIcon = TRUE;
         info.hbmMask = images.mask.get();
@@ -315,7 +315,7 @@ bool TsAlphaImageList::GetBitmap32(int index, TBitmap* bmp)
                 if (png.Width() < 2 || png.Height() < 2)
                     StretchByCopying(png, *bmp);
                 else
-                    ResampleBitmap(png, *bmp, bmp->Width(), bmp->Height(), kGlyphFilter);
+                    ResampleBitmap(png, *bmp, bmp->Width(), bmp->Height(), GlyphFilter);
             }
             if (bmp->PixelFormat() != pf32bit) {
                 bmp->SetPixelFormat(pf32bit);
@@ -399,12 +399,12 @@ int ColorDepth()
 
 TsAlphaImageList* LoadEngineGlyphs(TComponent* owner)
 {
-    static constexpr const wchar_t* kGlyphs[] = {L"SF", L"SR", L"SD", L"SE", L"SC"};
+    static constexpr const wchar_t* GlyphResources[] = {L"SF", L"SR", L"SD", L"SE", L"SC"};
     TsAlphaImageList* list = Create<TsAlphaImageList>(owner);
     try {
         list->SetWidth(48);
         list->SetHeight(16);
-        for (const wchar_t* name : kGlyphs) {
+        for (const wchar_t* name : GlyphResources) {
             const std::span<const uint8_t> bytes = ProgramResourceBytes(name);
             list->Items()->Add()->ImgData().WriteBuffer(bytes.data(), bytes.size());
         }

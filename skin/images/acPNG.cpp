@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* kNotFound = "Resource %s not found";
+constexpr const char* NotFound = "Resource %s not found";
 
 // Where a load writes its image: a bitmap of the picture's making, installed only once the
 // whole file has been read.
@@ -225,7 +225,7 @@ std::span<const uint8_t> ProgramResourceBytes(const wchar_t* name)
 {
     const std::span<const uint8_t> bytes = ks::Sys().FindFormResource(name);
     if (bytes.empty())
-        throw EResNotFound(Format(kNotFound, {WideToUTF8(name)}));
+        throw EResNotFound(Format(NotFound, {WideToUTF8(name)}));
     return bytes;
 }
 

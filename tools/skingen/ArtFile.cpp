@@ -12,11 +12,11 @@ namespace ks::skingen {
 
 namespace {
 
-constexpr const char* kAt = "%s:%s: %s";
+constexpr const char* LocationFormat = "%s:%s: %s";
 
 [[noreturn]] void Fail(const std::string& file, int line, const std::string& message)
 {
-    throw Exception(Format(kAt, {file, IntToStr(line), message}));
+    throw Exception(Format(LocationFormat, {file, IntToStr(line), message}));
 }
 
 std::vector<std::string> Words(std::string_view line)

@@ -12,9 +12,9 @@ namespace ks::skingen {
 
 namespace {
 
-constexpr const char* kIconTooLarge = "Icon images are at most 256 pixels wide and high";
-constexpr const char* kIconDepth = "Icon images are stored at 4, 8 or 32 bits per pixel";
-constexpr const char* kIconColours = "An 8-bit icon image holds more than 256 colours";
+constexpr const char* IconTooLarge = "Icon images are at most 256 pixels wide and high";
+constexpr const char* IconDepth = "Icon images are stored at 4, 8 or 32 bits per pixel";
+constexpr const char* IconColours = "An 8-bit icon image holds more than 256 colours";
 
 void PutU16(std::vector<uint8_t>& out, uint32_t v)
 {
@@ -46,7 +46,7 @@ void PutChunk(std::vector<uint8_t>& out, const char type[4], std::span<const uin
 }
 
 // The colours of the 16-colour VGA palette, which 4-bit icons are drawn with on every system.
-constexpr std::array<std::array<uint8_t, 3>, 16> kVgaColours{{
+constexpr std::array<std::array<uint8_t, 3>, 16> VgaColours{{
     {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128}, {128, 0, 128},
     {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
     {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
@@ -64,7 +64,7 @@ struct Indexed {
 
 Indexed IndexVga(const RgbaImage& image)
 {
-    Indexed result{std::vector<Rgb>(kVgaColours.begin(), kVgaColours.end()), {}};
+    Indexed result{std::vector<Rgb>(VgaColours.begin(), VgaColours.end()), {}};
     for (int y = 0; y < image.Height; ++y)
         for (int x = 0; x < image.Width; ++x) {
             const uint8_t* px = image.At(x, y);
@@ -72,7 +72,7 @@ Indexed IndexVga(const RgbaImage& image)
             for (int i = 0; Opaque(px) && i < 16; ++i) {
                 int distance = 0;
                 for (int c = 0; c < 3; ++c)
-                    distance += (px[c] - kVgaColours[i][c]) * (px[c] - kVgaColours[i][c]);
+                    distance += (px[c] - VgaColours[i][c]) * (px[c] - VgaColours[i][c]);
                 if (distance < bestDistance) {
                     best = i;
                     bestDistance = distance;
@@ -94,7 +94,7 @@ Indexed IndexOwnColours(const RgbaImage& image)
             auto found = known.find(colour);
             if (found == known.end()) {
                 if (result.Table.size() == 256)
-                    throw Exception(kIconColours);
+                    throw Exception(IconColours);
                 found = known.emplace(colour, static_cast<uint8_t>(result.Table.size())).first;
                 result.Table.push_back(colour);
             }
@@ -117,7 +117,7 @@ std::vector<uint8_t> IconDib(const IconImage& icon)
     else if (icon.Bpp == 8)
         indexed = IndexOwnColours(image);
     else if (icon.Bpp != 32)
-        throw Exception(kIconDepth);
+        throw Exception(IconDepth);
 
     const size_t xorRow = RowBytes(image.Width, icon.Bpp), andRow = RowBytes(image.Width, 1);
     std::vector<uint8_t> out;
@@ -195,7 +195,7 @@ std::vector<uint8_t> WriteIco(std::span<const IconImage> images)
     std::vector<std::vector<uint8_t>> dibs;
     for (const IconImage& icon : images) {
         if (icon.Image.Width > 256 || icon.Image.Height > 256)
-            throw Exception(kIconTooLarge);
+            throw Exception(IconTooLarge);
         dibs.push_back(icon.Png ? WritePng(icon.Image) : IconDib(icon));
     }
 

@@ -14,20 +14,20 @@ namespace ks::skingen {
 
 namespace {
 
-constexpr const char* kNoFile = "Cannot read '%s'";
-constexpr const char* kCannotWrite = "Cannot write '%s'";
-constexpr const char* kNotFirst = "Options.template: the first section must be [GLOBALINFO]";
-constexpr const char* kBeforeSection = "Options.template:%s: an entry before the first section";
-constexpr const char* kNotUpper = "Options.template:%s: '%s' is not upper case";
-constexpr const char* kKeyNotUpper = "layout.txt: the key '%s' is not upper case";
-constexpr const char* kNoSection = "layout.txt: sprite '%s' is used in section [%s], which the template lacks";
-constexpr const char* kTwice = "[%s] gives the key %s twice";
-constexpr const char* kMasterName = "MASTERBITMAP is '%s', but the glyphs, borders and textures lie on '%s'";
-constexpr const char* kOwnOnMaster = "layout.txt: sprite '%s' is an own image on the master sheet";
-constexpr const char* kPaletteSize = "%s: an 8-bit sheet has at most 256 colours";
-constexpr const char* kNotOpaque = "%s: sheet '%s' is a bitmap and cannot use the translucent colour '%s'";
-constexpr const char* kUnknownKind = "%s: sheet '%s' is neither a .bmp nor a .png";
-constexpr const char* kShadowLine = "shadows.txt:%s: expected: shadow NAME WIDTH HEIGHT L T R B #RRGGBB ALPHA";
+constexpr const char* NoFile = "Cannot read '%s'";
+constexpr const char* CannotWrite = "Cannot write '%s'";
+constexpr const char* NotFirst = "Options.template: the first section must be [GLOBALINFO]";
+constexpr const char* BeforeSection = "Options.template:%s: an entry before the first section";
+constexpr const char* NotUpper = "Options.template:%s: '%s' is not upper case";
+constexpr const char* KeyNotUpper = "layout.txt: the key '%s' is not upper case";
+constexpr const char* NoSection = "layout.txt: sprite '%s' is used in section [%s], which the template lacks";
+constexpr const char* Twice = "[%s] gives the key %s twice";
+constexpr const char* MasterName = "MASTERBITMAP is '%s', but the glyphs, borders and textures lie on '%s'";
+constexpr const char* OwnOnMaster = "layout.txt: sprite '%s' is an own image on the master sheet";
+constexpr const char* PaletteSize = "%s: an 8-bit sheet has at most 256 colours";
+constexpr const char* NotOpaque = "%s: sheet '%s' is a bitmap and cannot use the translucent colour '%s'";
+constexpr const char* UnknownKind = "%s: sheet '%s' is neither a .bmp nor a .png";
+constexpr const char* ShadowLine = "shadows.txt:%s: expected: shadow NAME WIDTH HEIGHT L T R B #RRGGBB ALPHA";
 
 struct TemplateSection {
     std::string Name;
@@ -59,25 +59,25 @@ std::vector<TemplateSection> ReadTemplate(std::string_view text)
         if (line.front() == '[' && line.back() == ']') {
             const std::string name = Trim(line.substr(1, line.size() - 2));
             if (!IsUpper(name))
-                throw Exception(Format(kNotUpper, {IntToStr(lineNo), name}));
+                throw Exception(Format(NotUpper, {IntToStr(lineNo), name}));
             sections.push_back({name, {}, {}});
             continue;
         }
         if (sections.empty())
-            throw Exception(Format(kBeforeSection, {IntToStr(lineNo)}));
+            throw Exception(Format(BeforeSection, {IntToStr(lineNo)}));
         const size_t eq = line.find('=');
         const std::string key = Trim(line.substr(0, eq));
         if (!IsUpper(key))
-            throw Exception(Format(kNotUpper, {IntToStr(lineNo), key}));
+            throw Exception(Format(NotUpper, {IntToStr(lineNo), key}));
         TemplateSection& section = sections.back();
         for (const std::string& k : section.Keys)
             if (k == key)
-                throw Exception(Format(kTwice, {section.Name, key}));
+                throw Exception(Format(Twice, {section.Name, key}));
         section.Keys.push_back(key);
         section.Lines.push_back(key + "=" + (eq == std::string::npos ? "" : Trim(line.substr(eq + 1))));
     }
     if (sections.empty() || sections.front().Name != "GLOBALINFO")
-        throw Exception(kNotFirst);
+        throw Exception(NotFirst);
     return sections;
 }
 
@@ -113,7 +113,7 @@ std::string MasterSheetName(const ArtFile& layout)
     for (const Sprite& s : layout.Sprites)
         if (s.Value && s.Value->Form != '!') {
             if (!master.empty() && master != s.SheetName)
-                throw Exception(Format(kMasterName, {master, s.SheetName}));
+                throw Exception(Format(MasterName, {master, s.SheetName}));
             master = s.SheetName;
         }
     return master;
@@ -123,7 +123,7 @@ std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw Exception(Format(kNoFile, {path.string()}));
+        throw Exception(Format(NoFile, {path.string()}));
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -152,7 +152,7 @@ RgbaImage RenderRgba(const ArtFile& art, const Sheet& sheet)
 std::vector<uint8_t> RenderBmp(const ArtFile& art, const Sheet& sheet)
 {
     if (art.Palette.size() > 256)
-        throw Exception(Format(kPaletteSize, {art.FileName}));
+        throw Exception(Format(PaletteSize, {art.FileName}));
     std::vector<Bgra> palette(256);
     for (size_t i = 0; i < art.Palette.size(); ++i)
         palette[i] = {art.Palette[i].B, art.Palette[i].G, art.Palette[i].R, 0};
@@ -161,7 +161,7 @@ std::vector<uint8_t> RenderBmp(const ArtFile& art, const Sheet& sheet)
     for (size_t i = 0; i < chars.size(); ++i) {
         const ArtColour* c = art.FindColour(chars[i]);
         if (c->A != 255)
-            throw Exception(Format(kNotOpaque, {art.FileName, sheet.Name, std::string(1, c->Char)}));
+            throw Exception(Format(NotOpaque, {art.FileName, sheet.Name, std::string(1, c->Char)}));
         indexes[i] = static_cast<uint8_t>(c - art.Palette.data());
     }
     const PixelView view{indexes.data(), sheet.Width, sheet.Width, sheet.Height, 8};
@@ -175,7 +175,7 @@ std::vector<uint8_t> RenderSheet(const ArtFile& art, const Sheet& sheet)
         return RenderBmp(art, sheet);
     if (ext == ".PNG")
         return WritePng(RenderRgba(art, sheet));
-    throw Exception(Format(kUnknownKind, {art.FileName, sheet.Name}));
+    throw Exception(Format(UnknownKind, {art.FileName, sheet.Name}));
 }
 
 std::vector<OutputFile> DrawShadows(std::string_view text)
@@ -199,7 +199,7 @@ std::vector<OutputFile> DrawShadows(std::string_view text)
         if (word != "shadow" || !words || hex.fail() || (words >> rest) || width < 1 || height < 1 ||
             alpha < 0 || alpha > 255 || margins[0] < 1 || margins[1] < 1 || margins[2] < 1 ||
             margins[3] < 1 || margins[0] + margins[2] >= width || margins[1] + margins[3] >= height)
-            throw Exception(Format(kShadowLine, {IntToStr(lineNo)}));
+            throw Exception(Format(ShadowLine, {IntToStr(lineNo)}));
         const ArtColour c{0, static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
             static_cast<uint8_t>(rgb), static_cast<uint8_t>(alpha)};
         files.push_back({name, WritePng(DrawShadow(width, height, margins, c))});
@@ -278,7 +278,7 @@ void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        throw Exception(Format(kCannotWrite, {path.string()}));
+        throw Exception(Format(CannotWrite, {path.string()}));
 }
 
 } // namespace
@@ -296,12 +296,12 @@ std::string BuildOptionsText(std::string_view templateText, const ArtFile& layou
             while (i < sections.size() && sections[i].Name != use.Section)
                 ++i;
             if (i == sections.size())
-                throw Exception(Format(kNoSection, {s.Name, use.Section}));
+                throw Exception(Format(NoSection, {s.Name, use.Section}));
             if (!IsUpper(use.Key))
-                throw Exception(Format(kKeyNotUpper, {use.Key}));
+                throw Exception(Format(KeyNotUpper, {use.Key}));
             for (const std::string& k : sections[i].Keys)
                 if (k == use.Key)
-                    throw Exception(Format(kTwice, {use.Section, use.Key}));
+                    throw Exception(Format(Twice, {use.Section, use.Key}));
             sections[i].Keys.push_back(use.Key);
             const bool own = s.Value->Form == '!';
             // An own image's rectangle is its whole bitmap, as the loader makes it.
@@ -314,13 +314,13 @@ std::string BuildOptionsText(std::string_view templateText, const ArtFile& layou
     const std::string master = MasterSheetName(layout);
     for (const Sprite& s : layout.Sprites)
         if (s.Value && s.Value->Form == '!' && s.SheetName == master)
-            throw Exception(Format(kOwnOnMaster, {s.Name}));
+            throw Exception(Format(OwnOnMaster, {s.Name}));
     std::string masterKey;
     for (const std::string& line : sections.front().Lines)
         if (line.rfind("MASTERBITMAP=", 0) == 0)
             masterKey = line.substr(13);
     if (masterKey != UpperCaseAscii(master))
-        throw Exception(Format(kMasterName, {masterKey, master}));
+        throw Exception(Format(MasterName, {masterKey, master}));
 
     // CR LF: the line ending of the engine's own options files.
     std::string text;

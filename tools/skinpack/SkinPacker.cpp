@@ -12,16 +12,16 @@ namespace ks {
 
 namespace {
 
-constexpr const char* kNoOptions = "Skin folder '%s' has no Options.dat";
-constexpr const char* kTooLarge = "Skin file '%s' is too large for a packed skin";
+constexpr const char* NoOptionsText = "Skin folder '%s' has no Options.dat";
+constexpr const char* TooLargeText = "Skin file '%s' is too large for a packed skin";
 
 // zlib's default level: its streams start with 78 9C, as the engine's own archives always have.
-constexpr int kLevel = 6;
+constexpr int CompressionLevel = 6;
 
 void PutI32(std::vector<uint8_t>& out, size_t value, const std::string& name)
 {
     if (value > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-        throw Exception(Format(kTooLarge, {name}));
+        throw Exception(Format(TooLargeText, {name}));
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
@@ -44,7 +44,7 @@ std::vector<uint8_t> PackSkinFolder(const std::filesystem::path& folder)
         return IsOptions(na) != IsOptions(nb) ? IsOptions(na) : na < nb;
     });
     if (files.empty() || !IsOptions(files.front().filename().string()))
-        throw Exception(Format(kNoOptions, {folder.string()}));
+        throw Exception(Format(NoOptionsText, {folder.string()}));
 
     std::vector<uint8_t> out{'A', 'S', 'z', 'f'};
     PutI32(out, files.size(), folder.string());
@@ -55,7 +55,7 @@ std::vector<uint8_t> PackSkinFolder(const std::filesystem::path& folder)
         PutI32(out, name.size(), name);
         out.insert(out.end(), name.begin(), name.end());
         PutI32(out, content.Bytes().size(), name);
-        const std::vector<uint8_t> packed = Deflate(content.Bytes(), kLevel);
+        const std::vector<uint8_t> packed = Deflate(content.Bytes(), CompressionLevel);
         out.insert(out.end(), packed.begin(), packed.end());
     }
     return out;

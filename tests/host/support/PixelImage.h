@@ -12,15 +12,15 @@
 
 namespace ks::test {
 
-inline constexpr uint8_t kFence = 0xA5;
+inline constexpr uint8_t Fence = 0xA5;
 
 class PixelImage {
 public:
     PixelImage(int width, int height, int bpp, bool bottomUp, int padding = 5)
         : FRowBytes(static_cast<ptrdiff_t>((static_cast<int64_t>(width) * bpp + 7) / 8) + padding),
-          FMem(static_cast<size_t>(FRowBytes * height + 2 * kGuard), kFence)
+          FMem(static_cast<size_t>(FRowBytes * height + 2 * Guard), Fence)
     {
-        uint8_t* base = FMem.data() + kGuard;
+        uint8_t* base = FMem.data() + Guard;
         FView = {bottomUp ? base + FRowBytes * (height - 1) : base, bottomUp ? -FRowBytes : FRowBytes, width, height,
                  bpp};
         for (int y = 0; y < height; ++y)
@@ -54,7 +54,7 @@ public:
             for (size_t i = 0; i < RowBytes(); ++i)
                 pixel[static_cast<size_t>(FView.Row(y) + i - FMem.data())] = true;
         for (size_t i = 0; i < FMem.size(); ++i)
-            if (!pixel[i] && FMem[i] != kFence)
+            if (!pixel[i] && FMem[i] != Fence)
                 return false;
         return true;
     }
@@ -69,7 +69,7 @@ public:
     }
 
 private:
-    static constexpr ptrdiff_t kGuard = 64;
+    static constexpr ptrdiff_t Guard = 64;
     ptrdiff_t FRowBytes;
     std::vector<uint8_t> FMem;
     PixelView FView;

@@ -19,7 +19,7 @@ namespace {
 struct Pass {
     uint32_t firstRow, firstColumn, rowStep, columnStep;
 };
-constexpr std::array<Pass, 7> kPasses{{
+constexpr std::array<Pass, 7> InterlacePasses{{
     {0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4}, {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1},
 }};
 
@@ -127,7 +127,7 @@ std::vector<uint8_t> FilterRows(const PngImage& image, bool interlaced, const st
         }
     };
     if (interlaced)
-        for (const Pass& p : kPasses)
+        for (const Pass& p : InterlacePasses)
             emitPass(p.firstRow, p.firstColumn, p.rowStep, p.columnStep);
     else
         emitPass(0, 0, 1, 1);

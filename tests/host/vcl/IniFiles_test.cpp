@@ -35,7 +35,7 @@ V Keys(const TMemIniFile& ini, const char* section)
     return Lines(keys);
 }
 
-const char* const kOptions =
+const char* const OptionsText =
     "; written by hand\r\n"
     "orphan=before any section\r\n"
     "[GLOBALINFO]\r\n"
@@ -58,7 +58,7 @@ const char* const kOptions =
 TEST(TMemIniFile, SectionsAreListedAndReachableInTextOrderWithRepeats)
 {
     TMemIniFile ini;
-    ini.SetText(kOptions);
+    ini.SetText(OptionsText);
     EXPECT_EQ(Sections(ini), (V{"GLOBALINFO", "Edit", "edit", "Spaced", ""}));
     EXPECT_TRUE(ini.SectionExists("globalinfo"));
     EXPECT_TRUE(ini.SectionExists(""));
@@ -82,7 +82,7 @@ TEST(TMemIniFile, SectionsAreListedAndReachableInTextOrderWithRepeats)
 TEST(TMemIniFile, EntriesAreTrimmedAndKeptInOrder)
 {
     TMemIniFile ini;
-    ini.SetText(kOptions);
+    ini.SetText(OptionsText);
     EXPECT_EQ(ini.ReadString("GLOBALINFO", "version", "?"), "6.4");
     EXPECT_EQ(ini.ReadString("GLOBALINFO", "AUTHOR", "?"), "Me");
     // A header without "]" is an ordinary line: here an entry without "=".
@@ -99,7 +99,7 @@ TEST(TMemIniFile, EntriesAreTrimmedAndKeptInOrder)
 TEST(TMemIniFile, FirstOfDuplicateSectionsAndKeysWinsAndAbsentOnesGiveTheDefault)
 {
     TMemIniFile ini;
-    ini.SetText(kOptions);
+    ini.SetText(OptionsText);
     EXPECT_EQ(ini.ReadInteger("edit", "Color", -1), -1) << "the second [edit] is listed but never found";
     // Blank keys: the line without "=" comes first, so its empty value wins.
     EXPECT_TRUE(ini.ValueExists("Edit", ""));
@@ -139,8 +139,8 @@ TEST(TMemIniFile, FirstOfFoldedKeysWinsInSmallAndLargeSections)
 // whatever the byte and wherever it lies, or lookups would miss.
 TEST(TMemIniFile, NamesHashAlikeExactlyWhenTheyFoldAlike)
 {
-    constexpr ks::IniKey kKey = "ParentClass_Of_A_Long_Name";
-    EXPECT_EQ(kKey.Hash, ks::IniNameHash(std::string("PARENTCLASS_of_a_long_NAME")));
+    constexpr ks::IniKey LongKey = "ParentClass_Of_A_Long_Name";
+    EXPECT_EQ(LongKey.Hash, ks::IniNameHash(std::string("PARENTCLASS_of_a_long_NAME")));
     EXPECT_NE(ks::IniNameHash("A"), ks::IniNameHash(std::string_view("A\0", 2)));
     for (size_t length : {1u, 7u, 8u, 9u, 16u, 17u}) {
         for (size_t pos : {size_t{0}, length / 2, length - 1}) {

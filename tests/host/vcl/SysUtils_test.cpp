@@ -20,7 +20,7 @@ struct IntCase {
     std::optional<int> expected; // nullopt: not a number
 };
 
-const IntCase kIntCases[] = {
+const IntCase IntCases[] = {
     {"Zero", "0", 0},
     {"Decimal", "123", 123},
     {"Negative", "-123", -123},
@@ -50,7 +50,7 @@ const IntCase kIntCases[] = {
 
 TEST(SysUtils, StrToIntAcceptsExactlyTheIntegerSyntax)
 {
-    for (const auto& c : kIntCases) {
+    for (const auto& c : IntCases) {
         SCOPED_TRACE(c.name);
         int value = 12345;
         EXPECT_EQ(TryStrToInt(c.text, value), c.expected.has_value());

@@ -25,7 +25,7 @@ namespace manifest = ks::terminal4bit;
 
 namespace {
 
-const std::filesystem::path kOutput = KS_SKINGEN_OUTPUT;
+const std::filesystem::path Output = KS_SKINGEN_OUTPUT;
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path)
 {
@@ -81,7 +81,7 @@ std::optional<RgbaImage> DecodePng(const std::vector<uint8_t>& bytes)
 
 TEST(Terminal4bit, OptionsBeginWithGlobalInfoAndCarryTheGlobalValues)
 {
-    const std::string text = ReadText(kOutput / "Terminal4bit" / "Options.dat");
+    const std::string text = ReadText(Output / "Terminal4bit" / "Options.dat");
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "[GLOBALINFO]");
 
     TMemIniFile ini;
@@ -98,7 +98,7 @@ TEST(Terminal4bit, OptionsBeginWithGlobalInfoAndCarryTheGlobalValues)
 // and 1 own image, each giving its manifest record and lying within its bitmap in whole cells.
 TEST(Terminal4bit, EveryImageValueReadsBackInsideItsBitmapInWholeCells)
 {
-    const std::vector<TextValue> values = ImageValuesOf(ReadText(kOutput / "Terminal4bit" / "Options.dat"));
+    const std::vector<TextValue> values = ImageValuesOf(ReadText(Output / "Terminal4bit" / "Options.dat"));
     ASSERT_EQ(values.size(), 70u);
     ASSERT_EQ(values.size(), std::size(manifest::Images));
     int counts[4] = {0, 0, 0, 0};
@@ -157,7 +157,7 @@ TEST(Terminal4bit, BitmapsAreUncompressed8BitWithAFullColourTable)
     } cases[] = {{"Master.bmp", 168, 135, 23758}, {"ButtonHuge.bmp", 288, 192, 56374}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<uint8_t> bytes = ReadBytes(kOutput / "Terminal4bit" / c.name);
+        const std::vector<uint8_t> bytes = ReadBytes(Output / "Terminal4bit" / c.name);
         EXPECT_EQ(bytes.size(), c.size);
         const ks::BmpImage image = ks::ReadBmp(bytes);
         EXPECT_EQ(image.width, c.width);
@@ -170,8 +170,8 @@ TEST(Terminal4bit, BitmapsAreUncompressed8BitWithAFullColourTable)
 TEST(Terminal4bit, MaskRowsAreGreyLevels)
 {
     // A mask pixel gives the background's share per channel; a coloured one would tint.
-    const ks::BmpImage master = ks::ReadBmp(ReadBytes(kOutput / "Terminal4bit" / "Master.bmp"));
-    const ks::BmpImage huge = ks::ReadBmp(ReadBytes(kOutput / "Terminal4bit" / "ButtonHuge.bmp"));
+    const ks::BmpImage master = ks::ReadBmp(ReadBytes(Output / "Terminal4bit" / "Master.bmp"));
+    const ks::BmpImage huge = ks::ReadBmp(ReadBytes(Output / "Terminal4bit" / "ButtonHuge.bmp"));
     int checked = 0;
     for (const manifest::ImageEntry& m : manifest::Images) {
         if (m.MaskType < 1)
@@ -192,7 +192,7 @@ TEST(Terminal4bit, MaskRowsAreGreyLevels)
 TEST(Terminal4bit, HoldsEverySectionTheEngineLooksUp)
 {
     TMemIniFile ini;
-    ini.SetText(ReadText(kOutput / "Terminal4bit" / "Options.dat"));
+    ini.SetText(ReadText(Output / "Terminal4bit" / "Options.dat"));
     for (const char* name : {"GLOBALINFO", "EDIT", "COMBOBOX", "COMBOBTN", "BUTTON", "SPEEDBUTTON",
              "SPEEDBUTTON_SMALL", "SPLITTER", "CHECKBOX", "RADIOBUTTON", "GROUPBOX", "PANEL", "PANEL_LOW",
              "TOOLBAR", "STATUSBAR", "BAR", "BARTITLE", "DRAGBAR", "TABSHEET", "FORM", "FORMTITLE", "DIALOG",
@@ -214,7 +214,7 @@ TEST(Terminal4bit, HoldsEverySectionTheEngineLooksUp)
 TEST(Terminal4bit, SkinFolderHoldsExactlyTheThreeArchiveEntries)
 {
     std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(kOutput / "Terminal4bit"))
+    for (const auto& entry : std::filesystem::directory_iterator(Output / "Terminal4bit"))
         found.push_back(entry.path().filename().string());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"ButtonHuge.bmp", "Master.bmp", "Options.dat"}));
@@ -224,7 +224,7 @@ TEST(Terminal4bit, EmbeddedGlyphsAreThreeStateStripsForTheGlyphList)
 {
     for (const char* name : {"SF.png", "SR.png", "SD.png", "SE.png", "SC.png"}) {
         SCOPED_TRACE(name);
-        const std::optional<RgbaImage> image = DecodePng(ReadBytes(kOutput / name));
+        const std::optional<RgbaImage> image = DecodePng(ReadBytes(Output / name));
         ASSERT_TRUE(image);
         EXPECT_EQ(image->Width, 48);
         EXPECT_EQ(image->Height, 16);
@@ -243,7 +243,7 @@ TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
 {
     for (const char* name : {"acSHDA.png", "acSHDI.png"}) {
         SCOPED_TRACE(name);
-        const std::optional<RgbaImage> image = DecodePng(ReadBytes(kOutput / name));
+        const std::optional<RgbaImage> image = DecodePng(ReadBytes(Output / name));
         ASSERT_TRUE(image);
         const int w = image->Width, h = image->Height;
         // The engine's margins 11, 7, 11, 11 plus its form offset of 8 must fit as corners.
@@ -261,7 +261,7 @@ TEST(Terminal4bit, ShadowsFadeOutsideTheWindowAndLeaveItClear)
 // Ten images: three sizes at three depths, and the large one the platform keeps as PNG.
 TEST(Terminal4bit, IconHoldsTenImages)
 {
-    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(ReadBytes(kOutput / "Keysmith.ico"));
+    const std::vector<ks::IcoEntry> entries = ks::ReadIcoDirectory(ReadBytes(Output / "Keysmith.ico"));
     std::vector<std::tuple<int, int, bool>> found;
     for (const ks::IcoEntry& e : entries) {
         EXPECT_EQ(e.width, e.height);
@@ -274,20 +274,20 @@ TEST(Terminal4bit, IconHoldsTenImages)
 
 namespace {
 
-const char* kPalette = "colour . #000000\ncolour G #00FF00\ncolour m #FF00FF\n";
+const char* PaletteText = "colour . #000000\ncolour G #00FF00\ncolour m #FF00FF\n";
 
 std::string Layout(const std::string& body)
 {
-    return std::string(kPalette) + "sheet Master.bmp 32 16 .\nsheet Big.bmp 8 8 .\n" + body;
+    return std::string(PaletteText) + "sheet Master.bmp 32 16 .\nsheet Big.bmp 8 8 .\n" + body;
 }
 
-const char* kTemplate = "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[EDIT]\nCOLOR=0\n";
+const char* Template = "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[EDIT]\nCOLOR=0\n";
 
 } // namespace
 
 TEST(SkinGenerator, FormatsValuesAsTheEngineReadsThem)
 {
-    const ArtFile layout = ParseArtFile(std::string(kPalette) + "colour 0 #000000\ncolour 9 #FFFFFF\n" +
+    const ArtFile layout = ParseArtFile(std::string(PaletteText) + "colour 0 #000000\ncolour 9 #FFFFFF\n" +
             "sheet Master.bmp 32 16 .\nsheet Big.bmp 8 8 .\n" + R"(
 sprite glyph Master.bmp 2 3
 value @ cells 2
@@ -321,7 +321,7 @@ end
         "layout.txt");
     std::vector<std::string> sections;
     std::vector<ImageRecord> images;
-    const std::string text = BuildOptionsText("; dropped\n" + std::string(kTemplate), layout, &sections, &images);
+    const std::string text = BuildOptionsText("; dropped\n" + std::string(Template), layout, &sections, &images);
     EXPECT_EQ(text,
         "[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\n"
         "CHECK=@0002@0003@0006@0005@2@0\r\nEXTRA=!BIG.BMP!2!1!4\r\n\r\n"
@@ -348,26 +348,26 @@ TEST(SkinGenerator, RefusesFaultySources)
         std::string templ;
         const char* message;
     } cases[] = {
-        {"UnknownDirective", Layout("paint it\n"), kTemplate, "unknown directive"},
-        {"UnknownColour", one("", "Gx"), kTemplate, "unknown colour 'x'"},
-        {"RaggedArt", one("", "GG\n  G"), kTemplate, "art row of 1"},
-        {"NoEnd", Layout("sprite a Master.bmp 0 0\nart\n  GG\n"), kTemplate, "has no end"},
-        {"OutsideSheet", Layout("sprite a Master.bmp 31 0\nart\n  GG\nend\n"), kTemplate, "passes the edge"},
-        {"Overlap", Layout(sprite + "sprite b Master.bmp 1 0\nart\n  GG\nend\n"), kTemplate, "overlaps sprite 'a'"},
-        {"CellsDoNotDivide", one("value @ cells 2\nuse EDIT GLYPHMASK\n", "GGG"), kTemplate, "does not divide"},
-        {"ZeroCells", one("value @ cells 0\nuse EDIT GLYPHMASK\n"), kTemplate, "not within 1..9"},
-        {"TwoDigitBorderWidth", one("value ^ border 10\nuse EDIT BORDERSMASK\n"), kTemplate, "not within 0..9"},
-        {"SidesWiderThanCell", one("value ^ sides 1 0 1 0\nuse EDIT BORDERSMASK\n"), kTemplate, "sides wider"},
-        {"ValueWithoutKey", one("value @\n"), kTemplate, "needs both"},
-        {"SectionMissing", one("value @\nuse FORM GLYPHMASK\n"), kTemplate, "which the template lacks"},
-        {"KeyTwice", one("value @\nuse EDIT COLOR\n"), kTemplate, "gives the key COLOR twice"},
+        {"UnknownDirective", Layout("paint it\n"), Template, "unknown directive"},
+        {"UnknownColour", one("", "Gx"), Template, "unknown colour 'x'"},
+        {"RaggedArt", one("", "GG\n  G"), Template, "art row of 1"},
+        {"NoEnd", Layout("sprite a Master.bmp 0 0\nart\n  GG\n"), Template, "has no end"},
+        {"OutsideSheet", Layout("sprite a Master.bmp 31 0\nart\n  GG\nend\n"), Template, "passes the edge"},
+        {"Overlap", Layout(sprite + "sprite b Master.bmp 1 0\nart\n  GG\nend\n"), Template, "overlaps sprite 'a'"},
+        {"CellsDoNotDivide", one("value @ cells 2\nuse EDIT GLYPHMASK\n", "GGG"), Template, "does not divide"},
+        {"ZeroCells", one("value @ cells 0\nuse EDIT GLYPHMASK\n"), Template, "not within 1..9"},
+        {"TwoDigitBorderWidth", one("value ^ border 10\nuse EDIT BORDERSMASK\n"), Template, "not within 0..9"},
+        {"SidesWiderThanCell", one("value ^ sides 1 0 1 0\nuse EDIT BORDERSMASK\n"), Template, "sides wider"},
+        {"ValueWithoutKey", one("value @\n"), Template, "needs both"},
+        {"SectionMissing", one("value @\nuse FORM GLYPHMASK\n"), Template, "which the template lacks"},
+        {"KeyTwice", one("value @\nuse EDIT COLOR\n"), Template, "gives the key COLOR twice"},
         {"LowerCaseKey", Layout(sprite), "[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n[EDIT]\nColor=0\n", "is not upper case"},
-        {"LowerCaseImageKey", one("value @\nuse EDIT Glyph\n"), kTemplate, "the key 'Glyph' is not upper case"},
+        {"LowerCaseImageKey", one("value @\nuse EDIT Glyph\n"), Template, "the key 'Glyph' is not upper case"},
         {"GlobalInfoNotFirst", Layout(sprite), "[EDIT]\n[GLOBALINFO]\nMASTERBITMAP=MASTER.BMP\n", "must be [GLOBALINFO]"},
         {"MasterNamedInLowerCase", Layout(sprite), "[GLOBALINFO]\nMASTERBITMAP=Master.bmp\n[EDIT]\n",
             "MASTERBITMAP is 'Master.bmp'"},
         {"OwnImageNotWholeSheet", Layout("sprite a Big.bmp 0 0\nvalue ! cells 1\nuse EDIT BORDERSMASK\nart\n  G\nend\n"),
-            kTemplate, "covers its whole sheet"},
+            Template, "covers its whole sheet"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

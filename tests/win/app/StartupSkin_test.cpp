@@ -21,7 +21,7 @@
 namespace {
 
 // The folder the main form's resource names as the skin directory.
-const std::filesystem::path kStoredSkinDirectory = L"C:\\Program Files\\Brevik 2007\\SkinPack\\Skins";
+const std::filesystem::path StoredSkinDirectory = L"C:\\Program Files\\Brevik 2007\\SkinPack\\Skins";
 
 // Windows that heard the removal command, recorded by a hook on the thread's sent messages.
 std::vector<HWND> gRemovalHeard;
@@ -41,7 +41,7 @@ protected:
     {
         FreeForms();
         std::error_code ignored; // a test that failed half-way may have left nothing to remove
-        std::filesystem::remove_all(kStoredSkinDirectory / L"Terminal4bit", ignored);
+        std::filesystem::remove_all(StoredSkinDirectory / L"Terminal4bit", ignored);
         AppFixture::TearDown();
     }
 
@@ -86,7 +86,7 @@ TEST_F(StartupSkinTest, SkinFolderInTheStoredDirectoryIsTakenInstead)
 {
     // The folder skin is the internal one unpacked, with a description of its own, so the test
     // can tell which of the two was loaded.
-    std::filesystem::path folder = kStoredSkinDirectory / L"Terminal4bit";
+    std::filesystem::path folder = StoredSkinDirectory / L"Terminal4bit";
     {
         TsSkinManager& manager = CreateMainForm();
         TacSkinConvertor convertor;

@@ -31,7 +31,7 @@
 
 namespace {
 
-const std::wstring kNoClasses = L"Выберите символы, которые вы хотите использовать!";
+const std::wstring NoClasses = L"Выберите символы, которые вы хотите использовать!";
 
 // A message dialog as the modal seam met it, answered with its default button.
 struct Dialog { std::string className; std::wstring caption; std::wstring text; };
@@ -332,7 +332,7 @@ TEST_F(PasswordsTest, NoClassTickedWarnsAndEmptiesTheField)
     ASSERT_EQ(gDialogs.size(), 1u);
     EXPECT_EQ(gDialogs[0].className, "TMessageForm");
     EXPECT_EQ(gDialogs[0].caption, L"Warning");
-    EXPECT_EQ(gDialogs[0].text, kNoClasses);
+    EXPECT_EQ(gDialogs[0].text, NoClasses);
     EXPECT_EQ(edit->Text(), L"");
 
     // Ticking a box again makes passwords again.

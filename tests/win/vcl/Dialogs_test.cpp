@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::wstring kWarning = L"Выберите символы, которые вы хотите использовать!";
+const std::wstring WarningText = L"Выберите символы, которые вы хотите использовать!";
 
 class DialogsTest : public VclFixture {
 protected:
@@ -66,10 +66,10 @@ int PressDefault(TCustomForm& form)
 TEST_F(DialogsTest, CaptionsButtonsAndResultsFollowTheKind)
 {
     ks::Sys().ShowModalDialog = &PressDefault;
-    EXPECT_EQ(MessageDlg(kWarning, mtWarning, {mbOK}, 0), mrOk);
+    EXPECT_EQ(MessageDlg(WarningText, mtWarning, {mbOK}, 0), mrOk);
     EXPECT_EQ(gSeen.className, "TMessageForm");
     EXPECT_EQ(gSeen.caption, L"Warning");
-    EXPECT_EQ(gSeen.text, kWarning);
+    EXPECT_EQ(gSeen.text, WarningText);
     EXPECT_EQ(gSeen.buttons, 1);
     EXPECT_TRUE(gSeen.imageHasIcon);
     EXPECT_EQ(gSeen.defaultCaption, L"OK");
@@ -115,7 +115,7 @@ void CALLBACK PressOkLater(HWND, UINT, UINT_PTR, DWORD)
 TEST_F(DialogsTest, RealModalLoopEndsWithTheButtonPressed)
 {
     UINT_PTR timer = SetTimer(nullptr, 0, 50, &PressOkLater);
-    int result = MessageDlg(kWarning, mtWarning, {mbOK}, 0);
+    int result = MessageDlg(WarningText, mtWarning, {mbOK}, 0);
     KillTimer(nullptr, timer);
     EXPECT_NE(gDialogButton, nullptr);
     EXPECT_EQ(result, mrOk);

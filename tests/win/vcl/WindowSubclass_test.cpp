@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr wchar_t kProperty[] = L"KsTestSubclass";
-using TestKind = ks::SubclassKindOf<kProperty>;
+constexpr wchar_t PropertyName[] = L"KsTestSubclass";
+using TestKind = ks::SubclassKindOf<PropertyName>;
 
 // The window's own procedure: counts what reaches it and answers WM_USER with 7.
 struct OwnWindow {
@@ -23,7 +23,7 @@ struct OwnWindow {
         Seen.push_back(msg);
         if (msg == WM_NCDESTROY)
             OursGoneAtNcDestroy = GetWindowLongPtrW(wnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Proc) &&
-                                  !GetPropW(wnd, kProperty);
+                                  !GetPropW(wnd, PropertyName);
         if (msg == WM_USER)
             return 7;
         return DefWindowProcW(wnd, msg, wParam, lParam);
@@ -123,7 +123,7 @@ TEST_F(WindowSubclassTest, ChainsToThePreviousProcedureAndGivesTheWindowBackOnce
 
     s.Release();
     EXPECT_EQ(Proc(), Own());
-    EXPECT_EQ(GetPropW(Wnd, kProperty), nullptr);
+    EXPECT_EQ(GetPropW(Wnd, PropertyName), nullptr);
     EXPECT_EQ(s.Handle(), nullptr);
     EXPECT_EQ(SendMessageW(Wnd, WM_USER + 1, 0, 0), 0);
     s.Release();
@@ -180,7 +180,7 @@ TEST_F(WindowSubclassTest, ASubclasserFreedInsideItsOwnMessageLeavesAWorkingWind
     ASSERT_TRUE(s->Subclass(Wnd));
     SendMessageW(Wnd, WM_USER + 3, 0, 0);
     EXPECT_EQ(Proc(), Own());
-    EXPECT_EQ(GetPropW(Wnd, kProperty), nullptr);
+    EXPECT_EQ(GetPropW(Wnd, PropertyName), nullptr);
     EXPECT_EQ(SendMessageW(Wnd, WM_USER, 0, 0), 7);
 }
 

@@ -121,7 +121,7 @@ struct CorruptCase {
     SkinArchiveError reason;
 };
 
-const CorruptCase kCorruptCases[] = {
+const CorruptCase CorruptCases[] = {
     {"MagicInAnotherCase", [](ArchiveBuilder& b, Limits&) { b.magic = "aszf"; }, nullptr, SkinArchiveError::NotPacked},
     {"EmptyData", nullptr, [](std::vector<uint8_t>& v) { v.clear(); }, SkinArchiveError::NotPacked},
     {"CutInsideFileCount", nullptr, [](std::vector<uint8_t>& v) { v.resize(6); }, SkinArchiveError::Truncated},
@@ -152,7 +152,7 @@ const CorruptCase kCorruptCases[] = {
 
 TEST(acSkinPack, RejectsDamagedArchivesWithTheirReason)
 {
-    for (const CorruptCase& c : kCorruptCases) {
+    for (const CorruptCase& c : CorruptCases) {
         SCOPED_TRACE(c.name);
         ArchiveBuilder b = ks::test::SmallSkinArchive();
         Limits limits;

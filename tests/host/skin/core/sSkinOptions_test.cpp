@@ -32,7 +32,7 @@ const TsGeneralData& Find(const TsGeneralDataArray& table, std::string_view name
 }
 
 // A global section, an edit section with a child, and a three-level speed-button chain.
-constexpr std::string_view kSkin =
+constexpr std::string_view SkinText =
     "[GLOBALINFO]\r\n"
     "VERSION=6.4\r\n"
     "AUTHOR=Keysmith\r\n"
@@ -65,15 +65,15 @@ TEST(sSkinOptions, GlobalValuesTakeTheirDefaultsAndWidths)
         int16_t TsSkinData::*field;
         int expected;
     } cases[] = {
-        {"ShadowBlurWritten", kSkin.data(), &TsSkinData::Shadow1Blur, 10},
+        {"ShadowBlurWritten", SkinText.data(), &TsSkinData::Shadow1Blur, 10},
         {"ShadowBlurDefault", "[GLOBALINFO]", &TsSkinData::Shadow1Blur, -1},
-        {"BorderWidthDefault", kSkin.data(), &TsSkinData::BorderWidth, 4},
-        {"FormOffsetDefault", kSkin.data(), &TsSkinData::FormOffset, 8},
-        {"MaxHeightFollowsDefaultTitle", kSkin.data(), &TsSkinData::MaxHeight, 30},
+        {"BorderWidthDefault", SkinText.data(), &TsSkinData::BorderWidth, 4},
+        {"FormOffsetDefault", SkinText.data(), &TsSkinData::FormOffset, 8},
+        {"MaxHeightFollowsDefaultTitle", SkinText.data(), &TsSkinData::MaxHeight, 30},
         {"MaxHeightFollowsWrittenTitle", "[GLOBALINFO]\nTITLEHEIGHT=24", &TsSkinData::MaxHeight, 24},
         {"MaxHeightZeroFollowsTitle", "[GLOBALINFO]\nTITLEHEIGHT=24\nMAXHEIGHT=0", &TsSkinData::MaxHeight, 24},
         {"MaxHeightOwn", "[GLOBALINFO]\nMAXHEIGHT=40", &TsSkinData::MaxHeight, 40},
-        {"BiLeft", kSkin.data(), &TsSkinData::BILeft, 2},
+        {"BiLeft", SkinText.data(), &TsSkinData::BILeft, 2},
         {"LowSixteenBitsKept", "[GLOBALINFO]\nBORDERWIDTH=70000", &TsSkinData::BorderWidth, 4464},
         {"KeysInAnyCase", "[globalinfo]\nborderwidth=7", &TsSkinData::BorderWidth, 7},
         {"StrictTakesDollarHex", "[GLOBALINFO]\nBICONMAXGLOW=$FF", &TsSkinData::BIMaxGlow, 255},
@@ -129,7 +129,7 @@ TEST(sSkinOptions, StrictGlobalStopsTheReadWithTheConversionError)
 TEST(sSkinOptions, SectionsAreReadInTextOrderWithInheritance)
 {
     TsGeneralDataArray table;
-    ReadSectionTable(*Ini(kSkin), table, FakeSystemColor);
+    ReadSectionTable(*Ini(SkinText), table, FakeSystemColor);
     ASSERT_EQ(table.size(), 6u);
     EXPECT_EQ(table[0].SectionName, "GLOBALINFO");
     EXPECT_EQ(table[0].Color, 0);

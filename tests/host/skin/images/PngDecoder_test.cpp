@@ -139,7 +139,7 @@ struct MatrixCase {
     uint8_t depth;
 };
 
-constexpr MatrixCase kEveryLegalPair[] = {
+constexpr MatrixCase EveryLegalPair[] = {
     {0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 2},
     {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16},
 };
@@ -148,7 +148,7 @@ struct Size {
     uint32_t width, height;
 };
 
-constexpr Size kSizes[] = {{1, 1}, {1, 9}, {9, 1}, {3, 5}, {4, 4}, {7, 13}, {13, 7}, {33, 17}};
+constexpr Size TestSizes[] = {{1, 1}, {1, 9}, {9, 1}, {3, 5}, {4, 4}, {7, 13}, {13, 7}, {33, 17}};
 
 // Every colour type and depth, interlaced and not, at sizes that leave Adam7 passes empty or
 // rows ending inside a byte, each with its own filter mix and IDAT split: the samples libpng reads
@@ -157,8 +157,8 @@ TEST(PngDecoder, MatchesLibpngOverEveryLegalFormat)
 {
     const std::vector<std::vector<uint8_t>> filterMixes{{0}, {1}, {2}, {3}, {4}, {0, 1, 2, 3, 4}, {4, 2, 3}};
     uint32_t seed = 1;
-    for (const MatrixCase& m : kEveryLegalPair) {
-        for (const Size& size : kSizes) {
+    for (const MatrixCase& m : EveryLegalPair) {
+        for (const Size& size : TestSizes) {
             for (bool interlaced : {false, true}) {
                 ++seed;
                 const PngImage image = MakePngImage(size.width, size.height, m.depth, m.colorType, seed);

@@ -49,7 +49,7 @@ void ExpectPixels(TBitmap& b, const std::function<uint32_t(int, int)>& expected)
             ASSERT_EQ(Get24(b, x, y), expected(x, y)) << "pixel " << x << "," << y;
 }
 
-constexpr uint32_t kBack = 0x404040;
+constexpr uint32_t Back = 0x404040;
 
 TEST_F(CacheBitmapsTest, FactoriesMakeWhiteBitmapsOfTheirFormat)
 {
@@ -87,7 +87,7 @@ TEST(CacheBitmaps, BlendColorsRoundsHalvesToEven)
 
 TEST_F(CacheBitmapsTest, DrawFrameLinesPaintsRingsAndShrinksTheRectangle)
 {
-    auto b = Filled(6, 5, kBack);
+    auto b = Filled(6, 5, Back);
     HDC dc = b->Canvas().Handle();
     HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
 
@@ -95,7 +95,7 @@ TEST_F(CacheBitmapsTest, DrawFrameLinesPaintsRingsAndShrinksTheRectangle)
     int width = 0;
     DrawFrameLines(dc, r, 0x0000FF, 0x00FF00, width);
     EXPECT_EQ(r, (TRect{0, 0, 6, 5}));
-    ExpectPixels(*b, [](int, int) { return kBack; });
+    ExpectPixels(*b, [](int, int) { return Back; });
 
     width = 2;
     DrawFrameLines(dc, r, 0x0000FF, 0x00FF00, width);
@@ -114,7 +114,7 @@ TEST_F(CacheBitmapsTest, DrawFrameLinesPaintsRingsAndShrinksTheRectangle)
             if (x == rr || y == bb)
                 return 0x00FF00;
         }
-        return kBack;
+        return Back;
     });
     EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
     EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
@@ -133,31 +133,31 @@ TEST_F(CacheBitmapsTest, TileGraphicRepeatsBitmapsFromTheCorner)
     } cases[] = {{"SeveralTiles", {1, 1, 11, 8}}, {"SmallerThanPicture", {2, 3, 4, 5}}, {"Empty", {5, 5, 5, 9}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto b = Filled(12, 10, kBack);
+        auto b = Filled(12, 10, Back);
         TileGraphic(b->Canvas(), c.r, pic.get());
         GdiFlush();
         ExpectPixels(*b, [&](int x, int y) {
-            return Inside(c.r, x, y) ? 0x101010u * (4 * ((y - c.r.Top) % 3) + (x - c.r.Left) % 4 + 1) : kBack;
+            return Inside(c.r, x, y) ? 0x101010u * (4 * ((y - c.r.Top) % 3) + (x - c.r.Left) % 4 + 1) : Back;
         });
     }
-    auto b = Filled(4, 4, kBack);
+    auto b = Filled(4, 4, Back);
     TileGraphic(b->Canvas(), {0, 0, 4, 4}, nullptr);
     TBitmap emptyPicture;
     TileGraphic(b->Canvas(), {0, 0, 4, 4}, &emptyPicture);
     GdiFlush();
-    ExpectPixels(*b, [](int, int) { return kBack; });
+    ExpectPixels(*b, [](int, int) { return Back; });
 }
 
 TEST_F(CacheBitmapsTest, TileGraphicClipsJpegPicturesToTheRectangle)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(ks::test::MakeJpeg(3, 2, 0x000000));
-    auto b = Filled(10, 8, kBack);
+    auto b = Filled(10, 8, Back);
     const TRect r{1, 1, 8, 6};
     TileGraphic(b->Canvas(), r, &jpeg);
     GdiFlush();
     ExpectPixels(*b, [&](int x, int y) {
-        return Inside(r, x, y) ? 0u : kBack;
+        return Inside(r, x, y) ? 0u : Back;
     });
 }
 
@@ -169,7 +169,7 @@ protected:
     {
         VclFixture::SetUp();
         FManager = Create<TsSkinManager>(nullptr);
-        FManager->MasterBitmap = Filled(12, 8, kOutside);
+        FManager->MasterBitmap = Filled(12, 8, OutsideColour);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
                 Set24(*FManager->MasterBitmap, 2 + x, 1 + y, Element(x, y));
@@ -184,7 +184,7 @@ protected:
     }
     static uint32_t Element(int x, int y) { return 0x202020u * (3 * y + x + 1); }
 
-    static constexpr uint32_t kOutside = 0x0000FF;
+    static constexpr uint32_t OutsideColour = 0x0000FF;
     TsSkinManager* FManager = nullptr;
     TsMaskData FMask;
 };
@@ -208,14 +208,14 @@ TEST_F(TileOrStretchTest, TilingModesPaintTheirStripAndReturnTheRest)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto b = Filled(12, 10, kBack);
+        auto b = Filled(12, 10, Back);
         TRect rr = r;
         TileOrStretchImage(b->Canvas(), rr, nullptr, c.mode, FMask);
         GdiFlush();
         EXPECT_EQ(rr, c.left);
         const TRect p = c.painted;
         ExpectPixels(*b, [&](int x, int y) {
-            return Inside(p, x, y) ? Element((x - p.Left) % 3, (y - p.Top) % 2) : kBack;
+            return Inside(p, x, y) ? Element((x - p.Left) % 3, (y - p.Top) % 2) : Back;
         });
     }
 }
@@ -233,13 +233,13 @@ TEST_F(TileOrStretchTest, StretchModesCoverTheirStrip)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto b = Filled(40, 100, kBack);
+        auto b = Filled(40, 100, Back);
         TRect rr = c.r;
         TileOrStretchImage(b->Canvas(), rr, nullptr, c.mode, FMask);
         GdiFlush();
         EXPECT_EQ(rr, c.left);
         EXPECT_EQ(Get24(*b, c.r.Left, c.r.Top), Element(0, 0));
-        EXPECT_EQ(Get24(*b, c.r.Right - 1, c.r.Bottom - 1), c.mode == 1 ? Element(2, 1) : kBack);
+        EXPECT_EQ(Get24(*b, c.r.Right - 1, c.r.Bottom - 1), c.mode == 1 ? Element(2, 1) : Back);
     }
 }
 
@@ -257,14 +257,14 @@ TEST_F(TileOrStretchTest, NothingToDrawWithLeavesTheRectangle)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (uint8_t mode : {0, 2, 3, 6, 7, 10, 13}) {
-            auto b = Filled(8, 8, kBack);
+            auto b = Filled(8, 8, Back);
             FMask.R = c.element;
             FMask.Manager = c.manager ? FManager : nullptr;
             TRect r{0, 0, 8, 8};
             TileOrStretchImage(b->Canvas(), r, nullptr, mode, FMask);
             GdiFlush();
             EXPECT_EQ(r, (TRect{0, 0, 8, 8})) << int(mode);
-            ExpectPixels(*b, [](int, int) { return kBack; });
+            ExpectPixels(*b, [](int, int) { return Back; });
         }
     }
 }
@@ -272,12 +272,12 @@ TEST_F(TileOrStretchTest, NothingToDrawWithLeavesTheRectangle)
 TEST_F(TileOrStretchTest, AGivenPictureIsTiledOverAll)
 {
     auto pic = Filled(2, 2, 0x00FF00);
-    auto b = Filled(6, 5, kBack);
+    auto b = Filled(6, 5, Back);
     TRect r{1, 1, 6, 5};
     TileOrStretchImage(b->Canvas(), r, pic.get(), 4, FMask);
     GdiFlush();
     EXPECT_EQ(r, (TRect{-1, -1, -1, -1}));
-    ExpectPixels(*b, [](int x, int y) { return x >= 1 && y >= 1 ? 0x00FF00u : kBack; });
+    ExpectPixels(*b, [](int x, int y) { return x >= 1 && y >= 1 ? 0x00FF00u : Back; });
 }
 
 TEST(CacheBitmaps, LayoutGlyphAndTextPlacesBothParts)
@@ -333,7 +333,7 @@ TEST_F(CacheBitmapsTest, TextSizeOfFontMeasuresOnTheScreen)
 
 TEST_F(CacheBitmapsTest, DrawFocusDotsEveryThirdPixel)
 {
-    auto b = Filled(12, 10, kBack);
+    auto b = Filled(12, 10, Back);
     DrawFocusDots(b->Canvas(), {2, 2, 8, 7});
     GdiFlush();
     const std::vector<TPoint> black{{2, 2}, {5, 2}, {8, 2}, {2, 7}, {5, 7}, {8, 7}, {2, 5}, {8, 5}};
@@ -344,7 +344,7 @@ TEST_F(CacheBitmapsTest, DrawFocusDotsEveryThirdPixel)
             return 0u;
         if (std::find(white.begin(), white.end(), p) != white.end())
             return 0xFFFFFFu;
-        return kBack;
+        return Back;
     });
 }
 

@@ -25,16 +25,16 @@ using ks::test::BytesOf;
 using ks::test::PackArchive;
 using ks::test::TempFolder;
 
-constexpr TColor kRed = 0x0000FF;
-constexpr TColor kGrey = 0x808080;
+constexpr TColor Red = 0x0000FF;
+constexpr TColor GreyColour = 0x808080;
 
 // Master: red in x 0..7, grey in 8..15, the key colour in 16..23.
 std::vector<uint8_t> Master()
 {
-    return ks::test::Bmp24(24, 8, [](int x, int) { return x < 8 ? kRed : x < 16 ? kGrey : TransparentKeyColor; });
+    return ks::test::Bmp24(24, 8, [](int x, int) { return x < 8 ? Red : x < 16 ? GreyColour : TransparentKeyColor; });
 }
 
-constexpr std::string_view kOptions =
+constexpr std::string_view OptionsText =
     "[GLOBALINFO]\r\n"
     "VERSION=6.4\r\n"
     "MASTERBITMAP=MASTER.BMP\r\n"
@@ -53,15 +53,15 @@ constexpr std::string_view kOptions =
     "HOTCOLOR=32768\r\n"
     "HOTFONTCOLOR=255\r\n";
 
-std::vector<uint8_t> Archive(std::string_view options = kOptions)
+std::vector<uint8_t> Archive(std::string_view options = OptionsText)
 {
     return PackArchive({{"Options.dat", BytesOf(options)},
-                        {"Btn.bmp", ks::test::Bmp24(18, 12, [](int, int) { return kGrey; })},
+                        {"Btn.bmp", ks::test::Bmp24(18, 12, [](int, int) { return GreyColour; })},
                         {"Master.bmp", Master()}});
 }
 
 // A folder skin whose EDIT section has another colour and no images besides the master's.
-constexpr std::string_view kFolderOptions =
+constexpr std::string_view FolderOptions =
     "[GLOBALINFO]\r\n"
     "VERSION=6.3\r\n"
     "MASTERBITMAP=MASTER.BMP\r\n"
@@ -178,7 +178,7 @@ TEST_F(SkinManagerTest, WithoutASkinTheColourQueriesFallBack)
 TEST_F(SkinManagerTest, APackedFileBeatsAFolderAndAFolderSkinLeavesNothingOfThePackedOne)
 {
     Dir.Write(L"Test.asz", Archive());
-    Dir.Write(L"Test/Options.dat", BytesOf(kFolderOptions));
+    Dir.Write(L"Test/Options.dat", BytesOf(FolderOptions));
     Dir.Write(L"Test/MASTER.BMP", Master());
     Load(L"Test");
     EXPECT_EQ(Section("EDIT").Color, 255);
@@ -253,7 +253,7 @@ TEST_F(SkinManagerTest, HueAndSaturationLeaveGreyAndKeyPixelsAlone)
     Load(L"Test");
     Manager->SetHueOffset(120);
     EXPECT_EQ(MasterPixel(0, 0), 0x00FF00);
-    EXPECT_EQ(MasterPixel(8, 0), kGrey);
+    EXPECT_EQ(MasterPixel(8, 0), GreyColour);
     EXPECT_EQ(MasterPixel(16, 0), TransparentKeyColor);
     EXPECT_EQ(Section("EDIT").Color, 0x00FF00);
     EXPECT_EQ(Section("GLOBALINFO").Color, 0);
@@ -261,12 +261,12 @@ TEST_F(SkinManagerTest, HueAndSaturationLeaveGreyAndKeyPixelsAlone)
     Manager->SetHueOffset(0);
     Manager->SetSaturation(-100);
     EXPECT_EQ(MasterPixel(0, 0), 0x555555);
-    EXPECT_EQ(MasterPixel(8, 0), kGrey);
+    EXPECT_EQ(MasterPixel(8, 0), GreyColour);
     EXPECT_EQ(MasterPixel(16, 0), TransparentKeyColor);
 
     Manager->SetSaturation(0);
-    EXPECT_EQ(MasterPixel(0, 0), kRed);
-    EXPECT_EQ(Section("EDIT").Color, kRed);
+    EXPECT_EQ(MasterPixel(0, 0), Red);
+    EXPECT_EQ(Section("EDIT").Color, Red);
 }
 
 TEST_F(SkinManagerTest, ABrokenSkinFailsWithAMessageAndKeepsThePreviousOne)

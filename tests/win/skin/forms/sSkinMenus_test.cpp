@@ -15,9 +15,9 @@ using ks::test::BytesOf;
 using ks::test::PackArchive;
 using ks::test::TempFolder;
 
-constexpr UINT kItemShown = 0xBCB3;
-constexpr UINT kWindowShown = 0xBCB4;
-constexpr wchar_t kProcProperty[] = L"KsPopupMenu";
+constexpr UINT ItemShown = 0xBCB3;
+constexpr UINT WindowShown = 0xBCB4;
+constexpr wchar_t ProcProperty[] = L"KsPopupMenu";
 
 // A skin whose "MAINMENU" frame mask gives the border width `mainMenuBorder` (its last field);
 // without a value the skin has no "MAINMENU" section.
@@ -58,7 +58,7 @@ LRESULT CALLBACK WatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCDESTROY)
         gRestoredAtNcDestroy = GetWindowLongPtrW(wnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&WatchProc) &&
-                               !GetPropW(wnd, kProcProperty);
+                               !GetPropW(wnd, ProcProperty);
     return CallWindowProcW(gStaticProc, wnd, msg, wParam, lParam);
 }
 
@@ -296,12 +296,12 @@ TEST_F(SkinMenusTest, TheApplicationWindowAnswersThePopupMessages)
     };
     // None of these names a popup the cache can shape; each is still answered.
     const Case cases[] = {
-        {"item, none", kItemShown, 0},
-        {"window, none", kWindowShown, 0},
-        {"item not cached", kItemShown, reinterpret_cast<LPARAM>(Create<TMenuItem>(Popup))},
-        {"pointer that is no item", kItemShown, 0x1234},
-        {"cached item of a popup that is not shown", kItemShown, reinterpret_cast<LPARAM>(Item(1))},
-        {"window not cached", kWindowShown, reinterpret_cast<LPARAM>(app)},
+        {"item, none", ItemShown, 0},
+        {"window, none", WindowShown, 0},
+        {"item not cached", ItemShown, reinterpret_cast<LPARAM>(Create<TMenuItem>(Popup))},
+        {"pointer that is no item", ItemShown, 0x1234},
+        {"cached item of a popup that is not shown", ItemShown, reinterpret_cast<LPARAM>(Item(1))},
+        {"window not cached", WindowShown, reinterpret_cast<LPARAM>(app)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -309,11 +309,11 @@ TEST_F(SkinMenusTest, TheApplicationWindowAnswersThePopupMessages)
         EXPECT_EQ(GetWindowLongPtrW(wnd, GWLP_WNDPROC), own);
     }
 
-    EXPECT_EQ(SendMessageW(app, kWindowShown, 0, reinterpret_cast<LPARAM>(wnd)), 1);
+    EXPECT_EQ(SendMessageW(app, WindowShown, 0, reinterpret_cast<LPARAM>(wnd)), 1);
     EXPECT_NE(GetWindowLongPtrW(wnd, GWLP_WNDPROC), own) << "the cached window is subclassed";
 
     Manager->SetSkinnedPopups(false);
-    EXPECT_EQ(SendMessageW(app, kItemShown, 0, 0), 0) << "without skinned popups the hook stands aside";
+    EXPECT_EQ(SendMessageW(app, ItemShown, 0, 0), 0) << "without skinned popups the hook stands aside";
 }
 
 } // namespace
