@@ -92,23 +92,6 @@ void Unpack(TacSkinConvertor& conv, TMemoryStream& packed)
     conv.SetPackedData(nullptr);
 }
 
-// Each (section, key, value) of the text in text order, as the skin manager's readers walk it.
-template <class Visit>
-void ForEachValue(const TMemIniFile& ini, Visit visit)
-{
-    TStringList sections, lines;
-    ini.ReadSections(sections);
-    for (int s = 0; s < sections.Count(); ++s) {
-        const std::string section = sections.Strings(s);
-        ini.ReadSectionValues(section, lines);
-        for (int k = 0; k < lines.Count(); ++k) {
-            const std::string line = lines.Strings(k);
-            const size_t eq = line.find('=');
-            visit(section, line.substr(0, eq), eq == std::string::npos ? std::string() : line.substr(eq + 1));
-        }
-    }
-}
-
 // Everything of a load but decoding the pictures: the image records of the master bitmap's
 // rectangles, the pattern scan, the globals, the section table and the indexes.
 void LoadTables(TMemoryStream& packed)
@@ -119,7 +102,7 @@ void LoadTables(TMemoryStream& packed)
     const auto text = conv.Options()->Bytes();
     ini.SetText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
     TsMaskArray masks;
-    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
         if (value.empty())
             return;
         const TsImageValue v = ParseImageValue(value);
@@ -127,7 +110,7 @@ void LoadTables(TMemoryStream& packed)
             masks.push_back(MaskFromImageValue(v, section, key));
     });
     int pictures = 0;
-    ForEachValue(ini, [&](const std::string&, const std::string&, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string&, const std::string&, const std::string& value) {
         pictures += UpperCaseAscii(value).find(".JPG") != std::string::npos;
     });
     benchmark::DoNotOptimize(pictures);

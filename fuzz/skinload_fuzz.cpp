@@ -130,24 +130,6 @@ std::optional<Size> DecodeJpeg(const Source& source, const std::string& name)
     }
 }
 
-// Each (section, key, value) of the text in text order, as the loader walks it.
-template <class Visit>
-void ForEachValue(const TMemIniFile& ini, Visit visit)
-{
-    TStringList sections;
-    TStringList lines;
-    ini.ReadSections(sections);
-    for (int s = 0; s < sections.Count(); ++s) {
-        const std::string section = sections.Strings(s);
-        ini.ReadSectionValues(section, lines);
-        for (int k = 0; k < lines.Count(); ++k) {
-            const std::string line = lines.Strings(k);
-            const size_t eq = line.find('=');
-            visit(section, line.substr(0, eq), eq == std::string::npos ? std::string() : line.substr(eq + 1));
-        }
-    }
-}
-
 bool Within(const Size& s)
 {
     return s.width > 0 && s.height > 0 && static_cast<uint64_t>(s.width) * static_cast<uint64_t>(s.height) <= PixelLimit;
@@ -169,7 +151,7 @@ void LoadSkin(const TMemIniFile& ini, const Source& source)
     TsMaskArray masks;
     if (const std::optional<Size> master = Decode(source, ini.ReadString("GLOBALINFO", "MASTERBITMAP", ""), false))
         Check(Within(*master));
-    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
         if (value.empty() || (UpperCaseAscii(section) == "GLOBALINFO" && UpperCaseAscii(key) == "MASTERBITMAP"))
             return;
         const TsImageValue v = ParseImageValue(value);
@@ -190,7 +172,7 @@ void LoadSkin(const TMemIniFile& ini, const Source& source)
             masks.push_back(MaskFromImageValue(v, section, key));
         }
     });
-    ForEachValue(ini, [&](const std::string&, const std::string&, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string&, const std::string&, const std::string& value) {
         const std::string upper = UpperCaseAscii(value);
         if (upper.find(".JPG") == std::string::npos && upper.find(".JPEG") == std::string::npos)
             return;

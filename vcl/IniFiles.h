@@ -197,3 +197,25 @@ private:
     Limits FLimits;
     Content FContent;
 };
+
+namespace ks {
+
+// Each (section, key, value) of the text in text order, as ReadSectionValues gives them; a line
+// without "=" is a key with an empty value. The skin loader's readers walk the options this way.
+template <class Visit>
+void ForEachValue(const TMemIniFile& ini, Visit visit)
+{
+    TStringList sections, lines;
+    ini.ReadSections(sections);
+    for (int s = 0; s < sections.Count(); ++s) {
+        const std::string section = sections.Strings(s);
+        ini.ReadSectionValues(section, lines);
+        for (int k = 0; k < lines.Count(); ++k) {
+            const std::string line = lines.Strings(k);
+            const size_t eq = line.find('=');
+            visit(section, line.substr(0, eq), eq == std::string::npos ? std::string() : line.substr(eq + 1));
+        }
+    }
+}
+
+} // namespace ks

@@ -100,25 +100,6 @@ std::unique_ptr<TBitmap> To24Bit(std::unique_ptr<TBitmap> bmp)
     return bmp;
 }
 
-// Each (section, key, value) of the text in text order.
-template <class Visit>
-void ForEachValue(const TMemIniFile& ini, Visit visit)
-{
-    TStringList sections;
-    ini.ReadSections(sections);
-    TStringList lines;
-    for (int s = 0; s < sections.Count(); ++s) {
-        const std::string section = sections.Strings(s);
-        ini.ReadSectionValues(section, lines);
-        for (int k = 0; k < lines.Count(); ++k) {
-            const std::string line = lines.Strings(k);
-            const size_t eq = line.find('=');
-            const std::string key = line.substr(0, eq);
-            visit(section, key, eq == std::string::npos ? std::string() : line.substr(eq + 1));
-        }
-    }
-}
-
 // ---- Image masks ----------------------------------------------------------------------------------
 
 void AddOwnImage(TsMaskArray& masks, const ImageSource& source, const TsImageValue& v, TsMaskData&& record)
@@ -174,7 +155,7 @@ void ReadImagesFromText(const TMemIniFile& ini, const ImageSource& source, TsSki
     master->SetTransparent(true);
     master->SetTransparentColor(TransparentKeyColor);
 
-    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
         if (value.empty() || (UpperCaseAscii(section) == GlobalInfo && UpperCaseAscii(key) == "MASTERBITMAP"))
             return;
         const TsImageValue v = ParseImageValue(value);
@@ -248,7 +229,7 @@ void ReadCommonImages(const TStrings& common, const ImageSource& disk, TsSkinMan
 {
     TMemIniFile ini(L"1.tmp");
     ini.SetStrings(common);
-    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
         if (UpperCaseAscii(section) == GlobalInfo)
             return;
         const std::string v = value.empty() ? std::string("-") : value;
@@ -285,7 +266,7 @@ bool NamesPicture(std::string_view upper)
 void ReadPatternsFromText(const TMemIniFile& ini, const ImageSource& source, TsSkinManager* manager,
                           TsMaskArray& masks, TsPatternArray& patterns)
 {
-    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
         const std::string v = UpperCaseAscii(value.empty() ? std::string("-") : value);
         if (!NamesPicture(v))
             return;
@@ -342,7 +323,7 @@ void ReadCommonPatterns(const TStrings& common, const ImageSource& disk, TsPatte
 {
     TMemIniFile ini(L"2.tmp");
     ini.SetStrings(common);
-    ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
         const std::string v = UpperCaseAscii(value.empty() ? std::string("-") : value);
         if (!NamesPicture(v))
             return;
