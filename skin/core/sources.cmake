@@ -9,6 +9,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/TextRoutines.cpp
   skin/core/PropertyRoutines.cpp
   skin/core/PixelCore.cpp
+  skin/core/PixelCoreSse2.cpp
   skin/core/PixelColour.cpp
   skin/core/AlphaImage.cpp
   skin/core/Resampler.cpp
