@@ -67,6 +67,7 @@ struct BlendFixedPath {
 
 constexpr BlendFixedPath BlendFixedPaths[] = {{24, BlendFixedBytesSse2}, {32, BlendFixedBytesSse2}};
 
+// A format without a specialised loop runs the plain one.
 BlendFixedLoop SpecialisedBlendFixed(int bpp) noexcept
 {
     for (const BlendFixedPath& path : BlendFixedPaths)
