@@ -1,5 +1,7 @@
 #include "skin/core/PixelCore.h"
 
+#include "skin/core/PixelCoreSse2.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -53,14 +55,25 @@ Extent ExtentOf(const PixelView& v, const Span& s, int bytes) noexcept
     return {reinterpret_cast<uintptr_t>(low), reinterpret_cast<uintptr_t>(high)};
 }
 
-// Every byte of the row, the hot loop of fades and transparent sections. Kept to 16-bit lanes
-// (the largest sum is 255 * 255 + 127) so that the compiler can vectorise it.
-void BlendRow(uint8_t* __restrict d, const uint8_t* __restrict s, size_t n, uint8_t dstWeight) noexcept
+// BlendFixed's loops specialised by format, for regions that share no memory; a blend of a bitmap
+// with itself needs the plain loop's order.
+using BlendFixedLoop = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                                size_t rowBytes, int rows, uint8_t dstWeight) noexcept;
+
+struct BlendFixedPath {
+    int bpp;
+    BlendFixedLoop loop;
+};
+
+constexpr BlendFixedPath BlendFixedPaths[] = {{24, BlendFixedBytesSse2}, {32, BlendFixedBytesSse2}};
+
+// A format without a specialised loop runs the plain one.
+BlendFixedLoop SpecialisedBlendFixed(int bpp) noexcept
 {
-    const uint16_t w = dstWeight;
-    const uint16_t b = static_cast<uint16_t>(255 - dstWeight);
-    for (size_t i = 0; i < n; ++i)
-        d[i] = static_cast<uint8_t>(static_cast<uint16_t>(s[i] * b + d[i] * w + 127) >> 8);
+    for (const BlendFixedPath& path : BlendFixedPaths)
+        if (path.bpp == bpp)
+            return path.loop;
+    return BlendFixedBytes;
 }
 
 } // namespace
@@ -95,20 +108,25 @@ void BlendFixed(const PixelView& dst, const TRect& dstRect, const PixelView& src
     const size_t n = static_cast<size_t>((d.x1 - d.x0) * bytes);
     const int rows = static_cast<int>(d.y1 - d.y0);
 
-    const Extent de = ExtentOf(dst, d, bytes);
-    const Extent se = ExtentOf(src, s, bytes);
-    if (de.first < se.last && se.first < de.last) {
-        uint8_t* drow = dst.Row(static_cast<int>(d.y1 - 1)) + d.x0 * bytes;
-        const uint8_t* srow = src.Row(static_cast<int>(s.y1 - 1)) + s.x0 * bytes;
-        for (int y = 0; y < rows; ++y, drow -= dst.stride, srow -= src.stride)
-            for (size_t i = n; i-- > 0;)
-                drow[i] = BlendFixedByte(srow[i], drow[i], dstWeight);
-        return;
-    }
     uint8_t* drow = dst.Row(static_cast<int>(d.y0)) + d.x0 * bytes;
     const uint8_t* srow = src.Row(static_cast<int>(s.y0)) + s.x0 * bytes;
-    for (int y = 0; y < rows; ++y, drow += dst.stride, srow += src.stride)
-        BlendRow(drow, srow, n, dstWeight);
+    const Extent de = ExtentOf(dst, d, bytes);
+    const Extent se = ExtentOf(src, s, bytes);
+    const bool shared = de.first < se.last && se.first < de.last;
+    const BlendFixedLoop loop = shared ? BlendFixedBytes : SpecialisedBlendFixed(dst.bpp);
+    loop(drow, dst.stride, srow, src.stride, n, rows, dstWeight);
+}
+
+void BlendFixedBytes(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t rowBytes,
+                     int rows, uint8_t dstWeight) noexcept
+{
+    if (rows <= 0)
+        return;
+    uint8_t* drow = dst + (rows - 1) * dstStride;
+    const uint8_t* srow = src + (rows - 1) * srcStride;
+    for (int y = 0; y < rows; ++y, drow -= dstStride, srow -= srcStride)
+        for (size_t i = rowBytes; i-- > 0;)
+            drow[i] = BlendFixedByte(srow[i], drow[i], dstWeight);
 }
 
 void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept

@@ -29,6 +29,7 @@
 
 #include "vcl/GraphicsTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -67,6 +68,13 @@ TRect ClipToView(const PixelView& v, const TRect& r) noexcept;
 // same result on every build.
 void BlendFixed(const PixelView& dst, const TRect& dstRect, const PixelView& src, int srcLeft, int srcBottom,
                 uint8_t dstWeight) noexcept;
+
+// BlendFixed's plain loop over rows already clipped: rows of rowBytes bytes, the first (top) ones
+// at dst and src, each next one a stride further. It runs rows from the bottom and bytes from the
+// right, the order BlendFixed promises for regions that share memory, and it is the reference
+// that the specialised loops (PixelCoreSse2.h) are tested against.
+void BlendFixedBytes(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t rowBytes,
+                     int rows, uint8_t dstWeight) noexcept;
 
 // Stores the raw word into every pixel of r of a 32-bit view.
 void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept;

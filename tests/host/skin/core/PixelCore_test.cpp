@@ -90,26 +90,28 @@ TEST(PixelCore, BlendFixedLeavesMismatchedOrUnsupportedViews)
 // already blended feed later ones; the reference walks the same order over a copy.
 TEST(PixelCore, BlendFixedWithItselfFollowsBackwardOrder)
 {
-    for (bool bottomUp : {false, true}) {
-        SCOPED_TRACE(bottomUp ? "bottom-up" : "top-down");
-        std::mt19937 rng(11);
-        Image img(12, 8, 24, bottomUp);
-        img.Randomise(rng);
-        std::vector<std::vector<uint8_t>> want(8);
-        for (int y = 0; y < 8; ++y)
-            want[y].assign(img.At(0, y), img.At(0, y) + 36);
-        const TRect r{3, 2, 11, 7};
-        const int srcLeft = 1, srcBottom = 8; // one row down, two columns left: overlapping
-        for (int y = r.Bottom - 1; y >= r.Top; --y)
-            for (int i = r.Right * 3 - 1; i >= r.Left * 3; --i)
-                want[y][i] = ReferenceBlend(want[y + 1][i - 6], want[y][i], 90);
+    for (int bpp : {24, 32})
+        for (bool bottomUp : {false, true}) {
+            SCOPED_TRACE(std::to_string(bpp) + (bottomUp ? " bottom-up" : " top-down"));
+            const int bytes = bpp / 8, rowBytes = 12 * bytes;
+            std::mt19937 rng(11);
+            Image img(12, 8, bpp, bottomUp);
+            img.Randomise(rng);
+            std::vector<std::vector<uint8_t>> want(8);
+            for (int y = 0; y < 8; ++y)
+                want[y].assign(img.At(0, y), img.At(0, y) + rowBytes);
+            const TRect r{3, 2, 11, 7};
+            const int srcLeft = 1, srcBottom = 8; // one row down, two columns left: overlapping
+            for (int y = r.Bottom - 1; y >= r.Top; --y)
+                for (int i = r.Right * bytes - 1; i >= r.Left * bytes; --i)
+                    want[y][i] = ReferenceBlend(want[y + 1][i - 2 * bytes], want[y][i], 90);
 
-        ks::BlendFixed(img.View(), r, img.View(), srcLeft, srcBottom, 90);
+            ks::BlendFixed(img.View(), r, img.View(), srcLeft, srcBottom, 90);
 
-        for (int y = 0; y < 8; ++y)
-            EXPECT_EQ(std::vector<uint8_t>(img.At(0, y), img.At(0, y) + 36), want[y]) << "row " << y;
-        EXPECT_TRUE(img.FencesIntact());
-    }
+            for (int y = 0; y < 8; ++y)
+                EXPECT_EQ(std::vector<uint8_t>(img.At(0, y), img.At(0, y) + rowBytes), want[y]) << "row " << y;
+            EXPECT_TRUE(img.FencesIntact());
+        }
 }
 
 TEST(PixelCore, PixelsOutsideTheViewReadZeroAndIgnoreWrites)

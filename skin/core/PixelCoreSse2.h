@@ -1,0 +1,16 @@
+#pragma once
+// The pixel core's loops written with SSE2, which every target of the engine has (the i686 build
+// requires it). Each gives exactly the bytes of its plain loop in PixelCore.h, whose rounding rule
+// it follows; the pixel core picks them from its table of specialised loops.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ks {
+
+// BlendFixedBytes for rows that share no memory, in any order: rows of rowBytes bytes, the first
+// ones at dst and src, each next one a stride further.
+void BlendFixedBytesSse2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                         size_t rowBytes, int rows, uint8_t dstWeight) noexcept;
+
+} // namespace ks
