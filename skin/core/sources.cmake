@@ -11,6 +11,8 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/PixelCore.cpp
   skin/core/PixelColour.cpp
   skin/core/AlphaImage.cpp
+  skin/core/KeyedPixels.cpp
+  skin/core/MaskedPixels.cpp
   skin/core/Resampler.cpp
   skin/core/GradientPixels.cpp
   skin/core/SkinImageValues.cpp
