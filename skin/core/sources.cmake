@@ -28,6 +28,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/acFastPixels.cpp
   skin/core/ColorRoutines.cpp
   skin/core/PixelEffects.cpp
+  skin/core/GlyphDrawing.cpp
   skin/core/BitmapResampling.cpp
   skin/core/sStoredSkins.cpp
   skin/core/sMessages.cpp
