@@ -172,4 +172,50 @@ void Greyscale24(const PixelView& v, bool keyed, TColor key) noexcept
                 p[0] = p[1] = p[2] = static_cast<uint8_t>((p[0] + p[1] + p[2]) / 3);
 }
 
+void MixRectWithColour(const PixelView& v, const TRect& r, TColor color, double share) noexcept
+{
+    if (!Usable(v))
+        return;
+    const TRect c = ClipToView(v, r);
+    const int bytes = v.bpp / 8;
+    const uint8_t tint[3] = {BlueOf(color), GreenOf(color), RedOf(color)};
+    for (int y = c.Top; y < c.Bottom; ++y)
+        for (uint8_t* p = v.Row(y) + c.Left * bytes; p < v.Row(y) + c.Right * bytes; p += bytes)
+            for (int k = 0; k < 3; ++k)
+                p[k] = ClampByte(RoundHalfEven(p[k] * share + tint[k] * (1 - share)));
+}
+
+void RestoreKeyed32(const PixelView& dst, const TRect& rect, const PixelView& src, TPoint srcAt,
+                    const PixelView* keySource, TPoint keyAt, TColor key) noexcept
+{
+    const PixelView& test = keySource ? *keySource : dst;
+    const TPoint testAt = keySource ? keyAt : TPoint{rect.Left, rect.Top};
+    if (!Usable(dst) || dst.bpp != 32 || !Usable(src) || src.bpp != 32 || !Usable(test))
+        return;
+    // The (i, j) range every view has, in 64 bits.
+    int64_t i0 = 0, j0 = 0;
+    int64_t i1 = std::max<int64_t>(0, int64_t{rect.Right} - rect.Left);
+    int64_t j1 = std::max<int64_t>(0, int64_t{rect.Bottom} - rect.Top);
+    auto within = [&](const PixelView& v, int x, int y) {
+        i0 = std::max<int64_t>(i0, -int64_t{x});
+        j0 = std::max<int64_t>(j0, -int64_t{y});
+        i1 = std::min<int64_t>(i1, int64_t{v.width} - x);
+        j1 = std::min<int64_t>(j1, int64_t{v.height} - y);
+    };
+    within(dst, rect.Left, rect.Top);
+    within(src, srcAt.X, srcAt.Y);
+    within(test, testAt.X, testAt.Y);
+    const KeyBytes k(key);
+    const int tb = test.bpp / 8;
+    for (int64_t j = j0; j < j1; ++j)
+        for (int64_t i = i0; i < i1; ++i) {
+            const uint8_t* t = test.Row(static_cast<int>(testAt.Y + j)) + (testAt.X + i) * tb;
+            if (!k.Matches(t))
+                continue;
+            const uint8_t* s = src.Row(static_cast<int>(srcAt.Y + j)) + (srcAt.X + i) * 4;
+            uint8_t* d = dst.Row(static_cast<int>(rect.Top + j)) + (rect.Left + i) * 4;
+            std::copy_n(s, 4, d);
+        }
+}
+
 } // namespace ks

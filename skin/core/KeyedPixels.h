@@ -1,6 +1,6 @@
 #pragma once
 // Keyed pixel work on plain views: pictures whose pixels of one key colour show what lies behind
-// them, copied, blended at a fixed share, tinted or greyed. PixelEffects.h adapts bitmaps to it;
+// them, copied, blended at a fixed share, tinted or greyed, and rectangles mixed with a colour. PixelEffects.h adapts bitmaps to it;
 // rounding follows PixelCore.h.
 //
 // Views are 24- or 32-bit; each is read and written by its own depth (a 32-bit source is never
@@ -49,5 +49,17 @@ void TintKeyed(const PixelView& v, TColor color, TColor key, double percent) noe
 // Every pixel of a 24-bit view becomes grey, (blue + green + red) div 3 in all three bytes;
 // with keyed set, pixels equal to key stay as they are.
 void Greyscale24(const PixelView& v, bool keyed, TColor key) noexcept;
+
+// Each colour byte b of r (right/bottom exclusive, clipped) becomes b * share + the colour's byte
+// * (1 - share), rounded and limited to 0..255; alpha stays.
+void MixRectWithColour(const PixelView& v, const TRect& r, TColor color, double share) noexcept;
+
+// Puts back pixels of a 32-bit src into a 32-bit dst where a corner is to stay transparent: for
+// each (i, j) of rect's size, where the key source's pixel at keyAt + (i, j) has the colour key
+// (blue, green and red compared; 24- or 32-bit), the whole pixel of src at srcAt + (i, j)
+// replaces dst's at rect's corner + (i, j). Without a key source dst's own pixel is tested.
+// Only pixels inside every view take part.
+void RestoreKeyed32(const PixelView& dst, const TRect& rect, const PixelView& src, TPoint srcAt,
+                    const PixelView* keySource, TPoint keyAt, TColor key) noexcept;
 
 } // namespace ks

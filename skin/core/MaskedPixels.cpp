@@ -171,4 +171,33 @@ void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView&
     }
 }
 
+void DrawThroughMaskRow(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
+                        int maskOffset, bool paler) noexcept
+{
+    if (!Is24Or32(dst) || !Is24Or32(image) || maskOffset < 0)
+        return;
+    Piece p = ClipPiece(dst, dstRect, image, srcRect);
+    p.rows = static_cast<int>(std::min<int64_t>(p.rows, int64_t{image.height} - maskOffset - p.sy));
+    if (p.Empty())
+        return;
+    const int db = dst.bpp / 8, sb = image.bpp / 8;
+    const int raise = paler ? 100 : 0;
+    const ptrdiff_t toMask = maskOffset * image.stride;
+    const uint8_t* srow = image.Row(p.sy) + p.sx * sb;
+    uint8_t* drow = dst.Row(p.dy) + p.dx * db;
+    for (int y = 0; y < p.rows; ++y, srow += image.stride, drow += dst.stride) {
+        const uint8_t* s = srow;
+        uint8_t* d = drow;
+        for (int x = 0; x < p.cols; ++x, s += sb, d += db) {
+            if (IsKeyColour(s))
+                continue;
+            const uint8_t* m = s + toMask;
+            for (int c = 0; c < 3; ++c)
+                d[c] = MaskBlendByte(s[c], d[c], std::min(m[c] + raise, 255));
+            if (db == 4)
+                d[3] = 255;
+        }
+    }
+}
+
 } // namespace ks

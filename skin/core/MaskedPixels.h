@@ -48,4 +48,12 @@ void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView
 void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
                     int maskOffset, const AlphaBackdrop& backdrop, TColor fill) noexcept;
 
+// Copies srcRect of a 24- or 32-bit skin image into dstRect of a 24- or 32-bit dst (right/bottom
+// exclusive, clipped as ClipPiece clips them) through the mask row maskOffset rows below the
+// picture; rows whose mask lies outside the image, and any row for a negative offset, are not
+// drawn. Key-coloured pixels are left alone; the others take the mask blend, with each mask byte
+// raised by 100 (at most 255) when paler, and become opaque in a 32-bit dst.
+void DrawThroughMaskRow(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
+                        int maskOffset, bool paler) noexcept;
+
 } // namespace ks

@@ -29,6 +29,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/ColorRoutines.cpp
   skin/core/PixelEffects.cpp
   skin/core/GlyphDrawing.cpp
+  skin/core/SkinImagePainting.cpp
   skin/core/BitmapResampling.cpp
   skin/core/sStoredSkins.cpp
   skin/core/sMessages.cpp

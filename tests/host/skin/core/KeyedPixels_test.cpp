@@ -186,6 +186,67 @@ TEST(KeyedPixels, TintKeyedMatchesThePerPixelReference)
     }
 }
 
+TEST(KeyedPixels, RectanglesMixWithAColour)
+{
+    for (unsigned seed = 0; seed < 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        Image img(1 + static_cast<int>(rng() % 9), 1 + static_cast<int>(rng() % 9), seed % 2 ? 24 : 32, seed % 3 == 0);
+        img.Randomise(rng);
+        const TRect r{static_cast<int>(rng() % 7) - 3, static_cast<int>(rng() % 7) - 3, static_cast<int>(rng() % 12),
+                      static_cast<int>(rng() % 12)};
+        const auto color = static_cast<TColor>(rng() & 0xFFFFFF);
+        const double share = (static_cast<int>(rng() % 300)) / 100.0;
+        Image want = img;
+        const int tint[3] = {(color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF};
+        for (int y = 0; y < img.View().height; ++y)
+            for (int x = 0; x < img.View().width; ++x)
+                if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom)
+                    for (int c = 0; c < 3; ++c)
+                        want.At(x, y)[c] = Rounded(want.At(x, y)[c] * share + tint[c] * (1 - share));
+
+        ks::MixRectWithColour(img.View(), r, color, share);
+
+        ASSERT_EQ(img.Pixels(), want.Pixels());
+        EXPECT_TRUE(img.FencesIntact());
+    }
+}
+
+TEST(KeyedPixels, RestoreKeyed32MatchesThePerPixelReference)
+{
+    for (unsigned seed = 0; seed < 200; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        Image dst(between(1, 8), between(1, 8), 32, seed % 2 == 0), src(between(1, 8), between(1, 8), 32, seed % 3 == 0);
+        Image keys(between(1, 8), between(1, 8), seed % 4 < 2 ? 24 : 32, true);
+        for (Image* img : {&dst, &src, &keys}) {
+            img->Randomise(rng);
+            SprinkleKey(*img, TransparentKeyColor, rng);
+        }
+        const bool ownKeys = seed % 5 == 0;
+        const TRect rect{between(-3, 6), between(-3, 6), between(-2, 10), between(-2, 10)};
+        const TPoint srcAt{between(-3, 5), between(-3, 5)}, keyAt{between(-3, 5), between(-3, 5)};
+        Image want = dst;
+        const Image& test = ownKeys ? dst : keys;
+        const TPoint testAt = ownKeys ? TPoint{rect.Left, rect.Top} : keyAt;
+        for (int j = 0; j < rect.Bottom - rect.Top; ++j)
+            for (int i = 0; i < rect.Right - rect.Left; ++i) {
+                const int tx = testAt.X + i, ty = testAt.Y + j, sx = srcAt.X + i, sy = srcAt.Y + j;
+                const int dx = rect.Left + i, dy = rect.Top + j;
+                if (Inside(test.View(), tx, ty) && Inside(src.View(), sx, sy) && Inside(dst.View(), dx, dy) &&
+                    SameBgr(test.At(tx, ty), TransparentKeyColor))
+                    std::memcpy(want.At(dx, dy), src.At(sx, sy), 4);
+            }
+
+        ks::RestoreKeyed32(dst.View(), rect, src.View(), srcAt, ownKeys ? nullptr : &keys.View(), keyAt,
+                           TransparentKeyColor);
+
+        ASSERT_EQ(dst.Pixels(), want.Pixels());
+        EXPECT_TRUE(dst.FencesIntact());
+    }
+}
+
 TEST(KeyedPixels, InclusiveSourceRects)
 {
     const Image src(20, 20, 24, true);

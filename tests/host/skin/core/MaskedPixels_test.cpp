@@ -176,6 +176,36 @@ TEST(MaskedPixels, MaskBlendPieceMatchesThePerPixelReference)
     }
 }
 
+TEST(MaskedPixels, DrawThroughMaskRowMatchesThePerPixelReference)
+{
+    for (unsigned seed = 0; seed < 300; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        const int dstBpp = seed % 2 ? 24 : 32, srcBpp = seed % 3 ? 24 : 32;
+        Scene s = RandomScene(seed, rng, dstBpp, srcBpp);
+        const int offsets[] = {0, 1, 2, 5, 40, -1};
+        const int offset = offsets[seed % 6];
+        const bool paler = seed % 4 < 2;
+        Image want = s.dst;
+        for (const Spot& p : Spots(want, s.dr, s.src, s.sr)) {
+            const uint8_t* sp = s.src.At(p.sx, p.sy);
+            if (offset < 0 || p.sy + offset >= s.src.View().height || IsKeyColour(sp))
+                continue;
+            const uint8_t* mp = s.src.At(p.sx, p.sy + offset);
+            uint8_t* dp = want.At(p.dx, p.dy);
+            for (int c = 0; c < 3; ++c)
+                dp[c] = Through(sp[c], dp[c], std::min(mp[c] + (paler ? 100 : 0), 255));
+            if (dstBpp == 32)
+                dp[3] = 255;
+        }
+
+        ks::DrawThroughMaskRow(s.dst.View(), s.dr, s.src.View(), s.sr, offset, paler);
+
+        ASSERT_EQ(s.dst.Pixels(), want.Pixels());
+        EXPECT_TRUE(s.dst.FencesIntact());
+    }
+}
+
 TEST(MaskedPixels, WholeImageMixesMatchTheReference)
 {
     for (unsigned seed = 0; seed < 60; ++seed) {
