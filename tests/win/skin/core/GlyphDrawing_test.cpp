@@ -177,30 +177,4 @@ TEST_F(GlyphDrawingTest, NinePartsWithNoMiddleOrHostileWidths)
     EXPECT_EQ(Get24(*dst, 10, 7), 0xFFFFFFu) << "no middle: nothing is tiled there";
 }
 
-TEST_F(GlyphDrawingTest, GreyingAndChannelsWorkOnTheirFormatsOnly)
-{
-    auto bmp = NewBitmap24(2, 1);
-    Set24(*bmp, 0, 0, 0x1F140A);
-    Set24(*bmp, 1, 0, kKey);
-    auto keyed = NewBitmap24(2, 1);
-    keyed->Assign(bmp.get());
-    GrayscaleBitmap24(*bmp);
-    GrayscaleKeyed24(*keyed, TransparentKeyColor);
-    EXPECT_EQ(Get24(*bmp, 0, 0), 0x141414u);
-    EXPECT_EQ(Get24(*keyed, 1, 0), kKey);
-    EXPECT_EQ(Get24(*bmp, 1, 0), 0xAAAAAAu);
-
-    auto bmp32 = NewBitmap32(2, 2);
-    GrayscaleBitmap24(*bmp32);
-    EXPECT_EQ(bmp32->ScanLine(0)[3], 0) << "a 32-bit bitmap is not greyed as 24-bit rows";
-
-    TBitmap bytes;
-    bytes.SetPixelFormat(pf8bit);
-    bytes.SetSize(3, 3);
-    bmp32->ScanLine(1)[4 + 3] = 0x5A;
-    CopyChannel32(*bmp32, bytes, 3, true);
-    EXPECT_EQ(bytes.ScanLine(1)[1], 0x5A);
-    EXPECT_EQ(bytes.ScanLine(2)[2], 0xFF) << "only the pixels both bitmaps have";
-}
-
 } // namespace
