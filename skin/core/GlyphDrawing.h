@@ -29,10 +29,11 @@ void StretchNinePart(TBitmap& dst, TBitmap& src, const TRect& dstRect, const TRe
                      const TRect& sideLimits, const std::array<int, 4>& sideModes, uint8_t centerMode,
                      bool fillCenter);
 
-// Draws the cell of glyph that state picks (numGlyphs cells side by side, each keyed by its
-// bottom-left pixel) at r's top-left corner of dst: state 0 normal (faded to blend percent of the
-// destination when blend > 0), 1 hot, 2 pressed (cell 3 when down, else 2), cell 0 when disabled
-// or for any other state; a single glyph (numGlyphs 1 or less) disabled is greyed and/or blended
-// half over the destination by disabledKind.
+// Draws a cell of glyph (numGlyphs cells side by side, each keyed by its bottom-left pixel) at
+// r's top-left corner of dst. The cell: 0 when disabled or in state 0; 1 in state 1 (0 for a
+// 4-bit glyph); in state 2 (pressed) cell 2, or 3 when down, where the glyph has it, else 1 (0 for
+// a 4-bit glyph); 0 for any other state. A disabled glyph in state 0 with blend > 0 is faded to
+// blend percent of the destination. A single glyph (numGlyphs 1 or less) is faded likewise when
+// enabled, and when disabled greyed and/or blended half over the destination by disabledKind.
 void DrawGlyphWithEffects(TBitmap* glyph, TBitmap& dst, const TRect& r, int numGlyphs, bool enabled,
                           TsDisabledGlyphKind disabledKind, int state, int blend, bool down);
