@@ -51,32 +51,6 @@ private:
     double FBlue = 0;
 };
 
-// Cuts a negative start on one axis: the other start moves by the same amount.
-void CutNegative(int& src, int& dst, int& count) noexcept
-{
-    if (src < 0 && src <= dst) {
-        dst -= src;
-        count += src;
-        src = 0;
-    } else if (dst < 0) {
-        src -= dst;
-        count += dst;
-        dst = 0;
-    }
-}
-
-// The backdrop's pixel under destination (x, y), or null where it has none: rows and columns
-// past it are left alone, as the section painters leave them.
-const uint8_t* BackdropPixel(const AlphaBackdrop& b, int x, int y) noexcept
-{
-    const PixelView& v = b.view;
-    const int64_t bx = int64_t{b.dx} + x;
-    const int64_t by = int64_t{b.dy} + y;
-    if (!v.scan0 || (v.bpp != 24 && v.bpp != 32) || bx < 0 || by < 0 || bx >= v.width || by >= v.height)
-        return nullptr;
-    return v.Row(static_cast<int>(by)) + bx * (v.bpp / 8);
-}
-
 void BlendPixel(uint8_t* d, const uint8_t* s, const Tint& tint, int alpha) noexcept
 {
     uint8_t c[3];
@@ -95,15 +69,10 @@ void DrawAlphaImage32(const PixelView& dst, const TRect& dstRect, const PixelVie
         return;
     transparency = std::clamp(transparency, 0, 100);
 
-    int sx = srcRect.Left, sy = srcRect.Top, dx = dstRect.Left, dy = dstRect.Top;
-    int cols = std::min({RectWidth(dstRect), RectWidth(srcRect), dst.width - dx, src.width - sx});
-    int rows = std::min({RectHeight(dstRect), RectHeight(srcRect), dst.height - dy, src.height - sy});
-    CutNegative(sx, dx, cols);
-    CutNegative(sy, dy, rows);
-    cols = std::min({cols, dst.width - dx, src.width - sx});
-    rows = std::min({rows, dst.height - dy, src.height - sy});
-    if (cols <= 0 || rows <= 0)
+    const Piece piece = ClipPiece(dst, dstRect, src, srcRect);
+    if (piece.Empty())
         return;
+    const int sx = piece.sx, sy = piece.sy, dx = piece.dx, dy = piece.dy, cols = piece.cols, rows = piece.rows;
 
     const Tint tinted(tint);
     const uint8_t* srow = src.Row(sy) + 4 * sx;
@@ -114,7 +83,7 @@ void DrawAlphaImage32(const PixelView& dst, const TRect& dstRect, const PixelVie
         for (int j = 0; j < cols; ++j, sp += 4, dp += 3) {
             if (backdrop.ready && Word32(sp) == KeyPixel32) {
                 if (backdrop.use)
-                    if (const uint8_t* under = BackdropPixel(backdrop, dx + j, dy + i))
+                    if (const uint8_t* under = backdrop.Under(dx + j, dy + i))
                         std::copy_n(under, 3, dp);
                 continue;
             }

@@ -3,20 +3,9 @@
 // raster, tinted, faded, keyed to a background and mirrored. PixelEffects.h adapts bitmaps to
 // it. Alpha blends follow the rule in PixelCore.h (AlphaBlendByte).
 
-#include "vcl/GraphicsTypes.h"
+#include "skin/core/PixelCore.h"
 
 namespace ks {
-
-// Where key-coloured pixels of an image take their background from: pixel (x, y) of the
-// destination lies over pixel (x + dx, y + dy) of view (24- or 32-bit, may be the destination
-// itself). ready: the background is known; use: key pixels are to show it.
-struct AlphaBackdrop {
-    PixelView view;
-    int dx = 0;
-    int dy = 0;
-    bool ready = false;
-    bool use = false;
-};
 
 // Draws srcRect of a 32-bit image into dstRect of a 24-bit raster (right and bottom exclusive;
 // both are clipped to their views, a negative corner moving both rectangles).

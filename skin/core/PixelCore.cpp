@@ -78,6 +78,40 @@ BlendFixedLoop SpecialisedBlendFixed(int bpp) noexcept
 
 } // namespace
 
+const uint8_t* AlphaBackdrop::Under(int x, int y) const noexcept
+{
+    const int64_t bx = int64_t{dx} + x;
+    const int64_t by = int64_t{dy} + y;
+    if (!view.scan0 || (view.bpp != 24 && view.bpp != 32) || bx < 0 || by < 0 || bx >= view.width ||
+        by >= view.height)
+        return nullptr;
+    return view.Row(static_cast<int>(by)) + bx * (view.bpp / 8);
+}
+
+Piece ClipPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect) noexcept
+{
+    if (Empty(dst) || Empty(src))
+        return {};
+    // In 64 bits, so that hostile rectangles cannot overflow; the result fits both views.
+    int64_t sx = srcRect.Left, sy = srcRect.Top, dx = dstRect.Left, dy = dstRect.Top;
+    int64_t cols = std::min(int64_t{dstRect.Right} - dstRect.Left, int64_t{srcRect.Right} - srcRect.Left);
+    int64_t rows = std::min(int64_t{dstRect.Bottom} - dstRect.Top, int64_t{srcRect.Bottom} - srcRect.Top);
+    auto cut = [](int64_t& s, int64_t& d, int64_t& count) {
+        const int64_t by = std::max<int64_t>({0, -s, -d});
+        s += by;
+        d += by;
+        count -= by;
+    };
+    cut(sx, dx, cols);
+    cut(sy, dy, rows);
+    cols = std::min({cols, dst.width - dx, src.width - sx});
+    rows = std::min({rows, dst.height - dy, src.height - sy});
+    if (cols <= 0 || rows <= 0)
+        return {};
+    return {static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(dx), static_cast<int>(dy),
+            static_cast<int>(cols), static_cast<int>(rows)};
+}
+
 TRect ClipToView(const PixelView& v, const TRect& r) noexcept
 {
     if (Empty(v))
@@ -311,6 +345,22 @@ void GreyToAlpha(const PixelView& dst32, const PixelView& grey24) noexcept
     for (int y = 0; y < h; ++y, srow += grey24.stride, drow += dst32.stride)
         for (int x = 0; x < w; ++x)
             drow[4 * x + 3] = srow[3 * x + 1];
+}
+
+void CopyChannel(const PixelView& v32, const PixelView& v8, int channel, bool extract) noexcept
+{
+    if (!Is32(v32) || Empty(v8) || v8.bpp != 8 || channel < 0 || channel > 3)
+        return;
+    const int w = std::min(v32.width, v8.width);
+    const int h = std::min(v32.height, v8.height);
+    uint8_t* wide = v32.Row(0) + channel;
+    uint8_t* narrow = v8.Row(0);
+    for (int y = 0; y < h; ++y, wide += v32.stride, narrow += v8.stride)
+        for (int x = 0; x < w; ++x)
+            if (extract)
+                narrow[x] = wide[4 * x];
+            else
+                wide[4 * x] = narrow[x];
 }
 
 void AppendKeyRuns(std::vector<TRect>& list, const PixelView& v, const TRect& area, TColor key, TPoint at)

@@ -18,6 +18,9 @@
 //   d' = ((s - d) * a + d * 256) >> 8, a being the source's alpha or one derived from it (the
 //   sum is never negative). An alpha of 0 leaves d; 255 gives s or one step below it, which the
 //   stored images were drawn with (AlphaBlendByte).
+// - Mask blends (a picture drawn through a mask, per channel 0 = the picture, 255 = what lies
+//   below) are the alpha blend with the roles swapped: d' = ((d - s) * m + s * 256) >> 8, so a
+//   mask of 255 keeps a byte d not above s and lowers a byte above s by exactly 1 (MaskBlendByte).
 // - A value computed in floating point is rounded to the nearest integer with halves to the
 //   even neighbour (RoundHalfEven), then limited to 0..255.
 // - Integer division truncates toward zero.
@@ -47,6 +50,12 @@ constexpr uint8_t AlphaBlendByte(uint8_t src, uint8_t dst, int alpha) noexcept
     return static_cast<uint8_t>(((src - dst) * alpha + dst * 256) >> 8);
 }
 
+// The one mask blend of a byte: mask 0 gives the picture, 255 (nearly) what lies below.
+constexpr uint8_t MaskBlendByte(uint8_t picture, uint8_t below, int mask) noexcept
+{
+    return AlphaBlendByte(below, picture, mask);
+}
+
 constexpr uint8_t RedOf(TColor c) noexcept { return static_cast<uint8_t>(c); }
 constexpr uint8_t GreenOf(TColor c) noexcept { return static_cast<uint8_t>(c >> 8); }
 constexpr uint8_t BlueOf(TColor c) noexcept { return static_cast<uint8_t>(c >> 16); }
@@ -54,6 +63,34 @@ constexpr TColor RgbColor(uint8_t r, uint8_t g, uint8_t b) noexcept
 {
     return static_cast<TColor>(r | g << 8 | b << 16);
 }
+
+// Where key-coloured pixels of an image take their background from: pixel (x, y) of the
+// destination lies over pixel (x + dx, y + dy) of view (24- or 32-bit, may be the destination
+// itself). ready: the background is known; use: key pixels are to show it.
+struct AlphaBackdrop {
+    PixelView view;
+    int dx = 0;
+    int dy = 0;
+    bool ready = false;
+    bool use = false;
+
+    // The backdrop's pixel (blue, green, red first) under destination pixel (x, y), or null
+    // where it has none: the painters leave such pixels as they are.
+    const uint8_t* Under(int x, int y) const noexcept;
+};
+
+// A piece of a source image drawn at a place of a destination, the two rectangles of the same
+// size from their top-left corners: the columns and rows of both that lie inside both views.
+struct Piece {
+    int sx = 0, sy = 0;
+    int dx = 0, dy = 0;
+    int cols = 0, rows = 0;
+    bool Empty() const noexcept { return cols <= 0 || rows <= 0; }
+};
+
+// The piece of srcRect drawn into dstRect: as many columns and rows as the smaller rectangle
+// has, a negative start on either side cutting both.
+Piece ClipPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect) noexcept;
 
 // r limited to the view's pixels; empty (Right <= Left or Bottom <= Top) when they share none.
 TRect ClipToView(const PixelView& v, const TRect& r) noexcept;
@@ -111,6 +148,9 @@ void MaskKey32(const PixelView& image, const PixelView& mask, uint32_t key) noex
 // pixels the two views share.
 void AlphaToGrey(const PixelView& grey24, const PixelView& src32) noexcept;
 void GreyToAlpha(const PixelView& dst32, const PixelView& grey24) noexcept;
+// One byte channel (0..3) of a 32-bit view into the bytes of an 8-bit view (extract) or back,
+// over the pixels the two share; another channel number moves nothing.
+void CopyChannel(const PixelView& v32, const PixelView& v8, int channel, bool extract) noexcept;
 
 // Appends the runs of key-coloured pixels inside area of a 24- or 32-bit view (alpha is not
 // compared) as rectangles one pixel high, row by row from the top, left to right; a run ends

@@ -1,7 +1,133 @@
 #include "skin/core/PixelEffects.h"
 
 #include "skin/core/AlphaImage.h"
+#include "skin/core/KeyedPixels.h"
+#include "skin/core/MaskedPixels.h"
+#include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelCore.h"
+#include "vcl/SysUtils.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int kFar = std::numeric_limits<int>::max();
+
+// A CacheInfo as the backdrop of key-coloured pixels. Backgrounds are cache bitmaps of 24 or
+// 32 bits; one of any other depth is read through a 24-bit copy held here.
+class Backdrop {
+public:
+    Backdrop(const CacheInfo& background, bool use) : FValue{{}, background.X, background.Y, background.Ready, use}
+    {
+        TBitmap* bmp = background.Bmp;
+        if (!bmp || !background.Ready || !use || bmp->Empty())
+            return;
+        FValue.view = bmp->View();
+        if (FValue.view.bpp != 24 && FValue.view.bpp != 32) {
+            FCopy.Assign(bmp);
+            FCopy.SetPixelFormat(pf24bit);
+            FValue.view = FCopy.View();
+        }
+    }
+    const ks::AlphaBackdrop& Value() const noexcept { return FValue; }
+
+private:
+    TBitmap FCopy;
+    ks::AlphaBackdrop FValue;
+};
+
+TColor Grey(int level)
+{
+    const auto g = static_cast<uint8_t>(level);
+    return ks::RgbColor(g, g, g);
+}
+
+} // namespace
+
+void DrawSoftShadow(TBitmap& bmp, const TRect& r, int transparency, TColor color, int blur, int radius)
+{
+    if (bmp.PixelFormat() != pf24bit)
+        return;
+    const TRect area = ks::ClipToView(bmp.View(), r);
+    const int w = RectWidth(area), h = RectHeight(area);
+    if (w <= 0 || h <= 0)
+        return;
+    TBitmap picture, mask;
+    for (TBitmap* b : {&picture, &mask}) {
+        b->SetPixelFormat(pf24bit);
+        b->SetSize(w, h);
+    }
+    ks::CopyRect(picture.View(), {0, 0}, bmp.View(), area);
+
+    const int steps = std::min({w / 2, h / 2, std::max(blur, 0)});
+    const int corner = std::min({w / 2, h / 2, std::max(radius, 0)});
+    const int base = std::clamp(transparency, 0, 100) * 255 / 100;
+    const double step = (255.0 - base) / (steps + 1);
+    // The mask starts white: outside the outermost ring the picture keeps its colour.
+    TCanvas& canvas = mask.Canvas();
+    canvas.Pen().SetStyle(psClear);
+    canvas.Brush().SetStyle(bsSolid);
+    // Windows: with a null pen RoundRect leaves the right column and bottom row of its box
+    // unfilled (Wine alike), so each box reaches one pixel further to cover its whole ring.
+    int grey = 255;
+    for (int i = 0; i <= steps; ++i) {
+        canvas.Brush().SetColor(Grey(grey));
+        canvas.RoundRect(i, i, w - i + 1, h - i + 1, corner, corner);
+        grey = RoundHalfEven((steps - i) * step) + base;
+    }
+    canvas.Brush().SetColor(Grey(grey));
+    canvas.RoundRect(steps, steps, w - steps + 1, h - steps + 1, steps, steps);
+
+    ks::TintByMask24(picture.View(), mask.View(), color);
+    ks::CopyRect(bmp.View(), {area.Left, area.Top}, picture.View(), {0, 0, w, h});
+}
+
+void BlendBitmapKeyed(TBitmap& dst, int x, int y, TBitmap& src, const TRect& srcRect, double percent, TColor key)
+{
+    const ks::PixelView s = src.View();
+    TPoint at{x, y};
+    const TRect rect = ks::InclusiveSourceRect(srcRect, s, &at);
+    ks::BlendKeyed(dst.View(), at, s, rect, percent, key);
+}
+
+void TintBitmapKeyed(TBitmap& bmp, TColor color, TColor key, double percent)
+{
+    ks::TintKeyed(bmp.View(), color, key, percent);
+}
+
+void TintByMask(TBitmap& bmp, TBitmap& mask, TColor color)
+{
+    ks::TintByMask24(bmp.View(), mask.View(), color);
+}
+
+void BlendBitmapsByAlpha(TBitmap& dst, TBitmap& src, uint8_t alpha)
+{
+    if (dst.PixelFormat() != pf24bit || src.PixelFormat() != pf24bit || dst.Width() != src.Width() ||
+        dst.Height() != src.Height())
+        return;
+    ks::BlendFixed(dst.View(), {0, 0, dst.Width(), dst.Height()}, src.View(), 0, src.Height(), alpha);
+}
+
+void BlendBitmapRect(TBitmap& dst, TBitmap& src, uint8_t alpha, const TRect& srcRect, TPoint dstPos)
+{
+    const TPixelFormat format = dst.PixelFormat();
+    if ((format != pf24bit && format != pf32bit) || src.PixelFormat() != format)
+        return;
+    const ks::PixelView d = dst.View(), s = src.View();
+    const ks::Piece p = ks::ClipPiece(d, {dstPos.X, dstPos.Y, kFar, kFar}, s, srcRect);
+    if (!p.Empty())
+        ks::BlendFixed(d, {p.dx, p.dy, p.dx + p.cols, p.dy + p.rows}, s, p.sx, p.sy + p.rows, alpha);
+}
+
+void AlphaBlendRect(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap* src,
+                    const CacheInfo& background, bool useBackground)
+{
+    if (!src)
+        return;
+    const Backdrop backdrop(background, useBackground);
+    ks::AlphaBlendPiece(dst.View(), dstRect, src->View(), srcRect, backdrop.Value());
+}
 
 void DrawAlphaImage(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap* src,
                     const CacheInfo& background, bool useBackground, TColor blendColor, int transparency,
@@ -15,18 +141,62 @@ void DrawAlphaImage(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TB
         copy.SetPixelFormat(pf32bit);
         src = &copy;
     }
-    ks::AlphaBackdrop backdrop{{}, background.X, background.Y, background.Ready, useBackground};
-    TBitmap wide;
-    if (TBitmap* bmp = background.Bmp; bmp && backdrop.ready && useBackground) {
-        backdrop.view = bmp->View();
-        // Backgrounds are cache bitmaps of 24 or 32 bits; any other depth is read through a copy.
-        if (backdrop.view.bpp != 24 && backdrop.view.bpp != 32 && !bmp->Empty()) {
-            wide.Assign(bmp);
-            wide.SetPixelFormat(pf24bit);
-            backdrop.view = wide.View();
+    const Backdrop backdrop(background, useBackground);
+    ks::DrawAlphaImage32(dst.View(), dstRect, src->View(), srcRect, backdrop.Value(), blendColor, transparency,
+                         reflected);
+}
+
+void DrawMaskPartAlpha(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap* src,
+                       const CacheInfo& background, bool useBackground, const TsMaskData& mask)
+{
+    if (!src)
+        return;
+    const Backdrop backdrop(background, useBackground);
+    const auto maskOffset = static_cast<int>((int64_t{mask.R.Bottom} - mask.R.Top) / 2);
+    ks::MaskBlendPiece(dst.View(), dstRect, src->View(), srcRect, maskOffset, backdrop.Value(), background.FillColor);
+}
+
+void CopyKeyedAt(TBitmap& dst, TBitmap& src, int x, int y, TColor key)
+{
+    ks::CopyKeyed(dst.View(), {x, y}, src.View(), {0, 0, src.Width(), src.Height()}, key, {});
+}
+
+void CopyRectOverBackground(TBitmap& dst, TBitmap& src, int x, int y, const TRect& srcRect, TColor key,
+                            const CacheInfo& background, bool useBackground)
+{
+    const ks::PixelView s = src.View();
+    const TRect rect = ks::InclusiveSourceRect(srcRect, s, nullptr);
+    ks::KeyFill fill;
+    const Backdrop backdrop(background, useBackground);
+    if (useBackground && background.Ready && background.Bmp) {
+        if (background.Bmp != &dst) {
+            if (dst.PixelFormat() == pf32bit && background.Bmp->PixelFormat() != pf32bit)
+                return;
+            fill.kind = ks::KeyFill::Backdrop;
+            fill.backdrop = backdrop.Value();
         }
+    } else {
+        fill.kind = ks::KeyFill::Colour;
+        fill.colour = background.FillColor;
     }
-    ks::DrawAlphaImage32(dst.View(), dstRect, src->View(), srcRect, backdrop, blendColor, transparency, reflected);
+    ks::CopyKeyed(dst.View(), {x, y}, s, rect, key, fill);
+}
+
+void CopyRectKeyed(TBitmap& dst, TBitmap& src, int x, int y, const TRect& srcRect, TColor key)
+{
+    const ks::PixelView s = src.View();
+    ks::CopyKeyed(dst.View(), {x, y}, s, ks::InclusiveSourceRect(srcRect, s, nullptr), key, {});
+}
+
+void BlendBitmapsTo32(TBitmap& dst, TBitmap& a, TBitmap& b, uint8_t alpha, TBitmap* mask)
+{
+    const ks::PixelView m = mask ? mask->View() : ks::PixelView{};
+    ks::MixTo32(dst.View(), a.View(), b.View(), mask ? &m : nullptr, alpha);
+}
+
+void BlendRectByMask(TBitmap& dst, TBitmap& src, TBitmap& mask, const TRect& r)
+{
+    ks::BlendRectByMask24(dst.View(), src.View(), mask.View(), r);
 }
 
 void ClearWhiteTransparentPixels(TBitmap& bitmap)

@@ -13,6 +13,8 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/PixelCoreSse2.cpp
   skin/core/PixelColour.cpp
   skin/core/AlphaImage.cpp
+  skin/core/KeyedPixels.cpp
+  skin/core/MaskedPixels.cpp
   skin/core/Resampler.cpp
   skin/core/GradientPixels.cpp
   skin/core/SkinImageValues.cpp
@@ -28,6 +30,8 @@ list(APPEND KS_WIN_SOURCES
   skin/core/acFastPixels.cpp
   skin/core/ColorRoutines.cpp
   skin/core/PixelEffects.cpp
+  skin/core/GlyphDrawing.cpp
+  skin/core/SkinImagePainting.cpp
   skin/core/BitmapResampling.cpp
   skin/core/sStoredSkins.cpp
   skin/core/sMessages.cpp

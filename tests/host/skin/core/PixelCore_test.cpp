@@ -314,6 +314,32 @@ TEST(PixelCore, AlphaTravelsAsGreyAndBackOverTheSharedPixels)
     }
 }
 
+TEST(PixelCore, OneChannelTravelsToEightBitsAndBackOverTheSharedPixels)
+{
+    for (int channel : {0, 3, 4, -1}) {
+        SCOPED_TRACE(channel);
+        std::mt19937 rng(static_cast<unsigned>(channel + 9));
+        Image rgba(6, 5, 32, channel % 2 == 0), bytes(4, 7, 8, channel % 2 != 0);
+        rgba.Randomise(rng);
+        bytes.Randomise(rng);
+        Image wantBytes = bytes, wantRgba = rgba;
+        const bool valid = channel >= 0 && channel <= 3;
+        for (int y = 0; y < 5 && valid; ++y)
+            for (int x = 0; x < 4; ++x) {
+                wantBytes.At(x, y)[0] = rgba.At(x, y)[channel];
+                wantRgba.At(x, y)[channel] = bytes.At(x, y)[0];
+            }
+        Image into = rgba;
+        const Image bytesBefore = bytes;
+        ks::CopyChannel(rgba.View(), bytes.View(), channel, true);
+        ks::CopyChannel(into.View(), bytesBefore.View(), channel, false);
+        EXPECT_EQ(bytes.Pixels(), wantBytes.Pixels());
+        EXPECT_EQ(into.Pixels(), wantRgba.Pixels());
+        EXPECT_TRUE(bytes.FencesIntact());
+        EXPECT_TRUE(into.FencesIntact());
+    }
+}
+
 TEST(PixelCore, AnyAlpha32LooksAtEveryAlphaByteOnly)
 {
     Image img(5, 3, 32, true);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -76,6 +77,120 @@ TEST_F(PixelEffectsTest, OnlyThirtyTwoBitImagesDrawAndOnlyIntoTwentyFourBits)
     DrawAlphaImage(Rect(0, 0, 2, 2), Rect(0, 0, 2, 2), *dst32, src.get(), NoBackgroundCacheInfo, false, clNone, 0,
                    false);
     EXPECT_EQ(dst32->ScanLine(1)[4], 0xFF);
+}
+
+void Fill32(TBitmap& b, uint32_t bgra)
+{
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            Set32(b, x, y, bgra);
+}
+
+// The shadow's rings are the only GDI drawing of these effects: what transparency and blur give
+// inside and outside the rectangle, and that hostile arguments stay inside the bitmap.
+TEST_F(PixelEffectsTest, SoftShadowDarkensTheRectangleTowardsTheColour)
+{
+    struct Case {
+        const char* name;
+        TRect r;
+        int transparency, blur, radius;
+        // -1: every byte within 1 of the original; else the value of every byte inside r.
+        int inside;
+    } const cases[] = {
+        {"TransparencyHundredChangesNothing", {2, 2, 18, 14}, 100, 4, 6, -1},
+        {"BlurZeroTintsEvenlyWithSharpCorners", {2, 2, 18, 14}, 50, 0, 6, (200 * 127 + 0x40 * 129) >> 8},
+        {"TransparencyZeroGivesTheColourInside", {0, 0, 20, 16}, 0, 0, 0, 0x40},
+        {"TransparencyAboveHundredChangesNothing", {2, 2, 18, 14}, 250, 3, 3, -1},
+        {"NegativeBlurAndRadius", {2, 2, 18, 14}, 0, -5, -5, 0x40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto bmp = NewBitmap24(20, 16);
+        Fill24(*bmp, 0xC8C8C8);
+        DrawSoftShadow(*bmp, c.r, c.transparency, 0x404040, c.blur, c.radius);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 20; ++x) {
+                const uint32_t p = Get24(*bmp, x, y);
+                const bool in = x >= c.r.Left && x < c.r.Right && y >= c.r.Top && y < c.r.Bottom;
+                if (!in || c.inside < 0)
+                    ASSERT_LE(std::abs(int(p & 0xFF) - 0xC8), 1) << x << "," << y;
+                else
+                    ASSERT_EQ(p, uint32_t(c.inside) * 0x010101u) << x << "," << y;
+            }
+    }
+}
+
+TEST_F(PixelEffectsTest, SoftShadowOutOfRangeRectanglesAndTinyBitmaps)
+{
+    auto bmp = NewBitmap24(1, 1);
+    DrawSoftShadow(*bmp, Rect(5, 5, 2, 2), 0, 0, 10, 10);
+    EXPECT_EQ(Get24(*bmp, 0, 0), 0xFFFFFFu) << "an empty rectangle";
+    DrawSoftShadow(*bmp, Rect(-50, -50, 500, 500), 0, 0, 10, 10);
+    EXPECT_EQ(Get24(*bmp, 0, 0), 0u) << "clipped to the one pixel";
+    auto bmp32 = NewBitmap32(4, 4);
+    DrawSoftShadow(*bmp32, Rect(0, 0, 4, 4), 0, 0, 1, 1);
+    EXPECT_EQ(bmp32->ScanLine(1)[4], 0xFF) << "only 24-bit bitmaps are shaded";
+}
+
+// What the adapter decides before the keyed copy: where key pixels come from.
+TEST_F(PixelEffectsTest, KeyPixelsOfAKeyedCopyOverABackground)
+{
+    auto parent24 = NewBitmap24(8, 8);
+    Fill24(*parent24, 0x445566);
+    auto parent32 = NewBitmap32(8, 8);
+    Fill32(*parent32, 0x00112233);
+    struct Case {
+        const char* name;
+        bool dst32;
+        TBitmap* background; // nullptr: the destination itself
+        bool ready, use;
+        TColor fill;
+        uint32_t key, other; // the destination's pixels afterwards (colour bytes)
+    } const cases[] = {
+        {"Background", false, parent24.get(), true, true, 0, 0x445566, 0x102030},
+        {"BackgroundIsTheDestination", false, nullptr, true, true, 0, 0x777777, 0x102030},
+        {"NotUsedTakesTheFillColour", false, parent24.get(), true, false, 0x0000FF, 0xFF0000, 0x102030},
+        {"NoFillColourKeeps", false, parent24.get(), false, true, TransparentKeyColor, 0x777777, 0x102030},
+        {"ThirtyTwoBitsNeedAThirtyTwoBitBackground", true, parent24.get(), true, true, 0, 0x777777, 0x777777},
+        {"ThirtyTwoBitBackground", true, parent32.get(), true, true, 0, 0x112233, 0x102030},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto src = NewBitmap24(2, 1);
+        std::memcpy(src->ScanLine(0), "\xFF\x00\xFF\x30\x20\x10", 6);
+        auto dst = c.dst32 ? NewBitmap32(4, 4) : NewBitmap24(4, 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                std::memcpy(dst->ScanLine(y) + x * (c.dst32 ? 4 : 3), "\x77\x77\x77\x00", c.dst32 ? 4 : 3);
+        CacheInfo ci{c.background ? c.background : dst.get(), 1, 1, c.fill, c.ready};
+        CopyRectOverBackground(*dst, *src, 1, 2, Rect(0, 0, 1, 0), TransparentKeyColor, ci, c.use);
+        const int bytes = c.dst32 ? 4 : 3;
+        auto colour = [&](int x) {
+            const uint8_t* p = dst->ScanLine(2) + x * bytes;
+            return uint32_t(p[0] | p[1] << 8 | p[2] << 16);
+        };
+        EXPECT_EQ(colour(1), c.key);
+        EXPECT_EQ(colour(2), c.other);
+    }
+}
+
+TEST_F(PixelEffectsTest, FixedBlendsOfRectanglesAndWholeBitmaps)
+{
+    auto src = NewBitmap24(10, 1);
+    for (int x = 0; x < 10; ++x)
+        std::memset(src->ScanLine(0) + 3 * x, 10 * x, 3);
+    auto dst = NewBitmap24(4, 1);
+    // Alpha 0: the destination takes the source (one step darker at most).
+    BlendBitmapRect(*dst, *src, 0, Rect(0, 0, 10, 1), Point(-5, 0));
+    EXPECT_EQ(dst->ScanLine(0)[0], (50 * 255 + 127) >> 8) << "the blend starts five columns into the source";
+    EXPECT_EQ(dst->ScanLine(0)[9], (80 * 255 + 127) >> 8);
+
+    auto dst32 = NewBitmap32(10, 1);
+    BlendBitmapRect(*dst32, *src, 0, Rect(0, 0, 10, 1), Point(0, 0));
+    auto same = NewBitmap24(10, 2);
+    BlendBitmapsByAlpha(*same, *src, 0);
+    EXPECT_EQ(dst32->ScanLine(0)[4], 0xFF) << "a 24-bit source is not blended into 32 bits";
+    EXPECT_EQ(same->ScanLine(0)[3], 0xFF) << "bitmaps of two sizes are not blended";
 }
 
 } // namespace

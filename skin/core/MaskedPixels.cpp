@@ -1,0 +1,203 @@
+#include "skin/core/MaskedPixels.h"
+
+#include "skin/core/sConst.h"
+
+#include <algorithm>
+
+namespace ks {
+namespace {
+
+bool Is(const PixelView& v, int bpp) noexcept
+{
+    return v.scan0 && v.width > 0 && v.height > 0 && v.bpp == bpp;
+}
+
+bool Is24Or32(const PixelView& v) noexcept { return Is(v, 24) || Is(v, 32); }
+
+bool SameSize(const PixelView& a, const PixelView& b) noexcept
+{
+    return a.width == b.width && a.height == b.height;
+}
+
+bool IsKeyColour(const uint8_t* p) noexcept
+{
+    return p[0] == BlueOf(TransparentKeyColor) && p[1] == GreenOf(TransparentKeyColor) &&
+           p[2] == RedOf(TransparentKeyColor);
+}
+
+void Put(uint8_t* d, const uint8_t* c) noexcept
+{
+    d[0] = c[0];
+    d[1] = c[1];
+    d[2] = c[2];
+}
+
+void MaskBlend(uint8_t* d, const uint8_t* s, const uint8_t* m) noexcept
+{
+    for (int c = 0; c < 3; ++c)
+        d[c] = MaskBlendByte(s[c], d[c], m[c]);
+}
+
+} // namespace
+
+void TintByMask24(const PixelView& v, const PixelView& mask, TColor color) noexcept
+{
+    if (!Is(v, 24) || !Is(mask, 24) || !SameSize(v, mask))
+        return;
+    const uint8_t tint[3] = {BlueOf(color), GreenOf(color), RedOf(color)};
+    uint8_t* row = v.Row(0);
+    const uint8_t* mrow = mask.Row(0);
+    for (int y = 0; y < v.height; ++y, row += v.stride, mrow += mask.stride)
+        for (int i = 0; i < 3 * v.width; ++i)
+            row[i] = MaskBlendByte(tint[i % 3], row[i], mrow[i]);
+}
+
+void MixTo32(const PixelView& dst, const PixelView& a, const PixelView& b, const PixelView* mask,
+             uint8_t alpha) noexcept
+{
+    if (!Is(dst, 32) || !Is(a, 24) || !Is(b, 24) || !SameSize(a, b) || dst.width < a.width ||
+        dst.height < a.height)
+        return;
+    if (mask && (!Is(*mask, 24) || !SameSize(*mask, a)))
+        return;
+    const uint8_t* arow = a.Row(0);
+    const uint8_t* brow = b.Row(0);
+    const uint8_t* mrow = mask ? mask->Row(0) : nullptr;
+    uint8_t* drow = dst.Row(0);
+    for (int y = 0; y < a.height; ++y, arow += a.stride, brow += b.stride, drow += dst.stride) {
+        for (int x = 0; x < a.width; ++x)
+            for (int c = 0; c < 3; ++c)
+                drow[4 * x + c] = AlphaBlendByte(arow[3 * x + c], brow[3 * x + c], mrow ? mrow[3 * x + c] : alpha);
+        if (mrow)
+            mrow += mask->stride;
+    }
+}
+
+void BlendRectByMask24(const PixelView& dst, const PixelView& src, const PixelView& mask, const TRect& r) noexcept
+{
+    if (!Is(dst, 24) || !Is(src, 24) || !Is(mask, 24))
+        return;
+    const TRect c = ClipToView(mask, ClipToView(src, ClipToView(dst, r)));
+    if (c.Right <= c.Left || c.Bottom <= c.Top)
+        return;
+    const int n = 3 * (c.Right - c.Left);
+    uint8_t* drow = dst.Row(c.Top) + 3 * c.Left;
+    const uint8_t* srow = src.Row(c.Top) + 3 * c.Left;
+    const uint8_t* mrow = mask.Row(c.Top) + 3 * c.Left;
+    for (int y = c.Top; y < c.Bottom; ++y, drow += dst.stride, srow += src.stride, mrow += mask.stride)
+        for (int i = 0; i < n; ++i)
+            drow[i] = MaskBlendByte(srow[i], drow[i], mrow[i]);
+}
+
+void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
+                     const AlphaBackdrop& backdrop) noexcept
+{
+    const bool masked = Is(src, 24) && Is(dst, 24);
+    if (!masked && !(Is(src, 32) && Is24Or32(dst)))
+        return;
+    Piece p = ClipPiece(dst, dstRect, src, srcRect);
+    const int maskOffset = src.height / 2;
+    // The mask row of the last row drawn must lie inside the image.
+    if (masked)
+        p.rows = std::min(p.rows, src.height - maskOffset - p.sy);
+    if (p.Empty())
+        return;
+    const int db = dst.bpp / 8, sb = src.bpp / 8;
+    const ptrdiff_t toMask = maskOffset * src.stride;
+    const uint8_t* srow = src.Row(p.sy) + p.sx * sb;
+    uint8_t* drow = dst.Row(p.dy) + p.dx * db;
+    for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride) {
+        const uint8_t* s = srow;
+        uint8_t* d = drow;
+        for (int x = 0; x < p.cols; ++x, s += sb, d += db) {
+            if (backdrop.ready && IsKeyColour(s)) {
+                const uint8_t* under = backdrop.use ? backdrop.Under(p.dx + x, p.dy + y) : nullptr;
+                if (!under)
+                    continue;
+                Put(d, under);
+            } else if (masked) {
+                MaskBlend(d, s, s + toMask);
+            } else {
+                for (int c = 0; c < 3; ++c)
+                    d[c] = AlphaBlendByte(s[c], d[c], s[3]);
+            }
+            if (db == 4)
+                d[3] = 255;
+        }
+    }
+}
+
+void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
+                    int maskOffset, const AlphaBackdrop& backdrop, TColor fill) noexcept
+{
+    if (!Is24Or32(dst) || !Is24Or32(src))
+        return;
+    const Piece p = ClipPiece(dst, dstRect, src, srcRect);
+    if (p.Empty())
+        return;
+    const auto maskTop = static_cast<int>(std::clamp<int64_t>(int64_t{p.sy} + maskOffset, 0, src.height - p.rows));
+    const bool fromBackdrop = backdrop.ready && backdrop.use;
+    const bool fillKeys = !backdrop.ready && fill != TransparentKeyColor;
+    const uint8_t fillBytes[3] = {BlueOf(fill), GreenOf(fill), RedOf(fill)};
+    const auto fillAlpha = static_cast<uint8_t>(static_cast<uint32_t>(fill) >> 24);
+    const int db = dst.bpp / 8, sb = src.bpp / 8;
+    const uint8_t* srow = src.Row(p.sy) + p.sx * sb;
+    const uint8_t* mrow = src.Row(maskTop) + p.sx * sb;
+    uint8_t* drow = dst.Row(p.dy) + p.dx * db;
+    for (int y = 0; y < p.rows; ++y, srow += src.stride, mrow += src.stride, drow += dst.stride) {
+        const uint8_t* s = srow;
+        const uint8_t* m = mrow;
+        uint8_t* d = drow;
+        for (int x = 0; x < p.cols; ++x, s += sb, m += sb, d += db) {
+            if (backdrop.ready && !backdrop.use) {
+                MaskBlend(d, s, m);
+            } else if (!IsKeyColour(s)) {
+                MaskBlend(d, s, m);
+                if (fromBackdrop && db == 4)
+                    d[3] = 255;
+            } else if (fromBackdrop) {
+                const uint8_t* under = backdrop.Under(p.dx + x, p.dy + y);
+                if (!under)
+                    continue;
+                Put(d, under);
+                if (db == 4)
+                    d[3] = 255;
+            } else if (fillKeys) {
+                Put(d, fillBytes);
+                if (db == 4)
+                    d[3] = fillAlpha;
+            }
+        }
+    }
+}
+
+void DrawThroughMaskRow(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
+                        int maskOffset, bool paler) noexcept
+{
+    if (!Is24Or32(dst) || !Is24Or32(image) || maskOffset < 0)
+        return;
+    Piece p = ClipPiece(dst, dstRect, image, srcRect);
+    p.rows = static_cast<int>(std::min<int64_t>(p.rows, int64_t{image.height} - maskOffset - p.sy));
+    if (p.Empty())
+        return;
+    const int db = dst.bpp / 8, sb = image.bpp / 8;
+    const int raise = paler ? 100 : 0;
+    const ptrdiff_t toMask = maskOffset * image.stride;
+    const uint8_t* srow = image.Row(p.sy) + p.sx * sb;
+    uint8_t* drow = dst.Row(p.dy) + p.dx * db;
+    for (int y = 0; y < p.rows; ++y, srow += image.stride, drow += dst.stride) {
+        const uint8_t* s = srow;
+        uint8_t* d = drow;
+        for (int x = 0; x < p.cols; ++x, s += sb, d += db) {
+            if (IsKeyColour(s))
+                continue;
+            const uint8_t* m = s + toMask;
+            for (int c = 0; c < 3; ++c)
+                d[c] = MaskBlendByte(s[c], d[c], std::min(m[c] + raise, 255));
+            if (db == 4)
+                d[3] = 255;
+        }
+    }
+}
+
+} // namespace ks
