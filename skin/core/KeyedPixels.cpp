@@ -24,8 +24,8 @@ int Saturate(int64_t v) noexcept
 // The piece of srcRect that lands inside dst when its top-left corner is put at at.
 Piece PieceAt(const PixelView& dst, TPoint at, const PixelView& src, const TRect& srcRect) noexcept
 {
-    constexpr int kFar = std::numeric_limits<int>::max();
-    return ClipPiece(dst, {at.X, at.Y, kFar, kFar}, src, srcRect);
+    constexpr int Far = std::numeric_limits<int>::max();
+    return ClipPiece(dst, {at.X, at.Y, Far, Far}, src, srcRect);
 }
 
 // The colour bytes of a key in pixel order: blue, green, red.

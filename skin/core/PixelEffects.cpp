@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kFar = std::numeric_limits<int>::max();
+constexpr int Far = std::numeric_limits<int>::max();
 
 // A CacheInfo as the backdrop of key-coloured pixels. Backgrounds are cache bitmaps of 24 or
 // 32 bits; one of any other depth is read through a 24-bit copy held here.
@@ -115,7 +115,7 @@ void BlendBitmapRect(TBitmap& dst, TBitmap& src, uint8_t alpha, const TRect& src
     if ((format != pf24bit && format != pf32bit) || src.PixelFormat() != format)
         return;
     const ks::PixelView d = dst.View(), s = src.View();
-    const ks::Piece p = ks::ClipPiece(d, {dstPos.X, dstPos.Y, kFar, kFar}, s, srcRect);
+    const ks::Piece p = ks::ClipPiece(d, {dstPos.X, dstPos.Y, Far, Far}, s, srcRect);
     if (!p.Empty())
         ks::BlendFixed(d, {p.dx, p.dy, p.dx + p.cols, p.dy + p.rows}, s, p.sx, p.sy + p.rows, alpha);
 }

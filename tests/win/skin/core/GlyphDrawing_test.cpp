@@ -1,7 +1,7 @@
 #include "skin/core/GlyphDrawing.h"
 
 #include "skin/core/CacheBitmaps.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-using GlyphDrawingTest = GdiFlat;
+using GlyphDrawingTest = VclFixture;
 
 uint32_t Get24(TBitmap& b, int x, int y)
 {
@@ -24,8 +24,8 @@ void Set24(TBitmap& b, int x, int y, uint32_t bgr)
 }
 
 // Colours (as stored, 0xRRGGBB read little-endian) that survive a trip through 4 bits.
-constexpr uint32_t kCellColour[] = {0x800000, 0x008000, 0x000080, 0x808000};
-constexpr uint32_t kKey = 0xFF00FF;
+constexpr uint32_t CellColour[] = {0x800000, 0x008000, 0x000080, 0x808000};
+constexpr uint32_t LongKey = 0xFF00FF;
 
 // numGlyphs cells of 3 x 2 pixels, each its own colour with the key at its bottom-left pixel.
 std::unique_ptr<TBitmap> Glyph(int cells, bool fourBit)
@@ -34,7 +34,7 @@ std::unique_ptr<TBitmap> Glyph(int cells, bool fourBit)
     for (int c = 0; c < cells; ++c)
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
-                Set24(*g, 3 * c + x, y, x == 0 && y == 1 ? kKey : kCellColour[c]);
+                Set24(*g, 3 * c + x, y, x == 0 && y == 1 ? LongKey : CellColour[c]);
     if (fourBit)
         g->SetPixelFormat(pf4bit);
     return g;
@@ -67,7 +67,7 @@ TEST_F(GlyphDrawingTest, TheStatePicksTheCell)
         auto glyph = Glyph(c.cells, c.fourBit);
         auto dst = NewBitmap24(5, 4);
         DrawGlyphWithEffects(glyph.get(), *dst, Rect(1, 1, 4, 3), c.cells, c.enabled, {}, c.state, 0, c.down);
-        EXPECT_EQ(Get24(*dst, 2, 1), kCellColour[c.want]);
+        EXPECT_EQ(Get24(*dst, 2, 1), CellColour[c.want]);
         EXPECT_EQ(Get24(*dst, 1, 2), 0xFFFFFFu) << "the key pixel is not drawn";
         EXPECT_EQ(Get24(*dst, 4, 1), 0xFFFFFFu) << "nothing of the next cell";
     }
@@ -92,25 +92,25 @@ TEST_F(GlyphDrawingTest, SingleGlyphEffects)
         {"DisabledGrayedAndBlended", 1, false, TsDisabledGlyphKind{dgGrayed, dgBlended}, 0, 0, 0.5, true},
         {"NoCellCountIsASingleGlyph", 0, true, {}, 0, 0, 1, false},
     };
-    constexpr int kDst = 0x20, b = 0x10, g = 0x40, r = 0x70;
+    constexpr int Dst = 0x20, b = 0x10, g = 0x40, r = 0x70;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto glyph = NewBitmap24(2, 2);
         for (int i = 0; i < 4; ++i)
             Set24(*glyph, i % 2, i / 2, b | g << 8 | r << 16);
-        Set24(*glyph, 0, 1, kKey);
+        Set24(*glyph, 0, 1, LongKey);
         auto dst = NewBitmap24(4, 4);
         for (int i = 0; i < 16; ++i)
-            Set24(*dst, i % 4, i / 4, kDst * 0x010101u);
+            Set24(*dst, i % 4, i / 4, Dst * 0x010101u);
         DrawGlyphWithEffects(glyph.get(), *dst, Rect(1, 1, 3, 3), c.numGlyphs, c.enabled, c.kind, c.state, c.blend,
                              false);
         const int grey = (b + g + r) / 3;
         const int src[3] = {c.grey ? grey : b, c.grey ? grey : g, c.grey ? grey : r};
         const uint32_t p = Get24(*dst, 2, 1);
         for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(int(p >> 8 * k & 0xFF), int(std::nearbyint(src[k] * c.glyphShare + kDst * (1 - c.glyphShare))))
+            EXPECT_EQ(int(p >> 8 * k & 0xFF), int(std::nearbyint(src[k] * c.glyphShare + Dst * (1 - c.glyphShare))))
                 << "channel " << k;
-        EXPECT_EQ(Get24(*dst, 1, 2), kDst * 0x010101u) << "the key pixel is not drawn";
+        EXPECT_EQ(Get24(*dst, 1, 2), Dst * 0x010101u) << "the key pixel is not drawn";
     }
 }
 

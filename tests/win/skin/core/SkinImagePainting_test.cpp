@@ -2,7 +2,7 @@
 
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sSkinManager.h"
-#include "win/vcl/GdiFlat.h"
+#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -31,30 +31,30 @@ std::unique_ptr<TBitmap> Filled(int w, int h, uint32_t bgr)
     return b;
 }
 
-constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr uint32_t kKey = 0xFF00FF;
-constexpr uint32_t kCell[] = {0x102030, 0x405060, 0x708090};
+constexpr uint32_t White = 0xFFFFFF;
+constexpr uint32_t KeyColour = 0xFF00FF;
+constexpr uint32_t MasterCellColour[] = {0x102030, 0x405060, 0x708090};
 
 // A manager whose 40 x 20 master bitmap holds three flat 6 x 6 cells at (2, 2); below them, a
 // mask row of zeros, so the masked variant of the record draws the same pictures.
-class SkinImagePaintingTest : public GdiFlat {
+class SkinImagePaintingTest : public VclFixture {
 protected:
     void SetUp() override
     {
-        GdiFlat::SetUp();
+        VclFixture::SetUp();
         FManager = Create<TsSkinManager>(nullptr);
         FManager->MasterBitmap = Filled(40, 20, 0x0000FF);
         for (int c = 0; c < 3; ++c)
             for (int y = 0; y < 6; ++y)
                 for (int x = 0; x < 6; ++x) {
-                    Set24(*FManager->MasterBitmap, 2 + 6 * c + x, 2 + y, kCell[c]);
+                    Set24(*FManager->MasterBitmap, 2 + 6 * c + x, 2 + y, MasterCellColour[c]);
                     Set24(*FManager->MasterBitmap, 2 + 6 * c + x, 8 + y, 0);
                 }
     }
     void TearDown() override
     {
         FManager->Free();
-        GdiFlat::TearDown();
+        VclFixture::TearDown();
     }
 
     // The three cells as a border image with 2-pixel sides and a painted centre.
@@ -99,12 +99,12 @@ TEST_F(SkinImagePaintingTest, BorderImagesPaintTheStateCellOverTheRectangle)
         SCOPED_TRACE(c.name);
         TsMaskData mask = Base();
         c.change(mask);
-        auto dst = Filled(12, 12, kWhite);
+        auto dst = Filled(12, 12, White);
         PaintSkinImageRect(*dst, c.r, true, NoBackgroundCacheInfo, mask, c.state, false);
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 12; ++x) {
                 const bool in = x >= c.r.Left && x < c.r.Right && y >= c.r.Top && y < c.r.Bottom;
-                ASSERT_EQ(Get24(*dst, x, y), in && c.cell >= 0 ? kCell[c.cell] : kWhite) << x << "," << y;
+                ASSERT_EQ(Get24(*dst, x, y), in && c.cell >= 0 ? MasterCellColour[c.cell] : White) << x << "," << y;
             }
     }
 }
@@ -119,7 +119,7 @@ TEST_F(SkinImagePaintingTest, RecordsLargerThanTheirImagePaintInsideTheBitmaps)
             mask.R = rr;
             mask.MaskType = static_cast<int16_t>(maskType);
             mask.ImageCount = 1;
-            auto dst = Filled(8, 8, kWhite);
+            auto dst = Filled(8, 8, White);
             PaintSkinImageRect(*dst, {-5, -5, 300, 300}, true, NoBackgroundCacheInfo, mask, 0, true);
             PaintStateGlyph(*dst, {-3, -3}, 4, 0, mask, NoBackgroundCacheInfo);
             PaintMaskedOverCache({-3, -3, 40, 40}, {0, 0, 40, 40}, *dst, NoBackgroundCacheInfo, mask);
@@ -128,12 +128,12 @@ TEST_F(SkinImagePaintingTest, RecordsLargerThanTheirImagePaintInsideTheBitmaps)
 
 TEST_F(SkinImagePaintingTest, CornersShrinkToFitTheRectangle)
 {
-    // One 24 x 6 cell: 10 columns of kCell[0], 4 of kCell[1], 10 of kCell[2].
-    auto image = Filled(24, 6, kCell[1]);
+    // One 24 x 6 cell: 10 columns of MasterCellColour[0], 4 of MasterCellColour[1], 10 of MasterCellColour[2].
+    auto image = Filled(24, 6, MasterCellColour[1]);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 10; ++x) {
-            Set24(*image, x, y, kCell[0]);
-            Set24(*image, 14 + x, y, kCell[2]);
+            Set24(*image, x, y, MasterCellColour[0]);
+            Set24(*image, 14 + x, y, MasterCellColour[2]);
         }
     TsMaskData mask;
     mask.Bmp = OwnGraphic(image.release());
@@ -142,10 +142,10 @@ TEST_F(SkinImagePaintingTest, CornersShrinkToFitTheRectangle)
     mask.ImageCount = 1;
     mask.WL = mask.WR = 10;
     mask.WT = mask.WB = 3;
-    auto dst = Filled(15, 6, kWhite);
+    auto dst = Filled(15, 6, White);
     PaintSkinImageRect(*dst, {0, 0, 15, 6}, false, NoBackgroundCacheInfo, mask, 0, false);
     for (int x = 0; x < 15; ++x)
-        EXPECT_EQ(Get24(*dst, x, 0), kCell[x < 8 ? 0 : 2]) << "corners of 8 and 7: column " << x;
+        EXPECT_EQ(Get24(*dst, x, 0), MasterCellColour[x < 8 ? 0 : 2]) << "corners of 8 and 7: column " << x;
 }
 
 TEST_F(SkinImagePaintingTest, StateGlyphsCutAtTheBitmapsEdgeKeepTheirPlace)
@@ -159,10 +159,10 @@ TEST_F(SkinImagePaintingTest, StateGlyphsCutAtTheBitmapsEdgeKeepTheirPlace)
         TsMaskData mask = Base();
         mask.MaskType = static_cast<int16_t>(maskType);
         mask.R.Bottom = maskType ? 14 : 8;
-        auto dst = Filled(8, 8, kWhite);
+        auto dst = Filled(8, 8, White);
         PaintStateGlyph(*dst, {-2, 1}, 1, 1, mask, NoBackgroundCacheInfo);
         for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(Get24(*dst, x, 1), x < 4 ? 0x000010u * (x + 3) : kWhite) << "column " << x;
+            EXPECT_EQ(Get24(*dst, x, 1), x < 4 ? 0x000010u * (x + 3) : White) << "column " << x;
     }
 }
 
@@ -171,7 +171,7 @@ TEST_F(SkinImagePaintingTest, PalerGlyphsAndKeyPixels)
     TsMaskData mask = Base();
     mask.MaskType = 1;
     mask.R.Bottom = 14;
-    Set24(*FManager->MasterBitmap, 3, 3, kKey);
+    Set24(*FManager->MasterBitmap, 3, 3, KeyColour);
     auto dst = Filled(8, 8, 0x646464);
     PaintStateGlyph(*dst, {0, 0}, 0, 2, mask, NoBackgroundCacheInfo);
     // Mask 0 made paler is 100: ((d - s) * 100 + s * 256) >> 8 per channel.
@@ -186,7 +186,7 @@ TEST_F(SkinImagePaintingTest, KeyPixelsOverTheCacheTakeTheBackground)
     TsMaskData mask = Base();
     mask.MaskType = 1;
     mask.R.Bottom = 14;
-    Set24(*FManager->MasterBitmap, 3, 3, kKey);
+    Set24(*FManager->MasterBitmap, 3, 3, KeyColour);
     auto parent24 = Filled(10, 10, 0x445566);
     auto parent32 = NewBitmap32(10, 10);
     struct Case {
@@ -196,15 +196,15 @@ TEST_F(SkinImagePaintingTest, KeyPixelsOverTheCacheTakeTheBackground)
     } const cases[] = {
         {"Background", CacheInfoFromBitmap(parent24.get(), 2, 2), 0x445566},
         {"NoBackgroundFillColour", {nullptr, 0, 0, 0x0000FF, false}, 0xFF0000},
-        {"NoBackgroundNoColour", {nullptr, 0, 0, TransparentKeyColor, false}, kWhite},
+        {"NoBackgroundNoColour", {nullptr, 0, 0, TransparentKeyColor, false}, White},
         {"ThirtyTwoBitBackgroundWithAFillColour", {parent32.get(), 0, 0, 0x00FF00, true}, 0x00FF00},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto dst = Filled(6, 6, kWhite);
+        auto dst = Filled(6, 6, White);
         PaintMaskedOverCache({0, 0, 6, 6}, {2, 2, 8, 8}, *dst, c.ci, mask);
         EXPECT_EQ(Get24(*dst, 1, 1), c.want);
-        EXPECT_EQ(Get24(*dst, 0, 0), kCell[0]);
+        EXPECT_EQ(Get24(*dst, 0, 0), MasterCellColour[0]);
     }
 }
 
@@ -223,7 +223,7 @@ TEST_F(SkinImagePaintingTest, TransparentCornersComeBackFromTheSource)
 
     // The border image's bottom-right corner starts at (2 + 6 - 2, 2 + 6 - 2) of the master.
     FManager->MaskArray.push_back(Base());
-    Set24(*FManager->MasterBitmap, 6, 6, kKey);
+    Set24(*FManager->MasterBitmap, 6, 6, KeyColour);
     RestoreTransparentCorner(*dst, *src, {0, 0, 2, 2}, {1, 1}, 0, FManager, HTBOTTOMRIGHT);
     EXPECT_EQ(dst->ScanLine(0)[0], 17) << "(0, 0) takes the source at (1, 1)";
     EXPECT_EQ(dst->ScanLine(0)[4], 0xFF) << "the other pixels stay";
