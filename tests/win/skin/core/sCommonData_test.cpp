@@ -329,6 +329,31 @@ TEST_F(CommonDataTest, UpdatingFollowsTheParentAndTheLock)
     EXPECT_TRUE(orphan->SkinData->Updating()) << "no parent to paint through";
 }
 
+// Only queries are answered; commands that change state go on to the owner's default handling.
+TEST_F(CommonDataTest, OnlyQueriesAreHandled)
+{
+    TBox* box = Add<TBox>(Form, "QUARTER");
+    struct Case {
+        WORD command;
+        bool handled;
+    } cases[] = {
+        {SKC_IS_SKINNED, true},     {SKC_IS_UPDATING, true},      {SKC_IS_CACHE_OUTDATED, true},
+        {SKC_IS_BG_COMPLEX, true},  {SKC_GET_BG_COLOR, true},     {SKC_GET_SKIN_INDEX, true},
+        {SKC_GET_STATE, true},      {SKC_NEW_SKIN, false},        {SKC_REFRESH, false},
+        {SKC_SET_UPDATING, false},  {SKC_SET_TRANSPARENT, false}, {SKC_SET_BG_CHANGED, false},
+        {SKC_CHECK_BG, false},      {SKC_GET_BG_INFO, false},     {SKC_GET_APPLICATION, false},
+        {SKC_GET_CLIENT_OFFSET, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        TMessage m = SkinCommand(c.command, reinterpret_cast<LPARAM>(Manager));
+        EXPECT_EQ(CommonSkinCommand(m, box->SkinData.get()), c.handled);
+    }
+    TMessage index = SkinCommand(SKC_GET_SKIN_INDEX, 0);
+    CommonSkinCommand(index, box->SkinData.get());
+    EXPECT_EQ(index.Result, Manager->FindSection("QUARTER") + 1);
+}
+
 TEST_F(CommonDataTest, DisabledControlsAreNeverHot)
 {
     TBlock* block = Add<TBlock>(Form, "PANEL");
