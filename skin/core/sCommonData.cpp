@@ -8,6 +8,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphics.h"
+#include "vcl/PlatformSeams.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/TypInfo.h"
 
@@ -782,7 +783,12 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
         d.MouseIsAbove = false;
         d.HasFocus = false;
         return false;
-    case WM_UPDATEUISTATE: return d.IsSkinActive();
+    case WM_UPDATEUISTATE:
+        if (d.IsSkinActive())
+            return true;
+        if (HWND wnd = WindowOf(owner); wnd && ks::Sys().ThemesActive() && ks::Sys().SetWindowThemePtr)
+            ks::Sys().SetWindowThemePtr(wnd, nullptr, nullptr);
+        return false;
     case WM_PARENTNOTIFY:
         if (windowed && LOWORD(message.WParam) == WM_CREATE)
             NotifyParentForm25(owner);

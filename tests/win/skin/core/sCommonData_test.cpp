@@ -354,6 +354,30 @@ TEST_F(CommonDataTest, OnlyQueriesAreHandled)
     EXPECT_EQ(index.Result, Manager->FindSection("QUARTER") + 1);
 }
 
+HWND gThemed = nullptr;
+HRESULT WINAPI RecordTheme(HWND wnd, const wchar_t* app, const wchar_t* ids)
+{
+    gThemed = !app && !ids ? wnd : nullptr;
+    return S_OK;
+}
+
+// While skinned the control swallows the interface-state change; unskinned it gets its visual
+// style back.
+TEST_F(CommonDataTest, InterfaceStateChangesRestoreTheStyleOnlyWithoutASkin)
+{
+    TBox* box = Add<TBox>(Form, "PANEL");
+    gThemed = nullptr;
+    ks::Sys().SetWindowThemePtr = &RecordTheme;
+    ks::Sys().ThemesActive = [] { return true; };
+    TMessage m{WM_UPDATEUISTATE, 0, 0, 0};
+    EXPECT_TRUE(RouteSkinMessage(m, box->SkinData.get()));
+    EXPECT_EQ(gThemed, nullptr);
+
+    box->SkinData->SetSkinSection("MISSING");
+    EXPECT_FALSE(RouteSkinMessage(m, box->SkinData.get()));
+    EXPECT_EQ(gThemed, box->Handle());
+}
+
 TEST_F(CommonDataTest, DisabledControlsAreNeverHot)
 {
     TBlock* block = Add<TBlock>(Form, "PANEL");
