@@ -5,6 +5,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
 #include "vcl/TypInfo.h"
 #include "win/skin/core/SkinTestFiles.h"
 
@@ -77,6 +78,7 @@ public:
 
 using TBox = Skinned<TScrollingWinControl>;
 using TBlock = Skinned<TGraphicControl>;
+using TSkinnedEdit = Skinned<TEdit>;
 
 class CommonDataTest : public VclFixture {
 protected:
@@ -352,6 +354,34 @@ TEST_F(CommonDataTest, OnlyQueriesAreHandled)
     TMessage index = SkinCommand(SKC_GET_SKIN_INDEX, 0);
     CommonSkinCommand(index, box->SkinData.get());
     EXPECT_EQ(index.Result, Manager->FindSection("QUARTER") + 1);
+}
+
+TEST_F(CommonDataTest, AnEditTakesTheSectionColoursAndGetsTheWindowColoursBack)
+{
+    struct Case {
+        const char* name;
+        bool customColor;
+        TColor skinned;
+        TColor removed;
+    } cases[] = {
+        {"SkinColours", false, 255, clWindow},
+        {"CustomColourKept", true, clFuchsia, clFuchsia},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Manager->SetActive(true);
+        auto* edit = Create<TSkinnedEdit>(Form);
+        edit->SetColor(clFuchsia);
+        edit->SkinData->SetCustomColor(c.customColor);
+        edit->SetParent(Form);
+        edit->SkinData->SetSkinSection("EDIT");
+        edit->SkinData->Loaded();
+        EXPECT_EQ(edit->Color(), c.skinned);
+        Manager->SetActive(false);
+        EXPECT_EQ(edit->Color(), c.removed);
+        EXPECT_EQ(edit->Font()->Color(), clWindowText);
+        edit->Free();
+    }
 }
 
 HWND gThemed = nullptr;
