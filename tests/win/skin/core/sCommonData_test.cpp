@@ -164,7 +164,6 @@ TEST_F(CommonDataTest, IndexesAndFlagsFollowTheSection)
         TBlock* block = Add<TBlock>(Form, c.section);
         EXPECT_EQ(block->SkinData->BackgroundFlags, c.flags);
         EXPECT_EQ(block->SkinData->TextureIndex >= 0, c.texture);
-        EXPECT_EQ(block->SkinData->HotTextureIndex, -1);
         EXPECT_EQ(block->SkinData->MaxBorderWidthOf(), c.maxBorder);
         block->Free();
     }
@@ -184,6 +183,7 @@ TEST_F(CommonDataTest, ANewSkinAndARemovalReachTheControlThroughItsForm)
     EXPECT_FALSE(block->SkinData->UpdateLock);
 
     block->SkinData->EnsureCacheBitmap();
+    ASSERT_EQ(block->SkinData->CacheBitmap->Width(), 60) << "the cache takes the owner's size";
     Manager->SetActive(false);
     EXPECT_EQ(block->SkinData->SkinIndex, -1);
     EXPECT_EQ(block->SkinData->TextureIndex, -1);
@@ -421,13 +421,8 @@ TEST_F(CommonDataTest, DisabledControlsAreNeverHot)
     EXPECT_FALSE(block->SkinData->IsControlHot());
 }
 
-TEST_F(CommonDataTest, TheCacheTakesTheOwnersSize)
+TEST_F(CommonDataTest, AnOwnerlessCacheIsMadeEmpty)
 {
-    TBlock* block = Add<TBlock>(Form, "PANEL", {0, 0, 30, 20});
-    block->SkinData->EnsureCacheBitmap();
-    EXPECT_EQ(block->SkinData->CacheBitmap->Width(), 30);
-    EXPECT_EQ(block->SkinData->CacheBitmap->Height(), 20);
-
     TsCommonData ownerless(nullptr, false);
     ownerless.EnsureCacheBitmap();
     ASSERT_NE(ownerless.CacheBitmap, nullptr);
