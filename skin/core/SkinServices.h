@@ -11,7 +11,11 @@
 
 #include <vector>
 
+class TControl;
+class TCustomForm;
 class TMenuItem;
+class TObject;
+class TsCommonData;
 class TsSkinManager;
 class TsSkinableMenus;
 
@@ -41,6 +45,15 @@ struct SkinServices {
     // the popup window. Either may come from any other program's message: they are only compared.
     void (*PopupItemShown)(TsSkinableMenus& menus, const TMenuItem* item) = nullptr;
     void (*PopupWindowShown)(TsSkinableMenus& menus, HWND wnd) = nullptr;
+
+    // ---- form providers and skinned controls, as a control's skin data meets them
+    // The form of owner when owner is a form provider, else nullptr.
+    TCustomForm* (*ProviderForm)(TObject* owner) noexcept = nullptr;
+    // owner's skin section changed: a form provider drops its cached bitmap of the form's title
+    // band and answers true; anything else answers false.
+    bool (*ProviderSectionChanged)(TObject* owner) noexcept = nullptr;
+    // The skin data of control when it is a skinned speed button, else nullptr.
+    TsCommonData* (*SpeedButtonSkinData)(TControl* control) noexcept = nullptr;
 };
 
 // The one registry of the process.

@@ -41,6 +41,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/SkinLoader.cpp
   skin/core/sSkinManagerLookups.cpp
   skin/core/SkinServices.cpp
+  skin/core/sCommonData.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )

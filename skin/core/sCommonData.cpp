@@ -1,0 +1,837 @@
+#include "skin/core/sCommonData.h"
+
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/SkinSenders.h"
+#include "skin/core/SkinServices.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
+#include "vcl/Forms.h"
+#include "vcl/Graphics.h"
+#include "vcl/PlatformSeams.h"
+#include "vcl/StdCtrls.h"
+#include "vcl/TypInfo.h"
+
+#include <algorithm>
+#include <cctype>
+#include <new>
+
+namespace {
+
+// A weight in percent; skins are read leniently, so anything may arrive here.
+int Percent(int value) noexcept
+{
+    return std::clamp(value, 0, 100);
+}
+
+bool IsDestroying(const TComponent* c) noexcept
+{
+    return c && c->ComponentState().Contains(csDestroying);
+}
+
+bool IsLoading(const TComponent* c) noexcept
+{
+    return c && (c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csReading));
+}
+
+std::string UpperAscii(const std::string& value)
+{
+    std::string s = value;
+    for (char& ch : s)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+HWND WindowOf(TControl* control) noexcept
+{
+    auto* w = dynamic_cast<TWinControl*>(control);
+    return w ? w->HandleIfAllocated() : nullptr;
+}
+
+LRESULT Dispatch(TControl& control, WORD command, LPARAM value, WORD argument = 0)
+{
+    const TMessage m = SkinCommand(command, value, argument);
+    return ks::PerformSkinMessage(control, m.Msg, m.WParam, m.LParam);
+}
+
+// The children of a windowed control, taken before any of them is told anything.
+std::vector<TControl*> ChildrenOf(TControl* control)
+{
+    std::vector<TControl*> children;
+    if (auto* w = dynamic_cast<TWinControl*>(control))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            children.push_back(w->Controls(i));
+    return children;
+}
+
+void RedrawFrame(TControl* control)
+{
+    if (HWND wnd = WindowOf(control))
+        RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+bool IsContainer(const TControl* control) noexcept
+{
+    return dynamic_cast<const TScrollingWinControl*>(control) != nullptr;
+}
+
+} // namespace
+
+// Free notification is how a component says that it goes; the skin data is no component, so a
+// small ownerless one listens for it and forgets the own manager the moment it is freed.
+class TsCommonData::ManagerWatch : public TComponent {
+public:
+    ManagerWatch(TComponent* owner, TsCommonData& data) : TComponent(owner), FData(data) {}
+    void Watch(TsSkinManager* manager)
+    {
+        if (FWatched)
+            RemoveFreeNotification(FWatched);
+        FWatched = manager;
+        if (manager)
+            FreeNotification(manager);
+    }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        if (operation == opRemove && component == FWatched) {
+            FWatched = nullptr;
+            FData.FOwnSkinManager = nullptr;
+            // The owner may not be told of the removal at all (it is not on a form), so nothing
+            // may be left pointing into the freed manager's tables.
+            FData.SkinIndex = FData.BorderIndex = FData.TextureIndex = FData.HotTextureIndex = -1;
+        }
+        TComponent::Notification(component, operation);
+    }
+
+private:
+    TsCommonData& FData;
+    TsSkinManager* FWatched = nullptr;
+};
+
+namespace {
+const ks::PropertyInfo CommonDataProps[] = {
+    ks::Prop<&TsCommonData::CustomColor, &TsCommonData::SetCustomColor>("CustomColor").DefaultIs(false),
+    ks::Prop<&TsCommonData::CustomFont, &TsCommonData::SetCustomFont>("CustomFont").DefaultIs(false),
+    ks::Prop<&TsCommonData::OwnSkinManager, &TsCommonData::SetSkinManager>("SkinManager"),
+    ks::Prop<&TsCommonData::SkinSection, &TsCommonData::SetSkinSection>("SkinSection"),
+};
+} // namespace
+
+const ks::ClassInfo TsCommonData::StaticClassInfo{"TsCommonData", &TPersistent::StaticClassInfo, CommonDataProps, {}};
+
+const ks::ClassInfo& TsCommonData::ClassInfo() const noexcept
+{
+    return StaticClassInfo;
+}
+
+TsCommonData::TsCommonData(TObject* owner, bool createCacheBitmap)
+    : OwnerControl(dynamic_cast<TControl*>(owner)), OwnerObject(owner)
+{
+    if (createCacheBitmap)
+        CacheBitmap = NewBitmap24(0, 0);
+}
+
+TsCommonData::~TsCommonData()
+{
+    SkinIndex = TextureIndex = HotTextureIndex = -1;
+    OwnerControl = nullptr;
+    OwnerObject = nullptr;
+    // Freeing the listener undoes its link, so the manager forgets it.
+    if (FManagerWatch)
+        FManagerWatch->Free();
+    FOwnSkinManager = nullptr;
+}
+
+void TsCommonData::WatchOwnManager(TsSkinManager* manager)
+{
+    FOwnSkinManager = manager;
+    if (!FManagerWatch)
+        FManagerWatch = Create<ManagerWatch>(nullptr, *this);
+    FManagerWatch->Watch(manager);
+}
+
+TsSkinManager* TsCommonData::SkinManager() const noexcept
+{
+    return FOwnSkinManager ? FOwnSkinManager : DefaultSkinManager;
+}
+
+bool TsCommonData::OwnerBeingDestroyed() const noexcept
+{
+    return IsDestroying(dynamic_cast<const TComponent*>(OwnerObject));
+}
+
+bool TsCommonData::OwnerReady() const noexcept
+{
+    return OwnerControl && !IsLoading(OwnerControl) && !IsDestroying(OwnerControl) && OwnerControl->Parent();
+}
+
+void TsCommonData::SendSkinStateToOwner(TsSkinManager* manager)
+{
+    const bool skinned = manager && !manager->GeneralDataArray.empty() && manager->SectionIndexValid(SkinIndex);
+    Dispatch(*OwnerControl, skinned ? SKC_REFRESH : SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(manager));
+}
+
+void TsCommonData::SetSkinManager(TsSkinManager* value)
+{
+    if (value == FOwnSkinManager)
+        return;
+    WatchOwnManager(value == DefaultSkinManager ? nullptr : value);
+    if (!IsLoading(OwnerControl)) {
+        if (!value || value->GeneralDataArray.empty())
+            SkinIndex = -1;
+        else
+            RefreshIndexes();
+    }
+    // A form provider's notification hook does nothing, so it is sent nothing.
+    if (OwnerReady())
+        SendSkinStateToOwner(value);
+}
+
+void TsCommonData::SetSkinSection(const std::string& value)
+{
+    if (value == FSkinSection)
+        return;
+    FSkinSection = value.empty() ? "UNKNOWN" : UpperAscii(value);
+    TsSkinManager* manager = SkinManager();
+    if (!manager || manager->GeneralDataArray.empty())
+        SkinIndex = -1;
+    else
+        RefreshIndexes();
+    if (OwnerReady())
+        SendSkinStateToOwner(manager);
+    else if (!OwnerControl && ks::Services().ProviderSectionChanged &&
+             ks::Services().ProviderSectionChanged(OwnerObject))
+        BackgroundChanged = true;
+}
+
+void TsCommonData::ApplyEditColours()
+{
+    const TsGeneralData* s = Section();
+    if (!s || !OwnerControl)
+        return;
+    if (!FCustomColor && OwnerControl->Color() != s->Color)
+        OwnerControl->SetColor(s->Color);
+    if (!FCustomFont && OwnerControl->Font()->Color() != s->FontColor[0])
+        OwnerControl->Font()->SetColor(s->FontColor[0]);
+}
+
+void TsCommonData::SetCustomColor(bool value)
+{
+    if (value == FCustomColor)
+        return;
+    FCustomColor = value;
+    if (IsSkinActive() && dynamic_cast<TCustomEdit*>(OwnerControl) && !IsLoading(OwnerControl)) {
+        ApplyEditColours();
+        Invalidate();
+    }
+}
+
+void TsCommonData::SetCustomFont(bool value)
+{
+    if (value == FCustomFont)
+        return;
+    FCustomFont = value;
+    Invalidate();
+}
+
+const TsGeneralData* TsCommonData::Section() const noexcept
+{
+    TsSkinManager* manager = SkinManager();
+    if (!manager || !manager->SectionIndexValid(SkinIndex))
+        return nullptr;
+    return &manager->GeneralDataArray[static_cast<size_t>(SkinIndex)];
+}
+
+void TsCommonData::RefreshIndexes()
+{
+    BackgroundChanged = true;
+    TsSkinManager* manager = SkinManager();
+    SkinIndex = manager ? manager->FindSection(FSkinSection) : -1;
+    UpdateBackgroundFlags();
+    SkinStateWord = 0;
+    if (SkinIndex >= 0 && manager) {
+        BorderIndex = manager->GeneralDataArray[static_cast<size_t>(SkinIndex)].BorderIndex;
+        TextureIndex = manager->FindTexture(SkinIndex, FSkinSection, "PATTERN");
+        HotTextureIndex = manager->FindTexture(SkinIndex, FSkinSection, "HOTPATTERN");
+        RefreshControlState(false);
+    } else {
+        TextureIndex = HotTextureIndex = -1;
+    }
+}
+
+void TsCommonData::UpdateBackgroundFlags()
+{
+    BackgroundFlags = 0;
+    const TsGeneralData* s = Section();
+    if (!s)
+        return;
+    if (s->ImagePercent != 0)
+        BackgroundFlags |= BgHasTexture;
+    if (s->GradientPercent != 0 && !s->GradientArray.empty()) {
+        switch (s->GradientArray.front().Mode) {
+        case gmVertical: BackgroundFlags |= BgVariesVertically; break;
+        case gmHorizontal: BackgroundFlags |= BgVariesHorizontally; break;
+        case gmTriangles: BackgroundFlags |= BgVariesHorizontally | BgVariesVertically; break;
+        default: break;
+        }
+    }
+}
+
+void TsCommonData::DefaultSection()
+{
+    if (FSkinSection.empty())
+        SetSkinSection(DefaultSectionOfKind(ControlKind, OwnerObject ? OwnerObject->ClassName() : ""));
+    else
+        RefreshIndexes();
+}
+
+void TsCommonData::Loaded()
+{
+    DefaultSection();
+    if (!IsSkinActive() || !OwnerReady())
+        return;
+    if (dynamic_cast<TWinControl*>(OwnerControl))
+        NotifyParentForm25(OwnerControl);
+    if (dynamic_cast<TCustomEdit*>(OwnerControl) || ControlKind == 97)
+        ApplyEditColours();
+}
+
+bool TsCommonData::IsSkinActive(bool checkLoaded) const noexcept
+{
+    TsSkinManager* manager = SkinManager();
+    if (!manager || SkinIndex < 0 || OwnerBeingDestroyed() || IsDestroying(manager))
+        return false;
+    if (checkLoaded && !(manager->SkinData.SkinActive && manager->Active()))
+        return false;
+    return manager->SectionIndexValid(SkinIndex);
+}
+
+bool TsCommonData::SkinIsTransparent() const noexcept
+{
+    const TsGeneralData* s = Section();
+    return s && s->Transparency >= 1;
+}
+
+bool TsCommonData::Updating() const
+{
+    if (!SkinManager())
+        return false;
+    if (!ParentCacheUsed())
+        return UpdateLock;
+    if (!OwnerControl || IsDestroying(OwnerControl))
+        return UpdateLock;
+    if (UpdateLock || !OwnerControl->Parent())
+        return true;
+    return (SendCommandSimple(OwnerControl->Parent(), SKC_IS_UPDATING) & 0xFF) != 0;
+}
+
+void TsCommonData::BeginUpdate()
+{
+    UpdateLock = true;
+    if (OwnerControl)
+        Dispatch(*OwnerControl, SKC_UPDATE_BEGUN, 0);
+    else if (ks::Services().ProviderForm)
+        if (TCustomForm* form = ks::Services().ProviderForm(OwnerObject); form && form->HandleAllocated())
+            SendCommandWnd(form->Handle(), SKC_UPDATE_BEGUN, 0);
+}
+
+void TsCommonData::EndUpdate()
+{
+    UpdateLock = false;
+    if (OwnerControl)
+        Dispatch(*OwnerControl, SKC_UPDATE_ENDED, 0);
+    else if (ks::Services().ProviderForm)
+        if (TCustomForm* form = ks::Services().ProviderForm(OwnerObject); form && form->HandleAllocated())
+            SendCommandWnd(form->Handle(), SKC_UPDATE_ENDED, 0);
+}
+
+void TsCommonData::Invalidate()
+{
+    if (!OwnerControl || IsDestroying(OwnerControl) || IsLoading(OwnerControl))
+        return;
+    BackgroundChanged = true;
+    // The owner repaints only when it can be painted now: not while a skin change or an
+    // animation holds the screen, and not while hidden.
+    if (!PaintLock && OwnerControl->Visible())
+        OwnerControl->Invalidate();
+}
+
+void TsCommonData::EnsureCacheBitmap()
+{
+    if (!CacheBitmap)
+        CacheBitmap = NewBitmap24(0, 0);
+    if (!OwnerControl)
+        return;
+    const int w = std::max(OwnerControl->Width(), 0);
+    const int h = std::max(OwnerControl->Height(), 0);
+    if (CacheBitmap->Width() == w && CacheBitmap->Height() == h)
+        return;
+    try {
+        CacheBitmap->SetSize(w, h);
+    } catch (const std::bad_alloc&) {
+        CacheBitmap->SetSize(0, 0);
+    } catch (const Exception&) {
+        // The system refused a bitmap of this size: nothing is painted rather than anything wrong.
+        CacheBitmap->SetSize(0, 0);
+    }
+}
+
+void TsCommonData::PrepareCacheBmp()
+{
+    EnsureCacheBitmap();
+    CacheBitmap->SetPixelFormat(pf24bit);
+}
+
+int TsCommonData::MaxBorderWidthOf() const noexcept
+{
+    TsSkinManager* manager = SkinManager();
+    if (BorderIndex < 0 || !manager || !manager->MaskIndexValid(BorderIndex))
+        return 0;
+    if (manager->MaskArray[static_cast<size_t>(BorderIndex)].StretchMode & 2)
+        return 0;
+    return std::max({manager->MaskBorderLeft(BorderIndex), manager->MaskBorderTop(BorderIndex),
+                     manager->MaskBorderRight(BorderIndex), manager->MaskBorderBottom(BorderIndex)});
+}
+
+// ---- background ---------------------------------------------------------------------------
+
+TColor TsCommonData::OwnerColor() const noexcept
+{
+    if (OwnerControl)
+        return OwnerControl->Color();
+    if (ks::Services().ProviderForm)
+        if (TCustomForm* form = ks::Services().ProviderForm(OwnerObject))
+            return form->Color();
+    return clBtnFace;
+}
+
+bool TsCommonData::HasOwnBackground() const
+{
+    TsSkinManager* manager = SkinManager();
+    const TsGeneralData* s = Section();
+    if (!manager || !s)
+        return false;
+    if (manager->MaskIndexValid(BorderIndex)) {
+        const int i = BorderIndex;
+        if (manager->MaskBorderLeft(i) + manager->MaskBorderRight(i) > 30 ||
+            manager->MaskBorderTop(i) + manager->MaskBorderBottom(i) > 30)
+            return true;
+    }
+    const int t = Percent(s->Transparency);
+    if (t == 100) {
+        if (!OwnerControl || !OwnerControl->Parent())
+            return true;
+        return (SendCommandSimple(OwnerControl->Parent(), SKC_GET_STATE) & StatePlainBackground) == 0;
+    }
+    if (t != 0)
+        return true;
+    return s->ImagePercent != 0 || s->GradientPercent != 0;
+}
+
+void TsCommonData::RefreshControlState(bool allChildren)
+{
+    SkinStateWord &= static_cast<uint16_t>(~StatePlainBackground);
+    const bool provider = !OwnerControl && ks::Services().ProviderForm && ks::Services().ProviderForm(OwnerObject);
+    if (IsContainer(OwnerControl) || provider)
+        if (!HasOwnBackground())
+            SkinStateWord |= StatePlainBackground;
+    if (allChildren)
+        for (TControl* child : ChildrenOf(OwnerControl))
+            SendCommandCtl(child, SKC_GET_STATE, 1);
+}
+
+bool TsCommonData::ParentCacheUsed() const
+{
+    if (PaintLock || !(SkinStateWord & StatePlainBackground))
+        return true;
+    return IsControlHot();
+}
+
+bool TsCommonData::IsControlHot() const noexcept
+{
+    if (!OwnerControl || IsDestroying(OwnerControl) || !OwnerControl->Enabled())
+        return false;
+    if (HasFocus)
+        return true;
+    if (auto* w = dynamic_cast<TWinControl*>(OwnerControl); w && w->Focused())
+        return true;
+    return MouseIsAbove && !NeverHotKinds.Contains(ControlKind);
+}
+
+bool TsCommonData::NeedsRepaint() const
+{
+    if (ParentBackgroundAlways || !IsSkinActive() || !OwnerControl ||
+        OwnerControl->ControlState().Contains(csCreating) || !OwnerControl->Visible())
+        return true;
+    const TsGeneralData* s = Section();
+    if (!s)
+        return false;
+    const bool r = !OwnerControl->Enabled() || s->Transparency > 0;
+    if (r && WindowOf(OwnerControl->Parent()))
+        return AskWndBool(WindowOf(OwnerControl->Parent()), SKC_IS_BG_COMPLEX);
+    return r;
+}
+
+bool TsCommonData::AskParentComplex() const
+{
+    HWND parent = OwnerControl ? WindowOf(OwnerControl->Parent()) : nullptr;
+    return parent && AskWndBool(parent, SKC_IS_BG_COMPLEX);
+}
+
+TColor TsCommonData::QueryBackgroundColor(bool hot, HWND window) const
+{
+    const TsGeneralData* s = IsSkinActive() ? Section() : nullptr;
+    if (!s)
+        return OwnerColor();
+    const int t = Percent(hot ? s->HotTransparency : s->Transparency);
+    const TColor c = hot ? s->HotColor : s->Color;
+    if (t == 0)
+        return FCustomColor ? OwnerColor() : c;
+    if (t == 100) {
+        if (OwnerControl && OwnerControl->Parent())
+            return ControlBackColor(OwnerControl->Parent());
+        if (window && GetParent(window))
+            return ControlBackColorWnd(GetParent(window));
+        return clBtnFace;
+    }
+    if (!OwnerControl)
+        return 0;
+    const TColor p = OwnerControl->Parent() ? ControlBackColor(OwnerControl->Parent()) : ColorToRGB(OwnerColor());
+    return BlendColors(p, c, t / 100.0);
+}
+
+TColor TsCommonData::AnswerBackgroundColor() const
+{
+    const TsGeneralData* s = IsSkinActive() ? Section() : nullptr;
+    const TColor own = ColorToRGB(OwnerControl ? OwnerControl->Color() : OwnerColor());
+    if (!s)
+        return own;
+    const int t = Percent(s->Transparency);
+    TWinControl* parent = OwnerControl ? OwnerControl->Parent() : nullptr;
+    if (t == 0)
+        return s->Color;
+    TColor p = own;
+    if (parent) {
+        p = ControlBackColor(parent);
+        if (p == TransparentKeyColor)
+            p = ColorToRGB(parent->Color());
+    }
+    if (t == 100)
+        return p;
+    TColor result = p & 0xFF000000;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int pc = (p >> shift) & 0xFF;
+        const int cc = (s->Color >> shift) & 0xFF;
+        const int v = std::clamp((t * (pc - cc) + 256 * cc) >> 8, 0, 255);
+        result |= static_cast<TColor>(v) << shift;
+    }
+    return result;
+}
+
+bool TsCommonData::BackgroundIsComplex() const
+{
+    const TsGeneralData* s = Section();
+    if (!s)
+        return false;
+    if (Percent(s->Transparency) == 100 && OwnerControl && OwnerControl->Parent()) {
+        HWND parent = WindowOf(OwnerControl->Parent());
+        return parent && AskWndBool(parent, SKC_IS_BG_COMPLEX);
+    }
+    return s->GradientPercent + s->ImagePercent >= 1 || NeedsRepaint();
+}
+
+void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND window) const
+{
+    const TsGeneralData* s = IsSkinActive() ? Section() : nullptr;
+    if (!s || FCustomColor) {
+        info.BackgroundKind = BgKindColor;
+        info.Color = OwnerColor();
+        return;
+    }
+    const int t = Percent(hot ? s->HotTransparency : s->Transparency);
+    const int g = hot ? s->HotGradientPercent : s->GradientPercent;
+    const int i = hot ? s->HotImagePercent : s->ImagePercent;
+    auto answerFromImage = [&] {
+        info.BackgroundKind = BgKindBitmap;
+        if (!info.PaintRequested) {
+            info.Bmp = CacheBitmap.get();
+            info.Offset = {0, 0};
+        } else if (info.TargetDC) {
+            BitBlt(info.TargetDC, info.R.Left, info.R.Top, info.R.Width(), info.R.Height(), CacheBitmap->Canvas().Handle(),
+                   info.Offset.X, info.Offset.Y, SRCCOPY);
+        }
+    };
+    if (t == 0 && g < 1 && i < 1) {
+        info.BackgroundKind = BgKindColor;
+        info.Bmp = CacheBitmap.get();
+        info.Color = QueryBackgroundColor(hot, nullptr);
+        if (info.PaintRequested && info.TargetDC) {
+            ks::GdiBrush brush(CreateSolidBrush(ColorToRGB(info.Color)));
+            const RECT r{info.R.Left, info.R.Top, info.R.Right, info.R.Bottom};
+            FillRect(info.TargetDC, &r, brush.get());
+        }
+        return;
+    }
+    TsSkinManager* manager = SkinManager();
+    if (t == 100) {
+        const bool wide = manager->MaskIndexValid(BorderIndex) &&
+                          (manager->MaskBorderLeft(BorderIndex) + manager->MaskBorderRight(BorderIndex) >= 25 ||
+                           manager->MaskBorderTop(BorderIndex) + manager->MaskBorderBottom(BorderIndex) >= 25);
+        if (wide) {
+            if (CacheBitmap) {
+                answerFromImage();
+            } else {
+                info.BackgroundKind = BgKindColor;
+                if (OwnerControl && OwnerControl->Parent())
+                    info.Color = ControlBackColor(OwnerControl->Parent());
+                else
+                    info.Color = DefaultSkinManager ? DefaultSkinManager->GlobalSectionColor() : clBtnFace;
+            }
+            return;
+        }
+        if (OwnerControl && OwnerControl->Parent()) {
+            TWinControl* parent = OwnerControl->Parent();
+            const TMessage m = SkinCommand(SKC_GET_BG_INFO, reinterpret_cast<LPARAM>(&info));
+            ks::PerformSkinMessage(*parent, m.Msg, m.WParam, m.LParam);
+            if (info.BackgroundKind == BgKindBitmap) {
+                info.Offset.X += OwnerControl->Left();
+                info.Offset.Y += OwnerControl->Top();
+            }
+        } else if (!OwnerControl && !window) {
+            info.BackgroundKind = BgKindColor;
+            info.Color = DefaultSkinManager ? DefaultSkinManager->GlobalSectionColor() : clBtnFace;
+        } else if (window) {
+            HWND parent = GetParent(window);
+            const TMessage m = SkinCommand(SKC_GET_BG_INFO, reinterpret_cast<LPARAM>(&info));
+            if (parent)
+                ks::SendSkinMessage(parent, m.Msg, m.WParam, m.LParam);
+            if (parent && info.BackgroundKind == BgKindBitmap) {
+                RECT r{};
+                GetWindowRect(window, &r);
+                MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+                info.Offset.X += r.left;
+                info.Offset.Y += r.top;
+            }
+        }
+        return;
+    }
+    if (CacheBitmap) {
+        answerFromImage();
+        return;
+    }
+    info.BackgroundKind = BgKindColor;
+    info.Color = TransparentKeyColor;
+}
+
+int GetParentSkinIndex(TControl* control, int defaultIndex)
+{
+    // A control without a parent has nobody to ask.
+    TWinControl* parent = control ? control->Parent() : nullptr;
+    if (!parent)
+        return defaultIndex;
+    const int index = static_cast<int>(SendCommandSimple(parent, SKC_GET_SKIN_INDEX)) - 1;
+    TsSkinManager* manager = DefaultSkinManager;
+    if (index < 0 || !manager || !manager->SectionIndexValid(index))
+        return defaultIndex;
+    const TsGeneralData& s = manager->GeneralDataArray[static_cast<size_t>(index)];
+    if (s.Transparency > 50 && parent->Parent())
+        return GetParentSkinIndex(parent, defaultIndex);
+    return s.GiveOwnFont ? index : defaultIndex;
+}
+
+// ---- the shared handlers ------------------------------------------------------------------
+
+void TsCommonData::RemoveSkin(TsSkinManager* manager)
+{
+    if (manager && manager == FOwnSkinManager && IsDestroying(manager))
+        WatchOwnManager(nullptr);
+    SkinIndex = BorderIndex = TextureIndex = HotTextureIndex = -1;
+    UpdateLock = true;
+    if (CacheBitmap)
+        CacheBitmap->SetSize(0, 0);
+    if (dynamic_cast<TCustomEdit*>(OwnerControl)) {
+        if (!FCustomColor)
+            OwnerControl->SetColor(clWindow);
+        if (!FCustomFont)
+            OwnerControl->Font()->SetColor(clWindowText);
+        RedrawFrame(OwnerControl);
+    } else if (dynamic_cast<TWinControl*>(OwnerControl)) {
+        for (TControl* child : ChildrenOf(OwnerControl))
+            if (dynamic_cast<TCustomLabel*>(child))
+                child->Font()->SetColor(clWindowText);
+    }
+}
+
+void TsCommonData::RefreshSkin()
+{
+    BackgroundChanged = true;
+    UpdateLock = false;
+    if (IsSkinActive() && dynamic_cast<TCustomEdit*>(OwnerControl)) {
+        ApplyEditColours();
+        RedrawFrame(OwnerControl);
+    }
+    RefreshControlState(false);
+}
+
+bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
+{
+    if (!skinData || message.Msg != SM_SKINCMD)
+        return false;
+    TsCommonData& d = *skinData;
+    const ks::SkinCommandView view(message);
+    const WORD command = view.Command();
+    if (command > 60)
+        return false;
+    auto answer = [&](LRESULT value) {
+        message.Result = value;
+        return true;
+    };
+    switch (command) {
+    case SKC_NEW_SKIN:
+    case SKC_REMOVE_SKIN:
+    case SKC_REFRESH:
+        if (!view.ConcernsManager(d.SkinManager()))
+            return false;
+        if (command == SKC_NEW_SKIN) {
+            d.RefreshIndexes();
+            d.RefreshControlState(false);
+        } else if (command == SKC_REMOVE_SKIN) {
+            d.RemoveSkin(reinterpret_cast<TsSkinManager*>(message.LParam));
+        } else {
+            d.RefreshSkin();
+        }
+        return false;
+    case SKC_IS_SKINNED: return answer(1);
+    case SKC_SET_UPDATING: d.UpdateLock = view.Argument() == 1; return false;
+    case SKC_SET_TRANSPARENT: d.ParentBackgroundAlways = view.Argument() == 1; return false;
+    case SKC_IS_UPDATING: return answer(d.BackgroundChanged || d.UpdateLock ? 1 : 0);
+    case SKC_IS_CACHE_OUTDATED: return answer(d.ClippedByParent ? 1 : 0);
+    case SKC_PARENT_BG_CHANGED:
+        if (view.Argument() == 1 && d.SkinIsTransparent())
+            d.BackgroundChanged = true;
+        return false;
+    case SKC_SET_BG_CHANGED: d.BackgroundChanged = true; return false;
+    case SKC_IS_BG_COMPLEX: return answer(d.BackgroundIsComplex() ? 1 : 0);
+    case SKC_CHECK_BG: {
+        const bool depends = d.NeedsRepaint();
+        d.BackgroundChanged = d.BackgroundChanged || depends;
+        if (HWND wnd = WindowOf(d.OwnerControl); wnd && view.Argument() == 1)
+            RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_NOERASE);
+        if (depends)
+            for (TControl* child : ChildrenOf(d.OwnerControl))
+                if (!IsDestroying(child))
+                    Dispatch(*child, SKC_CHECK_BG, 0);
+        return false;
+    }
+    case SKC_GET_BG_COLOR:
+        if (!d.OwnerControl)
+            return false;
+        return answer(static_cast<LRESULT>(d.AnswerBackgroundColor()));
+    case SKC_SET_CACHE_OUTDATED: d.ClippedByParent = true; return false;
+    case SKC_GET_SKIN_INDEX: return answer(d.SkinIndex + 1);
+    case SKC_GET_BG_INFO:
+        if (auto* info = view.Pointer<BackgroundInfo>())
+            d.AnswerBackgroundInfo(*info, false, nullptr);
+        return false;
+    case SKC_GET_STATE:
+        if (message.LParam == 1) {
+            d.RefreshControlState(true);
+            return answer(0);
+        }
+        return answer(d.SkinStateWord);
+    case SKC_GET_APPLICATION: message.Result = reinterpret_cast<LRESULT>(Application); return false;
+    default: return false;
+    }
+}
+
+bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
+{
+    if (!skinData)
+        return false;
+    TsCommonData& d = *skinData;
+    TControl* owner = d.OwnerControl;
+    auto* windowed = dynamic_cast<TWinControl*>(owner);
+    switch (message.Msg) {
+    case SM_SKINCMD: return CommonSkinCommand(message, skinData);
+    case WM_MOVE:
+        if (d.NeedsRepaint() && owner) {
+            d.BackgroundChanged = true;
+            Dispatch(*owner, SKC_CHECK_BG, 0, 1);
+        }
+        return false;
+    case WM_SIZE:
+        if (!d.IsSkinActive())
+            return false;
+        d.BackgroundChanged = true;
+        if (windowed && d.Section() && d.Section()->GradientPercent > 0)
+            for (TControl* child : ChildrenOf(owner))
+                if (!IsDestroying(child))
+                    Dispatch(*child, SKC_CHECK_BG, 0, 1);
+        return false;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (windowed && windowed->CanFocus() && windowed->TabStop()) {
+            d.BackgroundChanged = true;
+            d.HasFocus = message.Msg == WM_SETFOCUS;
+            if (FrameRepaintKinds.Contains(d.ControlKind) && (d.HasFocus || owner->Visible()))
+                RedrawFrame(owner);
+        }
+        return false;
+    case 0x001D:
+    case CM_ENABLEDCHANGED:
+        d.MouseIsAbove = false;
+        d.HasFocus = false;
+        return false;
+    case WM_UPDATEUISTATE:
+        if (d.IsSkinActive())
+            return true;
+        if (HWND wnd = WindowOf(owner); wnd && ks::Sys().ThemesActive() && ks::Sys().SetWindowThemePtr)
+            ks::Sys().SetWindowThemePtr(wnd, nullptr, nullptr);
+        return false;
+    case WM_PARENTNOTIFY:
+        if (windowed && LOWORD(message.WParam) == WM_CREATE)
+            NotifyParentForm25(owner);
+        return false;
+    case CM_VISIBLECHANGED:
+        if (d.CacheBitmap) {
+            if (message.WParam == 0) {
+                d.CacheBitmap->SetSize(0, 0);
+            } else {
+                d.UpdateLock = false;
+                d.BackgroundChanged = true;
+            }
+        }
+        return false;
+    case CM_MOUSEENTER:
+        if (windowed && DefaultSkinManager) {
+            const auto* entered = reinterpret_cast<const TControl*>(message.LParam);
+            for (TControl* child : ChildrenOf(owner)) {
+                if (child == owner || child == entered || !ks::Services().SpeedButtonSkinData)
+                    continue;
+                if (TsCommonData* sd = ks::Services().SpeedButtonSkinData(child); sd && sd->MouseIsAbove)
+                    child->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(child));
+            }
+        }
+        if (!NeverHotKinds.Contains(d.ControlKind))
+            d.MouseIsAbove = true;
+        if (windowed && DefaultSkinManager) {
+            if (TsSkinManager* manager = d.SkinManager())
+                manager->SetActiveControl(windowed->Handle());
+            if (FrameRepaintKinds.Contains(d.ControlKind)) {
+                d.BackgroundChanged = true;
+                RedrawFrame(owner);
+            }
+        }
+        return false;
+    case CM_MOUSELEAVE:
+        if (!NeverHotKinds.Contains(d.ControlKind))
+            d.MouseIsAbove = false;
+        if (owner && owner->Visible() && FrameRepaintKinds.Contains(d.ControlKind)) {
+            d.BackgroundChanged = true;
+            RedrawFrame(owner);
+        }
+        return false;
+    default: return false;
+    }
+}
