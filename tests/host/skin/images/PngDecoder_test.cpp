@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -108,28 +107,6 @@ void ExpectImage(const ks::MemoryRaster& raster, const PngImage& image)
                               << ExpectedPixel(image, x, y);
                 ++mismatches;
             }
-}
-
-TEST(PngDecoder, Crc32IsTheStandardChecksum)
-{
-    const std::string text = "123456789";
-    const std::vector<uint8_t> bytes(text.begin(), text.end());
-    EXPECT_EQ(ks::CRC32Update(0, bytes), 0xCBF43926u);
-    EXPECT_EQ(ks::CRC32Update(0x1234, {}), 0x1234u);
-    // Continuing over the second half gives the checksum of the whole.
-    const std::span<const uint8_t> all(bytes);
-    EXPECT_EQ(ks::CRC32Update(ks::CRC32Update(0, all.first(4)), all.subspan(4)), 0xCBF43926u);
-}
-
-TEST(PngDecoder, PaethPicksTheNearestNeighbour)
-{
-    struct Case {
-        uint8_t a, b, c, expected;
-    };
-    const Case cases[] = {{10, 20, 10, 20}, {20, 10, 10, 20}, {10, 20, 20, 10}, {100, 100, 100, 100},
-                          {0, 255, 255, 0}, {5, 9, 7, 7}, {255, 0, 128, 128}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ks::PaethPredictor(c.a, c.b, c.c), c.expected) << int(c.a) << "," << int(c.b) << "," << int(c.c);
 }
 
 #if __has_include(<png.h>)
@@ -312,16 +289,6 @@ TEST(PngDecoder, ChunkRightAfterImageDataIsNeverInterpreted)
     const PngImage image{2, 1, 8, 2, {1, 2, 3, 4, 5, 6}};
     const Loaded loaded = Load(BuildPng(image, {.after = {{"tRNS", ks::test::BigEndian16({1, 2, 3}), {}, {}}}}).Build());
     EXPECT_EQ(loaded.result.trnsColor, clNone);
-}
-
-TEST(PngDecoder, InterlacedNarrowImagesFillEveryPixel)
-{
-    for (uint32_t width = 1; width <= 5; ++width) {
-        SCOPED_TRACE(width);
-        // Filter Up on every row, so the first row of each pass must read against zeros.
-        const PngImage image = MakePngImage(width, 11, 8, 2, width);
-        ExpectImage(Load(BuildPng(image, {.interlaced = true, .filters = {2}}).Build()).raster, image);
-    }
 }
 
 TEST(PngDecoder, ReportsProgressRowByRow)
@@ -622,39 +589,6 @@ TEST(PngDecoder, RefusesMalformedFiles)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ReasonOf(c.file), static_cast<int>(c.reason));
     }
-}
-
-// The filters as defined, a byte at a time, beside the decoder's loops for every pixel width of
-// the format, with lengths that end inside a pixel.
-TEST(PngDecoder, UnfilterMatchesTheDefinitionForEveryPixelWidth)
-{
-    uint32_t noise = 7;
-    const auto next = [&noise] { return static_cast<uint8_t>((noise = noise * 1103515245u + 12345u) >> 23); };
-    for (unsigned bpp = 1; bpp <= 8; ++bpp)
-        for (size_t count : {size_t{1}, size_t{bpp}, size_t{5} * bpp + 1, size_t{64} * bpp})
-            for (uint8_t filter = 0; filter <= 5; ++filter) {
-                SCOPED_TRACE("bpp " + std::to_string(bpp) + " count " + std::to_string(count) + " filter " +
-                             std::to_string(filter));
-                std::vector<uint8_t> previous(count);
-                std::vector<uint8_t> line(count);
-                for (uint8_t& b : previous)
-                    b = next();
-                for (uint8_t& b : line)
-                    b = next();
-                std::vector<uint8_t> expected = line;
-                for (size_t i = 0; i < count; ++i) {
-                    const int a = i >= bpp ? expected[i - bpp] : 0;
-                    const int b = previous[i];
-                    const int c = i >= bpp ? previous[i - bpp] : 0;
-                    const int p = a + b - c;
-                    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-                    const int paeth = pa <= pb && pa <= pc ? a : (pb <= pc ? b : c);
-                    const int predictor[] = {0, a, b, (a + b) / 2, paeth, 0};
-                    expected[i] = static_cast<uint8_t>(expected[i] + predictor[filter]);
-                }
-                ks::UnfilterRow(filter, line.data(), previous.data(), bpp, count);
-                ASSERT_EQ(line, expected);
-            }
 }
 
 // The zlib stream ends, whole and checked, exactly where a row ends: the rows before it are
