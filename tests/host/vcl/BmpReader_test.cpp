@@ -65,18 +65,6 @@ TEST(BmpReader, BottomUpAndTopDownRowsComeOutTopDown)
     EXPECT_EQ(At(down, 2, 1), 0x171819u);
 }
 
-TEST(BmpReader, ThirtyTwoBitKeepsTheFourthByte)
-{
-    BmpBuilder b;
-    b.bpp = 32;
-    b.width = 1;
-    b.height = -2;
-    b.pixels = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
-    BmpImage img = ks::ReadBmp(b.Build());
-    EXPECT_EQ(At(img, 0, 0), 0x40302010u);
-    EXPECT_EQ(At(img, 0, 1), 0x80706050u);
-}
-
 TEST(BmpReader, IndexedImagesKeepIndexesAndAFullColourTable)
 {
     struct Case {
@@ -144,6 +132,7 @@ TEST(BmpReader, BitFieldsScaleEachChannelToEightBits)
         // 555: red 31 -> 255, green 16 -> round(16 * 255 / 31) = 132, blue 0.
         {"Rgb16Is555", 40, 16, 0, {}, {0x00, 0x7E, 0, 0}, 0xFF8400, 24},
         {"Bitfields565", 40, 16, 3, {0xF800, 0x07E0, 0x001F, 0}, {0xE0, 0x07, 0, 0}, 0x00FF00, 24},
+        {"Rgb32KeepsTheFourthByte", 40, 32, 0, {}, {0x10, 0x20, 0x30, 0x40}, 0x40302010, 32},
         {"Bitfields32WithoutAlphaGivesAlphaZero", 40, 32, 3, {0xFF, 0xFF00, 0xFF0000, 0},
          {0x11, 0x22, 0x33, 0x44}, 0x00112233, 32},
         {"V5AlphaMask", 124, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0x11, 0x22, 0x33, 0x44},
