@@ -371,7 +371,9 @@ TEST(PngDecoder, SomeTransparencyChunksGiveNoColourKey)
         EXPECT_EQ(Load(files[i]).result.trnsColor, clNone) << i;
 }
 
-TEST(PngDecoder, ImageDataEndingEarlyLeavesTheBackground)
+// A stream cut short, in its first block or well past it: the rows before the cut are decoded, every
+// row from the one it falls in is background, none half of each.
+TEST(PngDecoder, ImageDataEndingEarlyKeepsTheRowsBeforeAndTheBackgroundAfter)
 {
     struct Case {
         const char* name;
@@ -385,21 +387,32 @@ TEST(PngDecoder, ImageDataEndingEarlyLeavesTheBackground)
         // The fill of a palette bitmap is the palette entry of the background level.
         {"GreyWithBackground", MakePngImage(4, 6, 4, 0, 3), ks::test::BigEndian16({6}), 6},
         {"GreyWhiteByDefault", MakePngImage(4, 6, 2, 0, 3), {}, 15},
+        {"RgbCutInALaterBlock", MakePngImage(300, 400, 8, 2, 9), {}, 0xFFFFFF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        // Only the first rows' worth of data: the zlib stream is cut and no further IDAT follows.
-        const std::vector<uint8_t> rows = ks::test::FilterRows(c.image, false);
-        std::vector<uint8_t> zlib = ks::test::ZlibCompress(rows, 0);
+        const PngImage& image = c.image;
+        std::vector<uint8_t> zlib = ks::test::ZlibCompress(ks::test::FilterRows(image, false, {0, 1, 2, 3, 4}), 0);
         zlib.resize(zlib.size() / 2);
         PngBuilder b;
-        b.Add("IHDR", ks::test::IhdrData(c.image.width, c.image.height, c.image.bitDepth, c.image.colorType));
+        b.Add("IHDR", ks::test::IhdrData(image.width, image.height, image.bitDepth, image.colorType));
         if (!c.bkgd.empty())
             b.Add("bKGD", c.bkgd);
-        b.AddImageData(zlib).Add("IEND", {});
+        b.AddImageData(zlib, 8192).Add("IEND", {});
         const Loaded loaded = Load(b.Build());
-        EXPECT_EQ(Pixel(loaded.raster, 0, 0), ExpectedPixel(c.image, 0, 0));
-        EXPECT_EQ(Pixel(loaded.raster, 3, 5), c.expectedFill);
+
+        const auto rowIs = [&](uint32_t y, auto expected) {
+            for (uint32_t x = 0; x < image.width; ++x)
+                if (Pixel(loaded.raster, static_cast<int>(x), static_cast<int>(y)) != expected(x))
+                    return false;
+            return true;
+        };
+        uint32_t decoded = 0;
+        while (decoded < image.height && rowIs(decoded, [&](uint32_t x) { return ExpectedPixel(image, x, decoded); }))
+            ++decoded;
+        EXPECT_GE(decoded, image.height / 3);
+        for (uint32_t y = decoded; y < image.height; ++y)
+            ASSERT_TRUE(rowIs(y, [&](uint32_t) { return c.expectedFill; })) << "row " << y;
     }
 }
 
@@ -653,33 +666,6 @@ TEST(PngDecoder, RowsAcrossInflateBlocksDecodeWhole)
         const Loaded loaded = Load(BuildPng(image, layout).Build());
         ExpectImage(loaded.raster, image);
     }
-}
-
-// A stream cut well past the first block: the rows before the cut are decoded, every row from the
-// one it falls in is background, none half of each.
-TEST(PngDecoder, DataEndingInALaterBlockKeepsTheRowsBeforeIt)
-{
-    const PngImage image = MakePngImage(300, 400, 8, 2, 9);
-    std::vector<uint8_t> zlib = ks::test::ZlibCompress(ks::test::FilterRows(image, false, {0, 1, 2, 3, 4}), 0);
-    zlib.resize(zlib.size() * 3 / 4);
-    PngBuilder b;
-    b.Add("IHDR", ks::test::IhdrData(image.width, image.height, image.bitDepth, image.colorType));
-    b.AddImageData(zlib, 8192).Add("IEND", {});
-    const Loaded loaded = Load(b.Build());
-
-    const auto rowIs = [&](uint32_t y, auto expected) {
-        for (uint32_t x = 0; x < image.width; ++x)
-            if (Pixel(loaded.raster, static_cast<int>(x), static_cast<int>(y)) != expected(x))
-                return false;
-        return true;
-    };
-    uint32_t decoded = 0;
-    while (decoded < image.height && rowIs(decoded, [&](uint32_t x) { return ExpectedPixel(image, x, decoded); }))
-        ++decoded;
-    EXPECT_GT(decoded, 250u);
-    EXPECT_LT(decoded, 350u);
-    for (uint32_t y = decoded; y < image.height; ++y)
-        ASSERT_TRUE(rowIs(y, [](uint32_t) { return 0xFFFFFFu; })) << "row " << y;
 }
 
 } // namespace
