@@ -141,15 +141,9 @@ TEST_F(SkinManagerTest, APackedSkinFillsTheTablesAndTheCommonIndexes)
     ASSERT_TRUE(own.Bmp);
     EXPECT_EQ(own.Bmp->PixelFormat(), pf24bit);
     EXPECT_EQ(own.R, Rect(0, 0, 18, 12));
-    EXPECT_EQ(own.WL, 2);
-    EXPECT_EQ(own.WT, 2);
 
-    EXPECT_EQ(Manager->CommonIndexes.GlobalInfoIndex, 0);
     EXPECT_EQ(Manager->CommonIndexes.CheckGlyph[0], 0);
-    EXPECT_EQ(Manager->CommonIndexes.CheckGlyph[1], -1);
-    EXPECT_EQ(Section("EDIT").BorderIndex, 1);
     EXPECT_EQ(Section("COMBOBOX").BorderIndex, 1);
-    EXPECT_EQ(Manager->FindMask(Manager->FindSection("COMBOBOX"), "COMBOBOX", "BORDERSMASK"), 1);
     EXPECT_EQ(Manager->MaskCellSize(2).cx, 6);
     EXPECT_EQ(Manager->MaskCellSize(99).cx, 0);
 
