@@ -95,8 +95,6 @@ public:
 const ks::ClassInfo TFrmMissing::StaticClassInfo{"TFrmMissing", &TForm::StaticClassInfo, {}, {}};
 
 constexpr const char* AboutText = R"(object FrmAbout: TFrmAbout
-  Left = 0
-  Top = 0
   BorderStyle = bsDialog
   Caption = 'О программе'
   ClientHeight = 100
