@@ -181,11 +181,9 @@ TEST_F(SkinManagerTest, APackedFileBeatsAFolderAndAFolderSkinLeavesNothingOfTheP
     EXPECT_EQ(Manager->SkinData.SkinPath, Dir.Path() + L"\\Test\\");
     EXPECT_EQ(Manager->SkinInfo(), "6.3");
     EXPECT_EQ(Section("EDIT").Color, 65535);
-    EXPECT_EQ(Section("EDIT").BorderIndex, -1);
     EXPECT_TRUE(Manager->MaskArray.empty());
     EXPECT_EQ(Manager->FindSection("MENUITEM"), -1);
     EXPECT_EQ(Manager->CommonIndexes.CheckGlyph[0], -1);
-    EXPECT_EQ(Manager->MasterBitmap->Width(), 24);
 }
 
 TEST_F(SkinManagerTest, ARelativeSkinDirectoryIsTheProgramFolder)
