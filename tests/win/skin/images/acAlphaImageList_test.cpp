@@ -8,6 +8,8 @@
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
 
+#include "win/skin/images/ImageChecks.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,6 +17,9 @@
 #include <vector>
 
 namespace {
+
+using ks::test::At;
+using ks::test::Blend;
 
 using ks::test::MakeSmallPng;
 using ks::test::MakeUniformPng;
@@ -72,23 +77,6 @@ std::vector<uint8_t> Bytes(TsImgListItem& item)
 {
     const auto b = item.ImgData().Bytes();
     return {b.begin(), b.end()};
-}
-
-// Colours as 0xRRGGBB.
-uint32_t At(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + (b.PixelFormat() == pf32bit ? 4 : 3) * x;
-    return p[2] << 16 | p[1] << 8 | p[0];
-}
-
-uint32_t Blend(uint32_t s, uint32_t d, int a)
-{
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int sc = (s >> shift) & 0xFF, dc = (d >> shift) & 0xFF;
-        out |= static_cast<uint32_t>(((sc - dc) * a + dc * 256) >> 8 & 0xFF) << shift;
-    }
-    return out;
 }
 
 uint8_t AlphaAt(TBitmap& b, int x, int y)

@@ -6,6 +6,8 @@
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
 
+#include "win/skin/images/ImageChecks.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,27 +16,12 @@
 
 namespace {
 
+using ks::test::At;
+using ks::test::Blend;
+
 using PngGraphicTest = VclFixture;
 using ks::test::MakeSmallPng;
 using ks::test::MakeUniformPng;
-
-// Colours as 0xRRGGBB.
-uint32_t At(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + (b.PixelFormat() == pf32bit ? 4 : 3) * x;
-    return p[2] << 16 | p[1] << 8 | p[0];
-}
-
-// The alpha blend of the engine's pixel routines, per channel.
-uint32_t Blend(uint32_t s, uint32_t d, int a)
-{
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int sc = (s >> shift) & 0xFF, dc = (d >> shift) & 0xFF;
-        out |= static_cast<uint32_t>(((sc - dc) * a + dc * 256) >> 8 & 0xFF) << shift;
-    }
-    return out;
-}
 
 void Fill24(TBitmap& b, int w, int h, uint32_t rgb)
 {
