@@ -624,19 +624,18 @@ void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND win
     info.Color = TransparentKeyColor;
 }
 
-int GetParentSkinIndex(TControl* control, int defaultIndex)
+int GetParentSkinIndex(TControl* control, int defaultIndex, TsSkinManager* manager)
 {
     // A control without a parent has nobody to ask.
     TWinControl* parent = control ? control->Parent() : nullptr;
     if (!parent)
         return defaultIndex;
     const int index = static_cast<int>(SendCommandSimple(parent, SKC_GET_SKIN_INDEX)) - 1;
-    TsSkinManager* manager = DefaultSkinManager;
     if (index < 0 || !manager || !manager->SectionIndexValid(index))
         return defaultIndex;
     const TsGeneralData& s = manager->GeneralDataArray[static_cast<size_t>(index)];
     if (s.Transparency > 50 && parent->Parent())
-        return GetParentSkinIndex(parent, defaultIndex);
+        return GetParentSkinIndex(parent, defaultIndex, manager);
     return s.GiveOwnFont ? index : defaultIndex;
 }
 

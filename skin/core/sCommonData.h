@@ -158,9 +158,10 @@ private:
 };
 
 // The section index the control's parent offers for fonts: the parent's (or, through parents of
-// TRANSPARENCY above 50, an ancestor's) index when that section gives its own font, else
-// defaultIndex. defaultIndex for a control without a parent.
-int GetParentSkinIndex(TControl* control, int defaultIndex);
+// TRANSPARENCY above 50, an ancestor's) index when that section of manager (the control's own)
+// gives its own font, else defaultIndex. defaultIndex for a control without a parent or without
+// a manager.
+int GetParentSkinIndex(TControl* control, int defaultIndex, TsSkinManager* manager);
 
 // The shared handler of SM_SKINCMD: true when the command was a query answered in
 // message.Result; state-changing commands answer false so the owner's default handling runs.

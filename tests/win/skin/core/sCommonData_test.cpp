@@ -307,10 +307,22 @@ TEST_F(CommonDataTest, ParentFontSectionSkipsSeeThroughParents)
 {
     TBox* fonty = Add<TBox>(Form, "FONTY", {0, 0, 200, 150});
     TBox* seeThru = Add<TBox>(fonty, "SEETHRU", {0, 0, 100, 100});
-    EXPECT_EQ(GetParentSkinIndex(Add<TBlock>(seeThru, "PANEL"), -7), Manager->FindSection("FONTY"));
-    EXPECT_EQ(GetParentSkinIndex(Add<TBlock>(Add<TBox>(Form, "PANEL"), "PANEL"), -7), -7)
+    TBlock* block = Add<TBlock>(seeThru, "PANEL");
+    EXPECT_EQ(GetParentSkinIndex(block, -7, Manager), Manager->FindSection("FONTY"));
+    EXPECT_EQ(GetParentSkinIndex(Add<TBlock>(Add<TBox>(Form, "PANEL"), "PANEL"), -7, Manager), -7)
         << "a parent that gives no font";
-    EXPECT_EQ(GetParentSkinIndex(Create<TBlock>(Form), -7), -7) << "a control without a parent";
+    EXPECT_EQ(GetParentSkinIndex(Create<TBlock>(Form), -7, Manager), -7) << "a control without a parent";
+    EXPECT_EQ(GetParentSkinIndex(block, -7, nullptr), -7) << "a control without a manager";
+
+    // The sections are read in the control's own manager, not in the default one.
+    auto* own = Create<TsSkinManager>(nullptr);
+    own->GeneralDataArray = Manager->GeneralDataArray;
+    own->GeneralDataArray.at(static_cast<size_t>(Manager->FindSection("FONTY"))).GiveOwnFont = false;
+    own->GeneralDataArray.at(static_cast<size_t>(Manager->FindSection("SEETHRU"))).GiveOwnFont = true;
+    own->GeneralDataArray.at(static_cast<size_t>(Manager->FindSection("SEETHRU"))).Transparency = 0;
+    EXPECT_EQ(DefaultSkinManager, Manager);
+    EXPECT_EQ(GetParentSkinIndex(block, -7, own), Manager->FindSection("SEETHRU"));
+    own->Free();
 }
 
 TEST_F(CommonDataTest, UpdatingFollowsTheParentAndTheLock)
