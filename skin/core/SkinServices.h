@@ -1,7 +1,7 @@
 #pragma once
 // The services of the later parts of the engine that the skin core calls: the window-creation
-// hook and its records (skin/forms/acDials), the adapter lookup (skin/adapters/acSBUtils) and the
-// manager's menu painter (skin/forms/sSkinMenus). The core is built before them and may not
+// hook and its records (skin/forms/acDials), the adapters of popup-menu windows it makes, the
+// adapter lookup (skin/adapters/acSBUtils) and the manager's menu painter (skin/forms/sSkinMenus). The core is built before them and may not
 // include them, so each of those units fills its entries from its unit start-up, which the
 // program entry runs before the first form is created. An entry still empty means that part of
 // the engine is not in the program: the core then goes without it (no hook, no adapted windows,
@@ -29,6 +29,9 @@ struct SkinServices {
     void (*InstallCreationHook)() = nullptr;
     // Unhooks, then frees every record and the list.
     void (*RemoveCreationHook)() noexcept = nullptr;
+    // Forgets the adapters of popup-menu windows the hook made (without freeing them: each goes
+    // with its window); called just before the hook is removed.
+    void (*ForgetMenuWindows)() noexcept = nullptr;
     // The windows an adapter holds among the records, in order.
     std::vector<HWND> (*HookedAdaptedWindows)() = nullptr;
 

@@ -27,6 +27,7 @@ bool AttachOne(TBitmap* bitmap, int bpp, TBitmap*& field, ks::PixelView& view)
 } // namespace
 
 TacFast24 Fast24;
+TacFast24 Fast24b;
 TacFastSum24 FastSum24;
 TacFast32 Fast32;
 

@@ -113,6 +113,8 @@ public:
 // another painter that attaches the same instance before its own loop has finished; routines
 // that others call from inside such loops use accessors of their own.
 extern TacFast24 Fast24;
+// A second shared 24-bit accessor, bound independently of Fast24.
+extern TacFast24 Fast24b;
 extern TacFastSum24 FastSum24;
 extern TacFast32 Fast32;
 

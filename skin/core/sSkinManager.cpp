@@ -519,7 +519,10 @@ void TsSkinManager::UninstallHook() noexcept
     if (!FHooksInstalled)
         return;
     FHooksInstalled = false;
-    ks::Services().RemoveCreationHook();
+    const ks::SkinServices& services = ks::Services();
+    if (services.ForgetMenuWindows)
+        services.ForgetMenuWindows();
+    services.RemoveCreationHook();
 }
 
 bool TsSkinManager::MainWindowHook(TMessage& message)

@@ -89,6 +89,17 @@ TEST_F(FastPixelsTest, PixelsKeepTheirByteOrder)
     EXPECT_EQ(Bytes(*b24, 2, 0), 0xFFFFFFu);
 }
 
+TEST_F(FastPixelsTest, TheTwoSharedTwentyFourBitAccessorsBindApart)
+{
+    auto a = NewBitmap24(2, 2), b = NewBitmap24(3, 2);
+    SetBytes(*b, 1, 1, 0x010203);
+    ASSERT_TRUE(Fast24.Attach(a.get()));
+    ASSERT_TRUE(Fast24b.Attach(b.get()));
+    EXPECT_EQ(Fast24.Bitmap(), a.get());
+    EXPECT_EQ(Fast24.GetPixel(1, 1), 0xFFFFFF);
+    EXPECT_EQ(Fast24b.GetPixel(1, 1), 0x030201);
+}
+
 // Clipping and arithmetic are the pixel core's (host tests); here the bitmaps' rows reach it the
 // right way up and only 32-bit bitmaps take the rectangle routines.
 TEST_F(FastPixelsTest, RectangleRoutinesWorkOn32BitBitmapsOnly)

@@ -562,6 +562,25 @@ TEST_F(SkinManagerBroadcastTest, WithoutTheLaterUnitsTheManagerWorksWithoutHookA
     ks::Services() = saved;
 }
 
+// The popup-menu adapters the hook made are forgotten just before the hook goes, at every removal.
+TEST_F(SkinManagerBroadcastTest, RemovingTheHookForgetsTheMenuWindowsFirst)
+{
+    static std::vector<bool> hookedWhenForgotten;
+    hookedWhenForgotten.clear();
+    const ks::SkinServices saved = ks::Services();
+    ks::Services().ForgetMenuWindows = []() noexcept { hookedWhenForgotten.push_back(CreationHook.Handle() != nullptr); };
+    TsSkinManager* manager = Manager();
+    manager->SetSkinName(L"Test");
+    EXPECT_TRUE(hookedWhenForgotten.empty());
+    manager->SetActive(false);
+    EXPECT_EQ(hookedWhenForgotten, std::vector<bool>{true});
+    manager->SetActive(true);
+    manager->Free();
+    EXPECT_EQ(hookedWhenForgotten, (std::vector<bool>{true, true}));
+    EXPECT_EQ(CreationHook.Handle(), nullptr);
+    ks::Services() = saved;
+}
+
 TEST_F(SkinManagerBroadcastTest, ReceiversIgnoreTheSkinChangesOfAnotherManager)
 {
     TsSkinManager* first = Manager();
