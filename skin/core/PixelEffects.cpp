@@ -49,19 +49,31 @@ void DrawSoftShadow(TBitmap& bmp, const TRect& r, int transparency, TColor color
 {
     if (bmp.PixelFormat() != pf24bit)
         return;
+    // The rings are sized by all of r, also where r reaches past the bitmap, so that a shadow
+    // keeps its corners and fall-off near the bitmap's edges; only the part inside is drawn,
+    // through a picture and a mask of that part's size with the rings moved by where it lies.
     const TRect area = ks::ClipToView(bmp.View(), r);
-    const int w = RectWidth(area), h = RectHeight(area);
-    if (w <= 0 || h <= 0)
+    const int pw = RectWidth(area), ph = RectHeight(area);
+    if (pw <= 0 || ph <= 0)
         return;
+    const int64_t w = int64_t{r.Right} - r.Left, h = int64_t{r.Bottom} - r.Top;
+    const int64_t ox = int64_t{area.Left} - r.Left, oy = int64_t{area.Top} - r.Top;
+    const auto steps = static_cast<int>(std::min({w / 2, h / 2, int64_t{std::max(blur, 0)}}));
+    const auto corner = static_cast<int>(std::min({w / 2, h / 2, int64_t{std::max(radius, 0)}}));
+    // A ring's edge further from the part than its corner size may move to just beyond it
+    // without changing a pixel of the part; so every coordinate stays within GDI's range.
+    const int64_t margin = int64_t{std::max(corner, steps)} + 2;
+    if (margin + std::max(pw, ph) >= (int64_t{1} << 27))
+        return;
+    auto place = [&](int64_t v, int size) { return static_cast<int>(std::clamp<int64_t>(v, -margin, size + margin)); };
+
     TBitmap picture, mask;
     for (TBitmap* b : {&picture, &mask}) {
         b->SetPixelFormat(pf24bit);
-        b->SetSize(w, h);
+        b->SetSize(pw, ph);
     }
     ks::CopyRect(picture.View(), {0, 0}, bmp.View(), area);
 
-    const int steps = std::min({w / 2, h / 2, std::max(blur, 0)});
-    const int corner = std::min({w / 2, h / 2, std::max(radius, 0)});
     const int base = std::clamp(transparency, 0, 100) * 255 / 100;
     const double step = (255.0 - base) / (steps + 1);
     // The mask starts white: outside the outermost ring the picture keeps its colour.
@@ -70,17 +82,21 @@ void DrawSoftShadow(TBitmap& bmp, const TRect& r, int transparency, TColor color
     canvas.Brush().SetStyle(bsSolid);
     // Windows: with a null pen RoundRect leaves the right column and bottom row of its box
     // unfilled (Wine alike), so each box reaches one pixel further to cover its whole ring.
+    auto ring = [&](int64_t i, int cornerSize) {
+        canvas.RoundRect(place(i - ox, pw), place(i - oy, ph), place(w - i + 1 - ox, pw), place(h - i + 1 - oy, ph),
+                         cornerSize, cornerSize);
+    };
     int grey = 255;
     for (int i = 0; i <= steps; ++i) {
         canvas.Brush().SetColor(Grey(grey));
-        canvas.RoundRect(i, i, w - i + 1, h - i + 1, corner, corner);
+        ring(i, corner);
         grey = RoundHalfEven((steps - i) * step) + base;
     }
     canvas.Brush().SetColor(Grey(grey));
-    canvas.RoundRect(steps, steps, w - steps + 1, h - steps + 1, steps, steps);
+    ring(steps, steps);
 
     ks::TintByMask24(picture.View(), mask.View(), color);
-    ks::CopyRect(bmp.View(), {area.Left, area.Top}, picture.View(), {0, 0, w, h});
+    ks::CopyRect(bmp.View(), {area.Left, area.Top}, picture.View(), {0, 0, pw, ph});
 }
 
 void BlendBitmapKeyed(TBitmap& dst, int x, int y, TBitmap& src, const TRect& srcRect, double percent, TColor key)

@@ -18,7 +18,8 @@
 
 // Darkens r of a 24-bit bitmap towards color with soft rounded edges: the inside by what
 // transparency (percent, 0..100) leaves of it, over blur grey rings with corners of radius.
-// Transparency 100 changes no byte by more than 1; 0 gives color inside the rings.
+// Transparency 100 changes no byte by more than 1; 0 gives color inside the rings. The rings
+// follow r's own size where r reaches past the bitmap.
 void DrawSoftShadow(TBitmap& bmp, const TRect& r, int transparency, TColor color, int blur, int radius);
 
 // Puts srcRect of src at (x, y) of dst, each colour byte s - (s - d) * percent rounded (percent

@@ -132,6 +132,33 @@ TEST_F(PixelEffectsTest, SoftShadowOutOfRangeRectanglesAndTinyBitmaps)
     EXPECT_EQ(bmp32->ScanLine(1)[4], 0xFF) << "only 24-bit bitmaps are shaded";
 }
 
+// A shadow reaching past the bitmap has the rings of its whole rectangle: the part inside looks
+// as that part of the same shadow drawn whole on a bitmap large enough.
+TEST_F(PixelEffectsTest, SoftShadowPartlyOutsideKeepsTheRingsOfItsRectangle)
+{
+    struct Case {
+        const char* name;
+        int ox, oy; // where the small bitmap lies in the whole shadow
+        int w, h;   // the small bitmap's size
+    } const cases[] = {
+        {"CutOnTheLeft", 20, 0, 40, 30},
+        {"CutAtTheTopRight", 0, 8, 45, 22},
+        {"CutOnEverySide", 12, 9, 30, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto whole = NewBitmap24(60, 30);
+        Fill24(*whole, 0xC8C8C8);
+        DrawSoftShadow(*whole, Rect(0, 0, 60, 30), 30, 0x402010, 6, 10);
+        auto part = NewBitmap24(c.w, c.h);
+        Fill24(*part, 0xC8C8C8);
+        DrawSoftShadow(*part, Rect(-c.ox, -c.oy, 60 - c.ox, 30 - c.oy), 30, 0x402010, 6, 10);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x)
+                ASSERT_EQ(Get24(*part, x, y), Get24(*whole, x + c.ox, y + c.oy)) << x << "," << y;
+    }
+}
+
 // What the adapter decides before the keyed copy: where key pixels come from.
 TEST_F(PixelEffectsTest, KeyPixelsOfAKeyedCopyOverABackground)
 {
