@@ -1,7 +1,6 @@
 #include "skin/core/KeyedPixels.h"
 
 #include "skin/core/NumberRoutines.h"
-#include "skin/core/sConst.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
@@ -97,7 +96,6 @@ void CopyKeyed(const PixelView& dst, TPoint at, const PixelView& src, const TRec
         return;
     const KeyBytes k(key);
     const uint8_t colour[3] = {BlueOf(fill.colour), GreenOf(fill.colour), RedOf(fill.colour)};
-    const bool hasColour = fill.kind == KeyFill::Colour && fill.colour != TransparentKeyColor;
     const int db = dst.bpp / 8, sb = src.bpp / 8;
     const uint8_t* srow = src.Row(p.sy) + p.sx * sb;
     uint8_t* drow = dst.Row(p.dy) + p.dx * db;
@@ -109,8 +107,10 @@ void CopyKeyed(const PixelView& dst, TPoint at, const PixelView& src, const TRec
             if (k.Matches(s)) {
                 if (fill.kind == KeyFill::Backdrop)
                     c = fill.backdrop.Under(p.dx + x, p.dy + y);
+                else if (fill.kind == KeyFill::Colour)
+                    c = colour;
                 else
-                    c = hasColour ? colour : nullptr;
+                    c = nullptr;
                 if (!c)
                     continue;
             }

@@ -18,7 +18,8 @@ struct KeyFill {
     // Backdrop: destination pixel (x, y) takes backdrop.Under(x, y), and is kept where the
     // backdrop has none.
     AlphaBackdrop backdrop;
-    // Colour: its blue, green and red; TransparentKeyColor here means no colour (kept).
+    // Colour: its blue, green and red, TransparentKeyColor too: magenta in a cache bitmap marks
+    // what later painters (corners, regions) treat as transparent.
     TColor colour = 0;
 };
 

@@ -128,21 +128,31 @@ void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView
 }
 
 void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
-                    int maskOffset, const AlphaBackdrop& backdrop, TColor fill) noexcept
+                    int maskOffset, MaskRows rows, const AlphaBackdrop& backdrop, std::optional<TColor> fill) noexcept
 {
     if (!Is24Or32(dst) || !Is24Or32(src))
         return;
-    const Piece p = ClipPiece(dst, dstRect, src, srcRect);
+    Piece p = ClipPiece(dst, dstRect, src, srcRect);
     if (p.Empty())
         return;
-    const auto maskTop = static_cast<int>(std::clamp<int64_t>(int64_t{p.sy} + maskOffset, 0, src.height - p.rows));
+    int64_t maskTop = int64_t{p.sy} + maskOffset;
+    if (rows == MaskRows::PulledIn) {
+        maskTop = std::clamp<int64_t>(maskTop, 0, src.height - p.rows);
+    } else {
+        if (maskOffset < 1)
+            return;
+        p.rows = static_cast<int>(std::min<int64_t>(p.rows, src.height - maskTop));
+        if (p.Empty())
+            return;
+    }
     const bool fromBackdrop = backdrop.ready && backdrop.use;
-    const bool fillKeys = !backdrop.ready && fill != TransparentKeyColor;
-    const uint8_t fillBytes[3] = {BlueOf(fill), GreenOf(fill), RedOf(fill)};
-    const auto fillAlpha = static_cast<uint8_t>(static_cast<uint32_t>(fill) >> 24);
+    const bool fillKeys = !backdrop.ready && fill.has_value();
+    const TColor fillColour = fill.value_or(0);
+    const uint8_t fillBytes[3] = {BlueOf(fillColour), GreenOf(fillColour), RedOf(fillColour)};
+    const auto fillAlpha = static_cast<uint8_t>(static_cast<uint32_t>(fillColour) >> 24);
     const int db = dst.bpp / 8, sb = src.bpp / 8;
     const uint8_t* srow = src.Row(p.sy) + p.sx * sb;
-    const uint8_t* mrow = src.Row(maskTop) + p.sx * sb;
+    const uint8_t* mrow = src.Row(static_cast<int>(maskTop)) + p.sx * sb;
     uint8_t* drow = dst.Row(p.dy) + p.dx * db;
     for (int y = 0; y < p.rows; ++y, srow += src.stride, mrow += src.stride, drow += dst.stride) {
         const uint8_t* s = srow;
@@ -174,7 +184,7 @@ void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView&
 void DrawThroughMaskRow(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
                         int maskOffset, bool paler) noexcept
 {
-    if (!Is24Or32(dst) || !Is24Or32(image) || maskOffset < 0)
+    if (!Is24Or32(dst) || !Is24Or32(image) || maskOffset < 1)
         return;
     Piece p = ClipPiece(dst, dstRect, image, srcRect);
     p.rows = static_cast<int>(std::min<int64_t>(p.rows, int64_t{image.height} - maskOffset - p.sy));

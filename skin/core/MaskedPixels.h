@@ -7,6 +7,8 @@
 
 #include "skin/core/PixelCore.h"
 
+#include <optional>
+
 namespace ks {
 
 // Two 24-bit views of the same size: every byte d of v becomes MaskBlendByte(the colour's byte,
@@ -36,22 +38,31 @@ void BlendRectByMask24(const PixelView& dst, const PixelView& src, const PixelVi
 void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
                      const AlphaBackdrop& backdrop) noexcept;
 
+// Where MaskBlendPiece finds the mask rows of the rows it draws.
+enum class MaskRows {
+    // maskOffset rows below the first row drawn, the run of mask rows pulled up or down as far
+    // as it must to lie inside the image.
+    PulledIn,
+    // maskOffset rows below each row; a row whose mask row lies outside the image is not
+    // drawn, nor any row for an offset below 1 (no mask row below the picture).
+    Exact,
+};
+
 // Draws srcRect of a 24- or 32-bit skin image into dstRect of a 24- or 32-bit dst through the
-// mask rows that start maskOffset rows below the picture, limited to the image (pulled up, so
-// that the rows drawn keep a mask row inside it). Non-key pixels take the mask blend. Key-coloured
-// pixels:
+// mask rows maskOffset rows below the picture, found as rows says. Non-key pixels take the mask
+// blend. Key-coloured pixels:
 // - ready backdrop to be used: the backdrop's pixel where it has one (kept elsewhere); every
 //   pixel written into a 32-bit dst then becomes opaque;
 // - ready backdrop not to be used: the mask blend like the others;
-// - no ready backdrop: the fill colour (TransparentKeyColor means none: kept), whose top byte
-//   becomes the alpha of a 32-bit dst.
+// - no ready backdrop: the fill colour, TransparentKeyColor too (without one: kept), whose top
+//   byte becomes the alpha of a 32-bit dst.
 void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
-                    int maskOffset, const AlphaBackdrop& backdrop, TColor fill) noexcept;
+                    int maskOffset, MaskRows rows, const AlphaBackdrop& backdrop, std::optional<TColor> fill) noexcept;
 
 // Copies srcRect of a 24- or 32-bit skin image into dstRect of a 24- or 32-bit dst (right/bottom
 // exclusive, clipped as ClipPiece clips them) through the mask row maskOffset rows below the
-// picture; rows whose mask lies outside the image, and any row for a negative offset, are not
-// drawn. Key-coloured pixels are left alone; the others take the mask blend, with each mask byte
+// picture; rows whose mask lies outside the image, and any row for an offset below 1 (a picture
+// is never its own mask), are not drawn. Key-coloured pixels are left alone; the others take the mask blend, with each mask byte
 // raised by 100 (at most 255) when paler, and become opaque in a 32-bit dst.
 void DrawThroughMaskRow(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
                         int maskOffset, bool paler) noexcept;

@@ -169,7 +169,8 @@ void DrawMaskPartAlpha(const TRect& dstRect, const TRect& srcRect, TBitmap& dst,
         return;
     const Backdrop backdrop(background, useBackground);
     const auto maskOffset = static_cast<int>((int64_t{mask.R.Bottom} - mask.R.Top) / 2);
-    ks::MaskBlendPiece(dst.View(), dstRect, src->View(), srcRect, maskOffset, backdrop.Value(), background.FillColor);
+    ks::MaskBlendPiece(dst.View(), dstRect, src->View(), srcRect, maskOffset, ks::MaskRows::PulledIn, backdrop.Value(),
+                       background.FillColor);
 }
 
 void CopyKeyedAt(TBitmap& dst, TBitmap& src, int x, int y, TColor key)

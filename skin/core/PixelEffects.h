@@ -56,8 +56,10 @@ void DrawAlphaImage(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TB
 void ClearWhiteTransparentPixels(TBitmap& bitmap);
 
 // Draws srcRect of the skin image src into dstRect of dst through its mask row, which lies half
-// of mask.R's height below (ks::MaskBlendPiece); key-coloured pixels take a ready background
-// when useBackground is set, else, without a ready background, its fill colour.
+// of mask.R's height below, pulled up where the rows drawn would find theirs below the image
+// (ks::MaskBlendPiece); key-coloured pixels take a ready background when useBackground is set,
+// else, without a ready background, its fill colour, even TransparentKeyColor: magenta marks
+// the pixels that later painters of the cache treat as transparent.
 void DrawMaskPartAlpha(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap* src,
                        const CacheInfo& background, bool useBackground, const TsMaskData& mask);
 
@@ -65,8 +67,8 @@ void DrawMaskPartAlpha(const TRect& dstRect, const TRect& srcRect, TBitmap& dst,
 void CopyKeyedAt(TBitmap& dst, TBitmap& src, int x, int y, TColor key);
 // Copies srcRect of src to (x, y) of dst; pixels equal to key take the background's pixel when
 // useBackground is set and the background is ready with a bitmap (none when that bitmap is dst
-// itself; a 32-bit dst needs a 32-bit background), else its fill colour (none when that is
-// TransparentKeyColor).
+// itself; a 32-bit dst needs a 32-bit background), else its fill colour, even
+// TransparentKeyColor (as DrawMaskPartAlpha).
 void CopyRectOverBackground(TBitmap& dst, TBitmap& src, int x, int y, const TRect& srcRect, TColor key,
                             const CacheInfo& background, bool useBackground);
 // Copies srcRect of src to (x, y) of dst except pixels equal to key.

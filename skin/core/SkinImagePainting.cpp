@@ -9,6 +9,7 @@
 #include "skin/core/sSkinManager.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -173,16 +174,25 @@ void PaintMaskedOverCache(const TRect& dstRect, const TRect& srcRect, TBitmap& d
     TBitmap* master = mask.Manager ? mask.Manager->MasterBitmap.get() : nullptr;
     if (!master)
         return;
-    CacheInfo background = ci;
+    ks::AlphaBackdrop backdrop{{}, ci.X, ci.Y, ci.Ready, true};
     if (ci.Ready && ci.Bmp) {
         const TPixelFormat format = ci.Bmp->PixelFormat();
         if (format != pf24bit && format != pf32bit)
             return;
         // A 32-bit background shows only where it has no fill colour to give instead.
         if (format == pf32bit && ci.FillColor != TransparentKeyColor)
-            background.Ready = false;
+            backdrop.ready = false;
+        else
+            backdrop.view = ci.Bmp->View();
     }
-    DrawMaskPartAlpha(dstRect, srcRect, dst, master, background, true, mask);
+    // Each row's mask lies exactly half the record below it; a row whose mask row would lie below
+    // the master bitmap (a record larger than its image, a piece reaching into the mask half) is
+    // not drawn.
+    const auto maskOffset = static_cast<int>((int64_t{mask.R.Bottom} - mask.R.Top) / 2);
+    const std::optional<TColor> fill =
+        ci.FillColor != TransparentKeyColor ? std::optional<TColor>(ci.FillColor) : std::nullopt;
+    ks::MaskBlendPiece(dst.View(), dstRect, master->View(), srcRect, maskOffset, ks::MaskRows::Exact,
+                       backdrop, fill);
 }
 
 void RestoreTransparentCorner(TBitmap& dst, TBitmap& src, const TRect& dstRect, TPoint srcPoint, int maskIndex,

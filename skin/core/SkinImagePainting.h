@@ -35,11 +35,13 @@ void PaintStateGlyph(TBitmap& dst, TPoint p, int state, int mode, const TsMaskDa
 
 // Copies srcRect of image onto dst at dstRect (both inclusive) through the record's mask row
 // (ks::DrawThroughMaskRow; mode other than 1 paler), or keyed when the record has no mask row.
+// A record whose mask cells have no height paints nothing.
 void CopyImageTransparent(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap& image, int mode,
                           const TsMaskData& mask);
 
 // Paints srcRect of the master-bitmap image of mask into dstRect of dst (right/bottom exclusive)
-// through its mask row, half the record's height below; key-coloured pixels take ci's
+// through its mask row, half the record's height below (rows whose mask row would lie outside
+// the master bitmap are not painted); key-coloured pixels take ci's
 // background when it is ready (from a 32-bit background only when ci has no fill colour, else the
 // fill colour), else ci's fill colour when it has one.
 void PaintMaskedOverCache(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, const CacheInfo& ci,

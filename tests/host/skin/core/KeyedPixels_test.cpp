@@ -83,8 +83,8 @@ TEST(KeyedPixels, PiecesMatchThePerPixelReference)
                 if (bgrKey) {
                     const int bx = dx + fill.backdrop.dx, by = dy + fill.backdrop.dy;
                     c = fill.kind == ks::KeyFill::Backdrop && Inside(back.View(), bx, by) ? back.At(bx, by)
-                        : fill.kind == ks::KeyFill::Colour && fill.colour != TransparentKeyColor ? colour
-                                                                                                 : nullptr;
+                        : fill.kind == ks::KeyFill::Colour ? colour
+                                                           : nullptr;
                 }
                 if (c) {
                     std::memcpy(wantCopy.At(dx, dy), c, 3);

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -80,8 +81,9 @@ TEST(MaskedPixels, PiecesMatchThePerPixelReference)
         const ks::AlphaBackdrop backdrop{back.View(), between(-4, 4), between(-4, 4), rng() % 3 != 0, rng() % 2 == 0};
         const int offsets[] = {0, 1, 3, 50, -7, between(0, 11)};
         const int offset = offsets[seed % 6];
-        const TColor fills[] = {0x102030, TransparentKeyColor, TColor(0x80405060)};
-        const TColor fill = fills[seed % 3];
+        const std::optional<TColor> fills[] = {0x102030, TransparentKeyColor, TColor(0x80405060), std::nullopt};
+        const std::optional<TColor> fill = fills[seed % 4];
+        const auto rowsFound = seed % 5 < 2 ? ks::MaskRows::Exact : ks::MaskRows::PulledIn;
         const bool paler = seed % 4 < 2;
         auto under = [&](int x, int y) -> const uint8_t* {
             const int bx = x + backdrop.dx, by = y + backdrop.dy;
@@ -112,20 +114,25 @@ TEST(MaskedPixels, PiecesMatchThePerPixelReference)
                 if (c)
                     put(d, c, 255);
             }
-            // MaskBlendPiece: mask rows from maskTop on.
+            // MaskBlendPiece: mask rows from maskTop on, or each exactly offset rows below.
             uint8_t* d = wantMask.At(p.dx, p.dy);
-            const uint8_t* m = src.At(p.sx, maskTop + p.sy - first);
-            for (int c = 0; c < 3; ++c)
-                mixed[c] = Through(sp[c], d[c], m[c]);
-            const uint8_t fillBytes[3] = {uint8_t(fill >> 16), uint8_t(fill >> 8), uint8_t(fill)};
-            if (!key || (backdrop.ready && !backdrop.use))
-                put(d, mixed, backdrop.ready && backdrop.use ? 255 : -1);
-            else if (backdrop.ready && under(p.dx, p.dy))
-                put(d, under(p.dx, p.dy), 255);
-            else if (!backdrop.ready && fill != TransparentKeyColor)
-                put(d, fillBytes, int(uint32_t(fill) >> 24));
-            // DrawThroughMaskRow: offset rows below, paler masks, keys kept.
-            if (offset >= 0 && p.sy + offset < height && !key) {
+            const int maskRow = rowsFound == ks::MaskRows::Exact ? (offset >= 1 ? p.sy + offset : height)
+                                                                 : maskTop + p.sy - first;
+            if (maskRow < height) {
+                const uint8_t* m = src.At(p.sx, maskRow);
+                for (int c = 0; c < 3; ++c)
+                    mixed[c] = Through(sp[c], d[c], m[c]);
+                const TColor f = fill.value_or(0);
+                const uint8_t fillBytes[3] = {uint8_t(f >> 16), uint8_t(f >> 8), uint8_t(f)};
+                if (!key || (backdrop.ready && !backdrop.use))
+                    put(d, mixed, backdrop.ready && backdrop.use ? 255 : -1);
+                else if (backdrop.ready && under(p.dx, p.dy))
+                    put(d, under(p.dx, p.dy), 255);
+                else if (!backdrop.ready && fill)
+                    put(d, fillBytes, int(uint32_t(f) >> 24));
+            }
+            // DrawThroughMaskRow: offset rows below (never the picture itself), paler masks, keys kept.
+            if (offset >= 1 && p.sy + offset < height && !key) {
                 d = wantRow.At(p.dx, p.dy);
                 for (int c = 0; c < 3; ++c)
                     mixed[c] = Through(sp[c], d[c], std::min(src.At(p.sx, p.sy + offset)[c] + (paler ? 100 : 0), 255));
@@ -136,7 +143,7 @@ TEST(MaskedPixels, PiecesMatchThePerPixelReference)
         const Image srcBefore = src;
 
         ks::AlphaBlendPiece(alpha.View(), dr, src.View(), sr, backdrop);
-        ks::MaskBlendPiece(mask.View(), dr, src.View(), sr, offset, backdrop, fill);
+        ks::MaskBlendPiece(mask.View(), dr, src.View(), sr, offset, rowsFound, backdrop, fill);
         ks::DrawThroughMaskRow(row.View(), dr, src.View(), sr, offset, paler);
 
         ASSERT_EQ(alpha.Pixels(), wantAlpha.Pixels());
@@ -226,7 +233,9 @@ TEST(MaskedPixels, BadInputStaysInside)
         for (int offset : {INT_MIN, -3, 0, 1, 5, INT_MAX}) {
             SCOPED_TRACE(std::to_string(height) + " rows, offset " + std::to_string(offset));
             Image dst(3, height, 24, true), src(3, height, 24, false);
-            ks::MaskBlendPiece(dst.View(), {0, 0, 3, height}, src.View(), {INT_MIN, 0, INT_MAX, INT_MAX}, offset, {}, 0);
+            for (auto rows : {ks::MaskRows::PulledIn, ks::MaskRows::Exact})
+                ks::MaskBlendPiece(dst.View(), {0, 0, 3, height}, src.View(), {INT_MIN, 0, INT_MAX, INT_MAX}, offset,
+                                   rows, {}, 0);
             ks::DrawThroughMaskRow(dst.View(), {0, 0, 3, height}, src.View(), {0, 0, 3, height}, offset, true);
             ks::AlphaBlendPiece(dst.View(), {0, 0, 3, height}, src.View(), {0, 0, 3, height}, {});
             EXPECT_TRUE(dst.FencesIntact());

@@ -177,7 +177,9 @@ TEST_F(PixelEffectsTest, KeyPixelsOfAKeyedCopyOverABackground)
         {"Background", false, parent24.get(), true, true, 0, 0x445566, 0x102030},
         {"BackgroundIsTheDestination", false, nullptr, true, true, 0, 0x777777, 0x102030},
         {"NotUsedTakesTheFillColour", false, parent24.get(), true, false, 0x0000FF, 0xFF0000, 0x102030},
-        {"NoFillColourKeeps", false, parent24.get(), false, true, TransparentKeyColor, 0x777777, 0x102030},
+        // Magenta marks the pixel transparent for the painters that read the cache later.
+        {"AMagentaFillColourIsWritten", false, parent24.get(), false, true, TransparentKeyColor, 0xFF00FF, 0x102030},
+        {"AMagentaFillColourIntoThirtyTwoBits", true, nullptr, false, false, TransparentKeyColor, 0xFF00FF, 0x102030},
         {"ThirtyTwoBitsNeedAThirtyTwoBitBackground", true, parent24.get(), true, true, 0, 0x777777, 0x777777},
         {"ThirtyTwoBitBackground", true, parent32.get(), true, true, 0, 0x112233, 0x102030},
     };
@@ -198,6 +200,25 @@ TEST_F(PixelEffectsTest, KeyPixelsOfAKeyedCopyOverABackground)
         };
         EXPECT_EQ(colour(1), c.key);
         EXPECT_EQ(colour(2), c.other);
+    }
+}
+
+// Without a ready background a masked piece's key pixels take the fill colour, magenta too.
+TEST_F(PixelEffectsTest, KeyPixelsOfAMaskedPieceWithoutABackgroundTakeTheFillColour)
+{
+    auto image = NewBitmap24(2, 2); // pictures in row 0, their mask (0: the picture) in row 1
+    std::memcpy(image->ScanLine(0), "\xFF\x00\xFF\x30\x20\x10", 6);
+    std::memset(image->ScanLine(1), 0, 6);
+    TsMaskData mask;
+    mask.R = {0, 0, 2, 2};
+    mask.MaskType = 1;
+    for (TColor fill : {TColor(0x0000FF), TransparentKeyColor}) {
+        SCOPED_TRACE(fill);
+        auto dst = NewBitmap24(2, 1);
+        Fill24(*dst, 0x777777);
+        DrawMaskPartAlpha({0, 0, 2, 1}, {0, 0, 2, 1}, *dst, image.get(), {nullptr, 0, 0, fill, false}, true, mask);
+        EXPECT_EQ(Get24(*dst, 0, 0), ((fill & 0xFF) << 16) | (fill & 0xFF00) | ((fill >> 16) & 0xFF));
+        EXPECT_EQ(Get24(*dst, 1, 0), 0x102030u);
     }
 }
 

@@ -208,6 +208,37 @@ TEST_F(SkinImagePaintingTest, KeyPixelsOverTheCacheTakeTheBackground)
     }
 }
 
+// A row's mask lies half the record's height below it, never elsewhere: in a record taller than
+// the master bitmap, rows whose mask row would lie below the bitmap are not painted.
+TEST_F(SkinImagePaintingTest, MaskedPiecesOverTheCacheTakeTheirOwnMaskRowOrNone)
+{
+    TsMaskData mask = Base();
+    mask.MaskType = 1;
+    mask.R = {2, 2, 20, 30}; // masks 14 rows below the pictures; the master is 20 rows high
+    for (int y = 16; y < 20; ++y)
+        for (int x = 2; x < 8; ++x)
+            Set24(*FManager->MasterBitmap, x, y, 0); // the picture in full
+    auto dst = Filled(6, 6, White);
+    PaintMaskedOverCache({0, 0, 6, 6}, {2, 2, 8, 8}, *dst, NoBackgroundCacheInfo, mask);
+    for (int y = 0; y < 6; ++y)
+        EXPECT_EQ(Get24(*dst, 3, y), y < 4 ? MasterCellColour[0] : White) << "row " << y;
+}
+
+// Mask cells of no height: the picture row would be its own mask.
+TEST_F(SkinImagePaintingTest, MaskCellsOfNoHeightPaintNothing)
+{
+    TsMaskData mask = Base();
+    mask.MaskType = 1;
+    mask.R = {2, 2, 20, 3};
+    auto dst = Filled(6, 6, White);
+    CopyImageTransparent({0, 0, 4, 4}, {2, 2, 6, 6}, *dst, *FManager->MasterBitmap, 1, mask);
+    PaintStateGlyph(*dst, {0, 0}, 0, 1, mask, NoBackgroundCacheInfo);
+    PaintMaskedOverCache({0, 0, 6, 6}, {2, 2, 8, 8}, *dst, NoBackgroundCacheInfo, mask);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(Get24(*dst, x, y), White) << x << "," << y;
+}
+
 // Which pixels are keyed is the portable routine's; here: where the key is looked for.
 TEST_F(SkinImagePaintingTest, TransparentCornersComeBackFromTheSource)
 {
