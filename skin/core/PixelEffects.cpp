@@ -5,6 +5,7 @@
 #include "skin/core/MaskedPixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelCore.h"
+#include "skin/core/SkinImageCells.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
@@ -168,9 +169,8 @@ void DrawMaskPartAlpha(const TRect& dstRect, const TRect& srcRect, TBitmap& dst,
     if (!src)
         return;
     const Backdrop backdrop(background, useBackground);
-    const auto maskOffset = static_cast<int>((int64_t{mask.R.Bottom} - mask.R.Top) / 2);
-    ks::MaskBlendPiece(dst.View(), dstRect, src->View(), srcRect, maskOffset, ks::MaskRows::PulledIn, backdrop.Value(),
-                       background.FillColor);
+    ks::MaskBlendPiece(dst.View(), dstRect, src->View(), srcRect, ks::HalfRecordHeight(mask), ks::MaskRows::PulledIn,
+                       backdrop.Value(), background.FillColor);
 }
 
 void CopyKeyedAt(TBitmap& dst, TBitmap& src, int x, int y, TColor key)

@@ -5,6 +5,7 @@
 #include "skin/core/MaskedPixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/core/SkinImageCells.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sSkinManager.h"
 
@@ -21,137 +22,68 @@ TBitmap* ImageOf(const TsMaskData& mask)
     return mask.Manager ? mask.Manager->MasterBitmap.get() : nullptr;
 }
 
-int ColumnOf(int state, int imageCount)
-{
-    return std::clamp(state, 0, imageCount - 1);
-}
-
-TRect Inclusive(int x, int y, int w, int h)
-{
-    return {x, y, x + w - 1, y + h - 1};
-}
-
-// Corners too wide for a size give up as much on each side, the far one the odd pixel.
-void ShrinkToFit(int size, int& nearWidth, int& farWidth)
-{
-    if (size < nearWidth + farWidth) {
-        const int d = (nearWidth + farWidth - size) / 2;
-        nearWidth -= d;
-        farWidth -= d;
-        if (size % 2 != 0)
-            --farWidth;
-        nearWidth = std::max(nearWidth, 0);
-        farWidth = std::max(farWidth, 0);
-    }
-}
-
-// Calls draw(piece of area, x, y) for pw x ph pieces over area, whole ones first, then the cut
-// last column and row. A piece of no size covers nothing: it would never advance.
-template <class Draw>
-void TilePieces(const TRect& area, int pw, int ph, Draw draw)
-{
-    if (pw <= 0 || ph <= 0)
-        return;
-    for (int x = area.Left; x < area.Right; x += pw)
-        for (int y = area.Top; y < area.Bottom; y += ph)
-            draw(TRect{x, y, std::min(x + pw, area.Right), std::min(y + ph, area.Bottom)});
-}
-
 } // namespace
 
 void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheInfo& ci, const TsMaskData& mask,
                         int state, bool updateCorners)
 {
-    if (state == 0 && (mask.StretchMode & 2) != 0)
-        return;
     TBitmap* image = ImageOf(mask);
-    if (RectWidth(r) < 2 || RectHeight(r) < 2 || !mask.Manager || !image || mask.ImageCount <= 0 ||
-        dst.Empty() || image->Empty())
+    if (!mask.Manager || !image || dst.Empty() || image->Empty())
         return;
-    int wl = std::max<int>(mask.WL, 0), wt = std::max<int>(mask.WT, 0);
-    int wr = std::max<int>(mask.WR, 0), wb = std::max<int>(mask.WB, 0);
-    ShrinkToFit(RectWidth(r), wl, wr);
-    ShrinkToFit(RectHeight(r), wt, wb);
-    const int cw = MaskCellWidth(mask), ch = MaskCellHeight(mask);
-    if (cw <= 0 || ch <= 0)
-        return;
-    const int mw = std::max(0, cw - wl - wr), mh = std::max(0, ch - wt - wb);
-    const int sx = mask.R.Left + ColumnOf(state, mask.ImageCount) * cw, sy = mask.R.Top;
-    const int L = r.Left, T = r.Top, Rt = r.Right, B = r.Bottom;
+    const ks::BorderLayout layout = ks::BorderParts(mask, r, state, filling);
     const bool masked = mask.MaskType >= 1;
-
-    auto corner = [&](int x, int y, int fromX, int fromY, int w, int h) {
-        if (w <= 0 || h <= 0)
-            return;
-        if (masked)
-            DrawMaskPartAlpha({x, y, x + w, y + h}, {fromX, fromY, fromX + w, fromY + h}, dst, image, ci, updateCorners,
-                              mask);
-        else
-            CopyRectOverBackground(dst, *image, x, y, Inclusive(fromX, fromY, w, h), TransparentKeyColor, ci,
-                                   updateCorners);
-    };
-    auto middle = [&](const TRect& area, int fromX, int fromY, int pw, int ph) {
-        if (RectWidth(area) <= 0 || RectHeight(area) <= 0)
-            return;
+    const TRect bounds{0, 0, dst.Width(), dst.Height()};
+    for (int i = 0; i < layout.count; ++i) {
+        const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
         if (masked) {
-            TilePieces(area, pw, ph, [&](const TRect& piece) {
-                DrawMaskPartAlpha(piece, {fromX, fromY, fromX + pw, fromY + ph}, dst, image, NoBackgroundCacheInfo,
-                                  false, mask);
-            });
-            return;
+            // Sides and the centre are always tiled; their pieces clip to the smaller size.
+            if (part.corner)
+                DrawMaskPartAlpha(part.area, part.src, dst, image, ci, updateCorners, mask);
+            else
+                ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) {
+                    DrawMaskPartAlpha(tile, part.src, dst, image, NoBackgroundCacheInfo, false, mask);
+                });
+            continue;
+        }
+        if (part.corner) {
+            const TRect inclusive{part.src.Left, part.src.Top, part.src.Right - 1, part.src.Bottom - 1};
+            CopyRectOverBackground(dst, *image, part.area.Left, part.area.Top, inclusive, TransparentKeyColor, ci,
+                                   updateCorners);
+            continue;
         }
         const HDC d = dst.Canvas().Handle();
         const HDC s = image->Canvas().Handle();
         if ((mask.StretchMode & 1) != 0) {
-            if (pw > 0 && ph > 0) {
-                SetStretchBltMode(d, HALFTONE);
-                StretchBlt(d, area.Left, area.Top, RectWidth(area), RectHeight(area), s, fromX, fromY, pw, ph, SRCCOPY);
-            }
-            return;
+            SetStretchBltMode(d, HALFTONE);
+            StretchBlt(d, part.area.Left, part.area.Top, RectWidth(part.area), RectHeight(part.area), s, part.src.Left,
+                       part.src.Top, part.w, part.h, SRCCOPY);
+            continue;
         }
-        TilePieces(area, pw, ph, [&](const TRect& piece) {
-            BitBlt(d, piece.Left, piece.Top, RectWidth(piece), RectHeight(piece), s, fromX, fromY, SRCCOPY);
+        ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) {
+            BitBlt(d, tile.Left, tile.Top, RectWidth(tile), RectHeight(tile), s, part.src.Left, part.src.Top, SRCCOPY);
         });
-    };
-
-    corner(L, T, sx, sy, wl, wt);
-    middle({L, T + wt, L + wl, B - wb}, sx, sy + wt, wl, mh);
-    middle({L + wl, T, Rt - wr, T + wt}, sx + wl, sy, mw, wt);
-    corner(L, B - wb, sx, sy + ch - wb, wl, wb);
-    middle({L + wl, B - wb, Rt - wr, B}, sx + wl, sy + ch - wb, mw, wb);
-    corner(Rt - wr, B - wb, sx + wl + mw, sy + ch - wb, wr, wb);
-    corner(Rt - wr, T, sx + wl + mw, sy, wr, wt);
-    middle({Rt - wr, T + wt, Rt, B - wb}, sx + wl + mw, sy + wt, wr, mh);
-    if (filling && (mask.StretchMode & 4) != 0)
-        middle({L + wl, T + wt, Rt - wr, B - wb}, sx + wl, sy + wt, mw, mh);
+    }
 }
 
 void PaintStateGlyph(TBitmap& dst, TPoint p, int state, int mode, const TsMaskData& mask, const CacheInfo& ci)
 {
     if (mask.ImageCount <= 0)
         return;
-    const int cw = MaskCellWidth(mask), ch = MaskCellHeight(mask);
-    const int x0 = ColumnOf(state, mask.ImageCount) * cw;
-    // The part left of or above dst is cut from the start only: what remains lands where the
-    // whole cell would have.
-    const int dx = p.X < 0 ? -p.X : 0, dy = p.Y < 0 ? -p.Y : 0;
-    const int L0 = mask.R.Left, T0 = mask.R.Top;
-    const TRect src{L0 + x0 + dx, T0 + dy, L0 + x0 + cw - 1, T0 + ch - 1};
-    const TRect to{p.X + dx, p.Y + dy, p.X + cw - 1, p.Y + ch - 1};
+    const ks::GlyphRects cell = ks::StateGlyphRects(mask, p, state);
     if (mask.Bmp) {
         if (mask.Bmp->Width() >= mask.R.Right && mask.Bmp->Height() >= mask.R.Bottom)
-            CopyImageTransparent(to, src, dst, *mask.Bmp, mode, mask);
+            CopyImageTransparent(cell.dst, cell.src, dst, *mask.Bmp, mode, mask);
         return;
     }
     TBitmap* master = mask.Manager ? mask.Manager->MasterBitmap.get() : nullptr;
     if (!master)
         return;
     if (mask.MaskType >= 1)
-        CopyImageTransparent(to, src, dst, *master, mode, mask);
+        CopyImageTransparent(cell.dst, cell.src, dst, *master, mode, mask);
     else if (mode == 1)
-        CopyRectOverBackground(dst, *master, to.Left, to.Top, src, TransparentKeyColor, ci, true);
+        CopyRectOverBackground(dst, *master, cell.dst.Left, cell.dst.Top, cell.src, TransparentKeyColor, ci, true);
     else
-        BlendBitmapKeyed(dst, to.Left, to.Top, *master, src, 0.5, TransparentKeyColor);
+        BlendBitmapKeyed(dst, cell.dst.Left, cell.dst.Top, *master, cell.src, 0.5, TransparentKeyColor);
 }
 
 void CopyImageTransparent(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, TBitmap& image, int mode,
@@ -163,9 +95,8 @@ void CopyImageTransparent(const TRect& dstRect, const TRect& srcRect, TBitmap& d
         CopyRectKeyed(dst, image, dstRect.Left, dstRect.Top, srcRect, TransparentKeyColor);
         return;
     }
-    const TRect to{dstRect.Left, dstRect.Top, dstRect.Right + 1, dstRect.Bottom + 1};
-    const TRect from{srcRect.Left, srcRect.Top, srcRect.Right + 1, srcRect.Bottom + 1};
-    ks::DrawThroughMaskRow(dst.View(), to, image.View(), from, MaskCellHeight(mask), mode != 1);
+    ks::DrawThroughMaskRow(dst.View(), ks::ExclusiveOf(dstRect), image.View(), ks::ExclusiveOf(srcRect),
+                           MaskCellHeight(mask), mode != 1);
 }
 
 void PaintMaskedOverCache(const TRect& dstRect, const TRect& srcRect, TBitmap& dst, const CacheInfo& ci,
@@ -188,10 +119,9 @@ void PaintMaskedOverCache(const TRect& dstRect, const TRect& srcRect, TBitmap& d
     // Each row's mask lies exactly half the record below it; a row whose mask row would lie below
     // the master bitmap (a record larger than its image, a piece reaching into the mask half) is
     // not drawn.
-    const auto maskOffset = static_cast<int>((int64_t{mask.R.Bottom} - mask.R.Top) / 2);
     const std::optional<TColor> fill =
         ci.FillColor != TransparentKeyColor ? std::optional<TColor>(ci.FillColor) : std::nullopt;
-    ks::MaskBlendPiece(dst.View(), dstRect, master->View(), srcRect, maskOffset, ks::MaskRows::Exact,
+    ks::MaskBlendPiece(dst.View(), dstRect, master->View(), srcRect, ks::HalfRecordHeight(mask), ks::MaskRows::Exact,
                        backdrop, fill);
 }
 

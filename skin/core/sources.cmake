@@ -18,6 +18,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/Resampler.cpp
   skin/core/GradientPixels.cpp
   skin/core/SkinImageValues.cpp
+  skin/core/SkinImageCells.cpp
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp

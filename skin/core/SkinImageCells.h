@@ -1,0 +1,76 @@
+#pragma once
+// Where the painters of skin images (SkinImagePainting.h) take the pieces of an image record
+// from and where they put them, worked out apart from any bitmap so that every platform's tests
+// can run hostile records through them. Coordinates are worked out in 64 bits and limited to
+// the range of int: no record read from a skin, and no rectangle, overflows them. A limited
+// coordinate lies outside every bitmap, so the piece it belongs to draws nothing there.
+
+#include "skin/core/sMaskData.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace ks {
+
+// The distance from a picture row to its mask row for the painters that take it at half the
+// record's height.
+int HalfRecordHeight(const TsMaskData& mask) noexcept;
+
+// An inclusive rectangle (right and bottom on its last pixel) made exclusive.
+TRect ExclusiveOf(const TRect& inclusive) noexcept;
+
+// The cell for state of mask put with its top-left corner at p: both rectangles inclusive, the
+// part left of or above 0 cut from their starts only, so that what remains lands where the
+// whole cell would have.
+struct GlyphRects {
+    TRect src;
+    TRect dst;
+};
+GlyphRects StateGlyphRects(const TsMaskData& mask, TPoint p, int state) noexcept;
+
+// One of the nine parts of a border image: area of the destination (right/bottom exclusive) is
+// covered by the source piece src (exclusive, w x h), once for a corner, tiled for a side or the
+// centre.
+struct BorderPart {
+    TRect area;
+    TRect src;
+    int w = 0;
+    int h = 0;
+    bool corner = false;
+};
+
+// The parts of mask's cell for state over r, in painting order: top-left corner, left side, top
+// side, bottom-left corner, bottom side, bottom-right corner, top-right corner, right side, and
+// the centre when filling is set and the image asks for it. Corners too large for r shrink to
+// fit (the right and bottom ones give up the odd pixel); side widths below 0 count as 0. None
+// for a record hidden in this state, an r narrower or lower than 2 pixels, or cells of no size.
+struct BorderLayout {
+    std::array<BorderPart, 9> parts{};
+    int count = 0;
+};
+BorderLayout BorderParts(const TsMaskData& mask, const TRect& r, int state, bool filling) noexcept;
+
+// Calls draw(tile) for the w x h tiles that cover area from its top-left corner, cut at its
+// right and bottom edges, skipping those that lie wholly outside within (the destination's
+// bounds), so that the visits are bounded by within's size whatever area is. A tile of no size
+// covers nothing.
+template <class Draw>
+void ForEachTile(const TRect& area, int w, int h, const TRect& within, Draw draw)
+{
+    if (w <= 0 || h <= 0)
+        return;
+    // What area and within share; the first tile on each axis is the one of area's tiling that
+    // covers the shared part's start.
+    const int64_t left = std::max(area.Left, within.Left), right = std::min(area.Right, within.Right);
+    const int64_t top = std::max(area.Top, within.Top), bottom = std::min(area.Bottom, within.Bottom);
+    if (left >= right || top >= bottom)
+        return;
+    auto first = [](int64_t start, int64_t from, int size) { return start + (from - start) / size * size; };
+    for (int64_t x = first(area.Left, left, w); x < right; x += w)
+        for (int64_t y = first(area.Top, top, h); y < bottom; y += h)
+            draw(TRect{static_cast<int>(x), static_cast<int>(y), static_cast<int>(std::min<int64_t>(x + w, area.Right)),
+                       static_cast<int>(std::min<int64_t>(y + h, area.Bottom))});
+}
+
+} // namespace ks

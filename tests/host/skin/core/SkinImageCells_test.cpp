@@ -1,0 +1,143 @@
+#include "skin/core/SkinImageCells.h"
+
+#include "host/support/PixelImage.h"
+#include "skin/core/KeyedPixels.h"
+#include "skin/core/MaskedPixels.h"
+#include "skin/core/sConst.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+
+namespace {
+
+using Image = ks::test::PixelImage;
+
+// Hostile records as a skin may give them: beyond the image, of every size, inverted, at the
+// ends of the coordinates; with cell counts, mask types and side widths out of range. Each goes
+// through the painters' own geometry and the portable loops the painters hand it to, as
+// PaintSkinImageRect, PaintStateGlyph, CopyImageTransparent and PaintMaskedOverCache do, into
+// 24- and 32-bit destinations: nothing outside the bitmaps is touched, the image is only read,
+// and the sanitizers see every step.
+TEST(SkinImageCells, HostileRecordsStayInsideTheBitmaps)
+{
+    const TRect records[] = {{30, 10, 90, 70},       {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                             {2, 2, 20, 400},        {20, 8, 2, 2},
+                             {INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX}, {INT_MIN, INT_MIN, INT_MIN + 40, INT_MIN + 30},
+                             {-30, -20, 10, 20}};
+    const TPoint places[] = {{-3, -3}, {INT_MIN, INT_MIN}, {INT_MAX, 5}, {2, INT_MAX}};
+    std::mt19937 rng(11);
+    Image master(40, 20, 24, true);
+    master.Randomise(rng);
+    for (int x = 0; x < 40; x += 3)
+        std::memcpy(master.At(x, x % 20), "\xFF\x00\xFF", 3);
+    const Image master0 = master;
+    Image back(10, 10, 24, false);
+    back.Randomise(rng);
+    const ks::AlphaBackdrop backdrop{back.View(), -2, 3, true, true};
+    int drawn = 0;
+    for (const TRect& rr : records)
+        for (int maskType : {0, 1, -1})
+            for (int count : {1, 3, -2})
+                for (int side : {2, -9, 32767})
+                    for (int bpp : {24, 32}) {
+                        SCOPED_TRACE(std::to_string(rr.Left) + "," + std::to_string(rr.Top) + "," +
+                                     std::to_string(rr.Right) + "," + std::to_string(rr.Bottom) + " type " +
+                                     std::to_string(maskType) + " count " + std::to_string(count) + " sides " +
+                                     std::to_string(side) + " bpp " + std::to_string(bpp));
+                        TsMaskData mask;
+                        mask.R = rr;
+                        mask.MaskType = static_cast<int16_t>(maskType);
+                        mask.ImageCount = static_cast<int16_t>(count);
+                        mask.WL = mask.WT = mask.WR = mask.WB = static_cast<int16_t>(side);
+                        mask.StretchMode = 4;
+                        Image dst(8, 8, bpp, bpp == 24);
+                        const ks::PixelView d = dst.View(), m = master.View();
+                        const TRect bounds{0, 0, 8, 8};
+                        ks::KeyFill fill;
+                        fill.kind = ks::KeyFill::Colour;
+                        fill.colour = TransparentKeyColor;
+
+                        for (int state : {0, 4}) {
+                            const ks::BorderLayout layout = ks::BorderParts(mask, {-5, -5, 300, 300}, state, true);
+                            for (int i = 0; i < layout.count; ++i) {
+                                const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
+                                auto piece = [&](const TRect& area) {
+                                    ++drawn;
+                                    if (maskType >= 1)
+                                        ks::MaskBlendPiece(d, area, m, part.src, ks::HalfRecordHeight(mask),
+                                                           ks::MaskRows::PulledIn, backdrop, TransparentKeyColor);
+                                    else if (part.corner)
+                                        ks::CopyKeyed(d, {area.Left, area.Top}, m,
+                                                      ks::InclusiveSourceRect({part.src.Left, part.src.Top,
+                                                                               part.src.Right - 1, part.src.Bottom - 1},
+                                                                              m, nullptr),
+                                                      TransparentKeyColor, fill);
+                                    else
+                                        ks::CopyRect(d, {area.Left, area.Top}, m, part.src);
+                                };
+                                if (part.corner)
+                                    piece(part.area);
+                                else
+                                    ks::ForEachTile(part.area, part.w, part.h, bounds, piece);
+                            }
+                        }
+                        for (TPoint p : places) {
+                            const ks::GlyphRects cell = ks::StateGlyphRects(mask, p, 4);
+                            if (maskType >= 1) {
+                                ks::DrawThroughMaskRow(d, ks::ExclusiveOf(cell.dst), m, ks::ExclusiveOf(cell.src),
+                                                       MaskCellHeight(mask), true);
+                            } else {
+                                TPoint at{cell.dst.Left, cell.dst.Top};
+                                ks::CopyKeyed(d, at, m, ks::InclusiveSourceRect(cell.src, m, nullptr),
+                                              TransparentKeyColor, fill);
+                                const TRect blended = ks::InclusiveSourceRect(cell.src, m, &at);
+                                ks::BlendKeyed(d, at, m, blended, 0.5, TransparentKeyColor);
+                            }
+                        }
+                        ks::MaskBlendPiece(d, {-3, -3, 40, 40}, m, {0, 0, 40, 40}, ks::HalfRecordHeight(mask),
+                                           ks::MaskRows::Exact, backdrop, std::nullopt);
+                        ASSERT_TRUE(dst.FencesIntact());
+                    }
+    EXPECT_EQ(master.Pixels(), master0.Pixels());
+    EXPECT_TRUE(master.FencesIntact());
+    EXPECT_GT(drawn, 0) << "some records are drawn at all";
+}
+
+// Skipping the tiles outside the destination keeps the others where the whole tiling puts them.
+TEST(SkinImageCells, TilesOutsideTheDestinationAreSkippedInPlace)
+{
+    std::mt19937 rng(5);
+    auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        const TRect area{between(-60, 20), between(-60, 20), between(-20, 60), between(-20, 60)};
+        const TRect within{between(-10, 10), between(-10, 10), between(0, 30), between(0, 30)};
+        const int w = between(-1, 9), h = between(-1, 9);
+        using Tile = std::tuple<int, int, int, int>;
+        std::set<Tile> want, got;
+        if (w > 0 && h > 0)
+            for (int x = area.Left; x < area.Right; x += w)
+                for (int y = area.Top; y < area.Bottom; y += h) {
+                    const Tile t{x, y, std::min(x + w, area.Right), std::min(y + h, area.Bottom)};
+                    if (std::max(x, within.Left) < std::min(std::get<2>(t), within.Right) &&
+                        std::max(y, within.Top) < std::min(std::get<3>(t), within.Bottom))
+                        want.insert(t);
+                }
+        ks::ForEachTile(area, w, h, within, [&](const TRect& t) {
+            EXPECT_TRUE(got.insert({t.Left, t.Top, t.Right, t.Bottom}).second) << "each tile once";
+        });
+        ASSERT_EQ(got, want);
+    }
+    int visits = 0;
+    ks::ForEachTile({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 1, 1, {0, 0, 4, 3}, [&](const TRect&) { ++visits; });
+    EXPECT_EQ(visits, 12) << "a tiling of the whole plane visits only the destination's tiles";
+}
+
+} // namespace
