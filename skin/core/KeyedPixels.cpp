@@ -99,6 +99,14 @@ void CopyKeyed(const PixelView& dst, TPoint at, const PixelView& src, const TRec
     const int db = dst.bpp / 8, sb = src.bpp / 8;
     const uint8_t* srow = src.Row(p.sy) + p.sx * sb;
     uint8_t* drow = dst.Row(p.dy) + p.dx * db;
+    // Key pixels left as they are, one depth: whole rows go to the specialised loop.
+    if (fill.kind == KeyFill::Keep && db == sb && !PieceSharesMemory(dst, src, p)) {
+        const uint8_t keyBytes[3] = {k.b, k.g, k.r};
+        const KeyedCopyLoop loop = SpecialisedKeyedCopy(dst.bpp);
+        for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
+            loop(drow, srow, p.cols, keyBytes);
+        return;
+    }
     for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride) {
         const uint8_t* s = srow;
         uint8_t* d = drow;

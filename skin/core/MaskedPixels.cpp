@@ -85,8 +85,7 @@ void BlendRectByMask24(const PixelView& dst, const PixelView& src, const PixelVi
     const uint8_t* srow = src.Row(c.Top) + 3 * c.Left;
     const uint8_t* mrow = mask.Row(c.Top) + 3 * c.Left;
     for (int y = c.Top; y < c.Bottom; ++y, drow += dst.stride, srow += src.stride, mrow += mask.stride)
-        for (int i = 0; i < n; ++i)
-            drow[i] = MaskBlendByte(srow[i], drow[i], mrow[i]);
+        MaskBlendBytes(drow, srow, mrow, static_cast<size_t>(n));
 }
 
 void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
@@ -106,6 +105,18 @@ void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView
     const ptrdiff_t toMask = maskOffset * src.stride;
     const uint8_t* srow = src.Row(p.sy) + p.sx * sb;
     uint8_t* drow = dst.Row(p.dy) + p.dx * db;
+    // Without a backdrop every pixel blends, and whole rows go to the specialised loops.
+    if (!backdrop.ready && !PieceSharesMemory(dst, src, p)) {
+        if (masked) {
+            for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
+                MaskBlendBytes(drow, srow, srow + toMask, static_cast<size_t>(3 * p.cols));
+        } else {
+            const AlphaBlendLoop loop = SpecialisedAlphaBlend(32, dst.bpp);
+            for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
+                loop(drow, srow, p.cols);
+        }
+        return;
+    }
     for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride) {
         const uint8_t* s = srow;
         uint8_t* d = drow;

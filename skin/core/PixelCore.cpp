@@ -76,7 +76,90 @@ BlendFixedLoop SpecialisedBlendFixed(int bpp) noexcept
     return BlendFixedBytes;
 }
 
+struct AlphaBlendPath {
+    int srcBpp, dstBpp;
+    AlphaBlendLoop loop;
+};
+
+constexpr AlphaBlendPath AlphaBlendPaths[] = {{32, 24, AlphaBlendPixels32To24Sse2},
+                                              {32, 32, AlphaBlendPixels32To32Sse2}};
+
+struct KeyedCopyPath {
+    int bpp;
+    KeyedCopyLoop loop;
+};
+
+constexpr KeyedCopyPath KeyedCopyPaths[] = {{24, CopyKeyedPixels24Sse2}, {32, CopyKeyedPixels32Sse2}};
+
 } // namespace
+
+AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept
+{
+    for (const AlphaBlendPath& path : AlphaBlendPaths)
+        if (path.srcBpp == srcBpp && path.dstBpp == dstBpp)
+            return path.loop;
+    return nullptr;
+}
+
+KeyedCopyLoop SpecialisedKeyedCopy(int bpp) noexcept
+{
+    for (const KeyedCopyPath& path : KeyedCopyPaths)
+        if (path.bpp == bpp)
+            return path.loop;
+    return nullptr;
+}
+
+bool PieceSharesMemory(const PixelView& dst, const PixelView& src, const Piece& p) noexcept
+{
+    if (p.Empty())
+        return false;
+    const Extent de = ExtentOf(dst, {p.dx, p.dy, int64_t{p.dx} + p.cols, int64_t{p.dy} + p.rows}, dst.bpp / 8);
+    const Extent se = ExtentOf(src, {p.sx, p.sy, int64_t{p.sx} + p.cols, int64_t{p.sy} + p.rows}, src.bpp / 8);
+    return de.first < se.last && se.first < de.last;
+}
+
+void MaskBlendBytes(uint8_t* dst, const uint8_t* src, const uint8_t* mask, size_t count) noexcept
+{
+    for (size_t i = 0; i < count; ++i)
+        dst[i] = MaskBlendByte(src[i], dst[i], mask[i]);
+}
+
+void AlphaBlendPixels32To24(uint8_t* dst, const uint8_t* src, int count) noexcept
+{
+    for (int x = 0; x < count; ++x, dst += 3, src += 4)
+        for (int c = 0; c < 3; ++c)
+            dst[c] = AlphaBlendByte(src[c], dst[c], src[3]);
+}
+
+void AlphaBlendPixels32To32(uint8_t* dst, const uint8_t* src, int count) noexcept
+{
+    for (int x = 0; x < count; ++x, dst += 4, src += 4) {
+        for (int c = 0; c < 3; ++c)
+            dst[c] = AlphaBlendByte(src[c], dst[c], src[3]);
+        dst[3] = 255;
+    }
+}
+
+void CopyKeyedPixels24(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
+{
+    for (int x = 0; x < count; ++x, dst += 3, src += 3)
+        if (src[0] != key[0] || src[1] != key[1] || src[2] != key[2]) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+        }
+}
+
+void CopyKeyedPixels32(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
+{
+    for (int x = 0; x < count; ++x, dst += 4, src += 4)
+        if (src[0] != key[0] || src[1] != key[1] || src[2] != key[2]) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+            dst[3] = 255;
+        }
+}
 
 const uint8_t* AlphaBackdrop::Under(int x, int y) const noexcept
 {

@@ -113,6 +113,32 @@ void BlendFixed(const PixelView& dst, const TRect& dstRect, const PixelView& src
 void BlendFixedBytes(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, size_t rowBytes,
                      int rows, uint8_t dstWeight) noexcept;
 
+// True when the destination and source rows of a piece touch any byte in common: the specialised
+// loops below may then not be used, since they read several pixels before they write them.
+bool PieceSharesMemory(const PixelView& dst, const PixelView& src, const Piece& p) noexcept;
+
+// The row loops of the hot passes: the plain loops here are the references; the tables of
+// specialised loops (PixelCoreSse2.h) give a pass its fastest loop for a pair of formats. The
+// mask blend has none: the compiler turns its plain loop into SSE2 as it stands. Rows share no
+// memory.
+// - Mask blend of count bytes: dst[i] = MaskBlendByte(src[i], dst[i], mask[i]).
+// - Alpha blend of count 32-bit source pixels into 24- or 32-bit destination pixels: every colour
+//   byte AlphaBlendByte(source byte, its own, source alpha); a 32-bit destination becomes opaque.
+// - Keyed copy of count pixels of one depth: pixels whose blue, green and red are not key's
+//   (blue, green, red) are copied (a 32-bit one becoming opaque); the others are left alone.
+void MaskBlendBytes(uint8_t* dst, const uint8_t* src, const uint8_t* mask, size_t count) noexcept;
+void AlphaBlendPixels32To24(uint8_t* dst, const uint8_t* src, int count) noexcept;
+void AlphaBlendPixels32To32(uint8_t* dst, const uint8_t* src, int count) noexcept;
+void CopyKeyedPixels24(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+void CopyKeyedPixels32(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+
+using AlphaBlendLoop = void (*)(uint8_t* dst, const uint8_t* src, int count) noexcept;
+using KeyedCopyLoop = void (*)(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+
+// Null for a pair of formats the pass does not take.
+AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
+KeyedCopyLoop SpecialisedKeyedCopy(int bpp) noexcept;
+
 // Stores the raw word into every pixel of r of a 32-bit view.
 void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept;
 // Writes alpha into the fourth byte of every pixel of r of a 32-bit view.

@@ -6,6 +6,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 namespace ks {
 namespace {
 
@@ -36,7 +38,131 @@ __m128i BlendFixed16(__m128i s, __m128i d, __m128i srcWeight, __m128i dstWeight)
     return _mm_or_si128(_mm_srli_epi16(even, 8), _mm_andnot_si128(low, odd));
 }
 
+// Two pixels widened to 16-bit lanes (blue, green, red, alpha each) blended by the source's alpha:
+// (s * a + d * (256 - a)) >> 8, at most 255 * 256.
+__m128i AlphaBlend2(__m128i s, __m128i d) noexcept
+{
+    const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, _mm_sub_epi16(_mm_set1_epi16(256), a)));
+    return _mm_srli_epi16(sum, 8);
+}
+
+// Four 32-bit source pixels blended into four destination pixels held one per 32-bit lane; the
+// destination's fourth bytes come out undefined.
+__m128i AlphaBlend4(__m128i s, __m128i d) noexcept
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = AlphaBlend2(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+    const __m128i high = AlphaBlend2(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+    return _mm_packus_epi16(low, high);
+}
+
+// Twelve bytes (four 24-bit pixels) spread to one pixel per 32-bit lane, top bytes 0, and back.
+// SSE2 has no byte shuffle: the pixels move in two steps, six bytes per 64-bit half, then three
+// bytes per 32-bit lane.
+__m128i Spread24(__m128i x) noexcept
+{
+    const __m128i low6 = _mm_set_epi32(0, 0, 0x0000FFFF, static_cast<int>(0xFFFFFFFF));
+    const __m128i high6 = _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFFFFFFFF), 0, 0);
+    const __m128i halves = _mm_or_si128(_mm_and_si128(x, low6), _mm_and_si128(_mm_slli_si128(x, 2), high6));
+    const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
+    const __m128i second = _mm_set_epi32(0x00FFFFFF, 0, 0x00FFFFFF, 0);
+    return _mm_or_si128(_mm_and_si128(halves, first), _mm_and_si128(_mm_slli_epi64(halves, 8), second));
+}
+
+__m128i Gather24(__m128i v) noexcept
+{
+    const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
+    const __m128i second = _mm_set_epi32(0x00FFFFFF, 0, 0x00FFFFFF, 0);
+    const __m128i halves = _mm_or_si128(_mm_and_si128(v, first), _mm_srli_epi64(_mm_and_si128(v, second), 8));
+    const __m128i low6 = _mm_set_epi32(0, 0, 0x0000FFFF, static_cast<int>(0xFFFFFFFF));
+    const __m128i high6 = _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFFFFFFFF), 0, 0);
+    return _mm_or_si128(_mm_and_si128(halves, low6), _mm_srli_si128(_mm_and_si128(halves, high6), 2));
+}
+
+// Twelve bytes read and written without touching the four after them, which may lie past the row.
+__m128i Load12(const uint8_t* p) noexcept
+{
+    int32_t last;
+    std::memcpy(&last, p + 8, 4);
+    return _mm_or_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)),
+                        _mm_slli_si128(_mm_cvtsi32_si128(last), 8));
+}
+
+void Store12(uint8_t* p, __m128i v) noexcept
+{
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    const int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+    std::memcpy(p + 8, &last, 4);
+}
+
 } // namespace
+
+void AlphaBlendPixels32To24Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept
+{
+    int x = 0;
+    for (; x + 4 <= count; x += 4, dst += 12, src += 16) {
+        const __m128i s = Load(src);
+        // Four transparent source pixels leave the destination as it is.
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(s, 24), _mm_setzero_si128())) == 0xFFFF)
+            continue;
+        Store12(dst, Gather24(AlphaBlend4(s, Spread24(Load12(dst)))));
+    }
+    AlphaBlendPixels32To24(dst, src, count - x);
+}
+
+void AlphaBlendPixels32To32Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept
+{
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000));
+    int x = 0;
+    for (; x + 4 <= count; x += 4, dst += 16, src += 16)
+        Store(dst, _mm_or_si128(AlphaBlend4(Load(src), Load(dst)), opaque));
+    AlphaBlendPixels32To32(dst, src, count - x);
+}
+
+void CopyKeyedPixels24Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
+{
+    // Sixteen pixels are 48 bytes, three registers, in which the key's bytes repeat every three.
+    uint8_t pattern[48];
+    for (int i = 0; i < 48; ++i)
+        pattern[i] = key[i % 3];
+    const __m128i k0 = Load(pattern), k1 = Load(pattern + 16), k2 = Load(pattern + 32);
+    // Bit 3i of the 48-bit match mask stands for pixel i.
+    constexpr uint64_t FirstBytes = 0x249249249249ull;
+    int x = 0;
+    for (; x + 16 <= count; x += 16, dst += 48, src += 48) {
+        const __m128i s0 = Load(src), s1 = Load(src + 16), s2 = Load(src + 32);
+        const uint64_t equal = static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s0, k0))) |
+                               static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s1, k1))) << 16 |
+                               static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s2, k2))) << 32;
+        const uint64_t keyed = equal & equal >> 1 & equal >> 2 & FirstBytes;
+        if (keyed == 0) {
+            Store(dst, s0);
+            Store(dst + 16, s1);
+            Store(dst + 32, s2);
+        } else if (keyed != FirstBytes) {
+            CopyKeyedPixels24(dst, src, 16, key);
+        }
+    }
+    CopyKeyedPixels24(dst, src, count - x, key);
+}
+
+void CopyKeyedPixels32Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
+{
+    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000));
+    const __m128i k = _mm_set1_epi32(key[0] | key[1] << 8 | key[2] << 16);
+    int x = 0;
+    for (; x + 4 <= count; x += 4, dst += 16, src += 16) {
+        const __m128i s = Load(src);
+        const int keyed = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, colour), k));
+        if (keyed == 0)
+            Store(dst, _mm_or_si128(s, opaque));
+        else if (keyed != 0xFFFF)
+            CopyKeyedPixels32(dst, src, 4, key);
+    }
+    CopyKeyedPixels32(dst, src, count - x, key);
+}
 
 void BlendFixedBytesSse2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                          size_t rowBytes, int rows, uint8_t dstWeight) noexcept

@@ -13,4 +13,10 @@ namespace ks {
 void BlendFixedBytesSse2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                          size_t rowBytes, int rows, uint8_t dstWeight) noexcept;
 
+// The row loops of the hot passes (PixelCore.h describes each beside its plain loop).
+void AlphaBlendPixels32To24Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept;
+void AlphaBlendPixels32To32Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept;
+void CopyKeyedPixels24Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+void CopyKeyedPixels32Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+
 } // namespace ks
