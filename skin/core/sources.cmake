@@ -42,6 +42,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sSkinManagerLookups.cpp
   skin/core/SkinServices.cpp
   skin/core/sCommonData.cpp
+  skin/core/DeviceContextRoutines.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
