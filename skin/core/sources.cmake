@@ -32,6 +32,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/PixelEffects.cpp
   skin/core/GlyphDrawing.cpp
   skin/core/SkinImagePainting.cpp
+  skin/core/SectionPainting.cpp
   skin/core/BitmapResampling.cpp
   skin/core/sStoredSkins.cpp
   skin/core/sMessages.cpp
