@@ -376,9 +376,13 @@ protected:
     void TearDown() override
     {
         FManager->Free();
+        FBackground.reset();
         VclFixture::TearDown();
     }
-    static uint32_t Picture(int x, int y) { return x == 1 && y == 0 ? 0xFF00FF : x == 2 && y == 1 ? 0xFFFFFF : 0x103050u + 0x10u * (x + 3 * y); }
+    static uint32_t Picture(int x, int y)
+    {
+        return x == 1 && y == 0 ? 0xFF00FF : x == 2 && y == 1 ? 0xFFFFFF : 0x103050u + 0x10u * (x + 3 * y);
+    }
     static uint32_t BackgroundAt(int x, int y) { return 0x000100u * x + 0x010000u * y + 7; }
 
     // What the cell pixel at (x, y) of a target shows when tiled from r's corner: key pixels

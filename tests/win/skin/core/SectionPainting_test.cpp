@@ -124,6 +124,7 @@ protected:
     void TearDown() override
     {
         FManager->Free();
+        FParent.reset();
         VclFixture::TearDown();
     }
 
@@ -259,7 +260,7 @@ TEST_F(SectionPaintingTest, MaskedTextureOverlaysTheNormalStateOnly)
     const TPoint pt{2, 3};
     for (const auto& [state, textureIndex, hotTextureIndex, overlaid] :
          {std::tuple{0, int(OverlayMask), -1, true}, std::tuple{0, -1, int(OverlayMask), true},
-          std::tuple{1, int(OverlayMask), -1, false}, std::tuple{0, int(BorderMask), int(OverlayMask), false},
+          std::tuple{1, int(OverlayMask), -1, false}, std::tuple{0, int(BorderMask), int(OverlayMask), true},
           std::tuple{0, 500, -7, false}}) {
         SCOPED_TRACE(testing::Message() << "state " << state << " textures " << textureIndex << ", " << hotTextureIndex);
         auto b = Painted(pf24bit, 9, 7, [](int, int) { return Fence; });
@@ -295,8 +296,10 @@ TEST_F(SectionPaintingTest, DirectBackgroundTakesItsIndexesAndEndsInColour)
          [](int, int) { return RgbOf(GradColour); }},
         {"TextureShareFromTheGivenIndex", {0x406080, 0, 100, 0}, ready, HotPatternMask, pf24bit,
          [](int, int) { return RgbOf(HotTexColour); }},
-        {"FullTextureUnderAGradient", {0x406080, 0, 100, 30, true}, ready, PatternMask, pf24bit,
-         [](int, int) { return RgbOf(TexColour); }},
+        {"GradientOverTextureByA256thScale", {0x406080, 0, 70, 30, true}, ready, PatternMask, pf24bit,
+         [](int, int) { return Mix(RgbOf(GradColour), RgbOf(TexColour), 70 * 256 / 100); }},
+        {"FullTextureUnderAGradientEndsInColour", {0x406080, 0, 100, 30, true}, ready, PatternMask, pf24bit,
+         [](int, int) { return RgbOf(0x406080); }},
         {"ClearOverAColourFillsTheLayers", {0x406080, 100}, colourOnly, -1, pf24bit,
          [](int, int) { return RgbOf(0x5080B0); }},
         {"HalfClearMixesOn32Bit", {0x000000, 50}, ready, -1, pf32bit,
@@ -315,12 +318,13 @@ TEST_F(SectionPaintingTest, DirectBackgroundTakesItsIndexesAndEndsInColour)
 }
 
 // A ring colour shows where the 2-pixel border lies, a corner colour where a corner image does.
-Rgb BorderOrCorner(const TRect& r, int x, int y, bool cornersLast, const Rgb& inside)
+enum class Corners { None, UnderBorder, OverBorder };
+Rgb BorderOrCorner(const TRect& r, int x, int y, Corners corners, const Rgb& inside)
 {
     const int i = x - r.Left, j = y - r.Top, w = r.Right - r.Left, h = r.Bottom - r.Top;
     const bool ring = i < 2 || j < 2 || i >= w - 2 || j >= h - 2;
     const int corner = i < 3 && j < 3 ? 0 : i >= w - 3 && j < 3 ? 1 : i < 3 && j >= h - 3 ? 2 : i >= w - 3 && j >= h - 3 ? 3 : -1;
-    if (corner >= 0 && (cornersLast || !ring))
+    if (corner >= 0 && (corners == Corners::OverBorder || (corners == Corners::UnderBorder && !ring)))
         return RgbOf(CornerColour[corner]);
     return ring ? RgbOf(RingColour) : inside;
 }
@@ -339,7 +343,7 @@ TEST_F(SectionPaintingTest, WholeSectionsPaintCornersAndBorderInTheirOrder)
     auto byIndex = Painted(pf24bit, 14, 11, [](int, int) { return Fence; });
     PaintSectionByIndex(0, "S", ci, true, 0, r, {}, byIndex.get(), FManager, -1, -1);
     GdiFlush();
-    ExpectPainted(*byIndex, r, Fence, [&](int x, int y) { return BorderOrCorner(r, x, y, false, RgbOf(0x406080)); });
+    ExpectPainted(*byIndex, r, Fence, [&](int x, int y) { return BorderOrCorner(r, x, y, Corners::UnderBorder, RgbOf(0x406080)); });
 
     TsCommonData data(nullptr, false);
     data.SkinIndex = 0;
@@ -347,14 +351,14 @@ TEST_F(SectionPaintingTest, WholeSectionsPaintCornersAndBorderInTheirOrder)
     auto control = Painted(pf24bit, 14, 11, [](int, int) { return Fence; });
     PaintControlSection(data, ci, true, 0, r, {}, control.get(), true);
     GdiFlush();
-    ExpectPainted(*control, r, Fence, [&](int x, int y) { return BorderOrCorner(r, x, y, true, RgbOf(0x406080)); });
+    ExpectPainted(*control, r, Fence, [&](int x, int y) { return BorderOrCorner(r, x, y, Corners::OverBorder, RgbOf(0x406080)); });
 
     // A border shown only when hot leaves the control's normal look without it.
     FManager->MaskArray[BorderMask].StretchMode = 2;
     PaintControlSection(data, ci, true, 0, r, {}, control.get(), true);
     GdiFlush();
     ExpectPainted(*control, r, Fence, [&](int x, int y) {
-        const Rgb any = BorderOrCorner(r, x, y, true, RgbOf(0x406080));
+        const Rgb any = BorderOrCorner(r, x, y, Corners::OverBorder, RgbOf(0x406080));
         return any == RgbOf(RingColour) ? RgbOf(0x406080) : any;
     });
 }
@@ -405,7 +409,7 @@ TEST_F(SectionPaintingTest, EntryPointsPaintNothingWithoutAPlaceToPaint)
 
 TEST_F(SectionPaintingTest, OnePixelBitmapsMixLikeLargeOnes)
 {
-    SetLook(Section(), false, {0x000000, 50, 40, 30, true});
+    SetLook(Section(), false, {0x000000, 50, 40});
     Section().BorderIndex = BorderMask;
     for (TPixelFormat format : {pf24bit, pf32bit}) {
         auto b = Painted(format, 1, 1, [](int, int) { return Fence; });
@@ -413,7 +417,7 @@ TEST_F(SectionPaintingTest, OnePixelBitmapsMixLikeLargeOnes)
         PaintSectionByIndex(0, "S", CacheInfoFromBitmap(parent.get(), 0, 0), true, 0, {0, 0, 1, 1}, {}, b.get(),
                             FManager, -1, -1);
         GdiFlush();
-        const Rgb layer = Share(Mix(RgbOf(GradColour), RgbOf(TexColour), 40 * 255 / 100), RgbOf(0), 70);
+        const Rgb layer = Share(RgbOf(TexColour), RgbOf(0), 40);
         EXPECT_EQ(PixelAt(*b, 0, 0), Mix(layer, RgbOf(0xC8C8C8), 127)) << (format == pf32bit ? "32" : "24");
     }
 }
@@ -477,7 +481,7 @@ TEST_F(SectionPaintingTest, SectionToADeviceContextLandsAtItsRectangle)
     PaintSectionToDC(0, "S", NoBackgroundCacheInfo, true, 0, {3, 2, 3, 9}, {}, b->Canvas().Handle(), FManager);
     GdiFlush();
     const TRect r{3, 2, 10, 9};
-    ExpectPainted(*b, r, Fence, [&](int x, int y) { return BorderOrCorner(r, x, y, false, RgbOf(0x406080)); });
+    ExpectPainted(*b, r, Fence, [&](int x, int y) { return BorderOrCorner(r, x, y, Corners::None, RgbOf(0x406080)); });
 }
 
 } // namespace
