@@ -94,6 +94,26 @@ protected:
     // Paints section index at the size in the column's state into a fenced bitmap of the format;
     // returns the painted rectangle's picture (24-bit), the column's finish applied, and notes
     // every fence fault in FFaults.
+    // A hot control of section index at size with its glow image around it, over the texture,
+    // as the glow shows it: the halo pulled in by the section's margin on each side.
+    std::unique_ptr<TBitmap> PaintGlow(int index, int glowMask, TSize size)
+    {
+        const TsGeneralData& section = FManager->GeneralDataArray[static_cast<size_t>(index)];
+        const TsMaskData& glow = FManager->MaskArray[static_cast<size_t>(glowMask)];
+        const int m = section.GlowMargin;
+        const TPoint at{glow.WL - m, glow.WT - m};
+        auto picture = NewBitmap24(size.cx + glow.WL + glow.WR - 2 * m, size.cy + glow.WT + glow.WB - 2 * m);
+        for (int y = 0; y < picture->Height(); ++y)
+            for (int x = 0; x < picture->Width(); ++x)
+                Put(*picture, x, y, ParentTexture(x, y), 255);
+        PaintSkinImageRect(*picture, {0, 0, picture->Width(), picture->Height()}, false, NoBackgroundCacheInfo, glow, 0,
+                           false);
+        PaintSectionByIndex(index, section.SectionName, CacheInfoFromBitmap(picture.get(), 0, 0), true, 1,
+                            {at.X, at.Y, at.X + size.cx, at.Y + size.cy}, at, picture.get(), FManager, -1, -1);
+        GdiFlush();
+        return picture;
+    }
+
     std::unique_ptr<TBitmap> Paint(int index, const Column& column, TSize size, TPixelFormat format)
     {
         const TsGeneralData& section = FManager->GeneralDataArray[static_cast<size_t>(index)];
@@ -181,7 +201,17 @@ TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
     constexpr int labelWidth = 120, gap = 8, header = 18;
     const int rowHeight = Sizes[1].cy + gap;
     const int blockWidth = labelWidth + 5 * (Sizes[0].cx + gap) + 5 * (Sizes[1].cx + gap) + 2 * gap;
-    const int rowsPerBlock = (sections + 1) / 2;
+    // Then one row for each section that glows when hot, its control shown hot inside the halo.
+    std::vector<std::pair<int, int>> glows;
+    for (int index = 0; index < sections; ++index) {
+        const TsGeneralData& section = FManager->GeneralDataArray[static_cast<size_t>(index)];
+        const int mask = FManager->FindMaskOwnOnly(section.SectionName, "GLOW0");
+        if (section.GlowCount >= 1 && FManager->MaskIndexValid(mask))
+            glows.emplace_back(index, mask);
+    }
+    ASSERT_FALSE(glows.empty()) << "a section of the internal skin glows";
+    const int rows = sections + static_cast<int>(glows.size());
+    const int rowsPerBlock = (rows + 1) / 2;
     auto sheet = NewBitmap24(2 * blockWidth, header + rowsPerBlock * rowHeight + gap);
     const RECT all{0, 0, sheet->Width(), sheet->Height()};
     FillRect(sheet->Canvas().Handle(), &all, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
@@ -206,6 +236,16 @@ TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
                 BitBlt(sheet->Canvas().Handle(), x, top, size.cx, size.cy, picture->Canvas().Handle(), 0, 0, SRCCOPY);
                 x += size.cx + gap;
             }
+    }
+    for (size_t g = 0; g < glows.size(); ++g) {
+        const int row = sections + static_cast<int>(g);
+        const int left = (row / rowsPerBlock) * blockWidth, top = header + (row % rowsPerBlock) * rowHeight;
+        const std::string& name = FManager->GeneralDataArray[static_cast<size_t>(glows[g].first)].SectionName;
+        Label(*sheet, left + gap, top + 2, name + " glow", clWhite);
+        auto picture = PaintGlow(glows[g].first, glows[g].second, Sizes[1]);
+        const int x = left + labelWidth + 5 * (Sizes[0].cx + gap) + Sizes[1].cx + gap;
+        BitBlt(sheet->Canvas().Handle(), x, top, picture->Width(), picture->Height(), picture->Canvas().Handle(), 0, 0,
+               SRCCOPY);
     }
     GdiFlush();
     for (const std::string& fault : FFaults)

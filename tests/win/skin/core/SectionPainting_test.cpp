@@ -3,6 +3,8 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
+#include "vcl/Controls.h"
+#include "vcl/Graphics.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -250,6 +252,26 @@ TEST_F(SectionPaintingTest, CustomColourIsOpaqueWhateverTheSection)
                            -1, 0x123456);
     GdiFlush();
     ExpectPainted(*b, {1, 1, 7, 5}, Fence, [](int, int) { return RgbOf(0x123456); });
+
+    // A control's own colour (a system colour, looked up) when its skin data asks for it.
+    TsCommonData data(nullptr, false);
+    data.SkinIndex = 0;
+    auto* owner = Create<TControl>(nullptr);
+    owner->SetColor(clBtnFace);
+    const CacheInfo behind{nullptr, 0, 0, 0x000000, false};
+    for (const auto& [custom, control, expected] :
+         {std::tuple{false, owner, RgbOf(0x406080)}, std::tuple{true, owner, RgbOf(ColorToRGB(clBtnFace))},
+          std::tuple{true, static_cast<TControl*>(nullptr), RgbOf(0x406080)}}) {
+        SCOPED_TRACE(testing::Message() << "custom " << custom << " owner " << (control != nullptr));
+        SetLook(Section(), false, {0x406080});
+        data.SetCustomColor(custom);
+        data.OwnerControl = control;
+        b = Painted(pf24bit, 8, 6, [](int, int) { return Fence; });
+        PaintControlBackground(data, behind, 0, {1, 1, 7, 5}, {}, b.get());
+        GdiFlush();
+        ExpectPainted(*b, {1, 1, 7, 5}, Fence, [&](int, int) { return expected; });
+    }
+    owner->Free();
 }
 
 TEST_F(SectionPaintingTest, MaskedTextureOverlaysTheNormalStateOnly)
