@@ -3,7 +3,6 @@
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/SkinImagePainting.h"
-#include "skin/core/acFastPixels.h"
 #include "skin/core/PixelCore.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/GdiHandles.h"
@@ -252,7 +251,8 @@ void TileImage(TBitmap& bmp, TRect& r, const CacheInfo& background, uint8_t draw
                            background.Bmp->Canvas().Handle(), strip.Left + background.X, strip.Top + background.Y,
                            SRCCOPY);
             } else if (bmp.PixelFormat() == pf32bit) {
-                FillRectOpaque32(&bmp, strip, background.FillColor);
+                // Straight on the pixels: the fast accessor refuses bitmaps under 2 x 2.
+                ks::FillRect32(bmp.View(), strip, ColorToPixel32(ColorToRGB(background.FillColor)));
             } else {
                 FillRectSolid(bmp.Canvas().Handle(), strip, background.FillColor);
             }

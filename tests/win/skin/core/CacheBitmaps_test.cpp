@@ -2,11 +2,13 @@
 
 #include "host/support/ImageBuilders.h"
 #include "skin/core/sSkinManager.h"
+#include "vcl/Graphics.h"
 #include "vcl/Jpeg.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <algorithm>
@@ -348,7 +350,6 @@ TEST_F(CacheBitmapsTest, DrawFocusDotsEveryThirdPixel)
     });
 }
 
-} // namespace
 
 // A masked element of two 3 x 2 cells: cell 0 holds a key-coloured pixel (the background shows)
 // and a white pixel whose mask keeps whatever lies below; cell 1 must never show.
@@ -462,4 +463,15 @@ TEST_F(TileImageTest, NothingToTileLeavesBitmapAndRectangle)
         EXPECT_EQ(r, (TRect{0, 0, 8, 8}));
         ExpectPixels(*b, [](int, int) { return Back; });
     }
+    // A 32-bit bitmap of one pixel, smaller than a cell, is all remainder.
+    auto one = NewBitmap32(1, 1);
+    TRect r{0, 0, 1, 1};
+    TileImage(*one, r, {nullptr, 0, 0, clBtnFace, false}, 10, FMask);
+    GdiFlush();
+    const uint32_t face = static_cast<uint32_t>(ColorToRGB(clBtnFace));
+    EXPECT_EQ(std::memcmp(one->ScanLine(0), std::array<uint8_t, 4>{static_cast<uint8_t>(face >> 16),
+                                                                   static_cast<uint8_t>(face >> 8),
+                                                                   static_cast<uint8_t>(face), 255}.data(), 4), 0);
 }
+
+} // namespace
