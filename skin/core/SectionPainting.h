@@ -70,8 +70,9 @@ void PaintSectionOverCache(int skinIndex, int borderIndex, int textureIndex, int
                            bool filling, int state, const TRect& r, TPoint pt, TBitmap* bmp,
                            TsSkinManager* skinManager);
 
-// Paints the section named sectionName, else altSectionName, over all of bmp and returns the
-// index of the section painted, -1 when neither name is found or there is no manager. Behind it
-// lies what srcDC shows at srcPt (copied into bmp first), or without srcDC the colour fillColor.
+// Paints the section named sectionName, else altSectionName, over all of bmp (when there is one)
+// and returns the index of the section found, -1 when neither name is found or there is no
+// manager. Behind it lies what srcDC shows at srcPt (copied into bmp first), or without srcDC the
+// colour fillColor.
 int PaintSectionByName(TBitmap* bmp, std::string_view sectionName, std::string_view altSectionName, int state,
                        TsSkinManager* skinManager, TPoint srcPt, TColor fillColor, HDC srcDC);
