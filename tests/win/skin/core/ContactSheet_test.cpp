@@ -198,7 +198,7 @@ TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
     ASSERT_GT(sections, 40);
 
     // Two blocks of rows side by side; each row: the name, then the five states small, then large.
-    constexpr int labelWidth = 120, gap = 8, header = 18;
+    constexpr int labelWidth = 140, gap = 8, header = 18;
     const int rowHeight = Sizes[1].cy + gap;
     const int blockWidth = labelWidth + 5 * (Sizes[0].cx + gap) + 5 * (Sizes[1].cx + gap) + 2 * gap;
     // Then one row for each section that glows when hot, its control shown hot inside the halo.
