@@ -448,11 +448,6 @@ TEST_F(SectionPaintingTest, ClearSectionOverItsOwnBitmapLeavesIt)
 {
     SetLook(Section(), false, {0x406080, 100});
     auto b = Painted(pf24bit, 5, 4, BackgroundAt);
-    PaintSectionByName(b.get(), "S", "", 0, FManager, {}, 0, nullptr); // nothing behind: the colour
-    GdiFlush();
-    ExpectPainted(*b, {0, 0, 5, 4}, Fence, [](int, int) { return RgbOf(0); });
-
-    b = Painted(pf24bit, 5, 4, BackgroundAt);
     PaintSectionBackground(0, "S", CacheInfoFromBitmap(b.get(), 0, 0), 0, {0, 0, 5, 4}, {}, b.get(), FManager, -1, -1,
                            TransparentKeyColor);
     GdiFlush();
