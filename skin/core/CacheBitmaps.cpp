@@ -1,6 +1,8 @@
 #include "skin/core/CacheBitmaps.h"
 
+#include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/NumberRoutines.h"
+#include "skin/core/SkinImagePainting.h"
 #include "skin/core/PixelCore.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/GdiHandles.h"
@@ -214,6 +216,51 @@ void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t dr
         break;
     }
     }
+}
+
+void TileImage(TBitmap& bmp, TRect& r, const CacheInfo& background, uint8_t drawMode, const TsMaskData& mask)
+{
+    if (mask.Manager == nullptr || mask.ImageCount <= 0 || (drawMode != 0 && drawMode != 10))
+        return;
+    // A cell of no size would step the loops by nothing.
+    const int w = RectWidth(mask.R) / mask.ImageCount, h = RectHeight(mask.R) / 2;
+    if (w <= 0 || h <= 0)
+        return;
+    const int64_t right = r.Right, bottom = r.Bottom;
+    auto cell = [&](int64_t x, int64_t y, int64_t cellRight) {
+        const TRect to{static_cast<int>(x), static_cast<int>(y), static_cast<int>(cellRight), static_cast<int>(y + h)};
+        PaintMaskedOverCache(to, mask.R, bmp, background, mask);
+    };
+    int64_t x = r.Left;
+    // Without a whole column the strips below start at r's top.
+    int64_t y = r.Top;
+    for (; x < right - w; x += w)
+        for (y = r.Top; y < bottom - h; y += h)
+            cell(x, y, x + w);
+    if (drawMode == 0) {
+        if (x < right)
+            for (int64_t row = r.Top; row < bottom - h; row += h)
+                cell(x, row, right);
+    } else {
+        auto fill = [&](const TRect& strip) {
+            if (RectWidth(strip) <= 0 || RectHeight(strip) <= 0)
+                return;
+            if (background.Ready) {
+                if (background.Bmp)
+                    BitBlt(bmp.Canvas().Handle(), strip.Left, strip.Top, RectWidth(strip), RectHeight(strip),
+                           background.Bmp->Canvas().Handle(), strip.Left + background.X, strip.Top + background.Y,
+                           SRCCOPY);
+            } else if (bmp.PixelFormat() == pf32bit) {
+                // Straight on the pixels: the fast accessor refuses bitmaps under 2 x 2.
+                ks::FillRect32(bmp.View(), strip, ColorToPixel32(ColorToRGB(background.FillColor)));
+            } else {
+                FillRectSolid(bmp.Canvas().Handle(), strip, background.FillColor);
+            }
+        };
+        fill({r.Left, static_cast<int>(y), r.Right, r.Bottom});
+        fill({static_cast<int>(x), r.Top, r.Right, r.Bottom});
+    }
+    r = NothingLeft;
 }
 
 void LayoutGlyphAndText(const TRect& client, const TPoint& glyphSize, const TPoint& textSize, uint8_t layout,

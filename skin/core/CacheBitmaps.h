@@ -45,6 +45,15 @@ void TileGraphic(TCanvas& canvas, const TRect& r, TGraphic* graphic);
 // uses the DC's current stretch mode.
 void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t drawMode, const TsMaskData& mask);
 
+// Tiles the cells of a skin image element with a mask row (its cell is RectWidth(mask.R) div
+// ImageCount wide and half its height high) over r of bmp through PaintMaskedOverCache, from
+// r's top-left corner, whole cells only; key pixels show background. drawMode 0 then paints a
+// cut last column beside the whole cells; 10 fills the strips below and right of them from
+// background (its bitmap at the same place moved by its X and Y, else its fill colour). Both end
+// with r := (-1, -1, -1, -1); other modes, a missing manager and cells of no size paint nothing
+// and leave r as it is.
+void TileImage(TBitmap& bmp, TRect& r, const CacheInfo& background, uint8_t drawMode, const TsMaskData& mask);
+
 // Places a glyph and a caption in client. layout: 0 glyph left of the text, 1 right, 2 above,
 // 3 below (0 and 1 swap for right-to-left text, bit value 2 of textFlags). alignment: 0 left,
 // 1 right, 2 centre. A margin of -1 and a negative spacing are computed from the free space.

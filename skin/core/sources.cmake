@@ -33,6 +33,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/PixelEffects.cpp
   skin/core/GlyphDrawing.cpp
   skin/core/SkinImagePainting.cpp
+  skin/core/SectionPainting.cpp
   skin/core/BitmapResampling.cpp
   skin/core/sStoredSkins.cpp
   skin/core/sMessages.cpp
@@ -43,6 +44,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sSkinManagerLookups.cpp
   skin/core/SkinServices.cpp
   skin/core/sCommonData.cpp
+  skin/core/DeviceContextRoutines.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )

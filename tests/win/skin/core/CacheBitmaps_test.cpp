@@ -2,11 +2,13 @@
 
 #include "host/support/ImageBuilders.h"
 #include "skin/core/sSkinManager.h"
+#include "vcl/Graphics.h"
 #include "vcl/Jpeg.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <algorithm>
@@ -346,6 +348,130 @@ TEST_F(CacheBitmapsTest, DrawFocusDotsEveryThirdPixel)
             return 0xFFFFFFu;
         return Back;
     });
+}
+
+
+// A masked element of two 3 x 2 cells: cell 0 holds a key-coloured pixel (the background shows)
+// and a white pixel whose mask keeps whatever lies below; cell 1 must never show.
+class TileImageTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        FManager = Create<TsSkinManager>(nullptr);
+        FManager->MasterBitmap = Filled(6, 4, 0);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 6; ++x) {
+                Set24(*FManager->MasterBitmap, x, y, x < 3 ? Picture(x, y) : 0x0000FF);
+                Set24(*FManager->MasterBitmap, x, y + 2, Picture(x, y) == 0xFFFFFF ? 0xFFFFFF : 0);
+            }
+        FMask.Manager = FManager;
+        FMask.R = {0, 0, 6, 4};
+        FMask.ImageCount = 2;
+        FMask.MaskType = 1;
+        FBackground = NewBitmap24(20, 20);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x)
+                Set24(*FBackground, x, y, BackgroundAt(x, y));
+    }
+    void TearDown() override
+    {
+        FManager->Free();
+        FBackground.reset();
+        VclFixture::TearDown();
+    }
+    static uint32_t Picture(int x, int y)
+    {
+        return x == 1 && y == 0 ? 0xFF00FF : x == 2 && y == 1 ? 0xFFFFFF : 0x103050u + 0x10u * (x + 3 * y);
+    }
+    static uint32_t BackgroundAt(int x, int y) { return 0x000100u * x + 0x010000u * y + 7; }
+
+    // What the cell pixel at (x, y) of a target shows when tiled from r's corner: key pixels
+    // the background record's pixel or its fill colour (given as read back).
+    static uint32_t CellPixel(const TRect& r, int x, int y, const CacheInfo& ci, uint32_t fill)
+    {
+        const uint32_t p = Picture((x - r.Left) % 3, (y - r.Top) % 2);
+        if (p == 0xFF00FF)
+            return ci.Ready ? BackgroundAt(ci.X + x, ci.Y + y) : fill;
+        return p == 0xFFFFFF ? Back : p;
+    }
+
+    TsSkinManager* FManager = nullptr;
+    TsMaskData FMask;
+    std::unique_ptr<TBitmap> FBackground;
+};
+
+TEST_F(TileImageTest, WholeCellsThenTheModesRemainder)
+{
+    const CacheInfo ready = CacheInfoFromBitmap(FBackground.get(), 2, 1);
+    const CacheInfo colour{nullptr, 0, 0, 0x00FFFF, false};
+    struct Case {
+        const char* name;
+        uint8_t mode;
+        TRect r;
+        CacheInfo ci;
+        TRect cells; // whole cells
+        int cutRight; // mode 0: the cut column beside the cells reaches here
+    } cases[] = {
+        // 10 x 7 from (1, 1): whole cells while x < 8 and y < 6, so three columns and three rows.
+        {"Mode0CutsTheLastColumnAndLeavesTheBottom", 0, {1, 1, 11, 8}, ready, {1, 1, 10, 7}, 11},
+        {"Mode10StripsFromTheBackground", 10, {1, 1, 11, 8}, ready, {1, 1, 10, 7}, 0},
+        {"Mode10StripsInTheFillColour", 10, {1, 1, 11, 8}, colour, {1, 1, 10, 7}, 0},
+        {"Mode10NotWiderThanACellStripsFromTheTop", 10, {4, 2, 7, 9}, colour, {4, 2, 4, 2}, 0},
+        {"ExactFitLeavesTheLastCellToTheRemainder", 10, {0, 0, 6, 4}, ready, {0, 0, 3, 2}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = Filled(12, 10, Back);
+        TRect r = c.r;
+        TileImage(*b, r, c.ci, c.mode, FMask);
+        GdiFlush();
+        EXPECT_EQ(r, (TRect{-1, -1, -1, -1}));
+        constexpr uint32_t fill = 0xFFFF00; // 0x00FFFF as read back
+        ExpectPixels(*b, [&](int x, int y) -> uint32_t {
+            if (Inside(c.cells, x, y) || (x >= c.cells.Right && x < c.cutRight && y < c.cells.Bottom && y >= c.r.Top))
+                return CellPixel(c.r, x, y, c.ci, fill);
+            if (c.mode == 10 && Inside(c.r, x, y))
+                return c.ci.Ready ? BackgroundAt(c.ci.X + x, c.ci.Y + y) : fill;
+            return Back;
+        });
+    }
+}
+
+TEST_F(TileImageTest, NothingToTileLeavesBitmapAndRectangle)
+{
+    struct Case {
+        const char* name;
+        TRect element;
+        int16_t cells;
+        uint8_t mode;
+    } cases[] = {
+        {"NoCells", {0, 0, 6, 4}, 0, 0},
+        {"NegativeCells", {0, 0, 6, 4}, -2, 10},
+        {"CellsNarrowerThanAPixel", {0, 0, 6, 4}, 7, 0},
+        {"MaskRowOfNoHeight", {0, 0, 6, 1}, 2, 10},
+        {"UntiledMode", {0, 0, 6, 4}, 2, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FMask.R = c.element;
+        FMask.ImageCount = c.cells;
+        auto b = Filled(8, 8, Back);
+        TRect r{0, 0, 8, 8};
+        TileImage(*b, r, NoBackgroundCacheInfo, c.mode, FMask);
+        GdiFlush();
+        EXPECT_EQ(r, (TRect{0, 0, 8, 8}));
+        ExpectPixels(*b, [](int, int) { return Back; });
+    }
+    // A 32-bit bitmap of one pixel, smaller than a cell, is all remainder.
+    auto one = NewBitmap32(1, 1);
+    TRect r{0, 0, 1, 1};
+    TileImage(*one, r, {nullptr, 0, 0, clBtnFace, false}, 10, FMask);
+    GdiFlush();
+    const uint32_t face = static_cast<uint32_t>(ColorToRGB(clBtnFace));
+    EXPECT_EQ(std::memcmp(one->ScanLine(0), std::array<uint8_t, 4>{static_cast<uint8_t>(face >> 16),
+                                                                   static_cast<uint8_t>(face >> 8),
+                                                                   static_cast<uint8_t>(face), 255}.data(), 4), 0);
 }
 
 } // namespace
