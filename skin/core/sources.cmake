@@ -21,6 +21,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
+  skin/core/GlowPixels.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp
@@ -42,6 +43,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sSkinManagerLookups.cpp
   skin/core/SkinServices.cpp
   skin/core/sCommonData.cpp
+  skin/core/acGlow.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
