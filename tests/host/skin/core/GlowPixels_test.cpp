@@ -66,13 +66,4 @@ TEST(GlowPixels, MaskBlendedPicturesGetTheMasksOpacity)
         }
 }
 
-TEST(GlowPixels, MismatchedViewsAreLeftAlone)
-{
-    Image black(4, 4, 32, false), smaller(3, 4, 24, false), black24(4, 4, 24, false);
-    ks::PremultiplyFromBackdrops(black.View(), smaller.View());
-    ks::PremultiplyFromBackdrops(black24.View(), black.View());
-    EXPECT_EQ(black.At(1, 1)[3], 0);
-    EXPECT_EQ(black24.At(1, 1)[0], 0);
-}
-
 } // namespace

@@ -1,6 +1,7 @@
 #include "skin/core/acGlow.h"
 
 #include "host/support/SmallPng.h"
+#include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
@@ -92,6 +93,21 @@ TRect WindowRectOf(HWND wnd)
     RECT r{};
     GetWindowRect(wnd, &r);
     return {r.left, r.top, r.right, r.bottom};
+}
+
+// A straight-alpha RGBA picture of a premultiplied halo, to be looked at.
+void WriteForViewing(TBitmap& halo, const char* name)
+{
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < halo.Height(); ++y)
+        for (int x = 0; x < halo.Width(); ++x) {
+            const uint32_t p = Raw32(halo, x, y), a = p >> 24;
+            for (int shift : {16, 8, 0})
+                samples.push_back(static_cast<uint8_t>(a ? std::min<uint32_t>(255, (p >> shift & 0xFF) * 255 / a) : 0));
+            samples.push_back(static_cast<uint8_t>(a));
+        }
+    const std::vector<uint8_t> png = ks::test::MakeSmallPng(halo.Width(), halo.Height(), 6, samples);
+    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
 class TGlowBox : public TScrollingWinControl {
@@ -251,6 +267,7 @@ TEST_F(GlowTest, APartlyVisibleControlGetsItsHaloCutAndMovedByTheCut)
 TEST_F(GlowTest, ThePreparedHaloIsTheImageWithPremultipliedAlpha)
 {
     constexpr int W = 40, H = 30;
+    std::unique_ptr<TBitmap> glowing;
     for (std::string_view section : {"GLOWING", "KEYED"}) {
         SCOPED_TRACE(std::string(section));
         TacGlowEffect effect;
@@ -258,6 +275,8 @@ TEST_F(GlowTest, ThePreparedHaloIsTheImageWithPremultipliedAlpha)
         effect.MaskIndex = Manager->FindMaskOwnOnly(section, "GLOW0");
         effect.PrepareBitmap(W, H);
         ASSERT_EQ(effect.Bitmap->PixelFormat(), pf32bit);
+        if (section == "GLOWING")
+            glowing = NewBitmap32(W, H), glowing->Assign(effect.Bitmap.get());
         auto cell = [](int v, int size) { return v < 8 ? v : v >= size - 8 ? 16 + v - (size - 8) : 8 + (v - 8) % 8; };
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) {
@@ -285,34 +304,14 @@ TEST_F(GlowTest, ThePreparedHaloIsTheImageWithPremultipliedAlpha)
                 }
             }
     }
+    WriteForViewing(*glowing, "glow_halo.png");
+
     TacGlowEffect none;
     none.Manager = Manager;
     none.PrepareBitmap(W, H);
     EXPECT_EQ(Raw32(*none.Bitmap, 0, 0), 0u);
     none.PrepareBitmap(0, -5);
     EXPECT_TRUE(none.Bitmap->Empty());
-}
-
-// Opened by eye: the halo over a dark grey ground, as a straight-alpha RGBA picture.
-TEST_F(GlowTest, WritesTheHaloForViewing)
-{
-    TacGlowEffect effect;
-    effect.Manager = Manager;
-    effect.MaskIndex = Manager->FindMaskOwnOnly("GLOWING", "GLOW0");
-    effect.PrepareBitmap(96, 56);
-    std::vector<uint8_t> samples;
-    for (int y = 0; y < 56; ++y)
-        for (int x = 0; x < 96; ++x) {
-            const uint32_t p = Raw32(*effect.Bitmap, x, y);
-            const uint32_t a = p >> 24;
-            for (int shift : {16, 8, 0})
-                samples.push_back(static_cast<uint8_t>(a ? std::min<uint32_t>(255, (p >> shift & 0xFF) * 255 / a) : 0));
-            samples.push_back(static_cast<uint8_t>(a));
-        }
-    const std::vector<uint8_t> png = ks::test::MakeSmallPng(96, 56, 6, samples);
-    std::ofstream out("glow_halo.png", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    EXPECT_TRUE(out.good());
 }
 
 TEST_F(GlowTest, ClicksPassThroughTheHaloAndATopmostParentKeepsItOnTop)
@@ -340,12 +339,14 @@ TEST_F(GlowTest, TheSkinDataShowsTheHaloWhileHovered)
     struct Case {
         const char* name;
         void (*leave)(TGlowBox&);
+        bool frees = false;
     } const cases[] = {
         {"MouseLeaves", [](TGlowBox& b) { b.Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(&b)); }},
         {"HotStateLeft", [](TGlowBox& b) { b.Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_HOT_LEAVE), 0); }},
         {"Disabled", [](TGlowBox& b) { b.SetEnabled(false); }},
         {"Moved", [](TGlowBox& b) { b.SetBounds(b.Left() + 1, b.Top(), b.Width(), b.Height()); }},
         {"Pressed", [](TGlowBox& b) { b.SkinData->RefreshGlowEffect(true); }},
+        {"Freed", [](TGlowBox& b) { b.Free(); }, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -357,10 +358,20 @@ TEST_F(GlowTest, TheSkinDataShowsTheHaloWhileHovered)
         const TRect halo{r.Left - 8, r.Top - 8, r.Right + 8, r.Bottom + 8};
         EXPECT_EQ(WindowRectOf(GlowEffects[static_cast<size_t>(slot)]->Form->Handle()), halo);
         c.leave(*box);
-        EXPECT_EQ(box->SkinData->GlowSlot, -1);
         EXPECT_TRUE(slot >= static_cast<int>(GlowEffects.size()) || !GlowEffects[static_cast<size_t>(slot)]);
-        box->Free();
+        if (!c.frees) {
+            EXPECT_EQ(box->SkinData->GlowSlot, -1);
+            box->Free();
+        }
     }
+
+    TsCommonData adapter(nullptr, false);
+    adapter.SetSkinSection("GLOWING");
+    adapter.RefreshGlowEffect(false, Form->Handle());
+    ASSERT_GE(adapter.GlowSlot, 0) << "without an owner control the window given glows";
+    const TRect f = WindowRectOf(Form->Handle());
+    EXPECT_EQ(WindowRectOf(GlowEffects[static_cast<size_t>(adapter.GlowSlot)]->Form->Handle()),
+              (TRect{f.Left - 8, f.Top - 8, f.Right + 8, f.Bottom + 8}));
 
     TGlowBox* dim = Box(Form, "DIM", {20, 30, 80, 50});
     dim->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(dim));
