@@ -8,6 +8,7 @@
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sMemo.h"
 #include "skin/controls/sSpinEdit.h"
+#include "skin/core/acGlow.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/forms/acDials.h"
@@ -36,6 +37,7 @@ void InitializeUnits()
 
 void FinalizeUnits()
 {
+    FinalizeAcGlowUnit();
     FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();
     FreeEngineGlyphList();

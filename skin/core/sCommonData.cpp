@@ -3,6 +3,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
+#include "skin/core/acGlow.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
@@ -134,6 +135,7 @@ TsCommonData::TsCommonData(TObject* owner, bool createCacheBitmap)
 
 TsCommonData::~TsCommonData()
 {
+    HideGlow();
     SkinIndex = TextureIndex = HotTextureIndex = -1;
     OwnerControl = nullptr;
     OwnerObject = nullptr;
@@ -392,6 +394,108 @@ int TsCommonData::MaxBorderWidthOf() const noexcept
         return 0;
     return std::max({manager->MaskBorderLeft(BorderIndex), manager->MaskBorderTop(BorderIndex),
                      manager->MaskBorderRight(BorderIndex), manager->MaskBorderBottom(BorderIndex)});
+}
+
+// ---- glow ---------------------------------------------------------------------------------
+
+namespace {
+
+TRect ScreenRectOf(HWND wnd) noexcept
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+TRect Intersection(const TRect& a, const TRect& b) noexcept
+{
+    return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+}
+
+// The part of r (screen coordinates) inside the client areas of wnd and of every window above
+// it. Taken from the rectangles rather than a device context's clip box: a parent's clip box
+// leaves out its child windows, so a control filling its parent would seem to show nothing.
+TRect VisibleInside(HWND wnd, TRect r) noexcept
+{
+    for (; wnd && (GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD) != 0; wnd = GetParent(wnd)) {
+        HWND parent = GetParent(wnd);
+        RECT client{};
+        if (!parent || !GetClientRect(parent, &client))
+            break;
+        MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        r = Intersection(r, {client.left, client.top, client.right, client.bottom});
+    }
+    return r;
+}
+
+TRect RelativeTo(const TRect& r, const TRect& to) noexcept
+{
+    return {r.Left - to.Left, r.Top - to.Top, r.Right - to.Left, r.Bottom - to.Top};
+}
+
+// The window a control's halo keeps company: its form's, or, for a form placed inside another
+// control, that control's.
+HWND GlowHostOf(TControl* control)
+{
+    TControl* c = control;
+    while (c && !dynamic_cast<TCustomForm*>(c))
+        c = c->Parent();
+    if (!c)
+        return nullptr;
+    if (c->Parent())
+        return WindowOf(c->Parent());
+    return WindowOf(c);
+}
+
+} // namespace
+
+void TsCommonData::HideGlow()
+{
+    if (GlowSlot >= 0 && FGlowGeneration == GlowEffectsGeneration())
+        HideGlowEffect(GlowSlot);
+    GlowSlot = -1;
+}
+
+void TsCommonData::RefreshGlowEffect(bool repaint, HWND window)
+{
+    TsSkinManager* manager = SkinManager();
+    const TsGeneralData* s = Section();
+    if (!manager || !manager->AllowGlowing() || !s || s->GlowCount < 1)
+        return;
+    TRect r, visible;
+    HWND host = nullptr;
+    if (OwnerControl) {
+        const bool show = MouseIsAbove && !OwnerControl->ControlState().Contains(csLButtonDown) &&
+                          (!repaint || GlowSlot < 0);
+        HWND own = WindowOf(OwnerControl);
+        HWND parent = WindowOf(OwnerControl->Parent());
+        if (!show || (!own && !parent)) {
+            HideGlow();
+            return;
+        }
+        if (own) {
+            r = ScreenRectOf(own);
+            visible = VisibleInside(own, r);
+        } else {
+            const TPoint origin = OwnerControl->Parent()->ClientToScreen({OwnerControl->Left(), OwnerControl->Top()});
+            r = {origin.X, origin.Y, origin.X + OwnerControl->Width(), origin.Y + OwnerControl->Height()};
+            RECT client{};
+            GetClientRect(parent, &client);
+            MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            visible = VisibleInside(parent, Intersection(r, {client.left, client.top, client.right, client.bottom}));
+        }
+        host = GlowHostOf(OwnerControl);
+    } else if (window && IsWindow(window)) {
+        r = ScreenRectOf(window);
+        visible = VisibleInside(window, r);
+        host = GetAncestor(window, GA_ROOT);
+    } else {
+        return;
+    }
+    HideGlow();
+    GlowSlot = ShowGlowEffect(r, RelativeTo(visible, r), FSkinSection, "GLOW", s->GlowMargin, 255,
+                              host, manager);
+    FGlowGeneration = GlowEffectsGeneration();
 }
 
 // ---- background ---------------------------------------------------------------------------
@@ -739,6 +843,7 @@ bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
             return answer(0);
         }
         return answer(d.SkinStateWord);
+    case SKC_HOT_LEAVE: d.HideGlow(); return false;
     case SKC_GET_APPLICATION: message.Result = reinterpret_cast<LRESULT>(Application); return false;
     default: return false;
     }
@@ -754,12 +859,14 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
     switch (message.Msg) {
     case SM_SKINCMD: return CommonSkinCommand(message, skinData);
     case WM_MOVE:
+        d.HideGlow();
         if (d.NeedsRepaint() && owner) {
             d.BackgroundChanged = true;
             Dispatch(*owner, SKC_CHECK_BG, 0, 1);
         }
         return false;
     case WM_SIZE:
+        d.HideGlow();
         if (!d.IsSkinActive())
             return false;
         d.BackgroundChanged = true;
@@ -781,6 +888,8 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
     case CM_ENABLEDCHANGED:
         d.MouseIsAbove = false;
         d.HasFocus = false;
+        if (owner && !owner->Enabled())
+            d.HideGlow();
         return false;
     case WM_UPDATEUISTATE:
         if (d.IsSkinActive())
@@ -817,6 +926,8 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
         if (windowed && DefaultSkinManager) {
             if (TsSkinManager* manager = d.SkinManager())
                 manager->SetActiveControl(windowed->Handle());
+            if (KindGetsHoverGlow(d.ControlKind))
+                d.RefreshGlowEffect(false);
             if (FrameRepaintKinds.Contains(d.ControlKind)) {
                 d.BackgroundChanged = true;
                 RedrawFrame(owner);
@@ -826,6 +937,11 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
     case CM_MOUSELEAVE:
         if (!NeverHotKinds.Contains(d.ControlKind))
             d.MouseIsAbove = false;
+        if (KindGetsHoverGlow(d.ControlKind)) {
+            // No halo outlives the hover: whatever glows the mouse left behind go with this one.
+            FreeAllGlowEffects();
+            d.GlowSlot = -1;
+        }
         if (owner && owner->Visible() && FrameRepaintKinds.Contains(d.ControlKind)) {
             d.BackgroundChanged = true;
             RedrawFrame(owner);

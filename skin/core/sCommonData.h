@@ -138,6 +138,17 @@ public:
     // SKC_IS_BG_COMPLEX.
     bool BackgroundIsComplex() const;
 
+    // ---- glow
+    // Shows the halo of the section's "GLOW" image around the owner while the mouse is over it
+    // and its left button is not down on it (a repaint keeps a halo already shown), else hides
+    // it; nothing unless the manager allows glowing and the section's GLOW is at least 1.
+    // Without an owner control, shows the halo around window. A halo shown before is hidden
+    // first, so none is ever left behind.
+    void RefreshGlowEffect(bool repaint, HWND window = nullptr);
+    // Hides the halo GlowSlot names, unless the glows were all freed since it was shown (its id
+    // may then name another owner's halo); GlowSlot becomes -1.
+    void HideGlow();
+
 private:
     class ManagerWatch;
     friend bool CommonSkinCommand(TMessage& message, TsCommonData* skinData);
@@ -149,6 +160,8 @@ private:
     void RemoveSkin(TsSkinManager* manager);
     void RefreshSkin();
 
+    // GlowEffectsGeneration() when GlowSlot was taken.
+    unsigned FGlowGeneration = 0;
     std::string FSkinSection;
     bool FCustomFont = false;
     bool FCustomColor = false;

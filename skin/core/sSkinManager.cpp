@@ -6,6 +6,7 @@
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/TextRoutines.h"
+#include "skin/core/acGlow.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
 #include "vcl/Dialogs.h"
@@ -448,6 +449,8 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
 {
     if (Loading())
         return;
+    // Halos are pictures of the skin that goes.
+    FreeAllGlowEffects();
     // The lock is ended by the refresh below; the scope ends it should anything raise first.
     std::optional<ks::FormsUpdateScope> lock;
     if (repaint)
@@ -470,6 +473,7 @@ void TsSkinManager::BroadcastSkinRemoval()
     SkinRemovalInProgress = true;
     ks::ScopeExit done{[] { SkinRemovalInProgress = false; }};
     UninstallHook();
+    FreeAllGlowEffects();
     SkinData.SkinActive = false;
     BroadcastToAllForms(SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this)));
     ClearSkin();

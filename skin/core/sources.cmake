@@ -22,6 +22,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
+  skin/core/GlowPixels.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp
@@ -45,6 +46,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/SkinServices.cpp
   skin/core/sCommonData.cpp
   skin/core/DeviceContextRoutines.cpp
+  skin/core/acGlow.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
