@@ -21,6 +21,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
+  skin/core/ControlFramePixels.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp
@@ -44,6 +45,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sCommonData.cpp
   skin/core/DeviceContextRoutines.cpp
   skin/core/ParentBackground.cpp
+  skin/core/ControlFramePainting.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
