@@ -30,20 +30,6 @@ TRect Inclusive(int x, int y, int w, int h)
     return {x, y, x + w - 1, y + h - 1};
 }
 
-// Corners too wide for a size give up as much on each side, the far one the odd pixel.
-void ShrinkToFit(int size, int& nearWidth, int& farWidth)
-{
-    if (size < nearWidth + farWidth) {
-        const int d = (nearWidth + farWidth - size) / 2;
-        nearWidth -= d;
-        farWidth -= d;
-        if (size % 2 != 0)
-            --farWidth;
-        nearWidth = std::max(nearWidth, 0);
-        farWidth = std::max(farWidth, 0);
-    }
-}
-
 // Calls draw(piece of area, x, y) for pw x ph pieces over area, whole ones first, then the cut
 // last column and row. A piece of no size covers nothing: it would never advance.
 template <class Draw>
@@ -57,6 +43,19 @@ void TilePieces(const TRect& area, int pw, int ph, Draw draw)
 }
 
 } // namespace
+
+void ShrinkToFit(int size, int& nearWidth, int& farWidth)
+{
+    if (size < nearWidth + farWidth) {
+        const int d = (nearWidth + farWidth - size) / 2;
+        nearWidth -= d;
+        farWidth -= d;
+        if (size % 2 != 0)
+            --farWidth;
+        nearWidth = std::max(nearWidth, 0);
+        farWidth = std::max(farWidth, 0);
+    }
+}
 
 void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheInfo& ci, const TsMaskData& mask,
                         int state, bool updateCorners)

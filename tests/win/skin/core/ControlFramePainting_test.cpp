@@ -6,6 +6,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
+#include "win/skin/core/PaintingStubs.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +20,11 @@ namespace {
 
 using Points = std::set<std::pair<int, int>>;
 
-uint32_t Get24(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + 3 * x;
-    return p[0] | p[1] << 8 | p[2] << 16;
-}
-
-void Set24(TBitmap& b, int x, int y, uint32_t bgr)
-{
-    std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
-}
-
-// A COLORREF as Get24 reads it back.
-uint32_t Get24Of(COLORREF c)
-{
-    return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-}
+using ks::test::Get24;
+using ks::test::Get24Of;
+using ks::test::Set24;
+using ks::test::TBackParent;
+using TFramed = ks::test::TSkinnedGraphic;
 
 constexpr uint32_t Key = 0xFF00FF, CacheColour = 0x445566, Picture = 0x808080;
 
@@ -43,31 +33,6 @@ uint32_t ParentPixel(int x, int y)
 {
     return 0x010000u * static_cast<uint32_t>(x) + 0x000100u * static_cast<uint32_t>(y) + 0x07;
 }
-
-class TBackParent : public TCustomControl {
-public:
-    static inline const ks::ClassInfo StaticClassInfo{"TBackParent", &TCustomControl::StaticClassInfo, {}, {}};
-    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
-    using TCustomControl::TCustomControl;
-    std::function<void(BackgroundInfo&)> Answer;
-    void WndProc(TMessage& m) override
-    {
-        if (m.Msg == SM_SKINCMD) {
-            if (auto* info = ks::SkinCommandView(m).Pointer<BackgroundInfo>(); info && Answer)
-                Answer(*info);
-            return;
-        }
-        TCustomControl::WndProc(m);
-    }
-};
-
-class TFramed : public TGraphicControl {
-public:
-    static inline const ks::ClassInfo StaticClassInfo{"TFramed", &TGraphicControl::StaticClassInfo, {}, {}};
-    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
-    explicit TFramed(TComponent* owner) : TGraphicControl(owner), SkinData(this, true) {}
-    TsCommonData SkinData;
-};
 
 // A border image of three 6 x 6 cells with 2-pixel corners, at (1, 1) of the master bitmap:
 // every cell has its four outermost corner pixels key-coloured, the third cell also the pixel
