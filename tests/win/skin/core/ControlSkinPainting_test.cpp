@@ -230,18 +230,4 @@ TEST_F(ControlSkinTest, TheClientRectangleAndTheBandFollowTheAskedBorderWidth)
     }
 }
 
-TEST_F(ControlSkinTest, OnAnotherDCOnlyTheFrameStripsAreCopied)
-{
-    Control->SkinData.BorderIndex = 0;
-    auto screen = NewBitmap24(12, 10);
-    TRect client;
-    PaintControlSkin(screen->Canvas().Handle(), {0, 0, 12, 10}, 3, Control->SkinData, 0, client);
-    TBitmap& cache = *Control->SkinData.CacheBitmap;
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const bool strip = x < 3 || x >= 9 || y < 3 || y >= 7;
-            EXPECT_EQ(Get24(*screen, x, y), strip ? Get24(cache, x, y) : White) << x << "," << y;
-        }
-}
-
 } // namespace
