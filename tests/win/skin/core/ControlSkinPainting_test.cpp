@@ -166,6 +166,39 @@ TEST_F(ControlSkinPaintingTest, ARecordWithoutCellsIsReadNotChanged)
     EXPECT_EQ(Get24(*target, 7, 6), CellPixel(0, 5, 4));
 }
 
+// Whatever a skin says, the painters end, stay inside their bitmaps and only take pixels from
+// the region.
+TEST_F(ControlSkinPaintingTest, HostileRecordsPaintWhatFitsAndNothingElse)
+{
+    struct Case {
+        const char* name;
+        void (*change)(TsMaskData&);
+    } cases[] = {
+        {"huge borders", [](TsMaskData& m) { m.WL = m.WT = m.WR = m.WB = 32000; }},
+        {"negative borders", [](TsMaskData& m) { m.WL = m.WT = -5; m.WR = m.WB = -32000; }},
+        {"more cells than pixels", [](TsMaskData& m) { m.ImageCount = 30000; }},
+        {"more rows than pixels", [](TsMaskData& m) { m.MaskType = 30000; }},
+        {"a mask row below the image", [](TsMaskData& m) { m.MaskType = 1; m.R.Bottom = 40; }},
+        {"a rectangle outside the image", [](TsMaskData& m) { m.R = {100, -50, 400, 90}; }},
+        {"an inverted rectangle", [](TsMaskData& m) { m.R = {19, 13, 1, 1}; }},
+        {"stretched sides of an empty middle", [](TsMaskData& m) { m.StretchMode = 5; m.WL = m.WR = 3; }},
+    };
+    for (const Case& c : cases)
+        for (const auto& [w, h] : {std::pair{1, 1}, {2, 2}, {3, 50}, {40, 30}})
+            for (int state : {-3, 0, 1000}) {
+                SCOPED_TRACE(std::string(c.name) + " " + std::to_string(w) + "x" + std::to_string(h));
+                TsMaskData m = Mask(0, 4);
+                c.change(m);
+                auto target = NewBitmap24(w, h);
+                ks::GdiRegion rgn(CreateRectRgn(0, 0, w - 1, h));
+                PaintSkinImageFit(*target, rgn.get(), true, m, state);
+                RECT box{};
+                GetRgnBox(rgn.get(), &box);
+                EXPECT_LE(box.right, w - 1);
+                EXPECT_EQ(target->Width(), w);
+            }
+}
+
 class ControlSkinTest : public ControlSkinPaintingTest {
 protected:
     void SetUp() override
