@@ -1,6 +1,8 @@
 #include "skin/core/sCommonData.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/ControlFramePainting.h"
+#include "skin/core/ParentBackground.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/acGlow.h"
@@ -695,9 +697,7 @@ void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND win
             return;
         }
         if (OwnerControl && OwnerControl->Parent()) {
-            TWinControl* parent = OwnerControl->Parent();
-            const TMessage m = SkinCommand(SKC_GET_BG_INFO, reinterpret_cast<LPARAM>(&info));
-            ks::PerformSkinMessage(*parent, m.Msg, m.WParam, m.LParam);
+            QueryParentBackground(info, OwnerControl->Parent(), info.PaintRequested);
             if (info.BackgroundKind == BgKindBitmap) {
                 info.Offset.X += OwnerControl->Left();
                 info.Offset.Y += OwnerControl->Top();
@@ -707,9 +707,7 @@ void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND win
             info.Color = DefaultSkinManager ? DefaultSkinManager->GlobalSectionColor() : clBtnFace;
         } else if (window) {
             HWND parent = GetParent(window);
-            const TMessage m = SkinCommand(SKC_GET_BG_INFO, reinterpret_cast<LPARAM>(&info));
-            if (parent)
-                ks::SendSkinMessage(parent, m.Msg, m.WParam, m.LParam);
+            QueryParentBackgroundWnd(info, parent, info.PaintRequested);
             if (parent && info.BackgroundKind == BgKindBitmap) {
                 RECT r{};
                 GetWindowRect(window, &r);
@@ -726,6 +724,116 @@ void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND win
     }
     info.BackgroundKind = BgKindColor;
     info.Color = TransparentKeyColor;
+}
+
+CacheInfo TsCommonData::QueryBackgroundInfo() const
+{
+    if (IsSkinActive() && OwnerControl && OwnerControl->Parent()) {
+        BackgroundInfo info;
+        QueryParentBackground(info, OwnerControl->Parent(), false);
+        return CacheInfoFromBackground(info);
+    }
+    return {nullptr, 0, 0, QueryBackgroundColor(false, nullptr), false};
+}
+
+CacheInfo TsCommonData::QueryBackgroundInfoWnd(HWND window) const
+{
+    HWND parent = window ? GetParent(window) : nullptr;
+    if (!parent)
+        return NoBackgroundCacheInfo;
+    if (IsSkinActive()) {
+        BackgroundInfo info;
+        QueryParentBackgroundWnd(info, parent, false);
+        return CacheInfoFromBackground(info);
+    }
+    return {nullptr, 0, 0, QueryBackgroundColor(false, nullptr), false};
+}
+
+namespace {
+
+bool Overlaps(const TRect& a, const TRect& b) noexcept
+{
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// Steps shared by both copies: the frame, the clip limited to target, the caller's exclusions,
+// the copy, the DC put back.
+template <class Exclude>
+void CopyCacheAround(TsCommonData& skinData, TPoint source, bool updateFrame, HDC dc, const TRect& target,
+                     Exclude exclude)
+{
+    if (!skinData.CacheBitmap || skinData.CacheBitmap->Empty() || !dc || target.Right <= target.Left ||
+        target.Bottom <= target.Top)
+        return;
+    if (updateFrame)
+        PaintControlFrame(skinData, skinData.IsControlHot() ? 1 : 0);
+    ks::SavedDC saved(dc);
+    IntersectClipRect(dc, target.Left, target.Top, target.Right, target.Bottom);
+    exclude();
+    BitBlt(dc, target.Left, target.Top, target.Width(), target.Height(), skinData.CacheBitmap->Canvas().Handle(),
+           source.X, source.Y, SRCCOPY);
+}
+
+} // namespace
+
+void CopyCacheExceptControls(TWinControl* container, TsCommonData& skinData, TPoint source, int dx, int dy,
+                             bool updateFrame, HDC dc, const TRect& target)
+{
+    CopyCacheAround(skinData, source, updateFrame, dc, target, [&] {
+        if (!container)
+            return;
+        for (int i = 0; i < container->ControlCount(); ++i) {
+            TControl* child = container->Controls(i);
+            if (!child || !child->Visible() || !Overlaps(child->BoundsRect(), target))
+                continue;
+            const bool paintsItself = dynamic_cast<TGraphicControl*>(child) != nullptr ||
+                                      child->ControlStyle().Contains(csOpaque) ||
+                                      child->ComponentState().Contains(csDesigning);
+            if (!paintsItself)
+                continue;
+            const TRect b = child->BoundsRect();
+            ExcludeClipRect(dc, b.Left + dx, b.Top + dy, b.Right + dx, b.Bottom + dy);
+        }
+    });
+}
+
+void CopyCacheExceptWindows(HWND parent, TsCommonData& skinData, const TRect& source, int dy, int dx,
+                            bool updateFrame, HDC dc, const TRect& target)
+{
+    CopyCacheAround(skinData, {source.Left, source.Top}, updateFrame, dc, target, [&] {
+        if (!parent)
+            return;
+        for (HWND child = GetTopWindow(parent); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            // The child's own flag, not IsWindowVisible: a form is painted off-screen before it
+            // is first shown, and its children are to be left out of that image too.
+            if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0)
+                continue;
+            RECT wr{};
+            GetWindowRect(child, &wr);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&wr), 2);
+            const TRect r{static_cast<int>(wr.left) + dx, static_cast<int>(wr.top) + dy, static_cast<int>(wr.right) + dx,
+                          static_cast<int>(wr.bottom) + dy};
+            const bool groupBox = (GetWindowLongW(child, GWL_STYLE) & 0xF) == BS_GROUPBOX &&
+                                  (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) == 0;
+            if (!groupBox) {
+                ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+                continue;
+            }
+            // A group box paints only its frame; what lies inside it is the parent's image.
+            TsSkinManager* manager = DefaultSkinManager;
+            if (!manager)
+                continue;
+            const int border = manager->FindMask(manager->FindSection("GROUPBOX"), "GROUPBOX", "BORDERSMASK");
+            const int caption = std::max(static_cast<int>(SendCommandWnd(child, SKC_GET_CAPTION_HEIGHT, 0)), 0);
+            const int left = std::max(manager->MaskBorderLeft(border), 0);
+            const int right = std::max(manager->MaskBorderRight(border), 0);
+            const int bottom = std::max(manager->MaskBorderBottom(border), 0);
+            ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Top + caption);
+            ExcludeClipRect(dc, r.Left, r.Top, r.Left + left, r.Bottom);
+            ExcludeClipRect(dc, r.Right - right, r.Top, r.Right, r.Bottom);
+            ExcludeClipRect(dc, r.Left, r.Bottom - bottom, r.Right, r.Bottom);
+        }
+    });
 }
 
 int GetParentSkinIndex(TControl* control, int defaultIndex, TsSkinManager* manager)

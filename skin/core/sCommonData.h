@@ -137,6 +137,13 @@ public:
     TColor AnswerBackgroundColor() const;
     // SKC_IS_BG_COMPLEX.
     bool BackgroundIsComplex() const;
+    // The background behind the owner control as the painters take it: what its parent answers
+    // (the parent's cache bitmap at the parent's offset, not moved by the owner's position), or,
+    // while the skin is not active or there is no parent, no bitmap and the own background
+    // colour.
+    CacheInfo QueryBackgroundInfo() const;
+    // The same for a window, asked of its parent window; NoBackgroundCacheInfo without one.
+    CacheInfo QueryBackgroundInfoWnd(HWND window) const;
 
     // ---- glow
     // Shows the halo of the section's "GLOW" image around the owner while the mouse is over it
@@ -175,6 +182,19 @@ private:
 // gives its own font, else defaultIndex. defaultIndex for a control without a parent or without
 // a manager.
 int GetParentSkinIndex(TControl* control, int defaultIndex, TsSkinManager* manager);
+
+// Copies target of the owner's cache bitmap, from source on, to target of dc around the children
+// that paint themselves over it: every visible windowless, opaque or designed child control of
+// container overlapping target, its rectangle moved by (dx, dy). With updateFrame the frame's
+// corners are restored in the cache first. dc is left as it was; nothing without a cache.
+void CopyCacheExceptControls(TWinControl* container, TsCommonData& skinData, TPoint source, int dx, int dy,
+                             bool updateFrame, HDC dc, const TRect& target);
+// The same around the visible child windows of parent (their rectangles relative to parent,
+// moved by (dx, dy)), copied from source's top-left corner. Of a group box only its frame is left
+// out: its caption band and the default manager's GROUPBOX border widths; without a default
+// manager a group box is copied over.
+void CopyCacheExceptWindows(HWND parent, TsCommonData& skinData, const TRect& source, int dy, int dx,
+                            bool updateFrame, HDC dc, const TRect& target);
 
 // The shared handler of SM_SKINCMD: true when the command was a query answered in
 // message.Result; state-changing commands answer false so the owner's default handling runs.

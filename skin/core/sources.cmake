@@ -23,6 +23,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
   skin/core/GlowPixels.cpp
+  skin/core/ControlFramePixels.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp
@@ -47,6 +48,9 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sCommonData.cpp
   skin/core/DeviceContextRoutines.cpp
   skin/core/acGlow.cpp
+  skin/core/ParentBackground.cpp
+  skin/core/ControlFramePainting.cpp
+  skin/core/ControlSkinPainting.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
