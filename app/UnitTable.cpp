@@ -36,6 +36,7 @@ void InitializeUnits()
 
 void FinalizeUnits()
 {
+    FinalizeAcDialsUnit();
     FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();
     FreeEngineGlyphList();
