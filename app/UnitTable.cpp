@@ -37,6 +37,7 @@ void InitializeUnits()
 
 void FinalizeUnits()
 {
+    FinalizeAcDialsUnit();
     FinalizeAcGlowUnit();
     FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();

@@ -30,7 +30,8 @@ void ReportToApplication(std::exception_ptr error) noexcept
         Application->HandleException(nullptr, error);
 }
 
-// Application and Screen exist for the whole run of the program, main included.
+// Application and Screen exist from before main until DoneApplication. There is no destructor
+// on purpose: freed by static destruction, forms would reach other units' globals already gone.
 struct Globals {
     Globals()
     {
@@ -38,19 +39,24 @@ struct Globals {
         Application = Create<TApplication>(nullptr);
         Screen = Create<TScreen>(nullptr);
     }
-    ~Globals()
-    {
-        // Forms still reach Application and Screen while they go.
-        Application->Free();
-        Application = nullptr;
-        Screen->Free();
-        Screen = nullptr;
-    }
     Globals(const Globals&) = delete;
     Globals& operator=(const Globals&) = delete;
 } gGlobals;
 
 } // namespace
+
+void DoneApplication()
+{
+    // Forms still reach Application and Screen while they go.
+    if (Application) {
+        Application->Free();
+        Application = nullptr;
+    }
+    if (Screen) {
+        Screen->Free();
+        Screen = nullptr;
+    }
+}
 
 // The owner of the application window.
 class TApplication::Window final : public ks::WindowOwner {

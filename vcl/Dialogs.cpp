@@ -1,11 +1,14 @@
 #include "vcl/Dialogs.h"
 
+#include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/Shapes.h"
+#include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 bool UseLatestCommonDialogs = true;
 
@@ -71,9 +74,75 @@ struct DialogUnits {
 
 DialogUnits MeasureUnits(TCanvas& canvas)
 {
-    static const std::wstring alphabet = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    constexpr std::wstring_view alphabet = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     TSize size = canvas.TextExtent(alphabet);
     return {(size.cx / 26 + 1) / 2, size.cy};
+}
+
+constexpr UINT TextFlags = DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
+// A line is wrapped once it would be wider than this share of the screen, as the platform's
+// message box wraps its text.
+constexpr int WrapShare = 2;
+// The drawing may run wider than the measure only by so many rounds of widening.
+constexpr int InkRounds = 3;
+
+// Where the text's ink ends when it is drawn in the font at the top left of a rectangle width
+// pixels wide. The measures GDI gives are not always what it draws: under Wine a substituted
+// face draws a long line some pixels wider than its extent, so the size is taken from a drawing.
+TSize InkExtent(const std::wstring& text, const TFont& font, int width, int height)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    // Room for the ink that runs over, which is a little per line.
+    bitmap.SetSize(width + width / 4 + 16, height + height / 4 + 16);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect({0, 0, bitmap.Width(), bitmap.Height()});
+    canvas.Font().Assign(&font);
+    canvas.Font().SetColor(clBlack);
+    canvas.Brush().SetStyle(bsClear);
+    TRect r{0, 0, width, height};
+    canvas.DrawText(text, r, TextFlags | DT_NOCLIP);
+    TSize ink{0, 0};
+    const ks::PixelView view = bitmap.View();
+    for (int y = 0; y < view.height; ++y) {
+        const uint8_t* row = view.scan0 + y * view.stride;
+        for (int x = 0; x < view.width; ++x) {
+            const uint8_t* p = row + 3 * x;
+            if (p[0] != 0xFF || p[1] != 0xFF || p[2] != 0xFF) {
+                ink.cx = std::max(ink.cx, x + 1);
+                ink.cy = y + 1;
+            }
+        }
+    }
+    return ink;
+}
+
+// The size the label needs for the text in the font: the measure at the wrapping width,
+// widened until the drawn text fits inside it.
+TSize TextSize(const std::wstring& text, const TFont& font)
+{
+    ks::WindowDC screen(nullptr);
+    TCanvas canvas;
+    canvas.SetHandle(screen.get());
+    ks::ScopeExit unbind{[&canvas] { canvas.SetHandle(nullptr); }};
+    canvas.Font().Assign(&font);
+    auto measure = [&](int width) {
+        TRect r{0, 0, width, 0};
+        canvas.DrawText(text, r, TextFlags | DT_CALCRECT);
+        return TSize{r.Width(), r.Height()};
+    };
+    TSize size = measure(Screen->Width() / WrapShare);
+    for (int round = 0; round < InkRounds; ++round) {
+        const TSize ink = InkExtent(text, font, size.cx, size.cy);
+        if (ink.cx <= size.cx && ink.cy <= size.cy)
+            break;
+        const int width = std::max(size.cx, ink.cx);
+        size = measure(width);
+        size.cx = std::max(size.cx, width);
+        size.cy = std::max(size.cy, ink.cy);
+    }
+    return size;
 }
 
 } // namespace
@@ -89,15 +158,24 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
     const wchar_t* caption = Caption(type);
     form->SetCaption(caption ? std::wstring(caption) : Application->Title());
 
-    // Text and units are measured on the screen in the form's font.
-    ks::WindowDC screen(nullptr);
-    TCanvas canvas;
-    canvas.SetHandle(screen.get());
-    canvas.Font().Assign(form->Font());
-    DialogUnits du = MeasureUnits(canvas);
-    TRect textRect{0, 0, Screen->Width() / 2, 0};
-    canvas.DrawText(text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-    canvas.SetHandle(nullptr);
+    // The label draws the text in its own font, so the text is measured in that font.
+    auto* label = Create<TLabel>(form);
+    label->SetName("Message");
+    label->SetParent(form);
+    label->SetAutoSize(false);
+    label->SetShowAccelChar(false);
+    label->SetWordWrap(true);
+    label->SetCaption(text);
+    const TSize textSize = TextSize(text, *label->Font());
+    DialogUnits du{};
+    {
+        ks::WindowDC screen(nullptr);
+        TCanvas canvas;
+        canvas.SetHandle(screen.get());
+        canvas.Font().Assign(label->Font());
+        du = MeasureUnits(canvas);
+        canvas.SetHandle(nullptr);
+    }
 
     const wchar_t* iconId = IconId(type);
     int margin = du.Horz(Margin);
@@ -108,8 +186,8 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
     int buttonHeight = du.Vert(ButtonHeight);
     int buttonGap = du.Horz(ButtonGap);
 
-    int iconTextWidth = textRect.Width();
-    int iconTextHeight = textRect.Height();
+    int iconTextWidth = textSize.cx;
+    int iconTextHeight = textSize.cy;
     if (iconId) {
         iconTextWidth += IconSize + spacing;
         iconTextHeight = std::max(iconTextHeight, IconSize);
@@ -130,13 +208,7 @@ TMessageForm* CreateMessageDialog(const std::wstring& text, TMsgDlgType type, TM
         image->Picture()->Icon().SetHandle(CopyIcon(LoadIconW(nullptr, iconId)));
         image->SetBounds(margin, vMargin, IconSize, IconSize);
     }
-    auto* label = Create<TLabel>(form);
-    label->SetName("Message");
-    label->SetParent(form);
-    label->SetShowAccelChar(false);
-    label->SetWordWrap(true);
-    label->SetCaption(text);
-    label->SetBounds(iconTextWidth - textRect.Width() + margin, vMargin, textRect.Width(), textRect.Height());
+    label->SetBounds(iconTextWidth - textSize.cx + margin, vMargin, textSize.cx, textSize.cy);
 
     TMsgDlgBtn defaultButton = buttons.Contains(mbOK) ? mbOK : buttons.Contains(mbYes) ? mbYes : mbRetry;
     TMsgDlgBtn cancelButton = buttons.Contains(mbCancel) ? mbCancel : buttons.Contains(mbNo) ? mbNo : mbOK;

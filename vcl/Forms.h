@@ -439,10 +439,16 @@ private:
     std::unique_ptr<TFont> FMenuFont;
 };
 
-// Made before main runs and freed after it returns; forms are freed with the application,
-// last created first.
+// Made before main runs; DoneApplication frees them.
 extern TApplication* Application;
 extern TScreen* Screen;
+
+// Frees the application with its forms and their components (last created first), then the
+// screen, and leaves both nullptr; calling it again does nothing. A program calls it after Run
+// returns and before its units finalize, so every destructor runs while all it may reach still
+// exists. Nothing frees them at exit: static destruction has no order across units, and a
+// form going then would meet other units' globals already gone.
+void DoneApplication();
 
 namespace ks {
 // Makes every streamable class of the library (forms, timers, standard controls, shapes,

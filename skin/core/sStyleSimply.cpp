@@ -321,4 +321,6 @@ void FinalizeStyleSimplyUnit() noexcept
     AppLargeIcon.reset();
     FormList().Forms.clear();
     FormList().Watch.reset();
+    // A lock never ended holds a watch, itself a component: it goes now, not at exit.
+    Locks().clear();
 }

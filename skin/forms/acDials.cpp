@@ -71,3 +71,8 @@ void InitializeAcDialsUnit()
     services.RemoveCreationHook = &RemoveCreationHook;
     services.HookedAdaptedWindows = &HookedAdaptedWindows;
 }
+
+void FinalizeAcDialsUnit() noexcept
+{
+    RemoveCreationHook();
+}

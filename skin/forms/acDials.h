@@ -44,3 +44,7 @@ LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam) noexce
 // Unit start-up: gives the skin core the creation hook and its records
 // (skin/core/SkinServices.h). The program entry calls it before the first skin manager is made.
 void InitializeAcDialsUnit();
+// Unit shut-down: a hook still installed (its manager was never freed) goes now, with the
+// records it made, while the units they reach are whole; static destruction then finds both
+// globals empty.
+void FinalizeAcDialsUnit() noexcept;

@@ -1,5 +1,6 @@
 // Entry point of every Windows test executable: the application object is initialised once
-// for the whole run, as a program does before its first form.
+// for the whole run, as a program does before its first form, and freed at its end as a
+// program frees it.
 #include "vcl/Forms.h"
 
 #include <gtest/gtest.h>
@@ -8,5 +9,7 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     Application->Initialize();
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    DoneApplication();
+    return result;
 }

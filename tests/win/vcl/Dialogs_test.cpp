@@ -2,6 +2,7 @@
 
 #include "vcl/PlatformSeams.h"
 #include "vcl/Shapes.h"
+#include "win/support/TextInk.h"
 #include "win/support/ThreadWindows.h"
 #include "win/support/VclFixture.h"
 
@@ -119,6 +120,48 @@ TEST_F(DialogsTest, RealModalLoopEndsWithTheButtonPressed)
     KillTimer(nullptr, timer);
     EXPECT_NE(gDialogButton, nullptr);
     EXPECT_EQ(result, mrOk);
+}
+
+// The label is sized from the text as its own font draws it: one short line, one line a little
+// wider, and a text too long for one line, which wraps within half the screen as the platform's
+// message box wraps it.
+TEST_F(DialogsTest, TheLabelHoldsTheWholeTextAsItIsDrawn)
+{
+    std::wstring longText;
+    for (int i = 0; i < 40; ++i)
+        longText += L"использовать ";
+    const struct {
+        const char* name;
+        std::wstring text;
+        bool wraps;
+    } cases[] = {
+        {"Short", L"OK?", false},
+        {"OneLine", WarningText, false},
+        {"Wrapped", longText, true},
+        {"Tabs", L"a\tb\tc", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMessageForm* form = CreateMessageDialog(c.text, mtWarning, {mbOK});
+        auto* label = dynamic_cast<TLabel*>(form->FindComponent("Message"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->Font()->Name(), form->Font()->Name());
+        EXPECT_EQ(label->Font()->Height(), form->Font()->Height());
+        const TRect client = label->ClientRect();
+        TCanvas& canvas = label->Canvas();
+        canvas.Font().Assign(label->Font());
+        HDC dc = canvas.Handle();
+        const TSize ink = ks::test::TextInk(dc, static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)), c.text, client);
+        EXPECT_GT(ink.cx, 0);
+        EXPECT_LE(ink.cx, client.Width());
+        EXPECT_LE(ink.cy, client.Height());
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        EXPECT_EQ(client.Height() > metrics.tmHeight, c.wraps);
+        EXPECT_LE(label->BoundsRect().Right, form->ClientWidth());
+        EXPECT_LE(form->Width(), Screen->Width());
+        form->Free();
+    }
 }
 
 } // namespace
