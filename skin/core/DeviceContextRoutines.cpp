@@ -1,7 +1,11 @@
 #include "skin/core/DeviceContextRoutines.h"
 
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Graphics.h"
+#include "vcl/WinControl.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -23,6 +27,39 @@ TRect CutTo(int64_t left, int64_t top, int64_t right, int64_t bottom, const TRec
 bool HasArea(const RECT& r) noexcept
 {
     return r.right > r.left && r.bottom > r.top;
+}
+
+constexpr TColor NoContour = static_cast<TColor>(-1);
+// The radio button's kind: with the check box and the group box, the controls that are drawn
+// over their parent's image.
+constexpr int RadioButtonKind = 33;
+
+TRect Moved(const TRect& r, int dx, int dy) noexcept
+{
+    return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
+
+// The section's record when index is one of the manager's sections.
+const TsGeneralData* SectionOf(const TsSkinManager* manager, int index) noexcept
+{
+    if (manager == nullptr || !manager->SectionIndexValid(index))
+        return nullptr;
+    return &manager->GeneralDataArray[static_cast<size_t>(index)];
+}
+
+// The contour passes, left, top, right, bottom, in their colours; a side of colour -1 is
+// skipped before the font is touched, so that value never reaches the system as a colour.
+void DrawContours(TCanvas& canvas, std::wstring_view text, const TRect& r, UINT flags, const TsFontColors& colors)
+{
+    static constexpr int Shift[4][2] = {{-1, 0}, {0, -1}, {1, 0}, {0, 1}};
+    for (int side = 0; side < 4; ++side) {
+        const TColor c = colors[static_cast<size_t>(side) + 1];
+        if (c == NoContour)
+            continue;
+        canvas.Font().SetColor(c);
+        TRect moved = Moved(r, Shift[side][0], Shift[side][1]);
+        canvas.DrawText(text, moved, flags);
+    }
 }
 
 } // namespace
@@ -76,4 +113,140 @@ void CopyFrameStrips(HDC dc, int x, int y, int width, int height, HDC srcDC, int
         BitBlt(dc, x + side, y, between, band, srcDC, srcX + side, srcY, SRCCOPY);
         BitBlt(dc, x + side, y + height - band, between, band, srcDC, srcX + side, srcY + height - band, SRCCOPY);
     }
+}
+
+void ExcludeChildRects(HDC dc, TWinControl* control, int dx, int dy)
+{
+    if (dc == nullptr || control == nullptr)
+        return;
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TControl* child = control->Controls(i);
+        if (child == nullptr || dynamic_cast<TWinControl*>(child) != nullptr || !child->Visible() ||
+            !child->ControlStyle().Contains(csOpaque))
+            continue;
+        const TRect b = Moved(child->BoundsRect(), dx, dy);
+        ExcludeClipRect(dc, b.Left, b.Top, b.Right, b.Bottom);
+    }
+}
+
+std::wstring EllipsizeText(TCanvas& canvas, std::wstring_view text, int maxWidth)
+{
+    static constexpr std::wstring_view Dots = L"...";
+    if (maxWidth < 1 || text.empty() || canvas.TextWidth(text) <= maxWidth)
+        return maxWidth < 1 ? std::wstring() : std::wstring(text);
+    // One character at a time, as the width of a shorter string is not always less under
+    // kerning.
+    std::wstring result(text);
+    std::wstring probe;
+    while (!result.empty()) {
+        probe = result;
+        probe += Dots;
+        if (canvas.TextWidth(probe) <= maxWidth)
+            return probe;
+        result.pop_back();
+        if (!result.empty() && IS_HIGH_SURROGATE(result.back()))
+            result.pop_back();
+    }
+    return result;
+}
+
+int DrawTextOnDC(HDC dc, std::wstring_view text, TRect& r, UINT flags)
+{
+    if (dc == nullptr)
+        return 0;
+    return DrawTextW(dc, text.data(), static_cast<int>(text.size()), reinterpret_cast<RECT*>(&r), flags);
+}
+
+int TextWidthOf(TCanvas& canvas, std::wstring_view text)
+{
+    return canvas.TextWidth(text);
+}
+
+TSize TextExtentOf(TCanvas& canvas, std::wstring_view text)
+{
+    return canvas.TextExtent(text);
+}
+
+void TextRectOf(TCanvas& canvas, const TRect& r, int x, int y, std::wstring_view text)
+{
+    canvas.TextRect(r, x, y, text);
+}
+
+int DrawSectionTextImpl(TCanvas& canvas, std::wstring_view text, bool enabled, TRect& r, UINT flags, int skinIndex,
+                        bool hot, TsSkinManager* manager)
+{
+    if (manager == nullptr)
+        manager = DefaultSkinManager;
+    const TsGeneralData* s = SectionOf(manager, skinIndex);
+    if (s == nullptr || text.empty())
+        return 0;
+    canvas.Brush().SetStyle(bsClear);
+    if (!enabled) {
+        canvas.Font().SetColor(BlendColors(s->FontColor[0], s->Color, 0.4));
+        canvas.DrawText(text, r, flags);
+        return 0;
+    }
+    const TsFontColors& colors = hot ? s->HotFontColor : s->FontColor;
+    DrawContours(canvas, text, r, flags, colors);
+    canvas.Font().SetColor(colors[0]);
+    canvas.DrawText(text, r, flags);
+    return 0;
+}
+
+int DrawSectionText(TCanvas& canvas, std::wstring_view text, bool enabled, TRect& r, UINT flags, int skinIndex,
+                    bool hot, TsSkinManager* manager)
+{
+    return DrawSectionTextImpl(canvas, text, enabled, r, flags, skinIndex, hot, manager);
+}
+
+int DrawControlTextImpl(TCanvas& canvas, std::wstring_view text, bool enabled, TRect& r, UINT flags,
+                        TsCommonData& skinData, bool hot)
+{
+    TControl* owner = skinData.OwnerControl;
+    if (owner != nullptr && owner->Font() != nullptr)
+        canvas.Font().Assign(owner->Font());
+    if (hot && skinData.SkinSection() == "WEBBUTTON") {
+        TFontStyles style = canvas.Font().Style();
+        style.Include(fsUnderline);
+        canvas.Font().SetStyle(style);
+    }
+    HDC dc = canvas.Handle();
+    if (dc == nullptr)
+        return 0;
+    ks::SavedDC saved(dc);
+    IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+    if (text.empty())
+        return 0;
+    TsSkinManager* manager = skinData.SkinManager();
+    int index = skinData.SkinIndex;
+    if (const TsGeneralData* own = SectionOf(manager, index); own != nullptr && owner != nullptr) {
+        const int kind = skinData.ControlKind;
+        const bool overParent = kind == ckCheckBox || kind == RadioButtonKind || kind == ckGroupBox ||
+                                dynamic_cast<TGraphicControl*>(owner) != nullptr;
+        const int transparency = hot ? own->HotTransparency : own->Transparency;
+        if (overParent && owner->ParentFont() && owner->Parent() != nullptr && transparency > 0)
+            index = GetParentSkinIndex(owner, index);
+    }
+    const TsGeneralData* s = SectionOf(manager, index);
+    canvas.Brush().SetStyle(bsClear);
+    if (enabled) {
+        if (s != nullptr && !skinData.CustomFont()) {
+            const TsFontColors& colors = hot ? s->HotFontColor : s->FontColor;
+            DrawContours(canvas, text, r, flags, colors);
+            canvas.Font().SetColor(colors[0]);
+        }
+        // OR, not plus: a caller's own DT_NOCLIP must not turn into the next flag.
+        canvas.DrawText(text, r, flags | DT_NOCLIP);
+    } else {
+        if (s != nullptr)
+            canvas.Font().SetColor(BlendColors(s->FontColor[0], manager->GlobalSectionColor(), 0.4));
+        canvas.DrawText(text, r, flags);
+    }
+    return 0;
+}
+
+int DrawControlText(TCanvas& canvas, std::wstring_view text, bool enabled, TRect& r, UINT flags,
+                    TsCommonData& skinData, bool hot)
+{
+    return DrawControlTextImpl(canvas, text, enabled, r, flags, skinData, hot);
 }

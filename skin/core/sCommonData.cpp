@@ -1,6 +1,7 @@
 #include "skin/core/sCommonData.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/ParentBackground.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/sMessages.h"
@@ -591,9 +592,7 @@ void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND win
             return;
         }
         if (OwnerControl && OwnerControl->Parent()) {
-            TWinControl* parent = OwnerControl->Parent();
-            const TMessage m = SkinCommand(SKC_GET_BG_INFO, reinterpret_cast<LPARAM>(&info));
-            ks::PerformSkinMessage(*parent, m.Msg, m.WParam, m.LParam);
+            QueryParentBackground(info, OwnerControl->Parent(), info.PaintRequested);
             if (info.BackgroundKind == BgKindBitmap) {
                 info.Offset.X += OwnerControl->Left();
                 info.Offset.Y += OwnerControl->Top();
@@ -603,9 +602,7 @@ void TsCommonData::AnswerBackgroundInfo(BackgroundInfo& info, bool hot, HWND win
             info.Color = DefaultSkinManager ? DefaultSkinManager->GlobalSectionColor() : clBtnFace;
         } else if (window) {
             HWND parent = GetParent(window);
-            const TMessage m = SkinCommand(SKC_GET_BG_INFO, reinterpret_cast<LPARAM>(&info));
-            if (parent)
-                ks::SendSkinMessage(parent, m.Msg, m.WParam, m.LParam);
+            QueryParentBackgroundWnd(info, parent, info.PaintRequested);
             if (parent && info.BackgroundKind == BgKindBitmap) {
                 RECT r{};
                 GetWindowRect(window, &r);

@@ -44,6 +44,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/SkinServices.cpp
   skin/core/sCommonData.cpp
   skin/core/DeviceContextRoutines.cpp
+  skin/core/ParentBackground.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )

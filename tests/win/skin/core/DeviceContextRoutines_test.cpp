@@ -1,12 +1,18 @@
 #include "skin/core/DeviceContextRoutines.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,6 +106,337 @@ TEST_F(DeviceContextRoutinesTest, FrameCopiesLeaveTheInteriorAlone)
         CopyFrameStrips(b->Canvas().Handle(), 1, 1, 6, 5, source->Canvas().Handle(), 1, 1, c.border);
         EXPECT_EQ(Picture(*b, 0x123456), c.picture) << c.name;
     }
+}
+
+} // namespace
+
+namespace {
+
+constexpr TColor Ink = 0x000000;
+
+// Text drawn in one colour at (dx, dy) from r, as a mask of the bitmap's pixels that changed.
+std::vector<bool> InkedPixels(int w, int h, const TFont& font, std::wstring_view text, TRect r, UINT flags, int dx,
+                              int dy)
+{
+    auto b = NewBitmap24(w, h);
+    b->Canvas().Font().Assign(&font);
+    b->Canvas().Font().SetColor(Ink);
+    b->Canvas().Brush().SetStyle(bsClear);
+    TRect moved{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+    b->Canvas().DrawText(text, moved, flags);
+    std::vector<bool> inked;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            inked.push_back(Get24(*b, x, y) != 0xFFFFFF);
+    return inked;
+}
+
+struct Pass {
+    int dx, dy;
+    TColor colour;
+};
+
+// The picture the passes give in order on white, each pass's pixels taking its colour.
+std::vector<uint32_t> Composed(int w, int h, const TFont& font, std::wstring_view text, TRect r, UINT flags,
+                               const std::vector<Pass>& passes)
+{
+    std::vector<uint32_t> picture(static_cast<size_t>(w) * h, 0xFFFFFF);
+    for (const Pass& p : passes) {
+        const std::vector<bool> inked = InkedPixels(w, h, font, text, r, flags, p.dx, p.dy);
+        const uint32_t bgr = (p.colour & 0xFF) << 16 | (p.colour & 0xFF00) | (p.colour >> 16 & 0xFF);
+        for (size_t i = 0; i < inked.size(); ++i)
+            if (inked[i])
+                picture[i] = bgr;
+    }
+    return picture;
+}
+
+std::vector<uint32_t> PixelsOf(TBitmap& b)
+{
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            pixels.push_back(Get24(b, x, y));
+    return pixels;
+}
+
+constexpr TColor Text = 0x102030, Hot = 0x203040, Left = 0x0000C0, Top = 0x00C000, Right = 0xC00000,
+                 Bottom = 0xC0C000, SectionColour = 0x808080, GlobalColour = 0x00FFFF;
+constexpr TColor None = static_cast<TColor>(-1);
+
+// A manager whose sections the tests set directly: 0 GLOBALINFO, 1 the text section.
+class TextRoutinesTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        TFont::SetRenderQuality(NONANTIALIASED_QUALITY);
+        Manager = Create<TsSkinManager>(nullptr);
+        ASSERT_EQ(DefaultSkinManager, Manager);
+        TsGeneralData global;
+        global.SectionName = "GLOBALINFO";
+        global.Color = GlobalColour;
+        Manager->GeneralDataArray.push_back(std::move(global));
+        Manager->CommonIndexes.GlobalInfoIndex = 0;
+        TsGeneralData text;
+        text.SectionName = "TEXT";
+        text.Color = SectionColour;
+        text.FontColor = {Text, None, None, None, None};
+        text.HotFontColor = {Hot, None, None, None, None};
+        Manager->GeneralDataArray.push_back(std::move(text));
+        Font.SetName(L"Tahoma");
+        Font.SetHeight(-13);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Manager);
+        TFont::SetRenderQuality(DEFAULT_QUALITY);
+        VclFixture::TearDown();
+    }
+    TsGeneralData& Section() { return Manager->GeneralDataArray[1]; }
+
+    TsSkinManager* Manager = nullptr;
+    TFont Font;
+    static constexpr int W = 40, H = 20;
+    static constexpr TRect R{4, 3, 36, 17};
+};
+
+TEST_F(TextRoutinesTest, SectionTextDrawsTheContoursInOrderThenTheText)
+{
+    struct Case {
+        const char* name;
+        TsFontColors colours;
+        bool hot, enabled;
+        std::vector<Pass> passes;
+    } cases[] = {
+        {"no contour", {Text, None, None, None, None}, false, true, {{0, 0, Text}}},
+        {"left contour", {Text, Left, None, None, None}, false, true, {{-1, 0, Left}, {0, 0, Text}}},
+        {"all four, later sides over earlier",
+         {Text, Left, Top, Right, Bottom},
+         false,
+         true,
+         {{-1, 0, Left}, {0, -1, Top}, {1, 0, Right}, {0, 1, Bottom}, {0, 0, Text}}},
+        {"hot colours", {Hot, None, Right, None, None}, true, true, {{0, -1, Right}, {0, 0, Hot}}},
+        {"disabled: 40 % text over 60 % section colour, no contour",
+         {Text, Left, Top, Right, Bottom},
+         false,
+         false,
+         {{0, 0, BlendColors(Text, SectionColour, 0.4)}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        (c.hot ? Section().HotFontColor : Section().FontColor) = c.colours;
+        auto b = NewBitmap24(W, H);
+        b->Canvas().Font().Assign(&Font);
+        TRect r = R;
+        EXPECT_EQ(DrawSectionText(b->Canvas(), L"Wy", c.enabled, r, DT_CENTER, 1, c.hot, nullptr), 0);
+        const std::vector<uint32_t> expected = Composed(W, H, Font, L"Wy", R, DT_CENTER, c.passes);
+        EXPECT_EQ(PixelsOf(*b), expected);
+        EXPECT_NE(expected, std::vector<uint32_t>(W * H, 0xFFFFFF));
+    }
+}
+
+TEST_F(TextRoutinesTest, SectionTextDrawsNothingWithoutASectionOrText)
+{
+    for (auto [index, text] : {std::pair{2, L"Wy"}, {-1, L"Wy"}, {1, L""}}) {
+        auto b = NewBitmap24(W, H);
+        TRect r = R;
+        DrawSectionText(b->Canvas(), text, true, r, 0, index, false, Manager);
+        EXPECT_EQ(PixelsOf(*b), std::vector<uint32_t>(W * H, 0xFFFFFF)) << index;
+    }
+}
+
+TEST_F(TextRoutinesTest, EllipsizedTextIsTheLongestPrefixThatFitsWithTheDots)
+{
+    auto b = NewBitmap24(1, 1);
+    TCanvas& canvas = b->Canvas();
+    canvas.Font().Assign(&Font);
+    const std::wstring text = L"abcdef";
+    EXPECT_EQ(EllipsizeText(canvas, text, canvas.TextWidth(L"abc...")), L"abc...");
+    EXPECT_EQ(EllipsizeText(canvas, text, 0), L"");
+    EXPECT_EQ(EllipsizeText(canvas, text, canvas.TextWidth(text)), text) << "text that fits stays";
+    EXPECT_EQ(EllipsizeText(canvas, text, canvas.TextWidth(L"a...") - 1), L"") << "not even a and the dots";
+    EXPECT_EQ(EllipsizeText(canvas, L"", 50), L"");
+    // Every width: the result fits, and one more character with the dots would not.
+    const std::wstring paired = L"ab\U0001F600\U0001F600cd";
+    for (int width = 1; width <= canvas.TextWidth(paired); ++width) {
+        const std::wstring cut = EllipsizeText(canvas, paired, width);
+        SCOPED_TRACE(width);
+        ASSERT_LE(canvas.TextWidth(cut), width);
+        if (cut == paired)
+            continue;
+        const std::wstring kept = cut.empty() ? L"" : cut.substr(0, cut.size() - 3);
+        ASSERT_EQ(paired.compare(0, kept.size(), kept), 0);
+        ASSERT_FALSE(!kept.empty() && IS_HIGH_SURROGATE(kept.back())) << "half a pair is never kept";
+        size_t next = kept.size() + 1;
+        if (IS_HIGH_SURROGATE(paired[kept.size()]))
+            ++next;
+        if (next <= paired.size())
+            ASSERT_GT(canvas.TextWidth(paired.substr(0, next) + L"..."), width);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A parent whose section, for fonts, is the one the test names.
+class TFontParent : public TCustomControl {
+public:
+    static inline const ks::ClassInfo StaticClassInfo{"TFontParent", &TCustomControl::StaticClassInfo, {}, {}};
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TCustomControl::TCustomControl;
+    int Index = -1;
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == SM_SKINCMD && HIWORD(m.WParam) == SKC_GET_SKIN_INDEX) {
+            m.Result = Index + 1;
+            return;
+        }
+        TCustomControl::WndProc(m);
+    }
+};
+
+class TCaptioned : public TGraphicControl {
+public:
+    static inline const ks::ClassInfo StaticClassInfo{"TCaptioned", &TGraphicControl::StaticClassInfo, {}, {}};
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    explicit TCaptioned(TComponent* owner) : TGraphicControl(owner), SkinData(this, false) {}
+    TsCommonData SkinData;
+};
+
+constexpr TColor ParentText = 0x4080C0, OwnFontColour = 0x00A0A0;
+
+class ControlTextTest : public TextRoutinesTest {
+protected:
+    void SetUp() override
+    {
+        TextRoutinesTest::SetUp();
+        TsGeneralData parentSection;
+        parentSection.SectionName = "PARENT";
+        parentSection.GiveOwnFont = true;
+        parentSection.FontColor = {ParentText, None, None, None, None};
+        Manager->GeneralDataArray.push_back(std::move(parentSection));
+        Form = CreateNew<TForm>(Application);
+        Parent = Create<TFontParent>(Form);
+        Parent->SetParent(Form);
+        Parent->Index = 2;
+        Parent->HandleNeeded();
+        Parent->Font()->Assign(&Font);
+        Parent->Font()->SetColor(OwnFontColour);
+        Owner = Create<TCaptioned>(Form);
+        Owner->SetParent(Parent);
+        Owner->Font()->Assign(&Font);
+        Owner->Font()->SetColor(OwnFontColour);
+        Owner->SkinData.SkinIndex = 1;
+        Section().FontColor = {Text, Left, None, None, None};
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Form);
+        TextRoutinesTest::TearDown();
+    }
+    TForm* Form = nullptr;
+    TFontParent* Parent = nullptr;
+    TCaptioned* Owner = nullptr;
+};
+
+TEST_F(ControlTextTest, CaptionsTakeTheColoursOfTheirSectionOrOfTheSectionBehindThem)
+{
+    struct Case {
+        const char* name;
+        int transparency;
+        bool parentFont, customFont, enabled;
+        std::vector<Pass> passes;
+    } cases[] = {
+        {"own section", 0, true, false, true, {{-1, 0, Left}, {0, 0, Text}}},
+        {"see-through with the parent's font: the parent's section", 50, true, false, true, {{0, 0, ParentText}}},
+        {"see-through with a font of its own", 50, false, false, true, {{-1, 0, Left}, {0, 0, Text}}},
+        {"custom font: its own colour, no contour", 0, true, true, true, {{0, 0, OwnFontColour}}},
+        {"disabled: 40 % text over 60 % global colour", 0, true, false, false,
+         {{0, 0, BlendColors(Text, GlobalColour, 0.4)}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Section().Transparency = c.transparency;
+        // A parent font is the same font here, so that only the colours differ.
+        Owner->Font()->Assign(&Font);
+        Owner->Font()->SetColor(OwnFontColour);
+        Owner->SetParentFont(c.parentFont);
+        Owner->SkinData.SetCustomFont(c.customFont);
+        auto b = NewBitmap24(W, H);
+        TRect r = R;
+        EXPECT_EQ(DrawControlText(b->Canvas(), L"Wy", c.enabled, r, DT_CENTER, Owner->SkinData, false), 0);
+        EXPECT_EQ(PixelsOf(*b), Composed(W, H, Font, L"Wy", R, DT_CENTER, c.passes));
+    }
+}
+
+TEST_F(ControlTextTest, CaptionsAreClippedToTheirRectangleAndLeaveTheDCAsItWas)
+{
+    auto b = NewBitmap24(W, H);
+    HDC dc = b->Canvas().Handle();
+    TRect r{R.Left, R.Top, R.Left + 6, R.Bottom};
+    DrawControlText(b->Canvas(), L"WWWW", true, r, 0, Owner->SkinData, false);
+    const std::vector<uint32_t> pixels = PixelsOf(*b);
+    bool inside = false;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const bool changed = pixels[static_cast<size_t>(y) * W + x] != 0xFFFFFF;
+            if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom)
+                inside = inside || changed;
+            else
+                ASSERT_FALSE(changed) << x << "," << y;
+        }
+    EXPECT_TRUE(inside);
+    RECT clip{};
+    GetClipBox(dc, &clip);
+    EXPECT_EQ(clip.right, W);
+}
+
+TEST_F(ControlTextTest, OnlyAHotWebButtonIsUnderlined)
+{
+    for (const auto& [section, hot, underlined] :
+         {std::tuple{"WEBBUTTON", true, true}, {"WEBBUTTON", false, false}, {"BUTTON", true, false}}) {
+        Owner->SkinData.SetSkinSection(section);
+        Owner->SkinData.SkinIndex = 1;
+        auto b = NewBitmap24(W, H);
+        TRect r = R;
+        DrawControlText(b->Canvas(), L"Wy", true, r, 0, Owner->SkinData, hot);
+        EXPECT_EQ(b->Canvas().Font().Style().Contains(fsUnderline), underlined) << section << hot;
+    }
+}
+
+TEST_F(ControlTextTest, OnlyOpaqueWindowlessChildrenAreClippedOut)
+{
+    auto opaque = Create<TLabel>(Form);
+    opaque->SetAutoSize(false);
+    opaque->SetBounds(0, 0, 4, 4);
+    opaque->SetParent(Parent);
+    auto seeThrough = Create<TLabel>(Form);
+    seeThrough->SetAutoSize(false);
+    seeThrough->SetTransparent(true);
+    seeThrough->SetBounds(10, 0, 4, 4);
+    seeThrough->SetParent(Parent);
+    auto hidden = Create<TLabel>(Form);
+    hidden->SetAutoSize(false);
+    hidden->SetBounds(20, 0, 4, 4);
+    hidden->SetVisible(false);
+    hidden->SetParent(Parent);
+    auto windowed = Create<TFontParent>(Form);
+    windowed->SetBounds(30, 0, 4, 4);
+    windowed->SetParent(Parent);
+    Owner->SetVisible(false);
+
+    auto b = NewBitmap24(50, 10);
+    HDC dc = b->Canvas().Handle();
+    ExcludeChildRects(dc, Parent, 1, 2);
+    EXPECT_FALSE(PtVisible(dc, 1, 2));
+    EXPECT_FALSE(PtVisible(dc, 4, 5));
+    EXPECT_TRUE(PtVisible(dc, 0, 0)) << "moved by (1, 2)";
+    EXPECT_TRUE(PtVisible(dc, 5, 5));
+    EXPECT_TRUE(PtVisible(dc, 12, 3)) << "a transparent label needs the image under it";
+    EXPECT_TRUE(PtVisible(dc, 22, 3));
+    EXPECT_TRUE(PtVisible(dc, 32, 3));
 }
 
 } // namespace
