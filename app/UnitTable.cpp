@@ -10,6 +10,7 @@
 #include "skin/controls/sSpinEdit.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/core/sVclUtils.h"
 #include "skin/forms/acDials.h"
 #include "skin/forms/sSkinMenus.h"
 #include "skin/images/acAlphaImageList.h"
@@ -22,6 +23,7 @@ void InitializeUnits()
     LoadEngineGlyphList();
     InitializeSkinManagerUnit();
     InitializeStyleSimplyUnit();
+    InitializeVclUtilsUnit();
     InitializeSLabelUnit();
     InitializeSEditUnit();
     InitializeSButtonUnit();
@@ -36,6 +38,7 @@ void InitializeUnits()
 
 void FinalizeUnits()
 {
+    FinalizeVclUtilsUnit();
     FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();
     FreeEngineGlyphList();

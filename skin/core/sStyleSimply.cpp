@@ -102,21 +102,11 @@ bool Lockable(TCustomForm& form)
            form.HandleAllocated() && !IsMinimized(form);
 }
 
-// The form's provider when it answers SKC_GET_PROVIDER with one of its own components that
-// can be locked; the answer is never dereferenced before it is found among them.
+// The form's provider when it can be locked.
 ks::LockableFormProvider* ProviderOf(TCustomForm& form, TComponent*& component)
 {
-    const LRESULT answer = SendCommandWnd(form.HandleIfAllocated(), SKC_GET_PROVIDER, 0);
-    if (answer == 0)
-        return nullptr;
-    for (int i = 0; i < form.ComponentCount(); ++i) {
-        TComponent* c = form.Components(i);
-        if (reinterpret_cast<LRESULT>(c) == answer) {
-            component = c;
-            return dynamic_cast<ks::LockableFormProvider*>(c);
-        }
-    }
-    return nullptr;
+    component = ks::ProviderComponentOf(form);
+    return dynamic_cast<ks::LockableFormProvider*>(component);
 }
 
 void SetRedraw(HWND wnd, bool on)
@@ -165,6 +155,17 @@ void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint)
 }
 
 } // namespace
+
+TComponent* ks::ProviderComponentOf(TCustomForm& form)
+{
+    const LRESULT answer = SendCommandWnd(form.HandleIfAllocated(), SKC_GET_PROVIDER, 0);
+    if (answer == 0)
+        return nullptr;
+    for (int i = 0; i < form.ComponentCount(); ++i)
+        if (TComponent* c = form.Components(i); reinterpret_cast<LRESULT>(c) == answer)
+            return c;
+    return nullptr;
+}
 
 // ---- the skinned-form list ------------------------------------------------------------------------
 

@@ -45,6 +45,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/sCommonData.cpp
   skin/core/DeviceContextRoutines.cpp
   skin/core/ParentBackground.cpp
+  skin/core/sVclUtils.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
