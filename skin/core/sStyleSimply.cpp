@@ -1,6 +1,7 @@
 #include "skin/core/sStyleSimply.h"
 
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/FormAnimation.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/WinRoutines.h"
@@ -126,7 +127,7 @@ void ReshowMaximized(HWND wnd)
     SetActiveWindow(active);
 }
 
-void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint)
+void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint, const TacSkinChanging& animation)
 {
     const HWND wnd = form.HandleIfAllocated();
     if (!wnd)
@@ -135,6 +136,17 @@ void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint)
         SetRedraw(wnd, true);
         provider.SetInUpdate(false);
         return;
+    }
+    if (animation.Active()) {
+        // A form whose frame the platform draws shows its new look at once.
+        ks::ComponentWatch watch;
+        watch.Watch(&form);
+        if (provider.DrawNonClientArea())
+            AnimateFormWindow(&form, animation.Time(), 255, animation.Mode());
+        else
+            AnimateFormWindow(&form, 0, 255, atFading);
+        if (!watch.Alive(&form) || !IsWindow(wnd))
+            return;
     }
     if (provider.BorderWindow() && IsZoomed(wnd))
         ReshowMaximized(wnd);
@@ -298,7 +310,8 @@ void EndFormsUpdate(TsSkinManager* manager, bool repaint) noexcept
         if (!lock->Watch.Alive(locked.Form) || !lock->Watch.Alive(locked.Provider))
             continue;
         try {
-            Unlock(*locked.Form, dynamic_cast<ks::LockableFormProvider&>(*locked.Provider), paint);
+            Unlock(*locked.Form, dynamic_cast<ks::LockableFormProvider&>(*locked.Provider), paint,
+                   *manager->AnimEffects()->SkinChanging());
         } catch (...) {
             // The next form must still be unlocked; the failure is reported, not lost.
             if (Application)

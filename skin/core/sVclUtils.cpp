@@ -493,6 +493,8 @@ void ShowOutputWindow(TControl* control)
     TWinControl* output = ks::AnimationOutput();
     if (TWinControl* parent = control->Parent()) {
         output->SetParent(parent);
+        // Its window first, so that the child order below restacks it.
+        output->HandleNeeded();
         // Directly above the control among the parent's windowed children.
         int order = 0;
         for (int i = 0; i < parent->ControlCount(); ++i) {

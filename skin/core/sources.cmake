@@ -46,6 +46,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/DeviceContextRoutines.cpp
   skin/core/ParentBackground.cpp
   skin/core/sVclUtils.cpp
+  skin/core/FormAnimation.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )
