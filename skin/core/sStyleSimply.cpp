@@ -138,13 +138,15 @@ void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint,
         return;
     }
     if (animation.Active()) {
-        // A form whose frame the platform draws shows its new look at once.
+        // A form whose frame the platform draws shows its new look at once. A translucent form
+        // ends at its own opacity: the animation leaves the form at the opacity it reaches.
         ks::ComponentWatch watch;
         watch.Watch(&form);
+        const uint8_t opacity = form.AlphaBlend() ? form.AlphaBlendValue() : 255;
         if (provider.DrawNonClientArea())
-            AnimateFormWindow(&form, animation.Time(), 255, animation.Mode());
+            AnimateFormWindow(&form, animation.Time(), opacity, animation.Mode());
         else
-            AnimateFormWindow(&form, 0, 255, atFading);
+            AnimateFormWindow(&form, 0, opacity, atFading);
         if (!watch.Alive(&form) || !IsWindow(wnd))
             return;
     }
