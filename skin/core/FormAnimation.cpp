@@ -124,6 +124,17 @@ void PushImage(HWND wnd, HDC screen, TBitmap& image, uint8_t alpha)
     update(wnd, screen, nullptr, &size, image.Canvas().Handle(), &source, NoColorKey, &blend, ULW_ALPHA);
 }
 
+// The layered update of a pass that drew nothing new: the window keeps its image and only its
+// opacity changes, which spares the system copying the whole image again.
+void PushAlpha(HWND wnd, uint8_t alpha)
+{
+    auto update = ks::Sys().UpdateLayeredWindowPtr;
+    if (!update || !wnd)
+        return;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    update(wnd, nullptr, nullptr, nullptr, nullptr, nullptr, NoColorKey, &blend, ULW_ALPHA);
+}
+
 // A 32-bit bitmap with every byte 0: new bitmaps are white, which would flash around the
 // growing image.
 std::unique_ptr<TBitmap> ClearBitmap32(int width, int height)
@@ -225,7 +236,10 @@ public:
         for (int i = 0; i < Steps->Passes(); ++i) {
             const ks::FramePass pass = Steps->Frame();
             DrawFramePass(*Frame, *Image, pass);
-            PushImage(Surface, ScreenDC(), *Frame, pass.Alpha);
+            if (pass.Draw == ks::FrameDraw::Nothing && i > 0)
+                PushAlpha(Surface, pass.Alpha);
+            else
+                PushImage(Surface, ScreenDC(), *Frame, pass.Alpha);
             Steps->Step();
             ks::Sys().Sleep(ks::AnimationFramePeriod);
             if (!alive())
