@@ -11,6 +11,7 @@
 #include "skin/core/acGlow.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/core/sVclUtils.h"
 #include "skin/forms/acDials.h"
 #include "skin/forms/sSkinMenus.h"
 #include "skin/images/acAlphaImageList.h"
@@ -23,6 +24,7 @@ void InitializeUnits()
     LoadEngineGlyphList();
     InitializeSkinManagerUnit();
     InitializeStyleSimplyUnit();
+    InitializeVclUtilsUnit();
     InitializeSLabelUnit();
     InitializeSEditUnit();
     InitializeSButtonUnit();
@@ -39,6 +41,7 @@ void FinalizeUnits()
 {
     FinalizeAcDialsUnit();
     FinalizeAcGlowUnit();
+    FinalizeVclUtilsUnit();
     FinalizeStyleSimplyUnit();
     FinalizeSkinManagerUnit();
     FreeEngineGlyphList();

@@ -757,6 +757,40 @@ void TGraphicControl::WMPaint(TWMPaint& m)
     Paint();
 }
 
+void TControl::SetBiDiMode(TBiDiMode value)
+{
+    if (value == FBiDiMode)
+        return;
+    FBiDiMode = value;
+    Perform(CM_BIDIMODECHANGED);
+}
+
+bool TControl::UseRightToLeftAlignment() const
+{
+    return FBiDiMode == bdRightToLeft && ks::Sys().IsMiddleEastLocale();
+}
+
+bool TControl::UseRightToLeftReading() const
+{
+    return FBiDiMode != bdLeftToRight && ks::Sys().IsMiddleEastLocale();
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const
+{
+    if (UseRightToLeftAlignment()) {
+        if ((flags & DT_RIGHT) == DT_RIGHT)
+            flags &= ~static_cast<UINT>(DT_RIGHT);
+        else if ((flags & DT_CENTER) != DT_CENTER)
+            flags |= DT_RIGHT;
+    }
+    return flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+UINT TControl::DrawTextBiDiModeFlagsReadingOnly() const
+{
+    return UseRightToLeftReading() ? DT_RTLREADING : 0;
+}
+
 bool TControl::IsColorStored() const noexcept
 {
     return !FParentColor;

@@ -50,6 +50,10 @@ enum TControlStateItem {
 };
 using TControlState = ks::Set<TControlStateItem>;
 
+// Right-to-left modes take effect only under a Middle-East user locale (the platform seams'
+// IsMiddleEastLocale), as the system lays text out right to left only there.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = ks::Set<TShiftStateItem>;
@@ -162,6 +166,14 @@ public:
     void SetParentColor(bool value);
     TCursor Cursor() const noexcept { return FCursor; }
     void SetCursor(TCursor value);
+    TBiDiMode BiDiMode() const noexcept { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode value);
+    bool UseRightToLeftAlignment() const;
+    bool UseRightToLeftReading() const;
+    // flags for DrawText with left and right alignment swapped for a right-to-left control
+    // (centred text stays centred) and DT_RTLREADING added where the reading order is.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
+    UINT DrawTextBiDiModeFlagsReadingOnly() const;
 
     // ---- hints and menus (the hint machinery reads these)
     const std::wstring& Hint() const noexcept { return FHint; }
@@ -286,6 +298,7 @@ private:
     TColor FColor = clWindow;
     bool FParentColor = true;
     TCursor FCursor = crDefault;
+    TBiDiMode FBiDiMode = bdLeftToRight;
     std::wstring FHint;
     bool FShowHint = false;
     bool FParentShowHint = true;

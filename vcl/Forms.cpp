@@ -102,6 +102,8 @@ constexpr ks::PropertyInfo FormProps[] = {
 const ks::ClassInfo TScrollingWinControl::StaticClassInfo{"TScrollingWinControl", &TWinControl::StaticClassInfo, {}, {}};
 const ks::ClassInfo TCustomForm::StaticClassInfo{"TCustomForm", &TScrollingWinControl::StaticClassInfo, FormProps, {}};
 const ks::ClassInfo TForm::StaticClassInfo{"TForm", &TCustomForm::StaticClassInfo, {}, {}};
+const ks::ClassInfo TCustomFrame::StaticClassInfo{"TCustomFrame", &TScrollingWinControl::StaticClassInfo, {}, {}};
+const ks::ClassInfo TFrame::StaticClassInfo{"TFrame", &TCustomFrame::StaticClassInfo, {}, {}};
 const ks::ClassInfo TScreen::StaticClassInfo{"TScreen", &TComponent::StaticClassInfo, {}, {}};
 
 const ks::ClassInfo& TScrollingWinControl::ClassInfo() const noexcept
@@ -110,6 +112,16 @@ const ks::ClassInfo& TScrollingWinControl::ClassInfo() const noexcept
 }
 
 const ks::ClassInfo& TForm::ClassInfo() const noexcept
+{
+    return StaticClassInfo;
+}
+
+const ks::ClassInfo& TCustomFrame::ClassInfo() const noexcept
+{
+    return StaticClassInfo;
+}
+
+const ks::ClassInfo& TFrame::ClassInfo() const noexcept
 {
     return StaticClassInfo;
 }

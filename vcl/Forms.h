@@ -68,6 +68,22 @@ public:
     using TWinControl::TWinControl;
 };
 
+// A container of controls placed on a form like a control; the engine finds the frame that owns
+// a control (OwningFrame) and treats it as a unit of its own.
+class TCustomFrame : public TScrollingWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TScrollingWinControl::TScrollingWinControl;
+};
+
+class TFrame : public TCustomFrame {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomFrame::TCustomFrame;
+};
+
 namespace ks {
 // How the next form constructed on this thread comes into being; the form constructor takes
 // it and clears it. Only CreateNew and TApplication::CreateForm set it.

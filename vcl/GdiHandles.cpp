@@ -52,7 +52,7 @@ void MemoryDC::reset() noexcept
     }
 }
 
-WindowDC::WindowDC(HWND wnd) : FWnd(wnd), FDC(GetDC(wnd))
+WindowDC::WindowDC(HWND wnd, Area area) : FWnd(wnd), FDC(area == WholeWindow ? GetWindowDC(wnd) : GetDC(wnd))
 {
     if (!FDC)
         throw EOutOfResources(NoDC);

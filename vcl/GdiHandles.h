@@ -129,11 +129,13 @@ private:
     HDC FDC = nullptr;
 };
 
-// A DC from GetDC (nullptr: the screen), ended with ReleaseDC.
+// A DC from GetDC (nullptr: the screen), or from GetWindowDC for the whole window with its
+// frame, ended with ReleaseDC.
 class WindowDC {
 public:
+    enum Area { Client, WholeWindow };
     // Raises EOutOfResources when the system refuses.
-    explicit WindowDC(HWND wnd);
+    explicit WindowDC(HWND wnd, Area area = Client);
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC();

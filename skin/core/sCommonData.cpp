@@ -9,6 +9,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/core/sVclUtils.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
@@ -355,9 +356,7 @@ void TsCommonData::Invalidate()
     if (!OwnerControl || IsDestroying(OwnerControl) || IsLoading(OwnerControl))
         return;
     BackgroundChanged = true;
-    // The owner repaints only when it can be painted now: not while a skin change or an
-    // animation holds the screen, and not while hidden.
-    if (!PaintLock && OwnerControl->Visible())
+    if (CanPaintControl(OwnerControl))
         OwnerControl->Invalidate();
 }
 

@@ -1,6 +1,7 @@
 #include "skin/core/sStyleSimply.h"
 
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/FormAnimation.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/WinRoutines.h"
@@ -102,21 +103,11 @@ bool Lockable(TCustomForm& form)
            form.HandleAllocated() && !IsMinimized(form);
 }
 
-// The form's provider when it answers SKC_GET_PROVIDER with one of its own components that
-// can be locked; the answer is never dereferenced before it is found among them.
+// The form's provider when it can be locked.
 ks::LockableFormProvider* ProviderOf(TCustomForm& form, TComponent*& component)
 {
-    const LRESULT answer = SendCommandWnd(form.HandleIfAllocated(), SKC_GET_PROVIDER, 0);
-    if (answer == 0)
-        return nullptr;
-    for (int i = 0; i < form.ComponentCount(); ++i) {
-        TComponent* c = form.Components(i);
-        if (reinterpret_cast<LRESULT>(c) == answer) {
-            component = c;
-            return dynamic_cast<ks::LockableFormProvider*>(c);
-        }
-    }
-    return nullptr;
+    component = ks::ProviderComponentOf(form);
+    return dynamic_cast<ks::LockableFormProvider*>(component);
 }
 
 void SetRedraw(HWND wnd, bool on)
@@ -136,7 +127,7 @@ void ReshowMaximized(HWND wnd)
     SetActiveWindow(active);
 }
 
-void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint)
+void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint, const TacSkinChanging& animation)
 {
     const HWND wnd = form.HandleIfAllocated();
     if (!wnd)
@@ -145,6 +136,19 @@ void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint)
         SetRedraw(wnd, true);
         provider.SetInUpdate(false);
         return;
+    }
+    if (animation.Active()) {
+        // A form whose frame the platform draws shows its new look at once. A translucent form
+        // ends at its own opacity: the animation leaves the form at the opacity it reaches.
+        ks::ComponentWatch watch;
+        watch.Watch(&form);
+        const uint8_t opacity = form.AlphaBlend() ? form.AlphaBlendValue() : 255;
+        if (provider.DrawNonClientArea())
+            AnimateFormWindow(&form, animation.Time(), opacity, animation.Mode());
+        else
+            AnimateFormWindow(&form, 0, opacity, atFading);
+        if (!watch.Alive(&form) || !IsWindow(wnd))
+            return;
     }
     if (provider.BorderWindow() && IsZoomed(wnd))
         ReshowMaximized(wnd);
@@ -165,6 +169,17 @@ void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint)
 }
 
 } // namespace
+
+TComponent* ks::ProviderComponentOf(TCustomForm& form)
+{
+    const LRESULT answer = SendCommandWnd(form.HandleIfAllocated(), SKC_GET_PROVIDER, 0);
+    if (answer == 0)
+        return nullptr;
+    for (int i = 0; i < form.ComponentCount(); ++i)
+        if (TComponent* c = form.Components(i); reinterpret_cast<LRESULT>(c) == answer)
+            return c;
+    return nullptr;
+}
 
 // ---- the skinned-form list ------------------------------------------------------------------------
 
@@ -297,7 +312,8 @@ void EndFormsUpdate(TsSkinManager* manager, bool repaint) noexcept
         if (!lock->Watch.Alive(locked.Form) || !lock->Watch.Alive(locked.Provider))
             continue;
         try {
-            Unlock(*locked.Form, dynamic_cast<ks::LockableFormProvider&>(*locked.Provider), paint);
+            Unlock(*locked.Form, dynamic_cast<ks::LockableFormProvider&>(*locked.Provider), paint,
+                   *manager->AnimEffects()->SkinChanging());
         } catch (...) {
             // The next form must still be unlocked; the failure is reported, not lost.
             if (Application)

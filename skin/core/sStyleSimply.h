@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class TCustomForm;
 class TIcon;
 class TsSkinManager;
 
@@ -67,6 +68,11 @@ public:
 private:
     TsSkinManager* FManager;
 };
+
+// The form's provider: the component of the form that its window names in answer to
+// SKC_GET_PROVIDER; nullptr when it names none of the form's own components (the answer is never
+// dereferenced before it is found among them) or the form has no window.
+TComponent* ProviderComponentOf(TCustomForm& form);
 
 // What the redraw lock needs of a form provider. The provider is a component owned by its form
 // that also derives from this class, and answers SKC_GET_PROVIDER with its TComponent address;

@@ -24,6 +24,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/ComponentWatch.cpp
   skin/core/GlowPixels.cpp
   skin/core/ControlFramePixels.cpp
+  skin/core/AnimationFrames.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp
@@ -51,6 +52,8 @@ list(APPEND KS_WIN_SOURCES
   skin/core/ParentBackground.cpp
   skin/core/ControlFramePainting.cpp
   skin/core/ControlSkinPainting.cpp
+  skin/core/sVclUtils.cpp
+  skin/core/FormAnimation.cpp
 )
 list(APPEND KS_HOST_SOURCES
 )

@@ -1,0 +1,116 @@
+// One step of the show animations of a 420 x 303 form against its 8 ms frame period, on Windows
+// or under Wine (a plain timing program run by ./project bench): the time between two frame
+// sleeps is what one step costs, drawing the frame and handing it to the window. The layered
+// fade and growth push to a real layered window; the cross-fade mixes the old screen into the
+// new look in the output window. It reports, it never passes or fails.
+#include "skin/core/AnimationFrames.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/FormAnimation.h"
+#include "skin/core/sMessages.h"
+#include "vcl/Forms.h"
+#include "vcl/PlatformSeams.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double Seconds()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::vector<double> gSleepTimes;
+
+void WINAPI NoteSleep(DWORD)
+{
+    gSleepTimes.push_back(Seconds());
+}
+
+// The provider a skinned form names: its image is the form's size, with no border window.
+class TBenchProvider : public TComponent, public ks::AnimatedFormProvider {
+public:
+    static inline const ks::ClassInfo StaticClassInfo{"TBenchProvider", &TComponent::StaticClassInfo, {}, {}};
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TComponent::TComponent;
+    TCustomForm* Form = nullptr;
+    std::unique_ptr<TBitmap> Image;
+
+    TCustomForm* ProviderForm() const noexcept override { return Form; }
+    TBitmap* FormImage() const noexcept override { return Image.get(); }
+    ks::AnimatedBorderForm* BorderForm() const noexcept override { return nullptr; }
+    bool MaximizedUnderLowTitle() const noexcept override { return false; }
+    void PaintNonClient() override {}
+    void MakeRegionRects() override {}
+    ks::GdiRegion MakeRgnWithoutRects(int, int) override { return {}; }
+    TRect ExtBorderMargins() const override { return {}; }
+    int CaptionHeight(bool) const override { return 0; }
+    int ClientOffsetX() const override { return 0; }
+    int ClientOffsetY() const override { return 0; }
+};
+
+class TBenchForm : public TForm {
+public:
+    static inline const ks::ClassInfo StaticClassInfo{"TBenchForm", &TForm::StaticClassInfo, {}, {}};
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TForm::TForm;
+    TComponent* Provider = nullptr;
+
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == SM_SKINCMD && HIWORD(m.WParam) == SKC_GET_PROVIDER) {
+            m.Result = reinterpret_cast<LRESULT>(Provider);
+            return;
+        }
+        TForm::WndProc(m);
+    }
+};
+
+void Measure(const char* name, TWinControl* control, TacAnimType mode)
+{
+    constexpr uint16_t time = 800; // 100 frames
+    double best = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        gSleepTimes.clear();
+        AnimateFormWindow(control, time, 255, mode);
+        std::vector<double> steps;
+        for (size_t i = 1; i < gSleepTimes.size(); ++i)
+            steps.push_back(gSleepTimes[i] - gSleepTimes[i - 1]);
+        if (steps.empty())
+            continue;
+        std::sort(steps.begin(), steps.end());
+        best = std::min(best, steps[steps.size() / 2]);
+    }
+    const double period = ks::AnimationFramePeriod / 1000.0;
+    std::printf("AnimationStep/%s/420x303  %7.3f ms  (%4.1f%% of the %d ms period, target at most 10%%)\n", name,
+                best * 1000, 100 * best / period, ks::AnimationFramePeriod);
+}
+
+} // namespace
+
+int main()
+{
+    Application->Initialize();
+    ks::Sys().Sleep = &NoteSleep;
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = Create<TBenchForm>(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(100, 100, 420, 303);
+    auto* provider = Create<TBenchProvider>(form);
+    provider->Form = form;
+    provider->Image = NewBitmap32(420, 303);
+    form->Provider = provider;
+    form->Show();
+    Application->ProcessMessages();
+
+    Measure("LayeredFade", form, atFading);
+    Measure("LayeredAero", form, atAero);
+    form->Provider = nullptr; // no provider: the output window
+    Measure("OutputCrossFade", form, atFading);
+    form->Free();
+    return 0;
+}
