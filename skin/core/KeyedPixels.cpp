@@ -1,7 +1,5 @@
 #include "skin/core/KeyedPixels.h"
 
-#include "skin/core/NumberRoutines.h"
-#include "skin/core/sConst.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
 #include "skin/core/PixelColour.h"
 
-#include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelCore.h"
 #include "vcl/SysUtils.h"
 

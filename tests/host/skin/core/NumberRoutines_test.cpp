@@ -1,5 +1,7 @@
 #include "skin/core/NumberRoutines.h"
 
+#include "skin/core/PixelCore.h"
+
 #include <gtest/gtest.h>
 
 namespace {
