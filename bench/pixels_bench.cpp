@@ -4,7 +4,7 @@
 // best memcpy of the same bytes (targets: at least 0.5 at 256 x 256, in cache, and 0.8 at
 // 2048 x 2048, where memory bounds both). Images are bottom-up with padded rows, as DIB sections
 // are.
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <benchmark/benchmark.h>
 

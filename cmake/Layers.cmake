@@ -7,7 +7,7 @@
 # alone and nothing includes them.
 set(KS_LAYER_RANKS
   vcl=0
-  skin/core=2 skin/images=4
+  skin/pixels=2 skin/core=3 skin/images=4
   skin/controls=6 skin/adapters=6 skin/forms=6
   app=8
   tools=1)

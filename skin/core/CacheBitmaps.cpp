@@ -1,8 +1,8 @@
 #include "skin/core/CacheBitmaps.h"
 
 #include "skin/core/NumberRoutines.h"
-#include "skin/core/PixelCore.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Jpeg.h"
 #include "vcl/SysUtils.h"

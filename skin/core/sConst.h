@@ -3,7 +3,7 @@
 // published properties and events, the transparent key colour, the empty background record,
 // and the control kind codes with the default section and the behaviours each kind implies.
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Classes.h"
 #include "vcl/GraphicsTypes.h"
 

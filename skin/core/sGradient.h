@@ -7,7 +7,7 @@
 
 // The parsed form (TsGradStop, TsGradArray) belongs to the pixel layer that paints it.
 
-#include "skin/core/GradientPixels.h"
+#include "skin/pixels/GradientPixels.h"
 
 #include <string_view>
 

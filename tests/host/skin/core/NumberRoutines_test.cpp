@@ -1,6 +1,6 @@
 #include "skin/core/NumberRoutines.h"
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "skin/core/GradientPixels.h"
+#include "skin/pixels/GradientPixels.h"
 
 #include "host/support/PixelImage.h"
 #include "skin/core/sGradient.h"

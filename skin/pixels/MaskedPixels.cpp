@@ -1,4 +1,4 @@
-#include "skin/core/MaskedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
 
 
 #include <algorithm>
