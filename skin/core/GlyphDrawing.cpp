@@ -3,6 +3,7 @@
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/pixels/KeyedPixels.h"
+#include "vcl/Bitmap.h"
 
 #include <algorithm>
 

@@ -7,6 +7,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/pixels/KeyedPixels.h"
 #include "skin/pixels/MaskedPixels.h"
+#include "vcl/Bitmap.h"
 
 #include <algorithm>
 

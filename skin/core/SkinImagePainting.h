@@ -16,8 +16,9 @@
 
 #include "skin/core/sConst.h"
 #include "skin/core/sMaskData.h"
-#include "vcl/Bitmap.h"
+#include "vcl/GraphicsTypes.h"
 
+class TBitmap;
 class TControl;
 
 // Paints the nine parts of mask's cell for state into r of dst (24- or 32-bit); corners too
