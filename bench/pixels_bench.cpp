@@ -7,10 +7,10 @@
 //   reference loop the specialised one is tested against.
 // Images are bottom-up with padded rows, as DIB sections are. Rows report bytes_per_second over
 // the destination's bytes.
-#include "skin/core/AlphaImage.h"
-#include "skin/core/KeyedPixels.h"
-#include "skin/core/MaskedPixels.h"
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/AlphaImage.h"
+#include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>

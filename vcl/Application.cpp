@@ -329,7 +329,7 @@ void TApplication::WndProc(TMessage& m)
             return;
     }
     switch (m.Msg) {
-    case WM_ACTIVATEAPP: WMActivateApp(m); break;
+    case WM_ACTIVATEAPP: WMActivateApp(TWMActivateApp(m)); break;
     case WM_CLOSE: WMClose(m); break;
     case WM_SYSCOMMAND: WMSysCommand(TWMSysCommand(m)); break;
     case WM_GETICON: WMGetIcon(m); break;
@@ -344,10 +344,10 @@ void TApplication::DefaultHandler(TMessage& m)
     m.Result = DefWindowProcW(FWindow->Handle(), m.Msg, m.WParam, m.LParam);
 }
 
-void TApplication::WMActivateApp(TMessage& m)
+void TApplication::WMActivateApp(TWMActivateApp m)
 {
-    DefaultHandler(m);
-    PostMessageW(FWindow->Handle(), m.WParam ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+    DefaultHandler(m.Message());
+    PostMessageW(FWindow->Handle(), m.Active() ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
 }
 
 void TApplication::WMClose(TMessage&)

@@ -441,7 +441,7 @@ void TControl::Dispatch(TMessage& m)
     TCMControl control(m);
     switch (m.Msg) {
     case WM_SETTEXT: { TWMSetText v(m); WMSetText(v); break; }
-    case WM_GETTEXT: WMGetText(m); break;
+    case WM_GETTEXT: { TWMGetText v(m); WMGetText(v); break; }
     case WM_GETTEXTLENGTH: WMGetTextLength(m); break;
     case WM_LBUTTONDOWN: WMMouseButton(mouse, mbLeft, true, false); break;
     case WM_LBUTTONDBLCLK: WMMouseButton(mouse, mbLeft, true, true); break;
@@ -477,18 +477,18 @@ void TControl::WMSetText(TWMSetText& m)
     Perform(CM_TEXTCHANGED);
 }
 
-void TControl::WMGetText(TMessage& m)
+void TControl::WMGetText(TWMGetText& m)
 {
-    auto* buffer = reinterpret_cast<wchar_t*>(m.LParam);
-    size_t capacity = static_cast<size_t>(m.WParam);
+    wchar_t* buffer = m.Buffer();
+    const size_t capacity = m.Capacity();
     if (!buffer || capacity == 0) {
-        m.Result = 0;
+        m.SetResult(0);
         return;
     }
     size_t n = std::min(FText.size(), capacity - 1);
     std::copy_n(FText.data(), n, buffer);
     buffer[n] = L'\0';
-    m.Result = static_cast<LRESULT>(n);
+    m.SetResult(static_cast<LRESULT>(n));
 }
 
 void TControl::WMGetTextLength(TMessage& m)

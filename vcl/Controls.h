@@ -262,7 +262,7 @@ protected:
 
     // ---- message handlers
     void WMSetText(TWMSetText& m);
-    void WMGetText(TMessage& m);
+    void WMGetText(TWMGetText& m);
     void WMGetTextLength(TMessage& m);
     void WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool dblClick);
     void WMMouseMove(TWMMouse& m);

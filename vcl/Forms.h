@@ -372,7 +372,7 @@ private:
 
     void WndProc(TMessage& message);
     void DefaultHandler(TMessage& message);
-    void WMActivateApp(TMessage& m);
+    void WMActivateApp(TWMActivateApp m);
     void WMClose(TMessage& m);
     void WMSysCommand(TWMSysCommand m);
     void WMGetIcon(TMessage& m);

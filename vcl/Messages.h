@@ -287,6 +287,43 @@ public:
     HWND Child() const noexcept { return reinterpret_cast<HWND>(M.LParam); }
 };
 
+// WM_GETTEXT: a buffer of Capacity() characters, the terminating zero included.
+class TWMGetText : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    wchar_t* Buffer() const noexcept { return reinterpret_cast<wchar_t*>(M.LParam); }
+    size_t Capacity() const noexcept { return static_cast<size_t>(M.WParam); }
+};
+
+// WM_CONTEXTMENU: the screen position, or none when the menu was asked for from the keyboard.
+class TWMContextMenu : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    bool FromKeyboard() const noexcept { return M.LParam == -1; }
+    POINT Pos() const noexcept { return {static_cast<short>(LOWORD(M.LParam)), static_cast<short>(HIWORD(M.LParam))}; }
+};
+
+// WM_ACTIVATEAPP: whether the application is being activated.
+class TWMActivateApp : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    bool Active() const noexcept { return M.WParam != 0; }
+};
+
+// WM_PARENTNOTIFY: the event that happened to a child (WM_CREATE, WM_DESTROY, a button down).
+class TWMParentNotify : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    WORD Event() const noexcept { return LOWORD(M.WParam); }
+};
+
+// CM_VISIBLECHANGED: WParam is the control's new visibility.
+class TCMVisibleChanged : public TMessageView {
+public:
+    using TMessageView::TMessageView;
+    bool Visible() const noexcept { return M.WParam != 0; }
+};
+
 class TWMInitMenuPopup : public TMessageView {
 public:
     using TMessageView::TMessageView;

@@ -2,7 +2,7 @@
 // The class library's pixel loops on ks::PixelView, for every stored format of TBitmap: white
 // fills of new rasters, row copies, and conversions between formats through one codec. TBitmap
 // (Bitmap.h) only adapts its DIB sections to views and calls these. The engine's own loops sit
-// above, in skin/core/PixelCore.h, whose header states the rounding rules; the conversions here
+// above, in skin/pixels/PixelCore.h, whose header states the rounding rules; the conversions here
 // round nothing: they widen by bit replication and narrow by dropping low bits.
 
 #include "vcl/BmpReader.h"

@@ -5,7 +5,6 @@
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
-#include <windowsx.h>
 
 #include <algorithm>
 
@@ -116,17 +115,16 @@ const ks::ClassInfo& TGroupBox::ClassInfo() const noexcept { return StaticClassI
 const ks::ClassInfo& TCustomLabel::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TLabel::ClassInfo() const noexcept { return StaticClassInfo; }
 
-bool ShowControlPopupMenu(TControl& control, TMessage& message)
+bool ShowControlPopupMenu(TControl& control, TWMContextMenu message)
 {
     auto* menu = control.PopupMenu<TPopupMenu>();
     if (!menu)
         return false;
-    TPoint at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
-    if (message.LParam == -1)
-        at = control.ClientToScreen({0, 0});
+    const POINT pos = message.Pos();
+    const TPoint at = message.FromKeyboard() ? control.ClientToScreen({0, 0}) : TPoint{pos.x, pos.y};
     menu->SetPopupComponent(&control);
     menu->Popup(at.X, at.Y);
-    message.Result = 1;
+    message.SetResult(1);
     return true;
 }
 
@@ -266,7 +264,7 @@ void TCustomEdit::CNCommand(TWMCommand& m)
 
 void TCustomEdit::WMContextMenu(TMessage& m)
 {
-    if (!ShowControlPopupMenu(*this, m))
+    if (!ShowControlPopupMenu(*this, TWMContextMenu(m)))
         TWinControl::Dispatch(m);
 }
 

@@ -20,7 +20,7 @@ enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 // Shows control's popup menu for a WM_CONTEXTMENU (lParam -1: from the keyboard, at the
 // control's top-left corner) and answers it, so the system's own menu stays away. False when
 // the control has no popup menu.
-bool ShowControlPopupMenu(TControl& control, TMessage& message);
+bool ShowControlPopupMenu(TControl& control, TWMContextMenu message);
 
 // ---------------------------------------------------------------------------------------------
 class TCustomEdit : public TWinControl {

@@ -1,6 +1,6 @@
 #include "skin/core/BitmapResampling.h"
 
-#include "skin/core/Resampler.h"
+#include "skin/pixels/Resampler.h"
 #include "vcl/SysUtils.h"
 
 namespace {

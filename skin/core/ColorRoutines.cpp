@@ -1,9 +1,9 @@
 #include "skin/core/ColorRoutines.h"
 
 #include "skin/core/NumberRoutines.h"
-#include "skin/core/PixelColour.h"
-#include "skin/core/PixelCore.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/pixels/PixelColour.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"

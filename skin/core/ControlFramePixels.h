@@ -3,7 +3,7 @@
 // key-coloured pixels must show what lies behind the control. ControlFramePainting.h adapts
 // bitmaps to it; rules as PixelCore.h states them.
 
-#include "skin/core/KeyedPixels.h"
+#include "skin/pixels/KeyedPixels.h"
 
 namespace ks {
 

@@ -1,8 +1,8 @@
 #include "skin/core/ControlSkinPainting.h"
 
 #include "skin/core/DeviceContextRoutines.h"
-#include "skin/core/KeyedPixels.h"
-#include "skin/core/MaskedPixels.h"
+#include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SkinImagePainting.h"

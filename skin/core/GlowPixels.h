@@ -5,7 +5,7 @@
 // and once over white tells, per channel, how much of the background still shows, whichever way
 // the image was painted; that is all a layered window needs. Rounding follows PixelCore.h.
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 #include "skin/core/sConst.h"
 
 namespace ks {

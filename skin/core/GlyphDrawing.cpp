@@ -1,8 +1,9 @@
 #include "skin/core/GlyphDrawing.h"
 
-#include "skin/core/KeyedPixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/pixels/KeyedPixels.h"
+#include "vcl/Bitmap.h"
 
 #include <algorithm>
 

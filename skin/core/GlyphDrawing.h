@@ -6,9 +6,11 @@
 // Nothing here raises apart from the class library's bitmap errors.
 
 #include "skin/core/sConst.h"
-#include "vcl/Bitmap.h"
+#include "vcl/GraphicsTypes.h"
 
 #include <array>
+
+class TBitmap;
 
 // Every pixel of a 24-bit bitmap becomes grey, (blue + green + red) div 3 in all three bytes;
 // other formats are left alone.

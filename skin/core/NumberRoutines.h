@@ -25,11 +25,6 @@ bool RectsIntersect(const TRect& a, const TRect& b) noexcept;
 // True when both corners of inner lie within outer, its right and bottom edges included.
 bool RectInRect(const TRect& outer, const TRect& inner) noexcept;
 
-constexpr uint8_t ClampByte(int value) noexcept
-{
-    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
-}
-
 constexpr int LargerOf(int a, int b) noexcept { return a > b ? a : b; }
 constexpr int SmallerOf(int a, int b) noexcept { return a < b ? a : b; }
 constexpr bool InRange(int value, int min, int max) noexcept { return min <= value && value <= max; }

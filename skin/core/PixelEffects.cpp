@@ -1,10 +1,10 @@
 #include "skin/core/PixelEffects.h"
 
-#include "skin/core/AlphaImage.h"
-#include "skin/core/KeyedPixels.h"
-#include "skin/core/MaskedPixels.h"
 #include "skin/core/NumberRoutines.h"
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/AlphaImage.h"
+#include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
+#include "skin/pixels/PixelCore.h"
 #include "skin/core/SkinImageCells.h"
 #include "vcl/SysUtils.h"
 

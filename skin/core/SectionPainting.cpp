@@ -3,7 +3,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/NumberRoutines.h"
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinServices.h"

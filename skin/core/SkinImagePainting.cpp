@@ -1,13 +1,14 @@
 #include "skin/core/SkinImagePainting.h"
 
 #include "skin/core/GlyphDrawing.h"
-#include "skin/core/KeyedPixels.h"
-#include "skin/core/MaskedPixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/SkinImageCells.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
+#include "vcl/Bitmap.h"
 
 #include <algorithm>
 #include <optional>

@@ -16,8 +16,9 @@
 
 #include "skin/core/sConst.h"
 #include "skin/core/sMaskData.h"
-#include "vcl/Bitmap.h"
+#include "vcl/GraphicsTypes.h"
 
+class TBitmap;
 class TControl;
 
 // Corner widths too wide for a size give up as much on each side, the far one also the odd

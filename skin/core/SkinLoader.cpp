@@ -1,8 +1,6 @@
 #include "skin/core/SkinLoader.h"
 
 #include "skin/core/ColorRoutines.h"
-#include "skin/core/PixelColour.h"
-#include "skin/core/PixelCore.h"
 #include "skin/core/SkinImageValues.h"
 #include "skin/core/SkinLookups.h"
 #include "skin/core/SkinSelection.h"
@@ -10,6 +8,8 @@
 #include "skin/core/acSkinPack.h"
 #include "skin/core/sSkinOptions.h"
 #include "skin/core/sStoredSkins.h"
+#include "skin/pixels/PixelColour.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Dialogs.h"
 #include "vcl/Graphics.h"

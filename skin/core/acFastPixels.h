@@ -9,7 +9,7 @@
 // before their loops. Nothing here raises: a bitmap that does not attach, rectangles outside
 // the bitmaps and coordinates outside them paint nothing.
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Classes.h"
 #include "vcl/GraphicsTypes.h"
 

@@ -10,6 +10,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
@@ -624,12 +625,12 @@ TColor TsCommonData::AnswerBackgroundColor() const
     }
     if (t == 100)
         return p;
+    // The percent stands where the pixel core's alpha rule takes an alpha of 0..255.
     TColor result = p & 0xFF000000;
     for (int shift = 0; shift <= 16; shift += 8) {
-        const int pc = (p >> shift) & 0xFF;
-        const int cc = (s->Color >> shift) & 0xFF;
-        const int v = std::clamp((t * (pc - cc) + 256 * cc) >> 8, 0, 255);
-        result |= static_cast<TColor>(v) << shift;
+        const auto pc = static_cast<uint8_t>(p >> shift);
+        const auto cc = static_cast<uint8_t>(s->Color >> shift);
+        result |= static_cast<TColor>(ks::AlphaBlendByte(pc, cc, t)) << shift;
     }
     return result;
 }
@@ -884,46 +885,74 @@ void TsCommonData::RefreshSkin()
     RefreshControlState(false);
 }
 
-bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
-{
-    if (!skinData || message.Msg != SM_SKINCMD)
-        return false;
-    TsCommonData& d = *skinData;
-    const ks::SkinCommandView view(message);
-    const WORD command = view.Command();
-    if (command > 60)
-        return false;
-    auto answer = [&](LRESULT value) {
-        message.Result = value;
+// The handlers of the two shared dispatchers, one per command or message. A command handler
+// returns true only for a query it answered (in the message result); every other handler
+// returns whether the message was swallowed or answered.
+struct CommonSkinHandlers {
+    using Command = ks::SkinCommandView;
+
+    static bool Answer(Command& view, LRESULT value)
+    {
+        view.SetResult(value);
         return true;
-    };
-    switch (command) {
-    case SKC_NEW_SKIN:
-    case SKC_REMOVE_SKIN:
-    case SKC_REFRESH:
-        if (!view.ConcernsManager(d.SkinManager()))
-            return false;
-        if (command == SKC_NEW_SKIN) {
+    }
+
+    static bool NewSkin(TsCommonData& d, Command view)
+    {
+        if (view.ConcernsManager(d.SkinManager())) {
             d.RefreshIndexes();
             d.RefreshControlState(false);
-        } else if (command == SKC_REMOVE_SKIN) {
-            d.RemoveSkin(reinterpret_cast<TsSkinManager*>(message.LParam));
-        } else {
-            d.RefreshSkin();
         }
         return false;
-    case SKC_IS_SKINNED: return answer(1);
-    case SKC_SET_UPDATING: d.UpdateLock = view.Argument() == 1; return false;
-    case SKC_SET_TRANSPARENT: d.ParentBackgroundAlways = view.Argument() == 1; return false;
-    case SKC_IS_UPDATING: return answer(d.BackgroundChanged || d.UpdateLock ? 1 : 0);
-    case SKC_IS_CACHE_OUTDATED: return answer(d.ClippedByParent ? 1 : 0);
-    case SKC_PARENT_BG_CHANGED:
+    }
+
+    static bool RemoveSkin(TsCommonData& d, Command view)
+    {
+        if (view.ConcernsManager(d.SkinManager()))
+            d.RemoveSkin(view.Manager());
+        return false;
+    }
+
+    static bool Refresh(TsCommonData& d, Command view)
+    {
+        if (view.ConcernsManager(d.SkinManager()))
+            d.RefreshSkin();
+        return false;
+    }
+
+    static bool SetUpdating(TsCommonData& d, Command view)
+    {
+        d.UpdateLock = view.Argument() == 1;
+        return false;
+    }
+
+    static bool SetTransparent(TsCommonData& d, Command view)
+    {
+        d.ParentBackgroundAlways = view.Argument() == 1;
+        return false;
+    }
+
+    static bool ParentBackgroundChanged(TsCommonData& d, Command view)
+    {
         if (view.Argument() == 1 && d.SkinIsTransparent())
             d.BackgroundChanged = true;
         return false;
-    case SKC_SET_BG_CHANGED: d.BackgroundChanged = true; return false;
-    case SKC_IS_BG_COMPLEX: return answer(d.BackgroundIsComplex() ? 1 : 0);
-    case SKC_CHECK_BG: {
+    }
+
+    static bool MarkBackgroundChanged(TsCommonData& d)
+    {
+        d.BackgroundChanged = true;
+        return false;
+    }
+
+    static bool MarkCacheOutdated(TsCommonData& d)
+    {
+        d.ClippedByParent = true;
+        return false;
+    }
+
+    static bool CheckBackground(TsCommonData& d, Command view)
+    {
         const bool depends = d.NeedsRepaint();
         d.BackgroundChanged = d.BackgroundChanged || depends;
         if (HWND wnd = WindowOf(d.OwnerControl); wnd && view.Argument() == 1)
@@ -934,98 +963,125 @@ bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
                     Dispatch(*child, SKC_CHECK_BG, 0);
         return false;
     }
-    case SKC_GET_BG_COLOR:
-        if (!d.OwnerControl)
-            return false;
-        return answer(static_cast<LRESULT>(d.AnswerBackgroundColor()));
-    case SKC_SET_CACHE_OUTDATED: d.ClippedByParent = true; return false;
-    case SKC_GET_SKIN_INDEX: return answer(d.SkinIndex + 1);
-    case SKC_GET_BG_INFO:
-        if (auto* info = view.Pointer<BackgroundInfo>())
+
+    static bool BackgroundColor(TsCommonData& d, Command view)
+    {
+        return d.OwnerControl && Answer(view, static_cast<LRESULT>(d.AnswerBackgroundColor()));
+    }
+
+    static bool BackgroundInfo(TsCommonData& d, Command view)
+    {
+        if (auto* info = view.Pointer<::BackgroundInfo>())
             d.AnswerBackgroundInfo(*info, false, nullptr);
         return false;
-    case SKC_GET_STATE:
-        if (message.LParam == 1) {
-            d.RefreshControlState(true);
-            return answer(0);
-        }
-        return answer(d.SkinStateWord);
-    case SKC_HOT_LEAVE: d.HideGlow(); return false;
-    case SKC_GET_APPLICATION: message.Result = reinterpret_cast<LRESULT>(Application); return false;
-    default: return false;
     }
-}
 
-bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
-{
-    if (!skinData)
-        return false;
-    TsCommonData& d = *skinData;
-    TControl* owner = d.OwnerControl;
-    auto* windowed = dynamic_cast<TWinControl*>(owner);
-    switch (message.Msg) {
-    case SM_SKINCMD: return CommonSkinCommand(message, skinData);
-    case WM_MOVE:
+    static bool State(TsCommonData& d, Command view)
+    {
+        if (view.Value() == 1) {
+            d.RefreshControlState(true);
+            return Answer(view, 0);
+        }
+        return Answer(view, d.SkinStateWord);
+    }
+
+    static bool HotLeave(TsCommonData& d)
+    {
         d.HideGlow();
-        if (d.NeedsRepaint() && owner) {
+        return false;
+    }
+
+    // Answered, yet not reported as handled, so the owner's own handling still runs.
+    static bool ApplicationObject(Command view)
+    {
+        view.SetResult(reinterpret_cast<LRESULT>(Application));
+        return false;
+    }
+
+    static bool WMMove(TsCommonData& d)
+    {
+        d.HideGlow();
+        if (d.NeedsRepaint() && d.OwnerControl) {
             d.BackgroundChanged = true;
-            Dispatch(*owner, SKC_CHECK_BG, 0, 1);
+            Dispatch(*d.OwnerControl, SKC_CHECK_BG, 0, 1);
         }
         return false;
-    case WM_SIZE:
+    }
+
+    static bool WMSize(TsCommonData& d)
+    {
         d.HideGlow();
         if (!d.IsSkinActive())
             return false;
         d.BackgroundChanged = true;
-        if (windowed && d.Section() && d.Section()->GradientPercent > 0)
-            for (TControl* child : ChildrenOf(owner))
+        if (dynamic_cast<TWinControl*>(d.OwnerControl) && d.Section() && d.Section()->GradientPercent > 0)
+            for (TControl* child : ChildrenOf(d.OwnerControl))
                 if (!IsDestroying(child))
                     Dispatch(*child, SKC_CHECK_BG, 0, 1);
         return false;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
+    }
+
+    static bool WMFocusChange(TsCommonData& d, bool focused)
+    {
+        auto* windowed = dynamic_cast<TWinControl*>(d.OwnerControl);
         if (windowed && windowed->CanFocus() && windowed->TabStop()) {
             d.BackgroundChanged = true;
-            d.HasFocus = message.Msg == WM_SETFOCUS;
-            if (FrameRepaintKinds.Contains(d.ControlKind) && (d.HasFocus || owner->Visible()))
-                RedrawFrame(owner);
+            d.HasFocus = focused;
+            if (FrameRepaintKinds.Contains(d.ControlKind) && (d.HasFocus || windowed->Visible()))
+                RedrawFrame(windowed);
         }
         return false;
-    case 0x001D:
-    case CM_ENABLEDCHANGED:
+    }
+
+    static bool CMEnabledChanged(TsCommonData& d)
+    {
         d.MouseIsAbove = false;
         d.HasFocus = false;
-        if (owner && !owner->Enabled())
+        if (d.OwnerControl && !d.OwnerControl->Enabled())
             d.HideGlow();
         return false;
-    case WM_UPDATEUISTATE:
+    }
+
+    static bool WMUpdateUIState(TsCommonData& d)
+    {
         if (d.IsSkinActive())
             return true;
-        if (HWND wnd = WindowOf(owner); wnd && ks::Sys().ThemesActive() && ks::Sys().SetWindowThemePtr)
+        if (HWND wnd = WindowOf(d.OwnerControl); wnd && ks::Sys().ThemesActive() && ks::Sys().SetWindowThemePtr)
             ks::Sys().SetWindowThemePtr(wnd, nullptr, nullptr);
         return false;
-    case WM_PARENTNOTIFY:
-        if (windowed && LOWORD(message.WParam) == WM_CREATE)
-            NotifyParentForm25(owner);
+    }
+
+    static bool WMParentNotify(TsCommonData& d, TWMParentNotify view)
+    {
+        if (dynamic_cast<TWinControl*>(d.OwnerControl) && view.Event() == WM_CREATE)
+            NotifyParentForm25(d.OwnerControl);
         return false;
-    case CM_VISIBLECHANGED:
-        if (d.CacheBitmap) {
-            if (message.WParam == 0) {
-                d.CacheBitmap->SetSize(0, 0);
-            } else {
-                d.UpdateLock = false;
-                d.BackgroundChanged = true;
-            }
+    }
+
+    static bool CMVisibleChanged(TsCommonData& d, TCMVisibleChanged view)
+    {
+        if (!d.CacheBitmap)
+            return false;
+        if (!view.Visible()) {
+            d.CacheBitmap->SetSize(0, 0);
+        } else {
+            d.UpdateLock = false;
+            d.BackgroundChanged = true;
         }
         return false;
-    case CM_MOUSEENTER:
+    }
+
+    static bool CMMouseEnter(TsCommonData& d, TCMControl view)
+    {
+        TControl* owner = d.OwnerControl;
+        auto* windowed = dynamic_cast<TWinControl*>(owner);
         if (windowed && DefaultSkinManager) {
-            const auto* entered = reinterpret_cast<const TControl*>(message.LParam);
+            const TControl* entered = view.LParamControl();
             for (TControl* child : ChildrenOf(owner)) {
                 if (child == owner || child == entered || !ks::Services().SpeedButtonSkinData)
                     continue;
                 if (TsCommonData* sd = ks::Services().SpeedButtonSkinData(child); sd && sd->MouseIsAbove)
-                    child->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(child));
+                    child->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(child));
             }
         }
         if (!NeverHotKinds.Contains(d.ControlKind))
@@ -1041,7 +1097,10 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
             }
         }
         return false;
-    case CM_MOUSELEAVE:
+    }
+
+    static bool CMMouseLeave(TsCommonData& d)
+    {
         if (!NeverHotKinds.Contains(d.ControlKind))
             d.MouseIsAbove = false;
         if (KindGetsHoverGlow(d.ControlKind)) {
@@ -1049,11 +1108,64 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
             FreeAllGlowEffects();
             d.GlowSlot = -1;
         }
-        if (owner && owner->Visible() && FrameRepaintKinds.Contains(d.ControlKind)) {
+        if (d.OwnerControl && d.OwnerControl->Visible() && FrameRepaintKinds.Contains(d.ControlKind)) {
             d.BackgroundChanged = true;
-            RedrawFrame(owner);
+            RedrawFrame(d.OwnerControl);
         }
         return false;
+    }
+};
+
+bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
+{
+    if (!skinData || message.Msg != SM_SKINCMD)
+        return false;
+    using H = CommonSkinHandlers;
+    TsCommonData& d = *skinData;
+    ks::SkinCommandView view(message);
+    switch (view.Command()) {
+    case SKC_NEW_SKIN: return H::NewSkin(d, view);
+    case SKC_REMOVE_SKIN: return H::RemoveSkin(d, view);
+    case SKC_REFRESH: return H::Refresh(d, view);
+    case SKC_IS_SKINNED: return H::Answer(view, 1);
+    case SKC_SET_UPDATING: return H::SetUpdating(d, view);
+    case SKC_SET_TRANSPARENT: return H::SetTransparent(d, view);
+    case SKC_IS_UPDATING: return H::Answer(view, d.BackgroundChanged || d.UpdateLock ? 1 : 0);
+    case SKC_IS_CACHE_OUTDATED: return H::Answer(view, d.ClippedByParent ? 1 : 0);
+    case SKC_PARENT_BG_CHANGED: return H::ParentBackgroundChanged(d, view);
+    case SKC_SET_BG_CHANGED: return H::MarkBackgroundChanged(d);
+    case SKC_IS_BG_COMPLEX: return H::Answer(view, d.BackgroundIsComplex() ? 1 : 0);
+    case SKC_CHECK_BG: return H::CheckBackground(d, view);
+    case SKC_GET_BG_COLOR: return H::BackgroundColor(d, view);
+    case SKC_SET_CACHE_OUTDATED: return H::MarkCacheOutdated(d);
+    case SKC_GET_SKIN_INDEX: return H::Answer(view, d.SkinIndex + 1);
+    case SKC_GET_BG_INFO: return H::BackgroundInfo(d, view);
+    case SKC_GET_STATE: return H::State(d, view);
+    case SKC_HOT_LEAVE: return H::HotLeave(d);
+    case SKC_GET_APPLICATION: return H::ApplicationObject(view);
+    default: return false;
+    }
+}
+
+bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
+{
+    if (!skinData)
+        return false;
+    using H = CommonSkinHandlers;
+    TsCommonData& d = *skinData;
+    switch (message.Msg) {
+    case SM_SKINCMD: return CommonSkinCommand(message, skinData);
+    case WM_MOVE: return H::WMMove(d);
+    case WM_SIZE: return H::WMSize(d);
+    case WM_SETFOCUS: return H::WMFocusChange(d, true);
+    case WM_KILLFOCUS: return H::WMFocusChange(d, false);
+    case 0x001D: return H::CMEnabledChanged(d);
+    case CM_ENABLEDCHANGED: return H::CMEnabledChanged(d);
+    case WM_UPDATEUISTATE: return H::WMUpdateUIState(d);
+    case WM_PARENTNOTIFY: return H::WMParentNotify(d, TWMParentNotify(message));
+    case CM_VISIBLECHANGED: return H::CMVisibleChanged(d, TCMVisibleChanged(message));
+    case CM_MOUSEENTER: return H::CMMouseEnter(d, TCMControl(message));
+    case CM_MOUSELEAVE: return H::CMMouseLeave(d);
     default: return false;
     }
 }

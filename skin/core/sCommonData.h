@@ -158,7 +158,7 @@ public:
 
 private:
     class ManagerWatch;
-    friend bool CommonSkinCommand(TMessage& message, TsCommonData* skinData);
+    friend struct CommonSkinHandlers;
     void WatchOwnManager(TsSkinManager* manager);
     bool OwnerReady() const noexcept;
     bool OwnerBeingDestroyed() const noexcept;

@@ -3,6 +3,7 @@
 // published properties and events, the transparent key colour, the empty background record,
 // and the control kind codes with the default section and the behaviours each kind implies.
 
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Classes.h"
 #include "vcl/GraphicsTypes.h"
 
@@ -39,8 +40,8 @@ enum TsDisabledKindItem { dkBlended, dkGrayed };
 using TsDisabledKind = ks::Set<TsDisabledKindItem>;
 enum TsCaptionLayout { sclLeft, sclTopLeft, sclTopCenter, sclTopRight };
 
-// The colour of transparent pixels in masks and glyphs, and the answer that means "no colour".
-inline constexpr TColor TransparentKeyColor = 0xFF00FF;
+// TransparentKeyColor, the colour of transparent pixels in masks and glyphs and the answer that
+// means "no colour", belongs to the pixel layer, whose keyed and masked loops compare with it.
 
 // The ready form of a background handed to every painter. Bmp is borrowed from the parent.
 struct CacheInfo {

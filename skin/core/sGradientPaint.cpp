@@ -1,6 +1,6 @@
 #include "skin/core/sGradientPaint.h"
 
-#include "skin/core/GradientPixels.h"
+#include "skin/pixels/GradientPixels.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"

@@ -106,6 +106,10 @@ public:
     // False only for commands 1 to 3 that another manager sent; manager is the receiver's
     // manager (its own, or the default one).
     bool ConcernsManager(const TsSkinManager* manager) const noexcept;
+    // The manager that sent command 1, 2 or 3 (compare with ConcernsManager before use).
+    TsSkinManager* Manager() const noexcept { return reinterpret_cast<TsSkinManager*>(M.LParam); }
+    // The command's value when it is a number.
+    LPARAM Value() const noexcept { return M.LParam; }
     // The pointer of command 24, 25 or 34 while a sender of this thread is sending it;
     // nullptr for a message posted, sent from another thread or process, or of another
     // command.

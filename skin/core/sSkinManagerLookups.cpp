@@ -3,8 +3,8 @@
 
 #include "skin/core/sSkinManager.h"
 
-#include "skin/core/PixelCore.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
 

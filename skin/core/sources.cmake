@@ -1,5 +1,4 @@
-# The skin core. Portable units build for every target (all of them x86 with SSE2); Windows units
-# need <windows.h>.
+# The skin core. Portable units build for every target; Windows units need <windows.h>.
 list(APPEND KS_PORTABLE_SOURCES
   skin/core/acSkinPack.cpp
   skin/core/sConst.cpp
@@ -9,14 +8,6 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/NumberRoutines.cpp
   skin/core/TextRoutines.cpp
   skin/core/PropertyRoutines.cpp
-  skin/core/PixelCore.cpp
-  skin/core/PixelCoreSse2.cpp
-  skin/core/PixelColour.cpp
-  skin/core/AlphaImage.cpp
-  skin/core/KeyedPixels.cpp
-  skin/core/MaskedPixels.cpp
-  skin/core/Resampler.cpp
-  skin/core/GradientPixels.cpp
   skin/core/SkinImageValues.cpp
   skin/core/SkinImageCells.cpp
   skin/core/SkinLookups.cpp
@@ -57,5 +48,3 @@ list(APPEND KS_WIN_SOURCES
 )
 list(APPEND KS_HOST_SOURCES
 )
-# The fill loops must vectorise at -O2; GCC's default cost model there refuses loops of unknown length.
-set_source_files_properties(skin/core/PixelCore.cpp PROPERTIES COMPILE_OPTIONS $<$<CXX_COMPILER_ID:GNU>:-fvect-cost-model=cheap>)

@@ -1,5 +1,6 @@
 #include "skin/images/ColorManager.h"
 
+#include "skin/pixels/PixelCore.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
@@ -97,11 +98,6 @@ constexpr bool BytesOrWords(unsigned sd, unsigned td) noexcept { return IsByteOr
 constexpr uint16_t ScaleWord(uint32_t v, uint32_t m, uint32_t d) noexcept
 {
     return static_cast<uint16_t>(v * m / d);
-}
-
-constexpr uint8_t ClampByte(int value) noexcept
-{
-    return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
 // 16-bit samples may sit at any byte offset of a row.

@@ -68,9 +68,9 @@ constexpr uint32_t ChunkIHDR = ChunkCode("IHDR");
 constexpr uint32_t ChunkPLTE = ChunkCode("PLTE");
 constexpr uint32_t ChunkIDAT = ChunkCode("IDAT");
 constexpr uint32_t ChunkIEND = ChunkCode("IEND");
-constexpr uint32_t GAMA = ChunkCode("gAMA");
-constexpr uint32_t BKGD = ChunkCode("bKGD");
-constexpr uint32_t TRNS = ChunkCode("tRNS");
+constexpr uint32_t ChunkgAMA = ChunkCode("gAMA");
+constexpr uint32_t ChunkbKGD = ChunkCode("bKGD");
+constexpr uint32_t ChunktRNS = ChunkCode("tRNS");
 
 struct Adam7Pass {
     unsigned firstRow, firstColumn, rowStep, columnStep;
@@ -412,7 +412,7 @@ void PngReader::ReadPngHeader()
     // Look ahead for the file's gamma; everything else is passed over unchecked.
     for (;;) {
         ReadChunkHeader();
-        if (ChunkTypeIs(GAMA)) {
+        if (ChunkTypeIs(ChunkgAMA)) {
             FHeader.FileGamma = GammaOf(ReadAncillaryBody(4));
             break;
         }
@@ -467,13 +467,13 @@ void PngReader::ReadChunks()
             } else if (ChunkTypeIs(ChunkPLTE)) {
                 ReadPalette();
                 continue;
-            } else if (ChunkTypeIs(GAMA)) {
+            } else if (ChunkTypeIs(ChunkgAMA)) {
                 ReadGamma();
                 continue;
-            } else if (ChunkTypeIs(BKGD)) {
+            } else if (ChunkTypeIs(ChunkbKGD)) {
                 ReadBkgdChunk();
                 continue;
-            } else if (ChunkTypeIs(TRNS)) {
+            } else if (ChunkTypeIs(ChunktRNS)) {
                 ReadTrnsChunk();
                 continue;
             }

@@ -2,11 +2,11 @@
 
 #include "skin/core/BitmapResampling.h"
 #include "skin/core/CacheBitmaps.h"
-#include "skin/core/PixelCore.h"
 #include "skin/core/PixelEffects.h"
-#include "skin/core/Resampler.h"
 #include "skin/core/sConst.h"
 #include "skin/images/acPNG.h"
+#include "skin/pixels/PixelCore.h"
+#include "skin/pixels/Resampler.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Icon.h"

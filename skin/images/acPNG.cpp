@@ -4,6 +4,7 @@
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/sConst.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
@@ -76,25 +77,10 @@ std::unique_ptr<TBitmap> StretchWithAlpha(TBitmap& picture, int width, int heigh
     HalftoneStretch(*color, picture);
 
     std::unique_ptr<TBitmap> alpha = NewBitmap24(picture.Width(), picture.Height());
-    const ks::PixelView p = picture.View();
-    const ks::PixelView a = alpha->View();
-    for (int y = 0; y < p.height; ++y) {
-        const uint8_t* s = p.Row(y);
-        uint8_t* d = a.Row(y);
-        for (int x = 0; x < p.width; ++x, s += 4, d += 3)
-            d[0] = d[1] = d[2] = s[3];
-    }
+    ks::AlphaToGrey(alpha->View(), picture.View());
     std::unique_ptr<TBitmap> stretchedAlpha = NewBitmap24(width, height);
     HalftoneStretch(*stretchedAlpha, *alpha);
-
-    const ks::PixelView sa = stretchedAlpha->View();
-    const ks::PixelView c = color->View();
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* s = sa.Row(y);
-        uint8_t* d = c.Row(y);
-        for (int x = 0; x < width; ++x, s += 3, d += 4)
-            d[3] = s[1];
-    }
+    ks::GreyToAlpha(color->View(), stretchedAlpha->View());
     return color;
 }
 
@@ -186,9 +172,7 @@ ks::UniqueIcon PngToIcon(TBitmap& picture, bool keyMask)
     TBitmap mask;
     mask.SetPixelFormat(pf1bit);
     mask.SetSize(w, h);
-    const ks::PixelView m = mask.View();
-    for (int y = 0; y < h; ++y)
-        std::memset(m.Row(y), 0, static_cast<size_t>((w + 7) / 8)); // black: the image shows
+    ks::ZeroPixels(mask.View()); // black: the image shows
 
     TBitmap keyed;
     TBitmap* image = &picture;
@@ -200,17 +184,7 @@ ks::UniqueIcon PngToIcon(TBitmap& picture, bool keyMask)
             keyed.Assign(&picture);
             image = &keyed;
             const ks::PixelView p = keyed.View();
-            const uint32_t key = Pixel32(p.Row(0));
-            for (int y = 0; y < h; ++y) {
-                uint8_t* row = p.Row(y);
-                uint8_t* bits = m.Row(y);
-                for (int x = 0; x < w; ++x) {
-                    if (Pixel32(row + 4 * x) == key) {
-                        bits[x / 8] = static_cast<uint8_t>(bits[x / 8] | (0x80 >> (x % 8)));
-                        std::memset(row + 4 * x, 0, 4);
-                    }
-                }
-            }
+            ks::MaskKey32(p, mask.View(), Pixel32(p.Row(0)));
         }
     }
     ICONINFO info{};

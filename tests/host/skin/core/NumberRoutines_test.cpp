@@ -1,5 +1,7 @@
 #include "skin/core/NumberRoutines.h"
 
+#include "skin/pixels/PixelCore.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,8 +1,8 @@
 #include "skin/core/SkinImageCells.h"
 
 #include "host/support/PixelImage.h"
-#include "skin/core/KeyedPixels.h"
-#include "skin/core/MaskedPixels.h"
+#include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
 #include "skin/core/sConst.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "skin/core/ColorRoutines.h"
 
 #include "skin/core/CacheBitmaps.h"
-#include "skin/core/PixelCore.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/Graphics.h"
 #include "vcl/PlatformSeams.h"
 #include "win/support/VclFixture.h"

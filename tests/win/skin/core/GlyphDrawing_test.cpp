@@ -1,6 +1,7 @@
 #include "skin/core/GlyphDrawing.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "vcl/Bitmap.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sSkinManager.h"
+#include "vcl/Bitmap.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>

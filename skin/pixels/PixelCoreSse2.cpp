@@ -1,8 +1,8 @@
 // The SSE2 loops of the pixel core, sixteen bytes at a time, with the plain arithmetic for the
 // bytes left at the end of each row.
-#include "skin/core/PixelCoreSse2.h"
+#include "skin/pixels/PixelCoreSse2.h"
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <emmintrin.h>
 

@@ -1,4 +1,4 @@
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include "host/support/PixelImage.h"
 

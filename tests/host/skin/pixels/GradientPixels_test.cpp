@@ -1,6 +1,7 @@
-#include "skin/core/GradientPixels.h"
+#include "skin/pixels/GradientPixels.h"
 
 #include "host/support/PixelImage.h"
+#include "skin/core/sGradient.h"
 
 #include <gtest/gtest.h>
 

@@ -36,6 +36,14 @@
 #include <cstdint>
 #include <vector>
 
+// The colour of transparent pixels in masks and glyphs, and the answer that means "no colour".
+inline constexpr TColor TransparentKeyColor = 0xFF00FF;
+
+constexpr uint8_t ClampByte(int value) noexcept
+{
+    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
 namespace ks {
 
 // The one fixed-weight blend of a byte; the result always fits a byte.

@@ -1,6 +1,6 @@
-#include "skin/core/PixelCoreSse2.h"
+#include "skin/pixels/PixelCoreSse2.h"
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include "host/support/PixelImage.h"
 

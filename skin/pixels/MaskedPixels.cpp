@@ -1,6 +1,5 @@
-#include "skin/core/MaskedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
 
-#include "skin/core/sConst.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 // read three bytes at a time), and other depths are left alone. A colour compares with a pixel
 // by its blue, green and red bytes unless a routine says otherwise.
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 namespace ks {
 

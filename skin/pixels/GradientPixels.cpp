@@ -1,6 +1,6 @@
-#include "skin/core/GradientPixels.h"
+#include "skin/pixels/GradientPixels.h"
 
-#include "skin/core/NumberRoutines.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "skin/core/AlphaImage.h"
+#include "skin/pixels/AlphaImage.h"
 
 #include "host/support/PixelImage.h"
 

@@ -1,4 +1,4 @@
-#include "skin/core/MaskedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
 
 #include "host/support/PixelImage.h"
 #include "skin/core/sConst.h"

@@ -5,7 +5,7 @@
 // PixelEffects.h adapts bitmaps to it. Blends are PixelCore.h's MaskBlendByte and
 // AlphaBlendByte; key-coloured means blue, green and red equal to TransparentKeyColor's.
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <optional>
 

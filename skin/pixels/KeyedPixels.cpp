@@ -1,6 +1,5 @@
-#include "skin/core/KeyedPixels.h"
+#include "skin/pixels/KeyedPixels.h"
 
-#include "skin/core/NumberRoutines.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "skin/core/Resampler.h"
+#include "skin/pixels/Resampler.h"
 
 #include "vcl/SysUtils.h"
 
@@ -77,21 +77,41 @@ ContributorList BuildContributors(int dstSize, int srcSize, uint8_t filter, ptrd
     return list;
 }
 
+void FreeContributors(ContributorList& list) noexcept
+{
+    list = {};
+}
+
 // count destination pixels along one line, dstStep bytes apart.
-void ApplyContributors(int bytesPerPixel, uint8_t* dst, ptrdiff_t dstStep, const uint8_t* src,
-                       const ContributorList& list, int count) noexcept
+template <int Bytes>
+void ApplyContributorsOf(uint8_t* dst, ptrdiff_t dstStep, const uint8_t* src, const ContributorList& list,
+                         int count) noexcept
 {
     for (int i = 0; i < count; ++i, dst += dstStep) {
-        int sums[4] = {0, 0, 0, 0};
+        int sums[Bytes] = {};
         const Contributor* c = list.Of(i);
         for (int n = 0; n < list.counts[static_cast<size_t>(i)]; ++n) {
             const uint8_t* p = src + c[n].offset;
-            for (int k = 0; k < bytesPerPixel; ++k)
+            for (int k = 0; k < Bytes; ++k)
                 sums[k] += p[k] * c[n].weight;
         }
-        for (int k = 0; k < bytesPerPixel; ++k)
+        for (int k = 0; k < Bytes; ++k)
             dst[k] = sums[k] < 0 ? 0 : sums[k] > 0xFF0000 ? 255 : static_cast<uint8_t>(sums[k] >> 16);
     }
+}
+
+// Blue, green and red.
+void ApplyContributors24(uint8_t* dst, ptrdiff_t dstStep, const uint8_t* src, const ContributorList& list,
+                         int count) noexcept
+{
+    ApplyContributorsOf<3>(dst, dstStep, src, list, count);
+}
+
+// Blue, green, red and alpha.
+void ApplyContributors32(uint8_t* dst, ptrdiff_t dstStep, const uint8_t* src, const ContributorList& list,
+                         int count) noexcept
+{
+    ApplyContributorsOf<4>(dst, dstStep, src, list, count);
 }
 
 } // namespace
@@ -105,20 +125,21 @@ void Resample(const PixelView& dst, const PixelView& src, uint8_t filter)
     const int bytes = dst.bpp / 8;
     const int h = src.height;
 
+    const auto apply = bytes == 4 ? ApplyContributors32 : ApplyContributors24;
+
     // The row pass, top-down in a buffer of its own.
     const ptrdiff_t passStride = static_cast<ptrdiff_t>(dst.width) * bytes;
     std::vector<uint8_t> pass(static_cast<size_t>(passStride) * static_cast<size_t>(h));
-    {
-        const ContributorList list = BuildContributors(dst.width, src.width, filter, bytes);
-        const uint8_t* s = src.Row(0);
-        uint8_t* t = pass.data();
-        for (int y = 0; y < h; ++y, s += src.stride, t += passStride)
-            ApplyContributors(bytes, t, bytes, s, list, dst.width);
-    }
+    ContributorList list = BuildContributors(dst.width, src.width, filter, bytes);
+    const uint8_t* s = src.Row(0);
+    uint8_t* t = pass.data();
+    for (int y = 0; y < h; ++y, s += src.stride, t += passStride)
+        apply(t, bytes, s, list, dst.width);
+    FreeContributors(list);
 
-    const ContributorList list = BuildContributors(dst.height, h, filter, passStride);
+    list = BuildContributors(dst.height, h, filter, passStride);
     for (int x = 0; x < dst.width; ++x)
-        ApplyContributors(bytes, dst.Row(0) + bytes * x, dst.stride, pass.data() + bytes * x, list, dst.height);
+        apply(dst.Row(0) + bytes * x, dst.stride, pass.data() + bytes * x, list, dst.height);
 }
 
 void StretchNearest(const PixelView& dst, const PixelView& src) noexcept

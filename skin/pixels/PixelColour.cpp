@@ -1,7 +1,6 @@
-#include "skin/core/PixelColour.h"
+#include "skin/pixels/PixelColour.h"
 
-#include "skin/core/NumberRoutines.h"
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 #include "vcl/SysUtils.h"
 
 #include <algorithm>

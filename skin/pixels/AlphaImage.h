@@ -3,7 +3,7 @@
 // raster, tinted, faded, keyed to a background and mirrored. PixelEffects.h adapts bitmaps to
 // it. Alpha blends follow the rule in PixelCore.h (AlphaBlendByte).
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 namespace ks {
 

@@ -1,6 +1,6 @@
-#include "skin/core/PixelColour.h"
+#include "skin/pixels/PixelColour.h"
 
-#include "skin/core/PixelCore.h"
+#include "skin/pixels/PixelCore.h"
 
 #include "host/support/PixelImage.h"
 

@@ -1,4 +1,4 @@
-#include "skin/core/Resampler.h"
+#include "skin/pixels/Resampler.h"
 
 #include "host/support/PixelImage.h"
 

@@ -1,4 +1,4 @@
-#include "skin/core/KeyedPixels.h"
+#include "skin/pixels/KeyedPixels.h"
 
 #include "host/support/PixelImage.h"
 #include "skin/core/sConst.h"

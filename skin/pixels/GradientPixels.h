@@ -3,8 +3,24 @@
 // the rows of 24- and 32-bit views. sGradientPaint.h adapts bitmaps to it and draws the triangle
 // mode through the system. Channel values round as PixelCore.h states.
 
-#include "skin/core/sGradient.h"
 #include "vcl/GraphicsTypes.h"
+
+#include <cstdint>
+#include <vector>
+
+// The parsed form of a gradient description (ParseGradient, sGradient.h). Modes of the first
+// stop; the modes of later stops are not used.
+enum TacGradientMode : int32_t { gmVertical = 0, gmHorizontal = 1, gmTriangles = 2 };
+
+struct TsGradStop {
+    TColor Color1 = 0;
+    TColor Color2 = 0;
+    // Share of the gradient's length, 0..100.
+    uint8_t Percent = 0;
+    int32_t Mode = gmVertical;
+};
+
+using TsGradArray = std::vector<TsGradStop>;
 
 namespace ks {
 

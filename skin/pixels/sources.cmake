@@ -1,0 +1,14 @@
+# The pixel layer: the engine's own loops on ks::PixelView, portable only (no <windows.h>), built
+# for every target (all of them x86 with SSE2). The painters of skin/core adapt bitmaps to them.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/pixels/PixelCore.cpp
+  skin/pixels/PixelCoreSse2.cpp
+  skin/pixels/PixelColour.cpp
+  skin/pixels/AlphaImage.cpp
+  skin/pixels/KeyedPixels.cpp
+  skin/pixels/MaskedPixels.cpp
+  skin/pixels/Resampler.cpp
+  skin/pixels/GradientPixels.cpp
+)
+# The fill loops must vectorise at -O2; GCC's default cost model there refuses loops of unknown length.
+set_source_files_properties(skin/pixels/PixelCore.cpp PROPERTIES COMPILE_OPTIONS $<$<CXX_COMPILER_ID:GNU>:-fvect-cost-model=cheap>)
