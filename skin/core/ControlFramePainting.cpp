@@ -1,6 +1,6 @@
 #include "skin/core/ControlFramePainting.h"
 
-#include "skin/core/ControlFramePixels.h"
+#include "skin/pixels/ControlFramePixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/sCommonData.h"

@@ -1,7 +1,7 @@
 #include "skin/core/acGlow.h"
 
 #include "skin/core/CacheBitmaps.h"
-#include "skin/core/GlowPixels.h"
+#include "skin/pixels/GlowPixels.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"

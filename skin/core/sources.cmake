@@ -13,8 +13,6 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
-  skin/core/GlowPixels.cpp
-  skin/core/ControlFramePixels.cpp
   skin/core/AnimationFrames.cpp
 )
 list(APPEND KS_WIN_SOURCES

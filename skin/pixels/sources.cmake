@@ -9,6 +9,8 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/pixels/MaskedPixels.cpp
   skin/pixels/Resampler.cpp
   skin/pixels/GradientPixels.cpp
+  skin/pixels/GlowPixels.cpp
+  skin/pixels/ControlFramePixels.cpp
 )
 # The fill loops must vectorise at -O2; GCC's default cost model there refuses loops of unknown length.
 set_source_files_properties(skin/pixels/PixelCore.cpp PROPERTIES COMPILE_OPTIONS $<$<CXX_COMPILER_ID:GNU>:-fvect-cost-model=cheap>)

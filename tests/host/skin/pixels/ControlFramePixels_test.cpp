@@ -1,7 +1,7 @@
-#include "skin/core/ControlFramePixels.h"
+#include "skin/pixels/ControlFramePixels.h"
 
 #include "host/support/PixelImage.h"
-#include "skin/core/sConst.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "skin/core/GlowPixels.h"
+#include "skin/pixels/GlowPixels.h"
 
 #include "host/support/PixelImage.h"
 

@@ -1,6 +1,6 @@
-#include "skin/core/ControlFramePixels.h"
+#include "skin/pixels/ControlFramePixels.h"
 
-#include "skin/core/sConst.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <limits>
 

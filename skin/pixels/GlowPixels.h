@@ -6,7 +6,6 @@
 // the image was painted; that is all a layered window needs. Rounding follows PixelCore.h.
 
 #include "skin/pixels/PixelCore.h"
-#include "skin/core/sConst.h"
 
 namespace ks {
 
