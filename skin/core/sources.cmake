@@ -21,6 +21,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
+  skin/core/LoadedSkin.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp

@@ -43,8 +43,8 @@ struct Source {
     }
     ~Source() { Archive.SetPackedData(nullptr); }
 
-    TsSkinSource FromArchive() const { return {&Ini, &Archive, nullptr}; }
-    TsSkinSource FromFolder() const { return {&Ini, nullptr, nullptr}; }
+    TsSkinSource FromArchive() const { return {&Ini, &Archive, nullptr, &ks::GdiSkinPlatform()}; }
+    TsSkinSource FromFolder() const { return {&Ini, nullptr, nullptr, &ks::GdiSkinPlatform()}; }
 
     TMemoryStream Packed;
     TacSkinConvertor Archive;
@@ -191,7 +191,7 @@ TEST_F(SkinLoaderTest, AStoredSkinIsReadFromItsCollections)
     skin.Data.TitleHeight = 77;
     skin.Data.BIKeepHue = 2;
     skin.Data.FormOffset = 1;
-    ReadAll({nullptr, nullptr, stored}, {}, skin);
+    ReadAll({nullptr, nullptr, stored, &ks::GdiSkinPlatform()}, {}, skin);
 
     EXPECT_EQ(skin.Data.Version, 6.5);
     EXPECT_EQ(skin.Data.Shadow1Blur, 3);
