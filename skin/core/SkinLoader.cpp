@@ -1,8 +1,6 @@
 #include "skin/core/SkinLoader.h"
 
 #include "skin/core/SkinImageValues.h"
-#include "skin/core/SkinSelection.h"
-#include "skin/core/acSkinPack.h"
 #include "skin/core/sGradient.h"
 #include "skin/core/sSkinOptions.h"
 #include "skin/core/sStoredSkins.h"
@@ -210,7 +208,6 @@ public:
         ReadSectionsFromStoredSkin(stored, data, table);
         return true;
     }
-
 };
 
 } // namespace

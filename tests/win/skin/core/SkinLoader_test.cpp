@@ -345,4 +345,40 @@ TEST_F(SkinLoaderTest, SaturationResolvesSystemColoursFirst)
     EXPECT_EQ(skin.Data.Shadow1Color, grey);
 }
 
+// A hue offset turns every image but the title icons the skin keeps: none for BIKEEPHUE 0, the
+// close icons for any other value, all of them for 1. A kept icon in the master bitmap keeps its
+// rectangle there; one with its own bitmap, and its glow, keep their bitmaps.
+TEST_F(SkinLoaderTest, AHueOffsetSparesTheTitleIconsTheSkinKeeps)
+{
+    const auto red = [](int, int) { return 0x0000C0; };
+    const Entries pictures = {{"Master.bmp", Bmp24(40, 12, red)}, {"Max.bmp", Bmp24(6, 3, red)},
+                              {"Glow.bmp", Bmp24(6, 3, red)}, {"Other.bmp", Bmp24(6, 3, red)}};
+    const struct Case {
+        const char* name;
+        const char* keep;
+        bool closeKept, maxKept;
+    } cases[] = {{"None", "0", false, false}, {"All", "1", true, true}, {"CloseOnly", "2", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string options = std::string("[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\nBIKEEPHUE=") + c.keep +
+                                    "\r\nBICONCLOSE=@0002@0002@0010@0010@1@0\r\nBICONMAX=!MAX.BMP!1!0!0\r\n"
+                                    "BICONMAXGLOW0=!GLOW.BMP!1!0!0\r\n[BUTTON]\r\nBORDERSMASK=!OTHER.BMP!1!0!0\r\n";
+        const Source source(options, pictures);
+        TsLoadedSkin skin;
+        ReadAll(source.FromArchive(), {nullptr, nullptr, 120, 0}, skin);
+        ASSERT_TRUE(skin.Master);
+        ASSERT_EQ(skin.Masks.size(), 4u);
+        const auto isRed = [](TBitmap& bmp, int x, int y) {
+            const uint8_t* p = bmp.ScanLine(y) + 3 * x;
+            return p[0] == 0 && p[1] == 0 && p[2] == 0xC0;
+        };
+        EXPECT_EQ(isRed(*skin.Master, 5, 5), c.closeKept) << "inside the close icon";
+        EXPECT_FALSE(isRed(*skin.Master, 1, 1)) << "beside it";
+        EXPECT_FALSE(isRed(*skin.Master, 20, 5));
+        EXPECT_EQ(isRed(*skin.Masks[1].Bmp, 1, 1), c.maxKept) << "the maximise icon";
+        EXPECT_EQ(isRed(*skin.Masks[2].Bmp, 1, 1), c.maxKept) << "its glow";
+        EXPECT_FALSE(isRed(*skin.Masks[3].Bmp, 1, 1)) << "another image";
+    }
+}
+
 } // namespace
