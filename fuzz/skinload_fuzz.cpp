@@ -9,8 +9,9 @@
 // - bit 2: the archive's item "Common.txt" becomes the manager's common sections, whose pictures
 //   are files beside the skin (the entries are written there too);
 // - bits 3-4: the hue offset (0, 90, -200, 1000); bits 5-6: the saturation (0, 35, -100, 250).
-// A load either ends with every picture within the limits, every large JPEG of the text a
-// pattern, and every index inside its table; or it stops with the project's exception.
+// A load either ends with every picture, and all of them together, within the limits, every
+// large JPEG of the text a pattern, and every index inside its table; or it stops with the
+// project's exception.
 #include "fuzz/HostPictures.h"
 #include "host/support/TempDir.h"
 #include "skin/core/LoadedSkin.h"
@@ -30,6 +31,8 @@
 namespace {
 
 constexpr uint64_t PixelLimit = 1u << 18;
+// All the pictures of one load together.
+constexpr uint64_t LoadPixelLimit = 4 * PixelLimit;
 constexpr int64_t PatternMinPixels = 90000;
 
 TacSkinConvertor::Limits ArchiveLimits()
@@ -92,21 +95,25 @@ void CheckPicture(TSize size)
 void CheckSkin(const TsLoadedSkin& skin, bool common)
 {
     const ks::HostSkinPlatform& platform = Platform();
+    uint64_t pixels = 0;
+    const auto count = [&](TSize size) {
+        CheckPicture(size);
+        pixels += static_cast<uint64_t>(size.cx) * static_cast<uint64_t>(size.cy);
+    };
     if (skin.Master)
-        CheckPicture(platform.Size(*skin.Master));
-    for (const TsMaskData& m : skin.Masks) {
-        if (!m.Bmp)
-            continue;
-        CheckPicture(platform.Size(*m.Bmp));
-    }
+        count(platform.Size(*skin.Master));
+    for (const TsMaskData& m : skin.Masks)
+        if (m.Bmp)
+            count(platform.Size(*m.Bmp));
     for (const TsPatternData& p : skin.Patterns) {
         Check(p.Img != nullptr);
         const TSize size = platform.Size(*p.Img);
-        CheckPicture(size);
+        count(size);
         // Only the text's own pictures are sorted by size; common sections keep every picture.
         if (!common)
             Check(int64_t{size.cx} * size.cy >= PatternMinPixels);
     }
+    Check(pixels <= LoadPixelLimit);
     for (const TsGeneralData& d : skin.Sections)
         for (int index : {d.BorderIndex, d.ImgTopLeft, d.ImgTopRight, d.ImgBottomLeft, d.ImgBottomRight})
             CheckIndex(index, skin.Masks.size());
@@ -179,7 +186,7 @@ void Load(std::span<const uint8_t> packed, uint8_t mode)
     TsLoadedSkin skin;
     skin.Name = L"Fuzz";
     const TsSkinSettings settings{&commonSections, nullptr, Hues[(mode >> 3) & 3], Saturations[(mode >> 5) & 3]};
-    const TsSkinReadLimits limits{ArchiveLimits(), OptionsLimits()};
+    const TsSkinReadLimits limits{ArchiveLimits(), OptionsLimits(), LoadPixelLimit};
     try {
         if (where == 1 || where == 2) {
             Check(ReadSkinFromDisk(dir.Path(), Platform(), settings, skin, limits));

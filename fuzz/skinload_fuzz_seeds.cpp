@@ -93,5 +93,14 @@ int main(int argc, char** argv)
     large.Add("One.bmp", Bitmap(512, 512, 1));
     large.Add("Two.bmp", Bitmap(513, 512, 1));
     save("limits", large, sources);
+
+    // One picture named by thousands of keys: each decodes it anew, up to the load's budget.
+    ArchiveBuilder repeated;
+    std::string many = "[A]\r\n";
+    for (int i = 0; i < 2000; ++i)
+        many += "K" + std::to_string(i) + "=!ONE.BMP!1!0!0\r\n";
+    repeated.Add("Options.dat", many);
+    repeated.Add("One.bmp", Bitmap(512, 512, 1));
+    save("repeated", repeated, {0});
     return 0;
 }

@@ -21,6 +21,7 @@ namespace {
 constexpr std::string_view GlobalInfo = "GLOBALINFO";
 // A picture below this many pixels is painted like a texture cut from the master bitmap.
 constexpr int64_t PatternMinPixels = 90000;
+constexpr std::string_view TooManyPixelsText = "The skin's pictures are larger than a skin may be";
 constexpr std::string_view OldVersion =
     "This version of the skin have not complete support by used skin engine package release.\r\n"
     "Components must be updated up to latest version for using this skin.";
@@ -30,25 +31,47 @@ std::wstring WideOf(std::string_view bytes)
     return UTF8ToWide(bytes);
 }
 
+// The pixels a load may still decode.
+struct PictureBudget {
+    uint64_t& Used;
+    uint64_t Max;
+
+    void Spend(TSize size) const
+    {
+        const uint64_t pixels = uint64_t(std::max(size.cx, 0)) * uint64_t(std::max(size.cy, 0));
+        if (pixels > Max || Used > Max - pixels)
+            throw EInvalidGraphic(std::string(TooManyPixelsText), ks::SkinLoadError::TooManyPixels);
+        Used += pixels;
+    }
+};
+
 // Where the pictures of one load come from: the archive's items, or files beside the options.
 class ImageSource {
 public:
-    ImageSource(const ks::SkinPlatform& platform, const TacSkinConvertor* archive, std::wstring skinPath)
-        : FPlatform(platform), FArchive(archive), FSkinPath(std::move(skinPath)) {}
+    ImageSource(const ks::SkinPlatform& platform, const PictureBudget& budget, const TacSkinConvertor* archive,
+                std::wstring skinPath)
+        : FPlatform(platform), FBudget(budget), FArchive(archive), FSkinPath(std::move(skinPath)) {}
 
     const ks::SkinPlatform& Platform() const noexcept { return FPlatform; }
 
     // The picture named name, from the archive or, without one, from a file. Null when there is
     // no such picture or its decoder refuses it: the skin then goes without that image, as it
     // does without a missing one, and keeps the rest.
+    // Raises EInvalidGraphic once the load's pictures pass its budget.
     GraphicPtr<TBitmap> Bitmap(std::string_view name, ks::PictureFormat format) const
     {
-        return Load<TBitmap>(name, [&](TStream& s) { return FPlatform.DecodeBitmap(s, format); });
+        GraphicPtr<TBitmap> bmp = Load<TBitmap>(name, [&](TStream& s) { return FPlatform.DecodeBitmap(s, format); });
+        if (bmp)
+            FBudget.Spend(FPlatform.Size(*bmp));
+        return bmp;
     }
 
     GraphicPtr<TJPEGImage> Jpeg(std::string_view name) const
     {
-        return Load<TJPEGImage>(name, [&](TStream& s) { return FPlatform.DecodeJpeg(s); });
+        GraphicPtr<TJPEGImage> jpeg = Load<TJPEGImage>(name, [&](TStream& s) { return FPlatform.DecodeJpeg(s); });
+        if (jpeg)
+            FBudget.Spend(FPlatform.Size(*jpeg));
+        return jpeg;
     }
 
 private:
@@ -94,6 +117,7 @@ private:
     }
 
     const ks::SkinPlatform& FPlatform;
+    PictureBudget FBudget;
     const TacSkinConvertor* FArchive;
     std::wstring FSkinPath;
 };
@@ -422,16 +446,19 @@ void ClearPatterns(TsPatternArray& patterns) noexcept
 void ReadSkinImages(const TsSkinSource& source, const TsSkinSettings& settings, TsLoadedSkin& skin)
 {
     ClearMasks(skin.Masks, skin.Master);
+    // The first reader of a load starts its count.
+    skin.PicturePixels = 0;
     if (!source.Platform)
         return;
     const ks::SkinPlatform& platform = *source.Platform;
+    const PictureBudget budget{skin.PicturePixels, source.MaxPicturePixels};
     if (source.Options)
-        ReadImagesFromText(*source.Options, ImageSource(platform, source.Archive, skin.Data.SkinPath),
+        ReadImagesFromText(*source.Options, ImageSource(platform, budget, source.Archive, skin.Data.SkinPath),
                            settings.Manager, skin.Masks, skin.Master);
     else if (!source.Stored || !platform.ReadStoredImages(*source.Stored, settings.Manager, skin.Masks, skin.Master))
         return;
     if (settings.CommonSections && settings.CommonSections->Count() > 0)
-        ReadCommonImages(*settings.CommonSections, ImageSource(platform, nullptr, skin.Data.SkinPath),
+        ReadCommonImages(*settings.CommonSections, ImageSource(platform, budget, nullptr, skin.Data.SkinPath),
                          settings.Manager, skin.Masks, skin.Master != nullptr);
 }
 
@@ -441,13 +468,14 @@ void ReadSkinPatterns(const TsSkinSource& source, const TsSkinSettings& settings
     if (!source.Platform)
         return;
     const ks::SkinPlatform& platform = *source.Platform;
+    const PictureBudget budget{skin.PicturePixels, source.MaxPicturePixels};
     if (source.Options)
-        ReadPatternsFromText(*source.Options, ImageSource(platform, source.Archive, skin.Data.SkinPath),
+        ReadPatternsFromText(*source.Options, ImageSource(platform, budget, source.Archive, skin.Data.SkinPath),
                              settings.Manager, skin.Masks, skin.Patterns);
     else if (!source.Stored || !platform.ReadStoredPatterns(*source.Stored, skin.Patterns))
         return;
     if (settings.CommonSections && settings.CommonSections->Count() > 0)
-        ReadCommonPatterns(*settings.CommonSections, ImageSource(platform, nullptr, skin.Data.SkinPath),
+        ReadCommonPatterns(*settings.CommonSections, ImageSource(platform, budget, nullptr, skin.Data.SkinPath),
                            skin.Patterns);
 }
 
@@ -512,7 +540,7 @@ bool ReadSkinFromDisk(const std::wstring& directory, const ks::SkinPlatform& pla
         const std::unique_ptr<TMemIniFile> ini = OptionsOf(*archive, limits.Options);
         skin.Data.SkinPath = NormalizeDirPath(directory);
         skin.FromArchive = true;
-        ReadAll({ini.get(), archive.get(), nullptr, &platform}, settings, skin);
+        ReadAll({ini.get(), archive.get(), nullptr, &platform, limits.MaxPicturePixels}, settings, skin);
         return true;
     }
     if (FileExists(folderOptions)) {
@@ -520,7 +548,7 @@ bool ReadSkinFromDisk(const std::wstring& directory, const ks::SkinPlatform& pla
         ini.LoadFromFile(folderOptions);
         skin.Data.SkinPath = SkinFolderPath(directory, skin.Name);
         skin.FromArchive = false;
-        ReadAll({&ini, nullptr, nullptr, &platform}, settings, skin);
+        ReadAll({&ini, nullptr, nullptr, &platform, limits.MaxPicturePixels}, settings, skin);
         return true;
     }
     return false;
@@ -535,5 +563,5 @@ void ReadPackedSkin(TMemoryStream& data, const ks::SkinPlatform& platform, const
     archive.ExtractPackedEntries();
     const std::unique_ptr<TMemIniFile> ini = OptionsOf(archive, limits.Options);
     skin.FromArchive = true;
-    ReadAll({ini.get(), &archive, nullptr, &platform}, settings, skin);
+    ReadAll({ini.get(), &archive, nullptr, &platform, limits.MaxPicturePixels}, settings, skin);
 }

@@ -12,12 +12,20 @@
 // files beside the options text. A picture that is not there, has no width, or is refused by
 // its decoder is skipped and the skin loses only that image. A malformed number in an image
 // value, or a strict global value that is not a number, stops the load with EConvertError.
+//
+// Every key that names a picture decodes it anew, so a few kilobytes of options text naming one
+// large picture thousands of times would ask for gigabytes. A load therefore decodes at most
+// TsSkinSource::MaxPicturePixels pixels, counted over all its pictures (default
+// MaxSkinPicturePixels: a picture may have 16M pixels, and a skin's master bitmap, images and
+// patterns together four times that); the picture that passes the sum stops the load with
+// EInvalidGraphic (SkinLoadError::TooManyPixels).
 
 #include "skin/core/acSkinPack.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sSkinOptions.h"
 #include "vcl/IniFiles.h"
 
+#include <cstdint>
 #include <string>
 
 class TMemoryStream;
@@ -28,6 +36,13 @@ class TsStoredSkin;
 namespace ks {
 
 enum class PictureFormat { Bmp, Png };
+
+enum class SkinLoadError {
+    None,
+    TooManyPixels, // the pictures decoded so far pass the load's MaxPicturePixels
+};
+
+inline constexpr uint64_t MaxSkinPicturePixels = uint64_t{1} << 26;
 
 // What the readers need of the platform's pictures and of its user interface. Decoders raise
 // the project's Exception for bytes they refuse; the readers then go without that picture.
@@ -79,6 +94,9 @@ struct TsLoadedSkin {
     GraphicPtr<TBitmap> Master{nullptr, nullptr};
     // The options text came from a packed archive (a file or an internal skin's data).
     bool FromArchive = false;
+    // Pixels of the pictures this load has decoded since ReadSkinImages began it, counted
+    // against the source's MaxPicturePixels.
+    uint64_t PicturePixels = 0;
 };
 
 // Where one load reads from: an options text, with the archive that holds its pictures when it
@@ -90,6 +108,7 @@ struct TsSkinSource {
     const TacSkinConvertor* Archive = nullptr;
     const TsStoredSkin* Stored = nullptr;
     const ks::SkinPlatform* Platform = nullptr;
+    uint64_t MaxPicturePixels = ks::MaxSkinPicturePixels;
 };
 
 // What the manager brings to every load.
@@ -107,6 +126,7 @@ struct TsSkinSettings {
 struct TsSkinReadLimits {
     TacSkinConvertor::Limits Archive;
     ks::IniLimits Options;
+    uint64_t MaxPicturePixels = ks::MaxSkinPicturePixels;
 };
 
 // Releases the own bitmap of every image, last first, then the master bitmap.

@@ -381,4 +381,50 @@ TEST_F(SkinLoaderTest, AHueOffsetSparesTheTitleIconsTheSkinKeeps)
     }
 }
 
+// Every key decodes its picture anew, so a short text naming one picture many times is held to
+// the load's budget of decoded pixels: the picture that passes it stops the load. Each load
+// counts from its images on.
+TEST_F(SkinLoaderTest, PicturesPastTheLoadsPixelBudgetStopTheLoad)
+{
+    const auto grey = [](int, int) { return 0x808080; };
+    const Source source("[A]\r\nK1=!ONE.BMP!1!0!0\r\nK2=!ONE.BMP!1!0!0\r\nK3=!ONE.BMP!1!0!0\r\n[B]\r\nPATTERN=TILE.JPG\r\n",
+                        {{"One.bmp", Bmp24(10, 10, grey)}, {"Tile.jpg", ks::test::MakeJpeg(10, 10, 0x336699)}});
+    const struct Case {
+        const char* name;
+        uint64_t budget;
+        bool imagesStop, patternsStop;
+    } cases[] = {
+        {"EverythingFits", 400, false, false},
+        {"TheJpegPassesIt", 399, false, true},
+        {"TheThirdReferencePassesIt", 299, true, false},
+    };
+    const auto stopsForPixels = [](auto read) {
+        try {
+            read();
+        } catch (const EInvalidGraphic& e) {
+            return e.Reason() == static_cast<int>(ks::SkinLoadError::TooManyPixels);
+        }
+        return false;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TsSkinSource from = source.FromArchive();
+        from.MaxPicturePixels = c.budget;
+        TsLoadedSkin skin;
+        if (c.imagesStop) {
+            EXPECT_TRUE(stopsForPixels([&] { ReadSkinImages(from, {}, skin); }));
+            continue;
+        }
+        ASSERT_NO_THROW(ReadSkinImages(from, {}, skin));
+        EXPECT_EQ(skin.Masks.size(), 3u);
+        if (c.patternsStop) {
+            EXPECT_TRUE(stopsForPixels([&] { ReadSkinPatterns(from, {}, skin); }));
+            continue;
+        }
+        ASSERT_NO_THROW(ReadSkinPatterns(from, {}, skin));
+        EXPECT_EQ(skin.Masks.size(), 4u);
+        EXPECT_NO_THROW(ReadSkinImages(from, {}, skin)) << "a new load starts its count again";
+    }
+}
+
 } // namespace
