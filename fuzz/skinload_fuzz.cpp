@@ -1,35 +1,39 @@
-// Fuzz target for a whole skin load, composed of the portable pieces the skin manager's loader
-// uses: the archive reader, the options reader, the image values, the BMP, PNG and JPEG decoders,
-// the section table and the lookups that resolve the sections' images. The input is a packed
-// archive. The last byte chooses the source: bit 0 clear reads the archive's bytes in memory;
-// bit 0 set writes its entries into a folder and loads from there, options file and pictures by
-// name (the entries' names upper-cased, as the Windows file system finds them in any case;
-// names that would leave the folder are not written). A picture a decoder refuses is left out
-// of the skin, as the loader leaves it out; anything else either loads, with every image within
-// the limits and every index inside its table, or stops with the project's exception.
+// Fuzz target for a whole skin load through the loader's own code: finding the source, the
+// archive and options readers, and the image, pattern and section readers, with the host's
+// pictures decoding BMP, PNG and JPEG under low limits. The input is a packed archive; its last
+// byte chooses the mode:
+// - bits 0-1: where the skin is: 0 and 3 an internal skin's packed data, 1 the packed file
+//   "Fuzz.asz", 2 the folder "Fuzz" that the archive's entries are written into (picture names
+//   upper-cased, as the Windows file system finds them in any case; names that would leave the
+//   folder are not written);
+// - bit 2: the archive's item "Common.txt" becomes the manager's common sections, whose pictures
+//   are files beside the skin (the entries are written there too);
+// - bits 3-4: the hue offset (0, 90, -200, 1000); bits 5-6: the saturation (0, 35, -100, 250).
+// A load either ends with every picture, and all of them together, within the limits, every
+// large JPEG of the text a pattern, and every index inside its table; or it stops with the
+// project's exception.
+#include "fuzz/HostPictures.h"
 #include "host/support/TempDir.h"
-#include "skin/core/SkinImageValues.h"
+#include "skin/core/LoadedSkin.h"
 #include "skin/core/SkinLookups.h"
 #include "skin/core/acSkinPack.h"
-#include "skin/core/sSkinOptions.h"
-#include "skin/images/PngDecoder.h"
-#include "vcl/BmpReader.h"
 #include "vcl/IniFiles.h"
-#include "vcl/JpegDecoder.h"
+#include "vcl/Strings.h"
 #include "vcl/SysUtils.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace {
 
 constexpr uint64_t PixelLimit = 1u << 18;
+// All the pictures of one load together.
+constexpr uint64_t LoadPixelLimit = 4 * PixelLimit;
+constexpr int64_t PatternMinPixels = 90000;
 
 TacSkinConvertor::Limits ArchiveLimits()
 {
@@ -51,9 +55,13 @@ ks::IniLimits OptionsLimits()
     return limits;
 }
 
-TColor SystemColor(int index)
+const ks::HostSkinPlatform& Platform()
 {
-    return index;
+    static const ks::HostSkinPlatform platform({.Bmp = {.MaxPixels = PixelLimit},
+                                                .Png = {.MaxImageBytes = 4 * PixelLimit},
+                                                .Jpeg = {.MaxPixels = PixelLimit, .MaxScans = 32},
+                                                .MaxFileBytes = 1u << 20});
+    return platform;
 }
 
 bool PlainFileName(const std::string& name)
@@ -62,77 +70,10 @@ bool PlainFileName(const std::string& name)
            name.find('\0') == std::string::npos;
 }
 
-// Where the pictures come from: the archive's items, or files in the skin's folder.
-class Source {
-public:
-    explicit Source(const TacSkinConvertor& archive) : FArchive(&archive) {}
-    explicit Source(std::filesystem::path folder) : FFolder(std::move(folder)) {}
-
-    // The bytes of the picture named name; none when there is no such picture.
-    std::optional<std::vector<uint8_t>> Bytes(const std::string& name) const
-    {
-        if (FArchive) {
-            for (const TacImageItem& item : FArchive->Items())
-                if (UpperCaseAscii(item.Name) == name) {
-                    const auto bytes = item.Stream->Bytes();
-                    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-                }
-            return std::nullopt;
-        }
-        const std::string upper = UpperCaseAscii(name);
-        std::error_code error;
-        if (!PlainFileName(upper) || !std::filesystem::is_regular_file(FFolder / upper, error))
-            return std::nullopt;
-        std::ifstream in(FFolder / upper, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-private:
-    const TacSkinConvertor* FArchive = nullptr;
-    std::filesystem::path FFolder;
-};
-
-struct Size {
-    int width = 0;
-    int height = 0;
-};
-
-// A picture's size, or none when it is missing or its decoder refuses it.
-std::optional<Size> Decode(const Source& source, const std::string& name, bool png)
+void WriteFile(const std::filesystem::path& path, std::span<const uint8_t> bytes)
 {
-    const std::optional<std::vector<uint8_t>> bytes = source.Bytes(name);
-    if (!bytes)
-        return std::nullopt;
-    try {
-        if (png) {
-            TColorManager manager;
-            ks::MemoryRaster raster;
-            ks::LoadPng(*bytes, manager, raster, {.MaxImageBytes = 4 * PixelLimit});
-            return Size{raster.Width(), raster.Height()};
-        }
-        const ks::BmpImage bmp = ks::ReadBmp(*bytes, {.MaxPixels = PixelLimit});
-        return Size{bmp.width, bmp.height};
-    } catch (const Exception&) {
-        return std::nullopt;
-    }
-}
-
-std::optional<Size> DecodeJpeg(const Source& source, const std::string& name)
-{
-    const std::optional<std::vector<uint8_t>> bytes = source.Bytes(name);
-    if (!bytes)
-        return std::nullopt;
-    try {
-        const ks::JpegImage jpeg = ks::DecodeJpeg(*bytes, {.MaxPixels = PixelLimit, .MaxScans = 32});
-        return Size{jpeg.width, jpeg.height};
-    } catch (const Exception&) {
-        return std::nullopt;
-    }
-}
-
-bool Within(const Size& s)
-{
-    return s.width > 0 && s.height > 0 && static_cast<uint64_t>(s.width) * static_cast<uint64_t>(s.height) <= PixelLimit;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void Check(bool condition)
@@ -146,72 +87,119 @@ void CheckIndex(int index, size_t size)
     Check(index >= -1 && index < static_cast<int>(size));
 }
 
-void LoadSkin(const TMemIniFile& ini, const Source& source)
+void CheckPicture(TSize size)
 {
-    TsMaskArray masks;
-    if (const std::optional<Size> master = Decode(source, ini.ReadString("GLOBALINFO", "MASTERBITMAP", ""), false))
-        Check(Within(*master));
-    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
-        if (value.empty() || (UpperCaseAscii(section) == "GLOBALINFO" && UpperCaseAscii(key) == "MASTERBITMAP"))
-            return;
-        const TsImageValue v = ParseImageValue(value);
-        if (v.Form == TsImageForm::OwnImage || v.Form == TsImageForm::BitmapFile) {
-            const std::optional<Size> size = Decode(source, v.FileName, v.IsPng);
-            if (!size)
-                return;
-            Check(Within(*size));
-            TsMaskData record;
-            record.SectionName = section;
-            record.PropertyName = key;
-            if (v.Form == TsImageForm::OwnImage)
-                ApplyOwnImageLayout(record, v, size->width, size->height);
-            else
-                ApplyBitmapFileLayout(record, size->width, size->height);
-            masks.push_back(std::move(record));
-        } else if (v.Form != TsImageForm::None) {
-            masks.push_back(MaskFromImageValue(v, section, key));
-        }
-    });
-    ks::ForEachValue(ini, [&](const std::string&, const std::string&, const std::string& value) {
-        const std::string upper = UpperCaseAscii(value);
-        if (upper.find(".JPG") == std::string::npos && upper.find(".JPEG") == std::string::npos)
-            return;
-        if (const std::optional<Size> size = DecodeJpeg(source, upper))
-            Check(Within(*size));
-    });
-
-    TsSkinData data;
-    ReadSkinGlobals(ini, data);
-    TsGeneralDataArray sections;
-    ReadSectionTable(ini, sections, SystemColor);
-    ResolveSectionImages(sections, masks);
-    for (const TsGeneralData& d : sections)
-        for (int index : {d.BorderIndex, d.ImgTopLeft, d.ImgTopRight, d.ImgBottomLeft, d.ImgBottomRight})
-            CheckIndex(index, masks.size());
-    const TsCommonIndexes common = ComputeCommonIndexes(sections, masks);
-    CheckIndex(common.GlobalInfoIndex, sections.size());
-    for (int index : common.TabIndex)
-        CheckIndex(index, sections.size());
-    for (int index : common.CheckGlyph)
-        CheckIndex(index, masks.size());
-    CheckIndex(common.ComboBoxGlyphMask, masks.size());
+    Check(size.cx >= 0 && size.cy >= 0 && static_cast<uint64_t>(size.cx) * static_cast<uint64_t>(size.cy) <= PixelLimit);
 }
 
-void LoadFromFolder(const TacSkinConvertor& archive)
+void CheckSkin(const TsLoadedSkin& skin, bool common)
 {
-    const ks::test::TempDir dir;
-    const std::filesystem::path folder(dir.Path());
-    const auto write = [&](const std::string& name, std::span<const uint8_t> bytes) {
-        std::ofstream(folder / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const ks::HostSkinPlatform& platform = Platform();
+    uint64_t pixels = 0;
+    const auto count = [&](TSize size) {
+        CheckPicture(size);
+        pixels += static_cast<uint64_t>(size.cx) * static_cast<uint64_t>(size.cy);
     };
-    write("OPTIONS.DAT", archive.Options()->Bytes());
+    if (skin.Master)
+        count(platform.Size(*skin.Master));
+    for (const TsMaskData& m : skin.Masks)
+        if (m.Bmp)
+            count(platform.Size(*m.Bmp));
+    for (const TsPatternData& p : skin.Patterns) {
+        Check(p.Img != nullptr);
+        const TSize size = platform.Size(*p.Img);
+        count(size);
+        // Only the text's own pictures are sorted by size; common sections keep every picture.
+        if (!common)
+            Check(int64_t{size.cx} * size.cy >= PatternMinPixels);
+    }
+    Check(pixels <= LoadPixelLimit);
+    for (const TsGeneralData& d : skin.Sections)
+        for (int index : {d.BorderIndex, d.ImgTopLeft, d.ImgTopRight, d.ImgBottomLeft, d.ImgBottomRight})
+            CheckIndex(index, skin.Masks.size());
+    const TsCommonIndexes indexes = ComputeCommonIndexes(skin.Sections, skin.Masks);
+    CheckIndex(indexes.GlobalInfoIndex, skin.Sections.size());
+    for (int index : indexes.TabIndex)
+        CheckIndex(index, skin.Sections.size());
+    for (int index : indexes.CheckGlyph)
+        CheckIndex(index, skin.Masks.size());
+    CheckIndex(indexes.ComboBoxGlyphMask, skin.Masks.size());
+}
+
+// The archive's pictures as files of folder.
+void WritePictures(const TacSkinConvertor& archive, const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
     for (const TacImageItem& item : archive.Items())
         if (const std::string upper = UpperCaseAscii(item.Name); PlainFileName(upper) && upper != "OPTIONS.DAT")
-            write(upper, item.Stream->Bytes());
-    TMemIniFile ini(L"Options.dat", OptionsLimits());
-    ini.LoadFromFile(dir.File(L"OPTIONS.DAT"));
-    LoadSkin(ini, Source(folder));
+            WriteFile(folder / upper, item.Stream->Bytes());
+}
+
+std::optional<std::string> Item(const TacSkinConvertor& archive, std::string_view upperName)
+{
+    for (const TacImageItem& item : archive.Items())
+        if (UpperCaseAscii(item.Name) == upperName) {
+            const auto bytes = item.Stream->Bytes();
+            return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        }
+    return std::nullopt;
+}
+
+void Load(std::span<const uint8_t> packed, uint8_t mode)
+{
+    static constexpr int Hues[] = {0, 90, -200, 1000};
+    static constexpr int Saturations[] = {0, 35, -100, 250};
+    const int where = mode & 3;
+    const bool common = mode & 4;
+
+    // The harness reads the archive once itself, for the entries it writes as files; the
+    // loader reads it again on its own.
+    TMemoryStream data;
+    data.WriteBuffer(packed.data(), packed.size());
+    TacSkinConvertor archive(ArchiveLimits());
+    archive.SetPackedData(&data);
+    bool extracted = false;
+    try {
+        archive.ExtractPackedEntries();
+        extracted = true;
+    } catch (const Exception&) {
+    }
+    archive.SetPackedData(nullptr);
+    if (where == 2 && !extracted)
+        return;
+
+    const ks::test::TempDir dir;
+    const std::filesystem::path folder(dir.Path());
+    TStringList commonSections;
+    if (where == 2) {
+        WritePictures(archive, folder / "Fuzz");
+        WriteFile(folder / "Fuzz" / "Options.dat", archive.Options()->Bytes());
+    } else if (extracted && common) {
+        WritePictures(archive, folder);
+    }
+    if (where == 1)
+        WriteFile(folder / "Fuzz.asz", packed);
+    if (extracted && common)
+        if (const std::optional<std::string> text = Item(archive, "COMMON.TXT"))
+            commonSections.SetText(*text);
+
+    TsLoadedSkin skin;
+    skin.Name = L"Fuzz";
+    const TsSkinSettings settings{&commonSections, nullptr, Hues[(mode >> 3) & 3], Saturations[(mode >> 5) & 3]};
+    const TsSkinReadLimits limits{ArchiveLimits(), OptionsLimits(), LoadPixelLimit};
+    try {
+        if (where == 1 || where == 2) {
+            Check(ReadSkinFromDisk(dir.Path(), Platform(), settings, skin, limits));
+            Check(skin.FromArchive == (where == 1));
+        } else {
+            skin.Data.SkinPath = dir.Path() + L"\\";
+            data.SetPosition(0);
+            ReadPackedSkin(data, Platform(), settings, skin, limits);
+        }
+    } catch (const Exception&) {
+        return;
+    }
+    CheckSkin(skin, commonSections.Count() > 0);
 }
 
 } // namespace
@@ -220,23 +208,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    const bool fromFolder = data[size - 1] & 1;
-    TMemoryStream packed;
-    packed.WriteBuffer(data, size - 1);
-    TacSkinConvertor archive(ArchiveLimits());
-    archive.SetPackedData(&packed);
-    try {
-        archive.ExtractPackedEntries();
-        if (fromFolder) {
-            LoadFromFolder(archive);
-        } else {
-            TMemIniFile ini(L"Options.dat", OptionsLimits());
-            const auto text = archive.Options()->Bytes();
-            ini.SetText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
-            LoadSkin(ini, Source(archive));
-        }
-    } catch (const Exception&) {
-    }
-    archive.SetPackedData(nullptr);
+    Load(std::span<const uint8_t>(data, size - 1), data[size - 1]);
     return 0;
 }

@@ -431,14 +431,16 @@ void TsSkinManager::CommitSkin(TsLoadedSkin&& skin)
     GeneralDataArray = std::move(skin.Sections);
     MaskArray = std::move(skin.Masks);
     PatternArray = std::move(skin.Patterns);
-    MasterBitmap = std::move(skin.Master);
+    // The loader made the master with OwnGraphic, whose deleter is a plain delete.
+    MasterBitmap.reset(skin.Master.release());
     FFromArchive = skin.FromArchive;
     RecomputeCommonIndexes();
 }
 
 void TsSkinManager::ClearSkin() noexcept
 {
-    ClearMasks(MaskArray, MasterBitmap);
+    GraphicPtr<TBitmap> master = OwnGraphic(MasterBitmap.release());
+    ClearMasks(MaskArray, master);
     ClearPatterns(PatternArray);
     GeneralDataArray.clear();
 }

@@ -335,7 +335,7 @@ void ParseGradients(TsGeneralData& d, const DefaultGradients& defaults)
 }
 
 TsGeneralData ReadSectionRecord(const SectionRows& rows, const ParentChain& chain, std::string_view section,
-    TsSystemColorFunc systemColor, const DefaultGradients& gradients)
+    const TsSystemColorFunc& systemColor, const DefaultGradients& gradients)
 {
     auto slot = [&](size_t i) { return [&rows, i](int index) { return rows.Value(index, i); }; };
     TsGeneralData d;
@@ -429,7 +429,7 @@ void ReadSkinGlobals(const TMemIniFile& ini, TsSkinData& data)
     }
 }
 
-void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, TsSystemColorFunc systemColor,
+void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, const TsSystemColorFunc& systemColor,
     const TsSkinOptionsLimits& limits)
 {
     table.clear();

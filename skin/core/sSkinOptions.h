@@ -25,6 +25,7 @@
 #include "vcl/Strings.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -68,9 +69,9 @@ struct TsSkinOptionsLimits {
     int MaxParentDepth = 32;
 };
 
-// Resolves a system colour index (COLOR_x) to RGB; the Windows loader passes one that asks
-// GetSysColor. Required.
-using TsSystemColorFunc = TColor (*)(int index);
+// Resolves a system colour index (COLOR_x) to RGB; the loader passes its platform's, which on
+// Windows asks GetSysColor. Required.
+using TsSystemColorFunc = std::function<TColor(int index)>;
 
 // The inherited lookups. The default applies when no section of the chain holds the key.
 std::string ReadInheritedString(const TMemIniFile& ini, std::string_view section,
@@ -86,7 +87,7 @@ void ReadSkinGlobals(const TMemIniFile& ini, TsSkinData& data);
 // repeated headers included), so that a section's index is its position in the text. Image
 // indexes are -1. A gradient text that is not a list of integers raises EConvertError and
 // leaves the table empty.
-void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, TsSystemColorFunc systemColor,
+void ReadSectionTable(const TMemIniFile& ini, TsGeneralDataArray& table, const TsSystemColorFunc& systemColor,
     const TsSkinOptionsLimits& limits = {});
 
 // Appends a record for every common section whose name (case-sensitive) is not yet in the

@@ -14,6 +14,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp
   skin/core/AnimationFrames.cpp
+  skin/core/LoadedSkin.cpp
 )
 list(APPEND KS_WIN_SOURCES
   skin/core/sGradientPaint.cpp

@@ -43,8 +43,8 @@ struct Source {
     }
     ~Source() { Archive.SetPackedData(nullptr); }
 
-    TsSkinSource FromArchive() const { return {&Ini, &Archive, nullptr}; }
-    TsSkinSource FromFolder() const { return {&Ini, nullptr, nullptr}; }
+    TsSkinSource FromArchive() const { return {&Ini, &Archive, nullptr, &ks::GdiSkinPlatform()}; }
+    TsSkinSource FromFolder() const { return {&Ini, nullptr, nullptr, &ks::GdiSkinPlatform()}; }
 
     TMemoryStream Packed;
     TacSkinConvertor Archive;
@@ -191,7 +191,7 @@ TEST_F(SkinLoaderTest, AStoredSkinIsReadFromItsCollections)
     skin.Data.TitleHeight = 77;
     skin.Data.BIKeepHue = 2;
     skin.Data.FormOffset = 1;
-    ReadAll({nullptr, nullptr, stored}, {}, skin);
+    ReadAll({nullptr, nullptr, stored, &ks::GdiSkinPlatform()}, {}, skin);
 
     EXPECT_EQ(skin.Data.Version, 6.5);
     EXPECT_EQ(skin.Data.Shadow1Blur, 3);
@@ -343,6 +343,88 @@ TEST_F(SkinLoaderTest, SaturationResolvesSystemColoursFirst)
     EXPECT_EQ(skin.Sections[1].HotColor, grey);
     EXPECT_EQ(skin.Sections[1].Color, grey);
     EXPECT_EQ(skin.Data.Shadow1Color, grey);
+}
+
+// A hue offset turns every image but the title icons the skin keeps: none for BIKEEPHUE 0, the
+// close icons for any other value, all of them for 1. A kept icon in the master bitmap keeps its
+// rectangle there; one with its own bitmap, and its glow, keep their bitmaps.
+TEST_F(SkinLoaderTest, AHueOffsetSparesTheTitleIconsTheSkinKeeps)
+{
+    const auto red = [](int, int) { return 0x0000C0; };
+    const Entries pictures = {{"Master.bmp", Bmp24(40, 12, red)}, {"Max.bmp", Bmp24(6, 3, red)},
+                              {"Glow.bmp", Bmp24(6, 3, red)}, {"Other.bmp", Bmp24(6, 3, red)}};
+    const struct Case {
+        const char* name;
+        const char* keep;
+        bool closeKept, maxKept;
+    } cases[] = {{"None", "0", false, false}, {"All", "1", true, true}, {"CloseOnly", "2", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string options = std::string("[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\nBIKEEPHUE=") + c.keep +
+                                    "\r\nBICONCLOSE=@0002@0002@0010@0010@1@0\r\nBICONMAX=!MAX.BMP!1!0!0\r\n"
+                                    "BICONMAXGLOW0=!GLOW.BMP!1!0!0\r\n[BUTTON]\r\nBORDERSMASK=!OTHER.BMP!1!0!0\r\n";
+        const Source source(options, pictures);
+        TsLoadedSkin skin;
+        ReadAll(source.FromArchive(), {nullptr, nullptr, 120, 0}, skin);
+        ASSERT_TRUE(skin.Master);
+        ASSERT_EQ(skin.Masks.size(), 4u);
+        const auto isRed = [](TBitmap& bmp, int x, int y) {
+            const uint8_t* p = bmp.ScanLine(y) + 3 * x;
+            return p[0] == 0 && p[1] == 0 && p[2] == 0xC0;
+        };
+        EXPECT_EQ(isRed(*skin.Master, 5, 5), c.closeKept) << "inside the close icon";
+        EXPECT_FALSE(isRed(*skin.Master, 1, 1)) << "beside it";
+        EXPECT_FALSE(isRed(*skin.Master, 20, 5));
+        EXPECT_EQ(isRed(*skin.Masks[1].Bmp, 1, 1), c.maxKept) << "the maximise icon";
+        EXPECT_EQ(isRed(*skin.Masks[2].Bmp, 1, 1), c.maxKept) << "its glow";
+        EXPECT_FALSE(isRed(*skin.Masks[3].Bmp, 1, 1)) << "another image";
+    }
+}
+
+// Every key decodes its picture anew, so a short text naming one picture many times is held to
+// the load's budget of decoded pixels: the picture that passes it stops the load. Each load
+// counts from its images on.
+TEST_F(SkinLoaderTest, PicturesPastTheLoadsPixelBudgetStopTheLoad)
+{
+    const auto grey = [](int, int) { return 0x808080; };
+    const Source source("[A]\r\nK1=!ONE.BMP!1!0!0\r\nK2=!ONE.BMP!1!0!0\r\nK3=!ONE.BMP!1!0!0\r\n[B]\r\nPATTERN=TILE.JPG\r\n",
+                        {{"One.bmp", Bmp24(10, 10, grey)}, {"Tile.jpg", ks::test::MakeJpeg(10, 10, 0x336699)}});
+    const struct Case {
+        const char* name;
+        uint64_t budget;
+        bool imagesStop, patternsStop;
+    } cases[] = {
+        {"EverythingFits", 400, false, false},
+        {"TheJpegPassesIt", 399, false, true},
+        {"TheThirdReferencePassesIt", 299, true, false},
+    };
+    const auto stopsForPixels = [](auto read) {
+        try {
+            read();
+        } catch (const EInvalidGraphic& e) {
+            return e.Reason() == static_cast<int>(ks::SkinLoadError::TooManyPixels);
+        }
+        return false;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TsSkinSource from = source.FromArchive();
+        from.MaxPicturePixels = c.budget;
+        TsLoadedSkin skin;
+        if (c.imagesStop) {
+            EXPECT_TRUE(stopsForPixels([&] { ReadSkinImages(from, {}, skin); }));
+            continue;
+        }
+        ASSERT_NO_THROW(ReadSkinImages(from, {}, skin));
+        EXPECT_EQ(skin.Masks.size(), 3u);
+        if (c.patternsStop) {
+            EXPECT_TRUE(stopsForPixels([&] { ReadSkinPatterns(from, {}, skin); }));
+            continue;
+        }
+        ASSERT_NO_THROW(ReadSkinPatterns(from, {}, skin));
+        EXPECT_EQ(skin.Masks.size(), 4u);
+        EXPECT_NO_THROW(ReadSkinImages(from, {}, skin)) << "a new load starts its count again";
+    }
 }
 
 } // namespace
