@@ -78,7 +78,7 @@ void PaintFitPiece(TBitmap& target, HRGN rgn, TBitmap& image, const TRect& srcRe
         // Without region cutting every pixel takes the mask blend; with it key pixels are kept.
         ks::AlphaBackdrop backdrop;
         backdrop.ready = !cutRegion;
-        ks::MaskBlendPiece(dst, to, src, piece, maskOffset, ks::MaskRows::Exact, backdrop, TransparentKeyColor);
+        ks::MaskBlendPiece(dst, to, src, piece, maskOffset, ks::MaskRows::Exact, backdrop, std::nullopt);
     } else if (cutRegion) {
         ks::CopyKeyed(dst, {p.dx, p.dy}, src, piece, TransparentKeyColor, ks::KeyFill{});
     } else {
