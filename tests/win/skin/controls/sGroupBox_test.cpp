@@ -1,0 +1,189 @@
+#include "skin/controls/sGroupBox.h"
+
+#include "skin/controls/sLabel.h"
+
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/ParentBackground.h"
+#include "skin/core/sSkinManager.h"
+#include "vcl/Forms.h"
+#include "win/skin/core/PaintingStubs.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ks::test::Get24;
+using ks::test::Get24Of;
+
+constexpr TColor FormColour = 0x804020;
+// The internal skin's GROUPBOX frame and font colour.
+constexpr uint32_t FrameGreen = 0x008000;
+
+// A shown form of a plain colour holding a group box skinned by the internal skin, asked by
+// the controls inside it for their background.
+class sGroupBoxTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        manager = Create<TsSkinManager>(nullptr);
+        const std::string build = KS_BUILD_DIR;
+        manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+        manager->SetSkinName(L"Terminal4bit");
+        // Owned by the application, as the manager's broadcasts reach only such forms.
+        form = CreateNew<TForm>(Application);
+        form->SetBounds(100, 100, 300, 200);
+        form->SetColor(FormColour);
+        box = Create<TsGroupBox>(form);
+        box->SetParent(form);
+        box->SetBounds(10, 10, 200, 120);
+        box->SetCaption(L"Options");
+        form->Show();
+        Pump();
+    }
+    void TearDown() override
+    {
+        form->Free();
+        manager->Free();
+        VclFixture::TearDown();
+    }
+
+    // The box as it paints itself.
+    std::unique_ptr<TBitmap> Capture()
+    {
+        auto picture = NewBitmap24(box->Width(), box->Height());
+        box->PaintTo(picture->Canvas().Handle(), 0, 0);
+        GdiFlush();
+        return picture;
+    }
+    bool HasPixel(TBitmap& b, const TRect& r, uint32_t colour)
+    {
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                if (Get24(b, x, y) == colour)
+                    return true;
+        return false;
+    }
+
+    TsSkinManager* manager = nullptr;
+    TForm* form = nullptr;
+    TsGroupBox* box = nullptr;
+};
+
+TEST_F(sGroupBoxTest, PaintsTheFrameThroughTheMiddleOfTheCaptionBandOverTheParentsColour)
+{
+    ASSERT_TRUE(box->SkinData()->IsSkinActive());
+    EXPECT_EQ(box->SkinData()->SkinSection(), "GROUPBOX");
+    auto picture = Capture();
+    const int band = box->CaptionHeight();
+    const int mid = box->Width() / 2;
+    EXPECT_EQ(Get24(*picture, mid, band / 2), FrameGreen) << "the top edge of the frame";
+    EXPECT_EQ(Get24(*picture, mid, 0), Get24Of(ColorToRGB(FormColour))) << "the band above it";
+    EXPECT_EQ(Get24(*picture, mid, box->Height() - 20), Get24Of(ColorToRGB(FormColour))) << "inside";
+    EXPECT_EQ(Get24(*picture, mid, box->Height() - 1), FrameGreen) << "the bottom edge";
+    // The caption is written in the section's font colour on the left, where the frame gives way.
+    const TRect caption = box->CaptionRect(40);
+    EXPECT_TRUE(HasPixel(*picture, caption, FrameGreen));
+    EXPECT_NE(Get24(*picture, caption.Left + 2, band / 2), FrameGreen) << "no frame under the caption's margin";
+}
+
+TEST_F(sGroupBoxTest, WithoutACaptionTheFrameRunsWholeAndANegativeOffsetLiftsItToTheTop)
+{
+    box->SetCaption(L"");
+    auto picture = Capture();
+    for (int x = 8; x < 40; ++x)
+        EXPECT_EQ(Get24(*picture, x, box->CaptionHeight() / 2), FrameGreen) << x;
+    box->SetCaptionYOffset(-4);
+    EXPECT_EQ(Get24(*Capture(), box->Width() / 2, 0), FrameGreen);
+}
+
+TEST_F(sGroupBoxTest, CaptionRectFollowsLayoutAndClipsToTheBox)
+{
+    const int h = box->CaptionHeight();
+    struct Case {
+        TsGroupCaptionLayout layout;
+        int textWidth;
+        int yOffset;
+        TRect expected;
+    } cases[] = {
+        {clTopLeft, 40, 0, {6, 0, 54, h}},
+        {clTopRight, 40, 0, {200 - 40 - 14, 0, 200 - 6, h}},
+        {clTopCenter, 40, 0, {(200 - 40 - 10) / 2, 0, (200 - 40 - 10) / 2 + 48, h}},
+        {clTopCenter, 300, 0, {0, 0, 200, h}},
+        {clTopLeft, 40, 5, {6, 0, 54, h + 5}},
+        {clTopLeft, 40, -3, {6, -3, 54, h - 3}},
+    };
+    for (const Case& c : cases) {
+        box->SetCaptionLayout(c.layout);
+        box->SetCaptionYOffset(c.yOffset);
+        EXPECT_TRUE(box->CaptionRect(c.textWidth) == c.expected) << c.layout << " " << c.textWidth << " " << c.yOffset;
+    }
+}
+
+TEST_F(sGroupBoxTest, ChildrenAskTheBoxForTheirBackground)
+{
+    // The see-through box passes the question on: a plain parent gives its colour.
+    BackgroundInfo info;
+    ASSERT_TRUE(QueryParentBackground(info, box, false));
+    EXPECT_EQ(info.BackgroundKind, BgKindColor);
+    EXPECT_EQ(ColorToRGB(info.Color), ColorToRGB(FormColour));
+
+    // With a caption section of its own the box offers its own image.
+    box->SetCaptionSkin("BUTTON");
+    BackgroundInfo own;
+    ASSERT_TRUE(QueryParentBackground(own, box, false));
+    EXPECT_EQ(own.BackgroundKind, BgKindBitmap);
+    EXPECT_EQ(own.Bmp, box->SkinData()->CacheBitmap.get());
+    EXPECT_EQ(own.Offset.X, 0);
+    EXPECT_EQ(own.Offset.Y, 0);
+}
+
+TEST_F(sGroupBoxTest, AParentImageShowsInTheBandAndIsHandedOnWithTheBoxsOffset)
+{
+    auto* parent = Create<ks::test::TBackParent>(form);
+    parent->SetParent(form);
+    parent->SetBounds(0, 0, 260, 160);
+    auto image = NewBitmap24(260, 160);
+    for (int y = 0; y < 160; ++y)
+        for (int x = 0; x < 260; ++x)
+            ks::test::Set24(*image, x, y, static_cast<uint32_t>(x << 16 | y));
+    parent->Answer = [&image](BackgroundInfo& info) {
+        info.BackgroundKind = BgKindBitmap;
+        info.Bmp = image.get();
+        info.Offset = {0, 0};
+    };
+    box->SetParent(parent);
+    Pump();
+    auto picture = Capture();
+    EXPECT_EQ(Get24(*picture, 100, 1), static_cast<uint32_t>((box->Left() + 100) << 16 | (box->Top() + 1)));
+    BackgroundInfo info;
+    ASSERT_TRUE(QueryParentBackground(info, box, false));
+    EXPECT_EQ(info.BackgroundKind, BgKindBitmap);
+    EXPECT_EQ(info.Bmp, image.get());
+    EXPECT_EQ(info.Offset.X, box->Left());
+    EXPECT_EQ(info.Offset.Y, box->Top());
+    box->SetParent(form);
+}
+
+TEST_F(sGroupBoxTest, SkinRemovalUnskinsAndANewSkinSkinsAgain)
+{
+    // A label inside hears the removal through the box and gives its skin colour up.
+    auto* label = Create<TsLabel>(form);
+    label->SetParent(box);
+    label->Font()->SetColor(clRed);
+    manager->SetActive(false);
+    Pump();
+    EXPECT_EQ(box->SkinData()->SkinIndex, -1);
+    EXPECT_EQ(label->Font()->Color(), clWindowText);
+    auto plain = Capture();
+    EXPECT_NE(Get24(*plain, box->Width() / 2, box->CaptionHeight() / 2), FrameGreen);
+
+    manager->SetActive(true);
+    Pump();
+    EXPECT_TRUE(box->SkinData()->IsSkinActive());
+    auto skinned = Capture();
+    EXPECT_EQ(Get24(*skinned, box->Width() / 2, box->CaptionHeight() / 2), FrameGreen);
+}
+
+} // namespace
