@@ -1,10 +1,11 @@
 // Fuzz target for painting skin images: the input is a list of skin image records, rectangles and
 // settings run through the painters' portable geometry (SkinImageCells.h) and the pixel loops the
-// painters hand its pieces to, as the section painters call them, into 24- and 32-bit destinations
-// of random sizes. The first bytes size the rasters; each following group of bytes is one paint.
-// After every paint nothing outside the rectangle it was given has changed; at the end the guard
-// bytes around every raster are intact and the skin images and backgrounds are as they were. The
-// painters raise nothing, so nothing is caught.
+// painters hand its pieces to, as the section painters call them, and through those loops on their
+// own, into 24- and 32-bit destinations of random sizes, one pixel among them. The first bytes
+// size the rasters; each following group of bytes is one paint. After every paint nothing outside
+// the rectangle it was given has changed; at the end the guard bytes around every raster are
+// intact and the skin images and backgrounds are as they were. The painters raise nothing, so
+// nothing is caught.
 #include "host/support/PixelImage.h"
 #include "skin/core/AlphaImage.h"
 #include "skin/core/GradientPixels.h"
@@ -150,6 +151,15 @@ TRect Cut(const TRect& src, const TRect& tile)
             static_cast<int>(std::min<int64_t>(int64_t{src.Top} + (int64_t{tile.Bottom} - tile.Top), src.Bottom))};
 }
 
+// The rectangle of src's size with its top-left corner at at.
+TRect Placed(TPoint at, const TRect& src)
+{
+    auto end = [](int start, int64_t size) {
+        return static_cast<int>(std::clamp<int64_t>(start + size, INT_MIN, INT_MAX));
+    };
+    return {at.X, at.Y, end(at.X, int64_t{src.Right} - src.Left), end(at.Y, int64_t{src.Bottom} - src.Top)};
+}
+
 struct Scene {
     Image& dst;
     const Image& master;
@@ -276,7 +286,7 @@ TRect PaintPixels(Input& in, const Scene& s)
     const ks::PixelView d = s.dst.View(), m = s.master.View(), a = s.alpha.View(), b = s.back.View();
     const TRect r = in.Rect(), from = in.Rect();
     const ks::AlphaBackdrop backdrop{b, in.Coord(), in.Coord(), in.Flag(), in.Flag()};
-    switch (in.Between(0, 9)) {
+    switch (in.Between(0, 14)) {
     case 0: ks::BlendFixed(d, r, m, from.Left, from.Bottom, in.Byte()); return r;
     case 1: ks::AlphaBlendPiece(d, r, in.Flag() ? a : m, from, backdrop); return r;
     case 2: {
@@ -320,6 +330,36 @@ TRect PaintPixels(Input& in, const Scene& s)
         const ks::PixelView* keys = in.Flag() ? &m : nullptr;
         ks::RestoreKeyed32(d, r, a, srcAt, keys, in.Point(), TransparentKeyColor);
         return r;
+    }
+    case 9: {
+        // A keyed copy lands in the rectangle of its source's size at its place.
+        ks::KeyFill fill;
+        fill.kind = static_cast<ks::KeyFill::Kind>(in.Between(0, 2));
+        fill.backdrop = backdrop;
+        fill.colour = in.Word();
+        const TPoint at{r.Left, r.Top};
+        ks::CopyKeyed(d, at, m, from, TransparentKeyColor, fill);
+        return Placed(at, from);
+    }
+    case 10: {
+        const double percent = (in.Byte() - 64) / 64.0;
+        ks::BlendKeyed(d, {r.Left, r.Top}, m, from, percent, in.Flag() ? TransparentKeyColor : in.Word());
+        return Placed({r.Left, r.Top}, from);
+    }
+    case 11: ks::BlendRectByMask24(d, m, b, r); return r;
+    case 12: {
+        const TColor colour = in.Word();
+        const double percent = (in.Byte() - 64) / 64.0;
+        ks::TintKeyed(d, colour, TransparentKeyColor, percent);
+        ks::Greyscale24(d, in.Flag(), TransparentKeyColor);
+        return {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    }
+    case 13: {
+        // Views of other sizes and depths than these routines take are left alone.
+        const TColor colour = in.Word();
+        ks::TintByMask24(d, b, colour);
+        ks::MixTo32(d, m, b, in.Flag() ? &m : nullptr, in.Byte());
+        return {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     }
     default: ks::CopyRect(d, {r.Left, r.Top}, m, from); return {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     }
