@@ -2,6 +2,7 @@
 
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/NumberRoutines.h"
+#include "skin/core/SkinImageCells.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/pixels/PixelCore.h"
 #include "skin/core/sSkinManager.h"
@@ -223,27 +224,25 @@ void TileImage(TBitmap& bmp, TRect& r, const CacheInfo& background, uint8_t draw
 {
     if (mask.Manager == nullptr || mask.ImageCount <= 0 || (drawMode != 0 && drawMode != 10))
         return;
-    // A cell of no size would step the loops by nothing.
-    const int w = RectWidth(mask.R) / mask.ImageCount, h = RectHeight(mask.R) / 2;
+    // A cell of no size would step the loops by nothing; widths are taken in 64 bits, since no
+    // rectangle of a skin may overflow them.
+    const int w = MaskCellWidth(mask), h = ks::HalfRecordHeight(mask);
     if (w <= 0 || h <= 0)
         return;
-    const int64_t right = r.Right, bottom = r.Bottom;
-    auto cell = [&](int64_t x, int64_t y, int64_t cellRight) {
-        const TRect to{static_cast<int>(x), static_cast<int>(y), static_cast<int>(cellRight), static_cast<int>(y + h)};
-        PaintMaskedOverCache(to, mask.R, bmp, background, mask);
-    };
-    int64_t x = r.Left;
-    // Without a whole column the strips below start at r's top.
-    int64_t y = r.Top;
-    for (; x < right - w; x += w)
-        for (y = r.Top; y < bottom - h; y += h)
-            cell(x, y, x + w);
+    // Cells wholly outside the bitmap are skipped: they would draw nothing, and a rectangle far
+    // larger than the bitmap would take as many steps as it has cells.
+    const ks::CellTiling tiling = ks::TileCells(r, w, h);
+    const TRect bounds{0, 0, bmp.Width(), bmp.Height()};
+    auto cell = [&](const TRect& to) { PaintMaskedOverCache(to, mask.R, bmp, background, mask); };
+    ks::ForEachTile(tiling.whole, w, h, bounds, cell);
     if (drawMode == 0) {
-        if (x < right)
-            for (int64_t row = r.Top; row < bottom - h; row += h)
-                cell(x, row, right);
+        // The last column is never wider than a cell.
+        ks::ForEachTile(tiling.lastColumn, RectWidth(tiling.lastColumn), h, bounds, cell);
     } else {
-        auto fill = [&](const TRect& strip) {
+        // Strips are cut to the bitmap first: one as wide as the plane has no width in an int.
+        auto fill = [&](const TRect& whole) {
+            const TRect strip{std::max(whole.Left, 0), std::max(whole.Top, 0), std::min(whole.Right, bounds.Right),
+                              std::min(whole.Bottom, bounds.Bottom)};
             if (RectWidth(strip) <= 0 || RectHeight(strip) <= 0)
                 return;
             if (background.Ready) {
@@ -258,8 +257,8 @@ void TileImage(TBitmap& bmp, TRect& r, const CacheInfo& background, uint8_t draw
                 FillRectSolid(bmp.Canvas().Handle(), strip, background.FillColor);
             }
         };
-        fill({r.Left, static_cast<int>(y), r.Right, r.Bottom});
-        fill({static_cast<int>(x), r.Top, r.Right, r.Bottom});
+        fill(tiling.below);
+        fill(tiling.right);
     }
     r = NothingLeft;
 }

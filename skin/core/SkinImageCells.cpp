@@ -21,13 +21,15 @@ bool Empty(const TRect& r) noexcept
     return r.Right <= r.Left || r.Bottom <= r.Top;
 }
 
-// Corners too wide for a size give up as much on each side, the far one the odd pixel.
+// Corners too wide for a size give up as much on each side, the far one the odd pixel. A corner
+// narrower than its share gives up all it has, and the other one no more than the size, so that
+// neither reaches past the far edge (a huge width beside a small one would otherwise).
 void ShrinkToFit(int64_t size, int& nearWidth, int& farWidth) noexcept
 {
     if (size < nearWidth + farWidth) {
         const int64_t d = (nearWidth + farWidth - size) / 2;
-        nearWidth = static_cast<int>(std::max<int64_t>(nearWidth - d, 0));
-        farWidth = static_cast<int>(std::max<int64_t>(farWidth - d - (size % 2 != 0 ? 1 : 0), 0));
+        nearWidth = static_cast<int>(std::clamp<int64_t>(nearWidth - d, 0, size));
+        farWidth = static_cast<int>(std::clamp<int64_t>(farWidth - d - (size % 2 != 0 ? 1 : 0), 0, size));
     }
 }
 
@@ -101,6 +103,25 @@ BorderLayout BorderParts(const TsMaskData& mask, const TRect& r, int state, bool
     if (filling && (mask.StretchMode & 4) != 0)
         middle(L + wl, T + wt, Rt - wr, B - wb, sx + wl, sy + wt, mw, mh);
     return layout;
+}
+
+CellTiling TileCells(const TRect& r, int w, int h) noexcept
+{
+    if (w <= 0 || h <= 0)
+        return {};
+    // How many steps from start stay below limit: the whole cells on one axis.
+    auto steps = [](int64_t start, int64_t limit, int size) {
+        return limit > start ? (limit - start + size - 1) / size : 0;
+    };
+    const int64_t L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
+    const int64_t columns = steps(L, R - w, w), rows = steps(T, B - h, h);
+    const int64_t columnsEnd = L + columns * w, rowsEnd = T + rows * h;
+    // Empty ones are all (0, 0, 0, 0), so that no width of them overflows.
+    auto area = [](int64_t left, int64_t top, int64_t right, int64_t bottom) {
+        return left < right && top < bottom ? LimitedRect(left, top, right, bottom) : TRect{};
+    };
+    return {columns > 0 ? area(L, T, columnsEnd, rowsEnd) : TRect{}, area(columnsEnd, T, R, rowsEnd),
+            area(L, columns > 0 ? rowsEnd : T, R, B), area(columnsEnd, T, R, B)};
 }
 
 } // namespace ks

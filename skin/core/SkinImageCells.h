@@ -51,6 +51,20 @@ struct BorderLayout {
 };
 BorderLayout BorderParts(const TsMaskData& mask, const TRect& r, int state, bool filling) noexcept;
 
+// Where TileImage (CacheBitmaps.h) puts the w x h cells of a skin image with a mask row over r:
+// whole cells from r's top-left corner in the columns and rows that leave room for one more cell
+// before r's right and bottom edges; the column right of them, cut at r's right edge, beside the
+// same rows; and the strips below and right of the whole cells (below starts at r's top when no
+// column is whole). Worked out without walking the cells, so that no r costs more than its corners;
+// (0, 0, 0, 0) where nothing goes, everywhere for cells of no size.
+struct CellTiling {
+    TRect whole;
+    TRect lastColumn;
+    TRect below;
+    TRect right;
+};
+CellTiling TileCells(const TRect& r, int w, int h) noexcept;
+
 // Calls draw(tile) for the w x h tiles that cover area from its top-left corner, cut at its
 // right and bottom edges, skipping those that lie wholly outside within (the destination's
 // bounds), so that the visits are bounded by within's size whatever area is. A tile of no size

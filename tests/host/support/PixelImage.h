@@ -46,15 +46,22 @@ public:
                 FView.Row(y)[i] = static_cast<uint8_t>(rng());
     }
 
-    // Every byte outside the pixels still holds the fence.
+    // Every byte outside the pixels still holds the fence: the guards before and after the rows,
+    // and each row's padding (rows lie FRowBytes apart from the first guard's end, whichever way
+    // up the view is).
     bool FencesIntact() const
     {
-        std::vector<bool> pixel(FMem.size());
-        for (int y = 0; y < FView.height; ++y)
-            for (size_t i = 0; i < RowBytes(); ++i)
-                pixel[static_cast<size_t>(FView.Row(y) + i - FMem.data())] = true;
-        for (size_t i = 0; i < FMem.size(); ++i)
-            if (!pixel[i] && FMem[i] != Fence)
+        auto fenced = [](const uint8_t* from, const uint8_t* to) {
+            for (; from < to; ++from)
+                if (*from != Fence)
+                    return false;
+            return true;
+        };
+        const uint8_t* base = FMem.data() + Guard;
+        if (!fenced(FMem.data(), base) || !fenced(base + FRowBytes * FView.height, FMem.data() + FMem.size()))
+            return false;
+        for (int k = 0; k < FView.height; ++k)
+            if (!fenced(base + k * FRowBytes + RowBytes(), base + (k + 1) * FRowBytes))
                 return false;
         return true;
     }

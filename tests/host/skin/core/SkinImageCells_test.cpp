@@ -140,4 +140,76 @@ TEST(SkinImageCells, TilesOutsideTheDestinationAreSkippedInPlace)
     EXPECT_EQ(visits, 12) << "a tiling of the whole plane visits only the destination's tiles";
 }
 
+// Whatever the side widths, every part of a border lies inside the rectangle it is painted over, so
+// the corners and sides of one section never spill onto its neighbours.
+TEST(SkinImageCells, BorderPartsStayInsideTheRectangle)
+{
+    struct Case {
+        const char* name;
+        int16_t wl, wt, wr, wb;
+        TRect r;
+    };
+    const Case cases[] = {
+        {"OneHugeCornerBesideASmallOne", 32767, 3, 13, 4, {54, 7, 164, 12}},
+        {"HugeFarCornerBesideASmallNearOne", 2, 200, 900, 1, {0, 0, 31, 9}},
+        {"BothCornersTooWideOddSize", 20, 20, 21, 20, {0, 0, 11, 11}},
+        {"CornersOneWiderThanTheSize", 6, 6, 5, 5, {0, 0, 10, 10}},
+        {"NegativeSidesCountAsNone", -9, -9, 40, -1, {-3, -3, 5, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TsMaskData mask;
+        mask.R = {0, 0, 3000, 3000};
+        mask.ImageCount = 1;
+        mask.StretchMode = 4;
+        mask.WL = c.wl, mask.WT = c.wt, mask.WR = c.wr, mask.WB = c.wb;
+        const ks::BorderLayout layout = ks::BorderParts(mask, c.r, 1, true);
+        ASSERT_GT(layout.count, 0);
+        for (int i = 0; i < layout.count; ++i) {
+            const TRect& a = layout.parts[static_cast<size_t>(i)].area;
+            EXPECT_TRUE(a.Left >= c.r.Left && a.Top >= c.r.Top && a.Right <= c.r.Right && a.Bottom <= c.r.Bottom)
+                << "part " << i << " covers " << a.Left << "," << a.Top << "," << a.Right << "," << a.Bottom;
+        }
+    }
+}
+
+// The masked tiling, worked out without walking the cells, places the cells and strips that walking
+// them from r's corner places: a slow, obvious walk is the reference.
+TEST(SkinImageCells, TileCellsPlacesWhatTheWalkPlaces)
+{
+    std::mt19937 rng(12);
+    auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    using Box = std::tuple<int, int, int, int>;
+    auto box = [](const TRect& r) {
+        return r.Left < r.Right && r.Top < r.Bottom ? Box{r.Left, r.Top, r.Right, r.Bottom} : Box{};
+    };
+    const TRect everywhere{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    for (int round = 0; round < 500; ++round) {
+        SCOPED_TRACE(round);
+        const TRect r{between(-30, 10), between(-30, 10), between(-20, 40), between(-20, 40)};
+        const int w = between(1, 9), h = between(1, 9);
+        std::set<Box> wholeWant, lastWant, wholeGot, lastGot;
+        int x = r.Left, y = r.Top;
+        for (; x < r.Right - w; x += w)
+            for (y = r.Top; y < r.Bottom - h; y += h)
+                wholeWant.insert({x, y, x + w, y + h});
+        if (x < r.Right)
+            for (int row = r.Top; row < r.Bottom - h; row += h)
+                lastWant.insert({x, row, r.Right, row + h});
+        const ks::CellTiling t = ks::TileCells(r, w, h);
+        ks::ForEachTile(t.whole, w, h, everywhere, [&](const TRect& c) { wholeGot.insert(box(c)); });
+        ks::ForEachTile(t.lastColumn, t.lastColumn.Right - t.lastColumn.Left, h, everywhere,
+                        [&](const TRect& c) { lastGot.insert(box(c)); });
+        EXPECT_EQ(wholeGot, wholeWant);
+        EXPECT_EQ(lastGot, lastWant);
+        EXPECT_EQ(box(t.below), box({r.Left, y, r.Right, r.Bottom}));
+        EXPECT_EQ(box(t.right), box({x, r.Top, r.Right, r.Bottom}));
+    }
+    // A plane of one-pixel cells: worked out at once, and its last column one pixel wide.
+    const ks::CellTiling plane = ks::TileCells(everywhere, 1, 1);
+    EXPECT_EQ(box(plane.whole), box({INT_MIN, INT_MIN, INT_MAX - 1, INT_MAX - 1}));
+    EXPECT_EQ(box(plane.lastColumn), box({INT_MAX - 1, INT_MIN, INT_MAX, INT_MAX - 1}));
+    EXPECT_EQ(box(ks::TileCells(everywhere, 0, 5).below), Box{}) << "cells of no size place nothing";
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "vcl/Jpeg.h"
 #include "win/support/VclFixture.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -419,6 +420,10 @@ TEST_F(TileImageTest, WholeCellsThenTheModesRemainder)
         {"Mode10StripsInTheFillColour", 10, {1, 1, 11, 8}, colour, {1, 1, 10, 7}, 0},
         {"Mode10NotWiderThanACellStripsFromTheTop", 10, {4, 2, 7, 9}, colour, {4, 2, 4, 2}, 0},
         {"ExactFitLeavesTheLastCellToTheRemainder", 10, {0, 0, 6, 4}, ready, {0, 0, 3, 2}, 0},
+        // Billions of cells, of which only those over the bitmap are visited.
+        {"PlaneWideRectangleTilesOnlyTheBitmap", 0, {1 - 3 * 600000000, 1 - 2 * 1000000000, 2000000000, 2000000000},
+         ready, {1 - 3 * 600000000, 1 - 2 * 1000000000, 1999999999, 1999999999}, 0},
+        {"StripWiderThanAnIntIsCutToTheBitmap", 10, {INT_MIN, 1, INT_MAX, 3}, colour, {0, 0, 0, 0}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
