@@ -4,6 +4,7 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStoredSkins.h"
+#include "skin/core/sStyleSimply.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 
@@ -178,6 +179,25 @@ TEST_F(ButtonTest, SkinRemovalGivesThePlainButtonBackAndANewSkinTakesItAgain)
     EXPECT_EQ(Top(), SkinGreen);
     EXPECT_NE(GetWindowRgn(Button->Handle(), rgn), ERROR);
     DeleteObject(rgn);
+}
+
+TEST_F(ButtonTest, APaintItSkipsIsStillAnswered)
+{
+    // Held by the screen lock, or waiting for its fade: not painted, yet never asked again.
+    struct Case { const char* name; bool lock; bool fading; } cases[] = {
+        {"PaintLock", true, false},
+        {"Fading", false, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        if (k.fading)
+            Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+        PaintLock = k.lock;
+        InvalidateRect(Button->Handle(), nullptr, FALSE);
+        SendMessageW(Button->Handle(), WM_PAINT, 0, 0);
+        PaintLock = false;
+        EXPECT_FALSE(GetUpdateRect(Button->Handle(), nullptr, FALSE));
+    }
 }
 
 TEST_F(ButtonTest, AButtonFreedDuringItsFadeTakesItsTimerWithIt)
