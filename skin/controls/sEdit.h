@@ -1,13 +1,61 @@
 #pragma once
-// The skinned edit. Until the skin engine paints controls it is the plain edit it derives from.
+// The skinned edit. Its frame always comes from the cache bitmap that holds its skin section's
+// picture; while enabled the platform edit paints the client area itself, in the section's
+// colours (the hot ones while focused or hovered), which the edit takes before each paint; while
+// disabled the whole window, text included, is copied from the cache. Without an active skin it
+// is the plain edit it derives from.
 
+#include "skin/core/sConst.h"
 #include "vcl/StdCtrls.h"
+
+#include <memory>
+#include <string>
+
+class TsCommonData;
 
 class TsEdit : public TEdit {
 public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
-    using TEdit::TEdit;
+
+    explicit TsEdit(TComponent* owner);
+    ~TsEdit() override;
+
+    TsCommonData* SkinData() const noexcept { return FSkinData.get(); }
+    TsDisabledKind DisabledKind() const noexcept { return FDisabledKind; }
+    void SetDisabledKind(TsDisabledKind value);
+
+    // The frame copied from the cache: 2 for a single border, else 0.
+    int FrameWidth() const noexcept;
+    // How far the text lies inside the window when the edit paints it into its cache.
+    int TextInset() const noexcept;
+    // What the cache shows for the text: one PasswordChar per character when there is one.
+    std::wstring DisplayText() const;
+
+    void AfterConstruction() override;
+    void Loaded() override;
+    void WndProc(TMessage& message) override;
+
+    // Rebuilds the cache: the section over the parent's background, the text, the disabled look.
+    virtual void PrepareCache();
+    virtual void PaintText();
+
+protected:
+    // WM_NCPAINT: the frame strips from the cache.
+    void PaintBorder();
+    // The whole window from the cache, onto dc, or onto the window's own DC for dc 0 (a real
+    // WM_PAINT, whose update region is validated).
+    void PaintDisabledFromCache(HDC dc);
+
+private:
+    bool SkinCommand(TMessage& m);
+    void ApplySectionColours();
+    void WMPaint(TMessage& m);
+    void WMPrint(TMessage& m);
+    void AfterPlatform(TMessage& m);
+
+    std::unique_ptr<TsCommonData> FSkinData;
+    TsDisabledKind FDisabledKind{dkBlended};
 };
 
 // Makes TsEdit known to the form reader.

@@ -2,6 +2,8 @@
 list(APPEND KS_WIN_SOURCES
   skin/controls/sLabel.cpp
   skin/controls/sEdit.cpp
+  skin/controls/sFade.cpp
+  skin/controls/ButtonGlyphs.cpp
   skin/controls/sButton.cpp
   skin/controls/sCheckBox.cpp
   skin/controls/sGroupBox.cpp

@@ -38,6 +38,19 @@ enum TsDisabledGlyphKindItem { dgBlended, dgGrayed };
 using TsDisabledGlyphKind = ks::Set<TsDisabledGlyphKindItem>;
 enum TsDisabledKindItem { dkBlended, dkGrayed };
 using TsDisabledKind = ks::Set<TsDisabledKindItem>;
+// The skinned controls publish their DisabledKind and AnimatEvents.
+namespace ks {
+template <class E>
+struct EnumTraits;
+}
+template <>
+struct ks::EnumTraits<TsDisabledKindItem> {
+    static constexpr const char* Names[] = {"dkBlended", "dkGrayed"};
+};
+template <>
+struct ks::EnumTraits<TacAnimatEvent> {
+    static constexpr const char* Names[] = {"aeMouseEnter", "aeMouseLeave", "aeMouseDown", "aeMouseUp", "aeGlobalDef"};
+};
 enum TsCaptionLayout { sclLeft, sclTopLeft, sclTopCenter, sclTopRight };
 
 // TransparentKeyColor, the colour of transparent pixels in masks and glyphs and the answer that

@@ -1,0 +1,91 @@
+// The main window's password field and push buttons as the skin engine draws them, on the real
+// main form streamed from its resource under the internal skin.
+#include "app/passwords.h"
+
+#include "host/support/SmallPng.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sEdit.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "win/app/AppFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr TColor Green = 0x008000;
+constexpr TColor BrightGreen = 0x00FF00;
+
+TColor WindowPixel(HWND wnd, int x, int y)
+{
+    HDC dc = GetWindowDC(wnd);
+    const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
+    ReleaseDC(wnd, dc);
+    return c;
+}
+
+// The form's window as it shows now, written as a PNG under the build folder.
+void WriteWindowPng(HWND wnd, const std::string& name)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
+    HDC dc = GetWindowDC(wnd);
+    BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(wnd, dc);
+    GdiFlush();
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < picture->Height(); ++y)
+        for (int x = 0; x < picture->Width(); ++x) {
+            const TColor c = picture->Canvas().Pixels(x, y);
+            samples.insert(samples.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+        }
+    const auto png = ks::test::MakeSmallPng(static_cast<uint32_t>(picture->Width()),
+                                            static_cast<uint32_t>(picture->Height()), 2, samples);
+    std::ofstream out(std::string("Z:") + KS_BUILD_DIR + "/" + name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    EXPECT_TRUE(out.good()) << name;
+}
+
+class SkinnedControlsTest : public AppFixture {};
+
+TEST_F(SkinnedControlsTest, ThePasswordFieldAndTheButtonsAreDrawnByTheSkin)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* edit = Get<TsEdit>(Form1, "sEdit1");
+    auto* generate = Get<TsButton>(Form1, "sButton1");
+    ASSERT_TRUE(edit && generate);
+    EXPECT_EQ(edit->SkinData()->SkinSection(), "EDIT");
+    EXPECT_EQ(generate->SkinData()->SkinSection(), "BUTTON");
+    for (const char* name : {"sButton1", "sButton2", "sButton3", "sButton4", "sButton5", "sButton6"}) {
+        SCOPED_TRACE(name);
+        auto* button = Get<TsButton>(Form1, name);
+        ASSERT_TRUE(button && button->SkinData()->IsSkinActive());
+        EXPECT_EQ(GetWindowLongW(button->Handle(), GWL_STYLE) & 0x0F, BS_OWNERDRAW);
+        EXPECT_EQ(WindowPixel(button->Handle(), button->Width() / 2, 0), Green);
+    }
+    // The field has the focus at start, which shows it hot.
+    ASSERT_TRUE(edit->SkinData()->IsSkinActive());
+    EXPECT_EQ(WindowPixel(edit->Handle(), 0, 0), BrightGreen);
+    EXPECT_EQ(ColorToRGB(edit->Font()->Color()), BrightGreen);
+    EXPECT_EQ(edit->Color(), 0);
+
+    edit->SetEnabled(false);
+    Pump();
+    WriteWindowPng(Form1->Handle(), "main-edit-disabled.png");
+    TBitmap* cache = edit->SkinData()->CacheBitmap.get();
+    ASSERT_TRUE(cache && !cache->Empty());
+    int differ = 0;
+    for (int y = 0; y < edit->Height(); ++y)
+        for (int x = 0; x < edit->Width(); ++x)
+            differ += WindowPixel(edit->Handle(), x, y) != cache->Canvas().Pixels(x, y);
+    EXPECT_EQ(differ, 0) << "the disabled field is its cache, text included";
+}
+
+} // namespace

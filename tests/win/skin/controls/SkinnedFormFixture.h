@@ -1,0 +1,56 @@
+#pragma once
+// A shown form under the internal skin, for the tests of the skinned controls, and readers of
+// what a window shows on the screen.
+
+#include "skin/core/sSkinManager.h"
+#include "vcl/Forms.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace ks::test {
+
+// Colours of the internal skin's pictures and sections.
+inline constexpr TColor SkinBlack = 0x000000;
+inline constexpr TColor SkinGreen = 0x008000;
+inline constexpr TColor SkinDarkGreen = 0x004800;
+inline constexpr TColor SkinBrightGreen = 0x00FF00;
+
+class SkinnedFormFixture : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        Manager = Create<TsSkinManager>(nullptr);
+        const std::string build = KS_BUILD_DIR;
+        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+        Manager->SetSkinName(L"Terminal4bit");
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(Application);
+        Form->SetBounds(40, 40, 240, 140);
+        Form->Show();
+        Pump();
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Form);
+        FreeAndNil(Manager);
+        VclFixture::TearDown();
+    }
+
+    // What the window shows at (x, y) of its whole area, frame included.
+    static TColor WindowPixel(HWND wnd, int x, int y)
+    {
+        HDC dc = GetWindowDC(wnd);
+        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
+        ReleaseDC(wnd, dc);
+        return c;
+    }
+
+    TsSkinManager* Manager = nullptr;
+    TForm* Form = nullptr;
+};
+
+} // namespace ks::test

@@ -1,0 +1,214 @@
+#include "skin/controls/sButton.h"
+
+#include "skin/core/ComponentWatch.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sStoredSkins.h"
+#include "skin/core/sStyleSimply.h"
+#include "vcl/PlatformSeams.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace ks::test;
+
+std::vector<DWORD> gSleeps;
+UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
+BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
+void WINAPI RecordSleep(DWORD ms) { gSleeps.push_back(ms); }
+
+struct Clicks {
+    int count = 0;
+    void OnClick(TObject*) { ++count; }
+};
+
+// The internal skin's button picture: a key-coloured corner, then in the middle of the top row
+// a green line (bright when hot or pressed); inside its left side, three pixels in, the pressed
+// look alone has a dim green line.
+class ButtonTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::Sys().SetTimer = &NoSetTimer;
+        ks::Sys().KillTimer = &NoKillTimer;
+        ks::Sys().Sleep = &RecordSleep;
+        gSleeps.clear();
+        Button = Add(L"Ещё", 10);
+        Other = Add(L"Other", 50);
+        Button->SetOnClick(TNotifyEvent(&Clicks_, &Clicks::OnClick));
+        Other->SetFocus();
+        Pump();
+    }
+    TsButton* Add(const std::wstring& caption, int top)
+    {
+        auto* b = Create<TsButton>(Form);
+        b->SetBounds(10, top, 90, 30);
+        b->SetCaption(caption);
+        b->SetParent(Form);
+        return b;
+    }
+    TColor Top() const { return WindowPixel(Button->Handle(), Button->Width() / 2, 0); }
+    TColor Inner() const { return WindowPixel(Button->Handle(), 3, Button->Height() / 2); }
+    void Run()
+    {
+        for (int i = 0; i < 20 && Button->FadeTimer(); ++i)
+            SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        Pump();
+    }
+    LPARAM Middle() const { return MAKELPARAM(Button->Width() / 2, Button->Height() / 2); }
+
+    TsButton* Button = nullptr;
+    TsButton* Other = nullptr;
+    Clicks Clicks_;
+};
+
+TEST_F(ButtonTest, ASkinnedButtonIsOwnerDrawnInTheShapeOfItsPicture)
+{
+    ASSERT_TRUE(Button->SkinData()->IsSkinActive());
+    EXPECT_EQ(GetWindowLongW(Button->Handle(), GWL_STYLE) & 0x0F, BS_OWNERDRAW);
+    EXPECT_EQ(Button->StateIndex(), 0);
+    EXPECT_EQ(Top(), SkinGreen);
+    EXPECT_EQ(Inner(), SkinBlack);
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(Button->Handle(), rgn), ERROR);
+    EXPECT_FALSE(PtInRegion(rgn, 0, 0)) << "the key-coloured corner is cut out";
+    EXPECT_TRUE(PtInRegion(rgn, Button->Width() / 2, Button->Height() / 2));
+    DeleteObject(rgn);
+}
+
+TEST_F(ButtonTest, HoverAndPressFadeBetweenTheLooksAndTheMouseClicks)
+{
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    EXPECT_EQ(Button->FadeTimer()->StepCount, 5);
+    Run();
+    EXPECT_EQ(Button->FadeTimer(), nullptr);
+    EXPECT_EQ(Button->StateIndex(), 1);
+    EXPECT_EQ(Top(), SkinBrightGreen);
+    EXPECT_EQ(Inner(), SkinBlack);
+
+    SendMessageW(Button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle());
+    EXPECT_TRUE(Button->Pressed());
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    EXPECT_EQ(Button->FadeTimer()->StepCount, 2) << "a press fades in half the frames";
+    Run();
+    EXPECT_EQ(Button->StateIndex(), 2);
+    EXPECT_EQ(Top(), SkinBrightGreen);
+    EXPECT_GT(GetGValue(Inner()), 0);
+    EXPECT_LT(GetGValue(Inner()), 0x40);
+
+    SendMessageW(Button->Handle(), WM_LBUTTONUP, 0, Middle());
+    EXPECT_EQ(Clicks_.count, 1);
+    EXPECT_FALSE(Button->Pressed());
+    Run();
+    EXPECT_EQ(Top(), SkinBrightGreen) << "released under the mouse it is hot again";
+    EXPECT_EQ(Inner(), SkinBlack);
+    EXPECT_TRUE(gSleeps.empty()) << "the press fade had ended";
+
+    // The click gave it the focus, which keeps it hot.
+    Other->SetFocus();
+    Button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Button));
+    Run();
+    EXPECT_EQ(Top(), SkinGreen);
+}
+
+TEST_F(ButtonTest, AReleaseDuringThePressFadeShowsThePressedLookFirst)
+{
+    SendMessageW(Button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle());
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    SendMessageW(Button->Handle(), WM_LBUTTONUP, 0, Middle());
+    EXPECT_EQ(gSleeps, std::vector<DWORD>{30});
+    EXPECT_EQ(Clicks_.count, 1);
+    Run();
+    EXPECT_EQ(Button->FadeTimer(), nullptr);
+}
+
+TEST_F(ButtonTest, ARightPressStartsNoFadeAndItsReleaseEndsThePress)
+{
+    SendMessageW(Button->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, Middle());
+    EXPECT_TRUE(Button->Pressed());
+    EXPECT_EQ(Button->FadeTimer(), nullptr);
+    SendMessageW(Button->Handle(), WM_RBUTTONUP, 0, Middle());
+    EXPECT_FALSE(Button->Pressed());
+    EXPECT_EQ(Clicks_.count, 0);
+}
+
+TEST_F(ButtonTest, SpaceEnterAndEscapeClickAsThePlatformButtonDoes)
+{
+    Button->SetFocus();
+    Pump();
+    EXPECT_EQ(Button->StateIndex(), 1) << "focused, it is the button Enter presses";
+    SendMessageW(Button->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Button->StateIndex(), 2);
+    SendMessageW(Button->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+    EXPECT_EQ(Clicks_.count, 1);
+
+    Other->SetFocus();
+    Button->SetDefault(true);
+    Pump();
+    EXPECT_EQ(Button->Perform(CM_DIALOGKEY, VK_RETURN, 0), 0) << "with another button focused, Enter presses that one";
+    EXPECT_EQ(Clicks_.count, 1);
+    Button->SetDefault(false);
+    Button->SetCancel(true);
+    EXPECT_EQ(Button->Perform(CM_DIALOGKEY, VK_ESCAPE, 0), 1);
+    EXPECT_EQ(Clicks_.count, 2);
+}
+
+TEST_F(ButtonTest, SkinRemovalGivesThePlainButtonBackAndANewSkinTakesItAgain)
+{
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    Button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Button));
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_EQ(Button->FadeTimer(), nullptr) << "a skin change stops the fade";
+    EXPECT_NE(GetWindowLongW(Button->Handle(), GWL_STYLE) & 0x0F, BS_OWNERDRAW);
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Button->Handle(), rgn), ERROR) << "no window region";
+    EXPECT_NE(Top(), SkinGreen);
+
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    EXPECT_EQ(GetWindowLongW(Button->Handle(), GWL_STYLE) & 0x0F, BS_OWNERDRAW);
+    EXPECT_EQ(Top(), SkinGreen);
+    EXPECT_NE(GetWindowRgn(Button->Handle(), rgn), ERROR);
+    DeleteObject(rgn);
+}
+
+TEST_F(ButtonTest, APaintItSkipsIsStillAnswered)
+{
+    // Held by the screen lock, or waiting for its fade: not painted, yet never asked again.
+    struct Case { const char* name; bool lock; bool fading; } cases[] = {
+        {"PaintLock", true, false},
+        {"Fading", false, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        if (k.fading)
+            Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+        PaintLock = k.lock;
+        InvalidateRect(Button->Handle(), nullptr, FALSE);
+        SendMessageW(Button->Handle(), WM_PAINT, 0, 0);
+        PaintLock = false;
+        EXPECT_FALSE(GetUpdateRect(Button->Handle(), nullptr, FALSE));
+    }
+}
+
+TEST_F(ButtonTest, AButtonFreedDuringItsFadeTakesItsTimerWithIt)
+{
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    ks::ComponentWatch watch;
+    watch.Watch(Button->FadeTimer());
+    TsFadeTimer* timer = Button->FadeTimer();
+    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    Button->Free();
+    EXPECT_FALSE(watch.Alive(timer));
+}
+
+} // namespace

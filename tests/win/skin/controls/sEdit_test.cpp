@@ -1,0 +1,129 @@
+#include "skin/controls/sEdit.h"
+
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/SkinSenders.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sStoredSkins.h"
+#include "vcl/StdCtrls.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ks::test;
+
+class EditTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        // The focus stays on the button, so the edit shows its normal look.
+        Other = Create<TButton>(Form);
+        Other->SetBounds(10, 100, 60, 24);
+        Other->SetParent(Form);
+        Edit = Create<TsEdit>(Form);
+        Edit->SetBounds(10, 10, 150, 24);
+        Edit->SetParent(Form);
+        Edit->SetText(L"abc");
+        Other->SetFocus();
+        Pump();
+    }
+    TColor Pixel(int x, int y) const { return WindowPixel(Edit->Handle(), x, y); }
+    // The client pixel far right of the text.
+    TColor ClientPixel() const { return Pixel(Edit->Width() - 6, Edit->Height() / 2); }
+
+    TButton* Other = nullptr;
+    TsEdit* Edit = nullptr;
+};
+
+TEST_F(EditTest, TheFrameAndColoursComeFromTheSectionInEachState)
+{
+    ASSERT_TRUE(Edit->SkinData()->IsSkinActive());
+    EXPECT_EQ(Edit->SkinData()->SkinSection(), "EDIT");
+    EXPECT_EQ(Pixel(0, 0), SkinGreen);
+    EXPECT_EQ(Pixel(1, 1), SkinDarkGreen);
+    EXPECT_EQ(Pixel(Edit->Width() - 1, Edit->Height() - 1), SkinGreen);
+    EXPECT_EQ(ClientPixel(), SkinBlack);
+    EXPECT_EQ(ColorToRGB(Edit->Font()->Color()), SkinGreen);
+
+    // Focused it is hot: the bright frame and font.
+    Edit->SetFocus();
+    Pump();
+    EXPECT_EQ(Pixel(0, 0), SkinBrightGreen);
+    EXPECT_EQ(Pixel(1, 1), SkinGreen);
+    EXPECT_EQ(ColorToRGB(Edit->Font()->Color()), SkinBrightGreen);
+    EXPECT_EQ(ClientPixel(), SkinBlack);
+
+    Other->SetFocus();
+    Pump();
+    EXPECT_EQ(Pixel(0, 0), SkinGreen);
+    EXPECT_EQ(ColorToRGB(Edit->Font()->Color()), SkinGreen);
+}
+
+TEST_F(EditTest, ADisabledEditShowsItsCacheWithPasswordCharacters)
+{
+    Edit->SetPasswordChar(L'*');
+    EXPECT_EQ(Edit->DisplayText(), L"***");
+    Edit->SetEnabled(false);
+    Pump();
+    TBitmap* cache = Edit->SkinData()->CacheBitmap.get();
+    ASSERT_TRUE(cache && !cache->Empty());
+    int differ = 0;
+    for (int y = 0; y < Edit->Height(); ++y)
+        for (int x = 0; x < Edit->Width(); ++x)
+            differ += Pixel(x, y) != cache->Canvas().Pixels(x, y);
+    EXPECT_EQ(differ, 0) << "the whole window, text included, is the cache";
+    EXPECT_NE(ClientPixel(), SkinBlack) << "the disabled look is mixed with the form";
+}
+
+TEST_F(EditTest, SkinRemovalAndReturnUnskinAndReskinTheEdit)
+{
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_FALSE(Edit->SkinData()->IsSkinActive());
+    EXPECT_EQ(Edit->Color(), clWindow);
+    EXPECT_EQ(Edit->Font()->Color(), clWindowText);
+    EXPECT_NE(Pixel(0, 0), SkinGreen);
+    EXPECT_EQ(ClientPixel(), ColorToRGB(clWindow));
+
+    // Without the skin-changing animation's screen lock the edit's own refresh repaints it.
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    EXPECT_TRUE(Edit->SkinData()->IsSkinActive());
+    EXPECT_EQ(Pixel(0, 0), SkinGreen);
+    EXPECT_EQ(ClientPixel(), SkinBlack);
+}
+
+TEST_F(EditTest, OnlyItsOwnManagerRefreshesTheEdit)
+{
+    TsSkinManager* other = Create<TsSkinManager>(nullptr);
+    ValidateRect(Edit->Handle(), nullptr);
+    SendMessageW(Edit->Handle(), SM_SKINCMD, MAKELONG(0, SKC_REFRESH), reinterpret_cast<LPARAM>(other));
+    EXPECT_FALSE(GetUpdateRect(Edit->Handle(), nullptr, FALSE));
+    SendMessageW(Edit->Handle(), SM_SKINCMD, MAKELONG(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    EXPECT_TRUE(GetUpdateRect(Edit->Handle(), nullptr, FALSE));
+    other->Free();
+}
+
+TEST_F(EditTest, PrintingDrawsTheSkinnedFrameAndGivesTheDeviceContextBack)
+{
+    auto picture = NewBitmap24(Edit->Width(), Edit->Height());
+    HDC dc = picture->Canvas().Handle();
+    SendMessageW(Edit->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    EXPECT_EQ(picture->Canvas().Pixels(0, 0), SkinGreen);
+    EXPECT_EQ(picture->Canvas().Pixels(1, 1), SkinDarkGreen);
+    EXPECT_EQ(picture->Canvas().Pixels(Edit->Width() - 6, Edit->Height() / 2), SkinBlack);
+    POINT origin{-1, -1};
+    GetViewportOrgEx(dc, &origin);
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
+    RECT clip{};
+    EXPECT_EQ(GetClipBox(dc, &clip), SIMPLEREGION);
+    EXPECT_EQ(clip.right, Edit->Width());
+}
+
+} // namespace
