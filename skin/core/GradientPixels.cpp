@@ -93,9 +93,20 @@ void PaintVertical(const PixelView& view, const TRect& r, const TsGradArray& dat
             continue;
         const Ramp ramp(data[i], span);
         // An offset may start the gradient above the rectangle: those rows keep their colour
-        // step but are not written.
-        for (int64_t row = std::max(start, int64_t{r.Top}); row <= y; ++row)
-            FillRun<Bytes>(view.Row(static_cast<int>(row)), r.Left, r.Right, ramp.At(row - start));
+        // step but are not written. A tall gradient has more rows than colour steps, and a row
+        // of the same colour as the one above is a copy of it.
+        const size_t runBytes = static_cast<size_t>(r.Right - r.Left) * Bytes;
+        const int64_t first = std::max(start, int64_t{r.Top});
+        Bgr above{};
+        for (int64_t row = first; row <= y; ++row) {
+            const Bgr c = ramp.At(row - start);
+            uint8_t* line = view.Row(static_cast<int>(row));
+            if (row > first && c.b == above.b && c.g == above.g && c.r == above.r)
+                std::memcpy(line + r.Left * Bytes, view.Row(static_cast<int>(row - 1)) + r.Left * Bytes, runBytes);
+            else
+                FillRun<Bytes>(line, r.Left, r.Right, c);
+            above = c;
+        }
         painted = true;
     }
     // A gradient starting on the last row has room for no ramp: that row shows where it starts.
