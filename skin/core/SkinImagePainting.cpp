@@ -33,8 +33,9 @@ void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheI
     const ks::BorderLayout layout = ks::BorderParts(mask, r, state, filling);
     const bool masked = mask.MaskType >= 1;
     const TRect bounds{0, 0, dst.Width(), dst.Height()};
-    // A side is hundreds of small tiles: their pixel loops take the views once, and the tiles of
-    // an image without a mask row are laid in one pass where GDI would copy plain bytes.
+    // A side is hundreds of small tiles: they are laid in one pass over whole rows where the
+    // pixel loops allow it (the tiles of an image without a mask row where GDI would copy plain
+    // bytes), and otherwise their loops take the views once.
     const bool samePixels = image != &dst && image->PixelFormat() == dst.PixelFormat() &&
                             (dst.PixelFormat() == pf24bit || dst.PixelFormat() == pf32bit);
     const ks::PixelView dv = masked || samePixels ? dst.View() : ks::PixelView{};
@@ -45,9 +46,11 @@ void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheI
         const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
         if (masked) {
             // Sides and the centre are always tiled; their pieces clip to the smaller size.
+            const bool whole = RectWidth(part.src) == part.w && RectHeight(part.src) == part.h;
             if (part.corner)
                 DrawMaskPartAlpha(part.area, part.src, dst, image, ci, updateCorners, mask);
-            else
+            else if (!whole || !ks::MaskBlendTiled(dv, part.area, iv, part.src, ks::HalfRecordHeight(mask),
+                                                   NoBackgroundCacheInfo.FillColor))
                 ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) {
                     ks::MaskBlendPiece(dv, tile, iv, part.src, ks::HalfRecordHeight(mask), ks::MaskRows::PulledIn,
                                        noBackdrop, NoBackgroundCacheInfo.FillColor);
