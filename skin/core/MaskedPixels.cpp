@@ -224,22 +224,22 @@ bool MaskBlendTiled(const PixelView& dst, const TRect& area, const PixelView& sr
         const int sy = piece.Top + row;
         const uint8_t* srow = src.Row(sy) + 3 * piece.Left;
         const uint8_t* mrow = src.Row(sy + maskOffset) + 3 * piece.Left;
-        const int first = std::min(run, period - phase);
-        std::memcpy(picture, srow + 3 * phase, static_cast<size_t>(3 * first));
-        std::memcpy(mask, mrow + 3 * phase, static_cast<size_t>(3 * first));
-        const int wrap = std::min(phase, run - first);
-        std::memcpy(picture + 3 * first, srow, static_cast<size_t>(3 * wrap));
-        std::memcpy(mask + 3 * first, mrow, static_cast<size_t>(3 * wrap));
-        for (int built = first + wrap; built < run;) {
+        // The first piece pixel by pixel: the sides of a border are rows of a few pixels, too
+        // short for block copies to pay.
+        const int first = std::min(run, period);
+        int keyCount = 0;
+        for (int i = 0, sx = phase; i < first; ++i, sx = sx + 1 == period ? 0 : sx + 1) {
+            std::memcpy(picture + 3 * i, srow + 3 * sx, 3);
+            std::memcpy(mask + 3 * i, mrow + 3 * sx, 3);
+            if (IsKeyColour(srow + 3 * sx))
+                keys[keyCount++] = i;
+        }
+        for (int built = first; built < run;) {
             const int more = std::min(built, run - built);
             std::memcpy(picture + 3 * built, picture, static_cast<size_t>(3 * more));
             std::memcpy(mask + 3 * built, mask, static_cast<size_t>(3 * more));
             built += more;
         }
-        int keyCount = 0;
-        for (int i = 0; i < std::min(run, period); ++i)
-            if (IsKeyColour(picture + 3 * i))
-                keys[keyCount++] = i;
         uint8_t* d = dst.Row(y) + 3 * c.Left;
         for (int done = 0; done < cols; done += run, d += 3 * run) {
             const int n = std::min(run, cols - done);
