@@ -59,6 +59,20 @@ void TileWalk(const TRect& r, int w, int h, int64_t limitX, int64_t limitY, Copy
     put(x, y, r.Right - x, r.Bottom - y);
 }
 
+// Tiles element of image over r of target as copies of it to every tile position would, when
+// both are different bitmaps of one 24- or 32-bit format and the element lies inside the image,
+// where those copies are plain byte copies; false, painting nothing, otherwise.
+bool TilePixels(TBitmap& target, const TRect& r, TBitmap& image, const TRect& element)
+{
+    const TPixelFormat format = target.PixelFormat();
+    if (&target == &image || format != image.PixelFormat() || (format != pf24bit && format != pf32bit) ||
+        target.Empty() || element.Left < 0 || element.Top < 0 || element.Right > image.Width() ||
+        element.Bottom > image.Height() || element.Right <= element.Left || element.Bottom <= element.Top)
+        return false;
+    ks::TileRect(target.View(), r, image.View(), element);
+    return true;
+}
+
 uint8_t BlendChannel(uint8_t a, uint8_t b, double percent) noexcept
 {
     double v = a * percent + (1 - percent) * b;
@@ -136,6 +150,28 @@ void TileGraphic(TCanvas& canvas, const TRect& r, TGraphic* graphic)
             for (int64_t j = 0; j <= RectHeight(r) / h; ++j)
                 canvas.Draw(static_cast<int>(r.Left + i * w), static_cast<int>(r.Top + j * h), *jpeg);
     }
+}
+
+void TileGraphic(TBitmap& target, const TRect& r, TGraphic* graphic)
+{
+    auto* bmp = dynamic_cast<TBitmap*>(graphic);
+    if (!bmp || bmp->Empty() || !TilePixels(target, r, *bmp, {0, 0, bmp->Width(), bmp->Height()}))
+        TileGraphic(target.Canvas(), r, graphic);
+}
+
+void TileOrStretchImage(TBitmap& target, TRect& r, TGraphic* graphic, uint8_t drawMode, const TsMaskData& mask)
+{
+    if (graphic != nullptr && !graphic->Empty()) {
+        TileGraphic(target, r, graphic);
+        r = NothingLeft;
+        return;
+    }
+    TBitmap* image = mask.Manager ? MaskImage(mask) : nullptr;
+    if (drawMode == 0 && image && TilePixels(target, r, *image, mask.R)) {
+        r = NothingLeft;
+        return;
+    }
+    TileOrStretchImage(target.Canvas(), r, graphic, drawMode, mask);
 }
 
 void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t drawMode, const TsMaskData& mask)

@@ -45,6 +45,12 @@ void TileGraphic(TCanvas& canvas, const TRect& r, TGraphic* graphic);
 // uses the DC's current stretch mode.
 void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t drawMode, const TsMaskData& mask);
 
+// TileGraphic and TileOrStretchImage into a bitmap: the same pixels, but tiling a bitmap of the
+// target's own 24- or 32-bit format (a picture, or in mode 0 a skin image element lying inside
+// its image) runs through the pixels in one pass rather than a copy per tile.
+void TileGraphic(TBitmap& target, const TRect& r, TGraphic* graphic);
+void TileOrStretchImage(TBitmap& target, TRect& r, TGraphic* graphic, uint8_t drawMode, const TsMaskData& mask);
+
 // Tiles the cells of a skin image element with a mask row (its cell is RectWidth(mask.R) div
 // ImageCount wide and half its height high) over r of bmp through PaintMaskedOverCache, from
 // r's top-left corner, whole cells only; key pixels show background. drawMode 0 then paints a

@@ -104,7 +104,7 @@ void PaintLayers(TBitmap& target, const TRect& w, const Look& look, const CacheI
         TRect left = w;
         if (look.texIsPattern) {
             if (look.tex >= 0 && static_cast<size_t>(look.tex) < manager.PatternArray.size()) {
-                TileOrStretchImage(target.Canvas(), left, manager.PatternArray[static_cast<size_t>(look.tex)].Img.get(),
+                TileOrStretchImage(target, left, manager.PatternArray[static_cast<size_t>(look.tex)].Img.get(),
                                    0, TsMaskData{});
                 textureDone = true;
             }
@@ -114,7 +114,7 @@ void PaintLayers(TBitmap& target, const TRect& w, const Look& look, const CacheI
             if (mask.MaskType != 0)
                 TileImage(target, left, Behind(ci, pt, w), mode, mask);
             else
-                TileOrStretchImage(target.Canvas(), left, mask.Bmp.get(), mode, mask);
+                TileOrStretchImage(target, left, mask.Bmp.get(), mode, mask);
             textureDone = true;
         }
         if (left.Right != -1)

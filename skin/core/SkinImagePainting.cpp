@@ -47,15 +47,27 @@ void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheI
     const ks::BorderLayout layout = ks::BorderParts(mask, r, state, filling);
     const bool masked = mask.MaskType >= 1;
     const TRect bounds{0, 0, dst.Width(), dst.Height()};
+    // A side is hundreds of small tiles: they are laid in one pass over whole rows where the
+    // pixel loops allow it (the tiles of an image without a mask row where GDI would copy plain
+    // bytes), and otherwise their loops take the views once.
+    const bool samePixels = image != &dst && image->PixelFormat() == dst.PixelFormat() &&
+                            (dst.PixelFormat() == pf24bit || dst.PixelFormat() == pf32bit);
+    const ks::PixelView dv = masked || samePixels ? dst.View() : ks::PixelView{};
+    const ks::PixelView iv = masked || samePixels ? image->View() : ks::PixelView{};
+    // DrawMaskPartAlpha's blend without a background.
+    const ks::AlphaBackdrop noBackdrop{{}, NoBackgroundCacheInfo.X, NoBackgroundCacheInfo.Y, false, false};
     for (int i = 0; i < layout.count; ++i) {
         const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
         if (masked) {
             // Sides and the centre are always tiled; their pieces clip to the smaller size.
+            const bool whole = RectWidth(part.src) == part.w && RectHeight(part.src) == part.h;
             if (part.corner)
                 DrawMaskPartAlpha(part.area, part.src, dst, image, ci, updateCorners, mask);
-            else
+            else if (!whole || !ks::MaskBlendTiled(dv, part.area, iv, part.src, ks::HalfRecordHeight(mask),
+                                                   NoBackgroundCacheInfo.FillColor))
                 ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) {
-                    DrawMaskPartAlpha(tile, part.src, dst, image, NoBackgroundCacheInfo, false, mask);
+                    ks::MaskBlendPiece(dv, tile, iv, part.src, ks::HalfRecordHeight(mask), ks::MaskRows::PulledIn,
+                                       noBackdrop, NoBackgroundCacheInfo.FillColor);
                 });
             continue;
         }
@@ -65,9 +77,15 @@ void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheI
                                    updateCorners);
             continue;
         }
+        const bool stretched = (mask.StretchMode & 1) != 0;
+        if (!stretched && samePixels && part.src.Left >= 0 && part.src.Top >= 0 && part.src.Right <= image->Width() &&
+            part.src.Bottom <= image->Height()) {
+            ks::TileRect(dv, part.area, iv, part.src);
+            continue;
+        }
         const HDC d = dst.Canvas().Handle();
         const HDC s = image->Canvas().Handle();
-        if ((mask.StretchMode & 1) != 0) {
+        if (stretched) {
             SetStretchBltMode(d, HALFTONE);
             StretchBlt(d, part.area.Left, part.area.Top, RectWidth(part.area), RectHeight(part.area), s, part.src.Left,
                        part.src.Top, part.w, part.h, SRCCOPY);

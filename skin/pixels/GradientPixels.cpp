@@ -55,11 +55,21 @@ void Put(uint8_t* p, Bgr c) noexcept
         p[3] = 255;
 }
 
+// Whole rows are written a block of 16 pixels at a time: a block copy of fixed size compiles to
+// a few wide stores, where pixel by pixel a 24-bit row takes three byte stores per pixel.
 template <int Bytes>
 void FillRun(uint8_t* row, int left, int right, Bgr c) noexcept
 {
-    for (uint8_t* p = row + left * Bytes; p < row + right * Bytes; p += Bytes)
-        Put<Bytes>(p, c);
+    constexpr ptrdiff_t block = 16 * Bytes;
+    uint8_t pattern[block];
+    for (ptrdiff_t i = 0; i < block; i += Bytes)
+        Put<Bytes>(pattern + i, c);
+    uint8_t* p = row + left * Bytes;
+    uint8_t* const end = row + right * Bytes;
+    for (; end - p >= block; p += block)
+        std::memcpy(p, pattern, block);
+    if (end > p)
+        std::memcpy(p, pattern, static_cast<size_t>(end - p));
 }
 
 // Colour changes from top to bottom. Every stop claims Percent of (height + offset) rows from
@@ -70,23 +80,38 @@ void PaintVertical(const PixelView& view, const TRect& r, const TsGradArray& dat
 {
     const int64_t lastRow = r.Bottom - 1;
     const int64_t length = int64_t{r.Height()} + offset;
-    int64_t y = int64_t{r.Top} + offset;
+    const int64_t firstRow = int64_t{r.Top} + offset;
+    int64_t y = firstRow;
+    bool painted = false;
     for (size_t i = 0; i < data.size(); ++i) {
         const int64_t start = y;
         y = i + 1 == data.size() ? lastRow : std::min(start + length * data[i].Percent / 100, lastRow);
         const int64_t span = y - start;
-        // A stop squeezed to no rows at all ends the gradient; one that lies wholly below the
-        // rectangle (a large offset) paints nothing but leaves the next its chance.
-        if (span == 0)
-            return;
-        if (span < 0)
+        // A stop squeezed to no rows (a small share of a low rectangle) leaves its row to the
+        // next stop; one that lies wholly below the rectangle (a large offset) paints nothing.
+        if (span <= 0)
             continue;
         const Ramp ramp(data[i], span);
         // An offset may start the gradient above the rectangle: those rows keep their colour
-        // step but are not written.
-        for (int64_t row = std::max(start, int64_t{r.Top}); row <= y; ++row)
-            FillRun<Bytes>(view.Row(static_cast<int>(row)), r.Left, r.Right, ramp.At(row - start));
+        // step but are not written. A tall gradient has more rows than colour steps, and a row
+        // of the same colour as the one above is a copy of it.
+        const size_t runBytes = static_cast<size_t>(r.Right - r.Left) * Bytes;
+        const int64_t first = std::max(start, int64_t{r.Top});
+        Bgr above{};
+        for (int64_t row = first; row <= y; ++row) {
+            const Bgr c = ramp.At(row - start);
+            uint8_t* line = view.Row(static_cast<int>(row));
+            if (row > first && c.b == above.b && c.g == above.g && c.r == above.r)
+                std::memcpy(line + r.Left * Bytes, view.Row(static_cast<int>(row - 1)) + r.Left * Bytes, runBytes);
+            else
+                FillRun<Bytes>(line, r.Left, r.Right, c);
+            above = c;
+        }
+        painted = true;
     }
+    // A gradient starting on the last row has room for no ramp: that row shows where it starts.
+    if (!painted && firstRow >= r.Top && firstRow <= lastRow)
+        FillRun<Bytes>(view.Row(static_cast<int>(firstRow)), r.Left, r.Right, Ramp(data[0], 1).At(0));
 }
 
 // Colour changes from left to right. Every row is the same, so the first is painted and copied.
@@ -109,9 +134,10 @@ void PaintHorizontal(const PixelView& view, const TRect& r, const TsGradArray& d
         painted = true;
     }
     // Stops only move right and the last one ends at the right edge, so anything painted
-    // covers the whole row.
+    // covers the whole row; only a one-column rectangle has room for no ramp, and shows where
+    // the gradient starts.
     if (!painted)
-        return;
+        Put<Bytes>(first + r.Left * Bytes, Ramp(data[0], 1).At(0));
     const size_t bytes = static_cast<size_t>(r.Width()) * Bytes;
     for (int row = r.Top + 1; row < r.Bottom; ++row)
         std::memcpy(view.Row(row) + r.Left * Bytes, first + r.Left * Bytes, bytes);

@@ -2,6 +2,7 @@
 
 
 #include <algorithm>
+#include <cstring>
 
 namespace ks {
 namespace {
@@ -189,6 +190,65 @@ void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView&
             }
         }
     }
+}
+
+bool MaskBlendTiled(const PixelView& dst, const TRect& area, const PixelView& src, const TRect& piece, int maskOffset,
+                    TColor fill) noexcept
+{
+    constexpr int64_t most = 256;
+    const int64_t w = int64_t{piece.Right} - piece.Left, h = int64_t{piece.Bottom} - piece.Top;
+    // A picture read while its own rows are written would not be what the tile by tile blend reads.
+    if (!Is(dst, 24) || !Is(src, 24) || dst.scan0 == src.scan0 || w <= 0 || h <= 0 || w > most || piece.Left < 0 ||
+        piece.Top < 0 || piece.Right > src.width || piece.Bottom > src.height ||
+        int64_t{piece.Top} + maskOffset < 0 || int64_t{piece.Bottom} + maskOffset > src.height)
+        return false;
+    const TRect c = ClipToView(dst, area);
+    if (c.Right <= c.Left || c.Bottom <= c.Top)
+        return true;
+    const uint8_t fillBytes[3] = {BlueOf(fill), GreenOf(fill), RedOf(fill)};
+    // One row of pieces side by side, picture and mask, from the phase the clipped row starts at:
+    // one piece's width read, then doubled up to as many whole pieces as fit the buffers, blended
+    // a buffer's length at a time. The key-coloured pixels of the piece's row are listed once.
+    const auto period = static_cast<int>(w);
+    const int span = static_cast<int>(most / w * w);
+    const auto phase = static_cast<int>((int64_t{c.Left} - area.Left) % w);
+    uint8_t picture[3 * most], mask[3 * most];
+    int keys[most];
+    const int cols = c.Right - c.Left;
+    const int run = std::min(cols, span);
+    // The piece's row for the first row; then each row the next, wrapping (no 64-bit division
+    // per row, a library call on 32-bit x86).
+    auto row = static_cast<int>((int64_t{c.Top} - area.Top) % h);
+    for (int y = c.Top; y < c.Bottom; ++y, row = row + 1 == h ? 0 : row + 1) {
+        const int sy = piece.Top + row;
+        const uint8_t* srow = src.Row(sy) + 3 * piece.Left;
+        const uint8_t* mrow = src.Row(sy + maskOffset) + 3 * piece.Left;
+        // The first piece pixel by pixel: the sides of a border are rows of a few pixels, too
+        // short for block copies to pay.
+        const int first = std::min(run, period);
+        int keyCount = 0;
+        for (int i = 0, sx = phase; i < first; ++i, sx = sx + 1 == period ? 0 : sx + 1) {
+            std::memcpy(picture + 3 * i, srow + 3 * sx, 3);
+            std::memcpy(mask + 3 * i, mrow + 3 * sx, 3);
+            if (IsKeyColour(srow + 3 * sx))
+                keys[keyCount++] = i;
+        }
+        for (int built = first; built < run;) {
+            const int more = std::min(built, run - built);
+            std::memcpy(picture + 3 * built, picture, static_cast<size_t>(3 * more));
+            std::memcpy(mask + 3 * built, mask, static_cast<size_t>(3 * more));
+            built += more;
+        }
+        uint8_t* d = dst.Row(y) + 3 * c.Left;
+        for (int done = 0; done < cols; done += run, d += 3 * run) {
+            const int n = std::min(run, cols - done);
+            MaskBlendBytes(d, picture, mask, static_cast<size_t>(3 * n));
+            for (int k = 0; k < keyCount; ++k)
+                for (int i = keys[k]; i < n; i += period)
+                    Put(d + 3 * i, fillBytes);
+        }
+    }
+    return true;
 }
 
 void DrawThroughMaskRow(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,

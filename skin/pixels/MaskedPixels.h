@@ -59,6 +59,15 @@ enum class MaskRows {
 void MaskBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
                     int maskOffset, MaskRows rows, const AlphaBackdrop& backdrop, std::optional<TColor> fill) noexcept;
 
+// MaskBlendPiece without a backdrop (key-coloured pixels take fill) of piece at every position of
+// its tiling of area from area's top-left corner, the tiles cut at area's right and bottom edges,
+// in one pass over whole rows. It covers only 24-bit views with piece, and its mask rows
+// maskOffset below, wholly inside src and at most 256 pixels wide, where every tile finds its
+// mask rows in place; otherwise it draws nothing and returns false, for the caller to go tile by
+// tile.
+bool MaskBlendTiled(const PixelView& dst, const TRect& area, const PixelView& src, const TRect& piece, int maskOffset,
+                    TColor fill) noexcept;
+
 // Copies srcRect of a 24- or 32-bit skin image into dstRect of a 24- or 32-bit dst (right/bottom
 // exclusive, clipped as ClipPiece clips them) through the mask row maskOffset rows below the
 // picture; rows whose mask lies outside the image, and any row for an offset below 1 (a picture

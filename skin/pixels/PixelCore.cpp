@@ -334,6 +334,47 @@ void CopyRect(const PixelView& dst, TPoint at, const PixelView& src, const TRect
         std::memmove(drow, srow, n);
 }
 
+void TileRect(const PixelView& dst, const TRect& area, const PixelView& src, const TRect& tile) noexcept
+{
+    if (Empty(dst) || Empty(src) || dst.bpp != src.bpp || dst.bpp % 8 != 0)
+        return;
+    const int64_t w = int64_t{tile.Right} - tile.Left, h = int64_t{tile.Bottom} - tile.Top;
+    if (w <= 0 || h <= 0 || tile.Left < 0 || tile.Top < 0 || tile.Right > src.width || tile.Bottom > src.height)
+        return;
+    const Span c = Clip(dst, area);
+    if (c.Empty())
+        return;
+    const int bytes = dst.bpp / 8;
+    const Extent de = ExtentOf(dst, c, bytes);
+    const Extent se = ExtentOf(src, {tile.Left, tile.Top, tile.Right, tile.Bottom}, bytes);
+    if (de.first < se.last && se.first < de.last)
+        return;
+    const auto rowBytes = static_cast<size_t>((c.x1 - c.x0) * bytes);
+    const auto phase = static_cast<size_t>((c.x0 - area.Left) % w * bytes);
+    const auto period = static_cast<size_t>(w * bytes);
+    for (int64_t y = c.y0; y < c.y1; ++y) {
+        uint8_t* d = dst.Row(static_cast<int>(y)) + c.x0 * bytes;
+        // Below the first band of tile rows every row repeats the one a tile higher.
+        if (y - c.y0 >= h) {
+            std::memcpy(d, dst.Row(static_cast<int>(y - h)) + c.x0 * bytes, rowBytes);
+            continue;
+        }
+        const uint8_t* s = src.Row(static_cast<int>(tile.Top + (y - area.Top) % h)) + tile.Left * bytes;
+        // One period from the phase the row starts at, then the period doubled until the row is
+        // full: every copy is a whole number of periods long.
+        size_t done = std::min(rowBytes, period - phase);
+        std::memcpy(d, s + phase, done);
+        const size_t wrap = std::min(phase, rowBytes - done);
+        std::memcpy(d + done, s, wrap);
+        done += wrap;
+        while (done < rowBytes) {
+            const size_t more = std::min(done, rowBytes - done);
+            std::memcpy(d + done, d, more);
+            done += more;
+        }
+    }
+}
+
 void ZeroPixels(const PixelView& v) noexcept
 {
     if (Empty(v))

@@ -162,6 +162,13 @@ void SetPixel32(const PixelView& v, int x, int y, uint32_t value) noexcept;
 // Copies srcRect of src to dst with its top-left corner at at; both views of the same depth of
 // whole bytes per pixel. Only pixels inside both views are copied.
 void CopyRect(const PixelView& dst, TPoint at, const PixelView& src, const TRect& srcRect) noexcept;
+// Covers area of dst (clipped to dst) with copies of tile, a rectangle of src, laid from area's
+// top-left corner and cut at its right and bottom edges: pixel (x, y) takes src's
+// (tile.Left + (x - area.Left) mod w, tile.Top + (y - area.Top) mod h) for a tile of w x h, as a
+// CopyRect of the tile to every tile position would, in one pass. Both views of the same depth
+// of whole bytes per pixel; a tile of no size or not wholly inside src, and views that share
+// memory, copy nothing.
+void TileRect(const PixelView& dst, const TRect& area, const PixelView& src, const TRect& tile) noexcept;
 // Sets every byte of every pixel of v to 0 (row padding is left alone); any depth.
 void ZeroPixels(const PixelView& v) noexcept;
 

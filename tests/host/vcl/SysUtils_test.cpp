@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 
@@ -151,11 +152,31 @@ TEST(SysUtils, RoundHalfEvenAndTrunc)
         {0.5, 0, 0},     {1.5, 2, 1},     {2.5, 2, 2},     {3.5, 4, 3},   {-0.5, 0, 0},
         {-1.5, -2, -1},  {-2.5, -2, -2},  {2.4999, 2, 2},  {2.5001, 3, 2}, {-1.7, -2, -1},
         {1e12, INT_MAX, INT_MAX}, {-1e12, INT_MIN, INT_MIN}, {NAN, 0, 0},
+        // The largest value below a half, ties at the edges of int, and whole values past 2^52.
+        {0.49999999999999994, 0, 0}, {-0.49999999999999994, 0, 0}, {2147483646.5, 2147483646, 2147483646},
+        {-2147483646.5, -2147483646, -2147483646}, {4503599627370495.5, INT_MAX, INT_MAX},
+        {-9007199254740993.0, INT_MIN, INT_MIN}, {INFINITY, INT_MAX, INT_MAX}, {-INFINITY, INT_MIN, INT_MIN},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         EXPECT_EQ(RoundHalfEven(c.value), c.round);
         EXPECT_EQ(Trunc(c.value), c.trunc);
+    }
+}
+
+// The runtime's nearbyint is the reference, over every magnitude a painter meets and beyond,
+// halves included.
+TEST(SysUtils, RoundHalfEvenAgreesWithNearbyint)
+{
+    std::mt19937_64 rng(12);
+    for (int i = 0; i < 200000; ++i) {
+        const double scale = std::ldexp(1.0, static_cast<int>(rng() % 70) - 10);
+        double v = std::uniform_real_distribution<double>(-1.0, 1.0)(rng) * scale;
+        if (i % 4 == 0)
+            v = std::trunc(v) + 0.5;
+        const double r = std::nearbyint(v);
+        const int want = std::isnan(r) ? 0 : r >= 2147483647.0 ? INT_MAX : r <= -2147483648.0 ? INT_MIN : static_cast<int>(r);
+        ASSERT_EQ(RoundHalfEven(v), want) << std::hexfloat << v;
     }
 }
 

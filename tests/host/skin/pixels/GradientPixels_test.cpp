@@ -67,21 +67,27 @@ void Model(Image& img, TRect r, const TsGradArray& d, int offset, bool alpha)
         return;
     const bool vertical = d[0].Mode == gmVertical;
     const int64_t first = vertical ? r.Top : r.Left, last = (vertical ? r.Bottom : r.Right) - 1;
-    int64_t pos = vertical ? first + offset : first;
+    const int64_t begin = vertical ? first + offset : first;
+    int64_t pos = begin;
+    auto line = [&](int64_t k, uint32_t rgb) {
+        for (int across = vertical ? r.Left : r.Top; across < (vertical ? r.Right : r.Bottom); ++across)
+            Set(img, vertical ? across : int(k), vertical ? int(k) : across, rgb, alpha);
+    };
+    bool painted = false;
     for (size_t i = 0; i < d.size(); ++i) {
         const int64_t start = pos;
         pos = vertical ? start + (int64_t{r.Bottom - r.Top} + offset) * d[i].Percent / 100
                        : Boundary(start, d[i].Percent, r.Right - r.Left);
         if (i + 1 == d.size() || pos > last)
             pos = last;
-        if (vertical && pos == start)
-            break;
         for (int64_t k = std::max(start, first); k <= pos && pos > start; ++k) {
-            const uint32_t rgb = Lerp(d[i].Color1, d[i].Color2, k - start, pos - start);
-            for (int across = vertical ? r.Left : r.Top; across < (vertical ? r.Right : r.Bottom); ++across)
-                Set(img, vertical ? across : int(k), vertical ? int(k) : across, rgb, alpha);
+            line(k, Lerp(d[i].Color1, d[i].Color2, k - start, pos - start));
+            painted = true;
         }
     }
+    // No room for a ramp anywhere: the line where the gradient starts takes its first colour.
+    if (!painted && begin >= first && begin <= last)
+        line(begin, Lerp(d[0].Color1, d[0].Color2, 0, 1));
 }
 
 TsGradArray WithMode(const char* text, int mode)
@@ -110,6 +116,13 @@ TEST(GradientPixels, PixelModesMatchTheModel)
         {"PercentsAboveTheWhole", "0;255;70;0;0;255;16711680;70;0;0;16711680;0;70;0;0", 13, 13, {0, 0, 13, 13}, 0},
         {"FirstStopOfNoLength", "255;255;0;0;0;65280;65280;100;0;0", 8, 8, {0, 0, 8, 8}, 0},
         {"OnePixelHigh", "0;255;100;0;0", 8, 8, {0, 3, 8, 4}, 0},
+        {"OnePixelWide", "0;255;100;0;0", 8, 8, {5, 0, 6, 8}, 0},
+        {"OnePixelHighThreeStops", "4567890;255;30;0;0;65280;0;30;0;0;123;0;40;0;0", 8, 8, {1, 7, 7, 8}, 0},
+        {"OnePixelBitmap", "16711680;255;100;0;0", 1, 1, {0, 0, 1, 1}, 0},
+        {"ShareOfNoRowsAtButtonHeight", "255;16711680;3;0;0;65280;0;97;0;0", 75, 25, {0, 0, 75, 25}, 0},
+        {"MiddleStopOfNoLength", "0;255;50;0;0;65280;65280;0;0;0;16711680;0;50;0;0", 9, 12, {0, 0, 9, 12}, 0},
+        {"MoreRowsThanColourSteps", "0;2;40;0;0;2;2;20;0;0;1;65792;40;0;0", 7, 47, {2, -3, 9, 60}, 0},
+        {"OffsetToTheLastRow", "0;16777215;50;0;0;16777215;0;50;0;0", 6, 10, {0, 0, 6, 10}, 9},
         {"OffsetDown", "0;16777215;50;0;0;16777215;0;50;0;0", 10, 20, {0, 0, 10, 20}, 5},
         {"OffsetUpStaysInTheRect", "0;16777215;50;0;0;16777215;0;50;0;0", 10, 20, {1, 6, 9, 20}, -9},
         {"OffsetBeyondTheBottom", "0;16777215;50;0;0;16777215;0;50;0;0", 10, 20, {0, 0, 10, 20}, 40},

@@ -198,6 +198,47 @@ TEST(MaskedPixels, WholeImageMixesMatchTheReference)
 
 // Mask 255 keeps a byte not above the colour's and lowers one above it by exactly 1; mask 0
 // gives the colour.
+// The tiled blend against the tile by tile one it stands for: random pieces (key-coloured pixels
+// among them) over areas reaching past the destination; where it declines (pieces or mask rows
+// outside the image, pieces too wide, other depths) it must draw nothing.
+TEST(MaskedPixels, TiledBlendsMatchTileByTile)
+{
+    for (int round = 0; round < 300; ++round) {
+        const unsigned seed = static_cast<unsigned>(round);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        const int bpp = round % 10 == 9 ? 32 : 24;
+        Image dst(between(1, 40), between(1, 30), bpp, round % 2 == 0);
+        Image src(round % 7 == 6 ? 300 : between(1, 12), between(2, 16), 24, round % 3 == 0, 3);
+        dst.Randomise(rng);
+        src.Randomise(rng);
+        const int sw = src.View().width, sh = src.View().height;
+        for (int k = 0; k < sw * sh / 4; ++k)
+            std::memcpy(src.At(between(0, sw - 1), between(0, sh - 1)), "\xFF\x00\xFF", 3);
+        const int left = between(-1, sw - 1), top = between(-1, sh - 1);
+        const TRect piece{left, top, between(left + 1, sw + 1), between(top + 1, sh)};
+        // Mostly mask rows that lie in the image, as skins have them.
+        const int maskOffset = round % 4 == 0 ? between(-2, sh) : between(-piece.Top, std::max(-piece.Top, sh - piece.Bottom));
+        const TRect area{between(-8, 30), between(-8, 25), between(-8, 50), between(-8, 40)};
+        const TColor fill = static_cast<TColor>(rng() & 0xFFFFFF);
+        Image want = dst;
+        const int w = piece.Right - piece.Left, h = piece.Bottom - piece.Top;
+        for (int64_t x = area.Left; x < area.Right; x += w)
+            for (int64_t y = area.Top; y < area.Bottom; y += h) {
+                const TRect tile{int(x), int(y), int(std::min<int64_t>(x + w, area.Right)),
+                                 int(std::min<int64_t>(y + h, area.Bottom))};
+                ks::MaskBlendPiece(want.View(), tile, src.View(), piece, maskOffset, ks::MaskRows::PulledIn, {}, fill);
+            }
+        const std::vector<uint8_t> before = dst.Pixels();
+        if (ks::MaskBlendTiled(dst.View(), area, src.View(), piece, maskOffset, fill))
+            EXPECT_EQ(dst.Pixels(), want.Pixels());
+        else
+            EXPECT_EQ(dst.Pixels(), before);
+        EXPECT_TRUE(dst.FencesIntact());
+    }
+}
+
 TEST(MaskedPixels, TintThroughAMaskOfExtremes)
 {
     Image img(3, 1, 24, true), mask(3, 1, 24, false);

@@ -379,6 +379,46 @@ TEST(PixelCore, CopyRectCopiesThePixelsInsideBothViews)
     }
 }
 
+// Random areas, many reaching past the destination, against the model: tiles laid from the
+// area's corner. A tile reaching past its image, or one of no size, copies nothing.
+TEST(PixelCore, TileRectRepeatsTheTileFromTheAreasCorner)
+{
+    for (int bpp : {24, 32}) {
+        for (int round = 0; round < 80; ++round) {
+            const unsigned seed = static_cast<unsigned>(bpp * 100 + round);
+            SCOPED_TRACE("bpp " + std::to_string(bpp) + " seed " + std::to_string(seed));
+            std::mt19937 rng(seed);
+            auto between = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+            Image dst(between(1, 60), between(1, 20), bpp, round % 2 == 0);
+            Image src(between(1, 9), between(1, 7), bpp, round % 3 == 0, 2);
+            dst.Randomise(rng);
+            src.Randomise(rng);
+            const int sw = src.View().width, sh = src.View().height;
+            const int left = between(-1, sw - 1), top = between(-1, sh - 1);
+            const TRect tile{left, top, between(left, sw + (round % 8 == 0)), between(top, sh + (round % 9 == 0))};
+            const TRect area{between(-9, 30), between(-6, 12), between(-9, 70), between(-6, 26)};
+            Image want = dst;
+            const int w = tile.Right - tile.Left, h = tile.Bottom - tile.Top;
+            if (w > 0 && h > 0 && tile.Left >= 0 && tile.Top >= 0 && tile.Right <= sw && tile.Bottom <= sh)
+                for (int y = std::max(area.Top, 0); y < std::min(area.Bottom, dst.View().height); ++y)
+                    for (int x = std::max(area.Left, 0); x < std::min(area.Right, dst.View().width); ++x)
+                        std::memcpy(want.At(x, y),
+                                    src.At(tile.Left + (x - area.Left) % w, tile.Top + (y - area.Top) % h),
+                                    static_cast<size_t>(dst.Bytes()));
+            ks::TileRect(dst.View(), area, src.View(), tile);
+            EXPECT_EQ(dst.Pixels(), want.Pixels());
+            EXPECT_TRUE(dst.FencesIntact());
+        }
+    }
+    // A tile out of the destination's own pixels would be overwritten while it is copied.
+    std::mt19937 rng(5);
+    Image img(16, 8, 24, true);
+    img.Randomise(rng);
+    const std::vector<uint8_t> before = img.Pixels();
+    ks::TileRect(img.View(), {4, 0, 16, 8}, img.View(), {0, 0, 4, 4});
+    EXPECT_EQ(img.Pixels(), before);
+}
+
 TEST(PixelCore, ZeroPixelsClearsPixelsButNotPadding)
 {
     for (int bpp : {1, 24}) {

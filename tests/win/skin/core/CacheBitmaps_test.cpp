@@ -13,6 +13,9 @@
 #include <cstring>
 #include <functional>
 #include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -281,6 +284,67 @@ TEST_F(TileOrStretchTest, AGivenPictureIsTiledOverAll)
     GdiFlush();
     EXPECT_EQ(r, (TRect{-1, -1, -1, -1}));
     ExpectPixels(*b, [](int x, int y) { return x >= 1 && y >= 1 ? 0x00FF00u : Back; });
+}
+
+// Every byte of a 24- or 32-bit bitmap from a seed, alpha too.
+std::unique_ptr<TBitmap> Noise(TPixelFormat format, int w, int h, unsigned seed)
+{
+    auto b = format == pf32bit ? NewBitmap32(w, h) : NewBitmap24(w, h);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int i = 0; i < w * (format == pf32bit ? 4 : 3); ++i)
+            b->ScanLine(y)[i] = static_cast<uint8_t>(rng());
+    return b;
+}
+
+std::vector<uint8_t> Bytes(TBitmap& b)
+{
+    GdiFlush();
+    std::vector<uint8_t> out;
+    const int n = b.Width() * (b.PixelFormat() == pf32bit ? 4 : 3);
+    for (int y = 0; y < b.Height(); ++y)
+        out.insert(out.end(), b.ScanLine(y), b.ScanLine(y) + n);
+    return out;
+}
+
+// The bitmap forms tile through the pixels where the canvas forms copy tile by tile through GDI:
+// the same bytes for every format pair, mode, rectangle and element, including rectangles
+// reaching past the target and elements reaching past their image.
+TEST_F(TileOrStretchTest, BitmapTargetsGetWhatTheirCanvasGets)
+{
+    const TRect rects[] = {{1, 1, 11, 8}, {-7, -5, 30, 4}, {3, 2, 5, 40}, {6, 6, 6, 9}, {9, 9, 2, 2}};
+    const TRect elements[] = {{2, 1, 5, 3}, {0, 0, 1, 1}, {1, 4, 12, 8}, {9, 5, 14, 9}};
+    const TPixelFormat formats[][2] = {{pf24bit, pf24bit}, {pf32bit, pf32bit}, {pf24bit, pf32bit}, {pf32bit, pf24bit}};
+    unsigned seed = 1;
+    for (const auto& format : formats)
+        for (const TRect& element : elements)
+            for (const TRect& r : rects)
+                for (int mode : {-1, 0, 2, 10}) {
+                    SCOPED_TRACE(std::to_string(format[0]) + "/" + std::to_string(format[1]) + " element " +
+                                 std::to_string(element.Left) + "," + std::to_string(element.Top) + " rect " +
+                                 std::to_string(r.Left) + "," + std::to_string(r.Top) + " mode " +
+                                 std::to_string(mode));
+                    // Mode -1 tiles a picture of its own; the others the element of the image.
+                    auto image = Noise(format[1], 12, 8, ++seed);
+                    FMask.Bmp = {image.get(), [](TBitmap*) {}};
+                    FMask.R = element;
+                    auto byCanvas = Noise(format[0], 12, 10, ++seed);
+                    auto byBitmap = NewBitmap24(0, 0);
+                    byBitmap->Assign(byCanvas.get());
+                    TRect left1 = r, left2 = r;
+                    TGraphic* picture = mode < 0 ? image.get() : nullptr;
+                    const auto m = static_cast<uint8_t>(std::max(mode, 0));
+                    TileOrStretchImage(byCanvas->Canvas(), left1, picture, m, FMask);
+                    TileOrStretchImage(*byBitmap, left2, picture, m, FMask);
+                    EXPECT_EQ(left1, left2);
+                    ASSERT_EQ(Bytes(*byBitmap), Bytes(*byCanvas));
+                    if (mode < 0) {
+                        TileGraphic(byCanvas->Canvas(), r, image.get());
+                        TileGraphic(*byBitmap, r, image.get());
+                        ASSERT_EQ(Bytes(*byBitmap), Bytes(*byCanvas));
+                    }
+                }
+    FMask.Bmp = {nullptr, nullptr};
 }
 
 TEST(CacheBitmaps, LayoutGlyphAndTextPlacesBothParts)

@@ -149,6 +149,69 @@ TEST_F(SkinImagePaintingTest, CornersShrinkToFitTheRectangle)
         EXPECT_EQ(Get24(*dst, x, 0), MasterCellColour[x < 8 ? 0 : 2]) << "corners of 8 and 7: column " << x;
 }
 
+// Cells of distinct pixels (no key colour among them) over rectangles that reach past the
+// bitmap, against the model of the nine parts: corners as they are, sides and centre tiled from
+// their start. Sides of bitmaps of one format go through the pixels, the others through GDI.
+TEST_F(SkinImagePaintingTest, SidesTileTheirPieceFromTheirStart)
+{
+    constexpr int cw = 11, ch = 9, wl = 3, wt = 2, wr = 2, wb = 4;
+    struct Case {
+        const char* name;
+        TPixelFormat image, dst;
+        TRect r;
+        bool centre;
+    } const cases[] = {
+        {"Inside", pf24bit, pf24bit, {2, 1, 37, 27}, true},
+        {"PastEveryEdge", pf24bit, pf24bit, {-8, -6, 45, 40}, true},
+        {"NoCentre", pf24bit, pf24bit, {1, 2, 30, 25}, false},
+        {"ThirtyTwoBits", pf32bit, pf32bit, {-3, 4, 41, 31}, true},
+        {"ThroughGdi", pf24bit, pf32bit, {-3, 4, 41, 31}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Two cells side by side; state 1 paints the second.
+        auto image = c.image == pf32bit ? NewBitmap32(2 * cw, ch) : NewBitmap24(2 * cw, ch);
+        const int ib = c.image == pf32bit ? 4 : 3, db = c.dst == pf32bit ? 4 : 3;
+        for (int y = 0; y < ch; ++y)
+            for (int x = 0; x < 2 * cw; ++x) {
+                const uint32_t v = 0x010203u * static_cast<uint32_t>(x * ch + y + 1) ^ 0x00305070u;
+                std::memcpy(image->ScanLine(y) + ib * x, &v, static_cast<size_t>(ib));
+            }
+        TsMaskData mask;
+        mask.Bmp = OwnGraphic(image.release());
+        mask.Manager = FManager;
+        mask.R = {0, 0, 2 * cw, ch};
+        mask.ImageCount = 2;
+        mask.WL = wl, mask.WT = wt, mask.WR = wr, mask.WB = wb;
+        mask.StretchMode = c.centre ? 4 : 0;
+        auto dst = c.dst == pf32bit ? NewBitmap32(40, 34) : NewBitmap24(40, 34);
+        for (int y = 0; y < 34; ++y)
+            std::memset(dst->ScanLine(y), 0x5A, static_cast<size_t>(40 * db));
+        PaintSkinImageRect(*dst, c.r, true, NoBackgroundCacheInfo, mask, 1, false);
+        GdiFlush();
+        // The cell column or row of a position along one axis, -1 in a centre left unpainted.
+        auto along = [](int p, int start, int end, int before, int after, int cell) {
+            if (p < start + before)
+                return p - start;
+            if (p >= end - after)
+                return cell - (end - p);
+            return before + (p - start - before) % (cell - before - after);
+        };
+        for (int y = 0; y < 34; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const uint8_t untouched[3] = {0x5A, 0x5A, 0x5A};
+                const uint8_t* want = untouched;
+                if (x >= c.r.Left && x < c.r.Right && y >= c.r.Top && y < c.r.Bottom) {
+                    const int sx = along(x, c.r.Left, c.r.Right, wl, wr, cw);
+                    const int sy = along(y, c.r.Top, c.r.Bottom, wt, wb, ch);
+                    if (c.centre || sx < wl || sx >= cw - wr || sy < wt || sy >= ch - wb)
+                        want = mask.Bmp->ScanLine(sy) + ib * (cw + sx);
+                }
+                ASSERT_EQ(0, std::memcmp(dst->ScanLine(y) + db * x, want, 3)) << x << "," << y;
+            }
+    }
+}
+
 TEST_F(SkinImagePaintingTest, StateGlyphsCutAtTheBitmapsEdgeKeepTheirPlace)
 {
     // Cell 1 gets a column ramp, so a shifted copy shows; its mask row stays 0.
