@@ -15,6 +15,7 @@ class TControl;
 class TCustomForm;
 class TMenuItem;
 class TObject;
+class TPopupMenu;
 class TsCommonData;
 class TsSkinManager;
 class TsSkinableMenus;
@@ -48,6 +49,9 @@ struct SkinServices {
     // the popup window. Either may come from any other program's message: they are only compared.
     void (*PopupItemShown)(TsSkinableMenus& menus, const TMenuItem* item) = nullptr;
     void (*PopupWindowShown)(TsSkinableMenus& menus, HWND wnd) = nullptr;
+    // A skinned control's context menu is about to open: its items become owner-drawn with the
+    // skin's painters, or go back to the platform's look, as enable says.
+    void (*OwnerDrawMenuItems)(TsSkinableMenus& menus, TPopupMenu* menu, bool enable) = nullptr;
 
     // ---- form providers and skinned controls, as a control's skin data meets them
     // The form of owner when owner is a form provider, else nullptr.

@@ -13,6 +13,7 @@
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphics.h"
+#include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/TypInfo.h"
@@ -1042,6 +1043,17 @@ struct CommonSkinHandlers {
         return false;
     }
 
+    // The owner's context menu takes the skin's look, as the manager's skinned-popups setting
+    // says, before the platform opens it.
+    static bool WMContextMenu(TsCommonData& d)
+    {
+        TsSkinManager* manager = d.SkinManager();
+        TPopupMenu* menu = d.OwnerControl ? d.OwnerControl->PopupMenu() : nullptr;
+        if (menu && manager && manager->SkinnableMenus() && ks::Services().OwnerDrawMenuItems)
+            ks::Services().OwnerDrawMenuItems(*manager->SkinnableMenus(), menu, manager->SkinnedPopups());
+        return false;
+    }
+
     static bool WMUpdateUIState(TsCommonData& d)
     {
         if (d.IsSkinActive())
@@ -1161,6 +1173,7 @@ bool RouteSkinMessage(TMessage& message, TsCommonData* skinData)
     case WM_KILLFOCUS: return H::WMFocusChange(d, false);
     case 0x001D: return H::CMEnabledChanged(d);
     case CM_ENABLEDCHANGED: return H::CMEnabledChanged(d);
+    case WM_CONTEXTMENU: return H::WMContextMenu(d);
     case WM_UPDATEUISTATE: return H::WMUpdateUIState(d);
     case WM_PARENTNOTIFY: return H::WMParentNotify(d, TWMParentNotify(message));
     case CM_VISIBLECHANGED: return H::CMVisibleChanged(d, TCMVisibleChanged(message));

@@ -285,4 +285,7 @@ void InitializeSkinMenusUnit()
     services.ForgetMenuBorderWidth = [](TsSkinableMenus& menus) noexcept { menus.SetSkinBorderWidth(-1); };
     services.PopupItemShown = &HookPopupOfItem;
     services.PopupWindowShown = &HookPopupWindow;
+    services.OwnerDrawMenuItems = [](TsSkinableMenus& menus, TPopupMenu* menu, bool enable) {
+        menus.OwnerDrawMenuItems(menu, enable);
+    };
 }

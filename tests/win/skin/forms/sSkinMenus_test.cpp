@@ -1,6 +1,7 @@
 #include "skin/forms/sSkinMenus.h"
 
 #include "skin/adapters/acSBUtils.h"
+#include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
@@ -314,6 +315,39 @@ TEST_F(SkinMenusTest, TheApplicationWindowAnswersThePopupMessages)
 
     Manager->SetSkinnedPopups(false);
     EXPECT_EQ(SendMessageW(app, ItemShown, 0, 0), 0) << "without skinned popups the hook stands aside";
+}
+
+// A skinned control's context menu takes the skin's look as it opens, as the manager's
+// skinned-popups setting says, and none without a manager.
+TEST_F(SkinMenusTest, AContextMenuOfASkinnedControlIsOwnerDrawnAsItOpens)
+{
+    Manager->SetSkinName(L"Wide");
+    auto* control = Create<TWinControl>(nullptr);
+    TsCommonData skinData(control, false);
+    skinData.SetSkinManager(Manager);
+    control->SetPopupMenu(Popup);
+    TMessage contextMenu{WM_CONTEXTMENU, 0, 0, 0};
+    struct Case {
+        bool skinnedPopups;
+        bool ownerDrawn;
+    };
+    for (const Case& c : {Case{true, true}, Case{false, false}, Case{true, true}}) {
+        SCOPED_TRACE(c.skinnedPopups);
+        Manager->SetSkinnedPopups(c.skinnedPopups);
+        Popup->SetOwnerDraw(!c.ownerDrawn);
+        EXPECT_FALSE(RouteSkinMessage(contextMenu, &skinData));
+        EXPECT_EQ(Popup->OwnerDraw(), c.ownerDrawn);
+    }
+    skinData.SetSkinManager(nullptr);
+    Popup->SetOwnerDraw(false);
+    if (!DefaultSkinManager || DefaultSkinManager == Manager) {
+        // Without any manager the menu keeps the platform's look.
+        FreeAndNil(Manager);
+        RouteSkinMessage(contextMenu, &skinData);
+        EXPECT_FALSE(Popup->OwnerDraw());
+    }
+    control->SetPopupMenu<TPopupMenu>(nullptr);
+    control->Free();
 }
 
 } // namespace
