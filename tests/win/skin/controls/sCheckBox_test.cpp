@@ -5,6 +5,7 @@
 #include "skin/core/ComponentWatch.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sStyleSimply.h"
+#include "vcl/ImgList.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 
@@ -269,6 +270,43 @@ TEST_F(CheckBoxTest, GlyphPlacementAndSizeFollowAlignmentCaptionAndOwnGlyphs)
     EXPECT_NE(Glyph(0, 0), TransparentKeyColor);
     SendMessageW(Box->Handle(), WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_EQ(Glyph(5, 5), cells[2]);
+}
+
+TEST_F(CheckBoxTest, AnImageListStripShowsNormalHotAndPressedCellsAndItsFreeingIsNoticed)
+{
+    // One image three cells wide: red, blue, white.
+    auto* list = Create<TImageList>(nullptr);
+    list->SetWidth(36);
+    list->SetHeight(12);
+    // Written through its rows: a bitmap held by a canvas cannot be copied into the list.
+    auto image = NewBitmap24(36, 12);
+    const TColor cells[] = {0x0000FF, 0xFF0000, 0xFFFFFF};
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 36; ++x) {
+            uint8_t* p = image->ScanLine(y) + 3 * x;
+            const TColor c = cells[x / 12];
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
+        }
+    ASSERT_EQ(list->Add(*image, nullptr), 0);
+    Box->SetImages(list);
+    Pump();
+    EXPECT_EQ(Box->CheckRect().Width(), 12);
+    EXPECT_EQ(Glyph(6, 6), cells[0]);
+    Box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Box));
+    Run();
+    EXPECT_EQ(Glyph(6, 6), cells[1]);
+    SendMessageW(Box->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Glyph(6, 6), cells[2]);
+    SendMessageW(Box->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+    Box->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Box));
+    Run();
+
+    list->Free();
+    EXPECT_EQ(Box->Images(), nullptr);
+    Box->Repaint();
+    EXPECT_EQ(Box->CheckRect().Width(), 16) << "the skin's glyph again";
 }
 
 } // namespace
