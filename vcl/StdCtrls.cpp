@@ -9,10 +9,6 @@
 #include <algorithm>
 
 template <>
-struct ks::EnumTraits<TAlignment> {
-    static constexpr const char* Names[] = {"taLeftJustify", "taRightJustify", "taCenter"};
-};
-template <>
 struct ks::EnumTraits<TTextLayout> {
     static constexpr const char* Names[] = {"tlTop", "tlCenter", "tlBottom"};
 };

@@ -13,6 +13,11 @@
 #include <vector>
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// Shared by the label and the check box, which both store it.
+template <>
+struct ks::EnumTraits<TAlignment> {
+    static constexpr const char* Names[] = {"taLeftJustify", "taRightJustify", "taCenter"};
+};
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };

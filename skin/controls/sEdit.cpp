@@ -1,5 +1,6 @@
 #include "skin/controls/sEdit.h"
 
+#include "skin/controls/sLabel.h"
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -20,6 +21,7 @@ namespace {
 
 const ks::PropertyInfo EditProps[] = {
     ks::Prop<&TsEdit::SkinData>("SkinData"),
+    ks::Prop<&TsEdit::BoundLabel>("BoundLabel"),
     ks::Prop<&TsEdit::DisabledKind, &TsEdit::SetDisabledKind>("DisabledKind").DefaultIs(TsDisabledKind{dkBlended}),
 };
 
@@ -39,6 +41,7 @@ const ks::ClassInfo& TsEdit::ClassInfo() const noexcept { return StaticClassInfo
 TsEdit::TsEdit(TComponent* owner) : TEdit(owner), FSkinData(std::make_unique<TsCommonData>(this, true))
 {
     FSkinData->ControlKind = ckEdit;
+    FBoundLabel = std::make_unique<TsBoundLabel>(this, FSkinData.get());
 }
 
 TsEdit::~TsEdit() = default;
@@ -248,6 +251,7 @@ void TsEdit::WndProc(TMessage& m)
         return;
     if (!CanPaintControl(this) || !FSkinData->IsSkinActive()) {
         TEdit::WndProc(m);
+        KeepLabelInStep(m);
         return;
     }
     switch (m.Msg) {
@@ -276,6 +280,24 @@ void TsEdit::WndProc(TMessage& m)
         return;
     TEdit::WndProc(m);
     AfterPlatform(m);
+    KeepLabelInStep(m);
+}
+
+void TsEdit::KeepLabelInStep(const TMessage& m)
+{
+    TsEditLabel* label = FBoundLabel ? FBoundLabel->TheLabel() : nullptr;
+    if (!label)
+        return;
+    switch (m.Msg) {
+    case CM_VISIBLECHANGED: label->SetVisible(Visible()); break;
+    // A blended edit fades its label with it; a greyed one leaves the label readable.
+    case CM_ENABLEDCHANGED: label->SetEnabled(Enabled() || !FDisabledKind.Contains(dkBlended)); break;
+    case CM_BIDIMODECHANGED: label->SetBiDiMode(BiDiMode()); break;
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED: break;
+    default: return;
+    }
+    FBoundLabel->AlignLabel();
 }
 
 void TsEdit::AfterPlatform(TMessage& m)

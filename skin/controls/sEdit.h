@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class TsBoundLabel;
 class TsCommonData;
 
 class TsEdit : public TEdit {
@@ -22,6 +23,9 @@ public:
     ~TsEdit() override;
 
     TsCommonData* SkinData() const noexcept { return FSkinData.get(); }
+    // The caption beside the edit; it follows the edit's place, visibility, enabling and
+    // reading order.
+    TsBoundLabel* BoundLabel() const noexcept { return FBoundLabel.get(); }
     TsDisabledKind DisabledKind() const noexcept { return FDisabledKind; }
     void SetDisabledKind(TsDisabledKind value);
 
@@ -53,9 +57,12 @@ private:
     void WMPaint(TMessage& m);
     void WMPrint(TMessage& m);
     void AfterPlatform(TMessage& m);
+    void KeepLabelInStep(const TMessage& m);
 
     std::unique_ptr<TsCommonData> FSkinData;
     TsDisabledKind FDisabledKind{dkBlended};
+    // Declared after the skin data it refers to, so that it goes first.
+    std::unique_ptr<TsBoundLabel> FBoundLabel;
 };
 
 // Makes TsEdit known to the form reader.

@@ -4,8 +4,10 @@
 
 #include "host/support/SmallPng.h"
 #include "skin/controls/sButton.h"
+#include "skin/controls/sCheckBox.h"
 #include "skin/controls/sEdit.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "win/app/AppFixture.h"
 
@@ -86,6 +88,42 @@ TEST_F(SkinnedControlsTest, ThePasswordFieldAndTheButtonsAreDrawnByTheSkin)
         for (int x = 0; x < edit->Width(); ++x)
             differ += WindowPixel(edit->Handle(), x, y) != cache->Canvas().Pixels(x, y);
     EXPECT_EQ(differ, 0) << "the disabled field is its cache, text included";
+}
+
+TEST_F(SkinnedControlsTest, TheFourCheckBoxesShowTheirWholeCaptionsAndTickBySpace)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    WriteWindowPng(Form1->Handle(), "main-at-rest.png");
+    for (const char* name : {"sCheckBox1", "sCheckBox2", "sCheckBox3", "sCheckBox4"}) {
+        SCOPED_TRACE(name);
+        auto* box = Get<TsCheckBox>(Form1, name);
+        ASSERT_TRUE(box && box->SkinData()->IsSkinActive());
+        EXPECT_EQ(box->State(), cbChecked);
+        // Measured as drawn: "&*" shows an underlined "*", as on the platform's check box.
+        auto probe = NewBitmap24(1, 1);
+        probe->Canvas().Font().Assign(box->Font());
+        TRect drawn{0, 0, 1000, 0};
+        DrawTextOnDC(probe->Canvas().Handle(), box->Caption(), drawn, DT_CALCRECT | DT_SINGLELINE);
+        const TSize text{drawn.Width(), drawn.Height()};
+        const int left = box->CheckRect().Right + 4;
+        EXPECT_GE(box->Width(), left + text.cx) << "the caption fits";
+        EXPECT_LE(box->Left() + box->Width(), box->Parent()->ClientWidth()) << "and stays inside the group";
+        int last = -1;
+        for (int x = left; x < box->Width(); ++x)
+            for (int y = 0; y < box->Height(); ++y)
+                if (WindowPixel(box->Handle(), x, y) == Green)
+                    last = x;
+        EXPECT_GE(last, left + text.cx - 4) << "the caption's last character is drawn";
+    }
+    auto* digits = Get<TsCheckBox>(Form1, "sCheckBox1");
+    digits->SetFocus();
+    SendMessageW(digits->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(digits->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+    Pump();
+    EXPECT_EQ(digits->State(), cbUnchecked);
+    WriteWindowPng(Form1->Handle(), "main-checkbox-unticked.png");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "skin/controls/sEdit.h"
 
+#include "skin/controls/sLabel.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
@@ -124,6 +125,50 @@ TEST_F(EditTest, PrintingDrawsTheSkinnedFrameAndGivesTheDeviceContextBack)
     RECT clip{};
     EXPECT_EQ(GetClipBox(dc, &clip), SIMPLEREGION);
     EXPECT_EQ(clip.right, Edit->Width());
+}
+
+TEST_F(EditTest, TheBoundLabelFollowsTheEditsPlaceVisibilityEnablingAndReadingOrder)
+{
+    ASSERT_NE(Edit->BoundLabel(), nullptr);
+    Edit->SetLeft(120);
+    Edit->BoundLabel()->SetCaption(L"Name");
+    Edit->BoundLabel()->SetActive(true);
+    TsEditLabel* label = Edit->BoundLabel()->TheLabel();
+    ASSERT_NE(label, nullptr);
+    auto placedLeft = [&] { return label->Left() + label->Width() + 4 == Edit->Left(); };
+    EXPECT_TRUE(placedLeft());
+
+    Edit->SetBounds(140, 40, 150, 24);
+    EXPECT_TRUE(placedLeft()) << "moved with the edit";
+    EXPECT_EQ(label->Top(), Edit->Top() + (Edit->Height() - label->Height()) / 2 - 1);
+
+    Edit->SetVisible(false);
+    EXPECT_FALSE(label->Visible());
+    Edit->SetBounds(160, 50, 150, 24);
+    Edit->SetVisible(true);
+    EXPECT_TRUE(label->Visible());
+    EXPECT_TRUE(placedLeft()) << "placed anew when shown";
+
+    struct Case { TsDisabledKind kind; bool labelEnabled; } cases[] = {
+        {TsDisabledKind{dkBlended}, false},
+        {TsDisabledKind{dkGrayed}, true},
+    };
+    for (const Case& k : cases) {
+        Edit->SetDisabledKind(k.kind);
+        Edit->SetEnabled(false);
+        EXPECT_EQ(label->Enabled(), k.labelEnabled);
+        Edit->SetEnabled(true);
+        EXPECT_TRUE(label->Enabled());
+    }
+
+    Edit->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(label->BiDiMode(), bdRightToLeft);
+
+    // Without a skin the label keeps following.
+    Manager->SetActive(false);
+    Pump();
+    Edit->SetVisible(false);
+    EXPECT_FALSE(label->Visible());
 }
 
 } // namespace

@@ -1,0 +1,312 @@
+#include "skin/controls/sCheckBox.h"
+
+#include "skin/controls/sButton.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/ComponentWatch.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sStyleSimply.h"
+#include "vcl/ImgList.h"
+#include "vcl/PlatformSeams.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ks::test;
+
+UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
+BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
+
+struct Clicks {
+    int count = 0;
+    void OnClick(TObject*) { ++count; }
+};
+
+// The internal skin's box pictures are 16 x 16 cells: a frame one pixel in (green, bright when
+// hot or pressed), a black inside (dim green while pressed), a bright tick in the checked one
+// and a green square in the grayed one.
+class CheckBoxTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::Sys().SetTimer = &NoSetTimer;
+        ks::Sys().KillTimer = &NoKillTimer;
+        Box = Create<TsCheckBox>(Form);
+        Box->SetBounds(10, 10, 40, 17);
+        Box->SetCaption(L"Цифры [ 0-9 ]");
+        Box->SetState(cbChecked);
+        Box->SetParent(Form);
+        Box->SetOnClick(TNotifyEvent(&Clicks_, &Clicks::OnClick));
+        Other = Create<TsButton>(Form);
+        Other->SetBounds(10, 60, 80, 25);
+        Other->SetParent(Form);
+        Other->SetFocus();
+        Pump();
+    }
+    // Pixel (x, y) of the glyph's cell as the window shows it.
+    TColor Glyph(int x, int y)
+    {
+        const TRect r = Box->CheckRect();
+        return WindowPixel(Box->Handle(), r.Left + x, r.Top + y);
+    }
+    TColor Frame() { return Glyph(1, 2); }
+    TColor Inside() { return Glyph(2, 3); }
+    TColor Tick() { return Glyph(4, 9); }
+    TColor Middle() { return Glyph(7, 8); }
+    void Run()
+    {
+        for (int i = 0; i < 20 && Box->FadeTimer(); ++i)
+            SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        Pump();
+    }
+    LPARAM Centre() const { return MAKELPARAM(Box->Width() / 2, Box->Height() / 2); }
+
+    TsCheckBox* Box = nullptr;
+    TsButton* Other = nullptr;
+    Clicks Clicks_;
+};
+
+TEST_F(CheckBoxTest, TheSkinDrawsTheGlyphAndTheWholeCaptionAndSizesTheBoxToThem)
+{
+    ASSERT_TRUE(Box->SkinData()->IsSkinActive());
+    const TSize text = TextSizeOfFont(Box->Font()->Handle(), Box->Caption());
+    EXPECT_EQ(Box->Width(), 16 + 2 * 2 + text.cx + 8) << "the narrow box grew to its caption";
+    // The skin's glyph cell is 16 x 17.
+    EXPECT_EQ(Box->Height(), std::max(17, text.cy + 4) + 2);
+    EXPECT_EQ(Box->CheckRect(), (TRect{2, (Box->Height() - 17) / 2, 18, (Box->Height() - 17) / 2 + 17}));
+
+    EXPECT_EQ(Frame(), SkinGreen);
+    EXPECT_EQ(Inside(), SkinBlack);
+    EXPECT_EQ(Tick(), SkinBrightGreen);
+    EXPECT_EQ(Middle(), SkinBlack);
+
+    // The caption starts after the glyph and its last character, the bracket, is drawn: some
+    // pixel of the skin's font colour lies in the text's last few columns.
+    const int left = 16 + 2 + 4;
+    int last = -1;
+    for (int x = left; x < Box->Width(); ++x)
+        for (int y = 0; y < Box->Height(); ++y)
+            if (WindowPixel(Box->Handle(), x, y) == SkinGreen)
+                last = x;
+    EXPECT_GE(last, left + text.cx - 4);
+    EXPECT_LT(last, Box->Width());
+}
+
+TEST_F(CheckBoxTest, TheGlyphFollowsTheStateIncludingGrayed)
+{
+    struct Case { TCheckBoxState state; TColor tick, middle; } cases[] = {
+        {cbUnchecked, SkinBlack, SkinBlack},
+        {cbGrayed, SkinBlack, SkinGreen},
+        {cbChecked, SkinBrightGreen, SkinBlack},
+    };
+    Box->SetAllowGrayed(true);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(static_cast<int>(k.state));
+        Box->SetState(k.state);
+        Run();
+        EXPECT_EQ(Tick(), k.tick);
+        EXPECT_EQ(Middle(), k.middle);
+        EXPECT_EQ(Frame(), SkinGreen);
+    }
+}
+
+TEST_F(CheckBoxTest, ClicksAndTheSpaceKeyToggleAndShowThePressedLook)
+{
+    SendMessageW(Box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Centre());
+    EXPECT_TRUE(Box->Pressed());
+    EXPECT_TRUE(Box->Focused()) << "a press takes the focus";
+    EXPECT_EQ(Clicks_.count, 0) << "taking the focus does not click";
+    Run();
+    EXPECT_EQ(Frame(), SkinBrightGreen);
+    EXPECT_EQ(Inside(), SkinDarkGreen);
+    SendMessageW(Box->Handle(), WM_LBUTTONUP, 0, Centre());
+    Run();
+    EXPECT_FALSE(Box->Pressed());
+    EXPECT_EQ(Box->State(), cbUnchecked);
+    EXPECT_EQ(Clicks_.count, 1);
+    EXPECT_EQ(Tick(), SkinBlack);
+    EXPECT_EQ(Inside(), SkinBlack);
+
+    SendMessageW(Box->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_TRUE(Box->Pressed());
+    EXPECT_EQ(Inside(), SkinDarkGreen);
+    SendMessageW(Box->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+    Run();
+    EXPECT_EQ(Box->State(), cbChecked);
+    EXPECT_EQ(Clicks_.count, 2);
+    EXPECT_EQ(Tick(), SkinBrightGreen);
+
+    // A release without a press on the box (the press began elsewhere) toggles nothing.
+    SendMessageW(Box->Handle(), WM_LBUTTONUP, 0, Centre());
+    EXPECT_EQ(Box->State(), cbChecked);
+
+    Box->SetReadOnly(true);
+    for (UINT down : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_KEYDOWN}) {
+        SCOPED_TRACE(down);
+        const bool key = down == WM_KEYDOWN;
+        SendMessageW(Box->Handle(), down, key ? VK_SPACE : MK_LBUTTON, key ? 0 : Centre());
+        EXPECT_FALSE(Box->Pressed());
+        SendMessageW(Box->Handle(), key ? WM_KEYUP : WM_LBUTTONUP, key ? VK_SPACE : 0, key ? 0xC0000000 : Centre());
+        Run();
+        EXPECT_EQ(Box->State(), cbChecked);
+        EXPECT_EQ(Clicks_.count, 2);
+        EXPECT_EQ(SendMessageW(Box->Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED, 0u) << "the platform button saw nothing";
+    }
+    EXPECT_EQ(Frame(), SkinGreen) << "a read-only box is never drawn hot, focused or not";
+}
+
+TEST_F(CheckBoxTest, HoverFadesInAndOutAndAFadeEndsWithItsBox)
+{
+    // The internal skin's check boxes do not fade; this skin's do.
+    auto fadeCheckBoxes = [this] {
+        TsGeneralData& section = Manager->GeneralDataArray[static_cast<size_t>(Box->SkinData()->SkinIndex)];
+        section.FadingEnabled = true;
+        section.FadingIterations = 5;
+    };
+    fadeCheckBoxes();
+    Box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Box));
+    ASSERT_NE(Box->FadeTimer(), nullptr);
+    EXPECT_EQ(Box->FadeTimer()->StepCount, 5);
+    Run();
+    EXPECT_EQ(Box->FadeTimer(), nullptr);
+    EXPECT_EQ(Frame(), SkinBrightGreen);
+    Box->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Box));
+    ASSERT_NE(Box->FadeTimer(), nullptr);
+    SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    const TColor between = Frame();
+    EXPECT_LT(GetGValue(between), 0xFF);
+    EXPECT_GT(GetGValue(between), 0x80) << "a frame between the two looks";
+    Run();
+    EXPECT_EQ(Frame(), SkinGreen);
+
+    // A skin change stops a running fade, and so does freeing the box.
+    Box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Box));
+    ASSERT_NE(Box->FadeTimer(), nullptr);
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_EQ(Box->FadeTimer(), nullptr);
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    fadeCheckBoxes();
+    Box->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Box));
+    Box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Box));
+    TsFadeTimer* timer = Box->FadeTimer();
+    ASSERT_NE(timer, nullptr);
+    ks::ComponentWatch watch;
+    watch.Watch(timer);
+    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    Box->Free();
+    EXPECT_FALSE(watch.Alive(timer));
+}
+
+TEST_F(CheckBoxTest, SkinRemovalGivesThePlatformBoxBackAndANewSkinTakesItAgain)
+{
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_FALSE(Box->SkinData()->IsSkinActive());
+    EXPECT_EQ(SendMessageW(Box->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_NE(Frame(), SkinGreen);
+    SendMessageW(Box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Centre());
+    SendMessageW(Box->Handle(), WM_LBUTTONUP, 0, Centre());
+    Pump();
+    EXPECT_EQ(Box->State(), cbUnchecked) << "the plain box still toggles";
+    Other->SetFocus();
+
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    EXPECT_EQ(Frame(), SkinGreen);
+    EXPECT_EQ(Tick(), SkinBlack);
+}
+
+TEST_F(CheckBoxTest, GlyphPlacementAndSizeFollowAlignmentCaptionAndOwnGlyphs)
+{
+    Box->SetAlignment(taLeftJustify);
+    EXPECT_EQ(Box->CheckRect().Left, Box->Width() - 16 - 2);
+    ks::Sys().IsMiddleEastLocale = [] { return true; };
+    Box->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(Box->CheckRect().Left, 2) << "right-to-left reading mirrors the alignment";
+    Box->SetBiDiMode(bdLeftToRight);
+    Box->SetAlignment(taRightJustify);
+
+    Box->SetCaption(L"");
+    Pump();
+    EXPECT_EQ(Box->Width(), 16 + 4);
+    EXPECT_EQ(Box->Height(), 17 + 2);
+
+    // Own glyphs: a strip of three 10 x 12 cells, red, blue and white, with a key-coloured
+    // corner; the normal cell is drawn, its corner leaving the section's background.
+    TBitmap strip;
+    strip.SetPixelFormat(pf24bit);
+    strip.SetSize(30, 12);
+    const TColor cells[] = {0x0000FF, 0xFF0000, 0xFFFFFF};
+    for (int i = 0; i < 3; ++i) {
+        strip.Canvas().Brush().SetColor(cells[i]);
+        strip.Canvas().FillRect({i * 10, 0, i * 10 + 10, 12});
+    }
+    strip.Canvas().SetPixels(0, 0, TransparentKeyColor);
+    strip.Canvas().SetPixels(0, 11, TransparentKeyColor);
+    Box->SetGlyphChecked(&strip);
+    Box->SetGlyphUnChecked(&strip);
+    Pump();
+    EXPECT_EQ(Box->CheckRect().Width(), 30) << "a strip whose width is no multiple of its height is one cell";
+    strip.SetSize(36, 12);
+    for (int i = 0; i < 3; ++i) {
+        strip.Canvas().Brush().SetColor(cells[i]);
+        strip.Canvas().FillRect({i * 12, 0, i * 12 + 12, 12});
+    }
+    strip.Canvas().SetPixels(0, 0, TransparentKeyColor);
+    strip.Canvas().SetPixels(0, 11, TransparentKeyColor);
+    Box->SetGlyphChecked(&strip);
+    Pump();
+    EXPECT_EQ(Box->Width(), 12 + 4);
+    EXPECT_EQ(Box->Height(), std::max(12, 2 * 2) + 2);
+    EXPECT_EQ(Box->CheckRect(), (TRect{2, 1, 14, 13}));
+    EXPECT_EQ(Glyph(5, 5), cells[0]);
+    EXPECT_EQ(Glyph(5, 11), cells[0]) << "the whole picture is drawn, not its upper half";
+    EXPECT_NE(Glyph(0, 0), TransparentKeyColor);
+    SendMessageW(Box->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Glyph(5, 5), cells[2]);
+}
+
+TEST_F(CheckBoxTest, AnImageListStripShowsNormalHotAndPressedCellsAndItsFreeingIsNoticed)
+{
+    // One image three cells wide: red, blue, white.
+    auto* list = Create<TImageList>(nullptr);
+    list->SetWidth(36);
+    list->SetHeight(12);
+    // Written through its rows: a bitmap held by a canvas cannot be copied into the list.
+    auto image = NewBitmap24(36, 12);
+    const TColor cells[] = {0x0000FF, 0xFF0000, 0xFFFFFF};
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 36; ++x) {
+            uint8_t* p = image->ScanLine(y) + 3 * x;
+            const TColor c = cells[x / 12];
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
+        }
+    ASSERT_EQ(list->Add(*image, nullptr), 0);
+    Box->SetImages(list);
+    Pump();
+    EXPECT_EQ(Box->CheckRect().Width(), 12);
+    EXPECT_EQ(Glyph(6, 6), cells[0]);
+    Box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Box));
+    Run();
+    EXPECT_EQ(Glyph(6, 6), cells[1]);
+    SendMessageW(Box->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Glyph(6, 6), cells[2]);
+    SendMessageW(Box->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+    Box->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Box));
+    Run();
+
+    list->Free();
+    EXPECT_EQ(Box->Images(), nullptr);
+    Box->Repaint();
+    EXPECT_EQ(Box->CheckRect().Width(), 16) << "the skin's glyph again";
+}
+
+} // namespace
