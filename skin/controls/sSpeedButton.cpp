@@ -12,7 +12,9 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/core/ComponentWatch.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "vcl/ImgList.h"
 
 #include <algorithm>
@@ -39,6 +41,8 @@ void RestoreHintsAfterPress()
     Application->SetShowHint(SavedShowHint);
     HintsSuppressed = false;
 }
+
+bool DropdownOpen = false;
 
 bool Has(const TComponent* c, TComponentStateItem item) noexcept { return c->ComponentState().Contains(item); }
 
@@ -99,6 +103,8 @@ void TsSpeedButton::Notification(TComponent* component, TOperation operation)
     TSpeedButton::Notification(component, operation);
     if (operation == opRemove && component == FImages)
         SetImages(nullptr);
+    if (operation == opRemove && component == FDropdownMenu)
+        SetDropdownMenu(nullptr);
 }
 
 // ---- properties -----------------------------------------------------------------------------
@@ -185,9 +191,11 @@ void TsSpeedButton::SetReflected(bool value)
 {
     if (value != FReflected) { FReflected = value; FSkinData->BackgroundChanged = true; Redraw(); }
 }
-void TsSpeedButton::SetDropdownPressed(bool value)
+void TsSpeedButton::SetDropdownMenu(TPopupMenu* value)
 {
-    if (value != FDropdownPressed) { FDropdownPressed = value; FSkinData->BackgroundChanged = true; Redraw(); }
+    FDropdownMenu = value;
+    if (value)
+        value->FreeNotification(this);
 }
 
 void TsSpeedButton::Invalidate()
@@ -574,7 +582,49 @@ void TsSpeedButton::StopFade()
 void TsSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     SuppressHintsForPress();
+    if (button == mbLeft && Enabled() && FButtonStyle == tbsDropDown && FDropdownMenu &&
+        (x > Width() - DropDownArrowWidth || !OnClick())) {
+        OpenDropdown();
+        return;
+    }
     TSpeedButton::MouseDown(button, shift, x, y);
+}
+
+void TsSpeedButton::OpenDropdown()
+{
+    // One menu at a time: a press while one is open (from a nested loop) does nothing.
+    if (DropdownOpen)
+        return;
+    DropdownOpen = true;
+    ks::ScopeExit closed{[] { DropdownOpen = false; }};
+    ks::ComponentWatch watch;
+    watch.Watch(this);
+    StopFade();
+    FDropdownPressed = true;
+    // Without its own click the whole button belongs to the menu and shows down with it.
+    const bool wholeButton = !OnClick();
+    if (wholeButton)
+        FState = bsDown;
+    FSkinData->BackgroundChanged = true;
+    Redraw();
+    const TPoint at = ClientToScreen({1, Height() + 1});
+    FDropdownMenu->SetPopupComponent(this);
+    FDropdownMenu->Popup(at.X, at.Y);
+    if (!watch.Alive(this))
+        return;
+    FDropdownPressed = false;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const TPoint p = ScreenToClient({cursor.x, cursor.y});
+    if (p.X < 0 || p.Y < 0 || p.X >= Width() || p.Y >= Height())
+        Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(this));
+    if (wholeButton)
+        FState = bsUp;
+    FSkinData->BackgroundChanged = true;
+    if (FSkinData->IsSkinActive())
+        Redraw();
+    else
+        Repaint();
 }
 
 void TsSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)

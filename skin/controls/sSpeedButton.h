@@ -13,6 +13,7 @@
 #include <memory>
 
 class TCustomImageList;
+class TPopupMenu;
 class TsCommonData;
 
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider, tbsTextButton };
@@ -56,9 +57,12 @@ public:
     void SetAnimatEvents(TacAnimatEvents value) noexcept { FAnimatEvents = value; }
     bool Reflected() const noexcept { return FReflected; }
     void SetReflected(bool value);
-    // The arrow area's menu is open (the owner of the menu sets it while the menu shows).
+    // Opened by a press on the arrow area of a tbsDropDown button (or anywhere on one without
+    // an OnClick handler).
+    TPopupMenu* DropdownMenu() const noexcept { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* value);
+    // The drop-down menu is open.
     bool DropdownPressed() const noexcept { return FDropdownPressed; }
-    void SetDropdownPressed(bool value);
 
     void AfterConstruction() override;
     void Loaded() override;
@@ -94,6 +98,7 @@ private:
     int MaxCaptionWidth();
     void Changed();
     void StartStateFade(bool press, bool allowed);
+    void OpenDropdown();
     void StartFade(bool press);
     void PaintArea(const TRect& r, int state, const CacheInfo& ci);
     void FillFromParent(const CacheInfo& ci);
@@ -117,6 +122,7 @@ private:
     TAlignment FTextAlignment = taCenter;
     TacAnimatEvents FAnimatEvents{aeGlobalDef};
     bool FReflected = false;
+    TPopupMenu* FDropdownMenu = nullptr;
     bool FDropdownPressed = false;
     bool FLastDown = false;
     int FLastNumGlyphs = 1;

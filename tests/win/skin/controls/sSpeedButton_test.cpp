@@ -3,6 +3,7 @@
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
+#include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 
@@ -21,6 +22,22 @@ constexpr TColor Plate = 128769;
 struct Clicks {
     int count = 0;
     void OnClick(TObject*) { ++count; }
+};
+
+// Notes what the button showed while it was open instead of waiting for the user.
+class NotingMenu : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    void Popup(int, int) override
+    {
+        ++Opened;
+        auto* b = static_cast<TsSpeedButton*>(PopupComponent());
+        PressedWhileOpen = b->DropdownPressed();
+        StateWhileOpen = b->StateIndex();
+    }
+    int Opened = 0;
+    bool PressedWhileOpen = false;
+    int StateWhileOpen = -1;
 };
 
 class SpeedButtonTest : public SkinnedFormFixture {
@@ -161,6 +178,37 @@ TEST_F(SpeedButtonTest, StylesCaptionAndLayout)
     Press(Button, WM_LBUTTONDOWN);
     EXPECT_EQ(Button->GlyphRect().Left, r.Left + 1);
     Press(Button, WM_LBUTTONUP);
+}
+
+TEST_F(SpeedButtonTest, TheArrowAreaOpensTheDropDownMenu)
+{
+    auto* menu = Create<NotingMenu>(Form);
+    Button->SetButtonStyle(tbsDropDown);
+    Button->SetDropdownMenu(menu);
+    const auto press = [&](int x) {
+        const LPARAM at = MAKELPARAM(Button->Left() + x, Button->Top() + 5);
+        SendMessageW(Form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(Form->Handle(), WM_LBUTTONUP, 0, at);
+        Run(Button);
+    };
+    press(Button->Width() - 5);
+    EXPECT_EQ(menu->Opened, 1);
+    EXPECT_TRUE(menu->PressedWhileOpen);
+    EXPECT_EQ(menu->StateWhileOpen, 0) << "with its own click only the arrow area shows down";
+    EXPECT_FALSE(Button->DropdownPressed());
+    EXPECT_EQ(Clicks_.count, 0);
+    press(5);
+    EXPECT_EQ(menu->Opened, 1);
+    EXPECT_EQ(Clicks_.count, 1) << "left of the arrow it is an ordinary click";
+
+    Button->SetOnClick({});
+    press(5);
+    EXPECT_EQ(menu->Opened, 2);
+    EXPECT_EQ(menu->StateWhileOpen, 2) << "without a click of its own the whole button is the menu's";
+    EXPECT_NE(Button->StateIndex(), 2) << "and comes back up when the menu closes";
+
+    FreeAndNil(menu);
+    EXPECT_EQ(Button->DropdownMenu(), nullptr);
 }
 
 TEST_F(SpeedButtonTest, SkinRemovalPaintsThePlainButton)
