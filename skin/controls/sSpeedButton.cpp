@@ -436,16 +436,14 @@ void TsSpeedButton::PrepareCache()
                 arrowState = 1;
             PaintControlSection(*FSkinData, ci, true, arrowState, {Width() - DropDownArrowWidth, 0, Width(), Height()},
                                 {Left() + Width() - DropDownArrowWidth, Top()}, cache, true);
-            // A plain triangle in the section's font colour marks the arrow area.
-            const TsGeneralData* section = FSkinData->Section();
-            const TColor c = section ? (arrowState ? section->HotFontColor[0] : section->FontColor[0]) : Font()->Color();
-            TCanvas& canvas = cache->Canvas();
-            canvas.Pen().SetColor(c);
-            canvas.Brush().SetColor(c);
-            canvas.Brush().SetStyle(bsSolid);
-            const int x = Width() - DropDownArrowWidth + 4, y = (Height() - 4) / 2;
-            const TPoint pts[] = {{x, y}, {x + 6, y}, {x + 3, y + 3}};
-            canvas.Polygon(pts);
+            // The skin's common drop-down arrow, one cell of it, centred in the area.
+            const int arrow = manager ? manager->CommonIndexes.ComboBoxGlyphMask : -1;
+            if (manager && manager->MaskIndexValid(arrow)) {
+                const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(arrow)];
+                const int w = MaskCellWidth(mask), h = MaskCellHeight(mask);
+                PaintStateGlyph(*cache, {Width() - DropDownArrowWidth + (DropDownArrowWidth - w) / 2, (Height() - h) / 2},
+                                arrowState, 1, mask, CacheInfoFromBitmap(cache, 0, 0));
+            }
         }
     }
     }

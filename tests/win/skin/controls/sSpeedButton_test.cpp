@@ -59,10 +59,11 @@ protected:
         return b;
     }
     // What the form shows at the middle of b.
-    TColor Middle(TsSpeedButton* b) const
+    TColor Middle(TsSpeedButton* b) const { return Pixel(b, b->Width() / 2, b->Height() / 2); }
+    TColor Pixel(TsSpeedButton* b, int x, int y) const
     {
         HDC dc = GetDC(Form->Handle());
-        const TColor c = static_cast<TColor>(GetPixel(dc, b->Left() + b->Width() / 2, b->Top() + b->Height() / 2));
+        const TColor c = static_cast<TColor>(GetPixel(dc, b->Left() + x, b->Top() + y));
         ReleaseDC(Form->Handle(), dc);
         return c;
     }
@@ -163,6 +164,10 @@ TEST_F(SpeedButtonTest, StylesCaptionAndLayout)
     EXPECT_EQ(Button->Width(), 56);
     EXPECT_EQ(Button->ArrowWidth(), 16);
     EXPECT_LE(Button->CaptionRect().Right, Button->Width() - 16 + 2);
+    Pump();
+    // The skin's common arrow (a 7-pixel cell) sits in the middle of the arrow area.
+    EXPECT_EQ(Pixel(Button, Button->Width() - 16 + 2, Button->Height() / 2), Plate);
+    EXPECT_NE(Pixel(Button, Button->Width() - 16 + 7, (Button->Height() - 7) / 2 + 3), Plate);
     Button->SetButtonStyle(tbsSeparator);
     EXPECT_EQ(Button->Width(), 40);
     Pump();
