@@ -478,10 +478,40 @@ void TsSpeedButton::Redraw()
         ShowPicture(*FFadeTimer->FrameBitmap);
         return;
     }
-    if (FSkinData->BackgroundChanged)
+    if (FSkinData->BackgroundChanged) {
         PrepareCache();
+        PaintOverlappingSiblings();
+    }
     if (FSkinData->CacheBitmap && !FSkinData->CacheBitmap->Empty())
         ShowPicture(*FSkinData->CacheBitmap);
+}
+
+void TsSpeedButton::PaintOverlappingSiblings()
+{
+    TWinControl* parent = Parent();
+    TBitmap* cache = FSkinData->CacheBitmap.get();
+    if (!parent || !cache || cache->Empty())
+        return;
+    HDC dc = cache->Canvas().Handle();
+    const TRect mine = BoundsRect();
+    bool above = false;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        if (c == this) {
+            above = true;
+            continue;
+        }
+        if (!above || dynamic_cast<TWinControl*>(c) || !c->Visible())
+            continue;
+        const TRect r = c->BoundsRect();
+        if (r.Right <= mine.Left || r.Left >= mine.Right || r.Bottom <= mine.Top || r.Top >= mine.Bottom)
+            continue;
+        const int saved = SaveDC(dc);
+        SetViewportOrgEx(dc, r.Left - mine.Left, r.Top - mine.Top, nullptr);
+        IntersectClipRect(dc, 0, 0, r.Width(), r.Height());
+        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        RestoreDC(dc, saved);
+    }
 }
 
 void TsSpeedButton::PaintPlain()
@@ -534,6 +564,7 @@ void TsSpeedButton::StartFade(bool press)
                                                                                   : FSkinData->CacheBitmap.get();
     FFadeTimer->SourceBitmap->Assign(shown);
     PrepareCache();
+    PaintOverlappingSiblings();
     PaintControlFrame(*FSkinData, StateIndex());
     FFadeTimer->FrameBitmap->Assign(FFadeTimer->SourceBitmap.get());
     if (FFadeTimer->StepCount > 0)

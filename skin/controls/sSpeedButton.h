@@ -99,6 +99,8 @@ private:
     void Changed();
     void StartStateFade(bool press, bool allowed);
     void OpenDropdown();
+    // Windowless siblings above the button that overlap it, painted into its cache.
+    void PaintOverlappingSiblings();
     void StartFade(bool press);
     void PaintArea(const TRect& r, int state, const CacheInfo& ci);
     void FillFromParent(const CacheInfo& ci);

@@ -131,6 +131,17 @@ TEST_F(SpeedButtonTest, FreedOrDisabledMidFadeStopsCleanly)
     Pump();
 }
 
+TEST_F(SpeedButtonTest, AHotButtonKeepsTheSiblingLyingOverIt)
+{
+    TsSpeedButton* over = Add(30);
+    Pump();
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    Run(Button);
+    EXPECT_EQ(Pixel(Button, 5, 12), SkinGreen);
+    EXPECT_EQ(Pixel(Button, 30, 12), Plate) << "the sibling above is drawn over the hot picture";
+    EXPECT_EQ(Pixel(over, 15, 12), Plate);
+}
+
 TEST_F(SpeedButtonTest, OneButtonOfAGroupIsDown)
 {
     TsSpeedButton* other = Add(60);
