@@ -402,18 +402,19 @@ void TsBaseSpinEdit::KeyPress(wchar_t& key)
 void TsBaseSpinEdit::PrepareCache()
 {
     TsEdit::PrepareCache();
-    // A disabled field shows its halves from its own cache (the spin button is hidden then); the
-    // disabled look has gone over the whole picture already, so it goes over them again.
+    // A disabled field shows its halves from its own cache (the spin button is hidden then),
+    // mixed with the field's picture beneath them as a disabled control is with its parent.
     if (Enabled() || !SkinData()->CacheBitmap || SkinData()->CacheBitmap->Empty())
         return;
     const int w = BorderStyle() == bsSingle ? 2 : 0;
     TBitmap& cache = *SkinData()->CacheBitmap;
-    FButton->PaintHalvesTo(cache.Canvas().Handle(), {FButton->Left() + w, FButton->Top() + w});
     const TRect r{FButton->Left() + w, FButton->Top() + w, FButton->Left() + w + FButton->Width(),
                   FButton->Top() + w + FButton->Height()};
+    std::unique_ptr<TBitmap> under = NewBitmap24(r.Width(), r.Height());
+    BitBlt(under->Canvas().Handle(), 0, 0, r.Width(), r.Height(), cache.Canvas().Handle(), r.Left, r.Top, SRCCOPY);
     std::unique_ptr<TBitmap> halves = NewBitmap24(r.Width(), r.Height());
-    BitBlt(halves->Canvas().Handle(), 0, 0, r.Width(), r.Height(), cache.Canvas().Handle(), r.Left, r.Top, SRCCOPY);
-    ApplyDisabledLook(*halves, DisabledKind(), this, CacheInfoFromBitmap(&cache, r.Left, r.Top), {0, 0});
+    FButton->PaintHalvesTo(halves->Canvas().Handle(), {0, 0});
+    ApplyDisabledLook(*halves, DisabledKind(), this, CacheInfoFromBitmap(under.get(), 0, 0), {0, 0});
     BitBlt(cache.Canvas().Handle(), r.Left, r.Top, r.Width(), r.Height(), halves->Canvas().Handle(), 0, 0, SRCCOPY);
 }
 

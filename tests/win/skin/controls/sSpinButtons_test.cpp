@@ -159,6 +159,10 @@ TEST_F(SpinButtonsTest, DisabledTheHalvesShowFromTheFieldsPictureAndSkinChangesR
     Spin->SetEnabled(false);
     Pump();
     EXPECT_FALSE(Spin->Button()->Visible());
+    // The lit plate of the up half, 40 % of it over the field's grey disabled face.
+    const TColor plate = WindowPixel(Spin->Handle(), Spin->Button()->Left() + 2 + 3, Spin->Button()->Top() + 2 + 2);
+    EXPECT_GT(GetGValue(plate), GetRValue(plate) + 0x20) << std::hex << plate;
+    EXPECT_LT(GetGValue(plate), 0xF0) << std::hex << plate;
     Spin->SetEnabled(true);
     Pump();
     EXPECT_TRUE(Spin->Button()->Visible());
