@@ -7,6 +7,7 @@
 #include "skin/controls/sGroupBox.h"
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sMemo.h"
+#include "skin/controls/sSpeedButton.h"
 #include "skin/controls/sSpinEdit.h"
 #include "skin/core/acGlow.h"
 #include "skin/core/sSkinManager.h"
@@ -28,6 +29,7 @@ void InitializeUnits()
     InitializeSLabelUnit();
     InitializeSEditUnit();
     InitializeSButtonUnit();
+    InitializeSSpeedButtonUnit();
     InitializeSCheckBoxUnit();
     InitializeSGroupBoxUnit();
     InitializeSMemoUnit();

@@ -36,7 +36,7 @@ list(APPEND KS_WIN_SOURCES
   vcl/Forms.cpp
   vcl/Application.cpp
   vcl/ExtCtrls.cpp
-  vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp
+  vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Buttons.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp
   vcl/ImgList.cpp
 )
 list(APPEND KS_HOST_SOURCES

@@ -6,6 +6,7 @@
 #include "skin/controls/sButton.h"
 #include "skin/controls/sCheckBox.h"
 #include "skin/controls/sEdit.h"
+#include "skin/controls/sSpinEdit.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
@@ -124,6 +125,30 @@ TEST_F(SkinnedControlsTest, TheFourCheckBoxesShowTheirWholeCaptionsAndTickBySpac
     Pump();
     EXPECT_EQ(digits->State(), cbUnchecked);
     WriteWindowPng(Form1->Handle(), "main-checkbox-unticked.png");
+}
+
+TEST_F(SkinnedControlsTest, TheLengthFieldStepsThroughItsSkinnedButtons)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* spin = Get<TsSpinEdit>(Form1, "sSpinEdit1");
+    ASSERT_TRUE(spin);
+    EXPECT_EQ(spin->SkinData()->SkinSection(), "EDIT");
+    EXPECT_EQ(spin->Text(), L"10");
+    TsTimerSpeedButton* up = spin->Button()->UpButton;
+    ASSERT_TRUE(up->SkinData()->IsSkinActive());
+
+    const LPARAM at = MAKELPARAM(up->Width() / 2, up->Height() / 2);
+    SendMessageW(spin->Button()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    for (int i = 0; i < 40 && up->FadeTimer(); ++i)
+        SendMessageW(up->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    Pump();
+    EXPECT_EQ(up->StateIndex(), 2);
+    WriteWindowPng(Form1->Handle(), "main-spin-up-pressed.png");
+    SendMessageW(spin->Button()->Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_EQ(spin->Value(), 11);
 }
 
 } // namespace

@@ -171,6 +171,10 @@ TEST_F(sSpinEditTest, NonDigitsThatSlipInAreTakenOut)
         EXPECT_EQ(spin->SelStart(), c.caretAfter);
         EXPECT_EQ(spin->SelLength(), 0);
     }
+    // A value set by the program is put in range; without a range it is kept, sign and all.
+    spin->SetValue(-5);
+    EXPECT_EQ(spin->Text(), L"1");
+    spin->SetMaxValue(1);
     spin->SetValue(-5);
     EXPECT_EQ(spin->Text(), L"-5");
     EXPECT_EQ(spin->Value(), -5);

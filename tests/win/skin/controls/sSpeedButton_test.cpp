@@ -1,0 +1,242 @@
+#include "skin/controls/sSpeedButton.h"
+
+#include "skin/core/SkinServices.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "vcl/Menus.h"
+#include "vcl/PlatformSeams.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ks::test;
+
+UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
+BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
+
+// The internal skin's speed button: a lit plate (the section colour) that turns green when hot.
+constexpr TColor Plate = 128769;
+
+struct Clicks {
+    int count = 0;
+    void OnClick(TObject*) { ++count; }
+};
+
+// Notes what the button showed while it was open instead of waiting for the user.
+class NotingMenu : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    void Popup(int, int) override
+    {
+        ++Opened;
+        auto* b = static_cast<TsSpeedButton*>(PopupComponent());
+        PressedWhileOpen = b->DropdownPressed();
+        StateWhileOpen = b->StateIndex();
+    }
+    int Opened = 0;
+    bool PressedWhileOpen = false;
+    int StateWhileOpen = -1;
+};
+
+class SpeedButtonTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::Sys().SetTimer = &NoSetTimer;
+        ks::Sys().KillTimer = &NoKillTimer;
+        Button = Add(10);
+        Button->SetOnClick(TNotifyEvent(&Clicks_, &Clicks::OnClick));
+        Pump();
+    }
+    TsSpeedButton* Add(int left)
+    {
+        auto* b = Create<TsSpeedButton>(Form);
+        b->SetBounds(left, 10, 40, 24);
+        b->SetParent(Form);
+        return b;
+    }
+    // What the form shows at the middle of b.
+    TColor Middle(TsSpeedButton* b) const { return Pixel(b, b->Width() / 2, b->Height() / 2); }
+    TColor Pixel(TsSpeedButton* b, int x, int y) const
+    {
+        HDC dc = GetDC(Form->Handle());
+        const TColor c = static_cast<TColor>(GetPixel(dc, b->Left() + x, b->Top() + y));
+        ReleaseDC(Form->Handle(), dc);
+        return c;
+    }
+    void Run(TsSpeedButton* b)
+    {
+        for (int i = 0; i < 40 && b->FadeTimer(); ++i)
+            SendMessageW(b->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        Pump();
+    }
+    void Press(TsSpeedButton* b, UINT msg)
+    {
+        const LPARAM at = MAKELPARAM(b->Left() + 5, b->Top() + 5);
+        SendMessageW(Form->Handle(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+    }
+
+    TsSpeedButton* Button = nullptr;
+    Clicks Clicks_;
+};
+
+TEST_F(SpeedButtonTest, IsPaintedFromItsSectionAndKnownToTheSkinCore)
+{
+    ASSERT_TRUE(Button->SkinData()->IsSkinActive());
+    EXPECT_EQ(Button->SkinData()->Section()->SectionName, "SPEEDBUTTON");
+    EXPECT_EQ(Middle(Button), Plate);
+    InitializeSSpeedButtonUnit();
+    ASSERT_NE(ks::Services().SpeedButtonSkinData, nullptr);
+    EXPECT_EQ(ks::Services().SpeedButtonSkinData(Button), Button->SkinData());
+    EXPECT_EQ(ks::Services().SpeedButtonSkinData(Form), nullptr);
+}
+
+TEST_F(SpeedButtonTest, HoverFadesToTheHotLookAndBackAndAPressClicks)
+{
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    EXPECT_EQ(Button->FadeTimer()->StepCount, 20);
+    Run(Button);
+    EXPECT_EQ(Button->FadeTimer(), nullptr);
+    EXPECT_EQ(Button->StateIndex(), 1);
+    EXPECT_EQ(Middle(Button), SkinGreen);
+
+    Press(Button, WM_LBUTTONDOWN);
+    EXPECT_EQ(Button->StateIndex(), 2);
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    EXPECT_EQ(Button->FadeTimer()->StepCount, 10) << "a press fades in half the frames";
+    Press(Button, WM_LBUTTONUP);
+    Run(Button);
+    EXPECT_EQ(Clicks_.count, 1);
+
+    Button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Button));
+    Run(Button);
+    EXPECT_EQ(Middle(Button), Plate);
+}
+
+TEST_F(SpeedButtonTest, FreedOrDisabledMidFadeStopsCleanly)
+{
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    Button->SetEnabled(false);
+    EXPECT_EQ(Button->FadeTimer(), nullptr);
+    Button->SetEnabled(true);
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    FreeAndNil(Button);
+    Pump();
+}
+
+TEST_F(SpeedButtonTest, AHotButtonKeepsTheSiblingLyingOverIt)
+{
+    TsSpeedButton* over = Add(30);
+    Pump();
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    Run(Button);
+    EXPECT_EQ(Pixel(Button, 5, 12), SkinGreen);
+    EXPECT_EQ(Pixel(Button, 30, 12), Plate) << "the sibling above is drawn over the hot picture";
+    EXPECT_EQ(Pixel(over, 15, 12), Plate);
+}
+
+TEST_F(SpeedButtonTest, OneButtonOfAGroupIsDown)
+{
+    TsSpeedButton* other = Add(60);
+    Button->SetGroupIndex(1);
+    other->SetGroupIndex(1);
+    Button->SetDown(true);
+    Pump();
+    EXPECT_EQ(Button->StateIndex(), 2);
+    Press(other, WM_LBUTTONDOWN);
+    Press(other, WM_LBUTTONUP);
+    Run(other);
+    EXPECT_TRUE(other->Down());
+    EXPECT_FALSE(Button->Down()) << "the group lets one down";
+    EXPECT_EQ(Button->StateIndex(), 0);
+    other->SetDown(false);
+    EXPECT_TRUE(other->Down()) << "without AllowAllUp the last one stays down";
+    other->SetAllowAllUp(true);
+    other->SetDown(false);
+    EXPECT_FALSE(other->Down());
+}
+
+TEST_F(SpeedButtonTest, StylesCaptionAndLayout)
+{
+    Button->SetCaption(L"Go");
+    Button->SetShowCaption(false);
+    EXPECT_EQ(Button->Caption(), L"");
+    Button->SetShowCaption(true);
+    EXPECT_EQ(Button->Caption(), L"Go") << "the caption is kept while hidden";
+
+    Button->SetButtonStyle(tbsDropDown);
+    EXPECT_EQ(Button->Width(), 56);
+    EXPECT_EQ(Button->ArrowWidth(), 16);
+    EXPECT_LE(Button->CaptionRect().Right, Button->Width() - 16 + 2);
+    Pump();
+    // The skin's common arrow (a 7-pixel cell) sits in the middle of the arrow area.
+    EXPECT_EQ(Pixel(Button, Button->Width() - 16 + 2, Button->Height() / 2), Plate);
+    EXPECT_NE(Pixel(Button, Button->Width() - 16 + 7, (Button->Height() - 7) / 2 + 3), Plate);
+    Button->SetButtonStyle(tbsSeparator);
+    EXPECT_EQ(Button->Width(), 40);
+    Pump();
+    EXPECT_NE(Middle(Button), Plate) << "a separator shows the parent";
+
+    // Pressed, the glyph moves by one pixel.
+    Button->SetButtonStyle(tbsButton);
+    auto glyph = std::make_unique<TBitmap>();
+    glyph->SetSize(8, 8);
+    Button->SetGlyph(glyph.get());
+    const TRect r = Button->GlyphRect();
+    EXPECT_EQ(r.Width(), 8);
+    Press(Button, WM_LBUTTONDOWN);
+    EXPECT_EQ(Button->GlyphRect().Left, r.Left + 1);
+    Press(Button, WM_LBUTTONUP);
+}
+
+TEST_F(SpeedButtonTest, TheArrowAreaOpensTheDropDownMenu)
+{
+    auto* menu = Create<NotingMenu>(Form);
+    Button->SetButtonStyle(tbsDropDown);
+    Button->SetDropdownMenu(menu);
+    const auto press = [&](int x) {
+        const LPARAM at = MAKELPARAM(Button->Left() + x, Button->Top() + 5);
+        SendMessageW(Form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(Form->Handle(), WM_LBUTTONUP, 0, at);
+        Run(Button);
+    };
+    press(Button->Width() - 5);
+    EXPECT_EQ(menu->Opened, 1);
+    EXPECT_TRUE(menu->PressedWhileOpen);
+    EXPECT_EQ(menu->StateWhileOpen, 0) << "with its own click only the arrow area shows down";
+    EXPECT_FALSE(Button->DropdownPressed());
+    EXPECT_EQ(Clicks_.count, 0);
+    press(5);
+    EXPECT_EQ(menu->Opened, 1);
+    EXPECT_EQ(Clicks_.count, 1) << "left of the arrow it is an ordinary click";
+
+    Button->SetOnClick({});
+    press(5);
+    EXPECT_EQ(menu->Opened, 2);
+    EXPECT_EQ(menu->StateWhileOpen, 2) << "without a click of its own the whole button is the menu's";
+    EXPECT_NE(Button->StateIndex(), 2) << "and comes back up when the menu closes";
+
+    FreeAndNil(menu);
+    EXPECT_EQ(Button->DropdownMenu(), nullptr);
+}
+
+TEST_F(SpeedButtonTest, SkinRemovalPaintsThePlainButton)
+{
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_FALSE(Button->SkinData()->IsSkinActive());
+    EXPECT_NE(Middle(Button), Plate);
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    EXPECT_EQ(Middle(Button), Plate);
+}
+
+} // namespace

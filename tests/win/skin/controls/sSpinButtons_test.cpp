@@ -1,0 +1,182 @@
+#include "skin/controls/sSpinEdit.h"
+
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMaskData.h"
+#include "skin/core/sMessages.h"
+#include "vcl/PlatformSeams.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ks::test;
+
+int gBeeps = 0;
+UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
+BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
+BOOL WINAPI CountBeep(UINT) { ++gBeeps; return TRUE; }
+
+// The password length's field on a skinned form: its up and down halves step, repeat and clamp.
+class SpinButtonsTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::Sys().SetTimer = &NoSetTimer;
+        ks::Sys().KillTimer = &NoKillTimer;
+        ks::Sys().MessageBeep = &CountBeep;
+        gBeeps = 0;
+        Spin = Create<TsSpinEdit>(Form);
+        Spin->SetParent(Form);
+        Spin->SetBounds(10, 10, 80, 21);
+        Spin->SetMinValue(1);
+        Spin->SetMaxValue(999999999);
+        Spin->SetMaxLength(9);
+        Spin->SetText(L"10");
+        Pump();
+    }
+    TsTimerSpeedButton* UpHalf() const { return Spin->Button()->UpButton; }
+    TsTimerSpeedButton* DownHalf() const { return Spin->Button()->DownButton; }
+    LPARAM At(TsTimerSpeedButton* half) const
+    {
+        return MAKELPARAM(half->Left() + half->Width() / 2, half->Top() + half->Height() / 2);
+    }
+    void Press(TsTimerSpeedButton* half) { SendMessageW(Spin->Button()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(half)); }
+    void Release(TsTimerSpeedButton* half) { SendMessageW(Spin->Button()->Handle(), WM_LBUTTONUP, 0, At(half)); }
+    void Tick(TsTimerSpeedButton* half) { SendMessageW(half->RepeatTimer()->Handle(), WM_TIMER, 1, 0); }
+    TColor ButtonPixel(int x, int y) const
+    {
+        HDC dc = GetDC(Spin->Button()->Handle());
+        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
+        ReleaseDC(Spin->Button()->Handle(), dc);
+        return c;
+    }
+
+    TsSpinEdit* Spin = nullptr;
+};
+
+TEST_F(SpinButtonsTest, TheHalvesFillTheButtonAndArePaintedFromTheSkin)
+{
+    TsSpinButton* button = Spin->Button();
+    EXPECT_EQ(button->Width(), 18);
+    EXPECT_EQ(button->Left(), Spin->Width() - 18 - 4);
+    EXPECT_EQ(UpHalf()->Height() + DownHalf()->Height(), button->Height());
+    EXPECT_EQ(DownHalf()->Top(), UpHalf()->Height());
+    ASSERT_TRUE(UpHalf()->SkinData()->IsSkinActive());
+    EXPECT_EQ(UpHalf()->SkinData()->Section()->SectionName, "SPEEDBUTTON_SMALL");
+
+    // The up arrow's middle row, in the field's text colour while the half is at rest.
+    const int x = (UpHalf()->Width() - 9) / 2 + 4, y = (UpHalf()->Height() - 5) / 2 + 3;
+    Spin->Repaint();
+    Pump();
+    EXPECT_EQ(ButtonPixel(x, y), Spin->SkinData()->Section()->FontColor[0]);
+    EXPECT_EQ(ButtonPixel(x, UpHalf()->Height() + (DownHalf()->Height() - 5) / 2 + 2),
+              Spin->SkinData()->Section()->FontColor[0]) << "and the down arrow";
+}
+
+TEST_F(SpinButtonsTest, ClicksStepAndAHeldHalfRepeatsAfter400ThenEvery100Ms)
+{
+    Press(UpHalf());
+    ASSERT_NE(UpHalf()->RepeatTimer(), nullptr);
+    EXPECT_TRUE(UpHalf()->RepeatTimer()->Enabled());
+    EXPECT_EQ(UpHalf()->RepeatTimer()->Interval(), 400u);
+    EXPECT_EQ(Spin->Text(), L"10") << "the press alone does not step";
+    Tick(UpHalf());
+    EXPECT_EQ(UpHalf()->RepeatTimer()->Interval(), 100u);
+    EXPECT_EQ(Spin->Value(), 11);
+    Tick(UpHalf());
+    EXPECT_EQ(Spin->Value(), 12);
+    Release(UpHalf());
+    EXPECT_EQ(Spin->Value(), 13) << "the release clicks once more";
+    EXPECT_FALSE(UpHalf()->RepeatTimer()->Enabled());
+
+    Press(DownHalf());
+    Release(DownHalf());
+    EXPECT_EQ(Spin->Value(), 12);
+}
+
+TEST_F(SpinButtonsTest, StepsStayInRangeAndKeysAndTheWheelStepToo)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* before;
+        UINT msg;
+        WPARAM wParam;
+        const wchar_t* after;
+    };
+    const Case cases[] = {
+        {"UpKey", L"10", WM_KEYDOWN, VK_UP, L"11"},
+        {"DownKey", L"10", WM_KEYDOWN, VK_DOWN, L"9"},
+        {"DownAtMinimum", L"1", WM_KEYDOWN, VK_DOWN, L"1"},
+        {"UpAtMaximum", L"999999999", WM_KEYDOWN, VK_UP, L"999999999"},
+        {"UpFromBelowRange", L"0", WM_KEYDOWN, VK_UP, L"1"},
+        {"WheelNotchUp", L"10", WM_MOUSEWHEEL, MAKEWPARAM(0, 120), L"11"},
+        {"WheelTwoNotchesDown", L"10", WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), L"8"},
+        {"WheelHalfNotch", L"10", WM_MOUSEWHEEL, MAKEWPARAM(0, 60), L"10"},
+    };
+    Spin->SetFocus();
+    Pump();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Spin->SetText(c.before);
+        PostMessageW(Spin->Handle(), c.msg, c.wParam, c.msg == WM_MOUSEWHEEL ? MAKELPARAM(20, 20) : 1);
+        Pump();
+        EXPECT_EQ(Spin->Text(), c.after);
+    }
+}
+
+TEST_F(SpinButtonsTest, ReadOnlyBeepsAndAClosedEditorStillSteps)
+{
+    Spin->SetReadOnly(true);
+    ASSERT_TRUE(Spin->ReadOnly());
+    ASSERT_EQ(Spin->Text(), L"10");
+    Spin->UpClick(nullptr);
+    EXPECT_EQ(Spin->Text(), L"10");
+    EXPECT_EQ(gBeeps, 1);
+    Spin->SetReadOnly(false);
+
+    Spin->SetEditorEnabled(false);
+    Spin->SetFocus();
+    Pump();
+    PostMessageW(Spin->Handle(), WM_CHAR, L'5', 1);
+    PostMessageW(Spin->Handle(), WM_CHAR, VK_BACK, 1);
+    Pump();
+    EXPECT_EQ(Spin->Text(), L"10");
+    EXPECT_EQ(gBeeps, 3) << "digits and backspace are refused with a beep";
+    PostMessageW(Spin->Handle(), WM_KEYDOWN, VK_UP, 1);
+    Pump();
+    EXPECT_EQ(Spin->Text(), L"11");
+
+    Spin->SetEditorEnabled(true);
+    PostMessageW(Spin->Handle(), WM_CHAR, L'+', 1);
+    Pump();
+    EXPECT_EQ(gBeeps, 4) << "a sign is no digit";
+}
+
+TEST_F(SpinButtonsTest, DisabledTheHalvesShowFromTheFieldsPictureAndSkinChangesReachThem)
+{
+    Spin->SetEnabled(false);
+    Pump();
+    EXPECT_FALSE(Spin->Button()->Visible());
+    // The lit plate of the up half, 40 % of it over the field's grey disabled face.
+    const TColor plate = WindowPixel(Spin->Handle(), Spin->Button()->Left() + 2 + 3, Spin->Button()->Top() + 2 + 2);
+    EXPECT_GT(GetGValue(plate), GetRValue(plate) + 0x20) << std::hex << plate;
+    EXPECT_LT(GetGValue(plate), 0xF0) << std::hex << plate;
+    Spin->SetEnabled(true);
+    Pump();
+    EXPECT_TRUE(Spin->Button()->Visible());
+
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_FALSE(UpHalf()->SkinData()->IsSkinActive());
+    Press(UpHalf());
+    Release(UpHalf());
+    EXPECT_EQ(Spin->Value(), 11) << "the plain halves still click";
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    EXPECT_TRUE(UpHalf()->SkinData()->IsSkinActive());
+}
+
+} // namespace
