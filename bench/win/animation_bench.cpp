@@ -3,6 +3,7 @@
 // sleeps is what one step costs, drawing the frame and handing it to the window. The layered
 // fade and growth push to a real layered window; the cross-fade mixes the old screen into the
 // new look in the output window. It reports, it never passes or fails.
+#include "bench/win/BenchTiming.h"
 #include "skin/core/AnimationFrames.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/FormAnimation.h"
@@ -16,13 +17,7 @@
 
 namespace {
 
-double Seconds()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using ks::bench::Seconds;
 
 std::vector<double> gSleepTimes;
 

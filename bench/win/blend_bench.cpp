@@ -2,6 +2,7 @@
 // built for the Windows targets, so this is a plain timing program, run by ./project bench):
 // TacFastSum24/32 over 2048 x 2048 and 256 x 256 bitmaps against memcpy of the same bytes and
 // against GDI AlphaBlend with a constant alpha. It reports, it never passes or fails.
+#include "bench/win/BenchTiming.h"
 #include "skin/core/acFastPixels.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Win.h"
@@ -12,27 +13,8 @@
 
 namespace {
 
-double Seconds()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The best of several runs of body, in seconds per call.
-template <class Body>
-double Best(int calls, Body body)
-{
-    double best = 1e9;
-    for (int run = 0; run < 5; ++run) {
-        const double start = Seconds();
-        for (int i = 0; i < calls; ++i)
-            body();
-        best = std::min(best, (Seconds() - start) / calls);
-    }
-    return best;
-}
+using ks::bench::Best;
+using ks::bench::Seconds;
 
 template <class Sum>
 void Measure(TPixelFormat format, int bpp, int size, int calls)

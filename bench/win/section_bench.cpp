@@ -10,6 +10,7 @@
 // form (a border without one), each given the tool bar's gradient, a black to white one or the
 // scroll bar's dot texture. It reports, it never passes or fails; the painted and the composed
 // pictures are left side by side in section_bench.png beside the program.
+#include "bench/win/BenchTiming.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -32,27 +33,13 @@
 
 namespace {
 
-double Seconds()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using ks::bench::Seconds;
 
-// The best of many short runs of body, in seconds per call: on a shared machine some of them
-// land in quiet moments.
+// The best of many short runs: on a shared machine some of them land in quiet moments.
 template <class Body>
 double Best(int calls, Body body)
 {
-    double best = 1e9;
-    for (int run = 0; run < 31; ++run) {
-        const double start = Seconds();
-        for (int i = 0; i < calls; ++i)
-            body();
-        best = std::min(best, (Seconds() - start) / calls);
-    }
-    return best;
+    return ks::bench::Best(calls, body, 31);
 }
 
 // Dark blue stripes over a green checker, as behind the contact sheet's sections.
