@@ -4,7 +4,10 @@
 // cache valid, against one BitBlt of the same 420 x 303 pixels from a memory DC to the window;
 // and a whole hover fade of the "Ещё" button, its start and its ticks, against the time the fade
 // lasts on screen (one frame every 10 ms). Real timers are kept out so that the ticks measured
-// are only the ones sent here. It reports, it never passes or fails.
+// are only the ones sent here. Beside them, the same repaint of one plain child window of the
+// button's size: what Wine spends on any window painted on its own, whatever paints it, which
+// the main window pays once for each of its windowed controls. It reports, it never passes or
+// fails.
 #include "app/UnitTable.h"
 #include "app/passwords.h"
 #include "bench/win/BenchTiming.h"
@@ -43,6 +46,12 @@ void Repaint(HWND wnd)
 {
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
 }
 
 // Runs a fade out of the timing to its end.
@@ -119,10 +128,22 @@ int main()
     ReleaseDC(wnd, window);
     Repaint(wnd);
 
+    // The platform's floor for one child window, under the same repaint.
+    const HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, hot->Width(), hot->Height(),
+                                       wnd, nullptr, nullptr, nullptr);
+    const double window1 = ks::bench::Best(calls, [&] { Repaint(plain); }, runs);
+    DestroyWindow(plain);
+    int windows = 0;
+    EnumChildWindows(wnd, &CountWindow, reinterpret_cast<LPARAM>(&windows));
+    Repaint(wnd);
+
     std::printf("MainWindow/Repaint/InvalidCaches/420x303  %8.1f us  bitblt %6.1f us  x_bitblt=%.2f\n", invalid * 1e6,
                 blit * 1e6, invalid / blit);
     std::printf("MainWindow/Repaint/ValidCaches/420x303    %8.1f us  bitblt %6.1f us  x_bitblt=%.2f x_bitblt_max=3\n",
                 valid * 1e6, blit * 1e6, valid / blit);
+
+    std::printf("MainWindow/Repaint/PlainChildWindow/%dx%d    %8.1f us  x %d windowed controls = %.1f us  x_bitblt=%.2f\n",
+                hot->Width(), hot->Height(), window1 * 1e6, windows, windows * window1 * 1e6, windows * window1 / blit);
 
     const FadeCost fade = HoverFade(*hot, 31);
     if (fade.steps < 1) {
