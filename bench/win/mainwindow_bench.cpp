@@ -1,0 +1,161 @@
+// The main window's client area repainted by its skinned controls, under Wine (a plain timing
+// program run by ./project bench): the real main form streamed from its resource under the
+// internal skin, repainted at once with every control's cache marked changed and with every
+// cache valid, against one BitBlt of the same 420 x 303 pixels from a memory DC to the window;
+// and a whole hover fade of the "Ещё" button, its start and its ticks, against the time the fade
+// lasts on screen (one frame every 10 ms). Real timers are kept out so that the ticks measured
+// are only the ones sent here. Beside them, the same repaint of one plain child window of the
+// button's size: what Wine spends on any window painted on its own, whatever paints it, which
+// the main window pays once for each of its windowed controls. It reports, it never passes or
+// fails.
+#include "app/UnitTable.h"
+#include "app/passwords.h"
+#include "bench/win/BenchTiming.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sFade.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "vcl/Bitmap.h"
+#include "vcl/Forms.h"
+#include "vcl/PlatformSeams.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+using ks::bench::Seconds;
+
+UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
+BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
+
+// What a change of skin or of the parent's background does to every control below: its cache
+// is rebuilt at its next paint.
+void MarkCachesChanged(TWinControl* parent)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* control = parent->Controls(i);
+        control->Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_SET_BG_CHANGED), 0);
+        if (auto* windowed = dynamic_cast<TWinControl*>(control))
+            MarkCachesChanged(windowed);
+    }
+}
+
+void Repaint(HWND wnd)
+{
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    GdiFlush();
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Runs a fade out of the timing to its end.
+void Finish(TsButton& button)
+{
+    for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
+        SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, 1, 0);
+}
+
+struct FadeCost {
+    double start = 1e9, ticks = 1e9, whole = 1e9;
+    int steps = 0;
+};
+
+// The best of runs hover fades: the mouse enters an idle button, then the timer ticks until the
+// fade ends; between runs the mouse leaves and that fade is run out.
+FadeCost HoverFade(TsButton& button, int runs)
+{
+    FadeCost best;
+    for (int run = 0; run < runs; ++run) {
+        button.Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(&button));
+        Finish(button);
+        const double t0 = Seconds();
+        button.Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(&button));
+        const double t1 = Seconds();
+        TsFadeTimer* timer = button.FadeTimer();
+        if (!timer)
+            return {};
+        const int steps = timer->StepCount;
+        for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
+            SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        GdiFlush();
+        const double t2 = Seconds();
+        if (t2 - t0 < best.whole)
+            best = {t1 - t0, t2 - t1, t2 - t0, steps};
+    }
+    return best;
+}
+
+} // namespace
+
+int main()
+{
+    InitializeUnits();
+    Application->Initialize();
+    ks::Sys().SetTimer = &NoSetTimer;
+    ks::Sys().KillTimer = &NoKillTimer;
+    Application->SetMainFormOnTaskbar(true);
+    Application->CreateForm(Form1);
+    Form1->Show();
+    Application->ProcessMessages();
+    auto* hot = dynamic_cast<TsButton*>(Form1->FindComponent("sButton1"));
+    if (!hot || !hot->SkinData()->IsSkinActive() || Form1->ClientWidth() != 420 || Form1->ClientHeight() != 303) {
+        std::printf("the main form is not skinned at 420 x 303\n");
+        return 1;
+    }
+    const HWND wnd = Form1->Handle();
+    Repaint(wnd);
+
+    constexpr int calls = 20, runs = 15;
+    const double invalid = ks::bench::Best(calls, [&] {
+        MarkCachesChanged(Form1);
+        Repaint(wnd);
+    }, runs);
+    const double valid = ks::bench::Best(calls, [&] { Repaint(wnd); }, runs);
+
+    auto picture = NewBitmap24(420, 303);
+    const HDC memory = picture->Canvas().Handle();
+    const HDC window = GetDC(wnd);
+    const double blit = ks::bench::Best(calls, [&] {
+        BitBlt(window, 0, 0, 420, 303, memory, 0, 0, SRCCOPY);
+        GdiFlush();
+    }, runs);
+    ReleaseDC(wnd, window);
+    Repaint(wnd);
+
+    // The platform's floor for one child window, under the same repaint.
+    const HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, hot->Width(), hot->Height(),
+                                       wnd, nullptr, nullptr, nullptr);
+    const double window1 = ks::bench::Best(calls, [&] { Repaint(plain); }, runs);
+    DestroyWindow(plain);
+    int windows = 0;
+    EnumChildWindows(wnd, &CountWindow, reinterpret_cast<LPARAM>(&windows));
+    Repaint(wnd);
+
+    std::printf("MainWindow/Repaint/InvalidCaches/420x303  %8.1f us  bitblt %6.1f us  x_bitblt=%.2f\n", invalid * 1e6,
+                blit * 1e6, invalid / blit);
+    std::printf("MainWindow/Repaint/ValidCaches/420x303    %8.1f us  bitblt %6.1f us  x_bitblt=%.2f x_bitblt_max=3\n",
+                valid * 1e6, blit * 1e6, valid / blit);
+
+    std::printf("MainWindow/Repaint/PlainChildWindow/%dx%d    %8.1f us  x %d windowed controls = %.1f us  x_bitblt=%.2f\n",
+                hot->Width(), hot->Height(), window1 * 1e6, windows, windows * window1 * 1e6, windows * window1 / blit);
+
+    const FadeCost fade = HoverFade(*hot, 31);
+    if (fade.steps < 1) {
+        std::printf("the button started no hover fade\n");
+        return 1;
+    }
+    const double lasts = fade.steps * 0.010;
+    std::printf("MainWindow/HoverFade/sButton1  %d steps, lasts %.0f ms  start %6.1f us  ticks %7.1f us  "
+                "share=%.3f share_max=0.10\n",
+                fade.steps, lasts * 1e3, fade.start * 1e6, fade.ticks * 1e6, fade.whole / lasts);
+    Form1->Free();
+    Form1 = nullptr;
+    FinalizeUnits();
+    return 0;
+}
