@@ -14,12 +14,11 @@
 #include "skin/core/sMessages.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/SheetPng.h"
 
-#include "host/support/SmallPng.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,33 +81,6 @@ bool SamePicture(TBitmap& a, TBitmap& b)
             if (Read(a, x, y) != Read(b, x, y))
                 return false;
     return true;
-}
-
-void Label(TBitmap& sheet, int x, int y, const std::string& text)
-{
-    HDC dc = sheet.Canvas().Handle();
-    const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, static_cast<COLORREF>(clWhite));
-    TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
-    SelectObject(dc, oldFont);
-}
-
-void WritePng(TBitmap& sheet, const std::string& path)
-{
-    std::vector<uint8_t> samples;
-    samples.reserve(static_cast<size_t>(sheet.Width()) * sheet.Height() * 3);
-    for (int y = 0; y < sheet.Height(); ++y)
-        for (int x = 0; x < sheet.Width(); ++x) {
-            const TColor c = Read(sheet, x, y);
-            samples.insert(samples.end(), {static_cast<uint8_t>(GetRValue(c)), static_cast<uint8_t>(GetGValue(c)),
-                                           static_cast<uint8_t>(GetBValue(c))});
-        }
-    const std::vector<uint8_t> png = ks::test::MakeSmallPng(static_cast<uint32_t>(sheet.Width()),
-                                                            static_cast<uint32_t>(sheet.Height()), 2, samples);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    ASSERT_TRUE(out.good()) << path;
 }
 
 template <class T> T* Placed(TForm* form, int w, int h)
@@ -275,12 +247,12 @@ TEST_F(ControlSheetTest, EveryControlInEveryStateShowsItsSkinLook)
     const RECT all{0, 0, sheet->Width(), sheet->Height()};
     FillRect(sheet->Canvas().Handle(), &all, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
     for (int s = 0; s < 5; ++s)
-        Label(*sheet, labelWidth + s * (cellWidth + gap), 2, StateNames[s]);
+        ks::test::DrawSheetLabel(*sheet, labelWidth + s * (cellWidth + gap), 2, StateNames[s]);
 
     for (size_t r = 0; r < rows.size(); ++r) {
         const Row& row = rows[r];
         const int top = header + static_cast<int>(r) * (cellHeight + gap);
-        Label(*sheet, 6, top + 2, row.name);
+        ks::test::DrawSheetLabel(*sheet, 6, top + 2, row.name);
         std::unique_ptr<TBitmap> normal;
         for (int s = 0; s < 5; ++s) {
             SCOPED_TRACE(std::string(row.name) + " " + StateNames[s]);
@@ -308,7 +280,7 @@ TEST_F(ControlSheetTest, EveryControlInEveryStateShowsItsSkinLook)
         }
     }
     GdiFlush();
-    WritePng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/controls-sheet.png");
+    ks::test::WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/controls-sheet.png");
 }
 
 } // namespace

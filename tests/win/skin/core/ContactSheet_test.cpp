@@ -9,13 +9,12 @@
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/sSkinManager.h"
 
-#include "host/support/SmallPng.h"
+#include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -165,32 +164,6 @@ protected:
     std::vector<std::string> FFaults;
 };
 
-void Label(TBitmap& sheet, int x, int y, const std::string& text, TColor colour)
-{
-    HDC dc = sheet.Canvas().Handle();
-    const HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, static_cast<COLORREF>(colour));
-    TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
-    SelectObject(dc, oldFont);
-}
-
-void WritePng(TBitmap& sheet, const std::string& path)
-{
-    std::vector<uint8_t> samples;
-    samples.reserve(static_cast<size_t>(sheet.Width()) * sheet.Height() * 3);
-    for (int y = 0; y < sheet.Height(); ++y)
-        for (int x = 0; x < sheet.Width(); ++x) {
-            const uint8_t* p = PixelOf(sheet, x, y);
-            samples.insert(samples.end(), {p[2], p[1], p[0]});
-        }
-    const std::vector<uint8_t> png = ks::test::MakeSmallPng(static_cast<uint32_t>(sheet.Width()),
-                                                            static_cast<uint32_t>(sheet.Height()), 2, samples);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
 TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
 {
     ASSERT_TRUE(FManager->SkinData.SkinActive) << "the internal skin did not load";
@@ -220,14 +193,14 @@ TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
         for (const TSize size : Sizes)
             for (const Column& column : Columns) {
                 if (size.cx == Sizes[1].cx)
-                    Label(*sheet, x, 2, column.name, clWhite);
+                    ks::test::DrawSheetLabel(*sheet, x, 2, column.name);
                 x += size.cx + gap;
             }
     }
 
     for (int index = 0; index < sections; ++index) {
         const int left = (index / rowsPerBlock) * blockWidth, top = header + (index % rowsPerBlock) * rowHeight;
-        Label(*sheet, left + gap, top + 2, FManager->GeneralDataArray[static_cast<size_t>(index)].SectionName, clWhite);
+        ks::test::DrawSheetLabel(*sheet, left + gap, top + 2, FManager->GeneralDataArray[static_cast<size_t>(index)].SectionName);
         int x = left + labelWidth;
         for (const TSize size : Sizes)
             for (const Column& column : Columns) {
@@ -241,7 +214,7 @@ TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
         const int row = sections + static_cast<int>(g);
         const int left = (row / rowsPerBlock) * blockWidth, top = header + (row % rowsPerBlock) * rowHeight;
         const std::string& name = FManager->GeneralDataArray[static_cast<size_t>(glows[g].first)].SectionName;
-        Label(*sheet, left + gap, top + 2, name + " glow", clWhite);
+        ks::test::DrawSheetLabel(*sheet, left + gap, top + 2, name + " glow");
         auto picture = PaintGlow(glows[g].first, glows[g].second, Sizes[1]);
         const int x = left + labelWidth + 5 * (Sizes[0].cx + gap) + Sizes[1].cx + gap;
         BitBlt(sheet->Canvas().Handle(), x, top, picture->Width(), picture->Height(), picture->Canvas().Handle(), 0, 0,
@@ -250,7 +223,7 @@ TEST_F(ContactSheetTest, EverySectionInEveryStateStaysInsideItsBitmaps)
     GdiFlush();
     for (const std::string& fault : FFaults)
         ADD_FAILURE() << fault;
-    WritePng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/contact-sheet.png");
+    ks::test::WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/contact-sheet.png");
 }
 
 } // namespace
