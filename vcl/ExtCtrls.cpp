@@ -1,6 +1,7 @@
 #include "vcl/ExtCtrls.h"
 
 #include "vcl/Controls.h"
+#include "vcl/Graphics.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
@@ -17,7 +18,36 @@ constexpr ks::PropertyInfo TimerProps[] = {
     ks::Prop<&TTimer::OnTimer, &TTimer::SetOnTimer>("OnTimer"),
 };
 
+constexpr ks::PropertyInfo PanelProps[] = {
+    ks::Prop<&TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner>("BevelInner").DefaultIs(bvNone),
+    ks::Prop<&TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter>("BevelOuter").DefaultIs(bvRaised),
+    ks::Prop<&TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth>("BevelWidth").DefaultIs(1),
+    ks::Prop<&TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth>("BorderWidth").DefaultIs(0),
+    ks::Prop<&TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle>("BorderStyle").DefaultIs(bsNone),
+};
+
+// Rings of width pixels inside r: top and left edges in topLeft, bottom and right in
+// bottomRight; r shrinks by width on every side.
+void DrawBevel(TCanvas& canvas, TRect& r, TColor topLeft, TColor bottomRight, int width)
+{
+    canvas.Brush().SetStyle(bsSolid);
+    for (int i = 0; i < width && r.Right - r.Left > 1 && r.Bottom - r.Top > 1; ++i) {
+        canvas.Brush().SetColor(topLeft);
+        canvas.FillRect({r.Left, r.Top, r.Right - 1, r.Top + 1});
+        canvas.FillRect({r.Left, r.Top, r.Left + 1, r.Bottom - 1});
+        canvas.Brush().SetColor(bottomRight);
+        canvas.FillRect({r.Left, r.Bottom - 1, r.Right, r.Bottom});
+        canvas.FillRect({r.Right - 1, r.Top, r.Right, r.Bottom});
+        r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+    }
+}
+
 } // namespace
+
+const ks::ClassInfo TCustomPanel::StaticClassInfo{"TCustomPanel", &TCustomControl::StaticClassInfo, PanelProps, {}};
+const ks::ClassInfo TPanel::StaticClassInfo{"TPanel", &TCustomPanel::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TCustomPanel::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TPanel::ClassInfo() const noexcept { return StaticClassInfo; }
 
 const ks::ClassInfo TTimer::StaticClassInfo{"TTimer", &TComponent::StaticClassInfo, TimerProps, {}};
 
@@ -113,4 +143,108 @@ void TTimer::WMTimer()
     FInTimer = false;
     if (FFreePending)
         TComponent::Free();
+}
+
+// ---- panel ----------------------------------------------------------------------------------
+TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner)
+{
+    SetBounds(0, 0, 185, 41);
+    FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks,
+                     csReplicatable};
+}
+
+void TCustomPanel::CreateParams(TCreateParams& params)
+{
+    TCustomControl::CreateParams(params);
+    if (FBorderStyle == bsSingle)
+        params.ExStyle |= WS_EX_CLIENTEDGE;
+    params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+int TCustomPanel::FrameWidth() const noexcept
+{
+    int width = FBorderWidth;
+    if (FBevelOuter != bvNone)
+        width += FBevelWidth;
+    if (FBevelInner != bvNone)
+        width += FBevelWidth;
+    return width;
+}
+
+void TCustomPanel::AdjustClientRect(TRect& rect) const
+{
+    TCustomControl::AdjustClientRect(rect);
+    const int w = FrameWidth();
+    rect = {rect.Left + w, rect.Top + w, rect.Right - w, rect.Bottom - w};
+}
+
+void TCustomPanel::Paint()
+{
+    TCanvas& canvas = Canvas();
+    TRect r = ClientRect();
+    canvas.Brush().SetColor(Color());
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.FillRect(r);
+    auto bevel = [&](TBevelCut cut) {
+        if (cut == bvNone)
+            return;
+        const TColor light = cut == bvRaised ? clBtnHighlight : clBtnShadow;
+        const TColor dark = cut == bvRaised ? clBtnShadow : clBtnHighlight;
+        DrawBevel(canvas, r, cut == bvSpace ? Color() : light, cut == bvSpace ? Color() : dark, FBevelWidth);
+    };
+    bevel(FBevelOuter);
+    r = {r.Left + FBorderWidth, r.Top + FBorderWidth, r.Right - FBorderWidth, r.Bottom - FBorderWidth};
+    bevel(FBevelInner);
+    const std::wstring text = Caption();
+    if (text.empty())
+        return;
+    canvas.Font().Assign(Font());
+    canvas.Brush().SetStyle(bsClear);
+    canvas.DrawText(text, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void TCustomPanel::Changed()
+{
+    Realign();
+    Invalidate();
+}
+
+void TCustomPanel::SetBevelInner(TBevelCut value)
+{
+    FBevelInner = value;
+    Changed();
+}
+
+void TCustomPanel::SetBevelOuter(TBevelCut value)
+{
+    FBevelOuter = value;
+    Changed();
+}
+
+void TCustomPanel::SetBevelWidth(int value)
+{
+    FBevelWidth = value < 1 ? 1 : value;
+    Changed();
+}
+
+void TCustomPanel::SetBorderWidth(int value)
+{
+    FBorderWidth = value < 0 ? 0 : value;
+    Changed();
+}
+
+void TCustomPanel::SetBorderStyle(TBorderStyle value)
+{
+    if (value == FBorderStyle)
+        return;
+    FBorderStyle = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomPanel::Dispatch(TMessage& m)
+{
+    TCustomControl::Dispatch(m);
+    if (m.Msg == CM_TEXTCHANGED || m.Msg == CM_FONTCHANGED)
+        Invalidate();
 }

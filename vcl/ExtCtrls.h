@@ -1,9 +1,11 @@
 #pragma once
 // Extra components: TTimer, which calls OnTimer every Interval milliseconds through a hidden
-// utility window (the system's timer goes through the timer seam of PlatformSeams.h).
+// utility window (the system's timer goes through the timer seam of PlatformSeams.h), and the
+// panel, a plain container that paints its bevels and a centred caption.
 
 #include "vcl/Classes.h"
 #include "vcl/Messages.h"
+#include "vcl/WinControl.h"
 #include "vcl/Win.h"
 
 class TTimer : public TComponent {
@@ -47,4 +49,59 @@ private:
     bool FFreePending = false;
     // Set while OnTimer runs; the destructor raises it so the tick knows the timer is gone.
     bool* FGone = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+template <>
+struct ks::EnumTraits<TBevelCut> {
+    static constexpr const char* Names[] = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
+};
+
+class TCustomPanel : public TCustomControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomPanel(TComponent* owner);
+
+    TBevelCut BevelInner() const noexcept { return FBevelInner; }
+    void SetBevelInner(TBevelCut value);
+    TBevelCut BevelOuter() const noexcept { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut value);
+    int BevelWidth() const noexcept { return FBevelWidth; }
+    // At least 1.
+    void SetBevelWidth(int value);
+    // The gap between the two bevels; at least 0.
+    int BorderWidth() const noexcept { return FBorderWidth; }
+    void SetBorderWidth(int value);
+    // bsSingle gives the window a sunken client edge; anything else none.
+    TBorderStyle BorderStyle() const noexcept { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Paint() override;
+    // Children lie inside the bevels and the border.
+    void AdjustClientRect(TRect& rect) const override;
+
+private:
+    // The client area less the bevels and the border between them.
+    int FrameWidth() const noexcept;
+    void Changed();
+
+    TBevelCut FBevelInner = bvNone;
+    TBevelCut FBevelOuter = bvRaised;
+    int FBevelWidth = 1;
+    int FBorderWidth = 0;
+    TBorderStyle FBorderStyle = bsNone;
+};
+
+class TPanel : public TCustomPanel {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomPanel::TCustomPanel;
 };

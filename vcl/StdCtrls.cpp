@@ -56,6 +56,9 @@ const ks::PropertyInfo CheckBoxProps[] = {
     ks::Prop<&TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked>("Checked").NotStored(),
     ks::Prop<&TCustomCheckBox::State, &TCustomCheckBox::SetState>("State").DefaultIs(cbUnchecked),
 };
+const ks::PropertyInfo RadioButtonProps[] = {
+    ks::Prop<&TRadioButton::Checked, &TRadioButton::SetChecked>("Checked").DefaultIs(false),
+};
 const ks::PropertyInfo GroupBoxProps[] = {
     ks::Prop<&TCustomGroupBox::TabOrder, &TCustomGroupBox::SetTabOrder>("TabOrder"),
 };
@@ -94,6 +97,8 @@ const ks::ClassInfo TButtonControl::StaticClassInfo{"TButtonControl", &TWinContr
 const ks::ClassInfo TButton::StaticClassInfo{"TButton", &TButtonControl::StaticClassInfo, ButtonProps, {}};
 const ks::ClassInfo TCustomCheckBox::StaticClassInfo{"TCustomCheckBox", &TButtonControl::StaticClassInfo, CheckBoxProps, {}};
 const ks::ClassInfo TCheckBox::StaticClassInfo{"TCheckBox", &TCustomCheckBox::StaticClassInfo, {}, {}};
+const ks::ClassInfo TRadioButton::StaticClassInfo{"TRadioButton", &TButtonControl::StaticClassInfo, RadioButtonProps, {}};
+const ks::ClassInfo TStaticText::StaticClassInfo{"TStaticText", &TWinControl::StaticClassInfo, {}, {}};
 const ks::ClassInfo TCustomGroupBox::StaticClassInfo{"TCustomGroupBox", &TCustomControl::StaticClassInfo, GroupBoxProps, {}};
 const ks::ClassInfo TGroupBox::StaticClassInfo{"TGroupBox", &TCustomGroupBox::StaticClassInfo, {}, {}};
 const ks::ClassInfo TCustomLabel::StaticClassInfo{"TCustomLabel", &TGraphicControl::StaticClassInfo, LabelProps, {}};
@@ -106,6 +111,8 @@ const ks::ClassInfo& TButtonControl::ClassInfo() const noexcept { return StaticC
 const ks::ClassInfo& TButton::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TCustomCheckBox::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TCheckBox::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TRadioButton::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TStaticText::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TCustomGroupBox::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TGroupBox::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TCustomLabel::ClassInfo() const noexcept { return StaticClassInfo; }
@@ -602,6 +609,71 @@ void TCustomCheckBox::CNCommand(TWMCommand& m)
 {
     if (m.NotifyCode() == BN_CLICKED)
         Toggle();
+}
+
+TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner)
+{
+    SetBounds(0, 0, 113, 17);
+    FControlStyle = {csSetCaption, csDoubleClicks};
+}
+
+void TRadioButton::CreateParams(TCreateParams& params)
+{
+    TButtonControl::CreateParams(params);
+    // Not the automatic kind: the button keeps its own state and unchecks its siblings itself.
+    params.Style |= BS_RADIOBUTTON;
+}
+
+void TRadioButton::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    SendMessageW(HandleIfAllocated(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TRadioButton::SetChecked(bool value)
+{
+    if (value == FChecked)
+        return;
+    FChecked = value;
+    if (HandleAllocated())
+        SendMessageW(HandleIfAllocated(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (!value)
+        return;
+    if (TWinControl* parent = Parent())
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            if (auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i)); other && other != this)
+                other->SetChecked(false);
+    if (!ClicksDisabled() && !IsLoading(*this))
+        Click();
+}
+
+void TRadioButton::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_COMMAND: { TWMCommand v(m); CNCommand(v); break; }
+    default: TButtonControl::Dispatch(m); break;
+    }
+}
+
+void TRadioButton::CNCommand(TWMCommand& m)
+{
+    if (m.NotifyCode() == BN_CLICKED)
+        SetChecked(true);
+}
+
+// ---- static text ----------------------------------------------------------------------------
+TStaticText::TStaticText(TComponent* owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 65, 17);
+    FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csReplicatable};
+}
+
+void TStaticText::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"STATIC");
+    params.Style |= SS_LEFT | SS_NOTIFY;
+    params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
 // ---- group box ------------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
-// The standard controls: edit, memo, push button, check box, group box and label. The edit,
-// memo and buttons are superclasses of the system's EDIT and BUTTON windows, registered under
+// The standard controls: edit, memo, push button, check box, radio button, group box, static
+// text and label. The edit, memo, buttons and static text are superclasses of the system's EDIT and BUTTON windows, registered under
 // their own class names ("TEdit", "TButton" ...); they hear of their own notifications as CN_
 // messages reflected by their parent (CN_COMMAND for clicks and changes, CN_CTLCOLOR* for
 // their colours). The group box paints itself; the label is windowless.
@@ -257,6 +257,29 @@ public:
     using TCustomCheckBox::TCustomCheckBox;
 };
 
+class TRadioButton : public TButtonControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TRadioButton(TComponent* owner);
+
+    bool Checked() const noexcept { return FChecked; }
+    // Checking one unchecks the other radio buttons of the same parent; a change clicks
+    // (unless clicks are disabled or the form is being read).
+    void SetChecked(bool value);
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void CNCommand(TWMCommand& m);
+
+private:
+    bool FChecked = false;
+};
+
 // ---------------------------------------------------------------------------------------------
 class TCustomGroupBox : public TCustomControl {
 public:
@@ -280,6 +303,19 @@ public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
     using TCustomGroupBox::TCustomGroupBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+// A text in a window of its own: the system's STATIC control.
+class TStaticText : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TStaticText(TComponent* owner);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -2,3 +2,7 @@
 list(APPEND KS_WIN_SOURCES
   skin/adapters/acSBUtils.cpp
 )
+# The button-family, static and panel adapters and their layout arithmetic.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/adapters/AdapterLayout.cpp
+)

@@ -1,0 +1,143 @@
+// The thin wrappers over the system's controls that the window adapters serve: the radio button,
+// the static text and the panel.
+#include "vcl/ExtCtrls.h"
+#include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class PlainControlsTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        FForm = CreateNew<TForm>(nullptr);
+        FForm->SetBounds(0, 0, 400, 300);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(FForm);
+        VclFixture::TearDown();
+    }
+    template <class T>
+    T* Add(TWinControl* parent = nullptr)
+    {
+        auto* control = Create<T>(FForm);
+        control->SetParent(parent ? parent : FForm);
+        return control;
+    }
+    static std::wstring WindowClass(HWND wnd)
+    {
+        wchar_t name[64]{};
+        GetClassNameW(wnd, name, 64);
+        return name;
+    }
+    static LRESULT Check(TWinControl* c) { return SendMessageW(c->Handle(), BM_GETCHECK, 0, 0); }
+    void Click(TWinControl* c)
+    {
+        HWND wnd = c->Handle();
+        SendMessageW(GetParent(wnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), BN_CLICKED), reinterpret_cast<LPARAM>(wnd));
+    }
+
+    TForm* FForm = nullptr;
+};
+
+struct Clicks {
+    int count = 0;
+    void Click(TObject*) { ++count; }
+};
+
+TEST_F(PlainControlsTest, ARadioButtonChecksItselfAndUnchecksItsSiblingsOnly)
+{
+    auto* a = Add<TRadioButton>();
+    auto* b = Add<TRadioButton>();
+    auto* panel = Add<TPanel>();
+    auto* elsewhere = Add<TRadioButton>(panel);
+    Clicks clicks;
+    b->SetOnClick(TNotifyEvent(&clicks, &Clicks::Click));
+    EXPECT_EQ(WindowClass(a->Handle()), L"TRadioButton");
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(a->Handle(), GWL_STYLE)) & BS_TYPEMASK, static_cast<DWORD>(BS_RADIOBUTTON));
+
+    elsewhere->SetChecked(true);
+    a->SetChecked(true);
+    EXPECT_EQ(Check(a), BST_CHECKED);
+    Click(b);
+    EXPECT_TRUE(b->Checked());
+    EXPECT_FALSE(a->Checked());
+    EXPECT_EQ(Check(a), BST_UNCHECKED);
+    EXPECT_EQ(Check(b), BST_CHECKED);
+    EXPECT_TRUE(elsewhere->Checked()) << "a radio button of another parent is in another group";
+    EXPECT_EQ(clicks.count, 1);
+
+    b->SetClicksDisabled(true);
+    b->SetChecked(false);
+    b->SetChecked(true);
+    EXPECT_EQ(clicks.count, 1) << "state set by code with clicks disabled";
+}
+
+TEST_F(PlainControlsTest, AStaticTextIsTheSystemsStaticUnderItsOwnClassName)
+{
+    auto* text = Add<TStaticText>();
+    text->SetCaption(L"Длина");
+    HWND wnd = text->Handle();
+    EXPECT_EQ(WindowClass(wnd), L"TStaticText");
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)) & SS_TYPEMASK, static_cast<DWORD>(SS_LEFT));
+    wchar_t buffer[16]{};
+    GetWindowTextW(wnd, buffer, 16);
+    EXPECT_EQ(std::wstring(buffer), L"Длина");
+    EXPECT_FALSE(text->TabStop());
+}
+
+TEST_F(PlainControlsTest, APanelKeepsItsChildrenInsideItsBevelsAndBorder)
+{
+    auto* panel = Add<TPanel>();
+    panel->SetBounds(10, 10, 120, 80);
+    struct Case { TBevelCut outer, inner; int bevelWidth, borderWidth; TBorderStyle style; int inset, edge; } cases[] = {
+        {bvRaised, bvNone, 1, 0, bsNone, 1, 0},
+        {bvLowered, bvRaised, 2, 3, bsNone, 7, 0},
+        {bvNone, bvNone, 1, 0, bsSingle, 0, 2},
+    };
+    for (const Case& c : cases) {
+        panel->SetBevelOuter(c.outer);
+        panel->SetBevelInner(c.inner);
+        panel->SetBevelWidth(c.bevelWidth);
+        panel->SetBorderWidth(c.borderWidth);
+        panel->SetBorderStyle(c.style);
+        auto* child = Add<TButton>(panel);
+        child->SetAlign(alClient);
+        RECT client{};
+        GetClientRect(panel->Handle(), &client);
+        EXPECT_EQ(client.right, 120 - 2 * c.edge) << "the sunken edge lies outside the client area";
+        EXPECT_EQ(child->Left(), c.inset);
+        EXPECT_EQ(child->Width(), client.right - 2 * c.inset);
+        FreeAndNil(child);
+    }
+    EXPECT_EQ(WindowClass(panel->Handle()), L"TPanel");
+}
+
+TEST_F(PlainControlsTest, APanelPaintsItsBevelsAroundItsColour)
+{
+    auto* panel = Add<TPanel>();
+    panel->SetBounds(0, 0, 60, 40);
+    panel->SetColor(0x123456);
+    panel->SetBevelOuter(bvRaised);
+    panel->SetBevelInner(bvLowered);
+    FForm->Show();
+    Pump();
+    HDC dc = GetDC(panel->Handle());
+    RedrawWindow(panel->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW);
+    EXPECT_EQ(GetPixel(dc, 0, 20), light) << "outer raised: left edge light";
+    EXPECT_EQ(GetPixel(dc, 59, 20), dark) << "outer raised: right edge dark";
+    EXPECT_EQ(GetPixel(dc, 1, 20), dark) << "inner lowered: left edge dark";
+    EXPECT_EQ(GetPixel(dc, 58, 20), light) << "inner lowered: right edge light";
+    EXPECT_EQ(GetPixel(dc, 30, 20), 0x123456u);
+    ReleaseDC(panel->Handle(), dc);
+}
+
+} // namespace
