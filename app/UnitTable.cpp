@@ -42,6 +42,7 @@ void InitializeUnits()
 void FinalizeUnits()
 {
     FinalizeAcDialsUnit();
+    FinalizeAcSBUtilsUnit();
     FinalizeAcGlowUnit();
     FinalizeVclUtilsUnit();
     FinalizeStyleSimplyUnit();
