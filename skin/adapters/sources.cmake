@@ -6,3 +6,8 @@ list(APPEND KS_WIN_SOURCES
 list(APPEND KS_PORTABLE_SOURCES
   skin/adapters/AdapterLayout.cpp
 )
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/AdapterPainting.cpp
+  skin/adapters/acButtonAdapters.cpp
+  skin/adapters/acStaticAdapters.cpp
+)

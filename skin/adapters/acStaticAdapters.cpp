@@ -1,0 +1,472 @@
+#include "skin/adapters/acStaticAdapters.h"
+
+#include "skin/adapters/AdapterLayout.h"
+#include "skin/adapters/AdapterPainting.h"
+#include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/ParentBackground.h"
+#include "skin/core/SectionPainting.h"
+#include "skin/core/SkinImagePainting.h"
+#include "skin/core/SkinSenders.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMaskData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sVclUtils.h"
+#include "vcl/ExtCtrls.h"
+#include "vcl/GdiHandles.h"
+
+#include <algorithm>
+#include <vector>
+
+using namespace ks::adapters;
+
+namespace {
+
+DWORD StyleOf(HWND wnd)
+{
+    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
+}
+
+DWORD ExStyleOf(HWND wnd)
+{
+    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE));
+}
+
+std::wstring TextOf(HWND wnd)
+{
+    std::vector<wchar_t> buffer(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1);
+    const int n = GetWindowTextW(wnd, buffer.data(), static_cast<int>(buffer.size()));
+    return std::wstring(buffer.data(), static_cast<size_t>(std::max(n, 0)));
+}
+
+void Validate(HWND wnd)
+{
+    PAINTSTRUCT ps;
+    BeginPaint(wnd, &ps);
+    EndPaint(wnd, &ps);
+}
+
+bool Has(const TComponent* c, TComponentStateItem item)
+{
+    return c && c->ComponentState().Contains(item);
+}
+
+} // namespace
+
+// ---- static text ----------------------------------------------------------------------------
+bool TacStaticWnd::Handles() const
+{
+    return !(StyleOf(CtrlHandle) & WS_TABSTOP) && !(ExStyleOf(CtrlHandle) & WS_EX_STATICEDGE);
+}
+
+void TacStaticWnd::Redraw()
+{
+    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void TacStaticWnd::AdapterWndProc(TMessage& m)
+{
+    if (!SkinActiveFor(*this) || !Handles()) {
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        if (!IsWindowVisible(CtrlHandle))
+            break;
+        PaintInto(reinterpret_cast<HDC>(m.WParam));
+        m.Result = 1;
+        return;
+    case WM_PAINT: Validate(CtrlHandle); m.Result = 0; return;
+    case WM_MOVE:
+    case WM_ENABLE:
+        SkinData->BackgroundChanged = true;
+        CallPrev(m);
+        Redraw();
+        return;
+    case WM_SETTEXT:
+        CallPrev(m);
+        WndText = TextOf(CtrlHandle);
+        SkinData->BackgroundChanged = true;
+        Redraw();
+        return;
+    case WM_NCPAINT: m.Result = 0; return;
+    case WM_PRINT: PaintInto(reinterpret_cast<HDC>(m.WParam)); return;
+    default: break;
+    }
+    TacMainWnd::AdapterWndProc(m);
+}
+
+void TacStaticWnd::PaintInto(HDC given)
+{
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    TargetDC dc(CtrlHandle, given);
+    if (!dc.get())
+        return;
+    ks::SavedDC saved(dc.get());
+    SkinData->BackgroundChanged = true;
+    TBitmap* cache = SizedCache(*SkinData, WndSize);
+    if (!cache)
+        return;
+    PrepareWindowCache(SkinData, CtrlHandle, DlgMode);
+    PaintText(*cache);
+    BitBlt(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
+}
+
+void TacStaticWnd::PaintText(TBitmap& cache)
+{
+    TCanvas& canvas = cache.Canvas();
+    canvas.Brush().SetStyle(bsClear);
+    UseWindowFont(canvas, CtrlHandle, nullptr);
+    TRect r{0, 0, WndSize.cx, WndSize.cy};
+    UINT flags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
+    if (ExStyleOf(CtrlHandle) & WS_EX_RIGHT)
+        flags |= DT_RIGHT;
+    DrawControlText(canvas, WndText, IsWindowEnabled(CtrlHandle) != FALSE, r, flags, *SkinData, false);
+}
+
+// ---- static icon or bitmap ------------------------------------------------------------------
+void TacIconWnd::PaintText(TBitmap& cache)
+{
+    HDC target = cache.Canvas().Handle();
+    if ((StyleOf(CtrlHandle) & 3) != SS_ICON) {
+        auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(CtrlHandle, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAP info{};
+        if (!bitmap || GetObjectW(bitmap, sizeof info, &info) != sizeof info)
+            return;
+        HDC source = CreateCompatibleDC(target);
+        if (!source)
+            return;
+        const HGDIOBJ old = SelectObject(source, bitmap);
+        BitBlt(target, 0, 0, info.bmWidth, std::abs(info.bmHeight), source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+        return;
+    }
+    if (auto icon = reinterpret_cast<HICON>(SendMessageW(CtrlHandle, STM_GETICON, 0, 0)))
+        DrawIconEx(target, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+// ---- link label -----------------------------------------------------------------------------
+void TacLinkWnd::AdapterWndProc(TMessage& m)
+{
+    if (!SkinActiveFor(*this) || (ExStyleOf(CtrlHandle) & WS_EX_STATICEDGE)) {
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        if (!IsWindowVisible(CtrlHandle))
+            break;
+        PaintInto(reinterpret_cast<HDC>(m.WParam));
+        m.Result = 1;
+        return;
+    case WM_MOVE:
+        SkinData->BackgroundChanged = true;
+        CallPrev(m);
+        Redraw();
+        return;
+    case WM_SETTEXT:
+        CallPrev(m);
+        WndText = TextOf(CtrlHandle);
+        SkinData->BackgroundChanged = true;
+        Redraw();
+        return;
+    case WM_PAINT: Validate(CtrlHandle); m.Result = 0; return;
+    case WM_NCPAINT: m.Result = 0; return;
+    default: break;
+    }
+    TacStaticWnd::AdapterWndProc(m);
+}
+
+void TacLinkWnd::PaintText(TBitmap& cache)
+{
+    TCanvas& canvas = cache.Canvas();
+    canvas.Brush().SetStyle(bsClear);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    LOGFONTW lf{};
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        lf = metrics.lfMessageFont;
+    else
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfUnderline = TRUE;
+    canvas.Font().SetLogFont(lf);
+    TRect r{0, 0, WndSize.cx + 4, WndSize.cy};
+    DrawControlText(canvas, StripAnchorTags(WndText), IsWindowEnabled(CtrlHandle) != FALSE, r,
+                    DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP, *SkinData, false);
+}
+
+// ---- size grip ------------------------------------------------------------------------------
+void TacSizerWnd::AdapterWndProc(TMessage& m)
+{
+    if (!SkinActiveFor(*this)) {
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_PAINT: Paint(); m.Result = 0; return;
+    case WM_ERASEBKGND:
+    case WM_NCPAINT: m.Result = 0; return;
+    default: break;
+    }
+    TacMainWnd::AdapterWndProc(m);
+    if (m.Msg == WM_NCHITTEST) {
+        if (IsWindowEnabled(CtrlHandle) && DefaultSkinManager)
+            DefaultSkinManager->SetActiveControl(nullptr);
+        m.Result = HTBOTTOMRIGHT;
+    }
+}
+
+void TacSizerWnd::Paint()
+{
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    PAINTSTRUCT ps;
+    BeginPaint(CtrlHandle, &ps);
+    TsSkinManager* manager = ManagerOf(*this);
+    const int maskIndex = manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE");
+    if (manager->MaskIndexValid(maskIndex) && WndSize.cx > 0 && WndSize.cy > 0) {
+        TBitmap picture;
+        picture.SetPixelFormat(pf24bit);
+        picture.SetSize(WndSize.cx, WndSize.cy);
+        HDC pictureDC = picture.Canvas().Handle();
+        BackgroundInfo info;
+        info.R = {0, 0, WndSize.cx, WndSize.cy};
+        info.Offset = WndPos;
+        info.PaintRequested = true;
+        info.TargetDC = pictureDC;
+        QueryParentBackgroundWnd(info, ParentWnd, true);
+        const TsMaskData& mask = manager->MaskArray[maskIndex];
+        const TSize cell{MaskCellWidth(mask), MaskCellHeight(mask)};
+        const TPoint at{std::max(WndSize.cx - cell.cx, 0), std::max(WndSize.cy - cell.cy, 0)};
+        PaintStateGlyph(picture, at, 0, 1, mask, CacheInfoFromBitmap(&picture, 0, 0));
+        TargetDC dc(CtrlHandle, nullptr);
+        if (dc.get())
+            BitBlt(dc.get(), 0, 0, WndSize.cx, WndSize.cy, picture.Canvas().Handle(), 0, 0, SRCCOPY);
+    }
+    EndPaint(CtrlHandle, &ps);
+}
+
+// ---- see-through dialog area ----------------------------------------------------------------
+void TacTransPanelWnd::AdapterWndProc(TMessage& m)
+{
+    if (!SkinActiveFor(*this)) {
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_ERASEBKGND: Paint(); m.Result = 1; return;
+    case WM_NCPAINT: m.Result = 0; return;
+    default: break;
+    }
+    TacMainWnd::AdapterWndProc(m);
+}
+
+void TacTransPanelWnd::Paint()
+{
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    PAINTSTRUCT ps;
+    BeginPaint(CtrlHandle, &ps);
+    SkinData->BackgroundChanged = true;
+    SendCommandWnd(CtrlHandle, SKC_PREPARE_CACHE, 0);
+    TargetDC dc(CtrlHandle, nullptr, true);
+    if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && dc.get()) {
+        ks::SavedDC saved(dc.get());
+        // The child windows paint their own images.
+        ExcludeChildWindows(dc.get(), CtrlHandle);
+        BitBlt(dc.get(), 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, SRCCOPY);
+    }
+    EndPaint(CtrlHandle, &ps);
+}
+
+// ---- class-library panel --------------------------------------------------------------------
+namespace {
+
+Bevel BevelOf(TBevelCut cut)
+{
+    switch (cut) {
+    case bvLowered: return Bevel::Lowered;
+    case bvRaised: return Bevel::Raised;
+    case bvSpace: return Bevel::Space;
+    default: return Bevel::None;
+    }
+}
+
+std::string PanelSectionFor(const TsCommonData* skinData, std::string section)
+{
+    if (!section.empty() || !skinData)
+        return section;
+    auto* panel = dynamic_cast<TCustomPanel*>(skinData->OwnerControl);
+    if (!panel)
+        return section;
+    return std::string(PanelSection(BevelOf(panel->BevelOuter()), BevelOf(panel->BevelInner()),
+                                    panel->BorderStyle() == bsNone));
+}
+
+} // namespace
+
+TacPanelWnd::TacPanelWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section)
+    : TacMainWnd(handle, skinData, manager, PanelSectionFor(skinData, std::move(section)))
+{
+}
+
+int TacPanelWnd::FrameWidth() const
+{
+    RECT window{}, client{};
+    GetWindowRect(CtrlHandle, &window);
+    GetClientRect(CtrlHandle, &client);
+    return std::max(static_cast<int>((window.right - window.left) - client.right) / 2, 0);
+}
+
+void TacPanelWnd::AdapterWndProc(TMessage& m)
+{
+    TControl* owner = SkinData ? SkinData->OwnerControl : nullptr;
+    if (!owner || !owner->ControlStyle().Contains(csAcceptsControls) || !SkinActiveFor(*this)) {
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    auto* container = dynamic_cast<TWinControl*>(owner);
+    if (m.Msg == SM_SKINCMD) {
+        switch (HIWORD(m.WParam)) {
+        case SKC_NEW_SKIN:
+        case SKC_REFRESH:
+            TacMainWnd::AdapterWndProc(m);
+            BroadcastMessage(container, CtrlHandle, m);
+            return;
+        case SKC_REMOVE_SKIN: {
+            SkinData->SkinIndex = -1;
+            TControlStyle style = owner->ControlStyle();
+            style.Exclude(csOpaque);
+            owner->SetControlStyle(style);
+            break;
+        }
+        case SKC_PARENT_UPDATED:
+            SkinData->SetUpdating(false);
+            RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_FRAME);
+            return;
+        case SKC_IS_SKINNED: m.Result = 1; return;
+        case SKC_PREPARE_CACHE: return;
+        default: break;
+        }
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    if (SkinData->IsSkinActive()) {
+        switch (m.Msg) {
+        case WM_NCPAINT: PaintFrame(nullptr); m.Result = 0; return;
+        case WM_SETTEXT:
+            if (!IsWindowVisible(CtrlHandle))
+                break;
+            WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
+            SkinData->BackgroundChanged = true;
+            InvalidateRect(CtrlHandle, nullptr, TRUE);
+            return;
+        case WM_PAINT:
+            InvalidateRect(CtrlHandle, nullptr, TRUE);
+            Validate(CtrlHandle);
+            m.Result = 0;
+            return;
+        case WM_ERASEBKGND: PaintClient(reinterpret_cast<HDC>(m.WParam), false); m.Result = 1; return;
+        case WM_UPDATEUISTATE: m.Result = 1; return;
+        case WM_PARENTNOTIFY:
+            TacMainWnd::AdapterWndProc(m);
+            if (LOWORD(m.WParam) == WM_CREATE)
+                NotifyParentForm25(owner);
+            return;
+        case WM_PRINT: {
+            auto dc = reinterpret_cast<HDC>(m.WParam);
+            PaintClient(dc, true);
+            PaintFrame(dc);
+            return;
+        }
+        default: break;
+        }
+    }
+    TacMainWnd::AdapterWndProc(m);
+    if (m.Msg == WM_WINDOWPOSCHANGING)
+        SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+}
+
+void TacPanelWnd::PaintClient(HDC given, bool dcIsWindow)
+{
+    TControl* owner = SkinData->OwnerControl;
+    if (Has(owner, csDestroying) || (owner->Parent() && owner->Parent()->ControlState().Contains(csCreating)))
+        return;
+    TargetDC dc(CtrlHandle, given, true);
+    if (!given)
+        dcIsWindow = true;
+    if (!dc.get())
+        return;
+    ks::SavedDC saved(dc.get());
+    SkinData->SetUpdating(false);
+    SkinData->SetUpdating(SkinData->Updating());
+    if (SkinData->UpdateLock)
+        return;
+    const bool rebuild = SkinData->ClippedByParent || SkinData->BackgroundChanged;
+    RECT clip{};
+    GetClipBox(dc.get(), &clip);
+    SkinData->ClippedByParent = SkinData->NeedsRepaint() &&
+                                (clip.right - clip.left != owner->Width() || clip.bottom - clip.top != owner->Height());
+    if (rebuild)
+        PrepareCache();
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    if (!cache)
+        return;
+    const int b = FrameWidth();
+    const int shift = dcIsWindow ? 0 : -b;
+    BitBlt(dc.get(), b + shift, b + shift, owner->Width() - 2 * b, owner->Height() - 2 * b, cache->Canvas().Handle(), b, b,
+           SRCCOPY);
+    if (auto* container = dynamic_cast<TWinControl*>(owner)) {
+        PaintGraphicChildren(dc.get(), container, {b + shift, b + shift});
+        SendChildrenCommand6(container);
+    }
+}
+
+void TacPanelWnd::PaintFrame(HDC given)
+{
+    const int b = FrameWidth();
+    if (b <= 0)
+        return;
+    if (SkinData->BackgroundChanged || !SkinData->CacheBitmap)
+        PrepareCache();
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    TargetDC dc(CtrlHandle, given, true);
+    if (!cache || !dc.get())
+        return;
+    CopyFrameStrips(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, b);
+}
+
+void TacPanelWnd::PrepareCache()
+{
+    auto* panel = dynamic_cast<TCustomPanel*>(SkinData->OwnerControl);
+    TControl* owner = SkinData->OwnerControl;
+    TBitmap* cache = SizedCache(*SkinData, {owner->Width(), owner->Height()});
+    if (!cache)
+        return;
+    const CacheInfo background = SkinData->QueryBackgroundInfo();
+    PaintControlSection(*SkinData, background, true, 0, {0, 0, owner->Width(), owner->Height()},
+                        {owner->Left(), owner->Top()}, cache, true);
+    const std::wstring caption = owner->Caption();
+    if (!caption.empty()) {
+        const int b = FrameWidth();
+        RECT client{};
+        GetClientRect(CtrlHandle, &client);
+        TRect r{b, b, b + client.right, b + client.bottom};
+        if (panel) {
+            int inset = panel->BorderWidth();
+            if (panel->BevelInner() != bvNone)
+                inset += panel->BevelWidth();
+            if (panel->BevelOuter() != bvNone)
+                inset += panel->BevelWidth();
+            r = {r.Left + inset, r.Top + inset, r.Right - inset, r.Bottom - inset};
+        }
+        TCanvas& canvas = cache->Canvas();
+        canvas.Font().Assign(owner->Font());
+        canvas.Brush().SetStyle(bsClear);
+        const int height = canvas.TextHeight(L"W");
+        r.Top = (r.Top + r.Bottom - height) / 2;
+        r.Bottom = r.Top + height;
+        DrawControlText(canvas, caption, owner->Enabled(), r, DT_CENTER | DT_VCENTER, *SkinData, false);
+    }
+    SkinData->BackgroundChanged = false;
+}
