@@ -1,0 +1,229 @@
+// The static and panel adapters on real windows under a skin of solid colours.
+#include "skin/adapters/acStaticAdapters.h"
+
+#include "skin/core/sCommonData.h"
+#include "vcl/ExtCtrls.h"
+#include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
+#include "win/skin/adapters/AdapterSkinFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace ks::test;
+
+class StaticAdapterTest : public AdapterFixture {
+protected:
+    template <class T>
+    T* Adapt(HWND wnd, const char* section = "LABELS")
+    {
+        return TacMainWnd::Create<T>(wnd, nullptr, Manager, section, false);
+    }
+    static bool HasColour(TBitmap& p, TColor c)
+    {
+        for (int y = 0; y < p.Height(); ++y)
+            for (int x = 0; x < p.Width(); ++x)
+                if (At(p, x, y) == c)
+                    return true;
+        return false;
+    }
+    // A bitmap of one colour, owned by the caller.
+    static HBITMAP SolidBitmap(int w, int h, TColor c)
+    {
+        HDC screen = GetDC(nullptr);
+        HBITMAP b = CreateCompatibleBitmap(screen, w, h);
+        ReleaseDC(nullptr, screen);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, b);
+        FillWith(dc, {0, 0, w, h}, c);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        return b;
+    }
+};
+
+TEST_F(StaticAdapterTest, StaticTextIsPaintedOverItsSectionUnlessItTakesFocusOrHasAnEdge)
+{
+    struct Case { const char* name; DWORD style, exStyle; bool skinned; } cases[] = {
+        {"left", SS_LEFT, 0, true},
+        {"right", SS_LEFT, WS_EX_RIGHT, true},
+        {"tab stop", SS_LEFT | WS_TABSTOP, 0, false},
+        {"static edge", SS_LEFT, WS_EX_STATICEDGE, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND wnd = Child(L"STATIC", c.style, L"Length", {10, 10, 150, 30}, c.exStyle);
+        auto* a = Adapt<TacStaticWnd>(wnd);
+        auto p = Print(wnd);
+        const int away = c.exStyle & WS_EX_RIGHT ? 5 : 130;
+        EXPECT_EQ(At(*p, away, 10) == LabelColour, c.skinned);
+        if (c.skinned) {
+            EXPECT_TRUE(HasColour(*p, clWhite)) << "the section's font colour";
+            RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            EXPECT_EQ(OnScreen(wnd, away, 10), LabelColour);
+        }
+        a->Free();
+        DestroyWindow(wnd);
+    }
+}
+
+TEST_F(StaticAdapterTest, StaticTextRepaintsItsNewText)
+{
+    HWND wnd = Child(L"STATIC", SS_LEFT, L"", {10, 10, 150, 30});
+    auto* a = Adapt<TacStaticWnd>(wnd);
+    auto empty = Print(wnd);
+    EXPECT_FALSE(HasColour(*empty, clWhite));
+    SetWindowTextW(wnd, L"Пароль");
+    EXPECT_EQ(a->WndText, L"Пароль");
+    EXPECT_TRUE(HasColour(*Print(wnd), clWhite));
+    a->Free();
+}
+
+TEST_F(StaticAdapterTest, StaticImagesAreAskedForAtEveryPaintAndNeverKept)
+{
+    HWND wnd = Child(L"STATIC", SS_BITMAP, nullptr, {10, 10, 40, 40});
+    HBITMAP first = SolidBitmap(8, 8, 0x000000FF);
+    DeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageW(wnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(first))));
+    auto* a = Adapt<TacIconWnd>(wnd);
+    auto p = Print(wnd);
+    EXPECT_EQ(At(*p, 2, 2), 0x000000FFu);
+
+    // The owner swaps the picture and deletes the old one, as it may.
+    HBITMAP second = SolidBitmap(8, 8, 0x0000FF00);
+    HBITMAP old = reinterpret_cast<HBITMAP>(SendMessageW(wnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(second)));
+    DeleteObject(old ? old : first);
+    p = Print(wnd);
+    EXPECT_EQ(At(*p, 2, 2), 0x0000FF00u);
+    a->Free();
+    DestroyWindow(wnd);
+    DeleteObject(second);
+
+    HWND iconWnd = Child(L"STATIC", SS_ICON, nullptr, {50, 10, 90, 50});
+    HBITMAP colour = SolidBitmap(16, 16, 0x00FF0000);
+    HBITMAP mask = SolidBitmap(16, 16, clBlack);
+    ICONINFO info{TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    SendMessageW(iconWnd, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    auto* i = Adapt<TacIconWnd>(iconWnd);
+    auto q = Print(iconWnd);
+    EXPECT_EQ(At(*q, 4, 4), 0x00FF0000u);
+    i->Free();
+    DestroyWindow(iconWnd);
+    DestroyIcon(icon);
+    DeleteObject(colour);
+    DeleteObject(mask);
+}
+
+TEST_F(StaticAdapterTest, LinkLabelsLoseOnlyUpperCaseAnchorTags)
+{
+    HWND plain = Child(L"STATIC", SS_LEFT, L"Site", {10, 10, 150, 30});
+    HWND tagged = Child(L"STATIC", SS_LEFT, L"<A>Site</A>", {10, 40, 150, 60});
+    HWND lower = Child(L"STATIC", SS_LEFT, L"<a>Site</a>", {10, 70, 150, 90});
+    auto* a = Adapt<TacLinkWnd>(plain);
+    auto* b = Adapt<TacLinkWnd>(tagged);
+    auto* c = Adapt<TacLinkWnd>(lower);
+    auto pPlain = Print(plain), pTagged = Print(tagged), pLower = Print(lower);
+    EXPECT_TRUE(HasColour(*pPlain, clWhite));
+    EXPECT_TRUE(SamePicture(*pPlain, *pTagged));
+    EXPECT_FALSE(SamePicture(*pPlain, *pLower));
+    a->Free();
+    b->Free();
+    c->Free();
+}
+
+TEST_F(StaticAdapterTest, SizeGripAnswersBottomRightAndPaintsItsGlyphOverTheParent)
+{
+    HWND wnd = Child(L"SCROLLBAR", SBS_SIZEGRIP, nullptr, {100, 100, 120, 120});
+    auto* a = Adapt<TacSizerWnd>(wnd, "");
+    Manager->SetActiveControl(Parent);
+    for (POINT pt : {POINT{101, 101}, POINT{119, 119}, POINT{140, 140}})
+        EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTBOTTOMRIGHT);
+    EXPECT_EQ(Manager->ActiveControl, nullptr) << "the hot control is dropped";
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(OnScreen(wnd, 19, 19), GripColour);
+    EXPECT_EQ(OnScreen(wnd, 13, 13), GripColour);
+    EXPECT_EQ(OnScreen(wnd, 2, 2), ParentColour);
+    a->Free();
+}
+
+class PanelAdapterTest : public StaticAdapterTest {
+protected:
+    void SetUp() override
+    {
+        StaticAdapterTest::SetUp();
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(Application);
+        Form->SetBounds(40, 40, 300, 200);
+        Form->Show();
+        Pump();
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Form);
+        StaticAdapterTest::TearDown();
+    }
+    TPanel* AddPanel(TBevelCut outer, TBevelCut inner, TBorderStyle border)
+    {
+        auto* panel = Create<TPanel>(Form);
+        panel->SetBevelOuter(outer);
+        panel->SetBevelInner(inner);
+        panel->SetBorderStyle(border);
+        panel->SetBounds(10, 10, 120, 60);
+        panel->SetParent(Form);
+        return panel;
+    }
+    TForm* Form = nullptr;
+};
+
+TEST_F(PanelAdapterTest, PanelsTakeTheSectionTheirBevelsAskFor)
+{
+    struct Case { TBevelCut outer, inner; TBorderStyle border; const char* section; TColor colour; } cases[] = {
+        {bvRaised, bvNone, bsNone, "PANEL", PanelColour},
+        {bvLowered, bvNone, bsNone, "PANEL_LOW", PanelLowColour},
+        {bvRaised, bvLowered, bsNone, "GROUPBOX", GroupColour},
+        {bvNone, bvNone, bsNone, "CHECKBOX", BoxColour},
+        {bvNone, bvNone, bsSingle, "PANEL_LOW", PanelLowColour},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.section);
+        TPanel* panel = AddPanel(c.outer, c.inner, c.border);
+        TsCommonData skinData(panel, true);
+        skinData.OwnerControl = panel;
+        auto* a = TacMainWnd::Create<TacPanelWnd>(panel->Handle(), &skinData, Manager, "", false);
+        EXPECT_EQ(skinData.SkinSection(), c.section);
+        auto p = Print(panel->Handle());
+        EXPECT_EQ(At(*p, 60, 30), c.colour);
+        if (c.border == bsSingle) {
+            EXPECT_EQ(At(*p, 0, 30), c.colour) << "the frame strips come from the same picture";
+            RedrawWindow(panel->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+            EXPECT_EQ(OnScreen(panel->Handle(), 0, 30), c.colour);
+        }
+        a->Free();
+        FreeAndNil(panel);
+    }
+}
+
+TEST_F(PanelAdapterTest, PanelCaptionIsCentredAndChildrenAreLeftAlone)
+{
+    TPanel* panel = AddPanel(bvRaised, bvNone, bsNone);
+    panel->SetCaption(L"Настройки");
+    auto* child = Create<TButton>(Form);
+    child->SetParent(panel);
+    child->SetBounds(2, 2, 20, 20);
+    TsCommonData skinData(panel, true);
+    skinData.OwnerControl = panel;
+    auto* a = TacMainWnd::Create<TacPanelWnd>(panel->Handle(), &skinData, Manager, "", false);
+    RedrawWindow(panel->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    bool text = false;
+    for (int x = 30; x < 90; ++x)
+        text = text || OnScreen(panel->Handle(), x, 30) == clWhite;
+    EXPECT_TRUE(text) << "the caption in the section's font colour";
+    EXPECT_EQ(OnScreen(panel->Handle(), 110, 5), PanelColour);
+    EXPECT_NE(OnScreen(panel->Handle(), 10, 10), PanelColour) << "the child paints itself";
+    EXPECT_EQ(SendMessageW(panel->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_IS_SKINNED), 0), 1);
+    a->Free();
+}
+
+} // namespace
