@@ -13,6 +13,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sVclUtils.h"
 #include "vcl/ExtCtrls.h"
+#include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 
 #include <algorithm>
@@ -468,5 +469,155 @@ void TacPanelWnd::PrepareCache()
         r.Bottom = r.Top + height;
         DrawControlText(canvas, caption, owner->Enabled(), r, DT_CENTER | DT_VCENTER, *SkinData, false);
     }
+    SkinData->BackgroundChanged = false;
+}
+
+// ---- panel inside a dialog ------------------------------------------------------------------
+namespace {
+
+constexpr int DialogBand = 6;
+
+TWinControl* ControlOf(HWND wnd)
+{
+    return Application ? FindControlByHandle(wnd, Application) : nullptr;
+}
+
+std::string DialogPanelSection(HWND wnd)
+{
+    TWinControl* control = ControlOf(wnd);
+    return control && std::string_view(control->ClassName()) == "TPanel" ? "CHECKBOX" : "GROUPBOX";
+}
+
+} // namespace
+
+TacDlgPanelWnd::TacDlgPanelWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string)
+    : TacMainWnd(handle, skinData, manager, DialogPanelSection(handle)), FControl(ControlOf(handle))
+{
+    if (FControl && std::string_view(FControl->ClassName()) == "TPanel")
+        KeepGlobalColour();
+}
+
+void TacDlgPanelWnd::KeepGlobalColour()
+{
+    TsSkinManager* manager = ManagerOf(*this);
+    if (FControl && manager && FControl->Color() != manager->GlobalSectionColor())
+        FControl->SetColor(manager->GlobalSectionColor());
+}
+
+void TacDlgPanelWnd::ApplySkinColors()
+{
+    TacMainWnd::ApplySkinColors();
+    KeepGlobalColour();
+}
+
+int TacDlgPanelWnd::FrameWidth() const
+{
+    RECT window{}, client{};
+    GetWindowRect(CtrlHandle, &window);
+    GetClientRect(CtrlHandle, &client);
+    return std::max(static_cast<int>((window.right - window.left) - client.right) / 2, 0);
+}
+
+void TacDlgPanelWnd::AdapterWndProc(TMessage& m)
+{
+    if (!SkinActiveFor(*this)) {
+        TacMainWnd::AdapterWndProc(m);
+        return;
+    }
+    switch (m.Msg) {
+    case SM_SKINCMD:
+        if (HIWORD(m.WParam) == SKC_NEW_SKIN)
+            BroadcastMessage(FControl, CtrlHandle, m);
+        break;
+    case WM_SETTEXT:
+        if (IsWindowVisible(CtrlHandle))
+            SkinData->BackgroundChanged = true;
+        break;
+    case WM_PAINT:
+        KeepGlobalColour();
+        Validate(CtrlHandle);
+        m.Result = 0;
+        return;
+    case WM_ERASEBKGND: {
+        auto dc = reinterpret_cast<HDC>(m.WParam);
+        ks::SavedDC saved(dc);
+        PaintClient(dc, false);
+        // The window paints its own content, inside the band only.
+        RECT client{};
+        GetClientRect(CtrlHandle, &client);
+        IntersectClipRect(dc, DialogBand, DialogBand, client.right - DialogBand, client.bottom - DialogBand);
+        LPARAM unused = 0;
+        CallPrevWndProc(CtrlHandle, WM_PAINT, m.WParam, unused);
+        m.Result = 1;
+        return;
+    }
+    case WM_NCPAINT: PaintFrame(nullptr); m.Result = 1; return;
+    case WM_UPDATEUISTATE: m.Result = 1; return;
+    case WM_PARENTNOTIFY:
+        if (LOWORD(m.WParam) != WM_CREATE && LOWORD(m.WParam) != WM_DESTROY)
+            break;
+        TacMainWnd::AdapterWndProc(m);
+        KeepGlobalColour();
+        if (LOWORD(m.WParam) == WM_CREATE)
+            NotifyParentForm25(FControl);
+        return;
+    case WM_PRINT: {
+        auto dc = reinterpret_cast<HDC>(m.WParam);
+        PaintClient(dc, true);
+        PaintFrame(dc);
+        return;
+    }
+    case WM_THEMECHANGED:
+        if (FControl && FControl->Color() != clBtnFace)
+            FControl->SetColor(clBtnFace);
+        break;
+    default: break;
+    }
+    TacMainWnd::AdapterWndProc(m);
+}
+
+void TacDlgPanelWnd::PaintClient(HDC given, bool dcIsWindow)
+{
+    if (!SkinData->IsSkinActive())
+        return;
+    TargetDC dc(CtrlHandle, given, true);
+    if (!given)
+        dcIsWindow = true;
+    if (!dc.get())
+        return;
+    ks::SavedDC saved(dc.get());
+    SkinData->SetUpdating(false);
+    SkinData->SetUpdating(SkinData->Updating());
+    if (SkinData->UpdateLock)
+        return;
+    PrepareCache();
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    if (!cache)
+        return;
+    const int b = FrameWidth();
+    const int at = dcIsWindow ? b : 0;
+    BitBlt(dc.get(), at, at, WndSize.cx - 2 * b, WndSize.cy - 2 * b, cache->Canvas().Handle(), b, b, SRCCOPY);
+}
+
+void TacDlgPanelWnd::PaintFrame(HDC given)
+{
+    const int b = FrameWidth() + DialogBand;
+    SkinData->BackgroundChanged = true;
+    PrepareCache();
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    TargetDC dc(CtrlHandle, given, true);
+    if (!cache || !dc.get())
+        return;
+    CopyFrameStrips(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, b);
+}
+
+void TacDlgPanelWnd::PrepareCache()
+{
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    TBitmap* cache = SizedCache(*SkinData, WndSize);
+    if (!cache)
+        return;
+    const CacheInfo background = SkinData->QueryBackgroundInfoWnd(CtrlHandle);
+    PaintControlSection(*SkinData, background, true, 0, {0, 0, WndSize.cx, WndSize.cy}, WndPos, cache, true);
     SkinData->BackgroundChanged = false;
 }

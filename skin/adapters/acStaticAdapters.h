@@ -90,3 +90,27 @@ private:
     void PaintClient(HDC dc, bool dcIsWindow);
     void PaintFrame(HDC dc);
 };
+
+// Panels inside standard dialogs: a skinned band 6 pixels wide inside the window's edge, the
+// panel painting its own content inside the band. A class-library TPanel behind the window
+// takes the skin's global colour and the section "CHECKBOX"; anything else is "GROUPBOX".
+class TacDlgPanelWnd : public TacMainWnd {
+public:
+    const char* ClassName() const noexcept override { return "TacDlgPanelWnd"; }
+    TacDlgPanelWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section);
+
+    void ApplySkinColors() override;
+    void AdapterWndProc(TMessage& message) override;
+    virtual void PrepareCache();
+
+    // The class-library control found for the window at construction, or nullptr.
+    TWinControl* Control() const noexcept { return FControl; }
+
+private:
+    int FrameWidth() const;
+    void PaintClient(HDC dc, bool dcIsWindow);
+    void PaintFrame(HDC dc);
+    void KeepGlobalColour();
+
+    TWinControl* FControl = nullptr;
+};

@@ -226,4 +226,69 @@ TEST_F(PanelAdapterTest, PanelCaptionIsCentredAndChildrenAreLeftAlone)
     a->Free();
 }
 
+TEST_F(PanelAdapterTest, AClassLibraryPanelInADialogTakesTheGlobalColour)
+{
+    TPanel* panel = AddPanel(bvRaised, bvNone, bsNone);
+    panel->SetColor(clRed);
+    auto* a = TacMainWnd::Create<TacDlgPanelWnd>(panel->Handle(), nullptr, Manager, "PANEL", false);
+    EXPECT_EQ(a->Control(), panel);
+    EXPECT_EQ(a->SkinData->SkinSection(), "CHECKBOX");
+    EXPECT_EQ(panel->Color(), Manager->GlobalSectionColor());
+    SendMessageW(panel->Handle(), WM_THEMECHANGED, 0, 0);
+    EXPECT_EQ(panel->Color(), clBtnFace);
+    a->Free();
+}
+
+} // namespace
+
+namespace {
+
+constexpr TColor Marker = 0x00FF00FF - 1;
+
+// A panel of a dialog that paints its content as the marker over whatever it is given.
+LRESULT CALLBACK MarkerPanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_PAINT && wParam) {
+        RECT r{};
+        GetClientRect(wnd, &r);
+        FillWith(reinterpret_cast<HDC>(wParam), r, Marker);
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+TEST_F(StaticAdapterTest, ADialogPanelsContentStaysInsideItsSkinnedBand)
+{
+    static const wchar_t* cls = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = MarkerPanelProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KsMarkerPanel";
+        RegisterClassW(&wc);
+        return L"KsMarkerPanel";
+    }();
+    HWND wnd = Child(cls, 0, nullptr, {10, 10, 90, 70});
+    auto* a = TacMainWnd::Create<TacDlgPanelWnd>(wnd, nullptr, Manager, "PANEL", false);
+    EXPECT_EQ(a->SkinData->SkinSection(), "GROUPBOX") << "no class-library panel behind the window";
+    auto p = std::make_unique<TBitmap>();
+    p->SetPixelFormat(pf24bit);
+    p->SetSize(80, 60);
+    SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(p->Canvas().Handle()), 0);
+    GdiFlush();
+    int inside = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x) {
+            const bool band = x < 6 || y < 6 || x >= 74 || y >= 54;
+            const TColor c = At(*p, x, y);
+            if (band)
+                EXPECT_NE(c, Marker) << x << "," << y;
+            else
+                inside += c == Marker;
+        }
+    EXPECT_EQ(inside, 68 * 48);
+    EXPECT_EQ(At(*p, 1, 30), BorderCells[0]) << "the group box frame in the band";
+    EXPECT_EQ(At(*p, 4, 30), GroupColour);
+    a->Free();
+}
+
 } // namespace
