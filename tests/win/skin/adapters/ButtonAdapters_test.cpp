@@ -58,6 +58,12 @@ TEST_F(ButtonAdapterTest, PushButtonShowsEachStateInItsSkinLook)
     SendMessageW(wnd, BM_SETSTATE, FALSE, 0);
     EXPECT_EQ(OnScreen(wnd, 1, 1), BorderCells[0]);
 
+    // Printing paints into the DC it is given and leaves a pending update to WM_PAINT.
+    InvalidateRect(wnd, nullptr, FALSE);
+    look();
+    EXPECT_TRUE(GetUpdateRect(wnd, nullptr, FALSE));
+    UpdateWindow(wnd);
+
     EnableWindow(wnd, FALSE);
     const Look disabled = look();
     EXPECT_TRUE(Near(disabled.inside, DisabledMix(ButtonColour, ParentColour))) << std::hex << disabled.inside;
@@ -255,6 +261,28 @@ TEST_F(ButtonAdapterTest, ADialogGroupBoxPaintsOnlyItsFrame)
     EXPECT_EQ(At(*p, 100, 98), BorderCells[0]);
     EXPECT_EQ(At(*p, 1, 50), BorderCells[0]);
     a->Free();
+}
+
+TEST_F(ButtonAdapterTest, WithTheSkinOffOrTheWindowGoneTheButtonsAreTheirOwn)
+{
+    struct Kind { DWORD style; TacMainWnd* (*make)(HWND, TsSkinManager*); int y; TColor skinned; };
+    auto btn = [](HWND w, TsSkinManager* m) -> TacMainWnd* { return TacMainWnd::Create<TacBtnWnd>(w, nullptr, m, "", false); };
+    auto bit = [](HWND w, TsSkinManager* m) -> TacMainWnd* { return TacMainWnd::Create<TacBitBtnWnd>(w, nullptr, m, "", false); };
+    auto box = [](HWND w, TsSkinManager* m) -> TacMainWnd* { return TacMainWnd::Create<TacCheckBoxWnd>(w, nullptr, m, "", false); };
+    auto grp = [](HWND w, TsSkinManager* m) -> TacMainWnd* { return TacMainWnd::Create<TacGroupBoxWnd>(w, nullptr, m, "", false); };
+    const Kind kinds[] = {{BS_PUSHBUTTON, btn, 1, BorderCells[0]}, {BS_BITMAP, bit, 1, BorderCells[0]},
+                          {BS_AUTOCHECKBOX, box, 1, BoxColour}, {BS_GROUPBOX, grp, 20, BorderCells[0]}};
+    for (const Kind& k : kinds) {
+        HWND wnd = Child(L"BUTTON", k.style, L"x", {10, 10, 100, 40});
+        TacMainWnd* a = k.make(wnd, Manager);
+        EXPECT_EQ(At(*Print(wnd), 1, k.y), k.skinned);
+        Manager->SetActive(false);
+        EXPECT_NE(At(*Print(wnd), 1, k.y), k.skinned) << "the platform's own look";
+        Manager->SetActive(true);
+        DestroyWindow(wnd);
+        EXPECT_TRUE(a->Destroyed) << "let go with the window";
+        a->Free();
+    }
 }
 
 // The warning box's button: a class-library TButton named in the manager's ThirdButtons list,
