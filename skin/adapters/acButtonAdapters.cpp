@@ -542,6 +542,7 @@ void TacGroupBoxWnd::AdapterWndProc(TMessage& m)
 TRect TacGroupBoxWnd::CaptionBand()
 {
     TSize text{0, 0};
+    SkinData->PrepareCacheBmp();
     if (TBitmap* cache = SkinData->CacheBitmap.get()) {
         TCanvas& canvas = cache->Canvas();
         UseWindowFont(canvas, CtrlHandle, SkinData->OwnerControl);

@@ -144,7 +144,37 @@ TEST_F(StaticAdapterTest, SizeGripAnswersBottomRightAndPaintsItsGlyphOverThePare
     EXPECT_EQ(OnScreen(wnd, 19, 19), GripColour);
     EXPECT_EQ(OnScreen(wnd, 13, 13), GripColour);
     EXPECT_EQ(OnScreen(wnd, 2, 2), ParentColour);
+
+    // A grip image without cells paints no glyph and divides by nothing.
+    const int grip = Manager->FindMask(Manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE");
+    ASSERT_TRUE(Manager->MaskIndexValid(grip));
+    Manager->MaskArray[static_cast<size_t>(grip)].ImageCount = 0;
+    Manager->MaskArray[static_cast<size_t>(grip)].MaskType = -1;
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(OnScreen(wnd, 19, 19), ParentColour);
     a->Free();
+}
+
+TEST_F(StaticAdapterTest, ASeeThroughAreaShowsItsSectionAroundItsChildWindows)
+{
+    // A nested dialog area paints nothing of its own.
+    static const wchar_t* cls = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KsPlainArea";
+        RegisterClassW(&wc);
+        return L"KsPlainArea";
+    }();
+    HWND area = Child(cls, 0, nullptr, {10, 10, 110, 70});
+    HWND inner = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 10, 10, 20, 20, area,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    auto* a = Adapt<TacTransPanelWnd>(area);
+    RedrawWindow(area, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ(OnScreen(area, 50, 50), LabelColour);
+    EXPECT_NE(OnScreen(area, 15, 15), LabelColour) << "the child keeps its own image";
+    a->Free();
+    DestroyWindow(inner);
 }
 
 class PanelAdapterTest : public StaticAdapterTest {
