@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
