@@ -45,7 +45,7 @@ bool Destroying(const TComponent* c) noexcept
 TacScrollWnd::~TacScrollWnd()
 {
     if (CtrlHandle)
-        CancelScrollTracking(this, CtrlHandle);
+        ForgetScrollWindow(this, CtrlHandle);
     HBar.reset();
     VBar.reset();
 }
@@ -58,7 +58,7 @@ void TacScrollWnd::InstallHook(bool repaint)
 void TacScrollWnd::Detached()
 {
     if (CtrlHandle)
-        CancelScrollTracking(this, CtrlHandle);
+        ForgetScrollWindow(this, CtrlHandle);
 }
 
 void TacScrollWnd::AdapterWndProc(TMessage& m)
@@ -72,9 +72,7 @@ void TacScrollWnd::ScrollWndProc(TMessage& m)
     case WM_DESTROY:
     case WM_NCDESTROY:
         // The press and the hover of a window going away end with it.
-        CancelScrollTracking(this, CtrlHandle);
-        if (CurrentScrollTracking().HoverWnd == CtrlHandle)
-            KillTimer(CtrlHandle, ScrollHoverTimer);
+        ForgetScrollWindow(this, CtrlHandle);
         CallPrev(m);
         if (Hooked()) {
             TacMainWnd* self = this;

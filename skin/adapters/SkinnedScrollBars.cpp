@@ -121,6 +121,18 @@ void ResetPress()
     gT.PressedWnd = nullptr;
 }
 
+// The hovered window changes: what was hovered in another window is forgotten.
+void SetHoverWnd(HWND wnd)
+{
+    if (gT.HoverWnd == wnd)
+        return;
+    if (gT.HoverTimer && gT.HoverWnd && IsWindow(gT.HoverWnd))
+        KillTimer(gT.HoverWnd, ScrollHoverTimer);
+    gT.HoverTimer = 0;
+    gT.HoverBar = gT.HoverPortion = gT.PrevHoverPortion = -1;
+    gT.HoverWnd = wnd;
+}
+
 void ResetHover(HWND wnd)
 {
     if (gT.HoverTimer && wnd)
@@ -392,9 +404,7 @@ void RemoveScrollBarsHandler(HWND wnd, bool freeHandler, bool repaint, TacMainWn
     auto* h = dynamic_cast<TacScrollWnd*>(handler);
     if (!h || !h->SkinData || !h->SkinData->OwnerControl)
         return;
-    CancelScrollTracking(h, wnd);
-    if (gT.HoverWnd == wnd)
-        ResetHover(wnd);
+    ForgetScrollWindow(h, wnd);
     const bool wasAttached = !h->Destroyed;
     RemoveScrollWndHandler(wnd, false, repaint, handler);
     if (wasAttached) {
@@ -622,7 +632,7 @@ LRESULT HandleNcHitTest(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
 
 LRESULT HandleNcMouseMove(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
 {
-    gT.HoverWnd = wnd;
+    SetHoverWnd(wnd);
     const int bar = wParam == HTHSCROLL ? SB_HORZ : wParam == HTVSCROLL ? SB_VERT : -1;
     if (bar >= 0 && gT.HoverBar != bar) {
         gT.HoverPortion = gT.PrevHoverPortion = -1;
@@ -631,22 +641,31 @@ LRESULT HandleNcMouseMove(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lPara
         gT.HoverTimer = SetTimer(wnd, ScrollHoverTimer, 20, nullptr);
         RepaintBars(h, wnd);
     }
+    // Wine: the default handling of a move over a scroll bar repaints the platform's bar for its
+    // own hot tracking, over the skin's; over the skin's bars the move stops here.
+    if (bar >= 0 || !StillAdapted(h, wnd))
+        return 0;
     LPARAM l = lParam;
-    return StillAdapted(h, wnd) ? h->CallPrevWndProc(wnd, WM_NCMOUSEMOVE, wParam, l) : 0;
+    return h->CallPrevWndProc(wnd, WM_NCMOUSEMOVE, wParam, l);
 }
 
 LRESULT HandleNcLButtonDown(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
 {
-    gT.HoverWnd = wnd;
+    SetHoverWnd(wnd);
     const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     int barType = -1;
     if (wParam == HTHSCROLL)
         barType = SB_HORZ;
     else if (wParam == HTVSCROLL)
         barType = SB_VERT;
+    // The window may have scrolled itself since the bar was last read.
+    if (TacScrollBar* pressed = BarOf(h, barType))
+        ReadInfo(wnd, *pressed);
     const int portion = barType >= 0 ? PortionAtPoint(h, wnd, barType, p) : -1;
     if (portion < 0) {
         gT.PressedPortion = -1;
+        if (barType >= 0 && BarOf(h, barType))
+            ReadInfo(wnd, *BarOf(h, barType));
         LPARAM l = lParam;
         return h->CallPrevWndProc(wnd, WM_NCLBUTTONDOWN, wParam, l);
     }
@@ -788,6 +807,8 @@ LRESULT HandleTimer(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
             return 0;
         const POINT p = CursorPos();
         if (gT.HoverWnd == wnd && Inside(gT.HoverRect, p)) {
+            if (TacScrollBar* hovered = BarOf(h, gT.HoverBar))
+                ReadInfo(wnd, *hovered);
             const int portion = PortionAtPoint(h, wnd, gT.HoverBar, p);
             if (portion != gT.PrevHoverPortion) {
                 gT.HoverPortion = portion;
@@ -817,6 +838,13 @@ LRESULT HandleStyleChanged(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lPar
         h->LeftScrollBar = (reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew & WS_EX_LEFTSCROLLBAR) != 0;
     LPARAM l = lParam;
     return h->CallPrevWndProc(wnd, WM_STYLECHANGED, wParam, l);
+}
+
+void ForgetScrollWindow(TacScrollWnd* h, HWND wnd)
+{
+    CancelScrollTracking(h, wnd);
+    if (gT.HoverWnd == wnd)
+        ResetHover(wnd);
 }
 
 void CancelScrollTracking(TacScrollWnd* h, HWND wnd)

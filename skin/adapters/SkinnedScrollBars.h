@@ -98,6 +98,8 @@ LRESULT HandleStyleChanged(TacScrollWnd* handler, HWND wnd, WPARAM wParam, LPARA
 // The press ends when the window loses the capture (another window took it, a modal loop
 // started) or is destroyed: timers killed, a running drag finished, the state reset.
 void CancelScrollTracking(TacScrollWnd* handler, HWND wnd);
+// The same, and the hover of wnd forgotten with its timer: the window goes or is given back.
+void ForgetScrollWindow(TacScrollWnd* handler, HWND wnd);
 
 // Sends msg (WM_HSCROLL or WM_VSCROLL) with code and position to wnd between SKC_BEFORE_SCROLL
 // and SKC_AFTER_SCROLL; returns the latter's answer.
