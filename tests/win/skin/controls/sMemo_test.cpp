@@ -1,0 +1,108 @@
+#include "skin/controls/sMemo.h"
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace ks::test;
+
+struct Counter : TObject {
+    int Count = 0;
+    void Hit(TObject*) { ++Count; }
+};
+
+class MemoTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        Memo = Create<TsMemo>(Form);
+        Memo->SetBounds(10, 10, 180, 60);
+        Memo->SetScrollBars(ssVertical);
+        Memo->SetParent(Form);
+        std::wstring text;
+        for (int i = 0; i < 30; ++i)
+            text += L"line " + std::to_wstring(i) + L"\r\n";
+        Memo->SetText(text);
+        Pump();
+    }
+    TacEditWnd* Adapter() const { return dynamic_cast<TacEditWnd*>(Memo->ListSW()); }
+    LRESULT Command(WORD command, TsSkinManager* manager)
+    {
+        return SendMessageW(Memo->Handle(), SM_SKINCMD, MAKEWPARAM(0, command), reinterpret_cast<LPARAM>(manager));
+    }
+
+    TsMemo* Memo = nullptr;
+};
+
+TEST_F(MemoTest, ASkinnedMemoHoldsItsEditAdapterWithTheSkinsColours)
+{
+    ASSERT_NE(Adapter(), nullptr);
+    EXPECT_EQ(Memo->SkinData()->SkinSection(), "EDIT");
+    EXPECT_EQ(Memo->SkinData()->ControlKind, ckMemo);
+    EXPECT_EQ(GetScrollHandler(Memo->Handle()), Memo->ListSW());
+    EXPECT_TRUE(Adapter()->VBar->ScrollVisible);
+    EXPECT_EQ(Command(SKC_IS_SKINNED, nullptr), 1);
+    EXPECT_EQ(WindowPixel(Memo->Handle(), 0, 0), SkinGreen) << "the frame is the EDIT section's";
+}
+
+TEST_F(MemoTest, VerticalScrollingRaisesOnVScrollOncePerMessage)
+{
+    Counter vscroll, caret;
+    Memo->SetOnVScroll(TNotifyEvent(&vscroll, &Counter::Hit));
+    Memo->SetOnScrollCaret(TNotifyEvent(&caret, &Counter::Hit));
+    SendMessageW(Memo->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(Memo->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    SendMessageW(Memo->Handle(), WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(vscroll.Count, 2);
+    SendMessageW(Memo->Handle(), EM_SCROLLCARET, 0, 0);
+    EXPECT_EQ(caret.Count, 1);
+}
+
+TEST_F(MemoTest, ChangingTheTextUpdatesTheSkinnedBarsRange)
+{
+    ASSERT_NE(Adapter(), nullptr);
+    const int before = Adapter()->VBar->ScrollInfo.nMax;
+    std::wstring text;
+    for (int i = 0; i < 90; ++i)
+        text += L"more " + std::to_wstring(i) + L"\r\n";
+    Memo->SetText(text);
+    EXPECT_GT(Adapter()->VBar->ScrollInfo.nMax, before);
+}
+
+TEST_F(MemoTest, RemovingTheSkinRecreatesThePlainMemoWithItsText)
+{
+    const HWND before = Memo->Handle();
+    const std::wstring text = Memo->Text();
+    Command(SKC_REMOVE_SKIN, Manager);
+    Pump();
+    EXPECT_EQ(Memo->ListSW(), nullptr);
+    EXPECT_NE(Memo->Handle(), before) << "a new window without the adapter's frame";
+    EXPECT_EQ(Memo->Text(), text);
+    EXPECT_EQ(GetScrollHandler(Memo->Handle()), nullptr);
+}
+
+TEST_F(MemoTest, AMemoMadeWithoutASkinGetsItsAdapterOnItsManagersRefresh)
+{
+    Manager->SetActive(false);
+    Pump();
+    auto* late = Create<TsMemo>(Form);
+    late->SetBounds(10, 80, 100, 40);
+    late->SetParent(Form);
+    Pump();
+    EXPECT_EQ(late->ListSW(), nullptr);
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    Manager->SetActive(true);
+    Pump();
+    EXPECT_NE(late->ListSW(), nullptr);
+    late->Free();
+}
+
+} // namespace
