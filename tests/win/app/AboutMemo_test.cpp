@@ -114,6 +114,8 @@ TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
     UpdateWindow(wnd);
     auto dragged = Picture(wnd);
     WritePng(*dragged, "about_memo_slider_dragged.png");
+    UpdateWindow(Form2->Handle());
+    WritePng(*Picture(Form2->Handle()), "about_box_memo_dragged.png");
     const LRESULT firstLine = SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0);
     EXPECT_GT(firstLine, 0) << "the memo scrolled with the slider";
     const int lines = static_cast<int>(SendMessageW(wnd, EM_GETLINECOUNT, 0, 0));

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,6 +25,9 @@ struct ScrollCall {
 };
 std::vector<ScrollCall> gCalls;
 LRESULT gBeforeScrollAnswer = 0;
+// The window destroys itself from inside a scroll message or a cache request.
+bool gDestroyOnScroll = false;
+bool gDestroyOnPrepareCache = false;
 POINT gCursor{};
 
 BOOL WINAPI FakeCursor(POINT* p)
@@ -37,6 +41,10 @@ BOOL WINAPI FakeCursor(POINT* p)
 LRESULT CALLBACK ScrollingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_VSCROLL || msg == WM_HSCROLL) {
+        if (std::exchange(gDestroyOnScroll, false)) {
+            DestroyWindow(wnd);
+            return 0;
+        }
         const int code = LOWORD(wParam);
         gCalls.push_back({msg, code, HIWORD(wParam), lParam});
         const int bar = msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
@@ -59,6 +67,10 @@ LRESULT CALLBACK ScrollingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_BEFORE_SCROLL)
         return gBeforeScrollAnswer;
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_PREPARE_CACHE && std::exchange(gDestroyOnPrepareCache, false)) {
+        DestroyWindow(wnd);
+        return 0;
+    }
     return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
@@ -361,6 +373,32 @@ TEST_F(ScrollBarsTest, AWindowDestroyedDuringAPressLeavesNoPressOrCapture)
     EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_TRUE(Adapter->Destroyed);
+}
+
+TEST_F(ScrollBarsTest, AWindowThatDestroysItselfWhileScrollingOrPaintingLeavesNothingBehind)
+{
+    for (const bool duringScroll : {true, false}) {
+        SCOPED_TRACE(duringScroll ? "while scrolling" : "while painting");
+        Make(WS_VSCROLL, 100, 120);
+        const RECT w = Window();
+        if (duringScroll) {
+            gDestroyOnScroll = true;
+            Press(w.right - 8, w.bottom - 8);
+        } else {
+            Data->BackgroundChanged = true;
+            gDestroyOnPrepareCache = true;
+            SendMessageW(Wnd, WM_NCPAINT, 1, 0);
+        }
+        EXPECT_FALSE(IsWindow(Wnd));
+        EXPECT_TRUE(Adapter->Destroyed);
+        EXPECT_EQ(CurrentScrollTracking().PressedWnd, nullptr);
+        EXPECT_EQ(CurrentScrollTracking().RepeatTimer, 0u);
+        EXPECT_EQ(GetCapture(), nullptr);
+        Adapter->Free();
+        Adapter = nullptr;
+        delete Data;
+        Data = nullptr;
+    }
 }
 
 TEST_F(ScrollBarsTest, TheBarsArePaintedFromTheSkinAndShowThePressedPart)
