@@ -125,4 +125,38 @@ TEST_F(EditAdapterTest, PrintingDrawsTheSkinnedFrameAndBarIntoTheGivenContext)
     DeleteDC(dc);
 }
 
+int gFlatOn = 0, gFlatOff = 0;
+BOOL WINAPI FlatOn(HWND)
+{
+    ++gFlatOn;
+    return TRUE;
+}
+HRESULT WINAPI FlatOff(HWND)
+{
+    ++gFlatOff;
+    return S_OK;
+}
+
+TEST_F(EditAdapterTest, AScrollHandlerFollowsTheSkinStateAndTheFlatBarsGoAroundIt)
+{
+    ks::Sys().InitializeFlatSBPtr = &FlatOn;
+    ks::Sys().UninitializeFlatSBPtr = &FlatOff;
+    gFlatOn = gFlatOff = 0;
+    Data->SetSkinSection("EDIT");
+    TacMainWnd* handler = nullptr;
+    InitScrollHandler(Data.get(), handler);
+    ASSERT_NE(dynamic_cast<TacScrollWnd*>(handler), nullptr);
+    EXPECT_EQ(gFlatOff, 1);
+    TacMainWnd* same = handler;
+    InitScrollHandler(Data.get(), handler);
+    EXPECT_EQ(handler, same) << "an attached handler stays";
+
+    Manager->SetActive(false);
+    Pump();
+    InitScrollHandler(Data.get(), handler);
+    EXPECT_EQ(handler, nullptr);
+    EXPECT_EQ(gFlatOn, 1);
+    EXPECT_EQ(GetScrollHandler(Memo->Handle()), nullptr);
+}
+
 } // namespace
