@@ -220,8 +220,28 @@ void TacScrollWnd::ScrollWndProc(TMessage& m)
     CallPrev(m);
     if (Destroyed)
         return;
-    if (((m.Msg == WM_MOUSEWHEEL || m.Msg == CM_MOUSEWHEEL) && !Scrolling) || m.Msg == CM_FOCUSCHANGED)
+    if (((m.Msg == WM_MOUSEWHEEL || m.Msg == CM_MOUSEWHEEL) && !Scrolling) || m.Msg == CM_FOCUSCHANGED ||
+        (!Scrolling && !ThumbTracking && BarsMoved()))
         RefreshScrollBars(this, true);
+}
+
+bool TacScrollWnd::BarsMoved() const
+{
+    // Wine: a window that sets its scroll state with redraw (an edit scrolled by EM_LINESCROLL,
+    // EM_SCROLLCARET, new text ...) has the platform draw its own bar into the frame at once,
+    // outside any paint message; Windows draws it as well while the scroll style is set. The
+    // skin's bar is drawn again over it whenever the state changed.
+    for (const TacScrollBar* bar : {HBar.get(), VBar.get()}) {
+        if (!bar || !bar->ScrollVisible)
+            continue;
+        SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+        if (!GetScrollInfo(CtrlHandle, bar->BarType, &si))
+            continue;
+        const SCROLLINFO& was = bar->ScrollInfo;
+        if (si.nMin != was.nMin || si.nMax != was.nMax || si.nPage != was.nPage || si.nPos != was.nPos)
+            return true;
+    }
+    return false;
 }
 
 // ---- TacBaseWnd ----------------------------------------------------------------------------------

@@ -39,6 +39,10 @@ protected:
     void Detached() override;
     // The handling of this class, which descendants call for what they pass on.
     void ScrollWndProc(TMessage& message);
+
+private:
+    // The window's scroll state differs from the bars' as last drawn.
+    bool BarsMoved() const;
 };
 
 class TacBaseWnd : public TacScrollWnd {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,6 +76,42 @@ TEST_F(MemoTest, ChangingTheTextUpdatesTheSkinnedBarsRange)
         text += L"more " + std::to_wstring(i) + L"\r\n";
     Memo->SetText(text);
     EXPECT_GT(Adapter()->VBar->ScrollInfo.nMax, before);
+}
+
+TEST_F(MemoTest, ScrollingByEditMessagesLeavesTheSkinnedBarOnTheScreen)
+{
+    ASSERT_NE(Adapter(), nullptr);
+    RECT w{};
+    GetWindowRect(Memo->Handle(), &w);
+    TRect bar;
+    GetVScrollRect(Adapter(), Memo->Handle(), bar);
+    const int x = (bar.Left + bar.Right) / 2 - w.left;
+    auto column = [&] {
+        std::vector<TColor> v;
+        for (int y = bar.Top - w.top; y < bar.Bottom - w.top; ++y)
+            v.push_back(WindowPixel(Memo->Handle(), x, y));
+        return v;
+    };
+    // The picture the skin gives at each place, against what the messages leave.
+    struct Case {
+        const char* name;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {"EM_LINESCROLL", EM_LINESCROLL, 0, 12},
+        {"EM_SCROLL", EM_SCROLL, SB_PAGEDOWN, 0},
+        {"EM_SETSEL and EM_SCROLLCARET", EM_SETSEL, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SendMessageW(Memo->Handle(), c.msg, c.wParam, c.lParam);
+        if (c.msg == EM_SETSEL)
+            SendMessageW(Memo->Handle(), EM_SCROLLCARET, 0, 0);
+        const std::vector<TColor> left = column();
+        SendMessageW(Memo->Handle(), WM_NCPAINT, 1, 0);
+        EXPECT_EQ(left, column());
+    }
 }
 
 TEST_F(MemoTest, RemovingTheSkinRecreatesThePlainMemoWithItsText)
