@@ -43,10 +43,16 @@ int Percent(int value) noexcept
     return std::clamp(value, 0, 100);
 }
 
-// The alpha of a hint transparency percent.
+// The alpha of a hint transparency percent, (100 - t) * 2.55 rounded half to even in whole
+// numbers, so that 10 % gives 230 whatever the floating point makes of 229.5.
 BYTE AlphaOf(int transparency) noexcept
 {
-    return static_cast<BYTE>(RoundHalfEven((100 - Percent(transparency)) * 2.55));
+    const int n = (100 - Percent(transparency)) * 255;
+    int q = n / 100;
+    const int r = n % 100;
+    if (r > 50 || (r == 50 && (q & 1)))
+        ++q;
+    return static_cast<BYTE>(q);
 }
 
 TsHintKind& Kind()
