@@ -10,8 +10,8 @@ const char* const SeedTexts[] = {
     "Plain hint text",
     "<b>Bold</b> and <i>italic</i><br>second line",
     "a<<b <<< <br><BR><p>P<P ALIGN=RIGHT>right<p align=\"center\">centre<p align=left>",
-    "<font size=+2 color=#FF0000>big red</font><FONT SIZE=\"-3\" COLOR=navy>small</FONT>"
-    "<font size=12 color=00ff80 face=\"Courier New\">fixed</font></font></b></i>",
+    ("<font size=+2 color=#FF0000>big red</font><FONT SIZE=\"-3\" COLOR=navy>small</FONT>"
+     "<font size=12 color=00ff80 face=\"Courier New\">fixed</font></font></b></i>"),
     "<font size=+100000><font size=-99999><font size=1e3><font color=#123456789ABCDEF>x",
     "<font face=\"\"><font face=unquoted><font face=\"open>tail",
     "text\r\nwith\nbreaks\rinside<unknown tag=1><xyz><",

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <tuple>
 
 namespace ks {
 
@@ -155,6 +156,11 @@ std::optional<int> ParagraphAlignment(std::wstring_view upperTag)
 }
 
 // ---------------------------------------------------------------------------------------------
+bool HintMarkup::FontOrder::operator()(const HintFont& a, const HintFont& b) const
+{
+    return std::tie(a.Size, a.Bold, a.Italic, a.Color, a.Name) < std::tie(b.Size, b.Bold, b.Italic, b.Color, b.Name);
+}
+
 void HintMarkup::Init(std::wstring_view text, const TRect& rect, const HintFont& font)
 {
     Text = text;
@@ -169,13 +175,15 @@ void HintMarkup::Init(std::wstring_view text, const TRect& rect, const HintFont&
     FFont = font;
     FUnsavedFonts = 0;
     FRunFonts.clear();
+    FLetterHeights.clear();
+    FFontIndexes.clear();
     FRuns.clear();
     FLines.clear();
+    FByFont.clear();
 }
 
 TRect HintMarkup::Render(HintTextDevice& device)
 {
-    FDevice = &device;
     const size_t length = static_cast<size_t>(TextLength);
     size_t s = 0;
     size_t i = 0;
@@ -203,13 +211,13 @@ TRect HintMarkup::Render(HintTextDevice& device)
         i = s;
     }
     WriteText(s, length);
-    CloseLine();
-    MaxLineWidth = std::max(MaxLineWidth, LineWidth);
-    LineWidth = 0;
-    TotalHeight = Y + LineHeight;
+    FLines.push_back({Alignment});
 
+    Measure(device);
+    Place();
     const int area = std::max(DestRect.Right - DestRect.Left, MaxLineWidth - DestRect.Left);
-    for (const Run& run : FRuns) {
+    for (size_t r : FByFont) {
+        const Run& run = FRuns[r];
         const Line& line = FLines[run.Line];
         int dx = 0;
         if (line.Alignment == AlignRight)
@@ -218,15 +226,15 @@ TRect HintMarkup::Render(HintTextDevice& device)
             dx = (area - line.Width) / 2;
         device.WritePiece(FRunFonts[run.Font], run.X + std::max(dx, 0), run.Y, run.Text);
     }
-    FDevice = nullptr;
     return {0, 0, MaxLineWidth, TotalHeight};
 }
 
 size_t HintMarkup::FontIndex()
 {
-    if (FRunFonts.empty() || !(FRunFonts.back() == FFont))
+    auto [it, added] = FFontIndexes.try_emplace(FFont, FRunFonts.size());
+    if (added)
         FRunFonts.push_back(FFont);
-    return FRunFonts.size() - 1;
+    return it->second;
 }
 
 void HintMarkup::WriteText(size_t from, size_t to)
@@ -238,27 +246,70 @@ void HintMarkup::WriteText(size_t from, size_t to)
     for (size_t k = from; k < to; ++k)
         if (Text[k] != L'\r' && Text[k] != L'\n')
             piece.push_back(Text[k]);
-    if (piece.empty())
-        return;
-    const int width = FDevice->PieceWidth(FFont, piece);
-    FRuns.push_back({FLines.size(), FontIndex(), X, Y, std::move(piece)});
-    X += width;
-    LineWidth = X;
-    LineHeight = std::max(LineHeight, FDevice->LetterHeight(FFont));
-}
-
-void HintMarkup::CloseLine()
-{
-    FLines.push_back({LineWidth > 0 ? LineWidth - DestRect.Left : 0, Alignment});
+    if (!piece.empty())
+        FRuns.push_back({FLines.size(), FontIndex(), std::move(piece)});
 }
 
 void HintMarkup::NewLine()
 {
-    CloseLine();
-    Y += LineHeight + 2;
-    MaxLineWidth = std::max(MaxLineWidth, LineWidth);
+    FLines.push_back({Alignment});
+}
+
+void HintMarkup::Measure(HintTextDevice& device)
+{
+    // A counting sort of the runs by font keeps each font's runs in text order.
+    std::vector<size_t> start(FRunFonts.size() + 1, 0);
+    for (const Run& run : FRuns)
+        ++start[run.Font + 1];
+    for (size_t f = 1; f < start.size(); ++f)
+        start[f] += start[f - 1];
+    FByFont.assign(FRuns.size(), 0);
+    for (size_t r = 0; r < FRuns.size(); ++r)
+        FByFont[start[FRuns[r].Font]++] = r;
+    FLetterHeights.assign(FRunFonts.size(), 0);
+    size_t font = SIZE_MAX;
+    for (size_t r : FByFont) {
+        Run& run = FRuns[r];
+        if (run.Font != font) {
+            font = run.Font;
+            FLetterHeights[font] = device.LetterHeight(FRunFonts[font]);
+        }
+        run.Width = device.PieceWidth(FRunFonts[font], run.Text);
+    }
+}
+
+void HintMarkup::Place()
+{
+    X = DestRect.Left;
+    Y = DestRect.Top;
+    LineWidth = LineHeight = MaxLineWidth = 0;
+    size_t line = 0;
+    auto closeLine = [&] {
+        FLines[line].Width = LineWidth > 0 ? LineWidth - DestRect.Left : 0;
+        MaxLineWidth = std::max(MaxLineWidth, LineWidth);
+    };
+    for (Run& run : FRuns) {
+        for (; line < run.Line; ++line) {
+            closeLine();
+            X = DestRect.Left;
+            Y += LineHeight + 2;
+            LineWidth = LineHeight = 0;
+        }
+        run.X = X;
+        run.Y = Y;
+        X += run.Width;
+        LineWidth = X;
+        LineHeight = std::max(LineHeight, FLetterHeights[run.Font]);
+    }
+    for (; line + 1 < FLines.size(); ++line) {
+        closeLine();
+        X = DestRect.Left;
+        Y += LineHeight + 2;
+        LineWidth = LineHeight = 0;
+    }
+    closeLine();
     LineWidth = 0;
-    LineHeight = 0;
+    TotalHeight = Y + LineHeight;
 }
 
 std::wstring_view HintMarkup::ReadTag(size_t at) const

@@ -12,6 +12,7 @@
 #include "vcl/GraphicsTypes.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,8 @@ public:
     virtual void WritePiece(const HintFont& font, int x, int y, std::wstring_view text) = 0;
 };
 
+// Devices are asked about one font at a time: the pieces are measured and written grouped by
+// font, since selecting a font into a device context costs more than measuring a piece.
 class HintMarkup {
 public:
     // Alignment values of P tags.
@@ -75,7 +78,8 @@ public:
     // Lays the text out, has device write it, and answers (0, 0, MaxLineWidth, TotalHeight).
     TRect Render(HintTextDevice& device);
 
-    // Layout state, in the order the layout keeps it.
+    // Layout state, in the order the layout keeps it; X, Y and the line values are those of the
+    // last line once Render has returned.
     int X = 0;
     int Y = 0;
     int TextLength = 0;
@@ -93,8 +97,9 @@ public:
     const HintFont& CurrentFont() const noexcept { return FFont; }
 
 protected:
-    // Writes the characters from..to-1 of Text, line breaks left out, at the current position.
+    // Adds the characters from..to-1 of Text, line breaks left out, to the current line.
     void WriteText(size_t from, size_t to);
+    // Closes the current line; the next piece starts a new one at the rectangle's left edge.
     void NewLine();
     // The tag starting at position at ("<" up to and including the next ">"); empty when no
     // ">" follows.
@@ -107,24 +112,34 @@ private:
     struct Run {
         size_t Line;
         size_t Font;
-        int X;
-        int Y;
         std::wstring Text;
+        int X = 0;
+        int Y = 0;
+        int Width = 0;
     };
     struct Line {
-        int Width;
         int Alignment;
+        int Width = 0;
     };
-    void CloseLine();
+    struct FontOrder {
+        bool operator()(const HintFont& a, const HintFont& b) const;
+    };
     size_t FontIndex();
+    // Widths of the pieces and heights of the fonts, one font at a time.
+    void Measure(HintTextDevice& device);
+    // X, Y and the line values, line by line.
+    void Place();
 
-    HintTextDevice* FDevice = nullptr;
     HintFont FFont;
     // FONT tags beyond MaxSavedFonts, closed before any saved font is restored.
     size_t FUnsavedFonts = 0;
     std::vector<HintFont> FRunFonts;
+    std::vector<int> FLetterHeights;
+    std::map<HintFont, size_t, FontOrder> FFontIndexes;
     std::vector<Run> FRuns;
     std::vector<Line> FLines;
+    // The runs ordered by font.
+    std::vector<size_t> FByFont;
 };
 
 } // namespace ks

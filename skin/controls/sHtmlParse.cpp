@@ -1,12 +1,14 @@
 #include "skin/controls/sHtmlParse.h"
 
+#include "vcl/GdiHandles.h"
+#include "vcl/SysUtils.h"
+
 #include <algorithm>
 
 void TsHtml::Init(TBitmap* bitmap, std::wstring_view text, const TRect& rect)
 {
     Bitmap = bitmap;
     FSelectedValid = false;
-    FLetterHeights.clear();
     FBaseFont = std::make_unique<TFont>();
     if (bitmap)
         FBaseFont->Assign(&bitmap->Canvas().Font());
@@ -17,20 +19,31 @@ void TsHtml::Init(TBitmap* bitmap, std::wstring_view text, const TRect& rect)
 
 void TsHtml::Render(TRect& rect)
 {
-    if (!Bitmap) {
-        rect = {0, 0, 0, 0};
+    rect = {0, 0, 0, 0};
+    if (!Bitmap)
         return;
+    FDC = Bitmap->Canvas().Handle();
+    if (!FDC)
+        return;
+    {
+        // Puts back the font, colour and background mode the canvas had selected.
+        ks::SavedDC saved(FDC);
+        SetBkMode(FDC, TRANSPARENT);
+        rect = HintMarkup::Render(*this);
     }
-    rect = HintMarkup::Render(*this);
-    Bitmap->Canvas().Font().Assign(FBaseFont.get());
+    try {
+        Bitmap->Canvas().Font().Assign(FBaseFont.get());
+    } catch (const Exception&) {
+        // The canvas's own font was made before; only a new one can fail.
+    }
     FSelectedValid = false;
+    FDC = nullptr;
 }
 
-TCanvas& TsHtml::Select(const ks::HintFont& font)
+void TsHtml::Select(const ks::HintFont& font)
 {
-    TCanvas& canvas = Bitmap->Canvas();
     if (FSelectedValid && FSelected == font)
-        return canvas;
+        return;
     FWork.Assign(FBaseFont.get());
     if (font.Name != FBase.Name)
         FWork.SetName(font.Name);
@@ -41,29 +54,35 @@ TCanvas& TsHtml::Select(const ks::HintFont& font)
     font.Italic ? style.Include(fsItalic) : style.Exclude(fsItalic);
     FWork.SetStyle(style);
     FWork.SetColor(font.Color);
-    canvas.Font().Assign(&FWork);
+    try {
+        // The canvas selects the font as its description changes.
+        Bitmap->Canvas().Font().Assign(&FWork);
+    } catch (const Exception&) {
+        SelectObject(FDC, GetStockObject(DEFAULT_GUI_FONT));
+        SetTextColor(FDC, static_cast<COLORREF>(ColorToRGB(font.Color)));
+    }
     FSelected = font;
     FSelectedValid = true;
-    return canvas;
 }
 
 int TsHtml::PieceWidth(const ks::HintFont& font, std::wstring_view text)
 {
-    return Select(font).TextWidth(text);
+    Select(font);
+    SIZE size{};
+    GetTextExtentPoint32W(FDC, text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
 }
 
 int TsHtml::LetterHeight(const ks::HintFont& font)
 {
-    auto known = std::find_if(FLetterHeights.begin(), FLetterHeights.end(),
-                              [&](const auto& entry) { return entry.first == font; });
-    if (known != FLetterHeights.end())
-        return known->second;
-    const int h = Select(font).TextHeight(L"X");
-    FLetterHeights.emplace_back(font, h);
-    return h;
+    Select(font);
+    SIZE size{};
+    GetTextExtentPoint32W(FDC, L"X", 1, &size);
+    return size.cy;
 }
 
 void TsHtml::WritePiece(const ks::HintFont& font, int x, int y, std::wstring_view text)
 {
-    Select(font).TextOut(x, y, text);
+    Select(font);
+    ExtTextOutW(FDC, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
 }

@@ -1,16 +1,17 @@
 #pragma once
 // The hint tag renderer: lays out a hint text with formatting tags (ks::HintMarkup) and writes it
-// with the canvas of a bitmap, in the canvas's font as the tags change it. The hint windows make
-// one per pass: on their work bitmap to measure, on the body image to draw. The canvas's font is
-// the same after Render as before it.
+// on the device context of a bitmap's canvas, in the canvas's font as the tags change it. The
+// hint windows make one per pass: on their work bitmap to measure, on the body image to draw.
+// Fonts are realised through the canvas, whose cache keeps them for the next hint on the same
+// bitmap; pieces are measured and written straight on its device context. The canvas's font is
+// the same after Render as before it; a font that cannot be made falls back to the system's GUI
+// font, so Render never raises for want of one.
 
 #include "skin/controls/HintMarkup.h"
 #include "vcl/Bitmap.h"
 
 #include <memory>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 class TsHtml : public ks::HintMarkup, private ks::HintTextDevice {
 public:
@@ -25,13 +26,13 @@ private:
     int PieceWidth(const ks::HintFont& font, std::wstring_view text) override;
     int LetterHeight(const ks::HintFont& font) override;
     void WritePiece(const ks::HintFont& font, int x, int y, std::wstring_view text) override;
-    // Puts font on the canvas, made from the canvas's font at Init.
-    TCanvas& Select(const ks::HintFont& font);
+    // Selects font into FDC, made from the canvas's font at Init.
+    void Select(const ks::HintFont& font);
 
     std::unique_ptr<TFont> FBaseFont;
     ks::HintFont FBase;
+    HDC FDC = nullptr;
     TFont FWork;
     ks::HintFont FSelected;
     bool FSelectedValid = false;
-    std::vector<std::pair<ks::HintFont, int>> FLetterHeights;
 };

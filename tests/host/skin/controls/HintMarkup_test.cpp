@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -44,6 +46,9 @@ Laid Lay(std::wstring_view text, TRect rect = {0, 0, 200, 0})
     FakeDevice d;
     m.Init(text, rect, Base);
     TRect r = m.Render(d);
+    // Pieces come grouped by font; the tests read them in reading order.
+    std::stable_sort(d.pieces.begin(), d.pieces.end(),
+                     [](const auto& a, const auto& b) { return std::tie(a.y, a.x) < std::tie(b.y, b.x); });
     return {r, d.pieces};
 }
 
