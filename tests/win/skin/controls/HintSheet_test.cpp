@@ -3,6 +3,7 @@
 // cell is the window's own composed picture laid over a backdrop by its alpha, as a compositing
 // desktop would show it; Xvfb shows layered windows without their alpha.
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/sSkinManager.h"
 #include "win/skin/controls/HintTestSupport.h"
 #include "win/support/SheetPng.h"
 
@@ -53,7 +54,7 @@ protected:
 
 TEST_F(HintSheetTest, ShapesWithAndWithoutShadowAndATaggedHint)
 {
-    auto sheet = NewBitmap24(2 * CellW, 5 * CellH);
+    auto sheet = NewBitmap24(2 * CellW, 5 * CellH + 70);
     sheet->Canvas().Brush().SetColor(Backdrop);
     sheet->Canvas().FillRect({0, 0, sheet->Width(), sheet->Height()});
     const std::wstring text = L"Использовать в пароле латинские строчные буквы.";
@@ -91,6 +92,18 @@ TEST_F(HintSheetTest, ShapesWithAndWithoutShadowAndATaggedHint)
                              L"<p align=center><font face=\"Courier New\" color=navy>Цифры</font>"
                              L"<br>[ 0-9 ]<p align=right>справа",
                              "tags: face, centred and right paragraphs");
+    FreeAndNil(window);
+    FreeAndNil(manager);
+    auto* skins = Create<TsSkinManager>(nullptr);
+    const std::string build = KS_BUILD_DIR;
+    skins->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+    skins->SetSkinName(L"Terminal4bit");
+    MakeManager(shGradient);
+    manager->SetUseSkinData(true);
+    Cell<TsSimplyHintWindow>(*sheet, 0, 5, L"Сгенерировать новый пароль", "from the skin's HINT section");
+    FreeAndNil(window);
+    FreeAndNil(manager);
+    skins->Free();
     WriteSheetPng(*sheet, std::string(KS_BUILD_DIR) + "/hints-sheet.png");
 }
 

@@ -2,12 +2,14 @@
 
 #include "skin/controls/HintShapes.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/sSkinManager.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/controls/HintTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -215,6 +217,69 @@ TEST_F(sHintWindowsTest, StyleNoneShowsNothing)
     EXPECT_FALSE(w->HandleAllocated() && IsWindowVisible(w->HandleIfAllocated()));
     EXPECT_TRUE(gLayeredCalls.empty());
     ActiveHintManager = nullptr;
+}
+
+bool NoLayeredWindows() { return false; }
+
+TEST_F(sHintWindowsTest, WithoutLayeredWindowsPaintsOverTheScreenTheSameEachTime)
+{
+    ks::Sys().LayeredWindowsAvailable = &NoLayeredWindows;
+    MakeManager(shSimply);
+    auto* w = Show<TsSimplyHintWindow>(L"Копировать пароль в буфер обмена");
+    ASSERT_TRUE(IsWindowVisible(w->Handle()));
+    EXPECT_EQ(GetWindowLongPtrW(w->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_TRUE(gLayeredCalls.empty());
+    ASSERT_TRUE(w->ScreenBackground);
+    // A known screen under the hint, so that the shadow's darkening can be read.
+    w->ScreenBackground->Canvas().Brush().SetColor(0xC0C0C0);
+    w->ScreenBackground->Canvas().FillRect({0, 0, w->Width(), w->Height()});
+    auto first = NewBitmap24(w->Width(), w->Height());
+    auto second = NewBitmap24(w->Width(), w->Height());
+    w->PaintTo(first->Canvas().Handle(), 0, 0);
+    w->PaintTo(second->Canvas().Handle(), 0, 0);
+    GdiFlush();
+    for (int y = 0; y < w->Height(); ++y)
+        ASSERT_EQ(std::memcmp(first->ScanLine(y), second->ScanLine(y), 3 * static_cast<size_t>(w->Width())), 0) << y;
+    const TRect body = w->BodyRect();
+    // Inside the body the kind's colour; in the shadow the screen darkened, never whitened.
+    EXPECT_EQ(first->Canvas().Pixels(body.Left + 2, body.Bottom - 2), ColorToRGB(clInfoBk));
+    const TColor shade = first->Canvas().Pixels(w->Width() - 3, w->Height() - 3);
+    EXPECT_LT(shade & 0xFF, 0xC0);
+    EXPECT_EQ(first->Canvas().Pixels(w->Width() - 1, 0), 0xC0C0C0);
+}
+
+TEST_F(sHintWindowsTest, FromTheSkinSectionWhenAskedAndFound)
+{
+    auto* skins = Create<TsSkinManager>(nullptr);
+    const std::string build = KS_BUILD_DIR;
+    skins->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+    skins->SetSkinName(L"Terminal4bit");
+    MakeManager(shGradient);
+    manager->SetUseSkinData(true);
+    ASSERT_TRUE(manager->IsSkinned());
+    EXPECT_FALSE(manager->HintKind()->ShadowEnabled());
+    const TRect t = [&] {
+        auto b = NewBitmap24(1, 1);
+        b->Canvas().Font().Assign(Screen->HintFont());
+        TRect r{0, 0, manager->HintKind()->MaxWidth(), 0};
+        b->Canvas().DrawText(L"Свернуть", r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_VCENTER | DT_CENTER);
+        return r;
+    }();
+    auto* w = Show<TsSimplyHintWindow>(L"Свернуть");
+    // The skin's border is 2 wide on every side; 4 more between it and the text.
+    EXPECT_EQ(w->BorderWidthOf(0), 2);
+    EXPECT_EQ(w->Width(), t.Width() + 2 + 2 + 8);
+    EXPECT_EQ(w->Height(), t.Height() + 2 + 2 + 8);
+    EXPECT_NE(GetClassLongPtrW(w->Handle(), GCL_STYLE) & 0x20000, 0);
+    w->PrepareLayeredImage();
+    // The border's line in the corner, opaque: the section has no transparent corners.
+    const uint8_t* corner = Pixel32(*w->LayeredImage, 0, 0);
+    EXPECT_EQ(corner[3], 255);
+    EXPECT_EQ(static_cast<TColor>(corner[2] | corner[1] << 8 | corner[0] << 16), 0x008000);
+    w->LayeredImage.reset();
+    FreeAndNil(window);
+    FreeAndNil(manager);
+    skins->Free();
 }
 
 // The application's own hint loop with a manager installed.
