@@ -397,9 +397,10 @@ void TsCustomHintWindow::Paint()
         GdiFlush();
         ks::MultiplyByShadow(work.View(), shadow->View());
     }
-    BodyImage = BuildBodyImage();
+    // The outline of the shaped windows follows the mask, so the mask comes first.
     if (!ShapeMask)
         UpdateRegion();
+    BodyImage = BuildBodyImage();
     if (BodyImage && ShapeMask)
         BlendRectByMask(work, *BodyImage, *ShapeMask, {0, 0, work.Width(), work.Height()});
     BitBlt(Canvas().Handle(), 0, 0, work.Width(), work.Height(), work.Canvas().Handle(), 0, 0, SRCCOPY);

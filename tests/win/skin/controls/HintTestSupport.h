@@ -23,13 +23,18 @@ struct LoadableHintManager : TsHintManager {
 struct LayeredCall {
     BYTE alpha;
     SIZE size;
+    // The picture's colour at gProbe.
+    COLORREF probe;
 };
 inline std::vector<LayeredCall> gLayeredCalls;
+inline POINT gProbe{0, 0};
 inline int gSleeps = 0;
 
-inline BOOL WINAPI RecordLayered(HWND, HDC, POINT*, SIZE* size, HDC, POINT*, COLORREF, BLENDFUNCTION* blend, DWORD)
+inline BOOL WINAPI RecordLayered(HWND, HDC, POINT*, SIZE* size, HDC source, POINT*, COLORREF, BLENDFUNCTION* blend,
+                                 DWORD)
 {
-    gLayeredCalls.push_back({blend ? blend->SourceConstantAlpha : BYTE{0}, size ? *size : SIZE{}});
+    gLayeredCalls.push_back({blend ? blend->SourceConstantAlpha : BYTE{0}, size ? *size : SIZE{},
+                             GetPixel(source, gProbe.x, gProbe.y)});
     return TRUE;
 }
 inline void WINAPI CountSleep(DWORD) { ++gSleeps; }

@@ -219,6 +219,38 @@ TEST_F(sHintWindowsTest, StyleNoneShowsNothing)
     ActiveHintManager = nullptr;
 }
 
+struct FrameGiver {
+    TFrame* frame = nullptr;
+    void Handler(std::wstring&, bool&, THintInfo&, TFrame*& f) { f = frame; }
+};
+
+TEST_F(sHintWindowsTest, AFrameFromTheEventIsShownInPlaceOfTheTextAndFreed)
+{
+    MakeManager(shSimply);
+    TForm* owner = CreateNew<TForm>(nullptr);
+    FrameGiver giver;
+    giver.frame = Create<TFrame>(owner);
+    giver.frame->SetBounds(0, 0, 60, 30);
+    giver.frame->SetColor(0x0000FF);
+    manager->SetOnShowHint(TacShowHintEvent(&giver, &FrameGiver::Handler));
+    std::wstring text = L"ignored";
+    bool canShow = true;
+    THintInfo info;
+    Application->OnShowHint()(text, canShow, info);
+    ASSERT_EQ(WaitingHintFrame(), giver.frame);
+    gProbe = {30, 15};
+    auto* w = Show<TsSimplyHintWindow>(text);
+    const int s = manager->HintKind()->ShadowOffset();
+    EXPECT_EQ(w->Width(), 60 + s);
+    EXPECT_EQ(w->Height(), 30 + s);
+    ASSERT_FALSE(gLayeredCalls.empty());
+    EXPECT_EQ(gLayeredCalls.back().probe, 0x0000FFu);
+    EXPECT_EQ(WaitingHintFrame(), nullptr);
+    EXPECT_EQ(owner->ComponentCount(), 0);
+    gProbe = {0, 0};
+    owner->Free();
+}
+
 bool NoLayeredWindows() { return false; }
 
 TEST_F(sHintWindowsTest, WithoutLayeredWindowsPaintsOverTheScreenTheSameEachTime)
