@@ -5,6 +5,7 @@
 
 #include "skin/controls/sHintManager.h"
 #include "skin/controls/sHintWindows.h"
+#include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "win/support/VclFixture.h"

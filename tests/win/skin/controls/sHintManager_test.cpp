@@ -2,7 +2,7 @@
 
 #include "skin/controls/sHintWindows.h"
 #include "vcl/Forms.h"
-#include "win/support/VclFixture.h"
+#include "win/skin/controls/HintTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,7 @@
 
 namespace {
 
-// Lets the tests run the load completion a form stream runs.
-struct LoadableManager : TsHintManager {
-    using TsHintManager::TsHintManager;
-    using TsHintManager::Loaded;
-};
+using LoadableManager = ks::test::LoadableHintManager;
 
 class sHintManagerTest : public VclFixture {
 protected:
@@ -217,25 +213,6 @@ TEST_F(sHintManagerTest, FrameOfAHintThatWillNotShowIsFreed)
     EXPECT_EQ(WaitingHintFrame(), spy.frame);
     owner->Free();
     EXPECT_EQ(WaitingHintFrame(), nullptr);
-}
-
-TEST_F(sHintManagerTest, PauseHideIsTheApplicationsHidePause)
-{
-    auto* m = Create<LoadableManager>(nullptr);
-    manager = m;
-    m->Loaded();
-    EXPECT_EQ(Application->HintHidePause(), 5000);
-    manager->SetPauseHide(1234);
-    EXPECT_EQ(Application->HintHidePause(), 1234);
-}
-
-TEST_F(sHintManagerTest, StoredOnlyValuesChangeNothing)
-{
-    manager = Create<TsHintManager>(nullptr);
-    manager->HintKind()->SetBlur(7);
-    manager->HintKind()->SetShadowColor(clRed);
-    EXPECT_EQ(manager->HintKind()->Blur(), 0);
-    EXPECT_EQ(manager->HintKind()->ShadowColor(), 0);
 }
 
 TEST_F(sHintManagerTest, WithoutASkinTheHintIsDrawnFromTheKind)
