@@ -5,6 +5,7 @@
 #include "skin/controls/sCheckBox.h"
 #include "skin/controls/sEdit.h"
 #include "skin/controls/sGroupBox.h"
+#include "skin/controls/sHintManager.h"
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sMemo.h"
 #include "skin/controls/sSpeedButton.h"
@@ -34,6 +35,7 @@ void InitializeUnits()
     InitializeSGroupBoxUnit();
     InitializeSMemoUnit();
     InitializeSSpinEditUnit();
+    InitializeSHintManagerUnit();
     InitializeAcSBUtilsUnit();
     InitializeAcDialsUnit();
     InitializeSkinMenusUnit();

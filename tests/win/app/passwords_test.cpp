@@ -175,7 +175,7 @@ TEST_F(PasswordsTest, StreamsTheTextsHintsAndMenus)
         streamed.push_back(Form1->Components(i)->Name());
     EXPECT_EQ(streamed, (std::vector<std::string>{"Shape1", "Shape2", "sLabel1", "sLabel2", "sEdit1", "sButton1",
         "sButton2", "sButton3", "sButton4", "sGroupBox1", "sLabel3", "sCheckBox1", "sCheckBox2", "sCheckBox3",
-        "sCheckBox4", "sSpinEdit1", "sButton5", "sButton6", "sSkinManager1", "TrayIcon1", "PopupMenu1", "N1",
+        "sCheckBox4", "sSpinEdit1", "sButton5", "sButton6", "sSkinManager1", "TrayIcon1", "PopupMenu1", "N1", "sHintManager1",
         "TrayMenu", "N2", "N4", "N5", "N3"}));
     EXPECT_EQ(Get<TShape>("Shape2")->Brush()->Style(), bsCross);
     // The skin gives the field its colours (SkinnedControls_test); the form gives its font.
