@@ -58,7 +58,7 @@ BOOL CALLBACK CountWindow(HWND, LPARAM count)
 void Finish(TsButton& button)
 {
     for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
-        SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, button.FadeTimer()->TimerId(), 0);
 }
 
 struct FadeCost {
@@ -82,7 +82,7 @@ FadeCost HoverFade(TsButton& button, int runs)
             return {};
         const int steps = timer->StepCount;
         for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
-            SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, button.FadeTimer()->TimerId(), 0);
         GdiFlush();
         const double t2 = Seconds();
         if (t2 - t0 < best.whole)

@@ -142,7 +142,7 @@ TEST_F(SkinnedControlsTest, TheLengthFieldStepsThroughItsSkinnedButtons)
     const LPARAM at = MAKELPARAM(up->Width() / 2, up->Height() / 2);
     SendMessageW(spin->Button()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     for (int i = 0; i < 40 && up->FadeTimer(); ++i)
-        SendMessageW(up->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        SendMessageW(up->FadeTimer()->Handle(), WM_TIMER, up->FadeTimer()->TimerId(), 0);
     Pump();
     EXPECT_EQ(up->StateIndex(), 2);
     WriteWindowPng(Form1->Handle(), "main-spin-up-pressed.png");

@@ -57,7 +57,7 @@ protected:
     void Run()
     {
         for (int i = 0; i < 20 && Button->FadeTimer(); ++i)
-            SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, Button->FadeTimer()->TimerId(), 0);
         Pump();
     }
     LPARAM Middle() const { return MAKELPARAM(Button->Width() / 2, Button->Height() / 2); }
@@ -206,7 +206,7 @@ TEST_F(ButtonTest, AButtonFreedDuringItsFadeTakesItsTimerWithIt)
     ks::ComponentWatch watch;
     watch.Watch(Button->FadeTimer());
     TsFadeTimer* timer = Button->FadeTimer();
-    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
     Button->Free();
     EXPECT_FALSE(watch.Alive(timer));
 }

@@ -58,7 +58,7 @@ protected:
     void Run()
     {
         for (int i = 0; i < 20 && Box->FadeTimer(); ++i)
-            SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, Box->FadeTimer()->TimerId(), 0);
         Pump();
     }
     LPARAM Centre() const { return MAKELPARAM(Box->Width() / 2, Box->Height() / 2); }
@@ -174,7 +174,7 @@ TEST_F(CheckBoxTest, HoverFadesInAndOutAndAFadeEndsWithItsBox)
     EXPECT_EQ(Frame(), SkinBrightGreen);
     Box->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Box));
     ASSERT_NE(Box->FadeTimer(), nullptr);
-    SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, Box->FadeTimer()->TimerId(), 0);
     const TColor between = Frame();
     EXPECT_LT(GetGValue(between), 0xFF);
     EXPECT_GT(GetGValue(between), 0x80) << "a frame between the two looks";
@@ -197,7 +197,7 @@ TEST_F(CheckBoxTest, HoverFadesInAndOutAndAFadeEndsWithItsBox)
     ASSERT_NE(timer, nullptr);
     ks::ComponentWatch watch;
     watch.Watch(timer);
-    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
     Box->Free();
     EXPECT_FALSE(watch.Alive(timer));
 }

@@ -70,7 +70,7 @@ protected:
     void Run(TsSpeedButton* b)
     {
         for (int i = 0; i < 40 && b->FadeTimer(); ++i)
-            SendMessageW(b->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(b->FadeTimer()->Handle(), WM_TIMER, b->FadeTimer()->TimerId(), 0);
         Pump();
     }
     void Press(TsSpeedButton* b, UINT msg)
@@ -121,7 +121,7 @@ TEST_F(SpeedButtonTest, FreedOrDisabledMidFadeStopsCleanly)
 {
     Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
     ASSERT_NE(Button->FadeTimer(), nullptr);
-    SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, Button->FadeTimer()->TimerId(), 0);
     Button->SetEnabled(false);
     EXPECT_EQ(Button->FadeTimer(), nullptr);
     Button->SetEnabled(true);
