@@ -117,6 +117,33 @@ TEST_F(ButtonTest, HoverAndPressFadeBetweenTheLooksAndTheMouseClicks)
     EXPECT_EQ(Top(), SkinGreen);
 }
 
+// A repaint copies the cache as it stands; a change of the look, also one the platform makes on
+// its own (the pushed state of a space press), rebuilds it first.
+TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
+{
+    const int x = Button->Width() / 2, y = Button->Height() / 2 + 2;
+    MarkCache(*Button->SkinData(), x, y);
+    Button->Repaint();
+    EXPECT_EQ(WindowPixel(Button->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
+    struct Change { const char* name; void (*apply)(TsButton*); } const changes[] = {
+        {"Pushed", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, TRUE, 0); }},
+        {"Released", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, FALSE, 0); }},
+        {"Focused", [](TsButton* b) { b->SetFocus(); }},
+        {"Caption", [](TsButton* b) { b->SetCaption(L"Дальше"); }},
+        {"Font", [](TsButton* b) { b->Font()->SetSize(12); }},
+        {"Moved", [](TsButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Disabled", [](TsButton* b) { b->SetEnabled(false); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*Button->SkinData(), x, y);
+        c.apply(Button);
+        Button->Repaint();
+        Pump();
+        EXPECT_NE(WindowPixel(Button->Handle(), x, y), CacheMarker);
+    }
+}
+
 TEST_F(ButtonTest, AReleaseDuringThePressFadeShowsThePressedLookFirst)
 {
     SendMessageW(Button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle());

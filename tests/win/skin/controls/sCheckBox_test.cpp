@@ -68,6 +68,33 @@ protected:
     Clicks Clicks_;
 };
 
+// A repaint copies the cache as it stands; a change of the look, also one made through the
+// platform's handlers (a held space key, a check state, the focus), rebuilds it first.
+TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
+{
+    const TRect glyph = Box->CheckRect();
+    const int x = glyph.Left + 7, y = glyph.Top + 8;
+    MarkCache(*Box->SkinData(), x, y);
+    Box->Repaint();
+    EXPECT_EQ(WindowPixel(Box->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
+    struct Change { const char* name; void (*apply)(TsCheckBox*); } const changes[] = {
+        {"SpaceHeld", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0); }},
+        {"SpaceLetGo", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001); }},
+        {"Checked", [](TsCheckBox* b) { b->SetChecked(true); }},
+        {"Unfocused", [](TsCheckBox* b) { ::SetFocus(nullptr); }},
+        {"Moved", [](TsCheckBox* b) { b->SetLeft(b->Left() + 3); }},
+        {"Disabled", [](TsCheckBox* b) { b->SetEnabled(false); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*Box->SkinData(), x, y);
+        c.apply(Box);
+        Box->Repaint();
+        Pump();
+        EXPECT_NE(WindowPixel(Box->Handle(), x, y), CacheMarker);
+    }
+}
+
 TEST_F(CheckBoxTest, TheSkinDrawsTheGlyphAndTheWholeCaptionAndSizesTheBoxToThem)
 {
     ASSERT_TRUE(Box->SkinData()->IsSkinActive());
