@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -46,6 +47,17 @@ void Repaint(HWND wnd)
 {
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
+}
+
+struct Child {
+    HWND wnd;
+    TWinControl* control;
+};
+
+BOOL CALLBACK CollectWindow(HWND wnd, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+    return TRUE;
 }
 
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
@@ -141,6 +153,22 @@ int main()
                 blit * 1e6, invalid / blit);
     std::printf("MainWindow/Repaint/ValidCaches/420x303    %8.1f us  bitblt %6.1f us  x_bitblt=%.2f x_bitblt_max=3\n",
                 valid * 1e6, blit * 1e6, valid / blit);
+
+    // Where the valid-cache repaint goes: the form's own client area alone, then each windowed
+    // control repainted on its own.
+    const double formOnly = ks::bench::Best(calls, [&] {
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        GdiFlush();
+    }, runs);
+    std::printf("MainWindow/Repaint/ValidCaches/FormOnly  %8.1f us\n", formOnly * 1e6);
+    std::vector<HWND> children;
+    EnumChildWindows(wnd, &CollectWindow, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        const Child c{child, FindControl(child)};
+        const double t = ks::bench::Best(calls, [&] { Repaint(c.wnd); }, runs);
+        std::printf("MainWindow/Repaint/ValidCaches/%s:%s  %8.1f us\n", c.control ? c.control->ClassName() : "?",
+                    c.control ? c.control->Name().c_str() : "", t * 1e6);
+    }
 
     std::printf("MainWindow/Repaint/PlainChildWindow/%dx%d    %8.1f us  x %d windowed controls = %.1f us  x_bitblt=%.2f\n",
                 hot->Width(), hot->Height(), window1 * 1e6, windows, windows * window1 * 1e6, windows * window1 / blit);
