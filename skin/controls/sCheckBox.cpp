@@ -4,6 +4,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
@@ -416,6 +417,9 @@ void TsCheckBox::PaintToDC(HDC dc)
 {
     if (FSkinData->Updating() || (FFadeTimer && FFadeTimer->Enabled()))
         return;
+    // Only a box its parent cuts must paint again each time the parent has painted; a box that
+    // kept the flag it is born with would repaint with every paint of its parent.
+    FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
     // Key presses, clicks and focus change the look through the platform's handlers too, which
     // set no flag.
     const Look look = LookNow();

@@ -95,6 +95,15 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     }
 }
 
+// A box its parent does not cut needs no paint of its own each time the parent has painted.
+TEST_F(CheckBoxTest, OnlyABoxItsParentCutsRepaintsAfterTheParent)
+{
+    EXPECT_FALSE(Box->SkinData()->ClippedByParent);
+    Box->SetLeft(Form->ClientWidth() - Box->Width() / 2);
+    Box->Repaint();
+    EXPECT_TRUE(Box->SkinData()->ClippedByParent);
+}
+
 TEST_F(CheckBoxTest, TheSkinDrawsTheGlyphAndTheWholeCaptionAndSizesTheBoxToThem)
 {
     ASSERT_TRUE(Box->SkinData()->IsSkinActive());
