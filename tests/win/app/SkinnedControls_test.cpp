@@ -127,6 +127,42 @@ TEST_F(SkinnedControlsTest, TheFourCheckBoxesShowTheirWholeCaptionsAndTickBySpac
     WriteWindowPng(Form1->Handle(), "main-checkbox-unticked.png");
 }
 
+// "Ещё" hovered, pressed, released and left: each look shows whole once its fade has run, and
+// the window never keeps the picture of the look before.
+TEST_F(SkinnedControlsTest, TheMoreButtonShowsEachLookAfterItsFade)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* more = Get<TsButton>(Form1, "sButton1");
+    ASSERT_TRUE(more && more->Caption() == L"Ещё");
+    const auto run = [more] {
+        for (int i = 0; i < 50 && more->FadeTimer(); ++i)
+            SendMessageW(more->FadeTimer()->Handle(), WM_TIMER, more->FadeTimer()->TimerId(), 0);
+        Pump();
+    };
+    const auto top = [more] { return WindowPixel(more->Handle(), more->Width() / 2, 0); };
+    const LPARAM middle = MAKELPARAM(more->Width() / 2, more->Height() / 2);
+    EXPECT_EQ(top(), Green);
+    more->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(more));
+    run();
+    EXPECT_EQ(top(), BrightGreen);
+    WriteWindowPng(Form1->Handle(), "main-more-hot.png");
+    SendMessageW(more->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    run();
+    EXPECT_EQ(more->StateIndex(), 2);
+    EXPECT_EQ(top(), BrightGreen);
+    WriteWindowPng(Form1->Handle(), "main-more-pressed.png");
+    SendMessageW(more->Handle(), WM_LBUTTONUP, 0, middle);
+    run();
+    // The click left the focus on it, which keeps it hot; the focus goes back to the field.
+    Get<TsEdit>(Form1, "sEdit1")->SetFocus();
+    more->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(more));
+    run();
+    more->Repaint();
+    EXPECT_EQ(top(), Green) << "at rest again";
+}
+
 TEST_F(SkinnedControlsTest, TheLengthFieldStepsThroughItsSkinnedButtons)
 {
     CreateForms(false);
