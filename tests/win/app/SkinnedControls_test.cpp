@@ -163,6 +163,36 @@ TEST_F(SkinnedControlsTest, TheMoreButtonShowsEachLookAfterItsFade)
     EXPECT_EQ(top(), Green) << "at rest again";
 }
 
+// A repaint of the whole main window with nothing changed copies every control's picture as it
+// stands: a red pixel put into each cache shows on the screen.
+TEST_F(SkinnedControlsTest, ARepaintOfTheMainWindowRebuildsNoValidPicture)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    constexpr TColor Red = 0x0000FF;
+    std::vector<TWinControl*> controls;
+    for (const char* name : {"sButton1", "sButton2", "sButton3", "sButton4", "sButton5", "sButton6"})
+        controls.push_back(Get<TsButton>(Form1, name));
+    for (const char* name : {"sCheckBox1", "sCheckBox2", "sCheckBox3", "sCheckBox4"})
+        controls.push_back(Get<TsCheckBox>(Form1, name));
+    for (TWinControl* c : controls) {
+        ASSERT_NE(c, nullptr);
+        TsCommonData* data = nullptr;
+        if (auto* b = dynamic_cast<TsButton*>(c))
+            data = b->SkinData();
+        else
+            data = static_cast<TsCheckBox*>(c)->SkinData();
+        SetPixel(data->CacheBitmap->Canvas().Handle(), c->Width() / 2, c->Height() / 2, Red);
+    }
+    GdiFlush();
+    RedrawWindow(Form1->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (TWinControl* c : controls) {
+        SCOPED_TRACE(c->Name());
+        EXPECT_EQ(WindowPixel(c->Handle(), c->Width() / 2, c->Height() / 2), Red);
+    }
+}
+
 TEST_F(SkinnedControlsTest, TheLengthFieldStepsThroughItsSkinnedButtons)
 {
     CreateForms(false);
