@@ -7,10 +7,11 @@
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
+#include <unordered_map>
+
 namespace {
 
 constexpr const char* NoTimersText = "Not enough timers available";
-constexpr UINT_PTR TimerId = 1;
 
 constexpr ks::PropertyInfo TimerProps[] = {
     ks::Prop<&TTimer::Enabled, &TTimer::SetEnabled>("Enabled").DefaultIs(true),
@@ -56,17 +57,62 @@ const ks::ClassInfo& TTimer::ClassInfo() const noexcept
     return StaticClassInfo;
 }
 
+// The window the timers of one thread tick through, made with the thread's first timer and kept
+// for the thread's life. Ids are not reused while the
+// window lives, so a tick queued for a timer that is gone finds no timer and is dropped.
+class TimerWindow {
+public:
+    static TimerWindow& OfThread()
+    {
+        thread_local TimerWindow window;
+        if (!window.FHandle || !IsWindow(window.FHandle))
+            window.FHandle = AllocateHWnd(TWndMethod(&window, &TimerWindow::WndProc));
+        return window;
+    }
+    ~TimerWindow()
+    {
+        if (FHandle && IsWindow(FHandle))
+            DeallocateHWnd(FHandle);
+    }
+    HWND Handle() const noexcept { return FHandle; }
+    UINT_PTR Add(TTimer* timer)
+    {
+        if (++FLastId == 0)
+            ++FLastId;
+        FTimers[FLastId] = timer;
+        return FLastId;
+    }
+    void Remove(UINT_PTR id) noexcept { FTimers.erase(id); }
+
+private:
+    void WndProc(TMessage& m)
+    {
+        if (m.Msg == WM_TIMER) {
+            if (auto found = FTimers.find(m.WParam); found != FTimers.end())
+                found->second->WMTimer();
+            return;
+        }
+        m.Result = DefWindowProcW(FHandle, m.Msg, m.WParam, m.LParam);
+    }
+
+    HWND FHandle = nullptr;
+    UINT_PTR FLastId = 0;
+    std::unordered_map<UINT_PTR, TTimer*> FTimers;
+};
+
 TTimer::TTimer(TComponent* owner) : TComponent(owner)
 {
-    FWindowHandle = AllocateHWnd(TWndMethod(this, &TTimer::WndProc));
+    TimerWindow& window = TimerWindow::OfThread();
+    FWindowHandle = window.Handle();
+    FTimerId = window.Add(this);
 }
 
 TTimer::~TTimer()
 {
     if (FGone)
         *FGone = true;
-    ks::Sys().KillTimer(FWindowHandle, TimerId);
-    DeallocateHWnd(FWindowHandle);
+    ks::Sys().KillTimer(FWindowHandle, FTimerId);
+    TimerWindow::OfThread().Remove(FTimerId);
 }
 
 void TTimer::Free()
@@ -103,10 +149,10 @@ void TTimer::SetOnTimer(TNotifyEvent handler)
 
 void TTimer::UpdateTimer()
 {
-    ks::Sys().KillTimer(FWindowHandle, TimerId);
+    ks::Sys().KillTimer(FWindowHandle, FTimerId);
     if (FInterval == 0 || !FEnabled || !FOnTimer)
         return;
-    if (!ks::Sys().SetTimer(FWindowHandle, TimerId, FInterval, nullptr))
+    if (!ks::Sys().SetTimer(FWindowHandle, FTimerId, FInterval, nullptr))
         throw EOutOfResources(NoTimersText);
 }
 
@@ -114,14 +160,6 @@ void TTimer::Timer()
 {
     if (FOnTimer)
         FOnTimer(this);
-}
-
-void TTimer::WndProc(TMessage& m)
-{
-    switch (m.Msg) {
-    case WM_TIMER: WMTimer(); break;
-    default: m.Result = DefWindowProcW(FWindowHandle, m.Msg, m.WParam, m.LParam); break;
-    }
 }
 
 void TTimer::WMTimer()

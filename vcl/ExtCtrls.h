@@ -1,7 +1,9 @@
 #pragma once
 // Extra components: TTimer, which calls OnTimer every Interval milliseconds through a hidden
-// utility window (the system's timer goes through the timer seam of PlatformSeams.h), and the
-// panel, a plain container that paints its bevels and a centred caption.
+// utility window (the system's timer goes through the timer seam of PlatformSeams.h). The timers
+// of one thread share one such window, each under its own timer id: a window costs the system
+// far more than a timer, and fades make and free a timer for every hover. The panel is a plain
+// container that paints its bevels and a centred caption.
 
 #include "vcl/Classes.h"
 #include "vcl/Messages.h"
@@ -13,7 +15,7 @@ public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
 
-    // Raises EOSError when the utility window cannot be made.
+    // Raises EOSError when the thread's utility window cannot be made.
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
 
@@ -30,18 +32,21 @@ public:
     TNotifyEvent OnTimer() const noexcept { return FOnTimer; }
     void SetOnTimer(TNotifyEvent handler);
 
-    // The utility window the system's WM_TIMER arrives at.
+    // The utility window the system's WM_TIMER arrives at, shared by the thread's timers; the
+    // message's WParam is TimerId.
     HWND Handle() const noexcept { return FWindowHandle; }
+    UINT_PTR TimerId() const noexcept { return FTimerId; }
 
 protected:
     virtual void Timer();
 
 private:
+    friend class TimerWindow;
     void UpdateTimer();
-    void WndProc(TMessage& message);
     void WMTimer();
 
     HWND FWindowHandle = nullptr;
+    UINT_PTR FTimerId = 0;
     unsigned FInterval = 1000;
     bool FEnabled = true;
     TNotifyEvent FOnTimer;

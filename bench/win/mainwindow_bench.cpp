@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -48,6 +50,46 @@ void Repaint(HWND wnd)
     GdiFlush();
 }
 
+// Messages each window gets during one repaint, counted by a hook: what a paint costs beyond
+// the one WM_PAINT a window needs.
+struct Census {
+    int paint = 0, erase = 0, ncpaint = 0, print = 0, skin = 0, other = 0;
+};
+std::map<HWND, Census>* gCensus = nullptr;
+
+LRESULT CALLBACK CountMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && gCensus) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        Census& c = (*gCensus)[m->hwnd];
+        switch (m->message) {
+        case WM_PAINT: ++c.paint; break;
+        case WM_ERASEBKGND: ++c.erase; break;
+        case WM_NCPAINT: ++c.ncpaint; break;
+        case WM_PRINT:
+        case WM_PRINTCLIENT: ++c.print; break;
+        default:
+            if (m->message == SM_SKINCMD)
+                ++c.skin;
+            else
+                ++c.other;
+            break;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct Child {
+    HWND wnd;
+    TWinControl* control;
+};
+
+BOOL CALLBACK CollectWindow(HWND wnd, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+    return TRUE;
+}
+
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
     ++*reinterpret_cast<int*>(count);
@@ -58,7 +100,7 @@ BOOL CALLBACK CountWindow(HWND, LPARAM count)
 void Finish(TsButton& button)
 {
     for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
-        SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, button.FadeTimer()->TimerId(), 0);
 }
 
 struct FadeCost {
@@ -82,7 +124,7 @@ FadeCost HoverFade(TsButton& button, int runs)
             return {};
         const int steps = timer->StepCount;
         for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
-            SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, button.FadeTimer()->TimerId(), 0);
         GdiFlush();
         const double t2 = Seconds();
         if (t2 - t0 < best.whole)
@@ -141,6 +183,48 @@ int main()
                 blit * 1e6, invalid / blit);
     std::printf("MainWindow/Repaint/ValidCaches/420x303    %8.1f us  bitblt %6.1f us  x_bitblt=%.2f x_bitblt_max=3\n",
                 valid * 1e6, blit * 1e6, valid / blit);
+
+    // Where the valid-cache repaint goes: the form's own client area alone, then each windowed
+    // control repainted on its own.
+    const double formOnly = ks::bench::Best(calls, [&] {
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        GdiFlush();
+    }, runs);
+    std::printf("MainWindow/Repaint/ValidCaches/FormOnly  %8.1f us\n", formOnly * 1e6);
+    std::vector<HWND> children;
+    EnumChildWindows(wnd, &CollectWindow, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        const Child c{child, FindControl(child)};
+        const double t = ks::bench::Best(calls, [&] { Repaint(c.wnd); }, runs);
+        const double self = ks::bench::Best(calls, [&] {
+            RedrawWindow(c.wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            GdiFlush();
+        }, runs);
+        std::printf("MainWindow/Repaint/ValidCaches/%s:%s  %8.1f us  alone %8.1f us\n",
+                    c.control ? c.control->ClassName() : "?", c.control ? c.control->Name().c_str() : "", t * 1e6,
+                    self * 1e6);
+    }
+
+    std::map<HWND, Census> census;
+    gCensus = &census;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &CountMessage, nullptr, GetCurrentThreadId());
+    Repaint(wnd);
+    UnhookWindowsHookEx(hook);
+    gCensus = nullptr;
+    for (const auto& [w, c] : census) {
+        TWinControl* control = FindControl(w);
+        std::printf("MainWindow/Repaint/Messages/%s:%s  paint %d erase %d ncpaint %d print %d skincmd %d other %d\n",
+                    control ? control->ClassName() : "?", control ? control->Name().c_str() : "", c.paint, c.erase,
+                    c.ncpaint, c.print, c.skin, c.other);
+    }
+    // Platform edits of the same size, single- and multi-line, beside the skinned ones.
+    for (const DWORD style : {DWORD{0}, DWORD{ES_MULTILINE}}) {
+        const HWND edit = CreateWindowExW(0, L"EDIT", L"12", WS_CHILD | WS_VISIBLE | WS_BORDER | style, 0, 0, 60, 21,
+                                          wnd, nullptr, nullptr, nullptr);
+        const double t = ks::bench::Best(calls, [&] { Repaint(edit); }, runs);
+        std::printf("MainWindow/Repaint/PlainEdit%s  %8.1f us\n", style ? "/MultiLine" : "", t * 1e6);
+        DestroyWindow(edit);
+    }
 
     std::printf("MainWindow/Repaint/PlainChildWindow/%dx%d    %8.1f us  x %d windowed controls = %.1f us  x_bitblt=%.2f\n",
                 hot->Width(), hot->Height(), window1 * 1e6, windows, windows * window1 * 1e6, windows * window1 / blit);

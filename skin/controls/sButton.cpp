@@ -216,6 +216,12 @@ void TsButton::PrepareCache()
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
     FSkinData->BackgroundChanged = false;
+    FFrameDue = true;
+}
+
+TsButton::Look TsButton::LookNow()
+{
+    return {StateIndex(), Focused(), Enabled(), WordWrap(), BoundsRect(), Parent()};
 }
 
 void TsButton::PaintHandler(HDC given)
@@ -242,8 +248,19 @@ void TsButton::PaintTo(HDC dc)
     FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
     const bool redraw = FNeverPainted || SkinLoadInProgress;
     FNeverPainted = false;
-    PrepareCache();
-    PaintControlFrame(*FSkinData, StateIndex());
+    // The platform changes the pushed state on its own (space, capture), and a fade builds the
+    // cache without giving the window its region: both leave a look the window was not painted in.
+    const Look look = LookNow();
+    if (look != FPaintedLook) {
+        FSkinData->BackgroundChanged = true;
+        FPaintedLook = look;
+    }
+    if (FSkinData->BackgroundChanged)
+        PrepareCache();
+    if (FFrameDue) {
+        PaintControlFrame(*FSkinData, look.state);
+        FFrameDue = false;
+    }
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!cache || cache->Empty())
         return;
@@ -361,47 +378,101 @@ void TsButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 
 bool TsButton::SkinCommand(TMessage& m)
 {
-    const ks::SkinCommandView view(m);
-    const bool own = view.Manager() == FSkinData->SkinManager();
+    ks::SkinCommandView view(m);
     switch (view.Command()) {
-    case SKC_STOP_FADE: StopFadeTimer(FFadeTimer); return true;
-    case SKC_PREPARE_CACHE: PrepareCache(); return false;
-    case SKC_FADE_FRAME: SetRegion(nullptr); return false;
-    case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return true;
-    case SKC_IS_SKINNED: m.Result = 1; return true;
-    case SKC_NEW_SKIN:
-        if (!own)
-            return false;
-        if (HandleAllocated())
-            SendMessageW(Handle(), BM_SETSTYLE, static_cast<WPARAM>(GetWindowLongW(Handle(), GWL_STYLE)) | OwnerDrawStyle,
-                         TRUE);
-        StopFadeTimer(FFadeTimer);
-        RouteSkinMessage(m, FSkinData.get());
-        return true;
-    case SKC_REMOVE_SKIN:
-        if (!own || Has(this, csDestroying))
-            return false;
-        StopFadeTimer(FFadeTimer);
-        RouteSkinMessage(m, FSkinData.get());
-        if (HandleAllocated()) {
-            const DWORD style = static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)) & ~PlainTypeBits;
-            SendMessageW(Handle(), BM_SETSTYLE, style | (FActiveDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
-            SetRegion(nullptr);
-            SetWindowRgn(Handle(), nullptr, FALSE);
-        }
-        FNeverPainted = true;
-        Repaint();
-        return true;
-    case SKC_REFRESH:
-        if (!own)
-            return false;
-        StopFadeTimer(FFadeTimer);
-        RouteSkinMessage(m, FSkinData.get());
-        if (!CaptureDC)
-            Repaint();
-        return true;
+    case SKC_STOP_FADE: return StopFadeCommand();
+    case SKC_PREPARE_CACHE: return PrepareCacheCommand();
+    case SKC_FADE_FRAME: return FadeFrameCommand();
+    case SKC_GET_APPLICATION: return AnswerCommand(view, reinterpret_cast<LRESULT>(Application));
+    case SKC_IS_SKINNED: return AnswerCommand(view, 1);
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
+    case SKC_REFRESH: return RefreshCommand(view);
     default: return false;
     }
+}
+
+bool TsButton::AnswerCommand(ks::SkinCommandView view, LRESULT answer)
+{
+    view.SetResult(answer);
+    return true;
+}
+
+bool TsButton::StopFadeCommand()
+{
+    StopFadeTimer(FFadeTimer);
+    return true;
+}
+
+// Answered, then on to the other handlers.
+bool TsButton::PrepareCacheCommand()
+{
+    PrepareCache();
+    return false;
+}
+
+// The fade shows its frame itself; the next paint starts without a pending region.
+bool TsButton::FadeFrameCommand()
+{
+    SetRegion(nullptr);
+    return false;
+}
+
+bool TsButton::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    if (HandleAllocated())
+        SendMessageW(Handle(), BM_SETSTYLE, static_cast<WPARAM>(GetWindowLongW(Handle(), GWL_STYLE)) | OwnerDrawStyle,
+                     TRUE);
+    StopFadeTimer(FFadeTimer);
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    return true;
+}
+
+bool TsButton::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager() || Has(this, csDestroying))
+        return false;
+    StopFadeTimer(FFadeTimer);
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    if (HandleAllocated()) {
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)) & ~PlainTypeBits;
+        SendMessageW(Handle(), BM_SETSTYLE, style | (FActiveDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
+        SetRegion(nullptr);
+        SetWindowRgn(Handle(), nullptr, FALSE);
+    }
+    FNeverPainted = true;
+    Repaint();
+    return true;
+}
+
+bool TsButton::RefreshCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    StopFadeTimer(FFadeTimer);
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    if (!CaptureDC)
+        Repaint();
+    return true;
+}
+
+bool TsButton::ParentUpdatedCommand()
+{
+    if (!FSkinData->Updating())
+        return false;
+    FSkinData->UpdateLock = false;
+    Repaint();
+    return true;
+}
+
+bool TsButton::SetTransparentCommand(ks::SkinCommandView view)
+{
+    if (FSkinData->ParentBackgroundAlways)
+        PrepareCache();
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    return true;
 }
 
 void TsButton::FocusChange(TMessage& m, bool gained)
@@ -535,18 +606,9 @@ bool TsButton::SkinnedMessage(TMessage& m)
         }
         return true;
     case SM_SKINCMD:
-        switch (HIWORD(m.WParam)) {
-        case SKC_PARENT_UPDATED:
-            if (!FSkinData->Updating())
-                return false;
-            FSkinData->UpdateLock = false;
-            Repaint();
-            return true;
-        case SKC_SET_TRANSPARENT:
-            if (FSkinData->ParentBackgroundAlways)
-                PrepareCache();
-            RouteSkinMessage(m, FSkinData.get());
-            return true;
+        switch (ks::SkinCommandView view(m); view.Command()) {
+        case SKC_PARENT_UPDATED: return ParentUpdatedCommand();
+        case SKC_SET_TRANSPARENT: return SetTransparentCommand(view);
         default: return false;
         }
     default: return false;
@@ -561,7 +623,7 @@ void TsButton::DefaultPath(TMessage& m)
     case WM_SETFONT:
         if (Visible()) {
             FSkinData->UpdateLock = false;
-            Invalidate();
+            FSkinData->Invalidate();
         }
         break;
     case CM_VISIBLECHANGED:
@@ -575,9 +637,10 @@ void TsButton::DefaultPath(TMessage& m)
     case CM_ENABLEDCHANGED:
         if (Visible() && !Has(this, csDestroying)) {
             FSkinData->UpdateLock = false;
-            Invalidate();
+            FSkinData->Invalidate();
         }
         break;
+    case CM_FONTCHANGED: FSkinData->Invalidate(); break;
     case WM_KEYUP:
         if (TWMKey(m).CharCode() == VK_SPACE && SkinActive()) {
             FSkinData->BackgroundChanged = true;

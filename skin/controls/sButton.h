@@ -8,6 +8,7 @@
 
 #include "skin/controls/sFade.h"
 #include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
 #include "vcl/StdCtrls.h"
 
 #include <memory>
@@ -76,10 +77,31 @@ private:
     void PaintHandler(HDC dc);
     void PaintTo(HDC dc);
     bool SkinCommand(TMessage& m);
+    // The skin commands, each true when the command is done with.
+    static bool AnswerCommand(ks::SkinCommandView view, LRESULT answer);
+    bool StopFadeCommand();
+    bool PrepareCacheCommand();
+    bool FadeFrameCommand();
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
+    bool ParentUpdatedCommand();
+    bool SetTransparentCommand(ks::SkinCommandView view);
     bool SkinnedMessage(TMessage& m);
     void DefaultPath(TMessage& m);
     void FocusChange(TMessage& m, bool gained);
     void SetRegion(HRGN region) noexcept;
+    // What the cache image shows besides the skin and the parent's background: a change of any
+    // of it since the window last got its picture means the cache is rebuilt.
+    struct Look {
+        int state = -1;
+        bool focused = false, enabled = false, wordWrap = false;
+        TRect bounds;
+        // The picture behind the control comes from its parent.
+        const TWinControl* parent = nullptr;
+        bool operator==(const Look&) const = default;
+    };
+    Look LookNow();
     void SuppressHints();
     void RestoreHints();
 
@@ -96,6 +118,9 @@ private:
     // The window region being prepared, owned here until the window takes it.
     HRGN FRegion = nullptr;
     bool FNeverPainted = true;
+    // The look the window was last painted in; PrepareCache leaves the corners to the paint.
+    Look FPaintedLook;
+    bool FFrameDue = true;
 };
 
 // Makes TsButton known to the form reader.

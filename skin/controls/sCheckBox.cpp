@@ -4,6 +4,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
@@ -404,14 +405,34 @@ void TsCheckBox::PrepareCache()
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), background, {Left(), Top()});
     FSkinData->BackgroundChanged = false;
+    FFrameDue = true;
+}
+
+TsCheckBox::Look TsCheckBox::LookNow() const
+{
+    return {Hot(), FPressed, Focused(), Enabled(), WordWrap(), State(), GetControlsAlignment(), BoundsRect(), Parent()};
 }
 
 void TsCheckBox::PaintToDC(HDC dc)
 {
     if (FSkinData->Updating() || (FFadeTimer && FFadeTimer->Enabled()))
         return;
-    PrepareCache();
-    PaintControlFrame(*FSkinData, 0);
+    // Only a box its parent cuts must paint again each time the parent has painted; a box that
+    // kept the flag it is born with would repaint with every paint of its parent.
+    FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
+    // Key presses, clicks and focus change the look through the platform's handlers too, which
+    // set no flag.
+    const Look look = LookNow();
+    if (look != FPaintedLook) {
+        FSkinData->BackgroundChanged = true;
+        FPaintedLook = look;
+    }
+    if (FSkinData->BackgroundChanged)
+        PrepareCache();
+    if (FFrameDue) {
+        PaintControlFrame(*FSkinData, 0);
+        FFrameDue = false;
+    }
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!cache || cache->Empty())
         return;
@@ -437,42 +458,84 @@ void TsCheckBox::WMPaint(HDC given)
 
 bool TsCheckBox::SkinCommand(TMessage& m)
 {
-    const ks::SkinCommandView view(m);
-    const bool own = view.Manager() == FSkinData->SkinManager();
+    ks::SkinCommandView view(m);
     switch (view.Command()) {
-    case SKC_IS_SKINNED: m.Result = 1; return true;
-    case SKC_NEW_SKIN:
-        if (!own)
-            return false;
-        StopFadeTimer(FFadeTimer);
-        RouteSkinMessage(m, FSkinData.get());
-        AdjustSize();
-        return true;
-    case SKC_REMOVE_SKIN:
-        if (!own || Has(this, csDestroying))
-            return false;
-        StopFadeTimer(FFadeTimer);
-        RouteSkinMessage(m, FSkinData.get());
-        if (HandleAllocated()) {
-            // The platform button shows the state again, in the system's own look.
-            SendMessageW(Handle(), BM_SETCHECK, static_cast<WPARAM>(State()), 0);
-            GiveVisualStyleBack(Handle());
-        }
-        Repaint();
-        return true;
-    case SKC_REFRESH:
-        if (!own)
-            return false;
-        StopFadeTimer(FFadeTimer);
-        RouteSkinMessage(m, FSkinData.get());
-        AdjustSize();
-        Repaint();
-        return true;
-    case SKC_STOP_FADE: StopFadeTimer(FFadeTimer); return true;
-    case SKC_PREPARE_CACHE: PrepareCache(); return false;
-    case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return true;
+    case SKC_IS_SKINNED: return AnswerCommand(view, 1);
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
+    case SKC_REFRESH: return RefreshCommand(view);
+    case SKC_STOP_FADE: return StopFadeCommand();
+    case SKC_PREPARE_CACHE: return PrepareCacheCommand();
+    case SKC_GET_APPLICATION: return AnswerCommand(view, reinterpret_cast<LRESULT>(Application));
     default: return false;
     }
+}
+
+bool TsCheckBox::AnswerCommand(ks::SkinCommandView view, LRESULT answer)
+{
+    view.SetResult(answer);
+    return true;
+}
+
+bool TsCheckBox::StopFadeCommand()
+{
+    StopFadeTimer(FFadeTimer);
+    return true;
+}
+
+// Answered, then on to the other handlers.
+bool TsCheckBox::PrepareCacheCommand()
+{
+    PrepareCache();
+    return false;
+}
+
+bool TsCheckBox::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    StopFadeTimer(FFadeTimer);
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    AdjustSize();
+    return true;
+}
+
+bool TsCheckBox::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager() || Has(this, csDestroying))
+        return false;
+    StopFadeTimer(FFadeTimer);
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    if (HandleAllocated()) {
+        // The platform button shows the state again, in the system's own look.
+        SendMessageW(Handle(), BM_SETCHECK, static_cast<WPARAM>(State()), 0);
+        GiveVisualStyleBack(Handle());
+    }
+    Repaint();
+    return true;
+}
+
+bool TsCheckBox::RefreshCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    StopFadeTimer(FFadeTimer);
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    AdjustSize();
+    Repaint();
+    return true;
+}
+
+// Painting waited for the parent, or the parent clips the box: it paints now, then the message
+// goes on to the platform.
+bool TsCheckBox::ParentUpdatedCommand()
+{
+    if (!FSkinData->Updating() && !FSkinData->ClippedByParent)
+        return false;
+    FSkinData->SetUpdating(false);
+    if (!Has(this, csDesigning))
+        Repaint();
+    return false;
 }
 
 void TsCheckBox::FocusBox()
@@ -490,13 +553,7 @@ bool TsCheckBox::SkinnedMessage(TMessage& m)
 {
     const bool designing = Has(this, csDesigning);
     switch (m.Msg) {
-    case SM_SKINCMD:
-        if (HIWORD(m.WParam) == SKC_PARENT_UPDATED && (FSkinData->Updating() || FSkinData->ClippedByParent)) {
-            FSkinData->SetUpdating(false);
-            if (!designing)
-                Repaint();
-        }
-        return false;
+    case SM_SKINCMD: return ks::SkinCommandView(m).Command() == SKC_PARENT_UPDATED && ParentUpdatedCommand();
     case WM_UPDATEUISTATE:
         // The themed button would otherwise paint its focus cues over the skin.
         if (HandleAllocated())
@@ -566,9 +623,11 @@ bool TsCheckBox::SkinnedMessage(TMessage& m)
         return true;
     case CM_ENABLEDCHANGED:
         TCheckBox::WndProc(m);
+        FSkinData->BackgroundChanged = true;
         Repaint();
         return true;
     case CM_TEXTCHANGED:
+        FSkinData->BackgroundChanged = true;
         Repaint();
         return true;
     case CM_CHANGED:
@@ -615,6 +674,7 @@ void TsCheckBox::WndProc(TMessage& m)
             // Also before the box has a parent to paint on.
             TCheckBox::WndProc(m);
             AdjustSize();
+            FSkinData->BackgroundChanged = true;
             if (!CanPaintControl(this) || m.Msg == CM_FONTCHANGED)
                 return;
             break;

@@ -8,6 +8,7 @@
 
 #include "skin/controls/sFade.h"
 #include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
 #include "vcl/Bitmap.h"
 #include "vcl/StdCtrls.h"
 
@@ -91,8 +92,28 @@ private:
     void DrawImgGlyph();
     void DrawStripCell(TBitmap& strip, int cell);
     void PaintToDC(HDC dc);
+    // What the cache image shows besides the skin, the caption, the glyphs and the parent's
+    // background: a change of any of it since the window was last painted rebuilds the cache.
+    struct Look {
+        bool hot = false, pressed = false, focused = false, enabled = false, wordWrap = false;
+        TCheckBoxState state = cbUnchecked;
+        TAlignment alignment = taLeftJustify;
+        TRect bounds;
+        // The picture behind the control comes from its parent.
+        const TWinControl* parent = nullptr;
+        bool operator==(const Look&) const = default;
+    };
+    Look LookNow() const;
     void WMPaint(HDC given);
     bool SkinCommand(TMessage& m);
+    // The skin commands, each true when the command is done with.
+    static bool AnswerCommand(ks::SkinCommandView view, LRESULT answer);
+    bool StopFadeCommand();
+    bool PrepareCacheCommand();
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
+    bool ParentUpdatedCommand();
     bool SkinnedMessage(TMessage& m);
     void UnskinnedMessage(TMessage& m);
     void FocusBox();
@@ -114,6 +135,9 @@ private:
     int FImgUnchecked = 0;
     TacAnimatEvents FAnimatEvents{aeGlobalDef};
     bool FReadOnly = false;
+    // The look the window was last painted in; the frame's corners follow every rebuild.
+    Look FPaintedLook;
+    bool FFrameDue = true;
 };
 
 // Makes TsCheckBox known to the form reader.

@@ -99,6 +99,16 @@ void TsEdit::PrepareCache()
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
     FSkinData->BackgroundChanged = false;
+    FFrameDue = true;
+}
+
+void TsEdit::PaintFrameOnce()
+{
+    // The frame's corners take the parent's picture into the cache: once after each rebuild.
+    if (!FFrameDue)
+        return;
+    PaintControlFrame(*FSkinData, 0);
+    FFrameDue = false;
 }
 
 void TsEdit::PaintText()
@@ -125,7 +135,7 @@ void TsEdit::PaintBorder()
     const int saved = SaveDC(dc.get());
     if (FSkinData->BackgroundChanged)
         PrepareCache();
-    PaintControlFrame(*FSkinData, 0);
+    PaintFrameOnce();
     if (TBitmap* cache = FSkinData->CacheBitmap.get(); cache && !cache->Empty())
         CopyFrameStrips(dc.get(), 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0, FrameWidth());
     RestoreDC(dc.get(), saved);
@@ -150,7 +160,7 @@ void TsEdit::PaintDisabledFromCache(HDC dc)
     FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
     if (FSkinData->BackgroundChanged && !FSkinData->ParentBackgroundAlways)
         PrepareCache();
-    PaintControlFrame(*FSkinData, 0);
+    PaintFrameOnce();
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!cache || cache->Empty())
         return;
@@ -225,7 +235,7 @@ void TsEdit::WMPrint(TMessage& m)
     HDC dc = reinterpret_cast<HDC>(m.WParam);
     FSkinData->UpdateLock = false;
     PrepareCache();
-    PaintControlFrame(*FSkinData, 0);
+    PaintFrameOnce();
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!dc || !cache || cache->Empty()) {
         TEdit::WndProc(m);

@@ -58,9 +58,11 @@ private:
     void WMPrint(TMessage& m);
     void AfterPlatform(TMessage& m);
     void KeepLabelInStep(const TMessage& m);
+    void PaintFrameOnce();
 
     std::unique_ptr<TsCommonData> FSkinData;
     TsDisabledKind FDisabledKind{dkBlended};
+    bool FFrameDue = true;
     // Declared after the skin data it refers to, so that it goes first.
     std::unique_ptr<TsBoundLabel> FBoundLabel;
 };

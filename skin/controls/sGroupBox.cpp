@@ -86,7 +86,7 @@ void TsGroupBox::SetCaptionYOffset(int value)
     if (value == FCaptionYOffset)
         return;
     FCaptionYOffset = value;
-    Invalidate();
+    FSkinData->Invalidate();
 }
 
 void TsGroupBox::SetCaptionSkin(const std::string& value)
@@ -94,7 +94,7 @@ void TsGroupBox::SetCaptionSkin(const std::string& value)
     if (value == FCaptionSkin)
         return;
     FCaptionSkin = value;
-    Invalidate();
+    FSkinData->Invalidate();
 }
 
 int TsGroupBox::CaptionHeight()
@@ -192,8 +192,17 @@ void TsGroupBox::PaintToDC(HDC dc)
     } else {
         FSkinData->ClippedByParent = false;
     }
-    if (!FSkinData->ParentBackgroundAlways)
+    const Look look{Focused(), UseRightToLeftAlignment(), BoundsRect(), Parent()};
+    if (look != FPaintedLook) {
+        FSkinData->BackgroundChanged = true;
+        FPaintedLook = look;
+    }
+    if (!FSkinData->ParentBackgroundAlways && (FSkinData->BackgroundChanged || FSkinData->ClippedByParent)) {
         PrepareCache();
+        // The controls inside take their background from this picture.
+        for (int i = 0; i < ControlCount(); ++i)
+            Controls(i)->Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_SET_BG_CHANGED), 0);
+    }
     const TRect all{0, 0, Width(), Height()};
     CopyCacheExceptControls(this, *FSkinData, {0, 0}, 0, 0, false, dc, all);
     PaintGraphicChildren(dc, this, {0, 0});
@@ -305,7 +314,7 @@ void TsGroupBox::SkinnedWndProc(TMessage& message)
             if (d.CacheBitmap)
                 d.CacheBitmap->Canvas().Font().Assign(Font());
             if (!Caption().empty())
-                Invalidate();
+                d.Invalidate();
             return;
         default: break;
         }

@@ -53,11 +53,21 @@ private:
     // when the message was dealt with.
     bool SkinCommandAnyState(TMessage& message);
     void SkinnedWndProc(TMessage& message);
+    // What the cache image shows besides the skin, the caption and the parent's background: a
+    // change of any of it since the box was last painted rebuilds the cache.
+    struct Look {
+        bool focused = false, rightToLeft = false;
+        TRect bounds;
+        // The picture behind the control comes from its parent.
+        const TWinControl* parent = nullptr;
+        bool operator==(const Look&) const = default;
+    };
 
     std::unique_ptr<TsCommonData> FSkinData;
     TsGroupCaptionLayout FCaptionLayout = clTopLeft;
     int FCaptionYOffset = 0;
     std::string FCaptionSkin;
+    Look FPaintedLook;
 };
 
 // Makes TsGroupBox known to the form reader.

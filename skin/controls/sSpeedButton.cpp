@@ -55,6 +55,18 @@ const ks::PropertyInfo SpeedButtonProps[] = {
     ks::Prop<&TsSpeedButton::ShowCaption, &TsSpeedButton::SetShowCaption>("ShowCaption").DefaultIs(true),
     ks::Prop<&TsSpeedButton::DrawOverBorder, &TsSpeedButton::SetDrawOverBorder>("DrawOverBorder").DefaultIs(true),
     ks::Prop<&TsSpeedButton::Reflected, &TsSpeedButton::SetReflected>("Reflected").DefaultIs(false),
+    ks::Prop<&TsSpeedButton::DisabledKind, &TsSpeedButton::SetDisabledKind>("DisabledKind")
+        .DefaultIs(TsDisabledKind{dkBlended}),
+    ks::Prop<&TsSpeedButton::DisabledGlyphKind, &TsSpeedButton::SetDisabledGlyphKind>("DisabledGlyphKind")
+        .DefaultIs(TsDisabledGlyphKind{dgBlended}),
+    ks::Prop<&TsSpeedButton::Images, &TsSpeedButton::SetImages>("Images"),
+    ks::Prop<&TsSpeedButton::Alignment, &TsSpeedButton::SetAlignment>("Alignment").DefaultIs(taCenter),
+    ks::Prop<&TsSpeedButton::ButtonStyle, &TsSpeedButton::SetButtonStyle>("ButtonStyle").DefaultIs(tbsButton),
+    ks::Prop<&TsSpeedButton::DropdownMenu, &TsSpeedButton::SetDropdownMenu>("DropdownMenu"),
+    ks::Prop<&TsSpeedButton::OnPaint, &TsSpeedButton::SetOnPaint>("OnPaint"),
+    ks::Prop<&TsSpeedButton::TextAlignment, &TsSpeedButton::SetTextAlignment>("TextAlignment").DefaultIs(taCenter),
+    ks::Prop<&TsSpeedButton::AnimatEvents, &TsSpeedButton::SetAnimatEvents>("AnimatEvents")
+        .DefaultIs(TacAnimatEvents{aeGlobalDef}),
 };
 
 } // namespace
@@ -449,6 +461,8 @@ void TsSpeedButton::PrepareCache()
     }
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
+    if (FOnPaint)
+        FOnPaint(this, cache);
     FSkinData->BackgroundChanged = false;
     FLastDown = Down();
     FLastNumGlyphs = NumGlyphs();
@@ -666,46 +680,83 @@ void TsSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y
 
 bool TsSpeedButton::SkinCommand(TMessage& m)
 {
-    TsSkinManager* own = FSkinData->SkinManager();
-    const bool ownManager = m.LParam == reinterpret_cast<LPARAM>(own);
-    switch (HIWORD(m.WParam)) {
-    case SKC_PARENT_UPDATED:
-        if (FSkinData->Updating()) {
-            FSkinData->SetUpdating(false);
-            Redraw();
-        }
-        return true;
-    case SKC_NEW_SKIN:
-        if (!ownManager)
-            return false;
-        RouteSkinMessage(m, FSkinData.get());
-        if (FSkinData->IsSkinActive())
-            FControlStyle.Include(csOpaque);
-        return true;
-    case SKC_REMOVE_SKIN:
-        if (!ownManager || Has(this, csDestroying))
-            return false;
-        StopFade();
-        RouteSkinMessage(m, FSkinData.get());
-        FControlStyle.Exclude(csOpaque);
-        if (Visible())
-            Repaint();
-        return true;
-    case SKC_REFRESH:
-        if (!ownManager)
-            return false;
-        RouteSkinMessage(m, FSkinData.get());
-        if (Visible())
-            Repaint();
-        return true;
-    case SKC_IS_SKINNED: m.Result = 1; return true;
-    case SKC_REPAINT_NOW:
-        FSkinData->UpdateLock = false;
-        Redraw();
-        return true;
-    case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return true;
+    ks::SkinCommandView view(m);
+    switch (view.Command()) {
+    case SKC_PARENT_UPDATED: return ParentUpdatedCommand();
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
+    case SKC_REFRESH: return RefreshCommand(view);
+    case SKC_IS_SKINNED: return AnswerCommand(view, 1);
+    case SKC_REPAINT_NOW: return RepaintNowCommand();
+    case SKC_GET_APPLICATION: return AnswerCommand(view, reinterpret_cast<LRESULT>(Application));
     default: return false;
     }
+}
+
+bool TsSpeedButton::AnswerCommand(ks::SkinCommandView view, LRESULT answer)
+{
+    view.SetResult(answer);
+    return true;
+}
+
+bool TsSpeedButton::ParentUpdatedCommand()
+{
+    if (FSkinData->Updating()) {
+        FSkinData->SetUpdating(false);
+        Redraw();
+    }
+    return true;
+}
+
+bool TsSpeedButton::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    if (FSkinData->IsSkinActive())
+        FControlStyle.Include(csOpaque);
+    return true;
+}
+
+bool TsSpeedButton::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager() || Has(this, csDestroying))
+        return false;
+    StopFade();
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    FControlStyle.Exclude(csOpaque);
+    if (Visible())
+        Repaint();
+    return true;
+}
+
+bool TsSpeedButton::RefreshCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    if (Visible())
+        Repaint();
+    return true;
+}
+
+bool TsSpeedButton::RepaintNowCommand()
+{
+    FSkinData->UpdateLock = false;
+    Redraw();
+    return true;
+}
+
+bool TsSpeedButton::StopFadeCommand()
+{
+    StopFade();
+    return true;
+}
+
+bool TsSpeedButton::SectionChangedCommand()
+{
+    Redraw();
+    return true;
 }
 
 // Skinned handling before the platform's; true when the message is done.
@@ -714,10 +765,10 @@ bool TsSpeedButton::SkinnedBefore(TMessage& m)
     TsSkinManager* manager = FSkinData->SkinManager();
     switch (m.Msg) {
     case SM_SKINCMD:
-        switch (HIWORD(m.WParam)) {
-        case SKC_IS_UPDATING: m.Result = FSkinData->UpdateLock ? 1 : 0; return true;
-        case SKC_SECTION_CHANGED: Redraw(); return true;
-        case SKC_STOP_FADE: StopFade(); return true;
+        switch (ks::SkinCommandView view(m); view.Command()) {
+        case SKC_IS_UPDATING: return AnswerCommand(view, FSkinData->UpdateLock ? 1 : 0);
+        case SKC_SECTION_CHANGED: return SectionChangedCommand();
+        case SKC_STOP_FADE: return StopFadeCommand();
         default: return false;
         }
     case WM_LBUTTONUP:

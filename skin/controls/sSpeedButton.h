@@ -7,6 +7,7 @@
 
 #include "skin/controls/sFade.h"
 #include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
 #include "vcl/Buttons.h"
 #include "vcl/StdCtrls.h"
 
@@ -17,6 +18,15 @@ class TPopupMenu;
 class TsCommonData;
 
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider, tbsTextButton };
+template <>
+struct ks::EnumTraits<TToolButtonStyle> {
+    static constexpr const char* Names[] = {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider",
+                                            "tbsTextButton"};
+};
+template <>
+struct ks::EnumTraits<TsDisabledGlyphKindItem> {
+    static constexpr const char* Names[] = {"dgBlended", "dgGrayed"};
+};
 
 class TsSpeedButton : public TSpeedButton {
 public:
@@ -59,6 +69,9 @@ public:
     void SetReflected(bool value);
     // Opened by a press on the arrow area of a tbsDropDown button (or anywhere on one without
     // an OnClick handler).
+    // Called with the cache image once it is painted, before it goes to the screen.
+    TBmpPaintEvent OnPaint() const noexcept { return FOnPaint; }
+    void SetOnPaint(TBmpPaintEvent handler) noexcept { FOnPaint = handler; }
     TPopupMenu* DropdownMenu() const noexcept { return FDropdownMenu; }
     void SetDropdownMenu(TPopupMenu* value);
     // The drop-down menu is open.
@@ -106,6 +119,15 @@ private:
     void FillFromParent(const CacheInfo& ci);
     void ShowPicture(TBitmap& picture);
     bool SkinCommand(TMessage& m);
+    // The skin commands, each true when the command is done with.
+    static bool AnswerCommand(ks::SkinCommandView view, LRESULT answer);
+    bool ParentUpdatedCommand();
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
+    bool RepaintNowCommand();
+    bool StopFadeCommand();
+    bool SectionChangedCommand();
     bool SkinnedBefore(TMessage& m);
 
     std::unique_ptr<TsCommonData> FSkinData;
@@ -125,6 +147,7 @@ private:
     TacAnimatEvents FAnimatEvents{aeGlobalDef};
     bool FReflected = false;
     TPopupMenu* FDropdownMenu = nullptr;
+    TBmpPaintEvent FOnPaint;
     bool FDropdownPressed = false;
     bool FLastDown = false;
     int FLastNumGlyphs = 1;

@@ -269,24 +269,28 @@ void TsSpinButton::PaintHalvesTo(HDC dc, TPoint p)
     }
 }
 
+// The halves lie on the edit's picture, inside its frame.
+void TsSpinButton::BackgroundInfoCommand(BackgroundInfo* info)
+{
+    if (!info)
+        return;
+    TBitmap* cache = OwnerEdit->SkinData()->CacheBitmap.get();
+    if (cache && !cache->Empty()) {
+        info->BackgroundKind = 2;
+        info->Bmp = cache;
+        info->Offset = {info->Offset.X + Left() + 2, info->Offset.Y + Top() + 2};
+    } else {
+        info->BackgroundKind = 1;
+    }
+    info->Color = static_cast<TColor>(OwnerEdit->Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_GET_BG_COLOR), 0));
+}
+
 void TsSpinButton::WndProc(TMessage& m)
 {
     if (m.Msg == SM_SKINCMD && OwnerEdit) {
-        switch (HIWORD(m.WParam)) {
-        case SKC_IS_UPDATING: m.Result = OwnerEdit->SkinData()->UpdateLock ? 1 : 0; return;
-        case SKC_GET_BG_INFO:
-            if (auto* info = reinterpret_cast<BackgroundInfo*>(m.LParam)) {
-                TBitmap* cache = OwnerEdit->SkinData()->CacheBitmap.get();
-                if (cache && !cache->Empty()) {
-                    info->BackgroundKind = 2;
-                    info->Bmp = cache;
-                    info->Offset = {info->Offset.X + Left() + 2, info->Offset.Y + Top() + 2};
-                } else {
-                    info->BackgroundKind = 1;
-                }
-                info->Color = static_cast<TColor>(OwnerEdit->Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_GET_BG_COLOR), 0));
-            }
-            return;
+        switch (ks::SkinCommandView view(m); view.Command()) {
+        case SKC_IS_UPDATING: view.SetResult(OwnerEdit->SkinData()->UpdateLock ? 1 : 0); return;
+        case SKC_GET_BG_INFO: BackgroundInfoCommand(reinterpret_cast<BackgroundInfo*>(m.LParam)); return;
         default: break;
         }
     }
@@ -431,6 +435,26 @@ void TsBaseSpinEdit::PassToHalves(TMessage& m)
     SetEditRect();
 }
 
+// A disabled field's colour is mixed with the parent's, like the rest of a disabled control.
+TColor TsBaseSpinEdit::BackgroundColorForHalves()
+{
+    const TColor c = SkinData()->QueryBackgroundColor(false, nullptr);
+    return Enabled() ? c : BlendColors(c, ControlBackColor(Parent()), 0.5);
+}
+
+void TsBaseSpinEdit::BackgroundInfoCommand(BackgroundInfo* info)
+{
+    if (info)
+        SkinData()->AnswerBackgroundInfo(*info, false, nullptr);
+}
+
+// Only the edit's own manager changes the halves' skin.
+void TsBaseSpinEdit::SkinChangeCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() == SkinData()->SkinManager())
+        PassToHalves(view.Message());
+}
+
 void TsBaseSpinEdit::WndProc(TMessage& m)
 {
     switch (m.Msg) {
@@ -440,18 +464,9 @@ void TsBaseSpinEdit::WndProc(TMessage& m)
             return;
         break;
     case SM_SKINCMD:
-        switch (HIWORD(m.WParam)) {
-        case SKC_GET_BG_COLOR: {
-            TColor c = SkinData()->QueryBackgroundColor(false, nullptr);
-            if (!Enabled())
-                c = BlendColors(c, ControlBackColor(Parent()), 0.5);
-            m.Result = static_cast<LRESULT>(c);
-            return;
-        }
-        case SKC_GET_BG_INFO:
-            if (auto* info = reinterpret_cast<BackgroundInfo*>(m.LParam))
-                SkinData()->AnswerBackgroundInfo(*info, false, nullptr);
-            return;
+        switch (ks::SkinCommandView view(m); view.Command()) {
+        case SKC_GET_BG_COLOR: view.SetResult(static_cast<LRESULT>(BackgroundColorForHalves())); return;
+        case SKC_GET_BG_INFO: BackgroundInfoCommand(reinterpret_cast<BackgroundInfo*>(m.LParam)); return;
         default: break;
         }
         break;
@@ -495,13 +510,10 @@ void TsBaseSpinEdit::WndProc(TMessage& m)
             }
         break;
     case SM_SKINCMD:
-        switch (HIWORD(m.WParam)) {
+        switch (ks::SkinCommandView view(m); view.Command()) {
         case SKC_NEW_SKIN:
         case SKC_REMOVE_SKIN:
-        case SKC_REFRESH:
-            if (m.LParam == reinterpret_cast<LPARAM>(SkinData()->SkinManager()))
-                PassToHalves(m);
-            break;
+        case SKC_REFRESH: SkinChangeCommand(view); break;
         case SKC_PARENT_UPDATED: FButton->Repaint(); break;
         default: break;
         }

@@ -10,6 +10,8 @@
 #include "skin/controls/sSpeedButton.h"
 #include "vcl/ExtCtrls.h"
 
+struct BackgroundInfo;
+
 class TsSpinButton;
 class TsBaseSpinEdit;
 
@@ -83,6 +85,7 @@ private:
     void HalfClick(TObject* sender);
     void HalfMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void SetFocusBtn(TsTimerSpeedButton* button);
+    void BackgroundInfoCommand(BackgroundInfo* info);
 
     TWinControl* FFocusControl = nullptr;
     TNotifyEvent FOnUpClick;
@@ -125,6 +128,9 @@ protected:
 
 private:
     void PassToHalves(TMessage& m);
+    TColor BackgroundColorForHalves();
+    void BackgroundInfoCommand(BackgroundInfo* info);
+    void SkinChangeCommand(ks::SkinCommandView view);
 
     TsSpinButton* FButton = nullptr;
     bool FEditorEnabled = true;

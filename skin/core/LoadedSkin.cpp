@@ -235,6 +235,16 @@ bool NamesPicture(std::string_view upper)
     return upper.find(".JPG") != std::string_view::npos || upper.find(".JPEG") != std::string_view::npos;
 }
 
+void AddPattern(TsPatternArray& patterns, GraphicPtr<TJPEGImage> jpeg, const std::string& section,
+                const std::string& key)
+{
+    TsPatternData p;
+    p.Img = std::move(jpeg);
+    p.SectionName = UpperCaseAscii(section);
+    p.PropertyName = UpperCaseAscii(key);
+    patterns.push_back(std::move(p));
+}
+
 void ReadPatternsFromText(const TMemIniFile& ini, const ImageSource& source, TsSkinManager* manager,
                           TsMaskArray& masks, TsPatternArray& patterns)
 {
@@ -261,11 +271,7 @@ void ReadPatternsFromText(const TMemIniFile& ini, const ImageSource& source, TsS
             masks.push_back(std::move(m));
             return;
         }
-        TsPatternData p;
-        p.Img = std::move(jpeg);
-        p.SectionName = UpperCaseAscii(section);
-        p.PropertyName = UpperCaseAscii(key);
-        patterns.push_back(std::move(p));
+        AddPattern(patterns, std::move(jpeg), section, key);
     });
 }
 
@@ -280,11 +286,7 @@ void ReadCommonPatterns(const TStrings& common, const ImageSource& disk, TsPatte
         GraphicPtr<TJPEGImage> jpeg = disk.Jpeg(v);
         if (!jpeg || disk.Platform().Size(*jpeg).cx < 1)
             return;
-        TsPatternData p;
-        p.Img = std::move(jpeg);
-        p.SectionName = UpperCaseAscii(section);
-        p.PropertyName = UpperCaseAscii(key);
-        patterns.push_back(std::move(p));
+        AddPattern(patterns, std::move(jpeg), section, key);
     });
 }
 

@@ -25,6 +25,35 @@ bool gFreeFormsNow = false;
 // A halo larger than this on either side is a skin's nonsense, not a picture to allocate.
 constexpr int64_t MaxHaloSide = 16384;
 
+// The window of the last halo hidden, kept hidden for the next halo: making a layered window
+// costs the system far more than painting the picture, and every hover shows a new halo. The
+// window carries nothing of the skin; its picture is painted anew each time it is shown. The
+// manager of its halo owns it while it waits, so that it goes with that manager.
+TForm* gParkedForm = nullptr;
+ks::ComponentWatch gParkedWatch;
+
+TForm* TakeParkedForm() noexcept
+{
+    TForm* form = gParkedForm && gParkedWatch.Alive(gParkedForm) ? gParkedForm : nullptr;
+    gParkedForm = nullptr;
+    if (form && form->Owner())
+        form->Owner()->RemoveComponent(form);
+    return form;
+}
+
+void ParkForm(TForm* form, TsSkinManager* manager)
+{
+    manager->InsertComponent(form);
+    gParkedForm = form;
+    gParkedWatch.Watch(form);
+}
+
+void FreeParkedForm() noexcept
+{
+    if (TForm* form = TakeParkedForm())
+        form->Free();
+}
+
 } // namespace
 
 TacGlowEffect::TacGlowEffect() = default;
@@ -42,6 +71,10 @@ TacGlowEffect::~TacGlowEffect()
     }
     // The release waits for the queue; the halo must not stay on screen meanwhile.
     ::ShowWindow(Form->HandleIfAllocated(), SW_HIDE);
+    if (!gParkedForm || !gParkedWatch.Alive(gParkedForm)) {
+        ParkForm(Form, Manager);
+        return;
+    }
     Form->Release();
 }
 
@@ -80,13 +113,18 @@ void TacGlowEffect::NewWndProc(TMessage& message)
 
 bool TacGlowEffect::ShowHalo(const TRect& r, TRect visibleR, HWND parentWnd)
 {
-    Form = CreateNew<TForm>(nullptr);
+    Form = TakeParkedForm();
+    const bool fresh = !Form;
+    if (fresh)
+        Form = CreateNew<TForm>(nullptr);
     FWatch.Watch(Form);
-    Form->SetTag(GlowFormTag);
     OldWndProc = Form->WindowProc();
     Form->SetWindowProc(TWndMethod(this, &TacGlowEffect::NewWndProc));
-    Form->SetBorderStyle(bsNone);
-    Form->SetVisible(false);
+    if (fresh) {
+        Form->SetTag(GlowFormTag);
+        Form->SetBorderStyle(bsNone);
+        Form->SetVisible(false);
+    }
 
     const int64_t rw = int64_t{r.Right} - r.Left, rh = int64_t{r.Bottom} - r.Top;
     if (rw <= 0 || rh <= 0 || rw > MaxHaloSide || rh > MaxHaloSide)
@@ -138,11 +176,13 @@ bool TacGlowEffect::ShowHalo(const TRect& r, TRect visibleR, HWND parentWnd)
     const int x = static_cast<int>(r.Left - l + Margin + dx), y = static_cast<int>(r.Top - t + Margin + dy);
     const int cx = static_cast<int>(w), cy = static_cast<int>(h);
     Form->SetBounds(x, y, cx, cy);
-    if (parentWnd && (GetWindowLongW(parentWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
-        Form->SetFormStyle(fsStayOnTop);
+    const bool onTop = parentWnd && (GetWindowLongW(parentWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    Form->SetFormStyle(onTop ? fsStayOnTop : fsNormal);
     const HWND wnd = Form->Handle();
     SetWindowPos(wnd, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowLongW(wnd, GWL_EXSTYLE, GetWindowLongW(wnd, GWL_EXSTYLE) | WS_EX_LAYERED | WS_EX_TOOLWINDOW);
+    if (const LONG ex = GetWindowLongW(wnd, GWL_EXSTYLE); (ex & (WS_EX_LAYERED | WS_EX_TOOLWINDOW)) !=
+                                                          (WS_EX_LAYERED | WS_EX_TOOLWINDOW))
+        SetWindowLongW(wnd, GWL_EXSTYLE, ex | WS_EX_LAYERED | WS_EX_TOOLWINDOW);
     {
         ks::WindowDC screen(nullptr);
         SIZE size{cx, cy};
@@ -211,6 +251,7 @@ void FinalizeAcGlowUnit()
 {
     gFreeFormsNow = true;
     FreeAllGlowEffects();
+    FreeParkedForm();
     GlowEffects.shrink_to_fit();
     gFreeFormsNow = false;
 }

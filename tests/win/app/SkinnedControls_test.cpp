@@ -127,6 +127,72 @@ TEST_F(SkinnedControlsTest, TheFourCheckBoxesShowTheirWholeCaptionsAndTickBySpac
     WriteWindowPng(Form1->Handle(), "main-checkbox-unticked.png");
 }
 
+// "Ещё" hovered, pressed, released and left: each look shows whole once its fade has run, and
+// the window never keeps the picture of the look before.
+TEST_F(SkinnedControlsTest, TheMoreButtonShowsEachLookAfterItsFade)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* more = Get<TsButton>(Form1, "sButton1");
+    ASSERT_TRUE(more && more->Caption() == L"Ещё");
+    const auto run = [more] {
+        for (int i = 0; i < 50 && more->FadeTimer(); ++i)
+            SendMessageW(more->FadeTimer()->Handle(), WM_TIMER, more->FadeTimer()->TimerId(), 0);
+        Pump();
+    };
+    const auto top = [more] { return WindowPixel(more->Handle(), more->Width() / 2, 0); };
+    const LPARAM middle = MAKELPARAM(more->Width() / 2, more->Height() / 2);
+    EXPECT_EQ(top(), Green);
+    more->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(more));
+    run();
+    EXPECT_EQ(top(), BrightGreen);
+    WriteWindowPng(Form1->Handle(), "main-more-hot.png");
+    SendMessageW(more->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    run();
+    EXPECT_EQ(more->StateIndex(), 2);
+    EXPECT_EQ(top(), BrightGreen);
+    WriteWindowPng(Form1->Handle(), "main-more-pressed.png");
+    SendMessageW(more->Handle(), WM_LBUTTONUP, 0, middle);
+    run();
+    // The click left the focus on it, which keeps it hot; the focus goes back to the field.
+    Get<TsEdit>(Form1, "sEdit1")->SetFocus();
+    more->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(more));
+    run();
+    more->Repaint();
+    EXPECT_EQ(top(), Green) << "at rest again";
+}
+
+// A repaint of the whole main window with nothing changed copies every control's picture as it
+// stands: a red pixel put into each cache shows on the screen.
+TEST_F(SkinnedControlsTest, ARepaintOfTheMainWindowRebuildsNoValidPicture)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    constexpr TColor Red = 0x0000FF;
+    std::vector<TWinControl*> controls;
+    for (const char* name : {"sButton1", "sButton2", "sButton3", "sButton4", "sButton5", "sButton6"})
+        controls.push_back(Get<TsButton>(Form1, name));
+    for (const char* name : {"sCheckBox1", "sCheckBox2", "sCheckBox3", "sCheckBox4"})
+        controls.push_back(Get<TsCheckBox>(Form1, name));
+    for (TWinControl* c : controls) {
+        ASSERT_NE(c, nullptr);
+        TsCommonData* data = nullptr;
+        if (auto* b = dynamic_cast<TsButton*>(c))
+            data = b->SkinData();
+        else
+            data = static_cast<TsCheckBox*>(c)->SkinData();
+        SetPixel(data->CacheBitmap->Canvas().Handle(), c->Width() / 2, c->Height() / 2, Red);
+    }
+    GdiFlush();
+    RedrawWindow(Form1->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (TWinControl* c : controls) {
+        SCOPED_TRACE(c->Name());
+        EXPECT_EQ(WindowPixel(c->Handle(), c->Width() / 2, c->Height() / 2), Red);
+    }
+}
+
 TEST_F(SkinnedControlsTest, TheLengthFieldStepsThroughItsSkinnedButtons)
 {
     CreateForms(false);
@@ -142,7 +208,7 @@ TEST_F(SkinnedControlsTest, TheLengthFieldStepsThroughItsSkinnedButtons)
     const LPARAM at = MAKELPARAM(up->Width() / 2, up->Height() / 2);
     SendMessageW(spin->Button()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     for (int i = 0; i < 40 && up->FadeTimer(); ++i)
-        SendMessageW(up->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+        SendMessageW(up->FadeTimer()->Handle(), WM_TIMER, up->FadeTimer()->TimerId(), 0);
     Pump();
     EXPECT_EQ(up->StateIndex(), 2);
     WriteWindowPng(Form1->Handle(), "main-spin-up-pressed.png");

@@ -38,7 +38,7 @@ protected:
     }
     // Interval of the last SetTimer, 0 when the last call stopped the timer.
     static UINT Running() { return gCalls.empty() || !gCalls.back().set ? 0 : gCalls.back().interval; }
-    static void Tick(TTimer* timer) { SendMessageW(timer->Handle(), WM_TIMER, 1, 0); }
+    static void Tick(TTimer* timer) { SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0); }
 };
 
 struct Ticks {
@@ -103,13 +103,35 @@ TEST_F(ExtCtrlsTest, ATimerFreedInItsOwnTickGoesWhenTheHandlerReturns)
     Ticks ticks;
     ticks.freeIt = timer;
     timer->SetOnTimer(TNotifyEvent(&ticks, &Ticks::OnTimer));
-    HWND wnd = timer->Handle();
+    const HWND wnd = timer->Handle();
+    const UINT_PTR id = timer->TimerId();
     Tick(timer);
     EXPECT_EQ(ticks.intervalAfterFree, 40u) << "the timer is still whole inside its handler";
     EXPECT_EQ(Running(), 0u) << "and stopped at once";
     EXPECT_EQ(owner->ComponentCount(), 0);
-    EXPECT_FALSE(IsWindow(wnd));
+    SendMessageW(wnd, WM_TIMER, id, 0);
+    EXPECT_EQ(ticks.count, 1) << "a tick queued for the freed timer finds nobody";
     owner->Free();
+}
+
+TEST_F(ExtCtrlsTest, TheTimersOfAThreadShareOneWindowAndEachTickReachesItsOwnTimer)
+{
+    TTimer* first = Create<TTimer>(nullptr);
+    TTimer* second = Create<TTimer>(nullptr);
+    Ticks a, b;
+    first->SetOnTimer(TNotifyEvent(&a, &Ticks::OnTimer));
+    second->SetOnTimer(TNotifyEvent(&b, &Ticks::OnTimer));
+    EXPECT_EQ(first->Handle(), second->Handle());
+    EXPECT_NE(first->TimerId(), second->TimerId());
+    Tick(second);
+    EXPECT_EQ(a.count, 0);
+    EXPECT_EQ(b.count, 1);
+    const UINT_PTR gone = first->TimerId();
+    first->Free();
+    TTimer* third = Create<TTimer>(nullptr);
+    EXPECT_NE(third->TimerId(), gone) << "a queued tick of the freed timer must not reach a new one";
+    third->Free();
+    second->Free();
 }
 
 TEST_F(ExtCtrlsTest, AnExceptionInOnTimerIsReportedAndTheTimerGoesOn)

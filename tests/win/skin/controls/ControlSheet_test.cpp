@@ -126,7 +126,7 @@ protected:
     {
         auto step = [](auto* timer) {
             if (timer)
-                SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+                SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
         };
         for (int i = 0; i < 40; ++i) {
             if (auto* b = dynamic_cast<TsButton*>(c))

@@ -2,6 +2,7 @@
 // A shown form under the internal skin, for the tests of the skinned controls, and readers of
 // what a window shows on the screen.
 
+#include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "win/support/VclFixture.h"
@@ -48,6 +49,15 @@ protected:
         ReleaseDC(wnd, dc);
         return c;
     }
+
+    // Puts a red pixel, a colour the internal skin never paints, into a control's cache image:
+    // a window that still shows it was painted from that cache as it stood.
+    static void MarkCache(TsCommonData& skinData, int x, int y)
+    {
+        SetPixel(skinData.CacheBitmap->Canvas().Handle(), x, y, CacheMarker);
+        GdiFlush();
+    }
+    static constexpr TColor CacheMarker = 0x0000FF;
 
     TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;

@@ -57,7 +57,7 @@ protected:
     void Run()
     {
         for (int i = 0; i < 20 && Button->FadeTimer(); ++i)
-            SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, Button->FadeTimer()->TimerId(), 0);
         Pump();
     }
     LPARAM Middle() const { return MAKELPARAM(Button->Width() / 2, Button->Height() / 2); }
@@ -115,6 +115,33 @@ TEST_F(ButtonTest, HoverAndPressFadeBetweenTheLooksAndTheMouseClicks)
     Button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Button));
     Run();
     EXPECT_EQ(Top(), SkinGreen);
+}
+
+// A repaint copies the cache as it stands; a change of the look, also one the platform makes on
+// its own (the pushed state of a space press), rebuilds it first.
+TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
+{
+    const int x = Button->Width() / 2, y = Button->Height() / 2 + 2;
+    MarkCache(*Button->SkinData(), x, y);
+    Button->Repaint();
+    EXPECT_EQ(WindowPixel(Button->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
+    struct Change { const char* name; void (*apply)(TsButton*); } const changes[] = {
+        {"Pushed", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, TRUE, 0); }},
+        {"Released", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, FALSE, 0); }},
+        {"Focused", [](TsButton* b) { b->SetFocus(); }},
+        {"Caption", [](TsButton* b) { b->SetCaption(L"Дальше"); }},
+        {"Font", [](TsButton* b) { b->Font()->SetSize(12); }},
+        {"Moved", [](TsButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Disabled", [](TsButton* b) { b->SetEnabled(false); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*Button->SkinData(), x, y);
+        c.apply(Button);
+        Button->Repaint();
+        Pump();
+        EXPECT_NE(WindowPixel(Button->Handle(), x, y), CacheMarker);
+    }
 }
 
 TEST_F(ButtonTest, AReleaseDuringThePressFadeShowsThePressedLookFirst)
@@ -206,7 +233,7 @@ TEST_F(ButtonTest, AButtonFreedDuringItsFadeTakesItsTimerWithIt)
     ks::ComponentWatch watch;
     watch.Watch(Button->FadeTimer());
     TsFadeTimer* timer = Button->FadeTimer();
-    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
     Button->Free();
     EXPECT_FALSE(watch.Alive(timer));
 }

@@ -58,7 +58,7 @@ protected:
     void Run()
     {
         for (int i = 0; i < 20 && Box->FadeTimer(); ++i)
-            SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, Box->FadeTimer()->TimerId(), 0);
         Pump();
     }
     LPARAM Centre() const { return MAKELPARAM(Box->Width() / 2, Box->Height() / 2); }
@@ -67,6 +67,42 @@ protected:
     TsButton* Other = nullptr;
     Clicks Clicks_;
 };
+
+// A repaint copies the cache as it stands; a change of the look, also one made through the
+// platform's handlers (a held space key, a check state, the focus), rebuilds it first.
+TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
+{
+    const TRect glyph = Box->CheckRect();
+    const int x = glyph.Left + 7, y = glyph.Top + 8;
+    MarkCache(*Box->SkinData(), x, y);
+    Box->Repaint();
+    EXPECT_EQ(WindowPixel(Box->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
+    struct Change { const char* name; void (*apply)(TsCheckBox*); } const changes[] = {
+        {"SpaceHeld", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0); }},
+        {"SpaceLetGo", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001); }},
+        {"Checked", [](TsCheckBox* b) { b->SetChecked(true); }},
+        {"Unfocused", [](TsCheckBox* b) { ::SetFocus(nullptr); }},
+        {"Moved", [](TsCheckBox* b) { b->SetLeft(b->Left() + 3); }},
+        {"Disabled", [](TsCheckBox* b) { b->SetEnabled(false); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*Box->SkinData(), x, y);
+        c.apply(Box);
+        Box->Repaint();
+        Pump();
+        EXPECT_NE(WindowPixel(Box->Handle(), x, y), CacheMarker);
+    }
+}
+
+// A box its parent does not cut needs no paint of its own each time the parent has painted.
+TEST_F(CheckBoxTest, OnlyABoxItsParentCutsRepaintsAfterTheParent)
+{
+    EXPECT_FALSE(Box->SkinData()->ClippedByParent);
+    Box->SetLeft(Form->ClientWidth() - Box->Width() / 2);
+    Box->Repaint();
+    EXPECT_TRUE(Box->SkinData()->ClippedByParent);
+}
 
 TEST_F(CheckBoxTest, TheSkinDrawsTheGlyphAndTheWholeCaptionAndSizesTheBoxToThem)
 {
@@ -174,7 +210,7 @@ TEST_F(CheckBoxTest, HoverFadesInAndOutAndAFadeEndsWithItsBox)
     EXPECT_EQ(Frame(), SkinBrightGreen);
     Box->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(Box));
     ASSERT_NE(Box->FadeTimer(), nullptr);
-    SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(Box->FadeTimer()->Handle(), WM_TIMER, Box->FadeTimer()->TimerId(), 0);
     const TColor between = Frame();
     EXPECT_LT(GetGValue(between), 0xFF);
     EXPECT_GT(GetGValue(between), 0x80) << "a frame between the two looks";
@@ -197,7 +233,7 @@ TEST_F(CheckBoxTest, HoverFadesInAndOutAndAFadeEndsWithItsBox)
     ASSERT_NE(timer, nullptr);
     ks::ComponentWatch watch;
     watch.Watch(timer);
-    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
     Box->Free();
     EXPECT_FALSE(watch.Alive(timer));
 }

@@ -125,7 +125,7 @@ protected:
     {
         int ticks = 0;
         while (c->FadeTimer && ticks < limit) {
-            SendMessageW(c->FadeTimer->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(c->FadeTimer->Handle(), WM_TIMER, c->FadeTimer->TimerId(), 0);
             ++ticks;
         }
         return ticks;
@@ -133,7 +133,7 @@ protected:
     static void Tick(TFaded* c, int n)
     {
         for (int i = 0; i < n && c->FadeTimer; ++i)
-            SendMessageW(c->FadeTimer->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(c->FadeTimer->Handle(), WM_TIMER, c->FadeTimer->TimerId(), 0);
     }
 
     ks::test::TempFolder Dir;
@@ -236,7 +236,7 @@ TEST_F(FadeTest, AFadeStopsWhenItsControlIsDisabledHiddenOrFreed)
     timer = selfFreeing->FadeTimer;
     watch.Watch(timer);
     selfFreeing->OnFrame = [selfFreeing] { selfFreeing->Free(); };
-    SendMessageW(timer->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
     EXPECT_FALSE(watch.Alive(timer));
 }
 

@@ -7,9 +7,11 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "win/skin/core/PaintingStubs.h"
-#include "win/support/VclFixture.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -22,31 +24,18 @@ constexpr uint32_t FrameGreen = 0x008000;
 
 // A shown form of a plain colour holding a group box skinned by the internal skin, asked by
 // the controls inside it for their background.
-class sGroupBoxTest : public VclFixture {
+class sGroupBoxTest : public ks::test::SkinnedFormFixture {
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        manager->SetSkinName(L"Terminal4bit");
-        // Owned by the application, as the manager's broadcasts reach only such forms.
-        form = CreateNew<TForm>(Application);
-        form->SetBounds(100, 100, 300, 200);
-        form->SetColor(FormColour);
-        box = Create<TsGroupBox>(form);
-        box->SetParent(form);
+        SkinnedFormFixture::SetUp();
+        Form->SetBounds(100, 100, 300, 200);
+        Form->SetColor(FormColour);
+        box = Create<TsGroupBox>(Form);
+        box->SetParent(Form);
         box->SetBounds(10, 10, 200, 120);
         box->SetCaption(L"Options");
-        form->Show();
         Pump();
-    }
-    void TearDown() override
-    {
-        form->Free();
-        manager->Free();
-        VclFixture::TearDown();
     }
 
     // The box as it paints itself.
@@ -66,10 +55,42 @@ protected:
         return false;
     }
 
-    TsSkinManager* manager = nullptr;
-    TForm* form = nullptr;
     TsGroupBox* box = nullptr;
 };
+
+// The box copies its cache as it stands until it moves or its caption changes; then it rebuilds
+// it, and the controls inside, which take their background from it, rebuild theirs.
+TEST_F(sGroupBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
+{
+    auto* inner = Create<TsGroupBox>(Form);
+    inner->SetParent(box);
+    inner->SetBounds(20, 40, 100, 50);
+    Pump();
+    const int x = box->Width() / 2, y = box->Height() - 20;
+    const auto mark = [&] {
+        MarkCache(*box->SkinData(), x, y);
+        MarkCache(*inner->SkinData(), 50, 40);
+    };
+    const auto marked = [&](TBitmap& picture) {
+        return std::pair{Get24(picture, x, y) == Get24Of(CacheMarker),
+                         Get24(picture, inner->Left() + 50, inner->Top() + 40) == Get24Of(CacheMarker)};
+    };
+    mark();
+    box->Repaint();
+    EXPECT_EQ(marked(*Capture()), std::pair(true, true)) << "nothing changed: the caches are copied";
+    struct Change { const char* name; void (*apply)(TsGroupBox*); } const changes[] = {
+        {"Moved", [](TsGroupBox* b) { b->SetLeft(b->Left() + 3); }},
+        {"Caption", [](TsGroupBox* b) { b->SetCaption(L"Параметры"); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        mark();
+        c.apply(box);
+        box->Repaint();
+        EXPECT_EQ(marked(*Capture()), std::pair(false, false));
+        Pump();
+    }
+}
 
 TEST_F(sGroupBoxTest, PaintsTheFrameThroughTheMiddleOfTheCaptionBandOverTheParentsColour)
 {
@@ -141,8 +162,8 @@ TEST_F(sGroupBoxTest, ChildrenAskTheBoxForTheirBackground)
 
 TEST_F(sGroupBoxTest, AParentImageShowsInTheBandAndIsHandedOnWithTheBoxsOffset)
 {
-    auto* parent = Create<ks::test::TBackParent>(form);
-    parent->SetParent(form);
+    auto* parent = Create<ks::test::TBackParent>(Form);
+    parent->SetParent(Form);
     parent->SetBounds(0, 0, 260, 160);
     auto image = NewBitmap24(260, 160);
     for (int y = 0; y < 160; ++y)
@@ -163,23 +184,23 @@ TEST_F(sGroupBoxTest, AParentImageShowsInTheBandAndIsHandedOnWithTheBoxsOffset)
     EXPECT_EQ(info.Bmp, image.get());
     EXPECT_EQ(info.Offset.X, box->Left());
     EXPECT_EQ(info.Offset.Y, box->Top());
-    box->SetParent(form);
+    box->SetParent(Form);
 }
 
 TEST_F(sGroupBoxTest, SkinRemovalUnskinsAndANewSkinSkinsAgain)
 {
     // A label inside hears the removal through the box and gives its skin colour up.
-    auto* label = Create<TsLabel>(form);
+    auto* label = Create<TsLabel>(Form);
     label->SetParent(box);
     label->Font()->SetColor(clRed);
-    manager->SetActive(false);
+    Manager->SetActive(false);
     Pump();
     EXPECT_EQ(box->SkinData()->SkinIndex, -1);
     EXPECT_EQ(label->Font()->Color(), clWindowText);
     auto plain = Capture();
     EXPECT_NE(Get24(*plain, box->Width() / 2, box->CaptionHeight() / 2), FrameGreen);
 
-    manager->SetActive(true);
+    Manager->SetActive(true);
     Pump();
     EXPECT_TRUE(box->SkinData()->IsSkinActive());
     auto skinned = Capture();

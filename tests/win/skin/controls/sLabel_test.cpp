@@ -6,6 +6,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "win/skin/core/PaintingStubs.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -15,37 +16,24 @@
 namespace {
 
 // Labels on a shown form, skinned by the internal skin, one of them inside a group box.
-class sLabelTest : public VclFixture {
+class sLabelTest : public ks::test::SkinnedFormFixture {
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        manager->SetSkinName(L"Terminal4bit");
-        // Owned by the application, as the manager's broadcasts reach only such forms.
-        form = CreateNew<TForm>(Application);
-        form->SetBounds(100, 100, 300, 200);
-        form->SetColor(clBlack);
-        label = AddLabel(form, L"Length:", 10, 10);
-        box = Create<TsGroupBox>(form);
-        box->SetParent(form);
+        SkinnedFormFixture::SetUp();
+        Form->SetBounds(100, 100, 300, 200);
+        Form->SetColor(clBlack);
+        label = AddLabel(Form, L"Length:", 10, 10);
+        box = Create<TsGroupBox>(Form);
+        box->SetParent(Form);
         box->SetBounds(10, 60, 200, 100);
         inner = AddLabel(box, L"Inside", 20, 40);
-        form->Show();
         Pump();
-    }
-    void TearDown() override
-    {
-        form->Free();
-        manager->Free();
-        VclFixture::TearDown();
     }
 
     TsLabel* AddLabel(TWinControl* parent, const std::wstring& caption, int x, int y)
     {
-        auto* l = Create<TsLabel>(form);
+        auto* l = Create<TsLabel>(Form);
         l->SetParent(parent);
         l->SetLeft(x);
         l->SetTop(y);
@@ -53,15 +41,13 @@ protected:
         l->Font()->SetColor(clRed);
         return l;
     }
-    // Paints the form, labels included (colours are taken while painting).
+    // Paints the Form, labels included (colours are taken while painting).
     void Capture()
     {
-        auto picture = NewBitmap24(form->Width(), form->Height());
-        form->PaintTo(picture->Canvas().Handle(), 0, 0);
+        auto picture = NewBitmap24(Form->Width(), Form->Height());
+        Form->PaintTo(picture->Canvas().Handle(), 0, 0);
     }
 
-    TsSkinManager* manager = nullptr;
-    TForm* form = nullptr;
     TsLabel* label = nullptr;
     TsGroupBox* box = nullptr;
     TsLabel* inner = nullptr;
@@ -69,29 +55,29 @@ protected:
 
 TEST_F(sLabelTest, TextTakesTheSkinsFontColourUnlessTheLabelKeepsItsOwn)
 {
-    auto* own = AddLabel(form, L"Own", 100, 10);
+    auto* own = AddLabel(Form, L"Own", 100, 10);
     own->SetUseSkinColor(false);
-    auto* named = AddLabel(form, L"Named", 150, 10);
+    auto* named = AddLabel(Form, L"Named", 150, 10);
     named->SetSkinSection("HINT");
-    auto* missing = AddLabel(form, L"Missing", 200, 10);
+    auto* missing = AddLabel(Form, L"Missing", 200, 10);
     missing->SetSkinSection("NOSUCHSECTION");
     Capture();
-    const TColor global = manager->GlobalSectionFontColor();
+    const TColor global = Manager->GlobalSectionFontColor();
     EXPECT_EQ(label->Font()->Color(), global);
     // The box lets its parent's colours through: the form offers no section of its own.
     EXPECT_EQ(inner->Font()->Color(), global);
     EXPECT_EQ(own->Font()->Color(), clRed);
-    const int hint = manager->FindSection("HINT");
+    const int hint = Manager->FindSection("HINT");
     ASSERT_GT(hint, 0);
-    EXPECT_EQ(named->Font()->Color(), manager->GeneralDataArray[static_cast<size_t>(hint)].FontColor[0]);
+    EXPECT_EQ(named->Font()->Color(), Manager->GeneralDataArray[static_cast<size_t>(hint)].FontColor[0]);
     EXPECT_NE(named->Font()->Color(), global);
     EXPECT_EQ(missing->Font()->Color(), global) << "a section the skin lacks changes nothing";
 }
 
 TEST_F(sLabelTest, DisabledTextIsMixedIntoTheBackground)
 {
-    auto* panel = Create<ks::test::TBackParent>(form);
-    panel->SetParent(form);
+    auto* panel = Create<ks::test::TBackParent>(Form);
+    panel->SetParent(Form);
     panel->SetBounds(0, 0, 100, 40);
     panel->SetColor(clBlack);
     auto* dim = AddLabel(panel, L"Length:", 10, 10);
@@ -123,10 +109,10 @@ TEST_F(sLabelTest, AnEmptyDisabledCaptionStillMeasuresALine)
 
 TEST_F(sLabelTest, SkinRemovalGivesTheWindowTextColourBackExceptToLabelsKeepingTheirOwn)
 {
-    auto* own = AddLabel(form, L"Own", 100, 10);
+    auto* own = AddLabel(Form, L"Own", 100, 10);
     own->SetUseSkinColor(false);
     Capture();
-    manager->SetActive(false);
+    Manager->SetActive(false);
     Pump();
     EXPECT_EQ(label->Font()->Color(), clWindowText);
     EXPECT_EQ(own->Font()->Color(), clRed);

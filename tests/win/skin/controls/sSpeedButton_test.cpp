@@ -3,6 +3,9 @@
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
+#include "vcl/FormStreaming.h"
+#include "vcl/FormText.h"
+#include "vcl/ImgList.h"
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
@@ -70,7 +73,7 @@ protected:
     void Run(TsSpeedButton* b)
     {
         for (int i = 0; i < 40 && b->FadeTimer(); ++i)
-            SendMessageW(b->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+            SendMessageW(b->FadeTimer()->Handle(), WM_TIMER, b->FadeTimer()->TimerId(), 0);
         Pump();
     }
     void Press(TsSpeedButton* b, UINT msg)
@@ -121,7 +124,7 @@ TEST_F(SpeedButtonTest, FreedOrDisabledMidFadeStopsCleanly)
 {
     Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
     ASSERT_NE(Button->FadeTimer(), nullptr);
-    SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, 1, 0);
+    SendMessageW(Button->FadeTimer()->Handle(), WM_TIMER, Button->FadeTimer()->TimerId(), 0);
     Button->SetEnabled(false);
     EXPECT_EQ(Button->FadeTimer(), nullptr);
     Button->SetEnabled(true);
@@ -225,6 +228,67 @@ TEST_F(SpeedButtonTest, TheArrowAreaOpensTheDropDownMenu)
 
     FreeAndNil(menu);
     EXPECT_EQ(Button->DropdownMenu(), nullptr);
+}
+
+// What a form resource stores of a speed button comes back when it is read.
+TEST_F(SpeedButtonTest, ItsPublishedPropertiesGoThroughTheFormResource)
+{
+    Button->SetName("Speed");
+    auto* images = Create<TImageList>(Form);
+    images->SetName("Pictures");
+    auto* menu = Create<TPopupMenu>(Form);
+    menu->SetName("Choices");
+    Button->SetButtonStyle(tbsDropDown);
+    Button->SetAlignment(taLeftJustify);
+    Button->SetTextAlignment(taRightJustify);
+    Button->SetDisabledKind(TsDisabledKind{dkGrayed});
+    Button->SetDisabledGlyphKind(TsDisabledGlyphKind{dgGrayed});
+    Button->SetAnimatEvents(TacAnimatEvents{aeMouseDown});
+    Button->SetImages(images);
+    Button->SetDropdownMenu(menu);
+    const std::vector<uint8_t> stored = WriteRootComponent(*Form);
+    const std::string text = FormBinaryToText(stored);
+    for (const char* line : {"ButtonStyle = tbsDropDown", "Alignment = taLeftJustify", "TextAlignment = taRightJustify",
+                             "DisabledKind = [dkGrayed]", "DisabledGlyphKind = [dgGrayed]",
+                             "AnimatEvents = [aeMouseDown]", "Images = Pictures", "DropdownMenu = Choices"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    // The form writes its controls; what they refer to is already there when it is read.
+    TForm* again = CreateNew<TForm>(nullptr);
+    Create<TImageList>(again)->SetName("Pictures");
+    Create<TPopupMenu>(again)->SetName("Choices");
+    ReadRootComponent(stored, *again);
+    auto* read = dynamic_cast<TsSpeedButton*>(again->FindComponent("Speed"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->ButtonStyle(), tbsDropDown);
+    EXPECT_EQ(read->Alignment(), taLeftJustify);
+    EXPECT_EQ(read->TextAlignment(), taRightJustify);
+    EXPECT_EQ(read->DisabledKind(), TsDisabledKind{dkGrayed});
+    EXPECT_EQ(read->DisabledGlyphKind(), TsDisabledGlyphKind{dgGrayed});
+    EXPECT_EQ(read->AnimatEvents(), TacAnimatEvents{aeMouseDown});
+    EXPECT_EQ(read->Images(), again->FindComponent("Pictures"));
+    EXPECT_EQ(read->DropdownMenu(), again->FindComponent("Choices"));
+    EXPECT_EQ(read->Width(), Button->Width()) << "a stored drop-down width is not widened again";
+    again->Free();
+}
+
+TEST_F(SpeedButtonTest, OnPaintGetsThePictureBeforeItIsShown)
+{
+    struct Painted {
+        TBitmap* bitmap = nullptr;
+        void OnPaint(TObject*, TBitmap* b)
+        {
+            bitmap = b;
+            SetPixel(b->Canvas().Handle(), 2, 2, 0x0000FF);
+        }
+    } painted;
+    Button->SetOnPaint(TBmpPaintEvent(&painted, &Painted::OnPaint));
+    Button->SetGrayed(true);
+    Pump();
+    EXPECT_EQ(painted.bitmap, Button->SkinData()->CacheBitmap.get());
+    HDC dc = GetDC(Form->Handle());
+    EXPECT_EQ(GetPixel(dc, Button->Left() + 2, Button->Top() + 2), 0x0000FFu) << "what the handler drew is shown";
+    ReleaseDC(Form->Handle(), dc);
 }
 
 TEST_F(SpeedButtonTest, SkinRemovalPaintsThePlainButton)

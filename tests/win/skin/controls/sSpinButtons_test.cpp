@@ -44,7 +44,10 @@ protected:
     }
     void Press(TsTimerSpeedButton* half) { SendMessageW(Spin->Button()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(half)); }
     void Release(TsTimerSpeedButton* half) { SendMessageW(Spin->Button()->Handle(), WM_LBUTTONUP, 0, At(half)); }
-    void Tick(TsTimerSpeedButton* half) { SendMessageW(half->RepeatTimer()->Handle(), WM_TIMER, 1, 0); }
+    void Tick(TsTimerSpeedButton* half)
+    {
+        SendMessageW(half->RepeatTimer()->Handle(), WM_TIMER, half->RepeatTimer()->TimerId(), 0);
+    }
     TColor ButtonPixel(int x, int y) const
     {
         HDC dc = GetDC(Spin->Button()->Handle());

@@ -180,8 +180,13 @@ TEST_F(GlowTest, IdsCountOnUntilAllGlowsAreFreed)
     ASSERT_EQ(GlowEffects.size(), 2u);
     EXPECT_TRUE(GlowEffects[1] && IsWindowVisible(GlowEffects[1]->Form->Handle()));
     EXPECT_EQ(Show(r, all), 2);
+    EXPECT_EQ(GlowEffects[2]->Form->Handle(), first) << "the next halo takes the hidden window";
+    const HWND second = GlowEffects[1]->Form->Handle();
+    HideGlowEffect(2);
+    HideGlowEffect(1);
     Pump();
-    EXPECT_FALSE(IsWindow(first)) << "the released form is freed once the queue runs";
+    EXPECT_FALSE(IsWindow(second)) << "a hidden window beyond the one kept is freed once the queue runs";
+    EXPECT_TRUE(IsWindow(first) && !IsWindowVisible(first));
 
     FreeAllGlowEffects();
     EXPECT_TRUE(GlowEffects.empty());
