@@ -143,9 +143,27 @@ void CopyKeyedPixels32(uint8_t* dst, const uint8_t* src, int count, const uint8_
 using AlphaBlendLoop = void (*)(uint8_t* dst, const uint8_t* src, int count) noexcept;
 using KeyedCopyLoop = void (*)(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 
-// Null for a pair of formats the pass does not take.
+// Null for a pair of formats the pass does not take. A keyed copy that streams writes its
+// copied blocks past the caches (PixelCoreSse2.h): for destinations too large to stay in them.
 AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
-KeyedCopyLoop SpecialisedKeyedCopy(int bpp) noexcept;
+KeyedCopyLoop SpecialisedKeyedCopy(int bpp, bool streaming = false) noexcept;
+
+// The destination bytes from which a keyed copy streams: larger than the per-core caches of the
+// processors the engine runs on and a good part of a shared one, so that the lines a cached write
+// would first read from memory are not read again soon anyway.
+inline constexpr int64_t StreamingBytes = int64_t{4} << 20;
+
+// The instruction sets the specialised loops are written for, each adding to the one before.
+// Every target of the engine has SSE2; the AVX2 loops are picked when the processor (and its
+// system, which must save the wider registers) runs them.
+enum class SimdLevel { Plain, Sse2, Avx2 };
+
+// The highest level this processor runs.
+SimdLevel CpuSimdLevel() noexcept;
+
+// Test seam: the tables pick no loop above level (Plain: the plain loops only), nor above the
+// processor's own; returns the limit it replaces. Not a setting of the program.
+SimdLevel LimitSimdLevel(SimdLevel level) noexcept;
 
 // Stores the raw word into every pixel of r of a 32-bit view.
 void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept;

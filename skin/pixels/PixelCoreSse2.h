@@ -19,4 +19,9 @@ void AlphaBlendPixels32To32Sse2(uint8_t* dst, const uint8_t* src, int count) noe
 void CopyKeyedPixels24Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 void CopyKeyedPixels32Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 
+// The keyed copies for destinations larger than the caches: the same bytes as the loops above,
+// with the blocks that hold no key pixel written past the caches.
+void CopyKeyedPixels24Sse2Streaming(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+void CopyKeyedPixels32Sse2Streaming(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+
 } // namespace ks

@@ -1,0 +1,20 @@
+#pragma once
+// The pixel core's loops written with AVX2, for processors that have it (CpuSimdLevel); the
+// program itself is built for SSE2, so only these functions use the wider instructions, and the
+// pixel core's tables pick them at run time. Each gives exactly the bytes of its plain loop in
+// PixelCore.h, whose rounding rule it follows.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ks {
+
+// BlendFixedBytes for rows that share no memory, in any order (as BlendFixedBytesSse2).
+void BlendFixedBytesAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                         size_t rowBytes, int rows, uint8_t dstWeight) noexcept;
+
+// The alpha blends' row loops (PixelCore.h describes each beside its plain loop).
+void AlphaBlendPixels32To24Avx2(uint8_t* dst, const uint8_t* src, int count) noexcept;
+void AlphaBlendPixels32To32Avx2(uint8_t* dst, const uint8_t* src, int count) noexcept;
+
+} // namespace ks
