@@ -111,9 +111,7 @@ void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView
             for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
                 MaskBlendBytes(drow, srow, srow + toMask, static_cast<size_t>(3 * p.cols));
         } else {
-            const AlphaBlendLoop loop = SpecialisedAlphaBlend(32, dst.bpp);
-            for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
-                loop(drow, srow, p.cols);
+            SpecialisedAlphaBlend(32, dst.bpp)(drow, dst.stride, srow, src.stride, p.cols, p.rows);
         }
         return;
     }

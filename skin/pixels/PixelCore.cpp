@@ -95,16 +95,26 @@ BlendFixedLoop SpecialisedBlendFixed(int bpp) noexcept
     return BlendFixedBytes;
 }
 
+// A row loop run over every row of a piece.
+template <AlphaBlendLoop Row>
+void EachRow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count, int rows) noexcept
+{
+    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride)
+        Row(dst, src, count);
+}
+
 struct AlphaBlendPath {
     int srcBpp, dstBpp;
     SimdLevel level;
-    AlphaBlendLoop loop;
+    AlphaBlendRows loop;
 };
 
-constexpr AlphaBlendPath AlphaBlendPaths[] = {
-    {32, 24, SimdLevel::Avx2, AlphaBlendPixels32To24Avx2}, {32, 32, SimdLevel::Avx2, AlphaBlendPixels32To32Avx2},
-    {32, 24, SimdLevel::Sse2, AlphaBlendPixels32To24Sse2}, {32, 32, SimdLevel::Sse2, AlphaBlendPixels32To32Sse2},
-    {32, 24, SimdLevel::Plain, AlphaBlendPixels32To24},    {32, 32, SimdLevel::Plain, AlphaBlendPixels32To32}};
+constexpr AlphaBlendPath AlphaBlendPaths[] = {{32, 24, SimdLevel::Avx2, AlphaBlendRows32To24Avx2},
+                                              {32, 32, SimdLevel::Avx2, AlphaBlendRows32To32Avx2},
+                                              {32, 24, SimdLevel::Sse2, EachRow<AlphaBlendPixels32To24Sse2>},
+                                              {32, 32, SimdLevel::Sse2, EachRow<AlphaBlendPixels32To32Sse2>},
+                                              {32, 24, SimdLevel::Plain, EachRow<AlphaBlendPixels32To24>},
+                                              {32, 32, SimdLevel::Plain, EachRow<AlphaBlendPixels32To32>}};
 
 struct KeyedCopyPath {
     int bpp;
@@ -139,7 +149,7 @@ SimdLevel LimitSimdLevel(SimdLevel level) noexcept
     return static_cast<SimdLevel>(LevelLimit().exchange(limit));
 }
 
-AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept
+AlphaBlendRows SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept
 {
     for (const AlphaBlendPath& path : AlphaBlendPaths)
         if (path.srcBpp == srcBpp && path.dstBpp == dstBpp && Allowed(path.level))

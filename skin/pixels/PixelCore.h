@@ -141,11 +141,16 @@ void CopyKeyedPixels24(uint8_t* dst, const uint8_t* src, int count, const uint8_
 void CopyKeyedPixels32(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 
 using AlphaBlendLoop = void (*)(uint8_t* dst, const uint8_t* src, int count) noexcept;
+// The alpha blends' tables hold loops over whole pieces: rows of count pixels, the first ones at
+// dst and src, each next one a stride further, so that a loop can fetch the next row while it
+// blends one.
+using AlphaBlendRows = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                                int count, int rows) noexcept;
 using KeyedCopyLoop = void (*)(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 
 // Null for a pair of formats the pass does not take. A keyed copy that streams writes its
 // copied blocks past the caches (PixelCoreSse2.h): for destinations too large to stay in them.
-AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
+AlphaBlendRows SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
 KeyedCopyLoop SpecialisedKeyedCopy(int bpp, bool streaming = false) noexcept;
 
 // The destination bytes from which a keyed copy streams: larger than the per-core caches of the

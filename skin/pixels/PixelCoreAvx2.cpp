@@ -65,15 +65,9 @@ KS_AVX2 inline __m256i Mask(const Pattern& m) noexcept
     return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data())));
 }
 
-// Asks for the bytes some way ahead. Out of cache the loops wait on memory at the start of every
-// page: the hardware's own prefetching stops at page ends, and rows of bottom-up bitmaps run
-// backwards through memory, each a page or two long. A prefetch never faults, so it may reach past
-// the row's end.
-constexpr ptrdiff_t PrefetchAhead = 1024;
-
-inline void Prefetch(const uint8_t* p) noexcept
+inline void Fetch(const uint8_t* p) noexcept
 {
-    _mm_prefetch(reinterpret_cast<const char*>(p + PrefetchAhead), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0);
 }
 
 KS_AVX2 inline __m256i Load(const uint8_t* p) noexcept
@@ -130,21 +124,23 @@ KS_AVX2 inline __m256i BlendFixed32(__m256i s, __m256i d, __m256i srcWeight, __m
     return _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_andnot_si256(low, odd));
 }
 
-} // namespace
-
 // Thirty-two pixels a step, as two blocks of sixteen side by side, one in each half of the
 // registers (the byte shuffles stay within halves): a block's 48 destination bytes are read as four
-// groups of four pixels, at 0, 12, 24 and, so as not to read past the block, 32.
-KS_AVX2 void AlphaBlendPixels32To24Avx2(uint8_t* dst, const uint8_t* src, int count) noexcept
+// groups of four pixels, at 0, 12, 24 and, so as not to read past the block, 32. The same bytes of
+// the next rows are fetched meanwhile: out of cache the blend would otherwise wait at the start of
+// every row and page, since rows of bottom-up bitmaps run backwards through memory and the
+// hardware's own prefetching stops at page ends.
+KS_AVX2 void Row32To24(uint8_t* dst, const uint8_t* src, int count, const uint8_t* nextDst,
+                       const uint8_t* nextSrc) noexcept
 {
     const __m256i alphaBytes = _mm256_set1_epi32(static_cast<int>(0xFF000000));
     const __m256i alpha = Mask(AlphaOfPixel), spread = Mask(SpreadAt0), spreadAt4 = Mask(SpreadAt4);
     int x = 0;
-    for (; x + 32 <= count; x += 32, dst += 96, src += 128) {
-        Prefetch(src);
-        Prefetch(src + 64);
-        Prefetch(dst);
-        Prefetch(dst + 48);
+    for (; x + 32 <= count; x += 32, dst += 96, src += 128, nextDst += 96, nextSrc += 128) {
+        Fetch(nextSrc);
+        Fetch(nextSrc + 64);
+        Fetch(nextDst);
+        Fetch(nextDst + 64);
         const __m256i s0 = Load2(src, src + 64), s1 = Load2(src + 16, src + 80);
         const __m256i s2 = Load2(src + 32, src + 96), s3 = Load2(src + 48, src + 112);
         // Thirty-two transparent source pixels leave the destination as it is.
@@ -164,19 +160,47 @@ KS_AVX2 void AlphaBlendPixels32To24Avx2(uint8_t* dst, const uint8_t* src, int co
     AlphaBlendPixels32To24Sse2(dst, src, count - x);
 }
 
-KS_AVX2 void AlphaBlendPixels32To32Avx2(uint8_t* dst, const uint8_t* src, int count) noexcept
+KS_AVX2 void Row32To32(uint8_t* dst, const uint8_t* src, int count, const uint8_t* nextDst,
+                       const uint8_t* nextSrc) noexcept
 {
     const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000));
     const __m256i alpha = Mask(AlphaOfPixel);
     int x = 0;
-    for (; x + 8 <= count; x += 8, dst += 32, src += 32) {
-        if ((x & 15) == 0) {
-            Prefetch(src);
-            Prefetch(dst);
-        }
+    for (; x + 16 <= count; x += 16, dst += 64, src += 64, nextDst += 64, nextSrc += 64) {
+        Fetch(nextSrc);
+        Fetch(nextDst);
         Store(dst, _mm256_or_si256(Blend8(Load(src), Load(dst), alpha), opaque));
+        Store(dst + 32, _mm256_or_si256(Blend8(Load(src + 32), Load(dst + 32), alpha), opaque));
     }
     AlphaBlendPixels32To32Sse2(dst, src, count - x);
+}
+
+using RowLoop = void (*)(uint8_t* dst, const uint8_t* src, int count, const uint8_t* nextDst,
+                         const uint8_t* nextSrc) noexcept;
+
+// The last row fetches itself again, which costs nothing.
+template <RowLoop Row>
+KS_AVX2 void EachRow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
+                     int rows) noexcept
+{
+    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride) {
+        const bool last = y + 1 == rows;
+        Row(dst, src, count, last ? dst : dst + dstStride, last ? src : src + srcStride);
+    }
+}
+
+} // namespace
+
+KS_AVX2 void AlphaBlendRows32To24Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
+                              int rows) noexcept
+{
+    EachRow<Row32To24>(dst, dstStride, src, srcStride, count, rows);
+}
+
+KS_AVX2 void AlphaBlendRows32To32Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
+                              int rows) noexcept
+{
+    EachRow<Row32To32>(dst, dstStride, src, srcStride, count, rows);
 }
 
 KS_AVX2 void BlendFixedBytesAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,

@@ -13,8 +13,11 @@ namespace ks {
 void BlendFixedBytesAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                          size_t rowBytes, int rows, uint8_t dstWeight) noexcept;
 
-// The alpha blends' row loops (PixelCore.h describes each beside its plain loop).
-void AlphaBlendPixels32To24Avx2(uint8_t* dst, const uint8_t* src, int count) noexcept;
-void AlphaBlendPixels32To32Avx2(uint8_t* dst, const uint8_t* src, int count) noexcept;
+// The alpha blends' row loops (PixelCore.h describes each beside its plain loop) run over whole
+// pieces (PixelCore.h's AlphaBlendRows), fetching the next row while they blend one.
+void AlphaBlendRows32To24Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
+                              int rows) noexcept;
+void AlphaBlendRows32To32Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
+                              int rows) noexcept;
 
 } // namespace ks

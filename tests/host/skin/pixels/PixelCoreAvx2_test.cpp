@@ -24,8 +24,8 @@ TEST(PixelCoreAvx2, HotRowLoopsMatchThePlainLoops)
     if (!HaveAvx2())
         GTEST_SKIP() << "the processor has no AVX2";
     const ks::test::RowLoopCase cases[] = {
-        {"alpha 32 to 24", 24, 32, ks::AlphaBlendPixels32To24Avx2, ks::AlphaBlendPixels32To24},
-        {"alpha 32 to 32", 32, 32, ks::AlphaBlendPixels32To32Avx2, ks::AlphaBlendPixels32To32},
+        {"alpha 32 to 24", 24, 32, ks::AlphaBlendRows32To24Avx2, ks::AlphaBlendPixels32To24},
+        {"alpha 32 to 32", 32, 32, ks::AlphaBlendRows32To32Avx2, ks::AlphaBlendPixels32To32},
     };
     for (const auto& c : cases)
         ks::test::ExpectSameAsPlain(c);

@@ -45,14 +45,17 @@ TEST(PixelCoreSse2, BlendFixedBytesMatchesThePlainLoop)
 
 TEST(PixelCoreSse2, HotRowLoopsMatchThePlainLoops)
 {
+    using ks::test::EachRow;
     using ks::test::Keyed;
     const ks::test::RowLoopCase cases[] = {
-        {"alpha 32 to 24", 24, 32, ks::AlphaBlendPixels32To24Sse2, ks::AlphaBlendPixels32To24},
-        {"alpha 32 to 32", 32, 32, ks::AlphaBlendPixels32To32Sse2, ks::AlphaBlendPixels32To32},
-        {"keyed copy 24", 24, 24, Keyed(ks::CopyKeyedPixels24Sse2), Keyed(ks::CopyKeyedPixels24)},
-        {"keyed copy 32", 32, 32, Keyed(ks::CopyKeyedPixels32Sse2), Keyed(ks::CopyKeyedPixels32)},
-        {"streaming keyed copy 24", 24, 24, Keyed(ks::CopyKeyedPixels24Sse2Streaming), Keyed(ks::CopyKeyedPixels24)},
-        {"streaming keyed copy 32", 32, 32, Keyed(ks::CopyKeyedPixels32Sse2Streaming), Keyed(ks::CopyKeyedPixels32)},
+        {"alpha 32 to 24", 24, 32, EachRow(ks::AlphaBlendPixels32To24Sse2), ks::AlphaBlendPixels32To24},
+        {"alpha 32 to 32", 32, 32, EachRow(ks::AlphaBlendPixels32To32Sse2), ks::AlphaBlendPixels32To32},
+        {"keyed copy 24", 24, 24, EachRow(Keyed(ks::CopyKeyedPixels24Sse2)), Keyed(ks::CopyKeyedPixels24)},
+        {"keyed copy 32", 32, 32, EachRow(Keyed(ks::CopyKeyedPixels32Sse2)), Keyed(ks::CopyKeyedPixels32)},
+        {"streaming keyed copy 24", 24, 24, EachRow(Keyed(ks::CopyKeyedPixels24Sse2Streaming)),
+         Keyed(ks::CopyKeyedPixels24)},
+        {"streaming keyed copy 32", 32, 32, EachRow(Keyed(ks::CopyKeyedPixels32Sse2Streaming)),
+         Keyed(ks::CopyKeyedPixels32)},
     };
     for (const auto& c : cases)
         ks::test::ExpectSameAsPlain(c);

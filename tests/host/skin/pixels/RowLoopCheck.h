@@ -19,13 +19,25 @@ namespace ks::test {
 
 inline constexpr uint8_t RowLoopKey[3] = {0xFF, 0x00, 0xFF};
 
-// A row loop in the shape of the tables' loops, the key given where one is taken.
+// A row loop in the shape of the tables' loops, the key given where one is taken, and a loop over
+// the rows of a piece.
 using RowLoop = std::function<void(uint8_t* dst, const uint8_t* src, int count)>;
+using RowsLoop =
+    std::function<void(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count, int rows)>;
+
+inline RowsLoop EachRow(RowLoop row)
+{
+    return [row](uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count, int rows) {
+        for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride)
+            row(dst, src, count);
+    };
+}
 
 struct RowLoopCase {
     const char* name;
     int dstBpp, srcBpp;
-    RowLoop fast, plain;
+    RowsLoop fast;
+    RowLoop plain;
 };
 
 inline void Sprinkle(const PixelImage& image, std::mt19937& rng)
@@ -64,10 +76,9 @@ inline void ExpectSameAsPlain(const RowLoopCase& c)
             dst.Randomise(rng);
             Sprinkle(src, rng);
             const PixelImage fast = dst, plain = dst;
-            for (int y = 0; y < Rows; ++y) {
-                c.fast(fast.At(column, y), src.At(column, y), width);
+            c.fast(fast.At(column, 0), fast.View().stride, src.At(column, 0), src.View().stride, width, Rows);
+            for (int y = 0; y < Rows; ++y)
                 c.plain(plain.At(column, y), src.At(column, y), width);
-            }
             ASSERT_EQ(fast.Pixels(), plain.Pixels());
             ASSERT_TRUE(fast.FencesIntact());
         }
