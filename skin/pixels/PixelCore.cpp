@@ -126,6 +126,8 @@ struct KeyedCopyPath {
 constexpr KeyedCopyPath KeyedCopyPaths[] = {
     {24, true, SimdLevel::Sse2, CopyKeyedPixels24Sse2Streaming},
     {32, true, SimdLevel::Sse2, CopyKeyedPixels32Sse2Streaming},
+    {24, false, SimdLevel::Avx2, CopyKeyedPixels24Avx2},
+    {32, false, SimdLevel::Avx2, CopyKeyedPixels32Avx2},
     {24, false, SimdLevel::Sse2, CopyKeyedPixels24Sse2},
     {32, false, SimdLevel::Sse2, CopyKeyedPixels32Sse2},
     {24, false, SimdLevel::Plain, CopyKeyedPixels24},

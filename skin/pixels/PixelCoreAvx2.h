@@ -20,4 +20,8 @@ void AlphaBlendRows32To24Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* 
 void AlphaBlendRows32To32Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
                               int rows) noexcept;
 
+// The keyed copies' row loops through the caches (PixelCore.h describes each beside its plain loop).
+void CopyKeyedPixels24Avx2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+void CopyKeyedPixels32Avx2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+
 } // namespace ks

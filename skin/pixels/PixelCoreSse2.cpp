@@ -115,12 +115,12 @@ class Key24 {
 public:
     explicit Key24(const uint8_t key[3]) noexcept
     {
-        uint8_t pattern[48];
-        for (int i = 0; i < 48; ++i)
-            pattern[i] = key[i % 3];
-        FK0 = Load(pattern);
-        FK1 = Load(pattern + 16);
-        FK2 = Load(pattern + 32);
+        uint64_t w[3];
+        KeyWords24(key, w);
+        // Words of 8 bytes start at phases 0, 2, 1, 0, 2, 1 of the key.
+        FK0 = _mm_set_epi64x(static_cast<int64_t>(w[2]), static_cast<int64_t>(w[0]));
+        FK1 = _mm_set_epi64x(static_cast<int64_t>(w[0]), static_cast<int64_t>(w[1]));
+        FK2 = _mm_set_epi64x(static_cast<int64_t>(w[1]), static_cast<int64_t>(w[2]));
     }
 
     static constexpr uint64_t All = 0x249249249249ull;

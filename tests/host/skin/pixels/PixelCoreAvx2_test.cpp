@@ -23,9 +23,13 @@ TEST(PixelCoreAvx2, HotRowLoopsMatchThePlainLoops)
 {
     if (!HaveAvx2())
         GTEST_SKIP() << "the processor has no AVX2";
+    using ks::test::EachRow;
+    using ks::test::Keyed;
     const ks::test::RowLoopCase cases[] = {
         {"alpha 32 to 24", 24, 32, ks::AlphaBlendRows32To24Avx2, ks::AlphaBlendPixels32To24},
         {"alpha 32 to 32", 32, 32, ks::AlphaBlendRows32To32Avx2, ks::AlphaBlendPixels32To32},
+        {"keyed copy 24", 24, 24, EachRow(Keyed(ks::CopyKeyedPixels24Avx2)), Keyed(ks::CopyKeyedPixels24)},
+        {"keyed copy 32", 32, 32, EachRow(Keyed(ks::CopyKeyedPixels32Avx2)), Keyed(ks::CopyKeyedPixels32)},
     };
     for (const auto& c : cases)
         ks::test::ExpectSameAsPlain(c);
