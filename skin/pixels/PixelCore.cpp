@@ -116,6 +116,20 @@ constexpr AlphaBlendPath AlphaBlendPaths[] = {{32, 24, SimdLevel::Avx2, AlphaBle
                                               {32, 24, SimdLevel::Plain, EachRow<AlphaBlendPixels32To24>},
                                               {32, 32, SimdLevel::Plain, EachRow<AlphaBlendPixels32To32>}};
 
+void MaskBlendEachRow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                      const uint8_t* mask, ptrdiff_t maskStride, size_t rowBytes, int rows) noexcept
+{
+    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride, mask += maskStride)
+        MaskBlendBytes(dst, src, mask, rowBytes);
+}
+
+struct MaskBlendPath {
+    SimdLevel level;
+    MaskBlendRows loop;
+};
+
+constexpr MaskBlendPath MaskBlendPaths[] = {{SimdLevel::Avx2, MaskBlendRowsAvx2}, {SimdLevel::Plain, MaskBlendEachRow}};
+
 struct KeyedCopyPath {
     int bpp;
     bool streaming;
@@ -157,6 +171,14 @@ AlphaBlendRows SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept
         if (path.srcBpp == srcBpp && path.dstBpp == dstBpp && Allowed(path.level))
             return path.loop;
     return nullptr;
+}
+
+MaskBlendRows SpecialisedMaskBlend() noexcept
+{
+    for (const MaskBlendPath& path : MaskBlendPaths)
+        if (Allowed(path.level))
+            return path.loop;
+    return MaskBlendEachRow;
 }
 
 // A streaming copy falls back to the cached loops of its format where it has none at the level.

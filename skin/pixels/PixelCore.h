@@ -126,9 +126,9 @@ void BlendFixedBytes(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrd
 bool PieceSharesMemory(const PixelView& dst, const PixelView& src, const Piece& p) noexcept;
 
 // The row loops of the hot passes: the plain loops here are the references; the tables of
-// specialised loops (PixelCoreSse2.h) give a pass its fastest loop for a pair of formats. The
-// mask blend has none: the compiler turns its plain loop into SSE2 as it stands. Rows share no
-// memory.
+// specialised loops (PixelCoreSse2.h, PixelCoreAvx2.h) give a pass its fastest loop for a pair of
+// formats. The mask blend has no SSE2 loop: the compiler turns its plain loop into SSE2 as it
+// stands. Rows share no memory.
 // - Mask blend of count bytes: dst[i] = MaskBlendByte(src[i], dst[i], mask[i]).
 // - Alpha blend of count 32-bit source pixels into 24- or 32-bit destination pixels: every colour
 //   byte AlphaBlendByte(source byte, its own, source alpha); a 32-bit destination becomes opaque.
@@ -147,6 +147,13 @@ using AlphaBlendLoop = void (*)(uint8_t* dst, const uint8_t* src, int count) noe
 using AlphaBlendRows = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                                 int count, int rows) noexcept;
 using KeyedCopyLoop = void (*)(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+
+// The mask blend over whole pieces: rows of rowBytes bytes of each of the three, each next one a
+// stride further. Rows of the destination that share memory with their picture or mask row are
+// blended by the plain loop.
+using MaskBlendRows = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                               const uint8_t* mask, ptrdiff_t maskStride, size_t rowBytes, int rows) noexcept;
+MaskBlendRows SpecialisedMaskBlend() noexcept;
 
 // Null for a pair of formats the pass does not take. A keyed copy that streams writes its
 // copied blocks past the caches (PixelCoreSse2.h): for destinations too large to stay in them.

@@ -116,6 +116,28 @@ KS_AVX2 inline __m256i Blend8(__m256i s, __m256i d, __m256i alphaOfPixel) noexce
     return _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_andnot_si256(low, odd));
 }
 
+// Thirty-two MaskBlendBytes: ((d - s) * m + s * 256) >> 8 in 16-bit lanes, even bytes in the low
+// halves and odd ones in the high halves as in Blend8; the sum, at most 255 * 256, comes out right
+// modulo 2^16 whatever the sign of d - s.
+KS_AVX2 inline __m256i MaskBlend32(__m256i s, __m256i d, __m256i m) noexcept
+{
+    const __m256i low = _mm256_set1_epi16(0x00FF);
+    const __m256i even = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(d, low), _mm256_and_si256(s, low)),
+                           _mm256_and_si256(m, low)),
+        _mm256_slli_epi16(s, 8));
+    const __m256i odd = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(d, 8), _mm256_srli_epi16(s, 8)), _mm256_srli_epi16(m, 8)),
+        _mm256_andnot_si256(low, s));
+    return _mm256_or_si256(_mm256_srli_epi16(even, 8), _mm256_andnot_si256(low, odd));
+}
+
+bool Overlap(const uint8_t* a, const uint8_t* b, size_t bytes) noexcept
+{
+    const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+    return x < y + bytes && y < x + bytes;
+}
+
 // Thirty-two BlendFixedBytes, as BlendFixed16 of the SSE2 loops.
 KS_AVX2 inline __m256i BlendFixed32(__m256i s, __m256i d, __m256i srcWeight, __m256i dstWeight) noexcept
 {
@@ -214,6 +236,31 @@ KS_AVX2 void AlphaBlendRows32To32Avx2(uint8_t* dst, ptrdiff_t dstStride, const u
 // three registers. Most steps hold no byte of the key's at its place, which one test shows; the
 // others are looked at as two halves of sixteen pixels, bit 3i of a half's byte matches standing
 // for its pixel i.
+KS_AVX2 void MaskBlendRowsAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                               const uint8_t* mask, ptrdiff_t maskStride, size_t rowBytes, int rows) noexcept
+{
+    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride, mask += maskStride) {
+        if (Overlap(dst, src, rowBytes) || Overlap(dst, mask, rowBytes)) {
+            MaskBlendBytes(dst, src, mask, rowBytes);
+            continue;
+        }
+        // The next rows are fetched while this one is blended, as in the alpha blends.
+        const bool last = y + 1 == rows;
+        const uint8_t* nextDst = last ? dst : dst + dstStride;
+        const uint8_t* nextSrc = last ? src : src + srcStride;
+        const uint8_t* nextMask = last ? mask : mask + maskStride;
+        size_t i = 0;
+        for (; i + 64 <= rowBytes; i += 64) {
+            Fetch(nextDst + i);
+            Fetch(nextSrc + i);
+            Fetch(nextMask + i);
+            Store(dst + i, MaskBlend32(Load(src + i), Load(dst + i), Load(mask + i)));
+            Store(dst + i + 32, MaskBlend32(Load(src + i + 32), Load(dst + i + 32), Load(mask + i + 32)));
+        }
+        MaskBlendBytes(dst + i, src + i, mask + i, rowBytes - i);
+    }
+}
+
 KS_AVX2 void CopyKeyedPixels24Avx2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
 {
     uint64_t w[3];

@@ -20,6 +20,11 @@ void AlphaBlendRows32To24Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* 
 void AlphaBlendRows32To32Avx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count,
                               int rows) noexcept;
 
+// The mask blend over whole pieces (PixelCore.h's MaskBlendRows), fetching the next rows while it
+// blends one.
+void MaskBlendRowsAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, const uint8_t* mask,
+                       ptrdiff_t maskStride, size_t rowBytes, int rows) noexcept;
+
 // The keyed copies' row loops through the caches (PixelCore.h describes each beside its plain loop).
 void CopyKeyedPixels24Avx2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 void CopyKeyedPixels32Avx2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;

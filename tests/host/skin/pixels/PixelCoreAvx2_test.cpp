@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -33,6 +34,46 @@ TEST(PixelCoreAvx2, HotRowLoopsMatchThePlainLoops)
     };
     for (const auto& c : cases)
         ks::test::ExpectSameAsPlain(c);
+}
+
+// The mask blend over three images of their own strides, and over rows that share memory with the
+// destination (in place, and a byte apart), which go to the plain loop.
+TEST(PixelCoreAvx2, MaskBlendRowsMatchThePlainLoop)
+{
+    if (!HaveAvx2())
+        GTEST_SKIP() << "the processor has no AVX2";
+    for (int width = 0; width <= 67; ++width)
+        for (int column = 0; column < 4; ++column) {
+            const unsigned seed = static_cast<unsigned>(width * 4 + column);
+            SCOPED_TRACE("width " + std::to_string(width) + " column " + std::to_string(column) + " seed " +
+                         std::to_string(seed));
+            std::mt19937 rng(seed);
+            Image dst(width + column, 3, 24, seed % 2 == 0, 1 + static_cast<int>(seed % 3));
+            Image src(width + column, 3, 24, seed % 3 == 0, 7), mask(width + column, 3, 24, seed % 5 == 0, 2);
+            for (Image* image : {&dst, &src, &mask})
+                image->Randomise(rng);
+            const size_t rowBytes = static_cast<size_t>(3 * width);
+            const Image fast = dst, plain = dst;
+            ks::MaskBlendRowsAvx2(fast.At(column, 0), fast.View().stride, src.At(column, 0), src.View().stride,
+                                  mask.At(column, 0), mask.View().stride, rowBytes, 3);
+            for (int y = 0; y < 3; ++y)
+                ks::MaskBlendBytes(plain.At(column, y), src.At(column, y), mask.At(column, y), rowBytes);
+            ASSERT_EQ(fast.Pixels(), plain.Pixels());
+            ASSERT_TRUE(fast.FencesIntact());
+
+            for (int shift : {0, 1}) {
+                SCOPED_TRACE("sharing, shift " + std::to_string(shift));
+                const Image sharedFast = dst, sharedPlain = dst;
+                const size_t bytes = rowBytes - std::min<size_t>(rowBytes, shift);
+                ks::MaskBlendRowsAvx2(sharedFast.At(column, 0), sharedFast.View().stride,
+                                      sharedFast.At(column, 0) + shift, sharedFast.View().stride, mask.At(column, 0),
+                                      mask.View().stride, bytes, 3);
+                for (int y = 0; y < 3; ++y)
+                    ks::MaskBlendBytes(sharedPlain.At(column, y), sharedPlain.At(column, y) + shift,
+                                       mask.At(column, y), bytes);
+                ASSERT_EQ(sharedFast.Pixels(), sharedPlain.Pixels());
+            }
+        }
 }
 
 // Rows of every length up to past two 64-byte steps, at odd columns, with strides of both signs, at

@@ -458,6 +458,9 @@ TEST(PixelCore, EveryLevelOfLoopsGivesThePlainBytes)
         ks::test::Sprinkle(src32, rng);
         auto run = [&](const Image& d24, const Image& d32, const Image& keyed24, const Image& keyed32) {
             const TRect all24{0, 0, size24, size24}, all32{0, 0, size32, size32};
+            // The 24-bit source's lower half as the mask of its upper one, then the whole as a mask.
+            ks::AlphaBlendPiece(keyed24.View(), {0, 0, size24, size24 / 2}, src24.View(), all24, {});
+            ks::BlendRectByMask24(d24.View(), keyed24.View(), src24.View(), {2, 1, size24, size24});
             ks::BlendFixed(d24.View(), all24, src24.View(), 0, size24, 77);
             ks::BlendFixed(d32.View(), all32, src32.View(), 0, size32, 200);
             ks::AlphaBlendPiece(d24.View(), {1, 0, size24, size24}, src32.View(), all32, {});
