@@ -1,10 +1,13 @@
 // Blending against its platform yardsticks, on Windows or under Wine (Google Benchmark is not
 // built for the Windows targets, so this is a plain timing program, run by ./project bench):
 // TacFastSum24/32 over 2048 x 2048 and 256 x 256 bitmaps against the stream limit memcpy of the
-// same bytes sets and against GDI AlphaBlend with a constant alpha. It reports, it never passes
-// or fails.
+// same bytes sets and against GDI AlphaBlend with a constant alpha, and the alpha blend of a
+// 32-bit image with alpha over 24- and 32-bit bitmaps against the same limit and AlphaBlend with
+// the source's alpha: the loops the program picks for the processor it runs on. It reports, it
+// never passes or fails.
 #include "bench/win/BenchTiming.h"
 #include "skin/core/acFastPixels.h"
+#include "skin/pixels/MaskedPixels.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Win.h"
 
@@ -54,6 +57,51 @@ void Measure(TPixelFormat format, int bpp, int size, int calls)
                 mb / gdi, gdi / blend);
 }
 
+// The alpha blend moves a 32-bit source and a destination read and written: (4 + 2 b) / b
+// streams per destination byte of b bytes a pixel.
+void MeasureAlpha(TPixelFormat format, int bpp, int size, int calls)
+{
+    TBitmap src, dst;
+    src.SetPixelFormat(pf32bit);
+    dst.SetPixelFormat(format);
+    src.SetSize(size, size);
+    dst.SetSize(size, size);
+    TacFast32 srcPixels;
+    srcPixels.Attach(&src);
+    const ks::PixelView& s = srcPixels.View();
+    for (int y = 0; y < size; ++y)
+        for (int i = 0; i < 4 * size; ++i)
+            s.Row(y)[i] = static_cast<uint8_t>(i * 37 + y);
+    ks::PixelView d;
+    if (bpp == 32) {
+        TacFast32 dstPixels;
+        dstPixels.Attach(&dst);
+        d = dstPixels.View();
+    } else {
+        TacFast24 dstPixels;
+        dstPixels.Attach(&dst);
+        d = dstPixels.View();
+    }
+    const TRect all{0, 0, size, size};
+    const double blend = Best(calls, [&] { ks::AlphaBlendPiece(d, all, s, all, {}); });
+
+    const size_t bytes = static_cast<size_t>(size) * size * bpp / 8;
+    std::vector<uint8_t> a(bytes, 1), b(bytes, 2);
+    const double copy = Best(calls, [&] { std::memcpy(b.data(), a.data(), bytes); });
+
+    const BLENDFUNCTION function{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    HDC dstDC = dst.Canvas().Handle();
+    HDC srcDC = src.Canvas().Handle();
+    const double gdi = Best(calls, [&] { AlphaBlend(dstDC, 0, 0, size, size, srcDC, 0, 0, size, size, function); });
+
+    const double mb = static_cast<double>(bytes) / 1e6;
+    const double streams = (4.0 + 2.0 * bpp / 8) / (bpp / 8);
+    std::printf("AlphaBlend/32to%d/%dx%d  blend %8.1f MB/s  memcpy %8.1f MB/s  of_stream_limit=%.2f%s  AlphaBlend "
+                "%8.1f MB/s x_gdi=%.2f x_gdi_min=1\n",
+                bpp, size, size, mb / blend, mb / copy, copy * streams / 2 / blend,
+                size >= 2048 ? " of_stream_limit_min=0.9" : "", mb / gdi, gdi / blend);
+}
+
 } // namespace
 
 int main()
@@ -62,5 +110,9 @@ int main()
     Measure<TacFastSum32>(pf32bit, 32, 2048, 10);
     Measure<TacFastSum24>(pf24bit, 24, 256, 500);
     Measure<TacFastSum32>(pf32bit, 32, 256, 500);
+    MeasureAlpha(pf24bit, 24, 2048, 10);
+    MeasureAlpha(pf32bit, 32, 2048, 10);
+    MeasureAlpha(pf24bit, 24, 256, 500);
+    MeasureAlpha(pf32bit, 32, 256, 500);
     return 0;
 }

@@ -76,29 +76,27 @@ void DrawAlphaImage32(const PixelView& dst, const TRect& dstRect, const PixelVie
     const Tint tinted(tint);
     const uint8_t* srow = src.Row(sy) + 4 * sx;
     uint8_t* drow = dst.Row(dy) + 3 * dx;
-    // The common case, an untinted opaque image with nothing behind its key pixels, blends whole
-    // rows in the specialised loop.
+    // The common case, an untinted opaque image with nothing behind its key pixels, blends in the
+    // specialised loop.
     const bool plain = tint == clNone && transparency == 0 && !backdrop.ready && !PieceSharesMemory(dst, src, piece);
-    const AlphaBlendLoop rowLoop = plain ? SpecialisedAlphaBlend(32, 24) : nullptr;
-    for (int i = 0; i < rows; ++i, srow += src.stride, drow += dst.stride) {
-        if (rowLoop) {
-            rowLoop(drow, srow, cols);
-            continue;
-        }
-        const uint8_t* sp = srow;
-        uint8_t* dp = drow;
-        for (int j = 0; j < cols; ++j, sp += 4, dp += 3) {
-            if (backdrop.ready && Word32(sp) == KeyPixel32) {
-                if (backdrop.use)
-                    if (const uint8_t* under = backdrop.Under(dx + j, dy + i))
-                        std::copy_n(under, 3, dp);
-                continue;
+    if (plain)
+        SpecialisedAlphaBlend(32, 24)(drow, dst.stride, srow, src.stride, cols, rows);
+    else
+        for (int i = 0; i < rows; ++i, srow += src.stride, drow += dst.stride) {
+            const uint8_t* sp = srow;
+            uint8_t* dp = drow;
+            for (int j = 0; j < cols; ++j, sp += 4, dp += 3) {
+                if (backdrop.ready && Word32(sp) == KeyPixel32) {
+                    if (backdrop.use)
+                        if (const uint8_t* under = backdrop.Under(dx + j, dy + i))
+                            std::copy_n(under, 3, dp);
+                    continue;
+                }
+                const int a = transparency > 0 ? sp[3] * (100 - transparency) / 100 : sp[3];
+                if (a != 0)
+                    BlendPixel(dp, sp, tinted, a);
             }
-            const int a = transparency > 0 ? sp[3] * (100 - transparency) / 100 : sp[3];
-            if (a != 0)
-                BlendPixel(dp, sp, tinted, a);
         }
-    }
 
     // The reflection fades over half the image's height; an image one row high has none.
     const int half = src.height / 2;

@@ -101,7 +101,8 @@ void CopyKeyed(const PixelView& dst, TPoint at, const PixelView& src, const TRec
     // Key pixels left as they are, one depth: whole rows go to the specialised loop.
     if (fill.kind == KeyFill::Keep && db == sb && !PieceSharesMemory(dst, src, p)) {
         const uint8_t keyBytes[3] = {k.b, k.g, k.r};
-        const KeyedCopyLoop loop = SpecialisedKeyedCopy(dst.bpp);
+        const bool streaming = int64_t{p.rows} * p.cols * db >= StreamingBytes;
+        const KeyedCopyLoop loop = SpecialisedKeyedCopy(dst.bpp, streaming);
         for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
             loop(drow, srow, p.cols, keyBytes);
         return;

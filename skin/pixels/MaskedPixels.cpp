@@ -84,8 +84,8 @@ void BlendRectByMask24(const PixelView& dst, const PixelView& src, const PixelVi
     uint8_t* drow = dst.Row(c.Top) + 3 * c.Left;
     const uint8_t* srow = src.Row(c.Top) + 3 * c.Left;
     const uint8_t* mrow = mask.Row(c.Top) + 3 * c.Left;
-    for (int y = c.Top; y < c.Bottom; ++y, drow += dst.stride, srow += src.stride, mrow += mask.stride)
-        MaskBlendBytes(drow, srow, mrow, static_cast<size_t>(n));
+    SpecialisedMaskBlend()(drow, dst.stride, srow, src.stride, mrow, mask.stride, static_cast<size_t>(n),
+                           c.Bottom - c.Top);
 }
 
 void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView& src, const TRect& srcRect,
@@ -108,12 +108,10 @@ void AlphaBlendPiece(const PixelView& dst, const TRect& dstRect, const PixelView
     // Without a backdrop every pixel blends, and whole rows go to the specialised loops.
     if (!backdrop.ready && !PieceSharesMemory(dst, src, p)) {
         if (masked) {
-            for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
-                MaskBlendBytes(drow, srow, srow + toMask, static_cast<size_t>(3 * p.cols));
+            SpecialisedMaskBlend()(drow, dst.stride, srow, src.stride, srow + toMask, src.stride,
+                                   static_cast<size_t>(3 * p.cols), p.rows);
         } else {
-            const AlphaBlendLoop loop = SpecialisedAlphaBlend(32, dst.bpp);
-            for (int y = 0; y < p.rows; ++y, srow += src.stride, drow += dst.stride)
-                loop(drow, srow, p.cols);
+            SpecialisedAlphaBlend(32, dst.bpp)(drow, dst.stride, srow, src.stride, p.cols, p.rows);
         }
         return;
     }

@@ -1,8 +1,10 @@
 #include "skin/pixels/PixelCore.h"
 
+#include "skin/pixels/PixelCoreAvx2.h"
 #include "skin/pixels/PixelCoreSse2.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace ks {
@@ -55,56 +57,135 @@ Extent ExtentOf(const PixelView& v, const Span& s, int bytes) noexcept
     return {reinterpret_cast<uintptr_t>(low), reinterpret_cast<uintptr_t>(high)};
 }
 
+// The level the tables pick loops up to: the processor's, unless a test lowered it.
+std::atomic<int>& LevelLimit() noexcept
+{
+    static std::atomic<int> limit{static_cast<int>(CpuSimdLevel())};
+    return limit;
+}
+
+bool Allowed(SimdLevel level) noexcept
+{
+    return static_cast<int>(level) <= LevelLimit().load(std::memory_order_relaxed);
+}
+
 // BlendFixed's loops specialised by format, for regions that share no memory; a blend of a bitmap
-// with itself needs the plain loop's order.
+// with itself needs the plain loop's order. Each table lists the widest loops first: a pass runs
+// the first one its format and the level allow.
 using BlendFixedLoop = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
                                 size_t rowBytes, int rows, uint8_t dstWeight) noexcept;
 
 struct BlendFixedPath {
     int bpp;
+    SimdLevel level;
     BlendFixedLoop loop;
 };
 
-constexpr BlendFixedPath BlendFixedPaths[] = {{24, BlendFixedBytesSse2}, {32, BlendFixedBytesSse2}};
+constexpr BlendFixedPath BlendFixedPaths[] = {{24, SimdLevel::Avx2, BlendFixedBytesAvx2},
+                                              {32, SimdLevel::Avx2, BlendFixedBytesAvx2},
+                                              {24, SimdLevel::Sse2, BlendFixedBytesSse2},
+                                              {32, SimdLevel::Sse2, BlendFixedBytesSse2}};
 
 // A format without a specialised loop runs the plain one.
 BlendFixedLoop SpecialisedBlendFixed(int bpp) noexcept
 {
     for (const BlendFixedPath& path : BlendFixedPaths)
-        if (path.bpp == bpp)
+        if (path.bpp == bpp && Allowed(path.level))
             return path.loop;
     return BlendFixedBytes;
 }
 
+// A row loop run over every row of a piece.
+template <AlphaBlendLoop Row>
+void EachRow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, int count, int rows) noexcept
+{
+    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride)
+        Row(dst, src, count);
+}
+
 struct AlphaBlendPath {
     int srcBpp, dstBpp;
-    AlphaBlendLoop loop;
+    SimdLevel level;
+    AlphaBlendRows loop;
 };
 
-constexpr AlphaBlendPath AlphaBlendPaths[] = {{32, 24, AlphaBlendPixels32To24Sse2},
-                                              {32, 32, AlphaBlendPixels32To32Sse2}};
+constexpr AlphaBlendPath AlphaBlendPaths[] = {{32, 24, SimdLevel::Avx2, AlphaBlendRows32To24Avx2},
+                                              {32, 32, SimdLevel::Avx2, AlphaBlendRows32To32Avx2},
+                                              {32, 24, SimdLevel::Sse2, EachRow<AlphaBlendPixels32To24Sse2>},
+                                              {32, 32, SimdLevel::Sse2, EachRow<AlphaBlendPixels32To32Sse2>},
+                                              {32, 24, SimdLevel::Plain, EachRow<AlphaBlendPixels32To24>},
+                                              {32, 32, SimdLevel::Plain, EachRow<AlphaBlendPixels32To32>}};
+
+void MaskBlendEachRow(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                      const uint8_t* mask, ptrdiff_t maskStride, size_t rowBytes, int rows) noexcept
+{
+    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride, mask += maskStride)
+        MaskBlendBytes(dst, src, mask, rowBytes);
+}
+
+struct MaskBlendPath {
+    SimdLevel level;
+    MaskBlendRows loop;
+};
+
+constexpr MaskBlendPath MaskBlendPaths[] = {{SimdLevel::Avx2, MaskBlendRowsAvx2}, {SimdLevel::Plain, MaskBlendEachRow}};
 
 struct KeyedCopyPath {
     int bpp;
+    bool streaming;
+    SimdLevel level;
     KeyedCopyLoop loop;
 };
 
-constexpr KeyedCopyPath KeyedCopyPaths[] = {{24, CopyKeyedPixels24Sse2}, {32, CopyKeyedPixels32Sse2}};
+constexpr KeyedCopyPath KeyedCopyPaths[] = {
+    {24, true, SimdLevel::Sse2, CopyKeyedPixels24Sse2Streaming},
+    {32, true, SimdLevel::Sse2, CopyKeyedPixels32Sse2Streaming},
+    {24, false, SimdLevel::Avx2, CopyKeyedPixels24Avx2},
+    {32, false, SimdLevel::Avx2, CopyKeyedPixels32Avx2},
+    {24, false, SimdLevel::Sse2, CopyKeyedPixels24Sse2},
+    {32, false, SimdLevel::Sse2, CopyKeyedPixels32Sse2},
+    {24, false, SimdLevel::Plain, CopyKeyedPixels24},
+    {32, false, SimdLevel::Plain, CopyKeyedPixels32}};
 
 } // namespace
 
-AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept
+SimdLevel CpuSimdLevel() noexcept
+{
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return SimdLevel::Avx2;
+#endif
+    return SimdLevel::Sse2;
+}
+
+SimdLevel LimitSimdLevel(SimdLevel level) noexcept
+{
+    const int limit = std::min(static_cast<int>(level), static_cast<int>(CpuSimdLevel()));
+    return static_cast<SimdLevel>(LevelLimit().exchange(limit));
+}
+
+AlphaBlendRows SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept
 {
     for (const AlphaBlendPath& path : AlphaBlendPaths)
-        if (path.srcBpp == srcBpp && path.dstBpp == dstBpp)
+        if (path.srcBpp == srcBpp && path.dstBpp == dstBpp && Allowed(path.level))
             return path.loop;
     return nullptr;
 }
 
-KeyedCopyLoop SpecialisedKeyedCopy(int bpp) noexcept
+MaskBlendRows SpecialisedMaskBlend() noexcept
+{
+    for (const MaskBlendPath& path : MaskBlendPaths)
+        if (Allowed(path.level))
+            return path.loop;
+    return MaskBlendEachRow;
+}
+
+// A streaming copy falls back to the cached loops of its format where it has none at the level.
+KeyedCopyLoop SpecialisedKeyedCopy(int bpp, bool streaming) noexcept
 {
     for (const KeyedCopyPath& path : KeyedCopyPaths)
-        if (path.bpp == bpp)
+        if (path.bpp == bpp && (path.streaming == streaming || !path.streaming) && Allowed(path.level))
             return path.loop;
     return nullptr;
 }

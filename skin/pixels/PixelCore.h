@@ -126,9 +126,9 @@ void BlendFixedBytes(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrd
 bool PieceSharesMemory(const PixelView& dst, const PixelView& src, const Piece& p) noexcept;
 
 // The row loops of the hot passes: the plain loops here are the references; the tables of
-// specialised loops (PixelCoreSse2.h) give a pass its fastest loop for a pair of formats. The
-// mask blend has none: the compiler turns its plain loop into SSE2 as it stands. Rows share no
-// memory.
+// specialised loops (PixelCoreSse2.h, PixelCoreAvx2.h) give a pass its fastest loop for a pair of
+// formats. The mask blend has no SSE2 loop: the compiler turns its plain loop into SSE2 as it
+// stands. Rows share no memory.
 // - Mask blend of count bytes: dst[i] = MaskBlendByte(src[i], dst[i], mask[i]).
 // - Alpha blend of count 32-bit source pixels into 24- or 32-bit destination pixels: every colour
 //   byte AlphaBlendByte(source byte, its own, source alpha); a 32-bit destination becomes opaque.
@@ -141,11 +141,41 @@ void CopyKeyedPixels24(uint8_t* dst, const uint8_t* src, int count, const uint8_
 void CopyKeyedPixels32(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 
 using AlphaBlendLoop = void (*)(uint8_t* dst, const uint8_t* src, int count) noexcept;
+// The alpha blends' tables hold loops over whole pieces: rows of count pixels, the first ones at
+// dst and src, each next one a stride further, so that a loop can fetch the next row while it
+// blends one.
+using AlphaBlendRows = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                                int count, int rows) noexcept;
 using KeyedCopyLoop = void (*)(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 
-// Null for a pair of formats the pass does not take.
-AlphaBlendLoop SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
-KeyedCopyLoop SpecialisedKeyedCopy(int bpp) noexcept;
+// The mask blend over whole pieces: rows of rowBytes bytes of each of the three, each next one a
+// stride further. Rows of the destination that share memory with their picture or mask row are
+// blended by the plain loop.
+using MaskBlendRows = void (*)(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
+                               const uint8_t* mask, ptrdiff_t maskStride, size_t rowBytes, int rows) noexcept;
+MaskBlendRows SpecialisedMaskBlend() noexcept;
+
+// Null for a pair of formats the pass does not take. A keyed copy that streams writes its
+// copied blocks past the caches (PixelCoreSse2.h): for destinations too large to stay in them.
+AlphaBlendRows SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
+KeyedCopyLoop SpecialisedKeyedCopy(int bpp, bool streaming = false) noexcept;
+
+// The destination bytes from which a keyed copy streams: larger than the per-core caches of the
+// processors the engine runs on and a good part of a shared one, so that the lines a cached write
+// would first read from memory are not read again soon anyway.
+inline constexpr int64_t StreamingBytes = int64_t{4} << 20;
+
+// The instruction sets the specialised loops are written for, each adding to the one before.
+// Every target of the engine has SSE2; the AVX2 loops are picked when the processor (and its
+// system, which must save the wider registers) runs them.
+enum class SimdLevel { Plain, Sse2, Avx2 };
+
+// The highest level this processor runs.
+SimdLevel CpuSimdLevel() noexcept;
+
+// Test seam: the tables pick no loop above level (Plain: the plain loops only), nor above the
+// processor's own; returns the limit it replaces. Not a setting of the program.
+SimdLevel LimitSimdLevel(SimdLevel level) noexcept;
 
 // Stores the raw word into every pixel of r of a 32-bit view.
 void FillRect32(const PixelView& v, const TRect& r, uint32_t word) noexcept;

@@ -6,6 +6,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace ks {
@@ -108,6 +109,48 @@ void Store12(uint8_t* p, __m128i v) noexcept
     std::memcpy(p + 8, &last, 4);
 }
 
+// The key's bytes repeated over sixteen 24-bit pixels (48 bytes, three registers) and the test of
+// such a block: bit 3i of the answer stands for pixel i being key-coloured.
+class Key24 {
+public:
+    explicit Key24(const uint8_t key[3]) noexcept
+    {
+        uint64_t w[3];
+        KeyWords24(key, w);
+        // Words of 8 bytes start at phases 0, 2, 1, 0, 2, 1 of the key.
+        FK0 = _mm_set_epi64x(static_cast<int64_t>(w[2]), static_cast<int64_t>(w[0]));
+        FK1 = _mm_set_epi64x(static_cast<int64_t>(w[0]), static_cast<int64_t>(w[1]));
+        FK2 = _mm_set_epi64x(static_cast<int64_t>(w[1]), static_cast<int64_t>(w[2]));
+    }
+
+    static constexpr uint64_t All = 0x249249249249ull;
+
+    uint64_t Keyed(__m128i s0, __m128i s1, __m128i s2) const noexcept
+    {
+        const __m128i e0 = _mm_cmpeq_epi8(s0, FK0), e1 = _mm_cmpeq_epi8(s1, FK1), e2 = _mm_cmpeq_epi8(s2, FK2);
+        // Most blocks have no byte of the key's at its place, which one test shows.
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), e2)) == 0)
+            return 0;
+        const uint64_t equal = static_cast<uint64_t>(_mm_movemask_epi8(e0)) |
+                               static_cast<uint64_t>(_mm_movemask_epi8(e1)) << 16 |
+                               static_cast<uint64_t>(_mm_movemask_epi8(e2)) << 32;
+        return equal & equal >> 1 & equal >> 2 & All;
+    }
+
+private:
+    __m128i FK0, FK1, FK2;
+};
+
+// The 32-bit key (colour bytes only) and the test of four pixels: a nonzero nibble per keyed pixel.
+struct Key32 {
+    explicit Key32(const uint8_t key[3]) noexcept : k(_mm_set1_epi32(key[0] | key[1] << 8 | key[2] << 16)) {}
+    int Keyed(__m128i s) const noexcept
+    {
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, _mm_set1_epi32(0x00FFFFFF)), k));
+    }
+    __m128i k;
+};
+
 } // namespace
 
 void AlphaBlendPixels32To24Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept
@@ -134,27 +177,18 @@ void AlphaBlendPixels32To32Sse2(uint8_t* dst, const uint8_t* src, int count) noe
 
 void CopyKeyedPixels24Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
 {
-    // Sixteen pixels are 48 bytes, three registers, in which the key's bytes repeat every three.
-    uint8_t pattern[48];
-    for (int i = 0; i < 48; ++i)
-        pattern[i] = key[i % 3];
-    const __m128i k0 = Load(pattern), k1 = Load(pattern + 16), k2 = Load(pattern + 32);
-    // Bit 3i of the 48-bit match mask stands for pixel i.
-    constexpr uint64_t FirstBytes = 0x249249249249ull;
+    const Key24 test(key);
     int x = 0;
     for (; x + 16 <= count; x += 16, dst += 48, src += 48) {
         Prefetch(src);
         Prefetch(dst);
         const __m128i s0 = Load(src), s1 = Load(src + 16), s2 = Load(src + 32);
-        const uint64_t equal = static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s0, k0))) |
-                               static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s1, k1))) << 16 |
-                               static_cast<uint64_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s2, k2))) << 32;
-        const uint64_t keyed = equal & equal >> 1 & equal >> 2 & FirstBytes;
+        const uint64_t keyed = test.Keyed(s0, s1, s2);
         if (keyed == 0) {
             Store(dst, s0);
             Store(dst + 16, s1);
             Store(dst + 32, s2);
-        } else if (keyed != FirstBytes) {
+        } else if (keyed != Key24::All) {
             CopyKeyedPixels24(dst, src, 16, key);
         }
     }
@@ -163,9 +197,8 @@ void CopyKeyedPixels24Sse2(uint8_t* dst, const uint8_t* src, int count, const ui
 
 void CopyKeyedPixels32Sse2(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
 {
-    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000));
-    const __m128i k = _mm_set1_epi32(key[0] | key[1] << 8 | key[2] << 16);
+    const Key32 test(key);
     int x = 0;
     for (; x + 4 <= count; x += 4, dst += 16, src += 16) {
         if ((x & 15) == 0) {
@@ -173,12 +206,74 @@ void CopyKeyedPixels32Sse2(uint8_t* dst, const uint8_t* src, int count, const ui
             Prefetch(dst);
         }
         const __m128i s = Load(src);
-        const int keyed = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, colour), k));
+        const int keyed = test.Keyed(s);
         if (keyed == 0)
             Store(dst, _mm_or_si128(s, opaque));
         else if (keyed != 0xFFFF)
             CopyKeyedPixels32(dst, src, 4, key);
     }
+    CopyKeyedPixels32(dst, src, count - x, key);
+}
+
+// The streaming copies write whole blocks without a key pixel past the caches, which a cached
+// write cannot: it first reads the destination's line from memory, a third stream that a copy
+// does not otherwise need. Such writes need a destination on 16 bytes, reached here by a few
+// plain pixels first, and are made visible in order by the fence at the end. Blocks with key
+// pixels are read and written through the caches as in the other loops; the destination is not
+// fetched ahead.
+void CopyKeyedPixels24Sse2Streaming(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
+{
+    int head = 0;
+    while (head < count && (reinterpret_cast<uintptr_t>(dst + 3 * head) & 15) != 0)
+        ++head;
+    CopyKeyedPixels24(dst, src, head, key);
+    dst += 3 * head;
+    src += 3 * head;
+    count -= head;
+    const Key24 test(key);
+    int x = 0;
+    for (; x + 16 <= count; x += 16, dst += 48, src += 48) {
+        Prefetch(src);
+        const __m128i s0 = Load(src), s1 = Load(src + 16), s2 = Load(src + 32);
+        const uint64_t keyed = test.Keyed(s0, s1, s2);
+        if (keyed == 0) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(dst), s0);
+            _mm_stream_si128(reinterpret_cast<__m128i*>(dst + 16), s1);
+            _mm_stream_si128(reinterpret_cast<__m128i*>(dst + 32), s2);
+        } else if (keyed != Key24::All) {
+            CopyKeyedPixels24(dst, src, 16, key);
+        }
+    }
+    _mm_sfence();
+    CopyKeyedPixels24(dst, src, count - x, key);
+}
+
+void CopyKeyedPixels32Sse2Streaming(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept
+{
+    // Pixels off four bytes never reach sixteen.
+    if ((reinterpret_cast<uintptr_t>(dst) & 3) != 0) {
+        CopyKeyedPixels32Sse2(dst, src, count, key);
+        return;
+    }
+    const int head = std::min(count, static_cast<int>((16 - (reinterpret_cast<uintptr_t>(dst) & 15)) & 15) / 4);
+    CopyKeyedPixels32(dst, src, head, key);
+    dst += 4 * head;
+    src += 4 * head;
+    count -= head;
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000));
+    const Key32 test(key);
+    int x = 0;
+    for (; x + 4 <= count; x += 4, dst += 16, src += 16) {
+        if ((x & 15) == 0)
+            Prefetch(src);
+        const __m128i s = Load(src);
+        const int keyed = test.Keyed(s);
+        if (keyed == 0)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(s, opaque));
+        else if (keyed != 0xFFFF)
+            CopyKeyedPixels32(dst, src, 4, key);
+    }
+    _mm_sfence();
     CopyKeyedPixels32(dst, src, count - x, key);
 }
 

@@ -3,6 +3,7 @@
 #include "skin/pixels/PixelCore.h"
 
 #include "host/support/PixelImage.h"
+#include "host/skin/pixels/RowLoopCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -42,82 +43,22 @@ TEST(PixelCoreSse2, BlendFixedBytesMatchesThePlainLoop)
     }
 }
 
-// Random bytes with runs that take the loops' short cuts: key-coloured pixels (alone, in runs
-// and filling whole blocks) and alpha 0 and 255.
-void Sprinkle(const Image& image, std::mt19937& rng, const uint8_t key[3])
-{
-    const int bytes = image.Bytes();
-    for (int y = 0; y < image.View().height; ++y) {
-        int x = 0;
-        while (x < image.View().width) {
-            const int run = static_cast<int>(rng() % 20) + 1;
-            const unsigned kind = rng() % 4;
-            for (int k = 0; k < run && x < image.View().width; ++k, ++x) {
-                uint8_t* p = image.At(x, y);
-                if (kind == 0)
-                    std::copy_n(key, 3, p);
-                if (bytes == 4 && kind == 1)
-                    p[3] = 0;
-                if (bytes == 4 && kind == 2)
-                    p[3] = 255;
-            }
-        }
-    }
-}
-
-// Every row length up to past three 48-byte blocks, strides of both signs, against the plain loops.
 TEST(PixelCoreSse2, HotRowLoopsMatchThePlainLoops)
 {
-    const uint8_t key[3] = {0xFF, 0x00, 0xFF};
-    for (int width = 1; width <= 53; ++width) {
-        const unsigned seed = static_cast<unsigned>(width);
-        SCOPED_TRACE("width " + std::to_string(width) + " seed " + std::to_string(seed));
-        std::mt19937 rng(seed);
-        Image src32(width, 3, 32, width % 2 == 0), src24(width, 3, 24, width % 3 == 0, 7);
-        Image dst24(width, 3, 24, width % 2 == 1), dst32(width, 3, 32, true, 4);
-        for (Image* image : {&src32, &src24, &dst24, &dst32})
-            image->Randomise(rng);
-        Sprinkle(src32, rng, key);
-        Sprinkle(src24, rng, key);
-
-        struct Case {
-            const char* name;
-            const Image& dst;
-            std::function<void(const Image&, bool)> run;
-        };
-        const Case cases[] = {
-            {"alpha 32 to 24", dst24,
-             [&](const Image& d, bool fast) {
-                 for (int y = 0; y < 3; ++y)
-                     (fast ? ks::AlphaBlendPixels32To24Sse2 : ks::AlphaBlendPixels32To24)(d.At(0, y), src32.At(0, y),
-                                                                                          width);
-             }},
-            {"alpha 32 to 32", dst32,
-             [&](const Image& d, bool fast) {
-                 for (int y = 0; y < 3; ++y)
-                     (fast ? ks::AlphaBlendPixels32To32Sse2 : ks::AlphaBlendPixels32To32)(d.At(0, y), src32.At(0, y),
-                                                                                          width);
-             }},
-            {"keyed copy 24", dst24,
-             [&](const Image& d, bool fast) {
-                 for (int y = 0; y < 3; ++y)
-                     (fast ? ks::CopyKeyedPixels24Sse2 : ks::CopyKeyedPixels24)(d.At(0, y), src24.At(0, y), width, key);
-             }},
-            {"keyed copy 32", dst32,
-             [&](const Image& d, bool fast) {
-                 for (int y = 0; y < 3; ++y)
-                     (fast ? ks::CopyKeyedPixels32Sse2 : ks::CopyKeyedPixels32)(d.At(0, y), src32.At(0, y), width, key);
-             }},
-        };
-        for (const Case& c : cases) {
-            SCOPED_TRACE(c.name);
-            const Image fast = c.dst, plain = c.dst;
-            c.run(fast, true);
-            c.run(plain, false);
-            EXPECT_EQ(fast.Pixels(), plain.Pixels());
-            EXPECT_TRUE(fast.FencesIntact());
-        }
-    }
+    using ks::test::EachRow;
+    using ks::test::Keyed;
+    const ks::test::RowLoopCase cases[] = {
+        {"alpha 32 to 24", 24, 32, EachRow(ks::AlphaBlendPixels32To24Sse2), ks::AlphaBlendPixels32To24},
+        {"alpha 32 to 32", 32, 32, EachRow(ks::AlphaBlendPixels32To32Sse2), ks::AlphaBlendPixels32To32},
+        {"keyed copy 24", 24, 24, EachRow(Keyed(ks::CopyKeyedPixels24Sse2)), Keyed(ks::CopyKeyedPixels24)},
+        {"keyed copy 32", 32, 32, EachRow(Keyed(ks::CopyKeyedPixels32Sse2)), Keyed(ks::CopyKeyedPixels32)},
+        {"streaming keyed copy 24", 24, 24, EachRow(Keyed(ks::CopyKeyedPixels24Sse2Streaming)),
+         Keyed(ks::CopyKeyedPixels24)},
+        {"streaming keyed copy 32", 32, 32, EachRow(Keyed(ks::CopyKeyedPixels32Sse2Streaming)),
+         Keyed(ks::CopyKeyedPixels32)},
+    };
+    for (const auto& c : cases)
+        ks::test::ExpectSameAsPlain(c);
 }
 
 } // namespace

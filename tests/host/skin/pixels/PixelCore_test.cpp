@@ -1,5 +1,9 @@
 #include "skin/pixels/PixelCore.h"
 
+#include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/MaskedPixels.h"
+
+#include "host/skin/pixels/RowLoopCheck.h"
 #include "host/support/PixelImage.h"
 
 #include <gtest/gtest.h>
@@ -429,5 +433,55 @@ TEST(PixelCore, ZeroPixelsClearsPixelsButNotPadding)
         ks::ZeroPixels(img.View());
         EXPECT_EQ(img.Pixels(), std::vector<uint8_t>(img.RowBytes() * 3, 0));
         EXPECT_TRUE(img.FencesIntact());
+    }
+}
+
+// The passes pick their loops by the level the tables allow: every level the processor runs gives
+// the plain loops' bytes, small pieces and ones large enough for the keyed copies to stream alike.
+TEST(PixelCore, EveryLevelOfLoopsGivesThePlainBytes)
+{
+    const int cpu = static_cast<int>(ks::CpuSimdLevel());
+    EXPECT_GE(cpu, static_cast<int>(ks::SimdLevel::Sse2));
+    {
+        const ks::test::SimdLevelLimit above(ks::SimdLevel::Avx2);
+        EXPECT_EQ(static_cast<int>(ks::LimitSimdLevel(ks::SimdLevel::Avx2)), cpu) << "limited to the processor's";
+    }
+    // 1184 x 1184 x 3 and 1024 x 1024 x 4 bytes reach StreamingBytes.
+    for (const auto& [size24, size32] : {std::pair{70, 70}, std::pair{1184, 1024}}) {
+        SCOPED_TRACE("sizes " + std::to_string(size24) + " " + std::to_string(size32));
+        std::mt19937 rng(static_cast<unsigned>(size24));
+        Image src24(size24, size24, 24, true, 1), src32(size32, size32, 32, false, 0);
+        Image dst24(size24, size24, 24, false, 3), dst32(size32, size32, 32, true, 4);
+        for (Image* image : {&src24, &src32, &dst24, &dst32})
+            image->Randomise(rng);
+        ks::test::Sprinkle(src24, rng);
+        ks::test::Sprinkle(src32, rng);
+        auto run = [&](const Image& d24, const Image& d32, const Image& keyed24, const Image& keyed32) {
+            const TRect all24{0, 0, size24, size24}, all32{0, 0, size32, size32};
+            // The 24-bit source's lower half as the mask of its upper one, then the whole as a mask.
+            ks::AlphaBlendPiece(keyed24.View(), {0, 0, size24, size24 / 2}, src24.View(), all24, {});
+            ks::BlendRectByMask24(d24.View(), keyed24.View(), src24.View(), {2, 1, size24, size24});
+            ks::BlendFixed(d24.View(), all24, src24.View(), 0, size24, 77);
+            ks::BlendFixed(d32.View(), all32, src32.View(), 0, size32, 200);
+            ks::AlphaBlendPiece(d24.View(), {1, 0, size24, size24}, src32.View(), all32, {});
+            ks::AlphaBlendPiece(d32.View(), all32, src32.View(), {0, 1, size32, size32}, {});
+            ks::CopyKeyed(keyed24.View(), {0, 0}, src24.View(), all24, TransparentKeyColor, {});
+            ks::CopyKeyed(keyed32.View(), {0, 0}, src32.View(), all32, TransparentKeyColor, {});
+        };
+        const Image plain24 = dst24, plain32 = dst32, plainKeyed24 = dst24, plainKeyed32 = dst32;
+        {
+            const ks::test::SimdLevelLimit plain(ks::SimdLevel::Plain);
+            run(plain24, plain32, plainKeyed24, plainKeyed32);
+        }
+        for (int level = static_cast<int>(ks::SimdLevel::Sse2); level <= cpu; ++level) {
+            SCOPED_TRACE("level " + std::to_string(level));
+            const ks::test::SimdLevelLimit limit(static_cast<ks::SimdLevel>(level));
+            const Image fast24 = dst24, fast32 = dst32, fastKeyed24 = dst24, fastKeyed32 = dst32;
+            run(fast24, fast32, fastKeyed24, fastKeyed32);
+            EXPECT_EQ(fast24.Pixels(), plain24.Pixels());
+            EXPECT_EQ(fast32.Pixels(), plain32.Pixels());
+            EXPECT_EQ(fastKeyed24.Pixels(), plainKeyed24.Pixels());
+            EXPECT_EQ(fastKeyed32.Pixels(), plainKeyed32.Pixels());
+        }
     }
 }
