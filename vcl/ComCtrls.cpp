@@ -95,6 +95,8 @@ void TCustomTabControl::CreateWnd()
         WriteTab(i);
     }
     SendMessageW(HandleIfAllocated(), TCM_SETCURSEL, static_cast<WPARAM>(FTabIndex), 0);
+    // Children placed before the window existed lie in the display rectangle only now.
+    Realign();
 }
 
 void TCustomTabControl::WriteTab(int index) const

@@ -693,6 +693,11 @@ void TacStatusBarWnd::PrepareCache()
         } else {
             text.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageW(CtrlHandle, WM_GETTEXTLENGTH, 0, 0), 0)) + 1);
             text.resize(static_cast<size_t>(SendMessageW(CtrlHandle, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+            // A bar given its simple text as the simple part's rather than as its window text.
+            if (text.empty()) {
+                TAlignment ignored;
+                text = PartText(SB_SIMPLEID, ignored);
+            }
         }
         PaintPanel(*cache, {0, 1, WndSize.cx - 1, WndSize.cy - 1}, text, taLeftJustify, true, true);
     } else {

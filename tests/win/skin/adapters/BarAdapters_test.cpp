@@ -298,8 +298,11 @@ TEST_F(StatusBarAdapterTest, DividersStandBetweenPartsAndLongTextsStayInTheirPar
     EXPECT_FALSE(HasColour(*p, clWhite, {second.Right - 5, 0, second.Right + 5, h})) << "and stays in its part";
 
     SendMessageW(wnd, SB_SIMPLE, TRUE, 0);
+    SendMessageW(wnd, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(L"Simple"));
+    EXPECT_EQ(SendMessageW(wnd, SB_ISSIMPLE, 0, 0), TRUE);
     p = Print(wnd);
     EXPECT_FALSE(HasColour(*p, GripColour, {0, 0, p->Width(), h})) << "one simple part has no divider";
+    EXPECT_TRUE(HasColour(*p, clWhite, {0, 0, 100, h})) << "the simple text";
     a->Free();
     DestroyWindow(wnd);
 }
