@@ -252,8 +252,10 @@ void TacTabControlWnd::PaintTabStrip(TBitmap& cache, const CacheInfo& background
 HIMAGELIST TacTabControlWnd::ImagesOf()
 {
     if (TControl* owner = SkinData->OwnerControl; owner && PropertyExists(owner, "Images")) {
+        // A list without a handle yet has no images to show; making one may fail, and a painter
+        // must not.
         if (auto* list = dynamic_cast<TCustomImageList*>(ReadObjectProperty(owner, "Images")))
-            return list->Handle();
+            return list->HandleAllocated() ? list->Handle() : nullptr;
     }
     return reinterpret_cast<HIMAGELIST>(SendMessageW(CtrlHandle, TCM_GETIMAGELIST, 0, 0));
 }
