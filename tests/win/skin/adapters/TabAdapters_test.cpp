@@ -91,6 +91,41 @@ TEST_F(TabAdapterTest, SelectingByMessageMovesTheSelectedLookAndTheAnswersFollow
     DestroyWindow(wnd);
 }
 
+TEST_F(TabAdapterTest, ImagesStandBesideTheTextAndRowsLeaveTheSelectedTabOnTop)
+{
+    constexpr TColor ImageColour = 0x000080FF;
+    HIMAGELIST images = ImageList_Create(12, 12, ILC_COLOR24, 1, 0);
+    HDC screen = GetDC(nullptr);
+    HBITMAP picture = CreateCompatibleBitmap(screen, 12, 12);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture);
+    FillWith(dc, {0, 0, 12, 12}, ImageColour);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ImageList_Add(images, picture, nullptr);
+    DeleteObject(picture);
+
+    HWND wnd = Tabs(TCS_MULTILINE, 12, 4, {10, 10, 200, 200});
+    SendMessageW(wnd, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    TCITEMW item{};
+    item.mask = TCIF_IMAGE;
+    item.iImage = 0;
+    SendMessageW(wnd, TCM_SETITEMW, 4, reinterpret_cast<LPARAM>(&item));
+    ASSERT_GT(SendMessageW(wnd, TCM_GETROWCOUNT, 0, 0), 1);
+    auto* a = Adapt(wnd);
+    auto p = Print(wnd);
+    const TRect selected = a->TabRect(4, true);
+    EXPECT_EQ(TabEdge(*p, selected), BorderCells[2]) << "painted after every row";
+    EXPECT_TRUE(HasColour(*p, ImageColour, {selected.Left, selected.Top, (selected.Left + selected.Right) / 2, selected.Bottom}))
+        << "the image left of the text";
+    const TRect plain = a->TabRect(5, false);
+    EXPECT_FALSE(HasColour(*p, ImageColour, plain)) << "a tab without an image shows none";
+    a->Free();
+    DestroyWindow(wnd);
+    ImageList_Destroy(images);
+}
+
 // A parent that takes every tab away while the tab control asks it for its background.
 HWND gTabsToEmpty = nullptr;
 LRESULT CALLBACK EmptyingParentProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
