@@ -17,3 +17,11 @@ list(APPEND KS_WIN_SOURCES
   skin/adapters/acButtonAdapters.cpp
   skin/adapters/acStaticAdapters.cpp
 )
+# The tab, page, toolbar and status-bar adapters.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/adapters/TabGeometry.cpp
+)
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/TabAdapters.cpp
+  skin/adapters/BarAdapters.cpp
+)

@@ -1,0 +1,291 @@
+// The tab, page-control and page adapters on real tab controls and class-library page controls
+// under a skin of solid colours.
+#include "skin/adapters/TabAdapters.h"
+
+#include "skin/core/SkinSenders.h"
+#include "vcl/ComCtrls.h"
+#include "vcl/Forms.h"
+#include "win/skin/adapters/TabBarSkinFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+namespace {
+
+using namespace ks::test;
+
+class TabAdapterTest : public TabBarFixture {
+protected:
+    HWND Tabs(DWORD style, int count, int selected, TRect r = {10, 10, 250, 160})
+    {
+        HWND wnd = Child(WC_TABCONTROLW, style, L"", r);
+        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+        for (int i = 0; i < count; ++i) {
+            std::wstring text = L"Tab " + std::to_wstring(i);
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = text.data();
+            SendMessageW(wnd, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        }
+        SendMessageW(wnd, TCM_SETCURSEL, static_cast<WPARAM>(selected), 0);
+        return wnd;
+    }
+    TacTabControlWnd* Adapt(HWND wnd) { return TacMainWnd::Create<TacTabControlWnd>(wnd, nullptr, Manager, "", false); }
+    // The colour of a tab's border at the middle of its left edge.
+    static TColor TabEdge(TBitmap& p, const TRect& r) { return At(p, r.Left + 1, (r.Top + r.Bottom) / 2); }
+};
+
+TEST_F(TabAdapterTest, EachSideShowsItsPageSectionItsTabsAndTheSelectedTabOverThePage)
+{
+    struct Case { const char* name; DWORD style; TColor page; bool stripAtTop, stripAtBottom; } cases[] = {
+        {"top", 0, PageColour, true, false},
+        {"bottom", TCS_BOTTOM, PageBottomColour, false, true},
+        // Vertical tabs stand in a column: only the selected one is checked there.
+        // The skin has no left or right page section: the page looks as on top.
+        {"left", TCS_VERTICAL | TCS_MULTILINE, PageColour, false, false},
+        {"right", TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE, PageColour, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND wnd = Tabs(c.style, 3, 1);
+        auto* a = Adapt(wnd);
+        auto p = Print(wnd);
+        EXPECT_EQ(At(*p, 120, 80), c.page);
+        EXPECT_EQ(TabEdge(*p, a->TabRect(1, true)), BorderCells[2]) << "selected";
+        if (c.stripAtTop || c.stripAtBottom) {
+            const TRect other = a->TabRect(0, false);
+            // Of a tab that is not selected only what stands in the strip shows.
+            const TRect strip = a->TabsRect();
+            const TRect visible{other.Left, std::max(other.Top, strip.Top), other.Right,
+                                std::min(other.Bottom, strip.Bottom)};
+            EXPECT_EQ(TabEdge(*p, visible), BorderCells[0]) << "not selected";
+        }
+        if (c.stripAtTop) {
+            EXPECT_EQ(At(*p, 235, 3), ParentColour) << "the strip shows the parent";
+        }
+        if (c.stripAtBottom) {
+            EXPECT_EQ(At(*p, 235, 147), ParentColour) << "the strip shows the parent";
+        }
+        a->Free();
+        DestroyWindow(wnd);
+    }
+}
+
+TEST_F(TabAdapterTest, SelectingByMessageMovesTheSelectedLookAndTheAnswersFollowTheControl)
+{
+    HWND wnd = Tabs(0, 3, 0);
+    auto* a = Adapt(wnd);
+    SendMessageW(wnd, TCM_SETCURSEL, 2, 0);
+    auto p = Print(wnd);
+    EXPECT_EQ(TabEdge(*p, a->TabRect(2, true)), BorderCells[2]);
+    EXPECT_EQ(TabEdge(*p, a->TabRect(0, false)), BorderCells[0]);
+    EXPECT_EQ(reinterpret_cast<TsSkinManager*>(SendCommandWnd(wnd, SKC_GET_CAPTION_HEIGHT, 0)), Manager);
+    EXPECT_EQ(SendCommandWnd(wnd, SKC_IS_SKINNED, 0), 1);
+    // No selection: no tab rectangle, and nothing selected is painted.
+    SendMessageW(wnd, TCM_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    EXPECT_EQ(a->TabRect(0, false).Width(), 0);
+    EXPECT_EQ(At(*Print(wnd), 120, 80), PageColour);
+    a->Free();
+    EXPECT_EQ(GetScrollHandler(wnd), nullptr);
+    DestroyWindow(wnd);
+}
+
+TEST_F(TabAdapterTest, ImagesStandBesideTheTextAndRowsLeaveTheSelectedTabOnTop)
+{
+    constexpr TColor ImageColour = 0x000080FF;
+    HIMAGELIST images = ImageList_Create(12, 12, ILC_COLOR24, 1, 0);
+    HDC screen = GetDC(nullptr);
+    HBITMAP picture = CreateCompatibleBitmap(screen, 12, 12);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture);
+    FillWith(dc, {0, 0, 12, 12}, ImageColour);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ImageList_Add(images, picture, nullptr);
+    DeleteObject(picture);
+
+    HWND wnd = Tabs(TCS_MULTILINE, 12, 4, {10, 10, 200, 200});
+    SendMessageW(wnd, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    TCITEMW item{};
+    item.mask = TCIF_IMAGE;
+    item.iImage = 0;
+    SendMessageW(wnd, TCM_SETITEMW, 4, reinterpret_cast<LPARAM>(&item));
+    ASSERT_GT(SendMessageW(wnd, TCM_GETROWCOUNT, 0, 0), 1);
+    auto* a = Adapt(wnd);
+    auto p = Print(wnd);
+    const TRect selected = a->TabRect(4, true);
+    EXPECT_EQ(TabEdge(*p, selected), BorderCells[2]) << "painted after every row";
+    EXPECT_TRUE(HasColour(*p, ImageColour, {selected.Left, selected.Top, (selected.Left + selected.Right) / 2, selected.Bottom}))
+        << "the image left of the text";
+    const TRect plain = a->TabRect(5, false);
+    EXPECT_FALSE(HasColour(*p, ImageColour, plain)) << "a tab without an image shows none";
+    a->Free();
+    DestroyWindow(wnd);
+    ImageList_Destroy(images);
+}
+
+// A parent that takes every tab away while the tab control asks it for its background.
+HWND gTabsToEmpty = nullptr;
+LRESULT CALLBACK EmptyingParentProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_GET_BG_INFO && gTabsToEmpty)
+        SendMessageW(std::exchange(gTabsToEmpty, nullptr), TCM_DELETEALLITEMS, 0, 0);
+    return AdapterParentProc(wnd, msg, wParam, lParam);
+}
+
+TEST_F(TabAdapterTest, NoTabsManyTabsAndTabsTakenAwayWhilePainting)
+{
+    // Without tabs the whole control is the check-box section.
+    HWND none = Tabs(0, 0, -1);
+    auto* a = Adapt(none);
+    auto p = Print(none);
+    EXPECT_EQ(At(*p, 2, 2), BoxColour);
+    EXPECT_EQ(At(*p, 237, 147), BoxColour);
+    a->Free();
+    DestroyWindow(none);
+
+    // Thousands of tabs on one line (scrolled by an up-down) and on many lines.
+    for (DWORD style : {DWORD{0}, DWORD{TCS_MULTILINE}}) {
+        HWND many = Tabs(style, style ? 200 : 1000, 7, {10, 10, 300, 200});
+        auto* m = Adapt(many);
+        auto q = Print(many);
+        EXPECT_EQ(q->Width(), 290);
+        m->Free();
+        DestroyWindow(many);
+    }
+
+    // The parent empties the control in the middle of its paint.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = EmptyingParentProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KsEmptyingParent";
+    RegisterClassW(&wc);
+    HWND parent = CreateWindowExW(0, L"KsEmptyingParent", L"", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    HWND wnd = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 250, 160, parent, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    for (int i = 0; i < 5; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(L"Gone");
+        SendMessageW(wnd, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(wnd, TCM_SETCURSEL, 3, 0);
+    auto* e = Adapt(wnd);
+    gTabsToEmpty = wnd;
+    auto r = Print(wnd);
+    EXPECT_EQ(gTabsToEmpty, nullptr);
+    EXPECT_EQ(SendMessageW(wnd, TCM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(At(*Print(wnd), 120, 80), BoxColour) << "the next paint shows the empty control";
+    e->Free();
+    DestroyWindow(parent);
+}
+
+TEST_F(TabAdapterTest, AControlDestroyedWhileAdaptedLetsItsAdapterGo)
+{
+    HWND wnd = Tabs(0, 2, 0);
+    auto* a = Adapt(wnd);
+    DestroyWindow(wnd);
+    EXPECT_TRUE(a->Destroyed);
+    a->Free();
+}
+
+TEST(TabFont, VerticalTextTurnsInANormalWeightFaceThatTurns)
+{
+    LOGFONTW base{};
+    base.lfHeight = -11;
+    base.lfWeight = FW_BOLD;
+    base.lfItalic = TRUE;
+    base.lfCharSet = RUSSIAN_CHARSET;
+    wcscpy(base.lfFaceName, L"MS Sans Serif");
+    const LOGFONTW left = RotatedTabFont(base, true);
+    EXPECT_EQ(left.lfEscapement, -2700);
+    EXPECT_EQ(left.lfOrientation, -2700);
+    EXPECT_EQ(left.lfWeight, FW_NORMAL);
+    EXPECT_EQ(left.lfHeight, -11);
+    EXPECT_TRUE(left.lfItalic);
+    EXPECT_EQ(left.lfCharSet, RUSSIAN_CHARSET);
+    EXPECT_STREQ(left.lfFaceName, L"Arial");
+    wcscpy(base.lfFaceName, L"Tahoma");
+    const LOGFONTW right = RotatedTabFont(base, false);
+    EXPECT_EQ(right.lfEscapement, -900);
+    EXPECT_STREQ(right.lfFaceName, L"Tahoma");
+}
+
+// ---- class-library page control ------------------------------------------------------------
+class PageControlAdapterTest : public TabBarFixture {
+protected:
+    void SetUp() override
+    {
+        TabBarFixture::SetUp();
+        ks::SetNextFormCreation({true, false, {}});
+        Host = CreateNew<TForm>(Application);
+        Host->SetBounds(60, 60, 320, 240);
+        Pages = Create<TPageControl>(Host);
+        Pages->SetBounds(10, 10, 280, 180);
+        Pages->SetParent(Host);
+        for (const wchar_t* caption : {L"General", L"Пароли"}) {
+            auto* sheet = Create<TTabSheet>(Host);
+            sheet->SetCaption(caption);
+            sheet->SetPageControl(Pages);
+        }
+        Host->Show();
+        for (int i = 0; i < Pages->PageCount(); ++i)
+            Pages->Pages(i)->HandleNeeded();
+        Pump();
+        Data = std::make_unique<TsCommonData>(Pages, true);
+        Data->OwnerControl = Pages;
+    }
+    void TearDown() override
+    {
+        Data.reset();
+        FreeAndNil(Host);
+        TabBarFixture::TearDown();
+    }
+    TForm* Host = nullptr;
+    TPageControl* Pages = nullptr;
+    std::unique_ptr<TsCommonData> Data;
+};
+
+TEST_F(PageControlAdapterTest, PagesShowThePageAreaAndAnswerForTheirChildrenAtTheirPlace)
+{
+    auto* a = TacMainWnd::Create<TacPageControlWnd>(Pages->Handle(), Data.get(), Manager, "", false);
+    ASSERT_EQ(a->PageAdapters().size(), 2u);
+    TTabSheet* first = Pages->Pages(0);
+    EXPECT_NE(GetScrollHandler(first->Handle()), nullptr);
+    EXPECT_EQ(At(*Print(first->Handle()), first->Width() / 2, first->Height() / 2), PageColour);
+
+    BackgroundInfo info;
+    ks::SendSkinMessage(first->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_GET_BG_INFO), reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.Offset.X, first->Left());
+    EXPECT_EQ(info.Offset.Y, first->Top());
+    EXPECT_EQ(info.Color, PageColour);
+
+    // A page added later is adapted at the next frame paint; one freed is let go.
+    auto* third = Create<TTabSheet>(Host);
+    third->SetPageControl(Pages);
+    Pages->SetActivePage(third);
+    SendMessageW(Pages->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_EQ(a->PageAdapters().size(), 3u);
+    FreeAndNil(third);
+    SendMessageW(Pages->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_EQ(a->PageAdapters().size(), 2u);
+
+    a->Free();
+    EXPECT_EQ(GetScrollHandler(first->Handle()), nullptr) << "the pages go back with the page control";
+    EXPECT_EQ(GetScrollHandler(Pages->Handle()), nullptr);
+}
+
+TEST_F(PageControlAdapterTest, APageControlFreedWhileAdaptedLeavesNothingBehind)
+{
+    auto* a = TacMainWnd::Create<TacPageControlWnd>(Pages->Handle(), Data.get(), Manager, "", false);
+    HWND sheet = Pages->Pages(1)->Handle();
+    FreeAndNil(Pages);
+    EXPECT_TRUE(a->Destroyed);
+    EXPECT_FALSE(IsWindow(sheet));
+    a->Free();
+}
+
+} // namespace
