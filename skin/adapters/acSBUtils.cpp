@@ -110,20 +110,25 @@ TacMainWnd::TacMainWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manag
 
 TacMainWnd::~TacMainWnd()
 {
-    if (!Destroyed) {
-        // A form going away with its controls: the colours stay as they are.
-        const bool formGoing = ClearingAdapters && !SkinRemovalInProgress;
-        if (CtrlHandle && IsWindow(CtrlHandle))
-            GiveVisualStyleBack(CtrlHandle);
-        GiveWindowBack(*this);
-        if (!formGoing)
-            RestoreControlColors();
-    }
-    Destroyed = true;
+    // Free lets go through the descendant's slots first; what is left here is a last resort.
+    LetGo();
     if (OwnSkinData)
         delete SkinData;
     SkinData = nullptr;
     SkinManager = nullptr;
+}
+
+void TacMainWnd::LetGo() noexcept
+{
+    if (Destroyed)
+        return;
+    if (CtrlHandle && IsWindow(CtrlHandle))
+        GiveVisualStyleBack(CtrlHandle);
+    GiveWindowBack(*this);
+    // A form going away with its controls keeps the colours as they are.
+    if (!(ClearingAdapters && !SkinRemovalInProgress))
+        ks::Guarded([this] { RestoreControlColors(); });
+    Destroyed = true;
 }
 
 bool TacMainWnd::WantsVisualStyleOff() const
@@ -162,25 +167,12 @@ bool TacMainWnd::Hooked() const noexcept
 
 void TacMainWnd::Free() noexcept
 {
+    // Let go of the window now, so that nothing of it calls the adapter beyond the message
+    // running; the object itself goes when that message returns.
+    LetGo();
     if (FDepth > 0) {
-        // Let go of the window now, so nothing of it calls the adapter any more than the
-        // running message does; delete when that message returns.
-        if (!Destroyed) {
-            GiveWindowBack(*this);
-            RestoreControlColors();
-            Destroyed = true;
-        }
         FFreePending = true;
         return;
-    }
-    if (!Destroyed) {
-        const bool formGoing = ClearingAdapters && !SkinRemovalInProgress;
-        if (CtrlHandle && IsWindow(CtrlHandle))
-            GiveVisualStyleBack(CtrlHandle);
-        GiveWindowBack(*this);
-        if (!formGoing)
-            RestoreControlColors();
-        Destroyed = true;
     }
     // Still in a class-library control's chain behind someone else: it stays, passing on.
     if (OldWndProc.Assigned()) {
@@ -196,11 +188,6 @@ void TacMainWnd::Free() noexcept
 
 void TacMainWnd::Deliver(TMessage& message)
 {
-    // Given back but still called by a later subclasser of a class-library control.
-    if (Destroyed && OldWndProc.Assigned() && !FFreePending && !SkinData) {
-        OldWndProc(message);
-        return;
-    }
     struct Depth {
         TacMainWnd& A;
         explicit Depth(TacMainWnd& a) : A(a) { ++A.FDepth; }
@@ -208,6 +195,7 @@ void TacMainWnd::Deliver(TMessage& message)
     };
     {
         Depth depth(*this);
+        // Given back but still called by whoever came after the adapter: it passes on.
         if (Destroyed)
             CallPrev(message);
         else

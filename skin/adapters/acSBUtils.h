@@ -140,6 +140,8 @@ private:
     friend void GiveWindowBack(TacMainWnd& adapter) noexcept;
     class WindowHold;
 
+    // Gives the window back (visual style, handler, colours) unless done already.
+    void LetGo() noexcept;
     // Every message of the window goes through here: counts the depth, guards against
     // exceptions and frees the adapter afterwards when Free was called meanwhile.
     void Deliver(TMessage& message);

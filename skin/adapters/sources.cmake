@@ -1,6 +1,12 @@
-# Window adapters: objects that take over the window procedures of standard and foreign windows.
+# Window adapters: objects that take over the window procedures of standard and foreign windows,
+# and the skinned scroll bars they draw in their windows' frames.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/adapters/ScrollBarGeometry.cpp
+)
 list(APPEND KS_WIN_SOURCES
   skin/adapters/acSBUtils.cpp
+  skin/adapters/SkinnedScrollBars.cpp
+  skin/adapters/ScrollWindowAdapters.cpp
 )
 # The button-family, static and panel adapters and their layout arithmetic.
 list(APPEND KS_PORTABLE_SOURCES

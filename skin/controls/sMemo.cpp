@@ -1,7 +1,176 @@
 #include "skin/controls/sMemo.h"
 
-const ks::ClassInfo TsMemo::StaticClassInfo{"TsMemo", &TMemo::StaticClassInfo, {}, {}};
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/controls/sLabel.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/core/sVclUtils.h"
+#include "vcl/Forms.h"
+
+namespace {
+
+const ks::PropertyInfo MemoProps[] = {
+    ks::Prop<&TsMemo::SkinData>("SkinData"),
+    ks::Prop<&TsMemo::BoundLabel>("BoundLabel"),
+    ks::Prop<&TsMemo::DisabledKind, &TsMemo::SetDisabledKind>("DisabledKind").DefaultIs(TsDisabledKind{dkBlended}),
+    ks::Prop<&TsMemo::OnVScroll, &TsMemo::SetOnVScroll>("OnVScroll"),
+    ks::Prop<&TsMemo::OnScrollCaret, &TsMemo::SetOnScrollCaret>("OnScrollCaret"),
+};
+
+constexpr DWORD RedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME;
+
+} // namespace
+
+const ks::ClassInfo TsMemo::StaticClassInfo{"TsMemo", &TMemo::StaticClassInfo, MemoProps, {}};
 const ks::ClassInfo& TsMemo::ClassInfo() const noexcept { return StaticClassInfo; }
+
+TsMemo::TsMemo(TComponent* owner) : TMemo(owner), FSkinData(std::make_unique<TsCommonData>(this, true))
+{
+    FSkinData->ControlKind = ckMemo;
+    if (FSkinData->SkinSection().empty())
+        FSkinData->SetSkinSection("EDIT");
+    TControlStyle style = ControlStyle();
+    style.Exclude(csOpaque);
+    SetControlStyle(style);
+    FBoundLabel = std::make_unique<TsBoundLabel>(this, FSkinData.get());
+}
+
+TsMemo::~TsMemo()
+{
+    FreeAdapter();
+}
+
+void TsMemo::FreeAdapter() noexcept
+{
+    if (TacMainWnd* adapter = std::exchange(FListSW, nullptr))
+        adapter->Free();
+}
+
+void TsMemo::AfterConstruction()
+{
+    TMemo::AfterConstruction();
+    FSkinData->Loaded();
+}
+
+void TsMemo::Loaded()
+{
+    TMemo::Loaded();
+    FSkinData->Loaded();
+    InitEditHandler(FSkinData.get(), FListSW);
+}
+
+void TsMemo::SetDisabledKind(TsDisabledKind value)
+{
+    if (value == FDisabledKind)
+        return;
+    FDisabledKind = value;
+    FSkinData->Invalidate();
+}
+
+bool TsMemo::SkinCommand(TMessage& m)
+{
+    const ks::SkinCommandView view(m);
+    const bool own = view.Manager() == FSkinData->SkinManager();
+    switch (view.Command()) {
+    case SKC_NEW_SKIN:
+        if (!own)
+            return false;
+        RouteSkinMessage(m, FSkinData.get());
+        return true;
+    case SKC_REMOVE_SKIN:
+        if (!own)
+            return false;
+        FreeAdapter();
+        RouteSkinMessage(m, FSkinData.get());
+        // A new window without the adapter's frame; the memo keeps its text.
+        if (HandleAllocated())
+            RecreateWnd();
+        return true;
+    case SKC_REFRESH:
+        if (!own)
+            return false;
+        RouteSkinMessage(m, FSkinData.get());
+        InitEditHandler(FSkinData.get(), FListSW);
+        if (HandleAllocated())
+            RedrawWindow(Handle(), nullptr, nullptr, RedrawAll);
+        return true;
+    case SKC_IS_SKINNED: m.Result = 1; return true;
+    case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return true;
+    default: return false;
+    }
+}
+
+void TsMemo::WndProc(TMessage& m)
+{
+    if (m.Msg == CM_FONTCHANGED && Showing() && HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RedrawAll);
+    if (m.Msg == SM_SKINCMD && SkinCommand(m))
+        return;
+    if (!CanPaintControl(this) || !FSkinData->IsSkinActive()) {
+        TMemo::WndProc(m);
+        KeepLabelInStep(m);
+        return;
+    }
+    if (m.Msg == WM_PAINT) {
+        FSkinData->UpdateLock = FSkinData->Updating();
+        if (FSkinData->UpdateLock) {
+            if (!m.WParam) {
+                PAINTSTRUCT ps;
+                BeginPaint(Handle(), &ps);
+                EndPaint(Handle(), &ps);
+            }
+            return;
+        }
+        TMemo::WndProc(m);
+        return;
+    }
+    if (RouteSkinMessage(m, FSkinData.get()))
+        return;
+    TMemo::WndProc(m);
+    AfterPlatform(m);
+    KeepLabelInStep(m);
+}
+
+void TsMemo::AfterPlatform(const TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_SETFONT:
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED: FSkinData->Invalidate(); break;
+    case EM_SCROLLCARET:
+        if (FOnScrollCaret)
+            FOnScrollCaret(this);
+        break;
+    case WM_VSCROLL:
+        if (FOnVScroll)
+            FOnVScroll(this);
+        break;
+    case CM_SHOWINGCHANGED: InitEditHandler(FSkinData.get(), FListSW); break;
+    case CM_TEXTCHANGED:
+    case CM_CHANGED:
+        if (FListSW)
+            RefreshScrollBars(FListSW, true);
+        break;
+    default: break;
+    }
+}
+
+void TsMemo::KeepLabelInStep(const TMessage& m)
+{
+    TsEditLabel* label = FBoundLabel ? FBoundLabel->TheLabel() : nullptr;
+    if (!label)
+        return;
+    switch (m.Msg) {
+    case CM_VISIBLECHANGED: label->SetVisible(Visible()); break;
+    case CM_ENABLEDCHANGED: label->SetEnabled(Enabled()); break;
+    case CM_BIDIMODECHANGED: label->SetBiDiMode(BiDiMode()); break;
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED: break;
+    default: return;
+    }
+    FBoundLabel->AlignLabel();
+}
 
 void InitializeSMemoUnit()
 {

@@ -1,13 +1,57 @@
 #pragma once
-// The skinned memo. Until the skin engine paints controls it is the plain memo it derives from.
+// The skinned memo: the platform memo skinned through an edit adapter. It does not paint its
+// own frame: while a skin is active it holds a TacEditWnd, which paints the section "EDIT" into
+// the frame, keeps the memo's colours in step with the skin and gives it skinned scroll bars.
+// The memo itself answers the skin commands, holds its painting while its skin data updates and
+// raises OnVScroll and OnScrollCaret. Without an active skin it is the plain memo it derives
+// from.
 
+#include "skin/core/sConst.h"
 #include "vcl/StdCtrls.h"
+
+#include <memory>
+
+class TacMainWnd;
+class TsBoundLabel;
+class TsCommonData;
 
 class TsMemo : public TMemo {
 public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
-    using TMemo::TMemo;
+
+    explicit TsMemo(TComponent* owner);
+    ~TsMemo() override;
+
+    TsCommonData* SkinData() const noexcept { return FSkinData.get(); }
+    TsBoundLabel* BoundLabel() const noexcept { return FBoundLabel.get(); }
+    TsDisabledKind DisabledKind() const noexcept { return FDisabledKind; }
+    void SetDisabledKind(TsDisabledKind value);
+    // After each vertical scroll message.
+    TNotifyEvent OnVScroll() const noexcept { return FOnVScroll; }
+    void SetOnVScroll(TNotifyEvent handler) noexcept { FOnVScroll = handler; }
+    // After EM_SCROLLCARET.
+    TNotifyEvent OnScrollCaret() const noexcept { return FOnScrollCaret; }
+    void SetOnScrollCaret(TNotifyEvent handler) noexcept { FOnScrollCaret = handler; }
+    // The attached edit adapter; nullptr while no skin is active.
+    TacMainWnd* ListSW() const noexcept { return FListSW; }
+
+    void AfterConstruction() override;
+    void Loaded() override;
+    void WndProc(TMessage& message) override;
+
+private:
+    bool SkinCommand(TMessage& m);
+    void AfterPlatform(const TMessage& m);
+    void KeepLabelInStep(const TMessage& m);
+    void FreeAdapter() noexcept;
+
+    std::unique_ptr<TsCommonData> FSkinData;
+    TsDisabledKind FDisabledKind{dkBlended};
+    TNotifyEvent FOnVScroll;
+    TNotifyEvent FOnScrollCaret;
+    std::unique_ptr<TsBoundLabel> FBoundLabel;
+    TacMainWnd* FListSW = nullptr;
 };
 
 // Makes TsMemo known to the form reader.

@@ -288,4 +288,45 @@ TEST_F(AdapterBaseTest, EveryWindowButADialogLosesItsVisualStyleWhileAdapted)
     ASSERT_EQ(calls.size(), 1u) << "a dialog keeps its style; only the give-back call remains";
 }
 
+TEST_F(AdapterBaseTest, KeyColouredFramePixelsShowWhatLiesBehindTheWindow)
+{
+    TacMainWnd* a = TacMainWnd::Create<TacMainWnd>(Wnd, nullptr, nullptr, "EDIT", false);
+    TsCommonData* data = a->SkinData;
+    ASSERT_GE(data->BorderIndex, 0) << "the section has a border image";
+    GetWndPosition(Wnd, a->ParentWnd, a->WndRect, a->ParentRect, a->WndSize, a->WndPos);
+    EXPECT_EQ(a->ParentWnd, Form->Handle());
+    EXPECT_EQ(a->WndPos.X, 10);
+    EXPECT_EQ(a->WndSize.cx, 80);
+    // A cache of the key colour all over but one frame pixel and the middle.
+    data->CacheBitmap->SetPixelFormat(pf24bit);
+    data->CacheBitmap->SetSize(80, 40);
+    TCanvas& c = data->CacheBitmap->Canvas();
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x)
+            c.SetPixels(x, y, TransparentKeyColor);
+    c.SetPixels(0, 1, 0x010203);
+    DrawWndBorder(data, nullptr, a);
+    const TColor behind = ColorToRGB(data->QueryBackgroundInfoWnd(Wnd).FillColor);
+    EXPECT_EQ(c.Pixels(0, 0), behind);
+    EXPECT_EQ(c.Pixels(79, 39), behind);
+    EXPECT_EQ(c.Pixels(0, 1), 0x010203) << "the frame's own pixels stay";
+    EXPECT_EQ(c.Pixels(40, 20), TransparentKeyColor) << "only the frame is touched";
+
+    a->DlgMode = true;
+    c.SetPixels(0, 0, TransparentKeyColor);
+    DrawWndBorder(data, nullptr, a);
+    EXPECT_EQ(c.Pixels(0, 0), TransparentKeyColor) << "dialog children keep no see-through frame";
+    a->Free();
+}
+
+TEST_F(AdapterBaseTest, AControlIsFoundByItsWindowAmongTheOwnersComponents)
+{
+    auto* edit = Create<TEdit>(Form);
+    edit->SetParent(Form);
+    EXPECT_EQ(FindControlByHandle(edit->Handle(), Form), edit);
+    EXPECT_EQ(FindControlByHandle(Wnd, Form), nullptr) << "a foreign window belongs to no component";
+    EXPECT_EQ(FindControlByHandle(nullptr, Form), nullptr);
+    edit->Free();
+}
+
 } // namespace

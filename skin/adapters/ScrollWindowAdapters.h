@@ -1,0 +1,90 @@
+#pragma once
+// The adapters between the base adapter and those of list-like controls: TacScrollWnd gives any
+// window skinned non-client scroll bars (forms and frames use it on its own), TacBaseWnd adds
+// frame repainting after size, scroll and enable changes, and TacEditWnd skins edit-like
+// controls (edit, memo, list box and the foreign controls dialogs hand to it): it paints the
+// section into the non-client frame, keeps the control's colours in step with the skin and
+// answers the skin commands a skinned control answers.
+
+#include "skin/adapters/SkinnedScrollBars.h"
+#include "skin/adapters/acSBUtils.h"
+
+#include <memory>
+
+class TacScrollWnd : public TacMainWnd {
+public:
+    const char* ClassName() const noexcept override { return "TacScrollWnd"; }
+    using TacMainWnd::TacMainWnd;
+    ~TacScrollWnd() override;
+
+    void AdapterWndProc(TMessage& message) override;
+
+    std::unique_ptr<TacScrollBar> HBar;
+    std::unique_ptr<TacScrollBar> VBar;
+    // A slider drag is in progress.
+    bool ThumbTracking = false;
+    // WS_EX_LEFTSCROLLBAR: the vertical bar is on the left.
+    bool LeftScrollBar = false;
+    // The window's own frame widths, measured at WM_NCCALCSIZE.
+    int BorderLeft = 0;
+    int BorderRight = 0;
+    int BorderTop = 0;
+    int BorderBottom = 0;
+    // The scroll styles are off for a frame computation (or colours are being applied): style
+    // changes are not tracked meanwhile.
+    bool StylesHidden = false;
+
+protected:
+    void InstallHook(bool repaint) override;
+    void Detached() override;
+    // The handling of this class, which descendants call for what they pass on.
+    void ScrollWndProc(TMessage& message);
+
+private:
+    // The window's scroll state differs from the bars' as last drawn.
+    bool BarsMoved() const;
+};
+
+class TacBaseWnd : public TacScrollWnd {
+public:
+    const char* ClassName() const noexcept override { return "TacBaseWnd"; }
+    using TacScrollWnd::TacScrollWnd;
+
+    void AdapterWndProc(TMessage& message) override;
+
+protected:
+    void BaseWndProc(TMessage& message);
+};
+
+class TacEditWnd : public TacBaseWnd {
+public:
+    const char* ClassName() const noexcept override { return "TacEditWnd"; }
+    // The section is always set: to section, or "EDIT" when it is empty.
+    TacEditWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section);
+
+    void SaveControlColors() override;
+    void RestoreControlColors() override;
+    void ApplySkinColors() override;
+    void AdapterWndProc(TMessage& message) override;
+
+    // The colour chosen for a window without owner control.
+    TColor WndColor = clWindow;
+    // The control's "FocusColor" before skinning.
+    TColor SavedFocusColor = clNone;
+
+protected:
+    bool ReadsTextOnAttach() const override { return false; }
+
+private:
+    void PaintFrame(HDC dc);
+    void PrintWindowTo(TMessage& m);
+    void RebuildCache();
+    void FollowUp(const TMessage& m);
+};
+
+// Attach or free the scroll-window (or edit) adapter of the skin data's owner control as the
+// skin state says: attached while the skin is active, freed when not. InitScrollHandler does
+// nothing while the owner loads or is destroyed and switches the platform's flat scroll bars off
+// and on around the adapter.
+void InitScrollHandler(TsCommonData* skinData, TacMainWnd*& handler);
+void InitEditHandler(TsCommonData* skinData, TacMainWnd*& handler);

@@ -1,0 +1,130 @@
+// The about box's memo as the skin draws it: its frame and scroll bar are the skin's, and its
+// slider is hovered and dragged by the mouse to the middle of the text. Pictures of both are left
+// under the build folder.
+#include "app/Unit2.h"
+
+#include "host/support/SmallPng.h"
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/controls/sMemo.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sConst.h"
+#include "vcl/PlatformSeams.h"
+#include "win/app/AppFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+POINT gCursor{};
+BOOL WINAPI FakeCursor(POINT* p)
+{
+    *p = gCursor;
+    return TRUE;
+}
+
+std::unique_ptr<TBitmap> Picture(HWND wnd)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
+    HDC dc = GetWindowDC(wnd);
+    BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(wnd, dc);
+    GdiFlush();
+    return picture;
+}
+
+void WritePng(TBitmap& picture, const std::string& name)
+{
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            const TColor c = picture.Canvas().Pixels(x, y);
+            samples.insert(samples.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+        }
+    const auto png = ks::test::MakeSmallPng(static_cast<uint32_t>(picture.Width()),
+                                            static_cast<uint32_t>(picture.Height()), 2, samples);
+    std::ofstream out(std::string("Z:") + KS_BUILD_DIR + "/" + name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    EXPECT_TRUE(out.good()) << name;
+}
+
+// The pixels of the bar's column that differ between two pictures of the memo.
+int DifferingBarPixels(TBitmap& a, TBitmap& b, int x0, int x1)
+{
+    int n = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = x0; x < x1; ++x)
+            n += a.Canvas().Pixels(x, y) != b.Canvas().Pixels(x, y);
+    return n;
+}
+
+class AboutMemoTest : public AppFixture {};
+
+TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
+{
+    ks::Sys().GetCursorPos = &FakeCursor;
+    CreateForms();
+    auto* memo = Get<TsMemo>(Form2, "sMemo1");
+    ASSERT_NE(memo, nullptr);
+    Form2->Show();
+    Pump();
+    auto* adapter = dynamic_cast<TacEditWnd*>(memo->ListSW());
+    ASSERT_NE(adapter, nullptr) << "the skinned memo holds its edit adapter";
+    EXPECT_EQ(memo->SkinData()->SkinSection(), "EDIT");
+    ASSERT_TRUE(adapter->VBar && adapter->VBar->ScrollVisible);
+    EXPECT_FALSE(adapter->HBar->ScrollVisible);
+
+    HWND wnd = memo->Handle();
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    TRect bar;
+    GetVScrollRect(adapter, wnd, bar);
+    const int x = (bar.Left + bar.Right) / 2;
+    const int barLeft = bar.Left - w.left;
+    auto normal = Picture(wnd);
+
+    // Hovering the slider lights it.
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(wnd, SB_VERT, &si);
+    ASSERT_GT(si.nMax, static_cast<int>(si.nPage)) << "the text is longer than the memo";
+    const int sliderY = bar.Top + HScrollHeight + 4;
+    gCursor = {x, sliderY};
+    SendMessageW(wnd, WM_NCMOUSEMOVE, HTVSCROLL, MAKELPARAM(x, sliderY));
+    SendMessageW(wnd, WM_TIMER, ScrollHoverTimer, 0);
+    auto hot = Picture(wnd);
+    WritePng(*hot, "about_memo_slider_hot.png");
+    EXPECT_GT(DifferingBarPixels(*normal, *hot, barLeft, barLeft + HScrollHeight), 0) << "the hot slider shows";
+
+    // Pressed and dragged to the middle of the track.
+    SendMessageW(wnd, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(x, sliderY));
+    // The slider's middle to the track's middle: the text's middle page.
+    const int track = bar.Bottom - bar.Top - 2 * HScrollHeight;
+    const ks::ThumbGeometry thumb = ks::CalcThumb(bar.Bottom - bar.Top, HScrollHeight,
+                                                  {si.nMin, si.nMax, static_cast<int>(si.nPage), si.nPos}, 10);
+    POINT middle{x, bar.Top + HScrollHeight + (track - thumb.Size) / 2 + 4};
+    gCursor = middle;
+    ScreenToClient(wnd, &middle);
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+    UpdateWindow(wnd);
+    auto dragged = Picture(wnd);
+    WritePng(*dragged, "about_memo_slider_dragged.png");
+    UpdateWindow(Form2->Handle());
+    WritePng(*Picture(Form2->Handle()), "about_box_memo_dragged.png");
+    const LRESULT firstLine = SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(firstLine, 0) << "the memo scrolled with the slider";
+    const int lines = static_cast<int>(SendMessageW(wnd, EM_GETLINECOUNT, 0, 0));
+    EXPECT_LT(firstLine, lines - 1);
+    EXPECT_GT(DifferingBarPixels(*hot, *dragged, barLeft, barLeft + HScrollHeight), 0);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine) << "the release keeps the place";
+    EXPECT_NE(GetCapture(), wnd);
+    Form2->Hide();
+}
+
+} // namespace

@@ -1,0 +1,482 @@
+#include "skin/adapters/SkinnedScrollBars.h"
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "vcl/PlatformSeams.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace ks::test;
+
+struct ScrollCall {
+    UINT msg;
+    int code;
+    int hiword;
+    LPARAM lParam;
+};
+std::vector<ScrollCall> gCalls;
+LRESULT gBeforeScrollAnswer = 0;
+// The window destroys itself from inside a scroll message or a cache request.
+bool gDestroyOnScroll = false;
+bool gDestroyOnPrepareCache = false;
+POINT gCursor{};
+
+BOOL WINAPI FakeCursor(POINT* p)
+{
+    *p = gCursor;
+    return TRUE;
+}
+
+// A window that scrolls as the platform's controls do: lines by 1, pages by the page, the
+// slider's position as given.
+LRESULT CALLBACK ScrollingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_VSCROLL || msg == WM_HSCROLL) {
+        if (std::exchange(gDestroyOnScroll, false)) {
+            DestroyWindow(wnd);
+            return 0;
+        }
+        const int code = LOWORD(wParam);
+        gCalls.push_back({msg, code, HIWORD(wParam), lParam});
+        const int bar = msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(wnd, bar, &si);
+        int pos = si.nPos;
+        switch (code) {
+        case SB_LINEUP: --pos; break;
+        case SB_LINEDOWN: ++pos; break;
+        case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
+        case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: pos = lParam ? static_cast<int>(lParam) : HIWORD(wParam); break;
+        default: return 0;
+        }
+        si.fMask = SIF_POS;
+        si.nPos = pos;
+        SetScrollInfo(wnd, bar, &si, FALSE);
+        return 0;
+    }
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_BEFORE_SCROLL)
+        return gBeforeScrollAnswer;
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_PREPARE_CACHE && std::exchange(gDestroyOnPrepareCache, false)) {
+        DestroyWindow(wnd);
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+const wchar_t* ScrollingClass()
+{
+    static const wchar_t* name = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ScrollingProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = L"KsScrollingWindow";
+        RegisterClassW(&wc);
+        return L"KsScrollingWindow";
+    }();
+    return name;
+}
+
+class ScrollBarsTest : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        gCalls.clear();
+        gBeforeScrollAnswer = 0;
+        ks::Sys().GetCursorPos = &FakeCursor;
+        Form->SetBounds(40, 40, 300, 260);
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (Adapter)
+            Adapter->Free();
+        if (IsWindow(Wnd))
+            DestroyWindow(Wnd);
+        delete Data;
+        SkinnedFormFixture::TearDown();
+    }
+
+    void Make(DWORD bars, int width, int height, int min = 0, int max = 99, UINT page = 10, int pos = 0)
+    {
+        Wnd = CreateWindowExW(0, ScrollingClass(), L"", WS_CHILD | WS_VISIBLE | bars, 10, 10, width, height,
+                              Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        SCROLLINFO si{sizeof(si), SIF_ALL | SIF_DISABLENOSCROLL, min, max, page, pos, 0};
+        if (bars & WS_VSCROLL)
+            SetScrollInfo(Wnd, SB_VERT, &si, FALSE);
+        if (bars & WS_HSCROLL)
+            SetScrollInfo(Wnd, SB_HORZ, &si, FALSE);
+        Data = new TsCommonData(nullptr, true);
+        Data->SetSkinSection("EDIT");
+        Adapter = TacMainWnd::Create<TacScrollWnd>(Wnd, Data, nullptr, "", true);
+        Pump();
+    }
+    TacScrollWnd* Bars() const { return static_cast<TacScrollWnd*>(Adapter); }
+    RECT Window() const
+    {
+        RECT r{};
+        GetWindowRect(Wnd, &r);
+        return r;
+    }
+    LRESULT HitTest(int x, int y) const { return SendMessageW(Wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)); }
+    void Press(int x, int y)
+    {
+        SendMessageW(Wnd, WM_NCLBUTTONDOWN, HitTest(x, y), MAKELPARAM(x, y));
+    }
+    void MoveTo(int x, int y)
+    {
+        POINT p{x, y};
+        ScreenToClient(Wnd, &p);
+        SendMessageW(Wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    }
+    void Release()
+    {
+        SendMessageW(Wnd, WM_LBUTTONUP, 0, 0);
+    }
+    void Tick(UINT_PTR id) { SendMessageW(Wnd, WM_TIMER, id, 0); }
+    int Pos(int bar = SB_VERT) const
+    {
+        SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 0, 0};
+        GetScrollInfo(Wnd, bar, &si);
+        return si.nPos;
+    }
+    std::vector<int> Codes() const
+    {
+        std::vector<int> codes;
+        for (const ScrollCall& c : gCalls)
+            codes.push_back(c.code);
+        return codes;
+    }
+    TColor NcPixel(int x, int y) const { return WindowPixel(Wnd, x, y); }
+
+    HWND Wnd = nullptr;
+    TsCommonData* Data = nullptr;
+    TacMainWnd* Adapter = nullptr;
+};
+
+TEST_F(ScrollBarsTest, TheBarsTakeTheirRoomFromTheClientAndAnswerHitTests)
+{
+    Make(WS_VSCROLL | WS_HSCROLL, 120, 100);
+    RECT client{};
+    GetClientRect(Wnd, &client);
+    const int t = GetSystemMetrics(SM_CXVSCROLL);
+    EXPECT_EQ(client.right, 120 - t);
+    EXPECT_EQ(client.bottom, 100 - GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_TRUE(Bars()->VBar->ScrollVisible);
+    EXPECT_TRUE(Bars()->HBar->ScrollVisible);
+    EXPECT_TRUE(GetWindowLongPtrW(Wnd, GWL_STYLE) & WS_VSCROLL) << "the styles are back after the frame pass";
+
+    const RECT w = Window();
+    EXPECT_EQ(HitTest(w.right - 5, w.top + 20), HTVSCROLL);
+    EXPECT_EQ(HitTest(w.left + 20, w.bottom - 5), HTHSCROLL);
+    EXPECT_EQ(HitTest(w.left + 20, w.top + 20), HTCLIENT);
+    EXPECT_NE(HitTest(w.right - 5, w.bottom - 5), HTVSCROLL) << "the corner belongs to neither bar";
+}
+
+TEST_F(ScrollBarsTest, AWindowTooSmallForABarShowsNone)
+{
+    Make(WS_HSCROLL, 120, 10);
+    EXPECT_FALSE(Bars()->HBar->ScrollVisible);
+    const RECT w = Window();
+    EXPECT_NE(HitTest(w.left + 20, w.bottom - 3), HTHSCROLL);
+    RECT client{};
+    GetClientRect(Wnd, &client);
+    EXPECT_EQ(client.bottom, 10);
+}
+
+TEST_F(ScrollBarsTest, AnArrowScrollsAtOnceThenRepeatsWhileHeldOverIt)
+{
+    Make(WS_VSCROLL, 100, 120);
+    const RECT w = Window();
+    const POINT down{w.right - 8, w.bottom - 8};
+    gCursor = down;
+    Press(down.x, down.y);
+    EXPECT_EQ(Codes(), std::vector<int>{SB_LINEDOWN});
+    EXPECT_EQ(GetCapture(), Wnd);
+    EXPECT_EQ(CurrentScrollTracking().PressedPortion, ks::spSecondArrow);
+
+    Tick(ScrollFirstRepeatTimer);
+    EXPECT_EQ(gCalls.size(), 1u) << "the first delay sends nothing";
+    Tick(ScrollRepeatTimer);
+    Tick(ScrollRepeatTimer);
+    EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN}));
+
+    // Off the arrow the repeat pauses; back on it, it goes on.
+    gCursor = {w.left + 10, w.top + 10};
+    Tick(ScrollRepeatTimer);
+    EXPECT_EQ(gCalls.size(), 3u);
+    gCursor = down;
+    Tick(ScrollRepeatTimer);
+    EXPECT_EQ(gCalls.size(), 4u);
+
+    Release();
+    EXPECT_EQ(gCalls.back().code, SB_ENDSCROLL);
+    EXPECT_EQ(Pos(), 4);
+    EXPECT_NE(GetCapture(), Wnd);
+    EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
+    Tick(ScrollRepeatTimer);
+    EXPECT_EQ(gCalls.size(), 5u) << "no repeat after the button is up";
+}
+
+TEST_F(ScrollBarsTest, PressesOnTheTrackScrollByPages)
+{
+    Make(WS_VSCROLL, 100, 120, 0, 99, 10, 50);
+    const RECT w = Window();
+    Press(w.right - 8, w.top + HScrollHeight + 3);
+    Release();
+    Press(w.right - 8, w.bottom - HScrollHeight - 3);
+    Release();
+    EXPECT_EQ(Codes(), (std::vector<int>{SB_PAGEUP, SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL}));
+    EXPECT_EQ(Pos(), 50);
+}
+
+TEST_F(ScrollBarsTest, DraggingTheSliderTracksThenSetsThePosition)
+{
+    Make(WS_VSCROLL, 100, 120);
+    const RECT w = Window();
+    // Track 120 - 2 x 17 = 86 long, slider 10 (the minimum) at its start.
+    const int arrow = HScrollHeight;
+    Press(w.right - 8, w.top + arrow + 3);
+    EXPECT_TRUE(Bars()->ThumbTracking);
+    EXPECT_TRUE(gCalls.empty());
+
+    MoveTo(w.right - 8, w.top + arrow + 38 + 3);
+    ASSERT_EQ(gCalls.size(), 1u);
+    EXPECT_EQ(gCalls[0].code, SB_THUMBTRACK);
+    const int track = 120 - 2 * arrow;
+    const int expected = MulDiv(38, 90, track - 10);
+    EXPECT_EQ(gCalls[0].hiword, expected);
+    EXPECT_EQ(Pos(), expected);
+
+    MoveTo(w.right - 8, w.bottom + 200);
+    EXPECT_EQ(gCalls.back().hiword, 90) << "past the end: the last page";
+    MoveTo(w.right - 8, w.bottom + 200);
+    EXPECT_EQ(gCalls.size(), 2u) << "an unchanged position is not sent again";
+
+    Release();
+    EXPECT_EQ(Codes(), (std::vector<int>{SB_THUMBTRACK, SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
+    EXPECT_EQ(gCalls[2].hiword, 90);
+    EXPECT_FALSE(Bars()->ThumbTracking);
+    EXPECT_EQ(Pos(), 90);
+}
+
+TEST_F(ScrollBarsTest, PositionsBeyondSixteenBitsTravelWholeOnlyWhenTheWindowAsks)
+{
+    Make(WS_VSCROLL, 100, 120, 0, 200000, 0, 0);
+    const RECT w = Window();
+    const int arrow = HScrollHeight;
+    for (LRESULT answer : {LRESULT{0}, LRESULT{1}}) {
+        SCOPED_TRACE(answer);
+        gCalls.clear();
+        gBeforeScrollAnswer = answer;
+        SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 0, 0};
+        SetScrollInfo(Wnd, SB_VERT, &si, FALSE);
+        Press(w.right - 8, w.top + arrow + 2);
+        MoveTo(w.right - 8, w.bottom - arrow - 20);
+        ASSERT_FALSE(gCalls.empty());
+        const ScrollCall c = gCalls.back();
+        Release();
+        if (answer == 1) {
+            EXPECT_GT(c.lParam, 65535);
+            EXPECT_EQ(c.hiword, static_cast<int>(c.lParam & 0xFFFF));
+        } else {
+            EXPECT_EQ(c.lParam, 0);
+            EXPECT_EQ(c.hiword, 65535) << "the 16-bit field holds its largest value";
+        }
+    }
+}
+
+TEST_F(ScrollBarsTest, OddRangesNeitherCrashNorLeaveAPressBehind)
+{
+    struct Case {
+        const char* name;
+        int min, max;
+        UINT page;
+        int pos;
+    } cases[] = {
+        {"empty range", 0, 0, 0, 0},
+        {"negative range", 10, -10, 0, 0},
+        {"page larger than the range", 0, 9, 500, 0},
+        {"beyond 16 bits", 0, 1000000, 1000, 999000},
+        {"negative positions", -500, -100, 10, -300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(WS_VSCROLL | WS_HSCROLL, 100, 120, c.min, c.max, c.page, c.pos);
+        const RECT w = Window();
+        SendMessageW(Wnd, WM_NCPAINT, 1, 0);
+        for (int y = w.top + 1; y < w.bottom - 20; y += 7) {
+            gCursor = {w.right - 8, y};
+            Press(w.right - 8, y);
+            MoveTo(w.right - 8, y + 30);
+            Tick(ScrollRepeatTimer);
+            Release();
+            EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
+            EXPECT_NE(GetCapture(), Wnd);
+            EXPECT_FALSE(Bars()->ThumbTracking);
+        }
+        for (const ScrollCall& call : gCalls)
+            EXPECT_TRUE(call.hiword >= 0 && call.hiword <= 65535);
+        Adapter->Free();
+        Adapter = nullptr;
+        DestroyWindow(Wnd);
+        delete Data;
+        Data = nullptr;
+        gCalls.clear();
+    }
+}
+
+TEST_F(ScrollBarsTest, APressEndsWhenTheCaptureIsTakenAway)
+{
+    Make(WS_VSCROLL, 100, 120);
+    const RECT w = Window();
+    gCursor = {w.right - 8, w.bottom - 8};
+    Press(gCursor.x, gCursor.y);
+    Tick(ScrollFirstRepeatTimer);
+    SetCapture(Form->Handle());
+    EXPECT_EQ(gCalls.back().code, SB_ENDSCROLL);
+    EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
+    const size_t sent = gCalls.size();
+    Tick(ScrollRepeatTimer);
+    EXPECT_EQ(gCalls.size(), sent) << "the repeat does not go on behind the new capture";
+    ReleaseCapture();
+
+    // A drag whose capture goes sets the position it reached.
+    Press(w.right - 8, w.top + HScrollHeight + 3);
+    MoveTo(w.right - 8, w.top + 70);
+    ReleaseCapture();
+    EXPECT_EQ(Codes().back(), SB_ENDSCROLL);
+    EXPECT_EQ(gCalls[gCalls.size() - 2].code, SB_THUMBPOSITION);
+    EXPECT_FALSE(Bars()->ThumbTracking);
+}
+
+TEST_F(ScrollBarsTest, AWindowDestroyedDuringAPressLeavesNoPressOrCapture)
+{
+    Make(WS_VSCROLL, 100, 120);
+    const RECT w = Window();
+    Press(w.right - 8, w.bottom - 8);
+    ASSERT_EQ(CurrentScrollTracking().PressedWnd, Wnd);
+    DestroyWindow(Wnd);
+    EXPECT_EQ(CurrentScrollTracking().PressedWnd, nullptr);
+    EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_TRUE(Adapter->Destroyed);
+}
+
+TEST_F(ScrollBarsTest, AWindowThatDestroysItselfWhileScrollingOrPaintingLeavesNothingBehind)
+{
+    for (const bool duringScroll : {true, false}) {
+        SCOPED_TRACE(duringScroll ? "while scrolling" : "while painting");
+        Make(WS_VSCROLL, 100, 120);
+        const RECT w = Window();
+        if (duringScroll) {
+            gDestroyOnScroll = true;
+            Press(w.right - 8, w.bottom - 8);
+        } else {
+            Data->BackgroundChanged = true;
+            gDestroyOnPrepareCache = true;
+            SendMessageW(Wnd, WM_NCPAINT, 1, 0);
+        }
+        EXPECT_FALSE(IsWindow(Wnd));
+        EXPECT_TRUE(Adapter->Destroyed);
+        EXPECT_EQ(CurrentScrollTracking().PressedWnd, nullptr);
+        EXPECT_EQ(CurrentScrollTracking().RepeatTimer, 0u);
+        EXPECT_EQ(GetCapture(), nullptr);
+        Adapter->Free();
+        Adapter = nullptr;
+        delete Data;
+        Data = nullptr;
+    }
+}
+
+TEST_F(ScrollBarsTest, TheBarsArePaintedFromTheSkinAndShowThePressedPart)
+{
+    // At the end already: the press leaves the position, and so the track behind the arrow.
+    Make(WS_VSCROLL, 100, 120, 0, 99, 10, 90);
+    const RECT w = Window();
+    const int t = GetSystemMetrics(SM_CXVSCROLL);
+    // The down arrow's square, in window coordinates.
+    const RECT arrow{100 - t, 120 - HScrollHeight, 100, 120};
+    auto arrowPixels = [&] {
+        std::vector<TColor> v;
+        for (int y = arrow.top; y < arrow.bottom; ++y)
+            for (int x = arrow.left; x < arrow.right; ++x)
+                v.push_back(NcPixel(x, y));
+        return v;
+    };
+    SendMessageW(Wnd, WM_NCPAINT, 1, 0);
+    const std::vector<TColor> normal = arrowPixels();
+    Press(w.left + 100 - t / 2, w.bottom - 4);
+    const std::vector<TColor> pressed = arrowPixels();
+    EXPECT_EQ(CurrentScrollTracking().PressedHotPortion, ks::spSecondArrow);
+    Release();
+    EXPECT_NE(normal, pressed) << "the pressed arrow takes the pressed cell";
+    EXPECT_EQ(arrowPixels(), normal) << "and the normal one after";
+    int platform = 0;
+    for (TColor c : normal)
+        platform += c == ColorToRGB(clBtnFace) || c == ColorToRGB(clScrollBar);
+    EXPECT_EQ(platform, 0) << "nothing of the platform's own bar shows";
+    const TColor track = NcPixel(100 - t / 2, HScrollHeight + 2);
+    EXPECT_NE(track, ColorToRGB(clBtnFace));
+}
+
+TEST_F(ScrollBarsTest, HoveringLightsThePartUnderTheCursorUntilItLeaves)
+{
+    Make(WS_VSCROLL, 100, 120);
+    const RECT w = Window();
+    const POINT up{w.right - 8, w.top + 4};
+    gCursor = up;
+    SendMessageW(Wnd, WM_NCMOUSEMOVE, HTVSCROLL, MAKELPARAM(up.x, up.y));
+    EXPECT_EQ(CurrentScrollTracking().HoverBar, SB_VERT);
+    EXPECT_NE(CurrentScrollTracking().HoverTimer, 0u);
+    const TColor before = NcPixel(100 - 1, 5);
+    Tick(ScrollHoverTimer);
+    EXPECT_EQ(CurrentScrollTracking().HoverPortion, ks::spFirstArrow);
+    EXPECT_NE(NcPixel(100 - 1, 5), before) << "the hovered arrow is hot";
+
+    gCursor = {w.left - 50, w.top - 50};
+    Tick(ScrollHoverTimer);
+    EXPECT_EQ(CurrentScrollTracking().HoverBar, -1);
+    EXPECT_EQ(CurrentScrollTracking().HoverTimer, 0u);
+    EXPECT_EQ(NcPixel(100 - 1, 5), before) << "normal again once the cursor left";
+}
+
+TEST_F(ScrollBarsTest, ASkinWithoutScrollSectionsStillScrollsAndPaintsNothing)
+{
+    const TsCommonIndexes saved = Manager->CommonIndexes;
+    Manager->CommonIndexes.ScrollBarIndex = {-1, -1, -1, -1};
+    Manager->CommonIndexes.ScrollBtnIndex = {-1, -1, -1, -1};
+    Manager->CommonIndexes.SliderIndex = {-1, -1};
+    Make(WS_VSCROLL, 100, 120);
+    SendMessageW(Wnd, WM_NCPAINT, 1, 0);
+    const RECT w = Window();
+    Press(w.right - 8, w.bottom - 8);
+    Release();
+    EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_ENDSCROLL}));
+    Manager->CommonIndexes = saved;
+}
+
+TEST_F(ScrollBarsTest, ALeftScrollBarSwitchedOnAtRunTimeMovesLeft)
+{
+    Make(WS_VSCROLL, 100, 120);
+    SetWindowLongPtrW(Wnd, GWL_EXSTYLE, GetWindowLongPtrW(Wnd, GWL_EXSTYLE) | WS_EX_LEFTSCROLLBAR);
+    SetWindowPos(Wnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_TRUE(Bars()->LeftScrollBar);
+    const RECT w = Window();
+    EXPECT_EQ(HitTest(w.left + 5, w.top + 40), HTVSCROLL);
+    EXPECT_NE(HitTest(w.right - 5, w.top + 40), HTVSCROLL);
+}
+
+} // namespace
