@@ -14,6 +14,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/acDials.h"
+#include "skin/forms/acShellCtrls.h"
 #include "skin/forms/sSkinMenus.h"
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
@@ -37,10 +38,12 @@ void InitializeUnits()
     InitializeAcSBUtilsUnit();
     InitializeAcDialsUnit();
     InitializeSkinMenusUnit();
+    InitializeAcShellCtrlsUnit();
 }
 
 void FinalizeUnits()
 {
+    FinalizeAcShellCtrlsUnit();
     FinalizeAcDialsUnit();
     FinalizeAcSBUtilsUnit();
     FinalizeAcGlowUnit();
