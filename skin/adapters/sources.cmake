@@ -17,3 +17,9 @@ list(APPEND KS_WIN_SOURCES
   skin/adapters/acButtonAdapters.cpp
   skin/adapters/acStaticAdapters.cpp
 )
+# The list view (with its column header), grid and tree view adapters.
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/ListViewAdapter.cpp
+  skin/adapters/GridAdapters.cpp
+  skin/adapters/TreeViewAdapters.cpp
+)
