@@ -247,8 +247,10 @@ void TacListViewWnd::PaintHeader(HDC dc)
         RECT r{};
         if (!Header_GetItemRect(HeaderHandle, i, &r))
             continue;
-        PaintHeaderItem(dc, i, r, true);
         right = std::max<int>(right, r.right);
+        // A header of thousands of columns shows a few of them.
+        if (r.right > 0 && r.left < client.right)
+            PaintHeaderItem(dc, i, r, true);
     }
     if (right < client.right)
         PaintHeaderItem(dc, -1, {right, 0, client.right, client.bottom}, false);
@@ -317,8 +319,11 @@ bool TacListViewWnd::HeaderMessage(TMessage& m)
 void TacListViewWnd::ThumbTrack(TMessage& m, bool vertical)
 {
     const int position = m.LParam ? static_cast<int>(m.LParam) : static_cast<int>(HIWORD(m.WParam));
-    const int last = CurrentScrollTracking().LastTrackPos;
-    int step = position - (last < 0 ? position : last);
+    // The step is counted from where the list stands: the drag's last position is already the
+    // new one when it arrives here, and a list may refuse part of a step at its ends.
+    SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(CtrlHandle, vertical ? SB_VERT : SB_HORZ, &si);
+    int step = position - si.nPos;
     if (vertical) {
         if (step == 0)
             return;
