@@ -83,8 +83,13 @@ void TacTreeViewWnd::AdapterWndProc(TMessage& m)
         return;
     }
     TacEditWnd::AdapterWndProc(m);
-    if (!Destroyed && m.Msg == WM_LBUTTONUP && GetCapture() == CtrlHandle)
+    if (Destroyed)
+        return;
+    if (m.Msg == WM_LBUTTONUP && GetCapture() == CtrlHandle)
         ReleaseCapture();
+    // The tree sets its scroll state while it paints, and the platform draws its own bar then.
+    if (m.Msg == WM_PAINT)
+        RefreshScrollBars(this, true);
 }
 
 // ---- virtual tree view ----------------------------------------------------------------------------
