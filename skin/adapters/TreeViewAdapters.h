@@ -20,10 +20,23 @@ public:
     COLORREF SavedBkColor = 0xFFFFFFFF; // CLR_NONE until saved
 };
 
+// The header events of a virtual tree as the adapter takes them over: "OnAdvancedHeaderDraw"
+// draws one header item into dc (column nullptr: the space after the last column; state 0
+// normal, 1 hot, 2 pressed), "OnHeaderDrawQueryElements" names the elements the drawer paints.
+// A tree whose events have other signatures keeps them.
+using TacVTHeaderDrawSig = void(TObject* header, HDC dc, const TRect& r, TObject* column, int state);
+using TacVTHeaderQuerySig = void(TObject* header, int& elements);
+using TacVTHeaderDrawEvent = TDelegate<TacVTHeaderDrawSig>;
+using TacVTHeaderQueryEvent = TDelegate<TacVTHeaderQuerySig>;
+// What the adapter's drawer paints: background, sort glyph and text.
+inline constexpr int VTHeaderElements = 0x1B;
+
 class TacVirtualTreeViewWnd : public TacEditWnd {
 public:
     const char* ClassName() const noexcept override { return "TacVirtualTreeViewWnd"; }
     using TacEditWnd::TacEditWnd;
+    // Takes its events off the tree if the tree still holds them.
+    ~TacVirtualTreeViewWnd() override;
 
     void SaveControlColors() override;
     void RestoreControlColors() override;
@@ -35,7 +48,15 @@ public:
     // The header's "Options" held "hoOwnerDraw" before skinning.
     bool SavedOwnerDraw = false;
 
+    // The adapter's header drawer: the column's "Text" in the header's "Font" over the
+    // "COLHEADER" (or "BUTTON") section, with the sort glyph of the column's "SortDirection"
+    // (1 ascending, 2 descending).
+    void DrawHeaderItem(TObject* header, HDC dc, const TRect& r, TObject* column, int state);
+    void QueryHeaderElements(TObject* header, int& elements);
+
 private:
     // The height of the control's visible header, 0 when it shows none.
     int HeaderHeight() const;
+    void TakeEvents();
+    void GiveEventsBack() noexcept;
 };

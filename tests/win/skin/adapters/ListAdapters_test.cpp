@@ -359,3 +359,197 @@ TEST_F(GridAdapterTest, GridsWithoutRowsOrColumnsPaintAndScroll)
 }
 
 } // namespace
+
+// ---- virtual trees -----------------------------------------------------------------------------
+
+namespace {
+
+enum TMockHeaderOption { hoVisible, hoOwnerDraw };
+
+} // namespace
+
+template <>
+struct ks::EnumTraits<TMockHeaderOption> {
+    static constexpr const char* Names[] = {"hoVisible", "hoOwnerDraw"};
+};
+
+namespace {
+
+using namespace ks::test;
+
+// The published shape of a virtual tree of another component set, as the adapter finds it.
+class TMockVTHeader : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    ks::Set<TMockHeaderOption> Options() const noexcept { return FOptions; }
+    void SetOptions(ks::Set<TMockHeaderOption> v) noexcept { FOptions = v; }
+    int Height() const noexcept { return 20; }
+    void SetHeight(int) noexcept {}
+    TColor Color() const noexcept { return FColor; }
+    void SetColor(TColor c) noexcept { FColor = c; }
+    TFont* Font() const noexcept { return FFont.get(); }
+    ks::Set<TMockHeaderOption> FOptions{hoVisible};
+    TColor FColor = clBtnFace;
+    std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
+};
+class TMockVETColors : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    TColor File() const noexcept { return FFile; }
+    void SetFile(TColor c) noexcept { FFile = c; }
+    TColor Folder() const noexcept { return FFolder; }
+    void SetFolder(TColor c) noexcept { FFolder = c; }
+    TColor FFile = 11, FFolder = 12;
+};
+class TMockPaintInfo : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    TColor Color() const noexcept { return FColor; }
+    void SetColor(TColor c) noexcept { FColor = c; }
+    int Style() const noexcept { return FStyle; }
+    void SetStyle(int s) noexcept { FStyle = s; }
+    TColor FColor = 0;
+    int FStyle = 0;
+};
+class TMockColumn : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    std::wstring Text() const { return L"Name"; }
+    void SetText(std::wstring) noexcept {}
+    int SortDirection() const noexcept { return 1; }
+    void SetSortDirection(int) noexcept {}
+};
+class TMockVirtualTree : public TCustomControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TCustomControl::TCustomControl;
+    TMockVTHeader* Header() const noexcept { return FHeader.get(); }
+    TMockVETColors* VETColors() const noexcept { return FColours.get(); }
+    TMockPaintInfo* PaintInfoColumn() const noexcept { return FInfo.get(); }
+    bool Themed() const noexcept { return FThemed; }
+    void SetThemed(bool v) noexcept { FThemed = v; }
+    TacVTHeaderDrawEvent OnAdvancedHeaderDraw() const noexcept { return FDraw; }
+    void SetOnAdvancedHeaderDraw(TacVTHeaderDrawEvent e) noexcept { FDraw = e; }
+    TacVTHeaderQueryEvent OnHeaderDrawQueryElements() const noexcept { return FQuery; }
+    void SetOnHeaderDrawQueryElements(TacVTHeaderQueryEvent e) noexcept { FQuery = e; }
+    std::unique_ptr<TMockVTHeader> FHeader = std::make_unique<TMockVTHeader>();
+    std::unique_ptr<TMockVETColors> FColours = std::make_unique<TMockVETColors>();
+    std::unique_ptr<TMockPaintInfo> FInfo = std::make_unique<TMockPaintInfo>();
+    bool FThemed = true;
+    TacVTHeaderDrawEvent FDraw;
+    TacVTHeaderQueryEvent FQuery;
+};
+
+const ks::PropertyInfo MockHeaderProps[] = {
+    ks::Prop<&TMockVTHeader::Options, &TMockVTHeader::SetOptions>("Options"),
+    ks::Prop<&TMockVTHeader::Height, &TMockVTHeader::SetHeight>("Height"),
+    ks::Prop<&TMockVTHeader::Color, &TMockVTHeader::SetColor>("Color"),
+    ks::Prop<&TMockVTHeader::Font>("Font"),
+};
+const ks::PropertyInfo MockColoursProps[] = {
+    ks::Prop<&TMockVETColors::File, &TMockVETColors::SetFile>("FileTextColor"),
+    ks::Prop<&TMockVETColors::Folder, &TMockVETColors::SetFolder>("FolderTextColor"),
+};
+const ks::PropertyInfo MockInfoProps[] = {
+    ks::Prop<&TMockPaintInfo::Color, &TMockPaintInfo::SetColor>("Color"),
+    ks::Prop<&TMockPaintInfo::Style, &TMockPaintInfo::SetStyle>("Style"),
+};
+const ks::PropertyInfo MockColumnProps[] = {
+    ks::Prop<&TMockColumn::Text, &TMockColumn::SetText>("Text"),
+    ks::Prop<&TMockColumn::SortDirection, &TMockColumn::SetSortDirection>("SortDirection"),
+};
+const ks::PropertyInfo MockTreeProps[] = {
+    ks::Prop<&TMockVirtualTree::Header>("Header"),
+    ks::Prop<&TMockVirtualTree::VETColors>("VETColors"),
+    ks::Prop<&TMockVirtualTree::PaintInfoColumn>("PaintInfoColumn"),
+    ks::Prop<&TMockVirtualTree::Themed, &TMockVirtualTree::SetThemed>("Themed"),
+    ks::Prop<&TMockVirtualTree::OnAdvancedHeaderDraw, &TMockVirtualTree::SetOnAdvancedHeaderDraw>("OnAdvancedHeaderDraw"),
+    ks::Prop<&TMockVirtualTree::OnHeaderDrawQueryElements, &TMockVirtualTree::SetOnHeaderDrawQueryElements>(
+        "OnHeaderDrawQueryElements"),
+};
+const ks::ClassInfo TMockVTHeader::StaticClassInfo{"TMockVTHeader", &TPersistent::StaticClassInfo, MockHeaderProps, {}};
+const ks::ClassInfo TMockVETColors::StaticClassInfo{"TMockVETColors", &TPersistent::StaticClassInfo, MockColoursProps, {}};
+const ks::ClassInfo TMockPaintInfo::StaticClassInfo{"TMockPaintInfo", &TPersistent::StaticClassInfo, MockInfoProps, {}};
+const ks::ClassInfo TMockColumn::StaticClassInfo{"TMockColumn", &TPersistent::StaticClassInfo, MockColumnProps, {}};
+const ks::ClassInfo TMockVirtualTree::StaticClassInfo{"TMockVirtualTree", &TCustomControl::StaticClassInfo, MockTreeProps, {}};
+
+class VirtualTreeAdapterTest : public GridAdapterTest {};
+
+TEST_F(VirtualTreeAdapterTest, TheTreesColoursAndHeaderEventsAreTakenByNameAndGivenBack)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Form = CreateNew<TForm>(Application);
+    Form->Show();
+    auto* tree = new TMockVirtualTree(Form);
+    tree->SetBounds(10, 10, 200, 120);
+    tree->SetParent(Form);
+    Data = std::make_unique<TsCommonData>(tree, false);
+    Data->SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(tree->Handle(), Data.get(), Manager, "EDIT", true);
+    Adapter->ApplySkinColors();
+
+    EXPECT_EQ(tree->FColours->FFile, EditHotFont);
+    EXPECT_EQ(tree->FColours->FFolder, EditHotFont);
+    EXPECT_TRUE(tree->FHeader->FOptions.Contains(hoOwnerDraw));
+    EXPECT_EQ(tree->FInfo->FColor, Manager->GlobalSectionColor());
+    EXPECT_EQ(tree->FInfo->FStyle, 1);
+    EXPECT_EQ(tree->FHeader->FColor, Manager->FocusedEditColor());
+    EXPECT_FALSE(tree->FThemed);
+    ASSERT_TRUE(tree->FDraw.Assigned());
+    ASSERT_TRUE(tree->FQuery.Assigned());
+    int elements = 0;
+    tree->FQuery(tree->FHeader.get(), elements);
+    EXPECT_EQ(elements, VTHeaderElements);
+
+    // The adapter's drawer paints a hot column in the header section's hot colour.
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(120, 20);
+    TMockColumn column;
+    tree->FDraw(tree->FHeader.get(), picture.Canvas().Handle(), TRect{0, 0, 120, 20}, &column, 1);
+    GdiFlush();
+    EXPECT_EQ(At(picture, 2, 2), HeaderHot);
+
+    // Freed while the form clears its adapters (no colours restored), the events still go.
+    ClearingAdapters = true;
+    Adapter->Free();
+    ClearingAdapters = false;
+    Adapter = nullptr;
+    EXPECT_FALSE(tree->FDraw.Assigned());
+    EXPECT_FALSE(tree->FQuery.Assigned());
+}
+
+TEST_F(VirtualTreeAdapterTest, ColoursComeBackAndATreesOwnHeaderDrawerStays)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Form = CreateNew<TForm>(Application);
+    Form->Show();
+    auto* tree = new TMockVirtualTree(Form);
+    tree->SetParent(Form);
+    struct Own {
+        void Draw(TObject*, HDC, const TRect&, TObject*, int) {}
+    } own;
+    tree->FDraw = TacVTHeaderDrawEvent(&own, &Own::Draw);
+    Data = std::make_unique<TsCommonData>(tree, false);
+    Data->SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(tree->Handle(), Data.get(), Manager, "EDIT", true);
+    Adapter->ApplySkinColors();
+    EXPECT_TRUE(tree->FDraw == TacVTHeaderDrawEvent(&own, &Own::Draw));
+    EXPECT_FALSE(tree->FQuery.Assigned());
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_TRUE(tree->FDraw == TacVTHeaderDrawEvent(&own, &Own::Draw));
+    EXPECT_EQ(tree->FColours->FFile, 11);
+    EXPECT_EQ(tree->FColours->FFolder, 12);
+    EXPECT_FALSE(tree->FHeader->FOptions.Contains(hoOwnerDraw));
+    EXPECT_TRUE(tree->FThemed);
+    EXPECT_EQ(tree->FInfo->FColor, clBtnFace);
+    EXPECT_EQ(tree->FHeader->FColor, clBtnFace);
+}
+
+} // namespace
