@@ -144,15 +144,20 @@ void TacListViewWnd::ApplySkinColors()
     TacEditWnd::ApplySkinColors();
     if (!CtrlHandle)
         return;
+    // Applied before every paint: only what differs is sent.
+    auto set = [this](UINT get, UINT put, TColor colour) {
+        const auto rgb = static_cast<LRESULT>(ColorToRGB(colour));
+        if (SendMessageW(CtrlHandle, get, 0, 0) != rgb)
+            SendMessageW(CtrlHandle, put, 0, rgb);
+    };
     if (DlgMode) {
-        SendMessageW(CtrlHandle, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(clWindow)));
-        SendMessageW(CtrlHandle, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(clWindow)));
-        SendMessageW(CtrlHandle, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(clWindowText)));
+        set(LVM_GETBKCOLOR, LVM_SETBKCOLOR, clWindow);
+        set(LVM_GETTEXTBKCOLOR, LVM_SETTEXTBKCOLOR, clWindow);
+        set(LVM_GETTEXTCOLOR, LVM_SETTEXTCOLOR, clWindowText);
     } else if (const TsGeneralData* section = SkinData ? SkinData->Section() : nullptr) {
-        const COLORREF back = ColorToRGB(section->Color);
-        SendMessageW(CtrlHandle, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(back));
-        SendMessageW(CtrlHandle, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(back));
-        SendMessageW(CtrlHandle, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(section->FontColor[0])));
+        set(LVM_GETBKCOLOR, LVM_SETBKCOLOR, section->Color);
+        set(LVM_GETTEXTBKCOLOR, LVM_SETTEXTBKCOLOR, section->Color);
+        set(LVM_GETTEXTCOLOR, LVM_SETTEXTCOLOR, section->FontColor[0]);
     }
 }
 

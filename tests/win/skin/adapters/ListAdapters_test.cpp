@@ -153,6 +153,25 @@ TEST_F(ListViewAdapterTest, AHeaderMadeLaterIsTakenOverAndANewOneReplacesIt)
     EXPECT_EQ(At(*shot, shot->Width() - 2, shot->Height() / 2), HeaderColour);
 }
 
+TEST_F(ListViewAdapterTest, ColumnsDraggedToNewPlacesArePaintedAndHoveredWhereTheyStand)
+{
+    HWND list = MakeList(LVS_REPORT, 3, 5);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_HEADERDRAGDROP);
+    TacListViewWnd* a = Attach(list);
+    int order[3] = {2, 0, 1};
+    ListView_SetColumnOrderArray(list, 3, order);
+    HWND header = ListView_GetHeader(list);
+    const RECT moved = ItemRect(header, 2);
+    EXPECT_EQ(moved.left, 0) << "the last column now stands first";
+    const int y = (moved.bottom - moved.top) / 2;
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM(moved.left + 5, y));
+    EXPECT_EQ(a->HotHeaderItem, 2);
+    auto shot = PrintHeader(header);
+    EXPECT_EQ(At(*shot, moved.right - 3, y), HeaderHot);
+    const RECT first = ItemRect(header, 0);
+    EXPECT_EQ(At(*shot, first.right - 3, y), HeaderColour);
+}
+
 TEST_F(ListViewAdapterTest, DraggingTheSkinnedSliderScrollsTheReportByWholeItems)
 {
     HWND list = MakeList(LVS_REPORT, 2, 100);
@@ -245,6 +264,11 @@ TEST_F(ListViewAdapterTest, ATreeTakesTheHotColourAndGetsItsOwnBackBack)
     Adapter->Free();
     Adapter = nullptr;
     EXPECT_EQ(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0), own);
+
+    // A tree destroyed while adapted lets the adapter go with it.
+    Adapter = TacMainWnd::Create<TacTreeViewWnd>(tree, nullptr, Manager, "EDIT", true);
+    DestroyWindow(tree);
+    EXPECT_TRUE(Adapter->Destroyed);
 }
 
 // ---- grids -----------------------------------------------------------------------------------------
