@@ -15,6 +15,7 @@
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/acDials.h"
 #include "skin/forms/acShellCtrls.h"
+#include "skin/forms/sFrameAdapter.h"
 #include "skin/forms/sSkinMenus.h"
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
@@ -39,6 +40,7 @@ void InitializeUnits()
     InitializeAcDialsUnit();
     InitializeSkinMenusUnit();
     InitializeAcShellCtrlsUnit();
+    InitializeSFrameAdapterUnit();
 }
 
 void FinalizeUnits()

@@ -467,3 +467,8 @@ void TsFrameAdapter::NewWndProc(TMessage& m)
     }
     FOldWndProc(m);
 }
+
+void InitializeSFrameAdapterUnit()
+{
+    RegisterClasses<TsFrameAdapter>();
+}

@@ -63,3 +63,6 @@ private:
 
 // The text of string 58950, raised for an adapter placed on anything but a frame.
 extern const char* const FrameAdapterOwnerText;
+
+// Unit start-up: lets form resources hold the adapter on their frames.
+void InitializeSFrameAdapterUnit();

@@ -3,6 +3,8 @@
 #include "skin/adapters/acSBUtils.h"
 
 #include "skin/core/sCommonData.h"
+#include "vcl/FormStreaming.h"
+#include "vcl/FormText.h"
 #include "skin/core/sMessages.h"
 #include "win/skin/adapters/ListSkinFixture.h"
 
@@ -153,6 +155,25 @@ TEST_F(FrameAdapterTest, AFrameFreedBeforeItsAdapterTakesTheAdapterWithIt)
     EXPECT_FALSE(IsWindow(wnd));
     EXPECT_EQ(Form->ComponentCount(), 0);
     Pump();
+}
+
+TEST_F(FrameAdapterTest, AFramesResourceCarriesItsAdapterAndSection)
+{
+    InitializeSFrameAdapterUnit();
+    TFrame* frame = MakeFrame(Form, {10, 10, 150, 110});
+    const TWndMethod own = frame->WindowProc();
+    ReadRootComponent(CompileFormText("object Frame1: TFrame\n"
+                                          "  object sFrameAdapter1: TsFrameAdapter\n"
+                                          "    SkinData.SkinSection = 'FRAMEHALF'\n"
+                                          "  end\n"
+                                          "end\n"),
+                          *frame);
+    ASSERT_EQ(frame->ComponentCount(), 1);
+    auto* adapter = dynamic_cast<TsFrameAdapter*>(frame->Components(0));
+    ASSERT_NE(adapter, nullptr);
+    EXPECT_EQ(adapter->SkinData()->SkinSection(), "FRAMEHALF");
+    EXPECT_FALSE(frame->WindowProc() == own);
+    EXPECT_EQ(frame->Perform(SM_SKINCMD, Command(SKC_IS_SKINNED), 0), 1);
 }
 
 } // namespace
