@@ -3,6 +3,8 @@
 #include "skin/adapters/acSBUtils.h"
 
 #include "skin/core/sCommonData.h"
+#include "skin/forms/sSkinMenus.h"
+#include "vcl/Menus.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "skin/core/sMessages.h"
@@ -155,6 +157,29 @@ TEST_F(FrameAdapterTest, AFrameFreedBeforeItsAdapterTakesTheAdapterWithIt)
     EXPECT_FALSE(IsWindow(wnd));
     EXPECT_EQ(Form->ComponentCount(), 0);
     Pump();
+}
+
+TEST_F(FrameAdapterTest, TheFramesPopupMenusAreOwnerDrawnUnderANewSkin)
+{
+    InitializeSkinMenusUnit();
+    auto* manager = Create<TsSkinManager>(nullptr);
+    manager->SetSkinDirectory(Dir.Path());
+    manager->SetSkinName(L"Lists");
+    ASSERT_NE(manager->SkinnableMenus(), nullptr);
+    TFrame* frame = MakeFrame(Form, {10, 10, 150, 110});
+    auto* popup = Create<TPopupMenu>(frame);
+    auto* item = Create<TMenuItem>(popup);
+    item->SetCaption(L"One");
+    popup->Items()->Add(item);
+    TsFrameAdapter* adapter = Adapt(frame);
+    adapter->SkinData()->SetSkinManager(manager);
+    EXPECT_FALSE(popup->OwnerDraw());
+    frame->Perform(SM_SKINCMD, Command(SKC_NEW_SKIN), reinterpret_cast<LPARAM>(Manager));
+    EXPECT_FALSE(popup->OwnerDraw()) << "another manager's skin";
+    frame->Perform(SM_SKINCMD, Command(SKC_NEW_SKIN), reinterpret_cast<LPARAM>(manager));
+    EXPECT_TRUE(popup->OwnerDraw());
+    adapter->Free();
+    FreeAndNil(manager);
 }
 
 TEST_F(FrameAdapterTest, AFramesResourceCarriesItsAdapterAndSection)
