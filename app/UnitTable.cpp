@@ -15,6 +15,8 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/acDials.h"
+#include "skin/forms/acShellCtrls.h"
+#include "skin/forms/sFrameAdapter.h"
 #include "skin/forms/sSkinMenus.h"
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
@@ -39,10 +41,13 @@ void InitializeUnits()
     InitializeAcSBUtilsUnit();
     InitializeAcDialsUnit();
     InitializeSkinMenusUnit();
+    InitializeAcShellCtrlsUnit();
+    InitializeSFrameAdapterUnit();
 }
 
 void FinalizeUnits()
 {
+    FinalizeAcShellCtrlsUnit();
     FinalizeAcDialsUnit();
     FinalizeAcSBUtilsUnit();
     FinalizeAcGlowUnit();

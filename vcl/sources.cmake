@@ -39,6 +39,9 @@ list(APPEND KS_WIN_SOURCES
   vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Buttons.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp
   vcl/ImgList.cpp
   vcl/ComCtrls.cpp
+  vcl/ComObj.cpp
+  vcl/ListViews.cpp
+  vcl/Grids.cpp
 )
 list(APPEND KS_HOST_SOURCES
   vcl/SysUtilsHost.cpp

@@ -25,3 +25,9 @@ list(APPEND KS_WIN_SOURCES
   skin/adapters/TabAdapters.cpp
   skin/adapters/BarAdapters.cpp
 )
+# The list view (with its column header), grid and tree view adapters.
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/ListViewAdapter.cpp
+  skin/adapters/GridAdapters.cpp
+  skin/adapters/TreeViewAdapters.cpp
+)

@@ -2,4 +2,6 @@
 list(APPEND KS_WIN_SOURCES
   skin/forms/acDials.cpp
   skin/forms/sSkinMenus.cpp
+  skin/forms/acShellCtrls.cpp
+  skin/forms/sFrameAdapter.cpp
 )

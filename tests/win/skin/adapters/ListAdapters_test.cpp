@@ -1,0 +1,579 @@
+#include "skin/adapters/GridAdapters.h"
+#include "skin/adapters/ListViewAdapter.h"
+#include "skin/adapters/TreeViewAdapters.h"
+
+#include "skin/core/PropertyRoutines.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "vcl/Forms.h"
+#include "vcl/Grids.h"
+#include "vcl/TypInfo.h"
+#include "win/skin/adapters/ListSkinFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace ks::test;
+
+class ListViewAdapterTest : public ListSkinFixture {
+protected:
+    void TearDown() override
+    {
+        if (Adapter)
+            Adapter->Free();
+        Adapter = nullptr;
+        ListSkinFixture::TearDown();
+    }
+
+    HWND MakeList(DWORD view, int columns, int items, DWORD extra = 0)
+    {
+        HWND list = Child(WC_LISTVIEWW, view | WS_VSCROLL | WS_HSCROLL | extra, L"", {10, 10, 300, 180}, WS_EX_CLIENTEDGE);
+        for (int c = 0; c < columns; ++c) {
+            std::wstring caption = L"Column " + std::to_wstring(c);
+            LVCOLUMNW col{};
+            col.mask = LVCF_TEXT | LVCF_WIDTH;
+            col.cx = 80;
+            col.pszText = caption.data();
+            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
+        }
+        if (!(extra & LVS_OWNERDATA))
+            for (int i = 0; i < items; ++i) {
+                std::wstring text = L"Item " + std::to_wstring(i);
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = i;
+                item.pszText = text.data();
+                SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            }
+        else
+            SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(items), 0);
+        return list;
+    }
+    TacListViewWnd* Attach(HWND list)
+    {
+        Adapter = TacMainWnd::Create<TacListViewWnd>(list, nullptr, Manager, "EDIT", true);
+        Pump();
+        return static_cast<TacListViewWnd*>(Adapter);
+    }
+    // The header as its window procedure paints it into a fresh picture.
+    static std::unique_ptr<TBitmap> PrintHeader(HWND header)
+    {
+        RECT r{};
+        GetClientRect(header, &r);
+        auto picture = std::make_unique<TBitmap>();
+        picture->SetPixelFormat(pf24bit);
+        picture->SetSize(r.right, r.bottom);
+        SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), PRF_CLIENT);
+        GdiFlush();
+        return picture;
+    }
+    static RECT ItemRect(HWND header, int i)
+    {
+        RECT r{};
+        Header_GetItemRect(header, i, &r);
+        return r;
+    }
+
+    TacMainWnd* Adapter = nullptr;
+};
+
+TEST_F(ListViewAdapterTest, TheReportHeaderIsTakenOverPaintedFromTheSkinAndGivenBack)
+{
+    HWND list = MakeList(LVS_REPORT, 3, 100);
+    HWND header = ListView_GetHeader(list);
+    ASSERT_NE(header, nullptr);
+    const LONG_PTR headerProc = GetWindowLongPtrW(header, GWLP_WNDPROC);
+    const COLORREF ownBack = ListView_GetBkColor(list);
+    TacListViewWnd* a = Attach(list);
+    EXPECT_EQ(a->HeaderHandle, header);
+    EXPECT_NE(GetWindowLongPtrW(header, GWLP_WNDPROC), headerProc);
+    EXPECT_EQ(ListView_GetBkColor(list), static_cast<COLORREF>(EditColour));
+    EXPECT_EQ(ListView_GetTextBkColor(list), static_cast<COLORREF>(EditColour));
+    EXPECT_EQ(ListView_GetTextColor(list), static_cast<COLORREF>(EditFont));
+
+    const RECT first = ItemRect(header, 0);
+    const RECT second = ItemRect(header, 1);
+    const int y = (first.bottom - first.top) / 2;
+    auto shot = PrintHeader(header);
+    EXPECT_EQ(At(*shot, first.right - 3, y), HeaderColour);
+    EXPECT_EQ(At(*shot, shot->Width() - 2, y), HeaderColour) << "the space right of the last column";
+
+    // Hover follows the cursor; a press on an item takes it, a press on a divider does not.
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM((second.left + second.right) / 2, y));
+    EXPECT_EQ(a->HotHeaderItem, 1);
+    shot = PrintHeader(header);
+    EXPECT_EQ(At(*shot, second.right - 3, y), HeaderHot);
+    EXPECT_EQ(At(*shot, first.right - 3, y), HeaderColour);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((first.left + first.right) / 2, y));
+    EXPECT_EQ(a->PressedHeaderItem, 0);
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM((first.left + first.right) / 2, y));
+    EXPECT_EQ(a->PressedHeaderItem, -1);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.right, y));
+    EXPECT_EQ(a->PressedHeaderItem, -1) << "a divider press resizes";
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(first.right, y));
+    SendMessageW(list, WM_NCHITTEST, 0, 0);
+    EXPECT_EQ(a->HotHeaderItem, -1) << "the mouse over the list leaves the header cold";
+
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_EQ(GetWindowLongPtrW(header, GWLP_WNDPROC), headerProc);
+    EXPECT_EQ(ListView_GetBkColor(list), ownBack) << "the list's own colour, not a system colour code";
+}
+
+TEST_F(ListViewAdapterTest, WithoutAColumnHeaderSectionTheHeaderLooksLikeAButton)
+{
+    Manager->SetSkinName(L"Bare");
+    HWND list = MakeList(LVS_REPORT, 2, 3);
+    Attach(list);
+    HWND header = ListView_GetHeader(list);
+    const RECT first = ItemRect(header, 0);
+    auto shot = PrintHeader(header);
+    EXPECT_EQ(At(*shot, first.right - 3, first.bottom / 2), ButtonColour);
+}
+
+TEST_F(ListViewAdapterTest, AHeaderMadeLaterIsTakenOverAndANewOneReplacesIt)
+{
+    HWND list = MakeList(LVS_ICON, 0, 5);
+    TacListViewWnd* a = Attach(list);
+    EXPECT_EQ(a->ViewStyle(), 0);
+    SetWindowLongPtrW(list, GWL_STYLE, (GetWindowLongPtrW(list, GWL_STYLE) & ~LVS_TYPEMASK) | LVS_REPORT);
+    LVCOLUMNW col{};
+    col.mask = LVCF_WIDTH;
+    col.cx = 60;
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+    Pump();
+    EXPECT_EQ(a->ViewStyle(), 3);
+    HWND header = ListView_GetHeader(list);
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(a->HeaderHandle, header);
+    auto shot = PrintHeader(header);
+    EXPECT_EQ(At(*shot, shot->Width() - 2, shot->Height() / 2), HeaderColour);
+}
+
+TEST_F(ListViewAdapterTest, ColumnsDraggedToNewPlacesArePaintedAndHoveredWhereTheyStand)
+{
+    HWND list = MakeList(LVS_REPORT, 3, 5);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_HEADERDRAGDROP);
+    TacListViewWnd* a = Attach(list);
+    int order[3] = {2, 0, 1};
+    ListView_SetColumnOrderArray(list, 3, order);
+    HWND header = ListView_GetHeader(list);
+    const RECT moved = ItemRect(header, 2);
+    EXPECT_EQ(moved.left, 0) << "the last column now stands first";
+    const int y = (moved.bottom - moved.top) / 2;
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM(moved.left + 5, y));
+    EXPECT_EQ(a->HotHeaderItem, 2);
+    auto shot = PrintHeader(header);
+    EXPECT_EQ(At(*shot, moved.right - 3, y), HeaderHot);
+    const RECT first = ItemRect(header, 0);
+    EXPECT_EQ(At(*shot, first.right - 3, y), HeaderColour);
+}
+
+TEST_F(ListViewAdapterTest, DraggingTheSkinnedSliderScrollsTheReportByWholeItems)
+{
+    HWND list = MakeList(LVS_REPORT, 2, 100);
+    Attach(list);
+    RECT item{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const int itemTop = item.top;
+    // The slider sits right below the upper arrow while the list is at its top.
+    auto* bars = static_cast<TacScrollWnd*>(Adapter);
+    TRect bar;
+    GetVScrollRect(bars, list, bar);
+    const int x = (bar.Left + bar.Right) / 2;
+    const POINT press{x, bar.Top + GetScrollMetric(bars->VBar.get(), ScrollMetric::ArrowLength, false) + 2};
+    SendMessageW(list, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(press.x, press.y));
+    ASSERT_TRUE(bars->ThumbTracking);
+    for (int dy : {15, 40, 25}) {
+        POINT p{x, press.y + dy};
+        ScreenToClient(list, &p);
+        SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
+        GetScrollInfo(list, SB_VERT, &si);
+        const int top = ListView_GetTopIndex(list);
+        EXPECT_GT(top, 0);
+        EXPECT_EQ(top, si.nPos) << "one item per position";
+        RECT first{LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&first));
+        EXPECT_EQ(first.top, itemTop) << "the top item is whole";
+    }
+    SendMessageW(list, WM_LBUTTONUP, 0, 0);
+}
+
+TEST_F(ListViewAdapterTest, ListsThatGoAwayAreHugeOrHoldNoDataOfTheirOwnStaySound)
+{
+    // Destroyed while adapted: the adapter and the header both let go of it.
+    HWND list = MakeList(LVS_REPORT, 2, 3);
+    TacListViewWnd* a = Attach(list);
+    DestroyWindow(list);
+    EXPECT_TRUE(a->Destroyed);
+    EXPECT_EQ(a->HeaderHandle, nullptr);
+    Adapter->Free();
+    Adapter = nullptr;
+
+    // An owner-data list of many items and a list of a thousand columns print whole, and lose
+    // their columns between paints.
+    for (const auto& [extra, columns, items] : {std::tuple<DWORD, int, int>{LVS_OWNERDATA, 3, 50000}, std::tuple<DWORD, int, int>{0, 600, 2}}) {
+        HWND big = MakeList(LVS_REPORT, columns, items, extra);
+        Attach(big);
+        auto shot = Print(big);
+        EXPECT_EQ(At(*shot, 0, 0) != 0xFFFFFF, true);
+        HWND header = ListView_GetHeader(big);
+        if (columns > 3) {
+            Adapter->Free();
+            Adapter = nullptr;
+            DestroyWindow(big);
+            continue;
+        }
+        while (Header_GetItemCount(header) > 0)
+            SendMessageW(big, LVM_DELETECOLUMN, 0, 0);
+        auto empty = PrintHeader(header);
+        if (empty->Width() > 2 && empty->Height() > 2)
+            EXPECT_EQ(At(*empty, empty->Width() / 2, empty->Height() / 2), HeaderColour);
+        Adapter->Free();
+        Adapter = nullptr;
+        DestroyWindow(big);
+    }
+}
+
+// ---- tree view -----------------------------------------------------------------------------------
+
+TEST_F(ListViewAdapterTest, ATreeTakesTheHotColourAndGetsItsOwnBackBack)
+{
+    HWND tree = Child(WC_TREEVIEWW, TVS_HASLINES | WS_VSCROLL, L"", {10, 10, 200, 150}, WS_EX_CLIENTEDGE);
+    for (int i = 0; i < 30; ++i) {
+        std::wstring text = L"Node " + std::to_wstring(i);
+        TVINSERTSTRUCTW ins{};
+        ins.hParent = TVI_ROOT;
+        ins.hInsertAfter = TVI_LAST;
+        ins.item.mask = TVIF_TEXT;
+        ins.item.pszText = text.data();
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins));
+    }
+    const LRESULT own = SendMessageW(tree, TVM_GETBKCOLOR, 0, 0);
+    Adapter = TacMainWnd::Create<TacTreeViewWnd>(tree, nullptr, Manager, "EDIT", true);
+    Pump();
+    EXPECT_EQ(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0), static_cast<LRESULT>(EditHot));
+    RECT r{};
+    GetClientRect(tree, &r);
+    auto shot = Print(tree);
+    EXPECT_EQ(At(*shot, shot->Width() - 25, shot->Height() - 5), EditHot);
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_EQ(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0), own);
+
+    // A tree destroyed while adapted lets the adapter go with it.
+    Adapter = TacMainWnd::Create<TacTreeViewWnd>(tree, nullptr, Manager, "EDIT", true);
+    DestroyWindow(tree);
+    EXPECT_TRUE(Adapter->Destroyed);
+}
+
+// ---- grids -----------------------------------------------------------------------------------------
+
+// A grid of another component set: colours by name, but no ControlLook.
+class TPlainGrid : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TWinControl::TWinControl;
+    TColor FixedColor() const noexcept { return Fixed; }
+    void SetFixedColor(TColor c) noexcept { Fixed = c; }
+    TColor SelectionColor() const noexcept { return Selection; }
+    void SetSelectionColor(TColor c) noexcept { Selection = c; }
+    TColor FooterColor() const noexcept { return Footer; }
+    void SetFooterColor(TColor c) noexcept { Footer = c; }
+    TColor IndicatorIconColor() const noexcept { return Indicator; }
+    void SetIndicatorIconColor(TColor c) noexcept { Indicator = c; }
+    TColor Fixed = 1, Selection = 2, Footer = 3, Indicator = 4;
+};
+const ks::PropertyInfo PlainGridProps[] = {
+    ks::Prop<&TPlainGrid::FixedColor, &TPlainGrid::SetFixedColor>("FixedColor"),
+    ks::Prop<&TPlainGrid::SelectionColor, &TPlainGrid::SetSelectionColor>("SelectionColor"),
+    ks::Prop<&TPlainGrid::FooterColor, &TPlainGrid::SetFooterColor>("FooterColor"),
+    ks::Prop<&TPlainGrid::IndicatorIconColor, &TPlainGrid::SetIndicatorIconColor>("IndicatorIconColor"),
+};
+const ks::ClassInfo TPlainGrid::StaticClassInfo{"TPlainGrid", &TWinControl::StaticClassInfo, PlainGridProps, {}};
+
+class GridAdapterTest : public ListSkinFixture {
+protected:
+    void TearDown() override
+    {
+        if (Adapter)
+            Adapter->Free();
+        Adapter = nullptr;
+        Data.reset();
+        FreeAndNil(Form);
+        ListSkinFixture::TearDown();
+    }
+    template <class T>
+    T* Make()
+    {
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(Application);
+        Form->SetBounds(40, 40, 300, 200);
+        Form->Show();
+        auto* control = new T(Form);
+        control->SetParent(Form);
+        control->SetBounds(10, 10, 260, 140);
+        control->HandleNeeded();
+        ShowWindow(control->Handle(), SW_SHOWNA);
+        Data = std::make_unique<TsCommonData>(control, false);
+        Data->SetSkinManager(Manager);
+        Adapter = TacMainWnd::Create<TacGridWnd>(control->Handle(), Data.get(), Manager, "EDIT", true);
+        Adapter->ApplySkinColors();
+        return control;
+    }
+    TForm* Form = nullptr;
+    std::unique_ptr<TsCommonData> Data;
+    TacMainWnd* Adapter = nullptr;
+};
+
+TEST_F(GridAdapterTest, AStringGridTakesTheSkinsColoursByNameAndGetsItsOwnBack)
+{
+    TStringGrid* grid = Make<TStringGrid>();
+    EXPECT_EQ(grid->FixedColor(), Manager->GlobalSectionColor());
+    EXPECT_EQ(grid->SelectionColor(), Manager->HighlightColorOf());
+    EXPECT_EQ(grid->SelectionTextColor(), Manager->HighlightFontColorOf());
+    EXPECT_EQ(grid->FixedFont()->Color(), Manager->GlobalSectionFontColor());
+    EXPECT_EQ(grid->ControlLook()->FixedGradientTo(), Manager->GlobalSectionColor());
+    EXPECT_NE(grid->ControlLook()->FixedGradientFrom(), clNone);
+    EXPECT_NE(GetPropW(grid->Handle(), AdapterProperty), nullptr);
+
+    auto shot = Print(grid->Handle());
+    // A fixed cell's top row is the gradient's start, an ordinary cell the grid's skinned colour.
+    EXPECT_TRUE(Near(At(*shot, 2 + 10, 2), grid->ControlLook()->FixedGradientFrom()));
+    const TRect cell = grid->CellRect(2, 2);
+    EXPECT_EQ(At(*shot, 2 + cell.Left + 5, 2 + cell.Top + 5), ColorToRGB(grid->Color()));
+
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_EQ(grid->FixedColor(), clBtnFace);
+    EXPECT_EQ(grid->SelectionColor(), clHighlight);
+    EXPECT_EQ(grid->ControlLook()->FixedGradientFrom(), clBtnFace) << "no gradient is kept as the fixed colour";
+}
+
+TEST_F(GridAdapterTest, AGridWithoutControlLookGetsOnlyTheFixedFooterAndIndicatorColours)
+{
+    auto* grid = Make<TPlainGrid>();
+    EXPECT_EQ(grid->Fixed, Manager->GlobalSectionColor());
+    EXPECT_EQ(grid->Footer, GlobalColour);
+    EXPECT_EQ(grid->Indicator, EditFont);
+    EXPECT_EQ(grid->Selection, 2) << "selection colours come only with ControlLook";
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_EQ(grid->Fixed, 1);
+    EXPECT_EQ(grid->Footer, 3);
+}
+
+TEST_F(GridAdapterTest, GridsWithoutRowsOrColumnsPaintAndScroll)
+{
+    TStringGrid* grid = Make<TStringGrid>();
+    for (const auto& [cols, rows] : {std::pair{0, 0}, std::pair{0, 5}, std::pair{5, 0}, std::pair{1, 1}, std::pair{300, 5000}}) {
+        grid->SetColCount(cols);
+        grid->SetRowCount(rows);
+        SendMessageW(grid->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+        SendMessageW(grid->Handle(), WM_HSCROLL, SB_BOTTOM, 0);
+        auto shot = Print(grid->Handle());
+        EXPECT_EQ(shot->Width(), 260);
+    }
+    EXPECT_GT(grid->TopRow(), 1);
+}
+
+} // namespace
+
+// ---- virtual trees -----------------------------------------------------------------------------
+
+namespace {
+
+enum TMockHeaderOption { hoVisible, hoOwnerDraw };
+
+} // namespace
+
+template <>
+struct ks::EnumTraits<TMockHeaderOption> {
+    static constexpr const char* Names[] = {"hoVisible", "hoOwnerDraw"};
+};
+
+namespace {
+
+using namespace ks::test;
+
+// The published shape of a virtual tree of another component set, as the adapter finds it.
+class TMockVTHeader : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    ks::Set<TMockHeaderOption> Options() const noexcept { return FOptions; }
+    void SetOptions(ks::Set<TMockHeaderOption> v) noexcept { FOptions = v; }
+    int Height() const noexcept { return 20; }
+    void SetHeight(int) noexcept {}
+    TColor Color() const noexcept { return FColor; }
+    void SetColor(TColor c) noexcept { FColor = c; }
+    TFont* Font() const noexcept { return FFont.get(); }
+    ks::Set<TMockHeaderOption> FOptions{hoVisible};
+    TColor FColor = clBtnFace;
+    std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
+};
+class TMockVETColors : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    TColor File() const noexcept { return FFile; }
+    void SetFile(TColor c) noexcept { FFile = c; }
+    TColor Folder() const noexcept { return FFolder; }
+    void SetFolder(TColor c) noexcept { FFolder = c; }
+    TColor FFile = 11, FFolder = 12;
+};
+class TMockPaintInfo : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    TColor Color() const noexcept { return FColor; }
+    void SetColor(TColor c) noexcept { FColor = c; }
+    int Style() const noexcept { return FStyle; }
+    void SetStyle(int s) noexcept { FStyle = s; }
+    TColor FColor = 0;
+    int FStyle = 0;
+};
+class TMockColumn : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    std::wstring Text() const { return L"Name"; }
+    void SetText(std::wstring) noexcept {}
+    int SortDirection() const noexcept { return 1; }
+    void SetSortDirection(int) noexcept {}
+};
+class TMockVirtualTree : public TCustomControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TCustomControl::TCustomControl;
+    TMockVTHeader* Header() const noexcept { return FHeader.get(); }
+    TMockVETColors* VETColors() const noexcept { return FColours.get(); }
+    TMockPaintInfo* PaintInfoColumn() const noexcept { return FInfo.get(); }
+    bool Themed() const noexcept { return FThemed; }
+    void SetThemed(bool v) noexcept { FThemed = v; }
+    TacVTHeaderDrawEvent OnAdvancedHeaderDraw() const noexcept { return FDraw; }
+    void SetOnAdvancedHeaderDraw(TacVTHeaderDrawEvent e) noexcept { FDraw = e; }
+    TacVTHeaderQueryEvent OnHeaderDrawQueryElements() const noexcept { return FQuery; }
+    void SetOnHeaderDrawQueryElements(TacVTHeaderQueryEvent e) noexcept { FQuery = e; }
+    std::unique_ptr<TMockVTHeader> FHeader = std::make_unique<TMockVTHeader>();
+    std::unique_ptr<TMockVETColors> FColours = std::make_unique<TMockVETColors>();
+    std::unique_ptr<TMockPaintInfo> FInfo = std::make_unique<TMockPaintInfo>();
+    bool FThemed = true;
+    TacVTHeaderDrawEvent FDraw;
+    TacVTHeaderQueryEvent FQuery;
+};
+
+const ks::PropertyInfo MockHeaderProps[] = {
+    ks::Prop<&TMockVTHeader::Options, &TMockVTHeader::SetOptions>("Options"),
+    ks::Prop<&TMockVTHeader::Height, &TMockVTHeader::SetHeight>("Height"),
+    ks::Prop<&TMockVTHeader::Color, &TMockVTHeader::SetColor>("Color"),
+    ks::Prop<&TMockVTHeader::Font>("Font"),
+};
+const ks::PropertyInfo MockColoursProps[] = {
+    ks::Prop<&TMockVETColors::File, &TMockVETColors::SetFile>("FileTextColor"),
+    ks::Prop<&TMockVETColors::Folder, &TMockVETColors::SetFolder>("FolderTextColor"),
+};
+const ks::PropertyInfo MockInfoProps[] = {
+    ks::Prop<&TMockPaintInfo::Color, &TMockPaintInfo::SetColor>("Color"),
+    ks::Prop<&TMockPaintInfo::Style, &TMockPaintInfo::SetStyle>("Style"),
+};
+const ks::PropertyInfo MockColumnProps[] = {
+    ks::Prop<&TMockColumn::Text, &TMockColumn::SetText>("Text"),
+    ks::Prop<&TMockColumn::SortDirection, &TMockColumn::SetSortDirection>("SortDirection"),
+};
+const ks::PropertyInfo MockTreeProps[] = {
+    ks::Prop<&TMockVirtualTree::Header>("Header"),
+    ks::Prop<&TMockVirtualTree::VETColors>("VETColors"),
+    ks::Prop<&TMockVirtualTree::PaintInfoColumn>("PaintInfoColumn"),
+    ks::Prop<&TMockVirtualTree::Themed, &TMockVirtualTree::SetThemed>("Themed"),
+    ks::Prop<&TMockVirtualTree::OnAdvancedHeaderDraw, &TMockVirtualTree::SetOnAdvancedHeaderDraw>("OnAdvancedHeaderDraw"),
+    ks::Prop<&TMockVirtualTree::OnHeaderDrawQueryElements, &TMockVirtualTree::SetOnHeaderDrawQueryElements>(
+        "OnHeaderDrawQueryElements"),
+};
+const ks::ClassInfo TMockVTHeader::StaticClassInfo{"TMockVTHeader", &TPersistent::StaticClassInfo, MockHeaderProps, {}};
+const ks::ClassInfo TMockVETColors::StaticClassInfo{"TMockVETColors", &TPersistent::StaticClassInfo, MockColoursProps, {}};
+const ks::ClassInfo TMockPaintInfo::StaticClassInfo{"TMockPaintInfo", &TPersistent::StaticClassInfo, MockInfoProps, {}};
+const ks::ClassInfo TMockColumn::StaticClassInfo{"TMockColumn", &TPersistent::StaticClassInfo, MockColumnProps, {}};
+const ks::ClassInfo TMockVirtualTree::StaticClassInfo{"TMockVirtualTree", &TCustomControl::StaticClassInfo, MockTreeProps, {}};
+
+class VirtualTreeAdapterTest : public GridAdapterTest {};
+
+TEST_F(VirtualTreeAdapterTest, TheTreesColoursAndHeaderEventsAreTakenByNameAndGivenBack)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Form = CreateNew<TForm>(Application);
+    Form->Show();
+    auto* tree = new TMockVirtualTree(Form);
+    tree->SetBounds(10, 10, 200, 120);
+    tree->SetParent(Form);
+    Data = std::make_unique<TsCommonData>(tree, false);
+    Data->SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(tree->Handle(), Data.get(), Manager, "EDIT", true);
+    Adapter->ApplySkinColors();
+
+    EXPECT_EQ(tree->FColours->FFile, EditHotFont);
+    EXPECT_EQ(tree->FColours->FFolder, EditHotFont);
+    EXPECT_TRUE(tree->FHeader->FOptions.Contains(hoOwnerDraw));
+    EXPECT_EQ(tree->FInfo->FColor, Manager->GlobalSectionColor());
+    EXPECT_EQ(tree->FInfo->FStyle, 1);
+    EXPECT_EQ(tree->FHeader->FColor, Manager->FocusedEditColor());
+    EXPECT_FALSE(tree->FThemed);
+    ASSERT_TRUE(tree->FDraw.Assigned());
+    ASSERT_TRUE(tree->FQuery.Assigned());
+    int elements = 0;
+    tree->FQuery(tree->FHeader.get(), elements);
+    EXPECT_EQ(elements, VTHeaderElements);
+
+    // The adapter's drawer paints a hot column in the header section's hot colour.
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(120, 20);
+    TMockColumn column;
+    tree->FDraw(tree->FHeader.get(), picture.Canvas().Handle(), TRect{0, 0, 120, 20}, &column, 1);
+    GdiFlush();
+    EXPECT_EQ(At(picture, 2, 2), HeaderHot);
+
+    // Freed while the form clears its adapters (no colours restored), the events still go.
+    ClearingAdapters = true;
+    Adapter->Free();
+    ClearingAdapters = false;
+    Adapter = nullptr;
+    EXPECT_FALSE(tree->FDraw.Assigned());
+    EXPECT_FALSE(tree->FQuery.Assigned());
+}
+
+TEST_F(VirtualTreeAdapterTest, ColoursComeBackAndATreesOwnHeaderDrawerStays)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Form = CreateNew<TForm>(Application);
+    Form->Show();
+    auto* tree = new TMockVirtualTree(Form);
+    tree->SetParent(Form);
+    struct Own {
+        void Draw(TObject*, HDC, const TRect&, TObject*, int) {}
+    } own;
+    tree->FDraw = TacVTHeaderDrawEvent(&own, &Own::Draw);
+    Data = std::make_unique<TsCommonData>(tree, false);
+    Data->SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(tree->Handle(), Data.get(), Manager, "EDIT", true);
+    Adapter->ApplySkinColors();
+    EXPECT_TRUE(tree->FDraw == TacVTHeaderDrawEvent(&own, &Own::Draw));
+    EXPECT_FALSE(tree->FQuery.Assigned());
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_TRUE(tree->FDraw == TacVTHeaderDrawEvent(&own, &Own::Draw));
+    EXPECT_EQ(tree->FColours->FFile, 11);
+    EXPECT_EQ(tree->FColours->FFolder, 12);
+    EXPECT_FALSE(tree->FHeader->FOptions.Contains(hoOwnerDraw));
+    EXPECT_TRUE(tree->FThemed);
+    EXPECT_EQ(tree->FInfo->FColor, clBtnFace);
+    EXPECT_EQ(tree->FHeader->FColor, clBtnFace);
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+#pragma once
+// A skin of solid colours for the list, grid, tree and frame adapters, one colour per section and
+// state, loaded into the adapter fixture's manager: "Lists" has a column header section,
+// "Bare" has none, so headers fall back to the button's look.
+#include "win/skin/adapters/AdapterSkinFixture.h"
+
+#include <commctrl.h>
+
+namespace ks::test {
+
+inline constexpr TColor GlobalColour = 0x00203020;
+inline constexpr TColor GlobalFont = 0x00E0E0A0;
+inline constexpr TColor EditColour = 0x00402010;
+inline constexpr TColor EditHot = 0x00503020;
+inline constexpr TColor EditFont = 0x0010E0E0;
+inline constexpr TColor EditHotFont = 0x0020F0F0;
+inline constexpr TColor HeaderColour = 0x00106080;
+inline constexpr TColor HeaderHot = 0x002080A0;
+inline constexpr TColor MenuHot = 0x00A02060;
+inline constexpr TColor MenuHotFont = 0x0060F0A0;
+inline constexpr TColor HalfColour = 0x00000080;
+inline constexpr TColor ClearColour = 0x00008000;
+
+inline std::string ListSkinOptions(bool withHeader)
+{
+    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
+    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + colour(GlobalColour) +
+                    "\r\nFONTCOLOR=" + colour(GlobalFont) + "\r\n";
+    o += "[EDIT]\r\nCOLOR=" + colour(EditColour) + "\r\nHOTCOLOR=" + colour(EditHot) + "\r\nFONTCOLOR=" +
+         colour(EditFont) + "\r\nHOTFONTCOLOR=" + colour(EditHotFont) + "\r\n";
+    if (withHeader)
+        o += "[COLHEADER]\r\nCOLOR=" + colour(HeaderColour) + "\r\nHOTCOLOR=" + colour(HeaderHot) +
+             "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n";
+    o += "[BUTTON]\r\nCOLOR=" + colour(ButtonColour) + "\r\nHOTCOLOR=" + colour(ButtonHotColour) +
+         "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n";
+    o += "[GROUPBOX]\r\nCOLOR=" + colour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[FRAMEHALF]\r\nCOLOR=" + colour(HalfColour) + "\r\nTRANSPARENCY=50\r\n";
+    o += "[FRAMECLEAR]\r\nCOLOR=" + colour(ClearColour) + "\r\nTRANSPARENCY=100\r\n";
+    o += "[MENUITEM]\r\nCOLOR=0\r\nHOTCOLOR=" + colour(MenuHot) + "\r\nHOTFONTCOLOR=" + colour(MenuHotFont) + "\r\n";
+    return o;
+}
+
+class ListSkinFixture : public AdapterFixture {
+protected:
+    void SetUp() override
+    {
+        AdapterFixture::SetUp();
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+        auto master = Bmp24(8, 8, [](int, int) { return TColor{0x808080}; });
+        Dir.Write(L"Lists.asz", PackArchive({{"Options.dat", BytesOf(ListSkinOptions(true))}, {"Master.bmp", master}}));
+        Dir.Write(L"Bare.asz", PackArchive({{"Options.dat", BytesOf(ListSkinOptions(false))}, {"Master.bmp", master}}));
+        Manager->SetSkinName(L"Lists");
+        ASSERT_TRUE(Manager->SkinData.SkinActive);
+    }
+};
+
+} // namespace ks::test
