@@ -128,6 +128,14 @@ protected:
     // Called once the handler is given back (window destroyed or adapter detached).
     virtual void Detached() {}
 
+    // A message answered here with result and not passed on: true for the dispatchers whose
+    // handlers tell whether the message was consumed.
+    static bool Answered(TMessage& message, LRESULT result) noexcept
+    {
+        message.Result = result;
+        return true;
+    }
+
     // The default section given at creation.
     const std::string& DefaultSection() const noexcept { return FSection; }
     // Messages the base handles after the adapter's own switch: the common path.
