@@ -162,6 +162,9 @@ class TWMEraseBkgnd : public TMessageView {
 public:
     using TMessageView::TMessageView;
     HDC DC() const noexcept { return reinterpret_cast<HDC>(M.WParam); }
+    // The class library asks a windowed control for the background behind its windowless
+    // children by passing the DC in both words.
+    bool ForChildren() const noexcept { return M.LParam == static_cast<LPARAM>(M.WParam); }
 };
 
 // WM_PRINT and WM_PRINTCLIENT.

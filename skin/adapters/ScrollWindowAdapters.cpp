@@ -69,156 +69,233 @@ void TacScrollWnd::AdapterWndProc(TMessage& m)
 void TacScrollWnd::ScrollWndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case WM_DESTROY:
-    case WM_NCDESTROY:
-        // The press and the hover of a window going away end with it.
-        ForgetScrollWindow(this, CtrlHandle);
-        CallPrev(m);
-        if (Hooked()) {
-            TacMainWnd* self = this;
-            if (SkinData && SkinData->OwnerControl)
-                RemoveScrollBarsHandler(CtrlHandle, false, false, self);
-            else
-                RemoveScrollWndHandler(CtrlHandle, false, false, self);
-        }
-        return;
+    case WM_DESTROY: WMDestroy(m); return;
+    case WM_NCDESTROY: WMDestroy(m); return;
     case WM_UPDATEUISTATE: return;
+    case SM_SKINCMD: ScrollSkinCommand(ks::SkinCommandView(m)); return;
     default: break;
     }
-    const bool skinned = SkinData && SkinData->IsSkinActive();
-    if (m.Msg == SM_SKINCMD) {
-        const ks::SkinCommandView view(m);
-        const bool own = OwnManager(m, SkinData);
-        if (!skinned) {
-            if (view.Command() == SKC_NEW_SKIN && own)
-                SkinData->RefreshIndexes();
-            CallPrev(m);
-            return;
-        }
-        switch (view.Command()) {
-        case SKC_IS_SKINNED: m.Result = 1; return;
-        case SKC_SET_UPDATING: SkinData->SetUpdating(view.Argument() == 1); break;
-        case SKC_GET_BG_COLOR:
-            CallPrev(m);
-            if (m.Result == 0)
-                m.Result = static_cast<LRESULT>(SkinData->QueryBackgroundColor(false, CtrlHandle));
-            return;
-        case SKC_GET_BG_INFO:
-            CallPrev(m);
-            if (auto* info = view.Pointer<BackgroundInfo>(); info && info->BackgroundKind == BgKindNone)
-                SkinData->AnswerBackgroundInfo(*info, SkinData->HasFocus || SkinData->MouseIsAbove, CtrlHandle);
-            return;
-        case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return;
-        case SKC_NEW_SKIN:
-            if (own) {
-                SkinData->RefreshIndexes();
-                BroadcastMessage(dynamic_cast<TWinControl*>(SkinData->OwnerControl), CtrlHandle, m);
-            }
-            break;
-        case SKC_REMOVE_SKIN:
-            if (own)
-                RestoreControlColors();
-            break;
-        case SKC_REFRESH:
-            if (own) {
-                SkinData->RefreshIndexes();
-                SkinData->BackgroundChanged = true;
-            }
-            break;
-        case SKC_PARENT_UPDATED:
-            if (SkinData->UpdateLock) {
-                SkinData->SetUpdating(false);
-                SkinData->SetUpdating(SkinData->Updating());
-                if (!SkinData->UpdateLock)
-                    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-            }
-            break;
-        default: break;
-        }
-        CallPrev(m);
-        return;
-    }
-    if (!skinned) {
-        CallPrev(m);
-        return;
-    }
-    const bool onBar = m.WParam == HTHSCROLL || m.WParam == HTVSCROLL;
-    switch (m.Msg) {
-    case WM_MOUSEMOVE: m.Result = HandleMouseMove(this, CtrlHandle, m.WParam, m.LParam); return;
-    case WM_LBUTTONUP: m.Result = HandleLButtonUp(this, CtrlHandle, m.WParam, m.LParam); return;
-    case WM_NCMOUSEMOVE: m.Result = HandleNcMouseMove(this, CtrlHandle, m.WParam, m.LParam); return;
-    case WM_NCHITTEST: m.Result = HandleNcHitTest(this, CtrlHandle, m.WParam, m.LParam); return;
-    case WM_NCCALCSIZE: m.Result = HandleNcCalcSize(this, CtrlHandle, m.WParam, m.LParam); return;
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-        if (onBar)
-            m.Result = HandleNcLButtonDown(this, CtrlHandle, m.WParam, m.LParam);
-        else
-            CallPrev(m);
-        return;
-    case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONUP:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCMBUTTONUP:
-        if (onBar)
-            m.Result = 0;
-        else
-            CallPrev(m);
-        return;
-    case WM_SYSCOMMAND:
-        // The platform's own tracking of a vertical bar.
-        if ((m.WParam & 0xFFFF) == 0xF077)
-            return;
-        CallPrev(m);
-        return;
-    case WM_TIMER:
-        m.Result = HandleTimer(this, CtrlHandle, m.WParam, m.LParam);
-        if (!Destroyed && !Scrolling && !ThumbTracking)
-            RefreshScrollBars(this, true);
-        return;
-    case WM_NCPAINT:
-        // The platform frame first, so that the skin's bars are what stays on the screen.
-        CallPrev(m);
-        if (!Destroyed && Visible(CtrlHandle)) {
-            SkinData->UpdateLock = SkinData->Updating();
-            if (!SkinData->UpdateLock && !Scrolling)
-                DrawScrollBars(this, CtrlHandle, nullptr, CurrentScrollTracking().PressedHotPortion);
-        }
-        return;
-    case WM_STYLECHANGING:
-        if (StylesHidden)
-            return;
-        CallPrev(m);
-        return;
-    case WM_STYLECHANGED:
-        if (StylesHidden) {
-            m.Result = 0;
-            return;
-        }
-        m.Result = HandleStyleChanged(this, CtrlHandle, m.WParam, m.LParam);
-        return;
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-        // A press whose capture is taken away ends now: no repeat keeps scrolling behind a
-        // modal box or another window's drag.
-        if (m.Msg == WM_CANCELMODE || reinterpret_cast<HWND>(m.LParam) != CtrlHandle)
-            CancelScrollTracking(this, CtrlHandle);
-        CallPrev(m);
-        return;
-    case CM_UIACTIVATE:
-        if (WndSize.cx > 0 || WndSize.cy > 0) {
-            CallPrev(m);
-            if (!Destroyed)
-                SetWindowPos(CtrlHandle, nullptr, 0, 0, WndSize.cx, WndSize.cy,
-                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOOWNERZORDER |
-                                 SWP_NOSENDCHANGING);
-            return;
-        }
-        break;
-    default: break;
-    }
+    if (!SkinData || !SkinData->IsSkinActive() || !BarMessage(m))
+        PassOn(m);
+}
+
+// The press and the hover of a window going away end with it.
+void TacScrollWnd::WMDestroy(TMessage& m)
+{
+    ForgetScrollWindow(this, CtrlHandle);
     CallPrev(m);
-    if (Destroyed)
+    if (Hooked()) {
+        TacMainWnd* self = this;
+        if (SkinData && SkinData->OwnerControl)
+            RemoveScrollBarsHandler(CtrlHandle, false, false, self);
+        else
+            RemoveScrollWndHandler(CtrlHandle, false, false, self);
+    }
+}
+
+void TacScrollWnd::ScrollSkinCommand(ks::SkinCommandView view)
+{
+    if (!SkinData || !SkinData->IsSkinActive()) {
+        UnskinnedCommand(view);
+        return;
+    }
+    switch (view.Command()) {
+    case SKC_IS_SKINNED: view.SetResult(1); return;
+    case SKC_SET_UPDATING: SkinData->SetUpdating(view.Argument() == 1); break;
+    case SKC_GET_BG_COLOR: BackgroundColorCommand(view); return;
+    case SKC_GET_BG_INFO: BackgroundInfoCommand(view); return;
+    case SKC_GET_APPLICATION: view.SetResult(reinterpret_cast<LRESULT>(Application)); return;
+    case SKC_NEW_SKIN: NewSkinCommand(view); break;
+    case SKC_REMOVE_SKIN: RemoveSkinCommand(view); break;
+    case SKC_REFRESH: RefreshCommand(view); break;
+    case SKC_PARENT_UPDATED: ParentUpdatedCommand(); break;
+    default: break;
+    }
+    CallPrev(view.Message());
+}
+
+// Without an active skin only the indexes follow a new skin of the own manager.
+void TacScrollWnd::UnskinnedCommand(ks::SkinCommandView view)
+{
+    if (view.Command() == SKC_NEW_SKIN && OwnManager(view.Message(), SkinData))
+        SkinData->RefreshIndexes();
+    CallPrev(view.Message());
+}
+
+// The replaced handler's colour first; the skin's only where it gives none.
+void TacScrollWnd::BackgroundColorCommand(ks::SkinCommandView view)
+{
+    CallPrev(view.Message());
+    if (view.Result() == 0)
+        view.SetResult(static_cast<LRESULT>(SkinData->QueryBackgroundColor(false, CtrlHandle)));
+}
+
+void TacScrollWnd::BackgroundInfoCommand(ks::SkinCommandView view)
+{
+    CallPrev(view.Message());
+    if (auto* info = view.Pointer<BackgroundInfo>(); info && info->BackgroundKind == BgKindNone)
+        SkinData->AnswerBackgroundInfo(*info, SkinData->HasFocus || SkinData->MouseIsAbove, CtrlHandle);
+}
+
+void TacScrollWnd::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (!OwnManager(view.Message(), SkinData))
+        return;
+    SkinData->RefreshIndexes();
+    BroadcastMessage(dynamic_cast<TWinControl*>(SkinData->OwnerControl), CtrlHandle, view.Message());
+}
+
+void TacScrollWnd::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    if (OwnManager(view.Message(), SkinData))
+        RestoreControlColors();
+}
+
+void TacScrollWnd::RefreshCommand(ks::SkinCommandView view)
+{
+    if (!OwnManager(view.Message(), SkinData))
+        return;
+    SkinData->RefreshIndexes();
+    SkinData->BackgroundChanged = true;
+}
+
+void TacScrollWnd::ParentUpdatedCommand()
+{
+    if (!SkinData->UpdateLock)
+        return;
+    SkinData->SetUpdating(false);
+    SkinData->SetUpdating(SkinData->Updating());
+    if (!SkinData->UpdateLock)
+        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+bool TacScrollWnd::BarMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_MOUSEMOVE: return Handled(m, HandleMouseMove(this, CtrlHandle, m.WParam, m.LParam));
+    case WM_LBUTTONUP: return Handled(m, HandleLButtonUp(this, CtrlHandle, m.WParam, m.LParam));
+    case WM_NCMOUSEMOVE: return Handled(m, HandleNcMouseMove(this, CtrlHandle, m.WParam, m.LParam));
+    case WM_NCHITTEST: return Handled(m, HandleNcHitTest(this, CtrlHandle, m.WParam, m.LParam));
+    case WM_NCCALCSIZE: return Handled(m, HandleNcCalcSize(this, CtrlHandle, m.WParam, m.LParam));
+    case WM_NCLBUTTONDOWN: return NcLeftButton(m);
+    case WM_NCLBUTTONDBLCLK: return NcLeftButton(m);
+    case WM_NCRBUTTONDOWN: return NcOtherButton(m);
+    case WM_NCRBUTTONUP: return NcOtherButton(m);
+    case WM_NCMBUTTONDOWN: return NcOtherButton(m);
+    case WM_NCMBUTTONUP: return NcOtherButton(m);
+    case WM_SYSCOMMAND: return WMSysCommand(TWMSysCommand(m));
+    case WM_TIMER: return WMTimer(m);
+    case WM_NCPAINT: return WMNCPaint(m);
+    case WM_STYLECHANGING: return WMStyleChanging(m);
+    case WM_STYLECHANGED: return WMStyleChanged(m);
+    case WM_CAPTURECHANGED: return CancelPress(m);
+    case WM_CANCELMODE: return CancelPress(m);
+    case CM_UIACTIVATE: return CMUIActivate(m);
+    default: return false;
+    }
+}
+
+// The bar routines take the message words as the window procedure got them and answer for it.
+bool TacScrollWnd::Handled(TMessage& m, LRESULT result)
+{
+    m.Result = result;
+    return true;
+}
+
+bool TacScrollWnd::NcLeftButton(TMessage& m)
+{
+    if (OnBar(m))
+        m.Result = HandleNcLButtonDown(this, CtrlHandle, m.WParam, m.LParam);
+    else
+        CallPrev(m);
+    return true;
+}
+
+// Other buttons on a bar do nothing; the platform's bar menu never opens.
+bool TacScrollWnd::NcOtherButton(TMessage& m)
+{
+    if (OnBar(m))
+        m.Result = 0;
+    else
+        CallPrev(m);
+    return true;
+}
+
+bool TacScrollWnd::OnBar(const TMessage& m) const
+{
+    return m.WParam == HTHSCROLL || m.WParam == HTVSCROLL;
+}
+
+// The platform's own tracking of a vertical bar is swallowed.
+bool TacScrollWnd::WMSysCommand(TWMSysCommand view)
+{
+    if ((view.Message().WParam & 0xFFFF) != 0xF077)
+        CallPrev(view.Message());
+    return true;
+}
+
+bool TacScrollWnd::WMTimer(TMessage& m)
+{
+    m.Result = HandleTimer(this, CtrlHandle, m.WParam, m.LParam);
+    if (!Destroyed && !Scrolling && !ThumbTracking)
+        RefreshScrollBars(this, true);
+    return true;
+}
+
+// The platform frame first, so that the skin's bars are what stays on the screen.
+bool TacScrollWnd::WMNCPaint(TMessage& m)
+{
+    CallPrev(m);
+    if (!Destroyed && Visible(CtrlHandle)) {
+        SkinData->UpdateLock = SkinData->Updating();
+        if (!SkinData->UpdateLock && !Scrolling)
+            DrawScrollBars(this, CtrlHandle, nullptr, CurrentScrollTracking().PressedHotPortion);
+    }
+    return true;
+}
+
+bool TacScrollWnd::WMStyleChanging(TMessage& m)
+{
+    if (!StylesHidden)
+        CallPrev(m);
+    return true;
+}
+
+bool TacScrollWnd::WMStyleChanged(TMessage& m)
+{
+    m.Result = StylesHidden ? 0 : HandleStyleChanged(this, CtrlHandle, m.WParam, m.LParam);
+    return true;
+}
+
+// A press whose capture is taken away ends now: no repeat keeps scrolling behind a modal box or
+// another window's drag.
+bool TacScrollWnd::CancelPress(TMessage& m)
+{
+    if (m.Msg == WM_CANCELMODE || reinterpret_cast<HWND>(m.LParam) != CtrlHandle)
+        CancelScrollTracking(this, CtrlHandle);
+    CallPrev(m);
+    return true;
+}
+
+bool TacScrollWnd::CMUIActivate(TMessage& m)
+{
+    if (WndSize.cx <= 0 && WndSize.cy <= 0)
+        return false;
+    CallPrev(m);
+    if (!Destroyed)
+        SetWindowPos(CtrlHandle, nullptr, 0, 0, WndSize.cx, WndSize.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOOWNERZORDER |
+                         SWP_NOSENDCHANGING);
+    return true;
+}
+
+// What the bars do not consume goes to the window; the bars follow a wheel, a focus change or a
+// scroll state the window changed on its own.
+void TacScrollWnd::PassOn(TMessage& m)
+{
+    const bool skinned = SkinData && SkinData->IsSkinActive();
+    CallPrev(m);
+    if (!skinned || Destroyed)
         return;
     if (((m.Msg == WM_MOUSEWHEEL || m.Msg == CM_MOUSEWHEEL) && !Scrolling) || m.Msg == CM_FOCUSCHANGED ||
         (!Scrolling && !ThumbTracking && BarsMoved()))
@@ -257,17 +334,8 @@ void TacBaseWnd::BaseWndProc(TMessage& m)
         ScrollWndProc(m);
         return;
     }
-    if (m.Msg == SM_SKINCMD) {
-        const ks::SkinCommandView view(m);
-        if (view.Command() == SKC_REFRESH && OwnManager(m, SkinData)) {
-            ScrollWndProc(m);
-            if (!Destroyed && Visible(CtrlHandle))
-                SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
-            return;
-        }
-        if (view.Command() == SKC_PREPARE_CACHE)
-            PrepareWindowCache(SkinData, CtrlHandle, false);
-    }
+    if (m.Msg == SM_SKINCMD && BaseSkinCommand(ks::SkinCommandView(m)))
+        return;
     switch (m.Msg) {
     case WM_SIZE: SkinData->BackgroundChanged = true; break;
     case WM_SETCURSOR: CallPrev(m); return;
@@ -275,22 +343,52 @@ void TacBaseWnd::BaseWndProc(TMessage& m)
     default: break;
     }
     ScrollWndProc(m);
-    if (Destroyed)
-        return;
+    if (!Destroyed)
+        AfterScrollWindow(m);
+}
+
+// A refresh repaints the frame at once; a cache request is answered, then goes on.
+bool TacBaseWnd::BaseSkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_REFRESH: return RefreshCommand(view);
+    case SKC_PREPARE_CACHE: PrepareWindowCache(SkinData, CtrlHandle, false); return false;
+    default: return false;
+    }
+}
+
+bool TacBaseWnd::RefreshCommand(ks::SkinCommandView view)
+{
+    if (!OwnManager(view.Message(), SkinData))
+        return false;
+    ScrollWndProc(view.Message());
+    if (!Destroyed && Visible(CtrlHandle))
+        SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+    return true;
+}
+
+void TacBaseWnd::AfterScrollWindow(const TMessage& m)
+{
     switch (m.Msg) {
-    case WM_SIZE:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-        if (!Scrolling)
-            RefreshScrollBars(this, true);
-        break;
-    case WM_ENABLE:
-    case CM_ENABLEDCHANGED:
-        if (Visible(CtrlHandle))
-            SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
-        break;
+    case WM_SIZE: RefreshBarsUnlessScrolling(); break;
+    case WM_HSCROLL: RefreshBarsUnlessScrolling(); break;
+    case WM_VSCROLL: RefreshBarsUnlessScrolling(); break;
+    case WM_ENABLE: RepaintFrame(); break;
+    case CM_ENABLEDCHANGED: RepaintFrame(); break;
     default: break;
     }
+}
+
+void TacBaseWnd::RefreshBarsUnlessScrolling()
+{
+    if (!Scrolling)
+        RefreshScrollBars(this, true);
+}
+
+void TacBaseWnd::RepaintFrame()
+{
+    if (Visible(CtrlHandle))
+        SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
 }
 
 // ---- TacEditWnd ----------------------------------------------------------------------------------
@@ -410,155 +508,192 @@ void TacEditWnd::AdapterWndProc(TMessage& m)
         BaseWndProc(m);
         return;
     }
-    switch (m.Msg) {
-    case WM_NCPAINT: {
-        if (!Visible(CtrlHandle)) {
-            CallPrev(m);
-            return;
-        }
-        if (PaintLock)
-            return;
-        GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-        SkinData->UpdateLock = SkinData->Updating();
-        if (SkinData->UpdateLock)
-            return;
-        RebuildCache();
-        ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
-        PaintFrame(dc.get());
+    if (EditMessage(m))
         return;
-    }
-    case WM_PAINT: {
-        if (!Visible(CtrlHandle)) {
-            CallPrev(m);
-            return;
-        }
-        SkinData->UpdateLock = SkinData->Updating();
-        if (SkinData->UpdateLock || (PaintLock && !m.WParam)) {
-            ks::PaintDC validate(CtrlHandle);
-            return;
-        }
-        // A drag draws its own bar; between its steps the bars stand as drawn.
-        if (!ThumbTracking)
-            DrawScrollBars(this, CtrlHandle, nullptr, CurrentScrollTracking().PressedHotPortion);
-        if (!ParamsApplied)
-            ApplySkinColors();
-        CallPrev(m);
-        return;
-    }
-    case WM_ERASEBKGND:
-        if (!Visible(CtrlHandle)) {
-            CallPrev(m);
-            return;
-        }
-        if (SkinData->Updating()) {
-            m.Result = 1;
-            return;
-        }
-        if (!ParamsApplied)
-            ApplySkinColors();
-        if (ks::Sys().Win32MajorVersion() >= 6 && PaintLock && reinterpret_cast<HDC>(m.WParam) != CaptureDC) {
-            m.Result = 1;
-            return;
-        }
-        CallPrev(m);
-        return;
-    case WM_PRINT: PrintWindowTo(m); return;
-    case CM_FONTCHANGED:
-        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-        CallPrev(m);
-        return;
-    default: break;
-    }
-    if (m.Msg == SM_SKINCMD) {
-        const ks::SkinCommandView view(m);
-        switch (view.Command()) {
-        case SKC_GET_SKIN_INDEX: m.Result = SkinData->SkinIndex + 1; return;
-        case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return;
-        case SKC_PREPARE_CACHE:
-            GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-            PrepareWindowCache(SkinData, CtrlHandle, DlgMode);
-            DrawWndBorder(SkinData, nullptr, this);
-            return;
-        case SKC_REFRESH:
-            if (!OwnManager(m, SkinData)) {
-                CallPrev(m);
-                return;
-            }
-            BaseWndProc(m);
-            if (!Destroyed)
-                ApplySkinColors();
-            return;
-        case SKC_PARENT_UPDATED:
-            if (SkinData->UpdateLock) {
-                SkinData->SetUpdating(false);
-                SkinData->SetUpdating(SkinData->Updating());
-                if (!SkinData->UpdateLock)
-                    RedrawWindow(CtrlHandle, nullptr, nullptr,
-                                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-            }
-            CallPrev(m);
-            return;
-        case SKC_IS_SKINNED: m.Result = 1; return;
-        default: break;
-        }
-    }
     BaseWndProc(m);
     if (!Destroyed)
         FollowUp(m);
 }
 
+bool TacEditWnd::EditMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_NCPAINT: return WMNCPaint(m);
+    case WM_PAINT: return WMPaint(m);
+    case WM_ERASEBKGND: return WMEraseBkgnd(m);
+    case WM_PRINT: PrintWindowTo(m); return true;
+    case CM_FONTCHANGED: return CMFontChanged(m);
+    case SM_SKINCMD: return EditSkinCommand(ks::SkinCommandView(m));
+    default: return false;
+    }
+}
+
+bool TacEditWnd::WMNCPaint(TMessage& m)
+{
+    if (!Visible(CtrlHandle)) {
+        CallPrev(m);
+        return true;
+    }
+    if (PaintLock)
+        return true;
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    SkinData->UpdateLock = SkinData->Updating();
+    if (SkinData->UpdateLock)
+        return true;
+    RebuildCache();
+    ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+    PaintFrame(dc.get());
+    return true;
+}
+
+bool TacEditWnd::WMPaint(TMessage& m)
+{
+    if (!Visible(CtrlHandle)) {
+        CallPrev(m);
+        return true;
+    }
+    SkinData->UpdateLock = SkinData->Updating();
+    if (SkinData->UpdateLock || (PaintLock && !TWMPaint(m).DC())) {
+        ks::PaintDC validate(CtrlHandle);
+        return true;
+    }
+    // A drag draws its own bar; between its steps the bars stand as drawn.
+    if (!ThumbTracking)
+        DrawScrollBars(this, CtrlHandle, nullptr, CurrentScrollTracking().PressedHotPortion);
+    if (!ParamsApplied)
+        ApplySkinColors();
+    CallPrev(m);
+    return true;
+}
+
+bool TacEditWnd::WMEraseBkgnd(TMessage& m)
+{
+    if (!Visible(CtrlHandle)) {
+        CallPrev(m);
+        return true;
+    }
+    if (SkinData->Updating()) {
+        m.Result = 1;
+        return true;
+    }
+    if (!ParamsApplied)
+        ApplySkinColors();
+    if (ks::Sys().Win32MajorVersion() >= 6 && PaintLock && TWMEraseBkgnd(m).DC() != CaptureDC) {
+        m.Result = 1;
+        return true;
+    }
+    CallPrev(m);
+    return true;
+}
+
+bool TacEditWnd::CMFontChanged(TMessage& m)
+{
+    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    CallPrev(m);
+    return true;
+}
+
+bool TacEditWnd::EditSkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_GET_SKIN_INDEX: return Handled(view.Message(), SkinData->SkinIndex + 1);
+    case SKC_GET_APPLICATION: return Handled(view.Message(), reinterpret_cast<LRESULT>(Application));
+    case SKC_PREPARE_CACHE: return PrepareCacheCommand();
+    case SKC_REFRESH: return EditRefreshCommand(view);
+    case SKC_PARENT_UPDATED: return EditParentUpdatedCommand(view);
+    case SKC_IS_SKINNED: return Handled(view.Message(), 1);
+    default: return false;
+    }
+}
+
+bool TacEditWnd::PrepareCacheCommand()
+{
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    PrepareWindowCache(SkinData, CtrlHandle, DlgMode);
+    DrawWndBorder(SkinData, nullptr, this);
+    return true;
+}
+
+bool TacEditWnd::EditRefreshCommand(ks::SkinCommandView view)
+{
+    if (!OwnManager(view.Message(), SkinData)) {
+        CallPrev(view.Message());
+        return true;
+    }
+    BaseWndProc(view.Message());
+    if (!Destroyed)
+        ApplySkinColors();
+    return true;
+}
+
+bool TacEditWnd::EditParentUpdatedCommand(ks::SkinCommandView view)
+{
+    if (SkinData->UpdateLock) {
+        SkinData->SetUpdating(false);
+        SkinData->SetUpdating(SkinData->Updating());
+        if (!SkinData->UpdateLock)
+            RedrawWindow(CtrlHandle, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    }
+    CallPrev(view.Message());
+    return true;
+}
+
 void TacEditWnd::FollowUp(const TMessage& m)
 {
-    TControl* owner = SkinData->OwnerControl;
-    auto* windowed = dynamic_cast<TWinControl*>(owner);
-    auto redrawFrame = [&] {
-        SkinData->BackgroundChanged = true;
-        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-    };
     switch (m.Msg) {
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
-        if (BorderMaskHasStates(SkinData)) {
-            SkinData->MouseIsAbove = m.Msg == CM_MOUSEENTER;
-            redrawFrame();
-        }
-        if (m.Msg == CM_MOUSEENTER && SkinData->ControlKind == ckProviderAdapted)
-            SkinData->RefreshGlowEffect(false, CtrlHandle);
-        else if (m.Msg == CM_MOUSELEAVE)
-            SkinData->HideGlow();
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        if (windowed) {
-            SkinData->HasFocus = m.Msg == WM_SETFOCUS;
-            redrawFrame();
-        }
-        break;
-    case WM_MOUSEMOVE:
-        if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
-            DefaultSkinManager->SetActiveControl(CtrlHandle);
-        if (!Destroyed && GetCapture() == CtrlHandle && !PaintLock)
-            RefreshScrollBars(this, true);
-        break;
-    case WM_SIZE:
-        if (Visible(CtrlHandle))
-            SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
-        break;
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_LBUTTONDOWN:
-    case CN_KEYDOWN:
-    case CN_KEYUP:
-        if (!Scrolling)
-            RefreshScrollBars(this, true);
-        break;
-    case EM_REPLACESEL:
-    case LB_ADDSTRING:
-    case LB_INSERTSTRING:
-    case LB_SETCURSEL:
+    case CM_MOUSEENTER: HoverChange(true); break;
+    case CM_MOUSELEAVE: HoverChange(false); break;
+    case WM_SETFOCUS: FocusChange(true); break;
+    case WM_KILLFOCUS: FocusChange(false); break;
+    case WM_MOUSEMOVE: WMMouseMove(); break;
+    case WM_SIZE: RepaintFrame(); break;
+    case WM_KEYDOWN: RefreshBarsUnlessScrolling(); break;
+    case WM_KEYUP: RefreshBarsUnlessScrolling(); break;
+    case WM_LBUTTONDOWN: RefreshBarsUnlessScrolling(); break;
+    case CN_KEYDOWN: RefreshBarsUnlessScrolling(); break;
+    case CN_KEYUP: RefreshBarsUnlessScrolling(); break;
+    case EM_REPLACESEL: RefreshScrollBars(this, true); break;
+    case LB_ADDSTRING: RefreshScrollBars(this, true); break;
+    case LB_INSERTSTRING: RefreshScrollBars(this, true); break;
+    case LB_SETCURSEL: RefreshScrollBars(this, true); break;
     case LB_SETTOPINDEX: RefreshScrollBars(this, true); break;
     default: break;
     }
+}
+
+void TacEditWnd::RedrawFrame()
+{
+    SkinData->BackgroundChanged = true;
+    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+}
+
+void TacEditWnd::HoverChange(bool entered)
+{
+    if (BorderMaskHasStates(SkinData)) {
+        SkinData->MouseIsAbove = entered;
+        RedrawFrame();
+    }
+    if (entered && SkinData->ControlKind == ckProviderAdapted)
+        SkinData->RefreshGlowEffect(false, CtrlHandle);
+    else if (!entered)
+        SkinData->HideGlow();
+}
+
+void TacEditWnd::FocusChange(bool focused)
+{
+    if (!dynamic_cast<TWinControl*>(SkinData->OwnerControl))
+        return;
+    SkinData->HasFocus = focused;
+    RedrawFrame();
+}
+
+void TacEditWnd::WMMouseMove()
+{
+    if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
+        DefaultSkinManager->SetActiveControl(CtrlHandle);
+    if (!Destroyed && GetCapture() == CtrlHandle && !PaintLock)
+        RefreshScrollBars(this, true);
 }
 
 // ---- attaching by skin state -----------------------------------------------------------------------

@@ -40,9 +40,34 @@ protected:
     // The handling of this class, which descendants call for what they pass on.
     void ScrollWndProc(TMessage& message);
 
+    // A message answered with result and not passed on.
+    static bool Handled(TMessage& m, LRESULT result);
+
 private:
     // The window's scroll state differs from the bars' as last drawn.
     bool BarsMoved() const;
+    // The handlers of ScrollWndProc; those returning bool tell whether the message was consumed.
+    void WMDestroy(TMessage& m);
+    void ScrollSkinCommand(ks::SkinCommandView view);
+    void UnskinnedCommand(ks::SkinCommandView view);
+    void BackgroundColorCommand(ks::SkinCommandView view);
+    void BackgroundInfoCommand(ks::SkinCommandView view);
+    void NewSkinCommand(ks::SkinCommandView view);
+    void RemoveSkinCommand(ks::SkinCommandView view);
+    void RefreshCommand(ks::SkinCommandView view);
+    void ParentUpdatedCommand();
+    bool BarMessage(TMessage& m);
+    bool NcLeftButton(TMessage& m);
+    bool NcOtherButton(TMessage& m);
+    bool OnBar(const TMessage& m) const;
+    bool WMSysCommand(TWMSysCommand view);
+    bool WMTimer(TMessage& m);
+    bool WMNCPaint(TMessage& m);
+    bool WMStyleChanging(TMessage& m);
+    bool WMStyleChanged(TMessage& m);
+    bool CancelPress(TMessage& m);
+    bool CMUIActivate(TMessage& m);
+    void PassOn(TMessage& m);
 };
 
 class TacBaseWnd : public TacScrollWnd {
@@ -54,6 +79,14 @@ public:
 
 protected:
     void BaseWndProc(TMessage& message);
+    void RefreshBarsUnlessScrolling();
+    void RepaintFrame();
+
+private:
+    // Skin commands answered before the scroll-window handling; true when consumed.
+    bool BaseSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
+    void AfterScrollWindow(const TMessage& m);
 };
 
 class TacEditWnd : public TacBaseWnd {
@@ -79,7 +112,23 @@ private:
     void PaintFrame(HDC dc);
     void PrintWindowTo(TMessage& m);
     void RebuildCache();
+    // The dispatchers and their handlers; those returning bool tell whether the message was
+    // consumed.
+    bool EditMessage(TMessage& m);
+    bool WMNCPaint(TMessage& m);
+    bool WMPaint(TMessage& m);
+    bool WMEraseBkgnd(TMessage& m);
+    bool CMFontChanged(TMessage& m);
+    bool EditSkinCommand(ks::SkinCommandView view);
+    bool PrepareCacheCommand();
+    bool EditRefreshCommand(ks::SkinCommandView view);
+    bool EditParentUpdatedCommand(ks::SkinCommandView view);
+    // What follows the window's handling of a message the edit did not consume.
     void FollowUp(const TMessage& m);
+    void RedrawFrame();
+    void HoverChange(bool entered);
+    void FocusChange(bool focused);
+    void WMMouseMove();
 };
 
 // Attach or free the scroll-window (or edit) adapter of the skin data's owner control as the

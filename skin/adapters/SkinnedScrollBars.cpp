@@ -781,54 +781,65 @@ LRESULT HandleLButtonUp(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
     return h->CallPrevWndProc(wnd, WM_LBUTTONUP, wParam, l);
 }
 
+namespace {
+
+void FirstRepeatTick(HWND wnd)
+{
+    KillTimer(wnd, ScrollFirstRepeatTimer);
+    gT.RepeatTimer = gT.PressedWnd == wnd && gT.PressedPortion >= 0 ? SetTimer(wnd, ScrollRepeatTimer, 55, nullptr) : 0;
+}
+
+// A held arrow or page part scrolls again while the cursor stays on it.
+void RepeatTick(TacScrollWnd* h, HWND wnd)
+{
+    if (gT.PressedWnd != wnd || gT.PressedPortion < 0) {
+        KillTimer(wnd, ScrollRepeatTimer);
+        return;
+    }
+    POINT p = CursorPos();
+    ScreenToClient(wnd, &p);
+    p.x = std::max<LONG>(p.x, 0);
+    p.y = std::max<LONG>(p.y, 0);
+    HandleMouseMove(h, wnd, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    if (StillAdapted(h, wnd) && gT.PressedHotPortion >= ks::spFirstArrow && gT.PressedHotPortion <= ks::spPageAfter)
+        SendScrolling(h, wnd, gT.ScrollMsg, gT.PressedHotPortion, 0);
+}
+
+// The hovered part follows the cursor; the hover ends once the cursor leaves the bar.
+void HoverTick(TacScrollWnd* h, HWND wnd)
+{
+    if (h->ThumbTracking)
+        return;
+    const POINT p = CursorPos();
+    if (gT.HoverWnd == wnd && Inside(gT.HoverRect, p)) {
+        if (TacScrollBar* hovered = BarOf(h, gT.HoverBar))
+            ReadInfo(wnd, *hovered);
+        const int portion = PortionAtPoint(h, wnd, gT.HoverBar, p);
+        if (portion != gT.PrevHoverPortion) {
+            gT.HoverPortion = portion;
+            gT.PrevHoverPortion = portion;
+            RepaintBars(h, wnd);
+        }
+        return;
+    }
+    KillTimer(wnd, ScrollHoverTimer);
+    const bool ours = gT.HoverWnd == wnd;
+    gT.HoverTimer = 0;
+    gT.HoverBar = gT.HoverPortion = gT.PrevHoverPortion = -1;
+    if (ours)
+        RepaintBars(h, wnd);
+}
+
+} // namespace
+
+// Timers of other owners go on to the window's own procedure.
 LRESULT HandleTimer(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
 {
     switch (wParam) {
-    case ScrollFirstRepeatTimer:
-        KillTimer(wnd, ScrollFirstRepeatTimer);
-        gT.RepeatTimer = gT.PressedWnd == wnd && gT.PressedPortion >= 0 ? SetTimer(wnd, ScrollRepeatTimer, 55, nullptr) : 0;
-        return 0;
-    case ScrollRepeatTimer: {
-        if (gT.PressedWnd != wnd || gT.PressedPortion < 0) {
-            KillTimer(wnd, ScrollRepeatTimer);
-            return 0;
-        }
-        POINT p = CursorPos();
-        ScreenToClient(wnd, &p);
-        p.x = std::max<LONG>(p.x, 0);
-        p.y = std::max<LONG>(p.y, 0);
-        HandleMouseMove(h, wnd, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        if (StillAdapted(h, wnd) && gT.PressedHotPortion >= ks::spFirstArrow && gT.PressedHotPortion <= ks::spPageAfter)
-            SendScrolling(h, wnd, gT.ScrollMsg, gT.PressedHotPortion, 0);
-        return 0;
-    }
-    case ScrollHoverTimer: {
-        if (h->ThumbTracking)
-            return 0;
-        const POINT p = CursorPos();
-        if (gT.HoverWnd == wnd && Inside(gT.HoverRect, p)) {
-            if (TacScrollBar* hovered = BarOf(h, gT.HoverBar))
-                ReadInfo(wnd, *hovered);
-            const int portion = PortionAtPoint(h, wnd, gT.HoverBar, p);
-            if (portion != gT.PrevHoverPortion) {
-                gT.HoverPortion = portion;
-                gT.PrevHoverPortion = portion;
-                RepaintBars(h, wnd);
-            }
-        } else {
-            KillTimer(wnd, ScrollHoverTimer);
-            const bool ours = gT.HoverWnd == wnd;
-            gT.HoverTimer = 0;
-            gT.HoverBar = gT.HoverPortion = gT.PrevHoverPortion = -1;
-            if (ours)
-                RepaintBars(h, wnd);
-        }
-        return 0;
-    }
-    default: {
-        LPARAM l = lParam;
-        return h->CallPrevWndProc(wnd, WM_TIMER, wParam, l);
-    }
+    case ScrollFirstRepeatTimer: FirstRepeatTick(wnd); return 0;
+    case ScrollRepeatTimer: RepeatTick(h, wnd); return 0;
+    case ScrollHoverTimer: HoverTick(h, wnd); return 0;
+    default: return h->CallPrevWndProc(wnd, WM_TIMER, wParam, lParam);
     }
 }
 

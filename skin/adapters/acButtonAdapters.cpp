@@ -118,72 +118,107 @@ int TacBtnWnd::ButtonState()
 
 void TacBtnWnd::AdapterWndProc(TMessage& m)
 {
-    if (!SkinActiveFor(*this)) {
-        TacMainWnd::AdapterWndProc(m);
+    const bool skinned = SkinActiveFor(*this);
+    if (skinned && SkinnedMessage(m))
         return;
-    }
-    const bool visible = IsWindowVisible(CtrlHandle) != FALSE;
-    switch (m.Msg) {
-    case SM_SKINCMD:
-        switch (HIWORD(m.WParam)) {
-        case SKC_PARENT_UPDATED:
-            if (SkinData->UpdateLock && !StillUpdating(*SkinData))
-                RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-            return;
-        case SKC_HOT_ENTER: HotEnter(m); return;
-        case SKC_HOT_LEAVE: HotLeave(m); return;
-        default: break;
-        }
-        break;
-    case WM_MOVE: {
-        const TsGeneralData* s = SkinData->Section();
-        if (s && (s->Transparency >= 1 || (s->HotTransparency >= 1 && WindowIsHot(*this))))
-            Repaint(*this);
-        break;
-    }
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        if (!IsWindowEnabled(CtrlHandle)) {
-            // A disabled button does not take the focus.
-            if (m.Msg == WM_KILLFOCUS)
-                TacMainWnd::AdapterWndProc(m);
-            return;
-        }
-        WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
-        SkinData->HasFocus = m.Msg == WM_SETFOCUS;
-        Repaint(*this);
-        return;
-    case WM_ENABLE:
-    case WM_SETTEXT:
-        if (!visible)
-            break;
-        WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
-        Repaint(*this);
-        return;
-    case WM_PAINT:
-        if (!ParamsApplied)
-            ApplySkinColors();
-        Paint(reinterpret_cast<HDC>(m.WParam));
-        m.Result = 0;
-        return;
-    case WM_ERASEBKGND:
-    case WM_NCPAINT:
-    case WM_UPDATEUISTATE: m.Result = 1; return;
-    case BM_SETSTATE:
-        if (!visible)
-            break;
-        WithoutRedraw(CtrlHandle, [&] { m.Result = CallPrevWndProc(CtrlHandle, m.Msg, m.WParam, m.LParam); });
-        Repaint(*this);
-        return;
-    case WM_PRINT:
-        SkinData->BackgroundChanged = true;
-        Paint(reinterpret_cast<HDC>(m.WParam));
-        return;
-    default: break;
-    }
     TacMainWnd::AdapterWndProc(m);
-    if (m.Msg == WM_MOUSEMOVE)
+    if (skinned && m.Msg == WM_MOUSEMOVE)
         TrackMouse();
+}
+
+bool TacBtnWnd::SkinnedMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case SM_SKINCMD: return SkinCommand(ks::SkinCommandView(m));
+    case WM_MOVE: return WMMove();
+    case WM_SETFOCUS: return FocusChange(m, true);
+    case WM_KILLFOCUS: return FocusChange(m, false);
+    case WM_ENABLE: return ChangeState(m);
+    case WM_SETTEXT: return ChangeState(m);
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_ERASEBKGND: return Answered(m, 1);
+    case WM_NCPAINT: return Answered(m, 1);
+    case WM_UPDATEUISTATE: return Answered(m, 1);
+    case BM_SETSTATE: return BMSetState(m);
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    default: return false;
+    }
+}
+
+bool TacBtnWnd::SkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_PARENT_UPDATED: return ParentUpdatedCommand();
+    case SKC_HOT_ENTER: HotEnter(view.Message()); return true;
+    case SKC_HOT_LEAVE: HotLeave(view.Message()); return true;
+    default: return false;
+    }
+}
+
+bool TacBtnWnd::ParentUpdatedCommand()
+{
+    if (SkinData->UpdateLock && !StillUpdating(*SkinData))
+        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    return true;
+}
+
+// A see-through section shows what lies under the button's new place; handled further on too.
+bool TacBtnWnd::WMMove()
+{
+    const TsGeneralData* s = SkinData->Section();
+    if (s && (s->Transparency >= 1 || (s->HotTransparency >= 1 && WindowIsHot(*this))))
+        Repaint(*this);
+    return false;
+}
+
+bool TacBtnWnd::FocusChange(TMessage& m, bool gained)
+{
+    if (!IsWindowEnabled(CtrlHandle)) {
+        // A disabled button does not take the focus.
+        if (!gained)
+            TacMainWnd::AdapterWndProc(m);
+        return true;
+    }
+    WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
+    SkinData->HasFocus = gained;
+    Repaint(*this);
+    return true;
+}
+
+// WM_ENABLE and WM_SETTEXT of a visible button: the platform's handling unseen, then the skin's
+// picture.
+bool TacBtnWnd::ChangeState(TMessage& m)
+{
+    if (!IsWindowVisible(CtrlHandle))
+        return false;
+    WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
+    Repaint(*this);
+    return true;
+}
+
+bool TacBtnWnd::WMPaint(TWMPaint view)
+{
+    if (!ParamsApplied)
+        ApplySkinColors();
+    Paint(view.DC());
+    view.SetResult(0);
+    return true;
+}
+
+bool TacBtnWnd::BMSetState(TMessage& m)
+{
+    if (!IsWindowVisible(CtrlHandle))
+        return false;
+    WithoutRedraw(CtrlHandle, [&] { CallPrev(m); });
+    Repaint(*this);
+    return true;
+}
+
+bool TacBtnWnd::WMPrint(TWMPrint view)
+{
+    SkinData->BackgroundChanged = true;
+    Paint(view.DC());
+    return true;
 }
 
 void TacBtnWnd::TrackMouse()
@@ -362,41 +397,76 @@ void TacCheckBoxWnd::AdapterWndProc(TMessage& m)
         TacMainWnd::AdapterWndProc(m);
         return;
     }
-    switch (m.Msg) {
-    case SM_SKINCMD:
-        if (HIWORD(m.WParam) == SKC_HOT_ENTER || HIWORD(m.WParam) == SKC_HOT_LEAVE) {
-            SkinData->SetUpdating(false);
-            SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
-        }
-        break;
-    case WM_NCPAINT:
-    case WM_ERASEBKGND: m.Result = 0; return;
-    case WM_PAINT: Paint(reinterpret_cast<HDC>(m.WParam)); return;
-    case WM_ENABLE:
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-        if (!IsWindowVisible(CtrlHandle))
-            break;
-        WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
-        SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
+    if (SkinnedMessage(m))
         return;
-    default: break;
-    }
     TacMainWnd::AdapterWndProc(m);
+    AfterPlatform(m);
+}
+
+bool TacCheckBoxWnd::SkinnedMessage(TMessage& m)
+{
     switch (m.Msg) {
-    case WM_SETFOCUS:
+    case SM_SKINCMD: return SkinCommand(ks::SkinCommandView(m));
+    case WM_NCPAINT: return Answered(m, 0);
+    case WM_ERASEBKGND: return Answered(m, 0);
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_ENABLE: return RepaintAfter(m);
+    case BM_SETCHECK: return RepaintAfter(m);
+    case BM_SETSTATE: return RepaintAfter(m);
+    default: return false;
+    }
+}
+
+// Hover changes are painted at once; handled further on too.
+bool TacCheckBoxWnd::SkinCommand(ks::SkinCommandView view)
+{
+    if (view.Command() == SKC_HOT_ENTER || view.Command() == SKC_HOT_LEAVE) {
+        SkinData->SetUpdating(false);
+        SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
+    }
+    return false;
+}
+
+bool TacCheckBoxWnd::WMPaint(TWMPaint view)
+{
+    Paint(view.DC());
+    return true;
+}
+
+// WM_ENABLE, BM_SETCHECK and BM_SETSTATE of a visible box: the platform's handling unseen, then
+// the skin's picture.
+bool TacCheckBoxWnd::RepaintAfter(TMessage& m)
+{
+    if (!IsWindowVisible(CtrlHandle))
+        return false;
+    WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
+    SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
+    return true;
+}
+
+void TacCheckBoxWnd::AfterPlatform(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_SETFOCUS: SendMessageW(CtrlHandle, WM_PAINT, 0, 0); break;
     case WM_KILLFOCUS: SendMessageW(CtrlHandle, WM_PAINT, 0, 0); break;
-    case WM_KEYDOWN:
-        if (m.WParam == VK_SPACE)
-            SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
-        break;
-    case WM_NCHITTEST:
-        // Hover is followed through hit tests: the box's own procedure eats its mouse moves.
-        if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
-            DefaultSkinManager->SetActiveControl(CtrlHandle);
-        break;
+    case WM_KEYDOWN: WMKeyDown(TWMKey(m)); break;
+    case WM_NCHITTEST: BecomeHot(); break;
     default: break;
     }
+}
+
+// The space bar presses the box without a mouse message.
+void TacCheckBoxWnd::WMKeyDown(TWMKey view)
+{
+    if (view.CharCode() == VK_SPACE)
+        SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
+}
+
+// Hover is followed through hit tests: the box's own procedure eats its mouse moves.
+void TacCheckBoxWnd::BecomeHot()
+{
+    if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
+        DefaultSkinManager->SetActiveControl(CtrlHandle);
 }
 
 void TacCheckBoxWnd::Paint(HDC given)
@@ -467,76 +537,113 @@ TacGroupBoxWnd::TacGroupBoxWnd(HWND handle, TsCommonData* skinData, TsSkinManage
 
 void TacGroupBoxWnd::AdapterWndProc(TMessage& m)
 {
-    if (!SkinActiveFor(*this)) {
+    if (!SkinActiveFor(*this) || !SkinnedMessage(m))
         TacMainWnd::AdapterWndProc(m);
-        return;
-    }
+}
+
+bool TacGroupBoxWnd::SkinnedMessage(TMessage& m)
+{
     switch (m.Msg) {
-    case SM_SKINCMD:
-        switch (HIWORD(m.WParam)) {
-        case SKC_REMOVE_SKIN:
-            if (TControl* owner = SkinData->OwnerControl) {
-                TControlStyle style = owner->ControlStyle();
-                style.Exclude(csOpaque);
-                owner->SetControlStyle(style);
-            }
-            break;
-        case SKC_GET_CAPTION_HEIGHT:
-            GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-            m.Result = CaptionBand().Height();
-            return;
-        default: break;
-        }
-        break;
-    case WM_PARENTNOTIFY:
-        TacMainWnd::AdapterWndProc(m);
-        if (LOWORD(m.WParam) == WM_CREATE) {
-            if (SkinData->OwnerControl)
-                NotifyParentForm25(SkinData->OwnerControl);
-            else
-                SendToTopParent(CtrlHandle);
-        }
-        return;
-    case WM_SETTEXT:
-        TacMainWnd::AdapterWndProc(m);
-        SkinData->BackgroundChanged = true;
-        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_FRAME);
-        return;
-    case WM_PAINT:
-        if (DlgMode)
-            break;
-        Paint(reinterpret_cast<HDC>(m.WParam), false);
-        m.Result = 0;
-        return;
-    case WM_NCPAINT:
-        if (!DlgMode)
-            break;
-        Paint(nullptr, true);
-        m.Result = 1;
-        return;
-    case WM_PRINT:
-        SkinData->BackgroundChanged = true;
-        Paint(reinterpret_cast<HDC>(m.WParam), DlgMode);
-        return;
-    case WM_ERASEBKGND:
-        if (DlgMode)
-            break;
-        if (m.WParam == static_cast<WPARAM>(m.LParam)) {
-            // The class library's own request for the background behind its children.
-            auto dc = reinterpret_cast<HDC>(m.WParam);
-            GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-            if (SkinData->BackgroundChanged)
-                PrepareCache();
-            if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && SkinData->ParentCacheUsed())
-                Blit(dc, *cache);
-            else
-                FillRectSolid(dc, {0, 0, WndSize.cx, WndSize.cy}, ControlBackColorWnd(CtrlHandle));
-        }
-        m.Result = 1;
-        return;
-    default: break;
+    case SM_SKINCMD: return SkinCommand(ks::SkinCommandView(m));
+    case WM_PARENTNOTIFY: return WMParentNotify(TWMParentNotify(m));
+    case WM_SETTEXT: return WMSetText(m);
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_NCPAINT: return WMNCPaint(TWMPaint(m));
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m));
+    default: return false;
     }
+}
+
+bool TacGroupBoxWnd::SkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand();
+    case SKC_GET_CAPTION_HEIGHT: return CaptionHeightCommand(view);
+    default: return false;
+    }
+}
+
+// The group box paints its own colour again; handled further on too.
+bool TacGroupBoxWnd::RemoveSkinCommand()
+{
+    if (TControl* owner = SkinData->OwnerControl) {
+        TControlStyle style = owner->ControlStyle();
+        style.Exclude(csOpaque);
+        owner->SetControlStyle(style);
+    }
+    return false;
+}
+
+bool TacGroupBoxWnd::CaptionHeightCommand(ks::SkinCommandView view)
+{
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    view.SetResult(CaptionBand().Height());
+    return true;
+}
+
+bool TacGroupBoxWnd::WMParentNotify(TWMParentNotify view)
+{
+    TacMainWnd::AdapterWndProc(view.Message());
+    if (view.Event() == WM_CREATE) {
+        if (SkinData->OwnerControl)
+            NotifyParentForm25(SkinData->OwnerControl);
+        else
+            SendToTopParent(CtrlHandle);
+    }
+    return true;
+}
+
+bool TacGroupBoxWnd::WMSetText(TMessage& m)
+{
     TacMainWnd::AdapterWndProc(m);
+    SkinData->BackgroundChanged = true;
+    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_FRAME);
+    return true;
+}
+
+// In a dialog the whole box is painted as the frame; otherwise in the client paint.
+bool TacGroupBoxWnd::WMPaint(TWMPaint view)
+{
+    if (DlgMode)
+        return false;
+    Paint(view.DC(), false);
+    view.SetResult(0);
+    return true;
+}
+
+bool TacGroupBoxWnd::WMNCPaint(TWMPaint view)
+{
+    if (!DlgMode)
+        return false;
+    Paint(nullptr, true);
+    view.SetResult(1);
+    return true;
+}
+
+bool TacGroupBoxWnd::WMPrint(TWMPrint view)
+{
+    SkinData->BackgroundChanged = true;
+    Paint(view.DC(), DlgMode);
+    return true;
+}
+
+bool TacGroupBoxWnd::WMEraseBkgnd(TWMEraseBkgnd view)
+{
+    if (DlgMode)
+        return false;
+    if (view.ForChildren()) {
+        HDC dc = view.DC();
+        GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+        if (SkinData->BackgroundChanged)
+            PrepareCache();
+        if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && SkinData->ParentCacheUsed())
+            Blit(dc, *cache);
+        else
+            FillRectSolid(dc, {0, 0, WndSize.cx, WndSize.cy}, ControlBackColorWnd(CtrlHandle));
+    }
+    view.SetResult(1);
+    return true;
 }
 
 TRect TacGroupBoxWnd::CaptionBand()

@@ -40,11 +40,23 @@ protected:
     bool Pushed();
     // WM_PAINT or the print form of it: the cache rebuilt and copied to the target.
     void Paint(HDC given);
-    // The message through the inherited handling with redraw off, then a repaint.
-    void ChangeState(TMessage& m);
+    // The message of a visible button through the inherited handling with redraw off, then a
+    // repaint; false (not consumed) for a hidden one.
+    bool ChangeState(TMessage& m);
     void HotEnter(TMessage& m);
     void HotLeave(TMessage& m);
     void TrackMouse();
+
+private:
+    // The dispatchers and their handlers: each returns whether the message was consumed.
+    bool SkinnedMessage(TMessage& m);
+    bool SkinCommand(ks::SkinCommandView view);
+    bool ParentUpdatedCommand();
+    bool WMMove();
+    bool FocusChange(TMessage& m, bool gained);
+    bool WMPaint(TWMPaint view);
+    bool BMSetState(TMessage& m);
+    bool WMPrint(TWMPrint view);
 };
 
 // Push buttons that show a bitmap (BS_BITMAP): the bitmap BM_GETIMAGE answers, left of the
@@ -72,6 +84,15 @@ public:
     void PrepareCache(DWORD style);
 
 private:
+    // The dispatchers and their handlers: each returns whether the message was consumed.
+    bool SkinnedMessage(TMessage& m);
+    bool SkinCommand(ks::SkinCommandView view);
+    bool WMPaint(TWMPaint view);
+    bool RepaintAfter(TMessage& m);
+    // What follows the platform's handling of a message the box did not consume.
+    void AfterPlatform(TMessage& m);
+    void WMKeyDown(TWMKey view);
+    void BecomeHot();
     void Paint(HDC given);
 };
 
@@ -90,5 +111,16 @@ public:
     void PrepareCache();
 
 private:
+    // The dispatchers and their handlers: each returns whether the message was consumed.
+    bool SkinnedMessage(TMessage& m);
+    bool SkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand();
+    bool CaptionHeightCommand(ks::SkinCommandView view);
+    bool WMParentNotify(TWMParentNotify view);
+    bool WMSetText(TMessage& m);
+    bool WMPaint(TWMPaint view);
+    bool WMNCPaint(TWMPaint view);
+    bool WMPrint(TWMPrint view);
+    bool WMEraseBkgnd(TWMEraseBkgnd view);
     void Paint(HDC given, bool frameOnly);
 };

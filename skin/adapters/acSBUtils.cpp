@@ -230,34 +230,53 @@ void TacMainWnd::CallPrev(TMessage& message)
 void TacMainWnd::AdapterWndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case WM_DESTROY:
-    case WM_NCDESTROY: {
-        if (SkinData && SkinData->GlowSlot >= 0)
-            SkinData->HideGlow();
-        CallPrev(m);
-        if (Hooked()) {
-            TacMainWnd* self = this;
-            RemoveScrollWndHandler(CtrlHandle, false, false, self);
-        }
-        return;
-    }
-    case WM_SIZE:
-        if (SkinData)
-            SkinData->BackgroundChanged = true;
-        break;
-    case WM_SETTEXT:
-        CallPrev(m);
-        WndText = WindowText(CtrlHandle);
-        return;
+    case WM_DESTROY: WMDestroy(m); return;
+    case WM_NCDESTROY: WMDestroy(m); return;
+    case WM_SIZE: MarkBackgroundChanged(); break;
+    case WM_SETTEXT: WMSetText(m); return;
     case WM_UPDATEUISTATE: return;
-    case WM_PRINT: m.Result = SendMessageW(CtrlHandle, WM_PAINT, m.WParam, m.LParam); return;
-    case WM_MOUSEMOVE:
-        if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
-            DefaultSkinManager->SetActiveControl(CtrlHandle);
-        break;
+    case WM_PRINT: WMPrint(TWMPrint(m)); return;
+    case WM_MOUSEMOVE: BecomeActiveControl(); break;
     default: break;
     }
     CommonPath(m);
+}
+
+// The window goes away: its glow and, once the platform is done, the adapter with it.
+void TacMainWnd::WMDestroy(TMessage& m)
+{
+    if (SkinData && SkinData->GlowSlot >= 0)
+        SkinData->HideGlow();
+    CallPrev(m);
+    if (Hooked()) {
+        TacMainWnd* self = this;
+        RemoveScrollWndHandler(CtrlHandle, false, false, self);
+    }
+}
+
+void TacMainWnd::MarkBackgroundChanged()
+{
+    if (SkinData)
+        SkinData->BackgroundChanged = true;
+}
+
+void TacMainWnd::WMSetText(TMessage& m)
+{
+    CallPrev(m);
+    WndText = WindowText(CtrlHandle);
+}
+
+// Printing is painting into the given DC.
+void TacMainWnd::WMPrint(TWMPrint view)
+{
+    TMessage& m = view.Message();
+    view.SetResult(SendMessageW(CtrlHandle, WM_PAINT, m.WParam, m.LParam));
+}
+
+void TacMainWnd::BecomeActiveControl()
+{
+    if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
+        DefaultSkinManager->SetActiveControl(CtrlHandle);
 }
 
 void TacMainWnd::CommonPath(TMessage& m)
@@ -270,56 +289,91 @@ void TacMainWnd::CommonPath(TMessage& m)
 bool TacMainWnd::CommonSkinCommandOf(TMessage& m)
 {
     const ks::SkinCommandView view(m);
-    const bool own = view.Manager() == SkinData->SkinManager();
     switch (view.Command()) {
-    case SKC_NEW_SKIN:
-        if (own) {
-            SkinData->RefreshIndexes();
-            SkinData->BackgroundChanged = true;
-            BroadcastMessage(dynamic_cast<TWinControl*>(SkinData->OwnerControl), CtrlHandle, m);
-        }
-        return false;
-    case SKC_REMOVE_SKIN:
-        if (own)
-            RestoreControlColors();
-        return false;
-    case SKC_REFRESH:
-        if (!own)
-            return false;
-        SkinData->RefreshIndexes();
-        SkinData->BackgroundChanged = true;
-        SkinData->SetUpdating(false);
-        SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
-        return true;
-    case SKC_PARENT_UPDATED:
-        if (!SkinData->UpdateLock)
-            return false;
-        SkinData->SetUpdating(false);
-        SkinData->SetUpdating(SkinData->Updating());
-        if (!SkinData->UpdateLock)
-            RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-        return true;
-    case SKC_IS_SKINNED: m.Result = 1; return true;
-    case SKC_IS_UPDATING: m.Result = SkinData->UpdateLock ? 1 : 0; return true;
-    case SKC_IS_BG_COMPLEX:
-        if (!SkinData->OwnerControl)
-            return false;
-        CommonSkinCommand(m, SkinData);
-        return true;
-    case SKC_GET_BG_COLOR:
-        m.Result = 0;
-        CallPrev(m);
-        if (m.Result == 0)
-            m.Result = static_cast<LRESULT>(SkinData->QueryBackgroundColor(false, CtrlHandle));
-        return true;
-    case SKC_PREPARE_CACHE: PrepareWindowCache(SkinData, CtrlHandle, false); return false;
-    case SKC_GET_BG_INFO:
-        if (auto* info = view.Pointer<BackgroundInfo>())
-            SkinData->AnswerBackgroundInfo(*info, SkinData->HasFocus || SkinData->MouseIsAbove, CtrlHandle);
-        return true;
-    case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return true;
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
+    case SKC_REFRESH: return RefreshCommand(view);
+    case SKC_PARENT_UPDATED: return ParentUpdatedCommand();
+    case SKC_IS_SKINNED: return Answered(m, 1);
+    case SKC_IS_UPDATING: return Answered(m, SkinData->UpdateLock ? 1 : 0);
+    case SKC_IS_BG_COMPLEX: return IsBgComplexCommand(m);
+    case SKC_GET_BG_COLOR: return BackgroundColorCommand(m);
+    case SKC_PREPARE_CACHE: return PrepareCacheCommand();
+    case SKC_GET_BG_INFO: return BackgroundInfoCommand(view);
+    case SKC_GET_APPLICATION: return Answered(m, reinterpret_cast<LRESULT>(Application));
     default: return false;
     }
+}
+
+bool TacMainWnd::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() == SkinData->SkinManager()) {
+        SkinData->RefreshIndexes();
+        SkinData->BackgroundChanged = true;
+        BroadcastMessage(dynamic_cast<TWinControl*>(SkinData->OwnerControl), CtrlHandle, view.Message());
+    }
+    return false;
+}
+
+bool TacMainWnd::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() == SkinData->SkinManager())
+        RestoreControlColors();
+    return false;
+}
+
+bool TacMainWnd::RefreshCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != SkinData->SkinManager())
+        return false;
+    SkinData->RefreshIndexes();
+    SkinData->BackgroundChanged = true;
+    SkinData->SetUpdating(false);
+    SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
+    return true;
+}
+
+bool TacMainWnd::ParentUpdatedCommand()
+{
+    if (!SkinData->UpdateLock)
+        return false;
+    SkinData->SetUpdating(false);
+    SkinData->SetUpdating(SkinData->Updating());
+    if (!SkinData->UpdateLock)
+        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    return true;
+}
+
+bool TacMainWnd::IsBgComplexCommand(TMessage& m)
+{
+    if (!SkinData->OwnerControl)
+        return false;
+    CommonSkinCommand(m, SkinData);
+    return true;
+}
+
+// The replaced handler's colour first; the skin's only where it gives none.
+bool TacMainWnd::BackgroundColorCommand(TMessage& m)
+{
+    m.Result = 0;
+    CallPrev(m);
+    if (m.Result == 0)
+        m.Result = static_cast<LRESULT>(SkinData->QueryBackgroundColor(false, CtrlHandle));
+    return true;
+}
+
+// Answered, then on to the replaced handler.
+bool TacMainWnd::PrepareCacheCommand()
+{
+    PrepareWindowCache(SkinData, CtrlHandle, false);
+    return false;
+}
+
+bool TacMainWnd::BackgroundInfoCommand(ks::SkinCommandView view)
+{
+    if (auto* info = view.Pointer<BackgroundInfo>())
+        SkinData->AnswerBackgroundInfo(*info, SkinData->HasFocus || SkinData->MouseIsAbove, CtrlHandle);
+    return true;
 }
 
 // ---- attach and detach -----------------------------------------------------------------------

@@ -28,6 +28,9 @@
 #include <utility>
 
 class TacMainWnd;
+namespace ks {
+class SkinCommandView;
+}
 class TsCommonData;
 class TsSkinManager;
 class TWinControl;
@@ -128,12 +131,37 @@ protected:
     // Called once the handler is given back (window destroyed or adapter detached).
     virtual void Detached() {}
 
+    // A message answered here with result and not passed on: true for the dispatchers whose
+    // handlers tell whether the message was consumed.
+    static bool Answered(TMessage& message, LRESULT result) noexcept
+    {
+        message.Result = result;
+        return true;
+    }
+
     // The default section given at creation.
     const std::string& DefaultSection() const noexcept { return FSection; }
     // Messages the base handles after the adapter's own switch: the common path.
     void CommonPath(TMessage& message);
     // SM_SKINCMD with an active manager; true when it was answered here (not passed on).
     bool CommonSkinCommandOf(TMessage& message);
+
+private:
+    // The handlers of AdapterWndProc and CommonSkinCommandOf; a command handler returns whether
+    // the command was answered here.
+    void WMDestroy(TMessage& message);
+    void MarkBackgroundChanged();
+    void WMSetText(TMessage& message);
+    void WMPrint(TWMPrint view);
+    void BecomeActiveControl();
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
+    bool ParentUpdatedCommand();
+    bool IsBgComplexCommand(TMessage& message);
+    bool BackgroundColorCommand(TMessage& message);
+    bool PrepareCacheCommand();
+    bool BackgroundInfoCommand(ks::SkinCommandView view);
 
 private:
     friend void InstallScrollWndHook(TacMainWnd* adapter, HWND wnd);

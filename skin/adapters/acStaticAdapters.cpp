@@ -67,35 +67,62 @@ void TacStaticWnd::Redraw()
 
 void TacStaticWnd::AdapterWndProc(TMessage& m)
 {
-    if (!SkinActiveFor(*this) || !Handles()) {
+    if (!SkinActiveFor(*this) || !Handles() || !StaticMessage(m))
         TacMainWnd::AdapterWndProc(m);
-        return;
-    }
+}
+
+bool TacStaticWnd::StaticMessage(TMessage& m)
+{
     switch (m.Msg) {
-    case WM_ERASEBKGND:
-        if (!IsWindowVisible(CtrlHandle))
-            break;
-        PaintInto(reinterpret_cast<HDC>(m.WParam));
-        m.Result = 1;
-        return;
-    case WM_PAINT: Validate(CtrlHandle); m.Result = 0; return;
-    case WM_MOVE:
-    case WM_ENABLE:
-        SkinData->BackgroundChanged = true;
-        CallPrev(m);
-        Redraw();
-        return;
-    case WM_SETTEXT:
-        CallPrev(m);
-        WndText = TextOf(CtrlHandle);
-        SkinData->BackgroundChanged = true;
-        Redraw();
-        return;
-    case WM_NCPAINT: m.Result = 0; return;
-    case WM_PRINT: PaintInto(reinterpret_cast<HDC>(m.WParam)); return;
-    default: break;
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m));
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_MOVE: return RedrawAfter(m);
+    case WM_ENABLE: return RedrawAfter(m);
+    case WM_SETTEXT: return WMSetText(m);
+    case WM_NCPAINT: return Answered(m, 0);
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    default: return false;
     }
-    TacMainWnd::AdapterWndProc(m);
+}
+
+bool TacStaticWnd::WMEraseBkgnd(TWMEraseBkgnd view)
+{
+    if (!IsWindowVisible(CtrlHandle))
+        return false;
+    PaintInto(view.DC());
+    view.SetResult(1);
+    return true;
+}
+
+// The picture was made in the erase step; the platform's own paint would cover it.
+bool TacStaticWnd::WMPaint(TWMPaint view)
+{
+    Validate(CtrlHandle);
+    view.SetResult(0);
+    return true;
+}
+
+bool TacStaticWnd::RedrawAfter(TMessage& m)
+{
+    SkinData->BackgroundChanged = true;
+    CallPrev(m);
+    Redraw();
+    return true;
+}
+
+bool TacStaticWnd::WMSetText(TMessage& m)
+{
+    CallPrev(m);
+    WndText = TextOf(CtrlHandle);
+    SkinData->BackgroundChanged = true;
+    Redraw();
+    return true;
+}
+
+bool TacStaticWnd::WMPrint(TWMPrint view)
+{
+    PaintInto(view.DC());
+    return true;
 }
 
 void TacStaticWnd::PaintInto(HDC given)
@@ -149,35 +176,15 @@ void TacIconWnd::PaintText(TBitmap& cache)
 }
 
 // ---- link label -----------------------------------------------------------------------------
+// A link takes the static's handling even when it takes the focus, except for enabling and
+// printing: those stay with the static's own dispatch, which leaves a focusable window to the
+// platform. A link with a static edge is the platform's.
 void TacLinkWnd::AdapterWndProc(TMessage& m)
 {
-    if (!SkinActiveFor(*this) || (ExStyleOf(CtrlHandle) & WS_EX_STATICEDGE)) {
-        TacMainWnd::AdapterWndProc(m);
-        return;
-    }
-    switch (m.Msg) {
-    case WM_ERASEBKGND:
-        if (!IsWindowVisible(CtrlHandle))
-            break;
-        PaintInto(reinterpret_cast<HDC>(m.WParam));
-        m.Result = 1;
-        return;
-    case WM_MOVE:
-        SkinData->BackgroundChanged = true;
-        CallPrev(m);
-        Redraw();
-        return;
-    case WM_SETTEXT:
-        CallPrev(m);
-        WndText = TextOf(CtrlHandle);
-        SkinData->BackgroundChanged = true;
-        Redraw();
-        return;
-    case WM_PAINT: Validate(CtrlHandle); m.Result = 0; return;
-    case WM_NCPAINT: m.Result = 0; return;
-    default: break;
-    }
-    TacStaticWnd::AdapterWndProc(m);
+    const bool own = SkinActiveFor(*this) && !(ExStyleOf(CtrlHandle) & WS_EX_STATICEDGE) && m.Msg != WM_ENABLE &&
+                     m.Msg != WM_PRINT;
+    if (!own || !StaticMessage(m))
+        TacStaticWnd::AdapterWndProc(m);
 }
 
 void TacLinkWnd::PaintText(TBitmap& cache)
@@ -206,9 +213,9 @@ void TacSizerWnd::AdapterWndProc(TMessage& m)
         return;
     }
     switch (m.Msg) {
-    case WM_PAINT: Paint(); m.Result = 0; return;
-    case WM_ERASEBKGND:
-    case WM_NCPAINT: m.Result = 0; return;
+    case WM_PAINT: WMPaint(TWMPaint(m)); return;
+    case WM_ERASEBKGND: Answered(m, 0); return;
+    case WM_NCPAINT: Answered(m, 0); return;
     default: break;
     }
     TacMainWnd::AdapterWndProc(m);
@@ -217,6 +224,12 @@ void TacSizerWnd::AdapterWndProc(TMessage& m)
             DefaultSkinManager->SetActiveControl(nullptr);
         m.Result = HTBOTTOMRIGHT;
     }
+}
+
+void TacSizerWnd::WMPaint(TWMPaint view)
+{
+    Paint();
+    view.SetResult(0);
 }
 
 void TacSizerWnd::Paint()
@@ -256,11 +269,18 @@ void TacTransPanelWnd::AdapterWndProc(TMessage& m)
         return;
     }
     switch (m.Msg) {
-    case WM_ERASEBKGND: Paint(); m.Result = 1; return;
-    case WM_NCPAINT: m.Result = 0; return;
+    case WM_ERASEBKGND: WMEraseBkgnd(TWMEraseBkgnd(m)); return;
+    case WM_NCPAINT: Answered(m, 0); return;
     default: break;
     }
     TacMainWnd::AdapterWndProc(m);
+}
+
+// The whole picture in the erase step, from the window's own DC.
+void TacTransPanelWnd::WMEraseBkgnd(TWMEraseBkgnd view)
+{
+    Paint();
+    view.SetResult(1);
 }
 
 void TacTransPanelWnd::Paint()
@@ -326,66 +346,117 @@ void TacPanelWnd::AdapterWndProc(TMessage& m)
         TacMainWnd::AdapterWndProc(m);
         return;
     }
-    auto* container = dynamic_cast<TWinControl*>(owner);
     if (m.Msg == SM_SKINCMD) {
-        switch (HIWORD(m.WParam)) {
-        case SKC_NEW_SKIN:
-        case SKC_REFRESH:
+        if (!SkinCommand(ks::SkinCommandView(m)))
             TacMainWnd::AdapterWndProc(m);
-            BroadcastMessage(container, CtrlHandle, m);
-            return;
-        case SKC_REMOVE_SKIN: {
-            SkinData->SkinIndex = -1;
-            TControlStyle style = owner->ControlStyle();
-            style.Exclude(csOpaque);
-            owner->SetControlStyle(style);
-            break;
-        }
-        case SKC_PARENT_UPDATED:
-            SkinData->SetUpdating(false);
-            RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_FRAME);
-            return;
-        case SKC_IS_SKINNED: m.Result = 1; return;
-        case SKC_PREPARE_CACHE: return;
-        default: break;
-        }
-        TacMainWnd::AdapterWndProc(m);
         return;
     }
-    if (SkinData->IsSkinActive()) {
-        switch (m.Msg) {
-        case WM_NCPAINT: PaintFrame(nullptr); m.Result = 0; return;
-        case WM_SETTEXT:
-            if (!IsWindowVisible(CtrlHandle))
-                break;
-            WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
-            SkinData->BackgroundChanged = true;
-            InvalidateRect(CtrlHandle, nullptr, TRUE);
-            return;
-        case WM_PAINT:
-            InvalidateRect(CtrlHandle, nullptr, TRUE);
-            Validate(CtrlHandle);
-            m.Result = 0;
-            return;
-        case WM_ERASEBKGND: PaintClient(reinterpret_cast<HDC>(m.WParam), false); m.Result = 1; return;
-        case WM_UPDATEUISTATE: m.Result = 1; return;
-        case WM_PARENTNOTIFY:
-            TacMainWnd::AdapterWndProc(m);
-            if (LOWORD(m.WParam) == WM_CREATE)
-                NotifyParentForm25(owner);
-            return;
-        case WM_PRINT: {
-            auto dc = reinterpret_cast<HDC>(m.WParam);
-            PaintClient(dc, true);
-            PaintFrame(dc);
-            return;
-        }
-        default: break;
-        }
-    }
+    if (SkinData->IsSkinActive() && SkinnedMessage(m))
+        return;
     TacMainWnd::AdapterWndProc(m);
     if (m.Msg == WM_WINDOWPOSCHANGING)
         SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+}
+
+bool TacPanelWnd::SkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_NEW_SKIN: return Broadcast(view);
+    case SKC_REFRESH: return Broadcast(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand();
+    case SKC_PARENT_UPDATED: return ParentUpdatedCommand();
+    case SKC_IS_SKINNED: return Answered(view.Message(), 1);
+    case SKC_PREPARE_CACHE: return true;
+    default: return false;
+    }
+}
+
+bool TacPanelWnd::SkinnedMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_NCPAINT: return WMNCPaint(TWMPaint(m));
+    case WM_SETTEXT: return WMSetText(m);
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m));
+    case WM_UPDATEUISTATE: return Answered(m, 1);
+    case WM_PARENTNOTIFY: return WMParentNotify(TWMParentNotify(m));
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    default: return false;
+    }
+}
+
+// The command goes on to the controls inside, after this window took it.
+bool TacPanelWnd::Broadcast(ks::SkinCommandView view)
+{
+    TacMainWnd::AdapterWndProc(view.Message());
+    BroadcastMessage(dynamic_cast<TWinControl*>(SkinData->OwnerControl), CtrlHandle, view.Message());
+    return true;
+}
+
+// The panel paints its own colour again; handled further on as well.
+bool TacPanelWnd::RemoveSkinCommand()
+{
+    SkinData->SkinIndex = -1;
+    TControl* owner = SkinData->OwnerControl;
+    TControlStyle style = owner->ControlStyle();
+    style.Exclude(csOpaque);
+    owner->SetControlStyle(style);
+    return false;
+}
+
+bool TacPanelWnd::ParentUpdatedCommand()
+{
+    SkinData->SetUpdating(false);
+    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_FRAME);
+    return true;
+}
+
+bool TacPanelWnd::WMNCPaint(TWMPaint view)
+{
+    PaintFrame(nullptr);
+    view.SetResult(0);
+    return true;
+}
+
+// The caption changes without the platform's painting; the whole client is painted again.
+bool TacPanelWnd::WMSetText(TMessage& m)
+{
+    if (!IsWindowVisible(CtrlHandle))
+        return false;
+    WithoutRedraw(CtrlHandle, [&] { TacMainWnd::AdapterWndProc(m); });
+    SkinData->BackgroundChanged = true;
+    InvalidateRect(CtrlHandle, nullptr, TRUE);
+    return true;
+}
+
+bool TacPanelWnd::WMPaint(TWMPaint view)
+{
+    InvalidateRect(CtrlHandle, nullptr, TRUE);
+    Validate(CtrlHandle);
+    view.SetResult(0);
+    return true;
+}
+
+bool TacPanelWnd::WMEraseBkgnd(TWMEraseBkgnd view)
+{
+    PaintClient(view.DC(), false);
+    view.SetResult(1);
+    return true;
+}
+
+bool TacPanelWnd::WMParentNotify(TWMParentNotify view)
+{
+    TacMainWnd::AdapterWndProc(view.Message());
+    if (view.Event() == WM_CREATE)
+        NotifyParentForm25(SkinData->OwnerControl);
+    return true;
+}
+
+bool TacPanelWnd::WMPrint(TWMPrint view)
+{
+    PaintClient(view.DC(), true);
+    PaintFrame(view.DC());
+    return true;
 }
 
 void TacPanelWnd::PaintClient(HDC given, bool dcIsWindow)
@@ -524,56 +595,95 @@ void TacDlgPanelWnd::AdapterWndProc(TMessage& m)
         TacMainWnd::AdapterWndProc(m);
         return;
     }
-    switch (m.Msg) {
-    case SM_SKINCMD:
-        if (HIWORD(m.WParam) == SKC_NEW_SKIN)
-            BroadcastMessage(FControl, CtrlHandle, m);
-        break;
-    case WM_SETTEXT:
-        if (IsWindowVisible(CtrlHandle))
-            SkinData->BackgroundChanged = true;
-        break;
-    case WM_PAINT:
-        KeepGlobalColour();
-        Validate(CtrlHandle);
-        m.Result = 0;
-        return;
-    case WM_ERASEBKGND: {
-        auto dc = reinterpret_cast<HDC>(m.WParam);
-        ks::SavedDC saved(dc);
-        PaintClient(dc, false);
-        // The window paints its own content, inside the band only.
-        RECT client{};
-        GetClientRect(CtrlHandle, &client);
-        IntersectClipRect(dc, DialogBand, DialogBand, client.right - DialogBand, client.bottom - DialogBand);
-        LPARAM unused = 0;
-        CallPrevWndProc(CtrlHandle, WM_PAINT, m.WParam, unused);
-        m.Result = 1;
-        return;
-    }
-    case WM_NCPAINT: PaintFrame(nullptr); m.Result = 1; return;
-    case WM_UPDATEUISTATE: m.Result = 1; return;
-    case WM_PARENTNOTIFY:
-        if (LOWORD(m.WParam) != WM_CREATE && LOWORD(m.WParam) != WM_DESTROY)
-            break;
+    if (!SkinnedMessage(m))
         TacMainWnd::AdapterWndProc(m);
-        KeepGlobalColour();
-        if (LOWORD(m.WParam) == WM_CREATE)
-            NotifyParentForm25(FControl);
-        return;
-    case WM_PRINT: {
-        auto dc = reinterpret_cast<HDC>(m.WParam);
-        PaintClient(dc, true);
-        PaintFrame(dc);
-        return;
+}
+
+bool TacDlgPanelWnd::SkinnedMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case SM_SKINCMD: return SkinCommand(ks::SkinCommandView(m));
+    case WM_SETTEXT: return WMSetText();
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m));
+    case WM_NCPAINT: return WMNCPaint(TWMPaint(m));
+    case WM_UPDATEUISTATE: return Answered(m, 1);
+    case WM_PARENTNOTIFY: return WMParentNotify(TWMParentNotify(m));
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    case WM_THEMECHANGED: return WMThemeChanged();
+    default: return false;
     }
-    case WM_THEMECHANGED:
-        if (FControl && FControl->Color() != clBtnFace)
-            FControl->SetColor(clBtnFace);
-        break;
-    default: break;
-    }
-    TacMainWnd::AdapterWndProc(m);
+}
+
+// A new skin reaches the controls inside as well; handled further on too.
+bool TacDlgPanelWnd::SkinCommand(ks::SkinCommandView view)
+{
+    if (view.Command() == SKC_NEW_SKIN)
+        BroadcastMessage(FControl, CtrlHandle, view.Message());
+    return false;
+}
+
+bool TacDlgPanelWnd::WMSetText()
+{
+    if (IsWindowVisible(CtrlHandle))
+        SkinData->BackgroundChanged = true;
+    return false;
+}
+
+bool TacDlgPanelWnd::WMPaint(TWMPaint view)
+{
+    KeepGlobalColour();
+    Validate(CtrlHandle);
+    view.SetResult(0);
+    return true;
+}
+
+bool TacDlgPanelWnd::WMEraseBkgnd(TWMEraseBkgnd view)
+{
+    HDC dc = view.DC();
+    ks::SavedDC saved(dc);
+    PaintClient(dc, false);
+    // The window paints its own content, inside the band only.
+    RECT client{};
+    GetClientRect(CtrlHandle, &client);
+    IntersectClipRect(dc, DialogBand, DialogBand, client.right - DialogBand, client.bottom - DialogBand);
+    LPARAM unused = 0;
+    CallPrevWndProc(CtrlHandle, WM_PAINT, view.Message().WParam, unused);
+    view.SetResult(1);
+    return true;
+}
+
+bool TacDlgPanelWnd::WMNCPaint(TWMPaint view)
+{
+    PaintFrame(nullptr);
+    view.SetResult(1);
+    return true;
+}
+
+bool TacDlgPanelWnd::WMParentNotify(TWMParentNotify view)
+{
+    if (view.Event() != WM_CREATE && view.Event() != WM_DESTROY)
+        return false;
+    TacMainWnd::AdapterWndProc(view.Message());
+    KeepGlobalColour();
+    if (view.Event() == WM_CREATE)
+        NotifyParentForm25(FControl);
+    return true;
+}
+
+bool TacDlgPanelWnd::WMPrint(TWMPrint view)
+{
+    PaintClient(view.DC(), true);
+    PaintFrame(view.DC());
+    return true;
+}
+
+// The dialog's own colour stays the platform's face colour; handled further on too.
+bool TacDlgPanelWnd::WMThemeChanged()
+{
+    if (FControl && FControl->Color() != clBtnFace)
+        FControl->SetColor(clBtnFace);
+    return false;
 }
 
 void TacDlgPanelWnd::PaintClient(HDC given, bool dcIsWindow)

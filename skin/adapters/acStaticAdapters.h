@@ -5,6 +5,8 @@
 // the window; what it does not handle goes to TacMainWnd. The section is the creator's, except
 // for a panel, whose bevels choose it when the creator names none.
 #include "skin/adapters/acSBUtils.h"
+#include "skin/core/sMessages.h"
+#include "vcl/Messages.h"
 #include "vcl/Bitmap.h"
 
 #include <string>
@@ -26,6 +28,17 @@ protected:
     // Taken over only without WS_TABSTOP and WS_EX_STATICEDGE.
     bool Handles() const;
     void Redraw();
+    // The messages a skinned static handles itself; false for those that go on to TacMainWnd.
+    bool StaticMessage(TMessage& message);
+
+private:
+    // Each handler returns whether the message was consumed.
+    bool WMEraseBkgnd(TWMEraseBkgnd view);
+    bool WMPaint(TWMPaint view);
+    // WM_MOVE and WM_ENABLE: the platform's handling, then the picture made again.
+    bool RedrawAfter(TMessage& message);
+    bool WMSetText(TMessage& message);
+    bool WMPrint(TWMPrint view);
 };
 
 // Static icons and bitmaps: the image the static shows (asked anew at every paint; the static
@@ -59,6 +72,7 @@ public:
     void AdapterWndProc(TMessage& message) override;
 
 private:
+    void WMPaint(TWMPaint view);
     void Paint();
 };
 
@@ -70,6 +84,9 @@ public:
 
     void AdapterWndProc(TMessage& message) override;
     virtual void Paint();
+
+private:
+    void WMEraseBkgnd(TWMEraseBkgnd view);
 };
 
 // The class library's panels (TCustomPanel): the section under the caption, centred; the frame
@@ -84,6 +101,19 @@ public:
     virtual void PrepareCache();
 
 private:
+    // The dispatchers of a panel that holds controls, and their handlers: each returns whether
+    // the message was consumed.
+    bool SkinCommand(ks::SkinCommandView view);
+    bool SkinnedMessage(TMessage& message);
+    bool Broadcast(ks::SkinCommandView view);
+    bool RemoveSkinCommand();
+    bool ParentUpdatedCommand();
+    bool WMNCPaint(TWMPaint view);
+    bool WMSetText(TMessage& message);
+    bool WMPaint(TWMPaint view);
+    bool WMEraseBkgnd(TWMEraseBkgnd view);
+    bool WMParentNotify(TWMParentNotify view);
+    bool WMPrint(TWMPrint view);
     // The frame width: half of what the window is wider than its client area.
     int FrameWidth() const;
     // dcIsWindow: dc's origin is the window's (WM_PRINT, the window DC), else its client area's.
@@ -107,6 +137,16 @@ public:
     TWinControl* Control() const noexcept { return FControl; }
 
 private:
+    // The dispatcher and its handlers: each returns whether the message was consumed.
+    bool SkinnedMessage(TMessage& message);
+    bool SkinCommand(ks::SkinCommandView view);
+    bool WMSetText();
+    bool WMPaint(TWMPaint view);
+    bool WMEraseBkgnd(TWMEraseBkgnd view);
+    bool WMNCPaint(TWMPaint view);
+    bool WMParentNotify(TWMParentNotify view);
+    bool WMPrint(TWMPrint view);
+    bool WMThemeChanged();
     int FrameWidth() const;
     void PaintClient(HDC dc, bool dcIsWindow);
     void PaintFrame(HDC dc);

@@ -121,32 +121,44 @@ int TsCustomHintWindow::ShadowSize() const
 void TsCustomHintWindow::WndProc(TMessage& message)
 {
     switch (message.Msg) {
-    case SM_SKINCMD: SkinCommand(message); return;
+    case SM_SKINCMD: SkinCommand(ks::SkinCommandView(message)); return;
     case WM_ERASEBKGND: message.Result = 1; return;
-    case WM_NCPAINT:
-        if (ActiveHintManager)
-            UpdateRegion();
-        message.Result = 1;
-        return;
+    case WM_NCPAINT: WMNCPaint(TWMPaint(message)); return;
     default: THintWindow::WndProc(message); return;
     }
 }
 
-void TsCustomHintWindow::SkinCommand(TMessage& message)
+// The frame is never painted; the shape is set again instead.
+void TsCustomHintWindow::WMNCPaint(TWMPaint view)
 {
-    switch (HIWORD(message.WParam)) {
-    case SKC_IS_BG_COMPLEX:
-        message.LParam = 1;
-        THintWindow::WndProc(message);
-        return;
-    case SKC_GET_BG_INFO:
-        if (auto* info = reinterpret_cast<BackgroundInfo*>(message.LParam)) {
-            info->Bmp = BodyImage.get();
-            info->Offset = {0, 0};
-            info->BackgroundKind = BgKindBitmap;
-        }
-        return;
-    default: THintWindow::WndProc(message); return;
+    if (ActiveHintManager)
+        UpdateRegion();
+    view.SetResult(1);
+}
+
+void TsCustomHintWindow::SkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_IS_BG_COMPLEX: IsBgComplexCommand(view); return;
+    case SKC_GET_BG_INFO: BackgroundInfoCommand(view); return;
+    default: THintWindow::WndProc(view.Message()); return;
+    }
+}
+
+// Callers read the answer from the message's LParam, not from its result.
+void TsCustomHintWindow::IsBgComplexCommand(ks::SkinCommandView view)
+{
+    view.Message().LParam = 1;
+    THintWindow::WndProc(view.Message());
+}
+
+// What lies under the hint's content is its body image.
+void TsCustomHintWindow::BackgroundInfoCommand(ks::SkinCommandView view)
+{
+    if (auto* info = view.Pointer<BackgroundInfo>()) {
+        info->Bmp = BodyImage.get();
+        info->Offset = {0, 0};
+        info->BackgroundKind = BgKindBitmap;
     }
 }
 

@@ -9,8 +9,13 @@
 
 #include "skin/controls/sHintManager.h"
 #include "vcl/Hints.h"
+#include "vcl/Messages.h"
 
 #include <memory>
+
+namespace ks {
+class SkinCommandView;
+}
 
 class TsCustomHintWindow : public THintWindow {
 public:
@@ -77,7 +82,10 @@ protected:
     virtual void DrawFigure(TCanvas& canvas, TPoint offset, int inset);
 
 private:
-    void SkinCommand(TMessage& message);
+    void WMNCPaint(TWMPaint view);
+    void SkinCommand(ks::SkinCommandView view);
+    void IsBgComplexCommand(ks::SkinCommandView view);
+    void BackgroundInfoCommand(ks::SkinCommandView view);
     void ShowLayered(int w, int h);
     void ShowOverScreen(const TRect& r);
     void UpdateLayered(HDC screen, int w, int h, BYTE alpha);

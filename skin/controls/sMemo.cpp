@@ -68,44 +68,60 @@ void TsMemo::SetDisabledKind(TsDisabledKind value)
     FSkinData->Invalidate();
 }
 
-bool TsMemo::SkinCommand(TMessage& m)
+bool TsMemo::SkinCommand(ks::SkinCommandView view)
 {
-    const ks::SkinCommandView view(m);
-    const bool own = view.Manager() == FSkinData->SkinManager();
     switch (view.Command()) {
-    case SKC_NEW_SKIN:
-        if (!own)
-            return false;
-        RouteSkinMessage(m, FSkinData.get());
-        return true;
-    case SKC_REMOVE_SKIN:
-        if (!own)
-            return false;
-        FreeAdapter();
-        RouteSkinMessage(m, FSkinData.get());
-        // A new window without the adapter's frame; the memo keeps its text.
-        if (HandleAllocated())
-            RecreateWnd();
-        return true;
-    case SKC_REFRESH:
-        if (!own)
-            return false;
-        RouteSkinMessage(m, FSkinData.get());
-        InitEditHandler(FSkinData.get(), FListSW);
-        if (HandleAllocated())
-            RedrawWindow(Handle(), nullptr, nullptr, RedrawAll);
-        return true;
-    case SKC_IS_SKINNED: m.Result = 1; return true;
-    case SKC_GET_APPLICATION: m.Result = reinterpret_cast<LRESULT>(Application); return true;
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
+    case SKC_REFRESH: return RefreshCommand(view);
+    case SKC_IS_SKINNED: return Answer(view, 1);
+    case SKC_GET_APPLICATION: return Answer(view, reinterpret_cast<LRESULT>(Application));
     default: return false;
     }
+}
+
+bool TsMemo::Answer(ks::SkinCommandView view, LRESULT value)
+{
+    view.SetResult(value);
+    return true;
+}
+
+bool TsMemo::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    return true;
+}
+
+bool TsMemo::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    FreeAdapter();
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    // A new window without the adapter's frame; the memo keeps its text.
+    if (HandleAllocated())
+        RecreateWnd();
+    return true;
+}
+
+bool TsMemo::RefreshCommand(ks::SkinCommandView view)
+{
+    if (view.Manager() != FSkinData->SkinManager())
+        return false;
+    RouteSkinMessage(view.Message(), FSkinData.get());
+    InitEditHandler(FSkinData.get(), FListSW);
+    if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RedrawAll);
+    return true;
 }
 
 void TsMemo::WndProc(TMessage& m)
 {
     if (m.Msg == CM_FONTCHANGED && Showing() && HandleAllocated())
         RedrawWindow(Handle(), nullptr, nullptr, RedrawAll);
-    if (m.Msg == SM_SKINCMD && SkinCommand(m))
+    if (m.Msg == SM_SKINCMD && SkinCommand(ks::SkinCommandView(m)))
         return;
     if (!CanPaintControl(this) || !FSkinData->IsSkinActive()) {
         TMemo::WndProc(m);
@@ -113,16 +129,7 @@ void TsMemo::WndProc(TMessage& m)
         return;
     }
     if (m.Msg == WM_PAINT) {
-        FSkinData->UpdateLock = FSkinData->Updating();
-        if (FSkinData->UpdateLock) {
-            if (!m.WParam) {
-                PAINTSTRUCT ps;
-                BeginPaint(Handle(), &ps);
-                EndPaint(Handle(), &ps);
-            }
-            return;
-        }
-        TMemo::WndProc(m);
+        WMPaint(TWMPaint(m));
         return;
     }
     if (RouteSkinMessage(m, FSkinData.get()))
@@ -132,28 +139,47 @@ void TsMemo::WndProc(TMessage& m)
     KeepLabelInStep(m);
 }
 
+// While the skin data updates, the memo paints nothing: a real paint only validates.
+void TsMemo::WMPaint(TWMPaint view)
+{
+    FSkinData->UpdateLock = FSkinData->Updating();
+    if (!FSkinData->UpdateLock) {
+        TMemo::WndProc(view.Message());
+        return;
+    }
+    if (!view.DC()) {
+        PAINTSTRUCT ps;
+        BeginPaint(Handle(), &ps);
+        EndPaint(Handle(), &ps);
+    }
+}
+
 void TsMemo::AfterPlatform(const TMessage& m)
 {
     switch (m.Msg) {
-    case WM_SETFONT:
-    case CM_VISIBLECHANGED:
+    case WM_SETFONT: FSkinData->Invalidate(); break;
+    case CM_VISIBLECHANGED: FSkinData->Invalidate(); break;
     case CM_ENABLEDCHANGED: FSkinData->Invalidate(); break;
-    case EM_SCROLLCARET:
-        if (FOnScrollCaret)
-            FOnScrollCaret(this);
-        break;
-    case WM_VSCROLL:
-        if (FOnVScroll)
-            FOnVScroll(this);
-        break;
+    case EM_SCROLLCARET: Notify(FOnScrollCaret); break;
+    case WM_VSCROLL: Notify(FOnVScroll); break;
     case CM_SHOWINGCHANGED: InitEditHandler(FSkinData.get(), FListSW); break;
-    case CM_TEXTCHANGED:
-    case CM_CHANGED:
-        if (FListSW)
-            RefreshScrollBars(FListSW, true);
-        break;
+    case CM_TEXTCHANGED: RefreshBars(); break;
+    case CM_CHANGED: RefreshBars(); break;
     default: break;
     }
+}
+
+void TsMemo::Notify(const TNotifyEvent& event)
+{
+    if (event)
+        event(this);
+}
+
+// The adapter's bars follow the text at once.
+void TsMemo::RefreshBars()
+{
+    if (FListSW)
+        RefreshScrollBars(FListSW, true);
 }
 
 void TsMemo::KeepLabelInStep(const TMessage& m)

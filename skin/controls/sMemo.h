@@ -7,11 +7,15 @@
 // from.
 
 #include "skin/core/sConst.h"
+#include "vcl/Messages.h"
 #include "vcl/StdCtrls.h"
 
 #include <memory>
 
 class TacMainWnd;
+namespace ks {
+class SkinCommandView;
+}
 class TsBoundLabel;
 class TsCommonData;
 
@@ -41,7 +45,15 @@ public:
     void WndProc(TMessage& message) override;
 
 private:
-    bool SkinCommand(TMessage& m);
+    // The skin commands the memo answers itself; false for those that go on.
+    bool SkinCommand(ks::SkinCommandView view);
+    bool Answer(ks::SkinCommandView view, LRESULT value);
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
+    void WMPaint(TWMPaint view);
+    void Notify(const TNotifyEvent& event);
+    void RefreshBars();
     void AfterPlatform(const TMessage& m);
     void KeepLabelInStep(const TMessage& m);
     void FreeAdapter() noexcept;

@@ -15,10 +15,13 @@
 #include "skin/core/sMessages.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,32 +88,107 @@ TControl* ChildAt(TWinControl& container, int index)
     return index < container.ControlCount() ? container.Controls(index) : nullptr;
 }
 
-// Fills the backgrounds of the children to be painted into the memory image in one pass.
-void PaintChildBackgrounds(TWinControl& container, int count, HDC target, HDC memory, const BackgroundInfo& bg)
+// The part of the container that the children to be painted cover: the off-screen picture
+// needs no more. Making and whitening a picture of the whole container cost more than
+// painting a small label into it; outside this part nothing is ever copied to the target.
+TRect GraphicChildrenBounds(TWinControl& container, int count, HDC target)
+{
+    TRect bounds{};
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+        TControl* child = ChildAt(container, i);
+        if (!child || !GraphicChildVisible(child, target))
+            continue;
+        const TRect r = child->BoundsRect();
+        bounds = any ? TRect{std::min(bounds.Left, r.Left), std::min(bounds.Top, r.Top), std::max(bounds.Right, r.Right),
+                             std::max(bounds.Bottom, r.Bottom)}
+                     : r;
+        any = true;
+    }
+    const TRect inside{std::max(bounds.Left, 0), std::max(bounds.Top, 0), std::min(bounds.Right, container.Width()),
+                       std::min(bounds.Bottom, container.Height())};
+    // Children that all lie outside the container keep the container-sized picture they had.
+    if (inside.Right <= inside.Left || inside.Bottom <= inside.Top)
+        return {0, 0, container.Width(), container.Height()};
+    return inside;
+}
+
+// Fills the backgrounds of the children to be painted into the memory image, whose (0, 0) is
+// origin of the container, in one pass.
+void PaintChildBackgrounds(TWinControl& container, int count, HDC target, HDC memory, TPoint origin,
+                           const BackgroundInfo& bg)
 {
     for (int i = 0; i < count; ++i) {
         TControl* child = ChildAt(container, i);
         if (!child || !GraphicChildVisible(child, target))
             continue;
         const TRect r = child->BoundsRect();
+        const TRect at{r.Left - origin.X, r.Top - origin.Y, r.Right - origin.X, r.Bottom - origin.Y};
         if (child->ControlStyle().Contains(csOpaque))
-            FillRectSolid(memory, r, ControlBackColor(child));
+            FillRectSolid(memory, at, ControlBackColor(child));
         else if (bg.BackgroundKind == BgKindBitmap && bg.Bmp)
-            BitBlt(memory, r.Left, r.Top, r.Width(), r.Height(), bg.Bmp->Canvas().Handle(), r.Left + bg.Offset.X,
+            BitBlt(memory, at.Left, at.Top, r.Width(), r.Height(), bg.Bmp->Canvas().Handle(), r.Left + bg.Offset.X,
                    r.Top + bg.Offset.Y, SRCCOPY);
         else
-            FillRectSolid(memory, r, bg.Color);
+            FillRectSolid(memory, at, bg.Color);
     }
 }
 
-// The memory image's pixel at (x, y), as GetPixel answers it: CLR_INVALID outside the image.
-TColor PixelAt(TBitmap& image, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= image.Width() || y >= image.Height())
-        return static_cast<TColor>(CLR_INVALID);
-    const uint8_t* p = image.ScanLine(y) + static_cast<ptrdiff_t>(x) * 3;
-    return static_cast<TColor>(RGB(p[2], p[1], p[0]));
-}
+// The off-screen picture the windowless children paint into: a white top-down 24-bit DIB
+// section selected into a memory DC of its own. A 24-bit image rather than one like the screen:
+// at 15 or 16 bits per pixel the key colour would read back changed and every transparent
+// corner would be copied. Made with GDI directly, since a TBitmap's making costs several times
+// a small label's painting, and it is made at every paint of the container.
+class ChildPicture {
+public:
+    // An empty picture (DC() nullptr) when the system refuses.
+    ChildPicture(int width, int height) noexcept
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        FBitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!FBitmap || !bits)
+            return;
+        try {
+            FDC = ks::MemoryDC::Compatible(nullptr);
+        } catch (const Exception&) {
+            return;
+        }
+        FSelected.emplace(FDC.get(), FBitmap.get());
+        FBits = static_cast<const uint8_t*>(bits);
+        FWidth = width;
+        FHeight = height;
+        PatBlt(FDC.get(), 0, 0, width, height, WHITENESS);
+    }
+
+    HDC DC() const noexcept { return FBits ? FDC.get() : nullptr; }
+
+    // The pixel at (x, y), as GetPixel answers it: CLR_INVALID outside the picture.
+    TColor PixelAt(int x, int y) const noexcept
+    {
+        if (!FBits || x < 0 || y < 0 || x >= FWidth || y >= FHeight)
+            return static_cast<TColor>(CLR_INVALID);
+        GdiFlush(); // GDI may still be drawing into the bits (Wine draws at once; Windows batches)
+        const ptrdiff_t stride = (static_cast<ptrdiff_t>(FWidth) * 3 + 3) & ~ptrdiff_t{3};
+        const uint8_t* p = FBits + stride * y + static_cast<ptrdiff_t>(x) * 3;
+        return static_cast<TColor>(RGB(p[2], p[1], p[0]));
+    }
+
+private:
+    // Declared so that the bitmap outlives its selection, and the DC that selection.
+    ks::GdiBitmap FBitmap;
+    ks::MemoryDC FDC;
+    std::optional<ks::SelectGuard> FSelected;
+    const uint8_t* FBits = nullptr;
+    int FWidth = 0;
+    int FHeight = 0;
+};
 
 std::vector<HWND> ChildWindows(HWND wnd)
 {
@@ -257,10 +335,9 @@ void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset)
     const auto* mdiForm = dynamic_cast<TCustomForm*>(container);
     const bool mdi = mdiForm && mdiForm->FormStyle() == fsMDIForm;
     const bool copy = container->ControlState().Contains(csPaintCopy);
-    // A 24-bit image rather than one like the screen: at 15 or 16 bits per pixel the key colour
-    // would read back changed and every transparent corner would be copied.
-    std::unique_ptr<TBitmap> image;
+    std::optional<ChildPicture> image;
     HDC memory = nullptr;
+    TPoint origin{};
     const int count = container->ControlCount();
     for (int i = 0; i < count && watch.Alive(container); ++i) {
         TControl* child = ChildAt(*container, i);
@@ -269,12 +346,16 @@ void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset)
         if (mdi && child->Align() != alNone)
             SendCommandCtl(child, SKC_REPAINT_NOW, 0);
         if (!image) {
-            image = NewBitmap24(container->Width(), container->Height());
-            memory = image->Canvas().Handle();
-            PaintChildBackgrounds(*container, count, dc, memory, bg);
+            const TRect part = GraphicChildrenBounds(*container, count, dc);
+            origin = {part.Left, part.Top};
+            image.emplace(part.Width(), part.Height());
+            memory = image->DC();
+            if (!memory)
+                return;
+            PaintChildBackgrounds(*container, count, dc, memory, origin, bg);
         }
         ks::SavedDC saved(memory);
-        MoveWindowOrg(memory, child->Left(), child->Top());
+        MoveWindowOrg(memory, child->Left() - origin.X, child->Top() - origin.Y);
         IntersectClipRect(memory, 0, 0, child->Width(), child->Height());
         PaintCopyScope paintCopy(*child, copy);
         child->Perform(WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
@@ -286,9 +367,10 @@ void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset)
         if (!child || !GraphicChildVisible(child, dc))
             continue;
         const TRect r = child->BoundsRect();
-        if (PixelAt(*image, r.Left, r.Top) == TransparentKeyColor)
+        if (image->PixelAt(r.Left - origin.X, r.Top - origin.Y) == TransparentKeyColor)
             continue;
-        BitBlt(dc, r.Left + offset.X, r.Top + offset.Y, r.Width(), r.Height(), memory, r.Left, r.Top, SRCCOPY);
+        BitBlt(dc, r.Left + offset.X, r.Top + offset.Y, r.Width(), r.Height(), memory, r.Left - origin.X,
+               r.Top - origin.Y, SRCCOPY);
     }
 }
 

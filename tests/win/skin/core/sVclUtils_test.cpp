@@ -175,6 +175,41 @@ TEST_F(VclUtilsTest, GraphicChildrenArePaintedOverTheContainersImage)
     EXPECT_EQ(Box->Outdated, 0);
 }
 
+// The off-screen picture covers only the children's part of the container; children across
+// its edges still paint and copy their inside parts over the right piece of its image.
+TEST_F(VclUtilsTest, ChildrenAcrossTheContainersEdgesPaintTheirInsideParts)
+{
+    Box->Cache = Filled24(100, 60, Blue);
+    Box->Cache->Canvas().Brush().SetColor(Olive);
+    Box->Cache->Canvas().FillRect({0, 0, 8, 60});
+    TSwatch* left = Swatch(-5, 10, 20, 10, Red);
+    left->Share = 0.5;
+    Swatch(90, 30, 20, 10, Red);
+    TSwatch* keyed = Swatch(60, 45, 10, 10, Green);
+    keyed->KeyCorner = true;
+
+    auto target = Filled24(120, 80, Grey);
+    const TPoint off{5, 3};
+    PaintGraphicChildren(target->Canvas().Handle(), Box, off);
+    TCanvas& c = target->Canvas();
+    struct Case {
+        const char* name;
+        TPoint at;
+        TColor expected;
+    } cases[] = {
+        {"LeftChildsPaintedHalf", {2, 15}, Red},
+        {"LeftChildsUnpaintedHalfOverOlive", {6, 15}, Olive},
+        {"LeftChildsUnpaintedHalfOverBlue", {12, 15}, Blue},
+        {"RightChildInside", {95, 35}, Red},
+        {"KeyedChildLeftOut", {65, 50}, Grey},
+        {"BetweenChildren", {50, 25}, Grey},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(c.Pixels(k.at.X + off.X, k.at.Y + off.Y), k.expected);
+    }
+}
+
 TEST_F(VclUtilsTest, NothingIsMadeOrPaintedWhereTheTargetClipsTheChildrenAway)
 {
     TSwatch* s = Swatch(50, 30, 10, 10, Red);
