@@ -229,6 +229,21 @@ public:
     void PaintFormToDC(HDC dc);
     void RedrawMenuItem(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
     TColor FormBackColor() const;
+    // Height of the painted window image: the form's, with a border window its deltas and
+    // margins, plus 1 under a menu bar.
+    int PaintedHeight() const;
+    // Where TempBmp's copy of the button strip lies in the cache.
+    TPoint ButtonsBackgroundOrigin() const;
+    // The glyph of user title button index centred in a button whose top-left is at.
+    void PaintUserButtonGlyph(TBitmap& target, int index, TPoint at);
+    // The cache's pixels of the button with this hit code copied to the window (or the border
+    // window), after the button alone was painted again over TempBmp's background.
+    void RepaintTitleButton(int hitCode);
+    static bool TitleButtonAnimating(const TitleButtonRec& rec) noexcept;
+    // Set after every full paint of the cache.
+    bool NCPaintedOnce = false;
+    // The client area must be repainted from the cache; cleared by PaintClientBackground.
+    bool ClientRepaintPending = false;
 
     // ============ TitleButtonStates.cpp (helper "frame"): title-button states, system menu ====
     void SetHotHitCode(int code, bool repaint = true);
@@ -237,6 +252,8 @@ public:
     void HideTitleButtonHint(TsTitleButton* button);
     void ShowSkinnedSysMenu(int x, int y);
     void EnableSysMenuItem(UINT command, bool enable);
+    // Starts or retargets the glow animation of one of this provider's title buttons.
+    void StartTitleAnimation(TitleButtonRec& rec, int state, int steps, bool enable);
 
     // ============ FormHitTest.cpp (helper "formstate"): hit test, frame mouse, outline sizing ==
     // 1-based position of the title button under the point (window coordinates); 0 for none.
@@ -359,6 +376,16 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    // ============ FormNonClientPainting.cpp (helper "frame") ============
+    void RunFormOnPaint();
+    void PaintAddedTitle(const TRect& r);
+    void PaintTitleButton(TBitmap& cache, const TitleButtonRec& rec, bool enabled);
+    void PaintUserTitleButton(TBitmap& cache, int index);
+    void PaintMenuLine();
+    void PaintBorderShadow(bool titleOnBorder);
+    // The frame rectangle of the last full paint, inside the border window's margins.
+    TRect NCFrameRect{0, 0, 0, 0};
+
     // ============ FormWindowProc.cpp: one handler per skin command and control message ======
     bool AnyStateCommand(TMessage& message);
     void UnskinnedMessage(TMessage& message);
@@ -396,6 +423,11 @@ private:
     void CallOld(TMessage& message);
     bool BeingDestroyed() const noexcept;
 };
+
+// ============ TitleButtonStates.cpp (helper "frame") ============
+// Set when a title button is pressed, cleared at every hot-state change; read by the window
+// procedure when the mouse button goes up.
+extern bool TitleButtonPressed;
 
 // ============ ProviderSetup.cpp: desktop composition ============
 bool IsDwmCompositionEnabled();

@@ -14,3 +14,14 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/ProviderSetup.cpp
   skin/forms/TitleParts.cpp
 )
+
+# The skinned frame's painting, title-button states and glow, and the layered border window.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/FormNonClientPainting.cpp
+  skin/forms/TitleButtonStates.cpp
+  skin/forms/TitleAnimation.cpp
+  skin/forms/acBorderForm.cpp
+)
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FramePixels.cpp
+)
