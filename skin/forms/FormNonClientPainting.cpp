@@ -264,7 +264,7 @@ void TsSkinProvider::PaintNonClient()
             PaintControlSection(*SkinData(), ci, true, FormActive ? 1 : 0, NCFrameRect, {NCFrameRect.Left, NCFrameRect.Top},
                                 &cache, true);
         }
-        if (IsSizeBox() && SkinData()->ParentCacheUsed() == false)
+        if (IsSizeBox())
             PaintGrip();
         if (!titleOnBorder)
             PaintTitleBar();
@@ -403,7 +403,9 @@ void TsSkinProvider::PaintCaption()
     const std::wstring added = AddedTitle() ? AddedTitle()->Text() : std::wstring();
     if (!added.empty()) {
         ks::SelectGuard select(dc, AddedTitle()->Font()->Handle());
-        addedWidth = TextExtentOf(cache.Canvas(), added).cx;
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc, added.c_str(), static_cast<int>(added.size()), &size))
+            addedWidth = size.cx;
     }
     UseCaptionFont(cache.Canvas());
     const std::wstring caption = Form->Caption();

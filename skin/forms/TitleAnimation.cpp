@@ -39,6 +39,8 @@ const ks::ClassInfo& TacSBAnimation::ClassInfo() const noexcept
 
 TacSBAnimation::TacSBAnimation(TComponent* owner) : TTimer(owner)
 {
+    // Only a fade asks for ticks: a press is shown at once and never starts the timer.
+    SetEnabled(false);
     SetOnTimer(TNotifyEvent(this, &TacSBAnimation::TimerTick));
 }
 
@@ -70,8 +72,12 @@ void TacSBAnimation::FreeFrame() noexcept
     FFrameState = -1;
 }
 
-bool TacSBAnimation::OwnerGone() const
+bool TacSBAnimation::OwnerGone()
 {
+    // A user title button removed from its collection takes its record with it: the record is
+    // looked up again by its hit code, never read through a pointer that may dangle.
+    if (Button && Provider && Provider->TitleButtonByHitCode(FHitCode) != Button)
+        Button = nullptr;
     if (!Wnd || !IsWindow(Wnd) || !Button || !SkinData)
         return true;
     const TsSkinManager* manager = SkinData->SkinManager();
@@ -122,13 +128,13 @@ void TacSBAnimation::TimerTick(TObject*)
         return;
     }
     if (Step > 0) {
-        PaintFrame(std::clamp(StepAlpha() * Step, 0, 255));
         --Step;
-        return;
+        PaintFrame(std::clamp(StepAlpha() * Step, 0, 255));
+        if (Step > 0)
+            return;
     }
     TargetState = -1;
     SetEnabled(false);
-    PaintFrame(0);
     FreeFrame();
 }
 
@@ -312,13 +318,13 @@ void StartSBAnimation(TitleButtonRec& rec, int state, int steps, const TitleAnim
         if (state == 0)
             return;
         animation = Create<TacSBAnimation>(owner.Owner);
-        animation->SetEnabled(false);
         animation->SetInterval(TitleAnimationInterval);
         animation->BorderForm = owner.BorderForm;
         animation->Wnd = owner.Wnd;
         animation->SkinData = owner.SkinData;
         animation->Provider = owner.Provider;
         animation->Button = &rec;
+        animation->FHitCode = rec.HitCode;
         rec.Animation = animation;
     }
     animation->MaxSteps = steps;

@@ -86,11 +86,15 @@ private:
     void FreeFrame() noexcept;
     void BuildFrameBitmap(const TRect& frame, int glowSize, int glowMask);
     int GlowMaskIndex() const;
-    // The owner window or its skin went away under a running animation.
-    bool OwnerGone() const;
+    // The owner window, its skin or the button's record went away under a running animation.
+    bool OwnerGone();
     void CheckCursorLeft();
 
+    friend void StartSBAnimation(TitleButtonRec&, int, int, const TitleAnimationOwner&, bool);
+
     ks::ComponentWatch FGlowWatch;
+    // The button's hit code when the animation started; its record is found again by it.
+    int FHitCode = 0;
     // The target the frame bitmap was composed for; -1 none.
     int FFrameState = -1;
 };

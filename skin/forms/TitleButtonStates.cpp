@@ -169,7 +169,8 @@ void TsSkinProvider::ShowTitleButtonHint(TsTitleButton* button)
     TRect r = hint->CalcHintRect(HintMaxWidth, text, nullptr);
     POINT cursor{};
     ks::Sys().GetCursorPos(&cursor);
-    const int w = r.Width(), h = r.Height();
+    // The text's rectangle and 4 pixels more, which the placement below keeps on the screen.
+    const int w = r.Width(), h = r.Height() + 4;
     r.Left = cursor.x + 8;
     r.Top = cursor.y + GetSystemMetrics(SM_CYCURSOR) + 16;
     MONITORINFO info{};
@@ -179,7 +180,7 @@ void TsSkinProvider::ShowTitleButtonHint(TsTitleButton* button)
         r.Top = std::max<int>(std::min<int>(r.Top, info.rcWork.bottom - h), info.rcWork.top);
     }
     hint->SetCaption(text);
-    hint->SetBounds(r.Left, r.Top, w, h + 4);
+    hint->SetBounds(r.Left, r.Top, w, h);
     const HWND wnd = hint->Handle();
     if (Application)
         SetWindowLongPtrW(wnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
