@@ -361,8 +361,11 @@ void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
         // Below its owner, so the owner's own window stays on top of the frame it lies in.
         SetWindowPos(wnd, owner, x, y, cx, cy, flags);
         ks::GdiRegion region = MakeRgn();
-        // The system owns a region once it is set.
-        SetWindowRgn(wnd, region.release(), FALSE);
+        // The system owns a region once it is set. A window without a region that is to keep
+        // none is left alone: taking away what is not there still costs the system a frame change.
+        RECT box{};
+        if (region.get() || GetWindowRgnBox(wnd, &box) != ERROR)
+            SetWindowRgn(wnd, region.release(), FALSE);
         ks::WindowDC screen(nullptr);
         POINT position{x, y};
         SIZE size{cx, cy};

@@ -1,6 +1,6 @@
 // A contact sheet of skinned frames under the internal skin, for a person to look at:
-// build/<target>/frame-sheet.png, and the layered border window's own image (with its shadow
-// over a checkerboard, as no compositor shows it under Xvfb) in frame-border.png.
+// build/<target>/frame-sheet.png, and the layered border window's own image (its alpha shown over
+// a checkerboard, as no compositor shows it under Xvfb) in frame-border.png.
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
@@ -9,6 +9,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
+#include "win/skin/forms/FrameSkinFixture.h"
 #include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
 
@@ -138,7 +139,13 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     KillTimer(nullptr, timer);
     Place(6, *shot, "system menu open (screen)");
 
+    // The internal skin has no extended border of its own: the frame test skin's shadow ring.
+    ks::test::TempFolder dir;
+    dir.Write(L"Frame.asz", ks::test::PackArchive({{"Options.dat", ks::test::BytesOf(ks::test::FrameSkinOptions())},
+                                                   {"Master.bmp", ks::test::Bmp24(120, 120, ks::test::FrameMasterPixel)}}));
     Manager->SetExtendedBorders(true);
+    Manager->SetSkinDirectory(dir.Path());
+    Manager->SetSkinName(L"Frame");
     if (Manager->ExtendedBorders()) {
         MakeForm(L"Расширенная рамка");
         Provider->BorderForm = new TacBorderForm(Provider);
