@@ -766,6 +766,9 @@ void TsSkinProvider::NCPaint()
     if (AnimateShow)
         return;
     const HWND wnd = Form->Handle();
+    // The menu bar gets its skinned owner drawing before the first frame is painted with it.
+    if (!MenuInitialized && Form->Menu() && InitMenu())
+        MenuInitialized = true;
     if (!InRegionUpdate && NeedRegionUpdate && (HaveBorder() || IsSizeable() || Iconic(Form))) {
         MakeRegionRects();
         NeedRegionUpdate = false;

@@ -42,12 +42,12 @@ protected:
         VclFixture::TearDown();
     }
 
-    void MakeForm(const std::wstring& caption, bool menu = false)
+    void MakeForm(const std::wstring& caption, bool menu = false, TFormBorderStyle style = bsSizeable)
     {
         FreeAndNil(Form);
         ks::SetNextFormCreation({true, false, {}});
         Form = CreateNew<TForm>(nullptr);
-        Form->SetBorderStyle(bsSizeable);
+        Form->SetBorderStyle(style);
         Form->SetBounds(60, 60, 420, 303);
         Form->SetCaption(caption);
         if (menu) {
@@ -123,6 +123,9 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     Place(4, *Provider->SkinData()->CacheBitmap, "close hot");
     Provider->SetPressedHitCode(HTCLOSE);
     Place(5, *Provider->SkinData()->CacheBitmap, "close pressed");
+
+    MakeForm(L"О программе", false, bsDialog);
+    Place(8, Paint(), "dialog (the about box's frame)");
 
     Manager->SetSkinnedPopups(false);
     MakeForm(L"Системное меню");

@@ -177,4 +177,30 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
     EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "the form paints its whole frame again";
 }
 
+TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRestoresTheForm)
+{
+    MakeForm(bsSizeable, true);
+    if (!Manager->ExtendedBorders())
+        GTEST_SKIP() << "no layered windows here";
+    Provider->BorderForm = new TacBorderForm(Provider);
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    const HWND border = Provider->BorderForm->WindowHandle();
+    auto doubleClickCaption = [&] {
+        RECT r{};
+        GetWindowRect(border, &r);
+        const TRect m = Provider->ExtBorderMargins();
+        const POINT p{r.left + m.Left + 60, r.top + m.Top + Provider->CaptionHeight(true) / 2};
+        SendMessageW(border, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(p.x, p.y));
+        Pump();
+    };
+    doubleClickCaption();
+    EXPECT_TRUE(IsZoomed(Form->Handle()));
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    doubleClickCaption();
+    EXPECT_FALSE(IsZoomed(Form->Handle()));
+    delete std::exchange(Provider->BorderForm, nullptr);
+}
+
 } // namespace
