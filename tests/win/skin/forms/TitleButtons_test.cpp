@@ -104,6 +104,25 @@ TEST_F(TitleButtonsTest, TheGlowOfAButtonGoesWithItsForm)
     EXPECT_FALSE(IsWindow(glow));
 }
 
+TEST_F(TitleButtonsTest, AUserButtonDeletedUnderItsGlowTakesTheGlowAlong)
+{
+    ks::Sys().UpdateLayeredWindowPtr = AcceptLayered;
+    ks::Sys().SetTimer = NoTimer;
+    ks::Sys().KillTimer = NoKill;
+    auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
+    Provider->SetUpForm();
+    Paint();
+    ASSERT_GT(button->BtnData.Rect.Width(), 0);
+    Provider->StartTitleAnimation(button->BtnData, 1, 10, true);
+    TacSBAnimation* animation = button->BtnData.Animation;
+    ASSERT_NE(animation, nullptr);
+    Provider->TitleButtons()->Delete(button->Index());
+    animation->TimerTick(nullptr);
+    EXPECT_EQ(animation->Button, nullptr) << "the record went with its button";
+    EXPECT_EQ(animation->GlowForm, nullptr);
+    EXPECT_FALSE(animation->Enabled());
+}
+
 TEST_F(TitleButtonsTest, UserButtonHintsAppearInsideTheWorkAreaAndGoWithTheHover)
 {
     auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
