@@ -128,8 +128,9 @@ TEST_F(FormNonClientPaintingTest, SparseSkinsPaintWhatTheyHaveAndLeakNothing)
         Provider->FormActive = false;
         Paint();
         EXPECT_EQ(cache.Width(), Provider->SkinnedWindowWidth());
-        if (!c.parts.glyphs && !c.parts.emptyGlyphs)
+        if (!c.parts.glyphs && !c.parts.emptyGlyphs) {
             EXPECT_EQ(Provider->SysButtonHeight(), 21);
+        }
     }
 }
 

@@ -168,6 +168,14 @@ TEST_F(TitleAnimationTest, APressIsShownAtOnceWithoutATimer)
     EXPECT_FALSE(Close.Animation->Enabled());
     EXPECT_EQ(gTimersStarted, 0);
     EXPECT_EQ(ks::GetPixel32(Close.Animation->FrameBmp->View(), 3, 3), 0xFF000000u | CloseCells[2]);
+
+    const HWND glow = Close.Animation->GlowForm->Handle();
+    EXPECT_EQ(GetWindowLongPtrW(glow, GWL_EXSTYLE) & 0x80800A0, 0x80800A0)
+        << "layered, click-through, never activated, no task-bar button";
+    Close.Animation->Free();
+    EXPECT_EQ(Close.Animation, nullptr) << "the record forgets a freed animation";
+    Pump();
+    EXPECT_FALSE(IsWindow(glow));
 }
 
 TEST_F(TitleAnimationTest, OnlyHotMinimiseMaximiseAndCloseGlow)
@@ -205,18 +213,6 @@ TEST_F(TitleAnimationTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWith
     Tick(1);
     EXPECT_EQ(Close.Animation->GlowForm, nullptr);
     EXPECT_FALSE(Close.Animation->Enabled());
-    Pump();
-    EXPECT_FALSE(IsWindow(glow));
-}
-
-TEST_F(TitleAnimationTest, FreeingTheAnimationClearsTheRecordAndTheWindow)
-{
-    Start(1, 10);
-    const HWND glow = Close.Animation->GlowForm->Handle();
-    const LONG_PTR ex = GetWindowLongPtrW(glow, GWL_EXSTYLE);
-    EXPECT_EQ(ex & 0x80800A0, 0x80800A0) << "layered, click-through, never activated, no task-bar button";
-    Close.Animation->Free();
-    EXPECT_EQ(Close.Animation, nullptr);
     Pump();
     EXPECT_FALSE(IsWindow(glow));
 }
