@@ -13,4 +13,10 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/FormWindowProc.cpp
   skin/forms/ProviderSetup.cpp
   skin/forms/TitleParts.cpp
+  skin/forms/FormFrameGeometry.cpp
+  skin/forms/acCtrlAdapter.cpp
+  skin/forms/SystemMenu.cpp
+)
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FrameLayout.cpp
 )
