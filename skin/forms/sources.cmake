@@ -13,6 +13,12 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/FormWindowProc.cpp
   skin/forms/ProviderSetup.cpp
   skin/forms/TitleParts.cpp
+  skin/forms/FormFrameGeometry.cpp
+  skin/forms/acCtrlAdapter.cpp
+  skin/forms/SystemMenu.cpp
+)
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FrameLayout.cpp
 )
 
 # The skinned frame's painting, title-button states and glow, and the layered border window.
