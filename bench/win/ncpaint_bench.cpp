@@ -82,8 +82,13 @@ void MeasureBorder(TsSkinManager* manager)
     auto* provider = Create<TsSkinProvider>(form);
     provider->SkinData()->SetSkinManager(manager);
     provider->SetUpForm();
-    provider->BorderForm = new TacBorderForm(provider);
+    provider->SetBorderFormActive(true);
     TacBorderForm* border = provider->BorderForm;
+    if (!border) {
+        std::printf("Border/32bpp: the provider made no border window\n");
+        form->Free();
+        return;
+    }
     border->UpdateBorderWindow(255);
     const HWND wnd = border->WindowHandle();
     TBitmap* image = border->BorderImage();
@@ -115,8 +120,6 @@ void MeasureBorder(TsSkinManager* manager)
     std::printf("BorderMove/32bpp/%dx%d  update %8.1f us  with image %8.1f us  UpdateLayeredWindow %8.1f us  "
                 "x_ulw=%.2f x_ulw(with image)=%.2f x_ulw_max=1.2\n",
                 image->Width(), image->Height(), update * 1e6, pushed * 1e6, bare * 1e6, update / bare, pushed / bare);
-    delete border;
-    provider->BorderForm = nullptr;
     form->Free();
     Pump();
 }

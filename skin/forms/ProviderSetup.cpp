@@ -8,12 +8,14 @@
 #include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -254,10 +256,20 @@ void TsSkinProvider::RemoveAdapter()
 
 void TsSkinProvider::SetBorderFormActive(bool on)
 {
-    // The layered border window needs the engine's border form; until a provider has one, the
-    // frame stays in the form's own window and the cache keeps the 24-bit layout.
-    (void)on;
-    if (FSkinData->CacheBitmap && !BorderForm)
+    const bool wanted = on && Form && HaveBorder() && FDrawNonClientArea && FAllowExtBorders && !Form->Parent() &&
+                        Form->FormStyle() != fsMDIChild;
+    if (wanted) {
+        if (BorderForm)
+            return;
+        BorderForm = new TacBorderForm(this);
+        FSkinData->BackgroundChanged = true;
+        if (FSkinData->CacheBitmap)
+            FSkinData->CacheBitmap->SetPixelFormat(pf32bit);
+        BorderForm->UpdateBorderWindow(255);
+        return;
+    }
+    delete std::exchange(BorderForm, nullptr);
+    if (FSkinData->CacheBitmap)
         FSkinData->CacheBitmap->SetPixelFormat(pf24bit);
 }
 

@@ -8,6 +8,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/SystemMenu.h"
+#include "skin/forms/TitleAnimation.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "vcl/Bitmap.h"
@@ -128,6 +129,9 @@ void TsSkinProvider::BeforeDestruction()
 
 TsSkinProvider::~TsSkinProvider()
 {
+    // The glows and the border window call back into this provider; they never outlive it.
+    StopTitleAnimations();
+    SetBorderFormActive(false);
     delete Adapter;
     Adapter = nullptr;
     // The cover form calls back into this provider; it never outlives it.
@@ -153,6 +157,18 @@ TsSkinProvider::~TsSkinProvider()
     if (ScrollAdapter)
         ScrollAdapter->Free();
     delete FSkinData;
+}
+
+void TsSkinProvider::StopTitleAnimations()
+{
+    for (TitleButtonRec* rec : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) {
+        if (rec->Animation)
+            rec->Animation->Free();
+    }
+    for (int i = 0; FTitleButtons && i < FTitleButtons->Count(); ++i) {
+        if (TacSBAnimation* animation = FTitleButtons->Items(i)->BtnData.Animation)
+            animation->Free();
+    }
 }
 
 void TsSkinProvider::AssignTo(TPersistent* dest) const

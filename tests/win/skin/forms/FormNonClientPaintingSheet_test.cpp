@@ -151,7 +151,7 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     Manager->SetSkinName(L"Frame");
     if (Manager->ExtendedBorders()) {
         MakeForm(L"Расширенная рамка");
-        Provider->BorderForm = new TacBorderForm(Provider);
+        Provider->SetBorderFormActive(true);
         TBitmap& image = Paint();
         // The image's alpha shown over a checkerboard.
         std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
@@ -165,7 +165,6 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
             }
         Place(7, *shown, "layered border image");
         ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/frame-border.png");
-        delete std::exchange(Provider->BorderForm, nullptr);
     }
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-sheet.png");
 }

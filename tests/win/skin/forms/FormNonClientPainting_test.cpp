@@ -156,7 +156,8 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
     MakeForm(bsSizeable, true);
     if (!Manager->ExtendedBorders())
         GTEST_SKIP() << "no layered windows here";
-    Provider->BorderForm = new TacBorderForm(Provider);
+    Provider->SetBorderFormActive(true);
+    ASSERT_NE(Provider->BorderForm, nullptr);
     Provider->FormActive = true;
     TBitmap& cache = Paint();
     ASSERT_EQ(cache.PixelFormat(), pf32bit);
@@ -172,10 +173,12 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
     GetWindowRect(Form->Handle(), &f);
     EXPECT_EQ(r.right - r.left, cache.Width());
     EXPECT_LT(r.left, f.left) << "the border window reaches out around the form";
-    delete std::exchange(Provider->BorderForm, nullptr);
+    Provider->SetBorderFormActive(false);
+    EXPECT_EQ(Provider->BorderForm, nullptr);
     Pump();
     EXPECT_FALSE(IsWindow(wnd));
     EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "the form paints its whole frame again";
+    EXPECT_EQ(cache.PixelFormat(), pf24bit);
 }
 
 TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRestoresTheForm)
@@ -183,7 +186,8 @@ TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRest
     MakeForm(bsSizeable, true);
     if (!Manager->ExtendedBorders())
         GTEST_SKIP() << "no layered windows here";
-    Provider->BorderForm = new TacBorderForm(Provider);
+    Provider->SetBorderFormActive(true);
+    ASSERT_NE(Provider->BorderForm, nullptr);
     Paint();
     Provider->BorderForm->UpdateBorderWindow(255);
     const HWND border = Provider->BorderForm->WindowHandle();
@@ -201,7 +205,6 @@ TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRest
     Provider->BorderForm->UpdateBorderWindow(255);
     doubleClickCaption();
     EXPECT_FALSE(IsZoomed(Form->Handle()));
-    delete std::exchange(Provider->BorderForm, nullptr);
 }
 
 } // namespace
