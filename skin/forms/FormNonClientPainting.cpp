@@ -272,6 +272,8 @@ void TsSkinProvider::PaintNonClient()
             PaintMenuLine();
         if (BorderForm && !titleOnBorder)
             PaintCaption();
+        if (Form->FormStyle() == fsMDIForm && MDIForm)
+            PaintMDIArea();
         if (BorderForm)
             PaintBorderShadow(titleOnBorder);
         if (singleState && (!TitleCache || TitleCache->Width() != width)) {
@@ -660,6 +662,28 @@ void TsSkinProvider::PaintMenuLine()
         }
         ++position;
     }
+}
+
+void TsSkinProvider::PaintMDIArea()
+{
+    TsSkinManager* manager = ManagerOf(SkinData());
+    const int section = manager->FindSection("MDIAREA");
+    if (!manager->SectionIndexValid(section))
+        return;
+    TBitmap& cache = *SkinData()->CacheBitmap;
+    const TRect m = ExtBorderMargins();
+    const int fx = FrameWidthX(true);
+    const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
+    // The MDI client lies between the form's aligned children.
+    TRect r{fx + m.Left + GetAlignedSize(Form, alLeft, true),
+            y0 + (MainMenuVisible() ? MenuLineCount() * MenuBarHeight() : 0) + GetAlignedSize(Form, alTop, true) +
+                (MenuBarHeight() != 0 ? 1 : 0),
+            cache.Width() - fx - GetAlignedSize(Form, alRight, true) - m.Right,
+            cache.Height() - fx - GetAlignedSize(Form, alBottom, true) - m.Bottom};
+    r = ClipTo(r, cache);
+    if (r.Width() > 0 && r.Height() > 0)
+        PaintSectionToDC(section, "MDIAREA", NoBackgroundCacheInfo, true, 0, r, {r.Left, r.Top},
+                         cache.Canvas().Handle(), manager);
 }
 
 void TsSkinProvider::PaintGrip()

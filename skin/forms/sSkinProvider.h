@@ -388,6 +388,8 @@ private:
     void PaintUserTitleButton(TBitmap& cache, int index);
     void PaintMenuLine();
     void PaintBorderShadow(bool titleOnBorder);
+    // The MDI client's background of an MDI main form.
+    void PaintMDIArea();
     // The frame rectangle of the last full paint, inside the border window's margins.
     TRect NCFrameRect{0, 0, 0, 0};
 
