@@ -123,6 +123,39 @@ TEST_F(TitleButtonsTest, AUserButtonDeletedUnderItsGlowTakesTheGlowAlong)
     EXPECT_FALSE(animation->Enabled());
 }
 
+// A click handler that closes the form: the form goes once the queue runs, with everything its
+// buttons had up.
+struct ReleaseOnClick {
+    TForm* form;
+    void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { form->Release(); }
+};
+
+TEST_F(TitleButtonsTest, AFormReleasedFromItsOwnTitleButtonTakesHintAndGlowAlong)
+{
+    ks::Sys().UpdateLayeredWindowPtr = AcceptLayered;
+    ks::Sys().SetTimer = NoTimer;
+    ks::Sys().KillTimer = NoKill;
+    auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
+    button->SetHint(L"Закрыть");
+    ReleaseOnClick handler{Form};
+    button->SetOnMouseUp(TMouseEvent(&handler, &ReleaseOnClick::MouseUp));
+    Provider->SetUpForm();
+    Paint();
+    const int code = HTUDBTN + button->Index();
+    Provider->SetHotHitCode(code);
+    Provider->StartTitleAnimation(button->BtnData, 1, 10, true);
+    const HWND hint = button->HintWnd->Handle();
+    const HWND glow = button->BtnData.Animation->GlowForm->Handle();
+    const HWND formWnd = Form->Handle();
+    Provider->SetPressedHitCode(code);
+    button->MouseUp(mbLeft, {}, 0, 0);
+    Pump();
+    Form = nullptr;  // released
+    EXPECT_FALSE(IsWindow(formWnd));
+    EXPECT_FALSE(IsWindow(hint));
+    EXPECT_FALSE(IsWindow(glow));
+}
+
 TEST_F(TitleButtonsTest, UserButtonHintsAppearInsideTheWorkAreaAndGoWithTheHover)
 {
     auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
