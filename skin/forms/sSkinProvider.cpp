@@ -8,7 +8,6 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/SystemMenu.h"
-#include "skin/forms/TitleAnimation.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "vcl/Bitmap.h"
@@ -122,6 +121,7 @@ void TsSkinProvider::AfterConstruction()
 
 void TsSkinProvider::BeforeDestruction()
 {
+    StopTitleAnimations();
     // The system menu is an owned component: it goes with the others, while the form is whole.
     TComponent::BeforeDestruction();
     SystemMenu = nullptr;
@@ -129,8 +129,7 @@ void TsSkinProvider::BeforeDestruction()
 
 TsSkinProvider::~TsSkinProvider()
 {
-    // The glows and the border window call back into this provider; they never outlive it.
-    StopTitleAnimations();
+    // The border window calls back into this provider; it never outlives it.
     SetBorderFormActive(false);
     delete Adapter;
     Adapter = nullptr;
@@ -157,18 +156,6 @@ TsSkinProvider::~TsSkinProvider()
     if (ScrollAdapter)
         ScrollAdapter->Free();
     delete FSkinData;
-}
-
-void TsSkinProvider::StopTitleAnimations()
-{
-    for (TitleButtonRec* rec : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) {
-        if (rec->Animation)
-            rec->Animation->Free();
-    }
-    for (int i = 0; FTitleButtons && i < FTitleButtons->Count(); ++i) {
-        if (TacSBAnimation* animation = FTitleButtons->Items(i)->BtnData.Animation)
-            animation->Free();
-    }
 }
 
 void TsSkinProvider::AssignTo(TPersistent* dest) const
