@@ -14,3 +14,8 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/ProviderSetup.cpp
   skin/forms/TitleParts.cpp
 )
+
+# Moving and sizing a skinned form by its frame: snapping, sizing outlines, border bands.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FrameTracking.cpp
+)
