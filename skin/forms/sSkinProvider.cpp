@@ -7,10 +7,14 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
+#include "skin/forms/acCtrlAdapter.h"
 #include "vcl/Bitmap.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
+
+#include <utility>
 
 const char* const ProviderOwnerText = "TsSkinProvider component may be used with forms only!";
 
@@ -21,6 +25,10 @@ namespace {
 
 // The control kind of a form's skin data.
 constexpr int ckSkinProvider = 224;
+
+// Set by CreateProviderFlagged for the constructor it runs: the provider then waits for its
+// form's first non-client message before it prepares anything, AfterConstruction included.
+bool NextProviderFlagged = false;
 
 // The provider of the form among its own components that answers SKC_GET_PROVIDER; nullptr when
 // the answer names none of them (it is never followed before it is found).
@@ -44,6 +52,7 @@ const ks::ClassInfo& TsSkinProvider::ClassInfo() const noexcept { return StaticC
 
 TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner)
 {
+    SetUpPending = std::exchange(NextProviderFlagged, false);
     auto* form = dynamic_cast<TCustomForm*>(owner);
     if (!form)
         throw EAbort(ProviderOwnerText);
@@ -93,24 +102,38 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner)
 
 TsSkinProvider* TsSkinProvider::CreateProviderFlagged(TComponent* owner)
 {
-    auto* provider = Create<TsSkinProvider>(owner);
-    provider->SetUpPending = true;
-    return provider;
+    NextProviderFlagged = true;
+    try {
+        return Create<TsSkinProvider>(owner);
+    } catch (...) {
+        NextProviderFlagged = false;
+        throw;
+    }
 }
 
 void TsSkinProvider::AfterConstruction()
 {
     TComponent::AfterConstruction();
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!Passive && !SetUpPending && manager && manager->Active())
+        SetUpForm();
 }
 
 void TsSkinProvider::BeforeDestruction()
 {
+    // The system menu is an owned component: it goes with the others, while the form is whole.
     TComponent::BeforeDestruction();
+    SystemMenu = nullptr;
 }
 
 TsSkinProvider::~TsSkinProvider()
 {
+    delete Adapter;
+    Adapter = nullptr;
+    // The cover form calls back into this provider; it never outlives it.
+    FreeCoverForm();
     if (Form && !Passive) {
+        SetSysMenuStyle(false);
         RemoveSkinnedForm(Form);
         // Given back only while the form still calls this provider: whoever took the procedure
         // over later holds this provider's delegate as its own "old" and keeps the chain.
@@ -140,11 +163,30 @@ void TsSkinProvider::AssignTo(TPersistent* dest) const
 void TsSkinProvider::Loaded()
 {
     TComponent::Loaded();
+    if (!Passive && !SetUpPending && ProviderSkinManager() && FSkinData->IsSkinActive())
+        PrepareForm();
 }
 
 void TsSkinProvider::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
+    if (operation == opRemove && component == CoverForm) {
+        CoverForm = nullptr;
+        CoverFormProc = nullptr;
+        return;
+    }
+    if (auto* manager = dynamic_cast<TsSkinManager*>(component)) {
+        if (!FSkinData)
+            return;
+        if (operation == opInsert && !FSkinData->OwnSkinManager())
+            FSkinData->SetSkinManager(manager);
+        else if (operation == opRemove && FSkinData->OwnSkinManager() == manager)
+            FSkinData->SetSkinManager(nullptr);
+        return;
+    }
+    auto* control = dynamic_cast<TWinControl*>(component);
+    if (control && operation == opInsert && Adapter && Adapter->IsControlSupported(control))
+        Adapter->AddItem(control);
 }
 
 TitleButtonRec* TsSkinProvider::TitleButtonByHitCode(int hitCode)

@@ -184,7 +184,8 @@ public:
     bool IsSizeBox() const;
     int MenuBarHeight() const;
     bool MainMenuVisible() const;
-    int MenuLineCount();
+    // Rows the menu bar wraps into; counted again after InvalidateNonClient.
+    int MenuLineCount() const;
     bool TitleIconShown() const;
     int TitleIconWidth() const;
     int TitleIconHeight() const;
@@ -208,9 +209,13 @@ public:
     void ApplyRegion(bool redraw);
     // The window rectangle (a size of 0 means the window's own) without RegionRects.
     ks::GdiRegion MakeRgnWithoutRects(int width, int height);
-    void DragOutlineBegin(TPoint screenPos);
-    void DragOutlineMove(TPoint screenPos);
-    void DragOutlineEnd(TPoint screenPos);
+    // The outline of the provider's own moving and sizing, drawn inverted on the desktop. Begin
+    // draws the form's rectangle and returns it (screen coordinates); Move erases the outline
+    // drawn last and draws the given one; End erases it, lets the capture go and moves or sizes
+    // the form to the outline (a sizing that changed nothing leaves the window alone).
+    TRect DragOutlineBegin();
+    void DragOutlineMove(const TRect& outline);
+    void DragOutlineEnd(const TRect& outline, bool moving);
 
     // ============ FormNonClientPainting.cpp (helper "frame"): non-client painting ============
     void PaintNonClient();
@@ -345,7 +350,7 @@ public:
     bool FormActive = false;
     TBitmap* MenuLineBmp = nullptr;
     TCustomForm* Form = nullptr;
-    int MenuLineCountCache = -1;
+    mutable int MenuLineCountCache = -1;
     TsSystemMenu* SystemMenu = nullptr;
     TBitmap* TitleCache = nullptr;
     TForm* CoverForm = nullptr;
@@ -391,10 +396,14 @@ private:
     void CMFrameChanged(TMessage& message);
     void CMMouseWheel(TMessage& message);
     void ForwardMouseWheel(TMessage& message);
-    void NCDestroyAfterOld(TMessage& message);
     void Swallow(TMessage& message);
     void CallOld(TMessage& message);
     bool BeingDestroyed() const noexcept;
+
+    // ============ ProviderSetup.cpp ============
+    // The window procedure of the cover form: it never erases its background.
+    void CoverFormWndProc(TMessage& message);
+    void CoverFormPaint(TObject* sender);
 };
 
 // ============ ProviderSetup.cpp: desktop composition ============

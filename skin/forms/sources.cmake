@@ -13,6 +13,12 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/FormWindowProc.cpp
   skin/forms/ProviderSetup.cpp
   skin/forms/TitleParts.cpp
+  skin/forms/FormFrameGeometry.cpp
+  skin/forms/acCtrlAdapter.cpp
+  skin/forms/SystemMenu.cpp
+)
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FrameLayout.cpp
 )
 
 # Moving and sizing a skinned form by its frame: snapping, sizing outlines, border bands.
