@@ -69,6 +69,15 @@ void TsSkinProvider::CallOld(TMessage& message)
         OldWndProc(message);
 }
 
+void TsSkinProvider::PrepareIfPending()
+{
+    // A form shown before it has a window would otherwise lose its one preparation.
+    if (!SetUpPending || !Form || !Form->HandleAllocated())
+        return;
+    SetUpPending = false;
+    PrepareForm();
+}
+
 void TsSkinProvider::Swallow(TMessage& message)
 {
     message.Result = 0;
@@ -225,10 +234,8 @@ void TsSkinProvider::NewSkinUnskinned(TMessage&)
 void TsSkinProvider::SkinnedMessage(TMessage& message)
 {
     // The lazy preparation of a provider the creation hook made: the first non-client message.
-    if (SetUpPending && (message.Msg == WM_NCHITTEST || message.Msg == WM_NCPAINT)) {
-        SetUpPending = false;
-        PrepareForm();
-    }
+    if (message.Msg == WM_NCHITTEST || message.Msg == WM_NCPAINT)
+        PrepareIfPending();
     if (message.Msg == SM_SKINCMD)
         SkinnedCommand(message);
     else if ((message.Msg >= CM_BASE && message.Msg <= CM_RESERVED_B04C) || message.Msg == CM_RESERVED_BC4D)
@@ -409,11 +416,10 @@ void TsSkinProvider::CMActivate(TMessage& message)
 
 void TsSkinProvider::CMVisibleChanged(TMessage& message)
 {
-    if (SetUpPending) {
-        SetUpPending = false;
-        PrepareForm();
-    }
+    PrepareIfPending();
     CallOld(message);
+    // Shown for the first time: the window came with the message.
+    PrepareIfPending();
     if (message.WParam == 0) {
         if (!BeingDestroyed() && FSkinData->CacheBitmap)
             FSkinData->CacheBitmap->SetSize(0, 0);
@@ -498,6 +504,8 @@ void TsSkinProvider::CMMouseWheel(TMessage& message)
 
 void TsSkinProvider::ForwardMouseWheel(TMessage& message)
 {
+    if (message.Result != 0)
+        return;
     HandleMouseWheel(message);
     message.Result &= 0x7F;
 }

@@ -14,6 +14,7 @@
 #include "vcl/PlatformSeams.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -24,11 +25,6 @@ constexpr UINT RedrawFrameNow = RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME;    /
 bool Loading(const TComponent* c) noexcept
 {
     return c && (c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csReading));
-}
-
-bool Destroying(const TComponent* c) noexcept
-{
-    return c && c->ComponentState().Contains(csDestroying);
 }
 
 HWND FormWnd(const TCustomForm* form)
@@ -514,4 +510,26 @@ void TsSkinProvider::CoverFormWndProc(TMessage& message)
 void TsSkinProvider::CoverFormPaint(TObject*)
 {
     // The cover shows what lay on the screen when it came; it paints nothing of its own.
+}
+
+// ---- title animations
+
+void TsSkinProvider::StopTitleAnimations()
+{
+    std::vector<TitleButtonRec*> records{&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp};
+    for (int i = 0; FTitleButtons && i < FTitleButtons->Count(); ++i)
+        records.push_back(&FTitleButtons->Items(i)->BtnData);
+    for (TitleButtonRec* rec : records) {
+        if (!rec->Animation)
+            continue;
+        // A title animation is a timer this provider owns; it is found among the owned
+        // components by its address, so this unit needs nothing of the animation's own.
+        const void* animation = rec->Animation;
+        rec->Animation = nullptr;
+        for (int i = 0; i < ComponentCount(); ++i)
+            if (static_cast<const void*>(Components(i)) == animation) {
+                Components(i)->Free();
+                break;
+            }
+    }
 }

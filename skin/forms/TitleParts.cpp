@@ -43,6 +43,10 @@ TsTitleButton::TsTitleButton() : FGlyph(std::make_unique<TBitmap>())
 
 TsTitleButton::~TsTitleButton()
 {
+    // A glow still running for this button would paint from a freed record.
+    if (BtnData.Animation)
+        if (TsSkinProvider* provider = Provider())
+            provider->StopTitleAnimations();
     if (HintWnd)
         HintWnd->Free();
     HintWnd = nullptr;

@@ -121,6 +121,7 @@ void TsSkinProvider::AfterConstruction()
 
 void TsSkinProvider::BeforeDestruction()
 {
+    StopTitleAnimations();
     // The system menu is an owned component: it goes with the others, while the form is whole.
     TComponent::BeforeDestruction();
     SystemMenu = nullptr;

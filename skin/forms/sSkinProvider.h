@@ -401,6 +401,8 @@ private:
     void Swallow(TMessage& message);
     void CallOld(TMessage& message);
     bool BeingDestroyed() const noexcept;
+    // The lazy preparation, once the form has a window to prepare.
+    void PrepareIfPending();
 
     // ============ ProviderSetup.cpp ============
     // The window procedure of the cover form: it never erases its background.

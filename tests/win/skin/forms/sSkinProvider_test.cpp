@@ -4,6 +4,7 @@
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStoredSkins.h"
@@ -11,6 +12,7 @@
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acCtrlAdapter.h"
+#include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
@@ -52,6 +54,18 @@ struct OldProcSpy {
         return false;
     }
 };
+
+std::vector<std::wstring>& ThemeCalls()
+{
+    static std::vector<std::wstring> calls;
+    return calls;
+}
+
+HRESULT WINAPI RecordTheme(HWND, const wchar_t* app, const wchar_t*)
+{
+    ThemeCalls().push_back(app ? app : L"(null)");
+    return S_OK;
+}
 
 class TMyButton : public TButton {
 public:
@@ -390,6 +404,171 @@ TEST_F(ProviderTest, RegionOfASkinWithoutCornersIsTheWholeWindow)
     EXPECT_EQ(GetWindowRgn(Wnd(), probe), ERROR) << "a region that cuts everything away is not set";
     DeleteObject(probe);
     EXPECT_FALSE(provider->InRegionUpdate);
+}
+
+TEST_F(ProviderTest, TitleImagesOfZeroSizeAndMissingSectionsLeaveAUsableForm)
+{
+    MakeForm(bsSizeable);
+    for (TsMaskData& mask : Manager->MaskArray)
+        if (mask.PropertyName.rfind("BICON", 0) == 0 || mask.PropertyName == "TITLEBUTTON") {
+            mask.R = {0, 0, 0, 0};
+            mask.ImageCount = 0;
+            mask.MaskType = -1;
+        }
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetTitleSkin("NOSUCHTITLE");
+    provider->SkinData()->SetSkinSection("NOSUCHFORM");
+    provider->TitleButtons()->Add();
+    provider->SetUpForm();
+    provider->LayoutTitleButtons();
+    EXPECT_EQ(provider->TitleSectionIndex(), -1);
+    EXPECT_EQ(provider->SysButtonHeight(), 0) << "an empty image is a button of no height, not a division by 0";
+    EXPECT_GE(provider->TitleButtonsWidth(), Manager->SkinData.BIRight);
+    provider->MakeRegionRects();
+    EXPECT_TRUE(provider->RegionRects.empty());
+    SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(60, 50));
+    SendMessageW(Wnd(), WM_NCPAINT, 1, 0);
+    Pump();
+    EXPECT_TRUE(IsWindow(Wnd()));
+}
+
+TEST_F(ProviderTest, FreeingAProviderStopsItsTitleAnimations)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    // A glow is a timer the provider owns; the record only points to it.
+    auto* glow = Create<TTimer>(provider);
+    auto* spy = Create<FreeSpy>(nullptr);
+    glow->FreeNotification(spy);
+    provider->ButtonClose.Animation = reinterpret_cast<TacSBAnimation*>(glow);
+    provider->StopTitleAnimations();
+    EXPECT_EQ(spy->Freed, glow);
+    EXPECT_EQ(provider->ButtonClose.Animation, nullptr);
+    spy->Free();
+}
+
+TEST_F(ProviderTest, GlobalColourFollowsTheSettingWhileTheSkinIsOn)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    EXPECT_EQ(Form->Color(), Manager->GlobalSectionColor());
+    provider->SetUseGlobalColor(false);
+    EXPECT_EQ(Form->Color(), clBtnFace) << "off gives the platform's face colour, skin or not";
+    provider->SetUseGlobalColor(true);
+    EXPECT_EQ(Form->Color(), Manager->GlobalSectionColor());
+}
+
+TEST_F(ProviderTest, SwitchingTheFrameOffGivesTheWindowItsOwnFrameBack)
+{
+    MakeForm();
+    std::vector<std::wstring>& themed = ThemeCalls();
+    themed.clear();
+    ks::Sys().SetWindowThemePtr = &RecordTheme;
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    ASSERT_EQ(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
+    provider->SetDrawNonClientArea(false);
+    EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
+    ASSERT_EQ(themed.size(), 1u);
+    EXPECT_EQ(themed[0], L"") << "visual styles are given back";
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Wnd(), probe), ERROR) << "rectangular again";
+    DeleteObject(probe);
+    ks::ResetSys();
+}
+
+TEST_F(ProviderTest, MaximisedSizeKeepsTheSkinnedTitleOnTheWorkArea)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    ASSERT_EQ(Manager->SkinData.TitleHeight, Manager->SkinData.MaxHeight);
+    MINMAXINFO mmi{};
+    TMessage m{WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi), 0};
+    provider->HandleGetMinMaxInfo(m);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromWindow(Wnd(), MONITOR_DEFAULTTONEAREST), &info);
+    const int b = GetSystemMetrics(SM_CXFRAME);
+    // Without a border window the skin's caption is the system's: d = b.
+    EXPECT_EQ(mmi.ptMaxPosition.y, 0);
+    EXPECT_EQ(mmi.ptMaxSize.x, info.rcWork.right - info.rcWork.left + 2 * b);
+    EXPECT_EQ(mmi.ptMaxSize.y, info.rcWork.bottom - info.rcWork.top - b + 2 * b);
+}
+
+TEST_F(ProviderTest, OldSystemsHaveNoComposition)
+{
+    ks::Sys().Win32MajorVersion = [] { return 5; };
+    ks::Sys().CompositionEnabled = [] { return true; };
+    EXPECT_FALSE(IsDwmCompositionEnabled());
+    ks::Sys().Win32MajorVersion = [] { return 6; };
+    EXPECT_TRUE(IsDwmCompositionEnabled());
+    ks::Sys().DwmSetWindowAttribute = nullptr;
+    EXPECT_EQ(DwmSetWindowAttributeSafe(nullptr, 3, nullptr, 0), E_NOTIMPL);
+    ks::ResetSys();
+}
+
+TEST_F(ProviderTest, ClientOffsetIsWhatTheFrameTakesAroundTheClient)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    RECT w{}, c{};
+    GetWindowRect(Wnd(), &w);
+    GetClientRect(Wnd(), &c);
+    const int frameX = GetSystemMetrics(SM_CXFRAME);
+    EXPECT_EQ(provider->ClientOffsetX(), ((w.right - w.left) - c.right) / 2);
+    EXPECT_EQ(provider->ClientOffsetY(), (w.bottom - w.top) - c.bottom - frameX);
+    EXPECT_EQ(provider->NonClientHeight(), (w.bottom - w.top) - c.bottom - frameX);
+    const TPoint p = provider->ScreenToFormPoint(w.left + 7, w.top + 9);
+    EXPECT_EQ(p.X, 7);
+    EXPECT_EQ(p.Y, 9);
+}
+
+TEST_F(ProviderTest, OutlineDragMovesTheFormWhereTheOutlineEnds)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    const TRect start = provider->DragOutlineBegin();
+    RECT w{};
+    GetWindowRect(Wnd(), &w);
+    EXPECT_EQ(start, (TRect{w.left, w.top, w.right, w.bottom}));
+    const TRect moved{start.Left + 15, start.Top + 10, start.Right + 15, start.Bottom + 10};
+    provider->DragOutlineMove(moved);
+    provider->DragOutlineEnd(moved, true);
+    GetWindowRect(Wnd(), &w);
+    EXPECT_EQ(w.left, moved.Left);
+    EXPECT_EQ(w.top, moved.Top);
+
+    provider->DragOutlineBegin();
+    provider->DragOutlineEnd({moved.Left, moved.Top, moved.Left, moved.Top}, false);
+    GetWindowRect(Wnd(), &w);
+    EXPECT_EQ(w.right - w.left, moved.Width()) << "an outline of no size leaves the form alone";
+}
+
+TEST_F(ProviderTest, CoverFormStaysInactiveAndGoesWithItsProvider)
+{
+    MakeForm(bsSizeable);
+    SetForegroundWindow(Wnd());
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->CreateCoverForm(false);
+    ASSERT_NE(provider->CoverForm, nullptr);
+    const HWND cover = provider->CoverForm->Handle();
+    EXPECT_TRUE(IsWindowVisible(cover));
+    EXPECT_NE(GetForegroundWindow(), cover);
+    EXPECT_EQ(provider->CoverForm->Tag(), -98);
+    provider->Free();
+    EXPECT_FALSE(IsWindow(cover));
+}
+
+TEST_F(ProviderTest, VisibilityChangePreparesAWaitingProvider)
+{
+    MakeForm(bsSizeable, false);
+    auto* provider = TsSkinProvider::CreateProviderFlagged(Form);
+    Form->Show();
+    Pump();
+    EXPECT_FALSE(provider->SetUpPending);
+    EXPECT_NE(provider->SystemMenu, nullptr);
 }
 
 // ---- the control adapter
