@@ -288,10 +288,7 @@ int TsSkinProvider::ProviderHitTest(TPoint screenPoint)
 
 void TsSkinProvider::WMNCHitTest(TMessage& m)
 {
-    if (SetUpPending) {
-        SetUpPending = false;
-        PrepareForm();
-    }
+    // The lazy preparation has run in the dispatch, before this handler.
     if (CaptionHeight(true) == 0 || !FDrawNonClientArea) {
         CallOld(m);
         return;

@@ -730,10 +730,7 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
 
 void TsSkinProvider::WMNCPaint(TMessage& m)
 {
-    if (SetUpPending) {
-        SetUpPending = false;
-        PrepareForm();
-    }
+    // The lazy preparation has run in the dispatch, before this handler.
     if (!FDrawNonClientArea || (PaintLock && IsMDIChild(Form))) {
         CallOld(m);
         return;
