@@ -246,3 +246,36 @@ TEST_F(FormHitTest, ALostCaptureEndsTheOutlineDrag)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FormHitTest, ASkinRemovedDuringADragOrWhileMaximisedLeavesAWorkingForm)
+{
+    Provider->SetResizeMode(rmBorder);
+    HWND wnd = Form->Handle();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    EXPECT_EQ(HitAt(r.right - r.left - 1, 150), HTRIGHT);
+    SendMessageW(wnd, WM_NCLBUTTONDOWN, HTRIGHT, MAKELPARAM(r.right - 1, r.top + 150));
+    ASSERT_TRUE(SizingActive);
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_FALSE(SizingActive) << "the drag ends with the skin";
+    EXPECT_NE(GetCapture(), wnd);
+    RECT after;
+    GetWindowRect(wnd, &after);
+    EXPECT_TRUE(EqualRect(&r, &after));
+
+    Manager->SetActive(true);
+    Pump();
+    SendMessageW(wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(IsZoomed(wnd));
+    Manager->SetActive(false);
+    Pump();
+    SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsZoomed(wnd));
+    GetWindowRect(wnd, &after);
+    EXPECT_EQ(after.right - after.left, r.right - r.left);
+}
+
+} // namespace
