@@ -343,8 +343,17 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
         WorkAreaOf(wnd, work)) {
         const int width = (pos->flags & SWP_NOSIZE) ? WndWidth(wnd) : pos->cx;
         const int height = (pos->flags & SWP_NOSIZE) ? WndHeight(wnd) : pos->cy;
-        // The skinned frame fills the window, so its edges are the window's: no margin.
-        ks::SnapToWorkArea(pos->x, pos->y, width, height, work, FSnapBuffer, 0, 0);
+        // Without a border window the skinned frame fills the window; with one, the skin's frame
+        // lies outside the window by the difference of the skin's and the system's measures.
+        int marginX = 0;
+        int marginY = 0;
+        if (BorderForm) {
+            TsSkinManager* manager = ProviderSkinManager();
+            const int systemBorder = FormBorderWidth(wnd, manager, true, false);
+            marginX = FormBorderWidth(wnd, manager, true, true) - systemBorder;
+            marginY = CaptionHeight(true) - CaptionHeight(false) - systemBorder;
+        }
+        ks::SnapToWorkArea(pos->x, pos->y, width, height, work, FSnapBuffer, marginX, marginY);
     }
     CallOld(m);
 }
