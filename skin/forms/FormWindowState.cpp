@@ -306,7 +306,19 @@ void TsSkinProvider::WMExitSizeMove(TMessage& m)
     CallOld(m);
     if (!BorderForm)
         return;
-    for (HWND w : HookedAdaptedWindows())
+    // Every window the creation hook took over: the forms through their records' owners, the
+    // dialogs through their windows. Receivers may free records, so the windows are taken first.
+    std::vector<HWND> windows;
+    if (HookedWindows)
+        for (TacProvider* record : *HookedWindows) {
+            if (!record)
+                continue;
+            if (auto* form = dynamic_cast<TCustomForm*>(record->Owner()); form && form->HandleAllocated())
+                windows.push_back(form->HandleIfAllocated());
+            else if (record->CtrlHandle)
+                windows.push_back(record->CtrlHandle);
+        }
+    for (HWND w : windows)
         if (IsWindow(w))
             SendCommandWnd(w, SKC_REPAINT_NOW, 0);
     if (Form->FormState().Contains(fsModal))
