@@ -200,7 +200,8 @@ TEST_F(FormHitTest, AMovedFormSnapsWithinTheBufferOnly)
     Provider->SetScreenSnap(true);
     Provider->SetSnapBuffer(10);
     RECT work{};
-    MONITORINFO info{sizeof info};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
     GetMonitorInfoW(MonitorFromWindow(Form->Handle(), MONITOR_DEFAULTTONEAREST), &info);
     work = info.rcWork;
     RECT r;
