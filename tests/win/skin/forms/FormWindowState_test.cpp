@@ -162,3 +162,71 @@ TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
 }
 
 } // namespace
+
+namespace {
+
+// MDI children with providers of their own inside a skinned MDI main form.
+class FormWindowStateMDI : public ks::test::SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::SetNextFormCreation({true, true, {}});
+        Application->CreateForm(Main);
+        Main->SetFormStyle(fsMDIForm);
+        Main->SetBounds(30, 30, 520, 400);
+        Main->Show();
+        MainProvider = Create<TsSkinProvider>(Main);
+        for (int i = 0; i < 2; ++i) {
+            Children[i] = CreateNew<TForm>(Application);
+            Children[i]->SetFormStyle(fsMDIChild);
+            Children[i]->SetBounds(10 + 20 * i, 10 + 20 * i, 200, 150);
+            Children[i]->Show();
+            Providers[i] = Create<TsSkinProvider>(Children[i]);
+        }
+        Pump();
+    }
+    void TearDown() override
+    {
+        for (TForm* f : {Children[1], Children[0], Main})
+            if (f)
+                f->Free();
+        SkinnedFormFixture::TearDown();
+    }
+
+    TForm* Main = nullptr;
+    TsSkinProvider* MainProvider = nullptr;
+    TForm* Children[2]{};
+    TsSkinProvider* Providers[2]{};
+};
+
+TEST_F(FormWindowStateMDI, AChildMaximisesAndRestoresThroughItsSystemCommands)
+{
+    HWND child = Children[1]->Handle();
+    SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsZoomed(child));
+    EXPECT_EQ(SysMenuProvider, Providers[1]) << "the maximised child's menu is the one shown";
+    EXPECT_TRUE(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) << "the style taken off is put back";
+
+    SendMessageW(child, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_FALSE(IsZoomed(child));
+    EXPECT_FALSE(IsZoomed(Children[0]->Handle()));
+    EXPECT_FALSE(GetWindowLongPtrW(child, GWL_STYLE) & WS_SYSMENU) << "the platform's own system menu stays off";
+    EXPECT_FALSE(Providers[1]->SkinData()->Updating()) << "the update begun for the restore has ended";
+}
+
+TEST_F(FormWindowStateMDI, MinimisingAMaximisedChildLeavesNoUpdatePending)
+{
+    HWND child = Children[0]->Handle();
+    SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SendMessageW(child, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(child));
+    EXPECT_EQ(Providers[0]->TitleCache, nullptr);
+    SendMessageW(child, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(child));
+}
+
+} // namespace
