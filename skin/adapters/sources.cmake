@@ -31,3 +31,7 @@ list(APPEND KS_WIN_SOURCES
   skin/adapters/GridAdapters.cpp
   skin/adapters/TreeViewAdapters.cpp
 )
+# The MDI client adapter of a skinned MDI form.
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/MDIClientAdapter.cpp
+)
