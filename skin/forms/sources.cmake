@@ -5,3 +5,8 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/acShellCtrls.cpp
   skin/forms/sFrameAdapter.cpp
 )
+# Standard dialogs: the frame adapter, its painting and system menu.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/acDialogWnd.cpp
+  skin/forms/DialogFrame.cpp
+)
