@@ -6,6 +6,7 @@
 // system menu, which the adapter takes off the window while it holds it.
 
 #include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/Graphics.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Menus.h"
@@ -17,21 +18,6 @@
 
 class TacDialogWnd;
 class TacProvider;
-class TacSBAnimation;
-
-// One title button of a skinned frame.
-struct TitleButtonRec {
-    // 0 normal, 1 hot, 2 pressed: the glyph cell shown.
-    int State = 0;
-    // Mask index of the glyph in the skin, -1 for none.
-    int ImageIndex = -1;
-    // In window coordinates.
-    TRect Rect;
-    bool BigGlyph = false;
-    // The running glow animation, nullptr when none; owned.
-    TacSBAnimation* Animation = nullptr;
-    int HitCode = 0;
-};
 
 // The dialog's skinned system menu; each item sends its WM_SYSCOMMAND to the dialog window.
 class TacSystemMenu : public TPopupMenu {

@@ -15,6 +15,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/acDialogWnd.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/TypInfo.h"
@@ -116,6 +117,22 @@ TacMainWnd* MakeChildAdapter(HWND child, const std::wstring& cls, LONG_PTR style
     return nullptr;
 }
 
+
+bool AttachToFormWindow(TCustomForm& form)
+{
+    const std::string_view name = form.ClassName();
+    if (form.Tag() == -98 || name == "TApplication" || name == "TQRStandardPreview" || name == "TfcPopup")
+        return false;
+    if (!HasRule(name == "TMessageForm" ? srStdDialogs : srStdForms))
+        return false;
+    WalkScope walk;
+    // Owned by the form, so the record goes with it.
+    auto* record = Create<TacProvider>(&form);
+    HookedWindows->push_back(record);
+    record->AttachToForm(&form);
+    return true;
+}
+
 LRESULT HookWork(int code, WPARAM wParam, LPARAM lParam)
 {
     switch (code) {
@@ -174,6 +191,8 @@ const ks::ClassInfo& TacProvider::ClassInfo() const noexcept { return StaticClas
 
 TacProvider::~TacProvider()
 {
+    // The form owns its provider and frees it itself.
+    SkinProvider = nullptr;
     if (HookedWindows) {
         auto slot = std::find(HookedWindows->begin(), HookedWindows->end(), this);
         if (slot != HookedWindows->end())
@@ -193,6 +212,14 @@ TacProvider::~TacProvider()
 HWND TacProvider::AdaptedWindow() const noexcept
 {
     return GetScrollHandler(CtrlHandle) ? CtrlHandle : nullptr;
+}
+
+void TacProvider::AttachToForm(TCustomForm* form)
+{
+    TsSkinProvider* provider = TsSkinProvider::CreateProviderFlagged(form);
+    provider->Form = form;
+    provider->SetMakeSkinMenu(false);
+    SkinProvider = provider;
 }
 
 bool TacProvider::AttachToDialog(HWND wnd)
@@ -243,6 +270,8 @@ bool AttachFormProvider(HWND wnd)
     const std::wstring cls = GetWndClassName(wnd);
     if (FindProviderByWnd(wnd))
         return false;
+    if (TCustomForm* form = FindFormByWnd(wnd))
+        return AttachToFormWindow(*form);
     if (cls != L"#32770" || !HasRule(srStdDialogs))
         return false;
     // Windows: GetParent names the owner of a popup too, so an owned message box would never

@@ -16,6 +16,7 @@
 class TacDialogWnd;
 class TacMainWnd;
 class TCustomForm;
+class TsSkinProvider;
 
 // One window the creation hook took over. A form's record is owned by the form; a standard
 // dialog's record has no owner and holds the dialog window, its frame adapter and the adapters
@@ -30,12 +31,16 @@ public:
     // dialog's record frees its adapters.
     ~TacProvider() override;
 
+    // Gives the form a run-time provider, which prepares the form's frame on first use.
+    void AttachToForm(TCustomForm* form);
     // Takes the dialog over: its frame adapter, position and child adapters. True when the
     // record holds the dialog (also when no skin is active to paint it).
     bool AttachToDialog(HWND wnd);
 
     // The caught dialog window (dialogs only).
     HWND CtrlHandle = nullptr;
+    // The form's run-time provider (forms only; owned by the form).
+    TsSkinProvider* SkinProvider = nullptr;
     // The dialog's frame adapter (dialogs only; owned).
     TacDialogWnd* DialogWnd = nullptr;
     // The adapters of the dialog's child windows (dialogs only; owned).

@@ -10,3 +10,12 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/acDialogWnd.cpp
   skin/forms/DialogFrame.cpp
 )
+
+# The form provider: life cycle, window procedure, set-up, frame geometry, title parts, system
+# menu and control adapter.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/sSkinProvider.cpp
+  skin/forms/FormWindowProc.cpp
+  skin/forms/ProviderSetup.cpp
+  skin/forms/TitleParts.cpp
+)

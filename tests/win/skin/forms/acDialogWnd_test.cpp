@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace ks::test;
@@ -239,39 +240,33 @@ TEST_F(DialogWndTest, LongCaptionsAndTextsAreShownCut)
     });
 }
 
-void CALLBACK CloseOwnBox(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (HWND b = FindVisibleDialog())
-        PostMessageW(b, WM_COMMAND, IDOK, 0);
-}
+std::atomic<HWND> gOtherBox{nullptr};
+std::atomic<bool> gOtherMayClose{false};
 
-BOOL CALLBACK TakeOtherThreadsBox(HWND wnd, LPARAM out)
+// The other thread's timer: tells which box is up, and closes it once the test has looked.
+void CALLBACK OtherThreadsBoxTimer(HWND, UINT, UINT_PTR, DWORD)
 {
-    wchar_t title[16]{};
-    GetWindowTextW(wnd, title, 16);
-    if (std::wstring_view(title) == L"thread") {
-        *reinterpret_cast<HWND*>(out) = wnd;
-        return FALSE;
+    if (HWND b = FindWindowW(L"#32770", L"thread")) {
+        gOtherBox = b;
+        if (gOtherMayClose)
+            PostMessageW(b, WM_COMMAND, IDOK, 0);
     }
-    return TRUE;
 }
 
 TEST_F(DialogWndTest, ABoxOfAnotherThreadStaysThePlatforms)
 {
-    HWND box = nullptr;
-    bool adapted = true;
-    std::thread other([&] {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &CloseOwnBox);
+    gOtherBox = nullptr;
+    gOtherMayClose = false;
+    std::thread other([] {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &OtherThreadsBoxTimer);
         MessageBoxW(nullptr, L"other", L"thread", MB_OK);
         KillTimer(nullptr, timer);
     });
-    // Looked at from here while it is up.
-    for (int i = 0; i < 200 && !box; ++i) {
+    for (int i = 0; i < 500 && !gOtherBox; ++i)
         Sleep(10);
-        EnumWindows(&TakeOtherThreadsBox, reinterpret_cast<LPARAM>(&box));
-    }
-    if (box)
-        adapted = GetPropW(box, AdapterProperty) != nullptr;
+    const HWND box = gOtherBox;
+    const bool adapted = box && GetPropW(box, AdapterProperty) != nullptr;
+    gOtherMayClose = true;
     other.join();
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(adapted);
