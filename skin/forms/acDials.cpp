@@ -118,10 +118,25 @@ TacMainWnd* MakeChildAdapter(HWND child, const std::wstring& cls, LONG_PTR style
 }
 
 
+bool HasRecord(const TCustomForm& form)
+{
+    for (const TacProvider* record : *HookedWindows)
+        if (record && record->Owner() == &form)
+            return true;
+    return false;
+}
+
 bool AttachToFormWindow(TCustomForm& form)
 {
     const std::string_view name = form.ClassName();
     if (form.Tag() == -98 || name == "TApplication" || name == "TQRStandardPreview" || name == "TfcPopup")
+        return false;
+    // The main form existed before the hook and draws its own title strip: it is never caught,
+    // neither at its creation nor when it is activated.
+    if (form.IsMainCandidate())
+        return false;
+    // A provider still setting its form up may not answer yet that the form is skinned.
+    if (HasRecord(form))
         return false;
     if (!HasRule(name == "TMessageForm" ? srStdDialogs : srStdForms))
         return false;
@@ -133,11 +148,19 @@ bool AttachToFormWindow(TCustomForm& form)
     return true;
 }
 
+// Unowned top-level windows were tried when they were created (the main form, made before the
+// hook, never); owned forms and message boxes are tried when they are first activated.
+void ActivatedWindow(HWND wnd)
+{
+    if (wnd && GetWindow(wnd, GW_OWNER))
+        AttachFormProvider(wnd);
+}
+
 LRESULT HookWork(int code, WPARAM wParam, LPARAM lParam)
 {
     switch (code) {
     case HCBT_DESTROYWND: FreeFinishedProviders(); break;
-    case HCBT_ACTIVATE: AttachFormProvider(reinterpret_cast<HWND>(wParam)); break;
+    case HCBT_ACTIVATE: ActivatedWindow(reinterpret_cast<HWND>(wParam)); break;
     case HCBT_CREATEWND: {
         const HWND wnd = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
