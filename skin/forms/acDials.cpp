@@ -149,10 +149,11 @@ bool AttachToFormWindow(TCustomForm& form)
 }
 
 // Unowned top-level windows were tried when they were created (the main form, made before the
-// hook, never); owned forms and message boxes are tried when they are first activated.
+// hook, never); owned forms and message boxes are tried when they are first activated, and
+// standard dialogs again, now that their children exist.
 void ActivatedWindow(HWND wnd)
 {
-    if (wnd && GetWindow(wnd, GW_OWNER))
+    if (wnd && (GetWindow(wnd, GW_OWNER) || GetWndClassName(wnd) == L"#32770"))
         AttachFormProvider(wnd);
 }
 
@@ -350,7 +351,10 @@ bool AdaptChildWindows(TacProvider* provider, HWND wnd)
 
 bool AdaptDialogChild(TacProvider* provider, HWND child)
 {
-    if (!provider || !provider->DialogWnd || provider->DialogWnd->Destroyed || IsSkinned(child))
+    // A child whose adapter does not call itself skinned (its section is missing in the skin) is
+    // still held: a second adapter would take its window procedure from under the first.
+    if (!provider || !provider->DialogWnd || provider->DialogWnd->Destroyed || IsSkinned(child) ||
+        GetScrollHandler(child))
         return true;
     TacDialogWnd* dialog = provider->DialogWnd;
     NextAdapterInDialog = true;
