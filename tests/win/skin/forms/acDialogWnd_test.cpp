@@ -337,3 +337,42 @@ TEST_F(DialogWndTest, PictureOfABoxWithSeveralButtons)
 }
 
 } // namespace
+
+namespace {
+
+RECT gMenuShot{};
+bool gMenuSeen = false;
+
+// From inside the menu's loop: the screen around the box while the menu is open, then the menu
+// closes as by Escape.
+void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    gMenuSeen = FindWindowW(L"#32768", nullptr) != nullptr;
+    TBitmap shot;
+    shot.SetPixelFormat(pf24bit);
+    shot.SetSize(gMenuShot.right - gMenuShot.left, gMenuShot.bottom - gMenuShot.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, gMenuShot.left, gMenuShot.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    WriteSheetPng(shot, std::string(KS_BUILD_DIR) + "/dialog-system-menu.png");
+    EndMenu();
+}
+
+TEST_F(DialogWndTest, PictureOfTheSystemMenuOpenOnTheTitle)
+{
+    RunBox(nullptr, L"Выберите символы, которые вы хотите использовать!", L"Keysmith", MB_OK | MB_ICONWARNING,
+           [&](HWND box) {
+               GetWindowRect(box, &gMenuShot);
+               gMenuShot.right += 160;
+               gMenuShot.bottom += 160;
+               gMenuSeen = false;
+               SetTimer(nullptr, 0, 150, &ShootOpenMenu);
+               // A right click on the title opens the menu at the mouse.
+               SendMessageW(box, WM_NCRBUTTONUP, HTCAPTION, ScreenPoint(box, 30, 10));
+               EXPECT_TRUE(gMenuSeen) << "the menu was open";
+               PostMessageW(box, WM_COMMAND, IDOK, 0);
+           });
+}
+
+} // namespace
