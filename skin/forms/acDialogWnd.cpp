@@ -1,6 +1,8 @@
 #include "skin/forms/acDialogWnd.h"
 
+#include "skin/core/FormAnimation.h"
 #include "skin/core/acGlow.h"
+#include "skin/core/sStoredSkins.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
@@ -160,6 +162,11 @@ TacDialogWnd::~TacDialogWnd()
     // Components go through Free, not delete.
     if (TacSystemMenu* menu = SysMenu.release())
         menu->Free();
+}
+
+TBitmap* TacDialogWnd::DialogImage() const noexcept
+{
+    return SkinData ? SkinData->CacheBitmap.get() : nullptr;
 }
 
 bool TacDialogWnd::CanMaximize() const
@@ -327,7 +334,16 @@ void TacDialogWnd::WMShowWindow(TMessage& m)
     CallPrev(m);
     if (layered && IsWindow(CtrlHandle))
         SetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE, GetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+    if (Destroyed || !IsWindow(CtrlHandle))
+        return;
     ForbidTransitions(CtrlHandle, true);
+    TsSkinManager* manager = SkinData->SkinManager();
+    const TacDialogShow* show = manager && manager->AnimEffects() ? manager->AnimEffects()->DialogShow() : nullptr;
+    if (m.WParam == 0 || !show || !show->Active() || show->Time() == 0)
+        return;
+    AdaptNewChildren();
+    if (!Destroyed)
+        AnimateDialogWindow(*this, show->Time(), 255, show->Mode());
 }
 
 void TacDialogWnd::WMDrawItem(TMessage& m)

@@ -6,6 +6,7 @@
 // system menu, which the adapter takes off the window while it holds it.
 
 #include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/core/FormServices.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Graphics.h"
 #include "vcl/GdiHandles.h"
@@ -63,7 +64,7 @@ extern bool TitlePressStarted;
 // A window region is being changed; non-client paints meanwhile do not start another.
 extern bool RegionUpdating;
 
-class TacDialogWnd : public TacScrollWnd {
+class TacDialogWnd : public TacScrollWnd, public ks::AnimatedDialog {
 public:
     const char* ClassName() const noexcept override { return "TacDialogWnd"; }
     // Made only by InitDialogHandler, with section "DIALOG".
@@ -105,12 +106,19 @@ public:
     bool CanRestore() const;
     bool CanMinimize() const;
 
+    // ---- what the show animation reads
+    HWND DialogHandle() const noexcept override { return CtrlHandle; }
+    TBitmap* DialogImage() const noexcept override;
+    // The extended border window is not made for dialogs here.
+    ks::AnimatedBorderForm* BorderForm() const noexcept override { return nullptr; }
+    TRect ExtBorderMargins() const override { return TRect{0, 0, 0, 0}; }
+
     // ---- frame preparation, geometry and painting (DialogFrame.cpp)
     void PrepareFrame();
     void LoadTitleButtons();
-    int CaptionHeight(bool withBorderForm) const;
-    int ClientOffsetX() const;
-    int ClientOffsetY() const;
+    int CaptionHeight(bool withBorderForm) const override;
+    int ClientOffsetX() const override;
+    int ClientOffsetY() const override;
     void IconRect(TRect& r) const;
     void ExtBorderMargins(TRect& r) const;
     int ButtonWidth(const TitleButtonRec& button) const;
@@ -119,8 +127,8 @@ public:
     // The frame's border width: the system's frame of a sizing border, else of a dialog
     // frame, else 0.
     int FormBorderWidth() const;
-    void PaintNonClient();
-    void UpdateWndRegion(bool redraw);
+    void PaintNonClient() override;
+    void UpdateWndRegion(bool redraw) override;
     void RepaintTitleButton(int hitCode);
 
     // The button record of a hit code, nullptr for codes without one.

@@ -1,7 +1,10 @@
 // The platform's message boxes as the creation hook skins them: the frame adapter and the
 // children's adapters, the frame's geometry and pixels, title buttons and keys that give the
 // caller the answer a user chose, and a box that goes back to the platform whole.
+#include "skin/core/FormAnimation.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sStoredSkins.h"
+#include "skin/core/sStyleSimply.h"
 #include "win/skin/forms/DialogSkinFixture.h"
 #include "win/support/SheetPng.h"
 
@@ -373,6 +376,25 @@ TEST_F(DialogWndTest, PictureOfTheSystemMenuOpenOnTheTitle)
                EXPECT_TRUE(gMenuSeen) << "the menu was open";
                PostMessageW(box, WM_COMMAND, IDOK, 0);
            });
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DialogWndTest, AnAnimatedShowEndsWithTheBoxWorking)
+{
+    Manager->AnimEffects()->DialogShow()->SetTime(60);
+    Manager->AnimEffects()->DialogShow()->SetMode(atFading);
+    bool adapted = false;
+    const int result = RunBox(nullptr, L"text", L"Caption", MB_OKCANCEL, [&](HWND box) {
+        adapted = DialogAdapter(box) != nullptr;
+        EXPECT_FALSE(ks::AnimationRunning());
+        EXPECT_FALSE(PaintLock) << "the animation gave painting back";
+        ClickChild(Item(box, IDCANCEL));
+    });
+    EXPECT_TRUE(adapted);
+    EXPECT_EQ(result, IDCANCEL);
 }
 
 } // namespace
