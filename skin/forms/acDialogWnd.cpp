@@ -192,7 +192,7 @@ void TacDialogWnd::Detached()
         HideGlowEffect(FGlowId);
         FGlowId = -1;
     }
-    if (!CtrlHandle || !IsWindow(CtrlHandle))
+    if (FWindowGoing || !CtrlHandle || !IsWindow(CtrlHandle))
         return;
     if (FSysMenuRemoved) {
         FSysMenuRemoved = false;
@@ -282,6 +282,7 @@ void TacDialogWnd::AdapterWndProc(TMessage& m)
 
 void TacDialogWnd::WMDestroy(TMessage& m)
 {
+    FWindowGoing = true;
     if (Hooked()) {
         TacMainWnd* self = this;
         RemoveScrollWndHandler(CtrlHandle, false, false, self);

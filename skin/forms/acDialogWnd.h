@@ -188,8 +188,10 @@ private:
     TColor FDialogBrushColor = clNone;
     // The title button glow shown, -1 for none.
     int FGlowId = -1;
-    // The style WS_SYSMENU was taken from, given back when the adapter lets go.
+    // WS_SYSMENU was taken off the window and goes back when the adapter lets go.
     bool FSysMenuRemoved = false;
+    // The window is being destroyed: its frame is not given back any more.
+    bool FWindowGoing = false;
 };
 
 // The window's text as UTF-16, without a length limit.

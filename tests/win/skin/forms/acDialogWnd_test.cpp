@@ -105,6 +105,15 @@ TEST_F(DialogWndTest, TheFramesPixelsComeFromTheSkin)
         EXPECT_EQ(d->BtnClose.Rect.Right, w - 3 - border) << "BIRIGHT and the border right of the close button";
         EXPECT_EQ(d->BtnClose.Rect.Width(), CloseSize);
 
+        // Inactive: the title's normal look and the close glyph paler than its normal cell.
+        SendMessageW(box, WM_NCACTIVATE, FALSE, 0);
+        EXPECT_FALSE(d->FormActive);
+        d->SkinData->BackgroundChanged = true;
+        d->PaintNonClient();
+        EXPECT_EQ(PixelAt(*cache, w / 2, 1), TitleColour);
+        EXPECT_NE(PixelAt(*cache, d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8), CloseCells[0]);
+        SendMessageW(box, WM_NCACTIVATE, TRUE, 0);
+
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         ASSERT_NE(GetWindowRgn(box, region), ERROR);
         EXPECT_FALSE(PtInRegion(region, 0, 0)) << "the key-coloured corner is cut off";
