@@ -64,6 +64,26 @@ void AddTransparentPieces(const TsMaskData& mask, const TRect& r, std::vector<TR
         pieces.push_back({rects[i].left + r.Left, rects[i].top + r.Top, rects[i].right + r.Left, rects[i].bottom + r.Top});
 }
 
+// The pixels of src other than key onto dst at p, cut to dst.
+void CopyKeyed(TBitmap& src, TBitmap& dst, TPoint p, TColor key)
+{
+    GdiFlush();
+    const uint8_t kb = static_cast<uint8_t>(key >> 16), kg = static_cast<uint8_t>(key >> 8), kr = static_cast<uint8_t>(key);
+    for (int y = 0; y < src.Height(); ++y) {
+        const int dy = p.Y + y;
+        if (dy < 0 || dy >= dst.Height())
+            continue;
+        const uint8_t* s = src.ScanLine(y);
+        uint8_t* d = dst.ScanLine(dy);
+        for (int x = 0; x < src.Width(); ++x, s += 3) {
+            const int dx = p.X + x;
+            if (dx < 0 || dx >= dst.Width() || (s[0] == kb && s[1] == kg && s[2] == kr))
+                continue;
+            std::copy(s, s + 3, d + 3 * dx);
+        }
+    }
+}
+
 } // namespace
 
 // ---- preparation -------------------------------------------------------------------------------
@@ -284,7 +304,7 @@ void TacDialogWnd::PaintTitle(TBitmap& bmp)
     if (IconBmp) {
         TRect r;
         IconRect(r);
-        DrawIconEx(bmp.Canvas().Handle(), r.Left, r.Top, IconHandle, r.Width(), r.Height(), 0, nullptr, DI_NORMAL);
+        CopyKeyed(*IconBmp, bmp, {r.Left, r.Top}, clFuchsia);
     }
     PaintCaptionText(bmp);
 }

@@ -680,8 +680,7 @@ void TacDialogWnd::NewSkinCommand(TMessage& m)
     FrameChanged = true;
     CaptionIndex = SkinData->SkinManager()->FindSection("CAPTION");
     LoadTitleButtons();
-    for (HWND child = GetTopWindow(CtrlHandle); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, m.Msg, m.WParam, m.LParam);
+    SendToChildWindows(CtrlHandle, m.Msg, m.WParam, m.LParam);
 }
 
 void TacDialogWnd::RefreshCommand(TMessage& m)

@@ -138,7 +138,6 @@ public:
     void AdaptNewChildren();
 
 protected:
-    bool ReadsTextOnAttach() const override { return true; }
     void Detached() override;
 
 private:
