@@ -60,6 +60,12 @@ TEST_F(DialogWndTest, ABoxGetsTheFrameAdapterAndItsChildrenTheirs)
             }
         EXPECT_EQ(icons, 1) << "the warning icon";
         EXPECT_EQ(texts, 1) << "the text";
+        // A button that is neither default nor focused shows the section's normal colour inside
+        // its border.
+        HWND no = Item(box, IDNO);
+        auto picture = PrintedPicture(no);
+        EXPECT_EQ(PixelAt(*picture, 5, picture->Height() / 2), ButtonColour);
+        EXPECT_EQ(PixelAt(*picture, 0, picture->Height() / 2), BorderCells[0]);
         ClickChild(Item(box, IDNO));
     });
     EXPECT_EQ(result, IDNO);
