@@ -182,7 +182,7 @@ TEST_F(DialogWndTest, KeysAndMouseGiveTheCallerTheChosenButton)
     };
     const Case cases[] = {
         {"Enter takes the default button", MB_YESNO, [](HWND box) { PostMessageW(GetFocus() ? GetFocus() : box, WM_KEYDOWN, VK_RETURN, 0); }, IDYES},
-        {"Escape cancels", MB_OKCANCEL, [](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); }, IDCANCEL},
+        {"Escape cancels", MB_OKCANCEL, [](HWND box) { PostMessageW(GetFocus() ? GetFocus() : box, WM_KEYDOWN, VK_ESCAPE, 0); }, IDCANCEL},
         {"a mouse click on Retry", MB_RETRYCANCEL, [](HWND box) { ClickChild(Item(box, IDRETRY)); }, IDRETRY},
         {"a mouse click on the second default", MB_YESNO | MB_DEFBUTTON2, [](HWND box) { ClickChild(Item(box, IDNO)); }, IDNO},
     };
