@@ -40,6 +40,11 @@ TSize WindowSize(HWND wnd) noexcept
     return TSize{r.right - r.left, r.bottom - r.top};
 }
 
+bool SkinActive(const TacMainWnd& a) noexcept
+{
+    return !a.Destroyed && a.SkinData && a.SkinData->IsSkinActive();
+}
+
 } // namespace
 
 TRect ButtonRectFor(HWND combo, bool hasButton)
@@ -48,15 +53,6 @@ TRect ButtonRectFor(HWND combo, bool hasButton)
     const bool rtl = (GetWindowLongPtrW(combo, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
     return ks::adapters::ComboButtonRect(size.cx, size.cy, hasButton ? GetSystemMetrics(SM_CXVSCROLL) : 0, rtl);
 }
-
-namespace {
-
-bool SkinActive(const TacMainWnd& a) noexcept
-{
-    return !a.Destroyed && a.SkinData && a.SkinData->IsSkinActive();
-}
-
-} // namespace
 
 // ---- TacComboListWnd ------------------------------------------------------------------------------
 
@@ -241,15 +237,20 @@ void TacComboBoxWnd::PaintButton(HDC dc)
     if (!dc || !manager || !cache || cache->Empty() || r.Width() <= 0 || r.Height() <= 0)
         return;
     const int state = ButtonState();
-    auto button = NewBitmap24(r.Width(), r.Height());
-    if (!button || button->Empty())
+    // The button's picture lives in its own skin data between paints.
+    if (!ButtonSkinData->CacheBitmap)
+        ButtonSkinData->CacheBitmap = NewBitmap24(r.Width(), r.Height());
+    TBitmap* button = ButtonSkinData->CacheBitmap.get();
+    button->SetPixelFormat(pf24bit);
+    button->SetSize(r.Width(), r.Height());
+    if (button->Empty())
         return;
     BitBlt(button->Canvas().Handle(), 0, 0, r.Width(), r.Height(), cache->Canvas().Handle(), r.Left, r.Top, SRCCOPY);
-    const CacheInfo behind{button.get(), 0, 0, TransparentKeyColor, true};
+    const CacheInfo behind{button, 0, 0, TransparentKeyColor, true};
     const TsCommonIndexes& ci = manager->CommonIndexes;
     if (manager->SectionIndexValid(ci.ComboBtnIndex))
         PaintSectionByIndex(ci.ComboBtnIndex, "COMBOBTN", behind, true, state, Rect(0, 0, r.Width(), r.Height()),
-                            TPoint{0, 0}, button.get(), manager, ci.ComboBtnTexture, ci.ComboBtnHotTexture);
+                            TPoint{0, 0}, button, manager, ci.ComboBtnTexture, ci.ComboBtnHotTexture);
     if (manager->MaskIndexValid(ci.ComboBoxGlyphMask)) {
         const TsMaskData& glyph = manager->MaskArray[static_cast<size_t>(ci.ComboBoxGlyphMask)];
         const int w = MaskCellWidth(glyph);

@@ -61,6 +61,7 @@ public:
 
     // The drop-down list window, 0 until the combo box first asked for its colours.
     HWND ListHandle = nullptr;
+    // Holds the drop-down button's picture.
     std::unique_ptr<TsCommonData> ButtonSkinData;
     TacComboListWnd* ListAdapter = nullptr;
 

@@ -107,19 +107,6 @@ TEST_F(PopupMenuAdapterTest, TheShownFlagLastsFromTheAnnouncementToTheBackground
     DestroyWindow(wnd);
 }
 
-TEST_F(PopupMenuAdapterTest, WithoutASkinnedPopupTheWindowPaintsItself)
-{
-    HWND wnd = FakeMenu(0);
-    Adapt(wnd);
-    SkinnedPopupShowing = false;
-    auto picture = NewBitmap24(80, 60);
-    FillWith(picture->Canvas().Handle(), {0, 0, 80, 60}, 0x123456);
-    SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), 0);
-    GdiFlush();
-    EXPECT_FALSE(Near(At(*picture, 40, 30), MenuColour));
-    DestroyWindow(wnd);
-}
-
 TEST_F(PopupMenuAdapterTest, ShutDownFreesTheAdaptersWhoseWindowsOutliveTheMenus)
 {
     InitializePopupMenuAdapterUnit();

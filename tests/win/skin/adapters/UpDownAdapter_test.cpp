@@ -145,3 +145,26 @@ TEST_F(UpDownAdapterTest, DestroyedWhileAdaptedIsLetGo)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UpDownAdapterTest, TheControlIsTheManagersHotWindowWhileTheCursorIsOverIt)
+{
+    ASSERT_EQ(DefaultSkinManager, Manager);
+    HWND wnd = UpDown(0, {10, 10, 27, 35});
+    auto* adapter = Adapt(wnd);
+    PointAt(wnd, 5, 5);
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(Manager->ActiveControl, wnd);
+    PointAt(wnd, 5, 20);
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 20));
+    EXPECT_EQ(adapter->SecondState, 1) << "the hot half follows the cursor";
+    EXPECT_EQ(adapter->FirstState, 0);
+    PointAt(wnd, 60, 60);
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(60, 60));
+    EXPECT_EQ(Manager->ActiveControl, nullptr);
+    adapter->Free();
+    DestroyWindow(wnd);
+}
+
+} // namespace
