@@ -107,6 +107,20 @@ TEST_F(PopupMenuAdapterTest, TheShownFlagLastsFromTheAnnouncementToTheBackground
     DestroyWindow(wnd);
 }
 
+TEST_F(PopupMenuAdapterTest, TheBackgroundStartsInsideAFrameThePlatformDrawsOutsideTheClient)
+{
+    // A one-pixel border stands for the system's frame around the client.
+    HWND wnd = FakeMenu(0, WS_VISIBLE | WS_BORDER);
+    Adapt(wnd);
+    SkinnedPopupShowing = true;
+    auto picture = NewBitmap24(80, 60);
+    SendMessageW(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), 0);
+    GdiFlush();
+    EXPECT_TRUE(Near(At(*picture, 40, 1), ButtonCells[0])) << "the section's 3-pixel border, one pixel of it outside";
+    EXPECT_TRUE(Near(At(*picture, 40, 2), MenuColour));
+    DestroyWindow(wnd);
+}
+
 TEST_F(PopupMenuAdapterTest, ShutDownFreesTheAdaptersWhoseWindowsOutliveTheMenus)
 {
     InitializePopupMenuAdapterUnit();
