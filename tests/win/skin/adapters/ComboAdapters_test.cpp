@@ -153,6 +153,8 @@ TEST_F(ComboAdaptersTest, TheDroppedListIsAdaptedColouredWithOneBrushAndGivenBac
     ASSERT_NE(adapter->ListAdapter, nullptr);
     EXPECT_EQ(GetScrollHandler(list), adapter->ListAdapter);
     EXPECT_FALSE(adapter->ListAdapter->SimpleList);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    EXPECT_TRUE(Near(OnScreen(list, 0, 0), BorderCells[0])) << "the open list's frame is the skin's";
 
     HDC dc = GetDC(list);
     const LRESULT first = SendMessageW(wnd, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(list));
@@ -170,6 +172,20 @@ TEST_F(ComboAdaptersTest, TheDroppedListIsAdaptedColouredWithOneBrushAndGivenBac
     adapter->Free();
     EXPECT_EQ(WndProcOf(list), listBefore);
     EXPECT_EQ(GetScrollHandler(list), nullptr);
+    DestroyWindow(wnd);
+}
+
+TEST_F(ComboAdaptersTest, TheAlwaysShownListOfASimpleComboBoxIsAdaptedWhenItFirstPaints)
+{
+    HWND wnd = Combo(CBS_SIMPLE, 4);
+    auto* adapter = Adapt(wnd);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    ASSERT_NE(adapter->ListAdapter, nullptr);
+    EXPECT_TRUE(adapter->ListAdapter->SimpleList);
+    EXPECT_EQ(adapter->ButtonRect().Width(), 0);
+    adapter->Free();
+    EXPECT_EQ(GetScrollHandler(ListOf(wnd)), nullptr);
     DestroyWindow(wnd);
 }
 

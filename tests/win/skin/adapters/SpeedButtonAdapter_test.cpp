@@ -94,6 +94,22 @@ TEST_F(SpeedButtonAdapterTest, TheButtonShowsItsSectionGlyphCellAndFrameInEachSt
     }
 }
 
+TEST_F(SpeedButtonAdapterTest, ASingle32BitGlyphIsDrawnWithItsAlpha)
+{
+    auto glyph = NewBitmap32(16, 16);
+    GdiFlush();
+    for (int y = 0; y < 16; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(glyph->ScanLine(y));
+        for (int x = 0; x < 16; ++x)
+            row[x] = x < 8 ? 0xFF2060A0u : 0x00000000u; // opaque left half, clear right half
+    }
+    Button->SetGlyph(glyph.get());
+    TacSpeedButtonHandler handler(Button, nullptr, Data.get(), "SPEEDBUTTON");
+    auto picture = Painted();
+    EXPECT_TRUE(Near(At(*picture, 22 + 3, 12 + 8), 0x00A06020)) << "the opaque half";
+    EXPECT_TRUE(Near(At(*picture, 22 + 12, 12 + 8), SpeedColour)) << "the section through the clear half";
+}
+
 TEST_F(SpeedButtonAdapterTest, ACaptionIsWrittenAndADisabledButtonFadesIntoItsParent)
 {
     Button->SetCaption(L"Ввод");
