@@ -31,3 +31,13 @@ list(APPEND KS_WIN_SOURCES
   skin/adapters/GridAdapters.cpp
   skin/adapters/TreeViewAdapters.cpp
 )
+# The combo-box, up-down, popup-menu window and speed-button adapters and their arithmetic.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/adapters/SmallAdapterGeometry.cpp
+)
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/ComboAdapters.cpp
+  skin/adapters/UpDownAdapter.cpp
+  skin/adapters/PopupMenuAdapter.cpp
+  skin/adapters/SpeedButtonAdapter.cpp
+)
