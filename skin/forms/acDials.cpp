@@ -1,10 +1,13 @@
 #include "skin/forms/acDials.h"
 
 #include "skin/adapters/BarAdapters.h"
+#include "skin/adapters/ComboAdapters.h"
 #include "skin/adapters/ListViewAdapter.h"
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/adapters/TabAdapters.h"
 #include "skin/adapters/TreeViewAdapters.h"
+#include "skin/adapters/UpDownAdapter.h"
 #include "skin/adapters/acButtonAdapters.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/adapters/acStaticAdapters.h"
@@ -29,6 +32,7 @@ std::unique_ptr<std::vector<TacProvider*>> HookedWindows;
 namespace {
 
 constexpr ATOM DialogClassAtom = 0x8002;
+constexpr ATOM MenuClassAtom = 0x8000;
 // Nesting of the hook's own walks: a window created or destroyed inside one of them (an
 // adapter's window, a dialog that closes while adapted) reaches the hook again; finished records
 // are then freed at a later destruction, never under a walk that holds them.
@@ -91,6 +95,10 @@ TacMainWnd* MakeChildAdapter(HWND child, const std::wstring& cls, LONG_PTR style
     }
     if (cls == L"listbox")
         return MakeAdapter<TacEditWnd>(child, manager, "EDIT");
+    if (cls == L"combobox" || cls == L"comboboxex32") {
+        clearsClientPaint = true;
+        return MakeAdapter<TacComboBoxWnd>(child, manager, "COMBOBOX");
+    }
     if (cls == L"combolbox") {
         clearsClientPaint = true;
         return MakeAdapter<TacEditWnd>(child, manager, "COMBOBOX");
@@ -110,6 +118,8 @@ TacMainWnd* MakeChildAdapter(HWND child, const std::wstring& cls, LONG_PTR style
         return MakeAdapter<TacListViewWnd>(child, manager, "EDIT");
     if (cls == L"systreeview32")
         return MakeAdapter<TacTreeViewWnd>(child, manager, "EDIT");
+    if (cls == L"msctls_updown32")
+        return MakeAdapter<TacSpinWnd>(child, manager, "SPEEDBUTTON_SMALL");
     if (cls == L"link window" || cls == L"syslink")
         return MakeAdapter<TacLinkWnd>(child, manager, "CHECKBOX");
     if (cls == L"toolbarwindow32")
@@ -148,6 +158,20 @@ bool AttachToFormWindow(TCustomForm& form)
     return true;
 }
 
+// A popup-menu window gets its adapter while it is being created, so that its first paint is
+// the skin's; not under desktop composition, which draws the menus' shadows and frames itself.
+void AdaptMenuWindow(HWND wnd)
+{
+    const ks::Platform& sys = ks::Sys();
+    if (!DefaultSkinManager || !DefaultSkinManager->SkinnedPopups() || IsSkinned(wnd))
+        return;
+    if (sys.CompositionEnabled && sys.CompositionEnabled())
+        return;
+    auto* adapter = TacMainWnd::Create<TacMnuWnd>(wnd, nullptr, DefaultSkinManager, "MAINMENU", false);
+    adapter->CtrlHandle = wnd;
+    MenuWindows.push_back(adapter);
+}
+
 // Unowned top-level windows were tried when they were created (the main form, made before the
 // hook, never); owned forms and message boxes are tried when they are first activated, and
 // standard dialogs again, now that their children exist.
@@ -172,6 +196,8 @@ LRESULT HookWork(int code, WPARAM wParam, LPARAM lParam)
             const ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(cs.lpszClass));
             if (atom == DialogClassAtom)
                 AttachFormProvider(wnd);
+            else if (atom == MenuClassAtom)
+                AdaptMenuWindow(wnd);
             break;
         }
         if (std::wstring_view(cs.lpszClass) == L"TPUtilWindow" || cs.style == 0 || cs.dwExStyle == 0)

@@ -157,8 +157,9 @@ void CALLBACK InspectMenu(HWND owner, UINT, UINT_PTR id, DWORD)
     HWND menu = FindWindowW(L"#32768", nullptr);
     gTrack.menu = menu;
     if (menu && IsWindowVisible(menu)) {
-        auto* adapter = TacMainWnd::Create<TacMnuWnd>(menu, nullptr, gTrack.manager, "MAINMENU", false);
-        MenuWindows.push_back(adapter);
+        // The creation hook adapted the window when it was made; without it, as the hook would.
+        if (!dynamic_cast<TacMnuWnd*>(GetScrollHandler(menu)))
+            MenuWindows.push_back(TacMainWnd::Create<TacMnuWnd>(menu, nullptr, gTrack.manager, "MAINMENU", false));
         SkinnedPopupShowing = true;
         gTrack.shownBefore = Command(menu, SKC_SET_UPDATING);
         Command(menu, SKC_MENU_SHOWN);

@@ -2,6 +2,7 @@
 // child gets which adapter, which dialogs stay the platform's, the frame's measures for each kind
 // of frame, and dialogs that go away or make windows while they are being taken over.
 #include "skin/core/sCommonData.h"
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "win/skin/forms/DialogSkinFixture.h"
 
 #include <commctrl.h>
@@ -93,6 +94,10 @@ protected:
         FDialogs.push_back(wnd);
         return wnd;
     }
+public:
+    static const char* AdapterNameOf(HWND wnd) { return AdapterName(wnd); }
+
+protected:
     static const char* AdapterName(HWND wnd)
     {
         TacMainWnd* a = GetScrollHandler(wnd);
@@ -250,6 +255,57 @@ TEST_F(DialsTest, ADialogGoingAwayWhileTakenOverLeavesNothing)
     // The hook still works for the next one.
     DialogTemplate next(BoxStyle, L"Next");
     EXPECT_NE(DialogAdapter(Make(next)), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+bool gMenuAdapted = false;
+
+void CALLBACK LookAtMenu(HWND owner, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(owner, id);
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    gMenuAdapted = menu && std::string_view(DialsTest::AdapterNameOf(menu)) == "TacMnuWnd";
+    EndMenu();
+}
+
+bool MenuWindowAdapted(HWND owner)
+{
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"&Копировать");
+    gMenuAdapted = false;
+    SetForegroundWindow(owner);
+    SetTimer(owner, 78, 100, &LookAtMenu);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RETURNCMD, 120, 120, 0, owner, nullptr);
+    DestroyMenu(menu);
+    return gMenuAdapted;
+}
+
+bool CompositionOn() { return true; }
+
+TEST_F(DialsTest, PopupMenuWindowsAreAdaptedOnlyWithoutCompositionAndWithSkinnedPopups)
+{
+    HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_POPUP | WS_VISIBLE, 100, 100, 50, 50, nullptr, nullptr,
+                                 nullptr, nullptr);
+    struct Case {
+        const char* name;
+        bool composition;
+        bool skinnedPopups;
+        bool adapted;
+    };
+    for (const Case& c : {Case{"plain", false, true, true}, Case{"composition", true, true, false},
+                          Case{"popups unskinned", false, false, false}}) {
+        SCOPED_TRACE(c.name);
+        ks::Sys().CompositionEnabled = c.composition ? &CompositionOn : nullptr;
+        Manager->SetSkinnedPopups(c.skinnedPopups);
+        EXPECT_EQ(MenuWindowAdapted(owner), c.adapted);
+        Pump();
+        EXPECT_TRUE(MenuWindows.empty()) << "the window's adapter went with it";
+    }
+    ks::ResetSys();
+    DestroyWindow(owner);
 }
 
 } // namespace
