@@ -158,6 +158,24 @@ TEST_F(DialsTest, EachChildGetsTheAdapterOfItsClassAndStyle)
     EXPECT_FALSE(d->NoClientPaint) << "a hidden edit still clears the client-paint suppression";
 }
 
+TEST_F(DialsTest, ComboBoxesAndUpDownControlsGetTheirAdapters)
+{
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+    DialogTemplate t(BoxStyle, L"Combos");
+    t.Item(L"ComboBox", CBS_DROPDOWNLIST | WS_VISIBLE, 200);
+    t.Item(L"msctls_updown32", WS_VISIBLE, 201, L"", 60);
+    HWND dialog = Make(t);
+    TacDialogWnd* d = DialogAdapter(dialog);
+    ASSERT_NE(d, nullptr);
+    EXPECT_STREQ(AdapterName(GetDlgItem(dialog, 200)), "TacComboBoxWnd");
+    EXPECT_STREQ(AdapterName(GetDlgItem(dialog, 201)), "TacSpinWnd");
+    // The test skin has no "SPEEDBUTTON_SMALL": the spin's halves fall back to the buttons'.
+    if (TacMainWnd* spin = GetScrollHandler(GetDlgItem(dialog, 201)))
+        EXPECT_EQ(spin->SkinData->SkinSection(), "BUTTON");
+    EXPECT_FALSE(d->NoClientPaint) << "a combo box clears the client-paint suppression";
+}
+
 TEST_F(DialsTest, DialogsTheRulesAndTheOneAtATimeRuleLeavePlain)
 {
     DialogTemplate first(BoxStyle, L"First");
