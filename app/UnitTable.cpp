@@ -1,5 +1,6 @@
 #include "app/UnitTable.h"
 
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sCheckBox.h"
@@ -39,6 +40,7 @@ void InitializeUnits()
     InitializeSSpinEditUnit();
     InitializeSHintManagerUnit();
     InitializeAcSBUtilsUnit();
+    InitializePopupMenuAdapterUnit();
     InitializeAcDialsUnit();
     InitializeSkinMenusUnit();
     InitializeAcShellCtrlsUnit();
@@ -49,6 +51,7 @@ void FinalizeUnits()
 {
     FinalizeAcShellCtrlsUnit();
     FinalizeAcDialsUnit();
+    FinalizePopupMenuAdapterUnit();
     FinalizeAcSBUtilsUnit();
     FinalizeAcGlowUnit();
     FinalizeVclUtilsUnit();

@@ -765,3 +765,77 @@ void TStatusBar::WriteParts() const
         SendMessageW(wnd, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(text.c_str()));
     }
 }
+
+// ---- up-down --------------------------------------------------------------------------------
+namespace {
+
+constexpr ks::PropertyInfo UpDownProps[] = {
+    ks::Prop<&TCustomUpDown::Orientation, &TCustomUpDown::SetOrientation>("Orientation").DefaultIs(udVertical),
+    ks::Prop<&TCustomUpDown::Min, &TCustomUpDown::SetMin>("Min").DefaultIs(0),
+    ks::Prop<&TCustomUpDown::Max, &TCustomUpDown::SetMax>("Max").DefaultIs(100),
+};
+
+} // namespace
+
+const ks::ClassInfo TCustomUpDown::StaticClassInfo{"TCustomUpDown", &TWinControl::StaticClassInfo, UpDownProps, {}};
+const ks::ClassInfo TUpDown::StaticClassInfo{"TUpDown", &TCustomUpDown::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TCustomUpDown::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TUpDown::ClassInfo() const noexcept { return StaticClassInfo; }
+
+TCustomUpDown::TCustomUpDown(TComponent* owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 17, 25);
+}
+
+void TCustomUpDown::CreateParams(TCreateParams& params)
+{
+    NeedCommonControls(ICC_UPDOWN_CLASS);
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, UPDOWN_CLASSW);
+    if (FOrientation == udHorizontal)
+        params.Style |= UDS_HORZ;
+}
+
+void TCustomUpDown::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(FMin), static_cast<LPARAM>(FMax));
+    SendMessageW(Handle(), UDM_SETPOS32, 0, static_cast<LPARAM>(FPosition));
+}
+
+void TCustomUpDown::SetOrientation(TUDOrientation value)
+{
+    if (FOrientation == value)
+        return;
+    FOrientation = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomUpDown::SetMin(int value)
+{
+    FMin = value;
+    if (HWND wnd = HandleIfAllocated())
+        SendMessageW(wnd, UDM_SETRANGE32, static_cast<WPARAM>(FMin), static_cast<LPARAM>(FMax));
+}
+
+void TCustomUpDown::SetMax(int value)
+{
+    FMax = value;
+    if (HWND wnd = HandleIfAllocated())
+        SendMessageW(wnd, UDM_SETRANGE32, static_cast<WPARAM>(FMin), static_cast<LPARAM>(FMax));
+}
+
+int TCustomUpDown::Position()
+{
+    if (HWND wnd = HandleIfAllocated())
+        FPosition = static_cast<int>(SendMessageW(wnd, UDM_GETPOS32, 0, 0));
+    return FPosition;
+}
+
+void TCustomUpDown::SetPosition(int value)
+{
+    FPosition = value;
+    if (HWND wnd = HandleIfAllocated())
+        SendMessageW(wnd, UDM_SETPOS32, 0, static_cast<LPARAM>(value));
+}

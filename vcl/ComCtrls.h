@@ -329,3 +329,48 @@ private:
     std::wstring FSimpleText;
     bool FSimplePanel = false;
 };
+
+// ---------------------------------------------------------------------------------------------
+// The system's up-down control ("msctls_updown32"): two arrow buttons that step a position
+// between Min and Max.
+enum TUDOrientation { udHorizontal, udVertical };
+template <>
+struct ks::EnumTraits<TUDOrientation> {
+    static constexpr const char* Names[] = {"udHorizontal", "udVertical"};
+};
+
+class TCustomUpDown : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomUpDown(TComponent* owner);
+
+    // Changing it makes a new window.
+    TUDOrientation Orientation() const noexcept { return FOrientation; }
+    void SetOrientation(TUDOrientation value);
+    int Min() const noexcept { return FMin; }
+    void SetMin(int value);
+    int Max() const noexcept { return FMax; }
+    void SetMax(int value);
+    // As the window has it (the buttons move it).
+    int Position();
+    void SetPosition(int value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+
+private:
+    TUDOrientation FOrientation = udVertical;
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+};
+
+class TUpDown : public TCustomUpDown {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomUpDown::TCustomUpDown;
+};

@@ -176,6 +176,8 @@ public:
     bool SetFocusedControl(TWinControl* control);
     // Forgets control (and its children) as active or focused control.
     void DefocusControl(TWinControl* control, bool removing);
+    // The application's main form, or the form being created to become it.
+    bool IsMainCandidate() const;
 
     // ---- events
     TNotifyEvent OnCreate() const noexcept { return FOnCreate; }
@@ -239,7 +241,6 @@ protected:
 private:
     // The window styles of BorderStyle, BorderIcons and FormStyle.
     void FrameStyles(DWORD& style, DWORD& exStyle) const;
-    bool IsMainCandidate() const;
     void ApplyPosition();
     void ApplyAlphaBlend();
     void SetActive(bool value);

@@ -930,3 +930,141 @@ void TCustomLabel::CMCaptionChanged(TMessage& m)
     AdjustBounds();
     Invalidate();
 }
+
+// ---- combo box ------------------------------------------------------------------------------
+namespace {
+
+const ks::PropertyInfo ComboBoxProps[] = {
+    ks::Prop<&TCustomComboBox::Style, &TCustomComboBox::SetStyle>("Style").DefaultIs(csDropDown),
+    ks::Prop<&TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount>("DropDownCount").DefaultIs(8),
+};
+
+constexpr DWORD ComboStyleBits[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST,
+                                    CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                                    CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS};
+// The list's rows are measured only once the window exists; this is enough for the GUI font.
+constexpr int DropDownItemHeight = 16;
+
+} // namespace
+
+const ks::ClassInfo TCustomComboBox::StaticClassInfo{"TCustomComboBox", &TWinControl::StaticClassInfo, ComboBoxProps, {}};
+const ks::ClassInfo TComboBox::StaticClassInfo{"TComboBox", &TCustomComboBox::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TCustomComboBox::ClassInfo() const noexcept { return StaticClassInfo; }
+const ks::ClassInfo& TComboBox::ClassInfo() const noexcept { return StaticClassInfo; }
+
+void TComboBoxStrings::CheckIndex(int index, int count) const
+{
+    if (index < 0 || index >= count)
+        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+}
+
+int TComboBoxStrings::Count() const
+{
+    const LRESULT n = SendMessageW(FCombo.Handle(), CB_GETCOUNT, 0, 0);
+    return n < 0 ? 0 : static_cast<int>(n);
+}
+
+TComboBoxStrings::String TComboBoxStrings::Strings(int index) const
+{
+    CheckIndex(index, Count());
+    HWND wnd = FCombo.Handle();
+    const LRESULT length = SendMessageW(wnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0)
+        return {};
+    String s(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(wnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(got > 0 && got <= length ? static_cast<size_t>(got) : 0);
+    return s;
+}
+
+void TComboBoxStrings::SetStrings(int index, StringView s)
+{
+    CheckIndex(index, Count());
+    const int selected = FCombo.ItemIndex();
+    Delete(index);
+    InsertObject(index, s, nullptr);
+    if (selected == index)
+        FCombo.SetItemIndex(index);
+}
+
+TObject* TComboBoxStrings::Objects(int) const
+{
+    return nullptr;
+}
+
+void TComboBoxStrings::SetObjects(int, TObject*)
+{
+}
+
+void TComboBoxStrings::InsertObject(int index, StringView s, TObject*)
+{
+    if (index != Count())
+        CheckIndex(index, Count());
+    const String text(s);
+    const LRESULT at = SendMessageW(FCombo.Handle(), CB_INSERTSTRING, static_cast<WPARAM>(index),
+                                    reinterpret_cast<LPARAM>(text.c_str()));
+    if (at == CB_ERR || at == CB_ERRSPACE)
+        throw EOutOfResources("Not enough memory for the combo box's items");
+}
+
+void TComboBoxStrings::Delete(int index)
+{
+    CheckIndex(index, Count());
+    SendMessageW(FCombo.Handle(), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+void TComboBoxStrings::Clear()
+{
+    SendMessageW(FCombo.Handle(), CB_RESETCONTENT, 0, 0);
+}
+
+TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner)
+{
+    SetBounds(0, 0, 145, 21);
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+    FControlStyle = {csCaptureMouse, csSetCaption, csDoubleClicks, csFixedHeight, csReplicatable};
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"COMBOBOX");
+    params.Style |= ComboStyleBits[FStyle] | WS_VSCROLL | CBS_AUTOHSCROLL;
+    // The height a combo box is made with is its own plus its list's; the platform then sizes
+    // the window to its field alone and keeps the rest for the list.
+    if (FStyle != csSimple)
+        params.Height += FDropDownCount * DropDownItemHeight + 2;
+    params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle value)
+{
+    if (FStyle == value)
+        return;
+    FStyle = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+int TCustomComboBox::ItemIndex()
+{
+    const LRESULT i = SendMessageW(Handle(), CB_GETCURSEL, 0, 0);
+    return i == CB_ERR ? -1 : static_cast<int>(i);
+}
+
+void TCustomComboBox::SetItemIndex(int value)
+{
+    SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+}
+
+bool TCustomComboBox::DroppedDown()
+{
+    return SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void TCustomComboBox::SetDroppedDown(bool value)
+{
+    SendMessageW(Handle(), CB_SHOWDROPDOWN, value ? TRUE : FALSE, 0);
+}

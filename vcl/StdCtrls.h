@@ -380,3 +380,72 @@ public:
     const ks::ClassInfo& ClassInfo() const noexcept override;
     using TCustomLabel::TCustomLabel;
 };
+
+// ---------------------------------------------------------------------------------------------
+// The system's COMBOBOX: an edit or a static field with a list that drops down (or, csSimple,
+// always shows under it). Owner-draw styles draw nothing of their own here: the items are
+// strings the platform keeps.
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+template <>
+struct ks::EnumTraits<TComboBoxStyle> {
+    static constexpr const char* Names[] = {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
+                                            "csOwnerDrawVariable"};
+};
+
+class TCustomComboBox;
+
+// The items of a combo box, kept by its window (made when first needed).
+class TComboBoxStrings final : public TWideStrings {
+public:
+    explicit TComboBoxStrings(TCustomComboBox& combo) noexcept : FCombo(combo) {}
+
+    int Count() const override;
+    String Strings(int index) const override;
+    void SetStrings(int index, StringView s) override;
+    // A combo box keeps no objects beside its items.
+    TObject* Objects(int index) const override;
+    void SetObjects(int index, TObject* object) override;
+    void InsertObject(int index, StringView s, TObject* object) override;
+    void Delete(int index) override;
+    void Clear() override;
+
+private:
+    void CheckIndex(int index, int count) const;
+    TCustomComboBox& FCombo;
+};
+
+class TCustomComboBox : public TWinControl {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TCustomComboBox(TComponent* owner);
+
+    // Changing it makes a new window (with the items gone).
+    TComboBoxStyle Style() const noexcept { return FStyle; }
+    void SetStyle(TComboBoxStyle value);
+    TWideStrings& Items() noexcept { return FItems; }
+    // -1 for none.
+    int ItemIndex();
+    void SetItemIndex(int value);
+    // The list shows this many items when it drops down.
+    int DropDownCount() const noexcept { return FDropDownCount; }
+    void SetDropDownCount(int value) { FDropDownCount = value < 1 ? 1 : value; }
+    bool DroppedDown();
+    void SetDroppedDown(bool value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    TComboBoxStrings FItems{*this};
+    TComboBoxStyle FStyle = csDropDown;
+    int FDropDownCount = 8;
+};
+
+class TComboBox : public TCustomComboBox {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+    using TCustomComboBox::TCustomComboBox;
+};

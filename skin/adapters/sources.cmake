@@ -35,3 +35,13 @@ list(APPEND KS_WIN_SOURCES
 list(APPEND KS_WIN_SOURCES
   skin/adapters/MDIClientAdapter.cpp
 )
+# The combo-box, up-down, popup-menu window and speed-button adapters and their arithmetic.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/adapters/SmallAdapterGeometry.cpp
+)
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/ComboAdapters.cpp
+  skin/adapters/UpDownAdapter.cpp
+  skin/adapters/PopupMenuAdapter.cpp
+  skin/adapters/SpeedButtonAdapter.cpp
+)

@@ -5,6 +5,11 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/acShellCtrls.cpp
   skin/forms/sFrameAdapter.cpp
 )
+# Standard dialogs: the frame adapter, its painting and system menu.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/acDialogWnd.cpp
+  skin/forms/DialogFrame.cpp
+)
 
 # The form provider: life cycle, window procedure, set-up, frame geometry, title parts, system
 # menu and control adapter.

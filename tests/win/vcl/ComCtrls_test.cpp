@@ -173,3 +173,25 @@ TEST_F(ComCtrlsTest, StatusPanelsBecomeTheBarsParts)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ComCtrlsTest, UpDownKeepsItsRangeAndPositionAcrossANewWindow)
+{
+    auto* updown = Create<TUpDown>(Host);
+    updown->SetParent(Host);
+    updown->SetMin(-5);
+    updown->SetMax(5);
+    updown->SetPosition(3);
+    EXPECT_EQ(GetWindowLongPtrW(updown->Handle(), GWL_STYLE) & UDS_HORZ, 0);
+    EXPECT_EQ(SendMessageW(updown->Handle(), UDM_GETPOS32, 0, 0), 3);
+    updown->SetOrientation(udHorizontal);
+    EXPECT_NE(GetWindowLongPtrW(updown->Handle(), GWL_STYLE) & UDS_HORZ, 0);
+    EXPECT_EQ(updown->Position(), 3) << "the new window starts where the old one was";
+    int low = 0, high = 0;
+    SendMessageW(updown->Handle(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+    EXPECT_EQ(low, -5);
+    EXPECT_EQ(high, 5);
+}
+
+} // namespace

@@ -356,3 +356,36 @@ TEST_F(StdCtrlsTest, GroupBoxHoldsChildrenBelowItsCaption)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StdCtrlsTest, ComboBoxItemsLiveInTheWindowAndItsStyleMakesANewOne)
+{
+    auto* box = Add<TComboBox>();
+    box->Items().Add(L"Один");
+    box->Items().Add(L"Two");
+    box->Items().Insert(1, L"Half");
+    EXPECT_EQ(box->Items().Count(), 3);
+    EXPECT_EQ(box->Items().Strings(0), L"Один");
+    EXPECT_EQ(box->Items().Strings(1), L"Half");
+    EXPECT_THROW(box->Items().Strings(3), EStringListError);
+    EXPECT_THROW(box->Items().Insert(5, L"far"), EStringListError);
+    box->SetItemIndex(2);
+    box->Items().SetStrings(2, L"Три");
+    EXPECT_EQ(box->ItemIndex(), 2) << "replacing the selected item keeps it selected";
+    EXPECT_EQ(box->Items().Strings(2), L"Три");
+    box->Items().Delete(0);
+    EXPECT_EQ(box->Items().Count(), 2);
+    EXPECT_LT(box->Height(), 40) << "the list's room is not part of the control";
+
+    box->SetStyle(csSimple);
+    EXPECT_EQ(GetWindowLongPtrW(box->Handle(), GWL_STYLE) & 3, CBS_SIMPLE);
+    box->SetStyle(csOwnerDrawFixed);
+    EXPECT_EQ(GetWindowLongPtrW(box->Handle(), GWL_STYLE) & (3 | CBS_OWNERDRAWFIXED),
+              CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED);
+    EXPECT_STREQ(box->ClassName(), "TComboBox");
+    box->Items().Clear();
+    EXPECT_EQ(box->Items().Count(), 0);
+}
+
+} // namespace

@@ -26,6 +26,8 @@ protected:
     void SetUp() override
     {
         ListSkinFixture::SetUp();
+        // The test form is left to the frames: the creation hook gives it no provider.
+        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         ks::SetNextFormCreation({true, false, {}});
         Form = CreateNew<TForm>(Application);
         Form->SetBounds(40, 40, 320, 240);

@@ -1,0 +1,620 @@
+// What the dialog frame adapter paints and where: the frame prepared from the dialog's styles,
+// the geometry of title strip, borders, icon, caption and title buttons, the whole non-client
+// area painted from the skin into the skin data's cache bitmap, the window region cut from the
+// transparent corners of the border images, and the output of frame and client background.
+#include "skin/forms/acDialogWnd.h"
+
+#include "skin/core/ColorRoutines.h"
+#include "skin/core/ControlSkinPainting.h"
+#include "skin/core/SectionPainting.h"
+#include "skin/core/SkinImagePainting.h"
+#include "skin/core/SkinSenders.h"
+#include "skin/core/acGlow.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMaskData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/acDials.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int MissingButtonSize = 21;
+constexpr UINT CaptionDrawFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+// A window answering this question with its WParam keeps its own region.
+constexpr UINT CM_KEEPS_REGION = 0xBC4D;
+constexpr WPARAM KeepsRegionAnswer = 0x41A2;
+
+TsSkinManager* ManagerOf(const TsCommonData* skinData) noexcept
+{
+    return skinData ? skinData->SkinManager() : nullptr;
+}
+
+const TsMaskData* MaskAt(const TsSkinManager* manager, int index) noexcept
+{
+    if (!manager || !manager->MaskIndexValid(index))
+        return nullptr;
+    return &manager->MaskArray[static_cast<size_t>(index)];
+}
+
+// The pieces of r whose pixels a border image leaves key-coloured in its corners, as rectangles
+// in r's coordinates.
+void AddTransparentPieces(const TsMaskData& mask, const TRect& r, std::vector<TRect>& pieces)
+{
+    if (r.Width() <= 0 || r.Height() <= 0)
+        return;
+    TBitmap scratch;
+    scratch.SetPixelFormat(pf24bit);
+    scratch.SetSize(r.Width(), r.Height());
+    ks::GdiRegion whole(CreateRectRgn(0, 0, r.Width(), r.Height()));
+    ks::GdiRegion kept(CreateRectRgn(0, 0, r.Width(), r.Height()));
+    PaintSkinImageFit(scratch, kept.get(), false, mask, 0);
+    CombineRgn(whole.get(), whole.get(), kept.get(), RGN_DIFF);
+    const DWORD size = GetRegionData(whole.get(), 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER))
+        return;
+    std::vector<uint8_t> bytes(size);
+    auto* data = reinterpret_cast<RGNDATA*>(bytes.data());
+    if (GetRegionData(whole.get(), size, data) != size)
+        return;
+    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+    for (DWORD i = 0; i < data->rdh.nCount; ++i)
+        pieces.push_back({rects[i].left + r.Left, rects[i].top + r.Top, rects[i].right + r.Left, rects[i].bottom + r.Top});
+}
+
+// The pixels of src other than key onto dst at p, cut to dst.
+void CopyKeyed(TBitmap& src, TBitmap& dst, TPoint p, TColor key)
+{
+    GdiFlush();
+    const uint8_t kb = static_cast<uint8_t>(key >> 16), kg = static_cast<uint8_t>(key >> 8), kr = static_cast<uint8_t>(key);
+    for (int y = 0; y < src.Height(); ++y) {
+        const int dy = p.Y + y;
+        if (dy < 0 || dy >= dst.Height())
+            continue;
+        const uint8_t* s = src.ScanLine(y);
+        uint8_t* d = dst.ScanLine(dy);
+        for (int x = 0; x < src.Width(); ++x, s += 3) {
+            const int dx = p.X + x;
+            if (dx < 0 || dx >= dst.Width() || (s[0] == kb && s[1] == kg && s[2] == kr))
+                continue;
+            std::copy(s, s + 3, d + 3 * dx);
+        }
+    }
+}
+
+} // namespace
+
+// ---- preparation -------------------------------------------------------------------------------
+
+void TacDialogWnd::PrepareFrame()
+{
+    const HWND wnd = CtrlHandle;
+    if (!wnd || !IsWindow(wnd))
+        return;
+    WndStyle = GetWindowLongPtrW(wnd, GWL_STYLE);
+    WndExStyle = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    BorderKind = 3;
+    if ((WndStyle & WS_POPUP) && (WndStyle & WS_CAPTION) != WS_CAPTION)
+        BorderKind = 2;
+    else if (!(WndStyle & WS_THICKFRAME) && (WndStyle & DS_MODALFRAME))
+        BorderKind = 0;
+
+    IconHandle = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_SMALL, 0));
+    if (!IconHandle)
+        IconHandle = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_BIG, 0));
+    IconBmp.reset();
+    if (IconHandle) {
+        const int cx = GetSystemMetrics(SM_CXSMICON);
+        const int cy = GetSystemMetrics(SM_CYSMICON);
+        auto bmp = std::make_unique<TBitmap>();
+        bmp->SetPixelFormat(pf24bit);
+        bmp->SetSize(cx, cy);
+        bmp->Canvas().Brush().SetColor(clFuchsia);
+        bmp->Canvas().FillRect(TRect{0, 0, cx, cy});
+        // Drawn scaled once here: a copy per paint would leave an icon handle behind each time.
+        DrawIconEx(bmp->Canvas().Handle(), 0, 0, IconHandle, cx, cy, 0, nullptr, DI_NORMAL);
+        IconBmp = std::move(bmp);
+    }
+
+    SkinData->RefreshIndexes();
+    if (TsSkinManager* manager = ManagerOf(SkinData))
+        CaptionIndex = manager->FindSection("CAPTION");
+    LoadTitleButtons();
+
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    CaptionFont = std::make_unique<TFont>();
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+        CaptionFont->SetLogFont(metrics.lfCaptionFont);
+
+    if (WndStyle & WS_SYSMENU) {
+        SetWindowLongPtrW(wnd, GWL_STYLE, WndStyle & ~static_cast<LONG_PTR>(WS_SYSMENU));
+        FSysMenuRemoved = true;
+    }
+    SysMenu->UpdateItems();
+}
+
+void TacDialogWnd::LoadTitleButtons()
+{
+    TsSkinManager* manager = ManagerOf(SkinData);
+    if (!manager || manager->FindSection("GLOBALINFO") < 0)
+        return;
+    const int global = manager->FindSection("GLOBALINFO");
+    auto mask = [&](const char* key) { return manager->FindMask(global, "GLOBALINFO", key); };
+    BtnMin.HitCode = HTMINBUTTON;
+    BtnMax.HitCode = HTMAXBUTTON;
+    BtnClose.HitCode = HTCLOSE;
+    BtnHelp.HitCode = HTHELP;
+    auto takeBig = [&] {
+        BtnMin.ImageIndex = mask("BICONMIN");
+        BtnMax.ImageIndex = mask("BICONMAX");
+        BtnClose.ImageIndex = mask("BICONCLOSE");
+        BtnHelp.ImageIndex = mask("BICONHELP");
+        BtnMin.BigGlyph = BtnMax.BigGlyph = BtnClose.BigGlyph = BtnHelp.BigGlyph = true;
+    };
+    if (BorderKind == 1 || BorderKind == 3) {
+        takeBig();
+        return;
+    }
+    BtnClose.ImageIndex = mask("SICONCLOSE");
+    if (!manager->MaskIndexValid(BtnClose.ImageIndex)) {
+        takeBig();
+        return;
+    }
+    BtnMin.ImageIndex = mask("SICONMIN");
+    BtnMax.ImageIndex = mask("SICONMAX");
+    BtnHelp.ImageIndex = mask("SICONHELP");
+    if (!manager->MaskIndexValid(BtnHelp.ImageIndex))
+        BtnHelp.ImageIndex = mask("BICONHELP");
+    BtnMin.BigGlyph = BtnMax.BigGlyph = BtnClose.BigGlyph = BtnHelp.BigGlyph = false;
+}
+
+// ---- geometry ----------------------------------------------------------------------------------
+
+int TacDialogWnd::FormBorderWidth() const
+{
+    const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
+    if (style & WS_THICKFRAME)
+        return GetSystemMetrics(SM_CXFRAME);
+    if (style & WS_BORDER)
+        return GetSystemMetrics(SM_CXDLGFRAME);
+    return 0;
+}
+
+int TacDialogWnd::CaptionHeight(bool) const
+{
+    const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
+    if ((style & WS_CAPTION) != WS_CAPTION && !(CtrlHandle && IsIconic(CtrlHandle)))
+        return 0;
+    return GetSystemMetrics(SM_CYCAPTION);
+}
+
+// Measured from where the platform put the client area, so that a dialog without a caption (or
+// with a scroll bar) gets its children's background from the right place too.
+int TacDialogWnd::ClientOffsetX() const
+{
+    RECT wr{};
+    POINT origin{0, 0};
+    if (!CtrlHandle || !GetWindowRect(CtrlHandle, &wr) || !ClientToScreen(CtrlHandle, &origin))
+        return 0;
+    return origin.x - wr.left;
+}
+
+int TacDialogWnd::ClientOffsetY() const
+{
+    RECT wr{};
+    POINT origin{0, 0};
+    if (!CtrlHandle || !GetWindowRect(CtrlHandle, &wr) || !ClientToScreen(CtrlHandle, &origin))
+        return 0;
+    return origin.y - wr.top;
+}
+
+void TacDialogWnd::IconRect(TRect& r) const
+{
+    const TsSkinManager* manager = ManagerOf(SkinData);
+    const int biLeft = manager ? manager->SkinData.BILeft : 0;
+    r.Left = FormBorderWidth() + biLeft;
+    r.Right = r.Left + GetSystemMetrics(SM_CXSMICON);
+    r.Top = (FormBorderWidth() + CaptionHeight(true) - GetSystemMetrics(SM_CYSMICON)) / 2;
+    r.Bottom = r.Top + GetSystemMetrics(SM_CYSMICON);
+}
+
+void TacDialogWnd::ExtBorderMargins(TRect& r) const
+{
+    r = TRect{0, 0, 0, 0};
+}
+
+int TacDialogWnd::ButtonWidth(const TitleButtonRec& button) const
+{
+    const TsMaskData* mask = MaskAt(ManagerOf(SkinData), button.ImageIndex);
+    return mask && MaskCellWidth(*mask) > 0 ? MaskCellWidth(*mask) : MissingButtonSize;
+}
+
+int TacDialogWnd::ButtonHeight(int imageIndex) const
+{
+    const TsMaskData* mask = MaskAt(ManagerOf(SkinData), imageIndex);
+    return mask && MaskCellHeight(*mask) > 0 ? MaskCellHeight(*mask) : MissingButtonSize;
+}
+
+int TacDialogWnd::TitleButtonsWidth() const
+{
+    if (!HasSysMenu())
+        return 0;
+    int width = ButtonWidth(BtnClose);
+    if (HasMaxBox())
+        width += ButtonWidth(BtnMax);
+    if (HasMinBox())
+        width += ButtonWidth(BtnMin);
+    if (HasHelpButton())
+        width += ButtonWidth(BtnHelp);
+    return width;
+}
+
+// ---- painting ----------------------------------------------------------------------------------
+
+void TacDialogWnd::PaintNonClient()
+{
+    TsSkinManager* manager = ManagerOf(SkinData);
+    if (!SkinData->BackgroundChanged || !manager || !CtrlHandle || !IsWindow(CtrlHandle))
+        return;
+    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    RECT wr{};
+    GetWindowRect(CtrlHandle, &wr);
+    const int width = wr.right - wr.left;
+    const int height = wr.bottom - wr.top;
+    if (width <= 0 || height <= 0)
+        return;
+    if (!SkinData->CacheBitmap)
+        SkinData->CacheBitmap = std::make_unique<TBitmap>();
+    TBitmap& bmp = *SkinData->CacheBitmap;
+    FrameChanged = true;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(width, height);
+    const int state = FormActive ? 1 : 0;
+    if (manager->SectionIndexValid(SkinData->SkinIndex))
+        PaintControlSection(*SkinData, NoBackgroundCacheInfo, true, state, TRect{0, 0, width, height}, {0, 0}, &bmp,
+                            false);
+    else
+        bmp.Canvas().FillRect(TRect{0, 0, width, height});
+    if (CaptionHeight(true) > 0)
+        PaintTitle(bmp);
+    const int titleHeight = FormBorderWidth() + CaptionHeight(true);
+    if (!TitleBmp || TitleBmp->Width() != width || TitleBmp->Height() != titleHeight) {
+        TitleBmp = std::make_unique<TBitmap>();
+        TitleBmp->SetPixelFormat(pf24bit);
+        TitleBmp->SetSize(width, std::max(titleHeight, 0));
+    }
+    if (titleHeight > 0)
+        BitBlt(TitleBmp->Canvas().Handle(), 0, 0, width, titleHeight, bmp.Canvas().Handle(), 0, 0, SRCCOPY);
+    if (CaptionHeight(true) > 0)
+        PaintTitleButtons(bmp);
+    SkinData->BackgroundChanged = false;
+}
+
+void TacDialogWnd::PaintTitle(TBitmap& bmp)
+{
+    TsSkinManager* manager = ManagerOf(SkinData);
+    const int titleIndex = manager->FindSection("FORMTITLE");
+    const TRect strip{0, 0, bmp.Width(), FormBorderWidth() + CaptionHeight(true)};
+    if (titleIndex >= 0)
+        PaintSectionByIndex(titleIndex, "FORMTITLE", CacheInfoFromBitmap(&bmp, 0, 0), true, FormActive ? 1 : 0, strip,
+                            {0, 0}, &bmp, manager, -1, -1);
+    if (IconBmp) {
+        TRect r;
+        IconRect(r);
+        CopyKeyed(*IconBmp, bmp, {r.Left, r.Top}, clFuchsia);
+    }
+    PaintCaptionText(bmp);
+}
+
+void TacDialogWnd::PaintCaptionText(TBitmap& bmp)
+{
+    TsSkinManager* manager = ManagerOf(SkinData);
+    WndText = GetWndTextW(CtrlHandle);
+    TRect iconRect;
+    IconRect(iconRect);
+    TRect r;
+    r.Left = FormBorderWidth() + (IconBmp ? iconRect.Width() : 0) + 4 + manager->SkinData.BILeft;
+    r.Top = 2;
+    r.Right = bmp.Width() - TitleButtonsWidth() - 6;
+    r.Bottom = FormBorderWidth() + CaptionHeight(true);
+    if (r.Right <= r.Left || r.Bottom <= r.Top || WndText.empty())
+        return;
+    const bool hasCaption = manager->SectionIndexValid(CaptionIndex);
+    const int sectionIndex = hasCaption ? CaptionIndex : manager->FindSection("FORMTITLE");
+    TColor colour = clCaptionText;
+    if (manager->SectionIndexValid(sectionIndex)) {
+        const TsGeneralData& s = manager->GeneralDataArray[static_cast<size_t>(sectionIndex)];
+        colour = FormActive ? s.HotFontColor[0] : s.FontColor[0];
+    }
+    TCanvas& canvas = bmp.Canvas();
+    HDC dc = canvas.Handle();
+    ks::SelectGuard font(dc, CaptionFont->Handle());
+    if (hasCaption) {
+        RECT extent{r.Left, r.Top, r.Right, r.Bottom};
+        DrawTextW(dc, WndText.c_str(), static_cast<int>(WndText.size()), &extent, CaptionDrawFlags | DT_CALCRECT);
+        const int textHeight = extent.bottom - extent.top;
+        const int top = r.Top + (r.Height() - textHeight) / 2;
+        const TRect plate{r.Left - 2, top - 1, std::min<int>(extent.right, r.Right) + 2, top + textHeight + 1};
+        PaintSectionByIndex(CaptionIndex, "CAPTION", CacheInfoFromBitmap(&bmp, 0, 0), true, FormActive ? 1 : 0, plate,
+                            {0, 0}, &bmp, manager, -1, -1);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(colour));
+    RECT textRect{r.Left, r.Top, r.Right, r.Bottom};
+    DrawTextW(dc, WndText.c_str(), static_cast<int>(WndText.size()), &textRect, CaptionDrawFlags);
+}
+
+void TacDialogWnd::PaintTitleButton(TBitmap& bmp, TitleButtonRec& button, int x, bool enabled, int imageIndex)
+{
+    TsSkinManager* manager = ManagerOf(SkinData);
+    const int border = FormBorderWidth();
+    button.Rect.Right = x;
+    button.Rect.Left = x - ButtonWidth(button);
+    button.Rect.Top = (CaptionHeight(true) - ButtonHeight(button.ImageIndex) + border) / 2;
+    if (button.BigGlyph && manager->SkinData.BIVAlign == 1)
+        button.Rect.Top = 0;
+    button.Rect.Bottom = button.Rect.Top + ButtonHeight(button.ImageIndex);
+    const TsMaskData* mask = MaskAt(manager, imageIndex);
+    if (!mask)
+        return;
+    const int cells = std::max<int>(mask->ImageCount, 1);
+    const int state = std::min(enabled ? button.State : 0, cells - 1);
+    const bool grey = !enabled || (!FormActive && button.State == 0);
+    PaintStateGlyph(bmp, {button.Rect.Left, button.Rect.Top}, state, grey ? 0 : 1, *mask,
+                    CacheInfoFromBitmap(&bmp, 0, 0));
+}
+
+void TacDialogWnd::PaintTitleButtons(TBitmap& bmp)
+{
+    if (!HasSysMenu())
+        return;
+    TsSkinManager* manager = ManagerOf(SkinData);
+    const int global = manager->FindSection("GLOBALINFO");
+    int normalIndex = manager->FindMask(global, "GLOBALINFO", "BICONNORM");
+    if (!manager->MaskIndexValid(normalIndex))
+        normalIndex = manager->FindMask(SkinData->SkinIndex, SkinData->SkinSection(), "BICONNORM");
+    const HWND wnd = CtrlHandle;
+    const bool zoomed = IsZoomed(wnd) != FALSE;
+    const bool iconic = IsIconic(wnd) != FALSE;
+    // The spacing counts only between big glyphs.
+    auto advance = [&](const TitleButtonRec& b) { return b.Rect.Left - (b.BigGlyph ? manager->SkinData.BISpace : 0); };
+    int x = bmp.Width() - manager->SkinData.BIRight - FormBorderWidth();
+    const bool closeEnabled = !(GetClassLongPtrW(wnd, GCL_STYLE) & CS_NOCLOSE);
+    PaintTitleButton(bmp, BtnClose, x, closeEnabled, BtnClose.ImageIndex);
+    x = advance(BtnClose);
+    if (HasMaxBox()) {
+        if (zoomed)
+            PaintTitleButton(bmp, BtnMax, x, CanRestore(), normalIndex);
+        else
+            PaintTitleButton(bmp, BtnMax, x, CanMaximize(), BtnMax.ImageIndex);
+        x = advance(BtnMax);
+    }
+    if (HasMinBox()) {
+        if (iconic)
+            PaintTitleButton(bmp, BtnMin, x, CanRestore(), normalIndex);
+        else
+            PaintTitleButton(bmp, BtnMin, x, CanMinimize(), BtnMin.ImageIndex);
+        x = advance(BtnMin);
+    }
+    if (HasHelpButton())
+        PaintTitleButton(bmp, BtnHelp, x, true, BtnHelp.ImageIndex);
+}
+
+void TacDialogWnd::RepaintTitleButton(int hitCode)
+{
+    TitleButtonRec* button = ButtonOf(hitCode);
+    TsSkinManager* manager = ManagerOf(SkinData);
+    TBitmap* bmp = SkinData->CacheBitmap.get();
+    if (!button || !manager || !bmp || !TitleBmp || !CtrlHandle || !IsWindowVisible(CtrlHandle) ||
+        CaptionHeight(true) == 0 || button->Rect.Width() <= 0)
+        return;
+    TRect iconRect;
+    IconRect(iconRect);
+    if (button->Rect.Left <= iconRect.Right)
+        return;
+    // The title behind the button, right edges aligned, cut to the copy of the strip.
+    const int srcX = TitleBmp->Width() - (bmp->Width() - button->Rect.Left);
+    const int w = std::min(button->Rect.Width(), TitleBmp->Width() - srcX);
+    const int h = std::min(button->Rect.Bottom, TitleBmp->Height()) - button->Rect.Top;
+    if (srcX >= 0 && w > 0 && h > 0 && button->Rect.Top >= 0)
+        BitBlt(bmp->Canvas().Handle(), button->Rect.Left, button->Rect.Top, w, h, TitleBmp->Canvas().Handle(), srcX,
+               button->Rect.Top, SRCCOPY);
+    const bool iconic = IsIconic(CtrlHandle) != FALSE;
+    const int global = manager->FindSection("GLOBALINFO");
+    int imageIndex = button->ImageIndex;
+    bool enabled = true;
+    if (button == &BtnMin) {
+        enabled = iconic ? CanRestore() : CanMinimize();
+        if (iconic)
+            imageIndex = manager->FindMask(global, "GLOBALINFO", "BICONNORM");
+    } else if (button == &BtnMax) {
+        enabled = IsZoomed(CtrlHandle) ? CanRestore() : CanMaximize();
+        if (IsZoomed(CtrlHandle))
+            imageIndex = manager->FindMask(global, "GLOBALINFO", "BICONNORM");
+        if (iconic) {
+            imageIndex = button->ImageIndex;
+            enabled = CanMaximize();
+        }
+    } else if (button == &BtnClose) {
+        enabled = !(GetClassLongPtrW(CtrlHandle, GCL_STYLE) & CS_NOCLOSE);
+    }
+    PaintTitleButton(*bmp, *button, button->Rect.Right, enabled, imageIndex);
+    ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+    BitBlt(dc.get(), button->Rect.Left, button->Rect.Top, button->Rect.Width(), button->Rect.Height(),
+           bmp->Canvas().Handle(), button->Rect.Left, button->Rect.Top, SRCCOPY);
+
+    if (FGlowId >= 0) {
+        HideGlowEffect(FGlowId);
+        FGlowId = -1;
+    }
+    struct GlowKeys {
+        const TitleButtonRec* Button;
+        int16_t TsSkinData::*Size;
+        int16_t TsSkinData::*Margin;
+    };
+    const GlowKeys glows[] = {{&BtnMin, &TsSkinData::BIMinGlow, &TsSkinData::BIMinGlowMargin},
+                              {&BtnMax, &TsSkinData::BIMaxGlow, &TsSkinData::BIMaxGlowMargin},
+                              {&BtnClose, &TsSkinData::BICloseGlow, &TsSkinData::BICloseGlowMargin}};
+    for (const GlowKeys& g : glows) {
+        if (g.Button != button || button->State != 1 || manager->SkinData.*g.Size < 1 ||
+            !manager->MaskIndexValid(imageIndex))
+            continue;
+        RECT wr{};
+        GetWindowRect(CtrlHandle, &wr);
+        const TRect screen{wr.left + button->Rect.Left, wr.top + button->Rect.Top, wr.left + button->Rect.Right,
+                           wr.top + button->Rect.Bottom};
+        const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(imageIndex)];
+        FGlowId = ShowGlowEffect(screen, TRect{0, 0, screen.Width(), screen.Height()}, "GLOBALINFO",
+                                 mask.PropertyName + "GLOW", manager->SkinData.*g.Margin, 255, CtrlHandle, manager);
+    }
+}
+
+// ---- region ------------------------------------------------------------------------------------
+
+void TacDialogWnd::RebuildRgnPieces()
+{
+    RgnPieces.clear();
+    TsSkinManager* manager = ManagerOf(SkinData);
+    if (!manager)
+        return;
+    RECT wr{};
+    GetWindowRect(CtrlHandle, &wr);
+    const int width = wr.right - wr.left;
+    const int height = wr.bottom - wr.top;
+    if (const TsMaskData* border = MaskAt(manager, SkinData->BorderIndex))
+        AddTransparentPieces(*border, TRect{0, 0, width, height}, RgnPieces);
+    const int titleIndex = manager->FindSection("FORMTITLE");
+    const int titleMask = titleIndex >= 0 ? manager->FindMask(titleIndex, "FORMTITLE", "BORDERSMASK") : -1;
+    const int titleHeight = FormBorderWidth() + CaptionHeight(true);
+    if (const TsMaskData* title = MaskAt(manager, titleMask); title && titleHeight > 0)
+        AddTransparentPieces(*title, TRect{0, 0, width, titleHeight}, RgnPieces);
+}
+
+void TacDialogWnd::UpdateWndRegion(bool redraw)
+{
+    const HWND wnd = CtrlHandle;
+    if (!wnd || !IsWindow(wnd))
+        return;
+    if (!IsIconic(wnd) && BorderKind == 2)
+        return;
+    if (static_cast<WPARAM>(SendMessageW(wnd, CM_KEEPS_REGION, KeepsRegionAnswer, 0)) == KeepsRegionAnswer)
+        return;
+    RegionUpdating = true;
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    ks::GdiRegion region(CreateRectRgn(0, 0, wr.right - wr.left, wr.bottom - wr.top));
+    for (const TRect& piece : RgnPieces) {
+        ks::GdiRegion cut(CreateRectRgn(piece.Left, piece.Top, piece.Right, piece.Bottom));
+        CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
+    }
+    // The system owns the region from here on.
+    SetWindowRgn(wnd, region.release(), redraw ? TRUE : FALSE);
+    RegionUpdating = false;
+}
+
+// ---- output ------------------------------------------------------------------------------------
+
+void TacDialogWnd::CopyFrameTo(HDC dc)
+{
+    TBitmap* bmp = SkinData->CacheBitmap.get();
+    if (!bmp)
+        return;
+    RECT wr{};
+    GetWindowRect(CtrlHandle, &wr);
+    const int width = std::min<int>(wr.right - wr.left, bmp->Width());
+    const int height = std::min<int>(wr.bottom - wr.top, bmp->Height());
+    const int left = ClientOffsetX();
+    const int top = ClientOffsetY();
+    RECT cr{};
+    GetClientRect(CtrlHandle, &cr);
+    const int right = std::min(width, left + static_cast<int>(cr.right));
+    const int bottom = std::min(height, top + static_cast<int>(cr.bottom));
+    HDC src = bmp->Canvas().Handle();
+    BitBlt(dc, 0, 0, width, top, src, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, top, left, bottom - top, src, 0, top, SRCCOPY);
+    BitBlt(dc, 0, bottom, width, height - bottom, src, 0, bottom, SRCCOPY);
+    BitBlt(dc, right, top, width - right, bottom - top, src, right, top, SRCCOPY);
+}
+
+bool TacDialogWnd::WMNCPaint(TMessage& m)
+{
+    const HWND wnd = CtrlHandle;
+    if (!IsWindowVisible(wnd))
+        return false;
+    GetWndPosition(wnd, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    WndText = GetWndTextW(wnd);
+    AdaptNewChildren();
+    if (Destroyed)
+        return false;
+    const bool captionless = (WndStyle & WS_POPUP) && (WndStyle & WS_CAPTION) != WS_CAPTION &&
+                             !(WndStyle & WS_THICKFRAME);
+    if (FrameChanged && !RegionUpdating && !captionless) {
+        RebuildRgnPieces();
+        FrameChanged = false;
+        UpdateWndRegion(true);
+    }
+    if (SkinData->BackgroundChanged)
+        PaintNonClient();
+    {
+        ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
+        CopyFrameTo(dc.get());
+    }
+    SkinData->SetUpdating(false);
+    RegionUpdating = false;
+    m.Result = 1;
+    return true;
+}
+
+void TacDialogWnd::WMEraseBkgnd(TMessage& m)
+{
+    const HWND wnd = CtrlHandle;
+    GetWndPosition(wnd, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+    if (!ChildrenAdapted) {
+        ChildrenAdapted = true;
+        AdaptNewChildren();
+        if (Destroyed) {
+            CallPrev(m);
+            return;
+        }
+    }
+    SkinData->SetUpdating(false);
+    if (SkinData->BackgroundChanged)
+        PaintNonClient();
+    TBitmap* bmp = SkinData->CacheBitmap.get();
+    if (!bmp) {
+        CallPrev(m);
+        return;
+    }
+    std::optional<ks::WindowDC> own;
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    if (!dc) {
+        own.emplace(wnd, ks::WindowDC::Client);
+        dc = own->get();
+    }
+    {
+        ks::SavedDC saved(dc);
+        for (HWND child = GetTopWindow(wnd); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child))
+                continue;
+            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+            wchar_t cls[16]{};
+            GetClassNameW(child, cls, 16);
+            const bool groupLike = (style & 7) == 7;
+            const bool tabStatic = lstrcmpiW(cls, L"static") == 0 && (style & WS_TABSTOP);
+            if (groupLike || tabStatic)
+                continue;
+            RECT r{};
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&r), 2);
+            ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+        }
+        RECT cr{};
+        GetClientRect(wnd, &cr);
+        BitBlt(dc, 0, 0, cr.right, cr.bottom, bmp->Canvas().Handle(), ClientOffsetX(), ClientOffsetY(), SRCCOPY);
+    }
+    SendChildWindowsCommand6(wnd);
+    m.Result = 1;
+}

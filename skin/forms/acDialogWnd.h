@@ -1,0 +1,197 @@
+#pragma once
+// The frame adapter of a standard dialog window ("#32770") that the creation hook caught:
+// TacDialogWnd paints the dialog's frame, title bar, title buttons and client background from
+// the skin (DialogFrame.cpp), answers its hit tests and title-button clicks, and keeps adapting
+// child windows that appear later; TacSystemMenu is the popup it shows instead of the platform's
+// system menu, which the adapter takes off the window while it holds it.
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/core/FormServices.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Graphics.h"
+#include "vcl/GdiHandles.h"
+#include "vcl/Menus.h"
+#include "vcl/Win.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TacDialogWnd;
+class TacProvider;
+
+// The dialog's skinned system menu; each item sends its WM_SYSCOMMAND to the dialog window.
+class TacSystemMenu : public TPopupMenu {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TacSystemMenu(TComponent* owner);
+
+    // Visibility and enabled state of the items from the dialog's stored styles and state.
+    void UpdateItems();
+
+    // The queries a system menu answers for its painter.
+    virtual bool VisibleClose() const;
+    virtual bool VisibleMax() const { return false; }
+    virtual bool VisibleMin() const { return false; }
+    virtual bool EnabledMax() const { return false; }
+    virtual bool EnabledMin() const { return false; }
+    virtual bool EnabledRestore() const { return false; }
+
+    TacDialogWnd* Dialog = nullptr;
+    TMenuItem* ItemRestore = nullptr;
+    TMenuItem* ItemMove = nullptr;
+    TMenuItem* ItemSize = nullptr;
+    TMenuItem* ItemMinimize = nullptr;
+    TMenuItem* ItemMaximize = nullptr;
+    TMenuItem* ItemClose = nullptr;
+
+private:
+    TMenuItem* AddItem(const wchar_t* caption, const char* name, void (TacSystemMenu::*click)(TObject*));
+    void SendCommand(WPARAM command);
+    void RestoreClick(TObject*);
+    void MoveClick(TObject*);
+    void SizeClick(TObject*);
+    void MinimizeClick(TObject*);
+    void MaximizeClick(TObject*);
+    void CloseClick(TObject*);
+};
+
+// A title press went down and its button is still the hot one (shared by every dialog: only
+// one can be under the mouse).
+extern bool TitlePressStarted;
+// A window region is being changed; non-client paints meanwhile do not start another.
+extern bool RegionUpdating;
+
+class TacDialogWnd : public TacScrollWnd, public ks::AnimatedDialog {
+public:
+    const char* ClassName() const noexcept override { return "TacDialogWnd"; }
+    // Made only by InitDialogHandler, with section "DIALOG".
+    TacDialogWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section);
+    ~TacDialogWnd() override;
+
+    void AdapterWndProc(TMessage& message) override;
+
+    // ---- fields
+    std::vector<TRect> RgnPieces;
+    int HotCode = 0;
+    bool FormActive = true;
+    bool NoClientPaint = false;
+    int CaptionIndex = -1;
+    bool ChildrenAdapted = false;
+    TitleButtonRec BtnMin;
+    TitleButtonRec BtnMax;
+    TitleButtonRec BtnClose;
+    TitleButtonRec BtnHelp;
+    std::unique_ptr<TBitmap> IconBmp;
+    HICON IconHandle = nullptr;
+    std::unique_ptr<TFont> CaptionFont;
+    LONG_PTR WndStyle = 0;
+    LONG_PTR WndExStyle = 0;
+    bool FrameChanged = true;
+    // 2 popup without a full caption, 0 modal frame without sizing border, 3 any other; 1 until
+    // the frame is prepared.
+    uint8_t BorderKind = 1;
+    std::unique_ptr<TBitmap> TitleBmp;
+    std::unique_ptr<TacSystemMenu> SysMenu;
+    TacProvider* Provider = nullptr;
+
+    // ---- predicates on the stored styles
+    bool HasSysMenu() const noexcept { return (WndStyle & WS_SYSMENU) != 0; }
+    bool HasMaxBox() const noexcept { return (WndStyle & WS_MAXIMIZEBOX) != 0; }
+    bool HasMinBox() const noexcept { return (WndStyle & WS_MINIMIZEBOX) != 0; }
+    bool HasHelpButton() const noexcept { return (WndExStyle & WS_EX_CONTEXTHELP) != 0; }
+    bool CanMaximize() const;
+    bool CanRestore() const;
+    bool CanMinimize() const;
+
+    // ---- what the show animation reads
+    HWND DialogHandle() const noexcept override { return CtrlHandle; }
+    TBitmap* DialogImage() const noexcept override;
+    // The extended border window is not made for dialogs here.
+    ks::AnimatedBorderForm* BorderForm() const noexcept override { return nullptr; }
+    TRect ExtBorderMargins() const override { return TRect{0, 0, 0, 0}; }
+
+    // ---- frame preparation, geometry and painting (DialogFrame.cpp)
+    void PrepareFrame();
+    void LoadTitleButtons();
+    int CaptionHeight(bool withBorderForm) const override;
+    int ClientOffsetX() const override;
+    int ClientOffsetY() const override;
+    void IconRect(TRect& r) const;
+    void ExtBorderMargins(TRect& r) const;
+    int ButtonWidth(const TitleButtonRec& button) const;
+    int ButtonHeight(int imageIndex) const;
+    int TitleButtonsWidth() const;
+    // The frame's border width: the system's frame of a sizing border, else of a dialog
+    // frame, else 0.
+    int FormBorderWidth() const;
+    void PaintNonClient() override;
+    void UpdateWndRegion(bool redraw) override;
+    void RepaintTitleButton(int hitCode);
+
+    // The button record of a hit code, nullptr for codes without one.
+    TitleButtonRec* ButtonOf(int hitCode) noexcept;
+    void SetHotButton(int code, bool repaint);
+    // The child walk of the creation hook, run again for children that appeared since.
+    void AdaptNewChildren();
+
+protected:
+    void Detached() override;
+
+private:
+    // Message handlers (acDialogWnd.cpp)
+    void WMDestroy(TMessage& m);
+    void WMSize(TMessage& m);
+    void WMKillFocus(TMessage& m);
+    void WMEnableOrSetText(TMessage& m);
+    void WMPaint(TMessage& m);
+    void WMShowWindow(TMessage& m);
+    void WMDrawItem(TMessage& m);
+    void WMWindowPosChanged(TMessage& m);
+    void WMNCHitTest(TMessage& m);
+    void WMNCActivate(TMessage& m);
+    void WMNCLButtonDown(TMessage& m);
+    void WMNCButtonUp(TMessage& m);
+    void WMNCLButtonDblClk(TMessage& m);
+    void WMNCRButtonDown(TMessage& m);
+    void WMNCRButtonUp(TMessage& m);
+    void WMMouseMove(TMessage& m);
+    void WMMouseLeave(TMessage& m);
+    void WMCtlColorDlg(TMessage& m);
+    void WMSysCommand(TMessage& m);
+    void AdaptAndPass(TMessage& m);
+    void WMVisibleChanged(TMessage& m);
+    void SkinCommand(TMessage& m);
+    void NewSkinCommand(TMessage& m);
+    void RefreshCommand(TMessage& m);
+    void SetUpdatingCommand(TMessage& m);
+    void BackgroundInfoCommand(TMessage& m);
+    // The hit test of the title buttons and icon; -2 when the point lies elsewhere.
+    int TitleHitTest(TPoint p);
+    void ShowSysMenu(int x, int y);
+    bool ReleaseTitleButton(TMessage& m);
+    // Painting (DialogFrame.cpp)
+    void PaintTitle(TBitmap& bmp);
+    void PaintCaptionText(TBitmap& bmp);
+    void PaintTitleButtons(TBitmap& bmp);
+    void PaintTitleButton(TBitmap& bmp, TitleButtonRec& button, int x, bool enabled, int imageIndex);
+    void RebuildRgnPieces();
+    bool WMNCPaint(TMessage& m);
+    void WMEraseBkgnd(TMessage& m);
+    void CopyFrameTo(HDC dc);
+
+    // The brush WM_CTLCOLORDLG answers, kept until the colour changes.
+    ks::GdiBrush FDialogBrush;
+    TColor FDialogBrushColor = clNone;
+    // The title button glow shown, -1 for none.
+    int FGlowId = -1;
+    // WS_SYSMENU was taken off the window and goes back when the adapter lets go.
+    bool FSysMenuRemoved = false;
+    // The window is being destroyed: its frame is not given back any more.
+    bool FWindowGoing = false;
+};
+
+// The window's text as UTF-16, without a length limit.
+std::wstring GetWndTextW(HWND wnd);
