@@ -49,6 +49,7 @@ void FinalizeUnits()
 {
     FinalizeAcShellCtrlsUnit();
     FinalizeAcDialsUnit();
+    FinalizeSkinMenusUnit();
     FinalizeAcSBUtilsUnit();
     FinalizeAcGlowUnit();
     FinalizeVclUtilsUnit();
