@@ -167,8 +167,8 @@ public:
     void SetOnAdvancedDrawItem(TAdvancedMenuDrawItemEvent handler) noexcept { FOnAdvancedDrawItem = handler; }
 
     virtual void Click();
-    // The size of an owner-drawn entry: the default measure of the caption and short cut in
-    // the canvas's font, then OnMeasureItem.
+    // The size of an owner-drawn entry: OnMeasureItem's answer (starting from 0 x 0) when it
+    // is assigned, else the default measure of the caption and short cut in the canvas's font.
     virtual void MeasureItem(TCanvas& canvas, int& width, int& height);
     // Paints an owner-drawn entry: OnAdvancedDrawItem when assigned, else OnDrawItem, else
     // the default look. topLevel: an entry of a menu bar.

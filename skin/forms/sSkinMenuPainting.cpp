@@ -102,6 +102,15 @@ void RequestPopupLookup(const TMenuItem& item)
     PostMessageW(Application->Handle(), CM_POPUP_ITEM_SHOWN, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+// Hides the accelerator marks of text drawn with flags. Wine: DrawText ignores DT_HIDEPREFIX and
+// underlines anyway; Windows hides the underline. The marks are taken out of the text instead,
+// which shows the same on both.
+void HidePrefix(std::wstring& text, UINT& flags)
+{
+    text = StripHotkey(text);
+    flags = (flags & ~static_cast<UINT>(DT_HIDEPREFIX)) | DT_NOPREFIX;
+}
+
 void CopyBitmapTo(HDC dc, int x, int y, TBitmap& bitmap)
 {
     BitBlt(dc, x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0, SRCCOPY);
@@ -185,7 +194,11 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     const int width = rect.Width() - extraOffset;
     if (width <= 0 || rect.Height() <= 0)
         return;
-    std::unique_ptr<TBitmap> itemBmp = NewBitmap24(width, rect.Height());
+    // One work bitmap for every item: its canvas keeps its font and DIB from item to item.
+    if (!FItemBmp)
+        FItemBmp = NewBitmap24(width, rect.Height());
+    FItemBmp->SetSize(width, rect.Height());
+    TBitmap* itemBmp = FItemBmp.get();
     const bool enabled = item->Enabled();
     const bool hotBack = enabled && state.Contains(odSelected);
     const bool hotText = enabled && (state.Contains(odSelected) || state.Contains(odHotLight));
@@ -193,7 +206,9 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     const int menuItem = SkinManager->FindSection("MENUITEM");
     if (menuItem >= 0)
         PaintSectionByIndex(menuItem, "MENUITEM", behind, true, hotBack ? 1 : 0, TRect{0, 0, width, rect.Height()},
-                            TPoint{0, 0}, itemBmp.get(), SkinManager, -1, -1);
+                            TPoint{0, 0}, itemBmp, SkinManager, -1, -1);
+    else
+        FillRectSolid(itemBmp->Canvas().Handle(), TRect{0, 0, width, rect.Height()}, clWhite);
 
     const bool rtl = RightToLeft(*item);
     int glyphWidth = GlyphSizeOf(*item).cx;
@@ -215,7 +230,7 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     if (rtl)
         flags |= DT_RIGHT;
     if (state.Contains(odNoAccel))
-        flags |= DT_HIDEPREFIX;
+        HidePrefix(caption, flags);
     DrawSectionText(itemCanvas, caption, true, textBox, flags, menuItem, hotText, SkinManager);
 
     const std::wstring shortCut = ShortCutToText(item->ShortCut());
@@ -327,7 +342,15 @@ void TsSkinableMenus::PaintItemGlyph(TMenuItem& item, TBitmap& itemBmp, TOwnerDr
         canvas.Font().SetSize(10);
         canvas.Font().SetCharset(SYMBOL_CHARSET);
         canvas.Font().SetStyle(canvas.Font().Style() - TFontStyles{fsBold});
-        const int textHeight = canvas.TextHeight(symbol);
+        int textHeight = canvas.TextHeight(symbol);
+        // A system without Webdings would show the letters themselves; Marlett has the same
+        // symbols at the same characters.
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(canvas.Handle(), LF_FACESIZE, face);
+        if (std::wstring_view(face) != L"Webdings") {
+            canvas.Font().SetName(L"Marlett");
+            textHeight = canvas.TextHeight(symbol);
+        }
         const int left = rtl ? itemBmp.Width() - h - 16 : 4;
         TRect box{left, (h - textHeight) / 2, left + textHeight + 10, (h - textHeight) / 2 + textHeight};
         DrawSectionText(canvas, symbol, true, box, DT_SINGLELINE | DT_NOPREFIX, section, hotText, SkinManager);
@@ -382,8 +405,10 @@ void TsSkinableMenus::PaintCaptionItem(TMenuItem& item, TCanvas& canvas, const T
     TCanvas& workCanvas = work->Canvas();
     workCanvas.Font().Assign(FCaptionFont.get());
     TRect box{extraW, 0, w, h};
-    DrawSectionText(workCanvas, CaptionItemText(item.Caption()), true, box,
-                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX, toolbar, false, SkinManager);
+    std::wstring text = CaptionItemText(item.Caption());
+    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX;
+    HidePrefix(text, flags);
+    DrawSectionText(workCanvas, text, true, box, flags, toolbar, false, SkinManager);
     CopyBitmapTo(canvas.Handle(), r.Left, r.Top, *work);
 }
 
@@ -439,9 +464,10 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     TRect box = rtl ? TRect{2, 0, 2 + textWidth, h} : TRect{2 + glyphBox, 0, 2 + glyphBox + textWidth, h};
     const UINT alignment = FAlignment == taRightJustify ? DT_RIGHT : FAlignment == taCenter ? DT_CENTER : DT_LEFT;
     UINT flags = alignment | DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS | DT_NOCLIP;
+    std::wstring caption = item->Caption();
     if (state.Contains(odNoAccel))
-        flags |= DT_HIDEPREFIX;
-    DrawSectionText(itemCanvas, item->Caption(), true, box, flags, menuItem, hot, SkinManager);
+        HidePrefix(caption, flags);
+    DrawSectionText(itemCanvas, caption, true, box, flags, menuItem, hot, SkinManager);
 
     if (FOnDrawItem)
         FOnDrawItem(item, &itemCanvas, TRect{0, 0, w, h}, state, smTopLine);

@@ -162,9 +162,29 @@ bool HasColumnBreak(const TMenuItem* parent)
     return false;
 }
 
+// The measuring routines select the canvas's font alone: preparing the whole canvas for every
+// text would cost several times the measuring itself, once per item each time a menu opens.
+class FontSelected {
+public:
+    explicit FontSelected(TCanvas& canvas) : FDC(canvas.Handle()), FPrevious(SelectObject(FDC, canvas.Font().Handle())) {}
+    ~FontSelected() { SelectObject(FDC, FPrevious); }
+    FontSelected(const FontSelected&) = delete;
+    FontSelected& operator=(const FontSelected&) = delete;
+    HDC DC() const noexcept { return FDC; }
+
+private:
+    HDC FDC;
+    HGDIOBJ FPrevious;
+};
+
+constexpr int MaxItemWidth = 32767;
+
 int ScaledTextHeight(TCanvas& canvas)
 {
-    return RoundHalfEven(1.25 * canvas.TextHeight(L"W"));
+    FontSelected font(canvas);
+    SIZE size{};
+    GetTextExtentPoint32W(font.DC(), L"W", 1, &size);
+    return RoundHalfEven(1.25 * size.cy);
 }
 
 TCustomForm* FormOfMenu(const TMenuItem& item)
@@ -431,11 +451,21 @@ int TsSkinableMenus::ItemHeight(TCanvas& canvas, TMenuItem& item)
 
 void TsSkinableMenus::PrepareItemFont(TCanvas& canvas, TMenuItem& item, bool bold) const
 {
-    canvas.Font().Assign(Screen ? Screen->MenuFont() : nullptr);
-    if (TCustomForm* form = FormOfMenu(item))
-        canvas.Font().SetCharset(form->Font()->Charset());
+    if (!Screen)
+        return;
+    // Set field by field: a font whose description does not change keeps its GDI font, and
+    // making one per item is most of the cost of measuring a menu.
+    const TFont& menuFont = *Screen->MenuFont();
+    TFont& font = canvas.Font();
+    font.SetName(menuFont.Name());
+    font.SetHeight(menuFont.Height());
+    font.SetColor(menuFont.Color());
+    const TCustomForm* form = FormOfMenu(item);
+    font.SetCharset(form ? form->Font()->Charset() : menuFont.Charset());
+    TFontStyles style = menuFont.Style();
     if (bold)
-        canvas.Font().SetStyle(canvas.Font().Style() | TFontStyles{fsBold});
+        style.Include(fsBold);
+    font.SetStyle(style);
 }
 
 int TsSkinableMenus::ExtraLineWidthShown(bool lineShown) const noexcept
@@ -485,13 +515,16 @@ void TsSkinableMenus::PopupItemMeasure(TObject* sender, TCanvas* canvas, int& wi
     else if (CurrentItemType == smNormal)
         text = item->Caption() + ShortCutToText(item->ShortCut());
     TRect r{0, 0, 0, 0};
-    if (!text.empty())
-        DrawTextOnDC(canvas->Handle(), text, r, DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE);
+    if (!text.empty()) {
+        FontSelected font(*canvas);
+        DrawTextOnDC(font.DC(), text, r, DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE);
+    }
     width = 2 * GlyphSizeOf(*item).cx + r.Width() + 3 * FMargin + FSpacing;
     if (!HasColumnBreak(item->Parent()))
         width += ExtraLineWidthShown(lineShown);
-    // A caption of thousands of characters would ask for a popup wider than any screen.
-    width = std::min(width, std::max(1, ks::Sys().GetSystemMetrics(SM_CXVIRTUALSCREEN)));
+    // A caption of thousands of characters asks for more than any window can be (coordinates
+    // are 16-bit in parts of the system); the painters cut their bitmaps to the screen.
+    width = std::min(width, MaxItemWidth);
     height = ItemHeight(*canvas, *item);
 }
 

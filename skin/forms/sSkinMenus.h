@@ -186,6 +186,8 @@ private:
     int FSkinBorderWidth = -1;
     int FSpacing = 6;
     TsMenuManagerDrawItemEvent FOnDrawItem;
+    // The work bitmap items are composed in, kept between items.
+    std::unique_ptr<TBitmap> FItemBmp;
     // Items given this object's handlers, watched so that the freed ones are passed over.
     std::vector<TMenuItem*> FTracked;
     ks::ComponentWatch FWatch;

@@ -49,7 +49,7 @@ struct Driver {
 
 class SkinnedMenusTest : public AppFixture {
 protected:
-    // The main window (printed, as it is layered) with the open popup copied over it.
+    // The main window with the open popup copied over it.
     static std::unique_ptr<TBitmap> Sheet(HWND popup)
     {
         RECT form{}, menu{};
@@ -63,10 +63,10 @@ protected:
         sheet->Canvas().Brush().SetColor(0x404040);
         sheet->Canvas().FillRect({0, 0, w, h});
         const HDC dc = sheet->Canvas().Handle();
-        const int saved = SaveDC(dc);
-        SetViewportOrgEx(dc, form.left - left, form.top - top, nullptr);
-        PrintWindow(Form1->Handle(), dc, 0);
-        RestoreDC(dc, saved);
+        HDC formDC = GetWindowDC(Form1->Handle());
+        BitBlt(dc, form.left - left, form.top - top, form.right - form.left, form.bottom - form.top, formDC, 0, 0,
+               SRCCOPY);
+        ReleaseDC(Form1->Handle(), formDC);
         HDC popupDC = GetWindowDC(popup);
         BitBlt(dc, menu.left - left, menu.top - top, menu.right - menu.left, menu.bottom - menu.top, popupDC, 0, 0,
                SRCCOPY);

@@ -255,6 +255,25 @@ TEST_F(SkinMenusPainting, CaptionsAreLaidOutByTheirRules)
     EXPECT_NEAR(rightRight, ItemRect.Right - 1 - blanks, 2);
     EXPECT_EQ(rightRight - rightLeft, plainRight - plainLeft) << "the same text, moved";
 
+    // The accelerator is underlined unless the system says the keyboard cues are hidden.
+    const auto ink = [](TBitmap& bmp) {
+        int count = 0;
+        for (int y = 0; y < bmp.Height(); ++y)
+            for (int x = 0; x < bmp.Width(); ++x)
+                count += PixelAt(bmp, x, y) != ItemColor && PixelAt(bmp, x, y) != clWhite;
+        return count;
+    };
+    Item(0)->SetCaption(L"&Open");
+    ClearMenuCache();
+    auto underlined = Paint(Item(0), 0, 20, {});
+    ClearMenuCache();
+    auto hidden = Paint(Item(0), 0, 20, {odNoAccel});
+    Item(0)->SetCaption(L"Open");
+    ClearMenuCache();
+    auto plainOpen = Paint(Item(0), 0, 20, {});
+    EXPECT_GT(ink(*underlined), ink(*hidden));
+    EXPECT_EQ(ink(*hidden), ink(*plainOpen));
+
     // A short cut ends 8 pixels before the item's right edge.
     Item(0)->SetCaption(L"L");
     Item(0)->SetShortCut(scCtrl | 'C');
@@ -337,10 +356,16 @@ TEST_F(SkinMenusPainting, MeasuringFollowsTheSkinMetrics)
     Manager->MenuSupport()->SetUseExtraLine(false);
     canvas.SetHandle(nullptr);
 
-    // Thousands of characters are measured no wider than the screen; an empty caption like any.
-    Item(0)->SetCaption(std::wstring(5000, L'W'));
+    // Thousands of characters are measured no wider than a window can be, and painted into a
+    // bitmap no wider than the screen; an empty caption measures like any.
+    Item(0)->SetCaption(std::wstring(20000, L'W'));
     canvas.SetHandle(screen.get());
-    EXPECT_LE(width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_LE(width(), 32767);
+    canvas.SetHandle(nullptr);
+    Paint(Item(0), 0, 20, {});
+    ASSERT_NE(PopupBitmap(), nullptr);
+    EXPECT_LE(PopupBitmap()->Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    canvas.SetHandle(screen.get());
     Item(0)->SetCaption(L"");
     int w = 0;
     int h = 0;

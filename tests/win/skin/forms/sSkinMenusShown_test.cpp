@@ -161,6 +161,8 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
     size_t records = 0;
     TColor normal = 0;
     TColor hot = 0;
+    TColor dividerTop = 0;
+    TColor dividerBottom = 0;
     Show([&](int tick) {
         const std::vector<HWND> popups = PopupWindows();
         if (popups.empty())
@@ -182,6 +184,9 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
             const TRect close = ItemRectIn(wnd, Popup->Items(), 2);
             hot = PixelAt(*shot, open.Right - 4, (open.Top + open.Bottom) / 2);
             normal = PixelAt(*shot, close.Right - 4, (close.Top + close.Bottom) / 2);
+            const TRect divider = ItemRectIn(wnd, Popup->Items(), 1);
+            dividerTop = PixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Top);
+            dividerBottom = PixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Bottom - 1);
             PostKey(wnd, VK_DOWN);
             PostKey(wnd, VK_RETURN);
         }
@@ -192,6 +197,8 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
     EXPECT_EQ(records, 1u);
     EXPECT_EQ(hot, ItemHotColor);
     EXPECT_EQ(normal, ItemColor);
+    EXPECT_EQ(dividerTop, TColor(0x808080)) << "an etched line where the skin has no divider image";
+    EXPECT_EQ(dividerBottom, TColor(0xFFFFFF));
     EXPECT_EQ(Clicked.count, 1);
     EXPECT_EQ(Clicked.last, Item(2));
 }
@@ -349,7 +356,7 @@ TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
 }
 
 // What a user sees: a form's menu bar with its first menu open (a checked, a radio-checked and
-// a disabled item, a divider, a short cut, one item hot) under the internal skin, written to
+// a disabled item, a divider, a submenu, a short cut, one item hot) under the internal skin, written to
 // skinned-main-menu.png in the build folder.
 TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
 {
@@ -372,6 +379,7 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
     item(file, L"&New")->SetChecked(true);
     item(file, L"&Open...")->SetEnabled(false);
     item(file, L"-");
+    item(item(file, L"&Recent"), L"notes.txt");
     TMenuItem* radio = item(file, L"&Terminal");
     radio->SetRadioItem(true);
     radio->SetChecked(true);
