@@ -50,6 +50,7 @@ void InitializeUnits()
 void FinalizeUnits()
 {
     FinalizeAcShellCtrlsUnit();
+    FinalizeSkinMenusUnit();
     FinalizeAcDialsUnit();
     FinalizePopupMenuAdapterUnit();
     FinalizeAcSBUtilsUnit();

@@ -48,3 +48,8 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/FormWindowState.cpp
   skin/forms/sMDIForm.cpp
 )
+
+# The skinned menus' item painters, beside the menu engine.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/sSkinMenuPainting.cpp
+)
