@@ -153,7 +153,8 @@ void TsSkinProvider::RemoveSkin(TMessage& message)
     }
     if (Form) {
         for (int i = 0; i < Form->ComponentCount(); ++i)
-            if (auto* label = dynamic_cast<TLabel*>(Form->Components(i)))
+            // A label that keeps its own look (tag 98) was never given the skin's colour.
+            if (auto* label = dynamic_cast<TLabel*>(Form->Components(i)); label && label->Tag() != 98)
                 label->Font()->SetColor(clWindowText);
         if (FUseGlobalColor && FSkinData && !FSkinData->CustomColor())
             Form->SetColor(clBtnFace);
@@ -423,6 +424,7 @@ void TsSkinProvider::CMVisibleChanged(TMessage& message)
     if (message.WParam == 0) {
         if (!BeingDestroyed() && FSkinData->CacheBitmap)
             FSkinData->CacheBitmap->SetSize(0, 0);
+        StopTitleAnimations();
     } else if (Form && Form->Parent())
         SendChildrenCommand6(Form);
 }

@@ -628,6 +628,20 @@ TEST_F(AdapterTest, ControlFreedWhileAdaptedIsDroppedOnTheNextWalk)
     provider->Free();
 }
 
+TEST_F(AdapterTest, FormFreedWithAdaptedControlsReleasesEverything)
+{
+    MakeForm();
+    AddControl<TButton>(Form);
+    auto* gone = AddControl<TButton>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_EQ(provider->Adapter->Items.size(), 2u);
+    gone->Free();
+    // The provider goes with its form, after one of the adapted controls went on its own.
+    FreeAndNil(Form);
+    Pump();
+}
+
 TEST_F(AdapterTest, WithoutThirdPartyRuleNothingIsAdapted)
 {
     MakeForm();
@@ -649,6 +663,73 @@ TEST_F(AdapterTest, ControlsAddedLaterAreAdaptedThroughTheControlList)
     auto* button = AddControl<TButton>(Form);
     Form->Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(static_cast<TControl*>(button)), 1);
     EXPECT_TRUE(Adapted(button));
+}
+
+TEST_F(AdapterTest, LabelsTakeTheSkinsTextColourAndGiveItBackWithTheSkin)
+{
+    MakeForm();
+    auto* plain = Create<TLabel>(Form);
+    plain->SetParent(Form);
+    auto* own = Create<TLabel>(Form);
+    own->SetParent(Form);
+    own->SetTag(98);
+    own->Font()->SetColor(clRed);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    EXPECT_EQ(plain->Font()->Color(), Manager->GlobalSectionFontColor());
+    EXPECT_TRUE(plain->Transparent());
+    EXPECT_EQ(own->Font()->Color(), clRed);
+    Manager->SetActive(false);
+    EXPECT_EQ(plain->Font()->Color(), clWindowText);
+    EXPECT_EQ(own->Font()->Color(), clRed);
+}
+
+// A control that takes the wheel and records where.
+class TWheelPanel : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    int Calls = 0;
+    int Delta = 0;
+    bool DoMouseWheel(TShiftState, int wheelDelta, TPoint) override
+    {
+        ++Calls;
+        Delta = wheelDelta;
+        return true;
+    }
+};
+
+TEST_F(AdapterTest, WheelGoesToTheControlUnderTheCursor)
+{
+    MakeForm();
+    auto* panel = AddControl<TWheelPanel>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    POINT at{20, 20};
+    ClientToScreen(panel->Handle(), &at);
+    const LRESULT answer = Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(panel->Calls, 1);
+    EXPECT_EQ(panel->Delta, 120);
+    EXPECT_EQ(answer, 1);
+    POINT outside{300, 150};
+    ClientToScreen(Wnd(), &outside);
+    Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(outside.x, outside.y));
+    EXPECT_EQ(panel->Calls, 1) << "nothing under the cursor, nothing told";
+}
+
+TEST_F(ProviderSpyTest, SystemMenuItemsSendTheirCommandsToTheForm)
+{
+    Attach();
+    Provider->SetUpForm();
+    TsSystemMenu* menu = Provider->SystemMenu;
+    ASSERT_NE(menu, nullptr);
+    Spy.Seen.clear();
+    // Close, not Move or Size: those start the platform's modal loop, which waits for a button.
+    menu->ItemClose->OnClick()(menu->ItemClose);
+    bool close = false;
+    for (const TMessage& m : Spy.Seen)
+        close = close || (m.Msg == WM_SYSCOMMAND && (m.WParam & 0xFFF0) == SC_CLOSE);
+    EXPECT_TRUE(close);
+    EXPECT_FALSE(IsWindowVisible(Wnd())) << "the form closed";
 }
 
 // ---- system menu
