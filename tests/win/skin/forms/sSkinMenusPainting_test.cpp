@@ -539,40 +539,4 @@ TEST_F(SkinMenusPainting, AFreedEngineLeavesNoHandlerBehind)
     }
 }
 
-TEST_F(SkinMenusPainting, RightToLeftMenusMirrorTheirGlyphsWhereTheSystemDoes)
-{
-    Popup->SetBiDiMode(bdRightToLeft);
-    struct Case {
-        const char* name;
-        bool middleEast;
-        bool mirrored;
-    };
-    for (const Case& c : {Case{"other locales keep the layout", false, false}, Case{"Middle-East locale", true, true}}) {
-        SCOPED_TRACE(c.name);
-        ks::Sys().IsMiddleEastLocale = c.middleEast ? +[] { return true; } : +[] { return false; };
-        ClearMenuCache();
-        auto bmp = Paint(Item(0), 0, 20, {odChecked});
-        const int right = ItemRect.Right - 2 - 4;
-        EXPECT_EQ(PixelAt(*bmp, 4, 10) == BoxCheckedColors[0], !c.mirrored);
-        EXPECT_EQ(PixelAt(*bmp, right, 10) == BoxCheckedColors[0], c.mirrored);
-    }
-    ks::ResetSys();
-}
-
-// A popup of two columns: each column's own strip and the space under the shorter column
-// show the popup's background.
-TEST_F(SkinMenusPainting, ASecondColumnLeavesThePopupBackgroundInItsGaps)
-{
-    // "Open" alone in the first column, the divider and "Close" in the second, taller one.
-    Item(1)->SetBreak(mbBreak);
-    auto bmp = Paint(Item(0), 0, 20, {});
-    ASSERT_NE(PopupBitmap(), nullptr);
-    const int x = ItemRect.Right - 3;
-    const int gapEnd = PopupBitmap()->Height() - 6;
-    ASSERT_GT(gapEnd, ItemRect.Bottom);
-    for (int y = ItemRect.Bottom; y < gapEnd; ++y)
-        EXPECT_EQ(PixelAt(*bmp, x, y), PixelAt(*PopupBitmap(), x + 3, y + 3)) << y;
-    EXPECT_EQ(PixelAt(*bmp, x, 10), ItemColor);
-}
-
 } // namespace
