@@ -32,12 +32,6 @@ constexpr UINT CM_POPUP_ITEM_SHOWN = 0xBCB3;
 constexpr UINT CM_POPUP_WINDOW_SHOWN = 0xBCB4;
 constexpr int WindowsPopupFrame = 3;
 
-bool IsPopupMenuWindow(HWND wnd)
-{
-    wchar_t name[16] = {};
-    return wnd && GetClassNameW(wnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
-}
-
 // Where client (0, 0) of the popup lies in its window (and so in the popup bitmap).
 int ClientOffsetOf(HWND wnd)
 {
@@ -65,14 +59,6 @@ bool IsFirstVisible(const TMenuItem& item)
     for (int i = 0; parent && i < parent->Count(); ++i)
         if (parent->Items(i)->Visible())
             return parent->Items(i) == &item;
-    return false;
-}
-
-bool HasColumnBreak(const TMenuItem* parent)
-{
-    for (int i = 0; parent && i < parent->Count(); ++i)
-        if (parent->Items(i)->Visible() && parent->Items(i)->Break() != mbNone)
-            return true;
     return false;
 }
 
@@ -141,7 +127,7 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     const bool nt = ks::Sys().IsNtFamily();
     // Only the system's popup window is taken over, whatever window the DC belongs to.
     HWND wnd = nt ? WindowFromDC(dc) : nullptr;
-    if (!IsPopupMenuWindow(wnd))
+    if (!ks::IsPopupMenuWindow(wnd))
         wnd = nullptr;
     PopupCacheRec rec = ::MenuItemInfoOf(item, nullptr);
     if (!rec.Bitmap) {
@@ -167,7 +153,7 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     }
     // Held here: the cache may be cleared while this item is drawn.
     const std::shared_ptr<TBitmap> popupBmp = rec.Bitmap;
-    const int extraOffset = HasColumnBreak(item->Parent()) ? 0 : ExtraLineWidthShown(rec.ExtraLineShown);
+    const int extraOffset = ks::HasColumnBreak(item->Parent()) ? 0 : ExtraLineWidthShown(rec.ExtraLineShown);
     const int offset = ClientOffsetOf(wnd);
 
     if (wnd && popupBmp && nt)

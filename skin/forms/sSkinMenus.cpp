@@ -111,11 +111,6 @@ bool SubclassPopupWindow(HWND wnd)
     return true;
 }
 
-bool IsPopupMenuWindow(HWND wnd)
-{
-    wchar_t name[16] = {};
-    return wnd && GetClassNameW(wnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
-}
 
 // Anyone can post the manager the messages that lead here, so the item is only compared with
 // the cached popups' items and the window under the popup's first entry is taken only when it
@@ -134,7 +129,7 @@ void HookPopupOfItem(TsSkinableMenus& menus, const TMenuItem* item)
           GetMenuItemRect(Application->MainForm()->Handle(), parent->Handle(), 0, &r)))
         return;
     const HWND wnd = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    if (IsPopupMenuWindow(wnd))
+    if (ks::IsPopupMenuWindow(wnd))
         menus.HookPopupWnd(wnd, rec.Bitmap.get());
 }
 
@@ -148,17 +143,6 @@ void HookPopupWindow(TsSkinableMenus& menus, HWND wnd)
 bool StartsColumn(const TMenuItem& item) noexcept
 {
     return item.Break() != mbNone;
-}
-
-// Whether any visible item of parent starts a new column: such a popup shows no extra line.
-bool HasColumnBreak(const TMenuItem* parent)
-{
-    if (!parent)
-        return false;
-    for (int i = 0; i < parent->Count(); ++i)
-        if (parent->Items(i)->Visible() && StartsColumn(*parent->Items(i)))
-            return true;
-    return false;
 }
 
 // The measuring routines select the canvas's font alone: preparing the whole canvas for every
@@ -203,6 +187,20 @@ std::wstring WithoutAmpersands(std::wstring_view text)
 }
 
 } // namespace
+
+bool ks::IsPopupMenuWindow(HWND wnd)
+{
+    wchar_t name[16] = {};
+    return wnd && GetClassNameW(wnd, name, 16) > 0 && std::wstring_view(name) == L"#32768";
+}
+
+bool ks::HasColumnBreak(const TMenuItem* parent)
+{
+    for (int i = 0; parent && i < parent->Count(); ++i)
+        if (parent->Items(i)->Visible() && StartsColumn(*parent->Items(i)))
+            return true;
+    return false;
+}
 
 void ClearMenuCache() noexcept
 {
@@ -519,7 +517,7 @@ void TsSkinableMenus::PopupItemMeasure(TObject* sender, TCanvas* canvas, int& wi
         DrawTextOnDC(font.DC(), text, r, DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE);
     }
     width = 2 * GlyphSizeOf(*item).cx + r.Width() + 3 * FMargin + FSpacing;
-    if (!HasColumnBreak(item->Parent()))
+    if (!ks::HasColumnBreak(item->Parent()))
         width += ExtraLineWidthShown(lineShown);
     // A caption of thousands of characters asks for more than any window can be (coordinates
     // are 16-bit in parts of the system); the painters cut their bitmaps to the screen.

@@ -81,6 +81,13 @@ TsMenuItemType MenuItemTypeOf(const TMenuItem& item) noexcept;
 // The text a caption item shows: the first word between its dashes.
 std::wstring CaptionItemText(std::wstring_view caption);
 
+namespace ks {
+// The system's popup-menu window class ("#32768").
+bool IsPopupMenuWindow(HWND wnd);
+// Whether a visible item of parent starts a new column: such a popup shows no extra line.
+bool HasColumnBreak(const TMenuItem* parent);
+} // namespace ks
+
 class TsSkinableMenus : public TPersistent {
 public:
     explicit TsSkinableMenus(TsSkinManager* skinManager);

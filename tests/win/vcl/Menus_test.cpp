@@ -282,25 +282,14 @@ TEST_F(MenusTest, MenusStreamWithTheirItems)
     root->Free();
 }
 
-TEST_F(MenusTest, ImagesAndGlyphsAreKeptAndImageListsForgottenWhenFreed)
+TEST_F(MenusTest, ImageListsAreForgottenWhenFreed)
 {
     auto* menu = Create<TPopupMenu>(FOwner);
     TMenuItem* parent = NewItem(menu->Items(), L"parent");
-    TMenuItem* child = NewItem(parent, L"child");
     auto* list = Create<TImageList>(nullptr);
     auto* subList = Create<TImageList>(nullptr);
     menu->SetImages(list);
     parent->SetSubMenuImages(subList);
-    child->SetImageIndex(3);
-    EXPECT_EQ(child->ImageIndex(), 3);
-    EXPECT_FALSE(child->HasBitmap());
-    TBitmap glyph;
-    glyph.SetSize(12, 10);
-    child->SetBitmap(&glyph);
-    ASSERT_TRUE(child->HasBitmap());
-    EXPECT_EQ(child->Bitmap()->Width(), 12);
-    child->SetBitmap(nullptr);
-    EXPECT_FALSE(child->HasBitmap());
     list->Free();
     subList->Free();
     EXPECT_EQ(menu->Images(), nullptr);
