@@ -96,6 +96,8 @@ protected:
     {
         VclFixture::SetUp();
         Manager = Create<TsSkinManager>(nullptr);
+        // These forms get the providers the tests make, not the creation hook's.
+        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         const std::string build = KS_BUILD_DIR;
         Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
         Manager->SetSkinName(L"Terminal4bit");
