@@ -128,10 +128,15 @@ TacMainWnd* MakeChildAdapter(HWND child, const std::wstring& cls, LONG_PTR style
 }
 
 
+// A record of the hook, or a provider of the form's own (one that has not set its form up yet
+// may not answer yet that the form is skinned).
 bool HasRecord(const TCustomForm& form)
 {
     for (const TacProvider* record : *HookedWindows)
         if (record && record->Owner() == &form)
+            return true;
+    for (int i = 0; i < form.ComponentCount(); ++i)
+        if (dynamic_cast<const TsSkinProvider*>(form.Components(i)))
             return true;
     return false;
 }
@@ -145,7 +150,6 @@ bool AttachToFormWindow(TCustomForm& form)
     // neither at its creation nor when it is activated.
     if (form.IsMainCandidate())
         return false;
-    // A provider still setting its form up may not answer yet that the form is skinned.
     if (HasRecord(form))
         return false;
     if (!HasRule(name == "TMessageForm" ? srStdDialogs : srStdForms))

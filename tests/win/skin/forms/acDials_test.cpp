@@ -3,6 +3,8 @@
 // of frame, and dialogs that go away or make windows while they are being taken over.
 #include "skin/core/sCommonData.h"
 #include "skin/adapters/PopupMenuAdapter.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Forms.h"
 #include "win/skin/forms/DialogSkinFixture.h"
 
 #include <commctrl.h>
@@ -324,6 +326,42 @@ TEST_F(DialsTest, PopupMenuWindowsAreAdaptedOnlyWithoutCompositionAndWithSkinned
     }
     ks::ResetSys();
     DestroyWindow(owner);
+}
+
+} // namespace
+
+namespace {
+
+int CountOwned(TComponent* form, bool hookRecords)
+{
+    int count = 0;
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        count += hookRecords ? dynamic_cast<TacProvider*>(form->Components(i)) != nullptr
+                             : dynamic_cast<TsSkinProvider*>(form->Components(i)) != nullptr;
+    return count;
+}
+
+TEST_F(DialsTest, AFormIsGivenOneProviderAndNoneWhenItHasItsOwn)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    TForm* own = CreateNew<TForm>(Application);
+    Create<TsSkinProvider>(own);
+    ks::SetNextFormCreation({true, false, {}});
+    TForm* plain = CreateNew<TForm>(Application);
+    for (TForm* f : {own, plain}) {
+        f->SetBounds(40, 40, 200, 120);
+        f->Show();
+        SetActiveWindow(f->Handle());
+        f->Hide();
+        f->Show();
+        SetActiveWindow(f->Handle());
+    }
+    EXPECT_EQ(CountOwned(own, true), 0) << "a form with its own provider";
+    EXPECT_EQ(CountOwned(own, false), 1);
+    EXPECT_EQ(CountOwned(plain, true), 1) << "caught once, however often activated";
+    EXPECT_EQ(CountOwned(plain, false), 1);
+    own->Free();
+    plain->Free();
 }
 
 } // namespace
