@@ -28,6 +28,8 @@ protected:
     {
         VclFixture::SetUp();
         Manager = Create<TsSkinManager>(nullptr);
+        // The tests give their forms their own providers; the creation hook stays off them.
+        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         const std::string build = KS_BUILD_DIR;
         Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
         Manager->SetSkinName(L"Terminal4bit");

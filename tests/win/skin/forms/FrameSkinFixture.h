@@ -115,6 +115,8 @@ protected:
                                                {"Master.bmp", Bmp24(120, 120, FrameMasterPixel)}}));
         Manager = Create<TsSkinManager>(nullptr);
         Manager->SetExtendedBorders(extendedBorders);
+        // The tests give their forms their own providers; the creation hook stays off them.
+        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         Manager->SetSkinDirectory(Dir.Path());
         Manager->SetSkinName(name);
         ASSERT_TRUE(Manager->SkinData.SkinActive);
