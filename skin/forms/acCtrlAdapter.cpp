@@ -1,9 +1,11 @@
 #include "skin/forms/acCtrlAdapter.h"
 
 #include "skin/adapters/BarAdapters.h"
+#include "skin/adapters/ComboAdapters.h"
 #include "skin/adapters/GridAdapters.h"
 #include "skin/adapters/ListViewAdapter.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/adapters/SpeedButtonAdapter.h"
 #include "skin/adapters/TabAdapters.h"
 #include "skin/adapters/TreeViewAdapters.h"
 #include "skin/adapters/acButtonAdapters.h"
@@ -40,14 +42,18 @@ bool WalkRunning = false;
 // would free them twice.
 bool Clearing = false;
 
-TacMainWnd* MakeWindowAdapter(int kind, HWND wnd, TsCommonData* data, TsSkinManager* manager)
+TacMainWnd* MakeWindowAdapter(int kind, TWinControl* control, TsCommonData* data, TsSkinManager* manager)
 {
     const std::string section = data->SkinSection();
+    const HWND wnd = control->Handle();
     switch (kind) {
     case tkEdit: return TacMainWnd::Create<TacEditWnd>(wnd, data, manager, section, true);
     case tkButton: return TacMainWnd::Create<TacBtnWnd>(wnd, data, manager, section, true);
     case tkBitBtn: return TacMainWnd::Create<TacBitBtnWnd>(wnd, data, manager, section, true);
     case tkCheckBox: return TacMainWnd::Create<TacCheckBoxWnd>(wnd, data, manager, section, true);
+    case tkComboBox: return TacMainWnd::Create<TacComboBoxWnd>(wnd, data, manager, section, true);
+    // The control, not its window style, knows whether it shows a drop-down button.
+    case tkWWEdit: return TacWWComboBoxWnd::CreateFor(control, data, manager, section, true);
     case tkGrid: return TacMainWnd::Create<TacGridWnd>(wnd, data, manager, section, true);
     case tkGroupBox: return TacMainWnd::Create<TacGroupBoxWnd>(wnd, data, manager, section, true);
     case tkListView: return TacMainWnd::Create<TacListViewWnd>(wnd, data, manager, section, true);
@@ -59,7 +65,7 @@ TacMainWnd* MakeWindowAdapter(int kind, HWND wnd, TsCommonData* data, TsSkinMana
     case tkTabControl: return TacMainWnd::Create<TacTabControlWnd>(wnd, data, manager, section, true);
     case tkToolBar: return TacMainWnd::Create<TacToolBarVCLWnd>(wnd, data, manager, section, true);
     case tkStatusBar: return TacMainWnd::Create<TacStatusBarWnd>(wnd, data, manager, section, true);
-    // The combo-box families and speed buttons have no window adapter of this kind.
+    // Speed buttons have no window: they get a handler through AddGraphItem.
     default: return nullptr;
     }
 }
@@ -121,7 +127,7 @@ void TacAdapterItem::DoHook(TWinControl* control)
     const int kind = ThirdListIndexOf(manager, control->ClassName());
     if (kind < 0)
         return;
-    WndAdapter = MakeWindowAdapter(kind, control->Handle(), SkinData, manager);
+    WndAdapter = MakeWindowAdapter(kind, control, SkinData, manager);
 }
 
 // ---- TacGraphItem
@@ -137,6 +143,9 @@ TacGraphItem::TacGraphItem(TacCtrlAdapter* adapter) : Adapter(adapter)
 
 TacGraphItem::~TacGraphItem()
 {
+    // The handler gives the button its WindowProc back and reads the skin data until then.
+    delete Handler;
+    Handler = nullptr;
     delete SkinData;
 }
 
@@ -145,6 +154,11 @@ void TacGraphItem::DoHook(TControl* control)
     Control = control;
     SkinData->OwnerControl = control;
     SkinData->OwnerObject = control;
+    auto* button = dynamic_cast<TSpeedButton*>(control);
+    if (!button)
+        return;
+    Handler = new TacSpeedButtonHandler(button, Adapter ? Adapter->SkinManager() : nullptr, SkinData,
+                                        SkinData->SkinSection());
 }
 
 // ---- TacCtrlAdapter
@@ -283,10 +297,32 @@ void TacCtrlAdapter::AddGraphItem(TControl* control)
     std::string section = "SPEEDBUTTON";
     if (Provider && Provider->OnSkinItem())
         Provider->OnSkinItem()(control, canBeAdded, section);
-    if (!canBeAdded || GraphItemOf(control))
+    if (!canBeAdded)
         return;
-    // Speed buttons are skinned by their own class; a foreign one keeps its look until a
-    // handler exists for it, so no record is kept.
+    auto* button = dynamic_cast<TSpeedButton*>(control);
+    if (section == "SPEEDBUTTON" || section == "SPEEDBUTTON_SMALL")
+        section = button && button->Flat() ? "SPEEDBUTTON_SMALL" : "SPEEDBUTTON";
+    TacGraphItem* item = GraphItemOf(control);
+    if (item) {
+        item->SkinData->SetSkinSection(section);
+        if (item->Handler && item->Handler->Destroyed) {
+            delete item->Handler;
+            item->Handler = nullptr;
+            item->DoHook(control);
+        }
+        return;
+    }
+    item = new TacGraphItem(this);
+    item->Control = control;
+    item->SkinData->SetSkinSection(section);
+    GraphItems.push_back(item);
+    item->DoHook(control);
+    if (!item->Handler) {
+        const auto it = std::find(GraphItems.begin(), GraphItems.end(), item);
+        if (it != GraphItems.end())
+            GraphItems.erase(it);
+        delete item;
+    }
 }
 
 void TacCtrlAdapter::RemoveItem(int index)
@@ -305,6 +341,14 @@ void TacCtrlAdapter::RemoveDeadItems()
         TacAdapterItem* item = Items[i];
         if (!item->WndAdapter || item->WndAdapter->Destroyed) {
             Items.erase(Items.begin() + static_cast<ptrdiff_t>(i));
+            delete item;
+        } else
+            ++i;
+    }
+    for (size_t i = 0; i < GraphItems.size();) {
+        TacGraphItem* item = GraphItems[i];
+        if (!item->Handler || item->Handler->Destroyed) {
+            GraphItems.erase(GraphItems.begin() + static_cast<ptrdiff_t>(i));
             delete item;
         } else
             ++i;

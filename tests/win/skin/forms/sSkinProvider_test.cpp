@@ -1,5 +1,7 @@
 #include "skin/forms/sSkinProvider.h"
 
+#include "skin/adapters/ComboAdapters.h"
+#include "skin/adapters/SpeedButtonAdapter.h"
 #include "skin/adapters/acButtonAdapters.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sCommonData.h"
@@ -12,6 +14,7 @@
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acCtrlAdapter.h"
+#include "vcl/Buttons.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
@@ -614,6 +617,53 @@ TEST_F(AdapterTest, ListedClassesGetTheirAdapterAndLoseItWithTheProvider)
     provider->Free();
     EXPECT_FALSE(Adapted(button));
     EXPECT_TRUE(button->WindowProc() == before);
+}
+
+TEST_F(AdapterTest, ComboBoxesAndSpeedButtonsGetTheAdaptersTheirListsName)
+{
+    MakeForm();
+    Manager->ThirdLists[tkComboBox].Add("TComboBox");
+    Manager->ThirdLists[tkWWEdit].Add("TEdit");
+    Manager->ThirdLists[tkSpeedButton].Add("TSpeedButton");
+    auto* combo = AddControl<TComboBox>(Form);
+    auto* ww = AddControl<TEdit>(Form);
+    auto* flat = Create<TSpeedButton>(Form);
+    flat->SetParent(Form);
+    flat->SetFlat(true);
+    auto* raised = Create<TSpeedButton>(Form);
+    raised->SetParent(Form);
+    const TWndMethod buttonProc = raised->WindowProc();
+
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_NE(provider->Adapter, nullptr);
+    auto* comboItem = provider->Adapter->ItemOf(combo);
+    ASSERT_NE(comboItem, nullptr);
+    EXPECT_TRUE(dynamic_cast<TacComboBoxWnd*>(comboItem->WndAdapter) != nullptr);
+    EXPECT_TRUE(dynamic_cast<TacWWComboBoxWnd*>(comboItem->WndAdapter) == nullptr);
+    auto* wwItem = provider->Adapter->ItemOf(ww);
+    ASSERT_NE(wwItem, nullptr);
+    EXPECT_TRUE(dynamic_cast<TacWWComboBoxWnd*>(wwItem->WndAdapter) != nullptr);
+
+    ASSERT_EQ(provider->Adapter->GraphItems.size(), 2u);
+    auto* flatItem = provider->Adapter->GraphItemOf(flat);
+    auto* raisedItem = provider->Adapter->GraphItemOf(raised);
+    ASSERT_NE(flatItem, nullptr);
+    ASSERT_NE(raisedItem, nullptr);
+    ASSERT_NE(raisedItem->Handler, nullptr);
+    EXPECT_EQ(flatItem->SkinData->SkinSection(), "SPEEDBUTTON_SMALL");
+    EXPECT_EQ(raisedItem->SkinData->SkinSection(), "SPEEDBUTTON");
+    EXPECT_FALSE(raised->WindowProc() == buttonProc);
+
+    AdaptAll(provider->Adapter, nullptr);
+    EXPECT_EQ(provider->Adapter->GraphItems.size(), 2u) << "adapting twice adds no second handler";
+
+    // A button freed on its own leaves its handler alone; the rest go with the provider.
+    flat->Free();
+    provider->Free();
+    EXPECT_TRUE(raised->WindowProc() == buttonProc);
+    EXPECT_FALSE(Adapted(combo));
+    EXPECT_FALSE(Adapted(ww));
 }
 
 TEST_F(AdapterTest, ControlFreedWhileAdaptedIsDroppedOnTheNextWalk)
