@@ -18,6 +18,7 @@
 #include "skin/forms/FrameTracking.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
@@ -379,8 +380,9 @@ void TsSkinProvider::WMNCLButtonDown(TMessage& m)
             CallOld(m);
             return;
         }
+        // -1 comes from the border window: its own hit test tells what lies under the cursor.
         if (code == -1)
-            code = ProviderHitTest(CursorNow());
+            code = BorderForm->BorderHitTest(CursorNow());
     }
     if (code == HTSYSMENU) {
         SetHotHitCode(HTNOWHERE, true);
@@ -449,7 +451,7 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
     // A client button-up carries key states, not a hit code: it only ends an outline drag.
     int code = m.Msg == WM_LBUTTONUP ? HTNOWHERE : static_cast<int>(m.WParam);
     if (BorderForm && code == -1)
-        code = ProviderHitTest(CursorNow());
+        code = BorderForm->BorderHitTest(CursorNow());
     HWND wnd = FormWnd(*this);
     // The release acts only on the button pressed, with the cursor still over it.
     const bool pressed = TitleButtonPressed && HotHitCode == code;
@@ -605,7 +607,9 @@ void TsSkinProvider::WMNCRButtonUp(TMessage& m)
         return;
     }
     const TPoint cursor = CursorOf(m);
-    const int code = ProviderHitTest(cursor);
+    int code = ProviderHitTest(cursor);
+    if (BorderForm && code == -1)
+        code = BorderForm->BorderHitTest(cursor);
     if (code == HTCAPTION || code == HTSYSMENU) {
         SetHotHitCode(HTNOWHERE, true);
         ShowSkinnedSysMenu(cursor.X, cursor.Y);

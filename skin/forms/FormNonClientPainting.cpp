@@ -29,6 +29,8 @@
 #include "vcl/GdiHandles.h"
 #include "vcl/Icon.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -118,6 +120,60 @@ void UseCaptionFont(TCanvas& canvas)
 int AutoIconSide(int h) noexcept
 {
     return h >= -100 && h <= 8 ? 1 : h >= 9 && h <= 16 ? 8 : 16;
+}
+
+// The active child of an MDI main form while it is maximised and shows its system menu: its
+// minimise, restore and close buttons then sit at the right end of the main form's menu line.
+TCustomForm* MaximizedChildWithButtons(const TsSkinProvider& p)
+{
+    if (!p.Form || p.Form->FormStyle() != fsMDIForm)
+        return nullptr;
+    TCustomForm* child = p.Form->ActiveMDIChild();
+    if (!child || !child->HandleAllocated() || !IsZoomed(child->HandleIfAllocated()) ||
+        !child->BorderIcons().Contains(biSystemMenu))
+        return nullptr;
+    return child;
+}
+
+// Lays the maximised child's buttons out in the menu line, or empties their rectangles (the hit
+// test then finds none) when no maximised child shows them.
+void LayoutMDIButtons(TsSkinProvider& p, bool shown)
+{
+    if (!shown) {
+        p.MDIMin.Rect = p.MDIMax.Rect = p.MDIClose.Rect = TRect{};
+        return;
+    }
+    const TRect m = p.ExtBorderMargins();
+    const int w = p.MDIButtonWidth();
+    const int h = p.MDIButtonHeight();
+    const int y = TopBorderOf(p, true) + p.CaptionHeight(true) + m.Top + (p.MenuBarHeight() - h) / 2;
+    const int right = p.SkinnedWindowWidth() - BorderWidthOf(p, true) - m.Right;
+    int left = right - 3 * (w + 1);
+    for (TitleButtonRec* rec : {&p.MDIMin, &p.MDIMax, &p.MDIClose}) {
+        rec->Rect = TRect{left, y, left + w, y + h};
+        left += w + 1;
+    }
+}
+
+// The maximised child's icon at the start of the menu line: its own, else the process's small
+// shell icon, else the stock application icon.
+void PaintMDIChildIcon(TBitmap& cache, TCustomForm& child, TPoint at, int side)
+{
+    if (side <= 0)
+        return;
+    HICON icon = child.Icon() && !child.Icon()->Empty() ? child.Icon()->Handle() : nullptr;
+    if (!icon) {
+        wchar_t path[MAX_PATH]{};
+        SHFILEINFOW info{};
+        if (GetModuleFileNameW(nullptr, path, MAX_PATH) &&
+            SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon) {
+            DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, info.hIcon, side, side, 0, nullptr, DI_NORMAL);
+            DestroyIcon(info.hIcon);
+            return;
+        }
+        icon = LoadIconW(nullptr, IDI_APPLICATION);
+    }
+    DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, icon, side, side, 0, nullptr, DI_NORMAL);
 }
 
 } // namespace
@@ -268,8 +324,10 @@ void TsSkinProvider::PaintNonClient()
             PaintGrip();
         if (!titleOnBorder)
             PaintTitleBar();
-        if (Form->Menu() && MainMenuVisible() && MenuBarHeight() > 0)
+        const bool menuLine = Form->Menu() && MainMenuVisible() && MenuBarHeight() > 0;
+        if (menuLine)
             PaintMenuLine();
+        LayoutMDIButtons(*this, menuLine && MaximizedChildWithButtons(*this));
         if (BorderForm && !titleOnBorder)
             PaintCaption();
         if (Form->FormStyle() == fsMDIForm && MDIForm)
@@ -285,6 +343,7 @@ void TsSkinProvider::PaintNonClient()
             SaveButtonsBackground(true);
             PaintTitleButtons();
         }
+        PaintMDIButtons();
     }
     FormChanged = false;
     SkinData()->BackgroundChanged = false;
@@ -573,6 +632,18 @@ void TsSkinProvider::PaintTitleButtons()
     }
 }
 
+void TsSkinProvider::PaintMDIButtons()
+{
+    TBitmap* cache = SkinData() ? SkinData()->CacheBitmap.get() : nullptr;
+    TCustomForm* child = MaximizedChildWithButtons(*this);
+    if (!cache || cache->Empty() || !child || MDIClose.Rect.Width() <= 0)
+        return;
+    const TBorderIcons icons = child->BorderIcons();
+    PaintTitleButton(*cache, MDIMin, icons.Contains(biMinimize));
+    PaintTitleButton(*cache, MDIMax, icons.Contains(biMaximize));
+    PaintTitleButton(*cache, MDIClose, true);
+}
+
 void TsSkinProvider::PaintUserTitleButton(TBitmap& cache, int index)
 {
     TsSkinManager* manager = ManagerOf(SkinData());
@@ -650,6 +721,8 @@ void TsSkinProvider::PaintMenuLine()
     GetWindowRect(wnd, &windowRect);
     const int dx = BorderWidthDeltaOf(*this) - windowRect.left + m.Left;
     const int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    if (TCustomForm* child = MaximizedChildWithButtons(*this))
+        PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     int position = 0;
     for (int i = 0; i < menu->Items()->Count(); ++i) {
         TMenuItem* item = menu->Items()->Items(i);

@@ -16,6 +16,7 @@
 #include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/FrameDragState.h"
 #include "skin/forms/SystemMenu.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/acDials.h"
 #include "skin/forms/sMDIForm.h"
@@ -154,6 +155,9 @@ bool SetLayeredForAnimation(HWND wnd, bool on)
 void TsSkinProvider::WMCreate(TMessage& m)
 {
     FreeTitleCache(*this);
+    // A child of an unskinned MDI main form is still skinned as a form of its own.
+    if (IsMDIChild(Form) && !MDISkinProvider)
+        AttachFormProvider(FormWnd(*this));
     MDIMaximizedChild = IsMDIChild(Form) && MaximizedActiveChild();
     CallOld(m);
     if (!IsMDIChild(Form))
@@ -616,6 +620,11 @@ void TsSkinProvider::WMShowWindow(TMessage& m)
     CallOld(m);
     if (IsMDIChild(Form) && IsZoomed(wnd))
         InvalidateNonClient();
+    // Children made after the main form's set-up are skinned when the main form shows.
+    if (IsMDIForm(Form))
+        for (int i = 0; i < Form->MDIChildCount(); ++i)
+            if (HWND child = Form->MDIChildren(i)->HandleIfAllocated())
+                AttachFormProvider(child);
     if (!Form->Parent() && !IsMDIChild(Form)) {
         FSkinData->SkinStateWord &= static_cast<uint16_t>(~1u);
         FSkinData->BackgroundChanged = true;
@@ -727,7 +736,7 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         ApplyRegion(false);
         RedrawWindow(wnd, nullptr, nullptr, FSkinData->ParentCacheUsed() ? RedrawShownCache : RedrawShown);
     } else {
-        SendMessageW(wnd, SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        AnimateBorderedForm(*BorderForm, setting->Time(), target, setting->Mode());
     }
     if (!watch.Alive(this))
         return;

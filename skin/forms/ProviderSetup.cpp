@@ -196,8 +196,11 @@ void TsSkinProvider::SetUpForm()
         SystemMenu = new TsSystemMenu(this);
     SystemMenu->UpdateItems(true);
     SetSysMenuStyle(FSkinData->IsSkinActive());
-    if (FirstSetUp && FSkinData->IsSkinActive())
+    if (FirstSetUp && FSkinData->IsSkinActive()) {
         FirstSetUp = false;
+        if (Form->FormStyle() == fsMDIForm && !Form->ComponentState().Contains(csDesigning))
+            SetMDIFormSupport(true);
+    }
     FSkinData->RefreshIndexes();
     CaptionSkinIndex = -1;
     CaptionSkinIndex = TitleSectionIndex();

@@ -159,6 +159,17 @@ bool AttachToFormWindow(TCustomForm& form)
     auto* record = Create<TacProvider>(&form);
     HookedWindows->push_back(record);
     record->AttachToForm(&form);
+    // The children of an MDI main form were made before it could be caught: they come along.
+    if (form.FormStyle() == fsMDIForm)
+        for (int i = 0; i < form.MDIChildCount(); ++i) {
+            TCustomForm* child = form.MDIChildren(i);
+            HWND childWnd = child ? child->HandleIfAllocated() : nullptr;
+            if (!childWnd || IsSkinned(childWnd) || HasRecord(*child))
+                continue;
+            auto* childRecord = Create<TacProvider>(child);
+            HookedWindows->push_back(childRecord);
+            childRecord->AttachToForm(child);
+        }
     return true;
 }
 

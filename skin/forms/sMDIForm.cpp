@@ -64,3 +64,18 @@ void TsMDIForm::RefreshFormFrame()
     if (Form->HandleAllocated())
         SendMessageW(Form->HandleIfAllocated(), WM_NCPAINT, 0, 0);
 }
+
+void TsSkinProvider::SetMDIFormSupport(bool on)
+{
+    if (on) {
+        MDISkinProvider = this;
+        // A second call keeps the one adapter: the client window is adapted once.
+        if (!MDIForm)
+            MDIForm = new TsMDIForm(this);
+        MDIForm->AttachMDIClient();
+        return;
+    }
+    delete std::exchange(MDIForm, nullptr);
+    if (MDISkinProvider == this)
+        MDISkinProvider = nullptr;
+}

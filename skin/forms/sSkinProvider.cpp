@@ -142,9 +142,9 @@ TsSkinProvider::~TsSkinProvider()
         // over later holds this provider's delegate as its own "old" and keeps the chain.
         if (Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
             Form->SetWindowProc(OldWndProc);
-        if (MDISkinProvider == this)
-            MDISkinProvider = nullptr;
     }
+    // The client adapter calls back into this provider; it never outlives it.
+    SetMDIFormSupport(false);
     delete TempBmp;
     delete MenuLineBmp;
     delete TitleCache;

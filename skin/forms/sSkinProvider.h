@@ -392,6 +392,8 @@ private:
     void PaintBorderShadow(bool titleOnBorder);
     // The MDI client's background of an MDI main form.
     void PaintMDIArea();
+    // The maximised MDI child's buttons in the menu line.
+    void PaintMDIButtons();
     // The frame rectangle of the last full paint, inside the border window's margins.
     TRect NCFrameRect{0, 0, 0, 0};
 

@@ -9,6 +9,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
 
@@ -115,13 +116,17 @@ TEST_F(FormWindowStateSheet, SizedMaximisedRestoredAndMDI)
     main->SetFormStyle(fsMDIForm);
     main->SetText(L"MDI");
     main->SetBounds(60, 60, 520, 340);
+    auto* bar = Create<TMainMenu>(main);
+    for (const wchar_t* text : {L"File", L"Window"}) {
+        auto* item = Create<TMenuItem>(bar);
+        item->SetCaption(text);
+        bar->Items()->Add(item);
+    }
+    main->SetMenu(bar);
     main->Show();
     auto* provider = Create<TsSkinProvider>(main);
-    std::unique_ptr<TsMDIForm> ownSupport;
-    if (!provider->MDIForm) {
-        ownSupport = std::make_unique<TsMDIForm>(provider);
-        ownSupport->AttachMDIClient();
-    }
+    Pump();
+    EXPECT_NE(provider->MDIForm, nullptr) << "the MDI main form's provider adapts its client";
     TForm* children[2]{};
     for (int i = 0; i < 2; ++i) {
         children[i] = CreateNew<TForm>(Application);
@@ -133,10 +138,12 @@ TEST_F(FormWindowStateSheet, SizedMaximisedRestoredAndMDI)
     }
     children[1]->SetWindowState(wsMaximized);
     Pump();
+    RedrawWindow(main->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    EXPECT_GT(provider->MDIClose.Rect.Width(), 0) << "the maximised child's buttons are in the menu line";
     Capture(main->Handle(), 550, 380, "MDI, child two maximised");
 
     WriteSheetPng(*Sheet, std::string(KS_BUILD_DIR) + "/formstate-sheet.png");
-    ownSupport.reset();
     children[1]->Free();
     children[0]->Free();
     main->Free();

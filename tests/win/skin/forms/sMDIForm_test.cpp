@@ -1,8 +1,11 @@
 #include "skin/adapters/MDIClientAdapter.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/forms/acDials.h"
 #include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinProvider.h"
+#include "vcl/Menus.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +47,8 @@ protected:
         Pump();
         return child;
     }
+    // These tests drive a support object of their own: the provider's is dropped first.
+    void DropProvidersSupport() { Provider->SetMDIFormSupport(false); }
     static int AdaptersOn(HWND wnd) { return GetScrollHandler(wnd) ? 1 : 0; }
 
     TForm* Main = nullptr;
@@ -54,6 +59,7 @@ protected:
 
 TEST_F(MDIFormTest, TheClientGetsOneAdapterHoweverOftenItIsAsked)
 {
+    DropProvidersSupport();
     TsMDIForm support(Provider);
     HWND client = Main->ClientHandle();
     ASSERT_NE(client, nullptr);
@@ -82,6 +88,7 @@ TEST_F(MDIFormTest, TheClientGetsOneAdapterHoweverOftenItIsAsked)
 
 TEST_F(MDIFormTest, WithoutASkinTheClientStaysItsOwn)
 {
+    DropProvidersSupport();
     TsMDIForm support(Provider);
     Manager->SetActive(false);
     Pump();
@@ -92,6 +99,7 @@ TEST_F(MDIFormTest, WithoutASkinTheClientStaysItsOwn)
 
 TEST_F(MDIFormTest, ChildrenMadeAndFreedDuringASkinChangeLeaveNothingBehind)
 {
+    DropProvidersSupport();
     TsMDIForm support(Provider);
     support.AttachMDIClient();
     Child1 = MakeChild(L"One");
@@ -107,6 +115,139 @@ TEST_F(MDIFormTest, ChildrenMadeAndFreedDuringASkinChangeLeaveNothingBehind)
     Child2 = nullptr;
     Pump();
     EXPECT_EQ(Main->MDIChildCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+class MDISupportTest : public MDIFormTest {
+protected:
+    // The main form under the provider, set up with the skin as a program would have it.
+    void SetUpProvider()
+    {
+        Provider->SkinData()->SetSkinManager(Manager);
+        Provider->SetUpForm();
+        Pump();
+    }
+    void AddMenu()
+    {
+        auto* bar = Create<TMainMenu>(Main);
+        for (const wchar_t* text : {L"File", L"Window"}) {
+            auto* item = Create<TMenuItem>(bar);
+            item->SetCaption(text);
+            bar->Items()->Add(item);
+        }
+        Main->SetMenu(bar);
+        Pump();
+    }
+    void Paint()
+    {
+        Provider->FormChanged = true;
+        Provider->SkinData()->BackgroundChanged = true;
+        Provider->PaintNonClient();
+    }
+    LRESULT HitAt(const TRect& r)
+    {
+        RECT w{};
+        GetWindowRect(Main->Handle(), &w);
+        const TRect m = Provider->ExtBorderMargins();
+        const int x = w.left + (r.Left + r.Right) / 2 - m.Left;
+        const int y = w.top + (r.Top + r.Bottom) / 2 - m.Top;
+        return SendMessageW(Main->Handle(), WM_NCHITTEST, 0, MAKELPARAM(x, y));
+    }
+};
+
+TEST_F(MDISupportTest, TheMainFormsProviderAdaptsItsClientAndTakesItAlongWhenFreed)
+{
+    SetUpProvider();
+    ASSERT_NE(Provider->MDIForm, nullptr);
+    EXPECT_EQ(MDISkinProvider, Provider);
+    HWND client = Main->ClientHandle();
+    TacMDIWnd* adapter = Provider->MDIForm->MDIWnd;
+    ASSERT_NE(adapter, nullptr);
+    EXPECT_EQ(GetScrollHandler(client), adapter);
+
+    TsMDIForm* support = Provider->MDIForm;
+    Provider->SetMDIFormSupport(true);
+    EXPECT_EQ(Provider->MDIForm, support) << "a second call keeps the one support object";
+    EXPECT_EQ(Provider->MDIForm->MDIWnd, adapter);
+
+    Provider->Free();
+    Provider = nullptr;
+    EXPECT_EQ(MDISkinProvider, nullptr);
+    EXPECT_EQ(GetScrollHandler(client), nullptr) << "the client window is given back";
+}
+
+TEST_F(MDISupportTest, AMaximisedChildsButtonsSitInTheMenuLineAndAnswerTheHitTest)
+{
+    AddMenu();
+    SetUpProvider();
+    Child1 = MakeChild(L"One");
+    Child2 = MakeChild(L"Two");
+    ShowWindow(Child2->Handle(), SW_MAXIMIZE);
+    Pump();
+    ASSERT_EQ(Main->ActiveMDIChild(), Child2);
+    Paint();
+
+    const TRect m = Provider->ExtBorderMargins();
+    const int right = Provider->SkinnedWindowWidth() - m.Right;
+    const int menuTop = Provider->ClientOffsetY() - Provider->MenuBarHeight() + m.Top;
+    const int menuBottom = Provider->ClientOffsetY() + m.Top;
+    ASSERT_GT(Provider->MDIClose.Rect.Width(), 0);
+    EXPECT_LT(Provider->MDIMin.Rect.Right, Provider->MDIMax.Rect.Left);
+    EXPECT_LT(Provider->MDIMax.Rect.Right, Provider->MDIClose.Rect.Left);
+    EXPECT_LE(Provider->MDIClose.Rect.Right, right);
+    EXPECT_GT(Provider->MDIClose.Rect.Right, right - 16) << "close sits at the line's right end";
+    for (const TitleButtonRec* rec : {&Provider->MDIMin, &Provider->MDIMax, &Provider->MDIClose}) {
+        EXPECT_GE(rec->Rect.Top, menuTop);
+        EXPECT_LE(rec->Rect.Bottom, menuBottom);
+    }
+    EXPECT_EQ(HitAt(Provider->MDIClose.Rect), HTMDICLOSE);
+    EXPECT_EQ(HitAt(Provider->MDIMax.Rect), HTMDIMAX);
+    EXPECT_EQ(HitAt(Provider->MDIMin.Rect), HTMDIMIN);
+
+    const TRect closeRect = Provider->MDIClose.Rect;
+    ShowWindow(Child2->Handle(), SW_RESTORE);
+    Pump();
+    Paint();
+    EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no maximised child, no buttons";
+    EXPECT_EQ(HitAt(closeRect), HTMENU);
+}
+
+TEST_F(MDISupportTest, WithoutAMenuLineNoChildButtonsAreLaidOut)
+{
+    SetUpProvider();
+    Child1 = MakeChild(L"One");
+    ShowWindow(Child1->Handle(), SW_MAXIMIZE);
+    Pump();
+    Paint();
+    EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0);
+}
+
+TEST_F(MDISupportTest, ChildrenMadeBeforeTheMainFormShowsAreSkinnedOnceWhenItDoes)
+{
+    SetUpProvider();
+    Main->Hide();
+    Pump();
+    Child1 = MakeChild(L"One");
+    Child2 = MakeChild(L"Two");
+    const auto records = [](TForm* f) {
+        int n = 0;
+        for (int i = 0; i < f->ComponentCount(); ++i)
+            n += dynamic_cast<TacProvider*>(f->Components(i)) ? 1 : 0;
+        return n;
+    };
+    for (int round = 0; round < 2; ++round) {
+        Main->Show();
+        Pump();
+        for (TForm* child : {Child1, Child2}) {
+            EXPECT_EQ(SendMessageW(child->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_IS_SKINNED), 0), 1);
+            EXPECT_EQ(records(child), 1) << "showing again adds no second record";
+        }
+        Main->Hide();
+        Pump();
+    }
 }
 
 } // namespace
