@@ -51,6 +51,7 @@ void FinalizeUnits()
 {
     FinalizeAcShellCtrlsUnit();
     FinalizeAcDialsUnit();
+    FinalizeSkinMenusUnit();
     FinalizePopupMenuAdapterUnit();
     FinalizeAcSBUtilsUnit();
     FinalizeAcGlowUnit();

@@ -1,7 +1,9 @@
 #include "vcl/Menus.h"
 
+#include "vcl/Bitmap.h"
 #include "vcl/Controls.h"
 #include "vcl/Forms.h"
+#include "vcl/ImgList.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
@@ -160,8 +162,10 @@ const ks::PropertyInfo MenuItemProps[] = {
     ks::Prop<&TMenuItem::Checked, &TMenuItem::SetChecked>("Checked").DefaultIs(false),
     ks::Prop<&TMenuItem::Default, &TMenuItem::SetDefault>("Default").DefaultIs(false),
     ks::Prop<&TMenuItem::Enabled, &TMenuItem::SetEnabled>("Enabled").DefaultIs(true),
+    ks::Prop<&TMenuItem::ImageIndex, &TMenuItem::SetImageIndex>("ImageIndex").DefaultIs(-1),
     ks::Prop<&TMenuItem::RadioItem, &TMenuItem::SetRadioItem>("RadioItem").DefaultIs(false),
     ks::Prop<&TMenuItem::ShortCut, &TMenuItem::SetShortCut>("ShortCut").DefaultIs(0),
+    ks::Prop<&TMenuItem::SubMenuImages, &TMenuItem::SetSubMenuImages>("SubMenuImages"),
     ks::Prop<&TMenuItem::Visible, &TMenuItem::SetVisible>("Visible").DefaultIs(true),
     ks::Prop<&TMenuItem::OnClick, &TMenuItem::SetOnClick>("OnClick"),
     ks::Prop<&TMenuItem::OnDrawItem, &TMenuItem::SetOnDrawItem>("OnDrawItem"),
@@ -169,6 +173,7 @@ const ks::PropertyInfo MenuItemProps[] = {
     ks::Prop<&TMenuItem::OnMeasureItem, &TMenuItem::SetOnMeasureItem>("OnMeasureItem"),
 };
 const ks::PropertyInfo MenuProps[] = {
+    ks::Prop<&TMenu::Images, &TMenu::SetImages>("Images"),
     ks::Prop<&TMenu::OwnerDraw, &TMenu::SetOwnerDraw>("OwnerDraw").DefaultIs(false),
 };
 const ks::PropertyInfo PopupMenuProps[] = {
@@ -197,9 +202,13 @@ TMenuItem::~TMenuItem()
 
 void TMenuItem::BeforeDestruction()
 {
+    TMenu* menu = GetParentMenu();
     Clear();
     if (FParent)
         FParent->Remove(this);
+    // An open menu may still show this submenu: it is destroyed once the menu has closed.
+    if (menu && menu->FTracking && FHandle)
+        menu->FRetired.push_back(FHandle.release());
     FHandle.reset();
     TComponent::BeforeDestruction();
 }
@@ -354,6 +363,54 @@ void TMenuItem::SetShortCut(TShortCut value)
     MenuChanged(false);
 }
 
+TBitmap* TMenuItem::Bitmap()
+{
+    if (!FBitmap)
+        FBitmap = std::make_unique<TBitmap>();
+    return FBitmap.get();
+}
+
+bool TMenuItem::HasBitmap() const noexcept
+{
+    return FBitmap && !FBitmap->Empty();
+}
+
+void TMenuItem::SetBitmap(const TBitmap* value)
+{
+    if (value)
+        Bitmap()->Assign(value);
+    else
+        FBitmap.reset();
+    MenuChanged(false);
+}
+
+void TMenuItem::SetImageIndex(int value)
+{
+    if (value == FImageIndex)
+        return;
+    FImageIndex = value;
+    MenuChanged(false);
+}
+
+void TMenuItem::SetSubMenuImages(TCustomImageList* value)
+{
+    if (value == FSubMenuImages)
+        return;
+    if (FSubMenuImages)
+        FSubMenuImages->RemoveFreeNotification(this);
+    FSubMenuImages = value;
+    if (value)
+        value->FreeNotification(this);
+    MenuChanged(true);
+}
+
+void TMenuItem::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FSubMenuImages)
+        FSubMenuImages = nullptr;
+}
+
 HMENU TMenuItem::Handle()
 {
     if (!FHandle) {
@@ -386,14 +443,50 @@ void TMenuItem::ItemsChanged()
 
 void TMenuItem::RebuildHandle()
 {
+    // The entries are brought in line in place rather than removed and added again: the menu
+    // may be open, and the system keeps per entry which one is selected and which submenu is
+    // shown from it. An entry taken out and put back loses that, and the system then never
+    // closes the submenu it showed.
     HMENU menu = FHandle.get();
-    while (GetMenuItemCount(menu) > 0)
-        if (!RemoveMenu(menu, 0, MF_BYPOSITION))
-            break;
     TMenu* owner = GetParentMenu();
-    bool ownerDraw = owner && owner->OwnerDraw();
+    const bool ownerDraw = owner && owner->OwnerDraw();
+    std::vector<TMenuItem*> shown;
     for (TMenuItem* item : FItems)
-        item->AppendTo(menu, ownerDraw);
+        if (item->FVisible)
+            shown.push_back(item);
+    // While the menu is open, entries keep their places: the system tracks the selected entry
+    // and the submenu it shows by position, and a submenu whose entry moved is never closed.
+    // Entries come, go and move once the menu has closed.
+    if (owner && owner->FTracking) {
+        bool same = GetMenuItemCount(menu) == static_cast<int>(shown.size());
+        for (size_t i = 0; same && i < shown.size(); ++i)
+            same = EntryIs(menu, static_cast<int>(i), *shown[i]);
+        if (!same) {
+            owner->FRebuildPending = true;
+            return;
+        }
+    }
+    // Entries of items that are gone or hidden go first (a submenu is only detached).
+    for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position) {
+        const UINT id = EntryId(menu, position);
+        if (std::none_of(shown.begin(), shown.end(), [id](const TMenuItem* i) { return i->FCommand == id; }))
+            RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const int position = static_cast<int>(i);
+        if (position < GetMenuItemCount(menu) && EntryIs(menu, position, *shown[i])) {
+            shown[i]->UpdateEntry(menu, position, ownerDraw);
+            continue;
+        }
+        // A moved entry leaves its old place before it is put at the new one.
+        for (int later = GetMenuItemCount(menu) - 1; later > position; --later)
+            if (EntryIs(menu, later, *shown[i]))
+                RemoveMenu(menu, static_cast<UINT>(later), MF_BYPOSITION);
+        shown[i]->InsertEntry(menu, position, ownerDraw);
+    }
+    while (GetMenuItemCount(menu) > static_cast<int>(shown.size()))
+        if (!RemoveMenu(menu, static_cast<UINT>(shown.size()), MF_BYPOSITION))
+            break;
 }
 
 std::wstring TMenuItem::EntryText() const
@@ -405,11 +498,9 @@ std::wstring TMenuItem::EntryText() const
     return text;
 }
 
-void TMenuItem::AppendTo(HMENU menu, bool ownerDraw)
+MENUITEMINFOW TMenuItem::EntryInfo(std::wstring& text, bool ownerDraw)
 {
-    if (!FVisible)
-        return;
-    std::wstring text = EntryText();
+    text = EntryText();
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU;
@@ -431,31 +522,95 @@ void TMenuItem::AppendTo(HMENU menu, bool ownerDraw)
         info.fType |= MFT_MENUBARBREAK;
     info.fState = (FChecked ? MFS_CHECKED : 0u) | (FDefault ? MFS_DEFAULT : 0u) | (FEnabled ? 0u : MFS_DISABLED);
     info.hSubMenu = FItems.empty() ? nullptr : Handle();
-    if (!InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info))
+    return info;
+}
+
+void TMenuItem::InsertEntry(HMENU menu, int position, bool ownerDraw)
+{
+    std::wstring text;
+    MENUITEMINFOW info = EntryInfo(text, ownerDraw);
+    if (!InsertMenuItemW(menu, static_cast<UINT>(position), TRUE, &info))
         throw EMenuError("The system refused a menu entry");
+}
+
+void TMenuItem::UpdateEntry(HMENU menu, int position, bool ownerDraw)
+{
+    std::wstring text;
+    MENUITEMINFOW wanted = EntryInfo(text, ownerDraw);
+    MENUITEMINFOW current{};
+    current.cbSize = sizeof current;
+    current.fMask = MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &current)) {
+        RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
+        InsertEntry(menu, position, ownerDraw);
+        return;
+    }
+    // The selection mark belongs to the open menu, not to the item.
+    wanted.fState |= current.fState & MFS_HILITE;
+    wanted.fMask = MIIM_STRING | MIIM_FTYPE;
+    if (IsLine())
+        wanted.fMask = MIIM_FTYPE;
+    if (current.fState != wanted.fState)
+        wanted.fMask |= MIIM_STATE;
+    if (current.hSubMenu != wanted.hSubMenu)
+        wanted.fMask |= MIIM_SUBMENU;
+    if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &wanted))
+        throw EMenuError("The system refused a menu entry");
+}
+
+bool TMenuItem::EntryIs(HMENU menu, int position, const TMenuItem& item)
+{
+    return EntryId(menu, position) == item.FCommand;
+}
+
+UINT TMenuItem::EntryId(HMENU menu, int position)
+{
+    // GetMenuItemID answers -1 for an entry with a submenu; the entry's own number is asked.
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID;
+    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) ? info.wID : 0;
 }
 
 void TMenuItem::Click()
 {
-    if (FOnClick)
-        FOnClick(this);
+    // A copy: the handler may free this item, and with it the delegate being called.
+    const TNotifyEvent handler = FOnClick;
+    if (handler)
+        handler(this);
 }
 
 void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height)
 {
+    if (FOnMeasureItem) {
+        // The handler sizes the entry. Wine: the check-mark metrics the default needs are worked
+        // out from the menu font at every call, which would cost more than the handler itself.
+        width = 0;
+        height = 0;
+        FOnMeasureItem(this, &canvas, width, height);
+        return;
+    }
     if (IsLine()) {
         width = TextGap;
         height = LineHeight;
     } else {
-        TSize caption = canvas.TextExtent(StripHotkey(FCaption));
-        std::wstring shortCut = ShortCutToText(FShortCut);
+        // Measured with the font alone selected: a menu asks for every entry as it opens, and
+        // preparing the whole canvas for each text costs several times the measuring itself.
+        const HDC dc = canvas.Handle();
+        const HGDIOBJ previous = SelectObject(dc, canvas.Font().Handle());
+        const auto extent = [dc](const std::wstring& text) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            return size;
+        };
+        const SIZE caption = extent(StripHotkey(FCaption));
+        const std::wstring shortCut = ShortCutToText(FShortCut);
         width = GetSystemMetrics(SM_CXMENUCHECK) + TextGap + caption.cx + TextGap;
         if (!shortCut.empty())
-            width += canvas.TextWidth(shortCut) + 3 * TextGap;
+            width += extent(shortCut).cx + 3 * TextGap;
         height = std::max<int>(caption.cy + 4, GetSystemMetrics(SM_CYMENUCHECK));
+        SelectObject(dc, previous);
     }
-    if (FOnMeasureItem)
-        FOnMeasureItem(this, &canvas, width, height);
 }
 
 void TMenuItem::AdvancedDrawItem(TCanvas& canvas, const TRect& rect, TOwnerDrawState state, bool topLevel)
@@ -558,7 +713,32 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner)
     FItems->FMenu = this;
 }
 
-TMenu::~TMenu() = default;
+TMenu::~TMenu()
+{
+    *FAlive = false;
+    for (HMENU retired : FRetired)
+        ks::UniqueMenu().reset(retired);
+}
+
+void TMenu::SetImages(TCustomImageList* value)
+{
+    if (value == FImages)
+        return;
+    if (FImages)
+        FImages->RemoveFreeNotification(this);
+    FImages = value;
+    if (value)
+        value->FreeNotification(this);
+    if (FItems->HandleAllocated())
+        MenuChanged();
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FImages)
+        FImages = nullptr;
+}
 
 void TMenu::SetOwnerDraw(bool value)
 {
@@ -568,17 +748,27 @@ void TMenu::SetOwnerDraw(bool value)
     if (!FItems->HandleAllocated())
         return;
     // Every submenu carries the flag in its entries.
-    struct Rebuild {
-        static void Tree(TMenuItem* item)
-        {
-            if (item->HandleAllocated())
-                item->RebuildHandle();
-            for (int i = 0; i < item->Count(); ++i)
-                Tree(item->Items(i));
-        }
-    };
-    Rebuild::Tree(FItems);
+    RebuildTree(FItems);
     MenuChanged();
+}
+
+void TMenu::RebuildTree(TMenuItem* item)
+{
+    if (item->HandleAllocated())
+        item->RebuildHandle();
+    for (int i = 0; i < item->Count(); ++i)
+        RebuildTree(item->Items(i));
+}
+
+void TMenu::TrackingEnded()
+{
+    FTracking = false;
+    if (std::exchange(FRebuildPending, false) && FItems->HandleAllocated()) {
+        RebuildTree(FItems);
+        MenuChanged();
+    }
+    for (HMENU retired : std::exchange(FRetired, {}))
+        ks::UniqueMenu().reset(retired);
 }
 
 bool TMenu::DispatchCommand(UINT command)
@@ -741,7 +931,16 @@ void TPopupMenu::Popup(int x, int y)
     UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON;
     if (FMenuAnimation.Contains(maNone))
         flags |= TPM_NOANIMATION;
-    TrackPopupMenu(Handle(), flags, x, y, 0, WindowHandle(), nullptr);
+    HMENU menu = Handle();
+    HWND owner = WindowHandle();
+    // The menu may be freed while it is open (by a timer or a message handler).
+    const std::shared_ptr<bool> alive = FAlive;
+    FTracking = true;
+    ks::ScopeExit ended{[this, alive] {
+        if (*alive)
+            TrackingEnded();
+    }};
+    TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

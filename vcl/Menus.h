@@ -11,14 +11,17 @@
 // item whichever window owns the tracking.
 
 #include "vcl/Classes.h"
+#include "vcl/Controls.h"
 #include "vcl/Graphics.h"
 #include "vcl/Messages.h"
 #include "vcl/SysUtils.h"
 #include "vcl/Win.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Key code in the low byte, modifiers in the high bits: Alt+F4 is 0x8073.
@@ -47,6 +50,8 @@ enum TMenuAnimations { maLeftToRight, maRightToLeft, maTopToBottom, maBottomToTo
 using TMenuAnimation = ks::Set<TMenuAnimations>;
 enum TFindItemKind { fkCommand, fkHandle, fkShortCut };
 
+class TBitmap;
+class TCustomImageList;
 class TMenu;
 class TMenuItem;
 
@@ -69,6 +74,7 @@ public:
     explicit operator bool() const noexcept { return FMenu != nullptr; }
     // Takes ownership of menu after destroying the one held.
     void reset(HMENU menu = nullptr) noexcept;
+    [[nodiscard]] HMENU release() noexcept { return std::exchange(FMenu, nullptr); }
 
 private:
     HMENU FMenu = nullptr;
@@ -128,6 +134,17 @@ public:
     void SetBreak(TMenuBreak value);
     TShortCut ShortCut() const noexcept { return FShortCut; }
     void SetShortCut(TShortCut value);
+    // The item's own glyph, made empty on first use; painters take it before any image list.
+    TBitmap* Bitmap();
+    bool HasBitmap() const noexcept;
+    // Copies the picture (nullptr empties it).
+    void SetBitmap(const TBitmap* value);
+    // Position in the image list of the item's menu (or its parent's SubMenuImages); -1 none.
+    int ImageIndex() const noexcept { return FImageIndex; }
+    void SetImageIndex(int value);
+    // The images of this item's sub-items; forgotten when the list is freed.
+    TCustomImageList* SubMenuImages() const noexcept { return FSubMenuImages; }
+    void SetSubMenuImages(TCustomImageList* value);
 
     // ---- Win32 side
     // The command number WM_COMMAND and the owner-draw messages carry.
@@ -150,8 +167,8 @@ public:
     void SetOnAdvancedDrawItem(TAdvancedMenuDrawItemEvent handler) noexcept { FOnAdvancedDrawItem = handler; }
 
     virtual void Click();
-    // The size of an owner-drawn entry: the default measure of the caption and short cut in
-    // the canvas's font, then OnMeasureItem.
+    // The size of an owner-drawn entry: OnMeasureItem's answer (starting from 0 x 0) when it
+    // is assigned, else the default measure of the caption and short cut in the canvas's font.
     virtual void MeasureItem(TCanvas& canvas, int& width, int& height);
     // Paints an owner-drawn entry: OnAdvancedDrawItem when assigned, else OnDrawItem, else
     // the default look. topLevel: an entry of a menu bar.
@@ -159,6 +176,7 @@ public:
 
     // ---- streaming
     TComponent* GetParentComponent() const override;
+    void Notification(TComponent* component, TOperation operation) override;
     bool HasParent() const override { return true; }
     void SetParentComponent(TComponent* parent) override;
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
@@ -174,10 +192,14 @@ protected:
 private:
     friend class TMenu;
 
-    // Appends this item's entry to menu (nothing when it is hidden).
-    void AppendTo(HMENU menu, bool ownerDraw);
-    // Replaces the entries of this item's submenu by those of the visible sub-items.
+    // Brings the entries of this item's submenu in line with the visible sub-items, in place.
     void RebuildHandle();
+    // This item's entry: made at position, or brought up to date there.
+    MENUITEMINFOW EntryInfo(std::wstring& text, bool ownerDraw);
+    void InsertEntry(HMENU menu, int position, bool ownerDraw);
+    void UpdateEntry(HMENU menu, int position, bool ownerDraw);
+    static bool EntryIs(HMENU menu, int position, const TMenuItem& item);
+    static UINT EntryId(HMENU menu, int position);
     void ItemsChanged();
     // The text of the entry: the caption, then a tab and the short cut.
     std::wstring EntryText() const;
@@ -195,6 +217,9 @@ private:
     bool FRadioItem = false;
     TMenuBreak FBreak = mbNone;
     TShortCut FShortCut = scNone;
+    std::unique_ptr<TBitmap> FBitmap;
+    int FImageIndex = -1;
+    TCustomImageList* FSubMenuImages = nullptr;
     TNotifyEvent FOnClick;
     TMenuMeasureItemEvent FOnMeasureItem;
     TMenuDrawItemEvent FOnDrawItem;
@@ -219,6 +244,13 @@ public:
     // Every entry is owner-drawn while set.
     bool OwnerDraw() const noexcept { return FOwnerDraw; }
     void SetOwnerDraw(bool value);
+    // The glyphs of the items (ImageIndex); forgotten when the list is freed.
+    TCustomImageList* Images() const noexcept { return FImages; }
+    void SetImages(TCustomImageList* value);
+    // Owner-drawn painters mirror their layout for bdRightToLeft where the system lays text out
+    // right to left.
+    TBiDiMode BiDiMode() const noexcept { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode value) noexcept { FBiDiMode = value; }
 
     TMenuItem* FindItem(UINT_PTR value, TFindItemKind kind) { return FItems->Find(value, kind); }
     // Handles WM_COMMAND from a menu, WM_INITMENUPOPUP, and WM_MEASUREITEM / WM_DRAWITEM for
@@ -233,10 +265,21 @@ public:
 
 protected:
     friend class TMenuItem;
+    void Notification(TComponent* component, TOperation operation) override;
     // A new, empty Win32 menu of this kind (a bar or a popup).
     virtual HMENU CreateMenuHandle() = 0;
     // Something in the tree changed after the Win32 menu was made.
     virtual void MenuChanged() {}
+    // The menu's modal loop ended: changes held back while it was open are made now.
+    void TrackingEnded();
+    static void RebuildTree(TMenuItem* item);
+
+    // Set while the menu is open (tracked by the system).
+    bool FTracking = false;
+    bool FRebuildPending = false;
+    // Submenus of items freed while the menu was open, destroyed once it has closed.
+    std::vector<HMENU> FRetired;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
 private:
     bool WMCommand(TWMCommand& m);
@@ -248,6 +291,8 @@ private:
 
     TMenuItem* FItems = nullptr;
     bool FOwnerDraw = false;
+    TCustomImageList* FImages = nullptr;
+    TBiDiMode FBiDiMode = bdLeftToRight;
 };
 
 // The menu bar of a form.

@@ -5,3 +5,7 @@ list(APPEND KS_WIN_SOURCES
   skin/forms/acShellCtrls.cpp
   skin/forms/sFrameAdapter.cpp
 )
+# The skinned menus' item painters, beside the menu engine.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/sSkinMenuPainting.cpp
+)

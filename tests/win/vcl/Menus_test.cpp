@@ -3,6 +3,8 @@
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "vcl/Forms.h"
+#include "vcl/ImgList.h"
+#include "vcl/Bitmap.h"
 #include "win/support/ThreadWindows.h"
 #include "win/support/VclFixture.h"
 
@@ -278,6 +280,57 @@ TEST_F(MenusTest, MenusStreamWithTheirItems)
     EXPECT_EQ(menu->Items()->Items(2)->ShortCut(), 0x8073);
     EXPECT_EQ(root->FindComponent("N3"), menu->Items()->Items(2));
     root->Free();
+}
+
+TEST_F(MenusTest, ImageListsAreForgottenWhenFreed)
+{
+    auto* menu = Create<TPopupMenu>(FOwner);
+    TMenuItem* parent = NewItem(menu->Items(), L"parent");
+    auto* list = Create<TImageList>(nullptr);
+    auto* subList = Create<TImageList>(nullptr);
+    menu->SetImages(list);
+    parent->SetSubMenuImages(subList);
+    list->Free();
+    subList->Free();
+    EXPECT_EQ(menu->Images(), nullptr);
+    EXPECT_EQ(parent->SubMenuImages(), nullptr);
+}
+
+// The system delivers a chosen command after its menu has closed, so a handler may free its
+// own item, the whole menu, or change the tree; the dispatch touches nothing afterwards.
+TEST_F(MenusTest, ClickHandlersMayFreeTheirItemOrTheirMenu)
+{
+    struct Freeing {
+        TPopupMenu* menu = nullptr;
+        int clicks = 0;
+        void FreeItem(TObject* sender)
+        {
+            ++clicks;
+            static_cast<TMenuItem*>(sender)->Free();
+        }
+        void FreeMenu(TObject*)
+        {
+            ++clicks;
+            menu->Free();
+        }
+    } handler;
+    auto* menu = Create<TPopupMenu>(FOwner);
+    handler.menu = menu;
+    TMenuItem* self = NewItem(menu->Items(), L"self");
+    TMenuItem* whole = NewItem(menu->Items(), L"whole");
+    self->SetOnClick(TNotifyEvent(&handler, &Freeing::FreeItem));
+    whole->SetOnClick(TNotifyEvent(&handler, &Freeing::FreeMenu));
+    menu->Handle();
+    const UINT selfCommand = self->Command();
+    const HWND list = PopupList().Window();
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(selfCommand, 0), 0);
+    EXPECT_EQ(menu->Items()->Count(), 1);
+    EXPECT_EQ(GetMenuItemCount(menu->Handle()), 1);
+    // The freed item's number reaches nobody any more.
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(selfCommand, 0), 0);
+    EXPECT_EQ(handler.clicks, 1);
+    SendMessageW(PopupList().Window(), WM_COMMAND, MAKEWPARAM(whole->Command(), 0), 0);
+    EXPECT_EQ(handler.clicks, 2);
 }
 
 } // namespace

@@ -167,25 +167,6 @@ TEST_F(SkinMenusTest, OwnerDrawingComesAndGoesWithoutTouchingTheApplicationsHand
     EXPECT_TRUE(Deeper()->OnAdvancedDrawItem());
 }
 
-TEST_F(SkinMenusTest, AnOwnerDrawnItemLooksAsThePlatformDrawsIt)
-{
-    Manager->SetSkinName(L"Wide");
-    const TRect r{0, 0, 80, 20};
-    auto paint = [&](TBitmap& bitmap) {
-        bitmap.SetPixelFormat(pf24bit);
-        bitmap.SetSize(r.Right, r.Bottom);
-        Item(0)->AdvancedDrawItem(bitmap.Canvas(), r, TOwnerDrawState{odSelected}, false);
-    };
-    TBitmap plain, skinned;
-    paint(plain);
-    Menus->OwnerDrawMenuItems(Popup, true);
-    const TAdvancedMenuDrawItemEvent own = Item(0)->OnAdvancedDrawItem();
-    paint(skinned);
-    EXPECT_EQ(Item(0)->OnAdvancedDrawItem(), own) << "the handler stays after drawing";
-    for (int y = 0; y < r.Bottom; ++y)
-        ASSERT_EQ(0, memcmp(plain.ScanLine(y), skinned.ScanLine(y), 3 * r.Right)) << "row " << y;
-}
-
 TEST_F(SkinMenusTest, UpdateMenusSetsUpTheApplicationsMenusOnlyWhenTheSkinComesOrGoes)
 {
     Manager->SetSkinName(L"Wide");

@@ -1,0 +1,141 @@
+// The application's two popup menus as users see them under the internal skin: the password
+// field's context menu opened by its context-menu message, and the notification-area menu with
+// one item hot. Pictures of the main window with the open menu over it are left at
+// <build>/menu-password-field.png and <build>/menu-tray.png.
+#include "app/passwords.h"
+
+#include "skin/controls/sEdit.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/sSkinMenus.h"
+#include "win/app/AppFixture.h"
+#include "win/support/SheetPng.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+BOOL CALLBACK CollectPopup(HWND wnd, LPARAM data)
+{
+    wchar_t name[16] = {};
+    if (GetClassNameW(wnd, name, 16) && std::wstring_view(name) == L"#32768" && IsWindowVisible(wnd))
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+    return TRUE;
+}
+
+std::vector<HWND> ShownPopups()
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectPopup, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct Driver {
+    static inline std::function<void(int)> Step;
+    static inline int Ticks = 0;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ++Ticks;
+        if (Step)
+            Step(Ticks);
+        if (Ticks >= 60)
+            EndMenu();
+    }
+};
+
+class SkinnedMenusTest : public AppFixture {
+protected:
+    // The main window with the open popup copied over it.
+    static std::unique_ptr<TBitmap> Sheet(HWND popup)
+    {
+        RECT form{}, menu{};
+        GetWindowRect(Form1->Handle(), &form);
+        GetWindowRect(popup, &menu);
+        const int left = std::min(form.left, menu.left);
+        const int top = std::min(form.top, menu.top);
+        const int w = std::max(form.right, menu.right) - left + 10;
+        const int h = std::max(form.bottom, menu.bottom) - top + 10;
+        auto sheet = NewBitmap24(w, h);
+        sheet->Canvas().Brush().SetColor(0x404040);
+        sheet->Canvas().FillRect({0, 0, w, h});
+        const HDC dc = sheet->Canvas().Handle();
+        HDC formDC = GetWindowDC(Form1->Handle());
+        BitBlt(dc, form.left - left, form.top - top, form.right - form.left, form.bottom - form.top, formDC, 0, 0,
+               SRCCOPY);
+        ReleaseDC(Form1->Handle(), formDC);
+        HDC popupDC = GetWindowDC(popup);
+        BitBlt(dc, menu.left - left, menu.top - top, menu.right - menu.left, menu.bottom - menu.top, popupDC, 0, 0,
+               SRCCOPY);
+        ReleaseDC(popup, popupDC);
+        return sheet;
+    }
+    static void Run(const std::function<void()>& open, const std::string& png, bool hotItem, int& items)
+    {
+        std::unique_ptr<TBitmap> sheet;
+        Driver::Ticks = 0;
+        Driver::Step = [&](int tick) {
+            const std::vector<HWND> popups = ShownPopups();
+            if (popups.empty())
+                return;
+            if (tick == 3 && hotItem) {
+                PostMessageW(popups[0], WM_KEYDOWN, VK_DOWN, 0);
+            } else if (tick == 6) {
+                sheet = Sheet(popups[0]);
+                items = static_cast<int>(PopupCache.size());
+                EndMenu();
+            }
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &Driver::Tick);
+        open();
+        KillTimer(nullptr, timer);
+        Driver::Step = nullptr;
+        Pump();
+        ASSERT_NE(sheet, nullptr) << "the menu opened";
+        ks::test::WriteSheetPng(*sheet, std::string(KS_BUILD_DIR) + "/" + png);
+        EXPECT_TRUE(PopupCache.empty());
+    }
+};
+
+TEST_F(SkinnedMenusTest, ThePasswordFieldsContextMenuIsSkinned)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* edit = Get<TsEdit>(Form1, "sEdit1");
+    ASSERT_NE(edit, nullptr);
+    const TPoint at = edit->ClientToScreen({10, 10});
+    int records = 0;
+    Run([&] { SendMessageW(edit->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit->Handle()),
+                           MAKELPARAM(at.X, at.Y)); },
+        "menu-password-field.png", false, records);
+    EXPECT_EQ(records, 1) << "the popup had its skinned background";
+    EXPECT_TRUE(edit->PopupMenu()->OwnerDraw());
+}
+
+TEST_F(SkinnedMenusTest, TheTrayMenuIsSkinnedWithOneItemHot)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* tray = Get<TPopupMenu>(Form1, "TrayMenu");
+    ASSERT_NE(tray, nullptr);
+    auto* manager = DefaultSkinManager;
+    ASSERT_NE(manager, nullptr);
+    // The tray icon opens it as any popup: set up by the manager, shown at the cursor.
+    manager->SkinnableMenus()->OwnerDrawMenuItems(tray, true);
+    RECT form{};
+    GetWindowRect(Form1->Handle(), &form);
+    int records = 0;
+    Run([&] {
+        SetForegroundWindow(tray->WindowHandle());
+        tray->Popup(form.left + 40, form.top + 40);
+    },
+        "menu-tray.png", true, records);
+    EXPECT_EQ(records, 1);
+}
+
+} // namespace

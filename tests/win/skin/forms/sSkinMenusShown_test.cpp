@@ -1,0 +1,445 @@
+// Skinned popups opened for real: TrackPopupMenu's modal loop is driven from a timer of the
+// thread, which looks at the open popup windows, changes the menu or the skin under them,
+// chooses items by keyboard or mouse, and always ends the loop in the end.
+
+#include "skin/forms/sSkinMenus.h"
+
+#include "skin/core/SectionPainting.h"
+#include "skin/core/sSkinManager.h"
+#include "vcl/Forms.h"
+#include "win/skin/forms/SkinMenuTestSkin.h"
+#include "win/support/SheetPng.h"
+#include "win/support/ThreadWindows.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace ks::test;
+
+constexpr wchar_t SubclassProperty[] = L"KsPopupMenu";
+
+BOOL CALLBACK CollectPopup(HWND wnd, LPARAM data)
+{
+    wchar_t name[16] = {};
+    if (GetClassNameW(wnd, name, 16) && std::wstring_view(name) == L"#32768" && IsWindowVisible(wnd))
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+    return TRUE;
+}
+
+std::vector<HWND> PopupWindows()
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectPopup, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void PostKey(HWND wnd, WPARAM key)
+{
+    PostMessageW(wnd, WM_KEYDOWN, key, 0);
+    PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
+}
+
+// One tick every 30 ms calls Step(tick) while the menu loop runs; the loop is ended by the
+// 60th tick whatever the test did, so no test can hang in it.
+struct LoopDriver {
+    static inline std::function<void(int)> Step;
+    static inline int Ticks = 0;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ++Ticks;
+        if (Step)
+            Step(Ticks);
+        if (Ticks >= 60)
+            EndMenu();
+    }
+};
+
+struct Clicks {
+    int count = 0;
+    TObject* last = nullptr;
+    void Click(TObject* sender)
+    {
+        ++count;
+        last = sender;
+    }
+    void FreeSelf(TObject* sender)
+    {
+        ++count;
+        static_cast<TMenuItem*>(sender)->Free();
+    }
+};
+
+class SkinMenusShown : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        Dir.Write(L"Menus.asz", MenuSkinArchive());
+        Manager = Create<TsSkinManager>(nullptr);
+        Manager->SetSkinDirectory(Dir.Path());
+        Manager->SetSkinName(L"Menus");
+        Popup = Create<TPopupMenu>(nullptr);
+        for (const wchar_t* caption : {L"&Open", L"-", L"&Close"})
+            Add(Popup->Items(), caption);
+    }
+    void TearDown() override
+    {
+        LoopDriver::Step = nullptr;
+        Pump();
+        EXPECT_TRUE(PopupCache.empty()) << "every record goes with its popup";
+        EXPECT_TRUE(PopupWindows().empty());
+        ClearMenuCache();
+        FreeAndNil(Popup);
+        FreeAndNil(Manager);
+        VclFixture::TearDown();
+    }
+
+    TMenuItem* Add(TMenuItem* parent, const std::wstring& caption, TNotifyEvent click = {})
+    {
+        auto* item = Create<TMenuItem>(Popup);
+        item->SetCaption(caption);
+        item->SetOnClick(click);
+        parent->Add(item);
+        if (Manager && Manager->SkinnableMenus())
+            Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
+        return item;
+    }
+    TMenuItem* Item(int i) const { return Popup->Items()->Items(i); }
+
+    // Shows the popup at (100, 100) until the driver ends it, then delivers the chosen command.
+    void Show(std::function<void(int)> step)
+    {
+        LoopDriver::Ticks = 0;
+        LoopDriver::Step = std::move(step);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+        SetForegroundWindow(Popup->WindowHandle());
+        Popup->Popup(100, 100);
+        KillTimer(nullptr, timer);
+        LoopDriver::Step = nullptr;
+        Pump();
+    }
+
+    // The client pixels of a popup window as they are on the screen now.
+    static std::unique_ptr<TBitmap> Capture(HWND wnd)
+    {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        auto bmp = std::make_unique<TBitmap>();
+        bmp->SetPixelFormat(pf24bit);
+        bmp->SetSize(r.right - r.left, r.bottom - r.top);
+        ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
+        BitBlt(bmp->Canvas().Handle(), 0, 0, bmp->Width(), bmp->Height(), dc.get(), 0, 0, SRCCOPY);
+        return bmp;
+    }
+    // Item index's rectangle in its popup window's coordinates.
+    static TRect ItemRectIn(HWND wnd, TMenuItem* parent, int index)
+    {
+        RECT r{};
+        GetMenuItemRect(nullptr, parent->Handle(), static_cast<UINT>(index), &r);
+        RECT w{};
+        GetWindowRect(wnd, &w);
+        return TRect{r.left - w.left, r.top - w.top, r.right - w.left, r.bottom - w.top};
+    }
+
+    TempFolder Dir;
+    TsSkinManager* Manager = nullptr;
+    TPopupMenu* Popup = nullptr;
+    Clicks Clicked;
+};
+
+TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
+{
+    Item(2)->SetOnClick(TNotifyEvent(&Clicked, &Clicks::Click));
+    Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
+    HWND seen = nullptr;
+    bool subclassed = false;
+    bool cornersCut = false;
+    size_t records = 0;
+    TColor normal = 0;
+    TColor hot = 0;
+    TColor dividerTop = 0;
+    TColor dividerBottom = 0;
+    Show([&](int tick) {
+        const std::vector<HWND> popups = PopupWindows();
+        if (popups.empty())
+            return;
+        const HWND wnd = popups[0];
+        if (tick == 3) {
+            seen = wnd;
+            subclassed = GetPropW(wnd, SubclassProperty) != nullptr;
+            ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+            RECT r{};
+            GetWindowRect(wnd, &r);
+            cornersCut = GetWindowRgn(wnd, region.get()) != ERROR && !PtInRegion(region.get(), 0, 0) &&
+                         PtInRegion(region.get(), 4, 0) && !PtInRegion(region.get(), r.right - r.left - 1, 0);
+            records = PopupCache.size();
+            PostKey(wnd, VK_DOWN);
+        } else if (tick == 6) {
+            auto shot = Capture(wnd);
+            const TRect open = ItemRectIn(wnd, Popup->Items(), 0);
+            const TRect close = ItemRectIn(wnd, Popup->Items(), 2);
+            hot = PixelAt(*shot, open.Right - 4, (open.Top + open.Bottom) / 2);
+            normal = PixelAt(*shot, close.Right - 4, (close.Top + close.Bottom) / 2);
+            const TRect divider = ItemRectIn(wnd, Popup->Items(), 1);
+            dividerTop = PixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Top);
+            dividerBottom = PixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Bottom - 1);
+            PostKey(wnd, VK_DOWN);
+            PostKey(wnd, VK_RETURN);
+        }
+    });
+    EXPECT_NE(seen, nullptr);
+    EXPECT_TRUE(subclassed);
+    EXPECT_TRUE(cornersCut);
+    EXPECT_EQ(records, 1u);
+    EXPECT_EQ(hot, ItemHotColor);
+    EXPECT_EQ(normal, ItemColor);
+    EXPECT_EQ(dividerTop, TColor(0x808080)) << "an etched line where the skin has no divider image";
+    EXPECT_EQ(dividerBottom, TColor(0xFFFFFF));
+    EXPECT_EQ(Clicked.count, 1);
+    EXPECT_EQ(Clicked.last, Item(2));
+}
+
+TEST_F(SkinMenusShown, AnItemIsChosenByMouse)
+{
+    Item(2)->SetOnClick(TNotifyEvent(&Clicked, &Clicks::Click));
+    Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
+    Show([&](int tick) {
+        const std::vector<HWND> popups = PopupWindows();
+        if (popups.empty() || tick != 3)
+            return;
+        RECT r{};
+        GetMenuItemRect(nullptr, Popup->Handle(), 2, &r);
+        POINT screen{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        SetCursorPos(screen.x, screen.y);
+        // Through the input queue, as the mouse itself would.
+        mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    });
+    EXPECT_EQ(Clicked.count, 1);
+    EXPECT_EQ(Clicked.last, Item(2));
+}
+
+// Items added, removed and freed while their popups are open, the first item of each popup
+// (the one the cache names it by) among them; afterwards the menu opens and closes as before.
+TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
+{
+    TMenuItem* more = Item(2);
+    TMenuItem* first = Add(more, L"First");
+    Add(more, L"Second");
+    TMenuItem* added = nullptr;
+    Show([&](int tick) {
+        const std::vector<HWND> popups = PopupWindows();
+        if (popups.empty())
+            return;
+        if (tick == 3) {
+            PostKey(popups[0], VK_DOWN);
+            PostKey(popups[0], VK_DOWN);
+            PostKey(popups[0], VK_RIGHT);
+        } else if (tick == 8) {
+            Item(0)->Free();
+            first->Free();
+            added = Add(Popup->Items(), L"Added");
+            Item(0)->SetCaption(std::wstring(3000, L'x'));
+            for (HWND wnd : PopupWindows()) {
+                InvalidateRect(wnd, nullptr, TRUE);
+                UpdateWindow(wnd);
+            }
+        } else if (tick == 12) {
+            PostKey(popups.back(), VK_DOWN);
+            PostKey(popups.back(), VK_UP);
+        } else if (tick == 16) {
+            EndMenu();
+        }
+    });
+    EXPECT_NE(added, nullptr);
+    EXPECT_EQ(more->Count(), 1);
+
+    // Nothing of the first loop stands in the way of the next one.
+    added->SetOnClick(TNotifyEvent(&Clicked, &Clicks::Click));
+    Show([&](int tick) {
+        const std::vector<HWND> popups = PopupWindows();
+        if (tick == 3 && !popups.empty()) {
+            PostKey(popups[0], VK_UP);
+            PostKey(popups[0], VK_RETURN);
+        }
+    });
+    EXPECT_EQ(Clicked.count, 1);
+    EXPECT_EQ(Clicked.last, added);
+}
+
+TEST_F(SkinMenusShown, AnItemMayFreeItselfFromItsClick)
+{
+    Item(2)->SetOnClick(TNotifyEvent(&Clicked, &Clicks::FreeSelf));
+    Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        Show([&](int tick) {
+            const std::vector<HWND> popups = PopupWindows();
+            if (tick == 3 && !popups.empty()) {
+                PostKey(popups[0], VK_UP);
+                PostKey(popups[0], VK_RETURN);
+            }
+        });
+    }
+    // The first round freed "&Close"; the second chose the last item left, the divider's
+    // neighbour "&Open", which has no handler.
+    EXPECT_EQ(Clicked.count, 1);
+    EXPECT_EQ(Popup->Items()->Count(), 2);
+}
+
+TEST_F(SkinMenusShown, TheSkinMayChangeOrGoWhileAPopupIsShown)
+{
+    Dir.Write(L"Other.asz", MenuSkinArchive());
+    Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
+    const auto repaint = [] {
+        for (HWND wnd : PopupWindows()) {
+            InvalidateRect(wnd, nullptr, TRUE);
+            UpdateWindow(wnd);
+        }
+    };
+    Show([&](int tick) {
+        if (tick == 3)
+            Manager->SetSkinName(L"Other");
+        else if (tick == 5)
+            repaint();
+        else if (tick == 7)
+            Manager->SetActive(false);
+        else if (tick == 9)
+            repaint();
+        else if (tick == 11)
+            FreeAndNil(Manager);
+        else if (tick == 13)
+            repaint();
+        else if (tick == 15)
+            EndMenu();
+    });
+    EXPECT_FALSE(Item(0)->OnAdvancedDrawItem()) << "no handler of the freed engine is left";
+}
+
+TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
+{
+    TMenuItem* parent = Item(0);
+    for (int depth = 0; depth < 24; ++depth)
+        parent = Add(parent, L"Level " + std::to_wstring(depth));
+    size_t deepest = 0;
+    Show([&](int tick) {
+        const std::vector<HWND> popups = PopupWindows();
+        if (popups.empty())
+            return;
+        if (tick == 3) {
+            PostKey(popups[0], VK_DOWN);
+            for (int i = 0; i < 12; ++i)
+                PostKey(popups[0], VK_RIGHT);
+        } else if (tick == 10) {
+            deepest = PopupWindows().size();
+            EndMenu();
+        }
+    });
+    EXPECT_GE(deepest, 10u);
+
+    // Deeper than the system nests menus: a clear error, and the tree keeps every item.
+    for (int depth = 24; depth < 60; ++depth)
+        parent = Add(parent, L"Level " + std::to_wstring(depth));
+    try {
+        Show([](int) { EndMenu(); });
+    } catch (const EMenuError&) {
+    }
+    int levels = 0;
+    for (TMenuItem* i = Item(0); i->Count() > 0; i = i->Items(0))
+        ++levels;
+    EXPECT_EQ(levels, 60);
+}
+
+// What a user sees: a form's menu bar with its first menu open (a checked, a radio-checked and
+// a disabled item, a divider, a submenu, a short cut, one item hot) under the internal skin, written to
+// skinned-main-menu.png in the build folder.
+TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
+{
+    const std::string build = KS_BUILD_DIR;
+    Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+    Manager->SetSkinName(L"Terminal4bit");
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(nullptr);
+    form->SetBounds(60, 60, 320, 240);
+    form->SetCaption(L"Menus");
+    auto* bar = Create<TMainMenu>(form);
+    const auto item = [&](TMenuItem* parent, const wchar_t* caption) {
+        auto* i = Create<TMenuItem>(form);
+        i->SetCaption(caption);
+        parent->Add(i);
+        return i;
+    };
+    TMenuItem* file = item(bar->Items(), L"&File");
+    item(bar->Items(), L"&Edit");
+    item(file, L"&New")->SetChecked(true);
+    item(file, L"&Open...")->SetEnabled(false);
+    item(file, L"-");
+    item(item(file, L"&Recent"), L"notes.txt");
+    TMenuItem* radio = item(file, L"&Terminal");
+    radio->SetRadioItem(true);
+    radio->SetChecked(true);
+    item(file, L"E&xit")->SetShortCut(scCtrl | 'Q');
+    form->SetMenu(bar);
+    Manager->SkinnableMenus()->SetUpMainMenu(bar, true);
+    form->Show();
+    Pump();
+
+    // The form has no provider here: a stand-in gives the menu line its skin image.
+    static std::unique_ptr<TBitmap> line;
+    line = std::make_unique<TBitmap>();
+    line->SetPixelFormat(pf24bit);
+    line->SetSize(form->Width(), form->Height());
+    PaintSectionByName(line.get(), "MENULINE", "MENUITEM", 0, Manager, TPoint{0, 0}, clBlack, nullptr);
+    static int provider = 0;
+    MDISkinProvider = reinterpret_cast<TsSkinProvider*>(&provider);
+    ProviderMenuLine = [](TsSkinProvider*, HDC) { return MenuLineImage{line.get(), TPoint{0, 0}}; };
+    DrawMenuBar(form->Handle());
+    Pump();
+
+    std::unique_ptr<TBitmap> sheet;
+    const HWND formWnd = form->Handle();
+    LoopDriver::Ticks = 0;
+    LoopDriver::Step = [&](int tick) {
+        const std::vector<HWND> popups = PopupWindows();
+        if (tick == 3) {
+            keybd_event(VK_DOWN, 0, 0, 0);
+            keybd_event(VK_DOWN, 0, KEYEVENTF_KEYUP, 0);
+        } else if (tick == 6 && !popups.empty()) {
+            PostKey(popups[0], VK_DOWN);
+        } else if (tick == 9 && !popups.empty()) {
+            RECT f{};
+            RECT p{};
+            GetWindowRect(formWnd, &f);
+            GetWindowRect(popups[0], &p);
+            sheet = std::make_unique<TBitmap>();
+            sheet->SetPixelFormat(pf24bit);
+            sheet->SetSize(std::max(f.right, p.right) - f.left + 10, std::max(f.bottom, p.bottom) - f.top + 10);
+            ks::WindowDC formDC(formWnd, ks::WindowDC::WholeWindow);
+            ks::WindowDC popupDC(popups[0], ks::WindowDC::WholeWindow);
+            BitBlt(sheet->Canvas().Handle(), 0, 0, f.right - f.left, f.bottom - f.top, formDC.get(), 0, 0,
+                   SRCCOPY);
+            BitBlt(sheet->Canvas().Handle(), p.left - f.left, p.top - f.top, p.right - p.left, p.bottom - p.top,
+                   popupDC.get(), 0, 0, SRCCOPY);
+            EndMenu();
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+    SetForegroundWindow(formWnd);
+    SendMessageW(formWnd, WM_SYSCOMMAND, SC_KEYMENU, 'f');
+    KillTimer(nullptr, timer);
+    LoopDriver::Step = nullptr;
+    Pump();
+    MDISkinProvider = nullptr;
+    ProviderMenuLine = nullptr;
+    line.reset();
+    ASSERT_NE(sheet, nullptr) << "the submenu opened";
+    WriteSheetPng(*sheet, build + "/skinned-main-menu.png");
+    form->Free();
+}
+
+} // namespace
