@@ -9,3 +9,29 @@ list(APPEND KS_WIN_SOURCES
 list(APPEND KS_WIN_SOURCES
   skin/forms/sSkinMenuPainting.cpp
 )
+
+# The form provider: life cycle, window procedure, set-up, frame geometry, title parts, system
+# menu and control adapter.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/sSkinProvider.cpp
+  skin/forms/FormWindowProc.cpp
+  skin/forms/ProviderSetup.cpp
+  skin/forms/TitleParts.cpp
+  skin/forms/FormFrameGeometry.cpp
+  skin/forms/acCtrlAdapter.cpp
+  skin/forms/SystemMenu.cpp
+)
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FrameLayout.cpp
+)
+
+# The skinned frame's painting, title-button states and glow, and the layered border window.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/FormNonClientPainting.cpp
+  skin/forms/TitleButtonStates.cpp
+  skin/forms/TitleAnimation.cpp
+  skin/forms/acBorderForm.cpp
+)
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FramePixels.cpp
+)

@@ -1,0 +1,144 @@
+// The skinned frame of a 420 x 303 form under the internal skin, on Windows or under Wine (a
+// plain timing program run by ./project bench): a full non-client repaint with the caches invalid
+// (the frame image painted anew) and valid (only the strips copied to the window), against the
+// platform's own non-client repaint of the same form; and the layered border window's update on
+// a move against an UpdateLayeredWindow of its image. It reports, it never passes or fails.
+#include "bench/win/BenchTiming.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/acBorderForm.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
+#include "vcl/PlatformSeams.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using ks::bench::Best;
+
+TForm* NewForm()
+{
+    ks::SetNextFormCreation({true, false, {}});
+    TForm* form = CreateNew<TForm>(nullptr);
+    form->SetBorderStyle(bsSizeable);
+    form->SetBounds(60, 60, 420, 303);
+    form->SetCaption(L"Генератор паролей");
+    form->Show();
+    return form;
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void MeasureFrame(TsSkinManager* manager)
+{
+    TForm* plain = NewForm();
+    Pump();
+    const HWND plainWnd = plain->Handle();
+    const double platform = Best(200, [&] { DefWindowProcW(plainWnd, WM_NCPAINT, 1, 0); });
+
+    TForm* form = NewForm();
+    Pump();
+    auto* provider = Create<TsSkinProvider>(form);
+    provider->SkinData()->SetSkinManager(manager);
+    provider->SetUpForm();
+    provider->FormActive = true;
+    const double invalid = Best(100, [&] {
+        provider->FormChanged = true;
+        provider->SkinData()->BackgroundChanged = true;
+        // The window's region is the geometry's work, not the painting's: kept as it is.
+        provider->NeedRegionUpdate = false;
+        provider->NCPaint();
+    });
+    provider->NeedRegionUpdate = false;
+    provider->NCPaint();
+    const double valid = Best(200, [&] { provider->NCPaint(); });
+    std::printf("NCPaint/24bpp/420x303  invalid %8.1f us  valid %8.1f us  platform %8.1f us  "
+                "x_platform(valid)=%.2f x_platform_max=2 x_platform(invalid)=%.2f\n",
+                invalid * 1e6, valid * 1e6, platform * 1e6, valid / platform, invalid / platform);
+    form->Free();
+    plain->Free();
+    Pump();
+}
+
+void MeasureBorder(TsSkinManager* manager)
+{
+    manager->SetExtendedBorders(true);
+    if (!manager->ExtendedBorders() || !ks::Sys().UpdateLayeredWindowPtr) {
+        std::printf("Border/32bpp: no layered windows here\n");
+        return;
+    }
+    TForm* form = NewForm();
+    Pump();
+    auto* provider = Create<TsSkinProvider>(form);
+    provider->SkinData()->SetSkinManager(manager);
+    provider->SetUpForm();
+    provider->SetBorderFormActive(true);
+    TacBorderForm* border = provider->BorderForm;
+    if (!border) {
+        std::printf("Border/32bpp: the provider made no border window\n");
+        form->Free();
+        return;
+    }
+    border->UpdateBorderWindow(255);
+    const HWND wnd = border->WindowHandle();
+    TBitmap* image = border->BorderImage();
+    int x = 60;
+    // A move: the form goes one pixel and the border window follows, its image unchanged; and
+    // the same with the image pushed again, as after a change of the frame.
+    const double update = Best(200, [&] {
+        x = x == 60 ? 61 : 60;
+        SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        border->UpdateBorderWindow(255);
+    });
+    const double pushed = Best(200, [&] {
+        x = x == 60 ? 61 : 60;
+        SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        border->ImageChanged = true;
+        border->UpdateBorderWindow(255);
+    });
+    ks::WindowDC screen(nullptr);
+    const double bare = Best(200, [&] {
+        x = x == 60 ? 61 : 60;
+        SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        POINT position{x - 8, 52};
+        SIZE size{image->Width(), image->Height()};
+        POINT source{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ks::Sys().UpdateLayeredWindowPtr(wnd, screen.get(), &position, &size, image->Canvas().Handle(), &source, 0,
+                                         &blend, ULW_ALPHA);
+    });
+    std::printf("BorderMove/32bpp/%dx%d  update %8.1f us  with image %8.1f us  UpdateLayeredWindow %8.1f us  "
+                "x_ulw=%.2f x_ulw(with image)=%.2f x_ulw_max=1.2\n",
+                image->Width(), image->Height(), update * 1e6, pushed * 1e6, bare * 1e6, update / bare, pushed / bare);
+    form->Free();
+    Pump();
+}
+
+} // namespace
+
+int main()
+{
+    Application->Initialize();
+    auto* manager = Create<TsSkinManager>(nullptr);
+    const std::string build = KS_BUILD_DIR;
+    manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+    manager->SetSkinName(L"Terminal4bit");
+    if (!manager->SkinData.SkinActive) {
+        std::printf("the internal skin did not load\n");
+        return 1;
+    }
+    MeasureFrame(manager);
+    MeasureBorder(manager);
+    manager->Free();
+    return 0;
+}

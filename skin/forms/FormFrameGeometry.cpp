@@ -1,0 +1,803 @@
+#include "skin/forms/FormFrameGeometry.h"
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/adapters/SkinnedScrollBars.h"
+#include "skin/core/ColorRoutines.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMaskData.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/FrameLayout.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/TitleParts.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Bitmap.h"
+#include "vcl/PlatformSeams.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Title buttons without a usable image keep this size; so do maximised-child buttons below.
+constexpr int DefaultButtonSize = 21;
+constexpr int DefaultMDIButtonSize = 16;
+
+int Metric(int index)
+{
+    return ks::Sys().GetSystemMetrics(index);
+}
+
+LONG_PTR StyleOf(HWND wnd)
+{
+    return wnd ? GetWindowLongPtrW(wnd, GWL_STYLE) : 0;
+}
+
+bool SkinLoaded(const TsSkinManager* manager)
+{
+    return manager && manager->SkinData.SkinActive;
+}
+
+const TsMaskData* MaskOf(const TsSkinManager* manager, int index)
+{
+    if (!manager || !manager->MaskIndexValid(index))
+        return nullptr;
+    return &manager->MaskArray[static_cast<size_t>(index)];
+}
+
+int GlobalMask(const TsSkinManager* manager, std::string_view key)
+{
+    if (!SkinLoaded(manager))
+        return -1;
+    return manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", key);
+}
+
+bool OwnBitmap(const TsMaskData& mask)
+{
+    return mask.Bmp && !mask.Bmp->Empty();
+}
+
+bool IsToolWindow(const TCustomForm& form)
+{
+    return form.BorderStyle() == bsToolWindow || form.BorderStyle() == bsSizeToolWin;
+}
+
+// Whether a skinned owner-draw handler of the manager's menus draws the item.
+bool CarriesSkinnedHandlers(const TMenuItem* item, const TsSkinManager* manager)
+{
+    return manager && manager->SkinnableMenus() &&
+           item->OnAdvancedDrawItem().Method().Data == static_cast<const void*>(manager->SkinnableMenus());
+}
+
+} // namespace
+
+// ---- free measures
+
+int FormBorderWidth(HWND wnd, TsSkinManager* manager, bool borderForm, bool fromSkin)
+{
+    if (fromSkin && borderForm) {
+        const int w = SkinnedBorderWidth(manager, true);
+        if (w != 0)
+            return w;
+    }
+    const LONG_PTR style = StyleOf(wnd);
+    if (style & WS_THICKFRAME)
+        return Metric(SM_CXFRAME);
+    if (style & WS_BORDER)
+        return Metric(SM_CXDLGFRAME);
+    return 0;
+}
+
+int BorderWidthIfNoExtBorders(HWND wnd, TsSkinManager* manager, bool borderForm, bool fromSkin)
+{
+    return borderForm ? 0 : FormBorderWidth(wnd, manager, borderForm, fromSkin);
+}
+
+int SkinnedTitleHeight(TsSkinManager* manager, bool borderForm)
+{
+    // A skin value out of reason never sizes a bitmap: it is taken as no value.
+    return borderForm && SkinLoaded(manager) ? std::clamp<int>(manager->SkinData.TitleHeight, 0, 256) : 0;
+}
+
+int SkinnedBorderWidth(TsSkinManager* manager, bool borderForm)
+{
+    return borderForm && SkinLoaded(manager) ? std::clamp<int>(manager->SkinData.BorderWidth, 0, 64) : 0;
+}
+
+int WndWidth(HWND wnd)
+{
+    RECT r{};
+    return wnd && GetWindowRect(wnd, &r) ? r.right - r.left : 0;
+}
+
+int WndHeight(HWND wnd)
+{
+    RECT r{};
+    return wnd && GetWindowRect(wnd, &r) ? r.bottom - r.top : 0;
+}
+
+int ClientWidthOf(HWND wnd)
+{
+    RECT r{};
+    return wnd && GetClientRect(wnd, &r) ? r.right - r.left : 0;
+}
+
+int ClientHeightOf(HWND wnd)
+{
+    RECT r{};
+    return wnd && GetClientRect(wnd, &r) ? r.bottom - r.top : 0;
+}
+
+// ---- the provider's frame
+
+namespace {
+
+HWND FormWnd(const TCustomForm* form)
+{
+    return form ? form->HandleIfAllocated() : nullptr;
+}
+
+} // namespace
+
+bool TsSkinProvider::HaveBorder() const
+{
+    return Form && (Form->BorderStyle() != bsNone || Form->FormStyle() == fsMDIChild);
+}
+
+bool TsSkinProvider::IsSizeable() const
+{
+    return (StyleOf(FormWnd(Form)) & WS_THICKFRAME) != 0;
+}
+
+bool TsSkinProvider::IsSingleOrSizeable() const
+{
+    return Form && (Form->BorderStyle() == bsSingle || Form->BorderStyle() == bsSizeable);
+}
+
+bool TsSkinProvider::IsSizeBox() const
+{
+    return FGripMode == gmRightBottom && Form && Form->WindowState() != wsMaximized && IsSizeable();
+}
+
+TRect TsSkinProvider::ExtBorderMargins() const
+{
+    const TsSkinManager* manager = ProviderSkinManager();
+    if (!BorderForm || !SkinLoaded(manager))
+        return {0, 0, 0, 0};
+    const TRect& m = manager->ShadowMargins;
+    return {std::max(0, m.Left), std::max(0, m.Top), std::max(0, m.Right), std::max(0, m.Bottom)};
+}
+
+int TsSkinProvider::CaptionHeight(bool fromSkin) const
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return 0;
+    const bool iconic = IsIconic(wnd) != FALSE;
+    const bool hasCaption = (HaveBorder() && (StyleOf(wnd) & WS_CAPTION) == WS_CAPTION) || iconic;
+    const int skinned = fromSkin ? SkinnedTitleHeight(ProviderSkinManager(), BorderForm != nullptr) : 0;
+    const int system = Metric(IsToolWindow(*Form) ? SM_CYSMCAPTION : SM_CYCAPTION);
+    return ks::frame::CaptionHeightOf(hasCaption, skinned, RaiseCaptionHeight, system);
+}
+
+int TsSkinProvider::FrameWidthX(bool fromSkin) const
+{
+    return FormBorderWidth(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin);
+}
+
+int TsSkinProvider::FrameWidthY(bool fromSkin) const
+{
+    return BorderWidthIfNoExtBorders(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin);
+}
+
+int TsSkinProvider::SkinnedWindowWidth() const
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return 0;
+    const TRect m = ExtBorderMargins();
+    int width;
+    if (IsIconic(wnd))
+        width = WndWidth(wnd);
+    else {
+        width = Form->Width();
+        if (BorderForm) {
+            const int delta = FrameWidthX(true) - FrameWidthX(false);
+            width += 2 * delta;
+        }
+    }
+    return width + m.Left + m.Right;
+}
+
+namespace {
+
+int ShownBarSize(const TacScrollWnd* adapter, int which)
+{
+    if (!adapter)
+        return 0;
+    const TacScrollBar* bar = which == SB_HORZ ? adapter->HBar.get() : adapter->VBar.get();
+    if (!bar || !bar->ScrollVisible)
+        return 0;
+    return GetScrollMetric(bar, ScrollMetric::Thickness, true);
+}
+
+} // namespace
+
+int TsSkinProvider::NonClientHeight() const
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return 0;
+    TsSkinManager* manager = ProviderSkinManager();
+    int h;
+    if (BorderForm)
+        h = BorderWidthIfNoExtBorders(wnd, manager, true, false) + CaptionHeight(true);
+    else {
+        h = WndHeight(wnd) - ClientHeightOf(wnd);
+        if (CaptionHeight(true) != 0 || (StyleOf(wnd) & WS_BORDER))
+            h -= FrameWidthY(true);
+    }
+    h = std::max(0, h);
+    if (IsIconic(wnd))
+        h += BorderWidthIfNoExtBorders(wnd, manager, BorderForm != nullptr, false);
+    if (FSkinData && FSkinData->IsSkinActive())
+        h -= ShownBarSize(ScrollAdapter, SB_HORZ);
+    return h;
+}
+
+int TsSkinProvider::ClientOffsetX() const
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return 0;
+    if (BorderForm)
+        return FrameWidthX(true) + ExtBorderMargins().Left;
+    return (WndWidth(wnd) - ClientWidthOf(wnd) - ShownBarSize(ScrollAdapter, SB_VERT)) / 2;
+}
+
+int TsSkinProvider::ClientOffsetY() const
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return 0;
+    if (BorderForm)
+        return CaptionHeight(true) + MenuLineCount() * MenuBarHeight() + ExtBorderMargins().Top;
+    int y = WndHeight(wnd) - ClientHeightOf(wnd);
+    if (StyleOf(wnd) & WS_BORDER)
+        y -= FrameWidthX(true);
+    return y - ShownBarSize(ScrollAdapter, SB_HORZ);
+}
+
+TPoint TsSkinProvider::FormOrigin() const
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return {0, 0};
+    if (Form->FormStyle() != fsMDIChild) {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        return {r.left, r.top};
+    }
+    POINT p{0, 0};
+    ClientToScreen(wnd, &p);
+    TsSkinManager* manager = ProviderSkinManager();
+    const bool border = BorderForm != nullptr;
+    int dy = BorderWidthIfNoExtBorders(wnd, manager, border, true);
+    if (!IsIconic(wnd))
+        dy += CaptionHeight(true);
+    return {p.x - FormBorderWidth(wnd, manager, border, true), p.y - dy};
+}
+
+TPoint TsSkinProvider::ScreenToFormPoint(int x, int y) const
+{
+    const TPoint origin = FormOrigin();
+    return {x - origin.X, y - origin.Y};
+}
+
+// ---- menu line
+
+int TsSkinProvider::MenuBarHeight() const
+{
+    return Form && Form->Menu() ? Metric(SM_CYMENU) - 1 : 0;
+}
+
+bool TsSkinProvider::MainMenuVisible() const
+{
+    if (!Form || !Form->Menu() || Form->BorderStyle() == bsDialog || Form->FormStyle() == fsMDIChild)
+        return false;
+    const TMenuItem* items = Form->Menu()->Items();
+    for (int i = 0; i < items->Count(); ++i)
+        if (items->Items(i)->Visible())
+            return true;
+    return false;
+}
+
+int TsSkinProvider::MenuLineCount() const
+{
+    if (MenuLineCountCache != -1)
+        return MenuLineCountCache;
+    const HWND wnd = FormWnd(Form);
+    if (!wnd || !Form->Menu())
+        return 1;
+    const TsSkinManager* manager = ProviderSkinManager();
+    TMainMenu* menu = Form->Menu();
+    const HMENU handle = GetMenu(wnd);
+    std::vector<int> widths;
+    for (int i = 0; i < menu->Items()->Count(); ++i) {
+        const TMenuItem* item = menu->Items()->Items(i);
+        if (!item->Visible() || !CarriesSkinnedHandlers(item, manager))
+            continue;
+        RECT r{};
+        if (handle && GetMenuItemRect(wnd, handle, static_cast<UINT>(widths.size()), &r))
+            widths.push_back(r.right - r.left);
+    }
+    MenuLineCountCache = ks::frame::MenuRowsOf(widths, Form->Width(), FrameWidthX(true), 0);
+    return MenuLineCountCache;
+}
+
+// ---- title icon and caption band
+
+bool TsSkinProvider::TitleIconShown() const
+{
+    const HWND wnd = FormWnd(Form);
+    return wnd && IsSingleOrSizeable() && FShowAppIcon && GetSystemMenu(wnd, FALSE) != nullptr;
+}
+
+int TsSkinProvider::TitleIconWidth() const
+{
+    if (!TitleIconShown())
+        return 0;
+    return FTitleIcon->Width() != 0 ? FTitleIcon->Width() : IconSizeClass(CaptionHeight(true));
+}
+
+int TsSkinProvider::TitleIconHeight() const
+{
+    if (!TitleIconShown())
+        return 0;
+    return FTitleIcon->Height() != 0 ? FTitleIcon->Height() : IconSizeClass(CaptionHeight(true));
+}
+
+namespace {
+
+// The shift of title parts that a border window draws with a raised or lowered title.
+int TitleShift(const TsSkinManager* manager, bool maximized)
+{
+    const TsSkinData& s = manager->SkinData;
+    int shift = s.CenterOffset;
+    if (maximized && s.TitleHeight != s.MaxHeight)
+        shift += (s.TitleHeight - s.MaxHeight) / 2 - 2;
+    return shift;
+}
+
+} // namespace
+
+TRect TsSkinProvider::IconRect() const
+{
+    const HWND wnd = FormWnd(Form);
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!wnd || !SkinLoaded(manager))
+        return {0, 0, 0, 0};
+    const bool border = BorderForm != nullptr;
+    const TRect m = ExtBorderMargins();
+    TRect r;
+    r.Left = FormBorderWidth(wnd, manager, border, true) + manager->SkinData.BILeft + m.Left;
+    r.Right = r.Left + TitleIconWidth();
+    const int t0 = FormBorderWidth(wnd, manager, border, false) / 2 + m.Top - 1;
+    const int bandBottom = BorderWidthIfNoExtBorders(wnd, manager, border, false) + CaptionHeight(true) + m.Top;
+    const int h = TitleIconHeight();
+    r.Top = ks::frame::CentredTop(t0, bandBottom, h);
+    if (border)
+        r.Top += TitleShift(manager, Form->WindowState() == wsMaximized);
+    r.Bottom = r.Top + h;
+    return r;
+}
+
+TRect TsSkinProvider::CaptionBandRect() const
+{
+    const HWND wnd = FormWnd(Form);
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!wnd || !SkinLoaded(manager))
+        return {0, 0, 0, 0};
+    const bool border = BorderForm != nullptr;
+    const TRect m = ExtBorderMargins();
+    TRect r;
+    r.Left = FormBorderWidth(wnd, manager, border, true) + 4 + manager->SkinData.BILeft + m.Left;
+    if (TitleIconShown())
+        r.Left += IconRect().Width();
+    if (manager->FindSection("CAPTION") >= 0)
+        r.Left += 2;
+    // The right margin is taken twice: the strip of buttons ends that far inside the frame.
+    r.Right = SkinnedWindowWidth() - m.Right - TitleButtonsWidth() - 12 - m.Right;
+    r.Top = IsZoomed(wnd) ? FormBorderWidth(wnd, manager, border, false) / 2 + m.Top + 1 : m.Top + 2;
+    r.Bottom = BorderWidthIfNoExtBorders(wnd, manager, border, true) + CaptionHeight(true) + m.Top;
+    if (border && manager->SkinData.BorderMode == 1) {
+        const int shift = TitleShift(manager, Form->WindowState() == wsMaximized);
+        r.Top += shift;
+        r.Bottom += shift;
+    }
+    return r;
+}
+
+// ---- title buttons
+
+int TsSkinProvider::SysButtonWidth(const TitleButtonRec& button) const
+{
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), button.ImageIndex);
+    if (!mask)
+        return DefaultButtonSize;
+    if (OwnBitmap(*mask))
+        return ks::frame::DivSafe(mask->Bmp->Width(), mask->ImageCount);
+    return ks::frame::DivSafe(mask->R.Width(), mask->ImageCount);
+}
+
+int TsSkinProvider::SysButtonHeight() const
+{
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), ButtonClose.ImageIndex);
+    if (!mask)
+        return DefaultButtonSize;
+    if (OwnBitmap(*mask))
+        return mask->Bmp->Height() / 2;
+    return ks::frame::DivSafe(mask->R.Height(), mask->MaskType + 1);
+}
+
+int TsSkinProvider::UserButtonWidth(const TsTitleButton& button) const
+{
+    const int glyph = button.Glyph() && !button.Glyph()->Empty() ? button.Glyph()->Width() + 2 : 0;
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), UserButtonMaskIndex);
+    const int cell = mask ? ks::frame::DivSafe(mask->R.Width(), mask->ImageCount) : DefaultButtonSize;
+    return std::max(glyph, cell);
+}
+
+int TsSkinProvider::MDIButtonWidth() const
+{
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), MDIClose.ImageIndex);
+    if (!mask)
+        return DefaultMDIButtonSize;
+    if (OwnBitmap(*mask))
+        return mask->Bmp->Width() / 3;
+    return ks::frame::DivSafe(mask->R.Width(), mask->ImageCount);
+}
+
+int TsSkinProvider::MDIButtonHeight() const
+{
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), MDIClose.ImageIndex);
+    if (!mask)
+        return DefaultMDIButtonSize;
+    if (OwnBitmap(*mask))
+        return mask->Bmp->Height() / 2;
+    return ks::frame::DivSafe(mask->R.Height(), mask->MaskType + 1);
+}
+
+int TsSkinProvider::SysButtonCount() const
+{
+    if (!SystemMenu || !SystemMenu->VisibleClose())
+        return 0;
+    int count = 1;
+    if (SystemMenu->VisibleMax())
+        ++count;
+    if (SystemMenu->VisibleMin())
+        ++count;
+    if (Form && Form->BorderIcons().Contains(biHelp))
+        ++count;
+    return count;
+}
+
+namespace {
+
+int GapOf(const TsSkinProvider& provider, const TsSkinManager* manager)
+{
+    return provider.IsSingleOrSizeable() && SkinLoaded(manager) ? manager->SkinData.BISpace : 0;
+}
+
+} // namespace
+
+int TsSkinProvider::TitleButtonsWidth() const
+{
+    const TsSkinManager* manager = ProviderSkinManager();
+    ks::frame::ButtonStrip strip;
+    strip.BIRight = SkinLoaded(manager) ? manager->SkinData.BIRight : 0;
+    strip.CloseVisible = SystemMenu && SystemMenu->VisibleClose();
+    if (strip.CloseVisible) {
+        strip.CloseWidth = SysButtonWidth(ButtonClose);
+        strip.MaxVisible = SystemMenu->VisibleMax();
+        strip.MaxWidth = SysButtonWidth(ButtonMax);
+        strip.MinVisible = SystemMenu->VisibleMin();
+        strip.MinWidth = SysButtonWidth(ButtonMin);
+        strip.HelpVisible = Form->BorderIcons().Contains(biHelp);
+        strip.HelpWidth = SysButtonWidth(ButtonHelp);
+    }
+    strip.Gap = GapOf(*this, manager);
+    std::vector<int> users;
+    for (int i = 0; i < FTitleButtons->Count(); ++i)
+        users.push_back(UserButtonWidth(*FTitleButtons->Items(i)));
+    strip.UserWidths = users;
+    return ks::frame::TitleButtonsWidthOf(strip);
+}
+
+int TsSkinProvider::TitleBarImageWidth(int maskIndex) const
+{
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), maskIndex);
+    int cell = 0;
+    if (mask)
+        cell = OwnBitmap(*mask) ? mask->Bmp->Width() / 9 : MaskCellWidth(*mask);
+    return 2 * cell + TitleButtonsWidth();
+}
+
+TPoint TsSkinProvider::CornerImagePos(int maskIndex) const
+{
+    const TsMaskData* mask = MaskOf(ProviderSkinManager(), maskIndex);
+    const TBitmap* cache = FSkinData ? FSkinData->CacheBitmap.get() : nullptr;
+    if (!mask || !cache)
+        return {0, 0};
+    const TRect m = ExtBorderMargins();
+    const int frame = FrameWidthX(true);
+    return {cache->Width() - MaskCellWidth(*mask) - frame - m.Right - 1,
+            cache->Height() - MaskCellHeight(*mask) - frame - m.Bottom - 1};
+}
+
+void TsSkinProvider::InitTitleButtonSections()
+{
+    const TsSkinManager* manager = ProviderSkinManager();
+    ButtonMin.HitCode = HTMINBUTTON;
+    ButtonMax.HitCode = HTMAXBUTTON;
+    ButtonClose.HitCode = HTCLOSE;
+    ButtonHelp.HitCode = HTHELP;
+    MDIMin.HitCode = HTMDIMIN;
+    MDIMax.HitCode = HTMDIMAX;
+    MDIClose.HitCode = HTMDICLOSE;
+    const bool big = IsSingleOrSizeable() || GlobalMask(manager, "SICONCLOSE") < 0;
+    if (big) {
+        ButtonMin.ImageIndex = GlobalMask(manager, "BICONMIN");
+        ButtonMax.ImageIndex = GlobalMask(manager, "BICONMAX");
+        ButtonClose.ImageIndex = GlobalMask(manager, "BICONCLOSE");
+        ButtonHelp.ImageIndex = GlobalMask(manager, "BICONHELP");
+    } else {
+        ButtonClose.ImageIndex = GlobalMask(manager, "SICONCLOSE");
+        ButtonMin.ImageIndex = GlobalMask(manager, "SICONMIN");
+        ButtonMax.ImageIndex = GlobalMask(manager, "SICONMAX");
+        ButtonHelp.ImageIndex = GlobalMask(manager, "SICONHELP");
+        if (ButtonHelp.ImageIndex < 0)
+            ButtonHelp.ImageIndex = GlobalMask(manager, "BICONHELP");
+    }
+    for (TitleButtonRec* b : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
+        b->BigGlyph = big;
+    const bool smallMDI = GlobalMask(manager, "SICONCLOSE") >= 0;
+    MDIMin.ImageIndex = GlobalMask(manager, smallMDI ? "SICONMIN" : "BICONMIN");
+    MDIMax.ImageIndex = GlobalMask(manager, smallMDI ? "SICONMAX" : "BICONMAX");
+    MDIClose.ImageIndex = GlobalMask(manager, smallMDI ? "SICONCLOSE" : "BICONCLOSE");
+    UserButtonMaskIndex = GlobalMask(manager, "TITLEBUTTON");
+}
+
+void TsSkinProvider::LayoutTitleButtons()
+{
+    const HWND wnd = FormWnd(Form);
+    TsSkinManager* manager = ProviderSkinManager();
+    for (TitleButtonRec* b : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
+        b->Rect = {0, 0, 0, 0};
+    for (int i = 0; i < FTitleButtons->Count(); ++i)
+        FTitleButtons->Items(i)->BtnData.Rect = {0, 0, 0, 0};
+    if (!wnd || !SkinLoaded(manager) || !SystemMenu)
+        return;
+    const TsSkinData& s = manager->SkinData;
+    const bool border = BorderForm != nullptr;
+    const TRect m = ExtBorderMargins();
+    const int gap = GapOf(*this, manager);
+
+    ks::frame::ButtonPlace place;
+    place.MarginTop = m.Top;
+    place.Maximized = Form->WindowState() == wsMaximized;
+    place.Zoomed = IsZoomed(wnd) != FALSE;
+    place.BorderForm = border;
+    place.TitleHeight = s.TitleHeight;
+    place.MaxHeight = s.MaxHeight;
+    place.CenterOffset = s.CenterOffset;
+    place.BorderMode = s.BorderMode;
+    place.SystemFrame = FormBorderWidth(wnd, manager, border, false);
+    place.Band = BorderWidthIfNoExtBorders(wnd, manager, border, true) + CaptionHeight(true);
+    place.ButtonHeight = SysButtonHeight();
+    place.SingleOrSizeable = IsSingleOrSizeable();
+
+    int x = SkinnedWindowWidth() - s.BIRight - m.Right - FormBorderWidth(wnd, manager, border, true);
+    auto placeButton = [&](TitleButtonRec& b, int width) {
+        b.Rect.Right = x;
+        b.Rect.Left = x - width;
+        place.TopAligned = b.BigGlyph && s.BIVAlign == 1;
+        b.Rect.Top = ks::frame::TitleButtonTop(place);
+        b.Rect.Bottom = b.Rect.Top + place.ButtonHeight;
+        x = b.Rect.Left - gap;
+    };
+    auto stateGlyph = [&](std::string_view fallback) {
+        int index = GlobalMask(manager, "BICONNORM");
+        if (index < 0 && FSkinData)
+            index = manager->FindMask(FSkinData->SkinIndex, FSkinData->SkinSection(), "BICONNORM");
+        return index >= 0 ? index : GlobalMask(manager, fallback);
+    };
+
+    if (SystemMenu->VisibleClose() && MaskOf(manager, ButtonClose.ImageIndex))
+        placeButton(ButtonClose, SysButtonWidth(ButtonClose));
+    if (SystemMenu->VisibleMax()) {
+        ButtonMax.ImageIndex = IsZoomed(wnd) ? stateGlyph("BICONMAX") : GlobalMask(manager, "BICONMAX");
+        if (MaskOf(manager, ButtonMax.ImageIndex))
+            placeButton(ButtonMax, SysButtonWidth(ButtonMax));
+    }
+    if (SystemMenu->VisibleMin()) {
+        const bool big = ButtonMin.BigGlyph;
+        const int own = GlobalMask(manager, big ? "BICONMIN" : "SICONMIN");
+        ButtonMin.ImageIndex = IsIconic(wnd) ? stateGlyph(big ? "BICONMIN" : "SICONMIN") : own;
+        if (MaskOf(manager, ButtonMin.ImageIndex))
+            placeButton(ButtonMin, SysButtonWidth(ButtonMin));
+    }
+    if (Form->BorderIcons().Contains(biHelp) && MaskOf(manager, ButtonHelp.ImageIndex))
+        placeButton(ButtonHelp, SysButtonWidth(ButtonHelp));
+
+    bool first = true;
+    for (int i = 0; i < FTitleButtons->Count(); ++i) {
+        TsTitleButton* button = FTitleButtons->Items(i);
+        if (!button->Visible())
+            continue;
+        if (first) {
+            x -= 8;
+            first = false;
+        }
+        button->BtnData.ImageIndex =
+            button->UseSkinData() && MaskOf(manager, UserButtonMaskIndex) ? UserButtonMaskIndex : -1;
+        button->BtnData.HitCode = HTUDBTN + i;
+        placeButton(button->BtnData, UserButtonWidth(*button));
+    }
+}
+
+// ---- window region
+
+void TsSkinProvider::MakeRegionRects()
+{
+    RegionRects.clear();
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!Form || !FSkinData || !SkinLoaded(manager))
+        return;
+    const int width = SkinnedWindowWidth();
+    if (const TsMaskData* mask = MaskOf(manager, FSkinData->BorderIndex)) {
+        MaskCornerKeyRects(RegionRects, width, *mask, 0, false);
+        MaskCornerKeyRects(RegionRects, width, *mask, Form->Height() - manager->MaskBorderBottom(FSkinData->BorderIndex),
+                           true);
+    }
+    const int title = TitleSectionIndex();
+    if (title >= 0)
+        if (const TsMaskData* mask = MaskOf(manager, manager->FindMask(title, TitleSectionName(), "BORDERSMASK")))
+            MaskCornerKeyRects(RegionRects, width, *mask, 0, false);
+}
+
+ks::GdiRegion TsSkinProvider::MakeRgnWithoutRects(int width, int height)
+{
+    const HWND wnd = FormWnd(Form);
+    if (width == 0)
+        width = SkinnedWindowWidth();
+    if (height == 0)
+        height = wnd ? WndHeight(wnd) : 0;
+    ks::GdiRegion region(CreateRectRgn(0, 0, width, height));
+    if (!region)
+        return region;
+    for (const TRect& r : RegionRects) {
+        ks::GdiRegion cut(CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom));
+        if (cut)
+            CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
+    }
+    return region;
+}
+
+void TsSkinProvider::ApplyRegion(bool redraw)
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd || !FDrawNonClientArea || RegionChanging)
+        return;
+    if (!HaveBorder() && !IsIconic(wnd))
+        return;
+    // A form that keeps its own region says so before its first full paint.
+    if (!FSkinData->CacheBitmap || FSkinData->CacheBitmap->Empty())
+        if (SendMessageW(wnd, 0xBC4D, 0x41A2, 0) == 0x41A2)
+            return;
+    TsSkinManager* manager = ProviderSkinManager();
+    InRegionUpdate = true;
+    ks::GdiRegion region;
+    const int sysFrame = FormBorderWidth(wnd, manager, BorderForm != nullptr, false);
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    const int w = wr.right - wr.left;
+    const int h = wr.bottom - wr.top;
+    if (BorderForm) {
+        const int sysCaption = CaptionHeight(false);
+        const int top = RaiseCaptionHeight
+                            ? sysFrame + sysCaption - 4
+                            : BorderWidthIfNoExtBorders(wnd, manager, true, false) + sysCaption + sysFrame;
+        region.reset(CreateRectRgn(sysFrame, top, w - sysFrame, h - sysFrame));
+    } else if (Form->WindowState() == wsMaximized && Form->FormStyle() != fsMDIChild) {
+        const int v = BorderWidthIfNoExtBorders(wnd, manager, false, false);
+        region.reset(CreateRectRgn(sysFrame, v, w - sysFrame, h - v));
+    } else
+        region = MakeRgnWithoutRects(0, 0);
+    // A skin whose corners would cut the whole window away leaves it rectangular instead of
+    // invisible and unreachable.
+    RECT box{};
+    if (region && GetRgnBox(region.get(), &box) == NULLREGION)
+        region.reset();
+    NeedRegionUpdate = false;
+    // The system owns the region once it is set; a refused one is ours to free.
+    if (SetWindowRgn(wnd, region.get(), redraw ? TRUE : FALSE))
+        static_cast<void>(region.release());
+    InRegionUpdate = false;
+}
+
+// ---- drag outline
+
+namespace {
+
+// One outline drag runs at a time in the process (the mouse is captured by its form).
+struct OutlineState {
+    HDC DC = nullptr;
+    int Saved = 0;
+    TRect Drawn{0, 0, 0, 0};
+    bool Shown = false;
+};
+OutlineState Outline;
+
+void DrawOutline(const TRect& r)
+{
+    if (!Outline.DC)
+        return;
+    const POINT points[5] = {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1},
+                             {r.Left, r.Bottom - 1}, {r.Left, r.Top}};
+    Polyline(Outline.DC, points, 5);
+}
+
+} // namespace
+
+TRect TsSkinProvider::DragOutlineBegin()
+{
+    const HWND wnd = FormWnd(Form);
+    RECT wr{};
+    if (!wnd || !GetWindowRect(wnd, &wr))
+        return {0, 0, 0, 0};
+    if (!Outline.DC) {
+        Outline.DC = GetDC(nullptr);
+        Outline.Saved = SaveDC(Outline.DC);
+        SetROP2(Outline.DC, R2_NOT);
+        SelectObject(Outline.DC, GetStockObject(WHITE_PEN));
+    } else if (Outline.Shown)
+        DrawOutline(Outline.Drawn);
+    Outline.Drawn = {wr.left, wr.top, wr.right, wr.bottom};
+    DrawOutline(Outline.Drawn);
+    Outline.Shown = true;
+    return Outline.Drawn;
+}
+
+void TsSkinProvider::DragOutlineMove(const TRect& outline)
+{
+    if (!Outline.DC)
+        return;
+    if (Outline.Shown)
+        DrawOutline(Outline.Drawn);
+    Outline.Drawn = outline;
+    DrawOutline(Outline.Drawn);
+    Outline.Shown = true;
+}
+
+void TsSkinProvider::DragOutlineEnd(const TRect& outline, bool moving)
+{
+    ReleaseCapture();
+    if (Outline.DC) {
+        if (Outline.Shown)
+            DrawOutline(Outline.Drawn);
+        RestoreDC(Outline.DC, Outline.Saved);
+        ReleaseDC(nullptr, Outline.DC);
+    }
+    Outline = {};
+    const HWND wnd = FormWnd(Form);
+    RECT wr{};
+    if (!wnd || !GetWindowRect(wnd, &wr) || outline.Width() <= 0 || outline.Height() <= 0)
+        return;
+    if (!moving && outline.Width() == wr.right - wr.left && outline.Height() == wr.bottom - wr.top)
+        return;
+    POINT origin{outline.Left, outline.Top};
+    // A child window is placed in its parent's client coordinates.
+    if (const HWND parent = GetParent(wnd); parent && (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD))
+        ScreenToClient(parent, &origin);
+    MoveWindow(wnd, origin.x, origin.y, outline.Width(), outline.Height(), TRUE);
+}

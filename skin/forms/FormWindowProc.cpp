@@ -1,0 +1,521 @@
+// The form's window procedure while a provider holds it: the skin commands answered in every
+// state, the unskinned path (everything to the form's own procedure) and the skinned path, where
+// skin commands are answered here and never reach the form, control messages have their own
+// handlers and window messages go to the handlers of the frame, hit test and window state.
+
+#include "skin/forms/sSkinProvider.h"
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/adapters/acSBUtils.h"
+#include "skin/controls/sSpeedButton.h"
+#include "skin/core/SkinSenders.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMaskData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/forms/acCtrlAdapter.h"
+#include "skin/forms/sSkinMenus.h"
+#include "vcl/Bitmap.h"
+#include "vcl/StdCtrls.h"
+
+namespace {
+
+constexpr UINT CM_RESERVED_BC4D = 0xBC4D;
+constexpr UINT RedrawFormNow = RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME;   // 0x545
+constexpr UINT RedrawAllNow = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME;   // 0x585
+
+bool Loading(const TComponent* c) noexcept
+{
+    return c && (c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csReading));
+}
+
+WORD CommandOf(const TMessage& m) noexcept
+{
+    return HIWORD(m.WParam);
+}
+
+HWND FormWnd(const TCustomForm* form)
+{
+    return form ? form->HandleIfAllocated() : nullptr;
+}
+
+bool ManagerLoading(const TsSkinManager* manager)
+{
+    return manager && (manager->ComponentState().Contains(csLoading) || manager->ComponentState().Contains(csReading));
+}
+
+} // namespace
+
+void TsSkinProvider::FormWndProc(TMessage& message)
+{
+    if (message.Msg == SM_SKINCMD && AnyStateCommand(message))
+        return;
+    if (BeingDestroyed() || !FSkinData || !FSkinData->IsSkinActive())
+        UnskinnedMessage(message);
+    else
+        SkinnedMessage(message);
+}
+
+bool TsSkinProvider::BeingDestroyed() const noexcept
+{
+    return ComponentState().Contains(csDestroying) || !Form || Form->ComponentState().Contains(csDestroying);
+}
+
+void TsSkinProvider::CallOld(TMessage& message)
+{
+    if (OldWndProc)
+        OldWndProc(message);
+}
+
+void TsSkinProvider::PrepareIfPending()
+{
+    // A form shown before it has a window would otherwise lose its one preparation.
+    if (!SetUpPending || !Form || !Form->HandleAllocated())
+        return;
+    SetUpPending = false;
+    PrepareForm();
+}
+
+void TsSkinProvider::Swallow(TMessage& message)
+{
+    message.Result = 0;
+}
+
+// ---- stage 1: skin commands in every state
+
+bool TsSkinProvider::AnyStateCommand(TMessage& message)
+{
+    TsSkinManager* manager = FSkinData ? FSkinData->SkinManager() : nullptr;
+    const auto sender = reinterpret_cast<TsSkinManager*>(message.LParam);
+    switch (CommandOf(message)) {
+    case SKC_NEW_SKIN:
+        if (!BeingDestroyed() && FSkinData && sender == manager && !SystemMenu)
+            SetUpForm();
+        return false;
+    case SKC_REMOVE_SKIN:
+        if (sender != manager && Form)
+            BroadcastCommand(Form, message);
+        else
+            RemoveSkin(message);
+        return true;
+    case SKC_IS_SKINNED:
+        message.Result = 1;
+        return true;
+    case SKC_GET_BG_INFO:
+        if (!FSkinData)
+            return false;
+        AnswerBgInfo(message);
+        return true;
+    case SKC_GET_STATE:
+        message.Result = FSkinData ? FSkinData->SkinStateWord : 0;
+        return true;
+    case SKC_GET_APPLICATION:
+        message.Result = reinterpret_cast<LRESULT>(Application);
+        return true;
+    case SKC_GET_CLIENT_OFFSET:
+        message.Result = MAKELONG(ClientOffsetX(), ClientOffsetY());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TsSkinProvider::RemoveSkin(TMessage& message)
+{
+    TsSkinManager* manager = FSkinData ? FSkinData->SkinManager() : nullptr;
+    if (ScrollAdapter) {
+        ScrollAdapter->Free();
+        ScrollAdapter = nullptr;
+    }
+    const HWND wnd = FormWnd(Form);
+    ForbidDwmTransitions(wnd, false);
+    RemoveAdapter();
+    if (FSkinData)
+        CommonSkinCommand(message, FSkinData);
+    MenuLineCountCache = -1;
+    CaptionSkinIndex = -1;
+    CaptionTextIndex = -1;
+    if (Form)
+        BroadcastCommand(Form, message);
+    if (manager)
+        ClearMenuCache();
+    if (wnd && !BeingDestroyed() && manager) {
+        PrepareMenus(false);
+        SetSysMenuStyle(false);
+        if (HaveBorder() && !RegionChanging)
+            SetWindowRgn(wnd, nullptr, TRUE);
+        InitMenu();
+        SetBorderFormActive(false);
+    }
+    if (Form) {
+        for (int i = 0; i < Form->ComponentCount(); ++i)
+            // A label that keeps its own look (tag 98) was never given the skin's colour.
+            if (auto* label = dynamic_cast<TLabel*>(Form->Components(i)); label && label->Tag() != 98)
+                label->Font()->SetColor(clWindowText);
+        if (FUseGlobalColor && FSkinData && !FSkinData->CustomColor())
+            Form->SetColor(clBtnFace);
+    }
+    if (FSkinData)
+        FSkinData->CacheBitmap.reset();
+}
+
+void TsSkinProvider::AnswerBgInfo(TMessage& message)
+{
+    auto* info = ks::SkinCommandView(message).Pointer<BackgroundInfo>();
+    if (!info)
+        return;
+    if (info->PaintRequested) {
+        info->Offset.X += ClientOffsetX();
+        info->Offset.Y += ClientOffsetY();
+    }
+    FSkinData->AnswerBackgroundInfo(*info, FormActive, FormWnd(Form));
+    if (info->BackgroundKind == BgKindBitmap && !info->PaintRequested) {
+        if (!info->Bmp)
+            info->Bmp = FSkinData->CacheBitmap.get();
+        info->Offset = {ClientOffsetX(), ClientOffsetY()};
+    }
+}
+
+// ---- stage 2: the unskinned path
+
+void TsSkinProvider::UnskinnedMessage(TMessage& message)
+{
+    if (message.Msg == SM_SKINCMD) {
+        TsSkinManager* manager = FSkinData ? FSkinData->SkinManager() : nullptr;
+        switch (CommandOf(message)) {
+        case SKC_NEW_SKIN:
+            if (BeingDestroyed() || !FSkinData)
+                CallOld(message);
+            else if (reinterpret_cast<TsSkinManager*>(message.LParam) == manager)
+                NewSkinUnskinned(message);
+            return;
+        case SKC_GET_PROVIDER:
+            message.Result = reinterpret_cast<LRESULT>(this);
+            return;
+        default:
+            break;
+        }
+    }
+    CallOld(message);
+    if (message.Msg == CM_MOUSEWHEEL)
+        ForwardMouseWheel(message);
+}
+
+void TsSkinProvider::NewSkinUnskinned(TMessage&)
+{
+    TsSkinManager* manager = FSkinData->SkinManager();
+    ClearMenuCache();
+    FSkinData->RefreshIndexes();
+    CaptionSkinIndex = -1;
+    CaptionSkinIndex = TitleSectionIndex();
+    CaptionTextIndex = manager ? manager->FindSection("CAPTION") : -1;
+    if (manager) {
+        InitTitleButtonSections();
+        SetSysMenuStyle(true);
+        if (!ManagerLoading(manager))
+            PrepareMenus(true);
+        FSkinData->BackgroundChanged = true;
+        MenuLineCountCache = -1;
+        if (FUseGlobalColor && !FSkinData->CustomColor() && Form)
+            Form->SetColor(manager->GlobalSectionColor());
+        ForbidDwmTransitions(FormWnd(Form), true);
+    }
+    if (!Adapter)
+        CreateAdapter();
+    else
+        AdaptAll(Adapter, nullptr);
+}
+
+// ---- stage 3: the skinned path
+
+void TsSkinProvider::SkinnedMessage(TMessage& message)
+{
+    // The lazy preparation of a provider the creation hook made: the first non-client message.
+    if (message.Msg == WM_NCHITTEST || message.Msg == WM_NCPAINT)
+        PrepareIfPending();
+    if (message.Msg == SM_SKINCMD)
+        SkinnedCommand(message);
+    else if ((message.Msg >= CM_BASE && message.Msg <= CM_RESERVED_B04C) || message.Msg == CM_RESERVED_BC4D)
+        ControlMessage(message);
+    else
+        WindowMessage(message);
+}
+
+void TsSkinProvider::SkinnedCommand(TMessage& message)
+{
+    switch (CommandOf(message)) {
+    case SKC_NEW_SKIN: SkinCmdNewSkin(message); break;
+    case SKC_REFRESH: SkinCmdRefresh(message); break;
+    case SKC_GET_PROVIDER: message.Result = reinterpret_cast<LRESULT>(this); break;
+    case SKC_SET_UPDATING: SkinCmdSetUpdating(message); break;
+    case SKC_SET_TRANSPARENT: SkinCmdSetTransparent(message); break;
+    case SKC_IS_UPDATING: SkinCmdIsUpdating(message); break;
+    case SKC_REPAINT_NOW: SkinCmdRepaintNow(message); break;
+    case SKC_IS_BG_COMPLEX: SkinCmdIsBgComplex(message); break;
+    case SKC_ADAPT_CHILD: SkinCmdAdaptChild(message); break;
+    case SKC_UPDATE_BORDERS: SkinCmdUpdateBorders(message); break;
+    case SKC_BEFORE_SCROLL: SkinCmdBeforeScroll(message); break;
+    case SKC_AFTER_SCROLL: SkinCmdAfterScroll(message); break;
+    // Every other command stops here: the form itself knows nothing of skins.
+    default: break;
+    }
+}
+
+void TsSkinProvider::SkinCmdNewSkin(TMessage& message)
+{
+    TsSkinManager* manager = FSkinData->SkinManager();
+    if (reinterpret_cast<TsSkinManager*>(message.LParam) != manager)
+        return;
+    ClearMenuCache();
+    FSkinData->RefreshIndexes();
+    CaptionSkinIndex = -1;
+    CaptionSkinIndex = TitleSectionIndex();
+    CaptionTextIndex = manager ? manager->FindSection("CAPTION") : -1;
+    if (!manager)
+        return;
+    InitTitleButtonSections();
+    ClearMenuCache();
+    SetSysMenuStyle(FDrawNonClientArea);
+    if (manager->SkinnableMenus())
+        manager->SkinnableMenus()->UpdateMenus();
+    FSkinData->BackgroundChanged = true;
+    MenuLineCountCache = -1;
+    if (const HWND wnd = FormWnd(Form))
+        SendMessageW(wnd, WM_NCPAINT, 0, 0);
+}
+
+void TsSkinProvider::SkinCmdRefresh(TMessage& message)
+{
+    TsSkinManager* manager = FSkinData->SkinManager();
+    if (reinterpret_cast<TsSkinManager*>(message.LParam) != manager)
+        return;
+    if (!Adapter)
+        CreateAdapter();
+    else
+        AdaptAll(Adapter, nullptr);
+    if (FDrawNonClientArea)
+        UpdateFormScrolls();
+    MenuLineCountCache = -1;
+    delete TitleCache;
+    TitleCache = nullptr;
+    if (!ManagerLoading(manager)) {
+        InitMenu();
+        PrepareMenus(FSkinData->IsSkinActive());
+    }
+    if (HaveBorder())
+        NeedRegionUpdate = true;
+    const HWND wnd = FormWnd(Form);
+    if (!wnd || !IsWindowVisible(wnd))
+        return;
+    FSkinData->BackgroundChanged = true;
+    SetBorderFormActive(manager && manager->ExtendedBorders());
+    if (!PaintLock)
+        RedrawWindow(wnd, nullptr, nullptr, RedrawFormNow);
+    if (FUseGlobalColor && !FSkinData->CustomColor() && manager)
+        Form->SetColor(manager->GlobalSectionColor());
+    FSkinData->SetUpdating(false);
+    if (Adapter)
+        Adapter->BroadcastMessage(message);
+}
+
+void TsSkinProvider::SkinCmdSetUpdating(TMessage& message)
+{
+    FSkinData->SetUpdating(LOWORD(message.WParam) == 1);
+    if (FSkinData->Updating())
+        FSkinData->BackgroundChanged = true;
+}
+
+void TsSkinProvider::SkinCmdSetTransparent(TMessage& message)
+{
+    RouteSkinMessage(message, FSkinData);
+}
+
+void TsSkinProvider::SkinCmdIsUpdating(TMessage& message)
+{
+    message.Result = !PaintLock && FSkinData->ParentCacheUsed() && FSkinData->Updating() ? 1 : 0;
+}
+
+void TsSkinProvider::SkinCmdRepaintNow(TMessage&)
+{
+    // Only the layered border window repaints on this command; without one nothing is due.
+}
+
+void TsSkinProvider::SkinCmdIsBgComplex(TMessage& message)
+{
+    const TsGeneralData* section = FSkinData->Section();
+    const bool complex = section && section->GradientPercent + section->ImagePercent > 0;
+    message.LParam = complex ? 1 : 0;
+    message.Result = complex ? 1 : 0;
+}
+
+void TsSkinProvider::SkinCmdAdaptChild(TMessage& message)
+{
+    if (!Form || Loading(Form) || !Adapter)
+        return;
+    // 0 means the whole form; a pointer is trusted only while a sender of this thread sends it.
+    auto* control = message.LParam ? ks::SkinCommandView(message).Pointer<TComponent>() : nullptr;
+    if (message.LParam && !control)
+        return;
+    AdaptAll(Adapter, dynamic_cast<TWinControl*>(control));
+}
+
+void TsSkinProvider::SkinCmdUpdateBorders(TMessage&)
+{
+    // Answered by the layered border window alone.
+}
+
+void TsSkinProvider::SkinCmdBeforeScroll(TMessage&)
+{
+    if (FSkinData->NeedsRepaint())
+        if (const HWND wnd = FormWnd(Form))
+            SendMessageW(wnd, WM_SETREDRAW, 0, 0);
+}
+
+void TsSkinProvider::SkinCmdAfterScroll(TMessage&)
+{
+    if (!FSkinData->NeedsRepaint())
+        return;
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return;
+    SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+    RedrawWindow(wnd, nullptr, nullptr, RedrawAllNow);
+}
+
+// ---- control messages
+
+void TsSkinProvider::ControlMessage(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_ACTIVATE: CMActivate(message); break;
+    case CM_VISIBLECHANGED: CMVisibleChanged(message); break;
+    case CM_ENABLEDCHANGED: CMEnabledChanged(message); break;
+    case CM_COLORCHANGED: CMColorChanged(message); break;
+    case CM_MOUSEENTER: CMMouseEnter(message); break;
+    case CM_MOUSELEAVE: CMMouseLeave(message); break;
+    case CM_MENUCHANGED: CMMenuChanged(message); break;
+    case CM_CONTROLLISTCHANGE: CMControlListChange(message); break;
+    case CM_RECREATEWND: break;
+    case CM_INVALIDATE: Swallow(message); break;
+    case CM_RESERVED_B04C: Swallow(message); break;
+    case CM_RESERVED_BC4D: Swallow(message); break;
+    case CM_FRAMECHANGED: CMFrameChanged(message); break;
+    case CM_MOUSEWHEEL: CMMouseWheel(message); break;
+    default: CallOld(message); break;
+    }
+}
+
+void TsSkinProvider::CMActivate(TMessage& message)
+{
+    CallOld(message);
+}
+
+void TsSkinProvider::CMVisibleChanged(TMessage& message)
+{
+    PrepareIfPending();
+    CallOld(message);
+    // Shown for the first time: the window came with the message.
+    PrepareIfPending();
+    if (message.WParam == 0) {
+        if (!BeingDestroyed() && FSkinData->CacheBitmap)
+            FSkinData->CacheBitmap->SetSize(0, 0);
+        StopTitleAnimations();
+    } else if (Form && Form->Parent())
+        SendChildrenCommand6(Form);
+}
+
+void TsSkinProvider::CMEnabledChanged(TMessage& message)
+{
+    CallOld(message);
+    if (!FDrawNonClientArea)
+        return;
+    FSkinData->BackgroundChanged = true;
+    if (const HWND wnd = FormWnd(Form))
+        SendMessageW(wnd, WM_NCPAINT, 0, 0);
+}
+
+void TsSkinProvider::CMColorChanged(TMessage& message)
+{
+    if (!FSkinData->CustomColor())
+        return;
+    if (!Form->ControlState().Contains(csCreating))
+        FSkinData->BackgroundChanged = true;
+    CallOld(message);
+}
+
+void TsSkinProvider::CMMouseEnter(TMessage& message)
+{
+    CallOld(message);
+    const auto* entered = reinterpret_cast<const TControl*>(message.LParam);
+    // A speed button still drawn hot while the mouse is elsewhere on the form is told it left.
+    for (int i = 0; Form && i < Form->ComponentCount(); ++i) {
+        auto* button = dynamic_cast<TsSpeedButton*>(Form->Components(i));
+        if (button && button != entered && button->SkinData() && button->SkinData()->MouseIsAbove)
+            button->Perform(CM_MOUSELEAVE, 0, 0);
+    }
+}
+
+void TsSkinProvider::CMMouseLeave(TMessage& message)
+{
+    CallOld(message);
+}
+
+void TsSkinProvider::CMMenuChanged(TMessage& message)
+{
+    if (!Form->ControlState().Contains(csCreating) && Form->Visible())
+        FormChanged = true;
+    CallOld(message);
+}
+
+void TsSkinProvider::CMControlListChange(TMessage& message)
+{
+    CallOld(message);
+    auto* control = reinterpret_cast<TControl*>(message.WParam);
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (!windowed)
+        return;
+    if (Adapter)
+        Adapter->AddItem(windowed);
+    static TMessage recompute;
+    recompute = TMessage{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0};
+    BroadcastCommand(windowed, recompute);
+    windowed->Perform(SM_SKINCMD, recompute.WParam, recompute.LParam);
+}
+
+void TsSkinProvider::CMFrameChanged(TMessage& message)
+{
+    CallOld(message);
+    if (ScrollAdapter) {
+        ScrollAdapter->Free();
+        ScrollAdapter = nullptr;
+    }
+    if (const HWND wnd = FormWnd(Form))
+        SendCommandWnd(wnd, SKC_REFRESH, reinterpret_cast<LPARAM>(FSkinData->SkinManager()));
+}
+
+void TsSkinProvider::CMMouseWheel(TMessage& message)
+{
+    CallOld(message);
+    ForwardMouseWheel(message);
+}
+
+void TsSkinProvider::ForwardMouseWheel(TMessage& message)
+{
+    if (message.Result != 0)
+        return;
+    HandleMouseWheel(message);
+    message.Result &= 0x7F;
+}
+
+// ---- window messages
+
+void TsSkinProvider::WindowMessage(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_MOUSELEAVE: CMMouseLeave(message); break;
+    case WM_GETMINMAXINFO: HandleGetMinMaxInfo(message); break;
+    case WM_INITMENUPOPUP: HandleInitMenuPopup(message); break;
+    default: CallOld(message); break;
+    }
+}

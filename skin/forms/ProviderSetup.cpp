@@ -1,0 +1,547 @@
+#include "skin/forms/sSkinProvider.h"
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/adapters/SkinnedScrollBars.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/FormFrameGeometry.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/TitleParts.h"
+#include "skin/forms/acBorderForm.h"
+#include "skin/forms/acCtrlAdapter.h"
+#include "skin/forms/sSkinMenus.h"
+#include "vcl/Bitmap.h"
+#include "vcl/PlatformSeams.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr DWORD DWMWA_TRANSITIONS_FORCEDISABLED_ = 3;
+constexpr UINT RedrawFrame = RDW_INVALIDATE | RDW_FRAME;                       // 0x401
+constexpr UINT RedrawFrameNow = RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME;    // 0x501
+
+bool Loading(const TComponent* c) noexcept
+{
+    return c && (c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csReading));
+}
+
+HWND FormWnd(const TCustomForm* form)
+{
+    return form ? form->HandleIfAllocated() : nullptr;
+}
+
+bool FormVisible(const TCustomForm* form)
+{
+    const HWND wnd = FormWnd(form);
+    return wnd && IsWindowVisible(wnd);
+}
+
+} // namespace
+
+// ---- desktop composition
+
+bool IsDwmCompositionEnabled()
+{
+    ks::Platform& sys = ks::Sys();
+    if (sys.Win32MajorVersion && sys.Win32MajorVersion() < 6)
+        return false;
+    return sys.CompositionEnabled && sys.CompositionEnabled();
+}
+
+HRESULT DwmSetWindowAttributeSafe(HWND wnd, DWORD attribute, const void* value, DWORD size)
+{
+    auto set = ks::Sys().DwmSetWindowAttribute;
+    return set ? set(wnd, attribute, value, size) : E_NOTIMPL;
+}
+
+void ForbidDwmTransitions(HWND wnd, bool forbid)
+{
+    if (!wnd || !IsDwmCompositionEnabled())
+        return;
+    const BOOL value = forbid ? TRUE : FALSE;
+    // Without the attribute the system animates the frame; nothing else depends on it.
+    DwmSetWindowAttributeSafe(wnd, DWMWA_TRANSITIONS_FORCEDISABLED_, &value, sizeof value);
+}
+
+// ---- published settings
+
+void TsSkinProvider::SetCaptionAlignment(TAlignment value)
+{
+    if (value == FCaptionAlignment)
+        return;
+    FCaptionAlignment = value;
+    FSkinData->BackgroundChanged = true;
+    RefreshFormNC();
+}
+
+void TsSkinProvider::SetShowAppIcon(bool value)
+{
+    if (value == FShowAppIcon)
+        return;
+    FShowAppIcon = value;
+    FSkinData->BackgroundChanged = true;
+    if (FormVisible(Form))
+        SendMessageW(FormWnd(Form), WM_NCPAINT, 0, 0);
+}
+
+void TsSkinProvider::SetTitleButtons(const TsTitleButtons* value)
+{
+    FTitleButtons->Assign(value);
+}
+
+void TsSkinProvider::SetUseGlobalColor(bool value)
+{
+    if (value == FUseGlobalColor)
+        return;
+    FUseGlobalColor = value;
+    if (!Form)
+        return;
+    TsSkinManager* manager = ProviderSkinManager();
+    if (value && manager && FSkinData->IsSkinActive() && !FSkinData->CustomColor())
+        Form->SetColor(manager->GlobalSectionColor());
+    else
+        Form->SetColor(clBtnFace);
+}
+
+void TsSkinProvider::SetTitleSkin(const std::string& value)
+{
+    if (value == FTitleSkin)
+        return;
+    FTitleSkin = value;
+    CaptionSkinIndex = -1;
+    FSkinData->BackgroundChanged = true;
+    if (FormVisible(Form))
+        SendMessageW(FormWnd(Form), WM_NCPAINT, 0, 0);
+}
+
+void TsSkinProvider::SetMenuLineSkin(const std::string& value)
+{
+    FMenuLineSkin = value;
+}
+
+void TsSkinProvider::SetAllowExtBorders(bool value)
+{
+    if (value == FAllowExtBorders)
+        return;
+    FAllowExtBorders = value;
+    if (Loading(this))
+        return;
+    FSkinData->BackgroundChanged = true;
+    if (const HWND wnd = FormWnd(Form))
+        RedrawWindow(wnd, nullptr, nullptr, RedrawFrame);
+}
+
+void TsSkinProvider::SetDrawNonClientArea(bool value)
+{
+    if (value == FDrawNonClientArea)
+        return;
+    FDrawNonClientArea = value;
+    const HWND wnd = FormWnd(Form);
+    if (value) {
+        SetSysMenuStyle(true);
+        if (wnd && Form->Showing() && FSkinData->IsSkinActive()) {
+            FSkinData->BackgroundChanged = true;
+            delete TitleCache;
+            TitleCache = nullptr;
+            PrepareMenus(true);
+            SetBorderFormActive(ProviderSkinManager() && ProviderSkinManager()->ExtendedBorders());
+            RedrawWindow(wnd, nullptr, nullptr, RedrawFrameNow);
+            UpdateFormScrolls();
+        }
+        return;
+    }
+    SetBorderFormActive(false);
+    PrepareMenus(false);
+    if (wnd && ks::Sys().SetWindowThemePtr)
+        ks::Sys().SetWindowThemePtr(wnd, L"", L"");
+    if (ScrollAdapter) {
+        ScrollAdapter->Free();
+        ScrollAdapter = nullptr;
+    }
+    SetSysMenuStyle(false);
+    if (wnd && Form->Showing())
+        SetWindowRgn(wnd, nullptr, TRUE);
+}
+
+// ---- set-up
+
+std::string TsSkinProvider::TitleSectionName() const
+{
+    return FTitleSkin.empty() ? std::string("FORMTITLE") : FTitleSkin;
+}
+
+int TsSkinProvider::TitleSectionIndex() const
+{
+    if (CaptionSkinIndex != -1)
+        return CaptionSkinIndex;
+    const TsSkinManager* manager = ProviderSkinManager();
+    return manager ? manager->FindSection(TitleSectionName()) : -1;
+}
+
+void TsSkinProvider::SetUpForm()
+{
+    TsSkinManager* manager = ProviderSkinManager();
+    if (SetUpPending || Passive || !manager || !Form || !Form->HandleAllocated())
+        return;
+    FSkinData->Loaded();
+    // The menu is built before the window loses WS_SYSMENU: the window's own system menu is
+    // read for the texts, and the system gives none once the style is gone.
+    if (!SystemMenu)
+        SystemMenu = new TsSystemMenu(this);
+    SystemMenu->UpdateItems(true);
+    SetSysMenuStyle(FSkinData->IsSkinActive());
+    if (FirstSetUp && FSkinData->IsSkinActive())
+        FirstSetUp = false;
+    FSkinData->RefreshIndexes();
+    CaptionSkinIndex = -1;
+    CaptionSkinIndex = TitleSectionIndex();
+    CaptionTextIndex = manager->FindSection("CAPTION");
+    InitTitleButtonSections();
+    TitleChanged = true;
+    BordersChanged = true;
+    MenuChanged = true;
+    const bool settled = !Form->ComponentState().Contains(csDestroying) &&
+                         !Form->FormState().Contains(fsCreating) && !Loading(this);
+    if (settled && FUseGlobalColor && !FSkinData->CustomColor() && FSkinData->IsSkinActive())
+        Form->SetColor(manager->GlobalSectionColor());
+    PrepareMenus(FSkinData->IsSkinActive());
+    if (!MenuInitialized && InitMenu())
+        MenuInitialized = true;
+    if (!Loading(Form) && Form->Showing())
+        SetBorderFormActive(manager->ExtendedBorders());
+}
+
+void TsSkinProvider::PrepareForm()
+{
+    if (Passive || !Form)
+        return;
+    if (const HWND wnd = FormWnd(Form))
+        ForbidDwmTransitions(wnd, true);
+    if (!Adapter)
+        CreateAdapter();
+    SetUpForm();
+    if (SystemMenu)
+        SystemMenu->UpdateItems(false);
+    for (int i = 0; i < FTitleButtons->Count(); ++i) {
+        TsTitleButton* button = FTitleButtons->Items(i);
+        button->BtnData.ImageIndex = button->UseSkinData() ? UserButtonMaskIndex : -1;
+    }
+}
+
+void TsSkinProvider::CreateAdapter()
+{
+    if (Adapter || !FSkinData->IsSkinActive())
+        return;
+    Adapter = new TacCtrlAdapter(this);
+    AdaptAll(Adapter, nullptr);
+}
+
+void TsSkinProvider::RemoveAdapter()
+{
+    if (!Adapter)
+        return;
+    TMessage m{SM_SKINCMD, MAKEWPARAM(0, SKC_REMOVE_SKIN), reinterpret_cast<LPARAM>(ProviderSkinManager()), 0};
+    Adapter->BroadcastMessage(m);
+    delete Adapter;
+    Adapter = nullptr;
+}
+
+void TsSkinProvider::SetBorderFormActive(bool on)
+{
+    const bool wanted = on && Form && HaveBorder() && FDrawNonClientArea && FAllowExtBorders && !Form->Parent() &&
+                        Form->FormStyle() != fsMDIChild;
+    if (wanted) {
+        if (BorderForm)
+            return;
+        BorderForm = new TacBorderForm(this);
+        FSkinData->BackgroundChanged = true;
+        if (FSkinData->CacheBitmap)
+            FSkinData->CacheBitmap->SetPixelFormat(pf32bit);
+        BorderForm->UpdateBorderWindow(255);
+        return;
+    }
+    delete std::exchange(BorderForm, nullptr);
+    if (FSkinData->CacheBitmap)
+        FSkinData->CacheBitmap->SetPixelFormat(pf24bit);
+}
+
+void TsSkinProvider::SetSysMenuStyle(bool on)
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return;
+    const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+    if (on) {
+        if (FDrawNonClientArea) {
+            if (style & WS_SYSMENU) {
+                SetWindowLongPtrW(wnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_SYSMENU));
+                SysMenuStyleRemoved = true;
+            }
+        } else if (SysMenuStyleRemoved) {
+            SetWindowLongPtrW(wnd, GWL_STYLE, style | WS_SYSMENU);
+            SysMenuStyleRemoved = false;
+        }
+        return;
+    }
+    if (SysMenuStyleRemoved)
+        SetWindowLongPtrW(wnd, GWL_STYLE, style | WS_SYSMENU);
+    SysMenuStyleRemoved = false;
+}
+
+void TsSkinProvider::PrepareMenus(bool skinned)
+{
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!Form || !manager || !manager->SkinnableMenus())
+        return;
+    const bool enable = skinned && manager->SkinnedPopups() && FDrawNonClientArea;
+    for (int i = 0; i < Form->ComponentCount(); ++i)
+        if (auto* popup = dynamic_cast<TPopupMenu*>(Form->Components(i)); popup && popup != SystemMenu)
+            manager->SkinnableMenus()->OwnerDrawMenuItems(popup, enable);
+}
+
+bool TsSkinProvider::InitMenu()
+{
+    static bool busy = false;
+    if (busy || !Form || !Form->Menu() || Form->Menu()->Items()->Count() == 0)
+        return false;
+    busy = true;
+    Form->Menu()->Items()->Items(0)->MenuChanged(true);
+    busy = false;
+    return true;
+}
+
+void TsSkinProvider::FormBeginUpdate(bool)
+{
+    FSkinData->BeginUpdate();
+    if (const HWND wnd = FormWnd(Form))
+        SendMessageW(wnd, WM_SETREDRAW, 0, 0);
+}
+
+void TsSkinProvider::FormEndUpdate(bool)
+{
+    FSkinData->EndUpdate();
+    if (const HWND wnd = FormWnd(Form))
+        SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+}
+
+void TsSkinProvider::RefreshFormNC()
+{
+    if (Animating || !FormVisible(Form) || !FDrawNonClientArea)
+        return;
+    FSkinData->BackgroundChanged = true;
+    RedrawWindow(FormWnd(Form), nullptr, nullptr, RedrawFrameNow);
+}
+
+void TsSkinProvider::InvalidateNonClient()
+{
+    FSkinData->BackgroundChanged = true;
+    FormChanged = true;
+    MenuLineCountCache = -1;
+    if (const HWND wnd = FormWnd(Form))
+        SendMessageW(wnd, WM_NCPAINT, 0, 0);
+}
+
+bool TsSkinProvider::CacheSizeChanged() const
+{
+    const TBitmap* cache = FSkinData->CacheBitmap.get();
+    return !cache || cache->Width() != SkinnedWindowWidth() || !Form || cache->Height() != Form->Height();
+}
+
+// ---- message handlers the window procedure delegates to
+
+void TsSkinProvider::HandleGetMinMaxInfo(TMessage& message)
+{
+    const HWND wnd = FormWnd(Form);
+    TsSkinManager* manager = ProviderSkinManager();
+    if (wnd && manager && FDrawNonClientArea && Form->BorderStyle() != bsNone &&
+        Form->FormStyle() != fsMDIChild && !Form->Parent() && message.LParam) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &info)) {
+            const RECT& w = info.rcWork;
+            const int b = FormBorderWidth(wnd, manager, BorderForm != nullptr, false);
+            const int skinCaption = CaptionHeight(true);
+            const int sysCaption = CaptionHeight(false);
+            int d = 0;
+            if (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CAPTION)
+                d = skinCaption > sysCaption + b ? skinCaption - sysCaption - b : b;
+            const TsSkinData& s = manager->SkinData;
+            const int e = s.TitleHeight != s.MaxHeight ? s.TitleHeight - s.MaxHeight + s.CenterOffset : 0;
+            auto* mmi = reinterpret_cast<MINMAXINFO*>(message.LParam);
+            mmi->ptMaxPosition.y = d - b - e;
+            mmi->ptMaxSize.x = (w.right - w.left) + 2 * b;
+            mmi->ptMaxSize.y = (w.bottom - w.top) - d + 2 * b + e;
+            message.Result = 0;
+        }
+    }
+    CallOld(message);
+}
+
+void TsSkinProvider::HandleInitMenuPopup(TMessage& message)
+{
+    if (HIWORD(message.LParam) != 0)
+        EnableMenuItem(reinterpret_cast<HMENU>(message.WParam), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    CallOld(message);
+}
+
+void TsSkinProvider::HandleMouseWheel(TMessage& message)
+{
+    static bool busy = false;
+    if (busy || !Form || message.Result != 0)
+        return;
+    busy = true;
+    POINT cursor{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+    TWinControl* target = Form;
+    // Down through the windowed controls under the cursor to the innermost one.
+    for (;;) {
+        POINT local = cursor;
+        const HWND wnd = target->HandleIfAllocated();
+        if (!wnd || !ScreenToClient(wnd, &local))
+            break;
+        auto* child = dynamic_cast<TWinControl*>(target->ControlAtPos({local.x, local.y}, false, true));
+        if (!child)
+            break;
+        target = child;
+    }
+    if (target != Form) {
+        POINT local = cursor;
+        ScreenToClient(target->Handle(), &local);
+        const TShiftState shift = TShiftState::FromBits(GET_KEYSTATE_WPARAM(message.WParam));
+        message.Result = target->DoMouseWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), {local.x, local.y}) ? 1 : 0;
+    }
+    busy = false;
+}
+
+void TsSkinProvider::UpdateFormScrolls()
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd)
+        return;
+    // The library's forms scroll only through the window's own scroll styles.
+    const bool scrolls = (GetWindowLongPtrW(wnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
+    if (!scrolls)
+        return;
+    ks::Platform& sys = ks::Sys();
+    if (FSkinData->IsSkinActive()) {
+        if (sys.InitializeFlatSBPtr)
+            sys.InitializeFlatSBPtr(wnd);
+        if (ScrollAdapter && ScrollAdapter->Destroyed) {
+            ScrollAdapter->Free();
+            ScrollAdapter = nullptr;
+        }
+        if (!ScrollAdapter)
+            ScrollAdapter = TacMainWnd::Create<TacScrollWnd>(wnd, FSkinData, ProviderSkinManager(), "", true);
+    } else {
+        if (ScrollAdapter) {
+            ScrollAdapter->Free();
+            ScrollAdapter = nullptr;
+        }
+        if (sys.UninitializeFlatSBPtr)
+            sys.UninitializeFlatSBPtr(wnd);
+    }
+}
+
+void TsSkinProvider::PaintMenuLineEnd(TCanvas* canvas)
+{
+    TBitmap* cache = FSkinData->CacheBitmap.get();
+    if (!canvas || !cache || !Form)
+        return;
+    const TRect m = ExtBorderMargins();
+    const int x = FrameWidthX(true) + Form->Width() - 60 - m.Right;
+    const int y = CaptionHeight(true) + m.Top;
+    BitBlt(canvas->Handle(), 0, 0, 60, ks::Sys().GetSystemMetrics(SM_CYMENU) + 3, cache->Canvas().Handle(), x, y,
+           SRCCOPY);
+}
+
+// ---- the cover form
+
+void TsSkinProvider::CreateCoverForm(bool fullHeight)
+{
+    const HWND wnd = FormWnd(Form);
+    if (!wnd || !FDrawNonClientArea || Animating || RedrawLockCount >= 1 || !Application)
+        return;
+    if (!CoverForm) {
+        ks::SetNextFormCreation({true, false, {}});
+        CoverForm = CreateNew<TForm>(Application);
+        // The application may free its forms before this provider goes.
+        CoverForm->FreeNotification(this);
+        // The creation hook leaves the engine's own forms alone.
+        CoverForm->SetTag(-98);
+        CoverForm->SetBorderStyle(bsNone);
+        CoverForm->SetOnPaint(TNotifyEvent(this, &TsSkinProvider::CoverFormPaint));
+        CoverFormProc = CoverForm->WindowProc();
+        CoverForm->SetWindowProc(TWndMethod(this, &TsSkinProvider::CoverFormWndProc));
+    }
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    int left = wr.left;
+    int top = wr.top;
+    int width = wr.right - wr.left;
+    int height = fullHeight ? wr.bottom - wr.top : NonClientHeight();
+    if (BorderForm) {
+        const int lines = MenuLineCount();
+        height = MenuBarHeight() * lines + (lines != 0 ? 1 : 0);
+        const int sysFrame = FormBorderWidth(wnd, ProviderSkinManager(), true, false);
+        const int skinCaption = CaptionHeight(true);
+        const int delta = skinCaption - CaptionHeight(false) - sysFrame;
+        top = wr.top + ClientOffsetY() - height - ExtBorderMargins().Top - delta;
+        left = wr.left + sysFrame;
+        width = (wr.right - wr.left) - 2 * sysFrame;
+    }
+    if (height <= 0 || width <= 0)
+        return;
+    const HWND above = (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : GetWindow(wnd, GW_HWNDPREV);
+    SetWindowPos(CoverForm->Handle(), above ? above : HWND_TOP, left, top, width, height,
+                 SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+}
+
+void TsSkinProvider::FreeCoverForm()
+{
+    if (!CoverForm)
+        return;
+    if (CoverForm->WindowProc() == TWndMethod(this, &TsSkinProvider::CoverFormWndProc))
+        CoverForm->SetWindowProc(CoverFormProc);
+    FreeAndNil(CoverForm);
+    CoverFormProc = nullptr;
+}
+
+void TsSkinProvider::CoverFormWndProc(TMessage& message)
+{
+    if (message.Msg == WM_ERASEBKGND) {
+        message.Result = 1;
+        return;
+    }
+    if (CoverFormProc)
+        CoverFormProc(message);
+}
+
+void TsSkinProvider::CoverFormPaint(TObject*)
+{
+    // The cover shows what lay on the screen when it came; it paints nothing of its own.
+}
+
+// ---- title animations
+
+void TsSkinProvider::StopTitleAnimations()
+{
+    std::vector<TitleButtonRec*> records{&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp};
+    for (int i = 0; FTitleButtons && i < FTitleButtons->Count(); ++i)
+        records.push_back(&FTitleButtons->Items(i)->BtnData);
+    for (TitleButtonRec* rec : records) {
+        if (!rec->Animation)
+            continue;
+        // A title animation is a timer this provider owns; it is found among the owned
+        // components by its address, so this unit needs nothing of the animation's own.
+        const void* animation = rec->Animation;
+        rec->Animation = nullptr;
+        for (int i = 0; i < ComponentCount(); ++i)
+            if (static_cast<const void*>(Components(i)) == animation) {
+                Components(i)->Free();
+                break;
+            }
+    }
+}

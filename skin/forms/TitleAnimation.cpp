@@ -1,0 +1,332 @@
+#include "skin/forms/TitleAnimation.h"
+
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/SkinImagePainting.h"
+#include "skin/core/acGlow.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/FramePixels.h"
+#include "skin/forms/acBorderForm.h"
+#include "skin/forms/sSkinProvider.h"
+#include "skin/pixels/GlowPixels.h"
+#include "skin/pixels/PixelCore.h"
+#include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
+#include "vcl/PlatformSeams.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING.
+constexpr UINT GlowZOrderFlags = 0x613;
+// WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT: the mouse passes through the frame.
+constexpr LONG_PTR GlowExStyle = 0x8080020;
+constexpr LONG_PTR GlowCreateExStyle = 0x80000A0;
+
+// A glow image larger than this is a skin's nonsense, not a frame to allocate.
+constexpr int MaxFrameSide = 4096;
+
+} // namespace
+
+const ks::ClassInfo TacSBAnimation::StaticClassInfo{"TacSBAnimation", &TTimer::StaticClassInfo, {}, {}};
+
+const ks::ClassInfo& TacSBAnimation::ClassInfo() const noexcept
+{
+    return StaticClassInfo;
+}
+
+TacSBAnimation::TacSBAnimation(TComponent* owner) : TTimer(owner)
+{
+    // Only a fade asks for ticks: a press is shown at once and never starts the timer.
+    SetEnabled(false);
+    SetOnTimer(TNotifyEvent(this, &TacSBAnimation::TimerTick));
+}
+
+TacSBAnimation::~TacSBAnimation()
+{
+    // The timer must not tick into a half-destroyed object, and the record must not keep a
+    // pointer to it.
+    try {
+        SetEnabled(false);
+    } catch (...) {
+        // Stopping a timer cannot fail in a way that matters here.
+    }
+    FreeFrame();
+    if (Button && Button->Animation == this)
+        Button->Animation = nullptr;
+}
+
+int TacSBAnimation::StepAlpha() const noexcept
+{
+    return MaxSteps > 0 ? std::max(255 / MaxSteps, 0) : 255;
+}
+
+void TacSBAnimation::FreeFrame() noexcept
+{
+    if (GlowForm && FGlowWatch.Alive(GlowForm))
+        GlowForm->Free();
+    GlowForm = nullptr;
+    FrameBmp.reset();
+    FFrameState = -1;
+}
+
+bool TacSBAnimation::OwnerGone()
+{
+    // A user title button removed from its collection takes its record with it: the record is
+    // looked up again by its hit code, never read through a pointer that may dangle.
+    if (Button && Provider && Provider->TitleButtonByHitCode(FHitCode) != Button)
+        Button = nullptr;
+    if (!Wnd || !IsWindow(Wnd) || !Button || !SkinData)
+        return true;
+    const TsSkinManager* manager = SkinData->SkinManager();
+    return !manager || !manager->SkinData.SkinActive;
+}
+
+void TacSBAnimation::SetAnimationTarget(int state, bool forward)
+{
+    if (state == TargetState)
+        return;
+    TargetState = state;
+    if (state != 0) {
+        if (state == 2)
+            FreeFrame();
+        Step = 1;
+        Forward = forward;
+        PaintFrame(std::min(StepAlpha(), 255));
+        Step = 2;
+    } else {
+        Forward = false;
+        Step = std::max(Step - 1, 0);
+        // The fade-out starts where the fade-in stands, so leaving early never flashes.
+        PaintFrame(std::clamp(StepAlpha() * Step, 0, 255));
+    }
+    SetEnabled(MaxSteps > 1);
+}
+
+void TacSBAnimation::TimerTick(TObject*)
+{
+    if (OwnerGone()) {
+        // The skin or the window went while the glow ran: nothing may stay on the screen.
+        SetEnabled(false);
+        TargetState = -1;
+        FreeFrame();
+        return;
+    }
+    if (Forward) {
+        if (Step < MaxSteps) {
+            PaintFrame(std::clamp(StepAlpha() * Step, 0, 255));
+            ++Step;
+            return;
+        }
+        if (MaxSteps != -1) {
+            MaxSteps = -1;
+            PaintFrame(255);
+        }
+        CheckCursorLeft();
+        return;
+    }
+    if (Step > 0) {
+        --Step;
+        PaintFrame(std::clamp(StepAlpha() * Step, 0, 255));
+        if (Step > 0)
+            return;
+    }
+    TargetState = -1;
+    SetEnabled(false);
+    FreeFrame();
+}
+
+void TacSBAnimation::CheckCursorLeft()
+{
+    POINT cursor{};
+    RECT owner{};
+    const HWND wnd = BorderForm && BorderForm->WindowHandle() ? BorderForm->WindowHandle() : Wnd;
+    if (!ks::Sys().GetCursorPos(&cursor) || !GetWindowRect(wnd, &owner))
+        return;
+    const POINT p{cursor.x - owner.left, cursor.y - owner.top};
+    const TRect& r = Button->Rect;
+    if (p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom)
+        return;
+    SetEnabled(false);
+    // The owner answers by fading the button out, and may free this animation meanwhile: nothing
+    // of it is touched after the send.
+    SendMessageW(Wnd, WM_MOUSELEAVE, 0, 0);
+}
+
+int TacSBAnimation::GlowMaskIndex() const
+{
+    TsSkinManager* manager = SkinData ? SkinData->SkinManager() : nullptr;
+    if (!manager || !Button || !manager->MaskIndexValid(Button->ImageIndex))
+        return -1;
+    const std::string& property = manager->MaskArray[static_cast<size_t>(Button->ImageIndex)].PropertyName;
+    return manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", property + "GLOW0");
+}
+
+int TacSBAnimation::GlowSize() const
+{
+    TsSkinManager* manager = SkinData ? SkinData->SkinManager() : nullptr;
+    if (!manager || !manager->AllowGlowing() || TargetState != 1 || !Button)
+        return 0;
+    switch (Button->HitCode) {
+    case HTMINBUTTON: return manager->SkinData.BIMinGlow;
+    case HTMAXBUTTON: return manager->SkinData.BIMaxGlow;
+    case HTCLOSE: return manager->SkinData.BICloseGlow;
+    default: return 0;
+    }
+}
+
+TRect TacSBAnimation::FrameRect() const
+{
+    RECT owner{};
+    const HWND wnd = BorderForm && BorderForm->WindowHandle() ? BorderForm->WindowHandle() : Wnd;
+    if (!Button || !GetWindowRect(wnd, &owner))
+        return {};
+    TRect r{owner.left + Button->Rect.Left, owner.top + Button->Rect.Top, 0, 0};
+    const int glow = GlowSize();
+    const int glowMask = glow > 0 ? GlowMaskIndex() : -1;
+    if (glowMask >= 0) {
+        const TSize size = SkinData->SkinManager()->MaskCellSize(glowMask);
+        r.Left -= glow;
+        r.Top -= glow;
+        r.Right = r.Left + size.cx;
+        r.Bottom = r.Top + size.cy;
+    } else {
+        r.Right = r.Left + Button->Rect.Width();
+        r.Bottom = r.Top + Button->Rect.Height();
+    }
+    return r;
+}
+
+void TacSBAnimation::BuildFrameBitmap(const TRect& frame, int glowSize, int glowMask)
+{
+    const int w = std::clamp(frame.Width(), 0, MaxFrameSide), h = std::clamp(frame.Height(), 0, MaxFrameSide);
+    FrameBmp = NewBitmap32(w, h);
+    FFrameState = TargetState;
+    if (FrameBmp->Empty())
+        return;
+    TsSkinManager* manager = SkinData->SkinManager();
+    const TRect all{0, 0, w, h};
+    if (glowSize > 0 && glowMask >= 0) {
+        // The painters give no alpha of their own: the image over black beside the image over
+        // white tells how much of whatever lies below shows through.
+        const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(glowMask)];
+        std::unique_ptr<TBitmap> onWhite = NewBitmap32(w, h);
+        ks::FillRect32(FrameBmp->View(), all, 0);
+        ks::FillRect32(onWhite->View(), all, 0x00FFFFFF);
+        PaintStateGlyph(*FrameBmp, {0, 0}, 0, 1, mask, NoBackgroundCacheInfo);
+        PaintStateGlyph(*onWhite, {0, 0}, 0, 1, mask, NoBackgroundCacheInfo);
+        GdiFlush();
+        ks::PremultiplyFromBackdrops(FrameBmp->View(), onWhite->View());
+        return;
+    }
+    // The background under the button: the provider's copy of the title bar behind its buttons
+    // holds it without the old glyph; otherwise the owner's image as it stands.
+    TBitmap* source = SkinData->CacheBitmap.get();
+    TPoint from{Button->Rect.Left, Button->Rect.Top};
+    if (Provider && Provider->TempBmp && !Provider->TempBmp->Empty()) {
+        source = Provider->TempBmp;
+        from.X -= Provider->ButtonsBackgroundOrigin().X;
+    }
+    if (source && !source->Empty()) {
+        std::unique_ptr<TBitmap> copy;
+        if (source->PixelFormat() != pf32bit) {
+            copy = NewBitmap32(source->Width(), source->Height());
+            BitBlt(copy->Canvas().Handle(), 0, 0, source->Width(), source->Height(), source->Canvas().Handle(), 0, 0,
+                   SRCCOPY);
+            GdiFlush();
+            source = copy.get();
+        }
+        ks::CopyRect(FrameBmp->View(), {0, 0}, source->View(), {from.X, from.Y, from.X + w, from.Y + h});
+    }
+    std::unique_ptr<TBitmap> before;
+    if (BorderForm)
+        before = NewBitmap32(w, h), ks::CopyRect(before->View(), {0, 0}, FrameBmp->View(), all);
+    if (manager->MaskIndexValid(Button->ImageIndex)) {
+        const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(Button->ImageIndex)];
+        PaintStateGlyph(*FrameBmp, {0, 0}, TargetState, 1, mask, CacheInfoFromBitmap(FrameBmp.get(), 0, 0));
+    }
+    if (Provider && Button->HitCode >= 1000)
+        Provider->PaintUserButtonGlyph(*FrameBmp, Button->HitCode - 1000, {0, 0});
+    GdiFlush();
+    if (!before) {
+        ks::SetAlpha32(FrameBmp->View(), all, 255);
+        return;
+    }
+    // Under a border window the frame keeps the border image's alpha; what the glyph drew (GDI
+    // leaves alpha 0 there) becomes opaque.
+    ks::OpaqueWhereChanged32(FrameBmp->View(), before->View());
+}
+
+void TacSBAnimation::PaintFrame(int alpha)
+{
+    if (OwnerGone())
+        return;
+    auto update = ks::Sys().UpdateLayeredWindowPtr;
+    if (!update)
+        return;
+    TRect frame = FrameRect();
+    if (frame.Width() <= 0 || frame.Height() <= 0)
+        return;
+    if (!FrameBmp || (TargetState > 0 && TargetState != FFrameState)) {
+        const int glow = GlowSize();
+        BuildFrameBitmap(frame, glow, glow > 0 ? GlowMaskIndex() : -1);
+    }
+    if (!FrameBmp || FrameBmp->Empty())
+        return;
+    if (!GlowForm || !FGlowWatch.Alive(GlowForm)) {
+        GlowForm = CreateNew<TForm>(nullptr);
+        FGlowWatch.Watch(GlowForm);
+        GlowForm->SetTag(GlowFormTag);
+        GlowForm->SetVisible(false);
+        GlowForm->SetBorderStyle(bsNone);
+        GlowForm->SetColor(static_cast<TColor>(255));
+        const HWND created = GlowForm->Handle();
+        SetWindowLongPtrW(created, GWL_EXSTYLE, GetWindowLongPtrW(created, GWL_EXSTYLE) | GlowCreateExStyle);
+    }
+    if (frame.Width() != FrameBmp->Width()) {
+        frame.Left -= (FrameBmp->Width() - frame.Width()) / 2;
+        frame.Top -= (FrameBmp->Height() - frame.Height()) / 2;
+    }
+    const int cx = FrameBmp->Width(), cy = FrameBmp->Height();
+    const HWND wnd = GlowForm->Handle();
+    const HWND owner = BorderForm && BorderForm->WindowHandle() ? BorderForm->WindowHandle() : Wnd;
+    // Directly above the owner: below every window that was above it already.
+    const HWND above = GetWindow(owner, GW_HWNDPREV);
+    SetWindowPos(wnd, nullptr, frame.Left, frame.Top, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(wnd, above && above != wnd ? above : HWND_TOP, 0, 0, 0, 0, GlowZOrderFlags);
+    SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | GlowExStyle);
+    ks::WindowDC screen(nullptr);
+    POINT position{frame.Left, frame.Top};
+    SIZE size{cx, cy};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};
+    // A refused update shows nothing, which is all a failed glow may do.
+    update(wnd, screen.get(), &position, &size, FrameBmp->Canvas().Handle(), &source, 0, &blend, ULW_ALPHA);
+    ShowWindow(wnd, SW_SHOWNOACTIVATE);
+}
+
+void StartSBAnimation(TitleButtonRec& rec, int state, int steps, const TitleAnimationOwner& owner, bool enable)
+{
+    if (!owner.Wnd || !owner.SkinData)
+        return;
+    if (!enable)
+        state = 0;
+    TacSBAnimation* animation = rec.Animation;
+    if (!animation) {
+        if (state == 0)
+            return;
+        animation = Create<TacSBAnimation>(owner.Owner);
+        animation->SetInterval(TitleAnimationInterval);
+        animation->BorderForm = owner.BorderForm;
+        animation->Wnd = owner.Wnd;
+        animation->SkinData = owner.SkinData;
+        animation->Provider = owner.Provider;
+        animation->Button = &rec;
+        animation->FHitCode = rec.HitCode;
+        rec.Animation = animation;
+    }
+    animation->MaxSteps = steps;
+    animation->SetAnimationTarget(state, state != 0);
+}

@@ -1,0 +1,577 @@
+#include "skin/forms/acBorderForm.h"
+
+#include "skin/core/acGlow.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/FormFrameGeometry.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/TitleParts.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Forms.h"
+#include "vcl/PlatformSeams.h"
+
+#include <algorithm>
+
+namespace {
+
+// WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW: never activated, never on the task bar.
+constexpr LONG_PTR BorderCreateExStyle = 0x8000080;
+// WS_EX_LAYERED | WS_EX_NOACTIVATE.
+constexpr LONG_PTR BorderLayeredExStyle = 0x8080000;
+// SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING.
+constexpr UINT BorderPosFlags = 0x610;
+// The border window's answer over its frame: anything but a sizing or caption code, so that the
+// system runs none of its own loops for the border window; the owner decides.
+constexpr LRESULT FrameHitCode = 19;
+
+bool PtIn(const TRect& r, TPoint p) noexcept
+{
+    return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
+}
+
+// The form provider's side of the border window, in terms of its frame geometry.
+class ProviderBorderOwner final : public TacBorderOwner {
+public:
+    explicit ProviderBorderOwner(TsSkinProvider* provider) : FProvider(provider) {}
+
+    HWND BorderOwnerHandle() const noexcept override
+    {
+        TCustomForm* form = FProvider->Form;
+        return form && form->HandleAllocated() ? form->HandleIfAllocated() : nullptr;
+    }
+    TsCommonData* BorderOwnerSkinData() const noexcept override { return FProvider->SkinData(); }
+    TsSkinProvider* BorderOwnerProvider() const noexcept override { return FProvider; }
+    TRect BorderOwnerMargins() const override { return FProvider->ExtBorderMargins(); }
+    TPoint BorderOwnerClientOffset() const override { return {FProvider->ClientOffsetX(), FProvider->ClientOffsetY()}; }
+    int BorderOwnerBorderWidth() const override
+    {
+        return FormBorderWidth(BorderOwnerHandle(), FProvider->ProviderSkinManager(), true, true);
+    }
+    int BorderOwnerCaptionBottom() const override
+    {
+        return BorderWidthIfNoExtBorders(BorderOwnerHandle(), FProvider->ProviderSkinManager(), true, true) +
+               FProvider->CaptionHeight(true) +
+               FProvider->ExtBorderMargins().Top;
+    }
+    int BorderOwnerMenuBottom() const override
+    {
+        const int rows = FProvider->MainMenuVisible() ? FProvider->MenuLineCount() : 0;
+        return BorderOwnerCaptionBottom() + rows * FProvider->MenuBarHeight();
+    }
+    TRect BorderOwnerIconRect() const override
+    {
+        return FProvider->TitleIconShown() ? FProvider->IconRect() : TRect{};
+    }
+    const TitleButtonRec* BorderOwnerButton(int hitCode) const override
+    {
+        switch (hitCode) {
+        case HTMINBUTTON: return &FProvider->ButtonMin;
+        case HTMAXBUTTON: return &FProvider->ButtonMax;
+        case HTCLOSE: return &FProvider->ButtonClose;
+        case HTHELP: return &FProvider->ButtonHelp;
+        default: return nullptr;
+        }
+    }
+    TitleButtonFlags BorderOwnerButtonFlags() const override
+    {
+        TitleButtonFlags f;
+        if (TsSystemMenu* menu = FProvider->SystemMenu) {
+            f.VisibleClose = menu->VisibleClose();
+            f.VisibleMax = menu->VisibleMax();
+            f.VisibleMin = menu->VisibleMin();
+            f.EnabledMax = menu->EnabledMax();
+            f.EnabledMin = menu->EnabledMin();
+            f.EnabledRestore = menu->EnabledRestore();
+        }
+        return f;
+    }
+    void PaintBorderOwnerNonClient() override { FProvider->PaintNonClient(); }
+    void ClearHotTitleButton() override { FProvider->SetHotHitCode(0, true); }
+    void ReleaseBorderResources() noexcept override
+    {
+        // The frame image loses its margins and alpha: the window paints its whole frame again.
+        if (TsCommonData* skinData = FProvider->SkinData())
+            skinData->BackgroundChanged = true;
+        FProvider->FormChanged = true;
+    }
+
+private:
+    TsSkinProvider* FProvider;
+};
+
+} // namespace
+
+const ks::ClassInfo TacBorderForm::StaticClassInfo{"TacBorderForm", &TPersistent::StaticClassInfo, {}, {}};
+
+const ks::ClassInfo& TacBorderForm::ClassInfo() const noexcept
+{
+    return StaticClassInfo;
+}
+
+TacBorderForm::TacBorderForm(TsSkinProvider* provider)
+    : FProviderOwner(std::make_unique<ProviderBorderOwner>(provider)), FOwner(FProviderOwner.get())
+{
+    SkinData = FOwner->BorderOwnerSkinData();
+    CreateWindowForm();
+}
+
+TacBorderForm::TacBorderForm(TacBorderOwner& owner) : FOwner(&owner)
+{
+    SkinData = FOwner->BorderOwnerSkinData();
+    CreateWindowForm();
+}
+
+void TacBorderForm::CreateWindowForm()
+{
+    Form = CreateNew<TForm>(nullptr);
+    FFormWatch.Watch(Form);
+    Form->SetTag(GlowFormTag);
+    Form->SetVisible(false);
+    Form->SetBorderStyle(bsNone);
+    const HWND wnd = Form->Handle();
+    SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | BorderCreateExStyle);
+    OldWndProc = Form->WindowProc();
+    Form->SetWindowProc(TWndMethod(this, &TacBorderForm::NewWndProc));
+}
+
+TacBorderForm::~TacBorderForm()
+{
+    FOwner->ReleaseBorderResources();
+    if (Form && FFormWatch.Alive(Form)) {
+        if (Form->WindowProc() == TWndMethod(this, &TacBorderForm::NewWndProc))
+            Form->SetWindowProc(OldWndProc);
+        Form->Free();
+    }
+    Form = nullptr;
+}
+
+HWND TacBorderForm::WindowHandle() const noexcept
+{
+    return Form && FFormWatch.Alive(Form) && Form->HandleAllocated() ? Form->HandleIfAllocated() : nullptr;
+}
+
+ks::AnimatedFormProvider* TacBorderForm::OwnerProvider() const noexcept
+{
+    // The provider is the animations' view of the form only where it offers one.
+    return dynamic_cast<ks::AnimatedFormProvider*>(FOwner->BorderOwnerProvider());
+}
+
+HWND TacBorderForm::OwnerHandle() const noexcept
+{
+    return FOwner->BorderOwnerHandle();
+}
+
+TCustomForm* TacBorderForm::WindowForm() const noexcept
+{
+    return Form && FFormWatch.Alive(Form) ? Form : nullptr;
+}
+
+TBitmap* TacBorderForm::BorderImage() const noexcept
+{
+    return SkinData ? SkinData->CacheBitmap.get() : nullptr;
+}
+
+TsSkinManager* TacBorderForm::SkinManager() const noexcept
+{
+    return SkinData ? SkinData->SkinManager() : nullptr;
+}
+
+void TacBorderForm::PaintOwnerNonClient()
+{
+    FOwner->PaintBorderOwnerNonClient();
+}
+
+bool TacBorderForm::OwnerMaximized() const
+{
+    const HWND owner = OwnerHandle();
+    return owner && IsZoomed(owner);
+}
+
+TPoint TacBorderForm::ToWindow(TPoint screen) const
+{
+    RECT r{};
+    if (const HWND wnd = WindowHandle())
+        GetWindowRect(wnd, &r);
+    return {screen.X - r.left, screen.Y - r.top};
+}
+
+TPoint TacBorderForm::CursorInWindow() const
+{
+    POINT p{};
+    ks::Sys().GetCursorPos(&p);
+    return ToWindow({p.x, p.y});
+}
+
+bool TacBorderForm::OverShadow(TPoint p)
+{
+    if (OwnerMaximized())
+        return false;
+    RECT r{};
+    if (!GetWindowRect(WindowHandle(), &r))
+        return false;
+    const TRect m = FOwner->BorderOwnerMargins();
+    const TRect frame{m.Left, m.Top, r.right - r.left - m.Right, r.bottom - r.top - m.Bottom};
+    if (PtIn(frame, p))
+        return false;
+    FOwner->ClearHotTitleButton();
+    return true;
+}
+
+// ---- hit testing -------------------------------------------------------------------------------
+
+int TacBorderForm::BorderHitTest(TPoint screen)
+{
+    TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    if (provider && provider->OnExtHitTest()) {
+        TMessage m{WM_NCHITTEST, 0, MAKELPARAM(screen.X, screen.Y), 0};
+        provider->OnExtHitTest()(m);
+        if (m.Result != 0)
+            return static_cast<int>(m.Result);
+    }
+    const HWND owner = OwnerHandle();
+    if (!owner || !IsWindowVisible(owner))
+        return -1;
+    const TPoint p = ToWindow(screen);
+    RECT wr{};
+    GetWindowRect(WindowHandle(), &wr);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+
+    const TitleButtonFlags flags = FOwner->BorderOwnerButtonFlags();
+    const bool iconic = IsIconic(owner) != 0;
+    auto on = [&](int code) {
+        const TitleButtonRec* rec = FOwner->BorderOwnerButton(code);
+        return rec && PtIn(rec->Rect, p);
+    };
+    int code = -1;
+    if (flags.VisibleClose && on(HTCLOSE))
+        code = HTCLOSE;
+    else if (flags.VisibleMax && on(HTMAXBUTTON))
+        code = flags.EnabledMax || (flags.EnabledRestore && !iconic) ? HTMAXBUTTON : HTCAPTION;
+    else if ((flags.VisibleMin || iconic) && on(HTMINBUTTON))
+        code = flags.EnabledMin ? HTMINBUTTON : HTCAPTION;
+    else if ((GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) && on(HTHELP))
+        code = HTHELP;
+    else if (provider && provider->TitleButtons()) {
+        for (int i = 0; i < provider->TitleButtons()->Count(); ++i) {
+            TsTitleButton* button = provider->TitleButtons()->Items(i);
+            if (button->Visible() && button->Enabled() && PtIn(button->BtnData.Rect, p)) {
+                code = 1000 + i;
+                break;
+            }
+        }
+    }
+    if (code != -1) {
+        FOwner->ClearHotTitleButton();
+        return code;
+    }
+
+    const TRect m = FOwner->BorderOwnerMargins();
+    const int bw = FOwner->BorderOwnerBorderWidth();
+    if (!IsZoomed(owner) && (GetWindowLongPtrW(owner, GWL_STYLE) & WS_THICKFRAME)) {
+        const bool top = p.Y < m.Top + bw, bottom = p.Y >= h - m.Bottom - bw;
+        const bool left = p.X < m.Left + bw, right = p.X >= w - m.Right - bw;
+        if (left)
+            return top ? HTTOPLEFT : bottom ? HTBOTTOMLEFT : HTLEFT;
+        if (right)
+            return top ? HTTOPRIGHT : bottom ? HTBOTTOMRIGHT : HTRIGHT;
+        if (top)
+            return HTTOP;
+        if (bottom)
+            return HTBOTTOM;
+    }
+    if (p.Y < FOwner->BorderOwnerCaptionBottom())
+        return PtIn(FOwner->BorderOwnerIconRect(), p) ? HTSYSMENU : HTCAPTION;
+    if (p.Y >= FOwner->BorderOwnerMenuBottom()) {
+        if (provider && provider->IsSizeBox()) {
+            TsSkinManager* manager = SkinManager();
+            const int grip =
+                manager ? manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE") : -1;
+            if (manager && manager->MaskIndexValid(grip)) {
+                const TPoint at = provider->CornerImagePos(grip);
+                const TSize size = manager->MaskCellSize(grip);
+                if (PtIn({at.X, at.Y, at.X + size.cx, at.Y + size.cy}, p))
+                    return HTBOTTOMRIGHT;
+            }
+        }
+        return -1;
+    }
+    return HTMENU;
+}
+
+// ---- the window --------------------------------------------------------------------------------
+
+void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
+{
+    const HWND wnd = WindowHandle();
+    const HWND owner = OwnerHandle();
+    if (!wnd || Updating || !owner || (Application && Application->Terminated()))
+        return;
+    RECT ownerRect{};
+    if (!GetWindowRect(owner, &ownerRect))
+        return;
+    TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    if (provider) {
+        TCustomForm* form = provider->Form;
+        if (!form || form->FormState().Contains(fsShowing) || !provider->DrawNonClientArea() ||
+            (SkinData && SkinData->Updating()))
+            return;
+        if (form->ComponentState().Contains(csDestroying))
+            return;
+        if (!IsWindowVisible(owner) || IsIconic(owner) || (Application && IsIconic(Application->Handle()))) {
+            ShowWindow(wnd, SW_HIDE);
+            return;
+        }
+    } else if (!IsWindowVisible(owner)) {
+        return;
+    }
+    Updating = true;
+    const bool repaint = !provider || (SkinData && SkinData->BackgroundChanged);
+    if (repaint)
+        FOwner->PaintBorderOwnerNonClient();
+    TBitmap* image = BorderImage();
+    if (!image || image->Empty() || !WindowHandle()) {
+        Updating = false;
+        return;
+    }
+    // The image lies so that its client area covers the owner's.
+    POINT client{0, 0};
+    ClientToScreen(owner, &client);
+    const TPoint offset = FOwner->BorderOwnerClientOffset();
+    const int x = client.x - offset.X, y = client.y - offset.Y;
+    const int cx = image->Width(), cy = image->Height();
+
+    if (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST)
+        Form->SetFormStyle(fsStayOnTop);
+    else if (!provider && (GetWindowLongPtrW(owner, GWL_STYLE) & WS_POPUP))
+        SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_POPUP);
+
+    RECT current{};
+    GetWindowRect(wnd, &current);
+    UINT flags = BorderPosFlags;
+    if (current.right - current.left == cx && current.bottom - current.top == cy && !repaint)
+        flags |= SWP_NOSIZE;
+    auto update = ks::Sys().UpdateLayeredWindowPtr;
+    const bool changed = repaint || ImageChanged || !IsWindowVisible(wnd);
+    ImageChanged = false;
+    if (update && changed && !Busy) {
+        uint8_t constant = alpha;
+        if (provider && provider->Form->AlphaBlend())
+            constant = provider->Form->AlphaBlendValue();
+        SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | BorderLayeredExStyle);
+        // Below its owner, so the owner's own window stays on top of the frame it lies in.
+        SetWindowPos(wnd, owner, x, y, cx, cy, flags);
+        ks::GdiRegion region = MakeRgn();
+        // The system owns a region once it is set. A window without a region that is to keep
+        // none is left alone: taking away what is not there still costs the system a frame change.
+        RECT box{};
+        if (region.get() || GetWindowRgnBox(wnd, &box) != ERROR)
+            SetWindowRgn(wnd, region.release(), FALSE);
+        ks::WindowDC screen(nullptr);
+        POINT position{x, y};
+        SIZE size{cx, cy};
+        POINT source{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, constant, AC_SRC_ALPHA};
+        update(wnd, screen.get(), &position, &size, image->Canvas().Handle(), &source, 0, &blend, ULW_ALPHA);
+        ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    } else {
+        SetWindowPos(wnd, owner, x, y, cx, cy, flags | SWP_SHOWWINDOW);
+    }
+    Updating = false;
+}
+
+ks::GdiRegion TacBorderForm::MakeRgn()
+{
+    const HWND wnd = WindowHandle();
+    const HWND owner = OwnerHandle();
+    RECT r{};
+    if (!wnd || !owner || !GetWindowRect(wnd, &r))
+        return {};
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const TRect m = FOwner->BorderOwnerMargins();
+    TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    ks::GdiRegion region;
+    if (IsZoomed(owner)) {
+        const int bw = FOwner->BorderOwnerBorderWidth();
+        region = ks::GdiRegion(CreateRectRgn(m.Left + bw, m.Top + bw, w - m.Right - bw, h - m.Bottom - bw));
+    } else if (provider && !provider->Animating && !(provider->Form && provider->Form->AlphaBlend())) {
+        return {};
+    } else {
+        region = ks::GdiRegion(CreateRectRgn(0, 0, w, h));
+    }
+    RECT client{};
+    GetClientRect(owner, &client);
+    const TPoint offset = FOwner->BorderOwnerClientOffset();
+    ks::GdiRegion clientRgn(CreateRectRgn(offset.X, offset.Y, offset.X + client.right, offset.Y + client.bottom));
+    if (region.get() && clientRgn.get())
+        CombineRgn(region.get(), region.get(), clientRgn.get(), RGN_DIFF);
+    return region;
+}
+
+// ---- its window procedure ----------------------------------------------------------------------
+
+void TacBorderForm::NewWndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK: WMMouse(message); break;
+    case WM_NCPAINT:
+    case WM_ERASEBKGND: message.Result = 0; break;
+    case WM_MOUSEACTIVATE: WMMouseActivate(message); break;
+    case WM_SETCURSOR: WMSetCursor(message); break;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(message); break;
+    case WM_NCHITTEST: WMNCHitTest(message); break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCRBUTTONUP: WMNCButton(message); break;
+    case WM_NCRBUTTONDOWN: WMNCRButtonDown(message); break;
+    case WM_NCLBUTTONDBLCLK: WMNCLButtonDblClk(message); break;
+    default: OldWndProc(message);
+    }
+}
+
+void TacBorderForm::WMMouse(TMessage& message)
+{
+    const TPoint p = message.Msg == WM_MOUSEMOVE
+                         ? TPoint{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))}
+                         : CursorInWindow();
+    if (!OverShadow(p)) {
+        OldWndProc(message);
+        return;
+    }
+    PassToWindowBelow(message, p);
+}
+
+void TacBorderForm::PassToWindowBelow(TMessage& message, TPoint p)
+{
+    const HWND wnd = WindowHandle();
+    Busy = true;
+    // A hole of one pixel at the point lets the next real event reach the window below; the next
+    // update puts the whole region back. A hole is cut, never toggled, so a second event at the
+    // same pixel keeps it open.
+    TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    const bool modal = provider && provider->Form && provider->Form->FormState().Contains(fsModal);
+    if (!modal) {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+        if (GetWindowRgn(wnd, region.get()) == ERROR)
+            region = ks::GdiRegion(CreateRectRgn(0, 0, r.right - r.left, r.bottom - r.top));
+        ks::GdiRegion hole(CreateRectRgn(p.X, p.Y, p.X + 1, p.Y + 1));
+        CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
+        SetWindowRgn(wnd, region.release(), FALSE);
+    }
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const POINT screen{r.left + p.X, r.top + p.Y};
+    const HWND below = WindowFromPoint(screen);
+    if (below && below != wnd && below != OwnerHandle()) {
+        // The coordinates travel in the receiver's client area, not the border window's.
+        POINT local = screen;
+        ScreenToClient(below, &local);
+        SendMessageW(below, message.Msg, message.WParam, MAKELPARAM(local.x, local.y));
+    }
+    Busy = false;
+}
+
+void TacBorderForm::WMMouseActivate(TMessage& message)
+{
+    message.Result = MA_NOACTIVATE;
+    if (const HWND owner = OwnerHandle())
+        SetActiveWindow(owner);
+}
+
+void TacBorderForm::WMSetCursor(TMessage& message)
+{
+    POINT cursor{};
+    ks::Sys().GetCursorPos(&cursor);
+    if (OverShadow(ToWindow({cursor.x, cursor.y}))) {
+        OldWndProc(message);
+        return;
+    }
+    const wchar_t* shape = nullptr;
+    switch (BorderHitTest({cursor.x, cursor.y})) {
+    case HTCAPTION:
+    case HTMENU: shape = IDC_ARROW; break;
+    case HTLEFT:
+    case HTRIGHT: shape = IDC_SIZEWE; break;
+    case HTTOP:
+    case HTBOTTOM: shape = IDC_SIZENS; break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
+    default: OldWndProc(message); return;
+    }
+    SetCursor(LoadCursorW(nullptr, shape));
+    message.Result = 1;
+}
+
+void TacBorderForm::WMWindowPosChanged(TMessage& message)
+{
+    OldWndProc(message);
+    if (!Busy)
+        UpdateBorderWindow(255);
+}
+
+void TacBorderForm::WMNCHitTest(TMessage& message)
+{
+    const TWMNCHitTest view(message);
+    if (OverShadow(ToWindow({view.XPos(), view.YPos()}))) {
+        OldWndProc(message);
+        return;
+    }
+    message.Result = FrameHitCode;
+}
+
+void TacBorderForm::WMNCButton(TMessage& message)
+{
+    if (OverShadow(CursorInWindow())) {
+        OldWndProc(message);
+        return;
+    }
+    if (const HWND owner = OwnerHandle())
+        message.Result = SendMessageW(owner, message.Msg, static_cast<WPARAM>(-1), message.LParam);
+}
+
+void TacBorderForm::WMNCRButtonDown(TMessage& message)
+{
+    if (OverShadow(CursorInWindow())) {
+        OldWndProc(message);
+        return;
+    }
+    const TWMNCHitTest view(message);
+    const int code = BorderHitTest({view.XPos(), view.YPos()});
+    if (const HWND owner = OwnerHandle())
+        message.Result = SendMessageW(owner, message.Msg, static_cast<WPARAM>(code), message.LParam);
+}
+
+void TacBorderForm::WMNCLButtonDblClk(TMessage& message)
+{
+    const HWND owner = OwnerHandle();
+    if (!owner)
+        return;
+    TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    const TWMNCHitTest view(message);
+    const int code = BorderHitTest({view.XPos(), view.YPos()});
+    if (code == HTSYSMENU) {
+        SendMessageW(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (code == HTCAPTION && provider) {
+        const TitleButtonFlags flags = FOwner->BorderOwnerButtonFlags();
+        if (flags.EnabledMax || flags.EnabledRestore) {
+            const bool maximized = provider->Form->WindowState() == wsMaximized || IsZoomed(owner);
+            SendMessageW(owner, WM_SYSCOMMAND, maximized ? SC_RESTORE : SC_MAXIMIZE, 0);
+            if (provider->SystemMenu)
+                provider->SystemMenu->UpdateItems();
+        }
+    }
+    message.WParam = 0;
+    message.Result = 0;
+}

@@ -1,0 +1,379 @@
+#include "skin/forms/acCtrlAdapter.h"
+
+#include "skin/adapters/BarAdapters.h"
+#include "skin/adapters/GridAdapters.h"
+#include "skin/adapters/ListViewAdapter.h"
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/adapters/TabAdapters.h"
+#include "skin/adapters/TreeViewAdapters.h"
+#include "skin/adapters/acButtonAdapters.h"
+#include "skin/adapters/acSBUtils.h"
+#include "skin/adapters/acStaticAdapters.h"
+#include "skin/controls/sLabel.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sStoredSkins.h"
+#include "skin/forms/sFrameAdapter.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Buttons.h"
+#include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
+
+namespace {
+
+// Controls and components with this tag are the engine's own and never skinned.
+constexpr int NeverSkinTag = -98;
+// A label with this tag keeps its own look.
+constexpr int KeepLookTag = 98;
+
+bool AnswersSkinned(TWinControl* control)
+{
+    return control->HandleAllocated() &&
+           SendMessageW(control->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_IS_SKINNED), 0) == 1;
+}
+
+// One walk of AdaptAll at a time; the walk's own descent does not count.
+bool WalkRunning = false;
+// The destructor frees items whose adapters send messages; a second destruction meanwhile
+// would free them twice.
+bool Clearing = false;
+
+TacMainWnd* MakeWindowAdapter(int kind, HWND wnd, TsCommonData* data, TsSkinManager* manager)
+{
+    const std::string section = data->SkinSection();
+    switch (kind) {
+    case tkEdit: return TacMainWnd::Create<TacEditWnd>(wnd, data, manager, section, true);
+    case tkButton: return TacMainWnd::Create<TacBtnWnd>(wnd, data, manager, section, true);
+    case tkBitBtn: return TacMainWnd::Create<TacBitBtnWnd>(wnd, data, manager, section, true);
+    case tkCheckBox: return TacMainWnd::Create<TacCheckBoxWnd>(wnd, data, manager, section, true);
+    case tkGrid: return TacMainWnd::Create<TacGridWnd>(wnd, data, manager, section, true);
+    case tkGroupBox: return TacMainWnd::Create<TacGroupBoxWnd>(wnd, data, manager, section, true);
+    case tkListView: return TacMainWnd::Create<TacListViewWnd>(wnd, data, manager, section, true);
+    case tkPanel: return TacMainWnd::Create<TacPanelWnd>(wnd, data, manager, section, true);
+    case tkTreeView: return TacMainWnd::Create<TacTreeViewWnd>(wnd, data, manager, section, true);
+    case tkGridEh: return TacMainWnd::Create<TacGridEhWnd>(wnd, data, manager, section, true);
+    case tkVirtualTree: return TacMainWnd::Create<TacVirtualTreeViewWnd>(wnd, data, manager, section, true);
+    case tkPageControl: return TacMainWnd::Create<TacPageControlWnd>(wnd, data, manager, section, true);
+    case tkTabControl: return TacMainWnd::Create<TacTabControlWnd>(wnd, data, manager, section, true);
+    case tkToolBar: return TacMainWnd::Create<TacToolBarVCLWnd>(wnd, data, manager, section, true);
+    case tkStatusBar: return TacMainWnd::Create<TacStatusBarWnd>(wnd, data, manager, section, true);
+    // The combo-box families and speed buttons have no window adapter of this kind.
+    default: return nullptr;
+    }
+}
+
+void ColourLabel(TCustomLabel* label)
+{
+    if (dynamic_cast<TsCustomLabel*>(label) || label->Tag() == KeepLookTag)
+        return;
+    label->SetTransparent(true);
+    if (DefaultSkinManager)
+        label->Font()->SetColor(DefaultSkinManager->GlobalSectionFontColor());
+}
+
+} // namespace
+
+int ThirdListIndexOf(TsSkinManager* manager, const std::string& className)
+{
+    if (!manager)
+        return -1;
+    for (int kind = 0; kind < ThirdKindCount; ++kind) {
+        const TStringList& list = manager->ThirdLists[static_cast<size_t>(kind)];
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Strings(i) == className)
+                return kind;
+    }
+    return -1;
+}
+
+// ---- TacAdapterItem
+
+const ks::ClassInfo TacAdapterItem::StaticClassInfo{"TacAdapterItem", &TPersistent::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TacAdapterItem::ClassInfo() const noexcept { return StaticClassInfo; }
+
+TacAdapterItem::TacAdapterItem(TacCtrlAdapter* adapter) : Adapter(adapter)
+{
+    SkinData = new TsCommonData(this, true);
+    SkinData->ControlKind = ckProviderAdapted;
+}
+
+TacAdapterItem::~TacAdapterItem()
+{
+    if (WndAdapter)
+        WndAdapter->Free();
+    WndAdapter = nullptr;
+    delete SkinData;
+}
+
+void TacAdapterItem::DoHook(TWinControl* control)
+{
+    if (!control || control->Tag() == NeverSkinTag || !control->HandleAllocated() || !control->Parent() ||
+        AnswersSkinned(control))
+        return;
+    Control = control;
+    SkinData->OwnerControl = control;
+    SkinData->OwnerObject = control;
+    TsSkinManager* manager = Adapter ? Adapter->SkinManager() : nullptr;
+    if (!manager)
+        return;
+    const int kind = ThirdListIndexOf(manager, control->ClassName());
+    if (kind < 0)
+        return;
+    WndAdapter = MakeWindowAdapter(kind, control->Handle(), SkinData, manager);
+}
+
+// ---- TacGraphItem
+
+const ks::ClassInfo TacGraphItem::StaticClassInfo{"TacGraphItem", &TPersistent::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TacGraphItem::ClassInfo() const noexcept { return StaticClassInfo; }
+
+TacGraphItem::TacGraphItem(TacCtrlAdapter* adapter) : Adapter(adapter)
+{
+    SkinData = new TsCommonData(this, true);
+    SkinData->ControlKind = ckProviderAdapted;
+}
+
+TacGraphItem::~TacGraphItem()
+{
+    delete SkinData;
+}
+
+void TacGraphItem::DoHook(TControl* control)
+{
+    Control = control;
+    SkinData->OwnerControl = control;
+    SkinData->OwnerObject = control;
+}
+
+// ---- TacCtrlAdapter
+
+const ks::ClassInfo TacCtrlAdapter::StaticClassInfo{"TacCtrlAdapter", &TPersistent::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TacCtrlAdapter::ClassInfo() const noexcept { return StaticClassInfo; }
+
+TacCtrlAdapter::TacCtrlAdapter(TsSkinProvider* provider) : Provider(provider) {}
+
+TacCtrlAdapter::~TacCtrlAdapter()
+{
+    if (Clearing)
+        return;
+    Clearing = true;
+    const bool wasClearing = ClearingAdapters;
+    ClearingAdapters = true;
+    RemoveDeadItems();
+    while (!Items.empty()) {
+        TacAdapterItem* item = Items.back();
+        Items.pop_back();
+        delete item;
+    }
+    while (!GraphItems.empty()) {
+        TacGraphItem* item = GraphItems.back();
+        GraphItems.pop_back();
+        delete item;
+    }
+    ClearingAdapters = wasClearing;
+    Clearing = false;
+}
+
+TsSkinManager* TacCtrlAdapter::SkinManager() const
+{
+    return Provider && Provider->SkinData() ? Provider->SkinData()->SkinManager() : nullptr;
+}
+
+bool TacCtrlAdapter::IsControlSupported(TControl* control)
+{
+    if (!control || control->Tag() == NeverSkinTag)
+        return false;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (windowed && (!windowed->HandleAllocated() || AnswersSkinned(windowed)))
+        return false;
+    if (windowed && !dynamic_cast<TFrame*>(control))
+        return ThirdListIndexOf(SkinManager(), control->ClassName()) >= 0;
+    bool supported;
+    if (dynamic_cast<TFrame*>(control) || dynamic_cast<TCustomLabel*>(control))
+        supported = true;
+    else if (dynamic_cast<TSpeedButton*>(control))
+        supported = ThirdListIndexOf(SkinManager(), control->ClassName()) >= 0;
+    else
+        return false;
+    if (Provider && Provider->OnSkinItem()) {
+        std::string section;
+        Provider->OnSkinItem()(control, supported, section);
+    }
+    return supported;
+}
+
+TacAdapterItem* TacCtrlAdapter::GetItem(int index)
+{
+    if (index < 0 || index >= static_cast<int>(Items.size()))
+        return nullptr;
+    return Items[static_cast<size_t>(index)];
+}
+
+TacAdapterItem* TacCtrlAdapter::ItemOf(const TWinControl* control) const
+{
+    for (TacAdapterItem* item : Items)
+        if (item->Control == control)
+            return item;
+    return nullptr;
+}
+
+TacGraphItem* TacCtrlAdapter::GraphItemOf(const TControl* control) const
+{
+    for (TacGraphItem* item : GraphItems)
+        if (item->Control == control)
+            return item;
+    return nullptr;
+}
+
+void TacCtrlAdapter::AddItem(TWinControl* control)
+{
+    AddNewItem(control, DefaultSection);
+}
+
+void TacCtrlAdapter::AddNewItem(TWinControl* control, const std::string& skinSection)
+{
+    if (!control || control->Tag() == NeverSkinTag || !control->Parent() || AnswersSkinned(control))
+        return;
+    bool canBeAdded = true;
+    std::string section = skinSection;
+    if (Provider && Provider->OnSkinItem())
+        Provider->OnSkinItem()(control, canBeAdded, section);
+    if (!canBeAdded)
+        return;
+    if (auto* frame = dynamic_cast<TFrame*>(control)) {
+        auto* frameAdapter = Create<TsFrameAdapter>(frame);
+        frameAdapter->SkinData()->SetSkinSection("GROUPBOX");
+        return;
+    }
+    TacAdapterItem* item = ItemOf(control);
+    if (item) {
+        item->SkinData->SetSkinSection(section);
+        if (item->WndAdapter && item->WndAdapter->Destroyed) {
+            item->WndAdapter->Free();
+            item->WndAdapter = nullptr;
+            if (control->Parent())
+                item->DoHook(control);
+        }
+        return;
+    }
+    item = new TacAdapterItem(this);
+    item->Control = control;
+    if (!section.empty())
+        item->SkinData->SetSkinSection(section);
+    Items.push_back(item);
+    if (control->Parent())
+        item->DoHook(control);
+    if (!item->WndAdapter) {
+        // No list names the control: nothing is kept for it. The item is found again by value,
+        // as the hooking may have sent messages that changed the list.
+        const auto it = std::find(Items.begin(), Items.end(), item);
+        if (it != Items.end())
+            Items.erase(it);
+        delete item;
+    }
+}
+
+void TacCtrlAdapter::AddGraphItem(TControl* control)
+{
+    if (!control || control->Tag() == NeverSkinTag || !control->Parent())
+        return;
+    bool canBeAdded = true;
+    std::string section = "SPEEDBUTTON";
+    if (Provider && Provider->OnSkinItem())
+        Provider->OnSkinItem()(control, canBeAdded, section);
+    if (!canBeAdded || GraphItemOf(control))
+        return;
+    // Speed buttons are skinned by their own class; a foreign one keeps its look until a
+    // handler exists for it, so no record is kept.
+}
+
+void TacCtrlAdapter::RemoveItem(int index)
+{
+    if (index < 0 || index >= static_cast<int>(Items.size()))
+        return;
+    TacAdapterItem* item = Items[static_cast<size_t>(index)];
+    Items[static_cast<size_t>(index)] = Items.back();
+    Items.pop_back();
+    delete item;
+}
+
+void TacCtrlAdapter::RemoveDeadItems()
+{
+    for (size_t i = 0; i < Items.size();) {
+        TacAdapterItem* item = Items[i];
+        if (!item->WndAdapter || item->WndAdapter->Destroyed) {
+            Items.erase(Items.begin() + static_cast<ptrdiff_t>(i));
+            delete item;
+        } else
+            ++i;
+    }
+}
+
+void TacCtrlAdapter::BroadcastMessage(TMessage& message)
+{
+    // The receivers may adapt or free controls: the list is read again at every step.
+    for (size_t i = 0; i < Items.size(); ++i) {
+        TacAdapterItem* item = Items[i];
+        if (item->WndAdapter && !item->WndAdapter->Destroyed && item->Control && item->Control->Parent() &&
+            item->Control->HandleAllocated())
+            SendMessageW(item->Control->Handle(), message.Msg, message.WParam, message.LParam);
+    }
+}
+
+namespace {
+
+void Walk(TacCtrlAdapter* adapter, TWinControl* root)
+{
+    // Owned components first (a form owns what its designer put on it), then the children.
+    for (int i = 0; i < root->ComponentCount(); ++i) {
+        TComponent* component = root->Components(i);
+        auto* control = dynamic_cast<TControl*>(component);
+        if (control && adapter->IsControlSupported(control)) {
+            if (auto* windowed = dynamic_cast<TWinControl*>(control))
+                adapter->AddNewItem(windowed, "");
+            else if (auto* label = dynamic_cast<TCustomLabel*>(control))
+                ColourLabel(label);
+        }
+        auto* windowed = dynamic_cast<TWinControl*>(component);
+        if (windowed && windowed->HandleAllocated() && windowed->Parent() && i < root->ComponentCount() &&
+            root->Components(i) == component)
+            Walk(adapter, windowed);
+    }
+    for (int i = 0; i < root->ControlCount(); ++i) {
+        TControl* control = root->Controls(i);
+        if (adapter->IsControlSupported(control)) {
+            if (auto* windowed = dynamic_cast<TWinControl*>(control))
+                adapter->AddNewItem(windowed, "");
+            else if (auto* label = dynamic_cast<TLabel*>(control))
+                ColourLabel(label);
+            else if (dynamic_cast<TSpeedButton*>(control))
+                adapter->AddGraphItem(control);
+        }
+        if (i >= root->ControlCount() || root->Controls(i) != control)
+            continue;
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        if (windowed && windowed->HandleAllocated() && windowed->Parent())
+            Walk(adapter, windowed);
+    }
+}
+
+} // namespace
+
+void AdaptAll(TacCtrlAdapter* adapter, TWinControl* root)
+{
+    if (!adapter || WalkRunning)
+        return;
+    TsSkinManager* manager = adapter->SkinManager();
+    if (!manager || !manager->SkinningRules().Contains(srThirdParty))
+        return;
+    if (!root)
+        root = adapter->Provider ? adapter->Provider->Form : nullptr;
+    if (!root)
+        return;
+    WalkRunning = true;
+    adapter->RemoveDeadItems();
+    Walk(adapter, root);
+    WalkRunning = false;
+}

@@ -1,0 +1,216 @@
+#include "skin/forms/sSkinProvider.h"
+
+#include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/core/sVclUtils.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/TitleParts.h"
+#include "skin/forms/acCtrlAdapter.h"
+#include "vcl/Bitmap.h"
+#include "vcl/SysUtils.h"
+#include "vcl/TypInfo.h"
+
+#include <utility>
+
+const char* const ProviderOwnerText = "TsSkinProvider component may be used with forms only!";
+
+TsSkinProvider* MDISkinProvider = nullptr;
+TsSkinProvider* SysMenuProvider = nullptr;
+
+namespace {
+
+// The control kind of a form's skin data.
+constexpr int ckSkinProvider = 224;
+
+// Set by CreateProviderFlagged for the constructor it runs: the provider then waits for its
+// form's first non-client message before it prepares anything, AfterConstruction included.
+bool NextProviderFlagged = false;
+
+// The provider of the form among its own components that answers SKC_GET_PROVIDER; nullptr when
+// the answer names none of them (it is never followed before it is found).
+TsSkinProvider* AnsweringProvider(TCustomForm& form, const TsSkinProvider* except)
+{
+    const LRESULT answer = form.Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_GET_PROVIDER), 0);
+    if (answer == 0)
+        return nullptr;
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+        auto* p = dynamic_cast<TsSkinProvider*>(form.Components(i));
+        if (p && p != except && reinterpret_cast<LRESULT>(p) == answer)
+            return p;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+const ks::ClassInfo TsSkinProvider::StaticClassInfo{"TsSkinProvider", &TComponent::StaticClassInfo, {}, {}};
+const ks::ClassInfo& TsSkinProvider::ClassInfo() const noexcept { return StaticClassInfo; }
+
+TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner)
+{
+    SetUpPending = std::exchange(NextProviderFlagged, false);
+    auto* form = dynamic_cast<TCustomForm*>(owner);
+    if (!form)
+        throw EAbort(ProviderOwnerText);
+    Form = form;
+    Passive = false;
+    // A provider that has not prepared its form yet gives way to this one; a provider that has
+    // keeps the form, and this one stays passive.
+    if (TsSkinProvider* other = AnsweringProvider(*form, this)) {
+        if (other->SetUpPending)
+            other->Free();
+        else
+            Passive = true;
+    }
+    Form = OwningForm(this);
+
+    FSkinData = new TsCommonData(this, true);
+    FSkinData->SetSkinSection("FORM");
+    FSkinData->ControlKind = ckSkinProvider;
+    if (Form && !Form->ControlState().Empty())
+        FSkinData->SetUpdating(true);
+
+    FAddedTitle = new TacAddedTitle();
+    FAddedTitle->Provider = this;
+    FTitleIcon = new TsTitleIcon();
+    FTitleButtons = new TsTitleButtons(this);
+
+    ButtonMin.HitCode = HTMINBUTTON;
+    ButtonMax.HitCode = HTMAXBUTTON;
+    ButtonClose.HitCode = HTCLOSE;
+    ButtonHelp.HitCode = HTHELP;
+    MDIMin.HitCode = HTMDIMIN;
+    MDIMax.HitCode = HTMDIMAX;
+    MDIClose.HitCode = HTMDICLOSE;
+
+    if (!Form || Passive)
+        return;
+    TempBmp = new TBitmap();
+    MenuLineBmp = NewBitmap24(0, 0).release();
+    FirstSetUp = true;
+    RegionRects.clear();
+    MenuLineCountCache = -1;
+    OldWndProc = Form->WindowProc();
+    Form->SetWindowProc(TWndMethod(this, &TsSkinProvider::FormWndProc));
+    AddSkinnedForm(Form);
+    FormActive = true;
+}
+
+TsSkinProvider* TsSkinProvider::CreateProviderFlagged(TComponent* owner)
+{
+    NextProviderFlagged = true;
+    try {
+        return Create<TsSkinProvider>(owner);
+    } catch (...) {
+        NextProviderFlagged = false;
+        throw;
+    }
+}
+
+void TsSkinProvider::AfterConstruction()
+{
+    TComponent::AfterConstruction();
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!Passive && !SetUpPending && manager && manager->Active())
+        SetUpForm();
+}
+
+void TsSkinProvider::BeforeDestruction()
+{
+    StopTitleAnimations();
+    // The system menu is an owned component: it goes with the others, while the form is whole.
+    TComponent::BeforeDestruction();
+    SystemMenu = nullptr;
+}
+
+TsSkinProvider::~TsSkinProvider()
+{
+    // The border window calls back into this provider; it never outlives it.
+    SetBorderFormActive(false);
+    delete Adapter;
+    Adapter = nullptr;
+    // The cover form calls back into this provider; it never outlives it.
+    FreeCoverForm();
+    if (Form && !Passive) {
+        SetSysMenuStyle(false);
+        RemoveSkinnedForm(Form);
+        // Given back only while the form still calls this provider: whoever took the procedure
+        // over later holds this provider's delegate as its own "old" and keeps the chain.
+        if (Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
+            Form->SetWindowProc(OldWndProc);
+        if (MDISkinProvider == this)
+            MDISkinProvider = nullptr;
+    }
+    delete TempBmp;
+    delete MenuLineBmp;
+    delete TitleCache;
+    if (SysMenuProvider == this)
+        SysMenuProvider = nullptr;
+    delete FTitleIcon;
+    delete FTitleButtons;
+    delete FAddedTitle;
+    if (ScrollAdapter)
+        ScrollAdapter->Free();
+    delete FSkinData;
+}
+
+void TsSkinProvider::AssignTo(TPersistent* dest) const
+{
+    TComponent::AssignTo(dest);
+}
+
+void TsSkinProvider::Loaded()
+{
+    TComponent::Loaded();
+    if (!Passive && !SetUpPending && ProviderSkinManager() && FSkinData->IsSkinActive())
+        PrepareForm();
+}
+
+void TsSkinProvider::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == CoverForm) {
+        CoverForm = nullptr;
+        CoverFormProc = nullptr;
+        return;
+    }
+    if (auto* manager = dynamic_cast<TsSkinManager*>(component)) {
+        if (!FSkinData)
+            return;
+        if (operation == opInsert && !FSkinData->OwnSkinManager())
+            FSkinData->SetSkinManager(manager);
+        else if (operation == opRemove && FSkinData->OwnSkinManager() == manager)
+            FSkinData->SetSkinManager(nullptr);
+        return;
+    }
+    auto* control = dynamic_cast<TWinControl*>(component);
+    if (control && operation == opInsert && Adapter && Adapter->IsControlSupported(control))
+        Adapter->AddItem(control);
+}
+
+TitleButtonRec* TsSkinProvider::TitleButtonByHitCode(int hitCode)
+{
+    switch (hitCode) {
+    case HTMINBUTTON: return &ButtonMin;
+    case HTMAXBUTTON: return &ButtonMax;
+    case HTCLOSE: return &ButtonClose;
+    case HTHELP: return &ButtonHelp;
+    case HTMDICLOSE: return &MDIClose;
+    case HTMDIMAX: return &MDIMax;
+    case HTMDIMIN: return &MDIMin;
+    default: break;
+    }
+    const int index = hitCode - HTUDBTN;
+    if (index >= 0 && FTitleButtons && index < FTitleButtons->Count())
+        return &FTitleButtons->Items(index)->BtnData;
+    return nullptr;
+}
+
+TsSkinManager* TsSkinProvider::ProviderSkinManager() const noexcept
+{
+    return FSkinData ? FSkinData->SkinManager() : nullptr;
+}

@@ -1,0 +1,456 @@
+#pragma once
+// TsSkinProvider: the component a form owns that gives the form its skinned frame. It takes over
+// the form's WindowProc, prepares the form for skinning (at once, or lazily on the first
+// non-client message for a provider the creation hook made), measures and paints the frame,
+// keeps the title buttons, the skinned system menu, the control adapter of the form's children
+// and, with extended borders, the layered border window. TitleButtonRec is the record of one
+// title button, shared with the dialog frame adapter.
+//
+// The operations are spread over several sources, one per concern; each group below names the
+// file that defines it. Fields are public: the border window, the title animation, the MDI
+// support and the dialog adapter read and write them as the provider's own code does.
+
+#include "vcl/Classes.h"
+#include "vcl/Controls.h"
+#include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
+#include "vcl/GraphicsTypes.h"
+#include "vcl/Menus.h"
+#include "vcl/Messages.h"
+#include "vcl/StdCtrls.h"
+#include "vcl/Win.h"
+
+#include <string>
+#include <vector>
+
+class TBitmap;
+class TCanvas;
+class TMenuItem;
+class TsCommonData;
+class TsSkinManager;
+class TacScrollWnd;
+class TacCtrlAdapter;     // acCtrlAdapter.h
+class TsSystemMenu;       // SystemMenu.h
+class TsTitleIcon;        // TitleParts.h
+class TsTitleButton;      // TitleParts.h
+class TsTitleButtons;     // TitleParts.h
+class TacAddedTitle;      // TitleParts.h
+class TacBorderForm;      // acBorderForm.h
+class TacSBAnimation;     // TitleAnimation.h
+class TsMDIForm;          // sMDIForm.h
+
+enum TsGripMode { gmNone, gmRightBottom };
+enum TsResizeMode { rmStandard, rmBorder };
+
+template <>
+struct ks::EnumTraits<TsGripMode> {
+    static constexpr const char* Names[] = {"gmNone", "gmRightBottom"};
+};
+template <>
+struct ks::EnumTraits<TsResizeMode> {
+    static constexpr const char* Names[] = {"rmStandard", "rmBorder"};
+};
+
+// Asked first by the border window's hit test; a non-zero Result is used as the hit code.
+using TacNCHitTest = TDelegate<void(TMessage& msg)>;
+// Asked by the control adapter for every child control it would skin.
+using TAddItemEvent = TDelegate<void(TComponent* item, bool& canBeAdded, std::string& skinSection)>;
+
+// Hit codes of the provider's own title buttons (the platform's codes for the rest).
+inline constexpr int HTMDICLOSE = 101;
+inline constexpr int HTMDIMAX = 102;
+inline constexpr int HTMDIMIN = 103;
+inline constexpr int HTUDBTN = 1000;  // + index of the user title button
+
+struct TitleButtonRec {
+    // 0 normal, 1 hot, 2 pressed: the glyph cell shown.
+    int State = 0;
+    // Mask index of the glyph in the skin; -1 none.
+    int ImageIndex = -1;
+    // In window coordinates.
+    TRect Rect{0, 0, 0, 0};
+    // From the big glyph set ("BICON...") rather than the small one ("SICON...").
+    bool BigGlyph = false;
+    // The running glow animation; owned by it, which clears this field when it goes.
+    TacSBAnimation* Animation = nullptr;
+    int HitCode = 0;
+};
+
+class TsSkinProvider : public TComponent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    // ============ sSkinProvider.cpp: life cycle (owner is the form) ============
+    // Raises EAbort "TsSkinProvider component may be used with forms only!" for another owner.
+    explicit TsSkinProvider(TComponent* owner);
+    ~TsSkinProvider() override;
+    // The constructor the creation hook uses: the form is prepared on its first non-client
+    // hit test, non-client paint or visibility change.
+    static TsSkinProvider* CreateProviderFlagged(TComponent* owner);
+    void AfterConstruction() override;
+    void BeforeDestruction() override;
+    // Frees the running glow animations of the system and user title buttons.
+    void StopTitleAnimations();
+    // The record of the title button with this hit code; nullptr for none.
+    TitleButtonRec* TitleButtonByHitCode(int hitCode);
+
+    // ---- published
+    TacAddedTitle* AddedTitle() const noexcept { return FAddedTitle; }
+    bool AllowExtBorders() const noexcept { return FAllowExtBorders; }
+    void SetAllowExtBorders(bool value);
+    TAlignment CaptionAlignment() const noexcept { return FCaptionAlignment; }
+    void SetCaptionAlignment(TAlignment value);
+    bool DrawNonClientArea() const noexcept { return FDrawNonClientArea; }
+    void SetDrawNonClientArea(bool value);
+    TsCommonData* SkinData() const noexcept { return FSkinData; }
+    TsGripMode GripMode() const noexcept { return FGripMode; }
+    void SetGripMode(TsGripMode value) noexcept { FGripMode = value; }
+    bool MakeSkinMenu() const noexcept { return FMakeSkinMenu; }
+    void SetMakeSkinMenu(bool value) noexcept { FMakeSkinMenu = value; }
+    const std::string& MenuLineSkin() const noexcept { return FMenuLineSkin; }
+    void SetMenuLineSkin(const std::string& value);
+    TsResizeMode ResizeMode() const noexcept { return FResizeMode; }
+    void SetResizeMode(TsResizeMode value) noexcept { FResizeMode = value; }
+    bool ScreenSnap() const noexcept { return FScreenSnap; }
+    void SetScreenSnap(bool value) noexcept { FScreenSnap = value; }
+    int SnapBuffer() const noexcept { return FSnapBuffer; }
+    void SetSnapBuffer(int value) noexcept { FSnapBuffer = value; }
+    bool ShowAppIcon() const noexcept { return FShowAppIcon; }
+    void SetShowAppIcon(bool value);
+    TsTitleButtons* TitleButtons() const noexcept { return FTitleButtons; }
+    void SetTitleButtons(const TsTitleButtons* value);
+    TsTitleIcon* TitleIcon() const noexcept { return FTitleIcon; }
+    const std::string& TitleSkin() const noexcept { return FTitleSkin; }
+    void SetTitleSkin(const std::string& value);
+    bool UseGlobalColor() const noexcept { return FUseGlobalColor; }
+    void SetUseGlobalColor(bool value);
+    TacNCHitTest OnExtHitTest() const noexcept { return FOnExtHitTest; }
+    void SetOnExtHitTest(TacNCHitTest handler) noexcept { FOnExtHitTest = handler; }
+    TAddItemEvent OnSkinItem() const noexcept { return FOnSkinItem; }
+    void SetOnSkinItem(TAddItemEvent handler) noexcept { FOnSkinItem = handler; }
+
+    // ============ FormWindowProc.cpp: the form's window procedure ============
+    // Skin commands answered in every state, the unskinned path, then the skinned path.
+    void FormWndProc(TMessage& message);
+
+    // ============ ProviderSetup.cpp: settings and set-up ============
+    // TitleSkin, else "FORMTITLE".
+    std::string TitleSectionName() const;
+    int TitleSectionIndex() const;
+    void SetUpForm();
+    void PrepareForm();
+    // Unless designing and with the skin active: makes the control adapter and adapts all
+    // children.
+    virtual void CreateAdapter();
+    void RemoveAdapter();
+    void SetBorderFormActive(bool on);
+    void SetSysMenuStyle(bool on);
+    void SetMDIFormSupport(bool on);
+    void PrepareMenus(bool skinned);
+    // True when the menu had items to rebuild.
+    bool InitMenu();
+    void FormBeginUpdate(bool withMDI);
+    void FormEndUpdate(bool withMDI);
+    void RefreshFormNC();
+    void InvalidateNonClient();
+    void HandleGetMinMaxInfo(TMessage& message);
+    void HandleInitMenuPopup(TMessage& message);
+    void HandlePaint(TMessage& message);
+    void HandleMouseWheel(TMessage& message);
+    bool CacheSizeChanged() const;
+    void UpdateFormScrolls();
+    void CreateCoverForm(bool fullHeight);
+    void FreeCoverForm();
+    // Paint handler of the small form laid over the right end of the menu line.
+    void PaintMenuLineEnd(TCanvas* canvas);
+    // The manager whose skin the provider paints (the skin data's).
+    TsSkinManager* ProviderSkinManager() const noexcept;
+
+    // ============ FormFrameGeometry.cpp: frame measures (pure functions of form and skin) ======
+    int CaptionHeight(bool fromSkin) const;
+    int FrameWidthX(bool fromSkin) const;
+    int FrameWidthY(bool fromSkin) const;
+    int SkinnedWindowWidth() const;
+    int NonClientHeight() const;
+    int ClientOffsetX() const;
+    int ClientOffsetY() const;
+    TRect ExtBorderMargins() const;
+    TPoint FormOrigin() const;
+    TPoint ScreenToFormPoint(int x, int y) const;
+    bool HaveBorder() const;
+    bool IsSizeable() const;
+    bool IsSingleOrSizeable() const;
+    bool IsSizeBox() const;
+    int MenuBarHeight() const;
+    bool MainMenuVisible() const;
+    // Rows the menu bar wraps into; counted again after InvalidateNonClient.
+    int MenuLineCount() const;
+    bool TitleIconShown() const;
+    int TitleIconWidth() const;
+    int TitleIconHeight() const;
+    TRect IconRect() const;
+    // The band the caption text is drawn in.
+    TRect CaptionBandRect() const;
+    int SysButtonWidth(const TitleButtonRec& button) const;
+    int SysButtonHeight() const;
+    int UserButtonWidth(const TsTitleButton& button) const;
+    int MDIButtonWidth() const;
+    int MDIButtonHeight() const;
+    int SysButtonCount() const;
+    int TitleButtonsWidth() const;
+    int TitleBarImageWidth(int maskIndex) const;
+    TPoint CornerImagePos(int maskIndex) const;
+    // Places the system, user and maximised-child buttons, right to left.
+    void LayoutTitleButtons();
+    // Looks the title-button glyphs and UserButtonMaskIndex up in the loaded skin.
+    void InitTitleButtonSections();
+    void MakeRegionRects();
+    void ApplyRegion(bool redraw);
+    // The window rectangle (a size of 0 means the window's own) without RegionRects.
+    ks::GdiRegion MakeRgnWithoutRects(int width, int height);
+    // The outline of the provider's own moving and sizing, drawn inverted on the desktop. Begin
+    // draws the form's rectangle and returns it (screen coordinates); Move erases the outline
+    // drawn last and draws the given one; End erases it, lets the capture go and moves or sizes
+    // the form to the outline (a sizing that changed nothing leaves the window alone).
+    TRect DragOutlineBegin();
+    void DragOutlineMove(const TRect& outline);
+    void DragOutlineEnd(const TRect& outline, bool moving);
+
+    // ============ FormNonClientPainting.cpp (helper "frame"): non-client painting ============
+    void PaintNonClient();
+    void RepaintNonClientToDC(HDC dc);
+    void NCPaint();
+    void PaintTitleOnly(const TRect& titleRect, const TRect& cacheRect);
+    void PaintTitleBar();
+    void PaintCaption();
+    void PaintTitleIcon();
+    void PaintGrip();
+    void PaintTitleButtons();
+    void SaveButtonsBackground(bool fullHeight);
+    void RestoreButtonsBackground();
+    void SaveTitleCache();
+    void PaintClientBackground(HDC dc, bool send);
+    void PaintFormToDC(HDC dc);
+    void RedrawMenuItem(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
+    TColor FormBackColor() const;
+    // Height of the painted window image: the form's, with a border window its deltas and
+    // margins, plus 1 under a menu bar.
+    int PaintedHeight() const;
+    // Where TempBmp's copy of the button strip lies in the cache.
+    TPoint ButtonsBackgroundOrigin() const;
+    // The glyph of user title button index centred in a button whose top-left is at.
+    void PaintUserButtonGlyph(TBitmap& target, int index, TPoint at);
+    // The cache's pixels of the button with this hit code copied to the window (or the border
+    // window), after the button alone was painted again over TempBmp's background.
+    void RepaintTitleButton(int hitCode);
+    static bool TitleButtonAnimating(const TitleButtonRec& rec) noexcept;
+    // Set after every full paint of the cache.
+    bool NCPaintedOnce = false;
+    // The client area must be repainted from the cache; cleared by PaintClientBackground.
+    bool ClientRepaintPending = false;
+
+    // ============ TitleButtonStates.cpp (helper "frame"): title-button states, system menu ====
+    void SetHotHitCode(int code, bool repaint = true);
+    void SetPressedHitCode(int code);
+    void ShowTitleButtonHint(TsTitleButton* button);
+    void HideTitleButtonHint(TsTitleButton* button);
+    void ShowSkinnedSysMenu(int x, int y);
+    void EnableSysMenuItem(UINT command, bool enable);
+    // Starts or retargets the glow animation of one of this provider's title buttons.
+    void StartTitleAnimation(TitleButtonRec& rec, int state, int steps, bool enable);
+
+    // ============ FormHitTest.cpp (helper "formstate"): hit test, frame mouse, outline sizing ==
+    // 1-based position of the title button under the point (window coordinates); 0 for none.
+    int ButtonAtPoint(TPoint windowPoint);
+    // The answer to WM_NCHITTEST for a cursor in screen coordinates.
+    int ProviderHitTest(TPoint screenPoint);
+    void PaintTitleButtonGlyph(int hitCode);
+    void WMWindowPosChanging(TMessage& message);
+    void WMNCHitTest(TMessage& message);
+    void WMNCLButtonDown(TMessage& message);
+    void WMNCLButtonUp(TMessage& message);
+    void WMNCLButtonDblClk(TMessage& message);
+    void WMNCRButtonDown(TMessage& message);
+    void WMNCRButtonUp(TMessage& message);
+    void WMMouseMove(TMessage& message);
+
+    // ============ FormWindowState.cpp (helper "formstate"): window state, painting, MDI =======
+    void WMCreate(TMessage& message);
+    void WMMove(TMessage& message);
+    void WMSize(TMessage& message);
+    void WMActivate(TMessage& message);
+    void WMSetRedraw(TMessage& message);
+    void WMSetText(TMessage& message);
+    void WMPaint(TMessage& message);
+    void WMEraseBkgnd(TMessage& message);
+    void WMSysColorChange(TMessage& message);
+    void WMShowWindow(TMessage& message);
+    void WMSettingChange(TMessage& message);
+    void WMChildActivate(TMessage& message);
+    void WMMeasureItem(TMessage& message);
+    void WMWindowPosChanged(TMessage& message);
+    void WMNotify(TMessage& message);
+    void WMContextMenu(TMessage& message);
+    void WMSetIcon(TMessage& message);
+    void WMNCCreate(TMessage& message);
+    void WMNCPaint(TMessage& message);
+    void WMNCActivate(TMessage& message);
+    void WMSysCommand(TMessage& message);
+    void WMParentNotify(TMessage& message);
+    void WMEnterMenuLoop(TMessage& message);
+    void WMExitMenuLoop(TMessage& message);
+    void WMSizing(TMessage& message);
+    void WMMDIActivate(TMessage& message);
+    void WMExitSizeMove(TMessage& message);
+    void WMSysMenuRequest(TMessage& message);
+    void WMPrint(TMessage& message);
+    // The show animation.
+    void CMShowingChanged(TMessage& message);
+    void RefreshMDIFrame(bool repaint);
+
+    // ============ fields, in the order of the provider's record ============
+    std::vector<TRect> RegionRects;
+    bool NeedRegionUpdate = true;
+    int HotHitCode = 0;
+    TBitmap* TempBmp = nullptr;
+    bool FMakeSkinMenu = false;
+    bool FShowAppIcon = true;
+    bool SysMenuStyleRemoved = false;
+    TAlignment FCaptionAlignment = taLeftJustify;
+    TsTitleIcon* FTitleIcon = nullptr;
+    TsTitleButtons* FTitleButtons = nullptr;
+    TsGripMode FGripMode = gmNone;
+    TsCommonData* FSkinData = nullptr;
+    TsResizeMode FResizeMode = rmStandard;
+    bool FScreenSnap = false;
+    int FSnapBuffer = 10;
+    bool FUseGlobalColor = true;
+    std::string FTitleSkin;
+    std::string FMenuLineSkin;
+    int UserButtonMaskIndex = -1;
+    TAddItemEvent FOnSkinItem;
+    bool FDrawNonClientArea = true;
+    bool FAllowExtBorders = true;
+    TacNCHitTest FOnExtHitTest;
+    TacAddedTitle* FAddedTitle = nullptr;
+    int RedrawLockCount = 0;
+    bool FirstSetUp = false;
+    bool MenuInitialized = false;
+    bool TitleChanged = false;
+    bool BordersChanged = false;
+    bool MenuChanged = false;
+    TitleButtonRec ButtonMin;
+    TitleButtonRec ButtonMax;
+    TitleButtonRec ButtonClose;
+    TitleButtonRec ButtonHelp;
+    TitleButtonRec MDIMin;
+    TitleButtonRec MDIMax;
+    TitleButtonRec MDIClose;
+    TRect LastClientRect{0, 0, 0, 0};
+    bool RaiseCaptionHeight = false;
+    int CaptionSkinIndex = -1;
+    int CaptionTextIndex = -1;
+    bool SetUpPending = false;
+    bool Passive = false;
+    bool RegionChanging = false;
+    bool Animating = false;
+    // 0, or the window state when the parent closed: 1 normal, 2 minimised, 3 maximised.
+    uint8_t ShowState = 0;
+    bool AnimateShow = false;
+    TacScrollWnd* ScrollAdapter = nullptr;
+    TacCtrlAdapter* Adapter = nullptr;
+    bool InRegionUpdate = false;
+    bool FormChanged = true;
+    TWndMethod OldWndProc;
+    TsMDIForm* MDIForm = nullptr;
+    bool FormActive = false;
+    TBitmap* MenuLineBmp = nullptr;
+    TCustomForm* Form = nullptr;
+    mutable int MenuLineCountCache = -1;
+    TsSystemMenu* SystemMenu = nullptr;
+    TBitmap* TitleCache = nullptr;
+    TForm* CoverForm = nullptr;
+    TWndMethod CoverFormProc;
+    TacBorderForm* BorderForm = nullptr;
+
+protected:
+    // ============ sSkinProvider.cpp ============
+    void AssignTo(TPersistent* dest) const override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    // ============ FormNonClientPainting.cpp (helper "frame") ============
+    void RunFormOnPaint();
+    void PaintAddedTitle(const TRect& r);
+    void PaintTitleButton(TBitmap& cache, const TitleButtonRec& rec, bool enabled);
+    void PaintUserTitleButton(TBitmap& cache, int index);
+    void PaintMenuLine();
+    void PaintBorderShadow(bool titleOnBorder);
+    // The MDI client's background of an MDI main form.
+    void PaintMDIArea();
+    // The frame rectangle of the last full paint, inside the border window's margins.
+    TRect NCFrameRect{0, 0, 0, 0};
+
+    // ============ FormWindowProc.cpp: one handler per skin command and control message ======
+    bool AnyStateCommand(TMessage& message);
+    void UnskinnedMessage(TMessage& message);
+    void SkinnedMessage(TMessage& message);
+    void SkinnedCommand(TMessage& message);
+    void ControlMessage(TMessage& message);
+    void WindowMessage(TMessage& message);
+    void RemoveSkin(TMessage& message);
+    void AnswerBgInfo(TMessage& message);
+    void NewSkinUnskinned(TMessage& message);
+    void SkinCmdNewSkin(TMessage& message);
+    void SkinCmdRefresh(TMessage& message);
+    void SkinCmdSetUpdating(TMessage& message);
+    void SkinCmdSetTransparent(TMessage& message);
+    void SkinCmdIsUpdating(TMessage& message);
+    void SkinCmdRepaintNow(TMessage& message);
+    void SkinCmdIsBgComplex(TMessage& message);
+    void SkinCmdAdaptChild(TMessage& message);
+    void SkinCmdUpdateBorders(TMessage& message);
+    void SkinCmdBeforeScroll(TMessage& message);
+    void SkinCmdAfterScroll(TMessage& message);
+    void CMActivate(TMessage& message);
+    void CMVisibleChanged(TMessage& message);
+    void CMEnabledChanged(TMessage& message);
+    void CMColorChanged(TMessage& message);
+    void CMMouseEnter(TMessage& message);
+    void CMMouseLeave(TMessage& message);
+    void CMMenuChanged(TMessage& message);
+    void CMControlListChange(TMessage& message);
+    void CMFrameChanged(TMessage& message);
+    void CMMouseWheel(TMessage& message);
+    void ForwardMouseWheel(TMessage& message);
+    void Swallow(TMessage& message);
+    void CallOld(TMessage& message);
+    bool BeingDestroyed() const noexcept;
+    // The lazy preparation, once the form has a window to prepare.
+    void PrepareIfPending();
+
+    // ============ ProviderSetup.cpp ============
+    // The window procedure of the cover form: it never erases its background.
+    void CoverFormWndProc(TMessage& message);
+    void CoverFormPaint(TObject* sender);
+};
+
+// ============ TitleButtonStates.cpp (helper "frame") ============
+// Set when a title button is pressed, cleared at every hot-state change; read by the window
+// procedure when the mouse button goes up.
+extern bool TitleButtonPressed;
+
+// ============ ProviderSetup.cpp: desktop composition ============
+bool IsDwmCompositionEnabled();
+HRESULT DwmSetWindowAttributeSafe(HWND wnd, DWORD attribute, const void* value, DWORD size);
+void ForbidDwmTransitions(HWND wnd, bool forbid);
+
+// ============ sSkinProvider.cpp: process-wide providers ============
+// The text of the EAbort raised for a provider owned by anything but a form.
+extern const char* const ProviderOwnerText;
+// The provider of the MDI main form; nullptr when there is none.
+extern TsSkinProvider* MDISkinProvider;
+// The provider whose form last entered a menu loop or was activated as an MDI child.
+extern TsSkinProvider* SysMenuProvider;

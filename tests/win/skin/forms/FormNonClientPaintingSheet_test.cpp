@@ -1,0 +1,172 @@
+// A contact sheet of skinned frames under the internal skin, for a person to look at:
+// build/<target>/frame-sheet.png, and the layered border window's own image (its alpha shown over
+// a checkerboard, as no compositor shows it under Xvfb) in frame-border.png.
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/acBorderForm.h"
+#include "skin/forms/sSkinProvider.h"
+#include "skin/pixels/PixelCore.h"
+#include "vcl/Forms.h"
+#include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/SheetPng.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+namespace {
+
+constexpr int CellW = 440, CellH = 340;
+
+class FrameSheetTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        Manager = Create<TsSkinManager>(nullptr);
+        const std::string build = KS_BUILD_DIR;
+        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+        Manager->SetSkinName(L"Terminal4bit");
+        Sheet = NewBitmap24(3 * CellW, 3 * CellH);
+        FillRect(Sheet->Canvas().Handle(), &Whole, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Form);
+        FreeAndNil(Manager);
+        Sheet.reset();
+        VclFixture::TearDown();
+    }
+
+    void MakeForm(const std::wstring& caption, bool menu = false, TFormBorderStyle style = bsSizeable)
+    {
+        FreeAndNil(Form);
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(nullptr);
+        Form->SetBorderStyle(style);
+        Form->SetBounds(60, 60, 420, 303);
+        Form->SetCaption(caption);
+        if (menu) {
+            auto* bar = Create<TMainMenu>(Form);
+            for (const wchar_t* text : {L"Файл", L"Правка", L"Справка"}) {
+                auto* item = Create<TMenuItem>(bar);
+                item->SetCaption(text);
+                bar->Items()->Add(item);
+            }
+            Form->SetMenu(bar);
+        }
+        Form->Show();
+        Pump();
+        Provider = Create<TsSkinProvider>(Form);
+        Provider->SkinData()->SetSkinManager(Manager);
+        Provider->SetUpForm();
+        Provider->FormActive = true;
+    }
+    TBitmap& Paint()
+    {
+        Provider->FormChanged = true;
+        Provider->SkinData()->BackgroundChanged = true;
+        Provider->PaintNonClient();
+        return *Provider->SkinData()->CacheBitmap;
+    }
+    void Place(int cell, TBitmap& image, const std::string& label)
+    {
+        const int x = (cell % 3) * CellW + 10, y = (cell / 3) * CellH + 24;
+        BitBlt(Sheet->Canvas().Handle(), x, y, image.Width(), image.Height(), image.Canvas().Handle(), 0, 0, SRCCOPY);
+        ks::test::DrawSheetLabel(*Sheet, x, y - 18, label);
+    }
+
+    RECT Whole{0, 0, 3 * CellW, 3 * CellH};
+    TsSkinManager* Manager = nullptr;
+    TForm* Form = nullptr;
+    TsSkinProvider* Provider = nullptr;
+    std::unique_ptr<TBitmap> Sheet;
+};
+
+// The system menu open over its form, read from the screen while the menu is tracked.
+TBitmap* gScreenShot = nullptr;
+HWND gShotForm = nullptr;
+
+void CALLBACK ShootAndClose(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    RECT r{};
+    GetWindowRect(gShotForm, &r);
+    HDC screen = GetDC(nullptr);
+    BitBlt(gScreenShot->Canvas().Handle(), 0, 0, gScreenShot->Width(), gScreenShot->Height(), screen, r.left, r.top,
+           SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    EndMenu();
+}
+
+TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
+{
+    ASSERT_TRUE(Manager->SkinData.SkinActive);
+    MakeForm(L"Генератор паролей");
+    Place(0, Paint(), "active");
+    Provider->FormActive = false;
+    Place(1, Paint(), "inactive");
+
+    MakeForm(L"Генератор паролей: очень длинный заголовок окна, который не помещается в строке");
+    Place(2, Paint(), "long Cyrillic caption");
+
+    MakeForm(L"С главным меню", true);
+    Place(3, Paint(), "main menu");
+
+    MakeForm(L"Кнопки");
+    Paint();
+    Provider->SetHotHitCode(HTCLOSE);
+    Place(4, *Provider->SkinData()->CacheBitmap, "close hot");
+    Provider->SetPressedHitCode(HTCLOSE);
+    Place(5, *Provider->SkinData()->CacheBitmap, "close pressed");
+
+    MakeForm(L"О программе", false, bsDialog);
+    Place(8, Paint(), "dialog (the about box's frame)");
+
+    Manager->SetSkinnedPopups(false);
+    MakeForm(L"Системное меню");
+    Paint();
+    Provider->NCPaint();
+    Provider->NCPaint();
+    std::unique_ptr<TBitmap> shot = NewBitmap24(420, 303);
+    gScreenShot = shot.get();
+    gShotForm = Form->Handle();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, ShootAndClose);
+    RECT r{};
+    GetWindowRect(Form->Handle(), &r);
+    Provider->ShowSkinnedSysMenu(r.left + 8, r.top + 28);
+    KillTimer(nullptr, timer);
+    Place(6, *shot, "system menu open (screen)");
+
+    // The internal skin has no extended border of its own: the frame test skin's shadow ring.
+    ks::test::TempFolder dir;
+    dir.Write(L"Frame.asz", ks::test::PackArchive({{"Options.dat", ks::test::BytesOf(ks::test::FrameSkinOptions())},
+                                                   {"Master.bmp", ks::test::Bmp24(120, 120, ks::test::FrameMasterPixel)}}));
+    Manager->SetExtendedBorders(true);
+    Manager->SetSkinDirectory(dir.Path());
+    Manager->SetSkinName(L"Frame");
+    if (Manager->ExtendedBorders()) {
+        MakeForm(L"Расширенная рамка");
+        Provider->SetBorderFormActive(true);
+        TBitmap& image = Paint();
+        // The image's alpha shown over a checkerboard.
+        std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x) {
+                const uint32_t p = ks::GetPixel32(image.View(), x, y);
+                const int a = static_cast<int>(p >> 24);
+                const int back = ((x / 8 + y / 8) % 2) ? 0xC0 : 0xFF;
+                auto mix = [&](int shift) { return (((p >> shift) & 0xFF) * a + back * (255 - a)) / 255; };
+                ks::SetPixel24(shown->View(), x, y, static_cast<TColor>(mix(0) | mix(8) << 8 | mix(16) << 16));
+            }
+        Place(7, *shown, "layered border image");
+        ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/frame-border.png");
+    }
+    ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-sheet.png");
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+#include "skin/forms/acBorderForm.h"
+#include "skin/core/CacheBitmaps.h"
+#include "win/skin/forms/FormFrameFixture.h"
+
+#include <string>
+#include <utility>
+
+namespace {
+
+using namespace ks::test;
+
+class FormNonClientPaintingTest : public FormFrameFixture {
+protected:
+    // The colour of the title bar's background at a point clear of icon, text and buttons.
+    TPoint TitlePoint() { return {Provider->CaptionBandRect().Right - 2, Provider->CaptionBandRect().Top}; }
+    // A point of the left border, halfway down.
+    TPoint BorderPoint() { return {1, Form->Height() / 2}; }
+    // Columns of row y between x0 and x1 (exclusive) whose colour is not the title's.
+    int TextColumns(int y, int x0, int x1, TColor title)
+    {
+        int n = 0;
+        for (int x = std::max(x0, 0); x < x1; ++x)
+            n += CachePixel(x, y) != title ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(FormNonClientPaintingTest, ActiveAndInactiveFramesShowTheirLooks)
+{
+    struct Case {
+        const char* name;
+        bool active;
+        TColor title;
+        TColor border;
+    } cases[] = {
+        {"Active", true, FrameTitleHotColour, FrameFormHotColour},
+        {"Inactive", false, FrameTitleColour, FrameFormColour},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Provider->FormActive = c.active;
+        Paint();
+        const TPoint t = TitlePoint();
+        EXPECT_EQ(CachePixel(t.X, t.Y), c.title);
+        EXPECT_EQ(CachePixel(BorderPoint().X, BorderPoint().Y), c.border);
+        const TPoint close = Centre(Provider->ButtonClose.Rect);
+        ASSERT_GT(Provider->ButtonClose.Rect.Width(), 0);
+        // The inactive row is the glyph drawn half over the title.
+        const TColor glyph = c.active ? CloseCells[0] : BlendColors(CloseCells[0], c.title, 0.5);
+        EXPECT_TRUE(NearColour(CachePixel(close.X, close.Y), glyph, 1))
+            << std::hex << CachePixel(close.X, close.Y) << " " << glyph;
+
+        // The window shows the image in its frame, the client area untouched.
+        ShowFrame();
+        EXPECT_EQ(WindowPixel(Form->Handle(), t.X, t.Y), c.title);
+        EXPECT_EQ(WindowPixel(Form->Handle(), close.X, close.Y), CachePixel(close.X, close.Y));
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, ALongCyrillicCaptionEndsInsideItsBandWithAnEllipsis)
+{
+    std::wstring caption = L"Генератор паролей: ";
+    while (caption.size() < 5000)
+        caption += L"очень длинный заголовок ";
+    Form->SetCaption(caption);
+    Provider->FormActive = true;
+    Paint();
+    const TRect band = Provider->CaptionBandRect();
+    const int y = (band.Top + band.Bottom) / 2;
+    ASSERT_GT(band.Width(), 40);
+    EXPECT_GT(TextColumns(y, band.Left, band.Right, FrameTitleHotColour), 20) << "the caption is drawn";
+    EXPECT_EQ(TextColumns(y, band.Right + 5, Provider->ButtonMin.Rect.Left - 2, FrameTitleHotColour), 0)
+        << "nothing of it lies right of its band";
+    EXPECT_EQ(CachePixel(band.Left - 2, y), FrameCaptionHotColour) << "the caption plate lies behind the text";
+}
+
+TEST_F(FormNonClientPaintingTest, CentredAndRightAlignedCaptionsStayInsideTheBand)
+{
+    LoadSkin({.caption = false});
+    MakeForm(bsSizeable);
+    struct Case {
+        const char* name;
+        TAlignment alignment;
+        std::wstring caption;
+    } cases[] = {
+        {"CentredShort", taCenter, L"Пароль"},
+        {"CentredLong", taCenter, std::wstring(400, L'Ж')},
+        {"RightLong", taRightJustify, std::wstring(400, L'Ж')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Provider->SetCaptionAlignment(c.alignment);
+        Form->SetCaption(c.caption);
+        Provider->FormActive = true;
+        Paint();
+        const TRect band = Provider->CaptionBandRect();
+        const int y = (band.Top + band.Bottom) / 2;
+        EXPECT_EQ(TextColumns(y, Provider->IconRect().Right + 1, band.Left, FrameTitleHotColour), 0)
+            << "no text left of the band";
+        EXPECT_GT(TextColumns(y, band.Left, band.Right, FrameTitleHotColour), 0);
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, SparseSkinsPaintWhatTheyHaveAndLeakNothing)
+{
+    struct Case {
+        const char* name;
+        FrameSkinParts parts;
+    } cases[] = {
+        {"NoForm", {.form = false}},
+        {"NoTitle", {.title = false}},
+        {"NoCaption", {.caption = false}},
+        {"NoGlyphs", {.glyphs = false}},
+        {"GlyphsOfNoSize", {.glyphs = false, .emptyGlyphs = true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreeAndNil(Form);
+        LoadSkin(c.parts);
+        MakeForm(bsSizeable);
+        Form->SetCaption(std::wstring(3000, L'Щ'));
+        Provider->FormActive = true;
+        TBitmap& cache = Paint();
+        ShowFrame();
+        Provider->SetHotHitCode(HTCLOSE);
+        Provider->SetPressedHitCode(HTCLOSE);
+        Provider->SetHotHitCode(0);
+        Provider->FormActive = false;
+        Paint();
+        EXPECT_EQ(cache.Width(), Provider->SkinnedWindowWidth());
+        if (!c.parts.glyphs && !c.parts.emptyGlyphs) {
+            EXPECT_EQ(Provider->SysButtonHeight(), 21);
+        }
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, TheMenuLineIsPaintedUnderTheTitle)
+{
+    auto* menu = Create<TMainMenu>(Form);
+    for (const wchar_t* text : {L"Файл", L"Справка"}) {
+        auto* item = Create<TMenuItem>(menu);
+        item->SetCaption(text);
+        menu->Items()->Add(item);
+    }
+    Form->SetMenu(menu);
+    Pump();
+    Provider->FormActive = true;
+    Paint();
+    ASSERT_TRUE(Provider->MainMenuVisible());
+    const int y0 = Provider->ClientOffsetY() - Provider->MenuBarHeight() / 2;
+    EXPECT_EQ(CachePixel(Provider->SkinnedWindowWidth() - 30, y0), FrameMenuLineColour);
+}
+
+TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAndAnOpaqueWindow)
+{
+    MakeForm(bsSizeable, true);
+    if (!Manager->ExtendedBorders())
+        GTEST_SKIP() << "no layered windows here";
+    Provider->SetBorderFormActive(true);
+    ASSERT_NE(Provider->BorderForm, nullptr);
+    Provider->FormActive = true;
+    TBitmap& cache = Paint();
+    ASSERT_EQ(cache.PixelFormat(), pf32bit);
+    const TRect m = Provider->ExtBorderMargins();
+    EXPECT_GT(m.Left, 0);
+    EXPECT_EQ(cache.Width(), Provider->SkinnedWindowWidth());
+    EXPECT_EQ(ks::GetPixel32(cache.View(), m.Left + 1, cache.Height() / 2) >> 24, 255u) << "the window's own area";
+    EXPECT_EQ(ks::GetPixel32(cache.View(), 1, cache.Height() / 2) & 0xFFFFFF, ShadowColour) << "the shadow";
+    Provider->BorderForm->UpdateBorderWindow(255);
+    const HWND wnd = Provider->BorderForm->WindowHandle();
+    RECT r{}, f{};
+    GetWindowRect(wnd, &r);
+    GetWindowRect(Form->Handle(), &f);
+    EXPECT_EQ(r.right - r.left, cache.Width());
+    EXPECT_LT(r.left, f.left) << "the border window reaches out around the form";
+    Provider->SetBorderFormActive(false);
+    EXPECT_EQ(Provider->BorderForm, nullptr);
+    Pump();
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "the form paints its whole frame again";
+    EXPECT_EQ(cache.PixelFormat(), pf24bit);
+}
+
+TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRestoresTheForm)
+{
+    MakeForm(bsSizeable, true);
+    if (!Manager->ExtendedBorders())
+        GTEST_SKIP() << "no layered windows here";
+    Provider->SetBorderFormActive(true);
+    ASSERT_NE(Provider->BorderForm, nullptr);
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    const HWND border = Provider->BorderForm->WindowHandle();
+    auto doubleClickCaption = [&] {
+        RECT r{};
+        GetWindowRect(border, &r);
+        const TRect m = Provider->ExtBorderMargins();
+        const POINT p{r.left + m.Left + 60, r.top + m.Top + Provider->CaptionHeight(true) / 2};
+        SendMessageW(border, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(p.x, p.y));
+        Pump();
+    };
+    doubleClickCaption();
+    EXPECT_TRUE(IsZoomed(Form->Handle()));
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    doubleClickCaption();
+    EXPECT_FALSE(IsZoomed(Form->Handle()));
+}
+
+} // namespace

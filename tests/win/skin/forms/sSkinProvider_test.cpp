@@ -1,0 +1,810 @@
+#include "skin/forms/sSkinProvider.h"
+
+#include "skin/adapters/acButtonAdapters.h"
+#include "skin/adapters/acSBUtils.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/SkinSenders.h"
+#include "skin/core/sMaskData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/core/sStoredSkins.h"
+#include "skin/forms/FormFrameGeometry.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/TitleParts.h"
+#include "skin/forms/acCtrlAdapter.h"
+#include "vcl/ExtCtrls.h"
+#include "vcl/StdCtrls.h"
+#include "vcl/SysUtils.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+WPARAM Command(WORD command, WORD low = 0)
+{
+    return static_cast<WPARAM>(MAKELONG(low, command));
+}
+
+// Stands between the form and the provider as the form's own procedure: it records what the
+// provider passes on.
+struct OldProcSpy {
+    TWndMethod Inner;
+    std::vector<TMessage> Seen;
+    void Proc(TMessage& m)
+    {
+        Seen.push_back(m);
+        Inner(m);
+    }
+    bool SawCommand(WORD command) const
+    {
+        for (const TMessage& m : Seen)
+            if (m.Msg == SM_SKINCMD && HIWORD(m.WParam) == command)
+                return true;
+        return false;
+    }
+    bool Saw(UINT msg) const
+    {
+        for (const TMessage& m : Seen)
+            if (m.Msg == msg)
+                return true;
+        return false;
+    }
+};
+
+std::vector<std::wstring>& ThemeCalls()
+{
+    static std::vector<std::wstring> calls;
+    return calls;
+}
+
+HRESULT WINAPI RecordTheme(HWND, const wchar_t* app, const wchar_t*)
+{
+    ThemeCalls().push_back(app ? app : L"(null)");
+    return S_OK;
+}
+
+class TMyButton : public TButton {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TButton::TButton;
+};
+const ks::ClassInfo TMyButton::StaticClassInfo{"TMyButton", &TButton::StaticClassInfo, {}, {}};
+
+// Tells when a component it watches is freed.
+class FreeSpy : public TComponent {
+public:
+    using TComponent::TComponent;
+    TComponent* Freed = nullptr;
+
+protected:
+    void Notification(TComponent* c, TOperation op) override
+    {
+        TComponent::Notification(c, op);
+        if (op == opRemove)
+            Freed = c;
+    }
+};
+
+class ProviderTest : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        Manager = Create<TsSkinManager>(nullptr);
+        const std::string build = KS_BUILD_DIR;
+        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+        Manager->SetSkinName(L"Terminal4bit");
+        ASSERT_TRUE(Manager->SkinData.SkinActive);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(Form);
+        FreeAndNil(Manager);
+        Pump();
+        VclFixture::TearDown();
+    }
+    TForm* MakeForm(TFormBorderStyle style = bsSizeable, bool show = true)
+    {
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(Application);
+        Form->SetBorderStyle(style);
+        Form->SetBounds(40, 40, 300, 200);
+        if (show) {
+            Form->Show();
+            Pump();
+        }
+        return Form;
+    }
+    LRESULT SkinCommand(WORD command, LPARAM lParam = 0)
+    {
+        return SendMessageW(Form->Handle(), SM_SKINCMD, Command(command), lParam);
+    }
+    HWND Wnd() { return Form->Handle(); }
+
+    TsSkinManager* Manager = nullptr;
+    TForm* Form = nullptr;
+};
+
+// ---- life cycle
+
+TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
+{
+    MakeForm();
+    const TWndMethod before = Form->WindowProc();
+    auto* provider = Create<TsSkinProvider>(Form);
+    EXPECT_TRUE(Form->WindowProc() == TWndMethod(provider, &TsSkinProvider::FormWndProc));
+    EXPECT_EQ(Form->Perform(SM_SKINCMD, Command(SKC_GET_PROVIDER), 0), reinterpret_cast<LRESULT>(provider));
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 1);
+
+    provider->Free();
+    EXPECT_TRUE(Form->WindowProc() == before);
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+    EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0) << "the window menu style comes back";
+}
+
+TEST_F(ProviderTest, OnlyFormsCanOwnAProvider)
+{
+    auto* owner = Create<TComponent>(nullptr);
+    try {
+        Create<TsSkinProvider>(owner);
+        ADD_FAILURE() << "a provider on a plain component";
+    } catch (const EAbort& e) {
+        EXPECT_STREQ(e.what(), ProviderOwnerText);
+    }
+    EXPECT_EQ(owner->ComponentCount(), 0);
+    owner->Free();
+}
+
+TEST_F(ProviderTest, HookMadeProviderWaitsForTheFirstNonClientMessage)
+{
+    MakeForm();
+    Form->SetColor(clRed);
+    auto* provider = TsSkinProvider::CreateProviderFlagged(Form);
+    EXPECT_TRUE(provider->SetUpPending);
+    EXPECT_EQ(Form->Color(), clRed) << "nothing touched before the form is hit-tested";
+    EXPECT_EQ(provider->SystemMenu, nullptr);
+
+    SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(100, 100));
+    EXPECT_FALSE(provider->SetUpPending);
+    EXPECT_EQ(Form->Color(), Manager->GlobalSectionColor());
+    TsSystemMenu* menu = provider->SystemMenu;
+    ASSERT_NE(menu, nullptr);
+    SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(100, 100));
+    EXPECT_EQ(provider->SystemMenu, menu) << "prepared once";
+}
+
+TEST_F(ProviderTest, ASecondProviderReplacesAWaitingOneOrStaysPassive)
+{
+    MakeForm();
+    auto* spy = Create<FreeSpy>(nullptr);
+    auto* waiting = TsSkinProvider::CreateProviderFlagged(Form);
+    waiting->FreeNotification(spy);
+    auto* second = Create<TsSkinProvider>(Form);
+    EXPECT_EQ(spy->Freed, waiting) << "the waiting provider gives way";
+    EXPECT_FALSE(second->Passive);
+
+    auto* third = Create<TsSkinProvider>(Form);
+    EXPECT_TRUE(third->Passive);
+    EXPECT_TRUE(Form->WindowProc() == TWndMethod(second, &TsSkinProvider::FormWndProc)) << "one procedure";
+    third->Free();
+    EXPECT_TRUE(Form->WindowProc() == TWndMethod(second, &TsSkinProvider::FormWndProc));
+    spy->Free();
+}
+
+TEST_F(ProviderTest, ProviderOnAFormWithoutAWindowAndFreedInAnyOrder)
+{
+    MakeForm(bsSizeable, false);
+    ASSERT_FALSE(Form->HandleAllocated());
+    auto* early = Create<TsSkinProvider>(Form);
+    EXPECT_EQ(early->CaptionHeight(true), 0) << "measures without a window are empty";
+    EXPECT_EQ(early->SkinnedWindowWidth(), 0);
+    early->Free();
+    EXPECT_FALSE(Form->HandleAllocated());
+
+    Create<TsSkinProvider>(Form);
+    Form->Show();
+    Pump();
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 1);
+    // The form frees its provider as an owned component while it goes.
+    FreeAndNil(Form);
+    Pump();
+}
+
+TEST_F(ProviderTest, FormChangingItsBorderWhileShownKeepsItsProvider)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    Form->SetBorderStyle(bsDialog);
+    Pump();
+    EXPECT_EQ(SkinCommand(SKC_GET_PROVIDER), reinterpret_cast<LRESULT>(provider));
+    provider->InitTitleButtonSections();
+    EXPECT_FALSE(provider->ButtonClose.BigGlyph) << "a dialog border takes the small glyphs";
+}
+
+// ---- the window procedure
+
+class ProviderSpyTest : public ProviderTest {
+protected:
+    void Attach()
+    {
+        MakeForm();
+        Spy.Inner = Form->WindowProc();
+        Form->SetWindowProc(TWndMethod(&Spy, &OldProcSpy::Proc));
+        Provider = Create<TsSkinProvider>(Form);
+        Spy.Seen.clear();
+    }
+    void TearDown() override
+    {
+        if (Form && Provider) {
+            Provider->Free();
+            Form->SetWindowProc(Spy.Inner);
+        }
+        ProviderTest::TearDown();
+    }
+    OldProcSpy Spy;
+    TsSkinProvider* Provider = nullptr;
+};
+
+TEST_F(ProviderSpyTest, SkinCommandsStopAtTheProviderOfASkinnedForm)
+{
+    Attach();
+    EXPECT_EQ(SkinCommand(SKC_GET_PROVIDER), reinterpret_cast<LRESULT>(Provider));
+    SkinCommand(99);
+    EXPECT_FALSE(Spy.SawCommand(99)) << "an unknown command never reaches the form";
+    const LRESULT offset = SkinCommand(SKC_GET_CLIENT_OFFSET);
+    EXPECT_EQ(LOWORD(offset), Provider->ClientOffsetX());
+    EXPECT_EQ(HIWORD(offset), Provider->ClientOffsetY());
+    EXPECT_GT(HIWORD(offset), LOWORD(offset)) << "the title bar lies above the client";
+
+    TMessage complex{SM_SKINCMD, Command(SKC_IS_BG_COMPLEX), 77, 55};
+    Form->WindowProc()(complex);
+    EXPECT_EQ(complex.LParam, complex.Result) << "the answer is written to both";
+}
+
+TEST_F(ProviderSpyTest, UnskinnedFormPassesCommandsOnButStillNamesItsProvider)
+{
+    Attach();
+    Manager->SetActive(false);
+    Spy.Seen.clear();
+    SkinCommand(99);
+    EXPECT_TRUE(Spy.SawCommand(99));
+    EXPECT_EQ(SkinCommand(SKC_GET_PROVIDER), reinterpret_cast<LRESULT>(Provider));
+}
+
+TEST_F(ProviderSpyTest, ColourChangesReachTheFormOnlyWithACustomColour)
+{
+    Attach();
+    Form->Perform(CM_COLORCHANGED, 0, 0);
+    EXPECT_FALSE(Spy.Saw(CM_COLORCHANGED));
+    Provider->SkinData()->SetCustomColor(true);
+    Form->Perform(CM_COLORCHANGED, 0, 0);
+    EXPECT_TRUE(Spy.Saw(CM_COLORCHANGED));
+}
+
+TEST_F(ProviderSpyTest, BackgroundAnswerCarriesTheClientOffset)
+{
+    Attach();
+    BackgroundInfo info;
+    info.R = {0, 0, 10, 10};
+    ks::PerformSkinMessage(*Form, SM_SKINCMD, Command(SKC_GET_BG_INFO), reinterpret_cast<LPARAM>(&info));
+    if (info.BackgroundKind == BgKindBitmap) {
+        EXPECT_EQ(info.Offset.X, Provider->ClientOffsetX());
+        EXPECT_EQ(info.Offset.Y, Provider->ClientOffsetY());
+    }
+    BackgroundInfo painted;
+    painted.PaintRequested = true;
+    painted.Offset = {3, 4};
+    ks::PerformSkinMessage(*Form, SM_SKINCMD, Command(SKC_GET_BG_INFO), reinterpret_cast<LPARAM>(&painted));
+    EXPECT_EQ(painted.Offset.X, 3 + Provider->ClientOffsetX()) << "a paint request is shifted, not replaced";
+    EXPECT_EQ(painted.Offset.Y, 4 + Provider->ClientOffsetY());
+}
+
+TEST_F(ProviderSpyTest, RemovingTheSkinGivesTheFormItsColourAndStyleBack)
+{
+    Attach();
+    SendMessageW(Wnd(), WM_NCHITTEST, 0, 0);
+    EXPECT_EQ(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0) << "the provider draws the window menu";
+    Manager->SetActive(false);
+    EXPECT_EQ(Form->Color(), clBtnFace);
+    EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
+}
+
+// ---- frame geometry
+
+TEST_F(ProviderTest, TitleButtonsSitAtTheRightOfTheTitleBar)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    provider->LayoutTitleButtons();
+    const int frame = FormBorderWidth(Wnd(), Manager, false, false);
+    EXPECT_EQ(frame, GetSystemMetrics(SM_CXFRAME));
+    EXPECT_EQ(provider->CaptionHeight(true), GetSystemMetrics(SM_CYCAPTION)) << "no border window: the system's";
+
+    const TRect close = provider->ButtonClose.Rect;
+    EXPECT_EQ(close.Right, provider->SkinnedWindowWidth() - Manager->SkinData.BIRight - frame);
+    EXPECT_EQ(close.Width(), provider->SysButtonWidth(provider->ButtonClose));
+    EXPECT_EQ(provider->ButtonMax.Rect.Right, close.Left - Manager->SkinData.BISpace);
+    EXPECT_EQ(provider->ButtonMin.Rect.Right, provider->ButtonMax.Rect.Left - Manager->SkinData.BISpace);
+    EXPECT_EQ(provider->SysButtonCount(), 3);
+    EXPECT_GE(close.Top, 0);
+    EXPECT_LE(close.Bottom, frame + provider->CaptionHeight(true));
+}
+
+TEST_F(ProviderTest, DialogsTakeTheSmallSetWithoutGaps)
+{
+    MakeForm(bsDialog);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    provider->LayoutTitleButtons();
+    EXPECT_EQ(provider->SysButtonCount(), 1) << "close only";
+    EXPECT_EQ(provider->ButtonClose.ImageIndex,
+              Manager->FindMask(Manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "SICONCLOSE"));
+    EXPECT_EQ(provider->TitleButtonsWidth(), Manager->SkinData.BIRight + provider->SysButtonWidth(provider->ButtonClose));
+    EXPECT_FALSE(provider->MainMenuVisible());
+    EXPECT_FALSE(provider->TitleIconShown());
+}
+
+TEST_F(ProviderTest, UserButtonsWidenTheStripAndGetTheirHitCodes)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    const int before = provider->TitleButtonsWidth();
+    provider->TitleButtons()->Add();
+    const int width = provider->UserButtonWidth(*provider->TitleButtons()->Items(0));
+    EXPECT_EQ(provider->TitleButtonsWidth(), before + 8 + width + Manager->SkinData.BISpace);
+    provider->LayoutTitleButtons();
+    EXPECT_EQ(provider->TitleButtons()->Items(0)->BtnData.HitCode, HTUDBTN);
+    EXPECT_EQ(provider->TitleButtons()->Items(0)->BtnData.Rect.Right,
+              provider->ButtonMin.Rect.Left - Manager->SkinData.BISpace - 8);
+    EXPECT_EQ(provider->TitleButtonByHitCode(HTUDBTN), &provider->TitleButtons()->Items(0)->BtnData);
+    EXPECT_EQ(provider->TitleButtonByHitCode(HTUDBTN + 1), nullptr);
+}
+
+TEST_F(ProviderTest, MissingImagesGiveTheFixedButtonSizes)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    TitleButtonRec none;
+    EXPECT_EQ(provider->SysButtonWidth(none), 21);
+    provider->MDIClose.ImageIndex = -1;
+    EXPECT_EQ(provider->MDIButtonWidth(), 16);
+    EXPECT_EQ(provider->MDIButtonHeight(), 16);
+}
+
+TEST_F(ProviderTest, CaptionBandLeavesRoomForIconAndButtonsEvenForLongCaptions)
+{
+    MakeForm(bsSizeable);
+    Form->SetCaption(std::wstring(5000, L'W'));
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    const TRect band = provider->CaptionBandRect();
+    EXPECT_LT(band.Left, band.Right);
+    EXPECT_LE(band.Right, provider->SkinnedWindowWidth() - provider->TitleButtonsWidth());
+    SendMessageW(Wnd(), WM_NCPAINT, 1, 0);
+    Pump();
+}
+
+TEST_F(ProviderTest, RegionOfASkinWithoutCornersIsTheWholeWindow)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    provider->MakeRegionRects();
+    EXPECT_TRUE(provider->RegionRects.empty()) << "the internal skin's form has no border mask";
+    provider->RegionRects.push_back({0, 0, 10000, 10000});
+    provider->ApplyRegion(false);
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Wnd(), probe), ERROR) << "a region that cuts everything away is not set";
+    DeleteObject(probe);
+    EXPECT_FALSE(provider->InRegionUpdate);
+}
+
+TEST_F(ProviderTest, TitleImagesOfZeroSizeAndMissingSectionsLeaveAUsableForm)
+{
+    MakeForm(bsSizeable);
+    for (TsMaskData& mask : Manager->MaskArray)
+        if (mask.PropertyName.rfind("BICON", 0) == 0 || mask.PropertyName == "TITLEBUTTON") {
+            mask.R = {0, 0, 0, 0};
+            mask.ImageCount = 0;
+            mask.MaskType = -1;
+        }
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetTitleSkin("NOSUCHTITLE");
+    provider->SkinData()->SetSkinSection("NOSUCHFORM");
+    provider->TitleButtons()->Add();
+    provider->SetUpForm();
+    provider->LayoutTitleButtons();
+    EXPECT_EQ(provider->TitleSectionIndex(), -1);
+    EXPECT_EQ(provider->SysButtonHeight(), 0) << "an empty image is a button of no height, not a division by 0";
+    EXPECT_GE(provider->TitleButtonsWidth(), Manager->SkinData.BIRight);
+    provider->MakeRegionRects();
+    EXPECT_TRUE(provider->RegionRects.empty());
+    SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(60, 50));
+    SendMessageW(Wnd(), WM_NCPAINT, 1, 0);
+    Pump();
+    EXPECT_TRUE(IsWindow(Wnd()));
+}
+
+TEST_F(ProviderTest, FreeingAProviderStopsItsTitleAnimations)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    // A glow is a timer the provider owns; the record only points to it.
+    auto* glow = Create<TTimer>(provider);
+    auto* spy = Create<FreeSpy>(nullptr);
+    glow->FreeNotification(spy);
+    provider->ButtonClose.Animation = reinterpret_cast<TacSBAnimation*>(glow);
+    provider->StopTitleAnimations();
+    EXPECT_EQ(spy->Freed, glow);
+    EXPECT_EQ(provider->ButtonClose.Animation, nullptr);
+    spy->Free();
+}
+
+TEST_F(ProviderTest, GlobalColourFollowsTheSettingWhileTheSkinIsOn)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    EXPECT_EQ(Form->Color(), Manager->GlobalSectionColor());
+    provider->SetUseGlobalColor(false);
+    EXPECT_EQ(Form->Color(), clBtnFace) << "off gives the platform's face colour, skin or not";
+    provider->SetUseGlobalColor(true);
+    EXPECT_EQ(Form->Color(), Manager->GlobalSectionColor());
+}
+
+TEST_F(ProviderTest, SwitchingTheFrameOffGivesTheWindowItsOwnFrameBack)
+{
+    MakeForm();
+    std::vector<std::wstring>& themed = ThemeCalls();
+    themed.clear();
+    ks::Sys().SetWindowThemePtr = &RecordTheme;
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    ASSERT_EQ(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
+    provider->SetDrawNonClientArea(false);
+    EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
+    ASSERT_EQ(themed.size(), 1u);
+    EXPECT_EQ(themed[0], L"") << "visual styles are given back";
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Wnd(), probe), ERROR) << "rectangular again";
+    DeleteObject(probe);
+    ks::ResetSys();
+}
+
+TEST_F(ProviderTest, MaximisedSizeKeepsTheSkinnedTitleOnTheWorkArea)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    ASSERT_EQ(Manager->SkinData.TitleHeight, Manager->SkinData.MaxHeight);
+    MINMAXINFO mmi{};
+    TMessage m{WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi), 0};
+    provider->HandleGetMinMaxInfo(m);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromWindow(Wnd(), MONITOR_DEFAULTTONEAREST), &info);
+    const int b = GetSystemMetrics(SM_CXFRAME);
+    // Without a border window the skin's caption is the system's: d = b.
+    EXPECT_EQ(mmi.ptMaxPosition.y, 0);
+    EXPECT_EQ(mmi.ptMaxSize.x, info.rcWork.right - info.rcWork.left + 2 * b);
+    EXPECT_EQ(mmi.ptMaxSize.y, info.rcWork.bottom - info.rcWork.top - b + 2 * b);
+}
+
+TEST_F(ProviderTest, OldSystemsHaveNoComposition)
+{
+    ks::Sys().Win32MajorVersion = [] { return 5; };
+    ks::Sys().CompositionEnabled = [] { return true; };
+    EXPECT_FALSE(IsDwmCompositionEnabled());
+    ks::Sys().Win32MajorVersion = [] { return 6; };
+    EXPECT_TRUE(IsDwmCompositionEnabled());
+    ks::Sys().DwmSetWindowAttribute = nullptr;
+    EXPECT_EQ(DwmSetWindowAttributeSafe(nullptr, 3, nullptr, 0), E_NOTIMPL);
+    ks::ResetSys();
+}
+
+TEST_F(ProviderTest, ClientOffsetIsWhatTheFrameTakesAroundTheClient)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    RECT w{}, c{};
+    GetWindowRect(Wnd(), &w);
+    GetClientRect(Wnd(), &c);
+    const int frameX = GetSystemMetrics(SM_CXFRAME);
+    EXPECT_EQ(provider->ClientOffsetX(), ((w.right - w.left) - c.right) / 2);
+    EXPECT_EQ(provider->ClientOffsetY(), (w.bottom - w.top) - c.bottom - frameX);
+    EXPECT_EQ(provider->NonClientHeight(), (w.bottom - w.top) - c.bottom - frameX);
+    const TPoint p = provider->ScreenToFormPoint(w.left + 7, w.top + 9);
+    EXPECT_EQ(p.X, 7);
+    EXPECT_EQ(p.Y, 9);
+}
+
+TEST_F(ProviderTest, OutlineDragMovesTheFormWhereTheOutlineEnds)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    const TRect start = provider->DragOutlineBegin();
+    RECT w{};
+    GetWindowRect(Wnd(), &w);
+    EXPECT_EQ(start, (TRect{w.left, w.top, w.right, w.bottom}));
+    const TRect moved{start.Left + 15, start.Top + 10, start.Right + 15, start.Bottom + 10};
+    provider->DragOutlineMove(moved);
+    provider->DragOutlineEnd(moved, true);
+    GetWindowRect(Wnd(), &w);
+    EXPECT_EQ(w.left, moved.Left);
+    EXPECT_EQ(w.top, moved.Top);
+
+    provider->DragOutlineBegin();
+    provider->DragOutlineEnd({moved.Left, moved.Top, moved.Left, moved.Top}, false);
+    GetWindowRect(Wnd(), &w);
+    EXPECT_EQ(w.right - w.left, moved.Width()) << "an outline of no size leaves the form alone";
+}
+
+TEST_F(ProviderTest, CoverFormStaysInactiveAndGoesWithItsProvider)
+{
+    MakeForm(bsSizeable);
+    SetForegroundWindow(Wnd());
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->CreateCoverForm(false);
+    ASSERT_NE(provider->CoverForm, nullptr);
+    const HWND cover = provider->CoverForm->Handle();
+    EXPECT_TRUE(IsWindowVisible(cover));
+    EXPECT_NE(GetForegroundWindow(), cover);
+    EXPECT_EQ(provider->CoverForm->Tag(), -98);
+    provider->Free();
+    EXPECT_FALSE(IsWindow(cover));
+}
+
+TEST_F(ProviderTest, VisibilityChangePreparesAWaitingProvider)
+{
+    MakeForm(bsSizeable, false);
+    auto* provider = TsSkinProvider::CreateProviderFlagged(Form);
+    Form->Show();
+    Pump();
+    EXPECT_FALSE(provider->SetUpPending);
+    EXPECT_NE(provider->SystemMenu, nullptr);
+}
+
+// ---- the control adapter
+
+class AdapterTest : public ProviderTest {
+protected:
+    template <class T>
+    T* AddControl(TWinControl* parent)
+    {
+        auto* c = Create<T>(Form);
+        c->SetParent(parent);
+        c->SetBounds(10, 10, 80, 24);
+        c->HandleNeeded();
+        return c;
+    }
+    static bool Adapted(TWinControl* c) { return GetPropW(c->Handle(), L"ACSBSC") != nullptr; }
+};
+
+TEST_F(AdapterTest, ListedClassesGetTheirAdapterAndLoseItWithTheProvider)
+{
+    MakeForm();
+    auto* button = AddControl<TButton>(Form);
+    auto* other = AddControl<TMyButton>(Form);
+    auto* engines = AddControl<TButton>(Form);
+    engines->SetTag(-98);
+    const TWndMethod before = button->WindowProc();
+
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_NE(provider->Adapter, nullptr);
+    EXPECT_TRUE(Adapted(button));
+    EXPECT_FALSE(button->WindowProc() == before);
+    EXPECT_FALSE(Adapted(other)) << "a subclass of another name is not in the list";
+    EXPECT_FALSE(Adapted(engines)) << "the engine's own controls are left alone";
+    ASSERT_EQ(provider->Adapter->Items.size(), 1u);
+    EXPECT_TRUE(dynamic_cast<TacBtnWnd*>(provider->Adapter->Items[0]->WndAdapter) != nullptr);
+
+    AdaptAll(provider->Adapter, nullptr);
+    EXPECT_EQ(provider->Adapter->Items.size(), 1u) << "adapting twice adds nothing";
+
+    provider->Free();
+    EXPECT_FALSE(Adapted(button));
+    EXPECT_TRUE(button->WindowProc() == before);
+}
+
+TEST_F(AdapterTest, ControlFreedWhileAdaptedIsDroppedOnTheNextWalk)
+{
+    MakeForm();
+    auto* button = AddControl<TButton>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_EQ(provider->Adapter->Items.size(), 1u);
+    button->Free();
+    Pump();
+    AdaptAll(provider->Adapter, nullptr);
+    EXPECT_TRUE(provider->Adapter->Items.empty());
+    provider->Free();
+}
+
+TEST_F(AdapterTest, WithoutThirdPartyRuleNothingIsAdapted)
+{
+    MakeForm();
+    auto* button = AddControl<TButton>(Form);
+    Manager->SetSkinningRules({srStdForms, srStdDialogs});
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    EXPECT_FALSE(Adapted(button));
+    EXPECT_TRUE(provider->Adapter->Items.empty());
+    EXPECT_EQ(ThirdListIndexOf(Manager, "TButton"), tkButton);
+    EXPECT_EQ(ThirdListIndexOf(Manager, "TMyButton"), -1);
+}
+
+TEST_F(AdapterTest, ControlsAddedLaterAreAdaptedThroughTheControlList)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    auto* button = AddControl<TButton>(Form);
+    Form->Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(static_cast<TControl*>(button)), 1);
+    EXPECT_TRUE(Adapted(button));
+}
+
+TEST_F(AdapterTest, LabelsTakeTheSkinsTextColourAndGiveItBackWithTheSkin)
+{
+    MakeForm();
+    auto* plain = Create<TLabel>(Form);
+    plain->SetParent(Form);
+    auto* own = Create<TLabel>(Form);
+    own->SetParent(Form);
+    own->SetTag(98);
+    own->Font()->SetColor(clRed);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    EXPECT_EQ(plain->Font()->Color(), Manager->GlobalSectionFontColor());
+    EXPECT_TRUE(plain->Transparent());
+    EXPECT_EQ(own->Font()->Color(), clRed);
+    Manager->SetActive(false);
+    EXPECT_EQ(plain->Font()->Color(), clWindowText);
+    EXPECT_EQ(own->Font()->Color(), clRed);
+}
+
+// A control that takes the wheel and records where.
+class TWheelPanel : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    int Calls = 0;
+    int Delta = 0;
+    bool DoMouseWheel(TShiftState, int wheelDelta, TPoint) override
+    {
+        ++Calls;
+        Delta = wheelDelta;
+        return true;
+    }
+};
+
+TEST_F(AdapterTest, WheelGoesToTheControlUnderTheCursor)
+{
+    MakeForm();
+    auto* panel = AddControl<TWheelPanel>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    POINT at{20, 20};
+    ClientToScreen(panel->Handle(), &at);
+    const LRESULT answer = Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(panel->Calls, 1);
+    EXPECT_EQ(panel->Delta, 120);
+    EXPECT_EQ(answer, 1);
+    POINT outside{300, 150};
+    ClientToScreen(Wnd(), &outside);
+    Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(outside.x, outside.y));
+    EXPECT_EQ(panel->Calls, 1) << "nothing under the cursor, nothing told";
+}
+
+TEST_F(ProviderSpyTest, SystemMenuItemsSendTheirCommandsToTheForm)
+{
+    Attach();
+    Provider->SetUpForm();
+    TsSystemMenu* menu = Provider->SystemMenu;
+    ASSERT_NE(menu, nullptr);
+    Spy.Seen.clear();
+    // Close, not Move or Size: those start the platform's modal loop, which waits for a button.
+    menu->ItemClose->OnClick()(menu->ItemClose);
+    bool close = false;
+    for (const TMessage& m : Spy.Seen)
+        close = close || (m.Msg == WM_SYSCOMMAND && (m.WParam & 0xFFF0) == SC_CLOSE);
+    EXPECT_TRUE(close);
+    EXPECT_FALSE(IsWindowVisible(Wnd())) << "the form closed";
+}
+
+// ---- system menu
+
+TEST_F(ProviderTest, SystemMenuShowsWhatTheBorderAllows)
+{
+    MakeForm(bsDialog);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    TsSystemMenu* menu = provider->SystemMenu;
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->Name(), "SysMenu");
+    EXPECT_TRUE(menu->VisibleClose());
+    EXPECT_FALSE(menu->VisibleMax());
+    EXPECT_FALSE(menu->VisibleMin());
+    EXPECT_FALSE(menu->ItemMinimize->Visible());
+    EXPECT_FALSE(menu->ItemMaximize->Visible());
+    EXPECT_TRUE(menu->ItemClose->Visible());
+}
+
+TEST_F(ProviderTest, MinimisedFormOffersRestoreAndBothSizeButtons)
+{
+    MakeForm(bsSizeable);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    ShowWindow(Wnd(), SW_MINIMIZE);
+    Pump();
+    TsSystemMenu* menu = provider->SystemMenu;
+    menu->UpdateItems(false);
+    EXPECT_TRUE(menu->VisibleMax());
+    EXPECT_TRUE(menu->VisibleMin());
+    EXPECT_TRUE(menu->EnabledRestore());
+    EXPECT_TRUE(menu->ItemRestore->Enabled());
+    EXPECT_FALSE(menu->ItemSize->Enabled());
+    ShowWindow(Wnd(), SW_RESTORE);
+    Pump();
+}
+
+TEST_F(ProviderTest, SystemMenuTextsComeFromTheWindowWithTheirShortcuts)
+{
+    MakeForm(bsSizeable);
+    HMENU own = GetSystemMenu(Wnd(), FALSE);
+    ASSERT_NE(own, nullptr);
+    wchar_t text[128] = {};
+    GetMenuStringW(own, SC_CLOSE, text, 128, MF_BYCOMMAND);
+    const std::wstring close = text;
+    DeleteMenu(own, SC_MOVE, MF_BYCOMMAND);
+    AppendMenuW(own, MF_STRING, 0x123, L"Extra\tCtrl+E");
+
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    TsSystemMenu* menu = provider->SystemMenu;
+    EXPECT_EQ(menu->ItemMove->Caption(), SysMenuMoveText) << "a command the window has not got";
+    const size_t tab = close.find(L'\t');
+    EXPECT_EQ(menu->ItemClose->Caption(), close.substr(0, tab));
+    if (tab != std::wstring::npos) {
+        EXPECT_EQ(menu->ItemClose->ShortCut(), TextToShortCut(close.substr(tab + 1)));
+    }
+    EXPECT_EQ(menu->ExtraItemCount, 1);
+    TMenuItem* extra = menu->Items()->Items(menu->ItemMaximize->MenuIndex() + 2);
+    EXPECT_EQ(extra->Caption(), L"Extra");
+    EXPECT_EQ(extra->Tag(), 0x123);
+    EXPECT_EQ(extra->ShortCut(), TextToShortCut(L"Ctrl+E"));
+    GetSystemMenu(Wnd(), TRUE);
+}
+
+// ---- title parts
+
+TEST_F(ProviderTest, TitlePartsKeepTheirDefaultsAndCopyRules)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    EXPECT_EQ(provider->SnapBuffer(), 10);
+    EXPECT_TRUE(provider->TitleSkin().empty());
+    EXPECT_EQ(provider->TitleSectionName(), "FORMTITLE");
+    EXPECT_EQ(provider->AddedTitle()->Font()->Color(), AddedTitleNoColor);
+
+    auto* a = static_cast<TsTitleButton*>(provider->TitleButtons()->Add());
+    EXPECT_EQ(a->Name(), "TsTitleButton");
+    a->SetName("Pin");
+    a->SetHint(L"Keep on top");
+    a->SetEnabled(false);
+    auto* b = static_cast<TsTitleButton*>(provider->TitleButtons()->Add());
+    b->SetVisible(false);
+    b->Assign(a);
+    EXPECT_EQ(b->Name(), "Pin");
+    EXPECT_EQ(b->Hint(), L"Keep on top");
+    EXPECT_FALSE(b->Enabled());
+    EXPECT_FALSE(b->Visible()) << "visibility is not copied";
+}
+
+} // namespace
