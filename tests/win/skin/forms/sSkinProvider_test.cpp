@@ -628,6 +628,20 @@ TEST_F(AdapterTest, ControlFreedWhileAdaptedIsDroppedOnTheNextWalk)
     provider->Free();
 }
 
+TEST_F(AdapterTest, FormFreedWithAdaptedControlsReleasesEverything)
+{
+    MakeForm();
+    AddControl<TButton>(Form);
+    auto* gone = AddControl<TButton>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_EQ(provider->Adapter->Items.size(), 2u);
+    gone->Free();
+    // The provider goes with its form, after one of the adapted controls went on its own.
+    FreeAndNil(Form);
+    Pump();
+}
+
 TEST_F(AdapterTest, WithoutThirdPartyRuleNothingIsAdapted)
 {
     MakeForm();
