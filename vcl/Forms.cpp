@@ -217,6 +217,10 @@ void TCustomForm::FrameStyles(DWORD& style, DWORD& exStyle) const
     case bsToolWindow: style |= WS_CAPTION; exStyle |= WS_EX_TOOLWINDOW; break;
     case bsSizeToolWin: style |= WS_CAPTION | WS_THICKFRAME; exStyle |= WS_EX_TOOLWINDOW; break;
     }
+    if (FFormStyle == fsMDIChild) {
+        style = (style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
+        exStyle |= WS_EX_MDICHILD;
+    }
     if ((style & WS_CAPTION) == WS_CAPTION && FBorderIcons.Contains(biSystemMenu)) {
         style |= WS_SYSMENU;
         if (FBorderStyle == bsSingle || FBorderStyle == bsSizeable) {
@@ -254,6 +258,10 @@ void TCustomForm::CreateParams(TCreateParams& p)
         p.X = CW_USEDEFAULT;
         p.Y = CW_USEDEFAULT;
     }
+    if (FFormStyle == fsMDIChild) {
+        p.WndParent = MDIParentWindow();
+        return;
+    }
     if (IsMainCandidate()) {
         p.WndParent = Application->MainFormOnTaskbar() ? nullptr : Application->Handle();
         if (Application->MainFormOnTaskbar())
@@ -275,6 +283,8 @@ void TCustomForm::CreateWnd()
         SendMessageW(HandleIfAllocated(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     if (FMenu && !Parent())
         FMenu->SetWindowHandle(HandleIfAllocated());
+    if (FFormStyle == fsMDIForm && !Parent())
+        CreateMDIClient();
 }
 
 void TCustomForm::DestroyWnd()
@@ -282,7 +292,10 @@ void TCustomForm::DestroyWnd()
     // DestroyWindow would destroy the attached bar too, which belongs to its menu.
     if (FMenu && FMenu->WindowHandle() == HandleIfAllocated())
         FMenu->SetWindowHandle(nullptr);
+    if (FFormStyle == fsMDIChild)
+        DestroyMDIChildWindow();
     TScrollingWinControl::DestroyWnd();
+    FClientHandle = nullptr;
 }
 
 void TCustomForm::SetMenu(TMainMenu* menu)
@@ -392,7 +405,9 @@ void TCustomForm::SetWindowState(TWindowState value)
     if (value == FWindowState)
         return;
     FWindowState = value;
-    if (HandleAllocated() && Showing())
+    if (FFormStyle == fsMDIChild)
+        SetMDIChildState(value);
+    else if (HandleAllocated() && Showing())
         ShowWindow(HandleIfAllocated(), value == wsMinimized ? SW_MINIMIZE : value == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
 }
 
@@ -494,6 +509,8 @@ void TCustomForm::CMShowingChanged(TMessage&)
         else if (FWindowState == wsMaximized)
             command = SW_SHOWMAXIMIZED;
         ShowWindow(wnd, command);
+        if (FFormStyle == fsMDIChild)
+            ShowMDIChild();
         FFormState.Include(fsVisible);
     } else {
         Reported(this, [&] { DoHide(); });

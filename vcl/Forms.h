@@ -199,6 +199,19 @@ public:
 
     void Dispatch(TMessage& message) override;
 
+    // ---- MDI (FormsMDI.cpp): an fsMDIForm form keeps an MDI client window over its whole
+    // client area; fsMDIChild forms are windows inside the main form's MDI client.
+    // The MDI client window of an fsMDIForm form with a window; nullptr otherwise.
+    HWND ClientHandle() const noexcept { return FClientHandle; }
+    // The MDI child the client names active; nullptr without one (or for other forms).
+    TCustomForm* ActiveMDIChild() const;
+    int MDIChildCount() const;
+    // The MDI children in the order the forms were created; raises EListError outside
+    // 0 .. MDIChildCount()-1.
+    TCustomForm* MDIChildren(int index) const;
+    // Unhandled messages of an MDI form end in DefFrameProc, of an MDI child in DefMDIChildProc.
+    void DefaultHandler(TMessage& message) override;
+
 protected:
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -234,6 +247,16 @@ private:
     void CloseModal();
     void ReadFormResource();
     void FrameChanged();
+    // ---- MDI (FormsMDI.cpp)
+    // The parent window of an MDI child: the main form's MDI client. Raises EInvalidOperation
+    // "Cannot create form. No MDI forms are currently active" without one.
+    HWND MDIParentWindow() const;
+    void CreateMDIClient();
+    // An MDI child leaves through its client (WM_MDIDESTROY) so that the next child is activated.
+    void DestroyMDIChildWindow() noexcept;
+    // After an MDI child's window was shown: the client activates it and applies WindowState.
+    void ShowMDIChild();
+    void SetMDIChildState(TWindowState value);
 
     ks::FormCreation FCreation;
     TFormBorderStyle FBorderStyle = bsSizeable;
@@ -251,6 +274,7 @@ private:
     TWinControl* FFocusedControl = nullptr;
     TModalResult FModalResult = mrNone;
     TFormState FFormState{fsCreating};
+    HWND FClientHandle = nullptr; // the MDI client of an fsMDIForm form
     int FClientWidthRead = -1;  // the stored ClientWidth while the form is read
     int FClientHeightRead = -1;
     TNotifyEvent FOnCreate;

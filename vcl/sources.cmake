@@ -34,6 +34,7 @@ list(APPEND KS_WIN_SOURCES
   vcl/WindowProc.cpp
   vcl/WindowSubclass.cpp
   vcl/Forms.cpp
+  vcl/FormsMDI.cpp
   vcl/Application.cpp
   vcl/ExtCtrls.cpp
   vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Buttons.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp

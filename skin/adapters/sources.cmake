@@ -41,3 +41,7 @@ list(APPEND KS_WIN_SOURCES
   skin/adapters/PopupMenuAdapter.cpp
   skin/adapters/SpeedButtonAdapter.cpp
 )
+# The MDI client adapter of a skinned MDI form.
+list(APPEND KS_WIN_SOURCES
+  skin/adapters/MDIClientAdapter.cpp
+)

@@ -14,6 +14,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/forms/FrameDragState.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
@@ -124,6 +125,8 @@ bool TsSkinProvider::AnyStateCommand(TMessage& message)
 void TsSkinProvider::RemoveSkin(TMessage& message)
 {
     TsSkinManager* manager = FSkinData ? FSkinData->SkinManager() : nullptr;
+    // Its mouse messages no longer reach the outline drag once the skin is gone.
+    CancelOutlineDrag(*this);
     if (ScrollAdapter) {
         ScrollAdapter->Free();
         ScrollAdapter = nullptr;
@@ -402,6 +405,7 @@ void TsSkinProvider::ControlMessage(TMessage& message)
     case CM_RESERVED_BC4D: Swallow(message); break;
     case CM_FRAMECHANGED: CMFrameChanged(message); break;
     case CM_MOUSEWHEEL: CMMouseWheel(message); break;
+    case CM_SHOWINGCHANGED: CMShowingChanged(message); break;
     default: CallOld(message); break;
     }
 }
@@ -516,6 +520,52 @@ void TsSkinProvider::WindowMessage(TMessage& message)
     case WM_MOUSELEAVE: CMMouseLeave(message); break;
     case WM_GETMINMAXINFO: HandleGetMinMaxInfo(message); break;
     case WM_INITMENUPOPUP: HandleInitMenuPopup(message); break;
+    // ---- FormHitTest.cpp
+    case WM_WINDOWPOSCHANGING: WMWindowPosChanging(message); break;
+    case WM_NCHITTEST: WMNCHitTest(message); break;
+    case WM_NCLBUTTONDOWN: WMNCLButtonDown(message); break;
+    case WM_NCLBUTTONUP: WMNCLButtonUp(message); break;
+    case WM_LBUTTONUP: WMNCLButtonUp(message); break;
+    case WM_NCLBUTTONDBLCLK: WMNCLButtonDblClk(message); break;
+    case WM_NCRBUTTONDOWN: WMNCRButtonDown(message); break;
+    case WM_NCRBUTTONUP: WMNCRButtonUp(message); break;
+    case WM_MOUSEMOVE: WMMouseMove(message); break;
+    case WM_CAPTURECHANGED: WMCaptureChanged(message); break;
+    case WM_CANCELMODE: WMCaptureChanged(message); break;
+    // ---- FormWindowState.cpp
+    case WM_CREATE: WMCreate(message); break;
+    case WM_MOVE: WMMove(message); break;
+    case WM_SIZE: WMSize(message); break;
+    case WM_ACTIVATE: WMActivate(message); break;
+    case WM_SETREDRAW: WMSetRedraw(message); break;
+    case WM_SETTEXT: WMSetText(message); break;
+    case WM_PAINT: WMPaint(message); break;
+    case WM_ERASEBKGND: WMEraseBkgnd(message); break;
+    case WM_SYSCOLORCHANGE: WMSysColorChange(message); break;
+    case WM_SHOWWINDOW: WMShowWindow(message); break;
+    case WM_SETTINGCHANGE: WMSettingChange(message); break;
+    case WM_CHILDACTIVATE: WMChildActivate(message); break;
+    case WM_MEASUREITEM: WMMeasureItem(message); break;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(message); break;
+    case WM_NOTIFY: WMNotify(message); break;
+    case WM_CONTEXTMENU: WMContextMenu(message); break;
+    case WM_SETICON: WMSetIcon(message); break;
+    case WM_NCCREATE: WMNCCreate(message); break;
+    case WM_NCPAINT: WMNCPaint(message); break;
+    case WM_NCACTIVATE: WMNCActivate(message); break;
+    case 0x93: Swallow(message); break;
+    case WM_SYSCOMMAND: WMSysCommand(message); break;
+    case WM_ENTERIDLE: Swallow(message); break;
+    case WM_PARENTNOTIFY: WMParentNotify(message); break;
+    case WM_ENTERMENULOOP: WMEnterMenuLoop(message); break;
+    case WM_EXITMENULOOP: WMExitMenuLoop(message); break;
+    case WM_SIZING: WMSizing(message); break;
+    case WM_MDIDESTROY: WMMDIActivate(message); break;
+    case WM_MDIACTIVATE: WMMDIActivate(message); break;
+    case WM_EXITSIZEMOVE: WMExitSizeMove(message); break;
+    case 0x313: WMSysMenuRequest(message); break;
+    case WM_PRINT: WMPrint(message); break;
+    case WM_PRINTCLIENT: Swallow(message); break;
     default: CallOld(message); break;
     }
 }

@@ -274,6 +274,8 @@ public:
     void WMNCRButtonDown(TMessage& message);
     void WMNCRButtonUp(TMessage& message);
     void WMMouseMove(TMessage& message);
+    // WM_CAPTURECHANGED and WM_CANCELMODE: a drag that lost the mouse ends without moving.
+    void WMCaptureChanged(TMessage& message);
 
     // ============ FormWindowState.cpp (helper "formstate"): window state, painting, MDI =======
     void WMCreate(TMessage& message);

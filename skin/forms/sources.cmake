@@ -35,3 +35,14 @@ list(APPEND KS_WIN_SOURCES
 list(APPEND KS_PORTABLE_SOURCES
   skin/forms/FramePixels.cpp
 )
+# Moving and sizing a skinned form by its frame: snapping, sizing outlines, border bands.
+list(APPEND KS_PORTABLE_SOURCES
+  skin/forms/FrameTracking.cpp
+)
+# The form provider's hit testing, frame mouse and outline drag, its window-state, painting and
+# MDI handling, and the MDI form support.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/FormHitTest.cpp
+  skin/forms/FormWindowState.cpp
+  skin/forms/sMDIForm.cpp
+)

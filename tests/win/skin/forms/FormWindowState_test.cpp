@@ -1,0 +1,232 @@
+#include "skin/core/sCommonData.h"
+#include "skin/forms/FrameDragState.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Bitmap.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct OldSpy {
+    TWndMethod Next;
+    std::vector<UINT> Seen;
+    void Handle(TMessage& m)
+    {
+        Seen.push_back(m.Msg);
+        if (Next)
+            Next(m);
+    }
+    bool Saw(UINT msg) const { return std::find(Seen.begin(), Seen.end(), msg) != Seen.end(); }
+};
+
+class FormWindowState : public ks::test::SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        Form->SetBorderStyle(bsSizeable);
+        Form->SetBounds(60, 60, 420, 303);
+        Provider = Create<TsSkinProvider>(Form);
+        Spy.Next = Provider->OldWndProc;
+        Provider->OldWndProc = TWndMethod(&Spy, &OldSpy::Handle);
+        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (Provider) {
+            Provider->OldWndProc = Spy.Next;
+            Provider->Free();
+        }
+        SkinnedFormFixture::TearDown();
+    }
+
+    TsSkinProvider* Provider = nullptr;
+    OldSpy Spy;
+};
+
+TEST_F(FormWindowState, TheRedrawCountNeverGoesBelowZero)
+{
+    HWND wnd = Form->Handle();
+    Provider->RedrawLockCount = 0;
+    const struct {
+        WPARAM on;
+        int count;
+    } steps[] = {{1, 0}, {1, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 0}, {1, 0}};
+    for (const auto& s : steps) {
+        SendMessageW(wnd, WM_SETREDRAW, s.on, 0);
+        EXPECT_EQ(Provider->RedrawLockCount, s.count);
+    }
+    EXPECT_TRUE(IsWindowVisible(wnd));
+}
+
+TEST_F(FormWindowState, ANonClientPaintDuringTheShowAnimationChangesNothing)
+{
+    HWND wnd = Form->Handle();
+    ASSERT_TRUE(Provider->SkinData()->CacheBitmap);
+    if (Provider->SkinData()->CacheBitmap->Empty())
+        Provider->SkinData()->CacheBitmap->SetSize(20, 20);
+    MarkCache(*Provider->SkinData(), 5, 5);
+    Provider->AnimateShow = true;
+    Spy.Seen.clear();
+    SendMessageW(wnd, WM_NCPAINT, 1, 0);
+    Provider->AnimateShow = false;
+    EXPECT_FALSE(Spy.Saw(WM_NCPAINT)) << "the platform never paints the frame";
+    EXPECT_EQ(static_cast<TColor>(GetPixel(Provider->SkinData()->CacheBitmap->Canvas().Handle(), 5, 5)), CacheMarker);
+}
+
+TEST_F(FormWindowState, MinimiseEmptiesTheCacheAndRestoreRepaintsTheTitle)
+{
+    HWND wnd = Form->Handle();
+    SendMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(wnd));
+    ASSERT_TRUE(Provider->SkinData()->CacheBitmap);
+    EXPECT_EQ(Provider->SkinData()->CacheBitmap->Width(), 0);
+    Provider->TitleChanged = false;
+    SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(wnd));
+    EXPECT_TRUE(Provider->TitleChanged);
+    EXPECT_TRUE(Provider->SkinData()->BackgroundChanged || Provider->SkinData()->CacheBitmap->Width() > 0);
+}
+
+TEST_F(FormWindowState, MaximiseAndRestoreLeaveTheMaximiseButtonNormal)
+{
+    HWND wnd = Form->Handle();
+    Provider->HotHitCode = HTMAXBUTTON;
+    Provider->ButtonMax.State = 1;
+    SendMessageW(wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(IsZoomed(wnd));
+    EXPECT_EQ(Provider->HotHitCode, 0);
+    EXPECT_EQ(Provider->ButtonMax.State, 0);
+    SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsZoomed(wnd));
+    RECT r;
+    GetWindowRect(wnd, &r);
+    EXPECT_EQ(r.right - r.left, 420);
+    EXPECT_EQ(r.bottom - r.top, 303);
+}
+
+TEST_F(FormWindowState, AnActivationComingBackInGoesStraightToThePlatform)
+{
+    // The form's own handling activates it again from inside its activation, as a handler that
+    // focuses another window and back would.
+    struct Reenter {
+        TWndMethod Next;
+        HWND Wnd = nullptr;
+        int Depth = 0;
+        int MaxDepth = 0;
+        int Calls = 0;
+        void Handle(TMessage& m)
+        {
+            if (m.Msg == WM_NCACTIVATE) {
+                ++Calls;
+                MaxDepth = std::max(MaxDepth, ++Depth);
+                if (Depth < 5)
+                    SendMessageW(Wnd, WM_NCACTIVATE, m.WParam, 0);
+                --Depth;
+            }
+            Next(m);
+        }
+    } reenter;
+    reenter.Next = Spy.Next;
+    reenter.Wnd = Form->Handle();
+    Provider->OldWndProc = TWndMethod(&reenter, &Reenter::Handle);
+    SendMessageW(Form->Handle(), WM_NCACTIVATE, 1, 0);
+    Provider->OldWndProc = TWndMethod(&Spy, &OldSpy::Handle);
+    EXPECT_EQ(reenter.MaxDepth, 5) << "every nested activation reached the platform once";
+    EXPECT_EQ(reenter.Calls, 5);
+    EXPECT_TRUE(Provider->FormActive);
+}
+
+TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
+{
+    HWND wnd = Form->Handle();
+    struct Freer {
+        void Close(TObject*, TCloseAction& action) { action = caFree; }
+    } freer;
+    Form->SetOnClose(TCloseEvent(&freer, &Freer::Close));
+    const TRect close = Provider->ButtonClose.Rect;
+    RECT wr;
+    GetWindowRect(wnd, &wr);
+    SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(wr.left + (close.Left + close.Right) / 2, wr.top + (close.Top + close.Bottom) / 2));
+    SendMessageW(wnd, WM_NCLBUTTONDOWN, HTCLOSE, 0);
+    SendMessageW(wnd, WM_NCLBUTTONUP, HTCLOSE, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(wnd));
+    Provider = nullptr;
+    Form = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+// MDI children with providers of their own inside a skinned MDI main form.
+class FormWindowStateMDI : public ks::test::SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::SetNextFormCreation({true, true, {}});
+        Application->CreateForm(Main);
+        Main->SetFormStyle(fsMDIForm);
+        Main->SetBounds(30, 30, 520, 400);
+        Main->Show();
+        MainProvider = Create<TsSkinProvider>(Main);
+        for (int i = 0; i < 2; ++i) {
+            Children[i] = CreateNew<TForm>(Application);
+            Children[i]->SetFormStyle(fsMDIChild);
+            Children[i]->SetBounds(10 + 20 * i, 10 + 20 * i, 200, 150);
+            Children[i]->Show();
+            Providers[i] = Create<TsSkinProvider>(Children[i]);
+        }
+        Pump();
+    }
+    void TearDown() override
+    {
+        for (TForm* f : {Children[1], Children[0], Main})
+            if (f)
+                f->Free();
+        SkinnedFormFixture::TearDown();
+    }
+
+    TForm* Main = nullptr;
+    TsSkinProvider* MainProvider = nullptr;
+    TForm* Children[2]{};
+    TsSkinProvider* Providers[2]{};
+};
+
+TEST_F(FormWindowStateMDI, AChildMaximisesAndRestoresThroughItsSystemCommands)
+{
+    HWND child = Children[1]->Handle();
+    SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsZoomed(child));
+    EXPECT_EQ(SysMenuProvider, Providers[1]) << "the maximised child's menu is the one shown";
+    EXPECT_TRUE(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) << "the style taken off is put back";
+
+    SendMessageW(child, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_FALSE(IsZoomed(child));
+    EXPECT_FALSE(IsZoomed(Children[0]->Handle()));
+    EXPECT_FALSE(GetWindowLongPtrW(child, GWL_STYLE) & WS_SYSMENU) << "the platform's own system menu stays off";
+    EXPECT_FALSE(Providers[1]->SkinData()->Updating()) << "the update begun for the restore has ended";
+}
+
+TEST_F(FormWindowStateMDI, MinimisingAMaximisedChildLeavesNoUpdatePending)
+{
+    HWND child = Children[0]->Handle();
+    SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SendMessageW(child, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(child));
+    EXPECT_EQ(Providers[0]->TitleCache, nullptr);
+    SendMessageW(child, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(child));
+}
+
+} // namespace

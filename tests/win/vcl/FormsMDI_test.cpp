@@ -1,0 +1,130 @@
+#include "vcl/Forms.h"
+
+#include "vcl/SysUtils.h"
+#include "win/support/VclFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class FormsMDITest : public VclFixture {
+protected:
+    void TearDown() override
+    {
+        for (TForm* f : {Child2, Child1, Main})
+            if (f)
+                f->Free();
+        VclFixture::TearDown();
+    }
+
+    void MakeMain()
+    {
+        Application->CreateForm(Main);
+        ASSERT_EQ(Application->MainForm(), Main);
+        Main->SetFormStyle(fsMDIForm);
+        Main->SetBounds(40, 40, 500, 400);
+        Main->Show();
+    }
+    TForm* MakeChild(const wchar_t* caption)
+    {
+        TForm* child = CreateNew<TForm>(Application);
+        child->SetFormStyle(fsMDIChild);
+        child->SetText(caption);
+        child->SetBounds(10, 10, 200, 150);
+        child->Show();
+        return child;
+    }
+
+    TForm* Main = nullptr;
+    TForm* Child1 = nullptr;
+    TForm* Child2 = nullptr;
+};
+
+TEST_F(FormsMDITest, ChildrenLiveInTheClientThatFillsTheMainForm)
+{
+    MakeMain();
+    HWND client = Main->ClientHandle();
+    ASSERT_NE(client, nullptr);
+    wchar_t cls[32]{};
+    GetClassNameW(client, cls, 32);
+    EXPECT_STREQ(cls, L"MDIClient");
+    RECT clientArea{}, clientWindow{};
+    GetClientRect(Main->Handle(), &clientArea);
+    GetWindowRect(client, &clientWindow);
+    EXPECT_EQ(clientWindow.right - clientWindow.left, clientArea.right);
+    EXPECT_EQ(clientWindow.bottom - clientWindow.top, clientArea.bottom);
+
+    Child1 = MakeChild(L"One");
+    Child2 = MakeChild(L"Two");
+    EXPECT_EQ(GetParent(Child1->HandleIfAllocated()), client);
+    EXPECT_TRUE(GetWindowLongPtrW(Child1->HandleIfAllocated(), GWL_EXSTYLE) & WS_EX_MDICHILD);
+    EXPECT_EQ(Main->MDIChildCount(), 2);
+    EXPECT_EQ(Main->MDIChildren(0), Child1);
+    EXPECT_EQ(Main->MDIChildren(1), Child2);
+    EXPECT_THROW(Main->MDIChildren(2), EListError);
+    EXPECT_THROW(Main->MDIChildren(-1), EListError);
+    EXPECT_EQ(Main->ActiveMDIChild(), Child2) << "the child shown last is active";
+
+    // Growing the main form grows the client with it.
+    Main->SetBounds(40, 40, 600, 450);
+    GetClientRect(Main->Handle(), &clientArea);
+    GetWindowRect(client, &clientWindow);
+    EXPECT_EQ(clientWindow.right - clientWindow.left, clientArea.right);
+
+    // Freeing the active child activates the other through the client.
+    Child2->Free();
+    Child2 = nullptr;
+    EXPECT_EQ(Main->MDIChildCount(), 1);
+    EXPECT_EQ(Main->ActiveMDIChild(), Child1);
+}
+
+TEST_F(FormsMDITest, WindowStateMaximisesAndRestoresThroughTheClient)
+{
+    MakeMain();
+    Child1 = MakeChild(L"One");
+    Child2 = MakeChild(L"Two");
+    HWND client = Main->ClientHandle();
+    Child2->SetWindowState(wsMaximized);
+    BOOL maximised = FALSE;
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised))),
+              Child2->HandleIfAllocated());
+    EXPECT_TRUE(maximised);
+    EXPECT_TRUE(IsZoomed(Child2->HandleIfAllocated()));
+    EXPECT_EQ(Child2->WindowState(), wsMaximized);
+
+    Child2->SetWindowState(wsNormal);
+    EXPECT_FALSE(IsZoomed(Child2->HandleIfAllocated()));
+    EXPECT_EQ(Child2->WindowState(), wsNormal);
+}
+
+TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)
+{
+    MakeMain();
+    Child1 = MakeChild(L"One");
+    HWND childWnd = Child1->HandleIfAllocated();
+    HWND client = Main->ClientHandle();
+    Main->Free();
+    Main = nullptr;
+    EXPECT_FALSE(IsWindow(client));
+    EXPECT_FALSE(IsWindow(childWnd));
+    EXPECT_FALSE(Child1->HandleAllocated());
+}
+
+TEST_F(FormsMDITest, AChildWithoutAnMDIMainFormIsRefused)
+{
+    Application->CreateForm(Main);
+    TForm* child = CreateNew<TForm>(Application);
+    child->SetFormStyle(fsMDIChild);
+    try {
+        child->HandleNeeded();
+        ADD_FAILURE() << "no MDI form exists";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "Cannot create form. No MDI forms are currently active");
+    }
+    EXPECT_FALSE(child->HandleAllocated());
+    child->Free();
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+// The MDI side of TCustomForm (Forms.h): the MDI client window of an fsMDIForm form, the windows
+// of its fsMDIChild forms, and the system's frame and child procedures their unhandled messages
+// end in.
+
+#include "vcl/Forms.h"
+
+#include "vcl/SysUtils.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* NoMDIFormText = "Cannot create form. No MDI forms are currently active";
+constexpr const char* MDIChildIndexText = "List index out of bounds (%s)";
+// Command identifiers of the window-menu entries the client would add for its children; far
+// above those of the menus, which count up from 1.
+constexpr UINT FirstMDIChildId = 0xFF00;
+
+TCustomForm* FormOfWindow(HWND wnd) noexcept
+{
+    if (!wnd || !Screen)
+        return nullptr;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->HandleIfAllocated() == wnd)
+            return Screen->Forms(i);
+    return nullptr;
+}
+
+} // namespace
+
+HWND TCustomForm::MDIParentWindow() const
+{
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (!main || main == this || main->FormStyle() != fsMDIForm)
+        throw EInvalidOperation(NoMDIFormText);
+    main->HandleNeeded();
+    if (!main->ClientHandle())
+        throw EInvalidOperation(NoMDIFormText);
+    return main->ClientHandle();
+}
+
+void TCustomForm::CreateMDIClient()
+{
+    HWND wnd = HandleIfAllocated();
+    RECT client{};
+    GetClientRect(wnd, &client);
+    CLIENTCREATESTRUCT ccs{};
+    ccs.hWindowMenu = nullptr;
+    ccs.idFirstChild = FirstMDIChildId;
+    FClientHandle = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                    WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
+                                    0, 0, client.right, client.bottom, wnd, nullptr, ks::Instance(), &ccs);
+    if (!FClientHandle)
+        throw EOSError("Error creating window");
+}
+
+void TCustomForm::DestroyMDIChildWindow() noexcept
+{
+    HWND wnd = HandleIfAllocated();
+    HWND client = wnd ? GetParent(wnd) : nullptr;
+    if (client && IsWindow(client))
+        SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(wnd), 0);
+}
+
+void TCustomForm::ShowMDIChild()
+{
+    HWND wnd = HandleIfAllocated();
+    HWND client = GetParent(wnd);
+    SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(wnd), 0);
+    if (FWindowState == wsMaximized)
+        SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(wnd), 0);
+}
+
+void TCustomForm::SetMDIChildState(TWindowState value)
+{
+    if (!HandleAllocated() || !Showing())
+        return;
+    HWND wnd = HandleIfAllocated();
+    HWND client = GetParent(wnd);
+    switch (value) {
+    case wsMaximized: SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(wnd), 0); break;
+    case wsNormal: SendMessageW(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(wnd), 0); break;
+    case wsMinimized: ShowWindow(wnd, SW_MINIMIZE); break;
+    }
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const
+{
+    if (!FClientHandle)
+        return nullptr;
+    return FormOfWindow(reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0)));
+}
+
+int TCustomForm::MDIChildCount() const
+{
+    int count = 0;
+    if (FClientHandle && Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i) {
+            TCustomForm* f = Screen->Forms(i);
+            if (f->FormStyle() == fsMDIChild && f->HandleAllocated() && GetParent(f->HandleIfAllocated()) == FClientHandle)
+                ++count;
+        }
+    return count;
+}
+
+TCustomForm* TCustomForm::MDIChildren(int index) const
+{
+    int left = index;
+    if (FClientHandle && Screen && index >= 0)
+        for (int i = 0; i < Screen->FormCount(); ++i) {
+            TCustomForm* f = Screen->Forms(i);
+            if (f->FormStyle() == fsMDIChild && f->HandleAllocated() &&
+                GetParent(f->HandleIfAllocated()) == FClientHandle && left-- == 0)
+                return f;
+        }
+    throw EListError(Format(MDIChildIndexText, {std::to_string(index)}));
+}
+
+void TCustomForm::DefaultHandler(TMessage& m)
+{
+    HWND wnd = HandleIfAllocated();
+    if (wnd && FFormStyle == fsMDIForm && FClientHandle)
+        m.Result = DefFrameProcW(wnd, FClientHandle, m.Msg, m.WParam, m.LParam);
+    else if (wnd && FFormStyle == fsMDIChild && (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_MDICHILD))
+        m.Result = DefMDIChildProcW(wnd, m.Msg, m.WParam, m.LParam);
+    else
+        TScrollingWinControl::DefaultHandler(m);
+}
