@@ -5,7 +5,9 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
 #include "skin/forms/FormFrameGeometry.h"
+#include "skin/forms/FrameDragState.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acBorderForm.h"
@@ -386,6 +388,22 @@ void TsSkinProvider::HandleInitMenuPopup(TMessage& message)
     if (HIWORD(message.LParam) != 0)
         EnableMenuItem(reinterpret_cast<HMENU>(message.WParam), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
     CallOld(message);
+}
+
+void TsSkinProvider::HandlePaint(TMessage& message)
+{
+    const HWND wnd = FormWnd(Form);
+    PAINTSTRUCT ps{};
+    // While the screen is held for an animation nothing may validate the form's update region.
+    const HDC dc = PaintLock ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(wnd, &ps);
+    FSkinData->SetUpdating(false);
+    const bool mdiChild = Form->FormStyle() == fsMDIChild;
+    const bool activeChild = !mdiChild || (MDISkinProvider && MDISkinProvider->Form &&
+                                           MDISkinProvider->Form->ActiveMDIChild() == Form);
+    if (dc && !MDIMaximizedChild && !BeingDestroyed() && activeChild)
+        PaintClientBackground(dc, true);
+    if (!PaintLock)
+        EndPaint(wnd, &ps);
 }
 
 void TsSkinProvider::HandleMouseWheel(TMessage& message)
