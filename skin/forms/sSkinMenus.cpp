@@ -26,7 +26,6 @@ std::unique_ptr<TBitmap> ExtraLineGlyph;
 bool InExtraLineEvent = false;
 int IconColumnWidth = 0;
 bool SkinnedMenuShowing = false;
-TsSkinProvider* MDISkinProvider = nullptr;
 MenuLineImage (*ProviderMenuLine)(TsSkinProvider* provider, HDC dc) = nullptr;
 
 namespace {
