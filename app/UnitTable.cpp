@@ -19,6 +19,7 @@
 #include "skin/forms/acShellCtrls.h"
 #include "skin/forms/sFrameAdapter.h"
 #include "skin/forms/sSkinMenus.h"
+#include "skin/forms/sSkinProvider.h"
 #include "skin/images/acAlphaImageList.h"
 #include "skin/images/acPNG.h"
 
@@ -43,6 +44,7 @@ void InitializeUnits()
     InitializePopupMenuAdapterUnit();
     InitializeAcDialsUnit();
     InitializeSkinMenusUnit();
+    InitializeSkinProviderUnit();
     InitializeAcShellCtrlsUnit();
     InitializeSFrameAdapterUnit();
 }

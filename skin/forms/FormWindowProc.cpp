@@ -5,6 +5,7 @@
 
 #include "skin/forms/sSkinProvider.h"
 
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/controls/sSpeedButton.h"
@@ -15,6 +16,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/forms/FrameDragState.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
@@ -168,14 +170,19 @@ void TsSkinProvider::AnswerBgInfo(TMessage& message)
     auto* info = ks::SkinCommandView(message).Pointer<BackgroundInfo>();
     if (!info)
         return;
+    // A child asking for the form's cache gets it rebuilt first when it is stale.
+    if (FSkinData->BackgroundChanged && !FSkinData->Updating() && FSkinData->ParentCacheUsed())
+        PaintNonClient();
     if (info->PaintRequested) {
         info->Offset.X += ClientOffsetX();
         info->Offset.Y += ClientOffsetY();
     }
     FSkinData->AnswerBackgroundInfo(*info, FormActive, FormWnd(Form));
     if (info->BackgroundKind == BgKindBitmap && !info->PaintRequested) {
-        if (!info->Bmp)
+        if (!info->Bmp) {
+            PaintNonClient();
             info->Bmp = FSkinData->CacheBitmap.get();
+        }
         info->Offset = {ClientOffsetX(), ClientOffsetY()};
     }
 }
@@ -255,6 +262,7 @@ void TsSkinProvider::SkinnedCommand(TMessage& message)
     case SKC_SET_TRANSPARENT: SkinCmdSetTransparent(message); break;
     case SKC_IS_UPDATING: SkinCmdIsUpdating(message); break;
     case SKC_REPAINT_NOW: SkinCmdRepaintNow(message); break;
+    case SKC_GET_BG_COLOR: message.Result = static_cast<LRESULT>(FormBackColor()); break;
     case SKC_IS_BG_COMPLEX: SkinCmdIsBgComplex(message); break;
     case SKC_ADAPT_CHILD: SkinCmdAdaptChild(message); break;
     case SKC_UPDATE_BORDERS: SkinCmdUpdateBorders(message); break;
@@ -320,6 +328,7 @@ void TsSkinProvider::SkinCmdRefresh(TMessage& message)
     FSkinData->SetUpdating(false);
     if (Adapter)
         Adapter->BroadcastMessage(message);
+    UpdateBorderWindowIfAny();
 }
 
 void TsSkinProvider::SkinCmdSetUpdating(TMessage& message)
@@ -332,6 +341,9 @@ void TsSkinProvider::SkinCmdSetUpdating(TMessage& message)
 void TsSkinProvider::SkinCmdSetTransparent(TMessage& message)
 {
     RouteSkinMessage(message, FSkinData);
+    // A form made transparent shows its parent through the cache: it is rebuilt at once.
+    if (FSkinData->ParentBackgroundAlways)
+        PaintNonClient();
 }
 
 void TsSkinProvider::SkinCmdIsUpdating(TMessage& message)
@@ -341,7 +353,15 @@ void TsSkinProvider::SkinCmdIsUpdating(TMessage& message)
 
 void TsSkinProvider::SkinCmdRepaintNow(TMessage&)
 {
-    // Only the layered border window repaints on this command; without one nothing is due.
+    // Only the layered border window of a modal form repaints on this command.
+    if (Form && Form->FormState().Contains(fsModal))
+        UpdateBorderWindowIfAny();
+}
+
+void TsSkinProvider::UpdateBorderWindowIfAny()
+{
+    if (BorderForm)
+        BorderForm->UpdateBorderWindow(255);
 }
 
 void TsSkinProvider::SkinCmdIsBgComplex(TMessage& message)
@@ -365,7 +385,7 @@ void TsSkinProvider::SkinCmdAdaptChild(TMessage& message)
 
 void TsSkinProvider::SkinCmdUpdateBorders(TMessage&)
 {
-    // Answered by the layered border window alone.
+    UpdateBorderWindowIfAny();
 }
 
 void TsSkinProvider::SkinCmdBeforeScroll(TMessage&)
@@ -413,6 +433,7 @@ void TsSkinProvider::ControlMessage(TMessage& message)
 void TsSkinProvider::CMActivate(TMessage& message)
 {
     CallOld(message);
+    UpdateBorderWindowIfAny();
 }
 
 void TsSkinProvider::CMVisibleChanged(TMessage& message)
@@ -421,6 +442,7 @@ void TsSkinProvider::CMVisibleChanged(TMessage& message)
     CallOld(message);
     // Shown for the first time: the window came with the message.
     PrepareIfPending();
+    UpdateBorderWindowIfAny();
     if (message.WParam == 0) {
         if (!BeingDestroyed() && FSkinData->CacheBitmap)
             FSkinData->CacheBitmap->SetSize(0, 0);
@@ -462,6 +484,8 @@ void TsSkinProvider::CMMouseEnter(TMessage& message)
 
 void TsSkinProvider::CMMouseLeave(TMessage& message)
 {
+    // A title button stays hot only while the mouse is over the form.
+    SetHotHitCode(0);
     CallOld(message);
 }
 
@@ -558,7 +582,11 @@ void TsSkinProvider::WindowMessage(TMessage& message)
     case WM_ENTERIDLE: Swallow(message); break;
     case WM_PARENTNOTIFY: WMParentNotify(message); break;
     case WM_ENTERMENULOOP: WMEnterMenuLoop(message); break;
-    case WM_EXITMENULOOP: WMExitMenuLoop(message); break;
+    case WM_EXITMENULOOP:
+        // No popup of this form is left open: the menu windows that may still come are not ours.
+        SkinnedPopupShowing = false;
+        WMExitMenuLoop(message);
+        break;
     case WM_SIZING: WMSizing(message); break;
     case WM_MDIDESTROY: WMMDIActivate(message); break;
     case WM_MDIACTIVATE: WMMDIActivate(message); break;

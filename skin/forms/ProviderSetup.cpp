@@ -303,9 +303,15 @@ void TsSkinProvider::PrepareMenus(bool skinned)
     if (!Form || !manager || !manager->SkinnableMenus())
         return;
     const bool enable = skinned && manager->SkinnedPopups() && FDrawNonClientArea;
-    for (int i = 0; i < Form->ComponentCount(); ++i)
-        if (auto* popup = dynamic_cast<TPopupMenu*>(Form->Components(i)); popup && popup != SystemMenu)
-            manager->SkinnableMenus()->OwnerDrawMenuItems(popup, enable);
+    TsSkinableMenus* menus = manager->SkinnableMenus();
+    for (int i = 0; i < Form->ComponentCount(); ++i) {
+        TComponent* component = Form->Components(i);
+        // The menu line is painted on the frame's image by the menus' main-item painter.
+        if (auto* mainMenu = dynamic_cast<TMainMenu*>(component))
+            menus->SetUpMainMenu(mainMenu, enable);
+        else if (auto* popup = dynamic_cast<TPopupMenu*>(component); popup && popup != SystemMenu)
+            menus->OwnerDrawMenuItems(popup, enable);
+    }
 }
 
 bool TsSkinProvider::InitMenu()
@@ -337,8 +343,34 @@ void TsSkinProvider::RefreshFormNC()
 {
     if (Animating || !FormVisible(Form) || !FDrawNonClientArea)
         return;
+    const HWND wnd = FormWnd(Form);
+    // A maximised MDI child shows its title in the main form's frame: that frame is repainted.
+    if (Form->FormStyle() == fsMDIChild && IsZoomed(wnd) && MDISkinProvider && MDISkinProvider != this &&
+        MDISkinProvider->Form && MDISkinProvider->Form->HandleAllocated()) {
+        MDISkinProvider->SkinData()->BackgroundChanged = true;
+        const HWND mainWnd = MDISkinProvider->Form->Handle();
+        if (const HDC dc = GetWindowDC(mainWnd)) {
+            const int saved = SaveDC(dc);
+            MDISkinProvider->RepaintNonClientToDC(dc);
+            RestoreDC(dc, saved);
+            ReleaseDC(mainWnd, dc);
+        }
+        return;
+    }
     FSkinData->BackgroundChanged = true;
-    RedrawWindow(FormWnd(Form), nullptr, nullptr, RedrawFrameNow);
+    if (BorderForm) {
+        BorderForm->UpdateBorderWindow(255);
+        return;
+    }
+    if (!FSkinData->CacheBitmap)
+        if (TsSkinManager* manager = ProviderSkinManager())
+            SetBorderFormActive(manager->ExtendedBorders());
+    if (const HDC dc = GetWindowDC(wnd)) {
+        const int saved = SaveDC(dc);
+        RepaintNonClientToDC(dc);
+        RestoreDC(dc, saved);
+        ReleaseDC(wnd, dc);
+    }
 }
 
 void TsSkinProvider::InvalidateNonClient()

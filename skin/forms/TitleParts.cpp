@@ -1,5 +1,7 @@
 #include "skin/forms/TitleParts.h"
 
+#include "skin/forms/TitleAnimation.h"
+
 #include "vcl/Bitmap.h"
 #include "vcl/Graphics.h"
 #include "vcl/Hints.h"
@@ -43,10 +45,11 @@ TsTitleButton::TsTitleButton() : FGlyph(std::make_unique<TBitmap>())
 
 TsTitleButton::~TsTitleButton()
 {
-    // A glow still running for this button would paint from a freed record.
+    // A glow still running for this button would paint from a freed record; the other
+    // buttons' glows go on.
     if (BtnData.Animation)
-        if (TsSkinProvider* provider = Provider())
-            provider->StopTitleAnimations();
+        BtnData.Animation->Free();
+    BtnData.Animation = nullptr;
     if (HintWnd)
         HintWnd->Free();
     HintWnd = nullptr;

@@ -1,5 +1,6 @@
 #include "skin/forms/sSkinMenus.h"
 
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -25,7 +26,6 @@ std::wstring ExtraLineCaption;
 std::unique_ptr<TBitmap> ExtraLineGlyph;
 bool InExtraLineEvent = false;
 int IconColumnWidth = 0;
-bool SkinnedMenuShowing = false;
 MenuLineImage (*ProviderMenuLine)(TsSkinProvider* provider, HDC dc) = nullptr;
 
 namespace {
@@ -498,7 +498,8 @@ void TsSkinableMenus::PopupItemMeasure(TObject* sender, TCanvas* canvas, int& wi
     auto* item = dynamic_cast<TMenuItem*>(sender);
     if (!item || !canvas || item->ComponentState().Contains(csDestroying))
         return;
-    SkinnedMenuShowing = true;
+    // Tells the popup window adapters that a skinned popup is on its way.
+    SkinnedPopupShowing = true;
     const PopupCacheRec rec = ::MenuItemInfoOf(item, nullptr);
     CurrentItemType = MenuItemTypeOf(*item);
     bool lineShown = rec.ExtraLineShown;

@@ -53,8 +53,6 @@ extern std::unique_ptr<TBitmap> ExtraLineGlyph;
 extern bool InExtraLineEvent;
 // Margin + glyph width + Spacing of the popup last prepared: the icon column.
 extern int IconColumnWidth;
-// Set whenever a popup item is measured; the popup-menu window adapter reads and clears it.
-extern bool SkinnedMenuShowing;
 // The form provider of an MDI main form, or nullptr (written by the provider).
 extern TsSkinProvider* MDISkinProvider;
 

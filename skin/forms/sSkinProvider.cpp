@@ -9,6 +9,7 @@
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "vcl/Bitmap.h"
 #include "vcl/SysUtils.h"
@@ -213,4 +214,41 @@ TitleButtonRec* TsSkinProvider::TitleButtonByHitCode(int hitCode)
 TsSkinManager* TsSkinProvider::ProviderSkinManager() const noexcept
 {
     return FSkinData ? FSkinData->SkinManager() : nullptr;
+}
+
+// ---- what the show animations and the redraw lock ask
+
+TBitmap* TsSkinProvider::FormImage() const noexcept
+{
+    return FSkinData ? FSkinData->CacheBitmap.get() : nullptr;
+}
+
+ks::AnimatedBorderForm* TsSkinProvider::AnimatedBorderWindow() const noexcept
+{
+    return BorderForm;
+}
+
+HWND TsSkinProvider::BorderWindow() const noexcept
+{
+    return BorderForm ? BorderForm->WindowHandle() : nullptr;
+}
+
+void TsSkinProvider::ShapeBorderWindow()
+{
+    const HWND wnd = BorderWindow();
+    if (!wnd)
+        return;
+    // The window takes the region; no repaint while the lock holds painting back.
+    SetWindowRgn(wnd, BorderForm->MakeRgn().release(), FALSE);
+}
+
+void TsSkinProvider::ShowBorderWindow()
+{
+    UpdateBorderWindowIfAny();
+}
+
+void TsSkinProvider::UpdateRegion()
+{
+    MakeRegionRects();
+    ApplyRegion(true);
 }

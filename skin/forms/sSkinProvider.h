@@ -10,6 +10,8 @@
 // file that defines it. Fields are public: the border window, the title animation, the MDI
 // support and the dialog adapter read and write them as the provider's own code does.
 
+#include "skin/core/FormServices.h"
+#include "skin/core/sStyleSimply.h"
 #include "vcl/Classes.h"
 #include "vcl/Controls.h"
 #include "vcl/Forms.h"
@@ -38,6 +40,7 @@ class TacAddedTitle;      // TitleParts.h
 class TacBorderForm;      // acBorderForm.h
 class TacSBAnimation;     // TitleAnimation.h
 class TsMDIForm;          // sMDIForm.h
+struct MenuLineImage;     // sSkinMenus.h
 
 enum TsGripMode { gmNone, gmRightBottom };
 enum TsResizeMode { rmStandard, rmBorder };
@@ -76,7 +79,18 @@ struct TitleButtonRec {
     int HitCode = 0;
 };
 
-class TsSkinProvider : public TComponent {
+// The show animations ask a provider for its border window under a name that the provider's
+// field of that window already holds; the bridge answers them through AnimatedBorderWindow.
+class ProviderAnimationBridge : public ks::AnimatedFormProvider {
+public:
+    ks::AnimatedBorderForm* BorderForm() const noexcept final { return AnimatedBorderWindow(); }
+
+protected:
+    virtual ks::AnimatedBorderForm* AnimatedBorderWindow() const noexcept = 0;
+    ~ProviderAnimationBridge() = default;
+};
+
+class TsSkinProvider : public TComponent, public ProviderAnimationBridge, public ks::LockableFormProvider {
 public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
@@ -101,7 +115,7 @@ public:
     void SetAllowExtBorders(bool value);
     TAlignment CaptionAlignment() const noexcept { return FCaptionAlignment; }
     void SetCaptionAlignment(TAlignment value);
-    bool DrawNonClientArea() const noexcept { return FDrawNonClientArea; }
+    bool DrawNonClientArea() const noexcept override { return FDrawNonClientArea; }
     void SetDrawNonClientArea(bool value);
     TsCommonData* SkinData() const noexcept { return FSkinData; }
     TsGripMode GripMode() const noexcept { return FGripMode; }
@@ -153,6 +167,8 @@ public:
     void FormBeginUpdate(bool withMDI);
     void FormEndUpdate(bool withMDI);
     void RefreshFormNC();
+    // Shows the layered border window's current picture, when the form has one.
+    void UpdateBorderWindowIfAny();
     void InvalidateNonClient();
     void HandleGetMinMaxInfo(TMessage& message);
     void HandleInitMenuPopup(TMessage& message);
@@ -165,17 +181,27 @@ public:
     // Paint handler of the small form laid over the right end of the menu line.
     void PaintMenuLineEnd(TCanvas* canvas);
     // The manager whose skin the provider paints (the skin data's).
-    TsSkinManager* ProviderSkinManager() const noexcept;
+    TsSkinManager* ProviderSkinManager() const noexcept override;
+
+    // ============ sSkinProvider.cpp: what the show animations and the redraw lock ask ======
+    TCustomForm* ProviderForm() const noexcept override { return Form; }
+    TBitmap* FormImage() const noexcept override;
+    bool MaximizedUnderLowTitle() const noexcept override { return RaiseCaptionHeight; }
+    void SetInUpdate(bool value) noexcept override { InFormsUpdate = value; }
+    HWND BorderWindow() const noexcept override;
+    void ShapeBorderWindow() override;
+    void ShowBorderWindow() override;
+    void UpdateRegion() override;
 
     // ============ FormFrameGeometry.cpp: frame measures (pure functions of form and skin) ======
-    int CaptionHeight(bool fromSkin) const;
+    int CaptionHeight(bool fromSkin) const override;
     int FrameWidthX(bool fromSkin) const;
     int FrameWidthY(bool fromSkin) const;
     int SkinnedWindowWidth() const;
     int NonClientHeight() const;
-    int ClientOffsetX() const;
-    int ClientOffsetY() const;
-    TRect ExtBorderMargins() const;
+    int ClientOffsetX() const override;
+    int ClientOffsetY() const override;
+    TRect ExtBorderMargins() const override;
     TPoint FormOrigin() const;
     TPoint ScreenToFormPoint(int x, int y) const;
     bool HaveBorder() const;
@@ -205,10 +231,10 @@ public:
     void LayoutTitleButtons();
     // Looks the title-button glyphs and UserButtonMaskIndex up in the loaded skin.
     void InitTitleButtonSections();
-    void MakeRegionRects();
+    void MakeRegionRects() override;
     void ApplyRegion(bool redraw);
     // The window rectangle (a size of 0 means the window's own) without RegionRects.
-    ks::GdiRegion MakeRgnWithoutRects(int width, int height);
+    ks::GdiRegion MakeRgnWithoutRects(int width, int height) override;
     // The outline of the provider's own moving and sizing, drawn inverted on the desktop. Begin
     // draws the form's rectangle and returns it (screen coordinates); Move erases the outline
     // drawn last and draws the given one; End erases it, lets the capture go and moves or sizes
@@ -218,7 +244,7 @@ public:
     void DragOutlineEnd(const TRect& outline, bool moving);
 
     // ============ FormNonClientPainting.cpp (helper "frame"): non-client painting ============
-    void PaintNonClient();
+    void PaintNonClient() override;
     void RepaintNonClientToDC(HDC dc);
     void NCPaint();
     void PaintTitleOnly(const TRect& titleRect, const TRect& cacheRect);
@@ -233,6 +259,9 @@ public:
     void PaintClientBackground(HDC dc, bool send);
     void PaintFormToDC(HDC dc);
     void RedrawMenuItem(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
+    // The menu-line image and where the item rectangles of dc lie in it: dc is the frame's cache
+    // or the form's window DC. No image before the frame was first painted.
+    MenuLineImage MenuLineFor(HDC dc) const;
     TColor FormBackColor() const;
     // Height of the painted window image: the form's, with a border window its deltas and
     // margins, plus 1 under a menu bar.
@@ -265,7 +294,6 @@ public:
     int ButtonAtPoint(TPoint windowPoint);
     // The answer to WM_NCHITTEST for a cursor in screen coordinates.
     int ProviderHitTest(TPoint screenPoint);
-    void PaintTitleButtonGlyph(int hitCode);
     void WMWindowPosChanging(TMessage& message);
     void WMNCHitTest(TMessage& message);
     void WMNCLButtonDown(TMessage& message);
@@ -375,9 +403,12 @@ public:
     TForm* CoverForm = nullptr;
     TWndMethod CoverFormProc;
     TacBorderForm* BorderForm = nullptr;
+    // Set by the redraw lock while a skin change holds the form's painting back.
+    bool InFormsUpdate = false;
 
 protected:
     // ============ sSkinProvider.cpp ============
+    ks::AnimatedBorderForm* AnimatedBorderWindow() const noexcept override;
     void AssignTo(TPersistent* dest) const override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -458,3 +489,7 @@ extern const char* const ProviderOwnerText;
 extern TsSkinProvider* MDISkinProvider;
 // The provider whose form last entered a menu loop or was activated as an MDI child.
 extern TsSkinProvider* SysMenuProvider;
+
+// ============ ProviderMenuLine.cpp ============
+// Unit start-up: tells the skinned menus where a provider keeps its menu-line image.
+void InitializeSkinProviderUnit();

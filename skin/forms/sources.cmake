@@ -53,3 +53,7 @@ list(APPEND KS_WIN_SOURCES
 list(APPEND KS_WIN_SOURCES
   skin/forms/sSkinMenuPainting.cpp
 )
+# How the menus' painter finds a form's menu-line image.
+list(APPEND KS_WIN_SOURCES
+  skin/forms/ProviderMenuLine.cpp
+)

@@ -2,6 +2,7 @@
 
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
+#include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
@@ -218,3 +219,44 @@ TEST_F(TitleAnimationTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWith
 }
 
 } // namespace
+
+namespace {
+
+// Tells when a component it watches is freed.
+class GlowFreeSpy : public TComponent {
+public:
+    using TComponent::TComponent;
+    TComponent* Freed = nullptr;
+
+protected:
+    void Notification(TComponent* c, TOperation op) override
+    {
+        TComponent::Notification(c, op);
+        if (op == opRemove)
+            Freed = c;
+    }
+};
+
+} // namespace
+
+TEST_F(TitleAnimationTest, AUserButtonFreedWhileItGlowsTakesOnlyItsOwnGlow)
+{
+    Start(1, 10);
+    ASSERT_NE(Close.Animation, nullptr);
+    auto* button = new TsTitleButton();
+    button->BtnData = TitleButtonRec{};
+    button->BtnData.ImageIndex = Close.ImageIndex;
+    button->BtnData.Rect = {200, 5, 200 + TitleGlyph, 5 + TitleGlyph};
+    button->BtnData.HitCode = HTMAXBUTTON;
+    StartSBAnimation(button->BtnData, 1, 10, OwnerInfo(), true);
+    TacSBAnimation* glow = button->BtnData.Animation;
+    ASSERT_NE(glow, nullptr);
+    auto* spy = new GlowFreeSpy(nullptr);
+    glow->FreeNotification(spy);
+
+    delete button;
+    EXPECT_EQ(spy->Freed, glow) << "the button's glow goes with it, with no provider to stop it";
+    ASSERT_NE(Close.Animation, nullptr) << "another button's glow runs on";
+    Tick(3);
+    delete spy;
+}

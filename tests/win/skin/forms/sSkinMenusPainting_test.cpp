@@ -1,5 +1,6 @@
 #include "skin/forms/sSkinMenus.h"
 
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/acDials.h"
@@ -337,7 +338,7 @@ TEST_F(SkinMenusPainting, MeasuringFollowsTheSkinMetrics)
         int h = 0;
         c.item->MeasureItem(canvas, w, h);
         EXPECT_EQ(h, c.height);
-        EXPECT_TRUE(SkinnedMenuShowing);
+        EXPECT_TRUE(SkinnedPopupShowing);
     }
     Menus->SetMargin(2);
 

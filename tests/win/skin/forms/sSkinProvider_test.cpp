@@ -10,6 +10,9 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStoredSkins.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/adapters/PopupMenuAdapter.h"
+#include "skin/forms/sSkinMenus.h"
 #include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
@@ -658,8 +661,10 @@ TEST_F(AdapterTest, ComboBoxesAndSpeedButtonsGetTheAdaptersTheirListsName)
     AdaptAll(provider->Adapter, nullptr);
     EXPECT_EQ(provider->Adapter->GraphItems.size(), 2u) << "adapting twice adds no second handler";
 
-    // A button freed on its own leaves its handler alone; the rest go with the provider.
+    // A button freed on its own is dropped on the next walk; the rest go with the provider.
     flat->Free();
+    AdaptAll(provider->Adapter, nullptr);
+    EXPECT_EQ(provider->Adapter->GraphItems.size(), 1u);
     provider->Free();
     EXPECT_TRUE(raised->WindowProc() == buttonProc);
     EXPECT_FALSE(Adapted(combo));
@@ -874,3 +879,106 @@ TEST_F(ProviderTest, TitlePartsKeepTheirDefaultsAndCopyRules)
 }
 
 } // namespace
+
+// ---- what the provider answers for the border window, the menus and the show animations
+
+TEST_F(ProviderTest, BackgroundColourAndMouseLeaveAreAnsweredOnTheSkinnedPath)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    EXPECT_EQ(SkinCommand(SKC_GET_BG_COLOR), static_cast<LRESULT>(provider->FormBackColor()));
+
+    provider->SetHotHitCode(HTCLOSE);
+    ASSERT_EQ(provider->HotHitCode, HTCLOSE);
+    SendMessageW(Wnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(provider->HotHitCode, 0) << "no title button stays hot once the mouse left the form";
+    provider->SetHotHitCode(HTMINBUTTON);
+    Form->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(provider->HotHitCode, 0);
+
+    // The frame is repainted at once, without a paint message in between.
+    provider->SkinData()->CacheBitmap.reset();
+    provider->RefreshFormNC();
+    ASSERT_NE(provider->SkinData()->CacheBitmap, nullptr);
+    EXPECT_FALSE(provider->SkinData()->CacheBitmap->Empty());
+}
+
+TEST_F(ProviderTest, AnimationsAndTheRedrawLockSeeTheProvider)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    TComponent* found = ProviderComponentOf(*Form);
+    ASSERT_EQ(found, provider);
+    auto* animated = dynamic_cast<ks::AnimatedFormProvider*>(found);
+    ASSERT_NE(animated, nullptr);
+    EXPECT_EQ(animated->ProviderForm(), Form);
+    EXPECT_EQ(animated->FormImage(), provider->SkinData()->CacheBitmap.get());
+    EXPECT_EQ(animated->BorderForm() == nullptr, provider->BorderForm == nullptr);
+    auto* lockable = dynamic_cast<ks::LockableFormProvider*>(found);
+    ASSERT_NE(lockable, nullptr);
+    EXPECT_EQ(lockable->ProviderSkinManager(), Manager);
+
+    BeginFormsUpdate(Manager);
+    EXPECT_TRUE(provider->InFormsUpdate);
+    EndFormsUpdate(Manager, true);
+    EXPECT_FALSE(provider->InFormsUpdate);
+}
+
+TEST_F(ProviderTest, MainMenuItemsPaintOnTheMenuLineAndAreGivenBackWithTheSkin)
+{
+    InitializeSkinProviderUnit();
+    ASSERT_NE(Manager->SkinnableMenus(), nullptr);
+    MakeForm(bsSizeable, false);
+    auto* menu = Create<TMainMenu>(Form);
+    auto* file = Create<TMenuItem>(menu);
+    file->SetCaption(L"File");
+    menu->Items()->Add(file);
+    auto* help = Create<TMenuItem>(menu);
+    help->SetCaption(L"Help");
+    menu->Items()->Add(help);
+    Form->SetMenu(menu);
+    Form->Show();
+    Pump();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    Pump();
+    EXPECT_TRUE(static_cast<bool>(file->OnAdvancedDrawItem()));
+    EXPECT_TRUE(menu->OwnerDraw());
+
+    provider->SkinData()->BackgroundChanged = true;
+    provider->PaintNonClient();
+    TBitmap* cache = provider->SkinData()->CacheBitmap.get();
+    ASSERT_NE(cache, nullptr);
+    const MenuLineImage line = provider->MenuLineFor(cache->Canvas().Handle());
+    ASSERT_NE(line.Bmp, nullptr);
+    ASSERT_FALSE(line.Bmp->Empty());
+    // The image is the bare menu line; the cache holds the same line with the items on it.
+    int differing = 0;
+    for (int y = 0; y < line.Bmp->Height() - 1; ++y)
+        for (int x = 0; x < line.Bmp->Width(); ++x)
+            if (GetPixel(line.Bmp->Canvas().Handle(), x, y) !=
+                GetPixel(cache->Canvas().Handle(), x + line.Offset.X, y + line.Offset.Y))
+                ++differing;
+    EXPECT_GT(differing, 20) << "the item captions are painted on the menu line";
+
+    // The window's DC places the items by the system's frame, not the skin's.
+    const MenuLineImage onWindow = provider->MenuLineFor(nullptr);
+    EXPECT_EQ(onWindow.Bmp, line.Bmp);
+
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_FALSE(static_cast<bool>(file->OnAdvancedDrawItem()));
+    ProviderMenuLine = nullptr;
+}
+
+TEST_F(ProviderTest, MenuLoopEndClearsThePopupShowingFlag)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    SkinnedPopupShowing = true;
+    SendMessageW(Wnd(), WM_EXITMENULOOP, 0, 0);
+    EXPECT_FALSE(SkinnedPopupShowing) << "no later menu window takes the flag for a popup of ours";
+}
