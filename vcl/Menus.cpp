@@ -937,10 +937,33 @@ void TPopupMenu::Popup(int x, int y)
     const std::shared_ptr<bool> alive = FAlive;
     FTracking = true;
     ks::ScopeExit ended{[this, alive] {
-        if (*alive)
-            TrackingEnded();
+        if (!*alive)
+            return;
+        TrackingEnded();
+        DropStaleSelection();
     }};
     TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+}
+
+void TMenu::DropStaleSelection()
+{
+    // Wine keeps the entry that was selected when the popup closed as the menu's selection,
+    // still marked hilited. Once entries are removed it points past the menu's end, and the
+    // next showing clears its mark there: a write into freed memory. A fresh handle has no
+    // selection; the items and their submenus are put into it again.
+    HMENU menu = FItems->FHandle.get();
+    if (!menu)
+        return;
+    for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        if (GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) && (info.fState & MFS_HILITE)) {
+            FItems->FHandle.reset();
+            FItems->Handle();
+            return;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -272,6 +272,8 @@ protected:
     virtual void MenuChanged() {}
     // The menu's modal loop ended: changes held back while it was open are made now.
     void TrackingEnded();
+    // Gives the menu a fresh handle when the system left a selection in the closed one.
+    void DropStaleSelection();
     static void RebuildTree(TMenuItem* item);
 
     // Set while the menu is open (tracked by the system).

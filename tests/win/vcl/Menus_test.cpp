@@ -224,6 +224,41 @@ TEST_F(MenusTest, OwnerDrawnPopupIsMeasuredDrawnAndClicked)
     EXPECT_EQ(recorder.clickedBy, copy);
 }
 
+// Wine leaves the entry chosen last selected in the closed popup; once entries are removed that
+// selection lies past the menu's end and the next showing writes there.
+TEST_F(MenusTest, AClosedPopupKeepsNoSelectionForItsNextShowing)
+{
+    Recorder recorder;
+    auto* menu = Create<TPopupMenu>(FOwner);
+    TMenuItem* first = NewItem(menu->Items(), L"&First");
+    NewItem(menu->Items(), L"&Second");
+    first->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
+    const auto show = [menu] {
+        MenuDriver::Ticks = 0;
+        MenuDriver::Choose = true;
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, &MenuDriver::Tick);
+        SetForegroundWindow(menu->WindowHandle());
+        menu->Popup(100, 100);
+        KillTimer(nullptr, timer);
+    };
+    show();
+    HMENU handle = menu->Handle();
+    for (int i = 0; i < GetMenuItemCount(handle); ++i)
+        EXPECT_EQ(GetMenuState(handle, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE, 0u) << i;
+    PumpMessages();
+    EXPECT_EQ(recorder.clicks, 1);
+
+    // The chosen entry goes; the next showing chooses the one left.
+    first->Free();
+    NewItem(menu->Items(), L"&Third")->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
+    menu->Items()->Items(0)->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
+    show();
+    PumpMessages();
+    EXPECT_EQ(recorder.clicks, 2);
+    EXPECT_EQ(recorder.clickedBy, menu->Items()->Items(0));
+    EXPECT_EQ(GetMenuItemCount(menu->Handle()), 2);
+}
+
 TEST_F(MenusTest, PopupListRoutesCommandsToTheirItem)
 {
     Recorder recorder;

@@ -53,8 +53,11 @@ struct LoopDriver {
         ++Ticks;
         if (Step)
             Step(Ticks);
-        if (Ticks >= 60)
+        if (Ticks >= 60) {
             EndMenu();
+            // A menu bar tracked with no popup open ignores EndMenu; Escape leaves it.
+            PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+        }
     }
 };
 
