@@ -48,7 +48,7 @@ std::unique_ptr<TBitmap> Capture(TForm* form, const char* pngName)
                                            static_cast<uint8_t>(c >> 16), 255});
         }
     const std::vector<uint8_t> png = ks::test::MakeSmallPng(picture->Width(), picture->Height(), 6, samples);
-    std::ofstream(pngName, std::ios::binary)
+    std::ofstream(std::string(KS_BUILD_DIR) + "/" + pngName, std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return picture;
 }

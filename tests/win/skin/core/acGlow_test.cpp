@@ -107,7 +107,7 @@ void WriteForViewing(TBitmap& halo, const char* name)
             samples.push_back(static_cast<uint8_t>(a));
         }
     const std::vector<uint8_t> png = ks::test::MakeSmallPng(halo.Width(), halo.Height(), 6, samples);
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    std::ofstream(std::string(KS_BUILD_DIR) + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
 class TGlowBox : public TScrollingWinControl {
