@@ -19,6 +19,7 @@ class MDIFormTest : public SkinnedFormFixture {
 protected:
     void SetUp() override
     {
+        OwnProvider = true;
         SkinnedFormFixture::SetUp();
         ks::SetNextFormCreation({true, true, {}});
         Application->CreateForm(Main);
