@@ -46,6 +46,9 @@ public:
     // The button is gone (or given back): nothing of it is touched any more.
     bool Destroyed = false;
 
+    // False once the button has been freed.
+    bool ButtonAlive() const;
+
 private:
     // The handlers of WndProc; each returns whether the message was consumed.
     bool WMPaint(TMessage& m);
@@ -53,7 +56,6 @@ private:
     bool SkinCommand(TMessage& m);
     void PassOn(TMessage& m);
     void RepaintIfVisible();
-    bool ButtonAlive() const;
     void PaintCaption(TBitmap& cache, int state, TSize glyph);
     void PaintGlyph(TBitmap& cache, int state, const CacheInfo& behind);
     TSize GlyphSize() const;

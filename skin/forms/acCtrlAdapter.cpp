@@ -347,7 +347,7 @@ void TacCtrlAdapter::RemoveDeadItems()
     }
     for (size_t i = 0; i < GraphItems.size();) {
         TacGraphItem* item = GraphItems[i];
-        if (!item->Handler || item->Handler->Destroyed) {
+        if (!item->Handler || item->Handler->Destroyed || !item->Handler->ButtonAlive()) {
             GraphItems.erase(GraphItems.begin() + static_cast<ptrdiff_t>(i));
             delete item;
         } else

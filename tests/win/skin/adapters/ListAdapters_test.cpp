@@ -90,8 +90,8 @@ TEST_F(ListViewAdapterTest, TheReportHeaderIsTakenOverPaintedFromTheSkinAndGiven
     TacListViewWnd* a = Attach(list);
     EXPECT_EQ(a->HeaderHandle, header);
     EXPECT_NE(GetWindowLongPtrW(header, GWLP_WNDPROC), headerProc);
-    EXPECT_EQ(ListView_GetBkColor(list), static_cast<COLORREF>(EditColour));
-    EXPECT_EQ(ListView_GetTextBkColor(list), static_cast<COLORREF>(EditColour));
+    EXPECT_EQ(ListView_GetBkColor(list), static_cast<COLORREF>(ListEditColour));
+    EXPECT_EQ(ListView_GetTextBkColor(list), static_cast<COLORREF>(ListEditColour));
     EXPECT_EQ(ListView_GetTextColor(list), static_cast<COLORREF>(EditFont));
 
     const RECT first = ItemRect(header, 0);

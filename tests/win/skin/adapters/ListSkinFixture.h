@@ -10,7 +10,7 @@ namespace ks::test {
 
 inline constexpr TColor GlobalColour = 0x00203020;
 inline constexpr TColor GlobalFont = 0x00E0E0A0;
-inline constexpr TColor EditColour = 0x00402010;
+inline constexpr TColor ListEditColour = 0x00402010;
 inline constexpr TColor EditHot = 0x00503020;
 inline constexpr TColor EditFont = 0x0010E0E0;
 inline constexpr TColor EditHotFont = 0x0020F0F0;
@@ -26,7 +26,7 @@ inline std::string ListSkinOptions(bool withHeader)
     auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
     std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + colour(GlobalColour) +
                     "\r\nFONTCOLOR=" + colour(GlobalFont) + "\r\n";
-    o += "[EDIT]\r\nCOLOR=" + colour(EditColour) + "\r\nHOTCOLOR=" + colour(EditHot) + "\r\nFONTCOLOR=" +
+    o += "[EDIT]\r\nCOLOR=" + colour(ListEditColour) + "\r\nHOTCOLOR=" + colour(EditHot) + "\r\nFONTCOLOR=" +
          colour(EditFont) + "\r\nHOTFONTCOLOR=" + colour(EditHotFont) + "\r\n";
     if (withHeader)
         o += "[COLHEADER]\r\nCOLOR=" + colour(HeaderColour) + "\r\nHOTCOLOR=" + colour(HeaderHot) +

@@ -23,6 +23,8 @@ protected:
     void SetUp() override
     {
         SmallAdapterFixture::SetUp();
+        // The form's own colour is the parent the button fades into: no provider paints it.
+        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         Form = CreateNew<TForm>(nullptr);
         Form->SetBounds(40, 400, 200, 100);
         Form->SetColor(ParentColour);

@@ -28,9 +28,8 @@ protected:
         const std::string build = KS_BUILD_DIR;
         Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
         Manager->SetSkinName(L"Terminal4bit");
-        // Tests that give the form their own provider keep the creation hook off it.
-        if (OwnProvider)
-            Manager->SetSkinningRules({srStdDialogs, srThirdParty});
+        // The form stays as the tests make it: the creation hook gives it no provider of its own.
+        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         ks::SetNextFormCreation({true, false, {}});
         Form = CreateNew<TForm>(Application);
         Form->SetBounds(40, 40, 240, 140);
@@ -62,7 +61,6 @@ protected:
     }
     static constexpr TColor CacheMarker = 0x0000FF;
 
-    bool OwnProvider = false;
     TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;
 };

@@ -19,7 +19,7 @@ inline constexpr TColor DialogHotColour = 0x00403020;
 inline constexpr TColor DialogCells[3] = {0x00112233, 0x00224466, 0x00336699};
 inline constexpr TColor TitleColour = 0x00101060;
 inline constexpr TColor TitleHotColour = 0x00202080;
-inline constexpr TColor CloseCells[3] = {0x0000A0A0, 0x0000C0C0, 0x0000E0E0};
+inline constexpr TColor DialogCloseCells[3] = {0x0000A0A0, 0x0000C0C0, 0x0000E0E0};
 inline constexpr int DialogCellTop = 80;
 inline constexpr int CloseTop = 12;
 inline constexpr int CloseLeft = 48;
@@ -35,7 +35,7 @@ inline TColor DialogMasterPixel(int x, int y)
         return DialogCells[x / 12];
     }
     if (y >= CloseTop && y < CloseTop + CloseSize && x >= CloseLeft && x < CloseLeft + 3 * CloseSize)
-        return CloseCells[(x - CloseLeft) / CloseSize];
+        return DialogCloseCells[(x - CloseLeft) / CloseSize];
     return MasterPixel(x, y);
 }
 

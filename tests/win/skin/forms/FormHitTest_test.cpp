@@ -27,7 +27,6 @@ class FormHitTest : public ks::test::SkinnedFormFixture {
 protected:
     void SetUp() override
     {
-        OwnProvider = true;
         SkinnedFormFixture::SetUp();
         Form->SetBorderStyle(bsSizeable);
         Form->SetBounds(60, 60, 420, 303);

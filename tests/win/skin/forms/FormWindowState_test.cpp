@@ -27,7 +27,6 @@ class FormWindowState : public ks::test::SkinnedFormFixture {
 protected:
     void SetUp() override
     {
-        OwnProvider = true;
         SkinnedFormFixture::SetUp();
         Form->SetBorderStyle(bsSizeable);
         Form->SetBounds(60, 60, 420, 303);
@@ -171,7 +170,6 @@ class FormWindowStateMDI : public ks::test::SkinnedFormFixture {
 protected:
     void SetUp() override
     {
-        OwnProvider = true;
         SkinnedFormFixture::SetUp();
         ks::SetNextFormCreation({true, true, {}});
         Application->CreateForm(Main);

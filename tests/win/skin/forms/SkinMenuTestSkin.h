@@ -74,7 +74,7 @@ inline std::vector<uint8_t> MenuSkinArchive()
     return PackArchive({{"Options.dat", BytesOf(o)}, {"Master.bmp", MenuSkinMaster()}});
 }
 
-inline TColor PixelAt(TBitmap& bmp, int x, int y)
+inline TColor MenuPixelAt(TBitmap& bmp, int x, int y)
 {
     GdiFlush();
     const uint8_t* p = bmp.ScanLine(y) + x * (bmp.PixelFormat() == pf32bit ? 4 : 3);

@@ -102,7 +102,7 @@ TEST_F(DialogWndTest, TheFramesPixelsComeFromTheSkin)
             {"left border, active cell", 0, h / 2, DialogCells[1]},
             {"bottom border", w / 2, h - 1, DialogCells[1]},
             {"client", d->ClientOffsetX() + 1, d->ClientOffsetY() + 1, DialogHotColour},
-            {"close button, normal cell", d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8, CloseCells[0]},
+            {"close button, normal cell", d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8, DialogCloseCells[0]},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name);
@@ -117,7 +117,7 @@ TEST_F(DialogWndTest, TheFramesPixelsComeFromTheSkin)
         d->SkinData->BackgroundChanged = true;
         d->PaintNonClient();
         EXPECT_EQ(PixelAt(*cache, w / 2, 1), TitleColour);
-        EXPECT_NE(PixelAt(*cache, d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8), CloseCells[0]);
+        EXPECT_NE(PixelAt(*cache, d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8), DialogCloseCells[0]);
         SendMessageW(box, WM_NCACTIVATE, TRUE, 0);
 
         HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -253,7 +253,7 @@ TEST_F(DialogWndTest, LongCaptionsAndTextsAreShownCut)
         TBitmap* cache = d->SkinData->CacheBitmap.get();
         ASSERT_NE(cache, nullptr);
         // The close button stays clear of the text.
-        EXPECT_EQ(PixelAt(*cache, d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8), CloseCells[0]);
+        EXPECT_EQ(PixelAt(*cache, d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8), DialogCloseCells[0]);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
 }

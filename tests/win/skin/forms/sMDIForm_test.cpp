@@ -19,7 +19,6 @@ class MDIFormTest : public SkinnedFormFixture {
 protected:
     void SetUp() override
     {
-        OwnProvider = true;
         SkinnedFormFixture::SetUp();
         ks::SetNextFormCreation({true, true, {}});
         Application->CreateForm(Main);
@@ -228,6 +227,8 @@ TEST_F(MDISupportTest, WithoutAMenuLineNoChildButtonsAreLaidOut)
 
 TEST_F(MDISupportTest, ChildrenMadeBeforeTheMainFormShowsAreSkinnedOnceWhenItDoes)
 {
+    // The creation hook is what catches the children here.
+    Manager->SetSkinningRules({srStdForms, srStdDialogs, srThirdParty});
     SetUpProvider();
     Main->Hide();
     Pump();

@@ -135,7 +135,7 @@ TEST_F(SkinMenusPainting, ThePopupBackgroundHasTheSkinsFrameIconColumnAndCutCorn
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(PixelAt(bmp, c.x, c.y), c.colour);
+        EXPECT_EQ(MenuPixelAt(bmp, c.x, c.y), c.colour);
     }
     // The region is cut exactly at the mask's transparent corner pixels.
     const auto cut = [&](int x, int y) {
@@ -190,12 +190,12 @@ TEST_F(SkinMenusPainting, ItemsShowTheirStateFromTheSkin)
         item->SetBitmap(c.ownGlyph ? glyph.get() : nullptr);
         ClearMenuCache();
         auto bmp = Paint(item, 0, 20, c.state);
-        EXPECT_EQ(PixelAt(*bmp, ItemRect.Right - 3, 10), c.right);
-        EXPECT_EQ(PixelAt(*bmp, c.checkX, 10), c.checkPlace);
+        EXPECT_EQ(MenuPixelAt(*bmp, ItemRect.Right - 3, 10), c.right);
+        EXPECT_EQ(MenuPixelAt(*bmp, c.checkX, 10), c.checkPlace);
         if (c.ownGlyph) {
-            EXPECT_EQ(PixelAt(*bmp, 10, 10), TColor(0x123456));
+            EXPECT_EQ(MenuPixelAt(*bmp, 10, 10), TColor(0x123456));
             for (int x = 0; x < 20; ++x)
-                EXPECT_NE(PixelAt(*bmp, x, 10), BoxCheckedColors[0]) << x;
+                EXPECT_NE(MenuPixelAt(*bmp, x, 10), BoxCheckedColors[0]) << x;
         }
     }
 }
@@ -209,14 +209,14 @@ TEST_F(SkinMenusPainting, DividersCaptionItemsAndTheDrawEvent)
 
     // Without a "DIVIDERV" image the divider is an etched line.
     auto divider = Paint(Item(1), 20, 2, {});
-    EXPECT_EQ(PixelAt(*divider, 30, 20), TColor(0x808080));
-    EXPECT_EQ(PixelAt(*divider, 30, 21), TColor(0xFFFFFF));
+    EXPECT_EQ(MenuPixelAt(*divider, 30, 20), TColor(0x808080));
+    EXPECT_EQ(MenuPixelAt(*divider, 30, 21), TColor(0xFFFFFF));
     EXPECT_EQ(CurrentItemType, smDivider);
 
     TMenuItem* title = Add(Popup->Items(), L"-Tools and more-");
     ClearMenuCache();
     auto caption = Paint(title, 0, 20, {});
-    EXPECT_EQ(PixelAt(*caption, 2, 2), ToolbarColor);
+    EXPECT_EQ(MenuPixelAt(*caption, 2, 2), ToolbarColor);
     EXPECT_EQ(CurrentItemType, smCaption);
     EXPECT_EQ(Events.drawn, 1) << "only normal items are handed to OnDrawItem";
     EXPECT_EQ(CaptionItemText(L"-Tools and more-"), L"Tools");
@@ -230,7 +230,7 @@ TEST_F(SkinMenusPainting, CaptionsAreLaidOutByTheirRules)
         int right = -1;
         for (int y = y0; y < y1; ++y)
             for (int x = 0; x < bmp.Width(); ++x)
-                if (PixelAt(bmp, x, y) != background) {
+                if (MenuPixelAt(bmp, x, y) != background) {
                     left = std::min(left, x);
                     right = std::max(right, x);
                 }
@@ -261,7 +261,7 @@ TEST_F(SkinMenusPainting, CaptionsAreLaidOutByTheirRules)
         int count = 0;
         for (int y = 0; y < bmp.Height(); ++y)
             for (int x = 0; x < bmp.Width(); ++x)
-                count += PixelAt(bmp, x, y) != ItemColor && PixelAt(bmp, x, y) != clWhite;
+                count += MenuPixelAt(bmp, x, y) != ItemColor && MenuPixelAt(bmp, x, y) != clWhite;
         return count;
     };
     Item(0)->SetCaption(L"&Open");
@@ -297,7 +297,7 @@ TEST_F(SkinMenusPainting, TheSystemMenuShowsSymbolsOnlyForWindowCommands)
         int ink = 0;
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 20; ++x)
-                ink += PixelAt(*bmp, x, y) != ItemColor;
+                ink += MenuPixelAt(*bmp, x, y) != ItemColor;
         EXPECT_EQ(ink > 0, item->Tag() == SC_CLOSE);
     }
 }
@@ -383,9 +383,9 @@ TEST_F(SkinMenusPainting, TheExtraLineBandAndItsEvent)
     ASSERT_EQ(PopupCache.size(), 1u);
     EXPECT_TRUE(PopupCache[0].ExtraLineShown);
     EXPECT_EQ(ExtraLineCaption, L"Use OnGetExtraLineData event");
-    EXPECT_EQ(PixelAt(*PopupBitmap(), 4 + 1, 6), ExtraLineColor);
-    EXPECT_EQ(PixelAt(*bmp, ItemRect.Right - 3, 10), ItemColor);
-    EXPECT_EQ(PixelAt(*bmp, 32 + 30, 2), ItemColor) << "the item starts after the band";
+    EXPECT_EQ(MenuPixelAt(*PopupBitmap(), 4 + 1, 6), ExtraLineColor);
+    EXPECT_EQ(MenuPixelAt(*bmp, ItemRect.Right - 3, 10), ItemColor);
+    EXPECT_EQ(MenuPixelAt(*bmp, 32 + 30, 2), ItemColor) << "the item starts after the band";
 
     Manager->SetOnGetMenuExtraLineData(TacGetExtraLineData(&Events, &Counter::ExtraLine));
     struct Case {
@@ -418,7 +418,7 @@ TEST_F(SkinMenusPainting, TheExtraLineBandAndItsEvent)
         }
         EXPECT_EQ(ExtraLineGlyph, nullptr) << "the glyph is freed once drawn";
         const bool band = c.shown && !c.secondColumn;
-        EXPECT_EQ(PixelAt(*painted, 5, 2) != ItemColor, band);
+        EXPECT_EQ(MenuPixelAt(*painted, 5, 2) != ItemColor, band);
     }
 }
 
@@ -476,7 +476,7 @@ TEST_F(SkinMenusPainting, MenuLineItemsPaintOverTheProvidersImage)
         target.Canvas().Brush().SetColor(clWhite);
         target.Canvas().FillRect(TRect{0, 0, 80, 20});
         file->AdvancedDrawItem(target.Canvas(), TRect{10, 0, 70, 19}, c.state, true);
-        EXPECT_EQ(PixelAt(target, 11, 10), c.edge);
+        EXPECT_EQ(MenuPixelAt(target, 11, 10), c.edge);
     }
     MDISkinProvider = nullptr;
     ProviderMenuLine = nullptr;

@@ -185,11 +185,11 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
             auto shot = Capture(wnd);
             const TRect open = ItemRectIn(wnd, Popup->Items(), 0);
             const TRect close = ItemRectIn(wnd, Popup->Items(), 2);
-            hot = PixelAt(*shot, open.Right - 4, (open.Top + open.Bottom) / 2);
-            normal = PixelAt(*shot, close.Right - 4, (close.Top + close.Bottom) / 2);
+            hot = MenuPixelAt(*shot, open.Right - 4, (open.Top + open.Bottom) / 2);
+            normal = MenuPixelAt(*shot, close.Right - 4, (close.Top + close.Bottom) / 2);
             const TRect divider = ItemRectIn(wnd, Popup->Items(), 1);
-            dividerTop = PixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Top);
-            dividerBottom = PixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Bottom - 1);
+            dividerTop = MenuPixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Top);
+            dividerBottom = MenuPixelAt(*shot, (divider.Left + divider.Right) / 2, divider.Bottom - 1);
             PostKey(wnd, VK_DOWN);
             PostKey(wnd, VK_RETURN);
         }
