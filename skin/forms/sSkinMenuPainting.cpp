@@ -330,12 +330,17 @@ void TsSkinableMenus::PaintItemGlyph(TMenuItem& item, TBitmap& itemBmp, TOwnerDr
         canvas.Font().SetStyle(canvas.Font().Style() - TFontStyles{fsBold});
         int textHeight = canvas.TextHeight(symbol);
         // A system without Webdings would show the letters themselves; Marlett has the same
-        // symbols at the same characters.
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(canvas.Handle(), LF_FACESIZE, face);
-        if (std::wstring_view(face) != L"Webdings") {
+        // symbols at the same characters. Without either the item goes without its symbol.
+        const auto face = [&canvas] {
+            wchar_t name[LF_FACESIZE] = {};
+            GetTextFaceW(canvas.Handle(), LF_FACESIZE, name);
+            return std::wstring(name);
+        };
+        if (face() != L"Webdings") {
             canvas.Font().SetName(L"Marlett");
             textHeight = canvas.TextHeight(symbol);
+            if (face() != L"Marlett")
+                return;
         }
         const int left = rtl ? itemBmp.Width() - h - 16 : 4;
         TRect box{left, (h - textHeight) / 2, left + textHeight + 10, (h - textHeight) / 2 + textHeight};

@@ -129,7 +129,6 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     MakeForm(L"О программе", false, bsDialog);
     Place(8, Paint(), "dialog (the about box's frame)");
 
-    Manager->SetSkinnedPopups(false);
     MakeForm(L"Системное меню");
     Paint();
     Provider->NCPaint();
