@@ -186,6 +186,17 @@ struct Recorder {
     }
 };
 
+// Shows the popup and chooses its first entry by keyboard from the menu's own loop.
+void ShowAndChooseFirst(TPopupMenu* menu)
+{
+    MenuDriver::Ticks = 0;
+    MenuDriver::Choose = true;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &MenuDriver::Tick);
+    SetForegroundWindow(menu->WindowHandle());
+    menu->Popup(100, 100);
+    KillTimer(nullptr, timer);
+}
+
 void PumpMessages()
 {
     MSG msg;
@@ -210,12 +221,7 @@ TEST_F(MenusTest, OwnerDrawnPopupIsMeasuredDrawnAndClicked)
     ASSERT_TRUE(GetMenuItemInfoW(menu->Handle(), 0, TRUE, &info));
     EXPECT_NE(info.fType & MFT_OWNERDRAW, 0u);
 
-    MenuDriver::Ticks = 0;
-    MenuDriver::Choose = true;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, &MenuDriver::Tick);
-    SetForegroundWindow(menu->WindowHandle());
-    menu->Popup(100, 100);
-    KillTimer(nullptr, timer);
+    ShowAndChooseFirst(menu);
     PumpMessages();
 
     EXPECT_GE(recorder.measured, 1);
@@ -233,15 +239,7 @@ TEST_F(MenusTest, AClosedPopupKeepsNoSelectionForItsNextShowing)
     TMenuItem* first = NewItem(menu->Items(), L"&First");
     NewItem(menu->Items(), L"&Second");
     first->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
-    const auto show = [menu] {
-        MenuDriver::Ticks = 0;
-        MenuDriver::Choose = true;
-        UINT_PTR timer = SetTimer(nullptr, 0, 50, &MenuDriver::Tick);
-        SetForegroundWindow(menu->WindowHandle());
-        menu->Popup(100, 100);
-        KillTimer(nullptr, timer);
-    };
-    show();
+    ShowAndChooseFirst(menu);
     HMENU handle = menu->Handle();
     for (int i = 0; i < GetMenuItemCount(handle); ++i)
         EXPECT_EQ(GetMenuState(handle, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE, 0u) << i;
@@ -252,7 +250,7 @@ TEST_F(MenusTest, AClosedPopupKeepsNoSelectionForItsNextShowing)
     first->Free();
     NewItem(menu->Items(), L"&Third")->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
     menu->Items()->Items(0)->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
-    show();
+    ShowAndChooseFirst(menu);
     PumpMessages();
     EXPECT_EQ(recorder.clicks, 2);
     EXPECT_EQ(recorder.clickedBy, menu->Items()->Items(0));

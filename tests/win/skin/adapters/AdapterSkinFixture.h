@@ -18,6 +18,27 @@
 
 namespace ks::test {
 
+// The window as WM_PRINT paints it into a fresh picture (white before).
+inline std::unique_ptr<TBitmap> PrintedPicture(HWND wnd)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    auto picture = std::make_unique<TBitmap>();
+    picture->SetPixelFormat(pf24bit);
+    picture->SetSize(r.right - r.left, r.bottom - r.top);
+    HDC dc = picture->Canvas().Handle();
+    RECT all{0, 0, picture->Width(), picture->Height()};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    return picture;
+}
+
+inline TColor PixelAt(TBitmap& b, int x, int y)
+{
+    return static_cast<TColor>(GetPixel(b.Canvas().Handle(), x, y));
+}
+
 inline constexpr TColor ParentColour = 0x00604020;
 inline constexpr TColor ButtonColour = 0x00203040;
 inline constexpr TColor ButtonHotColour = 0x00405060;
@@ -196,25 +217,8 @@ protected:
                                Parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
 
-    // The window as WM_PRINT paints it into a fresh picture (white before).
-    static std::unique_ptr<TBitmap> Print(HWND wnd)
-    {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        auto picture = std::make_unique<TBitmap>();
-        picture->SetPixelFormat(pf24bit);
-        picture->SetSize(r.right - r.left, r.bottom - r.top);
-        HDC dc = picture->Canvas().Handle();
-        RECT all{0, 0, picture->Width(), picture->Height()};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-        return picture;
-    }
-    static TColor At(TBitmap& b, int x, int y)
-    {
-        return static_cast<TColor>(GetPixel(b.Canvas().Handle(), x, y));
-    }
+    static std::unique_ptr<TBitmap> Print(HWND wnd) { return PrintedPicture(wnd); }
+    static TColor At(TBitmap& b, int x, int y) { return PixelAt(b, x, y); }
     // What the screen shows at (x, y) of the window.
     static TColor OnScreen(HWND wnd, int x, int y)
     {

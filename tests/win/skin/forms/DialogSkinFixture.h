@@ -71,27 +71,6 @@ inline HWND FindVisibleDialog()
     return found;
 }
 
-// The window as WM_PRINT paints it into a fresh picture (white before).
-inline std::unique_ptr<TBitmap> PrintedPicture(HWND wnd)
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    auto picture = std::make_unique<TBitmap>();
-    picture->SetPixelFormat(pf24bit);
-    picture->SetSize(r.right - r.left, r.bottom - r.top);
-    HDC dc = picture->Canvas().Handle();
-    RECT all{0, 0, picture->Width(), picture->Height()};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
-    GdiFlush();
-    return picture;
-}
-
-inline TColor PixelAt(TBitmap& b, int x, int y)
-{
-    return static_cast<TColor>(GetPixel(b.Canvas().Handle(), x, y));
-}
-
 // The box's child window with this control id.
 inline HWND Item(HWND dialog, int id)
 {
