@@ -683,17 +683,17 @@ ks::GdiRegion TsSkinProvider::MakeRgnWithoutRects(int width, int height)
     return region;
 }
 
-void TsSkinProvider::ApplyRegion(bool redraw)
+bool TsSkinProvider::ApplyRegion(bool redraw)
 {
     const HWND wnd = FormWnd(Form);
     if (!wnd || !FDrawNonClientArea || RegionChanging)
-        return;
+        return false;
     if (!HaveBorder() && !IsIconic(wnd))
-        return;
+        return false;
     // A form that keeps its own region says so before its first full paint.
     if (!FSkinData->CacheBitmap || FSkinData->CacheBitmap->Empty())
         if (SendMessageW(wnd, 0xBC4D, 0x41A2, 0) == 0x41A2)
-            return;
+            return false;
     TsSkinManager* manager = ProviderSkinManager();
     InRegionUpdate = true;
     ks::GdiRegion region;
@@ -719,10 +719,19 @@ void TsSkinProvider::ApplyRegion(bool redraw)
     if (region && GetRgnBox(region.get(), &box) == NULLREGION)
         region.reset();
     NeedRegionUpdate = false;
+    // Every full repaint asks for the region again; the window is left alone (and not redrawn
+    // once more) while its region already is the one wanted.
+    ks::GdiRegion current(CreateRectRgn(0, 0, 0, 0));
+    const int currentKind = GetWindowRgn(wnd, current.get());
+    const bool same = region ? currentKind != ERROR && EqualRgn(current.get(), region.get()) : currentKind == ERROR;
+    bool set = false;
     // The system owns the region once it is set; a refused one is ours to free.
-    if (SetWindowRgn(wnd, region.get(), redraw ? TRUE : FALSE))
+    if (!same && SetWindowRgn(wnd, region.get(), redraw ? TRUE : FALSE)) {
         static_cast<void>(region.release());
+        set = true;
+    }
     InRegionUpdate = false;
+    return set;
 }
 
 // ---- drag outline

@@ -871,12 +871,11 @@ void TsSkinProvider::NCPaint()
         NeedRegionUpdate = false;
         const bool showing = Form->FormState().Contains(fsShowing) && Form->Position() != poDefault &&
                              Form->WindowState() != wsMaximized;
-        if (!showing) {
-            // The region's own repaint brings the next WM_NCPAINT.
-            ApplyRegion(true);
+        // The region's own repaint brings the next WM_NCPAINT.
+        if (!showing && ApplyRegion(true))
             return;
-        }
-        ApplyRegion(false);
+        if (showing)
+            ApplyRegion(false);
     }
     SkinData()->SetUpdating(false);
     if (!SkinData()->CacheBitmap || SkinData()->CacheBitmap->Width() == 0)

@@ -232,7 +232,9 @@ public:
     // Looks the title-button glyphs and UserButtonMaskIndex up in the loaded skin.
     void InitTitleButtonSections();
     void MakeRegionRects() override;
-    void ApplyRegion(bool redraw);
+    // Sets the form's window region; true when the window got a new one (and, with redraw,
+    // repaints).
+    bool ApplyRegion(bool redraw);
     // The window rectangle (a size of 0 means the window's own) without RegionRects.
     ks::GdiRegion MakeRgnWithoutRects(int width, int height) override;
     // The outline of the provider's own moving and sizing, drawn inverted on the desktop. Begin

@@ -414,6 +414,25 @@ TEST_F(ProviderTest, RegionOfASkinWithoutCornersIsTheWholeWindow)
     EXPECT_FALSE(provider->InRegionUpdate);
 }
 
+// Every full repaint asks for the region again: only a different one reaches the window (a set
+// region repaints the frame, which would ask again).
+TEST_F(ProviderTest, TheRegionIsSetOnlyWhenItChanges)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    provider->RegionRects = {{0, 0, 4, 4}};
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_FALSE(provider->ApplyRegion(false)) << "the same region again";
+    provider->RegionRects = {{0, 0, 6, 6}};
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    ks::GdiRegion probe(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(Wnd(), probe.get()), ERROR);
+    EXPECT_FALSE(PtInRegion(probe.get(), 5, 5));
+    EXPECT_TRUE(PtInRegion(probe.get(), 6, 6));
+    EXPECT_FALSE(provider->InRegionUpdate);
+}
+
 TEST_F(ProviderTest, TitleImagesOfZeroSizeAndMissingSectionsLeaveAUsableForm)
 {
     MakeForm(bsSizeable);
