@@ -56,6 +56,17 @@ bool OwnBitmap(const TsMaskData& mask)
     return mask.Bmp && !mask.Bmp->Empty();
 }
 
+// The height of a title or MDI button: half of an image with its own bitmap, else one row of
+// the master bitmap's image; fallback without an image.
+int ButtonCellHeight(const TsMaskData* mask, int fallback)
+{
+    if (!mask)
+        return fallback;
+    if (OwnBitmap(*mask))
+        return mask->Bmp->Height() / 2;
+    return ks::frame::DivSafe(mask->R.Height(), mask->MaskType + 1);
+}
+
 bool IsToolWindow(const TCustomForm& form)
 {
     return form.BorderStyle() == bsToolWindow || form.BorderStyle() == bsSizeToolWin;
@@ -431,12 +442,7 @@ int TsSkinProvider::SysButtonWidth(const TitleButtonRec& button) const
 
 int TsSkinProvider::SysButtonHeight() const
 {
-    const TsMaskData* mask = MaskOf(ProviderSkinManager(), ButtonClose.ImageIndex);
-    if (!mask)
-        return DefaultButtonSize;
-    if (OwnBitmap(*mask))
-        return mask->Bmp->Height() / 2;
-    return ks::frame::DivSafe(mask->R.Height(), mask->MaskType + 1);
+    return ButtonCellHeight(MaskOf(ProviderSkinManager(), ButtonClose.ImageIndex), DefaultButtonSize);
 }
 
 int TsSkinProvider::UserButtonWidth(const TsTitleButton& button) const
@@ -459,12 +465,7 @@ int TsSkinProvider::MDIButtonWidth() const
 
 int TsSkinProvider::MDIButtonHeight() const
 {
-    const TsMaskData* mask = MaskOf(ProviderSkinManager(), MDIClose.ImageIndex);
-    if (!mask)
-        return DefaultMDIButtonSize;
-    if (OwnBitmap(*mask))
-        return mask->Bmp->Height() / 2;
-    return ks::frame::DivSafe(mask->R.Height(), mask->MaskType + 1);
+    return ButtonCellHeight(MaskOf(ProviderSkinManager(), MDIClose.ImageIndex), DefaultMDIButtonSize);
 }
 
 int TsSkinProvider::SysButtonCount() const

@@ -83,7 +83,9 @@ bool TsSystemMenu::VisibleClose()
     return Provider && Provider->SysMenuStyleRemoved;
 }
 
-bool TsSystemMenu::VisibleMax()
+// The minimise and maximise items: shown for minimised forms and MDI children, never for
+// dialog, borderless and tool-window forms, else as the form's border icons say.
+bool TsSystemMenu::VisibleSizingItem(TBorderIcon icon)
 {
     if (!VisibleClose() || !Form)
         return false;
@@ -98,25 +100,17 @@ bool TsSystemMenu::VisibleMax()
     default:
         break;
     }
-    return Form->BorderIcons().Contains(biMaximize);
+    return Form->BorderIcons().Contains(icon);
+}
+
+bool TsSystemMenu::VisibleMax()
+{
+    return VisibleSizingItem(biMaximize);
 }
 
 bool TsSystemMenu::VisibleMin()
 {
-    if (!VisibleClose() || !Form)
-        return false;
-    if (IsIconicForm() || IsMDIChild())
-        return true;
-    switch (Form->BorderStyle()) {
-    case bsDialog:
-    case bsNone:
-    case bsSizeToolWin:
-    case bsToolWindow:
-        return false;
-    default:
-        break;
-    }
-    return Form->BorderIcons().Contains(biMinimize);
+    return VisibleSizingItem(biMinimize);
 }
 
 bool TsSystemMenu::EnabledMax()

@@ -4,12 +4,12 @@
 // from the form window's own system menu and shown from the title bar in its place. The menu is
 // named "SysMenu", which makes the item painter draw the standard symbols beside its items.
 
+#include "vcl/Forms.h"
 #include "vcl/Menus.h"
 #include "vcl/Win.h"
 
 #include <string>
 
-class TCustomForm;
 class TsSkinProvider;
 
 class TsCustomSysMenu : public TPopupMenu {
@@ -61,6 +61,7 @@ public:
     TMenuItem* ItemClose = nullptr;
 
 private:
+    bool VisibleSizingItem(TBorderIcon icon);
     void BuildItems();
     void SetItemStates();
     TMenuItem* AddStandardItem(HMENU sysMenu, const char* name, UINT command, const wchar_t* fallback,
