@@ -10,6 +10,7 @@
 #include "skin/forms/sSkinMenus.h"
 #include "win/app/AppFixture.h"
 #include "win/support/SheetPng.h"
+#include "win/support/ThreadWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +19,6 @@
 #include <vector>
 
 namespace {
-
-BOOL CALLBACK CollectPopup(HWND wnd, LPARAM data)
-{
-    wchar_t name[16] = {};
-    if (GetClassNameW(wnd, name, 16) && std::wstring_view(name) == L"#32768" && IsWindowVisible(wnd))
-        reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
-    return TRUE;
-}
-
-std::vector<HWND> ShownPopups()
-{
-    std::vector<HWND> found;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectPopup, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 struct Driver {
     static inline std::function<void(int)> Step;
@@ -78,7 +64,7 @@ protected:
         std::unique_ptr<TBitmap> sheet;
         Driver::Ticks = 0;
         Driver::Step = [&](int tick) {
-            const std::vector<HWND> popups = ShownPopups();
+            const std::vector<HWND> popups = ks::test::ShownPopupMenus();
             if (popups.empty())
                 return;
             if (tick == 3 && hotItem) {

@@ -6,6 +6,8 @@
 #include "vcl/Win.h"
 
 #include <cwchar>
+#include <string_view>
+#include <vector>
 
 namespace ks::test {
 
@@ -34,6 +36,22 @@ inline HWND FindThreadWindow(const wchar_t* className, const wchar_t* caption)
     ThreadWindowSearch search{className, caption};
     EnumThreadWindows(GetCurrentThreadId(), &MatchThreadWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+inline BOOL CALLBACK CollectShownPopupMenu(HWND wnd, LPARAM data)
+{
+    wchar_t name[16] = {};
+    if (GetClassNameW(wnd, name, 16) && std::wstring_view(name) == L"#32768" && IsWindowVisible(wnd))
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+    return TRUE;
+}
+
+// The popup menu windows the calling thread shows now, outermost first.
+inline std::vector<HWND> ShownPopupMenus()
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectShownPopupMenu, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 } // namespace ks::test

@@ -231,8 +231,9 @@ TEST_F(ListViewAdapterTest, ListsThatGoAwayAreHugeOrHoldNoDataOfTheirOwnStaySoun
         while (Header_GetItemCount(header) > 0)
             SendMessageW(big, LVM_DELETECOLUMN, 0, 0);
         auto empty = PrintHeader(header);
-        if (empty->Width() > 2 && empty->Height() > 2)
+        if (empty->Width() > 2 && empty->Height() > 2) {
             EXPECT_EQ(At(*empty, empty->Width() / 2, empty->Height() / 2), HeaderColour);
+        }
         Adapter->Free();
         Adapter = nullptr;
         DestroyWindow(big);

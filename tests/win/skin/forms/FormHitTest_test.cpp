@@ -2,7 +2,7 @@
 #include "skin/forms/FrameTracking.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/sSkinProvider.h"
-#include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/skin/forms/SpiedProviderFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,42 +10,14 @@
 
 namespace {
 
-// Stands between the provider and the form's own handling: records what the provider passes on.
-struct OldSpy {
-    TWndMethod Next;
-    std::vector<UINT> Seen;
-    void Handle(TMessage& m)
-    {
-        Seen.push_back(m.Msg);
-        if (Next)
-            Next(m);
-    }
-    bool Saw(UINT msg) const { return std::find(Seen.begin(), Seen.end(), msg) != Seen.end(); }
-};
-
-class FormHitTest : public ks::test::SkinnedFormFixture {
+class FormHitTest : public ks::test::SpiedProviderFixture {
 protected:
-    void SetUp() override
-    {
-        SkinnedFormFixture::SetUp();
-        Form->SetBorderStyle(bsSizeable);
-        Form->SetBounds(60, 60, 420, 303);
-        Provider = Create<TsSkinProvider>(Form);
-        Spy.Next = Provider->OldWndProc;
-        Provider->OldWndProc = TWndMethod(&Spy, &OldSpy::Handle);
-        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-        Pump();
-    }
     void TearDown() override
     {
         SizingActive = false;
         SizingHitCode = 0;
         TitleButtonPressed = false;
-        if (Provider) {
-            Provider->OldWndProc = Spy.Next;
-            Provider->Free();
-        }
-        SkinnedFormFixture::TearDown();
+        SpiedProviderFixture::TearDown();
     }
 
     // The hit code at (x, y) of the window, asked as the system asks it.
@@ -56,9 +28,6 @@ protected:
         return SendMessageW(Form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.left + x, r.top + y));
     }
     static TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
-
-    TsSkinProvider* Provider = nullptr;
-    OldSpy Spy;
 };
 
 TEST_F(FormHitTest, TitleButtonsAnswerTheirOwnCodesWhateverIsHidden)

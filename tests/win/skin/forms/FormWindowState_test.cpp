@@ -2,7 +2,7 @@
 #include "skin/forms/FrameDragState.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Bitmap.h"
-#include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/skin/forms/SpiedProviderFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,43 +11,7 @@
 
 namespace {
 
-struct OldSpy {
-    TWndMethod Next;
-    std::vector<UINT> Seen;
-    void Handle(TMessage& m)
-    {
-        Seen.push_back(m.Msg);
-        if (Next)
-            Next(m);
-    }
-    bool Saw(UINT msg) const { return std::find(Seen.begin(), Seen.end(), msg) != Seen.end(); }
-};
-
-class FormWindowState : public ks::test::SkinnedFormFixture {
-protected:
-    void SetUp() override
-    {
-        SkinnedFormFixture::SetUp();
-        Form->SetBorderStyle(bsSizeable);
-        Form->SetBounds(60, 60, 420, 303);
-        Provider = Create<TsSkinProvider>(Form);
-        Spy.Next = Provider->OldWndProc;
-        Provider->OldWndProc = TWndMethod(&Spy, &OldSpy::Handle);
-        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-        Pump();
-    }
-    void TearDown() override
-    {
-        if (Provider) {
-            Provider->OldWndProc = Spy.Next;
-            Provider->Free();
-        }
-        SkinnedFormFixture::TearDown();
-    }
-
-    TsSkinProvider* Provider = nullptr;
-    OldSpy Spy;
-};
+using FormWindowState = ks::test::SpiedProviderFixture;
 
 TEST_F(FormWindowState, TheRedrawCountNeverGoesBelowZero)
 {
@@ -136,7 +100,7 @@ TEST_F(FormWindowState, AnActivationComingBackInGoesStraightToThePlatform)
     reenter.Wnd = Form->Handle();
     Provider->OldWndProc = TWndMethod(&reenter, &Reenter::Handle);
     SendMessageW(Form->Handle(), WM_NCACTIVATE, 1, 0);
-    Provider->OldWndProc = TWndMethod(&Spy, &OldSpy::Handle);
+    Provider->OldWndProc = TWndMethod(&Spy, &ks::test::OldSpy::Handle);
     EXPECT_EQ(reenter.MaxDepth, 5) << "every nested activation reached the platform once";
     EXPECT_EQ(reenter.Calls, 5);
     EXPECT_TRUE(Provider->FormActive);

@@ -22,21 +22,6 @@ using namespace ks::test;
 
 constexpr wchar_t SubclassProperty[] = L"KsPopupMenu";
 
-BOOL CALLBACK CollectPopup(HWND wnd, LPARAM data)
-{
-    wchar_t name[16] = {};
-    if (GetClassNameW(wnd, name, 16) && std::wstring_view(name) == L"#32768" && IsWindowVisible(wnd))
-        reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
-    return TRUE;
-}
-
-std::vector<HWND> PopupWindows()
-{
-    std::vector<HWND> found;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectPopup, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 void PostKey(HWND wnd, WPARAM key)
 {
     PostMessageW(wnd, WM_KEYDOWN, key, 0);
@@ -94,7 +79,7 @@ protected:
         LoopDriver::Step = nullptr;
         Pump();
         EXPECT_TRUE(PopupCache.empty()) << "every record goes with its popup";
-        EXPECT_TRUE(PopupWindows().empty());
+        EXPECT_TRUE(ShownPopupMenus().empty());
         ClearMenuCache();
         FreeAndNil(Popup);
         FreeAndNil(Manager);
@@ -167,7 +152,7 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
     TColor dividerTop = 0;
     TColor dividerBottom = 0;
     Show([&](int tick) {
-        const std::vector<HWND> popups = PopupWindows();
+        const std::vector<HWND> popups = ShownPopupMenus();
         if (popups.empty())
             return;
         const HWND wnd = popups[0];
@@ -211,7 +196,7 @@ TEST_F(SkinMenusShown, AnItemIsChosenByMouse)
     Item(2)->SetOnClick(TNotifyEvent(&Clicked, &Clicks::Click));
     Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
     Show([&](int tick) {
-        const std::vector<HWND> popups = PopupWindows();
+        const std::vector<HWND> popups = ShownPopupMenus();
         if (popups.empty() || tick != 3)
             return;
         RECT r{};
@@ -236,7 +221,7 @@ TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
     Add(more, L"Second");
     TMenuItem* added = nullptr;
     Show([&](int tick) {
-        const std::vector<HWND> popups = PopupWindows();
+        const std::vector<HWND> popups = ShownPopupMenus();
         if (popups.empty())
             return;
         if (tick == 3) {
@@ -248,7 +233,7 @@ TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
             first->Free();
             added = Add(Popup->Items(), L"Added");
             Item(0)->SetCaption(std::wstring(3000, L'x'));
-            for (HWND wnd : PopupWindows()) {
+            for (HWND wnd : ShownPopupMenus()) {
                 InvalidateRect(wnd, nullptr, TRUE);
                 UpdateWindow(wnd);
             }
@@ -265,7 +250,7 @@ TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
     // Nothing of the first loop stands in the way of the next one.
     added->SetOnClick(TNotifyEvent(&Clicked, &Clicks::Click));
     Show([&](int tick) {
-        const std::vector<HWND> popups = PopupWindows();
+        const std::vector<HWND> popups = ShownPopupMenus();
         if (tick == 3 && !popups.empty()) {
             PostKey(popups[0], VK_UP);
             PostKey(popups[0], VK_RETURN);
@@ -282,7 +267,7 @@ TEST_F(SkinMenusShown, AnItemMayFreeItselfFromItsClick)
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         Show([&](int tick) {
-            const std::vector<HWND> popups = PopupWindows();
+            const std::vector<HWND> popups = ShownPopupMenus();
             if (tick == 3 && !popups.empty()) {
                 PostKey(popups[0], VK_UP);
                 PostKey(popups[0], VK_RETURN);
@@ -300,7 +285,7 @@ TEST_F(SkinMenusShown, TheSkinMayChangeOrGoWhileAPopupIsShown)
     Dir.Write(L"Other.asz", MenuSkinArchive());
     Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
     const auto repaint = [] {
-        for (HWND wnd : PopupWindows()) {
+        for (HWND wnd : ShownPopupMenus()) {
             InvalidateRect(wnd, nullptr, TRUE);
             UpdateWindow(wnd);
         }
@@ -331,7 +316,7 @@ TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
         parent = Add(parent, L"Level " + std::to_wstring(depth));
     size_t deepest = 0;
     Show([&](int tick) {
-        const std::vector<HWND> popups = PopupWindows();
+        const std::vector<HWND> popups = ShownPopupMenus();
         if (popups.empty())
             return;
         if (tick == 3) {
@@ -339,7 +324,7 @@ TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
             for (int i = 0; i < 12; ++i)
                 PostKey(popups[0], VK_RIGHT);
         } else if (tick == 10) {
-            deepest = PopupWindows().size();
+            deepest = ShownPopupMenus().size();
             EndMenu();
         }
     });
@@ -408,7 +393,7 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
     const HWND formWnd = form->Handle();
     LoopDriver::Ticks = 0;
     LoopDriver::Step = [&](int tick) {
-        const std::vector<HWND> popups = PopupWindows();
+        const std::vector<HWND> popups = ShownPopupMenus();
         if (tick == 3) {
             keybd_event(VK_DOWN, 0, 0, 0);
             keybd_event(VK_DOWN, 0, KEYEVENTF_KEYUP, 0);
