@@ -102,6 +102,20 @@ void CopyBitmapTo(HDC dc, int x, int y, TBitmap& bitmap)
     BitBlt(dc, x, y, bitmap.Width(), bitmap.Height(), bitmap.Canvas().Handle(), 0, 0, SRCCOPY);
 }
 
+// An item's text in the skin's "MENUITEM" colours; a skin without that section gets the
+// system's menu text colour rather than no text at all.
+void DrawItemText(TCanvas& canvas, std::wstring_view text, TRect& box, UINT flags, int section, bool hot,
+                  TsSkinManager* manager)
+{
+    if (section >= 0) {
+        DrawSectionText(canvas, text, true, box, flags, section, hot, manager);
+        return;
+    }
+    canvas.Brush().SetStyle(bsClear);
+    canvas.Font().SetColor(clMenuText);
+    canvas.DrawText(text, box, flags);
+}
+
 // The symbols of the window commands in the "Webdings" font.
 const wchar_t* SystemCommandSymbol(int tag)
 {
@@ -217,7 +231,7 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
         flags |= DT_RIGHT;
     if (state.Contains(odNoAccel))
         HidePrefix(caption, flags);
-    DrawSectionText(itemCanvas, caption, true, textBox, flags, menuItem, hotText, SkinManager);
+    DrawItemText(itemCanvas, caption, textBox, flags, menuItem, hotText, SkinManager);
 
     const std::wstring shortCut = ShortCutToText(item->ShortCut());
     if (!shortCut.empty()) {
@@ -225,7 +239,7 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
         TRect box{width - textWidth - 8, 0, width - 8, rect.Height()};
         if (rtl)
             box = TRect{6, 0, 6 + textWidth, rect.Height()};
-        DrawSectionText(itemCanvas, shortCut, true, box, DT_VCENTER | DT_SINGLELINE, menuItem, hotText, SkinManager);
+        DrawItemText(itemCanvas, shortCut, box, DT_VCENTER | DT_SINGLELINE, menuItem, hotText, SkinManager);
     }
 
     if (FOnDrawItem)
@@ -458,7 +472,7 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     std::wstring caption = item->Caption();
     if (state.Contains(odNoAccel))
         HidePrefix(caption, flags);
-    DrawSectionText(itemCanvas, caption, true, box, flags, menuItem, hot, SkinManager);
+    DrawItemText(itemCanvas, caption, box, flags, menuItem, hot, SkinManager);
 
     if (FOnDrawItem)
         FOnDrawItem(item, &itemCanvas, TRect{0, 0, w, h}, state, smTopLine);

@@ -58,15 +58,17 @@ inline std::string ColorKeys(TColor normal, TColor hot)
     return "COLOR=" + std::to_string(normal) + "\r\nHOTCOLOR=" + std::to_string(hot) + "\r\n";
 }
 
-inline std::vector<uint8_t> MenuSkinArchive()
+// The menu test skin; without the "MENUITEM" section when withItems is false.
+inline std::vector<uint8_t> MenuSkinArchive(bool withItems = true)
 {
     std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=0\r\n"
                     "BOXCHECKED=@0012@0000@0028@0010@2@0\r\nRADIOCHECKED=@0028@0000@0044@0010@2@0\r\n";
     o += "[MAINMENU]\r\n" + ColorKeys(MainMenuColor, MainMenuColor) +
          "BORDERSMASK=^0000^0000^0012^0012^0004^0004^0004^0004^1^0^0^4\r\n";
     o += "[ICOLINE]\r\n" + ColorKeys(IcoLineColor, IcoLineColor);
-    o += "[MENUITEM]\r\n" + ColorKeys(ItemColor, ItemHotColor) + "FONTCOLOR=" + std::to_string(ItemFontColor) +
-         "\r\nHOTFONTCOLOR=" + std::to_string(ItemHotFontColor) + "\r\n";
+    if (withItems)
+        o += "[MENUITEM]\r\n" + ColorKeys(ItemColor, ItemHotColor) + "FONTCOLOR=" + std::to_string(ItemFontColor) +
+             "\r\nHOTFONTCOLOR=" + std::to_string(ItemHotFontColor) + "\r\n";
     o += "[SPEEDBUTTON_SMALL]\r\n" + ColorKeys(PlateColor, PlatePressedColor);
     o += "[TOOLBAR]\r\n" + ColorKeys(ToolbarColor, ToolbarColor) + "FONTCOLOR=0\r\n";
     o += "[EXTRALINE]\r\n" + ColorKeys(ExtraLineColor, ExtraLineColor) + "FONTCOLOR=16777215\r\n";

@@ -317,6 +317,21 @@ TEST_F(SkinMenusPainting, TheSystemMenuShowsSymbolsOnlyForWindowCommands)
     }
 }
 
+TEST_F(SkinMenusPainting, ASkinWithoutItemSectionStillShowsTheCaptions)
+{
+    Dir.Write(L"NoItems.asz", MenuSkinArchive(false));
+    Manager->SetSkinName(L"NoItems");
+    ASSERT_LT(Manager->FindSection("MENUITEM"), 0);
+    Item(0)->SetCaption(L"WWWW");
+    ClearMenuCache();
+    auto bmp = Paint(Item(0), 0, 20, {});
+    int ink = 0;
+    for (int y = 2; y < 18; ++y)
+        for (int x = IconColumnWidth + 4; x < bmp->Width() - 4; ++x)
+            ink += MenuPixelAt(*bmp, x, y) != TColor(0xFFFFFF);
+    EXPECT_GT(ink, 20) << "the caption in the system's menu text colour";
+}
+
 TEST_F(SkinMenusPainting, MeasuringFollowsTheSkinMetrics)
 {
     ks::WindowDC screen(nullptr);
