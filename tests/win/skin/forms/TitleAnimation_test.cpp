@@ -7,6 +7,7 @@
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/FreeSpy.h"
 
 #include <vector>
 
@@ -220,25 +221,6 @@ TEST_F(TitleAnimationTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWith
 
 } // namespace
 
-namespace {
-
-// Tells when a component it watches is freed.
-class GlowFreeSpy : public TComponent {
-public:
-    using TComponent::TComponent;
-    TComponent* Freed = nullptr;
-
-protected:
-    void Notification(TComponent* c, TOperation op) override
-    {
-        TComponent::Notification(c, op);
-        if (op == opRemove)
-            Freed = c;
-    }
-};
-
-} // namespace
-
 TEST_F(TitleAnimationTest, AUserButtonFreedWhileItGlowsTakesOnlyItsOwnGlow)
 {
     Start(1, 10);
@@ -251,7 +233,7 @@ TEST_F(TitleAnimationTest, AUserButtonFreedWhileItGlowsTakesOnlyItsOwnGlow)
     StartSBAnimation(button->BtnData, 1, 10, OwnerInfo(), true);
     TacSBAnimation* glow = button->BtnData.Animation;
     ASSERT_NE(glow, nullptr);
-    auto* spy = new GlowFreeSpy(nullptr);
+    auto* spy = new FreeSpy(nullptr);
     glow->FreeNotification(spy);
 
     delete button;

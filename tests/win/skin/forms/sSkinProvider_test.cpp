@@ -21,6 +21,7 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
+#include "win/support/FreeSpy.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -80,21 +81,6 @@ public:
     using TButton::TButton;
 };
 const ks::ClassInfo TMyButton::StaticClassInfo{"TMyButton", &TButton::StaticClassInfo, {}, {}};
-
-// Tells when a component it watches is freed.
-class FreeSpy : public TComponent {
-public:
-    using TComponent::TComponent;
-    TComponent* Freed = nullptr;
-
-protected:
-    void Notification(TComponent* c, TOperation op) override
-    {
-        TComponent::Notification(c, op);
-        if (op == opRemove)
-            Freed = c;
-    }
-};
 
 class ProviderTest : public VclFixture {
 protected:
@@ -189,7 +175,7 @@ TEST_F(ProviderTest, HookMadeProviderWaitsForTheFirstNonClientMessage)
 TEST_F(ProviderTest, ASecondProviderReplacesAWaitingOneOrStaysPassive)
 {
     MakeForm();
-    auto* spy = Create<FreeSpy>(nullptr);
+    auto* spy = Create<ks::test::FreeSpy>(nullptr);
     auto* waiting = TsSkinProvider::CreateProviderFlagged(Form);
     waiting->FreeNotification(spy);
     auto* second = Create<TsSkinProvider>(Form);
@@ -465,7 +451,7 @@ TEST_F(ProviderTest, FreeingAProviderStopsItsTitleAnimations)
     auto* provider = Create<TsSkinProvider>(Form);
     // A glow is a timer the provider owns; the record only points to it.
     auto* glow = Create<TTimer>(provider);
-    auto* spy = Create<FreeSpy>(nullptr);
+    auto* spy = Create<ks::test::FreeSpy>(nullptr);
     glow->FreeNotification(spy);
     provider->ButtonClose.Animation = reinterpret_cast<TacSBAnimation*>(glow);
     provider->StopTitleAnimations();
