@@ -761,6 +761,12 @@ void TsSkinProvider::WMNCPaint(TMessage& m)
         FSkinData->BackgroundChanged = true;
     if (AnimateShow || !FormShowing(*this) || ComponentState().Contains(csLoading) || !SystemMenu)
         return;
+    // The system repaints the frame inside a resize, before the form learns its new size: a
+    // frame and region made now would have the old height and be made again at WM_SIZE.
+    if (ResizeUnannounced()) {
+        m.Result = 0;
+        return;
+    }
     if (!Adapter)
         CreateAdapter();
     if (!FSkinData->CacheBitmap || FSkinData->CacheBitmap->Empty())

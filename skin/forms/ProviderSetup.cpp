@@ -388,6 +388,12 @@ bool TsSkinProvider::CacheSizeChanged() const
     return !cache || cache->Width() != SkinnedWindowWidth() || !Form || cache->Height() != Form->Height();
 }
 
+bool TsSkinProvider::ResizeUnannounced() const
+{
+    const HWND wnd = FormWnd(Form);
+    return wnd && !IsIconic(wnd) && (WndWidth(wnd) != Form->Width() || WndHeight(wnd) != Form->Height());
+}
+
 // ---- message handlers the window procedure delegates to
 
 void TsSkinProvider::HandleGetMinMaxInfo(TMessage& message)

@@ -175,6 +175,9 @@ public:
     void HandlePaint(TMessage& message);
     void HandleMouseWheel(TMessage& message);
     bool CacheSizeChanged() const;
+    // The window has its new size but the form has not been told yet: WM_WINDOWPOSCHANGED, and
+    // with it WM_SIZE and its repaint, come next.
+    bool ResizeUnannounced() const;
     void UpdateFormScrolls();
     void CreateCoverForm(bool fullHeight);
     void FreeCoverForm();

@@ -43,6 +43,38 @@ TEST_F(FormWindowState, ANonClientPaintDuringTheShowAnimationChangesNothing)
     EXPECT_EQ(static_cast<TColor>(GetPixel(Provider->SkinData()->CacheBitmap->Canvas().Handle(), 5, 5)), CacheMarker);
 }
 
+// The system repaints the frame inside SetWindowPos, before WM_WINDOWPOSCHANGED tells the form
+// its new size: a frame painted then has the old size in the new window, and is painted again
+// (with its region set again) at WM_SIZE.
+TEST_F(FormWindowState, AResizePaintsTheFrameOnlyOnceTheFormKnowsItsNewSize)
+{
+    struct Announcement {
+        TWndMethod Next;
+        TsCommonData* Data;
+        bool Seen = false;
+        bool CacheUntouched = false;
+        void Handle(TMessage& m)
+        {
+            if (m.Msg == WM_WINDOWPOSCHANGED && !Seen) {
+                Seen = true;
+                CacheUntouched = static_cast<TColor>(GetPixel(Data->CacheBitmap->Canvas().Handle(), 5, 5)) == CacheMarker;
+            }
+            Next(m);
+        }
+    } spy{Form->WindowProc(), Provider->SkinData()};
+    Form->SetWindowProc(TWndMethod(&spy, &Announcement::Handle));
+    ASSERT_TRUE(Provider->SkinData()->CacheBitmap);
+    MarkCache(*Provider->SkinData(), 5, 5);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 460, 343, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump();
+    Form->SetWindowProc(spy.Next);
+    ASSERT_TRUE(spy.Seen);
+    EXPECT_TRUE(spy.CacheUntouched) << "the frame was painted before the form knew its size";
+    EXPECT_EQ(Provider->SkinData()->CacheBitmap->Width(), 460);
+    EXPECT_EQ(Provider->SkinData()->CacheBitmap->Height(), 343);
+    EXPECT_NE(static_cast<TColor>(GetPixel(Provider->SkinData()->CacheBitmap->Canvas().Handle(), 5, 5)), CacheMarker);
+}
+
 TEST_F(FormWindowState, MinimiseEmptiesTheCacheAndRestoreRepaintsTheTitle)
 {
     HWND wnd = Form->Handle();
