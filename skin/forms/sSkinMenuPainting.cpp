@@ -10,6 +10,7 @@
 
 #include "skin/forms/sSkinMenus.h"
 
+#include "skin/controls/sButton.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PixelEffects.h"
@@ -128,6 +129,18 @@ const wchar_t* SystemCommandSymbol(int tag)
     }
 }
 
+// A popup opens over whatever the mouse last made hot, and it takes the mouse: that control is
+// told the mouse left, and hints a press had turned off come back (the press may never see its
+// release).
+void ForgetHoveredControl(TsSkinManager& manager)
+{
+    if (HintsSuppressed && Application) {
+        Application->SetShowHint(SavedShowHint);
+        HintsSuppressed = false;
+    }
+    manager.SetActiveControl(nullptr);
+}
+
 } // namespace
 
 // ---- popup items ------------------------------------------------------------------------------------
@@ -137,6 +150,7 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     auto* item = dynamic_cast<TMenuItem*>(sender);
     if (!item || !canvas || !Usable() || !item->Parent())
         return;
+    ForgetHoveredControl(*SkinManager);
     const HDC dc = canvas->Handle();
     const bool nt = ks::Sys().IsNtFamily();
     // Only the system's popup window is taken over, whatever window the DC belongs to.

@@ -8,6 +8,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinMenus.h"
+#include "vcl/Clipbrd.h"
 #include "win/app/AppFixture.h"
 #include "win/support/SheetPng.h"
 #include "win/support/ThreadWindows.h"
@@ -100,6 +101,44 @@ TEST_F(SkinnedMenusTest, ThePasswordFieldsContextMenuIsSkinned)
         "menu-password-field.png", false, records);
     EXPECT_EQ(records, 1) << "the popup had its skinned background";
     EXPECT_TRUE(edit->PopupMenu()->OwnerDraw());
+}
+
+// Shift+F10 in the focused field: the platform asks for the context menu without a position,
+// and the skinned menu is chosen from by keyboard as well.
+TEST_F(SkinnedMenusTest, ThePasswordFieldsMenuOpensAndChoosesByKeyboard)
+{
+    CreateForms(false);
+    Form1->Show();
+    Pump();
+    auto* edit = Get<TsEdit>(Form1, "sEdit1");
+    ASSERT_NE(edit, nullptr);
+    edit->SetText(L"k3y-by-keys");
+    Clipboard().SetAsText(L"stale");
+    SetForegroundWindow(Form1->Handle());
+    edit->SetFocus();
+    Pump();
+    int records = 0;
+    Driver::Ticks = 0;
+    Driver::Step = [&](int tick) {
+        const std::vector<HWND> popups = ks::test::ShownPopupMenus();
+        if (popups.empty() || tick != 3)
+            return;
+        records = static_cast<int>(PopupCache.size());
+        PostMessageW(popups[0], WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(popups[0], WM_KEYDOWN, VK_RETURN, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &Driver::Tick);
+    keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(VK_F10, 0, 0, 0);
+    keybd_event(VK_F10, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    Pump();
+    KillTimer(nullptr, timer);
+    Driver::Step = nullptr;
+    Pump();
+    EXPECT_EQ(records, 1) << "the menu opened with its skinned background";
+    EXPECT_EQ(Clipboard().AsText(), L"k3y-by-keys") << "\"Копировать\" chosen by Down and Enter";
+    EXPECT_TRUE(PopupCache.empty());
 }
 
 TEST_F(SkinnedMenusTest, TheTrayMenuIsSkinnedWithOneItemHot)

@@ -2,6 +2,7 @@
 
 #include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/adapters/acSBUtils.h"
+#include "skin/controls/sButton.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
@@ -198,6 +199,67 @@ TEST_F(SkinMenusPainting, ItemsShowTheirStateFromTheSkin)
             for (int x = 0; x < 20; ++x)
                 EXPECT_NE(MenuPixelAt(*bmp, x, 10), BoxCheckedColors[0]) << x;
         }
+    }
+}
+
+// A popup takes the mouse from whatever it last made hot, and a press that opened it may never
+// see its release.
+TEST_F(SkinMenusPainting, APopupTakesTheHotLookAndGivesHintsBack)
+{
+    HWND hot = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hot, nullptr);
+    Manager->SetActiveControl(hot);
+    Application->SetShowHint(false);
+    SavedShowHint = true;
+    HintsSuppressed = true;
+    Paint(Item(0), 0, 20, {});
+    EXPECT_EQ(Manager->ActiveControl, nullptr);
+    EXPECT_TRUE(Application->ShowHint());
+    EXPECT_FALSE(HintsSuppressed);
+
+    Application->SetShowHint(false);
+    Paint(Item(0), 0, 20, {});
+    EXPECT_FALSE(Application->ShowHint()) << "hints the user turned off stay off";
+    Application->SetShowHint(true);
+    DestroyWindow(hot);
+}
+
+// Right to left only where the system lays menus out so and the menu asks for it: the glyph
+// goes to the right edge, the short cut to the left.
+TEST_F(SkinMenusPainting, RightToLeftMenusMirrorGlyphAndShortCut)
+{
+    auto glyph = std::make_unique<TBitmap>();
+    glyph->SetPixelFormat(pf24bit);
+    glyph->SetSize(16, 16);
+    glyph->Canvas().Brush().SetColor(TColor(0x123456));
+    glyph->Canvas().FillRect(TRect{0, 0, 16, 16});
+    TMenuItem* item = Item(0);
+    item->SetBitmap(glyph.get());
+    item->SetShortCut(scCtrl | 'O');
+    Popup->SetBiDiMode(bdRightToLeft);
+    static bool middleEast = false;
+    ks::Sys().IsMiddleEastLocale = [] { return middleEast; };
+    const auto inkIn = [](TBitmap& bmp, int x0, int x1) {
+        int ink = 0;
+        for (int x = std::max(x0, 0); x < std::min(x1, bmp.Width()); ++x)
+            for (int y = 2; y < 18; ++y)
+                ink += MenuPixelAt(bmp, x, y) != ItemColor && MenuPixelAt(bmp, x, y) != TColor(0x123456);
+        return ink;
+    };
+    for (const bool rtl : {false, true}) {
+        SCOPED_TRACE(rtl ? "middle-east locale" : "other locale");
+        middleEast = rtl;
+        ClearMenuCache();
+        auto bmp = Paint(item, 0, 20, {});
+        const int w = ItemRect.Width();
+        EXPECT_EQ(MenuPixelAt(*bmp, 10, 10) == TColor(0x123456), !rtl);
+        EXPECT_EQ(MenuPixelAt(*bmp, w - 10, 10) == TColor(0x123456), rtl);
+        const int leftInk = inkIn(*bmp, 0, 40);
+        const int rightInk = inkIn(*bmp, w - 40, w);
+        if (rtl)
+            EXPECT_GT(leftInk, 0) << "the short cut on the left";
+        else
+            EXPECT_GT(rightInk, 0) << "the short cut on the right";
     }
 }
 

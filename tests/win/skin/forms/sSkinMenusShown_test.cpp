@@ -6,6 +6,7 @@
 
 #include "skin/core/SectionPainting.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
 #include "win/support/SheetPng.h"
@@ -341,6 +342,86 @@ TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
     for (TMenuItem* i = Item(0); i->Count() > 0; i = i->Items(0))
         ++levels;
     EXPECT_EQ(levels, 60);
+}
+
+// A skinned form's own menu line: its first menu opened by Alt+F and chosen from by keyboard,
+// then opened by a click on the line and chosen from by mouse.
+TEST_F(SkinMenusShown, AFormsMenuLineIsChosenFromByKeyboardAndByMouse)
+{
+    InitializeSkinProviderUnit();
+    Manager->SetSkinningRules({srStdDialogs, srThirdParty});
+    const std::string build = KS_BUILD_DIR;
+    Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+    Manager->SetSkinName(L"Terminal4bit");
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(nullptr);
+    form->SetBounds(60, 60, 320, 240);
+    auto* bar = Create<TMainMenu>(form);
+    auto* file = Create<TMenuItem>(form);
+    file->SetCaption(L"&File");
+    bar->Items()->Add(file);
+    auto* open = Create<TMenuItem>(form);
+    open->SetCaption(L"&Open");
+    open->SetOnClick(TNotifyEvent(&Clicked, &Clicks::Click));
+    file->Add(open);
+    form->SetMenu(bar);
+    auto* provider = Create<TsSkinProvider>(form);
+    form->Show();
+    Pump();
+    ASSERT_TRUE(static_cast<bool>(open->OnAdvancedDrawItem())) << "the provider handed the menu to the skin";
+    const HWND wnd = form->Handle();
+
+    bool skinnedPopup = false;
+    const auto choose = [&](std::function<void()> openMenu, std::function<void(HWND)> pick) {
+        Clicked = {};
+        skinnedPopup = false;
+        LoopDriver::Ticks = 0;
+        LoopDriver::Step = [&](int tick) {
+            const std::vector<HWND> popups = ShownPopupMenus();
+            if (popups.empty() || tick != 4)
+                return;
+            skinnedPopup = GetPropW(popups[0], SubclassProperty) != nullptr;
+            pick(popups[0]);
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+        SetForegroundWindow(wnd);
+        openMenu();
+        Pump();
+        KillTimer(nullptr, timer);
+        LoopDriver::Step = nullptr;
+        Pump();
+    };
+
+    choose([&] { SendMessageW(wnd, WM_SYSCOMMAND, SC_KEYMENU, 'f'); }, [](HWND popup) {
+        PostKey(popup, VK_DOWN);
+        PostKey(popup, VK_RETURN);
+    });
+    EXPECT_TRUE(skinnedPopup);
+    EXPECT_EQ(Clicked.count, 1);
+    EXPECT_EQ(Clicked.last, open);
+
+    const auto click = [](int x, int y) {
+        SetCursorPos(x, y);
+        mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    };
+    choose([&] {
+        RECT r{};
+        ASSERT_TRUE(GetMenuItemRect(wnd, bar->Handle(), 0, &r));
+        click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }, [&](HWND) {
+        RECT r{};
+        GetMenuItemRect(nullptr, file->Handle(), 0, &r);
+        click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    });
+    EXPECT_TRUE(skinnedPopup);
+    EXPECT_EQ(Clicked.count, 1);
+    EXPECT_EQ(Clicked.last, open);
+
+    provider->Free();
+    form->Free();
+    Pump();
 }
 
 // What a user sees: a form's menu bar with its first menu open (a checked, a radio-checked and
