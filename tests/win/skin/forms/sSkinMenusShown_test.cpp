@@ -134,6 +134,18 @@ protected:
         return TRect{r.left - w.left, r.top - w.top, r.right - w.left, r.bottom - w.top};
     }
 
+    // A 320 x 240 form, not yet shown, under the terminal skin (which has a menu line).
+    TForm* FormUnderTerminalSkin()
+    {
+        const std::string build = KS_BUILD_DIR;
+        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
+        Manager->SetSkinName(L"Terminal4bit");
+        ks::SetNextFormCreation({true, false, {}});
+        auto* form = CreateNew<TForm>(nullptr);
+        form->SetBounds(60, 60, 320, 240);
+        return form;
+    }
+
     TempFolder Dir;
     TsSkinManager* Manager = nullptr;
     TPopupMenu* Popup = nullptr;
@@ -350,12 +362,7 @@ TEST_F(SkinMenusShown, AFormsMenuLineIsChosenFromByKeyboardAndByMouse)
 {
     InitializeSkinProviderUnit();
     Manager->SetSkinningRules({srStdDialogs, srThirdParty});
-    const std::string build = KS_BUILD_DIR;
-    Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-    Manager->SetSkinName(L"Terminal4bit");
-    ks::SetNextFormCreation({true, false, {}});
-    auto* form = CreateNew<TForm>(nullptr);
-    form->SetBounds(60, 60, 320, 240);
+    TForm* form = FormUnderTerminalSkin();
     auto* bar = Create<TMainMenu>(form);
     auto* file = Create<TMenuItem>(form);
     file->SetCaption(L"&File");
@@ -429,12 +436,7 @@ TEST_F(SkinMenusShown, AFormsMenuLineIsChosenFromByKeyboardAndByMouse)
 // skinned-main-menu.png in the build folder.
 TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
 {
-    const std::string build = KS_BUILD_DIR;
-    Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-    Manager->SetSkinName(L"Terminal4bit");
-    ks::SetNextFormCreation({true, false, {}});
-    auto* form = CreateNew<TForm>(nullptr);
-    form->SetBounds(60, 60, 320, 240);
+    TForm* form = FormUnderTerminalSkin();
     form->SetCaption(L"Menus");
     auto* bar = Create<TMainMenu>(form);
     const auto item = [&](TMenuItem* parent, const wchar_t* caption) {
@@ -507,7 +509,7 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
     ProviderMenuLine = nullptr;
     line.reset();
     ASSERT_NE(sheet, nullptr) << "the submenu opened";
-    WriteSheetPng(*sheet, build + "/skinned-main-menu.png");
+    WriteSheetPng(*sheet, std::string(KS_BUILD_DIR) + "/skinned-main-menu.png");
     form->Free();
 }
 
