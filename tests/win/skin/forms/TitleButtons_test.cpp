@@ -1,6 +1,7 @@
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/TitleParts.h"
 #include "win/skin/forms/FormFrameFixture.h"
+#include "win/support/FreeSpy.h"
 
 #include <vector>
 
@@ -116,11 +117,17 @@ TEST_F(TitleButtonsTest, AUserButtonDeletedUnderItsGlowTakesTheGlowAlong)
     Provider->StartTitleAnimation(button->BtnData, 1, 10, true);
     TacSBAnimation* animation = button->BtnData.Animation;
     ASSERT_NE(animation, nullptr);
+    ASSERT_NE(animation->GlowForm, nullptr);
+    const HWND glow = animation->GlowForm->Handle();
+    auto* spy = Create<FreeSpy>(nullptr);
+    animation->FreeNotification(spy);
     Provider->TitleButtons()->Delete(button->Index());
-    animation->TimerTick(nullptr);
-    EXPECT_EQ(animation->Button, nullptr) << "the record went with its button";
-    EXPECT_EQ(animation->GlowForm, nullptr);
-    EXPECT_FALSE(animation->Enabled());
+    EXPECT_EQ(spy->Freed, animation) << "the glow went with its button";
+    EXPECT_FALSE(IsWindow(glow));
+    spy->Free();
+    // The other buttons' glows go on.
+    Provider->StartTitleAnimation(Provider->ButtonClose, 1, 10, true);
+    EXPECT_NE(Provider->ButtonClose.Animation, nullptr);
 }
 
 // A click handler that closes the form: the form goes once the queue runs, with everything its
