@@ -1,7 +1,10 @@
 #include "skin/adapters/AdapterPainting.h"
 
+#include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/core/SkinImagePainting.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sMaskData.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/PlatformSeams.h"
 
@@ -69,6 +72,19 @@ TBitmap* SizedCache(TsCommonData& skinData, TSize size)
     return cache;
 }
 
+bool StillUpdating(TsCommonData& skinData)
+{
+    skinData.SetUpdating(false);
+    skinData.SetUpdating(skinData.Updating());
+    return skinData.UpdateLock;
+}
+
+void CopyCacheFrame(HDC dc, TBitmap* cache, int width)
+{
+    if (dc && cache)
+        CopyFrameStrips(dc, 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, width);
+}
+
 void BlendDisabled(TBitmap& cache, const CacheInfo& background, TPoint pos)
 {
     constexpr double OwnShare = 0.6;
@@ -79,6 +95,22 @@ void BlendDisabled(TBitmap& cache, const CacheInfo& background, TPoint pos)
     } else if (background.FillColor != TransparentKeyColor) {
         TintBitmapKeyed(cache, ColorToRGB(background.FillColor), TransparentKeyColor, OwnShare);
     }
+}
+
+void PaintCentredGlyph(TsSkinManager& manager, int glyph, TBitmap& bmp, const TRect& area, int state,
+                       const CacheInfo& ci)
+{
+    if (!manager.MaskIndexValid(glyph))
+        return;
+    const TsMaskData& mask = manager.MaskArray[static_cast<size_t>(glyph)];
+    if (mask.ImageCount <= 0 || mask.MaskType < 0)
+        return;
+    const int w = mask.R.Width() / mask.ImageCount;
+    const int h = mask.R.Height() / (mask.MaskType + 1);
+    if (w <= 0 || h <= 0)
+        return;
+    const TPoint p{area.Left + (area.Width() - w) / 2, area.Top + (area.Height() - h) / 2};
+    PaintStateGlyph(bmp, p, std::min(state, mask.ImageCount - 1), 1, mask, ci);
 }
 
 void ExcludeChildWindows(HDC dc, HWND wnd)
@@ -92,6 +124,14 @@ void ExcludeChildWindows(HDC dc, HWND wnd)
         GetWindowRect(child, &r);
         ExcludeClipRect(dc, r.left - origin.left, r.top - origin.top, r.right - origin.left, r.bottom - origin.top);
     }
+}
+
+void PaintThroughErase(HWND wnd)
+{
+    InvalidateRect(wnd, nullptr, TRUE);
+    PAINTSTRUCT ps;
+    BeginPaint(wnd, &ps);
+    EndPaint(wnd, &ps);
 }
 
 } // namespace ks::adapters

@@ -1,8 +1,9 @@
 #pragma once
-// What the button-family, static and panel adapters share when they paint a window they took
-// over: the window's font on a cache canvas, the device context to paint into, the skin's
-// disabled look over a cache, the hot test of a window that may have no class-library control
-// behind it, and a state change made while the window's own painting is held back.
+// What the window adapters share when they paint a window they took over: the window's font on a
+// cache canvas, the device context to paint into, the cache bitmap (its size, whether painting
+// must wait, its frame), the skin's disabled look over a cache, a glyph centred in an area, the
+// hot test of a window that may have no class-library control behind it, a state change made
+// while the window's own painting is held back, and a paint made in the erase step.
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sConst.h"
 #include "vcl/Bitmap.h"
@@ -44,6 +45,11 @@ bool WindowIsHot(const TacMainWnd& adapter) noexcept;
 
 // The cache bitmap of the skin data made 24-bit and size; nullptr when the system gives none.
 TBitmap* SizedCache(TsCommonData& skinData, TSize size);
+// Recomputes the skin data's updating flag; true when painting must wait.
+bool StillUpdating(TsCommonData& skinData);
+// The frame, width wide, of a cache bitmap that holds the whole window into dc at its origin;
+// nothing without either.
+void CopyCacheFrame(HDC dc, TBitmap* cache, int width);
 // The disabled look: 40 % of the background behind the window (at pos in the parent) mixed into
 // every pixel of the cache that is not the key colour.
 void BlendDisabled(TBitmap& cache, const CacheInfo& background, TPoint pos);
@@ -58,7 +64,27 @@ void WithoutRedraw(HWND wnd, Handler&& handler)
     SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
 }
 
+// One state cell of glyph, an image of the manager's, centred in area of bmp; the state is held
+// to the image's last cell. Nothing for an image without cells.
+void PaintCentredGlyph(TsSkinManager& manager, int glyph, TBitmap& bmp, const TRect& area, int state,
+                       const CacheInfo& ci);
+
 // Removes the rectangles of wnd's visible child windows from dc's clip (window coordinates).
 void ExcludeChildWindows(HDC dc, HWND wnd);
+
+// WM_PAINT of an adapter that makes the whole picture in the erase step: the window is erased
+// and validated, and the platform's own paint never runs.
+void PaintThroughErase(HWND wnd);
+// WM_ERASEBKGND of such an adapter: a visible window is painted by paint(dc) and the message
+// answered with result; a hidden window's goes on (false).
+template <class Paint>
+bool PaintInEraseStep(HWND wnd, TWMEraseBkgnd view, LRESULT result, Paint&& paint)
+{
+    if (!IsWindowVisible(wnd))
+        return false;
+    paint(view.DC());
+    view.SetResult(result);
+    return true;
+}
 
 } // namespace ks::adapters

@@ -305,13 +305,12 @@ void TacToolBarVCLWnd::PaintFrame(HDC given)
         return;
     if (SkinData->BackgroundChanged || !SkinData->CacheBitmap)
         PrepareCache();
-    TBitmap* cache = SkinData->CacheBitmap.get();
     TargetDC dc(CtrlHandle, given, true);
-    if (!cache || !dc.get())
+    if (!dc.get())
         return;
     ks::SavedDC saved(dc.get());
     ExcludeClipRect(dc.get(), b, b, FToolBar->Width() - b, FToolBar->Height() - b);
-    CopyFrameStrips(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, b);
+    CopyCacheFrame(dc.get(), SkinData->CacheBitmap.get(), b);
 }
 
 int TacToolBarVCLWnd::ButtonAt(TPoint p) const
@@ -523,8 +522,7 @@ void TacToolBarVCLWnd::AdapterWndProc(TMessage& m)
             if (SkinData->BackgroundChanged || !SkinData->CacheBitmap)
                 PrepareCache();
             const int b = FrameWidth();
-            if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && b > 0)
-                CopyFrameStrips(dc, 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, b);
+            CopyCacheFrame(dc, SkinData->CacheBitmap.get(), b);
             ks::SavedDC saved(dc);
             POINT origin{};
             GetWindowOrgEx(dc, &origin);
@@ -610,14 +608,10 @@ void TacStatusBarWnd::AdapterWndProc(TMessage& m)
         return;
     }
     switch (m.Msg) {
-    case WM_PAINT: {
-        InvalidateRect(CtrlHandle, nullptr, TRUE);
-        PAINTSTRUCT ps;
-        BeginPaint(CtrlHandle, &ps);
-        EndPaint(CtrlHandle, &ps);
+    case WM_PAINT:
+        PaintThroughErase(CtrlHandle);
         m.Result = 0;
         return;
-    }
     case WM_ERASEBKGND:
     case WM_PRINT:
         Paint(reinterpret_cast<HDC>(m.WParam));

@@ -1,5 +1,6 @@
 #include "skin/adapters/ListViewAdapter.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -26,21 +27,6 @@ using HeaderKind = ks::SubclassKindOf<HeaderProperty>;
 bool OwnManager(const TMessage& m, const TsCommonData* data) noexcept
 {
     return data && ks::SkinCommandView(const_cast<TMessage&>(m)).Manager() == data->SkinManager();
-}
-
-// The glyph image of a section's "GLYPHMASK" centred in area.
-void PaintSortGlyph(TsSkinManager& m, int glyph, TBitmap& bmp, const TRect& area, const CacheInfo& ci)
-{
-    if (!m.MaskIndexValid(glyph))
-        return;
-    const TsMaskData& mask = m.MaskArray[static_cast<size_t>(glyph)];
-    if (mask.ImageCount <= 0 || mask.MaskType < 0)
-        return;
-    const int w = mask.R.Width() / mask.ImageCount;
-    const int h = mask.R.Height() / (mask.MaskType + 1);
-    if (w <= 0 || h <= 0)
-        return;
-    PaintStateGlyph(bmp, {area.Left + (area.Width() - w) / 2, area.Top + (area.Height() - h) / 2}, 0, 1, mask, ci);
 }
 
 } // namespace
@@ -211,7 +197,7 @@ void TacListViewWnd::PaintHeaderItem(HDC dc, int index, const RECT& r, bool cont
                                                       : -1;
         if (sortGlyph >= 0) {
             const int side = std::min(h, 16);
-            PaintSortGlyph(*manager, sortGlyph, bmp, {w - side - 2, 0, w - 2, h}, ci);
+            ks::adapters::PaintCentredGlyph(*manager, sortGlyph, bmp, {w - side - 2, 0, w - 2, h}, 0, ci);
             area.Right -= side + 2;
         }
         HDC bdc = bmp.Canvas().Handle();

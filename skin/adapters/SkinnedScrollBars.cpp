@@ -1,5 +1,6 @@
 #include "skin/adapters/SkinnedScrollBars.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
@@ -196,22 +197,6 @@ BarSkin SkinOf(const TsCommonIndexes& c, bool horz)
     return s;
 }
 
-// One state cell of a glyph image centred in area; nothing for an image without cells.
-void PaintGlyph(TsSkinManager& m, int glyph, TBitmap& bmp, const TRect& area, int state, const CacheInfo& ci)
-{
-    if (!m.MaskIndexValid(glyph))
-        return;
-    const TsMaskData& mask = m.MaskArray[static_cast<size_t>(glyph)];
-    if (mask.ImageCount <= 0 || mask.MaskType < 0)
-        return;
-    const int w = mask.R.Width() / mask.ImageCount;
-    const int h = mask.R.Height() / (mask.MaskType + 1);
-    if (w <= 0 || h <= 0)
-        return;
-    const TPoint p{area.Left + (area.Width() - w) / 2, area.Top + (area.Height() - h) / 2};
-    PaintStateGlyph(bmp, p, std::min(state, mask.ImageCount - 1), 1, mask, ci);
-}
-
 // What lies behind the window at window point (x, y), into r of bmp.
 void FillBehind(TacScrollWnd* h, HWND wnd, TBitmap& bmp, const TRect& r, TPoint windowPoint)
 {
@@ -292,9 +277,9 @@ void PaintBar(TacScrollWnd* h, HWND wnd, HDC dc, int barType, int hotPart, int s
         section(skin.Arrow[1], skin.ArrowBorder[1], skin.ArrowTexture[1], skin.ArrowHotTexture[1],
                 along(secondStart, extent), st1);
         const int side = HScrollHeight;
-        PaintGlyph(*m, skin.ArrowGlyph[0], *picture, horz ? Rect(0, 0, side, side) : Rect(0, 0, side, side), st0, ci);
-        PaintGlyph(*m, skin.ArrowGlyph[1], *picture,
-                   horz ? Rect(extent - side, 0, extent, side) : Rect(0, extent - side, side, extent), st1, ci);
+        ks::adapters::PaintCentredGlyph(*m, skin.ArrowGlyph[0], *picture, horz ? Rect(0, 0, side, side) : Rect(0, 0, side, side), st0, ci);
+        ks::adapters::PaintCentredGlyph(*m, skin.ArrowGlyph[1], *picture,
+                                        horz ? Rect(extent - side, 0, extent, side) : Rect(0, extent - side, side, extent), st1, ci);
     };
 
     if (2 * arrow >= extent) {
@@ -318,7 +303,7 @@ void PaintBar(TacScrollWnd* h, HWND wnd, HDC dc, int barType, int hotPart, int s
             const TRect part = along(sliderStart, std::min(sliderStart + thumb.Size, extent));
             ci = snapshot();
             section(skin.Slider, skin.SliderBorder, skin.SliderTexture, skin.SliderHotTexture, part, st);
-            PaintGlyph(*m, skin.SliderGlyph, *picture, part, st, ci);
+            ks::adapters::PaintCentredGlyph(*m, skin.SliderGlyph, *picture, part, st, ci);
         }
     }
     GdiFlush();

@@ -62,6 +62,52 @@ std::wstring TabText(HWND wnd, int index, int& image)
     return std::wstring(text, wcsnlen(text, buffer.size()));
 }
 
+// Both the tab-control and the page adapter take skin commands first: without skin data the
+// message is inherited, and a command the adapter's handler leaves goes on to the inherited
+// handling. True when the message has been dealt with here.
+template <class Adapter>
+bool TakeSkinCommand(Adapter& adapter, TMessage& m, bool (Adapter::*command)(ks::SkinCommandView))
+{
+    if (adapter.SkinData && m.Msg != SM_SKINCMD)
+        return false;
+    if (!adapter.SkinData || !(adapter.*command)(ks::SkinCommandView(m)))
+        adapter.TacMainWnd::AdapterWndProc(m);
+    return true;
+}
+
+bool OwnCommand(const TacMainWnd& adapter, ks::SkinCommandView view)
+{
+    return view.Manager() == adapter.SkinData->SkinManager();
+}
+
+// The command goes on to the windows inside.
+void PassOn(const TacMainWnd& adapter, ks::SkinCommandView view)
+{
+    BroadcastMessage(dynamic_cast<TWinControl*>(adapter.SkinData->OwnerControl), adapter.CtrlHandle, view.Message());
+}
+
+// A command of the adapter's own manager goes through its skin data and has the window painted
+// again (erased first with erase); every manager's command goes on to the windows inside.
+void TakeAndPassOn(TacMainWnd& adapter, ks::SkinCommandView view, BOOL erase)
+{
+    if (OwnCommand(adapter, view)) {
+        RouteSkinMessage(view.Message(), adapter.SkinData);
+        InvalidateRect(adapter.CtrlHandle, nullptr, erase);
+    }
+    PassOn(adapter, view);
+}
+
+// SKC_PARENT_UPDATED, taken only when take: the window painted again (erased first with erase)
+// now that its parent is done updating.
+bool RepaintForParent(TacMainWnd& adapter, bool take, BOOL erase)
+{
+    if (!take)
+        return false;
+    adapter.SkinData->SetUpdating(false);
+    InvalidateRect(adapter.CtrlHandle, nullptr, erase);
+    return true;
+}
+
 } // namespace
 
 LOGFONTW RotatedTabFont(const LOGFONTW& base, bool left) noexcept
@@ -172,9 +218,7 @@ int TacTabControlWnd::PageSectionIndex(std::string& name) const
 void TacTabControlWnd::PaintWindow(HDC given)
 {
     GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-    SkinData->SetUpdating(false);
-    SkinData->SetUpdating(SkinData->Updating());
-    if (SkinData->UpdateLock || WndSize.cx <= 0 || WndSize.cy <= 0)
+    if (StillUpdating(*SkinData) || WndSize.cx <= 0 || WndSize.cy <= 0)
         return;
     if (!given && PaintLock)
         return;
@@ -378,86 +422,94 @@ void TacTabControlWnd::PaintTabText(TCanvas& canvas, const std::wstring& text, T
 
 void TacTabControlWnd::AdapterWndProc(TMessage& m)
 {
-    if (!SkinData) {
-        TacMainWnd::AdapterWndProc(m);
+    if (TakeSkinCommand(*this, m, &TacTabControlWnd::SkinCommand) || (Skinned() && SkinnedMessage(m)))
         return;
-    }
-    TWinControl* container = dynamic_cast<TWinControl*>(SkinData->OwnerControl);
-    if (m.Msg == SM_SKINCMD) {
-        const ks::SkinCommandView view(m);
-        const bool own = view.Manager() == SkinData->SkinManager();
-        switch (view.Command()) {
-        case SKC_NEW_SKIN:
-            if (own)
-                RouteSkinMessage(m, SkinData);
-            BroadcastMessage(container, CtrlHandle, m);
-            return;
-        case SKC_REMOVE_SKIN:
-            if (own)
-                RouteSkinMessage(m, SkinData);
-            BroadcastMessage(container, CtrlHandle, m);
-            if (own) {
-                InvalidateRect(CtrlHandle, nullptr, TRUE);
-                RedrawWindow(CtrlHandle, nullptr, nullptr,
-                             RDW_INVALIDATE | RDW_ERASE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW |
-                                 RDW_ERASENOW | RDW_FRAME);
-            }
-            return;
-        case SKC_REFRESH:
-            if (own) {
-                RouteSkinMessage(m, SkinData);
-                InvalidateRect(CtrlHandle, nullptr, FALSE);
-            }
-            BroadcastMessage(container, CtrlHandle, m);
-            return;
-        case SKC_PARENT_UPDATED:
-            if (!Skinned())
-                break;
-            SkinData->SetUpdating(false);
-            InvalidateRect(CtrlHandle, nullptr, FALSE);
-            return;
-        case SKC_IS_SKINNED: m.Result = 1; return;
-        case SKC_IS_UPDATING:
-            if (!Skinned())
-                break;
-            m.Result = SkinData->UpdateLock ? 1 : 0;
-            return;
-        case CommandManager: m.Result = reinterpret_cast<LRESULT>(ManagerOf(*this)); return;
-        case SKC_GET_BG_INFO:
-            if (!Skinned())
-                break;
-            RouteSkinMessage(m, SkinData);
-            return;
-        default: break;
-        }
-        TacMainWnd::AdapterWndProc(m);
-        return;
-    }
-    if (Skinned()) {
-        switch (m.Msg) {
-        case WM_PAINT: {
-            InvalidateRect(CtrlHandle, nullptr, TRUE);
-            PAINTSTRUCT ps;
-            BeginPaint(CtrlHandle, &ps);
-            EndPaint(CtrlHandle, &ps);
-            m.Result = 0;
-            return;
-        }
-        case WM_ERASEBKGND:
-            if (!IsWindowVisible(CtrlHandle))
-                break;
-            if (!PaintLock)
-                PaintWindow(reinterpret_cast<HDC>(m.WParam));
-            m.Result = 0;
-            return;
-        case WM_NCPAINT: m.Result = 0; return;
-        case WM_PRINT: PaintWindow(reinterpret_cast<HDC>(m.WParam)); return;
-        default: break;
-        }
-    }
     TacMainWnd::AdapterWndProc(m);
-    if (!Skinned() || Destroyed)
-        return;
+    if (Skinned() && !Destroyed)
+        AfterInherited(m);
+}
+
+bool TacTabControlWnd::SkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
+    case SKC_REFRESH: TakeAndPassOn(*this, view, FALSE); return true;
+    case SKC_PARENT_UPDATED: return RepaintForParent(*this, Skinned(), FALSE);
+    case SKC_IS_SKINNED: return Answered(view.Message(), 1);
+    case SKC_IS_UPDATING: return Skinned() && Answered(view.Message(), SkinData->UpdateLock ? 1 : 0);
+    case CommandManager: return Answered(view.Message(), reinterpret_cast<LRESULT>(ManagerOf(*this)));
+    case SKC_GET_BG_INFO: return BackgroundInfoCommand(view.Message());
+    default: return false;
+    }
+}
+
+bool TacTabControlWnd::SkinnedMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_PAINT: return WMPaint(TWMPaint(m));
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m), 0);
+    case WM_NCPAINT: return Answered(m, 0);
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    default: return false;
+    }
+}
+
+bool TacTabControlWnd::NewSkinCommand(ks::SkinCommandView view)
+{
+    if (OwnCommand(*this, view))
+        RouteSkinMessage(view.Message(), SkinData);
+    PassOn(*this, view);
+    return true;
+}
+
+// Once the windows inside have let the skin go, the control is painted again at once, with them.
+bool TacTabControlWnd::RemoveSkinCommand(ks::SkinCommandView view)
+{
+    const bool own = OwnCommand(*this, view);
+    if (own)
+        RouteSkinMessage(view.Message(), SkinData);
+    PassOn(*this, view);
+    if (own) {
+        InvalidateRect(CtrlHandle, nullptr, TRUE);
+        RedrawWindow(CtrlHandle, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW |
+                         RDW_FRAME);
+    }
+    return true;
+}
+
+bool TacTabControlWnd::BackgroundInfoCommand(TMessage& m)
+{
+    if (!Skinned())
+        return false;
+    RouteSkinMessage(m, SkinData);
+    return true;
+}
+
+bool TacTabControlWnd::WMPaint(TWMPaint view)
+{
+    PaintThroughErase(CtrlHandle);
+    view.SetResult(0);
+    return true;
+}
+
+bool TacTabControlWnd::WMEraseBkgnd(TWMEraseBkgnd view, LRESULT result)
+{
+    return PaintInEraseStep(CtrlHandle, view, result, [this](HDC dc) {
+        if (!PaintLock)
+            PaintWindow(dc);
+    });
+}
+
+bool TacTabControlWnd::WMPrint(TWMPrint view)
+{
+    PaintWindow(view.DC());
+    return true;
+}
+
+void TacTabControlWnd::AfterInherited(TMessage& m)
+{
     switch (m.Msg) {
     case WM_SIZE: {
         RECT r{};
@@ -515,28 +567,42 @@ void TacPageControlWnd::AdaptPages()
 
 void TacPageControlWnd::AdapterWndProc(TMessage& m)
 {
-    if (SkinData && Skinned()) {
-        switch (m.Msg) {
-        case WM_ERASEBKGND:
-            if (!IsWindowVisible(CtrlHandle))
-                break;
-            if (!PaintLock)
-                PaintWindow(reinterpret_cast<HDC>(m.WParam));
-            m.Result = 1;
-            return;
-        case WM_NCPAINT: AdaptPages(); m.Result = 0; return;
-        case WM_PARENTNOTIFY:
-            if (LOWORD(m.WParam) == WM_CREATE)
-                AdaptPages();
-            break;
-        case TCM_SETCURSEL:
-            if (SkinData->OwnerControl)
-                NotifyParentForm25(SkinData->OwnerControl);
-            break;
-        default: break;
-        }
+    if (!Skinned() || !PageControlMessage(m))
+        TacTabControlWnd::AdapterWndProc(m);
+}
+
+bool TacPageControlWnd::PageControlMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m), 1);
+    case WM_NCPAINT: return WMNCPaint(TWMPaint(m));
+    case WM_PARENTNOTIFY: return WMParentNotify(TWMParentNotify(m));
+    case TCM_SETCURSEL: return SetCurSel();
+    default: return false;
     }
-    TacTabControlWnd::AdapterWndProc(m);
+}
+
+bool TacPageControlWnd::WMNCPaint(TWMPaint view)
+{
+    AdaptPages();
+    view.SetResult(0);
+    return true;
+}
+
+// A page made meanwhile gets its adapter; the tab control goes on to see the message.
+bool TacPageControlWnd::WMParentNotify(TWMParentNotify view)
+{
+    if (view.Event() == WM_CREATE)
+        AdaptPages();
+    return false;
+}
+
+// Handled further on too.
+bool TacPageControlWnd::SetCurSel()
+{
+    if (SkinData->OwnerControl)
+        NotifyParentForm25(SkinData->OwnerControl);
+    return false;
 }
 
 // ---- page -----------------------------------------------------------------------------------
@@ -548,79 +614,72 @@ TacPageWnd::TacPageWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manag
 
 void TacPageWnd::AdapterWndProc(TMessage& m)
 {
-    if (!SkinData) {
-        TacMainWnd::AdapterWndProc(m);
+    if (TakeSkinCommand(*this, m, &TacPageWnd::SkinCommand) || (SkinActiveFor(*this) && SkinnedMessage(m)))
         return;
-    }
-    TWinControl* container = dynamic_cast<TWinControl*>(SkinData->OwnerControl);
-    if (m.Msg == SM_SKINCMD) {
-        const ks::SkinCommandView view(m);
-        const bool own = view.Manager() == SkinData->SkinManager();
-        switch (view.Command()) {
-        case SKC_NEW_SKIN:
-            BroadcastMessage(container, CtrlHandle, m);
-            if (own)
-                RouteSkinMessage(m, SkinData);
-            return;
-        case SKC_REMOVE_SKIN:
-            if (own) {
-                RouteSkinMessage(m, SkinData);
-                InvalidateRect(CtrlHandle, nullptr, TRUE);
-            }
-            BroadcastMessage(container, CtrlHandle, m);
-            break;
-        case SKC_REFRESH:
-            if (own) {
-                RouteSkinMessage(m, SkinData);
-                InvalidateRect(CtrlHandle, nullptr, TRUE);
-            }
-            BroadcastMessage(container, CtrlHandle, m);
-            return;
-        case SKC_PARENT_UPDATED:
-            if (!SkinData->UpdateLock)
-                break;
-            SkinData->SetUpdating(false);
-            InvalidateRect(CtrlHandle, nullptr, TRUE);
-            return;
-        case SKC_IS_SKINNED: m.Result = 1; return;
-        case SKC_IS_UPDATING: m.Result = SkinData->UpdateLock ? 1 : 0; return;
-        case SKC_GET_BG_INFO:
-            if (auto* info = view.Pointer<BackgroundInfo>()) {
-                GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-                // A painting parent copies from its image at the offset: it must be the page's.
-                const bool paint = info->PaintRequested;
-                if (paint)
-                    info->Offset = {info->Offset.X + WndPos.X, info->Offset.Y + WndPos.Y};
-                QueryParentBackgroundWnd(*info, ParentWnd, paint);
-                if (!paint)
-                    info->Offset = {info->Offset.X + WndPos.X, info->Offset.Y + WndPos.Y};
-            }
-            m.Result = 1;
-            return;
-        default: break;
-        }
-        TacMainWnd::AdapterWndProc(m);
-        return;
-    }
-    if (SkinActiveFor(*this)) {
-        switch (m.Msg) {
-        case WM_ERASEBKGND:
-            if (!IsWindowVisible(CtrlHandle))
-                break;
-            PaintBackground(reinterpret_cast<HDC>(m.WParam));
-            m.Result = 1;
-            return;
-        case WM_NCPAINT: m.Result = 0; return;
-        case WM_PRINT:
-            PaintBackground(reinterpret_cast<HDC>(m.WParam));
-            m.Result = SendMessageW(CtrlHandle, WM_PAINT, m.WParam, m.LParam);
-            return;
-        default: break;
-        }
-    }
     TacMainWnd::AdapterWndProc(m);
     if (m.Msg == WM_PARENTNOTIFY && LOWORD(m.WParam) == WM_CREATE && !Destroyed)
         SendToTopParent(CtrlHandle);
+}
+
+bool TacPageWnd::SkinCommand(ks::SkinCommandView view)
+{
+    switch (view.Command()) {
+    case SKC_NEW_SKIN: return NewSkinCommand(view);
+    case SKC_REMOVE_SKIN: TakeAndPassOn(*this, view, TRUE); return false;
+    case SKC_REFRESH: TakeAndPassOn(*this, view, TRUE); return true;
+    case SKC_PARENT_UPDATED: return RepaintForParent(*this, SkinData->UpdateLock, TRUE);
+    case SKC_IS_SKINNED: return Answered(view.Message(), 1);
+    case SKC_IS_UPDATING: return Answered(view.Message(), SkinData->UpdateLock ? 1 : 0);
+    case SKC_GET_BG_INFO: return BackgroundInfoCommand(view);
+    default: return false;
+    }
+}
+
+bool TacPageWnd::SkinnedMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_ERASEBKGND: return WMEraseBkgnd(TWMEraseBkgnd(m));
+    case WM_NCPAINT: return Answered(m, 0);
+    case WM_PRINT: return WMPrint(TWMPrint(m));
+    default: return false;
+    }
+}
+
+bool TacPageWnd::NewSkinCommand(ks::SkinCommandView view)
+{
+    const bool own = OwnCommand(*this, view);
+    PassOn(*this, view);
+    if (own)
+        RouteSkinMessage(view.Message(), SkinData);
+    return true;
+}
+
+bool TacPageWnd::BackgroundInfoCommand(ks::SkinCommandView view)
+{
+    if (auto* info = view.Pointer<BackgroundInfo>()) {
+        GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
+        // A painting parent copies from its image at the offset: it must be the page's.
+        const bool paint = info->PaintRequested;
+        if (paint)
+            info->Offset = {info->Offset.X + WndPos.X, info->Offset.Y + WndPos.Y};
+        QueryParentBackgroundWnd(*info, ParentWnd, paint);
+        if (!paint)
+            info->Offset = {info->Offset.X + WndPos.X, info->Offset.Y + WndPos.Y};
+    }
+    return Answered(view.Message(), 1);
+}
+
+bool TacPageWnd::WMEraseBkgnd(TWMEraseBkgnd view)
+{
+    return PaintInEraseStep(CtrlHandle, view, 1, [this](HDC dc) { PaintBackground(dc); });
+}
+
+bool TacPageWnd::WMPrint(TWMPrint view)
+{
+    PaintBackground(view.DC());
+    TMessage& m = view.Message();
+    m.Result = SendMessageW(CtrlHandle, WM_PAINT, m.WParam, m.LParam);
+    return true;
 }
 
 void TacPageWnd::PaintBackground(HDC given)

@@ -9,7 +9,9 @@
 #include "skin/adapters/TabGeometry.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
 #include "vcl/Bitmap.h"
+#include "vcl/Messages.h"
 #include "vcl/Win.h"
 
 #include <commctrl.h>
@@ -54,7 +56,20 @@ protected:
     // One tab in state (0 normal, 2 selected) onto target, offset from the window's origin.
     void PaintTab(int index, int state, TBitmap& target, TPoint offset);
 
+    // The whole window into the message's DC, answered with result.
+    bool WMEraseBkgnd(TWMEraseBkgnd view, LRESULT result);
+
 private:
+    // The dispatchers and their handlers: each returns whether the message was consumed.
+    bool SkinCommand(ks::SkinCommandView view);
+    bool SkinnedMessage(TMessage& message);
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool BackgroundInfoCommand(TMessage& message);
+    bool WMPaint(TWMPaint view);
+    bool WMPrint(TWMPrint view);
+    // What a skinned control does once the inherited handling has run.
+    void AfterInherited(TMessage& message);
     void PaintTabText(TCanvas& canvas, const std::wstring& text, TRect r, int state, int textSection,
                       HIMAGELIST images, int image);
     HIMAGELIST ImagesOf();
@@ -78,6 +93,13 @@ protected:
     void InstallHook(bool repaint) override;
 
 private:
+    // The dispatcher of a skinned control and its handlers: each returns whether the message was
+    // consumed.
+    bool PageControlMessage(TMessage& message);
+    bool WMNCPaint(TWMPaint view);
+    bool WMParentNotify(TWMParentNotify view);
+    bool SetCurSel();
+
     std::vector<TacPageWnd*> FPages;
 };
 
@@ -89,4 +111,13 @@ public:
     void AdapterWndProc(TMessage& message) override;
     // What the tab control shows behind the page, into dc.
     void PaintBackground(HDC dc);
+
+private:
+    // The dispatchers and their handlers: each returns whether the message was consumed.
+    bool SkinCommand(ks::SkinCommandView view);
+    bool SkinnedMessage(TMessage& message);
+    bool NewSkinCommand(ks::SkinCommandView view);
+    bool BackgroundInfoCommand(ks::SkinCommandView view);
+    bool WMEraseBkgnd(TWMEraseBkgnd view);
+    bool WMPrint(TWMPrint view);
 };

@@ -75,14 +75,6 @@ private:
     PAINTSTRUCT FPs{};
 };
 
-// Recomputes the skin data's updating flag; true when painting must wait.
-bool StillUpdating(TsCommonData& skinData)
-{
-    skinData.SetUpdating(false);
-    skinData.SetUpdating(skinData.Updating());
-    return skinData.UpdateLock;
-}
-
 void Blit(HDC dc, TBitmap& cache)
 {
     BitBlt(dc, 0, 0, cache.Width(), cache.Height(), cache.Canvas().Handle(), 0, 0, SRCCOPY);

@@ -52,6 +52,15 @@ bool Has(const TComponent* c, TComponentStateItem item)
     return c && c->ComponentState().Contains(item);
 }
 
+// The frame of a panel: half of what the window is wider than its client area.
+int FrameWidthOf(HWND wnd)
+{
+    RECT window{}, client{};
+    GetWindowRect(wnd, &window);
+    GetClientRect(wnd, &client);
+    return std::max(static_cast<int>((window.right - window.left) - client.right) / 2, 0);
+}
+
 } // namespace
 
 // ---- static text ----------------------------------------------------------------------------
@@ -87,11 +96,7 @@ bool TacStaticWnd::StaticMessage(TMessage& m)
 
 bool TacStaticWnd::WMEraseBkgnd(TWMEraseBkgnd view)
 {
-    if (!IsWindowVisible(CtrlHandle))
-        return false;
-    PaintInto(view.DC());
-    view.SetResult(1);
-    return true;
+    return PaintInEraseStep(CtrlHandle, view, 1, [this](HDC dc) { PaintInto(dc); });
 }
 
 // The picture was made in the erase step; the platform's own paint would cover it.
@@ -331,14 +336,6 @@ TacPanelWnd::TacPanelWnd(HWND handle, TsCommonData* skinData, TsSkinManager* man
 {
 }
 
-int TacPanelWnd::FrameWidth() const
-{
-    RECT window{}, client{};
-    GetWindowRect(CtrlHandle, &window);
-    GetClientRect(CtrlHandle, &client);
-    return std::max(static_cast<int>((window.right - window.left) - client.right) / 2, 0);
-}
-
 void TacPanelWnd::AdapterWndProc(TMessage& m)
 {
     TControl* owner = SkinData ? SkinData->OwnerControl : nullptr;
@@ -431,8 +428,7 @@ bool TacPanelWnd::WMSetText(TMessage& m)
 
 bool TacPanelWnd::WMPaint(TWMPaint view)
 {
-    InvalidateRect(CtrlHandle, nullptr, TRUE);
-    Validate(CtrlHandle);
+    PaintThroughErase(CtrlHandle);
     view.SetResult(0);
     return true;
 }
@@ -470,9 +466,7 @@ void TacPanelWnd::PaintClient(HDC given, bool dcIsWindow)
     if (!dc.get())
         return;
     ks::SavedDC saved(dc.get());
-    SkinData->SetUpdating(false);
-    SkinData->SetUpdating(SkinData->Updating());
-    if (SkinData->UpdateLock)
+    if (StillUpdating(*SkinData))
         return;
     const bool rebuild = SkinData->ClippedByParent || SkinData->BackgroundChanged;
     RECT clip{};
@@ -484,7 +478,7 @@ void TacPanelWnd::PaintClient(HDC given, bool dcIsWindow)
     TBitmap* cache = SkinData->CacheBitmap.get();
     if (!cache)
         return;
-    const int b = FrameWidth();
+    const int b = FrameWidthOf(CtrlHandle);
     const int shift = dcIsWindow ? 0 : -b;
     BitBlt(dc.get(), b + shift, b + shift, owner->Width() - 2 * b, owner->Height() - 2 * b, cache->Canvas().Handle(), b, b,
            SRCCOPY);
@@ -496,16 +490,13 @@ void TacPanelWnd::PaintClient(HDC given, bool dcIsWindow)
 
 void TacPanelWnd::PaintFrame(HDC given)
 {
-    const int b = FrameWidth();
+    const int b = FrameWidthOf(CtrlHandle);
     if (b <= 0)
         return;
     if (SkinData->BackgroundChanged || !SkinData->CacheBitmap)
         PrepareCache();
-    TBitmap* cache = SkinData->CacheBitmap.get();
     TargetDC dc(CtrlHandle, given, true);
-    if (!cache || !dc.get())
-        return;
-    CopyFrameStrips(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, b);
+    CopyCacheFrame(dc.get(), SkinData->CacheBitmap.get(), b);
 }
 
 void TacPanelWnd::PrepareCache()
@@ -520,7 +511,7 @@ void TacPanelWnd::PrepareCache()
                         {owner->Left(), owner->Top()}, cache, true);
     const std::wstring caption = owner->Caption();
     if (!caption.empty()) {
-        const int b = FrameWidth();
+        const int b = FrameWidthOf(CtrlHandle);
         RECT client{};
         GetClientRect(CtrlHandle, &client);
         TRect r{b, b, b + client.right, b + client.bottom};
@@ -579,14 +570,6 @@ void TacDlgPanelWnd::ApplySkinColors()
 {
     TacMainWnd::ApplySkinColors();
     KeepGlobalColour();
-}
-
-int TacDlgPanelWnd::FrameWidth() const
-{
-    RECT window{}, client{};
-    GetWindowRect(CtrlHandle, &window);
-    GetClientRect(CtrlHandle, &client);
-    return std::max(static_cast<int>((window.right - window.left) - client.right) / 2, 0);
 }
 
 void TacDlgPanelWnd::AdapterWndProc(TMessage& m)
@@ -696,29 +679,24 @@ void TacDlgPanelWnd::PaintClient(HDC given, bool dcIsWindow)
     if (!dc.get())
         return;
     ks::SavedDC saved(dc.get());
-    SkinData->SetUpdating(false);
-    SkinData->SetUpdating(SkinData->Updating());
-    if (SkinData->UpdateLock)
+    if (StillUpdating(*SkinData))
         return;
     PrepareCache();
     TBitmap* cache = SkinData->CacheBitmap.get();
     if (!cache)
         return;
-    const int b = FrameWidth();
+    const int b = FrameWidthOf(CtrlHandle);
     const int at = dcIsWindow ? b : 0;
     BitBlt(dc.get(), at, at, WndSize.cx - 2 * b, WndSize.cy - 2 * b, cache->Canvas().Handle(), b, b, SRCCOPY);
 }
 
 void TacDlgPanelWnd::PaintFrame(HDC given)
 {
-    const int b = FrameWidth() + DialogBand;
+    const int b = FrameWidthOf(CtrlHandle) + DialogBand;
     SkinData->BackgroundChanged = true;
     PrepareCache();
-    TBitmap* cache = SkinData->CacheBitmap.get();
     TargetDC dc(CtrlHandle, given, true);
-    if (!cache || !dc.get())
-        return;
-    CopyFrameStrips(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, b);
+    CopyCacheFrame(dc.get(), SkinData->CacheBitmap.get(), b);
 }
 
 void TacDlgPanelWnd::PrepareCache()

@@ -114,8 +114,6 @@ private:
     bool WMEraseBkgnd(TWMEraseBkgnd view);
     bool WMParentNotify(TWMParentNotify view);
     bool WMPrint(TWMPrint view);
-    // The frame width: half of what the window is wider than its client area.
-    int FrameWidth() const;
     // dcIsWindow: dc's origin is the window's (WM_PRINT, the window DC), else its client area's.
     void PaintClient(HDC dc, bool dcIsWindow);
     void PaintFrame(HDC dc);
@@ -147,7 +145,6 @@ private:
     bool WMParentNotify(TWMParentNotify view);
     bool WMPrint(TWMPrint view);
     bool WMThemeChanged();
-    int FrameWidth() const;
     void PaintClient(HDC dc, bool dcIsWindow);
     void PaintFrame(HDC dc);
     void KeepGlobalColour();
