@@ -1,7 +1,6 @@
 #include "skin/controls/sButton.h"
 
 #include "skin/core/CacheBitmaps.h"
-#include "skin/core/ControlFramePainting.h"
 #include "skin/core/ControlSkinPainting.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/NumberRoutines.h"
@@ -216,12 +215,12 @@ void TsButton::PrepareCache()
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
     FSkinData->BackgroundChanged = false;
-    FFrameDue = true;
+    FPaintedLook.CacheRebuilt();
 }
 
 TsButton::Look TsButton::LookNow()
 {
-    return {StateIndex(), Focused(), Enabled(), WordWrap(), BoundsRect(), Parent()};
+    return {TsButtonLook::Of(*this), StateIndex()};
 }
 
 void TsButton::PaintHandler(HDC given)
@@ -251,18 +250,8 @@ void TsButton::PaintTo(HDC dc)
     // The platform changes the pushed state on its own (space, capture), and a fade builds the
     // cache without giving the window its region: both leave a look the window was not painted in.
     const Look look = LookNow();
-    if (look != FPaintedLook) {
-        FSkinData->BackgroundChanged = true;
-        FPaintedLook = look;
-    }
-    if (FSkinData->BackgroundChanged)
-        PrepareCache();
-    if (FFrameDue) {
-        PaintControlFrame(*FSkinData, look.state);
-        FFrameDue = false;
-    }
-    TBitmap* cache = FSkinData->CacheBitmap.get();
-    if (!cache || cache->Empty())
+    TBitmap* cache = FPaintedLook.CacheFor(*this, look, look.state);
+    if (!cache)
         return;
     HDC src = cache->Canvas().Handle();
     TsSkinManager* manager = FSkinData->SkinManager();

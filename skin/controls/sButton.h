@@ -6,6 +6,7 @@
 // the states. Clicks come from the platform's button: the mouse, space, Enter on the default
 // button and Escape on the cancel one. Without an active skin it is the plain button.
 
+#include "skin/controls/ButtonLook.h"
 #include "skin/controls/sFade.h"
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
@@ -93,12 +94,8 @@ private:
     void SetRegion(HRGN region) noexcept;
     // What the cache image shows besides the skin and the parent's background: a change of any
     // of it since the window last got its picture means the cache is rebuilt.
-    struct Look {
+    struct Look : TsButtonLook {
         int state = -1;
-        bool focused = false, enabled = false, wordWrap = false;
-        TRect bounds;
-        // The picture behind the control comes from its parent.
-        const TWinControl* parent = nullptr;
         bool operator==(const Look&) const = default;
     };
     Look LookNow();
@@ -119,8 +116,7 @@ private:
     HRGN FRegion = nullptr;
     bool FNeverPainted = true;
     // The look the window was last painted in; PrepareCache leaves the corners to the paint.
-    Look FPaintedLook;
-    bool FFrameDue = true;
+    TsPaintedLook<Look> FPaintedLook;
 };
 
 // Makes TsButton known to the form reader.

@@ -2,7 +2,6 @@
 
 #include "skin/controls/ButtonGlyphs.h"
 #include "skin/core/CacheBitmaps.h"
-#include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
@@ -405,12 +404,12 @@ void TsCheckBox::PrepareCache()
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), background, {Left(), Top()});
     FSkinData->BackgroundChanged = false;
-    FFrameDue = true;
+    FPaintedLook.CacheRebuilt();
 }
 
 TsCheckBox::Look TsCheckBox::LookNow() const
 {
-    return {Hot(), FPressed, Focused(), Enabled(), WordWrap(), State(), GetControlsAlignment(), BoundsRect(), Parent()};
+    return {TsButtonLook::Of(*this), Hot(), FPressed, State(), GetControlsAlignment()};
 }
 
 void TsCheckBox::PaintToDC(HDC dc)
@@ -422,19 +421,8 @@ void TsCheckBox::PaintToDC(HDC dc)
     FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
     // Key presses, clicks and focus change the look through the platform's handlers too, which
     // set no flag.
-    const Look look = LookNow();
-    if (look != FPaintedLook) {
-        FSkinData->BackgroundChanged = true;
-        FPaintedLook = look;
-    }
-    if (FSkinData->BackgroundChanged)
-        PrepareCache();
-    if (FFrameDue) {
-        PaintControlFrame(*FSkinData, 0);
-        FFrameDue = false;
-    }
-    TBitmap* cache = FSkinData->CacheBitmap.get();
-    if (!cache || cache->Empty())
+    TBitmap* cache = FPaintedLook.CacheFor(*this, LookNow(), 0);
+    if (!cache)
         return;
     BitBlt(dc, 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
 }

@@ -6,6 +6,7 @@
 // and BOXGRAYED images. Hovering and pressing cross-fade between the looks, and the box sizes
 // itself to its glyph and caption. Without an active skin it is the plain check box.
 
+#include "skin/controls/ButtonLook.h"
 #include "skin/controls/sFade.h"
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
@@ -94,13 +95,10 @@ private:
     void PaintToDC(HDC dc);
     // What the cache image shows besides the skin, the caption, the glyphs and the parent's
     // background: a change of any of it since the window was last painted rebuilds the cache.
-    struct Look {
-        bool hot = false, pressed = false, focused = false, enabled = false, wordWrap = false;
+    struct Look : TsButtonLook {
+        bool hot = false, pressed = false;
         TCheckBoxState state = cbUnchecked;
         TAlignment alignment = taLeftJustify;
-        TRect bounds;
-        // The picture behind the control comes from its parent.
-        const TWinControl* parent = nullptr;
         bool operator==(const Look&) const = default;
     };
     Look LookNow() const;
@@ -136,8 +134,7 @@ private:
     TacAnimatEvents FAnimatEvents{aeGlobalDef};
     bool FReadOnly = false;
     // The look the window was last painted in; the frame's corners follow every rebuild.
-    Look FPaintedLook;
-    bool FFrameDue = true;
+    TsPaintedLook<Look> FPaintedLook;
 };
 
 // Makes TsCheckBox known to the form reader.

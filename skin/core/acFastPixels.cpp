@@ -17,13 +17,6 @@ ks::PixelView AttachableView(TBitmap* bitmap, int bpp)
     return v.bpp == bpp ? v : ks::PixelView{};
 }
 
-bool AttachOne(TBitmap* bitmap, int bpp, TBitmap*& field, ks::PixelView& view)
-{
-    view = AttachableView(bitmap, bpp);
-    field = view.scan0 ? bitmap : nullptr;
-    return view.scan0 != nullptr;
-}
-
 } // namespace
 
 TacFast24 Fast24;
@@ -31,15 +24,16 @@ TacFast24 Fast24b;
 TacFastSum24 FastSum24;
 TacFast32 Fast32;
 
-bool TacFast24::Attach(TBitmap* bitmap)
+template <int Bpp>
+bool TacFastBitmap<Bpp>::Attach(TBitmap* bitmap)
 {
-    return AttachOne(bitmap, 24, FBitmap, FView);
+    FView = AttachableView(bitmap, Bpp);
+    FBitmap = FView.scan0 ? bitmap : nullptr;
+    return FView.scan0 != nullptr;
 }
 
-bool TacFast32::Attach(TBitmap* bitmap)
-{
-    return AttachOne(bitmap, 32, FBitmap, FView);
-}
+template class TacFastBitmap<24>;
+template class TacFastBitmap<32>;
 
 template <int Bpp>
 bool TacFastSumT<Bpp>::Attach(TBitmap* src, TBitmap* dst)

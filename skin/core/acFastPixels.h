@@ -15,16 +15,13 @@
 
 class TBitmap;
 
-// A 24-bit bitmap's pixels as colour values (0x00BBGGRR).
-class TacFast24 : public TObject {
+// One bitmap of Bpp bits attached for pixel access.
+template <int Bpp>
+class TacFastBitmap : public TObject {
 public:
-    const char* ClassName() const noexcept override { return "TacFast24"; }
-
-    // Fails, with Width() 0, for no bitmap, one narrower or lower than 2 pixels, or one that
-    // is not 24-bit.
+    // Fails, with Width() 0, for no bitmap, one narrower or lower than 2 pixels, or one of another
+    // depth.
     bool Attach(TBitmap* bitmap);
-    TColor GetPixel(int x, int y) const noexcept { return ks::GetPixel24(FView, x, y); }
-    void SetPixel(int x, int y, TColor color) const noexcept { ks::SetPixel24(FView, x, y, color); }
 
     TBitmap* Bitmap() const noexcept { return FBitmap; }
     int Width() const noexcept { return FView.width; }
@@ -39,28 +36,24 @@ private:
     ks::PixelView FView;
 };
 
+// A 24-bit bitmap's pixels as colour values (0x00BBGGRR).
+class TacFast24 : public TacFastBitmap<24> {
+public:
+    const char* ClassName() const noexcept override { return "TacFast24"; }
+
+    TColor GetPixel(int x, int y) const noexcept { return ks::GetPixel24(View(), x, y); }
+    void SetPixel(int x, int y, TColor color) const noexcept { ks::SetPixel24(View(), x, y, color); }
+};
+
 // A 32-bit bitmap's pixels as 0xAABBGGRR values (red in the low byte, alpha in the top).
-class TacFast32 : public TObject {
+class TacFast32 : public TacFastBitmap<32> {
 public:
     const char* ClassName() const noexcept override { return "TacFast32"; }
 
-    // As TacFast24::Attach, for 32-bit bitmaps.
-    bool Attach(TBitmap* bitmap);
-    uint32_t GetPixel(int x, int y) const noexcept { return ks::GetPixel32(FView, x, y); }
-    void SetPixel(int x, int y, uint32_t value) const noexcept { ks::SetPixel32(FView, x, y, value); }
+    uint32_t GetPixel(int x, int y) const noexcept { return ks::GetPixel32(View(), x, y); }
+    void SetPixel(int x, int y, uint32_t value) const noexcept { ks::SetPixel32(View(), x, y, value); }
     // Stores the raw word (0xAARRGGBB, as ColorToPixel32 makes it) into every pixel of r.
-    void FillRect(const TRect& r, uint32_t value) const noexcept { ks::FillRect32(FView, r, value); }
-
-    TBitmap* Bitmap() const noexcept { return FBitmap; }
-    int Width() const noexcept { return FView.width; }
-    int Height() const noexcept { return FView.height; }
-    ptrdiff_t Stride() const noexcept { return FView.stride; }
-    uint8_t* Scan0() const noexcept { return FView.scan0; }
-    const ks::PixelView& View() const noexcept { return FView; }
-
-private:
-    TBitmap* FBitmap = nullptr;
-    ks::PixelView FView;
+    void FillRect(const TRect& r, uint32_t value) const noexcept { ks::FillRect32(View(), r, value); }
 };
 
 // Blends a rectangle of a source bitmap into a destination bitmap of the same depth. The caller

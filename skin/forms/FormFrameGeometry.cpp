@@ -32,6 +32,15 @@ LONG_PTR StyleOf(HWND wnd)
     return wnd ? GetWindowLongPtrW(wnd, GWL_STYLE) : 0;
 }
 
+// The size of the rectangle query gives for the window; 0 x 0 without a window or an answer.
+SIZE RectSize(HWND wnd, BOOL(WINAPI* query)(HWND, LPRECT))
+{
+    RECT r{};
+    if (!wnd || !query(wnd, &r))
+        return {0, 0};
+    return {r.right - r.left, r.bottom - r.top};
+}
+
 bool SkinLoaded(const TsSkinManager* manager)
 {
     return manager && manager->SkinData.SkinActive;
@@ -116,26 +125,22 @@ int SkinnedBorderWidth(TsSkinManager* manager, bool borderForm)
 
 int WndWidth(HWND wnd)
 {
-    RECT r{};
-    return wnd && GetWindowRect(wnd, &r) ? r.right - r.left : 0;
+    return RectSize(wnd, GetWindowRect).cx;
 }
 
 int WndHeight(HWND wnd)
 {
-    RECT r{};
-    return wnd && GetWindowRect(wnd, &r) ? r.bottom - r.top : 0;
+    return RectSize(wnd, GetWindowRect).cy;
 }
 
 int ClientWidthOf(HWND wnd)
 {
-    RECT r{};
-    return wnd && GetClientRect(wnd, &r) ? r.right - r.left : 0;
+    return RectSize(wnd, GetClientRect).cx;
 }
 
 int ClientHeightOf(HWND wnd)
 {
-    RECT r{};
-    return wnd && GetClientRect(wnd, &r) ? r.bottom - r.top : 0;
+    return RectSize(wnd, GetClientRect).cy;
 }
 
 // ---- the provider's frame
@@ -538,13 +543,6 @@ TPoint TsSkinProvider::CornerImagePos(int maskIndex) const
 void TsSkinProvider::InitTitleButtonSections()
 {
     const TsSkinManager* manager = ProviderSkinManager();
-    ButtonMin.HitCode = HTMINBUTTON;
-    ButtonMax.HitCode = HTMAXBUTTON;
-    ButtonClose.HitCode = HTCLOSE;
-    ButtonHelp.HitCode = HTHELP;
-    MDIMin.HitCode = HTMDIMIN;
-    MDIMax.HitCode = HTMDIMAX;
-    MDIClose.HitCode = HTMDICLOSE;
     const bool big = IsSingleOrSizeable() || GlobalMask(manager, "SICONCLOSE") < 0;
     if (big) {
         ButtonMin.ImageIndex = GlobalMask(manager, "BICONMIN");

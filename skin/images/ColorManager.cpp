@@ -28,6 +28,14 @@ constexpr const char* NoConverterText = "Color conversion failed. Could not find
     throw EColorConversionError(text, reason);
 }
 
+// A depth or sample count of 1 to highest; anything else raises reason.
+uint8_t InRange(uint8_t value, uint8_t highest, ks::ColorError reason)
+{
+    if (value < 1 || value > highest)
+        Fail(reason);
+    return value;
+}
+
 constexpr std::array<uint8_t, 256> IdentityTable = [] {
     std::array<uint8_t, 256> t{};
     for (unsigned i = 0; i < 256; ++i)
@@ -118,9 +126,31 @@ constexpr uint16_t Swap16(uint16_t w) noexcept
     return static_cast<uint16_t>((w >> 8) | (w << 8));
 }
 
-uint8_t RotateSelector(uint8_t selector) noexcept
+// Calls write(i) for each pixel i of count that mask selects: of every group of eight, those whose
+// bit is set, bit 7 standing for the first.
+template <class Write>
+void ForEachSelected(unsigned count, uint8_t mask, Write write)
 {
-    return std::rotr(selector, 1);
+    uint8_t selector = 0x80;
+    for (unsigned i = 0; i < count; ++i, selector = std::rotr(selector, 1))
+        if (mask & selector)
+            write(i);
+}
+
+// Rows of samples of depth bits packed into bytes, the first in the highest bits, as palette and
+// grey rows hold them. PackedSample reads the sample that starts at bit; StorePackedSample writes
+// sample index and leaves its neighbours as they are.
+unsigned PackedSample(const uint8_t* row, size_t bit, unsigned depth, unsigned max) noexcept
+{
+    return (row[bit >> 3] >> (8 - depth - (bit & 7))) & max;
+}
+
+void StorePackedSample(uint8_t* row, size_t index, unsigned depth, unsigned max, unsigned value) noexcept
+{
+    const size_t bit = index * depth;
+    const unsigned shift = 8 - depth - (bit & 7);
+    uint8_t& t = row[bit >> 3];
+    t = static_cast<uint8_t>((t & ~(max << shift)) | (value << shift));
 }
 
 // Where the samples of one pixel lie: interleaved behind one pointer, or one pointer per
@@ -207,58 +237,42 @@ TColorManager::TColorManager()
 
 void TColorManager::SetSourceBitsPerSample(uint8_t value)
 {
-    if (value < 1 || value > 16)
-        Fail(ks::ColorError::BitsPerSample);
-    SetChanged(value != FSourceBitsPerSample);
-    FSourceBitsPerSample = value;
+    Store(FSourceBitsPerSample, InRange(value, 16, ks::ColorError::BitsPerSample));
 }
 
 void TColorManager::SetTargetBitsPerSample(uint8_t value)
 {
-    if (value < 1 || value > 16)
-        Fail(ks::ColorError::BitsPerSample);
-    SetChanged(value != FTargetBitsPerSample);
-    FTargetBitsPerSample = value;
+    Store(FTargetBitsPerSample, InRange(value, 16, ks::ColorError::BitsPerSample));
 }
 
 void TColorManager::SetSourceSamplesPerPixel(uint8_t value)
 {
-    if (value < 1 || value > 4)
-        Fail(ks::ColorError::SampleCount);
-    SetChanged(value != FSourceSamplesPerPixel);
-    FSourceSamplesPerPixel = value;
+    Store(FSourceSamplesPerPixel, InRange(value, 4, ks::ColorError::SampleCount));
 }
 
 void TColorManager::SetTargetSamplesPerPixel(uint8_t value)
 {
-    if (value < 1 || value > 4)
-        Fail(ks::ColorError::SampleCount);
-    SetChanged(value != FTargetSamplesPerPixel);
-    FTargetSamplesPerPixel = value;
+    Store(FTargetSamplesPerPixel, InRange(value, 4, ks::ColorError::SampleCount));
 }
 
 void TColorManager::SetSourceColorScheme(TColorScheme value)
 {
-    SetChanged(value != FSourceScheme);
-    FSourceScheme = value;
+    Store(FSourceScheme, value);
 }
 
 void TColorManager::SetTargetColorScheme(TColorScheme value)
 {
-    SetChanged(value != FTargetScheme);
-    FTargetScheme = value;
+    Store(FTargetScheme, value);
 }
 
 void TColorManager::SetSourceOptions(TConvertOptions value) noexcept
 {
-    SetChanged(!(value == FSourceOptions));
-    FSourceOptions = value;
+    Store(FSourceOptions, value);
 }
 
 void TColorManager::SetTargetOptions(TConvertOptions value) noexcept
 {
-    SetChanged(!(value == FTargetOptions));
-    FTargetOptions = value;
+    Store(FTargetOptions, value);
 }
 
 void TColorManager::SetGammaTable(float mainGamma, float displayGamma)
@@ -392,18 +406,12 @@ void TColorManager::RowConvertPacked(std::span<const uint8_t* const> sources, ui
     const unsigned targetMax = (1u << td) - 1;
     const bool rescale = FSourceScheme == csG;
     size_t sourceBit = 0;
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
-        unsigned v = (source[sourceBit >> 3] >> (8 - sd - (sourceBit & 7))) & sourceMax;
+    ForEachSelected(count, mask, [&](unsigned i) {
+        unsigned v = PackedSample(source, sourceBit, sd, sourceMax);
         sourceBit += sd;
         v = rescale ? v * targetMax / sourceMax : v & targetMax;
-        const size_t targetBit = static_cast<size_t>(i) * td;
-        const unsigned shift = 8 - td - (targetBit & 7);
-        uint8_t& t = target[targetBit >> 3];
-        t = static_cast<uint8_t>((t & ~(targetMax << shift)) | (v << shift));
-    }
+        StorePackedSample(target, i, td, targetMax, v);
+    });
 }
 
 void TColorManager::RowConvertIndexed16To16(std::span<const uint8_t* const> sources, uint8_t* target, unsigned count,
@@ -415,14 +423,11 @@ void TColorManager::RowConvertIndexed16To16(std::span<const uint8_t* const> sour
         std::memcpy(target, source, static_cast<size_t>(count) * 2);
         return;
     }
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
+    ForEachSelected(count, mask, [&](unsigned i) {
         const uint16_t w = LoadWord(source);
         source += 2;
         StoreWord(target + 2 * static_cast<size_t>(i), swap ? Swap16(w) : w);
-    }
+    });
 }
 
 void TColorManager::RowConvertIndexed16ToPacked(std::span<const uint8_t* const> sources, uint8_t* target,
@@ -432,18 +437,11 @@ void TColorManager::RowConvertIndexed16ToPacked(std::span<const uint8_t* const> 
     const bool swap = FSourceOptions.Contains(coNeedByteSwap);
     const unsigned td = FTargetBitsPerSample;
     const unsigned targetMax = (1u << td) - 1;
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
+    ForEachSelected(count, mask, [&](unsigned i) {
         uint16_t w = LoadWord(source);
         source += 2;
-        const unsigned v = ScaleWord(swap ? Swap16(w) : w, targetMax, 65535);
-        const size_t targetBit = static_cast<size_t>(i) * td;
-        const unsigned shift = 8 - td - (targetBit & 7);
-        uint8_t& t = target[targetBit >> 3];
-        t = static_cast<uint8_t>((t & ~(targetMax << shift)) | (v << shift));
-    }
+        StorePackedSample(target, i, td, targetMax, ScaleWord(swap ? Swap16(w) : w, targetMax, 65535));
+    });
 }
 
 void TColorManager::RowConvertPackedToIndexed16(std::span<const uint8_t* const> sources, uint8_t* target,
@@ -454,15 +452,11 @@ void TColorManager::RowConvertPackedToIndexed16(std::span<const uint8_t* const> 
     const unsigned sd = FSourceBitsPerSample;
     const unsigned sourceMax = (1u << sd) - 1;
     size_t sourceBit = 0;
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
-        const unsigned v = (source[sourceBit >> 3] >> (8 - sd - (sourceBit & 7))) & sourceMax;
+    ForEachSelected(count, mask, [&](unsigned i) {
+        const uint16_t w = ScaleWord(PackedSample(source, sourceBit, sd, sourceMax), 65535, sourceMax);
         sourceBit += sd;
-        const uint16_t w = ScaleWord(v, 65535, sourceMax);
         StoreWord(target + 2 * static_cast<size_t>(i), swap ? Swap16(w) : w);
-    }
+    });
 }
 
 void TColorManager::RowConvertGray(std::span<const uint8_t* const> sources, uint8_t* target, unsigned count,
@@ -474,10 +468,7 @@ void TColorManager::RowConvertGray(std::span<const uint8_t* const> sources, uint
     const SampleLayout layout(sources, samples, sd / 8);
     const bool swap = FSourceOptions.Contains(coNeedByteSwap);
     size_t pos = 0;
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
+    ForEachSelected(count, mask, [&](unsigned i) {
         const uint8_t* s = layout.base[0] + pos;
         pos += layout.step;
         if (sd == 8 && td == 8) {
@@ -491,7 +482,7 @@ void TColorManager::RowConvertGray(std::span<const uint8_t* const> sources, uint
             const uint16_t w = LoadWord(s);
             StoreWord(target + 2 * static_cast<size_t>(i), swap ? Swap16(w) : w);
         }
-    }
+    });
 }
 
 void TColorManager::RowConvertRGBFamily(std::span<const uint8_t* const> sources, uint8_t* target, unsigned count,
@@ -539,11 +530,8 @@ void TColorManager::RowConvertRGBFamily(std::span<const uint8_t* const> sources,
     }
 
     size_t pos = 0;
-    uint8_t* t = target;
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, t += targetStep, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
+    ForEachSelected(count, mask, [&](unsigned i) {
+        uint8_t* t = target + i * targetStep;
         if (sd == 8 && td == 8) {
             t[out.red] = f[red[pos]];
             t[out.green] = f[green[pos]];
@@ -570,7 +558,7 @@ void TColorManager::RowConvertRGBFamily(std::span<const uint8_t* const> sources,
                 StoreWord(t + 6, word(alpha + pos));
         }
         pos += layout.step;
-    }
+    });
 }
 
 // The converters of colour models other than RGB: toRGB turns the pixel's 8-bit samples into
@@ -589,11 +577,8 @@ void TColorManager::ConvertToColor(std::span<const uint8_t* const> sources, uint
     const size_t targetStep = (FTargetOptions.Contains(coAlpha) ? 4 : 3) * (td / 8);
 
     size_t pos = 0;
-    uint8_t* t = target;
-    uint8_t selector = 0x80;
-    for (unsigned i = 0; i < count; ++i, t += targetStep, selector = RotateSelector(selector)) {
-        if (!(mask & selector))
-            continue;
+    ForEachSelected(count, mask, [&](unsigned i) {
+        uint8_t* t = target + i * targetStep;
         uint8_t in[4]{};
         for (unsigned s = 0; s < samples; ++s) {
             const uint8_t* p = layout.base[s] + pos;
@@ -616,7 +601,7 @@ void TColorManager::ConvertToColor(std::span<const uint8_t* const> sources, uint
                 StoreWord(t + 2 * offsets[c], swap ? Swap16(w) : w);
             }
         }
-    }
+    });
 }
 
 void TColorManager::RowConvertCMYK(std::span<const uint8_t* const> sources, uint8_t* target, unsigned count,

@@ -143,7 +143,13 @@ private:
 
     void ChooseRowConverter();
     void BuildYCbCrTables(int redOffset, int blueOffset);
-    void SetChanged(bool changed) noexcept { FChanged = FChanged || changed; }
+    // Writes a setting; a new value makes the next row choose its converter again.
+    template <class T>
+    void Store(T& setting, T value) noexcept
+    {
+        FChanged = FChanged || !(value == setting);
+        setting = value;
+    }
 
     void RowConvertPacked(std::span<const uint8_t* const> sources, uint8_t* target, unsigned count, uint8_t mask);
     void RowConvertIndexed16To16(std::span<const uint8_t* const> sources, uint8_t* target, unsigned count, uint8_t mask);

@@ -4,6 +4,7 @@
 
 #include "skin/pixels/PixelCore.h"
 #include "skin/pixels/PixelCoreSse2.h"
+#include "skin/pixels/RowPieces.h"
 
 #include <immintrin.h>
 
@@ -326,21 +327,16 @@ KS_AVX2 void BlendFixedBytesAvx2(uint8_t* dst, ptrdiff_t dstStride, const uint8_
 {
     const __m256i dw = _mm256_set1_epi16(dstWeight);
     const __m256i sw = _mm256_set1_epi16(static_cast<int16_t>(255 - dstWeight));
-    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride) {
-        // The next rows are fetched while this one is blended, as in the SSE2 loop.
-        const bool last = y + 1 == rows;
-        const uint8_t* nextDst = last ? dst : dst + dstStride;
-        const uint8_t* nextSrc = last ? src : src + srcStride;
-        size_t i = 0;
-        for (; i + 64 <= rowBytes; i += 64) {
-            _mm_prefetch(reinterpret_cast<const char*>(nextSrc + i), _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(nextDst + i), _MM_HINT_T0);
-            Store(dst + i, BlendFixed32(Load(src + i), Load(dst + i), sw, dw));
-            Store(dst + i + 32, BlendFixed32(Load(src + i + 32), Load(dst + i + 32), sw, dw));
-        }
-        if (i < rowBytes)
-            BlendFixedBytesSse2(dst + i, dstStride, src + i, srcStride, rowBytes - i, 1, dstWeight);
-    }
+    BlendRowsInPieces(
+        dst, dstStride, src, srcStride, rowBytes, rows,
+        [&](uint8_t* d, const uint8_t* s, size_t i) KS_AVX2 {
+            Store(d + i, BlendFixed32(Load(s + i), Load(d + i), sw, dw));
+            Store(d + i + 32, BlendFixed32(Load(s + i + 32), Load(d + i + 32), sw, dw));
+        },
+        [&](uint8_t* d, const uint8_t* s, size_t i) {
+            if (i < rowBytes)
+                BlendFixedBytesSse2(d + i, dstStride, s + i, srcStride, rowBytes - i, 1, dstWeight);
+        });
 }
 
 } // namespace ks

@@ -3,6 +3,7 @@
 #include "skin/pixels/PixelCoreSse2.h"
 
 #include "skin/pixels/PixelCore.h"
+#include "skin/pixels/RowPieces.h"
 
 #include <emmintrin.h>
 
@@ -282,25 +283,18 @@ void BlendFixedBytesSse2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, 
 {
     const __m128i dw = _mm_set1_epi16(dstWeight);
     const __m128i sw = _mm_set1_epi16(static_cast<int16_t>(255 - dstWeight));
-    for (int y = 0; y < rows; ++y, dst += dstStride, src += srcStride) {
-        // The next rows are fetched while this one is blended. Out of cache the blend waits on two
-        // streams, and bottom-up bitmaps run backwards through memory one row at a time, which
-        // the hardware's own prefetching follows late.
-        const bool last = y + 1 == rows;
-        const uint8_t* nextDst = last ? dst : dst + dstStride;
-        const uint8_t* nextSrc = last ? src : src + srcStride;
-        size_t i = 0;
-        for (; i + 64 <= rowBytes; i += 64) {
-            _mm_prefetch(reinterpret_cast<const char*>(nextSrc + i), _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(nextDst + i), _MM_HINT_T0);
+    BlendRowsInPieces(
+        dst, dstStride, src, srcStride, rowBytes, rows,
+        [&](uint8_t* d, const uint8_t* s, size_t i) {
             for (size_t k = i; k < i + 64; k += 16)
-                Store(dst + k, BlendFixed16(Load(src + k), Load(dst + k), sw, dw));
-        }
-        for (; i + 16 <= rowBytes; i += 16)
-            Store(dst + i, BlendFixed16(Load(src + i), Load(dst + i), sw, dw));
-        for (; i < rowBytes; ++i)
-            dst[i] = BlendFixedByte(src[i], dst[i], dstWeight);
-    }
+                Store(d + k, BlendFixed16(Load(s + k), Load(d + k), sw, dw));
+        },
+        [&](uint8_t* d, const uint8_t* s, size_t i) {
+            for (; i + 16 <= rowBytes; i += 16)
+                Store(d + i, BlendFixed16(Load(s + i), Load(d + i), sw, dw));
+            for (; i < rowBytes; ++i)
+                d[i] = BlendFixedByte(s[i], d[i], dstWeight);
+        });
 }
 
 } // namespace ks

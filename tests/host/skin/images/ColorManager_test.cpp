@@ -88,6 +88,11 @@ TEST(TColorManager, RowsConvertAsTheirLayoutsSay)
         {"MaskTakesConsecutiveSamples", {csG, 1, 8}, {csG, 1, 8}, {10, 11, 12, 13}, 8,
          {0xEE, 10, 0xEE, 11, 0xEE, 12, 0xEE, 13}, {}, {}, 0x55},
         {"MaskKeepsSubByteBitsLeftOut", {csG, 1, 1}, {csG, 1, 1}, {0xC0}, 8, {0x22}, {}, {}, 0x22, 0},
+        // A colour pixel left out keeps its target bytes; the next one taken still lands at its own.
+        {"MaskedColourPixelsKeepTheirPlaces", {csRGB, 3, 8}, {csBGR, 3, 8}, {1, 2, 3, 4, 5, 6}, 3,
+         {3, 2, 1, 0xEE, 0xEE, 0xEE, 6, 5, 4}, {}, {}, 0xA0},
+        {"MaskedCmykPixelKeepsItsPlace", {csCMYK, 4, 8}, {csBGR, 3, 8}, {0, 0, 0, 0}, 2,
+         {0xEE, 0xEE, 0xEE, 255, 255, 255}, {}, {}, 0x40},
         // 8-bit samples widen by 65535 / 255 = 257, then are swapped as the source option asks.
         {"RgbTo16", {csRGB, 3, 8}, {csBGR, 3, 16}, {1, 2, 0xFF}, 1, {0xFF, 0xFF, 2, 2, 1, 1}, swap},
         {"Rgb16To16", {csRGB, 3, 16}, {csRGB, 3, 16}, {1, 2, 3, 4, 5, 6}, 1, {2, 1, 4, 3, 6, 5}, swap},

@@ -1,0 +1,58 @@
+#pragma once
+// What the skinned push button and check box keep of the look their window was last painted in.
+// Their cache shows more than the skin and the parent's background: the state, the focus, where
+// the control stands. The platform changes some of that through its own handlers (space, capture,
+// clicks, focus), which set no flag, so each paint compares the look now with the look last
+// painted and rebuilds the cache when they differ. After each rebuild the frame's corners take
+// the parent's picture into the cache, once.
+
+#include "skin/core/ControlFramePainting.h"
+#include "vcl/Bitmap.h"
+#include "vcl/StdCtrls.h"
+
+#include <utility>
+
+// The part of the look that both controls' caches show.
+struct TsButtonLook {
+    bool focused = false, enabled = false, wordWrap = false;
+    TRect bounds;
+    // The picture behind the control comes from its parent.
+    const TWinControl* parent = nullptr;
+    bool operator==(const TsButtonLook&) const = default;
+
+    static TsButtonLook Of(const TButtonControl& control) noexcept
+    {
+        return {control.Focused(), control.Enabled(), control.WordWrap(), control.BoundsRect(), control.Parent()};
+    }
+};
+
+// Look is the control's own record: a TsButtonLook with the control's state added. Control has
+// SkinData() and PrepareCache(), which calls CacheRebuilt whenever it has painted the cache.
+template <class Look>
+class TsPaintedLook {
+public:
+    // The control's cache brought up to look now, or nullptr when it holds no picture. It is
+    // rebuilt when now is not the look last painted or the skin data has the background changed;
+    // frameState is the border image's cell the corners are taken from.
+    template <class Control>
+    TBitmap* CacheFor(Control& control, const Look& now, int frameState)
+    {
+        auto& skinData = *control.SkinData();
+        if (now != FLook) {
+            skinData.BackgroundChanged = true;
+            FLook = now;
+        }
+        if (skinData.BackgroundChanged)
+            control.PrepareCache();
+        if (std::exchange(FFrameDue, false))
+            PaintControlFrame(skinData, frameState);
+        TBitmap* cache = skinData.CacheBitmap.get();
+        return cache && !cache->Empty() ? cache : nullptr;
+    }
+
+    void CacheRebuilt() noexcept { FFrameDue = true; }
+
+private:
+    Look FLook;
+    bool FFrameDue = true;
+};
