@@ -1,5 +1,6 @@
 #include "skin/adapters/ScrollWindowAdapters.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PropertyRoutines.h"
 #include "skin/core/sCommonData.h"
@@ -163,9 +164,7 @@ void TacScrollWnd::ParentUpdatedCommand()
 {
     if (!SkinData->UpdateLock)
         return;
-    SkinData->SetUpdating(false);
-    SkinData->SetUpdating(SkinData->Updating());
-    if (!SkinData->UpdateLock)
+    if (!ks::adapters::StillUpdating(*SkinData))
         RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
@@ -629,9 +628,7 @@ bool TacEditWnd::EditRefreshCommand(ks::SkinCommandView view)
 bool TacEditWnd::EditParentUpdatedCommand(ks::SkinCommandView view)
 {
     if (SkinData->UpdateLock) {
-        SkinData->SetUpdating(false);
-        SkinData->SetUpdating(SkinData->Updating());
-        if (!SkinData->UpdateLock)
+        if (!ks::adapters::StillUpdating(*SkinData))
             RedrawWindow(CtrlHandle, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     }

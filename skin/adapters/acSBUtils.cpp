@@ -1,5 +1,6 @@
 #include "skin/adapters/acSBUtils.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/ParentBackground.h"
@@ -337,9 +338,7 @@ bool TacMainWnd::ParentUpdatedCommand()
 {
     if (!SkinData->UpdateLock)
         return false;
-    SkinData->SetUpdating(false);
-    SkinData->SetUpdating(SkinData->Updating());
-    if (!SkinData->UpdateLock)
+    if (!ks::adapters::StillUpdating(*SkinData))
         RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     return true;
 }
