@@ -194,11 +194,7 @@ void TCustomEdit::SetBorderStyle(TBorderStyle value)
 {
     if (value != bsNone && value != bsSingle)
         throw EInvalidOperation("An edit's border is bsNone or bsSingle");
-    if (value == FBorderStyle)
-        return;
-    FBorderStyle = value;
-    if (HandleAllocated())
-        RecreateWnd();
+    SetAndRecreate(FBorderStyle, value);
 }
 
 int TCustomEdit::SelStart()
@@ -412,33 +408,6 @@ void TCustomMemo::WMGetDlgCode(TMessage& m)
         m.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
 }
 
-void TCustomMemo::SetScrollBars(TScrollStyle value)
-{
-    if (value == FScrollBars)
-        return;
-    FScrollBars = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TCustomMemo::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TCustomMemo::SetWantReturns(bool value)
-{
-    if (value == FWantReturns)
-        return;
-    FWantReturns = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
 // ---- buttons --------------------------------------------------------------------------------
 TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner)
 {
@@ -452,15 +421,6 @@ void TButtonControl::CreateParams(TCreateParams& params)
     if (FWordWrap)
         params.Style |= BS_MULTILINE;
     params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
-}
-
-void TButtonControl::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    if (HandleAllocated())
-        RecreateWnd();
 }
 
 TButton::TButton(TComponent* owner) : TButtonControl(owner)
@@ -879,13 +839,7 @@ void TCustomLabel::SetShowAccelChar(bool value)
 
 void TCustomLabel::SetFocusControl(TWinControl* value)
 {
-    if (value == FFocusControl)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = value;
-    if (value)
-        value->FreeNotification(this);
+    ReplaceReference(FFocusControl, value);
 }
 
 void TCustomLabel::CMDialogChar(TWMKey& m)
@@ -1037,15 +991,6 @@ void TCustomComboBox::CreateParams(TCreateParams& params)
     if (FStyle != csSimple)
         params.Height += FDropDownCount * DropDownItemHeight + 2;
     params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
-}
-
-void TCustomComboBox::SetStyle(TComboBoxStyle value)
-{
-    if (FStyle == value)
-        return;
-    FStyle = value;
-    if (HandleAllocated())
-        RecreateWnd();
 }
 
 int TCustomComboBox::ItemIndex()

@@ -128,11 +128,11 @@ public:
     std::vector<std::wstring> LinesList() const;
     void SetLinesList(std::vector<std::wstring> lines);
     TScrollStyle ScrollBars() const noexcept { return FScrollBars; }
-    void SetScrollBars(TScrollStyle value);
+    void SetScrollBars(TScrollStyle value) { SetAndRecreate(FScrollBars, value); }
     bool WordWrap() const noexcept { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { SetAndRecreate(FWordWrap, value); }
     bool WantReturns() const noexcept { return FWantReturns; }
-    void SetWantReturns(bool value);
+    void SetWantReturns(bool value) { SetAndRecreate(FWantReturns, value); }
     // Tab types a tab character only while set; otherwise Tab and Shift+Tab move the focus, as
     // Ctrl+Tab always does.
     bool WantTabs() const noexcept { return FWantTabs; }
@@ -173,7 +173,7 @@ public:
     bool ClicksDisabled() const noexcept { return FClicksDisabled; }
     void SetClicksDisabled(bool value) noexcept { FClicksDisabled = value; }
     bool WordWrap() const noexcept { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { SetAndRecreate(FWordWrap, value); }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -423,7 +423,7 @@ public:
 
     // Changing it makes a new window (with the items gone).
     TComboBoxStyle Style() const noexcept { return FStyle; }
-    void SetStyle(TComboBoxStyle value);
+    void SetStyle(TComboBoxStyle value) { SetAndRecreate(FStyle, value); }
     TWideStrings& Items() noexcept { return FItems; }
     // -1 for none.
     int ItemIndex();
