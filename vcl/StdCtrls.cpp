@@ -310,34 +310,23 @@ int TMemoStrings::Count() const
 TMemoStrings::String TMemoStrings::Strings(int index) const
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index >= static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    CheckIndex(index, static_cast<int>(lines.size()));
     return lines[static_cast<size_t>(index)];
 }
 
 void TMemoStrings::SetStrings(int index, StringView s)
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index >= static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    CheckIndex(index, static_cast<int>(lines.size()));
     lines[static_cast<size_t>(index)] = String(s);
     Write(lines);
-}
-
-TObject* TMemoStrings::Objects(int) const
-{
-    return nullptr;
-}
-
-void TMemoStrings::SetObjects(int, TObject*)
-{
 }
 
 void TMemoStrings::InsertObject(int index, StringView s, TObject*)
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index > static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    // Count() appends.
+    CheckIndex(index, static_cast<int>(lines.size()) + 1);
     lines.insert(lines.begin() + index, String(s));
     Write(lines);
 }
@@ -345,8 +334,7 @@ void TMemoStrings::InsertObject(int index, StringView s, TObject*)
 void TMemoStrings::Delete(int index)
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index >= static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    CheckIndex(index, static_cast<int>(lines.size()));
     lines.erase(lines.begin() + index);
     Write(lines);
 }
@@ -906,12 +894,6 @@ const ks::ClassInfo TComboBox::StaticClassInfo{"TComboBox", &TCustomComboBox::St
 const ks::ClassInfo& TCustomComboBox::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TComboBox::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void TComboBoxStrings::CheckIndex(int index, int count) const
-{
-    if (index < 0 || index >= count)
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
-}
-
 int TComboBoxStrings::Count() const
 {
     const LRESULT n = SendMessageW(FCombo.Handle(), CB_GETCOUNT, 0, 0);
@@ -939,15 +921,6 @@ void TComboBoxStrings::SetStrings(int index, StringView s)
     InsertObject(index, s, nullptr);
     if (selected == index)
         FCombo.SetItemIndex(index);
-}
-
-TObject* TComboBoxStrings::Objects(int) const
-{
-    return nullptr;
-}
-
-void TComboBoxStrings::SetObjects(int, TObject*)
-{
 }
 
 void TComboBoxStrings::InsertObject(int index, StringView s, TObject*)

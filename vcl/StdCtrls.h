@@ -94,7 +94,8 @@ public:
 class TCustomMemo;
 
 // The memo's lines: its text split at line breaks, read from and written to the window (or the
-// stored text while there is none). Soft breaks of word wrapping do not make lines.
+// stored text while there is none). Soft breaks of word wrapping do not make lines; no objects
+// are kept beside them.
 class TMemoStrings final : public TWideStrings {
 public:
     explicit TMemoStrings(TCustomMemo& memo) noexcept : FMemo(memo) {}
@@ -102,9 +103,6 @@ public:
     int Count() const override;
     String Strings(int index) const override;
     void SetStrings(int index, StringView s) override;
-    // A memo keeps no objects beside its lines.
-    TObject* Objects(int index) const override;
-    void SetObjects(int index, TObject* object) override;
     void InsertObject(int index, StringView s, TObject* object) override;
     void Delete(int index) override;
     void Clear() override;
@@ -394,7 +392,8 @@ struct ks::EnumTraits<TComboBoxStyle> {
 
 class TCustomComboBox;
 
-// The items of a combo box, kept by its window (made when first needed).
+// The items of a combo box, kept by its window (made when first needed); no objects are kept
+// beside them.
 class TComboBoxStrings final : public TWideStrings {
 public:
     explicit TComboBoxStrings(TCustomComboBox& combo) noexcept : FCombo(combo) {}
@@ -402,15 +401,11 @@ public:
     int Count() const override;
     String Strings(int index) const override;
     void SetStrings(int index, StringView s) override;
-    // A combo box keeps no objects beside its items.
-    TObject* Objects(int index) const override;
-    void SetObjects(int index, TObject* object) override;
     void InsertObject(int index, StringView s, TObject* object) override;
     void Delete(int index) override;
     void Clear() override;
 
 private:
-    void CheckIndex(int index, int count) const;
     TCustomComboBox& FCombo;
 };
 
