@@ -280,6 +280,21 @@ protected:
     // one, which forwards the news to every owned component.
     virtual void Notification(TComponent* component, TOperation operation);
     virtual void ValidateRename(TComponent* component, std::string_view curName, std::string_view newName);
+    // The setter of a reference to another component: points field at value and moves the free
+    // notification along, so that Notification hears when the one field names is freed. False,
+    // with nothing done, when field already is value.
+    template <class T>
+    bool ReplaceReference(T*& field, std::type_identity_t<T>* value)
+    {
+        if (field == value)
+            return false;
+        if (field)
+            field->RemoveFreeNotification(this);
+        field = value;
+        if (value)
+            value->FreeNotification(this);
+        return true;
+    }
 
 private:
     template <class T, class... Args>

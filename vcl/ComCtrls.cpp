@@ -170,43 +170,10 @@ void TCustomTabControl::SetTabIndex(int value)
     Change();
 }
 
-void TCustomTabControl::SetTabPosition(TTabPosition value)
-{
-    if (value == FTabPosition)
-        return;
-    FTabPosition = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TCustomTabControl::SetStyle(TTabStyle value)
-{
-    if (value == FStyle)
-        return;
-    FStyle = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TCustomTabControl::SetMultiLine(bool value)
-{
-    if (value == FMultiLine)
-        return;
-    FMultiLine = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
 void TCustomTabControl::SetImages(TCustomImageList* value)
 {
-    if (value == FImages)
-        return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = value;
-    if (FImages)
-        FImages->FreeNotification(this);
-    SendImages();
+    if (ReplaceReference(FImages, value))
+        SendImages();
 }
 
 void TCustomTabControl::Notification(TComponent* component, TOperation operation)
@@ -544,14 +511,8 @@ void TToolBar::DeleteButton(int index)
 
 void TToolBar::SetImages(TCustomImageList* value)
 {
-    if (value == FImages)
-        return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = value;
-    if (FImages)
-        FImages->FreeNotification(this);
-    SendImages();
+    if (ReplaceReference(FImages, value))
+        SendImages();
 }
 
 void TToolBar::Notification(TComponent* component, TOperation operation)
@@ -561,24 +522,6 @@ void TToolBar::Notification(TComponent* component, TOperation operation)
         FImages = nullptr;
         SendImages();
     }
-}
-
-void TToolBar::SetShowCaptions(bool value)
-{
-    if (value == FShowCaptions)
-        return;
-    FShowCaptions = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TToolBar::SetList(bool value)
-{
-    if (value == FList)
-        return;
-    FList = value;
-    if (HandleAllocated())
-        RecreateWnd();
 }
 
 int TToolBar::ButtonWidth() const
@@ -801,15 +744,6 @@ void TCustomUpDown::CreateWnd()
     TWinControl::CreateWnd();
     SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(FMin), static_cast<LPARAM>(FMax));
     SendMessageW(Handle(), UDM_SETPOS32, 0, static_cast<LPARAM>(FPosition));
-}
-
-void TCustomUpDown::SetOrientation(TUDOrientation value)
-{
-    if (FOrientation == value)
-        return;
-    FOrientation = value;
-    if (HandleAllocated())
-        RecreateWnd();
 }
 
 void TCustomUpDown::SetMin(int value)

@@ -53,11 +53,11 @@ public:
     // -1 or an index of a tab; anything else is ignored.
     void SetTabIndex(int value);
     TTabPosition TabPosition() const noexcept { return FTabPosition; }
-    void SetTabPosition(TTabPosition value);
+    void SetTabPosition(TTabPosition value) { SetAndRecreate(FTabPosition, value); }
     TTabStyle Style() const noexcept { return FStyle; }
-    void SetStyle(TTabStyle value);
+    void SetStyle(TTabStyle value) { SetAndRecreate(FStyle, value); }
     bool MultiLine() const noexcept { return FMultiLine; }
-    void SetMultiLine(bool value);
+    void SetMultiLine(bool value) { SetAndRecreate(FMultiLine, value); }
     // Forgotten when the list is freed.
     TCustomImageList* Images() const noexcept { return FImages; }
     void SetImages(TCustomImageList* value);
@@ -232,10 +232,10 @@ public:
     TCustomImageList* Images() const noexcept { return FImages; }
     void SetImages(TCustomImageList* value);
     bool ShowCaptions() const noexcept { return FShowCaptions; }
-    void SetShowCaptions(bool value);
+    void SetShowCaptions(bool value) { SetAndRecreate(FShowCaptions, value); }
     // Images left of the captions.
     bool List() const noexcept { return FList; }
-    void SetList(bool value);
+    void SetList(bool value) { SetAndRecreate(FList, value); }
     int ButtonWidth() const;
     int ButtonHeight() const;
     void SetButtonSize(int width, int height);
@@ -348,7 +348,7 @@ public:
 
     // Changing it makes a new window.
     TUDOrientation Orientation() const noexcept { return FOrientation; }
-    void SetOrientation(TUDOrientation value);
+    void SetOrientation(TUDOrientation value) { SetAndRecreate(FOrientation, value); }
     int Min() const noexcept { return FMin; }
     void SetMin(int value);
     int Max() const noexcept { return FMax; }

@@ -410,11 +410,7 @@ void TControl::SetPopupMenuComponent(TComponent* menu)
         if (!popup || !menu->ClassInfo().InheritsFrom(*popup->Info))
             throw EInvalidOperation(Format(NotAPopupMenuText, {menu->Name()}));
     }
-    if (FPopupMenu)
-        FPopupMenu->RemoveFreeNotification(this);
-    FPopupMenu = menu;
-    if (menu)
-        menu->FreeNotification(this);
+    ReplaceReference(FPopupMenu, menu);
 }
 
 // ---- messages -------------------------------------------------------------------------------

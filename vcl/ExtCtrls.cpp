@@ -271,15 +271,6 @@ void TCustomPanel::SetBorderWidth(int value)
     Changed();
 }
 
-void TCustomPanel::SetBorderStyle(TBorderStyle value)
-{
-    if (value == FBorderStyle)
-        return;
-    FBorderStyle = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
 void TCustomPanel::Dispatch(TMessage& m)
 {
     TCustomControl::Dispatch(m);

@@ -82,7 +82,7 @@ public:
     void SetBorderWidth(int value);
     // bsSingle gives the window a sunken client edge; anything else none.
     TBorderStyle BorderStyle() const noexcept { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle value);
+    void SetBorderStyle(TBorderStyle value) { SetAndRecreate(FBorderStyle, value); }
 
     void Dispatch(TMessage& message) override;
 

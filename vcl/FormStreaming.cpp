@@ -12,12 +12,7 @@
 using ks::FormError;
 using ks::PropKind;
 using ks::PropertyInfo;
-using ks::form::PathTooLongText;
-using ks::form::SplitPath;
-using ks::form::Tag;
-using ks::form::TooDeepText;
-using ks::form::TooManyComponentsText;
-using ks::form::TooManyItemsText;
+using namespace ks::form;
 
 namespace {
 

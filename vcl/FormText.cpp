@@ -8,12 +8,7 @@
 #include <limits>
 
 using ks::FormError;
-using ks::form::PathTooLongText;
-using ks::form::SplitPath;
-using ks::form::Tag;
-using ks::form::TooDeepText;
-using ks::form::TooManyComponentsText;
-using ks::form::TooManyItemsText;
+using namespace ks::form;
 
 namespace {
 

@@ -61,15 +61,6 @@ void TCustomListView::SetViewStyle(TViewStyle value)
     }
 }
 
-void TCustomListView::SetOwnerData(bool value)
-{
-    if (FOwnerData == value)
-        return;
-    FOwnerData = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
 int TCustomListView::AddColumn(const std::wstring& caption, int width)
 {
     HWND wnd = Handle();

@@ -28,7 +28,7 @@ public:
     // The list holds no items of its own but a count; it asks for each text as "Item <n>".
     // Changing it makes a new window.
     bool OwnerData() const noexcept { return FOwnerData; }
-    void SetOwnerData(bool value);
+    void SetOwnerData(bool value) { SetAndRecreate(FOwnerData, value); }
 
     // Report columns and items go straight to the window (made when needed).
     int AddColumn(const std::wstring& caption, int width);

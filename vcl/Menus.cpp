@@ -394,14 +394,8 @@ void TMenuItem::SetImageIndex(int value)
 
 void TMenuItem::SetSubMenuImages(TCustomImageList* value)
 {
-    if (value == FSubMenuImages)
-        return;
-    if (FSubMenuImages)
-        FSubMenuImages->RemoveFreeNotification(this);
-    FSubMenuImages = value;
-    if (value)
-        value->FreeNotification(this);
-    MenuChanged(true);
+    if (ReplaceReference(FSubMenuImages, value))
+        MenuChanged(true);
 }
 
 void TMenuItem::Notification(TComponent* component, TOperation operation)
@@ -722,14 +716,7 @@ TMenu::~TMenu()
 
 void TMenu::SetImages(TCustomImageList* value)
 {
-    if (value == FImages)
-        return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = value;
-    if (value)
-        value->FreeNotification(this);
-    if (FItems->HandleAllocated())
+    if (ReplaceReference(FImages, value) && FItems->HandleAllocated())
         MenuChanged();
 }
 
@@ -910,13 +897,7 @@ HMENU TPopupMenu::CreateMenuHandle()
 
 void TPopupMenu::SetPopupComponent(TComponent* component)
 {
-    if (component == FPopupComponent)
-        return;
-    if (FPopupComponent)
-        FPopupComponent->RemoveFreeNotification(this);
-    FPopupComponent = component;
-    if (component)
-        component->FreeNotification(this);
+    ReplaceReference(FPopupComponent, component);
 }
 
 void TPopupMenu::Notification(TComponent* component, TOperation operation)

@@ -194,11 +194,7 @@ void TCustomEdit::SetBorderStyle(TBorderStyle value)
 {
     if (value != bsNone && value != bsSingle)
         throw EInvalidOperation("An edit's border is bsNone or bsSingle");
-    if (value == FBorderStyle)
-        return;
-    FBorderStyle = value;
-    if (HandleAllocated())
-        RecreateWnd();
+    SetAndRecreate(FBorderStyle, value);
 }
 
 int TCustomEdit::SelStart()
@@ -314,34 +310,23 @@ int TMemoStrings::Count() const
 TMemoStrings::String TMemoStrings::Strings(int index) const
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index >= static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    CheckIndex(index, static_cast<int>(lines.size()));
     return lines[static_cast<size_t>(index)];
 }
 
 void TMemoStrings::SetStrings(int index, StringView s)
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index >= static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    CheckIndex(index, static_cast<int>(lines.size()));
     lines[static_cast<size_t>(index)] = String(s);
     Write(lines);
-}
-
-TObject* TMemoStrings::Objects(int) const
-{
-    return nullptr;
-}
-
-void TMemoStrings::SetObjects(int, TObject*)
-{
 }
 
 void TMemoStrings::InsertObject(int index, StringView s, TObject*)
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index > static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    // Count() appends.
+    CheckIndex(index, static_cast<int>(lines.size()) + 1);
     lines.insert(lines.begin() + index, String(s));
     Write(lines);
 }
@@ -349,8 +334,7 @@ void TMemoStrings::InsertObject(int index, StringView s, TObject*)
 void TMemoStrings::Delete(int index)
 {
     std::vector<String> lines = Read();
-    if (index < 0 || index >= static_cast<int>(lines.size()))
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
+    CheckIndex(index, static_cast<int>(lines.size()));
     lines.erase(lines.begin() + index);
     Write(lines);
 }
@@ -412,33 +396,6 @@ void TCustomMemo::WMGetDlgCode(TMessage& m)
         m.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
 }
 
-void TCustomMemo::SetScrollBars(TScrollStyle value)
-{
-    if (value == FScrollBars)
-        return;
-    FScrollBars = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TCustomMemo::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TCustomMemo::SetWantReturns(bool value)
-{
-    if (value == FWantReturns)
-        return;
-    FWantReturns = value;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
 // ---- buttons --------------------------------------------------------------------------------
 TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner)
 {
@@ -452,15 +409,6 @@ void TButtonControl::CreateParams(TCreateParams& params)
     if (FWordWrap)
         params.Style |= BS_MULTILINE;
     params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
-}
-
-void TButtonControl::SetWordWrap(bool value)
-{
-    if (value == FWordWrap)
-        return;
-    FWordWrap = value;
-    if (HandleAllocated())
-        RecreateWnd();
 }
 
 TButton::TButton(TComponent* owner) : TButtonControl(owner)
@@ -879,13 +827,7 @@ void TCustomLabel::SetShowAccelChar(bool value)
 
 void TCustomLabel::SetFocusControl(TWinControl* value)
 {
-    if (value == FFocusControl)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = value;
-    if (value)
-        value->FreeNotification(this);
+    ReplaceReference(FFocusControl, value);
 }
 
 void TCustomLabel::CMDialogChar(TWMKey& m)
@@ -952,12 +894,6 @@ const ks::ClassInfo TComboBox::StaticClassInfo{"TComboBox", &TCustomComboBox::St
 const ks::ClassInfo& TCustomComboBox::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TComboBox::ClassInfo() const noexcept { return StaticClassInfo; }
 
-void TComboBoxStrings::CheckIndex(int index, int count) const
-{
-    if (index < 0 || index >= count)
-        throw EStringListError(Format("List index out of bounds (%s)", {std::to_string(index)}));
-}
-
 int TComboBoxStrings::Count() const
 {
     const LRESULT n = SendMessageW(FCombo.Handle(), CB_GETCOUNT, 0, 0);
@@ -985,15 +921,6 @@ void TComboBoxStrings::SetStrings(int index, StringView s)
     InsertObject(index, s, nullptr);
     if (selected == index)
         FCombo.SetItemIndex(index);
-}
-
-TObject* TComboBoxStrings::Objects(int) const
-{
-    return nullptr;
-}
-
-void TComboBoxStrings::SetObjects(int, TObject*)
-{
 }
 
 void TComboBoxStrings::InsertObject(int index, StringView s, TObject*)
@@ -1037,15 +964,6 @@ void TCustomComboBox::CreateParams(TCreateParams& params)
     if (FStyle != csSimple)
         params.Height += FDropDownCount * DropDownItemHeight + 2;
     params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
-}
-
-void TCustomComboBox::SetStyle(TComboBoxStyle value)
-{
-    if (FStyle == value)
-        return;
-    FStyle = value;
-    if (HandleAllocated())
-        RecreateWnd();
 }
 
 int TCustomComboBox::ItemIndex()

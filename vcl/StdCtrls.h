@@ -94,7 +94,8 @@ public:
 class TCustomMemo;
 
 // The memo's lines: its text split at line breaks, read from and written to the window (or the
-// stored text while there is none). Soft breaks of word wrapping do not make lines.
+// stored text while there is none). Soft breaks of word wrapping do not make lines; no objects
+// are kept beside them.
 class TMemoStrings final : public TWideStrings {
 public:
     explicit TMemoStrings(TCustomMemo& memo) noexcept : FMemo(memo) {}
@@ -102,9 +103,6 @@ public:
     int Count() const override;
     String Strings(int index) const override;
     void SetStrings(int index, StringView s) override;
-    // A memo keeps no objects beside its lines.
-    TObject* Objects(int index) const override;
-    void SetObjects(int index, TObject* object) override;
     void InsertObject(int index, StringView s, TObject* object) override;
     void Delete(int index) override;
     void Clear() override;
@@ -128,11 +126,11 @@ public:
     std::vector<std::wstring> LinesList() const;
     void SetLinesList(std::vector<std::wstring> lines);
     TScrollStyle ScrollBars() const noexcept { return FScrollBars; }
-    void SetScrollBars(TScrollStyle value);
+    void SetScrollBars(TScrollStyle value) { SetAndRecreate(FScrollBars, value); }
     bool WordWrap() const noexcept { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { SetAndRecreate(FWordWrap, value); }
     bool WantReturns() const noexcept { return FWantReturns; }
-    void SetWantReturns(bool value);
+    void SetWantReturns(bool value) { SetAndRecreate(FWantReturns, value); }
     // Tab types a tab character only while set; otherwise Tab and Shift+Tab move the focus, as
     // Ctrl+Tab always does.
     bool WantTabs() const noexcept { return FWantTabs; }
@@ -173,7 +171,7 @@ public:
     bool ClicksDisabled() const noexcept { return FClicksDisabled; }
     void SetClicksDisabled(bool value) noexcept { FClicksDisabled = value; }
     bool WordWrap() const noexcept { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool value) { SetAndRecreate(FWordWrap, value); }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -394,7 +392,8 @@ struct ks::EnumTraits<TComboBoxStyle> {
 
 class TCustomComboBox;
 
-// The items of a combo box, kept by its window (made when first needed).
+// The items of a combo box, kept by its window (made when first needed); no objects are kept
+// beside them.
 class TComboBoxStrings final : public TWideStrings {
 public:
     explicit TComboBoxStrings(TCustomComboBox& combo) noexcept : FCombo(combo) {}
@@ -402,15 +401,11 @@ public:
     int Count() const override;
     String Strings(int index) const override;
     void SetStrings(int index, StringView s) override;
-    // A combo box keeps no objects beside its items.
-    TObject* Objects(int index) const override;
-    void SetObjects(int index, TObject* object) override;
     void InsertObject(int index, StringView s, TObject* object) override;
     void Delete(int index) override;
     void Clear() override;
 
 private:
-    void CheckIndex(int index, int count) const;
     TCustomComboBox& FCombo;
 };
 
@@ -423,7 +418,7 @@ public:
 
     // Changing it makes a new window (with the items gone).
     TComboBoxStyle Style() const noexcept { return FStyle; }
-    void SetStyle(TComboBoxStyle value);
+    void SetStyle(TComboBoxStyle value) { SetAndRecreate(FStyle, value); }
     TWideStrings& Items() noexcept { return FItems; }
     // -1 for none.
     int ItemIndex();

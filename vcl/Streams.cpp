@@ -12,6 +12,8 @@ constexpr const char* ReadError = "Stream read error";
 constexpr const char* WriteError = "Stream write error";
 constexpr const char* BadPosition = "Invalid stream position";
 constexpr const char* TooLargeText = "Stream size exceeds the address space";
+constexpr const char* OpenError = "Cannot open file \"%s\"";
+constexpr const char* CreateError = "Cannot create file \"%s\"";
 
 size_t CheckedSize(int64_t size)
 {
@@ -24,6 +26,8 @@ size_t CheckedSize(int64_t size)
 
 void ks::ByteSource::ReadExact(std::span<uint8_t> dest)
 {
+    // A source may legitimately give less than asked before the end (a pipe, a test source
+    // that trickles); only no progress at all means it has run out.
     size_t done = 0;
     while (done < dest.size()) {
         size_t n = ReadSome(dest.subspan(done));
@@ -50,16 +54,7 @@ uint64_t TStream::Remaining()
 
 void TStream::ReadBuffer(void* buffer, size_t count)
 {
-    // Read may legitimately return less than asked before the end (a pipe, a test
-    // source that trickles); only no progress at all means the stream has run out.
-    auto* p = static_cast<uint8_t*>(buffer);
-    size_t done = 0;
-    while (done < count) {
-        size_t n = Read(p + done, count - done);
-        if (n == 0)
-            throw EReadError(ReadError);
-        done += n;
-    }
+    ReadExact({static_cast<uint8_t*>(buffer), count});
 }
 
 void TStream::WriteBuffer(const void* buffer, size_t count)
@@ -167,4 +162,14 @@ void TMemoryStream::LoadFromFile(const std::wstring& name)
 {
     TFileStream file(name, fmOpenRead | fmShareDenyWrite);
     LoadFromStream(file);
+}
+
+// ---- file stream ----------------------------------------------------------------------------
+// The system's side is in StreamsWin.cpp and StreamsHost.cpp.
+void TFileStream::RaiseOpenError(const std::wstring& name, uint16_t mode)
+{
+    const std::string shown = WideToUTF8(name);
+    if (mode == fmCreate)
+        throw EFCreateError(Format(CreateError, {shown}));
+    throw EFOpenError(Format(OpenError, {shown}));
 }

@@ -124,6 +124,9 @@ public:
     const std::wstring& FileName() const noexcept { return FFileName; }
 
 private:
+    // EFCreateError for fmCreate, else EFOpenError, naming the file.
+    [[noreturn]] static void RaiseOpenError(const std::wstring& name, uint16_t mode);
+
     std::wstring FFileName;
     intptr_t FHandle; // a HANDLE on Windows, a file descriptor on the host
 };

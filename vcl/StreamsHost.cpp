@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr const char* OpenError = "Cannot open file \"%s\"";
-constexpr const char* CreateError = "Cannot create file \"%s\"";
 constexpr const char* ReadError = "Stream read error";
 constexpr const char* WriteError = "Stream write error";
 constexpr const char* BadPosition = "Invalid stream position";
@@ -25,12 +23,8 @@ TFileStream::TFileStream(const std::wstring& name, uint16_t mode) : FFileName(na
     std::string path = ks::os::HostPath(name);
     int fd = mode == fmCreate ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
                               : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        std::string shown = WideToUTF8(name);
-        if (mode == fmCreate)
-            throw EFCreateError(Format(CreateError, {shown}));
-        throw EFOpenError(Format(OpenError, {shown}));
-    }
+    if (fd < 0)
+        RaiseOpenError(name, mode);
     FHandle = fd;
 }
 

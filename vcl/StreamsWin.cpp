@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* OpenError = "Cannot open file \"%s\"";
-constexpr const char* CreateError = "Cannot create file \"%s\"";
 constexpr const char* ReadError = "Stream read error";
 constexpr const char* WriteError = "Stream write error";
 constexpr const char* BadPosition = "Invalid stream position";
@@ -29,12 +27,8 @@ TFileStream::TFileStream(const std::wstring& name, uint16_t mode) : FFileName(na
     HANDLE h = mode == fmCreate
         ? CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
         : CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        std::string shown = WideToUTF8(name);
-        if (mode == fmCreate)
-            throw EFCreateError(Format(CreateError, {shown}));
-        throw EFOpenError(Format(OpenError, {shown}));
-    }
+    if (h == INVALID_HANDLE_VALUE)
+        RaiseOpenError(name, mode);
     FHandle = reinterpret_cast<intptr_t>(h);
 }
 

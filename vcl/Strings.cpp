@@ -9,11 +9,6 @@ namespace {
 
 constexpr const char* IndexOutOfBounds = "List index out of bounds (%s)";
 
-[[noreturn]] void IndexError(int index)
-{
-    throw EStringListError(Format(IndexOutOfBounds, {IntToStr(index)}));
-}
-
 template <class Char>
 std::basic_string<Char> LineBreak()
 {
@@ -21,6 +16,24 @@ std::basic_string<Char> LineBreak()
 }
 
 } // namespace
+
+template <class Char>
+void TStringsT<Char>::CheckIndex(int index, int count)
+{
+    if (index < 0 || index >= count)
+        throw EStringListError(Format(IndexOutOfBounds, {IntToStr(index)}));
+}
+
+template <class Char>
+TObject* TStringsT<Char>::Objects(int) const
+{
+    return nullptr;
+}
+
+template <class Char>
+void TStringsT<Char>::SetObjects(int, TObject*)
+{
+}
 
 template <class Char>
 int TStringsT<Char>::CompareStrings(StringView a, StringView b) const
@@ -180,16 +193,14 @@ void TStringsT<Char>::SaveToStream(TStream& stream) const
 template <class Char>
 auto TStringListT<Char>::At(int index) const -> const Item&
 {
-    if (index < 0 || index >= Count())
-        IndexError(index);
+    this->CheckIndex(index, Count());
     return FItems[static_cast<size_t>(index)];
 }
 
 template <class Char>
 auto TStringListT<Char>::At(int index) -> Item&
 {
-    if (index < 0 || index >= Count())
-        IndexError(index);
+    this->CheckIndex(index, Count());
     return FItems[static_cast<size_t>(index)];
 }
 
@@ -220,8 +231,8 @@ void TStringListT<Char>::SetObjects(int index, TObject* object)
 template <class Char>
 void TStringListT<Char>::InsertObject(int index, StringView s, TObject* object)
 {
-    if (index < 0 || index > Count())
-        IndexError(index);
+    // Count() appends.
+    this->CheckIndex(index, Count() + 1);
     FItems.insert(FItems.begin() + index, Item{String(s), object});
 }
 

@@ -33,8 +33,9 @@ public:
     virtual int Count() const = 0;
     virtual String Strings(int index) const = 0;
     virtual void SetStrings(int index, StringView s) = 0;
-    virtual TObject* Objects(int index) const = 0;
-    virtual void SetObjects(int index, TObject* object) = 0;
+    // The base keeps no objects beside the strings: it reads nullptr and ignores what is set.
+    virtual TObject* Objects(int index) const;
+    virtual void SetObjects(int index, TObject* object);
     virtual void InsertObject(int index, StringView s, TObject* object) = 0;
     virtual void Delete(int index) = 0;
     virtual void Clear() = 0;
@@ -70,6 +71,10 @@ public:
     // UTF-8 for wide lists.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
+
+protected:
+    // Raises EStringListError "List index out of bounds (index)" unless 0 <= index < count.
+    static void CheckIndex(int index, int count);
 };
 
 template <class Char>

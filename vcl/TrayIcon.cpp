@@ -109,13 +109,7 @@ void TTrayIcon::IconChanged(TObject*)
 
 void TTrayIcon::SetPopupMenu(TPopupMenu* menu)
 {
-    if (menu == FPopupMenu)
-        return;
-    if (FPopupMenu)
-        FPopupMenu->RemoveFreeNotification(this);
-    FPopupMenu = menu;
-    if (menu)
-        menu->FreeNotification(this);
+    ReplaceReference(FPopupMenu, menu);
 }
 
 void TTrayIcon::Notification(TComponent* component, TOperation operation)

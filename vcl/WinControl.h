@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // What CreateParams fills in: the window's styles, place, owner and class.
@@ -167,6 +168,16 @@ protected:
     // Makes the class a superclass of the system class className (EDIT, BUTTON, STATIC ...):
     // its procedure becomes the one unhandled messages end in.
     void CreateSubClass(TCreateParams& params, const wchar_t* className);
+    // The setter of a property that CreateParams reads: a changed value is stored, and a window
+    // made with the old one is made anew.
+    template <class T>
+    void SetAndRecreate(T& field, std::type_identity_t<T> value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        RecreateWnd();
+    }
     virtual void CreateWnd();
     virtual void CreateWindowHandle(const TCreateParams& params);
     virtual void DestroyWnd();

@@ -2,6 +2,7 @@
 #include "vcl/ComCtrls.h"
 
 #include "vcl/Forms.h"
+#include "vcl/ImgList.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +193,66 @@ TEST_F(ComCtrlsTest, UpDownKeepsItsRangeAndPositionAcrossANewWindow)
     SendMessageW(updown->Handle(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     EXPECT_EQ(low, -5);
     EXPECT_EQ(high, 5);
+}
+
+// These properties are read only when the window is made.
+TEST_F(ComCtrlsTest, CreationPropertiesMakeANewWindowOnlyWhenTheyChange)
+{
+    struct Case {
+        const char* name;
+        TWinControl* control;
+        void (*set)(TWinControl& control, bool on);
+        LONG_PTR styleBit;
+    };
+    const Case cases[] = {
+        {"MultiLine", Create<TTabControl>(Host),
+         [](TWinControl& c, bool on) { static_cast<TTabControl&>(c).SetMultiLine(on); }, TCS_MULTILINE},
+        {"TabPosition", Create<TTabControl>(Host),
+         [](TWinControl& c, bool on) { static_cast<TTabControl&>(c).SetTabPosition(on ? tpBottom : tpTop); },
+         TCS_BOTTOM},
+        {"Style", Create<TTabControl>(Host),
+         [](TWinControl& c, bool on) { static_cast<TTabControl&>(c).SetStyle(on ? tsButtons : tsTabs); },
+         TCS_BUTTONS},
+        {"List", Create<TToolBar>(Host), [](TWinControl& c, bool on) { static_cast<TToolBar&>(c).SetList(on); },
+         TBSTYLE_LIST},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.set(*c.control, true);
+        EXPECT_FALSE(c.control->HandleAllocated()) << "without a window the value is only kept";
+        c.control->SetParent(Host);
+        HWND first = c.control->Handle();
+        EXPECT_NE(GetWindowLongPtrW(first, GWL_STYLE) & c.styleBit, 0);
+        c.set(*c.control, true);
+        EXPECT_EQ(c.control->HandleIfAllocated(), first) << "the same value keeps the window";
+        c.set(*c.control, false);
+        EXPECT_NE(c.control->HandleIfAllocated(), first);
+        EXPECT_EQ(GetWindowLongPtrW(c.control->Handle(), GWL_STYLE) & c.styleBit, 0);
+    }
+}
+
+TEST_F(ComCtrlsTest, TabsAndToolbarsShowTheImageListTheyHoldUntilItIsFreed)
+{
+    auto* tabs = Create<TTabControl>(Host);
+    tabs->SetParent(Host);
+    auto* bar = Create<TToolBar>(Host);
+    bar->SetParent(Host);
+    auto* first = Create<TImageList>(nullptr);
+    auto* second = Create<TImageList>(nullptr);
+    tabs->SetImages(first);
+    bar->SetImages(first);
+    tabs->SetImages(second);
+    bar->SetImages(second);
+    first->Free();
+    EXPECT_EQ(tabs->Images(), second);
+    EXPECT_EQ(bar->Images(), second);
+    EXPECT_EQ(SendMessageW(tabs->Handle(), TCM_GETIMAGELIST, 0, 0), reinterpret_cast<LRESULT>(second->Handle()));
+    EXPECT_EQ(SendMessageW(bar->Handle(), TB_GETIMAGELIST, 0, 0), reinterpret_cast<LRESULT>(second->Handle()));
+    second->Free();
+    EXPECT_EQ(tabs->Images(), nullptr);
+    EXPECT_EQ(bar->Images(), nullptr);
+    EXPECT_EQ(SendMessageW(tabs->Handle(), TCM_GETIMAGELIST, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(bar->Handle(), TB_GETIMAGELIST, 0, 0), 0);
 }
 
 } // namespace

@@ -128,6 +128,31 @@ TEST_F(StdCtrlsTest, MemoLinesAreLogicalLinesInUnicode)
     EXPECT_EQ(memo->Lines().Count(), 2);
 }
 
+TEST_F(StdCtrlsTest, MemoLinesCheckTheirIndexesAndKeepNoObjects)
+{
+    auto* memo = Add<TMemo>();
+    TWideStrings& lines = memo->Lines();
+    lines.Add(L"один");
+    lines.Insert(1, L"два");
+    lines.AddObject(L"три", memo);
+    lines.SetObjects(0, memo);
+    EXPECT_EQ(memo->LinesList(), (std::vector<std::wstring>{L"один", L"два", L"три"}));
+    EXPECT_EQ(lines.Objects(0), nullptr);
+    EXPECT_EQ(lines.Objects(2), nullptr);
+    EXPECT_THROW(lines.Strings(3), EStringListError);
+    EXPECT_THROW(lines.Strings(-1), EStringListError);
+    EXPECT_THROW(lines.SetStrings(3, L"x"), EStringListError);
+    EXPECT_THROW(lines.Delete(3), EStringListError);
+    EXPECT_THROW(lines.Insert(-1, L"x"), EStringListError);
+    try {
+        lines.Insert(4, L"x");
+        FAIL();
+    } catch (const EStringListError& e) {
+        EXPECT_EQ(e.Message(), "List index out of bounds (4)");
+    }
+    EXPECT_EQ(lines.Count(), 3);
+}
+
 // Holds a key (VK_SHIFT, VK_CONTROL, VK_LBUTTON) down in the thread's keyboard state while it
 // lives; 0 holds nothing.
 class HeldKey {
