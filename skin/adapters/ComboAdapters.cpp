@@ -1,7 +1,7 @@
 #include "skin/adapters/ComboAdapters.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/SmallAdapterGeometry.h"
-#include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
@@ -238,12 +238,8 @@ void TacComboBoxWnd::PaintButton(HDC dc)
         return;
     const int state = ButtonState();
     // The button's picture lives in its own skin data between paints.
-    if (!ButtonSkinData->CacheBitmap)
-        ButtonSkinData->CacheBitmap = NewBitmap24(r.Width(), r.Height());
-    TBitmap* button = ButtonSkinData->CacheBitmap.get();
-    button->SetPixelFormat(pf24bit);
-    button->SetSize(r.Width(), r.Height());
-    if (button->Empty())
+    TBitmap* button = ks::adapters::SizedCache(*ButtonSkinData, {r.Width(), r.Height()});
+    if (!button || button->Empty())
         return;
     BitBlt(button->Canvas().Handle(), 0, 0, r.Width(), r.Height(), cache->Canvas().Handle(), r.Left, r.Top, SRCCOPY);
     const CacheInfo behind{button, 0, 0, TransparentKeyColor, true};

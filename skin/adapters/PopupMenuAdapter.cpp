@@ -1,7 +1,7 @@
 #include "skin/adapters/PopupMenuAdapter.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/SmallAdapterGeometry.h"
-#include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinServices.h"
@@ -135,13 +135,10 @@ void TacMnuWnd::PrepareCache()
         return;
     const int width = std::max(0, static_cast<int>(WndSize.cx));
     const int height = std::max(0, static_cast<int>(WndSize.cy));
-    if (!SkinData->CacheBitmap)
-        SkinData->CacheBitmap = NewBitmap24(width, height);
-    TBitmap& cache = *SkinData->CacheBitmap;
-    cache.SetPixelFormat(pf24bit);
-    cache.SetSize(width, height);
-    if (cache.Empty())
+    TBitmap* sized = ks::adapters::SizedCache(*SkinData, {width, height});
+    if (!sized || sized->Empty())
         return;
+    TBitmap& cache = *sized;
     PaintControlSection(*SkinData, NoBackgroundCacheInfo, true, 0, Rect(0, 0, width, height),
                         TPoint{WndRect.Left - ParentRect.Left, WndRect.Top - ParentRect.Top}, &cache, false);
     DrawWndBorder(SkinData, nullptr, this);

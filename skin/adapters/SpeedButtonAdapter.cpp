@@ -1,7 +1,7 @@
 #include "skin/adapters/SpeedButtonAdapter.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/SmallAdapterGeometry.h"
-#include "skin/core/CacheBitmaps.h"
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/GlyphDrawing.h"
@@ -229,13 +229,10 @@ bool TacSpeedButtonHandler::PrepareCache()
         return false;
     const int width = std::max(Button->Width(), 0);
     const int height = std::max(Button->Height(), 0);
-    if (!SkinData->CacheBitmap)
-        SkinData->CacheBitmap = NewBitmap24(width, height);
-    TBitmap& cache = *SkinData->CacheBitmap;
-    cache.SetPixelFormat(pf24bit);
-    cache.SetSize(width, height);
-    if (cache.Empty())
+    TBitmap* sized = ks::adapters::SizedCache(*SkinData, {width, height});
+    if (!sized || sized->Empty())
         return false;
+    TBitmap& cache = *sized;
     cache.Canvas().Font().Assign(Button->Font());
     BackgroundInfo info;
     info.R = Button->BoundsRect();

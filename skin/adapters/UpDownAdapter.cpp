@@ -1,7 +1,7 @@
 #include "skin/adapters/UpDownAdapter.h"
 
+#include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/SmallAdapterGeometry.h"
-#include "skin/core/CacheBitmaps.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
@@ -186,13 +186,10 @@ void TacSpinWnd::PrepareCache()
     info.R = Rect(WndPos.X, WndPos.Y, WndPos.X + width, WndPos.Y + height);
     QueryParentBackgroundWnd(info, ParentWnd, false);
     const CacheInfo behind = CacheInfoFromBackground(info);
-    if (!SkinData->CacheBitmap)
-        SkinData->CacheBitmap = NewBitmap24(width, height);
-    TBitmap& cache = *SkinData->CacheBitmap;
-    cache.SetPixelFormat(pf24bit);
-    cache.SetSize(width, height);
-    if (cache.Empty())
+    TBitmap* sized = ks::adapters::SizedCache(*SkinData, {width, height});
+    if (!sized || sized->Empty())
         return;
+    TBitmap& cache = *sized;
     const bool vertical = IsVertical();
     const ks::adapters::SpinHalves halves = ks::adapters::SpinButtonHalves(width, height, vertical);
     // The halves share the middle row (column); the second, painted last, shows it.

@@ -513,10 +513,7 @@ void PrepareWindowCache(TsCommonData* skinData, HWND wnd, bool dialogMode)
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     const CacheInfo ci = skinData->QueryBackgroundInfoWnd(wnd);
-    if (!skinData->CacheBitmap)
-        skinData->CacheBitmap = NewBitmap24(std::max(width, 0), std::max(height, 0));
-    skinData->CacheBitmap->SetPixelFormat(pf24bit);
-    skinData->CacheBitmap->SetSize(std::max(width, 0), std::max(height, 0));
+    ks::adapters::SizedCache(*skinData, {width, height});
     TsSkinManager* manager = skinData->SkinManager();
     // Dialog children take the skin's dialog fill colour; the loaded skin names none (its fill
     // colour is unset), so they take their section like any other window.
