@@ -8,6 +8,7 @@
 #include "vcl/Bitmap.h"
 #include "win/skin/core/SkinTestFiles.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -175,15 +176,8 @@ inline LRESULT CALLBACK AdapterParentProc(HWND wnd, UINT msg, WPARAM wParam, LPA
 
 inline const wchar_t* AdapterParentClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = AdapterParentProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"KsAdapterParent";
-        RegisterClassW(&wc);
-        return L"KsAdapterParent";
-    }();
+    static const wchar_t* name =
+        RegisterTestClass(L"KsAdapterParent", AdapterParentProc, LoadCursorW(nullptr, IDC_ARROW));
     return name;
 }
 

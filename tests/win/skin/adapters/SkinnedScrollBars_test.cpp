@@ -7,6 +7,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -76,15 +77,8 @@ LRESULT CALLBACK ScrollingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 const wchar_t* ScrollingClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ScrollingProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"KsScrollingWindow";
-        RegisterClassW(&wc);
-        return L"KsScrollingWindow";
-    }();
+    static const wchar_t* name = RegisterTestClass(L"KsScrollingWindow", ScrollingProc, nullptr,
+                                                   static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     return name;
 }
 

@@ -6,6 +6,7 @@
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/adapters/AdapterSkinFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -158,14 +159,7 @@ TEST_F(StaticAdapterTest, SizeGripAnswersBottomRightAndPaintsItsGlyphOverThePare
 TEST_F(StaticAdapterTest, ASeeThroughAreaShowsItsSectionAroundItsChildWindows)
 {
     // A nested dialog area paints nothing of its own.
-    static const wchar_t* cls = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsPlainArea";
-        RegisterClassW(&wc);
-        return L"KsPlainArea";
-    }();
+    static const wchar_t* cls = RegisterTestClass(L"KsPlainArea", DefWindowProcW);
     HWND area = Child(cls, 0, nullptr, {10, 10, 110, 70});
     HWND inner = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 10, 10, 20, 20, area,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -289,14 +283,7 @@ LRESULT CALLBACK MarkerPanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 TEST_F(StaticAdapterTest, ADialogPanelsContentStaysInsideItsSkinnedBand)
 {
-    static const wchar_t* cls = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = MarkerPanelProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsMarkerPanel";
-        RegisterClassW(&wc);
-        return L"KsMarkerPanel";
-    }();
+    static const wchar_t* cls = RegisterTestClass(L"KsMarkerPanel", MarkerPanelProc);
     HWND wnd = Child(cls, 0, nullptr, {10, 10, 90, 70});
     auto* a = TacMainWnd::Create<TacDlgPanelWnd>(wnd, nullptr, Manager, "PANEL", false);
     EXPECT_EQ(a->SkinData->SkinSection(), "GROUPBOX") << "no class-library panel behind the window";

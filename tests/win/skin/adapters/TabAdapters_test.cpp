@@ -6,6 +6,7 @@
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "win/skin/adapters/TabBarSkinFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -157,11 +158,7 @@ TEST_F(TabAdapterTest, NoTabsManyTabsAndTabsTakenAwayWhilePainting)
     }
 
     // The parent empties the control in the middle of its paint.
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = EmptyingParentProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KsEmptyingParent";
-    RegisterClassW(&wc);
+    RegisterTestClass(L"KsEmptyingParent", EmptyingParentProc);
     HWND parent = CreateWindowExW(0, L"KsEmptyingParent", L"", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     HWND wnd = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 250, 160, parent, nullptr,

@@ -5,6 +5,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <vector>
 
@@ -51,15 +52,7 @@ LRESULT CALLBACK SpyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 const wchar_t* SpyClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = SpyProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"KsBorderSpy";
-        RegisterClassW(&wc);
-        return L"KsBorderSpy";
-    }();
+    static const wchar_t* name = RegisterTestClass(L"KsBorderSpy", SpyProc, LoadCursorW(nullptr, IDC_ARROW));
     return name;
 }
 
