@@ -5,11 +5,10 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
+#include "win/support/InternalSkin.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace ks::test {
 
@@ -24,10 +23,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        Manager = NewInternalSkinManager();
         // The form stays as the tests make it: the creation hook gives it no provider of its own.
         Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         ks::SetNextFormCreation({true, false, {}});

@@ -9,6 +9,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
+#include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
 #include "win/support/ThreadWindows.h"
 #include "win/support/VclFixture.h"
@@ -137,9 +138,7 @@ protected:
     // A 320 x 240 form, not yet shown, under the terminal skin (which has a menu line).
     TForm* FormUnderTerminalSkin()
     {
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        LoadInternalSkin(*Manager);
         ks::SetNextFormCreation({true, false, {}});
         auto* form = CreateNew<TForm>(nullptr);
         form->SetBounds(60, 60, 320, 240);
