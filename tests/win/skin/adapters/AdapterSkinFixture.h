@@ -7,6 +7,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Bitmap.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/VclFixture.h"
 #include "win/support/WindowClasses.h"
 
@@ -214,13 +215,7 @@ protected:
     static std::unique_ptr<TBitmap> Print(HWND wnd) { return PrintedPicture(wnd); }
     static TColor At(TBitmap& b, int x, int y) { return PixelAt(b, x, y); }
     // What the screen shows at (x, y) of the window.
-    static TColor OnScreen(HWND wnd, int x, int y)
-    {
-        HDC dc = GetWindowDC(wnd);
-        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
-        ReleaseDC(wnd, dc);
-        return c;
-    }
+    static TColor OnScreen(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }
     static bool SamePicture(TBitmap& a, TBitmap& b)
     {
         if (a.Width() != b.Width() || a.Height() != b.Height())

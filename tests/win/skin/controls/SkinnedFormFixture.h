@@ -6,6 +6,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -40,13 +41,7 @@ protected:
     }
 
     // What the window shows at (x, y) of its whole area, frame included.
-    static TColor WindowPixel(HWND wnd, int x, int y)
-    {
-        HDC dc = GetWindowDC(wnd);
-        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
-        ReleaseDC(wnd, dc);
-        return c;
-    }
+    static TColor WindowPixel(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }
 
     // Puts a red pixel, a colour the internal skin never paints, into a control's cache image:
     // a window that still shows it was painted from that cache as it stood.

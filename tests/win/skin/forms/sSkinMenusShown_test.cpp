@@ -10,6 +10,7 @@
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 #include "win/support/ThreadWindows.h"
 #include "win/support/VclFixture.h"
@@ -113,18 +114,6 @@ protected:
         Pump();
     }
 
-    // The client pixels of a popup window as they are on the screen now.
-    static std::unique_ptr<TBitmap> Capture(HWND wnd)
-    {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        auto bmp = std::make_unique<TBitmap>();
-        bmp->SetPixelFormat(pf24bit);
-        bmp->SetSize(r.right - r.left, r.bottom - r.top);
-        ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
-        BitBlt(bmp->Canvas().Handle(), 0, 0, bmp->Width(), bmp->Height(), dc.get(), 0, 0, SRCCOPY);
-        return bmp;
-    }
     // Item index's rectangle in its popup window's coordinates.
     static TRect ItemRectIn(HWND wnd, TMenuItem* parent, int index)
     {
@@ -179,7 +168,7 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
             records = PopupCache.size();
             PostKey(wnd, VK_DOWN);
         } else if (tick == 6) {
-            auto shot = Capture(wnd);
+            auto shot = ScreenPicture(wnd);
             const TRect open = ItemRectIn(wnd, Popup->Items(), 0);
             const TRect close = ItemRectIn(wnd, Popup->Items(), 2);
             hot = MenuPixelAt(*shot, open.Right - 4, (open.Top + open.Bottom) / 2);
