@@ -1,9 +1,10 @@
 #pragma once
 // A shown form under the internal skin, for the tests of the skinned controls, and readers of
-// what a window shows on the screen.
+// what a window shows on the screen; and an MDI main form under the same skin.
 
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/ScreenPictures.h"
@@ -54,6 +55,44 @@ protected:
 
     TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;
+};
+
+// An MDI main form, made as the program makes its main form, shown with a provider of its own.
+// The tests free their children before the main form goes.
+class SkinnedMDIFixture : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::SetNextFormCreation({true, true, {}});
+        Application->CreateForm(Main);
+        Main->SetFormStyle(fsMDIForm);
+        Main->SetBounds(30, 30, 520, 400);
+        Main->Show();
+        Provider = Create<TsSkinProvider>(Main);
+    }
+    void TearDown() override
+    {
+        if (Main)
+            Main->Free();
+        SkinnedFormFixture::TearDown();
+    }
+
+    // A shown 200 x 150 child at (10 + offset, 10 + offset) of the main form's client, with the
+    // caption where one is given.
+    static TForm* MakeChild(const wchar_t* caption, int offset = 0)
+    {
+        TForm* child = CreateNew<TForm>(Application);
+        child->SetFormStyle(fsMDIChild);
+        if (caption)
+            child->SetText(caption);
+        child->SetBounds(10 + offset, 10 + offset, 200, 150);
+        child->Show();
+        return child;
+    }
+
+    TForm* Main = nullptr;
+    TsSkinProvider* Provider = nullptr;
 };
 
 } // namespace ks::test
