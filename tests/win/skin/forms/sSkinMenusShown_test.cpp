@@ -31,23 +31,8 @@ void PostKey(HWND wnd, WPARAM key)
     PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
 }
 
-// One tick every 30 ms calls Step(tick) while the menu loop runs; the loop is ended by the
-// 60th tick whatever the test did, so no test can hang in it.
-struct LoopDriver {
-    static inline std::function<void(int)> Step;
-    static inline int Ticks = 0;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        ++Ticks;
-        if (Step)
-            Step(Ticks);
-        if (Ticks >= 60) {
-            EndMenu();
-            // A menu bar tracked with no popup open ignores EndMenu; Escape leaves it.
-            PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
-        }
-    }
-};
+// These tests track the form's menu bar too.
+using LoopDriver = MenuLoopDriver<true>;
 
 struct Clicks {
     int count = 0;
