@@ -5,6 +5,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/FakeCursor.h"
 #include "win/support/WindowClasses.h"
 
 #include <vector>
@@ -26,18 +27,12 @@ struct Sent {
 std::vector<Sent> gSent;
 int gLayeredUpdates = 0;
 SIZE gLayeredSize{0, 0};
-POINT gCursor{0, 0};
 
 BOOL WINAPI RecordLayered(HWND, HDC, POINT*, SIZE* size, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
 {
     ++gLayeredUpdates;
     if (size)
         gLayeredSize = *size;
-    return TRUE;
-}
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
     return TRUE;
 }
 
@@ -98,7 +93,7 @@ protected:
         gSent.clear();
         gLayeredUpdates = 0;
         ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
-        ks::Sys().GetCursorPos = FakeCursor;
+        UseFakeCursor({0, 0});
         Below = CreateWindowExW(0, SpyClass(), L"below", WS_POPUP | WS_VISIBLE, OwnerX - 40, OwnerY - 40, OwnerW + 80,
                                 OwnerH + 80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         Owner.Wnd = CreateWindowExW(0, SpyClass(), L"owner", WS_POPUP | WS_VISIBLE | WS_THICKFRAME, OwnerX, OwnerY,
