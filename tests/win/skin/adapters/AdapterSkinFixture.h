@@ -7,13 +7,13 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Bitmap.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/Pixels24.h"
 #include "win/support/ScreenPictures.h"
 #include "win/support/VclFixture.h"
 #include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -116,14 +116,6 @@ constexpr TColor DisabledMix(TColor own, TColor behind)
         return static_cast<TColor>(static_cast<int>(v + 0.5)) << shift;
     };
     return channel(own, behind, 0) | channel(own, behind, 8) | channel(own, behind, 16);
-}
-
-inline bool Near(TColor a, TColor b, int tolerance = 2)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    return true;
 }
 
 // What the parent window is asked and sends meanwhile.

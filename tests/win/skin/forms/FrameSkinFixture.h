@@ -5,11 +5,11 @@
 // left out to make the sparse skins the frame must survive.
 #include "skin/core/sSkinManager.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace ks::test {
@@ -83,14 +83,6 @@ inline TColor FrameMasterPixel(int x, int y)
     if (x < 60 && y >= 88 && y < 118)
         return ShadowColour;
     return 0x00808080;
-}
-
-inline bool NearColour(TColor a, TColor b, int tolerance = 2)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    return true;
 }
 
 class FrameSkinFixture : public VclFixture {
