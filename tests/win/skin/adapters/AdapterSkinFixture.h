@@ -70,30 +70,32 @@ inline int GlyphRow(std::string_view name)
     return -1;
 }
 
-inline std::string AdapterSkinOptions()
+// The image value of the glyph of this row of the master picture: its three cells.
+inline std::string GlyphValue(int row)
 {
-    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=8421504\r\n";
     auto field = [](int v) {
         std::string s = std::to_string(v);
         return std::string(4 - s.size(), '0') + s;
     };
-    for (int g = 0; g < 5; ++g) {
-        const int top = 12 + g * GlyphSize;
-        o += std::string(GlyphNames[g]) + "=@0000@" + field(top) + "@" + field(3 * GlyphSize) + "@" +
-             field(top + GlyphSize) + "@3@0\r\n";
-    }
+    const int top = 12 + row * GlyphSize;
+    return "@0000@" + field(top) + "@" + field(3 * GlyphSize) + "@" + field(top + GlyphSize) + "@3@0";
+}
+
+inline std::string AdapterSkinOptions()
+{
+    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=8421504\r\n";
+    for (int g = 0; g < 5; ++g)
+        o += std::string(GlyphNames[g]) + "=" + GlyphValue(g) + "\r\n";
     o += "GRIPIMAGE=@0040@0000@0048@0008@1@0\r\n";
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
-    o += "[BUTTON]\r\nCOLOR=" + colour(ButtonColour) + "\r\nHOTCOLOR=" + colour(ButtonHotColour) +
-         "\r\nSHOWFOCUS=TRUE\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n"
+    o += "[BUTTON]\r\n" + ColorKeys(ButtonColour, ButtonHotColour) +
+         "SHOWFOCUS=TRUE\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n"
          "BORDERSMASK=^0000^0000^0036^0012^0003^0003^0003^0003^3^0^0^0\r\n";
-    o += "[CHECKBOX]\r\nCOLOR=" + colour(BoxColour) + "\r\nHOTCOLOR=" + colour(BoxHotColour) +
-         "\r\nFONTCOLOR=16777215\r\n";
-    o += "[GROUPBOX]\r\nCOLOR=" + colour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n"
+    o += "[CHECKBOX]\r\n" + ColorKeys(BoxColour, BoxHotColour) + "FONTCOLOR=16777215\r\n";
+    o += "[GROUPBOX]\r\nCOLOR=" + OptionColour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n"
          "BORDERSMASK=^0000^0000^0036^0012^0003^0003^0003^0003^3^0^0^0\r\n";
-    o += "[PANEL]\r\nCOLOR=" + colour(PanelColour) + "\r\nFONTCOLOR=16777215\r\n";
-    o += "[PANEL_LOW]\r\nCOLOR=" + colour(PanelLowColour) + "\r\n";
-    o += "[LABELS]\r\nCOLOR=" + colour(LabelColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[PANEL]\r\nCOLOR=" + OptionColour(PanelColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[PANEL_LOW]\r\nCOLOR=" + OptionColour(PanelLowColour) + "\r\n";
+    o += "[LABELS]\r\nCOLOR=" + OptionColour(LabelColour) + "\r\nFONTCOLOR=16777215\r\n";
     return o;
 }
 
@@ -176,16 +178,13 @@ inline const wchar_t* AdapterParentClass()
 
 class AdapterFixture : public VclFixture {
 protected:
-    void SetUp() override
+    void SetUp() override { SetUpUnder(L"Adapters", AdapterSkinOptions(), MasterPixel); }
+    // The fixture under the skin `name` of these options and a 96 x 96 master picture.
+    void SetUpUnder(const std::wstring& name, const std::string& options, TColor (*master)(int, int))
     {
         VclFixture::SetUp();
         gParent = ParentLog{};
-        Dir.Write(L"Adapters.asz",
-                  PackArchive({{"Options.dat", BytesOf(AdapterSkinOptions())},
-                               {"Master.bmp", Bmp24(96, 96, [](int x, int y) { return MasterPixel(x, y); })}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Adapters");
+        Manager = NewSkinManager(Dir, name, SkinArchive(options, Bmp24(96, 96, master)));
         ASSERT_TRUE(Manager->SkinData.SkinActive);
         Parent = CreateWindowExW(0, AdapterParentClass(), L"parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40, 420, 320,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);

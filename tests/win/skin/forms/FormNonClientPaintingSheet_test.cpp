@@ -137,8 +137,7 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
 
     // The internal skin has no extended border of its own: the frame test skin's shadow ring.
     ks::test::TempFolder dir;
-    dir.Write(L"Frame.asz", ks::test::PackArchive({{"Options.dat", ks::test::BytesOf(ks::test::FrameSkinOptions())},
-                                                   {"Master.bmp", ks::test::Bmp24(120, 120, ks::test::FrameMasterPixel)}}));
+    dir.Write(L"Frame.asz", ks::test::FrameSkinArchive());
     Manager->SetExtendedBorders(true);
     Manager->SetSkinDirectory(dir.Path());
     Manager->SetSkinName(L"Frame");

@@ -43,7 +43,6 @@ struct FrameSkinParts {
 
 inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
 {
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
     std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=8421504\r\n"
                     "TITLEHEIGHT=26\r\nBORDERWIDTH=4\r\nBILEFT=2\r\nBIRIGHT=2\r\nBISPACE=1\r\nFORMOFFSET=2\r\n"
                     "BICONCLOSEGLOW=5\r\nBICONMAXGLOW=5\r\nBICONMINGLOW=5\r\n";
@@ -57,14 +56,14 @@ inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
     if (parts.exBorder)
         o += "EXBORDER=^0000^0088^0060^0118^0010^0010^0010^0010^2^0^0^0\r\n";
     if (parts.form)
-        o += "[FORM]\r\nCOLOR=" + colour(FrameFormColour) + "\r\nHOTCOLOR=" + colour(FrameFormHotColour) + "\r\n";
+        o += "[FORM]\r\n" + ColorKeys(FrameFormColour, FrameFormHotColour);
     if (parts.title)
-        o += "[FORMTITLE]\r\nCOLOR=" + colour(FrameTitleColour) + "\r\nHOTCOLOR=" + colour(FrameTitleHotColour) +
-             "\r\nFONTCOLOR=" + colour(FrameTitleFont) + "\r\nHOTFONTCOLOR=" + colour(FrameTitleFont) + "\r\n";
+        o += "[FORMTITLE]\r\n" + ColorKeys(FrameTitleColour, FrameTitleHotColour) + "FONTCOLOR=" +
+             OptionColour(FrameTitleFont) + "\r\nHOTFONTCOLOR=" + OptionColour(FrameTitleFont) + "\r\n";
     if (parts.caption)
-        o += "[CAPTION]\r\nCOLOR=" + colour(FrameCaptionColour) + "\r\nHOTCOLOR=" + colour(FrameCaptionHotColour) +
-             "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=16777215\r\n";
-    o += "[MENULINE]\r\nCOLOR=" + colour(FrameMenuLineColour) + "\r\n";
+        o += "[CAPTION]\r\n" + ColorKeys(FrameCaptionColour, FrameCaptionHotColour) +
+             "FONTCOLOR=16777215\r\nHOTFONTCOLOR=16777215\r\n";
+    o += "[MENULINE]\r\nCOLOR=" + OptionColour(FrameMenuLineColour) + "\r\n";
     return o;
 }
 
@@ -85,6 +84,11 @@ inline TColor FrameMasterPixel(int x, int y)
     return 0x00808080;
 }
 
+inline std::vector<uint8_t> FrameSkinArchive(const FrameSkinParts& parts = {})
+{
+    return SkinArchive(FrameSkinOptions(parts), Bmp24(120, 120, FrameMasterPixel));
+}
+
 class FrameSkinFixture : public VclFixture {
 protected:
     void SetUp() override
@@ -103,8 +107,7 @@ protected:
         FreeAndNil(Manager);
         static int serial = 0;
         const std::wstring name = L"Frame" + std::to_wstring(++serial);
-        Dir.Write(name + L".asz", PackArchive({{"Options.dat", BytesOf(FrameSkinOptions(parts))},
-                                               {"Master.bmp", Bmp24(120, 120, FrameMasterPixel)}}));
+        Dir.Write(name + L".asz", FrameSkinArchive(parts));
         Manager = Create<TsSkinManager>(nullptr);
         Manager->SetExtendedBorders(extendedBorders);
         // The tests give their forms their own providers; the creation hook stays off them.

@@ -54,10 +54,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Dir.Write(L"Menus.asz", MenuSkinArchive());
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Menus");
+        Manager = NewSkinManager(Dir, L"Menus", MenuSkinArchive());
         Popup = Create<TPopupMenu>(nullptr);
         for (const wchar_t* caption : {L"&Open", L"-", L"&Close"})
             Add(Popup->Items(), caption);
