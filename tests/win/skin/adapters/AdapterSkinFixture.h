@@ -12,6 +12,7 @@
 #include "win/support/VclFixture.h"
 #include "win/support/WindowClasses.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -134,6 +135,30 @@ inline void FillWith(HDC dc, const RECT& r, TColor colour)
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
     FillRect(dc, &r, brush);
     DeleteObject(brush);
+}
+
+// A bitmap of one colour, compatible with the screen and selected into no DC; owned by the caller.
+inline HBITMAP SolidBitmap(int w, int h, TColor c)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP b = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, b);
+    FillWith(dc, {0, 0, w, h}, c);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return b;
+}
+
+// An image list holding one size x size picture of one colour; the caller destroys it.
+inline HIMAGELIST SolidImageList(int size, TColor colour)
+{
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24, 1, 0);
+    HBITMAP picture = SolidBitmap(size, size, colour);
+    ImageList_Add(images, picture, nullptr);
+    DeleteObject(picture);
+    return images;
 }
 
 // The parent answers the background question with its colour and paints itself in it.

@@ -36,17 +36,7 @@ protected:
         TabBarFixture::SetUp();
         UseFakeCursor({-100, -100});
         gNcPaints = 0;
-        Images = ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
-        HDC screen = GetDC(nullptr);
-        HBITMAP picture = CreateCompatibleBitmap(screen, 16, 16);
-        ReleaseDC(nullptr, screen);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, picture);
-        FillWith(dc, {0, 0, 16, 16}, ImageColour);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        ImageList_Add(Images, picture, nullptr);
-        DeleteObject(picture);
+        Images = SolidImageList(16, ImageColour);
     }
     void TearDown() override
     {

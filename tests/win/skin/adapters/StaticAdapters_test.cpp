@@ -29,19 +29,6 @@ protected:
                     return true;
         return false;
     }
-    // A bitmap of one colour, owned by the caller.
-    static HBITMAP SolidBitmap(int w, int h, TColor c)
-    {
-        HDC screen = GetDC(nullptr);
-        HBITMAP b = CreateCompatibleBitmap(screen, w, h);
-        ReleaseDC(nullptr, screen);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, b);
-        FillWith(dc, {0, 0, w, h}, c);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return b;
-    }
 };
 
 TEST_F(StaticAdapterTest, StaticTextIsPaintedOverItsSectionUnlessItTakesFocusOrHasAnEdge)

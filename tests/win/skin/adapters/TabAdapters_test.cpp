@@ -95,17 +95,7 @@ TEST_F(TabAdapterTest, SelectingByMessageMovesTheSelectedLookAndTheAnswersFollow
 TEST_F(TabAdapterTest, ImagesStandBesideTheTextAndRowsLeaveTheSelectedTabOnTop)
 {
     constexpr TColor ImageColour = 0x000080FF;
-    HIMAGELIST images = ImageList_Create(12, 12, ILC_COLOR24, 1, 0);
-    HDC screen = GetDC(nullptr);
-    HBITMAP picture = CreateCompatibleBitmap(screen, 12, 12);
-    ReleaseDC(nullptr, screen);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, picture);
-    FillWith(dc, {0, 0, 12, 12}, ImageColour);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ImageList_Add(images, picture, nullptr);
-    DeleteObject(picture);
+    HIMAGELIST images = SolidImageList(12, ImageColour);
 
     HWND wnd = Tabs(TCS_MULTILINE, 12, 4, {10, 10, 200, 200});
     SendMessageW(wnd, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
