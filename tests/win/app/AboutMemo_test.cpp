@@ -3,7 +3,6 @@
 // under the build folder.
 #include "app/Unit2.h"
 
-#include "host/support/SmallPng.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/controls/sMemo.h"
 #include "skin/core/CacheBitmaps.h"
@@ -11,47 +10,21 @@
 #include "skin/core/sConst.h"
 #include "vcl/PlatformSeams.h"
 #include "win/app/AppFixture.h"
+#include "win/support/FakeCursor.h"
+#include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
-POINT gCursor{};
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
-
-std::unique_ptr<TBitmap> Picture(HWND wnd)
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
-    HDC dc = GetWindowDC(wnd);
-    BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
-    ReleaseDC(wnd, dc);
-    GdiFlush();
-    return picture;
-}
+using ks::test::gCursor;
 
 void WritePng(TBitmap& picture, const std::string& name)
 {
-    std::vector<uint8_t> samples;
-    for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) {
-            const TColor c = picture.Canvas().Pixels(x, y);
-            samples.insert(samples.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-        }
-    const auto png = ks::test::MakeSmallPng(static_cast<uint32_t>(picture.Width()),
-                                            static_cast<uint32_t>(picture.Height()), 2, samples);
-    std::ofstream out(std::string("Z:") + KS_BUILD_DIR + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    EXPECT_TRUE(out.good()) << name;
+    ks::test::WriteSheetPng(picture, std::string("Z:") + KS_BUILD_DIR + "/" + name);
 }
 
 // The pixels of the bar's column that differ between two pictures of the memo.
@@ -68,7 +41,7 @@ class AboutMemoTest : public AppFixture {};
 
 TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
 {
-    ks::Sys().GetCursorPos = &FakeCursor;
+    ks::test::UseFakeCursor({});
     CreateForms();
     auto* memo = Get<TsMemo>(Form2, "sMemo1");
     ASSERT_NE(memo, nullptr);
@@ -87,7 +60,7 @@ TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
     GetVScrollRect(adapter, wnd, bar);
     const int x = (bar.Left + bar.Right) / 2;
     const int barLeft = bar.Left - w.left;
-    auto normal = Picture(wnd);
+    auto normal = ks::test::ScreenPicture(wnd);
 
     // Hovering the slider lights it.
     SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
@@ -97,7 +70,7 @@ TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
     gCursor = {x, sliderY};
     SendMessageW(wnd, WM_NCMOUSEMOVE, HTVSCROLL, MAKELPARAM(x, sliderY));
     SendMessageW(wnd, WM_TIMER, ScrollHoverTimer, 0);
-    auto hot = Picture(wnd);
+    auto hot = ks::test::ScreenPicture(wnd);
     WritePng(*hot, "about_memo_slider_hot.png");
     EXPECT_GT(DifferingBarPixels(*normal, *hot, barLeft, barLeft + HScrollHeight), 0) << "the hot slider shows";
 
@@ -112,10 +85,10 @@ TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
     ScreenToClient(wnd, &middle);
     SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
     UpdateWindow(wnd);
-    auto dragged = Picture(wnd);
+    auto dragged = ks::test::ScreenPicture(wnd);
     WritePng(*dragged, "about_memo_slider_dragged.png");
     UpdateWindow(Form2->Handle());
-    WritePng(*Picture(Form2->Handle()), "about_box_memo_dragged.png");
+    WritePng(*ks::test::ScreenPicture(Form2->Handle()), "about_box_memo_dragged.png");
     const LRESULT firstLine = SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0);
     EXPECT_GT(firstLine, 0) << "the memo scrolled with the slider";
     const int lines = static_cast<int>(SendMessageW(wnd, EM_GETLINECOUNT, 0, 0));

@@ -9,6 +9,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "vcl/PlatformSeams.h"
 #include "win/app/AppFixture.h"
+#include "win/support/FakeCursor.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,7 @@ UINT_PTR WINAPI RecordTimer(HWND wnd, UINT_PTR id, UINT ms, TIMERPROC proc)
     return ::SetTimer(wnd, id, ms, proc);
 }
 void WINAPI NoSleep(DWORD) {}
-POINT gCursor{};
-BOOL WINAPI Cursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
+using ks::test::gCursor;
 
 class HintsTest : public AppFixture {
 protected:
@@ -41,7 +37,7 @@ protected:
         gTimers.clear();
         ks::Sys().SetTimer = &RecordTimer;
         ks::Sys().Sleep = &NoSleep;
-        ks::Sys().GetCursorPos = &Cursor;
+        ks::test::UseFakeCursor({});
     }
     void TearDown() override
     {

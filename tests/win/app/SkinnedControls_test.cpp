@@ -2,7 +2,6 @@
 // main form streamed from its resource under the internal skin.
 #include "app/passwords.h"
 
-#include "host/support/SmallPng.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sCheckBox.h"
 #include "skin/controls/sEdit.h"
@@ -11,10 +10,11 @@
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "win/app/AppFixture.h"
+#include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,35 +23,12 @@ namespace {
 constexpr TColor Green = 0x008000;
 constexpr TColor BrightGreen = 0x00FF00;
 
-TColor WindowPixel(HWND wnd, int x, int y)
-{
-    HDC dc = GetWindowDC(wnd);
-    const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
-    ReleaseDC(wnd, dc);
-    return c;
-}
+using ks::test::ScreenPixel;
 
 // The form's window as it shows now, written as a PNG under the build folder.
 void WriteWindowPng(HWND wnd, const std::string& name)
 {
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
-    HDC dc = GetWindowDC(wnd);
-    BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
-    ReleaseDC(wnd, dc);
-    GdiFlush();
-    std::vector<uint8_t> samples;
-    for (int y = 0; y < picture->Height(); ++y)
-        for (int x = 0; x < picture->Width(); ++x) {
-            const TColor c = picture->Canvas().Pixels(x, y);
-            samples.insert(samples.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-        }
-    const auto png = ks::test::MakeSmallPng(static_cast<uint32_t>(picture->Width()),
-                                            static_cast<uint32_t>(picture->Height()), 2, samples);
-    std::ofstream out(std::string("Z:") + KS_BUILD_DIR + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    EXPECT_TRUE(out.good()) << name;
+    ks::test::WriteSheetPng(*ks::test::ScreenPicture(wnd), std::string("Z:") + KS_BUILD_DIR + "/" + name);
 }
 
 class SkinnedControlsTest : public AppFixture {};
@@ -71,11 +48,11 @@ TEST_F(SkinnedControlsTest, ThePasswordFieldAndTheButtonsAreDrawnByTheSkin)
         auto* button = Get<TsButton>(Form1, name);
         ASSERT_TRUE(button && button->SkinData()->IsSkinActive());
         EXPECT_EQ(GetWindowLongW(button->Handle(), GWL_STYLE) & 0x0F, BS_OWNERDRAW);
-        EXPECT_EQ(WindowPixel(button->Handle(), button->Width() / 2, 0), Green);
+        EXPECT_EQ(ScreenPixel(button->Handle(), button->Width() / 2, 0), Green);
     }
     // The field has the focus at start, which shows it hot.
     ASSERT_TRUE(edit->SkinData()->IsSkinActive());
-    EXPECT_EQ(WindowPixel(edit->Handle(), 0, 0), BrightGreen);
+    EXPECT_EQ(ScreenPixel(edit->Handle(), 0, 0), BrightGreen);
     EXPECT_EQ(ColorToRGB(edit->Font()->Color()), BrightGreen);
     EXPECT_EQ(edit->Color(), 0);
 
@@ -87,7 +64,7 @@ TEST_F(SkinnedControlsTest, ThePasswordFieldAndTheButtonsAreDrawnByTheSkin)
     int differ = 0;
     for (int y = 0; y < edit->Height(); ++y)
         for (int x = 0; x < edit->Width(); ++x)
-            differ += WindowPixel(edit->Handle(), x, y) != cache->Canvas().Pixels(x, y);
+            differ += ScreenPixel(edit->Handle(), x, y) != cache->Canvas().Pixels(x, y);
     EXPECT_EQ(differ, 0) << "the disabled field is its cache, text included";
 }
 
@@ -114,7 +91,7 @@ TEST_F(SkinnedControlsTest, TheFourCheckBoxesShowTheirWholeCaptionsAndTickBySpac
         int last = -1;
         for (int x = left; x < box->Width(); ++x)
             for (int y = 0; y < box->Height(); ++y)
-                if (WindowPixel(box->Handle(), x, y) == Green)
+                if (ScreenPixel(box->Handle(), x, y) == Green)
                     last = x;
         EXPECT_GE(last, left + text.cx - 4) << "the caption's last character is drawn";
     }
@@ -141,7 +118,7 @@ TEST_F(SkinnedControlsTest, TheMoreButtonShowsEachLookAfterItsFade)
             SendMessageW(more->FadeTimer()->Handle(), WM_TIMER, more->FadeTimer()->TimerId(), 0);
         Pump();
     };
-    const auto top = [more] { return WindowPixel(more->Handle(), more->Width() / 2, 0); };
+    const auto top = [more] { return ScreenPixel(more->Handle(), more->Width() / 2, 0); };
     const LPARAM middle = MAKELPARAM(more->Width() / 2, more->Height() / 2);
     EXPECT_EQ(top(), Green);
     more->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(more));
@@ -189,7 +166,7 @@ TEST_F(SkinnedControlsTest, ARepaintOfTheMainWindowRebuildsNoValidPicture)
     RedrawWindow(Form1->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (TWinControl* c : controls) {
         SCOPED_TRACE(c->Name());
-        EXPECT_EQ(WindowPixel(c->Handle(), c->Width() / 2, c->Height() / 2), Red);
+        EXPECT_EQ(ScreenPixel(c->Handle(), c->Width() / 2, c->Height() / 2), Red);
     }
 }
 

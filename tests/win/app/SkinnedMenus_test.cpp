@@ -21,18 +21,7 @@
 
 namespace {
 
-struct Driver {
-    static inline std::function<void(int)> Step;
-    static inline int Ticks = 0;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        ++Ticks;
-        if (Step)
-            Step(Ticks);
-        if (Ticks >= 60)
-            EndMenu();
-    }
-};
+using Driver = ks::test::MenuLoopDriver<false>;
 
 class SkinnedMenusTest : public AppFixture {
 protected:

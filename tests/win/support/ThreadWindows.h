@@ -1,11 +1,12 @@
 #pragma once
 // Finding a window the test itself opened. Test executables run side by side in one Wine
 // session, so a search over all top-level windows can find another test's dialog or menu and
-// act on it, leaving both tests waiting.
+// act on it, leaving both tests waiting. And driving a menu loop of the thread from its timer.
 
 #include "vcl/Win.h"
 
 #include <cwchar>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -53,5 +54,25 @@ inline std::vector<HWND> ShownPopupMenus()
     EnumThreadWindows(GetCurrentThreadId(), &CollectShownPopupMenu, reinterpret_cast<LPARAM>(&found));
     return found;
 }
+
+// Tick, set as a thread timer of 30 ms while a menu loop runs, calls Step(tick); the loop is
+// ended by the 60th tick whatever the test did, so no test can hang in it. A menu bar tracked
+// with no popup open ignores EndMenu: drivers that may meet one leave it by Escape as well.
+template <bool EscapeMenuBar>
+struct MenuLoopDriver {
+    static inline std::function<void(int)> Step;
+    static inline int Ticks = 0;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ++Ticks;
+        if (Step)
+            Step(Ticks);
+        if (Ticks >= 60) {
+            EndMenu();
+            if (EscapeMenuBar)
+                PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+    }
+};
 
 } // namespace ks::test

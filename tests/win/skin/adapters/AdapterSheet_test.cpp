@@ -14,8 +14,13 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
+#include "win/skin/adapters/SheetParent.h"
+#include "win/support/FakeCursor.h"
+#include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -27,39 +32,6 @@
 namespace {
 
 using namespace ks::test;
-
-TColor gBackground = 0;
-POINT gCursor{};
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
-
-LRESULT CALLBACK SheetParentProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == SM_SKINCMD) {
-        TMessage m{msg, wParam, lParam, 0};
-        const ks::SkinCommandView view(m);
-        if (view.Command() == SKC_GET_BG_INFO) {
-            if (auto* info = view.Pointer<BackgroundInfo>()) {
-                info->BackgroundKind = BgKindColor;
-                info->Color = gBackground;
-            }
-            return 1;
-        }
-        return view.Command() == SKC_GET_BG_COLOR ? gBackground : 0;
-    }
-    if (msg == WM_ERASEBKGND) {
-        RECT r{};
-        GetClientRect(wnd, &r);
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(gBackground));
-        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-        DeleteObject(brush);
-        return 1;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-}
 
 enum class State { Normal, Hot, Pressed, Focused, Disabled };
 constexpr State States[] = {State::Normal, State::Hot, State::Pressed, State::Focused, State::Disabled};
@@ -109,22 +81,11 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        ks::Sys().GetCursorPos = &FakeCursor;
-        Manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
-        gBackground = ColorToRGB(Manager->GlobalSectionColor());
-        static const wchar_t* cls = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = SheetParentProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"KsAdapterSheetParent";
-            RegisterClassW(&wc);
-            return L"KsAdapterSheetParent";
-        }();
-        Parent = CreateWindowExW(0, cls, L"sheet", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 30, 30, 300, 200, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        UseFakeCursor({});
+        Manager = NewInternalSkinManager();
+        gSheetBackground = ColorToRGB(Manager->GlobalSectionColor());
+        static const wchar_t* cls = RegisterTestClass(L"KsAdapterSheetParent", SheetParentProc);
+        Parent = NewSheetParent(cls, 30, 30, 300, 200);
         // Holds the focus, so that only the focused column shows a focused control.
         Holder = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 280, 180, 10, 10, Parent, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
@@ -133,7 +94,7 @@ protected:
         ks::SetNextFormCreation({true, false, {}});
         PanelHost = CreateNew<TForm>(Application);
         PanelHost->SetBounds(340, 30, 200, 120);
-        PanelHost->SetColor(gBackground);
+        PanelHost->SetColor(gSheetBackground);
         PanelHost->Show();
         Pump();
     }
@@ -171,18 +132,6 @@ protected:
         Pump();
     }
 
-    // The control as the screen shows it.
-    static std::unique_ptr<TBitmap> Capture(HWND wnd)
-    {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
-        HDC dc = GetWindowDC(wnd);
-        BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
-        ReleaseDC(wnd, dc);
-        GdiFlush();
-        return picture;
-    }
     static bool SamePicture(TBitmap& a, TBitmap& b)
     {
         for (int y = 0; y < a.Height(); ++y)
@@ -293,10 +242,10 @@ TEST_F(AdapterSheetTest, EveryAdaptedControlInEveryStateShowsItsSkinLook)
             Made made = row.make(Parent, Manager);
             ASSERT_NE(made.adapter, nullptr);
             Enter(States[c], made);
-            auto picture = Capture(made.wnd);
+            auto picture = ScreenPicture(made.wnd);
             EXPECT_FALSE(HasKeyColour(*picture)) << "no transparent key colour reaches the screen";
             if (c == 0)
-                normal = Capture(made.wnd);
+                normal = ScreenPicture(made.wnd);
             else
                 EXPECT_EQ(SamePicture(*normal, *picture), row.expect[c] == S);
             BitBlt(sheet->Canvas().Handle(), LabelW + c * CellW + Margin, top + Margin, picture->Width(),

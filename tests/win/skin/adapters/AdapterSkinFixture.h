@@ -7,11 +7,14 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Bitmap.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/Pixels24.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -68,30 +71,32 @@ inline int GlyphRow(std::string_view name)
     return -1;
 }
 
-inline std::string AdapterSkinOptions()
+// The image value of the glyph of this row of the master picture: its three cells.
+inline std::string GlyphValue(int row)
 {
-    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=8421504\r\n";
     auto field = [](int v) {
         std::string s = std::to_string(v);
         return std::string(4 - s.size(), '0') + s;
     };
-    for (int g = 0; g < 5; ++g) {
-        const int top = 12 + g * GlyphSize;
-        o += std::string(GlyphNames[g]) + "=@0000@" + field(top) + "@" + field(3 * GlyphSize) + "@" +
-             field(top + GlyphSize) + "@3@0\r\n";
-    }
+    const int top = 12 + row * GlyphSize;
+    return "@0000@" + field(top) + "@" + field(3 * GlyphSize) + "@" + field(top + GlyphSize) + "@3@0";
+}
+
+inline std::string AdapterSkinOptions()
+{
+    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=8421504\r\n";
+    for (int g = 0; g < 5; ++g)
+        o += std::string(GlyphNames[g]) + "=" + GlyphValue(g) + "\r\n";
     o += "GRIPIMAGE=@0040@0000@0048@0008@1@0\r\n";
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
-    o += "[BUTTON]\r\nCOLOR=" + colour(ButtonColour) + "\r\nHOTCOLOR=" + colour(ButtonHotColour) +
-         "\r\nSHOWFOCUS=TRUE\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n"
+    o += "[BUTTON]\r\n" + ColorKeys(ButtonColour, ButtonHotColour) +
+         "SHOWFOCUS=TRUE\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n"
          "BORDERSMASK=^0000^0000^0036^0012^0003^0003^0003^0003^3^0^0^0\r\n";
-    o += "[CHECKBOX]\r\nCOLOR=" + colour(BoxColour) + "\r\nHOTCOLOR=" + colour(BoxHotColour) +
-         "\r\nFONTCOLOR=16777215\r\n";
-    o += "[GROUPBOX]\r\nCOLOR=" + colour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n"
+    o += "[CHECKBOX]\r\n" + ColorKeys(BoxColour, BoxHotColour) + "FONTCOLOR=16777215\r\n";
+    o += "[GROUPBOX]\r\nCOLOR=" + OptionColour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n"
          "BORDERSMASK=^0000^0000^0036^0012^0003^0003^0003^0003^3^0^0^0\r\n";
-    o += "[PANEL]\r\nCOLOR=" + colour(PanelColour) + "\r\nFONTCOLOR=16777215\r\n";
-    o += "[PANEL_LOW]\r\nCOLOR=" + colour(PanelLowColour) + "\r\n";
-    o += "[LABELS]\r\nCOLOR=" + colour(LabelColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[PANEL]\r\nCOLOR=" + OptionColour(PanelColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[PANEL_LOW]\r\nCOLOR=" + OptionColour(PanelLowColour) + "\r\n";
+    o += "[LABELS]\r\nCOLOR=" + OptionColour(LabelColour) + "\r\nFONTCOLOR=16777215\r\n";
     return o;
 }
 
@@ -116,14 +121,6 @@ constexpr TColor DisabledMix(TColor own, TColor behind)
     return channel(own, behind, 0) | channel(own, behind, 8) | channel(own, behind, 16);
 }
 
-inline bool Near(TColor a, TColor b, int tolerance = 2)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    return true;
-}
-
 // What the parent window is asked and sends meanwhile.
 struct ParentLog {
     int childPaints = 0;
@@ -138,6 +135,30 @@ inline void FillWith(HDC dc, const RECT& r, TColor colour)
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
     FillRect(dc, &r, brush);
     DeleteObject(brush);
+}
+
+// A bitmap of one colour, compatible with the screen and selected into no DC; owned by the caller.
+inline HBITMAP SolidBitmap(int w, int h, TColor c)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP b = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, b);
+    FillWith(dc, {0, 0, w, h}, c);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return b;
+}
+
+// An image list holding one size x size picture of one colour; the caller destroys it.
+inline HIMAGELIST SolidImageList(int size, TColor colour)
+{
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24, 1, 0);
+    HBITMAP picture = SolidBitmap(size, size, colour);
+    ImageList_Add(images, picture, nullptr);
+    DeleteObject(picture);
+    return images;
 }
 
 // The parent answers the background question with its colour and paints itself in it.
@@ -175,30 +196,20 @@ inline LRESULT CALLBACK AdapterParentProc(HWND wnd, UINT msg, WPARAM wParam, LPA
 
 inline const wchar_t* AdapterParentClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = AdapterParentProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"KsAdapterParent";
-        RegisterClassW(&wc);
-        return L"KsAdapterParent";
-    }();
+    static const wchar_t* name =
+        RegisterTestClass(L"KsAdapterParent", AdapterParentProc, LoadCursorW(nullptr, IDC_ARROW));
     return name;
 }
 
 class AdapterFixture : public VclFixture {
 protected:
-    void SetUp() override
+    void SetUp() override { SetUpUnder(L"Adapters", AdapterSkinOptions(), MasterPixel); }
+    // The fixture under the skin `name` of these options and a 96 x 96 master picture.
+    void SetUpUnder(const std::wstring& name, const std::string& options, TColor (*master)(int, int))
     {
         VclFixture::SetUp();
         gParent = ParentLog{};
-        Dir.Write(L"Adapters.asz",
-                  PackArchive({{"Options.dat", BytesOf(AdapterSkinOptions())},
-                               {"Master.bmp", Bmp24(96, 96, [](int x, int y) { return MasterPixel(x, y); })}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Adapters");
+        Manager = NewSkinManager(Dir, name, SkinArchive(options, Bmp24(96, 96, master)));
         ASSERT_TRUE(Manager->SkinData.SkinActive);
         Parent = CreateWindowExW(0, AdapterParentClass(), L"parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40, 420, 320,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -220,13 +231,7 @@ protected:
     static std::unique_ptr<TBitmap> Print(HWND wnd) { return PrintedPicture(wnd); }
     static TColor At(TBitmap& b, int x, int y) { return PixelAt(b, x, y); }
     // What the screen shows at (x, y) of the window.
-    static TColor OnScreen(HWND wnd, int x, int y)
-    {
-        HDC dc = GetWindowDC(wnd);
-        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
-        ReleaseDC(wnd, dc);
-        return c;
-    }
+    static TColor OnScreen(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }
     static bool SamePicture(TBitmap& a, TBitmap& b)
     {
         if (a.Width() != b.Width() || a.Height() != b.Height())

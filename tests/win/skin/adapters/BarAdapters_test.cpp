@@ -7,6 +7,7 @@
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/adapters/TabBarSkinFixture.h"
+#include "win/support/FakeCursor.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,6 @@ namespace {
 using namespace ks::test;
 
 constexpr TColor ImageColour = 0x000080FF;
-
-POINT gCursor{-100, -100};
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
 
 // Counts the frame paints that reach the toolbar below its adapter.
 WNDPROC gBelow = nullptr;
@@ -40,20 +34,9 @@ protected:
     void SetUp() override
     {
         TabBarFixture::SetUp();
-        ks::Sys().GetCursorPos = &FakeCursor;
-        gCursor = {-100, -100};
+        UseFakeCursor({-100, -100});
         gNcPaints = 0;
-        Images = ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
-        HDC screen = GetDC(nullptr);
-        HBITMAP picture = CreateCompatibleBitmap(screen, 16, 16);
-        ReleaseDC(nullptr, screen);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, picture);
-        FillWith(dc, {0, 0, 16, 16}, ImageColour);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        ImageList_Add(Images, picture, nullptr);
-        DeleteObject(picture);
+        Images = SolidImageList(16, ImageColour);
     }
     void TearDown() override
     {

@@ -8,19 +8,13 @@
 #include "vcl/PlatformSeams.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/adapters/AdapterSkinFixture.h"
+#include "win/support/FakeCursor.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace ks::test;
-
-POINT gCursor{};
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
 
 class ButtonAdapterTest : public AdapterFixture {
 protected:
@@ -100,7 +94,7 @@ TEST_F(ButtonAdapterTest, DefaultAndFocusedButtonsAreLitAndFocusDotsNeedACaption
 
 TEST_F(ButtonAdapterTest, MouseMovesMakeTheButtonHotAndDropItOutside)
 {
-    ks::Sys().GetCursorPos = &FakeCursor;
+    UseFakeCursor({});
     HWND wnd = Child(L"BUTTON", BS_PUSHBUTTON, L"OK", {10, 10, 90, 40});
     auto* a = Adapt<TacBtnWnd>(wnd);
     RECT r{};

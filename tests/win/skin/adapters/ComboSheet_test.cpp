@@ -11,8 +11,13 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/PlatformSeams.h"
+#include "win/skin/adapters/SheetParent.h"
+#include "win/support/FakeCursor.h"
+#include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -22,46 +27,21 @@
 
 namespace {
 
-TColor gSheetBackground = 0;
+using ks::test::gSheetBackground;
+
 // The field colours a skinned dialog gives its children: the skin's "EDIT" section.
 TColor gFieldColour = 0;
 TColor gFieldText = 0;
 HBRUSH gFieldBrush = nullptr;
-POINT gSheetCursor{-1000, -1000};
-BOOL WINAPI SheetCursor(POINT* p)
-{
-    *p = gSheetCursor;
-    return TRUE;
-}
 
 LRESULT CALLBACK ComboSheetParentProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == SM_SKINCMD) {
-        TMessage m{msg, wParam, lParam, 0};
-        const ks::SkinCommandView view(m);
-        if (view.Command() == SKC_GET_BG_INFO) {
-            if (auto* info = view.Pointer<BackgroundInfo>()) {
-                info->BackgroundKind = BgKindColor;
-                info->Color = gSheetBackground;
-            }
-            return 1;
-        }
-        return view.Command() == SKC_GET_BG_COLOR ? gSheetBackground : 0;
-    }
     if (msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX || msg == WM_CTLCOLORSTATIC) {
         SetTextColor(reinterpret_cast<HDC>(wParam), static_cast<COLORREF>(gFieldText));
         SetBkColor(reinterpret_cast<HDC>(wParam), static_cast<COLORREF>(gFieldColour));
         return reinterpret_cast<LRESULT>(gFieldBrush);
     }
-    if (msg == WM_ERASEBKGND) {
-        RECT r{};
-        GetClientRect(wnd, &r);
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(gSheetBackground));
-        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-        DeleteObject(brush);
-        return 1;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
+    return ks::test::SheetParentProc(wnd, msg, wParam, lParam);
 }
 
 class ComboSheetTest : public VclFixture {
@@ -71,28 +51,17 @@ protected:
         VclFixture::SetUp();
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&icc);
-        ks::Sys().GetCursorPos = &SheetCursor;
-        Manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        ks::test::UseFakeCursor({-1000, -1000});
+        Manager = ks::test::NewInternalSkinManager();
         gSheetBackground = ColorToRGB(Manager->GlobalSectionColor());
         if (const int edit = Manager->FindSection("EDIT"); edit >= 0) {
             gFieldColour = ColorToRGB(Manager->GeneralDataArray[static_cast<size_t>(edit)].Color);
             gFieldText = ColorToRGB(Manager->GeneralDataArray[static_cast<size_t>(edit)].FontColor[0]);
         }
         gFieldBrush = CreateSolidBrush(static_cast<COLORREF>(gFieldColour));
-        static const wchar_t* cls = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = ComboSheetParentProc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            wc.lpszClassName = L"KsComboSheetParent";
-            RegisterClassW(&wc);
-            return L"KsComboSheetParent";
-        }();
-        Parent = CreateWindowExW(0, cls, L"sheet", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 30, 30, 420, 260, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        static const wchar_t* cls =
+            ks::test::RegisterTestClass(L"KsComboSheetParent", ComboSheetParentProc, LoadCursorW(nullptr, IDC_ARROW));
+        Parent = ks::test::NewSheetParent(cls, 30, 30, 420, 260);
     }
     void TearDown() override
     {
@@ -124,18 +93,6 @@ protected:
         Adapters.push_back(TacMainWnd::Create<TacSpinWnd>(wnd, nullptr, Manager, "UPDOWNBTN", false));
         return wnd;
     }
-    static std::unique_ptr<TBitmap> Capture(HWND wnd)
-    {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
-        HDC dc = GetWindowDC(wnd);
-        BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
-        ReleaseDC(wnd, dc);
-        GdiFlush();
-        return picture;
-    }
-
     TsSkinManager* Manager = nullptr;
     HWND Parent = nullptr;
     std::vector<TacMainWnd*> Adapters;
@@ -154,7 +111,7 @@ TEST_F(ComboSheetTest, CombosAndUpDownsUnderTheInternalSkinWithOneListOpen)
     // The cursor rests on the lower arrow of the first up-down.
     RECT vr{};
     GetWindowRect(vertical, &vr);
-    gSheetCursor = {vr.left + 8, vr.bottom - 5};
+    ks::test::gCursor = {vr.left + 8, vr.bottom - 5};
     (void)dropDown;
     RedrawWindow(Parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SendMessageW(opened, CB_SHOWDROPDOWN, TRUE, 0);
@@ -174,10 +131,10 @@ TEST_F(ComboSheetTest, CombosAndUpDownsUnderTheInternalSkinWithOneListOpen)
     const int height = std::max(pr.bottom, lr.bottom) - pr.top + 10;
     auto sheet = NewBitmap24(pr.right - pr.left, height);
     FillRectSolid(sheet->Canvas().Handle(), Rect(0, 0, sheet->Width(), sheet->Height()), clGray);
-    auto parentShot = Capture(Parent);
+    auto parentShot = ks::test::ScreenPicture(Parent);
     BitBlt(sheet->Canvas().Handle(), 0, 0, parentShot->Width(), parentShot->Height(), parentShot->Canvas().Handle(), 0, 0,
            SRCCOPY);
-    auto listShot = Capture(list);
+    auto listShot = ks::test::ScreenPicture(list);
     BitBlt(sheet->Canvas().Handle(), lr.left - pr.left, lr.top - pr.top, listShot->Width(), listShot->Height(),
            listShot->Canvas().Handle(), 0, 0, SRCCOPY);
 

@@ -23,20 +23,17 @@ inline constexpr TColor ClearColour = 0x00008000;
 
 inline std::string ListSkinOptions(bool withHeader)
 {
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
-    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + colour(GlobalColour) +
-                    "\r\nFONTCOLOR=" + colour(GlobalFont) + "\r\n";
-    o += "[EDIT]\r\nCOLOR=" + colour(ListEditColour) + "\r\nHOTCOLOR=" + colour(EditHot) + "\r\nFONTCOLOR=" +
-         colour(EditFont) + "\r\nHOTFONTCOLOR=" + colour(EditHotFont) + "\r\n";
+    std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=" + OptionColour(GlobalColour) +
+                    "\r\nFONTCOLOR=" + OptionColour(GlobalFont) + "\r\n";
+    o += "[EDIT]\r\n" + ColorKeys(ListEditColour, EditHot) + "FONTCOLOR=" + OptionColour(EditFont) +
+         "\r\nHOTFONTCOLOR=" + OptionColour(EditHotFont) + "\r\n";
     if (withHeader)
-        o += "[COLHEADER]\r\nCOLOR=" + colour(HeaderColour) + "\r\nHOTCOLOR=" + colour(HeaderHot) +
-             "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n";
-    o += "[BUTTON]\r\nCOLOR=" + colour(ButtonColour) + "\r\nHOTCOLOR=" + colour(ButtonHotColour) +
-         "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n";
-    o += "[GROUPBOX]\r\nCOLOR=" + colour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n";
-    o += "[FRAMEHALF]\r\nCOLOR=" + colour(HalfColour) + "\r\nTRANSPARENCY=50\r\n";
-    o += "[FRAMECLEAR]\r\nCOLOR=" + colour(ClearColour) + "\r\nTRANSPARENCY=100\r\n";
-    o += "[MENUITEM]\r\nCOLOR=0\r\nHOTCOLOR=" + colour(MenuHot) + "\r\nHOTFONTCOLOR=" + colour(MenuHotFont) + "\r\n";
+        o += "[COLHEADER]\r\n" + ColorKeys(HeaderColour, HeaderHot) + "FONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n";
+    o += "[BUTTON]\r\n" + ColorKeys(ButtonColour, ButtonHotColour) + "FONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\n";
+    o += "[GROUPBOX]\r\nCOLOR=" + OptionColour(GroupColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[FRAMEHALF]\r\nCOLOR=" + OptionColour(HalfColour) + "\r\nTRANSPARENCY=50\r\n";
+    o += "[FRAMECLEAR]\r\nCOLOR=" + OptionColour(ClearColour) + "\r\nTRANSPARENCY=100\r\n";
+    o += "[MENUITEM]\r\n" + ColorKeys(0, MenuHot) + "HOTFONTCOLOR=" + OptionColour(MenuHotFont) + "\r\n";
     return o;
 }
 
@@ -47,9 +44,8 @@ protected:
         AdapterFixture::SetUp();
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
         InitCommonControlsEx(&icc);
-        auto master = Bmp24(8, 8, [](int, int) { return TColor{0x808080}; });
-        Dir.Write(L"Lists.asz", PackArchive({{"Options.dat", BytesOf(ListSkinOptions(true))}, {"Master.bmp", master}}));
-        Dir.Write(L"Bare.asz", PackArchive({{"Options.dat", BytesOf(ListSkinOptions(false))}, {"Master.bmp", master}}));
+        Dir.Write(L"Lists.asz", SkinArchive(ListSkinOptions(true), GreyMaster(8, 8)));
+        Dir.Write(L"Bare.asz", SkinArchive(ListSkinOptions(false), GreyMaster(8, 8)));
         Manager->SetSkinName(L"Lists");
         ASSERT_TRUE(Manager->SkinData.SkinActive);
     }

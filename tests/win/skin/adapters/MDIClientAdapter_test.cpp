@@ -11,19 +11,13 @@
 
 namespace {
 
-using ks::test::SkinnedFormFixture;
+using ks::test::SkinnedMDIFixture;
 
-class MDIClientAdapterTest : public SkinnedFormFixture {
+class MDIClientAdapterTest : public SkinnedMDIFixture {
 protected:
     void SetUp() override
     {
-        SkinnedFormFixture::SetUp();
-        ks::SetNextFormCreation({true, true, {}});
-        Application->CreateForm(Main);
-        Main->SetFormStyle(fsMDIForm);
-        Main->SetBounds(30, 30, 520, 400);
-        Main->Show();
-        Provider = Create<TsSkinProvider>(Main);
+        SkinnedMDIFixture::SetUp();
         Support = Provider->MDIForm ? Provider->MDIForm : (OwnSupport = new TsMDIForm(Provider));
         Support->AttachMDIClient();
         Child1 = MakeChild(L"One");
@@ -33,19 +27,10 @@ protected:
     void TearDown() override
     {
         delete OwnSupport;
-        for (TForm* f : {Child2, Child1, Main})
+        for (TForm* f : {Child2, Child1})
             if (f)
                 f->Free();
-        SkinnedFormFixture::TearDown();
-    }
-    TForm* MakeChild(const wchar_t* caption)
-    {
-        TForm* child = CreateNew<TForm>(Application);
-        child->SetFormStyle(fsMDIChild);
-        child->SetText(caption);
-        child->SetBounds(10, 10, 200, 150);
-        child->Show();
-        return child;
+        SkinnedMDIFixture::TearDown();
     }
     // What an erase of the client leaves on a memory DC filled with a colour the skin never uses.
     TColor ErasedPixel(LRESULT& answer)
@@ -70,10 +55,8 @@ protected:
     static constexpr TColor Marker = 0x0000FF;
     static constexpr TColor ImageColour = 0x00336699;
 
-    TForm* Main = nullptr;
     TForm* Child1 = nullptr;
     TForm* Child2 = nullptr;
-    TsSkinProvider* Provider = nullptr;
     TsMDIForm* Support = nullptr;
     TsMDIForm* OwnSupport = nullptr;
 };

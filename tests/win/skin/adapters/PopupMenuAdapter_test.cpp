@@ -6,6 +6,7 @@
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "win/skin/adapters/SmallAdapterSkinFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <vector>
 
@@ -23,14 +24,7 @@ LRESULT CALLBACK FakeMenuProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 const wchar_t* FakeMenuClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = FakeMenuProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsFakeMenuWindow";
-        RegisterClassW(&wc);
-        return L"KsFakeMenuWindow";
-    }();
+    static const wchar_t* name = RegisterTestClass(L"KsFakeMenuWindow", FakeMenuProc);
     return name;
 }
 

@@ -7,6 +7,8 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/FakeCursor.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +30,7 @@ LRESULT gBeforeScrollAnswer = 0;
 // The window destroys itself from inside a scroll message or a cache request.
 bool gDestroyOnScroll = false;
 bool gDestroyOnPrepareCache = false;
-POINT gCursor{};
 
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
 
 // A window that scrolls as the platform's controls do: lines by 1, pages by the page, the
 // slider's position as given.
@@ -76,15 +72,8 @@ LRESULT CALLBACK ScrollingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 const wchar_t* ScrollingClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ScrollingProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"KsScrollingWindow";
-        RegisterClassW(&wc);
-        return L"KsScrollingWindow";
-    }();
+    static const wchar_t* name = RegisterTestClass(L"KsScrollingWindow", ScrollingProc, nullptr,
+                                                   static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     return name;
 }
 
@@ -95,7 +84,7 @@ protected:
         SkinnedFormFixture::SetUp();
         gCalls.clear();
         gBeforeScrollAnswer = 0;
-        ks::Sys().GetCursorPos = &FakeCursor;
+        UseFakeCursor({});
         Form->SetBounds(40, 40, 300, 260);
         Pump();
     }

@@ -27,32 +27,20 @@ inline TColor SmallMasterPixel(int x, int y)
     return MasterPixel(x, y);
 }
 
-inline std::string GlyphValue(int row)
-{
-    auto field = [](int v) {
-        std::string s = std::to_string(v);
-        return std::string(4 - s.size(), '0') + s;
-    };
-    const int top = 12 + row * GlyphSize;
-    return "@0000@" + field(top) + "@" + field(3 * GlyphSize) + "@" + field(top + GlyphSize) + "@3@0";
-}
-
 inline std::string SmallAdapterSkinOptions()
 {
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
     const std::string frame = "BORDERSMASK=^0000^0000^0036^0012^0003^0003^0003^0003^3^0^0^0\r\n";
     const std::string buttonFrame = "BORDERSMASK=^0000^0080^0036^0092^0003^0003^0003^0003^3^0^0^0\r\n";
     std::string o = AdapterSkinOptions();
-    o += "[EDIT]\r\nCOLOR=" + colour(EditColour) + "\r\nFONTCOLOR=16777215\r\n" + frame;
-    o += "[COMBOBOX]\r\nCOLOR=" + colour(ComboColour) + "\r\nFONTCOLOR=16777215\r\nGLYPHMASK=" +
+    o += "[EDIT]\r\nCOLOR=" + OptionColour(EditColour) + "\r\nFONTCOLOR=16777215\r\n" + frame;
+    o += "[COMBOBOX]\r\nCOLOR=" + OptionColour(ComboColour) + "\r\nFONTCOLOR=16777215\r\nGLYPHMASK=" +
          GlyphValue(ComboGlyphRow) + "\r\n" + frame;
-    o += "[COMBOBTN]\r\nCOLOR=" + colour(ComboBtnColour) + "\r\n" + buttonFrame;
-    o += "[MAINMENU]\r\nCOLOR=" + colour(MenuColour) + "\r\n" + buttonFrame;
-    o += "[SPEEDBUTTON]\r\nCOLOR=" + colour(SpeedColour) + "\r\nHOTCOLOR=" + colour(SpeedHotColour) +
-         "\r\nFONTCOLOR=16777215\r\n" + buttonFrame;
+    o += "[COMBOBTN]\r\nCOLOR=" + OptionColour(ComboBtnColour) + "\r\n" + buttonFrame;
+    o += "[MAINMENU]\r\nCOLOR=" + OptionColour(MenuColour) + "\r\n" + buttonFrame;
+    o += "[SPEEDBUTTON]\r\n" + ColorKeys(SpeedColour, SpeedHotColour) + "FONTCOLOR=16777215\r\n" + buttonFrame;
     const char* arrows[4] = {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"};
     for (int i = 0; i < 4; ++i)
-        o += std::string("[") + arrows[i] + "]\r\nCOLOR=" + colour(ButtonColour) + "\r\nGLYPHMASK=" +
+        o += std::string("[") + arrows[i] + "]\r\nCOLOR=" + OptionColour(ButtonColour) + "\r\nGLYPHMASK=" +
              GlyphValue(ArrowRows[i]) + "\r\n";
     return o;
 }
@@ -60,21 +48,7 @@ inline std::string SmallAdapterSkinOptions()
 // The adapter fixture with this skin loaded instead of the plain one.
 class SmallAdapterFixture : public AdapterFixture {
 protected:
-    void SetUp() override
-    {
-        VclFixture::SetUp();
-        gParent = ParentLog{};
-        Dir.Write(L"Small.asz",
-                  PackArchive({{"Options.dat", BytesOf(SmallAdapterSkinOptions())},
-                               {"Master.bmp", Bmp24(96, 96, [](int x, int y) { return SmallMasterPixel(x, y); })}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Small");
-        ASSERT_TRUE(Manager->SkinData.SkinActive);
-        Parent = CreateWindowExW(0, AdapterParentClass(), L"parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40,
-                                 420, 320, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(Parent, nullptr);
-    }
+    void SetUp() override { SetUpUnder(L"Small", SmallAdapterSkinOptions(), SmallMasterPixel); }
 };
 
 // A window procedure put under an adapter that counts what reaches the window.

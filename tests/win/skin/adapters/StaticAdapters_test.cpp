@@ -6,6 +6,7 @@
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/adapters/AdapterSkinFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -27,19 +28,6 @@ protected:
                 if (At(p, x, y) == c)
                     return true;
         return false;
-    }
-    // A bitmap of one colour, owned by the caller.
-    static HBITMAP SolidBitmap(int w, int h, TColor c)
-    {
-        HDC screen = GetDC(nullptr);
-        HBITMAP b = CreateCompatibleBitmap(screen, w, h);
-        ReleaseDC(nullptr, screen);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, b);
-        FillWith(dc, {0, 0, w, h}, c);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return b;
     }
 };
 
@@ -158,14 +146,7 @@ TEST_F(StaticAdapterTest, SizeGripAnswersBottomRightAndPaintsItsGlyphOverThePare
 TEST_F(StaticAdapterTest, ASeeThroughAreaShowsItsSectionAroundItsChildWindows)
 {
     // A nested dialog area paints nothing of its own.
-    static const wchar_t* cls = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsPlainArea";
-        RegisterClassW(&wc);
-        return L"KsPlainArea";
-    }();
+    static const wchar_t* cls = RegisterTestClass(L"KsPlainArea", DefWindowProcW);
     HWND area = Child(cls, 0, nullptr, {10, 10, 110, 70});
     HWND inner = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 10, 10, 20, 20, area,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -289,14 +270,7 @@ LRESULT CALLBACK MarkerPanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 TEST_F(StaticAdapterTest, ADialogPanelsContentStaysInsideItsSkinnedBand)
 {
-    static const wchar_t* cls = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = MarkerPanelProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsMarkerPanel";
-        RegisterClassW(&wc);
-        return L"KsMarkerPanel";
-    }();
+    static const wchar_t* cls = RegisterTestClass(L"KsMarkerPanel", MarkerPanelProc);
     HWND wnd = Child(cls, 0, nullptr, {10, 10, 90, 70});
     auto* a = TacMainWnd::Create<TacDlgPanelWnd>(wnd, nullptr, Manager, "PANEL", false);
     EXPECT_EQ(a->SkinData->SkinSection(), "GROUPBOX") << "no class-library panel behind the window";

@@ -6,6 +6,7 @@
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "win/skin/adapters/TabBarSkinFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -94,17 +95,7 @@ TEST_F(TabAdapterTest, SelectingByMessageMovesTheSelectedLookAndTheAnswersFollow
 TEST_F(TabAdapterTest, ImagesStandBesideTheTextAndRowsLeaveTheSelectedTabOnTop)
 {
     constexpr TColor ImageColour = 0x000080FF;
-    HIMAGELIST images = ImageList_Create(12, 12, ILC_COLOR24, 1, 0);
-    HDC screen = GetDC(nullptr);
-    HBITMAP picture = CreateCompatibleBitmap(screen, 12, 12);
-    ReleaseDC(nullptr, screen);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, picture);
-    FillWith(dc, {0, 0, 12, 12}, ImageColour);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ImageList_Add(images, picture, nullptr);
-    DeleteObject(picture);
+    HIMAGELIST images = SolidImageList(12, ImageColour);
 
     HWND wnd = Tabs(TCS_MULTILINE, 12, 4, {10, 10, 200, 200});
     SendMessageW(wnd, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
@@ -157,11 +148,7 @@ TEST_F(TabAdapterTest, NoTabsManyTabsAndTabsTakenAwayWhilePainting)
     }
 
     // The parent empties the control in the middle of its paint.
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = EmptyingParentProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KsEmptyingParent";
-    RegisterClassW(&wc);
+    RegisterTestClass(L"KsEmptyingParent", EmptyingParentProc);
     HWND parent = CreateWindowExW(0, L"KsEmptyingParent", L"", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     HWND wnd = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 250, 160, parent, nullptr,

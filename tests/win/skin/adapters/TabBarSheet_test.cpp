@@ -10,6 +10,7 @@
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
+#include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
 
@@ -30,10 +31,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        Manager = NewInternalSkinManager();
         ks::SetNextFormCreation({true, false, {}});
         Host = CreateNew<TForm>(Application);
         Host->SetBounds(20, 20, 520, 330);

@@ -17,22 +17,22 @@ inline constexpr TColor StatusColour = 0x00204060;
 
 inline std::string TabBarSkinOptions(bool panelMask)
 {
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
     const std::string cells = "^0000^0000^0036^0012^0003^0003^0003^0003^3^0^0^0";
     std::string o = AdapterSkinOptions();
-    o += "[PAGECONTROL]\r\nCOLOR=" + colour(PageColour) + "\r\nFONTCOLOR=16777215\r\n";
-    o += "[PAGECONTROLBOTTOM]\r\nCOLOR=" + colour(PageBottomColour) + "\r\n";
-    o += "[TABTOP]\r\nCOLOR=" + colour(TabColour) + "\r\nHOTCOLOR=" + colour(TabColour) +
-         "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\nBORDERSMASK=" + cells + "\r\n";
+    o += "[PAGECONTROL]\r\nCOLOR=" + OptionColour(PageColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[PAGECONTROLBOTTOM]\r\nCOLOR=" + OptionColour(PageBottomColour) + "\r\n";
+    o += "[TABTOP]\r\n" + ColorKeys(TabColour, TabColour) +
+         "FONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\nBORDERSMASK=" + cells + "\r\n";
     for (const char* side : {"TABBOTTOM", "TABLEFT", "TABRIGHT"})
         o += std::string("[") + side + "]\r\nPARENTCLASS=TABTOP\r\nBORDERSMASK=" + cells + "\r\n";
-    o += "[TOOLBAR]\r\nCOLOR=" + colour(ToolBarColour) + "\r\n";
-    o += "[TOOLBUTTON]\r\nCOLOR=" + colour(ToolButtonColour) + "\r\nHOTCOLOR=" + colour(ToolButtonHotColour) +
-         "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\nBORDERSMASK=" + cells + "\r\n";
-    o += "[STATUSBAR]\r\nCOLOR=" + colour(StatusColour) + "\r\nFONTCOLOR=16777215\r\n";
+    o += "[TOOLBAR]\r\nCOLOR=" + OptionColour(ToolBarColour) + "\r\n";
+    o += "[TOOLBUTTON]\r\n" + ColorKeys(ToolButtonColour, ToolButtonHotColour) +
+         "FONTCOLOR=16777215\r\nHOTFONTCOLOR=65535\r\nBORDERSMASK=" + cells + "\r\n";
+    o += "[STATUSBAR]\r\nCOLOR=" + OptionColour(StatusColour) + "\r\nFONTCOLOR=16777215\r\n";
     if (panelMask)
         o += "STATUSPANELMASK=" + cells + "\r\n";
-    o += "[DIVIDER]\r\nCOLOR=" + colour(GripColour) + "\r\nBORDERSMASK=^0040^0000^0048^0008^0002^0002^0002^0002^1^0^0^0\r\n";
+    o += "[DIVIDER]\r\nCOLOR=" + OptionColour(GripColour) +
+         "\r\nBORDERSMASK=^0040^0000^0048^0008^0002^0002^0002^0002^1^0^0^0\r\n";
     return o;
 }
 
@@ -47,8 +47,7 @@ protected:
     void UseSkin(bool panelMask)
     {
         const std::wstring name = panelMask ? L"BarsPanel" : L"Bars";
-        Dir.Write(name + L".asz", PackArchive({{"Options.dat", BytesOf(TabBarSkinOptions(panelMask))},
-                                               {"Master.bmp", Bmp24(96, 96, [](int x, int y) { return MasterPixel(x, y); })}}));
+        Dir.Write(name + L".asz", SkinArchive(TabBarSkinOptions(panelMask), Bmp24(96, 96, MasterPixel)));
         Manager->SetSkinName(name);
         ASSERT_TRUE(Manager->SkinData.SkinActive);
     }

@@ -5,19 +5,13 @@
 
 #include "vcl/PlatformSeams.h"
 #include "win/skin/adapters/SmallAdapterSkinFixture.h"
+#include "win/support/FakeCursor.h"
 
 #include <commctrl.h>
 
 namespace {
 
 using namespace ks::test;
-
-POINT gCursor{};
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
-    return TRUE;
-}
 
 class UpDownAdapterTest : public SmallAdapterFixture {
 protected:
@@ -26,8 +20,7 @@ protected:
         SmallAdapterFixture::SetUp();
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&icc);
-        ks::Sys().GetCursorPos = &FakeCursor;
-        gCursor = {-1000, -1000};
+        UseFakeCursor({-1000, -1000});
     }
     HWND UpDown(DWORD style, TRect r)
     {

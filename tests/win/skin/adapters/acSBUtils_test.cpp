@@ -6,6 +6,7 @@
 #include "skin/core/sVclUtils.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -71,14 +72,7 @@ HRESULT WINAPI RecordTheme(HWND wnd, const wchar_t* app, const wchar_t*)
 
 const wchar_t* TestClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = CountingProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsAdapterTestWindow";
-        RegisterClassW(&wc);
-        return L"KsAdapterTestWindow";
-    }();
+    static const wchar_t* name = RegisterTestClass(L"KsAdapterTestWindow", CountingProc);
     return name;
 }
 

@@ -5,6 +5,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sSkinManager.h"
 #include "win/skin/controls/HintTestSupport.h"
+#include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -94,10 +95,7 @@ TEST_F(HintSheetTest, ShapesWithAndWithoutShadowAndATaggedHint)
                              "tags: face, centred and right paragraphs");
     FreeAndNil(window);
     FreeAndNil(manager);
-    auto* skins = Create<TsSkinManager>(nullptr);
-    const std::string build = KS_BUILD_DIR;
-    skins->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-    skins->SetSkinName(L"Terminal4bit");
+    auto* skins = NewInternalSkinManager();
     MakeManager(shGradient);
     manager->SetUseSkinData(true);
     Cell<TsSimplyHintWindow>(*sheet, 0, 5, L"Сгенерировать новый пароль", "from the skin's HINT section");

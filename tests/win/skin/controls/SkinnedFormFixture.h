@@ -1,15 +1,16 @@
 #pragma once
 // A shown form under the internal skin, for the tests of the skinned controls, and readers of
-// what a window shows on the screen.
+// what a window shows on the screen; and an MDI main form under the same skin.
 
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
+#include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace ks::test {
 
@@ -24,10 +25,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Manager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        Manager = NewInternalSkinManager();
         // The form stays as the tests make it: the creation hook gives it no provider of its own.
         Manager->SetSkinningRules({srStdDialogs, srThirdParty});
         ks::SetNextFormCreation({true, false, {}});
@@ -44,13 +42,7 @@ protected:
     }
 
     // What the window shows at (x, y) of its whole area, frame included.
-    static TColor WindowPixel(HWND wnd, int x, int y)
-    {
-        HDC dc = GetWindowDC(wnd);
-        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
-        ReleaseDC(wnd, dc);
-        return c;
-    }
+    static TColor WindowPixel(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }
 
     // Puts a red pixel, a colour the internal skin never paints, into a control's cache image:
     // a window that still shows it was painted from that cache as it stood.
@@ -63,6 +55,44 @@ protected:
 
     TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;
+};
+
+// An MDI main form, made as the program makes its main form, shown with a provider of its own.
+// The tests free their children before the main form goes.
+class SkinnedMDIFixture : public SkinnedFormFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedFormFixture::SetUp();
+        ks::SetNextFormCreation({true, true, {}});
+        Application->CreateForm(Main);
+        Main->SetFormStyle(fsMDIForm);
+        Main->SetBounds(30, 30, 520, 400);
+        Main->Show();
+        Provider = Create<TsSkinProvider>(Main);
+    }
+    void TearDown() override
+    {
+        if (Main)
+            Main->Free();
+        SkinnedFormFixture::TearDown();
+    }
+
+    // A shown 200 x 150 child at (10 + offset, 10 + offset) of the main form's client, with the
+    // caption where one is given.
+    static TForm* MakeChild(const wchar_t* caption, int offset = 0)
+    {
+        TForm* child = CreateNew<TForm>(Application);
+        child->SetFormStyle(fsMDIChild);
+        if (caption)
+            child->SetText(caption);
+        child->SetBounds(10 + offset, 10 + offset, 200, 150);
+        child->Show();
+        return child;
+    }
+
+    TForm* Main = nullptr;
+    TsSkinProvider* Provider = nullptr;
 };
 
 } // namespace ks::test

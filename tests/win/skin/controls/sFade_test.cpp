@@ -88,11 +88,7 @@ protected:
         VclFixture::SetUp();
         ks::Sys().SetTimer = &NoSetTimer;
         ks::Sys().KillTimer = &NoKillTimer;
-        Dir.Write(L"Fade.asz", ks::test::PackArchive({{"Options.dat", ks::test::BytesOf(Options)},
-            {"Master.bmp", ks::test::Bmp24(8, 8, [](int, int) { return 0x808080; })}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Fade");
+        Manager = ks::test::NewSkinManager(Dir, L"Fade", ks::test::SkinArchive(Options, ks::test::GreyMaster(8, 8)));
         ks::SetNextFormCreation({true, false, {}});
         Form = CreateNew<TForm>(Application);
         Form->SetBounds(0, 0, 200, 100);

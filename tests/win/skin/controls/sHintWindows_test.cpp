@@ -5,6 +5,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/controls/HintTestSupport.h"
+#include "win/support/InternalSkin.h"
 
 #include <gtest/gtest.h>
 
@@ -282,10 +283,7 @@ TEST_F(sHintWindowsTest, WithoutLayeredWindowsPaintsOverTheScreenTheSameEachTime
 
 TEST_F(sHintWindowsTest, FromTheSkinSectionWhenAskedAndFound)
 {
-    auto* skins = Create<TsSkinManager>(nullptr);
-    const std::string build = KS_BUILD_DIR;
-    skins->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-    skins->SetSkinName(L"Terminal4bit");
+    auto* skins = NewInternalSkinManager();
     MakeManager(shGradient);
     manager->SetUseSkinData(true);
     ASSERT_TRUE(manager->IsSkinned());

@@ -4,13 +4,13 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Graphics.h"
 #include "vcl/Jpeg.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <climits>
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 #include <functional>
 #include <algorithm>
 #include <random>
@@ -21,26 +21,9 @@ namespace {
 
 using CacheBitmapsTest = VclFixture;
 
-uint32_t Get24(TBitmap& b, int x, int y)
-{
-    uint32_t v = 0;
-    std::memcpy(&v, b.ScanLine(y) + 3 * x, 3);
-    return v;
-}
-
-void Set24(TBitmap& b, int x, int y, uint32_t bgr)
-{
-    std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
-}
-
-std::unique_ptr<TBitmap> Filled(int w, int h, uint32_t bgr)
-{
-    auto b = NewBitmap24(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            Set24(*b, x, y, bgr);
-    return b;
-}
+using ks::test::Filled;
+using ks::test::Get24;
+using ks::test::Set24;
 
 bool Inside(const TRect& r, int x, int y)
 {

@@ -9,6 +9,7 @@
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/sSkinManager.h"
 
+#include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
 
@@ -79,10 +80,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        FManager = Create<TsSkinManager>(nullptr);
-        const std::string build = KS_BUILD_DIR;
-        FManager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        FManager->SetSkinName(L"Terminal4bit");
+        FManager = ks::test::NewInternalSkinManager();
     }
     void TearDown() override
     {

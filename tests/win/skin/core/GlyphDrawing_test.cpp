@@ -2,27 +2,19 @@
 
 #include "skin/core/CacheBitmaps.h"
 #include "vcl/Bitmap.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
 using GlyphDrawingTest = VclFixture;
 
-uint32_t Get24(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + 3 * x;
-    return p[0] | p[1] << 8 | p[2] << 16;
-}
-
-void Set24(TBitmap& b, int x, int y, uint32_t bgr)
-{
-    std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
-}
+using ks::test::Get24;
+using ks::test::Set24;
 
 // Colours (as stored, 0xRRGGBB read little-endian) that survive a trip through 4 bits.
 constexpr uint32_t CellColour[] = {0x800000, 0x008000, 0x000080, 0x808000};

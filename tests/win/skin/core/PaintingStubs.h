@@ -1,33 +1,17 @@
 #pragma once
-// What the tests of the control painters share: pixel access to 24-bit bitmaps, a parent whose
-// answer to the background question the test sets, and a windowless control with skin data.
+// What the tests of the control painters share: pixel access to 24-bit bitmaps (Pixels24.h), a
+// parent whose answer to the background question the test sets, and a windowless control with
+// skin data.
 
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "vcl/Bitmap.h"
 #include "vcl/WinControl.h"
+#include "win/support/Pixels24.h"
 
-#include <cstring>
 #include <functional>
 
 namespace ks::test {
-
-inline uint32_t Get24(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + 3 * x;
-    return p[0] | p[1] << 8 | p[2] << 16;
-}
-
-inline void Set24(TBitmap& b, int x, int y, uint32_t bgr)
-{
-    std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
-}
-
-// A COLORREF or resolved colour as Get24 reads it back.
-inline uint32_t Get24Of(COLORREF c)
-{
-    return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-}
 
 class TBackParent : public TCustomControl {
 public:

@@ -5,6 +5,7 @@
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <string>
 
 namespace {
+
+using ks::test::RegisterTestClass;
 
 constexpr COLORREF EraseColour = RGB(0xFF, 0, 0);
 constexpr COLORREF PaintColour = RGB(0, 0xFF, 0);
@@ -212,13 +215,9 @@ TEST_F(ParentBackgroundTest, WithoutAnAnswerAPaintRequestHasTheParentPaintShifte
 
 TEST_F(ParentBackgroundTest, AForeignWindowIsPrintedNotSentAPaintWithADC)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &ForeignProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KsForeignParent";
-    RegisterClassW(&wc);
+    const wchar_t* cls = RegisterTestClass(L"KsForeignParent", &ForeignProc);
     const HWND wnd =
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, wc.hInstance, nullptr);
+        CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     gForeignPainted = false;
     auto target = NewBitmap24(8, 8);
     BackgroundInfo info = PaintRequest(*target);

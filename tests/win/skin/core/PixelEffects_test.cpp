@@ -1,6 +1,7 @@
 #include "skin/core/PixelEffects.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -17,18 +18,8 @@ void Set32(TBitmap& b, int x, int y, uint32_t bgra)
     std::memcpy(b.ScanLine(y) + 4 * x, &bgra, 4);
 }
 
-uint32_t Get24(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + 3 * x;
-    return p[0] | p[1] << 8 | p[2] << 16;
-}
-
-void Fill24(TBitmap& b, uint32_t bgr)
-{
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
-}
+using ks::test::Fill24;
+using ks::test::Get24;
 
 TEST_F(PixelEffectsTest, KeyPixelsTakeAReadyBackgroundOnlyWhenAskedTo)
 {

@@ -3,6 +3,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Bitmap.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -12,25 +13,9 @@
 
 namespace {
 
-uint32_t Get24(TBitmap& b, int x, int y)
-{
-    const uint8_t* p = b.ScanLine(y) + 3 * x;
-    return p[0] | p[1] << 8 | p[2] << 16;
-}
-
-void Set24(TBitmap& b, int x, int y, uint32_t bgr)
-{
-    std::memcpy(b.ScanLine(y) + 3 * x, &bgr, 3);
-}
-
-std::unique_ptr<TBitmap> Filled(int w, int h, uint32_t bgr)
-{
-    auto b = NewBitmap24(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            Set24(*b, x, y, bgr);
-    return b;
-}
+using ks::test::Filled;
+using ks::test::Get24;
+using ks::test::Set24;
 
 constexpr uint32_t White = 0xFFFFFF;
 constexpr uint32_t KeyColour = 0xFF00FF;

@@ -3,6 +3,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "win/skin/core/SkinCommandRecorders.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +45,9 @@ TEST_F(SkinSendersTest, SingleSendsAnswerZeroWhenNobodyCanHear)
     graphic->Destroying();
     EXPECT_EQ(SendCommandSimple(graphic, SKC_IS_SKINNED), 1) << "a windowless control hears while it goes";
 
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &AnsweringProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KsAnswering";
-    RegisterClassW(&wc);
+    const wchar_t* cls = RegisterTestClass(L"KsAnswering", &AnsweringProc);
     const HWND wnd =
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
+        CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     for (const auto& [answer, yes] : {std::pair{1, true}, {2, false}, {-1, false}, {0, false}}) {
         gAnswer = answer;
         EXPECT_EQ(AskWndBool(wnd, SKC_IS_SKINNED), yes) << answer;

@@ -1,7 +1,9 @@
 #pragma once
 // Test skins for the skin manager's tests: packed archives made with zlib, 24-bit bitmaps
-// given pixel by pixel, and a temporary folder (under Wine it lies on drive C).
+// given pixel by pixel, a temporary folder (under Wine it lies on drive C), and a manager under
+// a skin written there.
 
+#include "skin/core/sSkinManager.h"
 #include "vcl/SysUtils.h"
 
 #include <zlib.h>
@@ -73,6 +75,30 @@ std::vector<uint8_t> Bmp24(int width, int height, Colour colour)
     return v;
 }
 
+// The archive of a test skin: its options and its master picture (Master.bmp), in that order.
+inline std::vector<uint8_t> SkinArchive(std::string_view options, std::vector<uint8_t> master)
+{
+    return PackArchive({{"Options.dat", BytesOf(options)}, {"Master.bmp", std::move(master)}});
+}
+
+// A master picture of one grey, for the skins whose sections take no image from it.
+inline std::vector<uint8_t> GreyMaster(int width, int height)
+{
+    return Bmp24(width, height, [](int, int) { return TColor{0x808080}; });
+}
+
+// A skin option's value for a colour: the decimal number.
+inline std::string OptionColour(TColor c)
+{
+    return std::to_string(static_cast<uint32_t>(c));
+}
+
+// A section's normal and hot colours, as option lines.
+inline std::string ColorKeys(TColor normal, TColor hot)
+{
+    return "COLOR=" + OptionColour(normal) + "\r\nHOTCOLOR=" + OptionColour(hot) + "\r\n";
+}
+
 class TempFolder {
 public:
     TempFolder()
@@ -102,5 +128,17 @@ public:
 private:
     std::filesystem::path FPath;
 };
+
+// A new manager, owned by nobody, under the skin `name`, whose archive is written into the folder
+// first.
+inline TsSkinManager* NewSkinManager(const TempFolder& dir, const std::wstring& name,
+                                     const std::vector<uint8_t>& archive)
+{
+    dir.Write(name + L".asz", archive);
+    auto* manager = Create<TsSkinManager>(nullptr);
+    manager->SetSkinDirectory(dir.Path());
+    manager->SetSkinName(name);
+    return manager;
+}
 
 } // namespace ks::test

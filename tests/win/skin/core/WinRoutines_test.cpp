@@ -5,12 +5,15 @@
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using ks::test::RegisterTestClass;
 
 using WinRoutinesTest = VclFixture;
 
@@ -72,11 +75,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &CountingProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsWaitCounter";
-        RegisterClassW(&wc);
+        RegisterTestClass(L"KsWaitCounter", &CountingProc);
         clock = {};
         clock.counter = CreateWindowExW(0, L"KsWaitCounter", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                         GetModuleHandleW(nullptr), nullptr);

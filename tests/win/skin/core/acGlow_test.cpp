@@ -18,8 +18,6 @@
 
 namespace {
 
-using ks::test::BytesOf;
-using ks::test::PackArchive;
 using ks::test::TempFolder;
 
 // Glow images are 24 x 24 cells with 8-pixel sides. GLOWING's is orange seen through a mask row
@@ -128,10 +126,7 @@ protected:
         VclFixture::SetUp();
         RealLayered = ks::Sys().UpdateLayeredWindowPtr;
         ks::Sys().UpdateLayeredWindowPtr = &RecordLayered;
-        Dir.Write(L"Test.asz", PackArchive({{"Options.dat", BytesOf(Options)}, {"Master.bmp", Master()}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Test");
+        Manager = ks::test::NewSkinManager(Dir, L"Test", ks::test::SkinArchive(Options, Master()));
         Form = CreateNew<TForm>(Application);
         Form->SetBounds(50, 60, 300, 200);
         Form->HandleNeeded();

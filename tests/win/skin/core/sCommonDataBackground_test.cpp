@@ -33,12 +33,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Dir.Write(L"Test.asz",
-                  ks::test::PackArchive({{"Options.dat", ks::test::BytesOf(Options)},
-                                         {"Master.bmp", ks::test::Bmp24(64, 32, [](int, int) { return 0x808080; })}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Test");
+        Manager = ks::test::NewSkinManager(Dir, L"Test", ks::test::SkinArchive(Options, ks::test::GreyMaster(64, 32)));
         Form = CreateNew<TForm>(Application);
         Form->SetBounds(0, 0, 200, 150);
         Parent = Create<TBackParent>(Form);

@@ -19,8 +19,6 @@
 
 namespace {
 
-using ks::test::BytesOf;
-using ks::test::PackArchive;
 using ks::test::TempFolder;
 
 constexpr TColor White = 0xFFFFFF;
@@ -47,8 +45,7 @@ constexpr std::string_view Options =
 
 std::vector<uint8_t> Archive(std::string_view options)
 {
-    return PackArchive({{"Options.dat", BytesOf(options)},
-                        {"Master.bmp", ks::test::Bmp24(64, 32, [](int, int) { return 0x808080; })}});
+    return ks::test::SkinArchive(options, ks::test::GreyMaster(64, 32));
 }
 
 // A skinned owner as the skinned controls are: its messages go through the shared handler
@@ -85,10 +82,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Dir.Write(L"Test.asz", Archive(Options));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Test");
+        Manager = ks::test::NewSkinManager(Dir, L"Test", Archive(Options));
         ks::SetNextFormCreation({true, false, {}});
         Form = CreateNew<TForm>(Application);
         Form->SetBounds(0, 0, 300, 200);

@@ -2,6 +2,7 @@
 
 #include "skin/core/SkinSenders.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <thread>
 
 namespace {
+
+using ks::test::RegisterTestClass;
 
 // What the receiving window was handed of the last pointer command.
 void* gSeen = nullptr;
@@ -25,13 +28,9 @@ class sMessagesTest : public VclFixture {};
 
 TEST_F(sMessagesTest, PointersAreHandedOutOnlyWhileThisThreadSendsThem)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &PointerProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KsPointerReceiver";
-    RegisterClassW(&wc);
+    const wchar_t* cls = RegisterTestClass(L"KsPointerReceiver", &PointerProc);
     const HWND wnd =
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
+        CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(wnd);
     int record = 0;
     const auto pointer = reinterpret_cast<LPARAM>(&record);

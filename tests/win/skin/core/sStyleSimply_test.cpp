@@ -5,6 +5,7 @@
 #include "skin/forms/acDials.h"
 #include "win/skin/core/SkinCommandRecorders.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -87,13 +88,9 @@ protected:
     }
     TacProvider* Hooked(const char* label, bool adapted = true, bool visible = true)
     {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &HookedProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsHooked";
-        RegisterClassW(&wc);
+        RegisterTestClass(L"KsHooked", &HookedProc);
         const HWND wnd = CreateWindowExA(WS_EX_NOACTIVATE, "KsHooked", label, WS_POPUP, 0, 0, 9, 9, nullptr, nullptr,
-                                         wc.hInstance, nullptr);
+                                         GetModuleHandleW(nullptr), nullptr);
         FWindows.push_back(wnd);
         if (adapted) // the adapter is never followed here
             SetPropW(wnd, AdapterProperty, reinterpret_cast<HANDLE>(1));

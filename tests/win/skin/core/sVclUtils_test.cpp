@@ -6,6 +6,7 @@
 #include "skin/core/sMessages.h"
 #include "win/skin/core/SkinCommandRecorders.h"
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -336,18 +337,12 @@ LRESULT CALLBACK FramedProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 TEST_F(VclUtilsTest, WindowGeometry)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &FramedProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KsFramed";
-    RegisterClassW(&wc);
-    const HWND framed =
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 30, 40, 120, 90, nullptr, nullptr, wc.hInstance, nullptr);
-    const HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 9, 9, framed, nullptr, wc.hInstance, nullptr);
-    const HWND grandchild =
-        CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, child, nullptr, wc.hInstance, nullptr);
-    const HWND owned =
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 9, 9, framed, nullptr, wc.hInstance, nullptr);
+    const wchar_t* cls = RegisterTestClass(L"KsFramed", &FramedProc);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HWND framed = CreateWindowExW(0, cls, L"", WS_POPUP, 30, 40, 120, 90, nullptr, nullptr, instance, nullptr);
+    const HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 9, 9, framed, nullptr, instance, nullptr);
+    const HWND grandchild = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, child, nullptr, instance, nullptr);
+    const HWND owned = CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 9, 9, framed, nullptr, instance, nullptr);
 
     TRect r;
     ClientRectInWindow(framed, r);

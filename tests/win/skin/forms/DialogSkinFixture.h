@@ -41,14 +41,12 @@ inline TColor DialogMasterPixel(int x, int y)
 
 inline std::string DialogSkinOptions()
 {
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
     std::string o = AdapterSkinOptions();
     const std::string global = "COLOR=8421504\r\n";
     o.insert(o.find(global) + global.size(), "BICONCLOSE=@0048@0012@0096@0028@3@0\r\nBILEFT=2\r\nBIRIGHT=3\r\n");
-    o += "[DIALOG]\r\nCOLOR=" + colour(DialogColour) + "\r\nHOTCOLOR=" + colour(DialogHotColour) +
-         "\r\nFONTCOLOR=16777215\r\nBORDERSMASK=^0000^0080^0036^0092^0003^0003^0003^0003^3^0^0^0\r\n";
-    o += "[FORMTITLE]\r\nCOLOR=" + colour(TitleColour) + "\r\nHOTCOLOR=" + colour(TitleHotColour) +
-         "\r\nFONTCOLOR=12632256\r\nHOTFONTCOLOR=16777215\r\n";
+    o += "[DIALOG]\r\n" + ColorKeys(DialogColour, DialogHotColour) +
+         "FONTCOLOR=16777215\r\nBORDERSMASK=^0000^0080^0036^0092^0003^0003^0003^0003^3^0^0^0\r\n";
+    o += "[FORMTITLE]\r\n" + ColorKeys(TitleColour, TitleHotColour) + "FONTCOLOR=12632256\r\nHOTFONTCOLOR=16777215\r\n";
     return o;
 }
 
@@ -107,12 +105,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Dir.Write(L"Dialogs.asz",
-                  PackArchive({{"Options.dat", BytesOf(DialogSkinOptions())},
-                               {"Master.bmp", Bmp24(96, 96, [](int x, int y) { return DialogMasterPixel(x, y); })}}));
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Dialogs");
+        Manager = NewSkinManager(Dir, L"Dialogs", SkinArchive(DialogSkinOptions(), Bmp24(96, 96, DialogMasterPixel)));
         ASSERT_TRUE(Manager->SkinData.SkinActive);
         ASSERT_NE(CreationHook.Handle(), nullptr);
     }

@@ -7,6 +7,7 @@
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/ScreenPictures.h"
 
 namespace ks::test {
 
@@ -68,13 +69,7 @@ protected:
         return ks::GetPixel24(cache.View(), x, y);
     }
 
-    static TColor WindowPixel(HWND wnd, int x, int y)
-    {
-        HDC dc = GetWindowDC(wnd);
-        const TColor c = static_cast<TColor>(GetPixel(dc, x, y));
-        ReleaseDC(wnd, dc);
-        return c;
-    }
+    static TColor WindowPixel(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }
 
     static TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 

@@ -10,8 +10,8 @@
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
-#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -22,26 +22,19 @@ namespace {
 
 constexpr int CellW = 440, CellH = 340;
 
-class FrameSheetTest : public VclFixture {
+class FrameSheetTest : public ks::test::InternalSkinFixture {
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        Manager = Create<TsSkinManager>(nullptr);
-        // The tests give their forms their own providers; the creation hook stays off them.
-        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        InternalSkinFixture::SetUp();
         Sheet = NewBitmap24(3 * CellW, 3 * CellH);
         FillRect(Sheet->Canvas().Handle(), &Whole, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     }
     void TearDown() override
     {
         FreeAndNil(Form);
-        FreeAndNil(Manager);
         Sheet.reset();
-        VclFixture::TearDown();
+        InternalSkinFixture::TearDown();
     }
 
     void MakeForm(const std::wstring& caption, bool menu = false, TFormBorderStyle style = bsSizeable)
@@ -83,7 +76,6 @@ protected:
     }
 
     RECT Whole{0, 0, 3 * CellW, 3 * CellH};
-    TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;
     TsSkinProvider* Provider = nullptr;
     std::unique_ptr<TBitmap> Sheet;
@@ -145,8 +137,7 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
 
     // The internal skin has no extended border of its own: the frame test skin's shadow ring.
     ks::test::TempFolder dir;
-    dir.Write(L"Frame.asz", ks::test::PackArchive({{"Options.dat", ks::test::BytesOf(ks::test::FrameSkinOptions())},
-                                                   {"Master.bmp", ks::test::Bmp24(120, 120, ks::test::FrameMasterPixel)}}));
+    dir.Write(L"Frame.asz", ks::test::FrameSkinArchive());
     Manager->SetExtendedBorders(true);
     Manager->SetSkinDirectory(dir.Path());
     Manager->SetSkinName(L"Frame");

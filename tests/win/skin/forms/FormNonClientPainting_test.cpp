@@ -47,7 +47,7 @@ TEST_F(FormNonClientPaintingTest, ActiveAndInactiveFramesShowTheirLooks)
         ASSERT_GT(Provider->ButtonClose.Rect.Width(), 0);
         // The inactive row is the glyph drawn half over the title.
         const TColor glyph = c.active ? CloseCells[0] : BlendColors(CloseCells[0], c.title, 0.5);
-        EXPECT_TRUE(NearColour(CachePixel(close.X, close.Y), glyph, 1))
+        EXPECT_TRUE(Near(CachePixel(close.X, close.Y), glyph, 1))
             << std::hex << CachePixel(close.X, close.Y) << " " << glyph;
 
         // The window shows the image in its frame, the client area untouched.

@@ -10,8 +10,8 @@
 #include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
+#include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
-#include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +22,11 @@ namespace {
 
 using namespace ks::test;
 
-class FormWindowStateSheet : public VclFixture {
+class FormWindowStateSheet : public InternalSkinFixture {
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        Manager = Create<TsSkinManager>(nullptr);
-        // The tests give their forms their own providers; the creation hook stays off them.
-        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        InternalSkinFixture::SetUp();
         Sheet = std::make_unique<TBitmap>();
         Sheet->SetPixelFormat(pf24bit);
         Sheet->SetSize(1100, 760);
@@ -42,8 +36,7 @@ protected:
     void TearDown() override
     {
         Sheet.reset();
-        Manager->Free();
-        VclFixture::TearDown();
+        InternalSkinFixture::TearDown();
     }
 
     // The window as it prints itself, placed at (x, y) of the sheet under a label.
@@ -82,7 +75,6 @@ protected:
         return nullptr;
     }
 
-    TsSkinManager* Manager = nullptr;
     std::unique_ptr<TBitmap> Sheet;
 };
 

@@ -162,36 +162,25 @@ TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
 namespace {
 
 // MDI children with providers of their own inside a skinned MDI main form.
-class FormWindowStateMDI : public ks::test::SkinnedFormFixture {
+class FormWindowStateMDI : public ks::test::SkinnedMDIFixture {
 protected:
     void SetUp() override
     {
-        SkinnedFormFixture::SetUp();
-        ks::SetNextFormCreation({true, true, {}});
-        Application->CreateForm(Main);
-        Main->SetFormStyle(fsMDIForm);
-        Main->SetBounds(30, 30, 520, 400);
-        Main->Show();
-        MainProvider = Create<TsSkinProvider>(Main);
+        SkinnedMDIFixture::SetUp();
         for (int i = 0; i < 2; ++i) {
-            Children[i] = CreateNew<TForm>(Application);
-            Children[i]->SetFormStyle(fsMDIChild);
-            Children[i]->SetBounds(10 + 20 * i, 10 + 20 * i, 200, 150);
-            Children[i]->Show();
+            Children[i] = MakeChild(nullptr, 20 * i);
             Providers[i] = Create<TsSkinProvider>(Children[i]);
         }
         Pump();
     }
     void TearDown() override
     {
-        for (TForm* f : {Children[1], Children[0], Main})
+        for (TForm* f : {Children[1], Children[0]})
             if (f)
                 f->Free();
-        SkinnedFormFixture::TearDown();
+        SkinnedMDIFixture::TearDown();
     }
 
-    TForm* Main = nullptr;
-    TsSkinProvider* MainProvider = nullptr;
     TForm* Children[2]{};
     TsSkinProvider* Providers[2]{};
 };

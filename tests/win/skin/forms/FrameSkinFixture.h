@@ -5,11 +5,11 @@
 // left out to make the sparse skins the frame must survive.
 #include "skin/core/sSkinManager.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace ks::test {
@@ -43,7 +43,6 @@ struct FrameSkinParts {
 
 inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
 {
-    auto colour = [](TColor c) { return std::to_string(static_cast<uint32_t>(c)); };
     std::string o = "[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\nCOLOR=8421504\r\n"
                     "TITLEHEIGHT=26\r\nBORDERWIDTH=4\r\nBILEFT=2\r\nBIRIGHT=2\r\nBISPACE=1\r\nFORMOFFSET=2\r\n"
                     "BICONCLOSEGLOW=5\r\nBICONMAXGLOW=5\r\nBICONMINGLOW=5\r\n";
@@ -57,14 +56,14 @@ inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
     if (parts.exBorder)
         o += "EXBORDER=^0000^0088^0060^0118^0010^0010^0010^0010^2^0^0^0\r\n";
     if (parts.form)
-        o += "[FORM]\r\nCOLOR=" + colour(FrameFormColour) + "\r\nHOTCOLOR=" + colour(FrameFormHotColour) + "\r\n";
+        o += "[FORM]\r\n" + ColorKeys(FrameFormColour, FrameFormHotColour);
     if (parts.title)
-        o += "[FORMTITLE]\r\nCOLOR=" + colour(FrameTitleColour) + "\r\nHOTCOLOR=" + colour(FrameTitleHotColour) +
-             "\r\nFONTCOLOR=" + colour(FrameTitleFont) + "\r\nHOTFONTCOLOR=" + colour(FrameTitleFont) + "\r\n";
+        o += "[FORMTITLE]\r\n" + ColorKeys(FrameTitleColour, FrameTitleHotColour) + "FONTCOLOR=" +
+             OptionColour(FrameTitleFont) + "\r\nHOTFONTCOLOR=" + OptionColour(FrameTitleFont) + "\r\n";
     if (parts.caption)
-        o += "[CAPTION]\r\nCOLOR=" + colour(FrameCaptionColour) + "\r\nHOTCOLOR=" + colour(FrameCaptionHotColour) +
-             "\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=16777215\r\n";
-    o += "[MENULINE]\r\nCOLOR=" + colour(FrameMenuLineColour) + "\r\n";
+        o += "[CAPTION]\r\n" + ColorKeys(FrameCaptionColour, FrameCaptionHotColour) +
+             "FONTCOLOR=16777215\r\nHOTFONTCOLOR=16777215\r\n";
+    o += "[MENULINE]\r\nCOLOR=" + OptionColour(FrameMenuLineColour) + "\r\n";
     return o;
 }
 
@@ -85,12 +84,9 @@ inline TColor FrameMasterPixel(int x, int y)
     return 0x00808080;
 }
 
-inline bool NearColour(TColor a, TColor b, int tolerance = 2)
+inline std::vector<uint8_t> FrameSkinArchive(const FrameSkinParts& parts = {})
 {
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    return true;
+    return SkinArchive(FrameSkinOptions(parts), Bmp24(120, 120, FrameMasterPixel));
 }
 
 class FrameSkinFixture : public VclFixture {
@@ -111,8 +107,7 @@ protected:
         FreeAndNil(Manager);
         static int serial = 0;
         const std::wstring name = L"Frame" + std::to_wstring(++serial);
-        Dir.Write(name + L".asz", PackArchive({{"Options.dat", BytesOf(FrameSkinOptions(parts))},
-                                               {"Master.bmp", Bmp24(120, 120, FrameMasterPixel)}}));
+        Dir.Write(name + L".asz", FrameSkinArchive(parts));
         Manager = Create<TsSkinManager>(nullptr);
         Manager->SetExtendedBorders(extendedBorders);
         // The tests give their forms their own providers; the creation hook stays off them.

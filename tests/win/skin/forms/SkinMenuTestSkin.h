@@ -53,11 +53,6 @@ inline std::vector<uint8_t> MenuSkinMaster()
     });
 }
 
-inline std::string ColorKeys(TColor normal, TColor hot)
-{
-    return "COLOR=" + std::to_string(normal) + "\r\nHOTCOLOR=" + std::to_string(hot) + "\r\n";
-}
-
 // The menu test skin; without the "MENUITEM" section when withItems is false.
 inline std::vector<uint8_t> MenuSkinArchive(bool withItems = true)
 {
@@ -73,7 +68,7 @@ inline std::vector<uint8_t> MenuSkinArchive(bool withItems = true)
     o += "[TOOLBAR]\r\n" + ColorKeys(ToolbarColor, ToolbarColor) + "FONTCOLOR=0\r\n";
     o += "[EXTRALINE]\r\n" + ColorKeys(ExtraLineColor, ExtraLineColor) + "FONTCOLOR=16777215\r\n";
     o += "[MENULINE]\r\n" + ColorKeys(MenuLineColor, MenuLineColor);
-    return PackArchive({{"Options.dat", BytesOf(o)}, {"Master.bmp", MenuSkinMaster()}});
+    return SkinArchive(o, MenuSkinMaster());
 }
 
 inline TColor MenuPixelAt(TBitmap& bmp, int x, int y)

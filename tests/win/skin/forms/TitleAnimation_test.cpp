@@ -7,7 +7,9 @@
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/FakeCursor.h"
 #include "win/support/FreeSpy.h"
+#include "win/support/WindowClasses.h"
 
 #include <vector>
 
@@ -22,7 +24,6 @@ struct LayeredCall {
 };
 std::vector<LayeredCall> gLayered;
 int gTimersStarted = 0;
-POINT gCursor{0, 0};
 int gMouseLeaves = 0;
 
 BOOL WINAPI RecordLayered(HWND wnd, HDC, POINT*, SIZE* size, HDC, POINT*, COLORREF, BLENDFUNCTION* blend, DWORD)
@@ -37,11 +38,6 @@ UINT_PTR WINAPI CountTimer(HWND, UINT_PTR id, UINT, TIMERPROC)
 }
 BOOL WINAPI NoKill(HWND, UINT_PTR)
 {
-    return TRUE;
-}
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
     return TRUE;
 }
 
@@ -63,14 +59,10 @@ protected:
         ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
         ks::Sys().SetTimer = CountTimer;
         ks::Sys().KillTimer = NoKill;
-        ks::Sys().GetCursorPos = FakeCursor;
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = OwnerProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsTitleAnimationOwner";
-        RegisterClassW(&wc);
-        Owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+        UseFakeCursor({0, 0});
+        const wchar_t* cls = RegisterTestClass(L"KsTitleAnimationOwner", OwnerProc);
+        Owner = CreateWindowExW(0, cls, L"owner", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
         Data = std::make_unique<TsCommonData>(nullptr, true);
         Data->SetSkinManager(Manager);
         Data->CacheBitmap->SetPixelFormat(pf24bit);

@@ -5,6 +5,8 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/FakeCursor.h"
+#include "win/support/WindowClasses.h"
 
 #include <vector>
 
@@ -25,18 +27,12 @@ struct Sent {
 std::vector<Sent> gSent;
 int gLayeredUpdates = 0;
 SIZE gLayeredSize{0, 0};
-POINT gCursor{0, 0};
 
 BOOL WINAPI RecordLayered(HWND, HDC, POINT*, SIZE* size, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
 {
     ++gLayeredUpdates;
     if (size)
         gLayeredSize = *size;
-    return TRUE;
-}
-BOOL WINAPI FakeCursor(POINT* p)
-{
-    *p = gCursor;
     return TRUE;
 }
 
@@ -51,15 +47,7 @@ LRESULT CALLBACK SpyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 const wchar_t* SpyClass()
 {
-    static const wchar_t* name = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = SpyProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"KsBorderSpy";
-        RegisterClassW(&wc);
-        return L"KsBorderSpy";
-    }();
+    static const wchar_t* name = RegisterTestClass(L"KsBorderSpy", SpyProc, LoadCursorW(nullptr, IDC_ARROW));
     return name;
 }
 
@@ -105,7 +93,7 @@ protected:
         gSent.clear();
         gLayeredUpdates = 0;
         ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
-        ks::Sys().GetCursorPos = FakeCursor;
+        UseFakeCursor({0, 0});
         Below = CreateWindowExW(0, SpyClass(), L"below", WS_POPUP | WS_VISIBLE, OwnerX - 40, OwnerY - 40, OwnerW + 80,
                                 OwnerH + 80, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         Owner.Wnd = CreateWindowExW(0, SpyClass(), L"owner", WS_POPUP | WS_VISIBLE | WS_THICKFRAME, OwnerX, OwnerY,

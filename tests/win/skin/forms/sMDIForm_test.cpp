@@ -12,20 +12,14 @@
 
 namespace {
 
-using ks::test::SkinnedFormFixture;
+using ks::test::SkinnedMDIFixture;
 
 // An MDI main form with a provider and two children, one of them maximised on request.
-class MDIFormTest : public SkinnedFormFixture {
+class MDIFormTest : public SkinnedMDIFixture {
 protected:
     void SetUp() override
     {
-        SkinnedFormFixture::SetUp();
-        ks::SetNextFormCreation({true, true, {}});
-        Application->CreateForm(Main);
-        Main->SetFormStyle(fsMDIForm);
-        Main->SetBounds(30, 30, 520, 400);
-        Main->Show();
-        Provider = Create<TsSkinProvider>(Main);
+        SkinnedMDIFixture::SetUp();
         Pump();
     }
     void TearDown() override
@@ -33,17 +27,12 @@ protected:
         for (TForm* f : {Child2, Child1})
             if (f)
                 f->Free();
-        if (Main)
-            Main->Free();
-        SkinnedFormFixture::TearDown();
+        SkinnedMDIFixture::TearDown();
     }
+    // The child has settled before the test goes on.
     TForm* MakeChild(const wchar_t* caption)
     {
-        TForm* child = CreateNew<TForm>(Application);
-        child->SetFormStyle(fsMDIChild);
-        child->SetText(caption);
-        child->SetBounds(10, 10, 200, 150);
-        child->Show();
+        TForm* child = SkinnedMDIFixture::MakeChild(caption);
         Pump();
         return child;
     }
@@ -51,10 +40,8 @@ protected:
     void DropProvidersSupport() { Provider->SetMDIFormSupport(false); }
     static int AdaptersOn(HWND wnd) { return GetScrollHandler(wnd) ? 1 : 0; }
 
-    TForm* Main = nullptr;
     TForm* Child1 = nullptr;
     TForm* Child2 = nullptr;
-    TsSkinProvider* Provider = nullptr;
 };
 
 TEST_F(MDIFormTest, TheClientGetsOneAdapterHoweverOftenItIsAsked)

@@ -7,6 +7,7 @@
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
+#include "win/skin/forms/EngineUnits.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
 #include "win/support/VclFixture.h"
 
@@ -15,17 +16,6 @@
 namespace {
 
 using namespace ks::test;
-
-class EngineUnits : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        InitializeAcSBUtilsUnit();
-        InitializeAcDialsUnit();
-        InitializeSkinMenusUnit();
-    }
-};
-[[maybe_unused]] testing::Environment* const gEngineUnits = testing::AddGlobalTestEnvironment(new EngineUnits);
 
 struct Counter {
     int extraLineCalls = 0;
@@ -56,10 +46,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Dir.Write(L"Menus.asz", MenuSkinArchive());
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Menus");
+        Manager = NewSkinManager(Dir, L"Menus", MenuSkinArchive());
         Menus = Manager->SkinnableMenus();
         Popup = Create<TPopupMenu>(nullptr);
         for (const wchar_t* caption : {L"Open", L"-", L"Close"})

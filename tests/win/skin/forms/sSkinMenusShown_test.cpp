@@ -9,6 +9,8 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
+#include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 #include "win/support/ThreadWindows.h"
 #include "win/support/VclFixture.h"
@@ -29,23 +31,8 @@ void PostKey(HWND wnd, WPARAM key)
     PostMessageW(wnd, WM_KEYUP, key, 0xC0000001);
 }
 
-// One tick every 30 ms calls Step(tick) while the menu loop runs; the loop is ended by the
-// 60th tick whatever the test did, so no test can hang in it.
-struct LoopDriver {
-    static inline std::function<void(int)> Step;
-    static inline int Ticks = 0;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        ++Ticks;
-        if (Step)
-            Step(Ticks);
-        if (Ticks >= 60) {
-            EndMenu();
-            // A menu bar tracked with no popup open ignores EndMenu; Escape leaves it.
-            PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
-        }
-    }
-};
+// These tests track the form's menu bar too.
+using LoopDriver = MenuLoopDriver<true>;
 
 struct Clicks {
     int count = 0;
@@ -67,10 +54,7 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        Dir.Write(L"Menus.asz", MenuSkinArchive());
-        Manager = Create<TsSkinManager>(nullptr);
-        Manager->SetSkinDirectory(Dir.Path());
-        Manager->SetSkinName(L"Menus");
+        Manager = NewSkinManager(Dir, L"Menus", MenuSkinArchive());
         Popup = Create<TPopupMenu>(nullptr);
         for (const wchar_t* caption : {L"&Open", L"-", L"&Close"})
             Add(Popup->Items(), caption);
@@ -112,18 +96,6 @@ protected:
         Pump();
     }
 
-    // The client pixels of a popup window as they are on the screen now.
-    static std::unique_ptr<TBitmap> Capture(HWND wnd)
-    {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        auto bmp = std::make_unique<TBitmap>();
-        bmp->SetPixelFormat(pf24bit);
-        bmp->SetSize(r.right - r.left, r.bottom - r.top);
-        ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
-        BitBlt(bmp->Canvas().Handle(), 0, 0, bmp->Width(), bmp->Height(), dc.get(), 0, 0, SRCCOPY);
-        return bmp;
-    }
     // Item index's rectangle in its popup window's coordinates.
     static TRect ItemRectIn(HWND wnd, TMenuItem* parent, int index)
     {
@@ -137,9 +109,7 @@ protected:
     // A 320 x 240 form, not yet shown, under the terminal skin (which has a menu line).
     TForm* FormUnderTerminalSkin()
     {
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        LoadInternalSkin(*Manager);
         ks::SetNextFormCreation({true, false, {}});
         auto* form = CreateNew<TForm>(nullptr);
         form->SetBounds(60, 60, 320, 240);
@@ -180,7 +150,7 @@ TEST_F(SkinMenusShown, APopupIsShapedPaintedAndChosenByKeyboard)
             records = PopupCache.size();
             PostKey(wnd, VK_DOWN);
         } else if (tick == 6) {
-            auto shot = Capture(wnd);
+            auto shot = ScreenPicture(wnd);
             const TRect open = ItemRectIn(wnd, Popup->Items(), 0);
             const TRect close = ItemRectIn(wnd, Popup->Items(), 2);
             hot = MenuPixelAt(*shot, open.Right - 4, (open.Top + open.Bottom) / 2);

@@ -6,14 +6,13 @@
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/skin/forms/EngineUnits.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using ks::test::BytesOf;
-using ks::test::PackArchive;
 using ks::test::TempFolder;
 
 constexpr UINT ItemShown = 0xBCB3;
@@ -28,8 +27,7 @@ std::vector<uint8_t> Archive(std::string_view mainMenuBorder)
     if (!mainMenuBorder.empty())
         options += "[MAINMENU]\r\nBORDERSMASK=^0000^0000^0012^0008^0000^0000^0000^0000^3^1^0^" +
                    std::string(mainMenuBorder) + "\r\n";
-    return PackArchive({{"Options.dat", BytesOf(options)},
-                        {"Master.bmp", ks::test::Bmp24(24, 8, [](int, int) { return TColor(0x808080); })}});
+    return ks::test::SkinArchive(options, ks::test::GreyMaster(24, 8));
 }
 
 // Handlers the application assigned itself.
@@ -37,19 +35,6 @@ struct AppHandlers {
     void Draw(TObject*, TCanvas*, const TRect&, TOwnerDrawState) {}
     void Measure(TObject*, TCanvas*, int&, int&) {}
 };
-
-// The later units of the engine give the skin core their services at start-up, as the program
-// entry runs them, before any test of this executable makes a skin manager.
-class EngineUnits : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        InitializeAcSBUtilsUnit();
-        InitializeAcDialsUnit();
-        InitializeSkinMenusUnit();
-    }
-};
-[[maybe_unused]] testing::Environment* const gEngineUnits = testing::AddGlobalTestEnvironment(new EngineUnits);
 
 WNDPROC gStaticProc = nullptr;
 bool gRestoredAtNcDestroy = false;

@@ -22,7 +22,7 @@
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
 #include "win/support/FreeSpy.h"
-#include "win/support/VclFixture.h"
+#include "win/support/InternalSkin.h"
 
 #include <gtest/gtest.h>
 
@@ -82,17 +82,11 @@ public:
 };
 const ks::ClassInfo TMyButton::StaticClassInfo{"TMyButton", &TButton::StaticClassInfo, {}, {}};
 
-class ProviderTest : public VclFixture {
+class ProviderTest : public ks::test::InternalSkinFixture {
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        Manager = Create<TsSkinManager>(nullptr);
-        // These forms get the providers the tests make, not the creation hook's.
-        Manager->SetSkinningRules({srStdDialogs, srThirdParty});
-        const std::string build = KS_BUILD_DIR;
-        Manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
-        Manager->SetSkinName(L"Terminal4bit");
+        InternalSkinFixture::SetUp();
         ASSERT_TRUE(Manager->SkinData.SkinActive);
     }
     void TearDown() override
@@ -100,7 +94,7 @@ protected:
         FreeAndNil(Form);
         FreeAndNil(Manager);
         Pump();
-        VclFixture::TearDown();
+        InternalSkinFixture::TearDown();
     }
     TForm* MakeForm(TFormBorderStyle style = bsSizeable, bool show = true)
     {
@@ -120,7 +114,6 @@ protected:
     }
     HWND Wnd() { return Form->Handle(); }
 
-    TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;
 };
 
