@@ -5,6 +5,8 @@
 #include "skin/core/sSkinManager.h"
 #include "win/support/VclFixture.h"
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 
@@ -37,6 +39,7 @@ protected:
     {
         VclFixture::SetUp();
         Manager = NewInternalSkinManager(TacSkinningRules{srStdDialogs, srThirdParty});
+        ASSERT_TRUE(Manager->SkinData.SkinActive) << "the internal skin is built into <build>/skins";
     }
     void TearDown() override
     {
