@@ -9,6 +9,7 @@
 #include "vcl/GdiHandles.h"
 #include "win/skin/forms/EngineUnits.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -141,11 +142,7 @@ TEST_F(SkinMenusPainting, ThePopupBackgroundHasTheSkinsFrameIconColumnAndCutCorn
 
 TEST_F(SkinMenusPainting, ItemsShowTheirStateFromTheSkin)
 {
-    auto glyph = std::make_unique<TBitmap>();
-    glyph->SetPixelFormat(pf24bit);
-    glyph->SetSize(16, 16);
-    glyph->Canvas().Brush().SetColor(TColor(0x123456));
-    glyph->Canvas().FillRect(TRect{0, 0, 16, 16});
+    auto glyph = Filled(16, 16, Get24Of(0x123456));
 
     struct Case {
         const char* name;
@@ -215,11 +212,7 @@ TEST_F(SkinMenusPainting, APopupTakesTheHotLookAndGivesHintsBack)
 // goes to the right edge, the short cut to the left.
 TEST_F(SkinMenusPainting, RightToLeftMenusMirrorGlyphAndShortCut)
 {
-    auto glyph = std::make_unique<TBitmap>();
-    glyph->SetPixelFormat(pf24bit);
-    glyph->SetSize(16, 16);
-    glyph->Canvas().Brush().SetColor(TColor(0x123456));
-    glyph->Canvas().FillRect(TRect{0, 0, 16, 16});
+    auto glyph = Filled(16, 16, Get24Of(0x123456));
     TMenuItem* item = Item(0);
     item->SetBitmap(glyph.get());
     item->SetShortCut(scCtrl | 'O');
