@@ -5,6 +5,7 @@
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "vcl/Forms.h"
+#include "win/support/Pixels24.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +15,6 @@
 namespace {
 
 constexpr TColor Key = 0x00FF00FF, Up = 0x00008000, Off = 0x00800000, Pressed = 0x00000080;
-
-// NumGlyphs cells of 12 x 12 in the given colours, each with a key-coloured bottom-left pixel.
-std::unique_ptr<TBitmap> Cells(std::initializer_list<TColor> colours)
-{
-    auto b = std::make_unique<TBitmap>();
-    b->SetPixelFormat(pf24bit);
-    b->SetSize(12 * static_cast<int>(colours.size()), 12);
-    int x = 0;
-    for (TColor c : colours) {
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(c));
-        RECT r{x, 0, x + 12, 12};
-        FillRect(b->Canvas().Handle(), &r, brush);
-        DeleteObject(brush);
-        SetPixel(b->Canvas().Handle(), x, 11, static_cast<COLORREF>(Key));
-        x += 12;
-    }
-    GdiFlush();
-    return b;
-}
 
 class BitBtnTest : public VclFixture {
 protected:
@@ -105,7 +87,7 @@ TEST(ButtonLayout, GlyphAndCaptionShareTheClientAsMarginAndSpacingSay)
 TEST_F(BitBtnTest, DrawsItselfWithTheGlyphCellOfItsState)
 {
     EXPECT_EQ(GetWindowLongW(Button->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
-    auto glyph = Cells({Up, Off, Pressed});
+    auto glyph = ks::test::KeyedGlyphCells({Up, Off, Pressed}, 12, Key);
     Button->SetGlyph(glyph.get());
     Button->SetNumGlyphs(3);
     Pump();

@@ -10,6 +10,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Buttons.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/Pixels24.h"
 #include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 
@@ -20,27 +21,6 @@
 namespace {
 
 constexpr TColor Glyph = 0x000000FF, GlyphDown = 0x00FF0000, Key = 0x00FF00FF;
-
-// Two 16 x 16 cells, up and pressed: a filled square in a key-coloured ring.
-void GiveGlyph(TBitBtn& button)
-{
-    TBitmap b;
-    b.SetPixelFormat(pf24bit);
-    b.SetSize(32, 16);
-    HDC dc = b.Canvas().Handle();
-    for (int cell = 0; cell < 2; ++cell) {
-        HBRUSH key = CreateSolidBrush(static_cast<COLORREF>(Key));
-        HBRUSH fill = CreateSolidBrush(static_cast<COLORREF>(cell == 0 ? Glyph : GlyphDown));
-        RECT all{cell * 16, 0, cell * 16 + 16, 16}, inner{cell * 16 + 2, 2, cell * 16 + 14, 14};
-        FillRect(dc, &all, key);
-        FillRect(dc, &inner, fill);
-        DeleteObject(key);
-        DeleteObject(fill);
-    }
-    GdiFlush();
-    button.SetGlyph(&b);
-    button.SetNumGlyphs(2);
-}
 
 class BitBtnSheetTest : public ks::test::InternalSkinFixture {};
 
@@ -60,7 +40,9 @@ TEST_F(BitBtnSheetTest, EveryLayoutOfASkinnedBitButton)
         c.button->SetBounds(x, 20, 100, 64);
         c.button->SetCaption(c.caption);
         c.button->SetLayout(c.layout);
-        GiveGlyph(*c.button);
+        // Two 16 x 16 cells, up and pressed, each a filled square in a key-coloured ring.
+        c.button->SetGlyph(ks::test::KeyedGlyphCells({Glyph, GlyphDown}, 16, Key, 2).get());
+        c.button->SetNumGlyphs(2);
         x += 110;
     }
     form->Show();

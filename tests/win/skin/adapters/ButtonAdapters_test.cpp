@@ -341,15 +341,7 @@ protected:
     // Two 12 x 12 cells, up and pressed, each with a key-coloured bottom-left pixel.
     void GiveTwoCells()
     {
-        TBitmap glyph;
-        glyph.SetPixelFormat(pf24bit);
-        glyph.SetSize(24, 12);
-        FillWith(glyph.Canvas().Handle(), {0, 0, 12, 12}, Up);
-        FillWith(glyph.Canvas().Handle(), {12, 0, 24, 12}, Down);
-        SetPixel(glyph.Canvas().Handle(), 0, 11, Key);
-        SetPixel(glyph.Canvas().Handle(), 12, 11, Key);
-        GdiFlush();
-        Button->SetGlyph(&glyph);
+        Button->SetGlyph(KeyedGlyphCells({Up, Down}, 12, Key).get());
         Button->SetNumGlyphs(2);
     }
     // The box of the pixels of one colour (or near white, the caption's), empty when none.
