@@ -42,11 +42,7 @@ constexpr const char* ProvidedText = R"(object FrmProvided: TFrmProvided
   object sSkinProvider1: TsSkinProvider
     AllowExtBorders = False
     CaptionAlignment = taCenter
-    GripMode = gmRightBottom
-    MakeSkinMenu = True
-    MenuLineSkin = 'MENULINE'
     ResizeMode = rmBorder
-    ScreenSnap = True
     SnapBuffer = 25
     ShowAppIcon = False
     TitleSkin = 'FORMTITLE'
@@ -83,11 +79,7 @@ TEST_F(StreamedProviderTest, AProviderReadWithItsFormTakesItsSettingsAndPrepares
     ASSERT_NE(provider, nullptr);
     EXPECT_FALSE(provider->AllowExtBorders());
     EXPECT_EQ(provider->CaptionAlignment(), taCenter);
-    EXPECT_EQ(provider->GripMode(), gmRightBottom);
-    EXPECT_TRUE(provider->MakeSkinMenu());
-    EXPECT_EQ(provider->MenuLineSkin(), "MENULINE");
     EXPECT_EQ(provider->ResizeMode(), rmBorder);
-    EXPECT_TRUE(provider->ScreenSnap());
     EXPECT_EQ(provider->SnapBuffer(), 25);
     EXPECT_FALSE(provider->ShowAppIcon());
     EXPECT_EQ(provider->TitleSkin(), "FORMTITLE");
