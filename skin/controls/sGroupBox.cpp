@@ -171,6 +171,14 @@ void TsGroupBox::PrepareCache()
     FSkinData->BackgroundChanged = false;
 }
 
+TsGroupBox::Look TsGroupBox::LookNow()
+{
+    const CacheInfo ci = FSkinData->QueryBackgroundInfo();
+    const TFont& font = *Font();
+    return {Focused(),   UseRightToLeftAlignment(), BoundsRect(), Parent(), ci.Ready ? clNone : ci.FillColor,
+            font.Name(), font.Height(),             font.Style()};
+}
+
 void TsGroupBox::PaintToDC(HDC dc)
 {
     if (!SkinActive() || BeingDestroyed(*this) || !Visible())
@@ -192,7 +200,7 @@ void TsGroupBox::PaintToDC(HDC dc)
     } else {
         FSkinData->ClippedByParent = false;
     }
-    const Look look{Focused(), UseRightToLeftAlignment(), BoundsRect(), Parent()};
+    const Look look = LookNow();
     if (look != FPaintedLook) {
         FSkinData->BackgroundChanged = true;
         FPaintedLook = look;
