@@ -428,7 +428,7 @@ void TsCheckBox::PrepareCache()
 
 TsCheckBox::Look TsCheckBox::LookNow() const
 {
-    return {TsButtonLook::Of(*this), Hot(), FPressed, State(), GetControlsAlignment()};
+    return {TsButtonLook::Of(*this, *FSkinData), Hot(), FPressed, State(), GetControlsAlignment()};
 }
 
 void TsCheckBox::PaintToDC(HDC dc)

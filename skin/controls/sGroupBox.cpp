@@ -1,5 +1,6 @@
 #include "skin/controls/sGroupBox.h"
 
+#include "skin/controls/ButtonLook.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinSenders.h"
@@ -173,9 +174,8 @@ void TsGroupBox::PrepareCache()
 
 TsGroupBox::Look TsGroupBox::LookNow()
 {
-    const CacheInfo ci = FSkinData->QueryBackgroundInfo();
     const TFont& font = *Font();
-    return {Focused(),   UseRightToLeftAlignment(), BoundsRect(), Parent(), ci.Ready ? clNone : ci.FillColor,
+    return {Focused(),   UseRightToLeftAlignment(), BoundsRect(), Parent(), ParentLookColour(*FSkinData),
             font.Name(), font.Height(),             font.Style()};
 }
 

@@ -132,6 +132,9 @@ TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"Caption", [](TsButton* b) { b->SetCaption(L"Дальше"); }},
         {"Font", [](TsButton* b) { b->Font()->SetSize(12); }},
         {"Moved", [](TsButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Hot", [](TsButton* b) { b->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(b)); }},
+        {"ParentColour", [](TsButton* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsButton* b) { b->SkinData()->SetSkinSection("EDIT"); }},
         {"Disabled", [](TsButton* b) { b->SetEnabled(false); }},
     };
     for (const Change& c : changes) {

@@ -90,6 +90,11 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"Checked", [](TsCheckBox* b) { b->SetChecked(true); }},
         {"Unfocused", [](TsCheckBox* b) { ::SetFocus(nullptr); }},
         {"Moved", [](TsCheckBox* b) { b->SetLeft(b->Left() + 3); }},
+        {"Hot", [](TsCheckBox* b) { b->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(b)); }},
+        {"Caption", [](TsCheckBox* b) { b->SetCaption(L"Буквы"); }},
+        {"Font", [](TsCheckBox* b) { b->Font()->SetSize(14); }},
+        {"ParentColour", [](TsCheckBox* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsCheckBox* b) { b->SkinData()->SetSkinSection("EDIT"); }},
         {"Disabled", [](TsCheckBox* b) { b->SetEnabled(false); }},
     };
     for (const Change& c : changes) {
