@@ -97,6 +97,39 @@ TEST_F(SpeedButtonTest, IsPaintedFromItsSectionAndKnownToTheSkinCore)
     EXPECT_EQ(ks::Services().SpeedButtonSkinData(Form), nullptr);
 }
 
+// A repaint copies the cache as it stands; each input of the button's picture rebuilds it
+// first. (Glyph, font, layout and margin go through the glyph's own change hook.)
+TEST_F(SpeedButtonTest, ARepaintRebuildsTheCacheForEachInputOfItsPicture)
+{
+    Button->SetCaption(L"Ок");
+    Pump();
+    Button->Repaint();
+    const int x = 3, y = Button->Height() / 2;
+    MarkCache(*Button->SkinData(), x, y);
+    Button->Repaint();
+    EXPECT_EQ(Pixel(Button, x, y), CacheMarker) << "nothing changed: the cache is copied";
+    struct Change { const char* name; void (*apply)(TsSpeedButton*); } const changes[] = {
+        {"Caption", [](TsSpeedButton* b) { b->SetCaption(L"Да"); }},
+        {"Down", [](TsSpeedButton* b) {
+             b->SetGroupIndex(1);
+             b->SetDown(true);
+         }},
+        {"Moved", [](TsSpeedButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Resized", [](TsSpeedButton* b) { b->SetWidth(b->Width() + 4); }},
+        {"ParentColour", [](TsSpeedButton* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsSpeedButton* b) { b->SkinData()->SetSkinSection("BUTTON"); }},
+        {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*Button->SkinData(), x, y);
+        c.apply(Button);
+        Button->Repaint();
+        Pump();
+        EXPECT_NE(Pixel(Button, x, y), CacheMarker);
+    }
+}
+
 TEST_F(SpeedButtonTest, HoverFadesToTheHotLookAndBackAndAPressClicks)
 {
     Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
