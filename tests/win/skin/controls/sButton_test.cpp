@@ -125,7 +125,7 @@ TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     MarkCache(*Button->SkinData(), x, y);
     Button->Repaint();
     EXPECT_EQ(WindowPixel(Button->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
-    struct Change { const char* name; void (*apply)(TsButton*); } const changes[] = {
+    const LookChange<TsButton> changes[] = {
         {"Pushed", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, TRUE, 0); }},
         {"Released", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, FALSE, 0); }},
         {"Focused", [](TsButton* b) { b->SetFocus(); }},
@@ -137,14 +137,8 @@ TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"Section", [](TsButton* b) { b->SkinData()->SetSkinSection("EDIT"); }},
         {"Disabled", [](TsButton* b) { b->SetEnabled(false); }},
     };
-    for (const Change& c : changes) {
-        SCOPED_TRACE(c.name);
-        MarkCache(*Button->SkinData(), x, y);
-        c.apply(Button);
-        Button->Repaint();
-        Pump();
-        EXPECT_NE(WindowPixel(Button->Handle(), x, y), CacheMarker);
-    }
+    ExpectEachChangeRebuilds(Button, changes, {x, y}, [](auto* c) { c->Repaint(); },
+                             [&](TPoint p) { return WindowPixel(Button->Handle(), p.X, p.Y); });
 }
 
 // A focused, enabled button with a caption shows dots one focus margin outside its caption,

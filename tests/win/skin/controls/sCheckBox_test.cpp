@@ -84,7 +84,7 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     MarkCache(*Box->SkinData(), x, y);
     Box->Repaint();
     EXPECT_EQ(WindowPixel(Box->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
-    struct Change { const char* name; void (*apply)(TsCheckBox*); } const changes[] = {
+    const LookChange<TsCheckBox> changes[] = {
         {"SpaceHeld", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0); }},
         {"SpaceLetGo", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001); }},
         {"Checked", [](TsCheckBox* b) { b->SetChecked(true); }},
@@ -97,14 +97,8 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"Section", [](TsCheckBox* b) { b->SkinData()->SetSkinSection("EDIT"); }},
         {"Disabled", [](TsCheckBox* b) { b->SetEnabled(false); }},
     };
-    for (const Change& c : changes) {
-        SCOPED_TRACE(c.name);
-        MarkCache(*Box->SkinData(), x, y);
-        c.apply(Box);
-        Box->Repaint();
-        Pump();
-        EXPECT_NE(WindowPixel(Box->Handle(), x, y), CacheMarker);
-    }
+    ExpectEachChangeRebuilds(Box, changes, {x, y}, [](auto* c) { c->Repaint(); },
+                             [&](TPoint p) { return WindowPixel(Box->Handle(), p.X, p.Y); });
 }
 
 // A box its parent does not cut needs no paint of its own each time the parent has painted.

@@ -78,7 +78,7 @@ TEST_F(EditTest, TheFrameIsRebuiltForEachInputOfItsPicture)
     MarkCache(*Edit->SkinData(), x, y);
     repaint();
     EXPECT_EQ(Pixel(x, y), CacheMarker) << "nothing changed: the cache is copied";
-    struct Change { const char* name; void (*apply)(TsEdit*); } const changes[] = {
+    const LookChange<TsEdit> changes[] = {
         {"Focused", [](TsEdit* e) { e->SetFocus(); }},
         {"Moved", [](TsEdit* e) { e->SetLeft(e->Left() + 3); }},
         {"Resized", [](TsEdit* e) { e->SetWidth(e->Width() + 4); }},
@@ -87,13 +87,8 @@ TEST_F(EditTest, TheFrameIsRebuiltForEachInputOfItsPicture)
         {"Section", [](TsEdit* e) { e->SkinData()->SetSkinSection("BUTTON"); }},
         {"Disabled", [](TsEdit* e) { e->SetEnabled(false); }},
     };
-    for (const Change& c : changes) {
-        SCOPED_TRACE(c.name);
-        MarkCache(*Edit->SkinData(), x, y);
-        c.apply(Edit);
-        repaint();
-        EXPECT_NE(Pixel(x, y), CacheMarker);
-    }
+    ExpectEachChangeRebuilds(Edit, changes, {x, y}, [&](TsEdit*) { repaint(); },
+                             [&](TPoint p) { return Pixel(p.X, p.Y); });
 }
 
 TEST_F(EditTest, ADisabledEditShowsItsCacheWithPasswordCharacters)

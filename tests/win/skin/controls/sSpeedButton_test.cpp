@@ -108,7 +108,7 @@ TEST_F(SpeedButtonTest, ARepaintRebuildsTheCacheForEachInputOfItsPicture)
     MarkCache(*Button->SkinData(), x, y);
     Button->Repaint();
     EXPECT_EQ(Pixel(Button, x, y), CacheMarker) << "nothing changed: the cache is copied";
-    struct Change { const char* name; void (*apply)(TsSpeedButton*); } const changes[] = {
+    const LookChange<TsSpeedButton> changes[] = {
         {"Caption", [](TsSpeedButton* b) { b->SetCaption(L"Да"); }},
         {"Down", [](TsSpeedButton* b) {
              b->SetGroupIndex(1);
@@ -120,14 +120,8 @@ TEST_F(SpeedButtonTest, ARepaintRebuildsTheCacheForEachInputOfItsPicture)
         {"Section", [](TsSpeedButton* b) { b->SkinData()->SetSkinSection("BUTTON"); }},
         {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
     };
-    for (const Change& c : changes) {
-        SCOPED_TRACE(c.name);
-        MarkCache(*Button->SkinData(), x, y);
-        c.apply(Button);
-        Button->Repaint();
-        Pump();
-        EXPECT_NE(Pixel(Button, x, y), CacheMarker);
-    }
+    ExpectEachChangeRebuilds(Button, changes, {x, y}, [](auto* c) { c->Repaint(); },
+                             [&](TPoint p) { return Pixel(Button, p.X, p.Y); });
 }
 
 TEST_F(SpeedButtonTest, HoverFadesToTheHotLookAndBackAndAPressClicks)
