@@ -1,11 +1,11 @@
 #pragma once
-// What the skinned push button and check box (and, for its parent's colour, the group box) keep
-// of the look their window was last painted in.
-// Their cache shows more than the skin and the parent's background: the state, the focus, where
-// the control stands. The platform changes some of that through its own handlers (space, capture,
-// clicks, focus), which set no flag, so each paint compares the look now with the look last
-// painted and rebuilds the cache when they differ. After each rebuild the frame's corners take
-// the parent's picture into the cache, once.
+// What the skinned push button and check box keep of the look their window was last painted in
+// (the group box and the edit share the parent's colour from here). Their cache shows more than
+// the skin and the parent's background: the state, the focus, where the control stands. The
+// platform changes some of that through its own handlers (space, capture, clicks, focus), which
+// set no flag, so each paint compares the look now with the look last painted and rebuilds the
+// cache when they differ. After each rebuild the frame's corners take the parent's picture into
+// the cache, once.
 
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/sCommonData.h"
