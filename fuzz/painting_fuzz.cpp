@@ -8,6 +8,7 @@
 // nothing is caught.
 #include "host/support/PixelImage.h"
 #include "skin/pixels/AlphaImage.h"
+#include "skin/pixels/ControlFramePixels.h"
 #include "skin/pixels/GradientPixels.h"
 #include "skin/pixels/KeyedPixels.h"
 #include "skin/pixels/MaskedPixels.h"
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -280,6 +282,77 @@ TRect PaintMaskedTiling(Input& in, const Scene& s)
     return r;
 }
 
+// A skin image fitted over the whole destination as PaintSkinImageFit fits it: the record read
+// as its cells (one cell over an image of its own when it has none), corners copied keyed or
+// through the mask row with their key pixels' runs collected for the region, sides and centre
+// tiled. Every run lies inside the destination.
+TRect PaintFit(Input& in, const Scene& s)
+{
+    const TsMaskData record = Record(in);
+    const ks::PixelView d = s.dst.View(), m = s.master.View();
+    const TsMaskData cells = ks::FitCells(record, in.Flag() ? TPoint{m.width, m.height} : TPoint{});
+    const int state = in.Between(-1, 5);
+    const bool filling = in.Flag();
+    if (cells.MaskType < 0)
+        return {};
+    const TRect bounds{0, 0, d.width, d.height};
+    const ks::BorderLayout layout = ks::FittedParts(cells, bounds, state, filling);
+    const int maskOffset = cells.MaskType == 1 ? ks::HalfRecordHeight(cells) : 0;
+    std::vector<TRect> runs;
+    auto piece = [&](const TRect& from, const TRect& to, bool corner) {
+        const ks::Piece p = ks::FitPiece(d, to, m, from, maskOffset);
+        if (p.Empty())
+            return;
+        Check(p.dx >= to.Left && p.dy >= to.Top && p.dx + p.cols <= to.Right && p.dy + p.rows <= to.Bottom,
+              "a fitted piece lies inside its place");
+        const TRect src{p.sx, p.sy, p.sx + p.cols, p.sy + p.rows}, dst{p.dx, p.dy, p.dx + p.cols, p.dy + p.rows};
+        if (maskOffset > 0) {
+            ks::AlphaBackdrop backdrop;
+            backdrop.ready = !corner;
+            ks::MaskBlendPiece(d, dst, m, src, maskOffset, ks::MaskRows::Exact, backdrop, std::nullopt);
+        } else if (corner) {
+            ks::CopyKeyed(d, {p.dx, p.dy}, m, src, TransparentKeyColor, ks::KeyFill{});
+        } else {
+            ks::CopyRect(d, {p.dx, p.dy}, m, src);
+        }
+        if (corner)
+            ks::AppendKeyRuns(runs, m, src, TransparentKeyColor, {p.dx, p.dy});
+    };
+    for (int i = 0; i < layout.count; ++i) {
+        const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
+        if (part.corner)
+            piece(part.src, part.area, true);
+        else
+            ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) { piece(part.src, tile, false); });
+    }
+    for (const TRect& run : runs)
+        Check(run.Left >= 0 && run.Top >= 0 && run.Right <= d.width && run.Bottom <= d.height && run.Left < run.Right,
+              "a region run lies inside the destination");
+    return bounds;
+}
+
+// The corners PaintControlFrame restores over a control of the destination's size: each one
+// changes nothing outside the place of its piece.
+TRect PaintFrameCorners(Input& in, const Scene& s)
+{
+    const TsMaskData record = Record(in);
+    const ks::PixelView d = s.dst.View(), m = s.master.View();
+    const TsMaskData cells = ks::FrameCells(record, in.Flag() ? TPoint{m.width, m.height} : TPoint{});
+    const int state = in.Between(-1, 5);
+    ks::KeyFill fill;
+    fill.kind = static_cast<ks::KeyFill::Kind>(in.Between(0, 2));
+    fill.backdrop = {s.back.View(), in.Coord(), in.Coord(), true, true};
+    fill.colour = in.Word();
+    if (cells.ImageCount <= 0 || cells.MaskType < 0)
+        return {};
+    for (const ks::FrameCorner& corner : ks::FrameCornerPieces(cells, d.width, d.height, state)) {
+        const Image before = s.dst;
+        ks::FillUnderKey(d, corner.at, m, corner.src, TransparentKeyColor, fill);
+        Check(SameOutside(before, s.dst, Placed(corner.at, corner.src)), "a frame corner stays in its place");
+    }
+    return {0, 0, d.width, d.height};
+}
+
 // One of the pixel loops on its own, with a rectangle it must keep to.
 TRect PaintPixels(Input& in, const Scene& s)
 {
@@ -386,10 +459,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int paints = 0; paints < 16 && !in.Done(); ++paints) {
         const Image before = dst;
         TRect r;
-        switch (in.Between(0, 3)) {
+        switch (in.Between(0, 5)) {
         case 0: r = PaintBorder(in, scene); break;
         case 1: r = PaintGlyph(in, scene); break;
         case 2: r = PaintMaskedTiling(in, scene); break;
+        case 3: r = PaintFit(in, scene); break;
+        case 4: r = PaintFrameCorners(in, scene); break;
         default: r = PaintPixels(in, scene); break;
         }
         Check(SameOutside(before, dst, r), "nothing outside the rectangle painted changed");

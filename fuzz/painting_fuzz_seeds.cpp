@@ -1,4 +1,4 @@
-// Writes the painting fuzz target's seed corpus: border, glyph and tiled records of the shapes
+// Writes the painting fuzz target's seed corpus: border, glyph, tiled, fitted and frame records of the shapes
 // stored skins give, spelled in the target's input encoding, and runs of random bytes, which the
 // target reads as any other paints.
 #include "fuzz/SeedCorpus.h"
@@ -95,6 +95,36 @@ void Tiling(std::vector<uint8_t>& out, bool strips)
         out.push_back(0x40);
 }
 
+// A push-button image of three cells with a mask row fitted over the destination in state 2,
+// then a whole image file without cells restoring a frame's corners over the parent's colour.
+void FitAndFrame(std::vector<uint8_t>& out)
+{
+    out.push_back(3);
+    Rect(out, 0, 0, 60, 40);
+    for (int v : {3, 1, 0, 4})
+        Field(out, v);
+    out.push_back(0);
+    for (int v : {5, 5, 5, 5})
+        Field(out, v);
+    out.push_back(0); // in the master image
+    out.push_back(3); // state 2
+    out.push_back(1); // filling
+    out.push_back(4);
+    Rect(out, 0, 0, 0, 0);
+    for (int v : {0, 0, 0, 0})
+        Field(out, v);
+    out.push_back(0);
+    for (int v : {6, 6, 6, 6})
+        Field(out, v);
+    out.push_back(1); // its own image
+    out.push_back(1); // state 0
+    out.push_back(1); // the parent's colour
+    Coord(out, 0);
+    Coord(out, 0);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(0x20);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,6 +144,9 @@ int main(int argc, char** argv)
         Tiling(tiling, false);
         Tiling(tiling, true);
         ks::fuzz::WriteSeed(dir / ("tiling-" + depth), tiling);
+        std::vector<uint8_t> fit = Header(bpp32);
+        FitAndFrame(fit);
+        ks::fuzz::WriteSeed(dir / ("fit-frame-" + depth), fit);
     }
     std::mt19937 rng(12);
     for (int n = 0; n < 48; ++n) {

@@ -116,6 +116,7 @@ void TCustomImageList::CreateHandle()
         throw EOutOfResources(NoImageList);
     ImageList_SetBkColor(list.get(), ToColorRef(FBkColor));
     FHandle = std::move(list);
+    FHandleMade = true;
 }
 
 HIMAGELIST TCustomImageList::Handle()
@@ -127,7 +128,8 @@ HIMAGELIST TCustomImageList::Handle()
 
 void TCustomImageList::ReleaseHandle() noexcept
 {
-    if (FShareImages)
+    // A list made here is this list's own whatever ShareImages says: nobody else knows it.
+    if (FShareImages && !FHandleMade)
         (void)FHandle.release(); // its owner destroys it
     else
         FHandle.reset();
@@ -137,6 +139,7 @@ void TCustomImageList::SetHandle(HIMAGELIST list)
 {
     ReleaseHandle();
     FHandle.reset(list);
+    FHandleMade = false;
     Change();
 }
 

@@ -55,8 +55,9 @@ public:
     // Made on first use (CreateHandle). Raises EOutOfResources when comctl32 refuses.
     HIMAGELIST Handle();
     bool HandleAllocated() const noexcept { return static_cast<bool>(FHandle); }
-    // Adopts list (nullptr releases the current one). The previous list is destroyed unless
-    // ShareImages, in which case its owner keeps it. Notifies a change.
+    // Adopts list (nullptr releases the current one). The previous list is destroyed unless it
+    // was adopted and ShareImages is set, in which case its owner keeps it; a list made by
+    // Handle() is always destroyed here. Notifies a change.
     void SetHandle(HIMAGELIST list);
     int Count() const noexcept;
 
@@ -121,6 +122,8 @@ private:
     TImageType FImageType = itImage;
     bool FMasked = true;
     bool FShareImages = false;
+    // FHandle was made by CreateHandle, not adopted through SetHandle.
+    bool FHandleMade = false;
     TNotifyEvent FOnChange;
 };
 

@@ -1,28 +1,40 @@
 #pragma once
-// What the skinned push button and check box keep of the look their window was last painted in.
-// Their cache shows more than the skin and the parent's background: the state, the focus, where
-// the control stands. The platform changes some of that through its own handlers (space, capture,
-// clicks, focus), which set no flag, so each paint compares the look now with the look last
-// painted and rebuilds the cache when they differ. After each rebuild the frame's corners take
-// the parent's picture into the cache, once.
+// What the skinned push button and check box keep of the look their window was last painted in
+// (the group box and the edit share the parent's colour from here). Their cache shows more than
+// the skin and the parent's background: the state, the focus, where the control stands. The
+// platform changes some of that through its own handlers (space, capture, clicks, focus), which
+// set no flag, so each paint compares the look now with the look last painted and rebuilds the
+// cache when they differ. After each rebuild the frame's corners take the parent's picture into
+// the cache, once.
 
 #include "skin/core/ControlFramePainting.h"
+#include "skin/core/sCommonData.h"
 #include "vcl/Bitmap.h"
 #include "vcl/StdCtrls.h"
 
 #include <utility>
 
+// What a parent without a picture of its own shows behind a control: its colour, which no
+// message tells the control about; clNone where the parent gives a picture.
+inline TColor ParentLookColour(const TsCommonData& skinData)
+{
+    const CacheInfo ci = skinData.QueryBackgroundInfo();
+    return ci.Ready ? clNone : ci.FillColor;
+}
+
 // The part of the look that both controls' caches show.
 struct TsButtonLook {
     bool focused = false, enabled = false, wordWrap = false;
     TRect bounds;
-    // The picture behind the control comes from its parent.
+    // The picture behind the control comes from its parent, or the parent's colour.
     const TWinControl* parent = nullptr;
+    TColor parentColour = clNone;
     bool operator==(const TsButtonLook&) const = default;
 
-    static TsButtonLook Of(const TButtonControl& control) noexcept
+    static TsButtonLook Of(const TButtonControl& control, const TsCommonData& skinData)
     {
-        return {control.Focused(), control.Enabled(), control.WordWrap(), control.BoundsRect(), control.Parent()};
+        return {control.Focused(),    control.Enabled(), control.WordWrap(),
+                control.BoundsRect(), control.Parent(),  ParentLookColour(skinData)};
     }
 };
 

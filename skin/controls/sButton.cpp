@@ -220,7 +220,7 @@ void TsButton::PrepareCache()
 
 TsButton::Look TsButton::LookNow()
 {
-    return {TsButtonLook::Of(*this), StateIndex()};
+    return {TsButtonLook::Of(*this, *FSkinData), StateIndex()};
 }
 
 void TsButton::PaintHandler(HDC given)

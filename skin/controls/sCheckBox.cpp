@@ -11,6 +11,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/images/acAlphaImageList.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/ImgList.h"
@@ -361,6 +362,24 @@ void TsCheckBox::DrawStripCell(TBitmap& strip, int cell)
                   TransparentKeyColor);
 }
 
+namespace {
+
+// The image of a strip of state cells. An alpha image list gives its 32-bit picture, blended by
+// its alpha; any other list draws over the key colour, since its soft edges have no alpha to
+// keep (blended over the key colour they would come out pink).
+std::unique_ptr<TBitmap> StripBitmap(TCustomImageList* list, int index)
+{
+    auto* alpha = dynamic_cast<TsAlphaImageList*>(list);
+    if (!alpha)
+        return GetImageListBitmap(list, index);
+    std::unique_ptr<TBitmap> strip = NewBitmap32(list->Width(), list->Height());
+    if (!alpha->GetBitmap32(index, strip.get()))
+        return nullptr;
+    return strip;
+}
+
+} // namespace
+
 void TsCheckBox::DrawImgGlyph()
 {
     TBitmap& cache = *FSkinData->CacheBitmap;
@@ -369,7 +388,7 @@ void TsCheckBox::DrawImgGlyph()
         const int w = FImages->Width(), h = FImages->Height();
         const TRect check = CheckRect();
         if (h > 0 && w / h > 1 && w % h == 0) {
-            if (std::unique_ptr<TBitmap> strip = GetImageListBitmap(FImages, index))
+            if (std::unique_ptr<TBitmap> strip = StripBitmap(FImages, index))
                 DrawStripCell(*strip, CellIndex(w / h));
         } else if (index < ImageListCount(FImages)) {
             FImages->Draw(cache.Canvas(), check.Left, check.Top, index, true);
@@ -409,7 +428,7 @@ void TsCheckBox::PrepareCache()
 
 TsCheckBox::Look TsCheckBox::LookNow() const
 {
-    return {TsButtonLook::Of(*this), Hot(), FPressed, State(), GetControlsAlignment()};
+    return {TsButtonLook::Of(*this, *FSkinData), Hot(), FPressed, State(), GetControlsAlignment()};
 }
 
 void TsCheckBox::PaintToDC(HDC dc)

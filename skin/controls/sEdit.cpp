@@ -1,5 +1,6 @@
 #include "skin/controls/sEdit.h"
 
+#include "skin/controls/ButtonLook.h"
 #include "skin/controls/sLabel.h"
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
@@ -102,6 +103,15 @@ void TsEdit::PrepareCache()
     FFrameDue = true;
 }
 
+void TsEdit::CompareLook()
+{
+    const Look look{BoundsRect(), Parent(), ParentLookColour(*FSkinData)};
+    if (look != FPaintedLook) {
+        FSkinData->BackgroundChanged = true;
+        FPaintedLook = look;
+    }
+}
+
 void TsEdit::PaintFrameOnce()
 {
     // The frame's corners take the parent's picture into the cache: once after each rebuild.
@@ -133,6 +143,7 @@ void TsEdit::PaintBorder()
         return;
     ks::WindowDC dc(Handle(), ks::WindowDC::WholeWindow);
     const int saved = SaveDC(dc.get());
+    CompareLook();
     if (FSkinData->BackgroundChanged)
         PrepareCache();
     PaintFrameOnce();
@@ -158,6 +169,7 @@ void TsEdit::PaintDisabledFromCache(HDC dc)
     FSkinData->BackgroundChanged = FSkinData->BackgroundChanged || FSkinData->ClippedByParent ||
                                    (static_cast<uint8_t>(SendCommandSimple(Parent(), SKC_IS_CACHE_OUTDATED)) != 0);
     FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
+    CompareLook();
     if (FSkinData->BackgroundChanged && !FSkinData->ParentBackgroundAlways)
         PrepareCache();
     PaintFrameOnce();

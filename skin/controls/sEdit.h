@@ -59,10 +59,21 @@ private:
     void AfterPlatform(TMessage& m);
     void KeepLabelInStep(const TMessage& m);
     void PaintFrameOnce();
+    // Marks the cache out of date when the look has changed since it was painted.
+    void CompareLook();
+    // What the cache shows of the edit's surroundings: the frame's corners show the parent's
+    // picture at the edit's place, or the parent's colour, which no message reports.
+    struct Look {
+        TRect bounds;
+        const TWinControl* parent = nullptr;
+        TColor parentColour = clNone;
+        bool operator==(const Look&) const = default;
+    };
 
     std::unique_ptr<TsCommonData> FSkinData;
     TsDisabledKind FDisabledKind{dkBlended};
     bool FFrameDue = true;
+    Look FPaintedLook;
     // Declared after the skin data it refers to, so that it goes first.
     std::unique_ptr<TsBoundLabel> FBoundLabel;
 };

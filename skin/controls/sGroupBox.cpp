@@ -1,5 +1,6 @@
 #include "skin/controls/sGroupBox.h"
 
+#include "skin/controls/ButtonLook.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinSenders.h"
@@ -171,6 +172,13 @@ void TsGroupBox::PrepareCache()
     FSkinData->BackgroundChanged = false;
 }
 
+TsGroupBox::Look TsGroupBox::LookNow()
+{
+    const TFont& font = *Font();
+    return {Focused(),   UseRightToLeftAlignment(), BoundsRect(), Parent(), ParentLookColour(*FSkinData),
+            font.Name(), font.Height(),             font.Style()};
+}
+
 void TsGroupBox::PaintToDC(HDC dc)
 {
     if (!SkinActive() || BeingDestroyed(*this) || !Visible())
@@ -192,7 +200,7 @@ void TsGroupBox::PaintToDC(HDC dc)
     } else {
         FSkinData->ClippedByParent = false;
     }
-    const Look look{Focused(), UseRightToLeftAlignment(), BoundsRect(), Parent()};
+    const Look look = LookNow();
     if (look != FPaintedLook) {
         FSkinData->BackgroundChanged = true;
         FPaintedLook = look;

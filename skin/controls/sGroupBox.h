@@ -58,10 +58,17 @@ private:
     struct Look {
         bool focused = false, rightToLeft = false;
         TRect bounds;
-        // The picture behind the control comes from its parent.
+        // The picture behind the control comes from its parent; a parent without a picture of
+        // its own gives its colour instead.
         const TWinControl* parent = nullptr;
+        TColor parentColour = clNone;
+        // The font sets the caption band's height, with a caption or without one.
+        std::wstring fontName;
+        int fontHeight = 0;
+        TFontStyles fontStyle;
         bool operator==(const Look&) const = default;
     };
+    Look LookNow();
 
     std::unique_ptr<TsCommonData> FSkinData;
     TsGroupCaptionLayout FCaptionLayout = clTopLeft;

@@ -2,9 +2,11 @@
 
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/pixels/KeyedPixels.h"
+#include "skin/pixels/ControlFramePixels.h"
 #include "skin/pixels/MaskedPixels.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/ParentBackground.h"
+#include "skin/core/SkinImageCells.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
@@ -45,31 +47,14 @@ void CutRuns(HRGN rgn, const std::vector<TRect>& runs)
         CombineRgn(rgn, rgn, cut.get(), RGN_DIFF);
 }
 
-// Calls draw(piece) for pieces of pw x ph over area from its top-left corner, whole ones first
-// and the cut last column and row. A piece of no size would never advance: nothing is drawn.
-template <class Draw>
-void Tile(const TRect& area, int pw, int ph, Draw draw)
-{
-    if (pw <= 0 || ph <= 0)
-        return;
-    for (int64_t x = area.Left; x < area.Right; x += pw)
-        for (int64_t y = area.Top; y < area.Bottom; y += ph)
-            draw(TRect{static_cast<int>(x), static_cast<int>(y), static_cast<int>(std::min<int64_t>(x + pw, area.Right)),
-                       static_cast<int>(std::min<int64_t>(y + ph, area.Bottom))});
-}
-
 } // namespace
 
-void PaintFitPiece(TBitmap& target, HRGN rgn, TBitmap& image, const TRect& srcRect, TPoint at, int maskOffset,
-                   bool cutRegion)
+void PaintFitPiece(TBitmap& target, HRGN rgn, TBitmap& image, const TRect& srcRect, const TRect& dstRect,
+                   int maskOffset, bool cutRegion)
 {
     const ks::PixelView dst = target.View();
     const ks::PixelView src = image.View();
-    const TRect from{srcRect.Left, srcRect.Top, static_cast<int>(std::min<int64_t>(int64_t{srcRect.Right} + 1, Far)),
-                     static_cast<int>(std::min<int64_t>(int64_t{srcRect.Bottom} + 1, Far))};
-    ks::Piece p = ks::ClipPiece(dst, {at.X, at.Y, Far, Far}, src, from);
-    if (maskOffset > 0) // the mask rows must lie inside the image too
-        p.rows = std::min(p.rows, src.height - maskOffset - p.sy);
+    const ks::Piece p = ks::FitPiece(dst, dstRect, src, srcRect, maskOffset);
     if (p.Empty())
         return;
     const TRect piece{p.sx, p.sy, p.sx + p.cols, p.sy + p.rows};
@@ -96,64 +81,33 @@ void PaintSkinImageFit(TBitmap& target, HRGN rgn, bool filling, const TsMaskData
     const int W = target.Width(), H = target.Height();
     if (W < 2 || H < 2 || mask.Manager == nullptr)
         return;
-    // The shared record stays as it is: a record without cells is read as one cell over its own
-    // bitmap.
+    // The shared record stays as it is: its geometry is read into a copy.
     TBitmap* image = mask.Bmp ? mask.Bmp.get() : mask.Manager->MasterBitmap.get();
-    TRect r = mask.R;
-    int count = mask.ImageCount;
-    if (count < 1) {
-        if (!mask.Bmp)
-            return;
-        count = 1;
-        r = {0, 0, mask.Bmp->Width(), mask.Bmp->Height()};
-    }
-    if (image == nullptr || image->Empty() || mask.MaskType < 0)
+    const TPoint ownImage = mask.Bmp ? TPoint{mask.Bmp->Width(), mask.Bmp->Height()} : TPoint{};
+    const TsMaskData cells = ks::FitCells(mask, ownImage);
+    if (image == nullptr || image->Empty() || cells.MaskType < 0)
         return;
-    int wl = std::max<int>(mask.WL, 0), wt = std::max<int>(mask.WT, 0);
-    int wr = std::max<int>(mask.WR, 0), wb = std::max<int>(mask.WB, 0);
-    ShrinkToFit(W, wl, wr);
-    ShrinkToFit(H, wt, wb);
-    const int c = std::clamp(state, 0, count - 1);
-    const int cw = RectWidth(r) / count, ch = RectHeight(r) / (mask.MaskType + 1);
-    if (cw <= 0 || ch <= 0)
-        return;
-    const int mw = std::max(0, cw - wl - wr), mh = std::max(0, ch - wt - wb);
-    const int sx = r.Left + cw * c, sy = r.Top;
-    const int maskOffset = mask.MaskType == 1 ? RectHeight(r) / 2 : 0;
-    const bool stretched = (mask.StretchMode & 1) != 0 && mask.MaskType != 1;
-
-    auto corner = [&](int x, int y, int fromX, int fromY, int w, int h) {
-        if (w > 0 && h > 0)
-            PaintFitPiece(target, rgn, *image, {fromX, fromY, fromX + w - 1, fromY + h - 1}, {x, y}, maskOffset, true);
-    };
-    auto middle = [&](const TRect& area, int fromX, int fromY, int pw, int ph) {
-        if (RectWidth(area) <= 0 || RectHeight(area) <= 0 || pw <= 0 || ph <= 0)
-            return;
-        if (stretched) {
+    const ks::BorderLayout layout = ks::FittedParts(cells, {0, 0, W, H}, state, filling);
+    const int maskOffset = cells.MaskType == 1 ? ks::HalfRecordHeight(cells) : 0;
+    const bool stretched = (cells.StretchMode & 1) != 0 && cells.MaskType != 1;
+    const TRect bounds{0, 0, W, H};
+    for (int i = 0; i < layout.count; ++i) {
+        const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
+        const TRect& from = part.src;
+        if (part.corner) {
+            PaintFitPiece(target, rgn, *image, from, part.area, maskOffset, true);
+        } else if (stretched) {
             HDC d = target.Canvas().Handle();
             SetStretchBltMode(d, HALFTONE);
             SetBrushOrgEx(d, 0, 0, nullptr);
-            StretchBlt(d, area.Left, area.Top, RectWidth(area), RectHeight(area), image->Canvas().Handle(), fromX,
-                       fromY, pw, ph, SRCCOPY);
-            return;
+            StretchBlt(d, part.area.Left, part.area.Top, RectWidth(part.area), RectHeight(part.area),
+                       image->Canvas().Handle(), from.Left, from.Top, part.w, part.h, SRCCOPY);
+        } else {
+            ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) {
+                PaintFitPiece(target, rgn, *image, from, tile, maskOffset, false);
+            });
         }
-        Tile(area, pw, ph, [&](const TRect& piece) {
-            PaintFitPiece(target, rgn, *image,
-                          {fromX, fromY, fromX + RectWidth(piece) - 1, fromY + RectHeight(piece) - 1},
-                          {piece.Left, piece.Top}, maskOffset, false);
-        });
-    };
-
-    corner(0, 0, sx, sy, wl, wt);
-    corner(0, H - wb, sx, sy + ch - wb, wl, wb);
-    middle({0, wt, wl, H - wb}, sx, sy + wt, wl, mh);
-    middle({wl, 0, W - wr, wt}, sx + wl, sy, mw, wt);
-    middle({wl, H - wb, W - wr, H}, sx + wl, sy + ch - wb, mw, wb);
-    middle({W - wr, wt, W, H - wb}, sx + wl + mw, sy + wt, wr, mh);
-    corner(W - wr, H - wb, sx + wl + mw, sy + ch - wb, wr, wb);
-    corner(W - wr, 0, sx + wl + mw, sy, wr, wt);
-    if (filling && (mask.StretchMode & 4) != 0)
-        middle({wl, wt, W - wr, H - wb}, sx + wl, sy + wt, mw, mh);
+    }
 }
 
 void PaintControlSkin(HDC dc, const TRect& r, int borderWidth, TsCommonData& skinData, int state, TRect& clientRect)

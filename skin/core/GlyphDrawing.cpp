@@ -2,6 +2,7 @@
 
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/core/SkinImageCells.h"
 #include "skin/pixels/KeyedPixels.h"
 #include "vcl/Bitmap.h"
 
@@ -24,22 +25,14 @@ void Stretch(HDC dst, const TRect& to, HDC src, const TRect& from)
                    RectHeight(from), SRCCOPY);
 }
 
-// Covers area with pw x ph pieces from (sx, sy), whole pieces first, then the cut last column
-// and row. A piece of no size covers nothing: it would never advance.
-void Tile(HDC dst, const TRect& area, HDC src, int sx, int sy, int pw, int ph)
-{
-    if (pw <= 0 || ph <= 0)
-        return;
-    for (int x = area.Left; x < area.Right; x += pw)
-        for (int y = area.Top; y < area.Bottom; y += ph)
-            Copy(dst, x, y, std::min(pw, area.Right - x), std::min(ph, area.Bottom - y), src, sx, sy);
-}
-
-// A part of the frame: destination and source rectangles, tiled (mode 0) or stretched (1).
-void DrawPart(HDC dst, const TRect& to, HDC src, const TRect& from, int mode, int pw, int ph)
+// A part of the frame: destination and source rectangles, tiled (mode 0: pw x ph pieces from
+// from's top-left corner, only those inside within) or stretched (1).
+void DrawPart(HDC dst, const TRect& within, const TRect& to, HDC src, const TRect& from, int mode, int pw, int ph)
 {
     if (mode == 0)
-        Tile(dst, to, src, from.Left, from.Top, pw, ph);
+        ks::ForEachTile(to, pw, ph, within, [&](const TRect& tile) {
+            Copy(dst, tile.Left, tile.Top, RectWidth(tile), RectHeight(tile), src, from.Left, from.Top);
+        });
     else if (mode == 1)
         Stretch(dst, to, src, from);
 }
@@ -91,6 +84,7 @@ void StretchNinePart(TBitmap& dst, TBitmap& src, const TRect& dstRect, const TRe
     SetStretchBltMode(d, BLACKONWHITE);
     const TRect& D = dstRect;
     const TRect& S = srcRect;
+    const TRect within{0, 0, dst.Width(), dst.Height()};
     // Edge widths from callers' frames; a negative width is no edge.
     const int L = std::max(corners.Left, 0), T = std::max(corners.Top, 0);
     const int R = std::max(corners.Right, 0), B = std::max(corners.Bottom, 0);
@@ -108,16 +102,16 @@ void StretchNinePart(TBitmap& dst, TBitmap& src, const TRect& dstRect, const TRe
 
     const int mw = RectWidth(S) - R - L;
     const int mh = RectHeight(S) - B - T;
-    DrawPart(d, {D.Left, D.Top + T, D.Left + l, D.Bottom - B}, s, {S.Left, S.Top + T, S.Left + l, S.Bottom - B},
+    DrawPart(d, within, {D.Left, D.Top + T, D.Left + l, D.Bottom - B}, s, {S.Left, S.Top + T, S.Left + l, S.Bottom - B},
              sideModes[0], l, mh);
-    DrawPart(d, {D.Left + L, D.Top, D.Right - R, D.Top + t}, s, {S.Left + L, S.Top, S.Right - R, S.Top + t},
+    DrawPart(d, within, {D.Left + L, D.Top, D.Right - R, D.Top + t}, s, {S.Left + L, S.Top, S.Right - R, S.Top + t},
              sideModes[1], mw, t);
-    DrawPart(d, {D.Right - r, D.Top + T, D.Right, D.Bottom - B}, s, {S.Right - r, S.Top + T, S.Right, S.Bottom - B},
+    DrawPart(d, within, {D.Right - r, D.Top + T, D.Right, D.Bottom - B}, s, {S.Right - r, S.Top + T, S.Right, S.Bottom - B},
              sideModes[2], r, mh);
-    DrawPart(d, {D.Left + L, D.Bottom - b, D.Right - R, D.Bottom}, s,
+    DrawPart(d, within, {D.Left + L, D.Bottom - b, D.Right - R, D.Bottom}, s,
              {S.Left + L, S.Bottom - b, S.Right - R, S.Bottom}, sideModes[3], mw, b);
     if (fillCenter)
-        DrawPart(d, {D.Left + L, D.Top + T, D.Right - R, D.Bottom - B}, s,
+        DrawPart(d, within, {D.Left + L, D.Top + T, D.Right - R, D.Bottom - B}, s,
                  {S.Left + L, S.Top + T, S.Right - R, S.Bottom - B}, centerMode, mw, mh);
 }
 

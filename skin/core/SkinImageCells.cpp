@@ -21,18 +21,6 @@ bool Empty(const TRect& r) noexcept
     return r.Right <= r.Left || r.Bottom <= r.Top;
 }
 
-// Corners too wide for a size give up as much on each side, the far one the odd pixel. A corner
-// narrower than its share gives up all it has, and the other one no more than the size, so that
-// neither reaches past the far edge (a huge width beside a small one would otherwise).
-void ShrinkToFit(int64_t size, int& nearWidth, int& farWidth) noexcept
-{
-    if (size < nearWidth + farWidth) {
-        const int64_t d = (nearWidth + farWidth - size) / 2;
-        nearWidth = static_cast<int>(std::clamp<int64_t>(nearWidth - d, 0, size));
-        farWidth = static_cast<int>(std::clamp<int64_t>(farWidth - d - (size % 2 != 0 ? 1 : 0), 0, size));
-    }
-}
-
 // The column of the cell that state paints: min(state, imageCount - 1), 0 for a negative state.
 int CellColumn(int state, int imageCount) noexcept
 {
@@ -40,6 +28,16 @@ int CellColumn(int state, int imageCount) noexcept
 }
 
 } // namespace
+
+void ShrinkToFit(int64_t size, int& nearWidth, int& farWidth) noexcept
+{
+    const int64_t sum = int64_t{nearWidth} + farWidth;
+    if (size < sum) {
+        const int64_t d = (sum - size) / 2;
+        nearWidth = static_cast<int>(std::clamp<int64_t>(nearWidth - d, 0, size));
+        farWidth = static_cast<int>(std::clamp<int64_t>(farWidth - d - (size % 2 != 0 ? 1 : 0), 0, size));
+    }
+}
 
 int HalfRecordHeight(const TsMaskData& mask) noexcept
 {
@@ -63,9 +61,16 @@ GlyphRects StateGlyphRects(const TsMaskData& mask, TPoint p, int state) noexcept
 
 BorderLayout BorderParts(const TsMaskData& mask, const TRect& r, int state, bool filling) noexcept
 {
+    if (state == 0 && (mask.StretchMode & 2) != 0)
+        return {};
+    return FittedParts(mask, r, state, filling);
+}
+
+BorderLayout FittedParts(const TsMaskData& mask, const TRect& r, int state, bool filling) noexcept
+{
     BorderLayout layout;
     const int64_t width = int64_t{r.Right} - r.Left, height = int64_t{r.Bottom} - r.Top;
-    if ((state == 0 && (mask.StretchMode & 2) != 0) || width < 2 || height < 2 || mask.ImageCount <= 0)
+    if (width < 2 || height < 2 || mask.ImageCount <= 0)
         return layout;
     int wl = std::max<int>(mask.WL, 0), wt = std::max<int>(mask.WT, 0);
     int wr = std::max<int>(mask.WR, 0), wb = std::max<int>(mask.WB, 0);
@@ -103,6 +108,70 @@ BorderLayout BorderParts(const TsMaskData& mask, const TRect& r, int state, bool
     if (filling && (mask.StretchMode & 4) != 0)
         middle(L + wl, T + wt, Rt - wr, B - wb, sx + wl, sy + wt, mw, mh);
     return layout;
+}
+
+namespace {
+
+TsMaskData GeometryOf(const TsMaskData& mask) noexcept
+{
+    TsMaskData cells;
+    cells.R = mask.R;
+    cells.ImageCount = mask.ImageCount;
+    cells.MaskType = mask.MaskType;
+    cells.BorderWidth = mask.BorderWidth;
+    cells.StretchMode = mask.StretchMode;
+    cells.ImgType = mask.ImgType;
+    cells.WL = mask.WL;
+    cells.WT = mask.WT;
+    cells.WR = mask.WR;
+    cells.WB = mask.WB;
+    return cells;
+}
+
+bool HasImage(TPoint size) noexcept
+{
+    return size.X > 0 && size.Y > 0;
+}
+
+} // namespace
+
+TsMaskData FitCells(const TsMaskData& mask, TPoint ownImage) noexcept
+{
+    TsMaskData cells = GeometryOf(mask);
+    if (cells.ImageCount < 1 && HasImage(ownImage)) {
+        cells.ImageCount = 1;
+        cells.R = {0, 0, ownImage.X, ownImage.Y};
+    }
+    return cells;
+}
+
+TsMaskData FrameCells(const TsMaskData& mask, TPoint ownImage) noexcept
+{
+    TsMaskData cells = GeometryOf(mask);
+    if (cells.ImageCount == 0 && HasImage(ownImage)) {
+        cells.ImageCount = 3;
+        cells.MaskType = 1;
+        cells.R = {0, 0, ownImage.X, ownImage.Y};
+    }
+    return cells;
+}
+
+std::array<FrameCorner, 4> FrameCornerPieces(const TsMaskData& cells, int width, int height, int state) noexcept
+{
+    const int64_t count = std::max<int64_t>(cells.ImageCount, 1);
+    const int64_t c = CellColumn(state, cells.ImageCount);
+    const int64_t xoff = (int64_t{cells.R.Right} - cells.R.Left) * c / count;
+    const int64_t wl = std::max<int>(cells.WL, 0), wt = std::max<int>(cells.WT, 0);
+    const int64_t wr = std::max<int>(cells.WR, 0), wb = std::max<int>(cells.WB, 0);
+    const int64_t mw = int64_t{MaskCellWidth(cells)} - wl - wr;
+    const int64_t L = int64_t{cells.R.Left} + xoff, T = cells.R.Top;
+    const int64_t bottom = cells.MaskType == 0 ? int64_t{cells.R.Bottom} : T + MaskCellHeight(cells);
+    const int64_t right = L + wl + mw;
+    const int x = static_cast<int>(width - wr), y = static_cast<int>(height - wb);
+    return {{{1, {0, 0}, LimitedRect(L, T, L + wl, T + wt)},
+             {2, {0, y}, LimitedRect(L, bottom - wb, L + wl, bottom)},
+             {8, {x, y}, LimitedRect(right, bottom - wb, right + wr, bottom)},
+             {4, {x, 0}, LimitedRect(right, T, right + wr, T + wt)}}};
 }
 
 CellTiling TileCells(const TRect& r, int w, int h) noexcept

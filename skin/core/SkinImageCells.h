@@ -13,6 +13,11 @@
 
 namespace ks {
 
+// Corners too wide for a size give up as much on each side, the far one the odd pixel. A corner
+// narrower than its share gives up all it has, and the other one no more than the size, so that
+// neither reaches past the far edge (a huge width beside a small one would otherwise).
+void ShrinkToFit(int64_t size, int& nearWidth, int& farWidth) noexcept;
+
 // The distance from a picture row to its mask row for the painters that take it at half the
 // record's height.
 int HalfRecordHeight(const TsMaskData& mask) noexcept;
@@ -50,6 +55,31 @@ struct BorderLayout {
     int count = 0;
 };
 BorderLayout BorderParts(const TsMaskData& mask, const TRect& r, int state, bool filling) noexcept;
+// The same parts whatever StretchMode hides in state 0: the fitted images of push buttons and
+// dialog frames paint the record as their callers chose it.
+BorderLayout FittedParts(const TsMaskData& mask, const TRect& r, int state, bool filling) noexcept;
+
+// The geometry of mask alone (no bitmap, no manager), as the fitted and frame painters read it.
+// ownImage is the size of the record's own bitmap, (0, 0) for a record in the master bitmap.
+// FitCells: a record without cells over its own bitmap is one cell over all of it (without its
+// own bitmap it stays without cells). FrameCells: a record without cells over its own bitmap
+// (a whole image file) is three state cells over one mask row.
+TsMaskData FitCells(const TsMaskData& mask, TPoint ownImage) noexcept;
+TsMaskData FrameCells(const TsMaskData& mask, TPoint ownImage) noexcept;
+
+// The four corner pieces of cells' cell for state that PaintControlFrameSides restores over a
+// width x height control, in the order its corner bits are tested: top-left (bit 1),
+// bottom-left (2), bottom-right (8), top-right (4). src (right/bottom exclusive) is the piece of
+// the image whose key-coloured pixels mark where the control shows its background; at is where
+// its top-left pixel lands in the control. The cell's offset is its share of the record's width
+// (multiplied before dividing); bottom corners come from the bottom of the picture row, or of
+// the record for images without a mask row; side widths below 0 count as 0.
+struct FrameCorner {
+    int bit = 0;
+    TPoint at;
+    TRect src;
+};
+std::array<FrameCorner, 4> FrameCornerPieces(const TsMaskData& cells, int width, int height, int state) noexcept;
 
 // Where TileImage (CacheBitmaps.h) puts the w x h cells of a skin image with a mask row over r:
 // whole cells from r's top-left corner in the columns and rows that leave room for one more cell

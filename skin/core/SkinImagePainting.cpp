@@ -25,19 +25,6 @@ TBitmap* ImageOf(const TsMaskData& mask)
 
 } // namespace
 
-void ShrinkToFit(int size, int& nearWidth, int& farWidth)
-{
-    if (size < nearWidth + farWidth) {
-        const int d = (nearWidth + farWidth - size) / 2;
-        nearWidth -= d;
-        farWidth -= d;
-        if (size % 2 != 0)
-            --farWidth;
-        nearWidth = std::max(nearWidth, 0);
-        farWidth = std::max(farWidth, 0);
-    }
-}
-
 void PaintSkinImageRect(TBitmap& dst, const TRect& r, bool filling, const CacheInfo& ci, const TsMaskData& mask,
                         int state, bool updateCorners)
 {

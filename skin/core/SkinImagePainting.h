@@ -21,10 +21,6 @@
 class TBitmap;
 class TControl;
 
-// Corner widths too wide for a size give up as much on each side, the far one also the odd
-// pixel; neither goes below 0.
-void ShrinkToFit(int size, int& nearWidth, int& farWidth);
-
 // Paints the nine parts of mask's cell for state into r of dst (24- or 32-bit); corners too
 // large for r shrink to fit (the right and bottom ones give up the odd pixel). The centre is
 // painted when filling is set and the image asks for it. Key-coloured corner pixels take ci's

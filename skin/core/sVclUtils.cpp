@@ -91,13 +91,13 @@ TControl* ChildAt(TWinControl& container, int index)
 // The part of the container that the children to be painted cover: the off-screen picture
 // needs no more. Making and whitening a picture of the whole container cost more than
 // painting a small label into it; outside this part nothing is ever copied to the target.
-TRect GraphicChildrenBounds(TWinControl& container, int count, HDC target)
+TRect GraphicChildrenBounds(TWinControl& container, int count, HDC target, TPoint offset)
 {
     TRect bounds{};
     bool any = false;
     for (int i = 0; i < count; ++i) {
         TControl* child = ChildAt(container, i);
-        if (!child || !GraphicChildVisible(child, target))
+        if (!child || !GraphicChildVisible(child, target, offset))
             continue;
         const TRect r = child->BoundsRect();
         bounds = any ? TRect{std::min(bounds.Left, r.Left), std::min(bounds.Top, r.Top), std::max(bounds.Right, r.Right),
@@ -115,12 +115,12 @@ TRect GraphicChildrenBounds(TWinControl& container, int count, HDC target)
 
 // Fills the backgrounds of the children to be painted into the memory image, whose (0, 0) is
 // origin of the container, in one pass.
-void PaintChildBackgrounds(TWinControl& container, int count, HDC target, HDC memory, TPoint origin,
+void PaintChildBackgrounds(TWinControl& container, int count, HDC target, TPoint offset, HDC memory, TPoint origin,
                            const BackgroundInfo& bg)
 {
     for (int i = 0; i < count; ++i) {
         TControl* child = ChildAt(container, i);
-        if (!child || !GraphicChildVisible(child, target))
+        if (!child || !GraphicChildVisible(child, target, offset))
             continue;
         const TRect r = child->BoundsRect();
         const TRect at{r.Left - origin.X, r.Top - origin.Y, r.Right - origin.X, r.Bottom - origin.Y};
@@ -226,14 +226,15 @@ bool CursorPos(TPoint& point)
     return true;
 }
 
-bool GraphicChildVisible(TControl* control, HDC dc)
+bool GraphicChildVisible(TControl* control, HDC dc, TPoint offset)
 {
     if (!control || !control->Visible() || !dynamic_cast<TGraphicControl*>(control))
         return false;
     if (control->Width() < 1 || control->Height() < 1 || control->ControlStyle().Contains(csNoDesignVisible) ||
         IsDestroying(control))
         return false;
-    const RECT r = ToRECT(control->BoundsRect());
+    const TRect b = control->BoundsRect();
+    const RECT r{b.Left + offset.X, b.Top + offset.Y, b.Right + offset.X, b.Bottom + offset.Y};
     return RectVisible(dc, &r) != 0;
 }
 
@@ -341,18 +342,18 @@ void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset)
     const int count = container->ControlCount();
     for (int i = 0; i < count && watch.Alive(container); ++i) {
         TControl* child = ChildAt(*container, i);
-        if (!child || !GraphicChildVisible(child, dc))
+        if (!child || !GraphicChildVisible(child, dc, offset))
             continue;
         if (mdi && child->Align() != alNone)
             SendCommandCtl(child, SKC_REPAINT_NOW, 0);
         if (!image) {
-            const TRect part = GraphicChildrenBounds(*container, count, dc);
+            const TRect part = GraphicChildrenBounds(*container, count, dc, offset);
             origin = {part.Left, part.Top};
             image.emplace(part.Width(), part.Height());
             memory = image->DC();
             if (!memory)
                 return;
-            PaintChildBackgrounds(*container, count, dc, memory, origin, bg);
+            PaintChildBackgrounds(*container, count, dc, offset, memory, origin, bg);
         }
         ks::SavedDC saved(memory);
         MoveWindowOrg(memory, child->Left() - origin.X, child->Top() - origin.Y);
@@ -364,7 +365,7 @@ void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset)
         return;
     for (int i = 0; i < count && watch.Alive(container); ++i) {
         TControl* child = ChildAt(*container, i);
-        if (!child || !GraphicChildVisible(child, dc))
+        if (!child || !GraphicChildVisible(child, dc, offset))
             continue;
         const TRect r = child->BoundsRect();
         if (image->PixelAt(r.Left - origin.X, r.Top - origin.Y) == TransparentKeyColor)

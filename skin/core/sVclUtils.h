@@ -34,9 +34,9 @@ bool CursorPos(TPoint& point);
 // clips everything away the container is told its image is out of date (SKC_SET_CACHE_OUTDATED)
 // instead.
 void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset);
-// A windowless control that is shown, at least 1 x 1, not being destroyed, and whose bounds
-// dc does not clip away entirely.
-bool GraphicChildVisible(TControl* control, HDC dc);
+// A windowless control that is shown, at least 1 x 1, not being destroyed, and whose bounds,
+// moved by offset (where its parent's picture lies in dc), dc does not clip away entirely.
+bool GraphicChildVisible(TControl* control, HDC dc, TPoint offset);
 // The control is ready to be painted: it exists, a windowed one has its window, it is neither
 // being created, read, loaded nor destroyed, and it has a parent.
 bool CanPaintControl(TControl* control);

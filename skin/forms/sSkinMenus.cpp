@@ -4,6 +4,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
+#include "skin/core/SkinImageCells.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/SkinServices.h"
@@ -680,8 +681,8 @@ void TsSkinableMenus::CollectPopupCorners(int width, int height)
     int right = SkinManager->MaskBorderRight(index);
     int top = SkinManager->MaskBorderTop(index);
     int bottom = SkinManager->MaskBorderBottom(index);
-    ShrinkToFit(width, left, right);
-    ShrinkToFit(height, top, bottom);
+    ks::ShrinkToFit(width, left, right);
+    ks::ShrinkToFit(height, top, bottom);
     const int bpp = image->PixelFormat() == pf32bit ? 4 : image->PixelFormat() == pf24bit ? 3 : 0;
     if (!bpp)
         return;

@@ -2,6 +2,8 @@
 
 #include "skin/pixels/PixelCore.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 
 namespace ks {
@@ -41,6 +43,15 @@ void FillUnderKey(const PixelView& dst, TPoint at, const PixelView& image, const
                 d[3] = 0xFF;
         }
     }
+}
+
+Piece FitPiece(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
+               int maskOffset) noexcept
+{
+    Piece p = ClipPiece(dst, dstRect, image, srcRect);
+    if (maskOffset > 0 && !p.Empty())
+        p.rows = static_cast<int>(std::min<int64_t>(p.rows, int64_t{image.height} - maskOffset - p.sy));
+    return p;
 }
 
 } // namespace ks

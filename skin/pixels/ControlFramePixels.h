@@ -16,4 +16,10 @@ namespace ks {
 void FillUnderKey(const PixelView& dst, TPoint at, const PixelView& image, const TRect& keyRect, TColor key,
                   const KeyFill& fill) noexcept;
 
+// The piece of srcRect of image that a fitted skin image copies into dstRect of dst (both
+// right/bottom exclusive): cut as ClipPiece cuts it and, for an image with a mask row maskOffset
+// rows below its pictures (0 for none), to the rows whose mask lies inside the image.
+Piece FitPiece(const PixelView& dst, const TRect& dstRect, const PixelView& image, const TRect& srcRect,
+               int maskOffset) noexcept;
+
 } // namespace ks

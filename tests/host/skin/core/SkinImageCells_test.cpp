@@ -173,6 +173,68 @@ TEST(SkinImageCells, BorderPartsStayInsideTheRectangle)
     }
 }
 
+// The frame corners a control restores, and the fitted image of a push button: records whose
+// widths and sums leave int (a skin's "#(-2000000000,0,2000000000,12)(3,1)") give limited
+// pieces, worked out in 64 bits under the sanitizers; a whole image file without cells is three
+// cells over one mask row for the frame and one cell for the fitted image; an ordinary record
+// gives the corner pieces of its state's cell.
+TEST(SkinImageCells, FrameCornersAndFittedPartsOfHostileAndPlainRecords)
+{
+    TsMaskData hostile;
+    hostile.R = {-2000000000, 0, 2000000000, 12};
+    hostile.ImageCount = 3;
+    hostile.MaskType = 1;
+    hostile.WL = hostile.WT = hostile.WR = hostile.WB = 32767;
+    hostile.StretchMode = 4;
+    for (int state : {0, 2, 9}) {
+        SCOPED_TRACE(state);
+        for (const ks::FrameCorner& c : ks::FrameCornerPieces(ks::FrameCells(hostile, {}), 40, 30, state)) {
+            EXPECT_LE(c.src.Left, c.src.Right);
+            EXPECT_LE(c.src.Top, c.src.Bottom);
+        }
+        const ks::BorderLayout fitted = ks::FittedParts(ks::FitCells(hostile, {}), {0, 0, 40, 30}, state, true);
+        for (int i = 0; i < fitted.count; ++i) {
+            const TRect& a = fitted.parts[static_cast<size_t>(i)].area;
+            EXPECT_TRUE(a.Left >= 0 && a.Top >= 0 && a.Right <= 40 && a.Bottom <= 30) << i;
+        }
+    }
+
+    TsMaskData file; // a whole image file of 60 x 20 named without cells
+    const TsMaskData frame = ks::FrameCells(file, {60, 20});
+    EXPECT_EQ(frame.ImageCount, 3);
+    EXPECT_EQ(frame.MaskType, 1);
+    EXPECT_EQ(frame.R, (TRect{0, 0, 60, 20}));
+    const TsMaskData fit = ks::FitCells(file, {60, 20});
+    EXPECT_EQ(fit.ImageCount, 1);
+    EXPECT_EQ(fit.MaskType, 0);
+    EXPECT_EQ(ks::FitCells(file, {}).ImageCount, 0) << "without its own image it stays without cells";
+
+    // Three 10-wide cells at (1, 1) over a mask row, corners 2 x 3: state 1's cell starts at 11.
+    TsMaskData plain;
+    plain.R = {1, 1, 31, 21};
+    plain.ImageCount = 3;
+    plain.MaskType = 1;
+    plain.WL = plain.WR = 2;
+    plain.WT = plain.WB = 3;
+    const auto corners = ks::FrameCornerPieces(plain, 50, 40, 1);
+    struct Expected {
+        int bit;
+        TPoint at;
+        TRect src;
+    } const expected[] = {
+        {1, {0, 0}, {11, 1, 13, 4}},
+        {2, {0, 37}, {11, 8, 13, 11}},
+        {8, {48, 37}, {19, 8, 21, 11}},
+        {4, {48, 0}, {19, 1, 21, 4}},
+    };
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(expected[i].bit);
+        EXPECT_EQ(corners[i].bit, expected[i].bit);
+        EXPECT_EQ(corners[i].at, expected[i].at);
+        EXPECT_EQ(corners[i].src, expected[i].src);
+    }
+}
+
 // The masked tiling, worked out without walking the cells, places the cells and strips that walking
 // them from r's corner places: a slow, obvious walk is the reference.
 TEST(SkinImageCells, TileCellsPlacesWhatTheWalkPlaces)

@@ -32,6 +32,9 @@ TEST(PixelColour, ColourChangesOfOneColour)
     } const cases[] = {
         {"RedPlus120IsGreen", ks::RotateHueRgb(0x0000FF, 120), 0x00FF00},
         {"RedMinus120IsBlue", ks::RotateHueRgb(0x0000FF, -120), 0xFF0000},
+        {"RedMinus90IsViolet", ks::RotateHueRgb(0x0000FF, -90), ks::RgbColor(128, 0, 255)},
+        {"RedPlus30IsOrange", ks::RotateHueRgb(0x0000FF, 30), ks::RgbColor(255, 128, 0)},
+        {"RedPlus200IsAzure", ks::RotateHueRgb(0x0000FF, 200), ks::RgbColor(0, 170, 255)},
         {"FullTurnsWrap", ks::RotateHueRgb(0x0000FF, 720 + 120), 0x00FF00},
         {"GreyHasNoHue", ks::RotateHueRgb(0x808080, 77), 0x808080},
         {"TopByteIgnored", ks::RotateHueRgb(static_cast<TColor>(0x7F0000FF), 120), 0x00FF00},

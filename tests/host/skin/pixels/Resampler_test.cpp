@@ -56,6 +56,40 @@ TEST(Resampler, TriangleFilterInterpolatesWithoutHalfPixelShift)
     EXPECT_EQ(row[9], 200);
 }
 
+// Each kernel against values worked out by hand from its formula: a three-pixel row enlarged to
+// five (centres 0, 0.6, 1.2, 1.8, 2.4: fractional distances, mirrored edges) and shrunk to two
+// (the support widened by 3/2, the weights scaled by 2/3). The two equal rows stay as they are
+// in the column pass. A kernel that only sums to 1, or a shift of its argument, is caught here,
+// where uniform images cannot tell; filter 5 rings above the brightest pixel.
+TEST(Resampler, KernelsGiveTheirExactValues)
+{
+    struct Case {
+        uint8_t filter;
+        std::array<uint8_t, 5> enlarged;
+        std::array<uint8_t, 2> shrunk;
+    } cases[] = {
+        {2, {30, 153, 206, 103, 90}, {96, 153}},  {3, {77, 142, 179, 121, 90}, {118, 142}},
+        {4, {93, 136, 166, 126, 96}, {127, 133}}, {5, {30, 141, 223, 125, 51}, {118, 141}},
+        {6, {51, 144, 197, 117, 81}, {115, 144}},
+    };
+    auto source = [](int x, int) -> uint8_t { return x == 0 ? 30 : x == 1 ? 220 : 90; };
+    for (const Case& c : cases)
+        for (int bpp : {24, 32}) {
+            SCOPED_TRACE(testing::Message() << "filter " << int(c.filter) << " bpp " << bpp);
+            Image src(3, 2, bpp, true), wide(5, 2, bpp, false), narrow(2, 2, bpp, true);
+            Paint(src, source);
+            ks::Resample(wide.View(), src.View(), c.filter);
+            ks::Resample(narrow.View(), src.View(), c.filter);
+            for (int y = 0; y < 2; ++y)
+                for (int k = 0; k < bpp / 8; ++k) {
+                    for (int x = 0; x < 5; ++x)
+                        EXPECT_EQ(wide.At(x, y)[k], c.enlarged[static_cast<size_t>(x)]) << x << "," << y;
+                    for (int x = 0; x < 2; ++x)
+                        EXPECT_EQ(narrow.At(x, y)[k], c.shrunk[static_cast<size_t>(x)]) << x << "," << y;
+                }
+        }
+}
+
 // The box filter doubling an image repeats every pixel twice each way with full weight, exactly;
 // any row order or padding must give the same.
 TEST(Resampler, BoxFilterDoublesByRepeatingPixels)

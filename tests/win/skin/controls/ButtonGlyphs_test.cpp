@@ -3,12 +3,16 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
+#include "skin/images/acAlphaImageList.h"
 #include "vcl/ImgList.h"
+#include "host/support/SmallPng.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+
+#include <vector>
 
 namespace {
 
@@ -175,6 +179,101 @@ TEST_F(ButtonGlyphsTest, APressedToolbarImageMovesOnePixelRightAndDown)
     PaintImageListGlyph(tool, *dest);
     EXPECT_EQ(At(*dest, 12, 12), Grey) << "an index beyond the list draws nothing";
     list->Free();
+}
+
+// An alpha image list's image of three opaque cells, red, green and blue, each 8 x 8: the cell
+// drawn is the platform state plus the button's; the blend lets the background through in the
+// normal state only.
+TEST_F(ButtonGlyphsTest, AnAlphaImageListDrawsTheCellOfTheStateAndBlendsOnlyAtRest)
+{
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 24; ++x)
+            samples.insert(samples.end(), {static_cast<uint8_t>(x < 8 ? 255 : 0),
+                                           static_cast<uint8_t>(x >= 8 && x < 16 ? 255 : 0),
+                                           static_cast<uint8_t>(x >= 16 ? 255 : 0), 255});
+    const std::vector<uint8_t> png = ks::test::MakeSmallPng(24, 8, 6, samples);
+    auto* list = Create<TsAlphaImageList>(nullptr);
+    list->SetWidth(24);
+    list->SetHeight(8);
+    TsImgListItem* item = list->Items()->Add();
+    item->SetImageFormat(ifPNG);
+    item->ImgData().WriteBuffer(png.data(), png.size());
+    list->GenerateStdList();
+    Button.Images = list;
+    Button.ImageIndex = 0;
+    Button.NumGlyphs = 3;
+    struct Case {
+        const char* name;
+        int fstate, state, blend;
+        TColor middle;
+    } cases[] = {
+        {"Normal", 0, 0, 0, 0x0000FF},
+        {"Hot", 0, 1, 0, 0x00FF00},
+        {"Pressed", 0, 2, 0, 0xFF0000},
+        {"Down", 2, 0, 0, 0xFF0000},
+        {"HotIgnoresTheBlend", 0, 1, 40, 0x00FF00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto canvas = Filled(20, 20, Grey);
+        Button.FState = c.fstate;
+        Button.StateIndex = c.state;
+        Button.Blend = c.blend;
+        PaintButtonGlyph(Button, &canvas->Canvas());
+        // The blend's rounding may take one off a full channel.
+        const TColor middle = At(*canvas, 8, 8);
+        EXPECT_NEAR(GetRValue(middle), GetRValue(c.middle), 1);
+        EXPECT_NEAR(GetGValue(middle), GetGValue(c.middle), 1);
+        EXPECT_NEAR(GetBValue(middle), GetBValue(c.middle), 1);
+        EXPECT_EQ(At(*canvas, 12, 12), Grey) << "one cell wide";
+    }
+    auto canvas = Filled(20, 20, Grey);
+    Button.FState = Button.StateIndex = 0;
+    Button.Blend = 40;
+    PaintButtonGlyph(Button, &canvas->Canvas());
+    const TColor blended = At(*canvas, 8, 8);
+    EXPECT_NEAR(GetRValue(blended), (255 * 60 + 0x40 * 40) / 100, 2) << "40 % of the background";
+    EXPECT_NEAR(GetGValue(blended), 0x40 * 40 / 100, 2);
+    list->Free();
+}
+
+// A toolbar button takes its hot image from HotImages whenever it is not at rest, if that list
+// has the image; otherwise from Images.
+TEST_F(ButtonGlyphsTest, AToolbarButtonAwayFromRestTakesItsHotImage)
+{
+    TImageList* images = List(clNone, 0xFFFFFF);
+    TImageList* hot = List(clNone, 0x0000FF);
+    TImageList* empty = Create<TImageList>(nullptr);
+    empty->SetWidth(8);
+    empty->SetHeight(8);
+    TacToolButtonGlyph tool;
+    tool.Images = images;
+    tool.ImageIndex = 0;
+    tool.ButtonSize = {24, 22};
+    struct Case {
+        const char* name;
+        TImageList* hotList;
+        UINT state;
+        TColor expected;
+    } cases[] = {
+        {"AtRest", hot, 0, 0xFFFFFF},
+        {"DisabledIsAtRest", hot, CDIS_DISABLED, 0xFFFFFF},
+        {"Hot", hot, CDIS_HOT, 0x0000FF},
+        {"Checked", hot, CDIS_CHECKED, 0x0000FF},
+        {"HotListWithoutTheImage", empty, CDIS_HOT, 0xFFFFFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto dest = Filled(24, 22, Grey);
+        tool.HotImages = c.hotList;
+        tool.ItemState = c.state;
+        PaintImageListGlyph(tool, *dest);
+        EXPECT_EQ(At(*dest, 13, 11), c.expected);
+    }
+    images->Free();
+    hot->Free();
+    empty->Free();
 }
 
 } // namespace

@@ -53,6 +53,28 @@ protected:
     }
     static constexpr TColor CacheMarker = 0x0000FF;
 
+    // One input of a control's picture: a change of it must rebuild the cache.
+    template <class Control>
+    struct LookChange {
+        const char* name;
+        void (*apply)(Control*);
+    };
+    // For each change: marks the cache at p, applies the change, repaints (repaint(control)) and
+    // expects shown(p) no longer to show the mark.
+    template <class Control, size_t N, class Repaint, class Shown>
+    static void ExpectEachChangeRebuilds(Control* control, const LookChange<Control> (&changes)[N], TPoint p,
+                                         Repaint repaint, Shown shown)
+    {
+        for (const LookChange<Control>& c : changes) {
+            SCOPED_TRACE(c.name);
+            MarkCache(*control->SkinData(), p.X, p.Y);
+            c.apply(control);
+            repaint(control);
+            Pump();
+            EXPECT_NE(shown(p), CacheMarker);
+        }
+    }
+
     TsSkinManager* Manager = nullptr;
     TForm* Form = nullptr;
 };

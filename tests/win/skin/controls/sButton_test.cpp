@@ -125,23 +125,88 @@ TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     MarkCache(*Button->SkinData(), x, y);
     Button->Repaint();
     EXPECT_EQ(WindowPixel(Button->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
-    struct Change { const char* name; void (*apply)(TsButton*); } const changes[] = {
+    const LookChange<TsButton> changes[] = {
         {"Pushed", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, TRUE, 0); }},
         {"Released", [](TsButton* b) { SendMessageW(b->Handle(), BM_SETSTATE, FALSE, 0); }},
         {"Focused", [](TsButton* b) { b->SetFocus(); }},
         {"Caption", [](TsButton* b) { b->SetCaption(L"Дальше"); }},
         {"Font", [](TsButton* b) { b->Font()->SetSize(12); }},
         {"Moved", [](TsButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Hot", [](TsButton* b) { b->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(b)); }},
+        {"ParentColour", [](TsButton* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsButton* b) { b->SkinData()->SetSkinSection("EDIT"); }},
         {"Disabled", [](TsButton* b) { b->SetEnabled(false); }},
     };
-    for (const Change& c : changes) {
+    ExpectEachChangeRebuilds(Button, changes, {x, y}, [](auto* c) { c->Repaint(); },
+                             [&](TPoint p) { return WindowPixel(Button->Handle(), p.X, p.Y); });
+}
+
+// A focused, enabled button with a caption shows dots one focus margin outside its caption,
+// every third pixel, each with a white pixel above and left of it; without a caption or with
+// ShowFocus off there are none.
+TEST_F(ButtonTest, TheFocusDotsSurroundTheCaptionOfAFocusedButtonOnly)
+{
+    ASSERT_TRUE(Button->SkinData()->Section() && Button->SkinData()->Section()->ShowFocus);
+    Button->SetFocus();
+    Pump();
+    struct Case {
+        const char* name;
+        const wchar_t* caption;
+        bool showFocus;
+        int margin;
+        bool dots;
+    } cases[] = {
+        {"Captioned", L"Ещё", true, 1, true},
+        {"WiderMargin", L"Ещё", true, 3, true},
+        {"NoCaption", L"", true, 1, false},
+        {"ShowFocusOff", L"Ещё", false, 1, false},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MarkCache(*Button->SkinData(), x, y);
-        c.apply(Button);
+        Button->SetCaption(L"Ещё");
+        Button->SetFocusMargin(c.margin);
+        Button->SetShowFocus(c.showFocus);
+        // Where the dots go, worked out from a caption the rectangle can be taken for.
+        const TRect caption = Button->CaptionRect();
+        const TRect r{caption.Left - c.margin, caption.Top - c.margin, caption.Right + c.margin,
+                      caption.Bottom + c.margin};
+        Button->SetCaption(c.caption);
+        // The margin is only stored: the next rebuild of the picture uses it.
+        Button->SkinData()->Invalidate();
         Button->Repaint();
         Pump();
-        EXPECT_NE(WindowPixel(Button->Handle(), x, y), CacheMarker);
+        int white = 0;
+        for (int x = r.Left + 3; x < r.Right; x += 3)
+            white += WindowPixel(Button->Handle(), x - 1, r.Top - 1) == 0xFFFFFF ? 1 : 0;
+        for (int y = r.Top + 3; y < r.Bottom; y += 3)
+            white += WindowPixel(Button->Handle(), r.Left - 1, y - 1) == 0xFFFFFF ? 1 : 0;
+        const int expected = (r.Right - r.Left - 1) / 3 + (r.Bottom - r.Top - 1) / 3;
+        EXPECT_EQ(white, c.dots ? expected : 0);
     }
+}
+
+// A button that shrinks over a parent without a picture of its own has its old corner areas
+// painted again by the parent, where its region no longer covers them.
+TEST_F(ButtonTest, AShrinkingButtonHasItsParentRepaintItsOldCorners)
+{
+    const TRect old = Button->BoundsRect();
+    ASSERT_FALSE(Button->SkinData()->QueryBackgroundInfo().Ready);
+    Button->SetBounds(old.Left, old.Top, old.Width() - 30, old.Height() - 10);
+    ValidateRect(Form->Handle(), nullptr);
+    RedrawWindow(Button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ks::GdiRegion update(CreateRectRgn(0, 0, 0, 0));
+    GetUpdateRgn(Form->Handle(), update.get(), FALSE);
+    EXPECT_TRUE(PtInRegion(update.get(), old.Right - 1, old.Top)) << "top right";
+    EXPECT_TRUE(PtInRegion(update.get(), old.Right - 1, old.Bottom - 1)) << "bottom right";
+    EXPECT_TRUE(PtInRegion(update.get(), old.Left, old.Bottom - 1)) << "bottom left";
+    EXPECT_FALSE(PtInRegion(update.get(), old.Left + old.Width() / 2, old.Top + 2)) << "the middle of the top edge";
+    // Growing again leaves the parent alone.
+    Pump();
+    Button->SetBounds(old.Left, old.Top, old.Width(), old.Height());
+    Pump();
+    ValidateRect(Form->Handle(), nullptr);
+    RedrawWindow(Button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_FALSE(GetUpdateRect(Form->Handle(), nullptr, FALSE));
 }
 
 TEST_F(ButtonTest, AReleaseDuringThePressFadeShowsThePressedLookFirst)

@@ -8,8 +8,15 @@
 #include "vcl/ImgList.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/SheetPng.h"
+#include "skin/images/acAlphaImageList.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -77,22 +84,21 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     MarkCache(*Box->SkinData(), x, y);
     Box->Repaint();
     EXPECT_EQ(WindowPixel(Box->Handle(), x, y), CacheMarker) << "nothing changed: the cache is copied";
-    struct Change { const char* name; void (*apply)(TsCheckBox*); } const changes[] = {
+    const LookChange<TsCheckBox> changes[] = {
         {"SpaceHeld", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0); }},
         {"SpaceLetGo", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001); }},
         {"Checked", [](TsCheckBox* b) { b->SetChecked(true); }},
         {"Unfocused", [](TsCheckBox* b) { ::SetFocus(nullptr); }},
         {"Moved", [](TsCheckBox* b) { b->SetLeft(b->Left() + 3); }},
+        {"Hot", [](TsCheckBox* b) { b->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(b)); }},
+        {"Caption", [](TsCheckBox* b) { b->SetCaption(L"Буквы"); }},
+        {"Font", [](TsCheckBox* b) { b->Font()->SetSize(14); }},
+        {"ParentColour", [](TsCheckBox* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsCheckBox* b) { b->SkinData()->SetSkinSection("EDIT"); }},
         {"Disabled", [](TsCheckBox* b) { b->SetEnabled(false); }},
     };
-    for (const Change& c : changes) {
-        SCOPED_TRACE(c.name);
-        MarkCache(*Box->SkinData(), x, y);
-        c.apply(Box);
-        Box->Repaint();
-        Pump();
-        EXPECT_NE(WindowPixel(Box->Handle(), x, y), CacheMarker);
-    }
+    ExpectEachChangeRebuilds(Box, changes, {x, y}, [](auto* c) { c->Repaint(); },
+                             [&](TPoint p) { return WindowPixel(Box->Handle(), p.X, p.Y); });
 }
 
 // A box its parent does not cut needs no paint of its own each time the parent has painted.
@@ -343,6 +349,111 @@ TEST_F(CheckBoxTest, AnImageListStripShowsNormalHotAndPressedCellsAndItsFreeingI
     EXPECT_EQ(Box->Images(), nullptr);
     Box->Repaint();
     EXPECT_EQ(Box->CheckRect().Width(), 16) << "the skin's glyph again";
+}
+
+// A strip of three 16 x 16 discs, red, blue and white, with soft edges: the alpha falls from
+// 255 to 0 over the last two pixels of the radius.
+std::vector<uint8_t> SoftDiscs(std::vector<int>& edgeAlpha)
+{
+    std::vector<uint8_t> s;
+    edgeAlpha.assign(16 * 16, 0);
+    const uint8_t colours[3][3] = {{255, 0, 0}, {0, 0, 255}, {255, 255, 255}};
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const double dx = x % 16 - 7.5, dy = y - 7.5;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            const int a = static_cast<int>(std::clamp((7.5 - d) / 2.0, 0.0, 1.0) * 255.0 + 0.5);
+            const uint8_t* c = colours[x / 16];
+            s.insert(s.end(), {c[0], c[1], c[2], static_cast<uint8_t>(a)});
+            if (x < 16)
+                edgeAlpha[static_cast<size_t>(y * 16 + x)] = a;
+        }
+    return ks::test::MakeSmallPng(48, 16, 6, s);
+}
+
+TsAlphaImageList* SoftDiscList(std::vector<int>& edgeAlpha)
+{
+    auto* list = Create<TsAlphaImageList>(nullptr);
+    list->SetWidth(48);
+    list->SetHeight(16);
+    TsImgListItem* item = list->Items()->Add();
+    item->SetImageFormat(ifPNG);
+    const std::vector<uint8_t> png = SoftDiscs(edgeAlpha);
+    item->ImgData().WriteBuffer(png.data(), png.size());
+    list->GenerateStdList();
+    return list;
+}
+
+// The soft edge of an alpha image list's glyph blends with what lies under it; drawn over the
+// key colour first it would come out pink.
+TEST_F(CheckBoxTest, AnAlphaImageListsGlyphBlendsItsSoftEdgesOverTheBox)
+{
+    std::vector<int> alpha;
+    TsAlphaImageList* list = SoftDiscList(alpha);
+    Box->SetImages(list);
+    Box->SetImgChecked(0);
+    Box->SetImgUnchecked(0);
+    Pump();
+    const TRect r = Box->CheckRect();
+    ASSERT_EQ(r.Width(), 16);
+    const TColor under = WindowPixel(Box->Handle(), r.Left - 1, r.Top + 1);
+    int edges = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int a = alpha[static_cast<size_t>(y * 16 + x)];
+            if (a < 64 || a > 192)
+                continue;
+            ++edges;
+            const TColor shown = Glyph(x, y);
+            auto blend = [a](int over, int back) { return (over * a + back * (255 - a)) / 255; };
+            EXPECT_NEAR(GetRValue(shown), blend(255, GetRValue(under)), 3) << x << "," << y;
+            EXPECT_NEAR(GetGValue(shown), blend(0, GetGValue(under)), 3) << x << "," << y;
+            EXPECT_NEAR(GetBValue(shown), blend(0, GetBValue(under)), 3) << x << "," << y;
+        }
+    EXPECT_GT(edges, 8);
+    EXPECT_GE(GetRValue(Glyph(8, 8)), 253) << "the opaque middle";
+    EXPECT_EQ(GetBValue(Glyph(8, 8)), 0);
+    Box->SetImages(nullptr);
+    list->Free();
+}
+
+// The sheet people look at: boxes with the soft discs as normal, hot and pressed glyphs over the
+// internal skin, four times enlarged, in <build>/checkbox-alpha-sheet.png.
+TEST_F(CheckBoxTest, AlphaGlyphSheet)
+{
+    std::vector<int> alpha;
+    TsAlphaImageList* list = SoftDiscList(alpha);
+    Box->SetImages(list);
+    Box->SetImgChecked(0);
+    Box->SetImgUnchecked(0);
+    Box->SetCaption(L"Цифры [ 0-9 ]");
+    Pump();
+    constexpr int Scale = 4;
+    const int w = Box->Width(), h = Box->Height();
+    auto sheet = NewBitmap24(3 * (w * Scale + 8), h * Scale + 24);
+    sheet->Canvas().Brush().SetColor(clBlack);
+    sheet->Canvas().FillRect({0, 0, sheet->Width(), sheet->Height()});
+    const char* names[] = {"normal", "hot", "pressed"};
+    for (int i = 0; i < 3; ++i) {
+        if (i == 1) {
+            Box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Box));
+            Run();
+        } else if (i == 2) {
+            SendMessageW(Box->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+        }
+        Pump();
+        auto picture = NewBitmap24(w, h);
+        Box->PaintTo(picture->Canvas().Handle(), 0, 0);
+        GdiFlush();
+        const int x = i * (w * Scale + 8);
+        StretchBlt(sheet->Canvas().Handle(), x, 20, w * Scale, h * Scale, picture->Canvas().Handle(), 0, 0, w, h,
+                   SRCCOPY);
+        DrawSheetLabel(*sheet, x + 2, 2, names[i]);
+    }
+    SendMessageW(Box->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+    Box->SetImages(nullptr);
+    list->Free();
+    WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/checkbox-alpha-sheet.png");
 }
 
 } // namespace

@@ -63,6 +63,34 @@ TEST_F(EditTest, TheFrameAndColoursComeFromTheSectionInEachState)
     EXPECT_EQ(ColorToRGB(Edit->Font()->Color()), SkinGreen);
 }
 
+// The frame is copied from the cache as it stands until an input of its picture changes; then
+// the cache is rebuilt first.
+TEST_F(EditTest, TheFrameIsRebuiltForEachInputOfItsPicture)
+{
+    // The edit's own colour shows only when it asks for it.
+    Edit->SkinData()->SetCustomColor(true);
+    const int x = Edit->Width() / 2, y = 1;
+    const auto repaint = [this] {
+        RedrawWindow(Edit->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump();
+    };
+    repaint();
+    MarkCache(*Edit->SkinData(), x, y);
+    repaint();
+    EXPECT_EQ(Pixel(x, y), CacheMarker) << "nothing changed: the cache is copied";
+    const LookChange<TsEdit> changes[] = {
+        {"Focused", [](TsEdit* e) { e->SetFocus(); }},
+        {"Moved", [](TsEdit* e) { e->SetLeft(e->Left() + 3); }},
+        {"Resized", [](TsEdit* e) { e->SetWidth(e->Width() + 4); }},
+        {"Colour", [](TsEdit* e) { e->SetColor(0x203040); }},
+        {"ParentColour", [](TsEdit* e) { e->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsEdit* e) { e->SkinData()->SetSkinSection("BUTTON"); }},
+        {"Disabled", [](TsEdit* e) { e->SetEnabled(false); }},
+    };
+    ExpectEachChangeRebuilds(Edit, changes, {x, y}, [&](TsEdit*) { repaint(); },
+                             [&](TPoint p) { return Pixel(p.X, p.Y); });
+}
+
 TEST_F(EditTest, ADisabledEditShowsItsCacheWithPasswordCharacters)
 {
     Edit->SetPasswordChar(L'*');

@@ -92,6 +92,28 @@ TEST_F(sGroupBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     }
 }
 
+// Inputs of the picture that no caption change or move brings along: the font sets the band's
+// height with no caption at all, and a parent without a picture of its own gives its colour.
+TEST_F(sGroupBoxTest, AFontOrParentColourChangeRebuildsTheCacheWithoutACaption)
+{
+    box->SetCaption(L"");
+    Pump();
+    box->Repaint();
+    const int x = box->Width() / 2, y = box->Height() - 20;
+    struct Change { const char* name; void (*apply)(TsGroupBox*, TForm*); } const changes[] = {
+        {"Font", [](TsGroupBox* b, TForm*) { b->Font()->SetSize(b->Font()->Size() + 8); }},
+        {"ParentColour", [](TsGroupBox*, TForm* f) { f->SetColor(0x2040A0); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*box->SkinData(), x, y);
+        c.apply(box, Form);
+        box->Repaint();
+        EXPECT_NE(Get24(*Capture(), x, y), Get24Of(CacheMarker));
+        Pump();
+    }
+}
+
 TEST_F(sGroupBoxTest, PaintsTheFrameThroughTheMiddleOfTheCaptionBandOverTheParentsColour)
 {
     ASSERT_TRUE(box->SkinData()->IsSkinActive());

@@ -101,6 +101,33 @@ TEST_F(SpeedButtonTest, IsPaintedFromItsSectionAndKnownToTheSkinCore)
     EXPECT_EQ(ks::Services().SpeedButtonSkinData(Form), nullptr);
 }
 
+// A repaint copies the cache as it stands; each input of the button's picture rebuilds it
+// first. (Glyph, font, layout and margin go through the glyph's own change hook.)
+TEST_F(SpeedButtonTest, ARepaintRebuildsTheCacheForEachInputOfItsPicture)
+{
+    Button->SetCaption(L"Ок");
+    Pump();
+    Button->Repaint();
+    const int x = 3, y = Button->Height() / 2;
+    MarkCache(*Button->SkinData(), x, y);
+    Button->Repaint();
+    EXPECT_EQ(Pixel(Button, x, y), CacheMarker) << "nothing changed: the cache is copied";
+    const LookChange<TsSpeedButton> changes[] = {
+        {"Caption", [](TsSpeedButton* b) { b->SetCaption(L"Да"); }},
+        {"Down", [](TsSpeedButton* b) {
+             b->SetGroupIndex(1);
+             b->SetDown(true);
+         }},
+        {"Moved", [](TsSpeedButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Resized", [](TsSpeedButton* b) { b->SetWidth(b->Width() + 4); }},
+        {"ParentColour", [](TsSpeedButton* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"Section", [](TsSpeedButton* b) { b->SkinData()->SetSkinSection("BUTTON"); }},
+        {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
+    };
+    ExpectEachChangeRebuilds(Button, changes, {x, y}, [](auto* c) { c->Repaint(); },
+                             [&](TPoint p) { return Pixel(Button, p.X, p.Y); });
+}
+
 TEST_F(SpeedButtonTest, HoverFadesToTheHotLookAndBackAndAPressClicks)
 {
     Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));

@@ -16,6 +16,8 @@
 #include "win/skin/core/SkinTestFiles.h"
 
 #include "win/support/VclFixture.h"
+#include "host/support/SmallPng.h"
+#include "skin/images/acPNG.h"
 
 #include <gtest/gtest.h>
 
@@ -301,6 +303,64 @@ TEST_F(SkinManagerTest, AnExtendedBorderOutsideAMissingMasterCostsNothing)
         ASSERT_TRUE(Manager->ShadowActive);
         EXPECT_EQ(Manager->ShadowActive->Width(), 100);
     }
+}
+
+bool Composing()
+{
+    return true;
+}
+bool NotComposing()
+{
+    return false;
+}
+int Vista()
+{
+    return 6;
+}
+bool Layered()
+{
+    return true;
+}
+std::span<const uint8_t> Shadows(const wchar_t* name)
+{
+    static const std::vector<uint8_t> active = ks::test::MakeUniformPng(30, 20, 0, 0, 0, 90);
+    static const std::vector<uint8_t> inactive = ks::test::MakeUniformPng(26, 18, 0, 0, 0, 40);
+    const std::wstring_view n = name;
+    return n == L"acSHDA" ? std::span<const uint8_t>(active)
+           : n == L"acSHDI" ? std::span<const uint8_t>(inactive)
+                            : std::span<const uint8_t>{};
+}
+
+// A skin without an extended-border image of its own takes the engine's embedded shadows, with
+// their fixed margins, each a pixel wider while the desktop composes.
+TEST_F(SkinManagerTest, WithoutAnExtendedBorderImageTheEmbeddedShadowsAndTheirMarginsAreTaken)
+{
+    // The unit reads the embedded pictures from the program's resources when it starts.
+    InitializeAcPNG();
+    const auto resources = std::exchange(ks::Sys().FindFormResource, &Shadows);
+    FinalizeSkinManagerUnit();
+    InitializeSkinManagerUnit();
+    ks::ScopeExit restart{[resources] {
+        ks::Sys().FindFormResource = resources;
+        FinalizeSkinManagerUnit();
+        InitializeSkinManagerUnit();
+        FinalizeAcPNG();
+    }};
+    ASSERT_TRUE(ShadowActiveImage() && ShadowInactiveImage());
+    Dir.Write(L"Plain.asz", Archive());
+    ks::Sys().LayeredWindowsAvailable = &Layered;
+    ks::Sys().CompositionEnabled = &NotComposing;
+    Manager->SetExtendedBorders(true);
+    Load(L"Plain");
+    ASSERT_LT(Manager->CommonIndexes.ExBorderMask, 0);
+    EXPECT_EQ(Manager->ShadowMargins, Rect(11, 7, 11, 11));
+    ASSERT_TRUE(Manager->ShadowActive && Manager->ShadowInactive);
+    EXPECT_EQ(Manager->ShadowActive->Width(), 30);
+    EXPECT_EQ(Manager->ShadowInactive->Height(), 18);
+    ks::Sys().CompositionEnabled = &Composing;
+    ks::Sys().Win32MajorVersion = &Vista;
+    Manager->PrepareShadows();
+    EXPECT_EQ(Manager->ShadowMargins, Rect(12, 8, 12, 12));
 }
 
 TEST_F(SkinManagerTest, CommonSectionsLoseTheirBlanksExceptInCommentsAndReloadTheSkin)

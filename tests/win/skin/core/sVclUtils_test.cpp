@@ -244,6 +244,25 @@ TEST_F(VclUtilsTest, NothingIsMadeOrPaintedWhereTheTargetClipsTheChildrenAway)
     EXPECT_EQ(BitmapsMade(), made) << "a container without children";
 }
 
+// A partial repaint of a container drawn at an offset: the clip is in the target's coordinates,
+// so a child is visible where its bounds moved by the offset meet it. Left at the container's
+// own coordinates the child near its edge would be taken as clipped away, and the one outside
+// the clip as visible.
+TEST_F(VclUtilsTest, ChildrenAreClippedWhereTheOffsetPutsThem)
+{
+    TSwatch* atEdge = Swatch(0, 0, 10, 10, Red);
+    TSwatch* inside = Swatch(60, 40, 10, 10, Red);
+    auto target = Filled24(120, 80, Grey);
+    HDC dc = target->Canvas().Handle();
+    const TPoint off{60, 40};
+    ks::SavedDC saved(dc);
+    IntersectClipRect(dc, 55, 35, 75, 55);
+    PaintGraphicChildren(dc, Box, off);
+    EXPECT_EQ(target->Canvas().Pixels(65, 45), Red);
+    EXPECT_GT(atEdge->Paints, 0);
+    EXPECT_EQ(inside->Paints, 0) << "its place at the offset lies outside the clip";
+}
+
 // ---- questions --------------------------------------------------------------------------------
 
 TEST_F(VclUtilsTest, ControlsArePaintableOnlyWhenPlacedAndReady)

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initguid.h>
+
+#include <commoncontrols.h>
+
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -341,6 +345,26 @@ TEST_F(AlphaImageListTest, AssignCopiesSettingsItemsAndBackground)
     ListPtr list = NewList(16, 16);
     list->Assign(nullptr);
     EXPECT_FALSE(list->HandleAllocated());
+}
+
+// The receiver makes its own system list even when it takes over the source's sharing, and
+// destroys it: a reference of our own shows whether the last one went with the receiver.
+TEST_F(AlphaImageListTest, AssignFromASharingListDestroysTheListItMakes)
+{
+    ListPtr source = ListWith(16, 16, MakeUniformPng(16, 16, 9, 9, 9, 255));
+    source->SetShareImages(true);
+    ListPtr target = NewList(16, 16);
+    target->Assign(source.get());
+    ASSERT_TRUE(target->ShareImages());
+    // The import libraries lack it; comctl32 exports it by name.
+    using Query = HRESULT(WINAPI*)(HIMAGELIST, REFIID, void**);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "HIMAGELIST_QueryInterface")));
+    ASSERT_NE(query, nullptr);
+    IImageList* reference = nullptr;
+    ASSERT_EQ(query(target->Handle(), IID_IImageList, reinterpret_cast<void**>(&reference)), S_OK);
+    target.reset();
+    EXPECT_EQ(reference->Release(), 0u) << "the list made by Assign outlived its list";
 }
 
 // Every glyph resource, or every one but "SC".
