@@ -2,6 +2,7 @@
 
 #include "skin/adapters/AdapterLayout.h"
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SectionPainting.h"
@@ -22,16 +23,6 @@
 using namespace ks::adapters;
 
 namespace {
-
-DWORD StyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
-}
-
-DWORD ExStyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE));
-}
 
 std::wstring TextOf(HWND wnd)
 {
