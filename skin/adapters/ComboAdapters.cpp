@@ -366,7 +366,10 @@ bool TacComboBoxWnd::WMCtlColorListBox(TMessage& m)
         if (!list || !known)
             return true;
         ListHandle = list;
-        if (!ListAdapter)
+        // A list adapted already (a standard dialog adapts the lists of its combo boxes on its
+        // own) keeps its one adapter: a second one on the same window would leave the window
+        // without its adapter's mark once either of them goes.
+        if (!ListAdapter && !GetScrollHandler(ListHandle))
             AdaptList(ListHandle);
     }
     const int index = static_cast<int>(SendCommandWnd(ListHandle, SKC_GET_SKIN_INDEX, 0)) - 1;

@@ -594,12 +594,16 @@ bool TacGroupBoxWnd::WMSetText(TMessage& m)
     return true;
 }
 
-// In a dialog the whole box is painted as the frame; otherwise in the client paint.
+// In a dialog the whole box is painted as the frame, the inside staying the dialog's: the
+// platform's own paint would draw its frame and its caption patch over the skin's.
 bool TacGroupBoxWnd::WMPaint(TWMPaint view)
 {
-    if (DlgMode)
-        return false;
-    Paint(view.DC(), false);
+    if (DlgMode && !view.DC()) {
+        { ks::PaintDC validate(CtrlHandle); }
+        Paint(nullptr, true);
+    } else {
+        Paint(view.DC(), DlgMode);
+    }
     view.SetResult(0);
     return true;
 }
