@@ -11,6 +11,7 @@
 #include "vcl/TypInfo.h"
 #include "win/skin/adapters/ListSkinFixture.h"
 #include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -618,6 +619,7 @@ TEST_F(VirtualTreeAdapterTest, TheHeaderInTheFrameIsPaintedByTheTreeWithTheSkins
     auto printed = Print(tree->Handle());
     EXPECT_EQ(At(*printed, x, y), HeaderColour) << "printed";
     EXPECT_NE(At(*printed, 0, y), HeaderColour) << "the border is the skin's frame";
+    WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/virtual-tree.png");
 }
 
 TEST_F(VirtualTreeAdapterTest, ColoursComeBackAndATreesOwnHeaderDrawerStays)
