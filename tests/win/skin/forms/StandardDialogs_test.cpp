@@ -41,20 +41,6 @@ std::wstring ClassOf(HWND wnd)
     return cls;
 }
 
-void Shot(HWND wnd, const std::string& name)
-{
-    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(r.right - r.left, r.bottom - r.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    WriteSheetPng(shot, std::string(KS_BUILD_DIR) + "/" + name);
-}
-
 class StandardDialogsTest : public InternalSkinFixture {
 protected:
     void TearDown() override
@@ -111,7 +97,7 @@ TEST_F(StandardDialogsTest, TheFontDialogsListsAndGroupBoxesAreTheSkins)
                     ScreenPixel(child, 1, y) != static_cast<TColor>(GetPixel(cache->Canvas().Handle(), 1, y)))
                     platformFramed.push_back(group->WndText);
             }
-            Shot(box, "font-dialog.png");
+            WriteSheetPng(*ScreenPicture(box), std::string(KS_BUILD_DIR) + "/font-dialog.png");
             Cancel(box);
         });
     EXPECT_EQ(lists, 3) << "the font, style and size lists";
