@@ -14,6 +14,7 @@
 #include "vcl/Controls.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Graphics.h"
+#include "vcl/ListViews.h"
 #include "vcl/TypInfo.h"
 
 #include <commctrl.h>
@@ -98,16 +99,16 @@ void TacTreeViewWnd::AdapterWndProc(TMessage& m)
         TacEditWnd::AdapterWndProc(m);
         return;
     }
-    if (m.Msg == WM_ERASEBKGND) {
+    auto* tree = dynamic_cast<TCustomTreeView*>(SkinData->OwnerControl);
+    if (m.Msg == WM_ERASEBKGND && !(tree && tree->OwnErase())) {
         m.Result = 0;
         if (SkinData->Updating())
             return;
-        RECT client{};
-        GetClientRect(CtrlHandle, &client);
+        RebuildCache();
         const TsGeneralData* section = SkinData->Section();
         const TColor colour = DlgMode || !section ? clWindow : section->HotColor;
         if (HDC dc = reinterpret_cast<HDC>(m.WParam))
-            FillRectSolid(dc, {client.left, client.top, client.right, client.bottom}, ColorToRGB(colour));
+            FillRectSolid(dc, {0, 0, WndSize.cx, WndSize.cy}, ColorToRGB(colour));
         return;
     }
     TacEditWnd::AdapterWndProc(m);

@@ -2,12 +2,14 @@
 #include "skin/adapters/ListViewAdapter.h"
 #include "skin/adapters/TreeViewAdapters.h"
 
+#include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PropertyRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "vcl/Forms.h"
 #include "vcl/Grids.h"
+#include "vcl/ListViews.h"
 #include "vcl/TypInfo.h"
 #include "win/skin/adapters/ListSkinFixture.h"
 #include "win/support/ScreenPictures.h"
@@ -273,6 +275,38 @@ TEST_F(ListViewAdapterTest, ATreeTakesTheHotColourAndGetsItsOwnBackBack)
     Adapter = TacMainWnd::Create<TacTreeViewWnd>(tree, nullptr, Manager, "EDIT", true);
     DestroyWindow(tree);
     EXPECT_TRUE(Adapter->Destroyed);
+}
+
+TEST_F(ListViewAdapterTest, ATreeErasesInTheHotColourUnlessItErasesItself)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(Application);
+    form->SetBounds(40, 40, 300, 220);
+    form->Show();
+    auto* tree = Create<TTreeView>(form);
+    tree->SetBounds(10, 10, 200, 150);
+    tree->SetParent(form);
+    tree->AddItem(TVI_ROOT, L"Node");
+    TsCommonData data(tree, true);
+    data.SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacTreeViewWnd>(tree->Handle(), &data, Manager, "EDIT", true);
+    Pump();
+    constexpr COLORREF OwnBack = RGB(1, 2, 3);
+    SendMessageW(tree->Handle(), TVM_SETBKCOLOR, 0, static_cast<LPARAM>(OwnBack));
+    auto erased = [&] {
+        auto b = NewBitmap24(220, 170);
+        SendMessageW(tree->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(b->Canvas().Handle()), 0);
+        GdiFlush();
+        return At(*b, 150, 100);
+    };
+    data.BackgroundChanged = true;
+    EXPECT_EQ(erased(), EditHot);
+    EXPECT_FALSE(data.BackgroundChanged) << "the cache is built again first";
+    tree->SetOwnErase(true);
+    EXPECT_EQ(erased(), static_cast<TColor>(OwnBack)) << "the tree's own erasing";
+    Adapter->Free();
+    Adapter = nullptr;
+    FreeAndNil(form);
 }
 
 // ---- grids -----------------------------------------------------------------------------------------

@@ -69,7 +69,8 @@ TEST_F(StandardDialogsTest, TheFontDialogsListsAndGroupBoxesAreTheSkins)
     WhileOpen(
         [] {
             LOGFONTW lf{};
-            CHOOSEFONTW cf{sizeof(cf)};
+            CHOOSEFONTW cf{};
+            cf.lStructSize = sizeof(cf);
             cf.lpLogFont = &lf;
             cf.Flags = CF_SCREENFONTS | CF_EFFECTS;
             EXPECT_FALSE(ChooseFontW(&cf)) << "cancelled";
@@ -111,7 +112,8 @@ TEST_F(StandardDialogsTest, TheColourAndOpenDialogsAreSkinnedAndCloseCleanly)
     WhileOpen(
         [] {
             static COLORREF custom[16]{};
-            CHOOSECOLORW cc{sizeof(cc)};
+            CHOOSECOLORW cc{};
+            cc.lStructSize = sizeof(cc);
             cc.lpCustColors = custom;
             cc.Flags = CC_FULLOPEN;
             EXPECT_FALSE(ChooseColorW(&cc));
@@ -123,7 +125,8 @@ TEST_F(StandardDialogsTest, TheColourAndOpenDialogsAreSkinnedAndCloseCleanly)
     WhileOpen(
         [] {
             wchar_t file[MAX_PATH]{};
-            OPENFILENAMEW ofn{sizeof(ofn)};
+            OPENFILENAMEW ofn{};
+            ofn.lStructSize = sizeof(ofn);
             ofn.lpstrFile = file;
             ofn.nMaxFile = MAX_PATH;
             ofn.lpstrFilter = L"Skins\0*.asz\0";
