@@ -2,6 +2,7 @@
 
 #include "skin/adapters/AdapterLayout.h"
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -26,11 +27,6 @@ namespace {
 std::string OrDefault(std::string section, const char* fallback)
 {
     return section.empty() ? std::string(fallback) : std::move(section);
-}
-
-DWORD StyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
 }
 
 uint32_t ButtonStateOf(HWND wnd)
