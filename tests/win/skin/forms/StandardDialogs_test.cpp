@@ -66,6 +66,7 @@ TEST_F(StandardDialogsTest, TheFontDialogsListsAndGroupBoxesAreTheSkins)
 {
     int lists = 0, unadapted = 0, groups = 0;
     std::vector<std::wstring> platformFramed;
+    TColor sampleEdge = clNone;
     WhileOpen(
         [] {
             LOGFONTW lf{};
@@ -82,6 +83,17 @@ TEST_F(StandardDialogsTest, TheFontDialogsListsAndGroupBoxesAreTheSkins)
                 if (ClassOf(child) == L"ComboLBox") {
                     ++lists;
                     unadapted += GetScrollHandler(child) == nullptr;
+                }
+                // The hidden static the dialog frames as its sample, inside the "Sample" box.
+                if (ClassOf(child) == L"Static" && !IsWindowVisible(child) && GetParent(child) == box) {
+                    RECT r{};
+                    GetWindowRect(child, &r);
+                    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+                    if (r.right - r.left > 100) {
+                        HDC dc = GetDC(box);
+                        sampleEdge = static_cast<TColor>(GetPixel(dc, r.left, (r.top + r.bottom) / 2));
+                        ReleaseDC(box, dc);
+                    }
                 }
                 auto* group = dynamic_cast<TacGroupBoxWnd*>(GetScrollHandler(child));
                 if (!group || !IsWindowVisible(child))
@@ -104,6 +116,9 @@ TEST_F(StandardDialogsTest, TheFontDialogsListsAndGroupBoxesAreTheSkins)
     EXPECT_EQ(lists, 3) << "the font, style and size lists";
     EXPECT_EQ(unadapted, 0);
     EXPECT_EQ(groups, 2) << "Effects and Sample";
+    ASSERT_NE(sampleEdge, clNone) << "the sample's place";
+    EXPECT_NE(sampleEdge, static_cast<TColor>(GetSysColor(COLOR_BTNSHADOW))) << "the sample's sunken frame is the skin's";
+    EXPECT_NE(sampleEdge, static_cast<TColor>(GetSysColor(COLOR_BTNHIGHLIGHT)));
     EXPECT_TRUE(platformFramed.empty()) << (platformFramed.empty() ? "" : std::string(platformFramed[0].begin(), platformFramed[0].end()));
 }
 
