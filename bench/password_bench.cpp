@@ -36,7 +36,10 @@ void* Counted(void* p)
     return p;
 }
 
-void Uncount(void* p) noexcept
+// Kept out of line: inlined into the library's own delete of a block its new made, the free would
+// look to the compiler like freeing what the standard operator new allocated, though every block
+// comes from the malloc above.
+[[gnu::noinline]] void Uncount(void* p) noexcept
 {
     if (p)
         gLive -= malloc_usable_size(p);

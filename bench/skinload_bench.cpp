@@ -17,7 +17,6 @@
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/ZLib.h"
-#include "win/skin/core/SkinTestFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,11 +64,14 @@ std::vector<uint8_t> Bitmap8(int width, int height)
 
 const std::vector<uint8_t>& GeneratedArchive()
 {
-    static const std::vector<uint8_t> bytes = ks::test::PackArchive({
-        {"Options.dat", ks::test::BytesOf(OptionsText())},
-        {"ButtonHuge.bmp", Bitmap8(288, 192)},
-        {"Master.bmp", Bitmap8(168, 135)},
-    });
+    static const std::vector<uint8_t> bytes = [] {
+        const std::string options = OptionsText();
+        return ks::PackSkinEntries({
+            {"Options.dat", std::vector<uint8_t>(options.begin(), options.end())},
+            {"ButtonHuge.bmp", Bitmap8(288, 192)},
+            {"Master.bmp", Bitmap8(168, 135)},
+        }, "generated");
+    }();
     return bytes;
 }
 

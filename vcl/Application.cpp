@@ -3,6 +3,7 @@
 
 #include "vcl/Forms.h"
 
+#include "vcl/Buttons.h"
 #include "vcl/Dialogs.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/ImgList.h"
@@ -123,6 +124,7 @@ void ks::RegisterLibraryClasses()
     RegisterCursorIdents();
     RegisterClasses<TForm, TMessageForm, TTimer, TEdit, TMemo, TButton, TCheckBox, TGroupBox, TLabel, TShape, TImage,
                     TMenuItem, TMainMenu, TPopupMenu, TTrayIcon, THintWindow, TImageList>();
+    InitializeButtonsUnit();
 }
 
 void TApplication::FormCreated(TCustomForm* form, bool mainCandidate)

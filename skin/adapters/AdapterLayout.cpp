@@ -54,6 +54,35 @@ TRect BitmapGlyphRect(TRect caption, TSize client, TSize glyph, bool pushed) noe
     return {right - glyph.cx, top, right, top + glyph.cy};
 }
 
+int BitBtnMaxCaptionWidth(int width, bool captionEmpty, int layout, TSize glyph, int margin, int spacing) noexcept
+{
+    if (captionEmpty)
+        return 0;
+    int w = width - 2 * margin;
+    if (layout <= 1 && glyph.cy != 0)
+        w -= glyph.cx + spacing;
+    return std::max(w, 0);
+}
+
+TRect BitBtnGlyphRect(TSize client, TSize glyph, TSize text, int layout, int spacing, bool captionEmpty,
+                      bool pushed) noexcept
+{
+    const int s = glyph.cx > 0 && !captionEmpty ? spacing : 0;
+    const int hx = (client.cx - glyph.cx - text.cx - s) / 2;
+    const int hy = (client.cy - glyph.cy - text.cy - s) / 2;
+    TPoint at{0, 0};
+    switch (layout) {
+    case 0: at = {hx, (client.cy - glyph.cy) / 2}; break;
+    case 1: at = {(client.cx - glyph.cx + s + text.cx) / 2, (client.cy - glyph.cy) / 2}; break;
+    case 2: at = {(client.cx - glyph.cx) / 2 + 1, hy}; break;
+    case 3: at = {(client.cx - glyph.cx) / 2 + 1, client.cy - hy - glyph.cy}; break;
+    default: break;
+    }
+    if (pushed)
+        at = {at.X + 1, at.Y + 1};
+    return {at.X, at.Y, at.X + glyph.cx, at.Y + glyph.cy};
+}
+
 int CheckState(uint32_t buttonState) noexcept
 {
     if (buttonState & StateIndeterminate)

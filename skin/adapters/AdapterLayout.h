@@ -49,6 +49,16 @@ int MaxCaptionWidth(int width, bool captionEmpty, int glyphWidth) noexcept;
 TRect BitmapCaptionRect(TRect caption, TSize glyph) noexcept;
 TRect BitmapGlyphRect(TRect caption, TSize client, TSize glyph, bool pushed) noexcept;
 
+// A class-library bit button (layout 0 glyph left, 1 right, 2 top, 3 bottom): its caption may
+// take the width less twice the margin, less the glyph and the spacing beside it when the glyph
+// lies left or right; 0 for an empty caption, never below 0.
+int BitBtnMaxCaptionWidth(int width, bool captionEmpty, int layout, TSize glyph, int margin, int spacing) noexcept;
+// Its glyph's rectangle: the glyph and the caption (spaced only when both are there) centred
+// together along the layout, the glyph centred across it (a stacked glyph 1 right of the
+// middle); (0, 0) for another layout; 1 right and down when pushed.
+TRect BitBtnGlyphRect(TSize client, TSize glyph, TSize text, int layout, int spacing, bool captionEmpty,
+                      bool pushed) noexcept;
+
 // The check box's check state from BM_GETSTATE: 2 indeterminate, 1 checked, else 0.
 int CheckState(uint32_t buttonState) noexcept;
 // Radio glyphs only for button types with bit 2 set and bits 0 and 1 clear (BS_RADIOBUTTON,

@@ -5,6 +5,7 @@
 #include "skin/adapters/AdapterQueries.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/GlyphDrawing.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinSenders.h"
@@ -14,6 +15,8 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/images/acPNG.h"
+#include "vcl/Buttons.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/WinControl.h"
@@ -327,9 +330,20 @@ TRect TacBtnWnd::CaptionRect(TCanvas& canvas, int)
     return CenteredCaptionRect(WndSize, CaptionExtent(canvas), Pushed());
 }
 
-// ---- push button with a bitmap --------------------------------------------------------------
+// ---- push button with a glyph ---------------------------------------------------------------
+TBitBtn* TacBitBtnWnd::BitButton() const
+{
+    return dynamic_cast<TBitBtn*>(SkinData->OwnerControl);
+}
+
 TSize TacBitBtnWnd::GlyphSize()
 {
+    if (TBitBtn* button = BitButton()) {
+        const TBitmap* glyph = button->Glyph();
+        if (glyph->Empty())
+            return {0, 0};
+        return {glyph->Width() / button->NumGlyphs(), glyph->Height()};
+    }
     auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(CtrlHandle, BM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP info{};
     if (!bitmap || GetObjectW(bitmap, sizeof info, &info) != sizeof info)
@@ -337,13 +351,37 @@ TSize TacBitBtnWnd::GlyphSize()
     return {info.bmWidth, std::abs(info.bmHeight)};
 }
 
+int TacBitBtnWnd::MaxCaptionWidth()
+{
+    TBitBtn* button = BitButton();
+    if (!button)
+        return TacBtnWnd::MaxCaptionWidth();
+    return BitBtnMaxCaptionWidth(WndSize.cx, WndText.empty(), button->Layout(), GlyphSize(), button->Margin(),
+                                 button->Spacing());
+}
+
 TRect TacBitBtnWnd::CaptionRect(TCanvas& canvas, int state)
 {
-    return BitmapCaptionRect(TacBtnWnd::CaptionRect(canvas, state), GlyphSize());
+    TBitBtn* button = BitButton();
+    if (!button)
+        return BitmapCaptionRect(TacBtnWnd::CaptionRect(canvas, state), GlyphSize());
+    const TSize glyph = GlyphSize();
+    const TSize text = CaptionExtent(canvas);
+    TPoint glyphAt;
+    TRect r;
+    LayoutGlyphAndText({0, 0, WndSize.cx, WndSize.cy}, {glyph.cx, glyph.cy}, {text.cx, text.cy},
+                       static_cast<uint8_t>(button->Layout()), 2, button->Margin(), button->Spacing(), glyphAt, r, 0);
+    if (Pushed())
+        r = {r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1};
+    return r;
 }
 
 void TacBitBtnWnd::DrawGlyph(TBitmap& cache, int state)
 {
+    if (TBitBtn* button = BitButton()) {
+        DrawOwnerGlyph(*button, cache, state);
+        return;
+    }
     const TSize glyph = GlyphSize();
     if (glyph.cx <= 0)
         return;
@@ -357,6 +395,28 @@ void TacBitBtnWnd::DrawGlyph(TBitmap& cache, int state)
     BitBlt(target, r.Left, r.Top, r.Width(), r.Height(), source, 0, 0, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
+}
+
+void TacBitBtnWnd::DrawOwnerGlyph(TBitBtn& button, TBitmap& cache, int state)
+{
+    TBitmap* glyph = button.Glyph();
+    const TSize size = GlyphSize();
+    if (size.cx <= 0 || size.cy <= 0)
+        return;
+    if (glyph->PixelFormat() == pfDevice)
+        glyph->SetPixelFormat(pf24bit);
+    const TRect r = BitBtnGlyphRect(WndSize, size, CaptionExtent(cache.Canvas()), button.Layout(), button.Spacing(),
+                                    WndText.empty(), Pushed());
+    if (glyph->PixelFormat() == pf32bit && button.NumGlyphs() == 1) {
+        // A glyph with alpha goes through a picture that draws with it.
+        TPNGGraphic png;
+        png.Assign(glyph);
+        png.SetPixelFormat(pf32bit);
+        png.Draw(cache.Canvas(), r);
+        return;
+    }
+    DrawGlyphWithEffects(glyph, cache, r, button.NumGlyphs(), IsWindowEnabled(CtrlHandle) != FALSE,
+                         TsDisabledGlyphKind{dgBlended}, state, 0, false);
 }
 
 // ---- check box and radio button -------------------------------------------------------------

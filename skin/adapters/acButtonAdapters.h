@@ -59,8 +59,12 @@ private:
     bool WMPrint(TWMPrint view);
 };
 
-// Push buttons that show a bitmap (BS_BITMAP): the bitmap BM_GETIMAGE answers, left of the
-// caption. The button keeps the bitmap; the adapter only draws it.
+class TBitBtn;
+
+// Push buttons that show a glyph. A class-library bit button gives its Glyph (NumGlyphs state
+// cells, or one 32-bit cell with alpha), Layout, Margin and Spacing; a bare BS_BITMAP button the
+// bitmap BM_GETIMAGE answers, left of the caption. The button keeps the picture; the adapter
+// only draws it.
 class TacBitBtnWnd : public TacBtnWnd {
 public:
     const char* ClassName() const noexcept override { return "TacBitBtnWnd"; }
@@ -69,6 +73,12 @@ public:
     void DrawGlyph(TBitmap& cache, int state) override;
     TSize GlyphSize() override;
     TRect CaptionRect(TCanvas& canvas, int state) override;
+    int MaxCaptionWidth() override;
+
+private:
+    // The owner control as a bit button; nullptr for a bare window or another class.
+    TBitBtn* BitButton() const;
+    void DrawOwnerGlyph(TBitBtn& button, TBitmap& cache, int state);
 };
 
 // Check boxes and radio buttons, section "CHECKBOX" unless the creator names one. The check

@@ -171,9 +171,10 @@ void TsHintManager::Loaded()
 
 void TsHintManager::BeforeDestruction()
 {
-    // Another manager may have taken the hints over since: only this one's settings are given
-    // back, so hint windows never read a freed manager and the other keeps its event.
-    if (ActiveHintManager == this) {
+    // Another manager may have taken the hints over since: it keeps them and its event. Without
+    // one, the platform's window comes back: a skinned window that no manager serves (hsNone)
+    // would show nothing.
+    if (ActiveHintManager == this || !ActiveHintManager) {
         ActiveHintManager = nullptr;
         Application->SetHintWindowClass(nullptr);
     }

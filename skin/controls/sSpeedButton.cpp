@@ -78,6 +78,16 @@ TsSpeedButton::TsSpeedButton(TComponent* owner)
     : TSpeedButton(owner), FSkinData(std::make_unique<TsCommonData>(this, true))
 {
     FSkinData->ControlKind = SpeedButtonKind;
+    // The glyph's own handler (the plain button's repaint) still runs after the cache is marked.
+    FOldGlyphChange = Glyph()->OnChange();
+    Glyph()->SetOnChange(TNotifyEvent(this, &TsSpeedButton::SkinGlyphChanged));
+}
+
+void TsSpeedButton::SkinGlyphChanged(TObject* sender)
+{
+    FSkinData->BackgroundChanged = true;
+    if (FOldGlyphChange)
+        FOldGlyphChange(sender);
 }
 
 TsSpeedButton::~TsSpeedButton()
@@ -212,7 +222,8 @@ void TsSpeedButton::SetDropdownMenu(TPopupMenu* value)
 
 void TsSpeedButton::Invalidate()
 {
-    if (NumGlyphs() != FLastNumGlyphs || Spacing() != FLastSpacing || Down() != FLastDown)
+    if (NumGlyphs() != FLastNumGlyphs || Spacing() != FLastSpacing || Down() != FLastDown ||
+        Layout() != FLastLayout || Margin() != FLastMargin)
         FSkinData->BackgroundChanged = true;
     TSpeedButton::Invalidate();
 }
@@ -387,7 +398,8 @@ void TsSpeedButton::FillFromParent(const CacheInfo& ci)
 {
     TBitmap& cache = *FSkinData->CacheBitmap;
     if (ci.Ready && ci.Bmp)
-        BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), ci.Bmp->Canvas().Handle(), ci.X, ci.Y, SRCCOPY);
+        BitBlt(cache.Canvas().Handle(), 0, 0, Width(), Height(), ci.Bmp->Canvas().Handle(), ci.X + Left(), ci.Y + Top(),
+               SRCCOPY);
     else
     {
         cache.Canvas().Brush().SetStyle(bsSolid);
@@ -467,6 +479,8 @@ void TsSpeedButton::PrepareCache()
     FLastDown = Down();
     FLastNumGlyphs = NumGlyphs();
     FLastSpacing = Spacing();
+    FLastLayout = Layout();
+    FLastMargin = Margin();
 }
 
 void TsSpeedButton::ShowPicture(TBitmap& picture)
@@ -653,6 +667,8 @@ void TsSpeedButton::OpenDropdown()
     const TPoint at = ClientToScreen({1, Height() + 1});
     FDropdownMenu->SetPopupComponent(this);
     FDropdownMenu->Popup(at.X, at.Y);
+    // The menu took the release that would have given the hints back.
+    RestoreHintsAfterPress();
     if (!watch.Alive(this))
         return;
     FDropdownPressed = false;
@@ -688,6 +704,8 @@ bool TsSpeedButton::SkinCommand(TMessage& m)
     case SKC_REFRESH: return RefreshCommand(view);
     case SKC_IS_SKINNED: return AnswerCommand(view, 1);
     case SKC_REPAINT_NOW: return RepaintNowCommand();
+    // Also for a button that left its parent: its fade would tick on with nothing to show.
+    case SKC_STOP_FADE: return StopFadeCommand();
     case SKC_GET_APPLICATION: return AnswerCommand(view, reinterpret_cast<LRESULT>(Application));
     default: return false;
     }
@@ -768,7 +786,6 @@ bool TsSpeedButton::SkinnedBefore(TMessage& m)
         switch (ks::SkinCommandView view(m); view.Command()) {
         case SKC_IS_UPDATING: return AnswerCommand(view, FSkinData->UpdateLock ? 1 : 0);
         case SKC_SECTION_CHANGED: return SectionChangedCommand();
-        case SKC_STOP_FADE: return StopFadeCommand();
         default: return false;
         }
     case WM_LBUTTONUP:
@@ -784,6 +801,7 @@ bool TsSpeedButton::SkinnedBefore(TMessage& m)
             FSkinData->BackgroundChanged = true;
         return false;
     case WM_ERASEBKGND: m.Result = 1; return true;
+    case CM_FONTCHANGED: FSkinData->BackgroundChanged = true; return false;
     case CM_TEXTCHANGED:
         if (FShowCaption) {
             FSkinData->BackgroundChanged = true;

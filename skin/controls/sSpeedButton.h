@@ -112,6 +112,7 @@ private:
     void Changed();
     void StartStateFade(bool press, bool allowed);
     void OpenDropdown();
+    void SkinGlyphChanged(TObject* sender);
     // Windowless siblings above the button that overlap it, painted into its cache.
     void PaintOverlappingSiblings();
     void StartFade(bool press);
@@ -152,7 +153,10 @@ private:
     bool FLastDown = false;
     int FLastNumGlyphs = 1;
     int FLastSpacing = 4;
+    TButtonLayout FLastLayout = blGlyphLeft;
+    int FLastMargin = -1;
     std::wstring FStoredCaption;
+    TNotifyEvent FOldGlyphChange;
 };
 
 // Makes TsSpeedButton known to the form reader and to the skin core.

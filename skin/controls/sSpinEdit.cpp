@@ -11,6 +11,8 @@
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -561,7 +563,7 @@ void TsSpinEdit::UpClick(TObject*)
     if (FOnUpClick)
         FOnUpClick(this);
     else
-        SetValue(Value() + FIncrement);
+        StepValue(FIncrement);
 }
 
 void TsSpinEdit::DownClick(TObject*)
@@ -573,7 +575,14 @@ void TsSpinEdit::DownClick(TObject*)
     if (FOnDownClick)
         FOnDownClick(this);
     else
-        SetValue(Value() - FIncrement);
+        StepValue(-static_cast<int64_t>(FIncrement));
+}
+
+void TsSpinEdit::StepValue(int64_t delta)
+{
+    // Counted wide: a step past the ends of the integer range stops at them instead of wrapping.
+    const int64_t stepped = std::clamp<int64_t>(int64_t{Value()} + delta, INT_MIN, INT_MAX);
+    SetValue(static_cast<int>(stepped));
 }
 
 void TsSpinEdit::CMMouseWheel(TMessage& m)
@@ -581,7 +590,7 @@ void TsSpinEdit::CMMouseWheel(TMessage& m)
     TsBaseSpinEdit::Dispatch(m);
     if (ReadOnly())
         return;
-    SetValue(Value() + TCMMouseWheel(m).WheelDelta() / 120 * FIncrement);
+    StepValue(int64_t{TCMMouseWheel(m).WheelDelta() / 120} * FIncrement);
     m.Result = 1;
 }
 

@@ -10,6 +10,8 @@
 #include "skin/controls/sSpeedButton.h"
 #include "vcl/ExtCtrls.h"
 
+#include <cstdint>
+
 struct BackgroundInfo;
 
 class TsSpinButton;
@@ -155,6 +157,8 @@ public:
     void SetValue(int value);
     // value within MinValue..MaxValue, unless the two are equal (no limits).
     int CheckValue(int value) const noexcept;
+    // Value moved by delta, within the integer range and then MinValue..MaxValue.
+    void StepValue(int64_t delta);
 
     bool IsValidChar(wchar_t key) override;
     // Beep on a read-only field; else OnUpClick, or Value + Increment.

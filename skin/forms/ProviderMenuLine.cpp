@@ -40,5 +40,6 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
 
 void InitializeSkinProviderUnit()
 {
+    RegisterClasses<TsSkinProvider>();
     ProviderMenuLine = &MenuLineOf;
 }

@@ -46,9 +46,32 @@ TsSkinProvider* AnsweringProvider(TCustomForm& form, const TsSkinProvider* excep
     return nullptr;
 }
 
+const ks::PropertyInfo ProviderProps[] = {
+    ks::Prop<&TsSkinProvider::AddedTitle>("AddedTitle"),
+    ks::Prop<&TsSkinProvider::AllowExtBorders, &TsSkinProvider::SetAllowExtBorders>("AllowExtBorders").DefaultIs(true),
+    ks::Prop<&TsSkinProvider::CaptionAlignment, &TsSkinProvider::SetCaptionAlignment>("CaptionAlignment")
+        .DefaultIs(taLeftJustify),
+    ks::Prop<&TsSkinProvider::DrawNonClientArea, &TsSkinProvider::SetDrawNonClientArea>("DrawNonClientArea")
+        .DefaultIs(true),
+    ks::Prop<&TsSkinProvider::SkinData>("SkinData"),
+    ks::Prop<&TsSkinProvider::GripMode, &TsSkinProvider::SetGripMode>("GripMode").DefaultIs(gmNone),
+    ks::Prop<&TsSkinProvider::MakeSkinMenu, &TsSkinProvider::SetMakeSkinMenu>("MakeSkinMenu").DefaultIs(false),
+    ks::Prop<&TsSkinProvider::MenuLineSkin, &TsSkinProvider::SetMenuLineSkin>("MenuLineSkin"),
+    ks::Prop<&TsSkinProvider::ResizeMode, &TsSkinProvider::SetResizeMode>("ResizeMode").DefaultIs(rmStandard),
+    ks::Prop<&TsSkinProvider::ScreenSnap, &TsSkinProvider::SetScreenSnap>("ScreenSnap").DefaultIs(false),
+    ks::Prop<&TsSkinProvider::SnapBuffer, &TsSkinProvider::SetSnapBuffer>("SnapBuffer").DefaultIs(10),
+    ks::Prop<&TsSkinProvider::ShowAppIcon, &TsSkinProvider::SetShowAppIcon>("ShowAppIcon").DefaultIs(true),
+    ks::Prop<&TsSkinProvider::TitleButtons>("TitleButtons"),
+    ks::Prop<&TsSkinProvider::TitleIcon>("TitleIcon"),
+    ks::Prop<&TsSkinProvider::TitleSkin, &TsSkinProvider::SetTitleSkin>("TitleSkin"),
+    ks::Prop<&TsSkinProvider::UseGlobalColor, &TsSkinProvider::SetUseGlobalColor>("UseGlobalColor").DefaultIs(true),
+    ks::Prop<&TsSkinProvider::OnExtHitTest, &TsSkinProvider::SetOnExtHitTest>("OnExtHitTest"),
+    ks::Prop<&TsSkinProvider::OnSkinItem, &TsSkinProvider::SetOnSkinItem>("OnSkinItem"),
+};
+
 } // namespace
 
-const ks::ClassInfo TsSkinProvider::StaticClassInfo{"TsSkinProvider", &TComponent::StaticClassInfo, {}, {}};
+const ks::ClassInfo TsSkinProvider::StaticClassInfo{"TsSkinProvider", &TComponent::StaticClassInfo, ProviderProps, {}};
 const ks::ClassInfo& TsSkinProvider::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner)

@@ -46,16 +46,25 @@ std::vector<uint8_t> PackSkinFolder(const std::filesystem::path& folder)
     if (files.empty() || !IsOptions(files.front().filename().string()))
         throw Exception(Format(NoOptionsText, {folder.string()}));
 
-    std::vector<uint8_t> out{'A', 'S', 'z', 'f'};
-    PutI32(out, files.size(), folder.string());
+    std::vector<SkinEntry> entries;
     for (const auto& file : files) {
-        const std::string name = file.filename().string();
         TMemoryStream content;
         content.LoadFromFile(file.wstring());
+        const auto bytes = content.Bytes();
+        entries.emplace_back(file.filename().string(), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    }
+    return PackSkinEntries(entries, folder.string());
+}
+
+std::vector<uint8_t> PackSkinEntries(const std::vector<SkinEntry>& entries, const std::string& what)
+{
+    std::vector<uint8_t> out{'A', 'S', 'z', 'f'};
+    PutI32(out, entries.size(), what);
+    for (const auto& [name, content] : entries) {
         PutI32(out, name.size(), name);
         out.insert(out.end(), name.begin(), name.end());
-        PutI32(out, content.Bytes().size(), name);
-        const std::vector<uint8_t> packed = Deflate(content.Bytes(), CompressionLevel);
+        PutI32(out, content.size(), name);
+        const std::vector<uint8_t> packed = Deflate(content, CompressionLevel);
         out.insert(out.end(), packed.begin(), packed.end());
     }
     return out;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 namespace ks::test {
@@ -51,6 +52,29 @@ inline std::unique_ptr<TBitmap> Filled(int w, int h, uint32_t bgr)
 {
     auto b = NewBitmap24(w, h);
     Fill24(*b, bgr);
+    return b;
+}
+
+// A button glyph of size x size cells side by side, one per colour, in a key-coloured ring of
+// the given width; without a ring only the bottom-left pixel, which the glyph painters read as
+// the key, has the key colour.
+inline std::unique_ptr<TBitmap> KeyedGlyphCells(std::initializer_list<TColor> colours, int size, TColor key, int ring = 0)
+{
+    auto b = NewBitmap24(size * static_cast<int>(colours.size()), size);
+    HDC dc = b->Canvas().Handle();
+    int x = 0;
+    for (TColor c : colours) {
+        HBRUSH keyBrush = CreateSolidBrush(static_cast<COLORREF>(key));
+        HBRUSH fill = CreateSolidBrush(static_cast<COLORREF>(c));
+        const RECT all{x, 0, x + size, size}, inner{x + ring, ring, x + size - ring, size - ring};
+        FillRect(dc, &all, keyBrush);
+        FillRect(dc, &inner, fill);
+        DeleteObject(keyBrush);
+        DeleteObject(fill);
+        SetPixel(dc, x, size - 1, static_cast<COLORREF>(key));
+        x += size;
+    }
+    GdiFlush();
     return b;
 }
 

@@ -48,6 +48,30 @@ TEST(AdapterLayout, BitmapButtonGlyphSitsLeftOfItsShiftedCaption)
     EXPECT_EQ(BitmapGlyphRect(caption, {90, 30}, {0, 16}, false), TRect{});
 }
 
+TEST(AdapterLayout, BitButtonGlyphSitsBesideItsCaptionInEveryLayout)
+{
+    // A 100 x 40 button, a 16 x 12 glyph, a 30 x 14 caption, spacing 4.
+    struct Case { int layout; bool captionEmpty; bool pushed; TRect glyph; } cases[] = {
+        {0, false, false, {25, 14, 41, 26}},  // (100 - 16 - 30 - 4) / 2 from the left
+        {1, false, false, {59, 14, 75, 26}},  // (100 - 16 + 4 + 30) / 2
+        {2, false, false, {43, 5, 59, 17}},   // stacked: 1 right of the middle, (40 - 12 - 14 - 4) / 2 down
+        {3, false, false, {43, 23, 59, 35}},  // 40 - 5 - 12
+        {0, false, true, {26, 15, 42, 27}},
+        {0, true, false, {27, 14, 43, 26}},   // no caption, no spacing (its size is still counted)
+        {7, false, false, {0, 0, 16, 12}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BitBtnGlyphRect({100, 40}, {16, 12}, {30, 14}, c.layout, 4, c.captionEmpty, c.pushed), c.glyph)
+            << c.layout << " " << c.captionEmpty << " " << c.pushed;
+
+    EXPECT_EQ(BitBtnMaxCaptionWidth(100, false, 0, {16, 12}, 3, 4), 100 - 6 - 20);
+    EXPECT_EQ(BitBtnMaxCaptionWidth(100, false, 1, {16, 12}, -1, 4), 102 - 20) << "margin -1 as stored";
+    EXPECT_EQ(BitBtnMaxCaptionWidth(100, false, 2, {16, 12}, 3, 4), 94) << "a stacked glyph leaves the width";
+    EXPECT_EQ(BitBtnMaxCaptionWidth(100, false, 0, {0, 0}, 3, 4), 94) << "no glyph";
+    EXPECT_EQ(BitBtnMaxCaptionWidth(100, true, 0, {16, 12}, 3, 4), 0);
+    EXPECT_EQ(BitBtnMaxCaptionWidth(10, false, 0, {16, 12}, 3, 4), 0) << "never below 0";
+}
+
 TEST(AdapterLayout, CheckGlyphsByButtonTypeAndState)
 {
     struct Case { uint32_t style; uint32_t state; const char* name; } cases[] = {

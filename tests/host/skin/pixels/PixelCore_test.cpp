@@ -447,7 +447,10 @@ TEST(PixelCore, EveryLevelOfLoopsGivesThePlainBytes)
         EXPECT_EQ(static_cast<int>(ks::LimitSimdLevel(ks::SimdLevel::Avx2)), cpu) << "limited to the processor's";
     }
     // 1184 x 1184 x 3 and 1024 x 1024 x 4 bytes reach StreamingBytes.
-    for (const auto& [size24, size32] : {std::pair{70, 70}, std::pair{1184, 1024}}) {
+    for (const auto& sizes : {std::pair{70, 70}, std::pair{1184, 1024}}) {
+        // Plain names, not a structured binding: the lambda below captures them, which clang 14
+        // (the fuzz tree's compiler) refuses for bindings.
+        const int size24 = sizes.first, size32 = sizes.second;
         SCOPED_TRACE("sizes " + std::to_string(size24) + " " + std::to_string(size32));
         std::mt19937 rng(static_cast<unsigned>(size24));
         Image src24(size24, size24, 24, true, 1), src32(size32, size32, 32, false, 0);

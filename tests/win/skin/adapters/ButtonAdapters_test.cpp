@@ -4,6 +4,7 @@
 #include "skin/adapters/acButtonAdapters.h"
 
 #include "skin/core/sCommonData.h"
+#include "vcl/Buttons.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/StdCtrls.h"
@@ -303,6 +304,120 @@ TEST_F(ButtonAdapterTest, AClassLibraryButtonOfTheThirdButtonsListIsSkinned)
     EXPECT_EQ(OnScreen(button->Handle(), 1, 1), BorderCells[1]);
     a->Free();
     FreeAndNil(form);
+}
+
+// A class-library bit button taken over with skin data of its own: the adapter reads its glyph
+// and settings, not the window's BS_BITMAP image.
+class BitBtnAdapterTest : public ButtonAdapterTest {
+protected:
+    static constexpr TColor Up = 0x00008000, Down = 0x00000080, Key = 0x00FF00FF;
+    void SetUp() override
+    {
+        ButtonAdapterTest::SetUp();
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(Application);
+        Form->SetBounds(40, 40, 300, 160);
+        Button = Create<TBitBtn>(Form);
+        Button->SetParent(Form);
+        Button->SetBounds(10, 10, 140, 70);
+        Button->SetCaption(L"Save");
+        Form->Show();
+        Pump();
+        // Unfocused, so that the normal state shows the up cell.
+        SetFocus(Form->Handle());
+        Data = std::make_unique<TsCommonData>(Button, true);
+        Data->OwnerControl = Button;
+    }
+    void TearDown() override
+    {
+        if (A)
+            A->Free();
+        FreeAndNil(Form);
+        Data.reset();
+        ButtonAdapterTest::TearDown();
+    }
+    void Adapt() { A = TacMainWnd::Create<TacBitBtnWnd>(Button->Handle(), Data.get(), Manager, "", false); }
+    // Two 12 x 12 cells, up and pressed, each with a key-coloured bottom-left pixel.
+    void GiveTwoCells()
+    {
+        Button->SetGlyph(KeyedGlyphCells({Up, Down}, 12, Key).get());
+        Button->SetNumGlyphs(2);
+    }
+    // The box of the pixels of one colour (or near white, the caption's), empty when none.
+    static TRect Box(TBitmap& p, bool (*match)(TColor))
+    {
+        TRect r{p.Width(), p.Height(), -1, -1};
+        for (int y = 0; y < p.Height(); ++y)
+            for (int x = 0; x < p.Width(); ++x)
+                if (match(At(p, x, y)))
+                    r = {std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1), std::max(r.Bottom, y + 1)};
+        return r.Right < 0 ? TRect{} : r;
+    }
+    static bool IsUp(TColor c) { return c == Up; }
+    static bool IsDown(TColor c) { return c == Down; }
+    static bool IsText(TColor c) { return (c & 0xFF) > 0xA0 && ((c >> 8) & 0xFF) > 0xA0 && ((c >> 16) & 0xFF) > 0xA0; }
+
+    TForm* Form = nullptr;
+    TBitBtn* Button = nullptr;
+    std::unique_ptr<TsCommonData> Data;
+    TacBitBtnWnd* A = nullptr;
+};
+
+TEST_F(BitBtnAdapterTest, GlyphAndCaptionFollowTheLayoutAndThePress)
+{
+    GiveTwoCells();
+    Adapt();
+    EXPECT_EQ(A->GlyphSize(), (TSize{12, 12})) << "one cell of the owner's glyph";
+    struct Case { TButtonLayout layout; const char* name; } cases[] = {
+        {blGlyphLeft, "left"}, {blGlyphRight, "right"}, {blGlyphTop, "top"}, {blGlyphBottom, "bottom"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Button->SetLayout(c.layout);
+        auto p = Print(Button->Handle());
+        const TRect glyph = Box(*p, IsUp);
+        EXPECT_EQ(glyph.Width(), 12);
+        const TRect caption = Box(*p, IsText);
+        ASSERT_GT(caption.Width(), 0) << "the caption is drawn";
+        switch (c.layout) {
+        case blGlyphLeft: EXPECT_GT(caption.Left, glyph.Right); break;
+        case blGlyphRight: EXPECT_LT(caption.Right, glyph.Left); break;
+        case blGlyphTop: EXPECT_GT(caption.Top, glyph.Bottom); break;
+        case blGlyphBottom: EXPECT_LT(caption.Bottom, glyph.Top); break;
+        }
+    }
+    Button->SetLayout(blGlyphLeft);
+    const TRect up = Box(*Print(Button->Handle()), IsUp);
+    SendMessageW(Button->Handle(), BM_SETSTATE, TRUE, 0);
+    auto pressed = Print(Button->Handle());
+    EXPECT_EQ(Box(*pressed, IsUp), TRect{}) << "the up cell is gone";
+    EXPECT_EQ(Box(*pressed, IsDown), (TRect{up.Left + 1, up.Top + 1, up.Right + 1, up.Bottom + 1}))
+        << "the pressed cell, one pixel right and down";
+    EXPECT_EQ(At(*pressed, up.Left + 1, up.Bottom), At(*pressed, up.Left - 2, up.Bottom))
+        << "the key pixel shows the button";
+}
+
+TEST_F(BitBtnAdapterTest, AGlyphWithAlphaShowsTheButtonThroughItsClearPart)
+{
+    TBitmap glyph;
+    glyph.SetPixelFormat(pf32bit);
+    glyph.SetSize(12, 12);
+    for (int y = 0; y < 12; ++y) {
+        uint8_t* row = glyph.ScanLine(y);
+        for (int x = 0; x < 12; ++x) {
+            const bool solid = x < 6;
+            row[4 * x] = solid ? 0xFF : 0;  // blue where solid, clear black elsewhere
+            row[4 * x + 1] = row[4 * x + 2] = 0;
+            row[4 * x + 3] = solid ? 0xFF : 0;
+        }
+    }
+    Button->SetGlyph(&glyph);
+    Adapt();
+    auto p = Print(Button->Handle());
+    // Blended at full alpha: blue within a step of rounding.
+    const TRect blue = Box(*p, [](TColor c) { return (c & 0xFFFF) == 0 && (c >> 16) >= 0xFE; });
+    ASSERT_EQ(blue.Width(), 6);
+    EXPECT_EQ(blue.Height(), 12);
+    EXPECT_EQ(At(*p, blue.Right + 3, blue.Top + 6), ButtonColour) << "the clear half is not black";
 }
 
 } // namespace

@@ -149,6 +149,17 @@ TEST_F(sHintManagerTest, FreeingGivesTheHintsBackOnlyWhenItHasThem)
     EXPECT_FALSE(Application->OnShowHint());
 }
 
+TEST_F(sHintManagerTest, FreeingAManagerThatServesNoHintsGivesThePlatformsWindowBack)
+{
+    // hsNone installs a skinned window that no manager serves; with the manager gone nothing
+    // would ever paint the hints.
+    manager = Create<TsHintManager>(nullptr);
+    manager->HintKind()->SetStyle(hsNone);
+    ASSERT_EQ(ActiveHintManager, nullptr);
+    FreeAndNil(manager);
+    EXPECT_TRUE(ClassIs(&NewHintWindow<THintWindow>));
+}
+
 struct EventSpy {
     std::optional<TPoint> moveTo;
     bool refuse = false;

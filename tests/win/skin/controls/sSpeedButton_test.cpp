@@ -1,5 +1,7 @@
 #include "skin/controls/sSpeedButton.h"
 
+#include "skin/controls/sButton.h"
+#include "skin/controls/sGroupBox.h"
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
@@ -11,6 +13,8 @@
 #include "win/skin/controls/SkinnedFormFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -303,4 +307,89 @@ TEST_F(SpeedButtonTest, SkinRemovalPaintsThePlainButton)
     EXPECT_EQ(Middle(Button), Plate);
 }
 
+// A button at rest shows its cache as it stands; every input its picture depends on must mark the
+// cache out of date. The marker put into the cache is gone from the screen once it is rebuilt.
+TEST_F(SpeedButtonTest, AtRestItsPictureFollowsGlyphFontLayoutAndMargin)
+{
+    Button->SetCaption(L"Go");
+    Button->SetAlignment(taLeftJustify);
+    Pump();
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    } cases[] = {
+        {"glyph",
+         [&] {
+             TBitmap glyph;
+             glyph.SetPixelFormat(pf24bit);
+             glyph.SetSize(8, 8);
+             Button->SetGlyph(&glyph);
+         }},
+        {"font", [&] { Button->Font()->SetSize(14); }},
+        {"layout", [&] { Button->SetLayout(blGlyphTop); }},
+        {"margin", [&] { Button->SetMargin(5); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MarkCache(*Button->SkinData(), 2, 2);
+        Button->Invalidate();
+        Pump();
+        ASSERT_EQ(Pixel(Button, 2, 2), CacheMarker) << "at rest the cache is shown as it stands";
+        c.change();
+        Pump();
+        EXPECT_NE(Pixel(Button, 2, 2), CacheMarker) << "rebuilt";
+    }
+}
+
+TEST_F(SpeedButtonTest, HintsComeBackWhenTheDropDownMenuCloses)
+{
+    auto* menu = Create<NotingMenu>(Form);
+    Button->SetButtonStyle(tbsDropDown);
+    Button->SetDropdownMenu(menu);
+    Application->SetShowHint(true);
+    // The menu's own loop takes the release: only the press reaches the button.
+    SendMessageW(Form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Button->Left() + Button->Width() - 5, 15));
+    EXPECT_EQ(menu->Opened, 1);
+    EXPECT_TRUE(Application->ShowHint());
+    EXPECT_FALSE(HintsSuppressed);
+    ReleaseCapture();
+}
+
+TEST_F(SpeedButtonTest, SeparatorsShowTheParentsPictureAtTheirOwnPlace)
+{
+    auto* group = Create<TsGroupBox>(Form);
+    group->SetParent(Form);
+    group->SetBounds(10, 40, 200, 90);
+    // With a caption section of its own the box answers with its picture, not a colour.
+    group->SetCaptionSkin("GROUPBOX");
+    for (TToolButtonStyle style : {tbsSeparator, tbsDivider}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        // Over the box's right edge, whose frame its left part does not have.
+        auto* b = Create<TsSpeedButton>(Form);
+        b->SetParent(group);
+        b->SetBounds(176, 50, 24, 24);
+        b->SetButtonStyle(style);
+        Pump();
+        HDC behind = group->SkinData()->CacheBitmap->Canvas().Handle();
+        HDC shown = b->SkinData()->CacheBitmap->Canvas().Handle();
+        // The divider's image may cover the middle; the sides are the parent's.
+        int differing = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x : {0, 1, 22, 23})
+                differing += GetPixel(shown, x, y) != GetPixel(behind, 176 + x, 50 + y);
+        EXPECT_EQ(differing, 0);
+        b->Free();
+    }
+}
+
+TEST_F(SpeedButtonTest, AFadeStopsOnceTheButtonHasLeftItsParent)
+{
+    Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
+    ASSERT_NE(Button->FadeTimer(), nullptr);
+    Button->SetParent(nullptr);
+    Run(Button);
+    EXPECT_EQ(Button->FadeTimer(), nullptr) << "the timer was let go";
+}
+
 } // namespace
+

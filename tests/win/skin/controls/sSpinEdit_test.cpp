@@ -215,4 +215,35 @@ TEST_F(sSpinEditTest, ValueIsTheTextUntilLeavingTheFieldPutsItInRange)
     }
 }
 
+TEST_F(sSpinEditTest, StepsPastTheIntegerRangeStopAtItsEnds)
+{
+    struct Case {
+        const char* name;
+        int minValue, maxValue, increment;
+        const wchar_t* text;
+        std::function<void(TsSpinEdit&)> step;
+        const wchar_t* after;
+    };
+    const auto up = [](TsSpinEdit& s) { s.UpClick(&s); };
+    const auto down = [](TsSpinEdit& s) { s.DownClick(&s); };
+    const auto wheelUp3 = [](TsSpinEdit& s) { s.Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 360), 0); };
+    const Case cases[] = {
+        {"UpPastTheMaximum", 1, 999999999, 2147483647, L"999999999", up, L"999999999"},
+        {"UpWithoutLimits", 0, 0, 1, L"2147483647", up, L"2147483647"},
+        {"DownWithoutLimits", 0, 0, 1, L"-2147483648", down, L"-2147483648"},
+        {"WheelWithoutLimits", 0, 0, 1 << 30, L"0", wheelUp3, L"2147483647"},
+        {"WheelWithinLimits", 1, 999999999, 1 << 30, L"5", wheelUp3, L"999999999"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spin->SetMinValue(c.minValue);
+        spin->SetMaxValue(c.maxValue);
+        spin->SetIncrement(c.increment);
+        spin->SetText(c.text);
+        c.step(*spin);
+        EXPECT_EQ(spin->Text(), c.after);
+    }
+}
+
 } // namespace
+
