@@ -437,6 +437,8 @@ void TToolBar::CreateWnd()
     TWinControl::CreateWnd();
     HWND wnd = HandleIfAllocated();
     SendMessageW(wnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // A drop-down button is as wide as its face and its arrow.
+    SendMessageW(wnd, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     SendImages();
     for (int i = 0; i < ButtonCount(); ++i)
         WriteButton(i);

@@ -1,9 +1,9 @@
 #include "vcl/Dialogs.h"
 
-#include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/Shapes.h"
 #include "vcl/SysUtils.h"
+#include "vcl/TextMeasure.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
@@ -83,66 +83,10 @@ constexpr UINT TextFlags = DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
 // A line is wrapped once it would be wider than this share of the screen, as the platform's
 // message box wraps its text.
 constexpr int WrapShare = 2;
-// The drawing may run wider than the measure only by so many rounds of widening.
-constexpr int InkRounds = 3;
-
-// Where the text's ink ends when it is drawn in the font at the top left of a rectangle width
-// pixels wide. The measures GDI gives are not always what it draws: under Wine a substituted
-// face draws a long line some pixels wider than its extent, so the size is taken from a drawing.
-TSize InkExtent(const std::wstring& text, const TFont& font, int width, int height)
-{
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(pf24bit);
-    // Room for the ink that runs over, which is a little per line.
-    bitmap.SetSize(width + width / 4 + 16, height + height / 4 + 16);
-    TCanvas& canvas = bitmap.Canvas();
-    canvas.Brush().SetColor(clWhite);
-    canvas.FillRect({0, 0, bitmap.Width(), bitmap.Height()});
-    canvas.Font().Assign(&font);
-    canvas.Font().SetColor(clBlack);
-    canvas.Brush().SetStyle(bsClear);
-    TRect r{0, 0, width, height};
-    canvas.DrawText(text, r, TextFlags | DT_NOCLIP);
-    TSize ink{0, 0};
-    const ks::PixelView view = bitmap.View();
-    for (int y = 0; y < view.height; ++y) {
-        const uint8_t* row = view.scan0 + y * view.stride;
-        for (int x = 0; x < view.width; ++x) {
-            const uint8_t* p = row + 3 * x;
-            if (p[0] != 0xFF || p[1] != 0xFF || p[2] != 0xFF) {
-                ink.cx = std::max(ink.cx, x + 1);
-                ink.cy = y + 1;
-            }
-        }
-    }
-    return ink;
-}
-
-// The size the label needs for the text in the font: the measure at the wrapping width,
-// widened until the drawn text fits inside it.
+// The size the label needs for the text in its font, wrapped as the message box wraps.
 TSize TextSize(const std::wstring& text, const TFont& font)
 {
-    ks::WindowDC screen(nullptr);
-    TCanvas canvas;
-    canvas.SetHandle(screen.get());
-    ks::ScopeExit unbind{[&canvas] { canvas.SetHandle(nullptr); }};
-    canvas.Font().Assign(&font);
-    auto measure = [&](int width) {
-        TRect r{0, 0, width, 0};
-        canvas.DrawText(text, r, TextFlags | DT_CALCRECT);
-        return TSize{r.Width(), r.Height()};
-    };
-    TSize size = measure(Screen->Width() / WrapShare);
-    for (int round = 0; round < InkRounds; ++round) {
-        const TSize ink = InkExtent(text, font, size.cx, size.cy);
-        if (ink.cx <= size.cx && ink.cy <= size.cy)
-            break;
-        const int width = std::max(size.cx, ink.cx);
-        size = measure(width);
-        size.cx = std::max(size.cx, width);
-        size.cy = std::max(size.cy, ink.cy);
-    }
-    return size;
+    return ks::DrawnTextSize(text, font, TextFlags, Screen->Width() / WrapShare);
 }
 
 } // namespace

@@ -69,9 +69,15 @@ public:
     // A new last child of parent (TVI_ROOT for a top item).
     HTREEITEM AddItem(HTREEITEM parent, const std::wstring& text);
     void Expand(HTREEITEM item);
+    // The tree erases its background itself, whoever paints it otherwise.
+    bool OwnErase() const noexcept { return FOwnErase; }
+    void SetOwnErase(bool value) noexcept { FOwnErase = value; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
+
+private:
+    bool FOwnErase = false;
 };
 
 class TTreeView : public TCustomTreeView {

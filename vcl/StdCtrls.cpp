@@ -3,6 +3,7 @@
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
+#include "vcl/TextMeasure.h"
 #include "vcl/TypInfo.h"
 
 
@@ -740,22 +741,16 @@ void TCustomLabel::AdjustBounds()
 {
     if (!FAutoSize || IsLoading(*this))
         return;
-    // Measured on the screen: the label need not have a parent window yet.
-    ks::WindowDC screen(nullptr);
-    auto& canvas = static_cast<TControlCanvas&>(Canvas());
-    canvas.FreeHandle();
-    canvas.SetHandle(screen.get());
-    TRect r = ClientRect();
-    if (!FWordWrap)
-        r.Right = r.Left;
-    {
-        ks::ScopeExit unbind{[&canvas] { canvas.SetHandle(nullptr); }};
-        DoDrawText(r, TextFlags() | DT_CALCRECT);
-    }
+    // In the font the label draws with, as wide as the drawing: the label need not have a
+    // parent window yet.
+    std::wstring text = GetLabelText();
+    if (text.empty() || (FShowAccelChar && text == L"&"))
+        text += L' ';
+    const TSize size = ks::DrawnTextSize(text, *Font(), TextFlags(), FWordWrap ? ClientRect().Width() : 0);
     int left = Left();
     if (FAlignment == taRightJustify && !FWordWrap)
-        left += Width() - r.Width();
-    SetBounds(left, Top(), r.Width(), r.Height());
+        left += Width() - size.cx;
+    SetBounds(left, Top(), size.cx, size.cy);
 }
 
 void TCustomLabel::Loaded()

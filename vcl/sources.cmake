@@ -37,7 +37,7 @@ list(APPEND KS_WIN_SOURCES
   vcl/FormsMDI.cpp
   vcl/Application.cpp
   vcl/ExtCtrls.cpp
-  vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Buttons.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp
+  vcl/Menus.cpp vcl/Clipbrd.cpp vcl/Shell.cpp vcl/StdCtrls.cpp vcl/Buttons.cpp vcl/Shapes.cpp vcl/TrayIcon.cpp vcl/Hints.cpp vcl/Dialogs.cpp vcl/TextMeasure.cpp
   vcl/ImgList.cpp
   vcl/ComCtrls.cpp
   vcl/ComObj.cpp

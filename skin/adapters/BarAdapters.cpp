@@ -72,6 +72,19 @@ std::wstring ButtonText(HWND wnd, int command)
     return text;
 }
 
+// The skin's divider, its border image centred in r of picture; nothing in a skin without it.
+void PaintDivider(TsSkinManager& manager, TBitmap& picture, const TRect& r)
+{
+    const int divider = manager.FindSection("DIVIDER");
+    const int mask = manager.FindMask(divider, "DIVIDER", "BORDERSMASK");
+    if (!manager.MaskIndexValid(mask) || r.Width() <= 0 || r.Height() <= 0)
+        return;
+    const TsMaskData& m = manager.MaskArray[static_cast<size_t>(mask)];
+    const int cw = std::min(MaskCellWidth(m), r.Width());
+    const int x = r.Left + (r.Width() - cw) / 2;
+    PaintSkinImageRect(picture, {x, r.Top, x + cw, r.Bottom}, true, CacheInfoFromBitmap(&picture, 0, 0), m, 0, false);
+}
+
 } // namespace
 
 // ---- platform toolbar -----------------------------------------------------------------------
@@ -180,14 +193,7 @@ void TacToolBarWnd::PaintButton(int index, TBitmap& picture)
     if (w <= 0 || h <= 0)
         return;
     if (button.fsStyle & BTNS_SEP) {
-        const int divider = manager->FindSection("DIVIDER");
-        const int mask = manager->FindMask(divider, "DIVIDER", "BORDERSMASK");
-        if (manager->MaskIndexValid(mask)) {
-            const TsMaskData& m = manager->MaskArray[static_cast<size_t>(mask)];
-            const int cw = std::min(MaskCellWidth(m), w);
-            const int x = r.Left + (w - cw) / 2;
-            PaintSkinImageRect(picture, {x, r.Top, x + cw, r.Bottom}, true, CacheInfoFromBitmap(&picture, 0, 0), m, 0, false);
-        }
+        PaintDivider(*manager, picture, r);
         return;
     }
     const bool enabled = (button.fsState & TBSTATE_ENABLED) != 0;
@@ -349,6 +355,32 @@ void TacToolBarVCLWnd::RepaintButton(TToolButton* button)
         canvas.SetHandle(old);
     }
     ReleaseDC(CtrlHandle, dc);
+}
+
+// The toolbar draws no separator through its custom-draw events: it draws them itself after
+// them, so the skin's go over them once the toolbar has painted.
+void TacToolBarVCLWnd::PaintSeparators(HDC given)
+{
+    TsSkinManager* manager = ManagerOf(*this);
+    if (!manager || SkinData->UpdateLock)
+        return;
+    if (SkinData->BackgroundChanged || !SkinData->CacheBitmap)
+        PrepareCache();
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    TargetDC dc(CtrlHandle, given);
+    if (!cache || !dc.get())
+        return;
+    const int b = FrameWidth();
+    for (int i = 0; i < FToolBar->ButtonCount(); ++i) {
+        const TToolButtonStyle style = FToolBar->Buttons(i)->Style();
+        RECT item{};
+        if ((style != tbsSeparator && style != tbsDivider) ||
+            !SendMessageW(CtrlHandle, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item)))
+            continue;
+        auto piece = CopyOf(*cache, {item.left + b, item.top + b, item.right + b, item.bottom + b});
+        PaintDivider(*manager, *piece, {0, 0, piece->Width(), piece->Height()});
+        BitBlt(dc.get(), item.left, item.top, piece->Width(), piece->Height(), piece->Canvas().Handle(), 0, 0, SRCCOPY);
+    }
 }
 
 void TacToolBarVCLWnd::BarDraw(TToolBar* sender, const TRect& rect, TCustomDrawStage stage, bool& defaultDraw)
@@ -559,6 +591,7 @@ void TacToolBarVCLWnd::AdapterWndProc(TMessage& m)
         return;
     switch (m.Msg) {
     case WM_SIZE: RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE); break;
+    case WM_PAINT: PaintSeparators(reinterpret_cast<HDC>(m.WParam)); break;
     case WM_MOUSEMOVE: {
         if (FToolBar->InMenuLoop)
             break;
@@ -688,10 +721,12 @@ void TacStatusBarWnd::PrepareCache()
             text.resize(static_cast<size_t>(std::max<LRESULT>(SendMessageW(CtrlHandle, WM_GETTEXTLENGTH, 0, 0), 0)) + 1);
             text.resize(static_cast<size_t>(SendMessageW(CtrlHandle, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
             // A bar given its simple text as the simple part's rather than as its window text.
-            if (text.empty()) {
-                TAlignment ignored;
+            // Wine answers for the simple part only when asked for part 0.
+            TAlignment ignored;
+            if (text.empty())
                 text = PartText(SB_SIMPLEID, ignored);
-            }
+            if (text.empty())
+                text = PartText(0, ignored);
         }
         PaintPanel(*cache, {0, 1, WndSize.cx - 1, WndSize.cy - 1}, text, taLeftJustify, true, true);
     } else {

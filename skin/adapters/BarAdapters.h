@@ -57,6 +57,8 @@ private:
     // The button at p (client coordinates): only buttons, check buttons and drop-down buttons.
     int ButtonAt(TPoint p) const;
     void RepaintButton(TToolButton* button);
+    // The skin's divider over every separator, into dc (the client area's DC when nullptr).
+    void PaintSeparators(HDC dc);
     void DrawButton(TToolButton* button, TCustomDrawState state, TCanvas& canvas);
     void BarDraw(TToolBar* sender, const TRect& rect, TCustomDrawStage stage, bool& defaultDraw);
     void ButtonDraw(TToolBar* sender, TToolButton* button, TCustomDrawState state, bool& defaultDraw);

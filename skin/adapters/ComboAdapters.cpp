@@ -1,6 +1,7 @@
 #include "skin/adapters/ComboAdapters.h"
 
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/adapters/SmallAdapterGeometry.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -18,6 +19,8 @@
 #include <string>
 #include <utility>
 
+using ks::adapters::StyleOf;
+
 bool DroppedDown = false;
 
 namespace {
@@ -27,11 +30,6 @@ constexpr int ComboFrame = 3;
 // Item texts are read into a buffer of this many characters at most: the item is shown in one
 // line of a control a few hundred pixels wide.
 constexpr LRESULT MaxItemText = 4096;
-
-DWORD StyleOf(HWND wnd) noexcept
-{
-    return static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_STYLE));
-}
 
 TSize WindowSize(HWND wnd) noexcept
 {
@@ -59,15 +57,20 @@ TRect ButtonRectFor(HWND combo, bool hasButton)
 TacComboListWnd* TacComboListWnd::CreateEx(HWND handle, TsCommonData* skinData, TsSkinManager* manager,
                                            std::string_view section, bool repaint, bool simpleList)
 {
-    return TacMainWnd::Create<TacComboListWnd>(handle, skinData, manager, section, repaint, simpleList);
+    return TacMainWnd::Create<TacComboListWnd>(handle, skinData, manager, section, repaint, simpleList, repaint);
 }
 
 TacComboListWnd::TacComboListWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section,
-                                 bool simpleList)
-    : TacEditWnd(handle, skinData, manager, std::move(section)), SimpleList(simpleList)
+                                 bool simpleList, bool repaint)
+    : TacEditWnd(handle, skinData, manager, std::move(section)), SimpleList(simpleList), FRepaint(repaint)
 {
     // A skin data given by the creator is the list's from now on.
     OwnSkinData = true;
+}
+
+bool TacComboListWnd::WantsVisualStyleOff() const
+{
+    return FRepaint && TacEditWnd::WantsVisualStyleOff();
 }
 
 void TacComboListWnd::InstallHook(bool repaint)
@@ -144,15 +147,6 @@ bool TacComboListWnd::WMLButtonUp(TMessage& m)
     return true;
 }
 
-void TacComboListWnd::PrepareListCache()
-{
-    GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-    SkinData->BackgroundChanged = true;
-    PrepareWindowCache(SkinData, CtrlHandle, DlgMode);
-    if (!DlgMode)
-        DrawWndBorder(SkinData, nullptr, this);
-}
-
 bool TacComboListWnd::WMNCPaint(TMessage& m)
 {
     if (Scrolling)
@@ -161,12 +155,10 @@ bool TacComboListWnd::WMNCPaint(TMessage& m)
         CallPrev(m);
         return true;
     }
-    PrepareListCache();
-    TBitmap* cache = SkinData->CacheBitmap.get();
+    SkinData->BackgroundChanged = true;
+    RebuildCache();
     ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
-    if (cache && !cache->Empty())
-        CopyFrameStrips(dc.get(), 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, BorderLeft);
-    DrawScrollBars(this, CtrlHandle, dc.get(), CurrentScrollTracking().PressedHotPortion);
+    PaintFrame(dc.get(), CurrentScrollTracking().PressedHotPortion);
     m.Result = 0;
     return true;
 }
@@ -176,13 +168,12 @@ bool TacComboListWnd::PrintList(TMessage& m)
     HDC dc = reinterpret_cast<HDC>(m.WParam);
     if (!dc)
         return false;
-    PrepareListCache();
+    SkinData->BackgroundChanged = true;
+    RebuildCache();
     CallPrev(m);
     if (Destroyed || SendMessageW(CtrlHandle, LB_GETCOUNT, 0, 0) < 1 || BarPressed())
         return true;
-    if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && !cache->Empty())
-        CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, BorderLeft);
-    DrawScrollBars(this, CtrlHandle, dc, -1);
+    PaintFrame(dc, -1);
     return true;
 }
 
@@ -375,7 +366,10 @@ bool TacComboBoxWnd::WMCtlColorListBox(TMessage& m)
         if (!list || !known)
             return true;
         ListHandle = list;
-        if (!ListAdapter)
+        // A list adapted already (a standard dialog adapts the lists of its combo boxes on its
+        // own) keeps its one adapter: a second one on the same window would leave the window
+        // without its adapter's mark once either of them goes.
+        if (!ListAdapter && !GetScrollHandler(ListHandle))
             AdaptList(ListHandle);
     }
     const int index = static_cast<int>(SendCommandWnd(ListHandle, SKC_GET_SKIN_INDEX, 0)) - 1;

@@ -26,8 +26,9 @@ public:
     static TacComboListWnd* CreateEx(HWND handle, TsCommonData* skinData, TsSkinManager* manager,
                                      std::string_view section, bool repaint, bool simpleList);
 
+    // repaint as given to CreateEx.
     TacComboListWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section,
-                    bool simpleList);
+                    bool simpleList, bool repaint);
 
     void AdapterWndProc(TMessage& message) override;
 
@@ -35,6 +36,9 @@ public:
 
 protected:
     void InstallHook(bool repaint) override;
+    // A list taken over without repaint (the drop-down list of a combo box that is not being
+    // redrawn) keeps its visual style.
+    bool WantsVisualStyleOff() const override;
 
 private:
     // The dispatchers and their handlers; those returning bool tell whether the message was
@@ -46,7 +50,8 @@ private:
     bool WMNCPaint(TMessage& m);
     bool PrintList(TMessage& m);
     bool BarPressed() const;
-    void PrepareListCache();
+
+    bool FRepaint = true;
 };
 
 class TacComboBoxWnd : public TacEditWnd {

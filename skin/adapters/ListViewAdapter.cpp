@@ -1,6 +1,8 @@
 #include "skin/adapters/ListViewAdapter.h"
 
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
+#include "skin/adapters/HeaderPainting.h"
 #include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -19,15 +21,12 @@
 #include <algorithm>
 #include <string>
 
+using ks::adapters::OwnManager;
+
 namespace {
 
 constexpr wchar_t HeaderProperty[] = L"ACSBHDR";
 using HeaderKind = ks::SubclassKindOf<HeaderProperty>;
-
-bool OwnManager(const TMessage& m, const TsCommonData* data) noexcept
-{
-    return data && ks::SkinCommandView(const_cast<TMessage&>(m)).Manager() == data->SkinManager();
-}
 
 } // namespace
 
@@ -162,68 +161,36 @@ int TacListViewWnd::HeaderItemAt(POINT p) const
 
 void TacListViewWnd::PaintHeaderItem(HDC dc, int index, const RECT& r, bool content)
 {
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
     TsSkinManager* manager = SkinData ? SkinData->SkinManager() : nullptr;
-    if (w <= 0 || h <= 0 || !manager)
+    if (!manager)
         return;
     const int state = content && index == PressedHeaderItem ? 2 : content && index == HotHeaderItem ? 1 : 0;
-    const char* name = "COLHEADER";
-    int section = manager->FindSection(name);
-    if (section < 0) {
-        name = "BUTTON";
-        section = manager->FindSection(name);
+    const TColor fill = SkinData->Section() ? SkinData->Section()->Color : clWindow;
+    const TRect rect{r.left, r.top, r.right, r.bottom};
+    if (!content) {
+        ks::adapters::PaintHeaderItem(*manager, dc, rect, state, fill, nullptr);
+        return;
     }
-    TBitmap bmp;
-    bmp.SetPixelFormat(pf24bit);
-    bmp.SetSize(w, h);
-    CacheInfo ci;
-    ci.Ready = true;
-    ci.FillColor = SkinData->Section() ? SkinData->Section()->Color : clWindow;
-    if (section >= 0)
-        PaintSectionByIndex(section, name, ci, true, state, {0, 0, w, h}, {r.left, r.top}, &bmp, manager, -1, -1);
-    else
-        FillRectSolid(bmp.Canvas().Handle(), {0, 0, w, h}, ci.FillColor);
-    if (content) {
-        wchar_t text[260] = {};
-        HDITEMW item{};
-        item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
-        item.pszText = text;
-        item.cchTextMax = static_cast<int>(std::size(text));
-        Header_GetItem(HeaderHandle, index, &item);
-        TRect area{4, 0, w - 4, h};
-        const int sortGlyph = item.fmt & HDF_SORTDOWN ? manager->CommonIndexes.ScrollBtnGlyph[1]
-                              : item.fmt & HDF_SORTUP ? manager->CommonIndexes.ScrollBtnGlyph[0]
-                                                      : -1;
-        if (sortGlyph >= 0) {
-            const int side = std::min(h, 16);
-            ks::adapters::PaintCentredGlyph(*manager, sortGlyph, bmp, {w - side - 2, 0, w - 2, h}, 0, ci);
-            area.Right -= side + 2;
-        }
-        HDC bdc = bmp.Canvas().Handle();
-        if (HIMAGELIST images = Header_GetImageList(HeaderHandle); images && (item.fmt & HDF_IMAGE) && item.iImage >= 0) {
-            int iw = 0, ih = 0;
-            ImageList_GetIconSize(images, &iw, &ih);
-            ImageList_Draw(images, item.iImage, bdc, area.Left, (h - ih) / 2, ILD_TRANSPARENT);
-            area.Left += iw + 2;
-        }
-        const TsGeneralData* s = manager->SectionIndexValid(section) ? &manager->GeneralDataArray[static_cast<size_t>(section)]
-                                                                     : nullptr;
-        const TColor font = s ? (state == 0 ? s->FontColor[0] : s->HotFontColor[0]) : clWindowText;
-        if (state == 2)
-            area = {area.Left + 1, area.Top + 1, area.Right + 1, area.Bottom + 1};
-        const UINT align = (item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT    ? DT_RIGHT
-                           : (item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER ? DT_CENTER
-                                                                        : DT_LEFT;
-        HGDIOBJ oldFont = SelectObject(bdc, reinterpret_cast<HFONT>(SendMessageW(HeaderHandle, WM_GETFONT, 0, 0)));
-        SetBkMode(bdc, TRANSPARENT);
-        SetTextColor(bdc, ColorToRGB(font));
-        RECT tr{area.Left, area.Top, area.Right, area.Bottom};
-        DrawTextW(bdc, text, -1, &tr, align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-        SelectObject(bdc, oldFont);
+    wchar_t text[260] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    Header_GetItem(HeaderHandle, index, &item);
+    ks::adapters::HeaderItemContent look;
+    look.Text = text;
+    look.Font = reinterpret_cast<HFONT>(SendMessageW(HeaderHandle, WM_GETFONT, 0, 0));
+    look.Align = (item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT    ? DT_RIGHT
+                 : (item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER ? DT_CENTER
+                                                              : DT_LEFT;
+    look.Sort = item.fmt & HDF_SORTDOWN ? ks::adapters::HeaderSort::Descending
+                : item.fmt & HDF_SORTUP ? ks::adapters::HeaderSort::Ascending
+                                        : ks::adapters::HeaderSort::None;
+    if (item.fmt & HDF_IMAGE) {
+        look.Images = Header_GetImageList(HeaderHandle);
+        look.Image = item.iImage;
     }
-    GdiFlush();
-    BitBlt(dc, r.left, r.top, w, h, bmp.Canvas().Handle(), 0, 0, SRCCOPY);
+    ks::adapters::PaintHeaderItem(*manager, dc, rect, state, fill, &look);
 }
 
 void TacListViewWnd::PaintHeader(HDC dc)

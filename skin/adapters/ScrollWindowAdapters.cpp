@@ -1,6 +1,7 @@
 #include "skin/adapters/ScrollWindowAdapters.h"
 
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PropertyRoutines.h"
 #include "skin/core/sCommonData.h"
@@ -14,6 +15,12 @@
 #include "vcl/PlatformSeams.h"
 #include "vcl/WinControl.h"
 
+#include <string_view>
+
+using ks::adapters::OwnManager;
+using ks::adapters::Loading;
+using ks::adapters::Destroying;
+
 namespace {
 
 // Messages of the class library the adapters react to by number (vcl/Messages.h names most).
@@ -24,19 +31,16 @@ bool Visible(HWND wnd) noexcept
     return wnd && IsWindowVisible(wnd);
 }
 
-bool OwnManager(const TMessage& m, const TsCommonData* data) noexcept
+// A frame's bars share the frame adapter's skin data: while the frame is still being set up
+// (loaded, re-created or aligning its controls) its lock stays, as the frame adapter keeps it.
+bool FrameBeingSetUp(const TsCommonData& data)
 {
-    return data && ks::SkinCommandView(const_cast<TMessage&>(m)).Manager() == data->SkinManager();
-}
-
-bool Loading(const TComponent* c) noexcept
-{
-    return c && c->ComponentState().Contains(csLoading);
-}
-
-bool Destroying(const TComponent* c) noexcept
-{
-    return c && c->ComponentState().Contains(csDestroying);
+    const auto* adapter = dynamic_cast<const TComponent*>(data.OwnerObject);
+    if (!adapter || std::string_view(adapter->ClassName()) != "TsFrameAdapter")
+        return false;
+    const auto* frame = dynamic_cast<const TControl*>(adapter->Owner());
+    return frame && (Loading(frame) || frame->ControlState().Contains(csRecreating) ||
+                     frame->ControlState().Contains(csAligning));
 }
 
 } // namespace
@@ -162,7 +166,7 @@ void TacScrollWnd::RefreshCommand(ks::SkinCommandView view)
 
 void TacScrollWnd::ParentUpdatedCommand()
 {
-    if (!SkinData->UpdateLock)
+    if (!SkinData->UpdateLock || FrameBeingSetUp(*SkinData))
         return;
     if (!ks::adapters::StillUpdating(*SkinData))
         RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
@@ -461,12 +465,12 @@ void TacEditWnd::RebuildCache()
         DrawWndBorder(SkinData, nullptr, this);
 }
 
-void TacEditWnd::PaintFrame(HDC dc)
+void TacEditWnd::PaintFrame(HDC dc, int hotPart)
 {
     TBitmap* cache = SkinData->CacheBitmap.get();
     if (cache && !cache->Empty())
         CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, BorderLeft);
-    DrawScrollBars(this, CtrlHandle, dc, CurrentScrollTracking().PressedHotPortion);
+    DrawScrollBars(this, CtrlHandle, dc, hotPart);
 }
 
 void TacEditWnd::PrintWindowTo(TMessage& m)
@@ -479,7 +483,7 @@ void TacEditWnd::PrintWindowTo(TMessage& m)
         CallPrev(m);
         return;
     }
-    PaintFrame(dc);
+    PaintFrame(dc, CurrentScrollTracking().PressedHotPortion);
     if (Destroyed)
         return;
     RECT client{};
@@ -541,7 +545,7 @@ bool TacEditWnd::WMNCPaint(TMessage& m)
         return true;
     RebuildCache();
     ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
-    PaintFrame(dc.get());
+    PaintFrame(dc.get(), CurrentScrollTracking().PressedHotPortion);
     return true;
 }
 

@@ -107,11 +107,15 @@ public:
 
 protected:
     bool ReadsTextOnAttach() const override { return false; }
+    // The section and its border into the cache bitmap when the background changed, the skin's
+    // colours given to the control first when they were not yet; the geometry is read anew.
+    void RebuildCache();
+    // The cache's frame strips, BorderLeft wide, and the scroll bars (hotPart pressed) into dc,
+    // which covers the whole window.
+    void PaintFrame(HDC dc, int hotPart);
 
 private:
-    void PaintFrame(HDC dc);
     void PrintWindowTo(TMessage& m);
-    void RebuildCache();
     // The dispatchers and their handlers; those returning bool tell whether the message was
     // consumed.
     bool EditMessage(TMessage& m);

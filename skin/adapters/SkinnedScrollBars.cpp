@@ -1,9 +1,11 @@
 #include "skin/adapters/SkinnedScrollBars.h"
 
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/ParentBackground.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/sCommonData.h"
@@ -17,6 +19,9 @@
 
 #include <algorithm>
 #include <optional>
+
+using ks::adapters::WindowRectOf;
+using ks::adapters::Inside;
 
 namespace {
 
@@ -45,13 +50,6 @@ void ReadInfo(HWND wnd, TacScrollBar& bar)
         bar.ScrollInfo = SCROLLINFO{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
 }
 
-TRect WindowRectOf(HWND wnd)
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    return Rect(r.left, r.top, r.right, r.bottom);
-}
-
 TRect BarRect(const TacScrollWnd* h, HWND wnd, int bar)
 {
     TRect r;
@@ -60,11 +58,6 @@ TRect BarRect(const TacScrollWnd* h, HWND wnd, int bar)
     else
         GetVScrollRect(h, wnd, r);
     return r;
-}
-
-bool Inside(const TRect& r, POINT p) noexcept
-{
-    return p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom;
 }
 
 POINT CursorPos()
@@ -197,23 +190,36 @@ BarSkin SkinOf(const TsCommonIndexes& c, bool horz)
     return s;
 }
 
-// What lies behind the window at window point (x, y), into r of bmp.
+// What lies behind the window at window point (x, y), into r of bmp. A child window's parent
+// shows it; a top-level window (a skinned form or dialog) has no parent to ask, and its own
+// provider answers with the form's picture, whose client area starts at the answered offset.
 void FillBehind(TacScrollWnd* h, HWND wnd, TBitmap& bmp, const TRect& r, TPoint windowPoint)
 {
-    const CacheInfo ci = h->SkinData->QueryBackgroundInfoWnd(wnd);
+    const bool topLevel = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD) == 0;
+    HWND asked = topLevel ? wnd : GetParent(wnd);
+    CacheInfo ci = NoBackgroundCacheInfo;
+    if (topLevel && h->SkinData->IsSkinActive()) {
+        BackgroundInfo info;
+        QueryParentBackgroundWnd(info, wnd, false);
+        ci = CacheInfoFromBackground(info);
+    } else if (!topLevel) {
+        ci = h->SkinData->QueryBackgroundInfoWnd(wnd);
+    }
     HDC dc = bmp.Canvas().Handle();
     if (ci.Ready && ci.Bmp && !ci.Bmp->Empty()) {
+        // The window's origin in the client coordinates of the window asked.
         POINT at{0, 0};
-        if (HWND parent = GetParent(wnd)) {
+        if (asked) {
             const TRect wr = WindowRectOf(wnd);
             at = {wr.Left, wr.Top};
-            ScreenToClient(parent, &at);
+            ScreenToClient(asked, &at);
         }
         BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), ci.Bmp->Canvas().Handle(), ci.X + at.x + windowPoint.X,
                ci.Y + at.y + windowPoint.Y, SRCCOPY);
         return;
     }
-    TColor c = ci.FillColor;
+    // Nobody answered: no colour either.
+    TColor c = ci.X == NoBackgroundCacheInfo.X && ci.Y == NoBackgroundCacheInfo.Y && !ci.Bmp ? clNone : ci.FillColor;
     if (c == TransparentKeyColor || c == clNone) {
         TsSkinManager* m = ManagerOf(h);
         c = m ? m->GlobalSectionColor() : clBtnFace;

@@ -1,6 +1,8 @@
 #include "skin/adapters/TabAdapters.h"
 
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
+#include "skin/adapters/UpDownAdapter.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/PropertyRoutines.h"
@@ -19,17 +21,13 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 using namespace ks::adapters;
 
 namespace {
 
 constexpr WORD CommandManager = SKC_GET_CAPTION_HEIGHT;
-
-DWORD StyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
-}
 
 TRect Intersection(const TRect& a, const TRect& b)
 {
@@ -131,6 +129,22 @@ LOGFONTW RotatedTabFont(const LOGFONTW& base, bool left) noexcept
 TacTabControlWnd::TacTabControlWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section)
     : TacMainWnd(handle, skinData, manager, section.empty() ? std::string("PAGECONTROL") : std::move(section))
 {
+}
+
+TacTabControlWnd::~TacTabControlWnd()
+{
+    if (FUpDown)
+        std::exchange(FUpDown, nullptr)->Free();
+}
+
+void TacTabControlWnd::RefreshUpDown()
+{
+    HWND spin = Skinned() && !Destroyed ? FindWindowExW(CtrlHandle, nullptr, UPDOWN_CLASSW, nullptr) : nullptr;
+    if (FUpDown && (FUpDown->Destroyed || FUpDown->CtrlHandle != spin))
+        std::exchange(FUpDown, nullptr)->Free();
+    // An up-down some other adapter holds already (a dialog's own walk) stays with it.
+    if (spin && !FUpDown && !GetScrollHandler(spin))
+        FUpDown = TacMainWnd::Create<TacSpinWnd>(spin, nullptr, ManagerOf(*this), "UPDOWNBTN", false);
 }
 
 bool TacTabControlWnd::Skinned() const
@@ -343,7 +357,13 @@ void TacTabControlWnd::PaintTab(int index, int state, TBitmap& target, TPoint of
         BitBlt(tab.Canvas().Handle(), 0, 0, r.Width(), r.Height(), target.Canvas().Handle(), r.Left, r.Top, SRCCOPY);
         PaintSectionByIndex(section, name, CacheInfoFromBitmap(&target, 0, 0), true, state, {0, 0, r.Width(), r.Height()},
                             {r.Left, r.Top}, &tab, manager, -1, -1);
-        BitBlt(target.Canvas().Handle(), r.Left, r.Top, r.Width(), r.Height(), tab.Canvas().Handle(), 0, 0, SRCCOPY);
+        // Tabs on top or on the left stop where the page area starts.
+        TSize shown{r.Width(), r.Height()};
+        if (Side() == TabSide::Top)
+            shown.cy = std::clamp(PageRect().Top + offset.Y - r.Top, 0, r.Height());
+        else if (Side() == TabSide::Left)
+            shown.cx = std::clamp(PageRect().Left + offset.X - r.Left, 0, r.Width());
+        BitBlt(target.Canvas().Handle(), r.Left, r.Top, shown.cx, shown.cy, tab.Canvas().Handle(), 0, 0, SRCCOPY);
     }
     const int textSection = manager->SectionIndexValid(section) ? section : SkinData->SkinIndex;
     TCanvas& canvas = target.Canvas();
@@ -434,7 +454,7 @@ bool TacTabControlWnd::SkinCommand(ks::SkinCommandView view)
     switch (view.Command()) {
     case SKC_NEW_SKIN: return NewSkinCommand(view);
     case SKC_REMOVE_SKIN: return RemoveSkinCommand(view);
-    case SKC_REFRESH: TakeAndPassOn(*this, view, FALSE); return true;
+    case SKC_REFRESH: return RefreshCommand(view);
     case SKC_PARENT_UPDATED: return RepaintForParent(*this, Skinned(), FALSE);
     case SKC_IS_SKINNED: return Answered(view.Message(), 1);
     case SKC_IS_UPDATING: return Skinned() && Answered(view.Message(), SkinData->UpdateLock ? 1 : 0);
@@ -467,8 +487,10 @@ bool TacTabControlWnd::NewSkinCommand(ks::SkinCommandView view)
 bool TacTabControlWnd::RemoveSkinCommand(ks::SkinCommandView view)
 {
     const bool own = OwnCommand(*this, view);
-    if (own)
+    if (own) {
         RouteSkinMessage(view.Message(), SkinData);
+        RefreshUpDown();
+    }
     PassOn(*this, view);
     if (own) {
         InvalidateRect(CtrlHandle, nullptr, TRUE);
@@ -476,6 +498,14 @@ bool TacTabControlWnd::RemoveSkinCommand(ks::SkinCommandView view)
                      RDW_INVALIDATE | RDW_ERASE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW |
                          RDW_FRAME);
     }
+    return true;
+}
+
+bool TacTabControlWnd::RefreshCommand(ks::SkinCommandView view)
+{
+    TakeAndPassOn(*this, view, FALSE);
+    if (OwnCommand(*this, view))
+        RefreshUpDown();
     return true;
 }
 
@@ -499,11 +529,13 @@ bool TacTabControlWnd::WMEraseBkgnd(TWMEraseBkgnd view, LRESULT result)
     return PaintInEraseStep(CtrlHandle, view, result, [this](HDC dc) {
         if (!PaintLock)
             PaintWindow(dc);
+        RefreshUpDown();
     });
 }
 
 bool TacTabControlWnd::WMPrint(TWMPrint view)
 {
+    RefreshUpDown();
     PaintWindow(view.DC());
     return true;
 }
@@ -512,6 +544,7 @@ void TacTabControlWnd::AfterInherited(TMessage& m)
 {
     switch (m.Msg) {
     case WM_SIZE: {
+        RefreshUpDown();
         RECT r{};
         GetWindowRect(CtrlHandle, &r);
         if (r.right - r.left < FPaintedSize.cx || r.bottom - r.top < FPaintedSize.cy)
@@ -520,6 +553,7 @@ void TacTabControlWnd::AfterInherited(TMessage& m)
         break;
     }
     case TCM_SETCURSEL: RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME); break;
+    case CM_CONTROLLISTCHANGE: RefreshUpDown(); break;
     default: break;
     }
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 class TacPageWnd;
+class TacSpinWnd;
 
 // The font vertical tab texts are written in: base turned to run upwards (left tabs) or
 // downwards (right tabs), of normal weight, "MS Sans Serif" replaced by "Arial", which turns.
@@ -30,8 +31,15 @@ public:
     const char* ClassName() const noexcept override { return "TacTabControlWnd"; }
     // The section is "PAGECONTROL" when the creator names none.
     TacTabControlWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section);
+    // Frees the adapter of the up-down that scrolls the tabs.
+    ~TacTabControlWnd() override;
 
     void AdapterWndProc(TMessage& message) override;
+    // The adapter of the up-down that scrolls the tabs while the control is skinned and has one
+    // ("UPDOWNBTN"); nullptr otherwise.
+    TacSpinWnd* UpDownAdapter() const noexcept { return FUpDown; }
+    // Attaches, keeps or frees that adapter as the control's skin and children now are.
+    void RefreshUpDown();
     // The display rectangle of the control's pages (window coordinates), 2 pixels lower.
     virtual TRect PageRect();
     // The strip the tabs stand in; the whole control without tabs.
@@ -65,6 +73,7 @@ private:
     bool SkinnedMessage(TMessage& message);
     bool NewSkinCommand(ks::SkinCommandView view);
     bool RemoveSkinCommand(ks::SkinCommandView view);
+    bool RefreshCommand(ks::SkinCommandView view);
     bool BackgroundInfoCommand(TMessage& message);
     bool WMPaint(TWMPaint view);
     bool WMPrint(TWMPrint view);
@@ -75,6 +84,7 @@ private:
     HIMAGELIST ImagesOf();
 
     TSize FPaintedSize{0, 0};
+    TacSpinWnd* FUpDown = nullptr;
 };
 
 class TacPageControlWnd : public TacTabControlWnd {

@@ -1,5 +1,7 @@
 #include "skin/adapters/TreeViewAdapters.h"
 
+#include "skin/adapters/AdapterQueries.h"
+#include "skin/adapters/HeaderPainting.h"
 #include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -12,6 +14,7 @@
 #include "vcl/Controls.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Graphics.h"
+#include "vcl/ListViews.h"
 #include "vcl/TypInfo.h"
 
 #include <commctrl.h>
@@ -19,14 +22,11 @@
 #include <algorithm>
 #include <string>
 
+using ks::adapters::Destroying;
+
 namespace {
 
 constexpr const char* TextColourNames[3] = {"CompressedTextColor", "FileTextColor", "FolderTextColor"};
-
-bool Destroying(const TComponent* c) noexcept
-{
-    return c && c->ComponentState().Contains(csDestroying);
-}
 
 // The method property name of object when it takes delegates of type D; nullptr otherwise.
 template <class Sig>
@@ -99,16 +99,16 @@ void TacTreeViewWnd::AdapterWndProc(TMessage& m)
         TacEditWnd::AdapterWndProc(m);
         return;
     }
-    if (m.Msg == WM_ERASEBKGND) {
+    auto* tree = dynamic_cast<TCustomTreeView*>(SkinData->OwnerControl);
+    if (m.Msg == WM_ERASEBKGND && !(tree && tree->OwnErase())) {
         m.Result = 0;
         if (SkinData->Updating())
             return;
-        RECT client{};
-        GetClientRect(CtrlHandle, &client);
+        RebuildCache();
         const TsGeneralData* section = SkinData->Section();
         const TColor colour = DlgMode || !section ? clWindow : section->HotColor;
         if (HDC dc = reinterpret_cast<HDC>(m.WParam))
-            FillRectSolid(dc, {client.left, client.top, client.right, client.bottom}, ColorToRGB(colour));
+            FillRectSolid(dc, {0, 0, WndSize.cx, WndSize.cy}, ColorToRGB(colour));
         return;
     }
     TacEditWnd::AdapterWndProc(m);
@@ -206,52 +206,53 @@ void TacVirtualTreeViewWnd::AdapterWndProc(TMessage& m)
     switch (m.Msg) {
     case WM_ERASEBKGND: m.Result = 1; return;
     case WM_NCPAINT: {
-        if (!IsWindowVisible(CtrlHandle) || SkinData->Updating()) {
-            m.Result = 0;
-            return;
-        }
-        GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-        if (SkinData->BackgroundChanged) {
-            if (!ParamsApplied)
-                ApplySkinColors();
-            PrepareWindowCache(SkinData, CtrlHandle, DlgMode);
-            DrawWndBorder(SkinData, nullptr, this);
-        }
-        ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
-        if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && !cache->Empty())
-            CopyFrameStrips(dc.get(), 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, BorderLeft);
-        DrawScrollBars(this, CtrlHandle, dc.get(), CurrentScrollTracking().PressedHotPortion);
         m.Result = 0;
+        if (!IsWindowVisible(CtrlHandle) || SkinData->Updating())
+            return;
+        RebuildCache();
+        ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+        PaintOwnFrame(dc.get(), PRF_NONCLIENT);
+        PaintFrame(dc.get(), CurrentScrollTracking().PressedHotPortion);
         return;
     }
-    case WM_PRINT: {
-        HDC dc = reinterpret_cast<HDC>(m.WParam);
-        GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-        SkinData->BackgroundChanged = true;
-        if (!ParamsApplied)
-            ApplySkinColors();
-        PrepareWindowCache(SkinData, CtrlHandle, DlgMode);
-        DrawWndBorder(SkinData, nullptr, this);
-        if (!dc)
-            return;
-        RECT client{};
-        GetClientRect(CtrlHandle, &client);
-        const int saved = SaveDC(dc);
+    case WM_PRINT: PrintTo(m); return;
+    default: TacEditWnd::AdapterWndProc(m); return;
+    }
+}
+
+// The tree's header lies in the frame, below its border (BorderTop holds both): the tree paints
+// it itself, and the skin's strips cover only the border around it.
+void TacVirtualTreeViewWnd::PaintOwnFrame(HDC dc, LPARAM flags)
+{
+    TMessage print{WM_PRINT, reinterpret_cast<WPARAM>(dc), flags, 0};
+    CallPrev(print);
+}
+
+void TacVirtualTreeViewWnd::PrintTo(TMessage& m)
+{
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    SkinData->BackgroundChanged = true;
+    RebuildCache();
+    if (!dc)
+        return;
+    RECT client{};
+    GetClientRect(CtrlHandle, &client);
+    {
+        ks::SavedDC saved(dc);
         POINT origin{};
         GetViewportOrgEx(dc, &origin);
         SetViewportOrgEx(dc, origin.x + BorderLeft, origin.y + BorderTop, nullptr);
-        // The header lies in the frame's top band and is the control's own to paint.
-        IntersectClipRect(dc, 0, -HeaderHeight(), client.right, client.bottom);
+        IntersectClipRect(dc, 0, 0, client.right, client.bottom);
         TMessage printClient{WM_PRINTCLIENT, m.WParam, PRF_CLIENT | PRF_ERASEBKGND, 0};
         CallPrev(printClient);
-        RestoreDC(dc, saved);
-        if (TBitmap* cache = SkinData->CacheBitmap.get(); cache && !cache->Empty())
-            CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, BorderLeft);
-        DrawScrollBars(this, CtrlHandle, dc, -1);
+    }
+    if (Destroyed)
         return;
-    }
-    default: TacEditWnd::AdapterWndProc(m); return;
-    }
+    // The header, as tall as the tree says, lies between the border and the client area.
+    if (HeaderHeight() > 0)
+        PaintOwnFrame(dc, PRF_NONCLIENT);
+    if (!Destroyed)
+        PaintFrame(dc, -1);
 }
 
 TacVirtualTreeViewWnd::~TacVirtualTreeViewWnd()
@@ -298,56 +299,20 @@ void TacVirtualTreeViewWnd::QueryHeaderElements(TObject*, int& elements)
 void TacVirtualTreeViewWnd::DrawHeaderItem(TObject* header, HDC dc, const TRect& r, TObject* column, int state)
 {
     TsSkinManager* manager = SkinData ? SkinData->SkinManager() : nullptr;
-    if (!dc || !manager || r.Width() <= 0 || r.Height() <= 0)
+    if (!manager)
         return;
-    const char* name = "COLHEADER";
-    int section = manager->FindSection(name);
-    if (section < 0) {
-        name = "BUTTON";
-        section = manager->FindSection(name);
+    const TColor fill = SkinData->Section() ? SkinData->Section()->Color : clWindow;
+    if (!column) {
+        ks::adapters::PaintHeaderItem(*manager, dc, r, state, fill, nullptr);
+        return;
     }
-    state = std::clamp(state, 0, 2);
-    TBitmap bmp;
-    bmp.SetPixelFormat(pf24bit);
-    bmp.SetSize(r.Width(), r.Height());
-    CacheInfo ci;
-    ci.Ready = true;
-    ci.FillColor = SkinData->Section() ? SkinData->Section()->Color : clWindow;
-    const TRect all{0, 0, r.Width(), r.Height()};
-    if (section >= 0)
-        PaintSectionByIndex(section, name, ci, true, state, all, {r.Left, r.Top}, &bmp, manager, -1, -1);
-    else
-        FillRectSolid(bmp.Canvas().Handle(), all, ci.FillColor);
-    if (column) {
-        TRect area{4, 0, r.Width() - 4, r.Height()};
-        const int direction = PropertyExists(column, "SortDirection") ? ReadIntProperty(column, "SortDirection") : 0;
-        const int glyph = direction == 1 ? manager->CommonIndexes.ScrollBtnGlyph[0]
-                          : direction == 2 ? manager->CommonIndexes.ScrollBtnGlyph[1]
-                                           : -1;
-        if (manager->MaskIndexValid(glyph)) {
-            const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(glyph)];
-            const int w = mask.ImageCount > 0 ? mask.R.Width() / mask.ImageCount : 0;
-            const int h = mask.R.Height() / (std::max<int>(mask.MaskType, 0) + 1);
-            if (w > 0 && h > 0 && w < area.Width()) {
-                PaintStateGlyph(bmp, {area.Right - w, (r.Height() - h) / 2}, 0, 1, mask, ci);
-                area.Right -= w + 2;
-            }
-        }
-        HDC bdc = bmp.Canvas().Handle();
-        auto* font = dynamic_cast<TFont*>(ReadObjectProperty(header, "Font"));
-        HGDIOBJ old = SelectObject(bdc, font ? font->Handle() : GetStockObject(DEFAULT_GUI_FONT));
-        const TsGeneralData* s = manager->SectionIndexValid(section) ? &manager->GeneralDataArray[static_cast<size_t>(section)]
-                                                                     : nullptr;
-        SetTextColor(bdc, ColorToRGB(s ? (state == 0 ? s->FontColor[0] : s->HotFontColor[0]) : clBtnText));
-        SetBkMode(bdc, TRANSPARENT);
-        if (state == 2)
-            area = {area.Left + 1, area.Top + 1, area.Right + 1, area.Bottom + 1};
-        const std::wstring text = WideProperty(column, "Text");
-        RECT tr{area.Left, area.Top, area.Right, area.Bottom};
-        DrawTextW(bdc, text.c_str(), static_cast<int>(text.size()), &tr,
-                  DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-        SelectObject(bdc, old);
-    }
-    GdiFlush();
-    BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), bmp.Canvas().Handle(), 0, 0, SRCCOPY);
+    ks::adapters::HeaderItemContent look;
+    look.Text = WideProperty(column, "Text");
+    auto* font = dynamic_cast<TFont*>(ReadObjectProperty(header, "Font"));
+    look.Font = font ? font->Handle() : nullptr;
+    const int direction = PropertyExists(column, "SortDirection") ? ReadIntProperty(column, "SortDirection") : 0;
+    look.Sort = direction == 1   ? ks::adapters::HeaderSort::Ascending
+                : direction == 2 ? ks::adapters::HeaderSort::Descending
+                                 : ks::adapters::HeaderSort::None;
+    ks::adapters::PaintHeaderItem(*manager, dc, r, state, fill, &look);
 }

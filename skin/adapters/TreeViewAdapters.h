@@ -57,6 +57,8 @@ public:
 private:
     // The height of the control's visible header, 0 when it shows none.
     int HeaderHeight() const;
+    void PaintOwnFrame(HDC dc, LPARAM flags);
+    void PrintTo(TMessage& m);
     void TakeEvents();
     void GiveEventsBack() noexcept;
 };

@@ -1,6 +1,7 @@
 #include "skin/adapters/UpDownAdapter.h"
 
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/adapters/SmallAdapterGeometry.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SectionPainting.h"
@@ -17,6 +18,9 @@
 #include <algorithm>
 #include <memory>
 
+using ks::adapters::WindowRectOf;
+using ks::adapters::Inside;
+
 namespace {
 
 // The scroll arrows of the common indexes, in their order: top, bottom, left, right.
@@ -24,18 +28,6 @@ constexpr int ArrowUp = 0;
 constexpr int ArrowDown = 1;
 constexpr int ArrowLeft = 2;
 constexpr int ArrowRight = 3;
-
-TRect WindowRectOf(HWND wnd) noexcept
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    return Rect(r.left, r.top, r.right, r.bottom);
-}
-
-bool Inside(const TRect& r, POINT p) noexcept
-{
-    return p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom;
-}
 
 } // namespace
 

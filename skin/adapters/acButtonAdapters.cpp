@@ -2,6 +2,7 @@
 
 #include "skin/adapters/AdapterLayout.h"
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/GlyphDrawing.h"
@@ -29,11 +30,6 @@ namespace {
 std::string OrDefault(std::string section, const char* fallback)
 {
     return section.empty() ? std::string(fallback) : std::move(section);
-}
-
-DWORD StyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
 }
 
 uint32_t ButtonStateOf(HWND wnd)
@@ -654,12 +650,16 @@ bool TacGroupBoxWnd::WMSetText(TMessage& m)
     return true;
 }
 
-// In a dialog the whole box is painted as the frame; otherwise in the client paint.
+// In a dialog the whole box is painted as the frame, the inside staying the dialog's: the
+// platform's own paint would draw its frame and its caption patch over the skin's.
 bool TacGroupBoxWnd::WMPaint(TWMPaint view)
 {
-    if (DlgMode)
-        return false;
-    Paint(view.DC(), false);
+    if (DlgMode && !view.DC()) {
+        { ks::PaintDC validate(CtrlHandle); }
+        Paint(nullptr, true);
+    } else {
+        Paint(view.DC(), DlgMode);
+    }
     view.SetResult(0);
     return true;
 }

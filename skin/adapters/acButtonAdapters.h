@@ -108,7 +108,7 @@ private:
 
 // Group boxes, section "GROUPBOX" unless the creator names one: the section below the middle of
 // the caption band, the caption in the band over the parent's background. In a standard dialog
-// (DlgMode) only the frame is painted.
+// (DlgMode) only the frame and the caption band are painted, never the platform's own.
 class TacGroupBoxWnd : public TacMainWnd {
 public:
     const char* ClassName() const noexcept override { return "TacGroupBoxWnd"; }

@@ -2,6 +2,8 @@
 
 #include "skin/adapters/AdapterLayout.h"
 #include "skin/adapters/AdapterPainting.h"
+#include "skin/adapters/AdapterQueries.h"
+#include "skin/core/CacheBitmaps.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SectionPainting.h"
@@ -22,16 +24,6 @@
 using namespace ks::adapters;
 
 namespace {
-
-DWORD StyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
-}
-
-DWORD ExStyleOf(HWND wnd)
-{
-    return static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE));
-}
 
 std::wstring TextOf(HWND wnd)
 {
@@ -708,4 +700,51 @@ void TacDlgPanelWnd::PrepareCache()
     const CacheInfo background = SkinData->QueryBackgroundInfoWnd(CtrlHandle);
     PaintControlSection(*SkinData, background, true, 0, {0, 0, WndSize.cx, WndSize.cy}, WndPos, cache, true);
     SkinData->BackgroundChanged = false;
+}
+
+// ---- placeholders a dialog frames itself ------------------------------------------------------
+namespace {
+
+bool IsClass(HWND wnd, const wchar_t* name)
+{
+    wchar_t cls[16]{};
+    GetClassNameW(wnd, cls, 16);
+    return _wcsicmp(cls, name) == 0;
+}
+
+// Within a visible group box among the dialog's own children.
+bool InGroupBox(HWND dialog, const RECT& r)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT g{};
+        if (IsWindowVisible(child) && IsClass(child, L"button") && (StyleOf(child) & ButtonTypeMask) == BS_GROUPBOX &&
+            GetWindowRect(child, &g) && r.left >= g.left && r.top >= g.top && r.right <= g.right && r.bottom <= g.bottom)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void FrameDialogPlaceholders(HWND dialog, HDC dc, TsSkinManager& manager)
+{
+    const int section = manager.FindSection("EDIT");
+    const int mask = manager.FindMask(section, "EDIT", "BORDERSMASK");
+    if (!dc || !manager.MaskIndexValid(mask))
+        return;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        if (IsWindowVisible(child) || !IsClass(child, L"static") || !GetWindowRect(child, &r) || !InGroupBox(dialog, r))
+            continue;
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        if (w <= 0 || h <= 0)
+            continue;
+        // Over what the dialog drew there: only the frame changes, the sample inside stays.
+        auto picture = NewBitmap24(w, h);
+        BitBlt(picture->Canvas().Handle(), 0, 0, w, h, dc, r.left, r.top, SRCCOPY);
+        PaintSkinImageRect(*picture, {0, 0, w, h}, false, CacheInfoFromBitmap(picture.get(), 0, 0),
+                           manager.MaskArray[static_cast<size_t>(mask)], 0, false);
+        BitBlt(dc, r.left, r.top, w, h, picture->Canvas().Handle(), 0, 0, SRCCOPY);
+    }
 }

@@ -151,3 +151,8 @@ private:
 
     TWinControl* FControl = nullptr;
 };
+
+// A standard dialog frames the place of a hidden static inside one of its group boxes itself,
+// sunken, as the font dialog does around its sample: that frame becomes the skin's edit frame
+// once the dialog has painted. dc is the dialog's client DC.
+void FrameDialogPlaceholders(HWND dialog, HDC dc, TsSkinManager& manager);

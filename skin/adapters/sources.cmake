@@ -5,6 +5,7 @@ list(APPEND KS_PORTABLE_SOURCES
 )
 list(APPEND KS_WIN_SOURCES
   skin/adapters/acSBUtils.cpp
+  skin/adapters/AdapterQueries.cpp
   skin/adapters/SkinnedScrollBars.cpp
   skin/adapters/ScrollWindowAdapters.cpp
 )
@@ -27,6 +28,7 @@ list(APPEND KS_WIN_SOURCES
 )
 # The list view (with its column header), grid and tree view adapters.
 list(APPEND KS_WIN_SOURCES
+  skin/adapters/HeaderPainting.cpp
   skin/adapters/ListViewAdapter.cpp
   skin/adapters/GridAdapters.cpp
   skin/adapters/TreeViewAdapters.cpp

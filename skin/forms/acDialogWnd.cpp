@@ -1,5 +1,6 @@
 #include "skin/forms/acDialogWnd.h"
 
+#include "skin/adapters/acStaticAdapters.h"
 #include "skin/core/FormAnimation.h"
 #include "skin/core/acGlow.h"
 #include "skin/core/sStoredSkins.h"
@@ -318,6 +319,11 @@ void TacDialogWnd::WMPaint(TMessage& m)
 {
     if (!NoClientPaint) {
         CallPrev(m);
+        if (TsSkinManager* manager = SkinData->SkinManager(); manager && !Destroyed && IsWindow(CtrlHandle)) {
+            HDC dc = GetDC(CtrlHandle);
+            FrameDialogPlaceholders(CtrlHandle, dc, *manager);
+            ReleaseDC(CtrlHandle, dc);
+        }
         return;
     }
     PAINTSTRUCT ps{};

@@ -2,6 +2,7 @@
 
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
+#include "win/support/TextInk.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -356,8 +357,10 @@ TEST_F(StdCtrlsTest, LabelSizesItselfToItsText)
     ks::SelectGuard select(screen.get(), font.get());
     RECT r{0, 0, 0, 0};
     DrawTextW(screen.get(), L"Длина пароля:", -1, &r, DT_CALCRECT | DT_EXPANDTABS);
-    EXPECT_EQ(label->Width(), r.right);
-    EXPECT_EQ(label->Height(), r.bottom);
+    // At least the measure, and wider only when the drawing runs past it.
+    const TSize ink = ks::test::TextInk(screen.get(), font.get(), L"Длина пароля:", {0, 0, r.right, r.bottom});
+    EXPECT_EQ(label->Width(), std::max<int>(r.right, ink.cx));
+    EXPECT_EQ(label->Height(), std::max<int>(r.bottom, ink.cy));
 
     // Word wrap breaks the text at the width and grows the height by a line.
     label->SetWidth(r.right - 1);
@@ -369,6 +372,26 @@ TEST_F(StdCtrlsTest, LabelSizesItselfToItsText)
     label->SetAutoSize(false);
     label->SetCaption(L"x");
     EXPECT_EQ(label->Width(), width);
+}
+
+TEST_F(StdCtrlsTest, AnAutoSizedLabelHoldsAllItDrawsInItsOwnFont)
+{
+    // Faces the system substitutes draw some texts wider than they measure.
+    for (const wchar_t* face : {L"MS Sans Serif", L"Tahoma", L"Arial"}) {
+        for (int height : {-11, -13, -16}) {
+            auto* label = Add<TLabel>();
+            label->SetCaption(L"A frame with a label");
+            label->Font()->SetName(face);
+            label->Font()->SetHeight(height);
+            ks::WindowDC screen(nullptr);
+            LOGFONTW lf = label->Font()->LogFont();
+            ks::GdiFont font(CreateFontIndirectW(&lf));
+            const TSize ink = ks::test::TextInk(screen.get(), font.get(), L"A frame with a label",
+                                                {0, 0, label->Width(), label->Height()});
+            EXPECT_LE(ink.cx, label->Width()) << face << height;
+            EXPECT_LE(ink.cy, label->Height()) << face << height;
+        }
+    }
 }
 
 TEST_F(StdCtrlsTest, GroupBoxHoldsChildrenBelowItsCaption)

@@ -227,6 +227,45 @@ TEST_F(ToolBarVCLAdapterTest, HotAndOpenButtonsFollowTheMouseAndTheDropDown)
     a->Free();
 }
 
+TEST_F(ToolBarVCLAdapterTest, SeparatorsAreTheSkinsAndADropDownCaptionFitsBesideItsArrow)
+{
+    auto* bar = Create<TToolBar>(Host);
+    bar->SetParent(Host);
+    bar->SetShowCaptions(true);
+    bar->AddButton(tbsButton, L"New");
+    bar->AddButton(tbsSeparator, L"");
+    bar->AddButton(tbsDropDown, L"More");
+    Pump();
+    TsCommonData data(bar, true);
+    data.OwnerControl = bar;
+    data.SetSkinSection("TOOLBAR");
+    auto* a = TacMainWnd::Create<TacToolBarVCLWnd>(bar->Handle(), &data, Manager, "", false);
+    auto p = Print(bar->Handle());
+    auto item = [&](int index) {
+        RECT r{};
+        SendMessageW(bar->Handle(), TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        return TRect{r.left, r.top, r.right, r.bottom};
+    };
+    const TRect separator = item(1);
+    EXPECT_FALSE(HasColour(*p, clWhite, separator)) << "no platform line";
+    EXPECT_TRUE(HasColour(*p, GripColour, separator)) << "the skin's divider";
+
+    // The caption's ink lies inside the face, left of the arrow.
+    const TRect drop = item(2);
+    const int arrow = GetSystemMetrics(SM_CXVSCROLL) - 2;
+    int left = drop.Right, right = drop.Left;
+    for (int y = drop.Top; y < drop.Bottom; ++y)
+        for (int x = drop.Left; x < drop.Right; ++x)
+            if (At(*p, x, y) == clWhite) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_LT(left, right) << "the caption is written";
+    EXPECT_GE(left, drop.Left + 2);
+    EXPECT_LT(right, drop.Right - arrow);
+    a->Free();
+}
+
 TEST_F(ToolBarVCLAdapterTest, AHandlerSetMeanwhileStaysAndAToolbarFreedFirstIsLetGo)
 {
     auto* a = Adapt();
@@ -286,6 +325,19 @@ TEST_F(StatusBarAdapterTest, DividersStandBetweenPartsAndLongTextsStayInTheirPar
     p = Print(wnd);
     EXPECT_FALSE(HasColour(*p, GripColour, {0, 0, p->Width(), h})) << "one simple part has no divider";
     EXPECT_TRUE(HasColour(*p, clWhite, {0, 0, 100, h})) << "the simple text";
+    a->Free();
+    DestroyWindow(wnd);
+}
+
+TEST_F(StatusBarAdapterTest, ABarMadeSimpleShowsItsSimpleText)
+{
+    HWND wnd = Child(STATUSCLASSNAMEW, CCS_NORESIZE | CCS_NOPARENTALIGN, L"", {10, 200, 410, 224});
+    SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    SendMessageW(wnd, SB_SIMPLE, TRUE, 0);
+    SendMessageW(wnd, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(L"Simple"));
+    auto* a = TacMainWnd::Create<TacStatusBarWnd>(wnd, nullptr, Manager, "", false);
+    auto p = Print(wnd);
+    EXPECT_TRUE(HasColour(*p, clWhite, {0, 0, p->Width(), p->Height()})) << "written in the section's font colour";
     a->Free();
     DestroyWindow(wnd);
 }

@@ -2,13 +2,18 @@
 #include "skin/adapters/ListViewAdapter.h"
 #include "skin/adapters/TreeViewAdapters.h"
 
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PropertyRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "vcl/Forms.h"
 #include "vcl/Grids.h"
+#include "vcl/ListViews.h"
 #include "vcl/TypInfo.h"
 #include "win/skin/adapters/ListSkinFixture.h"
+#include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -272,6 +277,38 @@ TEST_F(ListViewAdapterTest, ATreeTakesTheHotColourAndGetsItsOwnBackBack)
     EXPECT_TRUE(Adapter->Destroyed);
 }
 
+TEST_F(ListViewAdapterTest, ATreeErasesInTheHotColourUnlessItErasesItself)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(Application);
+    form->SetBounds(40, 40, 300, 220);
+    form->Show();
+    auto* tree = Create<TTreeView>(form);
+    tree->SetBounds(10, 10, 200, 150);
+    tree->SetParent(form);
+    tree->AddItem(TVI_ROOT, L"Node");
+    TsCommonData data(tree, true);
+    data.SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacTreeViewWnd>(tree->Handle(), &data, Manager, "EDIT", true);
+    Pump();
+    constexpr COLORREF OwnBack = RGB(1, 2, 3);
+    SendMessageW(tree->Handle(), TVM_SETBKCOLOR, 0, static_cast<LPARAM>(OwnBack));
+    auto erased = [&] {
+        auto b = NewBitmap24(220, 170);
+        SendMessageW(tree->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(b->Canvas().Handle()), 0);
+        GdiFlush();
+        return At(*b, 150, 100);
+    };
+    data.BackgroundChanged = true;
+    EXPECT_EQ(erased(), EditHot);
+    EXPECT_FALSE(data.BackgroundChanged) << "the cache is built again first";
+    tree->SetOwnErase(true);
+    EXPECT_EQ(erased(), static_cast<TColor>(OwnBack)) << "the tree's own erasing";
+    Adapter->Free();
+    Adapter = nullptr;
+    FreeAndNil(form);
+}
+
 // ---- grids -----------------------------------------------------------------------------------------
 
 // A grid of another component set: colours by name, but no ControlLook.
@@ -468,6 +505,45 @@ public:
     bool FThemed = true;
     TacVTHeaderDrawEvent FDraw;
     TacVTHeaderQueryEvent FQuery;
+
+    // As such a tree does: the visible header stands in the frame, above the client area, and
+    // the tree paints it with its frame, through the owner-draw event when that is asked for.
+    static constexpr TColor OwnHeaderColour = 0x00C0C0C0;
+    void WndProc(TMessage& m) override
+    {
+        TCustomControl::WndProc(m);
+        const bool visible = FHeader->FOptions.Contains(hoVisible);
+        if (m.Msg == WM_NCCALCSIZE && visible)
+            reinterpret_cast<RECT*>(m.LParam)->top += FHeader->Height();
+        if (m.Msg == WM_NCPAINT && visible) {
+            HDC dc = GetWindowDC(Handle());
+            PaintHeader(dc);
+            ReleaseDC(Handle(), dc);
+        }
+        if (m.Msg == WM_PRINT && visible && (m.LParam & PRF_NONCLIENT))
+            PaintHeader(reinterpret_cast<HDC>(m.WParam));
+    }
+    // The header's place in window coordinates.
+    TRect HeaderRect()
+    {
+        HWND wnd = Handle();
+        RECT w{}, c{};
+        GetWindowRect(wnd, &w);
+        GetClientRect(wnd, &c);
+        POINT origin{0, 0};
+        ::ClientToScreen(wnd, &origin);
+        const int x = origin.x - w.left, y = origin.y - w.top;
+        return {x, y - FHeader->Height(), x + c.right, y};
+    }
+    void PaintHeader(HDC dc)
+    {
+        const TRect r = HeaderRect();
+        TMockColumn column;
+        if (FHeader->FOptions.Contains(hoOwnerDraw) && FDraw)
+            FDraw(FHeader.get(), dc, r, &column, 0);
+        else
+            FillRectSolid(dc, r, OwnHeaderColour);
+    }
 };
 
 const ks::PropertyInfo MockHeaderProps[] = {
@@ -547,6 +623,37 @@ TEST_F(VirtualTreeAdapterTest, TheTreesColoursAndHeaderEventsAreTakenByNameAndGi
     Adapter = nullptr;
     EXPECT_FALSE(tree->FDraw.Assigned());
     EXPECT_FALSE(tree->FQuery.Assigned());
+}
+
+TEST_F(VirtualTreeAdapterTest, TheHeaderInTheFrameIsPaintedByTheTreeWithTheSkinsDrawer)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Form = CreateNew<TForm>(Application);
+    Form->SetBounds(40, 40, 300, 200);
+    Form->Show();
+    auto* tree = new TMockVirtualTree(Form);
+    tree->SetBounds(10, 10, 200, 120);
+    tree->SetParent(Form);
+    tree->HandleNeeded();
+    SetWindowLongPtrW(tree->Handle(), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+    SetWindowPos(tree->Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    Data = std::make_unique<TsCommonData>(tree, false);
+    Data->SetSkinManager(Manager);
+    Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(tree->Handle(), Data.get(), Manager, "EDIT", true);
+    Adapter->ApplySkinColors();
+    Pump();
+    const TRect header = tree->HeaderRect();
+    ASSERT_EQ(header.Height(), 20);
+    ASSERT_GT(header.Top, 0) << "below the frame's border";
+    const int x = (header.Left + header.Right) / 2, y = (header.Top + header.Bottom) / 2;
+
+    SendMessageW(tree->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_EQ(ScreenPixel(tree->Handle(), x, y), ColorToRGB(HeaderColour)) << "on the screen";
+
+    auto printed = Print(tree->Handle());
+    EXPECT_EQ(At(*printed, x, y), HeaderColour) << "printed";
+    EXPECT_NE(At(*printed, 0, y), HeaderColour) << "the border is the skin's frame";
+    WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/virtual-tree.png");
 }
 
 TEST_F(VirtualTreeAdapterTest, ColoursComeBackAndATreesOwnHeaderDrawerStays)

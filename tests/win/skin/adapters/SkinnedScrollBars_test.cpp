@@ -1,6 +1,8 @@
 #include "skin/adapters/SkinnedScrollBars.h"
 
 #include "skin/adapters/ScrollWindowAdapters.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
@@ -8,6 +10,7 @@
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/FakeCursor.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +78,27 @@ const wchar_t* ScrollingClass()
     static const wchar_t* name = RegisterTestClass(L"KsScrollingWindow", ScrollingProc, nullptr,
                                                    static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     return name;
+}
+
+// A top-level window that shows a picture of its own in its frame, as a skinned form does: it
+// answers the background question with its picture, the client area at its frame's offset.
+constexpr TColor OwnPictureColour = 0x00123456;
+TBitmap* gOwnPicture = nullptr;
+
+LRESULT CALLBACK OwnPictureProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_GET_BG_INFO && gOwnPicture) {
+        auto* info = reinterpret_cast<BackgroundInfo*>(lParam);
+        info->BackgroundKind = BgKindBitmap;
+        info->Bmp = gOwnPicture;
+        RECT w{};
+        GetWindowRect(wnd, &w);
+        POINT origin{0, 0};
+        ClientToScreen(wnd, &origin);
+        info->Offset = {origin.x - w.left, origin.y - w.top};
+        return 1;
+    }
+    return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
 class ScrollBarsTest : public SkinnedFormFixture {
@@ -419,6 +443,35 @@ TEST_F(ScrollBarsTest, TheBarsArePaintedFromTheSkinAndShowThePressedPart)
     EXPECT_EQ(platform, 0) << "nothing of the platform's own bar shows";
     const TColor track = NcPixel(100 - t / 2, HScrollHeight + 2);
     EXPECT_NE(track, ColorToRGB(clBtnFace));
+}
+
+TEST_F(ScrollBarsTest, AFormsOwnBarsStandOnTheFormsOwnPicture)
+{
+    auto picture = NewBitmap24(160, 140);
+    FillRectSolid(picture->Canvas().Handle(), {0, 0, 160, 140}, OwnPictureColour);
+    gOwnPicture = picture.get();
+    const wchar_t* cls = RegisterTestClass(L"KsOwnPictureWindow", OwnPictureProc);
+    HWND form = CreateWindowExW(0, cls, L"", WS_POPUP | WS_VISIBLE | WS_BORDER | WS_HSCROLL | WS_VSCROLL, 60, 60, 160,
+                                140, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 99, 10, 0, 0};
+    SetScrollInfo(form, SB_VERT, &si, FALSE);
+    SetScrollInfo(form, SB_HORZ, &si, FALSE);
+    Data = new TsCommonData(nullptr, true);
+    Data->SetSkinSection("EDIT");
+    Adapter = TacMainWnd::Create<TacScrollWnd>(form, Data, nullptr, "", true);
+    Pump();
+    SendMessageW(form, WM_NCPAINT, 1, 0);
+    // The square between the two bars shows what lies behind it: the form's picture.
+    TRect h, v;
+    GetHScrollRect(Bars(), form, h);
+    GetVScrollRect(Bars(), form, v);
+    RECT w{};
+    GetWindowRect(form, &w);
+    EXPECT_EQ(ScreenPixel(form, v.Left - w.left + 1, h.Top - w.top + 1), ColorToRGB(OwnPictureColour));
+    Adapter->Free();
+    Adapter = nullptr;
+    DestroyWindow(form);
+    gOwnPicture = nullptr;
 }
 
 TEST_F(ScrollBarsTest, HoveringLightsThePartUnderTheCursorUntilItLeaves)

@@ -2,6 +2,7 @@
 // under a skin of solid colours.
 #include "skin/adapters/TabAdapters.h"
 
+#include "skin/adapters/UpDownAdapter.h"
 #include "skin/core/SkinSenders.h"
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
@@ -177,6 +178,105 @@ TEST_F(TabAdapterTest, AControlDestroyedWhileAdaptedLetsItsAdapterGo)
     DestroyWindow(wnd);
     EXPECT_TRUE(a->Destroyed);
     a->Free();
+}
+
+TEST_F(TabAdapterTest, TheUpDownThatScrollsTheTabsIsSkinnedWhileTheControlIs)
+{
+    HWND wnd = Tabs(0, 12, 0, {10, 10, 160, 100});
+    HWND spin = FindWindowExW(wnd, nullptr, UPDOWN_CLASSW, nullptr);
+    ASSERT_NE(spin, nullptr) << "twelve tabs overflow a narrow control";
+    auto* a = Adapt(wnd);
+    Print(wnd);
+    TacSpinWnd* spinAdapter = a->UpDownAdapter();
+    ASSERT_NE(spinAdapter, nullptr);
+    EXPECT_EQ(GetScrollHandler(spin), spinAdapter);
+    // The skin has no "UPDOWNBTN": the halves are buttons.
+    RECT sr{};
+    GetClientRect(spin, &sr);
+    auto halves = NewBitmap24(sr.right, sr.bottom);
+    SendMessageW(spin, WM_PAINT, reinterpret_cast<WPARAM>(halves->Canvas().Handle()), 0);
+    GdiFlush();
+    EXPECT_EQ(At(*halves, 4, 4), ButtonColour);
+
+    // A size change, a refresh and a repaint keep the one adapter.
+    SetWindowPos(wnd, nullptr, 0, 0, 170, 100, SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageW(wnd, SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    Print(wnd);
+    EXPECT_EQ(a->UpDownAdapter(), spinAdapter);
+    // Every tab fits again: the platform hides its up-down and the adapter keeps it only while
+    // it is there.
+    SetWindowPos(wnd, nullptr, 0, 0, 900, 100, SWP_NOMOVE | SWP_NOZORDER);
+    if (!FindWindowExW(wnd, nullptr, UPDOWN_CLASSW, nullptr))
+        EXPECT_EQ(a->UpDownAdapter(), nullptr);
+    SetWindowPos(wnd, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER);
+    spin = FindWindowExW(wnd, nullptr, UPDOWN_CLASSW, nullptr);
+    ASSERT_NE(spin, nullptr);
+    ASSERT_NE(a->UpDownAdapter(), nullptr) << "the size change attaches it again";
+    EXPECT_EQ(a->UpDownAdapter()->CtrlHandle, spin);
+
+    a->Free();
+    EXPECT_EQ(GetScrollHandler(spin), nullptr) << "the up-down goes with the tab control's adapter";
+    DestroyWindow(wnd);
+}
+
+// A tab control whose page area starts higher than the platform puts it, so that the selected
+// tab's rectangle reaches into it.
+class ShallowTabsWnd : public TacTabControlWnd {
+public:
+    using TacTabControlWnd::TacTabControlWnd;
+    TRect PageRect() override
+    {
+        TRect r = TacTabControlWnd::PageRect();
+        r.Top -= 5;
+        return r;
+    }
+};
+
+TEST_F(TabAdapterTest, TabsOnTopStopWhereThePageAreaStarts)
+{
+    HWND wnd = Tabs(0, 3, 1);
+    auto* a = TacMainWnd::Create<ShallowTabsWnd>(wnd, nullptr, Manager, "", false);
+    const TRect page = a->PageRect();
+    const TRect tab = a->TabRect(1, true);
+    ASSERT_GT(tab.Bottom, page.Top + 1) << "the selected tab reaches into the page area";
+    auto p = Print(wnd);
+    const int x = (tab.Left + tab.Right) / 2;
+    EXPECT_EQ(At(*p, x, page.Top + 1), PageColour);
+    EXPECT_EQ(At(*p, tab.Left + 1, page.Top - 2), BorderCells[2]) << "the tab above it stays";
+    a->Free();
+    DestroyWindow(wnd);
+}
+
+int gNcPaints = 0;
+WNDPROC gCountedProc = nullptr;
+
+LRESULT CALLBACK CountNcPaints(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCPAINT)
+        ++gNcPaints;
+    return CallWindowProcW(gCountedProc, wnd, msg, wParam, lParam);
+}
+
+TEST_F(TabAdapterTest, ShrinkingTheControlRepaintsItsFrameAndGrowingItDoesNot)
+{
+    HWND wnd = Tabs(0, 3, 0);
+    auto* a = Adapt(wnd);
+    Print(wnd);
+    gCountedProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountNcPaints)));
+    auto framePaintsAfterResize = [&](int w, int h) {
+        UpdateWindow(wnd);
+        gNcPaints = 0;
+        SetWindowPos(wnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+        UpdateWindow(wnd);
+        return gNcPaints;
+    };
+    EXPECT_GT(framePaintsAfterResize(200, 160), 0) << "narrower";
+    // Larger than the painted size in both directions: nothing to take back.
+    EXPECT_EQ(framePaintsAfterResize(260, 170), 0) << "wider and higher";
+    EXPECT_GT(framePaintsAfterResize(260, 120), 0) << "lower";
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gCountedProc));
+    a->Free();
+    DestroyWindow(wnd);
 }
 
 TEST(TabFont, VerticalTextTurnsInANormalWeightFaceThatTurns)

@@ -3,6 +3,7 @@
 // them into <build>/tabs-sheet.png and <build>/bars-sheet.png for people to look at.
 #include "skin/adapters/BarAdapters.h"
 #include "skin/adapters/TabAdapters.h"
+#include "skin/adapters/UpDownAdapter.h"
 
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
@@ -131,7 +132,17 @@ TEST_F(TabBarSheetTest, TabsAndPages)
 
     HWND empty = Platform(WC_TABCONTROLW, 0, {416, 8, 500, 188});
     Adapters.push_back(TacMainWnd::Create<TacTabControlWnd>(empty, nullptr, Manager, "", false));
+
+    // More tabs than fit on one line: the platform's up-down scrolls them, skinned with them.
+    Host->SetBounds(20, 20, 520, 400);
+    HWND scrolling = Platform(WC_TABCONTROLW, 0, {8, 298, 300, 360});
+    AddTabs(scrolling, {L"One", L"Two", L"Three", L"Four", L"Five", L"Six", L"Seven", L"Eight"});
+    SendMessageW(scrolling, TCM_SETCURSEL, 2, 0);
+    auto* tabs = TacMainWnd::Create<TacTabControlWnd>(scrolling, nullptr, Manager, "", false);
+    Adapters.push_back(tabs);
     Shoot("tabs-sheet.png");
+    EXPECT_NE(FindWindowExW(scrolling, nullptr, UPDOWN_CLASSW, nullptr), nullptr);
+    EXPECT_NE(tabs->UpDownAdapter(), nullptr) << "its arrows are the skin's";
 }
 
 TEST_F(TabBarSheetTest, ToolbarsAndStatusBar)

@@ -1,5 +1,6 @@
 #include "skin/adapters/acSBUtils.h"
 
+#include "skin/adapters/ComboAdapters.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
@@ -278,8 +279,17 @@ TEST_F(AdapterBaseTest, EveryWindowButADialogLosesItsVisualStyleWhileAdapted)
     calls.clear();
     a = TacMainWnd::Create<TacMainWnd>(Wnd, nullptr, nullptr, "DIALOG", false);
     a->Free();
-    UxThemeLibrary = savedLibrary;
     ASSERT_EQ(calls.size(), 1u) << "a dialog keeps its style; only the give-back call remains";
+
+    // A combo box's list taken over without repaint keeps its style too; with repaint it loses it.
+    for (bool repaint : {false, true}) {
+        calls.clear();
+        a = TacComboListWnd::CreateEx(Wnd, nullptr, nullptr, "COMBOBOX", repaint, false);
+        const size_t switchedOff = calls.size();
+        a->Free();
+        EXPECT_EQ(switchedOff, repaint ? 1u : 0u) << repaint;
+    }
+    UxThemeLibrary = savedLibrary;
 }
 
 TEST_F(AdapterBaseTest, KeyColouredFramePixelsShowWhatLiesBehindTheWindow)

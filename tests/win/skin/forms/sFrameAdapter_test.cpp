@@ -148,6 +148,26 @@ TEST_F(FrameAdapterTest, TheFramePaintsItsSectionAndHasSkinnedBarsWhileTheSkinIs
     EXPECT_EQ(GetScrollHandler(frame->Handle()), nullptr);
 }
 
+TEST_F(FrameAdapterTest, TheBarsKeepTheFramesUpdateLockWhileTheFrameAlignsItsControls)
+{
+    TFrame* frame = MakeFrame(Form, {10, 10, 150, 110});
+    TsFrameAdapter* adapter = Adapt(frame);
+    Pump();
+    frame->Perform(SM_SKINCMD, Command(SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    ASSERT_NE(adapter->ScrollHandler(), nullptr);
+    TsCommonData* data = adapter->SkinData();
+    TControlState state = frame->ControlState();
+    state.Include(csAligning);
+    frame->SetControlState(state);
+    data->UpdateLock = true;
+    SendMessageW(frame->Handle(), SM_SKINCMD, Command(SKC_PARENT_UPDATED), 0);
+    EXPECT_TRUE(data->UpdateLock) << "the frame is still being set up";
+    state.Exclude(csAligning);
+    frame->SetControlState(state);
+    SendMessageW(frame->Handle(), SM_SKINCMD, Command(SKC_PARENT_UPDATED), 0);
+    EXPECT_FALSE(data->UpdateLock);
+}
+
 TEST_F(FrameAdapterTest, AFrameFreedBeforeItsAdapterTakesTheAdapterWithIt)
 {
     TFrame* frame = MakeFrame(Form, {10, 10, 150, 110});
