@@ -3,6 +3,7 @@
 
 #include "vcl/Forms.h"
 
+#include "vcl/ActnList.h"
 #include "vcl/Dialogs.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/ImgList.h"
@@ -122,7 +123,7 @@ void ks::RegisterLibraryClasses()
     RegisterColorIdents();
     RegisterCursorIdents();
     RegisterClasses<TForm, TMessageForm, TTimer, TEdit, TMemo, TButton, TCheckBox, TGroupBox, TLabel, TShape, TImage,
-                    TMenuItem, TMainMenu, TPopupMenu, TTrayIcon, THintWindow, TImageList>();
+                    TMenuItem, TMainMenu, TPopupMenu, TTrayIcon, THintWindow, TImageList, TAction, TActionList>();
 }
 
 void TApplication::FormCreated(TCustomForm* form, bool mainCandidate)

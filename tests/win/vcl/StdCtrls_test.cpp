@@ -414,3 +414,38 @@ TEST_F(StdCtrlsTest, ComboBoxItemsLiveInTheWindowAndItsStyleMakesANewOne)
 }
 
 } // namespace
+
+TEST_F(StdCtrlsTest, AnEditsBorderAndBevelsMakeItsFrame)
+{
+    struct Case {
+        const char* name;
+        TBorderStyle style;
+        bool ctl3D;
+        TBevelCut inner, outer;
+        TBevelKind kind;
+        int frame;
+    } cases[] = {
+        {"Sunken", bsSingle, true, bvRaised, bvLowered, bkNone, 2},
+        // The system's edit draws a flat border inside its client area.
+        {"Flat line", bsSingle, false, bvRaised, bvLowered, bkNone, 0},
+        {"No border, bevels without room", bsNone, true, bvRaised, bvLowered, bkNone, 0},
+        {"No border, two bevel edges", bsNone, true, bvRaised, bvLowered, bkFlat, 2},
+        {"No border, one bevel edge", bsNone, true, bvNone, bvLowered, bkSoft, 1},
+        {"Sunken and two bevel edges", bsSingle, true, bvSpace, bvRaised, bkTile, 4},
+        {"Flat line and one bevel edge", bsSingle, false, bvNone, bvRaised, bkFlat, 1},
+    };
+    for (const Case& c : cases) {
+        auto* edit = Add<TEdit>();
+        edit->SetBounds(0, 0, 100, 30);
+        edit->SetBorderStyle(c.style);
+        edit->SetCtl3D(c.ctl3D);
+        edit->SetBevelInner(c.inner);
+        edit->SetBevelOuter(c.outer);
+        edit->SetBevelKind(c.kind);
+        RECT client{};
+        GetClientRect(edit->Handle(), &client);
+        EXPECT_EQ(client.right, 100 - 2 * c.frame) << c.name;
+        EXPECT_EQ(client.bottom, 30 - 2 * c.frame) << c.name;
+        edit->Free();
+    }
+}
