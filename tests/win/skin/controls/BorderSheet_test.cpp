@@ -45,16 +45,6 @@ protected:
         c->SetParent(Form);
         return c;
     }
-    // The control as the form shows it.
-    std::unique_ptr<TBitmap> Capture(TControl* c)
-    {
-        auto picture = NewBitmap24(c->Width(), c->Height());
-        HDC dc = GetDC(Form->Handle());
-        BitBlt(picture->Canvas().Handle(), 0, 0, c->Width(), c->Height(), dc, c->Left(), c->Top(), SRCCOPY);
-        ReleaseDC(Form->Handle(), dc);
-        GdiFlush();
-        return picture;
-    }
     static bool SamePicture(TBitmap& a, TBitmap& b)
     {
         for (int y = 0; y < a.Height(); ++y)
