@@ -212,6 +212,9 @@ void TApplication::Idle()
     try {
         DoMouseIdle();
         FHints->MouseMoved(ks::MouseControl());
+        // A handler may free forms: the list is read anew each time.
+        for (int i = 0; Screen && i < Screen->FormCount(); ++i)
+            Screen->Forms(i)->UpdateActions();
     } catch (...) {
         HandleException(this, std::current_exception());
     }

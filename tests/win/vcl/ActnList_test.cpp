@@ -26,6 +26,12 @@ class ActionsTest : public VclFixture {
 public:
     void Executed(TObject* sender) { LastExecuted = sender; }
     void Updated(TObject*) { ++Updates; }
+    // Wakes the message loop that waits after its idle work.
+    void UpdatedAndWoken(TObject*)
+    {
+        ++Updates;
+        PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+    }
 
 protected:
     void SetUp() override
@@ -116,6 +122,19 @@ TEST_F(ActionsTest, WithoutOnUpdateTheUpdateIsOfferedToEveryControl)
     bound->InitiateAction();
     EXPECT_EQ(Updates, 1);
     EXPECT_EQ(first->Offers, 1) << "an action that updates itself offers nothing";
+}
+
+TEST_F(ActionsTest, TheApplicationRunsTheUpdateCycleOfShownControlsWhenItGoesIdle)
+{
+    auto* button = Add<TButton>();
+    button->SetAction(FAction);
+    FAction->SetOnUpdate(TNotifyEvent(this, &ActionsTest::UpdatedAndWoken));
+    FForm->Show();
+    Application->ProcessMessages();
+    Updates = 0;
+    Application->HandleMessage();
+    EXPECT_EQ(Updates, 1);
+    FForm->Hide();
 }
 
 TEST_F(ActionsTest, ACheckBoxTakesCheckedButOnlyADefaultOneWhenBound)
