@@ -12,6 +12,7 @@
 #include "vcl/ActnList.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/EditFrame.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -115,23 +116,20 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
     ASSERT_TRUE(Manager->SkinData.SkinActive) << "the internal skin did not load";
     struct Row {
         const char* name;
-        TBorderStyle style;
-        bool ctl3D;
-        TBevelCut inner, outer;
-        TBevelKind kind;
+        EditFrame look;
         // The section's frame shows at the corner: only where the frame lies in the non-client
         // area. The system edit draws a flat border inside its client area, and frame strips
         // without non-client room are painted over by the client.
         bool skinCorner;
     } const rows[] = {
-        {"single 3-D", bsSingle, true, bvRaised, bvLowered, bkNone, true},
-        {"single flat", bsSingle, false, bvRaised, bvLowered, bkNone, false},
-        {"none, bevels", bsNone, true, bvRaised, bvLowered, bkNone, false},
-        {"none, no bevels", bsNone, true, bvNone, bvNone, bkNone, false},
-        {"none, bkFlat 2", bsNone, true, bvRaised, bvLowered, bkFlat, true},
-        {"none, bkSoft 1", bsNone, true, bvNone, bvRaised, bkSoft, true},
-        {"single, bkTile 2", bsSingle, true, bvLowered, bvRaised, bkTile, true},
-        {"flat, bkFlat 1", bsSingle, false, bvNone, bvLowered, bkFlat, true},
+        {"single 3-D", {bsSingle, true, bvRaised, bvLowered, bkNone}, true},
+        {"single flat", {bsSingle, false, bvRaised, bvLowered, bkNone}, false},
+        {"none, bevels", {bsNone, true, bvRaised, bvLowered, bkNone}, false},
+        {"none, no bevels", {bsNone, true, bvNone, bvNone, bkNone}, false},
+        {"none, bkFlat 2", {bsNone, true, bvRaised, bvLowered, bkFlat}, true},
+        {"none, bkSoft 1", {bsNone, true, bvNone, bvRaised, bkSoft}, true},
+        {"single, bkTile 2", {bsSingle, true, bvLowered, bvRaised, bkTile}, true},
+        {"flat, bkFlat 1", {bsSingle, false, bvNone, bvLowered, bkFlat}, true},
     };
     std::vector<TsEdit*> edits;
     int y = 24;
@@ -140,13 +138,8 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
         auto* memo = Placed<TsMemo>(250, y, 140, 50);
         edit->SetText(L"Пароль 123");
         memo->Lines().SetText(L"Строка один\r\nстрока два");
-        for (TCustomEdit* e : {static_cast<TCustomEdit*>(edit), static_cast<TCustomEdit*>(memo)}) {
-            e->SetBorderStyle(row.style);
-            e->SetCtl3D(row.ctl3D);
-            e->SetBevelInner(row.inner);
-            e->SetBevelOuter(row.outer);
-            e->SetBevelKind(row.kind);
-        }
+        row.look.ApplyTo(*edit);
+        row.look.ApplyTo(*memo);
         memo->Perform(SM_SKINCMD, MAKELONG(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
         edits.push_back(edit);
         y += 60;
