@@ -3,6 +3,7 @@
 
 #include "vcl/Forms.h"
 
+#include "vcl/ActnList.h"
 #include "vcl/Buttons.h"
 #include "vcl/Dialogs.h"
 #include "vcl/ExtCtrls.h"
@@ -123,7 +124,7 @@ void ks::RegisterLibraryClasses()
     RegisterColorIdents();
     RegisterCursorIdents();
     RegisterClasses<TForm, TMessageForm, TTimer, TEdit, TMemo, TButton, TCheckBox, TGroupBox, TLabel, TShape, TImage,
-                    TMenuItem, TMainMenu, TPopupMenu, TTrayIcon, THintWindow, TImageList>();
+                    TMenuItem, TMainMenu, TPopupMenu, TTrayIcon, THintWindow, TImageList, TAction, TActionList>();
     InitializeButtonsUnit();
 }
 
@@ -213,6 +214,9 @@ void TApplication::Idle()
     try {
         DoMouseIdle();
         FHints->MouseMoved(ks::MouseControl());
+        // A handler may free forms: the list is read anew each time.
+        for (int i = 0; Screen && i < Screen->FormCount(); ++i)
+            Screen->Forms(i)->UpdateActions();
     } catch (...) {
         HandleException(this, std::current_exception());
     }

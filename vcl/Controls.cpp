@@ -1,5 +1,6 @@
 #include "vcl/Controls.h"
 
+#include "vcl/ActnList.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
@@ -19,6 +20,8 @@ constexpr ks::PropertyInfo ControlProps[] = {
     ks::Prop<&TControl::Width, &TControl::SetWidth>("Width"),
     ks::Prop<&TControl::Height, &TControl::SetHeight>("Height"),
     ks::Prop<&TControl::Align, &TControl::SetAlign>("Align").DefaultIs(alNone),
+    ks::Prop<&TControl::Action, &TControl::SetAction>("Action"),
+    ks::Prop<&TControl::Anchors, &TControl::SetAnchors>("Anchors").DefaultIs(TAnchors{akLeft, akTop}),
     ks::Prop<&TControl::Caption, &TControl::SetCaption>("Caption"),
     ks::Prop<&TControl::Color, &TControl::SetColor>("Color").Idents("TColor").StoredIf<&TControl::IsColorStored>(),
     ks::Prop<&TControl::Cursor, &TControl::SetCursor>("Cursor").Idents("TCursor").DefaultIs(crDefault),
@@ -172,6 +175,18 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_uniqu
     FWindowProc = TWndMethod(this, &TControl::WndProc);
 }
 
+// The control's side of its action: every change of the action reaches ActionChange.
+class TControl::ActionLinkOf final : public TBasicActionLink {
+public:
+    explicit ActionLinkOf(TControl& client) noexcept : FClient(client) {}
+
+protected:
+    void Change() override { FClient.ActionChange(Action(), false); }
+
+private:
+    TControl& FClient;
+};
+
 TControl::~TControl()
 {
     if (gMouseControl == this)
@@ -192,6 +207,7 @@ void TControl::BeforeDestruction()
         ReleaseCapture();
     }
     SetPopupMenuComponent(nullptr);
+    SetAction(nullptr);
     if (FParent)
         SetParent(nullptr);
     TComponent::BeforeDestruction();
@@ -202,6 +218,53 @@ void TControl::Notification(TComponent* component, TOperation operation)
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == FPopupMenu)
         FPopupMenu = nullptr;
+    if (operation == opRemove && FActionLink && component == FActionLink->Action())
+        SetAction(nullptr);
+}
+
+// ---- actions --------------------------------------------------------------------------------
+TBasicAction* TControl::Action() const noexcept
+{
+    return FActionLink ? FActionLink->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* action)
+{
+    TBasicAction* old = Action();
+    if (action == old)
+        return;
+    if (old)
+        old->RemoveFreeNotification(this);
+    if (!action) {
+        FActionLink.reset();
+        return;
+    }
+    if (!FActionLink)
+        FActionLink = std::make_unique<ActionLinkOf>(*this);
+    FActionLink->SetAction(action);
+    action->FreeNotification(this);
+    ActionChange(action, ComponentState().Contains(csLoading));
+}
+
+void TControl::InitiateAction()
+{
+    if (FActionLink)
+        FActionLink->Update();
+}
+
+void TControl::ActionChange(TObject* sender, bool checkDefaults)
+{
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (!checkDefaults || Caption().empty())
+        SetCaption(action->Caption());
+    if (!checkDefaults || Enabled())
+        SetEnabled(action->Enabled());
+    if (!checkDefaults || FHint.empty())
+        SetHint(action->Hint());
+    if (!checkDefaults || Visible())
+        SetVisible(action->Visible());
 }
 
 void TControl::Loaded()
@@ -624,6 +687,8 @@ void TControl::Click()
 {
     if (FOnClick)
         FOnClick(this);
+    else if (FActionLink)
+        FActionLink->Execute();
 }
 
 void TControl::DblClick()

@@ -20,6 +20,8 @@
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class TBasicAction;
+class TBasicActionLink;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -27,6 +29,26 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;
 
+// The edges of its parent a control keeps its distance to when the parent is resized.
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = ks::Set<TAnchorKind>;
+
+// Bevels of panels and edits.
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+
+template <>
+struct ks::EnumTraits<TAnchorKind> {
+    static constexpr const char* Names[] = {"akLeft", "akTop", "akRight", "akBottom"};
+};
+template <>
+struct ks::EnumTraits<TBevelCut> {
+    static constexpr const char* Names[] = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
+};
+template <>
+struct ks::EnumTraits<TBevelKind> {
+    static constexpr const char* Names[] = {"bkNone", "bkTile", "bkSoft", "bkFlat"};
+};
 template <>
 struct ks::EnumTraits<TAlign> {
     static constexpr const char* Names[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
@@ -136,6 +158,11 @@ public:
     TPoint ScreenToClient(TPoint p) const;
     TAlign Align() const noexcept { return FAlign; }
     void SetAlign(TAlign align);
+    // Kept by the parent when it is resized: an edge anchored right or bottom keeps its
+    // distance to that edge of the parent's client area (both sides anchored: the control
+    // stretches).
+    TAnchors Anchors() const noexcept { return FAnchors; }
+    void SetAnchors(TAnchors value) noexcept { FAnchors = value; }
 
     // ---- state
     // The stored flag, not IsWindowVisible: WM_SETREDRAW(FALSE) clears WS_VISIBLE.
@@ -193,6 +220,15 @@ public:
     TComponent* PopupMenuComponent() const noexcept { return FPopupMenu; }
     void SetPopupMenuComponent(TComponent* menu);
 
+    // ---- actions
+    // The action the control follows (caption, enabled, hint, visible; a click executes it
+    // when there is no OnClick); forgotten when the action is freed.
+    TBasicAction* Action() const noexcept;
+    void SetAction(TBasicAction* action);
+    TBasicActionLink* ActionLink() const noexcept { return FActionLink.get(); }
+    // Runs the action's update cycle.
+    void InitiateAction();
+
     // ---- messages
     TWndMethod WindowProc() const noexcept { return FWindowProc; }
     // An unassigned method puts back the control's own WndProc.
@@ -248,6 +284,9 @@ protected:
 
     virtual std::wstring GetText() const { return FText; }
     virtual void SetZOrder(bool topMost);
+    // The action (sender) changed, or was just bound (checkDefaults: only properties still at
+    // their defaults take the action's values).
+    virtual void ActionChange(TObject* sender, bool checkDefaults);
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
@@ -285,12 +324,15 @@ protected:
 
 private:
     friend class TWinControl;
+    class ActionLinkOf;
 
     void FontChanged(TObject* sender);
     void SetParentInternal(TWinControl* parent) noexcept { FParent = parent; }
 
     TWinControl* FParent = nullptr;
     TAlign FAlign = alNone;
+    TAnchors FAnchors{akLeft, akTop};
+    std::unique_ptr<TBasicActionLink> FActionLink;
     bool FVisible = true;
     bool FEnabled = true;
     std::unique_ptr<TFont> FFont;

@@ -57,12 +57,6 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
-template <>
-struct ks::EnumTraits<TBevelCut> {
-    static constexpr const char* Names[] = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
-};
-
 class TCustomPanel : public TCustomControl {
 public:
     static const ks::ClassInfo StaticClassInfo;
@@ -77,7 +71,8 @@ public:
     int BevelWidth() const noexcept { return FBevelWidth; }
     // At least 1.
     void SetBevelWidth(int value);
-    // The gap between the two bevels; at least 0.
+    // The gap between the two bevels, inside the client area; at least 0. It stands in for the
+    // windowed control's frame band, which a panel does not have.
     int BorderWidth() const noexcept { return FBorderWidth; }
     void SetBorderWidth(int value);
     // bsSingle gives the window a sunken client edge; anything else none.

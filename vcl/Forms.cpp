@@ -491,6 +491,25 @@ void TCustomForm::PaintWindow(HDC dc)
 }
 
 // ---- showing and closing --------------------------------------------------------------------
+namespace {
+
+void InitiateActions(TControl& control)
+{
+    if (!control.Visible())
+        return;
+    control.InitiateAction();
+    if (auto* windowed = dynamic_cast<TWinControl*>(&control))
+        for (int i = 0; i < windowed->ControlCount(); ++i)
+            InitiateActions(*windowed->Controls(i));
+}
+
+} // namespace
+
+void TCustomForm::UpdateActions()
+{
+    InitiateActions(*this);
+}
+
 void TCustomForm::Show()
 {
     SetVisible(true);

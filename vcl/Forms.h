@@ -159,6 +159,9 @@ public:
     TFormState FormState() const noexcept { return FFormState; }
 
     // ---- actions
+    // Runs the update cycle of the action of every visible control on the form (the
+    // application does so whenever it goes idle).
+    void UpdateActions();
     void Show();
     // Shows the form and runs messages until ModalResult is set (or the application ends),
     // with the program's other windows disabled. Raises EInvalidOperation "Cannot make a

@@ -1,5 +1,6 @@
 #include "vcl/StdCtrls.h"
 
+#include "vcl/ActnList.h"
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
@@ -26,7 +27,11 @@ namespace {
 
 const ks::PropertyInfo EditProps[] = {
     ks::Prop<&TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect>("AutoSelect").DefaultIs(true),
+    ks::Prop<&TCustomEdit::BevelInner, &TCustomEdit::SetBevelInner>("BevelInner").DefaultIs(bvRaised),
+    ks::Prop<&TCustomEdit::BevelKind, &TCustomEdit::SetBevelKind>("BevelKind").DefaultIs(bkNone),
+    ks::Prop<&TCustomEdit::BevelOuter, &TCustomEdit::SetBevelOuter>("BevelOuter").DefaultIs(bvLowered),
     ks::Prop<&TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle>("BorderStyle").DefaultIs(bsSingle),
+    ks::Prop<&TCustomEdit::Ctl3D, &TCustomEdit::SetCtl3D>("Ctl3D").DefaultIs(true),
     ks::Prop<&TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength>("MaxLength").DefaultIs(0),
     ks::Prop<&TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar>("PasswordChar").DefaultIs(0),
     ks::Prop<&TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly>("ReadOnly").DefaultIs(false),
@@ -149,8 +154,12 @@ void TCustomEdit::CreateParams(TCreateParams& params)
     params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
     if (FReadOnly)
         params.Style |= ES_READONLY;
-    if (FBorderStyle == bsSingle)
-        params.ExStyle |= WS_EX_CLIENTEDGE;
+    if (FBorderStyle == bsSingle) {
+        if (FCtl3D)
+            params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            params.Style |= WS_BORDER;
+    }
 }
 
 void TCustomEdit::CreateWnd()
@@ -252,8 +261,65 @@ void TCustomEdit::Dispatch(TMessage& m)
     case WM_CONTEXTMENU: WMContextMenu(m); break;
     case CM_TEXTCHANGED: CMTextChanged(m); break;
     case CM_ENTER: CMEnter(m); break;
+    case WM_NCCALCSIZE: WMNCCalcSize(m); break;
+    case WM_NCPAINT: WMNCPaint(m); break;
     default: TWinControl::Dispatch(m); break;
     }
+}
+
+int TCustomEdit::BevelEdgeWidth() const noexcept
+{
+    if (FBevelKind == bkNone)
+        return 0;
+    return (FBevelInner != bvNone ? 1 : 0) + (FBevelOuter != bvNone ? 1 : 0);
+}
+
+void TCustomEdit::SetBevel(TBevelCut& field, TBevelCut value)
+{
+    if (field == value)
+        return;
+    field = value;
+    FrameChanged();
+}
+
+void TCustomEdit::SetBevelInner(TBevelCut value) { SetBevel(FBevelInner, value); }
+void TCustomEdit::SetBevelOuter(TBevelCut value) { SetBevel(FBevelOuter, value); }
+
+void TCustomEdit::SetBevelKind(TBevelKind value)
+{
+    if (FBevelKind == value)
+        return;
+    FBevelKind = value;
+    FrameChanged();
+}
+
+void TCustomEdit::WMNCCalcSize(TMessage& m)
+{
+    TWinControl::Dispatch(m);
+    const int edge = BevelEdgeWidth();
+    InflateRect(reinterpret_cast<RECT*>(m.LParam), -edge, -edge);
+}
+
+void TCustomEdit::WMNCPaint(TMessage& m)
+{
+    TWinControl::Dispatch(m);
+    const int edge = BevelEdgeWidth();
+    if (edge == 0 || !HandleAllocated())
+        return;
+    const RECT client = ClientRectInWindow();
+    RECT r = client;
+    InflateRect(&r, edge + BorderWidth(), edge + BorderWidth());
+    auto edgeOf = [](TBevelCut cut, UINT raised, UINT sunken) -> UINT {
+        return cut == bvRaised ? raised : cut == bvLowered ? sunken : 0;
+    };
+    const UINT kind = edgeOf(FBevelOuter, BDR_RAISEDOUTER, BDR_SUNKENOUTER) |
+                      edgeOf(FBevelInner, BDR_RAISEDINNER, BDR_SUNKENINNER);
+    const UINT flags = BF_RECT | (FBevelKind == bkFlat ? BF_FLAT : FBevelKind == bkSoft ? BF_SOFT : 0);
+    HDC dc = GetWindowDC(HandleIfAllocated());
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    FillRect(dc, &r, Brush().Handle());
+    DrawEdge(dc, &r, kind, flags);
+    ReleaseDC(HandleIfAllocated(), dc);
 }
 
 void TCustomEdit::CNCommand(TWMCommand& m)
@@ -552,6 +618,13 @@ void TCustomCheckBox::Dispatch(TMessage& m)
     case CN_COMMAND: { TWMCommand v(m); CNCommand(v); break; }
     default: TButtonControl::Dispatch(m); break;
     }
+}
+
+void TCustomCheckBox::ActionChange(TObject* sender, bool checkDefaults)
+{
+    TButtonControl::ActionChange(sender, checkDefaults);
+    if (auto* action = dynamic_cast<TCustomAction*>(sender); action && (!checkDefaults || !Checked()))
+        SetChecked(action->Checked());
 }
 
 void TCustomCheckBox::CNCommand(TWMCommand& m)

@@ -45,6 +45,19 @@ public:
     void SetPasswordChar(wchar_t value);
     TBorderStyle BorderStyle() const noexcept { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
+    // A bsSingle border is a sunken 3-D edge (two pixels) when on, a flat line when off.
+    bool Ctl3D() const noexcept { return FCtl3D; }
+    void SetCtl3D(bool value) { SetAndRecreate(FCtl3D, value); }
+    // With a BevelKind other than bkNone, each bevel that is not bvNone is a one-pixel edge
+    // between the border and the client area.
+    TBevelCut BevelInner() const noexcept { return FBevelInner; }
+    void SetBevelInner(TBevelCut value);
+    TBevelCut BevelOuter() const noexcept { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut value);
+    TBevelKind BevelKind() const noexcept { return FBevelKind; }
+    void SetBevelKind(TBevelKind value);
+    // What the bevels add to each side of the frame.
+    int BevelEdgeWidth() const noexcept;
     // A single-line edit the keyboard moves the focus into selects its whole text, so what is
     // typed next replaces it.
     bool AutoSelect() const noexcept { return FAutoSelect; }
@@ -72,13 +85,21 @@ protected:
     void WMContextMenu(TMessage& m);
     void CMTextChanged(TMessage& m);
     void CMEnter(TMessage& m);
+    void WMNCCalcSize(TMessage& m);
+    void WMNCPaint(TMessage& m);
 
 private:
+    void SetBevel(TBevelCut& field, TBevelCut value);
+
     bool FAutoSelect = true;
     int FMaxLength = 0;
     bool FReadOnly = false;
     wchar_t FPasswordChar = L'\0';
     TBorderStyle FBorderStyle = bsSingle;
+    bool FCtl3D = true;
+    TBevelCut FBevelInner = bvRaised;
+    TBevelCut FBevelOuter = bvLowered;
+    TBevelKind FBevelKind = bkNone;
     bool FCreating = false;
     TNotifyEvent FOnChange;
 };
@@ -242,6 +263,8 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void CNCommand(TWMCommand& m);
+    // The action's Checked as well.
+    void ActionChange(TObject* sender, bool checkDefaults) override;
 
 private:
     TCheckBoxState FState = cbUnchecked;

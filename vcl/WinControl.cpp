@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -19,6 +20,7 @@ constexpr const char* NoParentWindowText = "Control '%s' has no parent window";
 constexpr const char* ListIndexText = "List index out of bounds (%s)";
 
 constexpr ks::PropertyInfo WinControlProps[] = {
+    ks::Prop<&TWinControl::BorderWidth, &TWinControl::SetBorderWidth>("BorderWidth").DefaultIs(0),
     ks::Prop<&TWinControl::TabOrder, &TWinControl::SetTabOrder>("TabOrder"),
     ks::Prop<&TWinControl::TabStop, &TWinControl::SetTabStop>("TabStop").DefaultIs(false),
     ks::Prop<&TWinControl::OnEnter, &TWinControl::SetOnEnter>("OnEnter"),
@@ -534,7 +536,62 @@ void TWinControl::Realign()
     AdjustClientRect(r);
     FControlState.Include(csAligning);
     ks::ScopeExit aligned{[this] { FControlState.Exclude(csAligning); }};
+    AnchorControls();
     AlignControls(nullptr, r);
+}
+
+void TWinControl::AnchorControls()
+{
+    const TRect client = ClientRect();
+    const TSize size{client.Width(), client.Height()};
+    const std::optional<TSize> last = std::exchange(FAnchorSize, size);
+    if (!last)
+        return;
+    const int dx = size.cx - last->cx;
+    const int dy = size.cy - last->cy;
+    if (dx == 0 && dy == 0)
+        return;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        const TAnchors a = c->Anchors();
+        if (c->Align() != alNone || !(a.Contains(akRight) || a.Contains(akBottom)))
+            continue;
+        int left = c->Left(), top = c->Top(), width = c->Width(), height = c->Height();
+        if (a.Contains(akRight))
+            (a.Contains(akLeft) ? width : left) += dx;
+        if (a.Contains(akBottom))
+            (a.Contains(akTop) ? height : top) += dy;
+        c->SetBounds(left, top, std::max(width, 0), std::max(height, 0));
+    }
+}
+
+void TWinControl::SetBorderWidth(int value)
+{
+    value = std::max(value, 0);
+    if (value == FBorderWidth)
+        return;
+    FBorderWidth = value;
+    FrameChanged();
+    Realign();
+}
+
+void TWinControl::FrameChanged()
+{
+    if (FHandle)
+        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TWinControl::ClientRectInWindow()
+{
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    POINT origin{0, 0};
+    ::ClientToScreen(FHandle, &origin);
+    RECT client{};
+    GetClientRect(FHandle, &client);
+    OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+    return client;
 }
 
 void TWinControl::AlignControls(TControl*, TRect& r)
@@ -709,6 +766,8 @@ void TWinControl::Dispatch(TMessage& m)
     case WM_GETTEXT: WMGetTextFromWindow(m); break;
     case WM_GETTEXTLENGTH: WMGetTextFromWindow(m); break;
     case WM_SIZE: { TWMSize v(m); WMSize(v); break; }
+    case WM_NCCALCSIZE: WMNCCalcSize(m); break;
+    case WM_NCPAINT: WMNCPaint(m); break;
     case WM_WINDOWPOSCHANGED: { TWMWindowPosMsg v(m); WMWindowPosChanged(v); break; }
     case WM_SETFOCUS: { TWMSetFocus v(m); WMSetFocus(v); break; }
     case WM_SETCURSOR: { TWMSetCursor v(m); WMSetCursor(v); break; }
@@ -830,6 +889,28 @@ void TWinControl::WMSize(TWMSize& m)
     DefaultHandler(m.Message());
     UpdateBounds();
     Realign();
+}
+
+void TWinControl::WMNCCalcSize(TMessage& m)
+{
+    DefaultHandler(m);
+    // Both forms of the message start with the rectangle that becomes the client area.
+    auto* r = reinterpret_cast<RECT*>(m.LParam);
+    InflateRect(r, -FBorderWidth, -FBorderWidth);
+}
+
+void TWinControl::WMNCPaint(TMessage& m)
+{
+    DefaultHandler(m);
+    if (FBorderWidth == 0 || !FHandle)
+        return;
+    const RECT client = ClientRectInWindow();
+    RECT band = client;
+    InflateRect(&band, FBorderWidth, FBorderWidth);
+    HDC dc = GetWindowDC(FHandle);
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    FillRect(dc, &band, FBrush.Handle());
+    ReleaseDC(FHandle, dc);
 }
 
 void TWinControl::WMWindowPosChanged(TWMWindowPosMsg& m)

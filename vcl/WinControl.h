@@ -7,6 +7,7 @@
 #include "vcl/Controls.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -139,8 +140,13 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     TRect ClientRect() const override;
     TPoint ClientOrigin() const override;
-    // Lays the aligned children out in the client area.
+    // Lays the aligned children out in the client area, and moves or stretches the children
+    // anchored right or bottom by as much as the client area changed since the last time.
     void Realign();
+    // A band of the window's colour between its frame and its client area.
+    int BorderWidth() const noexcept { return FBorderWidth; }
+    // At least 0.
+    void SetBorderWidth(int value);
 
     // ---- keys
     TKeyEvent OnKeyDown() const noexcept { return FOnKeyDown; }
@@ -178,6 +184,10 @@ protected:
         field = value;
         RecreateWnd();
     }
+    // Has the system measure and paint the window's frame again (after a change of its bands).
+    void FrameChanged();
+    // The window's client area, in coordinates of its whole window.
+    RECT ClientRectInWindow();
     virtual void CreateWnd();
     virtual void CreateWindowHandle(const TCreateParams& params);
     virtual void DestroyWnd();
@@ -211,6 +221,8 @@ protected:
     void WMSetText(TWMSetText& m);
     void WMGetTextFromWindow(TMessage& m);
     void WMSize(TWMSize& m);
+    void WMNCCalcSize(TMessage& m);
+    void WMNCPaint(TMessage& m);
     void WMWindowPosChanged(TWMWindowPosMsg& m);
     void WMSetFocus(TWMSetFocus& m);
     void WMSetCursor(TWMSetCursor& m);
@@ -244,7 +256,12 @@ private:
 
     void WindowMessage(TMessage& message) override;
     void WindowDestroyed() noexcept override;
-    void WindowBound(HWND wnd) noexcept override { FHandle = wnd; }
+    // A new window's client area is where the children's places count from.
+    void WindowBound(HWND wnd) noexcept override
+    {
+        FHandle = wnd;
+        FAnchorSize.reset();
+    }
     // Sends a parent notification to the child object it concerns as CN_BASE + msg; false
     // when no child of this library sent it.
     bool ReflectNotification(TMessage& message);
@@ -258,6 +275,7 @@ private:
     void TrackMouse(TMessage& message);
     // Takes the window's place and size into Left, Top, Width and Height.
     void UpdateBounds();
+    void AnchorControls();
     // The window class is the library's own, not a superclass of a system class.
     bool OwnClass() const noexcept;
     void FixupTabList();
@@ -265,6 +283,10 @@ private:
     HWND FHandle = nullptr;
     HWND FParentWindow = nullptr;
     WNDPROC FDefWndProc = nullptr;
+    int FBorderWidth = 0;
+    // The client size the anchored children were last placed for; none before the first
+    // layout and after a new window.
+    std::optional<TSize> FAnchorSize;
     bool FShowing = false;
     bool FTabStop = false;
     bool FTrackingLeave = false;

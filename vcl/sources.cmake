@@ -29,6 +29,7 @@ list(APPEND KS_WIN_SOURCES
   vcl/ResourceStream.cpp
   vcl/PlatformSeams.cpp
   vcl/Controls.cpp
+  vcl/ActnList.cpp
   vcl/WinControl.cpp
   vcl/WinControlInput.cpp
   vcl/WindowProc.cpp

@@ -13,6 +13,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
+#include "vcl/ActnList.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
@@ -212,10 +213,29 @@ void TsButton::PrepareCache()
             PaintSkinImageFit(*cache, FRegion, true, mask, state);
     }
     DrawCaption();
-    if (!Enabled())
+    if (!Enabled() || ActionDisabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
     FSkinData->BackgroundChanged = false;
     FPaintedLook.CacheRebuilt();
+}
+
+bool TsButton::ActionDisabled() const noexcept
+{
+    const auto* action = dynamic_cast<const TCustomAction*>(Action());
+    return action && !action->Enabled();
+}
+
+void TsButton::EnabledFromAction()
+{
+    if (const auto* action = dynamic_cast<const TCustomAction*>(Action()))
+        SetEnabled(action->Enabled());
+}
+
+void TsButton::ActionChange(TObject* sender, bool checkDefaults)
+{
+    TButton::ActionChange(sender, checkDefaults);
+    if (auto* action = dynamic_cast<TCustomAction*>(sender))
+        SetEnabled(action->Enabled());
 }
 
 TsButton::Look TsButton::LookNow()
@@ -630,6 +650,7 @@ void TsButton::DefaultPath(TMessage& m)
         }
         break;
     case CM_FONTCHANGED: FSkinData->Invalidate(); break;
+    case CM_ACTIONUPDATE: EnabledFromAction(); break;
     case WM_KEYUP:
         if (TWMKey(m).CharCode() == VK_SPACE && SkinActive()) {
             FSkinData->BackgroundChanged = true;

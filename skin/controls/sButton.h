@@ -68,11 +68,15 @@ protected:
     void SetButtonStyle(bool isDefault) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void ActionChange(TObject* sender, bool checkDefaults) override;
     virtual void DoDrawText(TRect& r, UINT flags);
     virtual void DrawCaption();
 
 private:
     bool SkinActive() const noexcept;
+    // Bound to an action that is disabled.
+    bool ActionDisabled() const noexcept;
+    void EnabledFromAction();
     TSize CaptionExtent();
     // WM_PAINT and WM_PRINT; dc 0 is a real paint of the window.
     void PaintHandler(HDC dc);

@@ -75,6 +75,13 @@ void TsCheckBox::Loaded()
     AdjustSize();
 }
 
+void TsCheckBox::ActionChange(TObject* sender, bool checkDefaults)
+{
+    FSkinData->BackgroundChanged = true;
+    TCheckBox::ActionChange(sender, checkDefaults);
+    Repaint();
+}
+
 void TsCheckBox::CreateWnd()
 {
     TCheckBox::CreateWnd();

@@ -78,6 +78,7 @@ public:
 
 protected:
     void CreateWnd() override;
+    void ActionChange(TObject* sender, bool checkDefaults) override;
 
 private:
     bool Hot() const noexcept;

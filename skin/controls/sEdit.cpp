@@ -67,14 +67,23 @@ void TsEdit::SetDisabledKind(TsDisabledKind value)
     FSkinData->Invalidate();
 }
 
+int TsEdit::BorderEdge() const noexcept
+{
+    if (BorderStyle() != bsSingle)
+        return 0;
+    return Ctl3D() ? 2 : 1;
+}
+
 int TsEdit::FrameWidth() const noexcept
 {
-    return BorderStyle() == bsSingle ? 2 : 0;
+    if (BorderStyle() == bsSingle)
+        return BorderEdge();
+    return (BevelInner() != bvNone ? 1 : 0) + (BevelOuter() != bvNone ? 1 : 0);
 }
 
 int TsEdit::TextInset() const noexcept
 {
-    return BorderStyle() == bsSingle ? 2 : 0;
+    return BorderEdge() + BevelEdgeWidth();
 }
 
 std::wstring TsEdit::DisplayText() const

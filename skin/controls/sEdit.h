@@ -29,9 +29,13 @@ public:
     TsDisabledKind DisabledKind() const noexcept { return FDisabledKind; }
     void SetDisabledKind(TsDisabledKind value);
 
-    // The frame copied from the cache: 2 for a single border, else 0.
+    // The single border's width: 2 with the 3-D look, 1 without; 0 with no border.
+    int BorderEdge() const noexcept;
+    // The frame copied from the cache: the single border, or without one a pixel for each
+    // bevel that is not bvNone (whatever BevelKind says).
     int FrameWidth() const noexcept;
-    // How far the text lies inside the window when the edit paints it into its cache.
+    // How far the text lies inside the window when the edit paints it into its cache: the
+    // border, plus the bevels' pixels only when BevelKind gives them room.
     int TextInset() const noexcept;
     // What the cache shows for the text: one PasswordChar per character when there is one.
     std::wstring DisplayText() const;

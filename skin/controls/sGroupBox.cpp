@@ -127,6 +127,10 @@ TRect TsGroupBox::CaptionRect(int textWidth)
     }
     r.Left = std::max(r.Left, 0);
     r.Right = std::min(r.Left + textWidth + 8, Width());
+    if (r.Width() < 2 * BorderWidth()) {
+        r.Left -= BorderWidth();
+        r.Right += BorderWidth();
+    }
     return r;
 }
 

@@ -13,6 +13,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/core/ComponentWatch.h"
+#include "vcl/ActnList.h"
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
 #include "vcl/ImgList.h"
@@ -183,6 +184,25 @@ void TsSpeedButton::SetShowCaption(bool value)
     SetCaption(FStoredCaption);
     FStoredCaption = shown;
     Changed();
+}
+void TsSpeedButton::ActionChange(TObject* sender, bool checkDefaults)
+{
+    TSpeedButton::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (!action)
+        return;
+    if (action->ActionList() && (!checkDefaults || !FImages))
+        SetImages(action->ActionList()->Images());
+    if (!checkDefaults || FImageIndex == -1)
+        SetImageIndex(action->ImageIndex());
+    // The action's caption waits aside while the caption is not shown.
+    if (!FShowCaption && !Caption().empty()) {
+        FStoredCaption = Caption();
+        SetCaption(L"");
+    }
+    FSkinData->BackgroundChanged = true;
+    if (!Has(this, csDestroying) && !Has(this, csLoading))
+        Repaint();
 }
 void TsSpeedButton::SetAlignment(TAlignment value)
 {

@@ -106,6 +106,7 @@ protected:
     virtual void DrawGlyph();
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void ActionChange(TObject* sender, bool checkDefaults) override;
 
 private:
     int MaxCaptionWidth();

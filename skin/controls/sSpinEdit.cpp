@@ -412,7 +412,7 @@ void TsBaseSpinEdit::PrepareCache()
     // mixed with the field's picture beneath them as a disabled control is with its parent.
     if (Enabled() || !SkinData()->CacheBitmap || SkinData()->CacheBitmap->Empty())
         return;
-    const int w = BorderStyle() == bsSingle ? 2 : 0;
+    const int w = BorderEdge();
     TBitmap& cache = *SkinData()->CacheBitmap;
     const TRect r{FButton->Left() + w, FButton->Top() + w, FButton->Left() + w + FButton->Width(),
                   FButton->Top() + w + FButton->Height()};

@@ -1017,7 +1017,7 @@ struct CommonSkinHandlers {
         d.BackgroundChanged = true;
         if (dynamic_cast<TWinControl*>(d.OwnerControl) && d.Section() && d.Section()->GradientPercent > 0)
             for (TControl* child : ChildrenOf(d.OwnerControl))
-                if (!IsDestroying(child))
+                if (!IsDestroying(child) && !child->Anchors().Contains(akRight) && !child->Anchors().Contains(akBottom))
                     Dispatch(*child, SKC_CHECK_BG, 0, 1);
         return false;
     }

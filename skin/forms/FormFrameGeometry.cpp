@@ -152,6 +152,12 @@ HWND FormWnd(const TCustomForm* form)
     return form ? form->HandleIfAllocated() : nullptr;
 }
 
+// The form's own band inside its frame.
+int InnerBorderOf(const TCustomForm* form)
+{
+    return form ? form->BorderWidth() : 0;
+}
+
 } // namespace
 
 bool TsSkinProvider::HaveBorder() const
@@ -197,12 +203,14 @@ int TsSkinProvider::CaptionHeight(bool fromSkin) const
 
 int TsSkinProvider::FrameWidthX(bool fromSkin) const
 {
-    return FormBorderWidth(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin);
+    return FormBorderWidth(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin) +
+           InnerBorderOf(Form);
 }
 
 int TsSkinProvider::FrameWidthY(bool fromSkin) const
 {
-    return BorderWidthIfNoExtBorders(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin);
+    return BorderWidthIfNoExtBorders(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin) +
+           InnerBorderOf(Form);
 }
 
 int TsSkinProvider::SkinnedWindowWidth() const
@@ -276,7 +284,7 @@ int TsSkinProvider::ClientOffsetY() const
     if (!wnd)
         return 0;
     if (BorderForm)
-        return CaptionHeight(true) + MenuLineCount() * MenuBarHeight() + ExtBorderMargins().Top;
+        return CaptionHeight(true) + MenuLineCount() * MenuBarHeight() + InnerBorderOf(Form) + ExtBorderMargins().Top;
     int y = WndHeight(wnd) - ClientHeightOf(wnd);
     if (StyleOf(wnd) & WS_BORDER)
         y -= FrameWidthX(true);
@@ -346,7 +354,8 @@ int TsSkinProvider::MenuLineCount() const
         if (handle && GetMenuItemRect(wnd, handle, static_cast<UINT>(widths.size()), &r))
             widths.push_back(r.right - r.left);
     }
-    MenuLineCountCache = ks::frame::MenuRowsOf(widths, Form->Width(), FrameWidthX(true), 0);
+    const int frame = FormBorderWidth(wnd, ProviderSkinManager(), BorderForm != nullptr, true);
+    MenuLineCountCache = ks::frame::MenuRowsOf(widths, Form->Width(), frame, InnerBorderOf(Form));
     return MenuLineCountCache;
 }
 

@@ -141,3 +141,55 @@ TEST_F(PlainControlsTest, APanelPaintsItsBevelsAroundItsColour)
 }
 
 } // namespace
+
+TEST_F(PlainControlsTest, AnchoredChildrenKeepTheirDistanceToTheEdgesTheyAreAnchoredTo)
+{
+    auto* panel = Add<TPanel>();
+    panel->SetBevelOuter(bvNone);
+    panel->SetBounds(0, 0, 200, 100);
+    struct Case { const char* name; TAnchors anchors; TRect after; } cases[] = {
+        {"Left and top", {akLeft, akTop}, {10, 10, 50, 30}},
+        {"Right", {akTop, akRight}, {40, 10, 80, 30}},
+        {"Left and right stretch", {akLeft, akTop, akRight}, {10, 10, 80, 30}},
+        {"Bottom", {akLeft, akBottom}, {10, 30, 50, 50}},
+        {"All four", {akLeft, akTop, akRight, akBottom}, {10, 10, 80, 50}},
+    };
+    for (const Case& c : cases) {
+        auto* child = Add<TButton>(panel);
+        child->SetBounds(10, 10, 40, 20);
+        child->SetAnchors(c.anchors);
+        panel->SetBounds(0, 0, 230, 120);
+        EXPECT_EQ(child->BoundsRect(), c.after) << c.name;
+        panel->SetBounds(0, 0, 200, 100);
+        EXPECT_EQ(child->BoundsRect(), (TRect{10, 10, 50, 30})) << c.name << ": back where it was";
+        FreeAndNil(child);
+    }
+}
+
+TEST_F(PlainControlsTest, BorderWidthIsABandOfTheControlsColourOutsideItsClientArea)
+{
+    FForm->SetBorderWidth(5);
+    FForm->SetColor(0x00A0B0);
+    FForm->Show();
+    Pump();
+    RECT window{}, client{};
+    GetWindowRect(FForm->Handle(), &window);
+    GetClientRect(FForm->Handle(), &client);
+    POINT origin{0, 0};
+    ClientToScreen(FForm->Handle(), &origin);
+    FForm->SetBorderWidth(0);
+    RECT plain{};
+    GetClientRect(FForm->Handle(), &plain);
+    EXPECT_EQ(plain.right - client.right, 10);
+    EXPECT_EQ(plain.bottom - client.bottom, 10);
+
+    FForm->SetBorderWidth(5);
+    RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetWindowDC(FForm->Handle());
+    EXPECT_EQ(GetPixel(dc, origin.x - window.left - 3, origin.y - window.top + 20), 0x00A0B0u);
+    ReleaseDC(FForm->Handle(), dc);
+
+    auto* child = Add<TButton>();
+    child->SetAlign(alClient);
+    EXPECT_EQ(child->Width(), client.right) << "aligned children fill the smaller client area";
+}

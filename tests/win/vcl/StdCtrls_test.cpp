@@ -2,6 +2,7 @@
 
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
+#include "win/support/EditFrame.h"
 #include "win/support/TextInk.h"
 #include "win/support/VclFixture.h"
 
@@ -437,3 +438,31 @@ TEST_F(StdCtrlsTest, ComboBoxItemsLiveInTheWindowAndItsStyleMakesANewOne)
 }
 
 } // namespace
+
+TEST_F(StdCtrlsTest, AnEditsBorderAndBevelsMakeItsFrame)
+{
+    struct Case {
+        const char* name;
+        ks::test::EditFrame look;
+        int frame;
+    } cases[] = {
+        {"Sunken", {bsSingle, true, bvRaised, bvLowered, bkNone}, 2},
+        // The system's edit draws a flat border inside its client area.
+        {"Flat line", {bsSingle, false, bvRaised, bvLowered, bkNone}, 0},
+        {"No border, bevels without room", {bsNone, true, bvRaised, bvLowered, bkNone}, 0},
+        {"No border, two bevel edges", {bsNone, true, bvRaised, bvLowered, bkFlat}, 2},
+        {"No border, one bevel edge", {bsNone, true, bvNone, bvLowered, bkSoft}, 1},
+        {"Sunken and two bevel edges", {bsSingle, true, bvSpace, bvRaised, bkTile}, 4},
+        {"Flat line and one bevel edge", {bsSingle, false, bvNone, bvRaised, bkFlat}, 1},
+    };
+    for (const Case& c : cases) {
+        auto* edit = Add<TEdit>();
+        edit->SetBounds(0, 0, 100, 30);
+        c.look.ApplyTo(*edit);
+        RECT client{};
+        GetClientRect(edit->Handle(), &client);
+        EXPECT_EQ(client.right, 100 - 2 * c.frame) << c.name;
+        EXPECT_EQ(client.bottom, 30 - 2 * c.frame) << c.name;
+        edit->Free();
+    }
+}

@@ -163,17 +163,6 @@ protected:
         Pump();
     }
 
-    // The control as the form shows it.
-    std::unique_ptr<TBitmap> Capture(TControl* c)
-    {
-        auto picture = NewBitmap24(c->Width(), c->Height());
-        HDC dc = GetDC(Form->Handle());
-        BitBlt(picture->Canvas().Handle(), 0, 0, c->Width(), c->Height(), dc, c->Left(), c->Top(), SRCCOPY);
-        ReleaseDC(Form->Handle(), dc);
-        GdiFlush();
-        return picture;
-    }
-
     TsButton* Other = nullptr;
 };
 

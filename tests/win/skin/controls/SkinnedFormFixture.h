@@ -2,6 +2,7 @@
 // A shown form under the internal skin, for the tests of the skinned controls, and readers of
 // what a window shows on the screen; and an MDI main form under the same skin.
 
+#include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinProvider.h"
@@ -11,6 +12,8 @@
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace ks::test {
 
@@ -41,6 +44,16 @@ protected:
         VclFixture::TearDown();
     }
 
+    // A control on Form as the form shows it.
+    std::unique_ptr<TBitmap> Capture(TControl* c)
+    {
+        auto picture = NewBitmap24(c->Width(), c->Height());
+        HDC dc = GetDC(Form->Handle());
+        BitBlt(picture->Canvas().Handle(), 0, 0, c->Width(), c->Height(), dc, c->Left(), c->Top(), SRCCOPY);
+        ReleaseDC(Form->Handle(), dc);
+        GdiFlush();
+        return picture;
+    }
     // What the window shows at (x, y) of its whole area, frame included.
     static TColor WindowPixel(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }
 

@@ -5,6 +5,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/core/sStyleSimply.h"
+#include "vcl/ActnList.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 
@@ -301,6 +302,39 @@ TEST_F(ButtonTest, AButtonFreedDuringItsFadeTakesItsTimerWithIt)
     SendMessageW(timer->Handle(), WM_TIMER, timer->TimerId(), 0);
     Button->Free();
     EXPECT_FALSE(watch.Alive(timer));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ButtonTest, AButtonShowsItsActionsEnabledStateAndKeepsItOnUpdate)
+{
+    auto* action = Create<TAction>(Form);
+    Button->SetAction(action);
+    Pump();
+    const TColor enabledTop = Top();
+
+    action->SetEnabled(false);
+    Pump();
+    EXPECT_FALSE(Button->Enabled());
+    const TColor disabledTop = Top();
+    EXPECT_NE(disabledTop, enabledTop);
+
+    // Enabled by code while its action is still off: it keeps the disabled look...
+    Button->SetEnabled(true);
+    Button->Repaint();
+    Pump();
+    EXPECT_EQ(Top(), disabledTop);
+    // ...and the next update cycle of any action turns it off again.
+    auto* other = Create<TAction>(Form);
+    other->Update();
+    EXPECT_FALSE(Button->Enabled());
+
+    action->SetEnabled(true);
+    Pump();
+    EXPECT_TRUE(Button->Enabled());
+    EXPECT_EQ(Top(), enabledTop);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "skin/core/ComponentWatch.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sStyleSimply.h"
+#include "vcl/ActnList.h"
 #include "vcl/ImgList.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
@@ -454,6 +455,32 @@ TEST_F(CheckBoxTest, AlphaGlyphSheet)
     Box->SetImages(nullptr);
     list->Free();
     WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/checkbox-alpha-sheet.png");
+}
+
+} // namespace
+
+namespace {
+
+// Any change of the action rebuilds the picture, even one that does not alter the look.
+TEST_F(CheckBoxTest, AnActionChangeRebuildsThePictureAndTakesChecked)
+{
+    auto* action = Create<TAction>(Form);
+    action->SetChecked(true);
+    Box->SetAction(action);
+    Pump();
+    const TRect glyph = Box->CheckRect();
+    const int x = glyph.Left + 7, y = glyph.Top + 8;
+    MarkCache(*Box->SkinData(), x, y);
+    action->SetHint(L"цифры");
+    EXPECT_NE(WindowPixel(Box->Handle(), x, y), CacheMarker);
+
+    action->SetChecked(false);
+    EXPECT_EQ(Box->State(), cbUnchecked);
+    const TColor enabledTick = Middle();
+    action->SetEnabled(false);
+    Pump();
+    EXPECT_FALSE(Box->Enabled());
+    EXPECT_NE(Middle(), enabledTick) << "disabled by its action";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "skin/core/sStoredSkins.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/EditFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,45 @@ TEST_F(EditTest, TheBoundLabelFollowsTheEditsPlaceVisibilityEnablingAndReadingOr
     Pump();
     Edit->SetVisible(false);
     EXPECT_FALSE(label->Visible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditTest, TheFrameAndTheTextInsetFollowTheBorderAndTheBevels)
+{
+    struct Case {
+        const char* name;
+        EditFrame look;
+        int frame, inset;
+    } cases[] = {
+        {"SunkenBorder", {bsSingle, true, bvRaised, bvLowered, bkNone}, 2, 2},
+        {"FlatBorder", {bsSingle, false, bvRaised, bvLowered, bkNone}, 1, 1},
+        {"BevelsWithoutRoom", {bsNone, true, bvRaised, bvLowered, bkNone}, 2, 0},
+        {"OneBevelWithoutRoom", {bsNone, true, bvNone, bvLowered, bkNone}, 1, 0},
+        {"NoBorderNoBevels", {bsNone, true, bvNone, bvNone, bkFlat}, 0, 0},
+        {"BevelsWithRoom", {bsNone, true, bvRaised, bvLowered, bkFlat}, 2, 2},
+        {"BorderAndBevels", {bsSingle, true, bvRaised, bvNone, bkSoft}, 2, 3},
+        {"FlatBorderAndBevels", {bsSingle, false, bvSpace, bvLowered, bkTile}, 1, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.look.ApplyTo(*Edit);
+        EXPECT_EQ(Edit->FrameWidth(), c.frame);
+        EXPECT_EQ(Edit->TextInset(), c.inset);
+    }
+}
+
+// The frame strips cover the bevels' room; inside them the platform edit paints its client.
+TEST_F(EditTest, AFrameOfBevelsIsPaintedFromTheSection)
+{
+    Edit->SetBorderStyle(bsNone);
+    Edit->SetBevelKind(bkFlat);
+    Pump();
+    EXPECT_EQ(Pixel(0, 0), SkinGreen);
+    EXPECT_EQ(Pixel(1, 1), SkinDarkGreen);
+    EXPECT_EQ(ClientPixel(), SkinBlack);
 }
 
 } // namespace

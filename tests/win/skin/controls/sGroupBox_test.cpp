@@ -230,3 +230,24 @@ TEST_F(sGroupBoxTest, SkinRemovalUnskinsAndANewSkinSkinsAgain)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(sGroupBoxTest, ACaptionNarrowerThanTwiceTheBorderWidthIsWidenedByItOnBothSides)
+{
+    const int h = box->CaptionHeight();
+    box->SetCaptionLayout(clTopLeft);
+    box->SetCaptionYOffset(0);
+    struct Case { int borderWidth, textWidth; TRect expected; } cases[] = {
+        {0, 0, {6, 0, 14, h}},
+        {5, 0, {1, 0, 19, h}},
+        {4, 0, {6, 0, 14, h}}, // exactly twice the border: kept
+        {5, 40, {6, 0, 54, h}},
+    };
+    for (const Case& c : cases) {
+        box->SetBorderWidth(c.borderWidth);
+        EXPECT_TRUE(box->CaptionRect(c.textWidth) == c.expected) << c.borderWidth << " " << c.textWidth;
+    }
+}
+
+} // namespace

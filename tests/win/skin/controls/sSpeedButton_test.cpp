@@ -7,6 +7,7 @@
 #include "skin/core/sMessages.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
+#include "vcl/ActnList.h"
 #include "vcl/ImgList.h"
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
@@ -420,3 +421,36 @@ TEST_F(SpeedButtonTest, AFadeStopsOnceTheButtonHasLeftItsParent)
 
 } // namespace
 
+namespace {
+
+TEST_F(SpeedButtonTest, AButtonTakesItsPictureAndCaptionFromItsAction)
+{
+    auto* images = Create<TImageList>(Form);
+    auto* list = Create<TActionList>(Form);
+    list->SetImages(images);
+    auto* action = Create<TAction>(Form);
+    action->SetActionList(list);
+    action->SetImageIndex(2);
+    action->SetCaption(L"Копировать");
+    Button->SetAction(action);
+    EXPECT_EQ(Button->Images(), images);
+    EXPECT_EQ(Button->ImageIndex(), 2);
+    EXPECT_EQ(Button->Caption(), L"Копировать");
+
+    // A caption that is not shown waits aside for ShowCaption.
+    Button->SetShowCaption(false);
+    action->SetCaption(L"Выход");
+    EXPECT_EQ(Button->Caption(), L"");
+    Button->SetShowCaption(true);
+    EXPECT_EQ(Button->Caption(), L"Выход");
+
+    const TColor enabled = Middle(Button);
+    action->SetEnabled(false);
+    EXPECT_FALSE(Button->Enabled());
+    EXPECT_NE(Middle(Button), enabled) << "repainted disabled at once";
+
+    images->Free();
+    EXPECT_EQ(Button->Images(), nullptr);
+}
+
+} // namespace

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -433,6 +435,32 @@ TEST_F(CommonDataTest, AnOwnerlessCacheIsMadeEmpty)
     ownerless.EnsureCacheBitmap();
     ASSERT_NE(ownerless.CacheBitmap, nullptr);
     EXPECT_EQ(ownerless.CacheBitmap->Width(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A resize of a gradient parent tells its children to look at their background again, except
+// those anchored right or bottom: they move or stretch, and their own resize tells them.
+TEST_F(CommonDataTest, AGradientParentsResizeTellsOnlyChildrenThatStayPut)
+{
+    TBox* parent = Add<TBox>(Form, "GRAD", {0, 0, 200, 150});
+    struct Case { const char* name; TAnchors anchors; bool told; } cases[] = {
+        {"LeftTop", {akLeft, akTop}, true},
+        {"Right", {akTop, akRight}, false},
+        {"Bottom", {akLeft, akBottom}, false},
+        {"Stretched", {akLeft, akTop, akRight, akBottom}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBlock* child = Add<TBlock>(parent, "PANEL", {5, 5, 25, 25});
+        child->SetAnchors(c.anchors);
+        child->Commands.clear();
+        parent->Perform(WM_SIZE, 0, MAKELPARAM(200, 150));
+        EXPECT_EQ(std::count(child->Commands.begin(), child->Commands.end(), SKC_CHECK_BG), c.told ? 1 : 0);
+        child->Free();
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/forms/sSkinMenus.h"
 #include "win/skin/forms/FormFrameFixture.h"
 
 #include <string>
@@ -205,6 +206,52 @@ TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRest
     Provider->BorderForm->UpdateBorderWindow(255);
     doubleClickCaption();
     EXPECT_FALSE(IsZoomed(Form->Handle()));
+}
+
+} // namespace
+
+namespace {
+
+// The form's own band lies inside the frame: the frame widens by it on every side, the client
+// area starts that much further in, and the menu line has that much less room on each side.
+TEST_F(FormNonClientPaintingTest, TheFormsBorderWidthWidensTheFrameAndNarrowsTheMenuLine)
+{
+    auto* menu = Create<TMainMenu>(Form);
+    for (const wchar_t* text : {L"Файл", L"Правка", L"Справка"}) {
+        auto* item = Create<TMenuItem>(menu);
+        item->SetCaption(text);
+        menu->Items()->Add(item);
+    }
+    Form->SetMenu(menu);
+    Manager->SkinnableMenus()->SetUpMainMenu(menu, true);
+    Pump();
+    Paint();
+    ASSERT_TRUE(Provider->MainMenuVisible());
+    const int fx = Provider->FrameWidthX(true), fy = Provider->FrameWidthY(true);
+    const int ox = Provider->ClientOffsetX(), oy = Provider->ClientOffsetY();
+    ASSERT_EQ(Provider->MenuLineCount(), 1);
+    int items = 0;
+    for (int i = 0; i < 3; ++i) {
+        RECT r{};
+        ASSERT_TRUE(GetMenuItemRect(Form->Handle(), GetMenu(Form->Handle()), static_cast<UINT>(i), &r));
+        items += r.right - r.left;
+    }
+
+    Form->SetBorderWidth(6);
+    Pump();
+    EXPECT_EQ(Provider->FrameWidthX(true), fx + 6);
+    EXPECT_EQ(Provider->FrameWidthY(true), fy + 6);
+    EXPECT_EQ(Provider->ClientOffsetX(), ox + 6);
+    EXPECT_EQ(Provider->ClientOffsetY(), oy + 6);
+
+    // The last item just passes Width - 2 x frame - 2 x BorderWidth.
+    const int border = (Form->Width() - 3 * fx - items) / 2 + 1;
+    Form->SetBorderWidth(border);
+    Provider->MenuLineCountCache = -1;
+    EXPECT_EQ(Provider->MenuLineCount(), 2);
+    Form->SetBorderWidth(border - 1);
+    Provider->MenuLineCountCache = -1;
+    EXPECT_EQ(Provider->MenuLineCount(), 1);
 }
 
 } // namespace
