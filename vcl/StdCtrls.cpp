@@ -150,6 +150,18 @@ void TCustomEdit::CreateParams(TCreateParams& params)
         params.Style |= ES_READONLY;
     if (FBorderStyle == bsSingle)
         params.ExStyle |= WS_EX_CLIENTEDGE;
+    if (FCharCase == ecUpperCase)
+        params.Style |= ES_UPPERCASE;
+    else if (FCharCase == ecLowerCase)
+        params.Style |= ES_LOWERCASE;
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase value)
+{
+    if (value == FCharCase)
+        return;
+    FCharCase = value;
+    RecreateWnd();
 }
 
 void TCustomEdit::CreateWnd()
