@@ -32,6 +32,8 @@ const ks::PropertyInfo EditProps[] = {
     ks::Prop<&TCustomEdit::TabOrder, &TCustomEdit::SetTabOrder>("TabOrder"),
     ks::Prop<&TCustomEdit::TabStop, &TCustomEdit::SetTabStop>("TabStop").DefaultIs(true),
     ks::Prop<&TCustomEdit::OnChange, &TCustomEdit::SetOnChange>("OnChange"),
+    // An edit keeps a colour of its own unless told to take its parent's.
+    ks::Prop<&TControl::ParentColor, &TControl::SetParentColor>("ParentColor").DefaultIs(false),
 };
 const ks::PropertyInfo MemoProps[] = {
     ks::Prop<&TCustomMemo::LinesList, &TCustomMemo::SetLinesList>("Lines"),

@@ -1,10 +1,19 @@
 // The published settings of the skinned controls that a form resource may set: read from a form
 // text, written back and read again, each keeps its value and reaches the control.
+#include "skin/controls/sButton.h"
 #include "skin/controls/sCheckBox.h"
+#include "skin/controls/sEdit.h"
+#include "skin/controls/sGroupBox.h"
+#include "skin/controls/sHintManager.h"
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sMemo.h"
 #include "skin/controls/sSpeedButton.h"
 #include "skin/controls/sSpinEdit.h"
+#include "skin/core/sSkinManager.h"
+#include "skin/forms/TitleParts.h"
+#include "skin/forms/sFrameAdapter.h"
+#include "skin/forms/sSkinProvider.h"
+#include "skin/images/acAlphaImageList.h"
 #include "vcl/Bitmap.h"
 #include "vcl/FormStreaming.h"
 #include "vcl/Forms.h"
@@ -14,7 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -147,6 +158,59 @@ TEST_F(PublishedPropertiesTest, ControlsReadTheirPublishedSettingsAndWriteThemBa
         ExpectSweepValues(*again);
     }
     again->Free();
+    Pump();
+}
+
+// Every ordinal a class declares with a default holds that default after construction, in its
+// sub-objects and collection items too: the writer leaves such values out, so a default that
+// is not the constructor's value comes back changed from a written form.
+void ExpectDefaultsHeld(TPersistent& object, const std::string& where)
+{
+    for (const ks::PropertyInfo* p : ks::PublishedProperties(object.ClassInfo())) {
+        const std::string here = where + "." + p->Name;
+        if (p->IsStored && !p->IsStored(object))
+            continue;
+        if (p->Kind == ks::PropKind::Class) {
+            if (auto* sub = std::get<TPersistent*>(p->Get(object)))
+                ExpectDefaultsHeld(*sub, here);
+            continue;
+        }
+        if (p->Kind == ks::PropKind::Collection) {
+            auto* items = dynamic_cast<TCollection*>(std::get<TPersistent*>(p->Get(object)));
+            if (items)
+                ExpectDefaultsHeld(*items->Add(), here + "[0]");
+            continue;
+        }
+        // An added title's font starts without a colour of its own; the title painter takes
+        // clWindowText, the font's declared default, the same way.
+        if (!p->HasDefault || here == "TsSkinProvider.AddedTitle.Font.Color")
+            continue;
+        const ks::PropValue value = p->Get(object);
+        const auto* ordinal = std::get_if<int64_t>(&value);
+        ASSERT_NE(ordinal, nullptr) << here;
+        EXPECT_EQ(*ordinal, p->Default) << here;
+    }
+}
+
+TEST_F(PublishedPropertiesTest, EveryDeclaredDefaultIsTheValueANewComponentHas)
+{
+    auto* form = CreateNew<TForm>(nullptr);
+    auto* frame = Create<TFrame>(form);
+    const std::vector<std::function<TComponent*()>> makers = {
+        [&] { return Create<TsButton>(form); },       [&] { return Create<TsCheckBox>(form); },
+        [&] { return Create<TsEdit>(form); },         [&] { return Create<TsMemo>(form); },
+        [&] { return Create<TsGroupBox>(form); },     [&] { return Create<TsLabel>(form); },
+        [&] { return Create<TsSpinEdit>(form); },     [&] { return Create<TsSpinButton>(form); },
+        [&] { return Create<TsSpeedButton>(form); },  [&] { return Create<TsHintManager>(form); },
+        [&] { return Create<TsSkinProvider>(form); }, [&] { return Create<TsFrameAdapter>(frame); },
+        [&] { return Create<TsAlphaImageList>(form); }, [&] { return Create<TsSkinManager>(form); },
+    };
+    for (const auto& make : makers) {
+        TComponent* c = make();
+        SCOPED_TRACE(c->ClassName());
+        ExpectDefaultsHeld(*c, c->ClassName());
+    }
+    form->Free();
     Pump();
 }
 
