@@ -12,6 +12,7 @@
 #include "vcl/StdCtrls.h"
 #include "win/support/FormTextData.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,7 @@ TEST_F(StreamedProviderTest, TitleIconButtonsAndAddedTitleReadWithTheProviderAre
         return *provider->SkinData()->CacheBitmap;
     };
     TBitmap& cache = paint();
+    ks::test::WriteSheetPng(cache, std::string("Z:") + KS_BUILD_DIR + "/streamed-title.png");
     EXPECT_EQ(provider->TitleIconWidth(), 12);
     const TRect icon = provider->IconRect();
     EXPECT_EQ(CountIn(cache, {icon.Left, icon.Top, icon.Left + 12, icon.Top + 12}, IconColour), 144);
