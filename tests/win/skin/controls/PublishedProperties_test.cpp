@@ -12,6 +12,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sFrameAdapter.h"
+#include "skin/forms/sSkinMenus.h"
 #include "skin/forms/sSkinProvider.h"
 #include "skin/images/acAlphaImageList.h"
 #include "vcl/Bitmap.h"
@@ -203,13 +204,22 @@ TEST_F(PublishedPropertiesTest, EveryDeclaredDefaultIsTheValueANewComponentHas)
         [&] { return Create<TsSpinEdit>(form); },     [&] { return Create<TsSpinButton>(form); },
         [&] { return Create<TsSpeedButton>(form); },  [&] { return Create<TsHintManager>(form); },
         [&] { return Create<TsSkinProvider>(form); }, [&] { return Create<TsFrameAdapter>(frame); },
-        [&] { return Create<TsAlphaImageList>(form); }, [&] { return Create<TsSkinManager>(form); },
+        [&] { return Create<TsAlphaImageList>(form); },
+        [&] {
+            auto* manager = Create<TsSkinManager>(form);
+            manager->SetName("SkinMenusManager");
+            return manager;
+        },
     };
     for (const auto& make : makers) {
         TComponent* c = make();
         SCOPED_TRACE(c->ClassName());
         ExpectDefaultsHeld(*c, c->ClassName());
     }
+    // The menu painter is not published by its manager, but publishes its own settings.
+    TsSkinableMenus* menus = dynamic_cast<TsSkinManager*>(form->FindComponent("SkinMenusManager"))->SkinnableMenus();
+    EXPECT_STREQ(menus->ClassName(), "TsSkinableMenus");
+    ExpectDefaultsHeld(*menus, "TsSkinableMenus");
     form->Free();
     Pump();
 }
