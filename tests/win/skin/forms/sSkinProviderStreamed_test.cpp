@@ -5,6 +5,7 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/forms/acCtrlAdapter.h"
+#include "vcl/FormStreaming.h"
 #include "vcl/FormText.h"
 #include "vcl/PlatformSeams.h"
 #include "skin/forms/TitleParts.h"
@@ -224,7 +225,30 @@ TEST_F(StreamedProviderTest, TitleIconButtonsAndAddedTitleReadWithTheProviderAre
     SendMessageW(form->Handle(), WM_NCLBUTTONDOWN, HTUDBTN, screen);
     SendMessageW(form->Handle(), WM_NCLBUTTONUP, HTUDBTN, screen);
     EXPECT_EQ(form->PinUps, 1);
+
+    // What the provider writes of them reads back the same. (A form writes only its controls;
+    // the provider written on its own has no form to name the handler, so the event stays out.)
+    provider->AddedTitle()->SetText(L"Extra");
+    const std::vector<uint8_t> written = WriteRootComponent(*provider);
     form->Free();
+    Pump();
+    auto* again = CreateNew<TFrmTitled>(nullptr);
+    auto* copy = Create<TsSkinProvider>(again);
+    ReadRootComponent(written, *copy);
+    ASSERT_EQ(copy->TitleButtons()->Count(), 2);
+    TsTitleButton* pinCopy = copy->TitleButtons()->Items(0);
+    EXPECT_FALSE(pinCopy->UseSkinData());
+    EXPECT_EQ(pinCopy->Name(), "Pin");
+    EXPECT_EQ(pinCopy->Hint(), L"Закрепить");
+    EXPECT_EQ(pinCopy->Glyph()->Width(), 10);
+    EXPECT_FALSE(copy->TitleButtons()->Items(1)->Enabled());
+    EXPECT_FALSE(copy->TitleButtons()->Items(1)->Visible());
+    EXPECT_EQ(copy->TitleIcon()->Width(), 12);
+    EXPECT_EQ(copy->TitleIcon()->Height(), 12);
+    EXPECT_EQ(copy->TitleIcon()->Glyph()->Width(), 12);
+    EXPECT_EQ(copy->AddedTitle()->Text(), L"Extra");
+    EXPECT_EQ(copy->AddedTitle()->Font()->Color(), clRed);
+    again->Free();
     Pump();
 }
 
