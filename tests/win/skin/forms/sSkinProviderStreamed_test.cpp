@@ -236,18 +236,14 @@ TEST_F(StreamedProviderTest, TitleIconButtonsAndAddedTitleReadWithTheProviderAre
     auto* copy = Create<TsSkinProvider>(again);
     ReadRootComponent(written, *copy);
     ASSERT_EQ(copy->TitleButtons()->Count(), 2);
-    TsTitleButton* pinCopy = copy->TitleButtons()->Items(0);
-    EXPECT_FALSE(pinCopy->UseSkinData());
-    EXPECT_EQ(pinCopy->Name(), "Pin");
-    EXPECT_EQ(pinCopy->Hint(), L"Закрепить");
-    EXPECT_EQ(pinCopy->Glyph()->Width(), 10);
-    EXPECT_FALSE(copy->TitleButtons()->Items(1)->Enabled());
-    EXPECT_FALSE(copy->TitleButtons()->Items(1)->Visible());
-    EXPECT_EQ(copy->TitleIcon()->Width(), 12);
-    EXPECT_EQ(copy->TitleIcon()->Height(), 12);
-    EXPECT_EQ(copy->TitleIcon()->Glyph()->Width(), 12);
-    EXPECT_EQ(copy->AddedTitle()->Text(), L"Extra");
-    EXPECT_EQ(copy->AddedTitle()->Font()->Color(), clRed);
+    const TsTitleButton& pinCopy = *copy->TitleButtons()->Items(0);
+    const TsTitleButton& hiddenCopy = *copy->TitleButtons()->Items(1);
+    EXPECT_TRUE(!pinCopy.UseSkinData() && pinCopy.Name() == "Pin" && pinCopy.Hint() == L"Закрепить" &&
+                pinCopy.Glyph()->Width() == 10);
+    EXPECT_TRUE(!hiddenCopy.Enabled() && !hiddenCopy.Visible());
+    EXPECT_TRUE(copy->TitleIcon()->Width() == 12 && copy->TitleIcon()->Height() == 12 &&
+                copy->TitleIcon()->Glyph()->Width() == 12);
+    EXPECT_TRUE(copy->AddedTitle()->Text() == L"Extra" && copy->AddedTitle()->Font()->Color() == clRed);
     again->Free();
     Pump();
 }
