@@ -8,6 +8,19 @@
 
 namespace {
 
+// The group comes before Down: a button outside a group never stays down.
+const ks::PropertyInfo SpeedButtonProps[] = {
+    ks::Prop<&TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp>("AllowAllUp").DefaultIs(false),
+    ks::Prop<&TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex>("GroupIndex").DefaultIs(0),
+    ks::Prop<&TSpeedButton::Down, &TSpeedButton::SetDown>("Down").DefaultIs(false),
+    ks::Prop<&TSpeedButton::Flat, &TSpeedButton::SetFlat>("Flat").DefaultIs(false),
+    ks::Prop<&TSpeedButton::Glyph>("Glyph"),
+    ks::Prop<&TSpeedButton::Layout, &TSpeedButton::SetLayout>("Layout").DefaultIs(blGlyphLeft),
+    ks::Prop<&TSpeedButton::Margin, &TSpeedButton::SetMargin>("Margin").DefaultIs(-1),
+    ks::Prop<&TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs>("NumGlyphs").DefaultIs(1),
+    ks::Prop<&TSpeedButton::Spacing, &TSpeedButton::SetSpacing>("Spacing").DefaultIs(4),
+};
+
 const ks::PropertyInfo BitBtnProps[] = {
     ks::Prop<&TBitBtn::Glyph>("Glyph"),
     ks::Prop<&TBitBtn::Kind, &TBitBtn::SetKind>("Kind").DefaultIs(bkCustom),
@@ -66,7 +79,7 @@ TButtonLayoutResult CalcButtonLayout(TSize client, TSize glyph, TSize text, TBut
     return r;
 }
 
-const ks::ClassInfo TSpeedButton::StaticClassInfo{"TSpeedButton", &TGraphicControl::StaticClassInfo, {}, {}};
+const ks::ClassInfo TSpeedButton::StaticClassInfo{"TSpeedButton", &TGraphicControl::StaticClassInfo, SpeedButtonProps, {}};
 const ks::ClassInfo& TSpeedButton::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), FGlyph(std::make_unique<TBitmap>())

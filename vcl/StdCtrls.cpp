@@ -38,6 +38,8 @@ const ks::PropertyInfo EditProps[] = {
     ks::Prop<&TCustomEdit::TabOrder, &TCustomEdit::SetTabOrder>("TabOrder"),
     ks::Prop<&TCustomEdit::TabStop, &TCustomEdit::SetTabStop>("TabStop").DefaultIs(true),
     ks::Prop<&TCustomEdit::OnChange, &TCustomEdit::SetOnChange>("OnChange"),
+    // An edit keeps a colour of its own unless told to take its parent's.
+    ks::Prop<&TControl::ParentColor, &TControl::SetParentColor>("ParentColor").DefaultIs(false),
 };
 const ks::PropertyInfo MemoProps[] = {
     ks::Prop<&TCustomMemo::LinesList, &TCustomMemo::SetLinesList>("Lines"),
@@ -160,6 +162,18 @@ void TCustomEdit::CreateParams(TCreateParams& params)
         else
             params.Style |= WS_BORDER;
     }
+    if (FCharCase == ecUpperCase)
+        params.Style |= ES_UPPERCASE;
+    else if (FCharCase == ecLowerCase)
+        params.Style |= ES_LOWERCASE;
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase value)
+{
+    if (value == FCharCase)
+        return;
+    FCharCase = value;
+    RecreateWnd();
 }
 
 void TCustomEdit::CreateWnd()

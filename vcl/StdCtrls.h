@@ -21,6 +21,11 @@ struct ks::EnumTraits<TAlignment> {
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+template <>
+struct ks::EnumTraits<TEditCharCase> {
+    static constexpr const char* Names[] = {"ecNormal", "ecUpperCase", "ecLowerCase"};
+};
 
 // Shows control's popup menu for a WM_CONTEXTMENU (lParam -1: from the keyboard, at the
 // control's top-left corner) and answers it, so the system's own menu stays away. False when
@@ -62,6 +67,9 @@ public:
     // typed next replaces it.
     bool AutoSelect() const noexcept { return FAutoSelect; }
     void SetAutoSelect(bool value) noexcept { FAutoSelect = value; }
+    // The case the window turns typed and set text to; a change makes the window anew.
+    TEditCharCase CharCase() const noexcept { return FCharCase; }
+    void SetCharCase(TEditCharCase value);
 
     // The selection in UTF-16 units; reading or writing it creates the window.
     int SelStart();
@@ -102,6 +110,7 @@ private:
     TBevelKind FBevelKind = bkNone;
     bool FCreating = false;
     TNotifyEvent FOnChange;
+    TEditCharCase FCharCase = ecNormal;
 };
 
 class TEdit : public TCustomEdit {

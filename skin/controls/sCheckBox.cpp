@@ -27,6 +27,8 @@ const ks::PropertyInfo CheckBoxProps[] = {
     ks::Prop<&TButtonControl::WordWrap, &TButtonControl::SetWordWrap>("WordWrap").DefaultIs(false),
     ks::Prop<&TsCheckBox::SkinData>("SkinData"),
     ks::Prop<&TsCheckBox::DisabledKind, &TsCheckBox::SetDisabledKind>("DisabledKind").DefaultIs(TsDisabledKind{dkBlended}),
+    ks::Prop<&TsCheckBox::GlyphUnChecked, &TsCheckBox::SetGlyphUnChecked>("GlyphUnChecked"),
+    ks::Prop<&TsCheckBox::GlyphChecked, &TsCheckBox::SetGlyphChecked>("GlyphChecked"),
     ks::Prop<&TsCheckBox::TextIndent, &TsCheckBox::SetTextIndent>("TextIndent").DefaultIs(0),
     ks::Prop<&TsCheckBox::ShowFocus, &TsCheckBox::SetShowFocus>("ShowFocus").DefaultIs(true),
     ks::Prop<&TsCheckBox::Margin, &TsCheckBox::SetMargin>("Margin").DefaultIs(2),

@@ -22,6 +22,8 @@ namespace {
 
 const ks::PropertyInfo CustomLabelProps[] = {
     ks::Prop<&TsCustomLabel::SkinSection, &TsCustomLabel::SetSkinSection>("SkinSection"),
+    // The constructor makes it transparent: an opaque label must be written to come back so.
+    ks::Prop<&TCustomLabel::Transparent, &TCustomLabel::SetTransparent>("Transparent").DefaultIs(true),
 };
 const ks::PropertyInfo LabelProps[] = {
     ks::Prop<&TsLabel::UseSkinColor, &TsLabel::SetUseSkinColor>("UseSkinColor").DefaultIs(true),

@@ -16,6 +16,8 @@ const ks::PropertyInfo MemoProps[] = {
     ks::Prop<&TsMemo::DisabledKind, &TsMemo::SetDisabledKind>("DisabledKind").DefaultIs(TsDisabledKind{dkBlended}),
     ks::Prop<&TsMemo::OnVScroll, &TsMemo::SetOnVScroll>("OnVScroll"),
     ks::Prop<&TsMemo::OnScrollCaret, &TsMemo::SetOnScrollCaret>("OnScrollCaret"),
+    ks::Prop<&TControl::Text, &TControl::SetText>("Text"),
+    ks::Prop<&TCustomEdit::CharCase, &TCustomEdit::SetCharCase>("CharCase").DefaultIs(ecNormal),
 };
 
 constexpr DWORD RedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME;

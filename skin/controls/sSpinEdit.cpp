@@ -47,6 +47,16 @@ const ks::PropertyInfo SpinEditProps[] = {
 const ks::PropertyInfo BaseSpinEditProps[] = {
     ks::Prop<&TControl::Text, &TControl::SetText>("Text"),
     ks::Prop<&TsBaseSpinEdit::EditorEnabled, &TsBaseSpinEdit::SetEditorEnabled>("EditorEnabled").DefaultIs(true),
+    ks::Prop<&TsBaseSpinEdit::OnUpClick, &TsBaseSpinEdit::SetOnUpClick>("OnUpClick"),
+    ks::Prop<&TsBaseSpinEdit::OnDownClick, &TsBaseSpinEdit::SetOnDownClick>("OnDownClick"),
+};
+
+const ks::PropertyInfo SpinButtonProps[] = {
+    ks::Prop<&TsSpinButton::DownGlyph>("DownGlyph"),
+    ks::Prop<&TsSpinButton::FocusControl, &TsSpinButton::SetFocusControl>("FocusControl"),
+    ks::Prop<&TsSpinButton::UpGlyph>("UpGlyph"),
+    ks::Prop<&TsSpinButton::OnDownClick, &TsSpinButton::SetOnDownClick>("OnDownClick"),
+    ks::Prop<&TsSpinButton::OnUpClick, &TsSpinButton::SetOnUpClick>("OnUpClick"),
 };
 
 } // namespace
@@ -148,7 +158,7 @@ void TsTimerSpeedButton::DrawGlyph()
 
 // ---- TsSpinButton ---------------------------------------------------------------------------
 
-const ks::ClassInfo TsSpinButton::StaticClassInfo{"TsSpinButton", &TWinControl::StaticClassInfo, {}, {}};
+const ks::ClassInfo TsSpinButton::StaticClassInfo{"TsSpinButton", &TWinControl::StaticClassInfo, SpinButtonProps, {}};
 const ks::ClassInfo& TsSpinButton::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TsSpinButton::TsSpinButton(TComponent* owner) : TWinControl(owner)
@@ -697,5 +707,5 @@ void TsSpinEdit::ClampValue()
 
 void InitializeSSpinEditUnit()
 {
-    RegisterClasses<TsBaseSpinEdit, TsSpinEdit>();
+    RegisterClasses<TsBaseSpinEdit, TsSpinEdit, TsSpinButton>();
 }

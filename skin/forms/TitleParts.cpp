@@ -18,11 +18,33 @@ bool ProviderLoading(const TsSkinProvider* provider) noexcept
                         provider->ComponentState().Contains(csReading));
 }
 
+const ks::PropertyInfo TitleIconProps[] = {
+    ks::Prop<&TsTitleIcon::Glyph>("Glyph"),
+    ks::Prop<&TsTitleIcon::Height, &TsTitleIcon::SetHeight>("Height").DefaultIs(0),
+    ks::Prop<&TsTitleIcon::Width, &TsTitleIcon::SetWidth>("Width").DefaultIs(0),
+};
+
+const ks::PropertyInfo TitleButtonProps[] = {
+    ks::Prop<&TsTitleButton::UseSkinData, &TsTitleButton::SetUseSkinData>("UseSkinData").DefaultIs(true),
+    ks::Prop<&TsTitleButton::Name, &TsTitleButton::SetName>("Name"),
+    ks::Prop<&TsTitleButton::Glyph>("Glyph"),
+    ks::Prop<&TsTitleButton::OnMouseUp, &TsTitleButton::SetOnMouseUp>("OnMouseUp"),
+    ks::Prop<&TsTitleButton::OnMouseDown, &TsTitleButton::SetOnMouseDown>("OnMouseDown"),
+    ks::Prop<&TsTitleButton::Enabled, &TsTitleButton::SetEnabled>("Enabled").DefaultIs(true),
+    ks::Prop<&TsTitleButton::Hint, &TsTitleButton::SetHint>("Hint"),
+    ks::Prop<&TsTitleButton::Visible, &TsTitleButton::SetVisible>("Visible").DefaultIs(true),
+};
+
+const ks::PropertyInfo AddedTitleProps[] = {
+    ks::Prop<&TacAddedTitle::Text, &TacAddedTitle::SetText>("Text"),
+    ks::Prop<&TacAddedTitle::Font>("Font"),
+};
+
 } // namespace
 
 // ---- TsTitleIcon
 
-const ks::ClassInfo TsTitleIcon::StaticClassInfo{"TsTitleIcon", &TPersistent::StaticClassInfo, {}, {}};
+const ks::ClassInfo TsTitleIcon::StaticClassInfo{"TsTitleIcon", &TPersistent::StaticClassInfo, TitleIconProps, {}};
 const ks::ClassInfo& TsTitleIcon::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TsTitleIcon::TsTitleIcon() : FGlyph(std::make_unique<TBitmap>()) {}
@@ -35,7 +57,7 @@ void TsTitleIcon::SetGlyph(const TBitmap* value)
 
 // ---- TsTitleButton
 
-const ks::ClassInfo TsTitleButton::StaticClassInfo{"TsTitleButton", &TCollectionItem::StaticClassInfo, {}, {}};
+const ks::ClassInfo TsTitleButton::StaticClassInfo{"TsTitleButton", &TCollectionItem::StaticClassInfo, TitleButtonProps, {}};
 const ks::ClassInfo& TsTitleButton::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TsTitleButton::TsTitleButton() : FGlyph(std::make_unique<TBitmap>())
@@ -138,7 +160,7 @@ TPersistent* TsTitleButtons::GetOwner() const
 
 // ---- TacAddedTitle
 
-const ks::ClassInfo TacAddedTitle::StaticClassInfo{"TacAddedTitle", &TPersistent::StaticClassInfo, {}, {}};
+const ks::ClassInfo TacAddedTitle::StaticClassInfo{"TacAddedTitle", &TPersistent::StaticClassInfo, AddedTitleProps, {}};
 const ks::ClassInfo& TacAddedTitle::ClassInfo() const noexcept { return StaticClassInfo; }
 
 TacAddedTitle::TacAddedTitle() : FFont(std::make_unique<TFont>())

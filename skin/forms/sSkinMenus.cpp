@@ -16,6 +16,7 @@
 #include "vcl/ImgList.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
+#include "vcl/TypInfo.h"
 #include "vcl/WindowSubclass.h"
 
 #include <algorithm>
@@ -247,6 +248,25 @@ std::wstring CaptionItemText(std::wstring_view caption)
 
 // ---- TsSkinableMenus --------------------------------------------------------------------------------
 
+namespace {
+
+const ks::PropertyInfo SkinableMenusProps[] = {
+    ks::Prop<&TsSkinableMenus::Margin, &TsSkinableMenus::SetMargin>("Margin").DefaultIs(2),
+    ks::Prop<&TsSkinableMenus::Alignment, &TsSkinableMenus::SetAlignment>("Alignment").DefaultIs(taLeftJustify),
+    ks::Prop<&TsSkinableMenus::BevelWidth, &TsSkinableMenus::SetBevelWidth>("BevelWidth").DefaultIs(0),
+    ks::Prop<&TsSkinableMenus::BorderWidth, &TsSkinableMenus::SetBorderWidth>("BorderWidth").DefaultIs(3),
+    ks::Prop<&TsSkinableMenus::CaptionFont>("CaptionFont"),
+    ks::Prop<&TsSkinableMenus::SkinBorderWidth, &TsSkinableMenus::SetSkinBorderWidth>("SkinBorderWidth"),
+    ks::Prop<&TsSkinableMenus::Spacing, &TsSkinableMenus::SetSpacing>("Spacing").DefaultIs(6),
+    ks::Prop<&TsSkinableMenus::OnDrawItem, &TsSkinableMenus::SetOnDrawItem>("OnDrawItem"),
+};
+
+} // namespace
+
+const ks::ClassInfo TsSkinableMenus::StaticClassInfo{"TsSkinableMenus", &TPersistent::StaticClassInfo,
+                                                     SkinableMenusProps, {}};
+const ks::ClassInfo& TsSkinableMenus::ClassInfo() const noexcept { return StaticClassInfo; }
+
 TsSkinableMenus::TsSkinableMenus(TsSkinManager* skinManager)
     : SkinManager(skinManager), FCaptionFont(std::make_unique<TFont>())
 {
@@ -281,7 +301,7 @@ void TsSkinableMenus::Track(TMenuItem* item)
     FTracked.push_back(item);
 }
 
-int TsSkinableMenus::SkinBorderWidth()
+int TsSkinableMenus::SkinBorderWidth() const
 {
     if (FSkinBorderWidth >= 0 || !SkinManager)
         return std::max(FSkinBorderWidth, 0);

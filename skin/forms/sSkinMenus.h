@@ -88,6 +88,9 @@ bool HasColumnBreak(const TMenuItem* parent);
 
 class TsSkinableMenus : public TPersistent {
 public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
     explicit TsSkinableMenus(TsSkinManager* skinManager);
     // Takes its handlers off every item that still has them, so no item calls a freed engine.
     ~TsSkinableMenus() override;
@@ -110,7 +113,7 @@ public:
     // Width of the skin's popup frame: the border width of the "MAINMENU" section's own
     // "BORDERSMASK" (3 when the mask gives none), 0 without such a mask. Worked out again on
     // first use after every skin change.
-    int SkinBorderWidth();
+    int SkinBorderWidth() const;
     // -1 forgets the value, so the next skin is asked again.
     void SetSkinBorderWidth(int value) noexcept { FSkinBorderWidth = value; }
     // Gap between the icon column and the caption.
@@ -188,7 +191,7 @@ private:
     int FBevelWidth = 0;
     int FBorderWidth = 3;
     std::unique_ptr<TFont> FCaptionFont;
-    int FSkinBorderWidth = -1;
+    mutable int FSkinBorderWidth = -1;
     int FSpacing = 6;
     TsMenuManagerDrawItemEvent FOnDrawItem;
     // The work bitmap items are composed in, kept between items.

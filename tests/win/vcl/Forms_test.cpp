@@ -9,6 +9,7 @@
 #include "vcl/Streams.h"
 #include "vcl/FormText.h"
 #include "vcl/SysUtils.h"
+#include "win/support/FormTextData.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -552,17 +553,6 @@ public:
 };
 const ks::ClassInfo TFrmPicture::StaticClassInfo{"TFrmPicture", &TForm::StaticClassInfo, {}, {}};
 
-std::string Hex(const std::vector<uint8_t>& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    for (uint8_t b : bytes) {
-        s += digits[b >> 4];
-        s += digits[b & 15];
-    }
-    return s;
-}
-
 // A picture's Data as the platform stores it: the class name as a length byte and ASCII,
 // then the picture's own data, behind a 32-bit byte count where the class frames it.
 std::vector<uint8_t> PictureData(const std::string& className, std::vector<uint8_t> bytes, bool counted)
@@ -578,9 +568,9 @@ std::vector<uint8_t> PictureData(const std::string& className, std::vector<uint8
 
 std::string PictureFormText(const std::vector<uint8_t>& pictureData, const std::vector<uint8_t>& iconData)
 {
-    return "object FrmPicture: TFrmPicture\n  Icon.Data = {" + Hex(iconData) +
+    return "object FrmPicture: TFrmPicture\n  Icon.Data = {" + ks::test::HexDigits(iconData) +
            "}\n  object Image1: TImage\n    Width = 32\n    Height = 32\n    Picture.Data = {" +
-           Hex(pictureData) + "}\n  end\nend\n";
+           ks::test::HexDigits(pictureData) + "}\n  end\nend\n";
 }
 
 std::vector<uint8_t> SmallBmp()

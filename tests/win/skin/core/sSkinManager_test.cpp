@@ -14,6 +14,7 @@
 #include "vcl/TypInfo.h"
 #include "win/skin/core/SkinCommandRecorders.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/FormTextData.h"
 
 #include "win/support/VclFixture.h"
 #include "host/support/SmallPng.h"
@@ -470,17 +471,6 @@ public:
 };
 const ks::ClassInfo TSkinTestRoot::StaticClassInfo{"TSkinTestRoot", &TComponent::StaticClassInfo, {}, {}};
 
-std::string Hex(const std::vector<uint8_t>& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (uint8_t b : bytes) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
-}
-
 // The common sections stream before the internal skins and the skin's name: they are merged
 // into the skin the name loads, and a broken skin on disk still leaves the internal one.
 TEST_F(SkinManagerTest, AManagerStreamsFromAFormWithItsCommonSectionsPastABrokenDiskSkin)
@@ -497,7 +487,7 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormWithItsCommonSectionsPastABroken
                              "      item\n"
                              "        Name = 'Test (internal)'\n"
                              "        Shadow1Color = clBlack\n"
-                             "        Data = {" + Hex(bytes) + "}\n"
+                             "        Data = {" + ks::test::HexDigits(bytes) + "}\n"
                              "      end>\n"
                              "    SkinDirectory = '" + WideToUTF8(Dir.Path()) + "'\n"
                              "    SkinName = 'Test'\n"
