@@ -448,13 +448,17 @@ void TMenuItem::RebuildHandle()
     for (TMenuItem* item : FItems)
         if (item->FVisible)
             shown.push_back(item);
+    // A frame's menu bar holds the platform's own entries for a maximised MDI child: its system
+    // menu first and its buttons last, all bitmaps, which no item of ours is. They stay where
+    // the platform put them; the items are laid out between them.
+    const int lead = SystemEntry(menu, 0) ? 1 : 0;
     // While the menu is open, entries keep their places: the system tracks the selected entry
     // and the submenu it shows by position, and a submenu whose entry moved is never closed.
     // Entries come, go and move once the menu has closed.
     if (owner && owner->FTracking) {
-        bool same = GetMenuItemCount(menu) == static_cast<int>(shown.size());
+        bool same = OwnEntryCount(menu) == static_cast<int>(shown.size());
         for (size_t i = 0; same && i < shown.size(); ++i)
-            same = EntryIs(menu, static_cast<int>(i), *shown[i]);
+            same = EntryIs(menu, lead + static_cast<int>(i), *shown[i]);
         if (!same) {
             owner->FRebuildPending = true;
             return;
@@ -463,11 +467,12 @@ void TMenuItem::RebuildHandle()
     // Entries of items that are gone or hidden go first (a submenu is only detached).
     for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position) {
         const UINT id = EntryId(menu, position);
-        if (std::none_of(shown.begin(), shown.end(), [id](const TMenuItem* i) { return i->FCommand == id; }))
+        if (!SystemEntry(menu, position) &&
+            std::none_of(shown.begin(), shown.end(), [id](const TMenuItem* i) { return i->FCommand == id; }))
             RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
     }
     for (size_t i = 0; i < shown.size(); ++i) {
-        const int position = static_cast<int>(i);
+        const int position = lead + static_cast<int>(i);
         if (position < GetMenuItemCount(menu) && EntryIs(menu, position, *shown[i])) {
             shown[i]->UpdateEntry(menu, position, ownerDraw);
             continue;
@@ -478,9 +483,9 @@ void TMenuItem::RebuildHandle()
                 RemoveMenu(menu, static_cast<UINT>(later), MF_BYPOSITION);
         shown[i]->InsertEntry(menu, position, ownerDraw);
     }
-    while (GetMenuItemCount(menu) > static_cast<int>(shown.size()))
-        if (!RemoveMenu(menu, static_cast<UINT>(shown.size()), MF_BYPOSITION))
-            break;
+    for (int position = GetMenuItemCount(menu) - 1; position >= lead + static_cast<int>(shown.size()); --position)
+        if (!SystemEntry(menu, position))
+            RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
 }
 
 std::wstring TMenuItem::EntryText() const
@@ -550,6 +555,22 @@ void TMenuItem::UpdateEntry(HMENU menu, int position, bool ownerDraw)
         wanted.fMask |= MIIM_SUBMENU;
     if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &wanted))
         throw EMenuError("The system refused a menu entry");
+}
+
+bool TMenuItem::SystemEntry(HMENU menu, int position)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) && (info.fType & MFT_BITMAP);
+}
+
+int TMenuItem::OwnEntryCount(HMENU menu)
+{
+    int count = 0;
+    for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position)
+        count += SystemEntry(menu, position) ? 0 : 1;
+    return count;
 }
 
 bool TMenuItem::EntryIs(HMENU menu, int position, const TMenuItem& item)

@@ -198,6 +198,9 @@ private:
     MENUITEMINFOW EntryInfo(std::wstring& text, bool ownerDraw);
     void InsertEntry(HMENU menu, int position, bool ownerDraw);
     void UpdateEntry(HMENU menu, int position, bool ownerDraw);
+    // An entry the platform put there itself (a maximised MDI child's, on a frame's bar).
+    static bool SystemEntry(HMENU menu, int position);
+    static int OwnEntryCount(HMENU menu);
     static bool EntryIs(HMENU menu, int position, const TMenuItem& item);
     static UINT EntryId(HMENU menu, int position);
     void ItemsChanged();

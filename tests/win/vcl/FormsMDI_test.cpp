@@ -1,5 +1,6 @@
 #include "vcl/Forms.h"
 
+#include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
 
@@ -97,6 +98,37 @@ TEST_F(FormsMDITest, WindowStateMaximisesAndRestoresThroughTheClient)
     Child2->SetWindowState(wsNormal);
     EXPECT_FALSE(IsZoomed(Child2->HandleIfAllocated()));
     EXPECT_EQ(Child2->WindowState(), wsNormal);
+}
+
+TEST_F(FormsMDITest, TheMenuKeepsThePlatformsEntriesOfAMaximisedChildWhenItChanges)
+{
+    MakeMain();
+    auto* bar = Create<TMainMenu>(Main);
+    TMenuItem* items[3]{};
+    for (int i = 0; i < 3; ++i) {
+        items[i] = Create<TMenuItem>(bar);
+        items[i]->SetCaption(i == 0 ? L"File" : i == 1 ? L"Window" : L"Help");
+        bar->Items()->Add(items[i]);
+    }
+    items[2]->SetVisible(false);
+    Main->SetMenu(bar);
+    Child1 = MakeChild(L"One");
+    Child1->SetWindowState(wsMaximized);
+    HMENU menu = GetMenu(Main->Handle());
+    ASSERT_EQ(GetMenuItemCount(menu), 6) << "the child's icon, File, Window and its three buttons";
+    const auto idAt = [&](int position) { return GetMenuItemID(menu, position); };
+    const UINT lastButton = idAt(5);
+
+    items[0]->MenuChanged(true);
+    EXPECT_EQ(GetMenuItemCount(menu), 6) << "rebuilding keeps the platform's entries";
+    items[2]->SetVisible(true);
+    ASSERT_EQ(GetMenuItemCount(menu), 7);
+    EXPECT_EQ(idAt(3), items[2]->Command()) << "a shown item goes after the others, before the buttons";
+    EXPECT_EQ(idAt(6), lastButton);
+    items[0]->SetVisible(false);
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    EXPECT_EQ(idAt(1), items[1]->Command()) << "the icon's entry stays first";
+    EXPECT_EQ(idAt(5), lastButton);
 }
 
 TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)
