@@ -24,6 +24,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
@@ -129,8 +130,9 @@ TCustomForm* MaximizedChildWithButtons(const TsSkinProvider& p)
     if (!p.Form || p.Form->FormStyle() != fsMDIForm)
         return nullptr;
     TCustomForm* child = p.Form->ActiveMDIChild();
+    // A hidden child (a closed one hides) leaves no buttons behind.
     if (!child || !child->HandleAllocated() || !IsZoomed(child->HandleIfAllocated()) ||
-        !child->BorderIcons().Contains(biSystemMenu))
+        !IsWindowVisible(child->HandleIfAllocated()) || !child->BorderIcons().Contains(biSystemMenu))
         return nullptr;
     return child;
 }
@@ -723,7 +725,8 @@ void TsSkinProvider::PaintMenuLine()
     const int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
-    int position = 0;
+    // The platform's entry for a maximised child's icon comes before the form's own items.
+    int position = MDIChildMenuEntries(bar);
     for (int i = 0; i < menu->Items()->Count(); ++i) {
         TMenuItem* item = menu->Items()->Items(i);
         if (!item->Visible())
