@@ -2,16 +2,18 @@
 // own, driven by the messages a user's mouse and keyboard send and by skin changes: what the
 // client window, the children and the main form's menu line show and hear.
 #include "skin/adapters/MDIClientAdapter.h"
+#include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/adapters/acSBUtils.h"
+#include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
+#include "skin/core/sStyleSimply.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Menus.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
-#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -318,6 +320,157 @@ TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClos
     EXPECT_FALSE(IsWindowVisible(two->Handle())) << "closed (the library's forms hide on closing)";
     RepaintAll();
     EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no stale buttons once the maximised child is gone";
+}
+
+} // namespace
+
+namespace {
+
+// The messages each window was sent, recorded by a hook on this thread.
+std::vector<std::pair<HWND, UINT>> gSent;
+
+LRESULT CALLBACK RecordSent(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION)
+        gSent.emplace_back(m->hwnd, m->message);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// What a child's provider and the main form's provider tell each other.
+class MDIProviderBranches : public MDIForms {
+protected:
+    void TearDown() override
+    {
+        if (SentHook)
+            UnhookWindowsHookEx(SentHook);
+        gSent.clear();
+        MDIForms::TearDown();
+    }
+    void RecordSentMessages()
+    {
+        gSent.clear();
+        SentHook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordSent, nullptr, GetCurrentThreadId());
+    }
+    static bool Sent(HWND wnd, UINT msg)
+    {
+        for (const auto& [target, m] : gSent)
+            if (target == wnd && m == msg)
+                return true;
+        return false;
+    }
+    // The main form's frame counts as painted and its menu line as counted.
+    void SettleMainFrame()
+    {
+        Pump();
+        Provider->SkinData()->BackgroundChanged = false;
+        Provider->MenuLineCountCache = 5;
+    }
+    bool MainFrameChanged() const { return Provider->SkinData()->BackgroundChanged && Provider->MenuLineCountCache == -1; }
+
+    HHOOK SentHook = nullptr;
+};
+
+TEST_F(MDIProviderBranches, AChildTellsTheMainFormWhenItsMenuOrSetUpChanges)
+{
+    TForm* one = AddChild(L"One");
+    {
+        SCOPED_TRACE("set-up of a child");
+        SettleMainFrame();
+        ProviderOf(one)->SetUpForm();
+        EXPECT_TRUE(MainFrameChanged());
+    }
+    {
+        SCOPED_TRACE("a child with a menu loses its provider");
+        auto* menu = Create<TMainMenu>(one);
+        auto* item = Create<TMenuItem>(menu);
+        item->SetCaption(L"Edit");
+        menu->Items()->Add(item);
+        one->SetMenu(menu);
+        SettleMainFrame();
+        RecordSentMessages();
+        ProviderOf(one)->Free();
+        EXPECT_TRUE(Sent(Main->Handle(), WM_NCPAINT));
+    }
+}
+
+TEST_F(MDIProviderBranches, AnUnskinnedChildsWindowGoingRepaintsTheMainFormAndTheEmptyClient)
+{
+    TForm* one = AddChild(L"One");
+    // The child's provider asks for a section the skin lacks, while the main form is skinned.
+    ProviderOf(one)->SkinData()->SetSkinSection("NOSUCHSECTION");
+    ASSERT_FALSE(ProviderOf(one)->SkinData()->IsSkinActive());
+    SettleMainFrame();
+    RecordSentMessages();
+    DestroyWindow(one->Handle());
+    EXPECT_TRUE(Sent(Main->Handle(), WM_NCPAINT));
+    EXPECT_TRUE(Sent(Main->ClientHandle(), WM_PAINT) || Sent(Main->ClientHandle(), WM_ERASEBKGND) ||
+                Sent(Main->ClientHandle(), WM_NCPAINT))
+        << "no child is left active: the client is repainted now";
+    UnhookWindowsHookEx(std::exchange(SentHook, nullptr));
+    Children.clear();
+    one->Free();
+}
+
+TEST_F(MDIProviderBranches, ARefreshUnderAMaximisedChildRepaintsTheFrameAndTheChild)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    RecordSentMessages();
+    RECT update{};
+    ValidateRect(two->Handle(), nullptr);
+    SendMessageW(Main->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    EXPECT_TRUE(Sent(Main->Handle(), WM_NCPAINT));
+    EXPECT_TRUE(GetUpdateRect(two->Handle(), &update, FALSE)) << "the maximised child is invalidated whole";
+    EXPECT_EQ(update.right - update.left, Main->ActiveMDIChild()->ClientWidth());
+}
+
+TEST_F(MDIProviderBranches, AChildMakesNoCoverWhileTheMainFormHoldsItsRedraw)
+{
+    TForm* one = AddChild(L"One");
+    TsSkinProvider* child = ProviderOf(one);
+    Provider->RedrawLockCount = 1;
+    child->CreateCoverForm(false);
+    EXPECT_EQ(child->CoverForm, nullptr);
+    Provider->RedrawLockCount = 0;
+    child->CreateCoverForm(false);
+    EXPECT_NE(child->CoverForm, nullptr);
+    child->FreeCoverForm();
+}
+
+TEST_F(MDIProviderBranches, TheClientPrintsItsBarsIntoTheGivenDCUnderThePaintLockToo)
+{
+    AddChild(L"One");
+    ASSERT_NE(Provider->MDIForm, nullptr);
+    TacMDIWnd* client = Provider->MDIForm->MDIWnd;
+    ASSERT_NE(client, nullptr);
+    HWND wnd = Main->ClientHandle();
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 600, 200, 0, 0};
+        SetScrollInfo(wnd, bar, &si, FALSE);
+    }
+    client->HBar->ScrollVisible = true;
+    client->VBar->ScrollVisible = true;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    for (bool locked : {false, true}) {
+        SCOPED_TRACE(locked ? "paint lock" : "no lock");
+        auto picture = NewBitmap24(w, h);
+        HBRUSH red = CreateSolidBrush(0x0000FF);
+        RECT all{0, 0, w, h};
+        FillRect(picture->Canvas().Handle(), &all, red);
+        DeleteObject(red);
+        PaintLock = locked;
+        SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), PRF_CLIENT | PRF_NONCLIENT);
+        PaintLock = false;
+        GdiFlush();
+        // The bottom bar's middle and the right bar's middle, inside the client's 2-pixel edge.
+        EXPECT_NE(GetPixel(picture->Canvas().Handle(), w / 2, h - 2 - 3), 0x0000FFu) << "the horizontal bar";
+        EXPECT_NE(GetPixel(picture->Canvas().Handle(), w - 2 - 3, h / 2), 0x0000FFu) << "the vertical bar";
+    }
 }
 
 } // namespace
