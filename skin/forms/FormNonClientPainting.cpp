@@ -866,6 +866,11 @@ void TsSkinProvider::NCPaint()
     if (AnimateShow)
         return;
     const HWND wnd = Form->Handle();
+    // A maximised active child covers its brothers: their frames are not painted over it.
+    if (IsMDIChildForm(Form))
+        if (TsSkinProvider* main = LiveMDISkinProvider())
+            if (TCustomForm* maximized = MaximizedMDIChildOf(*main); maximized && maximized != Form)
+                return;
     // The menu bar gets its skinned owner drawing before the first frame is painted with it.
     if (!MenuInitialized && Form->Menu() && InitMenu())
         MenuInitialized = true;

@@ -474,3 +474,23 @@ TEST_F(MDIProviderBranches, TheClientPrintsItsBarsIntoTheGivenDCUnderThePaintLoc
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MDIProviderBranches, ChildrenUnderAMaximisedChildPaintNoFrame)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    TsSkinProvider* covered = ProviderOf(one);
+    Maximize(two);
+    covered->SkinData()->BackgroundChanged = true;
+    SendMessageW(one->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_TRUE(covered->SkinData()->BackgroundChanged) << "not painted while covered";
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    covered->SkinData()->BackgroundChanged = true;
+    SendMessageW(one->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_FALSE(covered->SkinData()->BackgroundChanged) << "painted once uncovered";
+}
+
+} // namespace
