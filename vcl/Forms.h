@@ -255,6 +255,9 @@ private:
     void CreateMDIClient();
     // An MDI child leaves through its client (WM_MDIDESTROY) so that the next child is activated.
     void DestroyMDIChildWindow() noexcept;
+    // An MDI child has no bar of its own: its menu shows on the main form's while it is active.
+    void WMMDIActivate(TMessage& m);
+    void MergeIntoMainMenu(bool merge);
     // After an MDI child's window was shown: the client activates it and applies WindowState.
     void ShowMDIChild();
     void SetMDIChildState(TWindowState value);

@@ -162,6 +162,7 @@ const ks::PropertyInfo MenuItemProps[] = {
     ks::Prop<&TMenuItem::Checked, &TMenuItem::SetChecked>("Checked").DefaultIs(false),
     ks::Prop<&TMenuItem::Default, &TMenuItem::SetDefault>("Default").DefaultIs(false),
     ks::Prop<&TMenuItem::Enabled, &TMenuItem::SetEnabled>("Enabled").DefaultIs(true),
+    ks::Prop<&TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex>("GroupIndex").DefaultIs(0),
     ks::Prop<&TMenuItem::ImageIndex, &TMenuItem::SetImageIndex>("ImageIndex").DefaultIs(-1),
     ks::Prop<&TMenuItem::RadioItem, &TMenuItem::SetRadioItem>("RadioItem").DefaultIs(false),
     ks::Prop<&TMenuItem::ShortCut, &TMenuItem::SetShortCut>("ShortCut").DefaultIs(0),
@@ -392,6 +393,14 @@ void TMenuItem::SetImageIndex(int value)
     MenuChanged(false);
 }
 
+void TMenuItem::SetGroupIndex(int value)
+{
+    if (value == FGroupIndex)
+        return;
+    FGroupIndex = value;
+    MenuChanged(false);
+}
+
 void TMenuItem::SetSubMenuImages(TCustomImageList* value)
 {
     if (ReplaceReference(FSubMenuImages, value))
@@ -423,8 +432,9 @@ void TMenuItem::MenuChanged(bool rebuild)
         FParent->RebuildHandle();
     if (rebuild && FHandle)
         RebuildHandle();
+    // A menu merged into another bar never gets a handle of its own but still shows.
     TMenu* menu = GetParentMenu();
-    if (menu && menu->Items()->HandleAllocated())
+    if (menu && (menu->Items()->HandleAllocated() || menu->MergedInto()))
         menu->MenuChanged();
 }
 
@@ -445,9 +455,13 @@ void TMenuItem::RebuildHandle()
     TMenu* owner = GetParentMenu();
     const bool ownerDraw = owner && owner->OwnerDraw();
     std::vector<TMenuItem*> shown;
-    for (TMenuItem* item : FItems)
-        if (item->FVisible)
-            shown.push_back(item);
+    if (auto* bar = dynamic_cast<TMainMenu*>(FMenu); bar && bar->Merged()) {
+        shown = bar->BarItems();
+    } else {
+        for (TMenuItem* item : FItems)
+            if (item->FVisible)
+                shown.push_back(item);
+    }
     // A frame's menu bar holds the platform's own entries for a maximised MDI child: its system
     // menu first and its buttons last, all bitmaps, which no item of ours is. They stay where
     // the platform put them; the items are laid out between them.
@@ -779,6 +793,14 @@ void TMenu::TrackingEnded()
         ks::UniqueMenu().reset(retired);
 }
 
+TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind)
+{
+    if (TMenuItem* item = FItems->Find(value, kind))
+        return item;
+    TMenu* merged = MergedMenu();
+    return merged ? merged->FindItem(value, kind) : nullptr;
+}
+
 bool TMenu::DispatchCommand(UINT command)
 {
     TMenuItem* item = FindItem(command, fkCommand);
@@ -891,8 +913,78 @@ void TMainMenu::SetWindowHandle(HWND wnd)
 
 void TMainMenu::MenuChanged()
 {
+    // A merged menu's items live on the other bar.
+    if (FMergedInto) {
+        if (FMergedInto->Items()->HandleAllocated())
+            FMergedInto->Items()->RebuildHandle();
+        FMergedInto->MenuChanged();
+    }
     if (FWindowHandle)
         DrawMenuBar(FWindowHandle);
+}
+
+std::vector<TMenuItem*> TMainMenu::BarItems() const
+{
+    std::vector<TMenuItem*> bar;
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (TMenuItem* item = Items()->Items(i); item->Visible())
+            bar.push_back(item);
+    if (!FMerged)
+        return bar;
+    for (int i = 0; i < FMerged->Items()->Count(); ++i) {
+        TMenuItem* item = FMerged->Items()->Items(i);
+        if (!item->Visible())
+            continue;
+        const int group = item->GroupIndex();
+        // Own items of the group are replaced; the merged item goes after every lower group.
+        std::erase_if(bar, [&](const TMenuItem* own) { return own->Parent() == Items() && own->GroupIndex() == group; });
+        auto at = std::find_if(bar.begin(), bar.end(), [&](const TMenuItem* other) { return other->GroupIndex() > group; });
+        bar.insert(at, item);
+    }
+    return bar;
+}
+
+void TMainMenu::Merge(TMainMenu* menu)
+{
+    if (menu == FMerged || menu == this)
+        return;
+    if (FMerged) {
+        FMerged->FMergedInto = nullptr;
+        FMerged->RemoveFreeNotification(this);
+        RemoveFreeNotification(FMerged);
+    }
+    FMerged = menu;
+    if (FMerged) {
+        if (FMerged->FMergedInto)
+            FMerged->FMergedInto->Unmerge(FMerged);
+        FMerged->FMergedInto = this;
+        FMerged->FreeNotification(this);
+        FreeNotification(FMerged);
+    }
+    if (Items()->HandleAllocated())
+        Items()->RebuildHandle();
+    MenuChanged();
+}
+
+void TMainMenu::Unmerge(TMainMenu* menu)
+{
+    if (menu && menu == FMerged)
+        Merge(nullptr);
+}
+
+void TMainMenu::Notification(TComponent* component, TOperation operation)
+{
+    TMenu::Notification(component, operation);
+    if (operation != opRemove)
+        return;
+    if (component == FMergedInto)
+        FMergedInto = nullptr;
+    if (component == FMerged) {
+        FMerged = nullptr;
+        if (Items()->HandleAllocated() && !ComponentState().Contains(csDestroying))
+            Items()->RebuildHandle();
+        MenuChanged();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -131,6 +131,58 @@ TEST_F(FormsMDITest, TheMenuKeepsThePlatformsEntriesOfAMaximisedChildWhenItChang
     EXPECT_EQ(idAt(5), lastButton);
 }
 
+TEST_F(FormsMDITest, TheActiveChildsMenuMergesIntoTheMainFormsBarByGroup)
+{
+    MakeMain();
+    const auto makeMenu = [](TForm* owner, std::initializer_list<std::pair<const wchar_t*, int>> items) {
+        auto* menu = Create<TMainMenu>(owner);
+        for (const auto& [caption, group] : items) {
+            auto* item = Create<TMenuItem>(menu);
+            item->SetCaption(caption);
+            item->SetGroupIndex(group);
+            menu->Items()->Add(item);
+        }
+        return menu;
+    };
+    Main->SetMenu(makeMenu(Main, {{L"File", 0}, {L"Window", 9}}));
+    const auto barTexts = [&] {
+        std::wstring texts;
+        HMENU bar = GetMenu(Main->Handle());
+        for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+            wchar_t text[32]{};
+            GetMenuStringW(bar, static_cast<UINT>(i), text, 32, MF_BYPOSITION);
+            texts += std::wstring(texts.empty() ? L"" : L"|") + text;
+        }
+        return texts;
+    };
+    Child1 = MakeChild(L"One");
+    TMainMenu* childMenu = makeMenu(Child1, {{L"Document", 0}, {L"Edit", 1}});
+    Child1->SetMenu(childMenu);
+    EXPECT_EQ(childMenu->WindowHandle(), nullptr) << "an MDI child has no bar of its own";
+    EXPECT_EQ(barTexts(), L"Document|Edit|Window") << "the group replaces File, Edit goes before Window";
+    ASSERT_EQ(Main->Menu()->BarItems().size(), 3u);
+
+    bool clicked = false;
+    struct Clicks {
+        bool* Flag;
+        void Click(TObject*) { *Flag = true; }
+    } clicks{&clicked};
+    childMenu->Items()->Items(1)->SetOnClick(TNotifyEvent(&clicks, &Clicks::Click));
+    SendMessageW(Main->Handle(), WM_COMMAND, childMenu->Items()->Items(1)->Command(), 0);
+    EXPECT_TRUE(clicked) << "a merged item's command reaches it";
+
+    childMenu->Items()->Items(1)->SetCaption(L"Edit2");
+    EXPECT_EQ(barTexts(), L"Document|Edit2|Window") << "a change of a merged item shows on the bar";
+
+    Child2 = MakeChild(L"Two");
+    EXPECT_EQ(barTexts(), L"File|Window") << "another child active: the main form's own items";
+    SendMessageW(Main->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(Child1->Handle()), 0);
+    EXPECT_EQ(barTexts(), L"Document|Edit2|Window");
+    Child1->Free();
+    Child1 = nullptr;
+    EXPECT_EQ(barTexts(), L"File|Window") << "a freed child takes its items along";
+}
+
 TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)
 {
     MakeMain();
