@@ -358,10 +358,8 @@ int TsSkinProvider::MenuLineCount() const
         if (RECT r{}; GetMenuItemRect(wnd, handle, static_cast<UINT>(i), &r))
             widths.push_back(r.right - r.left);
     UINT position = static_cast<UINT>(lead);
-    for (int i = 0; i < menu->Items()->Count(); ++i) {
-        const TMenuItem* item = menu->Items()->Items(i);
-        if (!item->Visible())
-            continue;
+    // The active MDI child's merged items lie between the form's own by their groups.
+    for (const TMenuItem* item : menu->BarItems()) {
         RECT r{};
         if (CarriesSkinnedHandlers(item, manager) && handle && GetMenuItemRect(wnd, handle, position, &r))
             widths.push_back(r.right - r.left);

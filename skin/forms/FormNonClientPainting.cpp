@@ -727,10 +727,7 @@ void TsSkinProvider::PaintMenuLine()
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.
     int position = MDIChildMenuEntries(bar);
-    for (int i = 0; i < menu->Items()->Count(); ++i) {
-        TMenuItem* item = menu->Items()->Items(i);
-        if (!item->Visible())
-            continue;
+    for (TMenuItem* item : menu->BarItems()) {
         RECT r{};
         if (bar && GetMenuItemRect(wnd, bar, static_cast<UINT>(position), &r) && item->OnAdvancedDrawItem()) {
             const TRect target{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};

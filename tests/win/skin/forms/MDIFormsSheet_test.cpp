@@ -32,6 +32,7 @@ protected:
         for (const wchar_t* text : {L"File", L"Window"}) {
             auto* item = Create<TMenuItem>(bar);
             item->SetCaption(text);
+            item->SetGroupIndex(text[0] == L'F' ? 0 : 9);
             bar->Items()->Add(item);
         }
         Main->SetMenu(bar);
@@ -44,6 +45,16 @@ protected:
         for (int i = 0; i < 3; ++i) {
             const std::wstring caption = L"Child " + std::to_wstring(i + 1);
             TForm* child = MakeChild(caption.c_str(), 30 * i);
+            if (i == 2) {
+                // The last child's menu merges into the main form's line: "Edit" between
+                // "File" and "Window".
+                auto* menu = Create<TMainMenu>(child);
+                auto* edit = Create<TMenuItem>(menu);
+                edit->SetCaption(L"Edit");
+                edit->SetGroupIndex(1);
+                menu->Items()->Add(edit);
+                child->SetMenu(menu);
+            }
             Create<TsSkinProvider>(child);
             Children.push_back(child);
         }
@@ -77,14 +88,14 @@ protected:
 
 TEST_F(MDIFormsSheet, CascadedMaximisedChangedAndMoved)
 {
-    Capture(10, 10, "cascaded children");
+    Capture(10, 10, "cascaded children, child 3's Edit merged");
 
     TForm* last = Children.back();
     SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Settle();
     ASSERT_TRUE(IsZoomed(last->Handle()));
     EXPECT_GT(Provider->MDIClose.Rect.Width(), 0) << "the maximised child's buttons are on the menu line";
-    Capture(540, 10, "child 3 maximised: icon and buttons on the menu line");
+    Capture(540, 10, "child 3 maximised: icon, merged Edit and buttons on the menu line");
 
     Manager->SetHueOffset(120);
     Settle();

@@ -494,3 +494,38 @@ TEST_F(MDIProviderBranches, ChildrenUnderAMaximisedChildPaintNoFrame)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MDIForms, TheActiveChildsMergedItemsArePaintedOnTheMenuLine)
+{
+    Main->Menu()->Items()->Items(1)->SetGroupIndex(9);
+    TForm* child = MakeChild(L"With a menu");
+    auto* menu = Create<TMainMenu>(child);
+    auto* edit = Create<TMenuItem>(menu);
+    edit->SetCaption(L"Edit");
+    edit->SetGroupIndex(1);
+    menu->Items()->Add(edit);
+    child->SetMenu(menu);
+    Create<TsSkinProvider>(child);
+    Children.push_back(child);
+    Pump();
+    ASSERT_EQ(Main->Menu()->BarItems().size(), 3u);
+    Provider->FormChanged = true;
+    Provider->SkinData()->BackgroundChanged = true;
+    Provider->MenuLineCountCache = -1;
+    Provider->PaintNonClient();
+    TBitmap* cache = Provider->SkinData()->CacheBitmap.get();
+    ASSERT_NE(cache, nullptr);
+    RECT window{};
+    GetWindowRect(Main->Handle(), &window);
+    RECT r{};
+    ASSERT_TRUE(GetMenuItemRect(Main->Handle(), GetMenu(Main->Handle()), 1, &r));
+    int ink = 0;
+    for (int y = r.top - window.top; y < r.bottom - window.top; ++y)
+        for (int x = r.left - window.left; x < r.right - window.left; ++x)
+            ink += GetPixel(cache->Canvas().Handle(), x, y) == static_cast<COLORREF>(ks::test::SkinGreen) ? 1 : 0;
+    EXPECT_GT(ink, 0) << "the child's Edit is drawn in its place on the line";
+}
+
+} // namespace
