@@ -323,9 +323,6 @@ public:
     // The form sets its window here: the bar is attached with SetMenu and redrawn on every
     // change. nullptr detaches it.
     void SetWindowHandle(HWND wnd);
-    // A form that is not an MDI child merges its menu into the main form's while set.
-    bool AutoMerge() const noexcept { return FAutoMerge; }
-    void SetAutoMerge(bool value) noexcept { FAutoMerge = value; }
     // Shows menu's visible items on this bar by their group indexes (an MDI main form shows its
     // active child's this way); one menu at a time, nullptr or Unmerge takes it off again.
     void Merge(TMainMenu* menu);
@@ -343,7 +340,6 @@ protected:
 
 private:
     HWND FWindowHandle = nullptr;
-    bool FAutoMerge = false;
     TMainMenu* FMerged = nullptr;
     // The bar this menu is merged into.
     TMainMenu* FMergedInto = nullptr;
