@@ -407,6 +407,9 @@ private:
     bool ProcessMessage(MSG& msg);
     // Key messages go to the focused control as CN_ messages first; true when it took them.
     bool IsKeyMsg(const MSG& msg);
+    // The keys of an MDI main form's children (Ctrl+F4 closes the active one, Ctrl+F6 goes to
+    // the next) become their system commands.
+    bool IsMDIMsg(MSG& msg);
     void Idle();
     // Keeps CM_MOUSEENTER / CM_MOUSELEAVE with the control under the cursor.
     void DoMouseIdle();

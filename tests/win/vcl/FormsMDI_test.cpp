@@ -183,6 +183,31 @@ TEST_F(FormsMDITest, TheActiveChildsMenuMergesIntoTheMainFormsBarByGroup)
     EXPECT_EQ(barTexts(), L"File|Window") << "a freed child takes its items along";
 }
 
+TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
+{
+    MakeMain();
+    Child1 = MakeChild(L"One");
+    Child2 = MakeChild(L"Two");
+    SetForegroundWindow(Main->Handle());
+    SetFocus(Child2->Handle());
+    Application->ProcessMessages();
+    ASSERT_EQ(Main->ActiveMDIChild(), Child2);
+    const auto press = [](WORD key) {
+        keybd_event(VK_CONTROL, 0, 0, 0);
+        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+        keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+        for (int i = 0; i < 20; ++i) {
+            Application->ProcessMessages();
+            Sleep(5);
+        }
+    };
+    press(VK_F6);
+    EXPECT_EQ(Main->ActiveMDIChild(), Child1) << "Ctrl+F6: the next child";
+    press(VK_F4);
+    EXPECT_FALSE(IsWindowVisible(Child1->Handle())) << "Ctrl+F4 closes the active child (it hides)";
+}
+
 TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)
 {
     MakeMain();

@@ -529,3 +529,48 @@ TEST_F(MDIForms, TheActiveChildsMergedItemsArePaintedOnTheMenuLine)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MDIChildCommands, ChildrenAreMinimisedByTheirSkinnedButtonAndSwitchedAndClosedByKeyboard)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    RepaintAll();
+    TsSkinProvider* p = ProviderOf(two);
+    ASSERT_GT(p->ButtonMin.Rect.Width(), 0);
+    const TPoint origin = p->FormOrigin();
+    const LPARAM at = MAKELPARAM(origin.X + (p->ButtonMin.Rect.Left + p->ButtonMin.Rect.Right) / 2,
+                                 origin.Y + (p->ButtonMin.Rect.Top + p->ButtonMin.Rect.Bottom) / 2);
+    const WPARAM hit = static_cast<WPARAM>(SendMessageW(two->Handle(), WM_NCHITTEST, 0, at));
+    ASSERT_EQ(static_cast<int>(hit), HTMINBUTTON);
+    SendMessageW(two->Handle(), WM_NCLBUTTONDOWN, hit, at);
+    SendMessageW(two->Handle(), WM_NCLBUTTONUP, hit, at);
+    Pump();
+    EXPECT_TRUE(IsIconic(two->Handle())) << "minimised by its skinned button";
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_FALSE(IsIconic(two->Handle()));
+    ExpectPaintedAsSkinned(two, "restored from minimised");
+
+    SetForegroundWindow(Main->Handle());
+    SendMessageW(Main->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(two->Handle()), 0);
+    SetFocus(two->Handle());
+    Pump();
+    const auto press = [](WORD key) {
+        keybd_event(VK_CONTROL, 0, 0, 0);
+        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+        keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+        for (int i = 0; i < 20; ++i) {
+            Application->ProcessMessages();
+            Sleep(5);
+        }
+    };
+    press(VK_F6);
+    EXPECT_EQ(Main->ActiveMDIChild(), one) << "Ctrl+F6 goes to the next skinned child";
+    press(VK_F4);
+    EXPECT_FALSE(IsWindowVisible(one->Handle())) << "Ctrl+F4 closes it";
+}
+
+} // namespace
