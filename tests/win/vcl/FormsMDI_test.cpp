@@ -188,19 +188,20 @@ TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
     MakeMain();
     Child1 = MakeChild(L"One");
     Child2 = MakeChild(L"Two");
-    SetForegroundWindow(Main->Handle());
-    SetFocus(Child2->Handle());
     Application->ProcessMessages();
     ASSERT_EQ(Main->ActiveMDIChild(), Child2);
-    const auto press = [](WORD key) {
-        keybd_event(VK_CONTROL, 0, 0, 0);
-        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
-        keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
-        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-        for (int i = 0; i < 20; ++i) {
-            Application->ProcessMessages();
-            Sleep(5);
-        }
+    // The key goes into the queue with Control held in the thread's key state, as the keyboard
+    // would leave it: the message loop's translation of MDI keys reads that state.
+    const auto press = [&](WORD key) {
+        BYTE keys[256]{};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] |= 0x80;
+        SetKeyboardState(keys);
+        PostMessageW(Main->ActiveMDIChild()->Handle(), WM_KEYDOWN, key, 1);
+        Application->ProcessMessages();
+        keys[VK_CONTROL] &= 0x7F;
+        SetKeyboardState(keys);
+        Application->ProcessMessages();
     };
     press(VK_F6);
     EXPECT_EQ(Main->ActiveMDIChild(), Child1) << "Ctrl+F6: the next child";
