@@ -289,7 +289,7 @@ TEST_F(MDIChildCommands, RestoringAMaximisedChildRepaintsTheOtherChildren)
 
 TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClose)
 {
-    AddChild(L"One");
+    TForm* one = AddChild(L"One");
     TForm* two = AddChild(L"Two");
     Maximize(two);
     RepaintAll();
@@ -308,6 +308,8 @@ TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClos
     ASSERT_GT(Provider->MDIMax.Rect.Width(), 0);
     click(Provider->MDIMax);
     EXPECT_FALSE(IsZoomed(two->Handle())) << "restored";
+    ExpectPaintedAsSkinned(one, "the child uncovered by the restore");
+    ExpectPaintedAsSkinned(two, "the restored child");
     Maximize(two);
     RepaintAll();
     click(Provider->MDIMin);
