@@ -2,6 +2,7 @@
 
 #include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
+#include "win/support/KeyState.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -190,19 +191,7 @@ TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
     Child2 = MakeChild(L"Two");
     Application->ProcessMessages();
     ASSERT_EQ(Main->ActiveMDIChild(), Child2);
-    // The key goes into the queue with Control held in the thread's key state, as the keyboard
-    // would leave it: the message loop's translation of MDI keys reads that state.
-    const auto press = [&](WORD key) {
-        BYTE keys[256]{};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] |= 0x80;
-        SetKeyboardState(keys);
-        PostMessageW(Main->ActiveMDIChild()->Handle(), WM_KEYDOWN, key, 1);
-        Application->ProcessMessages();
-        keys[VK_CONTROL] &= 0x7F;
-        SetKeyboardState(keys);
-        Application->ProcessMessages();
-    };
+    const auto press = [&](WORD key) { ks::test::PressWithControl(Main->ActiveMDIChild()->Handle(), key); };
     press(VK_F6);
     EXPECT_EQ(Main->ActiveMDIChild(), Child1) << "Ctrl+F6: the next child";
     press(VK_F4);

@@ -28,33 +28,17 @@ protected:
         SkinnedMDIFixture::SetUp();
         InitializeSkinProviderUnit();
         Main->SetText(L"MDI");
-        auto* bar = Create<TMainMenu>(Main);
-        for (const wchar_t* text : {L"File", L"Window"}) {
-            auto* item = Create<TMenuItem>(bar);
-            item->SetCaption(text);
-            item->SetGroupIndex(text[0] == L'F' ? 0 : 9);
-            bar->Items()->Add(item);
-        }
-        Main->SetMenu(bar);
-        // The provider is made after the menu, as a program's form streams them.
-        Provider->Free();
-        Provider = Create<TsSkinProvider>(Main);
+        GiveMainFileWindowMenu();
         Sheet = NewBitmap24(1080, 900);
         RECT all{0, 0, 1080, 900};
         FillRect(Sheet->Canvas().Handle(), &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         for (int i = 0; i < 3; ++i) {
             const std::wstring caption = L"Child " + std::to_wstring(i + 1);
             TForm* child = MakeChild(caption.c_str(), 30 * i);
-            if (i == 2) {
-                // The last child's menu merges into the main form's line: "Edit" between
-                // "File" and "Window".
-                auto* menu = Create<TMainMenu>(child);
-                auto* edit = Create<TMenuItem>(menu);
-                edit->SetCaption(L"Edit");
-                edit->SetGroupIndex(1);
-                menu->Items()->Add(edit);
-                child->SetMenu(menu);
-            }
+            // The last child's menu merges into the main form's line: "Edit" between "File"
+            // and "Window".
+            if (i == 2)
+                child->SetMenu(MakeMenu(child, {L"Edit"}, 1));
             Create<TsSkinProvider>(child);
             Children.push_back(child);
         }

@@ -14,6 +14,7 @@
 #include "vcl/Bitmap.h"
 #include "vcl/Menus.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/KeyState.h"
 
 #include <gtest/gtest.h>
 
@@ -42,16 +43,7 @@ protected:
     {
         SkinnedMDIFixture::SetUp();
         InitializeSkinProviderUnit();
-        auto* bar = Create<TMainMenu>(Main);
-        for (const wchar_t* text : {L"File", L"Window"}) {
-            auto* item = Create<TMenuItem>(bar);
-            item->SetCaption(text);
-            bar->Items()->Add(item);
-        }
-        Main->SetMenu(bar);
-        // The provider is made after the menu, as a program's form streams them.
-        Provider->Free();
-        Provider = Create<TsSkinProvider>(Main);
+        GiveMainFileWindowMenu();
         Pump();
     }
     void TearDown() override
@@ -501,14 +493,8 @@ namespace {
 
 TEST_F(MDIForms, TheActiveChildsMergedItemsArePaintedOnTheMenuLine)
 {
-    Main->Menu()->Items()->Items(1)->SetGroupIndex(9);
     TForm* child = MakeChild(L"With a menu");
-    auto* menu = Create<TMainMenu>(child);
-    auto* edit = Create<TMenuItem>(menu);
-    edit->SetCaption(L"Edit");
-    edit->SetGroupIndex(1);
-    menu->Items()->Add(edit);
-    child->SetMenu(menu);
+    child->SetMenu(MakeMenu(child, {L"Edit"}, 1));
     Create<TsSkinProvider>(child);
     Children.push_back(child);
     Pump();
@@ -557,19 +543,7 @@ TEST_F(MDIChildCommands, ChildrenAreMinimisedByTheirSkinnedButtonAndSwitchedAndC
 
     SendMessageW(Main->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(two->Handle()), 0);
     Pump();
-    // The key goes into the queue with Control held in the thread's key state, as the keyboard
-    // would leave it: the message loop's translation of MDI keys reads that state.
-    const auto press = [&](WORD key) {
-        BYTE keys[256]{};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] |= 0x80;
-        SetKeyboardState(keys);
-        PostMessageW(Main->ActiveMDIChild()->Handle(), WM_KEYDOWN, key, 1);
-        Application->ProcessMessages();
-        keys[VK_CONTROL] &= 0x7F;
-        SetKeyboardState(keys);
-        Application->ProcessMessages();
-    };
+    const auto press = [&](WORD key) { ks::test::PressWithControl(Main->ActiveMDIChild()->Handle(), key); };
     press(VK_F6);
     EXPECT_EQ(Main->ActiveMDIChild(), one) << "Ctrl+F6 goes to the next skinned child";
     press(VK_F4);
