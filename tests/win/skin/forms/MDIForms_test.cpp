@@ -551,3 +551,17 @@ TEST_F(MDIChildCommands, ChildrenAreMinimisedByTheirSkinnedButtonAndSwitchedAndC
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MDIProviderBranches, ARefreshAttachesTheClientAgainWhenItLostItsAdapter)
+{
+    ASSERT_NE(Provider->MDIForm, nullptr);
+    Provider->MDIForm->ReleaseClient();
+    ASSERT_EQ(GetScrollHandler(Main->ClientHandle()), nullptr);
+    SendMessageW(Main->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    EXPECT_NE(Provider->MDIForm->MDIWnd, nullptr);
+    EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), Provider->MDIForm->MDIWnd);
+}
+
+} // namespace
