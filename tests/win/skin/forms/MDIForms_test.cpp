@@ -267,18 +267,6 @@ protected:
     }
 };
 
-TEST_F(MDIChildCommands, RestoringAMaximisedChildRepaintsTheOtherChildren)
-{
-    TForm* one = AddChild(L"One");
-    TForm* two = AddChild(L"Two");
-    Maximize(two);
-    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    Pump();
-    EXPECT_FALSE(IsZoomed(two->Handle()));
-    ExpectPaintedAsSkinned(one, "the child that was covered");
-    ExpectPaintedAsSkinned(two, "the restored child");
-}
-
 TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClose)
 {
     TForm* one = AddChild(L"One");
