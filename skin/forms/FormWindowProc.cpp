@@ -219,7 +219,7 @@ void TsSkinProvider::UnskinnedMessage(TMessage& message)
     CallOld(message);
     if (message.Msg == CM_MOUSEWHEEL)
         ForwardMouseWheel(message);
-    else if (message.Msg == WM_NCDESTROY && !BeingDestroyed())
+    else if (message.Msg == WM_NCDESTROY)
         MDIChildWindowGone(*this);
 }
 
