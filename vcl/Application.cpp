@@ -181,7 +181,7 @@ bool TApplication::ProcessMessage(MSG& msg)
         FTerminated = true;
         return true;
     }
-    if (!IsKeyMsg(msg)) {
+    if (!IsKeyMsg(msg) && !IsMDIMsg(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -207,6 +207,15 @@ bool TApplication::IsKeyMsg(const MSG& msg)
             break;
     }
     return control && control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+}
+
+bool TApplication::IsMDIMsg(MSG& msg)
+{
+    TCustomForm* main = MainForm();
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !main || main->FormStyle() != fsMDIForm ||
+        !main->ClientHandle())
+        return false;
+    return TranslateMDISysAccel(main->ClientHandle(), &msg) != FALSE;
 }
 
 void TApplication::Idle()

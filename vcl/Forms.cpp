@@ -281,7 +281,7 @@ void TCustomForm::CreateWnd()
     HICON icon = FIcon->Empty() ? (Application ? Application->Icon()->Handle() : nullptr) : FIcon->Handle();
     if (icon)
         SendMessageW(HandleIfAllocated(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    if (FMenu && !Parent())
+    if (FMenu && !Parent() && FFormStyle != fsMDIChild)
         FMenu->SetWindowHandle(HandleIfAllocated());
     if (FFormStyle == fsMDIForm && !Parent())
         CreateMDIClient();
@@ -292,8 +292,10 @@ void TCustomForm::DestroyWnd()
     // DestroyWindow would destroy the attached bar too, which belongs to its menu.
     if (FMenu && FMenu->WindowHandle() == HandleIfAllocated())
         FMenu->SetWindowHandle(nullptr);
-    if (FFormStyle == fsMDIChild)
+    if (FFormStyle == fsMDIChild) {
+        MergeIntoMainMenu(false);
         DestroyMDIChildWindow();
+    }
     TScrollingWinControl::DestroyWnd();
     FClientHandle = nullptr;
 }
@@ -307,12 +309,19 @@ void TCustomForm::SetMenu(TMainMenu* menu)
         if (FMenu->WindowHandle() && FMenu->WindowHandle() == HandleIfAllocated())
             FMenu->SetWindowHandle(nullptr);
     }
+    if (FFormStyle == fsMDIChild)
+        MergeIntoMainMenu(false);
     FMenu = menu;
     if (!FMenu)
         return;
     FMenu->FreeNotification(this);
-    if (HandleAllocated() && !Parent())
+    if (FFormStyle == fsMDIChild) {
+        TCustomForm* main = Application ? Application->MainForm() : nullptr;
+        if (main && main != this && main->FormStyle() == fsMDIForm && main->ActiveMDIChild() == this)
+            MergeIntoMainMenu(true);
+    } else if (HandleAllocated() && !Parent()) {
         FMenu->SetWindowHandle(HandleIfAllocated());
+    }
 }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation)
@@ -851,6 +860,7 @@ void TCustomForm::Dispatch(TMessage& m)
     case WM_INITMENUPOPUP: WMMenuMessage(m); break;
     case WM_MEASUREITEM: WMMenuMessage(m); break;
     case WM_DRAWITEM: WMMenuMessage(m); break;
+    case WM_MDIACTIVATE: WMMDIActivate(m); break;
     default: TScrollingWinControl::Dispatch(m); break;
     }
 }

@@ -258,6 +258,9 @@ private:
     void CreateMDIClient();
     // An MDI child leaves through its client (WM_MDIDESTROY) so that the next child is activated.
     void DestroyMDIChildWindow() noexcept;
+    // An MDI child has no bar of its own: its menu shows on the main form's while it is active.
+    void WMMDIActivate(TMessage& m);
+    void MergeIntoMainMenu(bool merge);
     // After an MDI child's window was shown: the client activates it and applies WindowState.
     void ShowMDIChild();
     void SetMDIChildState(TWindowState value);
@@ -407,6 +410,9 @@ private:
     bool ProcessMessage(MSG& msg);
     // Key messages go to the focused control as CN_ messages first; true when it took them.
     bool IsKeyMsg(const MSG& msg);
+    // The keys of an MDI main form's children (Ctrl+F4 closes the active one, Ctrl+F6 goes to
+    // the next) become their system commands.
+    bool IsMDIMsg(MSG& msg);
     void Idle();
     // Keeps CM_MOUSEENTER / CM_MOUSELEAVE with the control under the cursor.
     void DoMouseIdle();

@@ -4,6 +4,7 @@
 
 #include "vcl/Forms.h"
 
+#include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
 
 #include <string>
@@ -114,6 +115,29 @@ TCustomForm* TCustomForm::MDIChildren(int index) const
                 return f;
         }
     throw EListError(Format(MDIChildIndexText, {std::to_string(index)}));
+}
+
+void TCustomForm::MergeIntoMainMenu(bool merge)
+{
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (!FMenu || !main || main == this || main->FormStyle() != fsMDIForm || !main->Menu())
+        return;
+    if (merge)
+        main->Menu()->Merge(FMenu);
+    else
+        main->Menu()->Unmerge(FMenu);
+}
+
+void TCustomForm::WMMDIActivate(TMessage& m)
+{
+    TScrollingWinControl::Dispatch(m);
+    if (FFormStyle != fsMDIChild || !HandleAllocated())
+        return;
+    const HWND wnd = HandleIfAllocated();
+    if (reinterpret_cast<HWND>(m.LParam) == wnd)
+        MergeIntoMainMenu(true);
+    else if (reinterpret_cast<HWND>(m.WParam) == wnd)
+        MergeIntoMainMenu(false);
 }
 
 void TCustomForm::DefaultHandler(TMessage& m)

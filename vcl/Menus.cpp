@@ -162,6 +162,7 @@ const ks::PropertyInfo MenuItemProps[] = {
     ks::Prop<&TMenuItem::Checked, &TMenuItem::SetChecked>("Checked").DefaultIs(false),
     ks::Prop<&TMenuItem::Default, &TMenuItem::SetDefault>("Default").DefaultIs(false),
     ks::Prop<&TMenuItem::Enabled, &TMenuItem::SetEnabled>("Enabled").DefaultIs(true),
+    ks::Prop<&TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex>("GroupIndex").DefaultIs(0),
     ks::Prop<&TMenuItem::ImageIndex, &TMenuItem::SetImageIndex>("ImageIndex").DefaultIs(-1),
     ks::Prop<&TMenuItem::RadioItem, &TMenuItem::SetRadioItem>("RadioItem").DefaultIs(false),
     ks::Prop<&TMenuItem::ShortCut, &TMenuItem::SetShortCut>("ShortCut").DefaultIs(0),
@@ -392,6 +393,14 @@ void TMenuItem::SetImageIndex(int value)
     MenuChanged(false);
 }
 
+void TMenuItem::SetGroupIndex(int value)
+{
+    if (value == FGroupIndex)
+        return;
+    FGroupIndex = value;
+    MenuChanged(false);
+}
+
 void TMenuItem::SetSubMenuImages(TCustomImageList* value)
 {
     if (ReplaceReference(FSubMenuImages, value))
@@ -423,8 +432,9 @@ void TMenuItem::MenuChanged(bool rebuild)
         FParent->RebuildHandle();
     if (rebuild && FHandle)
         RebuildHandle();
+    // A menu merged into another bar never gets a handle of its own but still shows.
     TMenu* menu = GetParentMenu();
-    if (menu && menu->Items()->HandleAllocated())
+    if (menu && (menu->Items()->HandleAllocated() || menu->MergedInto()))
         menu->MenuChanged();
 }
 
@@ -445,16 +455,24 @@ void TMenuItem::RebuildHandle()
     TMenu* owner = GetParentMenu();
     const bool ownerDraw = owner && owner->OwnerDraw();
     std::vector<TMenuItem*> shown;
-    for (TMenuItem* item : FItems)
-        if (item->FVisible)
-            shown.push_back(item);
+    if (auto* bar = dynamic_cast<TMainMenu*>(FMenu); bar && bar->Merged()) {
+        shown = bar->BarItems();
+    } else {
+        for (TMenuItem* item : FItems)
+            if (item->FVisible)
+                shown.push_back(item);
+    }
+    // A frame's menu bar holds the platform's own entries for a maximised MDI child: its system
+    // menu first and its buttons last, all bitmaps, which no item of ours is. They stay where
+    // the platform put them; the items are laid out between them.
+    const int lead = SystemEntry(menu, 0) ? 1 : 0;
     // While the menu is open, entries keep their places: the system tracks the selected entry
     // and the submenu it shows by position, and a submenu whose entry moved is never closed.
     // Entries come, go and move once the menu has closed.
     if (owner && owner->FTracking) {
-        bool same = GetMenuItemCount(menu) == static_cast<int>(shown.size());
+        bool same = OwnEntryCount(menu) == static_cast<int>(shown.size());
         for (size_t i = 0; same && i < shown.size(); ++i)
-            same = EntryIs(menu, static_cast<int>(i), *shown[i]);
+            same = EntryIs(menu, lead + static_cast<int>(i), *shown[i]);
         if (!same) {
             owner->FRebuildPending = true;
             return;
@@ -463,11 +481,12 @@ void TMenuItem::RebuildHandle()
     // Entries of items that are gone or hidden go first (a submenu is only detached).
     for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position) {
         const UINT id = EntryId(menu, position);
-        if (std::none_of(shown.begin(), shown.end(), [id](const TMenuItem* i) { return i->FCommand == id; }))
+        if (!SystemEntry(menu, position) &&
+            std::none_of(shown.begin(), shown.end(), [id](const TMenuItem* i) { return i->FCommand == id; }))
             RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
     }
     for (size_t i = 0; i < shown.size(); ++i) {
-        const int position = static_cast<int>(i);
+        const int position = lead + static_cast<int>(i);
         if (position < GetMenuItemCount(menu) && EntryIs(menu, position, *shown[i])) {
             shown[i]->UpdateEntry(menu, position, ownerDraw);
             continue;
@@ -478,9 +497,9 @@ void TMenuItem::RebuildHandle()
                 RemoveMenu(menu, static_cast<UINT>(later), MF_BYPOSITION);
         shown[i]->InsertEntry(menu, position, ownerDraw);
     }
-    while (GetMenuItemCount(menu) > static_cast<int>(shown.size()))
-        if (!RemoveMenu(menu, static_cast<UINT>(shown.size()), MF_BYPOSITION))
-            break;
+    for (int position = GetMenuItemCount(menu) - 1; position >= lead + static_cast<int>(shown.size()); --position)
+        if (!SystemEntry(menu, position))
+            RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
 }
 
 std::wstring TMenuItem::EntryText() const
@@ -550,6 +569,22 @@ void TMenuItem::UpdateEntry(HMENU menu, int position, bool ownerDraw)
         wanted.fMask |= MIIM_SUBMENU;
     if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &wanted))
         throw EMenuError("The system refused a menu entry");
+}
+
+bool TMenuItem::SystemEntry(HMENU menu, int position)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) && (info.fType & MFT_BITMAP);
+}
+
+int TMenuItem::OwnEntryCount(HMENU menu)
+{
+    int count = 0;
+    for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position)
+        count += SystemEntry(menu, position) ? 0 : 1;
+    return count;
 }
 
 bool TMenuItem::EntryIs(HMENU menu, int position, const TMenuItem& item)
@@ -758,6 +793,14 @@ void TMenu::TrackingEnded()
         ks::UniqueMenu().reset(retired);
 }
 
+TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind)
+{
+    if (TMenuItem* item = FItems->Find(value, kind))
+        return item;
+    TMenu* merged = MergedMenu();
+    return merged ? merged->FindItem(value, kind) : nullptr;
+}
+
 bool TMenu::DispatchCommand(UINT command)
 {
     TMenuItem* item = FindItem(command, fkCommand);
@@ -870,8 +913,78 @@ void TMainMenu::SetWindowHandle(HWND wnd)
 
 void TMainMenu::MenuChanged()
 {
+    // A merged menu's items live on the other bar.
+    if (FMergedInto) {
+        if (FMergedInto->Items()->HandleAllocated())
+            FMergedInto->Items()->RebuildHandle();
+        FMergedInto->MenuChanged();
+    }
     if (FWindowHandle)
         DrawMenuBar(FWindowHandle);
+}
+
+std::vector<TMenuItem*> TMainMenu::BarItems() const
+{
+    std::vector<TMenuItem*> bar;
+    for (int i = 0; i < Items()->Count(); ++i)
+        if (TMenuItem* item = Items()->Items(i); item->Visible())
+            bar.push_back(item);
+    if (!FMerged)
+        return bar;
+    for (int i = 0; i < FMerged->Items()->Count(); ++i) {
+        TMenuItem* item = FMerged->Items()->Items(i);
+        if (!item->Visible())
+            continue;
+        const int group = item->GroupIndex();
+        // Own items of the group are replaced; the merged item goes after every lower group.
+        std::erase_if(bar, [&](const TMenuItem* own) { return own->Parent() == Items() && own->GroupIndex() == group; });
+        auto at = std::find_if(bar.begin(), bar.end(), [&](const TMenuItem* other) { return other->GroupIndex() > group; });
+        bar.insert(at, item);
+    }
+    return bar;
+}
+
+void TMainMenu::Merge(TMainMenu* menu)
+{
+    if (menu == FMerged || menu == this)
+        return;
+    if (FMerged) {
+        FMerged->FMergedInto = nullptr;
+        FMerged->RemoveFreeNotification(this);
+        RemoveFreeNotification(FMerged);
+    }
+    FMerged = menu;
+    if (FMerged) {
+        if (FMerged->FMergedInto)
+            FMerged->FMergedInto->Unmerge(FMerged);
+        FMerged->FMergedInto = this;
+        FMerged->FreeNotification(this);
+        FreeNotification(FMerged);
+    }
+    if (Items()->HandleAllocated())
+        Items()->RebuildHandle();
+    MenuChanged();
+}
+
+void TMainMenu::Unmerge(TMainMenu* menu)
+{
+    if (menu && menu == FMerged)
+        Merge(nullptr);
+}
+
+void TMainMenu::Notification(TComponent* component, TOperation operation)
+{
+    TMenu::Notification(component, operation);
+    if (operation != opRemove)
+        return;
+    if (component == FMergedInto)
+        FMergedInto = nullptr;
+    if (component == FMerged) {
+        FMerged = nullptr;
+        if (Items()->HandleAllocated() && !ComponentState().Contains(csDestroying))
+            Items()->RebuildHandle();
+        MenuChanged();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

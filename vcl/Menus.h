@@ -142,6 +142,10 @@ public:
     // Position in the image list of the item's menu (or its parent's SubMenuImages); -1 none.
     int ImageIndex() const noexcept { return FImageIndex; }
     void SetImageIndex(int value);
+    // Items of a menu merged into a bar replace the bar's items of the same group and go after
+    // those of lower groups.
+    int GroupIndex() const noexcept { return FGroupIndex; }
+    void SetGroupIndex(int value);
     // The images of this item's sub-items; forgotten when the list is freed.
     TCustomImageList* SubMenuImages() const noexcept { return FSubMenuImages; }
     void SetSubMenuImages(TCustomImageList* value);
@@ -191,6 +195,7 @@ protected:
 
 private:
     friend class TMenu;
+    friend class TMainMenu;
 
     // Brings the entries of this item's submenu in line with the visible sub-items, in place.
     void RebuildHandle();
@@ -198,6 +203,9 @@ private:
     MENUITEMINFOW EntryInfo(std::wstring& text, bool ownerDraw);
     void InsertEntry(HMENU menu, int position, bool ownerDraw);
     void UpdateEntry(HMENU menu, int position, bool ownerDraw);
+    // An entry the platform put there itself (a maximised MDI child's, on a frame's bar).
+    static bool SystemEntry(HMENU menu, int position);
+    static int OwnEntryCount(HMENU menu);
     static bool EntryIs(HMENU menu, int position, const TMenuItem& item);
     static UINT EntryId(HMENU menu, int position);
     void ItemsChanged();
@@ -219,6 +227,7 @@ private:
     TShortCut FShortCut = scNone;
     std::unique_ptr<TBitmap> FBitmap;
     int FImageIndex = -1;
+    int FGroupIndex = 0;
     TCustomImageList* FSubMenuImages = nullptr;
     TNotifyEvent FOnClick;
     TMenuMeasureItemEvent FOnMeasureItem;
@@ -252,7 +261,8 @@ public:
     TBiDiMode BiDiMode() const noexcept { return FBiDiMode; }
     void SetBiDiMode(TBiDiMode value) noexcept { FBiDiMode = value; }
 
-    TMenuItem* FindItem(UINT_PTR value, TFindItemKind kind) { return FItems->Find(value, kind); }
+    // Among the items and those of a menu merged into this one.
+    TMenuItem* FindItem(UINT_PTR value, TFindItemKind kind);
     // Handles WM_COMMAND from a menu, WM_INITMENUPOPUP, and WM_MEASUREITEM / WM_DRAWITEM for
     // menu entries, when they concern one of this menu's items; false otherwise.
     bool HandleMenuMessage(TMessage& message);
@@ -270,6 +280,10 @@ protected:
     virtual HMENU CreateMenuHandle() = 0;
     // Something in the tree changed after the Win32 menu was made.
     virtual void MenuChanged() {}
+    // The menu whose items show among this one's; nullptr for none.
+    virtual TMenu* MergedMenu() const noexcept { return nullptr; }
+    // The menu this one's items show among; nullptr for none.
+    virtual TMenu* MergedInto() const noexcept { return nullptr; }
     // The menu's modal loop ended: changes held back while it was open are made now.
     void TrackingEnded();
     // Gives the menu a fresh handle when the system left a selection in the closed one.
@@ -309,13 +323,26 @@ public:
     // The form sets its window here: the bar is attached with SetMenu and redrawn on every
     // change. nullptr detaches it.
     void SetWindowHandle(HWND wnd);
+    // Shows menu's visible items on this bar by their group indexes (an MDI main form shows its
+    // active child's this way); one menu at a time, nullptr or Unmerge takes it off again.
+    void Merge(TMainMenu* menu);
+    void Unmerge(TMainMenu* menu);
+    TMainMenu* Merged() const noexcept { return FMerged; }
+    // The visible items in the order the bar shows them, the merged menu's among them.
+    std::vector<TMenuItem*> BarItems() const;
 
 protected:
     HMENU CreateMenuHandle() override;
     void MenuChanged() override;
+    TMenu* MergedMenu() const noexcept override { return FMerged; }
+    TMenu* MergedInto() const noexcept override { return FMergedInto; }
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     HWND FWindowHandle = nullptr;
+    TMainMenu* FMerged = nullptr;
+    // The bar this menu is merged into.
+    TMainMenu* FMergedInto = nullptr;
 };
 
 // A context menu shown at a point. Every popup menu is in the popup list while it exists.

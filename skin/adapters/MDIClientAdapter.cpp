@@ -218,7 +218,10 @@ bool TacMDIWnd::WMPrint(TMessage& m)
     if (Provider->BorderForm || ActiveChildMaximized())
         return true;
     PaintMDIArea(dc, true);
-    RefreshScrollBars(this, true);
+    // Into the DC given: a printed picture (an animation's, under the paint lock too) shows the
+    // bars where the window has them.
+    RefreshScrollBars(this, false);
+    DrawScrollBars(this, CtrlHandle, dc, -1);
     return true;
 }
 

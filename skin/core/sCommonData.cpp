@@ -436,8 +436,9 @@ TRect RelativeTo(const TRect& r, const TRect& to) noexcept
     return {r.Left - to.Left, r.Top - to.Top, r.Right - to.Left, r.Bottom - to.Top};
 }
 
-// The window a control's halo keeps company: its form's, or, for a form placed inside another
-// control, that control's.
+// The window a control's halo keeps company: its form's; for a form placed inside another
+// control, that control's; for an MDI child, the MDI area it lies in, while the main form keeps
+// that area skinned.
 HWND GlowHostOf(TControl* control)
 {
     TControl* c = control;
@@ -447,7 +448,11 @@ HWND GlowHostOf(TControl* control)
         return nullptr;
     if (c->Parent())
         return WindowOf(c->Parent());
-    return WindowOf(c);
+    const HWND wnd = WindowOf(c);
+    if (static_cast<TCustomForm*>(c)->FormStyle() == fsMDIChild && wnd)
+        if (const HWND area = GetParent(wnd); area && ks::AdaptedAndVisible(area))
+            return area;
+    return wnd;
 }
 
 } // namespace

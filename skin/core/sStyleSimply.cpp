@@ -49,7 +49,8 @@ bool Listed(const TComponent* form)
            std::find(list.Forms.begin(), list.Forms.end(), form) != list.Forms.end();
 }
 
-// The window, then the children, each step only while the form is still there.
+// The window, then the children, then an MDI main form's client window (its children are no
+// controls of the form), each step only while the form is still there.
 void DeliverToForm(TCustomForm* form, const TMessage& message)
 {
     ks::ComponentWatch watch;
@@ -57,6 +58,9 @@ void DeliverToForm(TCustomForm* form, const TMessage& message)
     ks::SendSkinMessage(form->Handle(), message.Msg, message.WParam, message.LParam);
     if (watch.Alive(form))
         BroadcastCommand(form, message);
+    if (watch.Alive(form) && form->FormStyle() == fsMDIForm)
+        if (const HWND client = form->ClientHandle())
+            ks::SendSkinMessage(client, message.Msg, message.WParam, message.LParam);
 }
 
 // ---- redraw lock ---------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "skin/forms/FrameLayout.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
@@ -58,6 +59,13 @@ int GlobalMask(const TsSkinManager* manager, std::string_view key)
     if (!SkinLoaded(manager))
         return -1;
     return manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", key);
+}
+
+// The glyphs are looked up while the manager tells its forms of a new skin, when the skin is in
+// place but not yet marked active: a lookup that waited for the mark would find no buttons.
+int CommittedGlobalMask(const TsSkinManager* manager, std::string_view key)
+{
+    return manager ? manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", key) : -1;
 }
 
 bool OwnBitmap(const TsMaskData& mask)
@@ -332,6 +340,12 @@ bool TsSkinProvider::MainMenuVisible() const
     for (int i = 0; i < items->Count(); ++i)
         if (items->Items(i)->Visible())
             return true;
+    // The active child's menu merges into the main form's line.
+    if (TCustomForm* child = IsMDIMainForm(Form) && Form->ClientHandle() ? Form->ActiveMDIChild() : nullptr)
+        if (TMainMenu* childMenu = child->Menu())
+            for (int i = 0; i < childMenu->Items()->Count(); ++i)
+                if (childMenu->Items()->Items(i)->Visible())
+                    return true;
     return false;
 }
 
@@ -346,13 +360,18 @@ int TsSkinProvider::MenuLineCount() const
     TMainMenu* menu = Form->Menu();
     const HMENU handle = GetMenu(wnd);
     std::vector<int> widths;
-    for (int i = 0; i < menu->Items()->Count(); ++i) {
-        const TMenuItem* item = menu->Items()->Items(i);
-        if (!item->Visible() || !CarriesSkinnedHandlers(item, manager))
-            continue;
-        RECT r{};
-        if (handle && GetMenuItemRect(wnd, handle, static_cast<UINT>(widths.size()), &r))
+    // A maximised MDI child's icon starts the line and only adds its width.
+    const int lead = MDIChildMenuEntries(handle);
+    for (int i = 0; i < lead; ++i)
+        if (RECT r{}; GetMenuItemRect(wnd, handle, static_cast<UINT>(i), &r))
             widths.push_back(r.right - r.left);
+    UINT position = static_cast<UINT>(lead);
+    // The active MDI child's merged items lie between the form's own by their groups.
+    for (const TMenuItem* item : menu->BarItems()) {
+        RECT r{};
+        if (CarriesSkinnedHandlers(item, manager) && handle && GetMenuItemRect(wnd, handle, position, &r))
+            widths.push_back(r.right - r.left);
+        ++position;
     }
     const int frame = FormBorderWidth(wnd, ProviderSkinManager(), BorderForm != nullptr, true);
     MenuLineCountCache = ks::frame::MenuRowsOf(widths, Form->Width(), frame, InnerBorderOf(Form));
@@ -552,27 +571,27 @@ TPoint TsSkinProvider::CornerImagePos(int maskIndex) const
 void TsSkinProvider::InitTitleButtonSections()
 {
     const TsSkinManager* manager = ProviderSkinManager();
-    const bool big = IsSingleOrSizeable() || GlobalMask(manager, "SICONCLOSE") < 0;
+    const bool big = IsSingleOrSizeable() || CommittedGlobalMask(manager, "SICONCLOSE") < 0;
     if (big) {
-        ButtonMin.ImageIndex = GlobalMask(manager, "BICONMIN");
-        ButtonMax.ImageIndex = GlobalMask(manager, "BICONMAX");
-        ButtonClose.ImageIndex = GlobalMask(manager, "BICONCLOSE");
-        ButtonHelp.ImageIndex = GlobalMask(manager, "BICONHELP");
+        ButtonMin.ImageIndex = CommittedGlobalMask(manager, "BICONMIN");
+        ButtonMax.ImageIndex = CommittedGlobalMask(manager, "BICONMAX");
+        ButtonClose.ImageIndex = CommittedGlobalMask(manager, "BICONCLOSE");
+        ButtonHelp.ImageIndex = CommittedGlobalMask(manager, "BICONHELP");
     } else {
-        ButtonClose.ImageIndex = GlobalMask(manager, "SICONCLOSE");
-        ButtonMin.ImageIndex = GlobalMask(manager, "SICONMIN");
-        ButtonMax.ImageIndex = GlobalMask(manager, "SICONMAX");
-        ButtonHelp.ImageIndex = GlobalMask(manager, "SICONHELP");
+        ButtonClose.ImageIndex = CommittedGlobalMask(manager, "SICONCLOSE");
+        ButtonMin.ImageIndex = CommittedGlobalMask(manager, "SICONMIN");
+        ButtonMax.ImageIndex = CommittedGlobalMask(manager, "SICONMAX");
+        ButtonHelp.ImageIndex = CommittedGlobalMask(manager, "SICONHELP");
         if (ButtonHelp.ImageIndex < 0)
-            ButtonHelp.ImageIndex = GlobalMask(manager, "BICONHELP");
+            ButtonHelp.ImageIndex = CommittedGlobalMask(manager, "BICONHELP");
     }
     for (TitleButtonRec* b : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
         b->BigGlyph = big;
-    const bool smallMDI = GlobalMask(manager, "SICONCLOSE") >= 0;
-    MDIMin.ImageIndex = GlobalMask(manager, smallMDI ? "SICONMIN" : "BICONMIN");
-    MDIMax.ImageIndex = GlobalMask(manager, smallMDI ? "SICONMAX" : "BICONMAX");
-    MDIClose.ImageIndex = GlobalMask(manager, smallMDI ? "SICONCLOSE" : "BICONCLOSE");
-    UserButtonMaskIndex = GlobalMask(manager, "TITLEBUTTON");
+    const bool smallMDI = CommittedGlobalMask(manager, "SICONCLOSE") >= 0;
+    MDIMin.ImageIndex = CommittedGlobalMask(manager, smallMDI ? "SICONMIN" : "BICONMIN");
+    MDIMax.ImageIndex = CommittedGlobalMask(manager, smallMDI ? "SICONMAX" : "BICONMAX");
+    MDIClose.ImageIndex = CommittedGlobalMask(manager, smallMDI ? "SICONCLOSE" : "BICONCLOSE");
+    UserButtonMaskIndex = CommittedGlobalMask(manager, "TITLEBUTTON");
 }
 
 void TsSkinProvider::LayoutTitleButtons()

@@ -24,6 +24,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
@@ -129,8 +130,9 @@ TCustomForm* MaximizedChildWithButtons(const TsSkinProvider& p)
     if (!p.Form || p.Form->FormStyle() != fsMDIForm)
         return nullptr;
     TCustomForm* child = p.Form->ActiveMDIChild();
+    // A hidden child (a closed one hides) leaves no buttons behind.
     if (!child || !child->HandleAllocated() || !IsZoomed(child->HandleIfAllocated()) ||
-        !child->BorderIcons().Contains(biSystemMenu))
+        !IsWindowVisible(child->HandleIfAllocated()) || !child->BorderIcons().Contains(biSystemMenu))
         return nullptr;
     return child;
 }
@@ -723,11 +725,9 @@ void TsSkinProvider::PaintMenuLine()
     const int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
-    int position = 0;
-    for (int i = 0; i < menu->Items()->Count(); ++i) {
-        TMenuItem* item = menu->Items()->Items(i);
-        if (!item->Visible())
-            continue;
+    // The platform's entry for a maximised child's icon comes before the form's own items.
+    int position = MDIChildMenuEntries(bar);
+    for (TMenuItem* item : menu->BarItems()) {
         RECT r{};
         if (bar && GetMenuItemRect(wnd, bar, static_cast<UINT>(position), &r) && item->OnAdvancedDrawItem()) {
             const TRect target{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
@@ -863,6 +863,11 @@ void TsSkinProvider::NCPaint()
     if (AnimateShow)
         return;
     const HWND wnd = Form->Handle();
+    // A maximised active child covers its brothers: their frames are not painted over it.
+    if (IsMDIChildForm(Form))
+        if (TsSkinProvider* main = LiveMDISkinProvider())
+            if (TCustomForm* maximized = MaximizedMDIChildOf(*main); maximized && maximized != Form)
+                return;
     // The menu bar gets its skinned owner drawing before the first frame is painted with it.
     if (!MenuInitialized && Form->Menu() && InitMenu())
         MenuInitialized = true;

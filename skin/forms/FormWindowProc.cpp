@@ -18,9 +18,12 @@
 #include "skin/forms/FrameDragState.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 #include "vcl/StdCtrls.h"
+
+#include <utility>
 
 namespace {
 
@@ -148,9 +151,15 @@ void TsSkinProvider::RemoveSkin(TMessage& message)
     if (wnd && !BeingDestroyed() && manager) {
         PrepareMenus(false);
         SetSysMenuStyle(false);
+        // The client window goes back to the platform with the skin; the main form stays the
+        // children's MDI provider.
+        if (IsMDIMainForm(Form))
+            delete std::exchange(MDIForm, nullptr);
         if (HaveBorder() && !RegionChanging)
             SetWindowRgn(wnd, nullptr, TRUE);
         InitMenu();
+        if (const HWND client = Form->ClientHandle())
+            RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
         SetBorderFormActive(false);
     }
     if (Form) {
@@ -210,6 +219,8 @@ void TsSkinProvider::UnskinnedMessage(TMessage& message)
     CallOld(message);
     if (message.Msg == CM_MOUSEWHEEL)
         ForwardMouseWheel(message);
+    else if (message.Msg == WM_NCDESTROY)
+        MDIChildWindowGone(*this);
 }
 
 void TsSkinProvider::NewSkinUnskinned(TMessage&)
@@ -223,10 +234,16 @@ void TsSkinProvider::NewSkinUnskinned(TMessage&)
     if (manager) {
         InitTitleButtonSections();
         SetSysMenuStyle(true);
+        if (IsMDIMainForm(Form) && Screen && Form->ActiveMDIChild() &&
+            Form->ActiveMDIChild() == Screen->ActiveForm())
+            FormActive = true;
         if (!ManagerLoading(manager))
             PrepareMenus(true);
         FSkinData->BackgroundChanged = true;
         MenuLineCountCache = -1;
+        // A main form set up while no skin was active gets its client adapter now.
+        if (IsMDIMainForm(Form) && !MDIForm)
+            SetMDIFormSupport(true);
         if (FUseGlobalColor && !FSkinData->CustomColor() && Form)
             Form->SetColor(manager->GlobalSectionColor());
         ForbidDwmTransitions(FormWnd(Form), true);
@@ -294,6 +311,8 @@ void TsSkinProvider::SkinCmdNewSkin(TMessage& message)
     MenuLineCountCache = -1;
     if (const HWND wnd = FormWnd(Form))
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
+    if (IsMDIMainForm(Form) && !MDIForm)
+        SetMDIFormSupport(true);
 }
 
 void TsSkinProvider::SkinCmdRefresh(TMessage& message)
@@ -321,10 +340,21 @@ void TsSkinProvider::SkinCmdRefresh(TMessage& message)
         return;
     FSkinData->BackgroundChanged = true;
     SetBorderFormActive(manager && manager->ExtendedBorders());
-    if (!PaintLock)
-        RedrawWindow(wnd, nullptr, nullptr, RedrawFormNow);
+    if (!PaintLock) {
+        if (TCustomForm* maximized = MaximizedMDIChildOf(*this)) {
+            // The maximised child covers the client: the frame and the child are all there is.
+            SendMessageW(wnd, WM_NCPAINT, 0, 0);
+            InvalidateRect(maximized->HandleIfAllocated(), nullptr, TRUE);
+        } else {
+            RedrawWindow(wnd, nullptr, nullptr, RedrawFormNow);
+            if (const HWND client = IsMDIMainForm(Form) ? Form->ClientHandle() : nullptr)
+                RedrawWindow(client, nullptr, nullptr, RedrawFormNow);
+        }
+    }
     if (FUseGlobalColor && !FSkinData->CustomColor() && manager)
         Form->SetColor(manager->GlobalSectionColor());
+    if (MDIForm)
+        MDIForm->AttachMDIClient();
     FSkinData->SetUpdating(false);
     if (Adapter)
         Adapter->BroadcastMessage(message);
@@ -404,6 +434,9 @@ void TsSkinProvider::SkinCmdAfterScroll(TMessage&)
         return;
     SendMessageW(wnd, WM_SETREDRAW, 1, 0);
     RedrawWindow(wnd, nullptr, nullptr, RedrawAllNow);
+    if (MDISkinProvider == this)
+        if (const HWND client = Form->ClientHandle())
+            RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
 }
 
 // ---- control messages

@@ -12,6 +12,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
@@ -209,6 +210,12 @@ void TsSkinProvider::SetUpForm()
     TitleChanged = true;
     BordersChanged = true;
     MenuChanged = true;
+    // A child's menu merges into the main form's line and its buttons may join it.
+    if (IsMDIChildForm(Form) && !Form->ComponentState().Contains(csDesigning))
+        if (TsSkinProvider* main = LiveMDISkinProvider()) {
+            main->SkinData()->BackgroundChanged = true;
+            main->MenuLineCountCache = -1;
+        }
     const bool settled = !Form->ComponentState().Contains(csDestroying) &&
                          !Form->FormState().Contains(fsCreating) && !Loading(this);
     if (settled && FUseGlobalColor && !FSkinData->CustomColor() && FSkinData->IsSkinActive())
@@ -235,6 +242,8 @@ void TsSkinProvider::PrepareForm()
         TsTitleButton* button = FTitleButtons->Items(i);
         button->BtnData.ImageIndex = button->UseSkinData() ? UserButtonMaskIndex : -1;
     }
+    if (MDIForm)
+        MDIForm->RefreshFormFrame();
 }
 
 void TsSkinProvider::CreateAdapter()
@@ -438,11 +447,13 @@ void TsSkinProvider::HandlePaint(TMessage& message)
     // While the screen is held for an animation nothing may validate the form's update region.
     const HDC dc = PaintLock ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(wnd, &ps);
     FSkinData->SetUpdating(false);
+    // Every child paints what was uncovered of it (an inactive one too, or the picture of a
+    // child moved over it stays); only the active child tells its controls.
     const bool mdiChild = Form->FormStyle() == fsMDIChild;
     const bool activeChild = !mdiChild || (MDISkinProvider && MDISkinProvider->Form &&
                                            MDISkinProvider->Form->ActiveMDIChild() == Form);
-    if (dc && !MDIMaximizedChild && !BeingDestroyed() && activeChild)
-        PaintClientBackground(dc, true);
+    if (dc && !MDIMaximizedChild && !BeingDestroyed())
+        PaintClientBackground(dc, activeChild);
     if (!PaintLock)
         EndPaint(wnd, &ps);
 }
@@ -523,6 +534,10 @@ void TsSkinProvider::CreateCoverForm(bool fullHeight)
     const HWND wnd = FormWnd(Form);
     if (!wnd || !FDrawNonClientArea || Animating || RedrawLockCount >= 1 || !Application)
         return;
+    // The main form holds its painting back: its child is painted with it afterwards.
+    if (IsMDIChildForm(Form))
+        if (TsSkinProvider* main = LiveMDISkinProvider(); main && main->RedrawLockCount > 0)
+            return;
     if (!CoverForm) {
         ks::SetNextFormCreation({true, false, {}});
         CoverForm = CreateNew<TForm>(Application);

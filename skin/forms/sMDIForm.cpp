@@ -65,6 +65,65 @@ void TsMDIForm::RefreshFormFrame()
         SendMessageW(Form->HandleIfAllocated(), WM_NCPAINT, 0, 0);
 }
 
+bool IsMDIMainForm(const TCustomForm* form) noexcept
+{
+    return form && form->FormStyle() == fsMDIForm;
+}
+
+bool IsMDIChildForm(const TCustomForm* form) noexcept
+{
+    return form && form->FormStyle() == fsMDIChild;
+}
+
+TsSkinProvider* LiveMDISkinProvider() noexcept
+{
+    TsSkinProvider* main = MDISkinProvider;
+    if (!main || main->ComponentState().Contains(csDestroying) || !main->Form ||
+        main->Form->ComponentState().Contains(csDestroying))
+        return nullptr;
+    return main;
+}
+
+TCustomForm* MaximizedMDIChildOf(const TsSkinProvider& main)
+{
+    if (!IsMDIMainForm(main.Form) || !main.Form->ClientHandle())
+        return nullptr;
+    TCustomForm* active = main.Form->ActiveMDIChild();
+    return active && IsZoomed(active->HandleIfAllocated()) ? active : nullptr;
+}
+
+void MDIChildProviderGone(const TsSkinProvider& child)
+{
+    if (!IsMDIChildForm(child.Form) || !child.Form->Menu())
+        return;
+    if (TsSkinProvider* main = LiveMDISkinProvider())
+        main->InvalidateNonClient();
+}
+
+void MDIChildWindowGone(const TsSkinProvider& child)
+{
+    TsSkinProvider* main = LiveMDISkinProvider();
+    if (!IsMDIChildForm(child.Form) || !main || !main->MDIForm || !main->SkinData() || !main->SkinData()->IsSkinActive())
+        return;
+    main->InvalidateNonClient();
+    if (!main->Form->ActiveMDIChild())
+        if (const HWND client = main->Form->ClientHandle())
+            RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+}
+
+int MDIChildMenuEntries(HMENU bar)
+{
+    if (!bar || GetMenuItemCount(bar) <= 0)
+        return 0;
+    // The form's own entries are strings or owner-drawn, never bitmaps with a submenu.
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+    if (!GetMenuItemInfoW(bar, 0, TRUE, &info))
+        return 0;
+    return (info.fType & MFT_BITMAP) && info.hSubMenu ? 1 : 0;
+}
+
 void TsSkinProvider::SetMDIFormSupport(bool on)
 {
     if (on) {

@@ -11,6 +11,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
+#include "skin/forms/sMDIForm.h"
 #include "vcl/Bitmap.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
@@ -166,6 +167,7 @@ TsSkinProvider::~TsSkinProvider()
         // over later holds this provider's delegate as its own "old" and keeps the chain.
         if (Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
             Form->SetWindowProc(OldWndProc);
+        MDIChildProviderGone(*this);
     }
     // The client adapter calls back into this provider; it never outlives it.
     SetMDIFormSupport(false);

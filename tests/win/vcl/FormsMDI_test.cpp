@@ -1,6 +1,8 @@
 #include "vcl/Forms.h"
 
+#include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
+#include "win/support/KeyState.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,103 @@ TEST_F(FormsMDITest, WindowStateMaximisesAndRestoresThroughTheClient)
     Child2->SetWindowState(wsNormal);
     EXPECT_FALSE(IsZoomed(Child2->HandleIfAllocated()));
     EXPECT_EQ(Child2->WindowState(), wsNormal);
+}
+
+TEST_F(FormsMDITest, TheMenuKeepsThePlatformsEntriesOfAMaximisedChildWhenItChanges)
+{
+    MakeMain();
+    auto* bar = Create<TMainMenu>(Main);
+    TMenuItem* items[3]{};
+    for (int i = 0; i < 3; ++i) {
+        items[i] = Create<TMenuItem>(bar);
+        items[i]->SetCaption(i == 0 ? L"File" : i == 1 ? L"Window" : L"Help");
+        bar->Items()->Add(items[i]);
+    }
+    items[2]->SetVisible(false);
+    Main->SetMenu(bar);
+    Child1 = MakeChild(L"One");
+    Child1->SetWindowState(wsMaximized);
+    HMENU menu = GetMenu(Main->Handle());
+    ASSERT_EQ(GetMenuItemCount(menu), 6) << "the child's icon, File, Window and its three buttons";
+    const auto idAt = [&](int position) { return GetMenuItemID(menu, position); };
+    const UINT lastButton = idAt(5);
+
+    items[0]->MenuChanged(true);
+    EXPECT_EQ(GetMenuItemCount(menu), 6) << "rebuilding keeps the platform's entries";
+    items[2]->SetVisible(true);
+    ASSERT_EQ(GetMenuItemCount(menu), 7);
+    EXPECT_EQ(idAt(3), items[2]->Command()) << "a shown item goes after the others, before the buttons";
+    EXPECT_EQ(idAt(6), lastButton);
+    items[0]->SetVisible(false);
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    EXPECT_EQ(idAt(1), items[1]->Command()) << "the icon's entry stays first";
+    EXPECT_EQ(idAt(5), lastButton);
+}
+
+TEST_F(FormsMDITest, TheActiveChildsMenuMergesIntoTheMainFormsBarByGroup)
+{
+    MakeMain();
+    const auto makeMenu = [](TForm* owner, std::initializer_list<std::pair<const wchar_t*, int>> items) {
+        auto* menu = Create<TMainMenu>(owner);
+        for (const auto& [caption, group] : items) {
+            auto* item = Create<TMenuItem>(menu);
+            item->SetCaption(caption);
+            item->SetGroupIndex(group);
+            menu->Items()->Add(item);
+        }
+        return menu;
+    };
+    Main->SetMenu(makeMenu(Main, {{L"File", 0}, {L"Window", 9}}));
+    const auto barTexts = [&] {
+        std::wstring texts;
+        HMENU bar = GetMenu(Main->Handle());
+        for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+            wchar_t text[32]{};
+            GetMenuStringW(bar, static_cast<UINT>(i), text, 32, MF_BYPOSITION);
+            texts += std::wstring(texts.empty() ? L"" : L"|") + text;
+        }
+        return texts;
+    };
+    Child1 = MakeChild(L"One");
+    TMainMenu* childMenu = makeMenu(Child1, {{L"Document", 0}, {L"Edit", 1}});
+    Child1->SetMenu(childMenu);
+    EXPECT_EQ(childMenu->WindowHandle(), nullptr) << "an MDI child has no bar of its own";
+    EXPECT_EQ(barTexts(), L"Document|Edit|Window") << "the group replaces File, Edit goes before Window";
+    ASSERT_EQ(Main->Menu()->BarItems().size(), 3u);
+
+    bool clicked = false;
+    struct Clicks {
+        bool* Flag;
+        void Click(TObject*) { *Flag = true; }
+    } clicks{&clicked};
+    childMenu->Items()->Items(1)->SetOnClick(TNotifyEvent(&clicks, &Clicks::Click));
+    SendMessageW(Main->Handle(), WM_COMMAND, childMenu->Items()->Items(1)->Command(), 0);
+    EXPECT_TRUE(clicked) << "a merged item's command reaches it";
+
+    childMenu->Items()->Items(1)->SetCaption(L"Edit2");
+    EXPECT_EQ(barTexts(), L"Document|Edit2|Window") << "a change of a merged item shows on the bar";
+
+    Child2 = MakeChild(L"Two");
+    EXPECT_EQ(barTexts(), L"File|Window") << "another child active: the main form's own items";
+    SendMessageW(Main->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(Child1->Handle()), 0);
+    EXPECT_EQ(barTexts(), L"Document|Edit2|Window");
+    Child1->Free();
+    Child1 = nullptr;
+    EXPECT_EQ(barTexts(), L"File|Window") << "a freed child takes its items along";
+}
+
+TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
+{
+    MakeMain();
+    Child1 = MakeChild(L"One");
+    Child2 = MakeChild(L"Two");
+    Application->ProcessMessages();
+    ASSERT_EQ(Main->ActiveMDIChild(), Child2);
+    const auto press = [&](WORD key) { ks::test::PressWithControl(Main->ActiveMDIChild()->Handle(), key); };
+    press(VK_F6);
+    EXPECT_EQ(Main->ActiveMDIChild(), Child1) << "Ctrl+F6: the next child";
+    press(VK_F4);
+    EXPECT_FALSE(IsWindowVisible(Child1->Handle())) << "Ctrl+F4 closes the active child (it hides)";
 }
 
 TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)

@@ -7,6 +7,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/ScreenPictures.h"
 #include "win/support/VclFixture.h"
@@ -124,6 +125,30 @@ protected:
         child->SetBounds(10 + offset, 10 + offset, 200, 150);
         child->Show();
         return child;
+    }
+
+    // A main menu of one item per caption, the n-th in group index n, made for form.
+    static TMainMenu* MakeMenu(TForm* form, std::initializer_list<const wchar_t*> captions, int firstGroup = 0)
+    {
+        auto* menu = Create<TMainMenu>(form);
+        int group = firstGroup;
+        for (const wchar_t* caption : captions) {
+            auto* item = Create<TMenuItem>(menu);
+            item->SetCaption(caption);
+            item->SetGroupIndex(group++);
+            menu->Items()->Add(item);
+        }
+        return menu;
+    }
+    // Gives Main a "File" (group 0) and "Window" (group 9) menu and makes its provider again
+    // after it, as a program's form streams them.
+    void GiveMainFileWindowMenu()
+    {
+        TMainMenu* menu = MakeMenu(Main, {L"File", L"Window"});
+        menu->Items()->Items(1)->SetGroupIndex(9);
+        Main->SetMenu(menu);
+        Provider->Free();
+        Provider = Create<TsSkinProvider>(Main);
     }
 
     TForm* Main = nullptr;

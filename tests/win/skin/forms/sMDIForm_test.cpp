@@ -119,13 +119,7 @@ protected:
     }
     void AddMenu()
     {
-        auto* bar = Create<TMainMenu>(Main);
-        for (const wchar_t* text : {L"File", L"Window"}) {
-            auto* item = Create<TMenuItem>(bar);
-            item->SetCaption(text);
-            bar->Items()->Add(item);
-        }
-        Main->SetMenu(bar);
+        Main->SetMenu(MakeMenu(Main, {L"File", L"Window"}));
         Pump();
     }
     void Paint()

@@ -1,0 +1,98 @@
+// The contact sheet of a skinned MDI main form as the screen shows it, written to
+// <build>/mdi-sheet.png for people to look at: cascaded children, one child maximised with its
+// icon and buttons on the menu line, the same after a skin change, and a child moved partly out
+// of the client.
+#include "skin/adapters/MDIClientAdapter.h"
+#include "skin/core/sCommonData.h"
+#include "skin/forms/sMDIForm.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Bitmap.h"
+#include "vcl/Menus.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/SheetPng.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace ks::test;
+
+class MDIFormsSheet : public SkinnedMDIFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedMDIFixture::SetUp();
+        InitializeSkinProviderUnit();
+        Main->SetText(L"MDI");
+        GiveMainFileWindowMenu();
+        Sheet = NewBitmap24(1080, 900);
+        RECT all{0, 0, 1080, 900};
+        FillRect(Sheet->Canvas().Handle(), &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        for (int i = 0; i < 3; ++i) {
+            const std::wstring caption = L"Child " + std::to_wstring(i + 1);
+            TForm* child = MakeChild(caption.c_str(), 30 * i);
+            // The last child's menu merges into the main form's line: "Edit" between "File"
+            // and "Window".
+            if (i == 2)
+                child->SetMenu(MakeMenu(child, {L"Edit"}, 1));
+            Create<TsSkinProvider>(child);
+            Children.push_back(child);
+        }
+        Settle();
+    }
+    void TearDown() override
+    {
+        for (auto it = Children.rbegin(); it != Children.rend(); ++it)
+            (*it)->Free();
+        Sheet.reset();
+        SkinnedMDIFixture::TearDown();
+    }
+    void Settle()
+    {
+        Pump();
+        RedrawWindow(Main->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+    }
+    // The main form as the screen shows it, placed at (x, y) of the sheet under a label.
+    void Capture(int x, int y, const std::string& label)
+    {
+        const std::unique_ptr<TBitmap> picture = ScreenPicture(Main->Handle());
+        BitBlt(Sheet->Canvas().Handle(), x, y + 16, picture->Width(), picture->Height(), picture->Canvas().Handle(), 0, 0,
+               SRCCOPY);
+        DrawSheetLabel(*Sheet, x, y, label);
+    }
+
+    std::vector<TForm*> Children;
+    std::unique_ptr<TBitmap> Sheet;
+};
+
+TEST_F(MDIFormsSheet, CascadedMaximisedChangedAndMoved)
+{
+    Capture(10, 10, "cascaded children, child 3's Edit merged");
+
+    TForm* last = Children.back();
+    SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Settle();
+    ASSERT_TRUE(IsZoomed(last->Handle()));
+    EXPECT_GT(Provider->MDIClose.Rect.Width(), 0) << "the maximised child's buttons are on the menu line";
+    Capture(540, 10, "child 3 maximised: icon, merged Edit and buttons on the menu line");
+
+    Manager->SetHueOffset(120);
+    Settle();
+    Capture(10, 450, "after a skin change (hue 120)");
+
+    Manager->SetHueOffset(0);
+    SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    // Moved partly out of the client.
+    SetWindowPos(last->Handle(), nullptr, 380, 260, 210, 160, SWP_NOZORDER);
+    Settle();
+    Capture(540, 450, "a child moved partly out of the client");
+
+    WriteSheetPng(*Sheet, std::string(KS_BUILD_DIR) + "/mdi-sheet.png");
+}
+
+} // namespace

@@ -1,0 +1,555 @@
+// An MDI main form with a provider, a "File / Window" menu and children with providers of their
+// own, driven by the messages a user's mouse and keyboard send and by skin changes: what the
+// client window, the children and the main form's menu line show and hear.
+#include "skin/adapters/MDIClientAdapter.h"
+#include "skin/adapters/SkinnedScrollBars.h"
+#include "skin/adapters/acSBUtils.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/forms/SystemMenu.h"
+#include "skin/forms/sMDIForm.h"
+#include "skin/forms/sSkinProvider.h"
+#include "vcl/Bitmap.h"
+#include "vcl/Menus.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/KeyState.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using ks::test::SkinnedMDIFixture;
+
+// The skin commands each window was sent, recorded by a hook on this thread.
+std::vector<std::pair<HWND, WORD>> gCommands;
+
+LRESULT CALLBACK RecordCommand(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == SM_SKINCMD)
+        gCommands.emplace_back(m->hwnd, HIWORD(m->wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class MDIForms : public SkinnedMDIFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedMDIFixture::SetUp();
+        InitializeSkinProviderUnit();
+        GiveMainFileWindowMenu();
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (Hook)
+            UnhookWindowsHookEx(Hook);
+        gCommands.clear();
+        for (auto it = Children.rbegin(); it != Children.rend(); ++it)
+            (*it)->Free();
+        SkinnedMDIFixture::TearDown();
+    }
+    // A shown child with a provider of its own, cascaded by its number.
+    TForm* AddChild(const wchar_t* caption)
+    {
+        TForm* child = MakeChild(caption, 30 * static_cast<int>(Children.size()));
+        Create<TsSkinProvider>(child);
+        Children.push_back(child);
+        Pump();
+        return child;
+    }
+    // Main's provider made again, as a program makes it while no skin is active.
+    void RemakeMainProviderUnskinned()
+    {
+        Provider->Free();
+        Manager->SetActive(false);
+        Pump();
+        Provider = Create<TsSkinProvider>(Main);
+        Pump();
+    }
+    static TsSkinProvider* ProviderOf(TForm* form)
+    {
+        for (int i = 0; i < form->ComponentCount(); ++i)
+            if (auto* p = dynamic_cast<TsSkinProvider*>(form->Components(i)))
+                return p;
+        return nullptr;
+    }
+    void Maximize(TForm* child)
+    {
+        SendMessageW(child->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        Pump();
+    }
+    void StartRecording()
+    {
+        gCommands.clear();
+        Hook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordCommand, nullptr, GetCurrentThreadId());
+    }
+    static std::set<WORD> CommandsTo(HWND wnd)
+    {
+        std::set<WORD> seen;
+        for (const auto& [target, command] : gCommands)
+            if (target == wnd)
+                seen.insert(command);
+        return seen;
+    }
+    void RepaintAll()
+    {
+        RedrawWindow(Main->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+    }
+
+    std::vector<TForm*> Children;
+    HHOOK Hook = nullptr;
+};
+
+TEST_F(MDIForms, EverySkinCommandReachesTheClientAndEachChild)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    StartRecording();
+    Manager->SetActive(false);
+    Pump();
+    Manager->SetActive(true);
+    Pump();
+    Manager->SetHueOffset(40);
+    Pump();
+    for (HWND wnd : {Main->ClientHandle(), one->Handle(), two->Handle()}) {
+        const std::set<WORD> seen = CommandsTo(wnd);
+        EXPECT_TRUE(seen.count(SKC_REMOVE_SKIN)) << "remove skin, window " << wnd;
+        EXPECT_TRUE(seen.count(SKC_NEW_SKIN)) << "new skin, window " << wnd;
+        EXPECT_TRUE(seen.count(SKC_REFRESH)) << "refresh, window " << wnd;
+    }
+}
+
+TEST_F(MDIForms, ASkinSwitchedOnAfterTheFormsShowAdaptsTheClientAndKeepsTheCloseButtons)
+{
+    RemakeMainProviderUnskinned();
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    auto* plainProvider = Create<TsSkinProvider>(Form);
+    Pump();
+    EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), nullptr);
+
+    Manager->SetActive(true);
+    Pump();
+    RepaintAll();
+    ASSERT_NE(Provider->MDIForm, nullptr) << "the main form gets its MDI support with the skin";
+    EXPECT_NE(Provider->MDIForm->MDIWnd, nullptr);
+    EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), Provider->MDIForm->MDIWnd);
+    for (TsSkinProvider* p : {Provider, ProviderOf(one), ProviderOf(two), plainProvider}) {
+        ASSERT_NE(p, nullptr);
+        SCOPED_TRACE(p->Form->ClassName());
+        ASSERT_NE(p->SystemMenu, nullptr);
+        EXPECT_TRUE(p->SystemMenu->VisibleClose()) << "the close button stays";
+        EXPECT_GT(p->ButtonClose.Rect.Width(), 0);
+    }
+}
+
+TEST_F(MDIForms, ChildrenPaintTheirClientWhetherActiveOrNot)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    ASSERT_EQ(Main->ActiveMDIChild(), two);
+    const TColor expected = ColorToRGB(ProviderOf(one)->FormBackColor());
+    // The inactive child's client is painted over with a colour the skin never shows, then
+    // uncovered as a moved child would uncover it.
+    HDC dc = GetDC(one->Handle());
+    RECT r{0, 0, 60, 60};
+    HBRUSH red = CreateSolidBrush(0x0000FF);
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+    ReleaseDC(one->Handle(), dc);
+    InvalidateRect(one->Handle(), &r, TRUE);
+    UpdateWindow(one->Handle());
+    Pump();
+    POINT at{20, 20};
+    ClientToScreen(one->Handle(), &at);
+    HDC screen = GetDC(nullptr);
+    const TColor shown = static_cast<TColor>(GetPixel(screen, at.x, at.y));
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(shown, expected);
+}
+
+TEST_F(MDIForms, AMaximisedChildsIconStartsTheMenuLineAndTheItemsFollowIt)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    ASSERT_TRUE(IsZoomed(two->Handle()));
+    HMENU bar = GetMenu(Main->Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 6) << "the platform's entries for the child's icon and buttons are there";
+    Provider->InvalidateNonClient();
+    Pump();
+    Provider->FormChanged = true;
+    Provider->SkinData()->BackgroundChanged = true;
+    Provider->PaintNonClient();
+    // Two lines only: the items are not squeezed onto the icon's entry.
+    EXPECT_EQ(Provider->MenuLineCount(), 1);
+    TBitmap* cache = Provider->SkinData()->CacheBitmap.get();
+    ASSERT_NE(cache, nullptr);
+    RECT window{};
+    GetWindowRect(Main->Handle(), &window);
+    // Every item's picture lies in the rectangle the platform gives its entry (after the icon's):
+    // some pixel of the skin's menu font colour inside each.
+    const auto inkIn = [&](const RECT& r) {
+        int ink = 0;
+        for (int y = r.top - window.top; y < r.bottom - window.top; ++y)
+            for (int x = r.left - window.left; x < r.right - window.left; ++x) {
+                const COLORREF c = GetPixel(cache->Canvas().Handle(), x, y);
+                ink += c == ks::test::SkinGreen || c == ks::test::SkinBrightGreen ? 1 : 0;
+            }
+        return ink;
+    };
+    for (UINT position : {1u, 2u}) {
+        RECT r{};
+        ASSERT_TRUE(GetMenuItemRect(Main->Handle(), bar, position, &r));
+        EXPECT_GT(inkIn(r), 0) << "item at " << position;
+    }
+    RECT icon{};
+    ASSERT_TRUE(GetMenuItemRect(Main->Handle(), bar, 0, &icon));
+    EXPECT_EQ(inkIn(icon), 0) << "no item text in the icon's slot";
+}
+
+TEST_F(MDIForms, RemovingTheSkinWithAMaximisedChildKeepsThePlatformsMenuEntries)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    HMENU bar = GetMenu(Main->Handle());
+    const int entries = GetMenuItemCount(bar);
+    ASSERT_EQ(entries, 6) << "File, Window, and the child's icon and three buttons";
+    Manager->SetActive(false);
+    Pump();
+    EXPECT_EQ(GetMenuItemCount(GetMenu(Main->Handle())), entries);
+    EXPECT_EQ(Provider->MDIForm, nullptr) << "the client goes back to the platform";
+    EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), nullptr);
+    EXPECT_EQ(MDISkinProvider, Provider) << "the main form is still the children's MDI provider";
+
+    Manager->SetActive(true);
+    Pump();
+    RepaintAll();
+    ASSERT_TRUE(IsZoomed(two->Handle()));
+    EXPECT_GT(Provider->MDIClose.Rect.Width(), 0) << "the maximised child's buttons are back";
+    EXPECT_NE(GetScrollHandler(Main->ClientHandle()), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+class MDIChildCommands : public MDIForms {
+protected:
+    // What the screen shows of the child's title and client against what its skinned image
+    // holds there.
+    void ExpectPaintedAsSkinned(TForm* child, const char* what)
+    {
+        SCOPED_TRACE(what);
+        TsSkinProvider* p = ProviderOf(child);
+        ASSERT_NE(p, nullptr);
+        TBitmap* cache = p->SkinData()->CacheBitmap.get();
+        ASSERT_TRUE(cache && !cache->Empty()) << "the child was painted";
+        RECT w{};
+        GetWindowRect(child->Handle(), &w);
+        const int x = (w.right - w.left) / 2;
+        const int titleY = p->CaptionHeight(true) / 2 + 2;
+        EXPECT_EQ(ks::test::ScreenPixel(child->Handle(), x, titleY),
+                  static_cast<TColor>(GetPixel(cache->Canvas().Handle(), x, titleY)))
+            << "title";
+        const int clientY = p->ClientOffsetY() + 20;
+        EXPECT_EQ(ks::test::ScreenPixel(child->Handle(), p->ClientOffsetX() + 20, clientY), ColorToRGB(p->FormBackColor()))
+            << "client";
+    }
+};
+
+TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClose)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    RepaintAll();
+    const auto click = [&](const TitleButtonRec& rec) {
+        RECT w{};
+        GetWindowRect(Main->Handle(), &w);
+        const TRect m = Provider->ExtBorderMargins();
+        const LPARAM at = MAKELPARAM(w.left + (rec.Rect.Left + rec.Rect.Right) / 2 - m.Left,
+                                     w.top + (rec.Rect.Top + rec.Rect.Bottom) / 2 - m.Top);
+        const WPARAM hit = static_cast<WPARAM>(SendMessageW(Main->Handle(), WM_NCHITTEST, 0, at));
+        EXPECT_EQ(static_cast<int>(hit), rec.HitCode);
+        SendMessageW(Main->Handle(), WM_NCLBUTTONDOWN, hit, at);
+        SendMessageW(Main->Handle(), WM_NCLBUTTONUP, hit, at);
+        Pump();
+    };
+    ASSERT_GT(Provider->MDIMax.Rect.Width(), 0);
+    click(Provider->MDIMax);
+    EXPECT_FALSE(IsZoomed(two->Handle())) << "restored";
+    ExpectPaintedAsSkinned(one, "the child uncovered by the restore");
+    ExpectPaintedAsSkinned(two, "the restored child");
+    Maximize(two);
+    RepaintAll();
+    click(Provider->MDIMin);
+    EXPECT_TRUE(IsIconic(two->Handle())) << "minimised";
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Maximize(two);
+    RepaintAll();
+    click(Provider->MDIClose);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(two->Handle())) << "closed (the library's forms hide on closing)";
+    RepaintAll();
+    EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no stale buttons once the maximised child is gone";
+}
+
+} // namespace
+
+namespace {
+
+// The messages each window was sent, recorded by a hook on this thread.
+std::vector<std::pair<HWND, UINT>> gSent;
+
+LRESULT CALLBACK RecordSent(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION)
+        gSent.emplace_back(m->hwnd, m->message);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// What a child's provider and the main form's provider tell each other.
+class MDIProviderBranches : public MDIForms {
+protected:
+    void TearDown() override
+    {
+        if (SentHook)
+            UnhookWindowsHookEx(SentHook);
+        gSent.clear();
+        MDIForms::TearDown();
+    }
+    void RecordSentMessages()
+    {
+        gSent.clear();
+        SentHook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordSent, nullptr, GetCurrentThreadId());
+    }
+    static bool Sent(HWND wnd, UINT msg)
+    {
+        for (const auto& [target, m] : gSent)
+            if (target == wnd && m == msg)
+                return true;
+        return false;
+    }
+    // The main form's frame counts as painted and its menu line as counted.
+    void SettleMainFrame()
+    {
+        Pump();
+        Provider->SkinData()->BackgroundChanged = false;
+        Provider->MenuLineCountCache = 5;
+    }
+    bool MainFrameChanged() const { return Provider->SkinData()->BackgroundChanged && Provider->MenuLineCountCache == -1; }
+
+    HHOOK SentHook = nullptr;
+};
+
+TEST_F(MDIProviderBranches, AChildTellsTheMainFormWhenItsMenuOrSetUpChanges)
+{
+    TForm* one = AddChild(L"One");
+    {
+        SCOPED_TRACE("set-up of a child");
+        SettleMainFrame();
+        ProviderOf(one)->SetUpForm();
+        EXPECT_TRUE(MainFrameChanged());
+    }
+    {
+        SCOPED_TRACE("a child with a menu loses its provider");
+        auto* menu = Create<TMainMenu>(one);
+        auto* item = Create<TMenuItem>(menu);
+        item->SetCaption(L"Edit");
+        menu->Items()->Add(item);
+        one->SetMenu(menu);
+        SettleMainFrame();
+        RecordSentMessages();
+        ProviderOf(one)->Free();
+        EXPECT_TRUE(Sent(Main->Handle(), WM_NCPAINT));
+    }
+}
+
+TEST_F(MDIProviderBranches, AnUnskinnedChildsWindowGoingRepaintsTheMainFormAndTheEmptyClient)
+{
+    TForm* one = AddChild(L"One");
+    // The child's provider asks for a section the skin lacks, while the main form is skinned.
+    ProviderOf(one)->SkinData()->SetSkinSection("NOSUCHSECTION");
+    ASSERT_FALSE(ProviderOf(one)->SkinData()->IsSkinActive());
+    SettleMainFrame();
+    RecordSentMessages();
+    DestroyWindow(one->Handle());
+    EXPECT_TRUE(Sent(Main->Handle(), WM_NCPAINT));
+    EXPECT_TRUE(Sent(Main->ClientHandle(), WM_PAINT) || Sent(Main->ClientHandle(), WM_ERASEBKGND) ||
+                Sent(Main->ClientHandle(), WM_NCPAINT))
+        << "no child is left active: the client is repainted now";
+    UnhookWindowsHookEx(std::exchange(SentHook, nullptr));
+    Children.clear();
+    one->Free();
+}
+
+TEST_F(MDIProviderBranches, ARefreshUnderAMaximisedChildRepaintsTheFrameAndTheChild)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    RecordSentMessages();
+    RECT update{};
+    ValidateRect(two->Handle(), nullptr);
+    SendMessageW(Main->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    EXPECT_TRUE(Sent(Main->Handle(), WM_NCPAINT));
+    EXPECT_TRUE(GetUpdateRect(two->Handle(), &update, FALSE)) << "the maximised child is invalidated whole";
+    EXPECT_EQ(update.right - update.left, Main->ActiveMDIChild()->ClientWidth());
+}
+
+TEST_F(MDIProviderBranches, AChildMakesNoCoverWhileTheMainFormHoldsItsRedraw)
+{
+    TForm* one = AddChild(L"One");
+    TsSkinProvider* child = ProviderOf(one);
+    Provider->RedrawLockCount = 1;
+    child->CreateCoverForm(false);
+    EXPECT_EQ(child->CoverForm, nullptr);
+    Provider->RedrawLockCount = 0;
+    child->CreateCoverForm(false);
+    EXPECT_NE(child->CoverForm, nullptr);
+    child->FreeCoverForm();
+}
+
+TEST_F(MDIProviderBranches, TheClientPrintsItsBarsIntoTheGivenDCUnderThePaintLockToo)
+{
+    AddChild(L"One");
+    ASSERT_NE(Provider->MDIForm, nullptr);
+    TacMDIWnd* client = Provider->MDIForm->MDIWnd;
+    ASSERT_NE(client, nullptr);
+    HWND wnd = Main->ClientHandle();
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 600, 200, 0, 0};
+        SetScrollInfo(wnd, bar, &si, FALSE);
+    }
+    client->HBar->ScrollVisible = true;
+    client->VBar->ScrollVisible = true;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    for (bool locked : {false, true}) {
+        SCOPED_TRACE(locked ? "paint lock" : "no lock");
+        auto picture = NewBitmap24(w, h);
+        HBRUSH red = CreateSolidBrush(0x0000FF);
+        RECT all{0, 0, w, h};
+        FillRect(picture->Canvas().Handle(), &all, red);
+        DeleteObject(red);
+        PaintLock = locked;
+        SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), PRF_CLIENT | PRF_NONCLIENT);
+        PaintLock = false;
+        GdiFlush();
+        // The bottom bar's middle and the right bar's middle, inside the client's 2-pixel edge.
+        EXPECT_NE(GetPixel(picture->Canvas().Handle(), w / 2, h - 2 - 3), 0x0000FFu) << "the horizontal bar";
+        EXPECT_NE(GetPixel(picture->Canvas().Handle(), w - 2 - 3, h / 2), 0x0000FFu) << "the vertical bar";
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIProviderBranches, ChildrenUnderAMaximisedChildPaintNoFrame)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    TsSkinProvider* covered = ProviderOf(one);
+    Maximize(two);
+    covered->SkinData()->BackgroundChanged = true;
+    SendMessageW(one->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_TRUE(covered->SkinData()->BackgroundChanged) << "not painted while covered";
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    covered->SkinData()->BackgroundChanged = true;
+    SendMessageW(one->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_FALSE(covered->SkinData()->BackgroundChanged) << "painted once uncovered";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIForms, TheActiveChildsMergedItemsArePaintedOnTheMenuLine)
+{
+    TForm* child = MakeChild(L"With a menu");
+    child->SetMenu(MakeMenu(child, {L"Edit"}, 1));
+    Create<TsSkinProvider>(child);
+    Children.push_back(child);
+    Pump();
+    ASSERT_EQ(Main->Menu()->BarItems().size(), 3u);
+    Provider->FormChanged = true;
+    Provider->SkinData()->BackgroundChanged = true;
+    Provider->MenuLineCountCache = -1;
+    Provider->PaintNonClient();
+    TBitmap* cache = Provider->SkinData()->CacheBitmap.get();
+    ASSERT_NE(cache, nullptr);
+    RECT window{};
+    GetWindowRect(Main->Handle(), &window);
+    RECT r{};
+    ASSERT_TRUE(GetMenuItemRect(Main->Handle(), GetMenu(Main->Handle()), 1, &r));
+    int ink = 0;
+    for (int y = r.top - window.top; y < r.bottom - window.top; ++y)
+        for (int x = r.left - window.left; x < r.right - window.left; ++x)
+            ink += GetPixel(cache->Canvas().Handle(), x, y) == static_cast<COLORREF>(ks::test::SkinGreen) ? 1 : 0;
+    EXPECT_GT(ink, 0) << "the child's Edit is drawn in its place on the line";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIChildCommands, ChildrenAreMinimisedByTheirSkinnedButtonAndSwitchedAndClosedByKeyboard)
+{
+    TForm* one = AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    RepaintAll();
+    TsSkinProvider* p = ProviderOf(two);
+    ASSERT_GT(p->ButtonMin.Rect.Width(), 0);
+    const TPoint origin = p->FormOrigin();
+    const LPARAM at = MAKELPARAM(origin.X + (p->ButtonMin.Rect.Left + p->ButtonMin.Rect.Right) / 2,
+                                 origin.Y + (p->ButtonMin.Rect.Top + p->ButtonMin.Rect.Bottom) / 2);
+    const WPARAM hit = static_cast<WPARAM>(SendMessageW(two->Handle(), WM_NCHITTEST, 0, at));
+    ASSERT_EQ(static_cast<int>(hit), HTMINBUTTON);
+    SendMessageW(two->Handle(), WM_NCLBUTTONDOWN, hit, at);
+    SendMessageW(two->Handle(), WM_NCLBUTTONUP, hit, at);
+    Pump();
+    EXPECT_TRUE(IsIconic(two->Handle())) << "minimised by its skinned button";
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_FALSE(IsIconic(two->Handle()));
+    ExpectPaintedAsSkinned(two, "restored from minimised");
+
+    SendMessageW(Main->ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(two->Handle()), 0);
+    Pump();
+    const auto press = [&](WORD key) { ks::test::PressWithControl(Main->ActiveMDIChild()->Handle(), key); };
+    press(VK_F6);
+    EXPECT_EQ(Main->ActiveMDIChild(), one) << "Ctrl+F6 goes to the next skinned child";
+    press(VK_F4);
+    EXPECT_FALSE(IsWindowVisible(one->Handle())) << "Ctrl+F4 closes it";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIProviderBranches, ARefreshAttachesTheClientAgainWhenItLostItsAdapter)
+{
+    ASSERT_NE(Provider->MDIForm, nullptr);
+    Provider->MDIForm->ReleaseClient();
+    ASSERT_EQ(GetScrollHandler(Main->ClientHandle()), nullptr);
+    SendMessageW(Main->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
+    EXPECT_NE(Provider->MDIForm->MDIWnd, nullptr);
+    EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), Provider->MDIForm->MDIWnd);
+}
+
+} // namespace
