@@ -9,6 +9,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
@@ -157,6 +158,7 @@ TacDialogWnd::TacDialogWnd(HWND handle, TsCommonData* skinData, TsSkinManager* m
 
 TacDialogWnd::~TacDialogWnd()
 {
+    StopTitleAnimations();
     if (FGlowId >= 0)
         HideGlowEffect(FGlowId);
     // Components go through Free, not delete.
@@ -201,6 +203,14 @@ void TacDialogWnd::Detached()
     SetWindowRgn(CtrlHandle, nullptr, FALSE);
     SetWindowPos(CtrlHandle, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TacDialogWnd::StopTitleAnimations() noexcept
+{
+    // The application owns them; each clears its record's field as it goes.
+    for (TitleButtonRec* button : {&BtnMin, &BtnMax, &BtnClose, &BtnHelp})
+        if (button->Animation)
+            button->Animation->Free();
 }
 
 TitleButtonRec* TacDialogWnd::ButtonOf(int hitCode) noexcept
@@ -638,6 +648,8 @@ void TacDialogWnd::AdaptAndPass(TMessage& m)
 void TacDialogWnd::WMVisibleChanged(TMessage& m)
 {
     TacScrollWnd::AdapterWndProc(m);
+    if (m.WParam == 0)
+        StopTitleAnimations();
     if (m.WParam == 0 && FGlowId >= 0) {
         HideGlowEffect(FGlowId);
         FGlowId = -1;

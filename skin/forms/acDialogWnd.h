@@ -130,6 +130,8 @@ public:
     void PaintNonClient() override;
     void UpdateWndRegion(bool redraw) override;
     void RepaintTitleButton(int hitCode);
+    // The title buttons' glow animations go, with their windows.
+    void StopTitleAnimations() noexcept;
 
     // The button record of a hit code, nullptr for codes without one.
     TitleButtonRec* ButtonOf(int hitCode) noexcept;
