@@ -57,6 +57,18 @@ TEST_F(FormNonClientPaintingTest, ActiveAndInactiveFramesShowTheirLooks)
     }
 }
 
+TEST_F(FormNonClientPaintingTest, ATitleSkinSetAtRunTimePaintsTheTitleFromItsSection)
+{
+    Provider->FormActive = true;
+    const TPoint t = TitlePoint();
+    Provider->SetTitleSkin("CAPTION");
+    Paint();
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameCaptionHotColour);
+    Provider->SetTitleSkin("");
+    Paint();
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameTitleHotColour) << "back to the default title section";
+}
+
 TEST_F(FormNonClientPaintingTest, ALongCyrillicCaptionEndsInsideItsBandWithAnEllipsis)
 {
     std::wstring caption = L"Генератор паролей: ";
