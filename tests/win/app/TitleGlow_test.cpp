@@ -11,6 +11,9 @@
 #include "vcl/Dialogs.h"
 #include "win/app/AppFixture.h"
 #include "win/support/FakeCursor.h"
+#include "win/support/SheetPng.h"
+#include "skin/core/CacheBitmaps.h"
+#include "skin/pixels/PixelCore.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +48,37 @@ void PumpFor(DWORD ms, bool (*done)(TacSBAnimation*), TacSBAnimation* animation)
     }
 }
 
+// The form's frame image with the fade's frame laid over the button at the fade's alpha now:
+// what the layered glow window shows, which Xvfb does not composite.
+void SavePicture(TBitmap& image, TacSBAnimation& animation, const TitleButtonRec& button, const char* name)
+{
+    if (!animation.FrameBmp || image.PixelFormat() != pf24bit)
+        return;
+    GdiFlush();
+    std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
+    const int alpha = std::clamp(255 * animation.Step / 10, 0, 255);
+    TBitmap& frame = *animation.FrameBmp;
+    const int x0 = button.Rect.Left - (frame.Width() - button.Rect.Width()) / 2;
+    const int y0 = button.Rect.Top - (frame.Height() - button.Rect.Height()) / 2;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            uint32_t c = ks::GetPixel24(image.View(), x, y);
+            if (x >= x0 && y >= y0 && x < x0 + frame.Width() && y < y0 + frame.Height()) {
+                const uint32_t q = ks::GetPixel32(frame.View(), x - x0, y - y0);
+                const int a = static_cast<int>(q >> 24) * alpha / 255;
+                uint32_t mixed = 0;
+                for (int i = 0; i < 3; ++i) {
+                    const int v = static_cast<int>((q >> (8 * i)) & 0xFF) * alpha / 255 +
+                                  static_cast<int>((c >> (8 * i)) & 0xFF) * (255 - a) / 255;
+                    mixed |= static_cast<uint32_t>(std::min(v, 255)) << (8 * i);
+                }
+                c = mixed;
+            }
+            ks::SetPixel24(shown->View(), x, y, static_cast<TColor>(c));
+        }
+    ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/" + name);
+}
+
 // Rests the mouse on the close button of form, as the system reports it: a hit test at the
 // cursor, then the fade's own ticks.
 Fade RestOnClose(TCustomForm& form)
@@ -69,6 +103,9 @@ Fade RestOnClose(TCustomForm& form)
         return f;
     f.target = animation->TargetState;
     f.shown = animation->GlowForm && IsWindowVisible(animation->GlowForm->Handle());
+    PumpFor(1000, [](TacSBAnimation* a) { return a->Step >= 5 || a->MaxSteps == -1; }, animation);
+    if (form.Caption() == Form2->Caption())
+        SavePicture(*provider->SkinData()->CacheBitmap, *animation, close, "about-close-glow.png");
     PumpFor(1000, [](TacSBAnimation* a) { return a->MaxSteps == -1; }, animation);
     f.held = animation->MaxSteps == -1;
     // The frame shows the hot cell of the close glyph, not the normal one the form's image holds.

@@ -8,6 +8,7 @@
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/TitleParts.h"
 #include "win/skin/forms/FormFrameFixture.h"
+#include "win/support/SheetPng.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/WindowClasses.h"
 
@@ -507,6 +508,60 @@ TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
     Hover({max.x + 1, max.y});
     EXPECT_EQ(Provider->ButtonMax.State, 2) << "still pressed";
     EXPECT_TRUE(TitleButtonPressed);
+}
+
+} // namespace
+
+namespace {
+
+// A 32-bit premultiplied image shown over a checkerboard, with a second one laid over it at
+// (x, y) at constant alpha: what the layered windows show, which Xvfb does not composite.
+std::unique_ptr<TBitmap> Composed(TBitmap& image, TBitmap* over = nullptr, TPoint at = {}, int alpha = 255)
+{
+    GdiFlush();
+    std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const int back = ((x / 8 + y / 8) % 2) ? 0xC0 : 0xFF;
+            uint32_t p = ks::GetPixel32(image.View(), x, y);
+            int c[3];
+            for (int i = 0; i < 3; ++i)
+                c[i] = static_cast<int>((p >> (8 * i)) & 0xFF) + back * (255 - static_cast<int>(p >> 24)) / 255;
+            if (over && x >= at.X && y >= at.Y && x < at.X + over->Width() && y < at.Y + over->Height()) {
+                const uint32_t q = ks::GetPixel32(over->View(), x - at.X, y - at.Y);
+                const int a = static_cast<int>(q >> 24) * alpha / 255;
+                for (int i = 0; i < 3; ++i)
+                    c[i] = static_cast<int>((q >> (8 * i)) & 0xFF) * alpha / 255 + c[i] * (255 - a) / 255;
+            }
+            ks::SetPixel24(shown->View(), x, y,
+                           static_cast<TColor>(std::min(c[0], 255) | std::min(c[1], 255) << 8 | std::min(c[2], 255) << 16));
+        }
+    return shown;
+}
+
+TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
+{
+    for (bool active : {true, false}) {
+        Provider->FormActive = active;
+        ks::test::WriteSheetPng(*Composed(Paint()), std::string("Z:") + KS_BUILD_DIR +
+                                                      (active ? "/border-form-active.png" : "/border-form-inactive.png"));
+    }
+    Provider->FormActive = true;
+    TBitmap& image = Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    Hover(OnBorder(Centre(Provider->ButtonClose.Rect)));
+    TacSBAnimation* animation = Provider->ButtonClose.Animation;
+    ASSERT_NE(animation, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return animation->Step >= 5; }));
+    ASSERT_NE(animation->FrameBmp, nullptr);
+    const TRect frame = animation->FrameRect();
+    RECT border{};
+    GetWindowRect(Border, &border);
+    // Centred on the frame rectangle as PaintFrame places it.
+    const TPoint at{frame.Left - border.left - (animation->FrameBmp->Width() - frame.Width()) / 2,
+                    frame.Top - border.top - (animation->FrameBmp->Height() - frame.Height()) / 2};
+    ks::test::WriteSheetPng(*Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10),
+                            std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
 }
 
 } // namespace
