@@ -125,17 +125,22 @@ void TacDialogWnd::PrepareFrame()
         CaptionIndex = manager->FindSection("CAPTION");
     LoadTitleButtons();
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    CaptionFont = std::make_unique<TFont>();
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
-        CaptionFont->SetLogFont(metrics.lfCaptionFont);
+    MakeCaptionFont();
 
     if (WndStyle & WS_SYSMENU) {
         SetWindowLongPtrW(wnd, GWL_STYLE, WndStyle & ~static_cast<LONG_PTR>(WS_SYSMENU));
         FSysMenuRemoved = true;
     }
     SysMenu->UpdateItems();
+}
+
+void TacDialogWnd::MakeCaptionFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    CaptionFont = std::make_unique<TFont>();
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+        CaptionFont->SetLogFont(metrics.lfCaptionFont);
 }
 
 void TacDialogWnd::LoadTitleButtons()
@@ -333,6 +338,10 @@ void TacDialogWnd::PaintCaptionText(TBitmap& bmp)
     }
     TCanvas& canvas = bmp.Canvas();
     HDC dc = canvas.Handle();
+    // Children adapted while the frame is prepared may have the frame painted before the
+    // preparation has made the font.
+    if (!CaptionFont)
+        MakeCaptionFont();
     ks::SelectGuard font(dc, CaptionFont->Handle());
     if (hasCaption) {
         RECT extent{r.Left, r.Top, r.Right, r.Bottom};

@@ -338,8 +338,10 @@ void TacDialogWnd::WMPaint(TMessage& m)
 
 void TacDialogWnd::WMShowWindow(TMessage& m)
 {
-    const bool layered = ks::Sys().CompositionEnabled && ks::Sys().CompositionEnabled();
     const LONG_PTR exStyle = GetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE);
+    // Only a layering added here is taken away again: a dialog layered of its own keeps it.
+    const bool layered =
+        ks::Sys().CompositionEnabled && ks::Sys().CompositionEnabled() && !(exStyle & WS_EX_LAYERED);
     if (layered)
         SetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     CallPrev(m);

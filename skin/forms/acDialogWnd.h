@@ -116,6 +116,8 @@ public:
     // ---- frame preparation, geometry and painting (DialogFrame.cpp)
     void PrepareFrame();
     void LoadTitleButtons();
+    // The caption font from the system's non-client metrics.
+    void MakeCaptionFont();
     int CaptionHeight(bool withBorderForm) const override;
     int ClientOffsetX() const override;
     int ClientOffsetY() const override;
