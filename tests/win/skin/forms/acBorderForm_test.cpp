@@ -1,6 +1,7 @@
 #include "skin/forms/acBorderForm.h"
 
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/FormAnimation.h"
 #include "skin/core/sCommonData.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
@@ -562,6 +563,40 @@ TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
                     frame.Top - border.top - (animation->FrameBmp->Height() - frame.Height()) / 2};
     ks::test::WriteSheetPng(*Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10),
                             std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+}
+
+} // namespace
+
+namespace {
+
+class TallTitleBorderTest : public FormFrameFixture {};
+
+// A title height beyond what a frame can have is held alike by the frame and by the show
+// animation, which therefore leaves the border window where the frame puts it.
+TEST_F(TallTitleBorderTest, TheShowAnimationPlacesTheBorderWhereTheFrameDoes)
+{
+    std::string options = FrameSkinOptions();
+    options.replace(options.find("TITLEHEIGHT=26"), 14, "TITLEHEIGHT=400");
+    Dir.Write(L"Tall.asz", SkinArchive(options, Bmp24(120, 120, FrameMasterPixel)));
+    Manager->SetSkinName(L"Tall");
+    ASSERT_TRUE(Manager->SkinData.SkinActive);
+    MakeForm(bsSizeable, true);
+    if (!Manager->ExtendedBorders())
+        GTEST_SKIP() << "no layered windows here";
+    Provider->SetBorderFormActive(true);
+    ASSERT_NE(Provider->BorderForm, nullptr);
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    const HWND border = Provider->BorderForm->WindowHandle();
+    RECT placed{};
+    GetWindowRect(border, &placed);
+    Provider->BorderForm->Busy = true;  // the animation's placement alone, not the update's
+    AnimateBorderedForm(*Provider->BorderForm, 20, 255, atFading);
+    Provider->BorderForm->Busy = false;
+    RECT animated{};
+    GetWindowRect(border, &animated);
+    EXPECT_EQ(animated.left, placed.left);
+    EXPECT_EQ(animated.top, placed.top);
 }
 
 } // namespace
