@@ -42,6 +42,17 @@ void Pump()
     }
 }
 
+// The form's provider under manager, set up, with its border window when asked.
+TsSkinProvider* SkinnedBy(TForm& form, TsSkinManager* manager, bool borderWindow)
+{
+    Pump();
+    auto* provider = Create<TsSkinProvider>(&form);
+    provider->SkinData()->SetSkinManager(manager);
+    provider->SetUpForm();
+    provider->SetBorderFormActive(borderWindow);
+    return provider;
+}
+
 void MeasureFrame(TsSkinManager* manager)
 {
     TForm* plain = NewForm();
@@ -50,10 +61,7 @@ void MeasureFrame(TsSkinManager* manager)
     const double platform = Best(200, [&] { DefWindowProcW(plainWnd, WM_NCPAINT, 1, 0); });
 
     TForm* form = NewForm();
-    Pump();
-    auto* provider = Create<TsSkinProvider>(form);
-    provider->SkinData()->SetSkinManager(manager);
-    provider->SetUpForm();
+    TsSkinProvider* provider = SkinnedBy(*form, manager, false);
     provider->FormActive = true;
     const double invalid = Best(100, [&] {
         provider->FormChanged = true;
@@ -81,11 +89,7 @@ void MeasureBorder(TsSkinManager* manager)
         return;
     }
     TForm* form = NewForm();
-    Pump();
-    auto* provider = Create<TsSkinProvider>(form);
-    provider->SkinData()->SetSkinManager(manager);
-    provider->SetUpForm();
-    provider->SetBorderFormActive(true);
+    TsSkinProvider* provider = SkinnedBy(*form, manager, true);
     TacBorderForm* border = provider->BorderForm;
     if (!border) {
         std::printf("Border/32bpp: the provider made no border window\n");
@@ -141,11 +145,7 @@ void MeasureTitleFade(TsSkinManager* manager, bool extendedBorders)
 {
     manager->SetExtendedBorders(extendedBorders);
     TForm* form = NewForm();
-    Pump();
-    auto* provider = Create<TsSkinProvider>(form);
-    provider->SkinData()->SetSkinManager(manager);
-    provider->SetUpForm();
-    provider->SetBorderFormActive(extendedBorders);
+    TsSkinProvider* provider = SkinnedBy(*form, manager, extendedBorders);
     provider->FormActive = true;
     provider->FormChanged = true;
     provider->SkinData()->BackgroundChanged = true;

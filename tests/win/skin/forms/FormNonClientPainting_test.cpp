@@ -195,14 +195,9 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
 
 TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRestoresTheForm)
 {
-    MakeForm(bsSizeable, true);
-    if (!Manager->ExtendedBorders())
+    const HWND border = MakeBorderedForm();
+    if (!border)
         GTEST_SKIP() << "no layered windows here";
-    Provider->SetBorderFormActive(true);
-    ASSERT_NE(Provider->BorderForm, nullptr);
-    Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
-    const HWND border = Provider->BorderForm->WindowHandle();
     auto doubleClickCaption = [&] {
         RECT r{};
         GetWindowRect(border, &r);

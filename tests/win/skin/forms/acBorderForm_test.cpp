@@ -580,14 +580,9 @@ TEST_F(TallTitleBorderTest, TheShowAnimationPlacesTheBorderWhereTheFrameDoes)
     Dir.Write(L"Tall.asz", SkinArchive(options, Bmp24(120, 120, FrameMasterPixel)));
     Manager->SetSkinName(L"Tall");
     ASSERT_TRUE(Manager->SkinData.SkinActive);
-    MakeForm(bsSizeable, true);
-    if (!Manager->ExtendedBorders())
+    const HWND border = MakeBorderedForm();
+    if (!border)
         GTEST_SKIP() << "no layered windows here";
-    Provider->SetBorderFormActive(true);
-    ASSERT_NE(Provider->BorderForm, nullptr);
-    Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
-    const HWND border = Provider->BorderForm->WindowHandle();
     RECT placed{};
     GetWindowRect(border, &placed);
     Provider->BorderForm->Busy = true;  // the animation's placement alone, not the update's
