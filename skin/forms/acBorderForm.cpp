@@ -304,8 +304,12 @@ void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
         if (!form || form->FormState().Contains(fsShowing) || !provider->DrawNonClientArea() ||
             (SkinData && SkinData->Updating()))
             return;
-        if (form->ComponentState().Contains(csDestroying))
+        if (form->ComponentState().Contains(csDestroying)) {
+            // The form going: its frame goes from the screen now, not when the provider does.
+            ShowWindow(wnd, SW_HIDE);
+            FOwner->ReleaseBorderResources();
             return;
+        }
         if (!IsWindowVisible(owner) || IsIconic(owner) || (Application && IsIconic(Application->Handle()))) {
             ShowWindow(wnd, SW_HIDE);
             return;

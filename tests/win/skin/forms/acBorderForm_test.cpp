@@ -499,6 +499,14 @@ TEST_F(BorderedFormTest, ADoubleClickOnTheBorderErasesAPendingSizingOutline)
     EXPECT_NE(GetCapture(), Form->Handle());
 }
 
+TEST_F(BorderedFormTest, AFormBeingDestroyedTakesItsBorderOffTheScreen)
+{
+    Form->Destroying();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    EXPECT_FALSE(IsWindowVisible(Border));
+    EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "released: the frame is painted whole again";
+}
+
 TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
 {
     ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
