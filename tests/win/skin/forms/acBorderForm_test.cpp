@@ -507,6 +507,42 @@ TEST_F(BorderedFormTest, AFormBeingDestroyedTakesItsBorderOffTheScreen)
     EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "released: the frame is painted whole again";
 }
 
+int gMenusShown = 0;
+
+void CALLBACK CountAndCloseMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (FindWindowW(L"#32768", nullptr)) {
+        ++gMenusShown;
+        EndMenu();
+    }
+}
+
+TEST_F(BorderedFormTest, ARightClickOnTheBorderOpensTheSystemMenuOnlyOverTheCaption)
+{
+    Manager->SetSkinnedPopups(false);
+    const TRect m = Provider->ExtBorderMargins();
+    RECT r{};
+    GetWindowRect(Border, &r);
+    struct Case {
+        const char* name;
+        POINT at;
+        int menus;
+    } cases[] = {
+        {"Caption", {r.left + m.Left + 80, r.top + m.Top + 12}, 1},
+        // Above the form's own window: the form alone would take it for its caption.
+        {"TopEdge", {r.left + m.Left + 80, r.top + m.Top + 1}, 0},
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &CountAndCloseMenu);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gMenusShown = 0;
+        UseFakeCursor(c.at);
+        SendMessageW(Border, WM_NCRBUTTONUP, 19, MAKELPARAM(c.at.x, c.at.y));
+        EXPECT_EQ(gMenusShown, c.menus);
+    }
+    KillTimer(nullptr, timer);
+}
+
 TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
 {
     ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
