@@ -195,7 +195,8 @@ int TacDialogWnd::CaptionHeight(bool) const
     const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
     if ((style & WS_CAPTION) != WS_CAPTION && !(CtrlHandle && IsIconic(CtrlHandle)))
         return 0;
-    return GetSystemMetrics(SM_CYCAPTION);
+    const LONG_PTR exStyle = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE) : WndExStyle;
+    return GetSystemMetrics(exStyle & WS_EX_TOOLWINDOW ? SM_CYSMCAPTION : SM_CYCAPTION);
 }
 
 // Measured from where the platform put the client area, so that a dialog without a caption (or

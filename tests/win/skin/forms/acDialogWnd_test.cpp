@@ -443,7 +443,7 @@ TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
     });
 }
 
-TEST_F(DialogWndTest, ABoxLayeredOfItsOwnStaysLayeredWhenShown)
+TEST_F(DialogWndTest, ABoxKeepsItsOwnLayeringItsToolCaptionAndItsCaptionFont)
 {
     ks::Sys().CompositionEnabled = ComposedDesktop;
     RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
@@ -455,6 +455,13 @@ TEST_F(DialogWndTest, ABoxLayeredOfItsOwnStaysLayeredWhenShown)
         SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) & ~WS_EX_LAYERED);
         SendMessageW(box, WM_SHOWWINDOW, TRUE, 0);
         EXPECT_EQ(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_LAYERED, 0) << "a layering of its own is taken off again";
+
+        // A tool window's caption is the system's small one.
+        ASSERT_NE(GetSystemMetrics(SM_CYSMCAPTION), GetSystemMetrics(SM_CYCAPTION));
+        SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+        EXPECT_EQ(d->CaptionHeight(true), GetSystemMetrics(SM_CYSMCAPTION));
+        SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) & ~WS_EX_TOOLWINDOW);
+        EXPECT_EQ(d->CaptionHeight(true), GetSystemMetrics(SM_CYCAPTION));
 
         // A frame painted before the preparation made the caption font has one made for it.
         d->CaptionFont.reset();
