@@ -2,7 +2,9 @@
 
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/FormAnimation.h"
+#include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "skin/forms/FrameDragState.h"
@@ -541,6 +543,28 @@ TEST_F(BorderedFormTest, ARightClickOnTheBorderOpensTheSystemMenuOnlyOverTheCapt
         EXPECT_EQ(gMenusShown, c.menus);
     }
     KillTimer(nullptr, timer);
+}
+
+TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheFormThroughTheBorder)
+{
+    const HWND wnd = Form->Handle();
+    SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_HSCROLL | WS_VSCROLL);
+    SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, 1000, 100, 0, 0};
+        SetScrollInfo(wnd, bar, &info, TRUE);
+    }
+    Provider->UpdateFormScrolls();
+    ASSERT_NE(Provider->ScrollAdapter, nullptr);
+    Pump();
+    ASSERT_TRUE(Provider->ScrollAdapter->HBar && Provider->ScrollAdapter->HBar->ScrollVisible);
+    ASSERT_TRUE(Provider->ScrollAdapter->VBar && Provider->ScrollAdapter->VBar->ScrollVisible);
+    ASSERT_FALSE(Provider->IsSizeBox()) << "no grip of the form's own";
+    const int grip = Manager->FindMask(Manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE");
+    ASSERT_TRUE(Manager->MaskIndexValid(grip));
+    const TPoint corner = Provider->CornerImagePos(grip);
+    const POINT at = OnBorder({corner.X + 1, corner.Y + 1});
+    EXPECT_EQ(Provider->BorderForm->BorderHitTest({at.x, at.y}), HTBOTTOMRIGHT);
 }
 
 TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
