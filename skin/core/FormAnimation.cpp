@@ -181,12 +181,12 @@ TPoint BorderOffset(HWND wnd, const ks::AnimatedBorderForm& border, const TRect&
                     bool maximizedUnderLowTitle)
 {
     const TsSkinManager* manager = border.SkinManager();
-    const int titleHeight = manager ? manager->SkinData.TitleHeight : 0;
-    const int borderWidth = manager ? manager->SkinData.BorderWidth : 0;
+    const int titleHeight = manager ? FrameTitleHeight(manager->SkinData) : 0;
+    const int borderWidth = manager ? FrameBorderWidth(manager->SkinData) : 0;
     const int frame = PlatformFrameWidth(wnd);
     TPoint d{borderWidth - frame + margins.Left, margins.Top + titleHeight - captionHeight - frame};
-    if (manager && IsZoomed(wnd) && manager->SkinData.MaxHeight != manager->SkinData.TitleHeight)
-        d.Y += manager->SkinData.TitleHeight - manager->SkinData.MaxHeight;
+    if (manager && IsZoomed(wnd) && FrameMaxHeight(manager->SkinData) != titleHeight)
+        d.Y += titleHeight - FrameMaxHeight(manager->SkinData);
     if (maximizedUnderLowTitle)
         d.Y = margins.Top;
     return d;

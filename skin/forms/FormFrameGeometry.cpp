@@ -123,12 +123,12 @@ int BorderWidthIfNoExtBorders(HWND wnd, TsSkinManager* manager, bool borderForm,
 int SkinnedTitleHeight(TsSkinManager* manager, bool borderForm)
 {
     // A skin value out of reason never sizes a bitmap: it is taken as no value.
-    return borderForm && SkinLoaded(manager) ? std::clamp<int>(manager->SkinData.TitleHeight, 0, 256) : 0;
+    return borderForm && SkinLoaded(manager) ? FrameTitleHeight(manager->SkinData) : 0;
 }
 
 int SkinnedBorderWidth(TsSkinManager* manager, bool borderForm)
 {
-    return borderForm && SkinLoaded(manager) ? std::clamp<int>(manager->SkinData.BorderWidth, 0, 64) : 0;
+    return borderForm && SkinLoaded(manager) ? FrameBorderWidth(manager->SkinData) : 0;
 }
 
 int WndWidth(HWND wnd)

@@ -121,26 +121,6 @@ bool MDIButtonsShown(TsSkinProvider& p)
     return child && IsZoomed(child->HandleIfAllocated()) && p.MDIClose.Rect.Width() > 0;
 }
 
-// The size grip is hit in its image's cell at the bottom-right corner: when the grip is drawn,
-// or when the form's scroll bars leave their square there.
-bool GripHit(TsSkinProvider& p, TPoint at)
-{
-    TacScrollWnd* bars = p.ScrollAdapter;
-    const bool barsSquare = bars && bars->HBar && bars->VBar && bars->HBar->ScrollVisible && bars->VBar->ScrollVisible;
-    if (!p.IsSizeBox() && !barsSquare)
-        return false;
-    TsSkinManager* manager = p.ProviderSkinManager();
-    const int grip = manager ? manager->FindMask(manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE") : -1;
-    if (!manager || !manager->MaskIndexValid(grip))
-        return false;
-    const TPoint corner = p.CornerImagePos(grip);
-    const TSize cell = manager->MaskCellSize(grip);
-    const TRect margins = p.ExtBorderMargins();
-    const TRect r{corner.X - margins.Left, corner.Y - margins.Top, corner.X - margins.Left + cell.cx,
-                  corner.Y - margins.Top + cell.cy};
-    return Inside(r, at);
-}
-
 // The border window keeps its region and placement after the owner's frame moved.
 void UpdateBorderWindow(TsSkinProvider& p)
 {
@@ -224,6 +204,26 @@ void CancelOutlineDrag(TsSkinProvider& provider) noexcept
 
 // ---- hit test --------------------------------------------------------------------------------
 
+// The size grip is hit in its image's cell at the bottom-right corner: when the grip is drawn,
+// or when the form's scroll bars leave their square there.
+bool TsSkinProvider::GripHit(TPoint at)
+{
+    TacScrollWnd* bars = ScrollAdapter;
+    const bool barsSquare = bars && bars->HBar && bars->VBar && bars->HBar->ScrollVisible && bars->VBar->ScrollVisible;
+    if (!IsSizeBox() && !barsSquare)
+        return false;
+    TsSkinManager* manager = ProviderSkinManager();
+    const int grip = manager ? manager->FindMask(manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE") : -1;
+    if (!manager || !manager->MaskIndexValid(grip))
+        return false;
+    const TPoint corner = CornerImagePos(grip);
+    const TSize cell = manager->MaskCellSize(grip);
+    const TRect margins = ExtBorderMargins();
+    const TRect r{corner.X - margins.Left, corner.Y - margins.Top, corner.X - margins.Left + cell.cx,
+                  corner.Y - margins.Top + cell.cy};
+    return Inside(r, at);
+}
+
 int TsSkinProvider::ButtonAtPoint(TPoint windowPoint)
 {
     if (BorderForm)
@@ -272,7 +272,7 @@ int TsSkinProvider::ProviderHitTest(TPoint screenPoint)
         BorderWidthIfNoExtBorders(wnd, manager, BorderForm, true) + CaptionHeight(true);
     const int menuBottom = captionBottom + (MainMenuVisible() ? MenuLineCount() * MenuBarHeight() : 0);
     if (p.Y >= menuBottom)
-        return GripHit(*this, p) ? HTBOTTOMRIGHT : HTCLIENT;
+        return GripHit(p) ? HTBOTTOMRIGHT : HTCLIENT;
     if (p.Y >= captionBottom) {
         if (MDIButtonsShown(*this)) {
             if (Inside(MDIClose.Rect, p))
@@ -307,6 +307,14 @@ void TsSkinProvider::WMNCHitTest(TMessage& m)
     }
     if (FResizeMode == rmBorder && SizingHitCode == 0 && ks::IsBorderBand(static_cast<int>(m.Result)))
         SizingHitCode = static_cast<int>(m.Result);
+}
+
+int TsSkinProvider::ForwardedHitCode(TMessage& m)
+{
+    // At the message's own point: the cursor may have gone on since the click.
+    if (BorderForm && static_cast<int>(m.WParam) == -1)
+        m.WParam = static_cast<WPARAM>(BorderForm->BorderHitTest(CursorOf(m)));
+    return static_cast<int>(m.WParam);
 }
 
 // ---- snapping --------------------------------------------------------------------------------
@@ -363,8 +371,12 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
 
 void TsSkinProvider::WMNCLButtonDown(TMessage& m)
 {
-    int code = static_cast<int>(m.WParam);
     HWND wnd = FormWnd(*this);
+    if (BorderForm && static_cast<int>(m.WParam) == HTBORDERWINDOW) {
+        CallOld(m);
+        return;
+    }
+    const int code = ForwardedHitCode(m);
     if (!FDrawNonClientArea) {
         if (code == HTSYSMENU) {
             SetHotHitCode(HTNOWHERE, true);
@@ -374,15 +386,6 @@ void TsSkinProvider::WMNCLButtonDown(TMessage& m)
             CallOld(m);
         }
         return;
-    }
-    if (BorderForm) {
-        if (code == HTBORDERWINDOW) {
-            CallOld(m);
-            return;
-        }
-        // -1 comes from the border window: its own hit test tells what lies under the cursor.
-        if (code == -1)
-            code = BorderForm->BorderHitTest(CursorNow());
     }
     if (code == HTSYSMENU) {
         SetHotHitCode(HTNOWHERE, true);
@@ -449,9 +452,7 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
         return;
     }
     // A client button-up carries key states, not a hit code: it only ends an outline drag.
-    int code = m.Msg == WM_LBUTTONUP ? HTNOWHERE : static_cast<int>(m.WParam);
-    if (BorderForm && code == -1)
-        code = BorderForm->BorderHitTest(CursorNow());
+    const int code = m.Msg == WM_LBUTTONUP ? HTNOWHERE : ForwardedHitCode(m);
     HWND wnd = FormWnd(*this);
     // The release acts only on the button pressed, with the cursor still over it.
     const bool pressed = TitleButtonPressed && HotHitCode == code;
@@ -607,9 +608,8 @@ void TsSkinProvider::WMNCRButtonUp(TMessage& m)
         return;
     }
     const TPoint cursor = CursorOf(m);
-    int code = ProviderHitTest(cursor);
-    if (BorderForm && code == -1)
-        code = BorderForm->BorderHitTest(cursor);
+    // A release the border window passed on is placed by its own hit test.
+    const int code = BorderForm && static_cast<int>(m.WParam) == -1 ? ForwardedHitCode(m) : ProviderHitTest(cursor);
     if (code == HTCAPTION || code == HTSYSMENU) {
         SetHotHitCode(HTNOWHERE, true);
         ShowSkinnedSysMenu(cursor.X, cursor.Y);

@@ -388,19 +388,19 @@ void TsSkinProvider::PaintTitleBar()
     const TRect m = ExtBorderMargins();
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
     const int state = FormActive ? 1 : 0;
-    if (manager->SectionIndexValid(CaptionSkinIndex)) {
+    if (manager->SectionIndexValid(TitleSectionIndex())) {
         const TRect band = Iconic(Form) ? NCFrameRect : TRect{NCFrameRect.Left, NCFrameRect.Top, NCFrameRect.Right, y0};
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
+        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
         CacheInfo ci = NoBackgroundCacheInfo;
         if (const TsGeneralData* form = SkinData()->Section())
             ci.FillColor = form->Color;
-        PaintSectionByIndex(CaptionSkinIndex, name, ci, true, state, band, {band.Left, band.Top}, &cache, manager, -1,
+        PaintSectionByIndex(TitleSectionIndex(), name, ci, true, state, band, {band.Left, band.Top}, &cache, manager, -1,
                             -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(CaptionSkinIndex)) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
-        const int bar = manager->FindMask(CaptionSkinIndex, name, "TITLEBAR");
+    if (SysButtonCount() > 0 && manager->SectionIndexValid(TitleSectionIndex())) {
+        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
+        const int bar = manager->FindMask(TitleSectionIndex(), name, "TITLEBAR");
         if (manager->MaskIndexValid(bar)) {
             const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
             if (r.Width() > 0 && r.Height() > 0)
@@ -496,8 +496,8 @@ void TsSkinProvider::PaintCaption()
     const bool hot = FormActive;
     if (!manager->SectionIndexValid(CaptionTextIndex)) {
         TRect r = band;
-        if (manager->SectionIndexValid(CaptionSkinIndex))
-            DrawSectionText(cache.Canvas(), caption, true, r, CaptionFlags, CaptionSkinIndex, hot, manager);
+        if (manager->SectionIndexValid(TitleSectionIndex()))
+            DrawSectionText(cache.Canvas(), caption, true, r, CaptionFlags, TitleSectionIndex(), hot, manager);
         band.Left += tw;
     } else {
         TRect r = band;
@@ -531,8 +531,8 @@ void TsSkinProvider::PaintAddedTitle(const TRect& r)
     TBitmap& cache = *SkinData()->CacheBitmap;
     const HDC dc = cache.Canvas().Handle();
     ks::SavedDC saved(dc);
-    const TsGeneralData* title = manager->SectionIndexValid(CaptionSkinIndex)
-                                     ? &manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)]
+    const TsGeneralData* title = manager->SectionIndexValid(TitleSectionIndex())
+                                     ? &manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())]
                                      : nullptr;
     TColor colour = AddedTitle()->Font()->Color();
     if (colour == clNone || colour == clWindowText) {
@@ -556,15 +556,15 @@ void TsSkinProvider::PaintTitleOnly(const TRect& titleRect, const TRect& cacheRe
     TBitmap& cache = *SkinData()->CacheBitmap;
     const TRect m = ExtBorderMargins();
     const int state = FormActive ? 1 : 0;
-    if (manager->SectionIndexValid(CaptionSkinIndex)) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
-        PaintSectionByIndex(CaptionSkinIndex, name, CacheInfoFromBitmap(TitleCache, 0, 0), true, state, cacheRect,
+    if (manager->SectionIndexValid(TitleSectionIndex())) {
+        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
+        PaintSectionByIndex(TitleSectionIndex(), name, CacheInfoFromBitmap(TitleCache, 0, 0), true, state, cacheRect,
                             {titleRect.Left, titleRect.Top}, &cache, manager, -1, -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(CaptionSkinIndex)) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
-        const int bar = manager->FindMask(CaptionSkinIndex, name, "TITLEBAR");
+    if (SysButtonCount() > 0 && manager->SectionIndexValid(TitleSectionIndex())) {
+        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
+        const int bar = manager->FindMask(TitleSectionIndex(), name, "TITLEBAR");
         const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
         if (manager->MaskIndexValid(bar)) {
             const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
@@ -579,13 +579,13 @@ void TsSkinProvider::PaintTitleOnly(const TRect& titleRect, const TRect& cacheRe
     TRect band{BorderWidthOf(*this, true) + (TitleIconShown() ? IconRect().Width() : 0) + 4 + manager->SkinData.BILeft + m.Left,
                m.Top + 2, cache.Width() - m.Right - TitleButtonsWidth() - 6,
                TopBorderOf(*this, false) + CaptionHeight(true) + m.Top};
-    if (band.Width() <= 0 || !manager->SectionIndexValid(CaptionSkinIndex))
+    if (band.Width() <= 0 || !manager->SectionIndexValid(TitleSectionIndex()))
         return;
     const HDC dc = cache.Canvas().Handle();
     ks::SavedDC saved(dc);
     UseCaptionFont(cache.Canvas());
     const UINT flags = DrawTextFlagsOf(Form, static_cast<int>(CaptionAlignment())) | CaptionFlags;
-    DrawSectionText(cache.Canvas(), Form->Caption(), true, band, flags, CaptionSkinIndex, FormActive, manager);
+    DrawSectionText(cache.Canvas(), Form->Caption(), true, band, flags, TitleSectionIndex(), FormActive, manager);
 }
 
 // ---- title buttons -----------------------------------------------------------------------------
@@ -810,8 +810,8 @@ void TsSkinProvider::PaintBorderShadow(bool titleOnBorder)
         ks::OpaqueWhereChanged32(cache.View(), before->View());
         return;
     }
-    const int titleMask = manager->SectionIndexValid(CaptionSkinIndex)
-                              ? manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].BorderIndex
+    const int titleMask = manager->SectionIndexValid(TitleSectionIndex())
+                              ? manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].BorderIndex
                               : -1;
     const int topMask = manager->MaskIndexValid(titleMask) ? titleMask : SkinData()->BorderIndex;
     const int w = cache.Width(), h = cache.Height();

@@ -115,9 +115,15 @@ void TsSkinProvider::SetTitleSkin(const std::string& value)
     if (value == FTitleSkin)
         return;
     FTitleSkin = value;
+    // The index follows the new name at once: a stale -1 would leave the frame without a title.
     CaptionSkinIndex = -1;
+    CaptionSkinIndex = TitleSectionIndex();
     FSkinData->BackgroundChanged = true;
-    if (FormVisible(Form))
+    if (!FormVisible(Form))
+        return;
+    if (BorderForm)
+        BorderForm->UpdateBorderWindow(255);
+    else
         SendMessageW(FormWnd(Form), WM_NCPAINT, 0, 0);
 }
 
@@ -159,8 +165,9 @@ void TsSkinProvider::SetDrawNonClientArea(bool value)
     }
     SetBorderFormActive(false);
     PrepareMenus(false);
+    // No names, not empty ones: empty names would switch the visual styles off instead.
     if (wnd && ks::Sys().SetWindowThemePtr)
-        ks::Sys().SetWindowThemePtr(wnd, L"", L"");
+        ks::Sys().SetWindowThemePtr(wnd, nullptr, nullptr);
     if (ScrollAdapter) {
         ScrollAdapter->Free();
         ScrollAdapter = nullptr;

@@ -295,10 +295,17 @@ public:
     void StartTitleAnimation(TitleButtonRec& rec, int state, int steps, bool enable);
 
     // ============ FormHitTest.cpp (helper "formstate"): hit test, frame mouse, outline sizing ==
+    // The point (the form window's coordinates) lies on the size grip: the grip drawn, or the
+    // square between both shown scroll bars.
+    bool GripHit(TPoint windowPoint);
     // 1-based position of the title button under the point (window coordinates); 0 for none.
     int ButtonAtPoint(TPoint windowPoint);
     // The answer to WM_NCHITTEST for a cursor in screen coordinates.
     int ProviderHitTest(TPoint screenPoint);
+    // The hit code of a non-client mouse message. The border window passes the clicks on its
+    // frame on with -1: the code is then its hit test's at the cursor, written into the message
+    // too, so that the platform's own handling (its move and size loops) sees the real code.
+    int ForwardedHitCode(TMessage& message);
     void WMWindowPosChanging(TMessage& message);
     void WMNCHitTest(TMessage& message);
     void WMNCLButtonDown(TMessage& message);

@@ -58,6 +58,18 @@ TEST_F(FormNonClientPaintingTest, ActiveAndInactiveFramesShowTheirLooks)
     }
 }
 
+TEST_F(FormNonClientPaintingTest, ATitleSkinSetAtRunTimePaintsTheTitleFromItsSection)
+{
+    Provider->FormActive = true;
+    const TPoint t = TitlePoint();
+    Provider->SetTitleSkin("CAPTION");
+    Paint();
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameCaptionHotColour);
+    Provider->SetTitleSkin("");
+    Paint();
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameTitleHotColour) << "back to the default title section";
+}
+
 TEST_F(FormNonClientPaintingTest, ALongCyrillicCaptionEndsInsideItsBandWithAnEllipsis)
 {
     std::wstring caption = L"Генератор паролей: ";
@@ -184,14 +196,9 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
 
 TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRestoresTheForm)
 {
-    MakeForm(bsSizeable, true);
-    if (!Manager->ExtendedBorders())
+    const HWND border = MakeBorderedForm();
+    if (!border)
         GTEST_SKIP() << "no layered windows here";
-    Provider->SetBorderFormActive(true);
-    ASSERT_NE(Provider->BorderForm, nullptr);
-    Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
-    const HWND border = Provider->BorderForm->WindowHandle();
     auto doubleClickCaption = [&] {
         RECT r{};
         GetWindowRect(border, &r);

@@ -477,7 +477,7 @@ TEST_F(ProviderTest, SwitchingTheFrameOffGivesTheWindowItsOwnFrameBack)
     provider->SetDrawNonClientArea(false);
     EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
     ASSERT_EQ(themed.size(), 1u);
-    EXPECT_EQ(themed[0], L"") << "visual styles are given back";
+    EXPECT_EQ(themed[0], L"(null)") << "visual styles are given back: no names, not empty ones";
     HRGN probe = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(GetWindowRgn(Wnd(), probe), ERROR) << "rectangular again";
     DeleteObject(probe);
