@@ -24,6 +24,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sMDIForm.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
@@ -96,16 +97,6 @@ int TopBorderOf(const TsSkinProvider& p, bool fromSkin)
 {
     return BorderWidthIfNoExtBorders(p.Form ? p.Form->HandleIfAllocated() : nullptr, p.ProviderSkinManager(),
                                      p.BorderForm != nullptr, fromSkin);
-}
-
-int BorderWidthDeltaOf(const TsSkinProvider& p)
-{
-    return BorderWidthOf(p, true) - BorderWidthOf(p, false);
-}
-
-int TitleHeightDeltaOf(const TsSkinProvider& p)
-{
-    return p.CaptionHeight(true) - p.CaptionHeight(false) - BorderWidthOf(p, false);
 }
 
 // The canvas takes the system's caption font; it keeps its own where the system tells none.
@@ -199,7 +190,7 @@ int TsSkinProvider::PaintedHeight() const
     int h = Form->Height();
     if (BorderForm) {
         const TRect m = ExtBorderMargins();
-        h += BorderWidthDeltaOf(*this) + TitleHeightDeltaOf(*this) + m.Top + m.Bottom;
+        h += BorderWidthDelta() + TitleHeightDelta() + m.Top + m.Bottom;
     }
     if (Form->Menu())
         ++h;
@@ -350,7 +341,6 @@ void TsSkinProvider::PaintNonClient()
     FormChanged = false;
     SkinData()->BackgroundChanged = false;
     RunFormOnPaint();
-    NCPaintedOnce = true;
 }
 
 void TsSkinProvider::RunFormOnPaint()
@@ -721,8 +711,8 @@ void TsSkinProvider::PaintMenuLine()
     const HMENU bar = GetMenu(wnd);
     RECT windowRect{};
     GetWindowRect(wnd, &windowRect);
-    const int dx = BorderWidthDeltaOf(*this) - windowRect.left + m.Left;
-    const int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    const int dx = BorderWidthDelta() - windowRect.left + m.Left;
+    const int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.
@@ -832,14 +822,6 @@ void TsSkinProvider::RepaintNonClientToDC(HDC dc)
         return;
     TBitmap* cache = SkinData()->CacheBitmap.get();
     if (SkinData()->BackgroundChanged || !cache || cache->Empty()) {
-        const TsSkinManager* manager = ManagerOf(SkinData());
-        const int borderIndex = SkinData()->BorderIndex;
-        const bool severalStates = manager && manager->MaskIndexValid(borderIndex) &&
-                                   manager->MaskArray[static_cast<size_t>(borderIndex)].ImageCount > 1;
-        const bool quick = !FormChanged && severalStates && TitleCache && TitleCache->Width() == SkinnedWindowWidth() &&
-                           cache && cache->Height() == Form->Height() && HaveBorder();
-        if (!quick)
-            ClientRepaintPending = !NCPaintedOnce;
         PaintNonClient();
         cache = SkinData()->CacheBitmap.get();
     }
@@ -862,6 +844,10 @@ void TsSkinProvider::NCPaint()
         return;
     if (AnimateShow)
         return;
+    // The composed desktop draws the outline drag itself: the provider's own outline would be
+    // drawn on a surface the composition no longer shows.
+    if (FResizeMode == rmBorder && IsDwmCompositionEnabled())
+        FResizeMode = rmStandard;
     const HWND wnd = Form->Handle();
     // A maximised active child covers its brothers: their frames are not painted over it.
     if (IsMDIChildForm(Form))
@@ -929,12 +915,18 @@ void TsSkinProvider::PaintClientBackground(HDC dc, bool send)
             CopyStrip(dc, 0, 0, client.Width(), client.Height(), *cache, ClientOffsetX(), ClientOffsetY());
         if (Form->FormStyle() != fsMDIForm)
             PaintGraphicChildren(dc, Form, {0, 0});
-        if (send)
+        if (send) {
             SendChildrenCommand6(Form);
+            // The adapted controls deeper down (in panels, on pages) are told too.
+            if (Adapter) {
+                TRect painted = client;
+                TMessage m{SM_SKINCMD, MAKEWPARAM(0, SKC_PARENT_UPDATED), reinterpret_cast<LPARAM>(&painted), 0};
+                Adapter->BroadcastMessage(m);
+            }
+        }
     } else {
         FillRectSolid(dc, client, FormBackColor());
     }
-    ClientRepaintPending = false;
 }
 
 void TsSkinProvider::PaintFormToDC(HDC dc)
@@ -957,22 +949,4 @@ void TsSkinProvider::PaintFormToDC(HDC dc)
         ExcludeClipRect(target, r.left, r.top, r.right, r.bottom);
     }
     PaintClientBackground(target, false);
-}
-
-void TsSkinProvider::RedrawMenuItem(TMenuItem* item, const TRect& r, TOwnerDrawState state)
-{
-    if (!item || !Form || !Form->Menu() || !MainMenuVisible() || !Form->HandleAllocated())
-        return;
-    TBitmap* cache = SkinData() ? SkinData()->CacheBitmap.get() : nullptr;
-    if (!cache || cache->Empty())
-        return;
-    bool ours = false;
-    for (int i = 0; i < Form->Menu()->Items()->Count() && !ours; ++i)
-        ours = Form->Menu()->Items()->Items(i) == item;
-    if (!ours)
-        return;
-    item->AdvancedDrawItem(cache->Canvas(), r, state, true);
-    ks::WindowDC windowDC(Form->Handle(), ks::WindowDC::WholeWindow);
-    if (windowDC.get())
-        CopyStrip(windowDC.get(), r.Left, r.Top, r.Width(), r.Height(), *cache, r.Left, r.Top);
 }
