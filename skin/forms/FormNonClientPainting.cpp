@@ -169,6 +169,24 @@ void PaintMDIChildIcon(TBitmap& cache, TCustomForm& child, TPoint at, int side)
     DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, icon, side, side, 0, nullptr, DI_NORMAL);
 }
 
+// The title section's "TITLEBAR" image over the right end of the title band, under the
+// buttons; its active or inactive cell by the form's state.
+void PaintTitleBarImage(const TsSkinProvider& p, TBitmap& cache, int bottom)
+{
+    TsSkinManager* manager = p.ProviderSkinManager();
+    const int title = p.TitleSectionIndex();
+    if (!manager || p.SysButtonCount() <= 0 || !manager->SectionIndexValid(title))
+        return;
+    const std::string& name = manager->GeneralDataArray[static_cast<size_t>(title)].SectionName;
+    const int bar = manager->FindMask(title, name, "TITLEBAR");
+    if (!manager->MaskIndexValid(bar))
+        return;
+    const TRect r{p.SkinnedWindowWidth() - p.TitleBarImageWidth(bar), 0, cache.Width(), bottom};
+    if (r.Width() > 0 && r.Height() > 0)
+        PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0), manager->MaskArray[static_cast<size_t>(bar)],
+                           p.FormActive ? 0 : 1, false);
+}
+
 } // namespace
 
 // ---- colours and caches ------------------------------------------------------------------------
@@ -388,16 +406,7 @@ void TsSkinProvider::PaintTitleBar()
                             -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(TitleSectionIndex())) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
-        const int bar = manager->FindMask(TitleSectionIndex(), name, "TITLEBAR");
-        if (manager->MaskIndexValid(bar)) {
-            const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
-            if (r.Width() > 0 && r.Height() > 0)
-                PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0),
-                                   manager->MaskArray[static_cast<size_t>(bar)], FormActive ? 0 : 1, false);
-        }
-    }
+    PaintTitleBarImage(*this, cache, y0 - m.Top);
 }
 
 void TsSkinProvider::PaintTitleIcon()
@@ -552,17 +561,7 @@ void TsSkinProvider::PaintTitleOnly(const TRect& titleRect, const TRect& cacheRe
                             {titleRect.Left, titleRect.Top}, &cache, manager, -1, -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(TitleSectionIndex())) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
-        const int bar = manager->FindMask(TitleSectionIndex(), name, "TITLEBAR");
-        const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
-        if (manager->MaskIndexValid(bar)) {
-            const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
-            if (r.Width() > 0 && r.Height() > 0)
-                PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0),
-                                   manager->MaskArray[static_cast<size_t>(bar)], FormActive ? 0 : 1, false);
-        }
-    }
+    PaintTitleBarImage(*this, cache, TopBorderOf(*this, true) + CaptionHeight(true));
     SaveButtonsBackground(false);
     PaintTitleButtons();
 

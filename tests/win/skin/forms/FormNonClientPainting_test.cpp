@@ -1,5 +1,6 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinMenus.h"
 #include "win/skin/forms/FormFrameFixture.h"
 
@@ -262,3 +263,74 @@ TEST_F(FormNonClientPaintingTest, TheFormsBorderWidthWidensTheFrameAndNarrowsThe
 }
 
 } // namespace
+
+TEST_F(FormNonClientPaintingTest, TheTitleBarImageLiesUnderTheButtonsInTheCellOfTheFormsState)
+{
+    LoadSkin({.titleBar = true});
+    MakeForm(bsSizeable);
+    for (const bool active : {true, false}) {
+        SCOPED_TRACE(active ? "active" : "inactive");
+        Provider->FormActive = active;
+        TBitmap& cache = Paint();
+        // The image's right end, above the buttons.
+        EXPECT_EQ(CachePixel(cache.Width() - 1, 0), TitleBarCells[active ? 0 : 1]);
+        const int bar = Manager->FindMask(Provider->TitleSectionIndex(), "FORMTITLE", "TITLEBAR");
+        const int left = Provider->SkinnedWindowWidth() - Provider->TitleBarImageWidth(bar);
+        EXPECT_EQ(CachePixel(left, 3), TitleBarCells[active ? 0 : 1]);
+        EXPECT_EQ(CachePixel(left - 1, 3), active ? FrameTitleHotColour : FrameTitleColour) << "the rest of the title";
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, TheSizeGripIsDrawnInTheBottomRightCornerOnlyWhenAsked)
+{
+    for (const TsGripMode mode : {gmNone, gmRightBottom}) {
+        SCOPED_TRACE(mode == gmNone ? "no grip" : "grip");
+        Provider->SetGripMode(mode);
+        TBitmap& cache = Paint();
+        // The grip cell is 8 by 8 at the client's bottom-right corner, a pixel inside the frame.
+        const int frame = Provider->FrameWidthX(true);
+        const int x = cache.Width() - frame - 5;
+        const int y = cache.Height() - frame - 5;
+        EXPECT_EQ(CachePixel(x, y) == TColor(0x0000FFFF), mode == gmRightBottom);
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, AnAddedTitleOfFourPixelsOrLessIsLeftOut)
+{
+    Provider->FormActive = true;
+    Provider->AddedTitle()->Font()->SetColor(clRed);
+    const TRect band = Provider->CaptionBandRect();
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        bool drawn;
+    } cases[] = {{"words", L"Extra", true}, {"a dot", L".", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Provider->AddedTitle()->SetText(c.text);
+        Paint();
+        int red = 0;
+        for (int y = band.Top; y < band.Bottom; ++y)
+            for (int x = band.Left; x < band.Right; ++x)
+                red += CachePixel(x, y) == clRed ? 1 : 0;
+        EXPECT_EQ(red > 0, c.drawn);
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, SettersOfTheIconAndTheTitleSkinRepaintTheWindowAtOnce)
+{
+    Provider->FormActive = true;
+    ShowFrame();
+    const TPoint icon = Centre(Provider->IconRect());
+    ASSERT_TRUE(Provider->TitleIconShown());
+    const TColor withIcon = WindowPixel(Form->Handle(), icon.X, icon.Y);
+    Provider->SetShowAppIcon(false);
+    Pump();
+    EXPECT_NE(WindowPixel(Form->Handle(), icon.X, icon.Y), withIcon) << "the icon went without a repaint asked";
+    EXPECT_EQ(WindowPixel(Form->Handle(), icon.X, icon.Y), CachePixel(icon.X, icon.Y));
+
+    const TPoint t = TitlePoint();
+    Provider->SetTitleSkin("CAPTION");
+    Pump();
+    EXPECT_EQ(WindowPixel(Form->Handle(), t.X, t.Y), FrameCaptionHotColour);
+}
