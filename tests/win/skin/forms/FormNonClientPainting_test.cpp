@@ -399,3 +399,16 @@ TEST_F(FormNonClientPaintingTest, TheMenuLineEndCopiesTheFramePieceAtTheRightEnd
         EXPECT_EQ(Get24(*piece, p.X, p.Y), Get24Of(static_cast<COLORREF>(CachePixel(x0 + p.X, y0 + p.Y))));
     }
 }
+
+TEST_F(FormNonClientPaintingTest, ATitleSkinSetUnderExtendedBordersRepaintsTheBorderWindowsImage)
+{
+    if (!MakeBorderedForm())
+        GTEST_SKIP() << "no layered windows here";
+    Provider->FormActive = true;
+    Paint();
+    const TPoint t = TitlePoint();
+    ASSERT_EQ(CachePixel(t.X, t.Y), FrameTitleHotColour);
+    Provider->SetTitleSkin("CAPTION");
+    EXPECT_FALSE(Provider->SkinData()->BackgroundChanged) << "the border window painted its image anew";
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameCaptionHotColour);
+}
