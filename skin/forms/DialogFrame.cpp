@@ -9,6 +9,7 @@
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/WinRoutines.h"
 #include "skin/core/acGlow.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
@@ -182,12 +183,7 @@ void TacDialogWnd::LoadTitleButtons()
 
 int TacDialogWnd::FormBorderWidth() const
 {
-    const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
-    if (style & WS_THICKFRAME)
-        return GetSystemMetrics(SM_CXFRAME);
-    if (style & WS_BORDER)
-        return GetSystemMetrics(SM_CXDLGFRAME);
-    return 0;
+    return PlatformFrameWidth(CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle);
 }
 
 int TacDialogWnd::CaptionHeight(bool) const

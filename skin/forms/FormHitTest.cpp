@@ -60,11 +60,6 @@ TPoint CursorNow() noexcept
     return {p.x, p.y};
 }
 
-HWND FormWnd(const TsSkinProvider& p) noexcept
-{
-    return p.Form ? p.Form->HandleIfAllocated() : nullptr;
-}
-
 // One shown system title button with the code a point on it answers.
 struct ShownButton {
     const TitleButtonRec* Rec;
@@ -79,7 +74,7 @@ int ShownSystemButtons(TsSkinProvider& p, std::array<ShownButton, 4>& out)
     TsSystemMenu* menu = p.SystemMenu;
     if (!menu || !menu->VisibleClose())
         return 0;
-    const bool iconic = IsIconic(FormWnd(p));
+    const bool iconic = IsIconic(p.FormWnd());
     int n = 0;
     out[n++] = {&p.ButtonClose, HTCLOSE};
     if (menu->VisibleMax())
@@ -125,7 +120,7 @@ bool MDIButtonsShown(TsSkinProvider& p)
 void UpdateBorderWindow(TsSkinProvider& p)
 {
     if (p.BorderForm)
-        SendMessageW(FormWnd(p), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
 }
 
 // A system menu shown from a title-bar click: an MDI child's only while the main form is skinned.
@@ -145,14 +140,14 @@ void SysMenuBelowIcon(TsSkinProvider& p)
 // title bar over the bottom border; never 0, whatever the form's constraints say.
 int MinFrameWidth(TsSkinProvider& p)
 {
-    HWND wnd = FormWnd(p);
+    HWND wnd = p.FormWnd();
     return 2 * FormBorderWidth(wnd, p.ProviderSkinManager(), p.BorderForm, true) + p.TitleButtonsWidth() +
            p.IconRect().Width() + 1;
 }
 
 int MinFrameHeight(TsSkinProvider& p)
 {
-    HWND wnd = FormWnd(p);
+    HWND wnd = p.FormWnd();
     return BorderWidthIfNoExtBorders(wnd, p.ProviderSkinManager(), p.BorderForm, true) + p.CaptionHeight(true) +
            FormBorderWidth(wnd, p.ProviderSkinManager(), p.BorderForm, true) + 1;
 }
@@ -174,7 +169,7 @@ void FinishOutlineDrag(TsSkinProvider& p, bool apply)
     const TRect outline = SizingRect;
     ResetOutlineDrag();
     RECT wr{};
-    GetWindowRect(FormWnd(p), &wr);
+    GetWindowRect(p.FormWnd(), &wr);
     p.DragOutlineEnd(apply ? outline : TRect{wr.left, wr.top, wr.right, wr.bottom}, apply && moving);
 }
 
@@ -183,7 +178,7 @@ void FinishOutlineDrag(TsSkinProvider& p, bool apply)
 // The border band is kept from the button-down: a drag begun on the left edge sizes the left one.
 void StartOutlineDrag(TsSkinProvider& provider, bool moving, int hitCode)
 {
-    HWND wnd = FormWnd(provider);
+    HWND wnd = provider.FormWnd();
     SetCapture(wnd);
     FirstMove = true;
     MovingWindow = moving;
@@ -197,7 +192,7 @@ void StartOutlineDrag(TsSkinProvider& provider, bool moving, int hitCode)
 void CancelOutlineDrag(TsSkinProvider& provider) noexcept
 {
     // The running drag is this form's exactly while its window holds the capture.
-    HWND wnd = FormWnd(provider);
+    HWND wnd = provider.FormWnd();
     if (SizingActive && wnd && GetCapture() == wnd)
         FinishOutlineDrag(provider, false);
 }
@@ -247,7 +242,7 @@ int TsSkinProvider::ButtonAtPoint(TPoint windowPoint)
 
 int TsSkinProvider::ProviderHitTest(TPoint screenPoint)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     const TPoint p = ScreenToFormPoint(screenPoint.X, screenPoint.Y);
     std::array<ShownButton, 4> shown{};
     const int count = ShownSystemButtons(*this, shown);
@@ -346,7 +341,7 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
     if (InRegionUpdate)
         return;
     auto* pos = reinterpret_cast<WINDOWPOS*>(m.LParam);
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     ks::FrameRect work;
     if (pos && FScreenSnap && !IsZoomed(wnd) && !(pos->flags & SWP_NOMOVE) && (pos->x != 0 || pos->y != 0) &&
         WorkAreaOf(wnd, work)) {
@@ -357,10 +352,8 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
         int marginX = 0;
         int marginY = 0;
         if (BorderForm) {
-            TsSkinManager* manager = ProviderSkinManager();
-            const int systemBorder = FormBorderWidth(wnd, manager, true, false);
-            marginX = FormBorderWidth(wnd, manager, true, true) - systemBorder;
-            marginY = CaptionHeight(true) - CaptionHeight(false) - systemBorder;
+            marginX = BorderWidthDelta();
+            marginY = TitleHeightDelta();
         }
         ks::SnapToWorkArea(pos->x, pos->y, width, height, work, FSnapBuffer, marginX, marginY);
     }
@@ -371,7 +364,7 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
 
 void TsSkinProvider::WMNCLButtonDown(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (BorderForm && static_cast<int>(m.WParam) == HTBORDERWINDOW) {
         CallOld(m);
         return;
@@ -453,7 +446,7 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
     }
     // A client button-up carries key states, not a hit code: it only ends an outline drag.
     const int code = m.Msg == WM_LBUTTONUP ? HTNOWHERE : ForwardedHitCode(m);
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     // The release acts only on the button pressed, with the cursor still over it.
     const bool pressed = TitleButtonPressed && HotHitCode == code;
     ks::ComponentWatch watch;
@@ -477,10 +470,8 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
             SendMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         else
             SendMessageW(wnd, WM_SYSCOMMAND, IsIconic(wnd) ? SC_RESTORE : SC_MINIMIZE, 0);
-        if (watch.Alive(this)) {
+        if (watch.Alive(this))
             FSkinData->BackgroundChanged = true;
-            TitleChanged = true;
-        }
         return;
     case HTMAXBUTTON: {
         const bool zoomed = IsZoomed(wnd);
@@ -562,7 +553,7 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
 
 void TsSkinProvider::WMNCLButtonDblClk(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (SizingActive)
         FinishOutlineDrag(*this, true);
     switch (m.WParam) {
@@ -621,7 +612,7 @@ void TsSkinProvider::WMNCRButtonUp(TMessage& m)
 void TsSkinProvider::WMCaptureChanged(TMessage& m)
 {
     // Ended where it stands: the outline is erased and the form keeps its place and size.
-    if (SizingActive && reinterpret_cast<HWND>(m.LParam) != FormWnd(*this))
+    if (SizingActive && reinterpret_cast<HWND>(m.LParam) != FormWnd())
         CancelOutlineDrag(*this);
     CallOld(m);
 }
@@ -631,7 +622,7 @@ void TsSkinProvider::WMMouseMove(TMessage& m)
     CallOld(m);
     if (FResizeMode != rmBorder)
         return;
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (TsSkinManager* manager = ProviderSkinManager())
         manager->SetActiveControl(wnd);
     const TPoint cursor = CursorNow();

@@ -24,6 +24,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sMDIForm.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
@@ -98,16 +99,6 @@ int TopBorderOf(const TsSkinProvider& p, bool fromSkin)
                                      p.BorderForm != nullptr, fromSkin);
 }
 
-int BorderWidthDeltaOf(const TsSkinProvider& p)
-{
-    return BorderWidthOf(p, true) - BorderWidthOf(p, false);
-}
-
-int TitleHeightDeltaOf(const TsSkinProvider& p)
-{
-    return p.CaptionHeight(true) - p.CaptionHeight(false) - BorderWidthOf(p, false);
-}
-
 // The canvas takes the system's caption font; it keeps its own where the system tells none.
 void UseCaptionFont(TCanvas& canvas)
 {
@@ -178,6 +169,24 @@ void PaintMDIChildIcon(TBitmap& cache, TCustomForm& child, TPoint at, int side)
     DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, icon, side, side, 0, nullptr, DI_NORMAL);
 }
 
+// The title section's "TITLEBAR" image over the right end of the title band, under the
+// buttons; its active or inactive cell by the form's state.
+void PaintTitleBarImage(const TsSkinProvider& p, TBitmap& cache, int bottom)
+{
+    TsSkinManager* manager = p.ProviderSkinManager();
+    const int title = p.TitleSectionIndex();
+    if (!manager || p.SysButtonCount() <= 0 || !manager->SectionIndexValid(title))
+        return;
+    const std::string& name = manager->GeneralDataArray[static_cast<size_t>(title)].SectionName;
+    const int bar = manager->FindMask(title, name, "TITLEBAR");
+    if (!manager->MaskIndexValid(bar))
+        return;
+    const TRect r{p.SkinnedWindowWidth() - p.TitleBarImageWidth(bar), 0, cache.Width(), bottom};
+    if (r.Width() > 0 && r.Height() > 0)
+        PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0), manager->MaskArray[static_cast<size_t>(bar)],
+                           p.FormActive ? 0 : 1, false);
+}
+
 } // namespace
 
 // ---- colours and caches ------------------------------------------------------------------------
@@ -199,7 +208,7 @@ int TsSkinProvider::PaintedHeight() const
     int h = Form->Height();
     if (BorderForm) {
         const TRect m = ExtBorderMargins();
-        h += BorderWidthDeltaOf(*this) + TitleHeightDeltaOf(*this) + m.Top + m.Bottom;
+        h += BorderWidthDelta() + TitleHeightDelta() + m.Top + m.Bottom;
     }
     if (Form->Menu())
         ++h;
@@ -350,7 +359,6 @@ void TsSkinProvider::PaintNonClient()
     FormChanged = false;
     SkinData()->BackgroundChanged = false;
     RunFormOnPaint();
-    NCPaintedOnce = true;
 }
 
 void TsSkinProvider::RunFormOnPaint()
@@ -398,16 +406,7 @@ void TsSkinProvider::PaintTitleBar()
                             -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(TitleSectionIndex())) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
-        const int bar = manager->FindMask(TitleSectionIndex(), name, "TITLEBAR");
-        if (manager->MaskIndexValid(bar)) {
-            const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
-            if (r.Width() > 0 && r.Height() > 0)
-                PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0),
-                                   manager->MaskArray[static_cast<size_t>(bar)], FormActive ? 0 : 1, false);
-        }
-    }
+    PaintTitleBarImage(*this, cache, y0 - m.Top);
 }
 
 void TsSkinProvider::PaintTitleIcon()
@@ -562,17 +561,7 @@ void TsSkinProvider::PaintTitleOnly(const TRect& titleRect, const TRect& cacheRe
                             {titleRect.Left, titleRect.Top}, &cache, manager, -1, -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(TitleSectionIndex())) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
-        const int bar = manager->FindMask(TitleSectionIndex(), name, "TITLEBAR");
-        const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
-        if (manager->MaskIndexValid(bar)) {
-            const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
-            if (r.Width() > 0 && r.Height() > 0)
-                PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0),
-                                   manager->MaskArray[static_cast<size_t>(bar)], FormActive ? 0 : 1, false);
-        }
-    }
+    PaintTitleBarImage(*this, cache, TopBorderOf(*this, true) + CaptionHeight(true));
     SaveButtonsBackground(false);
     PaintTitleButtons();
 
@@ -721,8 +710,8 @@ void TsSkinProvider::PaintMenuLine()
     const HMENU bar = GetMenu(wnd);
     RECT windowRect{};
     GetWindowRect(wnd, &windowRect);
-    const int dx = BorderWidthDeltaOf(*this) - windowRect.left + m.Left;
-    const int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    const int dx = BorderWidthDelta() - windowRect.left + m.Left;
+    const int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.
@@ -832,14 +821,6 @@ void TsSkinProvider::RepaintNonClientToDC(HDC dc)
         return;
     TBitmap* cache = SkinData()->CacheBitmap.get();
     if (SkinData()->BackgroundChanged || !cache || cache->Empty()) {
-        const TsSkinManager* manager = ManagerOf(SkinData());
-        const int borderIndex = SkinData()->BorderIndex;
-        const bool severalStates = manager && manager->MaskIndexValid(borderIndex) &&
-                                   manager->MaskArray[static_cast<size_t>(borderIndex)].ImageCount > 1;
-        const bool quick = !FormChanged && severalStates && TitleCache && TitleCache->Width() == SkinnedWindowWidth() &&
-                           cache && cache->Height() == Form->Height() && HaveBorder();
-        if (!quick)
-            ClientRepaintPending = !NCPaintedOnce;
         PaintNonClient();
         cache = SkinData()->CacheBitmap.get();
     }
@@ -862,6 +843,10 @@ void TsSkinProvider::NCPaint()
         return;
     if (AnimateShow)
         return;
+    // The composed desktop draws the outline drag itself: the provider's own outline would be
+    // drawn on a surface the composition no longer shows.
+    if (FResizeMode == rmBorder && IsDwmCompositionEnabled())
+        FResizeMode = rmStandard;
     const HWND wnd = Form->Handle();
     // A maximised active child covers its brothers: their frames are not painted over it.
     if (IsMDIChildForm(Form))
@@ -929,12 +914,18 @@ void TsSkinProvider::PaintClientBackground(HDC dc, bool send)
             CopyStrip(dc, 0, 0, client.Width(), client.Height(), *cache, ClientOffsetX(), ClientOffsetY());
         if (Form->FormStyle() != fsMDIForm)
             PaintGraphicChildren(dc, Form, {0, 0});
-        if (send)
+        if (send) {
             SendChildrenCommand6(Form);
+            // The adapted controls deeper down (in panels, on pages) are told too.
+            if (Adapter) {
+                TRect painted = client;
+                TMessage m{SM_SKINCMD, MAKEWPARAM(0, SKC_PARENT_UPDATED), reinterpret_cast<LPARAM>(&painted), 0};
+                Adapter->BroadcastMessage(m);
+            }
+        }
     } else {
         FillRectSolid(dc, client, FormBackColor());
     }
-    ClientRepaintPending = false;
 }
 
 void TsSkinProvider::PaintFormToDC(HDC dc)
@@ -957,22 +948,4 @@ void TsSkinProvider::PaintFormToDC(HDC dc)
         ExcludeClipRect(target, r.left, r.top, r.right, r.bottom);
     }
     PaintClientBackground(target, false);
-}
-
-void TsSkinProvider::RedrawMenuItem(TMenuItem* item, const TRect& r, TOwnerDrawState state)
-{
-    if (!item || !Form || !Form->Menu() || !MainMenuVisible() || !Form->HandleAllocated())
-        return;
-    TBitmap* cache = SkinData() ? SkinData()->CacheBitmap.get() : nullptr;
-    if (!cache || cache->Empty())
-        return;
-    bool ours = false;
-    for (int i = 0; i < Form->Menu()->Items()->Count() && !ours; ++i)
-        ours = Form->Menu()->Items()->Items(i) == item;
-    if (!ours)
-        return;
-    item->AdvancedDrawItem(cache->Canvas(), r, state, true);
-    ks::WindowDC windowDC(Form->Handle(), ks::WindowDC::WholeWindow);
-    if (windowDC.get())
-        CopyStrip(windowDC.get(), r.Left, r.Top, r.Width(), r.Height(), *cache, r.Left, r.Top);
 }

@@ -256,5 +256,7 @@ void TsSkinProvider::ShowSkinnedSysMenu(int x, int y)
         SystemMenu->MakeSkinItems();
     if (TsSkinableMenus* menus = manager->SkinnableMenus())
         menus->OwnerDrawMenuItems(SystemMenu, true);
+    // The form opens its own menu: its menu loop and popup messages reach the provider.
+    SystemMenu->SetWindowHandle(wnd);
     SystemMenu->Popup(x, y);
 }

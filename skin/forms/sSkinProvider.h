@@ -188,6 +188,8 @@ public:
 
     // ============ sSkinProvider.cpp: what the show animations and the redraw lock ask ======
     TCustomForm* ProviderForm() const noexcept override { return Form; }
+    // The form's window; nullptr before it has one.
+    HWND FormWnd() const noexcept { return Form ? Form->HandleIfAllocated() : nullptr; }
     TBitmap* FormImage() const noexcept override;
     bool MaximizedUnderLowTitle() const noexcept override { return RaiseCaptionHeight; }
     void SetInUpdate(bool value) noexcept override { InFormsUpdate = value; }
@@ -201,6 +203,11 @@ public:
     int FrameWidthX(bool fromSkin) const;
     int FrameWidthY(bool fromSkin) const;
     int SkinnedWindowWidth() const;
+    // How much wider the skin's border is than the system's, and how much taller the skin's
+    // title band is than the system's caption and top border: the frame a border window draws
+    // outside the window itself.
+    int BorderWidthDelta() const;
+    int TitleHeightDelta() const;
     int NonClientHeight() const;
     int ClientOffsetX() const override;
     int ClientOffsetY() const override;
@@ -263,7 +270,6 @@ public:
     void SaveTitleCache();
     void PaintClientBackground(HDC dc, bool send);
     void PaintFormToDC(HDC dc);
-    void RedrawMenuItem(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
     // The menu-line image and where the item rectangles of dc lie in it: dc is the frame's cache
     // or the form's window DC. No image before the frame was first painted.
     MenuLineImage MenuLineFor(HDC dc) const;
@@ -279,10 +285,6 @@ public:
     // window), after the button alone was painted again over TempBmp's background.
     void RepaintTitleButton(int hitCode);
     static bool TitleButtonAnimating(const TitleButtonRec& rec) noexcept;
-    // Set after every full paint of the cache.
-    bool NCPaintedOnce = false;
-    // The client area must be repainted from the cache; cleared by PaintClientBackground.
-    bool ClientRepaintPending = false;
 
     // ============ TitleButtonStates.cpp (helper "frame"): title-button states, system menu ====
     void SetHotHitCode(int code, bool repaint = true);
@@ -379,9 +381,6 @@ public:
     int RedrawLockCount = 0;
     bool FirstSetUp = false;
     bool MenuInitialized = false;
-    bool TitleChanged = false;
-    bool BordersChanged = false;
-    bool MenuChanged = false;
     TitleButtonRec ButtonMin;
     TitleButtonRec ButtonMax;
     TitleButtonRec ButtonClose;

@@ -980,3 +980,124 @@ TEST_F(ProviderTest, MenuLoopEndClearsThePopupShowingFlag)
     SendMessageW(Wnd(), WM_EXITMENULOOP, 0, 0);
     EXPECT_FALSE(SkinnedPopupShowing) << "no later menu window takes the flag for a popup of ours";
 }
+
+// ---- menus opened by the form
+
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(ProviderSpyTest, TheSkinnedSystemMenuOpensAsTheFormsOwnMenu)
+{
+    Attach();
+    Manager->SetSkinnedPopups(true);
+    Provider->PrepareForm();
+    ASSERT_NE(Provider->SystemMenu, nullptr);
+    Spy.Seen.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMenuSoon);
+    Provider->ShowSkinnedSysMenu(100, 100);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(Spy.Saw(WM_INITMENUPOPUP)) << "the form's window opened the menu";
+    EXPECT_TRUE(Spy.Saw(WM_MEASUREITEM)) << "the items were measured through the form";
+
+    // A chosen item's command comes to the form, which hands it to the menu.
+    const UINT command = Provider->SystemMenu->ItemMinimize->Command();
+    SendMessageW(Wnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(Wnd()));
+}
+
+TEST_F(ProviderTest, MenusOpeningOnTheFormGreySizingOrForgetTheLastSkinnedPopup)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    struct Case {
+        const char* name;
+        WORD systemMenu;
+        bool sizeGreyed;
+        bool flagAfter;
+    };
+    const Case cases[] = {{"window menu", 1, true, true}, {"popup of the form", 0, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HMENU menu = CreatePopupMenu();
+        AppendMenuW(menu, MF_STRING, SC_SIZE, L"Size");
+        SkinnedPopupShowing = true;
+        SendMessageW(Wnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, c.systemMenu));
+        EXPECT_EQ((GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED) != 0, c.sizeGreyed);
+        EXPECT_EQ(SkinnedPopupShowing, c.flagAfter);
+        DestroyMenu(menu);
+    }
+    SkinnedPopupShowing = false;
+}
+
+// What a control deep in the form sees of the form's client paint.
+struct ParentUpdatedProbe {
+    WNDPROC Previous = nullptr;
+    HWND Form = nullptr;
+    TCanvas* Canvas = nullptr;
+    bool SawRect = false;
+    TRect Rect{};
+    bool CanvasOnForm = false;
+};
+ParentUpdatedProbe gUpdated;
+
+LRESULT CALLBACK ProbeParentUpdated(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_PARENT_UPDATED && lParam) {
+        gUpdated.SawRect = true;
+        gUpdated.Rect = *reinterpret_cast<const TRect*>(lParam);
+        gUpdated.CanvasOnForm = gUpdated.Canvas->HandleAllocated() && gUpdated.Canvas->LockCount() > 0 &&
+                                WindowFromDC(gUpdated.Canvas->Handle()) == gUpdated.Form;
+    }
+    return CallWindowProcW(gUpdated.Previous, wnd, msg, wParam, lParam);
+}
+
+TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanvasDrawsThere)
+{
+    MakeForm();
+    auto* panel = Create<TPanel>(Form);
+    panel->SetParent(Form);
+    panel->SetBounds(10, 10, 200, 100);
+    auto* button = Create<TButton>(Form);
+    button->SetParent(panel);
+    button->SetBounds(10, 10, 80, 25);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_NE(provider->Adapter, nullptr);
+    ASSERT_NE(provider->Adapter->GetItem(0), nullptr) << "the button is adapted";
+    const HWND target = button->Handle();
+    gUpdated = ParentUpdatedProbe{};
+    gUpdated.Form = Wnd();
+    gUpdated.Canvas = &Form->Canvas();
+    gUpdated.Previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeParentUpdated)));
+    InvalidateRect(Wnd(), nullptr, FALSE);
+    TMessage paint{WM_PAINT, 0, 0, 0};
+    provider->HandlePaint(paint);
+    SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gUpdated.Previous));
+    EXPECT_TRUE(gUpdated.SawRect) << "the button in the panel was told through the control adapter";
+    EXPECT_EQ(gUpdated.Rect, Form->ClientRect());
+    EXPECT_TRUE(gUpdated.CanvasOnForm) << "the form's canvas draws on the paint DC meanwhile";
+    EXPECT_EQ(Form->Canvas().LockCount(), 0);
+}
+
+TEST_F(ProviderTest, UnderDesktopCompositionTheOutlineSizingFallsBackToThePlatforms)
+{
+    for (const bool composed : {false, true}) {
+        SCOPED_TRACE(composed ? "composed" : "plain");
+        MakeForm();
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->PrepareForm();
+        provider->SetResizeMode(rmBorder);
+        ks::Sys().Win32MajorVersion = [] { return 6; };
+        ks::Sys().CompositionEnabled = composed ? +[] { return true; } : +[] { return false; };
+        SendMessageW(Wnd(), WM_NCPAINT, 1, 0);
+        ks::Sys().CompositionEnabled = nullptr;
+        EXPECT_EQ(provider->ResizeMode(), composed ? rmStandard : rmBorder);
+        FreeAndNil(Form);
+    }
+}
