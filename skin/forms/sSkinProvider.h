@@ -261,6 +261,9 @@ public:
     void SaveButtonsBackground(bool fullHeight);
     void RestoreButtonsBackground();
     void SaveTitleCache();
+    // The skin data's section changed: the title band's cached image goes, and the form's
+    // controls of the new section hear SKC_SECTION_CHANGED.
+    void SectionChanged() noexcept;
     void PaintClientBackground(HDC dc, bool send);
     void PaintFormToDC(HDC dc);
     void RedrawMenuItem(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
