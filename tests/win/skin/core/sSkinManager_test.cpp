@@ -541,36 +541,40 @@ TEST_F(SkinManagerTest, ChangesAskedForByTheChangeEventsRunWhenTheLoadEnds)
         std::function<void(TsSkinManager&)> after;
         std::wstring skin;
         bool active;
-        TColor edit;
+        const char* section;
+        TColor colour;
     } const cases[] = {
-        {"AnotherName", [](TsSkinManager& m) { m.SetSkinName(L"Other"); }, L"Other", true, 65535},
-        {"SwitchedOff", [](TsSkinManager& m) { m.SetActive(false); }, L"Test", false, -1},
+        {"AnotherName", [](TsSkinManager& m) { m.SetSkinName(L"Other"); }, L"Other", true, "EDIT", 65535},
+        {"SwitchedOff", [](TsSkinManager& m) { m.SetActive(false); }, L"Test", false, "EDIT", -1},
         {"CommonSections",
          [](TsSkinManager& m) {
              TStringList lines;
-             lines.Add("[EDIT]");
+             lines.Add("[MYPANEL]");
              lines.Add("COLOR=32768");
              m.SetCommonSections(lines);
          },
-         L"Test", true, 32768},
+         L"Test", true, "MYPANEL", 32768},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Manager->SetActive(true);
+        events.after = [](TsSkinManager&) {};
+        Manager->SetSkinDirectory(Dir.Path());
         TStringList none;
         Manager->SetCommonSections(none);
+        Manager->SetSkinName(L"Test");
+        Manager->SetActive(true);
         int calls = 0;
         events.after = [&](TsSkinManager& m) {
             if (calls++ == 0)
                 c.after(m);
         };
-        Load(L"Test");
+        Manager->SetSkinName(L"Test");
         events.after = [](TsSkinManager&) {};
         EXPECT_EQ(Manager->SkinName(), c.skin);
         EXPECT_EQ(Manager->Active(), c.active);
         EXPECT_EQ(Manager->SkinData.SkinActive, c.active);
-        const int edit = Manager->FindSection("EDIT");
-        EXPECT_EQ(edit >= 0 ? Manager->GeneralDataArray[static_cast<size_t>(edit)].Color : -1, c.edit);
+        const int section = Manager->FindSection(c.section);
+        EXPECT_EQ(section >= 0 ? Manager->GeneralDataArray[static_cast<size_t>(section)].Color : -1, c.colour);
     }
     // A later colour change reloads the skin that is loaded.
     Manager->SetActive(true);

@@ -98,20 +98,6 @@ TEST_F(FrameAdapterTest, TheFramesWindowProcIsTakenAndGivenBackOnlyWhileItIsTheA
     frame->SetWindowProc(own);
 }
 
-// A frame placed in a window rather than a control has nothing to paint over: it paints as it
-// would unskinned, and a paint validates it (else WM_PAINT would come again for ever).
-TEST_F(FrameAdapterTest, AFrameWithoutAParentControlValidatesOnPaint)
-{
-    auto* frame = Create<TFrame>(Form);
-    frame->SetBounds(10, 10, 100, 80);
-    frame->SetParentWindow(Form->Handle());
-    const HWND wnd = frame->Handle();
-    Adapt(frame);
-    InvalidateRect(wnd, nullptr, FALSE);
-    SendMessageW(wnd, WM_PAINT, 0, 0);
-    EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
-}
-
 TEST_F(FrameAdapterTest, TheBackgroundColourBlendsTheSectionWithTheParentByItsTransparency)
 {
     TFrame* outer = MakeFrame(Form, {0, 0, 300, 200});
