@@ -655,11 +655,14 @@ private:
 // between two frames, a painting handler raising).
 class AnimationFlags {
 public:
-    explicit AnimationFlags(TsSkinProvider& p) : FProvider(p) {}
+    explicit AnimationFlags(TsSkinProvider& p) : FProvider(p) { FWatch.Watch(&p); }
     AnimationFlags(const AnimationFlags&) = delete;
     AnimationFlags& operator=(const AnimationFlags&) = delete;
     ~AnimationFlags()
     {
+        // The form's OnShow may have freed the provider.
+        if (!FWatch.Alive(&FProvider))
+            return;
         FProvider.AnimateShow = false;
         FProvider.Animating = false;
         FProvider.InRegionUpdate = false;
@@ -667,6 +670,7 @@ public:
 
 private:
     TsSkinProvider& FProvider;
+    ks::ComponentWatch FWatch;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "skin/forms/sSkinProvider.h"
 
+#include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
@@ -36,4 +37,15 @@ void InitializeSkinProviderUnit()
 {
     RegisterClasses<TsSkinProvider>();
     ProviderMenuLine = &MenuLineOf;
+    ks::SkinServices& services = ks::Services();
+    services.ProviderForm = [](TObject* owner) noexcept -> TCustomForm* {
+        auto* provider = dynamic_cast<TsSkinProvider*>(owner);
+        return provider ? provider->Form : nullptr;
+    };
+    services.ProviderSectionChanged = [](TObject* owner) noexcept {
+        auto* provider = dynamic_cast<TsSkinProvider*>(owner);
+        if (provider)
+            provider->SectionChanged();
+        return provider != nullptr;
+    };
 }

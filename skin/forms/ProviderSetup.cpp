@@ -17,6 +17,7 @@
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/SysUtils.h"
 
 #include <algorithm>
 #include <utility>
@@ -480,6 +481,8 @@ void TsSkinProvider::HandleMouseWheel(TMessage& message)
     if (busy || !Form || message.Result != 0)
         return;
     busy = true;
+    // A handler that raises must not switch the forwarding off for good.
+    ks::ScopeExit done{[] { busy = false; }};
     POINT cursor{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
     TWinControl* target = Form;
     // Down through the windowed controls under the cursor to the innermost one.
@@ -499,7 +502,6 @@ void TsSkinProvider::HandleMouseWheel(TMessage& message)
         const TShiftState shift = TShiftState::FromBits(GET_KEYSTATE_WPARAM(message.WParam));
         message.Result = target->DoMouseWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), {local.x, local.y}) ? 1 : 0;
     }
-    busy = false;
 }
 
 void TsSkinProvider::UpdateFormScrolls()

@@ -268,6 +268,9 @@ public:
     void SaveButtonsBackground(bool fullHeight);
     void RestoreButtonsBackground();
     void SaveTitleCache();
+    // The skin data's section changed: the title band's cached image goes, and the form's
+    // controls of the new section hear SKC_SECTION_CHANGED.
+    void SectionChanged() noexcept;
     void PaintClientBackground(HDC dc, bool send);
     void PaintFormToDC(HDC dc);
     // The menu-line image and where the item rectangles of dc lie in it: dc is the frame's cache

@@ -1,11 +1,13 @@
 #include "skin/forms/sSkinProvider.h"
 
 #include "skin/adapters/ComboAdapters.h"
+#include "skin/controls/sButton.h"
 #include "skin/adapters/SpeedButtonAdapter.h"
 #include "skin/adapters/acButtonAdapters.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
@@ -132,6 +134,66 @@ TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
     EXPECT_TRUE(Form->WindowProc() == before);
     EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
     EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0) << "the window menu style comes back";
+}
+
+// The form's scroll adapter took the procedure over from the provider; freeing the provider
+// still leaves the form with the procedure it had before either came.
+TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    const TWndMethod before = Form->WindowProc();
+    SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->UpdateFormScrolls();
+    ASSERT_NE(provider->ScrollAdapter, nullptr);
+    EXPECT_FALSE(Form->WindowProc() == TWndMethod(provider, &TsSkinProvider::FormWndProc));
+    provider->Free();
+    EXPECT_TRUE(Form->WindowProc() == before);
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+}
+
+// The core learns a provider's form and its section changes through the services registry:
+// the form's controls of the provider's new section repaint, the others do not.
+TEST_F(ProviderTest, ASectionChangeOfTheProviderRepaintsTheControlsOfThatSection)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_NE(ks::Services().ProviderForm, nullptr);
+    EXPECT_EQ(ks::Services().ProviderForm(provider), Form);
+    EXPECT_EQ(ks::Services().ProviderForm(Form), nullptr);
+
+    auto* same = Create<TsButton>(Form);
+    auto* other = Create<TsButton>(Form);
+    same->SkinData()->SetSkinSection("TOOLBUTTON");
+    for (TsButton* b : {same, other}) {
+        b->SetParent(Form);
+        b->SetBounds(b == same ? 10 : 100, 10, 80, 24);
+        b->HandleNeeded();
+    }
+    Pump();
+    for (TsButton* b : {same, other})
+        ValidateRect(b->Handle(), nullptr);
+    provider->SkinData()->SetSkinSection("TOOLBUTTON");
+    EXPECT_TRUE(GetUpdateRect(same->Handle(), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(other->Handle(), nullptr, FALSE));
+    EXPECT_TRUE(ChangedSectionName().empty()) << "named only while it is told";
+    EXPECT_EQ(provider->TitleCache, nullptr);
+}
+
+TEST_F(ProviderTest, TheFormsProviderIsFoundAmongItsComponents)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    Create<TButton>(Form);
+    EXPECT_EQ(FindSkinProvider(Form), nullptr);
+    EXPECT_EQ(FindSkinProvider(nullptr), nullptr);
+    auto* provider = Create<TsSkinProvider>(Form);
+    EXPECT_EQ(FindSkinProvider(Form), provider);
+    provider->Free();
+    EXPECT_EQ(FindSkinProvider(Form), nullptr);
 }
 
 TEST_F(ProviderTest, OnlyFormsCanOwnAProvider)
@@ -753,6 +815,30 @@ public:
     }
 };
 
+// An item whose going tears another adapter down, as freeing a control can free a form with a
+// provider of its own; the other adapter still frees all of its items.
+TEST(TacCtrlAdapter, AnAdapterTornDownDuringAnothersTeardownFreesItsItems)
+{
+    int freed = 0;
+    struct TCountedItem : TacAdapterItem {
+        TCountedItem(TacCtrlAdapter* adapter, int& freed) : TacAdapterItem(adapter), Freed(freed) {}
+        ~TCountedItem() override { ++Freed; }
+        int& Freed;
+    };
+    struct TFreeingItem : TacAdapterItem {
+        TFreeingItem(TacCtrlAdapter* adapter, TacCtrlAdapter* other) : TacAdapterItem(adapter), Other(other) {}
+        ~TFreeingItem() override { delete Other; }
+        TacCtrlAdapter* Other;
+    };
+    auto* inner = new TacCtrlAdapter(nullptr);
+    inner->Items.push_back(new TCountedItem(inner, freed));
+    inner->Items.push_back(new TCountedItem(inner, freed));
+    auto* outer = new TacCtrlAdapter(nullptr);
+    outer->Items.push_back(new TFreeingItem(outer, inner));
+    delete outer;
+    EXPECT_EQ(freed, 2);
+}
+
 TEST_F(AdapterTest, WheelGoesToTheControlUnderTheCursor)
 {
     MakeForm();
@@ -769,6 +855,29 @@ TEST_F(AdapterTest, WheelGoesToTheControlUnderTheCursor)
     ClientToScreen(Wnd(), &outside);
     Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(outside.x, outside.y));
     EXPECT_EQ(panel->Calls, 1) << "nothing under the cursor, nothing told";
+}
+
+TEST_F(AdapterTest, AWheelHandlerThatRaisesLeavesTheWheelForwarded)
+{
+    MakeForm();
+    struct TRaisingPanel : TWheelPanel {
+        using TWheelPanel::TWheelPanel;
+        bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint at) override
+        {
+            TWheelPanel::DoMouseWheel(shift, wheelDelta, at);
+            if (Calls == 1)
+                throw Exception("handler failed");
+            return true;
+        }
+    };
+    auto* panel = AddControl<TRaisingPanel>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    POINT at{20, 20};
+    ClientToScreen(panel->Handle(), &at);
+    EXPECT_THROW(Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(at.x, at.y)), Exception);
+    EXPECT_EQ(Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(at.x, at.y)), 1);
+    EXPECT_EQ(panel->Calls, 2);
 }
 
 TEST_F(ProviderSpyTest, SystemMenuItemsSendTheirCommandsToTheForm)
