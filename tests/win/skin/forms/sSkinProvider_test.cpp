@@ -1175,7 +1175,11 @@ TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanva
     button->SetParent(panel);
     button->SetBounds(10, 10, 80, 25);
     auto* provider = Create<TsSkinProvider>(Form);
+    // A section with a gradient: the client is painted from the form's picture, not filled with
+    // a plain colour, and only then are the controls told.
+    provider->SkinData()->SetSkinSection("TOOLBAR");
     provider->PrepareForm();
+    ASSERT_FALSE(provider->SkinData()->SkinStateWord & StatePlainBackground);
     ASSERT_NE(provider->Adapter, nullptr);
     ASSERT_NE(provider->Adapter->GetItem(0), nullptr) << "the button is adapted";
     const HWND target = button->Handle();
