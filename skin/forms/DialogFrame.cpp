@@ -375,8 +375,14 @@ void TacDialogWnd::PaintExtBorder(TBitmap& bmp)
             PaintOpaqueBand(bmp, TitleBottom(), [&] { PaintTitle(bmp); });
         return;
     }
-    if (shadow)
-        RestoreFrameCorners(bmp, *shadow, *manager, m, SkinData->BorderIndex, SkinData->BorderIndex);
+    if (!shadow)
+        return;
+    // The top corners are the title's, which is painted over the dialog's frame.
+    const int titleIndex = CaptionHeight(true) > 0 ? manager->FindSection("FORMTITLE") : -1;
+    const int titleMask =
+        manager->SectionIndexValid(titleIndex) ? manager->GeneralDataArray[static_cast<size_t>(titleIndex)].BorderIndex : -1;
+    const int topMask = manager->MaskIndexValid(titleMask) ? titleMask : SkinData->BorderIndex;
+    RestoreFrameCorners(bmp, *shadow, *manager, m, topMask, SkinData->BorderIndex);
 }
 
 void TacDialogWnd::PaintTitle(TBitmap& bmp)

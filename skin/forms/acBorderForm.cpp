@@ -355,15 +355,26 @@ std::unique_ptr<TBitmap> LayBorderShadow(TBitmap& image, TsSkinManager& manager,
 void RestoreFrameCorners(TBitmap& image, TBitmap& shadow, TsSkinManager& manager, const TRect& margins, int topMask,
                          int bottomMask)
 {
-    const TRect& m = margins;
-    const int offset = FormOffsetOf(manager);
-    const int w = image.Width(), h = image.Height();
-    const int cw = std::max(m.Left, m.Right) + offset + 16, ch = std::max(m.Top, m.Bottom) + offset + 16;
-    RestoreTransparentCorner(image, shadow, {0, 0, cw, ch}, {0, 0}, topMask, &manager, HTTOPLEFT);
-    RestoreTransparentCorner(image, shadow, {w - cw, 0, w, ch}, {w - cw, 0}, topMask, &manager, HTTOPRIGHT);
-    RestoreTransparentCorner(image, shadow, {0, h - ch, cw, h}, {0, h - ch}, bottomMask, &manager, HTBOTTOMLEFT);
-    RestoreTransparentCorner(image, shadow, {w - cw, h - ch, w, h}, {w - cw, h - ch}, bottomMask, &manager,
-                             HTBOTTOMRIGHT);
+    const TRect frame{margins.Left, margins.Top, image.Width() - margins.Right, image.Height() - margins.Bottom};
+    // Without a border image the frame's own key colour tells, as far as the shadow's corner
+    // reaches into the frame.
+    const int reach = FormOffsetOf(manager) + 16;
+    auto restore = [&](int mask, int corner) {
+        const bool right = corner == HTTOPRIGHT || corner == HTBOTTOMRIGHT;
+        const bool bottom = corner == HTBOTTOMLEFT || corner == HTBOTTOMRIGHT;
+        const bool skinned = manager.MaskIndexValid(mask);
+        // A border image's corner is its border widths large and lies at the frame's corner.
+        const int w = !skinned ? reach : right ? manager.MaskBorderRight(mask) : manager.MaskBorderLeft(mask);
+        const int h = !skinned ? reach : bottom ? manager.MaskBorderBottom(mask) : manager.MaskBorderTop(mask);
+        const int left = right ? frame.Right - w : frame.Left;
+        const int top = bottom ? frame.Bottom - h : frame.Top;
+        RestoreTransparentCorner(image, shadow, {left, top, left + w, top + h}, {left, top}, skinned ? mask : -1,
+                                 &manager, corner);
+    };
+    restore(topMask, HTTOPLEFT);
+    restore(topMask, HTTOPRIGHT);
+    restore(bottomMask, HTBOTTOMLEFT);
+    restore(bottomMask, HTBOTTOMRIGHT);
 }
 
 void PaintOpaqueBand(TBitmap& image, int bottom, const std::function<void()>& paint)
