@@ -192,6 +192,8 @@ void TacDialogWnd::SetExtBorders(bool use)
     }
     if (!FBorderForm)
         return;
+    // The title buttons' fades are drawn over the border window and hold it.
+    StopTitleAnimations();
     FBorderForm.reset();
     if (cache)
         cache->SetPixelFormat(pf24bit);
@@ -467,8 +469,13 @@ void TacDialogWnd::WMWindowPosChanged(TMessage& m)
     SkinData->BackgroundChanged = true;
     FrameChanged = true;
     TacScrollWnd::AdapterWndProc(m);
-    if (!Destroyed)
-        UpdateBorderWindow();
+    if (Destroyed)
+        return;
+    // A dialog shown again gets back the border window its hiding took away.
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+    if (pos && (pos->flags & SWP_SHOWWINDOW))
+        UseManagersBorders();
+    UpdateBorderWindow();
 }
 
 void TacDialogWnd::BaseThenBorder(TMessage& m)

@@ -154,6 +154,8 @@ TEST_F(DialogBorderTest, TheBorderFramesTheBoxFollowsItAndGoesWithIt)
         const TRect m = d->ExtBorderMargins();
         EXPECT_EQ(m, (TRect{11, 7, 11, 11})) << "the margins of the internal skin's shadow pictures";
         const int skinBorder = Manager->SkinData.BorderWidth, skinTitle = Manager->SkinData.TitleHeight;
+        EXPECT_EQ(d->CaptionHeight(true), skinTitle) << "the border's title is the skin's";
+        EXPECT_EQ(d->CaptionHeight(false), GetSystemMetrics(SM_CYCAPTION));
         RECT client{};
         GetClientRect(box, &client);
         const POINT origin = ClientOrigin(box);
@@ -303,7 +305,7 @@ TEST_F(DialogBorderTest, ASizeableDialogOfOurOwnMaximisesFromItsBorderAndGoesWit
     ASSERT_NE(d->BorderForm(), nullptr);
     const HWND border = BorderOf(*d);
     ASSERT_TRUE(IsWindowVisible(border));
-    TacBorderForm& bf = *d->BorderForm();
+    TacBorderForm* bf = d->BorderForm();
     const TRect m = d->ExtBorderMargins();
     const RECT b = WindowRectOf(border);
     auto centre = [&](const TitleButtonRec& rec) {
@@ -322,20 +324,59 @@ TEST_F(DialogBorderTest, ASizeableDialogOfOurOwnMaximisesFromItsBorderAndGoesWit
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(bf.BorderHitTest({c.at.x, c.at.y}), c.code);
+        EXPECT_EQ(bf->BorderHitTest({c.at.x, c.at.y}), c.code);
     }
 
+    // Hidden, the dialog takes its border off the screen; shown again, it has one again.
+    ShowWindow(wnd, SW_HIDE);
+    EXPECT_FALSE(IsWindow(border) && IsWindowVisible(border));
+    ShowWindow(wnd, SW_SHOW);
+    ASSERT_NE(d->BorderForm(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(BorderOf(*d)));
+
     const POINT max = centre(d->BtnMax);
-    Hover(border, max);
-    SendMessageW(border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
-    Hover(border, max);
-    SendMessageW(border, WM_NCLBUTTONUP, 19, MAKELPARAM(max.x, max.y));
+    const HWND again = BorderOf(*d);
+    Hover(again, max);
+    SendMessageW(again, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
+    Hover(again, max);
+    SendMessageW(again, WM_NCLBUTTONUP, 19, MAKELPARAM(max.x, max.y));
     Pump();
     EXPECT_TRUE(IsZoomed(wnd));
 
+    const HWND shown = BorderOf(*d);
     DestroyWindow(wnd);
     Pump();
-    EXPECT_FALSE(IsWindow(border) && IsWindowVisible(border)) << "the border went with the dialog";
+    EXPECT_FALSE(IsWindow(shown) && IsWindowVisible(shown)) << "the border went with the dialog";
+}
+
+TEST_F(DialogBorderTest, ExtendedBordersSwitchedOffAndOnWhileTheBoxShows)
+{
+    RunBox(nullptr, L"text", L"Keysmith", MB_OK, [&](HWND box) {
+        TacDialogWnd* d = DialogAdapter(box);
+        ASSERT_NE(d, nullptr);
+        ASSERT_NE(d->BorderForm(), nullptr);
+        const HWND border = BorderOf(*d);
+        RECT w = WindowRectOf(box);
+
+        Manager->SetExtendedBorders(false);
+        EXPECT_EQ(d->BorderForm(), nullptr);
+        EXPECT_FALSE(IsWindow(border) && IsWindowVisible(border));
+        RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        TBitmap& image = *d->SkinData->CacheBitmap;
+        EXPECT_EQ(image.PixelFormat(), pf24bit);
+        EXPECT_EQ(image.Width(), w.right - w.left) << "the frame fills the window again";
+        EXPECT_EQ(d->CaptionHeight(true), GetSystemMetrics(SM_CYCAPTION));
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        const int kind = GetWindowRgn(box, region);
+        EXPECT_TRUE(kind == ERROR || PtInRegion(region, (w.right - w.left) / 2, 2)) << "the window shows its title";
+        DeleteObject(region);
+
+        Manager->SetExtendedBorders(true);
+        ASSERT_NE(d->BorderForm(), nullptr);
+        EXPECT_TRUE(IsWindowVisible(BorderOf(*d)));
+        EXPECT_EQ(d->SkinData->CacheBitmap->PixelFormat(), pf32bit);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
 }
 
 // A picture for a person: a message box with extended borders as the screen would compose it
