@@ -4,6 +4,7 @@
 // the dialog, follows it, passes its title buttons, caption and edges on to it, shows its
 // activation and caption, and goes with it. A picture of a message box is left under the build
 // folder.
+#include "skin/core/FormAnimation.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/images/acPNG.h"
@@ -376,6 +377,25 @@ TEST_F(DialogBorderTest, ExtendedBordersSwitchedOffAndOnWhileTheBoxShows)
         EXPECT_TRUE(IsWindowVisible(BorderOf(*d)));
         EXPECT_EQ(d->SkinData->CacheBitmap->PixelFormat(), pf32bit);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+}
+
+TEST_F(DialogBorderTest, AnAnimatedShowLeavesTheBorderAroundTheBox)
+{
+    Manager->AnimEffects()->DialogShow()->SetTime(60);
+    Manager->AnimEffects()->DialogShow()->SetMode(atFading);
+    RunBox(nullptr, L"text", L"Keysmith", MB_OKCANCEL, [&](HWND box) {
+        TacDialogWnd* d = DialogAdapter(box);
+        ASSERT_NE(d, nullptr);
+        ASSERT_NE(d->BorderForm(), nullptr);
+        const HWND border = BorderOf(*d);
+        EXPECT_TRUE(IsWindowVisible(border));
+        const POINT origin = ClientOrigin(box);
+        const RECT b = WindowRectOf(border);
+        EXPECT_EQ(b.left, origin.x - d->ClientOffsetX());
+        EXPECT_EQ(b.top, origin.y - d->ClientOffsetY());
+        EXPECT_EQ(b.right - b.left, d->SkinData->CacheBitmap->Width());
+        ClickChild(Item(box, IDCANCEL));
     });
 }
 
