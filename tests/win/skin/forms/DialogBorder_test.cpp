@@ -177,6 +177,11 @@ TEST_F(DialogBorderTest, TheBorderFramesTheBoxFollowsItAndGoesWithIt)
         for (int x = m.Left; x < image.Width() - m.Right; ++x)
             holes += AlphaAt(image, x, m.Top + skinTitle / 2) != 255;
         EXPECT_EQ(holes, 0);
+        const TRect close = d->BtnClose.Rect;
+        ASSERT_GT(close.Width(), 0);
+        EXPECT_GE(close.Top, m.Top) << "the buttons lie on the frame, below the shadow";
+        EXPECT_LE(close.Right, image.Width() - m.Right);
+        EXPECT_EQ(AlphaAt(image, (close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2), 255);
 
         // The box's own window keeps only its client area: the frame on the screen is the border's.
         HRGN region = CreateRectRgn(0, 0, 0, 0);
