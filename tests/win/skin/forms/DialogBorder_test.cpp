@@ -404,6 +404,41 @@ TEST_F(DialogBorderTest, AnAnimatedShowLeavesTheBorderAroundTheBox)
     });
 }
 
+// A skin whose border image carries the title: the title drawn onto it stays opaque, lowered by
+// the skin's centre offset.
+TEST_F(DialogBorderTest, TitleOnTheBorderImageIsOpaque)
+{
+    std::string options = DialogSkinOptions();
+    const std::string global = "COLOR=8421504\r\n";
+    options.insert(options.find(global) + global.size(),
+                   "BORDERMODE=1\r\nCENTEROFFSET=3\r\nFORMOFFSET=6\r\nEXBORDER=^0000^0060^0040^0080^0008^0008^0008^0008^2^0^0^0\r\n");
+    FreeAndNil(Manager);
+    Manager = NewSkinManager(Dir, L"TitleOnBorder", SkinArchive(options, Bmp24(96, 96, DialogMasterPixel)));
+    Manager->SetExtendedBorders(true);
+    ASSERT_EQ(Manager->SkinData.BorderMode, 1);
+    RunBox(nullptr, L"text", L"Keysmith", MB_OK, [&](HWND box) {
+        TacDialogWnd* d = DialogAdapter(box);
+        ASSERT_NE(d, nullptr);
+        ASSERT_NE(d->BorderForm(), nullptr);
+        RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        TBitmap& image = *d->SkinData->CacheBitmap;
+        const TRect m = d->ExtBorderMargins();
+        EXPECT_EQ(m, (TRect{6, 6, 6, 6})) << "a border image with the title lies the skin's form offset out";
+        int white = 0, clear = 0;
+        for (int y = m.Top; y < m.Top + d->CaptionHeight(true); ++y)
+            for (int x = m.Left; x < image.Width() - m.Right; ++x) {
+                clear += AlphaAt(image, x, y) != 255;
+                white += (ks::GetPixel32(image.View(), x, y) & 0xFFFFFF) == 0xFFFFFF;
+            }
+        EXPECT_GT(white, 0) << "the caption's text is drawn";
+        EXPECT_EQ(clear, 0) << "and the title is opaque";
+        TRect icon;
+        d->IconRect(icon);
+        EXPECT_EQ(icon.Top, (d->CaptionHeight(true) - GetSystemMetrics(SM_CYSMICON)) / 2 + m.Top + 3);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+}
+
 // A picture for a person: a message box with extended borders as the screen would compose it
 // (Xvfb shows no layered alpha): the border image over a checkerboard, the box's client area with
 // its children taken from the screen.
