@@ -853,6 +853,7 @@ void TCustomForm::Dispatch(TMessage& m)
     case WM_ACTIVATE: { TWMActivate v(m); WMActivate(v); break; }
     case WM_CLOSE: WMClose(m); break;
     case WM_SIZE: { TWMSize v(m); WMSize(v); break; }
+    case WM_MOVE: TScrollingWinControl::Dispatch(m); MDIChildMoved(); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(m); break;
     case CM_RELEASE: CMRelease(m); break;
     case CM_DIALOGKEY: { TWMKey v(m); CMDialogKey(v); break; }
