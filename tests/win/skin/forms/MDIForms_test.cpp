@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -550,6 +551,70 @@ TEST_F(MDIProviderBranches, ARefreshAttachesTheClientAgainWhenItLostItsAdapter)
     SendMessageW(Main->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
     EXPECT_NE(Provider->MDIForm->MDIWnd, nullptr);
     EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), Provider->MDIForm->MDIWnd);
+}
+
+} // namespace
+
+
+namespace {
+
+// The client's picture as its adapter prints it, frame and bars included.
+std::unique_ptr<TBitmap> PrintedClient(HWND client)
+{
+    RECT r{};
+    GetWindowRect(client, &r);
+    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
+    SendMessageW(client, WM_PRINT, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), PRF_CLIENT | PRF_NONCLIENT);
+    GdiFlush();
+    return picture;
+}
+
+TEST_F(MDIForms, AChildMovedOutGivesTheClientSkinnedBarsThatScrollItsChildren)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    TacMDIWnd* adapter = Provider->MDIForm ? Provider->MDIForm->MDIWnd : nullptr;
+    ASSERT_NE(adapter, nullptr);
+    const HWND client = Main->ClientHandle();
+    RECT area{};
+    GetClientRect(client, &area);
+    SetWindowPos(two->Handle(), nullptr, area.right - 80, area.bottom - 60, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump();
+    ASSERT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_HSCROLL | WS_VSCROLL);
+    EXPECT_TRUE(adapter->HBar->ScrollVisible);
+    EXPECT_TRUE(adapter->VBar->ScrollVisible);
+
+    // What the screen shows on both bars is the adapter's drawing, not the system's bars.
+    const auto expectSkinnedBars = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const std::unique_ptr<TBitmap> printed = PrintedClient(client);
+        const int w = printed->Width();
+        const int h = printed->Height();
+        const COLORREF system = GetSysColor(COLOR_SCROLLBAR);
+        const POINT points[] = {{w / 2, h - 2 - 3}, {12, h - 2 - 3}, {w - 2 - 3, h / 2}, {w - 2 - 3, 12}};
+        for (const POINT& p : points) {
+            const COLORREF drawn = GetPixel(printed->Canvas().Handle(), p.x, p.y);
+            EXPECT_NE(drawn, system) << "at " << p.x << "," << p.y;
+            EXPECT_EQ(ks::test::ScreenPixel(client, p.x, p.y), static_cast<TColor>(drawn)) << "at " << p.x << "," << p.y;
+        }
+    };
+    expectSkinnedBars("after the move");
+
+    // A step of each bar by the skinned bars' own sending scrolls the children and leaves the
+    // client drawn again.
+    RECT before{};
+    GetWindowRect(two->Handle(), &before);
+    SendScrollMessage(client, WM_HSCROLL, SB_LINEDOWN, 0);
+    SendScrollMessage(client, WM_HSCROLL, SB_ENDSCROLL, 0);
+    SendScrollMessage(client, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendScrollMessage(client, WM_VSCROLL, SB_ENDSCROLL, 0);
+    Pump();
+    RECT after{};
+    GetWindowRect(two->Handle(), &after);
+    EXPECT_LT(after.left, before.left);
+    EXPECT_LT(after.top, before.top);
+    EXPECT_TRUE(GetWindowLongPtrW(client, GWL_STYLE) & WS_VISIBLE) << "redraw is resumed after each step";
+    expectSkinnedBars("after scrolling");
 }
 
 } // namespace
