@@ -527,6 +527,19 @@ void TCustomForm::Show()
 
 void TCustomForm::CMShowingChanged(TMessage&)
 {
+    // The form state says that the form is being shown or hidden while this runs; a form whose
+    // showing changes again inside it keeps the state until the outer change ends.
+    const bool outer = !FFormState.Contains(fsShowing);
+    FFormState.Include(fsShowing);
+    struct ShowingEnds {
+        TFormState& State;
+        bool Outer;
+        ~ShowingEnds()
+        {
+            if (Outer)
+                State.Exclude(fsShowing);
+        }
+    } ends{FFormState, outer};
     HWND wnd = HandleIfAllocated();
     if (Showing()) {
         Reported(this, [&] { DoShow(); });

@@ -270,6 +270,11 @@ void TsSkinProvider::PaintNonClient()
         if (!Form->ComponentState().Contains(csLoading))
             BroadcastCommand(Form, TMessage{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0});
     }
+    // A maximised child being shown changes the main form's menu line once more when it is
+    // done: the frame is painted then, not half-way.
+    if (FormChanged)
+        if (TCustomForm* maximized = MaximizedMDIChildOf(*this); maximized && maximized->FormState().Contains(fsShowing))
+            return;
     TBitmap& cache = *SkinData()->CacheBitmap;
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
     NCFrameRect = TRect{m.Left, m.Top, width - m.Right, height - m.Bottom};

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <utility>
@@ -103,6 +104,18 @@ protected:
     {
         RedrawWindow(Main->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump();
+    }
+
+    // The main form's frame, marked in its cache and changed, painted again: whether the mark
+    // went.
+    bool RepaintsMarkedFrame()
+    {
+        MarkCache(*Provider->SkinData(), 3, 3);
+        Provider->FormChanged = true;
+        Provider->SkinData()->BackgroundChanged = true;
+        Provider->PaintNonClient();
+        GdiFlush();
+        return GetPixel(Provider->SkinData()->CacheBitmap->Canvas().Handle(), 3, 3) != CacheMarker;
     }
 
     std::vector<TForm*> Children;
@@ -615,6 +628,32 @@ TEST_F(MDIForms, AChildMovedOutGivesTheClientSkinnedBarsThatScrollItsChildren)
     EXPECT_LT(after.top, before.top);
     EXPECT_TRUE(GetWindowLongPtrW(client, GWL_STYLE) & WS_VISIBLE) << "redraw is resumed after each step";
     expectSkinnedBars("after scrolling");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIForms, TheMainFrameWaitsWhileItsMaximisedChildIsBeingShownOrHidden)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    ASSERT_TRUE(IsZoomed(two->Handle()));
+    struct Paint {
+        std::function<bool()> Repaints;
+        bool Repainted = false;
+        void During(TObject*) { Repainted = Repaints(); }
+    } paint{[this] { return RepaintsMarkedFrame(); }};
+    two->SetOnHide(TNotifyEvent(&paint, &Paint::During));
+    two->Hide();
+    EXPECT_FALSE(paint.Repainted) << "not while the maximised child is being hidden";
+    EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "the paint is still owed";
+    two->SetOnHide(nullptr);
+    two->Show();
+    Maximize(two);
+    ASSERT_TRUE(IsZoomed(two->Handle()));
+    EXPECT_TRUE(RepaintsMarkedFrame()) << "once done";
 }
 
 } // namespace
