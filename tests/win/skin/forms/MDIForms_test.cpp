@@ -4,7 +4,9 @@
 #include "skin/adapters/MDIClientAdapter.h"
 #include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/adapters/acSBUtils.h"
+#include "skin/controls/sButton.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/acGlow.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
@@ -654,6 +656,38 @@ TEST_F(MDIForms, TheMainFrameWaitsWhileItsMaximisedChildIsBeingShownOrHidden)
     Maximize(two);
     ASSERT_TRUE(IsZoomed(two->Handle()));
     EXPECT_TRUE(RepaintsMarkedFrame()) << "once done";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIForms, AButtonOnAChildOfATopmostMainFormGlowsOnTop)
+{
+    TForm* one = AddChild(L"One");
+    auto* button = Create<TsButton>(one);
+    button->SetParent(one);
+    button->SetBounds(10, 10, 80, 24);
+    Pump();
+    const auto haloOf = [&]() -> HWND {
+        button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(button));
+        const int slot = button->SkinData()->GlowSlot;
+        if (slot < 0 || slot >= static_cast<int>(GlowEffects.size()) || !GlowEffects[static_cast<size_t>(slot)])
+            return nullptr;
+        return GlowEffects[static_cast<size_t>(slot)]->Form->Handle();
+    };
+    const HWND plain = haloOf();
+    ASSERT_NE(plain, nullptr) << "the skin's buttons glow";
+    EXPECT_EQ(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(button));
+
+    // The halo lies over the main form's window, which stays on top: the halo must too.
+    SetWindowPos(Main->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HWND onTop = haloOf();
+    ASSERT_NE(onTop, nullptr);
+    EXPECT_NE(GetWindowLongW(onTop, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(button));
+    SetWindowPos(Main->Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 } // namespace
