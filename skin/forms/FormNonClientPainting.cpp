@@ -713,7 +713,7 @@ void TsSkinProvider::PaintMenuLine()
                             &cache, manager, -1, -1);
     if (MenuLineBmp) {
         const int x = ClientOffsetX();
-        const int y = ClientOffsetY() - rows * rowHeight;
+        const int y = MenuLineTop();
         MenuLineBmp->SetPixelFormat(pf24bit);
         MenuLineBmp->SetSize(std::max(band.Width(), 0), rows * rowHeight + (BorderForm ? 0 : 1));
         if (!MenuLineBmp->Empty())
@@ -727,7 +727,11 @@ void TsSkinProvider::PaintMenuLine()
     RECT windowRect{};
     GetWindowRect(wnd, &windowRect);
     const int dx = BorderWidthDeltaOf(*this) - windowRect.left + m.Left;
-    const int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    // The platform's first row of items starts the skin's menu line: moved by the difference of
+    // the title heights alone, the items would cover the title's lowest rows.
+    int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    if (RECT first{}; bar && GetMenuItemRect(wnd, bar, 0, &first))
+        dy = y0 - first.top;
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.

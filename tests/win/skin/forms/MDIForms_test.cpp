@@ -691,3 +691,25 @@ TEST_F(MDIForms, AButtonOnAChildOfATopmostMainFormGlowsOnTop)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MDIForms, TheMenuItemsStayBelowTheTitlesLowestRows)
+{
+    AddChild(L"One");
+    RepaintAll();
+    const HWND wnd = Main->Handle();
+    RECT window{}, item{};
+    GetWindowRect(wnd, &window);
+    ASSERT_TRUE(GetMenuItemRect(wnd, GetMenu(wnd), 0, &item));
+    const HDC cache = Provider->SkinData()->CacheBitmap->Canvas().Handle();
+    const int top = Provider->MenuLineTop();
+    // Under the first item and far right of the items the title's rows above the menu line are
+    // the same.
+    const int under = item.left - window.left + 4;
+    const int beside = Provider->SkinData()->CacheBitmap->Width() - 60;
+    for (int y = top - 3; y < top; ++y)
+        EXPECT_EQ(GetPixel(cache, under, y), GetPixel(cache, beside, y)) << "row " << y;
+}
+
+} // namespace
