@@ -11,6 +11,8 @@
 #include "skin/images/PngDecoder.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class TBitmap {
@@ -73,6 +75,8 @@ public:
     // A system colour becomes a grey of its index, so recolouring has something to change.
     TColor ColorToRGB(TColor color) const override;
     void ShowMessage(const std::wstring&) const override { ++FMessages; }
+    // Latin-1: every byte is a character, as in any single-byte code page's lower half.
+    std::wstring AnsiToWide(std::string_view bytes) const override { return {bytes.begin(), bytes.end()}; }
     // Skins stored the older way live only in Windows form resources.
     bool ReadStoredImages(const TsStoredSkin&, TsSkinManager*, TsMaskArray&, GraphicPtr<TBitmap>&) const override
     {

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 
@@ -102,8 +103,10 @@ void CheckSkin(const TsLoadedSkin& skin, bool common)
     };
     if (skin.Master)
         count(platform.Size(*skin.Master));
+    // Images naming one picture share its bitmap, which the load decoded and counted once.
+    std::set<const TBitmap*> seen;
     for (const TsMaskData& m : skin.Masks)
-        if (m.Bmp)
+        if (m.Bmp && seen.insert(m.Bmp.get()).second)
             count(platform.Size(*m.Bmp));
     for (const TsPatternData& p : skin.Patterns) {
         Check(p.Img != nullptr);

@@ -57,13 +57,6 @@ std::vector<std::string_view> SplitPath(std::string_view path)
     return names;
 }
 
-bool IsUtf8(std::string_view s)
-{
-    // The lenient decoder replaces every malformed sequence, so only well-formed text survives
-    // the round trip unchanged.
-    return WideToUTF8(UTF8ToWide(s)) == s;
-}
-
 bool IsValueIdent(std::string_view s) noexcept
 {
     return IsValidIdent(s, true) && !SameTextAscii(s, "True") && !SameTextAscii(s, "False") &&
@@ -174,7 +167,7 @@ std::string_view Decoder::Utf8()
 {
     auto bytes = FIn.Bytes(FIn.U32LE());
     std::string_view s(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!IsUtf8(s))
+    if (!IsUTF8(s))
         Fail(FormError::BadUtf8, BadUtf8Text);
     return s;
 }

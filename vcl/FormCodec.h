@@ -30,7 +30,6 @@ constexpr const char* PathTooLongText = "Property path %s is too long";
 // The names of a dotted property path.
 [[nodiscard]] std::vector<std::string_view> SplitPath(std::string_view path);
 
-[[nodiscard]] bool IsUtf8(std::string_view s);
 // An identifier value: dotted words, but not True, False or nil, which are values of their own.
 [[nodiscard]] bool IsValueIdent(std::string_view s) noexcept;
 // A property path: dotted words, but not the words that open and close objects and items.

@@ -3,6 +3,7 @@
 #include "vcl/ByteReader.h"
 #include "vcl/FormCodec.h"
 #include "vcl/Streams.h"
+#include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
@@ -620,7 +621,7 @@ void TWriter::Impl::WriteProperty(TPersistent& object, const PropertyInfo& prop,
         const auto& s = std::get<std::string>(value);
         if (s.empty())
             return;
-        if (!ks::form::IsUtf8(s))
+        if (!IsUTF8(s))
             throw EWriteError(Format(NotUtf8Text, {path}), FormError::NotUtf8Writable);
         Path(path);
         Out.String(s);

@@ -1,6 +1,7 @@
 #include "vcl/FormText.h"
 
 #include "vcl/FormCodec.h"
+#include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
 #include <charconv>
@@ -240,7 +241,7 @@ void Lexer::String()
     }
     if (high)
         FailHere(FormError::BadString, CharCodeText);
-    if (!ks::form::IsUtf8(out))
+    if (!IsUTF8(out))
         FailHere(FormError::BadString, TextNotUtf8Text);
     FTok.Kind = TokenKind::String;
     FTok.Text = std::move(out);

@@ -333,7 +333,9 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
 
 void TCustomForm::WMMenuMessage(TMessage& m)
 {
-    if (!FMenu || !FMenu->HandleMenuMessage(m))
+    if (FMenu && FMenu->HandleMenuMessage(m))
+        return;
+    if (!PopupList().MenuMessageOf(HandleIfAllocated(), m))
         TScrollingWinControl::Dispatch(m);
 }
 

@@ -1000,7 +1000,7 @@ TPopupMenu::~TPopupMenu()
 
 HWND TPopupMenu::WindowHandle()
 {
-    return PopupList().Window();
+    return FWindowHandle ? FWindowHandle : PopupList().Window();
 }
 
 HMENU TPopupMenu::CreateMenuHandle()
@@ -1111,12 +1111,29 @@ void TPopupList::MenuMessage(TMessage& message)
         --FDispatchDepth;
         ReleaseWindowIfUnused();
     }};
+    if (!Offer(nullptr, message))
+        DefaultHandler(message);
+}
+
+bool TPopupList::MenuMessageOf(HWND wnd, TMessage& message)
+{
+    ++FDispatchDepth;
+    ks::ScopeExit leave{[this] {
+        --FDispatchDepth;
+        ReleaseWindowIfUnused();
+    }};
+    return wnd && Offer(wnd, message);
+}
+
+bool TPopupList::Offer(HWND wnd, TMessage& message)
+{
     // A copy, because a click may free menus.
     std::vector<TPopupMenu*> menus = FMenus;
     for (TPopupMenu* menu : menus)
-        if (std::find(FMenus.begin(), FMenus.end(), menu) != FMenus.end() && menu->HandleMenuMessage(message))
-            return;
-    DefaultHandler(message);
+        if (std::find(FMenus.begin(), FMenus.end(), menu) != FMenus.end() &&
+            menu->FWindowHandle == wnd && menu->HandleMenuMessage(message))
+            return true;
+    return false;
 }
 
 void TPopupList::DefaultHandler(TMessage& message)

@@ -354,8 +354,10 @@ public:
     explicit TPopupMenu(TComponent* owner);
     ~TPopupMenu() override;
 
-    // The popup list's window, which receives the menu's messages.
+    // The window that receives the menu's messages: the one set, else the popup list's.
     HWND WindowHandle() override;
+    // A form's window (nullptr: the popup list's again); the form hands the messages on.
+    void SetWindowHandle(HWND wnd) noexcept { FWindowHandle = wnd; }
     // The component the menu was last shown for (set by whoever shows it); forgotten when
     // that component is freed.
     TComponent* PopupComponent() const noexcept { return FPopupComponent; }
@@ -373,7 +375,9 @@ protected:
 
 private:
     TComponent* FPopupComponent = nullptr;
+    friend class TPopupList;
     TMenuAnimation FMenuAnimation;
+    HWND FWindowHandle = nullptr;
 };
 
 // The hidden window that owns the tracking of every popup menu: commands, the opening of
@@ -384,11 +388,15 @@ public:
     HWND Window();
     void Add(TPopupMenu* menu);
     void Remove(TPopupMenu* menu);
+    // Offers a menu message that reached wnd to the popup menus shown for that window; false
+    // when none takes it.
+    bool MenuMessageOf(HWND wnd, TMessage& message);
 
 private:
     void WndProc(TMessage& message);
     // Offers a menu message to every popup menu until one takes it.
     void MenuMessage(TMessage& message);
+    bool Offer(HWND wnd, TMessage& message);
     void DefaultHandler(TMessage& message);
     void ReleaseWindowIfUnused() noexcept;
 

@@ -409,6 +409,13 @@ std::wstring UTF8ToWide(std::string_view s)
     return out;
 }
 
+bool IsUTF8(std::string_view s)
+{
+    // The lenient decoder replaces every malformed sequence, so only well-formed text survives
+    // the round trip unchanged.
+    return WideToUTF8(UTF8ToWide(s)) == s;
+}
+
 std::string WideToUTF8(std::wstring_view s)
 {
     std::string out;

@@ -123,6 +123,8 @@ std::wstring Trim(std::wstring_view s);
 // U+FFFD too. Neither ever throws on bad input.
 std::wstring UTF8ToWide(std::string_view s);
 std::string WideToUTF8(std::wstring_view s);
+// True when s is well-formed UTF-8 (plain ASCII is).
+bool IsUTF8(std::string_view s);
 
 // ---- File names -----------------------------------------------------------------------------
 // "\", "/" and ":" all end a folder or drive part, so names written for Windows and names made

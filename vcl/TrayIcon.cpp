@@ -164,6 +164,11 @@ void TTrayIcon::WMNotifyIcon(TWMNotifyIcon& m)
 void TTrayIcon::WMTaskbarCreated()
 {
     // The shell came back empty: a visible icon goes in again.
-    if (FAdded)
-        FAdded = Notify(NIM_ADD);
+    if (!FAdded || (FAdded = Notify(NIM_ADD)))
+        return;
+    // Refused, the icon was the only way back to a main window hidden behind it: the window
+    // comes back instead, as when the icon is refused at first.
+    FVisible = false;
+    if (Application && Application->MainForm())
+        Application->MainForm()->SetVisible(true);
 }

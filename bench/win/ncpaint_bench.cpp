@@ -2,10 +2,13 @@
 // plain timing program run by ./project bench): a full non-client repaint with the caches invalid
 // (the frame image painted anew) and valid (only the strips copied to the window), against the
 // platform's own non-client repaint of the same form; and the layered border window's update on
-// a move against an UpdateLayeredWindow of its image. It reports, it never passes or fails.
+// a move against an UpdateLayeredWindow of its image; and a title button's whole hover fade (in
+// and out, every tick's work without the waits) against the time the fade lasts on the screen.
+// It reports, it never passes or fails.
 #include "bench/win/BenchTiming.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
@@ -39,6 +42,17 @@ void Pump()
     }
 }
 
+// The form's provider under manager, set up, with its border window when asked.
+TsSkinProvider* SkinnedBy(TForm& form, TsSkinManager* manager, bool borderWindow)
+{
+    Pump();
+    auto* provider = Create<TsSkinProvider>(&form);
+    provider->SkinData()->SetSkinManager(manager);
+    provider->SetUpForm();
+    provider->SetBorderFormActive(borderWindow);
+    return provider;
+}
+
 void MeasureFrame(TsSkinManager* manager)
 {
     TForm* plain = NewForm();
@@ -47,10 +61,7 @@ void MeasureFrame(TsSkinManager* manager)
     const double platform = Best(200, [&] { DefWindowProcW(plainWnd, WM_NCPAINT, 1, 0); });
 
     TForm* form = NewForm();
-    Pump();
-    auto* provider = Create<TsSkinProvider>(form);
-    provider->SkinData()->SetSkinManager(manager);
-    provider->SetUpForm();
+    TsSkinProvider* provider = SkinnedBy(*form, manager, false);
     provider->FormActive = true;
     const double invalid = Best(100, [&] {
         provider->FormChanged = true;
@@ -78,11 +89,7 @@ void MeasureBorder(TsSkinManager* manager)
         return;
     }
     TForm* form = NewForm();
-    Pump();
-    auto* provider = Create<TsSkinProvider>(form);
-    provider->SkinData()->SetSkinManager(manager);
-    provider->SetUpForm();
-    provider->SetBorderFormActive(true);
+    TsSkinProvider* provider = SkinnedBy(*form, manager, true);
     TacBorderForm* border = provider->BorderForm;
     if (!border) {
         std::printf("Border/32bpp: the provider made no border window\n");
@@ -124,6 +131,62 @@ void MeasureBorder(TsSkinManager* manager)
     Pump();
 }
 
+POINT gCursor{};
+
+BOOL WINAPI CursorOnButton(POINT* p)
+{
+    *p = gCursor;
+    return TRUE;
+}
+
+// The fade's work: the hover starts it, the ticks run it in and hold it, the leave runs it out
+// until its window is gone. The ticks are called, not waited for.
+void MeasureTitleFade(TsSkinManager* manager, bool extendedBorders)
+{
+    manager->SetExtendedBorders(extendedBorders);
+    TForm* form = NewForm();
+    TsSkinProvider* provider = SkinnedBy(*form, manager, extendedBorders);
+    provider->FormActive = true;
+    provider->FormChanged = true;
+    provider->SkinData()->BackgroundChanged = true;
+    provider->PaintNonClient();
+    if (provider->BorderForm)
+        provider->BorderForm->UpdateBorderWindow(255);
+    const HWND border = provider->BorderForm ? provider->BorderForm->WindowHandle() : nullptr;
+    TitleButtonRec& close = provider->ButtonClose;
+    int ticks = 0;
+    // The mouse rests on the button while the fade runs in, as the fade checks at its end.
+    RECT wr{};
+    GetWindowRect(border ? border : form->Handle(), &wr);
+    gCursor = {wr.left + (close.Rect.Left + close.Rect.Right) / 2, wr.top + (close.Rect.Top + close.Rect.Bottom) / 2};
+    ks::Sys().GetCursorPos = &CursorOnButton;
+    const double work = Best(20, [&] {
+        provider->SetHotHitCode(HTCLOSE, true);
+        TacSBAnimation* animation = close.Animation;
+        if (!animation)
+            return;
+        animation->SetEnabled(false);
+        for (int i = 0; animation->MaxSteps != -1 && i < 100; ++i, ++ticks)
+            animation->TimerTick(animation);
+        provider->SetHotHitCode(0, true);
+        animation->SetEnabled(false);
+        for (int i = 0; animation->GlowForm && i < 100; ++i, ++ticks)
+            animation->TimerTick(animation);
+    });
+    ks::ResetSys();
+    if (ticks == 0) {
+        std::printf("TitleFade: no fade ran\n");
+    } else {
+        // Ten steps in, ten out, one tick each at the animation's interval.
+        const double lasts = 20 * TitleAnimationInterval / 1000.0;
+        std::printf("TitleFade/%s  whole fade %8.1f us  lasts %8.1f us  x_duration=%.3f x_duration_max=0.1\n",
+                    extendedBorders ? "border" : "plain", work * 1e6, lasts * 1e6, work / lasts);
+    }
+    form->Free();
+    Pump();
+    manager->SetExtendedBorders(false);
+}
+
 } // namespace
 
 int main()
@@ -139,6 +202,8 @@ int main()
     }
     MeasureFrame(manager);
     MeasureBorder(manager);
+    MeasureTitleFade(manager, false);
+    MeasureTitleFade(manager, true);
     manager->Free();
     return 0;
 }

@@ -100,10 +100,13 @@ bool TsMemo::RemoveSkinCommand(ks::SkinCommandView view)
 {
     if (view.Manager() != FSkinData->SkinManager())
         return false;
+    // The removal reaches the memo through its form's provider and again through the form's
+    // children: only the first, which takes the adapter away, makes a new window.
+    const bool adapted = FListSW != nullptr;
     FreeAdapter();
     RouteSkinMessage(view.Message(), FSkinData.get());
     // A new window without the adapter's frame; the memo keeps its text.
-    if (HandleAllocated())
+    if (adapted && HandleAllocated())
         RecreateWnd();
     return true;
 }

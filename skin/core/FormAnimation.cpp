@@ -6,6 +6,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/ComponentWatch.h"
 #include "skin/core/PixelEffects.h"
+#include "skin/core/WinRoutines.h"
 #include "skin/core/acFastPixels.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
@@ -165,28 +166,17 @@ void DrawFramePass(TBitmap& frame, TBitmap& image, const ks::FramePass& pass)
     }
 }
 
-// The frame width the platform draws around wnd (the skin's own is not asked).
-int PlatformFrameWidth(HWND wnd)
-{
-    const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-    if (style & WS_THICKFRAME)
-        return ks::Sys().GetSystemMetrics(SM_CXFRAME);
-    if (style & WS_BORDER)
-        return ks::Sys().GetSystemMetrics(SM_CXDLGFRAME);
-    return 0;
-}
-
 // Where the window's top-left corner lies inside its border window's image.
 TPoint BorderOffset(HWND wnd, const ks::AnimatedBorderForm& border, const TRect& margins, int captionHeight,
                     bool maximizedUnderLowTitle)
 {
     const TsSkinManager* manager = border.SkinManager();
-    const int titleHeight = manager ? manager->SkinData.TitleHeight : 0;
-    const int borderWidth = manager ? manager->SkinData.BorderWidth : 0;
-    const int frame = PlatformFrameWidth(wnd);
+    const int titleHeight = manager ? FrameTitleHeight(manager->SkinData) : 0;
+    const int borderWidth = manager ? FrameBorderWidth(manager->SkinData) : 0;
+    const int frame = PlatformFrameWidth(GetWindowLongPtrW(wnd, GWL_STYLE));
     TPoint d{borderWidth - frame + margins.Left, margins.Top + titleHeight - captionHeight - frame};
-    if (manager && IsZoomed(wnd) && manager->SkinData.MaxHeight != manager->SkinData.TitleHeight)
-        d.Y += manager->SkinData.TitleHeight - manager->SkinData.MaxHeight;
+    if (manager && IsZoomed(wnd) && FrameMaxHeight(manager->SkinData) != titleHeight)
+        d.Y += titleHeight - FrameMaxHeight(manager->SkinData);
     if (maximizedUnderLowTitle)
         d.Y = margins.Top;
     return d;

@@ -13,7 +13,10 @@
 #include "vcl/SysUtils.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <set>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -22,6 +25,7 @@ constexpr std::string_view GlobalInfo = "GLOBALINFO";
 // A picture below this many pixels is painted like a texture cut from the master bitmap.
 constexpr int64_t PatternMinPixels = 90000;
 constexpr std::string_view TooManyPixelsText = "The skin's pictures are larger than a skin may be";
+constexpr std::string_view TooManyPicturesText = "The skin has more pictures than a skin may have";
 constexpr std::string_view OldVersion =
     "This version of the skin have not complete support by used skin engine package release.\r\n"
     "Components must be updated up to latest version for using this skin.";
@@ -31,21 +35,38 @@ std::wstring WideOf(std::string_view bytes)
     return UTF8ToWide(bytes);
 }
 
-// The pixels a load may still decode.
+// A picture's name as the options text gives it: UTF-8 when it is that, else the system's ANSI
+// code page, in which stored skins are written.
+std::wstring FileNameOf(const ks::SkinPlatform& platform, std::string_view bytes)
+{
+    return IsUTF8(bytes) ? UTF8ToWide(bytes) : platform.AnsiToWide(bytes);
+}
+
+// The pictures and pixels a load may still decode.
 struct PictureBudget {
-    uint64_t& Used;
-    uint64_t Max;
+    uint64_t& Pixels;
+    uint64_t MaxPixels;
+    uint64_t& Pictures;
+    uint64_t MaxPictures;
 
     void Spend(TSize size) const
     {
+        if (Pictures >= MaxPictures)
+            throw EInvalidGraphic(std::string(TooManyPicturesText), ks::SkinLoadError::TooManyPictures);
         const uint64_t pixels = uint64_t(std::max(size.cx, 0)) * uint64_t(std::max(size.cy, 0));
-        if (pixels > Max || Used > Max - pixels)
+        if (pixels > MaxPixels || Pixels > MaxPixels - pixels)
             throw EInvalidGraphic(std::string(TooManyPixelsText), ks::SkinLoadError::TooManyPixels);
-        Used += pixels;
+        Pixels += pixels;
+        ++Pictures;
     }
 };
 
+// How an image keeps the picture it names: as decoded (a texture), in 24 bits (an opaque
+// image), or with its alpha and its fully transparent white made black (a PNG image).
+enum class Prepared { AsDecoded, Opaque, CleanAlpha };
+
 // Where the pictures of one load come from: the archive's items, or files beside the options.
+// Each picture is decoded once for each way it is prepared; later requests share it.
 class ImageSource {
 public:
     ImageSource(const ks::SkinPlatform& platform, const PictureBudget& budget, const TacSkinConvertor* archive,
@@ -58,12 +79,25 @@ public:
     // no such picture or its decoder refuses it: the skin then goes without that image, as it
     // does without a missing one, and keeps the rest.
     // Raises EInvalidGraphic once the load's pictures pass its budget.
-    GraphicPtr<TBitmap> Bitmap(std::string_view name, ks::PictureFormat format) const
+    std::shared_ptr<TBitmap> Bitmap(std::string_view name, ks::PictureFormat format,
+                                     Prepared prepared = Prepared::AsDecoded) const
     {
+        const Key key{std::string(name), format, prepared};
+        if (const auto found = FBitmaps.find(key); found != FBitmaps.end())
+            return found->second;
         GraphicPtr<TBitmap> bmp = Load<TBitmap>(name, [&](TStream& s) { return FPlatform.DecodeBitmap(s, format); });
-        if (bmp)
-            FBudget.Spend(FPlatform.Size(*bmp));
-        return bmp;
+        if (bmp) {
+            const TSize size = FPlatform.Size(*bmp);
+            FBudget.Spend(size);
+            // Fully transparent white would show as a white seam where the image is stretched.
+            // The pixel accessors leave pictures below 2 x 2 alone, and so does this.
+            if (prepared == Prepared::CleanAlpha && size.cx >= 2 && size.cy >= 2)
+                ks::ReplaceWord32(FPlatform.View(*bmp), 0x00FFFFFF, 0);
+            if (prepared == Prepared::Opaque)
+                FPlatform.To24Bit(*bmp);
+        }
+        // A name that finds nothing is not looked for again either.
+        return FBitmaps[key] = std::shared_ptr<TBitmap>(std::move(bmp));
     }
 
     GraphicPtr<TJPEGImage> Jpeg(std::string_view name) const
@@ -74,7 +108,12 @@ public:
         return jpeg;
     }
 
+    // A picture the load makes of its own (a texture drawn from a JPEG) counts as one more.
+    void Spend(TSize size) const { FBudget.Spend(size); }
+
 private:
+    using Key = std::tuple<std::string, ks::PictureFormat, Prepared>;
+
     template <class T, class Decode>
     GraphicPtr<T> Load(std::string_view name, const Decode& decode) const
     {
@@ -111,7 +150,7 @@ private:
     {
         if (name.empty())
             return {};
-        const std::wstring wide = WideOf(name);
+        const std::wstring wide = FileNameOf(FPlatform, name);
         const std::wstring path = wide.find(L':') != std::wstring::npos ? wide : FSkinPath + wide;
         return FileExists(path) ? path : std::wstring();
     }
@@ -120,33 +159,32 @@ private:
     PictureBudget FBudget;
     const TacSkinConvertor* FArchive;
     std::wstring FSkinPath;
+    mutable std::map<Key, std::shared_ptr<TBitmap>> FBitmaps;
 };
 
 // ---- Image masks ----------------------------------------------------------------------------------
 
 void AddOwnImage(TsMaskArray& masks, const ImageSource& source, const TsImageValue& v, TsMaskData&& record)
 {
-    const ks::SkinPlatform& platform = source.Platform();
-    GraphicPtr<TBitmap> bmp = source.Bitmap(v.FileName, v.IsPng ? ks::PictureFormat::Png : ks::PictureFormat::Bmp);
+    // Textures keep the picture's own format; other bitmap images are opaque. The kind is read
+    // leniently here: a malformed one stops the load in the layout below, as before decoding.
+    const bool texture = v.OwnWords.size() > 2 && StrToIntDef(v.OwnWords[2], -1) == itisaTexture;
+    const Prepared prepared = v.IsPng ? Prepared::CleanAlpha : texture ? Prepared::AsDecoded : Prepared::Opaque;
+    std::shared_ptr<TBitmap> bmp =
+        source.Bitmap(v.FileName, v.IsPng ? ks::PictureFormat::Png : ks::PictureFormat::Bmp, prepared);
     if (!bmp)
         return;
-    const TSize size = platform.Size(*bmp);
-    // Fully transparent white would show as a white seam where the image is stretched. The
-    // pixel accessors leave pictures below 2 x 2 alone, and so does this.
-    if (v.IsPng && size.cx >= 2 && size.cy >= 2)
-        ks::ReplaceWord32(platform.View(*bmp), 0x00FFFFFF, 0);
+    const TSize size = source.Platform().Size(*bmp);
     if (size.cx == 0)
         return;
     ApplyOwnImageLayout(record, v, size.cx, size.cy);
-    if (!v.IsPng && record.ImgType != itisaTexture)
-        platform.To24Bit(*bmp);
     record.Bmp = std::move(bmp);
     masks.push_back(std::move(record));
 }
 
 void AddBitmapFile(TsMaskArray& masks, const ImageSource& source, const TsImageValue& v, TsMaskData&& record)
 {
-    GraphicPtr<TBitmap> bmp = source.Bitmap(v.FileName, ks::PictureFormat::Bmp);
+    std::shared_ptr<TBitmap> bmp = source.Bitmap(v.FileName, ks::PictureFormat::Bmp, Prepared::Opaque);
     if (!bmp)
         return;
     const TSize size = source.Platform().Size(*bmp);
@@ -155,7 +193,6 @@ void AddBitmapFile(TsMaskArray& masks, const ImageSource& source, const TsImageV
     ApplyBitmapFileLayout(record, size.cx, size.cy);
     record.SectionName = UpperCaseAscii(record.SectionName);
     record.PropertyName = UpperCaseAscii(record.PropertyName);
-    source.Platform().To24Bit(*bmp);
     record.Bmp = std::move(bmp);
     masks.push_back(std::move(record));
 }
@@ -164,7 +201,7 @@ void ReadImagesFromText(const TMemIniFile& ini, const ImageSource& source, TsSki
                         TsMaskArray& masks, GraphicPtr<TBitmap>& master)
 {
     // Without its master picture a skin still reads; its rectangles then show nothing.
-    const GraphicPtr<TBitmap> picture =
+    const std::shared_ptr<TBitmap> picture =
         source.Bitmap(ini.ReadString(GlobalInfo, "MASTERBITMAP", ""), ks::PictureFormat::Bmp);
     master = source.Platform().MasterBitmap(picture.get());
 
@@ -215,10 +252,9 @@ void ReadCommonImages(const TStrings& common, const ImageSource& disk, TsSkinMan
         }
         if (UpperCaseAscii(v).find(".BMP") == std::string::npos)
             return;
-        GraphicPtr<TBitmap> bmp = disk.Bitmap(v, ks::PictureFormat::Bmp);
+        std::shared_ptr<TBitmap> bmp = disk.Bitmap(v, ks::PictureFormat::Bmp, Prepared::Opaque);
         if (!bmp || disk.Platform().Size(*bmp).cx < 1)
             return;
-        disk.Platform().To24Bit(*bmp);
         TsMaskData m;
         m.SectionName = UpperCaseAscii(section);
         m.PropertyName = UpperCaseAscii(key);
@@ -262,6 +298,7 @@ void ReadPatternsFromText(const TMemIniFile& ini, const ImageSource& source, TsS
             TsMaskData m;
             // Painters find a texture's pixels through R, as they do for own images.
             m.R = Rect(0, 0, size.cx, size.cy);
+            source.Spend(size);
             m.Bmp = source.Platform().TextureOf(*jpeg);
             m.PropertyName = UpperCaseAscii(key);
             m.SectionName = UpperCaseAscii(section);
@@ -327,15 +364,18 @@ TColor DesaturateBy(TColor rgb, int percent) noexcept
 void RecolourValues(TsGeneralDataArray& sections, TsSkinData& data, const ColourChange& change)
 {
     static const TSysCharSet semicolon = CharSetOf(";");
-    auto colour = [&](TColor& c) { c = change.Value(c, change.Amount); };
+    // -1 is "no colour" (the readers fall back on system colours for it) and the key colour
+    // marks what is not painted: neither is a colour to change, as in the pixels.
+    auto colour = [&](TColor& c) {
+        if (c != -1 && c != TransparentKeyColor)
+            c = change.Value(c, change.Amount);
+    };
     for (TsGeneralData& d : sections) {
         colour(d.Color);
         colour(d.HotColor);
         for (size_t i = 0; i < d.FontColor.size(); ++i) {
-            if (d.FontColor[i] != -1)
-                colour(d.FontColor[i]);
-            if (d.HotFontColor[i] != -1)
-                colour(d.HotFontColor[i]);
+            colour(d.FontColor[i]);
+            colour(d.HotFontColor[i]);
         }
         const size_t stops = std::min(d.GradientArray.size(), static_cast<size_t>(CountWords(d.GradientData, semicolon) / 5));
         for (size_t i = 0; i < stops; ++i) {
@@ -391,25 +431,27 @@ void ApplyHueOffset(const ks::SkinPlatform& platform, TsSkinData& data, TsGenera
     if (data.BIKeepHue == 1)
         kept.insert(kept.end(), std::begin(Others), std::end(Others));
 
-    std::vector<int> skip;
+    // Kept pictures are skipped, and a picture shared by several images is changed once; one
+    // shared with a kept icon keeps its hue for all of them.
+    std::set<const TBitmap*> done;
     std::vector<SavedRect> saved;
     for (std::string_view icon : kept) {
         const int index = FindMaskOwnOnlyIn(masks, GlobalInfo, icon);
         if (index >= 0 && !masks[static_cast<size_t>(index)].Bmp && master)
             saved.push_back(SaveRect(platform, *master, masks[static_cast<size_t>(index)].R));
         else if (index >= 0)
-            skip.push_back(index);
+            done.insert(masks[static_cast<size_t>(index)].Bmp.get());
         const int glow = FindMaskOwnOnlyIn(masks, GlobalInfo, std::string(icon) + "GLOW0");
         if (glow >= 0 && masks[static_cast<size_t>(glow)].Bmp)
-            skip.push_back(glow);
+            done.insert(masks[static_cast<size_t>(glow)].Bmp.get());
     }
     if (master)
         ks::RotateHuePixels(platform.View(*master), offset);
     for (const SavedRect& s : saved)
         RestoreRect(platform, *master, s);
-    for (size_t i = 0; i < masks.size(); ++i)
-        if (masks[i].Bmp && std::find(skip.begin(), skip.end(), static_cast<int>(i)) == skip.end())
-            change.Bitmap(*masks[i].Bmp);
+    for (TsMaskData& m : masks)
+        if (m.Bmp && done.insert(m.Bmp.get()).second)
+            change.Bitmap(*m.Bmp);
     RecolourValues(sections, data, change);
 }
 
@@ -421,8 +463,9 @@ void ApplySaturation(const ks::SkinPlatform& platform, TsSkinData& data, TsGener
     const ColourChange change{platform, &DesaturateBy, &ks::DesaturatePixels, percent};
     if (master)
         ks::DesaturatePixels(platform.View(*master), percent);
+    std::set<const TBitmap*> done;
     for (TsMaskData& m : masks)
-        if (m.Bmp)
+        if (m.Bmp && done.insert(m.Bmp.get()).second)
             change.Bitmap(*m.Bmp);
     RecolourValues(sections, data, change);
 }
@@ -450,10 +493,11 @@ void ReadSkinImages(const TsSkinSource& source, const TsSkinSettings& settings, 
     ClearMasks(skin.Masks, skin.Master);
     // The first reader of a load starts its count.
     skin.PicturePixels = 0;
+    skin.Pictures = 0;
     if (!source.Platform)
         return;
     const ks::SkinPlatform& platform = *source.Platform;
-    const PictureBudget budget{skin.PicturePixels, source.MaxPicturePixels};
+    const PictureBudget budget{skin.PicturePixels, source.MaxPicturePixels, skin.Pictures, source.MaxPictures};
     if (source.Options)
         ReadImagesFromText(*source.Options, ImageSource(platform, budget, source.Archive, skin.Data.SkinPath),
                            settings.Manager, skin.Masks, skin.Master);
@@ -470,7 +514,7 @@ void ReadSkinPatterns(const TsSkinSource& source, const TsSkinSettings& settings
     if (!source.Platform)
         return;
     const ks::SkinPlatform& platform = *source.Platform;
-    const PictureBudget budget{skin.PicturePixels, source.MaxPicturePixels};
+    const PictureBudget budget{skin.PicturePixels, source.MaxPicturePixels, skin.Pictures, source.MaxPictures};
     if (source.Options)
         ReadPatternsFromText(*source.Options, ImageSource(platform, budget, source.Archive, skin.Data.SkinPath),
                              settings.Manager, skin.Masks, skin.Patterns);
@@ -542,7 +586,7 @@ bool ReadSkinFromDisk(const std::wstring& directory, const ks::SkinPlatform& pla
         const std::unique_ptr<TMemIniFile> ini = OptionsOf(*archive, limits.Options);
         skin.Data.SkinPath = NormalizeDirPath(directory);
         skin.FromArchive = true;
-        ReadAll({ini.get(), archive.get(), nullptr, &platform, limits.MaxPicturePixels}, settings, skin);
+        ReadAll({ini.get(), archive.get(), nullptr, &platform, limits.MaxPicturePixels, limits.MaxPictures}, settings, skin);
         return true;
     }
     if (FileExists(folderOptions)) {
@@ -550,7 +594,7 @@ bool ReadSkinFromDisk(const std::wstring& directory, const ks::SkinPlatform& pla
         ini.LoadFromFile(folderOptions);
         skin.Data.SkinPath = SkinFolderPath(directory, skin.Name);
         skin.FromArchive = false;
-        ReadAll({&ini, nullptr, nullptr, &platform, limits.MaxPicturePixels}, settings, skin);
+        ReadAll({&ini, nullptr, nullptr, &platform, limits.MaxPicturePixels, limits.MaxPictures}, settings, skin);
         return true;
     }
     return false;
@@ -565,5 +609,5 @@ void ReadPackedSkin(TMemoryStream& data, const ks::SkinPlatform& platform, const
     archive.ExtractPackedEntries();
     const std::unique_ptr<TMemIniFile> ini = OptionsOf(archive, limits.Options);
     skin.FromArchive = true;
-    ReadAll({ini.get(), &archive, nullptr, &platform, limits.MaxPicturePixels}, settings, skin);
+    ReadAll({ini.get(), &archive, nullptr, &platform, limits.MaxPicturePixels, limits.MaxPictures}, settings, skin);
 }

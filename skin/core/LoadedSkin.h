@@ -13,12 +13,14 @@
 // its decoder is skipped and the skin loses only that image. A malformed number in an image
 // value, or a strict global value that is not a number, stops the load with EConvertError.
 //
-// Every key that names a picture decodes it anew, so a few kilobytes of options text naming one
-// large picture thousands of times would ask for gigabytes. A load therefore decodes at most
-// TsSkinSource::MaxPicturePixels pixels, counted over all its pictures (default
+// A picture is decoded once per load however many keys name it, and the images of those keys
+// share its bitmap. Each decoded picture is a GDI handle and its pixels, both of which the
+// process may run out of: a load decodes at most TsSkinSource::MaxPictures pictures (default
+// MaxSkinPictures, a few times what a large skin names, far below the system's 10,000 handles
+// a process) and at most TsSkinSource::MaxPicturePixels pixels over all of them (default
 // MaxSkinPicturePixels: a picture may have 16M pixels, and a skin's master bitmap, images and
-// patterns together four times that); the picture that passes the sum stops the load with
-// EInvalidGraphic (SkinLoadError::TooManyPixels).
+// patterns together four times that). The picture that passes either stops the load with
+// EInvalidGraphic (SkinLoadError::TooManyPictures, TooManyPixels).
 
 #include "skin/core/acSkinPack.h"
 #include "skin/core/sMaskData.h"
@@ -27,6 +29,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class TMemoryStream;
 class TStream;
@@ -39,10 +42,12 @@ enum class PictureFormat { Bmp, Png };
 
 enum class SkinLoadError {
     None,
-    TooManyPixels, // the pictures decoded so far pass the load's MaxPicturePixels
+    TooManyPixels,   // the pictures decoded so far pass the load's MaxPicturePixels
+    TooManyPictures, // the pictures decoded so far pass the load's MaxPictures
 };
 
 inline constexpr uint64_t MaxSkinPicturePixels = uint64_t{1} << 26;
+inline constexpr uint64_t MaxSkinPictures = 2048;
 
 // What the readers need of the platform's pictures and of its user interface. Decoders raise
 // the project's Exception for bytes they refuse; the readers then go without that picture.
@@ -71,6 +76,9 @@ public:
     virtual TColor ColorToRGB(TColor color) const = 0;
     // Tells the user; the load goes on.
     virtual void ShowMessage(const std::wstring& text) const = 0;
+    // Text in the system's ANSI code page, as stored skins' options are written where they are
+    // not UTF-8.
+    virtual std::wstring AnsiToWide(std::string_view bytes) const = 0;
 
     // A skin stored the older way, as collections in the form resource: its master bitmap and
     // image records, its patterns, and its global values and section records. Each returns
@@ -94,9 +102,10 @@ struct TsLoadedSkin {
     GraphicPtr<TBitmap> Master{nullptr, nullptr};
     // The options text came from a packed archive (a file or an internal skin's data).
     bool FromArchive = false;
-    // Pixels of the pictures this load has decoded since ReadSkinImages began it, counted
-    // against the source's MaxPicturePixels.
+    // Pixels and pictures this load has decoded since ReadSkinImages began it, counted against
+    // the source's MaxPicturePixels and MaxPictures.
     uint64_t PicturePixels = 0;
+    uint64_t Pictures = 0;
 };
 
 // Where one load reads from: an options text, with the archive that holds its pictures when it
@@ -109,6 +118,7 @@ struct TsSkinSource {
     const TsStoredSkin* Stored = nullptr;
     const ks::SkinPlatform* Platform = nullptr;
     uint64_t MaxPicturePixels = ks::MaxSkinPicturePixels;
+    uint64_t MaxPictures = ks::MaxSkinPictures;
 };
 
 // What the manager brings to every load.
@@ -127,6 +137,7 @@ struct TsSkinReadLimits {
     TacSkinConvertor::Limits Archive;
     ks::IniLimits Options;
     uint64_t MaxPicturePixels = ks::MaxSkinPicturePixels;
+    uint64_t MaxPictures = ks::MaxSkinPictures;
 };
 
 // Releases the own bitmap of every image, last first, then the master bitmap.

@@ -13,6 +13,8 @@
 #include "vcl/Jpeg.h"
 #include "vcl/SysUtils.h"
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <utility>
 
@@ -191,6 +193,14 @@ public:
 
     TColor ColorToRGB(TColor color) const override { return ::ColorToRGB(color); }
     void ShowMessage(const std::wstring& text) const override { ::ShowMessage(text); }
+    std::wstring AnsiToWide(std::string_view bytes) const override
+    {
+        const int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
+        std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
+        const int n = size > 0 ? MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), size) : 0;
+        wide.resize(static_cast<size_t>(std::max(n, 0)));
+        return wide;
+    }
 
     bool ReadStoredImages(const TsStoredSkin& stored, TsSkinManager* manager, TsMaskArray& masks,
                           GraphicPtr<TBitmap>& master) const override

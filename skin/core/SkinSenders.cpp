@@ -1,6 +1,7 @@
 #include "skin/core/SkinSenders.h"
 
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
@@ -175,6 +176,19 @@ TColor ControlBackColorWnd(HWND wnd)
     if (!wnd)
         return TransparentKeyColor;
     return ColorToRGB(static_cast<TColor>(SendCommandWnd(wnd, SKC_GET_BG_COLOR, TransparentKeyColor)));
+}
+
+TComponent* FindSkinProvider(TComponent* form) noexcept
+{
+    const auto providerForm = ks::Services().ProviderForm;
+    if (!form || !providerForm)
+        return nullptr;
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        TComponent* c = form->Components(i);
+        if (providerForm(c) && !c->ComponentState().Contains(csDestroying))
+            return c;
+    }
+    return nullptr;
 }
 
 void BroadcastCommand(TWinControl* parent, const TMessage& message)

@@ -61,6 +61,9 @@ TColor ControlBackColorWnd(HWND wnd);
 void BroadcastCommand(TWinControl* parent, const TMessage& message);
 // Sends message to the direct child windows of wnd, in z-order.
 void SendToDirectChildren(HWND wnd, const TMessage& message);
+// The first of form's own components, in index order, that is a form provider and is not being
+// destroyed; nullptr when there is none (or no form provider unit is in the program).
+TComponent* FindSkinProvider(TComponent* form) noexcept;
 
 namespace ks {
 // SendMessageW with the rules above: 0 for windows of other processes, pointer-carrying skin

@@ -46,6 +46,15 @@ bool IsWindowsXPOrLater() noexcept
     return ks::Sys().IsWindowsXPOrLater();
 }
 
+int PlatformFrameWidth(LONG_PTR style) noexcept
+{
+    if (style & WS_THICKFRAME)
+        return ks::Sys().GetSystemMetrics(SM_CXFRAME);
+    if (style & WS_BORDER)
+        return ks::Sys().GetSystemMetrics(SM_CXDLGFRAME);
+    return 0;
+}
+
 std::unique_ptr<TIcon> GetShellIcon(const std::wstring& fileName, UINT flags)
 {
     if (!FileExists(fileName))

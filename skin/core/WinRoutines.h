@@ -26,6 +26,10 @@ ks::GdiFont CreateCaptionFont() noexcept;
 // Windows XP (5.1) or later, as the platform seams report the running system.
 bool IsWindowsXPOrLater() noexcept;
 
+// The frame the platform draws around a window of this style: SM_CXFRAME when it is sizeable,
+// SM_CXDLGFRAME when it has WS_BORDER, else 0. The skin's own border width is not asked.
+int PlatformFrameWidth(LONG_PTR style) noexcept;
+
 // The shell's icon for an existing file; flags are SHGFI_ values (SHGFI_SMALLICON for the small
 // icon) and SHGFI_ICON is always added. nullptr for a missing file or when the shell has none.
 std::unique_ptr<TIcon> GetShellIcon(const std::wstring& fileName, UINT flags);

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cctype>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -819,8 +820,12 @@ void CopyCacheExceptWindows(HWND parent, TsCommonData& skinData, const TRect& so
             MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&wr), 2);
             const TRect r{static_cast<int>(wr.left) + dx, static_cast<int>(wr.top) + dy, static_cast<int>(wr.right) + dx,
                           static_cast<int>(wr.bottom) + dy};
+            // Style 7 is a group box only for a button: for a static it is a black frame, for
+            // an edit a centred multi-line one.
+            wchar_t cls[8] = {};
             const bool groupBox = (GetWindowLongW(child, GWL_STYLE) & 0xF) == BS_GROUPBOX &&
-                                  (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) == 0;
+                                  (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) == 0 &&
+                                  GetClassNameW(child, cls, 8) == 6 && lstrcmpiW(cls, L"Button") == 0;
             if (!groupBox) {
                 ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
                 continue;
@@ -991,6 +996,13 @@ struct CommonSkinHandlers {
         return Answer(view, d.SkinStateWord);
     }
 
+    static bool SectionChanged(TsCommonData& d)
+    {
+        if (!ChangedSectionName().empty() && d.SkinSection() == ChangedSectionName())
+            d.Invalidate();
+        return false;
+    }
+
     static bool HotLeave(TsCommonData& d)
     {
         d.HideGlow();
@@ -1133,6 +1145,29 @@ struct CommonSkinHandlers {
     }
 };
 
+namespace {
+std::string& ChangedSection() noexcept
+{
+    static std::string name;
+    return name;
+}
+} // namespace
+
+const std::string& ChangedSectionName() noexcept
+{
+    return ChangedSection();
+}
+
+ChangedSectionScope::ChangedSectionScope(std::string_view section)
+    : FPrevious(std::exchange(ChangedSection(), UpperAscii(std::string(section))))
+{
+}
+
+ChangedSectionScope::~ChangedSectionScope()
+{
+    ChangedSection() = std::move(FPrevious);
+}
+
 bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
 {
     if (!skinData || message.Msg != SM_SKINCMD)
@@ -1159,6 +1194,7 @@ bool CommonSkinCommand(TMessage& message, TsCommonData* skinData)
     case SKC_GET_BG_INFO: return H::BackgroundInfo(d, view);
     case SKC_GET_STATE: return H::State(d, view);
     case SKC_HOT_LEAVE: return H::HotLeave(d);
+    case SKC_SECTION_CHANGED: return H::SectionChanged(d);
     case SKC_GET_APPLICATION: return H::ApplicationObject(view);
     default: return false;
     }

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TsSkinManager;
 struct TsGeneralData;
@@ -195,6 +196,21 @@ void CopyCacheExceptControls(TWinControl* container, TsCommonData& skinData, TPo
 // manager a group box is copied over.
 void CopyCacheExceptWindows(HWND parent, TsCommonData& skinData, const TRect& source, int dy, int dx,
                             bool updateFrame, HDC dc, const TRect& target);
+
+// The section whose look just changed, in upper case; receivers of SKC_SECTION_CHANGED of that
+// section repaint. Empty outside ChangedSectionScope.
+const std::string& ChangedSectionName() noexcept;
+// Names the changed section for the time of one SKC_SECTION_CHANGED broadcast.
+class ChangedSectionScope {
+public:
+    explicit ChangedSectionScope(std::string_view section);
+    ~ChangedSectionScope();
+    ChangedSectionScope(const ChangedSectionScope&) = delete;
+    ChangedSectionScope& operator=(const ChangedSectionScope&) = delete;
+
+private:
+    std::string FPrevious;
+};
 
 // The shared handler of SM_SKINCMD: true when the command was a query answered in
 // message.Result; state-changing commands answer false so the owner's default handling runs.

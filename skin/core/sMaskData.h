@@ -77,8 +77,10 @@ struct TsGeneralData {
 using TsGeneralDataArray = std::vector<TsGeneralData>;
 
 struct TsMaskData {
-    // The image's own bitmap; none when the image is a rectangle of the master bitmap.
-    GraphicPtr<TBitmap> Bmp{nullptr, nullptr};
+    // The image's own bitmap; none when the image is a rectangle of the master bitmap. Images
+    // whose values name the same picture share its one bitmap (a skin may name a picture
+    // thousands of times, and each bitmap is a GDI handle).
+    std::shared_ptr<TBitmap> Bmp;
     std::string SectionName;
     // The key the image was given under ("BORDERSMASK", "GLYPHMASK", "PATTERN" ...).
     std::string PropertyName;

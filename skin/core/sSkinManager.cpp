@@ -16,6 +16,7 @@
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -223,6 +224,10 @@ void TsSkinManager::SetIsDefault(bool value)
 
 void TsSkinManager::SetActive(bool value)
 {
+    if (FInLoad) {
+        FActiveRequested = value;
+        return;
+    }
     if (FActive == value)
         return;
     if (!value) {
@@ -242,6 +247,8 @@ void TsSkinManager::Reload()
     // While the form streams, the skin's name and internal skins may not be read yet.
     if (Loading())
         FReloadPending = true;
+    else if (FInLoad)
+        FReloadRequested = true;
     else
         SetSkinName(FSkinName);
 }
@@ -322,10 +329,12 @@ std::wstring TsSkinManager::ListSkinNames(TWideStrings& list, int kind) const
 
 void TsSkinManager::SetSkinName(const std::wstring& value)
 {
+    if (FInLoad) {
+        FNameRequested = value;
+        return;
+    }
     FSkinName = value;
-    // A name assigned from a change event or from a message handled during a load is only
-    // stored: the load in progress must not be replaced under itself.
-    if (FActive && !FInLoad)
+    if (FActive)
         LoadSkin();
     UpdateCommonDialogsFlag();
 }
@@ -343,6 +352,20 @@ void TsSkinManager::UpdateCommonDialogsFlag() const noexcept
 }
 
 void TsSkinManager::LoadSkin()
+{
+    try {
+        ReadAndTellSkin();
+    } catch (...) {
+        // What the events of a failed load asked for goes with it.
+        FNameRequested.reset();
+        FActiveRequested.reset();
+        FReloadRequested = false;
+        throw;
+    }
+    RunDeferredChanges();
+}
+
+void TsSkinManager::ReadAndTellSkin()
 {
     FInLoad = true;
     FReloadPending = false;
@@ -379,18 +402,58 @@ void TsSkinManager::LoadSkin()
 
 void TsSkinManager::ReloadForColourChange()
 {
-    FInLoad = true;
-    ks::ScopeExit reset{[&] { FInLoad = false; }};
-    TsLoadedSkin skin;
-    skin.Name = FSkinName;
-    skin.Data = SkinData;
-    if (!ReadSkin(skin, true))
-        return;
-    const bool active = SkinData.SkinActive;
-    CommitSkin(std::move(skin));
-    SkinData.SkinActive = active;
-    if (!Loading())
-        RefreshAllForms();
+    {
+        FInLoad = true;
+        ks::ScopeExit reset{[&] { FInLoad = false; }};
+        TsLoadedSkin skin;
+        skin.Name = FSkinName;
+        skin.Data = SkinData;
+        if (!ReadSkin(skin, true))
+            return;
+        const bool active = SkinData.SkinActive;
+        // Tables read again may no longer hold what they held (the skin changed on disk): the
+        // controls then look their indexes up again, as for a new skin.
+        const bool sameLayout = SameLayout(skin);
+        CommitSkin(std::move(skin));
+        SkinData.SkinActive = active;
+        if (!Loading()) {
+            if (sameLayout || !active)
+                RefreshAllForms();
+            else
+                BroadcastNewSkin(true);
+        }
+    }
+    RunDeferredChanges();
+}
+
+bool TsSkinManager::SameLayout(const TsLoadedSkin& skin) const noexcept
+{
+    const auto sameSections = [](const TsGeneralData& a, const TsGeneralData& b) {
+        return a.SectionName == b.SectionName && a.ParentClass == b.ParentClass;
+    };
+    const auto sameImages = [](const auto& a, const auto& b) {
+        return a.SectionName == b.SectionName && a.PropertyName == b.PropertyName;
+    };
+    return std::equal(GeneralDataArray.begin(), GeneralDataArray.end(), skin.Sections.begin(), skin.Sections.end(),
+                      sameSections) &&
+           std::equal(MaskArray.begin(), MaskArray.end(), skin.Masks.begin(), skin.Masks.end(), sameImages) &&
+           std::equal(PatternArray.begin(), PatternArray.end(), skin.Patterns.begin(), skin.Patterns.end(), sameImages);
+}
+
+void TsSkinManager::RunDeferredChanges()
+{
+    // A deferred change's own load may ask again; a name that is already loaded is not loaded
+    // again unless the common sections changed.
+    while (!FInLoad && (FActiveRequested || FNameRequested || FReloadRequested)) {
+        if (const std::optional<bool> active = std::exchange(FActiveRequested, std::nullopt)) {
+            SetActive(*active);
+            continue;
+        }
+        const std::wstring name = std::exchange(FNameRequested, std::nullopt).value_or(FSkinName);
+        if (name != FSkinName || std::exchange(FReloadRequested, false))
+            SetSkinName(name);
+        FReloadRequested = false;
+    }
 }
 
 bool TsSkinManager::ReadSkin(TsLoadedSkin& skin, bool fromDisk)

@@ -27,6 +27,7 @@
 #include "vcl/Strings.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -183,7 +184,9 @@ protected:
 
 private:
     bool Loading() const noexcept { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
+    // Loads the skin named SkinName, then carries out what its events asked for meanwhile.
     void LoadSkin();
+    void ReadAndTellSkin();
     // Loads the skin again under its name; while the component loads, Loaded does it once.
     void Reload();
     // Reads the named skin from its source into a new set of tables; false when there is none.
@@ -192,6 +195,10 @@ private:
     void CommitSkin(TsLoadedSkin&& skin);
     void ClearSkin() noexcept;
     void ReloadForColourChange();
+    // Runs the changes asked for while a load was in progress, once it has ended.
+    void RunDeferredChanges();
+    // The new tables index the same sections, images and patterns as the present ones.
+    bool SameLayout(const TsLoadedSkin& skin) const noexcept;
     // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint
     // a refresh), removal (the hook goes first), and refresh inside the forms' redraw lock.
     void BroadcastNewSkin(bool repaint);
@@ -229,6 +236,11 @@ private:
     bool FHooksInstalled = false;
     bool FInLoad = false;
     bool FReloadPending = false;
+    // Asked for from a change event or a receiver of a load's broadcast, where the load in
+    // progress must not be replaced under itself: carried out when it ends.
+    std::optional<std::wstring> FNameRequested;
+    std::optional<bool> FActiveRequested;
+    bool FReloadRequested = false;
     // Made and freed through the registry of the later parts' services.
     TsSkinableMenus* FSkinnableMenus = nullptr;
 };

@@ -491,3 +491,18 @@ void ClampTransparency(TsGeneralData& d) noexcept
     d.Transparency = std::clamp(d.Transparency, 0, 100);
     d.HotTransparency = std::clamp(d.HotTransparency, 0, 100);
 }
+
+int FrameTitleHeight(const TsSkinData& d) noexcept
+{
+    return std::clamp<int>(d.TitleHeight, 0, 256);
+}
+
+int FrameMaxHeight(const TsSkinData& d) noexcept
+{
+    return std::clamp<int>(d.MaxHeight, 0, 256);
+}
+
+int FrameBorderWidth(const TsSkinData& d) noexcept
+{
+    return std::clamp<int>(d.BorderWidth, 0, 64);
+}

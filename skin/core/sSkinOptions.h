@@ -65,6 +65,13 @@ struct TsSkinData {
     int16_t BIMinGlowMargin = 0;
 };
 
+// The skin's title heights and border width as every frame places them: a value out of reason
+// never sizes a bitmap or moves a window; it is held to what a frame can have (0..256 for the
+// titles, 0..64 for the border). The frame painting and the show animation read them alike.
+int FrameTitleHeight(const TsSkinData& d) noexcept;
+int FrameMaxHeight(const TsSkinData& d) noexcept;
+int FrameBorderWidth(const TsSkinData& d) noexcept;
+
 struct TsSkinOptionsLimits {
     int MaxParentDepth = 32;
 };

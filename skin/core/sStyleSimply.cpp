@@ -313,8 +313,19 @@ void EndFormsUpdate(TsSkinManager* manager, bool repaint) noexcept
         PaintLock = false;
     const bool paint = repaint && !ApplicationMinimized();
     for (const LockedForm& locked : lock->Forms) {
-        if (!lock->Watch.Alive(locked.Form) || !lock->Watch.Alive(locked.Provider))
+        if (!lock->Watch.Alive(locked.Form))
             continue;
+        if (!lock->Watch.Alive(locked.Provider)) {
+            // The form outlived its provider: without its redraw back it would stay hidden
+            // (WM_SETREDRAW off takes WS_VISIBLE away) and never paint again.
+            if (const HWND wnd = locked.Form->HandleIfAllocated()) {
+                SetRedraw(wnd, true);
+                if (paint)
+                    RedrawWindow(wnd, nullptr, nullptr,
+                                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+            }
+            continue;
+        }
         try {
             Unlock(*locked.Form, dynamic_cast<ks::LockableFormProvider&>(*locked.Provider), paint,
                    *manager->AnimEffects()->SkinChanging());

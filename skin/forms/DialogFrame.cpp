@@ -9,11 +9,14 @@
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/WinRoutines.h"
 #include "skin/core/acGlow.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/TitleAnimation.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/acDials.h"
 
 #include <algorithm>
@@ -123,17 +126,22 @@ void TacDialogWnd::PrepareFrame()
         CaptionIndex = manager->FindSection("CAPTION");
     LoadTitleButtons();
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    CaptionFont = std::make_unique<TFont>();
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
-        CaptionFont->SetLogFont(metrics.lfCaptionFont);
+    MakeCaptionFont();
 
     if (WndStyle & WS_SYSMENU) {
         SetWindowLongPtrW(wnd, GWL_STYLE, WndStyle & ~static_cast<LONG_PTR>(WS_SYSMENU));
         FSysMenuRemoved = true;
     }
     SysMenu->UpdateItems();
+}
+
+void TacDialogWnd::MakeCaptionFont()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    CaptionFont = std::make_unique<TFont>();
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+        CaptionFont->SetLogFont(metrics.lfCaptionFont);
 }
 
 void TacDialogWnd::LoadTitleButtons()
@@ -175,12 +183,7 @@ void TacDialogWnd::LoadTitleButtons()
 
 int TacDialogWnd::FormBorderWidth() const
 {
-    const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
-    if (style & WS_THICKFRAME)
-        return GetSystemMetrics(SM_CXFRAME);
-    if (style & WS_BORDER)
-        return GetSystemMetrics(SM_CXDLGFRAME);
-    return 0;
+    return PlatformFrameWidth(CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle);
 }
 
 int TacDialogWnd::CaptionHeight(bool) const
@@ -188,7 +191,8 @@ int TacDialogWnd::CaptionHeight(bool) const
     const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
     if ((style & WS_CAPTION) != WS_CAPTION && !(CtrlHandle && IsIconic(CtrlHandle)))
         return 0;
-    return GetSystemMetrics(SM_CYCAPTION);
+    const LONG_PTR exStyle = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE) : WndExStyle;
+    return GetSystemMetrics(exStyle & WS_EX_TOOLWINDOW ? SM_CYSMCAPTION : SM_CYCAPTION);
 }
 
 // Measured from where the platform put the client area, so that a dialog without a caption (or
@@ -331,6 +335,10 @@ void TacDialogWnd::PaintCaptionText(TBitmap& bmp)
     }
     TCanvas& canvas = bmp.Canvas();
     HDC dc = canvas.Handle();
+    // Children adapted while the frame is prepared may have the frame painted before the
+    // preparation has made the font.
+    if (!CaptionFont)
+        MakeCaptionFont();
     ks::SelectGuard font(dc, CaptionFont->Handle());
     if (hasCaption) {
         RECT extent{r.Left, r.Top, r.Right, r.Bottom};
@@ -411,17 +419,6 @@ void TacDialogWnd::RepaintTitleButton(int hitCode)
     if (!button || !manager || !bmp || !TitleBmp || !CtrlHandle || !IsWindowVisible(CtrlHandle) ||
         CaptionHeight(true) == 0 || button->Rect.Width() <= 0)
         return;
-    TRect iconRect;
-    IconRect(iconRect);
-    if (button->Rect.Left <= iconRect.Right)
-        return;
-    // The title behind the button, right edges aligned, cut to the copy of the strip.
-    const int srcX = TitleBmp->Width() - (bmp->Width() - button->Rect.Left);
-    const int w = std::min(button->Rect.Width(), TitleBmp->Width() - srcX);
-    const int h = std::min(button->Rect.Bottom, TitleBmp->Height()) - button->Rect.Top;
-    if (srcX >= 0 && w > 0 && h > 0 && button->Rect.Top >= 0)
-        BitBlt(bmp->Canvas().Handle(), button->Rect.Left, button->Rect.Top, w, h, TitleBmp->Canvas().Handle(), srcX,
-               button->Rect.Top, SRCCOPY);
     const bool iconic = IsIconic(CtrlHandle) != FALSE;
     const int global = manager->FindSection("GLOBALINFO");
     int imageIndex = button->ImageIndex;
@@ -441,6 +438,28 @@ void TacDialogWnd::RepaintTitleButton(int hitCode)
     } else if (button == &BtnClose) {
         enabled = !(GetClassLongPtrW(CtrlHandle, GCL_STYLE) & CS_NOCLOSE);
     }
+    // A glowing skin fades the hot or pressed look in over the button; the image keeps the
+    // normal look beneath, painted again when the button goes back to normal.
+    if (manager->AllowGlowing()) {
+        TitleAnimationOwner owner;
+        owner.Owner = Application;
+        owner.Wnd = CtrlHandle;
+        owner.SkinData = SkinData;
+        StartSBAnimation(*button, button->State, button->State == 2 ? 1 : 10, owner, enabled);
+        if (button->State != 0)
+            return;
+    }
+    TRect iconRect;
+    IconRect(iconRect);
+    if (button->Rect.Left <= iconRect.Right)
+        return;
+    // The title behind the button, right edges aligned, cut to the copy of the strip.
+    const int srcX = TitleBmp->Width() - (bmp->Width() - button->Rect.Left);
+    const int w = std::min(button->Rect.Width(), TitleBmp->Width() - srcX);
+    const int h = std::min(button->Rect.Bottom, TitleBmp->Height()) - button->Rect.Top;
+    if (srcX >= 0 && w > 0 && h > 0 && button->Rect.Top >= 0)
+        BitBlt(bmp->Canvas().Handle(), button->Rect.Left, button->Rect.Top, w, h, TitleBmp->Canvas().Handle(), srcX,
+               button->Rect.Top, SRCCOPY);
     PaintTitleButton(*bmp, *button, button->Rect.Right, enabled, imageIndex);
     ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
     BitBlt(dc.get(), button->Rect.Left, button->Rect.Top, button->Rect.Width(), button->Rect.Height(),

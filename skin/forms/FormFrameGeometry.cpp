@@ -5,6 +5,7 @@
 #include "skin/core/ColorRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
+#include "skin/core/WinRoutines.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/FrameLayout.h"
 #include "skin/forms/SystemMenu.h"
@@ -107,12 +108,7 @@ int FormBorderWidth(HWND wnd, TsSkinManager* manager, bool borderForm, bool from
         if (w != 0)
             return w;
     }
-    const LONG_PTR style = StyleOf(wnd);
-    if (style & WS_THICKFRAME)
-        return Metric(SM_CXFRAME);
-    if (style & WS_BORDER)
-        return Metric(SM_CXDLGFRAME);
-    return 0;
+    return PlatformFrameWidth(StyleOf(wnd));
 }
 
 int BorderWidthIfNoExtBorders(HWND wnd, TsSkinManager* manager, bool borderForm, bool fromSkin)
@@ -123,12 +119,12 @@ int BorderWidthIfNoExtBorders(HWND wnd, TsSkinManager* manager, bool borderForm,
 int SkinnedTitleHeight(TsSkinManager* manager, bool borderForm)
 {
     // A skin value out of reason never sizes a bitmap: it is taken as no value.
-    return borderForm && SkinLoaded(manager) ? std::clamp<int>(manager->SkinData.TitleHeight, 0, 256) : 0;
+    return borderForm && SkinLoaded(manager) ? FrameTitleHeight(manager->SkinData) : 0;
 }
 
 int SkinnedBorderWidth(TsSkinManager* manager, bool borderForm)
 {
-    return borderForm && SkinLoaded(manager) ? std::clamp<int>(manager->SkinData.BorderWidth, 0, 64) : 0;
+    return borderForm && SkinLoaded(manager) ? FrameBorderWidth(manager->SkinData) : 0;
 }
 
 int WndWidth(HWND wnd)
@@ -155,11 +151,6 @@ int ClientHeightOf(HWND wnd)
 
 namespace {
 
-HWND FormWnd(const TCustomForm* form)
-{
-    return form ? form->HandleIfAllocated() : nullptr;
-}
-
 // The form's own band inside its frame.
 int InnerBorderOf(const TCustomForm* form)
 {
@@ -175,7 +166,7 @@ bool TsSkinProvider::HaveBorder() const
 
 bool TsSkinProvider::IsSizeable() const
 {
-    return (StyleOf(FormWnd(Form)) & WS_THICKFRAME) != 0;
+    return (StyleOf(FormWnd()) & WS_THICKFRAME) != 0;
 }
 
 bool TsSkinProvider::IsSingleOrSizeable() const
@@ -199,7 +190,7 @@ TRect TsSkinProvider::ExtBorderMargins() const
 
 int TsSkinProvider::CaptionHeight(bool fromSkin) const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return 0;
     const bool iconic = IsIconic(wnd) != FALSE;
@@ -211,19 +202,33 @@ int TsSkinProvider::CaptionHeight(bool fromSkin) const
 
 int TsSkinProvider::FrameWidthX(bool fromSkin) const
 {
-    return FormBorderWidth(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin) +
+    return FormBorderWidth(FormWnd(), ProviderSkinManager(), BorderForm != nullptr, fromSkin) +
            InnerBorderOf(Form);
 }
 
 int TsSkinProvider::FrameWidthY(bool fromSkin) const
 {
-    return BorderWidthIfNoExtBorders(FormWnd(Form), ProviderSkinManager(), BorderForm != nullptr, fromSkin) +
+    return BorderWidthIfNoExtBorders(FormWnd(), ProviderSkinManager(), BorderForm != nullptr, fromSkin) +
            InnerBorderOf(Form);
+}
+
+int TsSkinProvider::BorderWidthDelta() const
+{
+    const HWND wnd = FormWnd();
+    TsSkinManager* manager = ProviderSkinManager();
+    const bool border = BorderForm != nullptr;
+    return FormBorderWidth(wnd, manager, border, true) - FormBorderWidth(wnd, manager, border, false);
+}
+
+int TsSkinProvider::TitleHeightDelta() const
+{
+    return CaptionHeight(true) - CaptionHeight(false) -
+           FormBorderWidth(FormWnd(), ProviderSkinManager(), BorderForm != nullptr, false);
 }
 
 int TsSkinProvider::SkinnedWindowWidth() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return 0;
     const TRect m = ExtBorderMargins();
@@ -256,7 +261,7 @@ int ShownBarSize(const TacScrollWnd* adapter, int which)
 
 int TsSkinProvider::NonClientHeight() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return 0;
     TsSkinManager* manager = ProviderSkinManager();
@@ -278,7 +283,7 @@ int TsSkinProvider::NonClientHeight() const
 
 int TsSkinProvider::ClientOffsetX() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return 0;
     if (BorderForm)
@@ -288,7 +293,7 @@ int TsSkinProvider::ClientOffsetX() const
 
 int TsSkinProvider::ClientOffsetY() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return 0;
     if (BorderForm)
@@ -301,7 +306,7 @@ int TsSkinProvider::ClientOffsetY() const
 
 TPoint TsSkinProvider::FormOrigin() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return {0, 0};
     if (Form->FormStyle() != fsMDIChild) {
@@ -353,7 +358,7 @@ int TsSkinProvider::MenuLineCount() const
 {
     if (MenuLineCountCache != -1)
         return MenuLineCountCache;
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd || !Form->Menu())
         return 1;
     const TsSkinManager* manager = ProviderSkinManager();
@@ -382,7 +387,7 @@ int TsSkinProvider::MenuLineCount() const
 
 bool TsSkinProvider::TitleIconShown() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     return wnd && IsSingleOrSizeable() && FShowAppIcon && GetSystemMenu(wnd, FALSE) != nullptr;
 }
 
@@ -416,7 +421,7 @@ int TitleShift(const TsSkinManager* manager, bool maximized)
 
 TRect TsSkinProvider::IconRect() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     TsSkinManager* manager = ProviderSkinManager();
     if (!wnd || !SkinLoaded(manager))
         return {0, 0, 0, 0};
@@ -437,7 +442,7 @@ TRect TsSkinProvider::IconRect() const
 
 TRect TsSkinProvider::CaptionBandRect() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     TsSkinManager* manager = ProviderSkinManager();
     if (!wnd || !SkinLoaded(manager))
         return {0, 0, 0, 0};
@@ -596,7 +601,7 @@ void TsSkinProvider::InitTitleButtonSections()
 
 void TsSkinProvider::LayoutTitleButtons()
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     TsSkinManager* manager = ProviderSkinManager();
     for (TitleButtonRec* b : {&ButtonMin, &ButtonMax, &ButtonClose, &ButtonHelp})
         b->Rect = {0, 0, 0, 0};
@@ -694,7 +699,7 @@ void TsSkinProvider::MakeRegionRects()
 
 ks::GdiRegion TsSkinProvider::MakeRgnWithoutRects(int width, int height)
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (width == 0)
         width = SkinnedWindowWidth();
     if (height == 0)
@@ -712,7 +717,7 @@ ks::GdiRegion TsSkinProvider::MakeRgnWithoutRects(int width, int height)
 
 bool TsSkinProvider::ApplyRegion(bool redraw)
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd || !FDrawNonClientArea || RegionChanging)
         return false;
     if (!HaveBorder() && !IsIconic(wnd))
@@ -797,7 +802,7 @@ void DrawOutline(const TRect& r)
 
 TRect TsSkinProvider::DragOutlineBegin()
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     RECT wr{};
     if (!wnd || !GetWindowRect(wnd, &wr))
         return {0, 0, 0, 0};
@@ -835,7 +840,7 @@ void TsSkinProvider::DragOutlineEnd(const TRect& outline, bool moving)
         ReleaseDC(nullptr, Outline.DC);
     }
     Outline = {};
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     RECT wr{};
     if (!wnd || !GetWindowRect(wnd, &wr) || outline.Width() <= 0 || outline.Height() <= 0)
         return;

@@ -60,11 +60,6 @@ TPoint CursorNow() noexcept
     return {p.x, p.y};
 }
 
-HWND FormWnd(const TsSkinProvider& p) noexcept
-{
-    return p.Form ? p.Form->HandleIfAllocated() : nullptr;
-}
-
 // One shown system title button with the code a point on it answers.
 struct ShownButton {
     const TitleButtonRec* Rec;
@@ -79,7 +74,7 @@ int ShownSystemButtons(TsSkinProvider& p, std::array<ShownButton, 4>& out)
     TsSystemMenu* menu = p.SystemMenu;
     if (!menu || !menu->VisibleClose())
         return 0;
-    const bool iconic = IsIconic(FormWnd(p));
+    const bool iconic = IsIconic(p.FormWnd());
     int n = 0;
     out[n++] = {&p.ButtonClose, HTCLOSE};
     if (menu->VisibleMax())
@@ -121,31 +116,11 @@ bool MDIButtonsShown(TsSkinProvider& p)
     return child && IsZoomed(child->HandleIfAllocated()) && p.MDIClose.Rect.Width() > 0;
 }
 
-// The size grip is hit in its image's cell at the bottom-right corner: when the grip is drawn,
-// or when the form's scroll bars leave their square there.
-bool GripHit(TsSkinProvider& p, TPoint at)
-{
-    TacScrollWnd* bars = p.ScrollAdapter;
-    const bool barsSquare = bars && bars->HBar && bars->VBar && bars->HBar->ScrollVisible && bars->VBar->ScrollVisible;
-    if (!p.IsSizeBox() && !barsSquare)
-        return false;
-    TsSkinManager* manager = p.ProviderSkinManager();
-    const int grip = manager ? manager->FindMask(manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE") : -1;
-    if (!manager || !manager->MaskIndexValid(grip))
-        return false;
-    const TPoint corner = p.CornerImagePos(grip);
-    const TSize cell = manager->MaskCellSize(grip);
-    const TRect margins = p.ExtBorderMargins();
-    const TRect r{corner.X - margins.Left, corner.Y - margins.Top, corner.X - margins.Left + cell.cx,
-                  corner.Y - margins.Top + cell.cy};
-    return Inside(r, at);
-}
-
 // The border window keeps its region and placement after the owner's frame moved.
 void UpdateBorderWindow(TsSkinProvider& p)
 {
     if (p.BorderForm)
-        SendMessageW(FormWnd(p), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
 }
 
 // A system menu shown from a title-bar click: an MDI child's only while the main form is skinned.
@@ -165,14 +140,14 @@ void SysMenuBelowIcon(TsSkinProvider& p)
 // title bar over the bottom border; never 0, whatever the form's constraints say.
 int MinFrameWidth(TsSkinProvider& p)
 {
-    HWND wnd = FormWnd(p);
+    HWND wnd = p.FormWnd();
     return 2 * FormBorderWidth(wnd, p.ProviderSkinManager(), p.BorderForm, true) + p.TitleButtonsWidth() +
            p.IconRect().Width() + 1;
 }
 
 int MinFrameHeight(TsSkinProvider& p)
 {
-    HWND wnd = FormWnd(p);
+    HWND wnd = p.FormWnd();
     return BorderWidthIfNoExtBorders(wnd, p.ProviderSkinManager(), p.BorderForm, true) + p.CaptionHeight(true) +
            FormBorderWidth(wnd, p.ProviderSkinManager(), p.BorderForm, true) + 1;
 }
@@ -194,7 +169,7 @@ void FinishOutlineDrag(TsSkinProvider& p, bool apply)
     const TRect outline = SizingRect;
     ResetOutlineDrag();
     RECT wr{};
-    GetWindowRect(FormWnd(p), &wr);
+    GetWindowRect(p.FormWnd(), &wr);
     p.DragOutlineEnd(apply ? outline : TRect{wr.left, wr.top, wr.right, wr.bottom}, apply && moving);
 }
 
@@ -203,7 +178,7 @@ void FinishOutlineDrag(TsSkinProvider& p, bool apply)
 // The border band is kept from the button-down: a drag begun on the left edge sizes the left one.
 void StartOutlineDrag(TsSkinProvider& provider, bool moving, int hitCode)
 {
-    HWND wnd = FormWnd(provider);
+    HWND wnd = provider.FormWnd();
     SetCapture(wnd);
     FirstMove = true;
     MovingWindow = moving;
@@ -217,12 +192,32 @@ void StartOutlineDrag(TsSkinProvider& provider, bool moving, int hitCode)
 void CancelOutlineDrag(TsSkinProvider& provider) noexcept
 {
     // The running drag is this form's exactly while its window holds the capture.
-    HWND wnd = FormWnd(provider);
+    HWND wnd = provider.FormWnd();
     if (SizingActive && wnd && GetCapture() == wnd)
         FinishOutlineDrag(provider, false);
 }
 
 // ---- hit test --------------------------------------------------------------------------------
+
+// The size grip is hit in its image's cell at the bottom-right corner: when the grip is drawn,
+// or when the form's scroll bars leave their square there.
+bool TsSkinProvider::GripHit(TPoint at)
+{
+    TacScrollWnd* bars = ScrollAdapter;
+    const bool barsSquare = bars && bars->HBar && bars->VBar && bars->HBar->ScrollVisible && bars->VBar->ScrollVisible;
+    if (!IsSizeBox() && !barsSquare)
+        return false;
+    TsSkinManager* manager = ProviderSkinManager();
+    const int grip = manager ? manager->FindMask(manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE") : -1;
+    if (!manager || !manager->MaskIndexValid(grip))
+        return false;
+    const TPoint corner = CornerImagePos(grip);
+    const TSize cell = manager->MaskCellSize(grip);
+    const TRect margins = ExtBorderMargins();
+    const TRect r{corner.X - margins.Left, corner.Y - margins.Top, corner.X - margins.Left + cell.cx,
+                  corner.Y - margins.Top + cell.cy};
+    return Inside(r, at);
+}
 
 int TsSkinProvider::ButtonAtPoint(TPoint windowPoint)
 {
@@ -247,7 +242,7 @@ int TsSkinProvider::ButtonAtPoint(TPoint windowPoint)
 
 int TsSkinProvider::ProviderHitTest(TPoint screenPoint)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     const TPoint p = ScreenToFormPoint(screenPoint.X, screenPoint.Y);
     std::array<ShownButton, 4> shown{};
     const int count = ShownSystemButtons(*this, shown);
@@ -272,7 +267,7 @@ int TsSkinProvider::ProviderHitTest(TPoint screenPoint)
         BorderWidthIfNoExtBorders(wnd, manager, BorderForm, true) + CaptionHeight(true);
     const int menuBottom = captionBottom + (MainMenuVisible() ? MenuLineCount() * MenuBarHeight() : 0);
     if (p.Y >= menuBottom)
-        return GripHit(*this, p) ? HTBOTTOMRIGHT : HTCLIENT;
+        return GripHit(p) ? HTBOTTOMRIGHT : HTCLIENT;
     if (p.Y >= captionBottom) {
         if (MDIButtonsShown(*this)) {
             if (Inside(MDIClose.Rect, p))
@@ -309,6 +304,14 @@ void TsSkinProvider::WMNCHitTest(TMessage& m)
         SizingHitCode = static_cast<int>(m.Result);
 }
 
+int TsSkinProvider::ForwardedHitCode(TMessage& m)
+{
+    // At the message's own point: the cursor may have gone on since the click.
+    if (BorderForm && static_cast<int>(m.WParam) == -1)
+        m.WParam = static_cast<WPARAM>(BorderForm->BorderHitTest(CursorOf(m)));
+    return static_cast<int>(m.WParam);
+}
+
 // ---- snapping --------------------------------------------------------------------------------
 
 namespace {
@@ -338,7 +341,7 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
     if (InRegionUpdate)
         return;
     auto* pos = reinterpret_cast<WINDOWPOS*>(m.LParam);
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     ks::FrameRect work;
     if (pos && FScreenSnap && !IsZoomed(wnd) && !(pos->flags & SWP_NOMOVE) && (pos->x != 0 || pos->y != 0) &&
         WorkAreaOf(wnd, work)) {
@@ -349,10 +352,8 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
         int marginX = 0;
         int marginY = 0;
         if (BorderForm) {
-            TsSkinManager* manager = ProviderSkinManager();
-            const int systemBorder = FormBorderWidth(wnd, manager, true, false);
-            marginX = FormBorderWidth(wnd, manager, true, true) - systemBorder;
-            marginY = CaptionHeight(true) - CaptionHeight(false) - systemBorder;
+            marginX = BorderWidthDelta();
+            marginY = TitleHeightDelta();
         }
         ks::SnapToWorkArea(pos->x, pos->y, width, height, work, FSnapBuffer, marginX, marginY);
     }
@@ -363,8 +364,12 @@ void TsSkinProvider::WMWindowPosChanging(TMessage& m)
 
 void TsSkinProvider::WMNCLButtonDown(TMessage& m)
 {
-    int code = static_cast<int>(m.WParam);
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
+    if (BorderForm && static_cast<int>(m.WParam) == HTBORDERWINDOW) {
+        CallOld(m);
+        return;
+    }
+    const int code = ForwardedHitCode(m);
     if (!FDrawNonClientArea) {
         if (code == HTSYSMENU) {
             SetHotHitCode(HTNOWHERE, true);
@@ -374,15 +379,6 @@ void TsSkinProvider::WMNCLButtonDown(TMessage& m)
             CallOld(m);
         }
         return;
-    }
-    if (BorderForm) {
-        if (code == HTBORDERWINDOW) {
-            CallOld(m);
-            return;
-        }
-        // -1 comes from the border window: its own hit test tells what lies under the cursor.
-        if (code == -1)
-            code = BorderForm->BorderHitTest(CursorNow());
     }
     if (code == HTSYSMENU) {
         SetHotHitCode(HTNOWHERE, true);
@@ -449,10 +445,8 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
         return;
     }
     // A client button-up carries key states, not a hit code: it only ends an outline drag.
-    int code = m.Msg == WM_LBUTTONUP ? HTNOWHERE : static_cast<int>(m.WParam);
-    if (BorderForm && code == -1)
-        code = BorderForm->BorderHitTest(CursorNow());
-    HWND wnd = FormWnd(*this);
+    const int code = m.Msg == WM_LBUTTONUP ? HTNOWHERE : ForwardedHitCode(m);
+    HWND wnd = FormWnd();
     // The release acts only on the button pressed, with the cursor still over it.
     const bool pressed = TitleButtonPressed && HotHitCode == code;
     ks::ComponentWatch watch;
@@ -476,10 +470,8 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
             SendMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         else
             SendMessageW(wnd, WM_SYSCOMMAND, IsIconic(wnd) ? SC_RESTORE : SC_MINIMIZE, 0);
-        if (watch.Alive(this)) {
+        if (watch.Alive(this))
             FSkinData->BackgroundChanged = true;
-            TitleChanged = true;
-        }
         return;
     case HTMAXBUTTON: {
         const bool zoomed = IsZoomed(wnd);
@@ -561,7 +553,7 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
 
 void TsSkinProvider::WMNCLButtonDblClk(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (SizingActive)
         FinishOutlineDrag(*this, true);
     switch (m.WParam) {
@@ -607,9 +599,8 @@ void TsSkinProvider::WMNCRButtonUp(TMessage& m)
         return;
     }
     const TPoint cursor = CursorOf(m);
-    int code = ProviderHitTest(cursor);
-    if (BorderForm && code == -1)
-        code = BorderForm->BorderHitTest(cursor);
+    // A release the border window passed on is placed by its own hit test.
+    const int code = BorderForm && static_cast<int>(m.WParam) == -1 ? ForwardedHitCode(m) : ProviderHitTest(cursor);
     if (code == HTCAPTION || code == HTSYSMENU) {
         SetHotHitCode(HTNOWHERE, true);
         ShowSkinnedSysMenu(cursor.X, cursor.Y);
@@ -621,7 +612,7 @@ void TsSkinProvider::WMNCRButtonUp(TMessage& m)
 void TsSkinProvider::WMCaptureChanged(TMessage& m)
 {
     // Ended where it stands: the outline is erased and the form keeps its place and size.
-    if (SizingActive && reinterpret_cast<HWND>(m.LParam) != FormWnd(*this))
+    if (SizingActive && reinterpret_cast<HWND>(m.LParam) != FormWnd())
         CancelOutlineDrag(*this);
     CallOld(m);
 }
@@ -631,7 +622,7 @@ void TsSkinProvider::WMMouseMove(TMessage& m)
     CallOld(m);
     if (FResizeMode != rmBorder)
         return;
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (TsSkinManager* manager = ProviderSkinManager())
         manager->SetActiveControl(wnd);
     const TPoint cursor = CursorNow();

@@ -24,6 +24,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sMDIForm.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
@@ -98,16 +99,6 @@ int TopBorderOf(const TsSkinProvider& p, bool fromSkin)
                                      p.BorderForm != nullptr, fromSkin);
 }
 
-int BorderWidthDeltaOf(const TsSkinProvider& p)
-{
-    return BorderWidthOf(p, true) - BorderWidthOf(p, false);
-}
-
-int TitleHeightDeltaOf(const TsSkinProvider& p)
-{
-    return p.CaptionHeight(true) - p.CaptionHeight(false) - BorderWidthOf(p, false);
-}
-
 // The canvas takes the system's caption font; it keeps its own where the system tells none.
 void UseCaptionFont(TCanvas& canvas)
 {
@@ -178,6 +169,24 @@ void PaintMDIChildIcon(TBitmap& cache, TCustomForm& child, TPoint at, int side)
     DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, icon, side, side, 0, nullptr, DI_NORMAL);
 }
 
+// The title section's "TITLEBAR" image over the right end of the title band, under the
+// buttons; its active or inactive cell by the form's state.
+void PaintTitleBarImage(const TsSkinProvider& p, TBitmap& cache, int bottom)
+{
+    TsSkinManager* manager = p.ProviderSkinManager();
+    const int title = p.TitleSectionIndex();
+    if (!manager || p.SysButtonCount() <= 0 || !manager->SectionIndexValid(title))
+        return;
+    const std::string& name = manager->GeneralDataArray[static_cast<size_t>(title)].SectionName;
+    const int bar = manager->FindMask(title, name, "TITLEBAR");
+    if (!manager->MaskIndexValid(bar))
+        return;
+    const TRect r{p.SkinnedWindowWidth() - p.TitleBarImageWidth(bar), 0, cache.Width(), bottom};
+    if (r.Width() > 0 && r.Height() > 0)
+        PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0), manager->MaskArray[static_cast<size_t>(bar)],
+                           p.FormActive ? 0 : 1, false);
+}
+
 } // namespace
 
 // ---- colours and caches ------------------------------------------------------------------------
@@ -199,7 +208,7 @@ int TsSkinProvider::PaintedHeight() const
     int h = Form->Height();
     if (BorderForm) {
         const TRect m = ExtBorderMargins();
-        h += BorderWidthDeltaOf(*this) + TitleHeightDeltaOf(*this) + m.Top + m.Bottom;
+        h += BorderWidthDelta() + TitleHeightDelta() + m.Top + m.Bottom;
     }
     if (Form->Menu())
         ++h;
@@ -355,7 +364,6 @@ void TsSkinProvider::PaintNonClient()
     FormChanged = false;
     SkinData()->BackgroundChanged = false;
     RunFormOnPaint();
-    NCPaintedOnce = true;
 }
 
 void TsSkinProvider::RunFormOnPaint()
@@ -393,26 +401,17 @@ void TsSkinProvider::PaintTitleBar()
     const TRect m = ExtBorderMargins();
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
     const int state = FormActive ? 1 : 0;
-    if (manager->SectionIndexValid(CaptionSkinIndex)) {
+    if (manager->SectionIndexValid(TitleSectionIndex())) {
         const TRect band = Iconic(Form) ? NCFrameRect : TRect{NCFrameRect.Left, NCFrameRect.Top, NCFrameRect.Right, y0};
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
+        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
         CacheInfo ci = NoBackgroundCacheInfo;
         if (const TsGeneralData* form = SkinData()->Section())
             ci.FillColor = form->Color;
-        PaintSectionByIndex(CaptionSkinIndex, name, ci, true, state, band, {band.Left, band.Top}, &cache, manager, -1,
+        PaintSectionByIndex(TitleSectionIndex(), name, ci, true, state, band, {band.Left, band.Top}, &cache, manager, -1,
                             -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(CaptionSkinIndex)) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
-        const int bar = manager->FindMask(CaptionSkinIndex, name, "TITLEBAR");
-        if (manager->MaskIndexValid(bar)) {
-            const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
-            if (r.Width() > 0 && r.Height() > 0)
-                PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0),
-                                   manager->MaskArray[static_cast<size_t>(bar)], FormActive ? 0 : 1, false);
-        }
-    }
+    PaintTitleBarImage(*this, cache, y0 - m.Top);
 }
 
 void TsSkinProvider::PaintTitleIcon()
@@ -501,8 +500,8 @@ void TsSkinProvider::PaintCaption()
     const bool hot = FormActive;
     if (!manager->SectionIndexValid(CaptionTextIndex)) {
         TRect r = band;
-        if (manager->SectionIndexValid(CaptionSkinIndex))
-            DrawSectionText(cache.Canvas(), caption, true, r, CaptionFlags, CaptionSkinIndex, hot, manager);
+        if (manager->SectionIndexValid(TitleSectionIndex()))
+            DrawSectionText(cache.Canvas(), caption, true, r, CaptionFlags, TitleSectionIndex(), hot, manager);
         band.Left += tw;
     } else {
         TRect r = band;
@@ -536,8 +535,8 @@ void TsSkinProvider::PaintAddedTitle(const TRect& r)
     TBitmap& cache = *SkinData()->CacheBitmap;
     const HDC dc = cache.Canvas().Handle();
     ks::SavedDC saved(dc);
-    const TsGeneralData* title = manager->SectionIndexValid(CaptionSkinIndex)
-                                     ? &manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)]
+    const TsGeneralData* title = manager->SectionIndexValid(TitleSectionIndex())
+                                     ? &manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())]
                                      : nullptr;
     TColor colour = AddedTitle()->Font()->Color();
     if (colour == clNone || colour == clWindowText) {
@@ -561,36 +560,26 @@ void TsSkinProvider::PaintTitleOnly(const TRect& titleRect, const TRect& cacheRe
     TBitmap& cache = *SkinData()->CacheBitmap;
     const TRect m = ExtBorderMargins();
     const int state = FormActive ? 1 : 0;
-    if (manager->SectionIndexValid(CaptionSkinIndex)) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
-        PaintSectionByIndex(CaptionSkinIndex, name, CacheInfoFromBitmap(TitleCache, 0, 0), true, state, cacheRect,
+    if (manager->SectionIndexValid(TitleSectionIndex())) {
+        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].SectionName;
+        PaintSectionByIndex(TitleSectionIndex(), name, CacheInfoFromBitmap(TitleCache, 0, 0), true, state, cacheRect,
                             {titleRect.Left, titleRect.Top}, &cache, manager, -1, -1);
     }
     PaintTitleIcon();
-    if (SysButtonCount() > 0 && manager->SectionIndexValid(CaptionSkinIndex)) {
-        const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].SectionName;
-        const int bar = manager->FindMask(CaptionSkinIndex, name, "TITLEBAR");
-        const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
-        if (manager->MaskIndexValid(bar)) {
-            const TRect r{SkinnedWindowWidth() - TitleBarImageWidth(bar), 0, cache.Width(), y0 - m.Top};
-            if (r.Width() > 0 && r.Height() > 0)
-                PaintSkinImageRect(cache, r, true, CacheInfoFromBitmap(&cache, 0, 0),
-                                   manager->MaskArray[static_cast<size_t>(bar)], FormActive ? 0 : 1, false);
-        }
-    }
+    PaintTitleBarImage(*this, cache, TopBorderOf(*this, true) + CaptionHeight(true));
     SaveButtonsBackground(false);
     PaintTitleButtons();
 
     TRect band{BorderWidthOf(*this, true) + (TitleIconShown() ? IconRect().Width() : 0) + 4 + manager->SkinData.BILeft + m.Left,
                m.Top + 2, cache.Width() - m.Right - TitleButtonsWidth() - 6,
                TopBorderOf(*this, false) + CaptionHeight(true) + m.Top};
-    if (band.Width() <= 0 || !manager->SectionIndexValid(CaptionSkinIndex))
+    if (band.Width() <= 0 || !manager->SectionIndexValid(TitleSectionIndex()))
         return;
     const HDC dc = cache.Canvas().Handle();
     ks::SavedDC saved(dc);
     UseCaptionFont(cache.Canvas());
     const UINT flags = DrawTextFlagsOf(Form, static_cast<int>(CaptionAlignment())) | CaptionFlags;
-    DrawSectionText(cache.Canvas(), Form->Caption(), true, band, flags, CaptionSkinIndex, FormActive, manager);
+    DrawSectionText(cache.Canvas(), Form->Caption(), true, band, flags, TitleSectionIndex(), FormActive, manager);
 }
 
 // ---- title buttons -----------------------------------------------------------------------------
@@ -726,10 +715,10 @@ void TsSkinProvider::PaintMenuLine()
     const HMENU bar = GetMenu(wnd);
     RECT windowRect{};
     GetWindowRect(wnd, &windowRect);
-    const int dx = BorderWidthDeltaOf(*this) - windowRect.left + m.Left;
+    const int dx = BorderWidthDelta() - windowRect.left + m.Left;
     // The platform's first row of items starts the skin's menu line: moved by the difference of
     // the title heights alone, the items would cover the title's lowest rows.
-    int dy = TitleHeightDeltaOf(*this) - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
     if (RECT first{}; bar && GetMenuItemRect(wnd, bar, 0, &first))
         dy = y0 - first.top;
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
@@ -819,8 +808,8 @@ void TsSkinProvider::PaintBorderShadow(bool titleOnBorder)
         ks::OpaqueWhereChanged32(cache.View(), before->View());
         return;
     }
-    const int titleMask = manager->SectionIndexValid(CaptionSkinIndex)
-                              ? manager->GeneralDataArray[static_cast<size_t>(CaptionSkinIndex)].BorderIndex
+    const int titleMask = manager->SectionIndexValid(TitleSectionIndex())
+                              ? manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].BorderIndex
                               : -1;
     const int topMask = manager->MaskIndexValid(titleMask) ? titleMask : SkinData()->BorderIndex;
     const int w = cache.Width(), h = cache.Height();
@@ -841,14 +830,6 @@ void TsSkinProvider::RepaintNonClientToDC(HDC dc)
         return;
     TBitmap* cache = SkinData()->CacheBitmap.get();
     if (SkinData()->BackgroundChanged || !cache || cache->Empty()) {
-        const TsSkinManager* manager = ManagerOf(SkinData());
-        const int borderIndex = SkinData()->BorderIndex;
-        const bool severalStates = manager && manager->MaskIndexValid(borderIndex) &&
-                                   manager->MaskArray[static_cast<size_t>(borderIndex)].ImageCount > 1;
-        const bool quick = !FormChanged && severalStates && TitleCache && TitleCache->Width() == SkinnedWindowWidth() &&
-                           cache && cache->Height() == Form->Height() && HaveBorder();
-        if (!quick)
-            ClientRepaintPending = !NCPaintedOnce;
         PaintNonClient();
         cache = SkinData()->CacheBitmap.get();
     }
@@ -871,6 +852,10 @@ void TsSkinProvider::NCPaint()
         return;
     if (AnimateShow)
         return;
+    // The composed desktop draws the outline drag itself: the provider's own outline would be
+    // drawn on a surface the composition no longer shows.
+    if (FResizeMode == rmBorder && IsDwmCompositionEnabled())
+        FResizeMode = rmStandard;
     const HWND wnd = Form->Handle();
     // A maximised active child covers its brothers: their frames are not painted over it.
     if (IsMDIChildForm(Form))
@@ -938,12 +923,18 @@ void TsSkinProvider::PaintClientBackground(HDC dc, bool send)
             CopyStrip(dc, 0, 0, client.Width(), client.Height(), *cache, ClientOffsetX(), ClientOffsetY());
         if (Form->FormStyle() != fsMDIForm)
             PaintGraphicChildren(dc, Form, {0, 0});
-        if (send)
+        if (send) {
             SendChildrenCommand6(Form);
+            // The adapted controls deeper down (in panels, on pages) are told too.
+            if (Adapter) {
+                TRect painted = client;
+                TMessage m{SM_SKINCMD, MAKEWPARAM(0, SKC_PARENT_UPDATED), reinterpret_cast<LPARAM>(&painted), 0};
+                Adapter->BroadcastMessage(m);
+            }
+        }
     } else {
         FillRectSolid(dc, client, FormBackColor());
     }
-    ClientRepaintPending = false;
 }
 
 void TsSkinProvider::PaintFormToDC(HDC dc)
@@ -966,22 +957,4 @@ void TsSkinProvider::PaintFormToDC(HDC dc)
         ExcludeClipRect(target, r.left, r.top, r.right, r.bottom);
     }
     PaintClientBackground(target, false);
-}
-
-void TsSkinProvider::RedrawMenuItem(TMenuItem* item, const TRect& r, TOwnerDrawState state)
-{
-    if (!item || !Form || !Form->Menu() || !MainMenuVisible() || !Form->HandleAllocated())
-        return;
-    TBitmap* cache = SkinData() ? SkinData()->CacheBitmap.get() : nullptr;
-    if (!cache || cache->Empty())
-        return;
-    bool ours = false;
-    for (int i = 0; i < Form->Menu()->Items()->Count() && !ours; ++i)
-        ours = Form->Menu()->Items()->Items(i) == item;
-    if (!ours)
-        return;
-    item->AdvancedDrawItem(cache->Canvas(), r, state, true);
-    ks::WindowDC windowDC(Form->Handle(), ks::WindowDC::WholeWindow);
-    if (windowDC.get())
-        CopyStrip(windowDC.get(), r.Left, r.Top, r.Width(), r.Height(), *cache, r.Left, r.Top);
 }

@@ -41,11 +41,6 @@ WORD CommandOf(const TMessage& m) noexcept
     return HIWORD(m.WParam);
 }
 
-HWND FormWnd(const TCustomForm* form)
-{
-    return form ? form->HandleIfAllocated() : nullptr;
-}
-
 bool ManagerLoading(const TsSkinManager* manager)
 {
     return manager && (manager->ComponentState().Contains(csLoading) || manager->ComponentState().Contains(csReading));
@@ -136,7 +131,7 @@ void TsSkinProvider::RemoveSkin(TMessage& message)
         ScrollAdapter->Free();
         ScrollAdapter = nullptr;
     }
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     ForbidDwmTransitions(wnd, false);
     RemoveAdapter();
     if (FSkinData)
@@ -186,7 +181,7 @@ void TsSkinProvider::AnswerBgInfo(TMessage& message)
         info->Offset.X += ClientOffsetX();
         info->Offset.Y += ClientOffsetY();
     }
-    FSkinData->AnswerBackgroundInfo(*info, FormActive, FormWnd(Form));
+    FSkinData->AnswerBackgroundInfo(*info, FormActive, FormWnd());
     if (info->BackgroundKind == BgKindBitmap && !info->PaintRequested) {
         if (!info->Bmp) {
             PaintNonClient();
@@ -246,7 +241,7 @@ void TsSkinProvider::NewSkinUnskinned(TMessage&)
             SetMDIFormSupport(true);
         if (FUseGlobalColor && !FSkinData->CustomColor() && Form)
             Form->SetColor(manager->GlobalSectionColor());
-        ForbidDwmTransitions(FormWnd(Form), true);
+        ForbidDwmTransitions(FormWnd(), true);
     }
     if (!Adapter)
         CreateAdapter();
@@ -309,7 +304,7 @@ void TsSkinProvider::SkinCmdNewSkin(TMessage& message)
         manager->SkinnableMenus()->UpdateMenus();
     FSkinData->BackgroundChanged = true;
     MenuLineCountCache = -1;
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
     if (IsMDIMainForm(Form) && !MDIForm)
         SetMDIFormSupport(true);
@@ -335,7 +330,7 @@ void TsSkinProvider::SkinCmdRefresh(TMessage& message)
     }
     if (HaveBorder())
         NeedRegionUpdate = true;
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd || !IsWindowVisible(wnd))
         return;
     FSkinData->BackgroundChanged = true;
@@ -421,7 +416,7 @@ void TsSkinProvider::SkinCmdUpdateBorders(TMessage&)
 void TsSkinProvider::SkinCmdBeforeScroll(TMessage&)
 {
     if (FSkinData->NeedsRepaint())
-        if (const HWND wnd = FormWnd(Form))
+        if (const HWND wnd = FormWnd())
             SendMessageW(wnd, WM_SETREDRAW, 0, 0);
 }
 
@@ -429,7 +424,7 @@ void TsSkinProvider::SkinCmdAfterScroll(TMessage&)
 {
     if (!FSkinData->NeedsRepaint())
         return;
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return;
     SendMessageW(wnd, WM_SETREDRAW, 1, 0);
@@ -490,7 +485,7 @@ void TsSkinProvider::CMEnabledChanged(TMessage& message)
     if (!FDrawNonClientArea)
         return;
     FSkinData->BackgroundChanged = true;
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
 }
 
@@ -551,7 +546,7 @@ void TsSkinProvider::CMFrameChanged(TMessage& message)
         ScrollAdapter->Free();
         ScrollAdapter = nullptr;
     }
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         SendCommandWnd(wnd, SKC_REFRESH, reinterpret_cast<LPARAM>(FSkinData->SkinManager()));
 }
 

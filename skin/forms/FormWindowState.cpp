@@ -96,11 +96,6 @@ private:
     LONG_PTR FBits;
 };
 
-HWND FormWnd(const TsSkinProvider& p) noexcept
-{
-    return p.Form ? p.Form->HandleIfAllocated() : nullptr;
-}
-
 bool FormShowing(const TsSkinProvider& p)
 {
     return p.Form && p.Form->Showing();
@@ -115,7 +110,7 @@ void FreeTitleCache(TsSkinProvider& p) noexcept
 void UpdateBorderWindow(TsSkinProvider& p)
 {
     if (p.BorderForm)
-        SendMessageW(FormWnd(p), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
 }
 
 void UpdateSystemMenu(TsSkinProvider& p)
@@ -157,7 +152,7 @@ void TsSkinProvider::WMCreate(TMessage& m)
     FreeTitleCache(*this);
     // A child of an unskinned MDI main form is still skinned as a form of its own.
     if (IsMDIChild(Form) && !MDISkinProvider)
-        AttachFormProvider(FormWnd(*this));
+        AttachFormProvider(FormWnd());
     MDIMaximizedChild = IsMDIChild(Form) && MaximizedActiveChild();
     CallOld(m);
     if (!IsMDIChild(Form))
@@ -215,7 +210,7 @@ void InvalidateCornerImages(TsSkinProvider& p, const RECT& client)
 {
     TsCommonData* data = p.SkinData();
     TsSkinManager* manager = p.ProviderSkinManager();
-    HWND wnd = FormWnd(p);
+    HWND wnd = p.FormWnd();
     if (!manager || data->SkinIndex < 0)
         return;
     for (const char* key : {"IMGTOPRIGHT", "IMGBTMRIGHT"}) {
@@ -235,7 +230,7 @@ void InvalidateCornerImages(TsSkinProvider& p, const RECT& client)
 
 void TsSkinProvider::WMSize(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     RECT client{};
     GetClientRect(wnd, &client);
     const TRect last = LastClientRect;
@@ -290,7 +285,7 @@ void TsSkinProvider::WMSize(TMessage& m)
 void TsSkinProvider::WMWindowPosChanged(TMessage& m)
 {
     CallOld(m);
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     // The caption heights are measured without the raise, which this decides.
     RaiseCaptionHeight = false;
     RaiseCaptionHeight = IsZoomed(wnd) && BorderForm && CaptionHeight(true) < CaptionHeight(false) + 4;
@@ -347,7 +342,7 @@ void TsSkinProvider::WMActivate(TMessage& m)
     if (IsMDIForm(Form)) {
         for (int i = 0; i < Form->MDIChildCount(); ++i) {
             HWND child = Form->MDIChildren(i)->HandleIfAllocated();
-            if (child != FormWnd(*this) && IsWindowVisible(child))
+            if (child != FormWnd() && IsWindowVisible(child))
                 SendMessageW(child, WM_NCPAINT, 0, 0);
         }
         if (MDISkinProvider)
@@ -376,7 +371,7 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
     }
     gActivating.push_back(this);
     ks::ScopeExit done{[this] { gActivating.erase(std::find(gActivating.begin(), gActivating.end(), this)); }};
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     FormActive = m.WParam != 0;
     if (!FormActive && ShowState == 3) {
         ShowState = 0;
@@ -458,7 +453,7 @@ void TsSkinProvider::WMChildActivate(TMessage& m)
 void TsSkinProvider::WMMDIActivate(TMessage& m)
 {
     CallOld(m);
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (IsMDIChild(Form) && !IsZoomed(wnd) && MDISkinProvider && !MDISkinProvider->BeingDestroyed()) {
         MenuInitialized = false;
         MDISkinProvider->FormChanged = true;
@@ -474,7 +469,7 @@ void TsSkinProvider::WMMDIActivate(TMessage& m)
 
 void TsSkinProvider::WMSetText(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (!FormShowing(*this) || Form->ControlState().Contains(csCreating) || !FDrawNonClientArea) {
         CallOld(m);
         return;
@@ -577,7 +572,7 @@ void TsSkinProvider::WMEnterMenuLoop(TMessage& m)
             cover->SetBorderStyle(bsNone);
             cover->SetOnPaint(TNotifyEvent(cover, &MenuLineEndForm::Painted));
         }
-        HWND wnd = FormWnd(*this);
+        HWND wnd = FormWnd();
         const TPoint origin = FormOrigin();
         const TRect margins = ExtBorderMargins();
         const int width = 60;
@@ -609,7 +604,7 @@ void TsSkinProvider::WMSysMenuRequest(TMessage& m)
 
 void TsSkinProvider::WMShowWindow(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (!IsMDIChild(Form)) {
         if (m.WParam == 1 && IsDwmCompositionEnabled() && !PaintLock &&
             !(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED))
@@ -660,11 +655,14 @@ private:
 // between two frames, a painting handler raising).
 class AnimationFlags {
 public:
-    explicit AnimationFlags(TsSkinProvider& p) : FProvider(p) {}
+    explicit AnimationFlags(TsSkinProvider& p) : FProvider(p) { FWatch.Watch(&p); }
     AnimationFlags(const AnimationFlags&) = delete;
     AnimationFlags& operator=(const AnimationFlags&) = delete;
     ~AnimationFlags()
     {
+        // The form's OnShow may have freed the provider.
+        if (!FWatch.Alive(&FProvider))
+            return;
         FProvider.AnimateShow = false;
         FProvider.Animating = false;
         FProvider.InRegionUpdate = false;
@@ -672,13 +670,14 @@ public:
 
 private:
     TsSkinProvider& FProvider;
+    ks::ComponentWatch FWatch;
 };
 
 } // namespace
 
 void TsSkinProvider::CMShowingChanged(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (!FSkinData->BackgroundChanged || !Form->Showing() || !FDrawNonClientArea || !wnd) {
         CallOld(m);
         return;
@@ -756,7 +755,7 @@ void TsSkinProvider::WMNCPaint(TMessage& m)
         CallOld(m);
         return;
     }
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (IsWindowVisible(wnd))
         FSkinData->BackgroundChanged = true;
     if (AnimateShow || !FormShowing(*this) || ComponentState().Contains(csLoading) || !SystemMenu)
@@ -777,7 +776,7 @@ void TsSkinProvider::WMNCPaint(TMessage& m)
 
 void TsSkinProvider::WMPaint(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     if (Form->ControlState().Contains(csPaintCopy))
         return;
     if (BorderForm && !Animating)
@@ -823,7 +822,7 @@ void TsSkinProvider::WMPaint(TMessage& m)
 
 void TsSkinProvider::WMEraseBkgnd(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     HDC dc = reinterpret_cast<HDC>(m.WParam);
     if (!FormShowing(*this)) {
         CallOld(m);
@@ -893,7 +892,7 @@ void TsSkinProvider::WMEraseBkgnd(TMessage& m)
 
 void TsSkinProvider::WMPrint(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     HDC dc = reinterpret_cast<HDC>(m.WParam);
     if (!dc || !IsWindowVisible(wnd) || ComponentState().Contains(csLoading) ||
         Form->FormState().Contains(fsCreating) || BeingDestroyed())
@@ -992,7 +991,7 @@ void Old(TsSkinProvider& p, TMessage& m)
 
 void MDIChildSysCommand(TsSkinProvider& p, TMessage& m)
 {
-    HWND wnd = FormWnd(p);
+    HWND wnd = p.FormWnd();
     const WPARAM command = m.WParam & 0xFFF0;
     const bool zoomed = IsZoomed(wnd);
     const bool mdiSupport = MDISkinProvider && MDISkinProvider->MDIForm;
@@ -1075,7 +1074,7 @@ void MDIChildSysCommand(TsSkinProvider& p, TMessage& m)
 
 void TsSkinProvider::WMSysCommand(TMessage& m)
 {
-    HWND wnd = FormWnd(*this);
+    HWND wnd = FormWnd();
     const WPARAM command = m.WParam & 0xFFF0;
     if (LOWORD(m.WParam) == 0xF012)
         Form->Repaint();
@@ -1124,7 +1123,6 @@ void TsSkinProvider::WMSysCommand(TMessage& m)
         }
         if (command == SC_RESTORE) {
             FSkinData->BackgroundChanged = true;
-            TitleChanged = true;
             if (!HaveBorder())
                 SetWindowRgn(wnd, nullptr, TRUE);
             else

@@ -3,8 +3,8 @@
 
 #include "skin/forms/sSkinProvider.h"
 
+#include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
-#include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 
@@ -27,14 +27,9 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
     if (cache && !cache->Empty() && dc == const_cast<TBitmap*>(cache)->Canvas().Handle())
         return {MenuLineBmp, origin};
     // Any other DC is the window's: its frame is the system's, the cache's the skin's.
-    const HWND wnd = Form->HandleIfAllocated();
-    TsSkinManager* manager = ProviderSkinManager();
-    const bool borderForm = BorderForm != nullptr;
     const TRect m = ExtBorderMargins();
-    const int borderDelta = FormBorderWidth(wnd, manager, borderForm, true) - FormBorderWidth(wnd, manager, borderForm, false);
-    const int titleDelta = CaptionHeight(true) - CaptionHeight(false) - FormBorderWidth(wnd, manager, borderForm, false);
-    origin.X -= borderDelta + m.Left;
-    origin.Y -= titleDelta + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    origin.X -= BorderWidthDelta() + m.Left;
+    origin.Y -= TitleHeightDelta() + m.Top + (RaiseCaptionHeight ? 4 : 0);
     return {MenuLineBmp, origin};
 }
 
@@ -49,4 +44,15 @@ void InitializeSkinProviderUnit()
 {
     RegisterClasses<TsSkinProvider>();
     ProviderMenuLine = &MenuLineOf;
+    ks::SkinServices& services = ks::Services();
+    services.ProviderForm = [](TObject* owner) noexcept -> TCustomForm* {
+        auto* provider = dynamic_cast<TsSkinProvider*>(owner);
+        return provider ? provider->Form : nullptr;
+    };
+    services.ProviderSectionChanged = [](TObject* owner) noexcept {
+        auto* provider = dynamic_cast<TsSkinProvider*>(owner);
+        if (provider)
+            provider->SectionChanged();
+        return provider != nullptr;
+    };
 }

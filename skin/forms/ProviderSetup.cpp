@@ -13,9 +13,11 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sMDIForm.h"
+#include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/SysUtils.h"
 
 #include <algorithm>
 #include <utility>
@@ -32,14 +34,9 @@ bool Loading(const TComponent* c) noexcept
     return c && (c->ComponentState().Contains(csLoading) || c->ComponentState().Contains(csReading));
 }
 
-HWND FormWnd(const TCustomForm* form)
+bool FormVisible(const TsSkinProvider& p)
 {
-    return form ? form->HandleIfAllocated() : nullptr;
-}
-
-bool FormVisible(const TCustomForm* form)
-{
-    const HWND wnd = FormWnd(form);
+    const HWND wnd = p.FormWnd();
     return wnd && IsWindowVisible(wnd);
 }
 
@@ -87,8 +84,8 @@ void TsSkinProvider::SetShowAppIcon(bool value)
         return;
     FShowAppIcon = value;
     FSkinData->BackgroundChanged = true;
-    if (FormVisible(Form))
-        SendMessageW(FormWnd(Form), WM_NCPAINT, 0, 0);
+    if (FormVisible(*this))
+        SendMessageW(FormWnd(), WM_NCPAINT, 0, 0);
 }
 
 void TsSkinProvider::SetTitleButtons(const TsTitleButtons* value)
@@ -115,10 +112,16 @@ void TsSkinProvider::SetTitleSkin(const std::string& value)
     if (value == FTitleSkin)
         return;
     FTitleSkin = value;
+    // The index follows the new name at once: a stale -1 would leave the frame without a title.
     CaptionSkinIndex = -1;
+    CaptionSkinIndex = TitleSectionIndex();
     FSkinData->BackgroundChanged = true;
-    if (FormVisible(Form))
-        SendMessageW(FormWnd(Form), WM_NCPAINT, 0, 0);
+    if (!FormVisible(*this))
+        return;
+    if (BorderForm)
+        BorderForm->UpdateBorderWindow(255);
+    else
+        SendMessageW(FormWnd(), WM_NCPAINT, 0, 0);
 }
 
 void TsSkinProvider::SetMenuLineSkin(const std::string& value)
@@ -134,7 +137,7 @@ void TsSkinProvider::SetAllowExtBorders(bool value)
     if (Loading(this))
         return;
     FSkinData->BackgroundChanged = true;
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         RedrawWindow(wnd, nullptr, nullptr, RedrawFrame);
 }
 
@@ -143,7 +146,7 @@ void TsSkinProvider::SetDrawNonClientArea(bool value)
     if (value == FDrawNonClientArea)
         return;
     FDrawNonClientArea = value;
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (value) {
         SetSysMenuStyle(true);
         if (wnd && Form->Showing() && FSkinData->IsSkinActive()) {
@@ -159,8 +162,9 @@ void TsSkinProvider::SetDrawNonClientArea(bool value)
     }
     SetBorderFormActive(false);
     PrepareMenus(false);
+    // No names, not empty ones: empty names would switch the visual styles off instead.
     if (wnd && ks::Sys().SetWindowThemePtr)
-        ks::Sys().SetWindowThemePtr(wnd, L"", L"");
+        ks::Sys().SetWindowThemePtr(wnd, nullptr, nullptr);
     if (ScrollAdapter) {
         ScrollAdapter->Free();
         ScrollAdapter = nullptr;
@@ -207,9 +211,6 @@ void TsSkinProvider::SetUpForm()
     CaptionSkinIndex = TitleSectionIndex();
     CaptionTextIndex = manager->FindSection("CAPTION");
     InitTitleButtonSections();
-    TitleChanged = true;
-    BordersChanged = true;
-    MenuChanged = true;
     // A child's menu merges into the main form's line and its buttons may join it.
     if (IsMDIChildForm(Form) && !Form->ComponentState().Contains(csDesigning))
         if (TsSkinProvider* main = LiveMDISkinProvider()) {
@@ -231,7 +232,7 @@ void TsSkinProvider::PrepareForm()
 {
     if (Passive || !Form)
         return;
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         ForbidDwmTransitions(wnd, true);
     if (!Adapter)
         CreateAdapter();
@@ -285,7 +286,7 @@ void TsSkinProvider::SetBorderFormActive(bool on)
 
 void TsSkinProvider::SetSysMenuStyle(bool on)
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return;
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
@@ -337,22 +338,22 @@ bool TsSkinProvider::InitMenu()
 void TsSkinProvider::FormBeginUpdate(bool)
 {
     FSkinData->BeginUpdate();
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_SETREDRAW, 0, 0);
 }
 
 void TsSkinProvider::FormEndUpdate(bool)
 {
     FSkinData->EndUpdate();
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_SETREDRAW, 1, 0);
 }
 
 void TsSkinProvider::RefreshFormNC()
 {
-    if (Animating || !FormVisible(Form) || !FDrawNonClientArea)
+    if (Animating || !FormVisible(*this) || !FDrawNonClientArea)
         return;
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     // A maximised MDI child shows its title in the main form's frame: that frame is repainted.
     if (Form->FormStyle() == fsMDIChild && IsZoomed(wnd) && MDISkinProvider && MDISkinProvider != this &&
         MDISkinProvider->Form && MDISkinProvider->Form->HandleAllocated()) {
@@ -387,7 +388,7 @@ void TsSkinProvider::InvalidateNonClient()
     FSkinData->BackgroundChanged = true;
     FormChanged = true;
     MenuLineCountCache = -1;
-    if (const HWND wnd = FormWnd(Form))
+    if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
 }
 
@@ -399,7 +400,7 @@ bool TsSkinProvider::CacheSizeChanged() const
 
 bool TsSkinProvider::ResizeUnannounced() const
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     return wnd && !IsIconic(wnd) && (WndWidth(wnd) != Form->Width() || WndHeight(wnd) != Form->Height());
 }
 
@@ -407,7 +408,7 @@ bool TsSkinProvider::ResizeUnannounced() const
 
 void TsSkinProvider::HandleGetMinMaxInfo(TMessage& message)
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     TsSkinManager* manager = ProviderSkinManager();
     if (wnd && manager && FDrawNonClientArea && Form->BorderStyle() != bsNone &&
         Form->FormStyle() != fsMDIChild && !Form->Parent() && message.LParam) {
@@ -437,23 +438,39 @@ void TsSkinProvider::HandleInitMenuPopup(TMessage& message)
 {
     if (HIWORD(message.LParam) != 0)
         EnableMenuItem(reinterpret_cast<HMENU>(message.WParam), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    else
+        // A popup of the form's own opens: whether it is skinned is known once its items are
+        // measured, not from a popup shown before it.
+        SkinnedPopupShowing = false;
     CallOld(message);
 }
 
 void TsSkinProvider::HandlePaint(TMessage& message)
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     PAINTSTRUCT ps{};
     // While the screen is held for an animation nothing may validate the form's update region.
     const HDC dc = PaintLock ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(wnd, &ps);
     FSkinData->SetUpdating(false);
-    // Every child paints what was uncovered of it (an inactive one too, or the picture of a
-    // child moved over it stays); only the active child tells its controls.
-    const bool mdiChild = Form->FormStyle() == fsMDIChild;
-    const bool activeChild = !mdiChild || (MDISkinProvider && MDISkinProvider->Form &&
-                                           MDISkinProvider->Form->ActiveMDIChild() == Form);
-    if (dc && !MDIMaximizedChild && !BeingDestroyed())
-        PaintClientBackground(dc, activeChild);
+    if (dc) {
+        // Whatever paints through the form's canvas meanwhile lands in this DC.
+        ks::SavedDC saved(dc);
+        TCanvas& canvas = Form->Canvas();
+        canvas.Lock();
+        const HDC previous = canvas.HandleAllocated() ? canvas.Handle() : nullptr;
+        canvas.SetHandle(dc);
+        ks::ScopeExit unbind{[&] {
+            canvas.SetHandle(previous);
+            canvas.Unlock();
+        }};
+        // Every child paints what was uncovered of it (an inactive one too, or the picture of a
+        // child moved over it stays); only the active child tells its controls.
+        const bool mdiChild = Form->FormStyle() == fsMDIChild;
+        const bool activeChild = !mdiChild || (MDISkinProvider && MDISkinProvider->Form &&
+                                               MDISkinProvider->Form->ActiveMDIChild() == Form);
+        if (!MDIMaximizedChild && !BeingDestroyed())
+            PaintClientBackground(dc, activeChild);
+    }
     if (!PaintLock)
         EndPaint(wnd, &ps);
 }
@@ -464,6 +481,8 @@ void TsSkinProvider::HandleMouseWheel(TMessage& message)
     if (busy || !Form || message.Result != 0)
         return;
     busy = true;
+    // A handler that raises must not switch the forwarding off for good.
+    ks::ScopeExit done{[] { busy = false; }};
     POINT cursor{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
     TWinControl* target = Form;
     // Down through the windowed controls under the cursor to the innermost one.
@@ -483,12 +502,11 @@ void TsSkinProvider::HandleMouseWheel(TMessage& message)
         const TShiftState shift = TShiftState::FromBits(GET_KEYSTATE_WPARAM(message.WParam));
         message.Result = target->DoMouseWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), {local.x, local.y}) ? 1 : 0;
     }
-    busy = false;
 }
 
 void TsSkinProvider::UpdateFormScrolls()
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd)
         return;
     // The library's forms scroll only through the window's own scroll styles.
@@ -531,7 +549,7 @@ void TsSkinProvider::PaintMenuLineEnd(TCanvas* canvas)
 
 void TsSkinProvider::CreateCoverForm(bool fullHeight)
 {
-    const HWND wnd = FormWnd(Form);
+    const HWND wnd = FormWnd();
     if (!wnd || !FDrawNonClientArea || Animating || RedrawLockCount >= 1 || !Application)
         return;
     // The main form holds its painting back: its child is painted with it afterwards.
@@ -560,9 +578,7 @@ void TsSkinProvider::CreateCoverForm(bool fullHeight)
         const int lines = MenuLineCount();
         height = MenuBarHeight() * lines + (lines != 0 ? 1 : 0);
         const int sysFrame = FormBorderWidth(wnd, ProviderSkinManager(), true, false);
-        const int skinCaption = CaptionHeight(true);
-        const int delta = skinCaption - CaptionHeight(false) - sysFrame;
-        top = wr.top + ClientOffsetY() - height - ExtBorderMargins().Top - delta;
+        top = wr.top + ClientOffsetY() - height - ExtBorderMargins().Top - TitleHeightDelta();
         left = wr.left + sysFrame;
         width = (wr.right - wr.left) - 2 * sysFrame;
     }

@@ -108,6 +108,23 @@ void TsSkinProvider::RepaintTitleButton(int hitCode)
     if (!rec || !cache || cache->Empty() || rec->Rect.Width() <= 0 || rec->Rect.Height() <= 0 || !Form ||
         !Form->HandleAllocated())
         return;
+    bool enabled = true;
+    if (SystemMenu && hitCode == HTMAXBUTTON)
+        enabled = Form->WindowState() == wsMaximized ? SystemMenu->EnabledRestore() : SystemMenu->EnabledMax();
+    else if (SystemMenu && hitCode == HTMINBUTTON)
+        enabled = SystemMenu->EnabledMin();
+    // The form's own buttons fade under a glowing skin or a border window; the maximised MDI
+    // child's buttons in the menu line change at once. The fade shows the hot or pressed look
+    // over the button, so the image keeps the normal one beneath: painted again only when the
+    // button goes back to normal, which the fade-out then uncovers.
+    const bool menuLineButton = hitCode == HTMDICLOSE || hitCode == HTMDIMAX || hitCode == HTMDIMIN;
+    TsSkinManager* manager = ProviderSkinManager();
+    const bool fades = !menuLineButton && ((manager && manager->AllowGlowing()) || BorderForm);
+    if (fades) {
+        StartTitleAnimation(*rec, rec->State, rec->State == 2 ? 1 : 10, enabled);
+        if (rec->State != 0)
+            return;
+    }
     // The button alone: the title bar's background under it again, then its glyph.
     if (TempBmp && !TempBmp->Empty() && TempBmp->PixelFormat() == cache->PixelFormat()) {
         const TPoint origin = ButtonsBackgroundOrigin();
@@ -115,16 +132,10 @@ void TsSkinProvider::RepaintTitleButton(int hitCode)
                      {rec->Rect.Left - origin.X, rec->Rect.Top - origin.Y, rec->Rect.Right - origin.X,
                       rec->Rect.Bottom - origin.Y});
     }
-    if (IsUserButton(hitCode, *this)) {
+    if (IsUserButton(hitCode, *this))
         PaintUserTitleButton(*cache, hitCode - HTUDBTN);
-    } else {
-        bool enabled = true;
-        if (SystemMenu && hitCode == HTMAXBUTTON)
-            enabled = Form->WindowState() == wsMaximized ? SystemMenu->EnabledRestore() : SystemMenu->EnabledMax();
-        else if (SystemMenu && hitCode == HTMINBUTTON)
-            enabled = SystemMenu->EnabledMin();
+    else
         PaintTitleButton(*cache, *rec, enabled);
-    }
     if (BorderForm) {
         BorderForm->ImageChanged = true;
         BorderForm->UpdateBorderWindow(255);
@@ -245,5 +256,7 @@ void TsSkinProvider::ShowSkinnedSysMenu(int x, int y)
         SystemMenu->MakeSkinItems();
     if (TsSkinableMenus* menus = manager->SkinnableMenus())
         menus->OwnerDrawMenuItems(SystemMenu, true);
+    // The form opens its own menu: its menu loop and popup messages reach the provider.
+    SystemMenu->SetWindowHandle(wnd);
     SystemMenu->Popup(x, y);
 }

@@ -4,6 +4,7 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/FormFrameGeometry.h"
+#include "skin/forms/FrameDragState.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
@@ -86,7 +87,7 @@ public:
         return f;
     }
     void PaintBorderOwnerNonClient() override { FProvider->PaintNonClient(); }
-    void ClearHotTitleButton() override { FProvider->SetHotHitCode(0, true); }
+    void SetHotTitleButton(int hitCode) override { FProvider->SetHotHitCode(hitCode, true); }
     void ReleaseBorderResources() noexcept override
     {
         // The frame image loses its margins and alpha: the window paints its whole frame again.
@@ -213,7 +214,7 @@ bool TacBorderForm::OverShadow(TPoint p)
     const TRect frame{m.Left, m.Top, r.right - r.left - m.Right, r.bottom - r.top - m.Bottom};
     if (PtIn(frame, p))
         return false;
-    FOwner->ClearHotTitleButton();
+    FOwner->SetHotTitleButton(0);
     return true;
 }
 
@@ -260,10 +261,10 @@ int TacBorderForm::BorderHitTest(TPoint screen)
             }
         }
     }
-    if (code != -1) {
-        FOwner->ClearHotTitleButton();
+    // A disabled button answers as the caption and is never lit.
+    FOwner->SetHotTitleButton(code == -1 || code == HTCAPTION ? 0 : code);
+    if (code != -1)
         return code;
-    }
 
     const TRect m = FOwner->BorderOwnerMargins();
     const int bw = FOwner->BorderOwnerBorderWidth();
@@ -281,20 +282,8 @@ int TacBorderForm::BorderHitTest(TPoint screen)
     }
     if (p.Y < FOwner->BorderOwnerCaptionBottom())
         return PtIn(FOwner->BorderOwnerIconRect(), p) ? HTSYSMENU : HTCAPTION;
-    if (p.Y >= FOwner->BorderOwnerMenuBottom()) {
-        if (provider && provider->IsSizeBox()) {
-            TsSkinManager* manager = SkinManager();
-            const int grip =
-                manager ? manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE") : -1;
-            if (manager && manager->MaskIndexValid(grip)) {
-                const TPoint at = provider->CornerImagePos(grip);
-                const TSize size = manager->MaskCellSize(grip);
-                if (PtIn({at.X, at.Y, at.X + size.cx, at.Y + size.cy}, p))
-                    return HTBOTTOMRIGHT;
-            }
-        }
-        return -1;
-    }
+    if (p.Y >= FOwner->BorderOwnerMenuBottom())
+        return provider && provider->GripHit({p.X - m.Left, p.Y - m.Top}) ? HTBOTTOMRIGHT : -1;
     return HTMENU;
 }
 
@@ -315,8 +304,12 @@ void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
         if (!form || form->FormState().Contains(fsShowing) || !provider->DrawNonClientArea() ||
             (SkinData && SkinData->Updating()))
             return;
-        if (form->ComponentState().Contains(csDestroying))
+        if (form->ComponentState().Contains(csDestroying)) {
+            // The form going: its frame goes from the screen now, not when the provider does.
+            ShowWindow(wnd, SW_HIDE);
+            FOwner->ReleaseBorderResources();
             return;
+        }
         if (!IsWindowVisible(owner) || IsIconic(owner) || (Application && IsIconic(Application->Handle()))) {
             ShowWindow(wnd, SW_HIDE);
             return;
@@ -453,17 +446,19 @@ void TacBorderForm::PassToWindowBelow(TMessage& message, TPoint p)
 {
     const HWND wnd = WindowHandle();
     Busy = true;
-    // A hole of one pixel at the point lets the next real event reach the window below; the next
-    // update puts the whole region back. A hole is cut, never toggled, so a second event at the
-    // same pixel keeps it open.
+    // A hole of one pixel at the point lets the next real event reach the window below. A hole
+    // is cut, never toggled, so a second event at the same pixel keeps it open.
     TsSkinProvider* provider = FOwner->BorderOwnerProvider();
     const bool modal = provider && provider->Form && provider->Form->FormState().Contains(fsModal);
     if (!modal) {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
-        if (GetWindowRgn(wnd, region.get()) == ERROR)
+        // Cut from the window's own region, so that the holes of earlier events close again
+        // instead of piling up in the shadow.
+        ks::GdiRegion region = MakeRgn();
+        if (!region.get()) {
+            RECT r{};
+            GetWindowRect(wnd, &r);
             region = ks::GdiRegion(CreateRectRgn(0, 0, r.right - r.left, r.bottom - r.top));
+        }
         ks::GdiRegion hole(CreateRectRgn(p.X, p.Y, p.X + 1, p.Y + 1));
         CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
         SetWindowRgn(wnd, region.release(), FALSE);
@@ -533,7 +528,8 @@ void TacBorderForm::WMNCHitTest(TMessage& message)
 
 void TacBorderForm::WMNCButton(TMessage& message)
 {
-    if (OverShadow(CursorInWindow())) {
+    const TWMNCHitTest view(message);
+    if (OverShadow(ToWindow({view.XPos(), view.YPos()}))) {
         OldWndProc(message);
         return;
     }
@@ -543,11 +539,11 @@ void TacBorderForm::WMNCButton(TMessage& message)
 
 void TacBorderForm::WMNCRButtonDown(TMessage& message)
 {
-    if (OverShadow(CursorInWindow())) {
+    const TWMNCHitTest view(message);
+    if (OverShadow(ToWindow({view.XPos(), view.YPos()}))) {
         OldWndProc(message);
         return;
     }
-    const TWMNCHitTest view(message);
     const int code = BorderHitTest({view.XPos(), view.YPos()});
     if (const HWND owner = OwnerHandle())
         message.Result = SendMessageW(owner, message.Msg, static_cast<WPARAM>(code), message.LParam);
@@ -559,6 +555,9 @@ void TacBorderForm::WMNCLButtonDblClk(TMessage& message)
     if (!owner)
         return;
     TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    // An outline that a sizing drag left on the screen goes before the window changes.
+    if (provider && provider->ResizeMode() == rmBorder)
+        CancelOutlineDrag(*provider);
     const TWMNCHitTest view(message);
     const int code = BorderHitTest({view.XPos(), view.YPos()});
     if (code == HTSYSMENU) {

@@ -55,8 +55,9 @@ public:
     virtual TitleButtonFlags BorderOwnerButtonFlags() const = 0;
     // Repaints the owner's frame into the frame image.
     virtual void PaintBorderOwnerNonClient() = 0;
-    // No title button of the owner stays hot.
-    virtual void ClearHotTitleButton() = 0;
+    // The owner's hot title button is now the one of this hit code (0: none). The button already
+    // hot keeps its state, a press included: the hit test that confirms a press must not undo it.
+    virtual void SetHotTitleButton(int hitCode) = 0;
     // The border window goes: the owner forgets it and paints its frame for itself again.
     virtual void ReleaseBorderResources() noexcept = 0;
 
@@ -79,7 +80,8 @@ public:
 
     // Shows, places and repaints the border window with constant alpha.
     void UpdateBorderWindow(uint8_t alpha);
-    // The window's hit code at a screen point; -1 for none.
+    // The window's hit code at a screen point; -1 for none. The owner's hot title button follows
+    // the answer: the button hit, or none.
     int BorderHitTest(TPoint screen);
     // A point of the border window (window coordinates) lies in the shadow, not on the frame.
     // Clears the owner's hot title button when it does.

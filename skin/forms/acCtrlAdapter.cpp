@@ -38,9 +38,6 @@ bool AnswersSkinned(TWinControl* control)
 
 // One walk of AdaptAll at a time; the walk's own descent does not count.
 bool WalkRunning = false;
-// The destructor frees items whose adapters send messages; a second destruction meanwhile
-// would free them twice.
-bool Clearing = false;
 
 TacMainWnd* MakeWindowAdapter(int kind, TWinControl* control, TsCommonData* data, TsSkinManager* manager)
 {
@@ -170,9 +167,9 @@ TacCtrlAdapter::TacCtrlAdapter(TsSkinProvider* provider) : Provider(provider) {}
 
 TacCtrlAdapter::~TacCtrlAdapter()
 {
-    if (Clearing)
+    if (FClearing)
         return;
-    Clearing = true;
+    FClearing = true;
     const bool wasClearing = ClearingAdapters;
     ClearingAdapters = true;
     RemoveDeadItems();
@@ -187,7 +184,7 @@ TacCtrlAdapter::~TacCtrlAdapter()
         delete item;
     }
     ClearingAdapters = wasClearing;
-    Clearing = false;
+    FClearing = false;
 }
 
 TsSkinManager* TacCtrlAdapter::SkinManager() const

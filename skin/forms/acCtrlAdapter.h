@@ -85,6 +85,11 @@ public:
     std::vector<TacAdapterItem*> Items;
     std::vector<TacGraphItem*> GraphItems;
     TsSkinProvider* Provider = nullptr;
+
+private:
+    // The destructor frees items whose adapters send messages; a destruction of this adapter
+    // meanwhile would free them twice. Another adapter torn down meanwhile clears its own.
+    bool FClearing = false;
 };
 
 // Adapts the supported controls under root (the provider's form when nullptr), recursively.

@@ -10,6 +10,7 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sVclUtils.h"
+#include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
@@ -158,6 +159,7 @@ TacDialogWnd::TacDialogWnd(HWND handle, TsCommonData* skinData, TsSkinManager* m
 
 TacDialogWnd::~TacDialogWnd()
 {
+    StopTitleAnimations();
     if (FGlowId >= 0)
         HideGlowEffect(FGlowId);
     // Components go through Free, not delete.
@@ -202,6 +204,14 @@ void TacDialogWnd::Detached()
     SetWindowRgn(CtrlHandle, nullptr, FALSE);
     SetWindowPos(CtrlHandle, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TacDialogWnd::StopTitleAnimations() noexcept
+{
+    // The application owns them; each clears its record's field as it goes.
+    for (TitleButtonRec* button : {&BtnMin, &BtnMax, &BtnClose, &BtnHelp})
+        if (button->Animation)
+            button->Animation->Free();
 }
 
 TitleButtonRec* TacDialogWnd::ButtonOf(int hitCode) noexcept
@@ -334,8 +344,10 @@ void TacDialogWnd::WMPaint(TMessage& m)
 
 void TacDialogWnd::WMShowWindow(TMessage& m)
 {
-    const bool layered = ks::Sys().CompositionEnabled && ks::Sys().CompositionEnabled();
     const LONG_PTR exStyle = GetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE);
+    // Only a layering added here is taken away again: a dialog layered of its own keeps it.
+    const bool layered =
+        ks::Sys().CompositionEnabled && ks::Sys().CompositionEnabled() && !(exStyle & WS_EX_LAYERED);
     if (layered)
         SetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     CallPrev(m);
@@ -644,6 +656,8 @@ void TacDialogWnd::AdaptAndPass(TMessage& m)
 void TacDialogWnd::WMVisibleChanged(TMessage& m)
 {
     TacScrollWnd::AdapterWndProc(m);
+    if (m.WParam == 0)
+        StopTitleAnimations();
     if (m.WParam == 0 && FGlowId >= 0) {
         HideGlowEffect(FGlowId);
         FGlowId = -1;

@@ -116,6 +116,8 @@ public:
     // ---- frame preparation, geometry and painting (DialogFrame.cpp)
     void PrepareFrame();
     void LoadTitleButtons();
+    // The caption font from the system's non-client metrics.
+    void MakeCaptionFont();
     int CaptionHeight(bool withBorderForm) const override;
     int ClientOffsetX() const override;
     int ClientOffsetY() const override;
@@ -130,6 +132,8 @@ public:
     void PaintNonClient() override;
     void UpdateWndRegion(bool redraw) override;
     void RepaintTitleButton(int hitCode);
+    // The title buttons' glow animations go, with their windows.
+    void StopTitleAnimations() noexcept;
 
     // The button record of a hit code, nullptr for codes without one.
     TitleButtonRec* ButtonOf(int hitCode) noexcept;

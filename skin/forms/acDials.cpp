@@ -327,10 +327,11 @@ LRESULT CALLBACK CreationHookProc(int code, WPARAM wParam, LPARAM lParam) noexce
 
 bool AttachFormProvider(HWND wnd)
 {
-    if (!DefaultSkinManager || !HookedWindows || !wnd || !IsWindow(wnd) || IsSkinned(wnd))
+    if (!DefaultSkinManager || !HookedWindows || !wnd || !IsWindow(wnd))
         return false;
-    // Only windows of this thread: another thread's window cannot be taken over safely.
-    if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId())
+    // Only windows of this thread: another thread's window cannot be taken over safely, nor
+    // even asked (a sent question would wait on that thread).
+    if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId() || IsSkinned(wnd))
         return false;
     const std::wstring cls = GetWndClassName(wnd);
     if (FindProviderByWnd(wnd))

@@ -379,8 +379,13 @@ void TsFrameAdapter::SkinnedMessage(TMessage& m)
         return;
     }
     case WM_PAINT:
-        if (FFrame->Parent())
-            PaintFrameWindow(m);
+        // Without a parent there is nothing to paint over: the frame paints itself, and
+        // validates, as it would unskinned.
+        if (!FFrame->Parent()) {
+            FOldWndProc(m);
+            return;
+        }
+        PaintFrameWindow(m);
         m.Result = 0;
         return;
     case WM_MOVE:

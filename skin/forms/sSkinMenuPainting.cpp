@@ -9,6 +9,7 @@
 // window; without a window it is taken as Windows has it.
 
 #include "skin/forms/sSkinMenus.h"
+#include "skin/forms/sSkinProvider.h"
 
 #include "skin/controls/sButton.h"
 #include "skin/core/CacheBitmaps.h"
@@ -19,6 +20,7 @@
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
@@ -440,9 +442,11 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
         return;
     TsSkinProvider* provider = MDISkinProvider;
     if (!provider) {
+        // The answer is taken only when it names one of the form's own components: any window
+        // may answer the command.
         TMenu* menu = item->GetParentMenu();
-        const HWND form = menu ? menu->WindowHandle() : nullptr;
-        provider = form ? reinterpret_cast<TsSkinProvider*>(SendCommandWnd(form, SKC_GET_PROVIDER, 0)) : nullptr;
+        auto* form = menu ? dynamic_cast<TCustomForm*>(FindControl(menu->WindowHandle())) : nullptr;
+        provider = form ? dynamic_cast<TsSkinProvider*>(ks::ProviderComponentOf(*form)) : nullptr;
     }
     if (!provider)
         return;

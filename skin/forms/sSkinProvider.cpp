@@ -2,6 +2,7 @@
 
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
@@ -15,6 +16,7 @@
 #include "vcl/Bitmap.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
+#include "vcl/WindowSubclass.h"
 
 #include <utility>
 
@@ -160,6 +162,11 @@ TsSkinProvider::~TsSkinProvider()
     Adapter = nullptr;
     // The cover form calls back into this provider; it never outlives it.
     FreeCoverForm();
+    // The form's scroll adapter took the window procedure over from this provider and gives it
+    // back as it goes: before this provider gives its own back, or the form would be left
+    // calling this provider after it is gone.
+    if (ScrollAdapter)
+        std::exchange(ScrollAdapter, nullptr)->Free();
     if (Form && !Passive) {
         SetSysMenuStyle(false);
         RemoveSkinnedForm(Form);
@@ -179,9 +186,19 @@ TsSkinProvider::~TsSkinProvider()
     delete FTitleIcon;
     delete FTitleButtons;
     delete FAddedTitle;
-    if (ScrollAdapter)
-        ScrollAdapter->Free();
     delete FSkinData;
+}
+
+void TsSkinProvider::SectionChanged() noexcept
+{
+    delete TitleCache;
+    TitleCache = nullptr;
+    if (!Form || Passive || !FSkinData)
+        return;
+    ks::Guarded([&] {
+        const ChangedSectionScope changed(FSkinData->SkinSection());
+        BroadcastCommand(Form, SkinCommand(SKC_SECTION_CHANGED, 0));
+    });
 }
 
 void TsSkinProvider::AssignTo(TPersistent* dest) const

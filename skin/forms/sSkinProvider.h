@@ -188,6 +188,8 @@ public:
 
     // ============ sSkinProvider.cpp: what the show animations and the redraw lock ask ======
     TCustomForm* ProviderForm() const noexcept override { return Form; }
+    // The form's window; nullptr before it has one.
+    HWND FormWnd() const noexcept { return Form ? Form->HandleIfAllocated() : nullptr; }
     TBitmap* FormImage() const noexcept override;
     bool MaximizedUnderLowTitle() const noexcept override { return RaiseCaptionHeight; }
     void SetInUpdate(bool value) noexcept override { InFormsUpdate = value; }
@@ -201,6 +203,11 @@ public:
     int FrameWidthX(bool fromSkin) const;
     int FrameWidthY(bool fromSkin) const;
     int SkinnedWindowWidth() const;
+    // How much wider the skin's border is than the system's, and how much taller the skin's
+    // title band is than the system's caption and top border: the frame a border window draws
+    // outside the window itself.
+    int BorderWidthDelta() const;
+    int TitleHeightDelta() const;
     int NonClientHeight() const;
     int ClientOffsetX() const override;
     int ClientOffsetY() const override;
@@ -261,9 +268,11 @@ public:
     void SaveButtonsBackground(bool fullHeight);
     void RestoreButtonsBackground();
     void SaveTitleCache();
+    // The skin data's section changed: the title band's cached image goes, and the form's
+    // controls of the new section hear SKC_SECTION_CHANGED.
+    void SectionChanged() noexcept;
     void PaintClientBackground(HDC dc, bool send);
     void PaintFormToDC(HDC dc);
-    void RedrawMenuItem(TMenuItem* item, const TRect& rect, TOwnerDrawState state);
     // The menu-line image and where the item rectangles of dc lie in it: dc is the frame's cache
     // or the form's window DC. No image before the frame was first painted.
     MenuLineImage MenuLineFor(HDC dc) const;
@@ -281,10 +290,6 @@ public:
     // window), after the button alone was painted again over TempBmp's background.
     void RepaintTitleButton(int hitCode);
     static bool TitleButtonAnimating(const TitleButtonRec& rec) noexcept;
-    // Set after every full paint of the cache.
-    bool NCPaintedOnce = false;
-    // The client area must be repainted from the cache; cleared by PaintClientBackground.
-    bool ClientRepaintPending = false;
 
     // ============ TitleButtonStates.cpp (helper "frame"): title-button states, system menu ====
     void SetHotHitCode(int code, bool repaint = true);
@@ -297,10 +302,17 @@ public:
     void StartTitleAnimation(TitleButtonRec& rec, int state, int steps, bool enable);
 
     // ============ FormHitTest.cpp (helper "formstate"): hit test, frame mouse, outline sizing ==
+    // The point (the form window's coordinates) lies on the size grip: the grip drawn, or the
+    // square between both shown scroll bars.
+    bool GripHit(TPoint windowPoint);
     // 1-based position of the title button under the point (window coordinates); 0 for none.
     int ButtonAtPoint(TPoint windowPoint);
     // The answer to WM_NCHITTEST for a cursor in screen coordinates.
     int ProviderHitTest(TPoint screenPoint);
+    // The hit code of a non-client mouse message. The border window passes the clicks on its
+    // frame on with -1: the code is then its hit test's at the cursor, written into the message
+    // too, so that the platform's own handling (its move and size loops) sees the real code.
+    int ForwardedHitCode(TMessage& message);
     void WMWindowPosChanging(TMessage& message);
     void WMNCHitTest(TMessage& message);
     void WMNCLButtonDown(TMessage& message);
@@ -374,9 +386,6 @@ public:
     int RedrawLockCount = 0;
     bool FirstSetUp = false;
     bool MenuInitialized = false;
-    bool TitleChanged = false;
-    bool BordersChanged = false;
-    bool MenuChanged = false;
     TitleButtonRec ButtonMin;
     TitleButtonRec ButtonMax;
     TitleButtonRec ButtonClose;

@@ -8,6 +8,8 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sConst.h"
+#include "skin/core/sMessages.h"
+#include "skin/core/sSkinManager.h"
 #include "vcl/PlatformSeams.h"
 #include "win/app/AppFixture.h"
 #include "win/support/FakeCursor.h"
@@ -16,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -98,6 +102,53 @@ TEST_F(AboutMemoTest, TheMemosSliderIsHoveredAndDraggedToTheMiddle)
     EXPECT_EQ(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine) << "the release keeps the place";
     EXPECT_NE(GetCapture(), wnd);
     Form2->Hide();
+}
+
+// The skin's removal reaches the memo through its form's provider and again through the form's
+// children; its window is made anew once per removal, and not at all when it has no skin.
+std::vector<std::wstring>* gDestroyed = nullptr;
+LRESULT CALLBACK RecordDestroyed(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && gDestroyed && m->message == WM_NCDESTROY) {
+        wchar_t cls[64] = {};
+        GetClassNameW(m->hwnd, cls, 64);
+        gDestroyed->push_back(cls);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(AboutMemoTest, TheMemoIsMadeAnewOncePerSkinRemoval)
+{
+    CreateForms();
+    auto* memo = Get<TsMemo>(Form2, "sMemo1");
+    auto* manager = Get<TsSkinManager>(Form1, "sSkinManager1");
+    ASSERT_TRUE(memo && manager);
+    Form2->Show();
+    Pump();
+    ASSERT_NE(memo->ListSW(), nullptr);
+    wchar_t memoClass[64] = {};
+    GetClassNameW(memo->Handle(), memoClass, 64);
+    const auto recreations = [&](auto change) {
+        std::vector<std::wstring> destroyed;
+        gDestroyed = &destroyed;
+        const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordDestroyed, nullptr, GetCurrentThreadId());
+        change();
+        UnhookWindowsHookEx(hook);
+        gDestroyed = nullptr;
+        return std::count(destroyed.begin(), destroyed.end(), std::wstring(memoClass));
+    };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const HWND before = memo->Handle();
+        EXPECT_EQ(recreations([&] { manager->SetActive(false); }), 1);
+        EXPECT_NE(memo->Handle(), before);
+        EXPECT_EQ(recreations([&] { memo->Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_REMOVE_SKIN),
+                                                  reinterpret_cast<LPARAM>(manager)); }), 0)
+            << "a memo without its skin loses nothing more";
+        manager->SetActive(true);
+        Pump();
+    }
 }
 
 } // namespace

@@ -9,6 +9,9 @@
 #include "skin/images/acPNG.h"
 #include "vcl/Streams.h"
 #include "win/app/AppFixture.h"
+#include "skin/core/LoadedSkin.h"
+#include "win/support/ScreenPictures.h"
+#include "vcl/PlatformSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +132,82 @@ TEST_F(StartupSkinTest, ShutDownRemovesTheSkinAndTheCreationHook)
     EXPECT_NE(std::find(gRemovalHeard.begin(), gRemovalHeard.end(), window), gRemovalHeard.end())
         << "the forms still there hear that the skin is removed";
     witness->Free();
+}
+
+// A stored skin in the skin folder whose options name pictures; the pictures are 1 x 1 bitmaps.
+void WriteFolderSkin(const std::filesystem::path& folder, const std::string& values,
+                     const std::vector<std::string>& pictures)
+{
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "Options.dat", std::ios::binary) << "[GLOBALINFO]\r\nVERSION=6.4\r\n[BUTTON]\r\n" << values;
+    // BITMAPFILEHEADER and BITMAPINFOHEADER of a 1 x 1 24-bit picture, then its padded row.
+    const uint8_t dot[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+                           1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                           0x40, 0x80, 0xC0, 0};
+    for (const std::string& name : pictures)
+        std::ofstream(folder / name, std::ios::binary).write(reinterpret_cast<const char*>(dot), sizeof dot);
+}
+
+int gStartupMessages = 0;
+int WINAPI CountStartupMessage(HWND, const wchar_t*, const wchar_t*, UINT)
+{
+    ++gStartupMessages;
+    return IDOK;
+}
+
+// The window shows more than one colour: it has been painted.
+bool Painted(HWND wnd)
+{
+    const auto picture = ks::test::ScreenPicture(wnd);
+    const TColor first = picture->Canvas().Pixels(0, 0);
+    for (int y = 0; y < picture->Height(); y += 3)
+        for (int x = 0; x < picture->Width(); x += 3)
+            if (picture->Canvas().Pixels(x, y) != first)
+                return true;
+    return false;
+}
+
+// A stored skin naming one picture 70,000 times takes one bitmap for all of them: the program
+// starts with it and its windows paint. One naming more pictures than a skin may have is
+// refused with a message, and the program starts with its internal skin instead.
+TEST_F(StartupSkinTest, AHostileStoredSkinCannotUseUpTheProgramsHandles)
+{
+    ks::Sys().MessageBoxW = &CountStartupMessage;
+    const std::filesystem::path folder = StoredSkinDirectory / L"Terminal4bit";
+    struct Case {
+        const char* name;
+        int values;
+        bool distinct;
+        const wchar_t* skin;
+        int messages;
+    } const cases[] = {
+        {"OnePictureNamed70000Times", 70000, false, L"Terminal4bit", 0},
+        {"MorePicturesThanASkinMayHave", static_cast<int>(ks::MaxSkinPictures) + 1, true, L"Terminal4bit (internal)", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string values;
+        std::vector<std::string> pictures{"DOT.BMP"};
+        for (int i = 0; i < c.values; ++i) {
+            const std::string picture = c.distinct ? "P" + std::to_string(i) + ".BMP" : "DOT.BMP";
+            values += "K" + std::to_string(i) + "=!" + picture + "!1!0!0\r\n";
+            if (c.distinct)
+                pictures.push_back(picture);
+        }
+        WriteFolderSkin(folder, values, pictures);
+        gStartupMessages = 0;
+        const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+        TsSkinManager& manager = CreateMainForm();
+        EXPECT_LT(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) - gdiBefore, 1000u);
+        EXPECT_EQ(manager.SkinName(), c.skin);
+        EXPECT_TRUE(manager.SkinData.SkinActive);
+        EXPECT_EQ(gStartupMessages, c.messages);
+        Form1->Show();
+        Pump();
+        EXPECT_TRUE(Painted(Form1->Handle()));
+        FreeForms();
+        std::filesystem::remove_all(folder);
+    }
 }
 
 } // namespace

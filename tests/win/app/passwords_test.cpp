@@ -426,6 +426,24 @@ TEST_F(PasswordsTest, RefusedTrayIconLeavesTheWindowShown)
     EXPECT_FALSE(gDialogs[0].text.empty());
 }
 
+// The shell restarting while the window hides behind the icon, and refusing the icon back
+// (here: it still holds it), gives the window back rather than leave the user locked out.
+TEST_F(PasswordsTest, ARefusedIconAfterTheShellRestartsShowsTheWindow)
+{
+    Get<TsButton>("sButton4")->Click();
+    ASSERT_FALSE(Form1->Visible());
+    ASSERT_TRUE(tray->Visible());
+    SendMessageW(tray->WindowHandle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(Form1->Visible());
+    EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
+    EXPECT_FALSE(tray->Visible());
+    NOTIFYICONDATAW held{};
+    held.cbSize = sizeof held;
+    held.hWnd = tray->WindowHandle();
+    held.uID = 1;
+    Shell_NotifyIconW(NIM_DELETE, &held);
+}
+
 // Every way out closes the main form, which tells the application to end: its message loop
 // gets the quit message. The test takes that message so the run goes on.
 TEST_F(PasswordsTest, ExitButtonsAndTheTrayItemEndTheProgram)

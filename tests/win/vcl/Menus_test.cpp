@@ -274,6 +274,23 @@ TEST_F(MenusTest, PopupListRoutesCommandsToTheirItem)
     EXPECT_EQ(recorder.clicks, 1);
 }
 
+TEST_F(MenusTest, APopupShownForAFormGetsItsCommandsThroughThatFormOnly)
+{
+    Recorder recorder;
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(FOwner);
+    auto* menu = Create<TPopupMenu>(FOwner);
+    TMenuItem* item = NewItem(menu->Items(), L"item");
+    item->SetOnClick(TNotifyEvent(&recorder, &Recorder::Click));
+    menu->SetWindowHandle(form->Handle());
+    EXPECT_EQ(menu->WindowHandle(), form->Handle());
+    SendMessageW(PopupList().Window(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
+    EXPECT_EQ(recorder.clicks, 0) << "the popup list's window does not speak for it";
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
+    EXPECT_EQ(recorder.clickedBy, item);
+    EXPECT_EQ(recorder.clicks, 1);
+}
+
 TEST_F(MenusTest, PopupComponentIsForgottenWhenFreed)
 {
     auto* menu = Create<TPopupMenu>(FOwner);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -128,6 +129,53 @@ TEST_F(StdCtrlsTest, MemoLinesAreLogicalLinesInUnicode)
     memo->SetWordWrap(false);
     EXPECT_NE(GetWindowLongW(memo->Handle(), GWL_STYLE) & ES_AUTOHSCROLL, 0);
     EXPECT_EQ(memo->Lines().Count(), 2);
+}
+
+// A new window hears of its font before it is given its text, and the text it is given again
+// is no change: neither the edit nor the memo reports one.
+template <class Base>
+class TCreationLog : public Base {
+public:
+    using Base::Base;
+    std::vector<std::string> Seen;
+
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == WM_NCCREATE) {
+            const wchar_t* name = reinterpret_cast<const CREATESTRUCTW*>(m.LParam)->lpszName;
+            Seen.push_back(name && *name ? "created with text" : "created");
+        } else if (m.Msg == WM_SETFONT) {
+            Seen.push_back("font");
+        }
+        Base::WndProc(m);
+    }
+    void DefaultHandler(TMessage& m) override
+    {
+        if (m.Msg == WM_SETTEXT)
+            Seen.push_back("text");
+        Base::DefaultHandler(m);
+    }
+};
+
+TEST_F(StdCtrlsTest, NewWindowsGetTheirFontBeforeTheirText)
+{
+    Events events;
+    auto* edit = Add<TCreationLog<TEdit>>();
+    auto* memo = Add<TCreationLog<TMemo>>();
+    edit->SetText(L"Пароль");
+    memo->Lines().Add(L"Программа");
+    memo->Lines().Add(L"паролей");
+    edit->SetOnChange(TNotifyEvent(&events, &Events::Change));
+    memo->SetOnChange(TNotifyEvent(&events, &Events::Change));
+    FForm->HandleNeeded();
+    edit->HandleNeeded();
+    memo->HandleNeeded();
+    for (const auto& seen : {edit->Seen, memo->Seen})
+        EXPECT_EQ(seen, (std::vector<std::string>{"created", "font", "text"}));
+    EXPECT_EQ(events.changes, 0);
+    EXPECT_EQ(edit->Text(), L"Пароль");
+    EXPECT_EQ(memo->LinesList(), (std::vector<std::wstring>{L"Программа", L"паролей"}));
+    EXPECT_EQ(SendMessageW(memo->Handle(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(memo->Font()->Handle()));
 }
 
 TEST_F(StdCtrlsTest, MemoLinesCheckTheirIndexesAndKeepNoObjects)

@@ -3,6 +3,9 @@
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/Win.h"
+
+#include <shellapi.h>
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -59,9 +62,15 @@ TEST_F(TrayIconTest, CallbackWindowClicksAndShowsTheMenu)
     KillTimer(nullptr, timer);
     EXPECT_EQ(menu->PopupComponent(), tray);
 
-    // The shell restarting makes a visible icon come back; Visible stays as it was.
+    // The shell restarting empty makes a visible icon come back; Visible stays as it was.
+    NOTIFYICONDATAW lost{};
+    lost.cbSize = sizeof lost;
+    lost.hWnd = wnd;
+    lost.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &lost));
     SendMessageW(wnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray->Visible());
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &lost)) << "the icon is there again";
     tray->SetVisible(false);
     EXPECT_FALSE(tray->Visible());
 

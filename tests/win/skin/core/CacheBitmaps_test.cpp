@@ -327,7 +327,7 @@ TEST_F(TileOrStretchTest, BitmapTargetsGetWhatTheirCanvasGets)
                         ASSERT_EQ(Bytes(*byBitmap), Bytes(*byCanvas));
                     }
                 }
-    FMask.Bmp = {nullptr, nullptr};
+    FMask.Bmp.reset();
 }
 
 TEST(CacheBitmaps, LayoutGlyphAndTextPlacesBothParts)

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cstring>
 
 namespace {
@@ -381,50 +383,65 @@ TEST_F(SkinLoaderTest, AHueOffsetSparesTheTitleIconsTheSkinKeeps)
     }
 }
 
-// Every key decodes its picture anew, so a short text naming one picture many times is held to
-// the load's budget of decoded pixels: the picture that passes it stops the load. Each load
-// counts from its images on.
-TEST_F(SkinLoaderTest, PicturesPastTheLoadsPixelBudgetStopTheLoad)
+// A picture is decoded once however many keys name it, and their images share its bitmap: a
+// hue change turns it once. The load's budget counts decoded pictures and their pixels; the
+// picture that passes either stops the load. Each load counts from its images on.
+TEST_F(SkinLoaderTest, PicturesPastTheLoadsBudgetStopTheLoad)
 {
     const auto grey = [](int, int) { return 0x808080; };
-    const Source source("[A]\r\nK1=!ONE.BMP!1!0!0\r\nK2=!ONE.BMP!1!0!0\r\nK3=!ONE.BMP!1!0!0\r\n[B]\r\nPATTERN=TILE.JPG\r\n",
-                        {{"One.bmp", Bmp24(10, 10, grey)}, {"Tile.jpg", ks::test::MakeJpeg(10, 10, 0x336699)}});
+    const Source source("[A]\r\nK1=!ONE.BMP!1!0!0\r\nK2=!ONE.BMP!1!0!0\r\nK3=!ONE.BMP!1!0!0\r\n"
+                        "K4=!TWO.BMP!1!0!0\r\n[B]\r\nPATTERN=TILE.JPG\r\n",
+                        {{"One.bmp", Bmp24(10, 10, grey)}, {"Two.bmp", Bmp24(5, 2, grey)},
+                         {"Tile.jpg", ks::test::MakeJpeg(10, 10, 0x336699)}});
     const struct Case {
         const char* name;
-        uint64_t budget;
-        bool imagesStop, patternsStop;
+        uint64_t pixels, pictures;
+        ks::SkinLoadError imagesStop, patternsStop;
     } cases[] = {
-        {"EverythingFits", 400, false, false},
-        {"TheJpegPassesIt", 399, false, true},
-        {"TheThirdReferencePassesIt", 299, true, false},
+        // 100 + 10 pixels of images in two pictures; the JPEG and the texture made of it, 100 each.
+        {"EverythingFits", 310, 4, ks::SkinLoadError::None, ks::SkinLoadError::None},
+        {"TheJpegPassesThePixels", 209, 4, ks::SkinLoadError::None, ks::SkinLoadError::TooManyPixels},
+        {"TheTexturePassesThePixels", 309, 4, ks::SkinLoadError::None, ks::SkinLoadError::TooManyPixels},
+        {"TheSecondPicturePassesThePixels", 109, 4, ks::SkinLoadError::TooManyPixels, ks::SkinLoadError::None},
+        {"TheTextureIsOnePictureTooMany", 310, 3, ks::SkinLoadError::None, ks::SkinLoadError::TooManyPictures},
+        {"TheSecondPictureIsOneTooMany", 310, 1, ks::SkinLoadError::TooManyPictures, ks::SkinLoadError::None},
     };
-    const auto stopsForPixels = [](auto read) {
+    const auto stopsFor = [](auto read) {
         try {
             read();
         } catch (const EInvalidGraphic& e) {
-            return e.Reason() == static_cast<int>(ks::SkinLoadError::TooManyPixels);
+            return static_cast<ks::SkinLoadError>(e.Reason());
         }
-        return false;
+        return ks::SkinLoadError::None;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TsSkinSource from = source.FromArchive();
-        from.MaxPicturePixels = c.budget;
+        from.MaxPicturePixels = c.pixels;
+        from.MaxPictures = c.pictures;
         TsLoadedSkin skin;
-        if (c.imagesStop) {
-            EXPECT_TRUE(stopsForPixels([&] { ReadSkinImages(from, {}, skin); }));
+        EXPECT_EQ(stopsFor([&] { ReadSkinImages(from, {}, skin); }), c.imagesStop);
+        if (c.imagesStop != ks::SkinLoadError::None)
             continue;
-        }
-        ASSERT_NO_THROW(ReadSkinImages(from, {}, skin));
-        EXPECT_EQ(skin.Masks.size(), 3u);
-        if (c.patternsStop) {
-            EXPECT_TRUE(stopsForPixels([&] { ReadSkinPatterns(from, {}, skin); }));
+        ASSERT_EQ(skin.Masks.size(), 4u);
+        EXPECT_EQ(skin.Pictures, 2u);
+        EXPECT_EQ(skin.Masks[0].Bmp, skin.Masks[2].Bmp) << "one bitmap for the three keys";
+        EXPECT_NE(skin.Masks[0].Bmp, skin.Masks[3].Bmp);
+        EXPECT_EQ(stopsFor([&] { ReadSkinPatterns(from, {}, skin); }), c.patternsStop);
+        if (c.patternsStop != ks::SkinLoadError::None)
             continue;
-        }
-        ASSERT_NO_THROW(ReadSkinPatterns(from, {}, skin));
-        EXPECT_EQ(skin.Masks.size(), 4u);
+        EXPECT_EQ(skin.Masks.size(), 5u);
         EXPECT_NO_THROW(ReadSkinImages(from, {}, skin)) << "a new load starts its count again";
     }
+
+    // A shared picture takes a hue change once: grey stays, so the test picture is red.
+    const Source red("[A]\r\nK1=!ONE.BMP!1!0!0\r\nK2=!ONE.BMP!1!0!0\r\n",
+                     {{"One.bmp", Bmp24(4, 4, [](int, int) { return 0x0000FF; })}});
+    TsLoadedSkin skin;
+    ReadAll(red.FromArchive(), {nullptr, nullptr, 120, 0}, skin);
+    ASSERT_EQ(skin.Masks.size(), 2u);
+    const uint8_t* p = skin.Masks[0].Bmp->ScanLine(0);
+    EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), (std::array<int, 3>{0, 0xFF, 0})) << "red turned green, once";
 }
 
 } // namespace

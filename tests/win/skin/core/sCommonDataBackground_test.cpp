@@ -187,4 +187,22 @@ TEST_F(BackgroundTest, AGroupBoxWindowKeepsOnlyItsFrameOutOfTheCopy)
         DestroyWindow(w);
 }
 
+// Style 7 is a group box only for a button: a static's black frame and a centred multi-line
+// edit are left out of the copy whole.
+TEST_F(BackgroundTest, StyleSevenOfAnotherClassIsNoGroupBox)
+{
+    FillCache(20, 14);
+    for (const wchar_t* cls : {L"STATIC", L"EDIT"}) {
+        SCOPED_TRACE(std::string(cls, cls + wcslen(cls)));
+        HWND child = CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | 7, 2, 2, 12, 10, Parent->Handle(), nullptr,
+                                     nullptr, nullptr);
+        auto target = NewBitmap24(20, 14);
+        CopyCacheExceptWindows(Parent->Handle(), Control->SkinData, {0, 0, 20, 14}, 0, 0, false,
+                               target->Canvas().Handle(), {0, 0, 20, 14});
+        const std::string picture = CopiedPicture(*target);
+        EXPECT_EQ(picture.substr(21 * 6, 21), "##............######\n") << picture;
+        DestroyWindow(child);
+    }
+}
+
 } // namespace

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using ks::test::BytesOf;
@@ -260,6 +262,53 @@ TEST_F(SkinManagerTest, HueAndSaturationLeaveGreyAndKeyPixelsAlone)
     Manager->SetSaturation(0);
     EXPECT_EQ(MasterPixel(0, 0), Red);
     EXPECT_EQ(Section("EDIT").Color, Red);
+}
+
+TEST_F(SkinManagerTest, HueAndSaturationLeaveNoColourAndTheKeyColourInTheValues)
+{
+    constexpr TColor Brown = 0x4080C0;
+    Dir.Write(L"Test.asz", Archive("[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\n"
+                                   "[EDIT]\r\nCOLOR=16711935\r\nFONTCOLOR=4227264\r\n"
+                                   "[MENUITEM]\r\nHOTCOLOR=16711935\r\n"));
+    Load(L"Test");
+    for (auto change : {&TsSkinManager::SetHueOffset, &TsSkinManager::SetSaturation}) {
+        (Manager->*change)(60);
+        EXPECT_EQ(Section("EDIT").Color, TransparentKeyColor);
+        EXPECT_NE(Section("EDIT").FontColor[0], Brown) << "a real colour still changes";
+        EXPECT_EQ(Section("EDIT").FontColor[1], -1);
+        EXPECT_EQ(Section("EDIT").HotFontColor[1], -1);
+        EXPECT_EQ(Section("MENUITEM").HotColor, TransparentKeyColor);
+        EXPECT_EQ(Manager->HighlightColorOf(), clHighlight) << "the key colour is no highlight";
+        (Manager->*change)(0);
+    }
+}
+
+TEST_F(SkinManagerTest, PictureNamesAreReadAsUtf8OrInTheAnsiCodePage)
+{
+    const std::string cp1251 = "\xD4\xEE\xED.BMP"; // "Фон.BMP" in code page 1251
+    wchar_t ansi[16] = {};
+    MultiByteToWideChar(CP_ACP, 0, cp1251.data(), static_cast<int>(cp1251.size()), ansi, 16);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::wstring file;
+    } const cases[] = {
+        {"Utf8", "\xD0\xA4\xD0\xBE\xD0\xBD.BMP", L"Фон.BMP"},
+        {"AnsiCodePage", cp1251, ansi},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Dir.Write(L"Named/Options.dat", BytesOf("[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\n"
+                                                "[BUTTON]\r\nBORDERSMASK=!" + c.bytes + "!3!1!0\r\n"));
+        Dir.Write(L"Named/MASTER.BMP", Master());
+        Dir.Write(L"Named/" + c.file, ks::test::Bmp24(18, 12, [](int, int) { return GreyColour; }));
+        Load(L"Named");
+        const int mask = Manager->FindMask(Manager->FindSection("BUTTON"), "BUTTON", "BORDERSMASK");
+        ASSERT_GE(mask, 0);
+        ASSERT_TRUE(Manager->MaskArray[static_cast<size_t>(mask)].Bmp);
+        EXPECT_EQ(Manager->MaskArray[static_cast<size_t>(mask)].R, Rect(0, 0, 18, 12));
+        std::filesystem::remove_all(std::filesystem::path(Dir.Path()) / L"Named");
+    }
 }
 
 TEST_F(SkinManagerTest, ABrokenSkinFailsWithAMessageAndKeepsThePreviousOne)
@@ -524,6 +573,71 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormWithItsCommonSectionsPastABroken
     again->Free();
 }
 
+// What the change events ask for while a load is in progress is carried out once it ends, so
+// the manager's name and state always describe the skin it holds.
+TEST_F(SkinManagerTest, ChangesAskedForByTheChangeEventsRunWhenTheLoadEnds)
+{
+    Dir.Write(L"Test.asz", Archive());
+    Dir.Write(L"Other/Options.dat", BytesOf(FolderOptions));
+    Dir.Write(L"Other/MASTER.BMP", Master());
+    struct Events {
+        std::function<void(TsSkinManager&)> after = [](TsSkinManager&) {};
+        void AfterChange(TObject* sender) { after(*static_cast<TsSkinManager*>(sender)); }
+    } events;
+    Manager->SetOnAfterChange(TNotifyEvent(&events, &Events::AfterChange));
+
+    struct Case {
+        const char* name;
+        std::function<void(TsSkinManager&)> after;
+        std::wstring skin;
+        bool active;
+        const char* section;
+        TColor colour;
+    } const cases[] = {
+        {"AnotherName", [](TsSkinManager& m) { m.SetSkinName(L"Other"); }, L"Other", true, "EDIT", 65535},
+        {"SwitchedOff", [](TsSkinManager& m) { m.SetActive(false); }, L"Test", false, "EDIT", -1},
+        {"CommonSections",
+         [](TsSkinManager& m) {
+             TStringList lines;
+             lines.Add("[MYPANEL]");
+             lines.Add("COLOR=32768");
+             m.SetCommonSections(lines);
+         },
+         L"Test", true, "MYPANEL", 32768},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.after = [](TsSkinManager&) {};
+        Manager->SetSkinDirectory(Dir.Path());
+        TStringList none;
+        Manager->SetCommonSections(none);
+        Manager->SetSkinName(L"Test");
+        Manager->SetActive(true);
+        int calls = 0;
+        events.after = [&](TsSkinManager& m) {
+            if (calls++ == 0)
+                c.after(m);
+        };
+        Manager->SetSkinName(L"Test");
+        events.after = [](TsSkinManager&) {};
+        EXPECT_EQ(Manager->SkinName(), c.skin);
+        EXPECT_EQ(Manager->Active(), c.active);
+        EXPECT_EQ(Manager->SkinData.SkinActive, c.active);
+        const int section = Manager->FindSection(c.section);
+        EXPECT_EQ(section >= 0 ? Manager->GeneralDataArray[static_cast<size_t>(section)].Color : -1, c.colour);
+    }
+    // A later colour change reloads the skin that is loaded.
+    Manager->SetActive(true);
+    Manager->SetSkinName(L"Test");
+    events.after = [](TsSkinManager& m) { m.SetSkinName(L"Other"); };
+    Manager->SetSkinName(L"Test");
+    events.after = [](TsSkinManager&) {};
+    Manager->SetSaturation(-100);
+    EXPECT_FALSE(Manager->FFromArchive);
+    EXPECT_EQ(Manager->FindSection("MENUITEM"), -1);
+    Manager->SetOnAfterChange(TNotifyEvent());
+}
+
 // ---- broadcasts and the creation hook ---------------------------------------------------------------
 
 using namespace ks::test;
@@ -610,6 +724,24 @@ TEST_F(SkinManagerBroadcastTest, WithoutTheLaterUnitsTheManagerWorksWithoutHookA
     manager->SetActive(false);
     manager->Free();
     ks::Services() = saved;
+}
+
+// A colour change that finds other tables on disk tells the controls to look their indexes up
+// again; one that finds the same tables only refreshes them.
+TEST_F(SkinManagerBroadcastTest, AColourChangeThatSwapsTheTablesIsANewSkin)
+{
+    TsSkinManager* manager = Manager();
+    manager->SetSkinName(L"Test");
+    CommandLog().clear();
+    manager->SetHueOffset(30);
+    EXPECT_EQ(CommandLog(), (Log{"Other:16", "Child:16", "Host:16", "Other:3", "Child:3", "Host:3"}));
+
+    Dir.Write(L"Test.asz", Archive("[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\n[BUTTON]\r\nCOLOR=1\r\n"));
+    CommandLog().clear();
+    manager->SetHueOffset(60);
+    ASSERT_FALSE(CommandLog().empty());
+    EXPECT_EQ(CommandLog().front(), "Other:1");
+    manager->Free();
 }
 
 // The popup-menu adapters the hook made are forgotten just before the hook goes, at every removal.

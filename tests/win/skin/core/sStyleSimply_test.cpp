@@ -213,4 +213,29 @@ TEST_F(StyleSimplyTest, TheRedrawLockHoldsTheManagersFormsAndAlwaysEnds)
     manager->Free();
 }
 
+TEST_F(StyleSimplyTest, AFormWhoseProviderWentDuringTheLockPaintsAgain)
+{
+    TsSkinManager* manager = Create<TsSkinManager>(nullptr);
+    TRecForm* form = Form("Own", manager);
+    form->R.Provider->Free();
+    form->Show();
+    const HWND wnd = form->Handle();
+    ASSERT_TRUE(IsWindowVisible(wnd));
+    for (bool repaint : {true, false}) {
+        SCOPED_TRACE(repaint ? "repaint" : "no repaint");
+        auto* provider = Create<TFakeProvider>(form);
+        provider->Manager = manager;
+        form->R.Provider = provider;
+        BeginFormsUpdate(manager);
+        EXPECT_FALSE(IsWindowVisible(wnd)) << "the lock turned the redraw off";
+        form->R.Provider->Free();
+        form->R.Provider = nullptr;
+        CommandLog().clear();
+        EndFormsUpdate(manager, repaint);
+        EXPECT_TRUE(IsWindowVisible(wnd));
+        EXPECT_EQ(CommandLog(), Log{"Own:redraw1"});
+    }
+    manager->Free();
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // image and its window show.
 #include "skin/core/sCommonData.h"
 #include "skin/forms/SystemMenu.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
@@ -41,6 +42,21 @@ protected:
         Provider->SkinData()->SetSkinManager(Manager);
         Provider->SetUpForm();
         Pump();
+    }
+
+    // A sizeable form framed by its border window, painted and placed; the border window, or
+    // nullptr where the system has no layered windows.
+    HWND MakeBorderedForm()
+    {
+        MakeForm(bsSizeable, true);
+        if (!Manager->ExtendedBorders())
+            return nullptr;
+        Provider->SetBorderFormActive(true);
+        if (!Provider->BorderForm)
+            return nullptr;
+        Paint();
+        Provider->BorderForm->UpdateBorderWindow(255);
+        return Provider->BorderForm->WindowHandle();
     }
 
     // The provider's frame image painted anew.

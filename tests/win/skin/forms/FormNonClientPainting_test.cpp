@@ -1,8 +1,12 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/forms/FormFrameGeometry.h"
+#include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinMenus.h"
+#include "vcl/Icon.h"
 #include "win/skin/forms/FormFrameFixture.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -56,6 +60,18 @@ TEST_F(FormNonClientPaintingTest, ActiveAndInactiveFramesShowTheirLooks)
         EXPECT_EQ(WindowPixel(Form->Handle(), t.X, t.Y), c.title);
         EXPECT_EQ(WindowPixel(Form->Handle(), close.X, close.Y), CachePixel(close.X, close.Y));
     }
+}
+
+TEST_F(FormNonClientPaintingTest, ATitleSkinSetAtRunTimePaintsTheTitleFromItsSection)
+{
+    Provider->FormActive = true;
+    const TPoint t = TitlePoint();
+    Provider->SetTitleSkin("CAPTION");
+    Paint();
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameCaptionHotColour);
+    Provider->SetTitleSkin("");
+    Paint();
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameTitleHotColour) << "back to the default title section";
 }
 
 TEST_F(FormNonClientPaintingTest, ALongCyrillicCaptionEndsInsideItsBandWithAnEllipsis)
@@ -184,14 +200,9 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
 
 TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRestoresTheForm)
 {
-    MakeForm(bsSizeable, true);
-    if (!Manager->ExtendedBorders())
+    const HWND border = MakeBorderedForm();
+    if (!border)
         GTEST_SKIP() << "no layered windows here";
-    Provider->SetBorderFormActive(true);
-    ASSERT_NE(Provider->BorderForm, nullptr);
-    Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
-    const HWND border = Provider->BorderForm->WindowHandle();
     auto doubleClickCaption = [&] {
         RECT r{};
         GetWindowRect(border, &r);
@@ -255,3 +266,149 @@ TEST_F(FormNonClientPaintingTest, TheFormsBorderWidthWidensTheFrameAndNarrowsThe
 }
 
 } // namespace
+
+TEST_F(FormNonClientPaintingTest, TheTitleBarImageLiesUnderTheButtonsInTheCellOfTheFormsState)
+{
+    LoadSkin({.titleBar = true});
+    MakeForm(bsSizeable);
+    for (const bool active : {true, false}) {
+        SCOPED_TRACE(active ? "active" : "inactive");
+        Provider->FormActive = active;
+        TBitmap& cache = Paint();
+        // The image's right end, above the buttons.
+        EXPECT_EQ(CachePixel(cache.Width() - 1, 0), TitleBarCells[active ? 0 : 1]);
+        const int bar = Manager->FindMask(Provider->TitleSectionIndex(), "FORMTITLE", "TITLEBAR");
+        const int left = Provider->SkinnedWindowWidth() - Provider->TitleBarImageWidth(bar);
+        EXPECT_EQ(CachePixel(left, 3), TitleBarCells[active ? 0 : 1]);
+        EXPECT_EQ(CachePixel(left - 1, 3), active ? FrameTitleHotColour : FrameTitleColour) << "the rest of the title";
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, TheSizeGripIsDrawnInTheBottomRightCornerOnlyWhenAsked)
+{
+    for (const TsGripMode mode : {gmNone, gmRightBottom}) {
+        SCOPED_TRACE(mode == gmNone ? "no grip" : "grip");
+        Provider->SetGripMode(mode);
+        TBitmap& cache = Paint();
+        // The grip cell is 8 by 8 at the client's bottom-right corner, a pixel inside the frame.
+        const int frame = Provider->FrameWidthX(true);
+        const int x = cache.Width() - frame - 5;
+        const int y = cache.Height() - frame - 5;
+        EXPECT_EQ(CachePixel(x, y) == TColor(0x0000FFFF), mode == gmRightBottom);
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, AnAddedTitleOfFourPixelsOrLessIsLeftOut)
+{
+    Provider->FormActive = true;
+    Provider->AddedTitle()->Font()->SetColor(clRed);
+    const TRect band = Provider->CaptionBandRect();
+    struct Case {
+        const char* name;
+        const wchar_t* text;
+        bool drawn;
+    } cases[] = {{"words", L"Extra", true}, {"a dot", L".", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Provider->AddedTitle()->SetText(c.text);
+        Paint();
+        int red = 0;
+        for (int y = band.Top; y < band.Bottom; ++y)
+            for (int x = band.Left; x < band.Right; ++x)
+                red += CachePixel(x, y) == clRed ? 1 : 0;
+        EXPECT_EQ(red > 0, c.drawn);
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, SettersOfTheIconAndTheTitleSkinRepaintTheWindowAtOnce)
+{
+    Provider->FormActive = true;
+    ShowFrame();
+    const TPoint icon = Centre(Provider->IconRect());
+    ASSERT_TRUE(Provider->TitleIconShown());
+    const TColor withIcon = WindowPixel(Form->Handle(), icon.X, icon.Y);
+    Provider->SetShowAppIcon(false);
+    Pump();
+    EXPECT_NE(WindowPixel(Form->Handle(), icon.X, icon.Y), withIcon) << "the icon went without a repaint asked";
+    EXPECT_EQ(WindowPixel(Form->Handle(), icon.X, icon.Y), CachePixel(icon.X, icon.Y));
+
+    const TPoint t = TitlePoint();
+    Provider->SetTitleSkin("CAPTION");
+    Pump();
+    EXPECT_EQ(WindowPixel(Form->Handle(), t.X, t.Y), FrameCaptionHotColour);
+}
+
+TEST_F(FormNonClientPaintingTest, TheTitleIconIsTheFormsOwnBeforeTheStockOne)
+{
+    // A 16 by 16 icon of one colour.
+    const TColor iconColour = 0x000000FF;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP colour = CreateCompatibleBitmap(screen, 16, 16);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+    HGDIOBJ old = SelectObject(mem, colour);
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(iconColour));
+    RECT all{0, 0, 16, 16};
+    FillRect(mem, &all, brush);
+    SelectObject(mem, mask);
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SelectObject(mem, old);
+    ICONINFO info{TRUE, 0, 0, mask, colour};
+    auto icon = std::make_unique<TIcon>();
+    icon->SetHandle(CreateIconIndirect(&info));
+    DeleteObject(brush);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+
+    Provider->FormActive = true;
+    ASSERT_TRUE(Provider->TitleIconShown());
+    const TRect r = Provider->IconRect();
+    auto inIcon = [&](TColor c) {
+        int n = 0;
+        for (int y = r.Top; y < r.Top + Provider->TitleIconHeight(); ++y)
+            for (int x = r.Left; x < r.Left + Provider->TitleIconWidth(); ++x)
+                n += CachePixel(x, y) == c ? 1 : 0;
+        return n;
+    };
+    const int area = Provider->TitleIconWidth() * Provider->TitleIconHeight();
+    Form->SetIcon(icon.get());
+    Paint();
+    EXPECT_EQ(inIcon(iconColour), area) << "the form's icon fills the icon's place";
+    Form->Icon()->SetHandle(nullptr);
+    Paint();
+    EXPECT_EQ(inIcon(iconColour), 0);
+    EXPECT_LT(inIcon(FrameTitleHotColour), area) << "an icon of the process or the system is drawn instead";
+}
+
+TEST_F(FormNonClientPaintingTest, TheMenuLineEndCopiesTheFramePieceAtTheRightEndOfTheLine)
+{
+    TBitmap& cache = Paint();
+    // Every pixel of the image tells where it lies.
+    for (int y = 0; y < cache.Height(); ++y)
+        for (int x = 0; x < cache.Width(); ++x)
+            ks::SetPixel24(cache.View(), x, y, static_cast<TColor>(0x400000 | ((y & 0xFF) << 8) | (x & 0xFF)));
+    const int h = GetSystemMetrics(SM_CYMENU) + 3;
+    auto piece = Filled(60, h, 0);
+    Provider->PaintMenuLineEnd(&piece->Canvas());
+    const int x0 = FormBorderWidth(Form->Handle(), Manager, false, true) + Form->Width() - 60;
+    const int y0 = Provider->CaptionHeight(true);
+    for (const TPoint p : {TPoint{0, 0}, TPoint{59, 0}, TPoint{0, h - 1}, TPoint{59, h - 1}}) {
+        SCOPED_TRACE(testing::Message() << p.X << "," << p.Y);
+        EXPECT_EQ(Get24(*piece, p.X, p.Y), Get24Of(static_cast<COLORREF>(CachePixel(x0 + p.X, y0 + p.Y))));
+    }
+}
+
+TEST_F(FormNonClientPaintingTest, ATitleSkinSetUnderExtendedBordersRepaintsTheBorderWindowsImage)
+{
+    if (!MakeBorderedForm())
+        GTEST_SKIP() << "no layered windows here";
+    Provider->FormActive = true;
+    Paint();
+    const TPoint t = TitlePoint();
+    ASSERT_EQ(CachePixel(t.X, t.Y), FrameTitleHotColour);
+    Provider->SetTitleSkin("CAPTION");
+    EXPECT_FALSE(Provider->SkinData()->BackgroundChanged) << "the border window painted its image anew";
+    EXPECT_EQ(CachePixel(t.X, t.Y), FrameCaptionHotColour);
+}

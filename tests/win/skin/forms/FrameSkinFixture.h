@@ -28,6 +28,8 @@ inline constexpr TColor MaxCells[3] = {0x000060C0, 0x0060C000, 0x00C06000};
 inline constexpr TColor MinCells[3] = {0x00C0C000, 0x00C000C0, 0x0000C0C0};
 inline constexpr TColor GlowColour = 0x00F0F0F0;
 inline constexpr TColor ShadowColour = 0x00101010;
+// The title section's "TITLEBAR" image, when the skin has one: active cell, inactive cell.
+inline constexpr TColor TitleBarCells[2] = {0x00FF8000, 0x000080FF};
 inline constexpr int TitleGlyph = 21;
 inline constexpr int GlowSide = 31;
 
@@ -39,6 +41,7 @@ struct FrameSkinParts {
     // Title glyph cells of no size.
     bool emptyGlyphs = false;
     bool exBorder = true;
+    bool titleBar = false;
 };
 
 inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
@@ -59,7 +62,8 @@ inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
         o += "[FORM]\r\n" + ColorKeys(FrameFormColour, FrameFormHotColour);
     if (parts.title)
         o += "[FORMTITLE]\r\n" + ColorKeys(FrameTitleColour, FrameTitleHotColour) + "FONTCOLOR=" +
-             OptionColour(FrameTitleFont) + "\r\nHOTFONTCOLOR=" + OptionColour(FrameTitleFont) + "\r\n";
+             OptionColour(FrameTitleFont) + "\r\nHOTFONTCOLOR=" + OptionColour(FrameTitleFont) + "\r\n" +
+             (parts.titleBar ? "TITLEBAR=^0096^0000^0120^0020^0002^0002^0002^0002^2^0^5^0\r\n" : "");
     if (parts.caption)
         o += "[CAPTION]\r\n" + ColorKeys(FrameCaptionColour, FrameCaptionHotColour) +
              "FONTCOLOR=16777215\r\nHOTFONTCOLOR=16777215\r\n";
@@ -79,6 +83,8 @@ inline TColor FrameMasterPixel(int x, int y)
         return GlowColour;
     if (x >= 64 && x < 72 && y >= 32 && y < 40)
         return 0x0000FFFF;
+    if (x >= 96 && x < 120 && y < 20)
+        return TitleBarCells[(x - 96) / 12];
     if (x < 60 && y >= 88 && y < 118)
         return ShadowColour;
     return 0x00808080;

@@ -46,6 +46,8 @@ protected:
 
 TEST_F(TitleButtonsTest, HoverAndPressChangeOnlyTheButtonsConcerned)
 {
+    // Without glowing the buttons change at once, in the image and on the window.
+    Manager->SetAllowGlowing(false);
     MarkTitle();
     struct Step {
         const char* name;
@@ -74,6 +76,25 @@ TEST_F(TitleButtonsTest, HoverAndPressChangeOnlyTheButtonsConcerned)
         EXPECT_EQ(ButtonPixel(Provider->ButtonMax), MaxCells[s.maxState]);
         EXPECT_EQ(WindowPixel(Form->Handle(), MarkAt().X, MarkAt().Y), Marker) << "the rest of the frame is not repainted";
     }
+}
+
+TEST_F(TitleButtonsTest, UnderAGlowingSkinTheNewLookFadesInOverTheNormalOne)
+{
+    ks::Sys().UpdateLayeredWindowPtr = AcceptLayered;
+    ASSERT_TRUE(Manager->AllowGlowing());
+    Provider->SetHotHitCode(HTCLOSE);
+    TacSBAnimation* animation = Provider->ButtonClose.Animation;
+    ASSERT_NE(animation, nullptr) << "the hover is animated";
+    EXPECT_EQ(animation->TargetState, 1);
+    EXPECT_EQ(animation->MaxSteps, 10);
+    const TPoint close = Centre(Provider->ButtonClose.Rect);
+    EXPECT_EQ(CachePixel(close.X, close.Y), CloseCells[0]) << "the image keeps the normal look beneath";
+    Provider->SetPressedHitCode(HTCLOSE);
+    EXPECT_EQ(animation->TargetState, 2);
+    EXPECT_EQ(animation->MaxSteps, 1) << "a press is shown at once";
+    Provider->SetHotHitCode(0);
+    EXPECT_EQ(animation->TargetState, 0) << "fading back out";
+    EXPECT_EQ(CachePixel(close.X, close.Y), CloseCells[0]);
 }
 
 TEST_F(TitleButtonsTest, PressingADisabledMaximiseLeavesNoButtonHotOrPressed)

@@ -1,10 +1,17 @@
 #include "skin/forms/acBorderForm.h"
 
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/FormAnimation.h"
+#include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
-#include "win/skin/forms/FrameSkinFixture.h"
+#include "skin/forms/FrameDragState.h"
+#include "skin/forms/TitleAnimation.h"
+#include "skin/forms/TitleParts.h"
+#include "win/skin/forms/FormFrameFixture.h"
+#include "win/support/SheetPng.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/WindowClasses.h"
 
@@ -58,7 +65,7 @@ public:
     HWND Wnd = nullptr;
     TsCommonData* Data = nullptr;
     TitleButtonRec Close;
-    int HotCleared = 0;
+    std::vector<int> HotCodes;
     int Released = 0;
     int Painted = 0;
 
@@ -81,7 +88,7 @@ public:
         return f;
     }
     void PaintBorderOwnerNonClient() override { ++Painted; }
-    void ClearHotTitleButton() override { ++HotCleared; }
+    void SetHotTitleButton(int code) override { HotCodes.push_back(code); }
     void ReleaseBorderResources() noexcept override { ++Released; }
 };
 
@@ -174,7 +181,8 @@ TEST_F(BorderFormTest, HitCodesFollowTheFrame)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Border->BorderHitTest(Screen(c.x, c.y)), c.code);
     }
-    EXPECT_EQ(Owner.HotCleared, 1) << "only a title button's answer clears the hot button";
+    const std::vector<int> hot{HTCLOSE, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(Owner.HotCodes, hot) << "the owner's hot button follows every answer: the button hit, or none";
 }
 
 TEST_F(BorderFormTest, FrameClicksGoToTheOwnerAndShadowClicksToTheWindowBelow)
@@ -206,6 +214,11 @@ TEST_F(BorderFormTest, FrameClicksGoToTheOwnerAndShadowClicksToTheWindowBelow)
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 100));
     GetWindowRgn(wnd, region);
     EXPECT_FALSE(PtInRegion(region, 3, 100));
+    // An event elsewhere moves the hole there: holes never pile up in the shadow.
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 120));
+    GetWindowRgn(wnd, region);
+    EXPECT_FALSE(PtInRegion(region, 3, 120));
+    EXPECT_TRUE(PtInRegion(region, 3, 100));
     DeleteObject(region);
 }
 
@@ -224,6 +237,429 @@ TEST_F(BorderFormTest, AMaximisedOwnerShowsNoShadow)
     EXPECT_FALSE(PtInRegion(region, M + 40, M + 40)) << "the owner's client area is cut out";
     DeleteObject(region);
     EXPECT_FALSE(Border->OverShadow({1, 1})) << "nothing passes through around a maximised owner";
+}
+
+} // namespace
+
+// ---- the border of a real form provider ---------------------------------------------------------
+
+namespace {
+
+// Runs the message loop, timers included, until done() or a second has passed.
+template <class Done>
+bool PumpUntil(Done done)
+{
+    const DWORD until = GetTickCount() + 1000;
+    while (!done() && GetTickCount() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    }
+    return done();
+}
+
+class BorderedFormTest : public FormFrameFixture {
+protected:
+    void SetUp() override
+    {
+        FormFrameFixture::SetUp();
+        MakeForm(bsSizeable, true);
+        if (!Manager->ExtendedBorders())
+            GTEST_SKIP() << "no layered windows here";
+        Provider->SetBorderFormActive(true);
+        ASSERT_NE(Provider->BorderForm, nullptr);
+        // The frame as the system has it shown: the form's window cut to its client area.
+        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump();
+        Paint();
+        Provider->BorderForm->UpdateBorderWindow(255);
+        Border = Provider->BorderForm->WindowHandle();
+        ASSERT_TRUE(IsWindowVisible(Border));
+    }
+
+    // A point of the border window's image on the screen.
+    POINT OnBorder(TPoint p) const
+    {
+        RECT r{};
+        GetWindowRect(Border, &r);
+        return {r.left + p.X, r.top + p.Y};
+    }
+
+    // The mouse as the system moves it over the border window: a hit test, then the cursor.
+    void Hover(POINT at)
+    {
+        UseFakeCursor(at);
+        const LRESULT hit = SendMessageW(Border, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(Border, WM_SETCURSOR, reinterpret_cast<WPARAM>(Border), MAKELPARAM(hit, WM_MOUSEMOVE));
+    }
+
+    // A left click on the border window's frame, as the system sends it there.
+    void Click(POINT at)
+    {
+        Hover(at);
+        SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(at.x, at.y));
+        Hover(at);
+        SendMessageW(Border, WM_NCLBUTTONUP, 19, MAKELPARAM(at.x, at.y));
+        Pump();
+    }
+
+    HWND Border = nullptr;
+};
+
+TEST_F(BorderedFormTest, TitleButtonsOnTheBorderWindowAct)
+{
+    ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
+    struct Case {
+        const char* name;
+        TitleButtonRec* button;
+        bool (*done)(HWND);
+    } cases[] = {
+        {"Maximise", &Provider->ButtonMax, [](HWND w) { return IsZoomed(w) != FALSE; }},
+        {"Minimise", &Provider->ButtonMin, [](HWND w) { return IsIconic(w) != FALSE; }},
+        {"Close", &Provider->ButtonClose, [](HWND w) { return !IsWindowVisible(w); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowWindow(Form->Handle(), SW_RESTORE);
+        Form->Show();
+        Pump();
+        ASSERT_NE(Provider->BorderForm, nullptr) << "the restored form has its border again";
+        Paint();
+        Provider->BorderForm->UpdateBorderWindow(255);
+        Border = Provider->BorderForm->WindowHandle();
+        ASSERT_GT(c.button->Rect.Width(), 0);
+        Click(OnBorder(Centre(c.button->Rect)));
+        EXPECT_TRUE(c.done(Form->Handle()));
+        EXPECT_EQ(Provider->HotHitCode, 0) << "nothing stays pressed";
+    }
+}
+
+struct MouseUpCount {
+    int Count = 0;
+    void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { ++Count; }
+};
+
+TEST_F(BorderedFormTest, AUserTitleButtonOnTheBorderWindowIsReleasedOnce)
+{
+    auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
+    MouseUpCount ups;
+    button->SetOnMouseUp(TMouseEvent(&ups, &MouseUpCount::MouseUp));
+    Provider->SetUpForm();
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    ASSERT_GT(button->BtnData.Rect.Width(), 0);
+    Click(OnBorder(Centre(button->BtnData.Rect)));
+    EXPECT_EQ(ups.Count, 1);
+
+    // Pressed, then released over the caption: nothing happens.
+    const POINT on = OnBorder(Centre(button->BtnData.Rect));
+    Hover(on);
+    SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(on.x, on.y));
+    const POINT caption = OnBorder({Provider->ExtBorderMargins().Left + 80, Centre(button->BtnData.Rect).Y});
+    Hover(caption);
+    SendMessageW(Border, WM_NCLBUTTONUP, 19, MAKELPARAM(caption.x, caption.y));
+    EXPECT_EQ(ups.Count, 1);
+}
+
+// Real mouse input: the system's hit test, button and move loops all run. The button goes down
+// first; the rest of the gesture comes from a timer, which the move or size loop that the
+// button-down starts dispatches while it waits for the mouse.
+INPUT MouseAt(POINT p, DWORD flags)
+{
+    const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65535, cx);
+    in.mi.dy = MulDiv(p.y, 65535, cy);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return in;
+}
+
+INPUT gDragRest[3];
+
+void CALLBACK FinishDrag(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    SendInput(3, gDragRest, sizeof(INPUT));
+}
+
+void Drag(POINT from, POINT to)
+{
+    SetCursorPos(from.x, from.y);
+    INPUT down[] = {MouseAt(from, 0), MouseAt(from, MOUSEEVENTF_LEFTDOWN)};
+    gDragRest[0] = MouseAt({(from.x + to.x) / 2, (from.y + to.y) / 2}, 0);
+    gDragRest[1] = MouseAt(to, 0);
+    gDragRest[2] = MouseAt(to, MOUSEEVENTF_LEFTUP);
+    SetTimer(nullptr, 0, 30, &FinishDrag);
+    SendInput(2, down, sizeof(INPUT));
+    const DWORD until = GetTickCount() + 300;
+    while (GetTickCount() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    }
+}
+
+TEST_F(BorderedFormTest, TheFormMovesByTheBorderCaptionAndSizesByItsEdges)
+{
+    SetForegroundWindow(Form->Handle());
+    Pump();
+    const TRect m = Provider->ExtBorderMargins();
+    RECT before{};
+    GetWindowRect(Form->Handle(), &before);
+    const POINT caption = OnBorder({m.Left + 80, m.Top + Provider->CaptionHeight(true) / 2});
+    ASSERT_EQ(WindowFromPoint(caption), Border) << "the frame is the border window's";
+    Drag(caption, {caption.x + 40, caption.y + 30});
+    RECT moved{};
+    GetWindowRect(Form->Handle(), &moved);
+    EXPECT_EQ(moved.left - before.left, 40);
+    EXPECT_EQ(moved.top - before.top, 30);
+    EXPECT_EQ(moved.right - moved.left, before.right - before.left) << "moved, not sized";
+    RECT border{};
+    GetWindowRect(Border, &border);
+    EXPECT_EQ(OnBorder({0, 0}).x, border.left);
+
+    // Each edge and corner one pixel inside the frame, placed on the border as it stands.
+    enum Side { Low, Mid, High };
+    struct Case {
+        const char* name;
+        Side x, y;
+        int dx, dy;
+        int dLeft, dTop, dRight, dBottom;
+    } cases[] = {
+        {"Right", High, Mid, 20, 0, 0, 0, 20, 0},
+        {"Bottom", Mid, High, 0, 20, 0, 0, 0, 20},
+        {"Left", Low, Mid, -20, 0, -20, 0, 0, 0},
+        {"Top", Mid, Low, 0, -20, 0, -20, 0, 0},
+        {"BottomRight", High, High, 10, 10, 0, 0, 10, 10},
+        {"TopLeft", Low, Low, -10, -10, -10, -10, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT was{}, now{}, b{};
+        GetWindowRect(Border, &b);
+        auto place = [](Side s, long low, long high) { return s == Low ? low + 1 : s == High ? high - 2 : (low + high) / 2; };
+        const POINT at{place(c.x, b.left + m.Left, b.right - m.Right), place(c.y, b.top + m.Top, b.bottom - m.Bottom)};
+        ASSERT_EQ(WindowFromPoint(at), Border);
+        GetWindowRect(Form->Handle(), &was);
+        Drag(at, {at.x + c.dx, at.y + c.dy});
+        GetWindowRect(Form->Handle(), &now);
+        EXPECT_EQ(now.left - was.left, c.dLeft);
+        EXPECT_EQ(now.top - was.top, c.dTop);
+        EXPECT_EQ(now.right - was.right, c.dRight);
+        EXPECT_EQ(now.bottom - was.bottom, c.dBottom);
+    }
+}
+
+TEST_F(BorderedFormTest, HoveringATitleButtonFadesItsGlowInAndOut)
+{
+    const POINT close = OnBorder(Centre(Provider->ButtonClose.Rect));
+    Hover(close);
+    EXPECT_EQ(Provider->HotHitCode, HTCLOSE);
+    TacSBAnimation* animation = Provider->ButtonClose.Animation;
+    ASSERT_NE(animation, nullptr) << "the hover starts a fade";
+    ASSERT_NE(animation->GlowForm, nullptr);
+    const HWND glow = animation->GlowForm->Handle();
+    EXPECT_TRUE(IsWindowVisible(glow));
+    EXPECT_EQ(animation->BorderForm, Provider->BorderForm);
+    EXPECT_GT(animation->GlowSize(), 0) << "the close button glows while hot";
+    EXPECT_TRUE(PumpUntil([&] { return animation->MaxSteps == -1; })) << "the fade-in ends held at full";
+
+    // Moved off to the caption: the button goes back to normal and the glow fades away.
+    const TRect m = Provider->ExtBorderMargins();
+    Hover(OnBorder({m.Left + 80, m.Top + 10}));
+    EXPECT_EQ(Provider->HotHitCode, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Provider->ButtonClose.Animation == nullptr || animation->GlowForm == nullptr; }));
+    EXPECT_FALSE(IsWindow(glow)) << "the glow window is gone";
+}
+
+TEST_F(BorderedFormTest, ATitleSkinSetAtRunTimeRepaintsTheBorderWindow)
+{
+    gLayeredUpdates = 0;
+    ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
+    Provider->SetTitleSkin("CAPTION");
+    EXPECT_EQ(gLayeredUpdates, 1) << "the border window shows the new title";
+    EXPECT_FALSE(Provider->SkinData()->BackgroundChanged) << "painted whole for it";
+}
+
+TEST_F(BorderedFormTest, ADoubleClickOnTheBorderErasesAPendingSizingOutline)
+{
+    Provider->SetResizeMode(rmBorder);
+    StartOutlineDrag(*Provider, false, HTRIGHT);
+    ASSERT_TRUE(SizingActive);
+    const TRect m = Provider->ExtBorderMargins();
+    const POINT caption = OnBorder({m.Left + 80, m.Top + 10});
+    UseFakeCursor(caption);
+    SendMessageW(Border, WM_NCLBUTTONDBLCLK, 19, MAKELPARAM(caption.x, caption.y));
+    EXPECT_FALSE(SizingActive);
+    EXPECT_NE(GetCapture(), Form->Handle());
+}
+
+TEST_F(BorderedFormTest, AFormBeingDestroyedTakesItsBorderOffTheScreen)
+{
+    Form->Destroying();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    EXPECT_FALSE(IsWindowVisible(Border));
+    EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "released: the frame is painted whole again";
+}
+
+int gMenusShown = 0;
+
+void CALLBACK CountAndCloseMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (FindWindowW(L"#32768", nullptr)) {
+        ++gMenusShown;
+        EndMenu();
+    }
+}
+
+TEST_F(BorderedFormTest, ARightClickOnTheBorderOpensTheSystemMenuOnlyOverTheCaption)
+{
+    Manager->SetSkinnedPopups(false);
+    const TRect m = Provider->ExtBorderMargins();
+    RECT r{};
+    GetWindowRect(Border, &r);
+    struct Case {
+        const char* name;
+        POINT at;
+        int menus;
+    } cases[] = {
+        {"Caption", {r.left + m.Left + 80, r.top + m.Top + 12}, 1},
+        // Above the form's own window: the form alone would take it for its caption.
+        {"TopEdge", {r.left + m.Left + 80, r.top + m.Top + 1}, 0},
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &CountAndCloseMenu);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gMenusShown = 0;
+        UseFakeCursor(c.at);
+        SendMessageW(Border, WM_NCRBUTTONUP, 19, MAKELPARAM(c.at.x, c.at.y));
+        EXPECT_EQ(gMenusShown, c.menus);
+    }
+    KillTimer(nullptr, timer);
+}
+
+TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheFormThroughTheBorder)
+{
+    const HWND wnd = Form->Handle();
+    SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_HSCROLL | WS_VSCROLL);
+    SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, 1000, 100, 0, 0};
+        SetScrollInfo(wnd, bar, &info, TRUE);
+    }
+    Provider->UpdateFormScrolls();
+    ASSERT_NE(Provider->ScrollAdapter, nullptr);
+    Pump();
+    ASSERT_TRUE(Provider->ScrollAdapter->HBar && Provider->ScrollAdapter->HBar->ScrollVisible);
+    ASSERT_TRUE(Provider->ScrollAdapter->VBar && Provider->ScrollAdapter->VBar->ScrollVisible);
+    ASSERT_FALSE(Provider->IsSizeBox()) << "no grip of the form's own";
+    const int grip = Manager->FindMask(Manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE");
+    ASSERT_TRUE(Manager->MaskIndexValid(grip));
+    const TPoint corner = Provider->CornerImagePos(grip);
+    const POINT at = OnBorder({corner.X + 1, corner.Y + 1});
+    EXPECT_EQ(Provider->BorderForm->BorderHitTest({at.x, at.y}), HTBOTTOMRIGHT);
+}
+
+TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
+{
+    ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
+    const POINT max = OnBorder(Centre(Provider->ButtonMax.Rect));
+    Hover(max);
+    SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
+    EXPECT_EQ(Provider->ButtonMax.State, 2);
+    Hover({max.x + 1, max.y});
+    EXPECT_EQ(Provider->ButtonMax.State, 2) << "still pressed";
+    EXPECT_TRUE(TitleButtonPressed);
+}
+
+} // namespace
+
+namespace {
+
+// A 32-bit premultiplied image shown over a checkerboard, with a second one laid over it at
+// (x, y) at constant alpha: what the layered windows show, which Xvfb does not composite.
+std::unique_ptr<TBitmap> Composed(TBitmap& image, TBitmap* over = nullptr, TPoint at = {}, int alpha = 255)
+{
+    GdiFlush();
+    std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const int back = ((x / 8 + y / 8) % 2) ? 0xC0 : 0xFF;
+            uint32_t p = ks::GetPixel32(image.View(), x, y);
+            int c[3];
+            for (int i = 0; i < 3; ++i)
+                c[i] = static_cast<int>((p >> (8 * i)) & 0xFF) + back * (255 - static_cast<int>(p >> 24)) / 255;
+            if (over && x >= at.X && y >= at.Y && x < at.X + over->Width() && y < at.Y + over->Height()) {
+                const uint32_t q = ks::GetPixel32(over->View(), x - at.X, y - at.Y);
+                const int a = static_cast<int>(q >> 24) * alpha / 255;
+                for (int i = 0; i < 3; ++i)
+                    c[i] = static_cast<int>((q >> (8 * i)) & 0xFF) * alpha / 255 + c[i] * (255 - a) / 255;
+            }
+            ks::SetPixel24(shown->View(), x, y,
+                           static_cast<TColor>(std::min(c[0], 255) | std::min(c[1], 255) << 8 | std::min(c[2], 255) << 16));
+        }
+    return shown;
+}
+
+TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
+{
+    for (bool active : {true, false}) {
+        Provider->FormActive = active;
+        ks::test::WriteSheetPng(*Composed(Paint()), std::string("Z:") + KS_BUILD_DIR +
+                                                      (active ? "/border-form-active.png" : "/border-form-inactive.png"));
+    }
+    Provider->FormActive = true;
+    TBitmap& image = Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    Hover(OnBorder(Centre(Provider->ButtonClose.Rect)));
+    TacSBAnimation* animation = Provider->ButtonClose.Animation;
+    ASSERT_NE(animation, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return animation->Step >= 5; }));
+    ASSERT_NE(animation->FrameBmp, nullptr);
+    const TRect frame = animation->FrameRect();
+    RECT border{};
+    GetWindowRect(Border, &border);
+    // Centred on the frame rectangle as PaintFrame places it.
+    const TPoint at{frame.Left - border.left - (animation->FrameBmp->Width() - frame.Width()) / 2,
+                    frame.Top - border.top - (animation->FrameBmp->Height() - frame.Height()) / 2};
+    ks::test::WriteSheetPng(*Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10),
+                            std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+}
+
+} // namespace
+
+namespace {
+
+class TallTitleBorderTest : public FormFrameFixture {};
+
+// A title height beyond what a frame can have is held alike by the frame and by the show
+// animation, which therefore leaves the border window where the frame puts it.
+TEST_F(TallTitleBorderTest, TheShowAnimationPlacesTheBorderWhereTheFrameDoes)
+{
+    std::string options = FrameSkinOptions();
+    options.replace(options.find("TITLEHEIGHT=26"), 14, "TITLEHEIGHT=400");
+    Dir.Write(L"Tall.asz", SkinArchive(options, Bmp24(120, 120, FrameMasterPixel)));
+    Manager->SetSkinName(L"Tall");
+    ASSERT_TRUE(Manager->SkinData.SkinActive);
+    const HWND border = MakeBorderedForm();
+    if (!border)
+        GTEST_SKIP() << "no layered windows here";
+    RECT placed{};
+    GetWindowRect(border, &placed);
+    Provider->BorderForm->Busy = true;  // the animation's placement alone, not the update's
+    AnimateBorderedForm(*Provider->BorderForm, 20, 255, atFading);
+    Provider->BorderForm->Busy = false;
+    RECT animated{};
+    GetWindowRect(border, &animated);
+    EXPECT_EQ(animated.left, placed.left);
+    EXPECT_EQ(animated.top, placed.top);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/forms/TitleAnimation.h"
 #include "win/skin/forms/DialogSkinFixture.h"
 #include "win/support/SheetPng.h"
 
@@ -410,6 +411,64 @@ TEST_F(DialogWndTest, AnAnimatedShowEndsWithTheBoxWorking)
     });
     EXPECT_TRUE(adapted);
     EXPECT_EQ(result, IDCANCEL);
+}
+
+} // namespace
+
+namespace {
+
+BOOL WINAPI AcceptLayered(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
+{
+    return TRUE;
+}
+bool ComposedDesktop()
+{
+    return TRUE;
+}
+
+TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
+{
+    ks::Sys().UpdateLayeredWindowPtr = AcceptLayered;
+    RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
+        TacDialogWnd* d = DialogAdapter(box);
+        ASSERT_NE(d, nullptr);
+        ASSERT_TRUE(d->SkinData->SkinManager()->AllowGlowing());
+        const TRect close = d->BtnClose.Rect;
+        const LPARAM onClose = ScreenPoint(box, close.Left + 4, close.Top + 4);
+        SetCursorPos(static_cast<short>(LOWORD(onClose)), static_cast<short>(HIWORD(onClose)));
+        EXPECT_EQ(SendMessageW(box, WM_NCHITTEST, 0, onClose), HTCLOSE);
+        ASSERT_NE(d->BtnClose.Animation, nullptr) << "the hover is animated";
+        EXPECT_EQ(d->BtnClose.Animation->TargetState, 1);
+        EXPECT_EQ(d->BtnClose.Animation->Wnd, box);
+    });
+}
+
+TEST_F(DialogWndTest, ABoxKeepsItsOwnLayeringItsToolCaptionAndItsCaptionFont)
+{
+    ks::Sys().CompositionEnabled = ComposedDesktop;
+    RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
+        TacDialogWnd* d = DialogAdapter(box);
+        ASSERT_NE(d, nullptr);
+        SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) | WS_EX_LAYERED);
+        SendMessageW(box, WM_SHOWWINDOW, TRUE, 0);
+        EXPECT_NE(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+        SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+        SendMessageW(box, WM_SHOWWINDOW, TRUE, 0);
+        EXPECT_EQ(GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_LAYERED, 0) << "a layering of its own is taken off again";
+
+        // A tool window's caption is the system's small one.
+        ASSERT_NE(GetSystemMetrics(SM_CYSMCAPTION), GetSystemMetrics(SM_CYCAPTION));
+        SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+        EXPECT_EQ(d->CaptionHeight(true), GetSystemMetrics(SM_CYSMCAPTION));
+        SetWindowLongPtrW(box, GWL_EXSTYLE, GetWindowLongPtrW(box, GWL_EXSTYLE) & ~WS_EX_TOOLWINDOW);
+        EXPECT_EQ(d->CaptionHeight(true), GetSystemMetrics(SM_CYCAPTION));
+
+        // A frame painted before the preparation made the caption font has one made for it.
+        d->CaptionFont.reset();
+        d->SkinData->BackgroundChanged = true;
+        d->PaintNonClient();
+        EXPECT_NE(d->CaptionFont, nullptr);
+    });
 }
 
 } // namespace

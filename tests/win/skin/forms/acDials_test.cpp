@@ -2,6 +2,7 @@
 // child gets which adapter, which dialogs stay the platform's, the frame's measures for each kind
 // of frame, and dialogs that go away or make windows while they are being taken over.
 #include "skin/core/sCommonData.h"
+#include "skin/core/sMessages.h"
 #include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 using namespace ks::test;
@@ -109,6 +112,42 @@ protected:
 };
 
 constexpr DWORD BoxStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+
+// A window of another thread is not asked anything: the question would have to wait on that
+// thread, which may be waiting on this one.
+std::atomic<int> gForeignQuestions{0};
+LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_SKINCMD)
+        ++gForeignQuestions;
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+TEST_F(DialsTest, AWindowOfAnotherThreadIsNeitherAskedNorTaken)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &ForeignProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KsForeignThreadWindow";
+    RegisterClassW(&wc);
+    std::atomic<HWND> made{nullptr};
+    std::atomic<DWORD> thread{0};
+    std::thread other([&] {
+        thread = GetCurrentThreadId();
+        made = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
+        MSG m;
+        while (GetMessageW(&m, nullptr, 0, 0) > 0)
+            DispatchMessageW(&m);
+        DestroyWindow(made);
+    });
+    while (!made)
+        Sleep(1);
+    gForeignQuestions = 0;
+    EXPECT_FALSE(AttachFormProvider(made));
+    EXPECT_EQ(gForeignQuestions, 0);
+    PostThreadMessageW(thread, WM_QUIT, 0, 0);
+    other.join();
+}
 
 TEST_F(DialsTest, EachChildGetsTheAdapterOfItsClassAndStyle)
 {

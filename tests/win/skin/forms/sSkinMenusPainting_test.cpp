@@ -7,6 +7,7 @@
 #include "skin/forms/acDials.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
+#include "win/skin/core/SkinCommandRecorders.h"
 #include "win/skin/forms/EngineUnits.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
 #include "win/support/Pixels24.h"
@@ -555,6 +556,36 @@ TEST_F(SkinMenusPainting, MenuLineItemsPaintOverTheProvidersImage)
     Menus->SetUpMainMenu(menu, false);
     EXPECT_FALSE(file->OnAdvancedDrawItem());
     menu->Free();
+}
+
+// A form's answer to the provider question is used only when it names one of the form's own
+// components: anything else paints nothing rather than being taken for a provider.
+TEST_F(SkinMenusPainting, AMenuLineItemOfAFormWithoutAProviderPaintsNothing)
+{
+    TRecForm* form = ks::test::MakeForm("Form", true);
+    TComponent* stranger = Create<TComponent>(nullptr);
+    form->R.Provider = stranger;
+    auto* menu = Create<TMainMenu>(form);
+    auto* file = Create<TMenuItem>(menu);
+    file->SetCaption(L"&File");
+    menu->Items()->Add(file);
+    menu->SetWindowHandle(form->Handle());
+    Menus->SetUpMainMenu(menu, true);
+    static int calls = 0;
+    calls = 0;
+    ProviderMenuLine = [](TsSkinProvider*, HDC) {
+        ++calls;
+        return MenuLineImage{nullptr, TPoint{0, 0}};
+    };
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(80, 20);
+    file->AdvancedDrawItem(target.Canvas(), TRect{10, 0, 70, 19}, {}, true);
+    EXPECT_EQ(calls, 0);
+    ProviderMenuLine = nullptr;
+    menu->SetWindowHandle(nullptr);
+    form->Free();
+    stranger->Free();
 }
 
 TEST_F(SkinMenusPainting, MessagesAndDCsThatAreNotOursChangeNothing)

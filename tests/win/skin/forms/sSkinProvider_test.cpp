@@ -1,11 +1,13 @@
 #include "skin/forms/sSkinProvider.h"
 
 #include "skin/adapters/ComboAdapters.h"
+#include "skin/controls/sButton.h"
 #include "skin/adapters/SpeedButtonAdapter.h"
 #include "skin/adapters/acButtonAdapters.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/SkinSenders.h"
+#include "skin/core/SkinServices.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
@@ -132,6 +134,66 @@ TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
     EXPECT_TRUE(Form->WindowProc() == before);
     EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
     EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0) << "the window menu style comes back";
+}
+
+// The form's scroll adapter took the procedure over from the provider; freeing the provider
+// still leaves the form with the procedure it had before either came.
+TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    const TWndMethod before = Form->WindowProc();
+    SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->UpdateFormScrolls();
+    ASSERT_NE(provider->ScrollAdapter, nullptr);
+    EXPECT_FALSE(Form->WindowProc() == TWndMethod(provider, &TsSkinProvider::FormWndProc));
+    provider->Free();
+    EXPECT_TRUE(Form->WindowProc() == before);
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+}
+
+// The core learns a provider's form and its section changes through the services registry:
+// the form's controls of the provider's new section repaint, the others do not.
+TEST_F(ProviderTest, ASectionChangeOfTheProviderRepaintsTheControlsOfThatSection)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_NE(ks::Services().ProviderForm, nullptr);
+    EXPECT_EQ(ks::Services().ProviderForm(provider), Form);
+    EXPECT_EQ(ks::Services().ProviderForm(Form), nullptr);
+
+    auto* same = Create<TsButton>(Form);
+    auto* other = Create<TsButton>(Form);
+    same->SkinData()->SetSkinSection("TOOLBUTTON");
+    for (TsButton* b : {same, other}) {
+        b->SetParent(Form);
+        b->SetBounds(b == same ? 10 : 100, 10, 80, 24);
+        b->HandleNeeded();
+    }
+    Pump();
+    for (TsButton* b : {same, other})
+        ValidateRect(b->Handle(), nullptr);
+    provider->SkinData()->SetSkinSection("TOOLBUTTON");
+    EXPECT_TRUE(GetUpdateRect(same->Handle(), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(other->Handle(), nullptr, FALSE));
+    EXPECT_TRUE(ChangedSectionName().empty()) << "named only while it is told";
+    EXPECT_EQ(provider->TitleCache, nullptr);
+}
+
+TEST_F(ProviderTest, TheFormsProviderIsFoundAmongItsComponents)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    Create<TButton>(Form);
+    EXPECT_EQ(FindSkinProvider(Form), nullptr);
+    EXPECT_EQ(FindSkinProvider(nullptr), nullptr);
+    auto* provider = Create<TsSkinProvider>(Form);
+    EXPECT_EQ(FindSkinProvider(Form), provider);
+    provider->Free();
+    EXPECT_EQ(FindSkinProvider(Form), nullptr);
 }
 
 TEST_F(ProviderTest, OnlyFormsCanOwnAProvider)
@@ -477,7 +539,7 @@ TEST_F(ProviderTest, SwitchingTheFrameOffGivesTheWindowItsOwnFrameBack)
     provider->SetDrawNonClientArea(false);
     EXPECT_NE(GetWindowLongPtrW(Wnd(), GWL_STYLE) & WS_SYSMENU, 0);
     ASSERT_EQ(themed.size(), 1u);
-    EXPECT_EQ(themed[0], L"") << "visual styles are given back";
+    EXPECT_EQ(themed[0], L"(null)") << "visual styles are given back: no names, not empty ones";
     HRGN probe = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(GetWindowRgn(Wnd(), probe), ERROR) << "rectangular again";
     DeleteObject(probe);
@@ -753,6 +815,30 @@ public:
     }
 };
 
+// An item whose going tears another adapter down, as freeing a control can free a form with a
+// provider of its own; the other adapter still frees all of its items.
+TEST(TacCtrlAdapter, AnAdapterTornDownDuringAnothersTeardownFreesItsItems)
+{
+    int freed = 0;
+    struct TCountedItem : TacAdapterItem {
+        TCountedItem(TacCtrlAdapter* adapter, int& freed) : TacAdapterItem(adapter), Freed(freed) {}
+        ~TCountedItem() override { ++Freed; }
+        int& Freed;
+    };
+    struct TFreeingItem : TacAdapterItem {
+        TFreeingItem(TacCtrlAdapter* adapter, TacCtrlAdapter* other) : TacAdapterItem(adapter), Other(other) {}
+        ~TFreeingItem() override { delete Other; }
+        TacCtrlAdapter* Other;
+    };
+    auto* inner = new TacCtrlAdapter(nullptr);
+    inner->Items.push_back(new TCountedItem(inner, freed));
+    inner->Items.push_back(new TCountedItem(inner, freed));
+    auto* outer = new TacCtrlAdapter(nullptr);
+    outer->Items.push_back(new TFreeingItem(outer, inner));
+    delete outer;
+    EXPECT_EQ(freed, 2);
+}
+
 TEST_F(AdapterTest, WheelGoesToTheControlUnderTheCursor)
 {
     MakeForm();
@@ -769,6 +855,29 @@ TEST_F(AdapterTest, WheelGoesToTheControlUnderTheCursor)
     ClientToScreen(Wnd(), &outside);
     Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(outside.x, outside.y));
     EXPECT_EQ(panel->Calls, 1) << "nothing under the cursor, nothing told";
+}
+
+TEST_F(AdapterTest, AWheelHandlerThatRaisesLeavesTheWheelForwarded)
+{
+    MakeForm();
+    struct TRaisingPanel : TWheelPanel {
+        using TWheelPanel::TWheelPanel;
+        bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint at) override
+        {
+            TWheelPanel::DoMouseWheel(shift, wheelDelta, at);
+            if (Calls == 1)
+                throw Exception("handler failed");
+            return true;
+        }
+    };
+    auto* panel = AddControl<TRaisingPanel>(Form);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    POINT at{20, 20};
+    ClientToScreen(panel->Handle(), &at);
+    EXPECT_THROW(Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(at.x, at.y)), Exception);
+    EXPECT_EQ(Form->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(at.x, at.y)), 1);
+    EXPECT_EQ(panel->Calls, 2);
 }
 
 TEST_F(ProviderSpyTest, SystemMenuItemsSendTheirCommandsToTheForm)
@@ -1018,3 +1127,124 @@ TEST_F(ProviderTest, AFormOnAParentDropsItsRegionOnlyWhileTheLeftButtonIsHeldOnI
 }
 
 } // namespace
+
+// ---- menus opened by the form
+
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+TEST_F(ProviderSpyTest, TheSkinnedSystemMenuOpensAsTheFormsOwnMenu)
+{
+    Attach();
+    Manager->SetSkinnedPopups(true);
+    Provider->PrepareForm();
+    ASSERT_NE(Provider->SystemMenu, nullptr);
+    Spy.Seen.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMenuSoon);
+    Provider->ShowSkinnedSysMenu(100, 100);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(Spy.Saw(WM_INITMENUPOPUP)) << "the form's window opened the menu";
+    EXPECT_TRUE(Spy.Saw(WM_MEASUREITEM)) << "the items were measured through the form";
+
+    // A chosen item's command comes to the form, which hands it to the menu.
+    const UINT command = Provider->SystemMenu->ItemMinimize->Command();
+    SendMessageW(Wnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(Wnd()));
+}
+
+TEST_F(ProviderTest, MenusOpeningOnTheFormGreySizingOrForgetTheLastSkinnedPopup)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    struct Case {
+        const char* name;
+        WORD systemMenu;
+        bool sizeGreyed;
+        bool flagAfter;
+    };
+    const Case cases[] = {{"window menu", 1, true, true}, {"popup of the form", 0, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HMENU menu = CreatePopupMenu();
+        AppendMenuW(menu, MF_STRING, SC_SIZE, L"Size");
+        SkinnedPopupShowing = true;
+        SendMessageW(Wnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, c.systemMenu));
+        EXPECT_EQ((GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED) != 0, c.sizeGreyed);
+        EXPECT_EQ(SkinnedPopupShowing, c.flagAfter);
+        DestroyMenu(menu);
+    }
+    SkinnedPopupShowing = false;
+}
+
+// What a control deep in the form sees of the form's client paint.
+struct ParentUpdatedProbe {
+    WNDPROC Previous = nullptr;
+    HWND Form = nullptr;
+    TCanvas* Canvas = nullptr;
+    bool SawRect = false;
+    TRect Rect{};
+    bool CanvasOnForm = false;
+};
+ParentUpdatedProbe gUpdated;
+
+LRESULT CALLBACK ProbeParentUpdated(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_PARENT_UPDATED && lParam) {
+        gUpdated.SawRect = true;
+        gUpdated.Rect = *reinterpret_cast<const TRect*>(lParam);
+        gUpdated.CanvasOnForm = gUpdated.Canvas->HandleAllocated() && gUpdated.Canvas->LockCount() > 0 &&
+                                WindowFromDC(gUpdated.Canvas->Handle()) == gUpdated.Form;
+    }
+    return CallWindowProcW(gUpdated.Previous, wnd, msg, wParam, lParam);
+}
+
+TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanvasDrawsThere)
+{
+    MakeForm();
+    auto* panel = Create<TPanel>(Form);
+    panel->SetParent(Form);
+    panel->SetBounds(10, 10, 200, 100);
+    auto* button = Create<TButton>(Form);
+    button->SetParent(panel);
+    button->SetBounds(10, 10, 80, 25);
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_NE(provider->Adapter, nullptr);
+    ASSERT_NE(provider->Adapter->GetItem(0), nullptr) << "the button is adapted";
+    const HWND target = button->Handle();
+    gUpdated = ParentUpdatedProbe{};
+    gUpdated.Form = Wnd();
+    gUpdated.Canvas = &Form->Canvas();
+    gUpdated.Previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeParentUpdated)));
+    InvalidateRect(Wnd(), nullptr, FALSE);
+    TMessage paint{WM_PAINT, 0, 0, 0};
+    provider->HandlePaint(paint);
+    SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gUpdated.Previous));
+    EXPECT_TRUE(gUpdated.SawRect) << "the button in the panel was told through the control adapter";
+    EXPECT_EQ(gUpdated.Rect, Form->ClientRect());
+    EXPECT_TRUE(gUpdated.CanvasOnForm) << "the form's canvas draws on the paint DC meanwhile";
+    EXPECT_EQ(Form->Canvas().LockCount(), 0);
+}
+
+TEST_F(ProviderTest, UnderDesktopCompositionTheOutlineSizingFallsBackToThePlatforms)
+{
+    for (const bool composed : {false, true}) {
+        SCOPED_TRACE(composed ? "composed" : "plain");
+        MakeForm();
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->PrepareForm();
+        provider->SetResizeMode(rmBorder);
+        ks::Sys().Win32MajorVersion = [] { return 6; };
+        ks::Sys().CompositionEnabled = composed ? +[] { return true; } : +[] { return false; };
+        SendMessageW(Wnd(), WM_NCPAINT, 1, 0);
+        ks::Sys().CompositionEnabled = nullptr;
+        EXPECT_EQ(provider->ResizeMode(), composed ? rmStandard : rmBorder);
+        FreeAndNil(Form);
+    }
+}
