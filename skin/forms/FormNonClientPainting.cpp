@@ -279,6 +279,11 @@ void TsSkinProvider::PaintNonClient()
         if (!Form->ComponentState().Contains(csLoading))
             BroadcastCommand(Form, TMessage{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0});
     }
+    // A maximised child being shown changes the main form's menu line once more when it is
+    // done: the frame is painted then, not half-way.
+    if (FormChanged)
+        if (TCustomForm* maximized = MaximizedMDIChildOf(*this); maximized && maximized->FormState().Contains(fsShowing))
+            return;
     TBitmap& cache = *SkinData()->CacheBitmap;
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
     NCFrameRect = TRect{m.Left, m.Top, width - m.Right, height - m.Bottom};
@@ -697,7 +702,7 @@ void TsSkinProvider::PaintMenuLine()
                             &cache, manager, -1, -1);
     if (MenuLineBmp) {
         const int x = ClientOffsetX();
-        const int y = ClientOffsetY() - rows * rowHeight;
+        const int y = MenuLineTop();
         MenuLineBmp->SetPixelFormat(pf24bit);
         MenuLineBmp->SetSize(std::max(band.Width(), 0), rows * rowHeight + (BorderForm ? 0 : 1));
         if (!MenuLineBmp->Empty())
@@ -711,7 +716,11 @@ void TsSkinProvider::PaintMenuLine()
     RECT windowRect{};
     GetWindowRect(wnd, &windowRect);
     const int dx = BorderWidthDelta() - windowRect.left + m.Left;
-    const int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    // The platform's first row of items starts the skin's menu line: moved by the difference of
+    // the title heights alone, the items would cover the title's lowest rows.
+    int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    if (RECT first{}; bar && GetMenuItemRect(wnd, bar, 0, &first))
+        dy = y0 - first.top;
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.

@@ -1090,6 +1090,44 @@ TEST_F(ProviderTest, MenuLoopEndClearsThePopupShowingFlag)
     EXPECT_FALSE(SkinnedPopupShowing) << "no later menu window takes the flag for a popup of ours";
 }
 
+namespace {
+
+TEST_F(ProviderTest, AFormOnAParentDropsItsRegionOnlyWhileTheLeftButtonIsHeldOnIt)
+{
+    auto* host = CreateNew<TForm>(Application);
+    host->SetBounds(20, 20, 500, 400);
+    host->Show();
+    MakeForm(bsSizeable, false);
+    Form->SetParent(host);
+    Form->SetBounds(10, 10, 300, 200);
+    Form->Show();
+    Pump();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    const auto hasRegion = [&] {
+        ks::GdiRegion probe(CreateRectRgn(0, 0, 0, 0));
+        return GetWindowRgn(Wnd(), probe.get()) != ERROR;
+    };
+    provider->RegionRects = {{0, 0, 4, 4}};
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_TRUE(hasRegion()) << "shaped like a top-level form";
+
+    SendMessageW(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    ASSERT_TRUE(Form->ControlState().Contains(csLButtonDown));
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_FALSE(hasRegion()) << "no region while the button is held";
+    EXPECT_FALSE(provider->ApplyRegion(false)) << "nothing more to drop";
+    EXPECT_TRUE(provider->NeedRegionUpdate);
+
+    SendMessageW(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_TRUE(hasRegion()) << "shaped again once released";
+    FreeAndNil(Form);
+    host->Free();
+}
+
+} // namespace
+
 // ---- menus opened by the form
 
 void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
