@@ -926,4 +926,8 @@ void TsSkinProvider::PaintFormToDC(HDC dc)
         ExcludeClipRect(target, r.left, r.top, r.right, r.bottom);
     }
     PaintClientBackground(target, false);
+    // A plain client is only filled with its colour: its labels and shapes are painted here (the
+    // picture branch paints them over the cached background itself).
+    if ((SkinData()->SkinStateWord & StatePlainBackground) && Form->FormStyle() != fsMDIForm)
+        PaintGraphicChildren(target, Form, {0, 0});
 }

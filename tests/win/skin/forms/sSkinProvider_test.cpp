@@ -25,6 +25,7 @@
 #include "vcl/SysUtils.h"
 #include "win/support/FreeSpy.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -1234,6 +1235,35 @@ TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanva
     EXPECT_EQ(gUpdated.Rect, Form->ClientRect());
     EXPECT_TRUE(gUpdated.CanvasOnForm) << "the form's canvas draws on the paint DC meanwhile";
     EXPECT_EQ(Form->Canvas().LockCount(), 0);
+}
+
+// A form of one plain colour has its client filled, not copied from a picture: its labels must
+// still be painted over the fill (the about box's author and link, the warning box's text).
+TEST_F(ProviderTest, APlainFormsLabelsArePaintedOverItsColour)
+{
+    InitializeSkinProviderUnit();
+    MakeForm();
+    auto* label = Create<TLabel>(Form);
+    label->SetParent(Form);
+    label->SetBounds(20, 20, 120, 20);
+    label->SetCaption(L"WWWWWWWW");
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_TRUE(provider->SkinData()->SkinStateWord & StatePlainBackground);
+    RedrawWindow(Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    const auto picture = ks::test::ScreenPicture(Wnd());
+    POINT origin{0, 0};
+    ClientToScreen(Wnd(), &origin);
+    RECT window{};
+    GetWindowRect(Wnd(), &window);
+    const int x0 = origin.x - window.left + label->Left(), y0 = origin.y - window.top + label->Top();
+    const auto back = static_cast<COLORREF>(ColorToRGB(provider->FormBackColor()));
+    int ink = 0;
+    for (int y = y0; y < y0 + label->Height(); ++y)
+        for (int x = x0; x < x0 + label->Width(); ++x)
+            ink += GetPixel(picture->Canvas().Handle(), x, y) != back;
+    EXPECT_GT(ink, 20) << "the label's text shows";
 }
 
 TEST_F(ProviderTest, UnderDesktopCompositionTheOutlineSizingFallsBackToThePlatforms)
