@@ -9,8 +9,7 @@
 // button's size: what Wine spends on any window painted on its own, whatever paints it, which
 // the main window pays once for each of its windowed controls. It reports, it never passes or
 // fails.
-#include "app/UnitTable.h"
-#include "app/passwords.h"
+#include "bench/win/BenchProgram.h"
 #include "bench/win/BenchTiming.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sFade.h"
@@ -31,8 +30,6 @@ namespace {
 
 using ks::bench::Seconds;
 
-UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
-BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
 
 // What a change of skin or of the parent's background does to every control below: its cache
 // is rebuilt at its next paint.
@@ -139,14 +136,7 @@ FadeCost HoverFade(TsButton& button, int runs)
 
 int main()
 {
-    InitializeUnits();
-    Application->Initialize();
-    ks::Sys().SetTimer = &NoSetTimer;
-    ks::Sys().KillTimer = &NoKillTimer;
-    Application->SetMainFormOnTaskbar(true);
-    Application->CreateForm(Form1);
-    Form1->Show();
-    Application->ProcessMessages();
+    ks::bench::StartProgram();
     auto* hot = dynamic_cast<TsButton*>(Form1->FindComponent("sButton1"));
     if (!hot || !hot->SkinData()->IsSkinActive() || Form1->ClientWidth() != 420 || Form1->ClientHeight() != 303) {
         std::printf("the main form is not skinned at 420 x 303\n");

@@ -5,8 +5,7 @@
 // objects and windows per cycle: flat is right. It reports, it never passes
 // or fails.
 #include "app/Unit2.h"
-#include "app/UnitTable.h"
-#include "app/passwords.h"
+#include "bench/win/BenchProgram.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
@@ -17,8 +16,6 @@
 
 namespace {
 
-UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
-BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
 
 struct Usage {
     double privateKb = 0;
@@ -80,16 +77,7 @@ void Cycle(TsSkinManager& manager)
 
 int main()
 {
-    InitializeUnits();
-    Application->Initialize();
-    ks::Sys().SetTimer = &NoSetTimer;
-    ks::Sys().KillTimer = &NoKillTimer;
-    Application->SetMainFormOnTaskbar(true);
-    Application->CreateForm(Form1);
-    Application->CreateForm(Form2);
-    Form1->Show();
-    Form2->Show();
-    Application->ProcessMessages();
+    ks::bench::StartProgram(Form2);
     auto* manager = dynamic_cast<TsSkinManager*>(Form1->FindComponent("sSkinManager1"));
     if (!manager || !manager->SkinData.SkinActive) {
         std::printf("the main form has no active skin manager\n");
