@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -262,6 +263,46 @@ TEST_F(ProviderTest, ProviderOnAFormWithoutAWindowAndFreedInAnyOrder)
     // The form frees its provider as an owned component while it goes.
     FreeAndNil(Form);
     Pump();
+}
+
+// The form's OnShow runs inside the provider's handling of the show and of the visibility change
+// around it, under the show animation; the hook's provider still has its form to prepare after
+// that change. A provider freed there goes once the handling returns.
+TEST_F(ProviderTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
+{
+    Manager->AnimEffects()->DialogShow()->SetActive(true);
+    Manager->AnimEffects()->DialogShow()->SetTime(60);
+    Manager->AnimEffects()->DialogShow()->SetMode(atFading);
+    MakeForm(bsSizeable, false);
+    const TWndMethod own = Form->WindowProc();
+    struct Freer {
+        TsSkinProvider* Provider;
+        bool ShownWhileAnimating = false;
+        void Show(TObject*)
+        {
+            ShownWhileAnimating = Provider->Animating;
+            std::exchange(Provider, nullptr)->Free();
+        }
+    } freer{TsSkinProvider::CreateProviderFlagged(Form)};
+    auto* spy = Create<ks::test::FreeSpy>(nullptr);
+    freer.Provider->FreeNotification(spy);
+    TsSkinProvider* provider = freer.Provider;
+    Form->SetOnShow(TNotifyEvent(&freer, &Freer::Show));
+    Form->Show();
+    EXPECT_TRUE(freer.ShownWhileAnimating);
+    EXPECT_EQ(spy->Freed, provider);
+    EXPECT_TRUE(Form->WindowProc() == own);
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+
+    const HWND wnd = Wnd();
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    Pump();
+    EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE)) << "the form paints without its provider";
+    Form->Close();
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    spy->Free();
 }
 
 TEST_F(ProviderTest, FormChangingItsBorderWhileShownKeepsItsProvider)
