@@ -23,6 +23,7 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
+#include "win/skin/forms/EngineUnits.h"
 #include "win/support/FreeSpy.h"
 #include "win/support/InternalSkin.h"
 
@@ -122,6 +123,18 @@ protected:
 
 // ---- life cycle
 
+// The program starts the provider's unit before its first form: the skin core reaches the
+// providers from the first test on, whichever runs first.
+TEST_F(ProviderTest, TheSkinCoreReachesProvidersFromTheStart)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    ASSERT_NE(ks::Services().ProviderForm, nullptr);
+    EXPECT_EQ(ks::Services().ProviderForm(provider), Form);
+    ASSERT_NE(ks::Services().ProviderSectionChanged, nullptr);
+    EXPECT_FALSE(ks::Services().ProviderSectionChanged(Form));
+}
+
 TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
 {
     MakeForm();
@@ -141,7 +154,6 @@ TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
 // still leaves the form with the procedure it had before either came.
 TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
 {
-    InitializeSkinProviderUnit();
     MakeForm();
     const TWndMethod before = Form->WindowProc();
     SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
@@ -158,7 +170,6 @@ TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
 // the form's controls of the provider's new section repaint, the others do not.
 TEST_F(ProviderTest, ASectionChangeOfTheProviderRepaintsTheControlsOfThatSection)
 {
-    InitializeSkinProviderUnit();
     MakeForm();
     auto* provider = Create<TsSkinProvider>(Form);
     provider->PrepareForm();
@@ -186,7 +197,6 @@ TEST_F(ProviderTest, ASectionChangeOfTheProviderRepaintsTheControlsOfThatSection
 
 TEST_F(ProviderTest, TheFormsProviderIsFoundAmongItsComponents)
 {
-    InitializeSkinProviderUnit();
     MakeForm();
     Create<TButton>(Form);
     EXPECT_EQ(FindSkinProvider(Form), nullptr);
@@ -1076,7 +1086,6 @@ TEST_F(ProviderTest, AnimationsAndTheRedrawLockSeeTheProvider)
 
 TEST_F(ProviderTest, MainMenuItemsPaintOnTheMenuLineAndAreGivenBackWithTheSkin)
 {
-    InitializeSkinProviderUnit();
     ASSERT_NE(Manager->SkinnableMenus(), nullptr);
     MakeForm(bsSizeable, false);
     auto* menu = Create<TMainMenu>(Form);
@@ -1225,8 +1234,22 @@ TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanva
     gUpdated.Canvas = &Form->Canvas();
     gUpdated.Previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeParentUpdated)));
-    InvalidateRect(Wnd(), nullptr, FALSE);
+    // Over a plain colour the form is only filled with it: nothing is told.
+    ASSERT_TRUE(provider->SkinData()->SkinStateWord & StatePlainBackground) << "the internal skin's form is plain";
+    const HDC dc = GetDC(Wnd());
+    const RECT marked{240, 130, 260, 150};
+    const HBRUSH marker = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &marked, marker);
+    DeleteObject(marker);
+    InvalidateRect(Wnd(), &marked, FALSE);
     TMessage paint{WM_PAINT, 0, 0, 0};
+    provider->HandlePaint(paint);
+    EXPECT_FALSE(gUpdated.SawRect);
+    EXPECT_EQ(static_cast<COLORREF>(GetPixel(dc, 250, 140)), static_cast<COLORREF>(ColorToRGB(provider->FormBackColor())));
+    ReleaseDC(Wnd(), dc);
+    // Over the form's picture the controls are told what was painted under them.
+    provider->SkinData()->SkinStateWord &= static_cast<uint16_t>(~StatePlainBackground);
+    InvalidateRect(Wnd(), nullptr, FALSE);
     provider->HandlePaint(paint);
     SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gUpdated.Previous));
     EXPECT_TRUE(gUpdated.SawRect) << "the button in the panel was told through the control adapter";
