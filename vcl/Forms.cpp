@@ -529,6 +529,19 @@ void TCustomForm::Show()
 
 void TCustomForm::CMShowingChanged(TMessage&)
 {
+    // The form state says that the form is being shown or hidden while this runs; a form whose
+    // showing changes again inside it keeps the state until the outer change ends.
+    const bool outer = !FFormState.Contains(fsShowing);
+    FFormState.Include(fsShowing);
+    struct ShowingEnds {
+        TFormState& State;
+        bool Outer;
+        ~ShowingEnds()
+        {
+            if (Outer)
+                State.Exclude(fsShowing);
+        }
+    } ends{FFormState, outer};
     HWND wnd = HandleIfAllocated();
     if (Showing()) {
         Reported(this, [&] { DoShow(); });
@@ -855,6 +868,7 @@ void TCustomForm::Dispatch(TMessage& m)
     case WM_ACTIVATE: { TWMActivate v(m); WMActivate(v); break; }
     case WM_CLOSE: WMClose(m); break;
     case WM_SIZE: { TWMSize v(m); WMSize(v); break; }
+    case WM_MOVE: TScrollingWinControl::Dispatch(m); MDIChildMoved(); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(m); break;
     case CM_RELEASE: CMRelease(m); break;
     case CM_DIALOGKEY: { TWMKey v(m); CMDialogKey(v); break; }

@@ -258,6 +258,8 @@ private:
     void CreateMDIClient();
     // An MDI child leaves through its client (WM_MDIDESTROY) so that the next child is activated.
     void DestroyMDIChildWindow() noexcept;
+    // A moved child asks its client to decide on its scroll bars again.
+    void MDIChildMoved() const noexcept;
     // An MDI child has no bar of its own: its menu shows on the main form's while it is active.
     void WMMDIActivate(TMessage& m);
     void MergeIntoMainMenu(bool merge);

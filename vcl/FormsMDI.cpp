@@ -6,6 +6,7 @@
 
 #include "vcl/Menus.h"
 #include "vcl/SysUtils.h"
+#include "vcl/WindowSubclass.h"
 
 #include <string>
 
@@ -16,6 +17,76 @@ constexpr const char* MDIChildIndexText = "List index out of bounds (%s)";
 // Command identifiers of the window-menu entries the client would add for its children; far
 // above those of the menus, which count up from 1.
 constexpr UINT FirstMDIChildId = 0xFF00;
+// The client's message to recompute its scroll bars from its children.
+constexpr UINT MDIRecalcScroll = 0x3F;
+
+constexpr wchar_t MDIClientProperty[] = L"ks.MDIClientScrolls";
+
+// The MDI client's scroll bars follow its children. Wine's client hides bars that are needed and
+// never shows them again once hidden, and a child that is only moved asks it for no new decision. The bars are therefore decided here on every recalculation
+// the client hears, the way the system's client decides them: the range covers the children and
+// the client area, the page is one more than the client's size, the position stays 0 (the
+// client scrolls its children, not itself).
+class MDIClientScrolls : public ks::WindowSubclass {
+public:
+    MDIClientScrolls() noexcept : WindowSubclass(ks::SubclassKindOf<MDIClientProperty>::Kind()) {}
+
+protected:
+    void WindowMessage(TMessage& m) override
+    {
+        if (m.Msg != MDIRecalcScroll) {
+            CallPrevious(m);
+            return;
+        }
+        // The system's client still hears the message (it keeps its own books by it), but
+        // without the bars in its style: Wine's client would otherwise hide bars that are
+        // needed, and each hiding, shown again here, would bring the next recalculation.
+        const HWND client = Handle();
+        const LONG_PTR style = GetWindowLongPtrW(client, GWL_STYLE);
+        const LONG_PTR bars = WS_HSCROLL | WS_VSCROLL;
+        if (style & bars)
+            SetWindowLongPtrW(client, GWL_STYLE, style & ~bars);
+        CallPrevious(m);
+        if (style & bars)
+            SetWindowLongPtrW(client, GWL_STYLE, GetWindowLongPtrW(client, GWL_STYLE) | (style & bars));
+        DecideBars();
+    }
+    void WindowDestroyed() noexcept override { delete this; }
+
+private:
+    void DecideBars()
+    {
+        const HWND client = Handle();
+        BOOL maximized = FALSE;
+        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized));
+        if (maximized) {
+            ShowScrollBar(client, SB_BOTH, FALSE);
+            return;
+        }
+        RECT area{};
+        GetClientRect(client, &area);
+        RECT all = area;
+        for (HWND child = GetWindow(client, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (IsWindowVisible(child)) {
+                RECT r{};
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+                UnionRect(&all, &all, &r);
+            }
+        DecideBar(client, SB_HORZ, WS_HSCROLL, all.left, all.right, area.right);
+        DecideBar(client, SB_VERT, WS_VSCROLL, all.top, all.bottom, area.bottom);
+    }
+    static void DecideBar(HWND client, int bar, LONG_PTR style, int low, int high, int size)
+    {
+        const bool needed = high - low > size;
+        if (needed && !(GetWindowLongPtrW(client, GWL_STYLE) & style))
+            ShowScrollBar(client, bar, TRUE);
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, low, high, static_cast<UINT>(size + 1), 0, 0};
+        SetScrollInfo(client, bar, &si, TRUE);
+        if (!needed)
+            ShowScrollBar(client, bar, FALSE);
+    }
+};
 
 TCustomForm* FormOfWindow(HWND wnd) noexcept
 {
@@ -53,6 +124,15 @@ void TCustomForm::CreateMDIClient()
                                     0, 0, client.right, client.bottom, wnd, nullptr, ks::Instance(), &ccs);
     if (!FClientHandle)
         throw EOSError("Error creating window");
+    auto* scrolls = new MDIClientScrolls;
+    if (!scrolls->Subclass(FClientHandle))
+        delete scrolls;
+}
+
+void TCustomForm::MDIChildMoved() const noexcept
+{
+    if (HWND wnd = HandleIfAllocated(); wnd && FFormStyle == fsMDIChild)
+        PostMessageW(GetParent(wnd), MDIRecalcScroll, 0, 0);
 }
 
 void TCustomForm::DestroyMDIChildWindow() noexcept

@@ -142,6 +142,21 @@ void TacMDIWnd::SuspendRedraw()
     FRedrawSuspended = true;
 }
 
+bool TacMDIWnd::ScrollWhileSuspended(TMessage& m)
+{
+    // Wine suspends a window's redraw by taking WS_VISIBLE off its style, and then scrolls no
+    // children of an invisible window: the step would leave them where they were. The style
+    // is given back for the step only; nothing paints meanwhile, the end of the step redraws.
+    const LONG_PTR style = GetWindowLongPtrW(CtrlHandle, GWL_STYLE);
+    if (!FRedrawSuspended || (style & WS_VISIBLE))
+        return false;
+    SetWindowLongPtrW(CtrlHandle, GWL_STYLE, style | WS_VISIBLE);
+    TacBaseWnd::AdapterWndProc(m);
+    if (IsWindow(CtrlHandle) && FRedrawSuspended)
+        SetWindowLongPtrW(CtrlHandle, GWL_STYLE, GetWindowLongPtrW(CtrlHandle, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VISIBLE));
+    return true;
+}
+
 void TacMDIWnd::ResumeRedraw()
 {
     if (!FRedrawSuspended)
@@ -174,6 +189,11 @@ void TacMDIWnd::AdapterWndProc(TMessage& m)
     case WM_MDITILE: CallPrev(m); AfterArrange(); return;
     case WM_MDICASCADE: CallPrev(m); AfterArrange(); return;
     case WM_MDISETMENU: CallPrev(m); AfterSetMenu(); return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (ScrollWhileSuspended(m))
+            return;
+        break;
     default: break;
     }
     TacBaseWnd::AdapterWndProc(m);

@@ -49,6 +49,7 @@ private:
     void AfterSetMenu();
     void AfterDefault(const TMessage& m);
     void AfterScroll(const TMessage& m);
+    bool ScrollWhileSuspended(TMessage& m);
     void ScrollStylesChanged();
 
     // WM_SETREDRAW 0 was sent for a scroll step and not yet undone.

@@ -16,6 +16,7 @@
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -157,8 +158,21 @@ void TsEdit::PaintBorder()
         PrepareCache();
     PaintFrameOnce();
     if (TBitmap* cache = FSkinData->CacheBitmap.get(); cache && !cache->Empty())
-        CopyFrameStrips(dc.get(), 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0, FrameWidth());
+        CopyFrameStrips(dc.get(), 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0,
+                        std::max(FrameWidth(), NonClientEdge()));
     RestoreDC(dc.get(), saved);
+}
+
+int TsEdit::NonClientEdge()
+{
+    // Bevels inside a single border take non-client room that the frame width does not count;
+    // the cache's band there is copied too, or the platform's face colour would show between
+    // frame and text.
+    RECT window{};
+    POINT client{0, 0};
+    if (!GetWindowRect(Handle(), &window) || !::ClientToScreen(Handle(), &client))
+        return 0;
+    return std::max(0, static_cast<int>(std::min(client.x - window.left, client.y - window.top)));
 }
 
 void TsEdit::PaintDisabledFromCache(HDC dc)

@@ -34,6 +34,8 @@ public:
     // The frame copied from the cache: the single border, or without one a pixel for each
     // bevel that is not bvNone (whatever BevelKind says).
     int FrameWidth() const noexcept;
+    // The width of the window's own non-client edge (border and bevels), 0 without a window.
+    int NonClientEdge();
     // How far the text lies inside the window when the edit paints it into its cache: the
     // border, plus the bevels' pixels only when BevelKind gives them room.
     int TextInset() const noexcept;

@@ -176,7 +176,10 @@ bool TacGlowEffect::ShowHalo(const TRect& r, TRect visibleR, HWND parentWnd)
     const int x = static_cast<int>(r.Left - l + Margin + dx), y = static_cast<int>(r.Top - t + Margin + dy);
     const int cx = static_cast<int>(w), cy = static_cast<int>(h);
     Form->SetBounds(x, y, cx, cy);
-    const bool onTop = parentWnd && (GetWindowLongW(parentWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    // A host inside another window (the MDI area, a control holding a form) is never on top
+    // itself: the window it lies in decides.
+    const HWND top = parentWnd ? GetAncestor(parentWnd, GA_ROOT) : nullptr;
+    const bool onTop = top && (GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     Form->SetFormStyle(onTop ? fsStayOnTop : fsNormal);
     const HWND wnd = Form->Handle();
     SetWindowPos(wnd, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);

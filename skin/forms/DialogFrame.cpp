@@ -15,9 +15,12 @@
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/acDials.h"
+#include "vcl/PlatformSeams.h"
 
 #include <algorithm>
 #include <optional>
@@ -181,53 +184,97 @@ void TacDialogWnd::LoadTitleButtons()
 
 // ---- geometry ----------------------------------------------------------------------------------
 
-int TacDialogWnd::FormBorderWidth() const
+int TacDialogWnd::FormBorderWidth(bool fromSkin) const
 {
-    return PlatformFrameWidth(CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle);
+    return ::FormBorderWidth(CtrlHandle, ManagerOf(SkinData), FBorderForm != nullptr, fromSkin);
 }
 
-int TacDialogWnd::CaptionHeight(bool) const
+int TacDialogWnd::BorderWidthIfNoExtBorders(bool fromSkin) const
+{
+    return ::BorderWidthIfNoExtBorders(CtrlHandle, ManagerOf(SkinData), FBorderForm != nullptr, fromSkin);
+}
+
+int TacDialogWnd::CaptionHeight(bool withBorderForm) const
 {
     const LONG_PTR style = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_STYLE) : WndStyle;
     if ((style & WS_CAPTION) != WS_CAPTION && !(CtrlHandle && IsIconic(CtrlHandle)))
         return 0;
+    if (withBorderForm && FBorderForm) {
+        if (const int skinned = SkinnedTitleHeight(ManagerOf(SkinData), true))
+            return skinned;
+    }
     const LONG_PTR exStyle = CtrlHandle ? GetWindowLongPtrW(CtrlHandle, GWL_EXSTYLE) : WndExStyle;
     return GetSystemMetrics(exStyle & WS_EX_TOOLWINDOW ? SM_CYSMCAPTION : SM_CYCAPTION);
 }
 
-// Measured from where the platform put the client area, so that a dialog without a caption (or
-// with a scroll bar) gets its children's background from the right place too.
-int TacDialogWnd::ClientOffsetX() const
+TRect TacDialogWnd::ExtBorderMargins() const
+{
+    const TsSkinManager* manager = ManagerOf(SkinData);
+    if (!FBorderForm || !manager)
+        return {0, 0, 0, 0};
+    const TRect& m = manager->ShadowMargins;
+    return {std::max(0, m.Left), std::max(0, m.Top), std::max(0, m.Right), std::max(0, m.Bottom)};
+}
+
+int TacDialogWnd::BorderWidthDelta() const
+{
+    return FormBorderWidth(true) - FormBorderWidth(false);
+}
+
+int TacDialogWnd::TitleHeightDelta() const
+{
+    return CaptionHeight(true) - CaptionHeight(false) - FormBorderWidth(false);
+}
+
+int TacDialogWnd::TitleBottom() const
+{
+    return BorderWidthIfNoExtBorders(false) + CaptionHeight(true) + ExtBorderMargins().Top;
+}
+
+namespace {
+
+// Where the platform put the client area of wnd, from its window's top-left corner.
+TPoint PlatformClientOrigin(HWND wnd)
 {
     RECT wr{};
     POINT origin{0, 0};
-    if (!CtrlHandle || !GetWindowRect(CtrlHandle, &wr) || !ClientToScreen(CtrlHandle, &origin))
-        return 0;
-    return origin.x - wr.left;
+    if (!wnd || !GetWindowRect(wnd, &wr) || !ClientToScreen(wnd, &origin))
+        return {0, 0};
+    return {origin.x - wr.left, origin.y - wr.top};
+}
+
+} // namespace
+
+// Measured from where the platform put the client area, so that a dialog without a caption (or
+// with a scroll bar) gets its children's background from the right place too. A border window's
+// frame lies around it by the margins and the skin's wider border and taller title.
+int TacDialogWnd::ClientOffsetX() const
+{
+    int x = PlatformClientOrigin(CtrlHandle).X;
+    if (FBorderForm)
+        x += BorderWidthDelta() + ExtBorderMargins().Left;
+    return x;
 }
 
 int TacDialogWnd::ClientOffsetY() const
 {
-    RECT wr{};
-    POINT origin{0, 0};
-    if (!CtrlHandle || !GetWindowRect(CtrlHandle, &wr) || !ClientToScreen(CtrlHandle, &origin))
-        return 0;
-    return origin.y - wr.top;
+    int y = PlatformClientOrigin(CtrlHandle).Y;
+    if (FBorderForm)
+        y += ExtBorderMargins().Top + TitleHeightDelta();
+    return y;
 }
 
 void TacDialogWnd::IconRect(TRect& r) const
 {
     const TsSkinManager* manager = ManagerOf(SkinData);
+    const TRect m = ExtBorderMargins();
     const int biLeft = manager ? manager->SkinData.BILeft : 0;
-    r.Left = FormBorderWidth() + biLeft;
+    r.Left = FormBorderWidth(true) + biLeft + m.Left;
     r.Right = r.Left + GetSystemMetrics(SM_CXSMICON);
-    r.Top = (FormBorderWidth() + CaptionHeight(true) - GetSystemMetrics(SM_CYSMICON)) / 2;
+    r.Top = (BorderWidthIfNoExtBorders(true) + CaptionHeight(true) - GetSystemMetrics(SM_CYSMICON)) / 2 + m.Top;
+    if (FBorderForm && manager && manager->SkinData.BorderMode == 1)
+        r.Top += manager->SkinData.CenterOffset;
     r.Bottom = r.Top + GetSystemMetrics(SM_CYSMICON);
-}
-
-void TacDialogWnd::ExtBorderMargins(TRect& r) const
-{
-    r = TRect{0, 0, 0, 0};
 }
 
 int TacDialogWnd::ButtonWidth(const TitleButtonRec& button) const
@@ -266,28 +313,49 @@ void TacDialogWnd::PaintNonClient()
     GetWndPosition(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
     RECT wr{};
     GetWindowRect(CtrlHandle, &wr);
-    const int width = wr.right - wr.left;
-    const int height = wr.bottom - wr.top;
+    const bool border = FBorderForm != nullptr;
+    const TRect m = ExtBorderMargins();
+    int width = wr.right - wr.left;
+    int height = wr.bottom - wr.top;
+    if (width <= 0 || height <= 0)
+        return;
+    if (border) {
+        // A minimised dialog keeps its width, but the frame still lies inside the margins.
+        if (!IsIconic(CtrlHandle))
+            width += 2 * BorderWidthDelta();
+        width += m.Left + m.Right;
+        height += TitleHeightDelta() + BorderWidthDelta() + m.Top + m.Bottom;
+    }
     if (width <= 0 || height <= 0)
         return;
     if (!SkinData->CacheBitmap)
         SkinData->CacheBitmap = std::make_unique<TBitmap>();
     TBitmap& bmp = *SkinData->CacheBitmap;
     FrameChanged = true;
-    bmp.SetPixelFormat(pf24bit);
+    bmp.SetPixelFormat(border ? pf32bit : pf24bit);
     bmp.SetSize(width, height);
     const int state = FormActive ? 1 : 0;
-    if (manager->SectionIndexValid(SkinData->SkinIndex))
-        PaintControlSection(*SkinData, NoBackgroundCacheInfo, true, state, TRect{0, 0, width, height}, {0, 0}, &bmp,
-                            false);
+    // The skin's title on the border: the border image carries the frame and title background.
+    const bool titleOnBorder = border && manager->SkinData.BorderMode == 1;
+    const TRect frame{m.Left, m.Top, width - m.Right, height - m.Bottom};
+    if (!manager->SectionIndexValid(SkinData->SkinIndex))
+        bmp.Canvas().FillRect(frame);
+    else if (titleOnBorder)
+        PaintSectionBackground(SkinData->SkinIndex, SkinData->SkinSection(), NoBackgroundCacheInfo, state, frame,
+                               {frame.Left, frame.Top}, &bmp, manager, SkinData->TextureIndex,
+                               SkinData->HotTextureIndex, TransparentKeyColor);
     else
-        bmp.Canvas().FillRect(TRect{0, 0, width, height});
-    if (CaptionHeight(true) > 0)
+        PaintControlSection(*SkinData, NoBackgroundCacheInfo, true, state, frame, {frame.Left, frame.Top}, &bmp,
+                            false);
+    if (CaptionHeight(true) > 0 && !titleOnBorder)
         PaintTitle(bmp);
-    const int titleHeight = FormBorderWidth() + CaptionHeight(true);
-    if (!TitleBmp || TitleBmp->Width() != width || TitleBmp->Height() != titleHeight) {
+    if (border)
+        PaintExtBorder(bmp);
+    const int titleHeight = TitleBottom();
+    if (!TitleBmp || TitleBmp->Width() != width || TitleBmp->Height() != titleHeight ||
+        TitleBmp->PixelFormat() != bmp.PixelFormat()) {
         TitleBmp = std::make_unique<TBitmap>();
-        TitleBmp->SetPixelFormat(pf24bit);
+        TitleBmp->SetPixelFormat(bmp.PixelFormat());
         TitleBmp->SetSize(width, std::max(titleHeight, 0));
     }
     if (titleHeight > 0)
@@ -297,14 +365,37 @@ void TacDialogWnd::PaintNonClient()
     SkinData->BackgroundChanged = false;
 }
 
+void TacDialogWnd::PaintExtBorder(TBitmap& bmp)
+{
+    TsSkinManager* manager = ManagerOf(SkinData);
+    const TRect m = ExtBorderMargins();
+    const bool titleOnBorder = manager->SkinData.BorderMode == 1;
+    const std::unique_ptr<TBitmap> shadow = LayBorderShadow(bmp, *manager, m, FormActive, titleOnBorder);
+    if (titleOnBorder) {
+        if (CaptionHeight(true) > 0)
+            PaintOpaqueBand(bmp, TitleBottom(), [&] { PaintTitle(bmp); });
+        return;
+    }
+    if (!shadow)
+        return;
+    // The top corners are the title's, which is painted over the dialog's frame.
+    const int titleIndex = CaptionHeight(true) > 0 ? manager->FindSection("FORMTITLE") : -1;
+    const int titleMask =
+        manager->SectionIndexValid(titleIndex) ? manager->GeneralDataArray[static_cast<size_t>(titleIndex)].BorderIndex : -1;
+    const int topMask = manager->MaskIndexValid(titleMask) ? titleMask : SkinData->BorderIndex;
+    RestoreFrameCorners(bmp, *shadow, *manager, m, topMask, SkinData->BorderIndex);
+}
+
 void TacDialogWnd::PaintTitle(TBitmap& bmp)
 {
     TsSkinManager* manager = ManagerOf(SkinData);
     const int titleIndex = manager->FindSection("FORMTITLE");
-    const TRect strip{0, 0, bmp.Width(), FormBorderWidth() + CaptionHeight(true)};
-    if (titleIndex >= 0)
+    const TRect m = ExtBorderMargins();
+    const TRect strip{m.Left, m.Top, bmp.Width() - m.Right, TitleBottom()};
+    // On the border the title strip is the border image's.
+    if (titleIndex >= 0 && !(FBorderForm && manager->SkinData.BorderMode == 1))
         PaintSectionByIndex(titleIndex, "FORMTITLE", CacheInfoFromBitmap(&bmp, 0, 0), true, FormActive ? 1 : 0, strip,
-                            {0, 0}, &bmp, manager, -1, -1);
+                            {strip.Left, strip.Top}, &bmp, manager, -1, -1);
     if (IconBmp) {
         TRect r;
         IconRect(r);
@@ -317,13 +408,18 @@ void TacDialogWnd::PaintCaptionText(TBitmap& bmp)
 {
     TsSkinManager* manager = ManagerOf(SkinData);
     WndText = GetWndTextW(CtrlHandle);
+    const TRect m = ExtBorderMargins();
     TRect iconRect;
     IconRect(iconRect);
     TRect r;
-    r.Left = FormBorderWidth() + (IconBmp ? iconRect.Width() : 0) + 4 + manager->SkinData.BILeft;
-    r.Top = 2;
-    r.Right = bmp.Width() - TitleButtonsWidth() - 6;
-    r.Bottom = FormBorderWidth() + CaptionHeight(true);
+    r.Left = FormBorderWidth(true) + (IconBmp ? iconRect.Width() : 0) + 4 + manager->SkinData.BILeft + m.Left;
+    r.Top = m.Top + 2;
+    r.Right = bmp.Width() - TitleButtonsWidth() - 6 - m.Right;
+    r.Bottom = TitleBottom();
+    if (FBorderForm && manager->SkinData.BorderMode == 1) {
+        r.Top += manager->SkinData.CenterOffset;
+        r.Bottom += manager->SkinData.CenterOffset;
+    }
     if (r.Right <= r.Left || r.Bottom <= r.Top || WndText.empty())
         return;
     const bool hasCaption = manager->SectionIndexValid(CaptionIndex);
@@ -358,12 +454,18 @@ void TacDialogWnd::PaintCaptionText(TBitmap& bmp)
 void TacDialogWnd::PaintTitleButton(TBitmap& bmp, TitleButtonRec& button, int x, bool enabled, int imageIndex)
 {
     TsSkinManager* manager = ManagerOf(SkinData);
-    const int border = FormBorderWidth();
+    const int marginTop = ExtBorderMargins().Top;
+    const bool zoomed = FBorderForm && IsZoomed(CtrlHandle);
     button.Rect.Right = x;
     button.Rect.Left = x - ButtonWidth(button);
-    button.Rect.Top = (CaptionHeight(true) - ButtonHeight(button.ImageIndex) + border) / 2;
+    button.Rect.Top =
+        (CaptionHeight(true) - ButtonHeight(button.ImageIndex) + BorderWidthIfNoExtBorders(true)) / 2 + marginTop;
+    if (zoomed)
+        button.Rect.Top += FormBorderWidth(false) / 2;
+    if (FBorderForm && manager->SkinData.BorderMode == 1)
+        button.Rect.Top += manager->SkinData.CenterOffset;
     if (button.BigGlyph && manager->SkinData.BIVAlign == 1)
-        button.Rect.Top = 0;
+        button.Rect.Top = marginTop + (zoomed ? 3 : 0);
     button.Rect.Bottom = button.Rect.Top + ButtonHeight(button.ImageIndex);
     const TsMaskData* mask = MaskAt(manager, imageIndex);
     if (!mask)
@@ -389,7 +491,7 @@ void TacDialogWnd::PaintTitleButtons(TBitmap& bmp)
     const bool iconic = IsIconic(wnd) != FALSE;
     // The spacing counts only between big glyphs.
     auto advance = [&](const TitleButtonRec& b) { return b.Rect.Left - (b.BigGlyph ? manager->SkinData.BISpace : 0); };
-    int x = bmp.Width() - manager->SkinData.BIRight - FormBorderWidth();
+    int x = bmp.Width() - manager->SkinData.BIRight - ExtBorderMargins().Right - FormBorderWidth(true);
     const bool closeEnabled = !(GetClassLongPtrW(wnd, GCL_STYLE) & CS_NOCLOSE);
     PaintTitleButton(bmp, BtnClose, x, closeEnabled, BtnClose.ImageIndex);
     x = advance(BtnClose);
@@ -445,6 +547,7 @@ void TacDialogWnd::RepaintTitleButton(int hitCode)
         owner.Owner = Application;
         owner.Wnd = CtrlHandle;
         owner.SkinData = SkinData;
+        owner.BorderForm = FBorderForm.get();
         StartSBAnimation(*button, button->State, button->State == 2 ? 1 : 10, owner, enabled);
         if (button->State != 0)
             return;
@@ -461,9 +564,7 @@ void TacDialogWnd::RepaintTitleButton(int hitCode)
         BitBlt(bmp->Canvas().Handle(), button->Rect.Left, button->Rect.Top, w, h, TitleBmp->Canvas().Handle(), srcX,
                button->Rect.Top, SRCCOPY);
     PaintTitleButton(*bmp, *button, button->Rect.Right, enabled, imageIndex);
-    ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
-    BitBlt(dc.get(), button->Rect.Left, button->Rect.Top, button->Rect.Width(), button->Rect.Height(),
-           bmp->Canvas().Handle(), button->Rect.Left, button->Rect.Top, SRCCOPY);
+    ShowTitleButton(*bmp, *button);
 
     if (FGlowId >= 0) {
         HideGlowEffect(FGlowId);
@@ -481,14 +582,33 @@ void TacDialogWnd::RepaintTitleButton(int hitCode)
         if (g.Button != button || button->State != 1 || manager->SkinData.*g.Size < 1 ||
             !manager->MaskIndexValid(imageIndex))
             continue;
-        RECT wr{};
-        GetWindowRect(CtrlHandle, &wr);
-        const TRect screen{wr.left + button->Rect.Left, wr.top + button->Rect.Top, wr.left + button->Rect.Right,
-                           wr.top + button->Rect.Bottom};
+        const TPoint origin = ImageOrigin();
+        const TRect screen{origin.X + button->Rect.Left, origin.Y + button->Rect.Top, origin.X + button->Rect.Right,
+                           origin.Y + button->Rect.Bottom};
         const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(imageIndex)];
         FGlowId = ShowGlowEffect(screen, TRect{0, 0, screen.Width(), screen.Height()}, "GLOBALINFO",
                                  mask.PropertyName + "GLOW", manager->SkinData.*g.Margin, 255, CtrlHandle, manager);
     }
+}
+
+void TacDialogWnd::ShowTitleButton(TBitmap& bmp, const TitleButtonRec& button)
+{
+    if (FBorderForm) {
+        FBorderForm->ImageChanged = true;
+        FBorderForm->UpdateBorderWindow(255);
+        return;
+    }
+    ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+    BitBlt(dc.get(), button.Rect.Left, button.Rect.Top, button.Rect.Width(), button.Rect.Height(),
+           bmp.Canvas().Handle(), button.Rect.Left, button.Rect.Top, SRCCOPY);
+}
+
+TPoint TacDialogWnd::ImageOrigin() const
+{
+    RECT r{};
+    const HWND shown = FBorderForm && FBorderForm->WindowHandle() ? FBorderForm->WindowHandle() : CtrlHandle;
+    GetWindowRect(shown, &r);
+    return {r.left, r.top};
 }
 
 // ---- region ------------------------------------------------------------------------------------
@@ -507,7 +627,7 @@ void TacDialogWnd::RebuildRgnPieces()
         AddTransparentPieces(*border, TRect{0, 0, width, height}, RgnPieces);
     const int titleIndex = manager->FindSection("FORMTITLE");
     const int titleMask = titleIndex >= 0 ? manager->FindMask(titleIndex, "FORMTITLE", "BORDERSMASK") : -1;
-    const int titleHeight = FormBorderWidth() + CaptionHeight(true);
+    const int titleHeight = TitleBottom();
     if (const TsMaskData* title = MaskAt(manager, titleMask); title && titleHeight > 0)
         AddTransparentPieces(*title, TRect{0, 0, width, titleHeight}, RgnPieces);
 }
@@ -524,7 +644,17 @@ void TacDialogWnd::UpdateWndRegion(bool redraw)
     RegionUpdating = true;
     RECT wr{};
     GetWindowRect(wnd, &wr);
-    ks::GdiRegion region(CreateRectRgn(0, 0, wr.right - wr.left, wr.bottom - wr.top));
+    ks::GdiRegion region;
+    if (FBorderForm) {
+        // The border window shows the frame: the dialog's own window keeps its client area.
+        const int b = FormBorderWidth(false);
+        region = ks::GdiRegion(CreateRectRgn(b, BorderWidthIfNoExtBorders(false) + CaptionHeight(false) + b,
+                                             wr.right - wr.left - b, wr.bottom - wr.top - b));
+        SetWindowRgn(wnd, region.release(), redraw ? TRUE : FALSE);
+        RegionUpdating = false;
+        return;
+    }
+    region = ks::GdiRegion(CreateRectRgn(0, 0, wr.right - wr.left, wr.bottom - wr.top));
     for (const TRect& piece : RgnPieces) {
         ks::GdiRegion cut(CreateRectRgn(piece.Left, piece.Top, piece.Right, piece.Bottom));
         CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
@@ -575,15 +705,21 @@ bool TacDialogWnd::WMNCPaint(TMessage& m)
         FrameChanged = false;
         UpdateWndRegion(true);
     }
-    if (SkinData->BackgroundChanged)
-        PaintNonClient();
-    {
+    if (!FBorderForm) {
+        if (SkinData->BackgroundChanged)
+            PaintNonClient();
         ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
         CopyFrameTo(dc.get());
     }
     SkinData->SetUpdating(false);
     RegionUpdating = false;
     m.Result = 1;
+    if (FBorderForm && !IsWindowVisible(FBorderForm->WindowHandle()) && !PaintLock) {
+        FBorderForm->UpdateBorderWindow(255);
+        // Windows: under desktop composition showing the border window takes the focus away.
+        if (ks::Sys().CompositionEnabled && ks::Sys().CompositionEnabled())
+            SetFocus(wnd);
+    }
     return true;
 }
 

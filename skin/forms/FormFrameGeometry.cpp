@@ -726,6 +726,16 @@ bool TsSkinProvider::ApplyRegion(bool redraw)
     if (!FSkinData->CacheBitmap || FSkinData->CacheBitmap->Empty())
         if (SendMessageW(wnd, 0xBC4D, 0x41A2, 0) == 0x41A2)
             return false;
+    // A form placed on another control loses its shape while the left button is held on it (it
+    // may be dragged over its parent): a region cut from the frame it had when the press began
+    // would clip it wrongly meanwhile.
+    if (Form->Parent() && Form->ControlState().Contains(csLButtonDown)) {
+        ks::GdiRegion current(CreateRectRgn(0, 0, 0, 0));
+        if (GetWindowRgn(wnd, current.get()) == ERROR)
+            return false;
+        NeedRegionUpdate = true;
+        return SetWindowRgn(wnd, nullptr, redraw ? TRUE : FALSE) != 0;
+    }
     TsSkinManager* manager = ProviderSkinManager();
     InRegionUpdate = true;
     ks::GdiRegion region;

@@ -306,10 +306,7 @@ void TsSkinProvider::WMNCHitTest(TMessage& m)
 
 int TsSkinProvider::ForwardedHitCode(TMessage& m)
 {
-    // At the message's own point: the cursor may have gone on since the click.
-    if (BorderForm && static_cast<int>(m.WParam) == -1)
-        m.WParam = static_cast<WPARAM>(BorderForm->BorderHitTest(CursorOf(m)));
-    return static_cast<int>(m.WParam);
+    return ::ForwardedHitCode(BorderForm, m);
 }
 
 // ---- snapping --------------------------------------------------------------------------------

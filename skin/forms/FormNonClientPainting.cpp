@@ -279,6 +279,11 @@ void TsSkinProvider::PaintNonClient()
         if (!Form->ComponentState().Contains(csLoading))
             BroadcastCommand(Form, TMessage{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0});
     }
+    // A maximised child being shown changes the main form's menu line once more when it is
+    // done: the frame is painted then, not half-way.
+    if (FormChanged)
+        if (TCustomForm* maximized = MaximizedMDIChildOf(*this); maximized && maximized->FormState().Contains(fsShowing))
+            return;
     TBitmap& cache = *SkinData()->CacheBitmap;
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
     NCFrameRect = TRect{m.Left, m.Top, width - m.Right, height - m.Bottom};
@@ -697,7 +702,7 @@ void TsSkinProvider::PaintMenuLine()
                             &cache, manager, -1, -1);
     if (MenuLineBmp) {
         const int x = ClientOffsetX();
-        const int y = ClientOffsetY() - rows * rowHeight;
+        const int y = MenuLineTop();
         MenuLineBmp->SetPixelFormat(pf24bit);
         MenuLineBmp->SetSize(std::max(band.Width(), 0), rows * rowHeight + (BorderForm ? 0 : 1));
         if (!MenuLineBmp->Empty())
@@ -711,7 +716,11 @@ void TsSkinProvider::PaintMenuLine()
     RECT windowRect{};
     GetWindowRect(wnd, &windowRect);
     const int dx = BorderWidthDelta() - windowRect.left + m.Left;
-    const int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    // The platform's first row of items starts the skin's menu line: moved by the difference of
+    // the title heights alone, the items would cover the title's lowest rows.
+    int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    if (RECT first{}; bar && GetMenuItemRect(wnd, bar, 0, &first))
+        dy = y0 - first.top;
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.
@@ -765,52 +774,21 @@ void TsSkinProvider::PaintBorderShadow(bool titleOnBorder)
     TsSkinManager* manager = ManagerOf(SkinData());
     TBitmap& cache = *SkinData()->CacheBitmap;
     const TRect m = ExtBorderMargins();
-    const TRect inner{m.Left, m.Top, cache.Width() - m.Right, cache.Height() - m.Bottom};
-    ks::SetAlpha32(cache.View(), inner, 255);
-    TBitmap* shadow = FormActive ? manager->ShadowActive.get() : manager->ShadowInactive.get();
-    if (!shadow || shadow->Empty())
+    const std::unique_ptr<TBitmap> shadow = LayBorderShadow(cache, *manager, m, FormActive, titleOnBorder);
+    if (!shadow)
         return;
-    const int offset = std::max<int>(manager->SkinData.FormOffset, 0);
-    // The shadow goes only where the window is not: the margins, and the corners the frame keeps
-    // transparent.
-    std::unique_ptr<TBitmap> layer = NewBitmap32(cache.Width(), cache.Height());
-    ks::FillRect32(layer->View(), {0, 0, layer->Width(), layer->Height()}, 0);
-    TRect corners;
-    if (titleOnBorder && manager->MaskIndexValid(manager->CommonIndexes.ExBorderMask)) {
-        const int ex = manager->CommonIndexes.ExBorderMask;
-        corners = TRect{manager->MaskBorderLeft(ex), manager->MaskBorderTop(ex), manager->MaskBorderRight(ex),
-                        manager->MaskBorderBottom(ex)};
-    } else {
-        corners = TRect{m.Left + offset, m.Top + offset, m.Right + offset, m.Bottom + offset};
-    }
-    StretchNinePart(*layer, *shadow, {0, 0, layer->Width(), layer->Height()}, {0, 0, shadow->Width(), shadow->Height()},
-                    corners, corners, {1, 1, 1, 1}, 1, false);
-    GdiFlush();
-    std::unique_ptr<TBitmap> frame = Copy32(cache, inner);
-    ks::CopyRect(cache.View(), {0, 0}, layer->View(), {0, 0, layer->Width(), layer->Height()});
-    ks::CopyRect(cache.View(), {inner.Left, inner.Top}, frame->View(), {0, 0, frame->Width(), frame->Height()});
     if (titleOnBorder) {
-        const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
-        const TRect titleBand{0, 0, cache.Width(), std::min(y0, cache.Height())};
-        std::unique_ptr<TBitmap> before = Copy32(cache, titleBand);
-        PaintTitleBar();
-        PaintCaption();
-        GdiFlush();
-        ks::OpaqueWhereChanged32(cache.View(), before->View());
+        PaintOpaqueBand(cache, TopBorderOf(*this, true) + CaptionHeight(true) + m.Top, [&] {
+            PaintTitleBar();
+            PaintCaption();
+        });
         return;
     }
     const int titleMask = manager->SectionIndexValid(TitleSectionIndex())
                               ? manager->GeneralDataArray[static_cast<size_t>(TitleSectionIndex())].BorderIndex
                               : -1;
     const int topMask = manager->MaskIndexValid(titleMask) ? titleMask : SkinData()->BorderIndex;
-    const int w = cache.Width(), h = cache.Height();
-    const int cw = std::max(m.Left, m.Right) + offset + 16, ch = std::max(m.Top, m.Bottom) + offset + 16;
-    RestoreTransparentCorner(cache, *layer, {0, 0, cw, ch}, {0, 0}, topMask, manager, HTTOPLEFT);
-    RestoreTransparentCorner(cache, *layer, {w - cw, 0, w, ch}, {w - cw, 0}, topMask, manager, HTTOPRIGHT);
-    RestoreTransparentCorner(cache, *layer, {0, h - ch, cw, h}, {0, h - ch}, SkinData()->BorderIndex, manager,
-                             HTBOTTOMLEFT);
-    RestoreTransparentCorner(cache, *layer, {w - cw, h - ch, w, h}, {w - cw, h - ch}, SkinData()->BorderIndex, manager,
-                             HTBOTTOMRIGHT);
+    RestoreFrameCorners(cache, *shadow, *manager, m, topMask, SkinData()->BorderIndex);
 }
 
 // ---- to the window -----------------------------------------------------------------------------
@@ -948,4 +926,8 @@ void TsSkinProvider::PaintFormToDC(HDC dc)
         ExcludeClipRect(target, r.left, r.top, r.right, r.bottom);
     }
     PaintClientBackground(target, false);
+    // A plain client is only filled with its colour: its labels and shapes are painted here (the
+    // picture branch paints them over the cached background itself).
+    if ((SkinData()->SkinStateWord & StatePlainBackground) && Form->FormStyle() != fsMDIForm)
+        PaintGraphicChildren(target, Form, {0, 0});
 }

@@ -21,8 +21,8 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
 {
     if (!Form || !MenuLineBmp || MenuLineBmp->Empty() || !SkinData())
         return {};
-    // The image was taken from the cache at the client's left edge, right above the client.
-    TPoint origin{ClientOffsetX(), ClientOffsetY() - MenuLineCount() * MenuBarHeight()};
+    // The image was taken from the cache at the client's left edge and the menu line's top.
+    TPoint origin{ClientOffsetX(), MenuLineTop()};
     const TBitmap* cache = SkinData()->CacheBitmap.get();
     if (cache && !cache->Empty() && dc == const_cast<TBitmap*>(cache)->Canvas().Handle())
         return {MenuLineBmp, origin};
@@ -31,6 +31,13 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
     origin.X -= BorderWidthDelta() + m.Left;
     origin.Y -= TitleHeightDelta() + m.Top + (RaiseCaptionHeight ? 4 : 0);
     return {MenuLineBmp, origin};
+}
+
+int TsSkinProvider::MenuLineTop() const
+{
+    // Right above the client, one pixel higher without a border window (the line between the
+    // menu line and the client).
+    return ClientOffsetY() - MenuLineCount() * MenuBarHeight() - (BorderForm ? 0 : 1);
 }
 
 void InitializeSkinProviderUnit()

@@ -1,10 +1,14 @@
 #include "skin/forms/acBorderForm.h"
 
+#include "skin/core/CacheBitmaps.h"
+#include "skin/core/GlyphDrawing.h"
+#include "skin/core/SkinImagePainting.h"
 #include "skin/core/acGlow.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/FrameDragState.h"
+#include "skin/forms/FramePixels.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
@@ -285,6 +289,101 @@ int TacBorderForm::BorderHitTest(TPoint screen)
     if (p.Y >= FOwner->BorderOwnerMenuBottom())
         return provider && provider->GripHit({p.X - m.Left, p.Y - m.Top}) ? HTBOTTOMRIGHT : -1;
     return HTMENU;
+}
+
+int ForwardedHitCode(TacBorderForm* border, TMessage& message)
+{
+    if (border && static_cast<int>(message.WParam) == -1) {
+        const TPoint at{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+        message.WParam = static_cast<WPARAM>(border->BorderHitTest(at));
+    }
+    return static_cast<int>(message.WParam);
+}
+
+// ---- the owner's frame image --------------------------------------------------------------------
+
+namespace {
+
+// A copy of r of a 32-bit image, after what GDI has drawn into it.
+std::unique_ptr<TBitmap> PartOf(TBitmap& image, const TRect& r)
+{
+    GdiFlush();
+    std::unique_ptr<TBitmap> copy = NewBitmap32(std::max(r.Width(), 0), std::max(r.Height(), 0));
+    if (!copy->Empty())
+        ks::CopyRect(copy->View(), {0, 0}, image.View(), r);
+    return copy;
+}
+
+int FormOffsetOf(const TsSkinManager& manager)
+{
+    return std::max<int>(manager.SkinData.FormOffset, 0);
+}
+
+} // namespace
+
+std::unique_ptr<TBitmap> LayBorderShadow(TBitmap& image, TsSkinManager& manager, const TRect& margins, bool active,
+                                         bool titleOnBorder)
+{
+    const TRect& m = margins;
+    const TRect inner{m.Left, m.Top, image.Width() - m.Right, image.Height() - m.Bottom};
+    ks::SetAlpha32(image.View(), inner, 255);
+    TBitmap* picture = active ? manager.ShadowActive.get() : manager.ShadowInactive.get();
+    if (!picture || picture->Empty())
+        return nullptr;
+    const int offset = FormOffsetOf(manager);
+    // The shadow goes only where the window is not: the margins, and the corners the frame keeps
+    // transparent.
+    std::unique_ptr<TBitmap> shadow = NewBitmap32(image.Width(), image.Height());
+    ks::FillRect32(shadow->View(), {0, 0, shadow->Width(), shadow->Height()}, 0);
+    TRect corners;
+    if (titleOnBorder && manager.MaskIndexValid(manager.CommonIndexes.ExBorderMask)) {
+        const int ex = manager.CommonIndexes.ExBorderMask;
+        corners = TRect{manager.MaskBorderLeft(ex), manager.MaskBorderTop(ex), manager.MaskBorderRight(ex),
+                        manager.MaskBorderBottom(ex)};
+    } else {
+        corners = TRect{m.Left + offset, m.Top + offset, m.Right + offset, m.Bottom + offset};
+    }
+    StretchNinePart(*shadow, *picture, {0, 0, shadow->Width(), shadow->Height()},
+                    {0, 0, picture->Width(), picture->Height()}, corners, corners, {1, 1, 1, 1}, 1, false);
+    GdiFlush();
+    std::unique_ptr<TBitmap> frame = PartOf(image, inner);
+    ks::CopyRect(image.View(), {0, 0}, shadow->View(), {0, 0, shadow->Width(), shadow->Height()});
+    ks::CopyRect(image.View(), {inner.Left, inner.Top}, frame->View(), {0, 0, frame->Width(), frame->Height()});
+    return shadow;
+}
+
+void RestoreFrameCorners(TBitmap& image, TBitmap& shadow, TsSkinManager& manager, const TRect& margins, int topMask,
+                         int bottomMask)
+{
+    const TRect frame{margins.Left, margins.Top, image.Width() - margins.Right, image.Height() - margins.Bottom};
+    // Without a border image the frame's own key colour tells, as far as the shadow's corner
+    // reaches into the frame.
+    const int reach = FormOffsetOf(manager) + 16;
+    auto restore = [&](int mask, int corner) {
+        const bool right = corner == HTTOPRIGHT || corner == HTBOTTOMRIGHT;
+        const bool bottom = corner == HTBOTTOMLEFT || corner == HTBOTTOMRIGHT;
+        const bool skinned = manager.MaskIndexValid(mask);
+        // A border image's corner is its border widths large and lies at the frame's corner.
+        const int w = !skinned ? reach : right ? manager.MaskBorderRight(mask) : manager.MaskBorderLeft(mask);
+        const int h = !skinned ? reach : bottom ? manager.MaskBorderBottom(mask) : manager.MaskBorderTop(mask);
+        const int left = right ? frame.Right - w : frame.Left;
+        const int top = bottom ? frame.Bottom - h : frame.Top;
+        RestoreTransparentCorner(image, shadow, {left, top, left + w, top + h}, {left, top}, skinned ? mask : -1,
+                                 &manager, corner);
+    };
+    restore(topMask, HTTOPLEFT);
+    restore(topMask, HTTOPRIGHT);
+    restore(bottomMask, HTBOTTOMLEFT);
+    restore(bottomMask, HTBOTTOMRIGHT);
+}
+
+void PaintOpaqueBand(TBitmap& image, int bottom, const std::function<void()>& paint)
+{
+    const TRect band{0, 0, image.Width(), std::min(bottom, image.Height())};
+    std::unique_ptr<TBitmap> before = PartOf(image, band);
+    paint();
+    GdiFlush();
+    ks::OpaqueWhereChanged32(image.View(), before->View());
 }
 
 // ---- the window --------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "vcl/GdiHandles.h"
 #include "vcl/Win.h"
 
+#include <functional>
 #include <memory>
 
 class TForm;
@@ -135,4 +136,28 @@ private:
     TacBorderOwner* FOwner = nullptr;
     ks::ComponentWatch FFormWatch;
 };
+
+// The hit code of a non-client mouse message that reached the owner of border (nullptr for none).
+// The border window passes the clicks on its frame on with -1: the code is then its hit test's at
+// the message's own point (the cursor may have gone on since the click), written into the
+// message too, so that the platform's own handling (its move and size loops) sees the real code.
+int ForwardedHitCode(TacBorderForm* border, TMessage& message);
+
+// ---- the owner's frame image under a border window
+// The form provider and the dialog adapter paint their frame inside the margins of a 32-bit
+// image and these put the shadow around it.
+
+// The frame inside margins becomes opaque and the manager's shadow picture (active or inactive)
+// is laid in nine parts over the margins. The corners of the nine parts are the margins widened
+// by the skin's FORMOFFSET, or, with the title on the border, the borders of the skin's EXBORDER
+// image. Returns the shadow alone, as large as image, or nullptr when the skin has no picture.
+std::unique_ptr<TBitmap> LayBorderShadow(TBitmap& image, TsSkinManager& manager, const TRect& margins, bool active,
+                                         bool titleOnBorder);
+// The corners of the frame that its border images keep transparent show the shadow beneath:
+// the top ones by topMask, the bottom ones by bottomMask.
+void RestoreFrameCorners(TBitmap& image, TBitmap& shadow, TsSkinManager& manager, const TRect& margins, int topMask,
+                         int bottomMask);
+// Runs paint, which draws a title into the band of image above bottom, and makes every pixel it
+// changed opaque: GDI leaves alpha 0 behind in a 32-bit image.
+void PaintOpaqueBand(TBitmap& image, int bottom, const std::function<void()>& paint);
 

@@ -9,6 +9,7 @@
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/acDials.h"
@@ -29,8 +30,8 @@ constexpr const wchar_t* MaximizeCaption = L"Развернуть";
 constexpr const wchar_t* CloseCaption = L"Закрыть";
 constexpr TShortCut AltF4 = scAlt | VK_F4;
 
-// A hit code of -1 in a button message: the border window forwarded the click.
-constexpr WPARAM ForwardedHit = static_cast<WPARAM>(-1);
+// The border window's code for its own frame, passed on untouched.
+constexpr int HTBORDERWINDOW = 19;
 constexpr UINT DM_REPOSITION_CHILDREN = 0x52E;
 constexpr DWORD DWMWA_TRANSITIONS_FORCEDISABLED_ = 3;
 
@@ -159,6 +160,7 @@ TacDialogWnd::TacDialogWnd(HWND handle, TsCommonData* skinData, TsSkinManager* m
 
 TacDialogWnd::~TacDialogWnd()
 {
+    SetExtBorders(false);
     StopTitleAnimations();
     if (FGlowId >= 0)
         HideGlowEffect(FGlowId);
@@ -170,6 +172,70 @@ TacDialogWnd::~TacDialogWnd()
 TBitmap* TacDialogWnd::DialogImage() const noexcept
 {
     return SkinData ? SkinData->CacheBitmap.get() : nullptr;
+}
+
+void TacDialogWnd::SetExtBorders(bool use)
+{
+    TsSkinManager* manager = SkinData->SkinManager();
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    if (use && manager && !manager->ComponentState().Contains(csDesigning)) {
+        if (FBorderForm)
+            return;
+        FBorderForm = std::make_unique<TacBorderForm>(static_cast<TacBorderOwner&>(*this));
+        SkinData->BackgroundChanged = true;
+        FrameChanged = true;
+        if (cache)
+            cache->SetPixelFormat(pf32bit);
+        if (CtrlHandle && IsWindowVisible(CtrlHandle))
+            FBorderForm->UpdateBorderWindow(255);
+        return;
+    }
+    if (!FBorderForm)
+        return;
+    // The title buttons' fades are drawn over the border window and hold it.
+    StopTitleAnimations();
+    FBorderForm.reset();
+    if (cache)
+        cache->SetPixelFormat(pf24bit);
+}
+
+void TacDialogWnd::UpdateBorderWindow()
+{
+    if (FBorderForm && CtrlHandle && IsWindowVisible(CtrlHandle))
+        FBorderForm->UpdateBorderWindow(255);
+}
+
+void TacDialogWnd::ReleaseBorderResources() noexcept
+{
+    // The frame image loses its margins and alpha, and the window its client-only region.
+    SkinData->BackgroundChanged = true;
+    FrameChanged = true;
+}
+
+TRect TacDialogWnd::BorderOwnerIconRect() const
+{
+    TRect r;
+    IconRect(r);
+    return r;
+}
+
+const TitleButtonRec* TacDialogWnd::BorderOwnerButton(int hitCode) const
+{
+    return const_cast<TacDialogWnd*>(this)->ButtonOf(hitCode);
+}
+
+// The dialog's own predicates, not its system menu's: that menu offers no maximise or minimise
+// entries, but the title shows those buttons whenever the dialog's style has them.
+TitleButtonFlags TacDialogWnd::BorderOwnerButtonFlags() const
+{
+    TitleButtonFlags f;
+    f.VisibleClose = HasSysMenu();
+    f.VisibleMax = HasSysMenu() && HasMaxBox();
+    f.VisibleMin = HasSysMenu() && HasMinBox();
+    f.EnabledMax = CanMaximize();
+    f.EnabledMin = CanMinimize();
+    f.EnabledRestore = CanRestore();
+    return f;
 }
 
 bool TacDialogWnd::CanMaximize() const
@@ -191,6 +257,8 @@ bool TacDialogWnd::CanMinimize() const
 void TacDialogWnd::Detached()
 {
     TacScrollWnd::Detached();
+    // The frame goes from the screen with the adapter, whether the window stays or goes.
+    SetExtBorders(false);
     if (FGlowId >= 0) {
         HideGlowEffect(FGlowId);
         FGlowId = -1;
@@ -240,9 +308,12 @@ void TacDialogWnd::SetHotButton(int code, bool repaint)
         if (repaint)
             RepaintTitleButton(code);
         // Windows and Wine send WM_NCMOUSELEAVE only when asked; a lit button must go dark when
-        // the mouse leaves the window.
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, CtrlHandle, 0};
-        TrackMouseEvent(&track);
+        // the mouse leaves the window. A button on the border window is not over the dialog's
+        // window at all: the border window clears it when the mouse goes to the shadow.
+        if (!FBorderForm) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, CtrlHandle, 0};
+            TrackMouseEvent(&track);
+        }
     }
     TitlePressStarted = false;
 }
@@ -270,6 +341,9 @@ void TacDialogWnd::AdapterWndProc(TMessage& m)
     case WM_NCHITTEST: WMNCHitTest(m); return;
     case WM_NCPAINT: if (WMNCPaint(m)) return; break;
     case WM_NCACTIVATE: WMNCActivate(m); return;
+    case WM_WINDOWPOSCHANGING: WMWindowPosChanging(m); return;
+    case WM_MOVE: BaseThenBorder(m); return;
+    case WM_SIZING: BaseThenBorder(m); return;
     case WM_GETDLGCODE: m.Result = 0; return;
     case WM_NCLBUTTONDOWN: WMNCLButtonDown(m); return;
     case WM_NCLBUTTONUP: WMNCButtonUp(m); return;
@@ -306,6 +380,8 @@ void TacDialogWnd::WMSize(TMessage& m)
     SkinData->BackgroundChanged = true;
     FrameChanged = true;
     CallPrev(m);
+    if (!PaintLock)
+        UpdateBorderWindow();
     RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
@@ -322,7 +398,10 @@ void TacDialogWnd::WMEnableOrSetText(TMessage& m)
     if (!IsWindowVisible(CtrlHandle))
         return;
     SkinData->BackgroundChanged = true;
-    SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+    if (FBorderForm)
+        UpdateBorderWindow();
+    else
+        SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
 }
 
 void TacDialogWnd::WMPaint(TMessage& m)
@@ -373,11 +452,37 @@ void TacDialogWnd::WMDrawItem(TMessage& m)
     CallPrev(m);
 }
 
+void TacDialogWnd::WMWindowPosChanging(TMessage& m)
+{
+    TacScrollWnd::AdapterWndProc(m);
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+    if (!FBorderForm || Destroyed)
+        return;
+    if (pos && (pos->flags & SWP_HIDEWINDOW))
+        SetExtBorders(false);
+    else
+        UpdateBorderWindow();
+}
+
 void TacDialogWnd::WMWindowPosChanged(TMessage& m)
 {
     SkinData->BackgroundChanged = true;
     FrameChanged = true;
     TacScrollWnd::AdapterWndProc(m);
+    if (Destroyed)
+        return;
+    // A dialog shown again gets back the border window its hiding took away.
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+    if (pos && (pos->flags & SWP_SHOWWINDOW))
+        UseManagersBorders();
+    UpdateBorderWindow();
+}
+
+void TacDialogWnd::BaseThenBorder(TMessage& m)
+{
+    TacScrollWnd::AdapterWndProc(m);
+    if (!Destroyed)
+        UpdateBorderWindow();
 }
 
 void TacDialogWnd::WMNCHitTest(TMessage& m)
@@ -408,11 +513,14 @@ void TacDialogWnd::WMNCHitTest(TMessage& m)
 
 int TacDialogWnd::TitleHitTest(TPoint p)
 {
+    // Under a border window the dialog's own window shows no title.
+    if (FBorderForm)
+        return -2;
     const int buttonHeight = ButtonHeight(BtnClose.ImageIndex);
-    const int t = (CaptionHeight(true) - buttonHeight + FormBorderWidth()) / 2;
+    const int t = (CaptionHeight(true) - buttonHeight + BorderWidthIfNoExtBorders(true)) / 2;
     if (CaptionHeight(true) == 0 || p.Y < t || p.Y > t + buttonHeight)
         return -2;
-    const int border = FormBorderWidth();
+    const int border = FormBorderWidth(true);
     if (p.X >= border && p.X <= border + GetSystemMetrics(SM_CXSMICON))
         return HTSYSMENU;
     const bool iconic = IsIconic(CtrlHandle) != FALSE;
@@ -459,6 +567,7 @@ void TacDialogWnd::WMNCActivate(TMessage& m)
     SendMessageW(CtrlHandle, WM_SETREDRAW, TRUE, 0);
     SkinData->BackgroundChanged = true;
     RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+    UpdateBorderWindow();
 }
 
 void TacDialogWnd::ShowSysMenu(int x, int y)
@@ -470,8 +579,13 @@ void TacDialogWnd::ShowSysMenu(int x, int y)
 
 void TacDialogWnd::WMNCLButtonDown(TMessage& m)
 {
-    int code = static_cast<int>(m.WParam);
-    if (code != HTBOTTOMRIGHT) {
+    if (FBorderForm && static_cast<int>(m.WParam) == HTBORDERWINDOW) {
+        CallPrev(m);
+        return;
+    }
+    const bool forwarded = FBorderForm && static_cast<int>(m.WParam) == -1;
+    int code = ForwardedHitCode(FBorderForm.get(), m);
+    if (!forwarded && code != HTBOTTOMRIGHT) {
         RECT wr{};
         GetWindowRect(CtrlHandle, &wr);
         const TPoint screen = PointOf(m.LParam);
@@ -483,7 +597,8 @@ void TacDialogWnd::WMNCLButtonDown(TMessage& m)
     case HTSYSMENU: {
         RECT wr{};
         GetWindowRect(CtrlHandle, &wr);
-        ShowSysMenu(wr.left + FormBorderWidth(), wr.top + FormBorderWidth() + GetSystemMetrics(SM_CYSMICON));
+        ShowSysMenu(wr.left + FormBorderWidth(true),
+                    wr.top + BorderWidthIfNoExtBorders(true) + GetSystemMetrics(SM_CYSMICON));
         return;
     }
     case HTMINBUTTON:
@@ -523,14 +638,13 @@ bool TacDialogWnd::ReleaseTitleButton(TMessage& m)
     const HWND wnd = CtrlHandle;
     switch (static_cast<int>(m.WParam)) {
     case HTMINBUTTON: {
-        RECT wr{};
-        GetWindowRect(wnd, &wr);
+        const TPoint origin = ImageOrigin();
         const TPoint screen = PointOf(m.LParam);
         POINT at{screen.X, screen.Y};
         // A client-area release carries client coordinates.
         if (m.Msg == WM_LBUTTONUP)
             ClientToScreen(wnd, &at);
-        const TPoint p{at.x - wr.left, at.y - wr.top};
+        const TPoint p{at.x - origin.X, at.y - origin.Y};
         if (p.X < BtnMin.Rect.Left || p.X >= BtnMin.Rect.Right || p.Y < BtnMin.Rect.Top || p.Y >= BtnMin.Rect.Bottom)
             return false;
         SendMessageW(wnd, WM_SYSCOMMAND, IsIconic(wnd) ? SC_RESTORE : SC_MINIMIZE, 0);
@@ -560,6 +674,8 @@ bool TacDialogWnd::ReleaseTitleButton(TMessage& m)
 
 void TacDialogWnd::WMNCButtonUp(TMessage& m)
 {
+    if (m.Msg == WM_NCLBUTTONUP)
+        ForwardedHitCode(FBorderForm.get(), m);
     const bool forButton = TitlePressStarted && ButtonOf(static_cast<int>(m.WParam)) &&
                            static_cast<int>(m.WParam) == HotCode;
     TitlePressStarted = false;
@@ -595,6 +711,7 @@ void TacDialogWnd::WMNCRButtonDown(TMessage& m)
 
 void TacDialogWnd::WMNCRButtonUp(TMessage& m)
 {
+    ForwardedHitCode(FBorderForm.get(), m);
     if (m.WParam == HTCAPTION || m.WParam == HTSYSMENU) {
         const TPoint p = PointOf(m.LParam);
         ShowSysMenu(p.X, p.Y);
@@ -634,7 +751,10 @@ void TacDialogWnd::WMSysCommand(TMessage& m)
     if (!IsWindow(wnd))
         return;
     switch (m.WParam & 0xFFF0) {
-    case SC_MOVE: UpdateWindow(wnd); return;
+    case SC_MOVE:
+        UpdateWindow(wnd);
+        UpdateBorderWindow();
+        return;
     case SC_MAXIMIZE:
     case SC_RESTORE:
         if (HotCode == HTMAXBUTTON)
@@ -674,6 +794,7 @@ void TacDialogWnd::SkinCommand(TMessage& m)
     case SKC_REFRESH: RefreshCommand(m); return;
     case SKC_SET_UPDATING: SetUpdatingCommand(m); return;
     case SKC_IS_UPDATING: m.Result = SkinData->UpdateLock ? 1 : 0; return;
+    case SKC_REPAINT_NOW: UpdateBorderWindow(); break;
     case SKC_IS_BG_COMPLEX: {
         const TsGeneralData* s = SkinData->IsSkinActive() ? SkinData->Section() : nullptr;
         m.Result = s && s->GradientPercent + s->ImagePercent > 0 ? 1 : 0;
@@ -693,6 +814,7 @@ void TacDialogWnd::SkinCommand(TMessage& m)
 void TacDialogWnd::NewSkinCommand(TMessage& m)
 {
     const ks::SkinCommandView view(m);
+    UseManagersBorders();
     if (view.Manager() != SkinData->SkinManager())
         return;
     SkinData->RefreshIndexes();
@@ -709,12 +831,20 @@ void TacDialogWnd::RefreshCommand(TMessage& m)
     if (view.Manager() != SkinData->SkinManager())
         return;
     SkinData->RefreshIndexes();
+    UseManagersBorders();
     CaptionIndex = SkinData->SkinManager()->FindSection("CAPTION");
     SkinData->BackgroundChanged = true;
     FrameChanged = true;
     SkinData->SetUpdating(false);
     if (IsWindowVisible(CtrlHandle))
         RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    UpdateBorderWindow();
+}
+
+void TacDialogWnd::UseManagersBorders()
+{
+    const TsSkinManager* manager = SkinData->SkinManager();
+    SetExtBorders(manager && manager->ExtendedBorders());
 }
 
 void TacDialogWnd::SetUpdatingCommand(TMessage& m)

@@ -7,6 +7,7 @@
 
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/core/FormServices.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Graphics.h"
 #include "vcl/GdiHandles.h"
@@ -64,7 +65,10 @@ extern bool TitlePressStarted;
 // A window region is being changed; non-client paints meanwhile do not start another.
 extern bool RegionUpdating;
 
-class TacDialogWnd : public TacScrollWnd, public ks::AnimatedDialog {
+// Under the manager's extended borders the dialog is framed by a layered border window, whose
+// owner it is: the frame image then grows by the border's margins and the skin's title height
+// and border width, and the dialog's own window is cut to its client area.
+class TacDialogWnd : public TacScrollWnd, public ks::AnimatedDialog, public TacBorderOwner {
 public:
     const char* ClassName() const noexcept override { return "TacDialogWnd"; }
     // Made only by InitDialogHandler, with section "DIALOG".
@@ -109,9 +113,31 @@ public:
     // ---- what the show animation reads
     HWND DialogHandle() const noexcept override { return CtrlHandle; }
     TBitmap* DialogImage() const noexcept override;
-    // The extended border window is not made for dialogs here.
-    ks::AnimatedBorderForm* BorderForm() const noexcept override { return nullptr; }
-    TRect ExtBorderMargins() const override { return TRect{0, 0, 0, 0}; }
+    // The layered border window; nullptr without extended borders.
+    TacBorderForm* BorderForm() const noexcept override { return FBorderForm.get(); }
+    // The border window's margins (the manager's shadow margins); empty without one.
+    TRect ExtBorderMargins() const override;
+
+    // Makes the border window when use is on and the dialog has a manager that is not being
+    // designed, or frees it; the frame image takes 32 or 24 bits per pixel accordingly.
+    void SetExtBorders(bool use);
+    // Repaints the border window when there is one and the dialog is visible.
+    void UpdateBorderWindow();
+
+    // ---- TacBorderOwner
+    HWND BorderOwnerHandle() const noexcept override { return CtrlHandle; }
+    TsCommonData* BorderOwnerSkinData() const noexcept override { return SkinData; }
+    TRect BorderOwnerMargins() const override { return ExtBorderMargins(); }
+    TPoint BorderOwnerClientOffset() const override { return {ClientOffsetX(), ClientOffsetY()}; }
+    int BorderOwnerBorderWidth() const override { return FormBorderWidth(true); }
+    int BorderOwnerCaptionBottom() const override { return TitleBottom(); }
+    int BorderOwnerMenuBottom() const override { return TitleBottom(); }
+    TRect BorderOwnerIconRect() const override;
+    const TitleButtonRec* BorderOwnerButton(int hitCode) const override;
+    TitleButtonFlags BorderOwnerButtonFlags() const override;
+    void PaintBorderOwnerNonClient() override { PaintNonClient(); }
+    void SetHotTitleButton(int hitCode) override { SetHotButton(hitCode, true); }
+    void ReleaseBorderResources() noexcept override;
 
     // ---- frame preparation, geometry and painting (DialogFrame.cpp)
     void PrepareFrame();
@@ -122,13 +148,21 @@ public:
     int ClientOffsetX() const override;
     int ClientOffsetY() const override;
     void IconRect(TRect& r) const;
-    void ExtBorderMargins(TRect& r) const;
     int ButtonWidth(const TitleButtonRec& button) const;
     int ButtonHeight(int imageIndex) const;
     int TitleButtonsWidth() const;
-    // The frame's border width: the system's frame of a sizing border, else of a dialog
-    // frame, else 0.
-    int FormBorderWidth() const;
+    // The frame's border width: with a border window and fromSkin the skin's, else the system's
+    // frame of a sizing border, else of a dialog frame, else 0.
+    int FormBorderWidth(bool fromSkin) const;
+    // 0 with a border window (its title band carries the top border), else FormBorderWidth.
+    int BorderWidthIfNoExtBorders(bool fromSkin) const;
+    // Under a border window: how much wider the skin's border is than the system's, and how much
+    // taller the skin's title band (which carries the top border) is than the system's caption
+    // and top border.
+    int BorderWidthDelta() const;
+    int TitleHeightDelta() const;
+    // The bottom of the title strip in the frame image.
+    int TitleBottom() const;
     void PaintNonClient() override;
     void UpdateWndRegion(bool redraw) override;
     void RepaintTitleButton(int hitCode);
@@ -153,7 +187,10 @@ private:
     void WMPaint(TMessage& m);
     void WMShowWindow(TMessage& m);
     void WMDrawItem(TMessage& m);
+    void WMWindowPosChanging(TMessage& m);
     void WMWindowPosChanged(TMessage& m);
+    // The base's handling, then the border window follows the dialog.
+    void BaseThenBorder(TMessage& m);
     void WMNCHitTest(TMessage& m);
     void WMNCActivate(TMessage& m);
     void WMNCLButtonDown(TMessage& m);
@@ -169,6 +206,8 @@ private:
     void WMVisibleChanged(TMessage& m);
     void SkinCommand(TMessage& m);
     void NewSkinCommand(TMessage& m);
+    // The border window as the manager's ExtendedBorders has it.
+    void UseManagersBorders();
     void RefreshCommand(TMessage& m);
     void SetUpdatingCommand(TMessage& m);
     void BackgroundInfoCommand(TMessage& m);
@@ -181,11 +220,17 @@ private:
     void PaintCaptionText(TBitmap& bmp);
     void PaintTitleButtons(TBitmap& bmp);
     void PaintTitleButton(TBitmap& bmp, TitleButtonRec& button, int x, bool enabled, int imageIndex);
+    void PaintExtBorder(TBitmap& bmp);
+    // Shows the button's new look: on the window, or on the border window that carries the title.
+    void ShowTitleButton(TBitmap& bmp, const TitleButtonRec& button);
+    // The frame image's origin on the screen.
+    TPoint ImageOrigin() const;
     void RebuildRgnPieces();
     bool WMNCPaint(TMessage& m);
     void WMEraseBkgnd(TMessage& m);
     void CopyFrameTo(HDC dc);
 
+    std::unique_ptr<TacBorderForm> FBorderForm;
     // The brush WM_CTLCOLORDLG answers, kept until the colour changes.
     ks::GdiBrush FDialogBrush;
     TColor FDialogBrushColor = clNone;

@@ -279,6 +279,8 @@ public:
     // The menu-line image and where the item rectangles of dc lie in it: dc is the frame's cache
     // or the form's window DC. No image before the frame was first painted.
     MenuLineImage MenuLineFor(HDC dc) const;
+    // The cache row the menu-line image is taken from.
+    int MenuLineTop() const;
     TColor FormBackColor() const;
     // Height of the painted window image: the form's, with a border window its deltas and
     // margins, plus 1 under a menu bar.

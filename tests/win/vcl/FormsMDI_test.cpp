@@ -184,6 +184,48 @@ TEST_F(FormsMDITest, TheActiveChildsMenuMergesIntoTheMainFormsBarByGroup)
     EXPECT_EQ(barTexts(), L"File|Window") << "a freed child takes its items along";
 }
 
+TEST_F(FormsMDITest, TheClientShowsScrollBarsExactlyWhileAChildReachesOutOfIt)
+{
+    MakeMain();
+    Child1 = MakeChild(L"One");
+    Application->ProcessMessages();
+    HWND client = Main->ClientHandle();
+    const auto bars = [&] {
+        Application->ProcessMessages();
+        return GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL);
+    };
+    ASSERT_EQ(bars(), 0) << "a child inside the client needs no bars";
+    RECT area{};
+    GetClientRect(client, &area);
+    const struct {
+        const char* What;
+        int X, Y, W, H;
+        LONG_PTR Bars;
+    } cases[] = {
+        {"moved past the right edge", area.right - 100, 10, 200, 150, WS_HSCROLL},
+        {"moved back inside", 10, 10, 200, 150, 0},
+        {"moved past the bottom", 10, area.bottom - 50, 200, 150, WS_VSCROLL},
+        {"moved past both", area.right - 50, area.bottom - 50, 200, 150, WS_HSCROLL | WS_VSCROLL},
+        {"moved back inside again", 10, 10, 200, 150, 0},
+        {"sized past the right edge", 10, 10, area.right + 40, 150, WS_HSCROLL},
+        {"sized back", 10, 10, 200, 150, 0},
+        {"moved past the left edge", -60, 10, 200, 150, WS_HSCROLL},
+    };
+    for (const auto& c : cases) {
+        SetWindowPos(Child1->Handle(), nullptr, c.X, c.Y, c.W, c.H, SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(bars(), c.Bars) << c.What;
+    }
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(client, SB_HORZ, &si);
+    GetClientRect(client, &area);
+    EXPECT_EQ(si.nMin, -60) << "the range starts at the child's left edge";
+    EXPECT_EQ(si.nMax, area.right);
+    EXPECT_EQ(si.nPos, 0);
+
+    Child1->SetWindowState(wsMaximized);
+    EXPECT_EQ(bars(), 0) << "a maximised child fills the client";
+}
+
 TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
 {
     MakeMain();

@@ -725,3 +725,26 @@ TEST_F(FormsTest, ScreenListsFormsAndKnowsItsArea)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FormsTest, AFormIsInTheShowingStateOnlyWhileItIsShownOrHidden)
+{
+    TForm* form = CreateNew<TForm>(Application);
+    struct Seen {
+        TForm* Form;
+        std::vector<bool> Showing;
+        void Note(TObject*) { Showing.push_back(Form->FormState().Contains(fsShowing)); }
+    } seen{form, {}};
+    form->SetOnShow(TNotifyEvent(&seen, &Seen::Note));
+    form->SetOnHide(TNotifyEvent(&seen, &Seen::Note));
+    EXPECT_FALSE(form->FormState().Contains(fsShowing));
+    form->Show();
+    EXPECT_FALSE(form->FormState().Contains(fsShowing)) << "shown";
+    form->Hide();
+    EXPECT_FALSE(form->FormState().Contains(fsShowing)) << "hidden";
+    EXPECT_EQ(seen.Showing, (std::vector<bool>{true, true})) << "the handlers run in the state";
+    form->Free();
+}
+
+} // namespace

@@ -155,6 +155,10 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
             EXPECT_EQ(corner, SkinGreen);
         else
             EXPECT_NE(corner, SkinGreen);
+        // Inside the frame every combination shows the section's black, also where bevels inside
+        // a single border take non-client room beyond the frame's width.
+        for (const int at : {2, 3})
+            EXPECT_EQ(WindowPixel(edits[i]->Handle(), at, edits[i]->Height() / 2), SkinBlack) << at;
     }
     WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/border-sheet.png");
 }

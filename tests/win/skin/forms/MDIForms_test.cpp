@@ -4,7 +4,9 @@
 #include "skin/adapters/MDIClientAdapter.h"
 #include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/adapters/acSBUtils.h"
+#include "skin/controls/sButton.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/acGlow.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
@@ -18,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -102,6 +106,18 @@ protected:
     {
         RedrawWindow(Main->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump();
+    }
+
+    // The main form's frame, marked in its cache and changed, painted again: whether the mark
+    // went.
+    bool RepaintsMarkedFrame()
+    {
+        MarkCache(*Provider->SkinData(), 3, 3);
+        Provider->FormChanged = true;
+        Provider->SkinData()->BackgroundChanged = true;
+        Provider->PaintNonClient();
+        GdiFlush();
+        return GetPixel(Provider->SkinData()->CacheBitmap->Canvas().Handle(), 3, 3) != CacheMarker;
     }
 
     std::vector<TForm*> Children;
@@ -550,6 +566,150 @@ TEST_F(MDIProviderBranches, ARefreshAttachesTheClientAgainWhenItLostItsAdapter)
     SendMessageW(Main->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
     EXPECT_NE(Provider->MDIForm->MDIWnd, nullptr);
     EXPECT_EQ(GetScrollHandler(Main->ClientHandle()), Provider->MDIForm->MDIWnd);
+}
+
+} // namespace
+
+
+namespace {
+
+// The client's picture as its adapter prints it, frame and bars included.
+std::unique_ptr<TBitmap> PrintedClient(HWND client)
+{
+    RECT r{};
+    GetWindowRect(client, &r);
+    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
+    SendMessageW(client, WM_PRINT, reinterpret_cast<WPARAM>(picture->Canvas().Handle()), PRF_CLIENT | PRF_NONCLIENT);
+    GdiFlush();
+    return picture;
+}
+
+TEST_F(MDIForms, AChildMovedOutGivesTheClientSkinnedBarsThatScrollItsChildren)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    TacMDIWnd* adapter = Provider->MDIForm ? Provider->MDIForm->MDIWnd : nullptr;
+    ASSERT_NE(adapter, nullptr);
+    const HWND client = Main->ClientHandle();
+    RECT area{};
+    GetClientRect(client, &area);
+    SetWindowPos(two->Handle(), nullptr, area.right - 80, area.bottom - 60, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump();
+    ASSERT_EQ(GetWindowLongPtrW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_HSCROLL | WS_VSCROLL);
+    EXPECT_TRUE(adapter->HBar->ScrollVisible);
+    EXPECT_TRUE(adapter->VBar->ScrollVisible);
+
+    // What the screen shows on both bars is the adapter's drawing, not the system's bars.
+    const auto expectSkinnedBars = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const std::unique_ptr<TBitmap> printed = PrintedClient(client);
+        const int w = printed->Width();
+        const int h = printed->Height();
+        const COLORREF system = GetSysColor(COLOR_SCROLLBAR);
+        const POINT points[] = {{w / 2, h - 2 - 3}, {12, h - 2 - 3}, {w - 2 - 3, h / 2}, {w - 2 - 3, 12}};
+        for (const POINT& p : points) {
+            const COLORREF drawn = GetPixel(printed->Canvas().Handle(), p.x, p.y);
+            EXPECT_NE(drawn, system) << "at " << p.x << "," << p.y;
+            EXPECT_EQ(ks::test::ScreenPixel(client, p.x, p.y), static_cast<TColor>(drawn)) << "at " << p.x << "," << p.y;
+        }
+    };
+    expectSkinnedBars("after the move");
+
+    // A step of each bar by the skinned bars' own sending scrolls the children and leaves the
+    // client drawn again.
+    RECT before{};
+    GetWindowRect(two->Handle(), &before);
+    SendScrollMessage(client, WM_HSCROLL, SB_LINEDOWN, 0);
+    SendScrollMessage(client, WM_HSCROLL, SB_ENDSCROLL, 0);
+    SendScrollMessage(client, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendScrollMessage(client, WM_VSCROLL, SB_ENDSCROLL, 0);
+    Pump();
+    RECT after{};
+    GetWindowRect(two->Handle(), &after);
+    EXPECT_LT(after.left, before.left);
+    EXPECT_LT(after.top, before.top);
+    EXPECT_TRUE(GetWindowLongPtrW(client, GWL_STYLE) & WS_VISIBLE) << "redraw is resumed after each step";
+    expectSkinnedBars("after scrolling");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIForms, TheMainFrameWaitsWhileItsMaximisedChildIsBeingShownOrHidden)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    ASSERT_TRUE(IsZoomed(two->Handle()));
+    struct Paint {
+        std::function<bool()> Repaints;
+        bool Repainted = false;
+        void During(TObject*) { Repainted = Repaints(); }
+    } paint{[this] { return RepaintsMarkedFrame(); }};
+    two->SetOnHide(TNotifyEvent(&paint, &Paint::During));
+    two->Hide();
+    EXPECT_FALSE(paint.Repainted) << "not while the maximised child is being hidden";
+    EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "the paint is still owed";
+    two->SetOnHide(nullptr);
+    two->Show();
+    Maximize(two);
+    ASSERT_TRUE(IsZoomed(two->Handle()));
+    EXPECT_TRUE(RepaintsMarkedFrame()) << "once done";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIForms, AButtonOnAChildOfATopmostMainFormGlowsOnTop)
+{
+    TForm* one = AddChild(L"One");
+    auto* button = Create<TsButton>(one);
+    button->SetParent(one);
+    button->SetBounds(10, 10, 80, 24);
+    Pump();
+    const auto haloOf = [&]() -> HWND {
+        button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(button));
+        const int slot = button->SkinData()->GlowSlot;
+        if (slot < 0 || slot >= static_cast<int>(GlowEffects.size()) || !GlowEffects[static_cast<size_t>(slot)])
+            return nullptr;
+        return GlowEffects[static_cast<size_t>(slot)]->Form->Handle();
+    };
+    const HWND plain = haloOf();
+    ASSERT_NE(plain, nullptr) << "the skin's buttons glow";
+    EXPECT_EQ(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(button));
+
+    // The halo lies over the main form's window, which stays on top: the halo must too.
+    SetWindowPos(Main->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HWND onTop = haloOf();
+    ASSERT_NE(onTop, nullptr);
+    EXPECT_NE(GetWindowLongW(onTop, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    button->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(button));
+    SetWindowPos(Main->Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MDIForms, TheMenuItemsStayBelowTheTitlesLowestRows)
+{
+    AddChild(L"One");
+    RepaintAll();
+    const HWND wnd = Main->Handle();
+    RECT window{}, item{};
+    GetWindowRect(wnd, &window);
+    ASSERT_TRUE(GetMenuItemRect(wnd, GetMenu(wnd), 0, &item));
+    const HDC cache = Provider->SkinData()->CacheBitmap->Canvas().Handle();
+    const int top = Provider->MenuLineTop();
+    // Under the first item and far right of the items the title's rows above the menu line are
+    // the same.
+    const int under = item.left - window.left + 4;
+    const int beside = Provider->SkinData()->CacheBitmap->Width() - 60;
+    for (int y = top - 3; y < top; ++y)
+        EXPECT_EQ(GetPixel(cache, under, y), GetPixel(cache, beside, y)) << "row " << y;
 }
 
 } // namespace

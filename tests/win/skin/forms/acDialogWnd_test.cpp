@@ -84,7 +84,7 @@ TEST_F(DialogWndTest, TheFramesPixelsComeFromTheSkin)
         GetWindowRect(box, &wr);
         ASSERT_EQ(cache->Width(), wr.right - wr.left);
         ASSERT_EQ(cache->Height(), wr.bottom - wr.top);
-        const int border = d->FormBorderWidth();
+        const int border = d->FormBorderWidth(true);
         const int title = border + d->CaptionHeight(true);
         EXPECT_EQ(d->CaptionHeight(true), GetSystemMetrics(SM_CYCAPTION));
         EXPECT_EQ(d->ClientOffsetY(), title) << "the client area starts below the title";
@@ -146,7 +146,7 @@ TEST_F(DialogWndTest, TitleButtonsHitTestAndAnswerTheCaller)
         moveTo(onClose);
         EXPECT_EQ(SendMessageW(box, WM_NCHITTEST, 0, onClose), HTCLOSE);
         EXPECT_EQ(d->BtnClose.State, 1) << "hot";
-        const LPARAM onIcon = ScreenPoint(box, d->FormBorderWidth() + 2, close.Top + 4);
+        const LPARAM onIcon = ScreenPoint(box, d->FormBorderWidth(true) + 2, close.Top + 4);
         moveTo(onIcon);
         EXPECT_EQ(SendMessageW(box, WM_NCHITTEST, 0, onIcon), HTSYSMENU);
         EXPECT_EQ(d->BtnClose.State, 0) << "the icon takes the hot state away";

@@ -20,47 +20,6 @@ using namespace ks::test;
 
 namespace {
 
-// A dialog template: header, then one item per child, each DWORD aligned.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, const wchar_t* title, DWORD exStyle = 0)
-    {
-        Put32(style), Put32(exStyle), Put16(0), Put16(10), Put16(10), Put16(200), Put16(100);
-        Put16(0), Put16(0), PutText(title);
-    }
-    DialogTemplate& Item(const wchar_t* cls, DWORD style, int id, const wchar_t* text = L"", short x = 4, short y = 4)
-    {
-        Align();
-        Put32(style | WS_CHILD), Put32(0), Put16(static_cast<WORD>(x)), Put16(static_cast<WORD>(y)), Put16(40),
-            Put16(12), Put16(static_cast<WORD>(id));
-        PutText(cls), PutText(text), Put16(0);
-        ++FCount;
-        return *this;
-    }
-    const DLGTEMPLATE* Get()
-    {
-        reinterpret_cast<WORD*>(FBytes.data())[4] = static_cast<WORD>(FCount);
-        return reinterpret_cast<const DLGTEMPLATE*>(FBytes.data());
-    }
-
-private:
-    void Put16(WORD v) { FBytes.insert(FBytes.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
-    void Put32(DWORD v) { Put16(LOWORD(v)), Put16(HIWORD(v)); }
-    void PutText(const wchar_t* text)
-    {
-        for (; *text; ++text)
-            Put16(*text);
-        Put16(0);
-    }
-    void Align()
-    {
-        while (FBytes.size() % 4)
-            FBytes.push_back(0);
-    }
-    std::vector<uint8_t> FBytes;
-    int FCount = 0;
-};
-
 // Dialogs that keep their own region answer the frame's question with its own value.
 INT_PTR CALLBACK PlainProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM)
 {

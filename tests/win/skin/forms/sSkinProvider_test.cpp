@@ -26,6 +26,7 @@
 #include "win/skin/forms/EngineUnits.h"
 #include "win/support/FreeSpy.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -1140,6 +1141,44 @@ TEST_F(ProviderTest, MenuLoopEndClearsThePopupShowingFlag)
     EXPECT_FALSE(SkinnedPopupShowing) << "no later menu window takes the flag for a popup of ours";
 }
 
+namespace {
+
+TEST_F(ProviderTest, AFormOnAParentDropsItsRegionOnlyWhileTheLeftButtonIsHeldOnIt)
+{
+    auto* host = CreateNew<TForm>(Application);
+    host->SetBounds(20, 20, 500, 400);
+    host->Show();
+    MakeForm(bsSizeable, false);
+    Form->SetParent(host);
+    Form->SetBounds(10, 10, 300, 200);
+    Form->Show();
+    Pump();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SetUpForm();
+    const auto hasRegion = [&] {
+        ks::GdiRegion probe(CreateRectRgn(0, 0, 0, 0));
+        return GetWindowRgn(Wnd(), probe.get()) != ERROR;
+    };
+    provider->RegionRects = {{0, 0, 4, 4}};
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_TRUE(hasRegion()) << "shaped like a top-level form";
+
+    SendMessageW(Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    ASSERT_TRUE(Form->ControlState().Contains(csLButtonDown));
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_FALSE(hasRegion()) << "no region while the button is held";
+    EXPECT_FALSE(provider->ApplyRegion(false)) << "nothing more to drop";
+    EXPECT_TRUE(provider->NeedRegionUpdate);
+
+    SendMessageW(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    EXPECT_TRUE(provider->ApplyRegion(false));
+    EXPECT_TRUE(hasRegion()) << "shaped again once released";
+    FreeAndNil(Form);
+    host->Free();
+}
+
+} // namespace
+
 // ---- menus opened by the form
 
 void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
@@ -1225,7 +1264,11 @@ TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanva
     button->SetParent(panel);
     button->SetBounds(10, 10, 80, 25);
     auto* provider = Create<TsSkinProvider>(Form);
+    // A section with a gradient: the client is painted from the form's picture, not filled with
+    // a plain colour, and only then are the controls told.
+    provider->SkinData()->SetSkinSection("TOOLBAR");
     provider->PrepareForm();
+    ASSERT_FALSE(provider->SkinData()->SkinStateWord & StatePlainBackground);
     ASSERT_NE(provider->Adapter, nullptr);
     ASSERT_NE(provider->Adapter->GetItem(0), nullptr) << "the button is adapted";
     const HWND target = button->Handle();
@@ -1234,28 +1277,42 @@ TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanva
     gUpdated.Canvas = &Form->Canvas();
     gUpdated.Previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeParentUpdated)));
-    // Over a plain colour the form is only filled with it: nothing is told.
-    ASSERT_TRUE(provider->SkinData()->SkinStateWord & StatePlainBackground) << "the internal skin's form is plain";
-    const HDC dc = GetDC(Wnd());
-    const RECT marked{240, 130, 260, 150};
-    const HBRUSH marker = CreateSolidBrush(RGB(255, 0, 255));
-    FillRect(dc, &marked, marker);
-    DeleteObject(marker);
-    InvalidateRect(Wnd(), &marked, FALSE);
-    TMessage paint{WM_PAINT, 0, 0, 0};
-    provider->HandlePaint(paint);
-    EXPECT_FALSE(gUpdated.SawRect);
-    EXPECT_EQ(static_cast<COLORREF>(GetPixel(dc, 250, 140)), static_cast<COLORREF>(ColorToRGB(provider->FormBackColor())));
-    ReleaseDC(Wnd(), dc);
-    // Over the form's picture the controls are told what was painted under them.
-    provider->SkinData()->SkinStateWord &= static_cast<uint16_t>(~StatePlainBackground);
     InvalidateRect(Wnd(), nullptr, FALSE);
+    TMessage paint{WM_PAINT, 0, 0, 0};
     provider->HandlePaint(paint);
     SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gUpdated.Previous));
     EXPECT_TRUE(gUpdated.SawRect) << "the button in the panel was told through the control adapter";
     EXPECT_EQ(gUpdated.Rect, Form->ClientRect());
     EXPECT_TRUE(gUpdated.CanvasOnForm) << "the form's canvas draws on the paint DC meanwhile";
     EXPECT_EQ(Form->Canvas().LockCount(), 0);
+}
+
+// A form of one plain colour has its client filled, not copied from a picture: its labels must
+// still be painted over the fill (the about box's author and link, the warning box's text).
+TEST_F(ProviderTest, APlainFormsLabelsArePaintedOverItsColour)
+{
+    MakeForm();
+    auto* label = Create<TLabel>(Form);
+    label->SetParent(Form);
+    label->SetBounds(20, 20, 120, 20);
+    label->SetCaption(L"WWWWWWWW");
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->PrepareForm();
+    ASSERT_TRUE(provider->SkinData()->SkinStateWord & StatePlainBackground);
+    RedrawWindow(Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    const auto picture = ks::test::ScreenPicture(Wnd());
+    POINT origin{0, 0};
+    ClientToScreen(Wnd(), &origin);
+    RECT window{};
+    GetWindowRect(Wnd(), &window);
+    const int x0 = origin.x - window.left + label->Left(), y0 = origin.y - window.top + label->Top();
+    const auto back = static_cast<COLORREF>(ColorToRGB(provider->FormBackColor()));
+    int ink = 0;
+    for (int y = y0; y < y0 + label->Height(); ++y)
+        for (int x = x0; x < x0 + label->Width(); ++x)
+            ink += GetPixel(picture->Canvas().Handle(), x, y) != back;
+    EXPECT_GT(ink, 20) << "the label's text shows";
 }
 
 TEST_F(ProviderTest, UnderDesktopCompositionTheOutlineSizingFallsBackToThePlatforms)
