@@ -98,6 +98,23 @@ TEST_F(FrameAdapterTest, TheFramesWindowProcIsTakenAndGivenBackOnlyWhileItIsTheA
     frame->SetWindowProc(own);
 }
 
+// A frame placed in a window rather than in a control has nothing to paint over: it paints as it
+// would unskinned, and that paint validates it, or the system would ask for it again for ever.
+TEST_F(FrameAdapterTest, AFrameWithoutAParentControlIsValidatedByItsPaint)
+{
+    auto* frame = Create<TFrame>(Form);
+    frame->SetBounds(10, 10, 100, 80);
+    frame->SetParentWindow(Form->Handle());
+    const HWND wnd = frame->Handle();
+    ShowWindow(wnd, SW_SHOWNA);
+    Adapt(frame);
+    ASSERT_TRUE(IsWindowVisible(wnd)) << "a hidden window collects no update region";
+    ASSERT_EQ(frame->Parent(), nullptr);
+    InvalidateRect(wnd, nullptr, TRUE);
+    UpdateWindow(wnd);
+    EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE)) << "the paint left the frame invalid";
+}
+
 TEST_F(FrameAdapterTest, TheBackgroundColourBlendsTheSectionWithTheParentByItsTransparency)
 {
     TFrame* outer = MakeFrame(Form, {0, 0, 300, 200});
