@@ -50,22 +50,6 @@ bool ManagerLoading(const TsSkinManager* manager)
 
 void TsSkinProvider::FormWndProc(TMessage& message)
 {
-    const auto leave = [this] {
-        if (--FDispatchDepth == 0 && std::exchange(FFreePending, false))
-            TComponent::Free();
-    };
-    ++FDispatchDepth;
-    try {
-        DispatchFormMessage(message);
-    } catch (...) {
-        leave();
-        throw;
-    }
-    leave();
-}
-
-void TsSkinProvider::DispatchFormMessage(TMessage& message)
-{
     if (message.Msg == SM_SKINCMD && AnyStateCommand(message))
         return;
     if (BeingDestroyed() || !FSkinData || !FSkinData->IsSkinActive())

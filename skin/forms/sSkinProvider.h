@@ -104,9 +104,6 @@ public:
     static TsSkinProvider* CreateProviderFlagged(TComponent* owner);
     void AfterConstruction() override;
     void BeforeDestruction() override;
-    // Freed while one of the form's messages runs through this provider (from the form's OnShow,
-    // say), the provider goes when that message returns, never under the running handler.
-    void Free();
     // Frees the running glow animations of the system and user title buttons.
     void StopTitleAnimations();
     // The record of the title button with this hit code; nullptr for none.
@@ -484,11 +481,6 @@ private:
     bool BeingDestroyed() const noexcept;
     // The lazy preparation, once the form has a window to prepare.
     void PrepareIfPending();
-    void DispatchFormMessage(TMessage& message);
-    // The form's messages being handled by this provider right now (nested sends count), and
-    // whether Free was called meanwhile.
-    int FDispatchDepth = 0;
-    bool FFreePending = false;
 
     // ============ ProviderSetup.cpp ============
     // The window procedure of the cover form: it never erases its background.
