@@ -3,6 +3,7 @@
 // functions except the message box, which records instead of blocking; the seams are put back
 // afterwards and each kind of GDI handle the library counts must be where it was.
 
+#include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
 
@@ -24,4 +25,31 @@ protected:
 
 private:
     std::array<long, static_cast<size_t>(ks::GdiKind::Count)> FLive{};
+};
+
+// The same, with a hidden 400 x 300 form that the test's controls are placed on and that is
+// freed after the test.
+class VclFormFixture : public VclFixture {
+protected:
+    void SetUp() override
+    {
+        VclFixture::SetUp();
+        FForm = CreateNew<TForm>(nullptr);
+        FForm->SetBounds(0, 0, 400, 300);
+    }
+    void TearDown() override
+    {
+        FreeAndNil(FForm);
+        VclFixture::TearDown();
+    }
+    // A new control of the form, on it.
+    template <class T>
+    T* Add()
+    {
+        auto* control = Create<T>(FForm);
+        control->SetParent(FForm);
+        return control;
+    }
+
+    TForm* FForm = nullptr;
 };

@@ -22,7 +22,7 @@ public:
     int Offers = 0;
 };
 
-class ActionsTest : public VclFixture {
+class ActionsTest : public VclFormFixture {
 public:
     void Executed(TObject* sender) { LastExecuted = sender; }
     void Updated(TObject*) { ++Updates; }
@@ -36,26 +36,11 @@ public:
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        FForm = CreateNew<TForm>(nullptr);
-        FForm->SetBounds(0, 0, 300, 200);
+        VclFormFixture::SetUp();
         FList = Create<TActionList>(FForm);
         FAction = Create<TAction>(FForm);
         FAction->SetActionList(FList);
     }
-    void TearDown() override
-    {
-        FreeAndNil(FForm);
-        VclFixture::TearDown();
-    }
-    template <class T>
-    T* Add()
-    {
-        auto* control = Create<T>(FForm);
-        control->SetParent(FForm);
-        return control;
-    }
-    TForm* FForm = nullptr;
     TActionList* FList = nullptr;
     TAction* FAction = nullptr;
     TObject* LastExecuted = nullptr;

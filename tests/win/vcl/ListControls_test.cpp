@@ -10,28 +10,13 @@
 
 namespace {
 
-class ListControlsTest : public VclFixture {
+class ListControlsTest : public VclFormFixture {
 protected:
     void SetUp() override
     {
-        VclFixture::SetUp();
-        FForm = CreateNew<TForm>(nullptr);
-        FForm->SetBounds(0, 0, 400, 300);
+        VclFormFixture::SetUp();
         FForm->Show();
     }
-    void TearDown() override
-    {
-        FreeAndNil(FForm);
-        VclFixture::TearDown();
-    }
-    template <class T>
-    T* Add()
-    {
-        auto* control = Create<T>(FForm);
-        control->SetParent(FForm);
-        return control;
-    }
-    TForm* FForm = nullptr;
 };
 
 TEST_F(ListControlsTest, AListViewSwitchesViewsAndAnOwnerDataListAsksForItsTexts)

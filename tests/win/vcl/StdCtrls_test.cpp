@@ -15,28 +15,7 @@
 
 namespace {
 
-class StdCtrlsTest : public VclFixture {
-protected:
-    void SetUp() override
-    {
-        VclFixture::SetUp();
-        FForm = CreateNew<TForm>(nullptr);
-        FForm->SetBounds(0, 0, 400, 300);
-    }
-    void TearDown() override
-    {
-        FreeAndNil(FForm);
-        VclFixture::TearDown();
-    }
-    template <class T>
-    T* Add()
-    {
-        auto* control = Create<T>(FForm);
-        control->SetParent(FForm);
-        return control;
-    }
-
-    TForm* FForm = nullptr;
+class StdCtrlsTest : public VclFormFixture {
 };
 
 void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR, DWORD)
