@@ -48,7 +48,40 @@ bool ManagerLoading(const TsSkinManager* manager)
 
 } // namespace
 
+struct TsSkinProvider::FormMessageFrame {
+    explicit FormMessageFrame(TsSkinProvider& provider) noexcept
+        : Provider(&provider), Outer(provider.FMessageFrames)
+    {
+        provider.FMessageFrames = this;
+    }
+    FormMessageFrame(const FormMessageFrame&) = delete;
+    FormMessageFrame& operator=(const FormMessageFrame&) = delete;
+    ~FormMessageFrame()
+    {
+        if (!Provider)
+            return;
+        Provider->FMessageFrames = Outer;
+        if (!Outer && std::exchange(Provider->FFreePending, false))
+            Provider->TComponent::Free();
+    }
+
+    TsSkinProvider* Provider;  // nullptr once the provider is gone
+    FormMessageFrame* Outer;
+};
+
+void TsSkinProvider::ForgetMessageFrames() noexcept
+{
+    for (FormMessageFrame* frame = FMessageFrames; frame; frame = frame->Outer)
+        frame->Provider = nullptr;
+}
+
 void TsSkinProvider::FormWndProc(TMessage& message)
+{
+    FormMessageFrame frame(*this);
+    DispatchFormMessage(message);
+}
+
+void TsSkinProvider::DispatchFormMessage(TMessage& message)
 {
     if (message.Msg == SM_SKINCMD && AnyStateCommand(message))
         return;

@@ -154,8 +154,23 @@ void TsSkinProvider::BeforeDestruction()
     SystemMenu = nullptr;
 }
 
+void TsSkinProvider::Free()
+{
+    // The form, freeing itself, frees its components at once; it is never freed under its own
+    // running code.
+    if (FMessageFrames && !(Form && Form->ComponentState().Contains(csDestroying))) {
+        FFreePending = true;
+        // The form's next messages, and a provider made meanwhile, no longer meet this one.
+        if (Form && !Passive && Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
+            Form->SetWindowProc(OldWndProc);
+        return;
+    }
+    TComponent::Free();
+}
+
 TsSkinProvider::~TsSkinProvider()
 {
+    ForgetMessageFrames();
     // The border window calls back into this provider; it never outlives it.
     SetBorderFormActive(false);
     delete Adapter;

@@ -104,6 +104,9 @@ public:
     static TsSkinProvider* CreateProviderFlagged(TComponent* owner);
     void AfterConstruction() override;
     void BeforeDestruction() override;
+    // Freed while one of the form's messages runs through this provider (from the form's OnShow,
+    // say), the provider goes when that message returns, never under the running handler.
+    void Free();
     // Frees the running glow animations of the system and user title buttons.
     void StopTitleAnimations();
     // The record of the title button with this hit code; nullptr for none.
@@ -481,6 +484,17 @@ private:
     bool BeingDestroyed() const noexcept;
     // The lazy preparation, once the form has a window to prepare.
     void PrepareIfPending();
+    void DispatchFormMessage(TMessage& message);
+    // One of the form's messages running through this provider; the innermost is FMessageFrames
+    // and each links the one around it. A provider destroyed meanwhile (with its form, inside
+    // that form's own message) marks them all, and they touch nothing of it afterwards.
+    struct FormMessageFrame;
+    FormMessageFrame* FMessageFrames = nullptr;
+    // Freed with its form inside one of the form's messages: the handlings still running on the
+    // stack let go of this provider.
+    void ForgetMessageFrames() noexcept;
+    // Free was called while a form's message ran through this provider.
+    bool FFreePending = false;
 
     // ============ ProviderSetup.cpp ============
     // The window procedure of the cover form: it never erases its background.

@@ -89,7 +89,7 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"SpaceHeld", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0); }},
         {"SpaceLetGo", [](TsCheckBox* b) { SendMessageW(b->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001); }},
         {"Checked", [](TsCheckBox* b) { b->SetChecked(true); }},
-        {"Unfocused", [](TsCheckBox* b) { ::SetFocus(nullptr); }},
+        {"Unfocused", [](TsCheckBox*) { ::SetFocus(nullptr); }},
         {"Moved", [](TsCheckBox* b) { b->SetLeft(b->Left() + 3); }},
         {"Hot", [](TsCheckBox* b) { b->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(b)); }},
         {"Caption", [](TsCheckBox* b) { b->SetCaption(L"Буквы"); }},

@@ -5,6 +5,7 @@
 #include "skin/adapters/acSBUtils.h"
 #include "skin/forms/acDials.h"
 #include "skin/forms/sSkinMenus.h"
+#include "skin/forms/sSkinProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@ public:
         InitializeAcSBUtilsUnit();
         InitializeAcDialsUnit();
         InitializeSkinMenusUnit();
+        InitializeSkinProviderUnit();
     }
 };
 [[maybe_unused]] inline testing::Environment* const gEngineUnits = testing::AddGlobalTestEnvironment(new EngineUnits);

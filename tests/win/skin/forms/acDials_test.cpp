@@ -171,8 +171,9 @@ TEST_F(DialsTest, ComboBoxesAndUpDownControlsGetTheirAdapters)
     EXPECT_STREQ(AdapterName(GetDlgItem(dialog, 200)), "TacComboBoxWnd");
     EXPECT_STREQ(AdapterName(GetDlgItem(dialog, 201)), "TacSpinWnd");
     // The test skin has no "SPEEDBUTTON_SMALL": the spin's halves fall back to the buttons'.
-    if (TacMainWnd* spin = GetScrollHandler(GetDlgItem(dialog, 201)))
+    if (TacMainWnd* spin = GetScrollHandler(GetDlgItem(dialog, 201))) {
         EXPECT_EQ(spin->SkinData->SkinSection(), "BUTTON");
+    }
     EXPECT_FALSE(d->NoClientPaint) << "a combo box clears the client-paint suppression";
 }
 

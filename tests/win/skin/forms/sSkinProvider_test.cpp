@@ -23,6 +23,7 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
+#include "win/skin/forms/EngineUnits.h"
 #include "win/support/FreeSpy.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/ScreenPictures.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -122,6 +124,18 @@ protected:
 
 // ---- life cycle
 
+// The program starts the provider's unit before its first form: the skin core reaches the
+// providers from the first test on, whichever runs first.
+TEST_F(ProviderTest, TheSkinCoreReachesProvidersFromTheStart)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    ASSERT_NE(ks::Services().ProviderForm, nullptr);
+    EXPECT_EQ(ks::Services().ProviderForm(provider), Form);
+    ASSERT_NE(ks::Services().ProviderSectionChanged, nullptr);
+    EXPECT_FALSE(ks::Services().ProviderSectionChanged(Form));
+}
+
 TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
 {
     MakeForm();
@@ -141,7 +155,6 @@ TEST_F(ProviderTest, HooksTheFormAndGivesBackExactlyTheProcedureItFound)
 // still leaves the form with the procedure it had before either came.
 TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
 {
-    InitializeSkinProviderUnit();
     MakeForm();
     const TWndMethod before = Form->WindowProc();
     SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
@@ -158,7 +171,6 @@ TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
 // the form's controls of the provider's new section repaint, the others do not.
 TEST_F(ProviderTest, ASectionChangeOfTheProviderRepaintsTheControlsOfThatSection)
 {
-    InitializeSkinProviderUnit();
     MakeForm();
     auto* provider = Create<TsSkinProvider>(Form);
     provider->PrepareForm();
@@ -186,7 +198,6 @@ TEST_F(ProviderTest, ASectionChangeOfTheProviderRepaintsTheControlsOfThatSection
 
 TEST_F(ProviderTest, TheFormsProviderIsFoundAmongItsComponents)
 {
-    InitializeSkinProviderUnit();
     MakeForm();
     Create<TButton>(Form);
     EXPECT_EQ(FindSkinProvider(Form), nullptr);
@@ -263,6 +274,46 @@ TEST_F(ProviderTest, ProviderOnAFormWithoutAWindowAndFreedInAnyOrder)
     // The form frees its provider as an owned component while it goes.
     FreeAndNil(Form);
     Pump();
+}
+
+// The form's OnShow runs inside the provider's handling of the show and of the visibility change
+// around it, under the show animation; the hook's provider still has its form to prepare after
+// that change. A provider freed there goes once the handling returns.
+TEST_F(ProviderTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
+{
+    Manager->AnimEffects()->DialogShow()->SetActive(true);
+    Manager->AnimEffects()->DialogShow()->SetTime(60);
+    Manager->AnimEffects()->DialogShow()->SetMode(atFading);
+    MakeForm(bsSizeable, false);
+    const TWndMethod own = Form->WindowProc();
+    struct Freer {
+        TsSkinProvider* Provider;
+        bool ShownWhileAnimating = false;
+        void Show(TObject*)
+        {
+            ShownWhileAnimating = Provider->Animating;
+            std::exchange(Provider, nullptr)->Free();
+        }
+    } freer{TsSkinProvider::CreateProviderFlagged(Form)};
+    auto* spy = Create<ks::test::FreeSpy>(nullptr);
+    freer.Provider->FreeNotification(spy);
+    TsSkinProvider* provider = freer.Provider;
+    Form->SetOnShow(TNotifyEvent(&freer, &Freer::Show));
+    Form->Show();
+    EXPECT_TRUE(freer.ShownWhileAnimating);
+    EXPECT_EQ(spy->Freed, provider);
+    EXPECT_TRUE(Form->WindowProc() == own);
+    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+
+    const HWND wnd = Wnd();
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    Pump();
+    EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE)) << "the form paints without its provider";
+    Form->Close();
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    spy->Free();
 }
 
 TEST_F(ProviderTest, FormChangingItsBorderWhileShownKeepsItsProvider)
