@@ -160,12 +160,26 @@ void TsSkinProvider::Free()
     // running code.
     if (FMessageFrames && !(Form && Form->ComponentState().Contains(csDestroying))) {
         FFreePending = true;
-        // The form's next messages, and a provider made meanwhile, no longer meet this one.
+        // The form's next messages, and a provider made meanwhile, no longer meet this one;
+        // one made meanwhile is not undone when this one is deleted later. Under a scroll
+        // adapter that holds the procedure the form keeps calling this provider until then.
         if (Form && !Passive && Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
-            Form->SetWindowProc(OldWndProc);
+            ReleaseForm();
         return;
     }
     TComponent::Free();
+}
+
+void TsSkinProvider::ReleaseForm()
+{
+    SetSysMenuStyle(false);
+    RemoveSkinnedForm(Form);
+    // Given back only while the form still calls this provider: whoever took the procedure
+    // over later holds this provider's delegate as its own "old" and keeps the chain.
+    if (Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
+        Form->SetWindowProc(OldWndProc);
+    MDIChildProviderGone(*this);
+    Passive = true;
 }
 
 TsSkinProvider::~TsSkinProvider()
@@ -182,15 +196,8 @@ TsSkinProvider::~TsSkinProvider()
     // calling this provider after it is gone.
     if (ScrollAdapter)
         std::exchange(ScrollAdapter, nullptr)->Free();
-    if (Form && !Passive) {
-        SetSysMenuStyle(false);
-        RemoveSkinnedForm(Form);
-        // Given back only while the form still calls this provider: whoever took the procedure
-        // over later holds this provider's delegate as its own "old" and keeps the chain.
-        if (Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
-            Form->SetWindowProc(OldWndProc);
-        MDIChildProviderGone(*this);
-    }
+    if (Form && !Passive)
+        ReleaseForm();
     // The client adapter calls back into this provider; it never outlives it.
     SetMDIFormSupport(false);
     delete TempBmp;

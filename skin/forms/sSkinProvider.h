@@ -493,6 +493,9 @@ private:
     // Freed with its form inside one of the form's messages: the handlings still running on the
     // stack let go of this provider.
     void ForgetMessageFrames() noexcept;
+    // Gives the form back as it was before this provider (system-menu style, the skinned-form
+    // list, the window procedure, an MDI main form's record of its child); passive afterwards.
+    void ReleaseForm();
     // Free was called while a form's message ran through this provider.
     bool FFreePending = false;
 

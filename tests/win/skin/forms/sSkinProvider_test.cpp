@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -313,6 +314,31 @@ TEST_F(ProviderTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
     Form->Close();
     Pump();
     EXPECT_FALSE(IsWindowVisible(wnd));
+    spy->Free();
+}
+
+// A provider the application makes in OnShow takes the form from the hook's, which has not
+// prepared it yet; the hook's, deleted once the show ends, leaves the new one's form skinned.
+TEST_F(ProviderTest, AProviderMadeInOnShowKeepsTheFormAfterTheHooksOneGoes)
+{
+    MakeForm(bsSizeable, false);
+    struct Maker {
+        TCustomForm* Form;
+        TsSkinProvider* Made = nullptr;
+        void Show(TObject*) { Made = Create<TsSkinProvider>(Form); }
+    } maker{Form};
+    TsSkinProvider* hooks = TsSkinProvider::CreateProviderFlagged(Form);
+    auto* spy = Create<ks::test::FreeSpy>(nullptr);
+    hooks->FreeNotification(spy);
+    Form->SetOnShow(TNotifyEvent(&maker, &Maker::Show));
+    Form->Show();
+    Pump();
+    EXPECT_EQ(spy->Freed, hooks);
+    ASSERT_NE(maker.Made, nullptr);
+    EXPECT_TRUE(Form->WindowProc() == TWndMethod(maker.Made, &TsSkinProvider::FormWndProc));
+    EXPECT_EQ(SkinCommand(SKC_GET_PROVIDER), reinterpret_cast<LRESULT>(maker.Made));
+    const auto& skinned = SkinnedForms();
+    EXPECT_NE(std::find(skinned.begin(), skinned.end(), Form), skinned.end()) << "the core still reaches the form";
     spy->Free();
 }
 
