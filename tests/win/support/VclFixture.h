@@ -42,12 +42,12 @@ protected:
         FreeAndNil(FForm);
         VclFixture::TearDown();
     }
-    // A new control of the form, on it.
+    // A new control of the form, on it or on the given parent.
     template <class T>
-    T* Add()
+    T* Add(TWinControl* parent = nullptr)
     {
         auto* control = Create<T>(FForm);
-        control->SetParent(FForm);
+        control->SetParent(parent ? parent : FForm);
         return control;
     }
 

@@ -11,26 +11,8 @@
 
 namespace {
 
-class PlainControlsTest : public VclFixture {
+class PlainControlsTest : public VclFormFixture {
 protected:
-    void SetUp() override
-    {
-        VclFixture::SetUp();
-        FForm = CreateNew<TForm>(nullptr);
-        FForm->SetBounds(0, 0, 400, 300);
-    }
-    void TearDown() override
-    {
-        FreeAndNil(FForm);
-        VclFixture::TearDown();
-    }
-    template <class T>
-    T* Add(TWinControl* parent = nullptr)
-    {
-        auto* control = Create<T>(FForm);
-        control->SetParent(parent ? parent : FForm);
-        return control;
-    }
     static std::wstring WindowClass(HWND wnd)
     {
         wchar_t name[64]{};
@@ -43,8 +25,6 @@ protected:
         HWND wnd = c->Handle();
         SendMessageW(GetParent(wnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), BN_CLICKED), reinterpret_cast<LPARAM>(wnd));
     }
-
-    TForm* FForm = nullptr;
 };
 
 struct Clicks {
