@@ -90,8 +90,13 @@ void TacSBAnimation::SetAnimationTarget(int state, bool forward)
         return;
     TargetState = state;
     if (state != 0) {
-        if (state == 2)
-            FreeFrame();
+        // A press composes its frame anew but keeps the glow window: under the cursor between
+        // the button going down and coming up, a window destroyed and made again takes the
+        // button-up with it, and the click is lost.
+        if (state == 2) {
+            FrameBmp.reset();
+            FFrameState = -1;
+        }
         Step = 1;
         Forward = forward;
         PaintFrame(std::min(StepAlpha(), 255));
@@ -292,10 +297,12 @@ void TacSBAnimation::PaintFrame(int alpha)
     const int cx = FrameBmp->Width(), cy = FrameBmp->Height();
     const HWND wnd = GlowForm->Handle();
     const HWND owner = BorderForm && BorderForm->WindowHandle() ? BorderForm->WindowHandle() : Wnd;
-    // Directly above the owner: below every window that was above it already.
+    // Directly above the owner: below every window that was above it already. Where it sits
+    // there already it stays; raised to the top it would go over those windows every other tick.
     const HWND above = GetWindow(owner, GW_HWNDPREV);
     SetWindowPos(wnd, nullptr, frame.Left, frame.Top, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(wnd, above && above != wnd ? above : HWND_TOP, 0, 0, 0, 0, GlowZOrderFlags);
+    if (above != wnd)
+        SetWindowPos(wnd, above ? above : HWND_TOP, 0, 0, 0, 0, GlowZOrderFlags);
     SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | GlowExStyle);
     ks::WindowDC screen(nullptr);
     POINT position{frame.Left, frame.Top};

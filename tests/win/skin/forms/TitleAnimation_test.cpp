@@ -172,6 +172,33 @@ TEST_F(TitleAnimationTest, APressIsShownAtOnceWithoutATimer)
     EXPECT_FALSE(IsWindow(glow));
 }
 
+// The glow sits between the owner and a window that lies just above it, tick after tick, and a
+// press shows its look in the same glow window: a window made anew under the cursor between the
+// button going down and coming up would take the button-up along.
+TEST_F(TitleAnimationTest, TheGlowWindowKeepsItsPlaceJustAboveTheOwnerAndOutlivesAPress)
+{
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    SetWindowPos(other, Owner, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Owner, other, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(GetWindow(Owner, GW_HWNDPREV), other);
+    Start(1, 10);
+    ASSERT_NE(Close.Animation, nullptr);
+    const HWND glow = Close.Animation->GlowForm->Handle();
+    for (int tick = 0; tick < 3; ++tick) {
+        SCOPED_TRACE(tick);
+        EXPECT_EQ(GetWindow(glow, GW_HWNDNEXT), Owner);
+        EXPECT_EQ(GetWindow(glow, GW_HWNDPREV), other);
+        Tick(1);
+    }
+    Start(2, 1);
+    EXPECT_EQ(Close.Animation->GlowForm->Handle(), glow) << "the same window";
+    EXPECT_TRUE(IsWindowVisible(glow));
+    EXPECT_EQ(ks::GetPixel32(Close.Animation->FrameBmp->View(), 3, 3), 0xFF000000u | CloseCells[2]) << "pressed";
+    EXPECT_EQ(gLayered.back().wnd, glow);
+    DestroyWindow(other);
+}
+
 TEST_F(TitleAnimationTest, OnlyHotMinimiseMaximiseAndCloseGlow)
 {
     struct Case {

@@ -7,6 +7,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/forms/TitleAnimation.h"
 #include "win/skin/forms/DialogSkinFixture.h"
+#include "win/skin/forms/RealMouse.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -417,30 +418,46 @@ TEST_F(DialogWndTest, AnAnimatedShowEndsWithTheBoxWorking)
 
 namespace {
 
-BOOL WINAPI AcceptLayered(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
-{
-    return TRUE;
-}
 bool ComposedDesktop()
 {
     return TRUE;
 }
 
+// The mouse rests on the close button, its hot look fades in over it, and a click there closes
+// the box, however quick: the glow window under the cursor must not take the release along.
 TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
 {
-    ks::Sys().UpdateLayeredWindowPtr = AcceptLayered;
-    RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
-        TacDialogWnd* d = DialogAdapter(box);
-        ASSERT_NE(d, nullptr);
-        ASSERT_TRUE(d->SkinData->SkinManager()->AllowGlowing());
-        const TRect close = d->BtnClose.Rect;
-        const LPARAM onClose = ScreenPoint(box, close.Left + 4, close.Top + 4);
-        SetCursorPos(static_cast<short>(LOWORD(onClose)), static_cast<short>(HIWORD(onClose)));
-        EXPECT_EQ(SendMessageW(box, WM_NCHITTEST, 0, onClose), HTCLOSE);
-        ASSERT_NE(d->BtnClose.Animation, nullptr) << "the hover is animated";
-        EXPECT_EQ(d->BtnClose.Animation->TargetState, 1);
-        EXPECT_EQ(d->BtnClose.Animation->Wnd, box);
-    });
+    for (DWORD pause : {0u, 100u}) {
+        SCOPED_TRACE(testing::Message() << pause << " ms");
+        bool shown = false, held = false, closedByClick = false;
+        TColor look = clNone;
+        const int result = RunBox(nullptr, L"text", L"Caption", MB_OKCANCEL, [&](HWND box) {
+            TacDialogWnd* d = DialogAdapter(box);
+            ASSERT_NE(d, nullptr);
+            ASSERT_TRUE(d->SkinData->SkinManager()->AllowGlowing());
+            const TRect close = d->BtnClose.Rect;
+            RECT wr{};
+            GetWindowRect(box, &wr);
+            const POINT at{wr.left + (close.Left + close.Right) / 2, wr.top + (close.Top + close.Bottom) / 2};
+            MoveMouse(at, 250);
+            TacSBAnimation* animation = d->BtnClose.Animation;
+            ASSERT_NE(animation, nullptr) << "the hover is animated";
+            shown = animation->GlowForm && IsWindowVisible(animation->GlowForm->Handle());
+            held = animation->TargetState == 1 && animation->MaxSteps == -1;
+            if (animation->FrameBmp) {
+                GdiFlush();
+                look = static_cast<TColor>(ks::GetPixel32(animation->FrameBmp->View(), close.Width() / 2, close.Height() / 2) &
+                                           0xFFFFFF);
+            }
+            ClickMouse(at, pause);
+            closedByClick = PumpUntil([&] { return !IsWindowVisible(box); });
+        });
+        EXPECT_TRUE(shown) << "the glow window is up";
+        EXPECT_TRUE(held) << "faded in whole and held";
+        EXPECT_EQ(look, DialogCloseCells[1]) << "it shows the hot look";
+        EXPECT_TRUE(closedByClick);
+        EXPECT_EQ(result, IDCANCEL);
+    }
 }
 
 TEST_F(DialogWndTest, ABoxKeepsItsOwnLayeringItsToolCaptionAndItsCaptionFont)
