@@ -21,6 +21,7 @@
 #include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
+#include "vcl/PlatformSeams.h"
 #include "vcl/StdCtrls.h"
 
 #include <utility>
@@ -44,6 +45,24 @@ WORD CommandOf(const TMessage& m) noexcept
 bool ManagerLoading(const TsSkinManager* manager)
 {
     return manager && (manager->ComponentState().Contains(csLoading) || manager->ComponentState().Contains(csReading));
+}
+
+// A title button is pressed, the primary mouse button is still down as the messages taken so
+// far have it, and the cursor is still over the button.
+bool PressLasts(TsSkinProvider& p)
+{
+    const TitleButtonRec* rec = TitleButtonPressed ? p.TitleButtonByHitCode(p.HotHitCode) : nullptr;
+    if (!rec || rec->State != 2 || !p.Form || !p.Form->HandleAllocated())
+        return false;
+    if (GetKeyState(ks::Sys().GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) >= 0)
+        return false;
+    const HWND frame = p.BorderForm && p.BorderForm->WindowHandle() ? p.BorderForm->WindowHandle() : p.Form->Handle();
+    RECT r{};
+    POINT cursor{};
+    if (!GetWindowRect(frame, &r) || !ks::Sys().GetCursorPos(&cursor))
+        return false;
+    const POINT at{cursor.x - r.left, cursor.y - r.top};
+    return at.x >= rec->Rect.Left && at.x < rec->Rect.Right && at.y >= rec->Rect.Top && at.y < rec->Rect.Bottom;
 }
 
 } // namespace
@@ -545,8 +564,12 @@ void TsSkinProvider::CMMouseEnter(TMessage& message)
 
 void TsSkinProvider::CMMouseLeave(TMessage& message)
 {
-    // A title button stays hot only while the mouse is over the form.
-    SetHotHitCode(0);
+    // A title button stays hot only while the mouse is over the form. A pressed one stays
+    // pressed while its mouse button is down over it: the mouse goes from the client area onto a
+    // button of the border window, which is not the form's, and the client's leave may come
+    // between the press there and the release.
+    if (!PressLasts(*this))
+        SetHotHitCode(0);
     CallOld(message);
 }
 

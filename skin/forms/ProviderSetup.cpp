@@ -279,6 +279,9 @@ void TsSkinProvider::SetBorderFormActive(bool on)
         BorderForm->UpdateBorderWindow(255);
         return;
     }
+    // The title buttons' fades read the border window at every tick.
+    if (BorderForm)
+        StopTitleAnimations();
     delete std::exchange(BorderForm, nullptr);
     if (FSkinData->CacheBitmap)
         FSkinData->CacheBitmap->SetPixelFormat(pf24bit);

@@ -1,6 +1,7 @@
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/TitleParts.h"
 #include "win/skin/forms/FormFrameFixture.h"
+#include "win/skin/forms/RealMouse.h"
 #include "win/support/FreeSpy.h"
 
 #include <vector>
@@ -244,6 +245,72 @@ TEST_F(TitleButtonsTest, ThePlatformSystemMenuGreysWhatTheFormCannotDo)
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, Form->Handle(), WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE))
         << "nothing chosen, nothing sent";
+}
+
+// ---- a user's clicks ----------------------------------------------------------------------------
+
+class TitleButtonClickTest : public FormFrameFixture {
+protected:
+    // The centre of a title button on the screen: on the border window when the form has one.
+    POINT OnScreen(const TitleButtonRec& rec) const
+    {
+        const HWND frame = Provider->BorderForm ? Provider->BorderForm->WindowHandle() : Form->Handle();
+        RECT r{};
+        GetWindowRect(frame, &r);
+        const TPoint c = Centre(rec.Rect);
+        return {r.left + c.X, r.top + c.Y};
+    }
+    POINT ClientCentre() const
+    {
+        RECT r{};
+        GetClientRect(Form->Handle(), &r);
+        POINT p{r.right / 2, r.bottom / 2};
+        ClientToScreen(Form->Handle(), &p);
+        return p;
+    }
+};
+
+// The glow window lies over the button the mouse rests on; a press rebuilds its frame and a
+// release must still reach the form, however quick or slow. A maximised form is restored by the
+// mouse coming straight from its client area: the form's mouse tracking notices the leave at its
+// own pace, and a press held half a second has it come between the press and the release.
+TEST_F(TitleButtonClickTest, AClickAfterAHoverActsUnderAGlowingSkin)
+{
+    ASSERT_TRUE(Manager->AllowGlowing());
+    enum Button { Maximise, Minimise, Close };
+    const char* const names[] = {"Maximise", "Minimise", "Close"};
+    for (bool border : {false, true})
+        for (Button button : {Maximise, Minimise, Close})
+            for (DWORD pause : {0u, 100u, 500u}) {
+                SCOPED_TRACE(testing::Message() << (border ? "border window, " : "own frame, ") << names[button]
+                                                << ", " << pause << " ms");
+                Manager->SetExtendedBorders(border);
+                if (border && !MakeBorderedForm())
+                    GTEST_SKIP() << "no layered windows here";
+                if (!border)
+                    MakeForm(bsSizeable);
+                ASSERT_EQ(Provider->BorderForm != nullptr, border);
+                Paint();
+                ShowFrame();
+                const HWND wnd = Form->Handle();
+                TitleButtonRec& rec = button == Maximise   ? Provider->ButtonMax
+                                      : button == Minimise ? Provider->ButtonMin
+                                                           : Provider->ButtonClose;
+                ASSERT_GT(rec.Rect.Width(), 0);
+                ClickAfterHover(OnScreen(rec), pause);
+                EXPECT_TRUE(PumpUntil([&] {
+                    return button == Maximise   ? IsZoomed(wnd) != FALSE
+                           : button == Minimise ? IsIconic(wnd) != FALSE
+                                                : !IsWindowVisible(wnd);
+                }));
+                if (button != Maximise || !IsZoomed(wnd))
+                    continue;
+                PumpFor(50);
+                MoveMouse(ClientCentre(), 100);
+                MoveMouse(OnScreen(rec), 0);
+                ClickMouse(OnScreen(rec), pause);
+                EXPECT_TRUE(PumpUntil([&] { return !IsZoomed(wnd); })) << "restored";
+            }
 }
 
 } // namespace

@@ -294,34 +294,6 @@ protected:
     HWND Border = nullptr;
 };
 
-TEST_F(BorderedFormTest, TitleButtonsOnTheBorderWindowAct)
-{
-    ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
-    struct Case {
-        const char* name;
-        TitleButtonRec* button;
-        bool (*done)(HWND);
-    } cases[] = {
-        {"Maximise", &Provider->ButtonMax, [](HWND w) { return IsZoomed(w) != FALSE; }},
-        {"Minimise", &Provider->ButtonMin, [](HWND w) { return IsIconic(w) != FALSE; }},
-        {"Close", &Provider->ButtonClose, [](HWND w) { return !IsWindowVisible(w); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ShowWindow(Form->Handle(), SW_RESTORE);
-        Form->Show();
-        Pump();
-        ASSERT_NE(Provider->BorderForm, nullptr) << "the restored form has its border again";
-        Paint();
-        Provider->BorderForm->UpdateBorderWindow(255);
-        Border = Provider->BorderForm->WindowHandle();
-        ASSERT_GT(c.button->Rect.Width(), 0);
-        Click(OnBorder(Centre(c.button->Rect)));
-        EXPECT_TRUE(c.done(Form->Handle()));
-        EXPECT_EQ(Provider->HotHitCode, 0) << "nothing stays pressed";
-    }
-}
-
 struct MouseUpCount {
     int Count = 0;
     void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { ++Count; }
@@ -488,7 +460,9 @@ TEST_F(BorderedFormTest, ARightClickOnTheBorderOpensTheSystemMenuOnlyOverTheCapt
     KillTimer(nullptr, timer);
 }
 
-TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheFormThroughTheBorder)
+// The border window answers the grip's place as the corner; the form's own window, which keeps
+// its scroll bars and the corner between them, takes the user's drag there.
+TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheForm)
 {
     const HWND wnd = Form->Handle();
     SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_HSCROLL | WS_VSCROLL);
@@ -505,9 +479,38 @@ TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheFormThroughTheBorde
     ASSERT_FALSE(Provider->IsSizeBox()) << "no grip of the form's own";
     const int grip = Manager->FindMask(Manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE");
     ASSERT_TRUE(Manager->MaskIndexValid(grip));
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(255);
+    SetForegroundWindow(wnd);
+    Pump();
+    // Inside the grip, away from the frame's own sizing bands.
     const TPoint corner = Provider->CornerImagePos(grip);
-    const POINT at = OnBorder({corner.X + 1, corner.Y + 1});
+    const POINT at = OnBorder({corner.X + 2, corner.Y + 2});
     EXPECT_EQ(Provider->BorderForm->BorderHitTest({at.x, at.y}), HTBOTTOMRIGHT);
+    RECT before{}, after{};
+    GetWindowRect(wnd, &before);
+    Drag(at, {at.x + 30, at.y + 20});
+    GetWindowRect(wnd, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right - before.right, 30);
+    EXPECT_EQ(after.bottom - before.bottom, 20);
+}
+
+// The border window goes with the extended borders while a title button fades on it: the fade
+// goes first, for every tick reads the border window.
+TEST_F(BorderedFormTest, AFadeRunningOnTheBorderGoesWithIt)
+{
+    Hover(OnBorder(Centre(Provider->ButtonClose.Rect)));
+    TacSBAnimation* animation = Provider->ButtonClose.Animation;
+    ASSERT_NE(animation, nullptr);
+    ASSERT_NE(animation->GlowForm, nullptr);
+    const HWND glow = animation->GlowForm->Handle();
+    Provider->SetBorderFormActive(false);
+    EXPECT_EQ(Provider->BorderForm, nullptr);
+    EXPECT_EQ(Provider->ButtonClose.Animation, nullptr);
+    Pump();
+    EXPECT_FALSE(IsWindow(glow));
 }
 
 TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
