@@ -253,7 +253,9 @@ int TacBorderForm::BorderHitTest(TPoint screen)
     else if (flags.VisibleMax && on(HTMAXBUTTON))
         code = flags.EnabledMax || (flags.EnabledRestore && !iconic) ? HTMAXBUTTON : HTCAPTION;
     else if ((flags.VisibleMin || iconic) && on(HTMINBUTTON))
-        code = flags.EnabledMin ? HTMINBUTTON : HTCAPTION;
+        // A minimised window cannot be minimised, but there the button restores it: as the
+        // caption it would start a move instead.
+        code = flags.EnabledMin || iconic ? HTMINBUTTON : HTCAPTION;
     else if ((GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) && on(HTHELP))
         code = HTHELP;
     else if (provider && provider->TitleButtons()) {

@@ -11,6 +11,7 @@
 #include "vcl/PlatformSeams.h"
 #include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/DialogSkinFixture.h"
+#include "win/skin/forms/RealMouse.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
@@ -204,7 +205,7 @@ TEST_F(DialogBorderTest, TheBorderFramesTheBoxFollowsItAndGoesWithIt)
     });
     ASSERT_NE(border, nullptr);
     Pump();
-    EXPECT_FALSE(IsWindow(border) && IsWindowVisible(border)) << "the border went with the box";
+    EXPECT_FALSE(IsWindow(border)) << "the border went with the box, not only off the screen";
 }
 
 TEST_F(DialogBorderTest, TheCloseButtonOnTheBorderClosesTheBox)
@@ -229,6 +230,43 @@ TEST_F(DialogBorderTest, TheCloseButtonOnTheBorderClosesTheBox)
     EXPECT_EQ(pressed, 2);
     EXPECT_EQ(stillPressed, 2) << "the hit test that confirms the press keeps it";
     EXPECT_EQ(result, IDCANCEL) << "closed as by its close box";
+}
+
+// A user's click after a rest on the button, with the button's glow window lying over the
+// border window: the box's close button, and the restore button of a minimised dialog.
+TEST_F(DialogBorderTest, TitleButtonsOnTheBorderAnswerAUsersClick)
+{
+    for (DWORD pause : {0u, 100u}) {
+        SCOPED_TRACE(testing::Message() << pause << " ms");
+        bool closedByClick = false;
+        const int result = RunBox(nullptr, L"text", L"Keysmith", MB_OKCANCEL, [&](HWND box) {
+            TacDialogWnd* d = DialogAdapter(box);
+            ASSERT_NE(d, nullptr);
+            ASSERT_NE(d->BorderForm(), nullptr);
+            const TRect r = d->BtnClose.Rect;
+            ClickAfterHover(OnBorder(*d, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}), pause);
+            closedByClick = PumpUntil([&] { return !IsWindowVisible(box); });
+        });
+        EXPECT_TRUE(closedByClick);
+        EXPECT_EQ(result, IDCANCEL);
+
+        const HWND wnd = MakeDialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, L"Свой диалог");
+        TacDialogWnd* d = DialogAdapter(wnd);
+        ASSERT_NE(d, nullptr);
+        ShowWindow(wnd, SW_MINIMIZE);
+        Pump();
+        ASSERT_TRUE(IsIconic(wnd));
+        ASSERT_NE(d->BorderForm(), nullptr);
+        ASSERT_TRUE(IsWindowVisible(BorderOf(*d)));
+        const TRect r = d->BtnMin.Rect;
+        ASSERT_GT(r.Width(), 0);
+        const POINT restore = OnBorder(*d, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+        EXPECT_EQ(d->BorderForm()->BorderHitTest({restore.x, restore.y}), HTMINBUTTON) << "not the caption";
+        ClickAfterHover(restore, pause);
+        EXPECT_TRUE(PumpUntil([&] { return !IsIconic(wnd); })) << "restored";
+        DestroyWindow(wnd);
+        Pump();
+    }
 }
 
 TEST_F(DialogBorderTest, TheBoxMovesByDraggingItsCaptionOnTheBorder)
