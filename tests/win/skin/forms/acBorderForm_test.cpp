@@ -12,6 +12,7 @@
 #include "skin/forms/TitleParts.h"
 #include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/FormFrameFixture.h"
+#include "win/skin/forms/RealMouse.h"
 #include "win/support/SheetPng.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/WindowClasses.h"
@@ -552,6 +553,34 @@ TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
                     frame.Top - border.top - (animation->FrameBmp->Height() - frame.Height()) / 2};
     ks::test::WriteSheetPng(*Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10),
                             std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+}
+
+} // namespace
+
+namespace {
+
+// Maximised by its button on the border and restored by the same button, a user's clicks each
+// time; the frame images of both, as the screen would compose them, are left under the build
+// folder.
+TEST_F(BorderedFormTest, PicturesOfTheBorderedFormMaximisedAndRestoredByItsButton)
+{
+    const HWND wnd = Form->Handle();
+    RECT before{}, after{};
+    GetWindowRect(wnd, &before);
+    for (const char* picture : {"/border-form-maximised.png", "/border-form-restored.png"}) {
+        SCOPED_TRACE(picture);
+        const bool zoomed = IsZoomed(wnd) != FALSE;
+        Border = Provider->BorderForm->WindowHandle();
+        ClickAfterHover(OnBorder(Centre(Provider->ButtonMax.Rect)), 100);
+        ASSERT_TRUE(PumpUntil([&] { return (IsZoomed(wnd) != FALSE) != zoomed; }));
+        Pump();
+        ks::test::WriteSheetPng(*Composed(*Provider->SkinData()->CacheBitmap), std::string("Z:") + KS_BUILD_DIR + picture);
+    }
+    GetWindowRect(wnd, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
 }
 
 } // namespace
