@@ -236,7 +236,7 @@ TEST_F(DialogBorderTest, TheCloseButtonOnTheBorderClosesTheBox)
 // border window: the box's close button, and the restore button of a minimised dialog.
 TEST_F(DialogBorderTest, TitleButtonsOnTheBorderAnswerAUsersClick)
 {
-    for (DWORD pause : {0u, 100u}) {
+    for (DWORD pause : {0u, 100u, 500u}) {
         SCOPED_TRACE(testing::Message() << pause << " ms");
         bool closedByClick = false;
         const int result = RunBox(nullptr, L"text", L"Keysmith", MB_OKCANCEL, [&](HWND box) {

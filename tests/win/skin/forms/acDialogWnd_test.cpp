@@ -427,7 +427,7 @@ bool ComposedDesktop()
 // the box, however quick: the glow window under the cursor must not take the release along.
 TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
 {
-    for (DWORD pause : {0u, 100u}) {
+    for (DWORD pause : {0u, 100u, 500u}) {
         SCOPED_TRACE(testing::Message() << pause << " ms");
         bool shown = false, held = false, closedByClick = false;
         TColor look = clNone;
