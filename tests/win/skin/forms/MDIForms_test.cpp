@@ -315,7 +315,7 @@ TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClos
     RepaintAll();
     click(Provider->MDIClose);
     Pump();
-    EXPECT_FALSE(IsWindowVisible(two->Handle())) << "closed (the library's forms hide on closing)";
+    EXPECT_TRUE(IsIconic(two->Handle())) << "closed: a child's default close action minimises it";
     RepaintAll();
     EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no stale buttons once the maximised child is gone";
 }
@@ -551,7 +551,7 @@ TEST_F(MDIChildCommands, ChildrenAreMinimisedByTheirSkinnedButtonAndSwitchedAndC
     press(VK_F6);
     EXPECT_EQ(Main->ActiveMDIChild(), one) << "Ctrl+F6 goes to the next skinned child";
     press(VK_F4);
-    EXPECT_FALSE(IsWindowVisible(one->Handle())) << "Ctrl+F4 closes it";
+    EXPECT_TRUE(IsIconic(one->Handle())) << "Ctrl+F4 closes it (minimised by default)";
 }
 
 } // namespace
