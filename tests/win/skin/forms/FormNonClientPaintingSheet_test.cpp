@@ -10,6 +10,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
 #include "win/skin/forms/FrameSkinFixture.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/ScreenPictures.h"
@@ -192,7 +193,20 @@ TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
     std::unique_ptr<TBitmap> shown = OverCheckerboard(image);
     Place(0, *shown, "layered border image");
     const std::unique_ptr<TBitmap> window = ks::test::ScreenPicture(Form->Handle());
-    Place(1, *window, "the form's window (screen)");
+    Place(1, *window, "the form's window (screen, region not applied)");
+    // What a user sees: the form's window, cut to its region, over the layered image.
+    RECT border{}, form{};
+    GetWindowRect(Provider->BorderForm->WindowHandle(), &border);
+    GetWindowRect(Form->Handle(), &form);
+    ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(Form->Handle(), region.get()) != ERROR) {
+        OffsetRgn(region.get(), form.left - border.left, form.top - border.top);
+        SelectClipRgn(shown->Canvas().Handle(), region.get());
+    }
+    BitBlt(shown->Canvas().Handle(), form.left - border.left, form.top - border.top, window->Width(), window->Height(),
+           window->Canvas().Handle(), 0, 0, SRCCOPY);
+    SelectClipRgn(shown->Canvas().Handle(), nullptr);
+    Place(2, *shown, "both together, as a user sees them");
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-borderwidth.png");
 }
 
