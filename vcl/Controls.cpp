@@ -24,6 +24,7 @@ constexpr ks::PropertyInfo ControlProps[] = {
     ks::Prop<&TControl::Anchors, &TControl::SetAnchors>("Anchors").DefaultIs(TAnchors{akLeft, akTop}),
     ks::Prop<&TControl::Caption, &TControl::SetCaption>("Caption"),
     ks::Prop<&TControl::Color, &TControl::SetColor>("Color").Idents("TColor").StoredIf<&TControl::IsColorStored>(),
+    ks::Prop<&TControl::Constraints>("Constraints"),
     ks::Prop<&TControl::Cursor, &TControl::SetCursor>("Cursor").Idents("TCursor").DefaultIs(crDefault),
     ks::Prop<&TControl::Enabled, &TControl::SetEnabled>("Enabled").DefaultIs(true),
     ks::Prop<&TControl::Font>("Font").StoredIf<&TControl::IsFontStored>(),
@@ -83,9 +84,87 @@ bool IntToCursor(int32_t value, std::string& ident)
 TControl* gMouseControl = nullptr;
 TControl* gCaptureControl = nullptr;
 
+constexpr ks::PropertyInfo ConstraintsProps[] = {
+    ks::Prop<&TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight>("MaxHeight").DefaultIs(0),
+    ks::Prop<&TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth>("MaxWidth").DefaultIs(0),
+    ks::Prop<&TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight>("MinHeight").DefaultIs(0),
+    ks::Prop<&TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth>("MinWidth").DefaultIs(0),
+};
+
 } // namespace
 
 const ks::ClassInfo TControl::StaticClassInfo{"TControl", &TComponent::StaticClassInfo, ControlProps, {}};
+const ks::ClassInfo TSizeConstraints::StaticClassInfo{"TSizeConstraints", &TPersistent::StaticClassInfo,
+                                                      ConstraintsProps, {}};
+
+// ---------------------------------------------------------------------------------------------
+const ks::ClassInfo& TSizeConstraints::ClassInfo() const noexcept
+{
+    return StaticClassInfo;
+}
+
+void TSizeConstraints::SetMinWidth(int value)
+{
+    SetBound(FMinWidth, FMaxWidth, value, true);
+}
+
+void TSizeConstraints::SetMinHeight(int value)
+{
+    SetBound(FMinHeight, FMaxHeight, value, true);
+}
+
+void TSizeConstraints::SetMaxWidth(int value)
+{
+    SetBound(FMaxWidth, FMinWidth, value, false);
+}
+
+void TSizeConstraints::SetMaxHeight(int value)
+{
+    SetBound(FMaxHeight, FMinHeight, value, false);
+}
+
+void TSizeConstraints::SetBound(int& bound, int& opposite, int value, bool minimum)
+{
+    value = std::max(value, 0);
+    if (value == bound)
+        return;
+    bound = value;
+    const int least = minimum ? bound : opposite, most = minimum ? opposite : bound;
+    if (most > 0 && least > most)
+        opposite = bound;
+    Change();
+}
+
+void TSizeConstraints::Assign(const TPersistent* source)
+{
+    if (auto* c = dynamic_cast<const TSizeConstraints*>(source)) {
+        FMinWidth = c->FMinWidth;
+        FMinHeight = c->FMinHeight;
+        FMaxWidth = c->FMaxWidth;
+        FMaxHeight = c->FMaxHeight;
+        Change();
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TSizeConstraints::Constrain(int& width, int& height) const noexcept
+{
+    if (FMinWidth > 0 && width < FMinWidth)
+        width = FMinWidth;
+    if (FMaxWidth > 0 && width > FMaxWidth)
+        width = FMaxWidth;
+    if (FMinHeight > 0 && height < FMinHeight)
+        height = FMinHeight;
+    if (FMaxHeight > 0 && height > FMaxHeight)
+        height = FMaxHeight;
+}
+
+void TSizeConstraints::Change()
+{
+    if (FControl)
+        FControl->SetBounds(FControl->Left(), FControl->Top(), FControl->Width(), FControl->Height());
+}
 
 // ---------------------------------------------------------------------------------------------
 TShiftState KeysToShiftState(UINT keys) noexcept
@@ -169,7 +248,8 @@ const ks::ClassInfo& TControl::ClassInfo() const noexcept
     return StaticClassInfo;
 }
 
-TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>())
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), FFont(std::make_unique<TFont>()), FConstraints(std::make_unique<TSizeConstraints>(this))
 {
     FFont->SetOnChange(TNotifyEvent(this, &TControl::FontChanged));
     FWindowProc = TWndMethod(this, &TControl::WndProc);
@@ -311,6 +391,7 @@ void TControl::SetParentComponent(TComponent* parent)
 // ---- geometry -------------------------------------------------------------------------------
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    FConstraints->Constrain(width, height);
     if (left == FLeft && top == FTop && width == FWidth && height == FHeight)
         return;
     InvalidateControl(FVisible, false);

@@ -116,6 +116,41 @@ void RegisterCursorIdents();
 } // namespace ks
 
 // ---------------------------------------------------------------------------------------------
+// The least and largest size of a control; 0 leaves that bound free. A change applies at once
+// to the control's current size.
+class TSizeConstraints : public TPersistent {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override;
+
+    explicit TSizeConstraints(TControl* control) noexcept : FControl(control) {}
+
+    int MinWidth() const noexcept { return FMinWidth; }
+    int MinHeight() const noexcept { return FMinHeight; }
+    int MaxWidth() const noexcept { return FMaxWidth; }
+    int MaxHeight() const noexcept { return FMaxHeight; }
+    // A negative bound counts as 0. A minimum above the maximum raises the maximum to it, and a
+    // maximum below the minimum lowers the minimum.
+    void SetMinWidth(int value);
+    void SetMinHeight(int value);
+    void SetMaxWidth(int value);
+    void SetMaxHeight(int value);
+    void Assign(const TPersistent* source) override;
+    // width and height brought within the bounds.
+    void Constrain(int& width, int& height) const noexcept;
+
+private:
+    // The opposite bound follows a minimum above it or a maximum below it.
+    void SetBound(int& bound, int& opposite, int value, bool minimum);
+    void Change();
+
+    TControl* FControl;
+    int FMinWidth = 0;
+    int FMinHeight = 0;
+    int FMaxWidth = 0;
+    int FMaxHeight = 0;
+};
+
 class TControl : public TComponent {
 public:
     static const ks::ClassInfo StaticClassInfo;
@@ -185,6 +220,9 @@ public:
     void SetText(const std::wstring& value);
     TFont* Font() const noexcept { return FFont.get(); }
     void SetFont(TFont* font) { FFont->Assign(font); }
+    // Applied by SetBounds, and by a form to the sizes the system lets a user drag it to.
+    TSizeConstraints* Constraints() const noexcept { return FConstraints.get(); }
+    void SetConstraints(TSizeConstraints* value) { FConstraints->Assign(value); }
     bool ParentFont() const noexcept { return FParentFont; }
     void SetParentFont(bool value);
     TColor Color() const noexcept { return FColor; }
@@ -336,6 +374,7 @@ private:
     bool FVisible = true;
     bool FEnabled = true;
     std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TSizeConstraints> FConstraints;
     bool FParentFont = true;
     TColor FColor = clWindow;
     bool FParentColor = true;

@@ -70,6 +70,10 @@ private:
 
 namespace {
 
+constexpr ks::PropertyInfo ScrollingProps[] = {
+    ks::Prop<&TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll>("AutoScroll").DefaultIs(false),
+};
+
 constexpr ks::PropertyInfo FormProps[] = {
     ks::Prop<&TCustomForm::ActiveControl, &TCustomForm::SetActiveControl>("ActiveControl"),
     ks::Prop<&TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend>("AlphaBlend").DefaultIs(false),
@@ -99,7 +103,8 @@ constexpr ks::PropertyInfo FormProps[] = {
 
 } // namespace
 
-const ks::ClassInfo TScrollingWinControl::StaticClassInfo{"TScrollingWinControl", &TWinControl::StaticClassInfo, {}, {}};
+const ks::ClassInfo TScrollingWinControl::StaticClassInfo{"TScrollingWinControl", &TWinControl::StaticClassInfo,
+                                                          ScrollingProps, {}};
 const ks::ClassInfo TCustomForm::StaticClassInfo{"TCustomForm", &TScrollingWinControl::StaticClassInfo, FormProps, {}};
 const ks::ClassInfo TForm::StaticClassInfo{"TForm", &TCustomForm::StaticClassInfo, {}, {}};
 const ks::ClassInfo TCustomFrame::StaticClassInfo{"TCustomFrame", &TScrollingWinControl::StaticClassInfo, {}, {}};
@@ -633,7 +638,12 @@ void TCustomForm::Close()
     }
     if (!CloseQuery())
         return;
+    // An MDI child is not hidden on closing: hidden it would stay its client's active child,
+    // maximised and merged on the main form's menu line. A program that means to close one
+    // answers caFree.
     TCloseAction action = caHide;
+    if (FFormStyle == fsMDIChild)
+        action = FBorderIcons.Contains(biMinimize) ? caMinimize : caNone;
     DoClose(action);
     if (action == caNone)
         return;
@@ -657,6 +667,23 @@ void TCustomForm::CMRelease(TMessage&)
 {
     // Posted, so no code of this form is running below this message.
     Free();
+}
+
+void TCustomForm::WMGetMinMaxInfo(TWMGetMinMaxInfo& m)
+{
+    // The system's sizes (an MDI child's procedure sets its own) stand wherever the constraints
+    // leave a bound free.
+    TScrollingWinControl::Dispatch(m.Message());
+    MINMAXINFO& info = m.MinMaxInfo();
+    const TSizeConstraints& c = *Constraints();
+    if (c.MinWidth() > 0)
+        info.ptMinTrackSize.x = c.MinWidth();
+    if (c.MinHeight() > 0)
+        info.ptMinTrackSize.y = c.MinHeight();
+    if (c.MaxWidth() > 0)
+        info.ptMaxTrackSize.x = c.MaxWidth();
+    if (c.MaxHeight() > 0)
+        info.ptMaxTrackSize.y = c.MaxHeight();
 }
 
 void TCustomForm::WMClose(TMessage&)
@@ -877,6 +904,7 @@ void TCustomForm::Dispatch(TMessage& m)
     case WM_MEASUREITEM: WMMenuMessage(m); break;
     case WM_DRAWITEM: WMMenuMessage(m); break;
     case WM_MDIACTIVATE: WMMDIActivate(m); break;
+    case WM_GETMINMAXINFO: { TWMGetMinMaxInfo v(m); WMGetMinMaxInfo(v); break; }
     default: TScrollingWinControl::Dispatch(m); break;
     }
 }

@@ -66,6 +66,15 @@ public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
     using TWinControl::TWinControl;
+
+    // Whether the control scrolls its contents through scroll bars. The library computes no
+    // scroll ranges from the children: the flag tells the skin whose bars to draw. Off unless
+    // set, so that a form takes no scroll-bar skinning it does not ask for.
+    bool AutoScroll() const noexcept { return FAutoScroll; }
+    void SetAutoScroll(bool value) noexcept { FAutoScroll = value; }
+
+private:
+    bool FAutoScroll = false;
 };
 
 // A container of controls placed on a form like a control; the engine finds the frame that owns
@@ -167,7 +176,8 @@ public:
     // with the program's other windows disabled. Raises EInvalidOperation "Cannot make a
     // visible window modal" for a visible, disabled or already modal form.
     TModalResult ShowModal();
-    // OnCloseQuery, then OnClose with caHide; closing the main form ends the application.
+    // OnCloseQuery, then OnClose with caHide (an MDI child: caMinimize with a minimise button,
+    // else caNone); closing the main form ends the application.
     void Close();
     bool CloseQuery();
     // Frees the form once the messages queued now are handled; never inside the caller.
@@ -234,6 +244,7 @@ protected:
 
     void WMActivate(TWMActivate& m);
     void WMClose(TMessage& m);
+    void WMGetMinMaxInfo(TWMGetMinMaxInfo& m);
     void WMSize(TWMSize& m);
     void CMShowingChanged(TMessage& m);
     void CMRelease(TMessage& m);

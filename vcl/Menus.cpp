@@ -465,7 +465,7 @@ void TMenuItem::RebuildHandle()
     // A frame's menu bar holds the platform's own entries for a maximised MDI child: its system
     // menu first and its buttons last, all bitmaps, which no item of ours is. They stay where
     // the platform put them; the items are laid out between them.
-    const int lead = SystemEntry(menu, 0) ? 1 : 0;
+    const int lead = LeadingSystemEntries(menu);
     // While the menu is open, entries keep their places: the system tracks the selected entry
     // and the submenu it shows by position, and a submenu whose entry moved is never closed.
     // Entries come, go and move once the menu has closed.
@@ -569,6 +569,11 @@ void TMenuItem::UpdateEntry(HMENU menu, int position, bool ownerDraw)
         wanted.fMask |= MIIM_SUBMENU;
     if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &wanted))
         throw EMenuError("The system refused a menu entry");
+}
+
+int TMenuItem::LeadingSystemEntries(HMENU bar)
+{
+    return bar && SystemEntry(bar, 0) ? 1 : 0;
 }
 
 bool TMenuItem::SystemEntry(HMENU menu, int position)

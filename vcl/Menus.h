@@ -189,6 +189,10 @@ public:
     // (this item included), or nullptr.
     TMenuItem* Find(UINT_PTR value, TFindItemKind kind);
 
+    // The entries the platform put at the start of a frame's menu bar for a maximised MDI child
+    // (its system menu, shown as its icon): 1 while it is there, else 0.
+    static int LeadingSystemEntries(HMENU bar);
+
 protected:
     // Draws the entry as the system would, for items without paint events.
     void DrawDefault(TCanvas& canvas, const TRect& rect, TOwnerDrawState state, bool topLevel);

@@ -485,6 +485,7 @@ void TWinControl::SetZOrder(bool topMost)
 // ---- geometry -------------------------------------------------------------------------------
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
+    Constraints()->Constrain(width, height);
     if (left == FLeft && top == FTop && width == FWidth && height == FHeight)
         return;
     if (FHandle && !IsIconic(FHandle)) {

@@ -8,7 +8,6 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
-#include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinProvider.h"
@@ -45,9 +44,7 @@ bool TacMDIWnd::FormSkinned() const
 
 bool TacMDIWnd::ActiveChildMaximized() const
 {
-    BOOL maximized = FALSE;
-    SendMessageW(CtrlHandle, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized));
-    return maximized != FALSE;
+    return MaximizedMDIChild(Form) != nullptr;
 }
 
 bool TacMDIWnd::AreaFromCache() const
@@ -58,24 +55,14 @@ bool TacMDIWnd::AreaFromCache() const
 
 TPoint TacMDIWnd::OffsetInCache() const
 {
+    // The cache holds the form's client at the provider's client offsets (with a border window
+    // the image is larger than the form and draws the skin's frame and title in place of the
+    // system's); the client window lies where it lies inside the form's client.
     RECT client{};
-    RECT form{};
     GetWindowRect(CtrlHandle, &client);
-    GetWindowRect(Form->HandleIfAllocated(), &form);
-    TPoint offset{client.left - form.left, client.top - form.top};
-    if (Provider->BorderForm) {
-        // The cache then holds the border window's image, which is larger than the form by the
-        // margins and draws the skin's frame and title in place of the system's.
-        HWND wnd = Form->HandleIfAllocated();
-        TsSkinManager* manager = Provider->ProviderSkinManager();
-        const int systemBorder = FormBorderWidth(wnd, manager, true, false);
-        const int borderDelta = FormBorderWidth(wnd, manager, true, true) - systemBorder;
-        const int titleDelta = Provider->CaptionHeight(true) - Provider->CaptionHeight(false) - systemBorder;
-        const TRect margins = Provider->ExtBorderMargins();
-        offset.X += margins.Left + borderDelta;
-        offset.Y += margins.Top + titleDelta + borderDelta;
-    }
-    return offset;
+    POINT origin{0, 0};
+    ClientToScreen(Form->HandleIfAllocated(), &origin);
+    return {client.left - origin.x + Provider->ClientOffsetX(), client.top - origin.y + Provider->ClientOffsetY()};
 }
 
 void TacMDIWnd::PaintMDIArea(HDC dc, bool printing)
@@ -206,13 +193,16 @@ bool TacMDIWnd::WMNCPaint(TMessage& m)
     if (!FormSkinned())
         return false;
     m.Result = 1;
-    if (ActiveChildMaximized() || PaintLock)
+    if (PaintLock)
         return true;
     ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
-    if (dc.get()) {
-        PaintMDIFrame(dc.get());
+    if (!dc.get())
+        return true;
+    // The edge shows around a maximised child too (nothing else paints it, and a skin change
+    // would leave the old one); the client then has no bars.
+    PaintMDIFrame(dc.get());
+    if (!ActiveChildMaximized())
         RefreshScrollBars(this, true);
-    }
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Bitmap.h"
+#include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 
 #include <algorithm>
@@ -366,7 +367,7 @@ int TsSkinProvider::MenuLineCount() const
     const HMENU handle = GetMenu(wnd);
     std::vector<int> widths;
     // A maximised MDI child's icon starts the line and only adds its width.
-    const int lead = MDIChildMenuEntries(handle);
+    const int lead = TMenuItem::LeadingSystemEntries(handle);
     for (int i = 0; i < lead; ++i)
         if (RECT r{}; GetMenuItemRect(wnd, handle, static_cast<UINT>(i), &r))
             widths.push_back(r.right - r.left);
@@ -750,7 +751,10 @@ bool TsSkinProvider::ApplyRegion(bool redraw)
                             ? sysFrame + sysCaption - 4
                             : BorderWidthIfNoExtBorders(wnd, manager, true, false) + sysCaption + sysFrame;
         region.reset(CreateRectRgn(sysFrame, top, w - sysFrame, h - sysFrame));
-    } else if (Form->WindowState() == wsMaximized && Form->FormStyle() != fsMDIChild) {
+    } else if (Form->WindowState() == wsMaximized && Form->FormStyle() != fsMDIChild &&
+               Form->Constraints()->MaxWidth() == 0 && Form->Constraints()->MaxHeight() == 0) {
+        // A form held below the screen's size is not maximised over the whole work area: it
+        // keeps the shape of its frame.
         const int v = BorderWidthIfNoExtBorders(wnd, manager, false, false);
         region.reset(CreateRectRgn(sysFrame, v, w - sysFrame, h - v));
     } else

@@ -18,6 +18,7 @@
 #include "skin/forms/FrameTracking.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/TitleParts.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "vcl/Forms.h"
@@ -110,10 +111,7 @@ bool IsTitleButtonCode(int code) noexcept
 
 bool MDIButtonsShown(TsSkinProvider& p)
 {
-    if (p.Form->FormStyle() != fsMDIForm)
-        return false;
-    TCustomForm* child = p.Form->ActiveMDIChild();
-    return child && IsZoomed(child->HandleIfAllocated()) && p.MDIClose.Rect.Width() > 0;
+    return MaximizedMDIChild(p.Form) && p.MDIClose.Rect.Width() > 0;
 }
 
 // The border window keeps its region and placement after the owner's frame moved.
@@ -183,6 +181,10 @@ void StartOutlineDrag(TsSkinProvider& provider, bool moving, int hitCode)
     FirstMove = true;
     MovingWindow = moving;
     SizingHitCode = moving ? 0 : hitCode;
+    // The outline stops where the form's constraints would stop the form itself.
+    const TSizeConstraints* limits = provider.Form ? provider.Form->Constraints() : nullptr;
+    MinTrackWidth = moving || !limits ? 0 : limits->MinWidth();
+    MinTrackHeight = moving || !limits ? 0 : limits->MinHeight();
     SizingRect = provider.DragOutlineBegin();
     SizingActive = SizingRect.Width() > 0 && SizingRect.Height() > 0;
     if (!SizingActive && GetCapture() == wnd)

@@ -11,6 +11,7 @@
 #include "skin/core/GlyphDrawing.h"
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
+#include "skin/core/sMaskData.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/WinRoutines.h"
 #include "skin/core/sCommonData.h"
@@ -30,8 +31,7 @@
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/Icon.h"
-
-#include <shellapi.h>
+#include "vcl/Menus.h"
 
 #include <algorithm>
 #include <array>
@@ -86,6 +86,13 @@ std::unique_ptr<TBitmap> Copy32(TBitmap& source, const TRect& r)
     return copy;
 }
 
+// The skin's size-grip image; -1 without one.
+int GripMaskOf(TsSkinManager* manager)
+{
+    const int grip = manager ? manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE") : -1;
+    return manager && manager->MaskIndexValid(grip) ? grip : -1;
+}
+
 // The frame measures that take the window and the skin rather than the provider.
 int BorderWidthOf(const TsSkinProvider& p, bool fromSkin)
 {
@@ -118,14 +125,8 @@ int AutoIconSide(int h) noexcept
 // minimise, restore and close buttons then sit at the right end of the main form's menu line.
 TCustomForm* MaximizedChildWithButtons(const TsSkinProvider& p)
 {
-    if (!p.Form || p.Form->FormStyle() != fsMDIForm)
-        return nullptr;
-    TCustomForm* child = p.Form->ActiveMDIChild();
-    // A hidden child (a closed one hides) leaves no buttons behind.
-    if (!child || !child->HandleAllocated() || !IsZoomed(child->HandleIfAllocated()) ||
-        !IsWindowVisible(child->HandleIfAllocated()) || !child->BorderIcons().Contains(biSystemMenu))
-        return nullptr;
-    return child;
+    TCustomForm* child = MaximizedMDIChild(p.Form);
+    return child && child->BorderIcons().Contains(biSystemMenu) ? child : nullptr;
 }
 
 // Lays the maximised child's buttons out in the menu line, or empties their rectangles (the hit
@@ -155,17 +156,11 @@ void PaintMDIChildIcon(TBitmap& cache, TCustomForm& child, TPoint at, int side)
     if (side <= 0)
         return;
     HICON icon = child.Icon() && !child.Icon()->Empty() ? child.Icon()->Handle() : nullptr;
-    if (!icon) {
-        wchar_t path[MAX_PATH]{};
-        SHFILEINFOW info{};
-        if (GetModuleFileNameW(nullptr, path, MAX_PATH) &&
-            SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) && info.hIcon) {
-            DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, info.hIcon, side, side, 0, nullptr, DI_NORMAL);
-            DestroyIcon(info.hIcon);
-            return;
-        }
+    // The process's shell icon is loaded once, when the skin engine starts.
+    if (!icon && AppSmallIcon && !AppSmallIcon->Empty())
+        icon = AppSmallIcon->Handle();
+    if (!icon)
         icon = LoadIconW(nullptr, IDI_APPLICATION);
-    }
     DrawIconEx(cache.Canvas().Handle(), at.X, at.Y, icon, side, side, 0, nullptr, DI_NORMAL);
 }
 
@@ -282,7 +277,7 @@ void TsSkinProvider::PaintNonClient()
     // A maximised child being shown changes the main form's menu line once more when it is
     // done: the frame is painted then, not half-way.
     if (FormChanged)
-        if (TCustomForm* maximized = MaximizedMDIChildOf(*this); maximized && maximized->FormState().Contains(fsShowing))
+        if (TCustomForm* maximized = MaximizedMDIChild(Form); maximized && maximized->FormState().Contains(fsShowing))
             return;
     TBitmap& cache = *SkinData()->CacheBitmap;
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
@@ -701,7 +696,7 @@ void TsSkinProvider::PaintMenuLine()
         PaintSectionByIndex(section, name, CacheInfoFromBitmap(&cache, 0, 0), true, 0, band, {band.Left, band.Top},
                             &cache, manager, -1, -1);
     if (MenuLineBmp) {
-        const int x = ClientOffsetX();
+        const int x = ClientOffsetX() - Form->BorderWidth();
         const int y = MenuLineTop();
         MenuLineBmp->SetPixelFormat(pf24bit);
         MenuLineBmp->SetSize(std::max(band.Width(), 0), rows * rowHeight + (BorderForm ? 0 : 1));
@@ -724,7 +719,7 @@ void TsSkinProvider::PaintMenuLine()
     if (TCustomForm* child = MaximizedChildWithButtons(*this))
         PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
     // The platform's entry for a maximised child's icon comes before the form's own items.
-    int position = MDIChildMenuEntries(bar);
+    int position = TMenuItem::LeadingSystemEntries(bar);
     for (TMenuItem* item : menu->BarItems()) {
         RECT r{};
         if (bar && GetMenuItemRect(wnd, bar, static_cast<UINT>(position), &r) && item->OnAdvancedDrawItem()) {
@@ -747,8 +742,8 @@ void TsSkinProvider::PaintMDIArea()
     const int y0 = TopBorderOf(*this, true) + CaptionHeight(true) + m.Top;
     // The MDI client lies between the form's aligned children.
     TRect r{fx + m.Left + GetAlignedSize(Form, alLeft, true),
-            y0 + (MainMenuVisible() ? MenuLineCount() * MenuBarHeight() : 0) + GetAlignedSize(Form, alTop, true) +
-                (MenuBarHeight() != 0 ? 1 : 0),
+            y0 + (MainMenuVisible() ? MenuLineCount() * MenuBarHeight() : 0) + Form->BorderWidth() +
+                GetAlignedSize(Form, alTop, true) + (MenuBarHeight() != 0 ? 1 : 0),
             cache.Width() - fx - GetAlignedSize(Form, alRight, true) - m.Right,
             cache.Height() - fx - GetAlignedSize(Form, alBottom, true) - m.Bottom};
     r = ClipTo(r, cache);
@@ -760,13 +755,26 @@ void TsSkinProvider::PaintMDIArea()
 void TsSkinProvider::PaintGrip()
 {
     TsSkinManager* manager = ManagerOf(SkinData());
-    const int grip = manager ? manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE") : -1;
-    if (!manager || !manager->MaskIndexValid(grip))
+    const int grip = GripMaskOf(manager);
+    if (grip < 0)
         return;
     TBitmap& cache = *SkinData()->CacheBitmap;
     SkinData()->BackgroundChanged = false;
     const TPoint p = CornerImagePos(grip);
     PaintStateGlyph(cache, p, 0, 1, manager->MaskArray[static_cast<size_t>(grip)], CacheInfoFromBitmap(&cache, 0, 0));
+}
+
+void TsSkinProvider::CopyGripToClient(HDC dc)
+{
+    TsSkinManager* manager = ManagerOf(SkinData());
+    const int grip = GripMaskOf(manager);
+    TBitmap* cache = SkinData()->CacheBitmap.get();
+    if (grip < 0 || !cache || cache->Empty())
+        return;
+    const TsMaskData& mask = manager->MaskArray[static_cast<size_t>(grip)];
+    const TPoint p = CornerImagePos(grip);
+    CopyStrip(dc, p.X - ClientOffsetX(), p.Y - ClientOffsetY(), MaskCellWidth(mask), MaskCellHeight(mask), *cache, p.X,
+              p.Y);
 }
 
 void TsSkinProvider::PaintBorderShadow(bool titleOnBorder)
@@ -829,7 +837,7 @@ void TsSkinProvider::NCPaint()
     // A maximised active child covers its brothers: their frames are not painted over it.
     if (IsMDIChildForm(Form))
         if (TsSkinProvider* main = LiveMDISkinProvider())
-            if (TCustomForm* maximized = MaximizedMDIChildOf(*main); maximized && maximized != Form)
+            if (TCustomForm* maximized = MaximizedMDIChild(main->Form); maximized && maximized != Form)
                 return;
     // The menu bar gets its skinned owner drawing before the first frame is painted with it.
     if (!MenuInitialized && Form->Menu() && InitMenu())
@@ -870,13 +878,28 @@ void TsSkinProvider::NCPaint()
     TBitmap* cache = SkinData()->CacheBitmap.get();
     if (!cache || cache->Empty())
         return;
-    // The layered border carries the frame: the window keeps only its menu line.
+    // The layered border carries the frame: the window keeps only its menu line and the form's
+    // own border band around the client.
+    const int bw = Form->BorderWidth();
     const int rows = MainMenuVisible() ? MenuLineCount() : 0;
-    const int menuTop = ClientOffsetY() - rows * MenuBarHeight();
+    const int cx = ClientOffsetX(), cy = ClientOffsetY();
     const int wx = BorderWidthOf(*this, false), wy = TopBorderOf(*this, false) + CaptionHeight(false);
-    if (rows > 0)
-        CopyStrip(dc, wx, wy, Form->ClientWidth(), rows * MenuBarHeight() + (Form->Menu() ? 1 : 0), *cache,
-                  ClientOffsetX(), menuTop);
+    const int cw = Form->ClientWidth(), ch = Form->ClientHeight();
+    // The system's menu bar is one pixel taller than the skin's line: the band is placed by the
+    // window's own client origin, not by adding the two up.
+    RECT window{};
+    GetWindowRect(wnd, &window);
+    POINT client{0, 0};
+    ClientToScreen(wnd, &client);
+    const int ox = client.x - window.left, oy = client.y - window.top;
+    if (rows > 0 || bw > 0)
+        CopyStrip(dc, wx, wy, cw + 2 * bw, oy - bw - wy, *cache, cx - bw, cy - rows * MenuBarHeight() - bw);
+    if (bw == 0)
+        return;
+    CopyStrip(dc, ox - bw, oy - bw, cw + 2 * bw, bw, *cache, cx - bw, cy - bw);
+    CopyStrip(dc, ox - bw, oy, bw, ch + bw, *cache, cx - bw, cy);
+    CopyStrip(dc, ox, oy + ch, cw, bw, *cache, cx, cy + ch);
+    CopyStrip(dc, ox + cw, oy, bw, ch + bw, *cache, cx + cw, cy);
 }
 
 void TsSkinProvider::PaintClientBackground(HDC dc, bool send)
@@ -926,6 +949,9 @@ void TsSkinProvider::PaintFormToDC(HDC dc)
         ExcludeClipRect(target, r.left, r.top, r.right, r.bottom);
     }
     PaintClientBackground(target, false);
+    // The grip lies in the client's corner: a client filled plain would cover it.
+    if (IsSizeBox())
+        CopyGripToClient(target);
     // A plain client is only filled with its colour: its labels and shapes are painted here (the
     // picture branch paints them over the cached background itself).
     if ((SkinData()->SkinStateWord & StatePlainBackground) && Form->FormStyle() != fsMDIForm)

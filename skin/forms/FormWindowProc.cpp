@@ -388,7 +388,7 @@ void TsSkinProvider::SkinCmdRefresh(TMessage& message)
     FSkinData->BackgroundChanged = true;
     SetBorderFormActive(manager && manager->ExtendedBorders());
     if (!PaintLock) {
-        if (TCustomForm* maximized = MaximizedMDIChildOf(*this)) {
+        if (TCustomForm* maximized = MaximizedMDIChild(Form)) {
             // The maximised child covers the client: the frame and the child are all there is.
             SendMessageW(wnd, WM_NCPAINT, 0, 0);
             InvalidateRect(maximized->HandleIfAllocated(), nullptr, TRUE);

@@ -49,24 +49,10 @@ constexpr UINT RedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAM
 constexpr UINT RedrawInternal = RDW_INTERNALPAINT | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME;        // 0x506
 constexpr UINT RedrawMDIClient = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME;      // 0x407
 
-bool IsMDIChild(const TCustomForm* f) noexcept
-{
-    return f && f->FormStyle() == fsMDIChild;
-}
-
-bool IsMDIForm(const TCustomForm* f) noexcept
-{
-    return f && f->FormStyle() == fsMDIForm;
-}
-
 // The active MDI child of the application's MDI main form, when it is maximised.
-TCustomForm* MaximizedActiveChild() noexcept
+TCustomForm* MaximizedActiveChild()
 {
-    TCustomForm* main = Application ? Application->MainForm() : nullptr;
-    if (!IsMDIForm(main))
-        return nullptr;
-    TCustomForm* active = main->ActiveMDIChild();
-    return active && IsZoomed(active->HandleIfAllocated()) ? active : nullptr;
+    return MaximizedMDIChild(Application ? Application->MainForm() : nullptr);
 }
 
 LONG_PTR StyleOf(HWND wnd) noexcept
@@ -123,7 +109,7 @@ void UpdateSystemMenu(TsSkinProvider& p)
 HWND MainClientHandle() noexcept
 {
     TCustomForm* main = Application ? Application->MainForm() : nullptr;
-    return IsMDIForm(main) ? main->ClientHandle() : nullptr;
+    return IsMDIMainForm(main) ? main->ClientHandle() : nullptr;
 }
 
 // Makes a window layered at opacity 0 for the show animation; true when it was not layered.
@@ -151,18 +137,18 @@ void TsSkinProvider::WMCreate(TMessage& m)
 {
     FreeTitleCache(*this);
     // A child of an unskinned MDI main form is still skinned as a form of its own.
-    if (IsMDIChild(Form) && !MDISkinProvider)
+    if (IsMDIChildForm(Form) && !MDISkinProvider)
         AttachFormProvider(FormWnd());
-    MDIMaximizedChild = IsMDIChild(Form) && MaximizedActiveChild();
+    MDIMaximizedChild = IsMDIChildForm(Form) && MaximizedActiveChild();
     CallOld(m);
-    if (!IsMDIChild(Form))
+    if (!IsMDIChildForm(Form))
         SetUpForm();
 }
 
 void TsSkinProvider::WMNCCreate(TMessage& m)
 {
     CallOld(m);
-    if (!IsMDIChild(Form))
+    if (!IsMDIChildForm(Form))
         SetUpForm();
 }
 
@@ -261,9 +247,9 @@ void TsSkinProvider::WMSize(TMessage& m)
     if (!FormShowing(*this)) {
         FSkinData->BackgroundChanged = true;
     } else if (!CacheSizeChanged() || (IsIconic(wnd) && IsDwmCompositionEnabled())) {
-        if (IsMDIForm(Form) && FSkinData->ParentCacheUsed())
+        if (IsMDIMainForm(Form) && FSkinData->ParentCacheUsed())
             SendMessageW(wnd, WM_NCPAINT, 0, 0);
-        if (m.WParam == SIZE_MAXIMIZED && IsMDIChild(Form) && IsZoomed(wnd) && MDISkinProvider) {
+        if (m.WParam == SIZE_MAXIMIZED && IsMDIChildForm(Form) && IsZoomed(wnd) && MDISkinProvider) {
             MDISkinProvider->SkinData()->BackgroundChanged = true;
             MDISkinProvider->FormChanged = true;
             RedrawWindow(wnd, nullptr, nullptr, RedrawFrameAll);
@@ -339,7 +325,7 @@ void TsSkinProvider::WMActivate(TMessage& m)
     if (Form->ControlState().Contains(csCreating))
         return;
     MenuLineCountCache = -1;
-    if (IsMDIForm(Form)) {
+    if (IsMDIMainForm(Form)) {
         for (int i = 0; i < Form->MDIChildCount(); ++i) {
             HWND child = Form->MDIChildren(i)->HandleIfAllocated();
             if (child != FormWnd() && IsWindowVisible(child))
@@ -411,7 +397,7 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
         if (covered)
             FreeCoverForm();
     }
-    if (IsMDIChild(Form) && IsWindowVisible(wnd) && Form->ControlState().Contains(csCreating) && MDISkinProvider &&
+    if (IsMDIChildForm(Form) && IsWindowVisible(wnd) && Form->ControlState().Contains(csCreating) && MDISkinProvider &&
         MDISkinProvider->MDIForm) {
         if (!SystemMenu)
             SetUpForm();
@@ -426,7 +412,7 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
     if (Form->ControlState().Contains(csCreating))
         return;
-    if (HaveBorder() && IsMDIForm(Form) && MaximizedActiveChild()) {
+    if (HaveBorder() && IsMDIMainForm(Form) && MaximizedActiveChild()) {
         TCustomForm* active = Form->ActiveMDIChild();
         if (m.WParam != 0 || (active && active->Active())) {
             FormActive = true;
@@ -454,7 +440,7 @@ void TsSkinProvider::WMMDIActivate(TMessage& m)
 {
     CallOld(m);
     HWND wnd = FormWnd();
-    if (IsMDIChild(Form) && !IsZoomed(wnd) && MDISkinProvider && !MDISkinProvider->BeingDestroyed()) {
+    if (IsMDIChildForm(Form) && !IsZoomed(wnd) && MDISkinProvider && !MDISkinProvider->BeingDestroyed()) {
         MenuInitialized = false;
         MDISkinProvider->FormChanged = true;
         MDISkinProvider->SkinData()->BackgroundChanged = true;
@@ -474,7 +460,7 @@ void TsSkinProvider::WMSetText(TMessage& m)
         CallOld(m);
         return;
     }
-    if (IsMDIChild(Form) && IsZoomed(wnd)) {
+    if (IsMDIChildForm(Form) && IsZoomed(wnd)) {
         if (MDISkinProvider)
             MDISkinProvider->SkinData()->BackgroundChanged = true;
         CreateCoverForm(false);
@@ -562,7 +548,7 @@ MenuLineEndForm* MenuLineEndOf(TsSkinProvider& p)
 
 void TsSkinProvider::WMEnterMenuLoop(TMessage& m)
 {
-    if (IsMDIForm(Form) && MaximizedActiveChild() && !RegionChanging) {
+    if (IsMDIMainForm(Form) && MaximizedActiveChild() && !RegionChanging) {
         RegionChanging = true;
         MenuLineEndForm* cover = MenuLineEndOf(*this);
         if (!cover) {
@@ -605,7 +591,7 @@ void TsSkinProvider::WMSysMenuRequest(TMessage& m)
 void TsSkinProvider::WMShowWindow(TMessage& m)
 {
     HWND wnd = FormWnd();
-    if (!IsMDIChild(Form)) {
+    if (!IsMDIChildForm(Form)) {
         if (m.WParam == 1 && IsDwmCompositionEnabled() && !PaintLock &&
             !(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED))
             RedrawWindow(wnd, nullptr, nullptr, RedrawFrameAll);
@@ -613,14 +599,14 @@ void TsSkinProvider::WMShowWindow(TMessage& m)
             ShowState = IsIconic(wnd) ? 2 : IsZoomed(wnd) ? 3 : 1;
     }
     CallOld(m);
-    if (IsMDIChild(Form) && IsZoomed(wnd))
+    if (IsMDIChildForm(Form) && IsZoomed(wnd))
         InvalidateNonClient();
     // Children made after the main form's set-up are skinned when the main form shows.
-    if (IsMDIForm(Form))
+    if (IsMDIMainForm(Form))
         for (int i = 0; i < Form->MDIChildCount(); ++i)
             if (HWND child = Form->MDIChildren(i)->HandleIfAllocated())
                 AttachFormProvider(child);
-    if (!Form->Parent() && !IsMDIChild(Form)) {
+    if (!Form->Parent() && !IsMDIChildForm(Form)) {
         FSkinData->SkinStateWord &= static_cast<uint16_t>(~1u);
         FSkinData->BackgroundChanged = true;
     }
@@ -691,13 +677,13 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
     if (manager && manager->AnimEffects())
         setting = dialogKind ? static_cast<TacFormAnimation*>(manager->AnimEffects()->DialogShow())
                              : static_cast<TacFormAnimation*>(manager->AnimEffects()->FormShow());
-    AnimateShow = !IsMDIChild(Form) && !Form->Parent() && setting && setting->Active();
+    AnimateShow = !IsMDIChildForm(Form) && !Form->Parent() && setting && setting->Active();
     if (!AnimateShow) {
         FSkinData->SetUpdating(false);
         SetBorderFormActive(manager && manager->ExtendedBorders());
         CallOld(m);
         UpdateFormScrolls();
-        if (IsMDIChild(Form) && IsZoomed(wnd))
+        if (IsMDIChildForm(Form) && IsZoomed(wnd))
             InvalidateNonClient();
         return;
     }
@@ -742,7 +728,7 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
     // A form layered of its own ends at its own opacity, not at the 0 of the first frame.
     if (ownLayered)
         Form->SetAlphaBlendValue(target);
-    if (IsMDIChild(Form) && IsZoomed(wnd))
+    if (IsMDIChildForm(Form) && IsZoomed(wnd))
         InvalidateNonClient();
 }
 
@@ -751,7 +737,7 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
 void TsSkinProvider::WMNCPaint(TMessage& m)
 {
     // The lazy preparation has run in the dispatch, before this handler.
-    if (!FDrawNonClientArea || (PaintLock && IsMDIChild(Form))) {
+    if (!FDrawNonClientArea || (PaintLock && IsMDIChildForm(Form))) {
         CallOld(m);
         return;
     }
@@ -799,10 +785,10 @@ void TsSkinProvider::WMPaint(TMessage& m)
         HandlePaint(m);
         if (MDIMaximizedChild) {
             MDIMaximizedChild = false;
-            if (IsMDIChild(Form))
+            if (IsMDIChildForm(Form))
                 SendMessageW(wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
         }
-        if (IsMDIForm(Form)) {
+        if (IsMDIMainForm(Form)) {
             HDC dc = reinterpret_cast<HDC>(m.WParam);
             const bool own = dc == nullptr;
             if (own)
@@ -844,7 +830,7 @@ void TsSkinProvider::WMEraseBkgnd(TMessage& m)
         m.Result = 1;
         return;
     }
-    if (FSkinData->ParentCacheUsed() && !(IsMDIForm(Form) && MaximizedActiveChild())) {
+    if (FSkinData->ParentCacheUsed() && !(IsMDIMainForm(Form) && MaximizedActiveChild())) {
         if (!FSkinData->Updating()) {
             RECT box{};
             const int kind = dc ? GetClipBox(dc, &box) : NULLREGION;
@@ -857,7 +843,7 @@ void TsSkinProvider::WMEraseBkgnd(TMessage& m)
         return;
     }
     if (dc) {
-        if (IsMDIChild(Form) && FSkinData->CacheBitmap) {
+        if (IsMDIChildForm(Form) && FSkinData->CacheBitmap) {
             RECT box{};
             RECT client{};
             GetClipBox(dc, &box);
@@ -884,7 +870,7 @@ void TsSkinProvider::WMEraseBkgnd(TMessage& m)
     }
     if (MDIMaximizedChild) {
         MDIMaximizedChild = false;
-        if (IsMDIChild(Form))
+        if (IsMDIChildForm(Form))
             SysMenuProvider = this;
     }
     m.Result = 1;
@@ -897,7 +883,7 @@ void TsSkinProvider::WMPrint(TMessage& m)
     if (!dc || !IsWindowVisible(wnd) || ComponentState().Contains(csLoading) ||
         Form->FormState().Contains(fsCreating) || BeingDestroyed())
         return;
-    if (IsMDIChild(Form) && (!MDISkinProvider || MaximizedActiveChild() != Form))
+    if (IsMDIChildForm(Form) && (!MDISkinProvider || MaximizedActiveChild() != Form))
         return;
     if (!MenuInitialized && InitMenu())
         MenuInitialized = true;
@@ -932,7 +918,7 @@ void TsSkinProvider::WMPrint(TMessage& m)
         OffsetViewportOrgEx(dc, clientX, clientY, nullptr);
         IntersectClipRect(dc, 0, 0, client.Width(), client.Height());
         if (BorderForm) {
-            if (!IsMDIForm(Form))
+            if (!IsMDIMainForm(Form))
                 PaintGraphicChildren(dc, Form, {0, 0});
         } else if (FSkinData->SkinStateWord & 1) {
             {
@@ -940,13 +926,13 @@ void TsSkinProvider::WMPrint(TMessage& m)
                 ExcludeChildRects(dc, Form, 0, 0);
                 PaintClientBackground(dc, false);
             }
-            if (!IsMDIForm(Form))
+            if (!IsMDIMainForm(Form))
                 PaintGraphicChildren(dc, Form, {0, 0});
         } else {
             PaintClientBackground(dc, false);
         }
     }
-    if (IsMDIForm(Form) && Form->ClientHandle())
+    if (IsMDIMainForm(Form) && Form->ClientHandle())
         SendMessageW(Form->ClientHandle(), WM_PRINT, m.WParam, m.LParam);
     if (TNotifyEvent onPaint = Form->OnPaint()) {
         ks::SavedDC saved(dc);
@@ -1051,6 +1037,10 @@ void MDIChildSysCommand(TsSkinProvider& p, TMessage& m)
         SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_SYSMENU));
         p.FormEndUpdate(false);
         RedrawWindow(wnd, nullptr, nullptr, RedrawNow);
+        // The restore ran with the child's redraw held, so the system invalidated nothing of
+        // what it uncovered: the other children and the client behind them are painted here.
+        if (const HWND client = GetParent(wnd))
+            RedrawWindow(client, nullptr, nullptr, RedrawShown);
         // Restoring one maximised child restores them all.
         if (TCustomForm* main = MDISkinProvider ? MDISkinProvider->Form : nullptr)
             for (int i = 0; i < main->MDIChildCount(); ++i) {
@@ -1084,7 +1074,7 @@ void TsSkinProvider::WMSysCommand(TMessage& m)
             StartOutlineDrag(*this, command == SC_MOVE, 0);
         return;
     }
-    if (IsMDIForm(Form)) {
+    if (IsMDIMainForm(Form)) {
         CallOld(m);
         if ((command == SC_MINIMIZE || command == SC_MAXIMIZE || command == SC_RESTORE) && MDISkinProvider) {
             MDISkinProvider->SkinData()->BackgroundChanged = true;
@@ -1093,7 +1083,7 @@ void TsSkinProvider::WMSysCommand(TMessage& m)
         }
         return;
     }
-    if (IsMDIChild(Form)) {
+    if (IsMDIChildForm(Form)) {
         MDIChildSysCommand(*this, m);
         return;
     }

@@ -21,8 +21,9 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
 {
     if (!Form || !MenuLineBmp || MenuLineBmp->Empty() || !SkinData())
         return {};
-    // The image was taken from the cache at the client's left edge and the menu line's top.
-    TPoint origin{ClientOffsetX(), MenuLineTop()};
+    // The image was taken from the cache at the left edge of the form's own border band and the
+    // menu line's top.
+    TPoint origin{ClientOffsetX() - Form->BorderWidth(), MenuLineTop()};
     const TBitmap* cache = SkinData()->CacheBitmap.get();
     if (cache && !cache->Empty() && dc == const_cast<TBitmap*>(cache)->Canvas().Handle())
         return {MenuLineBmp, origin};
@@ -35,9 +36,9 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
 
 int TsSkinProvider::MenuLineTop() const
 {
-    // Right above the client, one pixel higher without a border window (the line between the
-    // menu line and the client).
-    return ClientOffsetY() - MenuLineCount() * MenuBarHeight() - (BorderForm ? 0 : 1);
+    // Right above the client and the form's own border band, one pixel higher without a border
+    // window (the line between the menu line and the client).
+    return ClientOffsetY() - MenuLineCount() * MenuBarHeight() - (Form ? Form->BorderWidth() : 0) - (BorderForm ? 0 : 1);
 }
 
 void InitializeSkinProviderUnit()

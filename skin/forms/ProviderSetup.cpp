@@ -338,18 +338,24 @@ bool TsSkinProvider::InitMenu()
     return true;
 }
 
-void TsSkinProvider::FormBeginUpdate(bool)
+void TsSkinProvider::FormBeginUpdate(bool withMDI)
 {
     FSkinData->BeginUpdate();
     if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_SETREDRAW, 0, 0);
+    if (withMDI && IsMDIChildForm(Form))
+        if (TsSkinProvider* main = LiveMDISkinProvider(); main && main != this)
+            main->FormBeginUpdate(false);
 }
 
-void TsSkinProvider::FormEndUpdate(bool)
+void TsSkinProvider::FormEndUpdate(bool withMDI)
 {
     FSkinData->EndUpdate();
     if (const HWND wnd = FormWnd())
         SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+    if (withMDI && IsMDIChildForm(Form))
+        if (TsSkinProvider* main = LiveMDISkinProvider(); main && main != this)
+            main->FormEndUpdate(false);
 }
 
 void TsSkinProvider::RefreshFormNC()
@@ -510,11 +516,7 @@ void TsSkinProvider::HandleMouseWheel(TMessage& message)
 void TsSkinProvider::UpdateFormScrolls()
 {
     const HWND wnd = FormWnd();
-    if (!wnd)
-        return;
-    // The library's forms scroll only through the window's own scroll styles.
-    const bool scrolls = (GetWindowLongPtrW(wnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
-    if (!scrolls)
+    if (!wnd || Form->ComponentState().Contains(csDesigning) || !Form->AutoScroll())
         return;
     ks::Platform& sys = ks::Sys();
     if (FSkinData->IsSkinActive()) {
@@ -587,7 +589,10 @@ void TsSkinProvider::CreateCoverForm(bool fullHeight)
     }
     if (height <= 0 || width <= 0)
         return;
-    const HWND above = (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : GetWindow(wnd, GW_HWNDPREV);
+    // The cover is a top-level window: an MDI child's place in the z-order is its main form's,
+    // and the system refuses to put a top-level window after a child window.
+    const HWND root = GetAncestor(wnd, GA_ROOT);
+    const HWND above = (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : GetWindow(root, GW_HWNDPREV);
     SetWindowPos(CoverForm->Handle(), above ? above : HWND_TOP, left, top, width, height,
                  SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
 }

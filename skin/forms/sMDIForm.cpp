@@ -84,12 +84,15 @@ TsSkinProvider* LiveMDISkinProvider() noexcept
     return main;
 }
 
-TCustomForm* MaximizedMDIChildOf(const TsSkinProvider& main)
+TCustomForm* MaximizedMDIChild(const TCustomForm* main)
 {
-    if (!IsMDIMainForm(main.Form) || !main.Form->ClientHandle())
+    if (!IsMDIMainForm(main) || !main->ClientHandle())
         return nullptr;
-    TCustomForm* active = main.Form->ActiveMDIChild();
-    return active && IsZoomed(active->HandleIfAllocated()) ? active : nullptr;
+    TCustomForm* active = main->ActiveMDIChild();
+    // The stored flag, not the window's style: a redraw lock takes WS_VISIBLE off the window. A
+    // child in the middle of being shown or hidden still counts.
+    const bool shown = active && (active->Visible() || active->FormState().Contains(fsShowing));
+    return shown && IsZoomed(active->HandleIfAllocated()) ? active : nullptr;
 }
 
 void MDIChildProviderGone(const TsSkinProvider& child)
@@ -109,19 +112,6 @@ void MDIChildWindowGone(const TsSkinProvider& child)
     if (!main->Form->ActiveMDIChild())
         if (const HWND client = main->Form->ClientHandle())
             RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
-}
-
-int MDIChildMenuEntries(HMENU bar)
-{
-    if (!bar || GetMenuItemCount(bar) <= 0)
-        return 0;
-    // The form's own entries are strings or owner-drawn, never bitmaps with a submenu.
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
-    if (!GetMenuItemInfoW(bar, 0, TRUE, &info))
-        return 0;
-    return (info.fType & MFT_BITMAP) && info.hSubMenu ? 1 : 0;
 }
 
 void TsSkinProvider::SetMDIFormSupport(bool on)

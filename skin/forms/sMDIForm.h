@@ -41,13 +41,12 @@ bool IsMDIMainForm(const TCustomForm* form) noexcept;
 bool IsMDIChildForm(const TCustomForm* form) noexcept;
 // The MDI main form's provider when it exists and neither it nor its form is being destroyed.
 TsSkinProvider* LiveMDISkinProvider() noexcept;
-// The active child of the provider's MDI main form while it is maximised; nullptr otherwise.
-TCustomForm* MaximizedMDIChildOf(const TsSkinProvider& main);
+// The active child of an MDI main form while it is maximised; nullptr otherwise, and for a
+// hidden child (the client still names it active and maximised, but it shows nothing) once its
+// hiding is over.
+TCustomForm* MaximizedMDIChild(const TCustomForm* main);
 // An MDI child's provider goes: a child with a menu of its own leaves it on the main form's line.
 void MDIChildProviderGone(const TsSkinProvider& child);
 // An MDI child's window went while its provider was not skinned: the skinned main form repaints
 // its frame, and its client when no child is left active.
 void MDIChildWindowGone(const TsSkinProvider& child);
-// Entries the platform put at the start of a frame's menu bar for a maximised MDI child (its
-// system menu, shown as its icon): 1 while it is there, else 0. The form's own items follow it.
-int MDIChildMenuEntries(HMENU bar);

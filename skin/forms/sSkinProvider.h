@@ -267,6 +267,8 @@ public:
     void PaintCaption();
     void PaintTitleIcon();
     void PaintGrip();
+    // The grip's cell of the cache onto dc, in the client's coordinates.
+    void CopyGripToClient(HDC dc);
     void PaintTitleButtons();
     void SaveButtonsBackground(bool fullHeight);
     void RestoreButtonsBackground();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -237,7 +238,67 @@ TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
     press(VK_F6);
     EXPECT_EQ(Main->ActiveMDIChild(), Child1) << "Ctrl+F6: the next child";
     press(VK_F4);
-    EXPECT_FALSE(IsWindowVisible(Child1->Handle())) << "Ctrl+F4 closes the active child (it hides)";
+    EXPECT_TRUE(IsIconic(Child1->Handle())) << "Ctrl+F4 closes the active child (it minimises)";
+}
+
+// What closing a child does, by each way a user closes one, with OnClose answering each action.
+TEST_F(FormsMDITest, AClosedChildIsMinimisedLeftOrFreedAsItsOnCloseAnswers)
+{
+    struct Answer {
+        bool Given = false;
+        TCloseAction Action = caNone;
+        TCloseAction Offered = caHide;
+        void OnClose(TObject*, TCloseAction& action)
+        {
+            Offered = action;
+            if (Given)
+                action = Action;
+        }
+    };
+    enum class Way { CtrlF4, SysCommand, Method };
+    struct Case {
+        const char* name;
+        Way way;
+        bool minimiseButton;
+        std::optional<TCloseAction> answer;
+        TCloseAction offered;
+        bool iconic, freed;
+    };
+    const Case cases[] = {
+        {"Ctrl+F4, default", Way::CtrlF4, true, {}, caMinimize, true, false},
+        {"Ctrl+F4, caFree", Way::CtrlF4, true, caFree, caMinimize, false, true},
+        {"SC_CLOSE, default", Way::SysCommand, true, {}, caMinimize, true, false},
+        {"SC_CLOSE, caMinimize", Way::SysCommand, true, caMinimize, caMinimize, true, false},
+        {"SC_CLOSE, caFree", Way::SysCommand, true, caFree, caMinimize, false, true},
+        {"Close, no minimise button", Way::Method, false, {}, caNone, false, false},
+        {"Close, no minimise button, caFree", Way::Method, false, caFree, caNone, false, true},
+    };
+    MakeMain();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Answer answer{c.answer.has_value(), c.answer.value_or(caNone)};
+        TForm* child = MakeChild(L"Closed");
+        if (!c.minimiseButton)
+            child->SetBorderIcons({biSystemMenu, biMaximize});
+        child->SetOnClose(TCloseEvent(&answer, &Answer::OnClose));
+        Application->ProcessMessages();
+        const HWND wnd = child->Handle();
+        switch (c.way) {
+        case Way::CtrlF4: ks::test::PressWithControl(wnd, VK_F4); break;
+        case Way::SysCommand: SendMessageW(wnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+        case Way::Method: child->Close(); break;
+        }
+        Application->ProcessMessages();
+        EXPECT_EQ(answer.Offered, c.offered);
+        EXPECT_EQ(!IsWindow(wnd), c.freed);
+        if (IsWindow(wnd)) {
+            EXPECT_EQ(IsIconic(wnd) != FALSE, c.iconic);
+            EXPECT_TRUE(IsWindowVisible(wnd)) << "a child is never only hidden";
+            child->Free();
+        } else {
+            EXPECT_NE(SendMessageW(Main->ClientHandle(), WM_MDIGETACTIVE, 0, 0), reinterpret_cast<LRESULT>(wnd));
+        }
+    }
 }
 
 TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)

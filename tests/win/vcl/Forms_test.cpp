@@ -748,3 +748,75 @@ TEST_F(FormsTest, AFormIsInTheShowingStateOnlyWhileItIsShownOrHidden)
 }
 
 } // namespace
+
+namespace {
+
+// The constraints hold the size a program sets and the sizes the system lets a user drag to;
+// a side left at 0 is the system's.
+TEST_F(FormsTest, ConstraintsBoundTheSizeSetAndTheSizeDragged)
+{
+    TForm* form = CreateNew<TForm>(Application);
+    FreeLater guard{form};
+    form->SetBounds(50, 50, 300, 200);
+    form->Show();
+    TSizeConstraints& c = *form->Constraints();
+    c.SetMaxHeight(150);
+    EXPECT_EQ(form->Height(), 150) << "a new bound applies to the present size";
+    c.SetMinWidth(250);
+    struct Case {
+        const char* name;
+        int width, height;
+        int expectedWidth, expectedHeight;
+    } cases[] = {
+        {"within", 260, 120, 260, 120},
+        {"too narrow", 100, 120, 250, 120},
+        {"too high", 260, 400, 260, 150},
+        {"both", 10, 1000, 250, 150},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        form->SetBounds(50, 50, k.width, k.height);
+        RECT r{};
+        GetWindowRect(form->Handle(), &r);
+        EXPECT_EQ(r.right - r.left, k.expectedWidth);
+        EXPECT_EQ(r.bottom - r.top, k.expectedHeight);
+        EXPECT_EQ(form->Width(), k.expectedWidth);
+    }
+
+    MINMAXINFO info{};
+    info.ptMinTrackSize = {11, 12};
+    info.ptMaxTrackSize = {2001, 2002};
+    SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 250);
+    EXPECT_EQ(info.ptMinTrackSize.y, 12) << "no minimum height: the system's";
+    EXPECT_EQ(info.ptMaxTrackSize.x, 2001) << "no maximum width: the system's";
+    EXPECT_EQ(info.ptMaxTrackSize.y, 150);
+
+    // A minimum above the maximum raises it; a maximum below the minimum lowers it.
+    c.SetMinHeight(180);
+    EXPECT_EQ(c.MaxHeight(), 180);
+    c.SetMaxWidth(200);
+    EXPECT_EQ(c.MinWidth(), 200);
+    c.SetMinWidth(-5);
+    EXPECT_EQ(c.MinWidth(), 0) << "a negative bound is none";
+}
+
+TEST_F(FormsTest, AutoScrollAndConstraintsAreReadFromTheFormResource)
+{
+    AddResource(L"TFRMABOUT", CompileFormText("object FrmAbout: TFrmAbout\n"
+                                              "  AutoScroll = True\n"
+                                              "  Constraints.MinWidth = 120\n"
+                                              "  Constraints.MaxHeight = 90\n"
+                                              "end\n"));
+    RegisterClasses<TFrmPanel, TFrmGraphic>();
+    TFrmAbout* form = Create<TFrmAbout>(Application);
+    FreeLater guard{form};
+    EXPECT_TRUE(form->AutoScroll());
+    EXPECT_EQ(form->Constraints()->MinWidth(), 120);
+    EXPECT_EQ(form->Constraints()->MaxHeight(), 90);
+    TForm* plain = CreateNew<TForm>(Application);
+    FreeLater plainGuard{plain};
+    EXPECT_FALSE(plain->AutoScroll()) << "off unless asked";
+}
+
+} // namespace

@@ -2,7 +2,9 @@
 #include "skin/forms/FrameTracking.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/sSkinProvider.h"
+#include "vcl/GdiHandles.h"
 #include "win/skin/forms/SpiedProviderFixture.h"
+#include "win/support/FakeCursor.h"
 
 #include <gtest/gtest.h>
 
@@ -246,6 +248,53 @@ TEST_F(FormHitTest, ASkinRemovedDuringADragOrWhileMaximisedLeavesAWorkingForm)
     EXPECT_FALSE(IsZoomed(wnd));
     GetWindowRect(wnd, &after);
     EXPECT_EQ(after.right - after.left, r.right - r.left);
+}
+
+} // namespace
+
+namespace {
+
+// A form's constraints stop the outline where they would stop the form, and a maximised form
+// kept below the screen's size keeps its frame's shape.
+TEST_F(FormHitTest, TheFormsConstraintsBoundTheOutlineAndShapeTheMaximisedForm)
+{
+    Provider->SetResizeMode(rmBorder);
+    HWND wnd = Form->Handle();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const int width = r.right - r.left;
+    Form->Constraints()->SetMinWidth(width - 20);
+    ks::test::UseFakeCursor({r.right - 1, r.top + 150});
+    SendMessageW(wnd, WM_NCLBUTTONDOWN, HTRIGHT, MAKELPARAM(r.right - 1, r.top + 150));
+    ASSERT_TRUE(SizingActive);
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, 0);
+    ks::test::UseFakeCursor({r.right - 200, r.top + 150});
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, 0);
+    EXPECT_EQ(SizingRect.Width(), width - 20) << "the outline stops at the minimum width";
+    ReleaseCapture();
+    Pump();
+    Form->Constraints()->SetMinWidth(0);
+
+    struct Case {
+        const char* name;
+        int maxWidth;
+        bool shrunk;
+    } cases[] = {{"no maximum", 0, true}, {"a maximum width", 500, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form->Constraints()->SetMaxWidth(c.maxWidth);
+        SendMessageW(wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        Pump();
+        ASSERT_TRUE(IsZoomed(wnd));
+        Provider->ApplyRegion(false);
+        ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_NE(GetWindowRgn(wnd, region.get()), ERROR);
+        RECT box{};
+        GetRgnBox(region.get(), &box);
+        EXPECT_EQ(box.left > 0, c.shrunk) << "the window cut to the work area, or the frame's own shape";
+        SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        Pump();
+    }
 }
 
 } // namespace

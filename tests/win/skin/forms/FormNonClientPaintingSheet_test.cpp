@@ -6,11 +6,14 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/SystemMenu.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/sSkinMenus.h"
 #include "skin/forms/sSkinProvider.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
 #include "win/skin/forms/FrameSkinFixture.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +70,20 @@ protected:
         Provider->SkinData()->BackgroundChanged = true;
         Provider->PaintNonClient();
         return *Provider->SkinData()->CacheBitmap;
+    }
+    // A 32-bit image's alpha shown over a checkerboard, as no compositor shows it under Xvfb.
+    static std::unique_ptr<TBitmap> OverCheckerboard(TBitmap& image)
+    {
+        std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x) {
+                const uint32_t p = ks::GetPixel32(image.View(), x, y);
+                const int a = static_cast<int>(p >> 24);
+                const int back = ((x / 8 + y / 8) % 2) ? 0xC0 : 0xFF;
+                auto mix = [&](int shift) { return (((p >> shift) & 0xFF) * a + back * (255 - a)) / 255; };
+                ks::SetPixel24(shown->View(), x, y, static_cast<TColor>(mix(0) | mix(8) << 8 | mix(16) << 16));
+            }
+        return shown;
     }
     void Place(int cell, TBitmap& image, const std::string& label)
     {
@@ -145,20 +162,52 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
         MakeForm(L"Расширенная рамка");
         Provider->SetBorderFormActive(true);
         TBitmap& image = Paint();
-        // The image's alpha shown over a checkerboard.
-        std::unique_ptr<TBitmap> shown = NewBitmap24(image.Width(), image.Height());
-        for (int y = 0; y < image.Height(); ++y)
-            for (int x = 0; x < image.Width(); ++x) {
-                const uint32_t p = ks::GetPixel32(image.View(), x, y);
-                const int a = static_cast<int>(p >> 24);
-                const int back = ((x / 8 + y / 8) % 2) ? 0xC0 : 0xFF;
-                auto mix = [&](int shift) { return (((p >> shift) & 0xFF) * a + back * (255 - a)) / 255; };
-                ks::SetPixel24(shown->View(), x, y, static_cast<TColor>(mix(0) | mix(8) << 8 | mix(16) << 16));
-            }
+        std::unique_ptr<TBitmap> shown = OverCheckerboard(image);
         Place(7, *shown, "layered border image");
         ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/frame-border.png");
     }
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-sheet.png");
+}
+
+// A form with a menu and a BorderWidth of 6 under extended borders: the layered image and the
+// form's window as the screen shows it (menu line and border band), side by side in
+// frame-borderwidth.png.
+TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
+{
+    ks::test::TempFolder dir;
+    dir.Write(L"Frame.asz", ks::test::FrameSkinArchive());
+    Manager->SetExtendedBorders(true);
+    Manager->SetSkinDirectory(dir.Path());
+    Manager->SetSkinName(L"Frame");
+    if (!Manager->ExtendedBorders())
+        GTEST_SKIP() << "no layered windows here";
+    MakeForm(L"BorderWidth 6", true);
+    Manager->SkinnableMenus()->SetUpMainMenu(Form->Menu(), true);
+    Form->SetBorderWidth(6);
+    Provider->SetBorderFormActive(true);
+    ASSERT_NE(Provider->BorderForm, nullptr);
+    TBitmap& image = Paint();
+    Provider->NCPaint();
+    Provider->NCPaint();
+    Pump();
+    std::unique_ptr<TBitmap> shown = OverCheckerboard(image);
+    Place(0, *shown, "layered border image");
+    const std::unique_ptr<TBitmap> window = ks::test::ScreenPicture(Form->Handle());
+    Place(1, *window, "the form's window (screen, region not applied)");
+    // What a user sees: the form's window, cut to its region, over the layered image.
+    RECT border{}, form{};
+    GetWindowRect(Provider->BorderForm->WindowHandle(), &border);
+    GetWindowRect(Form->Handle(), &form);
+    ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(Form->Handle(), region.get()) != ERROR) {
+        OffsetRgn(region.get(), form.left - border.left, form.top - border.top);
+        SelectClipRgn(shown->Canvas().Handle(), region.get());
+    }
+    BitBlt(shown->Canvas().Handle(), form.left - border.left, form.top - border.top, window->Width(), window->Height(),
+           window->Canvas().Handle(), 0, 0, SRCCOPY);
+    SelectClipRgn(shown->Canvas().Handle(), nullptr);
+    Place(2, *shown, "both together, as a user sees them");
+    ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-borderwidth.png");
 }
 
 } // namespace

@@ -20,6 +20,18 @@ protected:
     TPoint TitlePoint() { return {Provider->CaptionBandRect().Right - 2, Provider->CaptionBandRect().Top}; }
     // A point of the left border, halfway down.
     TPoint BorderPoint() { return {1, Form->Height() / 2}; }
+    // The form's menu bar: "Файл" and "Справка".
+    TMainMenu* GiveMenu()
+    {
+        auto* menu = Create<TMainMenu>(Form);
+        for (const wchar_t* text : {L"Файл", L"Справка"}) {
+            auto* item = Create<TMenuItem>(menu);
+            item->SetCaption(text);
+            menu->Items()->Add(item);
+        }
+        Form->SetMenu(menu);
+        return menu;
+    }
     // Columns of row y between x0 and x1 (exclusive) whose colour is not the title's.
     int TextColumns(int y, int x0, int x1, TColor title)
     {
@@ -153,13 +165,7 @@ TEST_F(FormNonClientPaintingTest, SparseSkinsPaintWhatTheyHaveAndLeakNothing)
 
 TEST_F(FormNonClientPaintingTest, TheMenuLineIsPaintedUnderTheTitle)
 {
-    auto* menu = Create<TMainMenu>(Form);
-    for (const wchar_t* text : {L"Файл", L"Справка"}) {
-        auto* item = Create<TMenuItem>(menu);
-        item->SetCaption(text);
-        menu->Items()->Add(item);
-    }
-    Form->SetMenu(menu);
+    TMainMenu* menu = GiveMenu();
     Pump();
     Provider->FormActive = true;
     Paint();
@@ -412,3 +418,83 @@ TEST_F(FormNonClientPaintingTest, ATitleSkinSetUnderExtendedBordersRepaintsTheBo
     EXPECT_FALSE(Provider->SkinData()->BackgroundChanged) << "the border window painted its image anew";
     EXPECT_EQ(CachePixel(t.X, t.Y), FrameCaptionHotColour);
 }
+
+namespace {
+
+// Under extended borders the window keeps its menu line and the form's own border band: each
+// is copied whole from the frame image, the menu line to its right end.
+TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheMenuLineAndTheFormsBorderBandArePaintedWhole)
+{
+    if (!MakeBorderedForm())
+        GTEST_SKIP() << "no layered windows here";
+    TMainMenu* menu = GiveMenu();
+    Manager->SkinnableMenus()->SetUpMainMenu(menu, true);
+    Form->SetBorderWidth(6);
+    Pump();
+    Paint();
+    ASSERT_TRUE(Provider->MainMenuVisible());
+    const HWND wnd = Form->Handle();
+    {
+        HDC dc = GetWindowDC(wnd);
+        RECT all{0, 0, Form->Width(), Form->Height()};
+        HBRUSH red = CreateSolidBrush(0x0000FF);
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+        ReleaseDC(wnd, dc);
+    }
+    ShowFrame();
+    RECT window{};
+    GetWindowRect(wnd, &window);
+    POINT origin{0, 0};
+    ClientToScreen(wnd, &origin);
+    const int ox = origin.x - window.left, oy = origin.y - window.top;
+    const int cx = Provider->ClientOffsetX(), cy = Provider->ClientOffsetY();
+    const int cw = Form->ClientWidth(), ch = Form->ClientHeight();
+    const int rowTop = cy - 6 - Provider->MenuBarHeight();
+    struct Case {
+        const char* name;
+        int x, y;    // in the window, from the client's origin
+        int cacheY;  // in the image, where it differs from the client's mapping
+    } cases[] = {
+        {"top band", 20, -3, cy - 3},
+        {"left band", -3, 20, cy + 20},
+        {"right band", cw + 3, 20, cy + 20},
+        {"bottom band", 20, ch + 3, cy + ch + 3},
+        {"menu line's right end", cw + 3, -6 - Provider->MenuBarHeight(), rowTop + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TColor shown = WindowPixel(wnd, ox + c.x, oy + c.y);
+        EXPECT_NE(shown, 0x0000FF) << "painted";
+        EXPECT_EQ(shown, CachePixel(cx + c.x, c.cacheY)) << "from the frame image";
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The grip sits in the client's corner: a form painted into a DC brings it along, also when its
+// client is only filled with its colour.
+TEST_F(FormNonClientPaintingTest, AFormPaintedIntoADCCarriesItsSizeGrip)
+{
+    Provider->SetGripMode(gmRightBottom);
+    for (const bool plain : {false, true}) {
+        SCOPED_TRACE(plain ? "plain client" : "client from the image");
+        if (plain)
+            Provider->SkinData()->SkinStateWord |= StatePlainBackground;
+        Paint();
+        const int cw = Form->ClientWidth(), ch = Form->ClientHeight();
+        auto picture = NewBitmap24(cw, ch);
+        Provider->PaintFormToDC(picture->Canvas().Handle());
+        GdiFlush();
+        // The grip's yellow pixel (see the fixture's skin), 5 pixels inside the frame's corner.
+        const int frame = Provider->FrameWidthX(true);
+        const int x = Provider->SkinData()->CacheBitmap->Width() - frame - 5 - Provider->ClientOffsetX();
+        const int y = Provider->SkinData()->CacheBitmap->Height() - frame - 5 - Provider->ClientOffsetY();
+        EXPECT_EQ(ks::GetPixel24(picture->View(), x, y), TColor(0x0000FFFF));
+    }
+    Provider->SkinData()->SkinStateWord &= static_cast<uint16_t>(~StatePlainBackground);
+}
+
+} // namespace

@@ -95,4 +95,31 @@ TEST_F(MDIFormsSheet, CascadedMaximisedChangedAndMoved)
     WriteSheetPng(*Sheet, std::string(KS_BUILD_DIR) + "/mdi-sheet.png");
 }
 
+// Cascaded children, the last one maximised, restored (every child painted again) and then
+// closed with caFree (a clean menu line and client): <build>/mdi-close-sheet.png.
+TEST_F(MDIFormsSheet, MaximisedRestoredAndFreed)
+{
+    Capture(10, 10, "three cascaded children");
+    TForm* last = Children.back();
+    SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Settle();
+    ASSERT_TRUE(IsZoomed(last->Handle()));
+    Capture(540, 10, "child 3 maximised");
+
+    SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    Capture(10, 450, "restored (no repaint forced)");
+
+    struct Freer {
+        void OnClose(TObject*, TCloseAction& action) { action = caFree; }
+    } freer;
+    last->SetOnClose(TCloseEvent(&freer, &Freer::OnClose));
+    SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump();
+    Children.pop_back();
+    Capture(540, 450, "child 3 closed with caFree");
+
+    WriteSheetPng(*Sheet, std::string(KS_BUILD_DIR) + "/mdi-close-sheet.png");
+}
+
 } // namespace

@@ -22,7 +22,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -315,7 +317,7 @@ TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClos
     RepaintAll();
     click(Provider->MDIClose);
     Pump();
-    EXPECT_FALSE(IsWindowVisible(two->Handle())) << "closed (the library's forms hide on closing)";
+    EXPECT_TRUE(IsIconic(two->Handle())) << "closed: a child's default close action minimises it";
     RepaintAll();
     EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no stale buttons once the maximised child is gone";
 }
@@ -551,7 +553,7 @@ TEST_F(MDIChildCommands, ChildrenAreMinimisedByTheirSkinnedButtonAndSwitchedAndC
     press(VK_F6);
     EXPECT_EQ(Main->ActiveMDIChild(), one) << "Ctrl+F6 goes to the next skinned child";
     press(VK_F4);
-    EXPECT_FALSE(IsWindowVisible(one->Handle())) << "Ctrl+F4 closes it";
+    EXPECT_TRUE(IsIconic(one->Handle())) << "Ctrl+F4 closes it (minimised by default)";
 }
 
 } // namespace
@@ -710,6 +712,342 @@ TEST_F(MDIForms, TheMenuItemsStayBelowTheTitlesLowestRows)
     const int beside = Provider->SkinData()->CacheBitmap->Width() - 60;
     for (int y = top - 3; y < top; ++y)
         EXPECT_EQ(GetPixel(cache, under, y), GetPixel(cache, beside, y)) << "row " << y;
+}
+
+} // namespace
+
+namespace {
+
+// Red painted over a window's whole area as it shows now: whatever still shows red later was
+// never repainted.
+void MarkWindow(HWND wnd)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    HDC dc = GetWindowDC(wnd);
+    HBRUSH red = CreateSolidBrush(0x0000FF);
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+    ReleaseDC(wnd, dc);
+}
+
+// A left click of the real mouse at a screen point: the system's hit test, button-down and
+// button-up all run. Two clicks at one place come apart by the double-click time, so that none
+// becomes a double click.
+void ClickAt(POINT p)
+{
+    static DWORD last = 0;
+    static POINT lastAt{-1, -1};
+    if (p.x == lastAt.x && p.y == lastAt.y)
+        while (GetTickCount() - last <= GetDoubleClickTime())
+            Sleep(10);
+    SetCursorPos(p.x, p.y);
+    const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT in[3]{};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = MulDiv(p.x, 65535, cx);
+        i.mi.dy = MulDiv(p.y, 65535, cy);
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
+    last = GetTickCount();
+    lastAt = p;
+    const DWORD until = GetTickCount() + 200;
+    while (GetTickCount() < until) {
+        Application->ProcessMessages();
+        Sleep(1);
+    }
+}
+
+class MDIChildLife : public MDIChildCommands {
+protected:
+    // The centre of a title button on the screen: a child's own, or one of the main form's
+    // menu line.
+    static POINT OnScreen(TsSkinProvider& p, const TitleButtonRec& rec)
+    {
+        const TPoint origin = p.FormOrigin();
+        const TRect m = p.ExtBorderMargins();
+        return {origin.X + (rec.Rect.Left + rec.Rect.Right) / 2 - m.Left,
+                origin.Y + (rec.Rect.Top + rec.Rect.Bottom) / 2 - m.Top};
+    }
+    // Child and client no longer show the marker painted over the main form.
+    void ExpectNoMarkerLeft(const char* what)
+    {
+        SCOPED_TRACE(what);
+        for (TForm* child : Children) {
+            if (!IsWindow(child->HandleIfAllocated()) || !IsWindowVisible(child->Handle()) || IsIconic(child->Handle()))
+                continue;
+            ExpectPaintedAsSkinned(child, "a shown child");
+        }
+        RECT area{};
+        GetClientRect(Main->ClientHandle(), &area);
+        EXPECT_NE(ks::test::ScreenPixel(Main->ClientHandle(), area.right - 6, area.bottom / 2), CacheMarker)
+            << "the client beside the children";
+    }
+    bool MainTitleNamesAChild() const
+    {
+        wchar_t text[256]{};
+        GetWindowTextW(Main->Handle(), text, 256);
+        return std::wstring(text).find(L'[') != std::wstring::npos;
+    }
+};
+
+TEST_F(MDIChildLife, RestoringAMaximisedChildRepaintsEveryChildItUncovers)
+{
+    struct Case {
+        const char* name;
+        bool menuLineButton;
+    } cases[] = {{"SC_RESTORE to the child", false}, {"the menu line's restore button", true}};
+    AddChild(L"One");
+    AddChild(L"Two");
+    TForm* three = AddChild(L"Three");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Maximize(three);
+        RepaintAll();
+        ASSERT_TRUE(IsZoomed(three->Handle()));
+        // The maximised child covers the others: what they do not paint again shows its red.
+        MarkWindow(three->Handle());
+        if (c.menuLineButton) {
+            ASSERT_GT(Provider->MDIMax.Rect.Width(), 0);
+            ClickAt(OnScreen(*Provider, Provider->MDIMax));
+        } else {
+            SendMessageW(three->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+            Pump();
+        }
+        ASSERT_FALSE(IsZoomed(three->Handle()));
+        ExpectNoMarkerLeft("restored");
+    }
+}
+
+// A maximised child closed each way a user closes it, with OnClose answering each action.
+TEST_F(MDIChildLife, AClosedMaximisedChildIsFreedOrMinimisedAndLeavesACleanFrame)
+{
+    enum class Way { CtrlF4, MenuLineClose, SysCommand };
+    struct Answer {
+        std::optional<TCloseAction> Action;
+        void OnClose(TObject*, TCloseAction& action)
+        {
+            if (Action)
+                action = *Action;
+        }
+    };
+    struct Case {
+        const char* name;
+        Way way;
+        std::optional<TCloseAction> answer;
+        bool freed;
+    } cases[] = {
+        {"Ctrl+F4, caFree", Way::CtrlF4, caFree, true},
+        {"Ctrl+F4, default", Way::CtrlF4, {}, false},
+        {"menu-line close, caFree", Way::MenuLineClose, caFree, true},
+        {"menu-line close, caMinimize", Way::MenuLineClose, caMinimize, false},
+        {"SC_CLOSE, caFree", Way::SysCommand, caFree, true},
+        {"SC_CLOSE, default", Way::SysCommand, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Answer answer{c.answer};
+        TForm* child = AddChild(L"Closed");
+        child->SetOnClose(TCloseEvent(&answer, &Answer::OnClose));
+        Maximize(child);
+        RepaintAll();
+        ASSERT_TRUE(IsZoomed(child->Handle()));
+        ASSERT_TRUE(MainTitleNamesAChild());
+        const HWND wnd = child->Handle();
+        MarkWindow(wnd);
+        switch (c.way) {
+        case Way::CtrlF4: ks::test::PressWithControl(wnd, VK_F4); break;
+        case Way::MenuLineClose: ClickAt(OnScreen(*Provider, Provider->MDIClose)); break;
+        case Way::SysCommand: SendMessageW(wnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+        }
+        Pump();
+        EXPECT_EQ(!IsWindow(wnd), c.freed);
+        if (IsWindow(wnd))
+            EXPECT_TRUE(IsIconic(wnd));
+        EXPECT_EQ(GetMenuItemCount(GetMenu(Main->Handle())), 2) << "File and Window only";
+        EXPECT_FALSE(MainTitleNamesAChild());
+        EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no child buttons on the menu line";
+        EXPECT_EQ(Main->ActiveMDIChild() != nullptr, !c.freed);
+        ExpectNoMarkerLeft("closed");
+        // The next case's child is alone: a maximised child's brother would be maximised in
+        // its place.
+        Children.pop_back();
+        if (!c.freed)
+            child->Free();
+        Pump();
+    }
+}
+
+TEST_F(MDIChildLife, AChildIsMaximisedAndClosedByItsOwnTitleButtons)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    TsSkinProvider* p = ProviderOf(two);
+    RepaintAll();
+    ASSERT_GT(p->ButtonMax.Rect.Width(), 0);
+    ClickAt(OnScreen(*p, p->ButtonMax));
+    EXPECT_TRUE(IsZoomed(two->Handle())) << "maximised by its own button";
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    RepaintAll();
+    ASSERT_FALSE(IsZoomed(two->Handle()));
+
+    struct Freer {
+        void OnClose(TObject*, TCloseAction& action) { action = caFree; }
+    } freer;
+    two->SetOnClose(TCloseEvent(&freer, &Freer::OnClose));
+    const HWND wnd = two->Handle();
+    ClickAt(OnScreen(*p, p->ButtonClose));
+    Pump();
+    EXPECT_FALSE(IsWindow(wnd)) << "closed by its own button";
+    if (!IsWindow(wnd))
+        Children.pop_back();
+}
+
+TEST_F(MDIChildLife, TheChildsSkinnedSystemMenuCommandsTheChild)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    TsSkinProvider* p = ProviderOf(two);
+    ASSERT_NE(p->SystemMenu, nullptr);
+    TsSystemMenu& menu = *p->SystemMenu;
+    menu.UpdateItems();
+    EXPECT_TRUE(menu.ItemMaximize->Visible() && menu.ItemMaximize->Enabled());
+    EXPECT_TRUE(menu.ItemRestore->Visible()) << "a child's menu always lists Restore";
+    menu.ItemMaximize->Click();
+    Pump();
+    EXPECT_TRUE(IsZoomed(two->Handle()));
+    menu.UpdateItems();
+    EXPECT_TRUE(menu.ItemRestore->Enabled());
+    menu.ItemRestore->Click();
+    Pump();
+    EXPECT_FALSE(IsZoomed(two->Handle()));
+    ExpectPaintedAsSkinned(two, "restored from its menu");
+    menu.ItemMinimize->Click();
+    Pump();
+    EXPECT_TRUE(IsIconic(two->Handle()));
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    menu.ItemClose->Click();
+    Pump();
+    EXPECT_TRUE(IsIconic(two->Handle())) << "closed with the default action: minimised";
+}
+
+TEST_F(MDIChildLife, AChildActivatedWhileMaximisedRefreshesTheMainFrame)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    Pump();
+    gSent.clear();
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordSent, nullptr, GetCurrentThreadId());
+    SendMessageW(two->Handle(), WM_CHILDACTIVATE, 0, 0);
+    UnhookWindowsHookEx(hook);
+    bool framePainted = false;
+    for (const auto& [target, msg] : gSent)
+        framePainted = framePainted || (target == Main->Handle() && msg == WM_NCPAINT);
+    EXPECT_TRUE(framePainted);
+    gSent.clear();
+}
+
+TEST_F(MDIChildLife, UnderAMaximisedChildTheClientEdgeFollowsAHueChange)
+{
+    AddChild(L"One");
+    TForm* two = AddChild(L"Two");
+    Maximize(two);
+    RepaintAll();
+    const HWND client = Main->ClientHandle();
+    ASSERT_TRUE(GetWindowLongPtrW(client, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    HDC dc = GetWindowDC(client);
+    HBRUSH red = CreateSolidBrush(CacheMarker);
+    RECT edge{0, 0, 60, 2};
+    FillRect(dc, &edge, red);
+    DeleteObject(red);
+    ReleaseDC(client, dc);
+    Manager->SetHueOffset(60);
+    Pump();
+    RepaintAll();
+    EXPECT_NE(ks::test::ScreenPixel(client, 30, 0), CacheMarker);
+    EXPECT_NE(ks::test::ScreenPixel(client, 30, 1), CacheMarker);
+    Manager->SetHueOffset(0);
+}
+
+TEST_F(MDIChildLife, ALowerChildsCoverLiesOverTheMainForm)
+{
+    TForm* one = AddChild(L"One");
+    AddChild(L"Two");
+    TsSkinProvider* p = ProviderOf(one);
+    p->CreateCoverForm(false);
+    ASSERT_NE(p->CoverForm, nullptr);
+    const HWND cover = p->CoverForm->Handle();
+    EXPECT_TRUE(IsWindowVisible(cover));
+    bool aboveMain = false;
+    for (HWND w = GetWindow(cover, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+        aboveMain = aboveMain || w == Main->Handle();
+    EXPECT_TRUE(aboveMain);
+    RECT shown{}, child{};
+    GetWindowRect(cover, &shown);
+    GetWindowRect(one->Handle(), &child);
+    EXPECT_EQ(shown.left, child.left);
+    EXPECT_EQ(shown.top, child.top);
+    p->FreeCoverForm();
+}
+
+TEST_F(MDIChildLife, AChildsUpdateHoldsTheMainFormToOnlyWhenAsked)
+{
+    TForm* one = AddChild(L"One");
+    TsSkinProvider* p = ProviderOf(one);
+    const auto mainDrawn = [&] { return (GetWindowLongPtrW(Main->Handle(), GWL_STYLE) & WS_VISIBLE) != 0; };
+    for (bool withMDI : {false, true}) {
+        SCOPED_TRACE(withMDI ? "with the main form" : "alone");
+        p->FormBeginUpdate(withMDI);
+        EXPECT_FALSE(GetWindowLongPtrW(one->Handle(), GWL_STYLE) & WS_VISIBLE);
+        EXPECT_EQ(mainDrawn(), !withMDI);
+        EXPECT_EQ(Provider->SkinData()->Updating(), withMDI);
+        p->FormEndUpdate(withMDI);
+        EXPECT_TRUE(mainDrawn());
+        EXPECT_FALSE(Provider->SkinData()->Updating());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The border window's image is larger than the form: the client is erased from where the
+// provider places the form's client in it.
+TEST_F(MDIForms, UnderExtendedBordersTheClientIsErasedFromItsPlaceInTheFormsImage)
+{
+    AddChild(L"One");
+    Manager->SetExtendedBorders(true);
+    Provider->SetBorderFormActive(true);
+    if (!Provider->BorderForm)
+        GTEST_SKIP() << "no layered windows here";
+    Provider->FormChanged = true;
+    Provider->SkinData()->BackgroundChanged = true;
+    Provider->PaintNonClient();
+    const HWND client = Main->ClientHandle();
+    POINT formOrigin{0, 0}, clientOrigin{0, 0};
+    ClientToScreen(Main->Handle(), &formOrigin);
+    ClientToScreen(client, &clientOrigin);
+    // A pixel of the image where the client's point (20, 20) belongs, and one a row lower.
+    const int x = Provider->ClientOffsetX() + clientOrigin.x - formOrigin.x + 20;
+    const int y = Provider->ClientOffsetY() + clientOrigin.y - formOrigin.y + 20;
+    HDC image = Provider->SkinData()->CacheBitmap->Canvas().Handle();
+    SetPixel(image, x, y, 0x00336699);
+    SetPixel(image, x, y + 1, 0x00996633);
+    GdiFlush();
+    auto erased = NewBitmap24(64, 64);
+    SendMessageW(client, WM_ERASEBKGND, reinterpret_cast<WPARAM>(erased->Canvas().Handle()), 0);
+    GdiFlush();
+    EXPECT_EQ(GetPixel(erased->Canvas().Handle(), 20, 20), 0x00336699u);
+    EXPECT_EQ(GetPixel(erased->Canvas().Handle(), 20, 21), 0x00996633u);
+    Provider->SetBorderFormActive(false);
+    Manager->SetExtendedBorders(false);
 }
 
 } // namespace

@@ -472,6 +472,7 @@ TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheForm)
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, 1000, 100, 0, 0};
         SetScrollInfo(wnd, bar, &info, TRUE);
     }
+    Form->SetAutoScroll(true);
     Provider->UpdateFormScrolls();
     ASSERT_NE(Provider->ScrollAdapter, nullptr);
     Pump();

@@ -159,6 +159,7 @@ TEST_F(ProviderTest, AFormWithScrollBarsGetsItsOwnProcedureBack)
     MakeForm();
     const TWndMethod before = Form->WindowProc();
     SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
+    Form->SetAutoScroll(true);
     auto* provider = Create<TsSkinProvider>(Form);
     provider->UpdateFormScrolls();
     ASSERT_NE(provider->ScrollAdapter, nullptr);
@@ -1359,3 +1360,29 @@ TEST_F(ProviderTest, UnderDesktopCompositionTheOutlineSizingFallsBackToThePlatfo
         FreeAndNil(Form);
     }
 }
+
+namespace {
+
+// The form's scroll bars are skinned when the form scrolls, whatever its window's styles say.
+TEST_F(ProviderTest, OnlyAFormThatScrollsGetsItsScrollAdapter)
+{
+    struct Case {
+        const char* name;
+        bool autoScroll;
+        bool styles;
+    } cases[] = {{"scrolls", true, false}, {"bars without scrolling", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeForm();
+        if (c.styles)
+            SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
+        Form->SetAutoScroll(c.autoScroll);
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->UpdateFormScrolls();
+        EXPECT_EQ(provider->ScrollAdapter != nullptr, c.autoScroll);
+        provider->Free();
+        FreeAndNil(Form);
+    }
+}
+
+} // namespace
