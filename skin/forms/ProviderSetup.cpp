@@ -422,8 +422,11 @@ void TsSkinProvider::HandleGetMinMaxInfo(TMessage& message)
             int d = 0;
             if (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CAPTION)
                 d = skinCaption > sysCaption + b ? skinCaption - sysCaption - b : b;
+            // The title heights as the frame holds them: a skin's value out of reason moves the
+            // maximised window no further than it moves the frame's title.
             const TsSkinData& s = manager->SkinData;
-            const int e = s.TitleHeight != s.MaxHeight ? s.TitleHeight - s.MaxHeight + s.CenterOffset : 0;
+            const int title = FrameTitleHeight(s), maxTitle = FrameMaxHeight(s);
+            const int e = title != maxTitle ? title - maxTitle + s.CenterOffset : 0;
             auto* mmi = reinterpret_cast<MINMAXINFO*>(message.LParam);
             mmi->ptMaxPosition.y = d - b - e;
             mmi->ptMaxSize.x = (w.right - w.left) + 2 * b;
