@@ -119,7 +119,7 @@ void TsSkinProvider::SetTitleSkin(const std::string& value)
     if (!FormVisible(*this))
         return;
     if (BorderForm)
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
     else
         SendMessageW(FormWnd(), WM_NCPAINT, 0, 0);
 }
@@ -276,7 +276,7 @@ void TsSkinProvider::SetBorderFormActive(bool on)
         FSkinData->BackgroundChanged = true;
         if (FSkinData->CacheBitmap)
             FSkinData->CacheBitmap->SetPixelFormat(pf32bit);
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     delete std::exchange(BorderForm, nullptr);
@@ -369,7 +369,7 @@ void TsSkinProvider::RefreshFormNC()
     }
     FSkinData->BackgroundChanged = true;
     if (BorderForm) {
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     if (!FSkinData->CacheBitmap)

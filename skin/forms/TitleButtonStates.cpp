@@ -138,7 +138,7 @@ void TsSkinProvider::RepaintTitleButton(int hitCode)
         PaintTitleButton(*cache, *rec, enabled);
     if (BorderForm) {
         BorderForm->ImageChanged = true;
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     HDC dc = GetWindowDC(Form->Handle());

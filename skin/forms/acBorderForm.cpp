@@ -388,7 +388,7 @@ void PaintOpaqueBand(TBitmap& image, int bottom, const std::function<void()>& pa
 
 // ---- the window --------------------------------------------------------------------------------
 
-void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
+void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
 {
     const HWND wnd = WindowHandle();
     const HWND owner = OwnerHandle();
@@ -416,6 +416,8 @@ void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
     } else if (!IsWindowVisible(owner)) {
         return;
     }
+    if (!show && !IsWindowVisible(wnd))
+        return;
     Updating = true;
     const bool repaint = !provider || (SkinData && SkinData->BackgroundChanged);
     if (repaint)
@@ -610,9 +612,14 @@ void TacBorderForm::WMSetCursor(TMessage& message)
 
 void TacBorderForm::WMWindowPosChanged(TMessage& message)
 {
+    // Moved or shown by anyone but its own update, the window shows the owner's frame as it is
+    // now, painted anew; its own update has just pushed that frame, and painting it again at every
+    // move would make following a dragged form a full repaint. A window just hidden stays hidden.
+    if (!Updating)
+        FOwner->ReleaseBorderResources();
     OldWndProc(message);
     if (!Busy)
-        UpdateBorderWindow(255);
+        UpdateBorderWindow(false, 255);
 }
 
 void TacBorderForm::WMNCHitTest(TMessage& message)

@@ -79,8 +79,9 @@ public:
     TacBorderForm(const TacBorderForm&) = delete;
     TacBorderForm& operator=(const TacBorderForm&) = delete;
 
-    // Shows, places and repaints the border window with constant alpha.
-    void UpdateBorderWindow(uint8_t alpha);
+    // Places and repaints the border window with constant alpha. With show the window is shown
+    // when hidden; without, a hidden window stays hidden and only a shown one is brought up to date.
+    void UpdateBorderWindow(bool show, uint8_t alpha);
     // The window's hit code at a screen point; -1 for none. The owner's hot title button follows
     // the answer: the button hit, or none.
     int BorderHitTest(TPoint screen);

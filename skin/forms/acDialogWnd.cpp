@@ -187,7 +187,7 @@ void TacDialogWnd::SetExtBorders(bool use)
         if (cache)
             cache->SetPixelFormat(pf32bit);
         if (CtrlHandle && IsWindowVisible(CtrlHandle))
-            FBorderForm->UpdateBorderWindow(255);
+            FBorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     if (!FBorderForm)
@@ -202,7 +202,7 @@ void TacDialogWnd::SetExtBorders(bool use)
 void TacDialogWnd::UpdateBorderWindow()
 {
     if (FBorderForm && CtrlHandle && IsWindowVisible(CtrlHandle))
-        FBorderForm->UpdateBorderWindow(255);
+        FBorderForm->UpdateBorderWindow(true, 255);
 }
 
 void TacDialogWnd::ReleaseBorderResources() noexcept

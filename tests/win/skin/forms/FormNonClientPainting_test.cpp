@@ -183,7 +183,7 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
     EXPECT_EQ(cache.Width(), Provider->SkinnedWindowWidth());
     EXPECT_EQ(ks::GetPixel32(cache.View(), m.Left + 1, cache.Height() / 2) >> 24, 255u) << "the window's own area";
     EXPECT_EQ(ks::GetPixel32(cache.View(), 1, cache.Height() / 2) & 0xFFFFFF, ShadowColour) << "the shadow";
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     const HWND wnd = Provider->BorderForm->WindowHandle();
     RECT r{}, f{};
     GetWindowRect(wnd, &r);
@@ -214,7 +214,7 @@ TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRest
     doubleClickCaption();
     EXPECT_TRUE(IsZoomed(Form->Handle()));
     Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     doubleClickCaption();
     EXPECT_FALSE(IsZoomed(Form->Handle()));
 }
