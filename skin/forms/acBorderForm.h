@@ -21,6 +21,7 @@
 
 class TForm;
 class TsCommonData;
+class TsSkinManager;
 class TsSkinProvider;
 struct TitleButtonRec;
 
@@ -97,7 +98,7 @@ public:
     HWND OwnerHandle() const noexcept override;
     TCustomForm* WindowForm() const noexcept override;
     TBitmap* BorderImage() const noexcept override;
-    TsSkinManager* SkinManager() const noexcept override;
+    TPoint OwnerOffset() const override;
     void PaintOwnerNonClient() override;
     // The region the window shows: the inner frame while the owner is maximised; none for a
     // provider's form that is neither animating nor alpha-blended; else the whole window; the

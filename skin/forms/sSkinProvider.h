@@ -194,7 +194,6 @@ public:
     // The form's window; nullptr before it has one.
     HWND FormWnd() const noexcept { return Form ? Form->HandleIfAllocated() : nullptr; }
     TBitmap* FormImage() const noexcept override;
-    bool MaximizedUnderLowTitle() const noexcept override { return RaiseCaptionHeight; }
     void SetInUpdate(bool value) noexcept override { InFormsUpdate = value; }
     HWND BorderWindow() const noexcept override;
     void ShapeBorderWindow() override;
