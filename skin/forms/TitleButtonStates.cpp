@@ -49,7 +49,12 @@ bool TooltipsFade()
 
 void TsSkinProvider::SetHotHitCode(int code, bool repaint)
 {
-    if (!DrawNonClientArea() || code == HotHitCode)
+    if (!DrawNonClientArea())
+        return;
+    // The mouse is on the title bar or has left the frame: a menu-line item it lit is left lit by
+    // the system.
+    RedrawLitMenuItem();
+    if (code == HotHitCode)
         return;
     const int previous = HotHitCode;
     if (TitleButtonRec* rec = TitleButtonByHitCode(previous)) {
