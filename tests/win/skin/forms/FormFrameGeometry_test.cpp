@@ -1,36 +1,19 @@
 #include "skin/core/sMessages.h"
 #include "win/skin/forms/FormFrameFixture.h"
 
+#include <array>
+#include <tuple>
+
 namespace {
 
 using namespace ks::test;
 
-class FormFrameGeometryTest : public FormFrameFixture {
-protected:
-    void ChangeTitleHeights(int title, int maxTitle)
-    {
-        ChangeSkin(WithGlobalValue(WithGlobalValue(FrameSkinOptions(), "TITLEHEIGHT", title), "MAXHEIGHT", maxTitle));
-    }
+class FormFrameGeometryTest : public FormFrameFixture {};
 
-    struct Placement {
-        TRect Close, Max, Min;
-        POINT MaxPosition{}, MaxSize{};
-    };
-    Placement Placed()
-    {
-        Paint();
-        MINMAXINFO info{};
-        SendMessageW(Form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-        return {Provider->ButtonClose.Rect, Provider->ButtonMax.Rect, Provider->ButtonMin.Rect, info.ptMaxPosition,
-                info.ptMaxSize};
-    }
-};
-
-void ExpectSame(const TRect& a, const TRect& b, const char* what)
+// The buttons close, maximise, minimise as laid out now.
+std::array<TRect, 3> Buttons(const TsSkinProvider& p)
 {
-    EXPECT_TRUE(a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom)
-        << what << ": (" << a.Left << "," << a.Top << ")-(" << a.Right << "," << a.Bottom << ") against (" << b.Left
-        << "," << b.Top << ")-(" << b.Right << "," << b.Bottom << ")";
+    return {p.ButtonClose.Rect, p.ButtonMax.Rect, p.ButtonMin.Rect};
 }
 
 // A title height out of reason places the buttons of a maximised bordered form, and sizes the
@@ -39,8 +22,7 @@ TEST_F(FormFrameGeometryTest, HostileTitleHeightsPlaceButtonsAndMaximisedSizeAsT
 {
     struct Case {
         const char* name;
-        int title, maxTitle;
-        int heldTitle, heldMaxTitle;
+        int title, maxTitle, heldTitle, heldMaxTitle;
     };
     const Case cases[] = {
         {"title far past a frame's", 30000, 20, 256, 20},
@@ -52,17 +34,19 @@ TEST_F(FormFrameGeometryTest, HostileTitleHeightsPlaceButtonsAndMaximisedSizeAsT
         if (!MakeBorderedForm())
             GTEST_SKIP() << "no layered windows here";
         Form->SetWindowState(wsMaximized);
-        Pump();
-        ASSERT_TRUE(IsZoomed(Form->Handle()));
-        ChangeTitleHeights(c.title, c.maxTitle);
-        const Placement hostile = Placed();
-        ChangeTitleHeights(c.heldTitle, c.heldMaxTitle);
-        const Placement held = Placed();
-        ASSERT_GT(held.Close.Width(), 0);
-        ExpectSame(hostile.Close, held.Close, "close");
-        ExpectSame(hostile.Max, held.Max, "maximise");
-        EXPECT_EQ(hostile.MaxPosition.y, held.MaxPosition.y);
-        EXPECT_EQ(hostile.MaxSize.y, held.MaxSize.y);
+        auto placed = [&](int title, int maxTitle) {
+            ChangeSkin(WithGlobalValue(WithGlobalValue(FrameSkinOptions(), "TITLEHEIGHT", title), "MAXHEIGHT", maxTitle));
+            Paint();
+            MINMAXINFO info{};
+            SendMessageW(Form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+            return std::make_tuple(Buttons(*Provider), info.ptMaxPosition.y, info.ptMaxSize.y);
+        };
+        const auto hostile = placed(c.title, c.maxTitle);
+        const auto held = placed(c.heldTitle, c.heldMaxTitle);
+        ASSERT_GT(std::get<0>(held)[0].Width(), 0);
+        EXPECT_TRUE(std::get<0>(hostile) == std::get<0>(held)) << "title buttons";
+        EXPECT_EQ(std::get<1>(hostile), std::get<1>(held)) << "maximised top";
+        EXPECT_EQ(std::get<2>(hostile), std::get<2>(held)) << "maximised height";
     }
 }
 
@@ -71,33 +55,24 @@ TEST_F(FormFrameGeometryTest, HostileTitleHeightsPlaceButtonsAndMaximisedSizeAsT
 TEST_F(FormFrameGeometryTest, TheNewSkinBroadcastPlacesEveryTitleButton)
 {
     struct Spy {
-        TsSkinProvider* Provider = nullptr;
+        TsSkinProvider* Provider;
         TWndMethod Old;
-        TRect Close, Max, Min;
-        bool Seen = false;
+        std::array<TRect, 3> During{};
         void Proc(TMessage& m)
         {
             Old(m);
             if (m.Msg == SM_SKINCMD && HIWORD(m.WParam) == SKC_NEW_SKIN) {
                 Provider->LayoutTitleButtons();
-                Close = Provider->ButtonClose.Rect;
-                Max = Provider->ButtonMax.Rect;
-                Min = Provider->ButtonMin.Rect;
-                Seen = true;
+                During = Buttons(*Provider);
             }
         }
-    } spy;
-    spy.Provider = Provider;
-    spy.Old = Form->WindowProc();
+    } spy{Provider, Form->WindowProc()};
     Form->SetWindowProc(TWndMethod(&spy, &Spy::Proc));
-    ChangeTitleHeights(26, 26);
+    ChangeSkin(FrameSkinOptions());
     Form->SetWindowProc(spy.Old);
-    ASSERT_TRUE(spy.Seen);
-    Placed();
+    Paint();
     ASSERT_GT(Provider->ButtonMin.Rect.Width(), 0);
-    ExpectSame(spy.Close, Provider->ButtonClose.Rect, "close");
-    ExpectSame(spy.Max, Provider->ButtonMax.Rect, "maximise");
-    ExpectSame(spy.Min, Provider->ButtonMin.Rect, "minimise");
+    EXPECT_TRUE(spy.During == Buttons(*Provider));
 }
 
 } // namespace
