@@ -49,13 +49,13 @@ bool TooltipsFade()
 
 void TsSkinProvider::SetHotHitCode(int code, bool repaint)
 {
-    if (!DrawNonClientArea())
+    if (!DrawNonClientArea() || code == HotHitCode)
         return;
-    // The mouse is on the title bar or has left the frame: a menu-line item it lit is left lit by
-    // the system.
+    // The mouse went from the menu line on to a title button, or from one title button to
+    // another part: a menu-line item it lit on the way is left lit by the system. Only a change
+    // puts it back: every hit test over the menu line asks again for no button, with the item
+    // under the mouse rightly lit.
     RedrawLitMenuItem();
-    if (code == HotHitCode)
-        return;
     const int previous = HotHitCode;
     if (TitleButtonRec* rec = TitleButtonByHitCode(previous)) {
         rec->State = 0;

@@ -447,6 +447,8 @@ TEST_F(FormNonClientPaintingTest, AMenuItemLitOnTheWindowGoesBackWhenTheMouseRea
     SendMessageW(wnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&lit));
     ReleaseDC(wnd, dc);
     ASSERT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour);
+    SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(window.left + at.x, window.top + at.y));
+    EXPECT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour) << "the mouse still on the item";
 
     const TPoint close = Centre(Provider->ButtonClose.Rect);
     const POINT onClose{window.left + close.X, window.top + close.Y};
