@@ -38,7 +38,6 @@ public:
     TCustomForm* ProviderForm() const noexcept override { return Form; }
     TBitmap* FormImage() const noexcept override { return Image.get(); }
     ks::AnimatedBorderForm* BorderForm() const noexcept override { return nullptr; }
-    bool MaximizedUnderLowTitle() const noexcept override { return false; }
     void PaintNonClient() override {}
     void MakeRegionRects() override {}
     ks::GdiRegion MakeRgnWithoutRects(int, int) override { return {}; }

@@ -96,7 +96,7 @@ void MeasureBorder(TsSkinManager* manager)
         form->Free();
         return;
     }
-    border->UpdateBorderWindow(255);
+    border->UpdateBorderWindow(true, 255);
     const HWND wnd = border->WindowHandle();
     TBitmap* image = border->BorderImage();
     int x = 60;
@@ -105,13 +105,13 @@ void MeasureBorder(TsSkinManager* manager)
     const double update = Best(200, [&] {
         x = x == 60 ? 61 : 60;
         SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        border->UpdateBorderWindow(255);
+        border->UpdateBorderWindow(true, 255);
     });
     const double pushed = Best(200, [&] {
         x = x == 60 ? 61 : 60;
         SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         border->ImageChanged = true;
-        border->UpdateBorderWindow(255);
+        border->UpdateBorderWindow(true, 255);
     });
     ks::WindowDC screen(nullptr);
     const double bare = Best(200, [&] {
@@ -151,7 +151,7 @@ void MeasureTitleFade(TsSkinManager* manager, bool extendedBorders)
     provider->SkinData()->BackgroundChanged = true;
     provider->PaintNonClient();
     if (provider->BorderForm)
-        provider->BorderForm->UpdateBorderWindow(255);
+        provider->BorderForm->UpdateBorderWindow(true, 255);
     const HWND border = provider->BorderForm ? provider->BorderForm->WindowHandle() : nullptr;
     TitleButtonRec& close = provider->ButtonClose;
     int ticks = 0;

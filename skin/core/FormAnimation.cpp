@@ -166,22 +166,6 @@ void DrawFramePass(TBitmap& frame, TBitmap& image, const ks::FramePass& pass)
     }
 }
 
-// Where the window's top-left corner lies inside its border window's image.
-TPoint BorderOffset(HWND wnd, const ks::AnimatedBorderForm& border, const TRect& margins, int captionHeight,
-                    bool maximizedUnderLowTitle)
-{
-    const TsSkinManager* manager = border.SkinManager();
-    const int titleHeight = manager ? FrameTitleHeight(manager->SkinData) : 0;
-    const int borderWidth = manager ? FrameBorderWidth(manager->SkinData) : 0;
-    const int frame = PlatformFrameWidth(GetWindowLongPtrW(wnd, GWL_STYLE));
-    TPoint d{borderWidth - frame + margins.Left, margins.Top + titleHeight - captionHeight - frame};
-    if (manager && IsZoomed(wnd) && FrameMaxHeight(manager->SkinData) != titleHeight)
-        d.Y += titleHeight - FrameMaxHeight(manager->SkinData);
-    if (maximizedUnderLowTitle)
-        d.Y = margins.Top;
-    return d;
-}
-
 // A form of the base class whose window serves as the layered surface; never skinned.
 TForm* NewLayeredSurface(TComponent* owner)
 {
@@ -345,7 +329,7 @@ void AnimateLayeredForm(TCustomForm& form, FoundProvider provider, uint16_t time
 
     show.Steps.emplace(time, maxAlpha, mode, show.Width(), show.Height());
     if (borderWnd)
-        show.Offset = BorderOffset(wnd, *border, p.ExtBorderMargins(), p.CaptionHeight(false), p.MaximizedUnderLowTitle());
+        show.Offset = border->OwnerOffset();
     GetWindowRect(wnd, &show.Window);
     const bool topmost = IsTopmost(wnd);
     // Asked before the surface has a window, which would otherwise come between.
@@ -523,8 +507,7 @@ void AnimateBorderedForm(ks::AnimatedBorderForm& border, uint16_t time, uint8_t 
         return;
 
     show.Steps.emplace(time, maxAlpha, mode, show.Width(), show.Height());
-    show.Offset = BorderOffset(wnd, border, provider->ExtBorderMargins(), provider->CaptionHeight(false),
-                               provider->MaximizedUnderLowTitle());
+    show.Offset = border.OwnerOffset();
     GetWindowRect(wnd, &show.Window);
     borderForm->SetBounds(show.Window.left - show.Offset.X, show.Window.top - show.Offset.Y, show.Width(), show.Height());
     const bool topmost = IsTopmost(wnd);
@@ -608,7 +591,7 @@ void AnimateDialogWindow(ks::AnimatedDialog& dialog, uint16_t time, uint8_t maxA
 
     show.Steps.emplace(time, maxAlpha, mode, show.Width(), show.Height());
     if (border)
-        show.Offset = BorderOffset(wnd, *border, dialog.ExtBorderMargins(), dialog.CaptionHeight(false), false);
+        show.Offset = border->OwnerOffset();
     GetWindowRect(wnd, &show.Window);
     const bool topmost = IsTopmost(wnd);
     const HWND anchor = topmost ? HWND_TOPMOST : GetWindow(wnd, GW_HWNDPREV);

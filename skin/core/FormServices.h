@@ -14,7 +14,6 @@
 
 class TBitmap;
 class TCustomForm;
-class TsSkinManager;
 
 namespace ks {
 
@@ -27,9 +26,6 @@ public:
     virtual TBitmap* FormImage() const noexcept = 0;
     // The layered window drawing the extended border around the form; nullptr when there is none.
     virtual AnimatedBorderForm* BorderForm() const noexcept = 0;
-    // The form is maximised with a border window and the skin's title is lower than the
-    // system's caption plus 4.
-    virtual bool MaximizedUnderLowTitle() const noexcept = 0;
     // Paints the form's skinned frame into FormImage and the window.
     virtual void PaintNonClient() = 0;
     // Rebuilds the corner rectangles from the skin's border mask.
@@ -59,8 +55,9 @@ public:
     virtual TCustomForm* WindowForm() const noexcept = 0;
     // The cache bitmap of the border form's skin data: the whole bordered window's image.
     virtual TBitmap* BorderImage() const noexcept = 0;
-    // The manager whose skin gives the border's width and title height; may be nullptr.
-    virtual TsSkinManager* SkinManager() const noexcept = 0;
+    // Where the owner window's top-left corner lies in BorderImage: the place the border window
+    // takes around its owner.
+    virtual TPoint OwnerOffset() const = 0;
     // Repaints the owner's frame into the owner's image.
     virtual void PaintOwnerNonClient() = 0;
     // The border window's region: the inner rectangle while the owner is maximised, else none.

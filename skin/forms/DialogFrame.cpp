@@ -595,7 +595,7 @@ void TacDialogWnd::ShowTitleButton(TBitmap& bmp, const TitleButtonRec& button)
 {
     if (FBorderForm) {
         FBorderForm->ImageChanged = true;
-        FBorderForm->UpdateBorderWindow(255);
+        FBorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
@@ -715,7 +715,7 @@ bool TacDialogWnd::WMNCPaint(TMessage& m)
     RegionUpdating = false;
     m.Result = 1;
     if (FBorderForm && !IsWindowVisible(FBorderForm->WindowHandle()) && !PaintLock) {
-        FBorderForm->UpdateBorderWindow(255);
+        FBorderForm->UpdateBorderWindow(true, 255);
         // Windows: under desktop composition showing the border window takes the focus away.
         if (ks::Sys().CompositionEnabled && ks::Sys().CompositionEnabled())
             SetFocus(wnd);

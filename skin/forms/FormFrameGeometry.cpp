@@ -56,13 +56,6 @@ const TsMaskData* MaskOf(const TsSkinManager* manager, int index)
     return &manager->MaskArray[static_cast<size_t>(index)];
 }
 
-int GlobalMask(const TsSkinManager* manager, std::string_view key)
-{
-    if (!SkinLoaded(manager))
-        return -1;
-    return manager->FindMask(manager->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", key);
-}
-
 // The glyphs are looked up while the manager tells its forms of a new skin, when the skin is in
 // place but not yet marked active: a lookup that waited for the mark would find no buttons.
 int CommittedGlobalMask(const TsSkinManager* manager, std::string_view key)
@@ -413,8 +406,9 @@ int TitleShift(const TsSkinManager* manager, bool maximized)
 {
     const TsSkinData& s = manager->SkinData;
     int shift = s.CenterOffset;
-    if (maximized && s.TitleHeight != s.MaxHeight)
-        shift += (s.TitleHeight - s.MaxHeight) / 2 - 2;
+    const int title = FrameTitleHeight(s), maxTitle = FrameMaxHeight(s);
+    if (maximized && title != maxTitle)
+        shift += (title - maxTitle) / 2 - 2;
     return shift;
 }
 
@@ -523,9 +517,10 @@ int TsSkinProvider::SysButtonCount() const
 
 namespace {
 
+// From the skin in place, marked active or not: the layout runs in the new-skin broadcast too.
 int GapOf(const TsSkinProvider& provider, const TsSkinManager* manager)
 {
-    return provider.IsSingleOrSizeable() && SkinLoaded(manager) ? manager->SkinData.BISpace : 0;
+    return provider.IsSingleOrSizeable() && manager ? manager->SkinData.BISpace : 0;
 }
 
 } // namespace
@@ -608,7 +603,9 @@ void TsSkinProvider::LayoutTitleButtons()
         b->Rect = {0, 0, 0, 0};
     for (int i = 0; i < FTitleButtons->Count(); ++i)
         FTitleButtons->Items(i)->BtnData.Rect = {0, 0, 0, 0};
-    if (!wnd || !SkinLoaded(manager) || !SystemMenu)
+    // The glyphs are those InitTitleButtonSections found, which the new-skin broadcast looks up
+    // before the skin is marked active: the buttons are placed by the same skin then.
+    if (!wnd || !manager || !SystemMenu)
         return;
     const TsSkinData& s = manager->SkinData;
     const bool border = BorderForm != nullptr;
@@ -620,8 +617,8 @@ void TsSkinProvider::LayoutTitleButtons()
     place.Maximized = Form->WindowState() == wsMaximized;
     place.Zoomed = IsZoomed(wnd) != FALSE;
     place.BorderForm = border;
-    place.TitleHeight = s.TitleHeight;
-    place.MaxHeight = s.MaxHeight;
+    place.TitleHeight = FrameTitleHeight(s);
+    place.MaxHeight = FrameMaxHeight(s);
     place.CenterOffset = s.CenterOffset;
     place.BorderMode = s.BorderMode;
     place.SystemFrame = FormBorderWidth(wnd, manager, border, false);
@@ -639,22 +636,22 @@ void TsSkinProvider::LayoutTitleButtons()
         x = b.Rect.Left - gap;
     };
     auto stateGlyph = [&](std::string_view fallback) {
-        int index = GlobalMask(manager, "BICONNORM");
+        int index = CommittedGlobalMask(manager, "BICONNORM");
         if (index < 0 && FSkinData)
             index = manager->FindMask(FSkinData->SkinIndex, FSkinData->SkinSection(), "BICONNORM");
-        return index >= 0 ? index : GlobalMask(manager, fallback);
+        return index >= 0 ? index : CommittedGlobalMask(manager, fallback);
     };
 
     if (SystemMenu->VisibleClose() && MaskOf(manager, ButtonClose.ImageIndex))
         placeButton(ButtonClose, SysButtonWidth(ButtonClose));
     if (SystemMenu->VisibleMax()) {
-        ButtonMax.ImageIndex = IsZoomed(wnd) ? stateGlyph("BICONMAX") : GlobalMask(manager, "BICONMAX");
+        ButtonMax.ImageIndex = IsZoomed(wnd) ? stateGlyph("BICONMAX") : CommittedGlobalMask(manager, "BICONMAX");
         if (MaskOf(manager, ButtonMax.ImageIndex))
             placeButton(ButtonMax, SysButtonWidth(ButtonMax));
     }
     if (SystemMenu->VisibleMin()) {
         const bool big = ButtonMin.BigGlyph;
-        const int own = GlobalMask(manager, big ? "BICONMIN" : "SICONMIN");
+        const int own = CommittedGlobalMask(manager, big ? "BICONMIN" : "SICONMIN");
         ButtonMin.ImageIndex = IsIconic(wnd) ? stateGlyph(big ? "BICONMIN" : "SICONMIN") : own;
         if (MaskOf(manager, ButtonMin.ImageIndex))
             placeButton(ButtonMin, SysButtonWidth(ButtonMin));

@@ -118,7 +118,7 @@ bool MDIButtonsShown(TsSkinProvider& p)
 void UpdateBorderWindow(TsSkinProvider& p)
 {
     if (p.BorderForm)
-        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(1, SKC_UPDATE_BORDERS), 0);
 }
 
 // A system menu shown from a title-bar click: an MDI child's only while the main form is skinned.

@@ -27,6 +27,7 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/acCtrlAdapter.h"
 #include "skin/forms/sMDIForm.h"
+#include "skin/forms/sSkinMenus.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
@@ -728,6 +729,30 @@ void TsSkinProvider::PaintMenuLine()
         }
         ++position;
     }
+}
+
+void TsSkinProvider::RedrawMenuItem(TMenuItem& item, const TRect& rect)
+{
+    TBitmap* cache = SkinData() ? SkinData()->CacheBitmap.get() : nullptr;
+    if (!cache || cache->Empty() || !Form || !Form->HandleAllocated() || !MainMenuVisible() ||
+        item.GetParentMenu() != Form->Menu() || !item.OnAdvancedDrawItem())
+        return;
+    const HWND wnd = Form->Handle();
+    HDC dc = GetWindowDC(wnd);
+    if (!dc)
+        return;
+    // The item lies in the cache where the menu-line image of each DC says.
+    const MenuLineImage inWindow = MenuLineFor(dc);
+    const MenuLineImage inCache = MenuLineFor(cache->Canvas().Handle());
+    if (inWindow.Bmp) {
+        const int dx = inCache.Offset.X - inWindow.Offset.X, dy = inCache.Offset.Y - inWindow.Offset.Y;
+        const TRect target{rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy};
+        item.AdvancedDrawItem(cache->Canvas(), target, MenuLineItemState, true);
+        GdiFlush();
+        BitBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), cache->Canvas().Handle(), target.Left, target.Top,
+               SRCCOPY);
+    }
+    ReleaseDC(wnd, dc);
 }
 
 void TsSkinProvider::PaintMDIArea()

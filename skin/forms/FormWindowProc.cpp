@@ -430,15 +430,16 @@ void TsSkinProvider::SkinCmdIsUpdating(TMessage& message)
 
 void TsSkinProvider::SkinCmdRepaintNow(TMessage&)
 {
-    // Only the layered border window of a modal form repaints on this command.
-    if (Form && Form->FormState().Contains(fsModal))
-        UpdateBorderWindowIfAny();
+    // Only the layered border window of a modal form repaints on this command; a hidden one
+    // stays hidden.
+    if (BorderForm && Form && Form->FormState().Contains(fsModal))
+        BorderForm->UpdateBorderWindow(false, 255);
 }
 
 void TsSkinProvider::UpdateBorderWindowIfAny()
 {
     if (BorderForm)
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
 }
 
 void TsSkinProvider::SkinCmdIsBgComplex(TMessage& message)
@@ -460,9 +461,12 @@ void TsSkinProvider::SkinCmdAdaptChild(TMessage& message)
     AdaptAll(Adapter, dynamic_cast<TWinControl*>(control));
 }
 
-void TsSkinProvider::SkinCmdUpdateBorders(TMessage&)
+void TsSkinProvider::SkinCmdUpdateBorders(TMessage& message)
 {
-    UpdateBorderWindowIfAny();
+    // The command brings a shown border window up to date; the form's own handlings that follow
+    // its state through it ask, with argument 1, for the window to be shown as well.
+    if (BorderForm)
+        BorderForm->UpdateBorderWindow(LOWORD(message.WParam) != 0, 255);
 }
 
 void TsSkinProvider::SkinCmdBeforeScroll(TMessage&)

@@ -96,7 +96,7 @@ void FreeTitleCache(TsSkinProvider& p) noexcept
 void UpdateBorderWindow(TsSkinProvider& p)
 {
     if (p.BorderForm)
-        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        SendMessageW(p.FormWnd(), SM_SKINCMD, MAKEWPARAM(1, SKC_UPDATE_BORDERS), 0);
 }
 
 void UpdateSystemMenu(TsSkinProvider& p)
@@ -964,7 +964,7 @@ void TsSkinProvider::RefreshMDIFrame(bool repaint)
     if (main->Form->HandleAllocated())
         RedrawWindow(main->Form->HandleIfAllocated(), nullptr, nullptr, RedrawFrame);
     if (repaint && main->BorderForm)
-        SendMessageW(main->Form->HandleIfAllocated(), SM_SKINCMD, MAKEWPARAM(0, SKC_UPDATE_BORDERS), 0);
+        SendMessageW(main->Form->HandleIfAllocated(), SM_SKINCMD, MAKEWPARAM(1, SKC_UPDATE_BORDERS), 0);
 }
 
 namespace {

@@ -1,21 +1,67 @@
 // Where a form's menu-line items lie in the provider's menu-line image: the menus' main-item
-// painter takes its background from there, so the items sit on the skin's menu line.
+// painter takes its background from there, so the items sit on the skin's menu line. Also the
+// item the system left lit on a form's window, put back at the title buttons' next change.
 
 #include "skin/forms/sSkinProvider.h"
 
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sStyleSimply.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
+#include "vcl/Forms.h"
+
+#include <optional>
 
 namespace {
 
-MenuLineImage MenuLineOf(TsSkinProvider* provider, HDC dc)
+// An item of a form's menu line that the system lit on the window. The system puts it back when
+// the mouse moves on within the line, but not when the mouse goes straight on to a title button,
+// whose handling is the provider's. Kept by window and command, not by pointers: the form or
+// the item may be gone by the time it is put back.
+struct LitMenuItem {
+    HWND Wnd = nullptr;
+    UINT Command = 0;
+    // On the window.
+    TRect Rect;
+};
+std::optional<LitMenuItem> gLitItem;
+
+bool IsCacheDC(const TsSkinProvider& provider, HDC dc)
 {
-    return provider ? provider->MenuLineFor(dc) : MenuLineImage{};
+    const TBitmap* cache = provider.SkinData() ? provider.SkinData()->CacheBitmap.get() : nullptr;
+    return cache && !cache->Empty() && dc == const_cast<TBitmap*>(cache)->Canvas().Handle();
+}
+
+MenuLineImage MenuLineOf(TsSkinProvider* provider, const MenuLineItemPaint& paint)
+{
+    if (!provider)
+        return {};
+    const HWND wnd = provider->FormWnd();
+    if (wnd && paint.Item && !IsCacheDC(*provider, paint.DC)) {
+        const LitMenuItem item{wnd, paint.Item->Command(), paint.Rect};
+        if (paint.Hot)
+            gLitItem = item;
+        else if (gLitItem && gLitItem->Wnd == item.Wnd && gLitItem->Command == item.Command)
+            gLitItem.reset();
+    }
+    return provider->MenuLineFor(paint.DC);
 }
 
 } // namespace
+
+void RedrawLitMenuItem()
+{
+    const std::optional<LitMenuItem> lit = std::exchange(gLitItem, std::nullopt);
+    if (!lit || !IsWindow(lit->Wnd))
+        return;
+    auto* form = dynamic_cast<TCustomForm*>(FindControl(lit->Wnd));
+    auto* provider = form ? dynamic_cast<TsSkinProvider*>(ks::ProviderComponentOf(*form)) : nullptr;
+    TMainMenu* menu = form ? form->Menu() : nullptr;
+    TMenuItem* item = menu ? menu->FindItem(lit->Command, fkCommand) : nullptr;
+    if (provider && item)
+        provider->RedrawMenuItem(*item, lit->Rect);
+}
 
 MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
 {
@@ -24,8 +70,7 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
     // The image was taken from the cache at the left edge of the form's own border band and the
     // menu line's top.
     TPoint origin{ClientOffsetX() - Form->BorderWidth(), MenuLineTop()};
-    const TBitmap* cache = SkinData()->CacheBitmap.get();
-    if (cache && !cache->Empty() && dc == const_cast<TBitmap*>(cache)->Canvas().Handle())
+    if (IsCacheDC(*this, dc))
         return {MenuLineBmp, origin};
     // Any other DC is the window's: its frame is the system's, the cache's the skin's.
     const TRect m = ExtBorderMargins();

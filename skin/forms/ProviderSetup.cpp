@@ -119,7 +119,7 @@ void TsSkinProvider::SetTitleSkin(const std::string& value)
     if (!FormVisible(*this))
         return;
     if (BorderForm)
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
     else
         SendMessageW(FormWnd(), WM_NCPAINT, 0, 0);
 }
@@ -276,7 +276,7 @@ void TsSkinProvider::SetBorderFormActive(bool on)
         FSkinData->BackgroundChanged = true;
         if (FSkinData->CacheBitmap)
             FSkinData->CacheBitmap->SetPixelFormat(pf32bit);
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     // The title buttons' fades read the border window at every tick.
@@ -378,7 +378,7 @@ void TsSkinProvider::RefreshFormNC()
     }
     FSkinData->BackgroundChanged = true;
     if (BorderForm) {
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     if (!FSkinData->CacheBitmap)
@@ -431,8 +431,11 @@ void TsSkinProvider::HandleGetMinMaxInfo(TMessage& message)
             int d = 0;
             if (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CAPTION)
                 d = skinCaption > sysCaption + b ? skinCaption - sysCaption - b : b;
+            // The title heights as the frame holds them: a skin's value out of reason moves the
+            // maximised window no further than it moves the frame's title.
             const TsSkinData& s = manager->SkinData;
-            const int e = s.TitleHeight != s.MaxHeight ? s.TitleHeight - s.MaxHeight + s.CenterOffset : 0;
+            const int title = FrameTitleHeight(s), maxTitle = FrameMaxHeight(s);
+            const int e = title != maxTitle ? title - maxTitle + s.CenterOffset : 0;
             auto* mmi = reinterpret_cast<MINMAXINFO*>(message.LParam);
             mmi->ptMaxPosition.y = d - b - e;
             mmi->ptMaxSize.x = (w.right - w.left) + 2 * b;

@@ -51,6 +51,11 @@ void TsSkinProvider::SetHotHitCode(int code, bool repaint)
 {
     if (!DrawNonClientArea() || code == HotHitCode)
         return;
+    // The mouse went from the menu line on to a title button, or from one title button to
+    // another part: a menu-line item it lit on the way is left lit by the system. Only a change
+    // puts it back: every hit test over the menu line asks again for no button, with the item
+    // under the mouse rightly lit.
+    RedrawLitMenuItem();
     const int previous = HotHitCode;
     if (TitleButtonRec* rec = TitleButtonByHitCode(previous)) {
         rec->State = 0;
@@ -138,7 +143,7 @@ void TsSkinProvider::RepaintTitleButton(int hitCode)
         PaintTitleButton(*cache, *rec, enabled);
     if (BorderForm) {
         BorderForm->ImageChanged = true;
-        BorderForm->UpdateBorderWindow(255);
+        BorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     HDC dc = GetWindowDC(Form->Handle());

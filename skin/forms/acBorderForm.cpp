@@ -176,9 +176,17 @@ TBitmap* TacBorderForm::BorderImage() const noexcept
     return SkinData ? SkinData->CacheBitmap.get() : nullptr;
 }
 
-TsSkinManager* TacBorderForm::SkinManager() const noexcept
+TPoint TacBorderForm::OwnerOffset() const
 {
-    return SkinData ? SkinData->SkinManager() : nullptr;
+    // The image lies so that its client area covers the owner's: whatever the skin's title and
+    // border, and a caption raised under a low title, the owner's frame meets its own.
+    const HWND owner = OwnerHandle();
+    RECT r{};
+    POINT client{0, 0};
+    if (!owner || !GetWindowRect(owner, &r) || !ClientToScreen(owner, &client))
+        return {0, 0};
+    const TPoint offset = FOwner->BorderOwnerClientOffset();
+    return {offset.X - (client.x - r.left), offset.Y - (client.y - r.top)};
 }
 
 void TacBorderForm::PaintOwnerNonClient()
@@ -390,7 +398,7 @@ void PaintOpaqueBand(TBitmap& image, int bottom, const std::function<void()>& pa
 
 // ---- the window --------------------------------------------------------------------------------
 
-void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
+void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
 {
     const HWND wnd = WindowHandle();
     const HWND owner = OwnerHandle();
@@ -418,6 +426,8 @@ void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
     } else if (!IsWindowVisible(owner)) {
         return;
     }
+    if (!show && !IsWindowVisible(wnd))
+        return;
     Updating = true;
     const bool repaint = !provider || (SkinData && SkinData->BackgroundChanged);
     if (repaint)
@@ -427,11 +437,8 @@ void TacBorderForm::UpdateBorderWindow(uint8_t alpha)
         Updating = false;
         return;
     }
-    // The image lies so that its client area covers the owner's.
-    POINT client{0, 0};
-    ClientToScreen(owner, &client);
-    const TPoint offset = FOwner->BorderOwnerClientOffset();
-    const int x = client.x - offset.X, y = client.y - offset.Y;
+    const TPoint offset = OwnerOffset();
+    const int x = ownerRect.left - offset.X, y = ownerRect.top - offset.Y;
     const int cx = image->Width(), cy = image->Height();
 
     if (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST)
@@ -612,9 +619,14 @@ void TacBorderForm::WMSetCursor(TMessage& message)
 
 void TacBorderForm::WMWindowPosChanged(TMessage& message)
 {
+    // Moved or shown by anyone but its own update, the window shows the owner's frame as it is
+    // now, painted anew; its own update has just pushed that frame, and painting it again at every
+    // move would make following a dragged form a full repaint. A window just hidden stays hidden.
+    if (!Updating)
+        FOwner->ReleaseBorderResources();
     OldWndProc(message);
     if (!Busy)
-        UpdateBorderWindow(255);
+        UpdateBorderWindow(false, 255);
 }
 
 void TacBorderForm::WMNCHitTest(TMessage& message)

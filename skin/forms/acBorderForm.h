@@ -21,6 +21,7 @@
 
 class TForm;
 class TsCommonData;
+class TsSkinManager;
 class TsSkinProvider;
 struct TitleButtonRec;
 
@@ -79,8 +80,9 @@ public:
     TacBorderForm(const TacBorderForm&) = delete;
     TacBorderForm& operator=(const TacBorderForm&) = delete;
 
-    // Shows, places and repaints the border window with constant alpha.
-    void UpdateBorderWindow(uint8_t alpha);
+    // Places and repaints the border window with constant alpha. With show the window is shown
+    // when hidden; without, a hidden window stays hidden and only a shown one is brought up to date.
+    void UpdateBorderWindow(bool show, uint8_t alpha);
     // The window's hit code at a screen point; -1 for none. The owner's hot title button follows
     // the answer: the button hit, or none.
     int BorderHitTest(TPoint screen);
@@ -96,7 +98,7 @@ public:
     HWND OwnerHandle() const noexcept override;
     TCustomForm* WindowForm() const noexcept override;
     TBitmap* BorderImage() const noexcept override;
-    TsSkinManager* SkinManager() const noexcept override;
+    TPoint OwnerOffset() const override;
     void PaintOwnerNonClient() override;
     // The region the window shows: the inner frame while the owner is maximised; none for a
     // provider's form that is neither animating nor alpha-blended; else the whole window; the

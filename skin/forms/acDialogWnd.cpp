@@ -187,7 +187,7 @@ void TacDialogWnd::SetExtBorders(bool use)
         if (cache)
             cache->SetPixelFormat(pf32bit);
         if (CtrlHandle && IsWindowVisible(CtrlHandle))
-            FBorderForm->UpdateBorderWindow(255);
+            FBorderForm->UpdateBorderWindow(true, 255);
         return;
     }
     if (!FBorderForm)
@@ -202,7 +202,7 @@ void TacDialogWnd::SetExtBorders(bool use)
 void TacDialogWnd::UpdateBorderWindow()
 {
     if (FBorderForm && CtrlHandle && IsWindowVisible(CtrlHandle))
-        FBorderForm->UpdateBorderWindow(255);
+        FBorderForm->UpdateBorderWindow(true, 255);
 }
 
 void TacDialogWnd::ReleaseBorderResources() noexcept
@@ -388,8 +388,9 @@ void TacDialogWnd::WMSize(TMessage& m)
 void TacDialogWnd::WMKillFocus(TMessage& m)
 {
     CallPrev(m);
+    // At once: the window that took the focus shows its new state before anything else paints.
     if (HWND active = GetActiveWindow())
-        RedrawWindow(active, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        RedrawWindow(active, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TacDialogWnd::WMEnableOrSetText(TMessage& m)
@@ -566,7 +567,8 @@ void TacDialogWnd::WMNCActivate(TMessage& m)
     FormActive = m.WParam != 0;
     SendMessageW(CtrlHandle, WM_SETREDRAW, TRUE, 0);
     SkinData->BackgroundChanged = true;
-    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+    // The children too: their skinned looks follow the dialog's activation.
+    RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     UpdateBorderWindow();
 }
 

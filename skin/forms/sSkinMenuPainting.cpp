@@ -451,7 +451,9 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     if (!provider)
         return;
     const HDC dc = canvas->Handle();
-    const MenuLineImage line = ProviderMenuLine(provider, dc);
+    const bool enabled = item->Enabled();
+    const bool hot = (enabled && state.Contains(odSelected)) || state.Contains(odHotLight);
+    const MenuLineImage line = ProviderMenuLine(provider, {dc, item, rect, hot});
     if (!line.Bmp)
         return;
     const int w = rect.Width();
@@ -459,8 +461,6 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     const TPoint at{rect.Left - line.Offset.X, rect.Top - line.Offset.Y};
     std::unique_ptr<TBitmap> itemBmp = NewBitmap24(w, h);
     BitBlt(itemBmp->Canvas().Handle(), 0, 0, w, h, line.Bmp->Canvas().Handle(), at.X, at.Y, SRCCOPY);
-    const bool enabled = item->Enabled();
-    const bool hot = (enabled && state.Contains(odSelected)) || state.Contains(odHotLight);
     const int menuItem = SkinManager->FindSection("MENUITEM");
     if (menuItem >= 0)
         PaintSectionByIndex(menuItem, "MENUITEM", CacheInfoFromBitmap(line.Bmp, at.X, at.Y), true, hot ? 1 : 0,

@@ -28,7 +28,7 @@ std::wstring ExtraLineCaption;
 std::unique_ptr<TBitmap> ExtraLineGlyph;
 bool InExtraLineEvent = false;
 int IconColumnWidth = 0;
-MenuLineImage (*ProviderMenuLine)(TsSkinProvider* provider, HDC dc) = nullptr;
+MenuLineImage (*ProviderMenuLine)(TsSkinProvider* provider, const MenuLineItemPaint& paint) = nullptr;
 
 namespace {
 

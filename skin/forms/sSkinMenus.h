@@ -58,13 +58,22 @@ extern TsSkinProvider* MDISkinProvider;
 
 // What the main-menu painter needs of a form provider: the image of the form's menu line and
 // where the item rectangles of dc lie in it. The provider's unit fills ProviderMenuLine at its
-// start-up; without it (or with no image) main-menu items are not painted.
+// start-up; without it (or with no image) main-menu items are not painted. The painter tells
+// which item it paints where and whether lit: the provider keeps track of an item lit on the
+// window that the system may leave lit.
 struct MenuLineImage {
     TBitmap* Bmp = nullptr;
     // Subtracted from an item rectangle of dc to find its place in Bmp.
     TPoint Offset;
 };
-extern MenuLineImage (*ProviderMenuLine)(TsSkinProvider* provider, HDC dc);
+struct MenuLineItemPaint {
+    HDC DC = nullptr;
+    TMenuItem* Item = nullptr;
+    // The item's rectangle in DC.
+    TRect Rect;
+    bool Hot = false;
+};
+extern MenuLineImage (*ProviderMenuLine)(TsSkinProvider* provider, const MenuLineItemPaint& paint);
 
 // Drops every record and its bitmap.
 void ClearMenuCache() noexcept;

@@ -194,7 +194,6 @@ public:
     // The form's window; nullptr before it has one.
     HWND FormWnd() const noexcept { return Form ? Form->HandleIfAllocated() : nullptr; }
     TBitmap* FormImage() const noexcept override;
-    bool MaximizedUnderLowTitle() const noexcept override { return RaiseCaptionHeight; }
     void SetInUpdate(bool value) noexcept override { InFormsUpdate = value; }
     HWND BorderWindow() const noexcept override;
     void ShapeBorderWindow() override;
@@ -283,6 +282,9 @@ public:
     MenuLineImage MenuLineFor(HDC dc) const;
     // The cache row the menu-line image is taken from.
     int MenuLineTop() const;
+    // An item of the form's menu line drawn again in its normal look, into the cache and onto the
+    // window at rect (window coordinates).
+    void RedrawMenuItem(TMenuItem& item, const TRect& rect);
     TColor FormBackColor() const;
     // Height of the painted window image: the form's, with a border window its deltas and
     // margins, plus 1 under a menu bar.
@@ -528,3 +530,6 @@ extern TsSkinProvider* SysMenuProvider;
 // ============ ProviderMenuLine.cpp ============
 // Unit start-up: tells the skinned menus where a provider keeps its menu-line image.
 void InitializeSkinProviderUnit();
+// The menu-line item that the system left lit on a form's window, if any, drawn in its normal
+// look again; the title buttons' changes of state call it.
+void RedrawLitMenuItem();

@@ -8,12 +8,14 @@
 #include "skin/core/sVclUtils.h"
 #include "vcl/Streams.h"
 #include "win/skin/core/SkinCommandRecorders.h"
+#include "win/skin/forms/FormFrameFixture.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -98,7 +100,6 @@ public:
     TCustomForm* ProviderForm() const noexcept override { return Form; }
     TBitmap* FormImage() const noexcept override { return Image.get(); }
     ks::AnimatedBorderForm* BorderForm() const noexcept override { return Border; }
-    bool MaximizedUnderLowTitle() const noexcept override { return false; }
     void PaintNonClient() override { ++NonClientPaints; }
     void MakeRegionRects() override {}
     ks::GdiRegion MakeRgnWithoutRects(int, int) override { return {}; }
@@ -122,13 +123,13 @@ public:
     HWND OwnerWnd = nullptr;
     TForm* Window = nullptr;
     std::unique_ptr<TBitmap> Image;
-    TsSkinManager* Manager = nullptr;
+    TPoint Offset;
 
     ks::AnimatedFormProvider* OwnerProvider() const noexcept override { return Owner; }
     HWND OwnerHandle() const noexcept override { return OwnerWnd; }
     TCustomForm* WindowForm() const noexcept override { return Window; }
     TBitmap* BorderImage() const noexcept override { return Image.get(); }
-    TsSkinManager* SkinManager() const noexcept override { return Manager; }
+    TPoint OwnerOffset() const override { return Offset; }
     void PaintOwnerNonClient() override {}
     ks::GdiRegion MakeRgn() override { return {}; }
 };
@@ -481,10 +482,6 @@ TEST_F(FormAnimationTest, TheDialogAnimationFreesItsTemporaryForm)
 
 TEST_F(FormAnimationTest, ABorderedFormAnimatesInItsBorderWindowAndPutsItBelow)
 {
-    TsSkinManager* manager = Create<TsSkinManager>(nullptr);
-    manager->SkinData.BorderWidth = 4;
-    manager->SkinData.TitleHeight = 22;
-    manager->SkinData.MaxHeight = 22;
     TForm* window = CreateNew<TForm>(nullptr);
     window->SetBorderStyle(bsNone);
     FakeBorder border;
@@ -492,10 +489,9 @@ TEST_F(FormAnimationTest, ABorderedFormAnimatesInItsBorderWindowAndPutsItBelow)
     border.OwnerWnd = Form->Handle();
     border.Window = window;
     border.Image = NewBitmap32(420, 330);
-    border.Manager = manager;
+    border.Offset = {9, 10};
     Provider->Border = &border;
     Provider->Margins = {5, 6, 7, 8};
-    Provider->Caption = 18;
 
     AnimateBorderedForm(border, 16, 230, atAero);
     EXPECT_EQ(Alphas(), (std::vector<int>{0, 115, 230, 230, 230}));
@@ -503,7 +499,6 @@ TEST_F(FormAnimationTest, ABorderedFormAnimatesInItsBorderWindowAndPutsItBelow)
         EXPECT_EQ(p.Wnd, window->Handle());
     RECT r{};
     GetWindowRect(window->Handle(), &r);
-    // 4 - 0 + 5 across and 6 + 22 - 18 - 0 down: the bsNone form has no frame of its own.
     EXPECT_EQ(r.left, 50 - 9);
     EXPECT_EQ(r.top, 40 - 10);
     EXPECT_EQ(r.right - r.left, 420);
@@ -512,7 +507,6 @@ TEST_F(FormAnimationTest, ABorderedFormAnimatesInItsBorderWindowAndPutsItBelow)
     EXPECT_EQ(gPushes.back().At(1, 1) >> 24, 0u) << "the border keeps its own alpha";
     Provider->Border = nullptr;
     window->Free();
-    manager->Free();
     ExpectNothingLeft();
 }
 
@@ -554,6 +548,46 @@ TEST_F(FormAnimationTest, TheEndOfASkinChangeAnimatesEachForm)
     ExpectNothingLeft();
     RemoveSkinnedForm(Form);
     manager->Free();
+}
+
+// ---- a real form in its real border window
+
+class BorderedShowTest : public FormFrameFixture {};
+
+std::vector<RECT> gPlaces;
+
+BOOL WINAPI RecordPlace(HWND wnd, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    gPlaces.push_back(r);
+    return TRUE;
+}
+
+// A form shown again fades in within its border window, placed where the border window's own
+// update puts it, whatever the skin's title and border: it does not jump when that update comes.
+TEST_F(BorderedShowTest, TheBorderWindowFadesInWhereItsOwnUpdatePutsIt)
+{
+    for (const char* key : {"TITLEHEIGHT", "BORDERWIDTH"}) {
+        SCOPED_TRACE(key);
+        if (!MakeBorderedForm())
+            GTEST_SKIP() << "no layered windows here";
+        ChangeSkin(WithGlobalValue(FrameSkinOptions(), key, 0));
+        Manager->AnimEffects()->DialogShow()->SetTime(16);
+        Form->Hide();
+        Pump();
+        const auto update = std::exchange(ks::Sys().UpdateLayeredWindowPtr, &RecordPlace);
+        gPlaces.clear();
+        Form->Show();
+        ks::Sys().UpdateLayeredWindowPtr = update;
+        ASSERT_FALSE(gPlaces.empty()) << "the form fades in";
+        Provider->SkinData()->BackgroundChanged = true;
+        Provider->BorderForm->UpdateBorderWindow(true, 255);
+        RECT placed{};
+        GetWindowRect(Provider->BorderForm->WindowHandle(), &placed);
+        EXPECT_EQ(gPlaces.front().left, placed.left);
+        EXPECT_EQ(gPlaces.front().top, placed.top);
+    }
 }
 
 } // namespace

@@ -55,7 +55,7 @@ protected:
         if (!Provider->BorderForm)
             return nullptr;
         Paint();
-        Provider->BorderForm->UpdateBorderWindow(255);
+        Provider->BorderForm->UpdateBorderWindow(true, 255);
         return Provider->BorderForm->WindowHandle();
     }
 

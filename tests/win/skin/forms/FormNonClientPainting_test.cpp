@@ -4,6 +4,7 @@
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Icon.h"
+#include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/FormFrameFixture.h"
 
 #include <memory>
@@ -189,7 +190,7 @@ TEST_F(FormNonClientPaintingTest, UnderExtendedBordersTheImageCarriesTheShadowAn
     EXPECT_EQ(cache.Width(), Provider->SkinnedWindowWidth());
     EXPECT_EQ(ks::GetPixel32(cache.View(), m.Left + 1, cache.Height() / 2) >> 24, 255u) << "the window's own area";
     EXPECT_EQ(ks::GetPixel32(cache.View(), 1, cache.Height() / 2) & 0xFFFFFF, ShadowColour) << "the shadow";
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     const HWND wnd = Provider->BorderForm->WindowHandle();
     RECT r{}, f{};
     GetWindowRect(wnd, &r);
@@ -220,7 +221,7 @@ TEST_F(FormNonClientPaintingTest, DoubleClickingTheBorderCaptionMaximisesAndRest
     doubleClickCaption();
     EXPECT_TRUE(IsZoomed(Form->Handle()));
     Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     doubleClickCaption();
     EXPECT_FALSE(IsZoomed(Form->Handle()));
 }
@@ -495,6 +496,53 @@ TEST_F(FormNonClientPaintingTest, AFormPaintedIntoADCCarriesItsSizeGrip)
         EXPECT_EQ(ks::GetPixel24(picture->View(), x, y), TColor(0x0000FFFF));
     }
     Provider->SkinData()->SkinStateWord &= static_cast<uint16_t>(~StatePlainBackground);
+}
+
+} // namespace
+
+namespace {
+
+// An item of the menu line that the system lit on the window goes back to its normal look when
+// the mouse goes on straight to a title button, a move the system's menu-bar tracking never sees.
+TEST_F(FormNonClientPaintingTest, AMenuItemLitOnTheWindowGoesBackWhenTheMouseReachesATitleButton)
+{
+    constexpr TColor ItemColour = 0x00305070, ItemHotColour = 0x0070A0D0;
+    ChangeSkin(FrameSkinOptions() + "[MENUITEM]\r\n" + ColorKeys(ItemColour, ItemHotColour));
+    auto* menu = Create<TMainMenu>(Form);
+    auto* file = Create<TMenuItem>(menu);
+    file->SetCaption(L"Файл");
+    menu->Items()->Add(file);
+    Form->SetMenu(menu);
+    Manager->SkinnableMenus()->SetUpMainMenu(menu, true);
+    Pump();
+    Provider->FormActive = true;
+    Paint();
+    ShowFrame();
+    const HWND wnd = Form->Handle();
+    RECT item{}, window{};
+    ASSERT_TRUE(GetMenuItemRect(wnd, GetMenu(wnd), 0, &item));
+    GetWindowRect(wnd, &window);
+    OffsetRect(&item, -window.left, -window.top);
+    const POINT at{item.left + 2, (item.top + item.bottom) / 2};
+    ASSERT_EQ(WindowPixel(wnd, at.x, at.y), ItemColour);
+
+    // The system lights the item as its menu-bar tracking does: the item drawn on the window.
+    HDC dc = GetWindowDC(wnd);
+    DRAWITEMSTRUCT lit{ODT_MENU, 0, file->Command(), ODA_SELECT, ODS_HOTLIGHT, reinterpret_cast<HWND>(GetMenu(wnd)),
+                       dc, item, 0};
+    SendMessageW(wnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&lit));
+    ReleaseDC(wnd, dc);
+    ASSERT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour);
+    SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(window.left + at.x, window.top + at.y));
+    EXPECT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour) << "the mouse still on the item";
+
+    const TPoint close = Centre(Provider->ButtonClose.Rect);
+    const POINT onClose{window.left + close.X, window.top + close.Y};
+    SetCursorPos(onClose.x, onClose.y);
+    INPUT move = MouseAt(onClose, 0);
+    SendInput(1, &move, sizeof move);
+    ASSERT_TRUE(PumpUntil([&] { return Provider->HotHitCode == HTCLOSE; }));
+    EXPECT_EQ(WindowPixel(wnd, at.x, at.y), ItemColour);
 }
 
 } // namespace

@@ -71,6 +71,20 @@ inline std::string FrameSkinOptions(const FrameSkinParts& parts = {})
     return o;
 }
 
+// Options with the GLOBALINFO value of key set anew (added when the options have none).
+inline std::string WithGlobalValue(std::string options, const std::string& key, int value)
+{
+    const std::string line = key + "=" + std::to_string(value) + "\r\n";
+    const size_t at = options.find("\r\n" + key + "=");
+    if (at == std::string::npos) {
+        const std::string section = "[GLOBALINFO]\r\n";
+        options.insert(options.find(section) + section.size(), line);
+    } else {
+        options.replace(at + 2, options.find("\r\n", at + 2) + 2 - (at + 2), line);
+    }
+    return options;
+}
+
 inline TColor FrameMasterPixel(int x, int y)
 {
     if (x < 63 && y < 21)
@@ -121,6 +135,17 @@ protected:
         Manager->SetSkinDirectory(Dir.Path());
         Manager->SetSkinName(name);
         ASSERT_TRUE(Manager->SkinData.SkinActive);
+    }
+
+    // The manager changes to the skin of these options over the frame test art: the new skin
+    // reaches every form through the manager's broadcast.
+    void ChangeSkin(const std::string& options)
+    {
+        static int serial = 0;
+        const std::wstring name = L"Changed" + std::to_wstring(++serial);
+        Dir.Write(name + L".asz", SkinArchive(options, Bmp24(120, 120, FrameMasterPixel)));
+        Manager->SetSkinName(name);
+        Pump();
     }
 
     TempFolder Dir;

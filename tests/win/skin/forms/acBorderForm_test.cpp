@@ -141,7 +141,7 @@ protected:
 
 TEST_F(BorderFormTest, TheLayeredWindowSurroundsItsOwnerByTheMarginsAndGoesWithIt)
 {
-    Border->UpdateBorderWindow(255);
+    Border->UpdateBorderWindow(true, 255);
     const HWND wnd = Border->WindowHandle();
     ASSERT_NE(wnd, nullptr);
     EXPECT_TRUE(IsWindowVisible(wnd));
@@ -156,15 +156,16 @@ TEST_F(BorderFormTest, TheLayeredWindowSurroundsItsOwnerByTheMarginsAndGoesWithI
     EXPECT_EQ(gLayeredSize.cx, OwnerW + 2 * M);
     EXPECT_EQ(Owner.Painted, 1) << "a dialog owner's frame is painted at every update";
 
+    const int released = Owner.Released;
     Border.reset();
-    EXPECT_EQ(Owner.Released, 1);
+    EXPECT_EQ(Owner.Released, released + 1);
     Pump();
     EXPECT_FALSE(IsWindow(wnd));
 }
 
 TEST_F(BorderFormTest, HitCodesFollowTheFrame)
 {
-    Border->UpdateBorderWindow(255);
+    Border->UpdateBorderWindow(true, 255);
     struct Case {
         const char* name;
         int x, y;
@@ -189,7 +190,7 @@ TEST_F(BorderFormTest, HitCodesFollowTheFrame)
 
 TEST_F(BorderFormTest, FrameClicksGoToTheOwnerAndShadowClicksToTheWindowBelow)
 {
-    Border->UpdateBorderWindow(255);
+    Border->UpdateBorderWindow(true, 255);
     const HWND wnd = Border->WindowHandle();
     const TPoint caption = Screen(M + 100, M + 15);
     EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(caption.X, caption.Y)), 19);
@@ -228,7 +229,7 @@ TEST_F(BorderFormTest, AMaximisedOwnerShowsNoShadow)
 {
     ShowWindow(Owner.Wnd, SW_MAXIMIZE);
     ASSERT_TRUE(IsZoomed(Owner.Wnd));
-    Border->UpdateBorderWindow(255);
+    Border->UpdateBorderWindow(true, 255);
     const HWND wnd = Border->WindowHandle();
     RECT r{};
     GetWindowRect(wnd, &r);
@@ -261,7 +262,7 @@ protected:
         RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
         Pump();
         Paint();
-        Provider->BorderForm->UpdateBorderWindow(255);
+        Provider->BorderForm->UpdateBorderWindow(true, 255);
         Border = Provider->BorderForm->WindowHandle();
         ASSERT_TRUE(IsWindowVisible(Border));
     }
@@ -307,7 +308,7 @@ TEST_F(BorderedFormTest, AUserTitleButtonOnTheBorderWindowIsReleasedOnce)
     button->SetOnMouseUp(TMouseEvent(&ups, &MouseUpCount::MouseUp));
     Provider->SetUpForm();
     Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     ASSERT_GT(button->BtnData.Rect.Width(), 0);
     Click(OnBorder(Centre(button->BtnData.Rect)));
     EXPECT_EQ(ups.Count, 1);
@@ -420,7 +421,7 @@ TEST_F(BorderedFormTest, ADoubleClickOnTheBorderErasesAPendingSizingOutline)
 TEST_F(BorderedFormTest, AFormBeingDestroyedTakesItsBorderOffTheScreen)
 {
     Form->Destroying();
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     EXPECT_FALSE(IsWindowVisible(Border));
     EXPECT_TRUE(Provider->SkinData()->BackgroundChanged) << "released: the frame is painted whole again";
 }
@@ -540,7 +541,7 @@ TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
     }
     Provider->FormActive = true;
     TBitmap& image = Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     Hover(OnBorder(Centre(Provider->ButtonClose.Rect)));
     TacSBAnimation* animation = Provider->ButtonClose.Animation;
     ASSERT_NE(animation, nullptr);
@@ -611,6 +612,57 @@ TEST_F(TallTitleBorderTest, TheShowAnimationPlacesTheBorderWhereTheFrameDoes)
     GetWindowRect(border, &animated);
     EXPECT_EQ(animated.left, placed.left);
     EXPECT_EQ(animated.top, placed.top);
+}
+
+} // namespace
+
+#include "skin/core/sMessages.h"
+
+namespace {
+
+// The commands that bring the border window up to date leave one that was hidden hidden; a skin
+// refresh and the form coming back from its icon show it again.
+TEST_F(BorderedFormTest, OnlyAShowingUpdateShowsAHiddenBorderWindow)
+{
+    const HWND form = Form->Handle();
+    auto command = [form](WORD code, LPARAM value) {
+        SendMessageW(form, SM_SKINCMD, MAKEWPARAM(0, code), value);
+        Pump();
+    };
+    ShowWindow(Border, SW_HIDE);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(Border)) << "its own position change does not show it again";
+    command(SKC_UPDATE_BORDERS, 0);
+    EXPECT_FALSE(IsWindowVisible(Border)) << "the borders updated";
+    command(SKC_REFRESH, reinterpret_cast<LPARAM>(Manager));
+    EXPECT_TRUE(IsWindowVisible(Border)) << "the skin refreshed";
+
+    ShowWindow(form, SW_MINIMIZE);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(Border)) << "minimised";
+    ShowWindow(form, SW_RESTORE);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(Border)) << "restored";
+}
+
+// Moved by anything but its own update, the border window shows the form's frame as it is now,
+// painted anew, around the form.
+TEST_F(BorderedFormTest, ABorderWindowMovedFromOutsideShowsTheFramePaintedAnew)
+{
+    const TPoint title{Provider->CaptionBandRect().Right - 2, Provider->CaptionBandRect().Top + 1};
+    Provider->FormActive = true;
+    Paint();
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
+    ASSERT_EQ(CachePixel(title.X, title.Y), FrameTitleHotColour);
+    Provider->FormActive = false; // no repaint asked for
+    RECT before{};
+    GetWindowRect(Border, &before);
+    SetWindowPos(Border, nullptr, before.left + 5, before.top + 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(CachePixel(title.X, title.Y), FrameTitleColour);
+    RECT after{};
+    GetWindowRect(Border, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
 }
 
 } // namespace

@@ -489,3 +489,28 @@ TEST_F(DialogWndTest, ABoxKeepsItsOwnLayeringItsToolCaptionAndItsCaptionFont)
 }
 
 } // namespace
+
+namespace {
+
+// The box's activation redraws its children with its frame, and a box that loses the focus has
+// the active window painted before the message returns.
+TEST_F(DialogWndTest, ActivationRedrawsTheChildrenAndALostFocusPaintsTheActiveWindowAtOnce)
+{
+    RunBox(nullptr, L"Text", L"Caption", MB_OKCANCEL, [](HWND box) {
+        ASSERT_NE(DialogAdapter(box), nullptr);
+        const HWND ok = Item(box, IDOK);
+        RedrawWindow(box, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ASSERT_FALSE(GetUpdateRect(ok, nullptr, FALSE));
+        SendMessageW(box, WM_NCACTIVATE, FALSE, 0);
+        EXPECT_TRUE(GetUpdateRect(ok, nullptr, FALSE)) << "the buttons are redrawn with the frame";
+
+        const HWND active = GetActiveWindow();
+        ASSERT_NE(active, nullptr);
+        RedrawWindow(active, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        SendMessageW(box, WM_KILLFOCUS, 0, 0);
+        EXPECT_FALSE(GetUpdateRect(active, nullptr, FALSE)) << "painted before the message returned";
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    });
+}
+
+} // namespace

@@ -541,7 +541,7 @@ TEST_F(SkinMenusPainting, MenuLineItemsPaintOverTheProvidersImage)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MDISkinProvider = c.withProvider ? reinterpret_cast<TsSkinProvider*>(&provider) : nullptr;
-        ProviderMenuLine = [](TsSkinProvider*, HDC) { return MenuLineImage{line, TPoint{0, 0}}; };
+        ProviderMenuLine = [](TsSkinProvider*, const MenuLineItemPaint&) { return MenuLineImage{line, TPoint{0, 0}}; };
         file->SetEnabled(c.enabled);
         TBitmap target;
         target.SetPixelFormat(pf24bit);
@@ -573,7 +573,7 @@ TEST_F(SkinMenusPainting, AMenuLineItemOfAFormWithoutAProviderPaintsNothing)
     Menus->SetUpMainMenu(menu, true);
     static int calls = 0;
     calls = 0;
-    ProviderMenuLine = [](TsSkinProvider*, HDC) {
+    ProviderMenuLine = [](TsSkinProvider*, const MenuLineItemPaint&) {
         ++calls;
         return MenuLineImage{nullptr, TPoint{0, 0}};
     };

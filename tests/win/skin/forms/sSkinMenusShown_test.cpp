@@ -438,7 +438,7 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
     PaintSectionByName(line.get(), "MENULINE", "MENUITEM", 0, Manager, TPoint{0, 0}, clBlack, nullptr);
     static int provider = 0;
     MDISkinProvider = reinterpret_cast<TsSkinProvider*>(&provider);
-    ProviderMenuLine = [](TsSkinProvider*, HDC) { return MenuLineImage{line.get(), TPoint{0, 0}}; };
+    ProviderMenuLine = [](TsSkinProvider*, const MenuLineItemPaint&) { return MenuLineImage{line.get(), TPoint{0, 0}}; };
     DrawMenuBar(form->Handle());
     Pump();
 
