@@ -23,14 +23,19 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/EngineUnits.h"
+#include "win/skin/forms/FormFrameFixture.h"
 #include "win/support/FreeSpy.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -1358,4 +1363,89 @@ TEST_F(ProviderTest, UnderDesktopCompositionTheOutlineSizingFallsBackToThePlatfo
         EXPECT_EQ(provider->ResizeMode(), composed ? rmStandard : rmBorder);
         FreeAndNil(Form);
     }
+}
+
+// ---- skin changes through the manager
+
+// A shown form with its provider under the frame test skin, whose extended border the manager
+// switches on and off.
+class ProviderSkinChangeTest : public ks::test::FormFrameFixture {};
+
+// A skin change holds every shown form under the redraw lock, whose WM_SETREDRAW takes WS_VISIBLE
+// from the window meanwhile; the refresh inside still switches the form's border window by the
+// manager's setting.
+TEST_F(ProviderSkinChangeTest, TheManagersChangesSwitchTheBorderWindowOfAShownForm)
+{
+    if (!ks::Sys().LayeredWindowsAvailable())
+        GTEST_SKIP() << "no layered windows";
+    ASSERT_EQ(Provider->BorderForm, nullptr);
+    Dir.Write(L"Other.asz", ks::test::FrameSkinArchive({.titleBar = true}));
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool border;
+    } steps[] = {
+        {"extended borders on", [&] { Manager->SetExtendedBorders(true); }, true},
+        {"a new skin with an extended border", [&] { Manager->SetSkinName(L"Other"); }, true},
+        {"extended borders off", [&] { Manager->SetExtendedBorders(false); }, false},
+        {"extended borders on again", [&] { Manager->SetExtendedBorders(true); }, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        Pump();
+        EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+        ASSERT_EQ(Provider->BorderForm != nullptr, step.border);
+        if (step.border) {
+            EXPECT_TRUE(IsWindowVisible(Provider->BorderWindow()));
+        }
+    }
+}
+
+// For a person to look at (build/<target>/skin-change-extended-border.png): a form switched to a
+// skin with an extended border by the manager, the border window's image over a checkerboard
+// (Xvfb composites no layered window) with the form's client in it.
+TEST_F(ProviderSkinChangeTest, PictureOfAFormSwitchedToAnExtendedBorderSkin)
+{
+    if (!ks::Sys().LayeredWindowsAvailable())
+        GTEST_SKIP() << "no layered windows";
+    Form->SetCaption(L"Генератор паролей");
+    Dir.Write(L"Other.asz", ks::test::FrameSkinArchive({.titleBar = true}));
+    Manager->SetExtendedBorders(true);
+    Manager->SetSkinName(L"Other");
+    Pump();
+    ASSERT_NE(Provider->BorderForm, nullptr);
+    std::unique_ptr<TBitmap> shown = ks::test::Composed(*Provider->SkinData()->CacheBitmap);
+    RECT client{};
+    GetClientRect(Form->Handle(), &client);
+    HDC dc = GetDC(Form->Handle());
+    BitBlt(shown->Canvas().Handle(), Provider->ClientOffsetX(), Provider->ClientOffsetY(), client.right, client.bottom,
+           dc, 0, 0, SRCCOPY);
+    ReleaseDC(Form->Handle(), dc);
+    ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/skin-change-extended-border.png");
+}
+
+// While the skin is off nothing follows the frames' activation, and a provider takes its form as
+// active: a skin switched on draws a frame active only for the active window, or for the
+// client's active child under it.
+class ProviderActivationTest : public ks::test::SkinnedMDIFixture {};
+
+TEST_F(ProviderActivationTest, ASkinSwitchedOnDrawsOnlyTheActiveFramesActive)
+{
+    Manager->SetActive(false);
+    TForm* children[2] = {MakeChild(L"One"), MakeChild(L"Two", 30)};
+    const std::pair<TsSkinProvider*, bool> expected[] = {
+        {Create<TsSkinProvider>(Form), false},
+        {Create<TsSkinProvider>(children[0]), false},
+        {Create<TsSkinProvider>(children[1]), true},
+    };
+    SetActiveWindow(Main->Handle());
+    Pump();
+    ASSERT_EQ(reinterpret_cast<HWND>(SendMessageW(Main->ClientHandle(), WM_MDIGETACTIVE, 0, 0)), children[1]->Handle());
+
+    Manager->SetActive(true);
+    for (size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(expected[i].first->FormActive, expected[i].second) << "form " << i;
+    for (TForm* child : children)
+        child->Free();
 }
