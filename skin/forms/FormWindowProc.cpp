@@ -96,6 +96,12 @@ void TsSkinProvider::FormWndProc(TMessage& message)
 
 void TsSkinProvider::DispatchFormMessage(TMessage& message)
 {
+    // Let go of its form but still called by whoever took the procedure over after it: it only
+    // passes the messages on, so that it neither answers for the form nor skins it again.
+    if (Passive) {
+        CallOld(message);
+        return;
+    }
     if (message.Msg == SM_SKINCMD && AnyStateCommand(message))
         return;
     if (BeingDestroyed() || !FSkinData || !FSkinData->IsSkinActive())

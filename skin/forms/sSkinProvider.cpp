@@ -161,9 +161,8 @@ void TsSkinProvider::Free()
     if (FMessageFrames && !(Form && Form->ComponentState().Contains(csDestroying))) {
         FFreePending = true;
         // The form's next messages, and a provider made meanwhile, no longer meet this one;
-        // one made meanwhile is not undone when this one is deleted later. Under a scroll
-        // adapter that holds the procedure the form keeps calling this provider until then.
-        if (Form && !Passive && Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
+        // one made meanwhile is not undone when this one is deleted later.
+        if (Form && !Passive)
             ReleaseForm();
         return;
     }
@@ -172,6 +171,18 @@ void TsSkinProvider::Free()
 
 void TsSkinProvider::ReleaseForm()
 {
+    // Everything this provider put on the form goes with it: a provider made meanwhile finds
+    // the controls unskinned, no border window and the form's own procedure, and takes them all.
+    SetBorderFormActive(false);
+    delete std::exchange(Adapter, nullptr);
+    // The scroll adapter gives the form's procedure back to this provider as it goes, so that
+    // this provider can give back its own.
+    if (ScrollAdapter)
+        std::exchange(ScrollAdapter, nullptr)->Free();
+    // The skin's shape would otherwise stay on the form and cut it when it grows.
+    const HWND wnd = FormWnd();
+    if (wnd && !Form->ComponentState().Contains(csDestroying) && HaveBorder() && !RegionChanging)
+        SetWindowRgn(wnd, nullptr, IsWindowVisible(wnd));
     SetSysMenuStyle(false);
     RemoveSkinnedForm(Form);
     // Given back only while the form still calls this provider: whoever took the procedure
@@ -185,19 +196,10 @@ void TsSkinProvider::ReleaseForm()
 TsSkinProvider::~TsSkinProvider()
 {
     ForgetMessageFrames();
-    // The border window calls back into this provider; it never outlives it.
-    SetBorderFormActive(false);
-    delete Adapter;
-    Adapter = nullptr;
-    // The cover form calls back into this provider; it never outlives it.
-    FreeCoverForm();
-    // The form's scroll adapter took the window procedure over from this provider and gives it
-    // back as it goes: before this provider gives its own back, or the form would be left
-    // calling this provider after it is gone.
-    if (ScrollAdapter)
-        std::exchange(ScrollAdapter, nullptr)->Free();
     if (Form && !Passive)
         ReleaseForm();
+    // The cover form calls back into this provider; it never outlives it.
+    FreeCoverForm();
     // The client adapter calls back into this provider; it never outlives it.
     SetMDIFormSupport(false);
     delete TempBmp;
@@ -313,6 +315,9 @@ void TsSkinProvider::ShowBorderWindow()
 
 void TsSkinProvider::UpdateRegion()
 {
+    // A provider that let its form go leaves the form's shape alone.
+    if (Passive)
+        return;
     MakeRegionRects();
     ApplyRegion(true);
 }
