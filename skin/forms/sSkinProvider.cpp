@@ -49,6 +49,17 @@ TsSkinProvider* AnsweringProvider(TCustomForm& form, const TsSkinProvider* excep
     return nullptr;
 }
 
+// The provider's parts that hold the form's controls and scroll bars or call back into the
+// provider (the border window): none outlives the provider's hold on the form. The scroll adapter
+// gives the form's procedure back to the provider as it goes.
+void DropFormParts(TsSkinProvider& provider)
+{
+    provider.SetBorderFormActive(false);
+    delete std::exchange(provider.Adapter, nullptr);
+    if (provider.ScrollAdapter)
+        std::exchange(provider.ScrollAdapter, nullptr)->Free();
+}
+
 const ks::PropertyInfo ProviderProps[] = {
     ks::Prop<&TsSkinProvider::AddedTitle>("AddedTitle"),
     ks::Prop<&TsSkinProvider::AllowExtBorders, &TsSkinProvider::SetAllowExtBorders>("AllowExtBorders").DefaultIs(true),
@@ -173,12 +184,7 @@ void TsSkinProvider::ReleaseForm()
 {
     // Everything this provider put on the form goes with it: a provider made meanwhile finds
     // the controls unskinned, no border window and the form's own procedure, and takes them all.
-    SetBorderFormActive(false);
-    delete std::exchange(Adapter, nullptr);
-    // The scroll adapter gives the form's procedure back to this provider as it goes, so that
-    // this provider can give back its own.
-    if (ScrollAdapter)
-        std::exchange(ScrollAdapter, nullptr)->Free();
+    DropFormParts(*this);
     // The skin's shape would otherwise stay on the form and cut it when it grows.
     const HWND wnd = FormWnd();
     if (wnd && !Form->ComponentState().Contains(csDestroying) && HaveBorder() && !RegionChanging)
@@ -198,6 +204,8 @@ TsSkinProvider::~TsSkinProvider()
     ForgetMessageFrames();
     if (Form && !Passive)
         ReleaseForm();
+    // A passive provider may have been given them all the same, through its settings.
+    DropFormParts(*this);
     // The cover form calls back into this provider; it never outlives it.
     FreeCoverForm();
     // The client adapter calls back into this provider; it never outlives it.
