@@ -230,8 +230,10 @@ public:
     // link, frees the owned components last-created-first (while this component is still
     // whole) and leaves the owner's list. Overrides call the inherited one last.
     virtual void BeforeDestruction();
-    // BeforeDestruction() then delete. Safe while the owner is itself being destroyed.
-    void Free();
+    // BeforeDestruction() then delete. Safe while the owner is itself being destroyed. A class
+    // whose objects run code that may free them defers its own deletion here, whatever pointer
+    // it is freed through.
+    virtual void Free();
 
     // ---- name and owner
     const std::string& Name() const noexcept { return FName; }

@@ -21,7 +21,7 @@ public:
 
     // Inside its own OnTimer the timer stops at once and is freed when the handler returns, so
     // the handler may go on using it.
-    void Free();
+    void Free() override;
 
     bool Enabled() const noexcept { return FEnabled; }
     // Raises EOutOfResources "Not enough timers available" when the system refuses a timer.

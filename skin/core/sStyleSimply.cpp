@@ -131,32 +131,39 @@ void ReshowMaximized(HWND wnd)
     SetActiveWindow(active);
 }
 
-void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint, const TacSkinChanging& animation)
+// The repaint runs the form's own code (its OnPaint, the animation's pumped messages), which may
+// free the form or only its provider: neither is touched once it is gone.
+void Unlock(const LockedForm& locked, const ks::ComponentWatch& watch, bool repaint,
+            const TacSkinChanging& animation)
 {
+    TCustomForm& form = *locked.Form;
+    auto& provider = dynamic_cast<ks::LockableFormProvider&>(*locked.Provider);
     const HWND wnd = form.HandleIfAllocated();
     if (!wnd)
         return;
+    const auto alive = [&] { return watch.Alive(locked.Form) && watch.Alive(locked.Provider) && IsWindow(wnd); };
     if (!repaint) {
         SetRedraw(wnd, true);
-        provider.SetInUpdate(false);
+        if (watch.Alive(locked.Provider))
+            provider.SetInUpdate(false);
         return;
     }
     if (animation.Active()) {
         // A form whose frame the platform draws shows its new look at once. A translucent form
         // ends at its own opacity: the animation leaves the form at the opacity it reaches.
-        ks::ComponentWatch watch;
-        watch.Watch(&form);
         const uint8_t opacity = form.AlphaBlend() ? form.AlphaBlendValue() : 255;
         if (provider.DrawNonClientArea())
             AnimateFormWindow(&form, animation.Time(), opacity, animation.Mode());
         else
             AnimateFormWindow(&form, 0, opacity, atFading);
-        if (!watch.Alive(&form) || !IsWindow(wnd))
+        if (!alive())
             return;
     }
     if (provider.BorderWindow() && IsZoomed(wnd))
         ReshowMaximized(wnd);
     SetRedraw(wnd, true);
+    if (!alive())
+        return;
     provider.SetInUpdate(false);
     if (provider.DrawNonClientArea()) {
         // Before version 6 the system keeps drawing the old region's shape unless it is taken
@@ -164,8 +171,10 @@ void Unlock(TCustomForm& form, ks::LockableFormProvider& provider, bool repaint,
         if (ks::Sys().Win32MajorVersion() < 6)
             SetWindowRgn(wnd, nullptr, FALSE);
         provider.UpdateRegion();
+        if (!alive())
+            return;
         RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        if (provider.BorderWindow())
+        if (alive() && provider.BorderWindow())
             provider.ShowBorderWindow();
     } else {
         RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -327,8 +336,7 @@ void EndFormsUpdate(TsSkinManager* manager, bool repaint) noexcept
             continue;
         }
         try {
-            Unlock(*locked.Form, dynamic_cast<ks::LockableFormProvider&>(*locked.Provider), paint,
-                   *manager->AnimEffects()->SkinChanging());
+            Unlock(locked, lock->Watch, paint, *manager->AnimEffects()->SkinChanging());
         } catch (...) {
             // The next form must still be unlocked; the failure is reported, not lost.
             if (Application)

@@ -65,6 +65,19 @@ bool PressLasts(TsSkinProvider& p)
     return at.x >= rec->Rect.Left && at.x < rec->Rect.Right && at.y >= rec->Rect.Top && at.y < rec->Rect.Bottom;
 }
 
+// Whether the system draws the window's frame active now: a top-level window while it is the
+// active one, an MDI child while it is its client's active child under an active main window.
+bool FrameActiveNow(HWND wnd, bool mdiChild)
+{
+    if (!wnd)
+        return false;
+    if (!mdiChild)
+        return GetActiveWindow() == wnd;
+    const HWND client = GetParent(wnd);
+    return client && reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) == wnd &&
+           GetActiveWindow() == GetParent(client);
+}
+
 } // namespace
 
 struct TsSkinProvider::FormMessageFrame {
@@ -102,6 +115,12 @@ void TsSkinProvider::FormWndProc(TMessage& message)
 
 void TsSkinProvider::DispatchFormMessage(TMessage& message)
 {
+    // Let go of its form but still called by whoever took the procedure over after it: it only
+    // passes the messages on, so that it neither answers for the form nor skins it again.
+    if (Passive) {
+        CallOld(message);
+        return;
+    }
     if (message.Msg == SM_SKINCMD && AnyStateCommand(message))
         return;
     if (BeingDestroyed() || !FSkinData || !FSkinData->IsSkinActive())
@@ -281,6 +300,9 @@ void TsSkinProvider::NewSkinUnskinned(TMessage&)
     if (manager) {
         InitTitleButtonSections();
         SetSysMenuStyle(true);
+        // The frame's activation was not followed while the skin was off, and a provider that
+        // hooked an inactive form starts out active.
+        FormActive = FrameActiveNow(FormWnd(), IsMDIChildForm(Form));
         if (IsMDIMainForm(Form) && Screen && Form->ActiveMDIChild() &&
             Form->ActiveMDIChild() == Screen->ActiveForm())
             FormActive = true;
@@ -382,8 +404,10 @@ void TsSkinProvider::SkinCmdRefresh(TMessage& message)
     }
     if (HaveBorder())
         NeedRegionUpdate = true;
+    // The form's own flag, not the window's: during a skin change the redraw lock holds every
+    // shown form, and WM_SETREDRAW takes WS_VISIBLE away from its window meanwhile.
     const HWND wnd = FormWnd();
-    if (!wnd || !IsWindowVisible(wnd))
+    if (!wnd || !Form->Showing())
         return;
     FSkinData->BackgroundChanged = true;
     SetBorderFormActive(manager && manager->ExtendedBorders());

@@ -682,6 +682,10 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         FSkinData->SetUpdating(false);
         SetBorderFormActive(manager && manager->ExtendedBorders());
         CallOld(m);
+        // The form's OnShow may have freed this provider: its free waits for this message,
+        // but the form is no longer this provider's to skin.
+        if (Passive)
+            return;
         UpdateFormScrolls();
         if (IsMDIChildForm(Form) && IsZoomed(wnd))
             InvalidateNonClient();
@@ -708,14 +712,21 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         CallOld(m);
         if (!watch.Alive(this))
             return;
-        UpdateFormScrolls();
+        if (!Passive)
+            UpdateFormScrolls();
     }
     if (madeLayered && IsWindow(wnd))
         SetLayeredForAnimation(wnd, false);
+    if (Passive) {
+        // Freed in OnShow: the form is shown as it is, at its own opacity, without the skin.
+        if (ownLayered)
+            Form->SetAlphaBlendValue(target);
+        return;
+    }
     AnimateShow = false;
     if (!BorderForm) {
         AnimateFormWindow(Form, setting->Time(), target, setting->Mode());
-        if (!watch.Alive(this) || !IsWindow(wnd))
+        if (!watch.Alive(this) || Passive || !IsWindow(wnd))
             return;
 
         ApplyRegion(false);

@@ -333,8 +333,9 @@ bool TsSkinProvider::InitMenu()
     if (busy || !Form || !Form->Menu() || Form->Menu()->Items()->Count() == 0)
         return false;
     busy = true;
+    // A menu the system refuses to rebuild raises; the next form's menu is still rebuilt.
+    ks::ScopeExit done{[] { busy = false; }};
     Form->Menu()->Items()->Items(0)->MenuChanged(true);
-    busy = false;
     return true;
 }
 

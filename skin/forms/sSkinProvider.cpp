@@ -49,6 +49,17 @@ TsSkinProvider* AnsweringProvider(TCustomForm& form, const TsSkinProvider* excep
     return nullptr;
 }
 
+// The provider's parts that hold the form's controls and scroll bars or call back into the
+// provider (the border window): none outlives the provider's hold on the form. The scroll adapter
+// gives the form's procedure back to the provider as it goes.
+void DropFormParts(TsSkinProvider& provider)
+{
+    provider.SetBorderFormActive(false);
+    delete std::exchange(provider.Adapter, nullptr);
+    if (provider.ScrollAdapter)
+        std::exchange(provider.ScrollAdapter, nullptr)->Free();
+}
+
 const ks::PropertyInfo ProviderProps[] = {
     ks::Prop<&TsSkinProvider::AddedTitle>("AddedTitle"),
     ks::Prop<&TsSkinProvider::AllowExtBorders, &TsSkinProvider::SetAllowExtBorders>("AllowExtBorders").DefaultIs(true),
@@ -161,9 +172,8 @@ void TsSkinProvider::Free()
     if (FMessageFrames && !(Form && Form->ComponentState().Contains(csDestroying))) {
         FFreePending = true;
         // The form's next messages, and a provider made meanwhile, no longer meet this one;
-        // one made meanwhile is not undone when this one is deleted later. Under a scroll
-        // adapter that holds the procedure the form keeps calling this provider until then.
-        if (Form && !Passive && Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
+        // one made meanwhile is not undone when this one is deleted later.
+        if (Form && !Passive)
             ReleaseForm();
         return;
     }
@@ -172,6 +182,13 @@ void TsSkinProvider::Free()
 
 void TsSkinProvider::ReleaseForm()
 {
+    // Everything this provider put on the form goes with it: a provider made meanwhile finds
+    // the controls unskinned, no border window and the form's own procedure, and takes them all.
+    DropFormParts(*this);
+    // The skin's shape would otherwise stay on the form and cut it when it grows.
+    const HWND wnd = FormWnd();
+    if (wnd && !Form->ComponentState().Contains(csDestroying) && HaveBorder() && !RegionChanging)
+        SetWindowRgn(wnd, nullptr, IsWindowVisible(wnd));
     SetSysMenuStyle(false);
     RemoveSkinnedForm(Form);
     // Given back only while the form still calls this provider: whoever took the procedure
@@ -185,19 +202,12 @@ void TsSkinProvider::ReleaseForm()
 TsSkinProvider::~TsSkinProvider()
 {
     ForgetMessageFrames();
-    // The border window calls back into this provider; it never outlives it.
-    SetBorderFormActive(false);
-    delete Adapter;
-    Adapter = nullptr;
-    // The cover form calls back into this provider; it never outlives it.
-    FreeCoverForm();
-    // The form's scroll adapter took the window procedure over from this provider and gives it
-    // back as it goes: before this provider gives its own back, or the form would be left
-    // calling this provider after it is gone.
-    if (ScrollAdapter)
-        std::exchange(ScrollAdapter, nullptr)->Free();
     if (Form && !Passive)
         ReleaseForm();
+    // A passive provider may have been given them all the same, through its settings.
+    DropFormParts(*this);
+    // The cover form calls back into this provider; it never outlives it.
+    FreeCoverForm();
     // The client adapter calls back into this provider; it never outlives it.
     SetMDIFormSupport(false);
     delete TempBmp;
@@ -313,6 +323,9 @@ void TsSkinProvider::ShowBorderWindow()
 
 void TsSkinProvider::UpdateRegion()
 {
+    // A provider that let its form go leaves the form's shape alone.
+    if (Passive)
+        return;
     MakeRegionRects();
     ApplyRegion(true);
 }

@@ -106,7 +106,7 @@ public:
     void BeforeDestruction() override;
     // Freed while one of the form's messages runs through this provider (from the form's OnShow,
     // say), the provider goes when that message returns, never under the running handler.
-    void Free();
+    void Free() override;
     // Frees the running glow animations of the system and user title buttons.
     void StopTitleAnimations();
     // The record of the title button with this hit code; nullptr for none.

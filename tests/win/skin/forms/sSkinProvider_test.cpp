@@ -23,14 +23,19 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/EngineUnits.h"
+#include "win/skin/forms/FormFrameFixture.h"
 #include "win/support/FreeSpy.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -278,69 +283,137 @@ TEST_F(ProviderTest, ProviderOnAFormWithoutAWindowAndFreedInAnyOrder)
     Pump();
 }
 
-// The form's OnShow runs inside the provider's handling of the show and of the visibility change
-// around it, under the show animation; the hook's provider still has its form to prepare after
-// that change. A provider freed there goes once the handling returns.
-TEST_F(ProviderTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
-{
-    Manager->AnimEffects()->DialogShow()->SetActive(true);
-    Manager->AnimEffects()->DialogShow()->SetTime(60);
-    Manager->AnimEffects()->DialogShow()->SetMode(atFading);
-    MakeForm(bsSizeable, false);
-    const TWndMethod own = Form->WindowProc();
-    struct Freer {
-        TsSkinProvider* Provider;
-        bool ShownWhileAnimating = false;
-        void Show(TObject*)
-        {
-            ShownWhileAnimating = Provider->Animating;
-            std::exchange(Provider, nullptr)->Free();
-        }
-    } freer{TsSkinProvider::CreateProviderFlagged(Form)};
-    auto* spy = Create<ks::test::FreeSpy>(nullptr);
-    freer.Provider->FreeNotification(spy);
-    TsSkinProvider* provider = freer.Provider;
-    Form->SetOnShow(TNotifyEvent(&freer, &Freer::Show));
-    Form->Show();
-    EXPECT_TRUE(freer.ShownWhileAnimating);
-    EXPECT_EQ(spy->Freed, provider);
-    EXPECT_TRUE(Form->WindowProc() == own);
-    EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+// A form about to be shown with what a provider takes over (a button, the window's own scroll bar,
+// extended borders where the system has layered windows) under the show animation.
+class ProviderGoingTest : public ProviderTest {
+protected:
+    void SetUp() override
+    {
+        ProviderTest::SetUp();
+        Manager->AnimEffects()->DialogShow()->SetActive(true);
+        Manager->AnimEffects()->DialogShow()->SetTime(60);
+        Manager->AnimEffects()->DialogShow()->SetMode(atFading);
+        Manager->SetExtendedBorders(true);
+    }
+    // The form's provider before the show: the hook's, still waiting, or one that has prepared
+    // the form and skins its button and its scroll bar.
+    TsSkinProvider* MakeHiddenForm(bool prepared)
+    {
+        FreeAndNil(Form);
+        MakeForm(bsSizeable, false);
+        Button = Create<TButton>(Form);
+        Button->SetParent(Form);
+        Button->SetBounds(10, 10, 80, 24);
+        Own = Form->WindowProc();
+        if (!prepared)
+            return TsSkinProvider::CreateProviderFlagged(Form);
+        SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->PrepareForm();
+        provider->UpdateFormScrolls();
+        EXPECT_NE(provider->ScrollAdapter, nullptr);
+        EXPECT_TRUE(Adapted(Button->Handle()));
+        return provider;
+    }
+    static bool Adapted(HWND wnd) { return GetPropW(wnd, AdapterProperty) != nullptr; }
+    bool Shaped()
+    {
+        ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+        return GetWindowRgn(Wnd(), region.get()) != ERROR;
+    }
 
-    const HWND wnd = Wnd();
-    EXPECT_TRUE(IsWindowVisible(wnd));
-    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-    Pump();
-    EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE)) << "the form paints without its provider";
-    Form->Close();
-    Pump();
-    EXPECT_FALSE(IsWindowVisible(wnd));
-    spy->Free();
+    TButton* Button = nullptr;
+    TWndMethod Own;
+};
+
+// The form's OnShow runs inside the provider's handling of the show, under the show animation. A
+// provider freed there, through whatever pointer, goes once that handling returns, and gives the
+// form back at once and whole.
+TEST_F(ProviderGoingTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
+{
+    for (const bool prepared : {false, true}) {
+        SCOPED_TRACE(prepared ? "a provider that prepared the form" : "the hook's waiting provider");
+        struct Freer {
+            TComponent* Provider;
+            ks::test::FreeSpy* Spy;
+            bool ShownWhileAnimating = false;
+            bool FreedAtOnce = false;
+            void Show(TObject*)
+            {
+                ShownWhileAnimating = static_cast<TsSkinProvider*>(Provider)->Animating;
+                std::exchange(Provider, nullptr)->Free();
+                FreedAtOnce = Spy->Freed != nullptr;
+            }
+        };
+        auto* spy = Create<ks::test::FreeSpy>(nullptr);
+        TsSkinProvider* provider = MakeHiddenForm(prepared);
+        provider->FreeNotification(spy);
+        Freer freer{provider, spy};
+        Form->SetOnShow(TNotifyEvent(&freer, &Freer::Show));
+        Form->Show();
+        EXPECT_TRUE(freer.ShownWhileAnimating);
+        EXPECT_FALSE(freer.FreedAtOnce) << "never under its running handler";
+        EXPECT_EQ(spy->Freed, provider);
+        EXPECT_TRUE(Form->WindowProc() == Own);
+        EXPECT_EQ(SkinCommand(SKC_IS_SKINNED), 0);
+        EXPECT_FALSE(Shaped()) << "the skin's shape goes with the provider";
+        EXPECT_FALSE(Adapted(Button->Handle()));
+        EXPECT_FALSE(Adapted(Wnd())) << "nor is the scroll bar skinned";
+
+        const HWND wnd = Wnd();
+        EXPECT_TRUE(IsWindowVisible(wnd));
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+        EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE)) << "the form paints without its provider";
+        spy->Free();
+    }
 }
 
-// A provider the application makes in OnShow takes the form from the hook's, which has not
-// prepared it yet; the hook's, deleted once the show ends, leaves the new one's form skinned.
-TEST_F(ProviderTest, AProviderMadeInOnShowKeepsTheFormAfterTheHooksOneGoes)
+// A provider the application makes in OnShow takes the form from the one before it: the hook's,
+// still waiting, which it replaces, or one the application freed first. The new provider skins
+// the whole form, and freed in turn, leaves the form its own procedure.
+TEST_F(ProviderGoingTest, AProviderMadeInOnShowSkinsTheWholeFormAfterTheOneBeforeIt)
 {
-    MakeForm(bsSizeable, false);
-    struct Maker {
-        TCustomForm* Form;
-        TsSkinProvider* Made = nullptr;
-        void Show(TObject*) { Made = Create<TsSkinProvider>(Form); }
-    } maker{Form};
-    TsSkinProvider* hooks = TsSkinProvider::CreateProviderFlagged(Form);
-    auto* spy = Create<ks::test::FreeSpy>(nullptr);
-    hooks->FreeNotification(spy);
-    Form->SetOnShow(TNotifyEvent(&maker, &Maker::Show));
-    Form->Show();
-    Pump();
-    EXPECT_EQ(spy->Freed, hooks);
-    ASSERT_NE(maker.Made, nullptr);
-    EXPECT_TRUE(Form->WindowProc() == TWndMethod(maker.Made, &TsSkinProvider::FormWndProc));
-    EXPECT_EQ(SkinCommand(SKC_GET_PROVIDER), reinterpret_cast<LRESULT>(maker.Made));
-    const auto& skinned = SkinnedForms();
-    EXPECT_NE(std::find(skinned.begin(), skinned.end(), Form), skinned.end()) << "the core still reaches the form";
-    spy->Free();
+    for (const bool prepared : {false, true}) {
+        SCOPED_TRACE(prepared ? "after a provider that prepared the form" : "after the hook's waiting provider");
+        struct Maker {
+            TCustomForm* Form;
+            TsSkinProvider* Before;
+            TsSkinProvider* Made = nullptr;
+            void Show(TObject*)
+            {
+                if (Before)
+                    std::exchange(Before, nullptr)->Free();
+                Made = Create<TsSkinProvider>(Form);
+            }
+        };
+        auto* spy = Create<ks::test::FreeSpy>(nullptr);
+        TsSkinProvider* before = MakeHiddenForm(prepared);
+        before->FreeNotification(spy);
+        Maker maker{Form, prepared ? before : nullptr};
+        Form->SetOnShow(TNotifyEvent(&maker, &Maker::Show));
+        Form->Show();
+        Pump();
+        EXPECT_EQ(spy->Freed, before);
+        ASSERT_NE(maker.Made, nullptr);
+        TsSkinProvider* made = maker.Made;
+        EXPECT_FALSE(made->Passive);
+        EXPECT_EQ(SkinCommand(SKC_GET_PROVIDER), reinterpret_cast<LRESULT>(made));
+        const auto& skinned = SkinnedForms();
+        EXPECT_NE(std::find(skinned.begin(), skinned.end(), Form), skinned.end()) << "the core still reaches the form";
+        ASSERT_NE(made->Adapter, nullptr);
+        EXPECT_EQ(made->Adapter->Items.size(), 1u) << "the button is the new provider's";
+        if (Manager->ExtendedBorders()) {
+            EXPECT_NE(made->BorderForm, nullptr);
+        }
+        const TacMainWnd* scroll = GetScrollHandler(Wnd());
+        EXPECT_TRUE(!scroll || scroll == made->ScrollAdapter) << "no scroll adapter of the one that went";
+
+        made->Free();
+        EXPECT_TRUE(Form->WindowProc() == Own);
+        EXPECT_FALSE(Adapted(Button->Handle()));
+        spy->Free();
+    }
 }
 
 TEST_F(ProviderTest, FormChangingItsBorderWhileShownKeepsItsProvider)
@@ -1386,3 +1459,140 @@ TEST_F(ProviderTest, OnlyAFormThatScrollsGetsItsScrollAdapter)
 }
 
 } // namespace
+
+// A menu the system refuses to rebuild raises out of InitMenu; the next menu is still rebuilt.
+TEST_F(ProviderTest, AMenuThatFailsToRebuildLeavesTheNextOneToBeRebuilt)
+{
+    MakeForm();
+    const auto menuWith = [&](const wchar_t* caption) {
+        auto* menu = Create<TMainMenu>(Form);
+        auto* item = Create<TMenuItem>(menu);
+        item->SetCaption(caption);
+        menu->Items()->Add(item);
+        auto* sub = Create<TMenuItem>(menu);
+        sub->SetCaption(L"Open");
+        item->Add(sub);
+        return menu;
+    };
+    TMainMenu* broken = menuWith(L"File");
+    TMainMenu* sound = menuWith(L"Edit");
+    Form->SetMenu(broken);
+    Pump();
+    auto* provider = Create<TsSkinProvider>(Form);
+    DestroyMenu(broken->Items()->Items(0)->Handle());
+    EXPECT_ANY_THROW(provider->InitMenu());
+    Form->SetMenu(sound);
+    EXPECT_TRUE(provider->InitMenu());
+    Form->SetMenu(nullptr);
+}
+
+// ---- skin changes through the manager
+
+// A shown form with its provider under the frame test skin, whose extended border the manager
+// switches on and off.
+class ProviderSkinChangeTest : public ks::test::FormFrameFixture {};
+
+// A skin change holds every shown form under the redraw lock, whose WM_SETREDRAW takes WS_VISIBLE
+// from the window meanwhile; the refresh inside still switches the form's border window by the
+// manager's setting.
+TEST_F(ProviderSkinChangeTest, TheManagersChangesSwitchTheBorderWindowOfAShownForm)
+{
+    if (!ks::Sys().LayeredWindowsAvailable())
+        GTEST_SKIP() << "no layered windows";
+    ASSERT_EQ(Provider->BorderForm, nullptr);
+    Dir.Write(L"Other.asz", ks::test::FrameSkinArchive({.titleBar = true}));
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool border;
+    } steps[] = {
+        {"extended borders on", [&] { Manager->SetExtendedBorders(true); }, true},
+        {"a new skin with an extended border", [&] { Manager->SetSkinName(L"Other"); }, true},
+        {"extended borders off", [&] { Manager->SetExtendedBorders(false); }, false},
+        {"extended borders on again", [&] { Manager->SetExtendedBorders(true); }, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        Pump();
+        EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+        ASSERT_EQ(Provider->BorderForm != nullptr, step.border);
+        if (step.border) {
+            EXPECT_TRUE(IsWindowVisible(Provider->BorderWindow()));
+        }
+    }
+}
+
+// A form whose OnPaint frees its provider while the end of a skin change repaints it: the
+// repaint leaves the provider alone once it is gone (a read of it faults under Wine's
+// freed-memory checking, WINEDEBUG=warn+heap).
+TEST_F(ProviderSkinChangeTest, AFormWhoseOnPaintFreesItsProviderDuringASkinChangeStaysShown)
+{
+    struct Freer {
+        TComponent* Provider;
+        void Paint(TObject*)
+        {
+            if (Provider)
+                std::exchange(Provider, nullptr)->Free();
+        }
+    } freer{Provider};
+    auto* spy = Create<ks::test::FreeSpy>(nullptr);
+    Provider->FreeNotification(spy);
+    Form->SetOnPaint(TNotifyEvent(&freer, &Freer::Paint));
+    Manager->SetHueOffset(20);
+    EXPECT_EQ(freer.Provider, nullptr) << "the change's repaint ran OnPaint";
+    EXPECT_EQ(spy->Freed, Provider);
+    Provider = nullptr;
+    Form->SetOnPaint({});
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+    spy->Free();
+}
+
+// For a person to look at (build/<target>/skin-change-extended-border.png): a form switched to a
+// skin with an extended border by the manager, the border window's image over a checkerboard
+// (Xvfb composites no layered window) with the form's client in it.
+TEST_F(ProviderSkinChangeTest, PictureOfAFormSwitchedToAnExtendedBorderSkin)
+{
+    if (!ks::Sys().LayeredWindowsAvailable())
+        GTEST_SKIP() << "no layered windows";
+    Form->SetCaption(L"Генератор паролей");
+    Dir.Write(L"Other.asz", ks::test::FrameSkinArchive({.titleBar = true}));
+    Manager->SetExtendedBorders(true);
+    Manager->SetSkinName(L"Other");
+    Pump();
+    ASSERT_NE(Provider->BorderForm, nullptr);
+    std::unique_ptr<TBitmap> shown = ks::test::Composed(*Provider->SkinData()->CacheBitmap);
+    RECT client{};
+    GetClientRect(Form->Handle(), &client);
+    HDC dc = GetDC(Form->Handle());
+    BitBlt(shown->Canvas().Handle(), Provider->ClientOffsetX(), Provider->ClientOffsetY(), client.right, client.bottom,
+           dc, 0, 0, SRCCOPY);
+    ReleaseDC(Form->Handle(), dc);
+    ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/skin-change-extended-border.png");
+}
+
+// While the skin is off nothing follows the frames' activation, and a provider takes its form as
+// active: a skin switched on draws a frame active only for the active window, or for the
+// client's active child under it.
+class ProviderActivationTest : public ks::test::SkinnedMDIFixture {};
+
+TEST_F(ProviderActivationTest, ASkinSwitchedOnDrawsOnlyTheActiveFramesActive)
+{
+    Manager->SetActive(false);
+    TForm* children[2] = {MakeChild(L"One"), MakeChild(L"Two", 30)};
+    const std::pair<TsSkinProvider*, bool> expected[] = {
+        {Create<TsSkinProvider>(Form), false},
+        {Create<TsSkinProvider>(children[0]), false},
+        {Create<TsSkinProvider>(children[1]), true},
+    };
+    SetActiveWindow(Main->Handle());
+    Pump();
+    ASSERT_EQ(reinterpret_cast<HWND>(SendMessageW(Main->ClientHandle(), WM_MDIGETACTIVE, 0, 0)), children[1]->Handle());
+
+    Manager->SetActive(true);
+    for (size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(expected[i].first->FormActive, expected[i].second) << "form " << i;
+    for (TForm* child : children)
+        child->Free();
+}
