@@ -483,7 +483,7 @@ TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheForm)
     const int grip = Manager->FindMask(Manager->FindSection("GLOBALINFO"), "GLOBALINFO", "GRIPIMAGE");
     ASSERT_TRUE(Manager->MaskIndexValid(grip));
     Paint();
-    Provider->BorderForm->UpdateBorderWindow(255);
+    Provider->BorderForm->UpdateBorderWindow(true, 255);
     SetForegroundWindow(wnd);
     Pump();
     // Inside the grip, away from the frame's own sizing bands.
