@@ -74,6 +74,20 @@ TEST_F(TabAdapterTest, EachSideShowsItsPageSectionItsTabsAndTheSelectedTabOverTh
     }
 }
 
+// A parent that answers no colour leaves the strip to the skin's global section colour, as the
+// skin core's own query does.
+TEST_F(TabAdapterTest, TheStripOfAParentWithoutAColourTakesTheSkinsGlobalColour)
+{
+    gParent.answer = TransparentKeyColor;
+    HWND wnd = Tabs(0, 3, 1);
+    auto* a = Adapt(wnd);
+    auto p = Print(wnd);
+    EXPECT_EQ(At(*p, 235, 3), ColorToRGB(Manager->GlobalSectionColor()));
+    EXPECT_NE(ColorToRGB(Manager->GlobalSectionColor()), ColorToRGB(clBtnFace));
+    a->Free();
+    DestroyWindow(wnd);
+}
+
 TEST_F(TabAdapterTest, SelectingByMessageMovesTheSelectedLookAndTheAnswersFollowTheControl)
 {
     HWND wnd = Tabs(0, 3, 0);
