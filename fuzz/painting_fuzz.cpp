@@ -14,6 +14,7 @@
 #include "skin/pixels/MaskedPixels.h"
 #include "skin/pixels/PixelCore.h"
 #include "skin/core/SkinImageCells.h"
+#include "skin/core/SkinImagePixels.h"
 #include "skin/core/sConst.h"
 
 #include <algorithm>
@@ -282,10 +283,11 @@ TRect PaintMaskedTiling(Input& in, const Scene& s)
     return r;
 }
 
-// A skin image fitted over the whole destination as PaintSkinImageFit fits it: the record read
-// as its cells (one cell over an image of its own when it has none), corners copied keyed or
+// A skin image fitted over the whole destination by PaintSkinImageFit's own pixel work: the
+// record read as its cells (one cell over an image of its own when it has none), corners keyed or
 // through the mask row with their key pixels' runs collected for the region, sides and centre
-// tiled. Every run lies inside the destination.
+// tiled, or handed back to be stretched or copied with a conversion. Every piece handed back and
+// every run lies inside the destination.
 TRect PaintFit(Input& in, const Scene& s)
 {
     const TsMaskData record = Record(in);
@@ -293,46 +295,32 @@ TRect PaintFit(Input& in, const Scene& s)
     const TsMaskData cells = ks::FitCells(record, in.Flag() ? TPoint{m.width, m.height} : TPoint{});
     const int state = in.Between(-1, 5);
     const bool filling = in.Flag();
-    if (cells.MaskType < 0)
-        return {};
+    const bool stretched = in.Flag();
     const TRect bounds{0, 0, d.width, d.height};
-    const ks::BorderLayout layout = ks::FittedParts(cells, bounds, state, filling);
-    const int maskOffset = cells.MaskType == 1 ? ks::HalfRecordHeight(cells) : 0;
-    std::vector<TRect> runs;
-    auto piece = [&](const TRect& from, const TRect& to, bool corner) {
-        const ks::Piece p = ks::FitPiece(d, to, m, from, maskOffset);
-        if (p.Empty())
-            return;
-        Check(p.dx >= to.Left && p.dy >= to.Top && p.dx + p.cols <= to.Right && p.dy + p.rows <= to.Bottom,
-              "a fitted piece lies inside its place");
-        const TRect src{p.sx, p.sy, p.sx + p.cols, p.sy + p.rows}, dst{p.dx, p.dy, p.dx + p.cols, p.dy + p.rows};
-        if (maskOffset > 0) {
-            ks::AlphaBackdrop backdrop;
-            backdrop.ready = !corner;
-            ks::MaskBlendPiece(d, dst, m, src, maskOffset, ks::MaskRows::Exact, backdrop, std::nullopt);
-        } else if (corner) {
-            ks::CopyKeyed(d, {p.dx, p.dy}, m, src, TransparentKeyColor, ks::KeyFill{});
-        } else {
-            ks::CopyRect(d, {p.dx, p.dy}, m, src);
-        }
-        if (corner)
-            ks::AppendKeyRuns(runs, m, src, TransparentKeyColor, {p.dx, p.dy});
+    auto within = [&](const TRect& r) {
+        return r.Left >= 0 && r.Top >= 0 && r.Right <= d.width && r.Bottom <= d.height;
     };
-    for (int i = 0; i < layout.count; ++i) {
-        const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
-        if (part.corner)
-            piece(part.src, part.area, true);
-        else
-            ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) { piece(part.src, tile, false); });
-    }
+    std::vector<TRect> runs;
+    ks::PaintFittedCells(
+        d, m, cells, state, filling, stretched, &runs,
+        [&](const TRect& from, const TRect& to) {
+            const ks::Piece p = ks::FitPiece(d, to, m, from, 0);
+            Check(p.Empty() || (p.dx >= to.Left && p.dy >= to.Top && p.dx + p.cols <= to.Right &&
+                                p.dy + p.rows <= to.Bottom && within(to)),
+                  "a piece handed back lies inside its place");
+        },
+        [&](const ks::BorderPart& part) {
+            Check(part.area.Left >= 0 && part.area.Top >= 0 && part.area.Right <= d.width &&
+                      part.area.Bottom <= d.height,
+                  "a stretched part lies inside the destination");
+        });
     for (const TRect& run : runs)
-        Check(run.Left >= 0 && run.Top >= 0 && run.Right <= d.width && run.Bottom <= d.height && run.Left < run.Right,
-              "a region run lies inside the destination");
+        Check(within(run) && run.Left < run.Right, "a region run lies inside the destination");
     return bounds;
 }
 
-// The corners PaintControlFrame restores over a control of the destination's size: each one
-// changes nothing outside the place of its piece.
+// The corners PaintControlFrame restores, by its own pixel work, over a control of the
+// destination's size: each one changes nothing outside the place of its piece.
 TRect PaintFrameCorners(Input& in, const Scene& s)
 {
     const TsMaskData record = Record(in);
@@ -347,7 +335,7 @@ TRect PaintFrameCorners(Input& in, const Scene& s)
         return {};
     for (const ks::FrameCorner& corner : ks::FrameCornerPieces(cells, d.width, d.height, state)) {
         const Image before = s.dst;
-        ks::FillUnderKey(d, corner.at, m, corner.src, TransparentKeyColor, fill);
+        ks::RestoreFrameCorners(d, m, cells, d.width, d.height, state, corner.bit, fill);
         Check(SameOutside(before, s.dst, Placed(corner.at, corner.src)), "a frame corner stays in its place");
     }
     return {0, 0, d.width, d.height};

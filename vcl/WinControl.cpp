@@ -743,6 +743,21 @@ void TWinControl::WMPaint(TWMPaint& m)
         PaintHandler(m);
 }
 
+void TWinControl::WMPrintClient(TWMPrint& m)
+{
+    // A window of a system class without windowless children prints itself.
+    if (!m.DC() || (!OwnClass() && FControls.empty())) {
+        DefaultHandler(m.Message());
+        return;
+    }
+    if ((m.Flags() & PRF_CHECKVISIBLE) && !Visible())
+        return;
+    ks::SavedDC saved(m.DC());
+    TMessage paint{WM_PAINT, m.Message().WParam, 0, 0};
+    TWMPaint view(paint);
+    PaintHandler(view);
+}
+
 void TWinControl::WMEraseBkgnd(TWMEraseBkgnd& m)
 {
     if (!OwnClass()) {
@@ -772,6 +787,7 @@ void TWinControl::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
     case WM_PAINT: { TWMPaint v(m); WMPaint(v); break; }
+    case WM_PRINTCLIENT: { TWMPrint v(m); WMPrintClient(v); break; }
     case WM_ERASEBKGND: { TWMEraseBkgnd v(m); WMEraseBkgnd(v); break; }
     case WM_SETTEXT: { TWMSetText v(m); WMSetText(v); break; }
     case WM_GETTEXT: WMGetTextFromWindow(m); break;

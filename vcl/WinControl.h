@@ -217,6 +217,9 @@ protected:
 
     // ---- message handlers
     void WMPaint(TWMPaint& m);
+    // Paints into the DC given, as WM_PAINT with a DC does: a window printed by someone else
+    // (an adapter, PrintWindow) shows what the control paints.
+    void WMPrintClient(TWMPrint& m);
     void WMEraseBkgnd(TWMEraseBkgnd& m);
     void WMSetText(TWMSetText& m);
     void WMGetTextFromWindow(TMessage& m);

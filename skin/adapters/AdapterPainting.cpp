@@ -97,6 +97,13 @@ void BlendDisabled(TBitmap& cache, const CacheInfo& background, TPoint pos)
     }
 }
 
+TColor BackgroundFillColour(TColor answered, const TsSkinManager* manager) noexcept
+{
+    if (answered != TransparentKeyColor && answered != clNone)
+        return answered;
+    return manager ? manager->GlobalSectionColor() : clBtnFace;
+}
+
 void PaintCentredGlyph(TsSkinManager& manager, int glyph, TBitmap& bmp, const TRect& area, int state,
                        const CacheInfo& ci)
 {
@@ -105,8 +112,8 @@ void PaintCentredGlyph(TsSkinManager& manager, int glyph, TBitmap& bmp, const TR
     const TsMaskData& mask = manager.MaskArray[static_cast<size_t>(glyph)];
     if (mask.ImageCount <= 0 || mask.MaskType < 0)
         return;
-    const int w = mask.R.Width() / mask.ImageCount;
-    const int h = mask.R.Height() / (mask.MaskType + 1);
+    const int w = MaskCellWidth(mask);
+    const int h = MaskCellHeight(mask);
     if (w <= 0 || h <= 0)
         return;
     const TPoint p{area.Left + (area.Width() - w) / 2, area.Top + (area.Height() - h) / 2};

@@ -53,6 +53,10 @@ void CopyCacheFrame(HDC dc, TBitmap* cache, int width);
 // The disabled look: 40 % of the background behind the window (at pos in the parent) mixed into
 // every pixel of the cache that is not the key colour.
 void BlendDisabled(TBitmap& cache, const CacheInfo& background, TPoint pos);
+// The colour that fills what lies behind a window when its background came as a colour: the
+// answered one, or, when the answer holds none (the key colour or clNone), the skin's global
+// section colour, as the skin core's own parent query falls back to; clBtnFace without a manager.
+TColor BackgroundFillColour(TColor answered, const TsSkinManager* manager) noexcept;
 
 // Runs the message through the adapter's own inherited handling with the window's redraw
 // switched off, so that the platform control does not paint over the skin meanwhile.

@@ -496,8 +496,11 @@ void TacEditWnd::PrintWindowTo(TMessage& m)
                                        : 0);
     SetViewportOrgEx(dc, origin.x + left, origin.y + BorderTop, nullptr);
     IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    // A control that paints only on WM_PAINT takes the DC from it; one that answers only
+    // WM_PRINTCLIENT (the platform's own classes) from that.
     SendMessageW(CtrlHandle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessageW(CtrlHandle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    SendMessageW(CtrlHandle, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(CtrlHandle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_OWNED);
     RestoreDC(dc, saved);
     // The frame and the client are the skin's; only children and owned windows are printed on.
     m.LParam &= ~static_cast<LPARAM>(PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);

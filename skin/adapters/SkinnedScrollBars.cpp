@@ -13,11 +13,13 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/core/sStyleSimply.h"
+#include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/WinControl.h"
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 
 using ks::adapters::WindowRectOf;
@@ -190,6 +192,17 @@ BarSkin SkinOf(const TsCommonIndexes& c, bool horz)
     return s;
 }
 
+// A form's provider places the form's client area in its picture as if it began at the frame's
+// inner edge: its offset leaves the scroll bars out, so a bar on the left lies inside what it
+// calls the client, while the window's own client starts to the right of that bar.
+bool ProviderCountsLeftBarAsClient(const TacScrollWnd* h, HWND wnd)
+{
+    if (!h->LeftScrollBar || !h->VBar || !h->VBar->ScrollVisible)
+        return false;
+    auto* form = dynamic_cast<TCustomForm*>(FindControl(wnd));
+    return form && ProviderComponentOf(*form);
+}
+
 // What lies behind the window at window point (x, y), into r of bmp. A child window's parent
 // shows it; a top-level window (a skinned form or dialog) has no parent to ask, and its own
 // provider answers with the form's picture, whose client area starts at the answered offset.
@@ -213,18 +226,16 @@ void FillBehind(TacScrollWnd* h, HWND wnd, TBitmap& bmp, const TRect& r, TPoint 
             const TRect wr = WindowRectOf(wnd);
             at = {wr.Left, wr.Top};
             ScreenToClient(asked, &at);
+            if (topLevel && ProviderCountsLeftBarAsClient(h, wnd))
+                at.x += GetScrollMetric(h->VBar.get(), ScrollMetric::Thickness, false);
         }
         BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), ci.Bmp->Canvas().Handle(), ci.X + at.x + windowPoint.X,
                ci.Y + at.y + windowPoint.Y, SRCCOPY);
         return;
     }
     // Nobody answered: no colour either.
-    TColor c = ci.X == NoBackgroundCacheInfo.X && ci.Y == NoBackgroundCacheInfo.Y && !ci.Bmp ? clNone : ci.FillColor;
-    if (c == TransparentKeyColor || c == clNone) {
-        TsSkinManager* m = ManagerOf(h);
-        c = m ? m->GlobalSectionColor() : clBtnFace;
-    }
-    FillRectSolid(dc, r, c);
+    const bool unanswered = ci.X == NoBackgroundCacheInfo.X && ci.Y == NoBackgroundCacheInfo.Y && !ci.Bmp;
+    FillRectSolid(dc, r, ks::adapters::BackgroundFillColour(unanswered ? clNone : ci.FillColor, ManagerOf(h)));
 }
 
 // One bar composed off-screen and copied to dc. sliderAt >= 0 places the slider there (from the
@@ -288,7 +299,8 @@ void PaintBar(TacScrollWnd* h, HWND wnd, HDC dc, int barType, int hotPart, int s
                                         horz ? Rect(extent - side, 0, extent, side) : Rect(0, extent - side, side, extent), st1, ci);
     };
 
-    if (2 * arrow >= extent) {
+    // Arrows sized from a skin's image may be long enough to overflow when doubled.
+    if (2 * int64_t{arrow} >= extent) {
         const int half = extent / 2;
         section(skin.Track[0], skin.TrackBorder[0], skin.TrackTexture[0], skin.TrackHotTexture[0], along(0, half), 0);
         section(skin.Track[1], skin.TrackBorder[1], skin.TrackTexture[1], skin.TrackHotTexture[1], along(half, extent), 0);
@@ -332,8 +344,8 @@ void PaintCorner(TacScrollWnd* h, HWND wnd, HDC dc)
     const int grip = m->FindMask(m->CommonIndexes.GlobalInfoIndex, "GLOBALINFO", "GRIPIMAGE");
     if (IsGripCorner(h, wnd) && m->MaskIndexValid(grip)) {
         const TsMaskData& mask = m->MaskArray[static_cast<size_t>(grip)];
-        const int w = mask.ImageCount > 0 ? mask.R.Width() / mask.ImageCount : 0;
-        const int gh = mask.MaskType >= 0 ? mask.R.Height() / (mask.MaskType + 1) : 0;
+        const int w = MaskCellWidth(mask);
+        const int gh = MaskCellHeight(mask);
         if (w > 0 && gh > 0) {
             GdiFlush();
             auto behind = NewBitmap24(r.Width(), r.Height());
@@ -479,12 +491,12 @@ int GetScrollMetric(const TacScrollBar* bar, ScrollMetric metric, bool skinSizes
             m->MaskIndexValid(image)) {
             const TsMaskData& mask = m->MaskArray[static_cast<size_t>(image)];
             // An image without cells lends no size.
-            const int cell = horz ? (mask.ImageCount > 0 ? mask.R.Width() / mask.ImageCount : 0)
-                                  : (mask.MaskType >= 0 ? mask.R.Height() / (mask.MaskType + 1) : 0);
+            const int cell = horz ? MaskCellWidth(mask) : MaskCellHeight(mask);
             base = std::max(base, cell);
         }
     }
-    return -bar->ArrowLength * base;
+    // A multiple of a long image's cell is held to what an int can carry.
+    return static_cast<int>(std::min<int64_t>(-int64_t{bar->ArrowLength} * base, INT_MAX));
 }
 
 void GetHScrollRect(const TacScrollWnd* h, HWND wnd, TRect& r)

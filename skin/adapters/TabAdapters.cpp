@@ -279,8 +279,8 @@ void TacTabControlWnd::PaintTabStrip(TBitmap& cache, const CacheInfo& background
                    background.Bmp->Canvas().Handle(), background.X + WndPos.X + strip.Left,
                    background.Y + WndPos.Y + strip.Top, SRCCOPY);
         } else {
-            const TColor fill = background.FillColor == TransparentKeyColor ? clBtnFace : background.FillColor;
-            FillRectSolid(cache.Canvas().Handle(), strip, fill);
+            FillRectSolid(cache.Canvas().Handle(), strip,
+                          ks::adapters::BackgroundFillColour(background.FillColor, SkinData->SkinManager()));
         }
     }
     // Row by row from the first, so that nearer rows cover farther ones; each tab's row is asked
@@ -732,7 +732,7 @@ void TacPageWnd::PaintBackground(HDC given)
         return;
     }
     FillRectSolid(dc.get(), {0, 0, WndSize.cx, WndSize.cy},
-                  info.Color == TransparentKeyColor ? clBtnFace : info.Color);
+                  ks::adapters::BackgroundFillColour(info.Color, SkinData->SkinManager()));
     if (!source)
         return;
     // The page's edge on the tabs' side shows the page frame's line.

@@ -123,14 +123,6 @@ void TacTreeViewWnd::AdapterWndProc(TMessage& m)
 
 // ---- virtual tree view ----------------------------------------------------------------------------
 
-int TacVirtualTreeViewWnd::HeaderHeight() const
-{
-    TObject* header = SkinData ? ReadObjectProperty(SkinData->OwnerControl, "Header") : nullptr;
-    if (!header || !TestSetProperty(header, "Options", "hoVisible"))
-        return 0;
-    return std::max(ReadIntProperty(header, "Height"), 0);
-}
-
 void TacVirtualTreeViewWnd::SaveControlColors()
 {
     TacEditWnd::SaveControlColors();
@@ -248,9 +240,12 @@ void TacVirtualTreeViewWnd::PrintTo(TMessage& m)
     }
     if (Destroyed)
         return;
-    // The header, as tall as the tree says, lies between the border and the client area.
-    if (HeaderHeight() > 0)
-        PaintOwnFrame(dc, PRF_NONCLIENT);
+    // The tree prints what it keeps in its frame (the header, as tall as the tree says, between
+    // the border and the client area) from the message itself; its client is printed already,
+    // where it lies, and is not printed again from the window's origin.
+    TMessage print = m;
+    print.LParam &= ~static_cast<LPARAM>(PRF_CLIENT | PRF_ERASEBKGND);
+    CallPrev(print);
     if (!Destroyed)
         PaintFrame(dc, -1);
 }

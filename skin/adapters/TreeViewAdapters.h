@@ -55,8 +55,6 @@ public:
     void QueryHeaderElements(TObject* header, int& elements);
 
 private:
-    // The height of the control's visible header, 0 when it shows none.
-    int HeaderHeight() const;
     void PaintOwnFrame(HDC dc, LPARAM flags);
     void PrintTo(TMessage& m);
     void TakeEvents();

@@ -428,8 +428,12 @@ TSize CheckCell(const TsMaskData& mask)
 {
     if (mask.Bmp)
         return {mask.Bmp->Width() / 3, mask.Bmp->Height() / 2};
-    const int count = mask.ImageCount == 0 ? 1 : mask.ImageCount;
-    return {mask.R.Width() / count, MaskCellHeight(mask)};
+    // A count of 0 is one cell over the whole width.
+    TsMaskData cells;
+    cells.R = mask.R;
+    cells.ImageCount = mask.ImageCount == 0 ? int16_t{1} : mask.ImageCount;
+    cells.MaskType = mask.MaskType;
+    return {MaskCellWidth(cells), MaskCellHeight(cells)};
 }
 
 } // namespace
@@ -754,7 +758,7 @@ void TacGroupBoxWnd::PrepareCache()
             BitBlt(canvas.Handle(), r.Left, r.Top, r.Width(), r.Height(), background.Bmp->Canvas().Handle(),
                    background.X + WndPos.X + r.Left, background.Y + WndPos.Y + r.Top, SRCCOPY);
         else
-            FillRectSolid(canvas.Handle(), r, background.FillColor == TransparentKeyColor ? clBtnFace : background.FillColor);
+            FillRectSolid(canvas.Handle(), r, BackgroundFillColour(background.FillColor, SkinData->SkinManager()));
     };
     fillFromBackground({0, 0, WndSize.cx, band.Bottom});
     const int half = band.Height() / 2;

@@ -36,27 +36,21 @@ TBitmap* MaskImage(const TsMaskData& mask) noexcept
     return mask.Manager ? mask.Manager->MasterBitmap.get() : nullptr;
 }
 
-// Walks r in pieces of w x h from its top-left corner: whole pieces while x < limitX and
-// y < limitY, then the cut piece at the end of each column, then the last column (cut to
-// r.Right) with its corner. Pieces of no area are skipped. w and h must be positive, so every
-// loop ends; positions are 64-bit so that no edge of r can overflow.
-template <class Copy>
-void TileWalk(const TRect& r, int w, int h, int64_t limitX, int64_t limitY, Copy copy)
+// The part of dc that drawing reaches, in logical units: tiles beyond it are not visited, so a
+// rectangle far larger than the target costs no more than the target's tiles.
+TRect Reachable(HDC dc)
 {
-    auto put = [&](int64_t x, int64_t y, int64_t cw, int64_t ch) {
-        if (cw > 0 && ch > 0)
-            copy(static_cast<int>(x), static_cast<int>(y), static_cast<int>(cw), static_cast<int>(ch));
-    };
-    int64_t x = r.Left;
-    int64_t y = r.Top;
-    for (; x < limitX; x += w) {
-        for (y = r.Top; y < limitY; y += h)
-            put(x, y, w, h);
-        put(x, y, w, r.Bottom - y);
-    }
-    for (y = r.Top; y < limitY; y += h)
-        put(x, y, r.Right - x, h);
-    put(x, y, r.Right - x, r.Bottom - y);
+    RECT box{};
+    const int kind = GetClipBox(dc, &box);
+    if (kind == ERROR || kind == NULLREGION)
+        return {0, 0, 0, 0};
+    return {box.left, box.top, box.right, box.bottom};
+}
+
+// Edges of the strips below are worked out in 64 bits and held to an int.
+int ClampToInt(int64_t v) noexcept
+{
+    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
 }
 
 // Tiles element of image over r of target as copies of it to every tile position would, when
@@ -138,17 +132,15 @@ void TileGraphic(TCanvas& canvas, const TRect& r, TGraphic* graphic)
     if (auto* bmp = dynamic_cast<TBitmap*>(graphic)) {
         HDC dst = canvas.Handle();
         HDC src = bmp->Canvas().Handle();
-        TileWalk(r, w, h, int64_t{r.Right} - w, int64_t{r.Bottom} - h,
-                 [&](int x, int y, int cw, int ch) { BitBlt(dst, x, y, cw, ch, src, 0, 0, SRCCOPY); });
+        ks::ForEachTile(r, w, h, Reachable(dst), [&](const TRect& t) {
+            BitBlt(dst, t.Left, t.Top, RectWidth(t), RectHeight(t), src, 0, 0, SRCCOPY);
+        });
     } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) {
-        if (RectWidth(r) < 0 || RectHeight(r) < 0)
-            return;
         HDC dc = canvas.Handle();
         ks::SavedDC saved(dc);
+        // A picture draws whole: the clip cuts the last ones at r's edges.
         IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
-        for (int64_t i = 0; i <= RectWidth(r) / w; ++i)
-            for (int64_t j = 0; j <= RectHeight(r) / h; ++j)
-                canvas.Draw(static_cast<int>(r.Left + i * w), static_cast<int>(r.Top + j * h), *jpeg);
+        ks::ForEachTile(r, w, h, Reachable(dc), [&](const TRect& t) { canvas.Draw(t.Left, t.Top, *jpeg); });
     }
 }
 
@@ -192,12 +184,15 @@ void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t dr
     HDC src = image->Canvas().Handle();
     const int sx = mask.R.Left, sy = mask.R.Top;
     auto stretch = [&](int x, int y, int cw, int ch) { StretchBlt(dst, x, y, cw, ch, src, sx, sy, w, h, SRCCOPY); };
-    // No piece is larger than the element: a strip one element high or wide ends there, and the
-    // master bitmap's pixels beside the element stay out of it.
-    auto copy = [&](int x, int y, int cw, int ch) {
-        BitBlt(dst, x, y, std::min(cw, w), std::min(ch, h), src, sx, sy, SRCCOPY);
+    // Tiles are never larger than the element, so the master bitmap's pixels beside the element
+    // stay out of them.
+    const TRect reachable = Reachable(dst);
+    auto tile = [&](const TRect& area) {
+        ks::ForEachTile(area, w, h, reachable, [&](const TRect& t) {
+            BitBlt(dst, t.Left, t.Top, RectWidth(t), RectHeight(t), src, sx, sy, SRCCOPY);
+        });
     };
-    const int64_t right = r.Right, bottom = r.Bottom;
+    const int64_t left = r.Left, top = r.Top, right = r.Right, bottom = r.Bottom;
     switch (drawMode) {
     case 1:
         stretch(r.Left, r.Top, RectWidth(r), RectHeight(r));
@@ -212,47 +207,36 @@ void TileOrStretchImage(TCanvas& canvas, TRect& r, TGraphic* graphic, uint8_t dr
         r.Left += w;
         break;
     case 10: {
-        int64_t x = r.Left;
-        for (; x < right - w; x += w)
-            for (int64_t y = r.Top; y < bottom - h; y += h)
-                copy(static_cast<int>(x), static_cast<int>(y), w, h);
-        for (int64_t y = r.Top; y < bottom - h; y += h)
-            if (right - x > 0)
-                copy(static_cast<int>(x), static_cast<int>(y), static_cast<int>(right - x), h);
+        // Whole rows only: those that leave room for one more below them.
+        const int64_t rows = bottom - top > h ? (bottom - top - 1) / h : 0;
+        tile({r.Left, r.Top, r.Right, ClampToInt(top + rows * h)});
         r = NothingLeft;
         break;
     }
     case 0:
-        TileWalk(r, w, h, right - w, bottom - h, copy);
+        tile(r);
         r = NothingLeft;
         break;
     case 2:
-        TileWalk(r, w, h, right - w, r.Top, copy);
+        tile({r.Left, r.Top, r.Right, ClampToInt(std::min(bottom, top + h))});
         r.Top += h;
         break;
     case 3:
-        TileWalk(r, w, h, r.Left, bottom - h, copy);
+        tile({r.Left, r.Top, ClampToInt(std::min(right, left + w)), r.Bottom});
         r.Left += w;
         break;
-    case 6: {
-        const int top = r.Top;
-        r.Top = r.Bottom - h;
-        TileWalk(r, w, h, right - w, r.Top, copy);
-        r.Top = top;
+    case 6:
+        tile({r.Left, ClampToInt(bottom - h), r.Right, r.Bottom});
         r.Bottom -= h;
         break;
-    }
     case 7:
-    default: {
-        const int left = r.Left;
-        r.Left = r.Right - w;
-        TileWalk(r, w, h, r.Left, bottom - h, copy);
-        if (drawMode == 7) {
-            r.Left = left;
+    default:
+        tile({ClampToInt(right - w), r.Top, r.Right, r.Bottom});
+        if (drawMode == 7)
             r.Right -= w;
-        }
+        else
+            r.Left = ClampToInt(right - w);
         break;
-    }
     }
 }
 

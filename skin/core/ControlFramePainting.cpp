@@ -1,8 +1,8 @@
 #include "skin/core/ControlFramePainting.h"
 
-#include "skin/pixels/ControlFramePixels.h"
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SkinImageCells.h"
+#include "skin/core/SkinImagePixels.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/Graphics.h"
@@ -39,9 +39,5 @@ void PaintControlFrameSides(TsCommonData& skinData, int state, int corners)
         fill.colour = ColorToRGB(info.Color);
     }
 
-    const ks::PixelView dst = cache->View();
-    const ks::PixelView src = image->View();
-    for (const ks::FrameCorner& corner : ks::FrameCornerPieces(cells, owner->Width(), owner->Height(), state))
-        if ((corners & corner.bit) != 0)
-            ks::FillUnderKey(dst, corner.at, src, corner.src, TransparentKeyColor, fill);
+    ks::RestoreFrameCorners(cache->View(), image->View(), cells, owner->Width(), owner->Height(), state, corners, fill);
 }

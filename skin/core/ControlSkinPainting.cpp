@@ -8,6 +8,7 @@
 #include "skin/core/ParentBackground.h"
 #include "skin/core/SkinImageCells.h"
 #include "skin/core/SkinImagePainting.h"
+#include "skin/core/SkinImagePixels.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/GdiHandles.h"
@@ -49,33 +50,6 @@ void CutRuns(HRGN rgn, const std::vector<TRect>& runs)
 
 } // namespace
 
-void PaintFitPiece(TBitmap& target, HRGN rgn, TBitmap& image, const TRect& srcRect, const TRect& dstRect,
-                   int maskOffset, bool cutRegion)
-{
-    const ks::PixelView dst = target.View();
-    const ks::PixelView src = image.View();
-    const ks::Piece p = ks::FitPiece(dst, dstRect, src, srcRect, maskOffset);
-    if (p.Empty())
-        return;
-    const TRect piece{p.sx, p.sy, p.sx + p.cols, p.sy + p.rows};
-    const TRect to{p.dx, p.dy, p.dx + p.cols, p.dy + p.rows};
-    if (maskOffset > 0) {
-        // Without region cutting every pixel takes the mask blend; with it key pixels are kept.
-        ks::AlphaBackdrop backdrop;
-        backdrop.ready = !cutRegion;
-        ks::MaskBlendPiece(dst, to, src, piece, maskOffset, ks::MaskRows::Exact, backdrop, std::nullopt);
-    } else if (cutRegion) {
-        ks::CopyKeyed(dst, {p.dx, p.dy}, src, piece, TransparentKeyColor, ks::KeyFill{});
-    } else {
-        BitBlt(target.Canvas().Handle(), p.dx, p.dy, p.cols, p.rows, image.Canvas().Handle(), p.sx, p.sy, SRCCOPY);
-    }
-    if (cutRegion && rgn != nullptr) {
-        std::vector<TRect> runs;
-        ks::AppendKeyRuns(runs, src, piece, TransparentKeyColor, {p.dx, p.dy});
-        CutRuns(rgn, runs);
-    }
-}
-
 void PaintSkinImageFit(TBitmap& target, HRGN rgn, bool filling, const TsMaskData& mask, int state)
 {
     const int W = target.Width(), H = target.Height();
@@ -87,27 +61,24 @@ void PaintSkinImageFit(TBitmap& target, HRGN rgn, bool filling, const TsMaskData
     const TsMaskData cells = ks::FitCells(mask, ownImage);
     if (image == nullptr || image->Empty() || cells.MaskType < 0)
         return;
-    const ks::BorderLayout layout = ks::FittedParts(cells, {0, 0, W, H}, state, filling);
-    const int maskOffset = cells.MaskType == 1 ? ks::HalfRecordHeight(cells) : 0;
     const bool stretched = (cells.StretchMode & 1) != 0 && cells.MaskType != 1;
-    const TRect bounds{0, 0, W, H};
-    for (int i = 0; i < layout.count; ++i) {
-        const ks::BorderPart& part = layout.parts[static_cast<size_t>(i)];
-        const TRect& from = part.src;
-        if (part.corner) {
-            PaintFitPiece(target, rgn, *image, from, part.area, maskOffset, true);
-        } else if (stretched) {
-            HDC d = target.Canvas().Handle();
-            SetStretchBltMode(d, HALFTONE);
-            SetBrushOrgEx(d, 0, 0, nullptr);
-            StretchBlt(d, part.area.Left, part.area.Top, RectWidth(part.area), RectHeight(part.area),
-                       image->Canvas().Handle(), from.Left, from.Top, part.w, part.h, SRCCOPY);
-        } else {
-            ks::ForEachTile(part.area, part.w, part.h, bounds, [&](const TRect& tile) {
-                PaintFitPiece(target, rgn, *image, from, tile, maskOffset, false);
-            });
-        }
-    }
+    const ks::PixelView dst = target.View(), src = image->View();
+    HDC d = target.Canvas().Handle();
+    // A piece between bitmaps of other depths goes through GDI, which converts it.
+    auto copy = [&](const TRect& from, const TRect& to) {
+        const ks::Piece p = ks::FitPiece(dst, to, src, from, 0);
+        if (!p.Empty())
+            BitBlt(d, p.dx, p.dy, p.cols, p.rows, image->Canvas().Handle(), p.sx, p.sy, SRCCOPY);
+    };
+    auto stretch = [&](const ks::BorderPart& part) {
+        SetStretchBltMode(d, HALFTONE);
+        SetBrushOrgEx(d, 0, 0, nullptr);
+        StretchBlt(d, part.area.Left, part.area.Top, RectWidth(part.area), RectHeight(part.area),
+                   image->Canvas().Handle(), part.src.Left, part.src.Top, part.w, part.h, SRCCOPY);
+    };
+    std::vector<TRect> runs;
+    ks::PaintFittedCells(dst, src, cells, state, filling, stretched, rgn ? &runs : nullptr, copy, stretch);
+    CutRuns(rgn, runs);
 }
 
 void PaintControlSkin(HDC dc, const TRect& r, int borderWidth, TsCommonData& skinData, int state, TRect& clientRect)

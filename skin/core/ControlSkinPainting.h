@@ -33,9 +33,3 @@ void PaintControlSkin(HDC dc, const TRect& r, int borderWidth, TsCommonData& ski
 // own bitmap; without its own bitmap it paints nothing.
 void PaintSkinImageFit(TBitmap& target, HRGN rgn, bool filling, const TsMaskData& mask, int state);
 
-// Copies srcRect of image into dstRect of target (both right/bottom exclusive, cut as
-// ks::FitPiece cuts them). maskOffset is the distance of an image's mask row below its pictures,
-// 0 for an image without exactly one mask row: pixels then take the mask blend, else they are
-// copied. With cutRegion, key-coloured pixels are left as they are and removed from rgn.
-void PaintFitPiece(TBitmap& target, HRGN rgn, TBitmap& image, const TRect& srcRect, const TRect& dstRect,
-                   int maskOffset, bool cutRegion);

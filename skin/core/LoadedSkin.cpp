@@ -418,6 +418,14 @@ void RestoreRect(const ks::SkinPlatform& platform, TBitmap& master, const SavedR
     ks::CopyRect(platform.View(master), saved.At, pixels, Rect(0, 0, pixels.width, pixels.height));
 }
 
+std::shared_ptr<TBitmap> CopyOf(const ks::SkinPlatform& platform, TBitmap& bmp)
+{
+    const ks::PixelView pixels = platform.View(bmp);
+    GraphicPtr<TBitmap> copy = platform.NewBitmapLike(bmp, pixels.width, pixels.height);
+    ks::CopyRect(platform.View(*copy), Point(0, 0), pixels, Rect(0, 0, pixels.width, pixels.height));
+    return std::shared_ptr<TBitmap>(std::move(copy));
+}
+
 void ApplyHueOffset(const ks::SkinPlatform& platform, TsSkinData& data, TsGeneralDataArray& sections,
                     TsMaskArray& masks, TBitmap* master, int offset)
 {
@@ -431,19 +439,25 @@ void ApplyHueOffset(const ks::SkinPlatform& platform, TsSkinData& data, TsGenera
     if (data.BIKeepHue == 1)
         kept.insert(kept.end(), std::begin(Others), std::end(Others));
 
-    // Kept pictures are skipped, and a picture shared by several images is changed once; one
-    // shared with a kept icon keeps its hue for all of them.
+    // Kept pictures are skipped, and a picture shared by several images is changed once. A kept
+    // icon whose picture other images name too takes a copy of its own first, so that the others
+    // still turn.
     std::set<const TBitmap*> done;
     std::vector<SavedRect> saved;
+    auto keep = [&](TsMaskData& mask) {
+        if (mask.Bmp.use_count() > 1)
+            mask.Bmp = CopyOf(platform, *mask.Bmp);
+        done.insert(mask.Bmp.get());
+    };
     for (std::string_view icon : kept) {
         const int index = FindMaskOwnOnlyIn(masks, GlobalInfo, icon);
         if (index >= 0 && !masks[static_cast<size_t>(index)].Bmp && master)
             saved.push_back(SaveRect(platform, *master, masks[static_cast<size_t>(index)].R));
-        else if (index >= 0)
-            done.insert(masks[static_cast<size_t>(index)].Bmp.get());
+        else if (index >= 0 && masks[static_cast<size_t>(index)].Bmp)
+            keep(masks[static_cast<size_t>(index)]);
         const int glow = FindMaskOwnOnlyIn(masks, GlobalInfo, std::string(icon) + "GLOW0");
         if (glow >= 0 && masks[static_cast<size_t>(glow)].Bmp)
-            done.insert(masks[static_cast<size_t>(glow)].Bmp.get());
+            keep(masks[static_cast<size_t>(glow)]);
     }
     if (master)
         ks::RotateHuePixels(platform.View(*master), offset);

@@ -403,8 +403,9 @@ void TsSkinManager::ReadAndTellSkin()
 void TsSkinManager::ReloadForColourChange()
 {
     {
-        FInLoad = true;
-        ks::ScopeExit reset{[&] { FInLoad = false; }};
+        // A change made from a load's own events runs inside that load, which stays in progress.
+        const bool wasInLoad = std::exchange(FInLoad, true);
+        ks::ScopeExit reset{[&] { FInLoad = wasInLoad; }};
         TsLoadedSkin skin;
         skin.Name = FSkinName;
         skin.Data = SkinData;

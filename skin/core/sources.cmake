@@ -10,6 +10,7 @@ list(APPEND KS_PORTABLE_SOURCES
   skin/core/PropertyRoutines.cpp
   skin/core/SkinImageValues.cpp
   skin/core/SkinImageCells.cpp
+  skin/core/SkinImagePixels.cpp
   skin/core/SkinLookups.cpp
   skin/core/SkinSelection.cpp
   skin/core/ComponentWatch.cpp

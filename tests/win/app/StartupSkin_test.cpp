@@ -10,6 +10,7 @@
 #include "vcl/Streams.h"
 #include "win/app/AppFixture.h"
 #include "skin/core/LoadedSkin.h"
+#include "win/support/ProcessCounters.h"
 #include "win/support/ScreenPictures.h"
 #include "vcl/PlatformSeams.h"
 
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -196,9 +198,9 @@ TEST_F(StartupSkinTest, AHostileStoredSkinCannotUseUpTheProgramsHandles)
         }
         WriteFolderSkin(folder, values, pictures);
         gStartupMessages = 0;
-        const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+        const long gdiBefore = ks::test::GdiObjectCount();
         TsSkinManager& manager = CreateMainForm();
-        EXPECT_LT(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) - gdiBefore, 1000u);
+        EXPECT_LT(ks::test::GdiObjectCount() - gdiBefore, 1000);
         EXPECT_EQ(manager.SkinName(), c.skin);
         EXPECT_TRUE(manager.SkinData.SkinActive);
         EXPECT_EQ(gStartupMessages, c.messages);
@@ -208,6 +210,37 @@ TEST_F(StartupSkinTest, AHostileStoredSkinCannotUseUpTheProgramsHandles)
         FreeForms();
         std::filesystem::remove_all(folder);
     }
+}
+
+// The counters the test above and the skin-cycle benchmark trust see what is leaked on purpose,
+// and see it go again.
+TEST(ProcessCountersTest, SeeObjectsAndBlocksLeakedOnPurpose)
+{
+    const long gdi = ks::test::GdiObjectCount();
+    std::vector<HBRUSH> brushes;
+    for (int i = 0; i < 100; ++i)
+        brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
+    EXPECT_GE(ks::test::GdiObjectCount() - gdi, 100);
+    for (HBRUSH b : brushes)
+        DeleteObject(b);
+    EXPECT_EQ(ks::test::GdiObjectCount(), gdi);
+
+    const long user = ks::test::UserObjectCount();
+    std::vector<HMENU> menus;
+    for (int i = 0; i < 50; ++i)
+        menus.push_back(CreatePopupMenu());
+    EXPECT_EQ(ks::test::UserObjectCount() - user, 50);
+    for (HMENU m : menus)
+        DestroyMenu(m);
+    EXPECT_EQ(ks::test::UserObjectCount(), user);
+
+    std::vector<std::unique_ptr<char[]>> blocks(10000);
+    const uint64_t heap = ks::test::HeapBusyBytes();
+    for (auto& b : blocks)
+        b.reset(new char[100]);
+    EXPECT_GE(ks::test::HeapBusyBytes() - heap, 10000u * 100u);
+    blocks.clear();
+    EXPECT_LT(ks::test::HeapBusyBytes(), heap + 10000u * 100u / 2);
 }
 
 } // namespace

@@ -127,6 +127,9 @@ struct ParentLog {
     // Painted synchronously when a child announces its paint, as a form may repaint another
     // child there.
     HWND paintOnChildPaint = nullptr;
+    // The colour the parent answers; the key colour answers none, as a parent painted over
+    // its own parent's picture does.
+    TColor answer = ParentColour;
 };
 inline ParentLog gParent;
 
@@ -171,7 +174,7 @@ inline LRESULT CALLBACK AdapterParentProc(HWND wnd, UINT msg, WPARAM wParam, LPA
         case SKC_GET_BG_INFO:
             if (auto* info = view.Pointer<BackgroundInfo>()) {
                 info->BackgroundKind = BgKindColor;
-                info->Color = ParentColour;
+                info->Color = gParent.answer;
                 if (info->PaintRequested && info->TargetDC)
                     FillWith(info->TargetDC, {info->R.Left, info->R.Top, info->R.Right, info->R.Bottom}, ParentColour);
             }

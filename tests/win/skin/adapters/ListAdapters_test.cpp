@@ -406,6 +406,46 @@ TEST_F(GridAdapterTest, AGridWithoutControlLookGetsOnlyTheFixedFooterAndIndicato
     EXPECT_EQ(grid->Footer, 3);
 }
 
+// A grid whose fixed cells have lines of their own colour, next to its ControlLook.
+class TFixedLineGrid : public TStringGrid {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TStringGrid::TStringGrid;
+    TColor GridFixedLineColor() const noexcept { return FixedLine; }
+    void SetGridFixedLineColor(TColor c) noexcept { FixedLine = c; }
+    TColor FixedLine = 0x000A0B0C;
+};
+const ks::PropertyInfo FixedLineGridProps[] = {
+    ks::Prop<&TFixedLineGrid::GridFixedLineColor, &TFixedLineGrid::SetGridFixedLineColor>("GridFixedLineColor"),
+};
+const ks::ClassInfo TFixedLineGrid::StaticClassInfo{"TFixedLineGrid", &TStringGrid::StaticClassInfo,
+                                                    FixedLineGridProps, {}};
+
+// The fixed lines take the loaded skin's global colour when the skin sets one; unset, they keep
+// their own. Their own comes back with the adapter's leaving.
+TEST_F(GridAdapterTest, FixedLinesTakeTheSkinsGlobalColourWhenItHasOne)
+{
+    const struct Case {
+        const char* name;
+        TColor global;
+        TColor lines;
+    } cases[] = {{"Set", 0x00302010, 0x00302010}, {"Unset", TransparentKeyColor, 0x000A0B0C}};
+    const TColor saved = Manager->SkinData.GlobalColor;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Manager->SkinData.GlobalColor = c.global;
+        auto* grid = Make<TFixedLineGrid>();
+        EXPECT_EQ(grid->FixedLine, c.lines);
+        Adapter->Free();
+        Adapter = nullptr;
+        EXPECT_EQ(grid->FixedLine, 0x000A0B0C);
+        Data.reset();
+        FreeAndNil(Form);
+    }
+    Manager->SkinData.GlobalColor = saved;
+}
+
 TEST_F(GridAdapterTest, GridsWithoutRowsOrColumnsPaintAndScroll)
 {
     TStringGrid* grid = Make<TStringGrid>();
@@ -509,6 +549,9 @@ public:
     // As such a tree does: the visible header stands in the frame, above the client area, and
     // the tree paints it with its frame, through the owner-draw event when that is asked for.
     static constexpr TColor OwnHeaderColour = 0x00C0C0C0;
+    // Its nodes fill the client area.
+    static constexpr TColor NodesColour = 0x00208040;
+    void Paint() override { FillRectSolid(Canvas().Handle(), {0, 0, ClientWidth(), ClientHeight()}, NodesColour); }
     void WndProc(TMessage& m) override
     {
         TCustomControl::WndProc(m);
@@ -653,6 +696,7 @@ TEST_F(VirtualTreeAdapterTest, TheHeaderInTheFrameIsPaintedByTheTreeWithTheSkins
     auto printed = Print(tree->Handle());
     EXPECT_EQ(At(*printed, x, y), HeaderColour) << "printed";
     EXPECT_NE(At(*printed, 0, y), HeaderColour) << "the border is the skin's frame";
+    EXPECT_EQ(At(*printed, x, header.Bottom + 20), TMockVirtualTree::NodesColour) << "the tree's nodes below";
     WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/virtual-tree.png");
 }
 

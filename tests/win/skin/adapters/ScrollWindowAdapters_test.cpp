@@ -1,17 +1,46 @@
 #include "skin/adapters/ScrollWindowAdapters.h"
 
+#include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
 #include "vcl/StdCtrls.h"
+#include "win/skin/adapters/AdapterSkinFixture.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace ks::test;
+
+constexpr TColor OwnContentColour = 0x0030A050;
+
+// A class-library control that paints its own content, as controls of their own classes do.
+class TSelfPainting : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void Paint() override { FillRectSolid(Canvas().Handle(), {0, 0, Width(), Height()}, OwnContentColour); }
+};
+
+// A foreign window that paints its content only on WM_PAINT, into the DC that brings one.
+LRESULT CALLBACK PaintOnlyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_PAINT)
+        return DefWindowProcW(wnd, msg, wParam, lParam);
+    PAINTSTRUCT ps{};
+    HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(wnd, &ps);
+    RECT r{};
+    GetClientRect(wnd, &r);
+    FillRectSolid(dc, {0, 0, r.right, r.bottom}, OwnContentColour);
+    if (!wParam)
+        EndPaint(wnd, &ps);
+    return 0;
+}
 
 class EditAdapterTest : public SkinnedFormFixture {
 protected:
@@ -157,6 +186,52 @@ TEST_F(EditAdapterTest, AScrollHandlerFollowsTheSkinStateAndTheFlatBarsGoAroundI
     EXPECT_EQ(handler, nullptr);
     EXPECT_EQ(gFlatOn, 1);
     EXPECT_EQ(GetScrollHandler(Memo->Handle()), nullptr);
+}
+
+
+// A window printed through the adapter shows its own content inside the skinned frame, whether
+// it paints in the class library's way or only on WM_PAINT.
+TEST_F(EditAdapterTest, PrintingShowsTheContentOfAWindowThatPaintsItself)
+{
+    const struct Case {
+        const char* name;
+        bool library;
+    } cases[] = {{"ClassLibraryControl", true}, {"PaintsOnlyOnPaint", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSelfPainting* control = nullptr;
+        HWND wnd = nullptr;
+        if (c.library) {
+            control = Create<TSelfPainting>(Form);
+            control->SetBounds(10, 90, 120, 60);
+            control->SetParent(Form);
+            control->HandleNeeded();
+            wnd = control->Handle();
+            SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+            SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        } else {
+            const wchar_t* cls = RegisterTestClass(L"KsPaintOnlyWindow", PaintOnlyProc);
+            wnd = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE, 10, 90, 120, 60, Form->Handle(),
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        }
+        auto data = std::make_unique<TsCommonData>(control, false);
+        TacMainWnd* adapter = TacMainWnd::Create<TacEditWnd>(wnd, data.get(), Manager, "", true);
+        Pump();
+        RECT client{};
+        GetClientRect(wnd, &client);
+        POINT origin{0, 0};
+        ClientToScreen(wnd, &origin);
+        RECT w{};
+        GetWindowRect(wnd, &w);
+        auto printed = PrintedPicture(wnd);
+        EXPECT_EQ(PixelAt(*printed, origin.x - w.left + client.right / 2, origin.y - w.top + client.bottom / 2),
+                  OwnContentColour);
+        adapter->Free();
+        if (control)
+            control->Free();
+        else
+            DestroyWindow(wnd);
+    }
 }
 
 } // namespace

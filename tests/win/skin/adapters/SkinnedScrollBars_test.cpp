@@ -7,14 +7,17 @@
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 #include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -519,6 +522,81 @@ TEST_F(ScrollBarsTest, ALeftScrollBarSwitchedOnAtRunTimeMovesLeft)
     const RECT w = Window();
     EXPECT_EQ(HitTest(w.left + 5, w.top + 40), HTVSCROLL);
     EXPECT_NE(HitTest(w.right - 5, w.top + 40), HTVSCROLL);
+}
+
+
+// A skinned form's own bars and the square between them stand on the form's picture where they
+// stand, with the vertical bar on either side. The picture tells each pixel's place in it.
+TEST_F(ScrollBarsTest, AFormsBarsStandOnTheFormsPictureWithTheBarOnEitherSide)
+{
+    const struct Case {
+        const char* name;
+        bool left;
+    } cases[] = {{"RightBar", false}, {"LeftBar", true}};
+    const auto placeColour = [](int x, int y) { return static_cast<TColor>(RGB(x & 0xFF, y & 0xFF, 0x80)); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ks::SetNextFormCreation({true, false, {}});
+        auto* form = CreateNew<TForm>(nullptr);
+        form->SetBounds(60, 60, 260, 200);
+        form->Show();
+        Pump();
+        HWND wnd = form->Handle();
+        SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_HSCROLL | WS_VSCROLL);
+        if (c.left)
+            SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_LEFTSCROLLBAR);
+        SCROLLINFO si{sizeof(si), SIF_ALL, 0, 99, 10, 0, 0};
+        SetScrollInfo(wnd, SB_VERT, &si, FALSE);
+        SetScrollInfo(wnd, SB_HORZ, &si, FALSE);
+        auto* provider = Create<TsSkinProvider>(form);
+        provider->SkinData()->SetSkinManager(Manager);
+        provider->SetUpForm();
+        provider->UpdateFormScrolls();
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        Pump();
+        TacScrollWnd* bars = provider->ScrollAdapter;
+        ASSERT_NE(bars, nullptr);
+        ASSERT_EQ(bars->LeftScrollBar, c.left);
+        ASSERT_TRUE(bars->VBar->ScrollVisible && bars->HBar->ScrollVisible);
+
+        if (c.left) {
+            RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            Pump();
+            WriteSheetPng(*ScreenPicture(wnd), std::string(KS_BUILD_DIR) + "/left-scroll-bar-form.png");
+        }
+        // The form's section answers with its picture (a gradient keeps it from answering a
+        // plain colour), which then takes the pattern.
+        TsGeneralData& section = Manager->GeneralDataArray[static_cast<size_t>(provider->SkinData()->SkinIndex)];
+        const TsGeneralData saved = section;
+        section.GradientPercent = 50;
+        section.HotGradientPercent = 50;
+        provider->SkinData()->BackgroundChanged = true;
+        provider->PaintNonClient();
+        TBitmap& picture = *provider->SkinData()->CacheBitmap;
+        for (int y = 0; y < picture.Height(); ++y)
+            for (int x = 0; x < picture.Width(); ++x)
+                SetPixelV(picture.Canvas().Handle(), x, y, static_cast<COLORREF>(placeColour(x, y)));
+        GdiFlush();
+        provider->SkinData()->BackgroundChanged = false;
+
+        RECT w{};
+        GetWindowRect(wnd, &w);
+        auto shown = NewBitmap24(w.right - w.left, w.bottom - w.top);
+        DrawScrollBars(bars, wnd, shown->Canvas().Handle(), -1);
+        GdiFlush();
+        TRect h, v;
+        GetHScrollRect(bars, wnd, h);
+        GetVScrollRect(bars, wnd, v);
+        // The square between the bars: its own place of the picture, but where the size grip is.
+        int matching = 0, area = 0;
+        for (int y = h.Top - w.top; y < h.Bottom - w.top; ++y)
+            for (int x = v.Left - w.left; x < v.Right - w.left; ++x, ++area)
+                matching += GetPixel(shown->Canvas().Handle(), x, y) == static_cast<COLORREF>(placeColour(x, y));
+        EXPECT_GT(matching, area / 2);
+        section = saved;
+        form->Free();
+        Pump();
+    }
 }
 
 } // namespace

@@ -74,6 +74,20 @@ TEST_F(TabAdapterTest, EachSideShowsItsPageSectionItsTabsAndTheSelectedTabOverTh
     }
 }
 
+// A parent that answers no colour leaves the strip to the skin's global section colour, as the
+// skin core's own query does.
+TEST_F(TabAdapterTest, TheStripOfAParentWithoutAColourTakesTheSkinsGlobalColour)
+{
+    gParent.answer = TransparentKeyColor;
+    HWND wnd = Tabs(0, 3, 1);
+    auto* a = Adapt(wnd);
+    auto p = Print(wnd);
+    EXPECT_EQ(At(*p, 235, 3), ColorToRGB(Manager->GlobalSectionColor()));
+    EXPECT_NE(ColorToRGB(Manager->GlobalSectionColor()), ColorToRGB(clBtnFace));
+    a->Free();
+    DestroyWindow(wnd);
+}
+
 TEST_F(TabAdapterTest, SelectingByMessageMovesTheSelectedLookAndTheAnswersFollowTheControl)
 {
     HWND wnd = Tabs(0, 3, 0);
@@ -203,16 +217,18 @@ TEST_F(TabAdapterTest, TheUpDownThatScrollsTheTabsIsSkinnedWhileTheControlIs)
     SendMessageW(wnd, SM_SKINCMD, MAKEWPARAM(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
     Print(wnd);
     EXPECT_EQ(a->UpDownAdapter(), spinAdapter);
-    // Every tab fits again: the platform hides its up-down and the adapter keeps it only while
-    // it is there.
+    // Every tab fits again. Wine: the platform hides its up-down and keeps the window (Windows
+    // destroys it); the adapter stays with that one window, and serves it again when it shows.
     SetWindowPos(wnd, nullptr, 0, 0, 900, 100, SWP_NOMOVE | SWP_NOZORDER);
-    if (!FindWindowExW(wnd, nullptr, UPDOWN_CLASSW, nullptr))
-        EXPECT_EQ(a->UpDownAdapter(), nullptr);
+    const HWND hidden = FindWindowExW(wnd, nullptr, UPDOWN_CLASSW, nullptr);
+    ASSERT_EQ(hidden, spin);
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    EXPECT_EQ(a->UpDownAdapter(), spinAdapter);
+    EXPECT_EQ(GetScrollHandler(hidden), spinAdapter);
     SetWindowPos(wnd, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER);
-    spin = FindWindowExW(wnd, nullptr, UPDOWN_CLASSW, nullptr);
-    ASSERT_NE(spin, nullptr);
-    ASSERT_NE(a->UpDownAdapter(), nullptr) << "the size change attaches it again";
-    EXPECT_EQ(a->UpDownAdapter()->CtrlHandle, spin);
+    EXPECT_TRUE(IsWindowVisible(spin));
+    EXPECT_EQ(a->UpDownAdapter(), spinAdapter) << "the one adapter, not a second";
+    EXPECT_EQ(GetScrollHandler(spin), spinAdapter);
 
     a->Free();
     EXPECT_EQ(GetScrollHandler(spin), nullptr) << "the up-down goes with the tab control's adapter";

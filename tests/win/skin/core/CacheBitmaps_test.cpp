@@ -209,6 +209,50 @@ TEST_F(TileOrStretchTest, TilingModesPaintTheirStripAndReturnTheRest)
     }
 }
 
+// A rectangle far larger than the target costs no more than the target's tiles: each way of
+// tiling paints what the target shows of it, from the rectangle's corner, and returns.
+TEST_F(TileOrStretchTest, ARectangleFarLargerThanTheTargetTilesOnlyWhatTheTargetHolds)
+{
+    constexpr int Huge = 1 << 30;
+    const TRect r{1, 1, Huge, Huge};
+    auto picture = NewBitmap24(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            Set24(*picture, x, y, Element(x, y));
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(ks::test::MakeJpeg(3, 2, 0x000000));
+    const struct Case {
+        const char* name;
+        void (*tile)(TCanvas&, TRect&, TGraphic*, const TsMaskData&);
+        TGraphic* graphic;
+        bool black;
+    } cases[] = {
+        {"BitmapPicture", [](TCanvas& c, TRect& rr, TGraphic* g, const TsMaskData&) { TileGraphic(c, rr, g); },
+         picture.get(), false},
+        {"JpegPicture", [](TCanvas& c, TRect& rr, TGraphic* g, const TsMaskData&) { TileGraphic(c, rr, g); }, &jpeg,
+         true},
+        {"Mode0", [](TCanvas& c, TRect& rr, TGraphic*, const TsMaskData& m) { TileOrStretchImage(c, rr, nullptr, 0, m); },
+         nullptr, false},
+        {"Mode10", [](TCanvas& c, TRect& rr, TGraphic*, const TsMaskData& m) { TileOrStretchImage(c, rr, nullptr, 10, m); },
+         nullptr, false},
+        {"Mode2", [](TCanvas& c, TRect& rr, TGraphic*, const TsMaskData& m) { TileOrStretchImage(c, rr, nullptr, 2, m); },
+         nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = Filled(12, 10, Back);
+        TRect rr = r;
+        c.tile(b->Canvas(), rr, c.graphic, FMask);
+        GdiFlush();
+        const bool oneRow = std::string(c.name) == "Mode2";
+        ExpectPixels(*b, [&](int x, int y) {
+            if (!Inside(r, x, y) || (oneRow && y >= 3))
+                return Back;
+            return c.black ? 0u : Element((x - 1) % 3, (y - 1) % 2);
+        });
+    }
+}
+
 TEST_F(TileOrStretchTest, StretchModesCoverTheirStrip)
 {
     struct Case {

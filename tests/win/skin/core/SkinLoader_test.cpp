@@ -383,6 +383,31 @@ TEST_F(SkinLoaderTest, AHueOffsetSparesTheTitleIconsTheSkinKeeps)
     }
 }
 
+// A picture that a kept icon and other images both name keeps its hue for the icon only, with
+// BIKEEPHUE set to keep the icons or just the close ones.
+TEST_F(SkinLoaderTest, AHueOffsetTurnsThePictureAKeptIconSharesWithOtherImages)
+{
+    const auto red = [](int, int) { return 0x0000C0; };
+    for (const char* keep : {"1", "2"}) {
+        SCOPED_TRACE(keep);
+        const std::string options = std::string("[GLOBALINFO]\r\nBIKEEPHUE=") + keep +
+                                    "\r\nBICONCLOSE=!RED.BMP!1!0!0\r\nBICONCLOSEGLOW0=!GLOW.BMP!1!0!0\r\n"
+                                    "[BUTTON]\r\nBORDERSMASK=!RED.BMP!1!0!0\r\nGLYPHMASK=!GLOW.BMP!1!0!0\r\n";
+        const Source source(options, {{"Red.bmp", Bmp24(6, 3, red)}, {"Glow.bmp", Bmp24(6, 3, red)}});
+        TsLoadedSkin skin;
+        ReadAll(source.FromArchive(), {nullptr, nullptr, 120, 0}, skin);
+        ASSERT_EQ(skin.Masks.size(), 4u);
+        const auto isRed = [](TBitmap& bmp) {
+            const uint8_t* p = bmp.ScanLine(1) + 3;
+            return p[0] == 0 && p[1] == 0 && p[2] == 0xC0;
+        };
+        EXPECT_TRUE(isRed(*skin.Masks[0].Bmp)) << "the close icon";
+        EXPECT_TRUE(isRed(*skin.Masks[1].Bmp)) << "its glow";
+        EXPECT_FALSE(isRed(*skin.Masks[2].Bmp)) << "the button's border";
+        EXPECT_FALSE(isRed(*skin.Masks[3].Bmp)) << "the button's glyph";
+    }
+}
+
 // A picture is decoded once however many keys name it, and their images share its bitmap: a
 // hue change turns it once. The load's budget counts decoded pictures and their pixels; the
 // picture that passes either stops the load. Each load counts from its images on.

@@ -101,6 +101,19 @@ protected:
         VclFixture::TearDown();
     }
 
+    // A packed skin "Test" and a skin folder "Other".
+    void WriteTestAndOther()
+    {
+        Dir.Write(L"Test.asz", Archive());
+        Dir.Write(L"Other/Options.dat", BytesOf(FolderOptions));
+        Dir.Write(L"Other/MASTER.BMP", Master());
+    }
+    // The manager's change event runs after.
+    struct AfterChangeEvents {
+        std::function<void(TsSkinManager&)> after = [](TsSkinManager&) {};
+        void AfterChange(TObject* sender) { after(*static_cast<TsSkinManager*>(sender)); }
+    };
+
     void Load(const std::wstring& name)
     {
         Manager->SetSkinDirectory(Dir.Path());
@@ -577,14 +590,9 @@ TEST_F(SkinManagerTest, AManagerStreamsFromAFormWithItsCommonSectionsPastABroken
 // the manager's name and state always describe the skin it holds.
 TEST_F(SkinManagerTest, ChangesAskedForByTheChangeEventsRunWhenTheLoadEnds)
 {
-    Dir.Write(L"Test.asz", Archive());
-    Dir.Write(L"Other/Options.dat", BytesOf(FolderOptions));
-    Dir.Write(L"Other/MASTER.BMP", Master());
-    struct Events {
-        std::function<void(TsSkinManager&)> after = [](TsSkinManager&) {};
-        void AfterChange(TObject* sender) { after(*static_cast<TsSkinManager*>(sender)); }
-    } events;
-    Manager->SetOnAfterChange(TNotifyEvent(&events, &Events::AfterChange));
+    WriteTestAndOther();
+    AfterChangeEvents events;
+    Manager->SetOnAfterChange(TNotifyEvent(&events, &AfterChangeEvents::AfterChange));
 
     struct Case {
         const char* name;
@@ -635,6 +643,44 @@ TEST_F(SkinManagerTest, ChangesAskedForByTheChangeEventsRunWhenTheLoadEnds)
     Manager->SetSaturation(-100);
     EXPECT_FALSE(Manager->FFromArchive);
     EXPECT_EQ(Manager->FindSection("MENUITEM"), -1);
+    Manager->SetOnAfterChange(TNotifyEvent());
+}
+
+// A colour change made from the change event runs inside the load that called it: a name set
+// after it in the same handler still waits for that load to end.
+TEST_F(SkinManagerTest, AColourChangeFromTheChangeEventKeepsTheLoadInProgress)
+{
+    WriteTestAndOther();
+    AfterChangeEvents events;
+    Manager->SetSkinDirectory(Dir.Path());
+    Manager->SetSkinName(L"Test");
+    Manager->SetActive(true);
+    Manager->SetOnAfterChange(TNotifyEvent(&events, &AfterChangeEvents::AfterChange));
+    const struct Case {
+        const char* name;
+        void (*change)(TsSkinManager&);
+    } cases[] = {
+        {"Hue", [](TsSkinManager& m) { m.SetHueOffset(m.HueOffset() == 120 ? 60 : 120); }},
+        {"Saturation", [](TsSkinManager& m) { m.SetSaturation(m.Saturation() == -50 ? -20 : -50); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int calls = 0;
+        std::wstring nameInHandler;
+        events.after = [&](TsSkinManager& m) {
+            if (calls++ != 0)
+                return;
+            c.change(m);
+            m.SetSkinName(L"Other");
+            nameInHandler = m.SkinName();
+        };
+        Manager->SetSkinName(L"Test");
+        EXPECT_EQ(nameInHandler, L"Test") << "the new name waits";
+        EXPECT_EQ(Manager->SkinName(), L"Other") << "and loads once the load has ended";
+        EXPECT_FALSE(Manager->FFromArchive);
+        events.after = [](TsSkinManager&) {};
+        Manager->SetSkinName(L"Test");
+    }
     Manager->SetOnAfterChange(TNotifyEvent());
 }
 

@@ -50,7 +50,7 @@ constexpr const char* ProvidedText = R"(object FrmProvided: TFrmProvided
     ResizeMode = rmBorder
     SnapBuffer = 25
     ShowAppIcon = False
-    TitleSkin = 'FORMTITLE'
+    TitleSkin = 'BARTITLE'
     UseGlobalColor = False
     SkinData.CustomFont = True
   end
@@ -136,7 +136,7 @@ TEST_F(StreamedProviderTest, AProviderReadWithItsFormTakesItsSettingsAndPrepares
     EXPECT_EQ(provider->ResizeMode(), rmBorder);
     EXPECT_EQ(provider->SnapBuffer(), 25);
     EXPECT_FALSE(provider->ShowAppIcon());
-    EXPECT_EQ(provider->TitleSkin(), "FORMTITLE");
+    EXPECT_EQ(provider->TitleSkin(), "BARTITLE");
     EXPECT_FALSE(provider->UseGlobalColor());
     EXPECT_TRUE(provider->SkinData()->CustomFont());
 
@@ -148,8 +148,11 @@ TEST_F(StreamedProviderTest, AProviderReadWithItsFormTakesItsSettingsAndPrepares
     auto* go = dynamic_cast<TButton*>(form->FindComponent("Go"));
     ASSERT_NE(go, nullptr);
     EXPECT_NE(GetPropW(go->Handle(), L"ACSBSC"), nullptr);
+    // Values other than the defaults, so that neither check holds without the streamed value.
+    ASSERT_NE(Manager->GlobalSectionColor(), clBtnFace);
     EXPECT_EQ(form->Color(), clBtnFace) << "without the global colour";
-    EXPECT_EQ(provider->TitleSectionIndex(), Manager->FindSection("FORMTITLE"));
+    EXPECT_EQ(provider->TitleSectionIndex(), Manager->FindSection("BARTITLE"));
+    EXPECT_NE(provider->TitleSectionIndex(), Manager->FindSection("FORMTITLE"));
     form->Free();
     Pump();
 }
