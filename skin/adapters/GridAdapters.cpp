@@ -54,8 +54,9 @@ TColor SkinValue(const GridColour& c, TsSkinManager& m, const TsCommonData& data
     switch (c.What) {
     case GridColour::GlobalColour: return m.GlobalSectionColor();
     case GridColour::GlobalFont: return m.GlobalSectionFontColor();
-    // Unset, the fixed lines stay as they are.
-    case GridColour::SkinGlobal: return m.SkinData.GlobalColor == TransparentKeyColor ? clNone : m.SkinData.GlobalColor;
+    // The loaded skin's values hold no global colour of their own for fixed lines: they stay as
+    // they are.
+    case GridColour::SkinGlobal: return clNone;
     case GridColour::LineBlend:
         return BlendColors(ColorToRGB(m.FocusedEditColor()), ColorToRGB(m.FocusedEditFontColor()), 0.5);
     case GridColour::GradientFrom:

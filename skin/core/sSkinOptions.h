@@ -63,9 +63,6 @@ struct TsSkinData {
     int16_t BIMaxGlowMargin = 0;
     int16_t BIMinGlow = 0;
     int16_t BIMinGlowMargin = 0;
-    // The skin's one fill colour for dialog children and grids' fixed lines. No key of the
-    // options sets it, so a loaded skin leaves it unset (0xFF00FF) and those keep their own.
-    TColor GlobalColor = 0xFF00FF;
 };
 
 // The skin's title heights and border width as every frame places them: a value out of reason

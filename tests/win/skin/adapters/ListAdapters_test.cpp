@@ -422,28 +422,15 @@ const ks::PropertyInfo FixedLineGridProps[] = {
 const ks::ClassInfo TFixedLineGrid::StaticClassInfo{"TFixedLineGrid", &TStringGrid::StaticClassInfo,
                                                     FixedLineGridProps, {}};
 
-// The fixed lines take the loaded skin's global colour when the skin sets one; unset, they keep
-// their own. Their own comes back with the adapter's leaving.
-TEST_F(GridAdapterTest, FixedLinesTakeTheSkinsGlobalColourWhenItHasOne)
+// The loaded skin's values hold no global colour for fixed lines: they keep their own, under the
+// adapter and after it.
+TEST_F(GridAdapterTest, FixedLinesKeepTheirOwnColour)
 {
-    const struct Case {
-        const char* name;
-        TColor global;
-        TColor lines;
-    } cases[] = {{"Set", 0x00302010, 0x00302010}, {"Unset", TransparentKeyColor, 0x000A0B0C}};
-    const TColor saved = Manager->SkinData.GlobalColor;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Manager->SkinData.GlobalColor = c.global;
-        auto* grid = Make<TFixedLineGrid>();
-        EXPECT_EQ(grid->FixedLine, c.lines);
-        Adapter->Free();
-        Adapter = nullptr;
-        EXPECT_EQ(grid->FixedLine, 0x000A0B0C);
-        Data.reset();
-        FreeAndNil(Form);
-    }
-    Manager->SkinData.GlobalColor = saved;
+    auto* grid = Make<TFixedLineGrid>();
+    EXPECT_EQ(grid->FixedLine, 0x000A0B0C);
+    Adapter->Free();
+    Adapter = nullptr;
+    EXPECT_EQ(grid->FixedLine, 0x000A0B0C);
 }
 
 TEST_F(GridAdapterTest, GridsWithoutRowsOrColumnsPaintAndScroll)

@@ -548,6 +548,7 @@ TEST_F(ScrollBarsTest, AFormsBarsStandOnTheFormsPictureWithTheBarOnEitherSide)
         SCROLLINFO si{sizeof(si), SIF_ALL, 0, 99, 10, 0, 0};
         SetScrollInfo(wnd, SB_VERT, &si, FALSE);
         SetScrollInfo(wnd, SB_HORZ, &si, FALSE);
+        form->SetAutoScroll(true);
         auto* provider = Create<TsSkinProvider>(form);
         provider->SkinData()->SetSkinManager(Manager);
         provider->SetUpForm();

@@ -308,6 +308,7 @@ protected:
         if (!prepared)
             return TsSkinProvider::CreateProviderFlagged(Form);
         SetWindowLongPtrW(Wnd(), GWL_STYLE, GetWindowLongPtrW(Wnd(), GWL_STYLE) | WS_VSCROLL);
+        Form->SetAutoScroll(true);
         auto* provider = Create<TsSkinProvider>(Form);
         provider->PrepareForm();
         provider->UpdateFormScrolls();
