@@ -81,6 +81,7 @@ TEST_F(sGroupBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     struct Change { const char* name; void (*apply)(TsGroupBox*); } const changes[] = {
         {"Moved", [](TsGroupBox* b) { b->SetLeft(b->Left() + 3); }},
         {"Caption", [](TsGroupBox* b) { b->SetCaption(L"Параметры"); }},
+        {"Section", [](TsGroupBox* b) { b->SkinData()->SetSkinSection("EDIT"); }},
     };
     for (const Change& c : changes) {
         SCOPED_TRACE(c.name);
