@@ -4,6 +4,7 @@
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -92,7 +93,33 @@ TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 
 TCustomImageList::~TCustomImageList()
 {
+    for (TChangeLink* link : FLinks)
+        link->FSender = nullptr;
     ReleaseHandle();
+}
+
+TChangeLink::~TChangeLink()
+{
+    if (FSender)
+        FSender->UnRegisterChanges(this);
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* link)
+{
+    if (!link || link->FSender == this)
+        return;
+    if (link->FSender)
+        link->FSender->UnRegisterChanges(link);
+    FLinks.push_back(link);
+    link->FSender = this;
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link) noexcept
+{
+    if (!link || link->FSender != this)
+        return;
+    std::erase(FLinks, link);
+    link->FSender = nullptr;
 }
 
 COLORREF TCustomImageList::ToColorRef(TColor color) noexcept
@@ -206,4 +233,9 @@ void TCustomImageList::Change()
 {
     if (FOnChange)
         FOnChange(this);
+    // A link's handler may take its link (or another) off the list, or free it.
+    const std::vector<TChangeLink*> links = FLinks;
+    for (TChangeLink* link : links)
+        if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end() && link->FOnChange)
+            link->FOnChange(this);
 }

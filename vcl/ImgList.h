@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <utility>
+#include <vector>
 
 class TBitmap;
 
@@ -39,6 +40,28 @@ private:
 };
 
 } // namespace ks
+
+class TCustomImageList;
+
+// A control's hold on the changes of an image list it shows: the list's OnChange is the
+// application's, so each control that paints the list's images registers one of these.
+class TChangeLink {
+public:
+    TChangeLink() noexcept = default;
+    TChangeLink(const TChangeLink&) = delete;
+    TChangeLink& operator=(const TChangeLink&) = delete;
+    // Leaves the list it is registered with.
+    ~TChangeLink();
+
+    TCustomImageList* Sender() const noexcept { return FSender; }
+    TNotifyEvent OnChange() const noexcept { return FOnChange; }
+    void SetOnChange(TNotifyEvent handler) noexcept { FOnChange = handler; }
+
+private:
+    friend class TCustomImageList;
+    TCustomImageList* FSender = nullptr;
+    TNotifyEvent FOnChange;
+};
 
 enum TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
 enum TImageType { itImage, itMask };
@@ -85,6 +108,10 @@ public:
     void SetShareImages(bool share) noexcept { FShareImages = share; }
     TNotifyEvent OnChange() const noexcept { return FOnChange; }
     void SetOnChange(TNotifyEvent handler) noexcept { FOnChange = handler; }
+    // Every change is told to each registered link after OnChange. A link is registered with
+    // one list at a time; registering it here takes it from the list it was with.
+    void RegisterChanges(TChangeLink* link);
+    void UnRegisterChanges(TChangeLink* link) noexcept;
 
     // ---- images
     // Appends image (and mask, which may be null) to the system list; the index of the first
@@ -125,6 +152,7 @@ private:
     // FHandle was made by CreateHandle, not adopted through SetHandle.
     bool FHandleMade = false;
     TNotifyEvent FOnChange;
+    std::vector<TChangeLink*> FLinks;
 };
 
 class TImageList : public TCustomImageList {

@@ -164,10 +164,16 @@ void TTrayIcon::WMNotifyIcon(TWMNotifyIcon& m)
 void TTrayIcon::WMTaskbarCreated()
 {
     // The shell came back empty: a visible icon goes in again.
-    if (!FAdded || (FAdded = Notify(NIM_ADD)))
+    if (!FAdded || Notify(NIM_ADD))
         return;
-    // Refused, the icon was the only way back to a main window hidden behind it: the window
-    // comes back instead, as when the icon is refused at first.
+    // The broadcast does not prove the shell forgot the icon (a second broadcast, or one sent
+    // by another program): an icon the shell refuses because it still holds it stays ours to
+    // remove when hiding.
+    if (Notify(NIM_MODIFY))
+        return;
+    // Gone and refused, the icon was the only way back to a main window hidden behind it: the
+    // window comes back instead, as when the icon is refused at first.
+    FAdded = false;
     FVisible = false;
     if (Application && Application->MainForm())
         Application->MainForm()->SetVisible(true);

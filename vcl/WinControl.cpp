@@ -556,23 +556,40 @@ void TWinControl::AnchorControls()
     const TRect client = ClientRect();
     const TSize size{client.Width(), client.Height()};
     const std::optional<TSize> last = std::exchange(FAnchorSize, size);
-    if (!last)
+    if (!last) {
+        FAnchorRules.clear();
         return;
-    const int dx = size.cx - last->cx;
-    const int dy = size.cy - last->cy;
-    if (dx == 0 && dy == 0)
+    }
+    if (size == *last)
         return;
+    std::erase_if(FAnchorRules, [this](const AnchorRule& rule) {
+        return std::find(FControls.begin(), FControls.end(), rule.control) == FControls.end() &&
+               std::find(FWinControls.begin(), FWinControls.end(), rule.control) == FWinControls.end();
+    });
     for (int i = 0; i < ControlCount(); ++i) {
         TControl* c = Controls(i);
         const TAnchors a = c->Anchors();
         if (c->Align() != alNone || !(a.Contains(akRight) || a.Contains(akBottom)))
             continue;
-        int left = c->Left(), top = c->Top(), width = c->Width(), height = c->Height();
+        auto rule = std::find_if(FAnchorRules.begin(), FAnchorRules.end(),
+                                 [c](const AnchorRule& r) { return r.control == c; });
+        if (rule == FAnchorRules.end())
+            rule = FAnchorRules.insert(FAnchorRules.end(), AnchorRule{c, {}, {}, {}});
+        // A place given since anchoring last placed the child is the new base.
+        if (rule->placed != c->BoundsRect()) {
+            rule->base = c->BoundsRect();
+            rule->baseSize = *last;
+        }
+        const int dx = size.cx - rule->baseSize.cx;
+        const int dy = size.cy - rule->baseSize.cy;
+        const TRect& b = rule->base;
+        int left = b.Left, top = b.Top, width = b.Width(), height = b.Height();
         if (a.Contains(akRight))
             (a.Contains(akLeft) ? width : left) += dx;
         if (a.Contains(akBottom))
             (a.Contains(akTop) ? height : top) += dy;
         c->SetBounds(left, top, std::max(width, 0), std::max(height, 0));
+        rule->placed = c->BoundsRect();
     }
 }
 
@@ -914,6 +931,10 @@ void TWinControl::WMGetTextFromWindow(TMessage& m)
 void TWinControl::WMSize(TWMSize& m)
 {
     DefaultHandler(m.Message());
+    // A minimised window has no client area to lay its children out in; they keep their
+    // places for the restore.
+    if (FHandle && IsIconic(FHandle))
+        return;
     UpdateBounds();
     Realign();
 }

@@ -290,6 +290,16 @@ private:
     // The client size the anchored children were last placed for; none before the first
     // layout and after a new window.
     std::optional<TSize> FAnchorSize;
+    // An anchored child's place as it was given (base) for a client of baseSize, and the place
+    // anchoring last gave it. Each new place is worked out from the base, so a parent shrunk
+    // below the child's size and grown back gives the child its size again.
+    struct AnchorRule {
+        TControl* control;
+        TRect base;
+        TSize baseSize;
+        TRect placed;
+    };
+    std::vector<AnchorRule> FAnchorRules;
     bool FShowing = false;
     bool FTabStop = false;
     bool FTrackingLeave = false;

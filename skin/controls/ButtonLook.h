@@ -22,6 +22,13 @@ inline TColor ParentLookColour(const TsCommonData& skinData)
     return ci.Ready ? clNone : ci.FillColor;
 }
 
+// The control's own colour where it is painted instead of the skin's (CustomColor), which no
+// skin message tells the control about; clNone where the skin's colour is painted.
+inline TColor OwnLookColour(const TsCommonData& skinData)
+{
+    return skinData.CustomColor() && skinData.OwnerControl ? ColorToRGB(skinData.OwnerControl->Color()) : clNone;
+}
+
 // The part of the look that both controls' caches show.
 struct TsButtonLook {
     bool focused = false, enabled = false, wordWrap = false;
@@ -29,12 +36,15 @@ struct TsButtonLook {
     // The picture behind the control comes from its parent, or the parent's colour.
     const TWinControl* parent = nullptr;
     TColor parentColour = clNone;
+    TColor ownColour = clNone;
+    int section = -1;
     bool operator==(const TsButtonLook&) const = default;
 
     static TsButtonLook Of(const TButtonControl& control, const TsCommonData& skinData)
     {
-        return {control.Focused(),    control.Enabled(), control.WordWrap(),
-                control.BoundsRect(), control.Parent(),  ParentLookColour(skinData)};
+        return {control.Focused(),          control.Enabled(),         control.WordWrap(),
+                control.BoundsRect(),       control.Parent(),          ParentLookColour(skinData),
+                OwnLookColour(skinData),    skinData.SkinIndex};
     }
 };
 

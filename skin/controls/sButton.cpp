@@ -234,13 +234,17 @@ void TsButton::EnabledFromAction()
 void TsButton::ActionChange(TObject* sender, bool checkDefaults)
 {
     TButton::ActionChange(sender, checkDefaults);
-    if (auto* action = dynamic_cast<TCustomAction*>(sender))
+    if (auto* action = dynamic_cast<TCustomAction*>(sender)) {
         SetEnabled(action->Enabled());
+        // The button may have been enabled by code while its action was not: then no change of
+        // Enabled repaints it when the action follows.
+        FSkinData->Invalidate();
+    }
 }
 
 TsButton::Look TsButton::LookNow()
 {
-    return {TsButtonLook::Of(*this, *FSkinData), StateIndex()};
+    return {TsButtonLook::Of(*this, *FSkinData), StateIndex(), ActionDisabled()};
 }
 
 void TsButton::PaintHandler(HDC given)

@@ -100,6 +100,8 @@ private:
     // of it since the window last got its picture means the cache is rebuilt.
     struct Look : TsButtonLook {
         int state = -1;
+        // A disabled action greys the button even while the button itself is enabled.
+        bool actionDisabled = false;
         bool operator==(const Look&) const = default;
     };
     Look LookNow();

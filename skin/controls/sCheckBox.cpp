@@ -60,6 +60,10 @@ TsCheckBox::TsCheckBox(TComponent* owner)
       FGlyphUnChecked(std::make_unique<TBitmap>()), FGlyphChecked(std::make_unique<TBitmap>())
 {
     FSkinData->ControlKind = ckCheckBox;
+    const TNotifyEvent changed(this, &TsCheckBox::GlyphPictureChanged);
+    FGlyphUnChecked->SetOnChange(changed);
+    FGlyphChecked->SetOnChange(changed);
+    FImagesLink.SetOnChange(changed);
 }
 
 TsCheckBox::~TsCheckBox() = default;
@@ -138,6 +142,11 @@ void TsCheckBox::GlyphChanged()
     FSkinData->Invalidate();
 }
 
+void TsCheckBox::GlyphPictureChanged(TObject*)
+{
+    GlyphChanged();
+}
+
 void TsCheckBox::SetGlyphChecked(TBitmap* value)
 {
     FGlyphChecked->Assign(value);
@@ -178,11 +187,15 @@ void TsCheckBox::SetImages(TCustomImageList* value)
 {
     if (value == FImages)
         return;
-    if (FImages)
+    if (FImages) {
         FImages->RemoveFreeNotification(this);
+        FImages->UnRegisterChanges(&FImagesLink);
+    }
     FImages = value;
-    if (FImages)
+    if (FImages) {
         FImages->FreeNotification(this);
+        FImages->RegisterChanges(&FImagesLink);
+    }
     GlyphChanged();
 }
 

@@ -11,6 +11,7 @@
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
 #include "vcl/Bitmap.h"
+#include "vcl/ImgList.h"
 #include "vcl/StdCtrls.h"
 
 #include <memory>
@@ -117,6 +118,8 @@ private:
     void UnskinnedMessage(TMessage& m);
     void FocusBox();
     void GlyphChanged();
+    // The glyph bitmaps and the image list changed in place (loaded, assigned, added to).
+    void GlyphPictureChanged(TObject* sender);
 
     std::unique_ptr<TsCommonData> FSkinData;
     TAlignment FAlignment = taRightJustify;
@@ -130,6 +133,7 @@ private:
     int FMargin = 2;
     TsFadeTimer* FFadeTimer = nullptr;
     TCustomImageList* FImages = nullptr;
+    TChangeLink FImagesLink;
     int FImgChecked = 0;
     int FImgUnchecked = 0;
     TacAnimatEvents FAnimatEvents{aeGlobalDef};

@@ -158,9 +158,13 @@ void TsEdit::PaintBorder()
         PrepareCache();
     PaintFrameOnce();
     if (TBitmap* cache = FSkinData->CacheBitmap.get(); cache && !cache->Empty())
-        CopyFrameStrips(dc.get(), 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0,
-                        std::max(FrameWidth(), NonClientEdge()));
+        CopyFrameStrips(dc.get(), 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0, FrameBand());
     RestoreDC(dc.get(), saved);
+}
+
+int TsEdit::FrameBand()
+{
+    return std::max(FrameWidth(), NonClientEdge());
 }
 
 int TsEdit::NonClientEdge()
@@ -276,14 +280,17 @@ void TsEdit::WMPrint(TMessage& m)
         TEdit::WndProc(m);
         return;
     }
-    const int fw = FrameWidth();
-    CopyFrameStrips(dc, 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, fw);
+    const int band = FrameBand();
+    CopyFrameStrips(dc, 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, band);
     PaintDisabledFromCache(dc);
-    // The platform prints the client area inside the frame; the caller's DC is given back as it
-    // came, and the platform's own frame is not printed over the skin's.
+    // The platform prints the client area where the screen shows it, inside the band the frame
+    // covers; the caller's DC is given back as it came, and the platform's own frame is not
+    // printed over the skin's.
     const int saved = SaveDC(dc);
-    OffsetViewportOrgEx(dc, fw, fw, nullptr);
-    IntersectClipRect(dc, 0, 0, cache->Width() - 2 * fw, cache->Height() - 2 * fw);
+    const int edge = NonClientEdge();
+    OffsetViewportOrgEx(dc, edge, edge, nullptr);
+    const int covered = band - edge;
+    IntersectClipRect(dc, covered, covered, cache->Width() - edge - band, cache->Height() - edge - band);
     m.LParam &= ~static_cast<LPARAM>(PRF_NONCLIENT);
     if (!RouteSkinMessage(m, FSkinData.get()))
         TEdit::WndProc(m);

@@ -179,8 +179,16 @@ void TsGroupBox::PrepareCache()
 TsGroupBox::Look TsGroupBox::LookNow()
 {
     const TFont& font = *Font();
-    return {Focused(),   UseRightToLeftAlignment(), BoundsRect(), Parent(), ParentLookColour(*FSkinData),
-            font.Name(), font.Height(),             font.Style()};
+    return {Focused(),
+            UseRightToLeftAlignment(),
+            BoundsRect(),
+            Parent(),
+            ParentLookColour(*FSkinData),
+            OwnLookColour(*FSkinData),
+            FSkinData->SkinIndex,
+            font.Name(),
+            font.Height(),
+            font.Style()};
 }
 
 void TsGroupBox::PaintToDC(HDC dc)
@@ -321,6 +329,14 @@ void TsGroupBox::SkinnedWndProc(TMessage& message)
         case WM_KILLFOCUS: TGroupBox::WndProc(message); return;
         case WM_MOVE: d.BackgroundChanged = d.BackgroundChanged || d.NeedsRepaint(); break;
         case CM_TEXTCHANGED: d.Invalidate(); return;
+        case CM_COLORCHANGED:
+            TGroupBox::WndProc(message);
+            // The controls inside show the box's own colour through its picture.
+            if (d.CustomColor() && HandleAllocated()) {
+                d.BackgroundChanged = true;
+                RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
+            return;
         case CM_FONTCHANGED:
             TGroupBox::WndProc(message);
             if (d.CacheBitmap)

@@ -62,6 +62,8 @@ private:
         // its own gives its colour instead.
         const TWinControl* parent = nullptr;
         TColor parentColour = clNone;
+        TColor ownColour = clNone;
+        int section = -1;
         // The font sets the caption band's height, with a caption or without one.
         std::wstring fontName;
         int fontHeight = 0;

@@ -19,6 +19,7 @@
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
+#include "vcl/TextMeasure.h"
 #include "vcl/TypInfo.h"
 
 #include <algorithm>
@@ -27,7 +28,6 @@
 
 namespace {
 
-constexpr UINT MeasureFlags = DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_VCENTER | DT_CENTER;
 constexpr UINT PaintFlags = DT_NOPREFIX | DT_WORDBREAK | DT_CENTER;
 constexpr UINT SkinTextFlags = DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS;
 constexpr DWORD DropShadowStyle = 0x20000;
@@ -227,7 +227,11 @@ TRect TsCustomHintWindow::CalcHintRect(int maxWidth, const std::wstring& hint, v
         html.Init(&work, hint, r);
         html.Render(r);
     } else {
-        work.Canvas().DrawText(hint, r, MeasureFlags | DrawTextBiDiModeFlagsReadingOnly());
+        // Measured by what the text draws, as labels are: GDI's own measure can fall short of
+        // the drawing by a letter.
+        const UINT flags = (skinned ? SkinTextFlags : PaintFlags) | DrawTextBiDiModeFlagsReadingOnly();
+        const TSize size = ks::DrawnTextSize(hint, work.Canvas().Font(), flags, r.Width());
+        r = {0, 0, size.cx, size.cy};
     }
     int w = r.Width();
     int h = r.Height();

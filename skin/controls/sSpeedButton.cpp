@@ -501,6 +501,8 @@ void TsSpeedButton::PrepareCache()
     FLastSpacing = Spacing();
     FLastLayout = Layout();
     FLastMargin = Margin();
+    FLastParentColour = ParentLookColour(*FSkinData);
+    FLastOwnColour = OwnLookColour(*FSkinData);
 }
 
 void TsSpeedButton::ShowPicture(TBitmap& picture)
@@ -585,7 +587,8 @@ void TsSpeedButton::Paint()
         return;
     }
     if (StateIndex() != 0 || Down() != FLastDown || FSkinData->ClippedByParent || NumGlyphs() != FLastNumGlyphs ||
-        Spacing() != FLastSpacing)
+        Spacing() != FLastSpacing || ParentLookColour(*FSkinData) != FLastParentColour ||
+        OwnLookColour(*FSkinData) != FLastOwnColour)
         FSkinData->BackgroundChanged = true;
     FSkinData->ClippedByParent = FSkinData->NeedsRepaint();
     if (FSkinData->BackgroundChanged && !FSkinData->ParentBackgroundAlways)

@@ -154,6 +154,9 @@ private:
     bool FLastDown = false;
     int FLastNumGlyphs = 1;
     int FLastSpacing = 4;
+    // The colours behind and of the button that no message tells it about (ButtonLook.h).
+    TColor FLastParentColour = clNone;
+    TColor FLastOwnColour = clNone;
     TButtonLayout FLastLayout = blGlyphLeft;
     int FLastMargin = -1;
     std::wstring FStoredCaption;

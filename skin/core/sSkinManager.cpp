@@ -528,6 +528,10 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
     RecomputeCommonIndexes();
     BroadcastToAllForms(SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this)));
     SkinData.SkinActive = true;
+    // The application's menus take the skin whether or not a form provider asks for them (the
+    // main form has none); a provider that asked during the broadcast above saw no skin yet.
+    if (FSkinnableMenus && IsDefault())
+        ks::Services().UpdateMenus(*FSkinnableMenus);
     if (IsDefault() && !FHooksInstalled)
         InstallHook();
     if (repaint)
@@ -542,6 +546,9 @@ void TsSkinManager::BroadcastSkinRemoval()
     FreeAllGlowEffects();
     SkinData.SkinActive = false;
     BroadcastToAllForms(SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this)));
+    // Menus left owner-drawn would be drawn from a skin that is gone.
+    if (FSkinnableMenus && IsDefault())
+        ks::Services().UpdateMenus(*FSkinnableMenus);
     ClearSkin();
 }
 

@@ -9,7 +9,10 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Clipbrd.h"
+#include "vcl/PlatformSeams.h"
+#include "vcl/TrayIcon.h"
 #include "win/app/AppFixture.h"
+#include "win/support/FakeCursor.h"
 #include "win/support/SheetPng.h"
 #include "win/support/ThreadWindows.h"
 
@@ -25,6 +28,24 @@ using Driver = ks::test::MenuLoopDriver<false>;
 
 class SkinnedMenusTest : public AppFixture {
 protected:
+    void TearDown() override
+    {
+        AppFixture::TearDown();
+        ks::ResetSys();
+    }
+    // Every item of menu measured and painted by the skin's menu painter, or none of them.
+    static void ExpectSkinnedItems(TPopupMenu& menu, bool skinned)
+    {
+        SCOPED_TRACE(menu.Name());
+        const void* painter = DefaultSkinManager ? DefaultSkinManager->SkinnableMenus() : nullptr;
+        EXPECT_EQ(menu.OwnerDraw(), skinned);
+        for (int i = 0; i < menu.Items()->Count(); ++i) {
+            const TMenuItem* item = menu.Items()->Items(i);
+            SCOPED_TRACE(i);
+            EXPECT_EQ(item->OnAdvancedDrawItem() && item->OnAdvancedDrawItem().Method().Data == painter, skinned);
+            EXPECT_EQ(item->OnMeasureItem() && item->OnMeasureItem().Method().Data == painter, skinned);
+        }
+    }
     // The main window with the open popup copied over it.
     static std::unique_ptr<TBitmap> Sheet(HWND popup)
     {
@@ -130,26 +151,51 @@ TEST_F(SkinnedMenusTest, ThePasswordFieldsMenuOpensAndChoosesByKeyboard)
     EXPECT_TRUE(PopupCache.empty());
 }
 
+// Nothing but the program's own start makes the notification-area menu skinned: it is opened
+// as a right click on the icon opens it, and shows the skin's popup picture.
 TEST_F(SkinnedMenusTest, TheTrayMenuIsSkinnedWithOneItemHot)
 {
     CreateForms(false);
     Form1->Show();
     Pump();
-    auto* tray = Get<TPopupMenu>(Form1, "TrayMenu");
-    ASSERT_NE(tray, nullptr);
-    auto* manager = DefaultSkinManager;
-    ASSERT_NE(manager, nullptr);
-    // The tray icon opens it as any popup: set up by the manager, shown at the cursor.
-    manager->SkinnableMenus()->OwnerDrawMenuItems(tray, true);
+    auto* menu = Get<TPopupMenu>(Form1, "TrayMenu");
+    auto* icon = Get<TTrayIcon>(Form1, "TrayIcon1");
+    ASSERT_TRUE(menu && icon);
+    ExpectSkinnedItems(*menu, true);
     RECT form{};
     GetWindowRect(Form1->Handle(), &form);
+    ks::test::UseFakeCursor({form.left + 40, form.top + 40});
     int records = 0;
-    Run([&] {
-        SetForegroundWindow(tray->WindowHandle());
-        tray->Popup(form.left + 40, form.top + 40);
-    },
-        "menu-tray.png", true, records);
-    EXPECT_EQ(records, 1);
+    Run([&] { SendMessageW(icon->WindowHandle(), TTrayIcon::CallbackMessage, 1, WM_RBUTTONUP); }, "menu-tray.png",
+        true, records);
+    EXPECT_EQ(records, 1) << "the popup had its skinned background";
+}
+
+// The application's popup menus follow the skin: plain while it is off, skinned again when it
+// comes back, and after another skin is loaded.
+TEST_F(SkinnedMenusTest, ThePopupMenusFollowTheSkin)
+{
+    CreateForms(false);
+    Pump();
+    TsSkinManager* manager = DefaultSkinManager;
+    ASSERT_NE(manager, nullptr);
+    const std::wstring skin = manager->SkinName();
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool skinned;
+    } changes[] = {
+        {"SkinOff", [&] { manager->SetActive(false); }, false},
+        {"SkinOn", [&] { manager->SetActive(true); }, true},
+        {"SkinReloaded", [&] { manager->SetSkinName(skin); }, true},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        Pump();
+        for (const char* name : {"TrayMenu", "PopupMenu1"})
+            ExpectSkinnedItems(*Get<TPopupMenu>(Form1, name), c.skinned);
+    }
 }
 
 } // namespace

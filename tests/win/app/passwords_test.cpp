@@ -426,22 +426,27 @@ TEST_F(PasswordsTest, RefusedTrayIconLeavesTheWindowShown)
     EXPECT_FALSE(gDialogs[0].text.empty());
 }
 
-// The shell restarting while the window hides behind the icon, and refusing the icon back
-// (here: it still holds it), gives the window back rather than leave the user locked out.
-TEST_F(PasswordsTest, ARefusedIconAfterTheShellRestartsShowsTheWindow)
+// "TaskbarCreated" while the shell still holds the icon (a second broadcast, or one from
+// another program): the add is refused, yet the icon is there and stays the program's, so the
+// window stays hidden behind it and showing the window again takes the icon away.
+TEST_F(PasswordsTest, AnIconTheShellStillHoldsAfterTaskbarCreatedIsRemovedOnShowing)
 {
     Get<TsButton>("sButton4")->Click();
     ASSERT_FALSE(Form1->Visible());
     ASSERT_TRUE(tray->Visible());
     SendMessageW(tray->WindowHandle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(Form1->Visible());
+    EXPECT_TRUE(tray->Visible());
+
+    SendMessageW(tray->WindowHandle(), TTrayIcon::CallbackMessage, 1, WM_LBUTTONUP);
     EXPECT_TRUE(Form1->Visible());
-    EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
     EXPECT_FALSE(tray->Visible());
-    NOTIFYICONDATAW held{};
-    held.cbSize = sizeof held;
-    held.hWnd = tray->WindowHandle();
-    held.uID = 1;
-    Shell_NotifyIconW(NIM_DELETE, &held);
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = sizeof probe;
+    probe.hWnd = tray->WindowHandle();
+    probe.uID = 1;
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "no icon is left in the notification area";
+    EXPECT_TRUE(gDialogs.empty());
 }
 
 // Every way out closes the main form, which tells the application to end: its message loop

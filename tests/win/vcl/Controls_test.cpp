@@ -1,6 +1,7 @@
 #include "vcl/Controls.h"
 
 #include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -489,6 +491,60 @@ TEST_F(ControlsTest, UtilityWindowsHandEveryMessageToTheirMethod)
     DeallocateHWnd(wnd);
     EXPECT_FALSE(IsWindow(wnd));
     EXPECT_EQ(sink.seen.back(), static_cast<UINT>(WM_NCDESTROY));
+}
+
+} // namespace
+
+namespace {
+
+// Anchored children keep the distances they were given to their parent's edges, whatever the
+// parent went through on the way: minimised and restored, or shrunk below the child's size and
+// grown back.
+TEST_F(ControlsTest, AnchoredChildrenComeBackToTheirPlacesAfterMinimisingOrShrinking)
+{
+    auto* form = CreateNew<TForm>(Application);
+    ks::ScopeExit freed{[&] { form->Free(); }};
+    form->SetBounds(50, 50, 300, 200);
+    form->SetClientWidth(250);
+    form->SetClientHeight(150);
+    form->Show();
+    Pump();
+    const struct {
+        const char* name;
+        std::function<void()> away;
+        std::function<void()> back;
+    } journeys[] = {
+        {"MinimisedAndRestored", [&] { ShowWindow(form->Handle(), SW_MINIMIZE); },
+         [&] { ShowWindow(form->Handle(), SW_RESTORE); }},
+        {"ShrunkAndGrown", [&] { form->SetClientWidth(60), form->SetClientHeight(20); },
+         [&] { form->SetClientWidth(250), form->SetClientHeight(150); }},
+    };
+    const struct {
+        const char* name;
+        TAnchors anchors;
+    } anchorings[] = {
+        {"LeftAndRight", {akLeft, akTop, akRight}},
+        {"Right", {akTop, akRight}},
+        {"AllFour", {akLeft, akTop, akRight, akBottom}},
+        {"Bottom", {akLeft, akBottom}},
+    };
+    const TRect given{10, 20, 160, 100};
+    for (const auto& journey : journeys)
+        for (const auto& anchoring : anchorings) {
+            SCOPED_TRACE(std::string(journey.name) + " " + anchoring.name);
+            auto* child = Create<TButton>(form);
+            child->SetParent(form);
+            child->SetBoundsRect(given);
+            child->SetAnchors(anchoring.anchors);
+            Pump();
+            journey.away();
+            Pump();
+            journey.back();
+            Pump();
+            EXPECT_EQ(form->ClientWidth(), 250);
+            EXPECT_EQ(child->BoundsRect(), given);
+            child->Free();
+        }
 }
 
 } // namespace

@@ -273,3 +273,63 @@ TEST_F(ControlSheetTest, EveryControlInEveryStateShowsItsSkinLook)
 }
 
 } // namespace
+
+namespace {
+
+// Controls that paint their own colour instead of the skin's (CustomColor) show a new colour as
+// soon as it is set, with no repaint asked for: the form before and after, side by side, at
+// <build>/custom-colour-sheet.png.
+TEST_F(ControlSheetTest, ControlsInTheirOwnColourShowANewColourAtOnce)
+{
+    auto* button = Create<TsButton>(Form);
+    button->SetBounds(10, 10, 90, 30);
+    button->SetCaption(L"Ещё");
+    auto* box = Create<TsCheckBox>(Form);
+    box->SetBounds(10, 55, 100, 17);
+    box->SetAutoSize(false);
+    box->SetCaption(L"Цифры");
+    auto* group = Create<TsGroupBox>(Form);
+    group->SetBounds(115, 5, 110, 90);
+    group->SetCaption(L"Опции");
+    const TColor before = 0x804020, after = 0x20A040;
+    const struct {
+        TWinControl* control;
+        TsCommonData* skinData;
+        TPoint probe;
+    } controls[] = {
+        {button, button->SkinData(), {6, 15}},
+        {box, box->SkinData(), {96, 8}},
+        {group, group->SkinData(), {55, 75}},
+    };
+    for (const auto& c : controls) {
+        c.control->SetParent(Form);
+        c.control->SetColor(before);
+        c.skinData->SetCustomColor(true);
+    }
+    RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    const TRect client = Form->ClientRect();
+    auto sheet = NewBitmap24(2 * client.Width() + 10, client.Height());
+    sheet->Canvas().Brush().SetColor(0x404040);
+    sheet->Canvas().FillRect({0, 0, sheet->Width(), sheet->Height()});
+    const auto take = [&](int x) {
+        HDC dc = GetDC(Form->Handle());
+        BitBlt(sheet->Canvas().Handle(), x, 0, client.Width(), client.Height(), dc, 0, 0, SRCCOPY);
+        ReleaseDC(Form->Handle(), dc);
+        GdiFlush();
+    };
+    take(0);
+    for (const auto& c : controls)
+        c.control->SetColor(after);
+    Pump();
+    take(client.Width() + 10);
+    WriteSheetPng(*sheet, std::string(KS_BUILD_DIR) + "/custom-colour-sheet.png");
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.control->ClassName());
+        const TPoint p{c.control->Left() + c.probe.X, c.control->Top() + c.probe.Y};
+        EXPECT_EQ(Read(*sheet, p.X, p.Y), before);
+        EXPECT_EQ(Read(*sheet, client.Width() + 10 + p.X, p.Y), after);
+    }
+}
+
+} // namespace

@@ -73,14 +73,20 @@ protected:
         const char* name;
         void (*apply)(Control*);
     };
-    // For each change: marks the cache at p, applies the change, repaints (repaint(control)) and
-    // expects shown(p) no longer to show the mark.
+    // For each change: a repaint with nothing changed must first show a mark put at p into
+    // the cache, so the window is painted from the cache as it stands (no fade or lock left by
+    // the rows before keeps it unpainted); then, marked again, the change and a repaint
+    // (repaint(control)) must no longer show it (shown(p)).
     template <class Control, size_t N, class Repaint, class Shown>
     static void ExpectEachChangeRebuilds(Control* control, const LookChange<Control> (&changes)[N], TPoint p,
                                          Repaint repaint, Shown shown)
     {
         for (const LookChange<Control>& c : changes) {
             SCOPED_TRACE(c.name);
+            MarkCache(*control->SkinData(), p.X, p.Y);
+            repaint(control);
+            Pump();
+            ASSERT_EQ(shown(p), CacheMarker) << "the window is painted from the cache as it stands";
             MarkCache(*control->SkinData(), p.X, p.Y);
             c.apply(control);
             repaint(control);

@@ -9,8 +9,11 @@
 #include "vcl/StdCtrls.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/EditFrame.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -237,6 +240,47 @@ TEST_F(EditTest, AFrameOfBevelsIsPaintedFromTheSection)
     EXPECT_EQ(Pixel(0, 0), SkinGreen);
     EXPECT_EQ(Pixel(1, 1), SkinDarkGreen);
     EXPECT_EQ(ClientPixel(), SkinBlack);
+}
+
+} // namespace
+
+namespace {
+
+// A printed edit is the edit as the screen shows it, frame, bevels and text in their places.
+TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
+{
+    const struct {
+        const char* name;
+        EditFrame look;
+    } looks[] = {
+        {"SunkenBorder", {bsSingle, true, bvRaised, bvLowered, bkNone}},
+        {"BevelsInsideASingleBorder", {bsSingle, true, bvRaised, bvLowered, bkFlat}},
+        {"BorderAndOneBevel", {bsSingle, true, bvRaised, bvNone, bkSoft}},
+        {"BevelsWithRoom", {bsNone, true, bvRaised, bvLowered, bkFlat}},
+    };
+    Edit->SetText(L"Пароль 42");
+    for (const auto& l : looks) {
+        SCOPED_TRACE(l.name);
+        l.look.ApplyTo(*Edit);
+        RedrawWindow(Edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+        const auto screen = ScreenPicture(Edit->Handle());
+        auto printed = NewBitmap24(Edit->Width(), Edit->Height());
+        SendMessageW(Edit->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(printed->Canvas().Handle()),
+                     PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
+        GdiFlush();
+        int differing = 0;
+        TPoint first{-1, -1};
+        for (int y = 0; y < Edit->Height(); ++y)
+            for (int x = 0; x < Edit->Width(); ++x)
+                if (printed->Canvas().Pixels(x, y) != screen->Canvas().Pixels(x, y) && differing++ == 0)
+                    first = {x, y};
+        EXPECT_EQ(differing, 0) << "first at " << first.X << ", " << first.Y << ": printed "
+                                << (differing ? printed->Canvas().Pixels(first.X, first.Y) : 0) << ", on the screen "
+                                << (differing ? screen->Canvas().Pixels(first.X, first.Y) : 0);
+        if (std::string(l.name) == "BevelsInsideASingleBorder")
+            ks::test::WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/edit-printed.png");
+    }
 }
 
 } // namespace

@@ -81,6 +81,7 @@ TEST_F(sGroupBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
     struct Change { const char* name; void (*apply)(TsGroupBox*); } const changes[] = {
         {"Moved", [](TsGroupBox* b) { b->SetLeft(b->Left() + 3); }},
         {"Caption", [](TsGroupBox* b) { b->SetCaption(L"Параметры"); }},
+        {"Section", [](TsGroupBox* b) { b->SkinData()->SetSkinSection("EDIT"); }},
     };
     for (const Change& c : changes) {
         SCOPED_TRACE(c.name);
@@ -247,6 +248,47 @@ TEST_F(sGroupBoxTest, ACaptionNarrowerThanTwiceTheBorderWidthIsWidenedByItOnBoth
     for (const Case& c : cases) {
         box->SetBorderWidth(c.borderWidth);
         EXPECT_TRUE(box->CaptionRect(c.textWidth) == c.expected) << c.borderWidth << " " << c.textWidth;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The box's own colour, painted instead of the skin's, reaches the screen as soon as it is set
+// or changed: in the box, and in the controls inside, which show the box's picture.
+TEST_F(sGroupBoxTest, ItsOwnColourReachesTheScreenInTheBoxAndBehindTheControlsInside)
+{
+    auto* inner = Create<TsGroupBox>(Form);
+    inner->SetParent(box);
+    inner->SetBounds(20, 40, 100, 50);
+    Pump();
+    const int x = box->Width() / 2, y = box->Height() - 20;
+    const auto mark = [&] {
+        MarkCache(*box->SkinData(), x, y);
+        MarkCache(*inner->SkinData(), 50, 40);
+    };
+    const auto shown = [&] {
+        return std::pair{WindowPixel(box->Handle(), x, y) == CacheMarker,
+                         WindowPixel(inner->Handle(), 50, 40) == CacheMarker};
+    };
+    struct Change { const char* name; void (*apply)(TsGroupBox*); } const changes[] = {
+        // The flag alone repaints nothing: the program asks for the repaint.
+        {"OwnColour", [](TsGroupBox* b) {
+             b->SkinData()->SetCustomColor(true);
+             RedrawWindow(b->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+         }},
+        {"OwnColourChanged", [](TsGroupBox* b) { b->SetColor(0x306090); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        mark();
+        RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ASSERT_EQ(shown(), std::pair(true, true)) << "painted from the caches as they stand";
+        mark();
+        c.apply(box);
+        Pump();
+        EXPECT_EQ(shown(), std::pair(false, false));
     }
 }
 

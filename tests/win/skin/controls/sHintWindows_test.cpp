@@ -4,6 +4,7 @@
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/sSkinManager.h"
 #include "vcl/StdCtrls.h"
+#include "vcl/TextMeasure.h"
 #include "win/skin/controls/HintTestSupport.h"
 #include "win/support/InternalSkin.h"
 
@@ -19,14 +20,13 @@ using namespace ks::test;
 
 class sHintWindowsTest : public HintWindowFixture {
 protected:
-    // The text's size as DrawText measures it in the manager's font.
+    // The text's size drawn in the manager's font as the hint draws it, by the measure the
+    // labels share.
     TRect Measured(const std::wstring& text)
     {
-        auto b = NewBitmap24(1, 1);
-        b->Canvas().Font().Assign(manager->HintKind()->Font());
-        TRect r{0, 0, manager->HintKind()->MaxWidth(), 0};
-        b->Canvas().DrawText(text, r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_VCENTER | DT_CENTER);
-        return r;
+        const TSize size = ks::DrawnTextSize(text, *manager->HintKind()->Font(), DT_NOPREFIX | DT_WORDBREAK | DT_CENTER,
+                                             manager->HintKind()->MaxWidth());
+        return {0, 0, size.cx, size.cy};
     }
 };
 

@@ -115,15 +115,18 @@ TEST_F(SpeedButtonTest, ARepaintRebuildsTheCacheForEachInputOfItsPicture)
     EXPECT_EQ(Pixel(Button, x, y), CacheMarker) << "nothing changed: the cache is copied";
     const LookChange<TsSpeedButton> changes[] = {
         {"Caption", [](TsSpeedButton* b) { b->SetCaption(L"Да"); }},
+        {"Moved", [](TsSpeedButton* b) { b->SetLeft(b->Left() + 3); }},
+        {"Resized", [](TsSpeedButton* b) { b->SetWidth(b->Width() + 4); }},
+        {"ParentColour", [](TsSpeedButton* b) { b->Parent()->SetColor(0x2040A0); }},
+        {"OwnColour", [](TsSpeedButton* b) { b->SkinData()->SetCustomColor(true); }},
+        {"OwnColourChanged", [](TsSpeedButton* b) { b->SetColor(0x306090); }},
+        {"Section", [](TsSpeedButton* b) { b->SkinData()->SetSkinSection("BUTTON"); }},
+        {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
+        // Last: a button held down is rebuilt at every paint, so no row could follow it.
         {"Down", [](TsSpeedButton* b) {
              b->SetGroupIndex(1);
              b->SetDown(true);
          }},
-        {"Moved", [](TsSpeedButton* b) { b->SetLeft(b->Left() + 3); }},
-        {"Resized", [](TsSpeedButton* b) { b->SetWidth(b->Width() + 4); }},
-        {"ParentColour", [](TsSpeedButton* b) { b->Parent()->SetColor(0x2040A0); }},
-        {"Section", [](TsSpeedButton* b) { b->SkinData()->SetSkinSection("BUTTON"); }},
-        {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
     };
     ExpectEachChangeRebuilds(Button, changes, {x, y}, [](auto* c) { c->Repaint(); },
                              [&](TPoint p) { return Pixel(Button, p.X, p.Y); });

@@ -154,10 +154,15 @@ TEST_F(SkinMenusTest, OwnerDrawingComesAndGoesWithoutTouchingTheApplicationsHand
 
 TEST_F(SkinMenusTest, UpdateMenusSetsUpTheApplicationsMenusOnlyWhenTheSkinComesOrGoes)
 {
+    // A new skin walks the application's components.
     Manager->SetSkinName(L"Wide");
+    EXPECT_TRUE(Menus->MenusActive);
+    EXPECT_TRUE(Popup->OwnerDraw());
+    EXPECT_TRUE(Deeper()->OnMeasureItem());
+    // So does turning skinned popups on while the skin's state is not taken yet.
     Manager->SetSkinnedPopups(false);
-    EXPECT_FALSE(Popup->OwnerDraw());
-    // Turning skinned popups on walks the application's components.
+    Menus->OwnerDrawMenuItems(Popup, false);
+    Menus->MenusActive = false;
     Manager->SetSkinnedPopups(true);
     EXPECT_TRUE(Popup->OwnerDraw());
     EXPECT_TRUE(Deeper()->OnMeasureItem());
