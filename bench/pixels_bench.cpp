@@ -9,7 +9,8 @@
 //   an opaque source for the fixed blend, OVER of a8r8g8b8 for the alpha blend) and the plain
 //   reference loop the specialised one is tested against.
 // Images are bottom-up with padded rows, as DIB sections are. Rows report bytes_per_second over
-// the destination's bytes.
+// the destination's bytes; each ratio's two sides are timed in turns.
+#include "bench/Interleaved.h"
 #include "skin/pixels/AlphaImage.h"
 #include "skin/pixels/KeyedPixels.h"
 #include "skin/pixels/MaskedPixels.h"
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -66,31 +66,6 @@ struct Raster {
     ks::PixelView view;
 };
 
-// Seconds of this thread's processor time: the ratios stay meaningful on a busy machine, where
-// wall time counts other processes' turns.
-double Now()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// Best seconds per call of body, over about four megapixels of work per run.
-double BestSeconds(int size, const std::function<void()>& body)
-{
-    const int calls = std::max(1, (1 << 22) / (size * size));
-    double best = 1e9;
-    for (int run = 0; run < 9; ++run) {
-        const double start = Now();
-        for (int i = 0; i < calls; ++i) {
-            body();
-            benchmark::ClobberMemory();
-        }
-        best = std::min(best, (Now() - start) / calls);
-    }
-    return best;
-}
-
 void CopyRows(Raster& dst, const Raster& src, int size)
 {
     const size_t rowBytes = static_cast<size_t>(size) * dst.view.bpp / 8;
@@ -98,10 +73,16 @@ void CopyRows(Raster& dst, const Raster& src, int size)
         std::memcpy(dst.view.Row(y), src.view.Row(y), rowBytes);
 }
 
-double MemcpySeconds(int size, int bpp)
+// memcpy's stream limit over the loop's: memcpy moves two streams where the loop moves streams,
+// both timed in turns on images of the size.
+ks::bench::Timing OfStreamLimit(int size, int bpp, double streams, const std::function<void()>& fast)
 {
     Raster dst(size, bpp), src(size, bpp);
-    return BestSeconds(size, [&] { CopyRows(dst, src, size); });
+    const ks::bench::Ratio r = ks::bench::Interleave(fast, [&] {
+        CopyRows(dst, src, size);
+        benchmark::ClobberMemory();
+    });
+    return {streams / 2 / r.Value, r.Spread};
 }
 
 // The images one call works on, all of one size: destination, source and mask.
@@ -129,28 +110,40 @@ void Run(benchmark::State& state, const HotLoop& loop)
 {
     const int size = static_cast<int>(state.range(0));
     Images images(size, loop.dstBpp, loop.srcBpp);
-    for (auto _ : state) {
+    const auto fast = [&] {
         loop.fast(images, size);
         benchmark::ClobberMemory();
-    }
-    const double seconds = BestSeconds(size, [&] { loop.fast(images, size); });
+    };
+    for (auto _ : state)
+        fast();
     const int64_t bytes = int64_t{size} * size * loop.dstBpp / 8;
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetItemsProcessed(state.iterations() * int64_t{size} * size);
     if (size == OutOfCache) {
-        state.counters["of_stream_limit"] = MemcpySeconds(size, loop.dstBpp) * loop.streams / 2 / seconds;
+        ks::bench::Count(state.counters, "of_stream_limit", OfStreamLimit(size, loop.dstBpp, loop.streams, fast));
         state.counters["of_stream_limit_min"] = 0.9;
         state.counters["last_level_cache_MiB"] = static_cast<double>(LastLevelCache()) / (1 << 20);
     }
     if (size == InL3)
-        state.counters["of_l3_limit"] = MemcpySeconds(size, loop.dstBpp) * loop.streams / 2 / seconds;
+        ks::bench::Count(state.counters, "of_l3_limit", OfStreamLimit(size, loop.dstBpp, loop.streams, fast));
     if (size == InCache) {
-        state.counters["x_plain"] = BestSeconds(size, [&] { loop.plain(images, size); }) / seconds;
+        const ks::bench::Ratio plain = ks::bench::Interleave(
+            [&] {
+                loop.plain(images, size);
+                benchmark::ClobberMemory();
+            },
+            fast);
+        ks::bench::Count(state.counters, "x_plain", plain);
         if (loop.specialised)
             state.counters["x_plain_min"] = 3;
         if (loop.pixman) {
             const std::function<void()> call = loop.pixman(images, size);
-            state.counters["x_pixman"] = BestSeconds(size, call) / seconds;
+            ks::bench::Count(state.counters, "x_pixman", ks::bench::Interleave(
+                                                             [&] {
+                                                                 call();
+                                                                 benchmark::ClobberMemory();
+                                                             },
+                                                             fast));
             state.counters["x_pixman_min"] = loop.pixmanMin;
         }
     }

@@ -202,18 +202,18 @@ namespace ks {
 
 // Each (section, key, value) of the text in text order, as ReadSectionValues gives them; a line
 // without "=" is a key with an empty value. The skin loader's readers walk the options this way.
+// Read straight from the entries: going through the "key=value" lines cost three strings a
+// value. A repeated header reads as the first section of its name, as ReadSectionValues has it.
 template <class Visit>
 void ForEachValue(const TMemIniFile& ini, Visit visit)
 {
-    TStringList sections, lines;
-    ini.ReadSections(sections);
-    for (int s = 0; s < sections.Count(); ++s) {
-        const std::string section = sections.Strings(s);
-        ini.ReadSectionValues(section, lines);
-        for (int k = 0; k < lines.Count(); ++k) {
-            const std::string line = lines.Strings(k);
-            const size_t eq = line.find('=');
-            visit(section, line.substr(0, eq), eq == std::string::npos ? std::string() : line.substr(eq + 1));
+    std::string section, key, value;
+    for (int s = 0; s < ini.SectionCount(); ++s) {
+        section.assign(ini.SectionAt(s));
+        for (const IniEntry& e : ini.EntriesAt(ini.IndexOfSection(section))) {
+            key.assign(e.Key);
+            value.assign(e.Value);
+            visit(std::as_const(section), std::as_const(key), std::as_const(value));
         }
     }
 }

@@ -3,7 +3,7 @@
 // colour, size and line-break tags into a 24-bit bitmap, against DrawText of the same plain text
 // into the same bitmap in the same font, wrapped at the same width. It reports the ratio against
 // the target of 3; it never passes or fails.
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/controls/sHtmlParse.h"
 #include "skin/core/CacheBitmaps.h"
 #include "vcl/Bitmap.h"
@@ -46,26 +46,26 @@ int main()
     canvas.Brush().SetStyle(bsClear);
     const std::wstring plain = Plain(Tagged);
 
-    const double tags = ks::bench::Best(2000, [&] {
+    const auto tags = [&] {
         TsHtml html;
         TRect r{4, 4, 416, 4};
         html.Init(bmp.get(), Tagged, r);
         html.Render(r);
-    }, 15);
+    };
     auto empty = NewBitmap24(0, 0);
     empty->Canvas().Font().Assign(&canvas.Font());
-    const double measure = ks::bench::Best(2000, [&] {
+    const ks::bench::Timing measure = ks::bench::Measure([&] {
         TsHtml html;
         TRect r{0, 0, 412, 0};
         html.Init(empty.get(), Tagged, r);
         html.Render(r);
-    }, 15);
-    const double drawText = ks::bench::Best(2000, [&] {
+    });
+    const ks::bench::Ratio ratio = ks::bench::Interleave(tags, [&] {
         TRect r{4, 4, 416, 116};
         canvas.DrawText(plain, r, DT_NOPREFIX | DT_WORDBREAK | DT_CENTER);
-    }, 15);
-    const double ratio = tags / drawText;
-    std::printf("HintText/%zu chars  tags %7.2f us  (measuring alone %7.2f us)  DrawText %7.2f us  x_DrawText=%.2f x_DrawText_max=3\n",
-                plain.size(), tags * 1e6, measure * 1e6, drawText * 1e6, ratio);
+    });
+    std::printf("HintText/%zu chars  tags %7.2f us  (measuring alone %7.2f us)  DrawText %7.2f us  %s x_DrawText_max=3\n",
+                plain.size(), ratio.A * 1e6, measure.Value * 1e6, ratio.B * 1e6,
+                ks::bench::Text("x_DrawText", ratio).c_str());
     return 0;
 }

@@ -10,7 +10,7 @@
 // the main window pays once for each of its windowed controls. It reports, it never passes or
 // fails.
 #include "bench/win/BenchProgram.h"
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sFade.h"
 #include "skin/core/CacheBitmaps.h"
@@ -21,15 +21,11 @@
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
 
 namespace {
-
-using ks::bench::Seconds;
-
 
 // What a change of skin or of the parent's background does to every control below: its cache
 // is rebuilt at its next paint.
@@ -103,33 +99,43 @@ void Finish(TsButton& button)
 }
 
 struct FadeCost {
-    double start = 1e9, ticks = 1e9, whole = 1e9;
+    double start = 0, ticks = 0;
+    ks::bench::Timing whole;
     int steps = 0;
 };
 
-// The best of runs hover fades: the mouse enters an idle button, then the timer ticks until the
+// The medians of runs hover fades: the mouse enters an idle button, then the timer ticks until the
 // fade ends; between runs the mouse leaves and that fade is run out.
 FadeCost HoverFade(TsButton& button, int runs)
 {
-    FadeCost best;
+    std::vector<double> starts, ticks, wholes;
+    int steps = 0;
     for (int run = 0; run < runs; ++run) {
         button.Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(&button));
         Finish(button);
-        const double t0 = Seconds();
+        const double t0 = ks::bench::Now();
         button.Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(&button));
-        const double t1 = Seconds();
+        const double t1 = ks::bench::Now();
         TsFadeTimer* timer = button.FadeTimer();
         if (!timer)
             return {};
-        const int steps = timer->StepCount;
+        steps = timer->StepCount;
         for (int i = 0; i < 1000 && button.FadeTimer(); ++i)
             SendMessageW(button.FadeTimer()->Handle(), WM_TIMER, button.FadeTimer()->TimerId(), 0);
         GdiFlush();
-        const double t2 = Seconds();
-        if (t2 - t0 < best.whole)
-            best = {t1 - t0, t2 - t1, t2 - t0, steps};
+        const double t2 = ks::bench::Now();
+        starts.push_back(t1 - t0);
+        ticks.push_back(t2 - t1);
+        wholes.push_back(t2 - t0);
     }
-    return best;
+    return {ks::bench::Summary(starts).Value, ks::bench::Summary(ticks).Value, ks::bench::Summary(wholes), steps};
+}
+
+// Seconds per call of body, from a few short samples: one side's sample of a ratio.
+template <class Body>
+double Sample(Body&& body)
+{
+    return ks::bench::Measure(body, {3, 2e-3}).Value;
 }
 
 } // namespace
@@ -145,71 +151,76 @@ int main()
     const HWND wnd = Form1->Handle();
     Repaint(wnd);
 
-    // Skinned and unskinned are measured in turns, the best of each kept, so that a busy moment
-    // of the machine does not fall on one side of the ratio only. The unskinned peer is the same
-    // form and controls with the skin taken off, painted by the platform.
-    constexpr int calls = 20, runs = 5, turns = 3;
-    double invalid = 1e9, valid = 1e9, unskinned = 1e9;
-    for (int turn = 0; turn < turns; ++turn) {
-        invalid = std::min(invalid, ks::bench::Best(calls, [&] {
-            MarkCachesChanged(Form1);
-            Repaint(wnd);
-        }, runs));
-        valid = std::min(valid, ks::bench::Best(calls, [&] { Repaint(wnd); }, runs));
+    // Skinned and unskinned are measured in turns, so that a busy moment of the machine does not
+    // fall on one side of the ratio only. The unskinned peer is the same form and controls with
+    // the skin taken off, painted by the platform; each of its samples takes the skin off and puts
+    // it back.
+    bool skinBack = true;
+    const auto unskinned = [&] {
         DefaultSkinManager->SetActive(false);
         Application->ProcessMessages();
         Repaint(wnd);
-        unskinned = std::min(unskinned, ks::bench::Best(calls, [&] { Repaint(wnd); }, runs));
+        const double t = Sample([&] { Repaint(wnd); });
         DefaultSkinManager->SetActive(true);
         Application->ProcessMessages();
         Repaint(wnd);
-        if (!hot->SkinData()->IsSkinActive()) {
-            std::printf("the skin did not come back\n");
-            return 1;
-        }
+        skinBack = skinBack && hot->SkinData()->IsSkinActive();
+        return t;
+    };
+    constexpr int pairs = 9;
+    const ks::bench::Ratio invalid = ks::bench::Alternate([&] {
+        return Sample([&] {
+            MarkCachesChanged(Form1);
+            Repaint(wnd);
+        });
+    }, unskinned, pairs);
+    const ks::bench::Ratio valid = ks::bench::Alternate([&] { return Sample([&] { Repaint(wnd); }); }, unskinned, pairs);
+    if (!skinBack) {
+        std::printf("the skin did not come back\n");
+        return 1;
     }
 
     auto picture = NewBitmap24(420, 303);
     const HDC memory = picture->Canvas().Handle();
     const HDC window = GetDC(wnd);
-    const double blit = ks::bench::Best(calls, [&] {
+    const double blit = Sample([&] {
         BitBlt(window, 0, 0, 420, 303, memory, 0, 0, SRCCOPY);
         GdiFlush();
-    }, runs);
+    });
     ReleaseDC(wnd, window);
     Repaint(wnd);
 
     // The platform's floor for one child window, under the same repaint.
     const HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, hot->Width(), hot->Height(),
                                        wnd, nullptr, nullptr, nullptr);
-    const double window1 = ks::bench::Best(calls, [&] { Repaint(plain); }, runs);
+    const double window1 = Sample([&] { Repaint(plain); });
     DestroyWindow(plain);
     int windows = 0;
     EnumChildWindows(wnd, &CountWindow, reinterpret_cast<LPARAM>(&windows));
     Repaint(wnd);
 
-    std::printf("MainWindow/Repaint/Unskinned/420x303      %8.1f us  bitblt %6.1f us\n", unskinned * 1e6, blit * 1e6);
-    std::printf("MainWindow/Repaint/InvalidCaches/420x303  %8.1f us  x_unskinned=%.2f x_unskinned_max=2\n",
-                invalid * 1e6, invalid / unskinned);
-    std::printf("MainWindow/Repaint/ValidCaches/420x303    %8.1f us  x_unskinned=%.2f x_unskinned_max=1.3\n",
-                valid * 1e6, valid / unskinned);
+    std::printf("MainWindow/Repaint/Unskinned/420x303      %8.1f us  bitblt %6.1f us\n", valid.B * 1e6, blit * 1e6);
+    std::printf("MainWindow/Repaint/InvalidCaches/420x303  %8.1f us  %s x_unskinned_max=2\n", invalid.A * 1e6,
+                ks::bench::Text("x_unskinned", invalid).c_str());
+    std::printf("MainWindow/Repaint/ValidCaches/420x303    %8.1f us  %s x_unskinned_max=1.3\n", valid.A * 1e6,
+                ks::bench::Text("x_unskinned", valid).c_str());
 
     // Where the valid-cache repaint goes: the form's own client area alone, then each windowed
     // control repainted on its own.
-    const double formOnly = ks::bench::Best(calls, [&] {
+    const double formOnly = Sample([&] {
         RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         GdiFlush();
-    }, runs);
+    });
     std::printf("MainWindow/Repaint/ValidCaches/FormOnly  %8.1f us\n", formOnly * 1e6);
     std::vector<HWND> children;
     EnumChildWindows(wnd, &CollectWindow, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {
         const Child c{child, FindControl(child)};
-        const double t = ks::bench::Best(calls, [&] { Repaint(c.wnd); }, runs);
-        const double self = ks::bench::Best(calls, [&] {
+        const double t = Sample([&] { Repaint(c.wnd); });
+        const double self = Sample([&] {
             RedrawWindow(c.wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
             GdiFlush();
-        }, runs);
+        });
         std::printf("MainWindow/Repaint/ValidCaches/%s:%s  %8.1f us  alone %8.1f us\n",
                     c.control ? c.control->ClassName() : "?", c.control ? c.control->Name().c_str() : "", t * 1e6,
                     self * 1e6);
@@ -231,7 +242,7 @@ int main()
     for (const DWORD style : {DWORD{0}, DWORD{ES_MULTILINE}}) {
         const HWND edit = CreateWindowExW(0, L"EDIT", L"12", WS_CHILD | WS_VISIBLE | WS_BORDER | style, 0, 0, 60, 21,
                                           wnd, nullptr, nullptr, nullptr);
-        const double t = ks::bench::Best(calls, [&] { Repaint(edit); }, runs);
+        const double t = Sample([&] { Repaint(edit); });
         std::printf("MainWindow/Repaint/PlainEdit%s  %8.1f us\n", style ? "/MultiLine" : "", t * 1e6);
         DestroyWindow(edit);
     }
@@ -246,8 +257,9 @@ int main()
     }
     const double lasts = fade.steps * 0.010;
     std::printf("MainWindow/HoverFade/sButton1  %d steps, lasts %.0f ms  start %6.1f us  ticks %7.1f us  "
-                "share=%.3f share_max=0.10\n",
-                fade.steps, lasts * 1e3, fade.start * 1e6, fade.ticks * 1e6, fade.whole / lasts);
+                "%s share_max=0.10\n",
+                fade.steps, lasts * 1e3, fade.start * 1e6, fade.ticks * 1e6,
+                ks::bench::Text("share", {fade.whole.Value / lasts, fade.whole.Spread}).c_str());
     Form1->Free();
     Form1 = nullptr;
     FinalizeUnits();

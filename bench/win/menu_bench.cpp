@@ -3,7 +3,7 @@
 // painter over the popup's cached background) against the repaint of the same menu drawn by
 // the platform, and the skinned measuring of the 30 items against the platform's measuring of
 // their texts (DrawText DT_CALCRECT in the menu font). It reports, it never passes or fails.
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Forms.h"
@@ -57,11 +57,25 @@ void WithPopupOpen(TPopupMenu& menu, std::function<void(HWND)> body)
 
 double RepaintTime(HWND popup)
 {
-    constexpr int calls = 40, runs = 7;
-    return ks::bench::Best(calls, [popup] {
-        RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        GdiFlush();
-    }, runs);
+    return ks::bench::Measure(
+               [popup] {
+                   RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+                   GdiFlush();
+               },
+               {5, 2e-3})
+        .Value;
+}
+
+// One popup is open at a time, so the two menus' repaints cannot alternate call by call: each
+// sample opens its menu.
+ks::bench::Ratio RepaintRatio(TPopupMenu& skinned, TPopupMenu& plain)
+{
+    const auto sample = [](TPopupMenu& menu) {
+        double t = 0;
+        WithPopupOpen(menu, [&](HWND popup) { t = RepaintTime(popup); });
+        return t;
+    };
+    return ks::bench::Alternate([&] { return sample(skinned); }, [&] { return sample(plain); }, 9);
 }
 
 } // namespace
@@ -93,11 +107,8 @@ int main()
         return 1;
     }
 
-    double skinnedPaint = 0;
-    double plainPaint = 0;
-    WithPopupOpen(*skinned, [&](HWND popup) { skinnedPaint = RepaintTime(popup); });
-    WithPopupOpen(*plain, [&](HWND popup) { plainPaint = RepaintTime(popup); });
-    if (skinnedPaint == 0 || plainPaint == 0) {
+    const ks::bench::Ratio paint = RepaintRatio(*skinned, *plain);
+    if (paint.A == 0 || paint.B == 0) {
         std::printf("a popup did not open\n");
         return 1;
     }
@@ -107,16 +118,14 @@ int main()
     TCanvas canvas;
     canvas.SetHandle(screen.get());
     canvas.Font().Assign(Screen->MenuFont());
-    constexpr int calls = 200, runs = 7;
-    const double skinnedMeasure = ks::bench::Best(calls, [&] {
+    ClearMenuCache();
+    const ks::bench::Ratio measure = ks::bench::Interleave([&] {
         for (int i = 0; i < 30; ++i) {
             int w = 0;
             int h = 0;
             skinned->Items()->Items(i)->MeasureItem(canvas, w, h);
         }
-    }, runs);
-    ClearMenuCache();
-    const double plainMeasure = ks::bench::Best(calls, [&] {
+    }, [&] {
         for (int i = 0; i < 30; ++i) {
             TMenuItem* item = plain->Items()->Items(i);
             const std::wstring text = item->Caption() + L"\t" + ShortCutToText(item->ShortCut());
@@ -124,13 +133,13 @@ int main()
             DrawTextW(canvas.Handle(), text.c_str(), static_cast<int>(text.size()), &r,
                       DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
         }
-    }, runs);
+    });
     canvas.SetHandle(nullptr);
 
-    std::printf("Menu/Popup30Items/Repaint  skinned %8.1f us  platform %8.1f us  x_platform=%.2f x_platform_max=2\n",
-                skinnedPaint * 1e6, plainPaint * 1e6, skinnedPaint / plainPaint);
-    std::printf("Menu/Popup30Items/Measure  skinned %8.1f us  platform %8.1f us  x_platform=%.2f x_platform_max=2\n",
-                skinnedMeasure * 1e6, plainMeasure * 1e6, skinnedMeasure / plainMeasure);
+    std::printf("Menu/Popup30Items/Repaint  skinned %8.1f us  platform %8.1f us  %s x_platform_max=2\n",
+                paint.A * 1e6, paint.B * 1e6, ks::bench::Text("x_platform", paint).c_str());
+    std::printf("Menu/Popup30Items/Measure  skinned %8.1f us  platform %8.1f us  %s x_platform_max=2\n",
+                measure.A * 1e6, measure.B * 1e6, ks::bench::Text("x_platform", measure).c_str());
     skinned->Free();
     plain->Free();
     manager->Free();

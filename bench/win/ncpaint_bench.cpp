@@ -5,7 +5,7 @@
 // a move against an UpdateLayeredWindow of its image; and a title button's whole hover fade (in
 // and out, every tick's work without the waits) against the time the fade lasts on the screen.
 // It reports, it never passes or fails.
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/TitleAnimation.h"
@@ -20,7 +20,8 @@
 
 namespace {
 
-using ks::bench::Best;
+using ks::bench::Interleave;
+using ks::bench::Text;
 
 TForm* NewForm()
 {
@@ -58,24 +59,24 @@ void MeasureFrame(TsSkinManager* manager)
     TForm* plain = NewForm();
     Pump();
     const HWND plainWnd = plain->Handle();
-    const double platform = Best(200, [&] { DefWindowProcW(plainWnd, WM_NCPAINT, 1, 0); });
+    const auto platform = [&] { DefWindowProcW(plainWnd, WM_NCPAINT, 1, 0); };
 
     TForm* form = NewForm();
     TsSkinProvider* provider = SkinnedBy(*form, manager, false);
     provider->FormActive = true;
-    const double invalid = Best(100, [&] {
+    const ks::bench::Ratio invalid = Interleave([&] {
         provider->FormChanged = true;
         provider->SkinData()->BackgroundChanged = true;
         // The window's region is the geometry's work, not the painting's: kept as it is.
         provider->NeedRegionUpdate = false;
         provider->NCPaint();
-    });
+    }, platform);
     provider->NeedRegionUpdate = false;
     provider->NCPaint();
-    const double valid = Best(200, [&] { provider->NCPaint(); });
-    std::printf("NCPaint/24bpp/420x303  invalid %8.1f us  valid %8.1f us  platform %8.1f us  "
-                "x_platform(valid)=%.2f x_platform_max=2 x_platform(invalid)=%.2f\n",
-                invalid * 1e6, valid * 1e6, platform * 1e6, valid / platform, invalid / platform);
+    const ks::bench::Ratio valid = Interleave([&] { provider->NCPaint(); }, platform);
+    std::printf("NCPaint/24bpp/420x303  invalid %8.1f us  valid %8.1f us  platform %8.1f us  %s x_platform_max=2 %s\n",
+                invalid.A * 1e6, valid.A * 1e6, valid.B * 1e6, Text("x_platform(valid)", valid).c_str(),
+                Text("x_platform(invalid)", invalid).c_str());
     form->Free();
     plain->Free();
     Pump();
@@ -102,19 +103,19 @@ void MeasureBorder(TsSkinManager* manager)
     int x = 60;
     // A move: the form goes one pixel and the border window follows, its image unchanged; and
     // the same with the image pushed again, as after a change of the frame.
-    const double update = Best(200, [&] {
+    const auto update = [&] {
         x = x == 60 ? 61 : 60;
         SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         border->UpdateBorderWindow(true, 255);
-    });
-    const double pushed = Best(200, [&] {
+    };
+    const auto pushed = [&] {
         x = x == 60 ? 61 : 60;
         SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         border->ImageChanged = true;
         border->UpdateBorderWindow(true, 255);
-    });
+    };
     ks::WindowDC screen(nullptr);
-    const double bare = Best(200, [&] {
+    const auto bare = [&] {
         x = x == 60 ? 61 : 60;
         SetWindowPos(form->Handle(), nullptr, x, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         POINT position{x - 8, 52};
@@ -123,10 +124,13 @@ void MeasureBorder(TsSkinManager* manager)
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         ks::Sys().UpdateLayeredWindowPtr(wnd, screen.get(), &position, &size, image->Canvas().Handle(), &source, 0,
                                          &blend, ULW_ALPHA);
-    });
-    std::printf("BorderMove/32bpp/%dx%d  update %8.1f us  with image %8.1f us  UpdateLayeredWindow %8.1f us  "
-                "x_ulw=%.2f x_ulw(with image)=%.2f x_ulw_max=1.2\n",
-                image->Width(), image->Height(), update * 1e6, pushed * 1e6, bare * 1e6, update / bare, pushed / bare);
+    };
+    const ks::bench::Ratio moved = Interleave(update, bare);
+    const ks::bench::Ratio withImage = Interleave(pushed, bare);
+    std::printf("BorderMove/32bpp/%dx%d  update %8.1f us  with image %8.1f us  UpdateLayeredWindow %8.1f us  %s %s "
+                "x_ulw_max=1.2\n",
+                image->Width(), image->Height(), moved.A * 1e6, withImage.A * 1e6, withImage.B * 1e6,
+                Text("x_ulw", moved).c_str(), Text("x_ulw(with image)", withImage).c_str());
     form->Free();
     Pump();
 }
@@ -154,24 +158,33 @@ void MeasureTitleFade(TsSkinManager* manager, bool extendedBorders)
         provider->BorderForm->UpdateBorderWindow(true, 255);
     const HWND border = provider->BorderForm ? provider->BorderForm->WindowHandle() : nullptr;
     TitleButtonRec& close = provider->ButtonClose;
-    int ticks = 0;
+    int ticks = 0, fades = 0;
     // The mouse rests on the button while the fade runs in, as the fade checks at its end.
     RECT wr{};
     GetWindowRect(border ? border : form->Handle(), &wr);
     gCursor = {wr.left + (close.Rect.Left + close.Rect.Right) / 2, wr.top + (close.Rect.Top + close.Rect.Bottom) / 2};
     ks::Sys().GetCursorPos = &CursorOnButton;
-    const double work = Best(20, [&] {
+    // Where the fade's time goes: its two starts (the hover and the leave) and its ticks.
+    double starts = 0, inTicks = 0;
+    const ks::bench::Timing work = ks::bench::Measure([&] {
+        ++fades;
+        const double t0 = ks::bench::Now();
         provider->SetHotHitCode(HTCLOSE, true);
         TacSBAnimation* animation = close.Animation;
         if (!animation)
             return;
         animation->SetEnabled(false);
+        const double t1 = ks::bench::Now();
         for (int i = 0; animation->MaxSteps != -1 && i < 100; ++i, ++ticks)
             animation->TimerTick(animation);
+        const double t2 = ks::bench::Now();
         provider->SetHotHitCode(0, true);
         animation->SetEnabled(false);
+        const double t3 = ks::bench::Now();
         for (int i = 0; animation->GlowForm && i < 100; ++i, ++ticks)
             animation->TimerTick(animation);
+        starts += (t1 - t0) + (t3 - t2);
+        inTicks += (t2 - t1) + (ks::bench::Now() - t3);
     });
     ks::ResetSys();
     if (ticks == 0) {
@@ -179,8 +192,11 @@ void MeasureTitleFade(TsSkinManager* manager, bool extendedBorders)
     } else {
         // Ten steps in, ten out, one tick each at the animation's interval.
         const double lasts = 20 * TitleAnimationInterval / 1000.0;
-        std::printf("TitleFade/%s  whole fade %8.1f us  lasts %8.1f us  x_duration=%.3f x_duration_max=0.1\n",
-                    extendedBorders ? "border" : "plain", work * 1e6, lasts * 1e6, work / lasts);
+        std::printf("TitleFade/%s  whole fade %8.1f us  (starts %.1f us, %.1f ticks of %.1f us)  lasts %8.1f us  %s "
+                    "x_duration_max=0.1\n",
+                    extendedBorders ? "border" : "plain", work.Value * 1e6, starts / fades * 1e6,
+                    static_cast<double>(ticks) / fades, inTicks / ticks * 1e6, lasts * 1e6,
+                    Text("x_duration", {work.Value / lasts, work.Spread}).c_str());
     }
     form->Free();
     Pump();

@@ -5,7 +5,7 @@
 // the platform's drag sends, the memo's scrolling and repaint, the platform's bar redrawn by the
 // memo). Both alternate between two places far apart, so that every step scrolls. It reports, it
 // never passes or fails.
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/controls/sMemo.h"
 #include "skin/core/sConst.h"
@@ -87,30 +87,29 @@ int main()
         std::printf("the skinned drag does not scroll the memo\n");
         return 1;
     }
-    int turn = 0;
-    constexpr int calls = 50, runs = 9;
-    const double skinnedStep = ks::bench::Best(calls, [&] {
-        const POINT p = places[turn ^= 1];
-        SendMessageW(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        Settle(s);
-    }, runs);
-    SendMessageW(s, WM_LBUTTONUP, 0, 0);
-
-    // The platform's step: what its own drag sends for each move, and the repaint after it.
+    // The platform's step: what its own drag sends for each move, and the repaint after it. It runs
+    // in turns with the skinned drag, which goes on meanwhile (the messages go to another window).
     const HWND p = plain->Handle();
     SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(p, SB_VERT, &si);
     const int positions[2] = {si.nMax / 5, si.nMax * 4 / 5};
-    const double plainStep = ks::bench::Best(calls, [&] {
-        const int pos = positions[turn ^= 1];
-        SendMessageW(p, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
-        Settle(p);
-    }, runs);
+    int skinnedTurn = 0, plainTurn = 0;
+    const ks::bench::Ratio step = ks::bench::Interleave(
+        [&] {
+            const POINT at = places[skinnedTurn ^= 1];
+            SendMessageW(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+            Settle(s);
+        },
+        [&] {
+            const int pos = positions[plainTurn ^= 1];
+            SendMessageW(p, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
+            Settle(p);
+        });
+    SendMessageW(s, WM_LBUTTONUP, 0, 0);
     SendMessageW(p, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
 
-    std::printf("ScrollBar/ThumbDragStep/Memo10000Lines  skinned %8.1f us  platform %8.1f us  "
-                "x_platform=%.2f x_platform_max=2\n",
-                skinnedStep * 1e6, plainStep * 1e6, skinnedStep / plainStep);
+    std::printf("ScrollBar/ThumbDragStep/Memo10000Lines  skinned %8.1f us  platform %8.1f us  %s x_platform_max=2\n",
+                step.A * 1e6, step.B * 1e6, ks::bench::Text("x_platform", step).c_str());
     form->Free();
     manager->Free();
     return 0;

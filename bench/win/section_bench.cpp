@@ -10,7 +10,7 @@
 // form (a border without one), each given the tool bar's gradient, a black to white one or the
 // scroll bar's dot texture. It reports, it never passes or fails; the painted and the composed
 // pictures are left side by side in section_bench.png beside the program.
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/NumberRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -32,15 +32,6 @@
 #include <vector>
 
 namespace {
-
-using ks::bench::Seconds;
-
-// The best of many short runs: on a shared machine some of them land in quiet moments.
-template <class Body>
-double Best(int calls, Body body)
-{
-    return ks::bench::Best(calls, body, 31);
-}
 
 // Dark blue stripes over a green checker, as behind the contact sheet's sections.
 std::unique_ptr<TBitmap> Parent(int width, int height)
@@ -139,17 +130,16 @@ void Measure(TsSkinManager& manager, int index, const char* section, const Look&
     const CacheInfo ci = CacheInfoFromBitmap(parent.get(), 0, 0);
     auto cache = NewBitmap24(w, h);
     const TRect r{0, 0, w, h};
-    const int calls = w * h > 10000 ? 20 : 600;
 
-    const double paint = Best(calls, [&] {
+    const auto paint = [&] {
         PaintSectionByIndex(index, section, ci, true, 0, r, {margin, margin}, cache.get(), &manager,
                             look.texture ? textureIndex : -1, -1);
         GdiFlush();
-    });
+    };
 
     const size_t bytes = static_cast<size_t>(std::abs(cache->Stride())) * h;
     std::vector<uint8_t> a(bytes, 1), b(bytes, 2);
-    const double copy = Best(calls, [&] { std::memcpy(b.data(), a.data(), bytes); });
+    const ks::bench::Ratio copy = ks::bench::Interleave(paint, [&] { std::memcpy(b.data(), a.data(), bytes); });
 
     // The same picture through GDI; everything that needs no per-size work is made beforehand.
     const TsGeneralData& data = manager.GeneralDataArray[static_cast<size_t>(index)];
@@ -165,7 +155,7 @@ void Measure(TsSkinManager& manager, int index, const char* section, const Look&
     const HDC dc = composed->Canvas().Handle();
     const HDC parentDC = parent->Canvas().Handle(), cellDC = cell->Canvas().Handle(), stripDC = strip->Canvas().Handle();
     const BLENDFUNCTION function{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const double gdi = Best(calls, [&] {
+    const ks::bench::Ratio gdi = ks::bench::Interleave(paint, [&] {
         if (look.texture) {
             const HGDIOBJ old = SelectObject(dc, brush);
             PatBlt(dc, 0, 0, w, h, PATCOPY);
@@ -190,11 +180,11 @@ void Measure(TsSkinManager& manager, int index, const char* section, const Look&
     // Targets: at form size at most 8 times memcpy of the cache bitmap's bytes; faster than the
     // GDI composition at every size.
     const bool formSize = w * h > 10000;
-    std::printf("Section/%s/%s/%dx%d  paint %8.1f us  memcpy %6.1f us  gdi %8.1f us  x_memcpy=%.2f", section,
-                look.name, w, h, paint * 1e6, copy * 1e6, gdi * 1e6, paint / copy);
+    std::printf("Section/%s/%s/%dx%d  paint %8.1f us  memcpy %6.1f us  gdi %8.1f us  %s", section, look.name, w, h,
+                gdi.A * 1e6, copy.B * 1e6, gdi.B * 1e6, ks::bench::Text("x_memcpy", copy).c_str());
     if (formSize)
         std::printf(" x_memcpy_max=8");
-    std::printf(" x_gdi=%.2f x_gdi_max=1\n", paint / gdi);
+    std::printf(" %s x_gdi_max=1\n", ks::bench::Text("x_gdi", gdi).c_str());
 }
 
 std::wstring ProgramFolder()

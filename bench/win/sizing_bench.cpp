@@ -3,7 +3,7 @@
 // corner, the new size, the skinned frame's region, cache and non-client repaint, the client
 // repaint) against the same step of a plain form whose frame the platform paints. Both
 // alternate between two sizes, so that every step resizes. It reports, it never passes or fails.
-#include "bench/win/BenchTiming.h"
+#include "bench/Interleaved.h"
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
@@ -24,19 +24,15 @@ TForm* SizeableForm(int left)
 
 // The hit test of the bottom-right corner, the resize to the next of two sizes, and the repaint
 // it causes.
-double SizingStep(HWND wnd)
+void SizingStep(HWND wnd, int& turn)
 {
-    int turn = 0;
-    constexpr int calls = 40, runs = 9;
-    return ks::bench::Best(calls, [&] {
-        RECT r{};
-        GetWindowRect(wnd, &r);
-        SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(r.right - 2, r.bottom - 2));
-        const int grow = (turn ^= 1) ? 24 : 0;
-        SetWindowPos(wnd, nullptr, 0, 0, 420 + grow, 303 + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        GdiFlush();
-    }, runs);
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(r.right - 2, r.bottom - 2));
+    const int grow = (turn ^= 1) ? 24 : 0;
+    SetWindowPos(wnd, nullptr, 0, 0, 420 + grow, 303 + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
 }
 
 } // namespace
@@ -56,14 +52,13 @@ int main()
         std::printf("the form is not skinned\n");
         return 1;
     }
-    const double skinnedStep = SizingStep(skinned->Handle());
-
     TForm* plain = SizeableForm(500);
     Application->ProcessMessages();
-    const double plainStep = SizingStep(plain->Handle());
-
-    std::printf("Sizing/LiveStep/Form420x303  skinned %8.1f us  platform %8.1f us  x_platform=%.2f x_platform_max=2\n",
-                skinnedStep * 1e6, plainStep * 1e6, skinnedStep / plainStep);
+    int skinnedTurn = 0, plainTurn = 0;
+    const ks::bench::Ratio step = ks::bench::Interleave([&] { SizingStep(skinned->Handle(), skinnedTurn); },
+                                                        [&] { SizingStep(plain->Handle(), plainTurn); });
+    std::printf("Sizing/LiveStep/Form420x303  skinned %8.1f us  platform %8.1f us  %s x_platform_max=2\n",
+                step.A * 1e6, step.B * 1e6, ks::bench::Text("x_platform", step).c_str());
     plain->Free();
     skinned->Free();
     manager->Free();

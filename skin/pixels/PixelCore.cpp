@@ -181,6 +181,11 @@ MaskBlendRows SpecialisedMaskBlend() noexcept
     return MaskBlendEachRow;
 }
 
+MixLoop SpecialisedMix() noexcept
+{
+    return Allowed(SimdLevel::Sse2) ? MixPixels24To32Sse2 : MixPixels24To32;
+}
+
 // A streaming copy falls back to the cached loops of its format where it has none at the level.
 KeyedCopyLoop SpecialisedKeyedCopy(int bpp, bool streaming) noexcept
 {
@@ -219,6 +224,13 @@ void AlphaBlendPixels32To32(uint8_t* dst, const uint8_t* src, int count) noexcep
             dst[c] = AlphaBlendByte(src[c], dst[c], src[3]);
         dst[3] = 255;
     }
+}
+
+void MixPixels24To32(uint8_t* dst, const uint8_t* a, const uint8_t* b, int count, uint8_t alpha) noexcept
+{
+    for (int x = 0; x < count; ++x, dst += 4, a += 3, b += 3)
+        for (int c = 0; c < 3; ++c)
+            dst[c] = AlphaBlendByte(a[c], b[c], alpha);
 }
 
 void CopyKeyedPixels24(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept

@@ -139,6 +139,9 @@ void AlphaBlendPixels32To24(uint8_t* dst, const uint8_t* src, int count) noexcep
 void AlphaBlendPixels32To32(uint8_t* dst, const uint8_t* src, int count) noexcept;
 void CopyKeyedPixels24(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
 void CopyKeyedPixels32(uint8_t* dst, const uint8_t* src, int count, const uint8_t key[3]) noexcept;
+// - Mix of count pixels of two 24-bit rows a and b into the colour bytes of a 32-bit row at one
+//   weight: every colour byte AlphaBlendByte(a's byte, b's byte, alpha); the alpha bytes stay.
+void MixPixels24To32(uint8_t* dst, const uint8_t* a, const uint8_t* b, int count, uint8_t alpha) noexcept;
 
 using AlphaBlendLoop = void (*)(uint8_t* dst, const uint8_t* src, int count) noexcept;
 // The alpha blends' tables hold loops over whole pieces: rows of count pixels, the first ones at
@@ -159,6 +162,8 @@ MaskBlendRows SpecialisedMaskBlend() noexcept;
 // copied blocks past the caches (PixelCoreSse2.h): for destinations too large to stay in them.
 AlphaBlendRows SpecialisedAlphaBlend(int srcBpp, int dstBpp) noexcept;
 KeyedCopyLoop SpecialisedKeyedCopy(int bpp, bool streaming = false) noexcept;
+using MixLoop = void (*)(uint8_t* dst, const uint8_t* a, const uint8_t* b, int count, uint8_t alpha) noexcept;
+MixLoop SpecialisedMix() noexcept;
 
 // The destination bytes from which a keyed copy streams: larger than the per-core caches of the
 // processors the engine runs on and a good part of a shared one, so that the lines a cached write

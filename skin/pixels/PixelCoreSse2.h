@@ -16,6 +16,7 @@ void BlendFixedBytesSse2(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, 
 // The row loops of the hot passes (PixelCore.h describes each beside its plain loop).
 void AlphaBlendPixels32To24Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept;
 void AlphaBlendPixels32To32Sse2(uint8_t* dst, const uint8_t* src, int count) noexcept;
+void MixPixels24To32Sse2(uint8_t* dst, const uint8_t* a, const uint8_t* b, int count, uint8_t alpha) noexcept;
 // The 24-bit keyed copies compare blocks with the key's three bytes repeated. Such a pattern is
 // made of three 8-byte words, the one that starts with key[p] being words[p]; built from them, a
 // pattern costs little beside a short row.

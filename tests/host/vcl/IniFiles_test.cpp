@@ -96,6 +96,35 @@ TEST(TMemIniFile, EntriesAreTrimmedAndKeptInOrder)
     EXPECT_EQ(Lines(values), (V{"FontColor=32768", "FONTCOLOR=1", "=", "=blank key", "=", "Gradient=1;2;3"}));
 }
 
+V Walk(const TMemIniFile& ini)
+{
+    V out;
+    ks::ForEachValue(ini, [&](const std::string& section, const std::string& key, const std::string& value) {
+        out.push_back(section + "|" + key + "|" + value);
+    });
+    return out;
+}
+
+TEST(TMemIniFile, ValuesAreWalkedAsReadSectionValuesGivesThem)
+{
+    TMemIniFile ini;
+    // A value may hold "=", a line without one is an empty key with an empty value, and a
+    // repeated header reads as the first section of its name.
+    ini.SetText("[A]\nx=1=2\nbare\n[b]\ny=\n[a]\nz=3\n");
+    EXPECT_EQ(Walk(ini), (V{"A|x|1=2", "A||", "b|y|", "a|x|1=2", "a||"}));
+
+    ini.SetText(OptionsText);
+    V expected;
+    TStringList lines;
+    for (const std::string& section : Sections(ini)) {
+        ini.ReadSectionValues(section, lines);
+        for (const std::string& line : Lines(lines))
+            expected.push_back(section + "|" + line.substr(0, line.find('=')) + "|" + line.substr(line.find('=') + 1));
+    }
+    EXPECT_EQ(Walk(ini), expected);
+    EXPECT_EQ(expected.size(), 15u);
+}
+
 TEST(TMemIniFile, FirstOfDuplicateSectionsAndKeysWinsAndAbsentOnesGiveTheDefault)
 {
     TMemIniFile ini;
