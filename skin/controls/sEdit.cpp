@@ -263,10 +263,15 @@ void TsEdit::WMPaint(TMessage& m)
         return;
     }
     ApplySectionColours();
-    if (Enabled())
-        TEdit::WndProc(m);
-    else
+    if (!Enabled()) {
         PaintDisabledFromCache(reinterpret_cast<HDC>(m.WParam));
+        return;
+    }
+    TEdit::WndProc(m);
+    // A border with no non-client room (the flat single one) is drawn by the platform edit in its
+    // client area, over the frame the last WM_NCPAINT copied: the frame goes back on top.
+    if (!m.WParam && BorderEdge() > NonClientEdge())
+        PaintBorder();
 }
 
 void TsEdit::WMPrint(TMessage& m)

@@ -117,13 +117,13 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
     struct Row {
         const char* name;
         EditFrame look;
-        // The section's frame shows at the corner: only where the frame lies in the non-client
-        // area. The system edit draws a flat border inside its client area, and frame strips
+        // The section's frame shows at the corner where the frame lies in the non-client area or
+        // over the flat border the system edit draws inside its client area; bevels' strips
         // without non-client room are painted over by the client.
         bool skinCorner;
     } const rows[] = {
         {"single 3-D", {bsSingle, true, bvRaised, bvLowered, bkNone}, true},
-        {"single flat", {bsSingle, false, bvRaised, bvLowered, bkNone}, false},
+        {"single flat", {bsSingle, false, bvRaised, bvLowered, bkNone}, true},
         {"none, bevels", {bsNone, true, bvRaised, bvLowered, bkNone}, false},
         {"none, no bevels", {bsNone, true, bvNone, bvNone, bkNone}, false},
         {"none, bkFlat 2", {bsNone, true, bvRaised, bvLowered, bkFlat}, true},

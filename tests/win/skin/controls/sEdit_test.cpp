@@ -254,6 +254,7 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         EditFrame look;
     } looks[] = {
         {"SunkenBorder", {bsSingle, true, bvRaised, bvLowered, bkNone}},
+        {"FlatBorder", {bsSingle, false, bvNone, bvNone, bkNone}},
         {"BevelsInsideASingleBorder", {bsSingle, true, bvRaised, bvLowered, bkFlat}},
         {"BorderAndOneBevel", {bsSingle, true, bvRaised, bvNone, bkSoft}},
         {"BevelsWithRoom", {bsNone, true, bvRaised, bvLowered, bkFlat}},
@@ -280,6 +281,8 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
                                 << (differing ? screen->Canvas().Pixels(first.X, first.Y) : 0);
         if (std::string(l.name) == "BevelsInsideASingleBorder")
             ks::test::WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/edit-printed.png");
+        if (std::string(l.name) == "FlatBorder")
+            ks::test::WriteSheetPng(*screen, std::string(KS_BUILD_DIR) + "/edit-flat-screen.png");
     }
 }
 
