@@ -164,7 +164,16 @@ void TsEdit::PaintBorder()
 
 int TsEdit::FrameBand()
 {
-    return std::max(FrameWidth(), NonClientEdge());
+    return std::max(FrameWidth(), NonClientEdge() + ClientBorder());
+}
+
+int TsEdit::ClientBorder()
+{
+    // The platform edit takes WS_BORDER off its window and draws that border itself, inside the
+    // client area, at every paint.
+    if (BorderStyle() != bsSingle || Ctl3D() || !HandleAllocated())
+        return 0;
+    return (GetWindowLongW(Handle(), GWL_STYLE) & WS_BORDER) ? 0 : BorderEdge();
 }
 
 int TsEdit::NonClientEdge()
@@ -268,9 +277,8 @@ void TsEdit::WMPaint(TMessage& m)
         return;
     }
     TEdit::WndProc(m);
-    // A border with no non-client room (the flat single one) is drawn by the platform edit in its
-    // client area, over the frame the last WM_NCPAINT copied: the frame goes back on top.
-    if (!m.WParam && BorderEdge() > NonClientEdge())
+    // The platform has drawn its own border over the band the last WM_NCPAINT copied.
+    if (!m.WParam && ClientBorder() > 0)
         PaintBorder();
 }
 

@@ -258,6 +258,7 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         {"BevelsInsideASingleBorder", {bsSingle, true, bvRaised, bvLowered, bkFlat}},
         {"BorderAndOneBevel", {bsSingle, true, bvRaised, bvNone, bkSoft}},
         {"BevelsWithRoom", {bsNone, true, bvRaised, bvLowered, bkFlat}},
+        {"FlatBorderAndABevel", {bsSingle, false, bvNone, bvLowered, bkFlat}},
     };
     Edit->SetText(L"Пароль 42");
     for (const auto& l : looks) {
@@ -270,15 +271,18 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         SendMessageW(Edit->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(printed->Canvas().Handle()),
                      PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
         GdiFlush();
-        int differing = 0;
+        int differing = 0, platformBorder = 0;
         TPoint first{-1, -1};
         for (int y = 0; y < Edit->Height(); ++y)
-            for (int x = 0; x < Edit->Width(); ++x)
+            for (int x = 0; x < Edit->Width(); ++x) {
+                platformBorder += screen->Canvas().Pixels(x, y) == ColorToRGB(clWindowFrame);
                 if (printed->Canvas().Pixels(x, y) != screen->Canvas().Pixels(x, y) && differing++ == 0)
                     first = {x, y};
+            }
         EXPECT_EQ(differing, 0) << "first at " << first.X << ", " << first.Y << ": printed "
                                 << (differing ? printed->Canvas().Pixels(first.X, first.Y) : 0) << ", on the screen "
                                 << (differing ? screen->Canvas().Pixels(first.X, first.Y) : 0);
+        EXPECT_EQ(platformBorder, 0) << "the platform's own border shows";
         if (std::string(l.name) == "BevelsInsideASingleBorder")
             ks::test::WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/edit-printed.png");
         if (std::string(l.name) == "FlatBorder")
