@@ -299,11 +299,15 @@ void TacSBAnimation::PaintFrame(int alpha)
     const HWND owner = BorderForm && BorderForm->WindowHandle() ? BorderForm->WindowHandle() : Wnd;
     // Directly above the owner: below every window that was above it already. Where it sits
     // there already it stays; raised to the top it would go over those windows every other tick.
+    // A tick changes only the constant alpha: each call below that would change nothing is left
+    // out, since under Wine every window change costs several round trips to its server. The
+    // layered update itself places and sizes the window.
     const HWND above = GetWindow(owner, GW_HWNDPREV);
-    SetWindowPos(wnd, nullptr, frame.Left, frame.Top, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
     if (above != wnd)
         SetWindowPos(wnd, above ? above : HWND_TOP, 0, 0, 0, 0, GlowZOrderFlags);
-    SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | GlowExStyle);
+    const LONG_PTR exStyle = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    if ((exStyle & GlowExStyle) != GlowExStyle)
+        SetWindowLongPtrW(wnd, GWL_EXSTYLE, exStyle | GlowExStyle);
     ks::WindowDC screen(nullptr);
     POINT position{frame.Left, frame.Top};
     SIZE size{cx, cy};
@@ -311,7 +315,8 @@ void TacSBAnimation::PaintFrame(int alpha)
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};
     // A refused update shows nothing, which is all a failed glow may do.
     update(wnd, screen.get(), &position, &size, FrameBmp->Canvas().Handle(), &source, 0, &blend, ULW_ALPHA);
-    ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    if (!IsWindowVisible(wnd))
+        ShowWindow(wnd, SW_SHOWNOACTIVATE);
 }
 
 void StartSBAnimation(TitleButtonRec& rec, int state, int steps, const TitleAnimationOwner& owner, bool enable)

@@ -449,7 +449,8 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
     RECT current{};
     GetWindowRect(wnd, &current);
     UINT flags = BorderPosFlags;
-    if (current.right - current.left == cx && current.bottom - current.top == cy && !repaint)
+    const bool sameSize = current.right - current.left == cx && current.bottom - current.top == cy;
+    if (sameSize && !repaint)
         flags |= SWP_NOSIZE;
     auto update = ks::Sys().UpdateLayeredWindowPtr;
     const bool changed = repaint || ImageChanged || !IsWindowVisible(wnd);
@@ -458,9 +459,16 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
         uint8_t constant = alpha;
         if (provider && provider->Form->AlphaBlend())
             constant = provider->Form->AlphaBlendValue();
-        SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | BorderLayeredExStyle);
-        // Below its owner, so the owner's own window stays on top of the frame it lies in.
-        SetWindowPos(wnd, owner, x, y, cx, cy, flags);
+        // Under Wine every window change costs several round trips to its server, and the frame
+        // is pushed on every move of a changing form: what would change nothing is left out. The
+        // layered update itself places the window.
+        const LONG_PTR exStyle = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+        if ((exStyle & BorderLayeredExStyle) != BorderLayeredExStyle)
+            SetWindowLongPtrW(wnd, GWL_EXSTYLE, exStyle | BorderLayeredExStyle);
+        // Below its owner, so the owner's own window stays on top of the frame it lies in; the
+        // region below is made for the window's new size.
+        if (!sameSize || GetWindow(owner, GW_HWNDNEXT) != wnd)
+            SetWindowPos(wnd, owner, x, y, cx, cy, flags);
         ks::GdiRegion region = MakeRgn();
         // The system owns a region once it is set. A window without a region that is to keep
         // none is left alone: taking away what is not there still costs the system a frame change.
@@ -473,7 +481,8 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
         POINT source{0, 0};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, constant, AC_SRC_ALPHA};
         update(wnd, screen.get(), &position, &size, image->Canvas().Handle(), &source, 0, &blend, ULW_ALPHA);
-        ShowWindow(wnd, SW_SHOWNOACTIVATE);
+        if (!IsWindowVisible(wnd))
+            ShowWindow(wnd, SW_SHOWNOACTIVATE);
     } else {
         SetWindowPos(wnd, owner, x, y, cx, cy, flags | SWP_SHOWWINDOW);
     }
