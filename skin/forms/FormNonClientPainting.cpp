@@ -506,12 +506,14 @@ void TsSkinProvider::PaintCaption()
         TRect plate{r.Left - 4, r.Top - 2, r.Right + 4, r.Bottom + 2};
         plate = ClipTo(plate, cache);
         if (plate.Width() > 0) {
+            // The plate is painted over what lies under it: a copy of that much of the frame,
+            // not of the whole frame, which cost more than all the rest of the caption.
             std::unique_ptr<TBitmap> work = NewBitmapLike(cache);
-            work->SetSize(cache.Width(), cache.Height());
-            ks::CopyRect(work->View(), {0, 0}, cache.View(), {0, 0, cache.Width(), cache.Height()});
+            work->SetSize(plate.Width(), plate.Height());
+            ks::CopyRect(work->View(), {0, 0}, cache.View(), plate);
             const std::string& name = manager->GeneralDataArray[static_cast<size_t>(CaptionTextIndex)].SectionName;
-            PaintSectionByIndex(CaptionTextIndex, name, CacheInfoFromBitmap(work.get(), 0, 0), true, hot ? 1 : 0, plate,
-                                {plate.Left, plate.Top}, &cache, manager, -1, -1);
+            PaintSectionByIndex(CaptionTextIndex, name, CacheInfoFromBitmap(work.get(), -plate.Left, -plate.Top), true,
+                                hot ? 1 : 0, plate, {plate.Left, plate.Top}, &cache, manager, -1, -1);
         }
         SelectObject(dc, cache.Canvas().Font().Handle());
         DrawSectionText(cache.Canvas(), caption, true, r, CaptionFlags, CaptionTextIndex, hot, manager);

@@ -104,6 +104,22 @@ TEST_F(FormNonClientPaintingTest, ALongCyrillicCaptionEndsInsideItsBandWithAnEll
     EXPECT_EQ(CachePixel(band.Left - 2, y), FrameCaptionHotColour) << "the caption plate lies behind the text";
 }
 
+// The plate behind the caption text is painted over the title under it: half transparent, it
+// shows half of each.
+TEST_F(FormNonClientPaintingTest, AHalfTransparentCaptionPlateShowsTheTitleUnderIt)
+{
+    std::string options = FrameSkinOptions();
+    const std::string caption = "[CAPTION]\r\n";
+    options.insert(options.find(caption) + caption.size(), "TRANSPARENCY=50\r\nHOTTRANSPARENCY=50\r\n");
+    ChangeSkin(options);
+    Provider->FormActive = true;
+    Paint();
+    const TRect band = Provider->CaptionBandRect();
+    const TColor half = (((FrameTitleHotColour & 0xFEFEFE) >> 1) + ((FrameCaptionHotColour & 0xFEFEFE) >> 1));
+    const TColor plate = CachePixel(band.Left - 2, (band.Top + band.Bottom) / 2);
+    EXPECT_TRUE(Near(plate, half, 2)) << std::hex << plate << " " << half;
+}
+
 TEST_F(FormNonClientPaintingTest, CentredAndRightAlignedCaptionsStayInsideTheBand)
 {
     LoadSkin({.caption = false});
