@@ -269,9 +269,15 @@ void TsEdit::WMPaint(TMessage& m)
         return;
     }
     TEdit::WndProc(m);
-    // The platform has drawn its own border over the band the last WM_NCPAINT copied.
-    if (!m.WParam && ks::PlatformEditBorder(*this) > 0)
+    // Where the band reaches into the client area (the platform's own flat border there, or
+    // bevels given no room), the platform has just painted over what the last WM_NCPAINT copied.
+    if (!m.WParam && FrameBand() > NonClientEdge()) {
+        // A caret shown over the band would be inverted into the copied frame when it blinks.
+        const bool caretHidden = HideCaret(Handle());
         PaintBorder();
+        if (caretHidden)
+            ShowCaret(Handle());
+    }
 }
 
 void TsEdit::WMPrint(TMessage& m)

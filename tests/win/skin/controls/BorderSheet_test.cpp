@@ -117,14 +117,15 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
     struct Row {
         const char* name;
         EditFrame look;
-        // The section's frame shows at the corner where the frame lies in the non-client area or
-        // over the flat border the platform edit draws inside its client area; bevels' strips
-        // without non-client room are painted over by the client.
+        // The section's frame shows at the edit's corner wherever it has one: in the non-client
+        // area, over the flat border the platform edit draws inside its client area, or over the
+        // client's edge where bevels get no room. The memo's adapter frames only the window's
+        // non-client edge and that flat border.
         bool editCorner, memoCorner;
     } const rows[] = {
         {"single 3-D", {bsSingle, true, bvRaised, bvLowered, bkNone}, true, true},
         {"single flat", {bsSingle, false, bvRaised, bvLowered, bkNone}, true, true},
-        {"none, bevels", {bsNone, true, bvRaised, bvLowered, bkNone}, false, false},
+        {"none, bevels", {bsNone, true, bvRaised, bvLowered, bkNone}, true, false},
         {"none, no bevels", {bsNone, true, bvNone, bvNone, bkNone}, false, false},
         {"none, bkFlat 2", {bsNone, true, bvRaised, bvLowered, bkFlat}, true, true},
         {"none, bkSoft 1", {bsNone, true, bvNone, bvRaised, bkSoft}, true, true},

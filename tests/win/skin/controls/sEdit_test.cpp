@@ -260,6 +260,8 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         {"BorderAndOneBevel", {bsSingle, true, bvRaised, bvNone, bkSoft}},
         {"BevelsWithRoom", {bsNone, true, bvRaised, bvLowered, bkFlat}},
         {"FlatBorderAndABevel", {bsSingle, false, bvNone, bvLowered, bkFlat}},
+        // A frame two pixels wide with no non-client room: it lies over the client's edge.
+        {"BevelsWithoutRoom", {bsNone, true, bvRaised, bvLowered, bkNone}},
     };
     Edit->SetText(L"Пароль 42");
     for (const auto& l : looks) {
@@ -275,6 +277,21 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         if (std::string(l.name) == "FlatBorder")
             ks::test::WriteSheetPng(*seen.screen, std::string(KS_BUILD_DIR) + "/edit-flat-screen.png");
     }
+}
+
+// The caret blinks by inverting its pixels: a frame copied over a shown caret would keep
+// inverted pixels of the frame once the caret goes.
+TEST_F(EditTest, TheCaretLeavesNoMarkOnAFrameOverTheClient)
+{
+    EditFrame{bsNone, true, bvRaised, bvLowered, bkNone}.ApplyTo(*Edit);
+    Edit->SetFocus();
+    Edit->SetSelStart(0);
+    Pump();
+    RedrawWindow(Edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    ASSERT_TRUE(HideCaret(Edit->Handle()));
+    const PrintedAgainstScreen seen = ComparePrintWithScreen(Edit->Handle());
+    ShowCaret(Edit->Handle());
+    EXPECT_EQ(seen.differing, 0) << seen;
 }
 
 } // namespace
