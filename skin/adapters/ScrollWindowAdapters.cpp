@@ -3,6 +3,7 @@
 #include "skin/adapters/AdapterPainting.h"
 #include "skin/adapters/AdapterQueries.h"
 #include "skin/core/DeviceContextRoutines.h"
+#include "skin/core/PlatformEditBorder.h"
 #include "skin/core/PropertyRoutines.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
@@ -13,6 +14,7 @@
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
+#include "vcl/StdCtrls.h"
 #include "vcl/WinControl.h"
 
 #include <string_view>
@@ -469,8 +471,33 @@ void TacEditWnd::PaintFrame(HDC dc, int hotPart)
 {
     TBitmap* cache = SkinData->CacheBitmap.get();
     if (cache && !cache->Empty())
-        CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, BorderLeft);
+        CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, FrameBand());
     DrawScrollBars(this, CtrlHandle, dc, hotPart);
+}
+
+int TacEditWnd::FrameBand() const
+{
+    auto* edit = dynamic_cast<TCustomEdit*>(SkinData->OwnerControl);
+    return BorderLeft + (edit ? ks::PlatformEditBorder(*edit) : 0);
+}
+
+void TacEditWnd::CoverClientBorder(HDC dc)
+{
+    auto* edit = dynamic_cast<TCustomEdit*>(SkinData->OwnerControl);
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    if (!edit || ks::PlatformEditBorder(*edit) == 0 || !cache || cache->Empty())
+        return;
+    // Only the client area: the bars in the non-client area stay as they were drawn.
+    RECT window{}, client{};
+    POINT origin{0, 0};
+    if (!GetWindowRect(CtrlHandle, &window) || !GetClientRect(CtrlHandle, &client) ||
+        !ClientToScreen(CtrlHandle, &origin))
+        return;
+    OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, FrameBand());
+    RestoreDC(dc, saved);
 }
 
 void TacEditWnd::PrintWindowTo(TMessage& m)
@@ -502,6 +529,9 @@ void TacEditWnd::PrintWindowTo(TMessage& m)
     SendMessageW(CtrlHandle, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageW(CtrlHandle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_OWNED);
     RestoreDC(dc, saved);
+    if (Destroyed)
+        return;
+    CoverClientBorder(dc);
     // The frame and the client are the skin's; only children and owned windows are printed on.
     m.LParam &= ~static_cast<LPARAM>(PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
     if (m.LParam & (PRF_CHILDREN | PRF_OWNED))
@@ -569,6 +599,10 @@ bool TacEditWnd::WMPaint(TMessage& m)
     if (!ParamsApplied)
         ApplySkinColors();
     CallPrev(m);
+    if (!Destroyed && !TWMPaint(m).DC() && Visible(CtrlHandle)) {
+        ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+        CoverClientBorder(dc.get());
+    }
     return true;
 }
 

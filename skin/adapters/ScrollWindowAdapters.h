@@ -110,12 +110,18 @@ protected:
     // The section and its border into the cache bitmap when the background changed, the skin's
     // colours given to the control first when they were not yet; the geometry is read anew.
     void RebuildCache();
-    // The cache's frame strips, BorderLeft wide, and the scroll bars (hotPart pressed) into dc,
+    // The cache's frame strips, FrameBand() wide, and the scroll bars (hotPart pressed) into dc,
     // which covers the whole window.
     void PaintFrame(HDC dc, int hotPart);
+    // The band of the cache copied over the window's edge: the window's own frame, and inside it
+    // the flat border a platform edit draws in its client area.
+    int FrameBand() const;
 
 private:
     void PrintWindowTo(TMessage& m);
+    // The part of the frame band inside the client area, from the cache into dc (covering the
+    // whole window), once the platform has painted its client there.
+    void CoverClientBorder(HDC dc);
     // The dispatchers and their handlers; those returning bool tell whether the message was
     // consumed.
     bool EditMessage(TMessage& m);

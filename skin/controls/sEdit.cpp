@@ -7,6 +7,7 @@
 #include "skin/core/SectionPainting.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/NumberRoutines.h"
+#include "skin/core/PlatformEditBorder.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
@@ -164,16 +165,7 @@ void TsEdit::PaintBorder()
 
 int TsEdit::FrameBand()
 {
-    return std::max(FrameWidth(), NonClientEdge() + ClientBorder());
-}
-
-int TsEdit::ClientBorder()
-{
-    // The platform edit takes WS_BORDER off its window and draws that border itself, inside the
-    // client area, at every paint.
-    if (BorderStyle() != bsSingle || Ctl3D() || !HandleAllocated())
-        return 0;
-    return (GetWindowLongW(Handle(), GWL_STYLE) & WS_BORDER) ? 0 : BorderEdge();
+    return std::max(FrameWidth(), NonClientEdge() + ks::PlatformEditBorder(*this));
 }
 
 int TsEdit::NonClientEdge()
@@ -277,9 +269,15 @@ void TsEdit::WMPaint(TMessage& m)
         return;
     }
     TEdit::WndProc(m);
-    // The platform has drawn its own border over the band the last WM_NCPAINT copied.
-    if (!m.WParam && ClientBorder() > 0)
+    // Where the band reaches into the client area (the platform's own flat border there, or
+    // bevels given no room), the platform has just painted over what the last WM_NCPAINT copied.
+    if (!m.WParam && FrameBand() > NonClientEdge()) {
+        // A caret shown over the band would be inverted into the copied frame when it blinks.
+        const bool caretHidden = HideCaret(Handle());
         PaintBorder();
+        if (caretHidden)
+            ShowCaret(Handle());
+    }
 }
 
 void TsEdit::WMPrint(TMessage& m)

@@ -36,10 +36,9 @@ public:
     int FrameWidth() const noexcept;
     // The width of the window's own non-client edge (border and bevels), 0 without a window.
     int NonClientEdge();
-    // The width of the flat border the platform edit draws inside its client area, 0 without one.
-    int ClientBorder();
     // The band of the cache copied over the window's edge, on the screen and in print alike:
-    // the frame, or the whole non-client edge and the border inside it where they are wider.
+    // the frame, or the whole non-client edge and the flat border the platform edit draws
+    // inside it where they are wider. Past the non-client edge the band covers the client's.
     int FrameBand();
     // How far the text lies inside the window when the edit paints it into its cache: the
     // border, plus the bevels' pixels only when BevelKind gives them room.

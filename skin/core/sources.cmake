@@ -42,6 +42,7 @@ list(APPEND KS_WIN_SOURCES
   skin/core/acGlow.cpp
   skin/core/ParentBackground.cpp
   skin/core/ControlFramePainting.cpp
+  skin/core/PlatformEditBorder.cpp
   skin/core/ControlSkinPainting.cpp
   skin/core/sVclUtils.cpp
   skin/core/FormAnimation.cpp

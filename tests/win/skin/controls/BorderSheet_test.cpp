@@ -117,21 +117,22 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
     struct Row {
         const char* name;
         EditFrame look;
-        // The section's frame shows at the corner where the frame lies in the non-client area or
-        // over the flat border the system edit draws inside its client area; bevels' strips
-        // without non-client room are painted over by the client.
-        bool skinCorner;
+        // The section's frame shows at the edit's corner wherever it has one: in the non-client
+        // area, over the flat border the platform edit draws inside its client area, or over the
+        // client's edge where bevels get no room. The memo's adapter frames only the window's
+        // non-client edge and that flat border.
+        bool editCorner, memoCorner;
     } const rows[] = {
-        {"single 3-D", {bsSingle, true, bvRaised, bvLowered, bkNone}, true},
-        {"single flat", {bsSingle, false, bvRaised, bvLowered, bkNone}, true},
-        {"none, bevels", {bsNone, true, bvRaised, bvLowered, bkNone}, false},
-        {"none, no bevels", {bsNone, true, bvNone, bvNone, bkNone}, false},
-        {"none, bkFlat 2", {bsNone, true, bvRaised, bvLowered, bkFlat}, true},
-        {"none, bkSoft 1", {bsNone, true, bvNone, bvRaised, bkSoft}, true},
-        {"single, bkTile 2", {bsSingle, true, bvLowered, bvRaised, bkTile}, true},
-        {"flat, bkFlat 1", {bsSingle, false, bvNone, bvLowered, bkFlat}, true},
+        {"single 3-D", {bsSingle, true, bvRaised, bvLowered, bkNone}, true, true},
+        {"single flat", {bsSingle, false, bvRaised, bvLowered, bkNone}, true, true},
+        {"none, bevels", {bsNone, true, bvRaised, bvLowered, bkNone}, true, false},
+        {"none, no bevels", {bsNone, true, bvNone, bvNone, bkNone}, false, false},
+        {"none, bkFlat 2", {bsNone, true, bvRaised, bvLowered, bkFlat}, true, true},
+        {"none, bkSoft 1", {bsNone, true, bvNone, bvRaised, bkSoft}, true, true},
+        {"single, bkTile 2", {bsSingle, true, bvLowered, bvRaised, bkTile}, true, true},
+        {"flat, bkFlat 1", {bsSingle, false, bvNone, bvLowered, bkFlat}, true, true},
     };
-    std::vector<TsEdit*> edits;
+    std::vector<std::pair<TsEdit*, TsMemo*>> cells;
     int y = 24;
     for (const Row& row : rows) {
         auto* edit = Placed<TsEdit>(110, y, 120, 26);
@@ -141,24 +142,25 @@ TEST_F(BorderSheetTest, EditsAndMemosInEachBorderAndBevelCombination)
         row.look.ApplyTo(*edit);
         row.look.ApplyTo(*memo);
         memo->Perform(SM_SKINCMD, MAKELONG(0, SKC_REFRESH), reinterpret_cast<LPARAM>(Manager));
-        edits.push_back(edit);
+        cells.emplace_back(edit, memo);
         y += 60;
     }
     auto sheet = Sheet(400, y);
     DrawSheetLabel(*sheet, 110, 4, "TsEdit", clBlack);
     DrawSheetLabel(*sheet, 250, 4, "TsMemo", clBlack);
-    for (size_t i = 0; i < edits.size(); ++i) {
+    for (size_t i = 0; i < cells.size(); ++i) {
         SCOPED_TRACE(rows[i].name);
-        DrawSheetLabel(*sheet, 4, edits[i]->Top() + 4, rows[i].name, clBlack);
-        const TColor corner = WindowPixel(edits[i]->Handle(), 0, 0);
-        if (rows[i].skinCorner)
-            EXPECT_EQ(corner, SkinGreen);
-        else
-            EXPECT_NE(corner, SkinGreen);
-        // Inside the frame every combination shows the section's black, also where bevels inside
-        // a single border take non-client room beyond the frame's width.
-        for (const int at : {2, 3})
-            EXPECT_EQ(WindowPixel(edits[i]->Handle(), at, edits[i]->Height() / 2), SkinBlack) << at;
+        DrawSheetLabel(*sheet, 4, cells[i].first->Top() + 4, rows[i].name, clBlack);
+        const std::pair<TWinControl*, bool> framed[] = {{cells[i].first, rows[i].editCorner},
+                                                        {cells[i].second, rows[i].memoCorner}};
+        for (const auto& [control, corner] : framed) {
+            SCOPED_TRACE(control->ClassName());
+            EXPECT_EQ(WindowPixel(control->Handle(), 0, 0) == SkinGreen, corner);
+            // Inside the frame every combination shows the section's black, also where bevels
+            // inside a single border take non-client room beyond the frame's width.
+            for (const int at : {2, 3})
+                EXPECT_EQ(WindowPixel(control->Handle(), at, control->Height() / 2), SkinBlack) << at;
+        }
     }
     WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/border-sheet.png");
 }

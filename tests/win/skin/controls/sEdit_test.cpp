@@ -9,6 +9,7 @@
 #include "vcl/StdCtrls.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/EditFrame.h"
+#include "win/support/PrintedAgainstScreen.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -259,6 +260,8 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         {"BorderAndOneBevel", {bsSingle, true, bvRaised, bvNone, bkSoft}},
         {"BevelsWithRoom", {bsNone, true, bvRaised, bvLowered, bkFlat}},
         {"FlatBorderAndABevel", {bsSingle, false, bvNone, bvLowered, bkFlat}},
+        // A frame two pixels wide with no non-client room: it lies over the client's edge.
+        {"BevelsWithoutRoom", {bsNone, true, bvRaised, bvLowered, bkNone}},
     };
     Edit->SetText(L"Пароль 42");
     for (const auto& l : looks) {
@@ -266,28 +269,29 @@ TEST_F(EditTest, APrintedEditIsTheEditOnTheScreen)
         l.look.ApplyTo(*Edit);
         RedrawWindow(Edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
         Pump();
-        const auto screen = ScreenPicture(Edit->Handle());
-        auto printed = NewBitmap24(Edit->Width(), Edit->Height());
-        SendMessageW(Edit->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(printed->Canvas().Handle()),
-                     PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-        int differing = 0, platformBorder = 0;
-        TPoint first{-1, -1};
-        for (int y = 0; y < Edit->Height(); ++y)
-            for (int x = 0; x < Edit->Width(); ++x) {
-                platformBorder += screen->Canvas().Pixels(x, y) == ColorToRGB(clWindowFrame);
-                if (printed->Canvas().Pixels(x, y) != screen->Canvas().Pixels(x, y) && differing++ == 0)
-                    first = {x, y};
-            }
-        EXPECT_EQ(differing, 0) << "first at " << first.X << ", " << first.Y << ": printed "
-                                << (differing ? printed->Canvas().Pixels(first.X, first.Y) : 0) << ", on the screen "
-                                << (differing ? screen->Canvas().Pixels(first.X, first.Y) : 0);
-        EXPECT_EQ(platformBorder, 0) << "the platform's own border shows";
+        const PrintedAgainstScreen seen = ComparePrintWithScreen(Edit->Handle());
+        EXPECT_EQ(seen.differing, 0) << seen;
+        EXPECT_EQ(seen.platformBorder, 0) << "the platform's own border shows";
         if (std::string(l.name) == "BevelsInsideASingleBorder")
-            ks::test::WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/edit-printed.png");
+            ks::test::WriteSheetPng(*seen.printed, std::string(KS_BUILD_DIR) + "/edit-printed.png");
         if (std::string(l.name) == "FlatBorder")
-            ks::test::WriteSheetPng(*screen, std::string(KS_BUILD_DIR) + "/edit-flat-screen.png");
+            ks::test::WriteSheetPng(*seen.screen, std::string(KS_BUILD_DIR) + "/edit-flat-screen.png");
     }
+}
+
+// The caret blinks by inverting its pixels: a frame copied over a shown caret would keep
+// inverted pixels of the frame once the caret goes.
+TEST_F(EditTest, TheCaretLeavesNoMarkOnAFrameOverTheClient)
+{
+    EditFrame{bsNone, true, bvRaised, bvLowered, bkNone}.ApplyTo(*Edit);
+    Edit->SetFocus();
+    Edit->SetSelStart(0);
+    Pump();
+    RedrawWindow(Edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    ASSERT_TRUE(HideCaret(Edit->Handle()));
+    const PrintedAgainstScreen seen = ComparePrintWithScreen(Edit->Handle());
+    ShowCaret(Edit->Handle());
+    EXPECT_EQ(seen.differing, 0) << seen;
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/EditFrame.h"
+#include "win/support/PrintedAgainstScreen.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +143,39 @@ TEST_F(MemoTest, AMemoMadeWithoutASkinGetsItsAdapterOnItsManagersRefresh)
     Pump();
     EXPECT_NE(late->ListSW(), nullptr);
     late->Free();
+}
+
+// A printed memo is the memo as the screen shows it, with the skin's frame where the platform
+// would draw its own border: a flat one, which the platform edit draws inside its client area,
+// would show in print and on the screen alike, so its colour is looked for too.
+TEST_F(MemoTest, APrintedMemoIsTheMemoOnTheScreen)
+{
+    const struct {
+        const char* name;
+        EditFrame look;
+        TScrollStyle bars;
+    } looks[] = {
+        {"SunkenBorder", {bsSingle, true, bvRaised, bvLowered, bkNone}, ssNone},
+        {"FlatBorder", {bsSingle, false, bvRaised, bvLowered, bkNone}, ssNone},
+        {"FlatBorderAndABevel", {bsSingle, false, bvNone, bvLowered, bkFlat}, ssNone},
+        {"FlatBorderAndABar", {bsSingle, false, bvRaised, bvLowered, bkNone}, ssVertical},
+        {"FlatBorderBevelAndBars", {bsSingle, false, bvNone, bvLowered, bkFlat}, ssBoth},
+    };
+    for (const auto& l : looks) {
+        SCOPED_TRACE(l.name);
+        l.look.ApplyTo(*Memo);
+        Memo->SetScrollBars(l.bars);
+        Command(SKC_REFRESH, Manager);
+        RedrawWindow(Memo->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+        ASSERT_NE(Adapter(), nullptr);
+        const PrintedAgainstScreen seen = ComparePrintWithScreen(Memo->Handle());
+        EXPECT_EQ(seen.differing, 0) << seen;
+        EXPECT_EQ(seen.platformBorder, 0) << "the platform's own border shows";
+        EXPECT_EQ(seen.screen->Canvas().Pixels(0, Memo->Height() / 2), SkinGreen) << "the section's frame";
+        if (std::string(l.name) == "FlatBorder")
+            WriteSheetPng(*seen.screen, std::string(KS_BUILD_DIR) + "/memo-flat-screen.png");
+    }
 }
 
 } // namespace
