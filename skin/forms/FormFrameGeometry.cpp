@@ -189,8 +189,16 @@ int TsSkinProvider::CaptionHeight(bool fromSkin) const
         return 0;
     const bool iconic = IsIconic(wnd) != FALSE;
     const bool hasCaption = (HaveBorder() && (StyleOf(wnd) & WS_CAPTION) == WS_CAPTION) || iconic;
+    if (!hasCaption)
+        return 0;
     const int skinned = fromSkin ? SkinnedTitleHeight(ProviderSkinManager(), BorderForm != nullptr) : 0;
-    const int system = Metric(IsToolWindow(*Form) ? SM_CYSMCAPTION : SM_CYCAPTION);
+    // The frame asks for its height some twenty times a paint, and under Wine each reading of
+    // the system's caption height costs tens of microseconds: it is read once, and again only
+    // after the system's settings change.
+    const bool small = IsToolWindow(*Form);
+    int& system = SystemCaptionHeightCache[small ? 1 : 0];
+    if (system < 0)
+        system = Metric(small ? SM_CYSMCAPTION : SM_CYCAPTION);
     return ks::frame::CaptionHeightOf(hasCaption, skinned, RaiseCaptionHeight, system);
 }
 

@@ -421,6 +421,9 @@ public:
     TBitmap* MenuLineBmp = nullptr;
     TCustomForm* Form = nullptr;
     mutable int MenuLineCountCache = -1;
+    // The system's caption height, normal and small, -1 until read; dropped when the system's
+    // settings change.
+    mutable int SystemCaptionHeightCache[2] = {-1, -1};
     TsSystemMenu* SystemMenu = nullptr;
     TBitmap* TitleCache = nullptr;
     TForm* CoverForm = nullptr;

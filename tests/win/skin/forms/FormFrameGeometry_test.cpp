@@ -75,4 +75,20 @@ TEST_F(FormFrameGeometryTest, TheNewSkinBroadcastPlacesEveryTitleButton)
     EXPECT_TRUE(spy.During == Buttons(*Provider));
 }
 
+int WINAPI TallCaptions(int index)
+{
+    return index == SM_CYCAPTION ? 40 : GetSystemMetrics(index);
+}
+
+// The system's caption height is read once, not at every paint, and anew after the system's
+// settings change.
+TEST_F(FormFrameGeometryTest, TheSystemCaptionHeightFollowsAChangeOfTheSystemsSettings)
+{
+    Paint();
+    ks::Sys().GetSystemMetrics = &TallCaptions;
+    ASSERT_NE(Provider->CaptionHeight(false), 40) << "the height read before the change";
+    SendMessageW(Form->Handle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    EXPECT_EQ(Provider->CaptionHeight(false), 40);
+}
+
 } // namespace
