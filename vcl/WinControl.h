@@ -63,7 +63,7 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) no
 // Creates a window bound to owner from its first message on. Raises EOSError when the system
 // refuses. The class must have been registered with StdWndProc.
 HWND CreateBoundWindow(WindowOwner& owner, const TCreateParams& params);
-// The owner bound to a window of this library, or nullptr.
+// The owner bound to a window of this library in this process, or nullptr.
 WindowOwner* FindWindowOwner(HWND wnd) noexcept;
 // Ends the binding early, for a window whose owner goes before it; no message of the window
 // reaches the owner afterwards.

@@ -2,8 +2,14 @@
 // window to its owner object, window classes, and the hidden utility windows.
 //
 // A window is bound at its first message: CreateBoundWindow hands the owner over through a
-// thread-local slot, the procedure records it in a window property and from then on finds it
-// there. The binding ends at WM_NCDESTROY. No code thunks are made.
+// thread-local slot, the procedure records it in the window's last extra bytes, which
+// RegisterWindowClass adds to every class it registers, and from then on finds it there. The
+// binding ends at WM_NCDESTROY. No code thunks are made.
+//
+// Not a window property: under Wine every reading of one is a round trip to the Wine server, and
+// the owner is read at every message of every window of the library. A window's extra bytes are
+// read in the process. They are read only from windows of this process whose class this library
+// registered: another copy of the program has the same addresses, for objects of its own.
 
 #include "vcl/Controls.h"
 
@@ -15,7 +21,6 @@
 
 namespace {
 
-constexpr const wchar_t* OwnerProperty = L"KsWindowOwner";
 constexpr const char* CreateWindowText = "Error creating window";
 constexpr const char* RegisterClassText = "Error registering window class";
 
@@ -80,25 +85,55 @@ HINSTANCE Instance() noexcept
     return GetModuleHandleW(nullptr);
 }
 
+namespace {
+
+// The offset of the owner's bytes in a window of a class RegisterWindowClass made.
+int OwnerSlot(HWND wnd) noexcept
+{
+    return static_cast<int>(GetClassLongPtrW(wnd, GCL_CBWNDEXTRA)) - static_cast<int>(sizeof(LONG_PTR));
+}
+
+WindowOwner* OwnerIn(HWND wnd) noexcept
+{
+    const int slot = OwnerSlot(wnd);
+    return slot < 0 ? nullptr : reinterpret_cast<WindowOwner*>(GetWindowLongPtrW(wnd, slot));
+}
+
+void SetOwnerIn(HWND wnd, WindowOwner* owner) noexcept
+{
+    if (const int slot = OwnerSlot(wnd); slot >= 0)
+        SetWindowLongPtrW(wnd, slot, reinterpret_cast<LONG_PTR>(owner));
+}
+
+bool OwnClass(HWND wnd) noexcept
+{
+    DWORD process = 0;
+    return wnd && GetWindowThreadProcessId(wnd, &process) && process == GetCurrentProcessId() &&
+           GetClassLongPtrW(wnd, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&StdWndProc);
+}
+
+} // namespace
+
 WindowOwner* FindWindowOwner(HWND wnd) noexcept
 {
-    if (!wnd)
-        return nullptr;
-    return static_cast<WindowOwner*>(GetPropW(wnd, OwnerProperty));
+    return OwnClass(wnd) ? OwnerIn(wnd) : nullptr;
 }
 
 void UnbindWindow(HWND wnd) noexcept
 {
-    RemovePropW(wnd, OwnerProperty);
+    if (OwnClass(wnd))
+        SetOwnerIn(wnd, nullptr);
 }
 
 LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
-    WindowOwner* owner = FindWindowOwner(wnd);
+    // Every window this procedure serves is of a class RegisterWindowClass made.
+    WindowOwner* owner = OwnerIn(wnd);
     if (!owner && tCreating) {
         owner = std::exchange(tCreating, nullptr);
-        if (!SetPropW(wnd, OwnerProperty, owner))
+        if (OwnerSlot(wnd) < 0)
             return msg == WM_NCCREATE ? FALSE : DefWindowProcW(wnd, msg, wParam, lParam);
+        SetOwnerIn(wnd, owner);
         owner->WindowBound(wnd);
     }
     if (!owner)
@@ -108,7 +143,7 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) no
     DispatchFrame frame(*owner);
     Guarded([&] { owner->WindowMessage(m); });
     if (msg == WM_NCDESTROY) {
-        RemovePropW(wnd, OwnerProperty);
+        SetOwnerIn(wnd, nullptr);
         if (WindowOwner* alive = frame.Owner())
             alive->WindowDestroyed();
     }
@@ -140,6 +175,8 @@ WNDPROC RegisterWindowClass(const WNDCLASSEXW& windowClass, const std::wstring& 
     c.cbSize = sizeof c;
     WNDPROC original = c.lpfnWndProc ? c.lpfnWndProc : &DefWindowProcW;
     c.lpfnWndProc = &StdWndProc;
+    // The owner's bytes, after those of the class it may extend.
+    c.cbWndExtra += static_cast<int>(sizeof(LONG_PTR));
     c.hInstance = Instance();
     c.lpszClassName = name.c_str();
     if (!RegisterClassExW(&c)) {

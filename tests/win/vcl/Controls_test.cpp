@@ -493,6 +493,37 @@ TEST_F(ControlsTest, UtilityWindowsHandEveryMessageToTheirMethod)
     EXPECT_EQ(sink.seen.back(), static_cast<UINT>(WM_NCDESTROY));
 }
 
+// A window is known as a control only when this library made its class: the last bytes of any
+// other window hold whatever its own class keeps there, here the address of a real control.
+TEST_F(ControlsTest, OnlyWindowsOfTheLibrarysClassesAreFoundAsControls)
+{
+    auto* form = CreateNew<TForm>(nullptr);
+    auto* edit = Create<TEdit>(form);
+    edit->SetParent(form);
+    WNDCLASSEXW foreign{sizeof foreign};
+    foreign.lpfnWndProc = &DefWindowProcW;
+    foreign.hInstance = GetModuleHandleW(nullptr);
+    foreign.lpszClassName = L"KsForeignWithBytes";
+    foreign.cbWndExtra = sizeof(LONG_PTR);
+    RegisterClassExW(&foreign);
+    const HWND other = CreateWindowExW(0, foreign.lpszClassName, L"", WS_CHILD, 0, 0, 10, 10, form->Handle(), nullptr,
+                                       foreign.hInstance, nullptr);
+    ASSERT_NE(other, nullptr);
+    SetWindowLongPtrW(other, 0, reinterpret_cast<LONG_PTR>(static_cast<ks::WindowOwner*>(edit)));
+
+    EXPECT_EQ(FindControl(form->Handle()), form);
+    EXPECT_EQ(FindControl(edit->Handle()), edit) << "a platform class the library extends";
+    EXPECT_EQ(FindControl(other), nullptr);
+    EXPECT_EQ(FindControl(GetDesktopWindow()), nullptr) << "another process's window";
+    edit->SetText(L"still the platform's edit");
+    EXPECT_EQ(edit->Text(), L"still the platform's edit") << "its own bytes are left as they were";
+    ks::UnbindWindow(edit->Handle());
+    EXPECT_EQ(FindControl(edit->Handle()), nullptr);
+    DestroyWindow(other);
+    UnregisterClassW(foreign.lpszClassName, foreign.hInstance);
+    form->Free();
+}
+
 } // namespace
 
 namespace {
