@@ -3,16 +3,19 @@
 // sleeps is what one step costs, drawing the frame and handing it to the window. The layered
 // fade and growth push to a real layered window; the cross-fade mixes the old screen into the
 // new look in the output window. of_period is the median step over the period, from 500 steps.
-// It reports, it never passes or fails.
+// Beside them, the bare UpdateLayeredWindow of a whole frame: the floor of a step that pushes a
+// new image. It reports, it never passes or fails.
 #include "bench/Interleaved.h"
 #include "skin/core/AnimationFrames.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/FormAnimation.h"
 #include "skin/core/sMessages.h"
 #include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
 #include "vcl/PlatformSeams.h"
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -78,6 +81,31 @@ void Measure(const char* name, TWinControl* control, TacAnimType mode)
                 ks::bench::Text("of_period", {step.Value / period, step.Spread}).c_str());
 }
 
+// The platform's own share of a step: one UpdateLayeredWindow of a 420 x 303 image to a layered
+// window of that size, the push every growth step ends with.
+void MeasurePush()
+{
+    TForm* surface = CreateNew<TForm>(nullptr);
+    surface->SetBorderStyle(bsNone);
+    surface->SetBounds(100, 100, 420, 303);
+    const HWND wnd = surface->Handle();
+    SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    std::unique_ptr<TBitmap> image = NewBitmap32(420, 303);
+    ks::WindowDC screen(nullptr);
+    uint8_t alpha = 0;
+    const ks::bench::Timing push = ks::bench::Measure([&] {
+        SIZE size{420, 303};
+        POINT source{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha += 2, AC_SRC_ALPHA};
+        ks::Sys().UpdateLayeredWindowPtr(wnd, screen.get(), nullptr, &size, image->Canvas().Handle(), &source, 0,
+                                         &blend, ULW_ALPHA);
+    });
+    const double period = ks::AnimationFramePeriod / 1000.0;
+    std::printf("AnimationStep/UpdateLayeredWindow/420x303  %7.3f ms  %s\n", push.Value * 1000,
+                ks::bench::Text("of_period", {push.Value / period, push.Spread}).c_str());
+    surface->Free();
+}
+
 } // namespace
 
 int main()
@@ -97,6 +125,7 @@ int main()
 
     Measure("LayeredFade", form, atFading);
     Measure("LayeredAero", form, atAero);
+    MeasurePush();
     form->Provider = nullptr; // no provider: the output window
     Measure("OutputCrossFade", form, atFading);
     form->Free();
