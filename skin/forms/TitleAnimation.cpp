@@ -297,11 +297,11 @@ void TacSBAnimation::PaintFrame(int alpha)
     const int cx = FrameBmp->Width(), cy = FrameBmp->Height();
     const HWND wnd = GlowForm->Handle();
     const HWND owner = BorderForm && BorderForm->WindowHandle() ? BorderForm->WindowHandle() : Wnd;
-    // Directly above the owner: below every window that was above it already. Where it sits
-    // there already it stays; raised to the top it would go over those windows every other tick.
     // A tick changes only the constant alpha: each call below that would change nothing is left
     // out, since under Wine every window change costs several round trips to its server. The
     // layered update itself places and sizes the window.
+    // Directly above the owner: below every window that was above it already. Where it sits
+    // there already it stays; raised to the top it would go over those windows every other tick.
     const HWND above = GetWindow(owner, GW_HWNDPREV);
     if (above != wnd)
         SetWindowPos(wnd, above ? above : HWND_TOP, 0, 0, 0, 0, GlowZOrderFlags);
