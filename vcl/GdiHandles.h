@@ -198,4 +198,55 @@ private:
     int FState;
 };
 
+// A window laid out right to left (WS_EX_LAYOUTRTL, or a process whose default layout is right
+// to left) mirrors its DCs: x runs from the right edge, and a bitmap copied in comes out flipped,
+// its text read backwards. The engine composes its pictures left to right; these two guards say
+// how such a picture reaches a mirrored DC. Both leave any other DC alone.
+
+// Drops the mirroring for the scope: x runs from the left edge as in the window's rectangle, and
+// a copied picture lands unflipped where it was laid out. For painters that lay out in window
+// coordinates taken from GetWindowRect (frames, title bars, non-client scroll bars), so that
+// their hit tests, which get screen coordinates, agree with what shows.
+class UnmirroredDC {
+public:
+    explicit UnmirroredDC(HDC dc) noexcept : FDC(dc), FLayout(GetLayout(dc))
+    {
+        if (FLayout != GDI_ERROR && (FLayout & LAYOUT_RTL))
+            SetLayout(dc, FLayout & ~LAYOUT_RTL);
+    }
+    UnmirroredDC(const UnmirroredDC&) = delete;
+    UnmirroredDC& operator=(const UnmirroredDC&) = delete;
+    ~UnmirroredDC()
+    {
+        if (FLayout != GDI_ERROR && (FLayout & LAYOUT_RTL))
+            SetLayout(FDC, FLayout);
+    }
+
+private:
+    HDC FDC;
+    DWORD FLayout;
+};
+
+// Keeps the mirrored coordinates but copies bitmaps unflipped: a picture placed at a position
+// the control laid out right to left (a tab, an item) lands there and reads left to right.
+class OrientationPreservedDC {
+public:
+    explicit OrientationPreservedDC(HDC dc) noexcept : FDC(dc), FLayout(GetLayout(dc))
+    {
+        if (FLayout != GDI_ERROR && (FLayout & LAYOUT_RTL))
+            SetLayout(dc, FLayout | LAYOUT_BITMAPORIENTATIONPRESERVED);
+    }
+    OrientationPreservedDC(const OrientationPreservedDC&) = delete;
+    OrientationPreservedDC& operator=(const OrientationPreservedDC&) = delete;
+    ~OrientationPreservedDC()
+    {
+        if (FLayout != GDI_ERROR && (FLayout & LAYOUT_RTL))
+            SetLayout(FDC, FLayout);
+    }
+
+private:
+    HDC FDC;
+    DWORD FLayout;
+};
+
 } // namespace ks
