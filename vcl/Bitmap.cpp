@@ -163,7 +163,17 @@ TBitmapCanvas& TBitmap::CanvasObject() const
 
 TCanvas& TBitmap::Canvas()
 {
-    return CanvasObject();
+    // Only this way in may draw: the bitmap tells its owner what its canvas drew, as it does
+    // for a new picture or size.
+    TBitmapCanvas& canvas = CanvasObject();
+    if (!canvas.OnChange())
+        canvas.SetOnChange(TNotifyEvent(this, &TBitmap::CanvasChanged));
+    return canvas;
+}
+
+void TBitmap::CanvasChanged(TObject*)
+{
+    Changed();
 }
 
 void TBitmap::Replace(Dib dib, TPixelFormat format, std::vector<ks::Bgra> colors)

@@ -71,6 +71,7 @@ public:
     [[nodiscard]] HBITMAP ReleaseHandle();
 
     // A memory DC that keeps the DIB selected; its Handle() stays the same for the bitmap's life.
+    // What the canvas's drawing calls draw fires OnChange, as a new picture does.
     TCanvas& Canvas();
 
     // tmAuto: the bottom-left pixel. Setting a colour other than clDefault makes the mode tmFixed.
@@ -119,6 +120,7 @@ private:
     // Installs dib as the image (the canvas DC switches to it before the old one is deleted).
     void Replace(Dib dib, TPixelFormat format, std::vector<ks::Bgra> colors);
     TBitmapCanvas& CanvasObject() const;
+    void CanvasChanged(TObject* sender);
 
     // The image must outlive the canvas that has it selected: FDib is declared first.
     Dib FDib;

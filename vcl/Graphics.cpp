@@ -544,53 +544,75 @@ TColor TCanvas::Pixels(int x, int y)
     return dc ? static_cast<TColor>(GetPixel(dc, x, y)) : clNone;
 }
 
+void TCanvas::Changed()
+{
+    if (FOnChange)
+        FOnChange(this);
+}
+
 void TCanvas::SetPixels(int x, int y, TColor color)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         SetPixelV(dc, x, y, Resolve(color));
+        Changed();
+    }
 }
 
 void TCanvas::FillRect(const TRect& r)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ::FillRect(dc, AsRect(r), FBrush.Style() == bsClear ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
                                                              : static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+        Changed();
+    }
 }
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ::Rectangle(dc, x1, y1, x2, y2);
+        Changed();
+    }
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ::RoundRect(dc, x1, y1, x2, y2, x3, y3);
+        Changed();
+    }
 }
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ::Ellipse(dc, x1, y1, x2, y2);
+        Changed();
+    }
 }
 
 void TCanvas::Polygon(std::span<const TPoint> points)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ::Polygon(dc, reinterpret_cast<const POINT*>(points.data()), static_cast<int>(points.size()));
+        Changed();
+    }
 }
 
 void TCanvas::DrawFocusRect(const TRect& r)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ::DrawFocusRect(dc, AsRect(r));
+        Changed();
+    }
 }
 
 void TCanvas::TextOut(int x, int y, std::wstring_view text)
 {
-    if (HDC dc = Prepare())
+    if (HDC dc = Prepare()) {
         ExtTextOutW(dc, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+        Changed();
+    }
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, std::wstring_view text)
@@ -602,6 +624,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, std::wstring_view text)
     if (FBrush.Style() != bsClear)
         options |= ETO_OPAQUE;
     ExtTextOutW(dc, x, y, options, AsRect(r), text.data(), static_cast<UINT>(text.size()), nullptr);
+    Changed();
 }
 
 TSize TCanvas::TextExtent(std::wstring_view text)
@@ -617,28 +640,37 @@ int TCanvas::DrawText(std::wstring_view text, TRect& r, UINT flags)
     HDC dc = Prepare();
     if (!dc)
         return 0;
-    return ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), reinterpret_cast<RECT*>(&r), flags);
+    const int height = ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), reinterpret_cast<RECT*>(&r), flags);
+    if (!(flags & DT_CALCRECT))
+        Changed();
+    return height;
 }
 
 void TCanvas::Draw(int x, int y, const TGraphic& graphic)
 {
-    if (!graphic.Empty() && Prepare())
+    if (!graphic.Empty() && Prepare()) {
         graphic.Draw(*this, Rect(x, y, x + graphic.Width(), y + graphic.Height()));
+        Changed();
+    }
 }
 
 void TCanvas::StretchDraw(const TRect& r, const TGraphic& graphic)
 {
-    if (!graphic.Empty() && Prepare())
+    if (!graphic.Empty() && Prepare()) {
         graphic.Draw(*this, r);
+        Changed();
+    }
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect)
 {
     HDC dc = Prepare();
     HDC src = source.Handle();
-    if (dc && src)
+    if (dc && src) {
         StretchBlt(dc, dest.Left, dest.Top, dest.Width(), dest.Height(), src, sourceRect.Left, sourceRect.Top,
                    sourceRect.Width(), sourceRect.Height(), FCopyMode);
+        Changed();
+    }
 }
 
 // ---- TGraphic ---------------------------------------------------------------------------------

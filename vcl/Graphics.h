@@ -215,9 +215,16 @@ public:
     void StretchDraw(const TRect& r, const TGraphic& graphic);
     void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
 
+    // Fired after each of the drawing calls above has drawn (not by calls that only read or
+    // measure, nor by raw GDI calls on Handle()): a bitmap learns this way that its canvas
+    // changed its picture.
+    TNotifyEvent OnChange() const noexcept { return FOnChange; }
+    void SetOnChange(TNotifyEvent handler) noexcept { FOnChange = handler; }
+
 protected:
     // Derived canvases that own a DC create it here and bind it with SetHandle.
     virtual void CreateHandle() {}
+    void Changed();
 
 private:
     template <class Owner, class Key>
@@ -247,6 +254,7 @@ private:
     std::vector<Cached<ks::GdiFont, LOGFONTW>> FFonts;
     std::vector<Cached<ks::GdiBrush, LOGBRUSH>> FBrushes;
     std::vector<Cached<ks::GdiPen, LOGPEN>> FPens;
+    TNotifyEvent FOnChange;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -150,7 +150,8 @@ void TacGridWnd::GridWndProc(TMessage& m)
             const int saved = SaveDC(dc);
             POINT origin{};
             GetViewportOrgEx(dc, &origin);
-            SetViewportOrgEx(dc, origin.x + BorderLeft, origin.y + BorderTop, nullptr);
+            const TPoint offset = ClientOffset();
+            SetViewportOrgEx(dc, origin.x + offset.X, origin.y + offset.Y, nullptr);
             IntersectClipRect(dc, 0, 0, client.right, client.bottom);
             SendMessageW(CtrlHandle, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
             RestoreDC(dc, saved);

@@ -352,7 +352,8 @@ void TacListViewWnd::AdapterWndProc(TMessage& m)
             RECT hr{};
             GetWindowRect(HeaderHandle, &hr);
             MapWindowPoints(nullptr, CtrlHandle, reinterpret_cast<POINT*>(&hr), 2);
-            SetViewportOrgEx(dc, origin.x + BorderLeft + hr.left, origin.y + BorderTop + hr.top, nullptr);
+            const TPoint offset = ClientOffset();
+            SetViewportOrgEx(dc, origin.x + offset.X + hr.left, origin.y + offset.Y + hr.top, nullptr);
             IntersectClipRect(dc, -hr.left, -hr.top, client.right - hr.left, client.bottom - hr.top);
             PaintHeader(dc);
             RestoreDC(dc, saved);

@@ -481,6 +481,12 @@ int TacEditWnd::FrameBand() const
     return BorderLeft + (edit ? ks::PlatformEditBorder(*edit) : 0);
 }
 
+TPoint TacEditWnd::ClientOffset() const
+{
+    const bool barLeft = LeftScrollBar && VBar && VBar->ScrollVisible;
+    return {BorderLeft + (barLeft ? GetScrollMetric(VBar.get(), ScrollMetric::Thickness, false) : 0), BorderTop};
+}
+
 void TacEditWnd::CoverClientBorder(HDC dc)
 {
     auto* edit = dynamic_cast<TCustomEdit*>(SkinData->OwnerControl);
@@ -518,10 +524,8 @@ void TacEditWnd::PrintWindowTo(TMessage& m)
     const int saved = SaveDC(dc);
     POINT origin{};
     GetViewportOrgEx(dc, &origin);
-    const int left = BorderLeft + (LeftScrollBar && VBar && VBar->ScrollVisible
-                                       ? GetScrollMetric(VBar.get(), ScrollMetric::Thickness, false)
-                                       : 0);
-    SetViewportOrgEx(dc, origin.x + left, origin.y + BorderTop, nullptr);
+    const TPoint offset = ClientOffset();
+    SetViewportOrgEx(dc, origin.x + offset.X, origin.y + offset.Y, nullptr);
     IntersectClipRect(dc, 0, 0, client.right, client.bottom);
     // A control that paints only on WM_PAINT takes the DC from it; one that answers only
     // WM_PRINTCLIENT (the platform's own classes) from that.

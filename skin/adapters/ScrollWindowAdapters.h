@@ -116,6 +116,9 @@ protected:
     // The band of the cache copied over the window's edge: the window's own frame, and inside it
     // the flat border a platform edit draws in its client area.
     int FrameBand() const;
+    // Where the client area starts in the window: past the frame and, with the vertical bar on
+    // the left, past the bar. A print into the window's DC moves its origin by this.
+    TPoint ClientOffset() const;
 
 private:
     void PrintWindowTo(TMessage& m);

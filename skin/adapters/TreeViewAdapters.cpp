@@ -203,6 +203,7 @@ void TacVirtualTreeViewWnd::AdapterWndProc(TMessage& m)
             return;
         RebuildCache();
         ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+        PaintHeaderBand(dc.get());
         PaintOwnFrame(dc.get(), PRF_NONCLIENT);
         PaintFrame(dc.get(), CurrentScrollTracking().PressedHotPortion);
         return;
@@ -220,6 +221,16 @@ void TacVirtualTreeViewWnd::PaintOwnFrame(HDC dc, LPARAM flags)
     CallPrev(print);
 }
 
+// The header is as wide as the client area, and the vertical bar starts below the header's
+// band: the corner of the band over the bar is no one's to paint. The section's background goes
+// there first, and the tree paints its header over the rest.
+void TacVirtualTreeViewWnd::PaintHeaderBand(HDC dc)
+{
+    TBitmap* cache = SkinData->CacheBitmap.get();
+    if (cache && !cache->Empty())
+        BitBlt(dc, 0, 0, WndSize.cx, std::min(BorderTop, WndSize.cy), cache->Canvas().Handle(), 0, 0, SRCCOPY);
+}
+
 void TacVirtualTreeViewWnd::PrintTo(TMessage& m)
 {
     HDC dc = reinterpret_cast<HDC>(m.WParam);
@@ -233,7 +244,8 @@ void TacVirtualTreeViewWnd::PrintTo(TMessage& m)
         ks::SavedDC saved(dc);
         POINT origin{};
         GetViewportOrgEx(dc, &origin);
-        SetViewportOrgEx(dc, origin.x + BorderLeft, origin.y + BorderTop, nullptr);
+        const TPoint offset = ClientOffset();
+        SetViewportOrgEx(dc, origin.x + offset.X, origin.y + offset.Y, nullptr);
         IntersectClipRect(dc, 0, 0, client.right, client.bottom);
         TMessage printClient{WM_PRINTCLIENT, m.WParam, PRF_CLIENT | PRF_ERASEBKGND, 0};
         CallPrev(printClient);
@@ -245,6 +257,8 @@ void TacVirtualTreeViewWnd::PrintTo(TMessage& m)
     // where it lies, and is not printed again from the window's origin.
     TMessage print = m;
     print.LParam &= ~static_cast<LPARAM>(PRF_CLIENT | PRF_ERASEBKGND);
+    if (print.LParam & PRF_NONCLIENT)
+        PaintHeaderBand(dc);
     CallPrev(print);
     if (!Destroyed)
         PaintFrame(dc, -1);

@@ -56,6 +56,9 @@ public:
 
 private:
     void PaintOwnFrame(HDC dc, LPARAM flags);
+    // The frame's band above the client area, from the cache: what the tree's header leaves
+    // of it (over the vertical bar's column) would otherwise keep whatever was there.
+    void PaintHeaderBand(HDC dc);
     void PrintTo(TMessage& m);
     void TakeEvents();
     void GiveEventsBack() noexcept;

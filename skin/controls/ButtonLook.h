@@ -12,6 +12,7 @@
 #include "vcl/Bitmap.h"
 #include "vcl/StdCtrls.h"
 
+#include <string>
 #include <utility>
 
 // What a parent without a picture of its own shows behind a control: its colour, which no
@@ -29,22 +30,49 @@ inline TColor OwnLookColour(const TsCommonData& skinData)
     return skinData.CustomColor() && skinData.OwnerControl ? ColorToRGB(skinData.OwnerControl->Color()) : clNone;
 }
 
-// The part of the look that both controls' caches show.
+// The font a caption is measured and drawn in, as far as it shows.
+struct TsFontLook {
+    std::wstring name;
+    int height = 0;
+    TFontStyles style;
+    TColor colour = clNone;
+    uint8_t charset = 0;
+    bool operator==(const TsFontLook&) const = default;
+
+    static TsFontLook Of(const TFont& font)
+    {
+        return {font.Name(), font.Height(), font.Style(), font.Color(), font.Charset()};
+    }
+};
+
+// The part of the look that both controls' caches show. Every value their painters read is
+// here or in the control's own record: a setter that only stores its value (as some must) is
+// then still shown by the next paint.
 struct TsButtonLook {
-    bool focused = false, enabled = false, wordWrap = false;
+    bool focused = false, enabled = false, wordWrap = false, rightToLeft = false;
     TRect bounds;
     // The picture behind the control comes from its parent, or the parent's colour.
     const TWinControl* parent = nullptr;
     TColor parentColour = clNone;
     TColor ownColour = clNone;
     int section = -1;
+    std::wstring caption;
+    TsFontLook font;
     bool operator==(const TsButtonLook&) const = default;
 
     static TsButtonLook Of(const TButtonControl& control, const TsCommonData& skinData)
     {
-        return {control.Focused(),          control.Enabled(),         control.WordWrap(),
-                control.BoundsRect(),       control.Parent(),          ParentLookColour(skinData),
-                OwnLookColour(skinData),    skinData.SkinIndex};
+        return {control.Focused(),
+                control.Enabled(),
+                control.WordWrap(),
+                control.UseRightToLeftReading(),
+                control.BoundsRect(),
+                control.Parent(),
+                ParentLookColour(skinData),
+                OwnLookColour(skinData),
+                skinData.SkinIndex,
+                control.Caption(),
+                TsFontLook::Of(*control.Font())};
     }
 };
 

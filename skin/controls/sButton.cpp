@@ -244,7 +244,7 @@ void TsButton::ActionChange(TObject* sender, bool checkDefaults)
 
 TsButton::Look TsButton::LookNow()
 {
-    return {TsButtonLook::Of(*this, *FSkinData), StateIndex(), ActionDisabled()};
+    return {TsButtonLook::Of(*this, *FSkinData), StateIndex(), ActionDisabled(), FFocusMargin, FShowFocus, FDisabledKind};
 }
 
 void TsButton::PaintHandler(HDC given)

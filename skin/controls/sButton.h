@@ -102,6 +102,10 @@ private:
         int state = -1;
         // A disabled action greys the button even while the button itself is enabled.
         bool actionDisabled = false;
+        // FocusMargin's setter only stores the value: the look brings it to the next paint.
+        int focusMargin = 0;
+        bool showFocus = false;
+        TsDisabledKind disabledKind;
         bool operator==(const Look&) const = default;
     };
     Look LookNow();

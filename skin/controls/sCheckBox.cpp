@@ -450,7 +450,18 @@ void TsCheckBox::PrepareCache()
 
 TsCheckBox::Look TsCheckBox::LookNow() const
 {
-    return {TsButtonLook::Of(*this, *FSkinData), Hot(), FPressed, State(), GetControlsAlignment()};
+    return {TsButtonLook::Of(*this, *FSkinData),
+            Hot(),
+            FPressed,
+            State(),
+            GetControlsAlignment(),
+            FShowFocus,
+            FMargin,
+            FTextIndent,
+            FDisabledKind,
+            FImages,
+            FImgChecked,
+            FImgUnchecked};
 }
 
 void TsCheckBox::PaintToDC(HDC dc)

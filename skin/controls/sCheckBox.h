@@ -101,6 +101,12 @@ private:
         bool hot = false, pressed = false;
         TCheckBoxState state = cbUnchecked;
         TAlignment alignment = taLeftJustify;
+        bool showFocus = false;
+        int margin = 0, textIndent = 0;
+        TsDisabledKind disabledKind;
+        // The glyphs' pictures themselves tell the box when they change (GlyphPictureChanged).
+        const TCustomImageList* images = nullptr;
+        int imgChecked = 0, imgUnchecked = 0;
         bool operator==(const Look&) const = default;
     };
     Look LookNow() const;

@@ -178,7 +178,6 @@ void TsGroupBox::PrepareCache()
 
 TsGroupBox::Look TsGroupBox::LookNow()
 {
-    const TFont& font = *Font();
     return {Focused(),
             UseRightToLeftAlignment(),
             BoundsRect(),
@@ -186,9 +185,11 @@ TsGroupBox::Look TsGroupBox::LookNow()
             ParentLookColour(*FSkinData),
             OwnLookColour(*FSkinData),
             FSkinData->SkinIndex,
-            font.Name(),
-            font.Height(),
-            font.Style()};
+            TsFontLook::Of(*Font()),
+            Caption(),
+            FCaptionLayout,
+            FCaptionYOffset,
+            FCaptionSkin};
 }
 
 void TsGroupBox::PaintToDC(HDC dc)

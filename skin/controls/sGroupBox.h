@@ -4,6 +4,7 @@
 // another). The box rebuilds its image on every paint; the controls inside take their background
 // from that image through the skin command message.
 
+#include "skin/controls/ButtonLook.h"
 #include "skin/core/sCommonData.h"
 #include "vcl/StdCtrls.h"
 
@@ -65,9 +66,11 @@ private:
         TColor ownColour = clNone;
         int section = -1;
         // The font sets the caption band's height, with a caption or without one.
-        std::wstring fontName;
-        int fontHeight = 0;
-        TFontStyles fontStyle;
+        TsFontLook font;
+        std::wstring caption;
+        TsGroupCaptionLayout captionLayout = clTopLeft;
+        int captionYOffset = 0;
+        std::string captionSkin;
         bool operator==(const Look&) const = default;
     };
     Look LookNow();

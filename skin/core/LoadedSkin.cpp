@@ -76,9 +76,11 @@ public:
     const ks::SkinPlatform& Platform() const noexcept { return FPlatform; }
 
     // The picture named name, from the archive or, without one, from a file. Null when there is
-    // no such picture or its decoder refuses it: the skin then goes without that image, as it
-    // does without a missing one, and keeps the rest.
-    // Raises EInvalidGraphic once the load's pictures pass its budget.
+    // no such picture: the skin then goes without that image and keeps the rest. A picture that
+    // is there but does not decode raises the decoder's error, which stops the load: the skin
+    // would otherwise be taken with holes its author never saw, and a refused skin loses nothing,
+    // since the previous one stays. Raises EInvalidGraphic once the load's pictures pass its
+    // budget.
     std::shared_ptr<TBitmap> Bitmap(std::string_view name, ks::PictureFormat format,
                                      Prepared prepared = Prepared::AsDecoded) const
     {
@@ -121,14 +123,10 @@ private:
         const std::wstring path = FArchive ? std::wstring() : File(name);
         if (!item && path.empty())
             return {nullptr, nullptr};
-        try {
-            if (item)
-                return decode(*item);
-            TFileStream file(path, fmOpenRead | fmShareDenyWrite);
-            return decode(file);
-        } catch (const Exception&) {
-            return {nullptr, nullptr};
-        }
+        if (item)
+            return decode(*item);
+        TFileStream file(path, fmOpenRead | fmShareDenyWrite);
+        return decode(file);
     }
 
     // The item whose upper-cased name is name exactly, rewound; nullptr when there is none.

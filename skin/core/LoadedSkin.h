@@ -9,9 +9,10 @@
 // so the readers are the same wherever they run.
 //
 // Pictures are archive items (upper-cased name equal to the name the options text gives) or
-// files beside the options text. A picture that is not there, has no width, or is refused by
-// its decoder is skipped and the skin loses only that image. A malformed number in an image
-// value, or a strict global value that is not a number, stops the load with EConvertError.
+// files beside the options text. A picture that is not there, or has no width, is skipped and
+// the skin loses only that image. A picture its decoder refuses (or a file that is there but
+// cannot be opened) stops the load with the decoder's error; a malformed number in an image
+// value, or a strict global value that is not a number, stops it with EConvertError.
 //
 // A picture is decoded once per load however many keys name it, and the images of those keys
 // share its bitmap. Each decoded picture is a GDI handle and its pixels, both of which the
@@ -50,7 +51,7 @@ inline constexpr uint64_t MaxSkinPicturePixels = uint64_t{1} << 26;
 inline constexpr uint64_t MaxSkinPictures = 2048;
 
 // What the readers need of the platform's pictures and of its user interface. Decoders raise
-// the project's Exception for bytes they refuse; the readers then go without that picture.
+// the project's Exception for bytes they refuse, and the load stops with it.
 class SkinPlatform {
 public:
     virtual ~SkinPlatform() = default;

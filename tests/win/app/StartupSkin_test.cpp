@@ -212,6 +212,24 @@ TEST_F(StartupSkinTest, AHostileStoredSkinCannotUseUpTheProgramsHandles)
     }
 }
 
+// A stored skin one of whose pictures does not decode is refused as a whole: the program says so
+// once and starts with the internal skin.
+TEST_F(StartupSkinTest, AStoredSkinWithAPictureThatDoesNotDecodeGivesWayToTheInternalOne)
+{
+    ks::Sys().MessageBoxW = &CountStartupMessage;
+    const std::filesystem::path folder = StoredSkinDirectory / L"Terminal4bit";
+    WriteFolderSkin(folder, "BORDERSMASK=!BAD.BMP!1!0!0\r\nGLYPH=!DOT.BMP!1!0!0\r\n", {"DOT.BMP"});
+    std::ofstream(folder / "BAD.BMP", std::ios::binary) << "BM and then nothing a bitmap has";
+    gStartupMessages = 0;
+    TsSkinManager& manager = CreateMainForm();
+    EXPECT_EQ(manager.SkinName(), L"Terminal4bit (internal)");
+    EXPECT_TRUE(manager.SkinData.SkinActive);
+    EXPECT_EQ(gStartupMessages, 1);
+    Form1->Show();
+    Pump();
+    EXPECT_TRUE(Painted(Form1->Handle()));
+}
+
 // The counters the test above and the skin-cycle benchmark trust see what is leaked on purpose,
 // and see it go again.
 TEST(ProcessCountersTest, SeeObjectsAndBlocksLeakedOnPurpose)

@@ -3,10 +3,13 @@
 #include "host/support/ImageBuilders.h"
 #include "vcl/Streams.h"
 #include "vcl/SysUtils.h"
+#include "win/support/AccessViolations.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,6 +107,77 @@ TEST_F(BitmapTest, CanvasDrawsIntoTheDibAndKeepsItsDC)
     b.Canvas().FillRect(Rect(4, 4, 6, 6));
     EXPECT_EQ(Px(b, 5, 5), 0x563412u); // 0x00BBGGRR lands as the bytes B 0x12, G 0x34, R 0x56
     EXPECT_EQ(Px(b, 3, 3), 0xFFFFFFu);
+}
+
+// As the platform's bitmap does, a bitmap tells its owner what its canvas draws on it; calls that
+// only read or measure tell nothing.
+TEST_F(BitmapTest, WhatItsCanvasDrawsFiresOnChange)
+{
+    struct Counter {
+        int changes = 0;
+        void Changed(TObject*) { ++changes; }
+    } counter;
+    TBitmap b;
+    b.SetPixelFormat(pf24bit);
+    b.SetSize(8, 8);
+    b.SetOnChange(TNotifyEvent(&counter, &Counter::Changed));
+    TCanvas& c = b.Canvas();
+    TBitmap other;
+    other.SetSize(2, 2);
+    TRect r{0, 0, 8, 8};
+    const struct Draw {
+        const char* name;
+        std::function<void()> draw;
+    } draws[] = {
+        {"FillRect", [&] { c.FillRect(Rect(0, 0, 4, 4)); }},
+        {"SetPixels", [&] { c.SetPixels(1, 1, clRed); }},
+        {"Rectangle", [&] { c.Rectangle(0, 0, 3, 3); }},
+        {"Ellipse", [&] { c.Ellipse(0, 0, 3, 3); }},
+        {"TextOut", [&] { c.TextOut(0, 0, L"a"); }},
+        {"TextRect", [&] { c.TextRect(Rect(0, 0, 4, 4), 0, 0, L"a"); }},
+        {"DrawText", [&] { c.DrawText(L"a", r, 0); }},
+        {"Draw", [&] { c.Draw(1, 1, other); }},
+        {"CopyRect", [&] { c.CopyRect(Rect(0, 0, 2, 2), other.Canvas(), Rect(0, 0, 2, 2)); }},
+    };
+    for (const Draw& d : draws) {
+        SCOPED_TRACE(d.name);
+        counter.changes = 0;
+        d.draw();
+        EXPECT_EQ(counter.changes, 1);
+    }
+    counter.changes = 0;
+    c.Pixels(1, 1);
+    c.TextExtent(L"abc");
+    c.DrawText(L"abc", r, DT_CALCRECT);
+    c.Brush().SetColor(clBlue);
+    EXPECT_EQ(counter.changes, 0) << "reading and measuring change nothing";
+}
+
+// A bitmap freed by its owner from its own change event, fired by its canvas, is not touched
+// again by the drawing call that fired it.
+TEST(BitmapLifetimeTest, FreedFromTheChangeItsCanvasFired)
+{
+    struct Owner {
+        TBitmap* bitmap = nullptr;
+        void Changed(TObject*) { delete std::exchange(bitmap, nullptr); }
+    } owner;
+    const ks::test::AccessViolations violations;
+    for (int draw = 0; draw < 3; ++draw) {
+        SCOPED_TRACE(draw);
+        owner.bitmap = new TBitmap;
+        owner.bitmap->SetSize(4, 4);
+        owner.bitmap->SetOnChange(TNotifyEvent(&owner, &Owner::Changed));
+        TCanvas& canvas = owner.bitmap->Canvas();
+        TRect r{0, 0, 4, 4};
+        if (draw == 0)
+            canvas.FillRect(r);
+        else if (draw == 1)
+            canvas.DrawText(L"a", r, 0);
+        else
+            canvas.SetPixels(1, 1, clRed);
+        EXPECT_EQ(owner.bitmap, nullptr);
+    }
+    EXPECT_EQ(violations.Count(), 0);
 }
 
 std::vector<uint8_t> Save(const TBitmap& b)

@@ -162,6 +162,25 @@ TEST(GradientPixels, FivePixelRampsRoundHalvesToEven)
     }
 }
 
+// A band one row high (vertical) or one column wide (horizontal) has no room for a ramp: it is
+// painted in the colour the gradient starts with, not left showing what was there.
+TEST(GradientPixels, ABandTooThinForARampShowsTheFirstColour)
+{
+    for (const bool vertical : {true, false}) {
+        SCOPED_TRACE(vertical ? "one row" : "one column");
+        Image b = Patterned(24, 6, 6, true);
+        const TRect band = vertical ? Rect(1, 2, 5, 3) : Rect(2, 1, 3, 5);
+        ks::PaintGradientRows(b.View(), band, ParseGradient(vertical ? "255;16711680;100;0;0" : "255;16711680;100;1;0"), 0);
+        for (int y = band.Top; y < band.Bottom; ++y)
+            for (int x = band.Left; x < band.Right; ++x) {
+                SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+                EXPECT_EQ(b.At(x, y)[0], 0x00);
+                EXPECT_EQ(b.At(x, y)[1], 0x00);
+                EXPECT_EQ(b.At(x, y)[2], 0xFF) << "red, the first stop's first colour";
+            }
+    }
+}
+
 TEST(GradientPixels, LeavesWhatItCannotPaintAlone)
 {
     struct Case {

@@ -12,6 +12,7 @@
 #include "vcl/ListViews.h"
 #include "vcl/TypInfo.h"
 #include "win/skin/adapters/ListSkinFixture.h"
+#include "win/support/PrintedAgainstScreen.h"
 #include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 
@@ -22,6 +23,25 @@
 namespace {
 
 using namespace ks::test;
+
+// A print of the window is the window as the screen shows it, with its vertical bar on the right
+// and on the left; each pair of pictures is left in the build folder as name-right/left-*.png.
+void ExpectPrintsMatchTheScreen(HWND wnd, const std::string& name, void (*pump)())
+{
+    for (const bool left : {false, true}) {
+        SCOPED_TRACE(left ? "bar on the left" : "bar on the right");
+        const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+        SetWindowLongPtrW(wnd, GWL_EXSTYLE, left ? ex | WS_EX_LEFTSCROLLBAR : ex & ~WS_EX_LEFTSCROLLBAR);
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pump();
+        const PrintedAgainstScreen seen = ComparePrintWithScreen(wnd);
+        EXPECT_EQ(seen.differing, 0) << seen;
+        const std::string stem = std::string(KS_BUILD_DIR) + "/" + name + (left ? "-left" : "-right");
+        WriteSheetPng(*seen.screen, stem + "-screen.png");
+        WriteSheetPng(*seen.printed, stem + "-printed.png");
+    }
+}
 
 class ListViewAdapterTest : public ListSkinFixture {
 protected:
@@ -247,6 +267,14 @@ TEST_F(ListViewAdapterTest, ListsThatGoAwayAreHugeOrHoldNoDataOfTheirOwnStaySoun
 
 // ---- tree view -----------------------------------------------------------------------------------
 
+TEST_F(ListViewAdapterTest, APrintedReportIsTheReportOnTheScreen)
+{
+    Manager->SetSkinName(L"Bars");
+    HWND list = MakeList(LVS_REPORT, 3, 100);
+    Attach(list);
+    ExpectPrintsMatchTheScreen(list, "list-view", &Pump);
+}
+
 TEST_F(ListViewAdapterTest, ATreeTakesTheHotColourAndGetsItsOwnBackBack)
 {
     HWND tree = Child(WC_TREEVIEWW, TVS_HASLINES | WS_VSCROLL, L"", {10, 10, 200, 150}, WS_EX_CLIENTEDGE);
@@ -433,6 +461,15 @@ TEST_F(GridAdapterTest, FixedLinesKeepTheirOwnColour)
     EXPECT_EQ(grid->FixedLine, 0x000A0B0C);
 }
 
+TEST_F(GridAdapterTest, APrintedGridIsTheGridOnTheScreen)
+{
+    Manager->SetSkinName(L"Bars");
+    TStringGrid* grid = Make<TStringGrid>();
+    grid->SetRowCount(40);
+    grid->SetColCount(3);
+    ExpectPrintsMatchTheScreen(grid->Handle(), "grid", &Pump);
+}
+
 TEST_F(GridAdapterTest, GridsWithoutRowsOrColumnsPaintAndScroll)
 {
     TStringGrid* grid = Make<TStringGrid>();
@@ -609,7 +646,36 @@ const ks::ClassInfo TMockPaintInfo::StaticClassInfo{"TMockPaintInfo", &TPersiste
 const ks::ClassInfo TMockColumn::StaticClassInfo{"TMockColumn", &TPersistent::StaticClassInfo, MockColumnProps, {}};
 const ks::ClassInfo TMockVirtualTree::StaticClassInfo{"TMockVirtualTree", &TCustomControl::StaticClassInfo, MockTreeProps, {}};
 
-class VirtualTreeAdapterTest : public GridAdapterTest {};
+class VirtualTreeAdapterTest : public GridAdapterTest {
+protected:
+    // A tree with a sunken edge on a shown form, its adapter attached; a tree with a vertical bar
+    // scrolls through five pages.
+    TMockVirtualTree* MakeFramedTree(bool verticalBar)
+    {
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(Application);
+        Form->SetBounds(40, 40, 300, 200);
+        Form->Show();
+        auto* tree = new TMockVirtualTree(Form);
+        tree->SetBounds(10, 10, 200, 120);
+        tree->SetParent(Form);
+        tree->HandleNeeded();
+        HWND wnd = tree->Handle();
+        if (verticalBar) {
+            SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_VSCROLL);
+            SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 100, 20, 0, 0};
+            SetScrollInfo(wnd, SB_VERT, &si, FALSE);
+        }
+        SetWindowLongPtrW(wnd, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        Data = std::make_unique<TsCommonData>(tree, false);
+        Data->SetSkinManager(Manager);
+        Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(wnd, Data.get(), Manager, "EDIT", true);
+        Adapter->ApplySkinColors();
+        Pump();
+        return tree;
+    }
+};
 
 TEST_F(VirtualTreeAdapterTest, TheTreesColoursAndHeaderEventsAreTakenByNameAndGivenBack)
 {
@@ -657,21 +723,7 @@ TEST_F(VirtualTreeAdapterTest, TheTreesColoursAndHeaderEventsAreTakenByNameAndGi
 
 TEST_F(VirtualTreeAdapterTest, TheHeaderInTheFrameIsPaintedByTheTreeWithTheSkinsDrawer)
 {
-    ks::SetNextFormCreation({true, false, {}});
-    Form = CreateNew<TForm>(Application);
-    Form->SetBounds(40, 40, 300, 200);
-    Form->Show();
-    auto* tree = new TMockVirtualTree(Form);
-    tree->SetBounds(10, 10, 200, 120);
-    tree->SetParent(Form);
-    tree->HandleNeeded();
-    SetWindowLongPtrW(tree->Handle(), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
-    SetWindowPos(tree->Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    Data = std::make_unique<TsCommonData>(tree, false);
-    Data->SetSkinManager(Manager);
-    Adapter = TacMainWnd::Create<TacVirtualTreeViewWnd>(tree->Handle(), Data.get(), Manager, "EDIT", true);
-    Adapter->ApplySkinColors();
-    Pump();
+    TMockVirtualTree* tree = MakeFramedTree(false);
     const TRect header = tree->HeaderRect();
     ASSERT_EQ(header.Height(), 20);
     ASSERT_GT(header.Top, 0) << "below the frame's border";
@@ -685,6 +737,14 @@ TEST_F(VirtualTreeAdapterTest, TheHeaderInTheFrameIsPaintedByTheTreeWithTheSkins
     EXPECT_NE(At(*printed, 0, y), HeaderColour) << "the border is the skin's frame";
     EXPECT_EQ(At(*printed, x, header.Bottom + 20), TMockVirtualTree::NodesColour) << "the tree's nodes below";
     WriteSheetPng(*printed, std::string(KS_BUILD_DIR) + "/virtual-tree.png");
+}
+
+TEST_F(VirtualTreeAdapterTest, APrintedTreeIsTheTreeOnTheScreen)
+{
+    // The header is as wide as the client area; beside it, over the bar, the frame's band shows
+    // the same on the screen and in print.
+    Manager->SetSkinName(L"Bars");
+    ExpectPrintsMatchTheScreen(MakeFramedTree(true)->Handle(), "virtual-tree", &Pump);
 }
 
 TEST_F(VirtualTreeAdapterTest, ColoursComeBackAndATreesOwnHeaderDrawerStays)

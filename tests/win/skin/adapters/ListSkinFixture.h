@@ -37,6 +37,24 @@ inline std::string ListSkinOptions(bool withHeader)
     return o;
 }
 
+// The same with scroll bars of the skin's own: track, slider and arrow sections of flat colours.
+inline std::string ListSkinWithBarsOptions()
+{
+    std::string o = ListSkinOptions(true);
+    const struct {
+        const char* section;
+        TColor colour;
+    } bars[] = {
+        {"SCROLLBAR1V", 0x00304050}, {"SCROLLBAR1H", 0x00304050}, {"SCROLLBAR2V", 0x00405060},
+        {"SCROLLBAR2H", 0x00405060}, {"SCROLLSLIDERV", 0x0060A0C0}, {"SCROLLSLIDERH", 0x0060A0C0},
+        {"SCROLLBTNTOP", 0x00A06040}, {"SCROLLBTNBOTTOM", 0x00A06050}, {"SCROLLBTNLEFT", 0x00A06060},
+        {"SCROLLBTNRIGHT", 0x00A06070},
+    };
+    for (const auto& b : bars)
+        o += std::string("[") + b.section + "]\r\n" + ColorKeys(b.colour, b.colour + 0x101010);
+    return o;
+}
+
 class ListSkinFixture : public AdapterFixture {
 protected:
     void SetUp() override
@@ -46,6 +64,7 @@ protected:
         InitCommonControlsEx(&icc);
         Dir.Write(L"Lists.asz", SkinArchive(ListSkinOptions(true), GreyMaster(8, 8)));
         Dir.Write(L"Bare.asz", SkinArchive(ListSkinOptions(false), GreyMaster(8, 8)));
+        Dir.Write(L"Bars.asz", SkinArchive(ListSkinWithBarsOptions(), GreyMaster(8, 8)));
         Manager->SetSkinName(L"Lists");
         ASSERT_TRUE(Manager->SkinData.SkinActive);
     }

@@ -130,6 +130,8 @@ TEST_F(ButtonTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"Focused", [](TsButton* b) { b->SetFocus(); }},
         {"Caption", [](TsButton* b) { b->SetCaption(L"Дальше"); }},
         {"Font", [](TsButton* b) { b->Font()->SetSize(12); }},
+        // Only stored by its setter, and shown while the button has the focus.
+        {"FocusMargin", [](TsButton* b) { b->SetFocusMargin(b->FocusMargin() + 5); }},
         {"Moved", [](TsButton* b) { b->SetLeft(b->Left() + 3); }},
         {"Hot", [](TsButton* b) { b->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(b)); }},
         {"ParentColour", [](TsButton* b) { b->Parent()->SetColor(0x2040A0); }},

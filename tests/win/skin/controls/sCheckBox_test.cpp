@@ -106,6 +106,11 @@ TEST_F(CheckBoxTest, ARepaintRebuildsTheCacheOnlyWhenTheLookChanged)
         {"OwnColourChanged", [](TsCheckBox* b) { b->SetColor(0x306090); }},
         {"GlyphLoadedInPlace", [](TsCheckBox* b) { b->GlyphChecked()->Assign(Cell(0x00C0C0).get()); }},
         {"GlyphChangedInPlace", [](TsCheckBox* b) { b->GlyphChecked()->Assign(Cell(0xC000C0).get()); }},
+        {"GlyphDrawnOnInPlace", [](TsCheckBox* b) {
+             TCanvas& canvas = b->GlyphChecked()->Canvas();
+             canvas.Brush().SetColor(0xC00000);
+             canvas.FillRect({0, 0, 16, 16});
+         }},
         {"Images", [](TsCheckBox* b) {
              auto* list = Create<TImageList>(b);
              b->SetImgChecked(0);

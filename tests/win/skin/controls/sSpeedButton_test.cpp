@@ -121,6 +121,16 @@ TEST_F(SpeedButtonTest, ARepaintRebuildsTheCacheForEachInputOfItsPicture)
         {"OwnColour", [](TsSpeedButton* b) { b->SkinData()->SetCustomColor(true); }},
         {"OwnColourChanged", [](TsSpeedButton* b) { b->SetColor(0x306090); }},
         {"Section", [](TsSpeedButton* b) { b->SkinData()->SetSkinSection("BUTTON"); }},
+        {"Glyph", [](TsSpeedButton* b) {
+             TBitmap glyph;
+             glyph.SetPixelFormat(pf24bit);
+             glyph.SetSize(12, 12);
+             b->SetGlyph(&glyph);
+         }},
+        {"GlyphDrawnOnInPlace", [](TsSpeedButton* b) {
+             b->Glyph()->Canvas().Brush().SetColor(0xC00000);
+             b->Glyph()->Canvas().FillRect({0, 0, 12, 12});
+         }},
         {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
         // Last: a button held down is rebuilt at every paint, so no row could follow it.
         {"Down", [](TsSpeedButton* b) {

@@ -87,7 +87,6 @@ TEST_F(SkinLoaderTest, PatternsBelowTheThresholdBecomeTextureImages)
         {"LARGEJPEG", "Wide.jpeg", "WIDE.JPEG", 400, 300, true, false},
         {"MORETHANANAME", "tile.jpg 5", nullptr, 0, 0, false, false},
         {"NOTAPICTURE", "tile.png", nullptr, 0, 0, false, false},
-        {"REFUSED", "BAD.JPG", "BAD.JPG", 0, 0, false, false},
     };
     std::string options;
     Entries items;
@@ -295,29 +294,44 @@ TEST_F(SkinLoaderTest, AnOwnPngImageKeepsItsAlphaWithoutTransparentWhite)
     FinalizeAcPNG();
 }
 
-// Skins carry values that name no image they have, and pictures their decoder refuses: the
-// skin loses only that image and keeps the rest.
-TEST_F(SkinLoaderTest, AnImageThatCannotBeHadCostsOnlyThatImage)
+// Skins carry values that name no image they have: the skin loses only that image and keeps
+// the rest. A picture that is there but that its decoder refuses stops the load, from the
+// archive or from a folder, whatever names it.
+TEST_F(SkinLoaderTest, AMissingImageCostsOnlyThatImageAndARefusedPictureStopsTheLoad)
 {
     struct Case {
         const char* name;
         const char* options;
         Entries items;
+        bool stops;
     } const cases[] = {
-        {"DescriptionWithAHash", "[GLOBALINFO]\r\nDESCRIPTION=Skin #2\r\n", {}},
-        {"MissingOwnImageWithOddNumbers", "[A]\r\nBORDERSMASK=!GONE.BMP!x!1\r\n", {}},
-        {"OwnBitmapTheDecoderRefuses", "[A]\r\nBORDERSMASK=!BAD.BMP!1!0!0\r\n", {{"BAD.BMP", BytesOf("BM broken")}}},
-        {"BitmapFileTheDecoderRefuses", "[A]\r\nBORDERSMASK=BAD.BMP\r\n", {{"BAD.BMP", BytesOf("BM broken")}}},
-        {"PngTheDecoderRefuses", "[A]\r\nGLYPH=!BAD.PNG!1!0!4\r\n", {{"BAD.PNG", BytesOf("\x89PNG broken")}}},
-        {"MasterTheDecoderRefuses", "[GLOBALINFO]\r\nMASTERBITMAP=BAD.BMP\r\n", {{"BAD.BMP", BytesOf("BM broken")}}},
+        {"DescriptionWithAHash", "[GLOBALINFO]\r\nDESCRIPTION=Skin #2\r\n", {}, false},
+        {"MissingOwnImageWithOddNumbers", "[A]\r\nBORDERSMASK=!GONE.BMP!x!1\r\n", {}, false},
+        {"MissingPattern", "[A]\r\nPATTERN=GONE.JPG\r\n", {}, false},
+        {"OwnBitmapTheDecoderRefuses", "[A]\r\nBORDERSMASK=!BAD.BMP!1!0!0\r\n", {{"BAD.BMP", BytesOf("BM broken")}}, true},
+        {"BitmapFileTheDecoderRefuses", "[A]\r\nBORDERSMASK=BAD.BMP\r\n", {{"BAD.BMP", BytesOf("BM broken")}}, true},
+        {"PngTheDecoderRefuses", "[A]\r\nGLYPH=!BAD.PNG!1!0!4\r\n", {{"BAD.PNG", BytesOf("\x89PNG broken")}}, true},
+        {"MasterTheDecoderRefuses", "[GLOBALINFO]\r\nMASTERBITMAP=BAD.BMP\r\n", {{"BAD.BMP", BytesOf("BM broken")}}, true},
+        {"PatternTheDecoderRefuses", "[A]\r\nPATTERN=BAD.JPG\r\n", {{"BAD.JPG", BytesOf("\xFF\xD8 not")}}, true},
     };
     InitializeAcPNG();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Entries items = c.items;
         items.push_back({"GOOD.BMP", Grey(9, 6)});
-        const Source source(std::string(c.options) + "[KEPT]\r\nBORDERSMASK=!GOOD.BMP!1!0!0\r\n", items);
+        const std::string options = std::string(c.options) + "[KEPT]\r\nBORDERSMASK=!GOOD.BMP!1!0!0\r\n";
+        const Source source(options, items);
         TsLoadedSkin skin;
+        if (c.stops) {
+            EXPECT_THROW(ReadAll(source.FromArchive(), {}, skin), Exception);
+            TempFolder dir;
+            for (const auto& item : c.items)
+                dir.Write(item.first, item.second);
+            TsLoadedSkin fromFolder;
+            fromFolder.Data.SkinPath = dir.Path() + L"\\";
+            EXPECT_THROW(ReadAll(source.FromFolder(), {}, fromFolder), Exception) << "from a folder";
+            continue;
+        }
         ASSERT_NO_THROW(ReadAll(source.FromArchive(), {}, skin));
         ASSERT_EQ(skin.Masks.size(), 1u);
         EXPECT_EQ(skin.Masks[0].SectionName, "KEPT");

@@ -337,6 +337,10 @@ TEST_F(SkinManagerTest, ABrokenSkinFailsWithAMessageAndKeepsThePreviousOne)
         {"ZeroCellsInABorder", Archive("[EDIT]\r\nBORDERSMASK=^0000^0000^0030^0018^0000^0000^0000^0000^0^0^0^0\r\n")},
         {"LetterInAGlyphField", Archive("[GLOBALINFO]\r\nBOXCHECKED=@00x0@0000@0012@0004@3@0\r\n")},
         {"StrictGlobalKey", Archive("[GLOBALINFO]\r\nSHADOW1OFFSET=abc\r\n")},
+        {"APictureThatDoesNotDecode", PackArchive({{"Options.dat", BytesOf("[EDIT]\r\nBORDERSMASK=!BAD.BMP!1!0!0\r\n")},
+                                                   {"Bad.bmp", BytesOf("BM broken")}})},
+        {"APatternThatDoesNotDecode", PackArchive({{"Options.dat", BytesOf("[EDIT]\r\nPATTERN=BAD.JPG\r\n")},
+                                                   {"Bad.jpg", BytesOf("\xFF\xD8 not")}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
