@@ -724,7 +724,9 @@ ks::GdiRegion TsSkinProvider::MakeRgnWithoutRects(int width, int height)
 bool TsSkinProvider::ApplyRegion(bool redraw)
 {
     const HWND wnd = FormWnd();
-    if (!wnd || !FDrawNonClientArea || RegionChanging)
+    // A provider that let its form go, or whose skin went meanwhile (from the form's own OnShow
+    // or OnPaint, say), leaves the form's shape alone: the region would cut the unskinned form.
+    if (!wnd || !FDrawNonClientArea || RegionChanging || Passive || !FSkinData || !FSkinData->IsSkinActive())
         return false;
     if (!HaveBorder() && !IsIconic(wnd))
         return false;
