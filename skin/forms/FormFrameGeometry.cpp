@@ -30,6 +30,8 @@ int Metric(int index)
     return ks::Sys().GetSystemMetrics(index);
 }
 
+unsigned SettingsGeneration = 0;
+
 LONG_PTR StyleOf(HWND wnd)
 {
     return wnd ? GetWindowLongPtrW(wnd, GWL_STYLE) : 0;
@@ -92,6 +94,16 @@ bool CarriesSkinnedHandlers(const TMenuItem* item, const TsSkinManager* manager)
 }
 
 } // namespace
+
+unsigned SystemSettingsGeneration() noexcept
+{
+    return SettingsGeneration;
+}
+
+void SystemSettingsChanged() noexcept
+{
+    ++SettingsGeneration;
+}
 
 // ---- free measures
 
@@ -195,6 +207,10 @@ int TsSkinProvider::CaptionHeight(bool fromSkin) const
     // The frame asks for its height some twenty times a paint, and under Wine each reading of
     // the system's caption height costs tens of microseconds: it is read once, and again only
     // after the system's settings change.
+    if (SystemCaptionGeneration != SystemSettingsGeneration()) {
+        SystemCaptionGeneration = SystemSettingsGeneration();
+        SystemCaptionHeightCache[0] = SystemCaptionHeightCache[1] = -1;
+    }
     const bool small = IsToolWindow(*Form);
     int& system = SystemCaptionHeightCache[small ? 1 : 0];
     if (system < 0)

@@ -177,7 +177,7 @@ void TsSkinProvider::WMSettingChange(TMessage& m)
 {
     FSkinData->BackgroundChanged = true;
     FreeTitleCache(*this);
-    SystemCaptionHeightCache[0] = SystemCaptionHeightCache[1] = -1;
+    SystemSettingsChanged();
     CallOld(m);
 }
 

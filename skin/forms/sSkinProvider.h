@@ -440,9 +440,10 @@ public:
     TBitmap* MenuLineBmp = nullptr;
     TCustomForm* Form = nullptr;
     mutable int MenuLineCountCache = -1;
-    // The system's caption height, normal and small, -1 until read; dropped when the system's
-    // settings change.
+    // The system's caption height, normal and small, -1 until read, as of the count of the
+    // system's settings changes it was read at (SystemSettingsGeneration).
     mutable int SystemCaptionHeightCache[2] = {-1, -1};
+    mutable unsigned SystemCaptionGeneration = 0;
     TsSystemMenu* SystemMenu = nullptr;
     TBitmap* TitleCache = nullptr;
     TForm* CoverForm = nullptr;
