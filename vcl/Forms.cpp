@@ -550,6 +550,9 @@ void TCustomForm::CMShowingChanged(TMessage&)
     HWND wnd = HandleIfAllocated();
     if (Showing()) {
         Reported(this, [&] { DoShow(); });
+        // OnShow hid the form again (Close, Hide): that change has run in full, window included.
+        if (!Showing())
+            return;
         ApplyPosition();
         int command = SW_SHOWNORMAL;
         if (FWindowState == wsMinimized)
@@ -562,6 +565,9 @@ void TCustomForm::CMShowingChanged(TMessage&)
         FFormState.Include(fsVisible);
     } else {
         Reported(this, [&] { DoHide(); });
+        // OnHide showed the form again: that change has run in full.
+        if (Showing())
+            return;
         ShowWindow(wnd, SW_HIDE);
         FFormState.Exclude(fsVisible);
     }

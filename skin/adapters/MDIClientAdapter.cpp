@@ -98,6 +98,11 @@ void TacMDIWnd::PaintMDIArea(HDC dc, bool printing)
 void TacMDIWnd::PaintMDIFrame(HDC dc)
 {
     TBitmap* cache = FormSkinData->CacheBitmap.get();
+    // A provider made again for a shown form frames the client before its first frame paint.
+    if (!cache || cache->Empty()) {
+        Provider->PaintNonClient();
+        cache = FormSkinData->CacheBitmap.get();
+    }
     if (!cache || cache->Empty())
         return;
     RECT window{};

@@ -30,6 +30,8 @@ int Metric(int index)
     return ks::Sys().GetSystemMetrics(index);
 }
 
+unsigned SettingsGeneration = 0;
+
 LONG_PTR StyleOf(HWND wnd)
 {
     return wnd ? GetWindowLongPtrW(wnd, GWL_STYLE) : 0;
@@ -92,6 +94,16 @@ bool CarriesSkinnedHandlers(const TMenuItem* item, const TsSkinManager* manager)
 }
 
 } // namespace
+
+unsigned SystemSettingsGeneration() noexcept
+{
+    return SettingsGeneration;
+}
+
+void SystemSettingsChanged() noexcept
+{
+    ++SettingsGeneration;
+}
 
 // ---- free measures
 
@@ -195,6 +207,10 @@ int TsSkinProvider::CaptionHeight(bool fromSkin) const
     // The frame asks for its height some twenty times a paint, and under Wine each reading of
     // the system's caption height costs tens of microseconds: it is read once, and again only
     // after the system's settings change.
+    if (SystemCaptionGeneration != SystemSettingsGeneration()) {
+        SystemCaptionGeneration = SystemSettingsGeneration();
+        SystemCaptionHeightCache[0] = SystemCaptionHeightCache[1] = -1;
+    }
     const bool small = IsToolWindow(*Form);
     int& system = SystemCaptionHeightCache[small ? 1 : 0];
     if (system < 0)
@@ -724,7 +740,9 @@ ks::GdiRegion TsSkinProvider::MakeRgnWithoutRects(int width, int height)
 bool TsSkinProvider::ApplyRegion(bool redraw)
 {
     const HWND wnd = FormWnd();
-    if (!wnd || !FDrawNonClientArea || RegionChanging)
+    // A provider that let its form go, or whose skin went meanwhile (from the form's own OnShow
+    // or OnPaint, say), leaves the form's shape alone: the region would cut the unskinned form.
+    if (!wnd || !FDrawNonClientArea || RegionChanging || Passive || !FSkinData || !FSkinData->IsSkinActive())
         return false;
     if (!HaveBorder() && !IsIconic(wnd))
         return false;

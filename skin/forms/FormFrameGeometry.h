@@ -21,6 +21,12 @@ int BorderWidthIfNoExtBorders(HWND wnd, TsSkinManager* manager, bool borderForm,
 int SkinnedTitleHeight(TsSkinManager* manager, bool borderForm);
 int SkinnedBorderWidth(TsSkinManager* manager, bool borderForm);
 
+// Counts the changes of the system's settings heard by any form's provider. A provider reads the
+// system's caption heights once and again after each change: the message reaches top-level
+// windows only, and MDI children and forms placed on other controls follow it all the same.
+unsigned SystemSettingsGeneration() noexcept;
+void SystemSettingsChanged() noexcept;
+
 // GetWindowRect and GetClientRect sizes; 0 for a window that does not exist.
 int WndWidth(HWND wnd);
 int WndHeight(HWND wnd);

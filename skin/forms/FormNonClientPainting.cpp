@@ -260,6 +260,9 @@ void TsSkinProvider::RestoreButtonsBackground()
 
 void TsSkinProvider::PaintNonClient()
 {
+    // The paint ends in the form's OnPaint, and the show animations and the border window call it
+    // from outside: a provider freed there goes once the whole paint is done.
+    const Hold hold(this);
     if (!Form || !SkinData() || Form->ControlState().Contains(csCreating))
         return;
     TsSkinManager* manager = ManagerOf(SkinData());
@@ -743,6 +746,7 @@ void TsSkinProvider::RedrawMenuItem(TMenuItem& item, const TRect& rect)
     HDC dc = GetWindowDC(wnd);
     if (!dc)
         return;
+    const ks::UnmirroredDC unmirrored(dc);
     // The item lies in the cache where the menu-line image of each DC says.
     const MenuLineImage inWindow = MenuLineFor(dc);
     const MenuLineImage inCache = MenuLineFor(cache->Canvas().Handle());
@@ -837,8 +841,12 @@ void TsSkinProvider::RepaintNonClientToDC(HDC dc)
         PaintNonClient();
         cache = SkinData()->CacheBitmap.get();
     }
-    if (!cache || cache->Empty())
+    // The form's OnPaint may have freed this provider: the form's frame is the system's again.
+    if (!cache || cache->Empty() || Passive)
         return;
+    // The frame is laid out from the window's left edge, where the hit test counts from too: a
+    // right-to-left window's mirroring would show it flipped, away from where it answers.
+    const ks::UnmirroredDC unmirrored(dc);
     const int h1 = NonClientHeight() + (Iconic(Form) ? 1 : 0);
     const int fx = FrameWidthX(true), fy = FrameWidthY(true);
     const int width = Form->Width(), height = Form->Height();
@@ -888,11 +896,12 @@ void TsSkinProvider::NCPaint()
     if (!dc)
         return;
     ks::SavedDC saved(dc);
+    const ks::UnmirroredDC unmirrored(dc);
     if (!BorderForm) {
         if (IsSizeable() && !HaveBorder() && !Iconic(Form)) {
             if (SkinData()->BackgroundChanged)
                 PaintNonClient();
-            if (TBitmap* cache = SkinData()->CacheBitmap.get())
+            if (TBitmap* cache = SkinData()->CacheBitmap.get(); cache && !Passive)
                 CopyFrameStrips(dc, 0, 0, Form->Width(), Form->Height(), cache->Canvas().Handle(), 0, 0,
                                 FrameWidthX(true) + 3);
             return;
@@ -903,7 +912,7 @@ void TsSkinProvider::NCPaint()
     if (SkinData()->BackgroundChanged)
         PaintNonClient();
     TBitmap* cache = SkinData()->CacheBitmap.get();
-    if (!cache || cache->Empty())
+    if (!cache || cache->Empty() || Passive)
         return;
     // The layered border carries the frame: the window keeps only its menu line and the form's
     // own border band around the client.

@@ -80,36 +80,9 @@ bool FrameActiveNow(HWND wnd, bool mdiChild)
 
 } // namespace
 
-struct TsSkinProvider::FormMessageFrame {
-    explicit FormMessageFrame(TsSkinProvider& provider) noexcept
-        : Provider(&provider), Outer(provider.FMessageFrames)
-    {
-        provider.FMessageFrames = this;
-    }
-    FormMessageFrame(const FormMessageFrame&) = delete;
-    FormMessageFrame& operator=(const FormMessageFrame&) = delete;
-    ~FormMessageFrame()
-    {
-        if (!Provider)
-            return;
-        Provider->FMessageFrames = Outer;
-        if (!Outer && std::exchange(Provider->FFreePending, false))
-            Provider->TComponent::Free();
-    }
-
-    TsSkinProvider* Provider;  // nullptr once the provider is gone
-    FormMessageFrame* Outer;
-};
-
-void TsSkinProvider::ForgetMessageFrames() noexcept
-{
-    for (FormMessageFrame* frame = FMessageFrames; frame; frame = frame->Outer)
-        frame->Provider = nullptr;
-}
-
 void TsSkinProvider::FormWndProc(TMessage& message)
 {
-    FormMessageFrame frame(*this);
+    const Hold hold(this);
     DispatchFormMessage(message);
 }
 

@@ -177,7 +177,7 @@ void TsSkinProvider::WMSettingChange(TMessage& m)
 {
     FSkinData->BackgroundChanged = true;
     FreeTitleCache(*this);
-    SystemCaptionHeightCache[0] = SystemCaptionHeightCache[1] = -1;
+    SystemSettingsChanged();
     CallOld(m);
 }
 
@@ -662,6 +662,13 @@ private:
 
 } // namespace
 
+bool TsSkinProvider::ShowLeftToForm() const
+{
+    // The form's OnShow (or its first OnActivate) may have freed this provider, whose free waits
+    // for this message, switched the skin off or freed the manager, or hidden the form again.
+    return Passive || !FSkinData->IsSkinActive() || !Form->Showing();
+}
+
 void TsSkinProvider::CMShowingChanged(TMessage& m)
 {
     HWND wnd = FormWnd();
@@ -683,9 +690,7 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         FSkinData->SetUpdating(false);
         SetBorderFormActive(manager && manager->ExtendedBorders());
         CallOld(m);
-        // The form's OnShow may have freed this provider: its free waits for this message,
-        // but the form is no longer this provider's to skin.
-        if (Passive)
+        if (ShowLeftToForm())
             return;
         UpdateFormScrolls();
         if (IsMDIChildForm(Form) && IsZoomed(wnd))
@@ -718,8 +723,9 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
     }
     if (madeLayered && IsWindow(wnd))
         SetLayeredForAnimation(wnd, false);
-    if (Passive) {
-        // Freed in OnShow: the form is shown as it is, at its own opacity, without the skin.
+    if (ShowLeftToForm()) {
+        // The form is shown as it is, at its own opacity, without the skin (or not at all).
+        FSkinData->SetUpdating(false);
         if (ownLayered)
             Form->SetAlphaBlendValue(target);
         return;

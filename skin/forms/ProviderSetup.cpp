@@ -282,7 +282,9 @@ void TsSkinProvider::SetBorderFormActive(bool on)
     // The title buttons' fades read the border window at every tick.
     if (BorderForm)
         StopTitleAnimations();
-    delete std::exchange(BorderForm, nullptr);
+    // Switched off from inside the border window's own message (the form's OnPaint under its
+    // repaint), the window goes once that message is done.
+    TacBorderForm::Dispose(std::exchange(BorderForm, nullptr));
     if (FSkinData->CacheBitmap)
         FSkinData->CacheBitmap->SetPixelFormat(pf24bit);
 }

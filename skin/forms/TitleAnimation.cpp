@@ -112,6 +112,8 @@ void TacSBAnimation::SetAnimationTarget(int state, bool forward)
 
 void TacSBAnimation::TimerTick(TObject*)
 {
+    // The tick paints with the provider's images and tells its form when the cursor left.
+    const TsSkinProvider::Hold hold(Provider);
     if (OwnerGone()) {
         // The skin or the window went while the glow ran: nothing may stay on the screen.
         SetEnabled(false);

@@ -149,8 +149,12 @@ void TsSkinProvider::RepaintTitleButton(int hitCode)
     HDC dc = GetWindowDC(Form->Handle());
     if (!dc)
         return;
-    BitBlt(dc, rec->Rect.Left, rec->Rect.Top, rec->Rect.Width(), rec->Rect.Height(), cache->Canvas().Handle(),
-           rec->Rect.Left, rec->Rect.Top, SRCCOPY);
+    {
+        // The button's rectangle counts from the window's left edge, as the frame painted whole.
+        const ks::UnmirroredDC unmirrored(dc);
+        BitBlt(dc, rec->Rect.Left, rec->Rect.Top, rec->Rect.Width(), rec->Rect.Height(), cache->Canvas().Handle(),
+               rec->Rect.Left, rec->Rect.Top, SRCCOPY);
+    }
     ReleaseDC(Form->Handle(), dc);
 }
 

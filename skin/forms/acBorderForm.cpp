@@ -16,6 +16,7 @@
 #include "vcl/PlatformSeams.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -141,13 +142,29 @@ void TacBorderForm::CreateWindowForm()
 
 TacBorderForm::~TacBorderForm()
 {
-    FOwner->ReleaseBorderResources();
+    if (!FDisposed)
+        FOwner->ReleaseBorderResources();
     if (Form && FFormWatch.Alive(Form)) {
         if (Form->WindowProc() == TWndMethod(this, &TacBorderForm::NewWndProc))
             Form->SetWindowProc(OldWndProc);
         Form->Free();
     }
     Form = nullptr;
+}
+
+void TacBorderForm::Dispose(TacBorderForm* border) noexcept
+{
+    if (!border)
+        return;
+    if (border->FDispatchDepth == 0) {
+        delete border;
+        return;
+    }
+    if (std::exchange(border->FDisposed, true))
+        return;
+    border->FOwner->ReleaseBorderResources();
+    if (const HWND wnd = border->WindowHandle())
+        ShowWindow(wnd, SW_HIDE);
 }
 
 HWND TacBorderForm::WindowHandle() const noexcept
@@ -402,7 +419,7 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
 {
     const HWND wnd = WindowHandle();
     const HWND owner = OwnerHandle();
-    if (!wnd || Updating || !owner || (Application && Application->Terminated()))
+    if (!wnd || Updating || FDisposed || !owner || (Application && Application->Terminated()))
         return;
     RECT ownerRect{};
     if (!GetWindowRect(owner, &ownerRect))
@@ -433,7 +450,8 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
     if (repaint)
         FOwner->PaintBorderOwnerNonClient();
     TBitmap* image = BorderImage();
-    if (!image || image->Empty() || !WindowHandle()) {
+    // The owner's OnPaint, run by the repaint, may have let the owner go of this window.
+    if (FDisposed || !image || image->Empty() || !WindowHandle()) {
         Updating = false;
         return;
     }
@@ -520,6 +538,28 @@ ks::GdiRegion TacBorderForm::MakeRgn()
 // ---- its window procedure ----------------------------------------------------------------------
 
 void TacBorderForm::NewWndProc(TMessage& message)
+{
+    if (FDisposed) {
+        OldWndProc(message);
+        return;
+    }
+    ++FDispatchDepth;
+    {
+        // The owner's handlers run under the messages of this window (its OnPaint under a
+        // repaint of the frame): a provider freed there goes once this message is done.
+        const TsSkinProvider::Hold hold(FOwner->BorderOwnerProvider());
+        try {
+            DispatchMessage(message);
+        } catch (...) {
+            --FDispatchDepth;
+            throw;
+        }
+    }
+    if (--FDispatchDepth == 0 && FDisposed)
+        delete this;
+}
+
+void TacBorderForm::DispatchMessage(TMessage& message)
 {
     switch (message.Msg) {
     case WM_MOUSEMOVE:

@@ -77,6 +77,10 @@ public:
     explicit TacBorderForm(TacBorderOwner& owner);
     // The owner's border resources are released, then the window is freed.
     ~TacBorderForm() override;
+    // Deletes border (nullptr: none) now, or, while its window's procedure runs (an owner's
+    // handler freed the owner under it), hides the window and lets go of the owner now and
+    // deletes border when that procedure returns.
+    static void Dispose(TacBorderForm* border) noexcept;
     TacBorderForm(const TacBorderForm&) = delete;
     TacBorderForm& operator=(const TacBorderForm&) = delete;
 
@@ -124,6 +128,7 @@ private:
     TPoint CursorInWindow() const;
 
     void NewWndProc(TMessage& message);
+    void DispatchMessage(TMessage& message);
     void WMMouse(TMessage& message);
     void WMMouseActivate(TMessage& message);
     void WMSetCursor(TMessage& message);
@@ -137,6 +142,11 @@ private:
     std::unique_ptr<TacBorderOwner> FProviderOwner;
     TacBorderOwner* FOwner = nullptr;
     ks::ComponentWatch FFormWatch;
+    // Messages of the window being handled right now (nested sends count).
+    int FDispatchDepth = 0;
+    // Disposed while a message was handled: the owner is let go of, and nothing of it is
+    // touched until the deletion.
+    bool FDisposed = false;
 };
 
 // The hit code of a non-client mouse message that reached the owner of border (nullptr for none).

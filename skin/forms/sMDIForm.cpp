@@ -46,6 +46,10 @@ void TsMDIForm::ConnectToClient()
     MDIWnd->Form = Form;
     MDIWnd->FormSkinData = skinData;
     MDIWnd->Provider = SkinProvider;
+    // A client already shown (under a provider made again) keeps the system's sunken edge until
+    // its frame is painted once more: it is painted now.
+    if (IsWindowVisible(Form->ClientHandle()))
+        SendMessageW(Form->ClientHandle(), WM_NCPAINT, 1, 0);
 }
 
 void TsMDIForm::ReleaseClient() noexcept

@@ -165,11 +165,34 @@ void TsSkinProvider::BeforeDestruction()
     SystemMenu = nullptr;
 }
 
+TsSkinProvider::Hold::Hold(TsSkinProvider* provider) noexcept
+    : FProvider(provider), FOuter(provider ? provider->FHolds : nullptr)
+{
+    if (provider)
+        provider->FHolds = this;
+}
+
+TsSkinProvider::Hold::~Hold()
+{
+    if (!FProvider)
+        return;
+    FProvider->FHolds = FOuter;
+    if (!FOuter && std::exchange(FProvider->FFreePending, false))
+        FProvider->TComponent::Free();
+}
+
+void TsSkinProvider::ForgetHolds() noexcept
+{
+    for (Hold* hold = FHolds; hold; hold = hold->FOuter)
+        hold->FProvider = nullptr;
+    FHolds = nullptr;
+}
+
 void TsSkinProvider::Free()
 {
     // The form, freeing itself, frees its components at once; it is never freed under its own
     // running code.
-    if (FMessageFrames && !(Form && Form->ComponentState().Contains(csDestroying))) {
+    if (FHolds && !(Form && Form->ComponentState().Contains(csDestroying))) {
         FFreePending = true;
         // The form's next messages, and a provider made meanwhile, no longer meet this one;
         // one made meanwhile is not undone when this one is deleted later.
@@ -182,26 +205,29 @@ void TsSkinProvider::Free()
 
 void TsSkinProvider::ReleaseForm()
 {
+    // The provider stops acting on the form before it gives anything back: every step below may
+    // repaint the form, and a repaint that reached this provider's painting would put the skin
+    // back on it, its region first of all. Messages that still come through this provider pass.
+    Passive = true;
     // Everything this provider put on the form goes with it: a provider made meanwhile finds
     // the controls unskinned, no border window and the form's own procedure, and takes them all.
     DropFormParts(*this);
-    // The skin's shape would otherwise stay on the form and cut it when it grows.
-    const HWND wnd = FormWnd();
-    if (wnd && !Form->ComponentState().Contains(csDestroying) && HaveBorder() && !RegionChanging)
-        SetWindowRgn(wnd, nullptr, IsWindowVisible(wnd));
     SetSysMenuStyle(false);
     RemoveSkinnedForm(Form);
     // Given back only while the form still calls this provider: whoever took the procedure
     // over later holds this provider's delegate as its own "old" and keeps the chain.
     if (Form->WindowProc() == TWndMethod(this, &TsSkinProvider::FormWndProc))
         Form->SetWindowProc(OldWndProc);
+    // The skin's shape would otherwise stay on the form and cut it when it grows.
+    const HWND wnd = FormWnd();
+    if (wnd && !Form->ComponentState().Contains(csDestroying) && HaveBorder() && !RegionChanging)
+        SetWindowRgn(wnd, nullptr, IsWindowVisible(wnd));
     MDIChildProviderGone(*this);
-    Passive = true;
 }
 
 TsSkinProvider::~TsSkinProvider()
 {
-    ForgetMessageFrames();
+    ForgetHolds();
     if (Form && !Passive)
         ReleaseForm();
     // A passive provider may have been given them all the same, through its settings.
@@ -309,6 +335,7 @@ HWND TsSkinProvider::BorderWindow() const noexcept
 
 void TsSkinProvider::ShapeBorderWindow()
 {
+    const Hold hold(this);
     const HWND wnd = BorderWindow();
     if (!wnd)
         return;
@@ -316,13 +343,17 @@ void TsSkinProvider::ShapeBorderWindow()
     SetWindowRgn(wnd, BorderForm->MakeRgn().release(), FALSE);
 }
 
+// The redraw lock calls these from outside, and each may repaint the form and run its OnPaint.
+
 void TsSkinProvider::ShowBorderWindow()
 {
+    const Hold hold(this);
     UpdateBorderWindowIfAny();
 }
 
 void TsSkinProvider::UpdateRegion()
 {
+    const Hold hold(this);
     // A provider that let its form go leaves the form's shape alone.
     if (Passive)
         return;

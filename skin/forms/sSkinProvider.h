@@ -104,9 +104,25 @@ public:
     static TsSkinProvider* CreateProviderFlagged(TComponent* owner);
     void AfterConstruction() override;
     void BeforeDestruction() override;
-    // Freed while one of the form's messages runs through this provider (from the form's OnShow,
-    // say), the provider goes when that message returns, never under the running handler.
+    // Freed while code of its own runs (from the form's OnShow or OnPaint, say), the provider lets
+    // go of its form at once and goes when the outermost of that code returns, never under it.
     void Free() override;
+    // Keeps a provider (nullptr: none) from being deleted while this lives. Every entry into the
+    // provider's code from outside holds it: the form's procedure, the border window's, the title
+    // glows' timers, the redraw lock and the show animations. A provider destroyed with its form
+    // meanwhile is forgotten by every hold, which then touches nothing of it.
+    class Hold {
+    public:
+        explicit Hold(TsSkinProvider* provider) noexcept;
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        friend class TsSkinProvider;
+        TsSkinProvider* FProvider;
+        Hold* FOuter;
+    };
     // Frees the running glow animations of the system and user title buttons.
     void StopTitleAnimations();
     // The record of the title button with this hit code; nullptr for none.
@@ -363,6 +379,9 @@ public:
     void WMPrint(TMessage& message);
     // The show animation.
     void CMShowingChanged(TMessage& message);
+    // After the form's own handling of its show: the skin is no longer this provider's to put on
+    // the form, or the form no longer shows.
+    bool ShowLeftToForm() const;
     void RefreshMDIFrame(bool repaint);
 
     // ============ fields, in the order of the provider's record ============
@@ -421,9 +440,10 @@ public:
     TBitmap* MenuLineBmp = nullptr;
     TCustomForm* Form = nullptr;
     mutable int MenuLineCountCache = -1;
-    // The system's caption height, normal and small, -1 until read; dropped when the system's
-    // settings change.
+    // The system's caption height, normal and small, -1 until read, as of the count of the
+    // system's settings changes it was read at (SystemSettingsGeneration).
     mutable int SystemCaptionHeightCache[2] = {-1, -1};
+    mutable unsigned SystemCaptionGeneration = 0;
     TsSystemMenu* SystemMenu = nullptr;
     TBitmap* TitleCache = nullptr;
     TForm* CoverForm = nullptr;
@@ -492,18 +512,14 @@ private:
     // The lazy preparation, once the form has a window to prepare.
     void PrepareIfPending();
     void DispatchFormMessage(TMessage& message);
-    // One of the form's messages running through this provider; the innermost is FMessageFrames
-    // and each links the one around it. A provider destroyed meanwhile (with its form, inside
-    // that form's own message) marks them all, and they touch nothing of it afterwards.
-    struct FormMessageFrame;
-    FormMessageFrame* FMessageFrames = nullptr;
-    // Freed with its form inside one of the form's messages: the handlings still running on the
-    // stack let go of this provider.
-    void ForgetMessageFrames() noexcept;
+    // The innermost hold of this provider; each links the one around it.
+    Hold* FHolds = nullptr;
+    // Destroyed (with its form) while held: the holds still on the stack let go of this provider.
+    void ForgetHolds() noexcept;
     // Gives the form back as it was before this provider (system-menu style, the skinned-form
     // list, the window procedure, an MDI main form's record of its child); passive afterwards.
     void ReleaseForm();
-    // Free was called while a form's message ran through this provider.
+    // Free was called while the provider was held.
     bool FFreePending = false;
 
     // ============ ProviderSetup.cpp ============

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -342,6 +343,48 @@ TEST_F(FormsTest, CloseActionsHideOrReleaseTheForm)
         EXPECT_EQ(Screen->FormCount(), c.freedAfterMessages ? forms - 1 : forms);
         if (!c.freedAfterMessages)
             form->Free();
+    }
+}
+
+// A form closed or hidden from its own OnShow, or shown again from its OnHide, ends as the inner
+// change left it: its window agrees with Visible().
+TEST_F(FormsTest, AShowingChangedAgainInsideOnShowOrOnHideEndsAsTheInnerChangeLeftIt)
+{
+    struct Turn {
+        TCustomForm* Form = nullptr;
+        void (TCustomForm::*Act)() = nullptr;
+        void Event(TObject*)
+        {
+            if (Act)
+                (Form->*std::exchange(Act, nullptr))();
+        }
+    };
+    const struct {
+        const char* name;
+        void (TCustomForm::*act)();
+        bool fromShow;
+    } cases[] = {
+        {"Close in OnShow", &TCustomForm::Close, true},
+        {"Hide in OnShow", &TCustomForm::Hide, true},
+        {"Show in OnHide", &TCustomForm::Show, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TForm* form = CreateNew<TForm>(nullptr);
+        Turn turn{form, c.act};
+        if (c.fromShow) {
+            form->SetOnShow(TNotifyEvent(&turn, &Turn::Event));
+            form->Show();
+        } else {
+            form->Show();
+            form->SetOnHide(TNotifyEvent(&turn, &Turn::Event));
+            form->Hide();
+        }
+        Pump();
+        EXPECT_EQ(turn.Act, nullptr) << "the event ran";
+        EXPECT_EQ(form->Visible(), !c.fromShow);
+        EXPECT_EQ(IsWindowVisible(form->Handle()) != FALSE, form->Visible());
+        form->Free();
     }
 }
 

@@ -197,7 +197,10 @@ TEST_F(FadeTest, AnAbsurdFrameCountEndsAfterAFewSecondsOfFrames)
     EXPECT_EQ(c->Frames.back(), 255);
 }
 
-TEST_F(FadeTest, AFadeStopsWhenItsControlIsDisabledHiddenOrFreed)
+// Objects freed under their own code: run under Wine's freed-memory checking.
+class FadeLifetimeTest : public FadeTest {};
+
+TEST_F(FadeLifetimeTest, AFadeStopsWhenItsControlIsDisabledHiddenOrFreed)
 {
     TFaded* disabled = Add("FADE10");
     StartStateFade(disabled->FadeTimer, *disabled->SkinData, false, true, 1);

@@ -165,7 +165,10 @@ TEST_F(SpeedButtonTest, HoverFadesToTheHotLookAndBackAndAPressClicks)
     EXPECT_EQ(Middle(Button), Plate);
 }
 
-TEST_F(SpeedButtonTest, FreedOrDisabledMidFadeStopsCleanly)
+// Objects freed under their own code: run under Wine's freed-memory checking.
+class SpeedButtonLifetimeTest : public SpeedButtonTest {};
+
+TEST_F(SpeedButtonLifetimeTest, FreedOrDisabledMidFadeStopsCleanly)
 {
     Button->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(Button));
     ASSERT_NE(Button->FadeTimer(), nullptr);

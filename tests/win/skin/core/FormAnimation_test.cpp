@@ -316,8 +316,11 @@ TEST_F(FormAnimationTest, AeroGrowsTheImageFromHalfSizeWithoutDarkeningIt)
     ExpectNothingLeft();
 }
 
+// Objects freed under their own code: run under Wine's freed-memory checking.
+class FormAnimationLifetimeTest : public FormAnimationTest {};
+
 // However the frames end, nothing stays locked, hidden or half made.
-TEST_F(FormAnimationTest, AFormFreedMidwayLeavesNothingBehind)
+TEST_F(FormAnimationLifetimeTest, AFormFreedMidwayLeavesNothingBehind)
 {
     const HWND wnd = Form->Handle();
     gOnSleep = [&](int n) {

@@ -138,7 +138,10 @@ TEST_F(StyleSimplyTest, FormsLastToFirstThenSkinnedFormsThenHookedWindows)
     EXPECT_EQ(CommandLog(), (Log{"F2:1", "F1:1", "G1:1", "P1:1", "F3:1", "C3:1", "H:1"}));
 }
 
-TEST_F(StyleSimplyTest, ReceiversThatFreeFormsAndRecordsSkipNothingElse)
+// Objects freed under their own code: run under Wine's freed-memory checking.
+class StyleSimplyLifetimeTest : public StyleSimplyTest {};
+
+TEST_F(StyleSimplyLifetimeTest, ReceiversThatFreeFormsAndRecordsSkipNothingElse)
 {
     TRecForm* f1 = Form("F1");
     TRecForm* f2 = Form("F2");
@@ -213,7 +216,7 @@ TEST_F(StyleSimplyTest, TheRedrawLockHoldsTheManagersFormsAndAlwaysEnds)
     manager->Free();
 }
 
-TEST_F(StyleSimplyTest, AFormWhoseProviderWentDuringTheLockPaintsAgain)
+TEST_F(StyleSimplyLifetimeTest, AFormWhoseProviderWentDuringTheLockPaintsAgain)
 {
     TsSkinManager* manager = Create<TsSkinManager>(nullptr);
     TRecForm* form = Form("Own", manager);

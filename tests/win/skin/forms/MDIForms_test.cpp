@@ -15,8 +15,11 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Menus.h"
+#include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/KeyState.h"
+#include "win/support/ScreenPictures.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +170,50 @@ TEST_F(MDIForms, ASkinSwitchedOnAfterTheFormsShowAdaptsTheClientAndKeepsTheClose
         EXPECT_TRUE(p->SystemMenu->VisibleClose()) << "the close button stays";
         EXPECT_GT(p->ButtonClose.Rect.Width(), 0);
     }
+}
+
+int WINAPI TallCaptions(int index)
+{
+    return index == SM_CYCAPTION ? 40 : GetSystemMetrics(index);
+}
+
+// The system's settings change reaches top-level windows only: a child that never hears it
+// follows the new caption height all the same.
+TEST_F(MDIForms, AChildFollowsTheSystemsCaptionHeightThatOnlyTheMainFormHears)
+{
+    TsSkinProvider* child = ProviderOf(AddChild(L"One"));
+    ASSERT_NE(child, nullptr);
+    ks::Sys().GetSystemMetrics = &TallCaptions;
+    ASSERT_NE(child->CaptionHeight(false), 40) << "the height read before the change";
+    SendMessageW(Main->Handle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    EXPECT_EQ(child->CaptionHeight(false), 40);
+}
+
+// The main form's provider freed and made again takes the shown client and frames it with the
+// skin's edge at once, as a repaint of the client's frame would, not with the system's sunken one.
+TEST_F(MDIForms, AMainProviderMadeAgainFramesTheClientWithTheSkin)
+{
+    const HWND client = Main->ClientHandle();
+    ASSERT_TRUE(GetWindowLongPtrW(client, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    Provider->Free();
+    Pump();
+    Provider = Create<TsSkinProvider>(Main);
+    Pump();
+    RECT r{};
+    GetWindowRect(client, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const POINT edge[] = {{0, 0}, {1, 1}, {w - 1, h - 1}, {w - 2, h - 2}};
+    std::vector<TColor> shown;
+    for (const POINT p : edge)
+        shown.push_back(ks::test::ScreenPixel(client, p.x, p.y));
+    // For a person to look at: the main form with its client after the provider was made again.
+    ks::test::WriteSheetPng(*ks::test::ScreenPicture(Main->Handle()),
+                            std::string("Z:") + KS_BUILD_DIR + "/mdi-client-edge-provider-made-again.png");
+    RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    Pump();
+    for (size_t i = 0; i < std::size(edge); ++i)
+        EXPECT_EQ(shown[i], ks::test::ScreenPixel(client, edge[i].x, edge[i].y))
+            << "edge pixel " << edge[i].x << "," << edge[i].y;
 }
 
 TEST_F(MDIForms, ChildrenPaintTheirClientWhetherActiveOrNot)

@@ -224,7 +224,10 @@ TEST_F(TitleAnimationTest, OnlyHotMinimiseMaximiseAndCloseGlow)
     }
 }
 
-TEST_F(TitleAnimationTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWithIt)
+// Objects freed under their own code: run under Wine's freed-memory checking.
+class TitleAnimationLifetimeTest : public TitleAnimationTest {};
+
+TEST_F(TitleAnimationLifetimeTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWithIt)
 {
     Start(1, 10);
     Tick(2);
@@ -240,7 +243,7 @@ TEST_F(TitleAnimationTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWith
 
 } // namespace
 
-TEST_F(TitleAnimationTest, AUserButtonFreedWhileItGlowsTakesOnlyItsOwnGlow)
+TEST_F(TitleAnimationLifetimeTest, AUserButtonFreedWhileItGlowsTakesOnlyItsOwnGlow)
 {
     Start(1, 10);
     ASSERT_NE(Close.Animation, nullptr);

@@ -418,7 +418,10 @@ TEST_F(BorderedFormTest, ADoubleClickOnTheBorderErasesAPendingSizingOutline)
     EXPECT_NE(GetCapture(), Form->Handle());
 }
 
-TEST_F(BorderedFormTest, AFormBeingDestroyedTakesItsBorderOffTheScreen)
+// Objects freed under their own code: run under Wine's freed-memory checking.
+class BorderedFormLifetimeTest : public BorderedFormTest {};
+
+TEST_F(BorderedFormLifetimeTest, AFormBeingDestroyedTakesItsBorderOffTheScreen)
 {
     Form->Destroying();
     Provider->BorderForm->UpdateBorderWindow(true, 255);
@@ -502,7 +505,7 @@ TEST_F(BorderedFormTest, TheGripBetweenBothScrollBarsSizesTheForm)
 
 // The border window goes with the extended borders while a title button fades on it: the fade
 // goes first, for every tick reads the border window.
-TEST_F(BorderedFormTest, AFadeRunningOnTheBorderGoesWithIt)
+TEST_F(BorderedFormLifetimeTest, AFadeRunningOnTheBorderGoesWithIt)
 {
     Hover(OnBorder(Centre(Provider->ButtonClose.Rect)));
     TacSBAnimation* animation = Provider->ButtonClose.Animation;

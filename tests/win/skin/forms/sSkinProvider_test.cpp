@@ -285,7 +285,7 @@ TEST_F(ProviderTest, ProviderOnAFormWithoutAWindowAndFreedInAnyOrder)
 
 // A form about to be shown with what a provider takes over (a button, the window's own scroll bar,
 // extended borders where the system has layered windows) under the show animation.
-class ProviderGoingTest : public ProviderTest {
+class ProviderLifetimeTest : public ProviderTest {
 protected:
     void SetUp() override
     {
@@ -330,7 +330,7 @@ protected:
 // The form's OnShow runs inside the provider's handling of the show, under the show animation. A
 // provider freed there, through whatever pointer, goes once that handling returns, and gives the
 // form back at once and whole.
-TEST_F(ProviderGoingTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
+TEST_F(ProviderLifetimeTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
 {
     for (const bool prepared : {false, true}) {
         SCOPED_TRACE(prepared ? "a provider that prepared the form" : "the hook's waiting provider");
@@ -373,7 +373,7 @@ TEST_F(ProviderGoingTest, AProviderFreedByTheFormsOnShowGoesOnceTheShowEnds)
 // A provider the application makes in OnShow takes the form from the one before it: the hook's,
 // still waiting, which it replaces, or one the application freed first. The new provider skins
 // the whole form, and freed in turn, leaves the form its own procedure.
-TEST_F(ProviderGoingTest, AProviderMadeInOnShowSkinsTheWholeFormAfterTheOneBeforeIt)
+TEST_F(ProviderLifetimeTest, AProviderMadeInOnShowSkinsTheWholeFormAfterTheOneBeforeIt)
 {
     for (const bool prepared : {false, true}) {
         SCOPED_TRACE(prepared ? "after a provider that prepared the form" : "after the hook's waiting provider");
@@ -653,7 +653,10 @@ TEST_F(ProviderTest, TitleImagesOfZeroSizeAndMissingSectionsLeaveAUsableForm)
     EXPECT_TRUE(IsWindow(Wnd()));
 }
 
-TEST_F(ProviderTest, FreeingAProviderStopsItsTitleAnimations)
+// Run under Wine's freed-memory checking, as every test of an object freed under its own code.
+class ProviderTitleLifetimeTest : public ProviderTest {};
+
+TEST_F(ProviderTitleLifetimeTest, FreeingAProviderStopsItsTitleAnimations)
 {
     MakeForm();
     auto* provider = Create<TsSkinProvider>(Form);
@@ -1524,10 +1527,12 @@ TEST_F(ProviderSkinChangeTest, TheManagersChangesSwitchTheBorderWindowOfAShownFo
     }
 }
 
+class ProviderSkinChangeLifetimeTest : public ProviderSkinChangeTest {};
+
 // A form whose OnPaint frees its provider while the end of a skin change repaints it: the
 // repaint leaves the provider alone once it is gone (a read of it faults under Wine's
 // freed-memory checking, WINEDEBUG=warn+heap).
-TEST_F(ProviderSkinChangeTest, AFormWhoseOnPaintFreesItsProviderDuringASkinChangeStaysShown)
+TEST_F(ProviderSkinChangeLifetimeTest, AFormWhoseOnPaintFreesItsProviderDuringASkinChangeStaysShown)
 {
     struct Freer {
         TComponent* Provider;

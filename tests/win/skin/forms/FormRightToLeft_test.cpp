@@ -1,0 +1,114 @@
+// A skinned form whose window is laid out right to left (WS_EX_LAYOUTRTL): its frame shows where
+// its hit test answers, and the caption reads as written. Screen pixels are read through the
+// desktop's DC, which no window's mirroring touches.
+#include "vcl/Bitmap.h"
+#include "vcl/GdiHandles.h"
+#include "win/skin/forms/FormFrameFixture.h"
+#include "win/support/SheetPng.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace {
+
+// What the screen shows at (x, y) of the window's rectangle, counted from its left edge.
+COLORREF DesktopPixel(HWND wnd, int x, int y)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, r.left + x, r.top + y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+void MakeRightToLeft(HWND wnd)
+{
+    SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+    SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+class RightToLeftFrame : public ks::test::FormFrameFixture {};
+
+// The two scopes the painters copy composed pictures through, on a mirrored window's DC: one
+// drops the mirroring (the picture lands at the left, as laid out from the left edge), the other
+// keeps it but copies unflipped (the picture lands at the right and reads left to right).
+TEST_F(RightToLeftFrame, TheDCScopesPlaceAndOrientACopiedPictureAsTheySay)
+{
+    const HWND wnd = Form->Handle();
+    MakeRightToLeft(wnd);
+    Pump();
+    std::unique_ptr<TBitmap> picture = NewBitmap24(20, 10);
+    const RECT left{0, 0, 10, 10}, right{10, 0, 20, 10};
+    FillRect(picture->Canvas().Handle(), &left, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(picture->Canvas().Handle(), &right, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const int w = Form->Width();
+    const struct {
+        const char* name;
+        int scope;  // 0 none, 1 unmirrored, 2 orientation preserved
+        int blackAt, whiteAt;
+    } cases[] = {
+        {"the mirrored DC flips the picture at the right", 0, w - 1, w - 11},
+        {"unmirrored: at the left, as laid out", 1, 0, 10},
+        {"orientation preserved: at the right, reading left to right", 2, w - 20, w - 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+        {
+            ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
+            ASSERT_TRUE(GetLayout(dc.get()) & LAYOUT_RTL);
+            std::optional<ks::UnmirroredDC> unmirrored;
+            std::optional<ks::OrientationPreservedDC> preserved;
+            if (c.scope == 1)
+                unmirrored.emplace(dc.get());
+            if (c.scope == 2)
+                preserved.emplace(dc.get());
+            BitBlt(dc.get(), 0, 0, 20, 10, picture->Canvas().Handle(), 0, 0, SRCCOPY);
+            GdiFlush();
+        }
+        // Wine shows a window's drawing on the screen when its messages are next taken.
+        Pump();
+        EXPECT_EQ(DesktopPixel(wnd, c.blackAt, 5), RGB(0, 0, 0));
+        EXPECT_EQ(DesktopPixel(wnd, c.whiteAt, 5), RGB(255, 255, 255));
+    }
+}
+
+// The title band on the screen is the frame image as laid out, title buttons at the right and the
+// icon at the left, and the hit test answers the close button and the icon where they show.
+TEST_F(RightToLeftFrame, TheTitleShowsWhereItsHitTestAnswers)
+{
+    const HWND wnd = Form->Handle();
+    Form->SetCaption(L"Генератор паролей");
+    MakeRightToLeft(wnd);
+    Paint();
+    ShowFrame();
+    Pump();
+    GdiFlush();
+    const TPoint close = Centre(Provider->ButtonClose.Rect);
+    ASSERT_GT(Provider->ButtonClose.Rect.Width(), 0);
+    int differing = 0;
+    for (const int y : {close.Y, Centre(Provider->IconRect()).Y})
+        for (int x = 0; x < Form->Width(); ++x)
+            differing += DesktopPixel(wnd, x, y) != static_cast<COLORREF>(CachePixel(x, y));
+    EXPECT_EQ(differing, 0) << "pixels of the title band that are not the frame image's";
+
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const TPoint icon = Centre(Provider->IconRect());
+    EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(r.left + close.X, r.top + close.Y)), HTCLOSE);
+    EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(r.left + icon.X, r.top + icon.Y)), HTSYSMENU);
+
+    // For a person to look at: the right-to-left form as the screen shows it.
+    std::unique_ptr<TBitmap> shown = NewBitmap24(r.right - r.left, r.bottom - r.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shown->Canvas().Handle(), 0, 0, shown->Width(), shown->Height(), screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/form-right-to-left.png");
+}
+
+} // namespace
