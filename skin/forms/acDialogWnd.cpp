@@ -333,6 +333,7 @@ void TacDialogWnd::AdapterWndProc(TMessage& m)
     case WM_KILLFOCUS: WMKillFocus(m); return;
     case WM_ENABLE: WMEnableOrSetText(m); return;
     case WM_SETTEXT: WMEnableOrSetText(m); return;
+    case WM_SETICON: WMSetIcon(m); return;
     case WM_PAINT: WMPaint(m); return;
     case WM_ERASEBKGND: WMEraseBkgnd(m); return;
     case WM_SHOWWINDOW: WMShowWindow(m); return;
@@ -399,6 +400,23 @@ void TacDialogWnd::WMEnableOrSetText(TMessage& m)
     if (!IsWindowVisible(CtrlHandle))
         return;
     SkinData->BackgroundChanged = true;
+    if (FBorderForm)
+        UpdateBorderWindow();
+    else
+        SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+}
+
+// A dialog sets its icon in WM_INITDIALOG, after the frame was prepared; the title follows
+// every change.
+void TacDialogWnd::WMSetIcon(TMessage& m)
+{
+    CallPrev(m);
+    if (Destroyed || !IsWindow(CtrlHandle))
+        return;
+    TakeIcon();
+    SkinData->BackgroundChanged = true;
+    if (!IsWindowVisible(CtrlHandle))
+        return;
     if (FBorderForm)
         UpdateBorderWindow();
     else
@@ -498,7 +516,8 @@ void TacDialogWnd::WMNCHitTest(TMessage& m)
             (p.X < 2 || p.Y < 2 || p.X > wr.right - wr.left - 4 || p.Y > wr.bottom - wr.top - 4)) {
             m.Result = HTTRANSPARENT;
         } else {
-            CallPrev(m);
+            // The skinned scroll bars answer for themselves.
+            TacScrollWnd::AdapterWndProc(m);
         }
         SetHotButton(0, true);
         return;
@@ -522,8 +541,10 @@ int TacDialogWnd::TitleHitTest(TPoint p)
     if (CaptionHeight(true) == 0 || p.Y < t || p.Y > t + buttonHeight)
         return -2;
     const int border = FormBorderWidth(true);
+    // Without a system menu the icon's place is caption, as the platform has it: no menu opens
+    // there and a double-click does not close.
     if (p.X >= border && p.X <= border + GetSystemMetrics(SM_CXSMICON))
-        return HTSYSMENU;
+        return HasSysMenu() ? HTSYSMENU : HTCAPTION;
     const bool iconic = IsIconic(CtrlHandle) != FALSE;
     const bool hasMin = HasMinBox() || iconic;
     const TitleButtonRec* shown[4]{};
@@ -772,7 +793,7 @@ void TacDialogWnd::AdaptAndPass(TMessage& m)
     AdaptNewChildren();
     CallPrev(m);
     if (m.Msg == DM_REPOSITION_CHILDREN && IsWindow(CtrlHandle))
-        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
 }
 
 void TacDialogWnd::WMVisibleChanged(TMessage& m)
