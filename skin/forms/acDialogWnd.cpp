@@ -49,6 +49,38 @@ void ForbidTransitions(HWND wnd, bool forbid) noexcept
     }
 }
 
+// A dialog's activation handled with its redraw off: WM_SETREDRAW(FALSE) clears WS_VISIBLE, and a
+// ShowWindow(SW_HIDE) of a window without it does nothing. The dialog's own procedure is run with
+// the window shown, so that it can hide itself; only the platform's default handling that
+// follows it paints with the redraw off.
+struct QuietActivation {
+    HWND Wnd;
+    LONG_PTR DialogProc;
+    bool Hidden;
+    QuietActivation* Outer;
+};
+thread_local QuietActivation* gQuietActivations = nullptr;
+
+INT_PTR CALLBACK ShownDialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    QuietActivation* call = gQuietActivations;
+    while (call && call->Wnd != wnd)
+        call = call->Outer;
+    if (!call)
+        return FALSE;
+    // What the chain sends the dialog before its activation reaches the procedure is the
+    // procedure's as it comes.
+    if (msg != WM_NCACTIVATE)
+        return CallWindowProcW(reinterpret_cast<WNDPROC>(call->DialogProc), wnd, msg, wParam, lParam);
+    SetWindowLongPtrW(wnd, DWLP_DLGPROC, call->DialogProc);
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    const LRESULT result = CallWindowProcW(reinterpret_cast<WNDPROC>(call->DialogProc), wnd, msg, wParam, lParam);
+    call->Hidden = !IsWindow(wnd) || !IsWindowVisible(wnd);
+    if (!call->Hidden)
+        SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    return static_cast<INT_PTR>(result);
+}
+
 } // namespace
 
 std::wstring GetWndTextW(HWND wnd)
@@ -583,11 +615,26 @@ void TacDialogWnd::WMNCActivate(TMessage& m)
         return;
     }
     // The platform paints its own caption here; no drawing of it may reach the screen.
-    SendMessageW(CtrlHandle, WM_SETREDRAW, FALSE, 0);
+    const HWND wnd = CtrlHandle;
+    QuietActivation call{wnd, GetWindowLongPtrW(wnd, DWLP_DLGPROC), false, gQuietActivations};
+    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    if (call.DialogProc) {
+        gQuietActivations = &call;
+        SetWindowLongPtrW(wnd, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&ShownDialogProc));
+    }
     CallPrev(m);
+    gQuietActivations = call.Outer;
+    if (call.DialogProc && IsWindow(wnd) &&
+        GetWindowLongPtrW(wnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&ShownDialogProc))
+        SetWindowLongPtrW(wnd, DWLP_DLGPROC, call.DialogProc);
+    if (Destroyed || !IsWindow(wnd))
+        return;
     FormActive = m.WParam != 0;
-    SendMessageW(CtrlHandle, WM_SETREDRAW, TRUE, 0);
     SkinData->BackgroundChanged = true;
+    // A dialog that hid itself stays hidden: redraw on would show it again.
+    if (call.Hidden)
+        return;
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     // The children too: their skinned looks follow the dialog's activation.
     RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     UpdateBorderWindow();

@@ -54,6 +54,7 @@ HICON SolidIcon(TColor colour)
 
 HICON gInitIcon = nullptr;
 int gCloseCommands = 0;
+bool gHideOnDeactivation = false;
 
 INT_PTR CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM)
 {
@@ -64,6 +65,10 @@ INT_PTR CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM)
         return TRUE;
     case WM_SYSCOMMAND:
         gCloseCommands += (wParam & 0xFFF0) == SC_CLOSE;
+        return FALSE;
+    case WM_NCACTIVATE:
+        if (!wParam && gHideOnDeactivation)
+            ShowWindow(wnd, SW_HIDE);
         return FALSE;
     default: return FALSE;
     }
@@ -76,6 +81,7 @@ protected:
         DialogFixture::SetUp();
         gInitIcon = nullptr;
         gCloseCommands = 0;
+        gHideOnDeactivation = false;
         Dir.Write(L"Scrolled.asz", SkinArchive(ScrolledDialogOptions(), Bmp24(96, 96, DialogMasterPixel)));
         Manager->SetSkinName(L"Scrolled");
         ASSERT_TRUE(Manager->SkinData.SkinActive);
@@ -302,6 +308,28 @@ TEST_F(DialogFrameTest, TheFrameIsPaintedAgainAfterTheChildrenMoveAndAfterGrowin
         EXPECT_EQ(PixelAt(*screen, screen->Width() / 2, screen->Height() - 1), DialogCells[1]) << "bottom border";
         EXPECT_EQ(PixelAt(*screen, screen->Width() - 60, titleY), TitleHotColour) << "title";
     }
+}
+
+// WM_SETREDRAW(FALSE), which keeps the platform's caption off the screen while it handles the
+// activation, clears WS_VISIBLE: a hide inside does nothing, and redraw on would show it again.
+TEST_F(DialogFrameTest, ADialogThatHidesItselfWhenDeactivatedIsHidden)
+{
+    DialogTemplate t(FramedStyle, L"Hiding");
+    HWND wnd = Make(t);
+    ASSERT_NE(wnd, nullptr);
+    ASSERT_TRUE(IsWindowVisible(wnd));
+    gHideOnDeactivation = true;
+    SendMessageW(wnd, WM_NCACTIVATE, FALSE, 0);
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    EXPECT_FALSE(DialogAdapter(wnd)->FormActive);
+    // A dialog that stays shows its inactive frame.
+    gHideOnDeactivation = false;
+    ShowWindow(wnd, SW_SHOW);
+    SendMessageW(wnd, WM_NCACTIVATE, FALSE, 0);
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    PumpFor(30);
+    auto screen = OnScreen(wnd);
+    EXPECT_EQ(PixelAt(*screen, screen->Width() - 60, DialogAdapter(wnd)->TitleBottom() / 2), TitleColour);
 }
 
 } // namespace
