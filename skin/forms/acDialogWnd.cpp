@@ -627,14 +627,18 @@ void TacDialogWnd::WMNCActivate(TMessage& m)
     if (call.DialogProc && IsWindow(wnd) &&
         GetWindowLongPtrW(wnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&ShownDialogProc))
         SetWindowLongPtrW(wnd, DWLP_DLGPROC, call.DialogProc);
-    if (Destroyed || !IsWindow(wnd))
+    if (!IsWindow(wnd))
+        return;
+    // A dialog that hid itself stays hidden: redraw on would show it again. One whose skin went
+    // meanwhile gets its redraw back all the same.
+    if (!call.Hidden)
+        SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    if (Destroyed)
         return;
     FormActive = m.WParam != 0;
     SkinData->BackgroundChanged = true;
-    // A dialog that hid itself stays hidden: redraw on would show it again.
     if (call.Hidden)
         return;
-    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     // The children too: their skinned looks follow the dialog's activation.
     RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     UpdateBorderWindow();

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 using namespace ks::test;
@@ -55,6 +56,8 @@ HICON SolidIcon(TColor colour)
 HICON gInitIcon = nullptr;
 int gCloseCommands = 0;
 bool gHideOnDeactivation = false;
+// Switched off from inside the dialog's deactivation.
+TsSkinManager* gSkinOffOnDeactivation = nullptr;
 
 INT_PTR CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM)
 {
@@ -69,6 +72,8 @@ INT_PTR CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM)
     case WM_NCACTIVATE:
         if (!wParam && gHideOnDeactivation)
             ShowWindow(wnd, SW_HIDE);
+        if (!wParam && gSkinOffOnDeactivation)
+            std::exchange(gSkinOffOnDeactivation, nullptr)->SetActive(false);
         return FALSE;
     default: return FALSE;
     }
@@ -82,6 +87,7 @@ protected:
         gInitIcon = nullptr;
         gCloseCommands = 0;
         gHideOnDeactivation = false;
+        gSkinOffOnDeactivation = nullptr;
         Dir.Write(L"Scrolled.asz", SkinArchive(ScrolledDialogOptions(), Bmp24(96, 96, DialogMasterPixel)));
         Manager->SetSkinName(L"Scrolled");
         ASSERT_TRUE(Manager->SkinData.SkinActive);
@@ -330,6 +336,12 @@ TEST_F(DialogFrameTest, ADialogThatHidesItselfWhenDeactivatedIsHidden)
     PumpFor(30);
     auto screen = OnScreen(wnd);
     EXPECT_EQ(PixelAt(*screen, screen->Width() - 60, DialogAdapter(wnd)->TitleBottom() / 2), TitleColour);
+    // One whose skin goes meanwhile is shown, by the platform.
+    gSkinOffOnDeactivation = Manager;
+    SendMessageW(wnd, WM_NCACTIVATE, FALSE, 0);
+    EXPECT_EQ(gSkinOffOnDeactivation, nullptr);
+    EXPECT_EQ(DialogAdapter(wnd), nullptr);
+    EXPECT_TRUE(IsWindowVisible(wnd));
 }
 
 } // namespace
