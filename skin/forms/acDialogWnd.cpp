@@ -704,7 +704,8 @@ void TacDialogWnd::WMNCLButtonDown(TMessage& m)
             SetFocus(CtrlHandle);
         return;
     }
-    CallPrev(m);
+    // A press on a scroll bar is the scroll-bar engine's.
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 bool TacDialogWnd::ReleaseTitleButton(TMessage& m)
@@ -753,8 +754,9 @@ void TacDialogWnd::WMNCButtonUp(TMessage& m)
     const bool forButton = TitlePressStarted && ButtonOf(static_cast<int>(m.WParam)) &&
                            static_cast<int>(m.WParam) == HotCode;
     TitlePressStarted = false;
+    // A release that ends a press on a scroll bar is the scroll-bar engine's.
     if (!forButton || !ReleaseTitleButton(m))
-        CallPrev(m);
+        TacScrollWnd::AdapterWndProc(m);
     if (!Destroyed)
         SetHotButton(0, true);
     m.WParam = 0;
@@ -772,7 +774,7 @@ void TacDialogWnd::WMNCLButtonDblClk(TMessage& m)
             SysMenu->UpdateItems();
         return;
     case HTSYSMENU: SendMessageW(CtrlHandle, WM_SYSCOMMAND, SC_CLOSE, 0); return;
-    default: CallPrev(m); return;
+    default: TacScrollWnd::AdapterWndProc(m); return;
     }
 }
 
@@ -780,7 +782,7 @@ void TacDialogWnd::WMNCRButtonDown(TMessage& m)
 {
     if (m.WParam == HTCAPTION || m.WParam == HTSYSMENU)
         return;
-    CallPrev(m);
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 void TacDialogWnd::WMNCRButtonUp(TMessage& m)
@@ -791,14 +793,15 @@ void TacDialogWnd::WMNCRButtonUp(TMessage& m)
         ShowSysMenu(p.X, p.Y);
         return;
     }
-    CallPrev(m);
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 void TacDialogWnd::WMMouseMove(TMessage& m)
 {
     if (IsWindowEnabled(CtrlHandle) && SkinData->SkinManager())
         SkinData->SkinManager()->SetActiveControl(nullptr);
-    CallPrev(m);
+    // A slider dragged on a scroll bar follows the mouse.
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 void TacDialogWnd::WMMouseLeave(TMessage& m)

@@ -56,6 +56,7 @@ HICON SolidIcon(TColor colour)
 HICON gInitIcon = nullptr;
 int gCloseCommands = 0;
 bool gHideOnDeactivation = false;
+std::vector<int> gVerticalScrolls;
 // Switched off from inside the dialog's deactivation.
 TsSkinManager* gSkinOffOnDeactivation = nullptr;
 
@@ -66,6 +67,9 @@ INT_PTR CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM)
         if (gInitIcon)
             SendMessageW(wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gInitIcon));
         return TRUE;
+    case WM_VSCROLL:
+        gVerticalScrolls.push_back(LOWORD(wParam));
+        return FALSE;
     case WM_SYSCOMMAND:
         gCloseCommands += (wParam & 0xFFF0) == SC_CLOSE;
         return FALSE;
@@ -87,6 +91,7 @@ protected:
         gInitIcon = nullptr;
         gCloseCommands = 0;
         gHideOnDeactivation = false;
+        gVerticalScrolls.clear();
         gSkinOffOnDeactivation = nullptr;
         Dir.Write(L"Scrolled.asz", SkinArchive(ScrolledDialogOptions(), Bmp24(96, 96, DialogMasterPixel)));
         Manager->SetSkinName(L"Scrolled");
@@ -197,6 +202,31 @@ TEST_F(DialogFrameTest, ADialogsScrollBarsShowTheSkinsBarsOnEitherSideAndAnswerT
         d->Scrolling = true;
         EXPECT_EQ(blackenAndRepaint(), clBlack) << "not covered by the frame";
         d->Scrolling = false;
+
+        // A press on the lower arrow steps at once and ends with the release: no step after
+        // it, the capture given back.
+        gVerticalScrolls.clear();
+        const TPoint arrow{vx, v.Bottom - 3};
+        SendMessageW(wnd, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenPoint(wnd, arrow.X, arrow.Y));
+        EXPECT_EQ(gVerticalScrolls, std::vector<int>{SB_LINEDOWN});
+        EXPECT_EQ(GetCapture(), wnd);
+        auto clientPoint = [&](TPoint p) {
+            POINT at{p.X + static_cast<int>(wr.left), p.Y + static_cast<int>(wr.top)};
+            ScreenToClient(wnd, &at);
+            return MAKELPARAM(at.x, at.y);
+        };
+        SendMessageW(wnd, WM_LBUTTONUP, 0, clientPoint(arrow));
+        PumpFor(450);
+        EXPECT_EQ(gVerticalScrolls, (std::vector<int>{SB_LINEDOWN, SB_ENDSCROLL}));
+        EXPECT_NE(GetCapture(), wnd);
+        // The slider follows a drag.
+        gVerticalScrolls.clear();
+        const TPoint slider{vx, v.Top + GetScrollMetric(d->VBar.get(), ScrollMetric::ArrowLength, false) + 3};
+        SendMessageW(wnd, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenPoint(wnd, slider.X, slider.Y));
+        SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, clientPoint({slider.X, slider.Y + 40}));
+        SendMessageW(wnd, WM_LBUTTONUP, 0, clientPoint({slider.X, slider.Y + 40}));
+        EXPECT_NE(std::find(gVerticalScrolls.begin(), gVerticalScrolls.end(), SB_THUMBTRACK), gVerticalScrolls.end());
+        EXPECT_NE(GetCapture(), wnd);
         DestroyWindow(wnd);
     }
 }
