@@ -69,15 +69,6 @@ protected:
     uint32_t* FTargetBits = nullptr;
 };
 
-TEST_F(MirroredDCTest, APlainCopyComesOutFlipped)
-{
-    BitBlt(FTarget, 0, 0, Width, Height, FSource, 0, 0, SRCCOPY);
-    EXPECT_EQ(At(0), Blue);
-    EXPECT_EQ(At(Width - RedBand - 1), Blue);
-    EXPECT_EQ(At(Width - RedBand), Red);
-    EXPECT_EQ(At(Width - 1), Red);
-}
-
 TEST_F(MirroredDCTest, UnmirroredLandsWhereLaidOutUnflippedAndGivesTheLayoutBack)
 {
     {
@@ -108,18 +99,6 @@ TEST_F(MirroredDCTest, OrientationPreservedLandsAtTheMirroredPlaceUnflippedAndGi
     EXPECT_EQ(At(Width - 40 + RedBand - 2), Red);
     EXPECT_EQ(At(Width - 40 + RedBand + 1), Blue);
     EXPECT_EQ(At(Width - 2), Blue);
-}
-
-TEST_F(MirroredDCTest, BothLeaveADCThatIsNotMirroredAlone)
-{
-    SetLayout(FTarget, 0);
-    {
-        ks::OrientationPreservedDC preserved(FTarget);
-        EXPECT_EQ(GetLayout(FTarget), 0u);
-        ks::UnmirroredDC unmirrored(FTarget);
-        EXPECT_EQ(GetLayout(FTarget), 0u);
-    }
-    EXPECT_EQ(GetLayout(FTarget), 0u);
 }
 
 } // namespace
