@@ -266,6 +266,23 @@ void TacTabControlWnd::PaintWindow(HDC given)
     if (count > 0 && selected >= 0 && selected < count)
         PaintTab(selected, 2, work, {0, 0});
     BitBlt(dc.get(), 0, 0, WndSize.cx, WndSize.cy, work.Canvas().Handle(), 0, 0, SRCCOPY);
+    // A right-to-left control's DC flips the picture as a whole: each tab lands where the control
+    // laid it out, but reads backwards. The tabs go again, unflipped at their places, the
+    // selected one last as it lies over its neighbours.
+    if (count > 0 && (GetLayout(dc.get()) & LAYOUT_RTL)) {
+        ks::OrientationPreservedDC unflipped(dc.get());
+        const TRect whole{0, 0, WndSize.cx, WndSize.cy};
+        for (int i = 0; i < count; ++i) {
+            if (i == selected)
+                continue;
+            const TRect r = Intersection(TabRect(i, false), whole);
+            if (!IsEmpty(r))
+                BitBlt(dc.get(), r.Left, r.Top, r.Width(), r.Height(), work.Canvas().Handle(), r.Left, r.Top, SRCCOPY);
+        }
+        const TRect r = Intersection(TabRect(selected, true), whole);
+        if (!IsEmpty(r))
+            BitBlt(dc.get(), r.Left, r.Top, r.Width(), r.Height(), work.Canvas().Handle(), r.Left, r.Top, SRCCOPY);
+    }
     if (auto* container = dynamic_cast<TWinControl*>(SkinData->OwnerControl))
         PaintGraphicChildren(dc.get(), container, {0, 0});
 }

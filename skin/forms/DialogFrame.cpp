@@ -4,6 +4,7 @@
 // transparent corners of the border images, and the output of frame and client background.
 #include "skin/forms/acDialogWnd.h"
 
+#include "skin/adapters/SkinnedScrollBars.h"
 #include "skin/core/ColorRoutines.h"
 #include "skin/core/ControlSkinPainting.h"
 #include "skin/core/SectionPainting.h"
@@ -107,22 +108,7 @@ void TacDialogWnd::PrepareFrame()
     else if (!(WndStyle & WS_THICKFRAME) && (WndStyle & DS_MODALFRAME))
         BorderKind = 0;
 
-    IconHandle = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_SMALL, 0));
-    if (!IconHandle)
-        IconHandle = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_BIG, 0));
-    IconBmp.reset();
-    if (IconHandle) {
-        const int cx = GetSystemMetrics(SM_CXSMICON);
-        const int cy = GetSystemMetrics(SM_CYSMICON);
-        auto bmp = std::make_unique<TBitmap>();
-        bmp->SetPixelFormat(pf24bit);
-        bmp->SetSize(cx, cy);
-        bmp->Canvas().Brush().SetColor(clFuchsia);
-        bmp->Canvas().FillRect(TRect{0, 0, cx, cy});
-        // Drawn scaled once here: a copy per paint would leave an icon handle behind each time.
-        DrawIconEx(bmp->Canvas().Handle(), 0, 0, IconHandle, cx, cy, 0, nullptr, DI_NORMAL);
-        IconBmp = std::move(bmp);
-    }
+    TakeIcon();
 
     SkinData->RefreshIndexes();
     if (TsSkinManager* manager = ManagerOf(SkinData))
@@ -136,6 +122,27 @@ void TacDialogWnd::PrepareFrame()
         FSysMenuRemoved = true;
     }
     SysMenu->UpdateItems();
+}
+
+void TacDialogWnd::TakeIcon()
+{
+    const HWND wnd = CtrlHandle;
+    IconHandle = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_SMALL, 0));
+    if (!IconHandle)
+        IconHandle = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_BIG, 0));
+    IconBmp.reset();
+    if (!IconHandle)
+        return;
+    const int cx = GetSystemMetrics(SM_CXSMICON);
+    const int cy = GetSystemMetrics(SM_CYSMICON);
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(cx, cy);
+    bmp->Canvas().Brush().SetColor(clFuchsia);
+    bmp->Canvas().FillRect(TRect{0, 0, cx, cy});
+    // Drawn scaled once here: a copy per paint would leave an icon handle behind each time.
+    DrawIconEx(bmp->Canvas().Handle(), 0, 0, IconHandle, cx, cy, 0, nullptr, DI_NORMAL);
+    IconBmp = std::move(bmp);
 }
 
 void TacDialogWnd::MakeCaptionFont()
@@ -233,14 +240,24 @@ int TacDialogWnd::TitleBottom() const
 
 namespace {
 
-// Where the platform put the client area of wnd, from its window's top-left corner.
+// Where the platform put the client area of wnd, from its window's top-left corner. Read from
+// the window's rectangles: a mirrored window maps its client point (0, 0) to the client area's
+// right edge.
+TRect PlatformClientRect(HWND wnd)
+{
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    if (!wnd || !GetWindowInfo(wnd, &info))
+        return {};
+    const RECT& w = info.rcWindow;
+    const RECT& c = info.rcClient;
+    return {c.left - w.left, c.top - w.top, c.right - w.left, c.bottom - w.top};
+}
+
 TPoint PlatformClientOrigin(HWND wnd)
 {
-    RECT wr{};
-    POINT origin{0, 0};
-    if (!wnd || !GetWindowRect(wnd, &wr) || !ClientToScreen(wnd, &origin))
-        return {0, 0};
-    return {origin.x - wr.left, origin.y - wr.top};
+    const TRect r = PlatformClientRect(wnd);
+    return {r.Left, r.Top};
 }
 
 } // namespace
@@ -599,6 +616,7 @@ void TacDialogWnd::ShowTitleButton(TBitmap& bmp, const TitleButtonRec& button)
         return;
     }
     ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
+    ks::UnmirroredDC unmirrored(dc.get());
     BitBlt(dc.get(), button.Rect.Left, button.Rect.Top, button.Rect.Width(), button.Rect.Height(),
            bmp.Canvas().Handle(), button.Rect.Left, button.Rect.Top, SRCCOPY);
 }
@@ -654,9 +672,15 @@ void TacDialogWnd::UpdateWndRegion(bool redraw)
         RegionUpdating = false;
         return;
     }
-    region = ks::GdiRegion(CreateRectRgn(0, 0, wr.right - wr.left, wr.bottom - wr.top));
+    const int width = wr.right - wr.left;
+    region = ks::GdiRegion(CreateRectRgn(0, 0, width, wr.bottom - wr.top));
+    // The platform mirrors a right-to-left window's region as it mirrors its DCs; the pieces go
+    // where the frame, laid out unmirrored, has its corners.
+    const bool mirrored = (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
     for (const TRect& piece : RgnPieces) {
-        ks::GdiRegion cut(CreateRectRgn(piece.Left, piece.Top, piece.Right, piece.Bottom));
+        const int left = mirrored ? width - piece.Right : piece.Left;
+        const int right = mirrored ? width - piece.Left : piece.Right;
+        ks::GdiRegion cut(CreateRectRgn(left, piece.Top, right, piece.Bottom));
         CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
     }
     // The system owns the region from here on.
@@ -665,6 +689,30 @@ void TacDialogWnd::UpdateWndRegion(bool redraw)
 }
 
 // ---- output ------------------------------------------------------------------------------------
+
+// What lies inside the frame, in window coordinates: the client area and the skinned scroll bars
+// beside it, which the scroll-bar engine paints.
+TRect TacDialogWnd::InsideFrame() const
+{
+    TRect inside = PlatformClientRect(CtrlHandle);
+    RECT wr{};
+    GetWindowRect(CtrlHandle, &wr);
+    auto add = [&](const TacScrollBar* bar, void (*barRect)(const TacScrollWnd*, HWND, TRect&)) {
+        if (!bar || !bar->ScrollVisible)
+            return;
+        TRect r;
+        barRect(this, CtrlHandle, r);
+        if (r.Width() <= 0 || r.Height() <= 0)
+            return;
+        inside.Left = std::min<int>(inside.Left, r.Left - wr.left);
+        inside.Top = std::min<int>(inside.Top, r.Top - wr.top);
+        inside.Right = std::max<int>(inside.Right, r.Right - wr.left);
+        inside.Bottom = std::max<int>(inside.Bottom, r.Bottom - wr.top);
+    };
+    add(HBar.get(), &GetHScrollRect);
+    add(VBar.get(), &GetVScrollRect);
+    return inside;
+}
 
 void TacDialogWnd::CopyFrameTo(HDC dc)
 {
@@ -675,12 +723,13 @@ void TacDialogWnd::CopyFrameTo(HDC dc)
     GetWindowRect(CtrlHandle, &wr);
     const int width = std::min<int>(wr.right - wr.left, bmp->Width());
     const int height = std::min<int>(wr.bottom - wr.top, bmp->Height());
-    const int left = ClientOffsetX();
-    const int top = ClientOffsetY();
-    RECT cr{};
-    GetClientRect(CtrlHandle, &cr);
-    const int right = std::min(width, left + static_cast<int>(cr.right));
-    const int bottom = std::min(height, top + static_cast<int>(cr.bottom));
+    const TRect inside = InsideFrame();
+    const int left = std::max(0, inside.Left);
+    const int top = std::max(0, inside.Top);
+    const int right = std::min(width, inside.Right);
+    const int bottom = std::min(height, inside.Bottom);
+    // The frame is laid out in window coordinates, as the hit test reads them.
+    ks::UnmirroredDC unmirrored(dc);
     HDC src = bmp->Canvas().Handle();
     BitBlt(dc, 0, 0, width, top, src, 0, 0, SRCCOPY);
     BitBlt(dc, 0, top, left, bottom - top, src, 0, top, SRCCOPY);
@@ -714,6 +763,12 @@ bool TacDialogWnd::WMNCPaint(TMessage& m)
     SkinData->SetUpdating(false);
     RegionUpdating = false;
     m.Result = 1;
+    // The bars lie inside the frame, on the dialog's own window also under a border window.
+    const bool bars = (HBar && HBar->ScrollVisible) || (VBar && VBar->ScrollVisible);
+    if (bars && !Scrolling)
+        DrawScrollBars(this, wnd, nullptr, CurrentScrollTracking().PressedHotPortion);
+    if (Destroyed)
+        return true;
     if (FBorderForm && !IsWindowVisible(FBorderForm->WindowHandle()) && !PaintLock) {
         FBorderForm->UpdateBorderWindow(true, 255);
         // Windows: under desktop composition showing the border window takes the focus away.
@@ -768,6 +823,9 @@ void TacDialogWnd::WMEraseBkgnd(TMessage& m)
         }
         RECT cr{};
         GetClientRect(wnd, &cr);
+        // The children are cut out in the DC's own coordinates above; the picture continues the
+        // frame's, laid out left to right.
+        ks::UnmirroredDC unmirrored(dc);
         BitBlt(dc, 0, 0, cr.right, cr.bottom, bmp->Canvas().Handle(), ClientOffsetX(), ClientOffsetY(), SRCCOPY);
     }
     SendChildWindowsCommand6(wnd);

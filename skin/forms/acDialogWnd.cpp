@@ -49,6 +49,38 @@ void ForbidTransitions(HWND wnd, bool forbid) noexcept
     }
 }
 
+// A dialog's activation handled with its redraw off: WM_SETREDRAW(FALSE) clears WS_VISIBLE, and a
+// ShowWindow(SW_HIDE) of a window without it does nothing. The dialog's own procedure is run with
+// the window shown, so that it can hide itself; only the platform's default handling that
+// follows it paints with the redraw off.
+struct QuietActivation {
+    HWND Wnd;
+    LONG_PTR DialogProc;
+    bool Hidden;
+    QuietActivation* Outer;
+};
+thread_local QuietActivation* gQuietActivations = nullptr;
+
+INT_PTR CALLBACK ShownDialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    QuietActivation* call = gQuietActivations;
+    while (call && call->Wnd != wnd)
+        call = call->Outer;
+    if (!call)
+        return FALSE;
+    // What the chain sends the dialog before its activation reaches the procedure is the
+    // procedure's as it comes.
+    if (msg != WM_NCACTIVATE)
+        return CallWindowProcW(reinterpret_cast<WNDPROC>(call->DialogProc), wnd, msg, wParam, lParam);
+    SetWindowLongPtrW(wnd, DWLP_DLGPROC, call->DialogProc);
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    const LRESULT result = CallWindowProcW(reinterpret_cast<WNDPROC>(call->DialogProc), wnd, msg, wParam, lParam);
+    call->Hidden = !IsWindow(wnd) || !IsWindowVisible(wnd);
+    if (!call->Hidden)
+        SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    return static_cast<INT_PTR>(result);
+}
+
 } // namespace
 
 std::wstring GetWndTextW(HWND wnd)
@@ -333,6 +365,7 @@ void TacDialogWnd::AdapterWndProc(TMessage& m)
     case WM_KILLFOCUS: WMKillFocus(m); return;
     case WM_ENABLE: WMEnableOrSetText(m); return;
     case WM_SETTEXT: WMEnableOrSetText(m); return;
+    case WM_SETICON: WMSetIcon(m); return;
     case WM_PAINT: WMPaint(m); return;
     case WM_ERASEBKGND: WMEraseBkgnd(m); return;
     case WM_SHOWWINDOW: WMShowWindow(m); return;
@@ -399,6 +432,23 @@ void TacDialogWnd::WMEnableOrSetText(TMessage& m)
     if (!IsWindowVisible(CtrlHandle))
         return;
     SkinData->BackgroundChanged = true;
+    if (FBorderForm)
+        UpdateBorderWindow();
+    else
+        SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+}
+
+// A dialog sets its icon in WM_INITDIALOG, after the frame was prepared; the title follows
+// every change.
+void TacDialogWnd::WMSetIcon(TMessage& m)
+{
+    CallPrev(m);
+    if (Destroyed || !IsWindow(CtrlHandle))
+        return;
+    TakeIcon();
+    SkinData->BackgroundChanged = true;
+    if (!IsWindowVisible(CtrlHandle))
+        return;
     if (FBorderForm)
         UpdateBorderWindow();
     else
@@ -498,7 +548,8 @@ void TacDialogWnd::WMNCHitTest(TMessage& m)
             (p.X < 2 || p.Y < 2 || p.X > wr.right - wr.left - 4 || p.Y > wr.bottom - wr.top - 4)) {
             m.Result = HTTRANSPARENT;
         } else {
-            CallPrev(m);
+            // The skinned scroll bars answer for themselves.
+            TacScrollWnd::AdapterWndProc(m);
         }
         SetHotButton(0, true);
         return;
@@ -522,8 +573,10 @@ int TacDialogWnd::TitleHitTest(TPoint p)
     if (CaptionHeight(true) == 0 || p.Y < t || p.Y > t + buttonHeight)
         return -2;
     const int border = FormBorderWidth(true);
+    // Without a system menu the icon's place is caption, as the platform has it: no menu opens
+    // there and a double-click does not close.
     if (p.X >= border && p.X <= border + GetSystemMetrics(SM_CXSMICON))
-        return HTSYSMENU;
+        return HasSysMenu() ? HTSYSMENU : HTCAPTION;
     const bool iconic = IsIconic(CtrlHandle) != FALSE;
     const bool hasMin = HasMinBox() || iconic;
     const TitleButtonRec* shown[4]{};
@@ -562,11 +615,30 @@ void TacDialogWnd::WMNCActivate(TMessage& m)
         return;
     }
     // The platform paints its own caption here; no drawing of it may reach the screen.
-    SendMessageW(CtrlHandle, WM_SETREDRAW, FALSE, 0);
+    const HWND wnd = CtrlHandle;
+    QuietActivation call{wnd, GetWindowLongPtrW(wnd, DWLP_DLGPROC), false, gQuietActivations};
+    SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    if (call.DialogProc) {
+        gQuietActivations = &call;
+        SetWindowLongPtrW(wnd, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&ShownDialogProc));
+    }
     CallPrev(m);
+    gQuietActivations = call.Outer;
+    if (call.DialogProc && IsWindow(wnd) &&
+        GetWindowLongPtrW(wnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&ShownDialogProc))
+        SetWindowLongPtrW(wnd, DWLP_DLGPROC, call.DialogProc);
+    if (!IsWindow(wnd))
+        return;
+    // A dialog that hid itself stays hidden: redraw on would show it again. One whose skin went
+    // meanwhile gets its redraw back all the same.
+    if (!call.Hidden)
+        SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    if (Destroyed)
+        return;
     FormActive = m.WParam != 0;
-    SendMessageW(CtrlHandle, WM_SETREDRAW, TRUE, 0);
     SkinData->BackgroundChanged = true;
+    if (call.Hidden)
+        return;
     // The children too: their skinned looks follow the dialog's activation.
     RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     UpdateBorderWindow();
@@ -632,7 +704,8 @@ void TacDialogWnd::WMNCLButtonDown(TMessage& m)
             SetFocus(CtrlHandle);
         return;
     }
-    CallPrev(m);
+    // A press on a scroll bar is the scroll-bar engine's.
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 bool TacDialogWnd::ReleaseTitleButton(TMessage& m)
@@ -681,8 +754,9 @@ void TacDialogWnd::WMNCButtonUp(TMessage& m)
     const bool forButton = TitlePressStarted && ButtonOf(static_cast<int>(m.WParam)) &&
                            static_cast<int>(m.WParam) == HotCode;
     TitlePressStarted = false;
+    // A release that ends a press on a scroll bar is the scroll-bar engine's.
     if (!forButton || !ReleaseTitleButton(m))
-        CallPrev(m);
+        TacScrollWnd::AdapterWndProc(m);
     if (!Destroyed)
         SetHotButton(0, true);
     m.WParam = 0;
@@ -700,7 +774,7 @@ void TacDialogWnd::WMNCLButtonDblClk(TMessage& m)
             SysMenu->UpdateItems();
         return;
     case HTSYSMENU: SendMessageW(CtrlHandle, WM_SYSCOMMAND, SC_CLOSE, 0); return;
-    default: CallPrev(m); return;
+    default: TacScrollWnd::AdapterWndProc(m); return;
     }
 }
 
@@ -708,7 +782,7 @@ void TacDialogWnd::WMNCRButtonDown(TMessage& m)
 {
     if (m.WParam == HTCAPTION || m.WParam == HTSYSMENU)
         return;
-    CallPrev(m);
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 void TacDialogWnd::WMNCRButtonUp(TMessage& m)
@@ -719,14 +793,15 @@ void TacDialogWnd::WMNCRButtonUp(TMessage& m)
         ShowSysMenu(p.X, p.Y);
         return;
     }
-    CallPrev(m);
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 void TacDialogWnd::WMMouseMove(TMessage& m)
 {
     if (IsWindowEnabled(CtrlHandle) && SkinData->SkinManager())
         SkinData->SkinManager()->SetActiveControl(nullptr);
-    CallPrev(m);
+    // A slider dragged on a scroll bar follows the mouse.
+    TacScrollWnd::AdapterWndProc(m);
 }
 
 void TacDialogWnd::WMMouseLeave(TMessage& m)
@@ -772,7 +847,7 @@ void TacDialogWnd::AdaptAndPass(TMessage& m)
     AdaptNewChildren();
     CallPrev(m);
     if (m.Msg == DM_REPOSITION_CHILDREN && IsWindow(CtrlHandle))
-        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
 }
 
 void TacDialogWnd::WMVisibleChanged(TMessage& m)

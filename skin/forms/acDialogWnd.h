@@ -141,6 +141,8 @@ public:
 
     // ---- frame preparation, geometry and painting (DialogFrame.cpp)
     void PrepareFrame();
+    // IconHandle and IconBmp from the window's icon (small, else big); none when it has none.
+    void TakeIcon();
     void LoadTitleButtons();
     // The caption font from the system's non-client metrics.
     void MakeCaptionFont();
@@ -184,6 +186,7 @@ private:
     void WMSize(TMessage& m);
     void WMKillFocus(TMessage& m);
     void WMEnableOrSetText(TMessage& m);
+    void WMSetIcon(TMessage& m);
     void WMPaint(TMessage& m);
     void WMShowWindow(TMessage& m);
     void WMDrawItem(TMessage& m);
@@ -228,6 +231,7 @@ private:
     void RebuildRgnPieces();
     bool WMNCPaint(TMessage& m);
     void WMEraseBkgnd(TMessage& m);
+    TRect InsideFrame() const;
     void CopyFrameTo(HDC dc);
 
     std::unique_ptr<TacBorderForm> FBorderForm;

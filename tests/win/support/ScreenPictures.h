@@ -32,4 +32,19 @@ inline TColor ScreenPixel(HWND wnd, int x, int y)
     return c;
 }
 
+// The window's place as the screen shows it, read from the screen rather than through the
+// window's own DC, which a right-to-left window mirrors. Wine brings a window's picture to the
+// screen from the message loop: let it run first.
+inline std::unique_ptr<TBitmap> ScreenPlacePicture(HWND wnd)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    auto picture = NewBitmap24(r.right - r.left, r.bottom - r.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(picture->Canvas().Handle(), 0, 0, picture->Width(), picture->Height(), screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    return picture;
+}
+
 } // namespace ks::test

@@ -7,6 +7,7 @@
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "win/skin/adapters/TabBarSkinFixture.h"
+#include "win/support/SheetPng.h"
 #include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +20,9 @@ using namespace ks::test;
 
 class TabAdapterTest : public TabBarFixture {
 protected:
-    HWND Tabs(DWORD style, int count, int selected, TRect r = {10, 10, 250, 160})
+    HWND Tabs(DWORD style, int count, int selected, TRect r = {10, 10, 250, 160}, DWORD exStyle = 0)
     {
-        HWND wnd = Child(WC_TABCONTROLW, style, L"", r);
+        HWND wnd = Child(WC_TABCONTROLW, style, L"", r, exStyle);
         SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
         for (int i = 0; i < count; ++i) {
             std::wstring text = L"Tab " + std::to_wstring(i);
@@ -261,6 +262,51 @@ TEST_F(TabAdapterTest, TabsOnTopStopWhereThePageAreaStarts)
     EXPECT_EQ(At(*p, tab.Left + 1, page.Top - 2), BorderCells[2]) << "the tab above it stays";
     a->Free();
     DestroyWindow(wnd);
+}
+
+// A right-to-left control lays its tabs out from its right edge: each tab shows there, and reads
+// as the same tab of a left-to-right control.
+TEST_F(TabAdapterTest, ARightToLeftControlShowsEachTabAtItsPlaceReadingAsWritten)
+{
+    const int width = 190;
+    HWND ltr = Tabs(0, 3, 1, {10, 10, 10 + width, 130});
+    HWND rtl = Tabs(0, 3, 1, {215, 10, 215 + width, 130}, WS_EX_LAYOUTRTL);
+    auto* a = Adapt(ltr);
+    auto* b = Adapt(rtl);
+    for (HWND wnd : {ltr, rtl})
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    // Wine puts a window's pictures on the screen from its message loop.
+    for (int i = 0; i < 10; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    auto left = ScreenPlacePicture(ltr);
+    auto right = ScreenPlacePicture(rtl);
+    WriteSheetPng(*ScreenPlacePicture(Parent), std::string(KS_BUILD_DIR) + "/tabs-left-and-right-to-left.png");
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const TRect r = a->TabRect(i, i == 1);
+        ASSERT_EQ(r, b->TabRect(i, i == 1)) << "both controls lay their tabs out alike";
+        // The caption inside the tab's frame, at the mirrored place on the right-to-left control.
+        // Wine places a picture copied with its orientation kept one pixel left of its place.
+        int text = 0;
+        int differing[2] = {0, 0};
+        for (int shift : {0, 1})
+            for (int y = r.Top + 3; y < std::min(r.Bottom - 3, a->PageRect().Top); ++y)
+                for (int x = r.Left + 3; x < r.Right - 3; ++x) {
+                    const TColor c = At(*left, x, y);
+                    text += shift == 0 && (c == clWhite || c == 0x00FFFF);
+                    differing[shift] += c != At(*right, width - r.Right + x - r.Left - shift, y);
+                }
+        EXPECT_GT(text, 0) << "the caption shows";
+        EXPECT_EQ(std::min(differing[0], differing[1]), 0);
+    }
+    a->Free();
+    b->Free();
+    DestroyWindow(ltr);
+    DestroyWindow(rtl);
 }
 
 int gNcPaints = 0;
