@@ -3,23 +3,12 @@
 #include "vcl/Controls.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
+#include "win/support/MirroredForm.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-class TMirroredForm : public TForm {
-public:
-    using TForm::TForm;
-
-protected:
-    void CreateParams(TCreateParams& params) override
-    {
-        TForm::CreateParams(params);
-        params.ExStyle |= WS_EX_LAYOUTRTL;
-    }
-};
 
 // Red in its left half, blue in its right half, drawn straight onto its canvas; remembers where
 // the last press was.
@@ -43,7 +32,7 @@ using MirroredWindowlessTest = VclFixture;
 
 TEST_F(MirroredWindowlessTest, AWindowlessControlReadsLeftToRightWhereItShowsAndHearsTheMouseThere)
 {
-    auto* form = CreateNew<TMirroredForm>(nullptr);
+    auto* form = CreateNew<ks::test::TMirroredForm>(nullptr);
     form->SetBounds(60, 60, 240, 120);
     auto* probe = Create<TProbe>(form);
     probe->SetBounds(10, 20, 40, 20);

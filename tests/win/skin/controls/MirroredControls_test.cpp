@@ -8,6 +8,7 @@
 #include "skin/controls/sLabel.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/MirroredForm.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -21,18 +22,6 @@ using namespace ks::test;
 
 UINT_PTR WINAPI NoSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) { return id; }
 BOOL WINAPI NoKillTimer(HWND, UINT_PTR) { return TRUE; }
-
-class TMirroredForm : public TForm {
-public:
-    using TForm::TForm;
-
-protected:
-    void CreateParams(TCreateParams& params) override
-    {
-        TForm::CreateParams(params);
-        params.ExStyle |= WS_EX_LAYOUTRTL;
-    }
-};
 
 // The screen's pixels in r.
 std::unique_ptr<TBitmap> Screen(const RECT& r)
