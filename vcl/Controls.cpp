@@ -871,13 +871,18 @@ void TControlCanvas::CreateHandle()
         throw EOutOfResources("Out of system resources");
     FWindow = wnd;
     FWindowDC = dc;
+    const DWORD layout = GetLayout(dc);
+    const bool mirrored = layout != GDI_ERROR && (layout & LAYOUT_RTL);
     if (windowless) {
         // In a mirrored parent the control's own drawing reads left to right where it shows, as
         // in its parent's paint.
-        if (const DWORD layout = GetLayout(dc); layout != GDI_ERROR && (layout & LAYOUT_RTL))
+        if (mirrored)
             SetLayout(dc, layout & ~LAYOUT_RTL);
         SetViewportOrgEx(dc, ks::ShownLeft(FControl), FControl.Top(), nullptr);
         IntersectClipRect(dc, 0, 0, FControl.Width(), FControl.Height());
+    } else if (mirrored) {
+        // As every window DC the library takes (ks::WindowDC): pictures are copied unflipped.
+        SetLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
     }
     SetHandle(dc);
 }
