@@ -228,6 +228,22 @@ void ks::SetMouseControl(TControl* control)
         control->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(control));
 }
 
+bool ks::IsMirrored(HWND wnd) noexcept
+{
+    return wnd && (GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+}
+
+int ks::ShownLeft(const TControl& control)
+{
+    const TWinControl* parent = control.Parent();
+    const HWND wnd = parent ? parent->HandleIfAllocated() : nullptr;
+    if (!IsMirrored(wnd))
+        return control.Left();
+    RECT client{};
+    GetClientRect(wnd, &client);
+    return client.right - control.Left() - control.Width();
+}
+
 TControl* ks::CaptureControl() noexcept
 {
     return gCaptureControl;
@@ -855,9 +871,18 @@ void TControlCanvas::CreateHandle()
         throw EOutOfResources("Out of system resources");
     FWindow = wnd;
     FWindowDC = dc;
+    const DWORD layout = GetLayout(dc);
+    const bool mirrored = layout != GDI_ERROR && (layout & LAYOUT_RTL);
     if (windowless) {
-        SetViewportOrgEx(dc, FControl.Left(), FControl.Top(), nullptr);
+        // In a mirrored parent the control's own drawing reads left to right where it shows, as
+        // in its parent's paint.
+        if (mirrored)
+            SetLayout(dc, layout & ~LAYOUT_RTL);
+        SetViewportOrgEx(dc, ks::ShownLeft(FControl), FControl.Top(), nullptr);
         IntersectClipRect(dc, 0, 0, FControl.Width(), FControl.Height());
+    } else if (mirrored) {
+        // As every window DC the library takes (ks::WindowDC): pictures are copied unflipped.
+        SetLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
     }
     SetHandle(dc);
 }

@@ -407,6 +407,12 @@ void SetMouseControl(TControl* control);
 TControl* CaptureControl() noexcept;
 // The system cursor for a cursor identifier (the arrow for unknown ones).
 HCURSOR CursorHandle(TCursor cursor) noexcept;
+// A window laid out right to left (WS_EX_LAYOUTRTL) shows its windowless controls at mirrored
+// places, each picture reading left to right there (ks::PlacedDC). True for such a window.
+bool IsMirrored(HWND wnd) noexcept;
+// Where control shows in its parent's client: its Left, or in a mirrored parent its Left
+// counted from the client's right edge.
+int ShownLeft(const TControl& control);
 } // namespace ks
 
 // ---------------------------------------------------------------------------------------------

@@ -129,8 +129,8 @@ private:
     HDC FDC = nullptr;
 };
 
-// A DC from GetDC (nullptr: the screen), or from GetWindowDC for the whole window with its
-// frame, ended with ReleaseDC.
+// A DC from GetDC (nullptr: the screen), or GetWindowDC for the whole window, ended with
+// ReleaseDC; a mirrored one keeps bitmap orientation (see OrientationPreservedDC below).
 class WindowDC {
 public:
     enum Area { Client, WholeWindow };
@@ -147,7 +147,7 @@ private:
     HDC FDC;
 };
 
-// BeginPaint ... EndPaint for one WM_PAINT.
+// BeginPaint ... EndPaint for one WM_PAINT; a mirrored DC keeps bitmap orientation as above.
 class PaintDC {
 public:
     explicit PaintDC(HWND wnd) noexcept;
@@ -246,6 +246,33 @@ public:
 
 private:
     HDC FDC;
+    DWORD FLayout;
+};
+
+// Moves the origin of dc to where the logical rectangle r shows on the screen, so that a picture
+// drawn from (0, 0) lands on r; in a mirrored DC the mirroring is dropped first, so the picture
+// (fills and text as well as copies) reads left to right at r's mirrored place. Returns the
+// layout dc had. For windowless controls, whose place their mirrored parent lays out and whose
+// own drawing does not mirror.
+DWORD PlaceUnmirrored(HDC dc, const RECT& r) noexcept;
+
+// PlaceUnmirrored for a scope: the DC's state and layout come back at the end.
+class PlacedDC {
+public:
+    PlacedDC(HDC dc, const RECT& r) noexcept : FDC(dc), FState(SaveDC(dc)), FLayout(PlaceUnmirrored(dc, r)) {}
+    PlacedDC(const PlacedDC&) = delete;
+    PlacedDC& operator=(const PlacedDC&) = delete;
+    ~PlacedDC()
+    {
+        if (FLayout != GDI_ERROR)
+            SetLayout(FDC, FLayout);
+        if (FState != 0)
+            RestoreDC(FDC, FState);
+    }
+
+private:
+    HDC FDC;
+    int FState;
     DWORD FLayout;
 };
 

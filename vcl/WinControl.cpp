@@ -723,8 +723,7 @@ void TWinControl::PaintControls(HDC dc, TControl* first)
         RECT r{c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height()};
         if (!RectVisible(dc, &r))
             continue;
-        ks::SavedDC saved(dc);
-        OffsetWindowOrgEx(dc, -c->Left(), -c->Top(), nullptr);
+        ks::PlacedDC placed(dc, r);
         IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
         const bool copy = FControlState.Contains(csPaintCopy);
         if (copy)
@@ -745,6 +744,8 @@ void TWinControl::PaintHandler(TWMPaint& m)
     }
     if (!dc)
         return;
+    // A mirrored DC handed in (WM_PRINTCLIENT, PaintTo) copies pictures as the window's own.
+    ks::OrientationPreservedDC kept(dc);
     {
         ks::SavedDC saved(dc);
         PaintWindow(dc);

@@ -198,7 +198,12 @@ bool TWinControl::RouteControlMouse(TMessage& m)
     }
     if (!target)
         return false;
-    m.Result = target->Perform(m.Msg, m.WParam, TWMMouse::MakePos(mouse.XPos() - target->Left(), mouse.YPos() - target->Top()));
+    int x = mouse.XPos() - target->Left();
+    // A mirrored window shows its windowless controls' pictures unflipped (ks::PlacedDC): the
+    // control hears x as its picture has it, from the left edge the screen shows.
+    if (ks::IsMirrored(FHandle))
+        x = target->Width() - 1 - x;
+    m.Result = target->Perform(m.Msg, m.WParam, TWMMouse::MakePos(x, mouse.YPos() - target->Top()));
     return true;
 }
 

@@ -17,10 +17,13 @@ TargetDC::TargetDC(HWND wnd, HDC given, bool window) noexcept
 {
     if (FTaken)
         FDC = window ? GetWindowDC(wnd) : GetDC(wnd);
+    if (FTaken && FDC)
+        FKept.emplace(FDC);
 }
 
 TargetDC::~TargetDC()
 {
+    FKept.reset();
     if (FTaken && FDC)
         ReleaseDC(FWnd, FDC);
 }

@@ -7,8 +7,11 @@
 #include "skin/adapters/acSBUtils.h"
 #include "skin/core/sConst.h"
 #include "vcl/Bitmap.h"
+#include "vcl/GdiHandles.h"
 #include "vcl/Graphics.h"
 #include "vcl/Win.h"
+
+#include <optional>
 
 class TsCommonData;
 class TsSkinManager;
@@ -29,6 +32,8 @@ private:
     HWND FWnd;
     HDC FDC;
     bool FTaken;
+    // A taken DC of a mirrored window copies the engine's pictures unflipped, as ks::WindowDC.
+    std::optional<ks::OrientationPreservedDC> FKept;
 };
 
 // The canvas takes the owner control's font, else the font the window answers to WM_GETFONT,

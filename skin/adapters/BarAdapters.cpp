@@ -128,8 +128,10 @@ void TacToolBarWnd::AdapterWndProc(TMessage& m)
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(CtrlHandle, &ps);
         SkinData->SetUpdating(AskWndBool(GetParent(CtrlHandle), SKC_IS_UPDATING) || SkinData->UpdateLock);
-        if (!SkinData->UpdateLock)
+        if (!SkinData->UpdateLock) {
+            ks::OrientationPreservedDC kept(dc);
             Paint(dc);
+        }
         EndPaint(CtrlHandle, &ps);
         m.Result = 0;
         return;
@@ -343,6 +345,7 @@ void TacToolBarVCLWnd::RepaintButton(TToolButton* button)
         return;
     {
         ks::SavedDC saved(dc);
+        ks::OrientationPreservedDC kept(dc);
         const int b = FrameWidth();
         SetWindowOrgEx(dc, -b, -b, nullptr);
         TCanvas& canvas = FToolBar->Canvas();

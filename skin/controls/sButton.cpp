@@ -278,6 +278,8 @@ void TsButton::PaintTo(HDC dc)
     if (!cache)
         return;
     HDC src = cache->Canvas().Handle();
+    // The whole window shows the picture: in a mirrored window it reads left to right.
+    ks::UnmirroredDC unmirrored(dc);
     TsSkinManager* manager = FSkinData->SkinManager();
     const bool masked = manager && manager->MaskIndexValid(FSkinData->BorderIndex);
     if (masked) {

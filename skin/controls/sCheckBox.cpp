@@ -476,6 +476,8 @@ void TsCheckBox::PaintToDC(HDC dc)
     TBitmap* cache = FPaintedLook.CacheFor(*this, LookNow(), 0);
     if (!cache)
         return;
+    // The whole window shows the picture: in a mirrored window it reads left to right.
+    ks::UnmirroredDC unmirrored(dc);
     BitBlt(dc, 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
 }
 

@@ -154,6 +154,8 @@ void TsEdit::PaintBorder()
         return;
     ks::WindowDC dc(Handle(), ks::WindowDC::WholeWindow);
     const int saved = SaveDC(dc.get());
+    // The frame's picture reads left to right in a mirrored window too.
+    ks::UnmirroredDC unmirrored(dc.get());
     CompareLook();
     if (FSkinData->BackgroundChanged)
         PrepareCache();
@@ -205,6 +207,7 @@ void TsEdit::PaintDisabledFromCache(HDC dc)
     if (!cache || cache->Empty())
         return;
     const int saved = SaveDC(dc);
+    ks::UnmirroredDC unmirrored(dc);
     BitBlt(dc, 0, 0, Width(), Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
     RestoreDC(dc, saved);
 }

@@ -306,6 +306,8 @@ void StepFade(TsFadeTimer& timer)
         IsWindow(wnd)) {
         ks::WindowDC dc(wnd);
         const int saved = SaveDC(dc.get());
+        // The frame covers the whole window: in a mirrored one it reads left to right.
+        ks::UnmirroredDC unmirrored(dc.get());
         BitBlt(dc.get(), 0, 0, frame->Width(), frame->Height(), frame->Canvas().Handle(), 0, 0, SRCCOPY);
         RestoreDC(dc.get(), saved);
     }

@@ -12,6 +12,7 @@
 #include "skin/core/sVclUtils.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
+#include "vcl/GdiHandles.h"
 #include "vcl/Graphics.h"
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
@@ -738,7 +739,12 @@ CacheInfo TsCommonData::QueryBackgroundInfo() const
     if (IsSkinActive() && OwnerControl && OwnerControl->Parent()) {
         BackgroundInfo info;
         QueryParentBackground(info, OwnerControl->Parent(), false);
-        return CacheInfoFromBackground(info);
+        CacheInfo ci = CacheInfoFromBackground(info);
+        // Painters read the parent's picture at their Left: a mirrored parent shows its picture
+        // unflipped and the control elsewhere.
+        if (ci.Bmp)
+            ci.X += ks::ShownLeft(*OwnerControl) - OwnerControl->Left();
+        return ci;
     }
     return {nullptr, 0, 0, QueryBackgroundColor(false, nullptr), false};
 }
@@ -777,8 +783,10 @@ void CopyCacheAround(TsCommonData& skinData, TPoint source, bool updateFrame, HD
     ks::SavedDC saved(dc);
     IntersectClipRect(dc, target.Left, target.Top, target.Right, target.Bottom);
     exclude();
-    BitBlt(dc, target.Left, target.Top, target.Width(), target.Height(), skinData.CacheBitmap->Canvas().Handle(),
-           source.X, source.Y, SRCCOPY);
+    // Where target shows, left to right also in a mirrored window (the exclusions stay put).
+    ks::PlacedDC placed(dc, {target.Left, target.Top, target.Right, target.Bottom});
+    BitBlt(dc, 0, 0, target.Width(), target.Height(), skinData.CacheBitmap->Canvas().Handle(), source.X, source.Y,
+           SRCCOPY);
 }
 
 } // namespace

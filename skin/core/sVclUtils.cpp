@@ -127,8 +127,8 @@ void PaintChildBackgrounds(TWinControl& container, int count, HDC target, TPoint
         if (child->ControlStyle().Contains(csOpaque))
             FillRectSolid(memory, at, ControlBackColor(child));
         else if (bg.BackgroundKind == BgKindBitmap && bg.Bmp)
-            BitBlt(memory, at.Left, at.Top, r.Width(), r.Height(), bg.Bmp->Canvas().Handle(), r.Left + bg.Offset.X,
-                   r.Top + bg.Offset.Y, SRCCOPY);
+            BitBlt(memory, at.Left, at.Top, r.Width(), r.Height(), bg.Bmp->Canvas().Handle(),
+                   ks::ShownLeft(*child) + bg.Offset.X, r.Top + bg.Offset.Y, SRCCOPY);
         else
             FillRectSolid(memory, at, bg.Color);
     }
@@ -370,8 +370,8 @@ void PaintGraphicChildren(HDC dc, TWinControl* container, TPoint offset)
         const TRect r = child->BoundsRect();
         if (image->PixelAt(r.Left - origin.X, r.Top - origin.Y) == TransparentKeyColor)
             continue;
-        BitBlt(dc, r.Left + offset.X, r.Top + offset.Y, r.Width(), r.Height(), memory, r.Left - origin.X,
-               r.Top - origin.Y, SRCCOPY);
+        ks::PlacedDC placed(dc, {r.Left + offset.X, r.Top + offset.Y, r.Right + offset.X, r.Bottom + offset.Y});
+        BitBlt(dc, 0, 0, r.Width(), r.Height(), memory, r.Left - origin.X, r.Top - origin.Y, SRCCOPY);
     }
 }
 

@@ -470,6 +470,7 @@ void TsSkinProvider::HandlePaint(TMessage& message)
     if (dc) {
         // Whatever paints through the form's canvas meanwhile lands in this DC.
         ks::SavedDC saved(dc);
+        ks::OrientationPreservedDC kept(dc);
         TCanvas& canvas = Form->Canvas();
         canvas.Lock();
         const HDC previous = canvas.HandleAllocated() ? canvas.Handle() : nullptr;

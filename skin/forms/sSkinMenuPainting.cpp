@@ -264,7 +264,12 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
         BlendBitmapKeyed(*itemBmp, 0, 0, *popupBmp,
                          TRect{behind.X, behind.Y, behind.X + width - 1, behind.Y + rect.Height() - 1}, 0.4,
                          TransparentKeyColor);
-    CopyBitmapTo(dc, rect.Left + extraOffset, rect.Top, *itemBmp);
+    {
+        // The item of a mirrored popup is laid out for its reading order already.
+        const int left = rect.Left + extraOffset;
+        ks::PlacedDC placed(dc, {left, rect.Top, left + itemBmp->Width(), rect.Top + itemBmp->Height()});
+        CopyBitmapTo(dc, 0, 0, *itemBmp);
+    }
 
     // Where the system does not keep what was drawn left of the items, the band goes again.
     if (extraOffset > 0 && item->MenuIndex() == 0 && (!nt || ks::Sys().Win32MajorVersion() >= 6))

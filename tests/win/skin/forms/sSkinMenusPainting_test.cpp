@@ -244,6 +244,27 @@ TEST_F(SkinMenusPainting, RightToLeftMenusMirrorGlyphAndShortCut)
     }
 }
 
+// A popup laid out right to left hands its items a mirrored DC: an item still reads left to
+// right, its glyph first, as the popup lays it out.
+TEST_F(SkinMenusPainting, AMirroredPopupsItemsReadLeftToRight)
+{
+    auto glyph = Filled(16, 16, Get24Of(0x123456));
+    Item(0)->SetBitmap(glyph.get());
+    const auto straight = Paint(Item(0), 0, 20, {});
+    ClearMenuCache();
+    auto mirrored = Filled(straight->Width(), straight->Height(), Get24Of(clWhite));
+    SetLayout(mirrored->Canvas().Handle(), LAYOUT_RTL);
+    Item(0)->AdvancedDrawItem(mirrored->Canvas(), ItemRect, {}, false);
+    SetLayout(mirrored->Canvas().Handle(), 0);
+    GdiFlush();
+    EXPECT_EQ(MenuPixelAt(*mirrored, 10, 10), TColor(0x123456));
+    int differ = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < straight->Width(); ++x)
+            differ += MenuPixelAt(*straight, x, y) != MenuPixelAt(*mirrored, x, y);
+    EXPECT_EQ(differ, 0);
+}
+
 TEST_F(SkinMenusPainting, DividersCaptionItemsAndTheDrawEvent)
 {
     Menus->SetOnDrawItem(TsMenuManagerDrawItemEvent(&Events, &Counter::Drawn));
