@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace {
@@ -32,51 +31,6 @@ void MakeRightToLeft(HWND wnd)
 }
 
 class RightToLeftFrame : public ks::test::FormFrameFixture {};
-
-// The two scopes the painters copy composed pictures through, on a mirrored window's DC: one
-// drops the mirroring (the picture lands at the left, as laid out from the left edge), the other
-// keeps it but copies unflipped (the picture lands at the right and reads left to right).
-TEST_F(RightToLeftFrame, TheDCScopesPlaceAndOrientACopiedPictureAsTheySay)
-{
-    const HWND wnd = Form->Handle();
-    MakeRightToLeft(wnd);
-    Pump();
-    std::unique_ptr<TBitmap> picture = NewBitmap24(20, 10);
-    const RECT left{0, 0, 10, 10}, right{10, 0, 20, 10};
-    FillRect(picture->Canvas().Handle(), &left, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    FillRect(picture->Canvas().Handle(), &right, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const int w = Form->Width();
-    const struct {
-        const char* name;
-        int scope;  // 0 none, 1 unmirrored, 2 orientation preserved
-        int blackAt, whiteAt;
-    } cases[] = {
-        {"the mirrored DC flips the picture at the right", 0, w - 1, w - 11},
-        {"unmirrored: at the left, as laid out", 1, 0, 10},
-        {"orientation preserved: at the right, reading left to right", 2, w - 20, w - 10},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-        Pump();
-        {
-            ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
-            ASSERT_TRUE(GetLayout(dc.get()) & LAYOUT_RTL);
-            std::optional<ks::UnmirroredDC> unmirrored;
-            std::optional<ks::OrientationPreservedDC> preserved;
-            if (c.scope == 1)
-                unmirrored.emplace(dc.get());
-            if (c.scope == 2)
-                preserved.emplace(dc.get());
-            BitBlt(dc.get(), 0, 0, 20, 10, picture->Canvas().Handle(), 0, 0, SRCCOPY);
-            GdiFlush();
-        }
-        // Wine shows a window's drawing on the screen when its messages are next taken.
-        Pump();
-        EXPECT_EQ(DesktopPixel(wnd, c.blackAt, 5), RGB(0, 0, 0));
-        EXPECT_EQ(DesktopPixel(wnd, c.whiteAt, 5), RGB(255, 255, 255));
-    }
-}
 
 // The title band on the screen is the frame image as laid out, title buttons at the right and the
 // icon at the left, and the hit test answers the close button and the icon where they show.
