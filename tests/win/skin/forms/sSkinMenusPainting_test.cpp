@@ -343,8 +343,9 @@ bool HasFont(const wchar_t* name)
 
 TEST_F(SkinMenusPainting, TheSystemMenuShowsSymbolsOnlyForWindowCommands)
 {
-    // Without a symbol font the close item shows no letter in place of its symbol.
-    const bool symbols = HasFont(L"Webdings") || HasFont(L"Marlett");
+    // The Wine session provides Marlett (tools/wine-session); without a symbol font nothing
+    // here could tell a symbol from a missing one.
+    ASSERT_TRUE(HasFont(L"Webdings") || HasFont(L"Marlett")) << "no symbol font for the window commands";
     Popup->SetName("SysMenu");
     Item(0)->SetTag(SC_CLOSE);
     Item(2)->SetTag(12345);
@@ -356,7 +357,7 @@ TEST_F(SkinMenusPainting, TheSystemMenuShowsSymbolsOnlyForWindowCommands)
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 20; ++x)
                 ink += MenuPixelAt(*bmp, x, y) != ItemColor;
-        EXPECT_EQ(ink > 0, symbols && item->Tag() == SC_CLOSE);
+        EXPECT_EQ(ink > 0, item->Tag() == SC_CLOSE);
     }
 }
 
