@@ -205,6 +205,9 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     if (!wnd)
         RequestPopupLookup(*item);
 
+    // Dividers and caption items end columns too; the gap below them is the popup's as well.
+    if (popupBmp)
+        CopyColumnGaps(*item, *canvas, *popupBmp, rect, offset);
     switch (MenuItemTypeOf(*item)) {
     case smDivider:
         CurrentItemType = smDivider;
@@ -218,7 +221,6 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     }
     if (!popupBmp)
         return;
-    CopyColumnGaps(*item, *canvas, *popupBmp, rect, offset);
 
     // An item narrower than the extra line has nothing of its own to show.
     const int width = rect.Width() - extraOffset;
@@ -322,12 +324,13 @@ void TsSkinableMenus::CopyColumnGaps(TMenuItem& item, TCanvas& canvas, TBitmap& 
 {
     const HDC dc = canvas.Handle();
     const HDC src = popupBmp.Canvas().Handle();
-    const int bottom = popupBmp.Height() - 6;
+    // The client area's bottom: the bitmap covers the window, frame included.
+    const int bottom = popupBmp.Height() - 2 * offset;
     const TMenuItem* next = NextVisible(item);
     if ((next && next->Break() != mbNone) || (!next && r.Bottom < bottom))
         BitBlt(dc, r.Left, r.Bottom, r.Width(), bottom - r.Bottom, src, r.Left + offset, r.Bottom + offset, SRCCOPY);
     if (item.Break() != mbNone)
-        BitBlt(dc, r.Left - 4, r.Top, 4, bottom, src, r.Left - 1, r.Top + offset, SRCCOPY);
+        BitBlt(dc, r.Left - 4, r.Top, 4, bottom - r.Top, src, r.Left - 4 + offset, r.Top + offset, SRCCOPY);
 }
 
 void TsSkinableMenus::PaintItemGlyph(TMenuItem& item, TBitmap& itemBmp, TOwnerDrawState state, bool rtl,

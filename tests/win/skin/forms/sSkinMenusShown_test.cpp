@@ -292,6 +292,42 @@ TEST_F(SkinMenusShown, TheSkinMayChangeOrGoWhileAPopupIsShown)
     EXPECT_FALSE(Item(0)->OnAdvancedDrawItem()) << "no handler of the freed engine is left";
 }
 
+// Three columns of different heights: the second ends in a divider, the third in a caption
+// item. Below each shorter column the popup's own background shows, down to its frame, whatever
+// the offset of the popup's client area in its window (3 on Windows, 0 under Wine). The popup is
+// written to skinned-popup-columns.png in the build folder.
+TEST_F(SkinMenusShown, ColumnsEndingInADividerOrACaptionShowThePopupBelowThem)
+{
+    for (const wchar_t* caption : {L"Three", L"Four", L"Five", L"Six"})
+        Add(Popup->Items(), caption);
+    Add(Popup->Items(), L"Two")->SetBreak(mbBarBreak);
+    Add(Popup->Items(), L"-");
+    Add(Popup->Items(), L"Last")->SetBreak(mbBarBreak);
+    Add(Popup->Items(), L"-Tools-");
+    std::unique_ptr<TBitmap> shot;
+    TRect divider;
+    TRect caption;
+    Show([&](int tick) {
+        const std::vector<HWND> popups = ShownPopupMenus();
+        if (tick == 5 && !popups.empty()) {
+            shot = ScreenPicture(popups[0]);
+            divider = ItemRectIn(popups[0], Popup->Items(), 8);
+            caption = ItemRectIn(popups[0], Popup->Items(), 10);
+            EndMenu();
+        }
+    });
+    ASSERT_NE(shot, nullptr);
+    WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-popup-columns.png");
+    // The skin's frame is 4 pixels wide; just inside it lies the popup's background.
+    const int inside = shot->Height() - 5;
+    for (const auto& [name, r] : {std::pair{"under the divider", divider}, std::pair{"under the caption", caption}}) {
+        SCOPED_TRACE(name);
+        const int x = (r.Left + r.Right) / 2;
+        EXPECT_EQ(MenuPixelAt(*shot, x, r.Bottom + 2), MainMenuColor);
+        EXPECT_EQ(MenuPixelAt(*shot, x, inside), MainMenuColor);
+    }
+}
+
 TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
 {
     TMenuItem* parent = Item(0);
