@@ -6,6 +6,7 @@
 
 #include "skin/core/SectionPainting.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/SystemMenu.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -434,6 +436,155 @@ TEST_F(SkinMenusShown, AFormsMenuLineIsChosenFromByKeyboardAndByMouse)
 
     provider->Free();
     form->Free();
+    Pump();
+}
+
+// Items added to a form's menu bar while it is shown (from an item's click, as an application
+// does) are drawn by the skin, and the frame takes as many menu rows as the system laid the bar
+// out in: here the first item is wider than the line and takes a row of its own. The form is
+// written to skinned-menu-bar-grown.png in the build folder.
+TEST_F(SkinMenusShown, AMenuBarGrownAtRunTimeIsSkinnedInTheSystemsRows)
+{
+    InitializeSkinProviderUnit();
+    Manager->SetSkinningRules({srStdDialogs, srThirdParty});
+    TForm* form = FormUnderTerminalSkin();
+    form->SetCaption(L"Grown");
+    auto* bar = Create<TMainMenu>(form);
+    const auto add = [&](const std::wstring& caption) {
+        auto* item = Create<TMenuItem>(form);
+        item->SetCaption(caption);
+        bar->Items()->Add(item);
+        return item;
+    };
+    add(L"&File");
+    form->SetMenu(bar);
+    auto* provider = Create<TsSkinProvider>(form);
+    form->Show();
+    Pump();
+    ASSERT_EQ(provider->MenuLineCount(), 1);
+
+    std::vector<TMenuItem*> added{add(L"&Edit"), add(L"&View"), add(L"&Tools"), add(L"&Window"), add(L"&Help")};
+    auto* wide = Create<TMenuItem>(form);
+    wide->SetCaption(std::wstring(300, L'W'));
+    bar->Items()->Insert(0, wide);
+    added.push_back(wide);
+    Pump();
+    for (TMenuItem* item : added) {
+        SCOPED_TRACE(item->MenuIndex());
+        EXPECT_TRUE(static_cast<bool>(item->OnAdvancedDrawItem())) << "the new item is drawn by the skin";
+    }
+    const HWND wnd = form->Handle();
+    std::vector<LONG> tops;
+    for (int i = 0; i < bar->Items()->Count(); ++i) {
+        RECT r{};
+        ASSERT_TRUE(GetMenuItemRect(wnd, bar->Handle(), static_cast<UINT>(i), &r));
+        if (std::find(tops.begin(), tops.end(), r.top) == tops.end())
+            tops.push_back(r.top);
+    }
+    ASSERT_GT(tops.size(), 1u) << "the system wrapped the bar";
+    EXPECT_EQ(provider->MenuLineCount(), static_cast<int>(tops.size()));
+
+    auto shot = ScreenPicture(wnd);
+    WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-menu-bar-grown.png");
+    provider->Free();
+    form->Free();
+    Pump();
+}
+
+// A skin whose name holds "&" shows the character in the system menu's skin list, not an
+// accelerator, and choosing it loads that skin.
+TEST_F(SkinMenusShown, ASkinNameWithAnAmpersandIsShownAndChosenAsItIs)
+{
+    InitializeSkinProviderUnit();
+    Dir.Write(L"R&B.asz", MenuSkinArchive());
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(nullptr);
+    auto* provider = Create<TsSkinProvider>(form);
+    provider->SetMakeSkinMenu(true);
+    form->Show();
+    Pump();
+    provider->SetUpForm();
+    ASSERT_NE(provider->SystemMenu, nullptr);
+    provider->SystemMenu->MakeSkinItems();
+    TMenuItem* chosen = nullptr;
+    TMenuItem* list = provider->SystemMenu->Items()->Items(0);
+    for (int i = 0; i < list->Count(); ++i)
+        if (StripHotkey(list->Items(i)->Caption()) == L"R&B")
+            chosen = list->Items(i);
+    ASSERT_NE(chosen, nullptr) << "the name's own character is no accelerator mark";
+    EXPECT_EQ(chosen->Caption(), L"R&&B");
+    chosen->Click();
+    EXPECT_EQ(Manager->SkinName(), L"R&B");
+    EXPECT_TRUE(Manager->Active());
+    EXPECT_TRUE(Manager->SkinData.SkinActive);
+    provider->Free();
+    form->Free();
+    Pump();
+}
+
+// A form's skinned system menu, with the window commands' symbols beside their items, written
+// to skinned-system-menu.png in the build folder.
+TEST_F(SkinMenusShown, SheetOfTheSkinnedSystemMenu)
+{
+    InitializeSkinProviderUnit();
+    TForm* form = FormUnderTerminalSkin();
+    form->SetCaption(L"System menu");
+    form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
+    auto* provider = Create<TsSkinProvider>(form);
+    form->Show();
+    Pump();
+    std::unique_ptr<TBitmap> shot;
+    LoopDriver::Ticks = 0;
+    LoopDriver::Step = [&](int tick) {
+        const std::vector<HWND> popups = ShownPopupMenus();
+        if (tick == 5 && !popups.empty()) {
+            shot = ScreenPicture(popups[0]);
+            EndMenu();
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+    SetForegroundWindow(form->Handle());
+    provider->ShowSkinnedSysMenu(100, 100);
+    KillTimer(nullptr, timer);
+    LoopDriver::Step = nullptr;
+    Pump();
+    ASSERT_NE(shot, nullptr);
+    WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-system-menu.png");
+    provider->Free();
+    form->Free();
+    Pump();
+}
+
+// The skin goes while a form's skinned system menu is open; later, with the skin back, the form
+// is released while its system menu is open again: the fixture's handle counts find every
+// brush and font given back once the menus have closed.
+TEST_F(SkinMenusShown, TheSystemMenuOutlivesItsSkinAndItsForm)
+{
+    InitializeSkinProviderUnit();
+    TForm* form = FormUnderTerminalSkin();
+    form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
+    auto* provider = Create<TsSkinProvider>(form);
+    form->Show();
+    Pump();
+    const auto open = [&](std::function<void()> meanwhile) {
+        LoopDriver::Ticks = 0;
+        LoopDriver::Step = [&](int tick) {
+            if (tick == 4)
+                meanwhile();
+            else if (tick == 8)
+                EndMenu();
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+        SetForegroundWindow(form->Handle());
+        provider->ShowSkinnedSysMenu(100, 100);
+        KillTimer(nullptr, timer);
+        LoopDriver::Step = nullptr;
+        Pump();
+    };
+    open([&] { Manager->SetActive(false); });
+    Manager->SetActive(true);
+    Pump();
+    open([&] { form->Release(); });
     Pump();
 }
 
