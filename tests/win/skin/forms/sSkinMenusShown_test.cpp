@@ -118,6 +118,30 @@ protected:
         return form;
     }
 
+    // A shown form under the terminal skin with a provider, offering every window command.
+    TsSkinProvider* SkinnedForm(TForm*& form)
+    {
+        InitializeSkinProviderUnit();
+        form = FormUnderTerminalSkin();
+        form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
+        auto* provider = Create<TsSkinProvider>(form);
+        form->Show();
+        Pump();
+        return provider;
+    }
+    // Opens the provider's skinned system menu until the driver ends it.
+    void OpenSystemMenu(TsSkinProvider& provider, std::function<void(int)> step)
+    {
+        LoopDriver::Ticks = 0;
+        LoopDriver::Step = std::move(step);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+        SetForegroundWindow(provider.Form->Handle());
+        provider.ShowSkinnedSysMenu(100, 100);
+        KillTimer(nullptr, timer);
+        LoopDriver::Step = nullptr;
+        Pump();
+    }
+
     TempFolder Dir;
     TsSkinManager* Manager = nullptr;
     TPopupMenu* Popup = nullptr;
@@ -526,28 +550,16 @@ TEST_F(SkinMenusShown, ASkinNameWithAnAmpersandIsShownAndChosenAsItIs)
 // to skinned-system-menu.png in the build folder.
 TEST_F(SkinMenusShown, SheetOfTheSkinnedSystemMenu)
 {
-    InitializeSkinProviderUnit();
-    TForm* form = FormUnderTerminalSkin();
-    form->SetCaption(L"System menu");
-    form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
-    auto* provider = Create<TsSkinProvider>(form);
-    form->Show();
-    Pump();
+    TForm* form = nullptr;
+    TsSkinProvider* provider = SkinnedForm(form);
     std::unique_ptr<TBitmap> shot;
-    LoopDriver::Ticks = 0;
-    LoopDriver::Step = [&](int tick) {
+    OpenSystemMenu(*provider, [&](int tick) {
         const std::vector<HWND> popups = ShownPopupMenus();
         if (tick == 5 && !popups.empty()) {
             shot = ScreenPicture(popups[0]);
             EndMenu();
         }
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
-    SetForegroundWindow(form->Handle());
-    provider->ShowSkinnedSysMenu(100, 100);
-    KillTimer(nullptr, timer);
-    LoopDriver::Step = nullptr;
-    Pump();
+    });
     ASSERT_NE(shot, nullptr);
     WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-system-menu.png");
     provider->Free();
@@ -560,31 +572,20 @@ TEST_F(SkinMenusShown, SheetOfTheSkinnedSystemMenu)
 // brush and font given back once the menus have closed.
 TEST_F(SkinMenusShown, TheSystemMenuOutlivesItsSkinAndItsForm)
 {
-    InitializeSkinProviderUnit();
-    TForm* form = FormUnderTerminalSkin();
-    form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
-    auto* provider = Create<TsSkinProvider>(form);
-    form->Show();
-    Pump();
-    const auto open = [&](std::function<void()> meanwhile) {
-        LoopDriver::Ticks = 0;
-        LoopDriver::Step = [&](int tick) {
+    TForm* form = nullptr;
+    TsSkinProvider* provider = SkinnedForm(form);
+    const auto meanwhile = [](std::function<void()> change) {
+        return [change](int tick) {
             if (tick == 4)
-                meanwhile();
+                change();
             else if (tick == 8)
                 EndMenu();
         };
-        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
-        SetForegroundWindow(form->Handle());
-        provider->ShowSkinnedSysMenu(100, 100);
-        KillTimer(nullptr, timer);
-        LoopDriver::Step = nullptr;
-        Pump();
     };
-    open([&] { Manager->SetActive(false); });
+    OpenSystemMenu(*provider, meanwhile([&] { Manager->SetActive(false); }));
     Manager->SetActive(true);
     Pump();
-    open([&] { form->Release(); });
+    OpenSystemMenu(*provider, meanwhile([&] { form->Release(); }));
     Pump();
 }
 
