@@ -924,8 +924,12 @@ void TMainMenu::MenuChanged()
             FMergedInto->Items()->RebuildHandle();
         FMergedInto->MenuChanged();
     }
-    if (FWindowHandle)
-        DrawMenuBar(FWindowHandle);
+    if (!FWindowHandle)
+        return;
+    // The form (and whatever took over its window procedure) hears of the change first, so
+    // that new items are set up before the system lays the bar out again.
+    SendMessageW(FWindowHandle, CM_MENUCHANGED, 0, 0);
+    DrawMenuBar(FWindowHandle);
 }
 
 std::vector<TMenuItem*> TMainMenu::BarItems() const

@@ -382,22 +382,21 @@ int TsSkinProvider::MenuLineCount() const
     const TsSkinManager* manager = ProviderSkinManager();
     TMainMenu* menu = Form->Menu();
     const HMENU handle = GetMenu(wnd);
-    std::vector<int> widths;
-    // A maximised MDI child's icon starts the line and only adds its width.
+    // The rows as the system laid the bar out (a maximised MDI child's icon starts it; the
+    // active child's merged items lie between the form's own by their groups).
+    std::vector<int> tops;
     const int lead = TMenuItem::LeadingSystemEntries(handle);
     for (int i = 0; i < lead; ++i)
         if (RECT r{}; GetMenuItemRect(wnd, handle, static_cast<UINT>(i), &r))
-            widths.push_back(r.right - r.left);
+            tops.push_back(r.top);
     UINT position = static_cast<UINT>(lead);
-    // The active MDI child's merged items lie between the form's own by their groups.
     for (const TMenuItem* item : menu->BarItems()) {
         RECT r{};
         if (CarriesSkinnedHandlers(item, manager) && handle && GetMenuItemRect(wnd, handle, position, &r))
-            widths.push_back(r.right - r.left);
+            tops.push_back(r.top);
         ++position;
     }
-    const int frame = FormBorderWidth(wnd, ProviderSkinManager(), BorderForm != nullptr, true);
-    MenuLineCountCache = ks::frame::MenuRowsOf(widths, Form->Width(), frame, InnerBorderOf(Form));
+    MenuLineCountCache = ks::frame::MenuRowsOf(tops);
     return MenuLineCountCache;
 }
 

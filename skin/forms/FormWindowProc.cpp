@@ -579,6 +579,17 @@ void TsSkinProvider::CMMenuChanged(TMessage& message)
     if (!Form->ControlState().Contains(csCreating) && Form->Visible())
         FormChanged = true;
     CallOld(message);
+    // Items added at run time are drawn by the skin like the others, and the bar may now wrap
+    // into another number of rows.
+    TMainMenu* menu = Form->Menu();
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!menu || !manager || !manager->SkinnableMenus() || BeingDestroyed() ||
+        menu->ComponentState().Contains(csDestroying) ||
+        !(FSkinData->IsSkinActive() && manager->SkinnedPopups() && FDrawNonClientArea))
+        return;
+    manager->SkinnableMenus()->SetUpMainMenu(menu, true);
+    MenuLineCountCache = -1;
+    FSkinData->BackgroundChanged = true;
 }
 
 void TsSkinProvider::CMControlListChange(TMessage& message)

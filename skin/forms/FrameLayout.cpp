@@ -75,19 +75,15 @@ int TitleButtonTop(const ButtonPlace& p) noexcept
     return top;
 }
 
-int MenuRowsOf(std::span<const int> itemWidths, int windowWidth, int frame, int borderWidth) noexcept
+int MenuRowsOf(std::span<const int> itemTops) noexcept
 {
-    const int limit = windowWidth - 2 * frame - 2 * borderWidth;
-    int rows = 1;
-    int x = frame;
-    for (int w : itemWidths) {
-        if (limit < x + w) {
+    int rows = 0;
+    for (size_t i = 0; i < itemTops.size(); ++i)
+        if (std::find(itemTops.begin(), itemTops.begin() + static_cast<std::ptrdiff_t>(i), itemTops[i]) ==
+            itemTops.begin() + static_cast<std::ptrdiff_t>(i))
             ++rows;
-            x = frame;
-        }
-        x += w;
-    }
-    return rows;
+    // An empty bar still takes its row.
+    return std::max(rows, 1);
 }
 
 }  // namespace ks::frame

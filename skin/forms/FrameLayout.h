@@ -62,9 +62,10 @@ struct ButtonPlace {
 };
 int TitleButtonTop(const ButtonPlace& place) noexcept;
 
-// The rows a menu bar of these item widths takes in a window of windowWidth: a row is full when
-// the next item would pass windowWidth - 2 x frame - 2 x borderWidth.
-int MenuRowsOf(std::span<const int> itemWidths, int windowWidth, int frame, int borderWidth) noexcept;
+// The rows a menu bar takes, from the tops of its items as the system laid them out: the system
+// alone decides where the bar wraps (an item wider than the line takes a row of its own, and
+// rows may break before the line is full), so the rows are not worked out again from widths.
+int MenuRowsOf(std::span<const int> itemTops) noexcept;
 
 // The top of an icon of iconHeight centred between t0 and bandBottom.
 inline int CentredTop(int t0, int bandBottom, int iconHeight) noexcept

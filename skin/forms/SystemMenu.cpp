@@ -37,6 +37,19 @@ void SplitTab(const std::wstring& text, std::wstring& caption, TShortCut& shortC
     shortCut = tab == std::wstring::npos ? scNone : TextToShortCut(std::wstring_view(text).substr(tab + 1));
 }
 
+// A caption that shows text as it is: a "&" of a skin's name is a character of it, not an
+// accelerator mark, so it is doubled (StripHotkey undoes it).
+std::wstring CaptionShowing(std::wstring_view text)
+{
+    std::wstring caption;
+    for (wchar_t c : text) {
+        if (c == L'&')
+            caption += L'&';
+        caption += c;
+    }
+    return caption;
+}
+
 TMenuItem* NewItem(TComponent* owner, const std::wstring& caption)
 {
     auto* item = Create<TMenuItem>(owner);
@@ -244,7 +257,7 @@ void TsSystemMenu::MakeSkinItems()
     TMenuItem* root = NewItem(this, SysMenuSkinsText);
     root->SetName("SkinSelectItem");
     for (int i = 0; i < names.Count(); ++i) {
-        TMenuItem* item = NewItem(this, names.Strings(i));
+        TMenuItem* item = NewItem(this, CaptionShowing(names.Strings(i)));
         item->SetName("SkinSelectItem" + std::to_string(i));
         item->SetRadioItem(true);
         item->SetChecked(names.Strings(i) == manager->SkinName());
@@ -314,8 +327,8 @@ void TsSystemMenu::SkinClick(TObject* sender)
     TsSkinManager* manager = Provider ? Provider->ProviderSkinManager() : nullptr;
     if (!item || !manager)
         return;
-    std::wstring name = item->Caption();
-    std::erase(name, L'&');
+    // Undoes the doubling of the name's own "&" and drops an accelerator mark added to it.
+    std::wstring name = StripHotkey(item->Caption());
     // The marker of an internal skin and the blank before it are not part of its name.
     if (const size_t marker = name.find(SysMenuInternalSkinMarker); marker != std::wstring::npos) {
         name.erase(marker);

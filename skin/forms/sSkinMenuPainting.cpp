@@ -13,6 +13,7 @@
 
 #include "skin/controls/sButton.h"
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/SectionPainting.h"
@@ -161,6 +162,12 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
         wnd = nullptr;
     PopupCacheRec rec = ::MenuItemInfoOf(item, nullptr);
     if (!rec.Bitmap) {
+        // Preparing the popup asks the application for its extra line, and the handler may free
+        // this item or the skin manager, which frees this engine.
+        TsSkinManager* manager = SkinManager;
+        ks::ComponentWatch watch;
+        watch.Watch(manager);
+        watch.Watch(item);
         TSize size;
         if (wnd) {
             RECT r{};
@@ -172,7 +179,14 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
         // A popup never shows larger than the screen; a bitmap for more would only cost memory.
         size.cx = std::min<int>(size.cx, std::max(1, ks::Sys().GetSystemMetrics(SM_CXVIRTUALSCREEN)));
         size.cy = std::min<int>(size.cy, std::max(1, ks::Sys().GetSystemMetrics(SM_CYVIRTUALSCREEN)));
-        rec = MenuItemInfoOf(item, size.cx, wnd, size.cy);
+        // The popup is not prepared then, and the glyph the handler gave would never be drawn.
+        const auto gone = [&] { return !watch.Alive(manager) || !watch.Alive(item); };
+        if (!gone())
+            rec = MenuItemInfoOf(item, size.cx, wnd, size.cy);
+        if (gone()) {
+            ExtraLineGlyph.reset();
+            return;
+        }
     }
     if (rec.Bitmap && wnd && !rec.Wnd) {
         // The window was not known when the popup was prepared.
@@ -191,6 +205,9 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     if (!wnd)
         RequestPopupLookup(*item);
 
+    // Dividers and caption items end columns too; the gap below them is the popup's as well.
+    if (popupBmp)
+        CopyColumnGaps(*item, *canvas, *popupBmp, rect, offset);
     switch (MenuItemTypeOf(*item)) {
     case smDivider:
         CurrentItemType = smDivider;
@@ -204,7 +221,6 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     }
     if (!popupBmp)
         return;
-    CopyColumnGaps(*item, *canvas, *popupBmp, rect, offset);
 
     // An item narrower than the extra line has nothing of its own to show.
     const int width = rect.Width() - extraOffset;
@@ -258,8 +274,8 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
         DrawItemText(itemCanvas, shortCut, box, DT_VCENTER | DT_SINGLELINE, menuItem, hotText, SkinManager);
     }
 
-    if (FOnDrawItem)
-        FOnDrawItem(item, &itemCanvas, TRect{0, 0, width, rect.Height()}, state, CurrentItemType);
+    if (FOnDrawItem && !DrawItemEventKept(item, itemCanvas, TRect{0, 0, width, rect.Height()}, state, CurrentItemType))
+        return;
     if (!enabled)
         BlendBitmapKeyed(*itemBmp, 0, 0, *popupBmp,
                          TRect{behind.X, behind.Y, behind.X + width - 1, behind.Y + rect.Height() - 1}, 0.4,
@@ -275,6 +291,19 @@ void TsSkinableMenus::PopupItemDraw(TObject* sender, TCanvas* canvas, const TRec
     if (extraOffset > 0 && item->MenuIndex() == 0 && (!nt || ks::Sys().Win32MajorVersion() >= 6))
         BitBlt(dc, 0, 0, extraOffset + WindowsPopupFrame, popupBmp->Height(), popupBmp->Canvas().Handle(), offset,
                offset, SRCCOPY);
+}
+
+bool TsSkinableMenus::DrawItemEventKept(TMenuItem* item, TCanvas& canvas, const TRect& rect, TOwnerDrawState state,
+                                        TsMenuItemType type)
+{
+    TsSkinManager* manager = SkinManager;
+    ks::ComponentWatch watch;
+    watch.Watch(manager);
+    watch.Watch(item);
+    // A copy: the handler lives in this object, which the handler may free.
+    const TsMenuManagerDrawItemEvent handler = FOnDrawItem;
+    handler(item, &canvas, rect, state, type);
+    return watch.Alive(manager) && watch.Alive(item);
 }
 
 void TsSkinableMenus::CopyPopupFrameStrips(TMenuItem& item, HWND wnd, TBitmap& popupBmp, const TRect& r,
@@ -300,12 +329,13 @@ void TsSkinableMenus::CopyColumnGaps(TMenuItem& item, TCanvas& canvas, TBitmap& 
 {
     const HDC dc = canvas.Handle();
     const HDC src = popupBmp.Canvas().Handle();
-    const int bottom = popupBmp.Height() - 6;
+    // The client area's bottom: the bitmap covers the window, frame included.
+    const int bottom = popupBmp.Height() - 2 * offset;
     const TMenuItem* next = NextVisible(item);
     if ((next && next->Break() != mbNone) || (!next && r.Bottom < bottom))
         BitBlt(dc, r.Left, r.Bottom, r.Width(), bottom - r.Bottom, src, r.Left + offset, r.Bottom + offset, SRCCOPY);
     if (item.Break() != mbNone)
-        BitBlt(dc, r.Left - 4, r.Top, 4, bottom, src, r.Left - 1, r.Top + offset, SRCCOPY);
+        BitBlt(dc, r.Left - 4, r.Top, 4, bottom - r.Top, src, r.Left - 4 + offset, r.Top + offset, SRCCOPY);
 }
 
 void TsSkinableMenus::PaintItemGlyph(TMenuItem& item, TBitmap& itemBmp, TOwnerDrawState state, bool rtl,
@@ -497,8 +527,8 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
         HidePrefix(caption, flags);
     DrawItemText(itemCanvas, caption, box, flags, menuItem, hot, SkinManager);
 
-    if (FOnDrawItem)
-        FOnDrawItem(item, &itemCanvas, TRect{0, 0, w, h}, state, smTopLine);
+    if (FOnDrawItem && !DrawItemEventKept(item, itemCanvas, TRect{0, 0, w, h}, state, smTopLine))
+        return;
     if (!enabled)
         BlendBitmapKeyed(*itemBmp, 0, 0, *line.Bmp, TRect{at.X, at.Y, at.X + w - 1, at.Y + h - 1}, 102.0 / 255.0,
                          TransparentKeyColor);

@@ -20,6 +20,7 @@
 #include "vcl/WindowSubclass.h"
 
 #include <algorithm>
+#include <optional>
 
 std::vector<PopupCacheRec> PopupCache;
 TsMenuItemType CurrentItemType = smNormal;
@@ -492,7 +493,7 @@ int TsSkinableMenus::ExtraLineWidthShown(bool lineShown) const noexcept
     return support && support->UseExtraLine() && lineShown ? support->ExtraLineWidth() : 0;
 }
 
-bool TsSkinableMenus::QueryExtraLine(TMenuItem* firstItem)
+std::optional<bool> TsSkinableMenus::QueryExtraLine(TMenuItem* firstItem, TMenuItem* item)
 {
     if (!firstItem || firstItem->Name() == "SkinSelectItem")
         return false;
@@ -502,11 +503,21 @@ bool TsSkinableMenus::QueryExtraLine(TMenuItem* firstItem)
     ExtraLineGlyph.reset();
     ExtraLineCaption = L"Use OnGetExtraLineData event";
     bool shown = true;
-    if (SkinManager && SkinManager->OnGetMenuExtraLineData()) {
+    TsSkinManager* manager = SkinManager;
+    if (manager && manager->OnGetMenuExtraLineData()) {
         TBitmap* glyph = nullptr;
-        SkinManager->OnGetMenuExtraLineData()(firstItem, ExtraLineSection, ExtraLineCaption, glyph, shown);
+        ks::ComponentWatch watch;
+        for (TComponent* c : {static_cast<TComponent*>(manager), static_cast<TComponent*>(firstItem),
+                              static_cast<TComponent*>(item)})
+            watch.Watch(c);
+        manager->OnGetMenuExtraLineData()(firstItem, ExtraLineSection, ExtraLineCaption, glyph, shown);
         // The engine takes the glyph, as the event's contract says.
         ExtraLineGlyph.reset(glyph);
+        // The handler may free the items or the manager, and this engine with it.
+        if (!watch.Alive(manager) || !watch.Alive(firstItem) || (item && !watch.Alive(item))) {
+            ExtraLineGlyph.reset();
+            return std::nullopt;
+        }
     }
     ExtraLineCaption = WithoutAmpersands(ExtraLineCaption);
     if (!shown)
@@ -524,8 +535,12 @@ void TsSkinableMenus::PopupItemMeasure(TObject* sender, TCanvas* canvas, int& wi
     const PopupCacheRec rec = ::MenuItemInfoOf(item, nullptr);
     CurrentItemType = MenuItemTypeOf(*item);
     bool lineShown = rec.ExtraLineShown;
-    if (!rec.Bitmap && item->Parent() && item->Parent()->Count() > 0 && !InExtraLineEvent)
-        lineShown = QueryExtraLine(item->Parent()->Items(0));
+    if (!rec.Bitmap && item->Parent() && item->Parent()->Count() > 0 && !InExtraLineEvent) {
+        const std::optional<bool> shown = QueryExtraLine(item->Parent()->Items(0), item);
+        if (!shown)
+            return;
+        lineShown = *shown;
+    }
 
     PrepareItemFont(*canvas, *item, item->Default());
     std::wstring text;
@@ -561,6 +576,9 @@ void TsSkinableMenus::MainItemMeasure(TObject* sender, TCanvas* canvas, int& wid
 
 TSize TsSkinableMenus::PopupSizeOf(TMenuItem& parent)
 {
+    // Measuring asks the application for the extra line, whose handler may free the skin
+    // manager and this engine with it: nothing of this object is read once it has begun.
+    const int border = FBorderWidth;
     ks::WindowDC screen(nullptr);
     TCanvas canvas;
     canvas.SetHandle(screen.get());
@@ -591,7 +609,7 @@ TSize TsSkinableMenus::PopupSizeOf(TMenuItem& parent)
     if (!first)
         width += columnWidth + 12;
     height = std::max(height, columnHeight);
-    return {width + 2 * FBorderWidth, height + 2 * FBorderWidth};
+    return {width + 2 * border, height + 2 * border};
 }
 
 // ---- the popup's background ---------------------------------------------------------------------------
@@ -602,7 +620,13 @@ PopupCacheRec TsSkinableMenus::MenuItemInfoOf(TMenuItem* item, int width, HWND w
     if (rec.Bitmap || !item || width <= 0 || height <= 0 || !item->Parent() || item->Parent()->Count() == 0)
         return rec;
     TMenuItem* first = item->Parent()->Items(0);
-    const bool lineShown = !InExtraLineEvent && QueryExtraLine(first);
+    bool lineShown = false;
+    if (!InExtraLineEvent) {
+        const std::optional<bool> shown = QueryExtraLine(first, item);
+        if (!shown)
+            return {};
+        lineShown = *shown;
+    }
     std::shared_ptr<TBitmap> bitmap = PreparePopupBitmap(*item, width, height, lineShown);
     if (wnd)
         HookPopupWnd(wnd, bitmap.get());

@@ -17,6 +17,7 @@
 #include "vcl/Win.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -144,7 +145,9 @@ public:
     // less PopupCorners. The subclass ends with the window.
     void HookPopupWnd(HWND wnd, const TBitmap* bitmap);
     // The record of item's popup; when there is none and width is above 0, the popup's
-    // background is prepared first (width x height, wnd when known) and recorded.
+    // background is prepared first (width x height, wnd when known) and recorded. Preparing
+    // runs OnGetMenuExtraLineData: an empty record comes back when its handler freed item, the
+    // popup's first item or the manager (see QueryExtraLine).
     PopupCacheRec MenuItemInfoOf(TMenuItem* item, int width, HWND wnd, int height);
 
     // ---- measuring (also the bodies of the owner-draw measure handlers)
@@ -187,8 +190,14 @@ private:
     void PrepareItemFont(TCanvas& canvas, TMenuItem& item, bool bold) const;
     int ExtraLineWidthShown(bool lineShown) const noexcept;
     // Asks the application for the extra line of the popup that starts with firstItem; the
-    // answer lands in the ExtraLine globals. Returns whether the line is shown.
-    bool QueryExtraLine(TMenuItem* firstItem);
+    // answer lands in the ExtraLine globals. Returns whether the line is shown, or nothing when
+    // the handler freed firstItem, item (the one being measured or drawn) or the skin manager,
+    // which frees this engine: the caller then touches none of them, nor this object.
+    std::optional<bool> QueryExtraLine(TMenuItem* firstItem, TMenuItem* item);
+    // Hands a finished item to OnDrawItem. False when the handler freed the item or the skin
+    // manager (and this engine with it): the caller then touches neither, nor this object.
+    bool DrawItemEventKept(TMenuItem* item, TCanvas& canvas, const TRect& rect, TOwnerDrawState state,
+                           TsMenuItemType type);
     std::shared_ptr<TBitmap> PreparePopupBitmap(TMenuItem& item, int width, int height, bool lineShown);
     void PaintExtraLine(TBitmap& bitmap);
     void CollectPopupCorners(int width, int height);

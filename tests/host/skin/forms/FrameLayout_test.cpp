@@ -94,16 +94,23 @@ TEST(FrameLayout, ZoomedBorderedFormsShiftCentredButtons)
     EXPECT_EQ(TitleButtonTop(p), 6 - 2 + (10 / 2 - 2) + 2);
 }
 
-TEST(FrameLayout, MenuWrapsExactlyWhenTheNextItemWouldPassTheLimit)
+TEST(FrameLayout, MenuRowsAreTheDistinctTopsOfTheItems)
 {
-    // Limit: 200 - 2 x 4 - 2 x 0 = 192; items start at x = 4.
-    const std::vector<int> fits{60, 60, 68};  // ends at 192
-    EXPECT_EQ(MenuRowsOf(fits, 200, 4, 0), 1);
-    const std::vector<int> passes{60, 60, 69};
-    EXPECT_EQ(MenuRowsOf(passes, 200, 4, 0), 2);
-    const std::vector<int> many{100, 100, 100, 100};
-    EXPECT_EQ(MenuRowsOf(many, 200, 4, 0), 4) << "two of them never fit one row";
-    EXPECT_EQ(MenuRowsOf({}, 200, 4, 0), 1) << "an empty menu still takes its row";
+    struct Case {
+        const char* name;
+        std::vector<int> tops;
+        int rows;
+    };
+    const Case cases[] = {
+        {"one row", {20, 20, 20}, 1},
+        {"a wide first item alone on its row", {20, 39, 39, 58, 77}, 4},
+        {"an item taller than the others keeps its row's top", {20, 20, 39}, 2},
+        {"an empty menu still takes its row", {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MenuRowsOf(c.tops), c.rows);
+    }
 }
 
 TEST(FrameLayout, SkinCountsNeverDivideByZero)

@@ -278,12 +278,10 @@ TEST_F(FormNonClientPaintingTest, TheFormsBorderWidthWidensTheFrameAndNarrowsThe
     EXPECT_EQ(Provider->ClientOffsetX(), ox + 6);
     EXPECT_EQ(Provider->ClientOffsetY(), oy + 6);
 
-    // The last item just passes Width - 2 x frame - 2 x BorderWidth.
+    // The last item would just pass Width - 2 x frame - 2 x BorderWidth, but the items are drawn
+    // where the system laid the bar out, which knows nothing of the form's band: one row.
     const int border = (Form->Width() - 3 * fx - items) / 2 + 1;
     Form->SetBorderWidth(border);
-    Provider->MenuLineCountCache = -1;
-    EXPECT_EQ(Provider->MenuLineCount(), 2);
-    Form->SetBorderWidth(border - 1);
     Provider->MenuLineCountCache = -1;
     EXPECT_EQ(Provider->MenuLineCount(), 1);
 }

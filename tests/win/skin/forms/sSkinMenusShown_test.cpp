@@ -6,6 +6,7 @@
 
 #include "skin/core/SectionPainting.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/SystemMenu.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -114,6 +116,30 @@ protected:
         auto* form = CreateNew<TForm>(nullptr);
         form->SetBounds(60, 60, 320, 240);
         return form;
+    }
+
+    // A shown form under the terminal skin with a provider, offering every window command.
+    TsSkinProvider* SkinnedForm(TForm*& form)
+    {
+        InitializeSkinProviderUnit();
+        form = FormUnderTerminalSkin();
+        form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
+        auto* provider = Create<TsSkinProvider>(form);
+        form->Show();
+        Pump();
+        return provider;
+    }
+    // Opens the provider's skinned system menu until the driver ends it.
+    void OpenSystemMenu(TsSkinProvider& provider, std::function<void(int)> step)
+    {
+        LoopDriver::Ticks = 0;
+        LoopDriver::Step = std::move(step);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+        SetForegroundWindow(provider.Form->Handle());
+        provider.ShowSkinnedSysMenu(100, 100);
+        KillTimer(nullptr, timer);
+        LoopDriver::Step = nullptr;
+        Pump();
     }
 
     TempFolder Dir;
@@ -292,6 +318,42 @@ TEST_F(SkinMenusShown, TheSkinMayChangeOrGoWhileAPopupIsShown)
     EXPECT_FALSE(Item(0)->OnAdvancedDrawItem()) << "no handler of the freed engine is left";
 }
 
+// Three columns of different heights: the second ends in a divider, the third in a caption
+// item. Below each shorter column the popup's own background shows, down to its frame, whatever
+// the offset of the popup's client area in its window (3 on Windows, 0 under Wine). The popup is
+// written to skinned-popup-columns.png in the build folder.
+TEST_F(SkinMenusShown, ColumnsEndingInADividerOrACaptionShowThePopupBelowThem)
+{
+    for (const wchar_t* caption : {L"Three", L"Four", L"Five", L"Six"})
+        Add(Popup->Items(), caption);
+    Add(Popup->Items(), L"Two")->SetBreak(mbBarBreak);
+    Add(Popup->Items(), L"-");
+    Add(Popup->Items(), L"Last")->SetBreak(mbBarBreak);
+    Add(Popup->Items(), L"-Tools-");
+    std::unique_ptr<TBitmap> shot;
+    TRect divider;
+    TRect caption;
+    Show([&](int tick) {
+        const std::vector<HWND> popups = ShownPopupMenus();
+        if (tick == 5 && !popups.empty()) {
+            shot = ScreenPicture(popups[0]);
+            divider = ItemRectIn(popups[0], Popup->Items(), 8);
+            caption = ItemRectIn(popups[0], Popup->Items(), 10);
+            EndMenu();
+        }
+    });
+    ASSERT_NE(shot, nullptr);
+    WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-popup-columns.png");
+    // The skin's frame is 4 pixels wide; just inside it lies the popup's background.
+    const int inside = shot->Height() - 5;
+    for (const auto& [name, r] : {std::pair{"under the divider", divider}, std::pair{"under the caption", caption}}) {
+        SCOPED_TRACE(name);
+        const int x = (r.Left + r.Right) / 2;
+        EXPECT_EQ(MenuPixelAt(*shot, x, r.Bottom + 2), MainMenuColor);
+        EXPECT_EQ(MenuPixelAt(*shot, x, inside), MainMenuColor);
+    }
+}
+
 TEST_F(SkinMenusShown, DeeplyNestedSubmenusOpenAndClose)
 {
     TMenuItem* parent = Item(0);
@@ -398,6 +460,132 @@ TEST_F(SkinMenusShown, AFormsMenuLineIsChosenFromByKeyboardAndByMouse)
 
     provider->Free();
     form->Free();
+    Pump();
+}
+
+// Items added to a form's menu bar while it is shown (from an item's click, as an application
+// does) are drawn by the skin, and the frame takes as many menu rows as the system laid the bar
+// out in: here the first item is wider than the line and takes a row of its own. The form is
+// written to skinned-menu-bar-grown.png in the build folder.
+TEST_F(SkinMenusShown, AMenuBarGrownAtRunTimeIsSkinnedInTheSystemsRows)
+{
+    InitializeSkinProviderUnit();
+    Manager->SetSkinningRules({srStdDialogs, srThirdParty});
+    TForm* form = FormUnderTerminalSkin();
+    form->SetCaption(L"Grown");
+    auto* bar = Create<TMainMenu>(form);
+    const auto add = [&](const std::wstring& caption) {
+        auto* item = Create<TMenuItem>(form);
+        item->SetCaption(caption);
+        bar->Items()->Add(item);
+        return item;
+    };
+    add(L"&File");
+    form->SetMenu(bar);
+    auto* provider = Create<TsSkinProvider>(form);
+    form->Show();
+    Pump();
+    ASSERT_EQ(provider->MenuLineCount(), 1);
+
+    std::vector<TMenuItem*> added{add(L"&Edit"), add(L"&View"), add(L"&Tools"), add(L"&Window"), add(L"&Help")};
+    auto* wide = Create<TMenuItem>(form);
+    wide->SetCaption(std::wstring(300, L'W'));
+    bar->Items()->Insert(0, wide);
+    added.push_back(wide);
+    Pump();
+    for (TMenuItem* item : added) {
+        SCOPED_TRACE(item->MenuIndex());
+        EXPECT_TRUE(static_cast<bool>(item->OnAdvancedDrawItem())) << "the new item is drawn by the skin";
+    }
+    const HWND wnd = form->Handle();
+    std::vector<LONG> tops;
+    for (int i = 0; i < bar->Items()->Count(); ++i) {
+        RECT r{};
+        ASSERT_TRUE(GetMenuItemRect(wnd, bar->Handle(), static_cast<UINT>(i), &r));
+        if (std::find(tops.begin(), tops.end(), r.top) == tops.end())
+            tops.push_back(r.top);
+    }
+    ASSERT_GT(tops.size(), 1u) << "the system wrapped the bar";
+    EXPECT_EQ(provider->MenuLineCount(), static_cast<int>(tops.size()));
+
+    auto shot = ScreenPicture(wnd);
+    WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-menu-bar-grown.png");
+    provider->Free();
+    form->Free();
+    Pump();
+}
+
+// A skin whose name holds "&" shows the character in the system menu's skin list, not an
+// accelerator, and choosing it loads that skin.
+TEST_F(SkinMenusShown, ASkinNameWithAnAmpersandIsShownAndChosenAsItIs)
+{
+    InitializeSkinProviderUnit();
+    Dir.Write(L"R&B.asz", MenuSkinArchive());
+    ks::SetNextFormCreation({true, false, {}});
+    auto* form = CreateNew<TForm>(nullptr);
+    auto* provider = Create<TsSkinProvider>(form);
+    provider->SetMakeSkinMenu(true);
+    form->Show();
+    Pump();
+    provider->SetUpForm();
+    ASSERT_NE(provider->SystemMenu, nullptr);
+    provider->SystemMenu->MakeSkinItems();
+    TMenuItem* chosen = nullptr;
+    TMenuItem* list = provider->SystemMenu->Items()->Items(0);
+    for (int i = 0; i < list->Count(); ++i)
+        if (StripHotkey(list->Items(i)->Caption()) == L"R&B")
+            chosen = list->Items(i);
+    ASSERT_NE(chosen, nullptr) << "the name's own character is no accelerator mark";
+    EXPECT_EQ(chosen->Caption(), L"R&&B");
+    chosen->Click();
+    EXPECT_EQ(Manager->SkinName(), L"R&B");
+    EXPECT_TRUE(Manager->Active());
+    EXPECT_TRUE(Manager->SkinData.SkinActive);
+    provider->Free();
+    form->Free();
+    Pump();
+}
+
+// A form's skinned system menu, with the window commands' symbols beside their items, written
+// to skinned-system-menu.png in the build folder.
+TEST_F(SkinMenusShown, SheetOfTheSkinnedSystemMenu)
+{
+    TForm* form = nullptr;
+    TsSkinProvider* provider = SkinnedForm(form);
+    std::unique_ptr<TBitmap> shot;
+    OpenSystemMenu(*provider, [&](int tick) {
+        const std::vector<HWND> popups = ShownPopupMenus();
+        if (tick == 5 && !popups.empty()) {
+            shot = ScreenPicture(popups[0]);
+            EndMenu();
+        }
+    });
+    ASSERT_NE(shot, nullptr);
+    WriteSheetPng(*shot, std::string(KS_BUILD_DIR) + "/skinned-system-menu.png");
+    provider->Free();
+    form->Free();
+    Pump();
+}
+
+// The skin goes while a form's skinned system menu is open; later, with the skin back, the form
+// is released while its system menu is open again: the fixture's handle counts find every
+// brush and font given back once the menus have closed.
+TEST_F(SkinMenusShown, TheSystemMenuOutlivesItsSkinAndItsForm)
+{
+    TForm* form = nullptr;
+    TsSkinProvider* provider = SkinnedForm(form);
+    const auto meanwhile = [](std::function<void()> change) {
+        return [change](int tick) {
+            if (tick == 4)
+                change();
+            else if (tick == 8)
+                EndMenu();
+        };
+    };
+    OpenSystemMenu(*provider, meanwhile([&] { Manager->SetActive(false); }));
+    Manager->SetActive(true);
+    Pump();
+    OpenSystemMenu(*provider, meanwhile([&] { form->Release(); }));
     Pump();
 }
 
