@@ -485,6 +485,7 @@ TEST_F(DialogWndTest, ABoxKeepsItsOwnLayeringItsToolCaptionAndItsCaptionFont)
         d->SkinData->BackgroundChanged = true;
         d->PaintNonClient();
         EXPECT_NE(d->CaptionFont, nullptr);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
 }
 
