@@ -516,16 +516,53 @@ TEST_F(BorderedFormTest, AFadeRunningOnTheBorderGoesWithIt)
     EXPECT_FALSE(IsWindow(glow));
 }
 
+// The primary mouse button down or up as the thread's messages have left it.
+void HoldLeftButton(bool down)
+{
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_LBUTTON] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// A press on a title button of the border window lasts while the mouse moves over the button,
+// and through the form's own mouse-leave while the mouse button is down over it: the mouse goes
+// from the client area onto the border window, which is not the form's, and the form's leave
+// comes between the press and the release. Let go, or off the button, the leave ends it.
 TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
 {
     ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
     const POINT max = OnBorder(Centre(Provider->ButtonMax.Rect));
-    Hover(max);
-    SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
-    EXPECT_EQ(Provider->ButtonMax.State, 2);
-    Hover({max.x + 1, max.y});
-    EXPECT_EQ(Provider->ButtonMax.State, 2) << "still pressed";
-    EXPECT_TRUE(TitleButtonPressed);
+    const POINT caption = OnBorder({Provider->ExtBorderMargins().Left + 80, Centre(Provider->ButtonMax.Rect).Y});
+    const struct {
+        const char* name;
+        bool held;
+        POINT cursor;
+        bool pressed;
+    } leaves[] = {
+        {"HeldOverTheButton", true, max, true},
+        {"LetGo", false, max, false},
+        {"HeldOffTheButton", true, caption, false},
+    };
+    for (const auto& leave : leaves) {
+        SCOPED_TRACE(leave.name);
+        Hover(max);
+        SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
+        EXPECT_EQ(Provider->ButtonMax.State, 2);
+        Hover({max.x + 1, max.y});
+        EXPECT_EQ(Provider->ButtonMax.State, 2) << "still pressed";
+        EXPECT_TRUE(TitleButtonPressed);
+        HoldLeftButton(leave.held);
+        UseFakeCursor(leave.cursor);
+        SendMessageW(Form->Handle(), WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(Provider->ButtonMax.State == 2, leave.pressed);
+        HoldLeftButton(false);
+        // Released away from every button: the press ends without acting.
+        Hover(caption);
+        SendMessageW(Border, WM_NCLBUTTONUP, 19, MAKELPARAM(caption.x, caption.y));
+        Pump();
+        EXPECT_FALSE(IsZoomed(Form->Handle()));
+    }
 }
 
 } // namespace
