@@ -203,7 +203,11 @@ TEST_F(sHintWindowsTest, WithoutShadowNothingLiesOutsideTheShape)
     manager->HintKind()->SetShadowEnabled(false);
     auto* w = Show<TsSimplyHintWindow>(L"Выход");
     w->PrepareLayeredImage();
+    ASSERT_TRUE(w->LayeredImage);
     TBitmap& img = *w->LayeredImage;
+    EXPECT_EQ(img.Width(), w->Width()) << "the picture covers the window";
+    EXPECT_EQ(img.Height(), w->Height());
+    ASSERT_GT(img.Width() * img.Height(), 0);
     for (int y = 0; y < img.Height(); ++y)
         for (int x = 0; x < img.Width(); ++x)
             ASSERT_EQ(Pixel32(img, x, y)[3], 255) << x << "," << y;
