@@ -86,8 +86,11 @@ TEST_F(sHintWindowsTest, EmptyTextWithoutMarginsMeasuresWithoutFault)
     k.SetExOffset(0);
     k.SetShadowEnabled(false);
     auto* ellipse = Show<TsEllipseHintWindow>(L"");
-    EXPECT_GE(ellipse->Width(), 1);
-    EXPECT_GE(ellipse->ExtraWidth, 0);
+    // An empty text still has its line: the ellipse grows around it from the round shapes' least
+    // width, with nothing else beside it.
+    EXPECT_GT(ellipse->ExtraWidth, 0);
+    EXPECT_EQ(ellipse->Width(), 50 + ellipse->ExtraWidth);
+    EXPECT_GT(ellipse->Height(), 1);
 }
 
 TEST_F(sHintWindowsTest, HugeTextGetsNoWindowLargerThanTheScreen)
