@@ -571,11 +571,24 @@ namespace {
 
 TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
 {
+    std::unique_ptr<TBitmap> pictures[2];
     for (bool active : {true, false}) {
         Provider->FormActive = active;
-        ks::test::WriteSheetPng(*Composed(Paint()), std::string("Z:") + KS_BUILD_DIR +
-                                                      (active ? "/border-form-active.png" : "/border-form-inactive.png"));
+        pictures[active] = Composed(Paint());
+        ks::test::WriteSheetPng(*pictures[active], std::string("Z:") + KS_BUILD_DIR +
+                                                       (active ? "/border-form-active.png" : "/border-form-inactive.png"));
     }
+    // The title tells an active frame from an inactive one; both lie in a shadow that lets the
+    // desktop through (two squares of the board beside each other differ there).
+    const TRect m = Provider->ExtBorderMargins();
+    int differ = 0;
+    for (int y = m.Top; y < m.Top + Provider->CaptionHeight(true); ++y)
+        for (int x = m.Left; x < pictures[0]->Width() - m.Right; ++x)
+            differ += ks::GetPixel24(pictures[0]->View(), x, y) != ks::GetPixel24(pictures[1]->View(), x, y);
+    EXPECT_GT(differ, 0) << "the titles";
+    const int middle = pictures[1]->Height() / 2 / 16 * 16;
+    for (const auto& picture : pictures)
+        EXPECT_NE(ks::GetPixel24(picture->View(), 0, middle), ks::GetPixel24(picture->View(), 0, middle + 8));
     Provider->FormActive = true;
     TBitmap& image = Paint();
     Provider->BorderForm->UpdateBorderWindow(true, 255);
@@ -590,8 +603,12 @@ TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
     // Centred on the frame rectangle as PaintFrame places it.
     const TPoint at{frame.Left - border.left - (animation->FrameBmp->Width() - frame.Width()) / 2,
                     frame.Top - border.top - (animation->FrameBmp->Height() - frame.Height()) / 2};
-    ks::test::WriteSheetPng(*Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10),
-                            std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+    const std::unique_ptr<TBitmap> glowing = Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10);
+    ks::test::WriteSheetPng(*glowing, std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+    // The glow lies over the close button, half come up.
+    const TPoint close = Centre(Provider->ButtonClose.Rect);
+    EXPECT_NE(ks::GetPixel24(glowing->View(), close.X, close.Y),
+              ks::GetPixel24(Composed(image)->View(), close.X, close.Y));
 }
 
 } // namespace
