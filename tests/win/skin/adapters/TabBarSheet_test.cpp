@@ -71,7 +71,7 @@ protected:
         }
     }
     // The form's client area as the screen shows it; no transparent key colour may reach it.
-    void Shoot(const std::string& file)
+    std::unique_ptr<TBitmap> Shoot(const std::string& file)
     {
         Pump();
         RedrawWindow(Host->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -89,6 +89,24 @@ protected:
                 keyed += static_cast<TColor>(GetPixel(picture->Canvas().Handle(), x, y)) == TransparentKeyColor;
         EXPECT_EQ(keyed, 0) << "no transparent key colour reaches the screen";
         WriteSheetPng(*picture, std::string(KS_BUILD_DIR) + "/" + file);
+        return picture;
+    }
+    // The pixels of a rectangle of a child window (in its own coordinates) in the picture that
+    // differ from the platform's face colour, and between two rectangles of the same size.
+    int Unlike(TBitmap& picture, HWND wnd, RECT r, const RECT* other = nullptr)
+    {
+        MapWindowPoints(wnd, Host->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        RECT o = other ? *other : r;
+        if (other)
+            MapWindowPoints(wnd, Host->Handle(), reinterpret_cast<POINT*>(&o), 2);
+        const HDC dc = picture.Canvas().Handle();
+        int count = 0;
+        for (int y = 0; y < r.bottom - r.top; ++y)
+            for (int x = 0; x < r.right - r.left; ++x) {
+                const COLORREF p = GetPixel(dc, r.left + x, r.top + y);
+                count += p != (other ? GetPixel(dc, o.left + x, o.top + y) : GetSysColor(COLOR_BTNFACE));
+            }
+        return count;
     }
 
     TsSkinManager* Manager = nullptr;
@@ -140,7 +158,20 @@ TEST_F(TabBarSheetTest, TabsAndPages)
     SendMessageW(scrolling, TCM_SETCURSEL, 2, 0);
     auto* tabs = TacMainWnd::Create<TacTabControlWnd>(scrolling, nullptr, Manager, "", false);
     Adapters.push_back(tabs);
-    Shoot("tabs-sheet.png");
+    const auto picture = Shoot("tabs-sheet.png");
+    // Every tab control shows the skin's tabs and body, not the platform's face; a selected tab
+    // looks unlike the one beside it.
+    for (HWND wnd : {pages->Handle(), bottom, left, buttons, empty, scrolling}) {
+        RECT client{};
+        GetClientRect(wnd, &client);
+        EXPECT_GT(Unlike(*picture, wnd, client), (client.right * client.bottom) * 9 / 10);
+    }
+    RECT first{}, second{};
+    SendMessageW(bottom, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(bottom, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    // Their left edges, away from the captions.
+    first.right = first.left + 3, second.right = second.left + 3;
+    EXPECT_GT(Unlike(*picture, bottom, second, &first), 0) << "the selected tab";
     EXPECT_NE(FindWindowExW(scrolling, nullptr, UPDOWN_CLASSW, nullptr), nullptr);
     EXPECT_NE(tabs->UpDownAdapter(), nullptr) << "its arrows are the skin's";
 }
@@ -184,7 +215,20 @@ TEST_F(TabBarSheetTest, ToolbarsAndStatusBar)
     SendMessageW(simple, SB_SIMPLE, TRUE, 0);
     SendMessageW(simple, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(L"A platform status bar in simple mode"));
     Adapters.push_back(TacMainWnd::Create<TacStatusBarWnd>(simple, nullptr, Manager, "", false));
-    Shoot("bars-sheet.png");
+    const auto picture = Shoot("bars-sheet.png");
+    // Every bar shows the skin's face, not the platform's; the pressed button looks unlike the
+    // one before it.
+    for (HWND wnd : {bar->Handle(), status->Handle(), platform, simple}) {
+        RECT client{};
+        GetClientRect(wnd, &client);
+        EXPECT_GT(Unlike(*picture, wnd, client), (client.right * client.bottom) * 9 / 10);
+    }
+    RECT open{}, pressed{};
+    SendMessageW(platform, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&open));
+    SendMessageW(platform, TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&pressed));
+    // Their left edges, away from the captions.
+    open.right = open.left + 3, pressed.right = pressed.left + 3;
+    EXPECT_GT(Unlike(*picture, platform, pressed, &open), 0) << "the pressed button";
 }
 
 } // namespace
