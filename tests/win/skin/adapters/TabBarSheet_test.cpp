@@ -92,7 +92,7 @@ protected:
         return picture;
     }
     // The pixels of a rectangle of a child window (in its own coordinates) in the picture that
-    // differ from the platform's face colour, and between two rectangles of the same size.
+    // differ from the platform's face colour, or from a second rectangle of the same size.
     int Unlike(TBitmap& picture, HWND wnd, RECT r, const RECT* other = nullptr)
     {
         MapWindowPoints(wnd, Host->Handle(), reinterpret_cast<POINT*>(&r), 2);
@@ -107,6 +107,22 @@ protected:
                 count += p != (other ? GetPixel(dc, o.left + x, o.top + y) : GetSysColor(COLOR_BTNFACE));
             }
         return count;
+    }
+    // Each window shows the skin's face, not the platform's; and the item of a tab control or a
+    // toolbar (rectMessage asks its rectangle) looks unlike the one before it, at their left
+    // edges, away from the captions.
+    void ExpectSkinned(TBitmap& picture, std::initializer_list<HWND> windows, HWND items, UINT rectMessage, int item)
+    {
+        for (HWND wnd : windows) {
+            RECT client{};
+            GetClientRect(wnd, &client);
+            EXPECT_GT(Unlike(picture, wnd, client), (client.right * client.bottom) * 9 / 10);
+        }
+        RECT before{}, r{};
+        SendMessageW(items, rectMessage, static_cast<WPARAM>(item - 1), reinterpret_cast<LPARAM>(&before));
+        SendMessageW(items, rectMessage, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r));
+        before.right = before.left + 3, r.right = r.left + 3;
+        EXPECT_GT(Unlike(picture, items, r, &before), 0) << "item " << item;
     }
 
     TsSkinManager* Manager = nullptr;
@@ -159,19 +175,8 @@ TEST_F(TabBarSheetTest, TabsAndPages)
     auto* tabs = TacMainWnd::Create<TacTabControlWnd>(scrolling, nullptr, Manager, "", false);
     Adapters.push_back(tabs);
     const auto picture = Shoot("tabs-sheet.png");
-    // Every tab control shows the skin's tabs and body, not the platform's face; a selected tab
-    // looks unlike the one beside it.
-    for (HWND wnd : {pages->Handle(), bottom, left, buttons, empty, scrolling}) {
-        RECT client{};
-        GetClientRect(wnd, &client);
-        EXPECT_GT(Unlike(*picture, wnd, client), (client.right * client.bottom) * 9 / 10);
-    }
-    RECT first{}, second{};
-    SendMessageW(bottom, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
-    SendMessageW(bottom, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
-    // Their left edges, away from the captions.
-    first.right = first.left + 3, second.right = second.left + 3;
-    EXPECT_GT(Unlike(*picture, bottom, second, &first), 0) << "the selected tab";
+    // The bottom tabs' selected one.
+    ExpectSkinned(*picture, {pages->Handle(), bottom, left, buttons, empty, scrolling}, bottom, TCM_GETITEMRECT, 1);
     EXPECT_NE(FindWindowExW(scrolling, nullptr, UPDOWN_CLASSW, nullptr), nullptr);
     EXPECT_NE(tabs->UpDownAdapter(), nullptr) << "its arrows are the skin's";
 }
@@ -216,19 +221,8 @@ TEST_F(TabBarSheetTest, ToolbarsAndStatusBar)
     SendMessageW(simple, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(L"A platform status bar in simple mode"));
     Adapters.push_back(TacMainWnd::Create<TacStatusBarWnd>(simple, nullptr, Manager, "", false));
     const auto picture = Shoot("bars-sheet.png");
-    // Every bar shows the skin's face, not the platform's; the pressed button looks unlike the
-    // one before it.
-    for (HWND wnd : {bar->Handle(), status->Handle(), platform, simple}) {
-        RECT client{};
-        GetClientRect(wnd, &client);
-        EXPECT_GT(Unlike(*picture, wnd, client), (client.right * client.bottom) * 9 / 10);
-    }
-    RECT open{}, pressed{};
-    SendMessageW(platform, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&open));
-    SendMessageW(platform, TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&pressed));
-    // Their left edges, away from the captions.
-    open.right = open.left + 3, pressed.right = pressed.left + 3;
-    EXPECT_GT(Unlike(*picture, platform, pressed, &open), 0) << "the pressed button";
+    // The platform toolbar's pressed button.
+    ExpectSkinned(*picture, {bar->Handle(), status->Handle(), platform, simple}, platform, TB_GETITEMRECT, 1);
 }
 
 } // namespace
