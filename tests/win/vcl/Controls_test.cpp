@@ -1,5 +1,6 @@
 #include "vcl/Controls.h"
 
+#include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
@@ -540,15 +541,18 @@ TEST_F(ControlsTest, AnchoredChildrenComeBackToTheirPlacesAfterMinimisingOrShrin
     form->SetClientHeight(150);
     form->Show();
     Pump();
+    // A minimised window has no client area to lay its children out in: they stay where they
+    // were all the while, not only once it is restored.
     const struct {
         const char* name;
         std::function<void()> away;
         std::function<void()> back;
+        bool keptAway;
     } journeys[] = {
         {"MinimisedAndRestored", [&] { ShowWindow(form->Handle(), SW_MINIMIZE); },
-         [&] { ShowWindow(form->Handle(), SW_RESTORE); }},
+         [&] { ShowWindow(form->Handle(), SW_RESTORE); }, true},
         {"ShrunkAndGrown", [&] { form->SetClientWidth(60), form->SetClientHeight(20); },
-         [&] { form->SetClientWidth(250), form->SetClientHeight(150); }},
+         [&] { form->SetClientWidth(250), form->SetClientHeight(150); }, false},
     };
     const struct {
         const char* name;
@@ -570,12 +574,66 @@ TEST_F(ControlsTest, AnchoredChildrenComeBackToTheirPlacesAfterMinimisingOrShrin
             Pump();
             journey.away();
             Pump();
+            if (journey.keptAway)
+                EXPECT_EQ(child->BoundsRect(), given) << "while away";
             journey.back();
             Pump();
             EXPECT_EQ(form->ClientWidth(), 250);
             EXPECT_EQ(child->BoundsRect(), given);
             child->Free();
         }
+}
+
+} // namespace
+
+namespace {
+
+// What a control's WM_PRINTCLIENT leaves in a white memory DC of its client size, read at (x, y).
+COLORREF PrintedClientAt(TWinControl* control, int x, int y, LPARAM flags = PRF_CLIENT)
+{
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(control->ClientWidth(), control->ClientHeight());
+    HDC dc = picture.Canvas().Handle();
+    PatBlt(dc, 0, 0, picture.Width(), picture.Height(), WHITENESS);
+    SendMessageW(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+    GdiFlush();
+    return GetPixel(dc, x, y);
+}
+
+// The library's controls print into the DC a WM_PRINTCLIENT brings what their painting draws on
+// the screen, their windowless children included, as the system's classes print themselves; a
+// window of a system class prints its windowless children the same way. A hidden control asked
+// to print only when visible prints nothing.
+TEST_F(ControlsTest, AControlPrintsItsOwnContentAndItsWindowlessChildren)
+{
+    constexpr TColor PanelColour = 0x0000C000, ChildColour = 0x00C00000;
+    auto* form = CreateNew<TForm>(nullptr);
+    ks::ScopeExit freed{[&] { form->Free(); }};
+    auto* panel = Create<TCtlPanel>(form);
+    panel->SetParent(form);
+    panel->SetBounds(10, 10, 80, 60);
+    panel->SetColor(PanelColour);
+    auto* inPanel = Create<TCtlGraphic>(form);
+    inPanel->SetParent(panel);
+    inPanel->SetBounds(40, 20, 20, 20);
+    inPanel->SetColor(ChildColour);
+    auto* text = Create<TStaticText>(form);
+    text->SetParent(form);
+    text->SetBounds(100, 10, 80, 60);
+    auto* inText = Create<TCtlGraphic>(form);
+    inText->SetParent(text);
+    inText->SetBounds(40, 20, 20, 20);
+    inText->SetColor(ChildColour);
+    form->Show();
+    Pump();
+
+    EXPECT_EQ(PrintedClientAt(panel, 5, 5), ColorToRGB(PanelColour)) << "its own painting";
+    EXPECT_EQ(PrintedClientAt(panel, 50, 30), ColorToRGB(ChildColour)) << "a windowless child";
+    EXPECT_EQ(PrintedClientAt(text, 50, 30), ColorToRGB(ChildColour)) << "a windowless child of a system class";
+    panel->SetVisible(false);
+    EXPECT_EQ(PrintedClientAt(panel, 5, 5, PRF_CLIENT | PRF_CHECKVISIBLE), RGB(255, 255, 255)) << "hidden";
+    EXPECT_EQ(PrintedClientAt(panel, 5, 5), ColorToRGB(PanelColour)) << "hidden, printed all the same";
 }
 
 } // namespace

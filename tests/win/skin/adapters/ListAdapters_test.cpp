@@ -451,10 +451,12 @@ const ks::ClassInfo TFixedLineGrid::StaticClassInfo{"TFixedLineGrid", &TStringGr
                                                     FixedLineGridProps, {}};
 
 // The loaded skin's values hold no global colour for fixed lines: they keep their own, under the
-// adapter and after it.
+// adapter and after it, while the adapter gives the rest of the grid the skin's colours.
 TEST_F(GridAdapterTest, FixedLinesKeepTheirOwnColour)
 {
     auto* grid = Make<TFixedLineGrid>();
+    ASSERT_NE(Manager->GlobalSectionColor(), grid->FixedLine);
+    EXPECT_EQ(grid->FixedColor(), Manager->GlobalSectionColor()) << "the adapter coloured this grid";
     EXPECT_EQ(grid->FixedLine, 0x000A0B0C);
     Adapter->Free();
     Adapter = nullptr;

@@ -71,7 +71,7 @@ protected:
         }
     }
     // The form's client area as the screen shows it; no transparent key colour may reach it.
-    void Shoot(const std::string& file)
+    std::unique_ptr<TBitmap> Shoot(const std::string& file)
     {
         Pump();
         RedrawWindow(Host->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -89,6 +89,40 @@ protected:
                 keyed += static_cast<TColor>(GetPixel(picture->Canvas().Handle(), x, y)) == TransparentKeyColor;
         EXPECT_EQ(keyed, 0) << "no transparent key colour reaches the screen";
         WriteSheetPng(*picture, std::string(KS_BUILD_DIR) + "/" + file);
+        return picture;
+    }
+    // The pixels of a rectangle of a child window (in its own coordinates) in the picture that
+    // differ from the platform's face colour, or from a second rectangle of the same size.
+    int Unlike(TBitmap& picture, HWND wnd, RECT r, const RECT* other = nullptr)
+    {
+        MapWindowPoints(wnd, Host->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        RECT o = other ? *other : r;
+        if (other)
+            MapWindowPoints(wnd, Host->Handle(), reinterpret_cast<POINT*>(&o), 2);
+        const HDC dc = picture.Canvas().Handle();
+        int count = 0;
+        for (int y = 0; y < r.bottom - r.top; ++y)
+            for (int x = 0; x < r.right - r.left; ++x) {
+                const COLORREF p = GetPixel(dc, r.left + x, r.top + y);
+                count += p != (other ? GetPixel(dc, o.left + x, o.top + y) : GetSysColor(COLOR_BTNFACE));
+            }
+        return count;
+    }
+    // Each window shows the skin's face, not the platform's; and the item of a tab control or a
+    // toolbar (rectMessage asks its rectangle) looks unlike the one before it, at their left
+    // edges, away from the captions.
+    void ExpectSkinned(TBitmap& picture, std::initializer_list<HWND> windows, HWND items, UINT rectMessage, int item)
+    {
+        for (HWND wnd : windows) {
+            RECT client{};
+            GetClientRect(wnd, &client);
+            EXPECT_GT(Unlike(picture, wnd, client), (client.right * client.bottom) * 9 / 10);
+        }
+        RECT before{}, r{};
+        SendMessageW(items, rectMessage, static_cast<WPARAM>(item - 1), reinterpret_cast<LPARAM>(&before));
+        SendMessageW(items, rectMessage, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r));
+        before.right = before.left + 3, r.right = r.left + 3;
+        EXPECT_GT(Unlike(picture, items, r, &before), 0) << "item " << item;
     }
 
     TsSkinManager* Manager = nullptr;
@@ -140,7 +174,9 @@ TEST_F(TabBarSheetTest, TabsAndPages)
     SendMessageW(scrolling, TCM_SETCURSEL, 2, 0);
     auto* tabs = TacMainWnd::Create<TacTabControlWnd>(scrolling, nullptr, Manager, "", false);
     Adapters.push_back(tabs);
-    Shoot("tabs-sheet.png");
+    const auto picture = Shoot("tabs-sheet.png");
+    // The bottom tabs' selected one.
+    ExpectSkinned(*picture, {pages->Handle(), bottom, left, buttons, empty, scrolling}, bottom, TCM_GETITEMRECT, 1);
     EXPECT_NE(FindWindowExW(scrolling, nullptr, UPDOWN_CLASSW, nullptr), nullptr);
     EXPECT_NE(tabs->UpDownAdapter(), nullptr) << "its arrows are the skin's";
 }
@@ -184,7 +220,9 @@ TEST_F(TabBarSheetTest, ToolbarsAndStatusBar)
     SendMessageW(simple, SB_SIMPLE, TRUE, 0);
     SendMessageW(simple, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(L"A platform status bar in simple mode"));
     Adapters.push_back(TacMainWnd::Create<TacStatusBarWnd>(simple, nullptr, Manager, "", false));
-    Shoot("bars-sheet.png");
+    const auto picture = Shoot("bars-sheet.png");
+    // The platform toolbar's pressed button.
+    ExpectSkinned(*picture, {bar->Handle(), status->Handle(), platform, simple}, platform, TB_GETITEMRECT, 1);
 }
 
 } // namespace

@@ -37,19 +37,34 @@ void Composite(TBitmap& sheet, TBitmap& picture, int x0, int y0, BYTE constant)
 
 class HintSheetTest : public HintWindowFixture {
 protected:
+    // Lays the hint's picture into its cell. Returns the number of the picture's pixels that show
+    // something outside the body (its shadow), and counts into red those of its body that are red
+    // ink.
     template <class T>
-    void Cell(TBitmap& sheet, int col, int row, const std::wstring& text, const std::string& label)
+    int Cell(TBitmap& sheet, int col, int row, const std::wstring& text, const std::string& label, int* red = nullptr)
     {
         T* w = Show<T>(text, {400, 300});
         w->PrepareLayeredImage();
-        ASSERT_TRUE(w->LayeredImage);
+        EXPECT_TRUE(w->LayeredImage);
+        if (!w->LayeredImage)
+            return 0;
+        TBitmap& image = *w->LayeredImage;
+        const TRect body = w->BodyRect();
         // Something of the body is opaque: the shape was drawn.
-        EXPECT_EQ(Pixel32(*w->LayeredImage, w->BodyRect().Left + w->BodyRect().Width() / 2,
-                          w->BodyRect().Top + w->BodyRect().Height() / 2)[3],
-                  255);
-        Composite(sheet, *w->LayeredImage, col * CellW + 10, row * CellH + 22, w->SourceConstantAlpha);
+        EXPECT_EQ(Pixel32(image, body.Left + body.Width() / 2, body.Top + body.Height() / 2)[3], 255);
+        int outside = 0;
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x) {
+                const uint8_t* p = Pixel32(image, x, y);
+                const bool inBody = x >= body.Left && x < body.Right && y >= body.Top && y < body.Bottom;
+                outside += !inBody && p[3] != 0;
+                if (red && inBody && p[3] == 255 && p[2] > 200 && p[1] < 60 && p[0] < 60)
+                    ++*red;
+            }
+        Composite(sheet, image, col * CellW + 10, row * CellH + 22, w->SourceConstantAlpha);
         DrawSheetLabel(sheet, col * CellW + 10, row * CellH + 4, label);
         w->LayeredImage.reset();
+        return outside;
     }
 };
 
@@ -59,6 +74,7 @@ TEST_F(HintSheetTest, ShapesWithAndWithoutShadowAndATaggedHint)
     sheet->Canvas().Brush().SetColor(Backdrop);
     sheet->Canvas().FillRect({0, 0, sheet->Width(), sheet->Height()});
     const std::wstring text = L"Использовать в пароле латинские строчные буквы.";
+    int outside[2][4] = {};
     for (int shadow = 0; shadow < 2; ++shadow) {
         const std::string suffix = shadow ? " with shadow" : " without shadow";
         auto prepare = [&](TsHintsPredefinitions preset) {
@@ -69,22 +85,27 @@ TEST_F(HintSheetTest, ShapesWithAndWithoutShadowAndATaggedHint)
             manager->HintKind()->SetShadowEnabled(shadow == 1);
         };
         prepare(shGradient);
-        Cell<TsSimplyHintWindow>(*sheet, shadow, 0, text, "simply (shGradient)" + suffix);
+        outside[shadow][0] = Cell<TsSimplyHintWindow>(*sheet, shadow, 0, text, "simply (shGradient)" + suffix);
         prepare(shComicsGradient);
-        Cell<TsComicsHintWindow>(*sheet, shadow, 1, text, "comics (shComicsGradient)" + suffix);
+        outside[shadow][1] = Cell<TsComicsHintWindow>(*sheet, shadow, 1, text, "comics (shComicsGradient)" + suffix);
         prepare(shEllipse);
-        Cell<TsEllipseHintWindow>(*sheet, shadow, 2, text, "ellipse (shEllipse)" + suffix);
+        outside[shadow][2] = Cell<TsEllipseHintWindow>(*sheet, shadow, 2, text, "ellipse (shEllipse)" + suffix);
         prepare(shBalloon);
-        Cell<TsBalloonHintWindow>(*sheet, shadow, 3, text, "balloon (shBalloon)" + suffix);
+        outside[shadow][3] = Cell<TsBalloonHintWindow>(*sheet, shadow, 3, text, "balloon (shBalloon)" + suffix);
     }
+    // The shadow shows beside each shape only when it is on.
+    for (int shape = 0; shape < 4; ++shape)
+        EXPECT_GT(outside[1][shape], outside[0][shape]) << "shape " << shape;
     FreeAndNil(window);
     FreeAndNil(manager);
     MakeManager(shGradient);
     manager->SetHTMLMode(true);
+    int red = 0;
     Cell<TsSimplyHintWindow>(*sheet, 0, 4,
                              L"<b>Жирный</b> и <font color=red>красный</font> текст<br>"
                              L"вторая <i>строка</i> << знак<br><font size=+4 color=#0000FF>крупно</font> и снова",
-                             "tags: bold, colour, size, line breaks");
+                             "tags: bold, colour, size, line breaks", &red);
+    EXPECT_GT(red, 10) << "the red text";
     FreeAndNil(window);
     FreeAndNil(manager);
     MakeManager(shComicsTransparent);

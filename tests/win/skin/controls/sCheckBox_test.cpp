@@ -473,6 +473,24 @@ TEST_F(CheckBoxTest, AlphaGlyphSheet)
         auto picture = NewBitmap24(w, h);
         Box->PaintTo(picture->Canvas().Handle(), 0, 0);
         GdiFlush();
+        {
+            // Each state shows its own disc (red, blue, white), opaque in the middle, and the
+            // caption's ink beside it.
+            SCOPED_TRACE(names[i]);
+            const COLORREF discs[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+            const HDC dc = picture->Canvas().Handle();
+            const TRect glyph = Box->CheckRect();
+            const COLORREF middle = GetPixel(dc, glyph.Left + 8, glyph.Top + 8);
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(static_cast<int>((middle >> shift) & 0xFF), static_cast<int>((discs[i] >> shift) & 0xFF), 3)
+                    << std::hex << middle;
+            const COLORREF back = GetPixel(dc, w - 2, h / 2);
+            int ink = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = glyph.Right + 2; x < w - 2; ++x)
+                    ink += GetPixel(dc, x, y) != back;
+            EXPECT_GT(ink, 20) << "the caption";
+        }
         const int x = i * (w * Scale + 8);
         StretchBlt(sheet->Canvas().Handle(), x, 20, w * Scale, h * Scale, picture->Canvas().Handle(), 0, 0, w, h,
                    SRCCOPY);

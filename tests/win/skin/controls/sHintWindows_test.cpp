@@ -86,8 +86,11 @@ TEST_F(sHintWindowsTest, EmptyTextWithoutMarginsMeasuresWithoutFault)
     k.SetExOffset(0);
     k.SetShadowEnabled(false);
     auto* ellipse = Show<TsEllipseHintWindow>(L"");
-    EXPECT_GE(ellipse->Width(), 1);
-    EXPECT_GE(ellipse->ExtraWidth, 0);
+    // An empty text still has its line: the ellipse grows around it from the round shapes' least
+    // width, with nothing else beside it.
+    EXPECT_GT(ellipse->ExtraWidth, 0);
+    EXPECT_EQ(ellipse->Width(), 50 + ellipse->ExtraWidth);
+    EXPECT_GT(ellipse->Height(), 1);
 }
 
 TEST_F(sHintWindowsTest, HugeTextGetsNoWindowLargerThanTheScreen)
@@ -203,7 +206,11 @@ TEST_F(sHintWindowsTest, WithoutShadowNothingLiesOutsideTheShape)
     manager->HintKind()->SetShadowEnabled(false);
     auto* w = Show<TsSimplyHintWindow>(L"Выход");
     w->PrepareLayeredImage();
+    ASSERT_TRUE(w->LayeredImage);
     TBitmap& img = *w->LayeredImage;
+    EXPECT_EQ(img.Width(), w->Width()) << "the picture covers the window";
+    EXPECT_EQ(img.Height(), w->Height());
+    ASSERT_GT(img.Width() * img.Height(), 0);
     for (int y = 0; y < img.Height(); ++y)
         for (int x = 0; x < img.Width(); ++x)
             ASSERT_EQ(Pixel32(img, x, y)[3], 255) << x << "," << y;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -95,12 +96,30 @@ TEST_F(SkinImagePaintingTest, BorderImagesPaintTheStateCellOverTheRectangle)
     }
 }
 
-// Hostile records: cells beyond the image, mask rows beyond it, huge rectangles.
+// Hostile records: cells beyond the image, mask rows beyond it, huge rectangles. Whatever they
+// paint comes from inside the bitmaps: every pixel is the target's own, one of the master image's
+// colours, or an even blend of two of them (a glyph is laid on at half strength); bytes read from
+// beyond either bitmap would show as anything else.
 TEST_F(SkinImagePaintingTest, RecordsLargerThanTheirImagePaintInsideTheBitmaps)
 {
     const TRect records[] = {{30, 10, 90, 70}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {2, 2, 20, 400}, {20, 8, 2, 2}};
+    const uint32_t palette[] = {White, 0x0000FF, 0, MasterCellColour[0], MasterCellColour[1], MasterCellColour[2]};
+    const auto fromTheBitmaps = [&](uint32_t c) {
+        for (uint32_t a : palette)
+            for (uint32_t b : palette) {
+                bool matches = true;
+                for (int shift = 0; shift < 24; shift += 8)
+                    matches = matches && std::abs(static_cast<int>((c >> shift) & 0xFF) -
+                                            static_cast<int>((((a >> shift) & 0xFF) + ((b >> shift) & 0xFF)) / 2)) <= 1;
+                if (matches)
+                    return true;
+            }
+        return false;
+    };
     for (const TRect& rr : records)
         for (int maskType : {0, 1, -1}) {
+            SCOPED_TRACE(testing::Message() << "record " << rr.Left << "," << rr.Top << "," << rr.Right << ","
+                                            << rr.Bottom << ", mask type " << maskType);
             TsMaskData mask = Base();
             mask.R = rr;
             mask.MaskType = static_cast<int16_t>(maskType);
@@ -109,6 +128,9 @@ TEST_F(SkinImagePaintingTest, RecordsLargerThanTheirImagePaintInsideTheBitmaps)
             PaintSkinImageRect(*dst, {-5, -5, 300, 300}, true, NoBackgroundCacheInfo, mask, 0, true);
             PaintStateGlyph(*dst, {-3, -3}, 4, 0, mask, NoBackgroundCacheInfo);
             PaintMaskedOverCache({-3, -3, 40, 40}, {0, 0, 40, 40}, *dst, NoBackgroundCacheInfo, mask);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    ASSERT_TRUE(fromTheBitmaps(Get24(*dst, x, y))) << x << "," << y << ": " << std::hex << Get24(*dst, x, y);
         }
 }
 

@@ -498,6 +498,21 @@ TEST_F(DialogBorderTest, PictureOfAMessageBoxWithExtendedBorders)
                       origin.x, origin.y, SRCCOPY);
                ReleaseDC(nullptr, screen);
                WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/dialog-extended-borders.png");
+               // What it must show: the desktop through the shadow (two squares of the board
+               // beside each other differ there), the client in its section's colour, and the
+               // skin's buttons on it: a frame round a face of the client's colour, where the
+               // platform's are grey.
+               const int middle = shown->Height() / 2 / 16 * 16;
+               EXPECT_NE(PixelAt(*shown, 0, middle), PixelAt(*shown, 0, middle + 8)) << "the shadow";
+               ASSERT_NE(d->SkinData->Section(), nullptr);
+               const TColor face = ColorToRGB(d->SkinData->Section()->Color);
+               EXPECT_EQ(PixelAt(*shown, d->ClientOffsetX() + 1, d->ClientOffsetY() + 1), face);
+               RECT b{};
+               GetWindowRect(Item(box, IDCANCEL), &b);
+               const int x = d->ClientOffsetX() + b.left - origin.x, y = d->ClientOffsetY() + (b.top + b.bottom) / 2 - origin.y;
+               EXPECT_NE(PixelAt(*shown, x, y), face) << "the Cancel button's frame";
+               EXPECT_EQ(PixelAt(*shown, x + 4, y), face) << "and its face";
+               EXPECT_NE(PixelAt(*shown, x + 4, y), ColorToRGB(clBtnFace));
                PostMessageW(box, WM_COMMAND, IDOK, 0);
            });
 }

@@ -85,6 +85,16 @@ protected:
             }
         return shown;
     }
+    // The pixels of rect that differ between two cells of the sheet, as placed.
+    int Differ(int a, int b, const TRect& rect)
+    {
+        int count = 0;
+        for (int y = rect.Top; y < rect.Bottom; ++y)
+            for (int x = rect.Left; x < rect.Right; ++x)
+                count += ks::GetPixel24(Sheet->View(), (a % 3) * CellW + 10 + x, (a / 3) * CellH + 24 + y) !=
+                         ks::GetPixel24(Sheet->View(), (b % 3) * CellW + 10 + x, (b / 3) * CellH + 24 + y);
+        return count;
+    }
     void Place(int cell, TBitmap& image, const std::string& label)
     {
         const int x = (cell % 3) * CellW + 10, y = (cell / 3) * CellH + 24;
@@ -119,6 +129,9 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     ASSERT_TRUE(Manager->SkinData.SkinActive);
     MakeForm(L"Генератор паролей");
     Place(0, Paint(), "active");
+    const TRect close = Provider->ButtonClose.Rect;
+    const TRect title{0, 0, Form->Width(), Provider->CaptionHeight(true)};
+    const TRect belowTitle{20, title.Bottom + 6, Form->Width() - 20, title.Bottom + 12};
     Provider->FormActive = false;
     Place(1, Paint(), "inactive");
 
@@ -128,12 +141,16 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     MakeForm(L"С главным меню", true);
     Place(3, Paint(), "main menu");
 
+    // A glowing skin fades the hot and pressed looks in over the button, in a window of their
+    // own, and keeps the normal look in the frame's image: without the glow they are drawn into it.
+    Manager->SetAllowGlowing(false);
     MakeForm(L"Кнопки");
     Paint();
     Provider->SetHotHitCode(HTCLOSE);
-    Place(4, *Provider->SkinData()->CacheBitmap, "close hot");
+    Place(4, *Provider->SkinData()->CacheBitmap, "close hot (no glow)");
     Provider->SetPressedHitCode(HTCLOSE);
-    Place(5, *Provider->SkinData()->CacheBitmap, "close pressed");
+    Place(5, *Provider->SkinData()->CacheBitmap, "close pressed (no glow)");
+    Manager->SetAllowGlowing(true);
 
     MakeForm(L"О программе", false, bsDialog);
     Place(8, Paint(), "dialog (the about box's frame)");
@@ -167,6 +184,15 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
         ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/frame-border.png");
     }
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-sheet.png");
+    // What the cells must show, each against the plain active frame.
+    ASSERT_GT(close.Width(), 0);
+    EXPECT_GT(Differ(0, 1, title), 0) << "an inactive title";
+    EXPECT_EQ(Differ(0, 2, close), 0) << "a long caption stops short of the buttons";
+    EXPECT_EQ(Differ(0, 1, belowTitle), 0);
+    EXPECT_GT(Differ(0, 3, belowTitle), 0) << "the menu line below the title";
+    EXPECT_GT(Differ(0, 4, close), 0) << "the close button hot";
+    EXPECT_GT(Differ(4, 5, close), 0) << "and pressed";
+    EXPECT_GT(Differ(0, 6, {20, 40, 120, 80}), 0) << "the system menu open";
 }
 
 // A form with a menu and a BorderWidth of 6 under extended borders: the layered image and the
@@ -192,6 +218,9 @@ TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
     Pump();
     std::unique_ptr<TBitmap> shown = OverCheckerboard(image);
     Place(0, *shown, "layered border image");
+    // The shadow lets the desktop through: two squares of the board beside each other differ.
+    const int middle = shown->Height() / 2 / 16 * 16;
+    EXPECT_NE(ks::GetPixel24(shown->View(), 0, middle), ks::GetPixel24(shown->View(), 0, middle + 8));
     const std::unique_ptr<TBitmap> window = ks::test::ScreenPicture(Form->Handle());
     Place(1, *window, "the form's window (screen, region not applied)");
     // What a user sees: the form's window, cut to its region, over the layered image.
@@ -208,6 +237,11 @@ TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
     SelectClipRgn(shown->Canvas().Handle(), nullptr);
     Place(2, *shown, "both together, as a user sees them");
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-borderwidth.png");
+    // The form's window, cut to its region, shows its client where the layered image has it,
+    // inside the border band.
+    const TRect client{Provider->ClientOffsetX(), Provider->ClientOffsetY() + 10,
+                       shown->Width() - Provider->ClientOffsetX(), shown->Height() - Provider->ClientOffsetX()};
+    EXPECT_EQ(Differ(0, 2, client), 0);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,12 +59,31 @@ protected:
         Pump();
     }
     // The main form as the screen shows it, placed at (x, y) of the sheet under a label.
-    void Capture(int x, int y, const std::string& label)
+    std::unique_ptr<TBitmap> Capture(int x, int y, const std::string& label)
     {
-        const std::unique_ptr<TBitmap> picture = ScreenPicture(Main->Handle());
+        std::unique_ptr<TBitmap> picture = ScreenPicture(Main->Handle());
         BitBlt(Sheet->Canvas().Handle(), x, y + 16, picture->Width(), picture->Height(), picture->Canvas().Handle(), 0, 0,
                SRCCOPY);
         DrawSheetLabel(*Sheet, x, y, label);
+        return picture;
+    }
+    // The pixels of rect (in the main form's window) that differ between two of its pictures.
+    static int Differ(TBitmap& a, TBitmap& b, const RECT& rect)
+    {
+        int count = 0;
+        for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, a.Height()); ++y)
+            for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, a.Width()); ++x)
+                count += ks::GetPixel24(a.View(), x, y) != ks::GetPixel24(b.View(), x, y);
+        return count;
+    }
+    // A window's place in the main form's window.
+    RECT InMain(HWND wnd) const
+    {
+        RECT r{}, main{};
+        GetWindowRect(wnd, &r);
+        GetWindowRect(Main->Handle(), &main);
+        OffsetRect(&r, -main.left, -main.top);
+        return r;
     }
 
     std::vector<TForm*> Children;
@@ -72,18 +92,21 @@ protected:
 
 TEST_F(MDIFormsSheet, CascadedMaximisedChangedAndMoved)
 {
-    Capture(10, 10, "cascaded children, child 3's Edit merged");
+    const auto cascaded = Capture(10, 10, "cascaded children, child 3's Edit merged");
 
     TForm* last = Children.back();
     SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Settle();
     ASSERT_TRUE(IsZoomed(last->Handle()));
     EXPECT_GT(Provider->MDIClose.Rect.Width(), 0) << "the maximised child's buttons are on the menu line";
-    Capture(540, 10, "child 3 maximised: icon, merged Edit and buttons on the menu line");
+    const auto maximised = Capture(540, 10, "child 3 maximised: icon, merged Edit and buttons on the menu line");
+    // The maximised child covers the client: where child 1 showed its title, the picture changed.
+    EXPECT_GT(Differ(*cascaded, *maximised, InMain(Children[0]->Handle())), 0);
 
     Manager->SetHueOffset(120);
     Settle();
-    Capture(10, 450, "after a skin change (hue 120)");
+    const auto changed = Capture(10, 450, "after a skin change (hue 120)");
+    EXPECT_GT(Differ(*maximised, *changed, InMain(Main->Handle())), 0) << "the frames in the new colours";
 
     Manager->SetHueOffset(0);
     SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
@@ -99,8 +122,9 @@ TEST_F(MDIFormsSheet, CascadedMaximisedChangedAndMoved)
 // closed with caFree (a clean menu line and client): <build>/mdi-close-sheet.png.
 TEST_F(MDIFormsSheet, MaximisedRestoredAndFreed)
 {
-    Capture(10, 10, "three cascaded children");
+    const auto cascaded = Capture(10, 10, "three cascaded children");
     TForm* last = Children.back();
+    const RECT place = InMain(last->Handle());
     SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Settle();
     ASSERT_TRUE(IsZoomed(last->Handle()));
@@ -108,7 +132,10 @@ TEST_F(MDIFormsSheet, MaximisedRestoredAndFreed)
 
     SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
     Pump();
-    Capture(10, 450, "restored (no repaint forced)");
+    const auto restored = Capture(10, 450, "restored (no repaint forced)");
+    // Every child is painted again as it was, without a repaint forced.
+    for (TForm* child : Children)
+        EXPECT_EQ(Differ(*cascaded, *restored, InMain(child->Handle())), 0) << "child painted again";
 
     struct Freer {
         void OnClose(TObject*, TCloseAction& action) { action = caFree; }
@@ -117,7 +144,10 @@ TEST_F(MDIFormsSheet, MaximisedRestoredAndFreed)
     SendMessageW(last->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
     Children.pop_back();
-    Capture(540, 450, "child 3 closed with caFree");
+    const auto closed = Capture(540, 450, "child 3 closed with caFree");
+    // Where child 3's title was, away from the others, the client shows through.
+    const RECT title{place.left + 20, place.top + 2, place.right - 60, place.top + 16};
+    EXPECT_GT(Differ(*cascaded, *closed, title), 0) << "child 3 gone";
 
     WriteSheetPng(*Sheet, std::string(KS_BUILD_DIR) + "/mdi-close-sheet.png");
 }

@@ -519,16 +519,53 @@ TEST_F(BorderedFormLifetimeTest, AFadeRunningOnTheBorderGoesWithIt)
     EXPECT_FALSE(IsWindow(glow));
 }
 
+// The primary mouse button down or up as the thread's messages have left it.
+void HoldLeftButton(bool down)
+{
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_LBUTTON] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// A press on a title button of the border window lasts while the mouse moves over the button,
+// and through the form's own mouse-leave while the mouse button is down over it: the mouse goes
+// from the client area onto the border window, which is not the form's, and the form's leave
+// comes between the press and the release. Let go, or off the button, the leave ends it.
 TEST_F(BorderedFormTest, APressSurvivesTheMouseMovingOverItsButton)
 {
     ks::Sys().UpdateLayeredWindowPtr = RecordLayered;
     const POINT max = OnBorder(Centre(Provider->ButtonMax.Rect));
-    Hover(max);
-    SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
-    EXPECT_EQ(Provider->ButtonMax.State, 2);
-    Hover({max.x + 1, max.y});
-    EXPECT_EQ(Provider->ButtonMax.State, 2) << "still pressed";
-    EXPECT_TRUE(TitleButtonPressed);
+    const POINT caption = OnBorder({Provider->ExtBorderMargins().Left + 80, Centre(Provider->ButtonMax.Rect).Y});
+    const struct {
+        const char* name;
+        bool held;
+        POINT cursor;
+        bool pressed;
+    } leaves[] = {
+        {"HeldOverTheButton", true, max, true},
+        {"LetGo", false, max, false},
+        {"HeldOffTheButton", true, caption, false},
+    };
+    for (const auto& leave : leaves) {
+        SCOPED_TRACE(leave.name);
+        Hover(max);
+        SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(max.x, max.y));
+        EXPECT_EQ(Provider->ButtonMax.State, 2);
+        Hover({max.x + 1, max.y});
+        EXPECT_EQ(Provider->ButtonMax.State, 2) << "still pressed";
+        EXPECT_TRUE(TitleButtonPressed);
+        HoldLeftButton(leave.held);
+        UseFakeCursor(leave.cursor);
+        SendMessageW(Form->Handle(), WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(Provider->ButtonMax.State == 2, leave.pressed);
+        HoldLeftButton(false);
+        // Released away from every button: the press ends without acting.
+        Hover(caption);
+        SendMessageW(Border, WM_NCLBUTTONUP, 19, MAKELPARAM(caption.x, caption.y));
+        Pump();
+        EXPECT_FALSE(IsZoomed(Form->Handle()));
+    }
 }
 
 } // namespace
@@ -537,11 +574,24 @@ namespace {
 
 TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
 {
+    std::unique_ptr<TBitmap> pictures[2];
     for (bool active : {true, false}) {
         Provider->FormActive = active;
-        ks::test::WriteSheetPng(*Composed(Paint()), std::string("Z:") + KS_BUILD_DIR +
-                                                      (active ? "/border-form-active.png" : "/border-form-inactive.png"));
+        pictures[active] = Composed(Paint());
+        ks::test::WriteSheetPng(*pictures[active], std::string("Z:") + KS_BUILD_DIR +
+                                                       (active ? "/border-form-active.png" : "/border-form-inactive.png"));
     }
+    // The title tells an active frame from an inactive one; both lie in a shadow that lets the
+    // desktop through (two squares of the board beside each other differ there).
+    const TRect m = Provider->ExtBorderMargins();
+    int differ = 0;
+    for (int y = m.Top; y < m.Top + Provider->CaptionHeight(true); ++y)
+        for (int x = m.Left; x < pictures[0]->Width() - m.Right; ++x)
+            differ += ks::GetPixel24(pictures[0]->View(), x, y) != ks::GetPixel24(pictures[1]->View(), x, y);
+    EXPECT_GT(differ, 0) << "the titles";
+    const int middle = pictures[1]->Height() / 2 / 16 * 16;
+    for (const auto& picture : pictures)
+        EXPECT_NE(ks::GetPixel24(picture->View(), 0, middle), ks::GetPixel24(picture->View(), 0, middle + 8));
     Provider->FormActive = true;
     TBitmap& image = Paint();
     Provider->BorderForm->UpdateBorderWindow(true, 255);
@@ -556,8 +606,12 @@ TEST_F(BorderedFormTest, PicturesOfTheBorderedFormActiveInactiveAndMidGlow)
     // Centred on the frame rectangle as PaintFrame places it.
     const TPoint at{frame.Left - border.left - (animation->FrameBmp->Width() - frame.Width()) / 2,
                     frame.Top - border.top - (animation->FrameBmp->Height() - frame.Height()) / 2};
-    ks::test::WriteSheetPng(*Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10),
-                            std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+    const std::unique_ptr<TBitmap> glowing = Composed(image, animation->FrameBmp.get(), at, 255 * animation->Step / 10);
+    ks::test::WriteSheetPng(*glowing, std::string("Z:") + KS_BUILD_DIR + "/border-form-glow.png");
+    // The glow lies over the close button, half come up.
+    const TPoint close = Centre(Provider->ButtonClose.Rect);
+    EXPECT_NE(ks::GetPixel24(glowing->View(), close.X, close.Y),
+              ks::GetPixel24(Composed(image)->View(), close.X, close.Y));
 }
 
 } // namespace

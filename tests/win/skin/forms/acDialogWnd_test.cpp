@@ -352,6 +352,20 @@ TEST_F(DialogWndTest, PictureOfABoxWithSeveralButtons)
         BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
         ReleaseDC(nullptr, screen);
         WriteSheetPng(shot, std::string(KS_BUILD_DIR) + "/dialog-several-buttons.png");
+        // The screen shows the skin's frame, client and buttons, not the platform's.
+        TacDialogWnd* d = DialogAdapter(box);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(PixelAt(shot, shot.Width() / 2, 1), TitleHotColour) << "the title";
+        EXPECT_EQ(PixelAt(shot, d->ClientOffsetX() + 1, d->ClientOffsetY() + 1), DialogHotColour) << "the client";
+        EXPECT_EQ(PixelAt(shot, d->BtnClose.Rect.Left + 8, d->BtnClose.Rect.Top + 8), DialogCloseCells[0]);
+        for (int id : {IDNO, IDCANCEL}) {
+            SCOPED_TRACE(id == IDNO ? "No" : "Cancel");
+            RECT b{};
+            GetWindowRect(Item(box, id), &b);
+            const int x = b.left - r.left, y = (b.top + b.bottom) / 2 - r.top;
+            EXPECT_EQ(PixelAt(shot, x, y), BorderCells[0]) << "the button's border";
+            EXPECT_EQ(PixelAt(shot, x + 5, y), ButtonColour) << "and its face";
+        }
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
     });
 }
@@ -485,6 +499,7 @@ TEST_F(DialogWndTest, ABoxKeepsItsOwnLayeringItsToolCaptionAndItsCaptionFont)
         d->SkinData->BackgroundChanged = true;
         d->PaintNonClient();
         EXPECT_NE(d->CaptionFont, nullptr);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
 }
 

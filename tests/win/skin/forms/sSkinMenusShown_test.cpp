@@ -631,6 +631,7 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
     Pump();
 
     std::unique_ptr<TBitmap> sheet;
+    RECT popup{};
     const HWND formWnd = form->Handle();
     LoopDriver::Ticks = 0;
     LoopDriver::Step = [&](int tick) {
@@ -654,6 +655,7 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
                    SRCCOPY);
             BitBlt(sheet->Canvas().Handle(), p.left - f.left, p.top - f.top, p.right - p.left, p.bottom - p.top,
                    popupDC.get(), 0, 0, SRCCOPY);
+            popup = {p.left - f.left, p.top - f.top, p.right - f.left, p.bottom - f.top};
             EndMenu();
         }
     };
@@ -668,6 +670,18 @@ TEST_F(SkinMenusShown, SheetOfAMainMenuWithItsSubmenuOpen)
     line.reset();
     ASSERT_NE(sheet, nullptr) << "the submenu opened";
     WriteSheetPng(*sheet, std::string(KS_BUILD_DIR) + "/skinned-main-menu.png");
+    // The menu is the skin's, not the platform's, and one of its items is lit: down a column
+    // of the menu away from the texts, a run of rows in a colour of its own.
+    const HDC dc = sheet->Canvas().Handle();
+    const int x = (popup.left + 3 * popup.right) / 4;
+    const COLORREF back = GetPixel(dc, x, popup.bottom - 4);
+    EXPECT_NE(back, GetSysColor(COLOR_MENU));
+    int lit = 0, longest = 0;
+    for (int y = popup.top + 2; y < popup.bottom - 2; ++y) {
+        lit = GetPixel(dc, x, y) != back ? lit + 1 : 0;
+        longest = std::max(longest, lit);
+    }
+    EXPECT_GE(longest, 10) << "the lit item";
     form->Free();
 }
 

@@ -1576,6 +1576,16 @@ TEST_F(ProviderSkinChangeTest, PictureOfAFormSwitchedToAnExtendedBorderSkin)
            dc, 0, 0, SRCCOPY);
     ReleaseDC(Form->Handle(), dc);
     ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/skin-change-extended-border.png");
+    // What it must show: the desktop through the new skin's shadow (two squares of the board
+    // beside each other differ there), the new skin's close button, and the form's client.
+    const int middle = shown->Height() / 2 / 16 * 16;
+    EXPECT_NE(ks::GetPixel24(shown->View(), 0, middle), ks::GetPixel24(shown->View(), 0, middle + 8)) << "the shadow";
+    const TRect close = Provider->ButtonClose.Rect;
+    ASSERT_GT(close.Width(), 0);
+    EXPECT_EQ(ks::GetPixel24(shown->View(), (close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2),
+              ks::test::CloseCells[0]);
+    EXPECT_EQ(ks::GetPixel24(shown->View(), Provider->ClientOffsetX() + 1, Provider->ClientOffsetY() + 1),
+              ColorToRGB(ks::test::FrameFormHotColour)) << "the active form's client";
 }
 
 // While the skin is off nothing follows the frames' activation, and a provider takes its form as
