@@ -234,6 +234,59 @@ TEST_F(ControlsTest, PerformDrivesWindowlessControls)
     EXPECT_EQ(clicks, 1);
 }
 
+// A windowless control holds the mouse through its parent's window; when the window loses it
+// (WM_CANCELMODE, or WM_CAPTURECHANGED for another window) the control's press ends as a
+// release outside it, so nothing is clicked, and the new owner of the mouse keeps it.
+TEST_F(ControlsTest, AWindowlessControlLetsGoOfTheMouseItsParentLoses)
+{
+    HostForm host;
+    TCtlGraphic* g = host.Add<TCtlGraphic>(20, 10, 40, 30);
+    TCtlGraphic* sibling = host.Add<TCtlGraphic>(100, 10, 40, 30);
+    HostForm other;
+    other.form->SetLeft(300);
+    HWND wnd = host.form->Handle();
+    struct Recorder {
+        int clicks = 0;
+        TPoint up{0, 0};
+        void Click(TObject*) { ++clicks; }
+        void Up(TObject*, TMouseButton, TShiftState, int x, int y) { up = {x, y}; }
+    } rec;
+    g->SetOnClick(TNotifyEvent(&rec, &Recorder::Click));
+    g->SetOnMouseUp(TMouseEvent(&rec, &Recorder::Up));
+    struct Case {
+        const char* name;
+        std::function<void()> takeAway;
+        HWND captureAfter;
+    };
+    const Case cases[] = {
+        {"CancelMode", [&] { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }, nullptr},
+        {"TakenByAnotherWindow", [&] { SetCapture(other.form->Handle()); }, other.form->Handle()},
+        {"Released", [] { ReleaseCapture(); }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rec = {};
+        SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(25, 17));
+        ASSERT_EQ(ks::CaptureControl(), g);
+        ASSERT_EQ(GetCapture(), wnd);
+        c.takeAway();
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        EXPECT_FALSE(g->MouseCapture());
+        EXPECT_EQ(GetCapture(), c.captureAfter);
+        EXPECT_EQ(rec.up, (TPoint{-1, -1})) << "the press ends outside the control";
+        ReleaseCapture();
+        SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(25, 17));
+        EXPECT_EQ(rec.clicks, 0);
+    }
+
+    // Handed from one child to another of the same window, the mouse stays with the second.
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(25, 17));
+    sibling->SetMouseCapture(true);
+    EXPECT_EQ(ks::CaptureControl(), sibling);
+    EXPECT_EQ(GetCapture(), wnd);
+    sibling->SetMouseCapture(false);
+}
+
 TEST_F(ControlsTest, ParentNotificationsAreReflectedToTheChildObject)
 {
     HostForm host;
