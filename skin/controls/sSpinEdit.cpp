@@ -670,7 +670,8 @@ void TsSpinEdit::CMExit(TMessage& m)
 
 void TsSpinEdit::PasteDigits()
 {
-    if (ReadOnly())
+    // As WM_PASTE: a closed editor takes no paste either.
+    if (ReadOnly() || !EditorEnabled())
         return;
     std::wstring digits = Clipboard().AsText();
     std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
@@ -678,20 +679,35 @@ void TsSpinEdit::PasteDigits()
     Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()));
 }
 
+bool TsSpinEdit::NegativeAllowed() const noexcept
+{
+    return FMinValue == FMaxValue || std::min(FMinValue, FMaxValue) < 0;
+}
+
 bool TsSpinEdit::DropNonDigits()
 {
     const std::wstring text = Text();
-    if (std::all_of(text.begin(), text.end(), IsDigitChar))
-        return false;
+    // A negative value keeps its sign while its digits are edited.
+    const size_t sign = NegativeAllowed() && !text.empty() && text[0] == L'-' ? 1 : 0;
+    auto kept = [&](size_t i) { return i < sign || IsDigitChar(text[i]); };
+    size_t dropped = 0, droppedBeforeCaret = 0;
     const size_t caret = std::min(static_cast<size_t>(std::max(SelStart(), 0)), text.size());
-    const auto dropped = std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(caret),
-                                       [](wchar_t c) { return !IsDigitChar(c); });
-    std::wstring digits = text;
-    std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
+    std::wstring digits;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (kept(i)) {
+            digits += text[i];
+            continue;
+        }
+        ++dropped;
+        if (i < caret)
+            ++droppedBeforeCaret;
+    }
+    if (dropped == 0)
+        return false;
     // Not WM_SETTEXT: the digits are the user's change, which the nested EN_CHANGE tells.
     Perform(EM_SETSEL, 0, -1);
     Perform(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(digits.c_str()));
-    SetSelStart(static_cast<int>(caret) - static_cast<int>(dropped));
+    SetSelStart(static_cast<int>(caret - droppedBeforeCaret));
     return true;
 }
 

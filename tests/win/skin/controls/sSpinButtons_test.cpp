@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+
 namespace {
 
 using namespace ks::test;
@@ -180,6 +181,123 @@ TEST_F(SpinButtonsTest, DisabledTheHalvesShowFromTheFieldsPictureAndSkinChangesR
     Manager->SetActive(true);
     Pump();
     EXPECT_TRUE(UpHalf()->SkinData()->IsSkinActive());
+}
+
+// What OnChange does to the field while a half is held: each takes the mouse away from the
+// spin button, as the platform does for a modal form (WM_CANCELMODE, then ReleaseCapture), for
+// a disabled window (WM_CANCELMODE) and for a window that takes the mouse for itself.
+struct MouseTakers {
+    TsSpinEdit* spin = nullptr;
+    TForm* other = nullptr;
+    int changes = 0;
+    void ShowModalForm(TObject*)
+    {
+        if (changes++ > 0)
+            return;
+        TForm* modal = CreateNew<TForm>(nullptr);
+        modal->SetBounds(300, 300, 120, 80);
+        PostMessageW(modal->Handle(), WM_CLOSE, 0, 0);
+        modal->ShowModal();
+        modal->Free();
+    }
+    void DisableAtMaximum(TObject*)
+    {
+        ++changes;
+        if (spin->Value() == spin->MaxValue())
+            spin->SetEnabled(false);
+    }
+    void ActivateOther(TObject*)
+    {
+        if (changes++ > 0)
+            return;
+        // The window coming to the front takes the mouse, as a drag started there would.
+        SetForegroundWindow(other->Handle());
+        SetCapture(other->Handle());
+    }
+};
+
+TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
+{
+    struct Case {
+        const char* name;
+        void (MouseTakers::*onChange)(TObject*);
+    };
+    const Case cases[] = {
+        {"ModalFormShownFromOnChange", &MouseTakers::ShowModalForm},
+        {"FieldDisabledAtItsMaximum", &MouseTakers::DisableAtMaximum},
+        {"AnotherWindowActivatedAndTakingTheMouse", &MouseTakers::ActivateOther},
+    };
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->SetBounds(320, 40, 120, 80);
+    other->Show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Spin->SetEnabled(true);
+        Spin->SetText(L"10");
+        Spin->SetMaxValue(11);
+        Form->Show();
+        SetForegroundWindow(Form->Handle());
+        Pump();
+        MouseTakers takers{Spin, other};
+        Spin->SetOnChange(TNotifyEvent(&takers, c.onChange));
+        Press(UpHalf());
+        ASSERT_EQ(ks::CaptureControl(), UpHalf());
+        Tick(UpHalf());
+        EXPECT_EQ(Spin->Value(), 11) << "the first repeat steps once";
+        Pump();
+        if (GetCapture() == other->Handle())
+            ReleaseCapture();
+        // Released over the form, where the mouse now goes.
+        SendMessageW(Form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        Tick(UpHalf());
+        Tick(UpHalf());
+        EXPECT_EQ(Spin->Value(), 11) << "no step after the mouse was taken away";
+        EXPECT_FALSE(UpHalf()->RepeatTimer()->Enabled());
+        EXPECT_EQ(UpHalf()->State(), bsUp) << "the half is drawn up again";
+        EXPECT_EQ(ks::CaptureControl(), nullptr) << "the application's hints follow the mouse again";
+        EXPECT_NE(GetCapture(), Spin->Button()->Handle());
+        Spin->SetOnChange(nullptr);
+    }
+    other->Free();
+}
+
+// The field freed by its own OnChange, after the modal form that took the mouse from its held
+// half: nothing of it is touched after, whether the change came from a repeat or the release.
+class SpinButtonsLifetimeTest : public SpinButtonsTest {};
+
+TEST_F(SpinButtonsLifetimeTest, AFieldFreedByTheChangeThatTookTheMouseAwayIsLeftAlone)
+{
+    struct Freer {
+        TsSpinEdit* spin;
+        void ShowModalAndFree(TObject*)
+        {
+            MouseTakers{spin}.ShowModalForm(nullptr);
+            FreeAndNil(spin);
+        }
+    };
+    for (const bool fromTheRelease : {false, true}) {
+        SCOPED_TRACE(fromTheRelease ? "release" : "repeat");
+        if (!Spin) {
+            Spin = Create<TsSpinEdit>(Form);
+            Spin->SetParent(Form);
+            Spin->SetBounds(10, 10, 80, 21);
+            Pump();
+        }
+        Freer freer{Spin};
+        Spin->SetOnChange(TNotifyEvent(&freer, &Freer::ShowModalAndFree));
+        const HWND button = Spin->Button()->Handle();
+        const LPARAM at = At(UpHalf());
+        SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        if (fromTheRelease)
+            SendMessageW(button, WM_LBUTTONUP, 0, at);
+        else
+            Tick(UpHalf());
+        EXPECT_EQ(freer.spin, nullptr);
+        EXPECT_FALSE(IsWindow(button));
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        Spin = nullptr;
+        Pump();
+    }
 }
 
 } // namespace
