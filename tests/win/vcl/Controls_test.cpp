@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -285,6 +286,38 @@ TEST_F(ControlsTest, AWindowlessControlLetsGoOfTheMouseItsParentLoses)
     EXPECT_EQ(ks::CaptureControl(), sibling);
     EXPECT_EQ(GetCapture(), wnd);
     sibling->SetMouseCapture(false);
+}
+
+// The window freed by what its windowless child runs when the press ends: nothing of it is
+// touched after.
+class ControlsLifetimeTest : public VclFixture {};
+
+TEST_F(ControlsLifetimeTest, AWindowFreedByItsChildsReleaseOnLosingTheMouseIsLeftAlone)
+{
+    const std::pair<const char*, void (*)(HWND)> ways[] = {
+        {"CancelMode", [](HWND wnd) { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }},
+        {"CaptureReleased", [](HWND) { ReleaseCapture(); }},
+    };
+    for (const auto& [name, takeAway] : ways) {
+        SCOPED_TRACE(name);
+        TForm* form = CreateNew<TForm>(nullptr);
+        form->SetBounds(40, 40, 200, 120);
+        auto* g = Create<TCtlGraphic>(form);
+        g->SetBounds(20, 10, 40, 30);
+        g->SetParent(form);
+        struct Freer {
+            TForm* form;
+            void Up(TObject*, TMouseButton, TShiftState, int, int) { FreeAndNil(form); }
+        } freer{form};
+        g->SetOnMouseUp(TMouseEvent(&freer, &Freer::Up));
+        const HWND wnd = form->Handle();
+        SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(25, 17));
+        ASSERT_EQ(GetCapture(), wnd);
+        takeAway(wnd);
+        EXPECT_EQ(freer.form, nullptr);
+        EXPECT_FALSE(IsWindow(wnd));
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+    }
 }
 
 TEST_F(ControlsTest, ParentNotificationsAreReflectedToTheChildObject)
