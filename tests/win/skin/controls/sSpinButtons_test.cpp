@@ -5,8 +5,12 @@
 #include "skin/core/sMessages.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 
 namespace {
@@ -48,6 +52,17 @@ protected:
     void Tick(TsTimerSpeedButton* half)
     {
         SendMessageW(half->RepeatTimer()->Handle(), WM_TIMER, half->RepeatTimer()->TimerId(), 0);
+    }
+    // The halves as the screen shows them once every paint has run, row by row.
+    std::vector<TColor> HalvesPicture()
+    {
+        Spin->Button()->Repaint();
+        Pump();
+        std::vector<TColor> pixels;
+        for (int y = 0; y < Spin->Button()->Height(); ++y)
+            for (int x = 0; x < Spin->Button()->Width(); ++x)
+                pixels.push_back(ButtonPixel(x, y));
+        return pixels;
     }
     TColor ButtonPixel(int x, int y) const
     {
@@ -221,11 +236,12 @@ TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
     struct Case {
         const char* name;
         void (MouseTakers::*onChange)(TObject*);
+        int maxValue;
     };
     const Case cases[] = {
-        {"ModalFormShownFromOnChange", &MouseTakers::ShowModalForm},
-        {"FieldDisabledAtItsMaximum", &MouseTakers::DisableAtMaximum},
-        {"AnotherWindowActivatedAndTakingTheMouse", &MouseTakers::ActivateOther},
+        {"ModalFormShownFromOnChange", &MouseTakers::ShowModalForm, 999},
+        {"FieldDisabledAtItsMaximum", &MouseTakers::DisableAtMaximum, 11},
+        {"AnotherWindowActivatedAndTakingTheMouse", &MouseTakers::ActivateOther, 999},
     };
     TForm* other = CreateNew<TForm>(nullptr);
     other->SetBounds(320, 40, 120, 80);
@@ -234,12 +250,13 @@ TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
         SCOPED_TRACE(c.name);
         Spin->SetEnabled(true);
         Spin->SetText(L"10");
-        Spin->SetMaxValue(11);
+        Spin->SetMaxValue(c.maxValue);
         Form->Show();
         SetForegroundWindow(Form->Handle());
         Pump();
         MouseTakers takers{Spin, other};
         Spin->SetOnChange(TNotifyEvent(&takers, c.onChange));
+        const auto atRest = HalvesPicture();
         Press(UpHalf());
         ASSERT_EQ(ks::CaptureControl(), UpHalf());
         Tick(UpHalf());
@@ -256,6 +273,11 @@ TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
         EXPECT_EQ(UpHalf()->State(), bsUp) << "the half is drawn up again";
         EXPECT_EQ(ks::CaptureControl(), nullptr) << "the application's hints follow the mouse again";
         EXPECT_NE(GetCapture(), Spin->Button()->Handle());
+        if (Spin->Enabled()) {
+            EXPECT_EQ(HalvesPicture(), atRest) << "both halves look as before the press";
+            if (c.onChange == &MouseTakers::ShowModalForm)
+                WriteSheetPng(*Capture(Spin), std::string(KS_BUILD_DIR) + "/spin-edit-after-modal-cancel.png");
+        }
         Spin->SetOnChange(nullptr);
     }
     other->Free();
