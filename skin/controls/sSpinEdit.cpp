@@ -1,6 +1,7 @@
 #include "skin/controls/sSpinEdit.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
@@ -93,9 +94,11 @@ void TsTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x
 
 void TsTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TsSpeedButton::MouseUp(button, shift, x, y);
+    // Stopped first: the release's click runs application code, which may free the half or show
+    // a modal form whose message loop would let the repeat tick on.
     if (FRepeatTimer)
         FRepeatTimer->SetEnabled(false);
+    TsSpeedButton::MouseUp(button, shift, x, y);
 }
 
 void TsTimerSpeedButton::TimerExpired(TObject*)
@@ -649,8 +652,14 @@ void TsSpinEdit::Dispatch(TMessage& message)
 
 void TsSpinEdit::WMSetText(TMessage& m)
 {
+    // The new text runs OnChange, which may free the field.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     FSettingText = true;
-    ks::ScopeExit reset{[this] { FSettingText = false; }};
+    ks::ScopeExit reset{[this, &watch] {
+        if (watch.Alive(this))
+            FSettingText = false;
+    }};
     TsBaseSpinEdit::Dispatch(m);
 }
 
