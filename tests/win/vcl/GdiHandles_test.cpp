@@ -1,6 +1,7 @@
 #include "vcl/GdiHandles.h"
 
 #include "win/support/VclFixture.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +13,6 @@ constexpr COLORREF Red = RGB(255, 0, 0);
 constexpr COLORREF Blue = RGB(0, 0, 255);
 constexpr COLORREF Grey = RGB(128, 128, 128);
 
-LRESULT CALLBACK GreyWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_ERASEBKGND) {
-        RECT r{};
-        GetClientRect(wnd, &r);
-        ks::GdiBrush grey(CreateSolidBrush(Grey));
-        FillRect(reinterpret_cast<HDC>(wParam), &r, grey.get());
-        return 1;
-    }
-    return DefWindowProcW(wnd, msg, wParam, lParam);
-}
-
 // A borderless window laid out right to left or not, and a 20 x 10 picture whose left half is
 // red and right half blue, copied into the window's DC under one guard or none.
 class MirroredDCTest : public VclFixture {
@@ -31,11 +20,8 @@ protected:
     void SetUp() override
     {
         VclFixture::SetUp();
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &GreyWindow;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KsMirroredDCTest";
-        RegisterClassW(&wc);
+        ks::test::RegisterTestClass(L"KsMirroredDCTest", &DefWindowProcW, nullptr,
+                                    static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         {
             ks::WindowDC screen(nullptr);
             Picture = ks::MemoryDC::Compatible(screen.get());
