@@ -13,7 +13,7 @@ constexpr COLORREF Red = RGB(255, 0, 0);
 constexpr COLORREF Blue = RGB(0, 0, 255);
 constexpr COLORREF Grey = RGB(128, 128, 128);
 
-// A borderless window laid out right to left or not, and a 20 x 10 picture whose left half is
+// A borderless window laid out right to left, and a 20 x 10 picture whose left half is
 // red and right half blue, copied into the window's DC under one guard or none.
 class MirroredDCTest : public VclFixture {
 protected:
@@ -106,22 +106,6 @@ TEST_F(MirroredDCTest, InAMirroredWindowEachGuardPlacesAndOrientsTheCopyAsItSays
         EXPECT_EQ(ScreenAt(c.at + 2, 5), c.first);
         EXPECT_EQ(ScreenAt(c.at + 17, 5), c.first == Red ? Blue : Red);
         EXPECT_EQ(ScreenAt(c.at == 0 ? 50 : 10, 5), Grey) << "nothing lands elsewhere";
-    }
-}
-
-TEST_F(MirroredDCTest, AWindowLaidOutLeftToRightIsLeftAlone)
-{
-    MakeWindow(0);
-    for (Guard guard : {Guard::Unmirrored, Guard::OrientationPreserved}) {
-        SCOPED_TRACE(static_cast<int>(guard));
-        {
-            ks::WindowDC dc(Wnd, ks::WindowDC::WholeWindow);
-            ASSERT_EQ(GetLayout(dc.get()), 0u);
-            CopyUnder(guard, dc.get(), Picture.get());
-            EXPECT_EQ(GetLayout(dc.get()), 0u);
-        }
-        EXPECT_EQ(ScreenAt(2, 5), Red);
-        EXPECT_EQ(ScreenAt(17, 5), Blue);
     }
 }
 
