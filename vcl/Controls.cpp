@@ -609,6 +609,7 @@ void TControl::Dispatch(TMessage& m)
     case WM_MBUTTONDBLCLK: WMMouseButton(mouse, mbMiddle, true, true); break;
     case WM_MBUTTONUP: WMMouseButton(mouse, mbMiddle, false, false); break;
     case WM_MOUSEMOVE: WMMouseMove(mouse); break;
+    case WM_CANCELMODE: WMCancelMode(m); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(m); break;
     case CM_VISIBLECHANGED: CMVisibleChanged(m); break;
     case CM_COLORCHANGED: Invalidate(); break;
@@ -688,6 +689,19 @@ void TControl::WMMouseMove(TWMMouse& m)
 {
     DefaultHandler(m.Message());
     MouseMove(KeysToShiftState(m.Keys()), m.XPos(), m.YPos());
+}
+
+void TControl::WMCancelMode(TMessage& m)
+{
+    DefaultHandler(m);
+    if (!MouseCapture()) {
+        FControlState.Exclude(csLButtonDown);
+        return;
+    }
+    SetMouseCapture(false);
+    // A point outside every control: the release clicks nothing, and a repeating button stops.
+    if (FControlState.Contains(csLButtonDown))
+        Perform(WM_LBUTTONUP, 0, TWMMouse::MakePos(-1, -1));
 }
 
 void TControl::CMEnabledChanged(TMessage&)
@@ -837,7 +851,9 @@ void TControl::SetMouseCapture(bool value)
         SetCapture(FParent->Handle());
     } else {
         gCaptureControl = nullptr;
-        ReleaseCapture();
+        // The parent may have lost the mouse already, to a window whose capture is not ours to end.
+        if (FParent && FParent->HandleAllocated() && GetCapture() == FParent->HandleIfAllocated())
+            ReleaseCapture();
     }
 }
 

@@ -307,7 +307,8 @@ public:
     // coordinates.
     virtual bool DoMouseWheel(TShiftState, int /*wheelDelta*/, TPoint /*pos*/) { return false; }
 
-    // Windowless controls that take the mouse (csCaptureMouse) hold it through their parent.
+    // Windowless controls that take the mouse (csCaptureMouse) hold it through their parent, and
+    // let go when the parent loses it (WM_CANCELMODE, WM_CAPTURECHANGED).
     bool MouseCapture() const noexcept;
     void SetMouseCapture(bool value);
 
@@ -343,6 +344,9 @@ protected:
     void WMGetTextLength(TMessage& m);
     void WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool dblClick);
     void WMMouseMove(TWMMouse& m);
+    // The mouse is taken away: a press the control holds ends as a release outside it, without
+    // a click.
+    void WMCancelMode(TMessage& m);
     void CMEnabledChanged(TMessage& m);
     void CMVisibleChanged(TMessage& m);
     void CMParentFontChanged(TMessage& m);

@@ -818,6 +818,8 @@ void TWinControl::Dispatch(TMessage& m)
     case WM_SETCURSOR: { TWMSetCursor v(m); WMSetCursor(v); break; }
     case WM_MOUSELEAVE: WMMouseLeave(m); break;
     case WM_MOUSEWHEEL: { TCMMouseWheel v(m); WMMouseWheel(v); break; }
+    case WM_CANCELMODE: WMCancelMode(m); break;
+    case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
     case WM_COMMAND: ParentNotification(m); break;
     case WM_NOTIFY: ParentNotification(m); break;
     case WM_DRAWITEM: ParentNotification(m); break;

@@ -231,6 +231,10 @@ protected:
     void WMSetCursor(TWMSetCursor& m);
     void WMMouseLeave(TMessage& m);
     void WMMouseWheel(TCMMouseWheel& m);
+    // The window loses the mouse (a modal form starts, the window is disabled, another window
+    // takes it): the windowless child that held it through this window lets go first.
+    void WMCancelMode(TMessage& m);
+    void WMCaptureChanged(TMessage& m);
     // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM ...: reflected to the child, else the default.
     void ParentNotification(TMessage& m);
     void CMEnabledChanged(TMessage& m);
@@ -276,6 +280,9 @@ private:
     bool RouteControlMouse(TMessage& message);
     // Keeps CM_MOUSEENTER / CM_MOUSELEAVE with the control under the mouse.
     void TrackMouse(TMessage& message);
+    // Ends the press of the windowless child holding the mouse through this window; false when
+    // this control was freed by what the child's release ran.
+    bool ReleaseCapturingChild();
     // Takes the window's place and size into Left, Top, Width and Height.
     void UpdateBounds();
     void AnchorControls();

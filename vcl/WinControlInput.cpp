@@ -207,6 +207,31 @@ bool TWinControl::RouteControlMouse(TMessage& m)
     return true;
 }
 
+bool TWinControl::ReleaseCapturingChild()
+{
+    TControl* child = ks::CaptureControl();
+    if (!child || child->Parent() != this)
+        return true;
+    const HWND wnd = FHandle;
+    child->Perform(WM_CANCELMODE);
+    // The release runs the child's handlers, which may free this control with its window.
+    return !wnd || FindControl(wnd) == this;
+}
+
+void TWinControl::WMCancelMode(TMessage& m)
+{
+    if (ReleaseCapturingChild())
+        TControl::WMCancelMode(m);
+}
+
+void TWinControl::WMCaptureChanged(TMessage& m)
+{
+    // Taken by this same window again (one child handing the mouse to another) it stays held.
+    if (reinterpret_cast<HWND>(m.LParam) != FHandle && !ReleaseCapturingChild())
+        return;
+    DefaultHandler(m);
+}
+
 void TWinControl::WMMouseWheel(TCMMouseWheel& m)
 {
     m.SetResult(Perform(CM_MOUSEWHEEL, m.Message().WParam, m.Message().LParam));

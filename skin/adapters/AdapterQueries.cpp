@@ -3,6 +3,8 @@
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 
+#include <algorithm>
+
 namespace ks::adapters {
 
 DWORD StyleOf(HWND wnd) noexcept
@@ -20,6 +22,16 @@ TRect WindowRectOf(HWND wnd) noexcept
     RECT r{};
     GetWindowRect(wnd, &r);
     return Rect(r.left, r.top, r.right, r.bottom);
+}
+
+TRect ClientRectOnScreen(HWND wnd) noexcept
+{
+    RECT c{};
+    GetClientRect(wnd, &c);
+    POINT corners[2] = {{c.left, c.top}, {c.right, c.bottom}};
+    ClientToScreen(wnd, &corners[0]);
+    ClientToScreen(wnd, &corners[1]);
+    return Rect(std::min(corners[0].x, corners[1].x), corners[0].y, std::max(corners[0].x, corners[1].x), corners[1].y);
 }
 
 bool Inside(const TRect& r, POINT p) noexcept

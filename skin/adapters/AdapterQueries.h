@@ -15,6 +15,9 @@ DWORD StyleOf(HWND wnd) noexcept;
 DWORD ExStyleOf(HWND wnd) noexcept;
 // The window's rectangle on the screen; empty for a window that is gone.
 TRect WindowRectOf(HWND wnd) noexcept;
+// The window's client area on the screen, left edge first also for a mirrored window, whose
+// own client coordinates count x from the right.
+TRect ClientRectOnScreen(HWND wnd) noexcept;
 // Right and bottom edges are outside.
 bool Inside(const TRect& r, POINT p) noexcept;
 // The skin command message comes from the manager of data (false without data).

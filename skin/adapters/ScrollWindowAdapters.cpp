@@ -75,6 +75,11 @@ void TacScrollWnd::AdapterWndProc(TMessage& m)
 
 void TacScrollWnd::ScrollWndProc(TMessage& m)
 {
+    const bool skinned = SkinData && SkinData->IsSkinActive();
+    // A press begun under the skin does not outlive it: its timers and the mouse it took would
+    // reach only the window's own handling, which knows nothing of them.
+    if (!skinned && CurrentScrollTracking().PressedWnd == CtrlHandle)
+        CancelScrollTracking(this, CtrlHandle);
     switch (m.Msg) {
     case WM_DESTROY: WMDestroy(m); return;
     case WM_NCDESTROY: WMDestroy(m); return;
@@ -82,7 +87,7 @@ void TacScrollWnd::ScrollWndProc(TMessage& m)
     case SM_SKINCMD: ScrollSkinCommand(ks::SkinCommandView(m)); return;
     default: break;
     }
-    if (!SkinData || !SkinData->IsSkinActive() || !BarMessage(m))
+    if (!skinned || !BarMessage(m))
         PassOn(m);
 }
 
@@ -469,6 +474,8 @@ void TacEditWnd::RebuildCache()
 
 void TacEditWnd::PaintFrame(HDC dc, int hotPart)
 {
+    // The cache is laid out in window coordinates from the window's rectangle, left to right.
+    ks::UnmirroredDC unmirrored(dc);
     TBitmap* cache = SkinData->CacheBitmap.get();
     if (cache && !cache->Empty())
         CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, FrameBand());
@@ -494,14 +501,12 @@ void TacEditWnd::CoverClientBorder(HDC dc)
     if (!edit || ks::PlatformEditBorder(*edit) == 0 || !cache || cache->Empty())
         return;
     // Only the client area: the bars in the non-client area stay as they were drawn.
-    RECT window{}, client{};
-    POINT origin{0, 0};
-    if (!GetWindowRect(CtrlHandle, &window) || !GetClientRect(CtrlHandle, &client) ||
-        !ClientToScreen(CtrlHandle, &origin))
-        return;
-    OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+    const TRect window = ks::adapters::WindowRectOf(CtrlHandle);
+    const TRect client = ks::adapters::ClientRectOnScreen(CtrlHandle);
+    ks::UnmirroredDC unmirrored(dc);
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    IntersectClipRect(dc, client.Left - window.Left, client.Top - window.Top, client.Right - window.Left,
+                      client.Bottom - window.Top);
     CopyFrameStrips(dc, 0, 0, WndSize.cx, WndSize.cy, cache->Canvas().Handle(), 0, 0, FrameBand());
     RestoreDC(dc, saved);
 }

@@ -155,6 +155,27 @@ bool StillAdapted(TacScrollWnd* h, HWND wnd) noexcept
     return IsWindow(wnd) && GetScrollHandler(wnd) == h;
 }
 
+bool Skinned(const TacScrollWnd* h) noexcept
+{
+    return h->SkinData && h->SkinData->IsSkinActive();
+}
+
+// After code the press ran (a scroll message): whether the press begun as press is still the
+// one recorded, in a window still adapted, skinned and holding the mouse. A handler that showed
+// a modal box, disabled the window or took the mouse has cancelled it already; one that only
+// switched the skin off or took the mouse quietly has it ended here.
+bool PressGoesOn(TacScrollWnd* h, HWND wnd, unsigned press)
+{
+    if (!StillAdapted(h, wnd))
+        return false;
+    if (gT.PressedWnd != wnd || gT.PressedPortion < 0 || gT.Press != press)
+        return false;
+    if (GetCapture() == wnd && Skinned(h))
+        return true;
+    CancelScrollTracking(h, wnd);
+    return false;
+}
+
 // ---- painting ----------------------------------------------------------------------------------
 
 // Indexes of one bar's sections and images in the manager's common table.
@@ -220,12 +241,13 @@ void FillBehind(TacScrollWnd* h, HWND wnd, TBitmap& bmp, const TRect& r, TPoint 
     }
     HDC dc = bmp.Canvas().Handle();
     if (ci.Ready && ci.Bmp && !ci.Bmp->Empty()) {
-        // The window's origin in the client coordinates of the window asked.
+        // The window's origin in the client area of the window asked, from its left edge: the
+        // pictures are composed left to right whatever the window's layout.
         POINT at{0, 0};
         if (asked) {
             const TRect wr = WindowRectOf(wnd);
-            at = {wr.Left, wr.Top};
-            ScreenToClient(asked, &at);
+            const TRect client = ks::adapters::ClientRectOnScreen(asked);
+            at = {wr.Left - client.Left, wr.Top - client.Top};
             if (topLevel && ProviderCountsLeftBarAsClient(h, wnd))
                 at.x += GetScrollMetric(h->VBar.get(), ScrollMetric::Thickness, false);
         }
@@ -363,6 +385,7 @@ void PaintOneBar(TacScrollWnd* h, HWND wnd, int barType, int hotPart, int slider
     if (!StillAdapted(h, wnd))
         return;
     ks::WindowDC dc(wnd, ks::WindowDC::WholeWindow);
+    ks::UnmirroredDC unmirrored(dc.get());
     PaintBar(h, wnd, dc.get(), barType, hotPart, sliderAt);
 }
 
@@ -456,6 +479,9 @@ void DrawScrollBars(TacScrollWnd* handler, HWND wnd, HDC dc, int hotPart)
         own.emplace(wnd, ks::WindowDC::WholeWindow);
         dc = own->get();
     }
+    // The bars are laid out, hit tested and reserved in window coordinates from the window's
+    // rectangle: a mirrored window's DC would show them at the other side, flipped.
+    ks::UnmirroredDC unmirrored(dc);
     for (int type : {SB_HORZ, SB_VERT}) {
         // A dragged slider is drawn by the drag itself.
         if (handler->ThumbTracking && gT.PressedWnd == wnd && gT.CurrentBar == type)
@@ -681,13 +707,20 @@ LRESULT HandleNcLButtonDown(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lPa
     gT.CurrentBar = barType;
     gT.PressedPortion = portion;
     gT.PressedWnd = wnd;
+    const unsigned press = ++gT.Press;
     const bool active = IsScrollbarActive(bar);
+    // The mouse is taken before the first step, as the platform's own tracking does: whatever
+    // the step's handler does to the mouse (a modal box, a disabled window, a drag of its own)
+    // reaches this press as WM_CAPTURECHANGED or WM_CANCELMODE and ends it.
+    SetCapture(wnd);
+    if (!PressGoesOn(h, wnd, press))
+        return 0;
     if (portion <= ks::spPageAfter) {
         if (active) {
             gT.PressedHotPortion = portion;
             PaintOneBar(h, wnd, barType, portion, -1);
             SendScrolling(h, wnd, gT.ScrollMsg, portion, 0);
-            if (!StillAdapted(h, wnd))
+            if (!PressGoesOn(h, wnd, press))
                 return 0;
             gT.RepeatTimer = SetTimer(wnd, ScrollFirstRepeatTimer, 300, nullptr);
             PaintOneBar(h, wnd, barType, portion, -1);
@@ -708,21 +741,18 @@ LRESULT HandleNcLButtonDown(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lPa
         gT.PressedHotPortion = portion;
         PaintOneBar(h, wnd, barType, portion, thumb.Offset);
     }
-    SetCapture(wnd);
     return 0;
 }
 
-LRESULT HandleMouseMove(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
+namespace {
+
+// The held press follows the cursor at screen point p: a dragged slider moves, a held arrow or
+// page part is shown pressed while the cursor stays on it.
+void FollowPress(TacScrollWnd* h, HWND wnd, POINT p)
 {
-    if (gT.PressedWnd != wnd || gT.PressedPortion < 0) {
-        LPARAM l = lParam;
-        return h->CallPrevWndProc(wnd, WM_MOUSEMOVE, wParam, l);
-    }
-    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    ClientToScreen(wnd, &p);
     TacScrollBar* bar = BarOf(h, gT.CurrentBar);
     if (!bar)
-        return 0;
+        return;
     if (h->ThumbTracking) {
         const bool horz = gT.CurrentBar == SB_HORZ;
         const int arrow = GetScrollMetric(bar, ScrollMetric::ArrowLength, false);
@@ -737,11 +767,11 @@ LRESULT HandleMouseMove(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
             gT.LastTrackPos = position;
             SendScrolling(h, wnd, gT.ScrollMsg, SB_THUMBTRACK, position);
             if (!StillAdapted(h, wnd))
-                return 0;
+                return;
         }
         // Drawn after the window has scrolled, over whatever its own scrolling drew.
         PaintOneBar(h, wnd, gT.CurrentBar, ks::spSlider, start);
-        return 0;
+        return;
     }
     const int under = PortionAtPoint(h, wnd, gT.CurrentBar, p);
     const int hot = under == gT.PressedPortion ? under : -1;
@@ -749,6 +779,19 @@ LRESULT HandleMouseMove(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
         gT.PressedHotPortion = hot;
         PaintOneBar(h, wnd, gT.CurrentBar, hot, -1);
     }
+}
+
+} // namespace
+
+LRESULT HandleMouseMove(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
+{
+    if (gT.PressedWnd != wnd || gT.PressedPortion < 0) {
+        LPARAM l = lParam;
+        return h->CallPrevWndProc(wnd, WM_MOUSEMOVE, wParam, l);
+    }
+    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ClientToScreen(wnd, &p);
+    FollowPress(h, wnd, p);
     return 0;
 }
 
@@ -799,11 +842,9 @@ void RepeatTick(TacScrollWnd* h, HWND wnd)
         KillTimer(wnd, ScrollRepeatTimer);
         return;
     }
-    POINT p = CursorPos();
-    ScreenToClient(wnd, &p);
-    p.x = std::max<LONG>(p.x, 0);
-    p.y = std::max<LONG>(p.y, 0);
-    HandleMouseMove(h, wnd, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    // Taken on the screen as it is: in client coordinates a bar at the client's left (a left
+    // bar, or the right bar of a mirrored window) lies at negative x.
+    FollowPress(h, wnd, CursorPos());
     if (StillAdapted(h, wnd) && gT.PressedHotPortion >= ks::spFirstArrow && gT.PressedHotPortion <= ks::spPageAfter)
         SendScrolling(h, wnd, gT.ScrollMsg, gT.PressedHotPortion, 0);
 }
@@ -873,13 +914,16 @@ void CancelScrollTracking(TacScrollWnd* h, HWND wnd)
     KillPressTimers(wnd);
     ResetPress();
     h->ThumbTracking = false;
+    // Given back before anything is sent, so the WM_CAPTURECHANGED it brings finds no press.
+    if (IsWindow(wnd) && GetCapture() == wnd)
+        ReleaseCapture();
     if (IsWindow(wnd) && (portion <= ks::spPageAfter || dragging)) {
         if (dragging)
             SendScrolling(h, wnd, msg, SB_THUMBPOSITION, last);
         if (StillAdapted(h, wnd))
             SendScrolling(h, wnd, msg, SB_ENDSCROLL, dragging ? last : 0);
     }
-    if (StillAdapted(h, wnd) && IsWindowVisible(wnd))
+    if (StillAdapted(h, wnd) && IsWindowVisible(wnd) && Skinned(h))
         PaintOneBar(h, wnd, barType, -1, -1);
 }
 

@@ -8,8 +8,10 @@
 //
 // The engine works for a scroll-window adapter (TacScrollWnd and descendants), whose window
 // procedure calls the handlers here. One mouse means one press at a time, so the tracking state
-// is process-wide; it is reset when the pressed window loses the capture or is destroyed, so no
-// timer or capture outlives the press. Bar arithmetic is in ScrollBarGeometry.h.
+// is process-wide; it is reset when the pressed window loses the capture, loses its skin or is
+// destroyed, so no timer or capture outlives the press. The bars are laid out in window
+// coordinates from the window's rectangle, left to right also in a mirrored window, where they
+// are copied unmirrored. Bar arithmetic is in ScrollBarGeometry.h.
 
 #include "skin/adapters/ScrollBarGeometry.h"
 #include "vcl/Classes.h"
@@ -96,7 +98,8 @@ LRESULT HandleLButtonUp(TacScrollWnd* handler, HWND wnd, WPARAM wParam, LPARAM l
 LRESULT HandleTimer(TacScrollWnd* handler, HWND wnd, WPARAM wParam, LPARAM lParam);
 LRESULT HandleStyleChanged(TacScrollWnd* handler, HWND wnd, WPARAM wParam, LPARAM lParam);
 // The press ends when the window loses the capture (another window took it, a modal loop
-// started) or is destroyed: timers killed, a running drag finished, the state reset.
+// started), its skin goes, or it is destroyed: timers killed, the capture the press took given
+// back, a running drag finished, the state reset.
 void CancelScrollTracking(TacScrollWnd* handler, HWND wnd);
 // The same, and the hover of wnd forgotten with its timer: the window goes or is given back.
 void ForgetScrollWindow(TacScrollWnd* handler, HWND wnd);
@@ -114,6 +117,8 @@ struct ScrollTracking {
     UINT_PTR RepeatTimer = 0;
     int LastTrackPos = -1;
     HWND PressedWnd = nullptr;
+    // Counts the presses, so that code run by a press can tell whether that press goes on.
+    unsigned Press = 0;
     HWND HoverWnd = nullptr;
     int HoverBar = -1;
     int HoverPortion = -1;

@@ -2,6 +2,7 @@
 
 #include "skin/controls/ButtonLook.h"
 #include "skin/controls/sLabel.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/ControlFramePainting.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/SectionPainting.h"
@@ -344,7 +345,15 @@ void TsEdit::WndProc(TMessage& m)
     }
     if (RouteSkinMessage(m, FSkinData.get()))
         return;
+    // A new text runs OnChange, which may free the edit.
+    std::optional<ks::ComponentWatch> watch;
+    if (m.Msg == WM_SETTEXT || m.Msg == CM_TEXTCHANGED || m.Msg == CN_COMMAND) {
+        watch.emplace();
+        watch->Watch(this);
+    }
     TEdit::WndProc(m);
+    if (watch && !watch->Alive(this))
+        return;
     AfterPlatform(m);
     KeepLabelInStep(m);
 }

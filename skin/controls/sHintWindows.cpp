@@ -659,7 +659,9 @@ void TsCustomHintWindow::PaintBorder(TBitmap& bmp)
     if (Skinned() || !ShapeMask)
         return;
     GdiFlush();
-    ks::OutlineShape(bmp.View(), ShapeMask->View(), Kind().ColorBorderTop(), Kind().ColorBorderBottom());
+    // The pixel loop writes the colour's bytes as they are: a system colour is resolved first.
+    ks::OutlineShape(bmp.View(), ShapeMask->View(), ColorToRGB(Kind().ColorBorderTop()),
+                     ColorToRGB(Kind().ColorBorderBottom()));
 }
 
 void TsSimplyHintWindow::PaintBorder(TBitmap& bmp)

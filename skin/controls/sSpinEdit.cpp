@@ -1,6 +1,7 @@
 #include "skin/controls/sSpinEdit.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/SkinImagePainting.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
@@ -93,9 +94,11 @@ void TsTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x
 
 void TsTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TsSpeedButton::MouseUp(button, shift, x, y);
+    // Stopped first: the release's click runs application code, which may free the half or show
+    // a modal form whose message loop would let the repeat tick on.
     if (FRepeatTimer)
         FRepeatTimer->SetEnabled(false);
+    TsSpeedButton::MouseUp(button, shift, x, y);
 }
 
 void TsTimerSpeedButton::TimerExpired(TObject*)
@@ -649,8 +652,14 @@ void TsSpinEdit::Dispatch(TMessage& message)
 
 void TsSpinEdit::WMSetText(TMessage& m)
 {
+    // The new text runs OnChange, which may free the field.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     FSettingText = true;
-    ks::ScopeExit reset{[this] { FSettingText = false; }};
+    ks::ScopeExit reset{[this, &watch] {
+        if (watch.Alive(this))
+            FSettingText = false;
+    }};
     TsBaseSpinEdit::Dispatch(m);
 }
 
@@ -670,7 +679,8 @@ void TsSpinEdit::CMExit(TMessage& m)
 
 void TsSpinEdit::PasteDigits()
 {
-    if (ReadOnly())
+    // As WM_PASTE: a closed editor takes no paste either.
+    if (ReadOnly() || !EditorEnabled())
         return;
     std::wstring digits = Clipboard().AsText();
     std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
@@ -678,20 +688,35 @@ void TsSpinEdit::PasteDigits()
     Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()));
 }
 
+bool TsSpinEdit::NegativeAllowed() const noexcept
+{
+    return FMinValue == FMaxValue || std::min(FMinValue, FMaxValue) < 0;
+}
+
 bool TsSpinEdit::DropNonDigits()
 {
     const std::wstring text = Text();
-    if (std::all_of(text.begin(), text.end(), IsDigitChar))
-        return false;
+    // A negative value keeps its sign while its digits are edited.
+    const size_t sign = NegativeAllowed() && !text.empty() && text[0] == L'-' ? 1 : 0;
+    auto kept = [&](size_t i) { return i < sign || IsDigitChar(text[i]); };
+    size_t dropped = 0, droppedBeforeCaret = 0;
     const size_t caret = std::min(static_cast<size_t>(std::max(SelStart(), 0)), text.size());
-    const auto dropped = std::count_if(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(caret),
-                                       [](wchar_t c) { return !IsDigitChar(c); });
-    std::wstring digits = text;
-    std::erase_if(digits, [](wchar_t c) { return !IsDigitChar(c); });
+    std::wstring digits;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (kept(i)) {
+            digits += text[i];
+            continue;
+        }
+        ++dropped;
+        if (i < caret)
+            ++droppedBeforeCaret;
+    }
+    if (dropped == 0)
+        return false;
     // Not WM_SETTEXT: the digits are the user's change, which the nested EN_CHANGE tells.
     Perform(EM_SETSEL, 0, -1);
     Perform(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(digits.c_str()));
-    SetSelStart(static_cast<int>(caret) - static_cast<int>(dropped));
+    SetSelStart(static_cast<int>(caret - droppedBeforeCaret));
     return true;
 }
 

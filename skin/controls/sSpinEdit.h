@@ -2,9 +2,10 @@
 // The skinned spin edit: an edit that holds a whole number, with an up and a down button at its
 // right, painted from the skin (SPEEDBUTTON_SMALL) and drawing their own arrows. The buttons,
 // the arrow keys and the mouse wheel step the value by Increment within MinValue..MaxValue; a
-// held button repeats, first after 400 ms, then every 100 ms. The user puts in only digits,
-// typed or pasted by whatever way, it reads its value from its text, and puts the value back
-// into MinValue..MaxValue when it loses the focus.
+// held button repeats, first after 400 ms, then every 100 ms, and stops when the mouse is taken
+// away. The user puts in only digits, typed or pasted by whatever way (a negative value keeps
+// its minus sign), it reads its value from its text, and puts the value back into
+// MinValue..MaxValue when it loses the focus.
 
 #include "skin/controls/sEdit.h"
 #include "skin/controls/sSpeedButton.h"
@@ -185,6 +186,8 @@ private:
     // platform's edit pastes from its own menu without WM_PASTE, other code may replace the
     // selection); the caret stays behind the same digit. False when there was nothing to take.
     bool DropNonDigits();
+    // A leading minus is kept where the limits let the value be negative (or there are none).
+    bool NegativeAllowed() const noexcept;
     // The value put back into MinValue..MaxValue, unless the two are equal.
     void ClampValue();
 

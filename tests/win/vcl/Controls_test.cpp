@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -233,6 +234,83 @@ TEST_F(ControlsTest, PerformDrivesWindowlessControls)
     SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(25, 17));
     EXPECT_EQ(where.p, (TPoint{5, 7}));
     EXPECT_EQ(clicks, 1);
+}
+
+// A windowless control holds the mouse through its parent's window; when the window loses it
+// (WM_CANCELMODE, or WM_CAPTURECHANGED for another window) the control's press ends as a
+// release outside it, so nothing is clicked, and the new owner of the mouse keeps it.
+TEST_F(ControlsTest, AWindowlessControlLetsGoOfTheMouseItsParentLoses)
+{
+    HostForm host;
+    TCtlGraphic* g = host.Add<TCtlGraphic>(20, 10, 40, 30);
+    HostForm other;
+    other.form->SetLeft(300);
+    HWND wnd = host.form->Handle();
+    struct Recorder {
+        int clicks = 0;
+        TPoint up{0, 0};
+        void Click(TObject*) { ++clicks; }
+        void Up(TObject*, TMouseButton, TShiftState, int x, int y) { up = {x, y}; }
+    } rec;
+    g->SetOnClick(TNotifyEvent(&rec, &Recorder::Click));
+    g->SetOnMouseUp(TMouseEvent(&rec, &Recorder::Up));
+    struct Case {
+        const char* name;
+        std::function<void()> takeAway;
+        HWND captureAfter;
+    };
+    const Case cases[] = {
+        {"CancelMode", [&] { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }, nullptr},
+        {"TakenByAnotherWindow", [&] { SetCapture(other.form->Handle()); }, other.form->Handle()},
+        {"Released", [] { ReleaseCapture(); }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rec = {};
+        SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(25, 17));
+        ASSERT_EQ(ks::CaptureControl(), g);
+        ASSERT_EQ(GetCapture(), wnd);
+        c.takeAway();
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        EXPECT_FALSE(g->MouseCapture());
+        EXPECT_EQ(GetCapture(), c.captureAfter);
+        EXPECT_EQ(rec.up, (TPoint{-1, -1})) << "the press ends outside the control";
+        ReleaseCapture();
+        SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(25, 17));
+        EXPECT_EQ(rec.clicks, 0);
+    }
+}
+
+// The window freed by what its windowless child runs when the press ends: nothing of it is
+// touched after.
+class ControlsLifetimeTest : public VclFixture {};
+
+TEST_F(ControlsLifetimeTest, AWindowFreedByItsChildsReleaseOnLosingTheMouseIsLeftAlone)
+{
+    const std::pair<const char*, void (*)(HWND)> ways[] = {
+        {"CancelMode", [](HWND wnd) { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }},
+        {"CaptureReleased", [](HWND) { ReleaseCapture(); }},
+    };
+    for (const auto& [name, takeAway] : ways) {
+        SCOPED_TRACE(name);
+        TForm* form = CreateNew<TForm>(nullptr);
+        form->SetBounds(40, 40, 200, 120);
+        auto* g = Create<TCtlGraphic>(form);
+        g->SetBounds(20, 10, 40, 30);
+        g->SetParent(form);
+        struct Freer {
+            TForm* form;
+            void Up(TObject*, TMouseButton, TShiftState, int, int) { FreeAndNil(form); }
+        } freer{form};
+        g->SetOnMouseUp(TMouseEvent(&freer, &Freer::Up));
+        const HWND wnd = form->Handle();
+        SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, TWMMouse::MakePos(25, 17));
+        ASSERT_EQ(GetCapture(), wnd);
+        takeAway(wnd);
+        EXPECT_EQ(freer.form, nullptr);
+        EXPECT_FALSE(IsWindow(wnd));
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+    }
 }
 
 TEST_F(ControlsTest, ParentNotificationsAreReflectedToTheChildObject)

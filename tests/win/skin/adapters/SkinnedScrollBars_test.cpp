@@ -10,6 +10,7 @@
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/skin/forms/RealMouse.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
@@ -36,6 +37,9 @@ LRESULT gBeforeScrollAnswer = 0;
 // The window destroys itself from inside a scroll message or a cache request.
 bool gDestroyOnScroll = false;
 bool gDestroyOnPrepareCache = false;
+// Run once by the next scroll message, after it is recorded.
+void (*gOnScroll)(HWND) = nullptr;
+TsSkinManager* gManager = nullptr;
 
 
 // A window that scrolls as the platform's controls do: lines by 1, pages by the page, the
@@ -49,6 +53,8 @@ LRESULT CALLBACK ScrollingProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         const int code = LOWORD(wParam);
         gCalls.push_back({msg, code, HIWORD(wParam), lParam});
+        if (auto run = std::exchange(gOnScroll, nullptr))
+            run(wnd);
         const int bar = msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
         SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(wnd, bar, &si);
@@ -125,9 +131,10 @@ protected:
         SkinnedFormFixture::TearDown();
     }
 
-    void Make(DWORD bars, int width, int height, int min = 0, int max = 99, UINT page = 10, int pos = 0)
+    void Make(DWORD bars, int width, int height, int min = 0, int max = 99, UINT page = 10, int pos = 0,
+              DWORD exStyle = 0)
     {
-        Wnd = CreateWindowExW(0, ScrollingClass(), L"", WS_CHILD | WS_VISIBLE | bars, 10, 10, width, height,
+        Wnd = CreateWindowExW(exStyle, ScrollingClass(), L"", WS_CHILD | WS_VISIBLE | bars, 10, 10, width, height,
                               Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
         SCROLLINFO si{sizeof(si), SIF_ALL | SIF_DISABLENOSCROLL, min, max, page, pos, 0};
         if (bars & WS_VSCROLL)
@@ -524,6 +531,157 @@ TEST_F(ScrollBarsTest, ALeftScrollBarSwitchedOnAtRunTimeMovesLeft)
     EXPECT_NE(HitTest(w.right - 5, w.top + 40), HTVSCROLL);
 }
 
+
+// A handler of the first step that takes the mouse away (a modal box, a disabled window, a drag
+// of its own) ends the press: nothing holds the mouse after the user's release, and no repeat
+// scrolls on.
+TEST_F(ScrollBarsTest, AFirstStepThatTakesTheMouseAwayEndsThePress)
+{
+    struct Case {
+        const char* name;
+        void (*handler)(HWND);
+    };
+    const Case cases[] = {
+        {"DisablesTheWindow", [](HWND wnd) { EnableWindow(wnd, FALSE); }},
+        {"CancelsTheMode", [](HWND wnd) { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }},
+        // A drag loop of its own: it holds the mouse until the button comes up, then lets go.
+        {"TakesTheMouseUntilTheRelease",
+         [](HWND wnd) {
+             SetCapture(GetParent(wnd));
+             POINT at{};
+             GetCursorPos(&at);
+             INPUT up = MouseAt(at, MOUSEEVENTF_LEFTUP);
+             SendInput(1, &up, sizeof up);
+             PumpFor(60);
+             ReleaseCapture();
+         }},
+    };
+    Make(WS_VSCROLL, 100, 120);
+    const RECT w = Window();
+    const POINT arrow{w.right - 8, w.bottom - 8};
+    gCursor = arrow;
+    SetForegroundWindow(Form->Handle());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gCalls.clear();
+        gOnScroll = c.handler;
+        MoveMouse(arrow, 30);
+        ClickMouse(arrow, 60);
+        PumpFor(60);
+        EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_ENDSCROLL}));
+        EXPECT_EQ(GetCapture(), nullptr) << "the mouse is free for the next click";
+        EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
+        Tick(ScrollFirstRepeatTimer);
+        Tick(ScrollRepeatTimer);
+        EXPECT_EQ(gCalls.size(), 2u) << "no repeat after the release";
+        EnableWindow(Wnd, TRUE);
+        gOnScroll = nullptr;
+    }
+}
+
+// The skin switched off while an arrow is held, or by the first step itself: the press ends
+// with it, its timers stop and the mouse is free; switched on again nothing scrolls on.
+TEST_F(ScrollBarsTest, ASkinSwitchedOffDuringAPressEndsThePress)
+{
+    Manager->AnimEffects()->SkinChanging()->SetActive(false);
+    gManager = Manager;
+    for (const bool fromTheStep : {false, true}) {
+        SCOPED_TRACE(fromTheStep ? "from the first step" : "while held");
+        Make(WS_VSCROLL, 100, 120);
+        const RECT w = Window();
+        const POINT arrow{w.right - 8, w.bottom - 8};
+        gCursor = arrow;
+        gCalls.clear();
+        if (fromTheStep)
+            gOnScroll = [](HWND) { gManager->SetActive(false); };
+        SetForegroundWindow(Form->Handle());
+        MoveMouse(arrow, 30);
+        INPUT down = MouseAt(arrow, MOUSEEVENTF_LEFTDOWN);
+        SendInput(1, &down, sizeof down);
+        PumpFor(60);
+        if (!fromTheStep)
+            Manager->SetActive(false);
+        INPUT up = MouseAt(arrow, MOUSEEVENTF_LEFTUP);
+        SendInput(1, &up, sizeof up);
+        PumpFor(60);
+        EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
+        EXPECT_EQ(GetCapture(), nullptr);
+        Manager->SetActive(true);
+        const size_t sent = gCalls.size();
+        PumpFor(450);
+        EXPECT_EQ(gCalls.size(), sent) << "no timer of the press scrolls on";
+        EXPECT_EQ(Pos(), 1);
+        Adapter->Free();
+        Adapter = nullptr;
+        DestroyWindow(Wnd);
+        delete Data;
+        Data = nullptr;
+    }
+    gManager = nullptr;
+}
+
+// A mirrored window's bars show where their room is reserved and where the hit test answers:
+// the vertical bar at the right of the screen, at the left with WS_EX_LEFTSCROLLBAR, and each
+// reads as the same bar of a window laid out left to right.
+TEST_F(ScrollBarsTest, AMirroredWindowsBarsShowWhereTheyAreHitAndReserved)
+{
+    const struct Case {
+        const char* name;
+        DWORD exStyle;
+        bool leftBar;
+    } cases[] = {
+        {"RightToLeft", WS_EX_LAYOUTRTL, false},
+        {"RightToLeftWithLeftBar", WS_EX_LAYOUTRTL | WS_EX_LEFTSCROLLBAR, true},
+        {"LeftBar", WS_EX_LEFTSCROLLBAR, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Make(WS_VSCROLL | WS_HSCROLL, 120, 100, 0, 99, 10, 30, c.exStyle);
+        RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+        const RECT w = Window();
+        TRect v, h;
+        GetVScrollRect(Bars(), Wnd, v);
+        GetHScrollRect(Bars(), Wnd, h);
+        EXPECT_EQ(c.leftBar ? v.Left - w.left : w.right - v.Right, 0);
+        EXPECT_EQ(HitTest((v.Left + v.Right) / 2, v.Top + 30), HTVSCROLL);
+
+        // The bars as the engine composes them, laid out left to right.
+        auto composed = NewBitmap24(w.right - w.left, w.bottom - w.top);
+        DrawScrollBars(Bars(), Wnd, composed->Canvas().Handle(), -1);
+        GdiFlush();
+        // What the screen shows, read without any mirroring.
+        auto shown = NewBitmap24(w.right - w.left, w.bottom - w.top);
+        {
+            ks::WindowDC screen(nullptr);
+            BitBlt(shown->Canvas().Handle(), 0, 0, shown->Width(), shown->Height(), screen.get(), w.left, w.top,
+                   SRCCOPY);
+        }
+        GdiFlush();
+        int differing = 0;
+        for (const TRect& r : {v, h})
+            for (int y = r.Top - w.top; y < r.Bottom - w.top; ++y)
+                for (int x = r.Left - w.left; x < r.Right - w.left; ++x)
+                    differing += GetPixel(shown->Canvas().Handle(), x, y) != GetPixel(composed->Canvas().Handle(), x, y);
+        EXPECT_EQ(differing, 0);
+        if (c.exStyle == WS_EX_LAYOUTRTL)
+            WriteSheetPng(*shown, std::string(KS_BUILD_DIR) + "/mirrored-scroll-bars.png");
+
+        // A press where the down arrow shows scrolls down, and its repeat goes on there.
+        gCalls.clear();
+        gCursor = {(v.Left + v.Right) / 2, v.Bottom - 4};
+        Press(gCursor.x, gCursor.y);
+        Tick(ScrollFirstRepeatTimer);
+        Tick(ScrollRepeatTimer);
+        Release();
+        EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_LINEDOWN, SB_ENDSCROLL}));
+        Adapter->Free();
+        Adapter = nullptr;
+        DestroyWindow(Wnd);
+        delete Data;
+        Data = nullptr;
+    }
+}
 
 // A skinned form's own bars and the square between them stand on the form's picture where they
 // stand, with the vertical bar on either side. The picture tells each pixel's place in it.

@@ -200,6 +200,30 @@ TEST_F(sHintWindowsTest, LayeredImageIsBodyInsideAndShadowOutside)
     EXPECT_EQ(static_cast<TColor>(edge[2] | edge[1] << 8 | edge[0] << 16), k.ColorBorderTop());
 }
 
+// The outline of a drawn shape in system colours shows those colours as the system gives them.
+TEST_F(sHintWindowsTest, AShapesOutlineInSystemColoursShowsThoseColours)
+{
+    MakeManager(shComicsTransparent);
+    TsHintKind& k = *manager->HintKind();
+    k.SetShadowEnabled(false);
+    k.SetColorBorderTop(clBtnShadow);
+    k.SetColorBorderBottom(clBtnHighlight);
+    auto* w = Show<TsComicsHintWindow>(L"Справка", {300, 300});
+    w->PrepareLayeredImage();
+    TBitmap& img = *w->LayeredImage;
+    const TRect body = w->BodyRect();
+    const int y = (body.Top + body.Bottom) / 2;
+    auto colourAt = [&](int x) {
+        const uint8_t* p = Pixel32(img, x, y);
+        return static_cast<TColor>(p[2] | p[1] << 8 | p[0] << 16);
+    };
+    int right = img.Width() - 1;
+    while (right > 0 && Pixel32(img, right, y)[3] != 255)
+        --right;
+    EXPECT_EQ(colourAt(body.Left), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(colourAt(right), ColorToRGB(clBtnHighlight));
+}
+
 TEST_F(sHintWindowsTest, WithoutShadowNothingLiesOutsideTheShape)
 {
     MakeManager(shSimply);

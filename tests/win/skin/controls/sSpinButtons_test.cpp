@@ -5,8 +5,13 @@
 #include "skin/core/sMessages.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
 
 namespace {
 
@@ -47,6 +52,17 @@ protected:
     void Tick(TsTimerSpeedButton* half)
     {
         SendMessageW(half->RepeatTimer()->Handle(), WM_TIMER, half->RepeatTimer()->TimerId(), 0);
+    }
+    // The halves as the screen shows them once every paint has run, row by row.
+    std::vector<TColor> HalvesPicture()
+    {
+        Spin->Button()->Repaint();
+        Pump();
+        std::vector<TColor> pixels;
+        for (int y = 0; y < Spin->Button()->Height(); ++y)
+            for (int x = 0; x < Spin->Button()->Width(); ++x)
+                pixels.push_back(ButtonPixel(x, y));
+        return pixels;
     }
     TColor ButtonPixel(int x, int y) const
     {
@@ -180,6 +196,116 @@ TEST_F(SpinButtonsTest, DisabledTheHalvesShowFromTheFieldsPictureAndSkinChangesR
     Manager->SetActive(true);
     Pump();
     EXPECT_TRUE(UpHalf()->SkinData()->IsSkinActive());
+}
+
+// What OnChange does to the field while a half is held: each takes the mouse away from the
+// spin button, as the platform does for a modal form (WM_CANCELMODE, then ReleaseCapture), for
+// a disabled window (WM_CANCELMODE) and for a window that takes the mouse for itself.
+struct MouseTakers {
+    TsSpinEdit* spin = nullptr;
+    TForm* other = nullptr;
+    int changes = 0;
+    void ShowModalForm(TObject*)
+    {
+        if (changes++ > 0)
+            return;
+        TForm* modal = CreateNew<TForm>(nullptr);
+        modal->SetBounds(300, 300, 120, 80);
+        PostMessageW(modal->Handle(), WM_CLOSE, 0, 0);
+        modal->ShowModal();
+        modal->Free();
+    }
+    void DisableAtMaximum(TObject*)
+    {
+        ++changes;
+        if (spin->Value() == spin->MaxValue())
+            spin->SetEnabled(false);
+    }
+    void ActivateOther(TObject*)
+    {
+        if (changes++ > 0)
+            return;
+        // The window coming to the front takes the mouse, as a drag started there would.
+        SetForegroundWindow(other->Handle());
+        SetCapture(other->Handle());
+    }
+};
+
+TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
+{
+    struct Case {
+        const char* name;
+        void (MouseTakers::*onChange)(TObject*);
+        int maxValue;
+    };
+    const Case cases[] = {
+        {"ModalFormShownFromOnChange", &MouseTakers::ShowModalForm, 999},
+        {"FieldDisabledAtItsMaximum", &MouseTakers::DisableAtMaximum, 11},
+        {"AnotherWindowActivatedAndTakingTheMouse", &MouseTakers::ActivateOther, 999},
+    };
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->SetBounds(320, 40, 120, 80);
+    other->Show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Spin->SetEnabled(true);
+        Spin->SetText(L"10");
+        Spin->SetMaxValue(c.maxValue);
+        Form->Show();
+        SetForegroundWindow(Form->Handle());
+        Pump();
+        MouseTakers takers{Spin, other};
+        Spin->SetOnChange(TNotifyEvent(&takers, c.onChange));
+        const auto atRest = HalvesPicture();
+        Press(UpHalf());
+        ASSERT_EQ(ks::CaptureControl(), UpHalf());
+        Tick(UpHalf());
+        EXPECT_EQ(Spin->Value(), 11) << "the first repeat steps once";
+        Pump();
+        if (GetCapture() == other->Handle())
+            ReleaseCapture();
+        // Released over the form, where the mouse now goes.
+        SendMessageW(Form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        Tick(UpHalf());
+        Tick(UpHalf());
+        EXPECT_EQ(Spin->Value(), 11) << "no step after the mouse was taken away";
+        EXPECT_FALSE(UpHalf()->RepeatTimer()->Enabled());
+        EXPECT_EQ(UpHalf()->State(), bsUp) << "the half is drawn up again";
+        EXPECT_EQ(ks::CaptureControl(), nullptr) << "the application's hints follow the mouse again";
+        EXPECT_NE(GetCapture(), Spin->Button()->Handle());
+        if (Spin->Enabled()) {
+            EXPECT_EQ(HalvesPicture(), atRest) << "both halves look as before the press";
+            if (c.onChange == &MouseTakers::ShowModalForm)
+                WriteSheetPng(*Capture(Spin), std::string(KS_BUILD_DIR) + "/spin-edit-after-modal-cancel.png");
+        }
+        Spin->SetOnChange(nullptr);
+    }
+    other->Free();
+}
+
+// The field freed by its own OnChange, raised by a held half's repeat after the modal form that
+// took the mouse from the half: nothing of the field is touched after.
+class SpinButtonsLifetimeTest : public SpinButtonsTest {};
+
+TEST_F(SpinButtonsLifetimeTest, AFieldFreedByTheRepeatsChangeAfterAModalFormIsLeftAlone)
+{
+    struct Freer {
+        TsSpinEdit* spin;
+        void ShowModalAndFree(TObject*)
+        {
+            MouseTakers{spin}.ShowModalForm(nullptr);
+            FreeAndNil(spin);
+        }
+    } freer{Spin};
+    Spin->SetOnChange(TNotifyEvent(&freer, &Freer::ShowModalAndFree));
+    const HWND button = Spin->Button()->Handle();
+    Press(UpHalf());
+    Tick(UpHalf());
+    Spin = nullptr;
+    EXPECT_EQ(freer.spin, nullptr);
+    EXPECT_FALSE(IsWindow(button));
+    EXPECT_EQ(ks::CaptureControl(), nullptr);
+    Pump();
 }
 
 } // namespace

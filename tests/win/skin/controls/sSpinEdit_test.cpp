@@ -245,5 +245,59 @@ TEST_F(sSpinEditTest, StepsPastTheIntegerRangeStopAtItsEnds)
     }
 }
 
-} // namespace
+// Where the value may be negative, the user's editing keeps its minus sign in front of the
+// digits; anywhere else it goes with the other non-digits.
+TEST_F(sSpinEditTest, ANegativeValueKeepsItsSignWhileItsDigitsAreEdited)
+{
+    struct Case {
+        const char* name;
+        int minValue, maxValue;
+        const wchar_t* before;
+        std::wstring typed;
+        const wchar_t* after;
+    };
+    const Case cases[] = {
+        {"DigitTyped", -100, 100, L"-5", L"3", L"-53"},
+        {"Backspace", -100, 100, L"-15", std::wstring(1, VK_BACK), L"-1"},
+        {"WithoutLimits", 0, 0, L"-7", L"2", L"-72"},
+        {"NoNegativeInRange", 1, 100, L"-5", L"3", L"53"},
+        {"MinusNotInFront", -100, 100, L"5-", L"3", L"53"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spin->SetMinValue(c.minValue);
+        spin->SetMaxValue(c.maxValue);
+        Put(c.before);
+        Type(c.typed);
+        EXPECT_EQ(spin->Text(), c.after);
+    }
+    spin->SetMinValue(-100);
+    Put(L"-12");
+    spin->SetSelStart(2);
+    SendMessageW(spin->Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x9"));
+    EXPECT_EQ(spin->Text(), L"-192");
+    EXPECT_EQ(spin->SelStart(), 3) << "the caret stays behind the digit put in";
+}
 
+// A closed editor (EditorEnabled off) takes no paste by any way, as it takes no WM_PASTE.
+TEST_F(sSpinEditTest, AClosedEditorTakesNoPaste)
+{
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"WM_PASTE", [&] { SendMessageW(spin->Handle(), WM_PASTE, 0, 0); }},
+        {"Ctrl+V", [&] { Type(std::wstring(1, CtrlV)); }},
+        {"Shift+Insert", [&] { PressWithShift(VK_INSERT); }},
+    };
+    Clipboard().SetAsText(L"77");
+    for (const auto& [way, paste] : ways) {
+        SCOPED_TRACE(way);
+        spin->SetEditorEnabled(false);
+        Put(L"10");
+        paste();
+        EXPECT_EQ(spin->Text(), L"10");
+        spin->SetEditorEnabled(true);
+        paste();
+        EXPECT_EQ(spin->Text(), L"1077") << "an open editor takes the digits";
+    }
+}
+
+} // namespace
