@@ -299,6 +299,17 @@ int TsSkinProvider::NonClientHeight() const
     return h;
 }
 
+int TsSkinProvider::SystemMenuBarTop() const
+{
+    const HWND wnd = FormWnd();
+    TsSkinManager* manager = ProviderSkinManager();
+    const bool border = BorderForm != nullptr;
+    const int sysFrame = FormBorderWidth(wnd, manager, border, false);
+    const int sysCaption = CaptionHeight(false);
+    return RaiseCaptionHeight ? sysFrame + sysCaption - 4
+                              : BorderWidthIfNoExtBorders(wnd, manager, border, false) + sysCaption + sysFrame;
+}
+
 int TsSkinProvider::ClientOffsetX() const
 {
     const HWND wnd = FormWnd();
@@ -768,11 +779,7 @@ bool TsSkinProvider::ApplyRegion(bool redraw)
     const int w = wr.right - wr.left;
     const int h = wr.bottom - wr.top;
     if (BorderForm) {
-        const int sysCaption = CaptionHeight(false);
-        const int top = RaiseCaptionHeight
-                            ? sysFrame + sysCaption - 4
-                            : BorderWidthIfNoExtBorders(wnd, manager, true, false) + sysCaption + sysFrame;
-        region.reset(CreateRectRgn(sysFrame, top, w - sysFrame, h - sysFrame));
+        region.reset(CreateRectRgn(sysFrame, SystemMenuBarTop(), w - sysFrame, h - sysFrame));
     } else if (Form->WindowState() == wsMaximized && Form->FormStyle() != fsMDIChild &&
                Form->Constraints()->MaxWidth() == 0 && Form->Constraints()->MaxHeight() == 0) {
         // A form held below the screen's size is not maximised over the whole work area: it

@@ -919,17 +919,20 @@ void TsSkinProvider::NCPaint()
     const int bw = Form->BorderWidth();
     const int rows = MainMenuVisible() ? MenuLineCount() : 0;
     const int cx = ClientOffsetX(), cy = ClientOffsetY();
-    const int wx = BorderWidthOf(*this, false), wy = TopBorderOf(*this, false) + CaptionHeight(false);
+    const int wx = BorderWidthOf(*this, false);
     const int cw = Form->ClientWidth(), ch = Form->ClientHeight();
-    // The system's menu bar is one pixel taller than the skin's line: the band is placed by the
-    // window's own client origin, not by adding the two up.
     RECT window{};
     GetWindowRect(wnd, &window);
     POINT client{0, 0};
     ClientToScreen(wnd, &client);
     const int ox = client.x - window.left, oy = client.y - window.top;
-    if (rows > 0 || bw > 0)
-        CopyStrip(dc, wx, wy, cw + 2 * bw, oy - bw - wy, *cache, cx - bw, cy - rows * MenuBarHeight() - bw);
+    // The layered image lies with its client over the window's, so each row of the window's
+    // menu bar shows the image's row behind it. The system's bar is one pixel taller than the
+    // skin's line and starts below the system's own top border, which the window keeps: counted
+    // from the skin's line, the items would stand higher than the image draws them.
+    const int wy = SystemMenuBarTop();
+    if ((rows > 0 || bw > 0) && oy - bw > wy)
+        CopyStrip(dc, wx, wy, cw + 2 * bw, oy - bw - wy, *cache, cx - bw, wy + cy - oy);
     if (bw == 0)
         return;
     CopyStrip(dc, ox - bw, oy - bw, cw + 2 * bw, bw, *cache, cx - bw, cy - bw);

@@ -7,6 +7,7 @@
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
@@ -75,7 +76,12 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
     // Any other DC is the window's: its frame is the system's, the cache's the skin's.
     const TRect m = ExtBorderMargins();
     origin.X -= BorderWidthDelta() + m.Left;
-    origin.Y -= TitleHeightDelta() + m.Top + (RaiseCaptionHeight ? 4 : 0);
+    // A border window's image lies with its client over the window's: the window shows the line
+    // at the rows the image has it on, whatever the two title heights.
+    if (BorderForm)
+        origin.Y -= BorderForm->OwnerOffset().Y;
+    else
+        origin.Y -= TitleHeightDelta() + m.Top + (RaiseCaptionHeight ? 4 : 0);
     return {MenuLineBmp, origin};
 }
 

@@ -298,6 +298,10 @@ public:
     MenuLineImage MenuLineFor(HDC dc) const;
     // The cache row the menu-line image is taken from.
     int MenuLineTop() const;
+    // Under a border window, the row where the form's own window starts its menu bar: below the
+    // system's top border and caption, which the window keeps beneath the layered frame. The
+    // window's region starts there.
+    int SystemMenuBarTop() const;
     // An item of the form's menu line drawn again in its normal look, into the cache and onto the
     // window at rect (window coordinates).
     void RedrawMenuItem(TMenuItem& item, const TRect& rect);

@@ -20,6 +20,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -195,9 +196,9 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     EXPECT_GT(Differ(0, 6, {20, 40, 120, 80}), 0) << "the system menu open";
 }
 
-// A form with a menu and a BorderWidth of 6 under extended borders: the layered image and the
-// form's window as the screen shows it (menu line and border band), side by side in
-// frame-borderwidth.png.
+// A form with a menu under extended borders, with a BorderWidth of 6 (top row) and of 0 (below):
+// the layered image and the form's window as the screen shows it (menu line and border band),
+// side by side in frame-borderwidth.png.
 TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
 {
     ks::test::TempFolder dir;
@@ -207,41 +208,90 @@ TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
     Manager->SetSkinName(L"Frame");
     if (!Manager->ExtendedBorders())
         GTEST_SKIP() << "no layered windows here";
-    MakeForm(L"BorderWidth 6", true);
+    for (const int borderWidth : {6, 0}) {
+        SCOPED_TRACE("BorderWidth " + std::to_string(borderWidth));
+        const int row = borderWidth ? 0 : 3;
+        MakeForm(L"BorderWidth " + std::to_wstring(borderWidth), true);
+        Manager->SkinnableMenus()->SetUpMainMenu(Form->Menu(), true);
+        Form->SetBorderWidth(borderWidth);
+        Provider->SetBorderFormActive(true);
+        ASSERT_NE(Provider->BorderForm, nullptr);
+        TBitmap& image = Paint();
+        // The provider came after the form was shown: its client is painted again in the skin.
+        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+        Provider->NCPaint();
+        Provider->NCPaint();
+        Pump();
+        std::unique_ptr<TBitmap> shown = OverCheckerboard(image);
+        Place(row, *shown, "layered border image");
+        // The shadow lets the desktop through: two squares of the board beside each other differ.
+        const int middle = shown->Height() / 2 / 16 * 16;
+        EXPECT_NE(ks::GetPixel24(shown->View(), 0, middle), ks::GetPixel24(shown->View(), 0, middle + 8));
+        const std::unique_ptr<TBitmap> window = ks::test::ScreenPicture(Form->Handle());
+        Place(row + 1, *window, "the form's window (screen, region not applied)");
+        // What a user sees: the form's window, cut to its region, over the layered image.
+        RECT border{}, form{};
+        GetWindowRect(Provider->BorderForm->WindowHandle(), &border);
+        GetWindowRect(Form->Handle(), &form);
+        ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
+        if (GetWindowRgn(Form->Handle(), region.get()) != ERROR) {
+            OffsetRgn(region.get(), form.left - border.left, form.top - border.top);
+            SelectClipRgn(shown->Canvas().Handle(), region.get());
+        }
+        BitBlt(shown->Canvas().Handle(), form.left - border.left, form.top - border.top, window->Width(),
+               window->Height(), window->Canvas().Handle(), 0, 0, SRCCOPY);
+        SelectClipRgn(shown->Canvas().Handle(), nullptr);
+        Place(row + 2, *shown, "both together, as a user sees them");
+        // The form's window, cut to its region, shows its menu line, border band and client where
+        // the layered image has them.
+        const int x = Provider->ClientOffsetX(), y = Provider->ClientOffsetY();
+        const int menuTop = y - Provider->MenuLineCount() * Provider->MenuBarHeight() - borderWidth;
+        const TRect menuBand{x - borderWidth, menuTop, shown->Width() - x + borderWidth, y};
+        const TRect client{x, y + 10, shown->Width() - x, shown->Height() - x};
+        ASSERT_GT(menuBand.Height(), borderWidth);
+        EXPECT_EQ(Differ(row, row + 2, menuBand), 0) << "the menu line";
+        EXPECT_EQ(Differ(row, row + 2, client), 0) << "the client";
+
+        // An item the system lit and lets go is drawn again on its own, from the window's
+        // rectangle: it lands on the line where the whole paint put it.
+        auto bandPixels = [&] {
+            std::vector<uint32_t> pixels;
+            for (int py = menuBand.Top; py < menuBand.Bottom; ++py)
+                for (int px = menuBand.Left; px < menuBand.Right; ++px)
+                    pixels.push_back(ks::GetPixel32(image.View(), px, py) & 0xFFFFFF);
+            return pixels;
+        };
+        const std::vector<uint32_t> painted = bandPixels();
+        RECT item{};
+        ASSERT_TRUE(GetMenuItemRect(Form->Handle(), GetMenu(Form->Handle()), 1, &item));
+        OffsetRect(&item, -form.left, -form.top);
+        Provider->RedrawMenuItem(*Form->Menu()->Items()->Items(1), {item.left, item.top, item.right, item.bottom});
+        const std::vector<uint32_t> redrawn = bandPixels();
+        int moved = 0;
+        for (size_t i = 0; i < painted.size(); ++i)
+            moved += painted[i] != redrawn[i];
+        EXPECT_EQ(moved, 0) << "an item drawn again on its own";
+    }
+
+    // Without the layered border the window shows the frame's image as it is (bottom row).
+    Manager->SetExtendedBorders(false);
+    ASSERT_FALSE(Manager->ExtendedBorders());
+    MakeForm(L"BorderWidth 6, no extended border", true);
     Manager->SkinnableMenus()->SetUpMainMenu(Form->Menu(), true);
     Form->SetBorderWidth(6);
-    Provider->SetBorderFormActive(true);
-    ASSERT_NE(Provider->BorderForm, nullptr);
-    TBitmap& image = Paint();
+    ASSERT_EQ(Provider->BorderForm, nullptr);
+    Paint();
+    RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     Provider->NCPaint();
     Provider->NCPaint();
     Pump();
-    std::unique_ptr<TBitmap> shown = OverCheckerboard(image);
-    Place(0, *shown, "layered border image");
-    // The shadow lets the desktop through: two squares of the board beside each other differ.
-    const int middle = shown->Height() / 2 / 16 * 16;
-    EXPECT_NE(ks::GetPixel24(shown->View(), 0, middle), ks::GetPixel24(shown->View(), 0, middle + 8));
-    const std::unique_ptr<TBitmap> window = ks::test::ScreenPicture(Form->Handle());
-    Place(1, *window, "the form's window (screen, region not applied)");
-    // What a user sees: the form's window, cut to its region, over the layered image.
-    RECT border{}, form{};
-    GetWindowRect(Provider->BorderForm->WindowHandle(), &border);
-    GetWindowRect(Form->Handle(), &form);
-    ks::GdiRegion region(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(Form->Handle(), region.get()) != ERROR) {
-        OffsetRgn(region.get(), form.left - border.left, form.top - border.top);
-        SelectClipRgn(shown->Canvas().Handle(), region.get());
-    }
-    BitBlt(shown->Canvas().Handle(), form.left - border.left, form.top - border.top, window->Width(), window->Height(),
-           window->Canvas().Handle(), 0, 0, SRCCOPY);
-    SelectClipRgn(shown->Canvas().Handle(), nullptr);
-    Place(2, *shown, "both together, as a user sees them");
+    Place(6, *Provider->SkinData()->CacheBitmap, "frame image, no extended border");
+    Place(7, *ks::test::ScreenPicture(Form->Handle()), "the form's window (screen)");
+    const int y = Provider->ClientOffsetY();
+    const TRect menuBand{Provider->ClientOffsetX() - 6, y - Provider->MenuLineCount() * Provider->MenuBarHeight() - 6,
+                         Form->Width() - Provider->ClientOffsetX() + 6, y};
+    EXPECT_EQ(Differ(6, 7, menuBand), 0) << "the menu line without the layered border";
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-borderwidth.png");
-    // The form's window, cut to its region, shows its client where the layered image has it,
-    // inside the border band.
-    const TRect client{Provider->ClientOffsetX(), Provider->ClientOffsetY() + 10,
-                       shown->Width() - Provider->ClientOffsetX(), shown->Height() - Provider->ClientOffsetX()};
-    EXPECT_EQ(Differ(0, 2, client), 0);
 }
 
 } // namespace
