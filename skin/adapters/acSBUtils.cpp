@@ -97,16 +97,17 @@ TacMainWnd* GetScrollHandler(HWND wnd) noexcept
 // ---- TacMainWnd ------------------------------------------------------------------------------
 
 TacMainWnd::TacMainWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section)
-    : CtrlHandle(handle), SkinManager(manager), FSection(std::move(section))
+    : CtrlHandle(handle), FSection(std::move(section)), FSkinManager(manager)
 {
     if (skinData) {
         SkinData = skinData;
-        if (!SkinManager)
-            SkinManager = SkinData->SkinManager();
+        if (!FSkinManager)
+            FSkinManager = SkinData->SkinManager();
     } else {
         OwnSkinData = true;
         SkinData = new TsCommonData(nullptr, true);
     }
+    FManagerWatch.Watch(FSkinManager);
 }
 
 TacMainWnd::~TacMainWnd()
@@ -116,7 +117,11 @@ TacMainWnd::~TacMainWnd()
     if (OwnSkinData)
         delete SkinData;
     SkinData = nullptr;
-    SkinManager = nullptr;
+}
+
+TsSkinManager* TacMainWnd::SkinManager() const noexcept
+{
+    return FManagerWatch.Alive(FSkinManager) ? FSkinManager : nullptr;
 }
 
 void TacMainWnd::LetGo() noexcept
