@@ -565,8 +565,7 @@ void DrawWndBorder(TsCommonData* skinData, HDC, TacMainWnd* adapter)
         BitBlt(behind->Canvas().Handle(), 0, 0, w, h, ci.Bmp->Canvas().Handle(), ci.X + adapter->WndPos.X,
                ci.Y + adapter->WndPos.Y, SRCCOPY);
     else
-        FillRectSolid(behind->Canvas().Handle(), Rect(0, 0, w, h),
-                      ci.FillColor == TransparentKeyColor ? clBtnFace : ci.FillColor);
+        FillRectSolid(behind->Canvas().Handle(), Rect(0, 0, w, h), ks::adapters::BackgroundFillColour(ci.FillColor, manager));
     GdiFlush();
     const ks::PixelView cacheView = cache->View();
     const ks::PixelView behindView = behind->View();
