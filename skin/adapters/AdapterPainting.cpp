@@ -43,8 +43,8 @@ void UseWindowFont(TCanvas& canvas, HWND wnd, TControl* owner)
 
 TsSkinManager* ManagerOf(const TacMainWnd& adapter) noexcept
 {
-    if (adapter.SkinManager)
-        return adapter.SkinManager;
+    if (TsSkinManager* manager = adapter.SkinManager())
+        return manager;
     return adapter.SkinData ? adapter.SkinData->SkinManager() : nullptr;
 }
 

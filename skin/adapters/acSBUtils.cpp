@@ -97,16 +97,17 @@ TacMainWnd* GetScrollHandler(HWND wnd) noexcept
 // ---- TacMainWnd ------------------------------------------------------------------------------
 
 TacMainWnd::TacMainWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manager, std::string section)
-    : CtrlHandle(handle), SkinManager(manager), FSection(std::move(section))
+    : CtrlHandle(handle), FSection(std::move(section)), FSkinManager(manager)
 {
     if (skinData) {
         SkinData = skinData;
-        if (!SkinManager)
-            SkinManager = SkinData->SkinManager();
+        if (!FSkinManager)
+            FSkinManager = SkinData->SkinManager();
     } else {
         OwnSkinData = true;
         SkinData = new TsCommonData(nullptr, true);
     }
+    FManagerWatch.Watch(FSkinManager);
 }
 
 TacMainWnd::~TacMainWnd()
@@ -116,7 +117,11 @@ TacMainWnd::~TacMainWnd()
     if (OwnSkinData)
         delete SkinData;
     SkinData = nullptr;
-    SkinManager = nullptr;
+}
+
+TsSkinManager* TacMainWnd::SkinManager() const noexcept
+{
+    return FManagerWatch.Alive(FSkinManager) ? FSkinManager : nullptr;
 }
 
 void TacMainWnd::LetGo() noexcept
@@ -560,8 +565,7 @@ void DrawWndBorder(TsCommonData* skinData, HDC, TacMainWnd* adapter)
         BitBlt(behind->Canvas().Handle(), 0, 0, w, h, ci.Bmp->Canvas().Handle(), ci.X + adapter->WndPos.X,
                ci.Y + adapter->WndPos.Y, SRCCOPY);
     else
-        FillRectSolid(behind->Canvas().Handle(), Rect(0, 0, w, h),
-                      ci.FillColor == TransparentKeyColor ? clBtnFace : ci.FillColor);
+        FillRectSolid(behind->Canvas().Handle(), Rect(0, 0, w, h), ks::adapters::BackgroundFillColour(ci.FillColor, manager));
     GdiFlush();
     const ks::PixelView cacheView = cache->View();
     const ks::PixelView behindView = behind->View();

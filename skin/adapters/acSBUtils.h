@@ -16,6 +16,7 @@
 // (an owner reacting to a skin command the adapter passed on) it lets go of the window at once
 // and is deleted when the outermost message returns.
 
+#include "skin/core/ComponentWatch.h"
 #include "vcl/Classes.h"
 #include "vcl/Controls.h"
 #include "vcl/Messages.h"
@@ -89,6 +90,9 @@ public:
     bool Hooked() const noexcept;
     // The WindowProc delegate the adapter puts on a class-library control.
     TWndMethod AdapterMethod() noexcept { return TWndMethod(this, &TacMainWnd::Deliver); }
+    // The manager given at creation, else the skin data's manager at that time; nullptr once
+    // that manager has been freed.
+    TsSkinManager* SkinManager() const noexcept;
 
     // ---- fields
     bool DlgMode = false;
@@ -103,7 +107,6 @@ public:
     // The window procedure the adapter replaced on a foreign window.
     WNDPROC PrevWndProc = nullptr;
     HWND CtrlHandle = nullptr;
-    TsSkinManager* SkinManager = nullptr;
     TsCommonData* SkinData = nullptr;
     bool Scrolling = false;
     bool ParamsApplied = false;
@@ -175,6 +178,9 @@ private:
     void Deliver(TMessage& message);
 
     std::string FSection;
+    TsSkinManager* FSkinManager = nullptr;
+    // Watches FSkinManager, which the application may free while the adapter lives.
+    ks::ComponentWatch FManagerWatch;
     std::unique_ptr<WindowHold> FSubclass;
     int FDepth = 0;
     bool FFreePending = false;

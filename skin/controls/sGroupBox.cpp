@@ -221,8 +221,9 @@ void TsGroupBox::PaintToDC(HDC dc)
     if (!FSkinData->ParentBackgroundAlways && (FSkinData->BackgroundChanged || FSkinData->ClippedByParent)) {
         PrepareCache();
         // The controls inside take their background from this picture.
-        for (int i = 0; i < ControlCount(); ++i)
-            Controls(i)->Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_SET_BG_CHANGED), 0);
+        const auto tell = [](TControl& child) { child.Perform(SM_SKINCMD, MAKEWPARAM(0, SKC_SET_BG_CHANGED), 0); };
+        if (!ks::ForEachLiveChild(*this, tell))
+            return;
     }
     const TRect all{0, 0, Width(), Height()};
     CopyCacheExceptControls(this, *FSkinData, {0, 0}, 0, 0, false, dc, all);

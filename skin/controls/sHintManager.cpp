@@ -228,10 +228,13 @@ void TsHintManager::AppShowHint(std::wstring& hintStr, bool& canShow, THintInfo&
         return;
     const TPoint before = hintInfo.HintPos;
     TFrame* frame = HintFrame;
+    // The handler may free this manager; the hint's frame is the process's, not the manager's.
+    ks::ComponentWatch self;
+    self.Watch(this);
     FOnShowHint(hintStr, canShow, hintInfo, frame);
     if (frame != HintFrame)
         SetHintFrame(frame);
-    if (hintInfo.HintPos.X != before.X && hintInfo.HintPos.Y != before.Y)
+    if (self.Alive(this) && hintInfo.HintPos.X != before.X && hintInfo.HintPos.Y != before.Y)
         HintPos = hintInfo.HintPos;
     // A frame for a hint that will not show would otherwise wait for the next one.
     if (!canShow)

@@ -13,6 +13,7 @@
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/SkinSenders.h"
 #include "vcl/ActnList.h"
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
@@ -530,38 +531,42 @@ void TsSpeedButton::Redraw()
     }
     if (FSkinData->BackgroundChanged) {
         PrepareCache();
-        PaintOverlappingSiblings();
+        if (!PaintOverlappingSiblings())
+            return;
     }
     if (FSkinData->CacheBitmap && !FSkinData->CacheBitmap->Empty())
         ShowPicture(*FSkinData->CacheBitmap);
 }
 
-void TsSpeedButton::PaintOverlappingSiblings()
+bool TsSpeedButton::PaintOverlappingSiblings()
 {
     TWinControl* parent = Parent();
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!parent || !cache || cache->Empty())
-        return;
+        return true;
     HDC dc = cache->Canvas().Handle();
     const TRect mine = BoundsRect();
+    // A sibling's OnPaint may free any control, this button among them (and its picture).
+    ks::ComponentWatch self;
+    self.Watch(this);
     bool above = false;
-    for (int i = 0; i < parent->ControlCount(); ++i) {
-        TControl* c = parent->Controls(i);
-        if (c == this) {
+    ks::ForEachLiveChild(*parent, [&](TControl& c) {
+        if (&c == this) {
             above = true;
-            continue;
+            return;
         }
-        if (!above || dynamic_cast<TWinControl*>(c) || !c->Visible())
-            continue;
-        const TRect r = c->BoundsRect();
+        if (!above || !self.Alive(this) || dynamic_cast<TWinControl*>(&c) || !c.Visible())
+            return;
+        const TRect r = c.BoundsRect();
         if (r.Right <= mine.Left || r.Left >= mine.Right || r.Bottom <= mine.Top || r.Top >= mine.Bottom)
-            continue;
+            return;
         const int saved = SaveDC(dc);
         SetViewportOrgEx(dc, r.Left - mine.Left, r.Top - mine.Top, nullptr);
         IntersectClipRect(dc, 0, 0, r.Width(), r.Height());
-        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        c.Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
         RestoreDC(dc, saved);
-    }
+    });
+    return self.Alive(this);
 }
 
 void TsSpeedButton::PaintPlain()
@@ -615,7 +620,8 @@ void TsSpeedButton::StartFade(bool press)
                                                                                   : FSkinData->CacheBitmap.get();
     FFadeTimer->SourceBitmap->Assign(shown);
     PrepareCache();
-    PaintOverlappingSiblings();
+    if (!PaintOverlappingSiblings())
+        return;
     PaintControlFrame(*FSkinData, StateIndex());
     FFadeTimer->FrameBitmap->Assign(FFadeTimer->SourceBitmap.get());
     if (FFadeTimer->StepCount > 0)
@@ -801,6 +807,16 @@ bool TsSpeedButton::SectionChangedCommand()
 }
 
 // Skinned handling before the platform's; true when the message is done.
+bool TsSpeedButton::RunMouseEvent(const TNotifyEvent& event)
+{
+    if (!event)
+        return true;
+    ks::ComponentWatch self;
+    self.Watch(this);
+    event(this);
+    return self.Alive(this);
+}
+
 bool TsSpeedButton::SkinnedBefore(TMessage& m)
 {
     TsSkinManager* manager = FSkinData->SkinManager();
@@ -833,16 +849,16 @@ bool TsSpeedButton::SkinnedBefore(TMessage& m)
         return false;
     case CM_MOUSEENTER:
         if (Enabled() && !Has(this, csDesigning) && !FSkinData->MouseIsAbove) {
-            if (OnMouseEnter())
-                OnMouseEnter()(this);
+            if (!RunMouseEvent(OnMouseEnter()))
+                return true;
             FSkinData->MouseIsAbove = true;
             StartStateFade(false, AnimEventAllowed(aeMouseEnter, FAnimatEvents, manager));
         }
         return true;
     case CM_MOUSELEAVE:
         if (Enabled() && FSkinData->MouseIsAbove) {
-            if (OnMouseLeave())
-                OnMouseLeave()(this);
+            if (!RunMouseEvent(OnMouseLeave()))
+                return true;
             FSkinData->MouseIsAbove = false;
             if (State() == bsDown)
                 FState = bsUp;

@@ -114,8 +114,9 @@ private:
     void StartStateFade(bool press, bool allowed);
     void OpenDropdown();
     void SkinGlyphChanged(TObject* sender);
-    // Windowless siblings above the button that overlap it, painted into its cache.
-    void PaintOverlappingSiblings();
+    // Windowless siblings above the button that overlap it, painted into its cache. False when
+    // their painting freed the button.
+    bool PaintOverlappingSiblings();
     void StartFade(bool press);
     void PaintArea(const TRect& r, int state, const CacheInfo& ci);
     void FillFromParent(const CacheInfo& ci);
@@ -131,6 +132,8 @@ private:
     bool StopFadeCommand();
     bool SectionChangedCommand();
     bool SkinnedBefore(TMessage& m);
+    // Calls the button's OnMouseEnter or OnMouseLeave; false when the handler freed the button.
+    bool RunMouseEvent(const TNotifyEvent& event);
 
     std::unique_ptr<TsCommonData> FSkinData;
     TsDisabledKind FDisabledKind{dkBlended};

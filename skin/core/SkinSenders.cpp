@@ -67,6 +67,19 @@ void BroadcastInto(ks::ComponentWatch& watch, TWinControl* parent, const TMessag
 
 namespace ks {
 
+bool ForEachLiveChild(TWinControl& parent, const std::function<void(TControl&)>& visit)
+{
+    ComponentWatch watch;
+    watch.Watch(&parent);
+    for (TControl* child : ChildSnapshot(watch, parent)) {
+        if (!watch.Alive(&parent))
+            return false;
+        if (StillChildOf(watch, child, &parent))
+            visit(*child);
+    }
+    return watch.Alive(&parent);
+}
+
 LRESULT SendSkinMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     DWORD process = 0;
@@ -134,20 +147,16 @@ void SendChildrenCommand6(TWinControl* parent)
 {
     if (PaintLock || !parent)
         return;
-    ks::ComponentWatch watch;
-    watch.Watch(parent);
-    for (TControl* child : ChildSnapshot(watch, *parent)) {
-        if (!watch.Alive(parent))
+    ks::ForEachLiveChild(*parent, [](TControl& child) {
+        if (dynamic_cast<TGraphicControl*>(&child))
             return;
-        if (!StillChildOf(watch, child, parent) || dynamic_cast<TGraphicControl*>(child))
-            continue;
-        if (auto* windowed = dynamic_cast<TWinControl*>(child)) {
+        if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
             if (windowed->HandleAllocated() && windowed->Showing())
                 SendCommandWnd(windowed->Handle(), SKC_PARENT_UPDATED, 0);
         } else {
-            SendCommandCtl(child, SKC_PARENT_UPDATED, 0);
+            SendCommandCtl(&child, SKC_PARENT_UPDATED, 0);
         }
-    }
+    });
 }
 
 void SendChildWindowsCommand6(HWND wnd)

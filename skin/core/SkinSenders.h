@@ -23,6 +23,8 @@
 #include "vcl/Messages.h"
 #include "vcl/Win.h"
 
+#include <functional>
+
 // SendMessage(wnd, SM_SKINCMD, MakeLong(0, command), lParam); 0 for a null, dead or foreign
 // window.
 LRESULT SendCommandWnd(HWND wnd, WORD command, LPARAM lParam);
@@ -66,6 +68,11 @@ void SendToDirectChildren(HWND wnd, const TMessage& message);
 TComponent* FindSkinProvider(TComponent* form) noexcept;
 
 namespace ks {
+// Visits each child control parent has when the walk starts, in Controls order. A visit may run
+// application code that frees or moves any control: children freed, given to another parent or
+// being destroyed by their turn are passed over, and the walk ends when parent is freed. False
+// when it was (the caller then touches nothing of parent).
+bool ForEachLiveChild(TWinControl& parent, const std::function<void(TControl&)>& visit);
 // SendMessageW with the rules above: 0 for windows of other processes, pointer-carrying skin
 // commands only to windows of this thread, and the pointer marked for the receiver.
 LRESULT SendSkinMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

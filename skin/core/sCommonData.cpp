@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <new>
 #include <utility>
 
@@ -62,14 +63,13 @@ LRESULT Dispatch(TControl& control, WORD command, LPARAM value, WORD argument = 
     return ks::PerformSkinMessage(control, m.Msg, m.WParam, m.LParam);
 }
 
-// The children of a windowed control, taken before any of them is told anything.
-std::vector<TControl*> ChildrenOf(TControl* control)
+// Visits the children of a windowed control as ks::ForEachLiveChild does (a child freed or moved
+// by an earlier one's handlers is passed over). False when the control was freed meanwhile, and
+// the skin data that asked with it.
+bool ForEachChildOf(TControl* control, const std::function<void(TControl&)>& visit)
 {
-    std::vector<TControl*> children;
-    if (auto* w = dynamic_cast<TWinControl*>(control))
-        for (int i = 0; i < w->ControlCount(); ++i)
-            children.push_back(w->Controls(i));
-    return children;
+    auto* w = dynamic_cast<TWinControl*>(control);
+    return !w || ks::ForEachLiveChild(*w, visit);
 }
 
 void RedrawFrame(TControl* control)
@@ -551,8 +551,7 @@ void TsCommonData::RefreshControlState(bool allChildren)
         if (!HasOwnBackground())
             SkinStateWord |= StatePlainBackground;
     if (allChildren)
-        for (TControl* child : ChildrenOf(OwnerControl))
-            SendCommandCtl(child, SKC_GET_STATE, 1);
+        ForEachChildOf(OwnerControl, [](TControl& child) { SendCommandCtl(&child, SKC_GET_STATE, 1); });
 }
 
 bool TsCommonData::ParentCacheUsed() const
@@ -887,9 +886,10 @@ void TsCommonData::RemoveSkin(TsSkinManager* manager)
             OwnerControl->Font()->SetColor(clWindowText);
         RedrawFrame(OwnerControl);
     } else if (dynamic_cast<TWinControl*>(OwnerControl)) {
-        for (TControl* child : ChildrenOf(OwnerControl))
-            if (dynamic_cast<TCustomLabel*>(child))
-                child->Font()->SetColor(clWindowText);
+        ForEachChildOf(OwnerControl, [](TControl& child) {
+            if (dynamic_cast<TCustomLabel*>(&child))
+                child.Font()->SetColor(clWindowText);
+        });
     }
 }
 
@@ -977,9 +977,7 @@ struct CommonSkinHandlers {
         if (HWND wnd = WindowOf(d.OwnerControl); wnd && view.Argument() == 1)
             RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_NOERASE);
         if (depends)
-            for (TControl* child : ChildrenOf(d.OwnerControl))
-                if (!IsDestroying(child))
-                    Dispatch(*child, SKC_CHECK_BG, 0);
+            ForEachChildOf(d.OwnerControl, [](TControl& child) { Dispatch(child, SKC_CHECK_BG, 0); });
         return false;
     }
 
@@ -1041,9 +1039,10 @@ struct CommonSkinHandlers {
             return false;
         d.BackgroundChanged = true;
         if (dynamic_cast<TWinControl*>(d.OwnerControl) && d.Section() && d.Section()->GradientPercent > 0)
-            for (TControl* child : ChildrenOf(d.OwnerControl))
-                if (!IsDestroying(child) && !child->Anchors().Contains(akRight) && !child->Anchors().Contains(akBottom))
-                    Dispatch(*child, SKC_CHECK_BG, 0, 1);
+            ForEachChildOf(d.OwnerControl, [](TControl& child) {
+                if (!child.Anchors().Contains(akRight) && !child.Anchors().Contains(akBottom))
+                    Dispatch(child, SKC_CHECK_BG, 0, 1);
+            });
         return false;
     }
 
@@ -1112,14 +1111,18 @@ struct CommonSkinHandlers {
     {
         TControl* owner = d.OwnerControl;
         auto* windowed = dynamic_cast<TWinControl*>(owner);
-        if (windowed && DefaultSkinManager) {
+        if (windowed && DefaultSkinManager && ks::Services().SpeedButtonSkinData) {
             const TControl* entered = view.LParamControl();
-            for (TControl* child : ChildrenOf(owner)) {
-                if (child == owner || child == entered || !ks::Services().SpeedButtonSkinData)
-                    continue;
-                if (TsCommonData* sd = ks::Services().SpeedButtonSkinData(child); sd && sd->MouseIsAbove)
-                    child->Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(child));
-            }
+            // The leave goes to the application's OnMouseLeave, which may free any control.
+            const bool ownerLives = ks::ForEachLiveChild(*windowed, [entered](TControl& child) {
+                if (&child == entered)
+                    return;
+                if (TsCommonData* sd = ks::Services().SpeedButtonSkinData(&child); sd && sd->MouseIsAbove)
+                    child.Perform(CM_MOUSELEAVE, 0, TCMControl::ToLParam(&child));
+            });
+            // Freed with its owner, this data is not touched again, nor is the owner's handling.
+            if (!ownerLives)
+                return true;
         }
         if (!NeverHotKinds.Contains(d.ControlKind))
             d.MouseIsAbove = true;

@@ -134,6 +134,9 @@ void TsSkinManager::AfterConstruction()
 
 void TsSkinManager::BeforeDestruction()
 {
+    // Freed from an event of its own load, the manager still takes its skin off every window:
+    // the load stops as soon as it sees the manager gone, so nothing would run it later.
+    FInLoad = false;
     SetActive(false);
     // The hook goes with its manager even when no skin was active to remove.
     UninstallHook();
@@ -334,8 +337,8 @@ void TsSkinManager::SetSkinName(const std::wstring& value)
         return;
     }
     FSkinName = value;
-    if (FActive)
-        LoadSkin();
+    if (FActive && !LoadSkin())
+        return;
     UpdateCommonDialogsFlag();
 }
 
@@ -351,35 +354,44 @@ void TsSkinManager::UpdateCommonDialogsFlag() const noexcept
         UseLatestCommonDialogs = !(FSkinningRules.Contains(srStdDialogs) && FActive);
 }
 
-void TsSkinManager::LoadSkin()
+bool TsSkinManager::LoadSkin()
 {
+    ks::ComponentWatch self;
+    self.Watch(this);
     try {
-        ReadAndTellSkin();
+        ReadAndTellSkin(self);
     } catch (...) {
         // What the events of a failed load asked for goes with it.
-        FNameRequested.reset();
-        FActiveRequested.reset();
-        FReloadRequested = false;
+        if (self.Alive(this)) {
+            FNameRequested.reset();
+            FActiveRequested.reset();
+            FReloadRequested = false;
+        }
         throw;
     }
-    RunDeferredChanges();
+    RunDeferredChanges(self);
+    return self.Alive(this);
 }
 
-void TsSkinManager::ReadAndTellSkin()
+void TsSkinManager::ReadAndTellSkin(const ks::ComponentWatch& self)
 {
     FInLoad = true;
     FReloadPending = false;
     const bool wasActive = SkinData.SkinActive;
     bool done = false;
     ks::ScopeExit reset{[&] {
-        FInLoad = false;
         SkinLoadInProgress = false;
+        if (!self.Alive(this))
+            return;
+        FInLoad = false;
         // The previous skin is still in place when the load failed, and so still active.
         if (!done)
             SkinData.SkinActive = wasActive;
     }};
     if (FOnBeforeChange)
         FOnBeforeChange(this);
+    if (!self.Alive(this))
+        return;
     SkinLoadInProgress = true;
     SkinData.SkinActive = false;
 
@@ -402,10 +414,15 @@ void TsSkinManager::ReadAndTellSkin()
 
 void TsSkinManager::ReloadForColourChange()
 {
+    ks::ComponentWatch self;
+    self.Watch(this);
     {
         // A change made from a load's own events runs inside that load, which stays in progress.
         const bool wasInLoad = std::exchange(FInLoad, true);
-        ks::ScopeExit reset{[&] { FInLoad = wasInLoad; }};
+        ks::ScopeExit reset{[&] {
+            if (self.Alive(this))
+                FInLoad = wasInLoad;
+        }};
         TsLoadedSkin skin;
         skin.Name = FSkinName;
         skin.Data = SkinData;
@@ -424,7 +441,7 @@ void TsSkinManager::ReloadForColourChange()
                 BroadcastNewSkin(true);
         }
     }
-    RunDeferredChanges();
+    RunDeferredChanges(self);
 }
 
 bool TsSkinManager::SameLayout(const TsLoadedSkin& skin) const noexcept
@@ -441,19 +458,19 @@ bool TsSkinManager::SameLayout(const TsLoadedSkin& skin) const noexcept
            std::equal(PatternArray.begin(), PatternArray.end(), skin.Patterns.begin(), skin.Patterns.end(), sameImages);
 }
 
-void TsSkinManager::RunDeferredChanges()
+void TsSkinManager::RunDeferredChanges(const ks::ComponentWatch& self)
 {
     // A deferred change's own load may ask again; a name that is already loaded is not loaded
     // again unless the common sections changed.
-    while (!FInLoad && (FActiveRequested || FNameRequested || FReloadRequested)) {
+    while (self.Alive(this) && !FInLoad && (FActiveRequested || FNameRequested || FReloadRequested)) {
         if (const std::optional<bool> active = std::exchange(FActiveRequested, std::nullopt)) {
             SetActive(*active);
             continue;
         }
         const std::wstring name = std::exchange(FNameRequested, std::nullopt).value_or(FSkinName);
-        if (name != FSkinName || std::exchange(FReloadRequested, false))
+        // The name's own load covers a reload asked for with it.
+        if (const bool reload = std::exchange(FReloadRequested, false); name != FSkinName || reload)
             SetSkinName(name);
-        FReloadRequested = false;
     }
 }
 

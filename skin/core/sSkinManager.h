@@ -38,6 +38,9 @@ class TsSkinManager;
 class TsSkinableMenus;
 class TMenuItem;
 struct TsLoadedSkin;
+namespace ks {
+class ComponentWatch;
+}
 
 // The skin manager's OnGetMenuExtraLineData: lets the application fill in the vertical band of
 // the popup whose first item is firstItem. glyph is freed by the menus once drawn.
@@ -185,8 +188,11 @@ protected:
 private:
     bool Loading() const noexcept { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
     // Loads the skin named SkinName, then carries out what its events asked for meanwhile.
-    void LoadSkin();
-    void ReadAndTellSkin();
+    // False when the manager was freed meanwhile (by its own events or by a window told of the
+    // change): the caller then touches nothing of it.
+    bool LoadSkin();
+    // self watches this manager for the whole load.
+    void ReadAndTellSkin(const ks::ComponentWatch& self);
     // Loads the skin again under its name; while the component loads, Loaded does it once.
     void Reload();
     // Reads the named skin from its source into a new set of tables; false when there is none.
@@ -195,8 +201,9 @@ private:
     void CommitSkin(TsLoadedSkin&& skin);
     void ClearSkin() noexcept;
     void ReloadForColourChange();
-    // Runs the changes asked for while a load was in progress, once it has ended.
-    void RunDeferredChanges();
+    // Runs the changes asked for while a load was in progress, once it has ended, for as long
+    // as self sees the manager alive.
+    void RunDeferredChanges(const ks::ComponentWatch& self);
     // The new tables index the same sections, images and patterns as the present ones.
     bool SameLayout(const TsLoadedSkin& skin) const noexcept;
     // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint

@@ -11,6 +11,7 @@
 #include "skin/adapters/acButtonAdapters.h"
 #include "skin/adapters/acSBUtils.h"
 #include "skin/adapters/acStaticAdapters.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/controls/sLabel.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sConst.h"
@@ -22,6 +23,7 @@
 #include "vcl/Buttons.h"
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
+#include "vcl/SysUtils.h"
 
 namespace {
 
@@ -34,6 +36,11 @@ bool AnswersSkinned(TWinControl* control)
 {
     return control->HandleAllocated() &&
            SendMessageW(control->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_IS_SKINNED), 0) == 1;
+}
+
+bool Going(const TControl* control)
+{
+    return control->ComponentState().Contains(csDestroying);
 }
 
 // One walk of AdaptAll at a time; the walk's own descent does not count.
@@ -208,11 +215,19 @@ bool TacCtrlAdapter::IsControlSupported(TControl* control)
         supported = ThirdListIndexOf(SkinManager(), control->ClassName()) >= 0;
     else
         return false;
-    if (Provider && Provider->OnSkinItem()) {
-        std::string section;
-        Provider->OnSkinItem()(control, supported, section);
-    }
-    return supported;
+    std::string section;
+    return AskSkinItem(control, supported, section) && supported;
+}
+
+bool TacCtrlAdapter::AskSkinItem(TControl* control, bool& canBeAdded, std::string& section)
+{
+    if (!Provider || !Provider->OnSkinItem())
+        return true;
+    const std::weak_ptr<const void> life = FLife;
+    ks::ComponentWatch watch;
+    watch.Watch(control);
+    Provider->OnSkinItem()(control, canBeAdded, section);
+    return !life.expired() && watch.Alive(control);
 }
 
 TacAdapterItem* TacCtrlAdapter::GetItem(int index)
@@ -245,13 +260,12 @@ void TacCtrlAdapter::AddItem(TWinControl* control)
 
 void TacCtrlAdapter::AddNewItem(TWinControl* control, const std::string& skinSection)
 {
-    if (!control || control->Tag() == NeverSkinTag || !control->Parent() || AnswersSkinned(control))
+    // A control leaving its form as it is freed (the form's control-list change) is not offered.
+    if (!control || control->Tag() == NeverSkinTag || !control->Parent() || Going(control) || AnswersSkinned(control))
         return;
     bool canBeAdded = true;
     std::string section = skinSection;
-    if (Provider && Provider->OnSkinItem())
-        Provider->OnSkinItem()(control, canBeAdded, section);
-    if (!canBeAdded)
+    if (!AskSkinItem(control, canBeAdded, section) || !canBeAdded)
         return;
     if (auto* frame = dynamic_cast<TFrame*>(control)) {
         auto* frameAdapter = Create<TsFrameAdapter>(frame);
@@ -274,8 +288,13 @@ void TacCtrlAdapter::AddNewItem(TWinControl* control, const std::string& skinSec
     if (!section.empty())
         item->SkinData->SetSkinSection(section);
     Items.push_back(item);
+    const std::weak_ptr<const void> life = FLife;
     if (control->Parent())
         item->DoHook(control);
+    // The hooking's messages reach the application, which may have freed this adapter and
+    // with it the item.
+    if (life.expired())
+        return;
     if (!item->WndAdapter) {
         // No list names the control: nothing is kept for it. The item is found again by value,
         // as the hooking may have sent messages that changed the list.
@@ -288,13 +307,11 @@ void TacCtrlAdapter::AddNewItem(TWinControl* control, const std::string& skinSec
 
 void TacCtrlAdapter::AddGraphItem(TControl* control)
 {
-    if (!control || control->Tag() == NeverSkinTag || !control->Parent())
+    if (!control || control->Tag() == NeverSkinTag || !control->Parent() || Going(control))
         return;
     bool canBeAdded = true;
     std::string section = "SPEEDBUTTON";
-    if (Provider && Provider->OnSkinItem())
-        Provider->OnSkinItem()(control, canBeAdded, section);
-    if (!canBeAdded)
+    if (!AskSkinItem(control, canBeAdded, section) || !canBeAdded)
         return;
     auto* button = dynamic_cast<TSpeedButton*>(control);
     if (section == "SPEEDBUTTON" || section == "SPEEDBUTTON_SMALL")
@@ -354,8 +371,10 @@ void TacCtrlAdapter::RemoveDeadItems()
 
 void TacCtrlAdapter::BroadcastMessage(TMessage& message)
 {
-    // The receivers may adapt or free controls: the list is read again at every step.
-    for (size_t i = 0; i < Items.size(); ++i) {
+    // The receivers may adapt or free controls, or this adapter: the list is read again at
+    // every step.
+    const std::weak_ptr<const void> life = FLife;
+    for (size_t i = 0; !life.expired() && i < Items.size(); ++i) {
         TacAdapterItem* item = Items[i];
         if (item->WndAdapter && !item->WndAdapter->Destroyed && item->Control && item->Control->Parent() &&
             item->Control->HandleAllocated())
@@ -365,11 +384,22 @@ void TacCtrlAdapter::BroadcastMessage(TMessage& message)
 
 namespace {
 
-void Walk(TacCtrlAdapter* adapter, TWinControl* root)
+// Adapts what a handler of the application may have left: every entry is watched and asked
+// for again before it is touched, and the walk stops when the adapter or root goes. False when
+// the adapter went.
+bool Walk(TacCtrlAdapter* adapter, TWinControl* root)
 {
+    const std::weak_ptr<const void> life = adapter->Life();
+    ks::ComponentWatch watch;
+    watch.Watch(root);
+    // Asked after the application ran: the entry is alive and still where the walk found it.
+    const auto stillThere = [&](TComponent* component, auto listedAt) {
+        return watch.Alive(root) && watch.Alive(component) && listedAt();
+    };
     // Owned components first (a form owns what its designer put on it), then the children.
-    for (int i = 0; i < root->ComponentCount(); ++i) {
+    for (int i = 0; watch.Alive(root) && i < root->ComponentCount(); ++i) {
         TComponent* component = root->Components(i);
+        watch.Watch(component);
         auto* control = dynamic_cast<TControl*>(component);
         if (control && adapter->IsControlSupported(control)) {
             if (auto* windowed = dynamic_cast<TWinControl*>(control))
@@ -377,13 +407,17 @@ void Walk(TacCtrlAdapter* adapter, TWinControl* root)
             else if (auto* label = dynamic_cast<TCustomLabel*>(control))
                 ColourLabel(label);
         }
+        if (life.expired())
+            return false;
+        if (!stillThere(component, [&] { return i < root->ComponentCount() && root->Components(i) == component; }))
+            continue;
         auto* windowed = dynamic_cast<TWinControl*>(component);
-        if (windowed && windowed->HandleAllocated() && windowed->Parent() && i < root->ComponentCount() &&
-            root->Components(i) == component)
-            Walk(adapter, windowed);
+        if (windowed && windowed->HandleAllocated() && windowed->Parent() && !Walk(adapter, windowed))
+            return false;
     }
-    for (int i = 0; i < root->ControlCount(); ++i) {
+    for (int i = 0; watch.Alive(root) && i < root->ControlCount(); ++i) {
         TControl* control = root->Controls(i);
+        watch.Watch(control);
         if (adapter->IsControlSupported(control)) {
             if (auto* windowed = dynamic_cast<TWinControl*>(control))
                 adapter->AddNewItem(windowed, "");
@@ -392,12 +426,15 @@ void Walk(TacCtrlAdapter* adapter, TWinControl* root)
             else if (dynamic_cast<TSpeedButton*>(control))
                 adapter->AddGraphItem(control);
         }
-        if (i >= root->ControlCount() || root->Controls(i) != control)
+        if (life.expired())
+            return false;
+        if (!stillThere(control, [&] { return i < root->ControlCount() && root->Controls(i) == control; }))
             continue;
         auto* windowed = dynamic_cast<TWinControl*>(control);
-        if (windowed && windowed->HandleAllocated() && windowed->Parent())
-            Walk(adapter, windowed);
+        if (windowed && windowed->HandleAllocated() && windowed->Parent() && !Walk(adapter, windowed))
+            return false;
     }
+    return !life.expired();
 }
 
 } // namespace
@@ -414,7 +451,8 @@ void AdaptAll(TacCtrlAdapter* adapter, TWinControl* root)
     if (!root)
         return;
     WalkRunning = true;
+    // A handler that raises must not leave every later form unadapted.
+    const ks::ScopeExit done{[] { WalkRunning = false; }};
     adapter->RemoveDeadItems();
     Walk(adapter, root);
-    WalkRunning = false;
 }

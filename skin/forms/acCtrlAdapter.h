@@ -9,6 +9,7 @@
 #include "vcl/Controls.h"
 #include "vcl/Messages.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,12 @@ public:
     void RemoveDeadItems();
     // The skin manager of the provider's skin data; may be nullptr.
     TsSkinManager* SkinManager() const;
+    // Calls the provider's OnSkinItem for control. False when the handler freed this adapter
+    // (by freeing the provider or switching the skin off) or the control: the caller then
+    // touches neither again.
+    bool AskSkinItem(TControl* control, bool& canBeAdded, std::string& section);
+    // Expires when this adapter is deleted; held by code that calls the application meanwhile.
+    std::weak_ptr<const void> Life() const noexcept { return FLife; }
 
     std::string DefaultSection;
     std::vector<TacAdapterItem*> Items;
@@ -90,6 +97,7 @@ private:
     // The destructor frees items whose adapters send messages; a destruction of this adapter
     // meanwhile would free them twice. Another adapter torn down meanwhile clears its own.
     bool FClearing = false;
+    std::shared_ptr<const void> FLife = std::make_shared<char>();
 };
 
 // Adapts the supported controls under root (the provider's form when nullptr), recursively.

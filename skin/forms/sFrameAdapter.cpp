@@ -248,8 +248,7 @@ void TsFrameAdapter::SkinnedCommand(TMessage& m)
         return;
     case SKC_SET_UPDATING: {
         FSkinData->UpdateLock = LOWORD(view.Value()) != 0;
-        for (int i = 0; i < FFrame->ControlCount(); ++i)
-            FFrame->Controls(i)->Perform(m.Msg, m.WParam, m.LParam);
+        ks::ForEachLiveChild(*FFrame, [&m](TControl& child) { child.Perform(m.Msg, m.WParam, m.LParam); });
         return;
     }
     case SKC_IS_UPDATING:
@@ -429,12 +428,14 @@ void TsFrameAdapter::SkinnedMessage(TMessage& m)
         return;
     case CM_MOUSEENTER: {
         FOldWndProc(m);
-        for (int i = 0; i < FFrame->ControlCount(); ++i) {
-            auto* button = dynamic_cast<TsSpeedButton*>(FFrame->Controls(i));
+        // The leave runs the application's OnMouseLeave, which may free any control; the frame
+        // freed takes this adapter with it.
+        const bool frameLives = ks::ForEachLiveChild(*FFrame, [&m](TControl& child) {
+            auto* button = dynamic_cast<TsSpeedButton*>(&child);
             if (button && reinterpret_cast<LPARAM>(button) != m.LParam && button->SkinData()->MouseIsAbove)
                 button->Perform(CM_MOUSELEAVE, 0, 0);
-        }
-        if (DefaultSkinManager && FFrame->HandleAllocated())
+        });
+        if (frameLives && DefaultSkinManager && FFrame->HandleAllocated())
             DefaultSkinManager->SetActiveControl(FFrame->Handle());
         return;
     }

@@ -420,4 +420,27 @@ TEST_F(BitBtnAdapterTest, AGlyphWithAlphaShowsTheButtonThroughItsClearPart)
     EXPECT_EQ(At(*p, blue.Right + 3, blue.Top + 6), ButtonColour) << "the clear half is not black";
 }
 
+// The see-through frame pixels of an adapted window show the skin's global colour when the
+// parent answers no colour of its own, as the bars and the other adapters do.
+TEST_F(ButtonAdapterTest, FramePixelsBehindAWindowWhoseParentAnswersNoColourTakeTheGlobalColour)
+{
+    HWND wnd = Child(L"BUTTON", BS_PUSHBUTTON, L"", {10, 10, 90, 40});
+    auto* a = TacMainWnd::Create<TacMainWnd>(wnd, nullptr, Manager, "BUTTON", false);
+    TsCommonData* data = a->SkinData;
+    ASSERT_GE(data->BorderIndex, 0);
+    GetWndPosition(wnd, a->ParentWnd, a->WndRect, a->ParentRect, a->WndSize, a->WndPos);
+    gParent.answer = TransparentKeyColor;
+    data->CacheBitmap->SetPixelFormat(pf24bit);
+    data->CacheBitmap->SetSize(80, 30);
+    data->CacheBitmap->Canvas().Brush().SetColor(TransparentKeyColor);
+    data->CacheBitmap->Canvas().FillRect({0, 0, 80, 30});
+    DrawWndBorder(data, nullptr, a);
+    const TColor global = ColorToRGB(Manager->GlobalSectionColor());
+    ASSERT_NE(global, ColorToRGB(clBtnFace));
+    EXPECT_EQ(At(*data->CacheBitmap, 0, 0), global);
+    EXPECT_EQ(At(*data->CacheBitmap, 79, 29), global);
+    a->Free();
+    DestroyWindow(wnd);
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "win/skin/adapters/TabBarSkinFixture.h"
+#include "win/support/AccessViolations.h"
 #include "win/support/SheetPng.h"
 #include "win/support/WindowClasses.h"
 
@@ -435,6 +436,31 @@ TEST_F(PageControlAdapterTest, APageControlFreedWhileAdaptedLeavesNothingBehind)
     EXPECT_TRUE(a->Destroyed);
     EXPECT_FALSE(IsWindow(sheet));
     a->Free();
+}
+
+// An adapter given a manager of its own lets it go when the application frees it, and paints
+// from the default manager's skin after it.
+class TabAdapterLifetimeTest : public TabAdapterTest {};
+
+TEST_F(TabAdapterLifetimeTest, AnAdapterOutlivesTheManagerItWasGiven)
+{
+    TsSkinManager* own = NewSkinManager(Dir, L"Bars", SkinArchive(TabBarSkinOptions(false), Bmp24(96, 96, MasterPixel)));
+    ASSERT_TRUE(own->SkinData.SkinActive);
+    HWND wnd = Tabs(0, 3, 1);
+    auto* a = TacMainWnd::Create<TacTabControlWnd>(wnd, nullptr, own, "", false);
+    ASSERT_EQ(a->SkinManager(), own);
+    EXPECT_EQ(reinterpret_cast<TsSkinManager*>(SendCommandWnd(wnd, SKC_GET_CAPTION_HEIGHT, 0)), own);
+
+    ks::test::AccessViolations faults;
+    FreeAndNil(own);
+    EXPECT_EQ(a->SkinManager(), nullptr);
+    EXPECT_EQ(reinterpret_cast<TsSkinManager*>(SendCommandWnd(wnd, SKC_GET_CAPTION_HEIGHT, 0)), Manager);
+    auto p = Print(wnd);
+    EXPECT_EQ(At(*p, 120, 80), PageColour);
+    EXPECT_EQ(TabEdge(*p, a->TabRect(1, true)), BorderCells[2]);
+    EXPECT_EQ(faults.Count(), 0);
+    a->Free();
+    DestroyWindow(wnd);
 }
 
 } // namespace

@@ -139,7 +139,7 @@ TEST_F(AdapterBaseTest, SkinCommandsAreAnsweredOnlyWhileTheManagerIsActive)
     data.SetSkinSection("EDIT");
     TacMainWnd* a = TacMainWnd::Create<TacMainWnd>(Wnd, &data, nullptr, "", false);
     EXPECT_FALSE(a->OwnSkinData);
-    EXPECT_EQ(a->SkinManager, Manager);
+    EXPECT_EQ(a->SkinManager(), Manager);
     ASSERT_TRUE(data.IsSkinActive());
 
     EXPECT_EQ(Command(SKC_IS_SKINNED), 1);

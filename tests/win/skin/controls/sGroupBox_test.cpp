@@ -1,6 +1,7 @@
 #include "skin/controls/sGroupBox.h"
 
 #include "skin/controls/sLabel.h"
+#include "skin/controls/sSpeedButton.h"
 
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/ParentBackground.h"
@@ -8,9 +9,11 @@
 #include "vcl/Forms.h"
 #include "win/skin/core/PaintingStubs.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/AccessViolations.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
 
 namespace {
@@ -289,6 +292,71 @@ TEST_F(sGroupBoxTest, ItsOwnColourReachesTheScreenInTheBoxAndBehindTheControlsIn
         c.apply(box);
         Pump();
         EXPECT_EQ(shown(), std::pair(false, false));
+    }
+}
+
+// The mouse entering the box tells its hot speed buttons they were left; their OnMouseLeave may
+// free any of them or the box itself, and the box goes on only with what is left.
+class sGroupBoxLifetimeTest : public sGroupBoxTest {
+protected:
+    void SetUp() override
+    {
+        sGroupBoxTest::SetUp();
+        // The skin core finds speed buttons through their unit, as in the program.
+        InitializeSSpeedButtonUnit();
+    }
+    struct Leave {
+        std::function<void()> action;
+        void Handler(TObject*) { action(); }
+    };
+    TsSpeedButton* Button(int left)
+    {
+        auto* b = Create<TsSpeedButton>(Form);
+        b->SetParent(box);
+        b->SetBounds(left, 30, 40, 24);
+        return b;
+    }
+};
+
+TEST_F(sGroupBoxLifetimeTest, ALeaveHandlerThatFreesButtonsOrTheBoxEndsTheWalkCleanly)
+{
+    const struct Case {
+        const char* name;
+        int frees; // 0: the hot button itself, 1: the next one, 2: the box
+    } cases[] = {{"FreesItself", 0}, {"FreesTheNextButton", 1}, {"FreesTheBox", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!box) {
+            box = Create<TsGroupBox>(Form);
+            box->SetParent(Form);
+            box->SetBounds(10, 10, 200, 120);
+        }
+        TsSpeedButton* buttons[] = {Button(10), Button(60), Button(110)};
+        for (TsSpeedButton* b : {buttons[0], buttons[2]})
+            b->SkinData()->MouseIsAbove = true;
+        int leaves = 0;
+        Leave leave{[&] {
+            ++leaves;
+            if (leaves > 1)
+                return;
+            if (c.frees == 2)
+                FreeAndNil(box);
+            else
+                buttons[c.frees]->Free();
+        }};
+        buttons[0]->SetOnMouseLeave(TNotifyEvent(&leave, &Leave::Handler));
+        buttons[2]->SetOnMouseLeave(TNotifyEvent(&leave, &Leave::Handler));
+
+        ks::test::AccessViolations faults;
+        box->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(box));
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(leaves, c.frees == 2 ? 1 : 2) << "the last hot button is told unless the box went";
+        if (box) {
+            EXPECT_EQ(Manager->ActiveControl, box->Handle()) << "the box became the hot window after the walk";
+            Manager->SetActiveControl(nullptr);
+            while (box->ControlCount() > 0)
+                box->Controls(0)->Free();
+        }
     }
 }
 

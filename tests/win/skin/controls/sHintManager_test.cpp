@@ -3,6 +3,8 @@
 #include "skin/controls/sHintWindows.h"
 #include "vcl/Forms.h"
 #include "win/skin/controls/HintTestSupport.h"
+#include "win/support/AccessViolations.h"
+#include "win/support/ProcessCounters.h"
 
 #include <gtest/gtest.h>
 
@@ -233,6 +235,35 @@ TEST_F(sHintManagerTest, WithoutASkinTheHintIsDrawnFromTheKind)
     // No skin manager exists here.
     EXPECT_FALSE(manager->IsSkinned());
     EXPECT_TRUE(manager->HintKind()->ShadowEnabled());
+}
+
+// A hint manager freed from its own OnShowHint writes nothing into itself afterwards; the hint
+// still goes on as the handler left it.
+class sHintManagerLifetimeTest : public sHintManagerTest {};
+
+TEST_F(sHintManagerLifetimeTest, AManagerFreedFromItsOwnOnShowHintLeavesItselfAlone)
+{
+    struct Freeing {
+        TsHintManager*& manager;
+        void Handler(std::wstring& text, bool&, THintInfo& info, TFrame*&)
+        {
+            FreeAndNil(manager);
+            info.HintPos = {30, 40};
+            text += L"!";
+        }
+    } freeing{manager};
+    manager = Create<TsHintManager>(nullptr);
+    manager->SetOnShowHint(TacShowHintEvent(&freeing, &Freeing::Handler));
+    ks::test::AccessViolations faults;
+    std::wstring text = L"hint";
+    bool canShow = true;
+    THintInfo info;
+    info.HintPos = {10, 20};
+    Application->OnShowHint()(text, canShow, info);
+    EXPECT_EQ(faults.Count(), 0);
+    EXPECT_TRUE(ks::test::HeapsIntact()) << "nothing written into the freed manager";
+    EXPECT_EQ(text, L"hint!");
+    EXPECT_FALSE(Application->OnShowHint()) << "the application's event went with the manager";
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "vcl/TypInfo.h"
 #include "win/skin/core/SkinCommandRecorders.h"
 #include "win/skin/core/SkinTestFiles.h"
+#include "win/support/AccessViolations.h"
 #include "win/support/FormTextData.h"
 
 #include "win/support/VclFixture.h"
@@ -879,6 +880,76 @@ TEST_F(SkinManagerBroadcastTest, TheHotWindowHearsLeaveAndEnterOnlyOnAChange)
         EXPECT_EQ(CommandLog(), step.expected);
     }
     manager->Free();
+}
+
+// A manager freed from an event of its own load stops there, touching nothing of itself, and
+// still takes its skin off every window and gives the default up.
+class SkinManagerLifetimeTest : public SkinManagerBroadcastTest {
+protected:
+    struct Events {
+        std::function<void(TsSkinManager&)> before = [](TsSkinManager&) {};
+        std::function<void(TsSkinManager&)> after = [](TsSkinManager&) {};
+        void Before(TObject* sender) { before(*static_cast<TsSkinManager*>(sender)); }
+        void After(TObject* sender) { after(*static_cast<TsSkinManager*>(sender)); }
+    };
+    static void ReloadWithACommonSection(TsSkinManager& manager)
+    {
+        TStringList lines;
+        lines.Add("[MYPANEL]");
+        manager.SetCommonSections(lines);
+    }
+};
+
+TEST_F(SkinManagerLifetimeTest, AManagerFreedFromItsChangeEventsStopsAndTakesItsSkinOff)
+{
+    const struct Case {
+        const char* name;
+        void (*arm)(Events&);
+    } cases[] = {
+        {"OnBeforeChange", [](Events& e) { e.before = [](TsSkinManager& m) { m.Free(); }; }},
+        {"OnAfterChange", [](Events& e) { e.after = [](TsSkinManager& m) { m.Free(); }; }},
+        // The second load is one the first one's event asked for, run once the first has ended.
+        {"OnAfterChangeOfADeferredLoad",
+         [](Events& e) {
+             e.after = [loads = 0](TsSkinManager& m) mutable {
+                 if (loads++ == 0)
+                     ReloadWithACommonSection(m);
+                 else
+                     m.Free();
+             };
+         }},
+        {"OnBeforeChangeOfADeferredLoad",
+         [](Events& e) {
+             e.before = [loads = 0](TsSkinManager& m) mutable {
+                 if (loads++ == 1)
+                     m.Free();
+             };
+             e.after = [loads = 0](TsSkinManager& m) mutable {
+                 if (loads++ == 0)
+                     ReloadWithACommonSection(m);
+             };
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ks::test::AccessViolations faults;
+        TsSkinManager* manager = Manager();
+        manager->SetSkinName(L"Test");
+        ASSERT_FALSE(UseLatestCommonDialogs);
+        Events events;
+        manager->SetOnBeforeChange(TNotifyEvent(&events, &Events::Before));
+        manager->SetOnAfterChange(TNotifyEvent(&events, &Events::After));
+        c.arm(events);
+        CommandLog().clear();
+        manager->SetSkinName(L"Test");
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(DefaultSkinManager, nullptr);
+        EXPECT_EQ(CreationHook.Handle(), nullptr);
+        EXPECT_TRUE(UseLatestCommonDialogs) << "the skin went with its manager";
+        ASSERT_FALSE(CommandLog().empty());
+        EXPECT_EQ(CommandLog().back(), "Host:2") << "the last word the windows heard was the removal";
+        Host->R.Manager = Other->R.Manager = Child->R.Manager = nullptr;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "skin/forms/sFrameAdapter.h"
 
 #include "skin/adapters/acSBUtils.h"
+#include "skin/controls/sSpeedButton.h"
 
 #include "skin/core/sCommonData.h"
 #include "skin/forms/sSkinMenus.h"
@@ -9,6 +10,7 @@
 #include "vcl/FormText.h"
 #include "skin/core/sMessages.h"
 #include "win/skin/adapters/ListSkinFixture.h"
+#include "win/support/AccessViolations.h"
 
 #include <gtest/gtest.h>
 
@@ -238,6 +240,37 @@ TEST_F(FrameAdapterTest, AFramesResourceCarriesItsAdapterAndSection)
     EXPECT_EQ(adapter->SkinData()->SkinSection(), "FRAMEHALF");
     EXPECT_FALSE(frame->WindowProc() == own);
     EXPECT_EQ(frame->Perform(SM_SKINCMD, Command(SKC_IS_SKINNED), 0), 1);
+}
+
+// The mouse entering the frame tells its hot speed buttons they were left; an OnMouseLeave that
+// frees the frame takes the adapter with it, and the adapter's walk stops there.
+class FrameAdapterLifetimeTest : public FrameAdapterTest {};
+
+TEST_F(FrameAdapterLifetimeTest, ALeaveHandlerThatFreesTheFrameEndsTheAdaptersWalk)
+{
+    TFrame* frame = MakeFrame(Form, {10, 10, 150, 110});
+    Adapt(frame);
+    struct Leave {
+        TFrame*& frame;
+        int calls = 0;
+        void Handler(TObject*)
+        {
+            if (calls++ == 0)
+                FreeAndNil(frame);
+        }
+    } leave{frame};
+    for (int left : {10, 60}) {
+        auto* button = Create<TsSpeedButton>(frame);
+        button->SetParent(frame);
+        button->SetBounds(left, 10, 40, 24);
+        button->SkinData()->MouseIsAbove = true;
+        button->SetOnMouseLeave(TNotifyEvent(&leave, &Leave::Handler));
+    }
+    ks::test::AccessViolations faults;
+    frame->Perform(CM_MOUSEENTER, 0, TCMControl::ToLParam(frame));
+    EXPECT_EQ(faults.Count(), 0);
+    EXPECT_EQ(frame, nullptr);
+    EXPECT_EQ(leave.calls, 1) << "the second button went with the frame";
 }
 
 } // namespace
