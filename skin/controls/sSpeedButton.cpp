@@ -19,6 +19,7 @@
 #include "vcl/ImgList.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -872,7 +873,13 @@ void TsSpeedButton::WndProc(TMessage& m)
     if (SkinnedBefore(m))
         return;
     RouteSkinMessage(m, FSkinData.get());
+    // The mouse messages run the application's mouse and click events, which may free the button.
+    std::optional<ks::ComponentWatch> watch;
+    if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST)
+        watch.emplace().Watch(this);
     TSpeedButton::WndProc(m);
+    if (watch && !watch->Alive(this))
+        return;
     TsSkinManager* manager = FSkinData->SkinManager();
     const bool designing = Has(this, csDesigning);
     switch (m.Msg) {

@@ -79,8 +79,11 @@ TsTimerSpeedButton::~TsTimerSpeedButton() = default;
 
 void TsTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    // The press runs OnMouseDown and gives the field the focus (its OnEnter): either may free it.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     TsSpeedButton::MouseDown(button, shift, x, y);
-    if (button != mbLeft || !Enabled())
+    if (!watch.Alive(this) || button != mbLeft || !Enabled())
         return;
     if (TimeBtnState.Contains(tbAllowTimer)) {
         if (!FRepeatTimer)

@@ -12,6 +12,7 @@
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/AccessViolations.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,49 @@ TEST_F(SpeedButtonLifetimeTest, FreedOrDisabledMidFadeStopsCleanly)
     ASSERT_NE(Button->FadeTimer(), nullptr);
     FreeAndNil(Button);
     Pump();
+}
+
+// The button freed by the application from each of its own events: nothing of it is touched
+// after the handler returns.
+struct ButtonFreer {
+    TsSpeedButton* button = nullptr;
+    int calls = 0;
+    void Free() { ++calls; FreeAndNil(button); }
+    void OnNotify(TObject*) { Free(); }
+    void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+};
+
+TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
+{
+    struct Case {
+        const char* name;
+        void (*arm)(TsSpeedButton*, ButtonFreer&);
+        bool pressOnly; // else a press and its release
+    };
+    const Case cases[] = {
+        {"OnClick", [](TsSpeedButton* b, ButtonFreer& f) { b->SetOnClick(TNotifyEvent(&f, &ButtonFreer::OnNotify)); }, false},
+        {"OnMouseUp", [](TsSpeedButton* b, ButtonFreer& f) { b->SetOnMouseUp(TMouseEvent(&f, &ButtonFreer::OnMouse)); }, false},
+        {"OnMouseDown", [](TsSpeedButton* b, ButtonFreer& f) { b->SetOnMouseDown(TMouseEvent(&f, &ButtonFreer::OnMouse)); },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TsSpeedButton* b = Add(100);
+        Pump();
+        ButtonFreer freer{b};
+        c.arm(b, freer);
+        const AccessViolations faults;
+        Press(b, WM_LBUTTONDOWN);
+        if (!c.pressOnly)
+            Press(b, WM_LBUTTONUP);
+        Pump();
+        EXPECT_EQ(freer.calls, 1);
+        EXPECT_EQ(freer.button, nullptr);
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        if (GetCapture())
+            ReleaseCapture();
+    }
 }
 
 TEST_F(SpeedButtonTest, AHotButtonKeepsTheSiblingLyingOverIt)
