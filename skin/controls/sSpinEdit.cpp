@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -490,7 +491,13 @@ void TsBaseSpinEdit::WndProc(TMessage& m)
         break;
     default: break;
     }
+    // The focus runs OnEnter, which may free the field.
+    std::optional<ks::ComponentWatch> watch;
+    if (m.Msg == WM_SETFOCUS)
+        watch.emplace().Watch(this);
     TsEdit::WndProc(m);
+    if (watch && !watch->Alive(this))
+        return;
     switch (m.Msg) {
     case CM_ENABLEDCHANGED:
         FButton->SetEnabled(Enabled());

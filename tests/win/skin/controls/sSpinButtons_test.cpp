@@ -336,6 +336,9 @@ TEST_F(SpinButtonsLifetimeTest, AFieldFreedFromItsHalvesEventsIsLeftAlone)
         {"HalfsOnMouseDown",
          [](TsSpinEdit* s, SpinFreer& f) { s->Button()->UpButton->SetOnMouseDown(TMouseEvent(&f, &SpinFreer::OnMouse)); },
          PressOnly},
+        // The press gives the field the focus.
+        {"FieldsOnEnterFromThePress", [](TsSpinEdit* s, SpinFreer& f) { s->SetOnEnter(TNotifyEvent(&f, &SpinFreer::OnNotify)); },
+         PressOnly},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
