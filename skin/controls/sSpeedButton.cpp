@@ -873,9 +873,10 @@ void TsSpeedButton::WndProc(TMessage& m)
     if (SkinnedBefore(m))
         return;
     RouteSkinMessage(m, FSkinData.get());
-    // The mouse messages run the application's mouse and click events, which may free the button.
+    // The mouse messages run the application's mouse and click events, which may free the button;
+    // so does a press's end when the mouse is taken away.
     std::optional<ks::ComponentWatch> watch;
-    if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST)
+    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) || m.Msg == WM_CANCELMODE)
         watch.emplace().Watch(this);
     TSpeedButton::WndProc(m);
     if (watch && !watch->Alive(this))

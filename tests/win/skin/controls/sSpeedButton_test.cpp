@@ -191,31 +191,35 @@ struct ButtonFreer {
     void Free() { ++calls; FreeAndNil(button); }
     void OnNotify(TObject*) { Free(); }
     void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+    void ByOnClick() { button->SetOnClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
+    void ByOnMouseUp() { button->SetOnMouseUp(TMouseEvent(this, &ButtonFreer::OnMouse)); }
+    void ByOnMouseDown() { button->SetOnMouseDown(TMouseEvent(this, &ButtonFreer::OnMouse)); }
 };
 
 TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
 {
     struct Case {
         const char* name;
-        void (*arm)(TsSpeedButton*, ButtonFreer&);
-        bool pressOnly; // else a press and its release
+        void (ButtonFreer::*arm)();
+        // After the press: 0 nothing, else WM_LBUTTONUP, or WM_CANCELMODE (the mouse taken away).
+        UINT then;
     };
     const Case cases[] = {
-        {"OnClick", [](TsSpeedButton* b, ButtonFreer& f) { b->SetOnClick(TNotifyEvent(&f, &ButtonFreer::OnNotify)); }, false},
-        {"OnMouseUp", [](TsSpeedButton* b, ButtonFreer& f) { b->SetOnMouseUp(TMouseEvent(&f, &ButtonFreer::OnMouse)); }, false},
-        {"OnMouseDown", [](TsSpeedButton* b, ButtonFreer& f) { b->SetOnMouseDown(TMouseEvent(&f, &ButtonFreer::OnMouse)); },
-         true},
+        {"OnClick", &ButtonFreer::ByOnClick, WM_LBUTTONUP},
+        {"OnMouseUp", &ButtonFreer::ByOnMouseUp, WM_LBUTTONUP},
+        {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_CANCELMODE},
+        {"OnMouseDown", &ButtonFreer::ByOnMouseDown, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TsSpeedButton* b = Add(100);
         Pump();
         ButtonFreer freer{b};
-        c.arm(b, freer);
+        (freer.*c.arm)();
         const AccessViolations faults;
         Press(b, WM_LBUTTONDOWN);
-        if (!c.pressOnly)
-            Press(b, WM_LBUTTONUP);
+        if (c.then != 0)
+            Press(b, c.then);
         Pump();
         EXPECT_EQ(freer.calls, 1);
         EXPECT_EQ(freer.button, nullptr);

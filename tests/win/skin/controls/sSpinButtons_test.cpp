@@ -317,28 +317,25 @@ struct SpinFreer {
     void Free() { ++calls; FreeAndNil(spin); }
     void OnNotify(TObject*) { Free(); }
     void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+    void ByOnChange() { spin->SetOnChange(TNotifyEvent(this, &SpinFreer::OnNotify)); }
+    void ByOnEnter() { spin->SetOnEnter(TNotifyEvent(this, &SpinFreer::OnNotify)); }
+    void ByHalfsOnMouseUp() { spin->Button()->UpButton->SetOnMouseUp(TMouseEvent(this, &SpinFreer::OnMouse)); }
+    void ByHalfsOnMouseDown() { spin->Button()->UpButton->SetOnMouseDown(TMouseEvent(this, &SpinFreer::OnMouse)); }
 };
 
 TEST_F(SpinButtonsLifetimeTest, AFieldFreedFromItsHalvesEventsIsLeftAlone)
 {
-    enum Drive { PressAndRelease, PressOnly };
     struct Case {
         const char* name;
-        void (*arm)(TsSpinEdit*, SpinFreer&);
-        Drive drive;
+        void (SpinFreer::*arm)();
+        bool release; // else the press alone
     };
     const Case cases[] = {
-        {"ChangeFromTheReleasesClick", [](TsSpinEdit* s, SpinFreer& f) { s->SetOnChange(TNotifyEvent(&f, &SpinFreer::OnNotify)); },
-         PressAndRelease},
-        {"HalfsOnMouseUp",
-         [](TsSpinEdit* s, SpinFreer& f) { s->Button()->UpButton->SetOnMouseUp(TMouseEvent(&f, &SpinFreer::OnMouse)); },
-         PressAndRelease},
-        {"HalfsOnMouseDown",
-         [](TsSpinEdit* s, SpinFreer& f) { s->Button()->UpButton->SetOnMouseDown(TMouseEvent(&f, &SpinFreer::OnMouse)); },
-         PressOnly},
+        {"ChangeFromTheReleasesClick", &SpinFreer::ByOnChange, true},
+        {"HalfsOnMouseUp", &SpinFreer::ByHalfsOnMouseUp, true},
+        {"HalfsOnMouseDown", &SpinFreer::ByHalfsOnMouseDown, false},
         // The press gives the field the focus.
-        {"FieldsOnEnterFromThePress", [](TsSpinEdit* s, SpinFreer& f) { s->SetOnEnter(TNotifyEvent(&f, &SpinFreer::OnNotify)); },
-         PressOnly},
+        {"FieldsOnEnterFromThePress", &SpinFreer::ByOnEnter, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -350,11 +347,11 @@ TEST_F(SpinButtonsLifetimeTest, AFieldFreedFromItsHalvesEventsIsLeftAlone)
         Form->SetFocus();
         Pump();
         SpinFreer freer{Spin};
-        c.arm(Spin, freer);
+        (freer.*c.arm)();
         TsTimerSpeedButton* half = UpHalf();
         const AccessViolations faults;
         Press(half);
-        if (c.drive == PressAndRelease && freer.spin)
+        if (c.release && freer.spin)
             Release(half);
         Spin = freer.spin;
         Pump();
