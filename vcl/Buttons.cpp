@@ -89,7 +89,32 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), FGlyph(s
     FGlyph->SetOnChange(TNotifyEvent(this, &TSpeedButton::GlyphChanged));
 }
 
-TSpeedButton::~TSpeedButton() = default;
+TSpeedButton::~TSpeedButton()
+{
+    if (FGone)
+        *FGone = true;
+}
+
+// Tells whether the button was freed while it watched; nested watches all learn it.
+class TSpeedButton::GoneWatch {
+public:
+    explicit GoneWatch(TSpeedButton& button) : FButton(button), FOuter(button.FGone) { button.FGone = &FGone; }
+    ~GoneWatch()
+    {
+        if (!FGone)
+            FButton.FGone = FOuter;
+        else if (FOuter)
+            *FOuter = true;
+    }
+    GoneWatch(const GoneWatch&) = delete;
+    GoneWatch& operator=(const GoneWatch&) = delete;
+    bool Gone() const noexcept { return FGone; }
+
+private:
+    TSpeedButton& FButton;
+    bool* FOuter;
+    bool FGone = false;
+};
 
 void TSpeedButton::GlyphChanged(TObject*)
 {
@@ -196,8 +221,9 @@ void TSpeedButton::Dispatch(TMessage& m)
 
 void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    const GoneWatch watch(*this);
     TGraphicControl::MouseDown(button, shift, x, y);
-    if (button != mbLeft || !Enabled())
+    if (watch.Gone() || button != mbLeft || !Enabled())
         return;
     if (!FDown) {
         FState = bsDown;
@@ -221,8 +247,9 @@ void TSpeedButton::MouseMove(TShiftState shift, int x, int y)
 
 void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
+    const GoneWatch watch(*this);
     TGraphicControl::MouseUp(button, shift, x, y);
-    if (!FDragging)
+    if (watch.Gone() || !FDragging)
         return;
     FDragging = false;
     const bool doClick = x >= 0 && x < Width() && y >= 0 && y < Height();

@@ -78,10 +78,15 @@ protected:
     bool FDragging = false;
 
 private:
+    class GoneWatch;
+
     void UpdateExclusive();
     void ButtonPressed(TMessage& m);
 
     std::unique_ptr<TBitmap> FGlyph;
+    // Set while the application's mouse handlers run, which may free the button: its
+    // destructor marks it.
+    bool* FGone = nullptr;
     bool FDown = false;
     int FGroupIndex = 0;
     bool FAllowAllUp = false;

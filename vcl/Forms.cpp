@@ -778,8 +778,12 @@ bool TCustomForm::SetFocusedControl(TWinControl* control)
     if (control->ControlState().Contains(csFocusing))
         return false;
     control->SetControlState(control->ControlState() | TControlState{csFocusing});
-    ks::ScopeExit focused{[control] {
-        control->SetControlState(control->ControlState() - TControlState{csFocusing});
+    // OnEnter and OnExit are the application's, and may free the control with its window.
+    const HWND wnd = control->HandleAllocated() ? control->Handle() : nullptr;
+    const auto alive = [control, wnd] { return !wnd || FindControl(wnd) == control; };
+    ks::ScopeExit focused{[control, &alive] {
+        if (alive())
+            control->SetControlState(control->ControlState() - TControlState{csFocusing});
     }};
     if (Screen && Screen->FFocusedForm != this) {
         if (TCustomForm* previous = Screen->FFocusedForm) {
@@ -796,6 +800,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* control)
             TWinControl* leaving = FFocusedControl;
             FFocusedControl = leaving->Parent();
             leaving->Perform(CM_EXIT);
+            if (!alive())
+                return true;
         }
         while (FFocusedControl != control) {
             TWinControl* entering = control;
@@ -803,6 +809,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* control)
                 entering = entering->Parent();
             FFocusedControl = entering;
             entering->Perform(CM_ENTER);
+            if (!alive())
+                return true;
         }
         Perform(CM_FOCUSCHANGED, 0, TCMControl::ToLParam(control));
     }

@@ -316,9 +316,22 @@ void TsEdit::WndProc(TMessage& m)
 {
     if (m.Msg == SM_SKINCMD && SkinCommand(m))
         return;
+    // A new text runs OnChange, and the focus OnEnter and OnExit: each may free the edit.
+    std::optional<ks::ComponentWatch> watch;
+    switch (m.Msg) {
+    case WM_SETTEXT:
+    case CM_TEXTCHANGED:
+    case CN_COMMAND:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case CM_ENTER:
+    case CM_EXIT: watch.emplace().Watch(this); break;
+    default: break;
+    }
     if (!CanPaintControl(this) || !FSkinData->IsSkinActive()) {
         TEdit::WndProc(m);
-        KeepLabelInStep(m);
+        if (!watch || watch->Alive(this))
+            KeepLabelInStep(m);
         return;
     }
     switch (m.Msg) {
@@ -345,12 +358,6 @@ void TsEdit::WndProc(TMessage& m)
     }
     if (RouteSkinMessage(m, FSkinData.get()))
         return;
-    // A new text runs OnChange, which may free the edit.
-    std::optional<ks::ComponentWatch> watch;
-    if (m.Msg == WM_SETTEXT || m.Msg == CM_TEXTCHANGED || m.Msg == CN_COMMAND) {
-        watch.emplace();
-        watch->Watch(this);
-    }
     TEdit::WndProc(m);
     if (watch && !watch->Alive(this))
         return;

@@ -20,6 +20,7 @@
 #include "vcl/ImgList.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -888,7 +889,14 @@ void TsSpeedButton::WndProc(TMessage& m)
     if (SkinnedBefore(m))
         return;
     RouteSkinMessage(m, FSkinData.get());
+    // The mouse messages run the application's mouse and click events, which may free the button;
+    // so does a press's end when the mouse is taken away.
+    std::optional<ks::ComponentWatch> watch;
+    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) || m.Msg == WM_CANCELMODE)
+        watch.emplace().Watch(this);
     TSpeedButton::WndProc(m);
+    if (watch && !watch->Alive(this))
+        return;
     TsSkinManager* manager = FSkinData->SkinManager();
     const bool designing = Has(this, csDesigning);
     switch (m.Msg) {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -79,8 +80,11 @@ TsTimerSpeedButton::~TsTimerSpeedButton() = default;
 
 void TsTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    // The press runs OnMouseDown and gives the field the focus (its OnEnter): either may free it.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     TsSpeedButton::MouseDown(button, shift, x, y);
-    if (button != mbLeft || !Enabled())
+    if (!watch.Alive(this) || button != mbLeft || !Enabled())
         return;
     if (TimeBtnState.Contains(tbAllowTimer)) {
         if (!FRepeatTimer)
@@ -487,7 +491,13 @@ void TsBaseSpinEdit::WndProc(TMessage& m)
         break;
     default: break;
     }
+    // The focus runs OnEnter, which may free the field.
+    std::optional<ks::ComponentWatch> watch;
+    if (m.Msg == WM_SETFOCUS)
+        watch.emplace().Watch(this);
     TsEdit::WndProc(m);
+    if (watch && !watch->Alive(this))
+        return;
     switch (m.Msg) {
     case CM_ENABLEDCHANGED:
         FButton->SetEnabled(Enabled());

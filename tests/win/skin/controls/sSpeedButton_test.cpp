@@ -12,6 +12,7 @@
 #include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/AccessViolations.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,53 @@ TEST_F(SpeedButtonLifetimeTest, FreedOrDisabledMidFadeStopsCleanly)
     ASSERT_NE(Button->FadeTimer(), nullptr);
     FreeAndNil(Button);
     Pump();
+}
+
+// The button freed by the application from each of its own events: nothing of it is touched
+// after the handler returns.
+struct ButtonFreer {
+    TsSpeedButton* button = nullptr;
+    int calls = 0;
+    void Free() { ++calls; FreeAndNil(button); }
+    void OnNotify(TObject*) { Free(); }
+    void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+    void ByOnClick() { button->SetOnClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
+    void ByOnMouseUp() { button->SetOnMouseUp(TMouseEvent(this, &ButtonFreer::OnMouse)); }
+    void ByOnMouseDown() { button->SetOnMouseDown(TMouseEvent(this, &ButtonFreer::OnMouse)); }
+};
+
+TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
+{
+    struct Case {
+        const char* name;
+        void (ButtonFreer::*arm)();
+        // After the press: 0 nothing, else WM_LBUTTONUP, or WM_CANCELMODE (the mouse taken away).
+        UINT then;
+    };
+    const Case cases[] = {
+        {"OnClick", &ButtonFreer::ByOnClick, WM_LBUTTONUP},
+        {"OnMouseUp", &ButtonFreer::ByOnMouseUp, WM_LBUTTONUP},
+        {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_CANCELMODE},
+        {"OnMouseDown", &ButtonFreer::ByOnMouseDown, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TsSpeedButton* b = Add(100);
+        Pump();
+        ButtonFreer freer{b};
+        (freer.*c.arm)();
+        const AccessViolations faults;
+        Press(b, WM_LBUTTONDOWN);
+        if (c.then != 0)
+            Press(b, c.then);
+        Pump();
+        EXPECT_EQ(freer.calls, 1);
+        EXPECT_EQ(freer.button, nullptr);
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        if (GetCapture())
+            ReleaseCapture();
+    }
 }
 
 TEST_F(SpeedButtonTest, AHotButtonKeepsTheSiblingLyingOverIt)

@@ -5,6 +5,7 @@
 #include "skin/core/sMessages.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/support/AccessViolations.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -306,6 +307,61 @@ TEST_F(SpinButtonsLifetimeTest, AFieldFreedByTheRepeatsChangeAfterAModalFormIsLe
     EXPECT_FALSE(IsWindow(button));
     EXPECT_EQ(ks::CaptureControl(), nullptr);
     Pump();
+}
+
+// The field freed by the application from each event that a half raises: neither the half nor
+// the field is touched after the handler returns.
+struct SpinFreer {
+    TsSpinEdit* spin = nullptr;
+    int calls = 0;
+    void Free() { ++calls; FreeAndNil(spin); }
+    void OnNotify(TObject*) { Free(); }
+    void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+    void ByOnChange() { spin->SetOnChange(TNotifyEvent(this, &SpinFreer::OnNotify)); }
+    void ByOnEnter() { spin->SetOnEnter(TNotifyEvent(this, &SpinFreer::OnNotify)); }
+    void ByHalfsOnMouseUp() { spin->Button()->UpButton->SetOnMouseUp(TMouseEvent(this, &SpinFreer::OnMouse)); }
+    void ByHalfsOnMouseDown() { spin->Button()->UpButton->SetOnMouseDown(TMouseEvent(this, &SpinFreer::OnMouse)); }
+};
+
+TEST_F(SpinButtonsLifetimeTest, AFieldFreedFromItsHalvesEventsIsLeftAlone)
+{
+    struct Case {
+        const char* name;
+        void (SpinFreer::*arm)();
+        bool release; // else the press alone
+    };
+    const Case cases[] = {
+        {"ChangeFromTheReleasesClick", &SpinFreer::ByOnChange, true},
+        {"HalfsOnMouseUp", &SpinFreer::ByHalfsOnMouseUp, true},
+        {"HalfsOnMouseDown", &SpinFreer::ByHalfsOnMouseDown, false},
+        // The press gives the field the focus.
+        {"FieldsOnEnterFromThePress", &SpinFreer::ByOnEnter, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!Spin) {
+            Spin = Create<TsSpinEdit>(Form);
+            Spin->SetParent(Form);
+            Spin->SetBounds(10, 10, 80, 21);
+        }
+        Form->SetFocus();
+        Pump();
+        SpinFreer freer{Spin};
+        (freer.*c.arm)();
+        TsTimerSpeedButton* half = UpHalf();
+        const AccessViolations faults;
+        Press(half);
+        if (c.release && freer.spin)
+            Release(half);
+        Spin = freer.spin;
+        Pump();
+        EXPECT_EQ(freer.calls, 1);
+        EXPECT_EQ(freer.spin, nullptr);
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        if (GetCapture())
+            ReleaseCapture();
+    }
 }
 
 } // namespace
