@@ -965,20 +965,25 @@ TEST_F(SkinManagerLifetimeTest, AManagerFreedByAWindowItTellsEndsItsBroadcastThe
         bool removal;
         Log expected;
     } cases[] = {
-        {"NewSkinToAForm", false, 1, false, {"Other:1", "Other:2", "Child:2", "Host:2"}},
-        {"NewSkinToAWindowlessControl", true, 1, false, {"Other:1", "Child:1", "Other:2", "Child:2", "Host:2"}},
+        {"NewSkinToAForm", false, 1, false, {"Other:1", "Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"NewSkinToAWindowlessControl", true, 1, false,
+         {"Other:1", "Child:1", "Other:2", "Child:2", "Next:2", "Host:2"}},
         {"StopFadeToAForm", false, 16, false,
-         {"Other:1", "Child:1", "Host:1", "Other:16", "Other:2", "Child:2", "Host:2"}},
+         {"Other:1", "Child:1", "Next:1", "Host:1", "Other:16", "Other:2", "Child:2", "Next:2", "Host:2"}},
         {"RefreshToAWindowlessControl", true, 3, false,
-         {"Other:1", "Child:1", "Host:1", "Other:16", "Child:16", "Host:16", "Other:3", "Child:3", "Other:2", "Child:2",
-          "Host:2"}},
-        {"RemovalToAForm", false, 2, true, {"Other:2", "Child:2", "Host:2"}},
-        {"RemovalToAWindowlessControl", true, 2, true, {"Other:2", "Child:2", "Host:2"}},
+         {"Other:1", "Child:1", "Next:1", "Host:1", "Other:16", "Child:16", "Next:16", "Host:16", "Other:3", "Child:3",
+          "Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"RemovalToAForm", false, 2, true, {"Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"RemovalToAWindowlessControl", true, 2, true, {"Other:2", "Child:2", "Next:2", "Host:2"}},
     };
+    // A sibling after the windowless control that frees the manager: the walk of the form's
+    // controls must end there too.
+    TRecGraphic* next = MakeReceiver<TRecGraphic>(Other, Other, "Next");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ks::test::AccessViolations faults;
         TsSkinManager* manager = Manager();
+        next->R.Manager = manager;
         manager->SetSkinName(L"Test");
         ks::test::Receiver& freer = c.windowless ? Child->R : Other->R;
         freer.OnCommand = [&, freed = false](TMessage& m) mutable {
@@ -998,6 +1003,6 @@ TEST_F(SkinManagerLifetimeTest, AManagerFreedByAWindowItTellsEndsItsBroadcastThe
         EXPECT_EQ(CreationHook.Handle(), nullptr);
         EXPECT_FALSE(PaintLock);
         freer.OnCommand = nullptr;
-        Host->R.Manager = Other->R.Manager = Child->R.Manager = nullptr;
+        Host->R.Manager = Other->R.Manager = Child->R.Manager = next->R.Manager = nullptr;
     }
 }
