@@ -43,10 +43,11 @@ std::vector<HWND> DirectChildWindows(HWND wnd)
     return children;
 }
 
-void BroadcastInto(ks::ComponentWatch& watch, TWinControl* parent, const TMessage& message)
+// Sender, when given, is watched by watch; the walk ends when it or parent is freed.
+void BroadcastInto(ks::ComponentWatch& watch, TWinControl* parent, const TMessage& message, const TComponent* sender)
 {
     for (TControl* child : ChildSnapshot(watch, *parent)) {
-        if (!watch.Alive(parent))
+        if (!watch.Alive(parent) || (sender && !watch.Alive(sender)))
             return;
         if (!StillChildOf(watch, child, parent))
             continue;
@@ -58,7 +59,7 @@ void BroadcastInto(ks::ComponentWatch& watch, TWinControl* parent, const TMessag
             if (watch.Alive(windowed) && windowed->HandleAllocated())
                 ks::SendSkinMessage(windowed->Handle(), message.Msg, message.WParam, message.LParam);
         } else {
-            BroadcastInto(watch, windowed, message);
+            BroadcastInto(watch, windowed, message, sender);
         }
     }
 }
@@ -206,7 +207,18 @@ void BroadcastCommand(TWinControl* parent, const TMessage& message)
         return;
     ks::ComponentWatch watch;
     watch.Watch(parent);
-    BroadcastInto(watch, parent, message);
+    BroadcastInto(watch, parent, message, nullptr);
+}
+
+bool BroadcastCommand(TWinControl* parent, const TMessage& message, TComponent* sender)
+{
+    ks::ComponentWatch watch;
+    watch.Watch(sender);
+    if (parent && watch.Alive(sender)) {
+        watch.Watch(parent);
+        BroadcastInto(watch, parent, message, sender);
+    }
+    return watch.Alive(sender);
 }
 
 void SendToDirectChildren(HWND wnd, const TMessage& message)

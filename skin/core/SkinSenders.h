@@ -61,6 +61,9 @@ TColor ControlBackColorWnd(HWND wnd);
 // other windowed child is not sent it, but its children are walked. Children being destroyed
 // are passed over. Answers are dropped.
 void BroadcastCommand(TWinControl* parent, const TMessage& message);
+// The same for a sender that a receiver may free: the walk ends as soon as sender is gone.
+// False when it was.
+bool BroadcastCommand(TWinControl* parent, const TMessage& message, TComponent* sender);
 // Sends message to the direct child windows of wnd, in z-order.
 void SendToDirectChildren(HWND wnd, const TMessage& message);
 // The first of form's own components, in index order, that is a form provider and is not being

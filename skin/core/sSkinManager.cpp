@@ -167,8 +167,8 @@ void TsSkinManager::Loaded()
     if (FMenuSupport->IcoLineSkin().empty())
         FMenuSupport->SetIcoLineSkin("ICOLINE");
     CopyForeignClassLists(*FThirdParty, ThirdLists, false);
-    if (FActive && !FSkinName.empty())
-        BroadcastNewSkin(false);
+    if (FActive && !FSkinName.empty() && !BroadcastNewSkin(false))
+        return;
     UpdateCommonDialogsFlag();
 }
 
@@ -213,12 +213,10 @@ void TsSkinManager::SetIsDefault(bool value)
         }
         FIsDefault = true;
         DefaultSkinManager = this;
-        if (FActive) {
-            BroadcastNewSkin(true);
-            RefreshAllForms();
-        } else {
-            BroadcastSkinRemoval();
-        }
+        if (FActive)
+            (void)(BroadcastNewSkin(true) && RefreshAllForms());
+        else
+            (void)BroadcastSkinRemoval();
         return;
     }
     // The process never goes without a default manager.
@@ -235,8 +233,8 @@ void TsSkinManager::SetActive(bool value)
         return;
     if (!value) {
         FActive = false;
-        if (!Loading())
-            BroadcastSkinRemoval();
+        if (!Loading() && !BroadcastSkinRemoval())
+            return;
         RecomputeCommonIndexes();
         UpdateCommonDialogsFlag();
         return;
@@ -400,10 +398,12 @@ void TsSkinManager::ReadAndTellSkin(const ks::ComponentWatch& self)
     skin.Data = SkinData;
     if (ReadSkinWithStartupFallback(skin)) {
         CommitSkin(std::move(skin));
-        BroadcastNewSkin(true);
+        if (!BroadcastNewSkin(true))
+            return;
     } else {
         FActive = false;
-        BroadcastSkinRemoval();
+        if (!BroadcastSkinRemoval())
+            return;
         RecomputeCommonIndexes();
     }
     done = true;
@@ -434,12 +434,9 @@ void TsSkinManager::ReloadForColourChange()
         const bool sameLayout = SameLayout(skin);
         CommitSkin(std::move(skin));
         SkinData.SkinActive = active;
-        if (!Loading()) {
-            if (sameLayout || !active)
-                RefreshAllForms();
-            else
-                BroadcastNewSkin(true);
-        }
+        // Whether the manager lived through it, RunDeferredChanges asks again below.
+        if (!Loading())
+            (void)(sameLayout || !active ? RefreshAllForms() : BroadcastNewSkin(true));
     }
     RunDeferredChanges(self);
 }
@@ -528,10 +525,10 @@ void TsSkinManager::ClearSkin() noexcept
 
 // ---- Telling the windows ----------------------------------------------------------------------------
 
-void TsSkinManager::BroadcastNewSkin(bool repaint)
+bool TsSkinManager::BroadcastNewSkin(bool repaint)
 {
     if (Loading())
-        return;
+        return true;
     // Halos are pictures of the skin that goes.
     FreeAllGlowEffects();
     // The lock is ended by the refresh below; the scope ends it should anything raise first.
@@ -543,7 +540,8 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
     if (FSkinnableMenus)
         ks::Services().ForgetMenuBorderWidth(*FSkinnableMenus);
     RecomputeCommonIndexes();
-    BroadcastToAllForms(SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this)));
+    if (!BroadcastToAllForms(SkinCommand(SKC_NEW_SKIN, reinterpret_cast<LPARAM>(this)), this))
+        return false;
     SkinData.SkinActive = true;
     // The application's menus take the skin whether or not a form provider asks for them (the
     // main form has none); a provider that asked during the broadcast above saw no skin yet.
@@ -551,38 +549,53 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
         ks::Services().UpdateMenus(*FSkinnableMenus);
     if (IsDefault() && !FHooksInstalled)
         InstallHook();
-    if (repaint)
-        RefreshAllForms();
+    return !repaint || RefreshAllForms();
 }
 
-void TsSkinManager::BroadcastSkinRemoval()
+bool TsSkinManager::BroadcastSkinRemoval()
 {
     SkinRemovalInProgress = true;
     ks::ScopeExit done{[] { SkinRemovalInProgress = false; }};
     UninstallHook();
     FreeAllGlowEffects();
     SkinData.SkinActive = false;
+    // The removal is also what a manager being freed says last; it lives until that ends.
+    ks::ComponentWatch self;
+    self.Watch(this);
+    const bool going = ComponentState().Contains(csDestroying);
     BroadcastToAllForms(SkinCommand(SKC_REMOVE_SKIN, reinterpret_cast<LPARAM>(this)));
+    if (!going && !self.Alive(this))
+        return false;
     // Menus left owner-drawn would be drawn from a skin that is gone.
     if (FSkinnableMenus && IsDefault())
         ks::Services().UpdateMenus(*FSkinnableMenus);
     ClearSkin();
+    return true;
 }
 
-void TsSkinManager::RefreshAllForms()
+bool TsSkinManager::RefreshAllForms()
 {
     const auto self = reinterpret_cast<LPARAM>(this);
-    BroadcastToAllForms(SkinCommand(SKC_STOP_FADE, self));
+    if (!BroadcastToAllForms(SkinCommand(SKC_STOP_FADE, self), this))
+        return false;
     {
         std::optional<ks::FormsUpdateScope> lock;
         if (!Loading())
             lock.emplace(this);
-        BroadcastToAllForms(SkinCommand(SKC_REFRESH, self));
+        if (!BroadcastToAllForms(SkinCommand(SKC_REFRESH, self), this))
+            return false;
     }
-    for (HWND wnd : ks::HookedAdaptedWindows())
+    // The redraw lock's end repaints the forms, which may free the manager.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
+    for (HWND wnd : ks::HookedAdaptedWindows()) {
+        if (!watch.Alive(this))
+            return false;
         if (ks::AdaptedAndVisible(wnd))
             RedrawWindow(wnd, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    }
+    return watch.Alive(this);
 }
 
 void TsSkinManager::SetActiveControl(HWND wnd)

@@ -208,9 +208,13 @@ private:
     bool SameLayout(const TsLoadedSkin& skin) const noexcept;
     // The three broadcasts of a skin change: new skin (then the creation hook, and with repaint
     // a refresh), removal (the hook goes first), and refresh inside the forms' redraw lock.
-    void BroadcastNewSkin(bool repaint);
-    void BroadcastSkinRemoval();
-    void RefreshAllForms();
+    // A window told may free the manager: each then answers false, having touched nothing of
+    // it since, and the caller must touch nothing of it either. The new skin and the refresh
+    // end there (the freed manager's removal has reached every window); the removal still goes
+    // to every window.
+    [[nodiscard]] bool BroadcastNewSkin(bool repaint);
+    [[nodiscard]] bool BroadcastSkinRemoval();
+    [[nodiscard]] bool RefreshAllForms();
     // The thread's window-creation hook; only the default manager installs it, and only one
     // hook exists in the process.
     void InstallHook();

@@ -51,16 +51,24 @@ bool Listed(const TComponent* form)
 
 // The window, then the children, then an MDI main form's client window (its children are no
 // controls of the form), each step only while the form is still there.
-void DeliverToForm(TCustomForm* form, const TMessage& message)
+// False when sender (when given) was freed meanwhile.
+bool DeliverToForm(TCustomForm* form, const TMessage& message, TComponent* sender)
 {
     ks::ComponentWatch watch;
     watch.Watch(form);
+    watch.Watch(sender);
+    const auto goOn = [&] { return !sender || watch.Alive(sender); };
     ks::SendSkinMessage(form->Handle(), message.Msg, message.WParam, message.LParam);
-    if (watch.Alive(form))
-        BroadcastCommand(form, message);
-    if (watch.Alive(form) && form->FormStyle() == fsMDIForm)
+    if (watch.Alive(form) && goOn()) {
+        if (sender)
+            BroadcastCommand(form, message, sender);
+        else
+            BroadcastCommand(form, message);
+    }
+    if (watch.Alive(form) && goOn() && form->FormStyle() == fsMDIForm)
         if (const HWND client = form->ClientHandle())
             ks::SendSkinMessage(client, message.Msg, message.WParam, message.LParam);
+    return goOn();
 }
 
 // ---- redraw lock ---------------------------------------------------------------------------------
@@ -229,10 +237,11 @@ void RemoveSkinnedForm(TComponent* form)
 
 // ---- deliveries -----------------------------------------------------------------------------------
 
-void BroadcastToAllForms(const TMessage& message)
+bool BroadcastToAllForms(const TMessage& message, TComponent* sender)
 {
     if (Application) {
         ks::ComponentWatch watch;
+        watch.Watch(sender);
         std::vector<TComponent*> components;
         for (int i = 0; i < Application->ComponentCount(); ++i) {
             components.push_back(Application->Components(i));
@@ -248,27 +257,37 @@ void BroadcastToAllForms(const TMessage& message)
             if (state.Contains(csDestroying) || state.Contains(csLoading))
                 continue;
             // A form with a provider is told through SkinnedForms, once.
-            if (AskWndBool(form->Handle(), SKC_IS_SKINNED) || !watch.Alive(form))
+            const bool skinned = AskWndBool(form->Handle(), SKC_IS_SKINNED);
+            if (sender && !watch.Alive(sender))
+                return false;
+            if (skinned || !watch.Alive(form))
                 continue;
-            DeliverToForm(form, message);
+            if (!DeliverToForm(form, message, sender))
+                return false;
         }
     }
-    SendToHooked(message);
+    return SendToHooked(message, sender);
 }
 
-void SendToHooked(const TMessage& message)
+bool SendToHooked(const TMessage& message, TComponent* sender)
 {
+    ks::ComponentWatch watch;
+    watch.Watch(sender);
     const std::vector<TComponent*> forms = SkinnedForms();
     for (TComponent* entry : forms) {
         if (!Listed(entry))
             continue;
         auto* form = dynamic_cast<TCustomForm*>(entry);
-        if (form && !form->ComponentState().Contains(csDestroying))
-            DeliverToForm(form, message);
+        if (form && !form->ComponentState().Contains(csDestroying) && !DeliverToForm(form, message, sender))
+            return false;
     }
-    for (HWND wnd : ks::HookedAdaptedWindows())
+    for (HWND wnd : ks::HookedAdaptedWindows()) {
+        if (sender && !watch.Alive(sender))
+            return false;
         if (ks::AdaptedAndVisible(wnd))
             ks::SendSkinMessage(wnd, message.Msg, message.WParam, message.LParam);
+    }
+    return !sender || watch.Alive(sender);
 }
 
 // ---- redraw lock ----------------------------------------------------------------------------------
@@ -282,6 +301,7 @@ void BeginFormsUpdate(TsSkinManager* manager)
     if (found == locks.end()) {
         locks.push_back(std::make_unique<FormsLock>());
         locks.back()->Manager = manager;
+        locks.back()->Watch.Watch(manager);
         found = locks.end() - 1;
     }
     FormsLock& lock = **found;
@@ -324,9 +344,12 @@ void EndFormsUpdate(TsSkinManager* manager, bool repaint) noexcept
     for (const LockedForm& locked : lock->Forms) {
         if (!lock->Watch.Alive(locked.Form))
             continue;
-        if (!lock->Watch.Alive(locked.Provider)) {
-            // The form outlived its provider: without its redraw back it would stay hidden
+        if (!lock->Watch.Alive(locked.Provider) || !lock->Watch.Alive(manager)) {
+            // The form outlived its provider, or a form's repaint freed the manager (whose
+            // removal has reached the form): without its redraw back it would stay hidden
             // (WM_SETREDRAW off takes WS_VISIBLE away) and never paint again.
+            if (lock->Watch.Alive(locked.Provider))
+                dynamic_cast<ks::LockableFormProvider&>(*locked.Provider).SetInUpdate(false);
             if (const HWND wnd = locked.Form->HandleIfAllocated()) {
                 SetRedraw(wnd, true);
                 if (paint)

@@ -38,11 +38,14 @@ void RemoveSkinnedForm(TComponent* form);
 // Delivers message to the application's forms, last created first, and below each to its
 // children (BroadcastCommand); forms that answer SKC_IS_SKINNED are left to their provider,
 // which SendToHooked reaches. Forms being destroyed or loading and MDI children are passed
-// over. A form without a window gets one. Then SendToHooked.
-void BroadcastToAllForms(const TMessage& message);
+// over. A form without a window gets one. Then SendToHooked. A receiver may run application
+// code that frees sender (the manager that broadcasts): the delivery then ends at once, and
+// the answer is false.
+bool BroadcastToAllForms(const TMessage& message, TComponent* sender = nullptr);
 // Delivers message to each skinned form (its window, then its children), then to each window
-// the creation hook took over that an adapter still holds and that is visible.
-void SendToHooked(const TMessage& message);
+// the creation hook took over that an adapter still holds and that is visible; ends as
+// BroadcastToAllForms does when sender is freed.
+bool SendToHooked(const TMessage& message, TComponent* sender = nullptr);
 
 // Holds painting of the manager's skinned forms while their skin changes: the paint lock (for
 // the default manager with an animated skin change) and WM_SETREDRAW off for each visible,
@@ -52,6 +55,7 @@ void BeginFormsUpdate(TsSkinManager* manager);
 // Undoes exactly what BeginFormsUpdate did for the manager, even when the application has
 // been minimised or a form hidden in between, so no form is left unpainted; with repaint, the
 // forms are then redrawn with their frames (skipped while the application is minimised).
+// The manager may have been freed in between: the forms then only get their redraw back.
 void EndFormsUpdate(TsSkinManager* manager, bool repaint) noexcept;
 
 namespace ks {

@@ -953,3 +953,56 @@ TEST_F(SkinManagerLifetimeTest, AManagerFreedFromItsChangeEventsStopsAndTakesIts
 }
 
 } // namespace
+
+// A window told of a skin change may run application code that frees the manager: the
+// broadcast then ends, and the last thing every window heard is the freed manager's removal.
+TEST_F(SkinManagerLifetimeTest, AManagerFreedByAWindowItTellsEndsItsBroadcastThere)
+{
+    const struct Case {
+        const char* name;
+        bool windowless;
+        int command;
+        bool removal;
+        Log expected;
+    } cases[] = {
+        {"NewSkinToAForm", false, 1, false, {"Other:1", "Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"NewSkinToAWindowlessControl", true, 1, false,
+         {"Other:1", "Child:1", "Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"StopFadeToAForm", false, 16, false,
+         {"Other:1", "Child:1", "Next:1", "Host:1", "Other:16", "Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"RefreshToAWindowlessControl", true, 3, false,
+         {"Other:1", "Child:1", "Next:1", "Host:1", "Other:16", "Child:16", "Next:16", "Host:16", "Other:3", "Child:3",
+          "Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"RemovalToAForm", false, 2, true, {"Other:2", "Child:2", "Next:2", "Host:2"}},
+        {"RemovalToAWindowlessControl", true, 2, true, {"Other:2", "Child:2", "Next:2", "Host:2"}},
+    };
+    // A sibling after the windowless control that frees the manager: the walk of the form's
+    // controls must end there too.
+    TRecGraphic* next = MakeReceiver<TRecGraphic>(Other, Other, "Next");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ks::test::AccessViolations faults;
+        TsSkinManager* manager = Manager();
+        next->R.Manager = manager;
+        manager->SetSkinName(L"Test");
+        ks::test::Receiver& freer = c.windowless ? Child->R : Other->R;
+        freer.OnCommand = [&, freed = false](TMessage& m) mutable {
+            if (!freed && ks::SkinCommandView(m).Command() == c.command) {
+                freed = true;
+                manager->Free();
+            }
+        };
+        CommandLog().clear();
+        if (c.removal)
+            manager->SetActive(false);
+        else
+            manager->SetSkinName(L"Test");
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(CommandLog(), c.expected);
+        EXPECT_EQ(DefaultSkinManager, nullptr);
+        EXPECT_EQ(CreationHook.Handle(), nullptr);
+        EXPECT_FALSE(PaintLock);
+        freer.OnCommand = nullptr;
+        Host->R.Manager = Other->R.Manager = Child->R.Manager = next->R.Manager = nullptr;
+    }
+}

@@ -4,6 +4,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/acDials.h"
 #include "win/skin/core/SkinCommandRecorders.h"
+#include "win/support/AccessViolations.h"
 #include "win/support/VclFixture.h"
 #include "win/support/WindowClasses.h"
 
@@ -239,6 +240,29 @@ TEST_F(StyleSimplyLifetimeTest, AFormWhoseProviderWentDuringTheLockPaintsAgain)
         EXPECT_EQ(CommandLog(), Log{"Own:redraw1"});
     }
     manager->Free();
+}
+
+// A window told of a skin change may free the manager while its forms are held: the lock's end
+// then gives each form its redraw back without asking the freed manager anything.
+TEST_F(StyleSimplyLifetimeTest, TheLockOfAManagerFreedMeanwhileEndsForEveryForm)
+{
+    ks::test::AccessViolations faults;
+    TsSkinManager* manager = Create<TsSkinManager>(nullptr);
+    std::vector<TRecForm*> forms{Form("A", manager), Form("B", manager)};
+    for (TRecForm* form : forms)
+        form->Show();
+    BeginFormsUpdate(manager);
+    ASSERT_TRUE(PaintLock);
+    manager->Free();
+    CommandLog().clear();
+    EndFormsUpdate(manager, true);
+    EXPECT_EQ(faults.Count(), 0);
+    EXPECT_FALSE(PaintLock);
+    for (TRecForm* form : forms) {
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        EXPECT_FALSE(static_cast<TFakeProvider*>(form->R.Provider)->InUpdate);
+    }
+    EXPECT_EQ(CommandLog(), (Log{"A:redraw1", "B:redraw1"}));
 }
 
 } // namespace
