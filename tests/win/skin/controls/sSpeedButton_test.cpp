@@ -85,7 +85,8 @@ protected:
     void Press(TsSpeedButton* b, UINT msg)
     {
         const LPARAM at = MAKELPARAM(b->Left() + 5, b->Top() + 5);
-        SendMessageW(Form->Handle(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+        const bool down = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+        SendMessageW(Form->Handle(), msg, down ? MK_LBUTTON : 0, at);
     }
 
     TsSpeedButton* Button = nullptr;
@@ -194,6 +195,7 @@ struct ButtonFreer {
     void ByOnClick() { button->SetOnClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
     void ByOnMouseUp() { button->SetOnMouseUp(TMouseEvent(this, &ButtonFreer::OnMouse)); }
     void ByOnMouseDown() { button->SetOnMouseDown(TMouseEvent(this, &ButtonFreer::OnMouse)); }
+    void ByOnDblClick() { button->SetOnDblClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
 };
 
 TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
@@ -201,14 +203,16 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
     struct Case {
         const char* name;
         void (ButtonFreer::*arm)();
+        UINT press;
         // After the press: 0 nothing, else WM_LBUTTONUP, or WM_CANCELMODE (the mouse taken away).
         UINT then;
     };
     const Case cases[] = {
-        {"OnClick", &ButtonFreer::ByOnClick, WM_LBUTTONUP},
-        {"OnMouseUp", &ButtonFreer::ByOnMouseUp, WM_LBUTTONUP},
-        {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_CANCELMODE},
-        {"OnMouseDown", &ButtonFreer::ByOnMouseDown, 0},
+        {"OnClick", &ButtonFreer::ByOnClick, WM_LBUTTONDOWN, WM_LBUTTONUP},
+        {"OnMouseUp", &ButtonFreer::ByOnMouseUp, WM_LBUTTONDOWN, WM_LBUTTONUP},
+        {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_LBUTTONDOWN, WM_CANCELMODE},
+        {"OnMouseDown", &ButtonFreer::ByOnMouseDown, WM_LBUTTONDOWN, 0},
+        {"OnDblClick", &ButtonFreer::ByOnDblClick, WM_LBUTTONDBLCLK, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,7 +221,7 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         ButtonFreer freer{b};
         (freer.*c.arm)();
         const AccessViolations faults;
-        Press(b, WM_LBUTTONDOWN);
+        Press(b, c.press);
         if (c.then != 0)
             Press(b, c.then);
         Pump();
