@@ -941,7 +941,11 @@ void TGraphicControl::WMPaint(TWMPaint& m)
     FCanvas->FreeHandle();
     FCanvas->Lock();
     FCanvas->SetHandle(m.DC());
-    ks::ScopeExit unbind{[this] {
+    // The application's painting may free the control, and its canvas with it.
+    const GoneWatch watch(*this);
+    ks::ScopeExit unbind{[this, &watch] {
+        if (watch.Gone())
+            return;
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
     }};

@@ -192,10 +192,17 @@ struct ButtonFreer {
     void Free() { ++calls; FreeAndNil(button); }
     void OnNotify(TObject*) { Free(); }
     void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+    // Only the picture of the press (its fade's start) frees it.
+    void OnPaint(TObject*, TBitmap*)
+    {
+        if (button && button->StateIndex() == 2)
+            Free();
+    }
     void ByOnClick() { button->SetOnClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
     void ByOnMouseUp() { button->SetOnMouseUp(TMouseEvent(this, &ButtonFreer::OnMouse)); }
     void ByOnMouseDown() { button->SetOnMouseDown(TMouseEvent(this, &ButtonFreer::OnMouse)); }
     void ByOnDblClick() { button->SetOnDblClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
+    void ByOnPaint() { button->SetOnPaint(TBmpPaintEvent(this, &ButtonFreer::OnPaint)); }
 };
 
 TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
@@ -213,6 +220,7 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_LBUTTONDOWN, WM_CANCELMODE},
         {"OnMouseDown", &ButtonFreer::ByOnMouseDown, WM_LBUTTONDOWN, 0},
         {"OnDblClick", &ButtonFreer::ByOnDblClick, WM_LBUTTONDBLCLK, 0},
+        {"OnPaintOfItsPress", &ButtonFreer::ByOnPaint, WM_LBUTTONDOWN, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
