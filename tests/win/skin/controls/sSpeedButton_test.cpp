@@ -203,6 +203,12 @@ struct ButtonFreer {
     void ByOnMouseDown() { button->SetOnMouseDown(TMouseEvent(this, &ButtonFreer::OnMouse)); }
     void ByOnDblClick() { button->SetOnDblClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
     void ByOnPaint() { button->SetOnPaint(TBmpPaintEvent(this, &ButtonFreer::OnPaint)); }
+    void ByOnPaintOfARepaint()
+    {
+        button->SetOnPaint(TBmpPaintEvent(this, &ButtonFreer::OnPaintAny));
+        button->SkinData()->BackgroundChanged = true;
+    }
+    void OnPaintAny(TObject*, TBitmap*) { Free(); }
 };
 
 TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
@@ -211,6 +217,7 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         const char* name;
         void (ButtonFreer::*arm)();
         UINT press;
+        // WM_PAINT: the form repaints the button instead of a press.
         // After the press: 0 nothing, else WM_LBUTTONUP, or WM_CANCELMODE (the mouse taken away).
         UINT then;
     };
@@ -221,6 +228,7 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         {"OnMouseDown", &ButtonFreer::ByOnMouseDown, WM_LBUTTONDOWN, 0},
         {"OnDblClick", &ButtonFreer::ByOnDblClick, WM_LBUTTONDBLCLK, 0},
         {"OnPaintOfItsPress", &ButtonFreer::ByOnPaint, WM_LBUTTONDOWN, 0},
+        {"OnPaintOfARepaint", &ButtonFreer::ByOnPaintOfARepaint, WM_PAINT, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -229,7 +237,11 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         ButtonFreer freer{b};
         (freer.*c.arm)();
         const AccessViolations faults;
-        Press(b, c.press);
+        if (c.press == WM_PAINT) {
+            b->Invalidate();
+            UpdateWindow(Form->Handle());
+        } else
+            Press(b, c.press);
         if (c.then != 0)
             Press(b, c.then);
         Pump();
