@@ -89,33 +89,6 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner), FGlyph(s
     FGlyph->SetOnChange(TNotifyEvent(this, &TSpeedButton::GlyphChanged));
 }
 
-TSpeedButton::~TSpeedButton()
-{
-    if (FGone)
-        *FGone = true;
-}
-
-// Tells whether the button was freed while it watched; nested watches all learn it.
-class TSpeedButton::GoneWatch {
-public:
-    explicit GoneWatch(TSpeedButton& button) : FButton(button), FOuter(button.FGone) { button.FGone = &FGone; }
-    ~GoneWatch()
-    {
-        if (!FGone)
-            FButton.FGone = FOuter;
-        else if (FOuter)
-            *FOuter = true;
-    }
-    GoneWatch(const GoneWatch&) = delete;
-    GoneWatch& operator=(const GoneWatch&) = delete;
-    bool Gone() const noexcept { return FGone; }
-
-private:
-    TSpeedButton& FButton;
-    bool* FOuter;
-    bool FGone = false;
-};
-
 void TSpeedButton::GlyphChanged(TObject*)
 {
     Invalidate();

@@ -38,7 +38,6 @@ public:
     const ks::ClassInfo& ClassInfo() const noexcept override;
 
     explicit TSpeedButton(TComponent* owner);
-    ~TSpeedButton() override;
 
     bool Down() const noexcept { return FDown; }
     // Without a group the button never stays down; the down button of a group without
@@ -78,15 +77,10 @@ protected:
     bool FDragging = false;
 
 private:
-    class GoneWatch;
-
     void UpdateExclusive();
     void ButtonPressed(TMessage& m);
 
     std::unique_ptr<TBitmap> FGlyph;
-    // Set while the application's mouse handlers run, which may free the button: its
-    // destructor marks it.
-    bool* FGone = nullptr;
     bool FDown = false;
     int FGroupIndex = 0;
     bool FAllowAllUp = false;

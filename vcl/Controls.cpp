@@ -285,6 +285,8 @@ private:
 
 TControl::~TControl()
 {
+    if (FGone)
+        *FGone = true;
     if (gMouseControl == this)
         gMouseControl = nullptr;
     if (gCaptureControl == this)
@@ -657,6 +659,8 @@ void TControl::WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool d
 {
     DefaultHandler(m.Message());
     TShiftState shift = KeysToShiftState(m.Keys());
+    // OnDblClick and OnClick may free the control.
+    const GoneWatch watch(*this);
     if (down) {
         if (FControlStyle.Contains(csCaptureMouse))
             SetMouseCapture(true);
@@ -669,6 +673,8 @@ void TControl::WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool d
             shift.Include(ssDouble);
             if (button == mbLeft && FControlStyle.Contains(csDoubleClicks))
                 DblClick();
+            if (watch.Gone())
+                return;
         }
         MouseDown(button, shift, m.XPos(), m.YPos());
         return;
@@ -681,6 +687,8 @@ void TControl::WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool d
         const TRect r = ClientRect();
         if (clicked && m.XPos() >= r.Left && m.XPos() < r.Right && m.YPos() >= r.Top && m.YPos() < r.Bottom)
             Click();
+        if (watch.Gone())
+            return;
     }
     MouseUp(button, shift, m.XPos(), m.YPos());
 }
@@ -933,7 +941,11 @@ void TGraphicControl::WMPaint(TWMPaint& m)
     FCanvas->FreeHandle();
     FCanvas->Lock();
     FCanvas->SetHandle(m.DC());
-    ks::ScopeExit unbind{[this] {
+    // The application's painting may free the control, and its canvas with it.
+    const GoneWatch watch(*this);
+    ks::ScopeExit unbind{[this, &watch] {
+        if (watch.Gone())
+            return;
         FCanvas->SetHandle(nullptr);
         FCanvas->Unlock();
     }};

@@ -318,6 +318,28 @@ public:
     bool IsShowHintStored() const noexcept;
 
 protected:
+    // Tells whether the control was freed while it watched (the application's handlers may free
+    // it); nested watches all learn it.
+    class GoneWatch {
+    public:
+        explicit GoneWatch(TControl& control) : FControl(control), FOuter(control.FGone) { control.FGone = &FGone; }
+        ~GoneWatch()
+        {
+            if (!FGone)
+                FControl.FGone = FOuter;
+            else if (FOuter)
+                *FOuter = true;
+        }
+        GoneWatch(const GoneWatch&) = delete;
+        GoneWatch& operator=(const GoneWatch&) = delete;
+        bool Gone() const noexcept { return FGone; }
+
+    private:
+        TControl& FControl;
+        bool* FOuter;
+        bool FGone = false;
+    };
+
     void Notification(TComponent* component, TOperation operation) override;
     void Loaded() override;
 
@@ -372,6 +394,8 @@ private:
     void SetParentInternal(TWinControl* parent) noexcept { FParent = parent; }
 
     TWinControl* FParent = nullptr;
+    // Set while a GoneWatch runs; the destructor marks it.
+    bool* FGone = nullptr;
     TAlign FAlign = alNone;
     TAnchors FAnchors{akLeft, akTop};
     std::unique_ptr<TBasicActionLink> FActionLink;

@@ -449,12 +449,12 @@ void TsSpeedButton::PaintArea(const TRect& r, int state, const CacheInfo& ci)
     }
 }
 
-void TsSpeedButton::PrepareCache()
+bool TsSpeedButton::PrepareCache()
 {
     FSkinData->EnsureCacheBitmap();
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!cache || cache->Empty() || Width() <= 0 || Height() <= 0)
-        return;
+        return true;
     cache->Canvas().Font().Assign(Font());
     const CacheInfo ci = FSkinData->QueryBackgroundInfo();
     TsSkinManager* manager = FSkinData->SkinManager();
@@ -495,8 +495,13 @@ void TsSpeedButton::PrepareCache()
     }
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
-    if (FOnPaint)
+    if (FOnPaint) {
+        ks::ComponentWatch self;
+        self.Watch(this);
         FOnPaint(this, cache);
+        if (!self.Alive(this))
+            return false;
+    }
     FSkinData->BackgroundChanged = false;
     FLastDown = Down();
     FLastNumGlyphs = NumGlyphs();
@@ -505,6 +510,7 @@ void TsSpeedButton::PrepareCache()
     FLastMargin = Margin();
     FLastParentColour = ParentLookColour(*FSkinData);
     FLastOwnColour = OwnLookColour(*FSkinData);
+    return true;
 }
 
 void TsSpeedButton::ShowPicture(TBitmap& picture)
@@ -530,11 +536,8 @@ void TsSpeedButton::Redraw()
         ShowPicture(*FFadeTimer->FrameBitmap);
         return;
     }
-    if (FSkinData->BackgroundChanged) {
-        PrepareCache();
-        if (!PaintOverlappingSiblings())
-            return;
-    }
+    if (FSkinData->BackgroundChanged && (!PrepareCache() || !PaintOverlappingSiblings()))
+        return;
     if (FSkinData->CacheBitmap && !FSkinData->CacheBitmap->Empty())
         ShowPicture(*FSkinData->CacheBitmap);
 }
@@ -597,8 +600,8 @@ void TsSpeedButton::Paint()
         OwnLookColour(*FSkinData) != FLastOwnColour)
         FSkinData->BackgroundChanged = true;
     FSkinData->ClippedByParent = FSkinData->NeedsRepaint();
-    if (FSkinData->BackgroundChanged && !FSkinData->ParentBackgroundAlways)
-        PrepareCache();
+    if (FSkinData->BackgroundChanged && !FSkinData->ParentBackgroundAlways && !PrepareCache())
+        return;
     PaintControlFrame(*FSkinData, StateIndex());
     if (FSkinData->CacheBitmap && !FSkinData->CacheBitmap->Empty())
         BitBlt(Canvas().Handle(), 0, 0, Width(), Height(), FSkinData->CacheBitmap->Canvas().Handle(), 0, 0, SRCCOPY);
@@ -620,8 +623,7 @@ void TsSpeedButton::StartFade(bool press)
     TBitmap* shown = reached > 0 && FFadeTimer->FrameBitmap->Width() == Width() ? FFadeTimer->FrameBitmap.get()
                                                                                   : FSkinData->CacheBitmap.get();
     FFadeTimer->SourceBitmap->Assign(shown);
-    PrepareCache();
-    if (!PaintOverlappingSiblings())
+    if (!PrepareCache() || !PaintOverlappingSiblings())
         return;
     PaintControlFrame(*FSkinData, StateIndex());
     FFadeTimer->FrameBitmap->Assign(FFadeTimer->SourceBitmap.get());
@@ -635,6 +637,9 @@ void TsSpeedButton::StartStateFade(bool press, bool allowed)
 {
     const TsGeneralData* section = FSkinData->Section();
     const bool fades = section && section->FadingEnabled && section->FadingIterations > 0;
+    // The new picture runs the application's OnPaint, which may free the button.
+    ks::ComponentWatch self;
+    self.Watch(this);
     if (allowed && FSkinData->IsSkinActive() && fades && !PaintLock && !FSkinData->BackgroundChanged &&
         FSkinData->CacheBitmap && Parent() && Parent()->HandleAllocated()) {
         FSkinData->BackgroundChanged = true;
@@ -644,6 +649,8 @@ void TsSpeedButton::StartStateFade(bool press, bool allowed)
         StopFade();
         Redraw();
     }
+    if (!self.Alive(this))
+        return;
     if (FSkinData->IsSkinActive())
         FSkinData->RefreshGlowEffect(press);
 }
@@ -830,8 +837,11 @@ bool TsSpeedButton::SkinnedBefore(TMessage& m)
         }
     case WM_LBUTTONUP:
         if (FFadeTimer && FFadeTimer->FrameBitmap->Width() == Width()) {
+            ks::ComponentWatch self;
+            self.Watch(this);
             StopFade();
-            PrepareCache();
+            if (!self.Alive(this) || !PrepareCache())
+                return true;
             Redraw();
         }
         return false;
@@ -890,9 +900,9 @@ void TsSpeedButton::WndProc(TMessage& m)
         return;
     RouteSkinMessage(m, FSkinData.get());
     // The mouse messages run the application's mouse and click events, which may free the button;
-    // so does a press's end when the mouse is taken away.
+    // so do a press's end when the mouse is taken away and the painting's OnPaint.
     std::optional<ks::ComponentWatch> watch;
-    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) || m.Msg == WM_CANCELMODE)
+    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) || m.Msg == WM_CANCELMODE || m.Msg == WM_PAINT)
         watch.emplace().Watch(this);
     TSpeedButton::WndProc(m);
     if (watch && !watch->Alive(this))

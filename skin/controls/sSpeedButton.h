@@ -89,7 +89,8 @@ public:
     virtual int GlyphHeight();
     virtual TRect CaptionRect();
     virtual TRect GlyphRect();
-    virtual void PrepareCache();
+    // Rebuilds the cache; false when the button's OnPaint freed it.
+    virtual bool PrepareCache();
     bool HasImage() const noexcept;
     int ArrowWidth() const noexcept { return FButtonStyle == tbsDropDown ? 16 : 0; }
     // Rebuilds the cache when it is out of date and shows it (or the fade's frame) at once.

@@ -85,7 +85,8 @@ protected:
     void Press(TsSpeedButton* b, UINT msg)
     {
         const LPARAM at = MAKELPARAM(b->Left() + 5, b->Top() + 5);
-        SendMessageW(Form->Handle(), msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+        const bool down = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+        SendMessageW(Form->Handle(), msg, down ? MK_LBUTTON : 0, at);
     }
 
     TsSpeedButton* Button = nullptr;
@@ -191,9 +192,23 @@ struct ButtonFreer {
     void Free() { ++calls; FreeAndNil(button); }
     void OnNotify(TObject*) { Free(); }
     void OnMouse(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
+    // Only the picture of the press (its fade's start) frees it.
+    void OnPaint(TObject*, TBitmap*)
+    {
+        if (button && button->StateIndex() == 2)
+            Free();
+    }
     void ByOnClick() { button->SetOnClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
     void ByOnMouseUp() { button->SetOnMouseUp(TMouseEvent(this, &ButtonFreer::OnMouse)); }
     void ByOnMouseDown() { button->SetOnMouseDown(TMouseEvent(this, &ButtonFreer::OnMouse)); }
+    void ByOnDblClick() { button->SetOnDblClick(TNotifyEvent(this, &ButtonFreer::OnNotify)); }
+    void ByOnPaint() { button->SetOnPaint(TBmpPaintEvent(this, &ButtonFreer::OnPaint)); }
+    void ByOnPaintOfARepaint()
+    {
+        button->SetOnPaint(TBmpPaintEvent(this, &ButtonFreer::OnPaintAny));
+        button->SkinData()->BackgroundChanged = true;
+    }
+    void OnPaintAny(TObject*, TBitmap*) { Free(); }
 };
 
 TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
@@ -201,14 +216,19 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
     struct Case {
         const char* name;
         void (ButtonFreer::*arm)();
+        UINT press;
+        // WM_PAINT: the form repaints the button instead of a press.
         // After the press: 0 nothing, else WM_LBUTTONUP, or WM_CANCELMODE (the mouse taken away).
         UINT then;
     };
     const Case cases[] = {
-        {"OnClick", &ButtonFreer::ByOnClick, WM_LBUTTONUP},
-        {"OnMouseUp", &ButtonFreer::ByOnMouseUp, WM_LBUTTONUP},
-        {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_CANCELMODE},
-        {"OnMouseDown", &ButtonFreer::ByOnMouseDown, 0},
+        {"OnClick", &ButtonFreer::ByOnClick, WM_LBUTTONDOWN, WM_LBUTTONUP},
+        {"OnMouseUp", &ButtonFreer::ByOnMouseUp, WM_LBUTTONDOWN, WM_LBUTTONUP},
+        {"OnMouseUpOfAPressWhoseMouseIsTakenAway", &ButtonFreer::ByOnMouseUp, WM_LBUTTONDOWN, WM_CANCELMODE},
+        {"OnMouseDown", &ButtonFreer::ByOnMouseDown, WM_LBUTTONDOWN, 0},
+        {"OnDblClick", &ButtonFreer::ByOnDblClick, WM_LBUTTONDBLCLK, 0},
+        {"OnPaintOfItsPress", &ButtonFreer::ByOnPaint, WM_LBUTTONDOWN, 0},
+        {"OnPaintOfARepaint", &ButtonFreer::ByOnPaintOfARepaint, WM_PAINT, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,7 +237,11 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         ButtonFreer freer{b};
         (freer.*c.arm)();
         const AccessViolations faults;
-        Press(b, WM_LBUTTONDOWN);
+        if (c.press == WM_PAINT) {
+            b->Invalidate();
+            UpdateWindow(Form->Handle());
+        } else
+            Press(b, c.press);
         if (c.then != 0)
             Press(b, c.then);
         Pump();
