@@ -362,6 +362,10 @@ void TsSkinProvider::PaintNonClient()
     }
     FormChanged = false;
     SkinData()->BackgroundChanged = false;
+    // Whoever asked for the paint (a size step's non-client paint, a child's background), the
+    // border window has not shown this image yet: its next update does.
+    if (BorderForm)
+        BorderForm->ImageChanged = true;
     RunFormOnPaint();
 }
 
