@@ -658,6 +658,13 @@ void TsSkinProvider::PaintUserTitleButton(TBitmap& cache, int index)
                         manager->MaskArray[static_cast<size_t>(rec.ImageIndex)], CacheInfoFromBitmap(&cache, 0, 0));
     }
     PaintUserButtonGlyph(cache, index, {rec.Rect.Left, rec.Rect.Top});
+    // GDI leaves alpha 0 where it draws into the border window's 32-bit image, and the layered
+    // window lets the mouse through such pixels: the whole button stays opaque, so it is hovered,
+    // pressed and clicked like the frame around it.
+    if (cache.PixelFormat() == pf32bit) {
+        GdiFlush();
+        ks::SetAlpha32(cache.View(), rec.Rect, 255);
+    }
 }
 
 void TsSkinProvider::PaintUserButtonGlyph(TBitmap& target, int index, TPoint at)

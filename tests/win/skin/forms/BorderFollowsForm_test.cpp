@@ -99,4 +99,44 @@ TEST_F(BorderFollowsFormTest, ARightEdgeDraggedByTheMouseResizesTheBorderImage)
     ExpectFramed(extra);
 }
 
+// A user title button is part of the frame the mouse reaches: every pixel of it in the border
+// image is opaque, the layered window's alpha 0 would let the mouse through to the window below.
+TEST_F(BorderFollowsFormTest, AUserTitleButtonIsOpaqueInTheBorderImage)
+{
+    auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
+    TBitmap glyph;
+    glyph.SetPixelFormat(pf24bit);
+    glyph.SetSize(12, 12);
+    glyph.Canvas().Brush().SetColor(TransparentKeyColor);
+    glyph.Canvas().FillRect({0, 0, 12, 12});
+    glyph.Canvas().Brush().SetColor(0x0000C0);
+    glyph.Canvas().FillRect({3, 3, 9, 9});
+    button->SetGlyph(&glyph);
+    struct Case {
+        const char* name;
+        bool plate;
+    } cases[] = {{"WithTheSkinsPlate", true}, {"GlyphAlone", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        button->SetUseSkinData(c.plate);
+        Provider->PrepareForm();
+        TBitmap& image = Paint();
+        const TRect r = button->BtnData.Rect;
+        ASSERT_GT(r.Width(), 0);
+        auto opaque = [&] {
+            GdiFlush();
+            int holes = 0;
+            for (int y = r.Top; y < r.Bottom; ++y)
+                for (int x = r.Left; x < r.Right; ++x)
+                    holes += (ks::GetPixel32(image.View(), x, y) >> 24) != 255;
+            return holes;
+        };
+        EXPECT_EQ(opaque(), 0) << "painted with the frame";
+        Provider->SetHotHitCode(HTUDBTN, true);
+        EXPECT_EQ(opaque(), 0) << "repainted hot";
+        Provider->SetHotHitCode(0, true);
+        EXPECT_EQ(opaque(), 0) << "repainted normal";
+    }
+}
+
 } // namespace
