@@ -245,6 +245,9 @@ void TsSkinProvider::WMSize(TMessage& m)
     CallOld(m);
     if (PaintLock)
         return;
+    // The border window goes while the form is on its icon and comes back with the form.
+    if (manager && FormShowing(*this) && (m.WParam == SIZE_MINIMIZED) == (BorderForm != nullptr))
+        SetBorderFormActive(manager->ExtendedBorders());
     if (!FormShowing(*this)) {
         FSkinData->BackgroundChanged = true;
     } else if (!CacheSizeChanged() || (IsIconic(wnd) && IsDwmCompositionEnabled())) {

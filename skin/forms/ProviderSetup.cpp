@@ -267,8 +267,10 @@ void TsSkinProvider::RemoveAdapter()
 
 void TsSkinProvider::SetBorderFormActive(bool on)
 {
+    // A form on its icon paints its small title bar in its own window: the border window would
+    // only hide, and take the frame's painting with it.
     const bool wanted = on && Form && HaveBorder() && FDrawNonClientArea && FAllowExtBorders && !Form->Parent() &&
-                        Form->FormStyle() != fsMDIChild;
+                        Form->FormStyle() != fsMDIChild && !IsIconic(FormWnd());
     if (wanted) {
         if (BorderForm)
             return;

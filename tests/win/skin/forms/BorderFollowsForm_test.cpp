@@ -139,4 +139,29 @@ TEST_F(BorderFollowsFormTest, AUserTitleButtonIsOpaqueInTheBorderImage)
     }
 }
 
+// On its icon the form has no border window to carry its frame: it paints its small title bar
+// itself, the caption on its plate, not left black.
+TEST_F(BorderFollowsFormTest, AMinimisedFormPaintsItsOwnTitleBar)
+{
+    ShowWindow(Wnd, SW_MINIMIZE);
+    Pump();
+    ASSERT_TRUE(IsIconic(Wnd));
+    EXPECT_FALSE(IsWindowVisible(Border));
+    RECT r{};
+    GetWindowRect(Wnd, &r);
+    const TColor title = ScreenPixel(Wnd, (r.right - r.left) / 2, (r.bottom - r.top) / 2);
+    EXPECT_TRUE(title == FrameCaptionColour || title == FrameCaptionHotColour) << "the caption's plate: " << std::hex << title;
+
+    ShowWindow(Wnd, SW_RESTORE);
+    Pump();
+    ASSERT_NE(Provider->BorderForm, nullptr) << "restored, the border window frames the form again";
+    const HWND border = Provider->BorderForm->WindowHandle();
+    EXPECT_TRUE(IsWindowVisible(border));
+    const RECT form = RectOf(Wnd), around = RectOf(border);
+    const TRect m = Provider->ExtBorderMargins();
+    EXPECT_EQ(Provider->SkinData()->CacheBitmap->Width(), around.right - around.left);
+    EXPECT_GT(around.right - around.left, form.right - form.left + m.Left);
+}
+
 } // namespace
+
