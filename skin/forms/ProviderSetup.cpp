@@ -195,6 +195,7 @@ void TsSkinProvider::SetUpForm()
     if (SetUpPending || Passive || !manager || !Form || !Form->HandleAllocated())
         return;
     FSkinData->Loaded();
+    const bool firstWithSkin = FirstSetUp && FSkinData->IsSkinActive();
     // The menu is built before the window loses WS_SYSMENU: the window's own system menu is
     // read for the texts, and the system gives none once the style is gone.
     if (!SystemMenu)
@@ -226,6 +227,21 @@ void TsSkinProvider::SetUpForm()
         MenuInitialized = true;
     if (!Loading(Form) && Form->Showing())
         SetBorderFormActive(manager->ExtendedBorders());
+    // Made for a form already on the screen, which the system has painted and nothing else would
+    // paint again: the controls are taken over and the frame, the window's shape and the client
+    // are painted from the skin as soon as the queue runs, the border window brought up at once.
+    const HWND wnd = Form->HandleIfAllocated();
+    if (firstWithSkin && !Loading(Form) && IsWindowVisible(wnd)) {
+        if (!Adapter)
+            CreateAdapter();
+        FSkinData->BackgroundChanged = true;
+        FormChanged = true;
+        NeedRegionUpdate = true;
+        MenuLineCountCache = -1;
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        if (BorderForm)
+            BorderForm->UpdateBorderWindow(true, 255);
+    }
 }
 
 void TsSkinProvider::PrepareForm()

@@ -165,3 +165,64 @@ TEST_F(BorderFollowsFormTest, AMinimisedFormPaintsItsOwnTitleBar)
 
 } // namespace
 
+namespace {
+
+// A provider made for a form already on the screen takes it over at once, with and without the
+// border window: the frame, the window's shape and the client are the skin's after the queue has
+// run once, with no repaint asked for from outside.
+class ProviderForShownFormTest : public FrameSkinFixture {
+protected:
+    void TearDown() override
+    {
+        FreeAndNil(Form);
+        Pump();
+        FrameSkinFixture::TearDown();
+    }
+    TForm* Form = nullptr;
+};
+
+TEST_F(ProviderForShownFormTest, TakesTheFormOverAtOnce)
+{
+    struct Case {
+        const char* name;
+        bool extended;
+    } cases[] = {{"Plain", false}, {"ExtendedBorders", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Manager->SetExtendedBorders(c.extended);
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(nullptr);
+        Form->SetBorderStyle(bsSizeable);
+        Form->SetBounds(60, 60, 420, 303);
+        Form->SetCaption(L"Keysmith");
+        Form->Show();
+        Pump();
+        const HWND wnd = Form->Handle();
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->SkinData()->SetSkinManager(Manager);
+        provider->SetUpForm();
+        Pump();
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        POINT client{0, 0};
+        ClientToScreen(wnd, &client);
+        const TColor back = ScreenPixel(wnd, client.x - r.left + 50, client.y - r.top + 50);
+        EXPECT_TRUE(back == FrameFormColour || back == FrameFormHotColour) << "the client as the skin paints it: " << std::hex << back;
+        if (c.extended && Manager->ExtendedBorders()) {
+            ASSERT_NE(provider->BorderForm, nullptr);
+            const HWND border = provider->BorderForm->WindowHandle();
+            EXPECT_TRUE(IsWindowVisible(border));
+            HRGN region = CreateRectRgn(0, 0, 0, 0);
+            EXPECT_NE(GetWindowRgn(wnd, region), ERROR) << "the form's own frame is cut away";
+            EXPECT_FALSE(PtInRegion(region, (r.right - r.left) / 2, 2)) << "the system's caption does not show";
+            DeleteObject(region);
+        } else {
+            const TColor caption = ScreenPixel(wnd, (r.right - r.left) / 2, 8);
+            EXPECT_TRUE(caption == FrameTitleColour || caption == FrameTitleHotColour) << std::hex << caption;
+        }
+        FreeAndNil(Form);
+        Pump();
+    }
+}
+
+} // namespace
