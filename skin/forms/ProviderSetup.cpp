@@ -228,12 +228,11 @@ void TsSkinProvider::SetUpForm()
     if (!Loading(Form) && Form->Showing())
         SetBorderFormActive(manager->ExtendedBorders());
     // Made for a form already on the screen, which the system has painted and nothing else would
-    // paint again: the controls are taken over and the frame, the window's shape and the client
-    // are painted from the skin as soon as the queue runs, the border window brought up at once.
+    // paint again: the frame, the window's shape and the client are painted from the skin as soon
+    // as the queue runs, and the border window is brought up at once. The frame's paint adapts
+    // the controls, after whoever made the provider has set its handlers.
     const HWND wnd = Form->HandleIfAllocated();
     if (firstWithSkin && !Loading(Form) && IsWindowVisible(wnd)) {
-        if (!Adapter)
-            CreateAdapter();
         FSkinData->BackgroundChanged = true;
         FormChanged = true;
         NeedRegionUpdate = true;

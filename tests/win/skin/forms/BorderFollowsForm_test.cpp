@@ -7,6 +7,7 @@
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
+#include "vcl/StdCtrls.h"
 #include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/FormFrameFixture.h"
 
@@ -195,6 +196,9 @@ TEST_F(ProviderForShownFormTest, TakesTheFormOverAtOnce)
         Form->SetBorderStyle(bsSizeable);
         Form->SetBounds(60, 60, 420, 303);
         Form->SetCaption(L"Keysmith");
+        auto* button = Create<TButton>(Form);
+        button->SetParent(Form);
+        button->SetBounds(300, 200, 80, 24);
         Form->Show();
         Pump();
         const HWND wnd = Form->Handle();
@@ -208,6 +212,7 @@ TEST_F(ProviderForShownFormTest, TakesTheFormOverAtOnce)
         ClientToScreen(wnd, &client);
         const TColor back = ScreenPixel(wnd, client.x - r.left + 50, client.y - r.top + 50);
         EXPECT_TRUE(back == FrameFormColour || back == FrameFormHotColour) << "the client as the skin paints it: " << std::hex << back;
+        EXPECT_NE(GetPropW(button->Handle(), L"ACSBSC"), nullptr) << "the controls are taken over";
         if (c.extended && Manager->ExtendedBorders()) {
             ASSERT_NE(provider->BorderForm, nullptr);
             const HWND border = provider->BorderForm->WindowHandle();
