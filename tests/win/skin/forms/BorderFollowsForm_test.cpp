@@ -10,6 +10,9 @@
 #include "vcl/StdCtrls.h"
 #include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/FormFrameFixture.h"
+#include "win/support/AccessViolations.h"
+#include "win/support/FakeCursor.h"
+#include "win/support/ProcessCounters.h"
 
 namespace {
 
@@ -141,27 +144,50 @@ TEST_F(BorderFollowsFormTest, AUserTitleButtonIsOpaqueInTheBorderImage)
 }
 
 // On its icon the form has no border window to carry its frame: it paints its small title bar
-// itself, the caption on its plate, not left black.
-TEST_F(BorderFollowsFormTest, AMinimisedFormPaintsItsOwnTitleBar)
-{
-    ShowWindow(Wnd, SW_MINIMIZE);
-    Pump();
-    ASSERT_TRUE(IsIconic(Wnd));
-    EXPECT_FALSE(IsWindowVisible(Border));
-    RECT r{};
-    GetWindowRect(Wnd, &r);
-    const TColor title = ScreenPixel(Wnd, (r.right - r.left) / 2, (r.bottom - r.top) / 2);
-    EXPECT_TRUE(title == FrameCaptionColour || title == FrameCaptionHotColour) << "the caption's plate: " << std::hex << title;
+// itself, the caption on its plate, not left black. Minimised by the button on the border window,
+// the window goes from under its own message. Run under Wine's freed-memory checking.
+class BorderFollowsFormLifetimeTest : public BorderFollowsFormTest {};
 
-    ShowWindow(Wnd, SW_RESTORE);
-    Pump();
-    ASSERT_NE(Provider->BorderForm, nullptr) << "restored, the border window frames the form again";
-    const HWND border = Provider->BorderForm->WindowHandle();
-    EXPECT_TRUE(IsWindowVisible(border));
-    const RECT form = RectOf(Wnd), around = RectOf(border);
-    const TRect m = Provider->ExtBorderMargins();
-    EXPECT_EQ(Provider->SkinData()->CacheBitmap->Width(), around.right - around.left);
-    EXPECT_GT(around.right - around.left, form.right - form.left + m.Left);
+TEST_F(BorderFollowsFormLifetimeTest, AMinimisedFormPaintsItsOwnTitleBar)
+{
+    const struct Case {
+        const char* name;
+        bool byButton;
+    } cases[] = {{"ShowWindow", false}, {"TheBordersMinimiseButton", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ks::test::AccessViolations faults;
+        if (c.byButton) {
+            const HWND border = Provider->BorderForm->WindowHandle();
+            const RECT b = RectOf(border);
+            const TPoint centre = Centre(Provider->ButtonMin.Rect);
+            const POINT at{b.left + centre.X, b.top + centre.Y};
+            UseFakeCursor(at);
+            ASSERT_EQ(Provider->BorderForm->BorderHitTest({at.x, at.y}), HTMINBUTTON);
+            SendMessageW(border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(at.x, at.y));
+            SendMessageW(border, WM_NCLBUTTONUP, 19, MAKELPARAM(at.x, at.y));
+        } else {
+            ShowWindow(Wnd, SW_MINIMIZE);
+        }
+        Pump();
+        ASSERT_TRUE(IsIconic(Wnd));
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(HeapsIntact());
+        RECT r{};
+        GetWindowRect(Wnd, &r);
+        const TColor title = ScreenPixel(Wnd, (r.right - r.left) / 2, (r.bottom - r.top) / 2);
+        EXPECT_TRUE(title == FrameCaptionColour || title == FrameCaptionHotColour)
+            << "the caption's plate: " << std::hex << title;
+
+        ShowWindow(Wnd, SW_RESTORE);
+        Pump();
+        ASSERT_NE(Provider->BorderForm, nullptr) << "restored, the border window frames the form again";
+        const HWND border = Provider->BorderForm->WindowHandle();
+        EXPECT_TRUE(IsWindowVisible(border));
+        const RECT form = RectOf(Wnd), around = RectOf(border);
+        EXPECT_EQ(Provider->SkinData()->CacheBitmap->Width(), around.right - around.left);
+        EXPECT_GT(around.right - around.left, form.right - form.left + Provider->ExtBorderMargins().Left);
+    }
 }
 
 } // namespace
