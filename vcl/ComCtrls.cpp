@@ -398,6 +398,15 @@ void TToolButton::UpdateState() const
     SendMessageW(FToolBar->HandleIfAllocated(), TB_SETSTATE, static_cast<WPARAM>(FCommand), MAKELPARAM(state, 0));
 }
 
+void TToolButton::ReadState()
+{
+    if (!FToolBar || !FToolBar->HandleAllocated())
+        return;
+    const LRESULT state = SendMessageW(FToolBar->HandleIfAllocated(), TB_GETSTATE, static_cast<WPARAM>(FCommand), 0);
+    if (state >= 0)
+        FDown = (state & (FStyle == tbsCheck ? TBSTATE_CHECKED : TBSTATE_PRESSED)) != 0;
+}
+
 void TToolButton::Repaint()
 {
     if (!FToolBar || !FToolBar->HandleAllocated())
@@ -552,8 +561,18 @@ void TToolBar::Dispatch(TMessage& m)
 {
     if (m.Msg == CN_NOTIFY)
         CNNotify(m);
+    else if (m.Msg == CN_COMMAND)
+        CNCommand(m);
     else
         TWinControl::Dispatch(m);
+}
+
+// A click has checked or released a button before the toolbar tells of it.
+void TToolBar::CNCommand(TMessage& m)
+{
+    if (TToolButton* button = ButtonOfCommand(LOWORD(m.WParam)))
+        button->ReadState();
+    m.Result = 0;
 }
 
 void TToolBar::CNNotify(TMessage& m)
@@ -562,40 +581,46 @@ void TToolBar::CNNotify(TMessage& m)
     m.Result = 0;
     if (header && header->code == static_cast<UINT>(NM_CUSTOMDRAW))
         m.Result = CustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(header));
+    // The drop-down's menu, were there one, would run its loop inside this notification: when
+    // it returns, the drop-down is closed.
+    else if (header && header->code == static_cast<UINT>(TBN_DROPDOWN) && HandleAllocated())
+        SendMessageW(HandleIfAllocated(), ToolBarDropDownClosed, 0, 0);
 }
 
 LRESULT TToolBar::CustomDraw(NMCUSTOMDRAW& draw)
 {
+    // An event may free the toolbar (a painter that paints its windowless children there): what
+    // is left of it is then not touched, and the system is told to draw nothing more.
+    const GoneWatch watch(*this);
     // The canvas draws on the system's DC for the length of the event, nested or not.
-    struct Bind {
-        TCanvas& Canvas;
-        HDC Old;
-        Bind(TCanvas& canvas, HDC dc) : Canvas(canvas), Old(canvas.HandleAllocated() ? canvas.Handle() : nullptr)
-        {
-            Canvas.SetHandle(dc);
-        }
-        ~Bind() { Canvas.SetHandle(Old); }
+    const auto bound = [&](auto&& event) {
+        const HDC old = FCanvas.HandleAllocated() ? FCanvas.Handle() : nullptr;
+        FCanvas.SetHandle(draw.hdc);
+        const ks::ScopeExit restore([&] {
+            if (!watch.Gone())
+                FCanvas.SetHandle(old);
+        });
+        event();
     };
     bool defaultDraw = true;
     switch (draw.dwDrawStage) {
     case CDDS_PREPAINT:
     case CDDS_PREERASE: {
         const TCustomDrawStage stage = draw.dwDrawStage == CDDS_PREPAINT ? cdPrePaint : cdPreErase;
-        if (FOnCustomDraw) {
-            Bind bind(FCanvas, draw.hdc);
-            FOnCustomDraw(this, ClientRect(), stage, defaultDraw);
-        }
-        if (!defaultDraw)
+        if (FOnCustomDraw)
+            bound([&] { FOnCustomDraw(this, ClientRect(), stage, defaultDraw); });
+        if (watch.Gone() || !defaultDraw)
             return CDRF_SKIPDEFAULT;
         return stage == cdPrePaint && FOnCustomDrawButton ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     }
     case CDDS_ITEMPREPAINT: {
         TToolButton* button = ButtonOfCommand(static_cast<int>(draw.dwItemSpec));
-        if (button && FOnCustomDrawButton) {
-            Bind bind(FCanvas, draw.hdc);
-            FOnCustomDrawButton(this, button, TCustomDrawState::FromBits(draw.uItemState), defaultDraw);
-        }
-        return defaultDraw ? CDRF_DODEFAULT : CDRF_SKIPDEFAULT;
+        // A state set by a message to the window alone shows in Down by the time it is drawn.
+        if (button)
+            button->ReadState();
+        if (button && FOnCustomDrawButton)
+            bound([&] { FOnCustomDrawButton(this, button, TCustomDrawState::FromBits(draw.uItemState), defaultDraw); });
+        return watch.Gone() || !defaultDraw ? CDRF_SKIPDEFAULT : CDRF_DODEFAULT;
     }
     default: return CDRF_DODEFAULT;
     }

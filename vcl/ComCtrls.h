@@ -171,6 +171,10 @@ using TCustomDrawState = ks::Set<TCustomDrawStateItem>;
 class TToolBar;
 class TToolButton;
 
+// Sent by a toolbar to its own window once a button's drop-down (TBN_DROPDOWN) has been dealt
+// with and has closed, so that a painter that showed the button open can close it.
+constexpr UINT ToolBarDropDownClosed = 0x1400;
+
 using TTBCustomDrawEvent = TDelegate<void(TToolBar* sender, const TRect& rect, TCustomDrawStage stage, bool& defaultDraw)>;
 using TTBCustomDrawBtnEvent =
     TDelegate<void(TToolBar* sender, TToolButton* button, TCustomDrawState state, bool& defaultDraw)>;
@@ -200,6 +204,8 @@ public:
 private:
     friend class TToolBar;
     void UpdateState() const;
+    // Down as the window holds it: a click or TB_CHECKBUTTON changes the window alone.
+    void ReadState();
     TToolBar* FToolBar = nullptr;
     TToolButtonStyle FStyle = tbsButton;
     std::wstring FCaption;
@@ -256,6 +262,7 @@ protected:
     void CreateWnd() override;
     void Notification(TComponent* component, TOperation operation) override;
     void CNNotify(TMessage& m);
+    void CNCommand(TMessage& m);
 
 private:
     friend class TToolButton;

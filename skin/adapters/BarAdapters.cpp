@@ -2,6 +2,7 @@
 
 #include "skin/adapters/AdapterPainting.h"
 #include "skin/controls/ButtonGlyphs.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/PixelEffects.h"
 #include "skin/core/SectionPainting.h"
@@ -26,9 +27,6 @@
 using namespace ks::adapters;
 
 namespace {
-
-// Sent by the class library's toolbar when a button's drop-down menu has closed.
-constexpr UINT DropDownClosed = 0x1400;
 
 TRect Shrunk(const TRect& r, int by)
 {
@@ -321,6 +319,14 @@ void TacToolBarVCLWnd::PaintFrame(HDC given)
     CopyCacheFrame(dc.get(), SkinData->CacheBitmap.get(), b);
 }
 
+int TacToolBarVCLWnd::CacheLeft(HDC dc, const RECT& item) const
+{
+    const int b = FrameWidth();
+    if (GetLayout(dc) != GDI_ERROR && (GetLayout(dc) & LAYOUT_RTL))
+        return b + FToolBar->ClientWidth() - item.right;
+    return b + item.left;
+}
+
 int TacToolBarVCLWnd::ButtonAt(TPoint p) const
 {
     for (int i = 0; i < FToolBar->ButtonCount(); ++i) {
@@ -374,13 +380,15 @@ void TacToolBarVCLWnd::PaintSeparators(HDC given)
     if (!cache || !dc.get())
         return;
     const int b = FrameWidth();
+    ks::OrientationPreservedDC kept(dc.get());
     for (int i = 0; i < FToolBar->ButtonCount(); ++i) {
         const TToolButtonStyle style = FToolBar->Buttons(i)->Style();
         RECT item{};
         if ((style != tbsSeparator && style != tbsDivider) ||
             !SendMessageW(CtrlHandle, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item)))
             continue;
-        auto piece = CopyOf(*cache, {item.left + b, item.top + b, item.right + b, item.bottom + b});
+        const int x = CacheLeft(dc.get(), item);
+        auto piece = CopyOf(*cache, {x, item.top + b, x + item.right - item.left, item.bottom + b});
         PaintDivider(*manager, *piece, {0, 0, piece->Width(), piece->Height()});
         BitBlt(dc.get(), item.left, item.top, piece->Width(), piece->Height(), piece->Canvas().Handle(), 0, 0, SRCCOPY);
     }
@@ -417,11 +425,22 @@ void TacToolBarVCLWnd::BarDraw(TToolBar* sender, const TRect& rect, TCustomDrawS
             if (child && child->Visible() && child->ControlStyle().Contains(csOpaque))
                 ExcludeClipRect(dc, child->Left(), child->Top(), child->Left() + child->Width(), child->Top() + child->Height());
         }
+        ks::OrientationPreservedDC kept(dc);
         BitBlt(dc, 0, 0, FToolBar->ClientWidth(), FToolBar->ClientHeight(), cache->Canvas().Handle(), b, b, SRCCOPY);
     }
-    PaintGraphicChildren(dc, FToolBar, {0, 0});
-    SendChildrenCommand6(FToolBar);
-    if (b > 0)
+    // The children hear of the new picture once the system's toolbar has finished its paint,
+    // when the toolbar paints its windowless children as well: a child that frees the toolbar
+    // then takes no window from under the system's paint.
+    FChildrenToTell = true;
+}
+
+void TacToolBarVCLWnd::TellChildren()
+{
+    ks::ComponentWatch watch;
+    watch.Watch(FToolBar);
+    TToolBar* bar = FToolBar;
+    SendChildrenCommand6(bar);
+    if (watch.Alive(bar) && FToolBar == bar && FrameWidth() > 0)
         SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
 }
 
@@ -456,7 +475,8 @@ void TacToolBarVCLWnd::DrawButton(TToolButton* button, TCustomDrawState drawStat
         state = 2;
     else if (drawState.Contains(cdsHot))
         state = 1;
-    auto face = CopyOf(*cache, {item.left + b, item.top + b, item.right + b, item.bottom + b});
+    const int x = CacheLeft(canvas.Handle(), item);
+    auto face = CopyOf(*cache, {x, item.top + b, x + w, item.bottom + b});
     auto behind = CopyOf(*face, {0, 0, w, h});
     const int section = manager->FindSection("TOOLBUTTON");
     const int mask = manager->FindMask(section, "TOOLBUTTON", "BORDERSMASK");
@@ -515,7 +535,8 @@ void TacToolBarVCLWnd::DrawButton(TToolButton* button, TCustomDrawState drawStat
     }
     if (!button->Enabled())
         ApplyDisabledLook(*face, TsDisabledKind{dkBlended}, FToolBar, CacheInfoFromBitmap(cache, b, b),
-                          {static_cast<int>(item.left), static_cast<int>(item.top)});
+                          {x - b, static_cast<int>(item.top)});
+    ks::OrientationPreservedDC kept(canvas.Handle());
     BitBlt(canvas.Handle(), item.left, item.top, w, h, face->Canvas().Handle(), 0, 0, SRCCOPY);
 }
 
@@ -594,7 +615,12 @@ void TacToolBarVCLWnd::AdapterWndProc(TMessage& m)
         return;
     switch (m.Msg) {
     case WM_SIZE: RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE); break;
-    case WM_PAINT: PaintSeparators(reinterpret_cast<HDC>(m.WParam)); break;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        PaintSeparators(reinterpret_cast<HDC>(m.WParam));
+        if (std::exchange(FChildrenToTell, false))
+            TellChildren();
+        break;
     case WM_MOUSEMOVE: {
         if (FToolBar->InMenuLoop)
             break;
@@ -611,7 +637,7 @@ void TacToolBarVCLWnd::AdapterWndProc(TMessage& m)
                 RepaintButton(FToolBar->Buttons(i));
         break;
     }
-    case DropDownClosed:
+    case ToolBarDropDownClosed:
         if (FDropped) {
             FHotIndex = -1;
             TToolButton* closed = std::exchange(FDropped, nullptr);
@@ -676,8 +702,21 @@ void TacStatusBarWnd::Paint(HDC given)
     PrepareCache();
     TBitmap* cache = SkinData->CacheBitmap.get();
     TargetDC dc(CtrlHandle, given);
-    if (cache && dc.get())
-        BitBlt(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
+    if (!cache || !dc.get())
+        return;
+    // The cache holds the bar as it shows, laid out right to left where the window is.
+    ks::OrientationPreservedDC kept(dc.get());
+    BitBlt(dc.get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
+}
+
+bool TacStatusBarWnd::Mirrored() const
+{
+    return ks::IsMirrored(CtrlHandle);
+}
+
+TRect TacStatusBarWnd::Shown(const TRect& r) const
+{
+    return Mirrored() ? TRect{WndSize.cx - r.Right, r.Top, WndSize.cx - r.Left, r.Bottom} : r;
 }
 
 std::wstring TacStatusBarWnd::PartText(int index, TAlignment& alignment) const
@@ -731,7 +770,7 @@ void TacStatusBarWnd::PrepareCache()
             if (text.empty())
                 text = PartText(0, ignored);
         }
-        PaintPanel(*cache, {0, 1, WndSize.cx - 1, WndSize.cy - 1}, text, taLeftJustify, true, true);
+        PaintPanel(*cache, Shown({0, 1, WndSize.cx - 1, WndSize.cy - 1}), text, taLeftJustify, true, true);
     } else {
         const int parts = std::clamp(static_cast<int>(SendMessageW(CtrlHandle, SB_GETPARTS, 0, 0)), 0, 256);
         for (int i = 0; i < parts; ++i) {
@@ -740,7 +779,8 @@ void TacStatusBarWnd::PrepareCache()
                 continue;
             TAlignment alignment = taLeftJustify;
             const std::wstring text = PartText(i, alignment);
-            PaintPanel(*cache, Shrunk({r.left, r.top, r.right, r.bottom}, 1), text, alignment, i == parts - 1, false);
+            PaintPanel(*cache, Shown(Shrunk({r.left, r.top, r.right, r.bottom}, 1)), text, alignment, i == parts - 1,
+                       false);
         }
     }
     SkinData->BackgroundChanged = false;
@@ -764,7 +804,9 @@ void TacStatusBarWnd::PaintPanel(TBitmap& cache, TRect r, const std::wstring& te
         const int mask = manager->FindMask(divider, "DIVIDER", "BORDERSMASK");
         if (manager->MaskIndexValid(mask)) {
             const int width = std::max(MaskCellWidth(manager->MaskArray[static_cast<size_t>(mask)]) - 1, 1);
-            const TRect d = {r.Right, 1, std::min(r.Right + width, cache.Width()), cache.Height() - 1};
+            // At the part's end: its left edge where the parts run right to left.
+            const TRect d = Mirrored() ? TRect{std::max(r.Left - width, 0), 1, r.Left, cache.Height() - 1}
+                                       : TRect{r.Right, 1, std::min(r.Right + width, cache.Width()), cache.Height() - 1};
             if (d.Width() > 0 && d.Height() > 0) {
                 auto piece = CopyOf(cache, d);
                 PaintSectionByIndex(divider, "DIVIDER", CacheInfoFromBitmap(&cache, 0, 0), true, 0,
@@ -774,7 +816,7 @@ void TacStatusBarWnd::PaintPanel(TBitmap& cache, TRect r, const std::wstring& te
             }
         }
     }
-    TRect tr{r.Left + 2, r.Top, r.Right - 4, r.Bottom - 1};
+    TRect tr = Mirrored() ? TRect{r.Left + 4, r.Top, r.Right - 2, r.Bottom - 1} : TRect{r.Left + 2, r.Top, r.Right - 4, r.Bottom - 1};
     if (text.empty() || tr.Width() <= 0 || tr.Height() <= 0)
         return;
     TCanvas& canvas = cache.Canvas();
@@ -782,9 +824,10 @@ void TacStatusBarWnd::PaintPanel(TBitmap& cache, TRect r, const std::wstring& te
     canvas.Brush().SetStyle(bsClear);
     const std::wstring shown = EllipsizeText(canvas, text, tr.Width());
     UINT flags = DT_VCENTER | DT_SINGLELINE;
+    // Right to left, a text starts at the part's right edge, as the system's own bar puts it.
     if (alignment == taCenter)
         flags |= DT_CENTER;
-    else if (alignment == taRightJustify)
+    else if ((alignment == taRightJustify) != Mirrored())
         flags |= DT_RIGHT;
     DrawSectionText(canvas, shown, true, tr, flags, SkinData->SkinIndex, false, manager);
 }

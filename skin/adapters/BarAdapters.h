@@ -57,16 +57,22 @@ private:
     // The button at p (client coordinates): only buttons, check buttons and drop-down buttons.
     int ButtonAt(TPoint p) const;
     void RepaintButton(TToolButton* button);
+    // Where the item's piece of the bar lies in the cache. A DC laid out right to left gets the
+    // bar's picture unflipped, so an item there shows over the cache's mirrored place.
+    int CacheLeft(HDC dc, const RECT& item) const;
     // The skin's divider over every separator, into dc (the client area's DC when nullptr).
     void PaintSeparators(HDC dc);
     void DrawButton(TToolButton* button, TCustomDrawState state, TCanvas& canvas);
     void BarDraw(TToolBar* sender, const TRect& rect, TCustomDrawStage stage, bool& defaultDraw);
     void ButtonDraw(TToolBar* sender, TToolButton* button, TCustomDrawState state, bool& defaultDraw);
     void GiveEventsBack();
+    // SKC_PARENT_UPDATED to the children, then the frame, after the bar was painted.
+    void TellChildren();
 
     TToolBar* FToolBar = nullptr;
     TToolButton* FDropped = nullptr;
     int FHotIndex = -1;
+    bool FChildrenToTell = false;
     TTBCustomDrawEvent FOldBarDraw;
     TTBCustomDrawBtnEvent FOldButtonDraw;
 };
@@ -84,6 +90,11 @@ public:
 private:
     void PrepareCache();
     void PaintPanel(TBitmap& cache, TRect r, const std::wstring& text, TAlignment alignment, bool last, bool simple);
+    // A window laid out right to left: the cache holds the bar as the screen shows it, the
+    // parts from the right and their texts reading left to right.
+    bool Mirrored() const;
+    // A part's rectangle, as the bar reports it, where it shows in the cache.
+    TRect Shown(const TRect& r) const;
     // The text and alignment of part index of the bar.
     std::wstring PartText(int index, TAlignment& alignment) const;
 

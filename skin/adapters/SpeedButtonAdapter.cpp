@@ -59,8 +59,9 @@ bool TacSpeedButtonHandler::ButtonAlive() const
 
 void TacSpeedButtonHandler::PassOn(TMessage& m)
 {
-    if (SavedWindowProc.Assigned())
-        SavedWindowProc(m);
+    // A copy: the button's handlers may free this handler while the call runs.
+    if (const TWndMethod saved = SavedWindowProc; saved.Assigned())
+        saved(m);
     else
         m.Result = 0;
 }
@@ -98,8 +99,11 @@ bool TacSpeedButtonHandler::HoverChange(TMessage& m, bool entered)
 {
     if (SkinData)
         SkinData->MouseIsAbove = entered;
+    // OnMouseEnter and OnMouseLeave may free this handler, alone or with the form's provider or
+    // the skin manager.
+    const std::weak_ptr<const void> life = FLife;
     PassOn(m);
-    if (ButtonAlive())
+    if (!life.expired() && ButtonAlive())
         Button->Repaint();
     return true;
 }

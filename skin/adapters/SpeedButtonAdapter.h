@@ -11,6 +11,7 @@
 #include "vcl/Classes.h"
 #include "vcl/Controls.h"
 
+#include <memory>
 #include <string_view>
 
 class TsCommonData;
@@ -62,4 +63,6 @@ private:
     TSize CaptionSize(TBitmap& cache) const;
 
     ks::ComponentWatch FWatch;
+    // Expires when the handler is deleted; held across calls into the application.
+    std::shared_ptr<const void> FLife = std::make_shared<char>();
 };

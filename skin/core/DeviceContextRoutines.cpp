@@ -134,19 +134,33 @@ std::wstring EllipsizeText(TCanvas& canvas, std::wstring_view text, int maxWidth
     static constexpr std::wstring_view Dots = L"...";
     if (maxWidth < 1 || text.empty() || canvas.TextWidth(text) <= maxWidth)
         return maxWidth < 1 ? std::wstring() : std::wstring(text);
-    // One character at a time, as the width of a shorter string is not always less under
-    // kerning.
-    std::wstring result(text);
+    // A cut never falls between the halves of a surrogate pair: length k keeps the pair whole
+    // by dropping its high half too. Cut(k) grows with k, so the prefixes that fit with the
+    // dots are the short ones and the longest is found by halving: a status-bar panel paints
+    // a text of thousands of characters in a few dozen measurements.
+    const size_t n = text.size();
+    const auto cut = [&](size_t k) { return k < n && IS_HIGH_SURROGATE(text[k - 1]) ? k - 1 : k; };
     std::wstring probe;
-    while (!result.empty()) {
-        probe = result;
+    const auto fits = [&](size_t k) {
+        if (k == 0)
+            return false;
+        probe.assign(text.substr(0, k));
         probe += Dots;
-        if (canvas.TextWidth(probe) <= maxWidth)
-            return probe;
-        result.pop_back();
-        if (!result.empty() && IS_HIGH_SURROGATE(result.back()))
-            result.pop_back();
+        return canvas.TextWidth(probe) <= maxWidth;
+    };
+    // The longest length whose cut fits, 0 for none.
+    size_t lo = 0, hi = n;
+    while (lo < hi) {
+        const size_t mid = hi - (hi - lo) / 2;
+        if (fits(cut(mid)))
+            lo = mid;
+        else
+            hi = mid - 1;
     }
+    if (lo == 0 || cut(lo) == 0)
+        return {};
+    std::wstring result(text.substr(0, cut(lo)));
+    result += Dots;
     return result;
 }
 

@@ -85,9 +85,13 @@ void StretchNinePart(TBitmap& dst, TBitmap& src, const TRect& dstRect, const TRe
     const TRect& D = dstRect;
     const TRect& S = srcRect;
     const TRect within{0, 0, dst.Width(), dst.Height()};
-    // Edge widths from callers' frames; a negative width is no edge.
-    const int L = std::max(corners.Left, 0), T = std::max(corners.Top, 0);
-    const int R = std::max(corners.Right, 0), B = std::max(corners.Bottom, 0);
+    // Edge widths from callers' frames; a negative width is no edge. Corners wider or higher
+    // than the target shrink to it as the skin's border images do, or the far corner would be
+    // drawn before the target's start and the sides outside it.
+    int L = std::max(corners.Left, 0), T = std::max(corners.Top, 0);
+    int R = std::max(corners.Right, 0), B = std::max(corners.Bottom, 0);
+    ks::ShrinkToFit(std::max(RectWidth(D), 0), L, R);
+    ks::ShrinkToFit(std::max(RectHeight(D), 0), T, B);
     const int l = std::clamp(sideLimits.Left, 0, L), t = std::clamp(sideLimits.Top, 0, T);
     const int r = std::clamp(sideLimits.Right, 0, R), b = std::clamp(sideLimits.Bottom, 0, B);
 

@@ -26,7 +26,8 @@ void CopyChannel32(TBitmap& bmp32, TBitmap& bmp8, int channel, bool extract);
 // a corner beside the neighbouring side is only that limit wide), sides and centre tiled (mode 0)
 // or stretched (mode 1) by sideModes (left, top, right, bottom) and centerMode; other modes draw
 // nothing for that part, and the centre only when fillCenter. A tiled part whose piece is empty
-// is not drawn. The stretch mode of dst's canvas is left at BLACKONWHITE.
+// is not drawn. Corners wider or higher than dstRect shrink to fit it (the right and bottom ones
+// give up the odd pixel), so nothing lands outside dstRect. The stretch mode of dst's canvas is left at BLACKONWHITE.
 void StretchNinePart(TBitmap& dst, TBitmap& src, const TRect& dstRect, const TRect& srcRect, const TRect& corners,
                      const TRect& sideLimits, const std::array<int, 4>& sideModes, uint8_t centerMode,
                      bool fillCenter);

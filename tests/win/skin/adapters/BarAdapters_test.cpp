@@ -8,6 +8,9 @@
 #include "vcl/PlatformSeams.h"
 #include "win/skin/adapters/TabBarSkinFixture.h"
 #include "win/support/FakeCursor.h"
+#include "win/support/MirroredForm.h"
+#include "win/support/ProcessCounters.h"
+#include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +22,18 @@ using namespace ks::test;
 
 constexpr TColor ImageColour = 0x000080FF;
 
-// Counts the frame paints that reach the toolbar below its adapter.
+// Counts the frame paints that reach the toolbar below its adapter, and tells which button the
+// adapter shows open when the toolbar announces that a drop-down has closed.
 WNDPROC gBelow = nullptr;
 int gNcPaints = 0;
+TacToolBarVCLWnd* gSeen = nullptr;
+TToolButton* gOpenAtClose = nullptr;
 LRESULT CALLBACK SpyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCPAINT)
         ++gNcPaints;
+    if (msg == ToolBarDropDownClosed && gSeen)
+        gOpenAtClose = gSeen->DroppedButton();
     return CallWindowProcW(gBelow, wnd, msg, wParam, lParam);
 }
 
@@ -137,6 +145,7 @@ protected:
         Bar->AddButton(tbsButton, L"A");
         Bar->AddButton(tbsButton, L"B")->SetEnabled(false);
         Bar->AddButton(tbsDropDown, L"C");
+        Bar->AddButton(tbsCheck, L"D");
         Bar->SetOnCustomDraw(TTBCustomDrawEvent(&App, &AppHandlers::Bar));
         Bar->SetOnCustomDrawButton(TTBCustomDrawBtnEvent(&App, &AppHandlers::Button));
         Host->Show();
@@ -159,6 +168,12 @@ protected:
         return {r.left, r.top, r.right, r.bottom};
     }
     void MoveTo(int x, int y) { SendMessageW(Bar->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+    // A press and release of the left button at (x, y), as the window gets them from the user.
+    void ClickAt(int x, int y)
+    {
+        SendMessageW(Bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(Bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
     void Notify(int code, int command)
     {
         NMTOOLBARW n{};
@@ -215,16 +230,96 @@ TEST_F(ToolBarVCLAdapterTest, HotAndOpenButtonsFollowTheMouseAndTheDropDown)
     Bar->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Bar));
     EXPECT_EQ(a->HotIndex(), -1);
 
-    Notify(TBN_DROPDOWN, Command(2));
-    EXPECT_EQ(a->DroppedButton(), Bar->Buttons(2));
-    Bar->Perform(0x1400, 0, 0);
+    // Open while its drop-down runs, closed once the toolbar has dealt with it.
+    gSeen = a;
+    gBelow = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(Bar->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    ClickAt(drop.Right - 3, (drop.Top + drop.Bottom) / 2);
+    EXPECT_EQ(gOpenAtClose, Bar->Buttons(2)) << "open until the drop-down closed";
     EXPECT_EQ(a->DroppedButton(), nullptr);
+    auto p = Print(Bar->Handle());
+    EXPECT_NE(At(*p, drop.Left + 1, (drop.Top + drop.Bottom) / 2), BorderCells[2]) << "drawn closed";
+    SetWindowLongPtrW(Bar->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gBelow));
+    gSeen = nullptr;
     // The open button deleted: forgotten, never painted again.
     Notify(TBN_DROPDOWN, Command(2));
     Bar->DeleteButton(2);
     EXPECT_EQ(a->DroppedButton(), nullptr);
     Print(Bar->Handle());
     a->Free();
+}
+
+TEST_F(ToolBarVCLAdapterTest, ACheckButtonTheUserClicksIsDrawnAsThePlatformHoldsIt)
+{
+    auto* a = Adapt();
+    const TRect check = Item(3);
+    const int y = (check.Top + check.Bottom) / 2;
+    for (bool down : {true, false}) {
+        SCOPED_TRACE(down);
+        ClickAt(check.Left + 5, y);
+        EXPECT_EQ(Bar->Buttons(3)->Down(), down);
+        auto p = Print(Bar->Handle());
+        EXPECT_EQ(At(*p, check.Left + 1, y) == BorderCells[2], down);
+    }
+    // Checked by a message to the window alone, the button shows checked when next drawn.
+    SendMessageW(Bar->Handle(), TB_CHECKBUTTON, static_cast<WPARAM>(Command(3)), TRUE);
+    auto p = Print(Bar->Handle());
+    EXPECT_TRUE(Bar->Buttons(3)->Down());
+    EXPECT_EQ(At(*p, check.Left + 1, y), BorderCells[2]);
+    a->Free();
+}
+
+// A windowless child that frees the toolbar it sits on from its paint.
+class TToolBarFreer : public TGraphicControl {
+public:
+    static inline const ks::ClassInfo StaticClassInfo{"TToolBarFreer", &TGraphicControl::StaticClassInfo, {}, {}};
+    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TGraphicControl::TGraphicControl;
+    TToolBar** Victim = nullptr;
+
+protected:
+    void Paint() override
+    {
+        if (Victim)
+            FreeAndNil(*std::exchange(Victim, nullptr));
+    }
+};
+
+class ToolBarVCLAdapterLifetimeTest : public ToolBarVCLAdapterTest {};
+
+// Freed unskinned, the toolbar leaves nothing behind: skinned, the same free leaves the same.
+TEST_F(ToolBarVCLAdapterLifetimeTest, AToolbarFreedFromAWindowlessChildsPaintIsNotTouchedAfter)
+{
+    long left[2] = {};
+    for (bool skinned : {false, true}) {
+        SCOPED_TRACE(skinned);
+        if (!Bar) {
+            Bar = Create<TToolBar>(Host);
+            Bar->SetParent(Host);
+            Bar->AddButton(tbsButton, L"A");
+        }
+        Data.reset();
+        Pump();
+        const long before = ks::test::GdiObjectCount();
+        Data = std::make_unique<TsCommonData>(Bar, true);
+        Data->OwnerControl = Bar;
+        auto* child = Create<TToolBarFreer>(Host);
+        child->SetParent(Bar);
+        child->SetBounds(250, 2, 20, 20);
+        TacToolBarVCLWnd* a = skinned ? Adapt() : nullptr;
+        Pump();
+        child->Victim = &Bar;
+        RedrawWindow(Bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        Pump();
+        ASSERT_EQ(Bar, nullptr);
+        EXPECT_TRUE(ks::test::HeapsIntact());
+        if (a) {
+            EXPECT_TRUE(a->Destroyed);
+            a->Free();
+        }
+        Data.reset();
+        left[skinned] = ks::test::GdiObjectCount() - before;
+    }
+    EXPECT_EQ(left[1], left[0]);
 }
 
 TEST_F(ToolBarVCLAdapterTest, SeparatorsAreTheSkinsAndADropDownCaptionFitsBesideItsArrow)
@@ -377,6 +472,126 @@ TEST_F(StatusBarAdapterTest, AClassLibraryBarWithFewerPanelsThanPartsShowsTheBar
     EXPECT_TRUE(HasColour(*p, clWhite, {third.Left, 0, third.Right, p->Height()}));
     a->Free();
     FreeAndNil(host);
+}
+
+// ---- right to left --------------------------------------------------------------------------
+TRect Shrunk(const RECT& r, int by) { return {r.left + by, r.top + by, r.right - by, r.bottom - by}; }
+
+// The skin's white text of area of a picture, cut to the box its ink fills.
+struct Ink {
+    int w = 0, h = 0;
+    std::vector<TColor> pixels;
+};
+Ink InkOf(TBitmap& p, TRect area)
+{
+    const auto bright = [&](int x, int y) {
+        const TColor c = PixelAt(p, x, y);
+        return (c & 0xFF) >= 0x80 && (c >> 8 & 0xFF) >= 0x80 && (c >> 16 & 0xFF) >= 0x80;
+    };
+    TRect box{area.Right, area.Bottom, area.Left, area.Top};
+    for (int y = area.Top; y < area.Bottom; ++y)
+        for (int x = area.Left; x < area.Right; ++x)
+            if (bright(x, y))
+                box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1), std::max(box.Bottom, y + 1)};
+    Ink ink;
+    for (int y = box.Top; y < box.Bottom; ++y)
+        for (int x = box.Left; x < box.Right; ++x)
+            ink.pixels.push_back(bright(x, y) ? PixelAt(p, x, y) : clBlack);
+    ink.w = std::max(box.Width(), 0);
+    ink.h = std::max(box.Height(), 0);
+    return ink;
+}
+
+class MirroredBarsTest : public TabBarFixture {
+protected:
+    struct Bars {
+        TForm* form = nullptr;
+        TToolBar* tools = nullptr;
+        TStatusBar* status = nullptr;
+        std::unique_ptr<TsCommonData> toolData, statusData;
+        TacMainWnd* adapters[2] = {};
+    };
+    void TearDown() override
+    {
+        for (Bars& b : Sides) {
+            for (TacMainWnd* a : b.adapters)
+                a->Free();
+            b.toolData.reset();
+            b.statusData.reset();
+            FreeAndNil(b.form);
+        }
+        TabBarFixture::TearDown();
+    }
+    void Make(Bars& b, TForm* form, int top)
+    {
+        b.form = form;
+        form->SetBounds(500, top, 340, 120);
+        b.tools = Create<TToolBar>(form);
+        b.tools->SetParent(form);
+        b.tools->SetShowCaptions(true);
+        for (const wchar_t* caption : {L"Fg", L"Rk"})
+            b.tools->AddButton(tbsButton, caption);
+        b.status = Create<TStatusBar>(form);
+        b.status->SetParent(form);
+        b.status->AddPanel(L"Fgh", 120);
+        b.status->AddPanel(L"Rkt", 120);
+        form->Show();
+        Pump();
+        b.toolData = std::make_unique<TsCommonData>(b.tools, true);
+        b.toolData->OwnerControl = b.tools;
+        b.statusData = std::make_unique<TsCommonData>(b.status, true);
+        b.statusData->OwnerControl = b.status;
+        b.adapters[0] = TacMainWnd::Create<TacToolBarVCLWnd>(b.tools->Handle(), b.toolData.get(), Manager, "", false);
+        b.adapters[1] = TacMainWnd::Create<TacStatusBarWnd>(b.status->Handle(), b.statusData.get(), Manager, "", false);
+        for (TWinControl* c : {static_cast<TWinControl*>(b.tools), static_cast<TWinControl*>(b.status)})
+            RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+    }
+    // Part i's rectangle as the screen shows it: right to left, from the right edge.
+    static TRect Shown(TRect r, int width, bool mirrored)
+    {
+        return mirrored ? TRect{width - r.Right, r.Top, width - r.Left, r.Bottom} : r;
+    }
+    Bars Sides[2];
+};
+
+TEST_F(MirroredBarsTest, CaptionsAndPanelTextsReadLeftToRightOnAFormLaidOutRightToLeft)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Make(Sides[0], CreateNew<TForm>(Application), 60);
+    ks::SetNextFormCreation({true, false, {}});
+    Make(Sides[1], CreateNew<TMirroredForm>(Application), 240);
+    std::unique_ptr<TBitmap> tools[2], status[2];
+    for (int side = 0; side < 2; ++side) {
+        tools[side] = ScreenPlacePicture(Sides[side].tools->Handle());
+        status[side] = ScreenPlacePicture(Sides[side].status->Handle());
+    }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        RECT item{};
+        SendMessageW(Sides[0].tools->Handle(), TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        const TRect face = Shrunk(item, 3);
+        const Ink ltr = InkOf(*tools[0], face);
+        const Ink rtl = InkOf(*tools[1], Shown(face, tools[1]->Width(), true));
+        ASSERT_GT(ltr.w, 0) << "the caption is written";
+        EXPECT_TRUE(ltr.w == rtl.w && ltr.h == rtl.h && ltr.pixels == rtl.pixels) << "the caption reads the same";
+
+        RECT part{};
+        SendMessageW(Sides[0].status->Handle(), SB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&part));
+        const TRect panel = Shrunk(part, 3);
+        const Ink left = InkOf(*status[0], panel);
+        const Ink right = InkOf(*status[1], Shown(panel, status[1]->Width(), true));
+        ASSERT_GT(left.w, 0) << "the panel text is written";
+        EXPECT_TRUE(left.w == right.w && left.h == right.h && left.pixels == right.pixels) << "the panel text reads the same";
+    }
+    auto sheet = NewBitmap24(tools[0]->Width() * 2 + 10, tools[0]->Height() + status[0]->Height() + 10);
+    for (int side = 0; side < 2; ++side) {
+        const int x = side * (tools[0]->Width() + 10);
+        BitBlt(sheet->Canvas().Handle(), x, 0, tools[side]->Width(), tools[side]->Height(), tools[side]->Canvas().Handle(), 0, 0, SRCCOPY);
+        BitBlt(sheet->Canvas().Handle(), x, tools[0]->Height() + 10, status[side]->Width(), status[side]->Height(),
+               status[side]->Canvas().Handle(), 0, 0, SRCCOPY);
+    }
+    WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/mirrored-bars.png");
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "vcl/Buttons.h"
 #include "vcl/Forms.h"
 #include "win/skin/adapters/SmallAdapterSkinFixture.h"
+#include "win/support/AccessViolations.h"
+#include "win/support/ProcessCounters.h"
 
 #include <memory>
 
@@ -160,6 +162,31 @@ TEST_F(SpeedButtonAdapterTest, AButtonFreedWhileHookedLeavesTheHandlerHarmless)
     EXPECT_FALSE(handler->PrepareCache()) << "nothing of the freed button is painted";
     handler.reset();
     Form->Repaint();
+}
+
+class SpeedButtonAdapterLifetimeTest : public SpeedButtonAdapterTest {};
+
+// The button's OnMouseEnter or OnMouseLeave frees the handler that passed the message on, as a
+// handler that frees the form's provider or the skin manager holding it does.
+TEST_F(SpeedButtonAdapterLifetimeTest, AHandlerFreedByTheButtonsHoverEventsIsNotReadAfter)
+{
+    struct Freer {
+        TacSpeedButtonHandler* handler = nullptr;
+        void Free(TObject*) { delete std::exchange(handler, nullptr); }
+    } freer;
+    Button->SetOnMouseEnter(TNotifyEvent(&freer, &Freer::Free));
+    Button->SetOnMouseLeave(TNotifyEvent(&freer, &Freer::Free));
+    const TWndMethod own = Button->WindowProc();
+    for (UINT msg : {CM_MOUSEENTER, CM_MOUSELEAVE}) {
+        SCOPED_TRACE(msg);
+        freer.handler = new TacSpeedButtonHandler(Button, nullptr, Data.get(), "SPEEDBUTTON");
+        ks::test::AccessViolations faults;
+        Button->Perform(msg, 0, reinterpret_cast<LPARAM>(Button));
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_EQ(freer.handler, nullptr);
+        EXPECT_TRUE(Button->WindowProc() == own) << "given back as it went";
+        EXPECT_TRUE(ks::test::HeapsIntact());
+    }
 }
 
 } // namespace

@@ -233,6 +233,37 @@ TEST_F(TextRoutinesTest, EllipsizedTextIsTheLongestPrefixThatFitsWithTheDots)
     }
 }
 
+// The cut made one character at a time from the end: the answer a search must give.
+std::wstring EllipsizedOneByOne(TCanvas& canvas, const std::wstring& text, int maxWidth)
+{
+    if (maxWidth < 1 || canvas.TextWidth(text) <= maxWidth)
+        return maxWidth < 1 ? L"" : text;
+    for (std::wstring cut = text; !cut.empty();) {
+        if (canvas.TextWidth(cut + L"...") <= maxWidth)
+            return cut + L"...";
+        cut.pop_back();
+        if (!cut.empty() && IS_HIGH_SURROGATE(cut.back()))
+            cut.pop_back();
+    }
+    return L"";
+}
+
+TEST_F(TextRoutinesTest, EllipsizedTextIsTheOneCharacterAtATimeAnswerForLongTexts)
+{
+    auto b = NewBitmap24(1, 1);
+    TCanvas& canvas = b->Canvas();
+    canvas.Font().Assign(&Font);
+    std::wstring panel;
+    while (panel.size() < 600)
+        panel += L"Пароль скопирован WAVE ij \U0001F600 ";
+    const std::wstring texts[] = {L"abcdef", L"\U0001F600\U0001F600x", L"W", panel, panel.substr(0, 301)};
+    for (const std::wstring& text : texts)
+        for (int width : {1, 5, 12, 13, 30, 61, 200, 999}) {
+            SCOPED_TRACE(testing::Message() << text.size() << " chars into " << width);
+            ASSERT_EQ(EllipsizeText(canvas, text, width), EllipsizedOneByOne(canvas, text, width));
+        }
+}
+
 // A parent whose section, for fonts, is the one the test names.
 class TFontParent : public TCustomControl {
 public:

@@ -170,4 +170,32 @@ TEST_F(GlyphDrawingTest, NinePartsWithNoMiddleOrHostileWidths)
     EXPECT_EQ(Get24(*dst, 10, 7), 0xFFFFFFu) << "no middle: nothing is tiled there";
 }
 
+// Corners larger than the target shrink to it, the right and bottom ones giving up the odd
+// pixel: every pixel of the target is a corner's, and none outside it is touched.
+TEST_F(GlyphDrawingTest, NinePartCornersShrinkIntoASmallTarget)
+{
+    struct Case {
+        const char* name;
+        TRect target;
+        int left, top; // the shrunk left and top corners
+    } const cases[] = {
+        {"OnePixelShort", Rect(6, 4, 11, 9), 3, 3},
+        {"TwoByTwo", Rect(6, 4, 8, 6), 1, 1},
+        {"FourByThree", Rect(6, 4, 10, 7), 2, 2},
+    };
+    auto src = NineZones();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto dst = NewBitmap24(20, 14);
+        StretchNinePart(*dst, *src, c.target, Rect(0, 0, 9, 9), Rect(3, 3, 3, 3), Rect(3, 3, 3, 3), {1, 1, 1, 1}, 1,
+                        true);
+        for (int y = 0; y < 14; ++y)
+            for (int x = 0; x < 20; ++x) {
+                const bool inside = x >= c.target.Left && x < c.target.Right && y >= c.target.Top && y < c.target.Bottom;
+                const int zx = x - c.target.Left < c.left ? 0 : 2, zy = y - c.target.Top < c.top ? 0 : 2;
+                ASSERT_EQ(Get24(*dst, x, y), inside ? 0x100000u * (zx + 3 * zy + 1) : 0xFFFFFFu) << x << "," << y;
+            }
+    }
+}
+
 } // namespace
