@@ -98,7 +98,7 @@ int DragPosition(int sliderStart, int trackLength, int thumbSize, const ScrollSt
 
 int Position16(int position) noexcept
 {
-    return std::clamp(position, 0, 65535);
+    return static_cast<int>(static_cast<unsigned>(position) & 0xFFFFu);
 }
 
 } // namespace ks

@@ -54,7 +54,9 @@ bool SliderShown(int extent, int arrowLength, const ScrollState& s, int minThumb
 // page allows at the end, never outside them.
 int DragPosition(int sliderStart, int trackLength, int thumbSize, const ScrollState& s) noexcept;
 
-// A position as the 16-bit field of a scroll message carries it: 0 .. 65535.
+// A position as the 16-bit field of a scroll message carries it: its low 16 bits, as the
+// platform's own bars send it. A window that reads the field as signed gets a negative position
+// back; one whose range passes 16 bits reads the whole position from the scroll info.
 int Position16(int position) noexcept;
 
 } // namespace ks
