@@ -103,7 +103,7 @@ TEST(ScrollBarGeometry, DraggedSliderPositions)
     }
 }
 
-// The field carries the low 16 bits; a window reading it as signed gets a negative position back.
+// A window reading the field as signed gets a negative position back.
 TEST(ScrollBarGeometry, PositionsForTheSixteenBitField)
 {
     const struct Case {
@@ -116,8 +116,10 @@ TEST(ScrollBarGeometry, PositionsForTheSixteenBitField)
         {"negative", -5, 0xFFFB, -5},
         {"dragged to -209 of -300..-200", -209, 0xFF2F, -209},
         {"lowest signed", -32768, 0x8000, -32768},
-        {"beyond 16 bits keeps the low bits", 70000, 70000 - 65536, 70000 - 65536},
-        {"most negative int", INT32_MIN, 0, 0},
+        {"largest", 65535, 65535, -1},
+        {"beyond 16 bits held to the largest", 70000, 65535, -1},
+        {"below the signed field held to its lowest", -40000, 0x8000, -32768},
+        {"most negative int", INT32_MIN, 0x8000, -32768},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
