@@ -98,7 +98,9 @@ int DragPosition(int sliderStart, int trackLength, int thumbSize, const ScrollSt
 
 int Position16(int position) noexcept
 {
-    return std::clamp(position, 0, 65535);
+    if (position >= 0)
+        return std::min(position, 65535);
+    return static_cast<int>(static_cast<unsigned>(std::max(position, -32768)) & 0xFFFFu);
 }
 
 } // namespace ks

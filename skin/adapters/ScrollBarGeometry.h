@@ -54,7 +54,9 @@ bool SliderShown(int extent, int arrowLength, const ScrollState& s, int minThumb
 // page allows at the end, never outside them.
 int DragPosition(int sliderStart, int trackLength, int thumbSize, const ScrollState& s) noexcept;
 
-// A position as the 16-bit field of a scroll message carries it: 0 .. 65535.
+// A position as the 16-bit field of a scroll message carries it: a negative one as its low 16
+// bits, which a window reading the field as signed takes back whole (held to -32768 at most
+// below); a positive one held to 65535, the largest the field shows.
 int Position16(int position) noexcept;
 
 } // namespace ks

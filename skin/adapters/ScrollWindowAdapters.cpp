@@ -490,7 +490,7 @@ int TacEditWnd::FrameBand() const
 
 TPoint TacEditWnd::ClientOffset() const
 {
-    const bool barLeft = LeftScrollBar && VBar && VBar->ScrollVisible;
+    const bool barLeft = VScrollOnScreenLeft(this) && VBar && VBar->ScrollVisible;
     return {BorderLeft + (barLeft ? GetScrollMetric(VBar.get(), ScrollMetric::Thickness, false) : 0), BorderTop};
 }
 
@@ -602,13 +602,17 @@ bool TacEditWnd::WMPaint(TMessage& m)
         ks::PaintDC validate(CtrlHandle);
         return true;
     }
-    // A drag draws its own bar; between its steps the bars stand as drawn.
-    if (!ThumbTracking)
-        DrawScrollBars(this, CtrlHandle, nullptr, CurrentScrollTracking().PressedHotPortion);
     if (!ParamsApplied)
         ApplySkinColors();
     CallPrev(m);
-    if (!Destroyed && !TWMPaint(m).DC() && Visible(CtrlHandle)) {
+    if (Destroyed || !Visible(CtrlHandle))
+        return true;
+    // Drawn after the window's own painting. Wine: a list view lays out its items at its first
+    // paint and sets its scroll state there, which draws the platform's bar into the frame.
+    // A drag draws its own bar; between its steps the bars stand as drawn.
+    if (!ThumbTracking)
+        DrawScrollBars(this, CtrlHandle, nullptr, CurrentScrollTracking().PressedHotPortion);
+    if (!Destroyed && !TWMPaint(m).DC()) {
         ks::WindowDC dc(CtrlHandle, ks::WindowDC::WholeWindow);
         CoverClientBorder(dc.get());
     }

@@ -23,9 +23,12 @@ public:
     std::unique_ptr<TacScrollBar> VBar;
     // A slider drag is in progress.
     bool ThumbTracking = false;
-    // WS_EX_LEFTSCROLLBAR: the vertical bar is on the left.
+    // WS_EX_LEFTSCROLLBAR: the vertical bar is on the left, of the frame's rectangle.
     bool LeftScrollBar = false;
-    // The window's own frame widths, measured at WM_NCCALCSIZE.
+    // The frame's rectangle at WM_NCCALCSIZE counts x from the right, as the client area of a
+    // parent laid out right to left does: its left side shows at the screen's right.
+    bool FrameMirrored = false;
+    // The window's own frame widths, measured at WM_NCCALCSIZE, by the screen's sides.
     int BorderLeft = 0;
     int BorderRight = 0;
     int BorderTop = 0;

@@ -93,13 +93,12 @@ bool IsGripCorner(const TacScrollWnd* h, HWND wnd)
         return true;
     if (GetWindowLongPtrW(parent, GWL_STYLE) & WS_CHILD)
         return false;
-    RECT client{};
-    GetClientRect(parent, &client);
     const TRect hr = BarRect(h, wnd, SB_HORZ);
     const TRect vr = BarRect(h, wnd, SB_VERT);
-    POINT corner{h->LeftScrollBar ? vr.Left - h->BorderLeft : vr.Right + h->BorderRight, hr.Bottom + h->BorderBottom};
-    ScreenToClient(parent, &corner);
-    return (h->LeftScrollBar ? corner.x == client.left : corner.x == client.right) && corner.y == client.bottom;
+    const TRect parentClient = ks::adapters::ClientRectOnScreen(parent);
+    const bool left = VScrollOnScreenLeft(h);
+    const int x = left ? vr.Left - h->BorderLeft : vr.Right + h->BorderRight;
+    return (left ? x == parentClient.Left : x == parentClient.Right) && hr.Bottom + h->BorderBottom == parentClient.Bottom;
 }
 
 void KillPressTimers(HWND wnd)
@@ -218,7 +217,7 @@ BarSkin SkinOf(const TsCommonIndexes& c, bool horz)
 // calls the client, while the window's own client starts to the right of that bar.
 bool ProviderCountsLeftBarAsClient(const TacScrollWnd* h, HWND wnd)
 {
-    if (!h->LeftScrollBar || !h->VBar || !h->VBar->ScrollVisible)
+    if (!VScrollOnScreenLeft(h) || !h->VBar || !h->VBar->ScrollVisible)
         return false;
     auto* form = dynamic_cast<TCustomForm*>(FindControl(wnd));
     return form && ProviderComponentOf(*form);
@@ -525,6 +524,11 @@ int GetScrollMetric(const TacScrollBar* bar, ScrollMetric metric, bool skinSizes
     return static_cast<int>(std::min<int64_t>(-int64_t{bar->ArrowLength} * base, INT_MAX));
 }
 
+bool VScrollOnScreenLeft(const TacScrollWnd* h) noexcept
+{
+    return h && h->LeftScrollBar != h->FrameMirrored;
+}
+
 void GetHScrollRect(const TacScrollWnd* h, HWND wnd, TRect& r)
 {
     r = WindowRectOf(wnd);
@@ -532,8 +536,9 @@ void GetHScrollRect(const TacScrollWnd* h, HWND wnd, TRect& r)
         return;
     const int v = h->VBar->ScrollVisible ? GetScrollMetric(h->VBar.get(), ScrollMetric::Thickness, false) : 0;
     const int t = h->HBar->ScrollVisible ? GetScrollMetric(h->HBar.get(), ScrollMetric::Thickness, false) : 0;
-    r.Left += h->BorderLeft + (h->LeftScrollBar ? v : 0);
-    r.Right -= h->BorderRight + (h->LeftScrollBar ? 0 : v);
+    const bool left = VScrollOnScreenLeft(h);
+    r.Left += h->BorderLeft + (left ? v : 0);
+    r.Right -= h->BorderRight + (left ? 0 : v);
     r.Bottom -= h->BorderBottom;
     r.Top = r.Bottom - t;
 }
@@ -547,7 +552,7 @@ void GetVScrollRect(const TacScrollWnd* h, HWND wnd, TRect& r)
     const int t = h->HBar->ScrollVisible ? GetScrollMetric(h->HBar.get(), ScrollMetric::Thickness, false) : 0;
     r.Top += h->BorderTop;
     r.Bottom -= h->BorderBottom + t;
-    if (h->LeftScrollBar) {
+    if (VScrollOnScreenLeft(h)) {
         r.Left += h->BorderLeft;
         r.Right = r.Left + v;
     } else {
@@ -617,8 +622,14 @@ LRESULT HandleNcCalcSize(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam
         result = h->CallPrevWndProc(wnd, WM_NCCALCSIZE, wParam, l);
     }
     RECT& after = *rect;
-    h->BorderLeft = after.left - before.left;
-    h->BorderRight = before.right - after.right;
+    // A child's rectangle is in its parent's client coordinates, which a parent laid out right
+    // to left counts from its right: the sides measured here are the screen's other way round.
+    HWND parent = (style & WS_CHILD) ? GetParent(wnd) : nullptr;
+    h->FrameMirrored = parent && (GetWindowLongPtrW(parent, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    const int left = after.left - before.left;
+    const int right = before.right - after.right;
+    h->BorderLeft = h->FrameMirrored ? right : left;
+    h->BorderRight = h->FrameMirrored ? left : right;
     h->BorderTop = after.top - before.top;
     h->BorderBottom = before.bottom - after.bottom;
     if (h->HBar && h->VBar) {

@@ -103,11 +103,29 @@ TEST(ScrollBarGeometry, DraggedSliderPositions)
     }
 }
 
+// A window reading the field as signed gets a negative position back.
 TEST(ScrollBarGeometry, PositionsForTheSixteenBitField)
 {
-    EXPECT_EQ(ks::Position16(-5), 0);
-    EXPECT_EQ(ks::Position16(1234), 1234);
-    EXPECT_EQ(ks::Position16(70000), 65535);
+    const struct Case {
+        const char* name;
+        int position;
+        int field;
+        int readSigned;
+    } cases[] = {
+        {"small", 1234, 1234, 1234},
+        {"negative", -5, 0xFFFB, -5},
+        {"dragged to -209 of -300..-200", -209, 0xFF2F, -209},
+        {"lowest signed", -32768, 0x8000, -32768},
+        {"largest", 65535, 65535, -1},
+        {"beyond 16 bits held to the largest", 70000, 65535, -1},
+        {"below the signed field held to its lowest", -40000, 0x8000, -32768},
+        {"most negative int", INT32_MIN, 0x8000, -32768},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ks::Position16(c.position), c.field);
+        EXPECT_EQ(static_cast<short>(static_cast<unsigned short>(ks::Position16(c.position))), c.readSigned);
+    }
 }
 
 } // namespace
