@@ -3,6 +3,7 @@
 // desktop's DC, which no window's mirroring touches.
 #include "vcl/Bitmap.h"
 #include "vcl/GdiHandles.h"
+#include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/skin/forms/FormFrameFixture.h"
 #include "win/support/SheetPng.h"
 
@@ -10,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -63,6 +65,66 @@ TEST_F(RightToLeftFrame, TheTitleShowsWhereItsHitTestAnswers)
     BitBlt(shown->Canvas().Handle(), 0, 0, shown->Width(), shown->Height(), screen, r.left, r.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
     ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/form-right-to-left.png");
+}
+
+// An MDI main form and its client laid out right to left, with a "File / Window" menu and
+// children that inherit the mirroring.
+class RightToLeftMDI : public ks::test::SkinnedMDIFixture {
+protected:
+    void SetUp() override
+    {
+        SkinnedMDIFixture::SetUp();
+        InitializeSkinProviderUnit();
+        MakeRightToLeft(Main->Handle());
+        MakeRightToLeft(Main->ClientHandle());
+        GiveMainFileWindowMenu();
+        Pump();
+    }
+    void TearDown() override
+    {
+        for (TForm* child : Children)
+            child->Free();
+        SkinnedMDIFixture::TearDown();
+    }
+    TsSkinProvider* AddChild(const wchar_t* caption)
+    {
+        TForm* child = MakeChild(caption, 30 * static_cast<int>(Children.size()));
+        Children.push_back(child);
+        auto* provider = Create<TsSkinProvider>(child);
+        Pump();
+        return provider;
+    }
+    static void Repaint(HWND wnd)
+    {
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+    }
+    static TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
+    static LPARAM AtWindowPoint(HWND wnd, TPoint p)
+    {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        return MAKELPARAM(r.left + p.X, r.top + p.Y);
+    }
+    std::vector<TForm*> Children;
+};
+
+// The child's title is laid out from its window's left edge as the screen shows it, and its hit
+// test counts from there too, not from its client's right edge.
+TEST_F(RightToLeftMDI, AChildAnswersItsTitleButtonsWhereTheyShow)
+{
+    TsSkinProvider* child = AddChild(L"Один");
+    const HWND wnd = Children[0]->Handle();
+    ASSERT_TRUE(ks::IsMirrored(wnd)) << "the child inherits the client's mirroring";
+    Repaint(Main->Handle());
+    const TPoint close = Centre(child->ButtonClose.Rect);
+    ASSERT_GT(child->ButtonClose.Rect.Width(), 0);
+    ASSERT_NE(child->SkinData()->CacheBitmap, nullptr);
+    EXPECT_EQ(DesktopPixel(wnd, close.X, close.Y),
+              GetPixel(child->SkinData()->CacheBitmap->Canvas().Handle(), close.X, close.Y))
+        << "the close button shows at its place in the frame image";
+    EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, AtWindowPoint(wnd, close)), HTCLOSE);
+    EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, AtWindowPoint(wnd, Centre(child->IconRect()))), HTSYSMENU);
 }
 
 } // namespace
