@@ -127,4 +127,63 @@ TEST_F(RightToLeftMDI, AChildAnswersItsTitleButtonsWhereTheyShow)
     EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, AtWindowPoint(wnd, Centre(child->IconRect()))), HTSYSMENU);
 }
 
+// With a child maximised, the menu line shows each entry where the platform's mirrored menu bar
+// takes its click: an item's caption where that item answers, none where the child's hidden
+// restore, minimise and close entries answer, and the skin's buttons for those over them.
+TEST_F(RightToLeftMDI, TheMenuLineShowsEachEntryWhereItsClickLands)
+{
+    AddChild(L"Один");
+    SendMessageW(Children[0]->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Pump();
+    ASSERT_TRUE(IsZoomed(Children[0]->Handle()));
+    const HWND wnd = Main->Handle();
+    const HMENU bar = GetMenu(wnd);
+    ASSERT_EQ(GetMenuItemCount(bar), 6) << "the child's icon, File, Window and the child's three buttons";
+    Provider->FormChanged = true;
+    Provider->SkinData()->BackgroundChanged = true;
+    Repaint(wnd);
+    TBitmap* cache = Provider->SkinData()->CacheBitmap.get();
+    ASSERT_NE(cache, nullptr);
+    RECT window{}, file{};
+    GetWindowRect(wnd, &window);
+    ASSERT_TRUE(GetMenuItemRect(wnd, bar, 1, &file));
+    const int row = (file.top + file.bottom) / 2;
+    // Caption ink by the entry the platform finds under each column of the menu row, beside the
+    // skin's buttons (whose glyphs have the captions' colour).
+    const auto onButton = [&](int x) {
+        for (const TitleButtonRec* rec : {&Provider->MDIMin, &Provider->MDIMax, &Provider->MDIClose})
+            if (x >= rec->Rect.Left && x < rec->Rect.Right)
+                return true;
+        return false;
+    };
+    std::vector<int> inkOf(6, 0);
+    for (int x = 0; x < window.right - window.left; ++x) {
+        const int entry = MenuItemFromPoint(wnd, bar, {window.left + x, row});
+        if (entry < 0 || entry >= 6 || onButton(x))
+            continue;
+        for (int y = file.top; y < file.bottom; ++y) {
+            const COLORREF c = GetPixel(cache->Canvas().Handle(), x, y - window.top);
+            inkOf[static_cast<size_t>(entry)] += c == ks::test::SkinGreen || c == ks::test::SkinBrightGreen;
+        }
+    }
+    EXPECT_GT(inkOf[1], 0) << "File";
+    EXPECT_GT(inkOf[2], 0) << "Window";
+    for (size_t entry : {3u, 4u, 5u})
+        EXPECT_EQ(inkOf[entry], 0) << "no caption over the child's hidden entry " << entry;
+    // The skin's buttons lie over the hidden entries and answer for them.
+    for (const TitleButtonRec* rec : {&Provider->MDIMin, &Provider->MDIMax, &Provider->MDIClose}) {
+        SCOPED_TRACE(rec->HitCode);
+        const TPoint at = Centre(rec->Rect);
+        EXPECT_GE(MenuItemFromPoint(wnd, bar, {window.left + at.X, window.top + at.Y}), 3);
+        EXPECT_EQ(SendMessageW(wnd, WM_NCHITTEST, 0, AtWindowPoint(wnd, at)), rec->HitCode);
+    }
+
+    // For a person to look at: the mirrored MDI form with its maximised child.
+    std::unique_ptr<TBitmap> shown = NewBitmap24(window.right - window.left, window.bottom - window.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shown->Canvas().Handle(), 0, 0, shown->Width(), shown->Height(), screen, window.left, window.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/mdi-right-to-left.png");
+}
+
 } // namespace
