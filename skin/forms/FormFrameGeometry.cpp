@@ -343,8 +343,12 @@ TPoint TsSkinProvider::FormOrigin() const
         GetWindowRect(wnd, &r);
         return {r.left, r.top};
     }
-    POINT p{0, 0};
-    ClientToScreen(wnd, &p);
+    // The client's left edge on the screen: a mirrored child (in a mirrored MDI client) maps its
+    // client point (0, 0) to the client's right edge, while the frame is laid out from the left.
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    GetWindowInfo(wnd, &info);
+    const POINT p{info.rcClient.left, info.rcClient.top};
     TsSkinManager* manager = ProviderSkinManager();
     const bool border = BorderForm != nullptr;
     int dy = BorderWidthIfNoExtBorders(wnd, manager, border, true);

@@ -107,6 +107,21 @@ int TopBorderOf(const TsSkinProvider& p, bool fromSkin)
                                      p.BorderForm != nullptr, fromSkin);
 }
 
+// The platform hit-tests a right-to-left form's menu bar mirrored: each item, the maximised
+// child's icon first and its buttons last, answers a click at the mirror image of where it is
+// laid out. Such a form's menu line is drawn mirrored across its band, so that each item shows
+// where its click lands; r is a place in the frame image, laid out left to right.
+TRect MenuLineShown(const TsSkinProvider& p, const TRect& r)
+{
+    const HWND wnd = p.Form ? p.Form->HandleIfAllocated() : nullptr;
+    if (!wnd || !ks::IsMirrored(wnd))
+        return r;
+    const TRect m = p.ExtBorderMargins();
+    const int b = BorderWidthOf(p, true);
+    const int across = b + m.Left + p.SkinnedWindowWidth() - b - m.Right;
+    return {across - r.Right, r.Top, across - r.Left, r.Bottom};
+}
+
 // The canvas takes the system's caption font; it keeps its own where the system tells none.
 void UseCaptionFont(TCanvas& canvas)
 {
@@ -145,7 +160,7 @@ void LayoutMDIButtons(TsSkinProvider& p, bool shown)
     const int right = p.SkinnedWindowWidth() - BorderWidthOf(p, true) - m.Right;
     int left = right - 3 * (w + 1);
     for (TitleButtonRec* rec : {&p.MDIMin, &p.MDIMax, &p.MDIClose}) {
-        rec->Rect = TRect{left, y, left + w, y + h};
+        rec->Rect = MenuLineShown(p, TRect{left, y, left + w, y + h});
         left += w + 1;
     }
 }
@@ -733,14 +748,17 @@ void TsSkinProvider::PaintMenuLine()
     int dy = TitleHeightDelta() - windowRect.top + m.Top + (RaiseCaptionHeight ? 4 : 0);
     if (RECT first{}; bar && GetMenuItemRect(wnd, bar, 0, &first))
         dy = y0 - first.top;
-    if (TCustomForm* child = MaximizedChildWithButtons(*this))
-        PaintMDIChildIcon(cache, *child, {band.Left + b + 1, y0 + 1}, rowHeight - 2);
+    if (TCustomForm* child = MaximizedChildWithButtons(*this)) {
+        const int side = rowHeight - 2;
+        const TRect icon = MenuLineShown(*this, {band.Left + b + 1, y0 + 1, band.Left + b + 1 + side, y0 + 1 + side});
+        PaintMDIChildIcon(cache, *child, {icon.Left, icon.Top}, side);
+    }
     // The platform's entry for a maximised child's icon comes before the form's own items.
     int position = TMenuItem::LeadingSystemEntries(bar);
     for (TMenuItem* item : menu->BarItems()) {
         RECT r{};
         if (bar && GetMenuItemRect(wnd, bar, static_cast<UINT>(position), &r) && item->OnAdvancedDrawItem()) {
-            const TRect target{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+            const TRect target = MenuLineShown(*this, {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy});
             item->AdvancedDrawItem(cache.Canvas(), target, MenuLineItemState, true);
         }
         ++position;
@@ -763,11 +781,25 @@ void TsSkinProvider::RedrawMenuItem(TMenuItem& item, const TRect& rect)
     const MenuLineImage inCache = MenuLineFor(cache->Canvas().Handle());
     if (inWindow.Bmp) {
         const int dx = inCache.Offset.X - inWindow.Offset.X, dy = inCache.Offset.Y - inWindow.Offset.Y;
-        const TRect target{rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy};
+        // rect is laid out as the platform lays the bar out; a mirrored form shows it mirrored.
+        const TRect target = MenuLineShown(*this, {rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy});
         item.AdvancedDrawItem(cache->Canvas(), target, MenuLineItemState, true);
         GdiFlush();
-        BitBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), cache->Canvas().Handle(), target.Left, target.Top,
-               SRCCOPY);
+        if (BorderForm) {
+            BitBlt(dc, target.Left - dx, target.Top - dy, target.Width(), target.Height(), cache->Canvas().Handle(),
+                   target.Left, target.Top, SRCCOPY);
+        } else {
+            // The window shows the image as it is: the item's place there, and the place where the
+            // system lit it (mirrored on a mirrored window), which may lie a row or two apart.
+            RECT window{};
+            GetWindowRect(wnd, &window);
+            const int width = window.right - window.left;
+            const TRect lit = ks::IsMirrored(wnd) ? TRect{width - rect.Right, rect.Top, width - rect.Left, rect.Bottom} : rect;
+            const TRect both{std::min(lit.Left, target.Left), std::min(lit.Top, target.Top),
+                             std::max(lit.Right, target.Right), std::max(lit.Bottom, target.Bottom)};
+            BitBlt(dc, both.Left, both.Top, both.Width(), both.Height(), cache->Canvas().Handle(), both.Left, both.Top,
+                   SRCCOPY);
+        }
     }
     ReleaseDC(wnd, dc);
 }

@@ -7,6 +7,7 @@
 #include "skin/core/SkinServices.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/forms/FormFrameGeometry.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
@@ -78,10 +79,20 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
     origin.X -= BorderWidthDelta() + m.Left;
     // A border window's image lies with its client over the window's: the window shows the line
     // at the rows the image has it on, whatever the two title heights.
-    if (BorderForm)
+    if (BorderForm) {
         origin.Y -= BorderForm->OwnerOffset().Y;
-    else
-        origin.Y -= TitleHeightDelta() + m.Top + (RaiseCaptionHeight ? 4 : 0);
+        return {MenuLineBmp, origin};
+    }
+    // Without one the window shows the image as it is. The platform lays its bar out below its
+    // own title; the whole paint moves the items from there onto the skin's line, by as many rows
+    // as the skin's line lies lower.
+    const HWND wnd = Form->HandleIfAllocated();
+    const HMENU bar = wnd ? GetMenu(wnd) : nullptr;
+    RECT first{}, window{};
+    if (bar && GetMenuItemRect(wnd, bar, 0, &first) && GetWindowRect(wnd, &window)) {
+        const int skinnedTop = BorderWidthIfNoExtBorders(wnd, ProviderSkinManager(), false, true) + CaptionHeight(true);
+        origin.Y -= skinnedTop - (first.top - window.top);
+    }
     return {MenuLineBmp, origin};
 }
 

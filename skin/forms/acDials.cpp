@@ -45,6 +45,13 @@ struct WalkScope {
     WalkScope& operator=(const WalkScope&) = delete;
 };
 
+// Another thread's window cannot be taken over safely, nor even asked: a sent question waits on
+// that thread, which may be waiting on this one, and an adapter's code would run on it.
+bool OfThisThread(HWND wnd)
+{
+    return GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId();
+}
+
 bool IsSkinned(HWND wnd)
 {
     return AskWndBool(wnd, SKC_IS_SKINNED);
@@ -329,9 +336,7 @@ bool AttachFormProvider(HWND wnd)
 {
     if (!DefaultSkinManager || !HookedWindows || !wnd || !IsWindow(wnd))
         return false;
-    // Only windows of this thread: another thread's window cannot be taken over safely, nor
-    // even asked (a sent question would wait on that thread).
-    if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId() || IsSkinned(wnd))
+    if (!OfThisThread(wnd) || IsSkinned(wnd))
         return false;
     const std::wstring cls = GetWndClassName(wnd);
     if (FindProviderByWnd(wnd))
@@ -395,8 +400,8 @@ bool AdaptDialogChild(TacProvider* provider, HWND child)
 {
     // A child whose adapter does not call itself skinned (its section is missing in the skin) is
     // still held: a second adapter would take its window procedure from under the first.
-    if (!provider || !provider->DialogWnd || provider->DialogWnd->Destroyed || IsSkinned(child) ||
-        GetScrollHandler(child))
+    if (!provider || !provider->DialogWnd || provider->DialogWnd->Destroyed || !OfThisThread(child) ||
+        IsSkinned(child) || GetScrollHandler(child))
         return true;
     TacDialogWnd* dialog = provider->DialogWnd;
     NextAdapterInDialog = true;
@@ -477,7 +482,7 @@ void SendToChildWindows(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     for (HWND child = GetTopWindow(wnd); child; child = GetWindow(child, GW_HWNDNEXT))
         children.push_back(child);
     for (HWND child : children)
-        if (IsWindow(child))
+        if (IsWindow(child) && OfThisThread(child))
             SendMessageW(child, msg, wParam, lParam);
 }
 

@@ -103,6 +103,27 @@ protected:
         ks::test::DrawSheetLabel(*Sheet, x, y - 18, label);
     }
 
+    // The window shows the frame's image as it is (no border window), so an item drawn again on
+    // its own from its rectangle on the window lands where the whole paint put it. The window
+    // then, and after a plain WM_NCPAINT, placed in cell; each returns the cell.
+    int RedrawOneItem(int cell)
+    {
+        RECT item{}, form{};
+        GetMenuItemRect(Form->Handle(), GetMenu(Form->Handle()), 1, &item);
+        GetWindowRect(Form->Handle(), &form);
+        OffsetRect(&item, -form.left, -form.top);
+        Provider->RedrawMenuItem(*Form->Menu()->Items()->Items(1), {item.left, item.top, item.right, item.bottom});
+        Place(cell, *ks::test::ScreenPicture(Form->Handle()), "one item drawn again");
+        return cell;
+    }
+    int PaintAgain(int cell)
+    {
+        SendMessageW(Form->Handle(), WM_NCPAINT, 1, 0);
+        Pump();
+        Place(cell, *ks::test::ScreenPicture(Form->Handle()), "one item drawn again, then WM_NCPAINT");
+        return cell;
+    }
+
     RECT Whole{0, 0, 3 * CellW, 3 * CellH};
     TForm* Form = nullptr;
     TsSkinProvider* Provider = nullptr;
@@ -140,7 +161,13 @@ TEST_F(FrameSheetTest, FramesInTheirStatesLookAsTheSkinDrawsThem)
     Place(2, Paint(), "long Cyrillic caption");
 
     MakeForm(L"С главным меню", true);
+    Manager->SkinnableMenus()->SetUpMainMenu(Form->Menu(), true);
     Place(3, Paint(), "main menu");
+    Provider->NCPaint();
+    const int y = Provider->ClientOffsetY();
+    const TRect menuBand{0, y - Provider->MenuLineCount() * Provider->MenuBarHeight() - 1, Form->Width(), y};
+    EXPECT_EQ(Differ(3, RedrawOneItem(7), menuBand), 0) << "one item drawn again";
+    EXPECT_EQ(Differ(3, PaintAgain(7), menuBand), 0) << "and the whole frame painted again";
 
     // A glowing skin fades the hot and pressed looks in over the button, in a window of their
     // own, and keeps the normal look in the frame's image: without the glow they are drawn into it.
@@ -291,6 +318,8 @@ TEST_F(FrameSheetTest, AFormsBorderBandUnderExtendedBorders)
     const TRect menuBand{Provider->ClientOffsetX() - 6, y - Provider->MenuLineCount() * Provider->MenuBarHeight() - 6,
                          Form->Width() - Provider->ClientOffsetX() + 6, y};
     EXPECT_EQ(Differ(6, 7, menuBand), 0) << "the menu line without the layered border";
+    EXPECT_EQ(Differ(6, RedrawOneItem(8), menuBand), 0) << "one item drawn again";
+    EXPECT_EQ(Differ(6, PaintAgain(8), menuBand), 0) << "and the whole frame painted again";
     ks::test::WriteSheetPng(*Sheet, std::string("Z:") + KS_BUILD_DIR + "/frame-borderwidth.png");
 }
 

@@ -82,6 +82,42 @@ LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
+// A worker thread that makes a window of the class (a top-level one, or a child of parent) and
+// serves it until it is told to quit. This thread keeps answering what the worker sends it
+// (a new child tells its parent) while it waits on the worker.
+struct ForeignWindow {
+    std::atomic<HWND> Wnd{nullptr};
+    std::atomic<DWORD> Thread{0};
+    std::atomic<bool> Done{false};
+    std::thread Worker;
+    ForeignWindow(const wchar_t* cls, HWND parent)
+        : Worker([this, cls, parent] {
+              Thread = GetCurrentThreadId();
+              Wnd = CreateWindowExW(WS_EX_NOPARENTNOTIFY, cls, L"", parent ? WS_CHILD : WS_POPUP, 0, 0, 9, 9, parent,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+              MSG m;
+              while (GetMessageW(&m, nullptr, 0, 0) > 0)
+                  DispatchMessageW(&m);
+              DestroyWindow(Wnd);
+              Done = true;
+          })
+    {
+        WaitFor([this] { return Wnd != nullptr; });
+    }
+    ~ForeignWindow()
+    {
+        PostThreadMessageW(Thread, WM_QUIT, 0, 0);
+        WaitFor([this] { return Done.load(); });
+        Worker.join();
+    }
+    template <class Ready>
+    static void WaitFor(Ready ready)
+    {
+        for (MSG m; !ready(); Sleep(1))
+            PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+    }
+};
+
 TEST_F(DialsTest, AWindowOfAnotherThreadIsNeitherAskedNorTaken)
 {
     WNDCLASSW wc{};
@@ -89,23 +125,27 @@ TEST_F(DialsTest, AWindowOfAnotherThreadIsNeitherAskedNorTaken)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KsForeignThreadWindow";
     RegisterClassW(&wc);
-    std::atomic<HWND> made{nullptr};
-    std::atomic<DWORD> thread{0};
-    std::thread other([&] {
-        thread = GetCurrentThreadId();
-        made = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
-        MSG m;
-        while (GetMessageW(&m, nullptr, 0, 0) > 0)
-            DispatchMessageW(&m);
-        DestroyWindow(made);
-    });
-    while (!made)
-        Sleep(1);
-    gForeignQuestions = 0;
-    EXPECT_FALSE(AttachFormProvider(made));
-    EXPECT_EQ(gForeignQuestions, 0);
-    PostThreadMessageW(thread, WM_QUIT, 0, 0);
-    other.join();
+    {
+        SCOPED_TRACE("a top-level window");
+        ForeignWindow foreign(wc.lpszClassName, nullptr);
+        gForeignQuestions = 0;
+        EXPECT_FALSE(AttachFormProvider(foreign.Wnd));
+        EXPECT_EQ(gForeignQuestions, 0);
+    }
+    {
+        // A worker's button inside a skinned dialog, met by the walk that adapts later children.
+        SCOPED_TRACE("a child of a skinned dialog");
+        DialogTemplate t(BoxStyle, L"Host");
+        HWND dialog = Make(t);
+        ASSERT_NE(DialogAdapter(dialog), nullptr);
+        ForeignWindow button(L"Button", dialog);
+        ForeignWindow other(wc.lpszClassName, dialog);
+        gForeignQuestions = 0;
+        AdaptChildWindows(FindProviderByWnd(dialog), dialog);
+        SendMessageW(dialog, SM_SKINCMD, MAKEWPARAM(0, SKC_NEW_SKIN), reinterpret_cast<LPARAM>(Manager));
+        EXPECT_STREQ(AdapterName(button.Wnd), "none");
+        EXPECT_EQ(gForeignQuestions, 0) << "the new skin is not told to the worker's windows";
+    }
 }
 
 TEST_F(DialsTest, EachChildGetsTheAdapterOfItsClassAndStyle)
