@@ -160,6 +160,11 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider, tbsTextButton };
+template <>
+struct ks::EnumTraits<TToolButtonStyle> {
+    static constexpr const char* Names[] = {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider",
+                                            "tbsTextButton"};
+};
 // The custom-draw stages a toolbar reports to OnCustomDraw.
 enum TCustomDrawStage { cdPrePaint, cdPostPaint, cdPreErase, cdPostErase };
 // Bit i is the custom-draw item state bit 1 << i (cdsHot = 0x40).

@@ -145,7 +145,12 @@ void TacStaticWnd::PaintText(TBitmap& cache)
     UseWindowFont(canvas, CtrlHandle, nullptr);
     TRect r{0, 0, WndSize.cx, WndSize.cy};
     UINT flags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
-    if (ExStyleOf(CtrlHandle) & WS_EX_RIGHT)
+    // A static's own style aligns its text too: a dialog's centred or right-aligned label must
+    // not move to the left under the skin.
+    const DWORD type = StyleOf(CtrlHandle) & SS_TYPEMASK;
+    if (type == SS_CENTER)
+        flags |= DT_CENTER;
+    else if (type == SS_RIGHT || (ExStyleOf(CtrlHandle) & WS_EX_RIGHT))
         flags |= DT_RIGHT;
     DrawControlText(canvas, WndText, IsWindowEnabled(CtrlHandle) != FALSE, r, flags, *SkinData, false);
 }

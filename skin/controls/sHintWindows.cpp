@@ -196,6 +196,26 @@ int TsCustomHintWindow::BorderWidthOf(int side) const
     return m.MaskType >= 0 ? m.R.Height() / (3 * (m.MaskType + 1)) : 0;
 }
 
+// The indexes point into the tables of the skin they were looked up in: a hint that is up while
+// the skin changes looks them up again before it paints, or it would read another skin's rows.
+void TsCustomHintWindow::LookUpSkinIndexes()
+{
+    TsSkinManager* sm = SkinManager();
+    if (!Skinned() || !sm || !sm->Active()) {
+        SkinIndex = BorderIndex = TextureIndex = -1;
+        return;
+    }
+    const std::string& section = ActiveHintManager->SkinSection();
+    SkinIndex = sm->FindSection(section);
+    if (SkinIndex < 0) {
+        SkinIndex = sm->FindSection("EDIT");
+        BorderIndex = sm->FindMaskOwnOnly("EDIT", "BORDERSMASK");
+    } else {
+        BorderIndex = sm->FindMaskOwnOnly(section, "BORDERSMASK");
+    }
+    TextureIndex = sm->FindTexture(SkinIndex, section, "PATTERN");
+}
+
 TRect TsCustomHintWindow::CalcHintRect(int maxWidth, const std::wstring& hint, void* data)
 {
     if (!ActiveHintManager)
@@ -204,17 +224,7 @@ TRect TsCustomHintWindow::CalcHintRect(int maxWidth, const std::wstring& hint, v
     TsHintKind& k = Kind();
     const int s = ShadowSize();
     const bool skinned = Skinned();
-    TsSkinManager* sm = SkinManager();
-    if (skinned && sm && sm->Active()) {
-        SkinIndex = sm->FindSection(m.SkinSection());
-        if (SkinIndex < 0) {
-            SkinIndex = sm->FindSection("EDIT");
-            BorderIndex = sm->FindMaskOwnOnly("EDIT", "BORDERSMASK");
-        } else {
-            BorderIndex = sm->FindMaskOwnOnly(m.SkinSection(), "BORDERSMASK");
-        }
-        TextureIndex = sm->FindTexture(SkinIndex, m.SkinSection(), "PATTERN");
-    }
+    LookUpSkinIndexes();
     ExtraWidth = ExtraHeight = 0;
     if (TFrame* frame = WaitingHintFrame())
         return {0, 0, frame->Width() + s, frame->Height() + s};
@@ -545,6 +555,7 @@ std::unique_ptr<TBitmap> TsCustomHintWindow::BuildBodyImage()
         return nullptr;
     TBitmap& work = *ActiveHintManager->HintBitmap();
     auto body = NewBitmap24(work.Width(), work.Height());
+    LookUpSkinIndexes();
     if (Skinned()) {
         PaintSectionOverCache(SkinIndex, BorderIndex, TextureIndex, -1, CacheInfoFromBitmap(&work, 0, 0), true, 0,
                               {0, 0, body->Width(), body->Height()}, {0, 0}, body.get(), SkinManager());

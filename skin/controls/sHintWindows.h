@@ -83,6 +83,7 @@ protected:
 
 private:
     void WMNCPaint(TWMPaint view);
+    void LookUpSkinIndexes();
     void SkinCommand(ks::SkinCommandView view);
     void IsBgComplexCommand(ks::SkinCommandView view);
     void BackgroundInfoCommand(ks::SkinCommandView view);

@@ -9,6 +9,7 @@
 #include "skin/core/sConst.h"
 #include "skin/core/sMessages.h"
 #include "vcl/Buttons.h"
+#include "vcl/ComCtrls.h"
 #include "vcl/StdCtrls.h"
 
 #include <memory>
@@ -17,12 +18,6 @@ class TCustomImageList;
 class TPopupMenu;
 class TsCommonData;
 
-enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider, tbsTextButton };
-template <>
-struct ks::EnumTraits<TToolButtonStyle> {
-    static constexpr const char* Names[] = {"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider",
-                                            "tbsTextButton"};
-};
 template <>
 struct ks::EnumTraits<TsDisabledGlyphKindItem> {
     static constexpr const char* Names[] = {"dgBlended", "dgGrayed"};

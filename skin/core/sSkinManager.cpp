@@ -334,9 +334,20 @@ void TsSkinManager::SetSkinName(const std::wstring& value)
         FNameRequested = value;
         return;
     }
+    // A refused skin leaves the one on screen, and the name stays that skin's: a colour change
+    // reloads the skin by its name.
+    std::wstring shown = FSkinName;
     FSkinName = value;
-    if (FActive && !LoadSkin())
-        return;
+    ks::ComponentWatch self;
+    self.Watch(this);
+    try {
+        if (FActive && !LoadSkin())
+            return;
+    } catch (...) {
+        if (self.Alive(this) && SkinData.SkinActive)
+            FSkinName = std::move(shown);
+        throw;
+    }
     UpdateCommonDialogsFlag();
 }
 

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -26,7 +28,9 @@ using namespace ks::test;
 
 // A print of the window is the window as the screen shows it, with its vertical bar on the right
 // and on the left; each pair of pictures is left in the build folder as name-right/left-*.png.
-void ExpectPrintsMatchTheScreen(HWND wnd, const std::string& name, void (*pump)())
+// `shows`, where given, checks what the print holds, bar side by bar side.
+void ExpectPrintsMatchTheScreen(HWND wnd, const std::string& name, void (*pump)(),
+                                const std::function<void(TBitmap&, bool left)>& shows = nullptr)
 {
     for (const bool left : {false, true}) {
         SCOPED_TRACE(left ? "bar on the left" : "bar on the right");
@@ -37,6 +41,8 @@ void ExpectPrintsMatchTheScreen(HWND wnd, const std::string& name, void (*pump)(
         pump();
         const PrintedAgainstScreen seen = ComparePrintWithScreen(wnd);
         EXPECT_EQ(seen.differing, 0) << seen;
+        if (shows)
+            shows(*seen.printed, left);
         const std::string stem = std::string(KS_BUILD_DIR) + "/" + name + (left ? "-left" : "-right");
         WriteSheetPng(*seen.screen, stem + "-screen.png");
         WriteSheetPng(*seen.printed, stem + "-printed.png");
@@ -272,7 +278,23 @@ TEST_F(ListViewAdapterTest, APrintedReportIsTheReportOnTheScreen)
     Manager->SetSkinName(L"Bars");
     HWND list = MakeList(LVS_REPORT, 3, 100);
     Attach(list);
-    ExpectPrintsMatchTheScreen(list, "list-view", &Pump);
+    // How many pixels of rows top..bottom, columns left..right, have one of the colours.
+    const auto count = [](TBitmap& b, RECT r, std::initializer_list<TColor> colours) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += std::find(colours.begin(), colours.end(), At(b, x, y)) != colours.end();
+        return n;
+    };
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    ExpectPrintsMatchTheScreen(list, "list-view", &Pump, [&](TBitmap& p, bool left) {
+        // The skin's header over the skin's rows, and the skin's bar on its side.
+        EXPECT_GT(count(p, {2, 2, p.Width() - 2, 12}, {HeaderColour}), p.Width() * 3);
+        EXPECT_GT(count(p, {2, 40, p.Width() - 2, p.Height() - 2}, {ListEditColour}), p.Width() * 20);
+        const int x = left ? 2 + bar / 2 : p.Width() - 2 - bar / 2;
+        EXPECT_GT(count(p, {x, 2, x + 1, p.Height() - 2}, {0x00304050, 0x00405060, 0x0060A0C0, 0x00A06040, 0x00A06050}),
+                  p.Height() / 2);
+    });
 }
 
 TEST_F(ListViewAdapterTest, ATreeTakesTheHotColourAndGetsItsOwnBackBack)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace ks::test;
@@ -31,23 +33,41 @@ protected:
     }
 };
 
+// The text lies where the window's own alignment puts it: by its style (left, centred, right)
+// or by the right-aligned extended style.
 TEST_F(StaticAdapterTest, StaticTextIsPaintedOverItsSectionUnlessItTakesFocusOrHasAnEdge)
 {
-    struct Case { const char* name; DWORD style, exStyle; bool skinned; } cases[] = {
-        {"left", SS_LEFT, 0, true},
-        {"right", SS_LEFT, WS_EX_RIGHT, true},
-        {"tab stop", SS_LEFT | WS_TABSTOP, 0, false},
-        {"static edge", SS_LEFT, WS_EX_STATICEDGE, false},
+    enum Side { Left, Centre, Right };
+    struct Case { const char* name; DWORD style, exStyle; bool skinned; Side side; } cases[] = {
+        {"left", SS_LEFT, 0, true, Left},
+        {"right", SS_LEFT, WS_EX_RIGHT, true, Right},
+        {"centred by style", SS_CENTER, 0, true, Centre},
+        {"right by style", SS_RIGHT, 0, true, Right},
+        {"tab stop", SS_LEFT | WS_TABSTOP, 0, false, Left},
+        {"static edge", SS_LEFT, WS_EX_STATICEDGE, false, Left},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         HWND wnd = Child(L"STATIC", c.style, L"Length", {10, 10, 150, 30}, c.exStyle);
         auto* a = Adapt<TacStaticWnd>(wnd);
         auto p = Print(wnd);
-        const int away = c.exStyle & WS_EX_RIGHT ? 5 : 130;
+        const int away = c.side == Left ? 130 : 3;
         EXPECT_EQ(At(*p, away, 10) == LabelColour, c.skinned);
         if (c.skinned) {
-            EXPECT_TRUE(HasColour(*p, clWhite)) << "the section's font colour";
+            int first = p->Width(), last = -1;
+            for (int y = 0; y < p->Height(); ++y)
+                for (int x = 0; x < p->Width(); ++x)
+                    if (At(*p, x, y) == clWhite) {
+                        first = std::min(first, x);
+                        last = std::max(last, x);
+                    }
+            ASSERT_GE(last, 0) << "the section's font colour";
+            if (c.side == Left)
+                EXPECT_LT(first, 8);
+            else if (c.side == Right)
+                EXPECT_GT(last, p->Width() - 8);
+            else
+                EXPECT_NEAR((first + last) / 2, p->Width() / 2, 3);
             RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
             EXPECT_EQ(OnScreen(wnd, away, 10), LabelColour);
         }

@@ -8,6 +8,7 @@
 #include "skin/controls/sLabel.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
+#include "win/skin/forms/RealMouse.h"
 #include "win/support/MirroredForm.h"
 #include "win/support/SheetPng.h"
 
@@ -153,10 +154,12 @@ TEST_F(MirroredControlsTest, AClickOnTheShownBoxTicksItThere)
         auto* box = static_cast<TsCheckBox*>(Controls[static_cast<size_t>(i)][1]);
         const RECT shown = ScreenRect(forms[i], box);
         const TRect check = box->CheckRect();
-        POINT at{shown.left + check.Left + check.Width() / 2, shown.top + check.Top + check.Height() / 2};
-        ::ScreenToClient(box->Handle(), &at);
-        SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-        SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        const POINT at{shown.left + check.Left + check.Width() / 2, shown.top + check.Top + check.Height() / 2};
+        // A user's click: the system finds the window under the point, so a box shown away
+        // from its own window is clicked through to the form and stays unticked.
+        EXPECT_EQ(WindowFromPoint(at), box->Handle());
+        ClickMouse(at, 0);
+        PumpFor(50);
         for (int step = 0; step < 40 && box->FadeTimer(); ++step)
             SendMessageW(box->FadeTimer()->Handle(), WM_TIMER, box->FadeTimer()->TimerId(), 0);
         Pump();

@@ -6,6 +6,7 @@
 #include "vcl/StdCtrls.h"
 #include "vcl/TextMeasure.h"
 #include "win/skin/controls/HintTestSupport.h"
+#include "win/skin/core/SkinTestFiles.h"
 #include "win/support/InternalSkin.h"
 
 #include <gtest/gtest.h>
@@ -337,6 +338,33 @@ TEST_F(sHintWindowsTest, FromTheSkinSectionWhenAskedAndFound)
     const uint8_t* corner = Pixel32(*w->LayeredImage, 0, 0);
     EXPECT_EQ(corner[3], 255);
     EXPECT_EQ(static_cast<TColor>(corner[2] | corner[1] << 8 | corner[0] << 16), 0x008000);
+    w->LayeredImage.reset();
+    FreeAndNil(window);
+    FreeAndNil(manager);
+    skins->Free();
+}
+
+// A hint that is up while the skin changes paints from the new skin's tables: its section's
+// index in the old skin lies past the end of the new skin's.
+TEST_F(sHintWindowsTest, AHintUpWhileTheSkinChangesPaintsFromTheNewSkin)
+{
+    auto* skins = NewInternalSkinManager();
+    MakeManager(shGradient);
+    manager->SetUseSkinData(true);
+    auto* w = Show<TsSimplyHintWindow>(L"Свернуть");
+    TempFolder dir;
+    constexpr TColor Yellow = 0x00FFFF;
+    dir.Write(L"Plain.asz", SkinArchive("[GLOBALINFO]\r\nVERSION=6.4\r\nMASTERBITMAP=MASTER.BMP\r\n[" +
+                                            manager->SkinSection() + "]\r\nCOLOR=" + OptionColour(Yellow) + "\r\n",
+                                        GreyMaster(8, 8)));
+    skins->SetSkinDirectory(dir.Path());
+    skins->SetSkinName(L"Plain");
+    ASSERT_EQ(skins->GeneralDataArray.size(), 2u);
+    ASSERT_GT(w->SkinIndex, 1);
+    w->PrepareLayeredImage();
+    const uint8_t* p = Pixel32(*w->LayeredImage, 2, 2);
+    EXPECT_EQ(static_cast<TColor>(p[2] | p[1] << 8 | p[0] << 16), Yellow);
+    EXPECT_EQ(w->SkinIndex, 1);
     w->LayeredImage.reset();
     FreeAndNil(window);
     FreeAndNil(manager);

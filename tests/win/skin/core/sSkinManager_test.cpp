@@ -16,6 +16,7 @@
 #include "win/skin/core/SkinTestFiles.h"
 #include "win/support/AccessViolations.h"
 #include "win/support/FormTextData.h"
+#include "win/support/ProcessCounters.h"
 
 #include "win/support/VclFixture.h"
 #include "host/support/SmallPng.h"
@@ -352,7 +353,11 @@ TEST_F(SkinManagerTest, ABrokenSkinFailsWithAMessageAndKeepsThePreviousOne)
         EXPECT_EQ(Manager->MaskArray.size(), 3u);
         EXPECT_EQ(Manager->GeneralDataArray.size(), 5u);
         EXPECT_EQ(Manager->SkinInfo(), "6.4");
+        EXPECT_EQ(Manager->SkinName(), L"Test") << "the name is the shown skin's";
     }
+    // A colour change reloads the shown skin by its name and recolours it.
+    Manager->SetHueOffset(120);
+    EXPECT_EQ(Section("EDIT").Color, 0x00FF00);
 }
 
 // The shadows of extended borders are cut from the master; one that is missing gives empty
@@ -943,6 +948,7 @@ TEST_F(SkinManagerLifetimeTest, AManagerFreedFromItsChangeEventsStopsAndTakesIts
         CommandLog().clear();
         manager->SetSkinName(L"Test");
         EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(ks::test::HeapsIntact()) << "nothing written into the freed manager";
         EXPECT_EQ(DefaultSkinManager, nullptr);
         EXPECT_EQ(CreationHook.Handle(), nullptr);
         EXPECT_TRUE(UseLatestCommonDialogs) << "the skin went with its manager";
@@ -998,6 +1004,7 @@ TEST_F(SkinManagerLifetimeTest, AManagerFreedByAWindowItTellsEndsItsBroadcastThe
         else
             manager->SetSkinName(L"Test");
         EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(ks::test::HeapsIntact()) << "nothing written into the freed manager";
         EXPECT_EQ(CommandLog(), c.expected);
         EXPECT_EQ(DefaultSkinManager, nullptr);
         EXPECT_EQ(CreationHook.Handle(), nullptr);

@@ -887,6 +887,36 @@ TEST_F(AdapterTest, ComboBoxesAndSpeedButtonsGetTheAdaptersTheirListsName)
     EXPECT_FALSE(Adapted(ww));
 }
 
+// The class lists are read by each walk over the form's controls: a class added after the skin
+// loaded takes the controls of that class at the next change of the skin or of its colours.
+TEST_F(AdapterTest, AClassAddedToAListIsTakenAtTheNextSkinChange)
+{
+    const struct Case {
+        const char* name;
+        void (*change)(TsSkinManager&);
+    } cases[] = {
+        {"NewSkin", [](TsSkinManager& m) { m.SetSkinName(m.SkinName()); }},
+        {"ColourChange", [](TsSkinManager& m) { m.SetHueOffset(m.HueOffset() + 10); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeForm();
+        auto* combo = AddControl<TComboBox>(Form);
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->PrepareForm();
+        ASSERT_NE(provider->Adapter, nullptr);
+        ASSERT_EQ(provider->Adapter->ItemOf(combo), nullptr);
+        Manager->ThirdLists[tkComboBox].Add("TComboBox");
+        c.change(*Manager);
+        auto* item = provider->Adapter->ItemOf(combo);
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(dynamic_cast<TacComboBoxWnd*>(item->WndAdapter) != nullptr);
+        Manager->ThirdLists[tkComboBox].Delete(Manager->ThirdLists[tkComboBox].IndexOf("TComboBox"));
+        FreeAndNil(Form);
+        Pump();
+    }
+}
+
 TEST_F(AdapterTest, ControlFreedWhileAdaptedIsDroppedOnTheNextWalk)
 {
     MakeForm();
