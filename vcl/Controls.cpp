@@ -389,6 +389,11 @@ void TControl::SetParent(TWinControl* parent)
         throw EInvalidOperation(OwnParentText);
     if (auto* self = dynamic_cast<TWinControl*>(this); self && parent && self->ContainsControl(parent))
         throw EInvalidOperation(OwnParentText);
+    // The press began over the old parent and cannot follow the control to the new one.
+    if (FParent && !EndPress())
+        return;
+    if (parent == FParent)
+        return;
     if (FParent)
         FParent->RemoveControl(this);
     if (parent)
@@ -484,6 +489,8 @@ void TControl::SetVisible(bool value)
     if (value == FVisible)
         return;
     FVisible = value;
+    if (!value && !EndPress())
+        return;
     Perform(CM_VISIBLECHANGED, value ? 1 : 0);
     RequestAlign();
 }
@@ -493,6 +500,8 @@ void TControl::SetEnabled(bool value)
     if (value == FEnabled)
         return;
     FEnabled = value;
+    if (!value && !EndPress())
+        return;
     Perform(CM_ENABLEDCHANGED);
 }
 
@@ -710,6 +719,18 @@ void TControl::WMCancelMode(TMessage& m)
     // A point outside every control: the release clicks nothing, and a repeating button stops.
     if (FControlState.Contains(csLButtonDown))
         Perform(WM_LBUTTONUP, 0, TWMMouse::MakePos(-1, -1));
+}
+
+// A window gets WM_CANCELMODE from the system when it is disabled; a windowless control is told
+// the same way when it is disabled, hidden or taken from its parent, before it hears of its new
+// state, so that it is drawn up and the release that follows clicks nothing.
+bool TControl::EndPress()
+{
+    if (dynamic_cast<TWinControl*>(this) || (gCaptureControl != this && !FControlState.Contains(csLButtonDown)))
+        return true;
+    const GoneWatch watch(*this);
+    Perform(WM_CANCELMODE);
+    return !watch.Gone();
 }
 
 void TControl::CMEnabledChanged(TMessage&)

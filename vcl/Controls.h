@@ -392,6 +392,9 @@ private:
 
     void FontChanged(TObject* sender);
     void SetParentInternal(TWinControl* parent) noexcept { FParent = parent; }
+    // Ends the press of a windowless control that can no longer be released over; false when
+    // the release's handlers freed the control.
+    bool EndPress();
 
     TWinControl* FParent = nullptr;
     // Set while a GoneWatch runs; the destructor marks it.

@@ -966,8 +966,14 @@ void TWinControl::WMNCPaint(TMessage& m)
 
 void TWinControl::WMWindowPosChanged(TWMWindowPosMsg& m)
 {
+    const bool hidden = (m.WindowPos().flags & SWP_HIDEWINDOW) != 0;
     DefaultHandler(m.Message());
     UpdateBounds();
+    // Wine: a window hidden, or inside a hidden one, keeps the mouse (not checked on Windows), so
+    // a press held there would go on unseen (a held spin half repeating); it ends as for a
+    // disabled window.
+    if (const HWND capture = GetCapture(); hidden && FHandle && capture && (capture == FHandle || IsChild(FHandle, capture)))
+        SendMessageW(capture, WM_CANCELMODE, 0, 0);
 }
 
 void TWinControl::WMSetFocus(TWMSetFocus& m)

@@ -13,6 +13,7 @@
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/AccessViolations.h"
+#include "win/support/ProcessCounters.h"
 
 #include <gtest/gtest.h>
 
@@ -252,6 +253,42 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
         if (GetCapture())
             ReleaseCapture();
     }
+}
+
+// The button freed by its OnMouseUp when its press is ended for it: nothing of it is touched
+// after, by the setter or the window that ended the press.
+TEST_F(SpeedButtonLifetimeTest, FreedByTheReleaseOfAPressEndedForItIsLeftAlone)
+{
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->SetBounds(320, 40, 120, 80);
+    struct Case {
+        const char* name;
+        std::function<void(TsSpeedButton*)> end;
+    };
+    const Case cases[] = {
+        {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
+        {"Hidden", [](TsSpeedButton* b) { b->SetVisible(false); }},
+        {"FormHidden", [&](TsSpeedButton*) { Form->Hide(); }},
+        {"MovedToAnotherForm", [&](TsSpeedButton* b) { b->SetParent(other); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form->Show();
+        TsSpeedButton* b = Add(100);
+        Pump();
+        ButtonFreer freer{b};
+        freer.ByOnMouseUp();
+        const AccessViolations faults;
+        Press(b, WM_LBUTTONDOWN);
+        c.end(b);
+        Pump();
+        EXPECT_EQ(freer.calls, 1);
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(HeapsIntact());
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        EXPECT_EQ(other->ControlCount(), 0);
+    }
+    other->Free();
 }
 
 TEST_F(SpeedButtonTest, AHotButtonKeepsTheSiblingLyingOverIt)
