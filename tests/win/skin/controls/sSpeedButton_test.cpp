@@ -448,6 +448,53 @@ TEST_F(SpeedButtonTest, OnPaintGetsThePictureBeforeItIsShown)
     ReleaseDC(Form->Handle(), dc);
 }
 
+// A glyph that OnPaint assigns or draws on, on every paint, is in the picture shown; and such a
+// handler does not keep the button repainting.
+TEST_F(SpeedButtonTest, AGlyphChangedByOnPaintIsShown)
+{
+    struct Painter {
+        TsSpeedButton* button = nullptr;
+        bool assign = false;
+        int calls = 0;
+        // White around a red square: the bottom-left pixel is the glyph's transparent colour.
+        void OnPaint(TObject*, TBitmap*)
+        {
+            ++calls;
+            TBitmap glyph;
+            glyph.SetPixelFormat(pf24bit);
+            glyph.SetSize(8, 8);
+            TBitmap& target = assign ? glyph : *button->Glyph();
+            target.Canvas().Brush().SetColor(clRed);
+            target.Canvas().FillRect(TRect{2, 2, 6, 6});
+            if (assign)
+                button->Glyph()->Assign(&glyph);
+        }
+    };
+    for (const bool assign : {true, false}) {
+        SCOPED_TRACE(assign ? "AssignedInOnPaint" : "DrawnOnInOnPaint");
+        TsSpeedButton* b = Add(100);
+        b->Glyph()->SetPixelFormat(pf24bit);
+        b->Glyph()->SetSize(assign ? 0 : 8, assign ? 0 : 8);
+        Painter painter{b, assign};
+        b->SetOnPaint(TBmpPaintEvent(&painter, &Painter::OnPaint));
+        Pump();
+        for (int repaint = 0; repaint < 2; ++repaint) {
+            b->Invalidate();
+            Pump();
+            const auto shown = Capture(b);
+            int red = 0;
+            for (int y = 0; y < b->Height(); ++y)
+                for (int x = 0; x < b->Width(); ++x)
+                    red += shown->Canvas().Pixels(x, y) == clRed;
+            EXPECT_EQ(red, 16) << "repaint " << repaint;
+        }
+        const int calls = painter.calls;
+        Pump();
+        EXPECT_EQ(painter.calls, calls) << "no paint follows by itself";
+        b->Free();
+    }
+}
+
 TEST_F(SpeedButtonTest, SkinRemovalPaintsThePlainButton)
 {
     Manager->SetActive(false);
