@@ -820,6 +820,7 @@ void TWinControl::Dispatch(TMessage& m)
     case WM_MOUSEWHEEL: { TCMMouseWheel v(m); WMMouseWheel(v); break; }
     case WM_CANCELMODE: WMCancelMode(m); break;
     case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
+    case WM_CONTEXTMENU: WMContextMenu(m); break;
     case WM_COMMAND: ParentNotification(m); break;
     case WM_NOTIFY: ParentNotification(m); break;
     case WM_DRAWITEM: ParentNotification(m); break;
