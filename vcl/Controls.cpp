@@ -2,6 +2,7 @@
 
 #include "vcl/ActnList.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
@@ -389,6 +390,11 @@ void TControl::SetParent(TWinControl* parent)
         throw EInvalidOperation(OwnParentText);
     if (auto* self = dynamic_cast<TWinControl*>(this); self && parent && self->ContainsControl(parent))
         throw EInvalidOperation(OwnParentText);
+    // The press began over the old parent and cannot follow the control to the new one.
+    if (FParent && !EndPress())
+        return;
+    if (parent == FParent)
+        return;
     if (FParent)
         FParent->RemoveControl(this);
     if (parent)
@@ -484,6 +490,8 @@ void TControl::SetVisible(bool value)
     if (value == FVisible)
         return;
     FVisible = value;
+    if (!value && !EndPress())
+        return;
     Perform(CM_VISIBLECHANGED, value ? 1 : 0);
     RequestAlign();
 }
@@ -493,6 +501,8 @@ void TControl::SetEnabled(bool value)
     if (value == FEnabled)
         return;
     FEnabled = value;
+    if (!value && !EndPress())
+        return;
     Perform(CM_ENABLEDCHANGED);
 }
 
@@ -612,6 +622,7 @@ void TControl::Dispatch(TMessage& m)
     case WM_MBUTTONUP: WMMouseButton(mouse, mbMiddle, false, false); break;
     case WM_MOUSEMOVE: WMMouseMove(mouse); break;
     case WM_CANCELMODE: WMCancelMode(m); break;
+    case WM_CONTEXTMENU: WMContextMenu(m); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(m); break;
     case CM_VISIBLECHANGED: CMVisibleChanged(m); break;
     case CM_COLORCHANGED: Invalidate(); break;
@@ -710,6 +721,44 @@ void TControl::WMCancelMode(TMessage& m)
     // A point outside every control: the release clicks nothing, and a repeating button stops.
     if (FControlState.Contains(csLButtonDown))
         Perform(WM_LBUTTONUP, 0, TWMMouse::MakePos(-1, -1));
+}
+
+void TControl::WMContextMenu(TMessage& m)
+{
+    const TWMContextMenu view(m);
+    TPoint at = ClientToScreen({0, 0});
+    if (!view.FromKeyboard()) {
+        const POINT pos = view.Pos();
+        at = {pos.x, pos.y};
+        // Over a window's caption or scroll bars the system's menu belongs.
+        const TPoint p = ScreenToClient(at);
+        const TRect r = ClientRect();
+        if (p.X < r.Left || p.X >= r.Right || p.Y < r.Top || p.Y >= r.Bottom) {
+            DefaultHandler(m);
+            return;
+        }
+    }
+    auto* menu = PopupMenu<TPopupMenu>();
+    if (!menu) {
+        // A window's own procedure hands it to the parent window.
+        DefaultHandler(m);
+        return;
+    }
+    menu->SetPopupComponent(this);
+    m.Result = 1;
+    menu->Popup(at.X, at.Y);
+}
+
+// A window gets WM_CANCELMODE from the system when it is disabled; a windowless control is told
+// the same way when it is disabled, hidden or taken from its parent, before it hears of its new
+// state, so that it is drawn up and the release that follows clicks nothing.
+bool TControl::EndPress()
+{
+    if (dynamic_cast<TWinControl*>(this) || (gCaptureControl != this && !FControlState.Contains(csLButtonDown)))
+        return true;
+    const GoneWatch watch(*this);
+    Perform(WM_CANCELMODE);
+    return !watch.Gone();
 }
 
 void TControl::CMEnabledChanged(TMessage&)

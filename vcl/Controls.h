@@ -369,6 +369,9 @@ protected:
     // The mouse is taken away: a press the control holds ends as a release outside it, without
     // a click.
     void WMCancelMode(TMessage& m);
+    // Opens the popup menu at the point (from the keyboard, lParam -1: at the top-left corner)
+    // and answers 1; without a menu the message goes on as the class's own.
+    void WMContextMenu(TMessage& m);
     void CMEnabledChanged(TMessage& m);
     void CMVisibleChanged(TMessage& m);
     void CMParentFontChanged(TMessage& m);
@@ -392,6 +395,9 @@ private:
 
     void FontChanged(TObject* sender);
     void SetParentInternal(TWinControl* parent) noexcept { FParent = parent; }
+    // Ends the press of a windowless control that can no longer be released over; false when
+    // the release's handlers freed the control.
+    bool EndPress();
 
     TWinControl* FParent = nullptr;
     // Set while a GoneWatch runs; the destructor marks it.

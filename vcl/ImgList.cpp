@@ -206,7 +206,19 @@ void TCustomImageList::SetBkColor(TColor color)
 
 int TCustomImageList::Add(TBitmap& image, TBitmap* mask)
 {
-    const int index = ImageList_Add(Handle(), image.Handle(), mask ? mask->Handle() : nullptr);
+    // The system list selects the bitmaps into DCs of its own, which fails for a bitmap still
+    // selected into its canvas's DC (its image comes out black): it gets copies selected nowhere.
+    TBitmap imageCopy, maskCopy;
+    imageCopy.Assign(&image);
+    if (mask)
+        maskCopy.Assign(mask);
+    HIMAGELIST list = Handle();
+    const int before = ImageList_GetImageCount(list);
+    const int index = ImageList_Add(list, imageCopy.Handle(), mask ? maskCopy.Handle() : nullptr);
+    // Wine: a bitmap narrower than one image adds nothing yet answers the next index (not
+    // checked on Windows).
+    if (index < 0 || ImageList_GetImageCount(list) == before)
+        return -1;
     Change();
     return index;
 }

@@ -126,19 +126,6 @@ const ks::ClassInfo& TGroupBox::ClassInfo() const noexcept { return StaticClassI
 const ks::ClassInfo& TCustomLabel::ClassInfo() const noexcept { return StaticClassInfo; }
 const ks::ClassInfo& TLabel::ClassInfo() const noexcept { return StaticClassInfo; }
 
-bool ShowControlPopupMenu(TControl& control, TWMContextMenu message)
-{
-    auto* menu = control.PopupMenu<TPopupMenu>();
-    if (!menu)
-        return false;
-    const POINT pos = message.Pos();
-    const TPoint at = message.FromKeyboard() ? control.ClientToScreen({0, 0}) : TPoint{pos.x, pos.y};
-    menu->SetPopupComponent(&control);
-    menu->Popup(at.X, at.Y);
-    message.SetResult(1);
-    return true;
-}
-
 // ---- edit -----------------------------------------------------------------------------------
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner)
 {
@@ -272,7 +259,6 @@ void TCustomEdit::Dispatch(TMessage& m)
     case CN_COMMAND: { TWMCommand v(m); CNCommand(v); break; }
     case CN_CTLCOLOREDIT: { TWMCtlColor v(m); CNCtlColor(v); break; }
     case CN_CTLCOLORSTATIC: { TWMCtlColor v(m); CNCtlColor(v); break; }
-    case WM_CONTEXTMENU: WMContextMenu(m); break;
     case CM_TEXTCHANGED: CMTextChanged(m); break;
     case CM_ENTER: CMEnter(m); break;
     case WM_NCCALCSIZE: WMNCCalcSize(m); break;
@@ -340,12 +326,6 @@ void TCustomEdit::CNCommand(TWMCommand& m)
 {
     if (m.NotifyCode() == EN_CHANGE && !FCreating)
         Change();
-}
-
-void TCustomEdit::WMContextMenu(TMessage& m)
-{
-    if (!ShowControlPopupMenu(*this, TWMContextMenu(m)))
-        TWinControl::Dispatch(m);
 }
 
 void TCustomEdit::CMTextChanged(TMessage& m)

@@ -27,11 +27,6 @@ struct ks::EnumTraits<TEditCharCase> {
     static constexpr const char* Names[] = {"ecNormal", "ecUpperCase", "ecLowerCase"};
 };
 
-// Shows control's popup menu for a WM_CONTEXTMENU (lParam -1: from the keyboard, at the
-// control's top-left corner) and answers it, so the system's own menu stays away. False when
-// the control has no popup menu.
-bool ShowControlPopupMenu(TControl& control, TWMContextMenu message);
-
 // ---------------------------------------------------------------------------------------------
 class TCustomEdit : public TWinControl {
 public:
@@ -90,7 +85,6 @@ protected:
     void CNCommand(TWMCommand& m);
     // Answers CN_CTLCOLOREDIT / CN_CTLCOLORSTATIC with Font.Color on a brush of Color.
     void CNCtlColor(TWMCtlColor& m);
-    void WMContextMenu(TMessage& m);
     void CMTextChanged(TMessage& m);
     void CMEnter(TMessage& m);
     void WMNCCalcSize(TMessage& m);

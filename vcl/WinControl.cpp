@@ -820,6 +820,7 @@ void TWinControl::Dispatch(TMessage& m)
     case WM_MOUSEWHEEL: { TCMMouseWheel v(m); WMMouseWheel(v); break; }
     case WM_CANCELMODE: WMCancelMode(m); break;
     case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
+    case WM_CONTEXTMENU: WMContextMenu(m); break;
     case WM_COMMAND: ParentNotification(m); break;
     case WM_NOTIFY: ParentNotification(m); break;
     case WM_DRAWITEM: ParentNotification(m); break;
@@ -966,8 +967,14 @@ void TWinControl::WMNCPaint(TMessage& m)
 
 void TWinControl::WMWindowPosChanged(TWMWindowPosMsg& m)
 {
+    const bool hidden = (m.WindowPos().flags & SWP_HIDEWINDOW) != 0;
     DefaultHandler(m.Message());
     UpdateBounds();
+    // Wine: a window hidden, or inside a hidden one, keeps the mouse (not checked on Windows), so
+    // a press held there would go on unseen (a held spin half repeating); it ends as for a
+    // disabled window.
+    if (const HWND capture = GetCapture(); hidden && FHandle && capture && (capture == FHandle || IsChild(FHandle, capture)))
+        SendMessageW(capture, WM_CANCELMODE, 0, 0);
 }
 
 void TWinControl::WMSetFocus(TWMSetFocus& m)

@@ -235,6 +235,8 @@ protected:
     // takes it): the windowless child that held it through this window lets go first.
     void WMCancelMode(TMessage& m);
     void WMCaptureChanged(TMessage& m);
+    // The windowless control under the point has the first say, then this control.
+    void WMContextMenu(TMessage& m);
     // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM ...: reflected to the child, else the default.
     void ParentNotification(TMessage& m);
     void CMEnabledChanged(TMessage& m);

@@ -232,6 +232,23 @@ void TWinControl::WMCaptureChanged(TMessage& m)
     DefaultHandler(m);
 }
 
+void TWinControl::WMContextMenu(TMessage& m)
+{
+    const TWMContextMenu view(m);
+    if (!view.FromKeyboard() && FHandle) {
+        POINT p = view.Pos();
+        ::ScreenToClient(FHandle, &p);
+        if (TControl* child = ControlAtPos({p.x, p.y}, false)) {
+            // The child's menu runs a loop of its own, in which the application may free this.
+            const GoneWatch watch(*this);
+            m.Result = child->Perform(WM_CONTEXTMENU, m.WParam, m.LParam);
+            if (watch.Gone() || m.Result != 0)
+                return;
+        }
+    }
+    TControl::WMContextMenu(m);
+}
+
 void TWinControl::WMMouseWheel(TCMMouseWheel& m)
 {
     m.SetResult(Perform(CM_MOUSEWHEEL, m.Message().WParam, m.Message().LParam));

@@ -449,14 +449,9 @@ void TsSpeedButton::PaintArea(const TRect& r, int state, const CacheInfo& ci)
     }
 }
 
-bool TsSpeedButton::PrepareCache()
+void TsSpeedButton::PaintLook(const CacheInfo& ci)
 {
-    FSkinData->EnsureCacheBitmap();
     TBitmap* cache = FSkinData->CacheBitmap.get();
-    if (!cache || cache->Empty() || Width() <= 0 || Height() <= 0)
-        return true;
-    cache->Canvas().Font().Assign(Font());
-    const CacheInfo ci = FSkinData->QueryBackgroundInfo();
     TsSkinManager* manager = FSkinData->SkinManager();
     switch (FButtonStyle) {
     case tbsSeparator: FillFromParent(ci); break;
@@ -495,12 +490,31 @@ bool TsSpeedButton::PrepareCache()
     }
     if (!Enabled())
         ApplyDisabledLook(*cache, FDisabledKind, Parent(), FSkinData->QueryBackgroundInfo(), {Left(), Top()});
-    if (FOnPaint) {
+}
+
+bool TsSpeedButton::PrepareCache()
+{
+    FSkinData->EnsureCacheBitmap();
+    TBitmap* cache = FSkinData->CacheBitmap.get();
+    if (!cache || cache->Empty() || Width() <= 0 || Height() <= 0)
+        return true;
+    cache->Canvas().Font().Assign(Font());
+    const CacheInfo ci = FSkinData->QueryBackgroundInfo();
+    // A look changed by OnPaint (a glyph it assigns or draws on) marks the cache again: it is
+    // built once more at once, and no more, so that a handler that changes it on every paint
+    // does not rebuild it for ever.
+    for (int pass = 0; pass < 2; ++pass) {
+        PaintLook(ci);
+        FSkinData->BackgroundChanged = false;
+        if (!FOnPaint)
+            break;
         ks::ComponentWatch self;
         self.Watch(this);
         FOnPaint(this, cache);
         if (!self.Alive(this))
             return false;
+        if (!FSkinData->BackgroundChanged)
+            break;
     }
     FSkinData->BackgroundChanged = false;
     FLastDown = Down();

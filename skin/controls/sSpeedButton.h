@@ -110,6 +110,8 @@ private:
     void StartStateFade(bool press, bool allowed);
     void OpenDropdown();
     void SkinGlyphChanged(TObject* sender);
+    // The skin's picture of the button in its cache, before the application's OnPaint.
+    void PaintLook(const CacheInfo& ci);
     // Windowless siblings above the button that overlap it, painted into its cache. False when
     // their painting freed the button.
     bool PaintOverlappingSiblings();

@@ -2,6 +2,7 @@
 
 #include "vcl/Bitmap.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/SysUtils.h"
 #include "win/support/VclFixture.h"
@@ -278,6 +279,72 @@ TEST_F(ControlsTest, AWindowlessControlLetsGoOfTheMouseItsParentLoses)
         ReleaseCapture();
         SendMessageW(wnd, WM_LBUTTONUP, 0, TWMMouse::MakePos(25, 17));
         EXPECT_EQ(rec.clicks, 0);
+    }
+}
+
+// Notes where it is asked to open instead of running the menu's own loop.
+class NotingPopup : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    void Popup(int x, int y) override { opened.push_back({x, y}); }
+    std::vector<TPoint> opened;
+};
+
+// WM_CONTEXTMENU, from the mouse or the keyboard (lParam -1), opens the popup menu of the
+// windowless control under the point, else of the window or its nearest parent that has one;
+// from the keyboard at that control's top-left corner.
+TEST_F(ControlsTest, TheContextMenuOpensThePopupMenuOfTheControlOrOfItsParent)
+{
+    HostForm host;
+    auto* formMenu = Create<NotingPopup>(host.form);
+    auto* ownMenu = Create<NotingPopup>(host.form);
+    host.form->SetPopupMenu(formMenu);
+    TCtlGraphic* own = host.Add<TCtlGraphic>(10, 10, 30, 20);
+    own->SetPopupMenu(ownMenu);
+    host.Add<TCtlGraphic>(50, 10, 30, 20);
+    TCtlPanel* panel = host.Add<TCtlPanel>(10, 50, 60, 40);
+    host.form->Show();
+    Pump();
+    const HWND form = host.form->Handle();
+    const auto screen = [](HWND wnd, int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(wnd, &p);
+        return TPoint{p.x, p.y};
+    };
+    struct Case {
+        const char* name;
+        HWND to;
+        TPoint at;       // on the screen; {-1, -1}: from the keyboard
+        NotingPopup* menu;
+        TComponent* component;
+        TPoint shownAt;
+    };
+    const TPoint keyboard{-1, -1};
+    const Case cases[] = {
+        {"FormFromTheMouse", form, screen(form, 150, 100), formMenu, host.form, screen(form, 150, 100)},
+        {"FormFromTheKeyboard", form, keyboard, formMenu, host.form, screen(form, 0, 0)},
+        {"WindowlessControlWithItsOwn", form, screen(form, 15, 15), ownMenu, own, screen(form, 15, 15)},
+        {"WindowlessControlWithoutOne", form, screen(form, 55, 15), formMenu, host.form,
+         screen(form, 55, 15)},
+        {"WindowWithoutOne", panel->Handle(), screen(form, 20, 60), formMenu, host.form,
+         screen(form, 20, 60)},
+        {"KeyboardInAWindowWithoutOne", panel->Handle(), keyboard, formMenu, host.form, screen(form, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        formMenu->opened.clear();
+        ownMenu->opened.clear();
+        formMenu->SetPopupComponent(nullptr);
+        ownMenu->SetPopupComponent(nullptr);
+        const LRESULT answer = SendMessageW(c.to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(c.to),
+                                            c.at == keyboard ? -1 : MAKELPARAM(c.at.X, c.at.Y));
+        // Handed on to the parent by the system, the answer stays the child window's own.
+        if (c.to == form) {
+            EXPECT_EQ(answer, 1) << "the system's menu stays away";
+        }
+        EXPECT_EQ(c.menu->opened, std::vector<TPoint>{c.shownAt});
+        EXPECT_EQ(c.menu->PopupComponent(), c.component);
+        EXPECT_EQ(formMenu->opened.size() + ownMenu->opened.size(), 1u) << "one menu only";
     }
 }
 

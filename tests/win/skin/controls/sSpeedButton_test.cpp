@@ -13,6 +13,7 @@
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/support/AccessViolations.h"
+#include "win/support/ProcessCounters.h"
 
 #include <gtest/gtest.h>
 
@@ -254,6 +255,42 @@ TEST_F(SpeedButtonLifetimeTest, FreedFromItsOwnEventsIsLeftAlone)
     }
 }
 
+// The button freed by its OnMouseUp when its press is ended for it: nothing of it is touched
+// after, by the setter or the window that ended the press.
+TEST_F(SpeedButtonLifetimeTest, FreedByTheReleaseOfAPressEndedForItIsLeftAlone)
+{
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->SetBounds(320, 40, 120, 80);
+    struct Case {
+        const char* name;
+        std::function<void(TsSpeedButton*)> end;
+    };
+    const Case cases[] = {
+        {"Disabled", [](TsSpeedButton* b) { b->SetEnabled(false); }},
+        {"Hidden", [](TsSpeedButton* b) { b->SetVisible(false); }},
+        {"FormHidden", [&](TsSpeedButton*) { Form->Hide(); }},
+        {"MovedToAnotherForm", [&](TsSpeedButton* b) { b->SetParent(other); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form->Show();
+        TsSpeedButton* b = Add(100);
+        Pump();
+        ButtonFreer freer{b};
+        freer.ByOnMouseUp();
+        const AccessViolations faults;
+        Press(b, WM_LBUTTONDOWN);
+        c.end(b);
+        Pump();
+        EXPECT_EQ(freer.calls, 1);
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(HeapsIntact());
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        EXPECT_EQ(other->ControlCount(), 0);
+    }
+    other->Free();
+}
+
 TEST_F(SpeedButtonTest, AHotButtonKeepsTheSiblingLyingOverIt)
 {
     TsSpeedButton* over = Add(30);
@@ -409,6 +446,53 @@ TEST_F(SpeedButtonTest, OnPaintGetsThePictureBeforeItIsShown)
     HDC dc = GetDC(Form->Handle());
     EXPECT_EQ(GetPixel(dc, Button->Left() + 2, Button->Top() + 2), 0x0000FFu) << "what the handler drew is shown";
     ReleaseDC(Form->Handle(), dc);
+}
+
+// A glyph that OnPaint assigns or draws on, on every paint, is in the picture shown; and such a
+// handler does not keep the button repainting.
+TEST_F(SpeedButtonTest, AGlyphChangedByOnPaintIsShown)
+{
+    struct Painter {
+        TsSpeedButton* button = nullptr;
+        bool assign = false;
+        int calls = 0;
+        // White around a red square: the bottom-left pixel is the glyph's transparent colour.
+        void OnPaint(TObject*, TBitmap*)
+        {
+            ++calls;
+            TBitmap glyph;
+            glyph.SetPixelFormat(pf24bit);
+            glyph.SetSize(8, 8);
+            TBitmap& target = assign ? glyph : *button->Glyph();
+            target.Canvas().Brush().SetColor(clRed);
+            target.Canvas().FillRect(TRect{2, 2, 6, 6});
+            if (assign)
+                button->Glyph()->Assign(&glyph);
+        }
+    };
+    for (const bool assign : {true, false}) {
+        SCOPED_TRACE(assign ? "AssignedInOnPaint" : "DrawnOnInOnPaint");
+        TsSpeedButton* b = Add(100);
+        b->Glyph()->SetPixelFormat(pf24bit);
+        b->Glyph()->SetSize(assign ? 0 : 8, assign ? 0 : 8);
+        Painter painter{b, assign};
+        b->SetOnPaint(TBmpPaintEvent(&painter, &Painter::OnPaint));
+        Pump();
+        for (int repaint = 0; repaint < 2; ++repaint) {
+            b->Invalidate();
+            Pump();
+            const auto shown = Capture(b);
+            int red = 0;
+            for (int y = 0; y < b->Height(); ++y)
+                for (int x = 0; x < b->Width(); ++x)
+                    red += shown->Canvas().Pixels(x, y) == clRed;
+            EXPECT_EQ(red, 16) << "repaint " << repaint;
+        }
+        const int calls = painter.calls;
+        Pump();
+        EXPECT_EQ(painter.calls, calls) << "no paint follows by itself";
+        b->Free();
+    }
 }
 
 TEST_F(SpeedButtonTest, SkinRemovalPaintsThePlainButton)

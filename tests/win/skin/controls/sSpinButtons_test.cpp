@@ -1,5 +1,7 @@
 #include "skin/controls/sSpinEdit.h"
 
+#include "skin/controls/sSpeedButton.h"
+
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMaskData.h"
 #include "skin/core/sMessages.h"
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,7 +45,7 @@ protected:
         Spin->SetText(L"10");
         Pump();
     }
-    TsTimerSpeedButton* UpHalf() const { return Spin->Button()->UpButton; }
+    TsTimerSpeedButton* UpHalf(TsSpinEdit* field = nullptr) const { return (field ? field : Spin)->Button()->UpButton; }
     TsTimerSpeedButton* DownHalf() const { return Spin->Button()->DownButton; }
     LPARAM At(TsTimerSpeedButton* half) const
     {
@@ -50,7 +53,7 @@ protected:
     }
     void Press(TsTimerSpeedButton* half) { SendMessageW(Spin->Button()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(half)); }
     void Release(TsTimerSpeedButton* half) { SendMessageW(Spin->Button()->Handle(), WM_LBUTTONUP, 0, At(half)); }
-    void Tick(TsTimerSpeedButton* half)
+    static void Tick(TsTimerSpeedButton* half)
     {
         SendMessageW(half->RepeatTimer()->Handle(), WM_TIMER, half->RepeatTimer()->TimerId(), 0);
     }
@@ -280,6 +283,75 @@ TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
                 WriteSheetPng(*Capture(Spin), std::string(KS_BUILD_DIR) + "/spin-edit-after-modal-cancel.png");
         }
         Spin->SetOnChange(nullptr);
+    }
+    other->Free();
+}
+
+// A press ended by other means than its release: the button is drawn up and lets the mouse go,
+// the release clicks nothing and a held half steps no more.
+TEST_F(SpinButtonsTest, APressEndedByOtherMeansClicksNothingOnRelease)
+{
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->SetBounds(320, 40, 120, 80);
+    other->Show();
+    struct Case {
+        const char* name;
+        bool half; // a spin field's up half, else a speed button; the end is done to either
+        std::function<void(TControl*)> end;
+    };
+    const Case cases[] = {
+        {"ButtonDisabled", false, [](TControl* c) { c->SetEnabled(false); }},
+        {"ButtonHidden", false, [](TControl* c) { c->SetVisible(false); }},
+        {"ButtonsFormHidden", false, [&](TControl*) { Form->Hide(); }},
+        {"ButtonMovedToAnotherForm", false, [&](TControl* c) { c->SetParent(other); }},
+        {"FieldDisabled", true, [](TControl* c) { c->SetEnabled(false); }},
+        {"FieldHidden", true, [](TControl* c) { c->SetVisible(false); }},
+        {"FieldsFormHidden", true, [&](TControl*) { Form->Hide(); }},
+        {"FieldMovedToAnotherForm", true, [&](TControl* c) { c->SetParent(other); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form->Show();
+        struct {
+            int count = 0;
+            void OnClick(TObject*) { ++count; }
+        } clicks;
+        auto* button = Create<TsSpeedButton>(Form);
+        auto* field = Create<TsSpinEdit>(Form);
+        for (TControl* made : {static_cast<TControl*>(button), static_cast<TControl*>(field)}) {
+            made->SetParent(Form);
+            made->SetBounds(10, 40, 80, 24);
+            made->SetVisible(made == (c.half ? static_cast<TControl*>(field) : button));
+        }
+        field->SetMaxValue(999);
+        field->SetText(L"10");
+        button->SetOnClick(TNotifyEvent(&clicks, &decltype(clicks)::OnClick));
+        TsSpeedButton* pressed = c.half ? UpHalf(field) : button;
+        Pump();
+        const HWND host = pressed->Parent()->Handle();
+        POINT at{pressed->Left() + pressed->Width() / 2, pressed->Top() + pressed->Height() / 2};
+        SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        ASSERT_EQ(ks::CaptureControl(), pressed);
+        ClientToScreen(host, &at);
+        c.end(c.half ? static_cast<TControl*>(field) : button);
+        // Let go where the press was: the message goes to the window holding the mouse, if any.
+        const HWND to = GetCapture() ? GetCapture() : Form->Handle();
+        ScreenToClient(to, &at);
+        SendMessageW(to, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        if (c.half) {
+            Tick(UpHalf(field));
+            Tick(UpHalf(field));
+        }
+        EXPECT_EQ(clicks.count, 0);
+        EXPECT_EQ(field->Value(), 10) << "no step";
+        EXPECT_NE(pressed->State(), bsDown);
+        EXPECT_FALSE(pressed->ControlState().Contains(csLButtonDown));
+        EXPECT_EQ(ks::CaptureControl(), nullptr);
+        EXPECT_NE(GetCapture(), host);
+        FreeAndNil(button);
+        FreeAndNil(field);
+        if (GetCapture())
+            ReleaseCapture();
     }
     other->Free();
 }
