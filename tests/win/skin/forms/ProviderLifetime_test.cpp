@@ -235,8 +235,10 @@ TEST_F(FormEventsLifetime, AProviderFreedFromATitleButtonsMouseUpLeavesTheSystem
         const POINT at{window.left + (r.Left + r.Right) / 2 - offset.X, window.top + (r.Top + r.Bottom) / 2 - offset.Y};
         ks::test::UseFakeCursor(at);
         const AccessViolations faults;
-        SendMessageW(Form->Handle(), WM_NCLBUTTONDOWN, code, MAKELPARAM(at.x, at.y));
-        SendMessageW(Form->Handle(), WM_NCLBUTTONUP, code, MAKELPARAM(at.x, at.y));
+        // With a border window the click reaches the form through the border window's procedure.
+        const HWND target = Provider->BorderForm ? Provider->BorderWindow() : Form->Handle();
+        SendMessageW(target, WM_NCLBUTTONDOWN, code, MAKELPARAM(at.x, at.y));
+        SendMessageW(target, WM_NCLBUTTONUP, code, MAKELPARAM(at.x, at.y));
         EXPECT_EQ(freer.Target, nullptr) << "OnMouseUp ran";
         Provider = nullptr;
         Pump();
