@@ -1,6 +1,7 @@
 #include "skin/core/ComponentWatch.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace ks {
@@ -53,6 +54,57 @@ void ComponentWatch::Watch(TComponent* component)
 bool ComponentWatch::Alive(const TComponent* component) const noexcept
 {
     return FListener->Alive(component);
+}
+
+HeldObject::Hold::Hold(HeldObject* object) noexcept : FObject(object), FOuter(object ? object->FHolds : nullptr)
+{
+    if (object)
+        object->FHolds = this;
+}
+
+HeldObject::Hold::~Hold()
+{
+    if (!FObject)
+        return;
+    FObject->FHolds = FOuter;
+    if (!FOuter)
+        FObject->RunDeleters();
+}
+
+void HeldObject::DeleteOnceFree(std::function<void()> deleter)
+{
+    if (!deleter)
+        return;
+    if (!Held()) {
+        deleter();
+        return;
+    }
+    FDeleters.push_back(std::move(deleter));
+}
+
+HeldObject::~HeldObject()
+{
+    ForgetHolds();
+}
+
+void HeldObject::ForgetHolds() noexcept
+{
+    for (Hold* hold = FHolds; hold; hold = hold->FOuter)
+        hold->FObject = nullptr;
+    FHolds = nullptr;
+    RunDeleters();
+}
+
+void HeldObject::RunDeleters() noexcept
+{
+    // A deleter may delete this object itself: nothing of it is read once they start.
+    const std::vector<std::function<void()>> deleters = std::exchange(FDeleters, {});
+    for (const auto& deleter : deleters) {
+        try {
+            deleter();
+        } catch (...) {
+        }
+    }
 }
 
 } // namespace ks

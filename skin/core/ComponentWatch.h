@@ -7,6 +7,9 @@
 
 #include "vcl/Classes.h"
 
+#include <functional>
+#include <vector>
+
 namespace ks {
 
 class ComponentWatch {
@@ -24,6 +27,49 @@ public:
 private:
     class Listener;
     Listener* FListener;
+};
+
+// ks::HeldObject: the engine's one rule for objects whose code calls out into handlers that may
+// free them (a form's OnPaint run by its provider's painting): such an object is deleted only
+// once no call into it is on the stack. Every entry that calls out keeps a Hold for its length;
+// a deletion asked for meanwhile waits for the outermost hold to go. What the object owns and
+// drops meanwhile (a provider's border window) waits with it, so that every caller holding the
+// owner still finds it.
+class HeldObject {
+public:
+    class Hold {
+    public:
+        // object may be nullptr: nothing is held.
+        explicit Hold(HeldObject* object) noexcept;
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        friend class HeldObject;
+        HeldObject* FObject;
+        Hold* FOuter;
+    };
+
+    bool Held() const noexcept { return FHolds != nullptr; }
+    // Runs deleter now when nothing holds this object; otherwise once its outermost hold goes,
+    // or when it is destroyed meanwhile, whichever comes first; deleters run in the order given.
+    void DeleteOnceFree(std::function<void()> deleter);
+
+protected:
+    HeldObject() = default;
+    ~HeldObject();
+    HeldObject(const HeldObject&) = delete;
+    HeldObject& operator=(const HeldObject&) = delete;
+    // Destroyed while held (an owner freed it regardless): the holds still on the stack forget
+    // the object and touch nothing of it, and the deletions that waited for them run now.
+    void ForgetHolds() noexcept;
+
+private:
+    void RunDeleters() noexcept;
+    // The innermost hold; each links the one around it.
+    Hold* FHolds = nullptr;
+    std::vector<std::function<void()>> FDeleters;
 };
 
 } // namespace ks

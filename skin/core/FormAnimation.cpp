@@ -37,9 +37,20 @@ bool gRunning = false;
 // as painting waits for the paint lock to end.
 std::vector<HWND> gPending;
 
+// Redraw goes back on only for a window still meant to show: turning redraw off took its
+// visible style and turning it on gives the style back, so a control hidden meanwhile (from an
+// OnPaint that the capture ran) would come back on the screen while it says it is hidden.
+void RedrawOn(HWND wnd)
+{
+    const TWinControl* control = FindControl(wnd);
+    if (control && !control->Visible())
+        return;
+    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+}
+
 void RedrawWithChildren(HWND wnd)
 {
-    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    RedrawOn(wnd);
     RedrawWindow(wnd, nullptr, nullptr, RedrawAll);
 }
 
@@ -293,7 +304,7 @@ void AnimateLayeredForm(TCustomForm& form, FoundProvider provider, uint16_t time
         if (formAlive()) {
             if (form.AlphaBlend())
                 form.SetAlphaBlendValue(maxAlpha);
-            SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+            RedrawOn(wnd);
             if (borderAlive())
                 SetWindowRgn(borderWnd, watch.Alive(provider.Component) ? border->MakeRgn().release() : nullptr, FALSE);
             RedrawWindow(wnd, nullptr, nullptr, RedrawAll);
@@ -303,8 +314,9 @@ void AnimateLayeredForm(TCustomForm& form, FoundProvider provider, uint16_t time
                          show.Width(), show.Height(), BaseFlags | SWP_NOZORDER);
             PushImage(borderWnd, show.ScreenDC(), *show.Image, maxAlpha);
         }
-        if (borderAlive() && (borderHidden || !formAlive()))
-            ShowWindow(borderWnd, formAlive() ? SW_SHOWNOACTIVATE : SW_HIDE);
+        const bool shown = formAlive() && IsWindowVisible(wnd);
+        if (borderAlive() && (borderHidden || !shown))
+            ShowWindow(borderWnd, shown ? SW_SHOWNOACTIVATE : SW_HIDE);
         show.Screen.reset();
         if (watch.Alive(surface))
             surface->Free();
@@ -417,7 +429,7 @@ void AnimateInOutputWindow(TWinControl& control, FoundProvider provider, uint16_
     }
     BitBlt(outputDC->get(), 0, 0, w, h, image->Canvas().Handle(), 0, 0, SRCCOPY);
     PaintLock = false;
-    SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    RedrawOn(wnd);
     if (ks::Sys().Win32MajorVersion() >= 6)
         RedrawWindow(wnd, nullptr, nullptr, RedrawAll);
     // A layered form keeps the output window until it is freed; any other control was just
@@ -459,6 +471,9 @@ void AnimateBorderedForm(ks::AnimatedBorderForm& border, uint16_t time, uint8_t 
     if (gRunning || !form || !form->HandleAllocated() || !borderForm)
         return ShowFinalLook(border.OwnerHandle());
     RunningAnimation running;
+    // The form's OnPaint runs under the capture and may free the provider, which drops its
+    // border window: held, the provider keeps the border object until the animation is done.
+    const ks::HeldObject::Hold hold(dynamic_cast<ks::HeldObject*>(provider));
     const HWND wnd = form->HandleIfAllocated();
     ks::ComponentWatch watch;
     watch.Watch(form);
@@ -466,17 +481,18 @@ void AnimateBorderedForm(ks::AnimatedBorderForm& border, uint16_t time, uint8_t 
     auto formAlive = [&] { return watch.Alive(form) && IsWindow(wnd); };
     LayeredShow show;
     show.Surface = borderForm->Handle();
-    auto borderAlive = [&] { return watch.Alive(borderForm) && IsWindow(show.Surface); };
+    // A dropped border window no longer names its provider; it stays hidden.
+    auto borderAlive = [&] {
+        return formAlive() && watch.Alive(borderForm) && IsWindow(show.Surface) && border.OwnerProvider() == provider;
+    };
 
     FinishGuard finish{[&] {
         if (borderAlive() && show.Image) {
-            if (formAlive()) {
-                SetWindowPos(show.Surface, nullptr, show.Window.left - show.Offset.X, show.Window.top - show.Offset.Y,
-                             show.Width(), show.Height(), BaseFlags | SWP_NOZORDER);
-                PushImage(show.Surface, show.ScreenDC(), *show.Image, maxAlpha);
-            } else if (show.Surface) {
-                ShowWindow(show.Surface, SW_HIDE);
-            }
+            SetWindowPos(show.Surface, nullptr, show.Window.left - show.Offset.X, show.Window.top - show.Offset.Y,
+                         show.Width(), show.Height(), BaseFlags | SWP_NOZORDER);
+            PushImage(show.Surface, show.ScreenDC(), *show.Image, maxAlpha);
+        } else if (!borderAlive() && watch.Alive(borderForm) && IsWindow(show.Surface)) {
+            ShowWindow(show.Surface, SW_HIDE);
         }
         show.Frame.reset();
         show.Screen.reset();
@@ -484,26 +500,30 @@ void AnimateBorderedForm(ks::AnimatedBorderForm& border, uint16_t time, uint8_t 
         if (formAlive()) {
             if (form->AlphaBlend())
                 form->SetAlphaBlendValue(maxAlpha);
-            SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+            RedrawOn(wnd);
             InvalidateRect(wnd, nullptr, FALSE);
             UpdateWindow(wnd);
             RedrawWindow(wnd, nullptr, nullptr, RedrawAll);
         }
-        if (borderAlive() && formAlive() && show.Image)
+        if (borderAlive() && !IsWindowVisible(wnd))
+            ShowWindow(show.Surface, SW_HIDE);
+        else if (borderAlive() && show.Image)
             SetWindowPos(show.Surface, wnd, show.Window.left - show.Offset.X, show.Window.top - show.Offset.Y,
                          show.Width(), show.Height(), BaseFlags);
     }};
 
     border.PaintOwnerNonClient();
+    if (!borderAlive())
+        return;
     const TBitmap* cache = border.BorderImage();
-    if (!formAlive() || !borderAlive() || !cache || cache->Empty())
+    if (!cache || cache->Empty())
         return;
     show.Image = NewBitmap32(cache->Width(), cache->Height());
     {
         CaptureScope capture(*show.Image);
         PaintControlToBitmap(*show.Image, form, 0, 0, provider);
     }
-    if (!formAlive() || !borderAlive())
+    if (!borderAlive())
         return;
 
     show.Steps.emplace(time, maxAlpha, mode, show.Width(), show.Height());
@@ -520,7 +540,7 @@ void AnimateBorderedForm(ks::AnimatedBorderForm& border, uint16_t time, uint8_t 
     PushImage(show.Surface, show.ScreenDC(), *show.Image, show.Steps->StartAlpha());
     ShowWindow(show.Surface, SW_SHOWNOACTIVATE);
     show.PlaceSurface(anchor);
-    show.RunFrames([&] { return formAlive() && borderAlive(); });
+    show.RunFrames([&] { return borderAlive(); });
     finish.Finish();
 }
 
@@ -556,7 +576,7 @@ void AnimateDialogWindow(ks::AnimatedDialog& dialog, uint16_t time, uint8_t maxA
         PaintLock = false;
         if (dialogAlive()) {
             dialog.UpdateWndRegion(false);
-            SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+            RedrawOn(wnd);
             InvalidateRect(wnd, nullptr, TRUE);
             RedrawWindow(wnd, nullptr, nullptr, RedrawAll);
         }

@@ -530,7 +530,9 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
             const TPoint cursor = CursorNow();
             button->MouseUp(mbLeft, {}, cursor.X, cursor.Y);
         }
-        if (watch.Alive(this))
+        // A provider freed from the button's OnMouseUp has let the form go: the frame is the
+        // system's again and gets no skinned button back.
+        if (watch.Alive(this) && !Passive)
             SetHotHitCode(HTNOWHERE, true);
         return;
     }

@@ -247,11 +247,18 @@ void TsSkinProvider::PrepareForm()
 {
     if (Passive || !Form)
         return;
+    // The adapter asks the form's OnSkinItem about every control, and a handler may free this
+    // provider: it lets the form go at once and is deleted when this is done.
+    const Hold hold(this);
     if (const HWND wnd = FormWnd())
         ForbidDwmTransitions(wnd, true);
     if (!Adapter)
         CreateAdapter();
+    if (Passive)
+        return;
     SetUpForm();
+    if (Passive)
+        return;
     if (SystemMenu)
         SystemMenu->UpdateItems(false);
     for (int i = 0; i < FTitleButtons->Count(); ++i) {

@@ -110,7 +110,8 @@ void TsSkinProvider::RepaintTitleButton(int hitCode)
     TitleButtonRec* rec = TitleButtonByHitCode(hitCode);
     TsCommonData* skinData = SkinData();
     TBitmap* cache = skinData ? skinData->CacheBitmap.get() : nullptr;
-    if (!rec || !cache || cache->Empty() || rec->Rect.Width() <= 0 || rec->Rect.Height() <= 0 || !Form ||
+    // A provider that let its form go paints nothing on the system's frame.
+    if (Passive || !rec || !cache || cache->Empty() || rec->Rect.Width() <= 0 || rec->Rect.Height() <= 0 || !Form ||
         !Form->HandleAllocated())
         return;
     bool enabled = true;

@@ -154,17 +154,24 @@ TacBorderForm::~TacBorderForm()
 
 void TacBorderForm::Dispose(TacBorderForm* border) noexcept
 {
-    if (!border)
+    if (!border || border->FDisposed)
         return;
-    if (border->FDispatchDepth == 0) {
+    TsSkinProvider* provider = border->FOwner->BorderOwnerProvider();
+    if (!border->Held() && !(provider && provider->Held())) {
         delete border;
         return;
     }
-    if (std::exchange(border->FDisposed, true))
-        return;
     border->FOwner->ReleaseBorderResources();
+    border->FDisposed = true;
     if (const HWND wnd = border->WindowHandle())
         ShowWindow(wnd, SW_HIDE);
+    // Every caller that holds the provider may still read its border window: the window waits
+    // for the provider's holds, then for its own.
+    auto deleteOnceFree = [border] { border->DeleteOnceFree([border] { delete border; }); };
+    if (provider)
+        provider->DeleteOnceFree(deleteOnceFree);
+    else
+        deleteOnceFree();
 }
 
 HWND TacBorderForm::WindowHandle() const noexcept
@@ -174,7 +181,10 @@ HWND TacBorderForm::WindowHandle() const noexcept
 
 ks::AnimatedFormProvider* TacBorderForm::OwnerProvider() const noexcept
 {
-    // The provider is the animations' view of the form only where it offers one.
+    // The provider is the animations' view of the form only where it offers one; a dropped
+    // window has none.
+    if (FDisposed)
+        return nullptr;
     return dynamic_cast<ks::AnimatedFormProvider*>(FOwner->BorderOwnerProvider());
 }
 
@@ -445,6 +455,9 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
     }
     if (!show && !IsWindowVisible(wnd))
         return;
+    // The owner's repaint below may run its OnPaint, which may free the provider.
+    const TsSkinProvider::Hold ownerHold(provider);
+    const Hold hold(this);
     Updating = true;
     const bool repaint = !provider || (SkinData && SkinData->BackgroundChanged);
     if (repaint)
@@ -543,20 +556,11 @@ void TacBorderForm::NewWndProc(TMessage& message)
         OldWndProc(message);
         return;
     }
-    ++FDispatchDepth;
-    {
-        // The owner's handlers run under the messages of this window (its OnPaint under a
-        // repaint of the frame): a provider freed there goes once this message is done.
-        const TsSkinProvider::Hold hold(FOwner->BorderOwnerProvider());
-        try {
-            DispatchMessage(message);
-        } catch (...) {
-            --FDispatchDepth;
-            throw;
-        }
-    }
-    if (--FDispatchDepth == 0 && FDisposed)
-        delete this;
+    // The owner's handlers run under the messages of this window (its OnPaint under a repaint
+    // of the frame): a provider freed there, and this window with it, go once this is done.
+    const TsSkinProvider::Hold owner(FOwner->BorderOwnerProvider());
+    const Hold hold(this);
+    DispatchMessage(message);
 }
 
 void TacBorderForm::DispatchMessage(TMessage& message)

@@ -66,7 +66,7 @@ public:
     virtual ~TacBorderOwner() = default;
 };
 
-class TacBorderForm : public TPersistent, public ks::AnimatedBorderForm {
+class TacBorderForm : public TPersistent, public ks::AnimatedBorderForm, public ks::HeldObject {
 public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
@@ -77,9 +77,9 @@ public:
     explicit TacBorderForm(TacBorderOwner& owner);
     // The owner's border resources are released, then the window is freed.
     ~TacBorderForm() override;
-    // Deletes border (nullptr: none) now, or, while its window's procedure runs (an owner's
-    // handler freed the owner under it), hides the window and lets go of the owner now and
-    // deletes border when that procedure returns.
+    // Deletes border (nullptr: none) now, or, while its own code or its provider's runs (an
+    // owner's handler freed the owner under it), hides the window and lets go of the owner now
+    // and deletes border once neither is held any more.
     static void Dispose(TacBorderForm* border) noexcept;
     TacBorderForm(const TacBorderForm&) = delete;
     TacBorderForm& operator=(const TacBorderForm&) = delete;
@@ -142,10 +142,8 @@ private:
     std::unique_ptr<TacBorderOwner> FProviderOwner;
     TacBorderOwner* FOwner = nullptr;
     ks::ComponentWatch FFormWatch;
-    // Messages of the window being handled right now (nested sends count).
-    int FDispatchDepth = 0;
-    // Disposed while a message was handled: the owner is let go of, and nothing of it is
-    // touched until the deletion.
+    // Disposed while held: the owner is let go of, and nothing of it is touched until the
+    // deletion.
     bool FDisposed = false;
 };
 

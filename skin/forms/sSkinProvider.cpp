@@ -165,39 +165,20 @@ void TsSkinProvider::BeforeDestruction()
     SystemMenu = nullptr;
 }
 
-TsSkinProvider::Hold::Hold(TsSkinProvider* provider) noexcept
-    : FProvider(provider), FOuter(provider ? provider->FHolds : nullptr)
-{
-    if (provider)
-        provider->FHolds = this;
-}
-
-TsSkinProvider::Hold::~Hold()
-{
-    if (!FProvider)
-        return;
-    FProvider->FHolds = FOuter;
-    if (!FOuter && std::exchange(FProvider->FFreePending, false))
-        FProvider->TComponent::Free();
-}
-
-void TsSkinProvider::ForgetHolds() noexcept
-{
-    for (Hold* hold = FHolds; hold; hold = hold->FOuter)
-        hold->FProvider = nullptr;
-    FHolds = nullptr;
-}
-
 void TsSkinProvider::Free()
 {
     // The form, freeing itself, frees its components at once; it is never freed under its own
     // running code.
-    if (FHolds && !(Form && Form->ComponentState().Contains(csDestroying))) {
-        FFreePending = true;
+    if (Held() && !(Form && Form->ComponentState().Contains(csDestroying))) {
         // The form's next messages, and a provider made meanwhile, no longer meet this one;
         // one made meanwhile is not undone when this one is deleted later.
         if (Form && !Passive)
             ReleaseForm();
+        if (!std::exchange(FFreePending, true))
+            DeleteOnceFree([this] {
+                if (FFreePending)
+                    TComponent::Free();
+            });
         return;
     }
     TComponent::Free();
@@ -227,6 +208,8 @@ void TsSkinProvider::ReleaseForm()
 
 TsSkinProvider::~TsSkinProvider()
 {
+    // Destroyed with its form while held: the deferred Free is void, what else waited goes now.
+    FFreePending = false;
     ForgetHolds();
     if (Form && !Passive)
         ReleaseForm();

@@ -10,6 +10,7 @@
 // file that defines it. Fields are public: the border window, the title animation, the MDI
 // support and the dialog adapter read and write them as the provider's own code does.
 
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/FormServices.h"
 #include "skin/core/sStyleSimply.h"
 #include "vcl/Classes.h"
@@ -90,7 +91,10 @@ protected:
     ~ProviderAnimationBridge() = default;
 };
 
-class TsSkinProvider : public TComponent, public ProviderAnimationBridge, public ks::LockableFormProvider {
+class TsSkinProvider : public TComponent,
+                       public ProviderAnimationBridge,
+                       public ks::LockableFormProvider,
+                       public ks::HeldObject {
 public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override;
@@ -106,23 +110,10 @@ public:
     void BeforeDestruction() override;
     // Freed while code of its own runs (from the form's OnShow or OnPaint, say), the provider lets
     // go of its form at once and goes when the outermost of that code returns, never under it.
+    // Every entry into the provider's code from outside holds it (ks::HeldObject::Hold): the
+    // form's procedure, the border window's, the title glows' timers, the redraw lock and the
+    // show animations. A provider destroyed with its form meanwhile is forgotten by every hold.
     void Free() override;
-    // Keeps a provider (nullptr: none) from being deleted while this lives. Every entry into the
-    // provider's code from outside holds it: the form's procedure, the border window's, the title
-    // glows' timers, the redraw lock and the show animations. A provider destroyed with its form
-    // meanwhile is forgotten by every hold, which then touches nothing of it.
-    class Hold {
-    public:
-        explicit Hold(TsSkinProvider* provider) noexcept;
-        ~Hold();
-        Hold(const Hold&) = delete;
-        Hold& operator=(const Hold&) = delete;
-
-    private:
-        friend class TsSkinProvider;
-        TsSkinProvider* FProvider;
-        Hold* FOuter;
-    };
     // Frees the running glow animations of the system and user title buttons.
     void StopTitleAnimations();
     // The record of the title button with this hit code; nullptr for none.
@@ -516,14 +507,10 @@ private:
     // The lazy preparation, once the form has a window to prepare.
     void PrepareIfPending();
     void DispatchFormMessage(TMessage& message);
-    // The innermost hold of this provider; each links the one around it.
-    Hold* FHolds = nullptr;
-    // Destroyed (with its form) while held: the holds still on the stack let go of this provider.
-    void ForgetHolds() noexcept;
     // Gives the form back as it was before this provider (system-menu style, the skinned-form
     // list, the window procedure, an MDI main form's record of its child); passive afterwards.
     void ReleaseForm();
-    // Free was called while the provider was held.
+    // Free was called while the provider was held; its deletion waits for the holds.
     bool FFreePending = false;
 
     // ============ ProviderSetup.cpp ============

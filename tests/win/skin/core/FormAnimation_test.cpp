@@ -358,6 +358,10 @@ TEST_F(FormAnimationTest, AStepRaisingMidwayLeavesNothingBehind)
 TEST_F(FormAnimationTest, AnAnimationAskedForMeanwhileShowsTheFinalLookAfterwards)
 {
     TRecForm* other = MakeForm("G");
+    // Shown: the final look turns redraw on only for a form meant to show.
+    other->Show();
+    Pump();
+    CommandLog().clear();
     gOnSleep = [&](int n) {
         if (n == 1)
             AnimateFormWindow(other, 100, 255, atFading);

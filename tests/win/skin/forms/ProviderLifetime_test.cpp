@@ -6,10 +6,14 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/PlatformSeams.h"
+#include "skin/forms/TitleAnimation.h"
+#include "skin/forms/TitleParts.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/forms/FormFrameFixture.h"
 #include "win/support/AccessViolations.h"
+#include "win/support/FakeCursor.h"
 #include "win/support/FreeSpy.h"
+#include "win/support/ProcessCounters.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +36,17 @@ struct Freer {
             std::exchange(Target, nullptr)->Free();
     }
     void Event(TObject*) { Free(); }
+    void SkinItem(TComponent*, bool&, std::string&) { Free(); }
+    void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { Free(); }
 };
+
+// The form that the pause between two frames of an animation hides.
+TForm* gHiddenBetweenFrames = nullptr;
+void WINAPI HideBetweenFrames(DWORD)
+{
+    if (gHiddenBetweenFrames && gHiddenBetweenFrames->Visible())
+        gHiddenBetweenFrames->Hide();
+}
 
 class FormEventsLifetime : public ks::test::FormFrameFixture {
 protected:
@@ -74,9 +88,225 @@ protected:
         Pump();
     }
 
+    // The next paint of the whole frame runs the form's OnPaint, which frees the provider.
+    void OnPaintFrees(Freer& freer)
+    {
+        Form->SetOnPaint(TNotifyEvent(&freer, &Freer::Event));
+        Provider->FormChanged = true;
+        Provider->SkinData()->BackgroundChanged = true;
+    }
+    // The form as the first show under the show animation finds it: hidden, frame to be painted.
+    void AnimateNextShow()
+    {
+        Form->Hide();
+        Pump();
+        Manager->AnimEffects()->DialogShow()->SetActive(true);
+        Manager->AnimEffects()->DialogShow()->SetTime(30);
+        Provider->SkinData()->BackgroundChanged = true;
+    }
+
     FreeSpy* Spy = nullptr;
     TForm* Other = nullptr;
 };
+
+// Every entry into the provider's code from outside, and into its border window's, keeps both
+// until it is done: each row frees the provider under one of them. Nothing is read or written in
+// freed memory, and the form is left whole, shown and without the skin's border.
+TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIsDone)
+{
+    const struct {
+        const char* name;
+        bool bordered;
+        std::function<void(Freer&)> run;
+    } entries[] = {
+        {"the form's procedure (OnShow)", false,
+         [this](Freer& f) {
+             Form->Hide();
+             Pump();
+             Form->SetOnShow(TNotifyEvent(&f, &Freer::Event));
+             Form->Show();
+         }},
+        {"the frame paint called from outside", false,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             Provider->PaintNonClient();
+         }},
+        {"the preparation called directly (OnSkinItem)", false,
+         [this](Freer& f) {
+             Provider->RemoveAdapter();
+             auto* button = Create<TButton>(Form);
+             button->SetParent(Form);
+             button->HandleNeeded();
+             Provider->SetOnSkinItem(TAddItemEvent(&f, &Freer::SkinItem));
+             Provider->PrepareForm();
+         }},
+        {"the redraw lock (a skin change)", false,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             Manager->SetHueOffset(20);
+         }},
+        {"the redraw lock with a border window", true,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             Manager->SetHueOffset(20);
+         }},
+        {"the border window's procedure (moved)", true,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             RECT r{};
+             const HWND border = Provider->BorderWindow();
+             GetWindowRect(border, &r);
+             SetWindowPos(border, nullptr, r.left + 1, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+         }},
+        {"the border window updated from outside", true,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             Provider->BorderForm->UpdateBorderWindow(true, 255);
+         }},
+        {"a title button's repaint", true,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             Provider->RepaintTitleButton(HTCLOSE);
+         }},
+        {"the title glow's timer (the cursor gone)", true,
+         [this](Freer& f) {
+             ks::test::UseFakeCursor({0, 0});
+             Provider->SetHotHitCode(HTCLOSE, true);
+             ASSERT_NE(Provider->ButtonClose.Animation, nullptr);
+             OnPaintFrees(f);
+             for (int i = 0; i < 100 && f.Target; ++i) {
+                 Sleep(10);
+                 Pump();
+             }
+         }},
+        {"the first show under the animation, with a border window", true,
+         [this](Freer& f) {
+             AnimateNextShow();
+             Form->SetOnPaint(TNotifyEvent(&f, &Freer::Event));
+             Form->Show();
+         }},
+    };
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        Manager->SetHueOffset(0);
+        Start(entry.bordered);
+        if (entry.bordered && !Provider->BorderForm)
+            GTEST_SKIP() << "no layered windows";
+        const HWND border = Provider->BorderWindow();
+        const AccessViolations faults;
+        Freer freer{Provider};
+        entry.run(freer);
+        Pump();
+        Form->SetOnPaint({});
+        Form->SetOnShow({});
+        EXPECT_EQ(freer.Target, nullptr) << "the handler ran";
+        EXPECT_EQ(Spy->Freed, Provider);
+        Provider = nullptr;
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(ks::test::HeapsIntact()) << "nothing written into freed memory";
+        EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+        EXPECT_FALSE(Shaped());
+        EXPECT_FALSE(border && IsWindow(border) && IsWindowVisible(border)) << "the border window went";
+        Manager->AnimEffects()->DialogShow()->SetActive(false);
+        FreeAndNil(Spy);
+    }
+    Manager->SetHueOffset(0);
+}
+
+// Freed from a user title button's OnMouseUp, the provider leaves the frame to the system at once:
+// no skinned button is painted on it afterwards.
+TEST_F(FormEventsLifetime, AProviderFreedFromATitleButtonsMouseUpLeavesTheSystemsFrame)
+{
+    for (const bool bordered : {false, true}) {
+        SCOPED_TRACE(bordered ? "with a border window" : "without a border window");
+        Start(bordered);
+        auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
+        Provider->SetUpForm();
+        ShowFrame();
+        Pump();
+        const int code = HTUDBTN + button->Index();
+        const TRect r = button->BtnData.Rect;
+        ASSERT_GT(r.Width(), 0);
+        Freer freer{Provider};
+        button->SetOnMouseUp(TMouseEvent(&freer, &Freer::MouseUp));
+        RECT window{};
+        GetWindowRect(Form->Handle(), &window);
+        const TPoint offset = Provider->BorderForm ? Provider->BorderForm->OwnerOffset() : TPoint{0, 0};
+        const POINT at{window.left + (r.Left + r.Right) / 2 - offset.X, window.top + (r.Top + r.Bottom) / 2 - offset.Y};
+        ks::test::UseFakeCursor(at);
+        const AccessViolations faults;
+        // With a border window the click reaches the form through the border window's procedure.
+        const HWND target = Provider->BorderForm ? Provider->BorderWindow() : Form->Handle();
+        SendMessageW(target, WM_NCLBUTTONDOWN, code, MAKELPARAM(at.x, at.y));
+        SendMessageW(target, WM_NCLBUTTONUP, code, MAKELPARAM(at.x, at.y));
+        EXPECT_EQ(freer.Target, nullptr) << "OnMouseUp ran";
+        Provider = nullptr;
+        Pump();
+        std::unique_ptr<TBitmap> left = ks::test::ScreenPicture(Form->Handle());
+        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        Pump();
+        std::unique_ptr<TBitmap> system = ks::test::ScreenPicture(Form->Handle());
+        int differing = 0;
+        for (int y = 0; y < left->Height(); ++y)
+            for (int x = 0; x < left->Width(); ++x)
+                differing += ks::GetPixel24(left->View(), x, y) != ks::GetPixel24(system->View(), x, y);
+        EXPECT_EQ(differing, 0) << "the frame as the system paints it";
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(ks::test::HeapsIntact());
+        FreeAndNil(Spy);
+    }
+}
+
+// A form hidden from its own OnPaint while its show animation runs stays hidden: the end of the
+// animation turns redraw back on only for a form still meant to show.
+TEST_F(FormEventsLifetime, AFormHiddenDuringItsShowAnimationStaysHidden)
+{
+    struct Hider {
+        TForm* Form = nullptr;
+        int Paints = 0;
+        int HideAt = 0;
+        void Paint(TObject*)
+        {
+            if (++Paints == HideAt)
+                Form->Hide();
+        }
+    };
+    const struct {
+        const char* name;
+        int hideAtPaint;
+        bool betweenFrames;
+    } cases[] = {
+        {"hidden from the first OnPaint", 1, false},
+        {"hidden from the second OnPaint", 2, false},
+        {"hidden between frames", 0, true},
+    };
+    for (const bool bordered : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (bordered ? ", with a border window" : ""));
+            Start(bordered);
+            if (bordered && !Provider->BorderForm)
+                GTEST_SKIP() << "no layered windows";
+            const HWND border = Provider->BorderWindow();
+            AnimateNextShow();
+            Hider hider{Form, 0, c.hideAtPaint};
+            Form->SetOnPaint(TNotifyEvent(&hider, &Hider::Paint));
+            gHiddenBetweenFrames = c.betweenFrames ? Form : nullptr;
+            const auto sleep = std::exchange(ks::Sys().Sleep, &HideBetweenFrames);
+            const AccessViolations faults;
+            Form->Show();
+            Pump();
+            ks::Sys().Sleep = sleep;
+            gHiddenBetweenFrames = nullptr;
+            Form->SetOnPaint({});
+            EXPECT_FALSE(Form->Visible());
+            EXPECT_FALSE(IsWindowVisible(Form->Handle())) << "the window as the form says";
+            EXPECT_FALSE(border && IsWindowVisible(border));
+            EXPECT_EQ(faults.Count(), 0);
+            Manager->AnimEffects()->DialogShow()->SetActive(false);
+            FreeAndNil(Spy);
+        }
+    }
+}
 
 // Freed from the form's events, the provider gives the form back whole: the region its repaint
 // would have put back stays off, so the form grows uncut and the system's title buttons show.
