@@ -174,27 +174,43 @@ void UnfilterSamples(uint8_t* line, const uint8_t* previous, size_t count, Predi
 }
 
 #ifdef __SSE2__
-// The filters of four-byte pixels with the samples of a pixel in the lanes of one register, as
-// 16-bit values: the pixel to the left is the only chain from one step to the next, and one
-// step does the work of four of the byte loop.
-template <class Predict>
-void UnfilterPixels4(uint8_t* line, const uint8_t* previous, size_t count, Predict predict) noexcept
+// The filters of three- and four-byte pixels with the samples of a pixel in the lanes of one
+// register, as 16-bit values: the pixel to the left is the only chain from one step to the
+// next, and one step does the work of three or four of the byte loop. A three-byte pixel is
+// read and written as four bytes, the fourth lane carrying the next pixel's first byte through
+// unchanged (nothing is predicted for it); only the row's last pixel, whose fourth byte is past
+// the row, is read and written as three.
+template <unsigned Bpp, class Predict>
+void UnfilterPixels(uint8_t* line, const uint8_t* previous, size_t count, Predict predict) noexcept
 {
+    static_assert(Bpp == 3 || Bpp == 4);
     const __m128i zero = _mm_setzero_si128();
     const __m128i low = _mm_set1_epi16(0xFF);
-    const auto widen = [zero](const uint8_t* p) {
-        int32_t v;
-        std::memcpy(&v, p, sizeof v);
+    const __m128i predicted = Bpp == 4 ? _mm_set1_epi16(-1) : _mm_set_epi16(0, 0, 0, 0, 0, -1, -1, -1);
+    const auto widen = [zero](const uint8_t* p, size_t n) {
+        int32_t v = 0;
+        std::memcpy(&v, p, n);
         return _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero);
     };
     __m128i a = zero, c = zero;
-    for (size_t i = 0; i < count; i += 4) {
-        const __m128i b = widen(previous + i);
-        a = _mm_and_si128(_mm_add_epi16(widen(line + i), predict(a, b, c)), low);
+    const auto step = [&](size_t i, size_t n) {
+        const __m128i b = widen(previous + i, n);
+        const __m128i p = _mm_and_si128(predict(a, b, c), predicted);
+        a = _mm_and_si128(_mm_add_epi16(widen(line + i, n), p), low);
         const int32_t out = _mm_cvtsi128_si32(_mm_packus_epi16(a, a));
-        std::memcpy(line + i, &out, sizeof out);
+        std::memcpy(line + i, &out, n);
         c = b;
-    }
+    };
+    size_t i = 0;
+    for (; i + 4 <= count; i += Bpp)
+        step(i, 4);
+    if (i < count)
+        step(i, count - i);
+}
+
+inline __m128i Sub4(__m128i a, __m128i, __m128i)
+{
+    return a;
 }
 
 inline __m128i Average4(__m128i a, __m128i b, __m128i)
@@ -223,21 +239,22 @@ inline __m128i Paeth4(__m128i a, __m128i b, __m128i c)
 template <unsigned Bpp>
 void UnfilterFixed(uint8_t filterType, uint8_t* line, const uint8_t* previous, size_t count) noexcept
 {
+#ifdef __SSE2__
+    if constexpr (Bpp == 3 || Bpp == 4)
+        switch (count % Bpp != 0 ? 0 : filterType) {
+        case 1: return UnfilterPixels<Bpp>(line, previous, count, &Sub4);
+        case 3: return UnfilterPixels<Bpp>(line, previous, count, &Average4);
+        case 4: return UnfilterPixels<Bpp>(line, previous, count, &Paeth4);
+        default: break;
+        }
+#endif
     switch (count % Bpp != 0 ? 0 : filterType) {
     case 1:
         return UnfilterSamples<Bpp>(line, previous, count, [](uint8_t a, uint8_t, uint8_t) { return a; });
     case 3:
-#ifdef __SSE2__
-        if constexpr (Bpp == 4)
-            return UnfilterPixels4(line, previous, count, &Average4);
-#endif
         return UnfilterSamples<Bpp>(line, previous, count,
                                     [](uint8_t a, uint8_t b, uint8_t) { return static_cast<uint8_t>((a + b) / 2); });
     case 4:
-#ifdef __SSE2__
-        if constexpr (Bpp == 4)
-            return UnfilterPixels4(line, previous, count, &Paeth4);
-#endif
         return UnfilterSamples<Bpp>(line, previous, count,
                                     [](uint8_t a, uint8_t b, uint8_t c) { return Paeth(a, b, c); });
     default: return UnfilterAny(filterType, line, previous, Bpp, count);
