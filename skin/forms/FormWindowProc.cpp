@@ -601,6 +601,10 @@ void TsSkinProvider::CMControlListChange(TMessage& message)
         return;
     if (Adapter)
         Adapter->AddItem(windowed);
+    // A control put on the form with controls in it made their windows after it: the form heard
+    // of its window only, theirs went to it.
+    if (Adapter && message.LParam)
+        AdaptAll(Adapter, windowed);
     static TMessage recompute;
     recompute = TMessage{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0};
     BroadcastCommand(windowed, recompute);

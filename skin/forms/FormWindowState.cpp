@@ -516,10 +516,30 @@ void TsSkinProvider::WMParentNotify(TMessage& m)
         return;
     }
     CallOld(m);
-    if (event == WM_CREATE && Adapter)
-        AdaptAll(Adapter, nullptr);
-    TMessage state{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0};
-    BroadcastCommand(Form, state);
+    ks::ComponentWatch watch;
+    watch.Watch(this);
+    // Only the new child (and what it holds) is adapted and told the state: a walk over the whole
+    // form and a broadcast to all its children at every creation made a form that grows one
+    // control at a time slower with every control. The window may be one a control made for
+    // itself, which has no control of its own.
+    if (event == WM_CREATE)
+        if (TWinControl* child = FindControl(reinterpret_cast<HWND>(m.LParam)); child && Form->ContainsControl(child)) {
+            watch.Watch(child);
+            AdaptControl(Adapter, child);
+            if (!watch.Alive(this) || !watch.Alive(child) || !child->HandleAllocated())
+                return;
+            // As a broadcast from the form reaches it: a skinned control passes the state on to
+            // its children; the children of an unskinned one are told instead.
+            const TMessage state{SM_SKINCMD, MAKEWPARAM(0, SKC_GET_STATE), 1, 0};
+            if (static_cast<uint8_t>(SendCommandSimple(child, SKC_IS_SKINNED)) != 0) {
+                if (watch.Alive(child) && child->HandleAllocated())
+                    ks::SendSkinMessage(child->Handle(), state.Msg, state.WParam, state.LParam);
+            } else {
+                BroadcastCommand(child, state);
+            }
+            if (!watch.Alive(this))
+                return;
+        }
     if (FDrawNonClientArea && ScrollAdapter)
         RefreshScrollBars(ScrollAdapter, true);
 }

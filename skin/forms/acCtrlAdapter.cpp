@@ -456,3 +456,23 @@ void AdaptAll(TacCtrlAdapter* adapter, TWinControl* root)
     adapter->RemoveDeadItems();
     Walk(adapter, root);
 }
+
+void AdaptControl(TacCtrlAdapter* adapter, TWinControl* control)
+{
+    if (!adapter || !control || WalkRunning)
+        return;
+    TsSkinManager* manager = adapter->SkinManager();
+    if (!manager || !manager->SkinningRules().Contains(srThirdParty))
+        return;
+    WalkRunning = true;
+    const ks::ScopeExit done{[] { WalkRunning = false; }};
+    // A form whose controls come and go keeps no more items than it has controls.
+    adapter->RemoveDeadItems();
+    const std::weak_ptr<const void> life = adapter->Life();
+    ks::ComponentWatch watch;
+    watch.Watch(control);
+    if (adapter->IsControlSupported(control))
+        adapter->AddNewItem(control, "");
+    if (!life.expired() && watch.Alive(control) && control->HandleAllocated() && control->Parent())
+        Walk(adapter, control);
+}

@@ -102,6 +102,10 @@ private:
 
 // Adapts the supported controls under root (the provider's form when nullptr), recursively.
 void AdaptAll(TacCtrlAdapter* adapter, TWinControl* root);
+// Adapts control itself when it is supported, and the supported controls under it: what a walk
+// over the whole form would add for a control whose window has just been made, without walking
+// the controls that were there before it.
+void AdaptControl(TacCtrlAdapter* adapter, TWinControl* control);
 
 // The index of the foreign-control list naming className exactly, searched in list order;
 // -1 when none does.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace ks {
 
@@ -174,37 +175,43 @@ void UnfilterSamples(uint8_t* line, const uint8_t* previous, size_t count, Predi
 }
 
 #ifdef __SSE2__
-// The filters of four-byte pixels with the samples of a pixel in the lanes of one register, as
-// 16-bit values: the pixel to the left is the only chain from one step to the next, and one
-// step does the work of four of the byte loop.
-template <class Predict>
-void UnfilterPixels4(uint8_t* line, const uint8_t* previous, size_t count, Predict predict) noexcept
+// The filters of three- and four-byte pixels with the samples of a pixel in the lanes of one
+// register, as 16-bit values: the pixel to the left is the only chain from one step to the
+// next, and one step does the work of three or four of the byte loop. A three-byte pixel is read
+// as four bytes, whose fourth lane is never written back: a four-byte store would overlap the
+// next pixel's load, which then waits for the store to reach the cache. Only the row's last
+// pixel, whose fourth byte is past the row, is read as three.
+template <unsigned Bpp, class Predict>
+void UnfilterPixels(uint8_t* line, const uint8_t* previous, size_t count, Predict predict) noexcept
 {
+    static_assert(Bpp == 3 || Bpp == 4);
     const __m128i zero = _mm_setzero_si128();
     const __m128i low = _mm_set1_epi16(0xFF);
-    const auto widen = [zero](const uint8_t* p) {
-        int32_t v;
-        std::memcpy(&v, p, sizeof v);
-        return _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero);
-    };
     __m128i a = zero, c = zero;
-    for (size_t i = 0; i < count; i += 4) {
-        const __m128i b = widen(previous + i);
-        a = _mm_and_si128(_mm_add_epi16(widen(line + i), predict(a, b, c)), low);
+    const auto step = [&](uint8_t* x, const uint8_t* up, auto loaded) {
+        constexpr size_t n = decltype(loaded)::value;
+        int32_t above = 0, filtered = 0;
+        std::memcpy(&above, up, n);
+        std::memcpy(&filtered, x, n);
+        const __m128i b = _mm_unpacklo_epi8(_mm_cvtsi32_si128(above), zero);
+        a = _mm_and_si128(_mm_add_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(filtered), zero), predict(a, b, c)), low);
         const int32_t out = _mm_cvtsi128_si32(_mm_packus_epi16(a, a));
-        std::memcpy(line + i, &out, sizeof out);
+        std::memcpy(x, &out, Bpp);
         c = b;
-    }
+    };
+    size_t i = 0;
+    for (; i + 4 <= count; i += Bpp)
+        step(line + i, previous + i, std::integral_constant<size_t, 4>{});
+    if (i < count)
+        step(line + i, previous + i, std::integral_constant<size_t, Bpp>{});
 }
 
-inline __m128i Average4(__m128i a, __m128i b, __m128i)
-{
-    return _mm_srli_epi16(_mm_add_epi16(a, b), 1);
-}
+// The predictors are objects, not functions: a function's address passed on is called at every
+// pixel wherever the compiler does not see through it.
+constexpr auto Average4 = [](__m128i a, __m128i b, __m128i) { return _mm_srli_epi16(_mm_add_epi16(a, b), 1); };
 
 // Ties go as in Paeth: left, then up, then up-left.
-inline __m128i Paeth4(__m128i a, __m128i b, __m128i c)
-{
+constexpr auto Paeth4 = [](__m128i a, __m128i b, __m128i c) {
     const __m128i zero = _mm_setzero_si128();
     const auto magnitude = [zero](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
     const auto choose = [](__m128i pick, __m128i yes, __m128i no) {
@@ -217,27 +224,27 @@ inline __m128i Paeth4(__m128i a, __m128i b, __m128i c)
     const __m128i pc = magnitude(_mm_add_epi16(up, left));
     const __m128i least = _mm_min_epi16(pa, _mm_min_epi16(pb, pc));
     return choose(_mm_cmpeq_epi16(least, pa), a, choose(_mm_cmpeq_epi16(least, pb), b, c));
-}
+};
 #endif
 
 template <unsigned Bpp>
 void UnfilterFixed(uint8_t filterType, uint8_t* line, const uint8_t* previous, size_t count) noexcept
 {
+#ifdef __SSE2__
+    if constexpr (Bpp == 3 || Bpp == 4)
+        switch (count % Bpp != 0 ? 0 : filterType) {
+        case 3: return UnfilterPixels<Bpp>(line, previous, count, Average4);
+        case 4: return UnfilterPixels<Bpp>(line, previous, count, Paeth4);
+        default: break;
+        }
+#endif
     switch (count % Bpp != 0 ? 0 : filterType) {
     case 1:
         return UnfilterSamples<Bpp>(line, previous, count, [](uint8_t a, uint8_t, uint8_t) { return a; });
     case 3:
-#ifdef __SSE2__
-        if constexpr (Bpp == 4)
-            return UnfilterPixels4(line, previous, count, &Average4);
-#endif
         return UnfilterSamples<Bpp>(line, previous, count,
                                     [](uint8_t a, uint8_t b, uint8_t) { return static_cast<uint8_t>((a + b) / 2); });
     case 4:
-#ifdef __SSE2__
-        if constexpr (Bpp == 4)
-            return UnfilterPixels4(line, previous, count, &Paeth4);
-#endif
         return UnfilterSamples<Bpp>(line, previous, count,
                                     [](uint8_t a, uint8_t b, uint8_t c) { return Paeth(a, b, c); });
     default: return UnfilterAny(filterType, line, previous, Bpp, count);

@@ -664,4 +664,34 @@ TEST(PngDecoder, RowsAcrossInflateBlocksDecodeWhole)
     }
 }
 
+// The row filters as the format defines them, byte by byte, against the decoder's own loops
+// (which read several bytes at once): every pixel width, every filter type, rows of every length
+// up to a few registers, and rows that end inside a pixel. Each row lives in a buffer of exactly
+// its size, so that a read past its end is caught.
+TEST(PngDecoder, UnfilterRowMatchesTheFilterDefinitions)
+{
+    const auto reference = [](uint8_t type, std::vector<uint8_t> line, const std::vector<uint8_t>& up, size_t bpp) {
+        for (size_t i = 0; i < line.size(); ++i) {
+            const int a = i >= bpp ? line[i - bpp] : 0, b = up[i], c = i >= bpp ? up[i - bpp] : 0;
+            const int predicted[] = {0, a, b, (a + b) / 2, ks::PaethPredictor(uint8_t(a), uint8_t(b), uint8_t(c))};
+            line[i] = static_cast<uint8_t>(line[i] + (type < 5 ? predicted[type] : 0));
+        }
+        return line;
+    };
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16); };
+    for (unsigned bpp = 1; bpp <= 8; ++bpp)
+        for (size_t count = 0; count <= 20 * bpp + 3; ++count)
+            for (uint8_t type = 0; type <= 5; ++type) {
+                std::vector<uint8_t> line(count), up(count);
+                for (size_t i = 0; i < count; ++i) {
+                    line[i] = next();
+                    up[i] = next();
+                }
+                const std::vector<uint8_t> expected = reference(type, line, up, bpp);
+                ks::UnfilterRow(type, line.data(), up.data(), bpp, count);
+                ASSERT_EQ(line, expected) << "bpp " << bpp << ", " << count << " bytes, filter " << int(type);
+            }
+}
+
 } // namespace

@@ -1,7 +1,11 @@
 #include "skin/core/sCommonData.h"
 #include "skin/forms/FrameDragState.h"
 #include "skin/forms/sSkinProvider.h"
+#include "skin/core/sMessages.h"
+#include "skin/forms/acCtrlAdapter.h"
 #include "vcl/Bitmap.h"
+#include "vcl/ExtCtrls.h"
+#include "vcl/StdCtrls.h"
 #include "win/skin/forms/SpiedProviderFixture.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +157,79 @@ TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
     EXPECT_FALSE(IsWindow(wnd));
     Provider = nullptr;
     Form = nullptr;
+}
+
+// A control added to the shown form, straight on it or in a panel put on it, is adapted once and
+// told the state when its window is made, without a walk over the controls already there.
+TEST_F(FormWindowState, EachControlAddedToTheShownFormIsAdaptedOnceAndToldTheState)
+{
+    // Skinned as far as the form asks; counts the state it is told.
+    class TStateSpy : public TWinControl {
+    public:
+        using TWinControl::TWinControl;
+        int Told = 0;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == SM_SKINCMD && HIWORD(m.WParam) == SKC_IS_SKINNED)
+                m.Result = 1;
+            else if (m.Msg == SM_SKINCMD && HIWORD(m.WParam) == SKC_GET_STATE && m.LParam == 1)
+                ++Told;
+            else
+                TWinControl::WndProc(m);
+        }
+    };
+    Provider->PrepareForm();
+    ASSERT_NE(Provider->Adapter, nullptr);
+    std::vector<TButton*> buttons;
+    // Each place gets a button and a spy; the place is put on the form after them.
+    const auto fill = [&](TWinControl* place, bool hidden) {
+        buttons.push_back(Create<TButton>(Form));
+        TWinControl* made[] = {buttons.back(), Create<TStateSpy>(Form)};
+        for (int i = 0; i < 2; ++i) {
+            made[i]->SetBounds(10 + 90 * i, 10, 80, 24);
+            made[i]->SetVisible(!hidden);
+            made[i]->SetParent(place);
+        }
+        if (hidden) {
+            static_cast<TStateSpy*>(made[1])->Told = 0;
+            for (TWinControl* c : made)
+                c->SetVisible(true);
+        }
+        return static_cast<TStateSpy*>(made[1]);
+    };
+    enum class Way { OnTheForm, InAPanel, ShownLater, WindowMadeAgain };
+    const struct {
+        const char* name;
+        Way way;
+    } places[] = {{"on the form", Way::OnTheForm},
+                  {"on the form again", Way::OnTheForm},
+                  {"in a panel that comes with them", Way::InAPanel},
+                  {"hidden until the form has them", Way::ShownLater},
+                  {"their windows made again", Way::WindowMadeAgain}};
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.name);
+        TStateSpy* spy = nullptr;
+        if (place.way == Way::InAPanel) {
+            auto* panel = Create<TPanel>(Form);
+            panel->SetBounds(0, 100, 200, 60);
+            spy = fill(panel, false);
+            panel->SetParent(Form);
+        } else {
+            spy = fill(Form, place.way == Way::ShownLater);
+        }
+        if (place.way == Way::WindowMadeAgain) {
+            spy->Told = 0;
+            buttons.back()->RecreateWnd();
+            spy->RecreateWnd();
+        }
+        EXPECT_NE(GetPropW(buttons.back()->Handle(), L"ACSBSC"), nullptr);
+        EXPECT_GE(spy->Told, 1);
+    }
+    Pump();
+    for (TButton* button : buttons)
+        EXPECT_EQ(std::count_if(Provider->Adapter->Items.begin(), Provider->Adapter->Items.end(),
+                                [button](const TacAdapterItem* item) { return item->Control == button; }),
+                  1);
 }
 
 } // namespace
