@@ -10,7 +10,8 @@ read -r l0 t0 r0 b0 <<<"$form0"
 sleep 0.3
 ri_shot before
 
-read -r x y <<<"$(ri_hit $HTMINBUTTON)" || ri_fail "no point answers as the minimise button"
+ri_hit $HTMINBUTTON
+x=$X y=$Y
 xdotool mousemove "$x" "$y" click 1
 ri_park
 ri_wait_dump state minimized 5 || ri_fail "a click on the minimise button left the form $(ri_get state)"
@@ -22,7 +23,8 @@ colours=$(ri_colours "$KS_OUT/minimized.png" "$l" "$t" $((r - l)) $((b - t)))
 [ "$colours" -ge 4 ] || ri_fail "the minimised form at $l $t $r $b is drawn in $colours colour(s): a block, not a title"
 ri_colours "$KS_OUT/minimized.png" "$l0" "$t0" $((r0 - l0)) $((b0 - t0)) >/dev/null
 
-read -r x y <<<"$(ri_hit $HTCAPTION)" || ri_fail "no point of the minimised form answers as its title"
+ri_hit $HTCAPTION
+x=$X y=$Y
 xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
 ri_park
 ri_wait_dump state normal 5 || ri_fail "a double click on the minimised title left the form $(ri_get state)"

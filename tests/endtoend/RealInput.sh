@@ -99,8 +99,12 @@ ri_wait_dump() {
   done
 }
 
-# "x y" of a point of the form's window answering hit-test code CODE.
-ri_hit() { ri_ask hit "$PROBE" "$1"; }
+# Sets X and Y to a point of the form's window answering hit-test code CODE.
+ri_hit() {
+  local p
+  p=$(ri_ask hit "$PROBE" "$1") && [ -n "$p" ] || ri_fail "no point answers hit-test code $1"
+  read -r X Y <<<"$p"
+}
 
 # The mouse away from the form, on the bare desktop: no hover state in the pictures.
 ri_park() { xdotool mousemove 1270 1010; }
@@ -122,19 +126,17 @@ ri_drag() {
 # The colour of a pixel of a screenshot, as rrggbb.
 ri_pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | tr 'A-F' 'a-f' | cut -c1-6; }
 
-# How many pixels of the W x H square at X Y differ between two screenshots.
-ri_differ() {
-  local a=$1 b=$2 x=$3 y=$4 w=$5 h=$6
-  compare -metric AE <(convert "$a" -crop "${w}x${h}+${x}+${y}" +repage png:-) \
-    <(convert "$b" -crop "${w}x${h}+${x}+${y}" +repage png:-) null: 2>&1 | cut -d' ' -f1
-}
-
 # Pixels of the W x H area at X1 Y1 of one screenshot that differ from the area at X2 Y2 of another.
 ri_differ_at() {
   local a=$1 x1=$2 y1=$3 b=$4 x2=$5 y2=$6 w=$7 h=$8
-  compare -metric AE <(convert "$a" -crop "${w}x${h}+${x1}+${y1}" +repage png:-) \
-    <(convert "$b" -crop "${w}x${h}+${x2}+${y2}" +repage png:-) null: 2>&1 | cut -d' ' -f1
+  convert "$a" -crop "${w}x${h}+${x1}+${y1}" +repage "$KS_OUT/crop-a.png"
+  convert "$b" -crop "${w}x${h}+${x2}+${y2}" +repage "$KS_OUT/crop-b.png"
+  compare -metric AE "$KS_OUT/crop-a.png" "$KS_OUT/crop-b.png" null: 2>&1 | cut -d' ' -f1 || true
+  rm -f "$KS_OUT/crop-a.png" "$KS_OUT/crop-b.png"
 }
+
+# The same for the same area of both.
+ri_differ() { ri_differ_at "$1" "$3" "$4" "$2" "$3" "$4" "$5" "$6"; }
 
 # How many colours the W x H area at X Y of a screenshot has.
 ri_colours() { convert "$1" -crop "$4x$5+$2+$3" +repage -format '%k' info:; }

@@ -10,7 +10,8 @@ form0=$(ri_get form)
 # hover CODE SECONDS: the mouse rests on the button that long, then clicks.
 hover_click() {
   local x y
-  read -r x y <<<"$(ri_hit "$1")" || ri_fail "no point answers hit-test code $1"
+  ri_hit "$1"
+  x=$X y=$Y
   xdotool mousemove "$x" "$y"
   sleep "$2"
   xdotool click 1
@@ -18,7 +19,8 @@ hover_click() {
 }
 
 for code in $HTCLOSE $HTMAXBUTTON $HTMINBUTTON; do
-  read -r x y <<<"$(ri_hit "$code")" || ri_fail "no point answers hit-test code $code"
+  ri_hit "$code"
+  x=$X y=$Y
   xdotool mousemove "$x" "$y"
   sleep 0.2
   xdotool mousedown 1
