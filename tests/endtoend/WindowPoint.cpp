@@ -105,23 +105,32 @@ bool HitArea(HWND wnd, LRESULT code, POINT& centre)
 }
 
 // The window the system finds at a screen point, asked what that point is.
-bool HitAt(POINT p, LRESULT& code)
+bool HitAt(POINT p, LRESULT& code, HWND bordered = nullptr)
 {
     const HWND at = WindowFromPoint(p);
     DWORD_PTR answer = HTNOWHERE;
     if (at && !SendMessageTimeoutW(at, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, AnswerMs, &answer))
         return false;
     code = static_cast<LRESULT>(answer);
+    // A skinned form's border window answers this over its frame and hands the clicks there to
+    // the form it borders, which decides by its own answer for the point.
+    constexpr LRESULT BorderFrameCode = 19;
+    const HWND owner = bordered ? bordered : at ? GetWindow(at, GW_OWNER) : nullptr;
+    if (code == BorderFrameCode && owner) {
+        if (!SendMessageTimeoutW(owner, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, AnswerMs, &answer))
+            return false;
+        code = static_cast<LRESULT>(answer);
+    }
     return true;
 }
 
 // The points of area answering code, step apart.
-bool Hits(const RECT& area, int stepX, int stepY, LRESULT code, std::vector<POINT>& hits)
+bool Hits(HWND wnd, const RECT& area, int stepX, int stepY, LRESULT code, std::vector<POINT>& hits)
 {
     for (LONG y = area.top; y < area.bottom; y += stepY)
         for (LONG x = area.left; x < area.right; x += stepX) {
             LRESULT answer = HTNOWHERE;
-            if (!HitAt({x, y}, answer))
+            if (!HitAt({x, y}, answer, wnd))
                 return false;
             if (answer == code)
                 hits.push_back({x, y});
@@ -156,7 +165,7 @@ bool AnyHitArea(HWND wnd, LRESULT code, POINT& found)
     const int stepX = (left || right) ? 2 : (top || bottom) ? 8 : 6;
     const int stepY = (top || bottom) ? 2 : (left || right) ? 8 : 4;
     std::vector<POINT> hits;
-    if (!Hits(scan, stepX, stepY, code, hits))
+    if (!Hits(wnd, scan, stepX, stepY, code, hits))
         return false;
     if (hits.empty())
         return false;
@@ -166,7 +175,7 @@ bool AnyHitArea(HWND wnd, LRESULT code, POINT& found)
             fine = {std::min(fine.left, p.x), std::min(fine.top, p.y), std::max(fine.right, p.x), std::max(fine.bottom, p.y)};
         InflateRect(&fine, stepX, stepY);
         hits.clear();
-        if (!Hits(fine, 2, 2, code, hits) || hits.empty())
+        if (!Hits(wnd, fine, 2, 2, code, hits) || hits.empty())
             return false;
     }
     RECT box{hits[0].x, hits[0].y, hits[0].x, hits[0].y};
