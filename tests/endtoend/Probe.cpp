@@ -9,12 +9,15 @@
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
 // rectangles), "memo first N", "spin N", "combo N", "end".
+// A driver asks what a click at a screen point meets by sending ProbeHitMessage with the point
+// (MAKELPARAM); the answer is ProbeHitAnswered + the hit-test code.
 // Switches: --report=FILE (required), --ext (extended borders), --bars (the platform's toolbar,
 // status bar, memo, list view and tree view instead of the skinned controls), --rtl (form and
 // controls laid out right to left), --late (the skin provider comes after the form is shown).
 #include "app/UnitTable.h"
 #include "skin/controls/sMemo.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/acBorderForm.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/ComCtrls.h"
@@ -25,6 +28,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -38,6 +42,11 @@ namespace {
 
 constexpr UINT ProbeDumpMessage = WM_APP + 0x51;
 constexpr UINT ProbeLateProvider = WM_APP + 0x52;
+constexpr UINT ProbeHitMessage = WM_APP + 0x53;
+constexpr LRESULT ProbeHitAnswered = 0x10000;
+// What the border window of extended borders answers over the frame it draws: a click there is
+// handed to the form, which decides by the border window's own hit test of the point.
+constexpr LRESULT BorderFrameCode = 19;
 
 FILE* gReport = nullptr;
 
@@ -66,6 +75,18 @@ void ReportRect(const char* name, HWND wnd)
     RECT r{};
     if (wnd && GetWindowRect(wnd, &r))
         Report("ctl %s %ld %ld %ld %ld", name, r.left, r.top, r.right, r.bottom);
+}
+
+// The window's client area on the screen, as "ctl NAMEclient L T R B": the frame and the scroll
+// bars lie between it and the window's rectangle.
+void ReportClient(const char* name, HWND wnd)
+{
+    RECT r{};
+    if (!wnd || !GetClientRect(wnd, &r))
+        return;
+    MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    // Mirrored windows map their rectangles with left and right swapped.
+    Report("ctl %sclient %ld %ld %ld %ld", name, std::min(r.left, r.right), r.top, std::max(r.left, r.right), r.bottom);
 }
 
 class TProbeToolBar : public TToolBar {
@@ -156,6 +177,9 @@ public:
     {
         switch (m.Msg) {
         case ProbeDumpMessage: Dump(); return;
+        case ProbeHitMessage:
+            m.Result = ProbeHitAnswered + HitOfClick(static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam)));
+            return;
         case ProbeLateProvider:
             AttachProvider();
             Report("provider attached");
@@ -191,6 +215,29 @@ private:
     const char* StateName() const
     {
         return IsIconic(HandleIfAllocated()) ? "minimized" : IsZoomed(HandleIfAllocated()) ? "maximized" : "normal";
+    }
+
+    // The hit-test code a click at the screen point meets, HTNOWHERE off the form and its border.
+    LRESULT HitOfClick(int x, int y)
+    {
+        const POINT p{x, y};
+        const HWND at = WindowFromPoint(p);
+        const LPARAM where = MAKELPARAM(x, y);
+        TacBorderForm* border = Provider ? Provider->BorderForm : nullptr;
+        if (border && at == border->WindowHandle()) {
+            const LRESULT code = SendMessageW(at, WM_NCHITTEST, 0, where);
+            if (code != BorderFrameCode)
+                return code;
+            const LRESULT met = border->BorderHitTest({x, y});
+            // The test lights the button it finds: the light goes back to where the mouse is.
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            border->BorderHitTest({cursor.x, cursor.y});
+            return met;
+        }
+        if (at == Handle() || IsChild(Handle(), at))
+            return SendMessageW(at, WM_NCHITTEST, 0, where);
+        return HTNOWHERE;
     }
 
     TMenuItem* Item(TComponent* owner, const std::wstring& caption)
@@ -311,6 +358,7 @@ private:
         Report("state %s", StateName());
         if (Memo) {
             ReportRect("memo", Memo->Handle());
+            ReportClient("memo", Memo->Handle());
             Report("memo first %ld", static_cast<long>(SendMessageW(Memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
             ReportRect("spin", Spin->Handle());
             Report("spin %d", ProbeSpinValue(Spin));
@@ -334,6 +382,7 @@ private:
             }
             ReportRect("status", Status->Handle());
             ReportRect("plainmemo", PlainMemo->Handle());
+            ReportClient("plainmemo", PlainMemo->Handle());
             Report("plainmemo first %ld", static_cast<long>(SendMessageW(PlainMemo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
             ReportRect("list", List->Handle());
             ReportRect("tree", Tree->Handle());

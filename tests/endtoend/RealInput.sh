@@ -41,6 +41,10 @@ ri_ask() { wine "$KS_WINDOW_POINT" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 ri_fail() {
   echo "FAIL: $*" >&2
   ri_shot failure
+  if [ -n "$ri_pid" ] && ! kill -0 "$ri_pid" 2>/dev/null; then
+    echo "--- the probe has ended; what it wrote to its error output ---" >&2
+    tail -n 40 "$KS_OUT/probe.err" >&2
+  fi
   echo "--- the probe's report (last lines) ---" >&2
   tail -n 25 "$REPORT" >&2
   exit 1
@@ -51,7 +55,8 @@ ri_shot() { import -window root "$KS_OUT/$1.png"; }
 
 # Starts the probe with the given switches and waits until its form is shown and answers.
 ri_start() {
-  wine "$KS_PROBE" "--report=Z:$REPORT" "$@" </dev/null >/dev/null 2>&1 &
+  # Wine writes a fault of the probe to its error output.
+  wine "$KS_PROBE" "--report=Z:$REPORT" "$@" </dev/null >/dev/null 2>"$KS_OUT/probe.err" &
   ri_pid=$!
   ri_ask shown "$PROBE" 60000 >/dev/null || ri_fail "the probe's form did not show within 60 s"
   grep -q '^skin 1' "$REPORT" || ri_fail "the probe has no skin"

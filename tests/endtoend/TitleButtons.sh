@@ -7,11 +7,22 @@ source "$(dirname "$0")/RealInput.sh"
 ri_start "$@"
 form0=$(ri_get form)
 
+# Where each button is from the form's top-right corner. The maximised form's buttons are found
+# from these, not searched: the search asks the form about every point of its title, which lights
+# each button in turn while the mouse is elsewhere, and that is no user's interaction.
+read -r l0 t0 r0 b0 <<<"$form0"
+declare -A dx dy
+for code in $HTCLOSE $HTMAXBUTTON $HTMINBUTTON; do
+  ri_hit "$code"
+  dx[$code]=$((X - r0)) dy[$code]=$((Y - t0))
+done
+
 # hover CODE SECONDS: the mouse rests on the button that long, then clicks.
 hover_click() {
-  local x y
-  ri_hit "$1"
-  x=$X y=$Y
+  local x y l t r b
+  read -r l t r b <<<"$(ri_get form)"
+  x=$((r + dx[$1])) y=$((t + dy[$1]))
+  [ "$(ri_ask hitat "$x" "$y")" = "$1" ] || ri_fail "button $1 is not at $x,$y on the form at $l $t $r $b"
   xdotool mousemove "$x" "$y"
   sleep "$2"
   xdotool click 1

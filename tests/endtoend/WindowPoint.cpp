@@ -8,9 +8,8 @@
 //   WindowPoint dismiss CLASS     closes the window as its system menu's Close does
 //   WindowPoint hit CLASS CODE    prints "x y", a point near the middle of the area that answers
 //                                 hit-test CODE (HTRIGHT 11, HTBOTTOMRIGHT 17, a user title button
-//                                 1000 + index...), asked of whichever window the system finds
-//                                 at each point: the form or a border window around it
-//   WindowPoint hitat X Y         prints the hit-test code answered at that screen point
+//                                 1000 + index...) where a click meets it (see HitAt)
+//   WindowPoint hitat X Y [CLASS] prints the hit-test code a click at that screen point meets
 //   WindowPoint syscmd CLASS HEX  posts the window the system command HEX (F120 restores)
 //   WindowPoint dump CLASS        asks the real-input probe to write its state to its report
 // Exits with 1 when the window or the point is not found in time, and with 2 on a bad command.
@@ -104,23 +103,25 @@ bool HitArea(HWND wnd, LRESULT code, POINT& centre)
     return true;
 }
 
-// The window the system finds at a screen point, asked what that point is.
-bool HitAt(POINT p, LRESULT& code, HWND bordered = nullptr)
+// The real-input probe answers what a click at a point meets, also where a border window of its
+// own making lies over its frame and decides for it.
+constexpr UINT ProbeHitMessage = WM_APP + 0x53;
+constexpr DWORD_PTR ProbeHitAnswered = 0x10000;
+
+// What a click at a screen point meets: the probe's answer, or the window the system finds there
+// asked what that point is.
+bool HitAt(POINT p, LRESULT& code, HWND probe = nullptr)
 {
-    const HWND at = WindowFromPoint(p);
     DWORD_PTR answer = HTNOWHERE;
+    if (probe && SendMessageTimeoutW(probe, ProbeHitMessage, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, AnswerMs, &answer) &&
+        answer >= ProbeHitAnswered - 16) {
+        code = static_cast<LRESULT>(answer - ProbeHitAnswered);
+        return true;
+    }
+    const HWND at = WindowFromPoint(p);
     if (at && !SendMessageTimeoutW(at, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, AnswerMs, &answer))
         return false;
     code = static_cast<LRESULT>(answer);
-    // A skinned form's border window answers this over its frame and hands the clicks there to
-    // the form it borders, which decides by its own answer for the point.
-    constexpr LRESULT BorderFrameCode = 19;
-    const HWND owner = bordered ? bordered : at ? GetWindow(at, GW_OWNER) : nullptr;
-    if (code == BorderFrameCode && owner) {
-        if (!SendMessageTimeoutW(owner, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, AnswerMs, &answer))
-            return false;
-        code = static_cast<LRESULT>(answer);
-    }
     return true;
 }
 
@@ -200,9 +201,10 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
         return 2;
-    if (std::wstring(argv[1]) == L"hitat" && argc == 4) {
+    if (std::wstring(argv[1]) == L"hitat" && (argc == 4 || argc == 5)) {
         LRESULT code = HTNOWHERE;
-        if (!HitAt({std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10)}, code))
+        const HWND probe = argc == 5 ? Shown(argv[4]) : nullptr;
+        if (!HitAt({std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10)}, code, probe))
             return 1;
         std::printf("%ld\n", static_cast<long>(code));
         return 0;
