@@ -16,7 +16,9 @@
 // controls laid out right to left), --late (the skin provider comes after the form is shown).
 #include "app/UnitTable.h"
 #include "skin/controls/sMemo.h"
+#include "skin/core/sMessages.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStoredSkins.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
@@ -385,7 +387,9 @@ private:
             ReportClient("plainmemo", PlainMemo->Handle());
             Report("plainmemo first %ld", static_cast<long>(SendMessageW(PlainMemo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
             ReportRect("list", List->Handle());
+            ReportClient("list", List->Handle());
             ReportRect("tree", Tree->Handle());
+            ReportClient("tree", Tree->Handle());
         }
         Report("end");
     }
@@ -433,6 +437,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // Forms get no provider of the manager's making: the probe makes its own, when it is told to.
     manager->SetSkinningRules(TacSkinningRules{srStdDialogs, srThirdParty});
     manager->SetExtendedBorders(gOptions.ext);
+    if (gOptions.bars) {
+        // The platform's controls are skinned when the manager lists their classes.
+        ThirdPartyList& third = *manager->ThirdParty();
+        third.SetTextOf(0, "TMemo");
+        third.SetTextOf(7, "TListView");
+        third.SetTextOf(9, "TTreeView");
+        third.SetTextOf(15, "TToolBar");
+        third.SetTextOf(16, "TStatusBar");
+        CopyForeignClassLists(third, manager->ThirdLists, false);
+    }
     const std::string build = KS_BUILD_DIR;
     manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
     manager->SetSkinName(L"Terminal4bit");
@@ -441,6 +455,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     auto* form = CreateNew<TProbeForm>(Application);
     form->Build();
     form->Show();
+    // The platform's controls had no windows when the provider was set up, and are adapted only
+    // when asked, as by a form that adds controls.
+    if (gOptions.bars && !gOptions.late)
+        SendMessageW(form->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_ADAPT_CHILD), 0);
     if (gOptions.late)
         PostMessageW(form->Handle(), ProbeLateProvider, 0, 0);
     Report("shown");
