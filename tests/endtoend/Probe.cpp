@@ -8,7 +8,8 @@
 //   toolbutton NAME down=N / dropdown open / dropdown closed
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
-// rectangles), "memo first N", "spin N", "combo N", "end".
+// rectangles; "ctl NAMEclient" its client area, "ctl combolist" the dropped list), "memo first N",
+// "spin N", "combo N", "combo itemheight H", "end".
 // A driver asks what a click at a screen point meets by sending ProbeHitMessage with the point
 // (MAKELPARAM); the answer is ProbeHitAnswered + the hit-test code.
 // Switches: --report=FILE (required), --ext (extended borders), --bars (the platform's toolbar,
@@ -192,6 +193,11 @@ public:
             if (!IsWindowVisible(Handle()))
                 Application->Terminate();
             return;
+        case WM_CONTEXTMENU:
+            // This class library leaves a form's context menu to the form, as an application's does.
+            if (ShowControlPopupMenu(*this, TWMContextMenu(m)))
+                return;
+            break;
         case WM_SYSCOMMAND: Report("sysCommand %04X", static_cast<unsigned>(m.WParam & 0xFFF0)); break;
         case WM_SIZE: {
             RECT r{};
@@ -371,6 +377,11 @@ private:
             }
             ReportRect("combo", Combo->Handle());
             Report("combo %d", Combo->ItemIndex());
+            COMBOBOXINFO info{sizeof info};
+            if (GetComboBoxInfo(Combo->Handle(), &info) && IsWindowVisible(info.hwndList)) {
+                ReportRect("combolist", info.hwndList);
+                Report("combo itemheight %ld", static_cast<long>(SendMessageW(Combo->Handle(), CB_GETITEMHEIGHT, 0, 0)));
+            }
         }
         if (Bar) {
             ReportRect("toolbar", Bar->Handle());
