@@ -10,6 +10,8 @@ ri_start "$@"
 read -r l0 t0 r0 b0 <<<"$(ri_get form)"
 ri_hit $HTCLOSE
 cx0=$X cy0=$Y
+# The search lit each title button for a moment: their light fades before the pictures.
+sleep 1
 ri_shot before
 # Where the close button and the frame's bottom-right corner are drawn before any resize.
 cdx=$((cx0 - r0)) cdy=$((cy0 - t0))
@@ -41,7 +43,7 @@ ri_hit $HTCLOSE
 cx=$X cy=$Y
 [ "$cx" -eq $((r + cdx)) ] && [ "$cy" -eq $((t + cdy)) ] ||
   ri_fail "the close button answers at $cx,$cy, not at $((r + cdx)),$((t + cdy)) as before relative to the corner"
-sleep 0.3
+sleep 1
 ri_shot after
 # The button's picture and the frame's corner, compared with the first screen's.
 n=$(ri_differ_at "$KS_OUT/before.png" $((cx0 - 6)) $((cy0 - 6)) "$KS_OUT/after.png" $((cx - 6)) $((cy - 6)) 13 13)
