@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# A skin provider made for a form already shown (probe with --late) skins it at once: the frame,
+# title and controls are drawn as those of a form that had its provider from the start.
+# Usage: LateProvider.sh [PROBE SWITCHES...]
+source "$(dirname "$0")/RealInput.sh"
+ri_start "$@"
+read -r l t r b <<<"$(ri_get form)"
+sleep 0.3
+ri_shot early
+ri_stop
+: >"$REPORT"
+
+ri_start --late "$@"
+grep -q '^provider attached$' "$REPORT" || ri_ask shown "$PROBE" 100 >/dev/null
+MARK=0
+ri_wait_line '^provider attached$' 5 || ri_fail "the probe did not attach its provider"
+ri_dump
+[ "$(ri_get form)" = "$l $t $r $b" ] || ri_fail "the late-skinned form is at $(ri_get form), not $l $t $r $b"
+# At once: no input and no repaint asked for, only the time the provider takes to draw.
+sleep 0.5
+ri_shot late
+area=$(((r - l) * (b - t)))
+n=$(ri_differ "$KS_OUT/early.png" "$KS_OUT/late.png" "$l" "$t" $((r - l)) $((b - t)))
+[ "$n" -le $((area / 50)) ] || ri_fail "the late-skinned form differs in $n of $area pixels from a form skinned from the start"
+echo "the provider made for the shown form drew its frame at once"
