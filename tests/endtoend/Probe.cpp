@@ -193,11 +193,6 @@ public:
             if (!IsWindowVisible(Handle()))
                 Application->Terminate();
             return;
-        case WM_CONTEXTMENU:
-            // This class library leaves a form's context menu to the form, as an application's does.
-            if (ShowControlPopupMenu(*this, TWMContextMenu(m)))
-                return;
-            break;
         case WM_SYSCOMMAND: Report("sysCommand %04X", static_cast<unsigned>(m.WParam & 0xFFF0)); break;
         case WM_SIZE: {
             RECT r{};

@@ -30,7 +30,8 @@ if [ "$memo" = plainmemo ]; then
   read -r l t r b <<<"$(ri_get "ctl Plain")"
   convert "$KS_OUT/ltr.png" -crop "$((r - l - 24))x$((b - t - 8))+$((l + 12))+$((t + 4))" +repage "$KS_OUT/text-Plain.png"
   read -r l t r b <<<"$(ri_get "ctl status")"
-  convert "$KS_OUT/ltr.png" -crop "100x$((b - t - 6))+$((l + 6))+$((t + 3))" +repage "$KS_OUT/text-status.png"
+  # The first panel's caption alone: right to left it is aligned to the panel's other end.
+  convert "$KS_OUT/ltr.png" -crop "44x$((b - t - 6))+$((l + 6))+$((t + 3))" +repage "$KS_OUT/text-status.png"
 fi
 ri_stop
 : >"$REPORT"
