@@ -637,23 +637,56 @@ void TacToolBarVCLWnd::AdapterWndProc(TMessage& m)
                 RepaintButton(FToolBar->Buttons(i));
         break;
     }
-    case ToolBarDropDownClosed:
-        if (FDropped) {
-            FHotIndex = -1;
-            TToolButton* closed = std::exchange(FDropped, nullptr);
-            RepaintButton(closed);
-        }
-        break;
-    case CM_MOUSELEAVE: {
-        if (FToolBar->InMenuLoop)
-            break;
-        const int old = std::exchange(FHotIndex, -1);
-        if (old >= 0 && old < FToolBar->ButtonCount() && !FToolBar->Buttons(old)->Down())
-            RepaintButton(FToolBar->Buttons(old));
+    case CN_NOTIFY: {
+        // A toolbar that answers the drop-down itself sends no closed notification; its menu
+        // has closed all the same by the time the notification returns.
+        const auto* header = reinterpret_cast<const NMHDR*>(m.LParam);
+        if (header && header->code == static_cast<UINT>(TBN_DROPDOWN))
+            DropDownClosed();
         break;
     }
+    case ToolBarDropDownClosed: DropDownClosed(); break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: FollowMouse(); break;
+    case WM_MOUSELEAVE:
+    case CM_MOUSELEAVE:
+        if (!FToolBar->InMenuLoop)
+            ClearHot();
+        break;
     default: break;
     }
+}
+
+// A click leaves the clicked button hot in the toolbar, which asks to hear the mouse leave only
+// when it moves: a click with no move before it (the pointer jumped onto the button) would keep
+// that look for good, and the pointer may be gone already (after a drop-down's menu too).
+void TacToolBarVCLWnd::FollowMouse()
+{
+    RECT client{};
+    GetClientRect(CtrlHandle, &client);
+    if (CursorIn(CtrlHandle, client)) {
+        TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, CtrlHandle, 0};
+        TrackMouseEvent(&t);
+        return;
+    }
+    SendMessageW(CtrlHandle, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    ClearHot();
+}
+
+void TacToolBarVCLWnd::ClearHot()
+{
+    const int old = std::exchange(FHotIndex, -1);
+    if (old >= 0 && old < FToolBar->ButtonCount() && !FToolBar->Buttons(old)->Down())
+        RepaintButton(FToolBar->Buttons(old));
+}
+
+void TacToolBarVCLWnd::DropDownClosed()
+{
+    if (!FDropped)
+        return;
+    FHotIndex = -1;
+    TToolButton* closed = std::exchange(FDropped, nullptr);
+    RepaintButton(closed);
 }
 
 // ---- status bar -----------------------------------------------------------------------------

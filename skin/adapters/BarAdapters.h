@@ -57,6 +57,13 @@ private:
     // The button at p (client coordinates): only buttons, check buttons and drop-down buttons.
     int ButtonAt(TPoint p) const;
     void RepaintButton(TToolButton* button);
+    // After a click: the toolbar's hot button cleared when the mouse has left, else the
+    // toolbar told when it leaves.
+    void FollowMouse();
+    // No button hot; the one that was is repainted unless it is down.
+    void ClearHot();
+    // The open drop-down button, if any, is forgotten and drawn closed.
+    void DropDownClosed();
     // Where the item's piece of the bar lies in the cache. A DC laid out right to left gets the
     // bar's picture unflipped, so an item there shows over the cache's mirrored place.
     int CacheLeft(HDC dc, const RECT& item) const;

@@ -131,6 +131,22 @@ struct AppHandlers {
     void Button(TToolBar*, TToolButton*, TCustomDrawState, bool&) { ++buttons; }
 };
 
+// Answers its drop-downs itself when told to, as an application's toolbar may: the class
+// library then never hears of them.
+class TSelfDroppingBar : public TToolBar {
+public:
+    using TToolBar::TToolBar;
+    bool AnswersDropDowns = false;
+    void Dispatch(TMessage& m) override
+    {
+        if (AnswersDropDowns && m.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(TBN_DROPDOWN)) {
+            m.Result = TBDDRET_DEFAULT;
+            return;
+        }
+        TToolBar::Dispatch(m);
+    }
+};
+
 class ToolBarVCLAdapterTest : public TabBarFixture {
 protected:
     void SetUp() override
@@ -139,7 +155,7 @@ protected:
         ks::SetNextFormCreation({true, false, {}});
         Host = CreateNew<TForm>(Application);
         Host->SetBounds(60, 60, 340, 160);
-        Bar = Create<TToolBar>(Host);
+        Bar = Create<TSelfDroppingBar>(Host);
         Bar->SetParent(Host);
         Bar->SetButtonSize(40, 26);
         Bar->AddButton(tbsButton, L"A");
@@ -265,6 +281,32 @@ TEST_F(ToolBarVCLAdapterTest, ACheckButtonTheUserClicksIsDrawnAsThePlatformHolds
     auto p = Print(Bar->Handle());
     EXPECT_TRUE(Bar->Buttons(3)->Down());
     EXPECT_EQ(At(*p, check.Left + 1, y), BorderCells[2]);
+    a->Free();
+}
+
+TEST_F(ToolBarVCLAdapterTest, AClickedButtonIsDrawnPlainOnceTheMouseHasGone)
+{
+    // Clicked with no move before (the pointer jumped there) and left at once, or on the arrow of
+    // a drop-down the application answers itself, with the pointer gone when its menu closed.
+    struct Row {
+        int index;
+        bool selfDropping;
+    };
+    auto* a = Adapt();
+    for (const Row row : {Row{3, false}, Row{2, true}}) {
+        SCOPED_TRACE(row.index);
+        static_cast<TSelfDroppingBar*>(Bar)->AnswersDropDowns = row.selfDropping;
+        UseFakeCursor({-100, -100});
+        const TRect r = Item(row.index);
+        const int y = (r.Top + r.Bottom) / 2;
+        ClickAt(row.selfDropping ? r.Right - 3 : r.Left + 5, y);
+        if (Bar->Buttons(row.index)->Down())
+            ClickAt(r.Left + 5, y);
+        EXPECT_EQ(SendMessageW(Bar->Handle(), TB_GETHOTITEM, 0, 0), -1);
+        EXPECT_EQ(a->DroppedButton(), nullptr);
+        auto p = Print(Bar->Handle());
+        EXPECT_EQ(At(*p, r.Left + 1, y), BorderCells[0]);
+    }
     a->Free();
 }
 
