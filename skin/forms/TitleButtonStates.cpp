@@ -43,6 +43,23 @@ bool TooltipsFade()
            SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &fade, 0) && fade;
 }
 
+// A title button's hint lets the mouse through to whatever lies beneath, as a tooltip does.
+// Placed under a resting cursor, it would otherwise take the mouse from the form: the form, told
+// the mouse left, frees the hint inside the hint's own mouse message.
+class TTitleButtonHint : public THintWindow {
+public:
+    using THintWindow::THintWindow;
+
+protected:
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == WM_NCHITTEST)
+            message.Result = HTTRANSPARENT;
+        else
+            THintWindow::WndProc(message);
+    }
+};
+
 } // namespace
 
 // ---- hot and pressed ---------------------------------------------------------------------------
@@ -182,7 +199,7 @@ void TsSkinProvider::ShowTitleButtonHint(TsTitleButton* button)
         return;
     HideTitleButtonHint(button);
     // Owned by the button alone, which frees it whoever else goes first.
-    THintWindow* hint = Create<THintWindow>(nullptr);
+    THintWindow* hint = Create<TTitleButtonHint>(nullptr);
     button->HintWnd = hint;
     hint->SetVisible(false);
     hint->SetColor(clInfoBk);

@@ -257,6 +257,44 @@ TEST_F(FormEventsLifetime, AProviderFreedFromATitleButtonsMouseUpLeavesTheSystem
     }
 }
 
+// A user title button's hint placed under the resting cursor, on a maximised form lit by a hit
+// test alone: the mouse move the system then sends goes to the form beneath, not to the hint, so
+// the form does not see the mouse leave it and free the hint inside the hint's own message.
+TEST_F(FormEventsLifetime, ATitleButtonHintUnderTheCursorLeavesTheMouseToTheForm)
+{
+    MakeForm(bsSizeable);
+    auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
+    button->SetHint(L"Подсказка");
+    Provider->SetUpForm();
+    ShowFrame();
+    Form->SetWindowState(wsMaximized);
+    Pump();
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const POINT cursor{work.right - 10, work.bottom - 14};
+    ks::test::UseFakeCursor(cursor);
+    const TRect r = button->BtnData.Rect;
+    ASSERT_GT(r.Width(), 0);
+    RECT window{};
+    GetWindowRect(Form->Handle(), &window);
+    const AccessViolations faults;
+    SendMessageW(Form->Handle(), WM_NCHITTEST, 0,
+                 MAKELPARAM(window.left + (r.Left + r.Right) / 2, window.top + (r.Top + r.Bottom) / 2));
+    ASSERT_NE(button->HintWnd, nullptr);
+    const HWND hintWnd = button->HintWnd->Handle();
+    RECT hint{};
+    GetWindowRect(hintWnd, &hint);
+    ASSERT_TRUE(PtInRect(&hint, cursor)) << "the hint lies under the cursor";
+    const HWND under = WindowFromPoint(cursor);
+    EXPECT_NE(under, hintWnd);
+    POINT client = cursor;
+    ScreenToClient(under, &client);
+    SendMessageW(under, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    Pump();
+    EXPECT_EQ(faults.Count(), 0);
+    EXPECT_TRUE(ks::test::HeapsIntact());
+}
+
 // A form hidden from its own OnPaint while its show animation runs stays hidden: the end of the
 // animation turns redraw back on only for a form still meant to show.
 TEST_F(FormEventsLifetime, AFormHiddenDuringItsShowAnimationStaysHidden)
