@@ -533,17 +533,20 @@ TEST_F(ScrollBarsTest, ALeftScrollBarSwitchedOnAtRunTimeMovesLeft)
 
 
 // A handler of the first step that takes the mouse away (a modal box, a disabled window, a drag
-// of its own) ends the press: nothing holds the mouse after the user's release, and no repeat
-// scrolls on.
+// of its own or of the slider) ends the press: nothing holds the mouse after the user's release,
+// and no repeat scrolls on, nor while the button is held behind a press begun by the handler.
 TEST_F(ScrollBarsTest, AFirstStepThatTakesTheMouseAwayEndsThePress)
 {
+    const std::vector<int> stepped{SB_LINEDOWN, SB_ENDSCROLL};
     struct Case {
         const char* name;
         void (*handler)(HWND);
+        DWORD hold;
+        std::vector<int> codes;
     };
     const Case cases[] = {
-        {"DisablesTheWindow", [](HWND wnd) { EnableWindow(wnd, FALSE); }},
-        {"CancelsTheMode", [](HWND wnd) { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }},
+        {"DisablesTheWindow", [](HWND wnd) { EnableWindow(wnd, FALSE); }, 60, stepped},
+        {"CancelsTheMode", [](HWND wnd) { SendMessageW(wnd, WM_CANCELMODE, 0, 0); }, 60, stepped},
         // A drag loop of its own: it holds the mouse until the button comes up, then lets go.
         {"TakesTheMouseUntilTheRelease",
          [](HWND wnd) {
@@ -554,7 +557,18 @@ TEST_F(ScrollBarsTest, AFirstStepThatTakesTheMouseAwayEndsThePress)
              SendInput(1, &up, sizeof up);
              PumpFor(60);
              ReleaseCapture();
-         }},
+         },
+         60, stepped},
+        // The slider is grabbed away from the cursor, which rests on the arrow: held past the
+        // arrow's repeat delay, the drag stays put until the mouse moves.
+        {"DragsTheSlider",
+         [](HWND wnd) {
+             RECT w{};
+             GetWindowRect(wnd, &w);
+             const POINT slider{w.right - 8, w.top + HScrollHeight + 3};
+             SendMessageW(wnd, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(slider.x, slider.y));
+         },
+         600, {SB_LINEDOWN, SB_THUMBPOSITION, SB_ENDSCROLL}},
     };
     Make(WS_VSCROLL, 100, 120);
     const RECT w = Window();
@@ -563,17 +577,18 @@ TEST_F(ScrollBarsTest, AFirstStepThatTakesTheMouseAwayEndsThePress)
     SetForegroundWindow(Form->Handle());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        SetScrollPos(Wnd, SB_VERT, 0, FALSE);
         gCalls.clear();
         gOnScroll = c.handler;
         MoveMouse(arrow, 30);
-        ClickMouse(arrow, 60);
+        ClickMouse(arrow, c.hold);
         PumpFor(60);
-        EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_ENDSCROLL}));
+        EXPECT_EQ(Codes(), c.codes);
         EXPECT_EQ(GetCapture(), nullptr) << "the mouse is free for the next click";
         EXPECT_EQ(CurrentScrollTracking().PressedPortion, -1);
         Tick(ScrollFirstRepeatTimer);
         Tick(ScrollRepeatTimer);
-        EXPECT_EQ(gCalls.size(), 2u) << "no repeat after the release";
+        EXPECT_EQ(gCalls.size(), c.codes.size()) << "no repeat after the release";
         EnableWindow(Wnd, TRUE);
         gOnScroll = nullptr;
     }
