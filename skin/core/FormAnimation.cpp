@@ -471,9 +471,8 @@ void AnimateBorderedForm(ks::AnimatedBorderForm& border, uint16_t time, uint8_t 
     if (gRunning || !form || !form->HandleAllocated() || !borderForm)
         return ShowFinalLook(border.OwnerHandle());
     RunningAnimation running;
-    // The form's OnPaint runs under the capture and may free the provider, which drops its
-    // border window: held, the provider keeps the border object until the animation is done.
-    const ks::HeldObject::Hold hold(dynamic_cast<ks::HeldObject*>(provider));
+    // The form's OnPaint runs under the capture and may free the provider and its border window:
+    // neither is read again but through the watches below.
     const HWND wnd = form->HandleIfAllocated();
     ks::ComponentWatch watch;
     watch.Watch(form);

@@ -53,9 +53,24 @@ TacSBAnimation::~TacSBAnimation()
     } catch (...) {
         // Stopping a timer cannot fail in a way that matters here.
     }
+    ForgetOwner();
+}
+
+void TacSBAnimation::Free()
+{
+    ForgetOwner();
+    TTimer::Free();
+}
+
+void TacSBAnimation::ForgetOwner() noexcept
+{
     FreeFrame();
     if (Button && Button->Animation == this)
         Button->Animation = nullptr;
+    Button = nullptr;
+    Provider = nullptr;
+    BorderForm = nullptr;
+    SkinData = nullptr;
 }
 
 int TacSBAnimation::StepAlpha() const noexcept
@@ -112,8 +127,8 @@ void TacSBAnimation::SetAnimationTarget(int state, bool forward)
 
 void TacSBAnimation::TimerTick(TObject*)
 {
-    // The tick paints with the provider's images and tells its form when the cursor left.
-    const TsSkinProvider::Hold hold(Provider);
+    // Only the form's answer to the cursor's leave may free the provider, and this timer with
+    // it; nothing of either is touched after that.
     if (OwnerGone()) {
         // The skin or the window went while the glow ran: nothing may stay on the screen.
         SetEnabled(false);

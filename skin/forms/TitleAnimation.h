@@ -46,6 +46,9 @@ public:
     explicit TacSBAnimation(TComponent* owner);
     // Stops the timer, frees the glow window and the frame, and clears Button->Animation.
     ~TacSBAnimation() override;
+    // Freed inside its own tick (its owner freed by the tick's painting), the timer lives on
+    // until the tick returns, past its owner: it lets go of the owner's parts at once.
+    void Free() override;
 
     // Starts fading towards state (0 back to normal, 1 hot, 2 pressed); nothing when state is
     // already the target.
@@ -84,6 +87,8 @@ private:
     // means no fade, the whole alpha at once.
     int StepAlpha() const noexcept;
     void FreeFrame() noexcept;
+    // Frees the frame and drops every pointer into the owner: the record forgets this animation.
+    void ForgetOwner() noexcept;
     void BuildFrameBitmap(const TRect& frame, int glowSize, int glowMask);
     int GlowMaskIndex() const;
     // The owner window, its skin or the button's record went away under a running animation.

@@ -318,7 +318,6 @@ HWND TsSkinProvider::BorderWindow() const noexcept
 
 void TsSkinProvider::ShapeBorderWindow()
 {
-    const Hold hold(this);
     const HWND wnd = BorderWindow();
     if (!wnd)
         return;
@@ -327,10 +326,11 @@ void TsSkinProvider::ShapeBorderWindow()
 }
 
 // The redraw lock calls these from outside, and each may repaint the form and run its OnPaint.
+// The border window's own update and procedure keep this provider while they run; the region
+// is set from here, and the repaint that brings may free this provider before it is done.
 
 void TsSkinProvider::ShowBorderWindow()
 {
-    const Hold hold(this);
     UpdateBorderWindowIfAny();
 }
 

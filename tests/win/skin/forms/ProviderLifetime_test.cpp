@@ -1,7 +1,8 @@
 // A form's provider freed, or its skin switched off, from inside the form's own events while the
 // provider's code runs below them: the form's procedure, its border window's, the redraw lock of a
 // skin change. Run under Wine's freed-memory checking (suites named ...Lifetime...), with every
-// access violation counted, swallowed ones included.
+// access violation counted, swallowed ones included; the provider's blocks lie on pages that
+// fault on any read once freed.
 #include "skin/core/sSkinManager.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
@@ -13,6 +14,7 @@
 #include "win/support/AccessViolations.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/FreeSpy.h"
+#include "win/support/FreedPages.h"
 #include "win/support/ProcessCounters.h"
 #include "win/support/SheetPng.h"
 
@@ -27,13 +29,18 @@ namespace {
 using ks::test::AccessViolations;
 using ks::test::FreeSpy;
 
-// Frees a component, once, from whichever event it is given to.
+// Frees a component, once, from whichever event it is given to, and tells whether the component
+// went at once, under the code that ran the event.
 struct Freer {
     TComponent* Target = nullptr;
+    FreeSpy* Spy = nullptr;
+    bool GoneAtOnce = false;
     void Free()
     {
-        if (Target)
-            std::exchange(Target, nullptr)->Free();
+        if (!Target)
+            return;
+        std::exchange(Target, nullptr)->Free();
+        GoneAtOnce = Spy && Spy->Freed;
     }
     void Event(TObject*) { Free(); }
     void SkinItem(TComponent*, bool&, std::string&) { Free(); }
@@ -158,6 +165,23 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
              GetWindowRect(border, &r);
              SetWindowPos(border, nullptr, r.left + 1, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
          }},
+        {"the border window's procedure (the title double-clicked)", true,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             RECT r{};
+             GetWindowRect(Provider->BorderWindow(), &r);
+             POINT title{(r.left + r.right) / 2, r.top};
+             while (title.y < r.bottom && Provider->BorderForm->BorderHitTest({title.x, title.y}) != HTCAPTION)
+                 ++title.y;
+             ASSERT_LT(title.y, r.bottom) << "the title bar answers somewhere";
+             SendMessageW(Provider->BorderWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(title.x, title.y));
+         }},
+        {"the region set from outside (the redraw lock)", false,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             SetWindowRgn(Form->Handle(), nullptr, FALSE);
+             Provider->UpdateRegion();
+         }},
         {"the border window updated from outside", true,
          [this](Freer& f) {
              OnPaintFrees(f);
@@ -189,17 +213,22 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
     for (const auto& entry : entries) {
         SCOPED_TRACE(entry.name);
         Manager->SetHueOffset(0);
-        Start(entry.bordered);
+        {
+            const ks::test::FreedPages guarded;
+            Start(entry.bordered);
+        }
+        ASSERT_TRUE(ks::test::FreedPages::Guards(Provider)) << "a read of the freed provider faults";
         if (entry.bordered && !Provider->BorderForm)
             GTEST_SKIP() << "no layered windows";
         const HWND border = Provider->BorderWindow();
         const AccessViolations faults;
-        Freer freer{Provider};
+        Freer freer{Provider, Spy};
         entry.run(freer);
         Pump();
         Form->SetOnPaint({});
         Form->SetOnShow({});
         EXPECT_EQ(freer.Target, nullptr) << "the handler ran";
+        EXPECT_FALSE(freer.GoneAtOnce) << "deleted under its own running code";
         EXPECT_EQ(Spy->Freed, Provider);
         Provider = nullptr;
         EXPECT_EQ(faults.Count(), 0);

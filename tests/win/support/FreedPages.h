@@ -1,0 +1,24 @@
+#pragma once
+// Freed memory that faults on every touch. While a FreedPages scope is open, each block the
+// program allocates with operator new gets pages of its own; deleting it takes the pages away
+// and never hands the addresses out again. A read of a freed object then faults at once, like a
+// write: Wine's heap checking fills freed blocks with a pattern, which catches writes and wild
+// pointers followed, but not a plain read of a freed member (a flag, a count, a handle).
+
+#include <cstddef>
+
+namespace ks::test {
+
+class FreedPages {
+public:
+    FreedPages() noexcept;
+    ~FreedPages();
+    FreedPages(const FreedPages&) = delete;
+    FreedPages& operator=(const FreedPages&) = delete;
+
+    // True when block lives on guarded pages: a test checks this of the object it watches, so a
+    // run that ran out of guarded space fails instead of silently checking nothing.
+    static bool Guards(const void* block) noexcept;
+};
+
+} // namespace ks::test
