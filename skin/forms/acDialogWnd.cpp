@@ -226,7 +226,9 @@ void TacDialogWnd::SetExtBorders(bool use)
         return;
     // The title buttons' fades are drawn over the border window and hold it.
     StopTitleAnimations();
-    FBorderForm.reset();
+    // The box may go under the border window's own running code (a click it passed on closed
+    // the box): the border goes once that code is done.
+    TacBorderForm::Dispose(FBorderForm.release());
     if (cache)
         cache->SetPixelFormat(pf24bit);
 }

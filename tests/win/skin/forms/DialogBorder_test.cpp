@@ -13,14 +13,18 @@
 #include "win/skin/forms/DialogSkinFixture.h"
 #include "win/skin/forms/RealMouse.h"
 #include "win/support/FakeCursor.h"
+#include "win/support/FreedPages.h"
+#include "win/support/ProcessCounters.h"
 #include "win/support/InternalSkin.h"
 #include "win/support/SheetPng.h"
+#include "win/support/WindowClasses.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 #include <span>
+#include <utility>
 #include <vector>
 
 using namespace ks::test;
@@ -77,6 +81,25 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG;
 }
 
+// A window of the program lying below a box's shadow, whose click destroys the box.
+HWND gBoxToDestroy = nullptr;
+LRESULT CALLBACK DestroysTheBoxOnClickProc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_LBUTTONDOWN && gBoxToDestroy)
+        DestroyWindow(std::exchange(gBoxToDestroy, nullptr));
+    return DefWindowProcW(wnd, msg, w, l);
+}
+
+// A modeless box as programs write one: closed, it destroys itself.
+INT_PTR CALLBACK DestroyedOnCloseProc(HWND wnd, UINT msg, WPARAM w, LPARAM)
+{
+    if (msg == WM_CLOSE || (msg == WM_COMMAND && LOWORD(w) == IDCANCEL)) {
+        DestroyWindow(wnd);
+        return TRUE;
+    }
+    return msg == WM_INITDIALOG;
+}
+
 class DialogBorderTest : public DialogFixture {
 protected:
     void SetUp() override
@@ -125,11 +148,11 @@ protected:
         SendMessageW(border, WM_SETCURSOR, reinterpret_cast<WPARAM>(border), MAKELPARAM(hit, WM_MOUSEMOVE));
     }
 
-    HWND MakeDialog(DWORD style, const wchar_t* title)
+    HWND MakeDialog(DWORD style, const wchar_t* title, DLGPROC proc = &PlainDialogProc)
     {
         DialogTemplate t(style, title);
         t.Item(L"Button", BS_PUSHBUTTON | WS_VISIBLE, IDOK, L"OK", 8, 60);
-        HWND wnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.Get(), nullptr, &PlainDialogProc, 0);
+        HWND wnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.Get(), nullptr, proc, 0);
         FDialogs.push_back(wnd);
         Pump();
         return wnd;
@@ -391,6 +414,73 @@ TEST_F(DialogBorderTest, ASizeableDialogOfOurOwnMaximisesFromItsBorderAndGoesWit
     DestroyWindow(wnd);
     Pump();
     EXPECT_FALSE(IsWindow(shown) && IsWindowVisible(shown)) << "the border went with the dialog";
+}
+
+// Run under the heap check, with every block of the box's objects on pages that fault once freed.
+class DialogBorderLifetime : public DialogBorderTest {};
+
+// Closed from its border window (by the close box, by a double-click on its icon, or by the
+// window below its shadow, which the border passes a click on), the box is destroyed, and its
+// border with it, while the border window's own procedure still runs: the border goes once that
+// is done.
+TEST_F(DialogBorderLifetime, AModelessBoxClosedFromItsBorderTakesTheBorderOnceTheClickIsDone)
+{
+    const struct {
+        const char* name;
+        void (*close)(HWND border, POINT at);
+        int code; // where on the title; 0 on the shadow
+    } ways[] = {
+        {"the close box",
+         [](HWND border, POINT at) {
+             Hover(border, at);
+             SendMessageW(border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(at.x, at.y));
+             Hover(border, at);
+             SendMessageW(border, WM_NCLBUTTONUP, 19, MAKELPARAM(at.x, at.y));
+         },
+         HTCLOSE},
+        {"a double-click on the icon",
+         [](HWND border, POINT at) { SendMessageW(border, WM_NCLBUTTONDBLCLK, 19, MAKELPARAM(at.x, at.y)); },
+         HTSYSMENU},
+        {"a click on the shadow",
+         [](HWND border, POINT at) {
+             UseFakeCursor(at);
+             SendMessageW(border, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+         },
+         0},
+    };
+    const HWND below = CreateWindowExW(
+        WS_EX_NOACTIVATE, RegisterTestClass(L"KsBelowTheShadow", &DestroysTheBoxOnClickProc), L"", WS_POPUP | WS_VISIBLE,
+        0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        HWND wnd = nullptr;
+        {
+            const FreedPages guarded;
+            wnd = MakeDialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, L"Keysmith", &DestroyedOnCloseProc);
+        }
+        TacDialogWnd* d = DialogAdapter(wnd);
+        ASSERT_NE(d, nullptr);
+        TacBorderForm* bf = d->BorderForm();
+        ASSERT_TRUE(FreedPages::Guards(bf)) << "a read of the freed border faults";
+        const HWND border = BorderOf(*d);
+        const RECT b = WindowRectOf(border);
+        const TRect m = d->ExtBorderMargins();
+        POINT at{b.left + m.Left / 2, (b.top + b.bottom) / 2};
+        if (way.code) {
+            at = {b.left, b.top + m.Top + d->CaptionHeight(true) / 2};
+            while (at.x < b.right && bf->BorderHitTest({at.x, at.y}) != way.code)
+                ++at.x;
+            ASSERT_LT(at.x, b.right) << "the border answers " << way.code << " on the title";
+        }
+        gBoxToDestroy = way.code ? nullptr : wnd;
+        way.close(border, at);
+        gBoxToDestroy = nullptr;
+        EXPECT_FALSE(IsWindow(wnd)) << "closed at once";
+        Pump();
+        EXPECT_FALSE(IsWindow(border)) << "the border went with it";
+        EXPECT_TRUE(HeapsIntact());
+    }
+    DestroyWindow(below);
 }
 
 TEST_F(DialogBorderTest, ExtendedBordersSwitchedOffAndOnWhileTheBoxShows)
