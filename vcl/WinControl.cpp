@@ -716,6 +716,8 @@ void TWinControl::PaintControls(HDC dc, TControl* first)
         auto it = std::find(FControls.begin(), FControls.end(), first);
         start = it == FControls.end() ? 0 : static_cast<size_t>(it - FControls.begin());
     }
+    // A child's paint may free the child, or this control and its children with it.
+    const GoneWatch self(*this);
     for (size_t i = start; i < FControls.size(); ++i) {
         TControl* c = FControls[i];
         if (!c->Visible())
@@ -728,8 +730,11 @@ void TWinControl::PaintControls(HDC dc, TControl* first)
         const bool copy = FControlState.Contains(csPaintCopy);
         if (copy)
             c->FControlState.Include(csPaintCopy);
+        const GoneWatch child(*c);
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        if (copy)
+        if (self.Gone())
+            return;
+        if (copy && !child.Gone())
             c->FControlState.Exclude(csPaintCopy);
     }
 }

@@ -4,58 +4,96 @@
 
 #include "vcl/Win.h"
 
-#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-// Addresses reserved once, handed out in page steps, never reused. Each block is followed by a
-// page left uncommitted, which both ends the block's own pages for VirtualQuery and faults on a
-// write past its end.
+// Addresses reserved once and handed out in whole pages. Each block is followed by a page left
+// uncommitted, which both ends the block's own pages for VirtualQuery and faults on a write past
+// its end. A freed block's pages stay out of use until the last scope closes, so that no new
+// block takes its addresses while the test that freed it runs.
 constexpr size_t kArenaBytes = sizeof(void*) == 4 ? size_t{256} << 20 : size_t{1} << 30;
 constexpr size_t kPage = 4096;
+constexpr size_t kPages = kArenaBytes / kPage;
 
-std::atomic<int> gScopes{0};
-std::atomic<char*> gArena{nullptr};
-std::atomic<size_t> gUsed{0};
+enum PageUse : uint8_t { Unused, InUse, FreedInScope };
 
-char* Arena() noexcept
+struct Arena {
+    SRWLOCK Lock = SRWLOCK_INIT;
+    char* Base = nullptr;
+    int Scopes = 0;
+    size_t Next = 0;
+    PageUse Pages[kPages] = {};
+};
+
+Arena& TheArena()
 {
-    char* arena = gArena.load();
-    if (arena)
-        return arena;
-    char* fresh = static_cast<char*>(VirtualAlloc(nullptr, kArenaBytes, MEM_RESERVE, PAGE_NOACCESS));
-    if (!fresh)
-        return nullptr;
-    if (!gArena.compare_exchange_strong(arena, fresh)) {
-        VirtualFree(fresh, 0, MEM_RELEASE);
-        return arena;
-    }
-    return fresh;
+    static Arena arena;
+    return arena;
 }
 
-bool InArena(const void* p) noexcept
+class Locked {
+public:
+    explicit Locked(Arena& a) : FArena(a) { AcquireSRWLockExclusive(&a.Lock); }
+    ~Locked() { ReleaseSRWLockExclusive(&FArena.Lock); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    Arena& FArena;
+};
+
+bool InArena(const Arena& a, const void* p) noexcept
 {
-    const char* arena = gArena.load();
     const char* c = static_cast<const char*>(p);
-    return arena && c >= arena && c < arena + kArenaBytes;
+    return a.Base && c >= a.Base && c < a.Base + kArenaBytes;
 }
 
-// nullptr when no scope is open or the arena is used up: the caller falls back to the heap.
+// The first run of count unused pages from where the last block was placed, wrapping once;
+// kPages when there is none.
+size_t FindRun(const Arena& a, size_t count) noexcept
+{
+    for (size_t tried = 0, start = a.Next; tried < kPages;) {
+        if (start + count > kPages) {
+            tried += kPages - start;
+            start = 0;
+            continue;
+        }
+        size_t n = 0;
+        while (n < count && a.Pages[start + n] == Unused)
+            ++n;
+        if (n == count)
+            return start;
+        tried += n + 1;
+        start += n + 1;
+    }
+    return kPages;
+}
+
+// nullptr when no scope is open or no room is left: the caller falls back to the heap.
 void* GuardedAlloc(size_t n) noexcept
 {
-    if (gScopes.load() == 0 || n > kArenaBytes / 4)
+    Arena& a = TheArena();
+    const Locked locked(a);
+    if (a.Scopes == 0 || n > kArenaBytes / 8)
         return nullptr;
-    char* arena = Arena();
-    if (!arena)
+    if (!a.Base)
+        a.Base = static_cast<char*>(VirtualAlloc(nullptr, kArenaBytes, MEM_RESERVE, PAGE_NOACCESS));
+    if (!a.Base)
         return nullptr;
     const size_t pages = (n + kPage - 1) / kPage + (n == 0);
-    const size_t step = (pages + 1) * kPage;
-    const size_t at = gUsed.fetch_add(step);
-    if (at + step > kArenaBytes)
+    const size_t start = FindRun(a, pages + 1);
+    if (start == kPages)
         return nullptr;
-    return VirtualAlloc(arena + at, pages * kPage, MEM_COMMIT, PAGE_READWRITE);
+    void* block = VirtualAlloc(a.Base + start * kPage, pages * kPage, MEM_COMMIT, PAGE_READWRITE);
+    if (!block)
+        return nullptr;
+    for (size_t i = 0; i <= pages; ++i)
+        a.Pages[start + i] = InUse;
+    a.Next = start + pages + 1;
+    return block;
 }
 
 void* Allocate(size_t n)
@@ -71,13 +109,22 @@ void Release(void* p) noexcept
 {
     if (!p)
         return;
-    if (!InArena(p)) {
-        std::free(p);
-        return;
+    Arena& a = TheArena();
+    {
+        const Locked locked(a);
+        if (InArena(a, p)) {
+            MEMORY_BASIC_INFORMATION info{};
+            if (VirtualQuery(p, &info, sizeof info) && info.State == MEM_COMMIT) {
+                VirtualFree(p, info.RegionSize, MEM_DECOMMIT);
+                const size_t start = static_cast<size_t>(static_cast<char*>(p) - a.Base) / kPage;
+                const size_t pages = info.RegionSize / kPage;
+                for (size_t i = 0; i <= pages && start + i < kPages; ++i)
+                    a.Pages[start + i] = a.Scopes ? FreedInScope : Unused;
+            }
+            return;
+        }
     }
-    MEMORY_BASIC_INFORMATION info{};
-    if (VirtualQuery(p, &info, sizeof info) && info.State == MEM_COMMIT)
-        VirtualFree(p, info.RegionSize, MEM_DECOMMIT);
+    std::free(p);
 }
 
 } // namespace
@@ -86,17 +133,25 @@ namespace ks::test {
 
 FreedPages::FreedPages() noexcept
 {
-    ++gScopes;
+    Arena& a = TheArena();
+    const Locked locked(a);
+    ++a.Scopes;
 }
 
 FreedPages::~FreedPages()
 {
-    --gScopes;
+    Arena& a = TheArena();
+    const Locked locked(a);
+    if (--a.Scopes > 0)
+        return;
+    for (PageUse& page : a.Pages)
+        if (page == FreedInScope)
+            page = Unused;
 }
 
 bool FreedPages::Guards(const void* block) noexcept
 {
-    return InArena(block);
+    return InArena(TheArena(), block);
 }
 
 } // namespace ks::test

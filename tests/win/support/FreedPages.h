@@ -1,9 +1,10 @@
 #pragma once
 // Freed memory that faults on every touch. While a FreedPages scope is open, each block the
-// program allocates with operator new gets pages of its own; deleting it takes the pages away
-// and never hands the addresses out again. A read of a freed object then faults at once, like a
-// write: Wine's heap checking fills freed blocks with a pattern, which catches writes and wild
-// pointers followed, but not a plain read of a freed member (a flag, a count, a handle).
+// program allocates with operator new gets pages of its own; deleting it takes the pages away,
+// and their addresses are not handed out again while a scope is open. A read of a freed object
+// then faults at once, like a write: Wine's heap checking fills freed blocks with a pattern,
+// which catches writes and wild pointers followed, but not a plain read of a freed member (a
+// flag, a count, a handle).
 
 #include <cstddef>
 
