@@ -493,7 +493,17 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
         return;
     const int w = rect.Width();
     const int h = rect.Height();
-    const TPoint at{rect.Left - line.Offset.X, rect.Top - line.Offset.Y};
+    // The system draws a mirrored form's bar through the window's own DC, which counts x from the
+    // window's right edge and would copy the picture flipped: the background is taken from where
+    // the item shows, and the picture is copied as it reads.
+    const DWORD layout = GetLayout(dc);
+    const bool mirrored = layout != GDI_ERROR && (layout & LAYOUT_RTL);
+    TRect shown = rect;
+    if (RECT window{}; mirrored && GetWindowRect(WindowFromDC(dc), &window)) {
+        const int width = window.right - window.left;
+        shown = TRect{width - rect.Right, rect.Top, width - rect.Left, rect.Bottom};
+    }
+    const TPoint at{shown.Left - line.Offset.X, shown.Top - line.Offset.Y};
     std::unique_ptr<TBitmap> itemBmp = NewBitmap24(w, h);
     BitBlt(itemBmp->Canvas().Handle(), 0, 0, w, h, line.Bmp->Canvas().Handle(), at.X, at.Y, SRCCOPY);
     const int menuItem = SkinManager->FindSection("MENUITEM");
@@ -532,5 +542,6 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     if (!enabled)
         BlendBitmapKeyed(*itemBmp, 0, 0, *line.Bmp, TRect{at.X, at.Y, at.X + w - 1, at.Y + h - 1}, 102.0 / 255.0,
                          TransparentKeyColor);
+    const ks::OrientationPreservedDC kept(dc);
     CopyBitmapTo(dc, rect.Left, rect.Top, *itemBmp);
 }

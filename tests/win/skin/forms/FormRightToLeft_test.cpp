@@ -3,12 +3,15 @@
 // desktop's DC, which no window's mirroring touches.
 #include "vcl/Bitmap.h"
 #include "vcl/GdiHandles.h"
+#include "skin/forms/sSkinMenus.h"
+#include "vcl/Menus.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/skin/forms/FormFrameFixture.h"
 #include "win/support/SheetPng.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +68,66 @@ TEST_F(RightToLeftFrame, TheTitleShowsWhereItsHitTestAnswers)
     BitBlt(shown->Canvas().Handle(), 0, 0, shown->Width(), shown->Height(), screen, r.left, r.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
     ks::test::WriteSheetPng(*shown, std::string("Z:") + KS_BUILD_DIR + "/form-right-to-left.png");
+}
+
+// The system draws the lit item of a mirrored form's menu line through the window's own DC,
+// whose x runs from the window's right edge: the item lands at the mirrored place of the
+// rectangle it is given, and its caption reads as it does drawn into a plain bitmap.
+TEST_F(RightToLeftFrame, AMenuLineItemTheSystemDrawsReadsLeftToRight)
+{
+    InitializeSkinProviderUnit();
+    auto* menu = Create<TMainMenu>(Form);
+    for (const wchar_t* caption : {L"File", L"Item"}) {
+        auto* item = Create<TMenuItem>(menu);
+        item->SetCaption(caption);
+        menu->Items()->Add(item);
+    }
+    Form->SetMenu(menu);
+    Provider->PrepareForm();
+    const HWND wnd = Form->Handle();
+    MakeRightToLeft(wnd);
+    Paint();
+    ShowFrame();
+    Pump();
+    TMenuItem* file = menu->Items()->Items(0);
+    ASSERT_TRUE(file->OnAdvancedDrawItem());
+    HDC dc = GetWindowDC(wnd);
+    ASSERT_TRUE(GetLayout(dc) & LAYOUT_RTL);
+    // On the system's menu row, at the window's left: in the window's DC, at its right.
+    RECT window{}, row{};
+    GetWindowRect(wnd, &window);
+    ASSERT_TRUE(GetMenuItemRect(wnd, GetMenu(wnd), 0, &row));
+    const TRect shown{8, row.top - window.top, 48, row.bottom - window.top};
+    const int width = Form->Width();
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    file->AdvancedDrawItem(canvas, TRect{width - shown.Right, shown.Top, width - shown.Left, shown.Bottom}, {odSelected}, true);
+    canvas.SetHandle(nullptr);
+    ReleaseDC(wnd, dc);
+    Pump();
+    std::unique_ptr<TBitmap> plain = NewBitmap24(shown.Width(), shown.Height());
+    file->AdvancedDrawItem(plain->Canvas(), TRect{0, 0, shown.Width(), shown.Height()}, {odSelected}, true);
+    GdiFlush();
+    // The caption's ink: what differs from the item's background at its corner. The DC's
+    // mirroring may place the picture a column beside the rectangle's mirror image.
+    const auto inkAt = [&](HDC from, int x0, int y0, int x, int y) {
+        return GetPixel(from, x0 + x, y0 + y) != GetPixel(from, x0, y0);
+    };
+    HDC screen = GetDC(nullptr);
+    int ink = 0, differing = shown.Width() * shown.Height();
+    for (int shift : {-1, 0, 1}) {
+        int n = 0;
+        for (int y = 0; y < shown.Height(); ++y)
+            for (int x = 1; x < shown.Width() - 1; ++x) {
+                const bool written = inkAt(plain->Canvas().Handle(), 0, 0, x, y);
+                ink += shift == 0 && written;
+                n += written != inkAt(screen, window.left + shown.Left + shift, window.top + shown.Top, x, y);
+            }
+        differing = std::min(differing, n);
+    }
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(ink, 20) << "the item has a caption";
+    EXPECT_EQ(differing, 0) << "pixels of the caption that show otherwise than written";
 }
 
 // An MDI main form and its client laid out right to left, with a "File / Window" menu and
