@@ -36,7 +36,10 @@ constexpr UINT CM_POPUP_ITEM_SHOWN = 0xBCB3;
 constexpr UINT CM_POPUP_WINDOW_SHOWN = 0xBCB4;
 constexpr int WindowsPopupFrame = 3;
 
-// Where client (0, 0) of the popup lies in its window (and so in the popup bitmap).
+// Where client (0, 0) of the popup lies in its window (and so in the popup bitmap). Measured
+// down from the top: the popup's frame is as wide as it is high, and a popup laid out right to
+// left has its client (0, 0) at the right edge of its client area, a window's width away from
+// its left.
 int ClientOffsetOf(HWND wnd)
 {
     if (!wnd)
@@ -45,7 +48,7 @@ int ClientOffsetOf(HWND wnd)
     POINT client{0, 0};
     GetWindowRect(wnd, &window);
     ClientToScreen(wnd, &client);
-    return std::max<int>(0, client.x - window.left);
+    return std::max<int>(0, client.y - window.top);
 }
 
 TMenuItem* NextVisible(const TMenuItem& item)
@@ -314,15 +317,27 @@ void TsSkinableMenus::CopyPopupFrameStrips(TMenuItem& item, HWND wnd, TBitmap& p
     const HDC src = popupBmp.Canvas().Handle();
     const int w = popupBmp.Width();
     const int h = popupBmp.Height();
+    // A popup laid out right to left shows its frame mirrored. Its window DC would mirror the
+    // copies, but Wine puts a copy into a mirrored DC a pixel left of its place, which leaves the
+    // system's own menu edge showing down both sides: the strips are flipped here instead and
+    // copied with the mirroring dropped.
+    const DWORD layout = GetLayout(dc);
+    const bool mirrored = layout != GDI_ERROR && (layout & LAYOUT_RTL);
+    ks::UnmirroredDC unmirrored(dc);
+    const auto copy = [&](int x, int y, int cx, int cy) {
+        if (mirrored)
+            StretchBlt(dc, w - x - 1, y, -cx, cy, src, x, y, cx, cy, SRCCOPY);
+        else
+            BitBlt(dc, x, y, cx, cy, src, x, y, SRCCOPY);
+    };
     const int bw = FBorderWidth;
     const int top = ClientOffsetOf(wnd) + r.Top;
     if (IsFirstVisible(item))
-        BitBlt(dc, 0, 0, w, bw, src, 0, 0, SRCCOPY);
+        copy(0, 0, w, bw);
     if (!NextVisible(item))
-        BitBlt(dc, 0, h - bw, w, bw, src, 0, h - bw, SRCCOPY);
-    const int leftWidth = extraOffset + std::max(SkinBorderWidth(), bw);
-    BitBlt(dc, 0, top, leftWidth, r.Height(), src, 0, top, SRCCOPY);
-    BitBlt(dc, w - bw, top, bw, r.Height(), src, w - bw, top, SRCCOPY);
+        copy(0, h - bw, w, bw);
+    copy(0, top, extraOffset + std::max(SkinBorderWidth(), bw), r.Height());
+    copy(w - bw, top, bw, r.Height());
 }
 
 void TsSkinableMenus::CopyColumnGaps(TMenuItem& item, TCanvas& canvas, TBitmap& popupBmp, const TRect& r, int offset)

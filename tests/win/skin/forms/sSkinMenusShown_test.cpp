@@ -11,6 +11,7 @@
 #include "vcl/Forms.h"
 #include "win/skin/forms/SkinMenuTestSkin.h"
 #include "win/support/InternalSkin.h"
+#include "win/support/MirroredForm.h"
 #include "win/support/ScreenPictures.h"
 #include "win/support/SheetPng.h"
 #include "win/support/ThreadWindows.h"
@@ -351,6 +352,56 @@ TEST_F(SkinMenusShown, ColumnsEndingInADividerOrACaptionShowThePopupBelowThem)
         const int x = (r.Left + r.Right) / 2;
         EXPECT_EQ(MenuPixelAt(*shot, x, r.Bottom + 2), MainMenuColor);
         EXPECT_EQ(MenuPixelAt(*shot, x, inside), MainMenuColor);
+    }
+}
+
+// A form's menu drop-down shows the skin's frame down both its sides, and a form laid out right
+// to left (whose drop-downs the system mirrors) shows it as well: no column of the system's own
+// menu background between the frame and the items.
+TEST_F(SkinMenusShown, AMenuDropDownIsFramedDownBothSidesInEitherLayout)
+{
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "right to left" : "left to right");
+        ks::SetNextFormCreation({true, false, {}});
+        TForm* form = mirrored ? CreateNew<TMirroredForm>(nullptr) : CreateNew<TForm>(nullptr);
+        form->SetBounds(60, 60, 320, 240);
+        auto* bar = Create<TMainMenu>(form);
+        for (const wchar_t* caption : {L"&File", L"One", L"Two", L"Three"}) {
+            auto* item = Create<TMenuItem>(form);
+            item->SetCaption(caption);
+            (bar->Items()->Count() ? bar->Items()->Items(0) : bar->Items())->Add(item);
+        }
+        form->SetMenu(bar);
+        Manager->SkinnableMenus()->SetUpMainMenu(bar, true);
+        form->Show();
+        Pump();
+
+        std::unique_ptr<TBitmap> shot;
+        bool shownMirrored = false;
+        LoopDriver::Ticks = 0;
+        LoopDriver::Step = [&](int tick) {
+            const std::vector<HWND> popups = ShownPopupMenus();
+            if (tick == 6 && !popups.empty()) {
+                shot = ScreenPlacePicture(popups[0]);
+                shownMirrored = (GetWindowLongW(popups[0], GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+                EndMenu();
+            }
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &LoopDriver::Tick);
+        SetForegroundWindow(form->Handle());
+        SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+        KillTimer(nullptr, timer);
+        LoopDriver::Step = nullptr;
+        Pump();
+        form->Free();
+        ASSERT_NE(shot, nullptr) << "the drop-down opened";
+        EXPECT_EQ(shownMirrored, mirrored);
+        // Rows of the three items; the skin's frame is 4 pixels wide, the strips copied are 3.
+        const int w = shot->Width();
+        const int h = shot->Height();
+        for (const int y : {h / 4, h / 2, 3 * h / 4})
+            for (const int x : {0, 1, 2, w - 3, w - 2, w - 1})
+                EXPECT_EQ(MenuPixelAt(*shot, x, y), FrameColor) << "at " << x << ", " << y << " of " << w;
     }
 }
 
