@@ -3,6 +3,8 @@
 //   WindowPoint shown CLASS MS    waits up to MS ms for a visible top-level window of CLASS
 //   WindowPoint gone CLASS MS     waits up to MS ms until no top-level window of CLASS is visible
 //   WindowPoint child CLASS TEXT  prints "x y", the screen centre of the child window with TEXT
+//   WindowPoint rect CLASS        prints "left top right bottom" of the visible top-level window
+//                                 of CLASS on the screen (#32768: a shown menu)
 //   WindowPoint close CLASS       prints "x y", the screen centre of the area the window answers
 //                                 as its close button (HTCLOSE), as the system finds it for a click
 //   WindowPoint dismiss CLASS     closes the window as its system menu's Close does
@@ -219,6 +221,13 @@ int wmain(int argc, wchar_t** argv)
         if (!child || !GetWindowRect(child, &r))
             return 1;
         return Print({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    if (command == L"rect" && argc == 3) {
+        RECT r{};
+        if (!wnd || !GetWindowRect(wnd, &r))
+            return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
     }
     if (command == L"close" && argc == 3) {
         POINT centre{};
