@@ -510,7 +510,7 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     const int h = rect.Height();
     // The system draws a mirrored form's bar through the window's own DC, which counts x from the
     // window's right edge and would copy the picture flipped: the background is taken from where
-    // the item shows, and the picture is copied as it reads.
+    // the item shows, and the picture is placed there as it reads.
     const DWORD layout = GetLayout(dc);
     const bool mirrored = layout != GDI_ERROR && (layout & LAYOUT_RTL);
     TRect shown = rect;
@@ -557,6 +557,6 @@ void TsSkinableMenus::MainItemDraw(TObject* sender, TCanvas* canvas, const TRect
     if (!enabled)
         BlendBitmapKeyed(*itemBmp, 0, 0, *line.Bmp, TRect{at.X, at.Y, at.X + w - 1, at.Y + h - 1}, 102.0 / 255.0,
                          TransparentKeyColor);
-    const ks::OrientationPreservedDC kept(dc);
-    CopyBitmapTo(dc, rect.Left, rect.Top, *itemBmp);
+    const ks::PlacedDC placed(dc, RECT{rect.Left, rect.Top, rect.Right, rect.Bottom});
+    CopyBitmapTo(dc, 0, 0, *itemBmp);
 }
