@@ -7,8 +7,11 @@
 #include "skin/forms/sSkinProvider.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "win/skin/forms/FrameSkinFixture.h"
 #include "win/support/ScreenPictures.h"
+
+#include <initializer_list>
 
 namespace ks::test {
 
@@ -83,6 +86,19 @@ protected:
         if (cache.PixelFormat() == pf32bit)
             return static_cast<TColor>(ks::GetPixel32(cache.View(), x, y) & 0xFFFFFF);
         return ks::GetPixel24(cache.View(), x, y);
+    }
+
+    // Gives the form a menu bar of the captions.
+    TMainMenu* GiveMenu(std::initializer_list<const wchar_t*> captions)
+    {
+        auto* menu = Create<TMainMenu>(Form);
+        for (const wchar_t* text : captions) {
+            auto* item = Create<TMenuItem>(menu);
+            item->SetCaption(text);
+            menu->Items()->Add(item);
+        }
+        Form->SetMenu(menu);
+        return menu;
     }
 
     static TColor WindowPixel(HWND wnd, int x, int y) { return ScreenPixel(wnd, x, y); }

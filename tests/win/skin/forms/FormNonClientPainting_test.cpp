@@ -22,17 +22,7 @@ protected:
     // A point of the left border, halfway down.
     TPoint BorderPoint() { return {1, Form->Height() / 2}; }
     // The form's menu bar: "Файл" and "Справка".
-    TMainMenu* GiveMenu()
-    {
-        auto* menu = Create<TMainMenu>(Form);
-        for (const wchar_t* text : {L"Файл", L"Справка"}) {
-            auto* item = Create<TMenuItem>(menu);
-            item->SetCaption(text);
-            menu->Items()->Add(item);
-        }
-        Form->SetMenu(menu);
-        return menu;
-    }
+    TMainMenu* GiveMenu() { return FormFrameFixture::GiveMenu({L"Файл", L"Справка"}); }
     // Columns of row y between x0 and x1 (exclusive) whose colour is not the title's.
     int TextColumns(int y, int x0, int x1, TColor title)
     {

@@ -3,7 +3,6 @@
 // desktop's DC, which no window's mirroring touches.
 #include "vcl/Bitmap.h"
 #include "vcl/GdiHandles.h"
-#include "skin/forms/sSkinMenus.h"
 #include "vcl/Menus.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 #include "win/skin/forms/FormFrameFixture.h"
@@ -75,13 +74,7 @@ TEST_F(RightToLeftFrame, TheTitleShowsWhereItsHitTestAnswers)
 TEST_F(RightToLeftFrame, AMenuLineItemTheSystemDrawsReadsLeftToRight)
 {
     InitializeSkinProviderUnit();
-    auto* menu = Create<TMainMenu>(Form);
-    for (const wchar_t* caption : {L"File", L"Item"}) {
-        auto* item = Create<TMenuItem>(menu);
-        item->SetCaption(caption);
-        menu->Items()->Add(item);
-    }
-    Form->SetMenu(menu);
+    TMainMenu* menu = GiveMenu({L"File", L"Item"});
     Provider->PrepareForm();
     const HWND wnd = Form->Handle();
     MakeRightToLeft(wnd);
