@@ -207,13 +207,15 @@ TPoint TacBorderForm::OwnerOffset() const
 {
     // The image lies so that its client area covers the owner's: whatever the skin's title and
     // border, and a caption raised under a low title, the owner's frame meets its own.
+    // The client's top-left corner is read from the window's rectangles: a window laid out right
+    // to left maps its client point (0, 0) to the client's right edge.
     const HWND owner = OwnerHandle();
-    RECT r{};
-    POINT client{0, 0};
-    if (!owner || !GetWindowRect(owner, &r) || !ClientToScreen(owner, &client))
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    if (!owner || !GetWindowInfo(owner, &info))
         return {0, 0};
     const TPoint offset = FOwner->BorderOwnerClientOffset();
-    return {offset.X - (client.x - r.left), offset.Y - (client.y - r.top)};
+    return {offset.X - (info.rcClient.left - info.rcWindow.left), offset.Y - (info.rcClient.top - info.rcWindow.top)};
 }
 
 void TacBorderForm::PaintOwnerNonClient()

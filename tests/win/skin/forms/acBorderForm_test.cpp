@@ -37,11 +37,15 @@ std::vector<Sent> gSent;
 int gLayeredUpdates = 0;
 SIZE gLayeredSize{0, 0};
 
-BOOL WINAPI RecordLayered(HWND, HDC, POINT*, SIZE* size, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
+// Places the window as the system's layered update does, without showing a picture.
+BOOL WINAPI RecordLayered(HWND wnd, HDC, POINT* position, SIZE* size, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
 {
     ++gLayeredUpdates;
     if (size)
         gLayeredSize = *size;
+    if (position && size)
+        SetWindowPos(wnd, nullptr, position->x, position->y, size->cx, size->cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     return TRUE;
 }
 
@@ -114,10 +118,17 @@ protected:
         Owner.Data = Data.get();
         Owner.Close.Rect = {OwnerW + M - 30, M + 6, OwnerW + M - 9, M + 27};
         Border = std::make_unique<TacBorderForm>(Owner);
-        POINT origin{0, 0};
-        ClientToScreen(Owner.Wnd, &origin);
-        ClientDX = origin.x - OwnerX;
-        ClientDY = origin.y - OwnerY;
+        MeasureClient();
+    }
+    // Where the system put the owner's client area: a mirrored window's client point (0, 0) is
+    // its right edge, so the rectangles tell.
+    void MeasureClient()
+    {
+        WINDOWINFO info{};
+        info.cbSize = sizeof(info);
+        GetWindowInfo(Owner.Wnd, &info);
+        ClientDX = info.rcClient.left - OwnerX;
+        ClientDY = info.rcClient.top - OwnerY;
     }
     void TearDown() override
     {
@@ -165,27 +176,35 @@ TEST_F(BorderFormTest, TheLayeredWindowSurroundsItsOwnerByTheMarginsAndGoesWithI
 
 TEST_F(BorderFormTest, HitCodesFollowTheFrame)
 {
-    Border->UpdateBorderWindow(true, 255);
-    struct Case {
-        const char* name;
-        int x, y;
-        int code;
-    } cases[] = {
-        {"CloseButton", OwnerW + M - 20, M + 15, HTCLOSE},
-        {"Icon", M + 10, M + 12, HTSYSMENU},
-        {"Caption", M + 100, M + 15, HTCAPTION},
-        {"TopEdge", M + 100, M + 1, HTTOP},
-        {"TopLeftCorner", M + 1, M + 1, HTTOPLEFT},
-        {"LeftEdge", M + 1, M + 100, HTLEFT},
-        {"BottomRight", OwnerW + M - 2, OwnerH + M - 2, HTBOTTOMRIGHT},
-        {"Client", M + 100, M + 100, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Border->BorderHitTest(Screen(c.x, c.y)), c.code);
+    for (const LONG_PTR layout : {LONG_PTR{0}, LONG_PTR{WS_EX_LAYOUTRTL}}) {
+        SCOPED_TRACE(layout ? "laid out right to left" : "laid out left to right");
+        SetWindowLongPtrW(Owner.Wnd, GWL_EXSTYLE, layout);
+        SetWindowPos(Owner.Wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        MeasureClient();
+        Owner.HotCodes.clear();
+        Border->UpdateBorderWindow(true, 255);
+        struct Case {
+            const char* name;
+            int x, y;
+            int code;
+        } cases[] = {
+            {"CloseButton", OwnerW + M - 20, M + 15, HTCLOSE},
+            {"Icon", M + 10, M + 12, HTSYSMENU},
+            {"Caption", M + 100, M + 15, HTCAPTION},
+            {"TopEdge", M + 100, M + 1, HTTOP},
+            {"TopLeftCorner", M + 1, M + 1, HTTOPLEFT},
+            {"LeftEdge", M + 1, M + 100, HTLEFT},
+            {"BottomRight", OwnerW + M - 2, OwnerH + M - 2, HTBOTTOMRIGHT},
+            {"Client", M + 100, M + 100, -1},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(Border->BorderHitTest(Screen(c.x, c.y)), c.code);
+        }
+        const std::vector<int> hot{HTCLOSE, 0, 0, 0, 0, 0, 0, 0};
+        EXPECT_EQ(Owner.HotCodes, hot) << "the owner's hot button follows every answer: the button hit, or none";
     }
-    const std::vector<int> hot{HTCLOSE, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(Owner.HotCodes, hot) << "the owner's hot button follows every answer: the button hit, or none";
 }
 
 TEST_F(BorderFormTest, FrameClicksGoToTheOwnerAndShadowClicksToTheWindowBelow)
