@@ -35,7 +35,7 @@ system_colours() {
 }
 
 wrong=()
-open_first ltr
+open_first ltr "$@"
 ltr_left=$ML
 open_first rtl --rtl "$@"
 rtl_right=$MR

@@ -19,7 +19,7 @@ sleep 0.3
 ri_shot maximized
 # Not searched: see TitleButtons.sh; the maximised title's middle is its caption.
 X=640 Y=$(($(ri_get form | cut -d' ' -f2) + 12))
-[ "$(ri_ask hitat "$X" "$Y")" = $HTCAPTION ] || ri_fail "the maximised form's title is not at $X,$Y"
+[ "$(ri_ask hitat "$X" "$Y" "$PROBE")" = $HTCAPTION ] || ri_fail "the maximised form's title is not at $X,$Y"
 xdotool mousemove "$X" "$Y" click --repeat 2 --delay 80 1
 ri_park
 ri_wait_dump state normal 5 || ri_fail "a double click on the maximised title left the form $(ri_get state)"

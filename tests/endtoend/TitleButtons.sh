@@ -22,7 +22,7 @@ hover_click() {
   local x y l t r b
   read -r l t r b <<<"$(ri_get form)"
   x=$((r + dx[$1])) y=$((t + dy[$1]))
-  [ "$(ri_ask hitat "$x" "$y")" = "$1" ] || ri_fail "button $1 is not at $x,$y on the form at $l $t $r $b"
+  [ "$(ri_ask hitat "$x" "$y" "$PROBE")" = "$1" ] || ri_fail "button $1 is not at $x,$y on the form at $l $t $r $b"
   xdotool mousemove "$x" "$y"
   sleep "$2"
   xdotool click 1
