@@ -173,6 +173,16 @@ public:
         button->SetName("TitleButton1");
         button->SetHint(L"Title button");
         button->SetOnMouseUp(TMouseEvent(this, &TProbeForm::TitleButtonUp));
+        // A glyph on its key colour, as an application gives one: what GDI draws of it is what
+        // the extended border must keep opaque.
+        TBitmap glyph;
+        glyph.SetPixelFormat(pf24bit);
+        glyph.SetSize(12, 12);
+        glyph.Canvas().Brush().SetColor(TransparentKeyColor);
+        glyph.Canvas().FillRect({0, 0, 12, 12});
+        glyph.Canvas().Brush().SetColor(0x0000C0);
+        glyph.Canvas().FillRect({2, 2, 10, 10});
+        button->SetGlyph(&glyph);
         Provider->SetUpForm();
     }
 
