@@ -403,6 +403,9 @@ void TacDialogWnd::AdapterWndProc(TMessage& m)
 void TacDialogWnd::WMDestroy(TMessage& m)
 {
     FWindowGoing = true;
+    // The glows go with the window they are drawn over. Left to a later tick, a glow window's
+    // destruction would free this finished dialog's record, and this adapter, under that tick.
+    StopTitleAnimations();
     if (Hooked()) {
         TacMainWnd* self = this;
         RemoveScrollWndHandler(CtrlHandle, false, false, self);
@@ -509,12 +512,15 @@ void TacDialogWnd::WMWindowPosChanging(TMessage& m)
 {
     TacScrollWnd::AdapterWndProc(m);
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
-    if (!FBorderForm || Destroyed)
+    if (Destroyed)
         return;
-    if (pos && (pos->flags & SWP_HIDEWINDOW))
+    if (pos && (pos->flags & SWP_HIDEWINDOW)) {
+        // Nothing drawn over a hidden dialog stays on the screen.
+        StopTitleAnimations();
         SetExtBorders(false);
-    else
+    } else if (FBorderForm) {
         UpdateBorderWindow();
+    }
 }
 
 void TacDialogWnd::WMWindowPosChanged(TMessage& m)

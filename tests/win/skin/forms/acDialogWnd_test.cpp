@@ -471,6 +471,10 @@ TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
         EXPECT_EQ(look, DialogCloseCells[1]) << "it shows the hot look";
         EXPECT_TRUE(closedByClick);
         EXPECT_EQ(result, IDCANCEL);
+        int glows = 0;
+        for (int i = 0; i < Application->ComponentCount(); ++i)
+            glows += dynamic_cast<TacSBAnimation*>(Application->Components(i)) != nullptr;
+        EXPECT_EQ(glows, 0) << "the box's glows went with it, not at a later tick";
     }
 }
 
