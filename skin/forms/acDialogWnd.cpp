@@ -840,6 +840,16 @@ void TacDialogWnd::WMSysCommand(TMessage& m)
         UpdateWindow(wnd);
         UpdateBorderWindow();
         return;
+    case SC_KEYMENU:
+        // The platform's menu went with WS_SYSMENU: Alt+Space opens the skinned one where a
+        // click on the icon opens it.
+        if (m.LParam == ' ' && HasSysMenu() && !Destroyed) {
+            RECT wr{};
+            GetWindowRect(wnd, &wr);
+            ShowSysMenu(wr.left + FormBorderWidth(true),
+                        wr.top + BorderWidthIfNoExtBorders(true) + GetSystemMetrics(SM_CYSMICON));
+        }
+        return;
     case SC_MAXIMIZE:
     case SC_RESTORE:
         if (HotCode == HTMAXBUTTON)

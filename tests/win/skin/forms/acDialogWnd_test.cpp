@@ -393,6 +393,25 @@ void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
+void CALLBACK SeeOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    gMenuSeen = FindWindowW(L"#32768", nullptr) != nullptr;
+    EndMenu();
+}
+
+// The box's own system menu went with its WS_SYSMENU: the keyboard opens the skin's.
+TEST_F(DialogWndTest, AltSpaceOpensTheSystemMenu)
+{
+    RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
+        gMenuSeen = false;
+        SetTimer(nullptr, 0, 150, &SeeOpenMenu);
+        SendMessageW(box, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        EXPECT_TRUE(gMenuSeen);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+}
+
 TEST_F(DialogWndTest, PictureOfTheSystemMenuOpenOnTheTitle)
 {
     RunBox(nullptr, L"Выберите символы, которые вы хотите использовать!", L"Keysmith", MB_OK | MB_ICONWARNING,
