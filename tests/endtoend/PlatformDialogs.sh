@@ -36,7 +36,7 @@ point() {
   read -r X Y <<<"$p"
 }
 
-# sysmenu: the menu the dialog shows for its system menu, up.
+# sysmenu_up WHAT: waits for the system menu WHAT opened on the dialog.
 sysmenu_up() {
   ri_ask shown '#32768' 3000 >/dev/null || ri_fail "$1 opened no system menu on dialog $kind"
   sleep 0.3
