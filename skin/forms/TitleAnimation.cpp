@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -64,13 +65,16 @@ void TacSBAnimation::Free()
 
 void TacSBAnimation::ForgetOwner() noexcept
 {
-    FreeFrame();
+    // The record lets go before the glow window goes: that window's destruction may run the
+    // owner's code (a finished dialog's record is freed at the next window destruction), which
+    // must not find this animation in the record and free it again.
     if (Button && Button->Animation == this)
         Button->Animation = nullptr;
     Button = nullptr;
     Provider = nullptr;
     BorderForm = nullptr;
     SkinData = nullptr;
+    FreeFrame();
 }
 
 int TacSBAnimation::StepAlpha() const noexcept
@@ -80,11 +84,14 @@ int TacSBAnimation::StepAlpha() const noexcept
 
 void TacSBAnimation::FreeFrame() noexcept
 {
-    if (GlowForm && FGlowWatch.Alive(GlowForm))
-        GlowForm->Free();
-    GlowForm = nullptr;
+    // A form's window is destroyed before the form counts as freed, and that destruction may
+    // come back here: the glow is taken out first and freed last, once, with nothing of this
+    // animation touched after it.
+    TForm* glow = std::exchange(GlowForm, nullptr);
     FrameBmp.reset();
     FFrameState = -1;
+    if (glow && FGlowWatch.Alive(glow))
+        glow->Free();
 }
 
 bool TacSBAnimation::OwnerGone()

@@ -87,7 +87,8 @@ private:
     // means no fade, the whole alpha at once.
     int StepAlpha() const noexcept;
     void FreeFrame() noexcept;
-    // Frees the frame and drops every pointer into the owner: the record forgets this animation.
+    // Drops every pointer into the owner (the record forgets this animation), then frees the
+    // frame.
     void ForgetOwner() noexcept;
     void BuildFrameBitmap(const TRect& frame, int glowSize, int glowMask);
     int GlowMaskIndex() const;

@@ -403,6 +403,9 @@ void TacDialogWnd::AdapterWndProc(TMessage& m)
 void TacDialogWnd::WMDestroy(TMessage& m)
 {
     FWindowGoing = true;
+    // The glows go with the window they are drawn over. Left to a later tick, a glow window's
+    // destruction would free this finished dialog's record, and this adapter, under that tick.
+    StopTitleAnimations();
     if (Hooked()) {
         TacMainWnd* self = this;
         RemoveScrollWndHandler(CtrlHandle, false, false, self);
@@ -509,12 +512,15 @@ void TacDialogWnd::WMWindowPosChanging(TMessage& m)
 {
     TacScrollWnd::AdapterWndProc(m);
     const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
-    if (!FBorderForm || Destroyed)
+    if (Destroyed)
         return;
-    if (pos && (pos->flags & SWP_HIDEWINDOW))
+    if (pos && (pos->flags & SWP_HIDEWINDOW)) {
+        // Nothing drawn over a hidden dialog stays on the screen.
+        StopTitleAnimations();
         SetExtBorders(false);
-    else
+    } else if (FBorderForm) {
         UpdateBorderWindow();
+    }
 }
 
 void TacDialogWnd::WMWindowPosChanged(TMessage& m)
@@ -833,6 +839,16 @@ void TacDialogWnd::WMSysCommand(TMessage& m)
     case SC_MOVE:
         UpdateWindow(wnd);
         UpdateBorderWindow();
+        return;
+    case SC_KEYMENU:
+        // The platform's menu went with WS_SYSMENU: Alt+Space opens the skinned one where a
+        // click on the icon opens it.
+        if (m.LParam == ' ' && HasSysMenu() && !Destroyed) {
+            RECT wr{};
+            GetWindowRect(wnd, &wr);
+            ShowSysMenu(wr.left + FormBorderWidth(true),
+                        wr.top + BorderWidthIfNoExtBorders(true) + GetSystemMetrics(SM_CYSMICON));
+        }
         return;
     case SC_MAXIMIZE:
     case SC_RESTORE:

@@ -12,6 +12,9 @@
 // "spin N", "combo N", "combo itemheight H", "end".
 // A driver asks what a click at a screen point meets by sending ProbeHitMessage with the point
 // (MAKELPARAM); the answer is ProbeHitAnswered + the hit-test code.
+// A driver opens one of the platform's dialogs by posting ProbeDialogMessage with its kind (1-3
+// message boxes: short, with "&", long; 4 colour, 5 font, 6 open); once it returns the report has
+// "dialog KIND result R held H adapted A" (H dialog adapters still holding, A windows more held).
 // Switches: --report=FILE (required), --ext (extended borders), --bars (the platform's toolbar,
 // status bar, memo, list view and tree view instead of the skinned controls), --rtl (form and
 // controls laid out right to left), --late (the skin provider comes after the form is shown).
@@ -40,6 +43,9 @@
 TControl* NewProbeSpeedButton(TComponent* owner);
 TCustomEdit* NewProbeSpinEdit(TComponent* owner, int minValue, int maxValue);
 int ProbeSpinValue(const TCustomEdit* spin);
+// Opens the platform's dialog KIND (ProbeDialogs.cpp) and tells how it returned.
+std::string ProbeRunDialog(HWND owner, int kind);
+bool ProbeDialogHit(int x, int y, LRESULT& code);
 
 namespace {
 
@@ -47,6 +53,7 @@ constexpr UINT ProbeDumpMessage = WM_APP + 0x51;
 constexpr UINT ProbeLateProvider = WM_APP + 0x52;
 constexpr UINT ProbeHitMessage = WM_APP + 0x53;
 constexpr LRESULT ProbeHitAnswered = 0x10000;
+constexpr UINT ProbeDialogMessage = WM_APP + 0x54;
 // What the border window of extended borders answers over the frame it draws: a click there is
 // handed to the form, which decides by the border window's own hit test of the point.
 constexpr LRESULT BorderFrameCode = 19;
@@ -193,6 +200,7 @@ public:
         case ProbeHitMessage:
             m.Result = ProbeHitAnswered + HitOfClick(static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam)));
             return;
+        case ProbeDialogMessage: Report("%s", ProbeRunDialog(Handle(), static_cast<int>(m.WParam)).c_str()); return;
         case ProbeLateProvider:
             AttachProvider();
             Report("provider attached");
@@ -233,6 +241,8 @@ private:
     // The hit-test code a click at the screen point meets, HTNOWHERE off the form and its border.
     LRESULT HitOfClick(int x, int y)
     {
+        if (LRESULT code = 0; ProbeDialogHit(x, y, code))
+            return code;
         const POINT p{x, y};
         const HWND at = WindowFromPoint(p);
         const LPARAM where = MAKELPARAM(x, y);

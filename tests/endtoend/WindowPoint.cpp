@@ -14,6 +14,9 @@
 //   WindowPoint hitat X Y [CLASS] prints the hit-test code a click at that screen point meets
 //   WindowPoint syscmd CLASS HEX  posts the window the system command HEX (F120 restores)
 //   WindowPoint dump CLASS        asks the real-input probe to write its state to its report
+//   WindowPoint dialog CLASS KIND asks the real-input probe to open its platform dialog KIND
+//   WindowPoint dialoghit CLASS CODE  as hit, on the shown standard dialog ("#32770"), asking the
+//                                 probe of CLASS where its dialog's border window lies
 // Exits with 1 when the window or the point is not found in time, and with 2 on a bad command.
 #include <windows.h>
 
@@ -127,13 +130,14 @@ bool HitAt(POINT p, LRESULT& code, HWND probe = nullptr)
     return true;
 }
 
-// The points of area answering code, step apart.
-bool Hits(HWND wnd, const RECT& area, int stepX, int stepY, LRESULT code, std::vector<POINT>& hits)
+// The points of area answering code, step apart; the probe asked is wnd unless another is given.
+bool Hits(HWND wnd, const RECT& area, int stepX, int stepY, LRESULT code, std::vector<POINT>& hits,
+          HWND probe = nullptr)
 {
     for (LONG y = area.top; y < area.bottom; y += stepY)
         for (LONG x = area.left; x < area.right; x += stepX) {
             LRESULT answer = HTNOWHERE;
-            if (!HitAt({x, y}, answer, wnd))
+            if (!HitAt({x, y}, answer, probe ? probe : wnd))
                 return false;
             if (answer == code)
                 hits.push_back({x, y});
@@ -143,7 +147,7 @@ bool Hits(HWND wnd, const RECT& area, int stepX, int stepY, LRESULT code, std::v
 
 // The point answering code nearest the middle of all that do, searched where such an area can
 // be: the title band for the title's codes, a band across the window's edge for the frame's.
-bool AnyHitArea(HWND wnd, LRESULT code, POINT& found)
+bool AnyHitArea(HWND wnd, LRESULT code, POINT& found, HWND probe = nullptr)
 {
     constexpr int Reach = 40;
     RECT w{};
@@ -168,7 +172,7 @@ bool AnyHitArea(HWND wnd, LRESULT code, POINT& found)
     const int stepX = (left || right) ? 2 : (top || bottom) ? 8 : 6;
     const int stepY = (top || bottom) ? 2 : (left || right) ? 8 : 4;
     std::vector<POINT> hits;
-    if (!Hits(wnd, scan, stepX, stepY, code, hits))
+    if (!Hits(wnd, scan, stepX, stepY, code, hits, probe))
         return false;
     if (hits.empty())
         return false;
@@ -178,7 +182,7 @@ bool AnyHitArea(HWND wnd, LRESULT code, POINT& found)
             fine = {std::min(fine.left, p.x), std::min(fine.top, p.y), std::max(fine.right, p.x), std::max(fine.bottom, p.y)};
         InflateRect(&fine, stepX, stepY);
         hits.clear();
-        if (!Hits(wnd, fine, 2, 2, code, hits) || hits.empty())
+        if (!Hits(wnd, fine, 2, 2, code, hits, probe) || hits.empty())
             return false;
     }
     RECT box{hits[0].x, hits[0].y, hits[0].x, hits[0].y};
@@ -241,6 +245,13 @@ int wmain(int argc, wchar_t** argv)
         // The probe writes its state before it answers.
         DWORD_PTR answer = 0;
         return wnd && SendMessageTimeoutW(wnd, WM_APP + 0x51, 0, 0, SMTO_ABORTIFHUNG, AnswerMs, &answer) ? 0 : 1;
+    }
+    if (command == L"dialog" && argc == 4)
+        return wnd && PostMessageW(wnd, WM_APP + 0x54, std::wcstoul(argv[3], nullptr, 10), 0) ? 0 : 1;
+    if (command == L"dialoghit" && argc == 4) {
+        const HWND dialog = Shown(L"#32770");
+        POINT found{};
+        return dialog && wnd && AnyHitArea(dialog, std::wcstol(argv[3], nullptr, 10), found, wnd) ? Print(found) : 1;
     }
     if (command == L"syscmd" && argc == 4)
         return wnd && PostMessageW(wnd, WM_SYSCOMMAND, std::wcstoul(argv[3], nullptr, 16), 0) ? 0 : 1;

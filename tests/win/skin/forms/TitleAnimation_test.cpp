@@ -7,8 +7,10 @@
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Forms.h"
 #include "win/skin/forms/FrameSkinFixture.h"
+#include "win/support/AccessViolations.h"
 #include "win/support/FakeCursor.h"
 #include "win/support/FreeSpy.h"
+#include "win/support/FreedPages.h"
 #include "win/support/WindowClasses.h"
 
 #include <vector>
@@ -226,6 +228,49 @@ TEST_F(TitleAnimationTest, OnlyHotMinimiseMaximiseAndCloseGlow)
 
 // Objects freed under their own code: run under Wine's freed-memory checking.
 class TitleAnimationLifetimeTest : public TitleAnimationTest {};
+
+HWND gGlowGoing = nullptr;
+TitleButtonRec* gStoppedRecord = nullptr;
+int gStopsInDestruction = 0;
+
+// As a finished dialog's record goes at the thread's next window destruction: its title glows
+// are stopped while the glow window is being destroyed.
+LRESULT CALLBACK StopsTheGlowAsItsWindowGoes(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_DESTROYWND && reinterpret_cast<HWND>(wParam) == gGlowGoing && gStoppedRecord->Animation) {
+        ++gStopsInDestruction;
+        gStoppedRecord->Animation->Free();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(TitleAnimationLifetimeTest, AGlowStoppedWhileItsTickDestroysItsWindowGoesOnceTheTickIsDone)
+{
+    {
+        const FreedPages guarded;
+        Start(1, 10);
+    }
+    TacSBAnimation* animation = Close.Animation;
+    ASSERT_NE(animation, nullptr);
+    ASSERT_TRUE(FreedPages::Guards(animation->GlowForm)) << "a touch of the freed glow window faults";
+    auto* spy = new FreeSpy(nullptr);
+    animation->FreeNotification(spy);
+    gGlowGoing = animation->GlowForm->Handle();
+    gStoppedRecord = &Close;
+    gStopsInDestruction = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &StopsTheGlowAsItsWindowGoes, nullptr, GetCurrentThreadId());
+    const AccessViolations faults;
+    // The owner's window goes; the glow's next tick, as its timer window gets it, finds it gone.
+    DestroyWindow(Owner);
+    SendMessageW(animation->Handle(), WM_TIMER, animation->TimerId(), 0);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gStopsInDestruction, 1);
+    EXPECT_EQ(faults.Count(), 0);
+    EXPECT_EQ(spy->Freed, animation);
+    EXPECT_EQ(Close.Animation, nullptr);
+    EXPECT_FALSE(IsWindow(gGlowGoing));
+    delete spy;
+}
 
 TEST_F(TitleAnimationLifetimeTest, TheSkinRemovedUnderARunningGlowTakesTheGlowWindowWithIt)
 {

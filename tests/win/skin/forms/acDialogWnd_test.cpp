@@ -393,6 +393,25 @@ void CALLBACK ShootOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
+void CALLBACK SeeOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    gMenuSeen = FindWindowW(L"#32768", nullptr) != nullptr;
+    EndMenu();
+}
+
+// The box's own system menu went with its WS_SYSMENU: the keyboard opens the skin's.
+TEST_F(DialogWndTest, AltSpaceOpensTheSystemMenu)
+{
+    RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
+        gMenuSeen = false;
+        SetTimer(nullptr, 0, 150, &SeeOpenMenu);
+        SendMessageW(box, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        EXPECT_TRUE(gMenuSeen);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+}
+
 TEST_F(DialogWndTest, PictureOfTheSystemMenuOpenOnTheTitle)
 {
     RunBox(nullptr, L"Выберите символы, которые вы хотите использовать!", L"Keysmith", MB_OK | MB_ICONWARNING,
@@ -471,6 +490,10 @@ TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
         EXPECT_EQ(look, DialogCloseCells[1]) << "it shows the hot look";
         EXPECT_TRUE(closedByClick);
         EXPECT_EQ(result, IDCANCEL);
+        int glows = 0;
+        for (int i = 0; i < Application->ComponentCount(); ++i)
+            glows += dynamic_cast<TacSBAnimation*>(Application->Components(i)) != nullptr;
+        EXPECT_EQ(glows, 0) << "the box's glows went with it, not at a later tick";
     }
 }
 
