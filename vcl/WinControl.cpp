@@ -800,8 +800,15 @@ void TWinControl::WndProc(TMessage& message)
         message.Msg != WM_MOUSEHWHEEL) {
         if (message.Msg == WM_MOUSEMOVE)
             TrackMouse(message);
-        if (RouteControlMouse(message))
+        // The control's handlers may free this window.
+        const GoneWatch watch(*this);
+        if (RouteControlMouse(message)) {
+            // What the control leaves unanswered the window does as its own: a right button's
+            // release there asks for the context menu, the control's or this window's.
+            if (!watch.Gone() && message.Result == 0 && FHandle)
+                message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
             return;
+        }
     }
     TControl::WndProc(message);
 }

@@ -4,7 +4,7 @@
 //   sysCommand F020       the form was asked a system command (the low four bits dropped)
 //   size WxH / state S    the form's window took a new size / window state
 //   spin N / combo N      the spin edit's value / the combo box's item changed
-//   menu CAPTION          a menu item was chosen
+//   menu CAPTION          a menu item was chosen (Speed1 has a context menu of its own)
 //   toolbutton NAME down=N / dropdown open / dropdown closed
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
@@ -298,6 +298,11 @@ private:
             Speed[i]->SetShowHint(true);
             Speed[i]->SetOnClick(TNotifyEvent(this, &TProbeForm::SpeedClick));
         }
+        // The first speed button has a context menu of its own; the second shows the form's.
+        auto* speedMenu = Create<TPopupMenu>(this);
+        for (const wchar_t* text : {L"Speed 1", L"Speed 2"})
+            speedMenu->Items()->Add(Item(speedMenu, text));
+        Speed[0]->SetPopupMenu(speedMenu);
         Combo = Create<TProbeCombo>(this);
         Combo->SetParent(this);
         Combo->SetStyle(csDropDownList);
