@@ -371,9 +371,11 @@ private:
             ReportRect("spin", Spin->Handle());
             Report("spin %d", ProbeSpinValue(Spin));
             for (TControl* b : Speed) {
-                POINT p{b->Left(), b->Top()};
-                ::ClientToScreen(Handle(), &p);
-                Report("ctl %s %ld %ld %ld %ld", b->Name().c_str(), p.x, p.y, p.x + b->Width(), p.y + b->Height());
+                POINT p[2]{{b->Left(), b->Top()}, {b->Left() + b->Width(), b->Top() + b->Height()}};
+                MapWindowPoints(Handle(), nullptr, p, 2);
+                // A mirrored form maps its client's left edge to the right on the screen.
+                Report("ctl %s %ld %ld %ld %ld", b->Name().c_str(), std::min(p[0].x, p[1].x), p[0].y,
+                       std::max(p[0].x, p[1].x), p[1].y);
             }
             ReportRect("combo", Combo->Handle());
             Report("combo %d", Combo->ItemIndex());
