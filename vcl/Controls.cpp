@@ -683,10 +683,13 @@ void TControl::WMGetTextLength(TMessage& m)
 
 void TControl::WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool dblClick)
 {
-    DefaultHandler(m.Message());
-    TShiftState shift = KeysToShiftState(m.Keys());
-    // OnDblClick and OnClick may free the control.
+    // The window's own handling (a right button's release opens the context menu), OnDblClick
+    // and OnClick may free the control.
     const GoneWatch watch(*this);
+    DefaultHandler(m.Message());
+    if (watch.Gone())
+        return;
+    TShiftState shift = KeysToShiftState(m.Keys());
     if (down) {
         if (FControlStyle.Contains(csCaptureMouse))
             SetMouseCapture(true);
