@@ -196,7 +196,8 @@ void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 {
     const GoneWatch watch(*this);
     TGraphicControl::MouseDown(button, shift, x, y);
-    if (watch.Gone() || button != mbLeft || !Enabled())
+    // OnMouseDown may have hidden, disabled or moved the button, which ended its press.
+    if (watch.Gone() || button != mbLeft || !Enabled() || !FControlState.Contains(csLButtonDown))
         return;
     if (!FDown) {
         FState = bsDown;

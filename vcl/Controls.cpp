@@ -455,19 +455,34 @@ TPoint TControl::ClientOrigin() const
     if (!FParent)
         return {FLeft, FTop};
     TPoint origin = FParent->ClientOrigin();
+    // A mirrored parent's client origin is its right edge on the screen; the control shows at
+    // its mirrored place, its own picture read from its left edge there (ks::PlacedDC).
+    if (ks::IsMirrored(FParent->HandleIfAllocated()))
+        return {origin.X - FLeft - FWidth, origin.Y + FTop};
     return {origin.X + FLeft, origin.Y + FTop};
 }
 
+namespace {
+
+// A window laid out right to left counts its client's x from its right edge on the screen.
+bool CountsFromTheRight(const TControl& control)
+{
+    const auto* windowed = dynamic_cast<const TWinControl*>(&control);
+    return windowed && ks::IsMirrored(windowed->HandleIfAllocated());
+}
+
+} // namespace
+
 TPoint TControl::ClientToScreen(TPoint p) const
 {
-    TPoint origin = ClientOrigin();
-    return {p.X + origin.X, p.Y + origin.Y};
+    const TPoint origin = ClientOrigin();
+    return {CountsFromTheRight(*this) ? origin.X - p.X : origin.X + p.X, origin.Y + p.Y};
 }
 
 TPoint TControl::ScreenToClient(TPoint p) const
 {
-    TPoint origin = ClientOrigin();
-    return {p.X - origin.X, p.Y - origin.Y};
+    const TPoint origin = ClientOrigin();
+    return {CountsFromTheRight(*this) ? origin.X - p.X : p.X - origin.X, p.Y - origin.Y};
 }
 
 void TControl::SetAlign(TAlign align)
@@ -668,10 +683,13 @@ void TControl::WMGetTextLength(TMessage& m)
 
 void TControl::WMMouseButton(TWMMouse& m, TMouseButton button, bool down, bool dblClick)
 {
-    DefaultHandler(m.Message());
-    TShiftState shift = KeysToShiftState(m.Keys());
-    // OnDblClick and OnClick may free the control.
+    // The window's own handling (a right button's release opens the context menu), OnDblClick
+    // and OnClick may free the control.
     const GoneWatch watch(*this);
+    DefaultHandler(m.Message());
+    if (watch.Gone())
+        return;
+    TShiftState shift = KeysToShiftState(m.Keys());
     if (down) {
         if (FControlStyle.Contains(csCaptureMouse))
             SetMouseCapture(true);

@@ -19,6 +19,7 @@ namespace {
 
 constexpr const char* NoParentWindowText = "Control '%s' has no parent window";
 constexpr const char* ListIndexText = "List index out of bounds (%s)";
+constexpr const char* FreedWhileMadeText = "The control was freed while its window was made";
 
 constexpr ks::PropertyInfo WinControlProps[] = {
     ks::Prop<&TWinControl::BorderWidth, &TWinControl::SetBorderWidth>("BorderWidth").DefaultIs(0),
@@ -191,9 +192,19 @@ void TWinControl::CreateHandle()
     if (FHandle)
         return;
     {
+        // The new window tells its parents, whose handlers may free this control meanwhile: the
+        // system then makes no window, and the making ends quietly, touching nothing of it.
+        const GoneWatch watch(*this);
         FControlState.Include(csCreating);
-        ks::ScopeExit created{[this] { FControlState.Exclude(csCreating); }};
-        CreateWnd();
+        try {
+            CreateWnd();
+        } catch (...) {
+            if (watch.Gone())
+                throw EAbort(FreedWhileMadeText);
+            FControlState.Exclude(csCreating);
+            throw;
+        }
+        FControlState.Exclude(csCreating);
     }
     if (Parent()) {
         // Below the next windowed sibling that already has a window, as the list orders them.
@@ -800,8 +811,15 @@ void TWinControl::WndProc(TMessage& message)
         message.Msg != WM_MOUSEHWHEEL) {
         if (message.Msg == WM_MOUSEMOVE)
             TrackMouse(message);
-        if (RouteControlMouse(message))
+        // The control's handlers may free this window.
+        const GoneWatch watch(*this);
+        if (RouteControlMouse(message)) {
+            // What the control leaves unanswered the window does as its own: a right button's
+            // release there asks for the context menu, the control's or this window's.
+            if (!watch.Gone() && message.Result == 0 && FHandle)
+                message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
             return;
+        }
     }
     TControl::WndProc(message);
 }

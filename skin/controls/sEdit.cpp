@@ -316,9 +316,14 @@ void TsEdit::WndProc(TMessage& m)
 {
     if (m.Msg == SM_SKINCMD && SkinCommand(m))
         return;
-    // A new text runs OnChange, and the focus OnEnter and OnExit: each may free the edit.
+    // A new text runs OnChange, the focus OnEnter and OnExit, the mouse's buttons the mouse and
+    // click events, and the context menu's opening (a right button's release) its root item's
+    // OnClick: each may free the edit.
     std::optional<ks::ComponentWatch> watch;
+    if (m.Msg >= WM_LBUTTONDOWN && m.Msg <= WM_XBUTTONDBLCLK && m.Msg != WM_MOUSEWHEEL)
+        watch.emplace().Watch(this);
     switch (m.Msg) {
+    case WM_CONTEXTMENU:
     case WM_SETTEXT:
     case CM_TEXTCHANGED:
     case CN_COMMAND:

@@ -2,11 +2,14 @@
 
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/controls/sLabel.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sMessages.h"
 #include "skin/core/sStyleSimply.h"
 #include "skin/core/sVclUtils.h"
 #include "vcl/Forms.h"
+
+#include <optional>
 
 namespace {
 
@@ -128,9 +131,15 @@ void TsMemo::WndProc(TMessage& m)
         RedrawWindow(Handle(), nullptr, nullptr, RedrawAll);
     if (m.Msg == SM_SKINCMD && SkinCommand(ks::SkinCommandView(m)))
         return;
+    // The mouse's buttons run the mouse and click events, and the context menu's opening (a right
+    // button's release) its root item's OnClick: each may free the memo.
+    std::optional<ks::ComponentWatch> watch;
+    if (m.Msg == WM_CONTEXTMENU || (m.Msg >= WM_LBUTTONDOWN && m.Msg <= WM_XBUTTONDBLCLK && m.Msg != WM_MOUSEWHEEL))
+        watch.emplace().Watch(this);
     if (!CanPaintControl(this) || !FSkinData->IsSkinActive()) {
         TMemo::WndProc(m);
-        KeepLabelInStep(m);
+        if (!watch || watch->Alive(this))
+            KeepLabelInStep(m);
         return;
     }
     if (m.Msg == WM_PAINT) {
@@ -140,6 +149,8 @@ void TsMemo::WndProc(TMessage& m)
     if (RouteSkinMessage(m, FSkinData.get()))
         return;
     TMemo::WndProc(m);
+    if (watch && !watch->Alive(this))
+        return;
     AfterPlatform(m);
     KeepLabelInStep(m);
 }

@@ -914,9 +914,11 @@ void TsSpeedButton::WndProc(TMessage& m)
         return;
     RouteSkinMessage(m, FSkinData.get());
     // The mouse messages run the application's mouse and click events, which may free the button;
-    // so do a press's end when the mouse is taken away and the painting's OnPaint.
+    // so do a press's end when the mouse is taken away, the painting's OnPaint and the opening of
+    // the context menu (its root item's OnClick).
     std::optional<ks::ComponentWatch> watch;
-    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) || m.Msg == WM_CANCELMODE || m.Msg == WM_PAINT)
+    if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) || m.Msg == WM_CANCELMODE || m.Msg == WM_PAINT ||
+        m.Msg == WM_CONTEXTMENU)
         watch.emplace().Watch(this);
     TSpeedButton::WndProc(m);
     if (watch && !watch->Alive(this))

@@ -592,14 +592,46 @@ void TsSkinProvider::CMMenuChanged(TMessage& message)
     FSkinData->BackgroundChanged = true;
 }
 
+namespace {
+
+// The items of a control leaving the form, and of the controls it holds: a speed button moved to
+// another form would go on being painted (and hooked) by this form's adapter.
+void DropItemsOfLeaving(TacCtrlAdapter& adapter, TControl* leaving)
+{
+    // The items left are of live controls and windows, which may be asked where they are.
+    adapter.RemoveDeadItems();
+    auto* holder = dynamic_cast<TWinControl*>(leaving);
+    const auto goes = [&](TControl* c) { return c == leaving || (holder && holder->ContainsControl(c)); };
+    for (size_t i = adapter.Items.size(); i > 0; --i)
+        if (goes(adapter.Items[i - 1]->Control))
+            adapter.RemoveItem(static_cast<int>(i - 1));
+    for (size_t i = adapter.GraphItems.size(); i > 0; --i)
+        if (TacGraphItem* item = adapter.GraphItems[i - 1]; goes(item->Control)) {
+            adapter.GraphItems.erase(adapter.GraphItems.begin() + static_cast<ptrdiff_t>(i - 1));
+            delete item;
+        }
+}
+
+} // namespace
+
 void TsSkinProvider::CMControlListChange(TMessage& message)
 {
     CallOld(message);
     auto* control = reinterpret_cast<TControl*>(message.WParam);
+    // A control being freed needs nothing: its items die with it and the next walk drops them.
+    if (Adapter && control && !message.LParam && !control->ComponentState().Contains(csDestroying))
+        DropItemsOfLeaving(*Adapter, control);
     auto* windowed = dynamic_cast<TWinControl*>(control);
-    if (!windowed)
+    if (!windowed) {
+        // A listed speed button is skinned as it comes, as a windowed control is when its window
+        // is made; a walk over the whole form may not come for a long time.
+        TsSkinManager* manager = Adapter ? Adapter->SkinManager() : nullptr;
+        if (message.LParam && manager && manager->SkinningRules().Contains(srThirdParty) &&
+            dynamic_cast<TSpeedButton*>(control) && ThirdListIndexOf(manager, control->ClassName()) >= 0)
+            Adapter->AddGraphItem(control);
         return;
-    if (Adapter)
+    }
+    if (Adapter && message.LParam)
         Adapter->AddItem(windowed);
     // A control put on the form with controls in it made their windows after it: the form heard
     // of its window only, theirs went to it.

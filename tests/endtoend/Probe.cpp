@@ -4,7 +4,7 @@
 //   sysCommand F020       the form was asked a system command (the low four bits dropped)
 //   size WxH / state S    the form's window took a new size / window state
 //   spin N / combo N      the spin edit's value / the combo box's item changed
-//   menu CAPTION          a menu item was chosen
+//   menu CAPTION          a menu item was chosen (Speed1 has a context menu of its own)
 //   toolbutton NAME down=N / dropdown open / dropdown closed
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
@@ -318,6 +318,11 @@ private:
             Speed[i]->SetShowHint(true);
             Speed[i]->SetOnClick(TNotifyEvent(this, &TProbeForm::SpeedClick));
         }
+        // The first speed button has a context menu of its own; the second shows the form's.
+        auto* speedMenu = Create<TPopupMenu>(this);
+        for (const wchar_t* text : {L"Speed 1", L"Speed 2"})
+            speedMenu->Items()->Add(Item(speedMenu, text));
+        Speed[0]->SetPopupMenu(speedMenu);
         Combo = Create<TProbeCombo>(this);
         Combo->SetParent(this);
         Combo->SetStyle(csDropDownList);
@@ -386,9 +391,11 @@ private:
             ReportRect("spin", Spin->Handle());
             Report("spin %d", ProbeSpinValue(Spin));
             for (TControl* b : Speed) {
-                POINT p{b->Left(), b->Top()};
-                ::ClientToScreen(Handle(), &p);
-                Report("ctl %s %ld %ld %ld %ld", b->Name().c_str(), p.x, p.y, p.x + b->Width(), p.y + b->Height());
+                POINT p[2]{{b->Left(), b->Top()}, {b->Left() + b->Width(), b->Top() + b->Height()}};
+                MapWindowPoints(Handle(), nullptr, p, 2);
+                // A mirrored form maps its client's left edge to the right on the screen.
+                Report("ctl %s %ld %ld %ld %ld", b->Name().c_str(), std::min(p[0].x, p[1].x), p[0].y,
+                       std::max(p[0].x, p[1].x), p[1].y);
             }
             ReportRect("combo", Combo->Handle());
             Report("combo %d", Combo->ItemIndex());

@@ -292,7 +292,8 @@ public:
 
 // WM_CONTEXTMENU, from the mouse or the keyboard (lParam -1), opens the popup menu of the
 // windowless control under the point, else of the window or its nearest parent that has one;
-// from the keyboard at that control's top-left corner.
+// from the keyboard at that control's top-left corner. The right button's release over a
+// windowless control asks for it as over the bare window.
 TEST_F(ControlsTest, TheContextMenuOpensThePopupMenuOfTheControlOrOfItsParent)
 {
     HostForm host;
@@ -318,6 +319,7 @@ TEST_F(ControlsTest, TheContextMenuOpensThePopupMenuOfTheControlOrOfItsParent)
         NotingPopup* menu;
         TComponent* component;
         TPoint shownAt;
+        bool byRelease = false; // WM_RBUTTONUP at the point instead
     };
     const TPoint keyboard{-1, -1};
     const Case cases[] = {
@@ -329,6 +331,9 @@ TEST_F(ControlsTest, TheContextMenuOpensThePopupMenuOfTheControlOrOfItsParent)
         {"WindowWithoutOne", panel->Handle(), screen(form, 20, 60), formMenu, host.form,
          screen(form, 20, 60)},
         {"KeyboardInAWindowWithoutOne", panel->Handle(), keyboard, formMenu, host.form, screen(form, 0, 0)},
+        {"ReleaseOnAWindowlessControlWithItsOwn", form, screen(form, 15, 15), ownMenu, own, screen(form, 15, 15), true},
+        {"ReleaseOnAWindowlessControlWithoutOne", form, screen(form, 55, 15), formMenu, host.form,
+         screen(form, 55, 15), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -336,10 +341,14 @@ TEST_F(ControlsTest, TheContextMenuOpensThePopupMenuOfTheControlOrOfItsParent)
         ownMenu->opened.clear();
         formMenu->SetPopupComponent(nullptr);
         ownMenu->SetPopupComponent(nullptr);
-        const LRESULT answer = SendMessageW(c.to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(c.to),
-                                            c.at == keyboard ? -1 : MAKELPARAM(c.at.X, c.at.Y));
+        POINT client{c.at.X, c.at.Y};
+        ScreenToClient(c.to, &client);
+        const LRESULT answer =
+            c.byRelease ? SendMessageW(c.to, WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y))
+                        : SendMessageW(c.to, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(c.to),
+                                       c.at == keyboard ? -1 : MAKELPARAM(c.at.X, c.at.Y));
         // Handed on to the parent by the system, the answer stays the child window's own.
-        if (c.to == form) {
+        if (c.to == form && !c.byRelease) {
             EXPECT_EQ(answer, 1) << "the system's menu stays away";
         }
         EXPECT_EQ(c.menu->opened, std::vector<TPoint>{c.shownAt});

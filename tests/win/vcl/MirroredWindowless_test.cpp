@@ -1,12 +1,15 @@
 // Windowless controls on a window laid out right to left: each shows at its mirrored place,
-// its own drawing reads left to right there, and the mouse finds it where it shows.
+// its own drawing reads left to right there, and the mouse and the screen find it where it shows.
 #include "vcl/Controls.h"
 #include "vcl/Forms.h"
 #include "vcl/GdiHandles.h"
+#include "vcl/Menus.h"
 #include "win/support/MirroredForm.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -26,6 +29,14 @@ protected:
         Canvas().FillRect({Width() / 2, 0, Width(), Height()});
     }
     void MouseDown(TMouseButton, TShiftState, int x, int) override { PressedAt = x; }
+};
+
+// Notes where it is asked to open instead of running the menu's own loop.
+class NotingPopup : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    void Popup(int x, int y) override { opened.push_back({x, y}); }
+    std::vector<TPoint> opened;
 };
 
 using MirroredWindowlessTest = VclFixture;
@@ -66,6 +77,28 @@ TEST_F(MirroredWindowlessTest, AWindowlessControlReadsLeftToRightWhereItShowsAnd
     // Wine: a mirrored window's mouse coordinates count from its right edge (width - x), its
     // DCs from its last column (width - 1 - x), so a press may land one pixel off.
     EXPECT_NEAR(probe->PressedAt, 3, 1);
+    // Its own coordinates are those of the screen where it shows, as its context menu and its
+    // hint take them.
+    const TPoint onScreen = probe->ClientToScreen({3, 10});
+    EXPECT_EQ(onScreen.X, window.left + border + shownLeft + 3);
+    EXPECT_EQ(onScreen.Y, top.y + 30);
+    EXPECT_EQ(probe->ScreenToClient(onScreen), (TPoint{3, 10}));
+
+    // A right button's release opens the context menu of what it is over, where the mouse is.
+    auto* formMenu = Create<NotingPopup>(form);
+    form->SetPopupMenu(formMenu);
+    auto* ownMenu = Create<NotingPopup>(form);
+    probe->SetPopupMenu(ownMenu);
+    for (NotingPopup* menu : {ownMenu, formMenu}) {
+        SCOPED_TRACE(menu == ownMenu ? "over the control" : "beside it");
+        POINT screen{window.left + border + shownLeft + (menu == ownMenu ? 3 : -20), top.y + 30};
+        POINT c = screen;
+        ::ScreenToClient(form->Handle(), &c);
+        SendMessageW(form->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(c.x, c.y));
+        ASSERT_EQ(menu->opened.size(), 1u);
+        EXPECT_NEAR(menu->opened[0].X, screen.x, 1);
+        EXPECT_EQ(menu->opened[0].Y, screen.y);
+    }
     FreeAndNil(form);
 }
 

@@ -1,6 +1,9 @@
 #include "skin/controls/sEdit.h"
 
 #include "skin/controls/sLabel.h"
+#include "skin/controls/sMemo.h"
+#include "skin/controls/sSpeedButton.h"
+#include "skin/controls/sSpinEdit.h"
 #include "skin/core/CacheBitmaps.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
@@ -15,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -292,6 +296,60 @@ TEST_F(EditTest, TheCaretLeavesNoMarkOnAFrameOverTheClient)
     const PrintedAgainstScreen seen = ComparePrintWithScreen(Edit->Handle());
     ShowCaret(Edit->Handle());
     EXPECT_EQ(seen.differing, 0) << seen;
+}
+
+// The control, or its form, freed as its context menu opens (the menu's root item's OnClick):
+// nothing of either is touched after. Run under Wine's freed-memory checking.
+class ContextMenuLifetimeTest : public SkinnedFormFixture {};
+
+void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR, DWORD)
+{
+    EndMenu();
+}
+
+TEST_F(ContextMenuLifetimeTest, AControlOrItsFormFreedAsItsContextMenuOpensIsLeftAlone)
+{
+    struct Freer {
+        TControl* control; // nullptr: the form goes
+        TForm* form;
+        int calls = 0;
+        void Click(TObject*)
+        {
+            ++calls;
+            control ? FreeAndNil(control) : FreeAndNil(form);
+        }
+    };
+    const std::pair<const char*, TControl* (*)(TForm*)> kinds[] = {
+        {"Edit", [](TForm* f) -> TControl* { return Create<TsEdit>(f); }},
+        {"SpinEdit", [](TForm* f) -> TControl* { return Create<TsSpinEdit>(f); }},
+        {"Memo", [](TForm* f) -> TControl* { return Create<TsMemo>(f); }},
+        {"SpeedButton", [](TForm* f) -> TControl* { return Create<TsSpeedButton>(f); }},
+    };
+    for (const auto& [name, make] : kinds)
+        for (bool formGoes : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (formGoes ? ", its form freed" : ", the control freed"));
+            auto* form = CreateNew<TForm>(Application);
+            form->SetBounds(60, 60, 240, 140);
+            TControl* control = make(form);
+            control->SetParent(form);
+            control->SetBounds(10, 10, 120, 40);
+            auto* menu = Create<TPopupMenu>(form);
+            menu->Items()->Add(Create<TMenuItem>(menu));
+            control->SetPopupMenu(menu);
+            form->Show();
+            Pump();
+            Freer freer{formGoes ? nullptr : control, form};
+            menu->Items()->SetOnClick(TNotifyEvent(&freer, &Freer::Click));
+            // A right button's release over the control's window, or over the windowless one's.
+            auto* windowed = dynamic_cast<TWinControl*>(control);
+            const UINT_PTR timer = SetTimer(nullptr, 0, 30, &EndMenuSoon);
+            SendMessageW(windowed ? windowed->Handle() : form->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(15, 15));
+            Pump();
+            KillTimer(nullptr, timer);
+            EXPECT_EQ(freer.calls, 1) << "the menu opened once";
+            if (freer.form)
+                freer.form->Free();
+        }
 }
 
 } // namespace

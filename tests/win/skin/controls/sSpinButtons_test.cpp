@@ -287,8 +287,9 @@ TEST_F(SpinButtonsTest, AHeldHalfLetsGoWhenTheMouseIsTakenAway)
     other->Free();
 }
 
-// A press ended by other means than its release: the button is drawn up and lets the mouse go,
-// the release clicks nothing and a held half steps no more.
+// A press ended by other means than its release, also from the button's own OnMouseDown: the
+// button is drawn up and lets the mouse go, the release clicks nothing and a held half steps no
+// more.
 TEST_F(SpinButtonsTest, APressEndedByOtherMeansClicksNothingOnRelease)
 {
     TForm* other = CreateNew<TForm>(nullptr);
@@ -298,6 +299,7 @@ TEST_F(SpinButtonsTest, APressEndedByOtherMeansClicksNothingOnRelease)
         const char* name;
         bool half; // a spin field's up half, else a speed button; the end is done to either
         std::function<void(TControl*)> end;
+        bool byOnMouseDown = false; // the button's OnMouseDown ends its press
     };
     const Case cases[] = {
         {"ButtonDisabled", false, [](TControl* c) { c->SetEnabled(false); }},
@@ -308,7 +310,14 @@ TEST_F(SpinButtonsTest, APressEndedByOtherMeansClicksNothingOnRelease)
         {"FieldHidden", true, [](TControl* c) { c->SetVisible(false); }},
         {"FieldsFormHidden", true, [&](TControl*) { Form->Hide(); }},
         {"FieldMovedToAnotherForm", true, [&](TControl* c) { c->SetParent(other); }},
+        {"ButtonDisabledByItsOnMouseDown", false, [](TControl* c) { c->SetEnabled(false); }, true},
+        {"ButtonHiddenByItsOnMouseDown", false, [](TControl* c) { c->SetVisible(false); }, true},
+        {"ButtonMovedByItsOnMouseDown", false, [&](TControl* c) { c->SetParent(other); }, true},
     };
+    struct Ender {
+        std::function<void()> end;
+        void Down(TObject*, TMouseButton, TShiftState, int, int) { end(); }
+    } ender;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Form->Show();
@@ -330,10 +339,15 @@ TEST_F(SpinButtonsTest, APressEndedByOtherMeansClicksNothingOnRelease)
         Pump();
         const HWND host = pressed->Parent()->Handle();
         POINT at{pressed->Left() + pressed->Width() / 2, pressed->Top() + pressed->Height() / 2};
+        ender.end = [&] { c.end(button); };
+        if (c.byOnMouseDown)
+            button->SetOnMouseDown(TMouseEvent(&ender, &Ender::Down));
         SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-        ASSERT_EQ(ks::CaptureControl(), pressed);
         ClientToScreen(host, &at);
-        c.end(c.half ? static_cast<TControl*>(field) : button);
+        if (!c.byOnMouseDown) {
+            ASSERT_EQ(ks::CaptureControl(), pressed);
+            c.end(c.half ? static_cast<TControl*>(field) : button);
+        }
         // Let go where the press was: the message goes to the window holding the mouse, if any.
         const HWND to = GetCapture() ? GetCapture() : Form->Handle();
         ScreenToClient(to, &at);

@@ -170,4 +170,32 @@ TEST_F(ControlAdapterLifetimeTest, AHandlerThatRaisesLeavesLaterWalksFree)
     EXPECT_TRUE(Adapted(button)) << "the walk that raised is over";
 }
 
+// The handler frees the control it is asked about, or the (listed, so adapted) panel holding
+// it, while that control makes its window on the shown form: the making ends quietly, by the
+// exception the application's handler ignores, and nothing freed is touched.
+TEST_F(ControlAdapterLifetimeTest, AHandlerThatFreesTheControlBeingMadeStopsItsMaking)
+{
+    Handle();
+    Manager->ThirdLists[tkPanel].Add("TPanel");
+    for (bool inPanel : {false, true}) {
+        SCOPED_TRACE(inPanel ? "the panel holding it" : "the control");
+        Items.armed = false;
+        TPanel* panel = inPanel ? AddControl<TPanel>(Form, 10, true) : nullptr;
+        TWinControl* parent = panel ? static_cast<TWinControl*>(panel) : Form;
+        const int controls = Form->ControlCount();
+        auto* button = Create<TButton>(parent);
+        int calls = 0;
+        Items.asked = [&](TComponent* item) {
+            if (item != button)
+                return;
+            ++calls;
+            panel ? FreeAndNil(panel) : FreeAndNil(button);
+        };
+        Items.armed = true;
+        EXPECT_THROW(button->SetParent(parent), EAbort);
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(Form->ControlCount(), controls - (inPanel ? 1 : 0));
+    }
+}
+
 } // namespace

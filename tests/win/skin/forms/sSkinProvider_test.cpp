@@ -958,14 +958,42 @@ TEST_F(AdapterTest, WithoutThirdPartyRuleNothingIsAdapted)
     EXPECT_EQ(ThirdListIndexOf(Manager, "TMyButton"), -1);
 }
 
-TEST_F(AdapterTest, ControlsAddedLaterAreAdaptedThroughTheControlList)
+// Controls put on the shown form are adapted as they come, a listed speed button too; controls
+// moved to another form take their items with them, and those of the controls they hold.
+TEST_F(AdapterTest, ControlsAreAdaptedAsTheyComeAndDroppedAsTheyLeave)
 {
     MakeForm();
+    Manager->ThirdLists[tkSpeedButton].Add("TSpeedButton");
     auto* provider = Create<TsSkinProvider>(Form);
     provider->PrepareForm();
+    TacCtrlAdapter* adapter = provider->Adapter;
+    auto* speed = Create<TSpeedButton>(Form);
+    const TWndMethod speedProc = speed->WindowProc();
+    speed->SetParent(Form);
     auto* button = AddControl<TButton>(Form);
-    Form->Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(static_cast<TControl*>(button)), 1);
     EXPECT_TRUE(Adapted(button));
+    EXPECT_NE(adapter->GraphItemOf(speed), nullptr) << "the speed button waits for no walk";
+    auto* panel = AddControl<TPanel>(Form);
+    auto* inner = Create<TSpeedButton>(Form);
+    const TWndMethod innerProc = inner->WindowProc();
+    inner->SetParent(panel);
+    AdaptAll(adapter, nullptr);
+    ASSERT_NE(adapter->GraphItemOf(inner), nullptr);
+
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->Show();
+    size_t items = adapter->Items.size() + adapter->GraphItems.size();
+    ASSERT_EQ(items, 3u);
+    const std::pair<const char*, TControl*> moves[] = {
+        {"ASpeedButton", speed}, {"AWindowedControl", button}, {"APanelHoldingASpeedButton", panel}};
+    for (const auto& [name, moved] : moves) {
+        SCOPED_TRACE(name);
+        moved->SetParent(other);
+        EXPECT_EQ(adapter->Items.size() + adapter->GraphItems.size(), --items);
+    }
+    EXPECT_TRUE(speed->WindowProc() == speedProc) << "the speed buttons have their own procedures back";
+    EXPECT_TRUE(inner->WindowProc() == innerProc);
+    other->Free();
 }
 
 TEST_F(AdapterTest, LabelsTakeTheSkinsTextColourAndGiveItBackWithTheSkin)
