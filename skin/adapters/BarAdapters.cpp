@@ -380,7 +380,6 @@ void TacToolBarVCLWnd::PaintSeparators(HDC given)
     if (!cache || !dc.get())
         return;
     const int b = FrameWidth();
-    ks::OrientationPreservedDC kept(dc.get());
     for (int i = 0; i < FToolBar->ButtonCount(); ++i) {
         const TToolButtonStyle style = FToolBar->Buttons(i)->Style();
         RECT item{};
@@ -390,7 +389,8 @@ void TacToolBarVCLWnd::PaintSeparators(HDC given)
         const int x = CacheLeft(dc.get(), item);
         auto piece = CopyOf(*cache, {x, item.top + b, x + item.right - item.left, item.bottom + b});
         PaintDivider(*manager, *piece, {0, 0, piece->Width(), piece->Height()});
-        BitBlt(dc.get(), item.left, item.top, piece->Width(), piece->Height(), piece->Canvas().Handle(), 0, 0, SRCCOPY);
+        const ks::PlacedDC placed(dc.get(), item);
+        BitBlt(dc.get(), 0, 0, piece->Width(), piece->Height(), piece->Canvas().Handle(), 0, 0, SRCCOPY);
     }
 }
 
@@ -425,7 +425,7 @@ void TacToolBarVCLWnd::BarDraw(TToolBar* sender, const TRect& rect, TCustomDrawS
             if (child && child->Visible() && child->ControlStyle().Contains(csOpaque))
                 ExcludeClipRect(dc, child->Left(), child->Top(), child->Left() + child->Width(), child->Top() + child->Height());
         }
-        ks::OrientationPreservedDC kept(dc);
+        const ks::PlacedDC placed(dc, RECT{0, 0, FToolBar->ClientWidth(), FToolBar->ClientHeight()});
         BitBlt(dc, 0, 0, FToolBar->ClientWidth(), FToolBar->ClientHeight(), cache->Canvas().Handle(), b, b, SRCCOPY);
     }
     // The children hear of the new picture once the system's toolbar has finished its paint,
@@ -487,14 +487,23 @@ void TacToolBarVCLWnd::DrawButton(TToolButton* button, TCustomDrawState drawStat
     const int arrow = dropDown ? GetSystemMetrics(SM_CXVSCROLL) - 2 : 0;
     const int faceWidth = std::max(w - arrow, 0);
     const int buttonHeight = FToolBar->ButtonHeight();
+    // A mirrored toolbar takes a click on the arrow at the button's left end as the screen shows
+    // it, and the picture goes there as it reads: the arrow is drawn at that end, the face right
+    // of it.
+    const DWORD layout = GetLayout(canvas.Handle());
+    const bool mirrored = layout != GDI_ERROR && (layout & LAYOUT_RTL);
+    const int faceLeft = mirrored ? arrow : 0;
     if (dropDown) {
         const int glyph = manager->CommonIndexes.ScrollBtnGlyph[1];
         if (manager->MaskIndexValid(glyph)) {
             const TsMaskData& m = manager->MaskArray[static_cast<size_t>(glyph)];
-            PaintStateGlyph(*face, {(arrow - 3 - MaskCellWidth(m)) / 2 + faceWidth + 2, (buttonHeight - MaskCellHeight(m)) / 2},
-                            state, 1, m, CacheInfoFromBitmap(behind.get(), 0, 0));
+            const int cw = MaskCellWidth(m);
+            const int left = (arrow - 3 - cw) / 2 + faceWidth + 2;
+            PaintStateGlyph(*face, {mirrored ? w - left - cw : left, (buttonHeight - MaskCellHeight(m)) / 2}, state, 1, m,
+                            CacheInfoFromBitmap(behind.get(), 0, 0));
         }
     }
+    auto content = CopyOf(*face, {faceLeft, 0, faceLeft + faceWidth, h});
     TCustomImageList* images = FToolBar->Images();
     const bool hasImage = images && button->ImageIndex() >= 0 && button->ImageIndex() < images->Count();
     if (hasImage) {
@@ -506,10 +515,10 @@ void TacToolBarVCLWnd::DrawButton(TToolButton* button, TCustomDrawState drawStat
         glyph.ImageIndex = button->ImageIndex();
         glyph.ButtonSize = {faceWidth, h};
         glyph.ItemState = drawState.Bits() | (state == 2 ? CDIS_SELECTED : 0);
-        PaintImageListGlyph(glyph, *face);
+        PaintImageListGlyph(glyph, *content);
     }
     if (FToolBar->ShowCaptions() && !button->Caption().empty()) {
-        TCanvas& c = face->Canvas();
+        TCanvas& c = content->Canvas();
         c.Font().Assign(FToolBar->Font());
         c.Brush().SetStyle(bsClear);
         const int ih = hasImage ? images->Height() : 0, iw = hasImage ? images->Width() : 0;
@@ -533,11 +542,12 @@ void TacToolBarVCLWnd::DrawButton(TToolButton* button, TCustomDrawState drawStat
         DrawSectionText(c, button->Caption(), true, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, textSection, state != 0,
                         manager);
     }
+    BitBlt(face->Canvas().Handle(), faceLeft, 0, faceWidth, h, content->Canvas().Handle(), 0, 0, SRCCOPY);
     if (!button->Enabled())
         ApplyDisabledLook(*face, TsDisabledKind{dkBlended}, FToolBar, CacheInfoFromBitmap(cache, b, b),
                           {x - b, static_cast<int>(item.top)});
-    ks::OrientationPreservedDC kept(canvas.Handle());
-    BitBlt(canvas.Handle(), item.left, item.top, w, h, face->Canvas().Handle(), 0, 0, SRCCOPY);
+    const ks::PlacedDC placed(canvas.Handle(), item);
+    BitBlt(canvas.Handle(), 0, 0, w, h, face->Canvas().Handle(), 0, 0, SRCCOPY);
 }
 
 void TacToolBarVCLWnd::AdapterWndProc(TMessage& m)

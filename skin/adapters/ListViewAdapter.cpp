@@ -268,8 +268,20 @@ bool TacListViewWnd::HeaderMessage(TMessage& m)
             HotHeaderItem = item;
             InvalidateRect(header, nullptr, FALSE);
         }
+        // A mouse that leaves across the header's outer edge never crosses the list, whose hit
+        // test would put the item out: the header hears of it instead.
+        if (item >= 0) {
+            TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, header, 0};
+            TrackMouseEvent(&leave);
+        }
         return false;
     }
+    case WM_MOUSELEAVE:
+        if (HotHeaderItem >= 0) {
+            HotHeaderItem = -1;
+            InvalidateRect(header, nullptr, FALSE);
+        }
+        return false;
     default: return false;
     }
 }

@@ -53,6 +53,32 @@ int FrameWidthOf(HWND wnd)
     return std::max(static_cast<int>((window.right - window.left) - client.right) / 2, 0);
 }
 
+// The text lies as the platform's own static lays it out: a dialog's label must not move, wrap
+// or show its ampersands otherwise under the skin. A message box's text is a static with
+// SS_NOPREFIX, so "R&D" in it is "R&D", not "RD" with an underlined D.
+UINT StaticTextFormat(DWORD style, DWORD exStyle)
+{
+    const DWORD type = style & SS_TYPEMASK;
+    UINT flags = DT_EXPANDTABS | DT_NOCLIP;
+    if (type != SS_LEFTNOWORDWRAP)
+        flags |= DT_WORDBREAK;
+    if (type == SS_CENTER)
+        flags |= DT_CENTER;
+    else if (type == SS_RIGHT || (exStyle & WS_EX_RIGHT))
+        flags |= DT_RIGHT;
+    if (style & SS_NOPREFIX)
+        flags |= DT_NOPREFIX;
+    if (style & SS_CENTERIMAGE)
+        flags |= DT_SINGLELINE | DT_VCENTER;
+    switch (style & SS_ELLIPSISMASK) {
+    case SS_ENDELLIPSIS: flags |= DT_SINGLELINE | DT_END_ELLIPSIS; break;
+    case SS_PATHELLIPSIS: flags |= DT_SINGLELINE | DT_PATH_ELLIPSIS; break;
+    case SS_WORDELLIPSIS: flags |= DT_SINGLELINE | DT_WORD_ELLIPSIS; break;
+    default: break;
+    }
+    return flags;
+}
+
 } // namespace
 
 // ---- static text ----------------------------------------------------------------------------
@@ -144,15 +170,8 @@ void TacStaticWnd::PaintText(TBitmap& cache)
     canvas.Brush().SetStyle(bsClear);
     UseWindowFont(canvas, CtrlHandle, nullptr);
     TRect r{0, 0, WndSize.cx, WndSize.cy};
-    UINT flags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
-    // A static's own style aligns its text too: a dialog's centred or right-aligned label must
-    // not move to the left under the skin.
-    const DWORD type = StyleOf(CtrlHandle) & SS_TYPEMASK;
-    if (type == SS_CENTER)
-        flags |= DT_CENTER;
-    else if (type == SS_RIGHT || (ExStyleOf(CtrlHandle) & WS_EX_RIGHT))
-        flags |= DT_RIGHT;
-    DrawControlText(canvas, WndText, IsWindowEnabled(CtrlHandle) != FALSE, r, flags, *SkinData, false);
+    DrawControlText(canvas, WndText, IsWindowEnabled(CtrlHandle) != FALSE, r,
+                    StaticTextFormat(StyleOf(CtrlHandle), ExStyleOf(CtrlHandle)), *SkinData, false);
 }
 
 // ---- static icon or bitmap ------------------------------------------------------------------

@@ -148,8 +148,12 @@ std::wstring EllipsizeText(TCanvas& canvas, std::wstring_view text, int maxWidth
         probe += Dots;
         return canvas.TextWidth(probe) <= maxWidth;
     };
-    // The longest length whose cut fits, 0 for none.
-    size_t lo = 0, hi = n;
+    // The longest length whose cut fits. A leading high surrogate cuts length 1 to nothing, which
+    // never fits while length 2 may (an emoji and the dots): the search starts above that length, so
+    // that what fits stays a run of short lengths. `none` below the first length is no cut.
+    const size_t first = cut(1) == 0 ? 2 : 1;
+    const size_t none = first - 1;
+    size_t lo = none, hi = n;
     while (lo < hi) {
         const size_t mid = hi - (hi - lo) / 2;
         if (fits(cut(mid)))
@@ -157,7 +161,7 @@ std::wstring EllipsizeText(TCanvas& canvas, std::wstring_view text, int maxWidth
         else
             hi = mid - 1;
     }
-    if (lo == 0 || cut(lo) == 0)
+    if (lo == none)
         return {};
     std::wstring result(text.substr(0, cut(lo)));
     result += Dots;

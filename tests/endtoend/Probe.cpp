@@ -421,6 +421,7 @@ private:
             Report("plainmemo first %ld", static_cast<long>(SendMessageW(PlainMemo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
             ReportRect("list", List->Handle());
             ReportClient("list", List->Handle());
+            ReportRect("listheader", ListView_GetHeader(List->Handle()));
             ReportRect("tree", Tree->Handle());
             ReportClient("tree", Tree->Handle());
         }

@@ -26,6 +26,8 @@ click_check() {
     N=$(ri_differ "$KS_OUT/up.png" "$KS_OUT/check-$1.png" "$cl" "$ct" "$cw" "$ch")
     if [ "$1" = 1 ]; then [ "$N" -ge $((cw * ch / 20)) ] && return; else [ "$N" -le $((cw * ch / 100)) ] && return; fi
   done
+  # The caller tells what is wrong: a look still wrong after the last try is no reason to end here.
+  return 0
 }
 click_check 1
 [ "$N" -ge $((cw * ch / 20)) ] || ri_fail "the check button reports down but is drawn as before the click: $N pixels differ"

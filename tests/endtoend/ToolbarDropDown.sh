@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The toolbar's drop-down button clicked by the real mouse on its arrow (probe with --bars): its
-# menu opens, and once the menu is closed by Escape the button is drawn up again, as before.
+# The toolbar's drop-down button clicked by the real mouse on its arrow (probe with --bars): the
+# arrow is drawn at the end that takes the click, its menu opens, and once the menu is closed by
+# Escape the button is drawn up again, as before.
 # Usage: ToolbarDropDown.sh [PROBE SWITCHES...]
 source "$(dirname "$0")/RealInput.sh"
 ri_start --bars "$@"
@@ -9,8 +10,14 @@ read -r dl dt dr db <<<"$(ri_get "ctl Drop")"
 sleep 0.3
 ri_shot up
 
+# The arrow's end of the button, where a click opens the menu: its right end, and its left end on
+# a toolbar laid out right to left, which takes the click there and must show the arrow there.
+if [[ " $* " == *" --rtl "* ]]; then arrow=$((dl + 2)) other=$((dr - 14)); else arrow=$((dr - 14)) other=$((dl + 2)); fi
+strip() { ri_colours "$KS_OUT/up.png" "$1" $((dt + 3)) 12 $((db - dt - 6)); }
+[ "$(strip $arrow)" -gt "$(strip $other)" ] || ri_fail "the drop-down arrow is not drawn at the end that opens the menu"
+
 ri_mark
-xdotool mousemove $((dr - 5)) $(((dt + db) / 2)) click 1
+xdotool mousemove $((arrow + 6)) $(((dt + db) / 2)) click 1
 ri_wait_line '^dropdown open$' 3 || ri_fail "a click on the drop-down button's arrow opened no menu"
 ri_park
 sleep 0.4

@@ -42,6 +42,20 @@ inline TColor PixelAt(TBitmap& b, int x, int y)
     return static_cast<TColor>(GetPixel(b.Canvas().Handle(), x, y));
 }
 
+// The columns (or rows) of a picture that hold ink, '#', and those that hold only the colour of
+// its bottom-right pixel, '.': text laid out alike in any colours gives the same string.
+inline std::string InkLines(TBitmap& p, bool columns)
+{
+    const TColor background = PixelAt(p, p.Width() - 1, p.Height() - 1);
+    const int across = columns ? p.Width() : p.Height(), along = columns ? p.Height() : p.Width();
+    std::string ink(static_cast<size_t>(across), '.');
+    for (int i = 0; i < across; ++i)
+        for (int j = 0; j < along; ++j)
+            if ((columns ? PixelAt(p, i, j) : PixelAt(p, j, i)) != background)
+                ink[static_cast<size_t>(i)] = '#';
+    return ink;
+}
+
 inline constexpr TColor ParentColour = 0x00604020;
 inline constexpr TColor ButtonColour = 0x00203040;
 inline constexpr TColor ButtonHotColour = 0x00405060;

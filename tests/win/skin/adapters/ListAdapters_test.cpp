@@ -133,11 +133,21 @@ TEST_F(ListViewAdapterTest, TheReportHeaderIsTakenOverPaintedFromTheSkinAndGiven
     EXPECT_EQ(At(*shot, shot->Width() - 2, y), HeaderColour) << "the space right of the last column";
 
     // Hover follows the cursor; a press on an item takes it, a press on a divider does not.
+    POINT over{(second.left + second.right) / 2, y};
+    ClientToScreen(header, &over);
+    SetCursorPos(over.x, over.y);
     SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM((second.left + second.right) / 2, y));
     EXPECT_EQ(a->HotHeaderItem, 1);
     shot = PrintHeader(header);
     EXPECT_EQ(At(*shot, second.right - 3, y), HeaderHot);
     EXPECT_EQ(At(*shot, first.right - 3, y), HeaderColour);
+    // The mouse gone across the header's outer edge: no window of the list hears of it but the
+    // header, from the platform's tracking of the leave.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    for (DWORD start = GetTickCount(); a->HotHeaderItem == 1 && GetTickCount() - start < 2000; Sleep(10))
+        Pump();
+    EXPECT_EQ(a->HotHeaderItem, -1) << "the mouse has left the header";
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM((second.left + second.right) / 2, y));
     SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((first.left + first.right) / 2, y));
     EXPECT_EQ(a->PressedHeaderItem, 0);
     SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM((first.left + first.right) / 2, y));

@@ -34,25 +34,47 @@ protected:
 };
 
 // The text lies where the window's own alignment puts it: by its style (left, centred, right)
-// or by the right-aligned extended style.
+// or by the right-aligned extended style; and it is laid out as the platform lays out the same
+// static: its ink takes the same columns and rows.
 TEST_F(StaticAdapterTest, StaticTextIsPaintedOverItsSectionUnlessItTakesFocusOrHasAnEdge)
 {
     enum Side { Left, Centre, Right };
-    struct Case { const char* name; DWORD style, exStyle; bool skinned; Side side; } cases[] = {
+    static constexpr const wchar_t* Costs = L"Costs of R&D and W&&X";
+    static constexpr const wchar_t* Long = L"A long text cut short at a word";
+    struct Case {
+        const char* name;
+        DWORD style, exStyle;
+        bool skinned;
+        Side side;
+        const wchar_t* text = L"Length";
+        int width = 140, height = 20;
+        // Wine's own static reads the word-ellipsis value as all three ellipses at once and puts
+        // dots at both ends: the line it keeps is what it shares with the word ellipsis.
+        bool sameColumns = true;
+    } cases[] = {
         {"left", SS_LEFT, 0, true, Left},
         {"right", SS_LEFT, WS_EX_RIGHT, true, Right},
         {"centred by style", SS_CENTER, 0, true, Centre},
         {"right by style", SS_RIGHT, 0, true, Right},
         {"tab stop", SS_LEFT | WS_TABSTOP, 0, false, Left},
         {"static edge", SS_LEFT, WS_EX_STATICEDGE, false, Left},
+        {"ampersands as prefixes", SS_LEFT, 0, true, Left, Costs, 200},
+        {"ampersands as text, as in a message box", SS_LEFT | SS_NOPREFIX, 0, true, Left, Costs, 200},
+        {"centred image: one line in the middle", SS_LEFT | SS_CENTERIMAGE, 0, true, Left, Long, 100, 60},
+        {"end ellipsis: one line", SS_LEFT | SS_ENDELLIPSIS, 0, true, Left, Long, 100, 40},
+        {"word ellipsis: one line", SS_CENTER | SS_WORDELLIPSIS, 0, true, Centre, Long, 100, 40, false},
+        {"path ellipsis: one line", SS_LEFT | SS_PATHELLIPSIS, 0, true, Left, L"C:\\Data\\Keys\\Generated\\List.txt", 100, 40},
+        {"no word wrap: one line, cut", SS_LEFTNOWORDWRAP, 0, true, Left, Long, 100, 40},
     };
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        HWND wnd = Child(L"STATIC", c.style, L"Length", {10, 10, 150, 30}, c.exStyle);
+        HWND wnd = Child(L"STATIC", c.style, c.text, {10, 10, 10 + c.width, 10 + c.height}, c.exStyle);
+        SendMessageW(wnd, WM_SETFONT, font, FALSE);
         auto* a = Adapt<TacStaticWnd>(wnd);
         auto p = Print(wnd);
-        const int away = c.side == Left ? 130 : 3;
-        EXPECT_EQ(At(*p, away, 10) == LabelColour, c.skinned);
+        const int awayX = c.width - 1, awayY = c.height - 1;
+        EXPECT_EQ(At(*p, awayX, awayY) == LabelColour, c.skinned);
         if (c.skinned) {
             int first = p->Width(), last = -1;
             for (int y = 0; y < p->Height(); ++y)
@@ -68,8 +90,15 @@ TEST_F(StaticAdapterTest, StaticTextIsPaintedOverItsSectionUnlessItTakesFocusOrH
                 EXPECT_GT(last, p->Width() - 8);
             else
                 EXPECT_NEAR((first + last) / 2, p->Width() / 2, 3);
+            HWND own = Child(L"STATIC", c.style, c.text, {10, 100, 10 + c.width, 100 + c.height}, c.exStyle);
+            SendMessageW(own, WM_SETFONT, font, FALSE);
+            auto platform = Print(own);
+            if (c.sameColumns)
+                EXPECT_EQ(InkLines(*p, true), InkLines(*platform, true)) << "columns";
+            EXPECT_EQ(InkLines(*p, false), InkLines(*platform, false)) << "rows";
+            DestroyWindow(own);
             RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-            EXPECT_EQ(OnScreen(wnd, away, 10), LabelColour);
+            EXPECT_EQ(OnScreen(wnd, awayX, awayY), LabelColour);
         }
         a->Free();
         DestroyWindow(wnd);

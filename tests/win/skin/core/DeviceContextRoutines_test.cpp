@@ -256,12 +256,21 @@ TEST_F(TextRoutinesTest, EllipsizedTextIsTheOneCharacterAtATimeAnswerForLongText
     std::wstring panel;
     while (panel.size() < 600)
         panel += L"Пароль скопирован WAVE ij \U0001F600 ";
-    const std::wstring texts[] = {L"abcdef", L"\U0001F600\U0001F600x", L"W", panel, panel.substr(0, 301)};
-    for (const std::wstring& text : texts)
-        for (int width : {1, 5, 12, 13, 30, 61, 200, 999}) {
+    // Texts led by a surrogate pair, or by a lone high surrogate, are cut near their first two
+    // glyphs too: there only the leading pair may fit with the dots.
+    const std::wstring texts[] = {L"abcdef", L"\U0001F600\U0001F600x", L"W", panel, panel.substr(0, 301),
+                                  L"\U0001F468abcd", L"\U0001F468\U0001F469xyzw", L"\xD83D" L"\xD83D" L"abcd"};
+    for (const std::wstring& text : texts) {
+        std::vector<int> widths = {1, 5, 12, 13, 30, 61, 200, 999};
+        for (size_t k = 1; k <= 3; ++k) {
+            const int fit = canvas.TextWidth(text.substr(0, k) + L"...");
+            widths.insert(widths.end(), {fit - 1, fit, fit + 1});
+        }
+        for (int width : widths) {
             SCOPED_TRACE(testing::Message() << text.size() << " chars into " << width);
             ASSERT_EQ(EllipsizeText(canvas, text, width), EllipsizedOneByOne(canvas, text, width));
         }
+    }
 }
 
 // A parent whose section, for fonts, is the one the test names.

@@ -2,6 +2,9 @@
 
 #include "vcl/Forms.h"
 #include "vcl/PlatformSeams.h"
+#include "skin/adapters/acStaticAdapters.h"
+#include "win/skin/forms/DialogSkinFixture.h"
+#include "win/support/SheetPng.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +151,36 @@ TEST_F(MessageBoxesTest, OwnedByTheActiveWindowOrElseTheApplication)
     ASSERT_EQ(GetActiveWindow(), nullptr);
     ShowWarning(L"unowned");
     EXPECT_EQ(box.owner, Application->Handle());
+}
+
+// The platform's box under the skin: its text is the platform's static with SS_NOPREFIX, whose
+// ampersands are text. The box is left at <build>/message-box-ampersands.png for a person.
+class SkinnedMessageBoxTest : public ks::test::DialogFixture {};
+
+TEST_F(SkinnedMessageBoxTest, AmpersandsInTheTextAreDrawnAsThePlatformDrawsThem)
+{
+    using namespace ks::test;
+    const std::wstring text = L"Costs of R&D and W&&X";
+    RunBox(nullptr, text, L"Keysmith", MB_OK | MB_ICONINFORMATION, [&](HWND box) {
+        HWND label = FindWindowExW(box, nullptr, L"Static", text.c_str());
+        ASSERT_NE(label, nullptr);
+        ASSERT_NE(dynamic_cast<TacStaticWnd*>(GetScrollHandler(label)), nullptr) << "the text is skinned";
+        RECT r{};
+        GetClientRect(label, &r);
+        const auto style = static_cast<DWORD>(GetWindowLongW(label, GWL_STYLE)) & 0xFFFF;
+        HWND plain = CreateWindowExW(0, L"STATIC", text.c_str(), WS_POPUP | style, 0, 0, r.right, r.bottom, nullptr,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_EQ(GetScrollHandler(plain), nullptr);
+        SendMessageW(plain, WM_SETFONT, SendMessageW(label, WM_GETFONT, 0, 0), FALSE);
+        auto skinned = PrintedPicture(label);
+        auto platform = PrintedPicture(plain);
+        DestroyWindow(plain);
+        EXPECT_EQ(InkLines(*skinned, true), InkLines(*platform, true));
+        RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+        WriteSheetPng(*ScreenPicture(box), std::string("Z:") + KS_BUILD_DIR + "/message-box-ampersands.png");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
 }
 
 } // namespace
