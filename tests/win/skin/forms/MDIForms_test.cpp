@@ -367,6 +367,17 @@ TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClos
     EXPECT_TRUE(IsIconic(two->Handle())) << "closed: a child's default close action minimises it";
     RepaintAll();
     EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no stale buttons once the maximised child is gone";
+
+    // The restore button is the child's: the main form, maximised and so unable to grow, still
+    // lets it be pressed.
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ShowWindow(Main->Handle(), SW_MAXIMIZE);
+    Maximize(two);
+    RepaintAll();
+    ASSERT_TRUE(IsZoomed(Main->Handle()));
+    ASSERT_GT(Provider->MDIMax.Rect.Width(), 0);
+    click(Provider->MDIMax);
+    EXPECT_FALSE(IsZoomed(two->Handle())) << "restored under the maximised main form";
 }
 
 } // namespace
