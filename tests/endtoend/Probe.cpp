@@ -163,7 +163,13 @@ const ks::ClassInfo TProbeChild::StaticClassInfo{"TProbeChild", &TForm::StaticCl
 class TProbeForm : public TForm {
 public:
     static const ks::ClassInfo StaticClassInfo;
-    const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    // The application's main form, as an MDI main form must be, is made from a form resource
+    // unless it is a plain TForm: with --mdi the probe goes by that name, and its window's class
+    // is "TForm".
+    const ks::ClassInfo& ClassInfo() const noexcept override
+    {
+        return gOptions.mdi ? TForm::StaticClassInfo : StaticClassInfo;
+    }
     using TForm::TForm;
 
     TsSkinProvider* Provider = nullptr;
@@ -545,7 +551,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     manager->SetSkinName(L"Terminal4bit");
     Report("skin %d", manager->SkinData.SkinActive ? 1 : 0);
 
-    auto* form = CreateNew<TProbeForm>(Application);
+    TProbeForm* form = nullptr;
+    // The class library makes MDI children only for the application's main form.
+    if (gOptions.mdi)
+        Application->CreateForm(form);
+    else
+        form = CreateNew<TProbeForm>(Application);
     form->Build();
     form->Show();
     if (gOptions.mdi)
