@@ -74,8 +74,11 @@ private:
     PAINTSTRUCT FPs{};
 };
 
+// The cache is the whole window as it reads. Wine puts a copy into a mirrored DC a pixel left of
+// its place, which would leave the window's last column to whatever was drawn there before.
 void Blit(HDC dc, TBitmap& cache)
 {
+    const ks::PlacedDC placed(dc, RECT{0, 0, cache.Width(), cache.Height()});
     BitBlt(dc, 0, 0, cache.Width(), cache.Height(), cache.Canvas().Handle(), 0, 0, SRCCOPY);
 }
 

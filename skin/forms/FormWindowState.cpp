@@ -546,7 +546,7 @@ void TsSkinProvider::WMParentNotify(TMessage& m)
 
 namespace {
 
-// The small borderless form laid over the right end of an MDI main form's menu line while its
+// The small borderless form laid over the end of an MDI main form's menu line while its
 // menu loop runs, where the maximised child's buttons are: the platform would paint its own
 // there. Owned by the provider, so it goes with it whatever ends the loop.
 class MenuLineEndForm : public TForm {
@@ -582,16 +582,14 @@ void TsSkinProvider::WMEnterMenuLoop(TMessage& m)
             cover->SetBorderStyle(bsNone);
             cover->SetOnPaint(TNotifyEvent(cover, &MenuLineEndForm::Painted));
         }
-        HWND wnd = FormWnd();
+        // Over the place of the frame's image it shows: a border window's image reaches beyond
+        // the form's window.
+        const TRect end = MenuLineEndRect();
         const TPoint origin = FormOrigin();
-        const TRect margins = ExtBorderMargins();
-        const int width = 60;
-        const int x = origin.X + SkinnedWindowWidth() - margins.Left - margins.Right -
-                      FormBorderWidth(wnd, ProviderSkinManager(), BorderForm, true) - width;
-        const int y = origin.Y + BorderWidthIfNoExtBorders(wnd, ProviderSkinManager(), BorderForm, true) +
-                      CaptionHeight(true);
+        const TPoint inImage = BorderForm ? BorderForm->OwnerOffset() : TPoint{0, 0};
         HWND coverWnd = cover->Handle();
-        SetWindowPos(coverWnd, HWND_TOP, x, y, width, GetSystemMetrics(SM_CYMENU) + 3, SWP_NOACTIVATE);
+        SetWindowPos(coverWnd, HWND_TOP, origin.X + end.Left - inImage.X, origin.Y + end.Top - inImage.Y, end.Width(),
+                     end.Height(), SWP_NOACTIVATE);
         ShowWindow(coverWnd, SW_SHOWNOACTIVATE);
     }
     CallOld(m);

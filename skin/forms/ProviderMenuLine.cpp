@@ -11,8 +11,10 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "vcl/Bitmap.h"
+#include "vcl/Controls.h"
 #include "vcl/Forms.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -94,6 +96,28 @@ MenuLineImage TsSkinProvider::MenuLineFor(HDC dc) const
         origin.Y -= skinnedTop - (first.top - window.top);
     }
     return {MenuLineBmp, origin};
+}
+
+TRect TsSkinProvider::MenuLineEndRect() const
+{
+    constexpr int EndWidth = 60;
+    const HWND wnd = FormWnd();
+    TsSkinManager* manager = ProviderSkinManager();
+    if (!wnd || !manager)
+        return {};
+    // The line as the frame's paint lays it: inside the skin's side borders, below its title.
+    const TRect m = ExtBorderMargins();
+    const int b = FormBorderWidth(wnd, manager, BorderForm != nullptr, true);
+    const int left = b + m.Left;
+    const int right = SkinnedWindowWidth() - b - m.Right;
+    const int width = std::clamp(right - left, 0, EndWidth);
+    const int top = BorderWidthIfNoExtBorders(wnd, manager, BorderForm != nullptr, true) + CaptionHeight(true) + m.Top;
+    const int bottom = top + GetSystemMetrics(SM_CYMENU) + 3;
+    // A mirrored form lays the child's buttons out at the line's left end, where their clicks
+    // land.
+    if (ks::IsMirrored(wnd))
+        return {left, top, left + width, bottom};
+    return {right - width, top, right, bottom};
 }
 
 int TsSkinProvider::MenuLineTop() const

@@ -574,11 +574,9 @@ void TsSkinProvider::PaintMenuLineEnd(TCanvas* canvas)
     TBitmap* cache = FSkinData->CacheBitmap.get();
     if (!canvas || !cache || !Form)
         return;
-    const TRect m = ExtBorderMargins();
-    const int x = FrameWidthX(true) + Form->Width() - 60 - m.Right;
-    const int y = CaptionHeight(true) + m.Top;
-    BitBlt(canvas->Handle(), 0, 0, 60, ks::Sys().GetSystemMetrics(SM_CYMENU) + 3, cache->Canvas().Handle(), x, y,
-           SRCCOPY);
+    // What the frame's image holds beneath the form, so that it shows nothing of its own.
+    const TRect end = MenuLineEndRect();
+    BitBlt(canvas->Handle(), 0, 0, end.Width(), end.Height(), cache->Canvas().Handle(), end.Left, end.Top, SRCCOPY);
 }
 
 // ---- the cover form

@@ -10,6 +10,7 @@
 #include "skin/forms/TitleAnimation.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/acBorderForm.h"
+#include "skin/forms/sMDIForm.h"
 #include "skin/forms/sSkinMenus.h"
 #include "skin/pixels/PixelCore.h"
 #include "vcl/Bitmap.h"
@@ -107,7 +108,7 @@ void TsSkinProvider::SetPressedHitCode(int code)
         pressable = SystemMenu && (SystemMenu->EnabledMax() ||
                                    (Form && Form->WindowState() == wsMaximized && SystemMenu->EnabledRestore()));
     } else if (code == HTMDIMAX) {
-        pressable = SystemMenu && SystemMenu->EnabledMax();
+        pressable = MaximizedMDIChildRestorable(Form);
     }
     if (!pressable) {
         HotHitCode = 0;

@@ -3,6 +3,8 @@
 
 #include "skin/adapters/MDIClientAdapter.h"
 #include "skin/core/sCommonData.h"
+#include "skin/core/sStyleSimply.h"
+#include "skin/forms/SystemMenu.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "vcl/TypInfo.h"
@@ -97,6 +99,16 @@ TCustomForm* MaximizedMDIChild(const TCustomForm* main)
     // child in the middle of being shown or hidden still counts.
     const bool shown = active && (active->Visible() || active->FormState().Contains(fsShowing));
     return shown && IsZoomed(active->HandleIfAllocated()) ? active : nullptr;
+}
+
+bool MaximizedMDIChildRestorable(const TCustomForm* main)
+{
+    TCustomForm* child = MaximizedMDIChild(main);
+    if (!child)
+        return false;
+    // The button is the child's: the main form, maximised or not, has no say in it.
+    auto* provider = dynamic_cast<TsSkinProvider*>(ProviderComponentOf(*child));
+    return !provider || !provider->SystemMenu || provider->SystemMenu->EnabledRestore();
 }
 
 void MDIChildProviderGone(const TsSkinProvider& child)

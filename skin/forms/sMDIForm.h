@@ -45,6 +45,9 @@ TsSkinProvider* LiveMDISkinProvider() noexcept;
 // hidden child (the client still names it active and maximised, but it shows nothing) once its
 // hiding is over.
 TCustomForm* MaximizedMDIChild(const TCustomForm* main);
+// The maximised child's restore button in the main form's menu line can be pressed: the child
+// shows one and its own system menu, when it is skinned, lets it be restored.
+bool MaximizedMDIChildRestorable(const TCustomForm* main);
 // An MDI child's provider goes: a child with a menu of its own leaves it on the main form's line.
 void MDIChildProviderGone(const TsSkinProvider& child);
 // An MDI child's window went while its provider was not skinned: the skinned main form repaints

@@ -191,8 +191,11 @@ public:
     void UpdateFormScrolls();
     void CreateCoverForm(bool fullHeight);
     void FreeCoverForm();
-    // Paint handler of the small form laid over the right end of the menu line.
+    // Paint handler of the small form laid over the end of the menu line.
     void PaintMenuLineEnd(TCanvas* canvas);
+    // Where that form lies in the frame's image: the end of the menu line that holds the
+    // maximised MDI child's buttons, the right one, or the left one on a mirrored form.
+    TRect MenuLineEndRect() const;
     // The manager whose skin the provider paints (the skin data's).
     TsSkinManager* ProviderSkinManager() const noexcept override;
 

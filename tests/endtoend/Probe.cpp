@@ -17,7 +17,11 @@
 // "dialog KIND result R held H adapted A" (H dialog adapters still holding, A windows more held).
 // Switches: --report=FILE (required), --ext (extended borders), --bars (the platform's toolbar,
 // status bar, memo, list view and tree view instead of the skinned controls), --rtl (form and
-// controls laid out right to left), --late (the skin provider comes after the form is shown).
+// controls laid out right to left), --late (the skin provider comes after the form is shown),
+// --pages (a page control with a check box and a radio button on its page: "ctl pages", "ctl page",
+// "ctl check", "ctl radio" in the dump), --mdi (an MDI main form with a "File" and a "Window" menu
+// and one maximised child with its own provider: "child sysCommand F120", "child state S" when it
+// is asked a command or takes a new state; "ctl child", "child state S" in the dump).
 #include "app/UnitTable.h"
 #include "skin/controls/sMemo.h"
 #include "skin/core/sMessages.h"
@@ -76,7 +80,7 @@ std::string Narrow(const std::wstring& text)
 }
 
 struct Options {
-    bool ext = false, bars = false, rtl = false, late = false;
+    bool ext = false, bars = false, rtl = false, late = false, pages = false, mdi = false;
 };
 Options gOptions;
 
@@ -140,10 +144,39 @@ public:
     }
 };
 
-class TProbeForm : public TForm {
+const char* StateOf(HWND wnd)
+{
+    return IsIconic(wnd) ? "minimized" : IsZoomed(wnd) ? "maximized" : "normal";
+}
+
+class TProbeChild : public TForm {
 public:
     static const ks::ClassInfo StaticClassInfo;
     const ks::ClassInfo& ClassInfo() const noexcept override { return StaticClassInfo; }
+    using TForm::TForm;
+
+    void Dispatch(TMessage& m) override
+    {
+        if (m.Msg == WM_SYSCOMMAND)
+            Report("child sysCommand %04X", static_cast<unsigned>(m.WParam & 0xFFF0));
+        TForm::Dispatch(m);
+        if (m.Msg == WM_SIZE)
+            Report("child state %s", StateOf(Handle()));
+    }
+};
+
+const ks::ClassInfo TProbeChild::StaticClassInfo{"TProbeChild", &TForm::StaticClassInfo, {}, {}};
+
+class TProbeForm : public TForm {
+public:
+    static const ks::ClassInfo StaticClassInfo;
+    // The application's main form, as an MDI main form must be, is made from a form resource
+    // unless it is a plain TForm: with --mdi the probe goes by that name, and its window's class
+    // is "TForm".
+    const ks::ClassInfo& ClassInfo() const noexcept override
+    {
+        return gOptions.mdi ? TForm::StaticClassInfo : StaticClassInfo;
+    }
     using TForm::TForm;
 
     TsSkinProvider* Provider = nullptr;
@@ -156,6 +189,10 @@ public:
     TMemo* PlainMemo = nullptr;
     TListView* List = nullptr;
     TTreeView* Tree = nullptr;
+    TPageControl* Pages = nullptr;
+    TCheckBox* Check = nullptr;
+    TRadioButton* Radio = nullptr;
+    TProbeChild* Child = nullptr;
 
     void Build()
     {
@@ -163,11 +200,15 @@ public:
         SetBounds(200, 150, gOptions.bars ? 640 : 480, gOptions.bars ? 440 : 360);
         if (gOptions.rtl)
             SetBiDiMode(bdRightToLeft);
+        if (gOptions.mdi)
+            SetFormStyle(fsMDIForm);
         BuildMenus();
         if (gOptions.bars)
             BuildBars();
-        else
+        else if (!gOptions.mdi)
             BuildSkinned();
+        if (gOptions.pages)
+            BuildPages();
         if (!gOptions.late)
             AttachProvider();
     }
@@ -191,6 +232,18 @@ public:
         glyph.Canvas().FillRect({2, 2, 10, 10});
         button->SetGlyph(&glyph);
         Provider->SetUpForm();
+    }
+
+    // The MDI child, once the main form's client shows: made maximised, with its own provider.
+    void AddMDIChild()
+    {
+        Child = CreateNew<TProbeChild>(Application);
+        Child->SetFormStyle(fsMDIChild);
+        Child->SetText(L"Child");
+        Child->SetBounds(20, 20, 240, 160);
+        Child->Show();
+        Create<TsSkinProvider>(Child)->SetUpForm();
+        Child->SetWindowState(wsMaximized);
     }
 
     void Dispatch(TMessage& m) override
@@ -283,8 +336,11 @@ private:
     void BuildMenus()
     {
         auto* main = Create<TMainMenu>(this);
-        for (const wchar_t* top : {L"File", L"Item"})
+        for (const wchar_t* top : {L"File", gOptions.mdi ? L"Window" : L"Item"})
             main->Items()->Add(Tree3(main, top, 2));
+        // The main form's "Window" comes after whatever a child's menu puts in the line.
+        if (gOptions.mdi)
+            main->Items()->Items(1)->SetGroupIndex(9);
         SetMenu(main);
         auto* popup = Create<TPopupMenu>(this);
         for (int i = 1; i <= 3; ++i)
@@ -330,6 +386,25 @@ private:
         for (const wchar_t* text : {L"Zero", L"One", L"Two", L"Three", L"Four"})
             Combo->Items().Add(text);
         Combo->SetItemIndex(0);
+    }
+
+    // Below the combo box, where nothing else of the skinned layout lies.
+    void BuildPages()
+    {
+        Pages = Create<TPageControl>(this);
+        Pages->SetParent(this);
+        Pages->SetBounds(290, 160, 170, 130);
+        auto* sheet = Create<TTabSheet>(this);
+        sheet->SetCaption(L"Page");
+        sheet->SetPageControl(Pages);
+        Check = Create<TCheckBox>(this);
+        Check->SetParent(sheet);
+        Check->SetBounds(10, 12, 120, 20);
+        Check->SetCaption(L"Check");
+        Radio = Create<TRadioButton>(this);
+        Radio->SetParent(sheet);
+        Radio->SetBounds(10, 44, 120, 20);
+        Radio->SetCaption(L"Radio");
     }
 
     void BuildBars()
@@ -425,6 +500,16 @@ private:
             ReportRect("tree", Tree->Handle());
             ReportClient("tree", Tree->Handle());
         }
+        if (Child) {
+            ReportRect("child", Child->Handle());
+            Report("child state %s", StateOf(Child->Handle()));
+        }
+        if (Pages) {
+            ReportRect("pages", Pages->Handle());
+            ReportRect("page", Pages->Pages(0)->Handle());
+            ReportRect("check", Check->Handle());
+            ReportRect("radio", Radio->Handle());
+        }
         Report("end");
     }
 
@@ -458,6 +543,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         gOptions.bars |= a == L"--bars";
         gOptions.rtl |= a == L"--rtl";
         gOptions.late |= a == L"--late";
+        gOptions.pages |= a == L"--pages";
+        gOptions.mdi |= a == L"--mdi";
     }
     LocalFree(argv);
     gReport = report.empty() ? nullptr : _wfopen(report.c_str(), L"ab");
@@ -481,20 +568,37 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         third.SetTextOf(16, "TStatusBar");
         CopyForeignClassLists(third, manager->ThirdLists, false);
     }
+    if (gOptions.pages) {
+        ThirdPartyList& third = *manager->ThirdParty();
+        third.SetTextOf(3, "TCheckBox\nTRadioButton");
+        third.SetTextOf(13, "TPageControl");
+        CopyForeignClassLists(third, manager->ThirdLists, false);
+    }
     const std::string build = KS_BUILD_DIR;
     manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
     manager->SetSkinName(L"Terminal4bit");
     Report("skin %d", manager->SkinData.SkinActive ? 1 : 0);
 
-    auto* form = CreateNew<TProbeForm>(Application);
+    TProbeForm* form = nullptr;
+    // The class library makes MDI children only for the application's main form.
+    if (gOptions.mdi)
+        Application->CreateForm(form);
+    else
+        form = CreateNew<TProbeForm>(Application);
     form->Build();
     form->Show();
+    if (gOptions.mdi)
+        form->AddMDIChild();
     // The platform's controls had no windows when the provider was set up, and are adapted only
     // when asked, as by a form that adds controls.
-    if (gOptions.bars && !gOptions.late)
+    if ((gOptions.bars || gOptions.pages) && !gOptions.late)
         SendMessageW(form->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_ADAPT_CHILD), 0);
-    if (gOptions.late)
+    if (gOptions.late) {
+        // The page's boxes and the page itself are drawn by the system before the provider comes.
+        if (gOptions.pages)
+            RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         PostMessageW(form->Handle(), ProbeLateProvider, 0, 0);
+    }
     Report("shown");
     while (!Application->Terminated())
         Application->HandleMessage();

@@ -5,8 +5,10 @@
 
 #include "skin/core/sCommonData.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/core/sStoredSkins.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
+#include "vcl/ComCtrls.h"
 #include "vcl/StdCtrls.h"
 #include "win/skin/forms/BorderTestSupport.h"
 #include "win/skin/forms/FormFrameFixture.h"
@@ -250,6 +252,64 @@ TEST_F(ProviderForShownFormTest, TakesTheFormOverAtOnce)
         } else {
             const TColor caption = ScreenPixel(wnd, (r.right - r.left) / 2, 8);
             EXPECT_TRUE(caption == FrameTitleColour || caption == FrameTitleHotColour) << std::hex << caption;
+        }
+        FreeAndNil(Form);
+        Pump();
+    }
+}
+
+// A page control's page and the boxes on it, drawn by the system before the provider came, are
+// the skin's once the queue has run, in either layout: the page and each box up to its last
+// column show the page colour (the boxes' own section is clear and the skin has no check glyphs).
+TEST_F(ProviderForShownFormTest, TakesAPageControlAndTheBoxesOnItOverAtOnce)
+{
+    constexpr TColor PageColour = 0x00207050;
+    ChangeSkin(FrameSkinOptions() + "[PAGECONTROL]\r\n" + ColorKeys(PageColour, PageColour) + "[CHECKBOX]\r\n" +
+               ColorKeys(0, 0) + "TRANSPARENCY=100\r\nHOTTRANSPARENCY=100\r\n");
+    Manager->ThirdLists[tkPageControl].Add("TPageControl");
+    Manager->ThirdLists[tkCheckBox].Add("TCheckBox");
+    Manager->ThirdLists[tkCheckBox].Add("TRadioButton");
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "RightToLeft" : "LeftToRight");
+        ks::SetNextFormCreation({true, false, {}});
+        Form = CreateNew<TForm>(nullptr);
+        Form->SetBorderStyle(bsSizeable);
+        Form->SetBounds(60, 60, 420, 303);
+        // The controls' windows are made with the form's shown, and take its layout.
+        if (mirrored)
+            SetWindowLongPtrW(Form->Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Form->Handle(), GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+        auto* pages = Create<TPageControl>(Form);
+        pages->SetParent(Form);
+        pages->SetBounds(20, 20, 240, 160);
+        auto* sheet = Create<TTabSheet>(Form);
+        sheet->SetCaption(L"Page");
+        sheet->SetPageControl(pages);
+        auto* check = Create<TCheckBox>(Form);
+        check->SetParent(sheet);
+        check->SetBounds(10, 10, 120, 20);
+        check->SetCaption(L"Check");
+        auto* radio = Create<TRadioButton>(Form);
+        radio->SetParent(sheet);
+        radio->SetBounds(10, 40, 120, 20);
+        radio->SetCaption(L"Radio");
+        Form->Show();
+        Pump();
+        auto* provider = Create<TsSkinProvider>(Form);
+        provider->SkinData()->SetSkinManager(Manager);
+        provider->SetUpForm();
+        Pump();
+        const TColor page = ScreenPixel(sheet->Handle(), sheet->Width() - 20, sheet->Height() - 20);
+        EXPECT_EQ(page, PageColour) << "the page: " << std::hex << page;
+        for (const auto& [name, box] : {std::pair<const char*, TWinControl*>{"check box", check}, {"radio", radio}}) {
+            // The screen's own pixels: the box's DC is mirrored with it.
+            RECT r{};
+            GetWindowRect(box->Handle(), &r);
+            HDC screen = GetDC(nullptr);
+            const TColor last = static_cast<TColor>(GetPixel(screen, r.right - 1, (r.top + r.bottom) / 2));
+            const TColor first = static_cast<TColor>(GetPixel(screen, r.left, (r.top + r.bottom) / 2));
+            ReleaseDC(nullptr, screen);
+            EXPECT_EQ(last, PageColour) << "the " << name << "'s right end: " << std::hex << last;
+            EXPECT_EQ(first, PageColour) << "the " << name << "'s left end: " << std::hex << first;
         }
         FreeAndNil(Form);
         Pump();

@@ -403,8 +403,9 @@ TEST_F(FormNonClientPaintingTest, TheMenuLineEndCopiesTheFramePieceAtTheRightEnd
     const int h = GetSystemMetrics(SM_CYMENU) + 3;
     auto piece = Filled(60, h, 0);
     Provider->PaintMenuLineEnd(&piece->Canvas());
-    const int x0 = FormBorderWidth(Form->Handle(), Manager, false, true) + Form->Width() - 60;
-    const int y0 = Provider->CaptionHeight(true);
+    // The line ends inside the skin's right border and starts below its top border and title.
+    const int x0 = Form->Width() - FormBorderWidth(Form->Handle(), Manager, false, true) - 60;
+    const int y0 = BorderWidthIfNoExtBorders(Form->Handle(), Manager, false, true) + Provider->CaptionHeight(true);
     for (const TPoint p : {TPoint{0, 0}, TPoint{59, 0}, TPoint{0, h - 1}, TPoint{59, h - 1}}) {
         SCOPED_TRACE(testing::Message() << p.X << "," << p.Y);
         EXPECT_EQ(Get24(*piece, p.X, p.Y), Get24Of(static_cast<COLORREF>(CachePixel(x0 + p.X, y0 + p.Y))));

@@ -367,6 +367,62 @@ TEST_F(MDIChildCommands, TheMaximisedChildsMenuLineButtonsRestoreMinimiseAndClos
     EXPECT_TRUE(IsIconic(two->Handle())) << "closed: a child's default close action minimises it";
     RepaintAll();
     EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no stale buttons once the maximised child is gone";
+
+    // The restore button is the child's: the main form, maximised and so unable to grow, still
+    // lets it be pressed.
+    SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ShowWindow(Main->Handle(), SW_MAXIMIZE);
+    Maximize(two);
+    RepaintAll();
+    ASSERT_TRUE(IsZoomed(Main->Handle()));
+    ASSERT_GT(Provider->MDIMax.Rect.Width(), 0);
+    click(Provider->MDIMax);
+    EXPECT_FALSE(IsZoomed(two->Handle())) << "restored under the maximised main form";
+}
+
+// While the menu loop runs, the small form laid over the end of the menu line lies over the
+// maximised child's buttons, at the line's right end or the mirrored form's left end, and shows
+// the frame's own picture of that place.
+TEST_F(MDIChildCommands, TheMenuLoopsCoverLiesOverTheChildsButtonsShowingTheFrame)
+{
+    TForm* two = AddChild(L"Two");
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "RightToLeft" : "LeftToRight");
+        const HWND wnd = Main->Handle();
+        if (mirrored) {
+            SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+            SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
+        Maximize(two);
+        RepaintAll();
+        ASSERT_GT(Provider->MDIMax.Rect.Width(), 0);
+        SendMessageW(wnd, WM_ENTERMENULOOP, 0, 0);
+        Pump();
+        TForm* cover = nullptr;
+        for (int i = 0; i < Provider->ComponentCount() && !cover; ++i)
+            cover = dynamic_cast<TForm*>(Provider->Components(i));
+        ASSERT_NE(cover, nullptr);
+        RECT w{}, c{};
+        GetWindowRect(wnd, &w);
+        GetWindowRect(cover->Handle(), &c);
+        // The buttons' rectangles count from the window's left edge, whichever way they run.
+        const TRect& first = Provider->MDIMin.Rect;
+        const TRect& last = Provider->MDIClose.Rect;
+        const TRect over{std::min(first.Left, last.Left), first.Top, std::max(first.Right, last.Right), first.Bottom};
+        EXPECT_LE(c.left - w.left, over.Left);
+        EXPECT_GE(c.right - w.left, over.Right);
+        const int y = (over.Top + over.Bottom) / 2;
+        HDC screen = GetDC(nullptr);
+        HDC cache = Provider->SkinData()->CacheBitmap->Canvas().Handle();
+        int differing = 0;
+        for (int x = c.left; x < c.right; ++x)
+            differing += GetPixel(screen, x, w.top + y) != GetPixel(cache, x - w.left, y);
+        ReleaseDC(nullptr, screen);
+        EXPECT_EQ(differing, 0) << "pixels of the cover that are not the frame's";
+        SendMessageW(wnd, WM_EXITMENULOOP, 0, 0);
+        SendMessageW(two->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        Pump();
+    }
 }
 
 } // namespace
