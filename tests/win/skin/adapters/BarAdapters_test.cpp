@@ -636,4 +636,33 @@ TEST_F(MirroredBarsTest, CaptionsAndPanelTextsReadLeftToRightOnAFormLaidOutRight
     WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/mirrored-bars.png");
 }
 
+// The system takes a click on a drop-down button's arrow at the button's logical right end,
+// which a mirrored bar shows at its left: the arrow is drawn there and the caption centred in the
+// rest.
+TEST_F(MirroredBarsTest, AMirroredDropDownButtonShowsItsArrowAtTheEndThatTakesItsClick)
+{
+    ks::SetNextFormCreation({true, false, {}});
+    Make(Sides[0], CreateNew<TForm>(Application), 60);
+    ks::SetNextFormCreation({true, false, {}});
+    Make(Sides[1], CreateNew<TMirroredForm>(Application), 240);
+    TToolBar* bar = Sides[1].tools;
+    bar->AddButton(tbsDropDown, L"More");
+    RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump();
+    RECT item{};
+    SendMessageW(bar->Handle(), TB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+    auto shot = ScreenPlacePicture(bar->Handle());
+    const TRect shown = Shown(Shrunk(item, 2), shot->Width(), true);
+    int left = shown.Right, right = shown.Left;
+    for (int y = shown.Top; y < shown.Bottom; ++y)
+        for (int x = shown.Left; x < shown.Right; ++x)
+            if (PixelAt(*shot, x, y) == clWhite) {
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+            }
+    ASSERT_LT(left, right) << "the caption is written";
+    const int arrow = GetSystemMetrics(SM_CXVSCROLL) - 2;
+    EXPECT_NEAR((left + right) / 2, (shown.Left - 2 + arrow + shown.Right + 2) / 2, 2);
+}
+
 } // namespace
