@@ -487,7 +487,9 @@ void TsCommonData::RefreshGlowEffect(bool repaint, HWND window)
             r = ScreenRectOf(own);
             visible = VisibleInside(own, r);
         } else {
-            const TPoint origin = OwnerControl->Parent()->ClientToScreen({OwnerControl->Left(), OwnerControl->Top()});
+            // The control's own origin is where it shows, also on a mirrored parent, whose client
+            // x runs from its right edge.
+            const TPoint origin = OwnerControl->ClientToScreen({0, 0});
             r = {origin.X, origin.Y, origin.X + OwnerControl->Width(), origin.Y + OwnerControl->Height()};
             RECT client{};
             GetClientRect(parent, &client);

@@ -119,6 +119,13 @@ public:
     }
 };
 
+// A windowless control: its halo is placed from where its parent shows it.
+class TGlowSpot : public TGraphicControl {
+public:
+    explicit TGlowSpot(TComponent* owner) : TGraphicControl(owner), SkinData(std::make_unique<TsCommonData>(this, true)) {}
+    std::unique_ptr<TsCommonData> SkinData;
+};
+
 class GlowTest : public VclFixture {
 protected:
     void SetUp() override
@@ -380,6 +387,34 @@ TEST_F(GlowTest, TheSkinDataShowsTheHaloWhileHovered)
     TGlowBox* off = Box(Form, "GLOWING", {20, 60, 80, 80});
     off->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(off));
     EXPECT_EQ(off->SkinData->GlowSlot, -1) << "the manager does not allow glowing";
+}
+
+// A mirrored form counts its client's x from its right edge: the halo still surrounds the
+// control where it is drawn.
+TEST_F(GlowTest, AWindowlessControlGlowsWhereItShowsInEitherLayout)
+{
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "right to left" : "left to right");
+        const LONG_PTR ex = GetWindowLongPtrW(Form->Handle(), GWL_EXSTYLE);
+        SetWindowLongPtrW(Form->Handle(), GWL_EXSTYLE, mirrored ? ex | WS_EX_LAYOUTRTL : ex & ~WS_EX_LAYOUTRTL);
+        auto* spot = Create<TGlowSpot>(Form);
+        spot->SetBounds(20, 30, 60, 20);
+        spot->SetParent(Form);
+        spot->SkinData->SetSkinSection("GLOWING");
+        spot->SkinData->Loaded();
+        // The speed button's own hover handling asks for its halo so.
+        spot->SkinData->MouseIsAbove = true;
+        spot->SkinData->RefreshGlowEffect(false);
+        ASSERT_GE(spot->SkinData->GlowSlot, 0);
+        RECT client{};
+        GetClientRect(Form->Handle(), &client);
+        POINT corner{0, 0};
+        ClientToScreen(Form->Handle(), &corner);
+        const int left = mirrored ? corner.x - 20 - 60 : corner.x + 20;
+        EXPECT_EQ(WindowRectOf(GlowEffects[static_cast<size_t>(spot->SkinData->GlowSlot)]->Form->Handle()),
+                  (TRect{left - 8, corner.y + 30 - 8, left + 60 + 8, corner.y + 50 + 8}));
+        spot->Free();
+    }
 }
 
 TEST_F(GlowTest, AControlReachingOutOfItsParentGetsTheVisibleSideOfItsHalo)
