@@ -9,7 +9,8 @@
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
 // rectangles; "ctl NAMEclient" its client area, "ctl combolist" the dropped list), "memo first N",
-// "spin N", "combo N", "combo itemheight H", "end".
+// "NAME hpos N" (the horizontal scroll position of the memo, plainmemo or list), "spin N",
+// "combo N", "combo itemheight H", "combo top N" (the dropped list's first shown item), "end".
 // A driver asks what a click at a screen point meets by sending ProbeHitMessage with the point
 // (MAKELPARAM); the answer is ProbeHitAnswered + the hit-test code.
 // Switches: --report=FILE (required), --ext (extended borders), --bars (the platform's toolbar,
@@ -363,6 +364,7 @@ private:
             ReportRect("memo", Memo->Handle());
             ReportClient("memo", Memo->Handle());
             Report("memo first %ld", static_cast<long>(SendMessageW(Memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
+            Report("memo hpos %d", GetScrollPos(Memo->Handle(), SB_HORZ));
             ReportRect("spin", Spin->Handle());
             Report("spin %d", ProbeSpinValue(Spin));
             for (TControl* b : Speed) {
@@ -392,8 +394,10 @@ private:
             ReportRect("plainmemo", PlainMemo->Handle());
             ReportClient("plainmemo", PlainMemo->Handle());
             Report("plainmemo first %ld", static_cast<long>(SendMessageW(PlainMemo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
+            Report("plainmemo hpos %d", GetScrollPos(PlainMemo->Handle(), SB_HORZ));
             ReportRect("list", List->Handle());
             ReportClient("list", List->Handle());
+            Report("list hpos %d", GetScrollPos(List->Handle(), SB_HORZ));
             ReportRect("tree", Tree->Handle());
             ReportClient("tree", Tree->Handle());
         }
