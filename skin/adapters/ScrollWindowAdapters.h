@@ -18,6 +18,9 @@ public:
     ~TacScrollWnd() override;
 
     void AdapterWndProc(TMessage& message) override;
+    // Whether the window holds the mouse of its own whenever a press on its bars ends, so that
+    // the end of the press leaves the mouse with it and its own handling out of it.
+    virtual bool HoldsMouseAcrossPress() const { return false; }
 
     std::unique_ptr<TacScrollBar> HBar;
     std::unique_ptr<TacScrollBar> VBar;

@@ -865,9 +865,15 @@ LRESULT HandleLButtonUp(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
     }
     if (!StillAdapted(h, wnd))
         return 0;
-    if (GetCapture() == wnd)
+    // A window that held the mouse before the press (an open drop-down list) keeps it, and its
+    // own handling never sees this button-up: let go of, or released over its frame, it would
+    // take the press for the end of a pick of its own.
+    const bool holds = h->HoldsMouseAcrossPress();
+    if (!holds && GetCapture() == wnd)
         ReleaseCapture();
     PaintOneBar(h, wnd, barType, -1, -1);
+    if (holds)
+        return 0;
     LPARAM l = lParam;
     return h->CallPrevWndProc(wnd, WM_LBUTTONUP, wParam, l);
 }

@@ -305,6 +305,9 @@ private:
         Combo->SetBounds(290, 120, 120, 24);
         for (const wchar_t* text : {L"Zero", L"One", L"Two", L"Three", L"Four"})
             Combo->Items().Add(text);
+        // More items than the list shows, so that its bar scrolls it.
+        for (int i = 5; i < 20; ++i)
+            Combo->Items().Add(L"Item " + std::to_wstring(i));
         Combo->SetItemIndex(0);
     }
 
@@ -377,6 +380,8 @@ private:
             COMBOBOXINFO info{sizeof info};
             if (GetComboBoxInfo(Combo->Handle(), &info) && IsWindowVisible(info.hwndList)) {
                 ReportRect("combolist", info.hwndList);
+                ReportClient("combolist", info.hwndList);
+                Report("combo top %ld", static_cast<long>(SendMessageW(info.hwndList, LB_GETTOPINDEX, 0, 0)));
                 Report("combo itemheight %ld", static_cast<long>(SendMessageW(Combo->Handle(), CB_GETITEMHEIGHT, 0, 0)));
             }
         }
@@ -447,16 +452,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // Forms get no provider of the manager's making: the probe makes its own, when it is told to.
     manager->SetSkinningRules(TacSkinningRules{srStdDialogs, srThirdParty});
     manager->SetExtendedBorders(gOptions.ext);
+    // The platform's controls are skinned when the manager lists their classes.
+    ThirdPartyList& third = *manager->ThirdParty();
+    third.SetTextOf(tkComboBox, "TComboBox");
     if (gOptions.bars) {
-        // The platform's controls are skinned when the manager lists their classes.
-        ThirdPartyList& third = *manager->ThirdParty();
         third.SetTextOf(0, "TMemo");
         third.SetTextOf(7, "TListView");
         third.SetTextOf(9, "TTreeView");
         third.SetTextOf(15, "TToolBar");
         third.SetTextOf(16, "TStatusBar");
-        CopyForeignClassLists(third, manager->ThirdLists, false);
     }
+    CopyForeignClassLists(third, manager->ThirdLists, false);
     const std::string build = KS_BUILD_DIR;
     manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
     manager->SetSkinName(L"Terminal4bit");
