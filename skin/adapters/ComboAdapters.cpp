@@ -130,14 +130,15 @@ bool TacComboListWnd::BarPressed() const
     return t.PressedWnd == CtrlHandle && t.PressedPortion >= 0;
 }
 
+bool TacComboListWnd::HoldsMouseAcrossPress() const
+{
+    return !SimpleList && IsWindowVisible(CtrlHandle);
+}
+
 bool TacComboListWnd::WMLButtonUp(TMessage& m)
 {
     if (BarPressed()) {
         m.Result = HandleLButtonUp(this, CtrlHandle, m.WParam, m.LParam);
-        // The open list closes on a click outside it only while it holds the mouse: the bar's
-        // press took the capture and gave it up, so it goes back to the list.
-        if (!Destroyed && !SimpleList && IsWindowVisible(CtrlHandle) && GetCapture() != CtrlHandle)
-            SetCapture(CtrlHandle);
         return true;
     }
     CallPrev(m);

@@ -31,6 +31,8 @@ public:
                     bool simpleList, bool repaint);
 
     void AdapterWndProc(TMessage& message) override;
+    // An open drop-down list holds the mouse: a click outside it closes it.
+    bool HoldsMouseAcrossPress() const override;
 
     bool SimpleList = false;
 

@@ -18,6 +18,9 @@ public:
     ~TacScrollWnd() override;
 
     void AdapterWndProc(TMessage& message) override;
+    // Whether the window holds the mouse of its own whenever a press on its bars ends, so that
+    // the end of the press leaves the mouse with it and its own handling out of it.
+    virtual bool HoldsMouseAcrossPress() const { return false; }
 
     std::unique_ptr<TacScrollBar> HBar;
     std::unique_ptr<TacScrollBar> VBar;
@@ -28,6 +31,9 @@ public:
     // The frame's rectangle at WM_NCCALCSIZE counts x from the right, as the client area of a
     // parent laid out right to left does: its left side shows at the screen's right.
     bool FrameMirrored = false;
+    // The window itself is laid out right to left (WS_EX_LAYOUTRTL): the platform shows its
+    // vertical bar at the screen's left and runs its horizontal bar from the right.
+    bool LayoutMirrored = false;
     // The window's own frame widths, measured at WM_NCCALCSIZE, by the screen's sides.
     int BorderLeft = 0;
     int BorderRight = 0;

@@ -70,6 +70,15 @@ POINT CursorPos()
     return p;
 }
 
+// How far screen point p lies along bar rectangle r from the bar's start, where its first
+// position puts the slider: the right end of a horizontal bar that runs from the right.
+int AlongBar(const TacScrollWnd* h, int barType, const TRect& r, POINT p) noexcept
+{
+    if (barType != SB_HORZ)
+        return p.y - r.Top;
+    return HScrollFromRight(h) ? r.Right - 1 - p.x : p.x - r.Left;
+}
+
 // The part of bar under screen point p.
 int PortionAtPoint(const TacScrollWnd* h, HWND wnd, int barType, POINT p)
 {
@@ -83,7 +92,7 @@ int PortionAtPoint(const TacScrollWnd* h, HWND wnd, int barType, POINT p)
     const int extent = horz ? r.Width() : r.Height();
     const int arrow = GetScrollMetric(bar, ScrollMetric::ArrowLength, false);
     const ks::ThumbGeometry thumb = ks::CalcThumb(extent, arrow, bar->State(), bar->MinThumbSize);
-    return ks::PortionAt(horz ? p.x - r.Left : p.y - r.Top, extent, arrow, thumb);
+    return ks::PortionAt(AlongBar(h, barType, r, p), extent, arrow, thumb);
 }
 
 bool IsGripCorner(const TacScrollWnd* h, HWND wnd)
@@ -286,8 +295,23 @@ void PaintBar(TacScrollWnd* h, HWND wnd, HDC dc, int barType, int hotPart, int s
     const int sliderStart = trackArrow + (sliderAt >= 0 ? sliderAt : thumb.Offset);
     const bool active = IsScrollbarActive(bar);
     const bool hoverHere = gT.HoverWnd == wnd && gT.HoverBar == barType;
+    // The picture is composed in screen order with the skin's parts as they are: the left arrow,
+    // the track before the slider and after it. A bar that runs from the right has its first
+    // position at the right end, so the parts are the portions of the other end.
+    const bool fromRight = horz && HScrollFromRight(h);
+    const int nearArrow = fromRight ? ks::spSecondArrow : ks::spFirstArrow;
+    const int farArrow = fromRight ? ks::spFirstArrow : ks::spSecondArrow;
+    const int nearPage = fromRight ? ks::spPageAfter : ks::spPageBefore;
+    const int farPage = fromRight ? ks::spPageBefore : ks::spPageAfter;
 
-    auto along = [&](int a, int b) { return horz ? Rect(a, 0, b, across) : Rect(0, a, across, b); };
+    // From a to b along the bar from its start, as a rectangle of the picture.
+    auto along = [&](int a, int b) {
+        if (fromRight)
+            return Rect(extent - b, 0, extent - a, across);
+        return horz ? Rect(a, 0, b, across) : Rect(0, a, across, b);
+    };
+    // The same, from the bar's left or top end whichever way it runs.
+    auto onScreen = [&](int a, int b) { return horz ? Rect(a, 0, b, across) : Rect(0, a, across, b); };
     auto picture = NewBitmap24(r.Width(), r.Height());
     auto behind = NewBitmap24(r.Width(), r.Height());
     FillBehind(h, wnd, *picture, Rect(0, 0, r.Width(), r.Height()), TPoint{r.Left, r.Top});
@@ -311,9 +335,9 @@ void PaintBar(TacScrollWnd* h, HWND wnd, HDC dc, int barType, int hotPart, int s
         return hoverHere && gT.HoverPortion == portion ? 1 : 0;
     };
     auto paintArrows = [&](int firstEnd, int secondStart, int st0, int st1) {
-        section(skin.Arrow[0], skin.ArrowBorder[0], skin.ArrowTexture[0], skin.ArrowHotTexture[0], along(0, firstEnd), st0);
+        section(skin.Arrow[0], skin.ArrowBorder[0], skin.ArrowTexture[0], skin.ArrowHotTexture[0], onScreen(0, firstEnd), st0);
         section(skin.Arrow[1], skin.ArrowBorder[1], skin.ArrowTexture[1], skin.ArrowHotTexture[1],
-                along(secondStart, extent), st1);
+                onScreen(secondStart, extent), st1);
         const int side = HScrollHeight;
         ks::adapters::PaintCentredGlyph(*m, skin.ArrowGlyph[0], *picture, horz ? Rect(0, 0, side, side) : Rect(0, 0, side, side), st0, ci);
         ks::adapters::PaintCentredGlyph(*m, skin.ArrowGlyph[1], *picture,
@@ -323,18 +347,19 @@ void PaintBar(TacScrollWnd* h, HWND wnd, HDC dc, int barType, int hotPart, int s
     // Arrows sized from a skin's image may be long enough to overflow when doubled.
     if (2 * int64_t{arrow} >= extent) {
         const int half = extent / 2;
-        section(skin.Track[0], skin.TrackBorder[0], skin.TrackTexture[0], skin.TrackHotTexture[0], along(0, half), 0);
-        section(skin.Track[1], skin.TrackBorder[1], skin.TrackTexture[1], skin.TrackHotTexture[1], along(half, extent), 0);
+        section(skin.Track[0], skin.TrackBorder[0], skin.TrackTexture[0], skin.TrackHotTexture[0], onScreen(0, half), 0);
+        section(skin.Track[1], skin.TrackBorder[1], skin.TrackTexture[1], skin.TrackHotTexture[1], onScreen(half, extent), 0);
         ci = snapshot();
         paintArrows(half, half, 0, 0);
     } else {
         const int middle = std::clamp(sliderStart + thumb.Size / 2, 0, extent);
-        section(skin.Track[0], skin.TrackBorder[0], skin.TrackTexture[0], skin.TrackHotTexture[0], along(0, middle),
-                hotPart == ks::spPageBefore ? 2 : 0);
-        section(skin.Track[1], skin.TrackBorder[1], skin.TrackTexture[1], skin.TrackHotTexture[1], along(middle, extent),
-                hotPart == ks::spPageAfter ? 2 : 0);
+        const int split = fromRight ? extent - middle : middle;
+        section(skin.Track[0], skin.TrackBorder[0], skin.TrackTexture[0], skin.TrackHotTexture[0], onScreen(0, split),
+                hotPart == nearPage ? 2 : 0);
+        section(skin.Track[1], skin.TrackBorder[1], skin.TrackTexture[1], skin.TrackHotTexture[1],
+                onScreen(split, extent), hotPart == farPage ? 2 : 0);
         ci = snapshot();
-        paintArrows(arrow, extent - arrow, arrowState(ks::spFirstArrow), arrowState(ks::spSecondArrow));
+        paintArrows(arrow, extent - arrow, arrowState(nearArrow), arrowState(farArrow));
         if (active && ks::SliderShown(extent, arrow, state, bar->MinThumbSize)) {
             const int st = sliderAt >= 0 || hotPart == ks::spSlider ? 2
                            : hoverHere && gT.HoverPortion == ks::spSlider ? 1
@@ -417,7 +442,9 @@ void InitializeScrollBars(TacScrollWnd* adapter, HWND wnd, bool repaint)
         bar->ScrollFlags = (style & (type == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) ? HasBar : 0;
         (type == SB_HORZ ? adapter->HBar : adapter->VBar) = std::move(bar);
     }
-    adapter->LeftScrollBar = (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+    const LONG_PTR exStyle = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    adapter->LeftScrollBar = (exStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    adapter->LayoutMirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
     adapter->StylesHidden = false;
     InstallScrollWndHook(adapter, wnd);
     if (repaint && !adapter->Destroyed)
@@ -526,7 +553,12 @@ int GetScrollMetric(const TacScrollBar* bar, ScrollMetric metric, bool skinSizes
 
 bool VScrollOnScreenLeft(const TacScrollWnd* h) noexcept
 {
-    return h && h->LeftScrollBar != h->FrameMirrored;
+    return h && h->LeftScrollBar != h->LayoutMirrored;
+}
+
+bool HScrollFromRight(const TacScrollWnd* h) noexcept
+{
+    return h && h->LayoutMirrored;
 }
 
 void GetHScrollRect(const TacScrollWnd* h, HWND wnd, TRect& r)
@@ -626,6 +658,7 @@ LRESULT HandleNcCalcSize(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam
     // to left counts from its right: the sides measured here are the screen's other way round.
     HWND parent = (style & WS_CHILD) ? GetParent(wnd) : nullptr;
     h->FrameMirrored = parent && (GetWindowLongPtrW(parent, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    h->LayoutMirrored = (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
     const int left = after.left - before.left;
     const int right = before.right - after.right;
     h->BorderLeft = h->FrameMirrored ? right : left;
@@ -642,7 +675,9 @@ LRESULT HandleNcCalcSize(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam
         const int vt = GetScrollMetric(h->VBar.get(), ScrollMetric::Thickness, false);
         h->VBar->ScrollVisible = h->VBar->ScrollFlags && vt <= after.right - after.left;
         if (h->VBar->ScrollVisible) {
-            if (h->LeftScrollBar)
+            // A mirrored window under a parent that is not (a drop-down list on the desktop) has
+            // its frame in the screen's order, and its bar at the left all the same.
+            if (VScrollOnScreenLeft(h) != h->FrameMirrored)
                 after.left += vt;
             else
                 after.right -= vt;
@@ -743,12 +778,12 @@ LRESULT HandleNcLButtonDown(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lPa
         const int arrow = GetScrollMetric(bar, ScrollMetric::ArrowLength, false);
         const ks::ThumbGeometry thumb = ks::CalcThumb(extent, arrow, bar->State(), bar->MinThumbSize);
         gT.ThumbSize = thumb.Size;
-        gT.ThumbPos = (horz ? r.Left : r.Top) + arrow + thumb.Offset;
+        gT.ThumbPos = arrow + thumb.Offset;
         gT.TrackRect = r;
         h->ThumbTracking = true;
         bar->ScrollInfo.nTrackPos = bar->ScrollInfo.nPos;
         gT.LastTrackPos = bar->ScrollInfo.nPos;
-        gT.ThumbOffset = (horz ? p.x : p.y) - gT.ThumbPos;
+        gT.ThumbOffset = AlongBar(h, barType, r, p) - gT.ThumbPos;
         gT.PressedHotPortion = portion;
         PaintOneBar(h, wnd, barType, portion, thumb.Offset);
     }
@@ -767,11 +802,10 @@ void FollowPress(TacScrollWnd* h, HWND wnd, POINT p)
     if (h->ThumbTracking) {
         const bool horz = gT.CurrentBar == SB_HORZ;
         const int arrow = GetScrollMetric(bar, ScrollMetric::ArrowLength, false);
-        const int trackStart = (horz ? gT.TrackRect.Left : gT.TrackRect.Top) + arrow;
-        const int trackEnd = (horz ? gT.TrackRect.Right : gT.TrackRect.Bottom) - arrow;
-        const int trackLength = std::max(trackEnd - trackStart, 0);
+        const int extent = horz ? gT.TrackRect.Width() : gT.TrackRect.Height();
+        const int trackLength = std::max(extent - 2 * arrow, 0);
         const int room = std::max(trackLength - gT.ThumbSize, 0);
-        const int start = std::clamp(static_cast<int>(horz ? p.x : p.y) - gT.ThumbOffset - trackStart, 0, room);
+        const int start = std::clamp(AlongBar(h, gT.CurrentBar, gT.TrackRect, p) - gT.ThumbOffset - arrow, 0, room);
         const int position = ks::DragPosition(start, trackLength, gT.ThumbSize, bar->State());
         if (position != gT.LastTrackPos) {
             bar->ScrollInfo.nTrackPos = position;
@@ -831,9 +865,15 @@ LRESULT HandleLButtonUp(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
     }
     if (!StillAdapted(h, wnd))
         return 0;
-    if (GetCapture() == wnd)
+    // A window that held the mouse before the press (an open drop-down list) keeps it, and its
+    // own handling never sees this button-up: let go of, or released over its frame, it would
+    // take the press for the end of a pick of its own.
+    const bool holds = h->HoldsMouseAcrossPress();
+    if (!holds && GetCapture() == wnd)
         ReleaseCapture();
     PaintOneBar(h, wnd, barType, -1, -1);
+    if (holds)
+        return 0;
     LPARAM l = lParam;
     return h->CallPrevWndProc(wnd, WM_LBUTTONUP, wParam, l);
 }
@@ -900,8 +940,11 @@ LRESULT HandleTimer(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
 
 LRESULT HandleStyleChanged(TacScrollWnd* h, HWND wnd, WPARAM wParam, LPARAM lParam)
 {
-    if (static_cast<int>(wParam) == GWL_EXSTYLE && lParam)
-        h->LeftScrollBar = (reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew & WS_EX_LEFTSCROLLBAR) != 0;
+    if (static_cast<int>(wParam) == GWL_EXSTYLE && lParam) {
+        const DWORD exStyle = reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew;
+        h->LeftScrollBar = (exStyle & WS_EX_LEFTSCROLLBAR) != 0;
+        h->LayoutMirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
+    }
     LPARAM l = lParam;
     return h->CallPrevWndProc(wnd, WM_STYLECHANGED, wParam, l);
 }

@@ -11,7 +11,8 @@
 // is process-wide; it is reset when the pressed window loses the capture, loses its skin or is
 // destroyed, so no timer or capture outlives the press. The bars are laid out in window
 // coordinates from the window's rectangle, left to right also in a mirrored window, where they
-// are copied unmirrored, on the side of the screen where the frame pass reserved their room.
+// are copied unmirrored, on the side of the screen where the frame pass reserved their room; a
+// mirrored window's horizontal bar runs from its right, with its parts in screen order.
 // Bar arithmetic is in ScrollBarGeometry.h.
 
 #include "skin/adapters/ScrollBarGeometry.h"
@@ -79,10 +80,16 @@ enum class ScrollMetric { Thickness, ArrowLength };
 // Thickness or arrow length of bar; skin sizes allowed lets the skin's arrow images lengthen the
 // arrows.
 int GetScrollMetric(const TacScrollBar* bar, ScrollMetric metric, bool skinSizesAllowed);
-// Whether the vertical bar shows at the screen's left: the room for it is reserved at the left
-// or right of the frame's rectangle, whose sides a parent laid out right to left swaps on the
-// screen. Every placement of the bars and of what they leave to the client follows this.
+// Whether the vertical bar shows at the screen's left: at the window's far side from where its
+// layout begins (the right, or the left of a window laid out right to left), or at the near side
+// with WS_EX_LEFTSCROLLBAR. The room for it is reserved at the left or right of the frame's
+// rectangle, whose sides a parent laid out right to left swaps on the screen. Every placement of
+// the bars and of what they leave to the client follows this.
 bool VScrollOnScreenLeft(const TacScrollWnd* handler) noexcept;
+// Whether the horizontal bar runs from the screen's right, as the platform draws it for a window
+// laid out right to left: its first position puts the slider at the right, the arrow at the
+// right moves toward the first position and the one at the left away from it.
+bool HScrollFromRight(const TacScrollWnd* handler) noexcept;
 // The bars' screen rectangles (empty height or width when the bar is hidden).
 void GetHScrollRect(const TacScrollWnd* handler, HWND wnd, TRect& r);
 void GetVScrollRect(const TacScrollWnd* handler, HWND wnd, TRect& r);

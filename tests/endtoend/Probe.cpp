@@ -9,7 +9,8 @@
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
 // rectangles; "ctl NAMEclient" its client area, "ctl combolist" the dropped list), "memo first N",
-// "spin N", "combo N", "combo itemheight H", "end".
+// "NAME hpos N" (the horizontal scroll position of the memo, plainmemo or list), "spin N",
+// "combo N", "combo itemheight H", "combo top N" (the dropped list's first shown item), "end".
 // A driver asks what a click at a screen point meets by sending ProbeHitMessage with the point
 // (MAKELPARAM); the answer is ProbeHitAnswered + the hit-test code.
 // A driver opens one of the platform's dialogs by posting ProbeDialogMessage with its kind (1-3
@@ -385,6 +386,9 @@ private:
         Combo->SetBounds(290, 120, 120, 24);
         for (const wchar_t* text : {L"Zero", L"One", L"Two", L"Three", L"Four"})
             Combo->Items().Add(text);
+        // More items than the list shows, so that its bar scrolls it.
+        for (int i = 5; i < 20; ++i)
+            Combo->Items().Add(L"Item " + std::to_wstring(i));
         Combo->SetItemIndex(0);
     }
 
@@ -463,6 +467,7 @@ private:
             ReportRect("memo", Memo->Handle());
             ReportClient("memo", Memo->Handle());
             Report("memo first %ld", static_cast<long>(SendMessageW(Memo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
+            Report("memo hpos %d", GetScrollPos(Memo->Handle(), SB_HORZ));
             ReportRect("spin", Spin->Handle());
             Report("spin %d", ProbeSpinValue(Spin));
             for (TControl* b : Speed) {
@@ -477,6 +482,8 @@ private:
             COMBOBOXINFO info{sizeof info};
             if (GetComboBoxInfo(Combo->Handle(), &info) && IsWindowVisible(info.hwndList)) {
                 ReportRect("combolist", info.hwndList);
+                ReportClient("combolist", info.hwndList);
+                Report("combo top %ld", static_cast<long>(SendMessageW(info.hwndList, LB_GETTOPINDEX, 0, 0)));
                 Report("combo itemheight %ld", static_cast<long>(SendMessageW(Combo->Handle(), CB_GETITEMHEIGHT, 0, 0)));
             }
         }
@@ -494,9 +501,11 @@ private:
             ReportRect("plainmemo", PlainMemo->Handle());
             ReportClient("plainmemo", PlainMemo->Handle());
             Report("plainmemo first %ld", static_cast<long>(SendMessageW(PlainMemo->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)));
+            Report("plainmemo hpos %d", GetScrollPos(PlainMemo->Handle(), SB_HORZ));
             ReportRect("list", List->Handle());
             ReportClient("list", List->Handle());
             ReportRect("listheader", ListView_GetHeader(List->Handle()));
+            Report("list hpos %d", GetScrollPos(List->Handle(), SB_HORZ));
             ReportRect("tree", Tree->Handle());
             ReportClient("tree", Tree->Handle());
         }
@@ -558,22 +567,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // Forms get no provider of the manager's making: the probe makes its own, when it is told to.
     manager->SetSkinningRules(TacSkinningRules{srStdDialogs, srThirdParty});
     manager->SetExtendedBorders(gOptions.ext);
+    // The platform's controls are skinned when the manager lists their classes.
+    ThirdPartyList& third = *manager->ThirdParty();
+    third.SetTextOf(tkComboBox, "TComboBox");
     if (gOptions.bars) {
-        // The platform's controls are skinned when the manager lists their classes.
-        ThirdPartyList& third = *manager->ThirdParty();
         third.SetTextOf(0, "TMemo");
         third.SetTextOf(7, "TListView");
         third.SetTextOf(9, "TTreeView");
         third.SetTextOf(15, "TToolBar");
         third.SetTextOf(16, "TStatusBar");
-        CopyForeignClassLists(third, manager->ThirdLists, false);
     }
     if (gOptions.pages) {
-        ThirdPartyList& third = *manager->ThirdParty();
         third.SetTextOf(3, "TCheckBox\nTRadioButton");
         third.SetTextOf(13, "TPageControl");
-        CopyForeignClassLists(third, manager->ThirdLists, false);
     }
+    CopyForeignClassLists(third, manager->ThirdLists, false);
     const std::string build = KS_BUILD_DIR;
     manager->SetSkinDirectory(L"Z:" + std::wstring(build.begin(), build.end()) + L"/skins");
     manager->SetSkinName(L"Terminal4bit");

@@ -7,9 +7,11 @@ source "$(dirname "$0")/RealInput.sh"
 ri_start "$@"
 read -r ml mt mr mb <<<"$(ri_get "ctl memo")"
 read -r kl kt kr kb <<<"$(ri_get "ctl memoclient")"
-w=$((mr - kr - (kl - ml)))
-bx=$((kr + w / 2))
-[ "$w" -ge 8 ] || ri_fail "the memo has no vertical bar"
+# The bar lies beside the client area at the side where the memo's lines end: its left when
+# the form is laid out right to left. Its width is that gap less the border's on the other side.
+w=$((mr - kr - (kl - ml))) bx=$((kr + w / 2)) side=right
+[[ " $* " == *" --rtl "* ]] && w=$((kl - ml - (mr - kr))) bx=$((kl - w / 2)) side=left
+[ "$w" -ge 8 ] || ri_fail "the memo has no vertical bar at its $side"
 
 move_held() { # x1 y1 x2 y2: the mouse moved in steps with the button held
   local i

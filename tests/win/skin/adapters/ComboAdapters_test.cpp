@@ -215,32 +215,36 @@ TEST_F(ComboAdaptersTest, EmptyAndHugeListsDropAndAHugeOneScrollsWithTheSkinnedB
     emptyAdapter->Free();
     DestroyWindow(empty);
 
-    HWND huge = Combo(CBS_DROPDOWNLIST, 5000);
-    auto* adapter = Adapt(huge);
-    DropDown(huge);
-    HWND list = ListOf(huge);
-    ASSERT_NE(adapter->ListAdapter, nullptr);
-    ASSERT_TRUE(IsWindowVisible(list));
-    // A press on the lower arrow of the list's skinned bar and its release.
-    RECT lr{};
-    GetWindowRect(list, &lr);
-    const POINT arrow{lr.right - 4, lr.bottom - 4};
-    ASSERT_EQ(SendMessageW(list, WM_NCHITTEST, 0, MAKELPARAM(arrow.x, arrow.y)), HTVSCROLL);
-    SendMessageW(list, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(arrow.x, arrow.y));
-    POINT client = arrow;
-    ScreenToClient(list, &client);
-    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
-    EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0) << "the arrow scrolled the list";
-    EXPECT_TRUE(IsWindowVisible(list)) << "the list stays open after the bar's press";
-    EXPECT_EQ(GetCapture(), list) << "and holds the mouse again";
-    // A click outside the open list closes it.
-    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-20, -20));
-    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(-20, -20));
-    Pump();
-    EXPECT_EQ(SendMessageW(huge, CB_GETDROPPEDSTATE, 0, 0), 0);
-    adapter->Free();
-    EXPECT_EQ(GetScrollHandler(list), nullptr);
-    DestroyWindow(huge);
+    // Right to left the list is mirrored, and its bar is at its left.
+    for (const DWORD layout : {DWORD{0}, DWORD{WS_EX_LAYOUTRTL}}) {
+        SCOPED_TRACE(layout ? "right to left" : "left to right");
+        HWND huge = Combo(CBS_DROPDOWNLIST, 5000, layout);
+        auto* adapter = Adapt(huge);
+        DropDown(huge);
+        HWND list = ListOf(huge);
+        ASSERT_NE(adapter->ListAdapter, nullptr);
+        ASSERT_TRUE(IsWindowVisible(list));
+        // A press on the lower arrow of the list's skinned bar and its release.
+        RECT lr{};
+        GetWindowRect(list, &lr);
+        const POINT arrow{layout ? lr.left + 4 : lr.right - 4, lr.bottom - 4};
+        ASSERT_EQ(SendMessageW(list, WM_NCHITTEST, 0, MAKELPARAM(arrow.x, arrow.y)), HTVSCROLL);
+        SendMessageW(list, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(arrow.x, arrow.y));
+        POINT client = arrow;
+        ScreenToClient(list, &client);
+        SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+        EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0) << "the arrow scrolled the list";
+        EXPECT_TRUE(IsWindowVisible(list)) << "the list stays open after the bar's press";
+        EXPECT_EQ(GetCapture(), list) << "and holds the mouse again";
+        // A click outside the open list closes it.
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-20, -20));
+        SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(-20, -20));
+        Pump();
+        EXPECT_EQ(SendMessageW(huge, CB_GETDROPPEDSTATE, 0, 0), 0);
+        adapter->Free();
+        EXPECT_EQ(GetScrollHandler(list), nullptr);
+        DestroyWindow(huge);
+    }
 }
 
 TEST_F(ComboAdaptersTest, DestroyedWhileAdaptedAndDroppedLeavesNothingBehind)

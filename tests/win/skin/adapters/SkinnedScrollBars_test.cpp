@@ -636,8 +636,8 @@ TEST_F(ScrollBarsTest, ASkinSwitchedOffDuringAPressEndsThePress)
 }
 
 // A mirrored window's bars show where their room is reserved and where the hit test answers:
-// the vertical bar at the right of the screen, at the left with WS_EX_LEFTSCROLLBAR, and each
-// reads as the same bar of a window laid out left to right.
+// on a parent laid out left to right, the vertical bar at the left of the screen, at the right
+// with WS_EX_LEFTSCROLLBAR, and each reads as the same bar of a window laid out left to right.
 TEST_F(ScrollBarsTest, AMirroredWindowsBarsShowWhereTheyAreHitAndReserved)
 {
     const struct Case {
@@ -645,8 +645,8 @@ TEST_F(ScrollBarsTest, AMirroredWindowsBarsShowWhereTheyAreHitAndReserved)
         DWORD exStyle;
         bool leftBar;
     } cases[] = {
-        {"RightToLeft", WS_EX_LAYOUTRTL, false},
-        {"RightToLeftWithLeftBar", WS_EX_LAYOUTRTL | WS_EX_LEFTSCROLLBAR, true},
+        {"RightToLeft", WS_EX_LAYOUTRTL, true},
+        {"RightToLeftWithLeftBar", WS_EX_LAYOUTRTL | WS_EX_LEFTSCROLLBAR, false},
         {"LeftBar", WS_EX_LEFTSCROLLBAR, true},
     };
     for (const Case& c : cases) {
@@ -690,6 +690,66 @@ TEST_F(ScrollBarsTest, AMirroredWindowsBarsShowWhereTheyAreHitAndReserved)
         Tick(ScrollRepeatTimer);
         Release();
         EXPECT_EQ(Codes(), (std::vector<int>{SB_LINEDOWN, SB_LINEDOWN, SB_ENDSCROLL}));
+        Adapter->Free();
+        Adapter = nullptr;
+        DestroyWindow(Wnd);
+        delete Data;
+        Data = nullptr;
+    }
+}
+
+// A mirrored window's horizontal bar runs from the right, as the platform draws it: at the first
+// position the slider is drawn and grabbed at the right end, dragged left it raises the
+// position, and the arrow at the left steps forward.
+TEST_F(ScrollBarsTest, AMirroredWindowsHorizontalBarRunsFromTheRight)
+{
+    const struct Case {
+        const char* name;
+        DWORD exStyle;
+        bool fromRight;
+    } cases[] = {
+        {"LeftToRight", 0, false},
+        {"RightToLeft", WS_EX_LAYOUTRTL, true},
+        {"RightToLeftWithLeftBar", WS_EX_LAYOUTRTL | WS_EX_LEFTSCROLLBAR, true},
+    };
+    const int arrow = HScrollHeight;
+    // A column inside the slider of a left-to-right bar, near the slider's start.
+    std::vector<TColor> sliderColumn;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A half page: the slider is half the track long, so its inside is plain.
+        Make(WS_VSCROLL | WS_HSCROLL, 160, 100, 0, 99, 50, 0, c.exStyle);
+        const RECT w = Window();
+        TRect h;
+        GetHScrollRect(Bars(), Wnd, h);
+        const int y = (h.Top + h.Bottom) / 2;
+        auto fromStart = [&](int along) { return c.fromRight ? h.Right - 1 - along : h.Left + along; };
+
+        auto composed = NewBitmap24(w.right - w.left, w.bottom - w.top);
+        DrawScrollBars(Bars(), Wnd, composed->Canvas().Handle(), -1);
+        GdiFlush();
+        const int x = fromStart(arrow + 8) - w.left;
+        std::vector<TColor> column;
+        for (int row = h.Top; row < h.Bottom; ++row)
+            column.push_back(static_cast<TColor>(GetPixel(composed->Canvas().Handle(), x, row - w.top)));
+        if (!c.fromRight)
+            sliderColumn = column;
+        else
+            EXPECT_EQ(column, sliderColumn) << "the slider is drawn at the first position's end";
+
+        gCalls.clear();
+        Press(fromStart(arrow + 3), y);
+        EXPECT_TRUE(Bars()->ThumbTracking) << "the slider is grabbed at the first position's end";
+        MoveTo(fromStart(arrow + 3 + 30), y);
+        Release();
+        EXPECT_GT(Pos(SB_HORZ), 0) << "dragged away from that end it scrolls forward";
+
+        const int before = Pos(SB_HORZ);
+        gCalls.clear();
+        Press(h.Left + 4, y);
+        Release();
+        EXPECT_EQ(Codes(), (std::vector<int>{c.fromRight ? SB_LINERIGHT : SB_LINELEFT, SB_ENDSCROLL}));
+        EXPECT_EQ(Pos(SB_HORZ), before + (c.fromRight ? 1 : -1));
         Adapter->Free();
         Adapter = nullptr;
         DestroyWindow(Wnd);
