@@ -54,10 +54,15 @@ MenuLineImage MenuLineOf(TsSkinProvider* provider, const MenuLineItemPaint& pain
 
 } // namespace
 
-void RedrawLitMenuItem()
+void RedrawLitMenuItem(HWND wnd)
 {
+    // Only the form's own title buttons take the mouse from its line. Another window's hit test
+    // (a maximised MDI child's, whose hidden title lies under its main form's line) leaves the
+    // item of an open menu lit.
+    if (!gLitItem || gLitItem->Wnd != wnd)
+        return;
     const std::optional<LitMenuItem> lit = std::exchange(gLitItem, std::nullopt);
-    if (!lit || !IsWindow(lit->Wnd))
+    if (!IsWindow(lit->Wnd))
         return;
     auto* form = dynamic_cast<TCustomForm*>(FindControl(lit->Wnd));
     auto* provider = form ? dynamic_cast<TsSkinProvider*>(ks::ProviderComponentOf(*form)) : nullptr;

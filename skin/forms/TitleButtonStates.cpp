@@ -73,7 +73,7 @@ void TsSkinProvider::SetHotHitCode(int code, bool repaint)
     // another part: a menu-line item it lit on the way is left lit by the system. Only a change
     // puts it back: every hit test over the menu line asks again for no button, with the item
     // under the mouse rightly lit.
-    RedrawLitMenuItem();
+    RedrawLitMenuItem(FormWnd());
     const int previous = HotHitCode;
     if (TitleButtonRec* rec = TitleButtonByHitCode(previous)) {
         rec->State = 0;

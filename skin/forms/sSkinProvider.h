@@ -543,6 +543,6 @@ extern TsSkinProvider* SysMenuProvider;
 // ============ ProviderMenuLine.cpp ============
 // Unit start-up: tells the skinned menus where a provider keeps its menu-line image.
 void InitializeSkinProviderUnit();
-// The menu-line item that the system left lit on a form's window, if any, drawn in its normal
-// look again; the title buttons' changes of state call it.
-void RedrawLitMenuItem();
+// The menu-line item that the system left lit on the form window wnd, if any, drawn in its
+// normal look again; the changes of state of that form's title buttons call it.
+void RedrawLitMenuItem(HWND wnd);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # An MDI main form maximised by its own button, with a maximised child (probe with --mdi): File
-# pressed on the menu line leaves the rest of the line as it was, "Window" beside it and the
-# child's icon at the line's start; and a click on the child's restore button in the menu line
+# pressed on the menu line is lit and leaves the rest of the line as it was, "Window" beside it
+# and the child's icon at the line's start; and a click on the child's restore button in the menu line
 # restores the child. With --rtl the line runs from the form's right edge.
 # Usage: MDIMaximised.sh [PROBE SWITCHES...]
 source "$(dirname "$0")/RealInput.sh"
@@ -34,7 +34,11 @@ xdotool key Escape
 ri_park
 sleep 0.3
 wrong=()
-# The child's icon and most of "Window" (the items after File), unchanged by the press.
+# File's own place shows its lit look; the child's icon and most of "Window" are unchanged.
+x=$(along 47)
+[ -n "$rtl" ] || x=$(along 22)
+n=$(ri_differ "$KS_OUT/before.png" "$KS_OUT/pressed.png" "$x" $((row - 7)) 25 14)
+[ "$n" -ge 100 ] || wrong+=("pressing File changed only $n pixels of its place: it is not lit")
 for part in "icon 6 18" "Window 53 95"; do
   read -r name from to <<<"$part"
   x=$(along "$to")

@@ -540,6 +540,14 @@ TEST_F(FormNonClientPaintingTest, AMenuItemLitOnTheWindowGoesBackWhenTheMouseRea
     ASSERT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour);
     SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(window.left + at.x, window.top + at.y));
     EXPECT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour) << "the mouse still on the item";
+    // Another form's title button leaves it lit, as a maximised MDI child's hidden title under
+    // its main form's line does while the line's menu is open.
+    ks::SetNextFormCreation({true, false, {}});
+    TForm* other = CreateNew<TForm>(nullptr);
+    other->HandleNeeded();
+    Create<TsSkinProvider>(other)->SetHotHitCode(HTCLOSE, false);
+    EXPECT_EQ(WindowPixel(wnd, at.x, at.y), ItemHotColour) << "another form's title button";
+    other->Free();
 
     const TPoint close = Centre(Provider->ButtonClose.Rect);
     const POINT onClose{window.left + close.X, window.top + close.Y};
