@@ -192,6 +192,20 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
              OnPaintFrees(f);
              Provider->RepaintTitleButton(HTCLOSE);
          }},
+        {"a title button lit (its repaint)", true,
+         [this](Freer& f) {
+             ks::test::UseFakeCursor({0, 0});
+             Provider->SetHotHitCode(HTMAXBUTTON, true);
+             OnPaintFrees(f);
+             Provider->SetHotHitCode(HTCLOSE, true);
+         }},
+        {"a title button pressed (its repaint)", true,
+         [this](Freer& f) {
+             ks::test::UseFakeCursor({0, 0});
+             Provider->SetHotHitCode(HTMAXBUTTON, true);
+             OnPaintFrees(f);
+             Provider->SetPressedHitCode(HTCLOSE);
+         }},
         {"the title glow's timer (the cursor gone)", true,
          [this](Freer& f) {
              ks::test::UseFakeCursor({0, 0});
