@@ -4,6 +4,7 @@
 // access violation counted, swallowed ones included; the provider's blocks lie on pages that
 // fault on any read once freed.
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/SystemMenu.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/PlatformSeams.h"
@@ -205,6 +206,12 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
              Provider->SetHotHitCode(HTMAXBUTTON, true);
              OnPaintFrees(f);
              Provider->SetPressedHitCode(HTCLOSE);
+         }},
+        {"the system menu's Maximize clicked", false,
+         [this](Freer& f) {
+             Provider->SystemMenu->UpdateItems(false);
+             OnPaintFrees(f);
+             Provider->SystemMenu->ItemMaximize->Click();
          }},
         {"the title glow's timer (the cursor gone)", true,
          [this](Freer& f) {
