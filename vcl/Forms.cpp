@@ -494,16 +494,28 @@ void TCustomForm::ApplyPosition()
 }
 
 // ---- look -----------------------------------------------------------------------------------
+TCustomForm::PaintingOn::PaintingOn(TCustomForm& form, HDC dc)
+    : FForm(form), FOld(form.FCanvas->HandleAllocated() ? form.FCanvas->Handle() : nullptr), FWatch(form)
+{
+    FForm.FCanvas->Lock();
+    FForm.FCanvas->SetHandle(dc);
+}
+
+TCustomForm::PaintingOn::~PaintingOn()
+{
+    if (FWatch.Gone())
+        return;
+    FForm.FCanvas->SetHandle(FOld);
+    FForm.FCanvas->Unlock();
+}
+
 void TCustomForm::PaintWindow(HDC dc)
 {
     if (!FOnPaint)
         return;
     FCanvas->FreeHandle();
-    FCanvas->Lock();
-    FCanvas->SetHandle(dc);
+    const PaintingOn painting(*this, dc);
     Reported(this, [&] { FOnPaint(this); });
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
 }
 
 // ---- showing and closing --------------------------------------------------------------------

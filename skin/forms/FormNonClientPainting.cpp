@@ -390,22 +390,11 @@ void TsSkinProvider::RunFormOnPaint()
     if (!Form->OnPaint() || !cache || cache->Empty())
         return;
     // The form's own client painting lands in the cache, moved to where the client lies there.
-    TCanvas& canvas = Form->Canvas();
     const HDC cacheDC = cache->Canvas().Handle();
     ks::SavedDC saved(cacheDC);
     SetViewportOrgEx(cacheDC, ClientOffsetX(), ClientOffsetY(), nullptr);
-    canvas.Lock();
-    const HDC old = canvas.HandleAllocated() ? canvas.Handle() : nullptr;
-    canvas.SetHandle(cacheDC);
-    try {
-        Form->OnPaint()(Form);
-    } catch (...) {
-        canvas.SetHandle(old);
-        canvas.Unlock();
-        throw;
-    }
-    canvas.SetHandle(old);
-    canvas.Unlock();
+    const TCustomForm::PaintingOn painting(*Form, cacheDC);
+    Form->OnPaint()(Form);
 }
 
 // ---- the title bar -----------------------------------------------------------------------------

@@ -978,11 +978,9 @@ void TsSkinProvider::WMPrint(TMessage& m)
     if (TNotifyEvent onPaint = Form->OnPaint()) {
         ks::SavedDC saved(dc);
         OffsetViewportOrgEx(dc, clientX, clientY, nullptr);
-        Form->Canvas().Lock();
-        Form->Canvas().SetHandle(dc);
+        // The caller deletes its DC after the print, raised or not.
+        const TCustomForm::PaintingOn painting(*Form, dc);
         onPaint(Form);
-        Form->Canvas().SetHandle(nullptr);
-        Form->Canvas().Unlock();
     }
 }
 
