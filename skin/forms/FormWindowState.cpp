@@ -361,6 +361,9 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
     }
     gActivating.push_back(this);
     ks::ScopeExit done{[this] { gActivating.erase(std::find(gActivating.begin(), gActivating.end(), this)); }};
+    // Each repaint below may run the form's OnPaint, which may free the form and this provider.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     HWND wnd = FormWnd();
     FormActive = m.WParam != 0;
     if (!FormActive && ShowState == 3) {
@@ -396,6 +399,8 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
             StyleOff hidden(wnd, composition ? WS_VISIBLE : 0);
             CallOld(m);
         }
+        if (!watch.Alive(this))
+            return;
         if (redrawOff && IsWindow(wnd))
             SendMessageW(wnd, WM_SETREDRAW, 1, 0);
         if (covered)
@@ -414,7 +419,7 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
     }
     if (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED)
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
-    if (Form->ControlState().Contains(csCreating))
+    if (!watch.Alive(this) || Form->ControlState().Contains(csCreating))
         return;
     if (HaveBorder() && IsMDIMainForm(Form) && MaximizedActiveChild()) {
         TCustomForm* active = Form->ActiveMDIChild();
@@ -424,7 +429,11 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
         }
     }
     SendMessageW(wnd, WM_NCPAINT, 0, 0);
+    if (!watch.Alive(this))
+        return;
     UpdateBorderWindow(*this);
+    if (!watch.Alive(this))
+        return;
     PrepareMenus(FSkinData->IsSkinActive());
     if (!MenuInitialized && InitMenu())
         MenuInitialized = true;
@@ -709,11 +718,14 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         setting = dialogKind ? static_cast<TacFormAnimation*>(manager->AnimEffects()->DialogShow())
                              : static_cast<TacFormAnimation*>(manager->AnimEffects()->FormShow());
     AnimateShow = !IsMDIChildForm(Form) && !Form->Parent() && setting && setting->Active();
+    // The form's OnPaint, run by the show, may free the form, and this provider with it.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     if (!AnimateShow) {
         FSkinData->SetUpdating(false);
         SetBorderFormActive(manager && manager->ExtendedBorders());
         CallOld(m);
-        if (ShowLeftToForm())
+        if (!watch.Alive(this) || ShowLeftToForm())
             return;
         UpdateFormScrolls();
         if (IsMDIChildForm(Form) && IsZoomed(wnd))
@@ -721,8 +733,6 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         return;
     }
     AnimationFlags flags(*this);
-    ks::ComponentWatch watch;
-    watch.Watch(this);
     FSkinData->SetUpdating(true);
     Animating = true;
     uint8_t target = 255;
@@ -806,8 +816,13 @@ void TsSkinProvider::WMPaint(TMessage& m)
     HWND wnd = FormWnd();
     if (Form->ControlState().Contains(csPaintCopy))
         return;
+    // Every paint below may run the form's OnPaint, which may free the form and this provider.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     if (BorderForm && !Animating)
         UpdateBorderWindow(*this);
+    if (!watch.Alive(this))
+        return;
     if (!FSkinData->ParentCacheUsed()) {
         if (!FormShowing(*this)) {
             CallOld(m);
@@ -824,6 +839,8 @@ void TsSkinProvider::WMPaint(TMessage& m)
         return;
     } else {
         HandlePaint(m);
+        if (!watch.Alive(this))
+            return;
         if (MDIMaximizedChild) {
             MDIMaximizedChild = false;
             if (IsMDIChildForm(Form))
@@ -842,7 +859,7 @@ void TsSkinProvider::WMPaint(TMessage& m)
         }
         m.Result = 0;
     }
-    if (!Animating)
+    if (watch.Alive(this) && !Animating)
         if (TNotifyEvent onPaint = Form->OnPaint())
             onPaint(Form);
 }
