@@ -141,7 +141,10 @@ TEST_F(FormWindowState, AnActivationComingBackInGoesStraightToThePlatform)
     EXPECT_TRUE(Provider->FormActive);
 }
 
-TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
+// Objects freed under their own code: run on pages that fault once freed.
+class FormWindowStateLifetime : public FormWindowState {};
+
+TEST_F(FormWindowStateLifetime, AFormFreedFromItsOwnCloseButtonGoesQuietly)
 {
     HWND wnd = Form->Handle();
     struct Freer {
