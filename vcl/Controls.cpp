@@ -507,8 +507,11 @@ void TControl::SetVisible(bool value)
     FVisible = value;
     if (!value && !EndPress())
         return;
+    // Shown, a form may be freed by its first paint.
+    const GoneWatch watch(*this);
     Perform(CM_VISIBLECHANGED, value ? 1 : 0);
-    RequestAlign();
+    if (!watch.Gone())
+        RequestAlign();
 }
 
 void TControl::SetEnabled(bool value)

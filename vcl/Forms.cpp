@@ -494,16 +494,28 @@ void TCustomForm::ApplyPosition()
 }
 
 // ---- look -----------------------------------------------------------------------------------
+TCustomForm::PaintingOn::PaintingOn(TCustomForm& form, HDC dc)
+    : FForm(form), FOld(form.FCanvas->HandleAllocated() ? form.FCanvas->Handle() : nullptr), FWatch(form)
+{
+    FForm.FCanvas->Lock();
+    FForm.FCanvas->SetHandle(dc);
+}
+
+TCustomForm::PaintingOn::~PaintingOn()
+{
+    if (FWatch.Gone())
+        return;
+    FForm.FCanvas->SetHandle(FOld);
+    FForm.FCanvas->Unlock();
+}
+
 void TCustomForm::PaintWindow(HDC dc)
 {
     if (!FOnPaint)
         return;
     FCanvas->FreeHandle();
-    FCanvas->Lock();
-    FCanvas->SetHandle(dc);
+    const PaintingOn painting(*this, dc);
     Reported(this, [&] { FOnPaint(this); });
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
 }
 
 // ---- showing and closing --------------------------------------------------------------------
@@ -528,8 +540,11 @@ void TCustomForm::UpdateActions()
 
 void TCustomForm::Show()
 {
+    // The first paint may free the form (its OnPaint).
+    const GoneWatch watch(*this);
     SetVisible(true);
-    BringToFront();
+    if (!watch.Gone())
+        BringToFront();
 }
 
 void TCustomForm::CMShowingChanged(TMessage&)
@@ -538,20 +553,23 @@ void TCustomForm::CMShowingChanged(TMessage&)
     // showing changes again inside it keeps the state until the outer change ends.
     const bool outer = !FFormState.Contains(fsShowing);
     FFormState.Include(fsShowing);
+    // OnShow, OnHide and the window's first paint (OnPaint) may free the form.
+    const GoneWatch watch(*this);
     struct ShowingEnds {
         TFormState& State;
         bool Outer;
+        const GoneWatch& Watch;
         ~ShowingEnds()
         {
-            if (Outer)
+            if (Outer && !Watch.Gone())
                 State.Exclude(fsShowing);
         }
-    } ends{FFormState, outer};
+    } ends{FFormState, outer, watch};
     HWND wnd = HandleIfAllocated();
     if (Showing()) {
         Reported(this, [&] { DoShow(); });
         // OnShow hid the form again (Close, Hide): that change has run in full, window included.
-        if (!Showing())
+        if (watch.Gone() || !Showing())
             return;
         ApplyPosition();
         int command = SW_SHOWNORMAL;
@@ -560,16 +578,19 @@ void TCustomForm::CMShowingChanged(TMessage&)
         else if (FWindowState == wsMaximized)
             command = SW_SHOWMAXIMIZED;
         ShowWindow(wnd, command);
+        if (watch.Gone())
+            return;
         if (FFormStyle == fsMDIChild)
             ShowMDIChild();
         FFormState.Include(fsVisible);
     } else {
         Reported(this, [&] { DoHide(); });
         // OnHide showed the form again: that change has run in full.
-        if (Showing())
+        if (watch.Gone() || Showing())
             return;
         ShowWindow(wnd, SW_HIDE);
-        FFormState.Exclude(fsVisible);
+        if (!watch.Gone())
+            FFormState.Exclude(fsVisible);
     }
 }
 

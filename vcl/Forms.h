@@ -151,6 +151,21 @@ public:
     TMainMenu* Menu() const noexcept { return FMenu; }
     void SetMenu(TMainMenu* menu);
     TCanvas& Canvas() noexcept { return *FCanvas; }
+    // The canvas drawn on dc for the length of the scope, for OnPaint: put back as it was at the
+    // end, whether OnPaint returned or raised, unless OnPaint freed the form and the canvas with it.
+    class PaintingOn {
+    public:
+        PaintingOn(TCustomForm& form, HDC dc);
+        ~PaintingOn();
+        PaintingOn(const PaintingOn&) = delete;
+        PaintingOn& operator=(const PaintingOn&) = delete;
+        bool FormGone() const noexcept { return FWatch.Gone(); }
+
+    private:
+        TCustomForm& FForm;
+        HDC FOld;
+        GoneWatch FWatch;
+    };
     // Streams of other tools carry these; they are read and ignored.
     int PixelsPerInch() const noexcept { return 96; }
     void SetPixelsPerInch(int) noexcept {}

@@ -762,11 +762,14 @@ void TWinControl::PaintHandler(TWMPaint& m)
         return;
     // A mirrored DC handed in (WM_PRINTCLIENT, PaintTo) copies pictures as the window's own.
     ks::OrientationPreservedDC kept(dc);
+    // The control's own painting may free it (a form's OnPaint).
+    const GoneWatch self(*this);
     {
         ks::SavedDC saved(dc);
         PaintWindow(dc);
     }
-    PaintControls(dc, nullptr);
+    if (!self.Gone())
+        PaintControls(dc, nullptr);
 }
 
 void TWinControl::WMPaint(TWMPaint& m)

@@ -7,6 +7,7 @@
 #include "skin/forms/sSkinProvider.h"
 
 #include "skin/core/CacheBitmaps.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/core/DeviceContextRoutines.h"
 #include "skin/core/GlyphDrawing.h"
 #include "skin/core/SectionPainting.h"
@@ -40,6 +41,16 @@
 #include <string>
 
 namespace {
+
+// The frame painted whole; false when the form's OnPaint, run by the paint, freed the form and
+// this provider with it, whatever held the provider.
+bool PaintNonClientSurvived(TsSkinProvider& provider)
+{
+    ks::ComponentWatch watch;
+    watch.Watch(&provider);
+    provider.PaintNonClient();
+    return watch.Alive(&provider);
+}
 
 // DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS: a caption that does not fit ends
 // in "...".
@@ -390,22 +401,11 @@ void TsSkinProvider::RunFormOnPaint()
     if (!Form->OnPaint() || !cache || cache->Empty())
         return;
     // The form's own client painting lands in the cache, moved to where the client lies there.
-    TCanvas& canvas = Form->Canvas();
     const HDC cacheDC = cache->Canvas().Handle();
     ks::SavedDC saved(cacheDC);
     SetViewportOrgEx(cacheDC, ClientOffsetX(), ClientOffsetY(), nullptr);
-    canvas.Lock();
-    const HDC old = canvas.HandleAllocated() ? canvas.Handle() : nullptr;
-    canvas.SetHandle(cacheDC);
-    try {
-        Form->OnPaint()(Form);
-    } catch (...) {
-        canvas.SetHandle(old);
-        canvas.Unlock();
-        throw;
-    }
-    canvas.SetHandle(old);
-    canvas.Unlock();
+    const TCustomForm::PaintingOn painting(*Form, cacheDC);
+    Form->OnPaint()(Form);
 }
 
 // ---- the title bar -----------------------------------------------------------------------------
@@ -881,7 +881,8 @@ void TsSkinProvider::RepaintNonClientToDC(HDC dc)
         return;
     TBitmap* cache = SkinData()->CacheBitmap.get();
     if (SkinData()->BackgroundChanged || !cache || cache->Empty()) {
-        PaintNonClient();
+        if (!PaintNonClientSurvived(*this))
+            return;
         cache = SkinData()->CacheBitmap.get();
     }
     // The form's OnPaint may have freed this provider: the form's frame is the system's again.
@@ -942,8 +943,8 @@ void TsSkinProvider::NCPaint()
     const ks::UnmirroredDC unmirrored(dc);
     if (!BorderForm) {
         if (IsSizeable() && !HaveBorder() && !Iconic(Form)) {
-            if (SkinData()->BackgroundChanged)
-                PaintNonClient();
+            if (SkinData()->BackgroundChanged && !PaintNonClientSurvived(*this))
+                return;
             if (TBitmap* cache = SkinData()->CacheBitmap.get(); cache && !Passive)
                 CopyFrameStrips(dc, 0, 0, Form->Width(), Form->Height(), cache->Canvas().Handle(), 0, 0,
                                 FrameWidthX(true) + 3);
@@ -952,8 +953,8 @@ void TsSkinProvider::NCPaint()
         RepaintNonClientToDC(dc);
         return;
     }
-    if (SkinData()->BackgroundChanged)
-        PaintNonClient();
+    if (SkinData()->BackgroundChanged && !PaintNonClientSurvived(*this))
+        return;
     TBitmap* cache = SkinData()->CacheBitmap.get();
     if (!cache || cache->Empty() || Passive)
         return;

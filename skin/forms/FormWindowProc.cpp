@@ -8,6 +8,7 @@
 #include "skin/adapters/PopupMenuAdapter.h"
 #include "skin/adapters/ScrollWindowAdapters.h"
 #include "skin/adapters/acSBUtils.h"
+#include "skin/core/ComponentWatch.h"
 #include "skin/controls/sSpeedButton.h"
 #include "skin/core/SkinSenders.h"
 #include "skin/core/sCommonData.h"
@@ -520,7 +521,13 @@ void TsSkinProvider::CMActivate(TMessage& message)
 void TsSkinProvider::CMVisibleChanged(TMessage& message)
 {
     PrepareIfPending();
+    // The show may free the form, from OnPaint or between two frames of its animation, and
+    // this provider with it, whatever holds it.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     CallOld(message);
+    if (!watch.Alive(this))
+        return;
     // Shown for the first time: the window came with the message.
     PrepareIfPending();
     UpdateBorderWindowIfAny();

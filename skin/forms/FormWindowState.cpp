@@ -361,6 +361,9 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
     }
     gActivating.push_back(this);
     ks::ScopeExit done{[this] { gActivating.erase(std::find(gActivating.begin(), gActivating.end(), this)); }};
+    // Each repaint below may run the form's OnPaint, which may free the form and this provider.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     HWND wnd = FormWnd();
     FormActive = m.WParam != 0;
     if (!FormActive && ShowState == 3) {
@@ -396,6 +399,8 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
             StyleOff hidden(wnd, composition ? WS_VISIBLE : 0);
             CallOld(m);
         }
+        if (!watch.Alive(this))
+            return;
         if (redrawOff && IsWindow(wnd))
             SendMessageW(wnd, WM_SETREDRAW, 1, 0);
         if (covered)
@@ -414,7 +419,7 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
     }
     if (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED)
         SendMessageW(wnd, WM_NCPAINT, 0, 0);
-    if (Form->ControlState().Contains(csCreating))
+    if (!watch.Alive(this) || Form->ControlState().Contains(csCreating))
         return;
     if (HaveBorder() && IsMDIMainForm(Form) && MaximizedActiveChild()) {
         TCustomForm* active = Form->ActiveMDIChild();
@@ -424,7 +429,11 @@ void TsSkinProvider::WMNCActivate(TMessage& m)
         }
     }
     SendMessageW(wnd, WM_NCPAINT, 0, 0);
+    if (!watch.Alive(this))
+        return;
     UpdateBorderWindow(*this);
+    if (!watch.Alive(this))
+        return;
     PrepareMenus(FSkinData->IsSkinActive());
     if (!MenuInitialized && InitMenu())
         MenuInitialized = true;
@@ -707,11 +716,14 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         setting = dialogKind ? static_cast<TacFormAnimation*>(manager->AnimEffects()->DialogShow())
                              : static_cast<TacFormAnimation*>(manager->AnimEffects()->FormShow());
     AnimateShow = !IsMDIChildForm(Form) && !Form->Parent() && setting && setting->Active();
+    // The form's OnPaint, run by the show, may free the form, and this provider with it.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     if (!AnimateShow) {
         FSkinData->SetUpdating(false);
         SetBorderFormActive(manager && manager->ExtendedBorders());
         CallOld(m);
-        if (ShowLeftToForm())
+        if (!watch.Alive(this) || ShowLeftToForm())
             return;
         UpdateFormScrolls();
         if (IsMDIChildForm(Form) && IsZoomed(wnd))
@@ -719,8 +731,6 @@ void TsSkinProvider::CMShowingChanged(TMessage& m)
         return;
     }
     AnimationFlags flags(*this);
-    ks::ComponentWatch watch;
-    watch.Watch(this);
     FSkinData->SetUpdating(true);
     Animating = true;
     uint8_t target = 255;
@@ -804,8 +814,13 @@ void TsSkinProvider::WMPaint(TMessage& m)
     HWND wnd = FormWnd();
     if (Form->ControlState().Contains(csPaintCopy))
         return;
+    // Every paint below may run the form's OnPaint, which may free the form and this provider.
+    ks::ComponentWatch watch;
+    watch.Watch(this);
     if (BorderForm && !Animating)
         UpdateBorderWindow(*this);
+    if (!watch.Alive(this))
+        return;
     if (!FSkinData->ParentCacheUsed()) {
         if (!FormShowing(*this)) {
             CallOld(m);
@@ -822,6 +837,8 @@ void TsSkinProvider::WMPaint(TMessage& m)
         return;
     } else {
         HandlePaint(m);
+        if (!watch.Alive(this))
+            return;
         if (MDIMaximizedChild) {
             MDIMaximizedChild = false;
             if (IsMDIChildForm(Form))
@@ -840,7 +857,7 @@ void TsSkinProvider::WMPaint(TMessage& m)
         }
         m.Result = 0;
     }
-    if (!Animating)
+    if (watch.Alive(this) && !Animating)
         if (TNotifyEvent onPaint = Form->OnPaint())
             onPaint(Form);
 }
@@ -976,11 +993,9 @@ void TsSkinProvider::WMPrint(TMessage& m)
     if (TNotifyEvent onPaint = Form->OnPaint()) {
         ks::SavedDC saved(dc);
         OffsetViewportOrgEx(dc, clientX, clientY, nullptr);
-        Form->Canvas().Lock();
-        Form->Canvas().SetHandle(dc);
+        // The caller deletes its DC after the print, raised or not.
+        const TCustomForm::PaintingOn painting(*Form, dc);
         onPaint(Form);
-        Form->Canvas().SetHandle(nullptr);
-        Form->Canvas().Unlock();
     }
 }
 

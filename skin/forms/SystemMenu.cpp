@@ -272,6 +272,8 @@ void TsSystemMenu::MakeSkinItems()
 
 // ---- clicks
 
+// The command's repaint runs the form's OnPaint, which may free the provider and this menu with
+// it: a click that reads the menu afterwards holds the provider until it is done.
 void TsSystemMenu::SendCommand(UINT command)
 {
     if (Form && Form->HandleAllocated())
@@ -280,6 +282,7 @@ void TsSystemMenu::SendCommand(UINT command)
 
 void TsSystemMenu::RestoreClick(TObject*)
 {
+    const TsSkinProvider::Hold hold(Provider);
     SendCommand(SC_RESTORE);
     UpdateItems(false);
 }
@@ -296,6 +299,7 @@ void TsSystemMenu::SizeClick(TObject*)
 
 void TsSystemMenu::MinimizeClick(TObject*)
 {
+    const TsSkinProvider::Hold hold(Provider);
     if (Form && Application && Form == Application->MainForm()) {
         Application->Minimize();
         UpdateItems(false);
@@ -305,6 +309,7 @@ void TsSystemMenu::MinimizeClick(TObject*)
 
 void TsSystemMenu::MaximizeClick(TObject*)
 {
+    const TsSkinProvider::Hold hold(Provider);
     SendCommand(SC_MAXIMIZE);
     UpdateItems(false);
 }

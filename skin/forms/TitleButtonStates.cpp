@@ -69,6 +69,8 @@ void TsSkinProvider::SetHotHitCode(int code, bool repaint)
 {
     if (!DrawNonClientArea() || code == HotHitCode)
         return;
+    // A repaint below runs the form's OnPaint, which may free this provider.
+    const Hold hold(this);
     // The mouse went from the menu line on to a title button, or from one title button to
     // another part: a menu-line item it lit on the way is left lit by the system. Only a change
     // puts it back: every hit test over the menu line asks again for no button, with the item
@@ -95,6 +97,8 @@ void TsSkinProvider::SetHotHitCode(int code, bool repaint)
 
 void TsSkinProvider::SetPressedHitCode(int code)
 {
+    // A repaint below runs the form's OnPaint, which may free this provider.
+    const Hold hold(this);
     if (code != HotHitCode && HotHitCode > 0) {
         if (TitleButtonRec* rec = TitleButtonByHitCode(HotHitCode)) {
             rec->State = 0;

@@ -464,8 +464,9 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
     const bool repaint = !provider || (SkinData && SkinData->BackgroundChanged);
     if (repaint)
         FOwner->PaintBorderOwnerNonClient();
-    TBitmap* image = BorderImage();
-    // The owner's OnPaint, run by the repaint, may have let the owner go of this window.
+    // The owner's OnPaint, run by the repaint, may have let the owner go of this window, or freed
+    // the owner with its form: the image is the owner's.
+    TBitmap* image = FDisposed ? nullptr : BorderImage();
     if (FDisposed || !image || image->Empty() || !WindowHandle()) {
         Updating = false;
         return;

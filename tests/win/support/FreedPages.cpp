@@ -10,13 +10,15 @@
 
 namespace {
 
-// Addresses reserved once and handed out in whole pages. Each block is followed by a page left
-// uncommitted, which both ends the block's own pages for VirtualQuery and faults on a write past
-// its end. A freed block's pages stay out of use until the last scope closes, so that no new
-// block takes its addresses while the test that freed it runs.
+// Addresses reserved once and handed out in whole pages. Each block ends where its last page
+// ends, as far as its alignment lets it, and is followed by a page left uncommitted, which both
+// ends the block's own pages for VirtualQuery and faults on a write past its end. A freed
+// block's pages stay out of use until the last scope closes, so that no new block takes its
+// addresses while the test that freed it runs.
 constexpr size_t kArenaBytes = sizeof(void*) == 4 ? size_t{256} << 20 : size_t{1} << 30;
 constexpr size_t kPage = 4096;
 constexpr size_t kPages = kArenaBytes / kPage;
+constexpr size_t kAlign = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
 
 enum PageUse : uint8_t { Unused, InUse, FreedInScope };
 
@@ -83,17 +85,18 @@ void* GuardedAlloc(size_t n) noexcept
         a.Base = static_cast<char*>(VirtualAlloc(nullptr, kArenaBytes, MEM_RESERVE, PAGE_NOACCESS));
     if (!a.Base)
         return nullptr;
-    const size_t pages = (n + kPage - 1) / kPage + (n == 0);
+    const size_t used = n ? (n + kAlign - 1) / kAlign * kAlign : kAlign;
+    const size_t pages = (used + kPage - 1) / kPage;
     const size_t start = FindRun(a, pages + 1);
     if (start == kPages)
         return nullptr;
-    void* block = VirtualAlloc(a.Base + start * kPage, pages * kPage, MEM_COMMIT, PAGE_READWRITE);
+    auto* block = static_cast<char*>(VirtualAlloc(a.Base + start * kPage, pages * kPage, MEM_COMMIT, PAGE_READWRITE));
     if (!block)
         return nullptr;
     for (size_t i = 0; i <= pages; ++i)
         a.Pages[start + i] = InUse;
     a.Next = start + pages + 1;
-    return block;
+    return block + pages * kPage - used;
 }
 
 void* Allocate(size_t n)
@@ -113,10 +116,11 @@ void Release(void* p) noexcept
     {
         const Locked locked(a);
         if (InArena(a, p)) {
+            // The block lies in the first of its pages, which the query answers from.
             MEMORY_BASIC_INFORMATION info{};
             if (VirtualQuery(p, &info, sizeof info) && info.State == MEM_COMMIT) {
-                VirtualFree(p, info.RegionSize, MEM_DECOMMIT);
-                const size_t start = static_cast<size_t>(static_cast<char*>(p) - a.Base) / kPage;
+                VirtualFree(info.BaseAddress, info.RegionSize, MEM_DECOMMIT);
+                const size_t start = static_cast<size_t>(static_cast<char*>(info.BaseAddress) - a.Base) / kPage;
                 const size_t pages = info.RegionSize / kPage;
                 for (size_t i = 0; i <= pages && start + i < kPages; ++i)
                     a.Pages[start + i] = a.Scopes ? FreedInScope : Unused;

@@ -4,7 +4,10 @@
 // and their addresses are not handed out again while a scope is open. A read of a freed object
 // then faults at once, like a write: Wine's heap checking fills freed blocks with a pattern,
 // which catches writes and wild pointers followed, but not a plain read of a freed member (a
-// flag, a count, a handle).
+// flag, a count, a handle). A block ends where its pages end, but for the few bytes that round
+// its size up to the alignment of operator new: a write past that faults too.
+// Only blocks made while a scope is open are guarded: what was made before it opened (a suite's
+// set-up, a static) stays on the heap and is read after its free as the heap lets it be.
 
 #include <cstddef>
 

@@ -241,8 +241,11 @@ TEST_F(FormsMDITest, CtrlF6GoesToTheNextChildAndCtrlF4ClosesTheActiveOne)
     EXPECT_TRUE(IsIconic(Child1->Handle())) << "Ctrl+F4 closes the active child (it minimises)";
 }
 
+// Objects freed under their own code: run on pages that fault once freed.
+class FormsMDITestLifetime : public FormsMDITest {};
+
 // What closing a child does, by each way a user closes one, with OnClose answering each action.
-TEST_F(FormsMDITest, AClosedChildIsMinimisedLeftOrFreedAsItsOnCloseAnswers)
+TEST_F(FormsMDITestLifetime, AClosedChildIsMinimisedLeftOrFreedAsItsOnCloseAnswers)
 {
     struct Answer {
         bool Given = false;

@@ -10,6 +10,7 @@
 #include "vcl/FormText.h"
 #include "vcl/SysUtils.h"
 #include "win/support/FormTextData.h"
+#include "win/support/ProcessCounters.h"
 #include "win/support/VclFixture.h"
 
 #include <gtest/gtest.h>
@@ -313,7 +314,10 @@ struct CloseProbe {
     void Destroy(TObject*) { destroyed = true; }
 };
 
-TEST_F(FormsTest, CloseActionsHideOrReleaseTheForm)
+// Objects freed under their own code: run on pages that fault once freed.
+class FormsTestLifetime : public FormsTest {};
+
+TEST_F(FormsTestLifetime, CloseActionsHideOrReleaseTheForm)
 {
     struct Case {
         const char* name;
@@ -388,7 +392,7 @@ TEST_F(FormsTest, AShowingChangedAgainInsideOnShowOrOnHideEndsAsTheInnerChangeLe
     }
 }
 
-TEST_F(FormsTest, AFormReleasedFromItsOwnHandlerGoesAfterwards)
+TEST_F(FormsTestLifetime, AFormReleasedFromItsOwnHandlerGoesAfterwards)
 {
     TForm* form = CreateNew<TForm>(nullptr);
     struct Releaser {
@@ -413,6 +417,51 @@ TEST_F(FormsTest, AFormReleasedFromItsOwnHandlerGoesAfterwards)
     Pump();
     EXPECT_TRUE(releaser.destroyed);
     EXPECT_FALSE(IsWindow(wnd));
+}
+
+// A form freed from its own OnPaint: nothing of it is touched afterwards, and the paint gives its
+// DC back, whether the system or a print asked for the paint.
+class FormsLifetimeTest : public VclFixture {};
+
+TEST_F(FormsLifetimeTest, AFormFreedFromItsOwnOnPaintIsLeftAlone)
+{
+    const std::pair<const char*, void (*)(HWND)> paints[] = {
+        {"the system's paint", [](HWND wnd) { RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }},
+        {"a print of the client",
+         [](HWND wnd) {
+             HDC screen = GetDC(nullptr);
+             HDC dc = CreateCompatibleDC(screen);
+             HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 120);
+             HGDIOBJ old = SelectObject(dc, bitmap);
+             SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+             SelectObject(dc, old);
+             DeleteObject(bitmap);
+             DeleteDC(dc);
+             ReleaseDC(nullptr, screen);
+         }},
+    };
+    for (const auto& [name, paint] : paints) {
+        SCOPED_TRACE(name);
+        TForm* form = CreateNew<TForm>(nullptr);
+        form->SetBounds(40, 40, 200, 120);
+        form->Show();
+        auto* panel = Create<TPanel>(form);
+        panel->SetBounds(10, 10, 50, 30);
+        panel->SetParent(form);
+        Pump();
+        struct Freer {
+            TForm* form;
+            void Paint(TObject*) { FreeAndNil(form); }
+        } freer{form};
+        form->SetOnPaint(TNotifyEvent(&freer, &Freer::Paint));
+        const HWND wnd = form->Handle();
+        const long gdi = ks::test::GdiObjectCount();
+        paint(wnd);
+        Pump();
+        EXPECT_EQ(freer.form, nullptr);
+        EXPECT_FALSE(IsWindow(wnd));
+        EXPECT_LE(ks::test::GdiObjectCount(), gdi) << "the paint's DC went back";
+    }
 }
 
 TEST_F(FormsTest, TheFirstFormCreatedIsTheMainFormAndAnchorsOthers)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -140,7 +141,10 @@ TEST_F(FormWindowState, AnActivationComingBackInGoesStraightToThePlatform)
     EXPECT_TRUE(Provider->FormActive);
 }
 
-TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
+// Objects freed under their own code: run on pages that fault once freed.
+class FormWindowStateLifetime : public FormWindowState {};
+
+TEST_F(FormWindowStateLifetime, AFormFreedFromItsOwnCloseButtonGoesQuietly)
 {
     HWND wnd = Form->Handle();
     struct Freer {
@@ -157,6 +161,24 @@ TEST_F(FormWindowState, AFormFreedFromItsOwnCloseButtonGoesQuietly)
     EXPECT_FALSE(IsWindow(wnd));
     Provider = nullptr;
     Form = nullptr;
+}
+
+// An OnPaint that raises under a print leaves the form's canvas as it found it: neither bound to
+// the caller's DC, which the caller deletes, nor locked.
+TEST_F(FormWindowState, AnOnPaintThatRaisesUnderAPrintLeavesTheCanvasFree)
+{
+    struct Raiser {
+        void Paint(TObject*) { throw Exception("paint failed"); }
+    } raiser;
+    Form->SetOnPaint(TNotifyEvent(&raiser, &Raiser::Paint));
+    auto picture = std::make_unique<TBitmap>();
+    picture->SetSize(Form->Width(), Form->Height());
+    EXPECT_THROW(Form->Perform(WM_PRINT, reinterpret_cast<WPARAM>(picture->Canvas().Handle()),
+                               PRF_CLIENT | PRF_NONCLIENT),
+                 Exception);
+    Form->SetOnPaint({});
+    EXPECT_FALSE(Form->Canvas().HandleAllocated());
+    EXPECT_EQ(Form->Canvas().LockCount(), 0);
 }
 
 // A control added to the shown form, straight on it or in a panel put on it, is adapted once and

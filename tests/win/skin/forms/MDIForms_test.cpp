@@ -866,7 +866,7 @@ void ClickAt(POINT p)
     }
 }
 
-class MDIChildLife : public MDIChildCommands {
+class MDIChildLifetime : public MDIChildCommands {
 protected:
     // The centre of a title button on the screen: a child's own, or one of the main form's
     // menu line.
@@ -899,7 +899,7 @@ protected:
     }
 };
 
-TEST_F(MDIChildLife, RestoringAMaximisedChildRepaintsEveryChildItUncovers)
+TEST_F(MDIChildLifetime, RestoringAMaximisedChildRepaintsEveryChildItUncovers)
 {
     struct Case {
         const char* name;
@@ -928,7 +928,7 @@ TEST_F(MDIChildLife, RestoringAMaximisedChildRepaintsEveryChildItUncovers)
 }
 
 // A maximised child closed each way a user closes it, with OnClose answering each action.
-TEST_F(MDIChildLife, AClosedMaximisedChildIsFreedOrMinimisedAndLeavesACleanFrame)
+TEST_F(MDIChildLifetime, AClosedMaximisedChildIsFreedOrMinimisedAndLeavesACleanFrame)
 {
     enum class Way { CtrlF4, MenuLineClose, SysCommand };
     struct Answer {
@@ -976,17 +976,17 @@ TEST_F(MDIChildLife, AClosedMaximisedChildIsFreedOrMinimisedAndLeavesACleanFrame
         EXPECT_FALSE(MainTitleNamesAChild());
         EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no child buttons on the menu line";
         EXPECT_EQ(Main->ActiveMDIChild() != nullptr, !c.freed);
-        ExpectNoMarkerLeft("closed");
         // The next case's child is alone: a maximised child's brother would be maximised in
-        // its place.
+        // its place. A freed child is no longer there to look at.
         Children.pop_back();
+        ExpectNoMarkerLeft("closed");
         if (!c.freed)
             child->Free();
         Pump();
     }
 }
 
-TEST_F(MDIChildLife, AChildIsMaximisedAndClosedByItsOwnTitleButtons)
+TEST_F(MDIChildLifetime, AChildIsMaximisedAndClosedByItsOwnTitleButtons)
 {
     AddChild(L"One");
     TForm* two = AddChild(L"Two");
@@ -1011,7 +1011,7 @@ TEST_F(MDIChildLife, AChildIsMaximisedAndClosedByItsOwnTitleButtons)
         Children.pop_back();
 }
 
-TEST_F(MDIChildLife, TheChildsSkinnedSystemMenuCommandsTheChild)
+TEST_F(MDIChildLifetime, TheChildsSkinnedSystemMenuCommandsTheChild)
 {
     AddChild(L"One");
     TForm* two = AddChild(L"Two");
@@ -1040,7 +1040,7 @@ TEST_F(MDIChildLife, TheChildsSkinnedSystemMenuCommandsTheChild)
     EXPECT_TRUE(IsIconic(two->Handle())) << "closed with the default action: minimised";
 }
 
-TEST_F(MDIChildLife, AChildActivatedWhileMaximisedRefreshesTheMainFrame)
+TEST_F(MDIChildLifetime, AChildActivatedWhileMaximisedRefreshesTheMainFrame)
 {
     AddChild(L"One");
     TForm* two = AddChild(L"Two");
@@ -1057,7 +1057,7 @@ TEST_F(MDIChildLife, AChildActivatedWhileMaximisedRefreshesTheMainFrame)
     gSent.clear();
 }
 
-TEST_F(MDIChildLife, UnderAMaximisedChildTheClientEdgeFollowsAHueChange)
+TEST_F(MDIChildLifetime, UnderAMaximisedChildTheClientEdgeFollowsAHueChange)
 {
     AddChild(L"One");
     TForm* two = AddChild(L"Two");
@@ -1079,7 +1079,7 @@ TEST_F(MDIChildLife, UnderAMaximisedChildTheClientEdgeFollowsAHueChange)
     Manager->SetHueOffset(0);
 }
 
-TEST_F(MDIChildLife, ALowerChildsCoverLiesOverTheMainForm)
+TEST_F(MDIChildLifetime, ALowerChildsCoverLiesOverTheMainForm)
 {
     TForm* one = AddChild(L"One");
     AddChild(L"Two");
@@ -1100,7 +1100,7 @@ TEST_F(MDIChildLife, ALowerChildsCoverLiesOverTheMainForm)
     p->FreeCoverForm();
 }
 
-TEST_F(MDIChildLife, AChildsUpdateHoldsTheMainFormToOnlyWhenAsked)
+TEST_F(MDIChildLifetime, AChildsUpdateHoldsTheMainFormToOnlyWhenAsked)
 {
     TForm* one = AddChild(L"One");
     TsSkinProvider* p = ProviderOf(one);

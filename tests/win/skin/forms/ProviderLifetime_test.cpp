@@ -4,6 +4,7 @@
 // access violation counted, swallowed ones included; the provider's blocks lie on pages that
 // fault on any read once freed.
 #include "skin/core/sSkinManager.h"
+#include "skin/forms/SystemMenu.h"
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/PlatformSeams.h"
@@ -53,6 +54,14 @@ void WINAPI HideBetweenFrames(DWORD)
 {
     if (gHiddenBetweenFrames && gHiddenBetweenFrames->Visible())
         gHiddenBetweenFrames->Hide();
+}
+
+// What the pause between two frames of an animation frees.
+Freer* gFreedBetweenFrames = nullptr;
+void WINAPI FreeBetweenFrames(DWORD)
+{
+    if (gFreedBetweenFrames)
+        gFreedBetweenFrames->Free();
 }
 
 class FormEventsLifetime : public ks::test::FormFrameFixture {
@@ -192,6 +201,26 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
              OnPaintFrees(f);
              Provider->RepaintTitleButton(HTCLOSE);
          }},
+        {"a title button lit (its repaint)", true,
+         [this](Freer& f) {
+             ks::test::UseFakeCursor({0, 0});
+             Provider->SetHotHitCode(HTMAXBUTTON, true);
+             OnPaintFrees(f);
+             Provider->SetHotHitCode(HTCLOSE, true);
+         }},
+        {"a title button pressed (its repaint)", true,
+         [this](Freer& f) {
+             ks::test::UseFakeCursor({0, 0});
+             Provider->SetHotHitCode(HTMAXBUTTON, true);
+             OnPaintFrees(f);
+             Provider->SetPressedHitCode(HTCLOSE);
+         }},
+        {"the system menu's Maximize clicked", false,
+         [this](Freer& f) {
+             Provider->SystemMenu->UpdateItems(false);
+             OnPaintFrees(f);
+             Provider->SystemMenu->ItemMaximize->Click();
+         }},
         {"the title glow's timer (the cursor gone)", true,
          [this](Freer& f) {
              ks::test::UseFakeCursor({0, 0});
@@ -240,6 +269,73 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
         FreeAndNil(Spy);
     }
     Manager->SetHueOffset(0);
+}
+
+// The form freed from its own OnPaint, or between two frames of its show animation, takes its
+// provider with it regardless of the provider's holds: nothing of either is touched afterwards.
+TEST_F(FormEventsLifetime, AFormFreedUnderItsOwnPaintOrShowGoesQuietly)
+{
+    const struct {
+        const char* name;
+        bool bordered;
+        std::function<void(Freer&)> run;
+    } ways[] = {
+        {"a repaint frees it from OnPaint", false,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+         }},
+        {"a repaint frees it from OnPaint, with a border window", true,
+         [this](Freer& f) {
+             OnPaintFrees(f);
+             RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+         }},
+        {"its show frees it from OnPaint", false,
+         [this](Freer& f) {
+             Form->Hide();
+             Pump();
+             OnPaintFrees(f);
+             Form->Show();
+         }},
+        {"its animated show frees it from OnPaint", false,
+         [this](Freer& f) {
+             AnimateNextShow();
+             Form->SetOnPaint(TNotifyEvent(&f, &Freer::Event));
+             Form->Show();
+         }},
+        {"its animated show frees it between frames", false,
+         [this](Freer& f) {
+             AnimateNextShow();
+             gFreedBetweenFrames = &f;
+             const auto sleep = std::exchange(ks::Sys().Sleep, &FreeBetweenFrames);
+             Form->Show();
+             ks::Sys().Sleep = sleep;
+             gFreedBetweenFrames = nullptr;
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        Start(way.bordered);
+        ASSERT_TRUE(ks::test::FreedPages::Guards(Form)) << "a read of the freed form faults";
+        if (way.bordered && !Provider->BorderForm)
+            GTEST_SKIP() << "no layered windows";
+        const HWND wnd = Form->Handle();
+        const HWND border = Provider->BorderWindow();
+        const AccessViolations faults;
+        Freer freer{Form, Spy};
+        way.run(freer);
+        Pump();
+        EXPECT_EQ(freer.Target, nullptr) << "the form was freed";
+        EXPECT_EQ(Spy->Freed, Provider);
+        Form = nullptr;
+        Provider = nullptr;
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(ks::test::HeapsIntact()) << "nothing written into freed memory";
+        EXPECT_FALSE(IsWindow(wnd));
+        EXPECT_FALSE(border && IsWindow(border) && IsWindowVisible(border));
+        Manager->AnimEffects()->DialogShow()->SetActive(false);
+        FreeAndNil(Spy);
+    }
 }
 
 // Freed from a user title button's OnMouseUp, the provider leaves the frame to the system at once:

@@ -270,7 +270,10 @@ TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
     EXPECT_EQ(Clicked.last, added);
 }
 
-TEST_F(SkinMenusShown, AnItemMayFreeItselfFromItsClick)
+// Objects freed under their own code: run on pages that fault once freed.
+class SkinMenusShownLifetime : public SkinMenusShown {};
+
+TEST_F(SkinMenusShownLifetime, AnItemMayFreeItselfFromItsClick)
 {
     Item(2)->SetOnClick(TNotifyEvent(&Clicked, &Clicks::FreeSelf));
     Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
