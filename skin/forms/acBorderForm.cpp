@@ -504,10 +504,13 @@ void TacBorderForm::UpdateBorderWindow(bool show, uint8_t alpha)
         if (!sameSize || GetWindow(owner, GW_HWNDNEXT) != wnd)
             SetWindowPos(wnd, owner, x, y, cx, cy, flags);
         ks::GdiRegion region = MakeRgn();
-        // The system owns a region once it is set. A window without a region that is to keep
-        // none is left alone: taking away what is not there still costs the system a frame change.
-        RECT box{};
-        if (region.get() || GetWindowRgnBox(wnd, &box) != ERROR)
+        // The system owns a region once it is set. A region that stays as it is is not set again:
+        // each setting reshapes the window on the screen, and under Wine the windows it uncovers
+        // for that moment are raised over it, a modal dialog's disabled owner over the dialog
+        // and its frame. Taking away a region that is not there costs a frame change as well.
+        ks::GdiRegion current(CreateRectRgn(0, 0, 0, 0));
+        const bool has = GetWindowRgn(wnd, current.get()) != ERROR;
+        if (region.get() ? !has || !EqualRgn(current.get(), region.get()) : has)
             SetWindowRgn(wnd, region.release(), FALSE);
         ks::WindowDC screen(nullptr);
         POINT position{x, y};

@@ -49,6 +49,18 @@ BOOL WINAPI RecordLayered(HWND wnd, HDC, POINT* position, SIZE* size, HDC, POINT
     return TRUE;
 }
 
+int gFrameChanges = 0;
+HWND gFrameWatched = nullptr;
+
+LRESULT CALLBACK CountFrameChanges(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->hwnd == gFrameWatched && m->message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags & SWP_FRAMECHANGED))
+        ++gFrameChanges;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 LRESULT CALLBACK SpyProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCLBUTTONDOWN || msg == WM_NCRBUTTONDOWN || msg == WM_LBUTTONDOWN || msg == WM_SYSCOMMAND)
@@ -166,6 +178,16 @@ TEST_F(BorderFormTest, TheLayeredWindowSurroundsItsOwnerByTheMarginsAndGoesWithI
     EXPECT_EQ(gLayeredUpdates, 1);
     EXPECT_EQ(gLayeredSize.cx, OwnerW + 2 * M);
     EXPECT_EQ(Owner.Painted, 1) << "a dialog owner's frame is painted at every update";
+    // Where nothing moved, the next update reaches the window only through its picture: a region
+    // set again reshapes the window on the screen, and the windows it uncovers for that moment
+    // rise over it, a modal dialog's disabled owner over the dialog.
+    gFrameChanges = 0;
+    gFrameWatched = wnd;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountFrameChanges, nullptr, GetCurrentThreadId());
+    Border->UpdateBorderWindow(true, 255);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gFrameChanges, 0) << "the same region set again";
+    EXPECT_EQ(gLayeredUpdates, 2);
 
     const int released = Owner.Released;
     Border.reset();
