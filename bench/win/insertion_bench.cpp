@@ -5,10 +5,19 @@
 // controls on a plain form, and the same on a form skinned by a provider that adapts the
 // buttons. It prints the class library against the platform (target within 2x), the skinned
 // form against the plain one (within 1.5x), and for each side what doubling N costs (within
-// 2.2x: growing is linear). It reports, it never passes or fails.
+// 2.2x: growing is linear).
+// Then the engine's own controls as form code adds them (TsButton, TsEdit, TsCheckBox and a
+// TButton in turn) on a skinned form, against the class library's same four on a plain form,
+// each way round: bounds first and then the parent, and the parent first and then the bounds,
+// which shows each new window at the form's corner and then moves it among its siblings. Same
+// targets: within 1.5x of the plain form, within 2.2x a doubling. It reports, it never passes or
+// fails.
 // Arguments: the sizes of N (default 250 500 1000 2000); "rounds=R" for the rounds (default 5).
 #include "bench/Interleaved.h"
 #include "skin/core/sSkinManager.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sCheckBox.h"
+#include "skin/controls/sEdit.h"
 #include "skin/forms/sSkinProvider.h"
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
@@ -21,8 +30,11 @@
 
 namespace {
 
-enum class Side { Platform, Library, Skinned };
-constexpr int SideCount = 3;
+enum class Side { Platform, Library, Skinned, PlainBoundsFirst, EngineBoundsFirst, PlainParentFirst, EngineParentFirst };
+constexpr int SideCount = 7;
+constexpr const char* SideNames[SideCount] = {"platform",           "library",           "skinned",
+                                               "plain_bounds_first", "engine_bounds_first", "plain_parent_first",
+                                               "engine_parent_first"};
 
 TPoint PlaceOf(int i)
 {
@@ -67,17 +79,54 @@ void AddLibraryControls(TForm* form, int n)
     }
 }
 
+// A button, an edit, a check box and a plain button in turn: the engine's own, or the class
+// library's same four.
+TWinControl* MixedControl(TForm* form, int i, bool engine)
+{
+    switch (i % 4) {
+    case 0: return engine ? static_cast<TWinControl*>(Create<TsButton>(form)) : Create<TButton>(form);
+    case 1: return engine ? static_cast<TWinControl*>(Create<TsEdit>(form)) : Create<TEdit>(form);
+    case 2: return engine ? static_cast<TWinControl*>(Create<TsCheckBox>(form)) : Create<TCheckBox>(form);
+    default: return Create<TButton>(form);
+    }
+}
+
+void AddMixedControls(TForm* form, int n, bool engine, bool parentFirst)
+{
+    for (int i = 0; i < n; ++i) {
+        TWinControl* c = MixedControl(form, i, engine);
+        const TPoint p = PlaceOf(i);
+        if (parentFirst) {
+            c->SetParent(form);
+            c->SetBounds(p.X, p.Y, 60, 20);
+        } else {
+            c->SetBounds(p.X, p.Y, 60, 20);
+            c->SetParent(form);
+        }
+    }
+}
+
+bool SkinnedSide(Side side)
+{
+    return side == Side::Skinned || side == Side::EngineBoundsFirst || side == Side::EngineParentFirst;
+}
+
 // Seconds to add n controls one by one to a shown form of the side and repaint it; the form is
 // made before and freed after, untimed.
 double Sample(Side side, int n)
 {
-    TForm* form = ShownForm(side == Side::Skinned);
+    TForm* form = ShownForm(SkinnedSide(side));
     HWND wnd = form->Handle();
     const double start = ks::bench::Now();
-    if (side == Side::Platform)
-        AddPlatformControls(wnd, n);
-    else
-        AddLibraryControls(form, n);
+    switch (side) {
+    case Side::Platform: AddPlatformControls(wnd, n); break;
+    case Side::Library:
+    case Side::Skinned: AddLibraryControls(form, n); break;
+    case Side::PlainBoundsFirst: AddMixedControls(form, n, false, false); break;
+    case Side::EngineBoundsFirst: AddMixedControls(form, n, true, false); break;
+    case Side::PlainParentFirst: AddMixedControls(form, n, false, true); break;
+    case Side::EngineParentFirst: AddMixedControls(form, n, true, true); break;
+    }
     Application->ProcessMessages();
     UpdateWindow(wnd);
     GdiFlush();
@@ -147,16 +196,21 @@ int main(int argc, char** argv)
                     sizes[s], median(s, Side::Platform) * 1e3, median(s, Side::Library) * 1e3,
                     median(s, Side::Skinned) * 1e3, ks::bench::Text("x_platform", ratios(s, Side::Library, Side::Platform)).c_str(),
                     ks::bench::Text("x_library", ratios(s, Side::Skinned, Side::Library)).c_str());
+        std::printf("Insertion/Engine/BoundsFirst/N=%-5d  plain %8.1f ms  engine %8.1f ms  %s x_plain_max=1.5\n", sizes[s],
+                    median(s, Side::PlainBoundsFirst) * 1e3, median(s, Side::EngineBoundsFirst) * 1e3,
+                    ks::bench::Text("x_plain", ratios(s, Side::EngineBoundsFirst, Side::PlainBoundsFirst)).c_str());
+        std::printf("Insertion/Engine/ParentFirst/N=%-5d  plain %8.1f ms  engine %8.1f ms  %s x_plain_max=1.5\n", sizes[s],
+                    median(s, Side::PlainParentFirst) * 1e3, median(s, Side::EngineParentFirst) * 1e3,
+                    ks::bench::Text("x_plain", ratios(s, Side::EngineParentFirst, Side::PlainParentFirst)).c_str());
     }
     // What doubling N costs, from the medians of N and 2N.
     for (size_t s = 1; s < sizes.size(); ++s) {
         if (sizes[s] != 2 * sizes[s - 1])
             continue;
         std::printf("Insertion/Doubling/N=%-5d", sizes[s]);
-        const char* names[] = {"platform", "library", "skinned"};
         for (int k = 0; k < SideCount; ++k)
-            std::printf("  x_double_%s=%.3f x_double_%s_max=2.2", names[k],
-                        median(s, static_cast<Side>(k)) / median(s - 1, static_cast<Side>(k)), names[k]);
+            std::printf("  x_double_%s=%.3f x_double_%s_max=2.2", SideNames[k],
+                        median(s, static_cast<Side>(k)) / median(s - 1, static_cast<Side>(k)), SideNames[k]);
         std::printf("\n");
     }
     manager->Free();

@@ -43,6 +43,13 @@ constexpr DWORD PressFadeWait = 30;
 
 bool Has(const TComponent* c, TComponentStateItem item) noexcept { return c->ComponentState().Contains(item); }
 
+// The parent gives its background as an image or a colour, which the cache was painted on.
+bool ShowsParentBackground(const TsCommonData& data)
+{
+    const CacheInfo behind = data.QueryBackgroundInfo();
+    return behind.Ready || behind.FillColor != TransparentKeyColor;
+}
+
 } // namespace
 
 const ks::ClassInfo TsButton::StaticClassInfo{"TsButton", &TButton::StaticClassInfo, ButtonProps, {}};
@@ -269,7 +276,11 @@ void TsButton::PaintTo(HDC dc)
     FSkinData->BackgroundChanged = FSkinData->BackgroundChanged || FSkinData->ClippedByParent ||
                                    static_cast<uint8_t>(SendCommandSimple(Parent(), SKC_IS_CACHE_OUTDATED)) != 0;
     FSkinData->ClippedByParent = !Parent() || !RectInRect(Parent()->ClientRect(), BoundsRect());
-    const bool redraw = FNeverPainted || SkinLoadInProgress;
+    // The first region cuts corners out of a window that had none. The picture is copied onto
+    // them first, over the parent's image or colour it was made on: that is what the parent
+    // would paint there. Having the parent paint them again made a shown form repaint itself,
+    // through all its controls, for every button added to it.
+    const bool redraw = SkinLoadInProgress || (FNeverPainted && !ShowsParentBackground(*FSkinData));
     FNeverPainted = false;
     // The platform changes the pushed state on its own (space, capture), and a fade builds the
     // cache without giving the window its region: both leave a look the window was not painted in.
@@ -302,8 +313,12 @@ void TsButton::PaintTo(HDC dc)
         } else {
             HRGN region = FRegion;
             FRegion = nullptr;
+            // Taking the region tells the window its position changed, which it did not: the
+            // picture just made still fits.
+            const bool changed = FSkinData->BackgroundChanged;
             if (!SetWindowRgn(Handle(), region, redraw))
                 DeleteObject(region);
+            FSkinData->BackgroundChanged = changed;
         }
         if (masked && (FLastBounds.Width() > Width() || FLastBounds.Height() > Height()) &&
             !FSkinData->QueryBackgroundInfo().Ready && Parent() && Parent()->HandleAllocated()) {

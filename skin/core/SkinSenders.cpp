@@ -144,20 +144,51 @@ LRESULT NotifyParentForm25(TControl* control)
     return SendCommandWnd(form->Handle(), SKC_ADAPT_CHILD, reinterpret_cast<LPARAM>(control));
 }
 
+namespace {
+
+void TellParentUpdated(TControl& child)
+{
+    if (dynamic_cast<TGraphicControl*>(&child))
+        return;
+    if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
+        if (windowed->HandleAllocated() && windowed->Showing())
+            SendCommandWnd(windowed->Handle(), SKC_PARENT_UPDATED, 0);
+    } else {
+        SendCommandCtl(&child, SKC_PARENT_UPDATED, 0);
+    }
+}
+
+} // namespace
+
 void SendChildrenCommand6(TWinControl* parent)
 {
     if (PaintLock || !parent)
         return;
-    ks::ForEachLiveChild(*parent, [](TControl& child) {
-        if (dynamic_cast<TGraphicControl*>(&child))
-            return;
-        if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
-            if (windowed->HandleAllocated() && windowed->Showing())
-                SendCommandWnd(windowed->Handle(), SKC_PARENT_UPDATED, 0);
-        } else {
-            SendCommandCtl(&child, SKC_PARENT_UPDATED, 0);
+    ks::ForEachLiveChild(*parent, TellParentUpdated);
+}
+
+void SendChildrenCommand6(TWinControl* parent, const TRect& area)
+{
+    if (PaintLock || !parent)
+        return;
+    // Picked before any is told, and only those watched: a small paint among many children
+    // costs the children it reaches.
+    ks::ComponentWatch watch;
+    watch.Watch(parent);
+    std::vector<TControl*> reached;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* child = parent->Controls(i);
+        if (ks::RectsMeet(child->BoundsRect(), area)) {
+            watch.Watch(child);
+            reached.push_back(child);
         }
-    });
+    }
+    for (TControl* child : reached) {
+        if (!watch.Alive(parent))
+            return;
+        if (StillChildOf(watch, child, parent))
+            TellParentUpdated(*child);
+    }
 }
 
 void SendChildWindowsCommand6(HWND wnd)

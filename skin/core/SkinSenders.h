@@ -44,6 +44,9 @@ LRESULT NotifyParentForm25(TControl* control);
 // SKC_PARENT_UPDATED to each direct child control that is windowed and showing (or neither
 // windowed nor windowless); nothing while PaintLock is set.
 void SendChildrenCommand6(TWinControl* parent);
+// The same for the children whose bounds meet area (parent's client coordinates): a paint of
+// part of the parent changed nothing behind the others.
+void SendChildrenCommand6(TWinControl* parent, const TRect& area);
 // SKC_PARENT_UPDATED to each direct child window that has WS_CHILD.
 void SendChildWindowsCommand6(HWND wnd);
 
@@ -79,6 +82,11 @@ bool ForEachLiveChild(TWinControl& parent, const std::function<void(TControl&)>&
 // SendMessageW with the rules above: 0 for windows of other processes, pointer-carrying skin
 // commands only to windows of this thread, and the pointer marked for the receiver.
 LRESULT SendSkinMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The two rectangles share at least one pixel.
+constexpr bool RectsMeet(const TRect& a, const TRect& b) noexcept
+{
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
 // Perform on the control with the pointer of a pointer-carrying command marked.
 LRESULT PerformSkinMessage(TControl& control, UINT msg, WPARAM wParam, LPARAM lParam);
 } // namespace ks

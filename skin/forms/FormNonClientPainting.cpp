@@ -985,7 +985,7 @@ void TsSkinProvider::NCPaint()
     CopyStrip(dc, ox + cw, oy, bw, ch + bw, *cache, cx + cw, cy);
 }
 
-void TsSkinProvider::PaintClientBackground(HDC dc, bool send)
+void TsSkinProvider::PaintClientBackground(HDC dc, bool send, const TRect* renewed)
 {
     if (!Form || !SkinData())
         return;
@@ -998,7 +998,18 @@ void TsSkinProvider::PaintClientBackground(HDC dc, bool send)
             CopyStrip(dc, 0, 0, client.Width(), client.Height(), *cache, ClientOffsetX(), ClientOffsetY());
         if (Form->FormStyle() != fsMDIForm)
             PaintGraphicChildren(dc, Form, {0, 0});
-        if (send) {
+        if (send && renewed) {
+            // A control given a shown form and then moved to its place has the form repaint the
+            // spot it left: telling every control at each such paint made a form that grows one
+            // control at a time quadratic.
+            SendChildrenCommand6(Form, *renewed);
+            if (Adapter) {
+                TRect painted = client;
+                TMessage m{SM_SKINCMD, MAKEWPARAM(0, SKC_PARENT_UPDATED), reinterpret_cast<LPARAM>(&painted), 0};
+                Adapter->BroadcastMessageWithin(m, Form, *renewed);
+            }
+        } else if (send) {
+            ChildrenHeldBack = false;
             SendChildrenCommand6(Form);
             // The adapted controls deeper down (in panels, on pages) are told too.
             if (Adapter) {

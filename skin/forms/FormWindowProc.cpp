@@ -424,6 +424,7 @@ void TsSkinProvider::SkinCmdSetTransparent(TMessage& message)
 void TsSkinProvider::SkinCmdIsUpdating(TMessage& message)
 {
     message.Result = !PaintLock && FSkinData->ParentCacheUsed() && FSkinData->Updating() ? 1 : 0;
+    ChildrenHeldBack = ChildrenHeldBack || message.Result;
 }
 
 void TsSkinProvider::SkinCmdRepaintNow(TMessage&)

@@ -488,6 +488,12 @@ void TsSkinProvider::HandlePaint(TMessage& message)
 {
     const HWND wnd = FormWnd();
     PAINTSTRUCT ps{};
+    // What this paint renews, the controls' places included (the paint's own box leaves them
+    // out): the controls elsewhere have nothing new behind them. A control held back for the
+    // form may be anywhere.
+    RECT update{};
+    const bool partial = !PaintLock && !ChildrenHeldBack && GetUpdateRect(wnd, &update, FALSE);
+    const TRect renewed{update.left, update.top, update.right, update.bottom};
     // While the screen is held for an animation nothing may validate the form's update region.
     const HDC dc = PaintLock ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(wnd, &ps);
     FSkinData->SetUpdating(false);
@@ -509,7 +515,7 @@ void TsSkinProvider::HandlePaint(TMessage& message)
         const bool activeChild = !mdiChild || (MDISkinProvider && MDISkinProvider->Form &&
                                                MDISkinProvider->Form->ActiveMDIChild() == Form);
         if (!MDIMaximizedChild && !BeingDestroyed())
-            PaintClientBackground(dc, activeChild);
+            PaintClientBackground(dc, activeChild, partial ? &renewed : nullptr);
     }
     if (!PaintLock)
         EndPaint(wnd, &ps);

@@ -12,6 +12,7 @@
 #include "skin/adapters/acSBUtils.h"
 #include "skin/adapters/acStaticAdapters.h"
 #include "skin/core/ComponentWatch.h"
+#include "skin/core/SkinSenders.h"
 #include "skin/controls/sLabel.h"
 #include "skin/core/sCommonData.h"
 #include "skin/core/sConst.h"
@@ -371,13 +372,31 @@ void TacCtrlAdapter::RemoveDeadItems()
 
 void TacCtrlAdapter::BroadcastMessage(TMessage& message)
 {
+    BroadcastTo(message, [](const TWinControl&) { return true; });
+}
+
+void TacCtrlAdapter::BroadcastMessageWithin(TMessage& message, const TWinControl* root, const TRect& area)
+{
+    BroadcastTo(message, [root, &area](const TWinControl& control) {
+        // The child of root holding the control bounds where it can show.
+        const TControl* top = &control;
+        while (top->Parent() && top->Parent() != root)
+            top = top->Parent();
+        if (top->Parent() != root)
+            return true;
+        return ks::RectsMeet(top->BoundsRect(), area);
+    });
+}
+
+void TacCtrlAdapter::BroadcastTo(TMessage& message, const std::function<bool(const TWinControl&)>& reached)
+{
     // The receivers may adapt or free controls, or this adapter: the list is read again at
     // every step.
     const std::weak_ptr<const void> life = FLife;
     for (size_t i = 0; !life.expired() && i < Items.size(); ++i) {
         TacAdapterItem* item = Items[i];
         if (item->WndAdapter && !item->WndAdapter->Destroyed && item->Control && item->Control->Parent() &&
-            item->Control->HandleAllocated())
+            item->Control->HandleAllocated() && reached(*item->Control))
             SendMessageW(item->Control->Handle(), message.Msg, message.WParam, message.LParam);
     }
 }

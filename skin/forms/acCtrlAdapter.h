@@ -9,6 +9,7 @@
 #include "vcl/Controls.h"
 #include "vcl/Messages.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,9 @@ public:
     virtual void RemoveItem(int index);
     // Sends the message to the window of every live item whose control has a parent.
     virtual void BroadcastMessage(TMessage& message);
+    // The same for the items whose control lies within a child of root whose bounds meet area
+    // (root's client coordinates); items elsewhere than in root are sent it too.
+    void BroadcastMessageWithin(TMessage& message, const TWinControl* root, const TRect& area);
 
     // The item of the control; nullptr when it has none.
     TacAdapterItem* ItemOf(const TWinControl* control) const;
@@ -94,6 +98,8 @@ public:
     TsSkinProvider* Provider = nullptr;
 
 private:
+    void BroadcastTo(TMessage& message, const std::function<bool(const TWinControl&)>& reached);
+
     // The destructor frees items whose adapters send messages; a destruction of this adapter
     // meanwhile would free them twice. Another adapter torn down meanwhile clears its own.
     bool FClearing = false;

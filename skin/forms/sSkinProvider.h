@@ -285,7 +285,9 @@ public:
     // The skin data's section changed: the title band's cached image goes, and the form's
     // controls of the new section hear SKC_SECTION_CHANGED.
     void SectionChanged() noexcept;
-    void PaintClientBackground(HDC dc, bool send);
+    // With send, the controls are told the form is painted: those over renewed (client
+    // coordinates) when it is given, else all.
+    void PaintClientBackground(HDC dc, bool send, const TRect* renewed = nullptr);
     void PaintFormToDC(HDC dc);
     // The menu-line image and where the item rectangles of dc lie in it: dc is the frame's cache
     // or the form's window DC. No image before the frame was first painted.
@@ -432,6 +434,9 @@ public:
     TacCtrlAdapter* Adapter = nullptr;
     bool InRegionUpdate = false;
     bool FormChanged = true;
+    // A control was told the form is updating and holds its paint back until the form tells all
+    // its controls that it painted.
+    bool ChildrenHeldBack = false;
     TWndMethod OldWndProc;
     TsMDIForm* MDIForm = nullptr;
     bool FormActive = false;

@@ -5,12 +5,14 @@
 #include "skin/core/sMessages.h"
 #include "skin/core/sStoredSkins.h"
 #include "skin/core/sStyleSimply.h"
+#include "skin/forms/sSkinProvider.h"
 #include "vcl/ActnList.h"
 #include "vcl/PlatformSeams.h"
 #include "win/skin/controls/SkinnedFormFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -296,6 +298,82 @@ TEST_F(ButtonTest, APaintItSkipsIsStillAnswered)
         SendMessageW(Button->Handle(), WM_PAINT, 0, 0);
         PaintLock = false;
         EXPECT_FALSE(GetUpdateRect(Button->Handle(), nullptr, FALSE));
+    }
+}
+
+// Messages sent or posted to the windows that were on the form before, and the form's paints.
+std::vector<HWND> gBefore;
+int gToThem = 0;
+int gFormPaints = 0;
+
+bool WasThere(HWND wnd) { return std::find(gBefore.begin(), gBefore.end(), wnd) != gBefore.end(); }
+
+LRESULT CALLBACK CountSent(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code >= 0 && WasThere(reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd))
+        ++gToThem;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK CountPosted(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const MSG*>(lParam);
+    if (code >= 0 && wParam == PM_REMOVE && WasThere(m->hwnd)) {
+        ++gToThem;
+        gFormPaints += m->hwnd == gBefore.front() && m->message == WM_PAINT;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A button added to a shown skinned form, as form code adds one, costs the controls already
+// there the same whether they are few or many: given its parent first, the form paints where
+// the new window stood before it moved and tells only the controls there; given its place
+// first, its corners are cut over the form's picture without the form painting at all.
+TEST_F(ButtonTest, AButtonAddedToAShownSkinnedFormCostsTheOthersNoMoreWhenTheyAreMore)
+{
+    // A form with a picture of its own, not a plain colour, tells its controls when it paints.
+    Create<TsSkinProvider>(Form)->SkinData()->SetSkinSection("TOOLBAR");
+    RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    for (const bool parentFirst : {true, false}) {
+        SCOPED_TRACE(parentFirst ? "parent first" : "bounds first");
+        std::vector<int> told;
+        for (const int before : {4, 14}) {
+            SCOPED_TRACE(before);
+            while (Form->ControlCount() < before)
+                Add(L"", 90)->SetLeft(Form->ControlCount() * 8);
+            Pump();
+            gBefore = {Form->Handle()};
+            for (HWND child = GetTopWindow(Form->Handle()); child; child = GetWindow(child, GW_HWNDNEXT))
+                gBefore.push_back(child);
+            gToThem = gFormPaints = 0;
+            const HHOOK sent = SetWindowsHookExW(WH_CALLWNDPROC, &CountSent, nullptr, GetCurrentThreadId());
+            const HHOOK posted = SetWindowsHookExW(WH_GETMESSAGE, &CountPosted, nullptr, GetCurrentThreadId());
+            auto* added = Create<TsButton>(Form);
+            if (!parentFirst)
+                added->SetBounds(120, 10, 90, 30);
+            added->SetParent(Form);
+            added->SetBounds(120, 10, 90, 30);
+            Pump();
+            UnhookWindowsHookEx(sent);
+            UnhookWindowsHookEx(posted);
+            told.push_back(gToThem);
+            if (!parentFirst) {
+                EXPECT_EQ(gFormPaints, 0);
+            }
+            // The cut corner shows what the form paints there.
+            HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+            ASSERT_NE(GetWindowRgn(added->Handle(), rgn), ERROR);
+            EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+            DeleteObject(rgn);
+            HDC dc = GetDC(Form->Handle());
+            const COLORREF corner = GetPixel(dc, 120, 10);
+            RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            EXPECT_EQ(GetPixel(dc, 120, 10), corner);
+            ReleaseDC(Form->Handle(), dc);
+            added->Free();
+        }
+        EXPECT_EQ(told[0], told[1]);
     }
 }
 

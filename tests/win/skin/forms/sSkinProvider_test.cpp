@@ -36,6 +36,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -1448,6 +1450,65 @@ TEST_F(ProviderTest, AClientPaintReachesAdaptedControlsInPanelsWhileTheFormCanva
     EXPECT_EQ(gUpdated.Rect, Form->ClientRect());
     EXPECT_TRUE(gUpdated.CanvasOnForm) << "the form's canvas draws on the paint DC meanwhile";
     EXPECT_EQ(Form->Canvas().LockCount(), 0);
+}
+
+// Which windows heard that the form painted.
+std::map<HWND, WNDPROC> gProbed;
+std::set<HWND> gTold;
+
+LRESULT CALLBACK ProbeTold(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_SKINCMD && HIWORD(wParam) == SKC_PARENT_UPDATED)
+        gTold.insert(wnd);
+    return CallWindowProcW(gProbed[wnd], wnd, msg, wParam, lParam);
+}
+
+// A paint of part of the client tells the controls over that part only; a control held back
+// while the form was updating is told wherever it is.
+TEST_F(ProviderTest, APaintOfPartOfTheClientTellsTheControlsThereAndAnyHeldBack)
+{
+    MakeForm();
+    auto* provider = Create<TsSkinProvider>(Form);
+    provider->SkinData()->SetSkinSection("TOOLBAR");
+    provider->PrepareForm();
+    ASSERT_FALSE(provider->SkinData()->SkinStateWord & StatePlainBackground);
+    TButton* buttons[2] = {Create<TButton>(Form), Create<TButton>(Form)};
+    buttons[0]->SetBounds(10, 10, 80, 25);
+    buttons[1]->SetBounds(180, 120, 80, 25);
+    gProbed.clear();
+    for (TButton* b : buttons) {
+        b->SetParent(Form);
+        gProbed[b->Handle()] = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(b->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeTold)));
+    }
+    Pump();
+    struct Case {
+        const char* name;
+        RECT invalid;
+        bool heldBack;
+        bool farTold;
+    } cases[] = {
+        {"Part", {0, 0, 40, 30}, false, false},
+        {"Whole", {0, 0, 300, 200}, false, true},
+        {"PartWithOneHeldBack", {0, 0, 40, 30}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.heldBack) {
+            provider->SkinData()->SetUpdating(true);
+            ASSERT_EQ(SkinCommand(SKC_IS_UPDATING), 1);
+            provider->SkinData()->SetUpdating(false);
+        }
+        gTold.clear();
+        ValidateRect(Wnd(), nullptr);
+        InvalidateRect(Wnd(), &c.invalid, FALSE);
+        TMessage paint{WM_PAINT, 0, 0, 0};
+        provider->HandlePaint(paint);
+        EXPECT_TRUE(gTold.count(buttons[0]->Handle()));
+        EXPECT_EQ(gTold.count(buttons[1]->Handle()) != 0, c.farTold);
+    }
+    for (const auto& [wnd, previous] : gProbed)
+        SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
 }
 
 // A form of one plain colour has its client filled, not copied from a picture: its labels must
