@@ -8,9 +8,10 @@
 //   toolbutton NAME down=N / dropdown open / dropdown closed
 // A driver asks for a dump of the form's state by sending it ProbeDumpMessage; the dump is in
 // the report when the send returns: "dump", "form L T R B", "state S", "ctl NAME L T R B" (screen
-// rectangles; "ctl NAMEclient" its client area, "ctl combolist" the dropped list), "memo first N",
-// "NAME hpos N" (the horizontal scroll position of the memo, plainmemo or list), "spin N",
-// "combo N", "combo itemheight H", "combo top N" (the dropped list's first shown item), "end".
+// rectangles; "ctl NAMEclient" its client area, "ctl formclient" the form's, "ctl combolist" the
+// dropped list), "memo first N", "NAME hpos N" (the horizontal scroll position of the memo,
+// plainmemo or list), "spin N", "combo N", "combo itemheight H", "combo top N" (the dropped list's
+// first shown item), "end".
 // A driver asks what a click at a screen point meets by sending ProbeHitMessage with the point
 // (MAKELPARAM); the answer is ProbeHitAnswered + the hit-test code.
 // A driver opens one of the platform's dialogs by posting ProbeDialogMessage with its kind (1-3
@@ -216,8 +217,10 @@ public:
 
     void AttachProvider()
     {
+        // The manager's switch alone decides the extended borders: a setting of the provider's
+        // changed here would repaint a shown form's frame and hide whether the provider took the
+        // form over.
         Provider = Create<TsSkinProvider>(this);
-        Provider->SetAllowExtBorders(gOptions.ext);
         auto* button = static_cast<TsTitleButton*>(Provider->TitleButtons()->Add());
         button->SetName("TitleButton1");
         button->SetHint(L"Title button");
@@ -462,6 +465,7 @@ private:
         RECT r{};
         GetWindowRect(Handle(), &r);
         Report("form %ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
+        ReportClient("form", Handle());
         Report("state %s", StateName());
         if (Memo) {
             ReportRect("memo", Memo->Handle());
@@ -602,9 +606,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if ((gOptions.bars || gOptions.pages) && !gOptions.late)
         SendMessageW(form->Handle(), SM_SKINCMD, MAKEWPARAM(0, SKC_ADAPT_CHILD), 0);
     if (gOptions.late) {
-        // The page's boxes and the page itself are drawn by the system before the provider comes.
-        if (gOptions.pages)
-            RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        // The form is on the screen as the system draws it, frame, client, controls and the
+        // page's boxes, before the provider comes: nothing left to paint would hide a provider
+        // that does not take the form over.
+        RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         PostMessageW(form->Handle(), ProbeLateProvider, 0, 0);
     }
     Report("shown");
