@@ -554,6 +554,14 @@ void TsSkinProvider::WMNCLButtonUp(TMessage& m)
 
 void TsSkinProvider::WMNCLButtonDblClk(TMessage& m)
 {
+    // A title button has no double click: the system makes one of any second click that comes
+    // soon at the same place (the minimise button of a form just restored, a user button clicked
+    // twice), and that click presses the button as the first did.
+    if (const int code = static_cast<int>(m.WParam);
+        FDrawNonClientArea && (IsTitleButtonCode(code) || UserButtonOf(*this, code))) {
+        WMNCLButtonDown(m);
+        return;
+    }
     HWND wnd = FormWnd();
     if (SizingActive)
         FinishOutlineDrag(*this, true);

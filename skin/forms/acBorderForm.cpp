@@ -732,6 +732,11 @@ void TacBorderForm::WMNCLButtonDblClk(TMessage& message)
         CancelOutlineDrag(*provider);
     const TWMNCHitTest view(message);
     const int code = BorderHitTest({view.XPos(), view.YPos()});
+    // The second of two quick clicks on a title button presses it as the first did.
+    if (code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE || code == HTHELP || code >= HTUDBTN) {
+        message.Result = SendMessageW(owner, WM_NCLBUTTONDOWN, static_cast<WPARAM>(-1), message.LParam);
+        return;
+    }
     if (code == HTSYSMENU) {
         SendMessageW(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (code == HTCAPTION && provider) {

@@ -164,6 +164,37 @@ TEST_F(FormHitTest, TheMaximiseButtonMaximisesAndRestores)
     EXPECT_EQ(Form->WindowState(), wsNormal);
 }
 
+// The system makes a double click of a second click that comes soon at the same place: the
+// minimise button of a form minimised by it and restored at once, clicked again, still minimises.
+TEST_F(FormHitTest, AQuickSecondClickOnATitleButtonIsAClickOfItsOwn)
+{
+    HWND wnd = Form->Handle();
+    const struct {
+        const char* name;
+        LRESULT code;
+        TitleButtonRec TsSkinProvider::*button;
+        BOOL(WINAPI* done)(HWND);
+    } cases[] = {{"minimise", HTMINBUTTON, &TsSkinProvider::ButtonMin, IsIconic},
+                 {"maximise", HTMAXBUTTON, &TsSkinProvider::ButtonMax, IsZoomed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (UINT press : {WM_NCLBUTTONDOWN, WM_NCLBUTTONDBLCLK}) {
+            const TPoint p = Centre((Provider->*c.button).Rect);
+            RECT r;
+            GetWindowRect(wnd, &r);
+            ks::test::UseFakeCursor({r.left + p.X, r.top + p.Y});
+            ASSERT_EQ(HitAt(p.X, p.Y), c.code);
+            SendMessageW(wnd, press, c.code, MAKELPARAM(r.left + p.X, r.top + p.Y));
+            SendMessageW(wnd, WM_NCLBUTTONUP, c.code, MAKELPARAM(r.left + p.X, r.top + p.Y));
+            Pump();
+            EXPECT_TRUE(c.done(wnd)) << (press == WM_NCLBUTTONDBLCLK ? "the second click" : "the first click");
+            SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+            Pump();
+            ASSERT_FALSE(IsIconic(wnd) || IsZoomed(wnd));
+        }
+    }
+}
+
 TEST_F(FormHitTest, TheRightButtonOnABorderIsSwallowed)
 {
     Spy.Seen.clear();

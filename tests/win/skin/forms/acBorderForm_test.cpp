@@ -353,15 +353,21 @@ TEST_F(BorderedFormTest, AUserTitleButtonOnTheBorderWindowIsReleasedOnce)
     ASSERT_GT(button->BtnData.Rect.Width(), 0);
     Click(OnBorder(Centre(button->BtnData.Rect)));
     EXPECT_EQ(ups.Count, 1);
+    // A second click soon after comes as a double click, and is a click all the same.
+    const POINT on = OnBorder(Centre(button->BtnData.Rect));
+    Hover(on);
+    SendMessageW(Border, WM_NCLBUTTONDBLCLK, 19, MAKELPARAM(on.x, on.y));
+    Hover(on);
+    SendMessageW(Border, WM_NCLBUTTONUP, 19, MAKELPARAM(on.x, on.y));
+    EXPECT_EQ(ups.Count, 2);
 
     // Pressed, then released over the caption: nothing happens.
-    const POINT on = OnBorder(Centre(button->BtnData.Rect));
     Hover(on);
     SendMessageW(Border, WM_NCLBUTTONDOWN, 19, MAKELPARAM(on.x, on.y));
     const POINT caption = OnBorder({Provider->ExtBorderMargins().Left + 80, Centre(button->BtnData.Rect).Y});
     Hover(caption);
     SendMessageW(Border, WM_NCLBUTTONUP, 19, MAKELPARAM(caption.x, caption.y));
-    EXPECT_EQ(ups.Count, 1);
+    EXPECT_EQ(ups.Count, 2);
 }
 
 TEST_F(BorderedFormTest, TheFormMovesByTheBorderCaptionAndSizesByItsEdges)
