@@ -13,7 +13,10 @@ rtl=
 
 ri_start --mdi "$@"
 ri_hit $HTMAXBUTTON
-xdotool mousemove "$X" "$Y" click 1
+# The mouse rests on the button a moment, as a user's does, before the click.
+xdotool mousemove "$X" "$Y"
+sleep 0.2
+xdotool click 1
 ri_wait_dump state maximized 5 || ri_fail "a click on the main form's maximise button did not maximise it"
 ri_park
 sleep 0.5
@@ -49,7 +52,10 @@ done
 
 ri_hit $HTMDIMAX
 ri_mark
-xdotool mousemove "$X" "$Y" click 1
+# The mouse rests on the button a moment, as a user's does, before the click.
+xdotool mousemove "$X" "$Y"
+sleep 0.2
+xdotool click 1
 ri_wait_line '^child sysCommand F120$' 3 || wrong+=("a click on the child's restore button in the menu line sent it no restore")
 ri_wait_line '^child state normal$' 3 || wrong+=("the child is not restored")
 [ ${#wrong[@]} -eq 0 ] || ri_fail "$(printf '%s; ' "${wrong[@]}")"
