@@ -34,6 +34,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -1114,12 +1115,63 @@ void MDIChildSysCommand(TsSkinProvider& p, TMessage& m)
         p.SkinData()->EndUpdate();
 }
 
+// The platform's keyboard move or size waits for a key or a mouse move to pick the edge, and
+// then follows each mouse move. When its mouse capture starts and the menu's ends, X reports the
+// pointer entering whatever window of the program lies under it (the border window of an
+// extended border, say) and Wine makes that a mouse move: a pointer left on the right edge picked
+// it before the first arrow key, and a pointer left anywhere dragged a keyboard move to it.
+// While the loop runs, a move to where the pointer already was is dropped; the first move
+// elsewhere (the user's own, or the loop placing the pointer on the edge) ends the dropping.
+class StillPointerMoves {
+    // The filter code of the move and size loop, which the headers no longer name.
+    static constexpr int MsgFilterSize = 4;
+
+public:
+    StillPointerMoves() noexcept
+    {
+        if (Active || !GetCursorPos(&Start))
+            return;
+        Hook = SetWindowsHookExW(WH_MSGFILTER, Filter, nullptr, GetCurrentThreadId());
+        Active = Hook != nullptr;
+    }
+    ~StillPointerMoves()
+    {
+        if (!Hook)
+            return;
+        UnhookWindowsHookEx(Hook);
+        Active = false;
+    }
+    StillPointerMoves(const StillPointerMoves&) = delete;
+    StillPointerMoves& operator=(const StillPointerMoves&) = delete;
+
+private:
+    static LRESULT CALLBACK Filter(int code, WPARAM w, LPARAM l) noexcept
+    {
+        const MSG* msg = reinterpret_cast<const MSG*>(l);
+        if (code == MsgFilterSize && Active && msg && msg->message == WM_MOUSEMOVE) {
+            if (msg->pt.x == Start.x && msg->pt.y == Start.y)
+                return 1;
+            Active = false;
+        }
+        return CallNextHookEx(nullptr, code, w, l);
+    }
+
+    HHOOK Hook = nullptr;
+    // One modal move or size runs at a time on the UI thread.
+    static inline bool Active = false;
+    static inline POINT Start{};
+};
+
 } // namespace
 
 void TsSkinProvider::WMSysCommand(TMessage& m)
 {
     HWND wnd = FormWnd();
     const WPARAM command = m.WParam & 0xFFF0;
+    // The keyboard's move and size carry no border band; the mouse's do.
+    std::optional<StillPointerMoves> stillPointer;
+    if ((command == SC_MOVE || command == SC_SIZE) && (m.WParam & 0xF) == 0 && FResizeMode != rmBorder)
+        stillPointer.emplace();
     if (LOWORD(m.WParam) == 0xF012)
         Form->Repaint();
     if (FResizeMode == rmBorder && (command == SC_MOVE || command == SC_SIZE)) {

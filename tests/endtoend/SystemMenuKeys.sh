@@ -12,10 +12,8 @@ ri_park
 # keys LETTER KEYS... WANT: the system menu's item by its letter, the keys, Return, and the form then
 keys() {
   local letter=$1 want=${*: -1} key
-  # The loop before left the pointer on the frame. With extended borders that is the border
-  # window, and Wine posts a mouse move to it when it is updated, which the sizing loop takes
-  # as the mouse picking the edge under it: a keyboard user's mouse is elsewhere.
-  ri_park
+  # The pointer stays where the loop before left it, on the frame (with extended borders, on the
+  # border window): a mouse that did not move picks no edge and drags nothing.
   ri_mark
   xdotool key alt+space
   ri_wait_line '^sysCommand F100$' 3 || ri_fail "Alt+Space opened no system menu"

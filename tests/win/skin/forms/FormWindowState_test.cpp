@@ -141,6 +141,50 @@ TEST_F(FormWindowState, AnActivationComingBackInGoesStraightToThePlatform)
     EXPECT_TRUE(Provider->FormActive);
 }
 
+// A keyboard move or size from the system menu, with a mouse move to where the pointer already
+// rests waiting for it: X reports such a move when the menu's capture ends over another window.
+// The keys come one a tick from inside the loop, each at the pointer the loop has placed.
+TEST_F(FormWindowState, AKeyboardMoveOrSizeIsNotTakenOverByAMouseMoveThatMovedNothing)
+{
+    static HWND wnd;
+    static const UINT* keys;
+    struct Keyboard {
+        static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+        {
+            if (*keys)
+                PostMessageW(wnd, WM_KEYDOWN, *keys++, 0);
+        }
+    };
+    wnd = Form->Handle();
+    const struct {
+        const char* name;
+        WPARAM command;
+        UINT keys[4];
+        int dLeft, dWidth, dHeight;
+    } rows[] = {
+        // The pointer on the right edge would pick it before the first Down.
+        {"size", SC_SIZE, {VK_DOWN, VK_DOWN, VK_RETURN, 0}, 0, 0, 8},
+        // The pointer anywhere would drag the form to it.
+        {"move", SC_MOVE, {VK_RIGHT, VK_RETURN, 0, 0}, 8, 0, 0},
+    };
+    for (const auto& row : rows) {
+        RECT before;
+        GetWindowRect(wnd, &before);
+        SetCursorPos(before.right - 2, (before.top + before.bottom) / 2 + 30);
+        PostMessageW(wnd, WM_MOUSEMOVE, 0, 0);
+        keys = row.keys;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, Keyboard::Tick);
+        SendMessageW(wnd, WM_SYSCOMMAND, row.command, 0);
+        KillTimer(nullptr, timer);
+        RECT after;
+        GetWindowRect(wnd, &after);
+        EXPECT_EQ(after.left - before.left, row.dLeft) << row.name;
+        EXPECT_EQ((after.right - after.left) - (before.right - before.left), row.dWidth) << row.name;
+        EXPECT_EQ((after.bottom - after.top) - (before.bottom - before.top), row.dHeight) << row.name;
+    }
+    SetCursorPos(1270, 1010);
+}
+
 // Objects freed under their own code: run on pages that fault once freed.
 class FormWindowStateLifetime : public FormWindowState {};
 
