@@ -156,8 +156,9 @@ void TacBorderForm::Dispose(TacBorderForm* border) noexcept
 {
     if (!border || border->FDisposed)
         return;
-    TsSkinProvider* provider = border->FOwner->BorderOwnerProvider();
-    if (!border->Held() && !(provider && provider->Held())) {
+    // The owner's code reads its border window through its own field, which the caller has
+    // cleared; only the window's own code, running the owner's paint, holds the window itself.
+    if (!border->Held()) {
         delete border;
         return;
     }
@@ -165,13 +166,7 @@ void TacBorderForm::Dispose(TacBorderForm* border) noexcept
     border->FDisposed = true;
     if (const HWND wnd = border->WindowHandle())
         ShowWindow(wnd, SW_HIDE);
-    // Every caller that holds the provider may still read its border window: the window waits
-    // for the provider's holds, then for its own.
-    auto deleteOnceFree = [border] { border->DeleteOnceFree([border] { delete border; }); };
-    if (provider)
-        provider->DeleteOnceFree(deleteOnceFree);
-    else
-        deleteOnceFree();
+    border->DeleteOnceFree([border] { delete border; });
 }
 
 HWND TacBorderForm::WindowHandle() const noexcept

@@ -77,9 +77,9 @@ public:
     explicit TacBorderForm(TacBorderOwner& owner);
     // The owner's border resources are released, then the window is freed.
     ~TacBorderForm() override;
-    // Deletes border (nullptr: none) now, or, while its own code or its provider's runs (an
-    // owner's handler freed the owner under it), hides the window and lets go of the owner now
-    // and deletes border once neither is held any more.
+    // Deletes border (nullptr: none) now, or, while its own code runs (an owner's handler let go
+    // of it or freed the owner under it), hides the window and lets go of the owner now and
+    // deletes border once it is no longer held.
     static void Dispose(TacBorderForm* border) noexcept;
     TacBorderForm(const TacBorderForm&) = delete;
     TacBorderForm& operator=(const TacBorderForm&) = delete;

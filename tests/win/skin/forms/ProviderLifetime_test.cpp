@@ -271,6 +271,58 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
     Manager->SetHueOffset(0);
 }
 
+// The border window switched off from the form's OnPaint under each entry that paints the frame
+// through it: the window goes once its own code is done, whoever else holds the provider, and
+// the form stays shown.
+TEST_F(FormEventsLifetime, ABorderWindowSwitchedOffUnderItsOwnRepaintGoesOnceThatRepaintIsDone)
+{
+    struct Dropper {
+        TsSkinProvider* Target = nullptr;
+        void Event(TObject*)
+        {
+            if (Target)
+                std::exchange(Target, nullptr)->SetBorderFormActive(false);
+        }
+    };
+    const struct {
+        const char* name;
+        std::function<void()> run;
+    } entries[] = {
+        {"the frame paint called from outside", [this] { Provider->PaintNonClient(); }},
+        {"the redraw lock (a skin change)", [this] { Manager->SetHueOffset(20); }},
+        {"the border window updated from outside", [this] { Provider->BorderForm->UpdateBorderWindow(true, 255); }},
+        {"a title button's repaint", [this] { Provider->RepaintTitleButton(HTCLOSE); }},
+        {"the first show under the animation", [this] { AnimateNextShow(); Form->Show(); }},
+    };
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        Manager->SetHueOffset(0);
+        {
+            const ks::test::FreedPages guarded;
+            Start(true);
+        }
+        if (!Provider->BorderForm)
+            GTEST_SKIP() << "no layered windows";
+        const HWND border = Provider->BorderWindow();
+        const AccessViolations faults;
+        Dropper dropper{Provider};
+        Form->SetOnPaint(TNotifyEvent(&dropper, &Dropper::Event));
+        Provider->FormChanged = true;
+        Provider->SkinData()->BackgroundChanged = true;
+        entry.run();
+        Pump();
+        Form->SetOnPaint({});
+        EXPECT_EQ(dropper.Target, nullptr) << "the handler ran";
+        EXPECT_EQ(faults.Count(), 0);
+        EXPECT_TRUE(ks::test::HeapsIntact()) << "nothing written into freed memory";
+        EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+        EXPECT_FALSE(IsWindow(border) && IsWindowVisible(border)) << "the border window went";
+        Manager->AnimEffects()->DialogShow()->SetActive(false);
+        FreeAndNil(Spy);
+    }
+    Manager->SetHueOffset(0);
+}
+
 // The form freed from its own OnPaint, or between two frames of its show animation, takes its
 // provider with it regardless of the provider's holds: nothing of either is touched afterwards.
 TEST_F(FormEventsLifetime, AFormFreedUnderItsOwnPaintOrShowGoesQuietly)
