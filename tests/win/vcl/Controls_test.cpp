@@ -605,7 +605,7 @@ TEST_F(ControlsTest, ExceptionsInHandlersAreReportedNotPropagated)
     EXPECT_EQ(Shown()[0], L"'x' is not a valid integer value");
 }
 
-TEST_F(ControlsTest, AControlFreedInsideItsOwnMessageIsLeftAlone)
+TEST_F(ControlsLifetimeTest, AControlFreedInsideItsOwnMessageIsLeftAlone)
 {
     HostForm host;
     TCtlPanel* panel = host.Add<TCtlPanel>(0, 0, 20, 20);

@@ -95,7 +95,10 @@ TEST_F(ExtCtrlsTest, TicksCallOnTimerWhileEnabled)
     timer->Free();
 }
 
-TEST_F(ExtCtrlsTest, ATimerFreedInItsOwnTickGoesWhenTheHandlerReturns)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class ExtCtrlsLifetimeTest : public ExtCtrlsTest {};
+
+TEST_F(ExtCtrlsLifetimeTest, ATimerFreedInItsOwnTickGoesWhenTheHandlerReturns)
 {
     TComponent* owner = Create<TComponent>(nullptr);
     TTimer* timer = Create<TTimer>(owner);

@@ -304,7 +304,7 @@ TEST_F(FormsMDITestLifetime, AClosedChildIsMinimisedLeftOrFreedAsItsOnCloseAnswe
     }
 }
 
-TEST_F(FormsMDITest, FreeingTheMainFormTakesTheChildWindowsAlong)
+TEST_F(FormsMDITestLifetime, FreeingTheMainFormTakesTheChildWindowsAlong)
 {
     MakeMain();
     Child1 = MakeChild(L"One");

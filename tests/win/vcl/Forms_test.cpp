@@ -352,7 +352,7 @@ TEST_F(FormsTestLifetime, CloseActionsHideOrReleaseTheForm)
 
 // A form closed or hidden from its own OnShow, or shown again from its OnHide, ends as the inner
 // change left it: its window agrees with Visible().
-TEST_F(FormsTest, AShowingChangedAgainInsideOnShowOrOnHideEndsAsTheInnerChangeLeftIt)
+TEST_F(FormsTestLifetime, AShowingChangedAgainInsideOnShowOrOnHideEndsAsTheInnerChangeLeftIt)
 {
     struct Turn {
         TCustomForm* Form = nullptr;

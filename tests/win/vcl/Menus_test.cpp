@@ -346,9 +346,12 @@ TEST_F(MenusTest, ImageListsAreForgottenWhenFreed)
     EXPECT_EQ(parent->SubMenuImages(), nullptr);
 }
 
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class MenusLifetimeTest : public MenusTest {};
+
 // The system delivers a chosen command after its menu has closed, so a handler may free its
 // own item, the whole menu, or change the tree; the dispatch touches nothing afterwards.
-TEST_F(MenusTest, ClickHandlersMayFreeTheirItemOrTheirMenu)
+TEST_F(MenusLifetimeTest, ClickHandlersMayFreeTheirItemOrTheirMenu)
 {
     struct Freeing {
         TPopupMenu* menu = nullptr;

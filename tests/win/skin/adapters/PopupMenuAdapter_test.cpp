@@ -55,7 +55,10 @@ protected:
     }
 };
 
-TEST_F(PopupMenuAdapterTest, DestroyingOneOfTwoMenusRedrawsTheOtherAndTheLastEmptiesTheList)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class PopupMenuAdapterLifetimeTest : public PopupMenuAdapterTest {};
+
+TEST_F(PopupMenuAdapterLifetimeTest, DestroyingOneOfTwoMenusRedrawsTheOtherAndTheLastEmptiesTheList)
 {
     HWND first = FakeMenu(0);
     HWND second = FakeMenu(100);
@@ -172,7 +175,7 @@ void CALLBACK InspectMenu(HWND owner, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
-TEST_F(PopupMenuAdapterTest, ARealPopupMenuWindowIsSkinnedAndItsAdapterGoesWithIt)
+TEST_F(PopupMenuAdapterLifetimeTest, ARealPopupMenuWindowIsSkinnedAndItsAdapterGoesWithIt)
 {
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 1, L"&Копировать");

@@ -398,7 +398,10 @@ TEST_F(ScrollBarsTest, AWindowDestroyedDuringAPressLeavesNoPressOrCapture)
     EXPECT_TRUE(Adapter->Destroyed);
 }
 
-TEST_F(ScrollBarsTest, AWindowThatDestroysItselfWhileScrollingOrPaintingLeavesNothingBehind)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class ScrollBarsLifetimeTest : public ScrollBarsTest {};
+
+TEST_F(ScrollBarsLifetimeTest, AWindowThatDestroysItselfWhileScrollingOrPaintingLeavesNothingBehind)
 {
     for (const bool duringScroll : {true, false}) {
         SCOPED_TRACE(duringScroll ? "while scrolling" : "while painting");
@@ -596,7 +599,7 @@ TEST_F(ScrollBarsTest, AFirstStepThatTakesTheMouseAwayEndsThePress)
 
 // The skin switched off while an arrow is held, or by the first step itself: the press ends
 // with it, its timers stop and the mouse is free; switched on again nothing scrolls on.
-TEST_F(ScrollBarsTest, ASkinSwitchedOffDuringAPressEndsThePress)
+TEST_F(ScrollBarsLifetimeTest, ASkinSwitchedOffDuringAPressEndsThePress)
 {
     Manager->AnimEffects()->SkinChanging()->SetActive(false);
     gManager = Manager;

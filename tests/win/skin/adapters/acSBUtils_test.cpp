@@ -191,7 +191,10 @@ TEST_F(AdapterBaseTest, AThirdPartySubclassOnTopKeepsAWorkingChain)
     DestroyWindow(Wnd);
 }
 
-TEST_F(AdapterBaseTest, AnAdapterFreedInsideItsOwnMessageGoesWhenTheMessageReturns)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class AdapterBaseLifetimeTest : public AdapterBaseTest {};
+
+TEST_F(AdapterBaseLifetimeTest, AnAdapterFreedInsideItsOwnMessageGoesWhenTheMessageReturns)
 {
     TacMainWnd* a = TacMainWnd::Create<TacMainWnd>(Wnd, nullptr, nullptr, "EDIT", false);
     gSeen.FreeOnCustom = a;

@@ -73,7 +73,10 @@ TEST_F(SkinSendersTest, BroadcastWalksUnskinnedContainersAndLeavesSkinnedOnesToT
     EXPECT_EQ(CommandLog(), (Log{"B:3", "D:3", "S:3", "C:3"}));
 }
 
-TEST_F(SkinSendersTest, BroadcastSurvivesReceiversThatFreeSiblingsOrTheirParent)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class SkinSendersLifetimeTest : public SkinSendersTest {};
+
+TEST_F(SkinSendersLifetimeTest, BroadcastSurvivesReceiversThatFreeSiblingsOrTheirParent)
 {
     auto* p = MakeReceiver<TRecPanel>(Form, Form, "P");
     auto* a = MakeReceiver<TRecGraphic>(Form, p, "A");
@@ -108,7 +111,7 @@ struct TGoingGraphic : TRecGraphic {
     }
 };
 
-TEST_F(SkinSendersTest, AChildBeingDestroyedIsPassedOverAndItsLaterSiblingsStillHear)
+TEST_F(SkinSendersLifetimeTest, AChildBeingDestroyedIsPassedOverAndItsLaterSiblingsStillHear)
 {
     auto* p = MakeReceiver<TRecPanel>(Form, Form, "P");
     MakeReceiver<TRecGraphic>(Form, p, "A");
@@ -120,7 +123,7 @@ TEST_F(SkinSendersTest, AChildBeingDestroyedIsPassedOverAndItsLaterSiblingsStill
     EXPECT_EQ(CommandLog(), (Log{"A:2", "C:2"}));
 }
 
-TEST_F(SkinSendersTest, UpdateNotificationsSurviveAReceiverThatDestroysTheNextWindow)
+TEST_F(SkinSendersLifetimeTest, UpdateNotificationsSurviveAReceiverThatDestroysTheNextWindow)
 {
     auto* hidden = MakeReceiver<TRecPanel>(Form, Form, "Hidden");
     hidden->SetVisible(false);

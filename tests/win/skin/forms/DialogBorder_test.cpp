@@ -231,7 +231,10 @@ TEST_F(DialogBorderTest, TheBorderFramesTheBoxFollowsItAndGoesWithIt)
     EXPECT_FALSE(IsWindow(border)) << "the border went with the box, not only off the screen";
 }
 
-TEST_F(DialogBorderTest, TheCloseButtonOnTheBorderClosesTheBox)
+// Run under the heap check, with every block of the box's objects on pages that fault once freed.
+class DialogBorderLifetime : public DialogBorderTest {};
+
+TEST_F(DialogBorderLifetime, TheCloseButtonOnTheBorderClosesTheBox)
 {
     int pressed = -1, stillPressed = -1;
     const int result = RunBox(nullptr, L"text", L"Keysmith", MB_OKCANCEL, [&](HWND box) {
@@ -415,9 +418,6 @@ TEST_F(DialogBorderTest, ASizeableDialogOfOurOwnMaximisesFromItsBorderAndGoesWit
     Pump();
     EXPECT_FALSE(IsWindow(shown) && IsWindowVisible(shown)) << "the border went with the dialog";
 }
-
-// Run under the heap check, with every block of the box's objects on pages that fault once freed.
-class DialogBorderLifetime : public DialogBorderTest {};
 
 // Closed from its border window (by the close box, by a double-click on its icon, or by the
 // window below its shadow, which the border passes a click on), the box is destroyed, and its

@@ -346,9 +346,12 @@ TEST_F(DialogFrameTest, TheFrameIsPaintedAgainAfterTheChildrenMoveAndAfterGrowin
     }
 }
 
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class DialogFrameLifetimeTest : public DialogFrameTest {};
+
 // WM_SETREDRAW(FALSE), which keeps the platform's caption off the screen while it handles the
 // activation, clears WS_VISIBLE: a hide inside does nothing, and redraw on would show it again.
-TEST_F(DialogFrameTest, ADialogThatHidesItselfWhenDeactivatedIsHidden)
+TEST_F(DialogFrameLifetimeTest, ADialogThatHidesItselfWhenDeactivatedIsHidden)
 {
     DialogTemplate t(FramedStyle, L"Hiding");
     HWND wnd = Make(t);

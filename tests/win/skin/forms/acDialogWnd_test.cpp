@@ -194,7 +194,10 @@ TEST_F(DialogWndTest, KeysAndMouseGiveTheCallerTheChosenButton)
     }
 }
 
-TEST_F(DialogWndTest, NothingStaysSubclassedOrRecordedAfterTheBoxCloses)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class DialogWndLifetimeTest : public DialogWndTest {};
+
+TEST_F(DialogWndLifetimeTest, NothingStaysSubclassedOrRecordedAfterTheBoxCloses)
 {
     HWND seen = nullptr;
     RunBox(nullptr, L"text", L"Caption", MB_OK, [&](HWND box) {
@@ -458,7 +461,7 @@ bool ComposedDesktop()
 
 // The mouse rests on the close button, its hot look fades in over it, and a click there closes
 // the box, however quick: the glow window under the cursor must not take the release along.
-TEST_F(DialogWndTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
+TEST_F(DialogWndLifetimeTest, UnderAGlowingSkinTheCloseButtonOfABoxFades)
 {
     for (DWORD pause : {0u, 100u, 500u}) {
         SCOPED_TRACE(testing::Message() << pause << " ms");

@@ -303,7 +303,10 @@ TEST_F(DialsTest, TheDialogBrushIsTheSkinsColourAndKeptForTheNextPaint)
     EXPECT_EQ(lb.lbColor, ColorToRGB(Manager->GlobalSectionColor()));
 }
 
-TEST_F(DialsTest, ADialogGoingAwayWhileTakenOverLeavesNothing)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class DialsLifetimeTest : public DialsTest {};
+
+TEST_F(DialsLifetimeTest, ADialogGoingAwayWhileTakenOverLeavesNothing)
 {
     DialogTemplate t(BoxStyle, L"Gone");
     t.Item(L"Button", BS_PUSHBUTTON | WS_VISIBLE, IDOK);

@@ -222,9 +222,12 @@ TEST_F(SkinMenusShown, AnItemIsChosenByMouse)
     EXPECT_EQ(Clicked.last, Item(2));
 }
 
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class SkinMenusShownLifetime : public SkinMenusShown {};
+
 // Items added, removed and freed while their popups are open, the first item of each popup
 // (the one the cache names it by) among them; afterwards the menu opens and closes as before.
-TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
+TEST_F(SkinMenusShownLifetime, AMenuChangedWhileShownLeavesNothingBehind)
 {
     TMenuItem* more = Item(2);
     TMenuItem* first = Add(more, L"First");
@@ -270,9 +273,6 @@ TEST_F(SkinMenusShown, AMenuChangedWhileShownLeavesNothingBehind)
     EXPECT_EQ(Clicked.last, added);
 }
 
-// Objects freed under their own code: run on pages that fault once freed.
-class SkinMenusShownLifetime : public SkinMenusShown {};
-
 TEST_F(SkinMenusShownLifetime, AnItemMayFreeItselfFromItsClick)
 {
     Item(2)->SetOnClick(TNotifyEvent(&Clicked, &Clicks::FreeSelf));
@@ -293,7 +293,7 @@ TEST_F(SkinMenusShownLifetime, AnItemMayFreeItselfFromItsClick)
     EXPECT_EQ(Popup->Items()->Count(), 2);
 }
 
-TEST_F(SkinMenusShown, TheSkinMayChangeOrGoWhileAPopupIsShown)
+TEST_F(SkinMenusShownLifetime, TheSkinMayChangeOrGoWhileAPopupIsShown)
 {
     Dir.Write(L"Other.asz", MenuSkinArchive());
     Manager->SkinnableMenus()->OwnerDrawMenuItems(Popup, true);
@@ -624,7 +624,7 @@ TEST_F(SkinMenusShown, SheetOfTheSkinnedSystemMenu)
 // The skin goes while a form's skinned system menu is open; later, with the skin back, the form
 // is released while its system menu is open again: the fixture's handle counts find every
 // brush and font given back once the menus have closed.
-TEST_F(SkinMenusShown, TheSystemMenuOutlivesItsSkinAndItsForm)
+TEST_F(SkinMenusShownLifetime, TheSystemMenuOutlivesItsSkinAndItsForm)
 {
     TForm* form = nullptr;
     TsSkinProvider* provider = SkinnedForm(form);

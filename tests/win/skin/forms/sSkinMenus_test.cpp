@@ -214,7 +214,10 @@ TEST_F(SkinMenusTest, TheCacheFindsAPopupByAnyOfItsItemsOrByItsWindow)
     other->Free();
 }
 
-TEST_F(SkinMenusTest, AHookedPopupWindowIsCutToItsBitmapAndLetGoWhenDestroyed)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class SkinMenusLifetimeTest : public SkinMenusTest {};
+
+TEST_F(SkinMenusLifetimeTest, AHookedPopupWindowIsCutToItsBitmapAndLetGoWhenDestroyed)
 {
     const HWND wnd = MakeWindow();
     gStaticProc = reinterpret_cast<WNDPROC>(
