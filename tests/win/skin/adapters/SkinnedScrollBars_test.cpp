@@ -385,7 +385,10 @@ TEST_F(ScrollBarsTest, APressEndsWhenTheCaptureIsTakenAway)
     EXPECT_FALSE(Bars()->ThumbTracking);
 }
 
-TEST_F(ScrollBarsTest, AWindowDestroyedDuringAPressLeavesNoPressOrCapture)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class ScrollBarsLifetimeTest : public ScrollBarsTest {};
+
+TEST_F(ScrollBarsLifetimeTest, AWindowDestroyedDuringAPressLeavesNoPressOrCapture)
 {
     Make(WS_VSCROLL, 100, 120);
     const RECT w = Window();
@@ -397,9 +400,6 @@ TEST_F(ScrollBarsTest, AWindowDestroyedDuringAPressLeavesNoPressOrCapture)
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_TRUE(Adapter->Destroyed);
 }
-
-// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
-class ScrollBarsLifetimeTest : public ScrollBarsTest {};
 
 TEST_F(ScrollBarsLifetimeTest, AWindowThatDestroysItselfWhileScrollingOrPaintingLeavesNothingBehind)
 {

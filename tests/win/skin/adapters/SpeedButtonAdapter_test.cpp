@@ -154,7 +154,9 @@ TEST_F(SpeedButtonAdapterTest, TheWindowProcComesBackOnlyWhileItIsStillTheHandle
     Button->SetWindowProc(own);
 }
 
-TEST_F(SpeedButtonAdapterTest, AButtonFreedWhileHookedLeavesTheHandlerHarmless)
+class SpeedButtonAdapterLifetimeTest : public SpeedButtonAdapterTest {};
+
+TEST_F(SpeedButtonAdapterLifetimeTest, AButtonFreedWhileHookedLeavesTheHandlerHarmless)
 {
     auto handler = std::make_unique<TacSpeedButtonHandler>(Button, nullptr, Data.get(), "SPEEDBUTTON");
     Button->Free();
@@ -163,8 +165,6 @@ TEST_F(SpeedButtonAdapterTest, AButtonFreedWhileHookedLeavesTheHandlerHarmless)
     handler.reset();
     Form->Repaint();
 }
-
-class SpeedButtonAdapterLifetimeTest : public SpeedButtonAdapterTest {};
 
 // The button's OnMouseEnter or OnMouseLeave frees the handler that passed the message on, as a
 // handler that frees the form's provider or the skin manager holding it does.

@@ -187,7 +187,11 @@ TEST_F(TabAdapterTest, NoTabsManyTabsAndTabsTakenAwayWhilePainting)
     DestroyWindow(parent);
 }
 
-TEST_F(TabAdapterTest, AControlDestroyedWhileAdaptedLetsItsAdapterGo)
+// An adapter given a manager of its own lets it go when the application frees it, and paints
+// from the default manager's skin after it.
+class TabAdapterLifetimeTest : public TabAdapterTest {};
+
+TEST_F(TabAdapterLifetimeTest, AControlDestroyedWhileAdaptedLetsItsAdapterGo)
 {
     HWND wnd = Tabs(0, 2, 0);
     auto* a = Adapt(wnd);
@@ -428,7 +432,10 @@ TEST_F(PageControlAdapterTest, PagesShowThePageAreaAndAnswerForTheirChildrenAtTh
     EXPECT_EQ(GetScrollHandler(Pages->Handle()), nullptr);
 }
 
-TEST_F(PageControlAdapterTest, APageControlFreedWhileAdaptedLeavesNothingBehind)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class PageControlAdapterLifetimeTest : public PageControlAdapterTest {};
+
+TEST_F(PageControlAdapterLifetimeTest, APageControlFreedWhileAdaptedLeavesNothingBehind)
 {
     auto* a = TacMainWnd::Create<TacPageControlWnd>(Pages->Handle(), Data.get(), Manager, "", false);
     HWND sheet = Pages->Pages(1)->Handle();
@@ -437,10 +444,6 @@ TEST_F(PageControlAdapterTest, APageControlFreedWhileAdaptedLeavesNothingBehind)
     EXPECT_FALSE(IsWindow(sheet));
     a->Free();
 }
-
-// An adapter given a manager of its own lets it go when the application frees it, and paints
-// from the default manager's skin after it.
-class TabAdapterLifetimeTest : public TabAdapterTest {};
 
 TEST_F(TabAdapterLifetimeTest, AnAdapterOutlivesTheManagerItWasGiven)
 {

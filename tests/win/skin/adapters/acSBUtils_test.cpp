@@ -162,7 +162,10 @@ TEST_F(AdapterBaseTest, SkinCommandsAreAnsweredOnlyWhileTheManagerIsActive)
     EXPECT_EQ(data.SkinSection(), "EDIT") << "borrowed skin data outlives the adapter";
 }
 
-TEST_F(AdapterBaseTest, AWindowDestroyedWhileAdaptedDetachesAndTheLaterFreeTouchesNothing)
+// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
+class AdapterBaseLifetimeTest : public AdapterBaseTest {};
+
+TEST_F(AdapterBaseLifetimeTest, AWindowDestroyedWhileAdaptedDetachesAndTheLaterFreeTouchesNothing)
 {
     TacMainWnd* a = TacMainWnd::Create<TacMainWnd>(Wnd, nullptr, nullptr, "EDIT", false);
     DestroyWindow(Wnd);
@@ -190,9 +193,6 @@ TEST_F(AdapterBaseTest, AThirdPartySubclassOnTopKeepsAWorkingChain)
     EXPECT_GT(gThirdCalls, 0);
     DestroyWindow(Wnd);
 }
-
-// Objects freed, hidden or disabled under their own code: run on pages that fault once freed.
-class AdapterBaseLifetimeTest : public AdapterBaseTest {};
 
 TEST_F(AdapterBaseLifetimeTest, AnAdapterFreedInsideItsOwnMessageGoesWhenTheMessageReturns)
 {

@@ -127,7 +127,10 @@ TEST_F(TitleButtonsTest, TheGlowOfAButtonGoesWithItsForm)
     EXPECT_FALSE(IsWindow(glow));
 }
 
-TEST_F(TitleButtonsTest, AUserButtonDeletedUnderItsGlowTakesTheGlowAlong)
+// Objects freed under their own code: run on pages that fault once freed.
+class TitleButtonsTestLifetime : public TitleButtonsTest {};
+
+TEST_F(TitleButtonsTestLifetime, AUserButtonDeletedUnderItsGlowTakesTheGlowAlong)
 {
     ks::Sys().UpdateLayeredWindowPtr = AcceptLayered;
     ks::Sys().SetTimer = NoTimer;
@@ -158,9 +161,6 @@ struct ReleaseOnClick {
     TForm* form;
     void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { form->Release(); }
 };
-
-// Objects freed under their own code: run on pages that fault once freed.
-class TitleButtonsTestLifetime : public TitleButtonsTest {};
 
 TEST_F(TitleButtonsTestLifetime, AFormReleasedFromItsOwnTitleButtonTakesHintAndGlowAlong)
 {
