@@ -506,6 +506,7 @@ void TacCheckBoxWnd::AfterPlatform(TMessage& m)
     case WM_KILLFOCUS: SendMessageW(CtrlHandle, WM_PAINT, 0, 0); break;
     case WM_KEYDOWN: WMKeyDown(TWMKey(m)); break;
     case WM_NCHITTEST: BecomeHot(); break;
+    case WM_MOUSELEAVE: GoOut(); break;
     default: break;
     }
 }
@@ -520,8 +521,20 @@ void TacCheckBoxWnd::WMKeyDown(TWMKey view)
 // Hover is followed through hit tests: the box's own procedure eats its mouse moves.
 void TacCheckBoxWnd::BecomeHot()
 {
-    if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
-        DefaultSkinManager->SetActiveControl(CtrlHandle);
+    if (!DefaultSkinManager || !IsWindowEnabled(CtrlHandle) || DefaultSkinManager->ActiveControl == CtrlHandle)
+        return;
+    DefaultSkinManager->SetActiveControl(CtrlHandle);
+    // A mouse that jumps from the box off the form moves over no other skinned window that would
+    // take the hover over: the box hears of the leave itself. Asked once the box is the hot one:
+    // the request may hit-test the window again.
+    TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, CtrlHandle, 0};
+    TrackMouseEvent(&t);
+}
+
+void TacCheckBoxWnd::GoOut()
+{
+    if (DefaultSkinManager && DefaultSkinManager->ActiveControl == CtrlHandle)
+        DefaultSkinManager->SetActiveControl(nullptr);
 }
 
 void TacCheckBoxWnd::Paint(HDC given)

@@ -103,6 +103,7 @@ private:
     void AfterPlatform(TMessage& m);
     void WMKeyDown(TWMKey view);
     void BecomeHot();
+    void GoOut();
     void Paint(HDC given);
 };
 

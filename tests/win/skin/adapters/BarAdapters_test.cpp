@@ -636,6 +636,45 @@ TEST_F(MirroredBarsTest, CaptionsAndPanelTextsReadLeftToRightOnAFormLaidOutRight
     WriteSheetPng(*sheet, std::string("Z:") + KS_BUILD_DIR + "/mirrored-bars.png");
 }
 
+// A button shows, where its image lets the bar through, the part of the bar's picture that lies
+// behind it on the screen, also when the bar is laid out right to left. The bar's picture is marked
+// with a colour per column and the button image's corners are see-through.
+TEST_F(MirroredBarsTest, AButtonShowsThePartOfTheBarBehindIt)
+{
+    Dir.Write(L"BarsKeyed.asz", SkinArchive(TabBarSkinOptions(false), Bmp24(96, 96, [](int x, int y) {
+                  const bool corner = x < 36 && x % 12 < 3 && y < 3;
+                  return corner ? TransparentKeyColor : MasterPixel(x, y);
+              })));
+    Manager->SetSkinName(L"BarsKeyed");
+    const auto column = [](int x) { return static_cast<TColor>(RGB(x & 0xFF, 0x20 + (x >> 8) * 0x40, 0x90)); };
+    for (int side = 0; side < 2; ++side) {
+        SCOPED_TRACE(side);
+        ks::SetNextFormCreation({true, false, {}});
+        Make(Sides[side], side ? CreateNew<TMirroredForm>(Application) : CreateNew<TForm>(Application), 60 + 180 * side);
+        TToolBar* bar = Sides[side].tools;
+        TBitmap* cache = Sides[side].toolData->CacheBitmap.get();
+        ASSERT_TRUE(cache && cache->Width() >= bar->Width());
+        for (int x = 0; x < cache->Width(); ++x)
+            for (int y = 0; y < cache->Height(); ++y)
+                cache->Canvas().SetPixels(x, y, column(x));
+        RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump();
+        auto shot = ScreenPlacePicture(bar->Handle());
+        const int b = (bar->Width() - bar->ClientWidth()) / 2;
+        // Past both buttons, at the bar's far end.
+        const int clear = b + (side ? 4 : bar->ClientWidth() - 5);
+        EXPECT_EQ(PixelAt(*shot, clear, b + 2), column(clear)) << "the bar";
+        for (int i = 0; i < 2; ++i) {
+            SCOPED_TRACE(i);
+            RECT item{};
+            SendMessageW(bar->Handle(), TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            const TRect shown = Shown({item.left, item.top, item.right, item.bottom}, bar->ClientWidth(), side == 1);
+            EXPECT_EQ(PixelAt(*shot, b + shown.Left, b + shown.Top), column(b + shown.Left)) << "the button's left corner";
+            EXPECT_EQ(PixelAt(*shot, b + shown.Left + 3, b + shown.Top), BorderCells[0]);
+        }
+    }
+}
+
 // The system takes a click on a drop-down button's arrow at the button's logical right end,
 // which a mirrored bar shows at its left: the arrow is drawn there and the caption centred in the
 // rest.
