@@ -4,6 +4,7 @@
 #include "vcl/Controls.h"
 #include "vcl/Forms.h"
 #include "vcl/ImgList.h"
+#include "vcl/PlatformSeams.h"
 #include "vcl/SysUtils.h"
 #include "vcl/TypInfo.h"
 
@@ -1029,9 +1030,26 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation)
         FPopupComponent = nullptr;
 }
 
+// Whether the menu reads right to left where it shows: a right-to-left menu where the system
+// lays text out so, or one shown for a mirrored window, whose own menus the system mirrors.
+bool TPopupMenu::ShownRightToLeft() const
+{
+    if (BiDiMode() == bdRightToLeft && ks::Sys().IsMiddleEastLocale())
+        return true;
+    // A windowless control shows in its parent's window.
+    for (TControl* control = dynamic_cast<TControl*>(FPopupComponent); control; control = control->Parent())
+        if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->HandleAllocated())
+            return ks::IsMirrored(windowed->Handle());
+    return ks::IsMirrored(FWindowHandle);
+}
+
 void TPopupMenu::Popup(int x, int y)
 {
+    // The leading edge goes at the point: a mirrored menu's right edge, and its submenus then
+    // open leftwards as well.
     UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON;
+    if (ShownRightToLeft())
+        flags |= TPM_LAYOUTRTL;
     if (FMenuAnimation.Contains(maNone))
         flags |= TPM_NOANIMATION;
     HMENU menu = Handle();

@@ -369,7 +369,8 @@ public:
     TMenuAnimation MenuAnimation() const noexcept { return FMenuAnimation; }
     void SetMenuAnimation(TMenuAnimation value) noexcept { FMenuAnimation = value; }
 
-    // Shows the menu with its top-left corner at the screen point and tracks it until it
+    // Shows the menu with its top-left corner at the screen point (top-right, laid out right to
+    // left, for a right-to-left menu or one shown for a mirrored window) and tracks it until it
     // closes (modal). A chosen item's click arrives afterwards, through the message loop.
     virtual void Popup(int x, int y);
 
@@ -378,6 +379,8 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    bool ShownRightToLeft() const;
+
     TComponent* FPopupComponent = nullptr;
     friend class TPopupList;
     TMenuAnimation FMenuAnimation;

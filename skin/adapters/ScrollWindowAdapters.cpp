@@ -409,6 +409,15 @@ TacEditWnd::TacEditWnd(HWND handle, TsCommonData* skinData, TsSkinManager* manag
     SkinData->SetSkinSection(DefaultSection());
 }
 
+void TacEditWnd::InstallHook(bool repaint)
+{
+    // A control that has the focus when it is taken over, as when a form gets its provider
+    // late, hears no WM_SETFOCUS of ours: its frame shows the focus from the first paint.
+    if (dynamic_cast<TWinControl*>(SkinData->OwnerControl))
+        SkinData->HasFocus = CtrlHandle && GetFocus() == CtrlHandle;
+    TacBaseWnd::InstallHook(repaint);
+}
+
 void TacEditWnd::SaveControlColors()
 {
     TControl* owner = SkinData ? SkinData->OwnerControl : nullptr;

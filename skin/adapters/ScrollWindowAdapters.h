@@ -116,6 +116,7 @@ public:
 
 protected:
     bool ReadsTextOnAttach() const override { return false; }
+    void InstallHook(bool repaint) override;
     // The section and its border into the cache bitmap when the background changed, the skin's
     // colours given to the control first when they were not yet; the geometry is read anew.
     void RebuildCache();

@@ -7,6 +7,9 @@ source "$(dirname "$0")/RealInput.sh"
 ri_start "$@"
 read -r l t r b <<<"$(ri_get form)"
 read -r cl ct cr cb <<<"$(ri_get "ctl formclient")"
+memo=memo
+[[ " $* " == *" --bars "* ]] && memo=plainmemo
+read -r ml mt mr mb <<<"$(ri_get "ctl $memo")"
 sleep 0.3
 ri_shot early
 ri_stop
@@ -32,4 +35,9 @@ inner=$(ri_differ "$KS_OUT/early.png" "$KS_OUT/late.png" "$cl" "$ct" $((cr - cl)
 # title button's glyph missing is 64 pixels among thousands.
 frame=$((n - inner))
 [ "$frame" -eq 0 ] || ri_fail "the late-skinned form's frame differs in $frame pixels from a frame skinned from the start"
+# The focused memo shows its focus in its own frame as the early one did: the caret inside may
+# blink off in one picture, the frame's outer band may not differ.
+lit=$(($(ri_differ "$KS_OUT/early.png" "$KS_OUT/late.png" "$ml" "$mt" $((mr - ml)) 2) +
+  $(ri_differ "$KS_OUT/early.png" "$KS_OUT/late.png" "$ml" "$mt" 2 $((mb - mt)))))
+[ "$lit" -eq 0 ] || ri_fail "the focused $memo's frame differs in $lit pixels from the early one's: it does not show the focus"
 echo "the provider made for the shown form drew its frame, client and controls at once"

@@ -17,10 +17,13 @@ for pair in "Speed1:Speed 1" "Speed2:Pop 1"; do
   ri_ask shown '#32768' 3000 >/dev/null || ri_fail "a right click on $name at $x,$y showed no menu"
   sleep 0.3
   ri_shot "menu-$name"
-  # The menu hangs from the mouse: its top there, and its left side or, right to left, its right.
+  # The menu hangs from the mouse: its top there, and its left side or, right to left, its right,
+  # as the system's own menus of such a form open.
   read -r ml mt mr mb <<<"$(ri_ask rect '#32768')"
-  { [ $((ml - x)) -ge -2 ] && [ $((ml - x)) -le 2 ]; } || { [ $((mr - x)) -ge -2 ] && [ $((mr - x)) -le 2 ]; } ||
-    ri_fail "$name's menu at $ml $mt $mr $mb does not hang from the mouse at $x,$y"
+  edge=$ml side=left
+  [[ " $* " == *" --rtl "* ]] && edge=$mr side=right
+  [ $((edge - x)) -ge -2 ] && [ $((edge - x)) -le 2 ] ||
+    ri_fail "$name's menu at $ml $mt $mr $mb does not hang by its $side side from the mouse at $x,$y"
   [ $((mt - y)) -ge -2 ] && [ $((mt - y)) -le 2 ] || ri_fail "$name's menu at $ml $mt $mr $mb is not below $x,$y"
   xdotool key Down Return
   ri_wait_line "^menu $first\$" 3 ||

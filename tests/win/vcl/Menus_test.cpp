@@ -5,6 +5,8 @@
 #include "vcl/Forms.h"
 #include "vcl/ImgList.h"
 #include "vcl/Bitmap.h"
+#include "vcl/Shapes.h"
+#include "win/support/MirroredForm.h"
 #include "win/support/ThreadWindows.h"
 #include "win/support/VclFixture.h"
 
@@ -289,6 +291,88 @@ TEST_F(MenusTest, APopupShownForAFormGetsItsCommandsThroughThatFormOnly)
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
     EXPECT_EQ(recorder.clickedBy, item);
     EXPECT_EQ(recorder.clicks, 1);
+}
+
+// Where the shown popup and the submenu opened from it lie, taken from the menu's own loop.
+struct PlacementDriver {
+    static inline int Ticks = 0;
+    static inline HWND Shown = nullptr;
+    static inline RECT Menu{}, Submenu{};
+    // The submenu: the shown menu window that is not the popup itself.
+    static BOOL CALLBACK FindSubmenu(HWND wnd, LPARAM)
+    {
+        wchar_t name[16];
+        if (wnd != Shown && IsWindowVisible(wnd) && GetClassNameW(wnd, name, 16) && std::wstring(name) == L"#32768")
+            GetWindowRect(wnd, &Submenu);
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (++Ticks == 2 && (Shown = ks::test::FindThreadWindow(L"#32768", nullptr))) {
+            GetWindowRect(Shown, &Menu);
+            for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RIGHT})
+                PostMessageW(Shown, WM_KEYDOWN, key, 0);
+        } else if (Ticks == 4) {
+            EnumThreadWindows(GetCurrentThreadId(), &FindSubmenu, 0);
+        } else if (Ticks >= 5) {
+            EndMenu();
+        }
+    }
+};
+
+TEST_F(MenusTest, APopupOpensFromItsLeadingEdgeWithItsSubmenusTheSameWay)
+{
+    enum Shown { ForForm, ForWindowless, ForFormWindow };
+    struct Case { const char* name; bool mirrored; Shown shown; bool rightToLeftMenu, middleEast, rtl; } cases[] = {
+        {"LeftToRightForm", false, ForForm, false, false, false},
+        {"MirroredForm", true, ForForm, false, false, true},
+        {"WindowlessControlOfMirroredForm", true, ForWindowless, false, false, true},
+        {"MirroredFormAsTheMenusWindow", true, ForFormWindow, false, false, true},
+        {"RightToLeftMenuWhereTextRunsSo", false, ForForm, true, true, true},
+        {"RightToLeftMenuElsewhere", false, ForForm, true, false, false},
+    };
+    static bool middleEast = false;
+    ks::Sys().IsMiddleEastLocale = [] { return middleEast; };
+    constexpr int X = 400, Y = 300;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        middleEast = c.middleEast;
+        TForm* form = c.mirrored ? CreateNew<ks::test::TMirroredForm>(FOwner) : CreateNew<TForm>(FOwner);
+        form->SetBounds(100, 100, 300, 200);
+        form->Show();
+        auto* shape = Create<TShape>(FOwner);
+        shape->SetParent(form);
+        auto* menu = Create<TPopupMenu>(FOwner);
+        NewItem(menu->Items(), L"first entry");
+        NewItem(NewItem(menu->Items(), L"second entry"), L"sub entry");
+        menu->SetBiDiMode(c.rightToLeftMenu ? bdRightToLeft : bdLeftToRight);
+        if (c.shown == ForFormWindow)
+            menu->SetWindowHandle(form->Handle());
+        else
+            menu->SetPopupComponent(c.shown == ForForm ? static_cast<TControl*>(form) : shape);
+
+        PlacementDriver::Ticks = 0;
+        PlacementDriver::Shown = nullptr;
+        PlacementDriver::Menu = PlacementDriver::Submenu = {};
+        UINT_PTR timer = SetTimer(nullptr, 0, 60, &PlacementDriver::Tick);
+        SetForegroundWindow(menu->WindowHandle());
+        menu->Popup(X, Y);
+        KillTimer(nullptr, timer);
+        PumpMessages();
+
+        const RECT& m = PlacementDriver::Menu;
+        const RECT& sub = PlacementDriver::Submenu;
+        ASSERT_GT(m.right, m.left) << "no menu showed";
+        ASSERT_GT(sub.right, sub.left) << "no submenu opened";
+        EXPECT_EQ(m.top, Y);
+        EXPECT_EQ(c.rtl ? m.right : m.left, X);
+        if (c.rtl)
+            EXPECT_LE(sub.right, m.left + 8) << "the submenu opened rightwards at " << sub.left;
+        else
+            EXPECT_GE(sub.left, m.right - 8) << "the submenu opened leftwards at " << sub.left;
+        menu->Free();
+        form->Free();
+    }
 }
 
 TEST_F(MenusTest, PopupComponentIsForgottenWhenFreed)

@@ -108,6 +108,25 @@ TEST_F(EditAdapterTest, ACustomColouredControlKeepsItsColourButNotItsFontColour)
     EXPECT_EQ(Memo->Font()->Color(), Data->Section()->HotFontColor[0]);
 }
 
+TEST_F(EditAdapterTest, AControlFocusedBeforeItIsTakenOverShowsItsFrameFocused)
+{
+    Attach();
+    Memo->SetFocus();
+    Pump();
+    const TColor focused = WindowPixel(Memo->Handle(), 0, 0);
+    SetFocus(Form->Handle());
+    Pump();
+    ASSERT_NE(WindowPixel(Memo->Handle(), 0, 0), focused) << "the skin shows the focus in the frame";
+    Adapter->Free();
+    Adapter = nullptr;
+    Data = std::make_unique<TsCommonData>(Memo, false);
+
+    Memo->SetFocus();
+    Pump();
+    Attach();
+    EXPECT_EQ(WindowPixel(Memo->Handle(), 0, 0), focused);
+}
+
 TEST_F(EditAdapterTest, WhilePaintingIsLockedTheFrameIsLeftAndPaintingOnlyValidates)
 {
     Attach();
