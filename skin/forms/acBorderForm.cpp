@@ -258,12 +258,19 @@ bool TacBorderForm::OverShadow(TPoint p)
 
 int TacBorderForm::BorderHitTest(TPoint screen)
 {
+    // The owner's hit-test handler, and the repaint of the title button lit or put out below,
+    // run the owner's code, which may free the provider and let go of this window, also when the
+    // test is asked from outside any message: nothing of the owner is read after that.
     TsSkinProvider* provider = FOwner->BorderOwnerProvider();
+    const TsSkinProvider::Hold ownerHold(provider);
+    const Hold hold(this);
     if (provider && provider->OnExtHitTest()) {
         TMessage m{WM_NCHITTEST, 0, MAKELPARAM(screen.X, screen.Y), 0};
         provider->OnExtHitTest()(m);
         if (m.Result != 0)
             return static_cast<int>(m.Result);
+        if (FDisposed)
+            return -1;
     }
     const HWND owner = OwnerHandle();
     if (!owner || !IsWindowVisible(owner))
@@ -301,7 +308,7 @@ int TacBorderForm::BorderHitTest(TPoint screen)
     }
     // A disabled button answers as the caption and is never lit.
     FOwner->SetHotTitleButton(code == -1 || code == HTCAPTION ? 0 : code);
-    if (code != -1)
+    if (code != -1 || FDisposed)
         return code;
 
     const TRect m = FOwner->BorderOwnerMargins();

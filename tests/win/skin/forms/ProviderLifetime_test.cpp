@@ -176,14 +176,23 @@ TEST_F(FormEventsLifetime, AProviderFreedUnderAnyOfItsEntriesGoesOnceThatEntryIs
          }},
         {"the border window's procedure (the title double-clicked)", true,
          [this](Freer& f) {
-             OnPaintFrees(f);
              RECT r{};
              GetWindowRect(Provider->BorderWindow(), &r);
              POINT title{(r.left + r.right) / 2, r.top};
              while (title.y < r.bottom && Provider->BorderForm->BorderHitTest({title.x, title.y}) != HTCAPTION)
                  ++title.y;
              ASSERT_LT(title.y, r.bottom) << "the title bar answers somewhere";
+             OnPaintFrees(f);
              SendMessageW(Provider->BorderWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(title.x, title.y));
+         }},
+        {"the border window's hit test called from outside (a lit button put out)", true,
+         [this](Freer& f) {
+             ks::test::UseFakeCursor({0, 0});
+             Provider->SetHotHitCode(HTMAXBUTTON, true);
+             OnPaintFrees(f);
+             RECT r{};
+             GetWindowRect(Provider->BorderWindow(), &r);
+             Provider->BorderForm->BorderHitTest({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
          }},
         {"the region set from outside (the redraw lock)", false,
          [this](Freer& f) {
