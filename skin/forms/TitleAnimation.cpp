@@ -94,6 +94,18 @@ void TacSBAnimation::FreeFrame() noexcept
         glow->Free();
 }
 
+void TacSBAnimation::HideFrame() noexcept
+{
+    // X reports a click to the window under the pointer, and the system drops what it reports
+    // for a window already destroyed: a glow window destroyed the moment its fade ends, with a
+    // click on its button not yet read, would take that click with it. A hidden window passes
+    // it on to the button under it.
+    FrameBmp.reset();
+    FFrameState = -1;
+    if (GlowForm && FGlowWatch.Alive(GlowForm) && GlowForm->HandleAllocated())
+        ShowWindow(GlowForm->HandleIfAllocated(), SW_HIDE);
+}
+
 bool TacSBAnimation::OwnerGone()
 {
     // A user title button removed from its collection takes its record with it: the record is
@@ -164,7 +176,7 @@ void TacSBAnimation::TimerTick(TObject*)
     }
     TargetState = -1;
     SetEnabled(false);
-    FreeFrame();
+    HideFrame();
 }
 
 void TacSBAnimation::CheckCursorLeft()

@@ -78,7 +78,7 @@ public:
     bool Forward = false;
     // 10 towards normal or hot, 1 towards pressed; -1 once a fade-in has been held at full.
     int MaxSteps = 0;
-    // The click-through layered window; owned, made on demand.
+    // The click-through layered window; owned, made on demand, kept hidden between fades.
     TForm* GlowForm = nullptr;
     std::unique_ptr<TBitmap> FrameBmp;
 
@@ -87,6 +87,8 @@ private:
     // means no fade, the whole alpha at once.
     int StepAlpha() const noexcept;
     void FreeFrame() noexcept;
+    // A finished fade-out hides the window and keeps it for the next fade.
+    void HideFrame() noexcept;
     // Drops every pointer into the owner (the record forgets this animation), then frees the
     // frame.
     void ForgetOwner() noexcept;

@@ -124,13 +124,21 @@ TEST_F(TitleAnimationTest, HoverFadesInStepByStepHoldsAtFullAndFadesOutFromWhere
     EXPECT_EQ(ks::GetPixel32(frame->View(), 10, 10), 0xFF000000u | CloseCells[1]);
 
     gLayered.clear();
+    const HWND glow = Close.Animation->GlowForm->Handle();
     Start(0, 10);
     Tick(20);
     EXPECT_EQ(Alphas(), (std::vector<int>{225, 200, 175, 150, 125, 100, 75, 50, 25, 0}));
     ASSERT_NE(Close.Animation, nullptr);
     EXPECT_FALSE(Close.Animation->Enabled());
-    EXPECT_EQ(Close.Animation->GlowForm, nullptr) << "the idle animation keeps no window";
+    // A click X reported to the glow window before its fade ended is still passed on to the
+    // button: the window is hidden, not destroyed, and the next hover shows it again.
+    ASSERT_NE(Close.Animation->GlowForm, nullptr);
+    EXPECT_EQ(Close.Animation->GlowForm->Handle(), glow);
+    EXPECT_FALSE(IsWindowVisible(glow));
     EXPECT_EQ(Close.Animation->FrameBmp, nullptr);
+    Start(1, 10);
+    EXPECT_EQ(gLayered.back().wnd, glow);
+    EXPECT_TRUE(IsWindowVisible(glow));
 }
 
 TEST_F(TitleAnimationTest, LeavingDuringTheFadeInFadesOutFromTheCurrentStep)
