@@ -483,7 +483,8 @@ private:
             }
             ReportRect("combo", Combo->Handle());
             Report("combo %d", Combo->ItemIndex());
-            COMBOBOXINFO info{sizeof info};
+            COMBOBOXINFO info{};
+            info.cbSize = sizeof info;
             if (GetComboBoxInfo(Combo->Handle(), &info) && IsWindowVisible(info.hwndList)) {
                 ReportRect("combolist", info.hwndList);
                 ReportClient("combolist", info.hwndList);

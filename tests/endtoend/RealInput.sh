@@ -55,6 +55,9 @@ ri_shot() { import -window root "$KS_OUT/$1.png"; }
 
 # Starts the probe with the given switches and waits until its form is shown and answers.
 ri_start() {
+  # The form's first pictures do not depend on where the screen or the script before left the
+  # pointer.
+  ri_park
   # Wine writes a fault of the probe to its error output.
   wine "$KS_PROBE" "--report=Z:$REPORT" "$@" </dev/null >/dev/null 2>"$KS_OUT/probe.err" &
   ri_pid=$!

@@ -221,9 +221,11 @@ protected:
         EXPECT_FALSE(ks::AnimationRunning());
         EXPECT_EQ(ks::AnimationOutput(), nullptr);
         EXPECT_EQ(ks::AnimationScreenImage(), nullptr);
-        for (const Push& p : gPushes)
-            if (!Form || p.Wnd != Form->HandleIfAllocated())
+        for (const Push& p : gPushes) {
+            if (!Form || p.Wnd != Form->HandleIfAllocated()) {
                 EXPECT_FALSE(IsWindow(p.Wnd)) << "a temporary surface is left";
+            }
+        }
     }
     TRecForm* Form = nullptr;
     TPaintedPanel* Panel = nullptr;

@@ -172,7 +172,7 @@ TEST_F(FormNonClientPaintingTest, SparseSkinsPaintWhatTheyHaveAndLeakNothing)
 
 TEST_F(FormNonClientPaintingTest, TheMenuLineIsPaintedUnderTheTitle)
 {
-    TMainMenu* menu = GiveMenu();
+    GiveMenu();
     Pump();
     Provider->FormActive = true;
     Paint();
