@@ -35,11 +35,6 @@ bool IsDestroying(const TComponent* c) noexcept
     return c->ComponentState().Contains(csDestroying);
 }
 
-RECT ToRECT(const TRect& r) noexcept
-{
-    return {r.Left, r.Top, r.Right, r.Bottom};
-}
-
 TRect ToTRect(const RECT& r) noexcept
 {
     return {r.left, r.top, r.right, r.bottom};

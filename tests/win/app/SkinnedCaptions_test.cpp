@@ -80,16 +80,20 @@ TEST_F(SkinnedCaptionsTest, TheOptionsGroupAndTheLabelsOfBothFormsAreSkinned)
     EXPECT_EQ(Pixel(*main, group->Left() + group->Width() - 30, group->Top() + band + 20),
               static_cast<uint32_t>(ColorToRGB(section.Transparency >= 100 ? Form1->Color() : section.Color)));
 
-    for (const char* name : {"sLabel1", "sLabel2", "sLabel3"})
-        if (auto* label = Get<TsLabel>(Form1, name))
+    for (const char* name : {"sLabel1", "sLabel2", "sLabel3"}) {
+        if (auto* label = Get<TsLabel>(Form1, name)) {
             EXPECT_EQ(label->Font()->Color(), skinText) << name;
+        }
+    }
 
     Form2->Show();
     Pump();
     Capture(Form2, "keysmith_about.png");
-    for (const char* name : {"sLabel1", "sLabel2", "sLabel3", "sLabel4"})
-        if (auto* label = Get<TsLabel>(Form2, name))
+    for (const char* name : {"sLabel1", "sLabel2", "sLabel3", "sLabel4"}) {
+        if (auto* label = Get<TsLabel>(Form2, name)) {
             EXPECT_EQ(label->Font()->Color(), skinText) << name;
+        }
+    }
 }
 
 } // namespace

@@ -655,7 +655,8 @@ TEST_F(ControlsTest, OnlyWindowsOfTheLibrarysClassesAreFoundAsControls)
     auto* form = CreateNew<TForm>(nullptr);
     auto* edit = Create<TEdit>(form);
     edit->SetParent(form);
-    WNDCLASSEXW foreign{sizeof foreign};
+    WNDCLASSEXW foreign{};
+    foreign.cbSize = sizeof foreign;
     foreign.lpfnWndProc = &DefWindowProcW;
     foreign.hInstance = GetModuleHandleW(nullptr);
     foreign.lpszClassName = L"KsForeignWithBytes";
@@ -728,8 +729,9 @@ TEST_F(ControlsTest, AnchoredChildrenComeBackToTheirPlacesAfterMinimisingOrShrin
             Pump();
             journey.away();
             Pump();
-            if (journey.keptAway)
+            if (journey.keptAway) {
                 EXPECT_EQ(child->BoundsRect(), given) << "while away";
+            }
             journey.back();
             Pump();
             EXPECT_EQ(form->ClientWidth(), 250);

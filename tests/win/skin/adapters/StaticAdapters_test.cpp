@@ -93,8 +93,9 @@ TEST_F(StaticAdapterTest, StaticTextIsPaintedOverItsSectionUnlessItTakesFocusOrH
             HWND own = Child(L"STATIC", c.style, c.text, {10, 100, 10 + c.width, 100 + c.height}, c.exStyle);
             SendMessageW(own, WM_SETFONT, font, FALSE);
             auto platform = Print(own);
-            if (c.sameColumns)
+            if (c.sameColumns) {
                 EXPECT_EQ(InkLines(*p, true), InkLines(*platform, true)) << "columns";
+            }
             EXPECT_EQ(InkLines(*p, false), InkLines(*platform, false)) << "rows";
             DestroyWindow(own);
             RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

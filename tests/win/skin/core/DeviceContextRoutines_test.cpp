@@ -228,8 +228,9 @@ TEST_F(TextRoutinesTest, EllipsizedTextIsTheLongestPrefixThatFitsWithTheDots)
         ASSERT_EQ(paired.compare(0, kept, cut, 0, kept), 0) << width;
         ASSERT_FALSE(kept > 0 && IS_HIGH_SURROGATE(cut[kept - 1])) << width;
         const size_t next = kept + (IS_HIGH_SURROGATE(paired[kept]) ? 2 : 1);
-        if (cut != paired && next <= paired.size())
+        if (cut != paired && next <= paired.size()) {
             ASSERT_GT(canvas.TextWidth(paired.substr(0, next) + L"..."), width) << width;
+        }
     }
 }
 

@@ -970,8 +970,9 @@ TEST_F(MDIChildLifetime, AClosedMaximisedChildIsFreedOrMinimisedAndLeavesACleanF
         }
         Pump();
         EXPECT_EQ(!IsWindow(wnd), c.freed);
-        if (IsWindow(wnd))
+        if (IsWindow(wnd)) {
             EXPECT_TRUE(IsIconic(wnd));
+        }
         EXPECT_EQ(GetMenuItemCount(GetMenu(Main->Handle())), 2) << "File and Window only";
         EXPECT_FALSE(MainTitleNamesAChild());
         EXPECT_EQ(Provider->MDIClose.Rect.Width(), 0) << "no child buttons on the menu line";
