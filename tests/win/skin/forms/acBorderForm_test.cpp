@@ -439,8 +439,8 @@ TEST_F(BorderedFormTest, HoveringATitleButtonFadesItsGlowInAndOut)
     const TRect m = Provider->ExtBorderMargins();
     Hover(OnBorder({m.Left + 80, m.Top + 10}));
     EXPECT_EQ(Provider->HotHitCode, 0);
-    EXPECT_TRUE(PumpUntil([&] { return Provider->ButtonClose.Animation == nullptr || animation->GlowForm == nullptr; }));
-    EXPECT_FALSE(IsWindow(glow)) << "the glow window is gone";
+    EXPECT_TRUE(PumpUntil([&] { return Provider->ButtonClose.Animation == nullptr || !IsWindowVisible(glow); }));
+    EXPECT_FALSE(IsWindowVisible(glow)) << "the glow went off the screen";
 }
 
 TEST_F(BorderedFormTest, ATitleSkinSetAtRunTimeRepaintsTheBorderWindow)
