@@ -45,6 +45,22 @@ bool CursorInside(HWND wnd)
     return ks::Sys().GetCursorPos(&p) && PtInRect(&r, p);
 }
 
+// The button becomes the one the mouse lights. A mouse that jumps from it off the form or dialog
+// moves over no other skinned window that would take the hover over: the button hears of the leave
+// itself. Asked once the button is the hot one: the request may hit-test the window again.
+void BecomeHot(HWND wnd)
+{
+    DefaultSkinManager->SetActiveControl(wnd);
+    TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, wnd, 0};
+    TrackMouseEvent(&t);
+}
+
+void GoOut(HWND wnd)
+{
+    if (DefaultSkinManager && DefaultSkinManager->ActiveControl == wnd)
+        DefaultSkinManager->SetActiveControl(nullptr);
+}
+
 // The repaint every state change ends with.
 void Repaint(TacMainWnd& a)
 {
@@ -115,9 +131,14 @@ void TacBtnWnd::AdapterWndProc(TMessage& m)
     const bool skinned = SkinActiveFor(*this);
     if (skinned && SkinnedMessage(m))
         return;
+    // The inherited handling lights the button on any mouse move: whether it was lit before tells
+    // whether this move brought the mouse in.
+    const bool wasHot = DefaultSkinManager && DefaultSkinManager->ActiveControl == CtrlHandle;
     TacMainWnd::AdapterWndProc(m);
     if (skinned && m.Msg == WM_MOUSEMOVE)
-        TrackMouse();
+        TrackMouse(wasHot);
+    if (skinned && m.Msg == WM_MOUSELEAVE)
+        GoOut(CtrlHandle);
 }
 
 bool TacBtnWnd::SkinnedMessage(TMessage& m)
@@ -215,17 +236,15 @@ bool TacBtnWnd::WMPrint(TWMPrint view)
     return true;
 }
 
-void TacBtnWnd::TrackMouse()
+void TacBtnWnd::TrackMouse(bool wasHot)
 {
     TsSkinManager* manager = DefaultSkinManager;
     if (!manager || manager->ComponentState().Contains(csDesigning) || !IsWindowEnabled(CtrlHandle))
         return;
-    if (CursorInside(CtrlHandle)) {
-        if (manager->ActiveControl != CtrlHandle)
-            manager->SetActiveControl(CtrlHandle);
-    } else if (manager->ActiveControl == CtrlHandle) {
-        manager->SetActiveControl(nullptr);
-    }
+    if (!CursorInside(CtrlHandle))
+        GoOut(CtrlHandle);
+    else if (!wasHot)
+        BecomeHot(CtrlHandle);
 }
 
 void TacBtnWnd::HotEnter(TMessage& m)
@@ -505,8 +524,8 @@ void TacCheckBoxWnd::AfterPlatform(TMessage& m)
     case WM_SETFOCUS: SendMessageW(CtrlHandle, WM_PAINT, 0, 0); break;
     case WM_KILLFOCUS: SendMessageW(CtrlHandle, WM_PAINT, 0, 0); break;
     case WM_KEYDOWN: WMKeyDown(TWMKey(m)); break;
-    case WM_NCHITTEST: BecomeHot(); break;
-    case WM_MOUSELEAVE: GoOut(); break;
+    case WM_NCHITTEST: WMNCHitTest(); break;
+    case WM_MOUSELEAVE: GoOut(CtrlHandle); break;
     default: break;
     }
 }
@@ -519,22 +538,10 @@ void TacCheckBoxWnd::WMKeyDown(TWMKey view)
 }
 
 // Hover is followed through hit tests: the box's own procedure eats its mouse moves.
-void TacCheckBoxWnd::BecomeHot()
+void TacCheckBoxWnd::WMNCHitTest()
 {
-    if (!DefaultSkinManager || !IsWindowEnabled(CtrlHandle) || DefaultSkinManager->ActiveControl == CtrlHandle)
-        return;
-    DefaultSkinManager->SetActiveControl(CtrlHandle);
-    // A mouse that jumps from the box off the form moves over no other skinned window that would
-    // take the hover over: the box hears of the leave itself. Asked once the box is the hot one:
-    // the request may hit-test the window again.
-    TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, CtrlHandle, 0};
-    TrackMouseEvent(&t);
-}
-
-void TacCheckBoxWnd::GoOut()
-{
-    if (DefaultSkinManager && DefaultSkinManager->ActiveControl == CtrlHandle)
-        DefaultSkinManager->SetActiveControl(nullptr);
+    if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl != CtrlHandle)
+        BecomeHot(CtrlHandle);
 }
 
 void TacCheckBoxWnd::Paint(HDC given)

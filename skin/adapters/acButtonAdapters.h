@@ -45,7 +45,9 @@ protected:
     bool ChangeState(TMessage& m);
     void HotEnter(TMessage& m);
     void HotLeave(TMessage& m);
-    void TrackMouse();
+    // After the inherited handling of a mouse move: the button lit while the mouse is over it and
+    // told of its leave from the move that brought it in, else put out.
+    void TrackMouse(bool wasHot);
 
 private:
     // The dispatchers and their handlers: each returns whether the message was consumed.
@@ -102,8 +104,7 @@ private:
     // What follows the platform's handling of a message the box did not consume.
     void AfterPlatform(TMessage& m);
     void WMKeyDown(TWMKey view);
-    void BecomeHot();
-    void GoOut();
+    void WMNCHitTest();
     void Paint(HDC given);
 };
 

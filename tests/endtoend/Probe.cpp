@@ -20,8 +20,9 @@
 // Switches: --report=FILE (required), --ext (extended borders), --bars (the platform's toolbar,
 // status bar, memo, list view and tree view instead of the skinned controls), --rtl (form and
 // controls laid out right to left), --late (the skin provider comes after the form is shown),
-// --pages (a page control with a check box and a radio button on its page: "ctl pages", "ctl page",
-// "ctl check", "ctl radio" in the dump), --mdi (an MDI main form with a "File" and a "Window" menu
+// --pages (a page control with a check box and a radio button on its page, and a push button and
+// a bit button below the memo: "ctl pages", "ctl page", "ctl check", "ctl radio", "ctl push",
+// "ctl bit" in the dump), --mdi (an MDI main form with a "File" and a "Window" menu
 // and one maximised child with its own provider: "child sysCommand F120", "child state S" when it
 // is asked a command or takes a new state; "ctl child", "child state S" in the dump).
 #include "app/UnitTable.h"
@@ -32,6 +33,7 @@
 #include "skin/forms/acBorderForm.h"
 #include "skin/forms/TitleParts.h"
 #include "skin/forms/sSkinProvider.h"
+#include "vcl/Buttons.h"
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "vcl/ListViews.h"
@@ -194,6 +196,8 @@ public:
     TPageControl* Pages = nullptr;
     TCheckBox* Check = nullptr;
     TRadioButton* Radio = nullptr;
+    TButton* Push = nullptr;
+    TBitBtn* Bit = nullptr;
     TProbeChild* Child = nullptr;
 
     void Build()
@@ -412,6 +416,15 @@ private:
         Radio->SetParent(sheet);
         Radio->SetBounds(10, 44, 120, 20);
         Radio->SetCaption(L"Radio");
+        // Off the page, whose free lower part the late-provider script reads.
+        Push = Create<TButton>(this);
+        Push->SetParent(this);
+        Push->SetBounds(10, 256, 80, 26);
+        Push->SetCaption(L"Push");
+        Bit = Create<TBitBtn>(this);
+        Bit->SetParent(this);
+        Bit->SetBounds(100, 256, 80, 26);
+        Bit->SetCaption(L"Bit");
     }
 
     void BuildBars()
@@ -523,6 +536,8 @@ private:
             ReportRect("page", Pages->Pages(0)->Handle());
             ReportRect("check", Check->Handle());
             ReportRect("radio", Radio->Handle());
+            ReportRect("push", Push->Handle());
+            ReportRect("bit", Bit->Handle());
         }
         Report("end");
     }
@@ -585,6 +600,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if (gOptions.pages) {
         third.SetTextOf(3, "TCheckBox\nTRadioButton");
         third.SetTextOf(13, "TPageControl");
+        third.SetTextOf(1, "TButton");
+        third.SetTextOf(2, "TBitBtn");
     }
     CopyForeignClassLists(third, manager->ThirdLists, false);
     const std::string build = KS_BUILD_DIR;
